@@ -1,0 +1,101 @@
+// The plotter drive: register access, single steps, step timing, line motion,
+// presence test and homing. Owns the drive state; the front end supplies the hooks.
+#pragma once
+
+#include "drive/drive_state.h"
+#include "drive/line_steps.h"
+#include "drive/port.h"
+#include "settings/variabile.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orlex {
+
+struct DriveHooks {
+    std::function<void()> processEvents; // let pending window events run (may be empty)
+    std::function<bool()> halfStep;      // is optHalf selected; asked at every step
+};
+
+// Why a move did not happen. ok() when it did.
+struct MoveResult {
+    MoveRefusal refusal = MoveRefusal::None;
+    std::string reason;
+    bool stopped = false; // a stop request ended the move after a step
+    bool ok() const { return refusal == MoveRefusal::None && !stopped; }
+};
+
+inline constexpr const char* kNotConnectedText =
+    " Plotterul nu este conectat sau este pe pozitia -STOP- ";
+inline constexpr const char* kNotConnectedTitle = "Plotter is not connected !";
+
+struct HomeResult {
+    enum class Outcome { Homed, NotConnected, SwitchNeverClosed, Stopped };
+    Outcome outcome = Outcome::Homed;
+    char axis = 0;      // 'X' or 'Y' when a switch never closed
+    long steps = 0;     // steps taken towards that switch before giving up
+    std::string message() const; // operator text for SwitchNeverClosed
+    bool ok() const { return outcome == Outcome::Homed; }
+};
+
+class Drive {
+public:
+    Drive(Port& port, const Variabile& settings, DriveHooks hooks);
+
+    DriveState state;
+
+    void setPort(Port& port) { port_ = &port; }
+    Port& port() { return *port_; }
+    const Variabile& settings() const { return settings_; }
+    bool halfStep() const;
+
+    // Register access. The base address is converted from LptAddress at every call;
+    // an address that does not convert drops writes and reads 0.
+    std::optional<std::uint16_t> baseAddress() const;
+    void writeData(std::uint8_t value);
+    void writeControl(std::uint8_t value);
+    std::uint8_t readData();
+    std::uint8_t readStatus();
+    void writeCoils(); // BitsX + BitsY to the data register
+
+    // One step of one motor in the direction DirX / DirY; no port write.
+    void unPasX();
+    void unPasY();
+
+    // Waits `cont` cycles of the plotter clock on status bit 7, letting events run.
+    void delayh(std::int16_t cont);
+
+    // Pen write, four-cycle wait, then a straight line to (sPx, sPy) plotter units.
+    // Refuses (moves nothing) when the target cannot be converted to 16-bit steps.
+    MoveResult plottLine2(double sPx, double sPy, std::string_view pen, std::int16_t zoom);
+
+    // Presence test: up to 100000 status reads; sets Connected. True when the clock toggled.
+    bool check();
+
+    // Reads the status register once into SwitchX / SwitchY.
+    void home();
+
+    // Body of "Pen home" once Connected is known to be true: drive to the switches,
+    // bounded by the travel plus 10 %, then back off four steps.
+    HomeResult homeToSwitches();
+
+    // "Pen to 0" after a successful homing: PosX = PosY = 0, then a pen-up move to
+    // |plotMinX| mm right and |plotMinY| mm up.
+    MoveResult moveToOrigin(double plotMinX, double plotMinY, std::int16_t zoom);
+
+    // Asks a running line or homing to end after the current step.
+    void requestStop() { stopRequested_ = true; }
+    void clearStop() { stopRequested_ = false; }
+    bool stopRequested() const { return stopRequested_; }
+
+private:
+    Port* port_;
+    const Variabile& settings_;
+    DriveHooks hooks_;
+    bool stopRequested_ = false;
+};
+
+} // namespace orlex

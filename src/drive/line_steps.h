@@ -1,0 +1,72 @@
+// Plotter units to motor steps, and the accumulated-fraction interpolation of a line.
+// Pure arithmetic: plottLine2 drives the port with it, the test run counts with it.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orlex {
+
+enum class MoveRefusal { None, NotANumber, ZeroStepLength, OutOfRange };
+
+// Whole steps for a coordinate, or why it cannot be converted.
+struct StepConversion {
+    std::int16_t steps = 0;
+    MoveRefusal refusal = MoveRefusal::None;
+    std::string reason; // plain words for the operator when refused
+};
+
+// ((units * 0.025) / (stepLength / D)) * (zoom / 100), D = 200 half-step, 100 full-step,
+// rounded halves to even into 16 bits. `stepLengthText` is the Lstepx/Lstepy setting
+// (hundredths of a millimetre per full step).
+StepConversion unitsToSteps(double units, std::string_view stepLengthText, bool halfStep,
+                            std::int16_t zoom);
+
+// Steps a line of dX by dY steps (both >= 0). For every output calls
+// step(moveX, moveY) with the axes that move in that output, in plottLine2's order:
+// the leading axis steps every pass and the other follows an accumulated fraction
+// (rounded halves to even, so 0.5 takes no step), then a catch-up loop finishes what
+// rounding held back. A tie leads with X. step() returns false to stop early.
+template <class StepFn>
+void interpolate(long dX, long dY, StepFn&& step)
+{
+    if (dX > 0 && dY > 0) {
+        const bool xLeads = dX >= dY;
+        long& lead = xLeads ? dX : dY;
+        long& follow = xLeads ? dY : dX;
+        const double r = static_cast<double>(follow) / static_cast<double>(lead);
+        double a = 0;
+        while (lead > 0) {
+            --lead;
+            a += r;
+            bool followSteps = false;
+            if (std::nearbyint(a) != 0 && follow > 0) {
+                a -= 1;
+                --follow;
+                followSteps = true;
+            }
+            if (!(xLeads ? step(true, followSteps) : step(followSteps, true)))
+                return;
+        }
+        while (follow > 0) {
+            --follow;
+            if (!(xLeads ? step(false, true) : step(true, false)))
+                return;
+        }
+        return;
+    }
+    for (; dX > 0; --dX)
+        if (!step(true, false))
+            return;
+    for (; dY > 0; --dY)
+        if (!step(false, true))
+            return;
+}
+
+// Number of outputs (port writes followed by a two-cycle wait) that interpolate makes.
+long countOutputs(long dX, long dY);
+
+} // namespace orlex
+

@@ -1,0 +1,2 @@
+// Placeholder until implemented.
+#include "drive/drive.h"

@@ -1,0 +1,2 @@
+// Placeholder until implemented.
+#include "drive/ports/ppdev_port.h"

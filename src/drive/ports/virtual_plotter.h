@@ -1,0 +1,89 @@
+// A software model of the plotter behind the port: clock, two stepper motors decoded
+// from the coil bytes, home switches, pen, and the paper it draws on.
+#pragma once
+
+#include "drive/port.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orlex {
+
+struct PaperSegment {
+    double x1, y1, x2, y2; // millimetres from home
+};
+
+struct VirtualPlotterConfig {
+    std::uint16_t base = 0x378;          // answers on base..base+2
+    double clockHz = 2000;               // plotter clock on status bit 7
+    bool realTime = false;               // steady_clock instead of virtual time
+    double virtualReadMicros = 5;        // virtual time that passes at each status read
+    double startXmm = 30, startYmm = 30; // carriage start, mm from home
+    double stepLengthXmm = 0.25;         // travel per 45-degree turn (Lstepx / 200 mm)
+    double stepLengthYmm = 0.25;
+    std::uint8_t floatingBits = 0x67;    // levels of status bits 0..2, 5, 6 (unused inputs)
+    bool clockRunning = true;            // false: clock line stuck (plotter on STOP)
+};
+
+struct VirtualPlotterCounters {
+    long stepsX = 0, stepsY = 0;         // 45-degree turns taken, either direction
+    long lostStepsX = 0, lostStepsY = 0; // patterns that did not follow the cycle
+    long penMoves = 0;                   // pen lifts and lowerings
+    double simulatedMicros = 0;          // virtual clock (virtual time) or wall time
+};
+
+class VirtualPlotter : public Port {
+public:
+    explicit VirtualPlotter(VirtualPlotterConfig config = {});
+
+    void out(std::uint16_t address, std::uint8_t value) override;
+    std::uint8_t in(std::uint16_t address) override;
+
+    const VirtualPlotterConfig& config() const { return config_; }
+    void setClockRunning(bool running) { config_.clockRunning = running; }
+    void setStepLengths(double xmm, double ymm);
+
+    // Carriage position in millimetres from home (<= 0: on the switch).
+    double xMillimetres() const;
+    double yMillimetres() const;
+    long xHalfSteps() const { return positionX_; } // in 45-degree turns from home
+    long yHalfSteps() const { return positionY_; }
+    bool penDown() const { return penDown_; }
+    bool xSwitchClosed() const;
+    bool ySwitchClosed() const;
+    bool motorsEnergised() const { return data_ != 0; }
+    std::uint8_t dataLatch() const { return data_; }
+    std::uint8_t controlLatch() const { return control_; }
+    std::uint8_t statusNow();                       // what a status read would give
+    double nowMicros();                             // simulated or wall time since start
+
+    const VirtualPlotterCounters& counters() const { return counters_; }
+    const std::vector<PaperSegment>& paper() const { return paper_; }
+    std::uint64_t paperRevision() const { return revision_; } // grows with every change
+    void clearPaper();
+
+    // The paper as an SVG document in millimetres; false and `error` set on failure.
+    std::string paperSvg(double widthMm, double heightMm) const;
+    bool writeSvg(const std::filesystem::path& file, double widthMm, double heightMm,
+                  std::string& error) const;
+
+private:
+    void stepMotor(std::uint8_t oldNibble, std::uint8_t newNibble, long& position,
+                   long& steps, long& lost, int sign);
+
+    VirtualPlotterConfig config_;
+    std::chrono::steady_clock::time_point start_;
+    long positionX_ = 0, positionY_ = 0; // 45-degree turns from home
+    std::uint8_t data_ = 0;
+    std::uint8_t control_ = 1;
+    bool penDown_ = false;
+    VirtualPlotterCounters counters_;
+    std::vector<PaperSegment> paper_;
+    std::uint64_t revision_ = 0;
+};
+
+} // namespace orlex

@@ -1,0 +1,2 @@
+// Placeholder until implemented.
+#include "hpgl/drawfile.h"

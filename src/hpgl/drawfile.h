@@ -1,0 +1,65 @@
+// The HPGL interpreter: PU, PD, PA, PR with their coordinate lists, SP's pen number,
+// everything else passed over. Test mode previews and measures; draw mode also moves.
+#pragma once
+
+#include "drive/drive.h"
+#include "preview/preview.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace orlex {
+
+inline constexpr std::int16_t kTestMode = 1; // iTest values of the callers
+inline constexpr std::int16_t kDrawMode = 0;
+inline constexpr const char* kEndOfFileCaption = "end of file!!!";
+
+// Told about progress during a run, and asked whether to stop (draw runs).
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    virtual void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) = 0;
+    virtual bool stopRequested() { return false; }
+};
+
+struct SkippedPair {
+    std::uint64_t offset = 0; // byte offset of the pair's first character
+    std::string text;         // the pair as read, e.g. "1-2,5"
+};
+
+struct RunResult {
+    bool opened = true;           // false: the file could not be opened
+    std::string openError;        // path and reason when not opened
+    int beeps = 0;                // beeps the run asks for (the front end sounds them)
+    bool endOfFileCaption = false;// the caption is to become "end of file!!!"
+
+    // Test mode: the bounding box, origin included, in whole plotter units.
+    std::int16_t minX = 0, minY = 0, maxX = 0, maxY = 0;
+    bool outOfRange = false;      // a point lay outside -32768..32767 plotter units
+    std::uint64_t points = 0;     // points executed
+    std::uint64_t skippedPairs = 0;
+    std::optional<SkippedPair> firstSkipped;
+
+    // Test mode: what the draw would send, counted with plottLine2's conversion and
+    // interpolation from step 0,0 (in the step mode current at the test).
+    std::uint64_t stepOutputs = 0;  // port writes of coil bytes, each a two-cycle wait
+    std::uint64_t penCommands = 0;  // pen writes, each a four-cycle wait
+    bool estimateValid = true;      // false when a move would be refused
+
+    // Draw mode: a move that was refused ends the run.
+    MoveResult refusal;           // ok() unless a point was refused
+    double refusedX = 0, refusedY = 0;
+    bool stopped = false;         // ended by a stop request
+
+    // One message about skipped pairs (count, offset and text of the first); empty if none.
+    std::string skippedMessage() const;
+};
+
+// Runs the interpreter over `sFile`. iTest == 1 is test mode, anything else draw mode.
+// `drive` moves the carriage in draw mode; in test mode it only supplies the step mode
+// and step lengths for the estimate.
+RunResult drawfile(const std::string& sFile, std::int16_t iTest, Preview& preview, Drive& drive,
+                   RunObserver* observer = nullptr);
+
+} // namespace orlex

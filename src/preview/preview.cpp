@@ -1,0 +1,2 @@
+// Placeholder until implemented.
+#include "preview/preview.h"

@@ -1,0 +1,2 @@
+// Placeholder until implemented.
+#include "settings/conversions.h"

@@ -1,0 +1,2 @@
+// Placeholder until implemented.
+#include "settings/settings_file.h"
