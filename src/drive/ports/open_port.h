@@ -26,6 +26,7 @@ struct OpenedPort {
     VirtualPlotter* virtualPlotter = nullptr; // the backend, when simulated
     std::string error;                    // empty on success; otherwise one clear message
     Port& port() { return tracing ? *tracing : *backend; }
+    void flush(); // writes out a pending trace (before the process ends at once)
 };
 
 OpenedPort openPort(const PortRequest& request);

@@ -1,0 +1,26 @@
+// Beeps and message boxes go through here, so tests can see them without blocking.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace orlex::ui {
+
+class OperatorFeedback {
+public:
+    enum class Icon { Information, Warning, Critical };
+    virtual ~OperatorFeedback() = default;
+    virtual void beep() = 0;
+    // A modal message box with a single OK button.
+    virtual void message(QWidget* parent, Icon icon, const QString& title, const QString& text) = 0;
+};
+
+// The real thing: QApplication::beep and QMessageBox.
+class QtOperatorFeedback : public OperatorFeedback {
+public:
+    void beep() override;
+    void message(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
+};
+
+} // namespace orlex::ui
