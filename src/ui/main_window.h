@@ -42,8 +42,8 @@ class PreviewWidget;
 
 struct MainWindowOptions {
     std::filesystem::path settingsFile = kSettingsFileName;
-    // Opens the port backend for a base address (after the settings are loaded).
-    std::function<OpenedPort(std::uint16_t base)> openPort;
+    // Opens the port backend once the settings are loaded (base address, step lengths).
+    std::function<OpenedPort(const Variabile& settings)> openPort;
     OperatorFeedback* feedback = nullptr; // nullptr: QtOperatorFeedback
     // Ends the process at once (default: flush stdio and _Exit). Tests record the call.
     std::function<void(int status)> exitProcess;
