@@ -1,0 +1,129 @@
+// Shared helpers of the window tests (see ui_test_support.h).
+#include "ui_test_support.h"
+
+#include "settings/conversions.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace orlex::test {
+
+ScopedWorkDir::ScopedWorkDir() : previous_(QDir::currentPath()) {
+    if (dir_.isValid())
+        QDir::setCurrent(dir_.path());
+}
+
+ScopedWorkDir::~ScopedWorkDir() { QDir::setCurrent(previous_); }
+
+std::filesystem::path ScopedWorkDir::path() const {
+    return std::filesystem::path(dir_.path().toStdString());
+}
+
+WindowRig::WindowRig() = default;
+
+WindowRig::~WindowRig() { window_.reset(); }
+
+void WindowRig::writeSettingsFile(const std::string& bytes) const {
+    std::ofstream out(settingsFile(), std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string WindowRig::readSettingsFile() const {
+    std::ifstream in(settingsFile(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WindowRig::writeSettings(int lstepx, int lstepy, int maxx, int maxy, int speedx, int speedy,
+                              int offsetx, int offsety, const std::string& address) const {
+    std::ostringstream text;
+    for (int value : {lstepx, lstepy, maxx, maxy, speedx, speedy, offsetx, offsety})
+        text << (value < 0 ? "" : " ") << value << " \r\n";
+    text << address << "\r\n";
+    writeSettingsFile(text.str());
+}
+
+QString WindowRig::writeFile(const std::string& name, const std::string& contents) const {
+    const auto path = dir.file(name);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << contents;
+    return QString::fromStdString(path.string());
+}
+
+ui::MainWindowOptions WindowRig::options() {
+    ui::MainWindowOptions options;
+    options.settingsFile = settingsFile();
+    options.feedback = &feedback;
+    options.exitProcess = [this](int status) { exitStatuses.push_back(status); };
+    options.openFileDialog = [this](QWidget*, const QString& title, const QString& filter) {
+        ++dialogCalls;
+        dialogTitle = title;
+        dialogFilter = filter;
+        return dialogResult;
+    };
+    options.openPort = [this](const Variabile& settings) {
+        PortRequest request;
+        request.kind = PortKind::Virtual;
+        request.base = toPortAddress(settings.LptAddress).value_or(0x378);
+        VirtualPlotterConfig& sim = request.simulation;
+        sim.base = request.base;
+        sim.realTime = false;
+        sim.clockHz = clockHz;
+        sim.clockRunning = clockRunning;
+        sim.startXmm = startXmm;
+        sim.startYmm = startYmm;
+        sim.stepLengthXmm = toNumber(settings.Lstepx).value_or(50) / 200.0;
+        sim.stepLengthYmm = toNumber(settings.Lstepy).value_or(50) / 200.0;
+        sim.floatingBits = 0; // unused status inputs read 0: exact status values
+        if (configurePlotter)
+            configurePlotter(sim);
+        portRequests.push_back(request);
+
+        auto plotter = std::make_unique<VirtualPlotter>(sim);
+        OpenedPort opened;
+        opened.virtualPlotter = plotter.get();
+        opened.backend = std::make_unique<RecordingPort>(std::move(plotter), writes);
+        return opened;
+    };
+    return options;
+}
+
+ui::MainWindow& WindowRig::openWindow() {
+    window_.reset();
+    window_ = std::make_unique<ui::MainWindow>(options());
+    return *window_;
+}
+
+std::vector<std::uint8_t> WindowRig::writesTo(std::uint16_t address) const {
+    std::vector<std::uint8_t> values;
+    for (const PortWrite& w : *writes)
+        if (w.address == address)
+            values.push_back(w.value);
+    return values;
+}
+
+void onNextModal(std::function<void(QWidget* dialog)> action, int timeoutMs) {
+    auto* timer = new QTimer(qApp);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, action, timeoutMs] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        } else if (clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
+
+} // namespace orlex::test

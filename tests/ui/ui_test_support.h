@@ -1,0 +1,135 @@
+// Shared helpers of the window tests: recorded feedback, a temporary working folder,
+// a recording port over a virtual plotter in virtual time, and a window built on them.
+#pragma once
+
+#include "drive/port.h"
+#include "drive/ports/virtual_plotter.h"
+#include "ui/main_window.h"
+#include "ui/operator_feedback.h"
+
+#include <QDialog>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orlex::test {
+
+// Counts beeps and records message boxes instead of showing them; never blocks.
+class RecordingFeedback : public ui::OperatorFeedback {
+public:
+    struct Message {
+        Icon icon;
+        QString title;
+        QString text;
+    };
+    void beep() override { ++beeps; }
+    void message(QWidget*, Icon icon, const QString& title, const QString& text) override {
+        messages.push_back({icon, title, text});
+    }
+    int beeps = 0;
+    std::vector<Message> messages;
+};
+
+// A fresh temporary folder that is the working directory while this object lives.
+class ScopedWorkDir {
+public:
+    ScopedWorkDir();
+    ~ScopedWorkDir();
+    ScopedWorkDir(const ScopedWorkDir&) = delete;
+    ScopedWorkDir& operator=(const ScopedWorkDir&) = delete;
+    bool isValid() const { return dir_.isValid(); }
+    std::filesystem::path path() const;
+    std::filesystem::path file(const std::string& name) const { return path() / name; }
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+// One write that reached the port.
+struct PortWrite {
+    std::uint16_t address;
+    std::uint8_t value;
+    bool operator==(const PortWrite&) const = default;
+};
+
+// Passes everything to an inner port and records every write in a shared log.
+class RecordingPort : public Port {
+public:
+    RecordingPort(std::unique_ptr<Port> inner, std::shared_ptr<std::vector<PortWrite>> log)
+        : inner_(std::move(inner)), log_(std::move(log)) {}
+    void out(std::uint16_t address, std::uint8_t value) override {
+        log_->push_back({address, value});
+        inner_->out(address, value);
+    }
+    std::uint8_t in(std::uint16_t address) override { return inner_->in(address); }
+    Port& inner() { return *inner_; }
+
+private:
+    std::unique_ptr<Port> inner_;
+    std::shared_ptr<std::vector<PortWrite>> log_;
+};
+
+// Everything a window test needs around a MainWindow: a temporary working folder with
+// the settings file, a virtual plotter in virtual time behind a recording port,
+// recorded feedback, a recorded exit and a scripted file-open dialog.
+// Destroy order: the window first (it is the last member).
+class WindowRig {
+public:
+    WindowRig();
+    WindowRig(const WindowRig&) = delete;
+    WindowRig& operator=(const WindowRig&) = delete;
+    ~WindowRig();
+
+    // Plotter set-up, used by the next openWindow().
+    double startXmm = 30, startYmm = 30; // carriage start, mm from home
+    bool clockRunning = true;            // false: no plotter answers
+    double clockHz = 2000;
+    // Adjusts the virtual plotter's configuration further before it is built.
+    std::function<void(VirtualPlotterConfig&)> configurePlotter;
+
+    // Scripted file-open dialog: the path it returns ("" = cancelled) and what it was asked.
+    QString dialogResult;
+    int dialogCalls = 0;
+    QString dialogTitle, dialogFilter;
+
+    ScopedWorkDir dir;
+    RecordingFeedback feedback;
+    std::shared_ptr<std::vector<PortWrite>> writes = std::make_shared<std::vector<PortWrite>>();
+    std::vector<int> exitStatuses;      // each call of exitProcess
+    std::vector<PortRequest> portRequests; // what the window asked to open (base address...)
+
+    std::filesystem::path settingsFile() const { return dir.file("seting.txt"); }
+    // Writes the settings file with these bytes exactly (use "\r\n" line ends).
+    void writeSettingsFile(const std::string& bytes) const;
+    std::string readSettingsFile() const; // empty when absent
+    // Writes a nine-line settings file from values and an address literal ("&H278").
+    void writeSettings(int lstepx, int lstepy, int maxx, int maxy, int speedx, int speedy,
+                       int offsetx, int offsety, const std::string& address) const;
+    // A file inside the temporary folder with these contents; returns its absolute path.
+    QString writeFile(const std::string& name, const std::string& contents) const;
+
+    ui::MainWindowOptions options();
+    ui::MainWindow& openWindow();       // builds the window (start-up runs), not shown
+    ui::MainWindow& window() { return *window_; }
+    void closeWindow() { window_.reset(); }
+    VirtualPlotter& plotter() { return *window_->virtualPlotter(); }
+
+    // Writes to one address since the window was built.
+    std::vector<std::uint8_t> writesTo(std::uint16_t address) const;
+
+private:
+    std::unique_ptr<ui::MainWindow> window_;
+};
+
+// Runs `action` on the next modal dialog once it is shown (polls from the event loop,
+// gives up after `timeoutMs`). Call it right before the code that opens the dialog.
+void onNextModal(std::function<void(QWidget* dialog)> action, int timeoutMs = 5000);
+
+} // namespace orlex::test
