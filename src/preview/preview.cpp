@@ -1,2 +1,81 @@
-// Placeholder until implemented.
+// Maps plot points onto the preview canvas, keeps the preview pen, draws the origin half-axes.
 #include "preview/preview.h"
+
+#include "settings/conversions.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace orlex {
+
+namespace {
+
+// Rounds halves to even into 32 bits. Values beyond the range stick at its ends (the
+// canvas clips them anyway) and NaN becomes 0, so no input is undefined behaviour.
+std::int32_t toInt32(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    const double rounded = roundHalfEven(value);
+    if (rounded <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    if (rounded >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(rounded);
+}
+
+// An origin setting in twips (20 per unit). A setting that is not a number puts the
+// origin on the canvas edge (0) rather than stopping the preview.
+double originTwips(const std::string& setting)
+{
+    const std::optional<double> value = toNumber(setting);
+    return value ? *value * 20.0 : 0.0;
+}
+
+} // namespace
+
+void Preview::drawLine(double lx, double ly, std::int16_t iColor)
+{
+    if (iColor == kLightGrey) {
+        LastX = toInt32(lx);
+        LastY = toInt32(ly);
+        return;
+    }
+    const double offsetX = originTwips(settings_.Offsetx);
+    const double offsetY = originTwips(settings_.Offsety);
+    const double h = canvas_->heightTwips();
+    // Zoom * Last is an integer product; 64 bits so that no pen position can overflow it.
+    const auto zoomLastX = static_cast<std::int64_t>(Zoom) * LastX;
+    const auto zoomLastY = static_cast<std::int64_t>(Zoom) * LastY;
+
+    const std::int32_t x1 = toInt32(offsetX + static_cast<double>(zoomLastX) / 100.0);
+    const std::int32_t y1 = toInt32(h - static_cast<double>(zoomLastY) / 100.0 - offsetY);
+    const std::int32_t x2 = toInt32(offsetX + lx * Zoom / 100.0);
+    const std::int32_t y2 = toInt32(h - ly * Zoom / 100.0 - offsetY);
+    canvas_->line(x1, y1, x2, y2, iColor);
+
+    LastX = toInt32(lx);
+    LastY = toInt32(ly);
+}
+
+void Preview::drawYHalfAxis()
+{
+    const std::int32_t x = toInt32(originTwips(settings_.Offsetx));
+    const std::int32_t y = toInt32(canvas_->heightTwips() - originTwips(settings_.Offsety));
+    canvas_->line(x, y, x, 0, kLightRed);
+}
+
+void Preview::drawXHalfAxis()
+{
+    const std::int32_t x = toInt32(originTwips(settings_.Offsetx));
+    const std::int32_t y = toInt32(canvas_->heightTwips() - originTwips(settings_.Offsety));
+    canvas_->line(x, y, canvas_->widthTwips(), y, kLightRed);
+}
+
+void Preview::clear()
+{
+    canvas_->clear();
+}
+
+} // namespace orlex
