@@ -1,2 +1,429 @@
-// Placeholder until implemented.
+// The HPGL interpreter: an overlapping-pair mnemonic scanner and a coordinate reader over
+// a buffered byte stream, executing every point in test mode (preview, extents, estimate)
+// or draw mode (preview, then the carriage).
 #include "hpgl/drawfile.h"
+
+#include "settings/conversions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace orlex {
+
+namespace {
+
+constexpr int kEmpty = -1; // an empty character slot
+
+bool isLetter(int c) { return c >= 'A' && c <= 'Z'; }
+bool isNumberChar(int c) { return (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+
+// Reads a file in 64 KiB blocks and hands it out one byte at a time.
+class ByteReader {
+public:
+    explicit ByteReader(std::FILE* file) : file_(file), buffer_(64 * 1024) {}
+    ~ByteReader() { std::fclose(file_); }
+    ByteReader(const ByteReader&) = delete;
+    ByteReader& operator=(const ByteReader&) = delete;
+
+    // True when no byte is left (or reading failed; see error()).
+    bool atEnd()
+    {
+        if (pos_ < length_)
+            return false;
+        if (error_ != 0)
+            return true;
+        pos_ = 0;
+        length_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+        if (length_ == 0 && std::ferror(file_))
+            error_ = errno != 0 ? errno : EIO;
+        return length_ == 0;
+    }
+
+    // The next byte; only after atEnd() said false.
+    int next()
+    {
+        ++consumed_;
+        return static_cast<unsigned char>(buffer_[pos_++]);
+    }
+
+    std::uint64_t consumed() const { return consumed_; }
+    int error() const { return error_; }
+
+private:
+    std::FILE* file_;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t length_ = 0;
+    std::uint64_t consumed_ = 0;
+    int error_ = 0;
+};
+
+// The text of one coordinate. Bounded: past kMaxLength characters only the fact that it
+// was too long is kept, so a file-long run of digits costs no memory.
+class NumberText {
+public:
+    static constexpr std::size_t kMaxLength = 64;
+
+    void clear()
+    {
+        length_ = 0;
+        tooLong_ = false;
+    }
+    void append(int c)
+    {
+        if (length_ < kMaxLength)
+            chars_[length_++] = static_cast<char>(c);
+        else
+            tooLong_ = true;
+    }
+    std::string_view text() const { return {chars_, length_}; }
+
+    // The value, when the whole text is one decimal number with '.' as the point.
+    std::optional<double> value() const
+    {
+        if (tooLong_ || length_ == 0)
+            return std::nullopt;
+        double v = 0;
+        const char* last = chars_ + length_;
+        const auto [end, error] = std::from_chars(chars_, last, v, std::chars_format::fixed);
+        if (error != std::errc{} || end != last || !std::isfinite(v))
+            return std::nullopt;
+        return v;
+    }
+
+    // The text for a message, marked when it was cut.
+    std::string shown() const { return std::string(text()) + (tooLong_ ? "..." : ""); }
+
+private:
+    char chars_[kMaxLength] = {};
+    std::size_t length_ = 0;
+    bool tooLong_ = false;
+};
+
+std::string plainReason(int error)
+{
+    switch (error) {
+    case ENOENT: return "the file does not exist";
+    case EACCES:
+    case EPERM: return "you have no permission to read it";
+    case EISDIR: return "it is a folder, not a file";
+    default: return std::strerror(error);
+    }
+}
+
+// One run of the interpreter over an open file.
+class Interpreter {
+public:
+    Interpreter(ByteReader& in, std::uint64_t fileSize, bool testMode, Preview& preview,
+                Drive& drive, RunObserver* observer, RunResult& result)
+        : in_(in), fileSize_(fileSize), test_(testMode), preview_(preview), drive_(drive),
+          observer_(observer), result_(result)
+    {
+    }
+
+    // The mnemonic scanner, from step A to the finish.
+    void run()
+    {
+        bool fromCoordinates = false;
+        for (;;) {
+            if (!fromCoordinates && in_.atEnd()) { // A: end before the next mnemonic
+                beep();
+                return;
+            }
+            fromCoordinates = false;
+            previous_ = current_; // B
+            if (in_.atEnd())
+                return;
+            current_ = in_.next();
+
+            if (previous_ == 'P') { // C
+                bool coordinates = true;
+                switch (current_) {
+                case 'U': pen_ = "PU"; break;
+                case 'D': pen_ = "PD"; break;
+                case 'A': relative_ = false; break;
+                case 'R': relative_ = true; break;
+                default: coordinates = false; break;
+                }
+                if (coordinates) {
+                    if (!readCoordinates())
+                        return;
+                    fromCoordinates = true;
+                }
+            } else if (previous_ == 'S' && current_ == 'P') {
+                if (in_.atEnd()) { // no pen number to consume
+                    beep();
+                    return;
+                }
+                current_ = in_.next();
+            }
+        }
+    }
+
+private:
+    // Puts the next byte into the lookahead, noting where it was.
+    void takeNext()
+    {
+        lookaheadOffset_ = in_.consumed();
+        lookahead_ = in_.next();
+    }
+
+    // Passes over separators (an empty lookahead counts as one). False at the end of file.
+    bool skip()
+    {
+        while (!isNumberChar(lookahead_) && !isLetter(lookahead_)) {
+            if (in_.atEnd())
+                return false;
+            takeNext();
+        }
+        return true;
+    }
+
+    // Ends a list at the letter in the lookahead: it becomes the scanner's current character.
+    void handLetterToScanner()
+    {
+        current_ = lookahead_;
+        lookahead_ = kEmpty;
+    }
+
+    // The pairs of one list. True: go on at scanner step B; false: finish the run.
+    bool readCoordinates()
+    {
+        for (;;) {
+            // X value.
+            number_.clear();
+            if (!skip())
+                return false;
+            if (isLetter(lookahead_)) {
+                handLetterToScanner();
+                return true;
+            }
+            const std::uint64_t pairOffset = lookaheadOffset_;
+            for (;;) {
+                number_.append(lookahead_);
+                if (in_.atEnd()) { // the file ends inside an X value: the pair is dropped
+                    beep();
+                    result_.endOfFileCaption = true;
+                    beep();
+                    return false;
+                }
+                takeNext();
+                if (!isNumberChar(lookahead_))
+                    break;
+            }
+            const NumberText xText = number_;
+            number_.clear();
+            lookahead_ = kEmpty; // the character that ended X is discarded
+            if (!skip())
+                return false;
+
+            // Y value. A letter here means the X value has no Y: skip the pair, and let
+            // the letter start the next mnemonic.
+            if (isLetter(lookahead_)) {
+                noteSkipped(pairOffset, xText.shown());
+                handLetterToScanner();
+                return true;
+            }
+            bool fileEnded = false;
+            for (;;) {
+                number_.append(lookahead_);
+                if (in_.atEnd()) { // the last pair runs into the end: it is complete
+                    fileEnded = true;
+                    break;
+                }
+                takeNext();
+                if (!isNumberChar(lookahead_))
+                    break;
+            }
+
+            const std::optional<double> x = xText.value();
+            const std::optional<double> y = number_.value();
+            if (x && y) {
+                if (relative_) {
+                    pointX_ += *x;
+                    pointY_ += *y;
+                } else {
+                    pointX_ = *x;
+                    pointY_ = *y;
+                }
+                if (!execute(pointX_, pointY_))
+                    return false;
+            } else {
+                noteSkipped(pairOffset, xText.shown() + "," + number_.shown());
+            }
+            if (fileEnded)
+                return false;
+
+            if (!skip())
+                return false;
+            if (isLetter(lookahead_)) {
+                handLetterToScanner();
+                return true;
+            }
+            // A number character: the next pair of the same list.
+        }
+    }
+
+    // Carries out one point. False ends the run (refused or stopped move).
+    bool execute(double x, double y)
+    {
+        const bool penDown = pen_ == std::string_view("PD");
+        preview_.drawLine(x, y, penDown ? std::int16_t{kBlack} : preview_.PenUpColor);
+        if (test_) {
+            widenBox(x, y);
+            countMove(x, y);
+        } else {
+            const MoveResult move = drive_.plottLine2(x, y, pen_, preview_.Zoom);
+            if (move.refusal != MoveRefusal::None) {
+                result_.refusal = move;
+                result_.refusedX = x;
+                result_.refusedY = y;
+                return false;
+            }
+            if (move.stopped) {
+                result_.stopped = true;
+                return false;
+            }
+        }
+        ++result_.points;
+        if (observer_ != nullptr) {
+            observer_->onPoint(in_.consumed(), fileSize_, result_.points);
+            if (!test_ && observer_->stopRequested()) {
+                result_.stopped = true;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Rounded 16-bit copy of a coordinate for the extents; outside the range it sticks
+    // at the nearest end and the run is marked out of range.
+    std::int16_t extentValue(double v)
+    {
+        if (const std::optional<std::int16_t> rounded = roundToInt16(v))
+            return *rounded;
+        result_.outOfRange = true;
+        return v < 0 ? INT16_MIN : INT16_MAX;
+    }
+
+    void widenBox(double x, double y)
+    {
+        const std::int16_t ix = extentValue(x);
+        const std::int16_t iy = extentValue(y);
+        result_.minX = std::min(result_.minX, ix);
+        result_.minY = std::min(result_.minY, iy);
+        result_.maxX = std::max(result_.maxX, ix);
+        result_.maxY = std::max(result_.maxY, iy);
+    }
+
+    // Counts what plottLine2 would send for this point: one pen command and the outputs
+    // of the line from the last counted step position.
+    void countMove(double x, double y)
+    {
+        ++result_.penCommands;
+        const bool halfStep = drive_.halfStep();
+        const Variabile& settings = drive_.settings();
+        const StepConversion sx = unitsToSteps(x, settings.Lstepx, halfStep, preview_.Zoom);
+        const StepConversion sy = unitsToSteps(y, settings.Lstepy, halfStep, preview_.Zoom);
+        if (sx.refusal != MoveRefusal::None || sy.refusal != MoveRefusal::None) {
+            result_.estimateValid = false;
+            return;
+        }
+        const long dX = std::labs(long{sx.steps} - stepX_);
+        const long dY = std::labs(long{sy.steps} - stepY_);
+        result_.stepOutputs += static_cast<std::uint64_t>(countOutputs(dX, dY));
+        stepX_ = sx.steps;
+        stepY_ = sy.steps;
+    }
+
+    void noteSkipped(std::uint64_t offset, std::string text)
+    {
+        if (result_.skippedPairs++ == 0)
+            result_.firstSkipped = SkippedPair{offset, std::move(text)};
+    }
+
+    void beep() { ++result_.beeps; }
+
+    ByteReader& in_;
+    const std::uint64_t fileSize_;
+    const bool test_;
+    Preview& preview_;
+    Drive& drive_;
+    RunObserver* const observer_;
+    RunResult& result_;
+
+    int current_ = kEmpty;
+    int previous_ = kEmpty;
+    int lookahead_ = kEmpty;
+    std::uint64_t lookaheadOffset_ = 0;
+    NumberText number_;
+    const char* pen_ = "PU";
+    bool relative_ = false;
+    double pointX_ = 0, pointY_ = 0; // previous point, plotter units
+    long stepX_ = 0, stepY_ = 0;      // estimate: step position the draw would reach
+};
+
+} // namespace
+
+std::string RunResult::skippedMessage() const
+{
+    if (skippedPairs == 0 || !firstSkipped)
+        return {};
+    const std::string offset = std::to_string(firstSkipped->offset);
+    const std::string text = "\"" + firstSkipped->text + "\"";
+    if (skippedPairs == 1)
+        return "1 coordinate pair was skipped because its values are not valid numbers; it was at byte "
+            + offset + ": " + text + ".";
+    return std::to_string(skippedPairs)
+        + " coordinate pairs were skipped because they are not valid numbers; the first, at byte "
+        + offset + ", was " + text + ".";
+}
+
+RunResult drawfile(const std::string& sFile, std::int16_t iTest, Preview& preview, Drive& drive,
+                   RunObserver* observer)
+{
+    RunResult result;
+    if (sFile.empty()) { // no file chosen
+        result.beeps = 1;
+        return result;
+    }
+
+    std::error_code ec;
+    if (std::filesystem::is_directory(sFile, ec)) {
+        result.opened = false;
+        result.openError = "Cannot open \"" + sFile + "\": " + plainReason(EISDIR) + ".";
+        return result;
+    }
+    errno = 0;
+    std::FILE* file = std::fopen(sFile.c_str(), "rb");
+    if (file == nullptr) {
+        result.opened = false;
+        result.openError = "Cannot open \"" + sFile + "\": " + plainReason(errno != 0 ? errno : EIO) + ".";
+        return result;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(sFile, ec);
+    const std::uint64_t fileSize = ec ? 0 : static_cast<std::uint64_t>(size);
+
+    ByteReader reader(file);
+    Interpreter(reader, fileSize, iTest == kTestMode, preview, drive, observer, result).run();
+    if (reader.error() != 0) {
+        // A read that fails part-way must not pass for a complete plot.
+        result.opened = false;
+        result.openError = "Cannot read \"" + sFile + "\" past byte "
+            + std::to_string(reader.consumed()) + ": " + plainReason(reader.error()) + ".";
+    }
+    return result;
+}
+
+} // namespace orlex
