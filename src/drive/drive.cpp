@@ -1,2 +1,94 @@
-// Placeholder until implemented.
+// Register access and the single-step routines unPasX / unPasY with their coil tables.
 #include "drive/drive.h"
+
+#include "settings/conversions.h"
+
+#include <array>
+#include <utility>
+
+namespace orlex {
+
+namespace {
+
+// Coil patterns by phase index 1..8 (half step: one coil, then two neighbours) and
+// 1..4 (full step: wave drive, one coil at a time). Y patterns are X patterns * 16.
+constexpr std::array<std::int16_t, 8> kHalfStepX{1, 3, 2, 6, 4, 12, 8, 9};
+constexpr std::array<std::int16_t, 4> kFullStepX{1, 2, 4, 8};
+
+// Wraps a phase index that left its range by one and returns the X pattern for it.
+// Only the two wrap rules apply, so an index left over from the other mode (6 in full
+// step) is mapped as those rules say (6 > 4 gives 1), never used out of range.
+std::int16_t wrapAndSelect(std::int16_t& phase, bool halfStep)
+{
+    const std::int16_t last = halfStep ? 8 : 4;
+    if (phase > last)
+        phase = 1;
+    if (phase < 1)
+        phase = last;
+    return halfStep ? kHalfStepX[phase - 1] : kFullStepX[phase - 1];
+}
+
+} // namespace
+
+Drive::Drive(Port& port, const Variabile& settings, DriveHooks hooks)
+    : port_(&port), settings_(settings), hooks_(std::move(hooks))
+{
+}
+
+bool Drive::halfStep() const
+{
+    return hooks_.halfStep ? hooks_.halfStep() : true;
+}
+
+std::optional<std::uint16_t> Drive::baseAddress() const
+{
+    // Converted at every access, so a saved address applies from the next access on.
+    return toPortAddress(settings_.LptAddress);
+}
+
+void Drive::writeData(std::uint8_t value)
+{
+    if (const auto base = baseAddress())
+        port_->out(static_cast<std::uint16_t>(*base + kDataOffset), value);
+}
+
+void Drive::writeControl(std::uint8_t value)
+{
+    if (const auto base = baseAddress())
+        port_->out(static_cast<std::uint16_t>(*base + kControlOffset), value);
+}
+
+std::uint8_t Drive::readData()
+{
+    const auto base = baseAddress();
+    return base ? port_->in(static_cast<std::uint16_t>(*base + kDataOffset)) : 0;
+}
+
+std::uint8_t Drive::readStatus()
+{
+    const auto base = baseAddress();
+    return base ? port_->in(static_cast<std::uint16_t>(*base + kStatusOffset)) : 0;
+}
+
+void Drive::writeCoils()
+{
+    // X patterns use bits 0..3 and Y patterns bits 4..7: the sum is the OR of both.
+    writeData(static_cast<std::uint8_t>(state.BitsX + state.BitsY));
+}
+
+void Drive::unPasX()
+{
+    state.PhaseX = static_cast<std::int16_t>(state.PhaseX + state.DirX);
+    state.PosX += state.DirX;
+    state.BitsX = wrapAndSelect(state.PhaseX, halfStep());
+}
+
+void Drive::unPasY()
+{
+    // The Y motor runs its sequence backwards for a positive (upward) direction.
+    state.PhaseY = static_cast<std::int16_t>(state.PhaseY - state.DirY);
+    state.PosY += state.DirY;
+    state.BitsY = static_cast<std::int16_t>(wrapAndSelect(state.PhaseY, halfStep()) * 16);
+}
+
+} // namespace orlex

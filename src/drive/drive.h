@@ -3,6 +3,7 @@
 #pragma once
 
 #include "drive/drive_state.h"
+#include "drive/event_pacer.h"
 #include "drive/line_steps.h"
 #include "drive/port.h"
 #include "settings/variabile.h"
@@ -37,6 +38,7 @@ struct HomeResult {
     Outcome outcome = Outcome::Homed;
     char axis = 0;      // 'X' or 'Y' when a switch never closed
     long steps = 0;     // steps taken towards that switch before giving up
+    double travelMm = 0; // Maxx or Maxy of that axis; 0 when the setting did not convert
     std::string message() const; // operator text for SwitchNeverClosed
     bool ok() const { return outcome == Outcome::Homed; }
 };
@@ -96,6 +98,7 @@ private:
     const Variabile& settings_;
     DriveHooks hooks_;
     bool stopRequested_ = false;
+    EventPacer pacer_; // bounds how often delayh lets events run, across calls
 };
 
 } // namespace orlex

@@ -1,2 +1,77 @@
-// Placeholder until implemented.
+// Conversion of plotter units to whole motor steps, and the output count of a line.
 #include "drive/line_steps.h"
+
+#include "drive/number_text.h"
+#include "settings/conversions.h"
+
+#include <cmath>
+#include <limits>
+
+namespace orlex {
+
+namespace {
+
+constexpr double kMillimetresPerUnit = 0.025; // one plotter unit
+
+StepConversion refuse(MoveRefusal refusal, std::string reason)
+{
+    StepConversion c;
+    c.refusal = refusal;
+    c.reason = std::move(reason);
+    return c;
+}
+
+} // namespace
+
+StepConversion unitsToSteps(double units, std::string_view stepLengthText, bool halfStep,
+                            std::int16_t zoom, char axis)
+{
+    // "The X step length (Lstepx)", "The X coordinate", or without the axis.
+    const std::string prefix = axis ? std::string("The ") + axis + " " : std::string("The ");
+    const std::string lengthName =
+        prefix + "step length"
+        + (axis ? std::string(" (Lstep") + static_cast<char>(axis - 'A' + 'a') + ")" : "");
+
+    const std::optional<double> stepLength = toNumber(stepLengthText);
+    if (!stepLength || !std::isfinite(*stepLength))
+        return refuse(MoveRefusal::NotANumber, lengthName + " \"" + std::string(stepLengthText)
+                                                   + "\" is not a number.");
+    // A negative length would mirror the drawing and drive the carriage the wrong way,
+    // so it is refused like a zero length.
+    if (*stepLength <= 0)
+        return refuse(MoveRefusal::ZeroStepLength,
+                      lengthName + " is " + numberText(*stepLength)
+                          + "; it must be above 0 (hundredths of a millimetre per full step).");
+    if (!std::isfinite(units))
+        return refuse(MoveRefusal::NotANumber,
+                      prefix + "coordinate " + numberText(units) + " is not a finite number.");
+
+    // One step is stepLength / 200 mm in half-step mode, stepLength / 100 mm in full step.
+    const double divisor = halfStep ? 200.0 : 100.0;
+    const double steps =
+        ((units * kMillimetresPerUnit) / (*stepLength / divisor)) * (zoom / 100.0);
+    const double rounded = std::nearbyint(steps);
+    if (!(rounded >= std::numeric_limits<std::int16_t>::min()
+          && rounded <= std::numeric_limits<std::int16_t>::max()))
+        return refuse(MoveRefusal::OutOfRange,
+                      prefix + "coordinate " + numberText(units) + " needs " + numberText(rounded)
+                          + " steps; only -32768 to 32767 steps can be reached.");
+
+    StepConversion c;
+    c.steps = static_cast<std::int16_t>(rounded);
+    return c;
+}
+
+long countOutputs(long dX, long dY)
+{
+    // Counted by running the interpolation itself, so the count cannot drift from what
+    // plottLine2 does (rounding may leave a catch-up step).
+    long outputs = 0;
+    interpolate(dX, dY, [&outputs](bool, bool) {
+        ++outputs;
+        return true;
+    });
+    return outputs;
+}
+
+} // namespace orlex

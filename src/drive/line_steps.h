@@ -20,9 +20,11 @@ struct StepConversion {
 
 // ((units * 0.025) / (stepLength / D)) * (zoom / 100), D = 200 half-step, 100 full-step,
 // rounded halves to even into 16 bits. `stepLengthText` is the Lstepx/Lstepy setting
-// (hundredths of a millimetre per full step).
+// (hundredths of a millimetre per full step). `axis` ('X' or 'Y', or 0) names the axis in
+// the reason. Refused: a step length that is not a number or not above 0, a coordinate
+// that is NaN or infinite, a step count outside -32768..32767.
 StepConversion unitsToSteps(double units, std::string_view stepLengthText, bool halfStep,
-                            std::int16_t zoom);
+                            std::int16_t zoom, char axis = 0);
 
 // Steps a line of dX by dY steps (both >= 0). For every output calls
 // step(moveX, moveY) with the axes that move in that output, in plottLine2's order:
