@@ -1,2 +1,178 @@
-// Placeholder until implemented.
+// Homing against the two switches, bounded by the axis travel, and the move to the origin.
 #include "drive/drive.h"
+
+#include "drive/number_text.h"
+#include "settings/conversions.h"
+
+#include <cmath>
+
+namespace orlex {
+
+namespace {
+
+// Used when Maxx/Maxy or Lstepx/Lstepy do not give a usable travel.
+constexpr long kFallbackHomingBound = 65535;
+
+struct HomingBound {
+    long steps = kFallbackHomingBound; // steps towards the switch before giving up
+    double travelMm = 0;               // 0 when the settings did not convert
+};
+
+// The axis travel in steps of the current mode (Max * 100 / Lstep full steps, * 200
+// half steps) plus 10 %.
+HomingBound homingBound(const std::string& maxText, const std::string& stepLengthText,
+                        bool halfStep)
+{
+    HomingBound bound;
+    const auto travelMm = toNumber(maxText);
+    const auto stepLength = toNumber(stepLengthText);
+    if (!travelMm || !stepLength || !(*travelMm > 0) || !(*stepLength > 0))
+        return bound;
+    const double steps =
+        std::nearbyint(*travelMm * (halfStep ? 200.0 : 100.0) / *stepLength * 1.1);
+    if (!std::isfinite(steps) || steps > 1e9)
+        return bound;
+    bound.steps = static_cast<long>(steps);
+    bound.travelMm = *travelMm;
+    return bound;
+}
+
+
+} // namespace
+
+std::string HomeResult::message() const
+{
+    switch (outcome) {
+    case Outcome::Homed:
+        return {};
+    case Outcome::NotConnected:
+        return kNotConnectedText;
+    case Outcome::Stopped:
+        return "Homing stopped before the pen reached home.";
+    case Outcome::SwitchNeverClosed:
+        break;
+    }
+    const std::string name(1, axis);
+    std::string text = "Homing stopped: the " + name + " home switch did not close after "
+                       + std::to_string(steps) + " steps";
+    if (travelMm > 0)
+        text += " (more than the " + name + " travel of " + numberText(travelMm) + " mm)";
+    return text + ". Check the switch and its wiring.";
+}
+
+void Drive::home()
+{
+    int v = readStatus();
+    state.SwitchY = 0;
+    state.SwitchX = 0;
+    // Bits from the top: 7 is the clock, 6 and 5 are unused, 4 the Y and 3 the X switch.
+    if (v >= 128)
+        v -= 128;
+    if (v >= 64)
+        v -= 64;
+    if (v >= 32)
+        v -= 32;
+    if (v >= 16) {
+        state.SwitchY = 1;
+        v -= 16;
+    }
+    if (v >= 8)
+        state.SwitchX = 1;
+}
+
+HomeResult Drive::homeToSwitches()
+{
+    HomeResult result;
+    // Without the plotter's clock every step delay would wait for ever.
+    if (!state.Connected) {
+        result.outcome = HomeResult::Outcome::NotConnected;
+        return result;
+    }
+
+    const bool half = halfStep();
+    const HomingBound boundX = homingBound(settings_.Maxx, settings_.Lstepx, half);
+    const HomingBound boundY = homingBound(settings_.Maxy, settings_.Lstepy, half);
+    long stepsX = 0; // steps taken towards each switch, the diagonal phase included
+    long stepsY = 0;
+
+    auto giveUp = [&result](char axis, long steps, const HomingBound& bound) {
+        result.outcome = HomeResult::Outcome::SwitchNeverClosed;
+        result.axis = axis;
+        result.steps = steps;
+        result.travelMm = bound.travelMm;
+        return result;
+    };
+    auto stopped = [&result]() {
+        result.outcome = HomeResult::Outcome::Stopped;
+        return result;
+    };
+
+    home();
+    state.DirX = -1;
+    state.DirY = -1;
+
+    // Diagonally until the first switch closes.
+    while (state.SwitchX != 0 && state.SwitchY != 0) {
+        if (stepsX >= boundX.steps)
+            return giveUp('X', stepsX, boundX);
+        if (stepsY >= boundY.steps)
+            return giveUp('Y', stepsY, boundY);
+        unPasX();
+        unPasY();
+        writeCoils();
+        delayh(2);
+        ++stepsX;
+        ++stepsY;
+        home();
+        if (stopRequested())
+            return stopped();
+    }
+    while (state.SwitchX != 0) {
+        if (stepsX >= boundX.steps)
+            return giveUp('X', stepsX, boundX);
+        unPasX();
+        writeCoils();
+        delayh(2);
+        ++stepsX;
+        home();
+        if (stopRequested())
+            return stopped();
+    }
+    while (state.SwitchY != 0) {
+        if (stepsY >= boundY.steps)
+            return giveUp('Y', stepsY, boundY);
+        unPasY();
+        writeCoils();
+        delayh(2);
+        ++stepsY;
+        home();
+        if (stopRequested())
+            return stopped();
+    }
+
+    // Back off four steps on both axes; the switches are not read again.
+    state.DirX = 1;
+    state.DirY = 1;
+    for (int i = 0; i < 4; ++i) {
+        unPasY();
+        unPasX();
+        writeCoils();
+        delayh(3);
+        if (stopRequested())
+            return stopped();
+    }
+    return result;
+}
+
+MoveResult Drive::moveToOrigin(double plotMinX, double plotMinY, std::int16_t zoom)
+{
+    state.PosX = 0;
+    state.PosY = 0;
+    // Millimetres to plotter units (40 per mm), with the zoom that plottLine2 applies
+    // taken out again, so the pen moves |plotMin| millimetres on paper.
+    const double y = (std::fabs(plotMinY) * 40) / (zoom / 100.0);
+    const double x = (std::fabs(plotMinX) * 40) / (zoom / 100.0);
+    return plottLine2(x, y, "PU", zoom);
+}
+
+} // namespace orlex

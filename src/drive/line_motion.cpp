@@ -1,2 +1,62 @@
-// Placeholder until implemented.
+// plottLine2: pen command, then a straight line to a target, stepped out on the port.
 #include "drive/drive.h"
+
+#include <cstdlib>
+
+namespace orlex {
+
+namespace {
+
+int directionOf(long difference)
+{
+    return difference > 0 ? 1 : difference < 0 ? -1 : 0;
+}
+
+} // namespace
+
+MoveResult Drive::plottLine2(double sPx, double sPy, std::string_view pen, std::int16_t zoom)
+{
+    // The pen is written and given four cycles on every call, even for an empty move.
+    writeControl(pen == "PD" ? 0 : 1);
+    delayh(4);
+
+    // The mode is read once for the conversion; unPasX/unPasY read it again per step.
+    const bool half = halfStep();
+    const StepConversion targetX = unitsToSteps(sPx, settings_.Lstepx, half, zoom, 'X');
+    const StepConversion targetY = unitsToSteps(sPy, settings_.Lstepy, half, zoom, 'Y');
+    MoveResult result;
+    for (const StepConversion* target : {&targetX, &targetY}) {
+        if (target->refusal != MoveRefusal::None) {
+            result.refusal = target->refusal;
+            result.reason = target->reason;
+            return result; // nothing moves
+        }
+    }
+
+    // Up to 65535 steps apart (32767 to -32768): long, not 16 bits. PosX/PosY hold
+    // whole numbers, so the differences are exact.
+    long dX = static_cast<long>(targetX.steps - state.PosX);
+    long dY = static_cast<long>(targetY.steps - state.PosY);
+    state.DirX = directionOf(dX);
+    state.DirY = static_cast<std::int16_t>(directionOf(dY));
+    dX = std::labs(dX);
+    dY = std::labs(dY);
+
+    // One or two single steps, one port write, the two-cycle wait; nothing else.
+    interpolate(dX, dY, [this, &result](bool moveX, bool moveY) {
+        if (moveX)
+            unPasX();
+        if (moveY)
+            unPasY();
+        writeCoils();
+        delayh(2);
+        if (stopRequested()) {
+            result.stopped = true;
+            return false;
+        }
+        return true;
+    });
+    return result;
+}
+
+} // namespace orlex

@@ -1,2 +1,25 @@
-// Placeholder until implemented.
+// check: the presence test, which looks for one toggle of the plotter's clock line.
 #include "drive/drive.h"
+
+namespace orlex {
+
+// Up to 100000 status reads, flat out and without letting events run. Success needs
+// the clock seen high (128 or more) and then low (below 128).
+bool Drive::check()
+{
+    constexpr long kMaxReads = 100000;
+    int lastHigh = 127;
+    for (long i = 0; i < kMaxReads; ++i) {
+        const int v = readStatus();
+        if (v >= 128)
+            lastHigh = v;
+        if (lastHigh >= 128 && v < 128) {
+            state.Connected = true;
+            return true;
+        }
+    }
+    state.Connected = false;
+    return false;
+}
+
+} // namespace orlex
