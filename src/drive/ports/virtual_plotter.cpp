@@ -1,2 +1,265 @@
-// Placeholder until implemented.
+// The simulated plotter: clock line, two steppers decoded from the coil bytes, switches, pen, paper.
 #include "drive/ports/virtual_plotter.h"
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <numeric>
+
+namespace orlex {
+
+namespace {
+
+// Position of each coil nibble in the half-step cycle 1,3,2,6,4,12,8,9; -1 for 0 and for
+// patterns no stepper sequence produces (opposite coils together, three or four coils).
+// The wave-drive patterns 1,2,4,8 sit at the even positions.
+constexpr std::array<int, 16> kCycleIndex = {-1, 0, 2, 1, 4, -1, 3, -1, 6, 7, -1, -1, 5, -1, -1, -1};
+
+constexpr std::uint8_t kClockBit = 0x80;
+constexpr std::uint8_t kXSwitchBit = 0x08;
+constexpr std::uint8_t kYSwitchBit = 0x10;
+constexpr std::uint8_t kFloatingMask = 0x67; // bits 0..2, 5, 6: inputs the plotter leaves open
+
+// Millimetres to 45-degree turns, halves to even; 0 for a meaningless step length.
+long toTurns(double mm, double stepMm)
+{
+    if (!(stepMm > 0) || !std::isfinite(stepMm) || !std::isfinite(mm))
+        return 0;
+    const double turns = std::nearbyint(mm / stepMm);
+    const double limit = 1e12;
+    return static_cast<long>(std::fmax(-limit, std::fmin(limit, turns)));
+}
+
+// A number for the SVG: fixed point, at most 4 decimals, no trailing zeros, locale-free.
+std::string svgNumber(double value)
+{
+    if (!std::isfinite(value))
+        return "0";
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
+    if (ec != std::errc())
+        return "0";
+    std::string text(buffer, end);
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0')
+            text.pop_back();
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    if (text == "-0")
+        text = "0";
+    return text;
+}
+
+} // namespace
+
+VirtualPlotter::VirtualPlotter(VirtualPlotterConfig config)
+    : config_(config), start_(std::chrono::steady_clock::now())
+{
+    if (!(config_.virtualReadMicros >= 0) || !std::isfinite(config_.virtualReadMicros))
+        config_.virtualReadMicros = 0;
+    if (config_.clockHz > 0 && std::isfinite(config_.clockHz))
+        periodMicros_ = 1e6 / config_.clockHz;
+    positionX_ = toTurns(config_.startXmm, config_.stepLengthXmm);
+    positionY_ = toTurns(config_.startYmm, config_.stepLengthYmm);
+}
+
+void VirtualPlotter::setStepLengths(double xmm, double ymm)
+{
+    config_.stepLengthXmm = xmm;
+    config_.stepLengthYmm = ymm;
+    extendable_ = false; // later segments use the new scale
+    ++revision_;
+}
+
+double VirtualPlotter::xMillimetres() const { return positionX_ * config_.stepLengthXmm; }
+double VirtualPlotter::yMillimetres() const { return positionY_ * config_.stepLengthYmm; }
+bool VirtualPlotter::xSwitchClosed() const { return positionX_ <= 0; }
+bool VirtualPlotter::ySwitchClosed() const { return positionY_ <= 0; }
+
+double VirtualPlotter::nowMicros()
+{
+    if (config_.realTime)
+        counters_.simulatedMicros =
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start_).count();
+    return counters_.simulatedMicros;
+}
+
+bool VirtualPlotter::clockHighAt(double micros) const
+{
+    return config_.clockRunning && periodMicros_ > 0 && std::fmod(micros, periodMicros_) < periodMicros_ / 2;
+}
+
+std::uint8_t VirtualPlotter::statusNow()
+{
+    const bool high = config_.realTime
+        ? clockHighAt(nowMicros())
+        : config_.clockRunning && periodMicros_ > 0 && phaseMicros_ < periodMicros_ / 2;
+    return static_cast<std::uint8_t>((high ? kClockBit : 0) | (xSwitchClosed() ? 0 : kXSwitchBit)
+                                     | (ySwitchClosed() ? 0 : kYSwitchBit) | (config_.floatingBits & kFloatingMask));
+}
+
+// A status read: the level now, then (in virtual time) the clock moves on by one read.
+// Kept to a compare and an add, since a draw polls it tens of millions of times.
+std::uint8_t VirtualPlotter::readStatus()
+{
+    const std::uint8_t status = statusNow();
+    if (!config_.realTime) {
+        counters_.simulatedMicros += config_.virtualReadMicros;
+        if (periodMicros_ > 0) {
+            phaseMicros_ += config_.virtualReadMicros;
+            if (phaseMicros_ >= periodMicros_) {
+                phaseMicros_ -= periodMicros_;
+                if (phaseMicros_ >= periodMicros_) // a read longer than a period
+                    phaseMicros_ = std::fmod(phaseMicros_, periodMicros_);
+            }
+        }
+    }
+    return status;
+}
+
+std::uint8_t VirtualPlotter::in(std::uint16_t address)
+{
+    if (address == config_.base + kStatusOffset)
+        return readStatus();
+    if (address == config_.base + kDataOffset)
+        return data_;
+    if (address == config_.base + kControlOffset)
+        return control_;
+    return 0xFF;
+}
+
+void VirtualPlotter::out(std::uint16_t address, std::uint8_t value)
+{
+    if (address == config_.base + kDataOffset) {
+        const std::uint8_t old = data_;
+        data_ = value;
+        const long oldX = positionX_, oldY = positionY_;
+        if ((old ^ value) & 0x0F)
+            positionX_ += stepMotor(value & 0x0F, rotorX_, counters_.stepsX, counters_.lostStepsX);
+        // The Y motor is wired so that its cycle run backwards moves the carriage up.
+        if ((old ^ value) & 0xF0)
+            positionY_ -= stepMotor(value >> 4, rotorY_, counters_.stepsY, counters_.lostStepsY);
+        if (positionX_ != oldX || positionY_ != oldY)
+            recordMotion(oldX, oldY);
+    } else if (address == config_.base + kControlOffset) {
+        control_ = value;
+        const bool down = (value & 1) == 0;
+        if (down != penDown_) {
+            penDown_ = down;
+            ++counters_.penMoves;
+            ++revision_;
+        }
+    }
+    if (config_.realTime)
+        nowMicros();
+}
+
+long VirtualPlotter::stepMotor(std::uint8_t newNibble, int& rotor, long& steps, long& lost)
+{
+    if (newNibble == 0)
+        return 0; // de-energised: the rotor stays where it is
+    const int index = kCycleIndex[newNibble];
+    if (index < 0) {
+        ++lost;
+        return 0;
+    }
+    if (rotor < 0) { // first energising: the rotor snaps to the pattern
+        rotor = index;
+        return 0;
+    }
+    int distance = (index - rotor + 8) % 8; // -3..4 in 45-degree turns
+    if (distance > 4)
+        distance -= 8;
+    if (distance == 0)
+        return 0;
+    if (std::abs(distance) > 2) { // 135 or 180 degrees: the rotor cannot follow
+        ++lost;
+        return 0;
+    }
+    rotor = index;
+    ++steps;
+    return distance;
+}
+
+void VirtualPlotter::recordMotion(long oldX, long oldY)
+{
+    ++revision_;
+    if (!penDown_)
+        return;
+    long dx = positionX_ - oldX, dy = positionY_ - oldY;
+    const long divisor = std::gcd(dx, dy);
+    dx /= divisor;
+    dy /= divisor;
+    const double sx = config_.stepLengthXmm, sy = config_.stepLengthYmm;
+    if (extendable_ && !paper_.empty() && segmentEndX_ == oldX && segmentEndY_ == oldY && segmentDx_ == dx
+        && segmentDy_ == dy) {
+        paper_.back().x2 = positionX_ * sx;
+        paper_.back().y2 = positionY_ * sy;
+    } else {
+        paper_.push_back({oldX * sx, oldY * sy, positionX_ * sx, positionY_ * sy});
+        segmentDx_ = dx;
+        segmentDy_ = dy;
+        extendable_ = true;
+    }
+    segmentEndX_ = positionX_;
+    segmentEndY_ = positionY_;
+}
+
+void VirtualPlotter::clearPaper()
+{
+    paper_.clear();
+    extendable_ = false;
+    ++revision_;
+}
+
+std::string VirtualPlotter::paperSvg(double widthMm, double heightMm) const
+{
+    if (!(widthMm > 0) || !std::isfinite(widthMm))
+        widthMm = 1;
+    if (!(heightMm > 0) || !std::isfinite(heightMm))
+        heightMm = 1;
+    const std::string w = svgNumber(widthMm), h = svgNumber(heightMm);
+    std::string svg;
+    svg.reserve(400 + paper_.size() * 72);
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "mm\" height=\"" + h + "mm\" viewBox=\"0 0 "
+        + w + " " + h + "\">\n";
+    svg += "<rect x=\"0\" y=\"0\" width=\"" + w + "\" height=\"" + h + "\" fill=\"white\"/>\n";
+    svg += "<g fill=\"none\" stroke=\"black\" stroke-width=\"0.3\" stroke-linecap=\"round\">\n";
+    // SVG's y axis points down; the plotter's points up from home.
+    for (const PaperSegment& s : paper_) {
+        svg += "<line x1=\"" + svgNumber(s.x1) + "\" y1=\"" + svgNumber(heightMm - s.y1) + "\" x2=\""
+            + svgNumber(s.x2) + "\" y2=\"" + svgNumber(heightMm - s.y2) + "\"/>\n";
+    }
+    svg += "</g>\n</svg>\n";
+    return svg;
+}
+
+bool VirtualPlotter::writeSvg(const std::filesystem::path& file, double widthMm, double heightMm,
+                              std::string& error) const
+{
+    if (!(widthMm > 0) || !(heightMm > 0) || !std::isfinite(widthMm) || !std::isfinite(heightMm)) {
+        error = "Cannot write the paper to " + file.string() + ": the paper size must be positive.";
+        return false;
+    }
+    const std::string svg = paperSvg(widthMm, heightMm);
+    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+    if (!stream) {
+        error = "Cannot write the paper to " + file.string() + ": " + std::strerror(errno) + ".";
+        return false;
+    }
+    stream.write(svg.data(), static_cast<std::streamsize>(svg.size()));
+    stream.close();
+    if (!stream) {
+        error = "Cannot write the paper to " + file.string() + ": " + std::strerror(errno) + ".";
+        return false;
+    }
+    return true;
+}
+
+} // namespace orlex

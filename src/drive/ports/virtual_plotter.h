@@ -30,7 +30,7 @@ struct VirtualPlotterConfig {
 };
 
 struct VirtualPlotterCounters {
-    long stepsX = 0, stepsY = 0;         // 45-degree turns taken, either direction
+    long stepsX = 0, stepsY = 0;         // rotor moves (45 or 90 degrees), either direction
     long lostStepsX = 0, lostStepsY = 0; // patterns that did not follow the cycle
     long penMoves = 0;                   // pen lifts and lowerings
     double simulatedMicros = 0;          // virtual clock (virtual time) or wall time
@@ -72,12 +72,21 @@ public:
                   std::string& error) const;
 
 private:
-    void stepMotor(std::uint8_t oldNibble, std::uint8_t newNibble, long& position,
-                   long& steps, long& lost, int sign);
+    // Turns one motor for a new coil nibble; returns the carriage movement in 45-degree turns.
+    long stepMotor(std::uint8_t newNibble, int& rotor, long& steps, long& lost);
+    std::uint8_t readStatus();
+    bool clockHighAt(double micros) const;
+    void recordMotion(long oldX, long oldY);
 
     VirtualPlotterConfig config_;
     std::chrono::steady_clock::time_point start_;
+    double periodMicros_ = 0;            // 0: no clock
+    double phaseMicros_ = 0;             // virtual time within the current clock period
     long positionX_ = 0, positionY_ = 0; // 45-degree turns from home
+    int rotorX_ = -1, rotorY_ = -1;      // index in the half-step cycle; -1 before the first energising
+    bool extendable_ = false;            // the last paper segment may be extended
+    long segmentDx_ = 0, segmentDy_ = 0; // its direction in 45-degree turns, reduced
+    long segmentEndX_ = 0, segmentEndY_ = 0;
     std::uint8_t data_ = 0;
     std::uint8_t control_ = 1;
     bool penDown_ = false;
