@@ -1,2 +1,78 @@
-// Placeholder until implemented.
+// Port decorator writing "time_us,register,value" lines for every data and control write.
 #include "drive/ports/tracing_port.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace orlex {
+
+namespace {
+constexpr std::size_t kBufferBytes = 1 << 20; // a long draw writes millions of lines
+}
+
+std::unique_ptr<TracingPort> TracingPort::open(Port& inner, std::uint16_t base, const std::filesystem::path& file,
+                                               std::string& error, std::function<double()> clockMicros)
+{
+    std::FILE* stream = std::fopen(file.c_str(), "w");
+    if (!stream) {
+        error = "Cannot write the port trace to " + file.string() + ": " + std::strerror(errno) + ".";
+        return nullptr;
+    }
+    auto buffer = std::make_unique<char[]>(kBufferBytes);
+    std::setvbuf(stream, buffer.get(), _IOFBF, kBufferBytes);
+    std::fputs("time_us,register,value\n", stream);
+    return std::unique_ptr<TracingPort>(
+        new TracingPort(inner, base, stream, std::move(clockMicros), std::move(buffer)));
+}
+
+TracingPort::TracingPort(Port& inner, std::uint16_t base, std::FILE* file, std::function<double()> clock,
+                         std::unique_ptr<char[]> buffer)
+    : inner_(inner), base_(base), file_(file), clock_(std::move(clock)),
+      start_(std::chrono::steady_clock::now()), buffer_(std::move(buffer))
+{
+}
+
+TracingPort::~TracingPort()
+{
+    std::fclose(file_); // flushes; the buffer is released after this
+}
+
+void TracingPort::out(std::uint16_t address, std::uint8_t value)
+{
+    inner_.out(address, value);
+    const char* name;
+    if (address == base_ + kDataOffset)
+        name = ",data,";
+    else if (address == base_ + kControlOffset)
+        name = ",control,";
+    else
+        return;
+
+    const double micros = clock_
+        ? clock_()
+        : std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start_).count();
+    const long long time =
+        std::isfinite(micros) && std::fabs(micros) < 1e18 ? static_cast<long long>(std::nearbyint(micros)) : 0;
+
+    char line[64];
+    char* end = std::to_chars(line, line + 24, time).ptr;
+    const std::size_t nameLength = std::strlen(name);
+    std::memcpy(end, name, nameLength);
+    end = std::to_chars(end + nameLength, line + sizeof line - 1, static_cast<unsigned>(value)).ptr;
+    *end++ = '\n';
+    std::fwrite(line, 1, static_cast<std::size_t>(end - line), file_);
+}
+
+std::uint8_t TracingPort::in(std::uint16_t address)
+{
+    return inner_.in(address);
+}
+
+void TracingPort::flush()
+{
+    std::fflush(file_);
+}
+
+} // namespace orlex

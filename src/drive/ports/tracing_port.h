@@ -27,12 +27,14 @@ public:
     void flush();
 
 private:
-    TracingPort(Port& inner, std::uint16_t base, std::FILE* file, std::function<double()> clock);
+    TracingPort(Port& inner, std::uint16_t base, std::FILE* file, std::function<double()> clock,
+                std::unique_ptr<char[]> buffer);
     Port& inner_;
     std::uint16_t base_;
     std::FILE* file_;
     std::function<double()> clock_;
     std::chrono::steady_clock::time_point start_;
+    std::unique_ptr<char[]> buffer_; // stdio buffer, freed after the file is closed
 };
 
 } // namespace orlex
