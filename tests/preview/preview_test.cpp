@@ -1,0 +1,158 @@
+// Preview mapping: plot points onto the canvas at various zooms, pen-up moves, half-axes, clear.
+#include "preview/preview.h"
+#include "preview/recording_canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace orlex {
+namespace {
+
+using test::RecordedLine;
+using test::RecordingCanvas;
+
+class PreviewTest : public ::testing::Test {
+protected:
+    PreviewTest()
+    {
+        settings.Offsetx = "5";
+        settings.Offsety = "5";
+    }
+    long H() const { return canvas.heightTwips(); }
+
+    Variabile settings;
+    RecordingCanvas canvas;
+    Preview preview{canvas, settings};
+};
+
+TEST_F(PreviewTest, PointAtZoom100)
+{
+    preview.drawLine(1000, 2000, kBlack);
+    ASSERT_EQ(canvas.lines.size(), 1u);
+    EXPECT_EQ(canvas.lines[0], (RecordedLine{100, H() - 100, 1100, H() - 2100, kBlack}));
+    EXPECT_EQ(preview.LastX, 1000);
+    EXPECT_EQ(preview.LastY, 2000);
+}
+
+TEST_F(PreviewTest, ZoomScalesStartAndEndAlike)
+{
+    preview.Zoom = 50;
+    preview.LastX = 1000;
+    preview.LastY = 2000;
+    preview.drawLine(1000, 2000, kBlack);
+    ASSERT_EQ(canvas.lines.size(), 1u);
+    EXPECT_EQ(canvas.lines[0], (RecordedLine{600, H() - 1100, 600, H() - 1100, kBlack}));
+
+    preview.drawLine(3000, 0, kBlack);
+    EXPECT_EQ(canvas.lines[1], (RecordedLine{600, H() - 1100, 1600, H() - 100, kBlack}));
+}
+
+TEST_F(PreviewTest, StartFromRoundedLastPointEndFromExactPoint)
+{
+    preview.Zoom = 400;
+    // 10.5 units at 400 % is exactly 42 twips, but the pen is kept as 10 (half to even).
+    preview.drawLine(10.5, 0, kBlack);
+    EXPECT_EQ(canvas.lines[0].x2, 100 + 42);
+    EXPECT_EQ(preview.LastX, 10);
+    preview.drawLine(11.5, 0, kBlack);
+    EXPECT_EQ(canvas.lines[1].x1, 100 + 40);
+    EXPECT_EQ(canvas.lines[1].x2, 100 + 46);
+    EXPECT_EQ(preview.LastX, 12);
+}
+
+TEST_F(PreviewTest, CanvasCoordinatesRoundHalfToEven)
+{
+    settings.Offsetx = "0";
+    settings.Offsety = "0";
+    preview.drawLine(2.5, 0, kBlack); // x2 = 2.5 -> 2
+    preview.drawLine(3.5, 0, kBlack); // x1 from LastX 2, x2 = 3.5 -> 4
+    EXPECT_EQ(canvas.lines[0].x2, 2);
+    EXPECT_EQ(canvas.lines[1].x1, 2);
+    EXPECT_EQ(canvas.lines[1].x2, 4);
+}
+
+TEST_F(PreviewTest, HiddenPenUpMovesWithoutDrawing)
+{
+    preview.drawLine(1000, 2000, kLightGrey);
+    EXPECT_TRUE(canvas.lines.empty());
+    EXPECT_EQ(preview.LastX, 1000);
+    EXPECT_EQ(preview.LastY, 2000);
+    preview.drawLine(2000, 2000, kBlack);
+    ASSERT_EQ(canvas.lines.size(), 1u);
+    EXPECT_EQ(canvas.lines[0], (RecordedLine{1100, H() - 2100, 2100, H() - 2100, kBlack}));
+}
+
+TEST_F(PreviewTest, ShownPenUpDrawsWhite)
+{
+    preview.PenUpColor = kWhite;
+    preview.drawLine(1000, 0, preview.PenUpColor);
+    ASSERT_EQ(canvas.lines.size(), 1u);
+    EXPECT_EQ(canvas.lines[0].colour, kWhite);
+}
+
+TEST_F(PreviewTest, ClearKeepsPenZoomAndColour)
+{
+    preview.Zoom = 200;
+    preview.drawLine(1000, 2000, kBlack);
+    preview.clear();
+    EXPECT_EQ(canvas.clears, 1);
+    EXPECT_TRUE(canvas.lines.empty());
+    EXPECT_EQ(preview.LastX, 1000);
+    EXPECT_EQ(preview.LastY, 2000);
+    EXPECT_EQ(preview.Zoom, 200);
+    // The next segment starts where the last one ended.
+    preview.drawLine(0, 0, kBlack);
+    EXPECT_EQ(canvas.lines[0], (RecordedLine{2100, H() - 4100, 100, H() - 100, kBlack}));
+}
+
+TEST_F(PreviewTest, HalfAxesFromTheOrigin)
+{
+    settings.Offsetx = "10";
+    settings.Offsety = "20";
+    preview.drawYHalfAxis();
+    preview.drawXHalfAxis();
+    ASSERT_EQ(canvas.lines.size(), 2u);
+    EXPECT_EQ(canvas.lines[0], (RecordedLine{200, H() - 400, 200, 0, kLightRed}));
+    EXPECT_EQ(canvas.lines[1], (RecordedLine{200, H() - 400, canvas.widthTwips(), H() - 400, kLightRed}));
+}
+
+TEST_F(PreviewTest, OriginSettingIsReadAtEachUse)
+{
+    preview.drawLine(0, 0, kBlack);
+    settings.Offsetx = "7";
+    preview.drawLine(0, 0, kBlack);
+    EXPECT_EQ(canvas.lines[1].x1, 140);
+}
+
+TEST_F(PreviewTest, OriginSettingThatIsNotANumberCountsAsZero)
+{
+    settings.Offsetx = "abc";
+    settings.Offsety = "";
+    preview.drawLine(1000, 2000, kBlack);
+    ASSERT_EQ(canvas.lines.size(), 1u);
+    EXPECT_EQ(canvas.lines[0], (RecordedLine{0, H(), 1000, H() - 2000, kBlack}));
+    preview.drawYHalfAxis();
+    EXPECT_EQ(canvas.lines[1], (RecordedLine{0, H(), 0, 0, kLightRed}));
+}
+
+TEST_F(PreviewTest, HugeCoordinatesStickAtTheEndsOfThe32BitRange)
+{
+    constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr auto kMin = std::numeric_limits<std::int32_t>::min();
+    preview.Zoom = 400;
+    preview.drawLine(1e15, -1e15, kBlack);
+    EXPECT_EQ(preview.LastX, kMax);
+    EXPECT_EQ(preview.LastY, kMin);
+    EXPECT_EQ(canvas.lines[0].x2, kMax);
+    EXPECT_EQ(canvas.lines[0].y2, kMax); // H minus a huge negative value
+    // 400 * LastX does not wrap in 32 bits: the start stays far right, not negative.
+    preview.drawLine(0, 0, kBlack);
+    EXPECT_EQ(canvas.lines[1].x1, kMax);
+    EXPECT_EQ(canvas.lines[1].y1, kMax);
+    preview.drawLine(std::numeric_limits<double>::quiet_NaN(), 0, kLightGrey);
+    EXPECT_EQ(preview.LastX, 0);
+}
+
+} // namespace
+} // namespace orlex
