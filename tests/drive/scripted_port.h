@@ -1,0 +1,78 @@
+// Test port: records every write and read, plays back a scripted list of status readings.
+#pragma once
+
+#include "drive/port.h"
+
+#include <cstdint>
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace orlex::test {
+
+struct PortWrite {
+    std::uint16_t address;
+    std::uint8_t value;
+    bool operator==(const PortWrite&) const = default;
+};
+
+// Status reads return `script` in order, then `cycle` repeated for ever (0 when empty).
+// The data register reads back the last byte written to it.
+class ScriptedPort : public Port {
+public:
+    explicit ScriptedPort(std::uint16_t base = 0x378, std::vector<std::uint8_t> script = {},
+                          std::vector<std::uint8_t> cycle = {255, 0})
+        : base(base), script(std::move(script)), cycle(std::move(cycle))
+    {
+    }
+
+    void out(std::uint16_t address, std::uint8_t value) override
+    {
+        writes.push_back({address, value});
+        if (address == base)
+            data = value;
+        if (onWrite)
+            onWrite(writes.back());
+    }
+
+    std::uint8_t in(std::uint16_t address) override
+    {
+        reads.push_back(address);
+        if (address == base)
+            return data;
+        if (address != base + 1)
+            return 0xFF;
+        ++statusReads;
+        if (next < script.size())
+            return script[next++];
+        if (cycle.empty())
+            return 0;
+        return cycle[(next++ - script.size()) % cycle.size()];
+    }
+
+    // Values written to one register, in order.
+    std::vector<std::uint8_t> written(std::uint16_t address) const
+    {
+        std::vector<std::uint8_t> values;
+        for (const PortWrite& w : writes)
+            if (w.address == address)
+                values.push_back(w.value);
+        return values;
+    }
+    std::vector<std::uint8_t> dataWrites() const { return written(base); }
+    std::vector<std::uint8_t> controlWrites() const { return written(base + 2); }
+
+    std::uint16_t base;
+    std::vector<std::uint8_t> script;
+    std::vector<std::uint8_t> cycle;
+    std::vector<PortWrite> writes;
+    std::vector<std::uint16_t> reads; // addresses of every read
+    long statusReads = 0;
+    std::uint8_t data = 0;
+    std::function<void(const PortWrite&)> onWrite; // called after every write
+
+private:
+    std::size_t next = 0;
+};
+
+} // namespace orlex::test

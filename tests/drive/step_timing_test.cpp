@@ -1,0 +1,104 @@
+// delayh: the exact clock thresholds, and events keep running while the clock is stuck.
+#include "drive_rig.h"
+#include "scripted_port.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace orlex::test {
+namespace {
+
+struct DelayCase {
+    std::string name;
+    std::int16_t cont;
+    std::vector<std::uint8_t> script;
+    long expectedReads;
+};
+
+class DelayhReads : public ::testing::TestWithParam<DelayCase> {};
+
+// Any reading after the script is 255, which never ends a high phase: a delay that
+// read past its script would not return.
+TEST_P(DelayhReads, ReturnsAfterTheExpectedReading)
+{
+    const DelayCase& c = GetParam();
+    ScriptedPort port(0x378, c.script, {255});
+    DriveRig rig(port);
+    rig.drive->delayh(c.cont);
+    EXPECT_EQ(port.statusReads, c.expectedReads);
+    EXPECT_TRUE(port.writes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Thresholds, DelayhReads,
+    ::testing::Values(
+        DelayCase{"ZeroReadsNothing", 0, {}, 0},
+        DelayCase{"MinusOneReadsNothing", -1, {}, 0},
+        DelayCase{"MostNegativeReadsNothing", -32768, {}, 0},
+        DelayCase{"Alternating200And100", 2, {200, 100, 200, 100}, 4},
+        DelayCase{"Constant128StartsAndEndsACycle", 2, {128, 128, 128, 128}, 4},
+        DelayCase{"LowReadingsCountNothing", 1, {0, 127, 100, 255, 0}, 5},
+        DelayCase{"HighPhaseEndsOnlyAt128OrBelow", 1, {200, 255, 129, 128}, 4},
+        DelayCase{"127EndsAHighPhase", 1, {129, 127}, 2},
+        DelayCase{"FourCycles", 4, {200, 0, 128, 128, 255, 127, 0, 130, 50}, 9}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(Delayh, EventsRunWhileTheClockIsStuckLow)
+{
+    constexpr long kStuckReads = 100000;
+    ScriptedPort port(0x378, std::vector<std::uint8_t>(kStuckReads, 0), {200, 100});
+    DriveRig rig(port);
+    rig.drive->delayh(1);
+    EXPECT_EQ(port.statusReads, kStuckReads + 2);
+    // At least every 256 polls, but not at every poll.
+    EXPECT_GE(rig.eventCalls, kStuckReads / 256);
+    EXPECT_LE(rig.eventCalls, kStuckReads / 16 + 1);
+}
+
+TEST(Delayh, EventsRunWhileTheClockIsStuckHigh)
+{
+    constexpr long kStuckReads = 100000;
+    std::vector<std::uint8_t> script(kStuckReads, 255);
+    script.push_back(100);
+    ScriptedPort port(0x378, script, {0});
+    DriveRig rig(port);
+    rig.drive->delayh(1);
+    EXPECT_EQ(port.statusReads, kStuckReads + 1);
+    EXPECT_GE(rig.eventCalls, kStuckReads / 256);
+    EXPECT_LE(rig.eventCalls, kStuckReads / 16 + 1);
+}
+
+// A handler that runs inside the wait may itself write the port (a jog button).
+TEST(Delayh, AHandlerRunningInsideTheWaitCanUseTheDrive)
+{
+    ScriptedPort port(0x378, std::vector<std::uint8_t>(1000, 0), {200, 100});
+    DriveRig rig(port);
+    Drive& d = *rig.drive;
+    bool jogged = false;
+    rig.onEvents = [&] {
+        if (jogged)
+            return;
+        jogged = true;
+        d.state.DirX = 1;
+        d.unPasX();
+        d.writeCoils();
+    };
+    d.delayh(1);
+    EXPECT_TRUE(jogged);
+    EXPECT_EQ(port.dataWrites(), (std::vector<std::uint8_t>{3 + 16}));
+}
+
+TEST(Delayh, WithoutAnEventHookItStillWaits)
+{
+    ScriptedPort port(0x378, std::vector<std::uint8_t>(5000, 0), {200, 100});
+    Variabile settings = defaultSettings();
+    Drive d(port, settings, DriveHooks{});
+    d.delayh(2);
+    EXPECT_EQ(port.statusReads, 5004);
+    EXPECT_TRUE(d.halfStep()); // no mode hook: half step, the mode the window opens in
+}
+
+} // namespace
+} // namespace orlex::test
