@@ -145,6 +145,8 @@ private:
     bool drawRunning_ = false;
     bool motionRunning_ = false;       // Pen home / Pen to 0 in progress
     std::optional<HomeResult> lastHome_;
+    bool drawEnabledBeforeMotion_ = false; // Draw's state while Pen home / Pen to 0 hold it off
+    bool lastZeroReachedOrigin_ = false;   // the last Pen to 0 ended at the drawing origin
     std::optional<int> lastSpeedMs_;   // last "Speed" result, ms per step
     QElapsedTimer drawClock_;
 
