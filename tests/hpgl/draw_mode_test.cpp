@@ -1,0 +1,146 @@
+// Draw runs on the virtual plotter: what reaches the paper, refused moves, stop requests, progress.
+#include "hpgl_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orlex {
+namespace {
+
+using test::Rig;
+
+constexpr double kStepMm = 25 / 200.0; // one half step at Lstep 25
+constexpr double kStartMm = 30;        // where the virtual carriage starts
+
+void expectSegment(const PaperSegment& s, double x1, double y1, double x2, double y2)
+{
+    EXPECT_NEAR(s.x1, kStartMm + x1, kStepMm);
+    EXPECT_NEAR(s.y1, kStartMm + y1, kStepMm);
+    EXPECT_NEAR(s.x2, kStartMm + x2, kStepMm);
+    EXPECT_NEAR(s.y2, kStartMm + y2, kStepMm);
+}
+
+struct Recorder : RunObserver {
+    void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) override
+    {
+        calls.push_back({bytesRead, fileSize, points});
+    }
+    bool stopRequested() override { return stopAfter != 0 && calls.size() >= stopAfter; }
+
+    struct Call {
+        std::uint64_t bytesRead, fileSize, points;
+    };
+    std::vector<Call> calls;
+    std::size_t stopAfter = 0;
+};
+
+TEST(DrawMode, PenDownSegmentsReachThePaper)
+{
+    Rig rig;
+    const RunResult result = rig.draw("PU;PA400,400;PD800,400,800,800;PU;");
+    EXPECT_TRUE(result.refusal.ok());
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.points, 3u);
+    EXPECT_EQ(result.beeps, 0);
+
+    const auto& paper = rig.plotter.paper();
+    ASSERT_EQ(paper.size(), 2u);
+    expectSegment(paper[0], 10, 10, 20, 10); // 400 units = 10 mm
+    expectSegment(paper[1], 20, 10, 20, 20);
+    // The last PU has no pair: the pen stays down where the last point left it.
+    EXPECT_TRUE(rig.plotter.penDown());
+    EXPECT_EQ(rig.drive.state.PosX, 160);
+    EXPECT_EQ(rig.drive.state.PosY, 160);
+    EXPECT_EQ(rig.canvas.lines.size(), 3u); // previewed too
+    EXPECT_EQ(rig.plotter.counters().lostStepsX + rig.plotter.counters().lostStepsY, 0);
+}
+
+TEST(DrawMode, ZoomScalesThePaper)
+{
+    Rig rig;
+    rig.preview.Zoom = 200;
+    rig.draw("PD400,0;");
+    ASSERT_EQ(rig.plotter.paper().size(), 1u);
+    expectSegment(rig.plotter.paper()[0], 0, 0, 20, 0);
+}
+
+TEST(DrawMode, SkippedPairMovesNothing)
+{
+    Rig rig;
+    const RunResult result = rig.draw("PD1-2,5;");
+    EXPECT_EQ(result.skippedPairs, 1u);
+    EXPECT_EQ(rig.plotter.counters().penMoves, 0);
+    EXPECT_EQ(rig.plotter.counters().stepsX, 0);
+    EXPECT_TRUE(rig.canvas.lines.empty());
+}
+
+TEST(DrawMode, ZeroStepLengthRefusesTheFirstPointAndEndsTheRun)
+{
+    Rig rig;
+    rig.settings.Lstepx = "0";
+    const RunResult result = rig.draw("PA400,300;PD800,400;");
+    EXPECT_EQ(result.refusal.refusal, MoveRefusal::ZeroStepLength);
+    EXPECT_FALSE(result.refusal.reason.empty());
+    EXPECT_EQ(result.refusedX, 400);
+    EXPECT_EQ(result.refusedY, 300);
+    EXPECT_EQ(result.points, 0u);
+    EXPECT_EQ(rig.plotter.counters().stepsX + rig.plotter.counters().stepsY, 0);
+    EXPECT_EQ(rig.canvas.lines.size(), 1u); // previewed, then refused; nothing after it
+}
+
+TEST(DrawMode, OutOfRangePointEndsTheRunThere)
+{
+    Rig rig;
+    const RunResult result = rig.draw("PA1000,0;PD200000,0;PD0,0;");
+    EXPECT_EQ(result.refusal.refusal, MoveRefusal::OutOfRange);
+    EXPECT_EQ(result.refusedX, 200000);
+    EXPECT_EQ(result.points, 1u);
+    EXPECT_NEAR(rig.plotter.xMillimetres(), kStartMm + 25, kStepMm);
+    EXPECT_TRUE(rig.plotter.paper().empty());
+}
+
+TEST(DrawMode, ObserverStopEndsTheRunAfterThePoint)
+{
+    Rig rig;
+    Recorder recorder;
+    recorder.stopAfter = 2;
+    const RunResult result = rig.draw("PD40,0,80,0,120,0,160,0;", &recorder);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.points, 2u);
+    EXPECT_EQ(recorder.calls.size(), 2u);
+    EXPECT_EQ(rig.drive.state.PosX, 16); // 80 units = 2 mm = 16 half steps
+}
+
+TEST(DrawMode, DriveStopEndsTheRunInsideAMove)
+{
+    Rig rig;
+    rig.drive.requestStop();
+    const RunResult result = rig.draw("PD400,0;PD800,0;");
+    EXPECT_TRUE(result.stopped);
+    EXPECT_TRUE(result.refusal.refusal == MoveRefusal::None);
+    EXPECT_EQ(result.points, 0u);
+    EXPECT_EQ(rig.drive.state.PosX, 1); // one step, then the stop
+}
+
+TEST(DrawMode, ProgressReportsBytesFileSizeAndPoints)
+{
+    Rig rig;
+    Recorder recorder;
+    const std::string file = "IN;PU;PA100,100;PD200,100,200,200;PU;SP0;";
+    rig.draw(file, &recorder);
+    ASSERT_EQ(recorder.calls.size(), 3u);
+    std::uint64_t lastBytes = 0;
+    for (std::size_t i = 0; i < recorder.calls.size(); ++i) {
+        EXPECT_EQ(recorder.calls[i].fileSize, file.size());
+        EXPECT_EQ(recorder.calls[i].points, i + 1);
+        EXPECT_GE(recorder.calls[i].bytesRead, lastBytes);
+        EXPECT_LE(recorder.calls[i].bytesRead, file.size());
+        lastBytes = recorder.calls[i].bytesRead;
+    }
+    // The first point is known once the character after its Y value has been read.
+    EXPECT_EQ(recorder.calls[0].bytesRead, std::string("IN;PU;PA100,100;").size());
+}
+
+} // namespace
+} // namespace orlex
