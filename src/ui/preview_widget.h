@@ -1,0 +1,43 @@
+// picBox: the preview canvas, measured in twips, drawn into a kept image so nothing
+// drawn is lost while the window is hidden or covered.
+#pragma once
+
+#include "preview/preview.h"
+
+#include <QColor>
+#include <QFrame>
+#include <QImage>
+
+#include <cstdint>
+
+namespace orlex::ui {
+
+class PreviewWidget : public QFrame, public orlex::Canvas {
+    Q_OBJECT
+public:
+    static constexpr int kTwipsPerPixel = 15;
+
+    explicit PreviewWidget(QWidget* parent = nullptr);
+
+    int widthTwips() const override;  // inner width, pixels * 15
+    int heightTwips() const override; // inner height
+    void line(long x1, long y1, long x2, long y2, std::int16_t colour) override;
+    void clear() override;
+
+    const QImage& image() const { return image_; }
+    QColor background() const { return background_; }
+    // Colour of the inner pixel at a point in twips; invalid outside the canvas.
+    QColor pixelAtTwips(long x, long y) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void fitImage();
+
+    QImage image_;
+    QColor background_;
+};
+
+} // namespace orlex::ui
