@@ -1,0 +1,230 @@
+// frmMain: construction, the start-up sequence and display, the File, Options and Help
+// menus, drag and drop of plot files, and the ways the program ends.
+#include "ui/main_window.h"
+
+#include "settings/conversions.h"
+#include "ui/about_box.h"
+#include "ui/preview_widget.h"
+#include "ui/settings_dialog.h"
+#include "ui/widgets.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QUrl>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace orlex::ui {
+
+namespace {
+
+constexpr const char* kCaption = "Orlex _ Plotter";
+constexpr int kClientWidthPx = 9480 / 15;  // 632
+constexpr int kClientHeightPx = 6465 / 15; // 431
+
+QString fromSetting(const std::string& text) { return QString::fromStdString(text); }
+
+// "378H" for &H378, "D010H" for &HD010; the setting itself when it is no address.
+QString addressCaption(const std::string& lptAddress) {
+    const auto address = toPortAddress(lptAddress);
+    if (!address)
+        return fromSetting(lptAddress);
+    return QString::number(*address, 16).toUpper() + QLatin1Char('H');
+}
+
+// The single local file a drag carries, or an empty text.
+QString droppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
+        return {};
+    const QUrl url = mime->urls().front();
+    if (!url.isLocalFile())
+        return {};
+    const QString path = url.toLocalFile();
+    if (QFileInfo(path).isDir())
+        return {};
+    return path;
+}
+
+} // namespace
+
+MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
+    : QMainWindow(parent), options_(std::move(options)) {
+    feedback_ = options_.feedback ? options_.feedback : &defaultFeedback_;
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(kCaption));
+    buildLayout();
+    buildMenus();
+    buildStatusBar();
+    connectHandlers();
+    setAcceptDrops(true);
+    startUp();
+
+    // Fixed layout: the client area keeps its size and the window cannot be resized.
+    centralWidget()->setFixedSize(kClientWidthPx, kClientHeightPx);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+MainWindow::~MainWindow() {
+    Timer1->stop();
+    Timer2->stop();
+    // The preview and the drive refer to widgets and the port; drop them first.
+    preview_.reset();
+    drive_.reset();
+    port_.flush();
+}
+
+void MainWindow::startUp() {
+    settingsReport_ = loadSettings(settings_, options_.settingsFile);
+    if (!settingsReport_.ok())
+        feedback_->message(nullptr, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
+                           QString::fromStdString(settingsReport_.message(options_.settingsFile)));
+
+    if (options_.openPort) {
+        port_ = options_.openPort(settings_);
+    } else {
+        PortRequest request;
+        request.base = toPortAddress(settings_.LptAddress).value_or(0x378);
+        port_ = openPort(request);
+    }
+    if (!port_.error.empty())
+        feedback_->message(nullptr, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
+                           QString::fromStdString(port_.error));
+
+    drive_ = std::make_unique<Drive>(port_.port(), settings_,
+                                     DriveHooks{[this] { processEvents(); },
+                                                [this] { return optHalf->isChecked(); }});
+    preview_ = std::make_unique<Preview>(*picBox, settings_);
+
+    drive_->state.PhaseX = 1;
+    drive_->state.PhaseY = 1;
+    drive_->state.PenState = "PU";
+    drive_->writeControl(1); // pen up; dropped when LptAddress is no address
+    preview_->Zoom = 100;
+    preview_->PenUpColor = 7;
+    plotExtents = PlotExtents{};
+    drive_->state.BitsX = 1;
+    drive_->state.BitsY = 16; // the data register is left alone until the first step
+    startUpDisplay();
+
+    // The status poll starts now: nothing ticks into a half-built window, not even while
+    // a start-up message box runs its own event loop. No tick can come before this
+    // point anyway, because start-up does not yield.
+    Timer1->start();
+}
+
+void MainWindow::startUpDisplay() {
+    lblMaxx->setText(fromSetting(settings_.Maxx) + QStringLiteral("mm"));
+    lblMaxy->setText(fromSetting(settings_.Maxy) + QStringLiteral("mm"));
+    lblOffsetx->setText(fromSetting(settings_.Offsetx) + QStringLiteral(" mm"));
+    lblOffsety->setText(fromSetting(settings_.Offsety) + QStringLiteral(" mm"));
+    lblLpt->setText(addressCaption(settings_.LptAddress));
+    check();
+    if (!drive_->state.Connected)
+        cmdDraw->setEnabled(false);
+    preview_->drawYHalfAxis();
+    preview_->drawXHalfAxis();
+}
+
+void MainWindow::settingsSaved() {
+    lblMaxx->setText(fromSetting(settings_.Maxx) + QStringLiteral(" mm"));
+    lblMaxy->setText(fromSetting(settings_.Maxy) + QStringLiteral(" mm"));
+    lblOffsetx->setText(fromSetting(settings_.Offsetx) + QStringLiteral(" mm"));
+    lblOffsety->setText(fromSetting(settings_.Offsety) + QStringLiteral(" mm"));
+    lblLpt->setText(addressCaption(settings_.LptAddress));
+    preview_->clear();
+    preview_->drawYHalfAxis();
+    preview_->drawXHalfAxis();
+}
+
+void MainWindow::processEvents() { QCoreApplication::processEvents(); }
+
+void MainWindow::endProcess(int status) {
+    port_.flush();
+    if (options_.exitProcess) {
+        options_.exitProcess(status);
+        return;
+    }
+    std::fflush(nullptr);
+    std::_Exit(status); // at once: no handler runs and no motion goes on
+}
+
+void MainWindow::mnuExit_Click() {
+    drive().writeData(0); // every coil off
+    endProcess(0);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    endProcess(0); // the port is left as it is
+    event->accept();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && drawRunning_) {
+        cmdStop_Click();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openPlotFile(path);
+}
+
+void MainWindow::mnuOpen_Click() {
+    // dirbox1: "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*" in Qt's form.
+    const QString title = QStringLiteral("Open plott file.");
+    const QString filter = QStringLiteral("Plotter file (*.plt);; All Fifes(*.*) (*)");
+    QString chosen;
+    if (options_.openFileDialog) {
+        chosen = options_.openFileDialog(this, title, filter);
+    } else {
+        const QString start = QFile::decodeName(QByteArray::fromStdString(settings_.PlotFile));
+        chosen = QFileDialog::getOpenFileName(this, title, start, filter);
+    }
+    // Cancelled: the dialog keeps the name it had, so the previous file stays chosen.
+    if (!chosen.isEmpty())
+        settings_.PlotFile = QFile::encodeName(chosen).toStdString();
+    txtFile->setText(QFile::decodeName(QByteArray::fromStdString(settings_.PlotFile)));
+}
+
+void MainWindow::openPlotFile(const QString& path) {
+    settings_.PlotFile = QFile::encodeName(path).toStdString();
+    txtFile->setText(path);
+}
+
+void MainWindow::mnuSetings_Click() {
+    SettingsDialog dialog(settings_, options_.settingsFile, *feedback_, nullptr);
+    connect(&dialog, &SettingsDialog::saved, this, &MainWindow::settingsSaved);
+    dialog.exec();
+}
+
+void MainWindow::mnuAbout_Click() {
+    AboutBox box(nullptr);
+    box.exec();
+}
+
+} // namespace orlex::ui
