@@ -1,0 +1,35 @@
+// The window's command line: orlex-plotter [--simulate] [--port ppdev|direct] [--trace FILE] [PLOTFILE]
+#pragma once
+
+#include "drive/ports/open_port.h"
+#include "settings/variabile.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orlex::app {
+
+struct CommandLine {
+    bool help = false;
+    bool simulate = false;
+    std::optional<PortKind> port; // --port; ppdev when not given
+    std::string traceFile;        // --trace
+    std::string plotFile;         // PLOTFILE, as given
+};
+
+struct ParsedCommandLine {
+    std::optional<CommandLine> commandLine; // empty when the arguments are wrong
+    std::string error;                      // why, in plain words
+};
+
+// Parses the arguments after the program name. Qt's own options (-platform X, -style X,
+// -display X, ...) are passed over: QApplication takes them.
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+std::string usageText();
+
+// The port the window opens for these arguments and the loaded settings.
+PortRequest portRequest(const CommandLine& commandLine, const Variabile& settings);
+
+} // namespace orlex::app

@@ -1,0 +1,54 @@
+// Entry point of the window: reads the command line, opens the chosen port backend and
+// shows the main window (and the virtual plotter beside it when simulating).
+#include "app/command_line.h"
+#include "ui/icons.h"
+#include "ui/main_window.h"
+#include "ui/virtual_plotter_view.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QScreen>
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    // Parsed before Qt starts, so --help and mistakes need no display.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const auto parsed = orlex::app::parseCommandLine(arguments);
+    if (!parsed.commandLine) {
+        std::cerr << "orlex-plotter: " << parsed.error << "\n\n" << orlex::app::usageText();
+        return 2;
+    }
+    const orlex::app::CommandLine commandLine = *parsed.commandLine;
+    if (commandLine.help) {
+        std::cout << orlex::app::usageText();
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("orlex-plotter"));
+    QApplication::setWindowIcon(orlex::ui::programIcon());
+
+    orlex::ui::MainWindowOptions options;
+    options.openPort = [commandLine](const orlex::Variabile& settings) {
+        return orlex::openPort(orlex::app::portRequest(commandLine, settings));
+    };
+    orlex::ui::MainWindow window(std::move(options));
+    if (!commandLine.plotFile.empty()) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(commandLine.plotFile));
+        window.openPlotFile(QFileInfo(path).absoluteFilePath());
+    }
+    window.show();
+
+    std::unique_ptr<orlex::ui::VirtualPlotterView> view;
+    if (orlex::VirtualPlotter* plotter = window.virtualPlotter()) {
+        view = std::make_unique<orlex::ui::VirtualPlotterView>(*plotter, window.settings());
+        view->move(window.frameGeometry().topRight() + QPoint(8, 0));
+        view->show();
+    }
+    return app.exec();
+}
