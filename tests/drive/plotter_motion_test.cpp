@@ -1,0 +1,162 @@
+// Motion and timing on the virtual plotter: long lines, and the clock followed in real time.
+#include "drive_rig.h"
+
+#include "drive/ports/virtual_plotter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace orlex::test {
+namespace {
+
+// The plotter's rotors take the start-up phases, as after "Motor on": the first pattern
+// written to a de-energised motor only pulls the rotor in and moves nothing.
+void energise(Drive& d)
+{
+    d.writeCoils();
+}
+
+struct LongLine {
+    bool half;
+    double x, y; // plotter units
+};
+
+class LongLineOnPlotter : public ::testing::TestWithParam<LongLine> {};
+
+// Lstep 50: 0.25 mm per half step, 0.5 mm per full step; the plotter turns 0.25 mm per 45 degrees.
+TEST_P(LongLineOnPlotter, EndsExactlyAtTheTargetWithoutLosingASteps)
+{
+    const LongLine& c = GetParam();
+    VirtualPlotter plotter;
+    DriveRig rig(plotter);
+    rig.half = c.half;
+    Drive& d = *rig.drive;
+    energise(d);
+    const double startX = plotter.xMillimetres(), startY = plotter.yMillimetres();
+
+    const MoveResult result = d.plottLine2(c.x, c.y, "PD", 100);
+    ASSERT_TRUE(result.ok()) << result.reason;
+
+    const double dxMm = c.x * 0.025, dyMm = c.y * 0.025;
+    EXPECT_DOUBLE_EQ(plotter.xMillimetres() - startX, dxMm);
+    EXPECT_DOUBLE_EQ(plotter.yMillimetres() - startY, dyMm);
+    EXPECT_EQ(plotter.counters().lostStepsX, 0);
+    EXPECT_EQ(plotter.counters().lostStepsY, 0);
+    EXPECT_TRUE(plotter.penDown());
+
+    // The pen drew one connected path that never leaves the ideal line by more than one step.
+    const auto& paper = plotter.paper();
+    ASSERT_FALSE(paper.empty());
+    EXPECT_DOUBLE_EQ(paper.front().x1, startX);
+    EXPECT_DOUBLE_EQ(paper.front().y1, startY);
+    EXPECT_DOUBLE_EQ(paper.back().x2, startX + dxMm);
+    EXPECT_DOUBLE_EQ(paper.back().y2, startY + dyMm);
+    const double length = std::hypot(dxMm, dyMm);
+    const double stepMm = c.half ? 0.25 : 0.5;
+    for (std::size_t i = 0; i < paper.size(); ++i) {
+        if (i > 0) {
+            ASSERT_DOUBLE_EQ(paper[i].x1, paper[i - 1].x2);
+            ASSERT_DOUBLE_EQ(paper[i].y1, paper[i - 1].y2);
+        }
+        const double px = paper[i].x2 - startX, py = paper[i].y2 - startY;
+        const double offLine = std::fabs(px * dyMm - py * dxMm) / length;
+        ASSERT_LE(offLine, stepMm) << "segment " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, LongLineOnPlotter,
+                         ::testing::Values(LongLine{true, 10000, 7000}, LongLine{false, 10000, 7000},
+                                           LongLine{true, 3000, 9000}, LongLine{true, -4000, 1000},
+                                           LongLine{false, 1000, -1000}));
+
+// Out and back along the same line: the carriage is where it started.
+TEST(PlotterMotion, ThereAndBackReturnsToTheStart)
+{
+    VirtualPlotter plotter;
+    DriveRig rig(plotter);
+    Drive& d = *rig.drive;
+    energise(d);
+    const long x0 = plotter.xHalfSteps(), y0 = plotter.yHalfSteps();
+    d.plottLine2(1234, 567, "PU", 100);
+    d.plottLine2(-890, 4321, "PU", 150);
+    d.plottLine2(0, 0, "PU", 100);
+    EXPECT_EQ(plotter.xHalfSteps(), x0);
+    EXPECT_EQ(plotter.yHalfSteps(), y0);
+    EXPECT_EQ(plotter.counters().lostStepsX + plotter.counters().lostStepsY, 0);
+    EXPECT_TRUE(plotter.paper().empty()); // pen up throughout
+}
+
+TEST(PlotterMotion, DelayhInVirtualTimeLastsTheCountedCycles)
+{
+    VirtualPlotter plotter; // 2 kHz, 5 us per read: 100 reads per cycle
+    DriveRig rig(plotter);
+    rig.drive->delayh(20);
+    // The clock starts high, so the first cycle ends after half a period: 19.5 periods.
+    const double cycles = plotter.counters().simulatedMicros / 500.0;
+    EXPECT_GE(cycles, 19.5);
+    EXPECT_LT(cycles, 20);
+}
+
+// Records the plotter's time before every status read.
+class ClockWatch : public Port {
+public:
+    explicit ClockWatch(VirtualPlotter& plotter) : plotter_(plotter) {}
+    void out(std::uint16_t address, std::uint8_t value) override { plotter_.out(address, value); }
+    std::uint8_t in(std::uint16_t address) override
+    {
+        if (address == plotter_.config().base + kStatusOffset)
+            readTimes.push_back(plotter_.nowMicros());
+        return plotter_.in(address);
+    }
+    std::vector<double> readTimes;
+
+private:
+    VirtualPlotter& plotter_;
+};
+
+// The clock is high for the first half of each period, so a rising edge falls on every
+// whole multiple of the period. Counted over the time delayh polled, the edges must match
+// the 20 cycles it counted. A cycle may only go unseen where the operating system held
+// the test away from polling for more than half a period; such gaps are allowed for.
+TEST(PlotterMotion, DelayhFollowsARealTimeClockWithoutLosingCycles)
+{
+    VirtualPlotterConfig config;
+    config.realTime = true;
+    config.clockHz = 2000;
+    VirtualPlotter plotter(config);
+    ClockWatch watch(plotter);
+    DriveRig rig(watch);
+    rig.drive->delayh(20);
+
+    const double period = 1e6 / config.clockHz;
+    const auto& t = watch.readTimes;
+    ASSERT_GE(t.size(), 40u);
+    const long risingEdges =
+        static_cast<long>(std::floor(t.back() / period) - std::floor(t.front() / period));
+    long allowance = 0;
+    for (std::size_t i = 1; i < t.size(); ++i) {
+        const double gap = t[i] - t[i - 1];
+        if (gap >= period / 2)
+            allowance += static_cast<long>(gap / period) + 1;
+    }
+    // 19 or 20 edges when the first read lands in a high or a low phase; one more for
+    // the read times being taken just before each read.
+    EXPECT_GE(risingEdges, 18);
+    EXPECT_LE(risingEdges, 21 + allowance) << "reads: " << t.size();
+    EXPECT_GT(rig.eventCalls, 0); // events ran during the 10 ms wait
+}
+
+TEST(PlotterMotion, CheckSeesTheClockOnlyWhenItRuns)
+{
+    VirtualPlotter plotter;
+    DriveRig rig(plotter);
+    EXPECT_TRUE(rig.drive->check());
+    plotter.setClockRunning(false);
+    EXPECT_FALSE(rig.drive->check());
+    EXPECT_FALSE(rig.drive->state.Connected);
+}
+
+} // namespace
+} // namespace orlex::test
