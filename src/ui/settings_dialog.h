@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 
 class QGroupBox;
@@ -31,6 +33,40 @@ public slots:
     void cmdDefault_Click();
     void cmdSave_Click();
     void cmdCancel_Click();
+
+private slots:
+    void scrLstepx_Change();
+    void scrLstepy_Change();
+    void scrMaxx_Change();
+    void scrMaxy_Change();
+    void scrSpeedx_Change();
+    void scrSpeedY_Change();
+    void scrOffsetx_Change();
+    void scrOffsety_Change();
+
+private:
+    static constexpr int kSettingCount = 8; // file order: Lstepx ... Offsety
+
+    void buildControls();
+    void load();
+    void setLabel(int setting);
+    void setAllLabels();
+    void showNote(const QStringList& adjustments);
+    std::array<std::int16_t, kSettingCount> positions() const;
+
+    Variabile& settings_;
+    std::filesystem::path settingsFile_;
+    OperatorFeedback& feedback_;
+
+    std::array<QScrollBar*, kSettingCount> scrollBars_{};
+    std::array<QLabel*, kSettingCount> labels_{};
+    QGroupBox* fraSpeed_ = nullptr;
+    QRadioButton* optLpt1_ = nullptr;
+    QRadioButton* optLpt2_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
+    QPushButton* cmdDefault_ = nullptr;
+    QPushButton* cmdSave_ = nullptr;
+    QLabel* lblNote_ = nullptr;
 };
 
 } // namespace orlex::ui

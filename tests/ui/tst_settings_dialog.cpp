@@ -1,0 +1,504 @@
+// The settings dialog on real widgets: layout, labels, Load, Default, Save, Cancel,
+// out-of-range values and failed saves.
+#include "settings/settings_file.h"
+#include "ui/settings_dialog.h"
+#include "ui_test_support.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using orlex::Variabile;
+using orlex::test::RecordingFeedback;
+using orlex::ui::OperatorFeedback;
+using orlex::ui::SettingsDialog;
+
+namespace {
+
+const std::string kDefaultsFile = " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n";
+
+std::string readBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void writeBytes(const std::filesystem::path& file, const std::string& bytes)
+{
+    std::ofstream out(file, std::ios::binary);
+    out << bytes;
+}
+
+// A settings file with these texts as lines 1..9, read back the way start-up reads it.
+Variabile loadedFrom(const std::filesystem::path& file, const std::string& bytes)
+{
+    writeBytes(file, bytes);
+    Variabile settings;
+    orlex::loadSettings(settings, file);
+    return settings;
+}
+
+// Nine settings in file order, as texts; PlotFile last.
+std::vector<std::string> fields(const Variabile& v)
+{
+    return {v.Lstepx, v.Lstepy, v.Maxx, v.Maxy, v.Speedx, v.Speedy, v.Offsetx, v.Offsety, v.LptAddress, v.PlotFile};
+}
+
+template <typename T> T* child(QWidget& dialog, const char* name)
+{
+    T* widget = dialog.findChild<T*>(QString::fromLatin1(name));
+    if (!widget)
+        qFatal("no child %s", name);
+    return widget;
+}
+
+QString label(QWidget& dialog, const char* name) { return child<QLabel>(dialog, name)->text(); }
+QScrollBar* bar(QWidget& dialog, const char* name) { return child<QScrollBar>(dialog, name); }
+
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+} // namespace
+
+class TestSettingsDialog : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    std::filesystem::path file_;
+    RecordingFeedback feedback_;
+
+private slots:
+    void init()
+    {
+        QVERIFY(dir_.isValid());
+        file_ = std::filesystem::path(dir_.path().toStdString()) / "seting.txt";
+        std::filesystem::remove(file_);
+        feedback_ = RecordingFeedback{};
+        QLocale::setDefault(QLocale::c());
+    }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void firstStartValues_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("lstep");
+        QTest::addColumn<QString>("speed");
+        QTest::newRow("point") << QLocale(QLocale::English, QLocale::UnitedStates) << "0.5 mm" << "0.08 s";
+        QTest::newRow("comma") << QLocale(QLocale::German, QLocale::Germany) << "0,5 mm" << "0,08 s";
+    }
+    void firstStartValues()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, lstep);
+        QFETCH(QString, speed);
+        QLocale::setDefault(locale);
+        Variabile settings;
+        QVERIFY(orlex::loadSettings(settings, file_).createdDefaults);
+
+        SettingsDialog dlg(settings, file_, feedback_);
+        QCOMPARE(dlg.windowTitle(), QString("Settings"));
+        QCOMPARE(dlg.size(), QSize(271, 233));
+        QCOMPARE(label(dlg, "lblLstepx"), lstep);
+        QCOMPARE(label(dlg, "lblLstepy"), lstep);
+        QCOMPARE(label(dlg, "lblMaxx"), QString("15 cm"));
+        QCOMPARE(label(dlg, "lblMaxy"), QString("15 cm"));
+        QCOMPARE(label(dlg, "lblOffsetx"), QString("5 mm"));
+        QCOMPARE(label(dlg, "lblOffsety"), QString("5 mm"));
+        QCOMPARE(label(dlg, "lblSpeedx"), speed);
+        QCOMPARE(label(dlg, "lblSpeedy"), speed);
+        QVERIFY(child<QRadioButton>(dlg, "optLpt1")->isChecked());
+        QVERIFY(!child<QRadioButton>(dlg, "optLpt2")->isChecked());
+
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QVERIFY(!child<QGroupBox>(dlg, "fraSpeed")->isVisible());
+        QVERIFY(!child<QLabel>(dlg, "lblNote")->isVisible());
+        QCOMPARE(dlg.focusWidget(), child<QPushButton>(dlg, "cmdCancel"));
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QRect>("geometry");
+        QTest::newRow("fraLstep") << "fraLstep" << "Lstep ( for full step)" << twips(120, 120, 2175, 975);
+        QTest::newRow("fraMax") << "fraMax" << "X-Y Max ( hardware limit )" << twips(120, 1200, 2175, 975);
+        QTest::newRow("fraOffset") << "fraOffset" << "Center ( 0.0 coordinate)" << twips(120, 2340, 2175, 975);
+        QTest::newRow("fraPort") << "fraPort" << "Lpt Address" << twips(2640, 120, 1095, 975);
+        QTest::newRow("fraSpeed") << "fraSpeed" << "Speed" << twips(840, 4800, 2175, 975);
+        QTest::newRow("optLpt1") << "optLpt1" << "H378" << twips(240, 240, 735, 255);
+        QTest::newRow("optLpt2") << "optLpt2" << "H278" << twips(240, 600, 735, 195);
+        QTest::newRow("cmdCancel") << "cmdCancel" << "&Cancel" << twips(2640, 1380, 1095, 375);
+        QTest::newRow("cmdDefault") << "cmdDefault" << "Default" << twips(2640, 1860, 1095, 375);
+        QTest::newRow("cmdSave") << "cmdSave" << "&Save" << twips(2640, 2340, 1095, 375);
+        QTest::newRow("lblMaxx") << "lblMaxx" << "" << twips(1320, 240, 615, 255);
+        QTest::newRow("lblOffsety") << "lblOffsety" << "" << twips(1320, 540, 795, 255);
+        QTest::newRow("scrMaxy") << "scrMaxy" << "" << twips(120, 600, 1095, 135);
+    }
+    void layout()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QRect, geometry);
+        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        SettingsDialog dlg(settings, file_, feedback_);
+        auto* widget = dlg.findChild<QWidget*>(name);
+        QVERIFY(widget);
+        QCOMPARE(widget->geometry(), geometry);
+        if (auto* frame = qobject_cast<QGroupBox*>(widget))
+            QCOMPARE(frame->title(), caption);
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            QCOMPARE(button->text(), caption);
+    }
+
+    void scrollBarRanges_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("smallStep");
+        QTest::addColumn<int>("largeStep");
+        QTest::newRow("scrLstepx") << "scrLstepx" << "fraLstep" << 1 << 200 << 1 << 10;
+        QTest::newRow("scrLstepy") << "scrLstepy" << "fraLstep" << 1 << 200 << 1 << 10;
+        QTest::newRow("scrMaxx") << "scrMaxx" << "fraMax" << 10 << 300 << 1 << 10;
+        QTest::newRow("scrMaxy") << "scrMaxy" << "fraMax" << 10 << 300 << 1 << 10;
+        QTest::newRow("scrSpeedx") << "scrSpeedx" << "fraSpeed" << 10 << 5000 << 1 << 100;
+        QTest::newRow("scrSpeedY") << "scrSpeedY" << "fraSpeed" << 10 << 5000 << 1 << 100;
+        QTest::newRow("scrOffsetx") << "scrOffsetx" << "fraOffset" << 1 << 100 << 1 << 1;
+        QTest::newRow("scrOffsety") << "scrOffsety" << "fraOffset" << 1 << 100 << 1 << 1;
+    }
+    void scrollBarRanges()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, frame);
+        QFETCH(int, minimum);
+        QFETCH(int, maximum);
+        QFETCH(int, smallStep);
+        QFETCH(int, largeStep);
+        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        SettingsDialog dlg(settings, file_, feedback_);
+        auto* scroll = dlg.findChild<QScrollBar*>(name);
+        QVERIFY(scroll);
+        QCOMPARE(scroll->parentWidget()->objectName(), frame);
+        QCOMPARE(scroll->orientation(), Qt::Horizontal);
+        QCOMPARE(scroll->minimum(), minimum);
+        QCOMPARE(scroll->maximum(), maximum);
+        QCOMPARE(scroll->singleStep(), smallStep);
+        QCOMPARE(scroll->pageStep(), largeStep);
+    }
+
+    void labelsFollowPositions_data()
+    {
+        QTest::addColumn<QString>("scrollBar");
+        QTest::addColumn<QString>("labelName");
+        QTest::addColumn<QString>("otherLabel"); // the other of the pair, which must not move
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Lstep smallest") << "scrLstepx" << "lblLstepx" << "lblLstepy" << 1 << "0.01 mm";
+        QTest::newRow("Lstep 1.25") << "scrLstepy" << "lblLstepy" << "lblLstepx" << 125 << "1.25 mm";
+        QTest::newRow("Lstep largest") << "scrLstepx" << "lblLstepx" << "lblLstepy" << 200 << "2 mm";
+        QTest::newRow("Max smallest") << "scrMaxx" << "lblMaxx" << "lblMaxy" << 10 << "1 cm";
+        QTest::newRow("Max 29.9") << "scrMaxy" << "lblMaxy" << "lblMaxx" << 299 << "29.9 cm";
+        QTest::newRow("Speed smallest") << "scrSpeedx" << "lblSpeedx" << "lblSpeedy" << 10 << "0.01 s";
+        QTest::newRow("Speed largest") << "scrSpeedY" << "lblSpeedy" << "lblSpeedx" << 5000 << "5 s";
+        QTest::newRow("Offset largest") << "scrOffsety" << "lblOffsety" << "lblOffsetx" << 100 << "100 mm";
+        QTest::newRow("Offset smallest") << "scrOffsetx" << "lblOffsetx" << "lblOffsety" << 1 << "1 mm";
+    }
+    void labelsFollowPositions()
+    {
+        QFETCH(QString, scrollBar);
+        QFETCH(QString, labelName);
+        QFETCH(QString, otherLabel);
+        QFETCH(int, position);
+        QFETCH(QString, text);
+        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        SettingsDialog dlg(settings, file_, feedback_);
+        auto* other = dlg.findChild<QLabel*>(otherLabel);
+        const QString otherBefore = other->text();
+        dlg.findChild<QScrollBar*>(scrollBar)->setValue(position);
+        QCOMPARE(dlg.findChild<QLabel*>(labelName)->text(), text);
+        QCOMPARE(other->text(), otherBefore);
+    }
+
+    void operatorMovesScrollBars()
+    {
+        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        SettingsDialog dlg(settings, file_, feedback_);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+
+        QScrollBar* maxx = bar(dlg, "scrMaxx");
+        maxx->setFocus();
+        QTest::keyClick(maxx, Qt::Key_Right); // small step
+        QCOMPARE(label(dlg, "lblMaxx"), QString("15.1 cm"));
+        maxx->triggerAction(QAbstractSlider::SliderPageStepAdd); // click in the trough
+        QCOMPARE(label(dlg, "lblMaxx"), QString("16.1 cm"));
+
+        // Dragging the thumb raises nothing until it is released.
+        maxx->setSliderDown(true);
+        maxx->setSliderPosition(250);
+        QCOMPARE(label(dlg, "lblMaxx"), QString("16.1 cm"));
+        maxx->setSliderDown(false);
+        QCOMPARE(label(dlg, "lblMaxx"), QString("25 cm"));
+    }
+
+    void tabOrderStartsOnCancel()
+    {
+        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        SettingsDialog dlg(settings, file_, feedback_);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QStringList visited{QApplication::focusWidget()->objectName()};
+        for (int i = 0; i < 10; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        const QStringList expected{"cmdCancel", "cmdSave", "scrLstepx", "scrLstepy", "scrMaxx", "scrMaxy",
+                                   "scrOffsetx", "scrOffsety", "cmdDefault", "optLpt1", "cmdCancel"};
+        QCOMPARE(visited, expected);
+    }
+
+    void defaultThenCancelChangesNothing()
+    {
+        const std::string bytes = " 60 \r\n 70 \r\n 200 \r\n 250 \r\n 1234 \r\n 4321 \r\n 10 \r\n 20 \r\n&H278\r\n";
+        Variabile settings = loadedFrom(file_, bytes);
+        const auto before = fields(settings);
+        SettingsDialog dlg(settings, file_, feedback_);
+        QSignalSpy saved(&dlg, &SettingsDialog::saved);
+        dlg.show();
+
+        QTest::mouseClick(child<QPushButton>(dlg, "cmdDefault"), Qt::LeftButton);
+        QCOMPARE(bar(dlg, "scrMaxx")->value(), 150);
+        QCOMPARE(bar(dlg, "scrSpeedY")->value(), 80);
+        QCOMPARE(label(dlg, "lblLstepx"), QString("0.5 mm"));
+        QCOMPARE(label(dlg, "lblOffsety"), QString("5 mm"));
+        QCOMPARE(label(dlg, "lblSpeedy"), QString("0.08 s"));
+        QVERIFY(child<QRadioButton>(dlg, "optLpt1")->isChecked());
+        QVERIFY(!child<QRadioButton>(dlg, "optLpt2")->isChecked());
+
+        QTest::mouseClick(child<QPushButton>(dlg, "cmdCancel"), Qt::LeftButton);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QCOMPARE(saved.count(), 0);
+        QCOMPARE(readBytes(file_), bytes);
+        QCOMPARE(fields(settings), before);
+    }
+
+    void defaultThenSaveWritesDefaultsFile()
+    {
+        Variabile settings = loadedFrom(file_, " 60 \r\n 70 \r\n 200 \r\n 250 \r\n 1234 \r\n 4321 \r\n 10 \r\n 20 \r\n&H278\r\n");
+        settings.PlotFile = "/somewhere/a.plt";
+        SettingsDialog dlg(settings, file_, feedback_);
+        QSignalSpy saved(&dlg, &SettingsDialog::saved);
+        dlg.show();
+
+        QTest::mouseClick(child<QPushButton>(dlg, "cmdDefault"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(dlg, "cmdSave"), Qt::LeftButton);
+        QCOMPARE(readBytes(file_), kDefaultsFile);
+        QCOMPARE(saved.count(), 1);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        const std::vector<std::string> expected{"50", "50", "150", "150", "80", "80", "5", "5", "&H378",
+                                                "/somewhere/a.plt"};
+        QCOMPARE(fields(settings), expected);
+        QVERIFY(feedback_.messages.empty());
+
+        // What Save wrote opens again without any adjustment.
+        Variabile reloaded;
+        QVERIFY(orlex::loadSettings(reloaded, file_).ok());
+        SettingsDialog again(reloaded, file_, feedback_);
+        QVERIFY(child<QLabel>(again, "lblNote")->isHidden());
+        QCOMPARE(label(again, "lblMaxx"), QString("15 cm"));
+    }
+
+    void portAddress_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("first");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("&H378") << "&H378" << true << "&H378";
+        QTest::newRow("&H278") << "&H278" << false << "&H278";
+        QTest::newRow("decimal 888") << "888" << true << "&H378";
+        QTest::newRow("decimal 632") << " 632 " << false << "&H278";
+        QTest::newRow("PCIe card &HD010") << "&HD010" << false << "&H278";
+    }
+    void portAddress()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, first);
+        QFETCH(QString, written);
+        Variabile settings = loadedFrom(file_, " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n"
+                                                   + stored.toStdString() + "\r\n");
+        QCOMPARE(QString::fromStdString(settings.LptAddress), stored);
+        SettingsDialog dlg(settings, file_, feedback_);
+        QCOMPARE(child<QRadioButton>(dlg, "optLpt1")->isChecked(), first);
+        QCOMPARE(child<QRadioButton>(dlg, "optLpt2")->isChecked(), !first);
+
+        dlg.cmdSave_Click();
+        const std::string bytes = readBytes(file_);
+        QCOMPARE(QString::fromStdString(bytes.substr(bytes.rfind(" \r\n") + 3)), written + "\r\n");
+        QCOMPARE(QString::fromStdString(settings.LptAddress), written);
+    }
+
+    void hiddenSpeedSurvivesSave()
+    {
+        Variabile settings = loadedFrom(file_, " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 1234 \r\n 4321 \r\n 5 \r\n 5 \r\n&H378\r\n");
+        SettingsDialog dlg(settings, file_, feedback_);
+        QCOMPARE(label(dlg, "lblSpeedx"), QString("1.234 s"));
+        QCOMPARE(label(dlg, "lblSpeedy"), QString("4.321 s"));
+        bar(dlg, "scrMaxx")->setValue(200);
+        dlg.cmdSave_Click();
+        QCOMPARE(readBytes(file_), std::string(" 50 \r\n 50 \r\n 200 \r\n 150 \r\n 1234 \r\n 4321 \r\n 5 \r\n 5 \r\n&H378\r\n"));
+        QCOMPARE(settings.Speedx, std::string("1234"));
+        QCOMPARE(settings.Speedy, std::string("4321"));
+        QCOMPARE(settings.Maxx, std::string("200"));
+    }
+
+    void storedValueOutsideRange_data()
+    {
+        QTest::addColumn<int>("line");      // 1..8
+        QTest::addColumn<QString>("text");  // stored text of that line
+        QTest::addColumn<QString>("scrollBar");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("setting");
+        QTest::newRow("Maxx above") << 3 << " 500 " << "scrMaxx" << 300 << "Maxx";
+        QTest::newRow("Lstepx zero") << 1 << " 0 " << "scrLstepx" << 1 << "Lstepx";
+        QTest::newRow("Offsety negative") << 8 << "-3 " << "scrOffsety" << 1 << "Offsety";
+        QTest::newRow("Speedx beyond 16 bits") << 5 << " 99999 " << "scrSpeedx" << 5000 << "Speedx";
+        QTest::newRow("Maxy below") << 4 << " 9 " << "scrMaxy" << 10 << "Maxy";
+    }
+    void storedValueOutsideRange()
+    {
+        QFETCH(int, line);
+        QFETCH(QString, text);
+        QFETCH(QString, scrollBar);
+        QFETCH(int, position);
+        QFETCH(QString, setting);
+        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        std::string* field[] = {&settings.Lstepx, &settings.Lstepy, &settings.Maxx, &settings.Maxy,
+                                &settings.Speedx, &settings.Speedy, &settings.Offsetx, &settings.Offsety};
+        *field[line - 1] = text.toStdString();
+        const auto before = fields(settings);
+
+        SettingsDialog dlg(settings, file_, feedback_);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(bar(dlg, scrollBar.toLatin1().constData())->value(), position);
+        auto* note = child<QLabel>(dlg, "lblNote");
+        QVERIFY(note->isVisible());
+        QVERIFY2(note->text().contains(setting), qPrintable(note->text()));
+        QVERIFY2(note->text().contains(text.trimmed()), qPrintable(note->text()));
+        QVERIFY2(note->text().contains(QString::number(position)), qPrintable(note->text()));
+        // The note lies inside the dialog, below every frame and button.
+        QVERIFY(dlg.rect().contains(note->geometry()));
+        for (const char* name : {"fraLstep", "fraMax", "fraOffset", "fraPort", "cmdCancel", "cmdDefault", "cmdSave"})
+            QVERIFY2(!note->geometry().intersects(dlg.findChild<QWidget*>(name)->geometry()), name);
+        QCOMPARE(fields(settings), before); // opening alone changes nothing
+
+        dlg.cmdSave_Click(); // what is written then lies within the range
+        Variabile reloaded;
+        QVERIFY(orlex::loadSettings(reloaded, file_).ok());
+        QCOMPARE(*field[line - 1], std::to_string(position));
+    }
+
+    void storedValueNotANumberOpensAtDefault()
+    {
+        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        settings.Maxx = "wide";
+        settings.Offsetx = " 7 ";
+        SettingsDialog dlg(settings, file_, feedback_);
+        QCOMPARE(bar(dlg, "scrMaxx")->value(), 150);
+        QCOMPARE(bar(dlg, "scrOffsetx")->value(), 7);
+        const QString note = child<QLabel>(dlg, "lblNote")->text();
+        QVERIFY2(note.contains("Maxx") && note.contains("wide"), qPrintable(note));
+        QVERIFY2(!note.contains("Offsetx"), qPrintable(note));
+    }
+
+    void failedSave_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::newRow("target is a folder") << "folder";
+        QTest::newRow("folder missing") << "missing";
+        QTest::newRow("folder read-only") << "readonly";
+    }
+    void failedSave()
+    {
+        QFETCH(QString, situation);
+        const std::filesystem::path root(dir_.path().toStdString());
+        std::filesystem::path target = file_;
+        std::string oldBytes = " 60 \r\n 70 \r\n 200 \r\n 250 \r\n 1234 \r\n 4321 \r\n 10 \r\n 20 \r\n&H378\r\n";
+        Variabile settings = loadedFrom(file_, oldBytes);
+        if (situation == "folder") {
+            target = root / "taken";
+            std::filesystem::create_directories(target / "inside");
+        } else if (situation == "missing") {
+            target = root / "gone" / "seting.txt";
+        } else {
+            const std::filesystem::path folder = root / "locked";
+            std::filesystem::create_directories(folder);
+            target = folder / "seting.txt";
+            writeBytes(target, oldBytes);
+            std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+            std::ofstream probe(folder / "probe");
+            if (probe) {
+                std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+                QSKIP("folder permissions do not bind this user (running as root)");
+            }
+        }
+        const auto before = fields(settings);
+
+        SettingsDialog dlg(settings, target, feedback_);
+        QSignalSpy saved(&dlg, &SettingsDialog::saved);
+        dlg.show();
+        bar(dlg, "scrMaxx")->setValue(222);
+        child<QRadioButton>(dlg, "optLpt2")->setChecked(true);
+        QTest::mouseClick(child<QPushButton>(dlg, "cmdSave"), Qt::LeftButton);
+
+        if (situation == "readonly")
+            std::filesystem::permissions(target.parent_path(), std::filesystem::perms::owner_all);
+        QCOMPARE(feedback_.messages.size(), std::size_t(1));
+        QCOMPARE(feedback_.messages[0].icon, OperatorFeedback::Icon::Warning);
+        QVERIFY2(feedback_.messages[0].text.contains(QString::fromStdString(target.filename().string())),
+                 qPrintable(feedback_.messages[0].text));
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(saved.count(), 0);
+        QCOMPARE(bar(dlg, "scrMaxx")->value(), 222);
+        QCOMPARE(label(dlg, "lblMaxx"), QString("22.2 cm"));
+        QVERIFY(child<QRadioButton>(dlg, "optLpt2")->isChecked());
+        QCOMPARE(fields(settings), before);
+        QCOMPARE(readBytes(file_), oldBytes);
+        if (situation == "folder") {
+            QVERIFY(std::filesystem::is_directory(target / "inside"));
+        } else if (situation == "readonly") {
+            QCOMPARE(readBytes(target), oldBytes);
+        } else {
+            // Once the folder is there, the same dialog saves.
+            std::filesystem::create_directories(target.parent_path());
+            QTest::mouseClick(child<QPushButton>(dlg, "cmdSave"), Qt::LeftButton);
+            QCOMPARE(saved.count(), 1);
+            QVERIFY(!dlg.isVisible());
+            QCOMPARE(readBytes(target),
+                     std::string(" 60 \r\n 70 \r\n 222 \r\n 250 \r\n 1234 \r\n 4321 \r\n 10 \r\n 20 \r\n&H278\r\n"));
+            QCOMPARE(settings.LptAddress, std::string("&H278"));
+            QCOMPARE(settings.Maxx, std::string("222"));
+        }
+    }
+};
+
+QTEST_MAIN(TestSettingsDialog)
+#include "tst_settings_dialog.moc"
