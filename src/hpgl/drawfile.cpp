@@ -297,12 +297,14 @@ private:
             }
         }
         ++result_.points;
-        if (observer_ != nullptr) {
+        if (observer_ != nullptr)
             observer_->onPoint(in_.consumed(), fileSize_, result_.points);
-            if (!test_ && observer_->stopRequested()) {
-                result_.stopped = true;
-                return false;
-            }
+        // A move without steps never looks at the stop flag, so look here too.
+        const bool stop = drive_.stopRequested()
+            || (observer_ != nullptr && observer_->stopRequested());
+        if (!test_ && stop) {
+            result_.stopped = true;
+            return false;
         }
         return true;
     }

@@ -123,6 +123,15 @@ TEST(DrawMode, DriveStopEndsTheRunInsideAMove)
     EXPECT_EQ(rig.drive.state.PosX, 1); // one step, then the stop
 }
 
+TEST(DrawMode, DriveStopEndsTheRunAfterAnEmptyMove)
+{
+    Rig rig;
+    rig.drive.requestStop();
+    const RunResult result = rig.draw("PD0,0;PD0,0;PD0,0;");
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.points, 1u);
+}
+
 TEST(DrawMode, ProgressReportsBytesFileSizeAndPoints)
 {
     Rig rig;
