@@ -67,7 +67,9 @@ public:
     void unPasX();
     void unPasY();
 
-    // Waits `cont` cycles of the plotter clock on status bit 7, letting events run.
+    // Waits `cont` cycles of the plotter clock on status bit 7, letting events run at a
+    // bounded rate. No timeout: a clock line that never toggles keeps it polling for ever
+    // (the window stays responsive); stop requests are tested by the callers between steps.
     void delayh(std::int16_t cont);
 
     // Pen write, four-cycle wait, then a straight line to (sPx, sPy) plotter units.
@@ -81,7 +83,8 @@ public:
     void home();
 
     // Body of "Pen home" once Connected is known to be true: drive to the switches,
-    // bounded by the travel plus 10 %, then back off four steps.
+    // bounded by the travel plus 10 %, then back off four steps. Returns NotConnected
+    // without touching the port when Connected is false.
     HomeResult homeToSwitches();
 
     // "Pen to 0" after a successful homing: PosX = PosY = 0, then a pen-up move to
