@@ -1,0 +1,249 @@
+// Manual controls of the main window on the virtual plotter: jogs, motor and pen
+// buttons, the motor lamp, the presence test's display and the step-period measurement.
+#include "ui_test_support.h"
+
+#include "ui/main_window.h"
+#include "ui/widgets.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using orlex::test::WindowRig;
+using orlex::ui::MainWindow;
+
+namespace {
+
+constexpr std::uint16_t kData = 0x378;
+constexpr std::uint16_t kControl = 0x37A;
+
+// Energises the coils through the Motor button, so the next step turns a rotor that
+// already holds a position.
+void energise(MainWindow& w)
+{
+    if (w.virtualPlotter()->dataLatch() == 0)
+        w.cmdMotor->click();
+}
+
+} // namespace
+
+class TestManual : public QObject {
+    Q_OBJECT
+private slots:
+    void jogStepsOneStep_data();
+    void jogStepsOneStep();
+    void motorOffOnRestoresCoilByte();
+    void penButtonTogglesPenAndColour();
+    void lampBlinksWhileEnergised();
+    void lampCrossedOutWithMotorsOff();
+    void checkDisplay_data();
+    void checkDisplay();
+    void speedShowsStepPeriod();
+    void speedBelowOneMillisecondKeepsClockPeriod();
+};
+
+void TestManual::jogStepsOneStep_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("dxHalfSteps");
+    QTest::addColumn<int>("dyHalfSteps");
+    QTest::newRow("up") << "cmdSteppYUp" << 0 << 1;
+    QTest::newRow("down") << "cmdSteppYDo" << 0 << -1;
+    QTest::newRow("right") << "cmdSteppXR" << 1 << 0;
+    QTest::newRow("left") << "cmdSteppXL" << -1 << 0;
+}
+
+void TestManual::jogStepsOneStep()
+{
+    QFETCH(QString, button);
+    QFETCH(int, dxHalfSteps);
+    QFETCH(int, dyHalfSteps);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.Timer1->stop();
+    energise(w);
+    auto* jog = w.findChild<QPushButton*>(button);
+    QVERIFY(jog);
+
+    for (int press = 1; press <= 3; ++press) {
+        const long x0 = rig.plotter().xHalfSteps();
+        const long y0 = rig.plotter().yHalfSteps();
+        const std::size_t dataWrites = rig.writesTo(kData).size();
+        const std::size_t controlWrites = rig.writesTo(kControl).size();
+        jog->click();
+        QCOMPARE(rig.plotter().xHalfSteps() - x0, dxHalfSteps);
+        QCOMPARE(rig.plotter().yHalfSteps() - y0, dyHalfSteps);
+        QCOMPARE(rig.writesTo(kData).size(), dataWrites + 1); // one coil byte per press
+        QCOMPARE(rig.writesTo(kControl).size(), controlWrites); // the pen is not touched
+    }
+    QCOMPARE(rig.plotter().counters().lostStepsX, 0L);
+    QCOMPARE(rig.plotter().counters().lostStepsY, 0L);
+    // The direction stays set after the step.
+    if (dxHalfSteps != 0)
+        QCOMPARE(w.drive().state.DirX, dxHalfSteps);
+    else
+        QCOMPARE(int{w.drive().state.DirY}, dyHalfSteps);
+}
+
+void TestManual::motorOffOnRestoresCoilByte()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.Timer1->stop();
+    energise(w);
+    QCOMPARE(w.cmdMotor->text(), QStringLiteral("Motor off"));
+    w.cmdSteppXR->click();
+    w.cmdSteppYUp->click();
+    w.cmdSteppYUp->click();
+    const std::uint8_t before = rig.plotter().dataLatch();
+    const long x = rig.plotter().xHalfSteps();
+    const long y = rig.plotter().yHalfSteps();
+    QVERIFY(before != 0);
+
+    w.cmdMotor->click();
+    QCOMPARE(w.cmdMotor->text(), QStringLiteral("Motor on"));
+    QCOMPARE(rig.plotter().dataLatch(), std::uint8_t{0});
+    QVERIFY(!rig.plotter().motorsEnergised());
+
+    w.cmdMotor->click();
+    QCOMPARE(w.cmdMotor->text(), QStringLiteral("Motor off"));
+    QCOMPARE(rig.plotter().dataLatch(), before);
+    QCOMPARE(rig.writesTo(kData).back(), before);
+    QCOMPARE(rig.plotter().xHalfSteps(), x);
+    QCOMPARE(rig.plotter().yHalfSteps(), y);
+    QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
+}
+
+void TestManual::penButtonTogglesPenAndColour()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    const QColor buttonFace = w.cmdMotor->palette().color(QPalette::Button);
+    QCOMPARE(w.drive().state.PenState, std::string("PU"));
+
+    w.cmdPen->click();
+    QCOMPARE(w.drive().state.PenState, std::string("PD"));
+    QVERIFY(rig.plotter().penDown());
+    QCOMPARE(rig.writesTo(kControl).back(), std::uint8_t{0});
+    QCOMPARE(w.cmdPen->palette().color(QPalette::Button), orlex::ui::paletteColour(12));
+
+    w.cmdPen->click();
+    QCOMPARE(w.drive().state.PenState, std::string("PU"));
+    QVERIFY(!rig.plotter().penDown());
+    QCOMPARE(rig.writesTo(kControl).back(), std::uint8_t{1});
+    QCOMPARE(w.cmdPen->palette().color(QPalette::Button), buttonFace);
+}
+
+void TestManual::lampBlinksWhileEnergised()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.Timer1->stop();
+    energise(w);
+    w.cmdMotor->setText(QStringLiteral("Motor on")); // the tick must set it back
+
+    QList<int> colours;
+    for (int tick = 0; tick < 4; ++tick) {
+        w.Timer1_Timer();
+        colours.push_back(w.Shape9->colour());
+        QVERIFY(w.Line1->isHidden());
+        QVERIFY(w.Line2->isHidden());
+        QCOMPARE(w.Label10->text(), QStringLiteral("Motor is connected"));
+        QCOMPARE(w.cmdMotor->text(), QStringLiteral("Motor off"));
+    }
+    QCOMPARE(colours, (QList<int>{12, 15, 12, 15}));
+}
+
+void TestManual::lampCrossedOutWithMotorsOff()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.Timer1->stop();
+    energise(w);
+    w.Timer1_Timer(); // lamp red, lines hidden
+    QVERIFY(w.Line1->isHidden());
+
+    w.cmdMotor->click(); // coils off
+    w.cmdMotor->setText(QStringLiteral("Motor off")); // the tick must correct it
+    w.Timer1_Timer();
+    QCOMPARE(int{w.Shape9->colour()}, 15);
+    QVERIFY(!w.Line1->isHidden());
+    QVERIFY(!w.Line2->isHidden());
+    QCOMPARE(w.Label10->text(), QStringLiteral("Motor is disconnected"));
+    QCOMPARE(w.cmdMotor->text(), QStringLiteral("Motor on"));
+    w.Timer1_Timer(); // stays white: no blinking while off
+    QCOMPARE(int{w.Shape9->colour()}, 15);
+}
+
+void TestManual::checkDisplay_data()
+{
+    QTest::addColumn<bool>("clockAtStart");
+    QTest::addColumn<bool>("clockAtCheck");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("running") << true << true << "OK";
+    QTest::newRow("stops") << true << false << "Err";
+    QTest::newRow("starts") << false << true << "OK";
+    QTest::newRow("stopped") << false << false << "Err";
+}
+
+void TestManual::checkDisplay()
+{
+    QFETCH(bool, clockAtStart);
+    QFETCH(bool, clockAtCheck);
+    QFETCH(QString, text);
+
+    WindowRig rig;
+    rig.clockRunning = clockAtStart;
+    MainWindow& w = rig.openWindow();
+    w.txtStare->setText(QStringLiteral("?"));
+    rig.plotter().setClockRunning(clockAtCheck);
+
+    w.cmdCheck->click();
+    QCOMPARE(w.txtStare->text(), text);
+    QCOMPARE(w.drive().state.Connected, clockAtCheck);
+    QCOMPARE(w.cmdSpeed->isHidden(), !clockAtCheck);
+    QVERIFY(w.cmdCheck->isEnabled());
+}
+
+// Real time at 1 kHz: one two-cycle delay lasts about 2 ms. Only the form of the result
+// is checked, not its value.
+void TestManual::speedShowsStepPeriod()
+{
+    WindowRig rig;
+    rig.configurePlotter = [](orlex::VirtualPlotterConfig& c) {
+        c.realTime = true;
+        c.clockHz = 1000;
+    };
+    MainWindow& w = rig.openWindow();
+    w.cmdSpeed_Click();
+
+    bool isNumber = false;
+    const int ms = w.txtStare->text().toInt(&isNumber);
+    QVERIFY2(isNumber, qPrintable(w.txtStare->text()));
+    QVERIFY(ms > 0);
+    QVERIFY(w.cmdSpeed->isEnabled());
+    QVERIFY(!w.Timer2->isActive());
+    QVERIFY(w.stepPeriodSeconds().has_value());
+    QCOMPARE(*w.stepPeriodSeconds(), ms / 1000.0);
+}
+
+// In virtual time a step takes almost no wall time, so the measurement shows 0 ms; that
+// must not become a zero step period for the drawing-time estimate.
+void TestManual::speedBelowOneMillisecondKeepsClockPeriod()
+{
+    WindowRig rig;
+    rig.clockHz = 2000;
+    MainWindow& w = rig.openWindow();
+    w.cmdSpeed_Click();
+    bool isNumber = false;
+    const int ms = w.txtStare->text().toInt(&isNumber);
+    QVERIFY2(isNumber && ms >= 0, qPrintable(w.txtStare->text()));
+    QVERIFY(w.stepPeriodSeconds().has_value());
+    QCOMPARE(*w.stepPeriodSeconds(), ms == 0 ? 2.0 / 2000 : ms / 1000.0);
+}
+
+QTEST_MAIN(TestManual)
+#include "tst_manual.moc"
