@@ -1,0 +1,306 @@
+// "Pen home" and "Pen to 0" in the window, on the virtual plotter in virtual time.
+#include "ui_test_support.h"
+
+#include "ui/main_window.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using orlex::test::RecordingFeedback;
+using orlex::test::WindowRig;
+using orlex::ui::MainWindow;
+using orlex::ui::OperatorFeedback;
+
+namespace {
+
+constexpr std::uint16_t kControl = 0x37A;
+
+void useFile(WindowRig& rig, MainWindow& w, const std::string& hpgl)
+{
+    w.settings().PlotFile = rig.writeFile("plot.plt", hpgl).toStdString();
+}
+
+// Enabled state of every control that matters while a homing runs.
+struct ControlStates {
+    bool jogs, home, zero, test, draw, pen, motor;
+};
+
+ControlStates statesOf(MainWindow& w)
+{
+    return {w.cmdSteppYUp->isEnabled() || w.cmdSteppYDo->isEnabled() || w.cmdSteppXR->isEnabled()
+                || w.cmdSteppXL->isEnabled(),
+            w.cmdHome->isEnabled(),
+            w.cmdZero->isEnabled(),
+            w.cmdTest->isEnabled(),
+            w.cmdDraw->isEnabled(),
+            w.cmdPen->isEnabled(),
+            w.cmdMotor->isEnabled()};
+}
+
+} // namespace
+
+class TestHoming : public QObject {
+    Q_OBJECT
+private slots:
+    void homeEndsFourStepsOffSwitches_data();
+    void homeEndsFourStepsOffSwitches();
+    void penToZeroStandsAtPlotMinimum_data();
+    void penToZeroStandsAtPlotMinimum();
+    void notConnectedLeavesPortUntouched_data();
+    void notConnectedLeavesPortUntouched();
+    void motionControlsHeldOffDuringHoming_data();
+    void motionControlsHeldOffDuringHoming();
+    void zoomChangeDuringHomingKeepsDrawOff();
+    void switchThatNeverClosesIsReported();
+    void penToZeroStopsWhenHomingFails();
+};
+
+void TestHoming::homeEndsFourStepsOffSwitches_data()
+{
+    QTest::addColumn<double>("startXmm");
+    QTest::addColumn<double>("startYmm");
+    QTest::newRow("both open") << 30.0 << 30.0;
+    QTest::newRow("both open, X nearer") << 5.0 << 40.0;
+    QTest::newRow("X closed") << 0.0 << 30.0;
+    QTest::newRow("Y closed") << 30.0 << 0.0;
+    QTest::newRow("both closed") << 0.0 << 0.0;
+}
+
+void TestHoming::homeEndsFourStepsOffSwitches()
+{
+    QFETCH(double, startXmm);
+    QFETCH(double, startYmm);
+
+    WindowRig rig;
+    rig.startXmm = startXmm;
+    rig.startYmm = startYmm;
+    MainWindow& w = rig.openWindow();
+    QVERIFY(w.drive().state.Connected);
+    // Coils on first: the very first energising only pulls the rotors into place, and
+    // with both switches closed the first write would otherwise be a back-off step.
+    w.cmdMotor->click();
+    QVERIFY(rig.plotter().motorsEnergised());
+    const std::size_t controlWrites = rig.writesTo(kControl).size();
+
+    w.cmdHome->click();
+
+    // Half stepping at 0.25 mm per step: four steps off each switch is 1 mm.
+    QCOMPARE(rig.plotter().xHalfSteps(), 4L);
+    QCOMPARE(rig.plotter().yHalfSteps(), 4L);
+    QCOMPARE(rig.plotter().xMillimetres(), 1.0);
+    QCOMPARE(rig.plotter().yMillimetres(), 1.0);
+    QVERIFY(!rig.plotter().xSwitchClosed());
+    QVERIFY(!rig.plotter().ySwitchClosed());
+    QCOMPARE(rig.writesTo(kControl).size(), controlWrites); // the pen is not touched
+    QVERIFY(rig.feedback.messages.empty());
+    QVERIFY(w.cmdHome->isEnabled());
+}
+
+void TestHoming::penToZeroStandsAtPlotMinimum_data()
+{
+    QTest::addColumn<QString>("hpgl");
+    QTest::addColumn<QString>("zoom");
+    QTest::addColumn<double>("xmm");
+    QTest::addColumn<double>("ymm");
+    // From the backed-off home position (1 mm, 1 mm): |PlotMinX| right, |PlotMinY| up.
+    QTest::newRow("negative X") << "PU-480,0;PD0,0;" << "100" << 13.0 << 1.0;
+    QTest::newRow("negative Y") << "PU0,-200;PD100,100;" << "100" << 1.0 << 6.0;
+    QTest::newRow("both") << "PU-400,-800;PD0,0;" << "100" << 11.0 << 21.0;
+    QTest::newRow("zoom 200") << "PU-480,0;PD0,0;" << "200" << 25.0 << 1.0;
+    QTest::newRow("none negative") << "PU0,0;PD400,400;" << "100" << 1.0 << 1.0;
+}
+
+void TestHoming::penToZeroStandsAtPlotMinimum()
+{
+    QFETCH(QString, hpgl);
+    QFETCH(QString, zoom);
+    QFETCH(double, xmm);
+    QFETCH(double, ymm);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.txtZoom->setText(zoom);
+    useFile(rig, w, hpgl.toStdString());
+    w.cmdTest->click();
+    QVERIFY(rig.feedback.messages.empty());
+
+    w.cmdZero->click();
+    QCOMPARE(rig.plotter().xMillimetres(), xmm);
+    QCOMPARE(rig.plotter().yMillimetres(), ymm);
+    QVERIFY(!rig.plotter().penDown());
+    QCOMPARE(rig.writesTo(kControl).back(), std::uint8_t{1});
+    QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
+    QVERIFY(rig.feedback.messages.empty());
+    QVERIFY(w.cmdZero->isEnabled());
+    QVERIFY(w.cmdHome->isEnabled());
+}
+
+void TestHoming::notConnectedLeavesPortUntouched_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("Pen home") << "cmdHome";
+    QTest::newRow("Pen to 0") << "cmdZero";
+}
+
+void TestHoming::notConnectedLeavesPortUntouched()
+{
+    QFETCH(QString, button);
+
+    WindowRig rig;
+    rig.clockRunning = false;
+    MainWindow& w = rig.openWindow();
+    QVERIFY(!w.drive().state.Connected);
+    const std::size_t writes = rig.writes->size();
+    const orlex::DriveState before = w.drive().state;
+
+    w.findChild<QPushButton*>(button)->click();
+
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    const RecordingFeedback::Message& m = rig.feedback.messages.front();
+    QCOMPARE(m.icon, OperatorFeedback::Icon::Critical);
+    QCOMPARE(m.title, QStringLiteral("Plotter is not connected !"));
+    QCOMPARE(m.text, QStringLiteral(" Plotterul nu este conectat sau este pe pozitia -STOP- "));
+    QCOMPARE(rig.writes->size(), writes);
+    QCOMPARE(rig.plotter().xMillimetres(), 30.0);
+    QCOMPARE(rig.plotter().yMillimetres(), 30.0);
+    QCOMPARE(w.drive().state.PosX, before.PosX);
+    QCOMPARE(w.drive().state.PosY, before.PosY);
+    QCOMPARE(w.drive().state.DirX, before.DirX);
+    QVERIFY(w.cmdHome->isEnabled());
+    QVERIFY(w.cmdZero->isEnabled());
+}
+
+void TestHoming::motionControlsHeldOffDuringHoming_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("drawBefore");
+    QTest::newRow("Pen home, Draw on") << "cmdHome" << true;
+    QTest::newRow("Pen home, Draw off") << "cmdHome" << false;
+    QTest::newRow("Pen to 0, Draw on") << "cmdZero" << true;
+    QTest::newRow("Pen to 0, Draw off") << "cmdZero" << false;
+}
+
+// A timer that fires inside the homing's step delays sees the controls, and tries to
+// start a second motion through the handlers themselves.
+void TestHoming::motionControlsHeldOffDuringHoming()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, drawBefore);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU-400,0;PD0,0;");
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+    if (!drawBefore)
+        w.cmdDraw->setEnabled(false);
+
+    std::vector<ControlStates> during;
+    bool triedSecondMotion = false;
+    QTimer probe;
+    probe.setInterval(0);
+    connect(&probe, &QTimer::timeout, &w, [&] {
+        during.push_back(statesOf(w));
+        if (!triedSecondMotion && rig.plotter().xMillimetres() < 20) {
+            triedSecondMotion = true;
+            w.cmdSteppXR_Click(); // must not step or turn DirX round
+            w.cmdHome_Click();    // must not start a second homing
+            w.cmdZero_Click();
+        }
+    });
+    probe.start();
+    w.findChild<QPushButton*>(button)->click();
+    probe.stop();
+
+    QVERIFY2(triedSecondMotion, "no events ran during the homing");
+    for (const ControlStates& s : during) {
+        QVERIFY(!s.jogs);
+        QVERIFY(!s.home);
+        QVERIFY(!s.zero);
+        QVERIFY(!s.test);
+        QVERIFY(!s.draw);
+        QVERIFY(s.pen);
+        QVERIFY(s.motor);
+    }
+
+    const ControlStates after = statesOf(w);
+    QVERIFY(after.jogs && after.home && after.zero && after.test && after.pen && after.motor);
+    QCOMPARE(after.draw, drawBefore);
+    // The homing went through undisturbed.
+    const double expectedX = button == "cmdZero" ? 11.0 : 1.0;
+    QCOMPARE(rig.plotter().xMillimetres(), expectedX);
+    QCOMPARE(rig.plotter().yMillimetres(), 1.0);
+    QVERIFY(rig.feedback.messages.empty());
+}
+
+void TestHoming::zoomChangeDuringHomingKeepsDrawOff()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD400,400;");
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+
+    bool changed = false;
+    QTimer probe;
+    probe.setInterval(0);
+    connect(&probe, &QTimer::timeout, &w, [&] {
+        if (!changed) {
+            changed = true;
+            w.txtZoom->setText(QStringLiteral("50"));
+        }
+    });
+    probe.start();
+    w.cmdHome->click();
+    probe.stop();
+
+    QVERIFY(changed);
+    QCOMPARE(int{w.preview().Zoom}, 50);
+    QVERIFY(!w.cmdDraw->isEnabled());
+    QVERIFY(w.cmdTest->isEnabled());
+}
+
+// Maxx 150 mm at 0.25 mm per half step: homing gives up after 660 steps towards X.
+void TestHoming::switchThatNeverClosesIsReported()
+{
+    WindowRig rig;
+    rig.startXmm = 200;
+    MainWindow& w = rig.openWindow();
+
+    w.cmdHome->click();
+
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    const RecordingFeedback::Message& m = rig.feedback.messages.front();
+    QCOMPARE(m.icon, OperatorFeedback::Icon::Warning);
+    QVERIFY2(m.text.contains(QStringLiteral("X home switch")), qPrintable(m.text));
+    QVERIFY2(m.text.contains(QStringLiteral("660")), qPrintable(m.text));
+    QVERIFY(!rig.plotter().xSwitchClosed());
+    QCOMPARE(rig.plotter().yHalfSteps(), 0L); // Y reached its switch; no back-off followed
+    QVERIFY(w.cmdHome->isEnabled());
+    QVERIFY(w.cmdSteppXR->isEnabled());
+}
+
+void TestHoming::penToZeroStopsWhenHomingFails()
+{
+    WindowRig rig;
+    rig.startXmm = 200;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU-480,0;PD0,0;");
+    w.cmdTest->click();
+    QVERIFY(rig.feedback.messages.empty());
+    const std::size_t controlWrites = rig.writesTo(kControl).size();
+
+    w.cmdZero->click();
+
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("X home switch")));
+    // No move to the origin: it would have written the pen and stepped away from Y home.
+    QCOMPARE(rig.writesTo(kControl).size(), controlWrites);
+    QCOMPARE(rig.plotter().yHalfSteps(), 0L);
+    QVERIFY(w.cmdZero->isEnabled());
+}
+
+QTEST_MAIN(TestHoming)
+#include "tst_homing.moc"
