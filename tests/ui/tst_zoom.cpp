@@ -1,0 +1,257 @@
+// Preview controls of the main window: the zoom chain between scroll bar and text box,
+// Draw disabled by every zoom change, "Cls", "Show Pen Up" and the origin half-axes.
+#include "ui_test_support.h"
+
+#include "ui/main_window.h"
+#include "ui/preview_widget.h"
+#include "ui/widgets.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+using orlex::test::WindowRig;
+using orlex::ui::MainWindow;
+using orlex::ui::PreviewWidget;
+using orlex::ui::paletteColour;
+
+namespace {
+
+// Offsetx = Offsety = 5 (defaults): the plot origin is 100 twips from the left and
+// from the bottom of the canvas.
+constexpr long kOriginTwips = 100;
+
+// Canvas point of a plot point at zoom 100.
+long canvasX(long x) { return kOriginTwips + x; }
+long canvasY(const PreviewWidget* picBox, long y) { return picBox->heightTwips() - y - kOriginTwips; }
+
+// True when a pixel of that colour lies within one pixel of the point (lines are one
+// pixel wide, and twips round to pixels).
+bool colourNear(const PreviewWidget* picBox, long xTwips, long yTwips, const QColor& colour)
+{
+    const long px = PreviewWidget::kTwipsPerPixel;
+    for (long dy = -px; dy <= px; dy += px)
+        for (long dx = -px; dx <= px; dx += px)
+            if (picBox->pixelAtTwips(xTwips + dx, yTwips + dy) == colour)
+                return true;
+    return false;
+}
+
+bool inkAt(const PreviewWidget* picBox, long plotX, long plotY, int colourNumber)
+{
+    return colourNear(picBox, canvasX(plotX), canvasY(picBox, plotY), paletteColour(colourNumber));
+}
+
+void testFile(WindowRig& rig, MainWindow& w, const std::string& hpgl)
+{
+    w.settings().PlotFile = rig.writeFile("plot.plt", hpgl).toStdString();
+    w.cmdTest->click();
+}
+
+} // namespace
+
+class TestZoom : public QObject {
+    Q_OBJECT
+private slots:
+    void zoomChain_data();
+    void zoomChain();
+    void typingFollowsEveryKey();
+    void everyZoomChangeDisablesDraw_data();
+    void everyZoomChangeDisablesDraw();
+    void clsKeepsPreviewPen();
+    void penUpShownOrHidden_data();
+    void penUpShownOrHidden();
+    void halfAxesOnLabelClicks();
+};
+
+void TestZoom::zoomChain_data()
+{
+    QTest::addColumn<bool>("viaScrollBar");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("text 0") << false << "0" << 100 << "100";
+    QTest::newRow("text empty") << false << "" << 100 << "100";
+    QTest::newRow("text 401") << false << "401" << 100 << "100";
+    QTest::newRow("text 4a") << false << "4a" << 100 << "100";
+    QTest::newRow("text -5") << false << "-5" << 100 << "100";
+    QTest::newRow("text 12.5") << false << "12.5" << 12 << "12";
+    QTest::newRow("text 12.6") << false << "12.6" << 13 << "13";
+    QTest::newRow("text 1") << false << "1" << 1 << "1";
+    QTest::newRow("text 400") << false << "400" << 400 << "400";
+    QTest::newRow("text 250") << false << "250" << 250 << "250";
+    QTest::newRow("scroll 0") << true << "0" << 100 << "100";
+    QTest::newRow("scroll 1") << true << "1" << 1 << "1";
+    QTest::newRow("scroll 400") << true << "400" << 400 << "400";
+    QTest::newRow("scroll 73") << true << "73" << 73 << "73";
+}
+
+void TestZoom::zoomChain()
+{
+    QFETCH(bool, viaScrollBar);
+    QFETCH(QString, input);
+    QFETCH(int, zoom);
+    QFETCH(QString, text);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.txtZoom->setText(QStringLiteral("50")); // away from 100, so a reset shows
+    QCOMPARE(int{w.preview().Zoom}, 50);
+    QCOMPARE(w.scrZoom->value(), 50);
+
+    int textChanges = 0;
+    connect(w.txtZoom, &QLineEdit::textChanged, &w, [&textChanges] { ++textChanges; });
+    if (viaScrollBar)
+        w.scrZoom->setValue(input.toInt());
+    else
+        w.txtZoom->setText(input);
+
+    QCOMPARE(int{w.preview().Zoom}, zoom);
+    QCOMPARE(w.scrZoom->value(), zoom);
+    QCOMPARE(w.txtZoom->text(), text);
+    QVERIFY(textChanges <= 4); // the exchange settles, no ping-pong
+}
+
+void TestZoom::typingFollowsEveryKey()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.txtZoom->setFocus();
+    w.txtZoom->selectAll();
+
+    struct Seen {
+        QString text;
+        int zoom, scroll;
+        bool operator==(const Seen&) const = default;
+    };
+    QList<Seen> seen;
+    connect(w.txtZoom, &QLineEdit::textChanged, &w, [&] {
+        seen.push_back({w.txtZoom->text(), w.preview().Zoom, w.scrZoom->value()});
+    });
+    QTest::keyClicks(w.txtZoom, QStringLiteral("40"));
+
+    QCOMPARE(seen.size(), 2);
+    QCOMPARE(seen[0].text, QStringLiteral("4"));
+    QCOMPARE(seen[0].zoom, 4);
+    QCOMPARE(seen[0].scroll, 4);
+    QCOMPARE(seen[1].text, QStringLiteral("40"));
+    QCOMPARE(seen[1].zoom, 40);
+    QCOMPARE(seen[1].scroll, 40);
+    QCOMPARE(w.txtZoom->text(), QStringLiteral("40"));
+}
+
+void TestZoom::everyZoomChangeDisablesDraw_data()
+{
+    QTest::addColumn<QStringList>("texts");   // typed into txtZoom, in order
+    QTest::addColumn<int>("scrollTo");        // -1: scroll bar not moved
+    QTest::newRow("text 50") << QStringList{"50"} << -1;
+    QTest::newRow("text not a number") << QStringList{"abc"} << -1;
+    QTest::newRow("there and back") << QStringList{"50", "100"} << -1;
+    QTest::newRow("scroll bar") << QStringList{} << 60;
+    QTest::newRow("scroll bar to 0") << QStringList{} << 0;
+}
+
+void TestZoom::everyZoomChangeDisablesDraw()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(int, scrollTo);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    testFile(rig, w, "PU0,0;PD400,400;");
+    QVERIFY(w.cmdDraw->isEnabled());
+
+    for (const QString& t : texts)
+        w.txtZoom->setText(t);
+    if (scrollTo >= 0)
+        w.scrZoom->setValue(scrollTo);
+    QVERIFY(!w.cmdDraw->isEnabled());
+
+    // A new test at the new scale enables it again.
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+}
+
+// "Cls" erases the preview but not its pen: the next segment starts at the old last
+// point, not at the origin.
+void TestZoom::clsKeepsPreviewPen()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    PreviewWidget* picBox = w.picBox;
+    testFile(rig, w, "PU0,0;PD600,0;");
+    QVERIFY(inkAt(picBox, 300, 0, 0));
+
+    w.cmdCls->click();
+    QVERIFY(!inkAt(picBox, 300, 0, 0));
+    QCOMPARE(w.preview().LastX, 600);
+    QCOMPARE(w.preview().LastY, 0);
+    QCOMPARE(int{w.preview().Zoom}, 100);
+    for (int y = 0; y < picBox->image().height(); y += 7)
+        for (int x = 0; x < picBox->image().width(); x += 7)
+            QCOMPARE(QColor(picBox->image().pixel(x, y)), picBox->background());
+
+    // Straight up from (600, 0); a segment from the origin would cross (300, 450).
+    testFile(rig, w, "PD600,900;");
+    QVERIFY(inkAt(picBox, 600, 450, 0));
+    QVERIFY(!inkAt(picBox, 300, 450, 0));
+}
+
+void TestZoom::penUpShownOrHidden_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("hidden") << false;
+    QTest::newRow("shown") << true;
+}
+
+void TestZoom::penUpShownOrHidden()
+{
+    QFETCH(bool, shown);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    if (shown)
+        w.Check1->click();
+    QCOMPARE(w.Check1->isChecked(), shown);
+    QCOMPARE(int{w.preview().PenUpColor}, shown ? 15 : 7);
+
+    testFile(rig, w, "PU0,0;PU600,0;PD600,600;");
+    QCOMPARE(inkAt(w.picBox, 300, 0, 15), shown);
+    QVERIFY(inkAt(w.picBox, 600, 300, 0)); // the pen-down segment either way
+
+    // Unticking applies to what is drawn next.
+    if (shown) {
+        w.Check1->click();
+        QCOMPARE(int{w.preview().PenUpColor}, 7);
+    }
+}
+
+void TestZoom::halfAxesOnLabelClicks()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    PreviewWidget* picBox = w.picBox;
+    w.cmdCls->click();
+    const long midX = picBox->widthTwips() / 2;
+    const long midY = picBox->heightTwips() / 2;
+    const QColor red = paletteColour(12);
+    QVERIFY(!colourNear(picBox, kOriginTwips, midY, red));
+    QVERIFY(!colourNear(picBox, midX, canvasY(picBox, 0), red));
+
+    emit w.lblOffsetx->clicked(); // the positive Y half-axis, straight up
+    QVERIFY(colourNear(picBox, kOriginTwips, midY, red));
+    QVERIFY(!colourNear(picBox, midX, canvasY(picBox, 0), red));
+
+    emit w.lblOffsety->clicked(); // the positive X half-axis, to the right edge
+    QVERIFY(colourNear(picBox, midX, canvasY(picBox, 0), red));
+    // Neither goes below or left of the origin.
+    QVERIFY(!colourNear(picBox, kOriginTwips, canvasY(picBox, -60), red));
+    QVERIFY(!colourNear(picBox, kOriginTwips - 60, canvasY(picBox, 0), red));
+}
+
+QTEST_MAIN(TestZoom)
+#include "tst_zoom.moc"
