@@ -1,0 +1,415 @@
+// "Test and Show", "Draw" and "Stop" end to end in the window, on the virtual plotter
+// in virtual time: what lands on the virtual paper, the fit rule, failures and Stop.
+#include "ui_test_support.h"
+
+#include "ui/main_window.h"
+#include "ui/widgets.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <cmath>
+
+using orlex::PaperSegment;
+using orlex::test::RecordingFeedback;
+using orlex::test::WindowRig;
+using orlex::ui::MainWindow;
+using orlex::ui::OperatorFeedback;
+
+Q_DECLARE_METATYPE(std::vector<PaperSegment>)
+
+namespace {
+
+constexpr double kStepMm = 0.25; // default Lstepx/Lstepy 50: half step of 0.25 mm
+
+void useFile(WindowRig& rig, MainWindow& w, const std::string& hpgl, const std::string& name = "plot.plt")
+{
+    w.settings().PlotFile = rig.writeFile(name, hpgl).toStdString();
+}
+
+QString describe(const std::vector<PaperSegment>& paper)
+{
+    QStringList parts;
+    for (const PaperSegment& s : paper)
+        parts << QStringLiteral("(%1,%2)-(%3,%4)").arg(s.x1).arg(s.y1).arg(s.x2).arg(s.y2);
+    return parts.join(QLatin1Char(' '));
+}
+
+bool sameSegments(const std::vector<PaperSegment>& got, const std::vector<PaperSegment>& want,
+                  double tolerance)
+{
+    if (got.size() != want.size())
+        return false;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        const PaperSegment& a = got[i];
+        const PaperSegment& b = want[i];
+        const auto near = [tolerance](double p, double q) { return std::fabs(p - q) <= tolerance + 1e-9; };
+        if (!near(a.x1, b.x1) || !near(a.y1, b.y1) || !near(a.x2, b.x2) || !near(a.y2, b.y2))
+            return false;
+    }
+    return true;
+}
+
+QColor frameColour(QGroupBox* frame)
+{
+    return frame->palette().color(QPalette::Window);
+}
+
+void expectControlsAfterRun(MainWindow& w)
+{
+    QVERIFY(!w.drawRunning());
+    QVERIFY(w.cmdStop->isHidden());
+    QVERIFY(w.Timer1->isActive());
+    QVERIFY(w.cmdDraw->isEnabled());
+    QVERIFY(w.cmdTest->isEnabled());
+    QVERIFY(w.Frame1->isEnabled());
+    QVERIFY(w.cmdHome->isEnabled());
+    QVERIFY(w.cmdSteppXL->isEnabled());
+}
+
+} // namespace
+
+class TestRuns : public QObject {
+    Q_OBJECT
+private slots:
+    void drawPutsFileOnPaper_data();
+    void drawPutsFileOnPaper();
+    void fitRule_data();
+    void fitRule();
+    void emptyPlotFileReportsZeros();
+    void openingAnotherFileKeepsDraw();
+    void unopenablePathKeepsLastTest_data();
+    void unopenablePathKeepsLastTest();
+    void refusedPointStopsDraw();
+    void stopEndsDraw_data();
+    void stopEndsDraw();
+    void stopDuringPenToZeroDrawsNothing();
+    void estimateAfterTest();
+    void estimateNeedsStepPeriod();
+};
+
+void TestRuns::drawPutsFileOnPaper_data()
+{
+    QTest::addColumn<QString>("hpgl");
+    QTest::addColumn<QString>("zoom");
+    QTest::addColumn<std::vector<PaperSegment>>("paper"); // mm from home
+    // The carriage starts 30 mm from home on both axes; that is the origin of a plot
+    // without negative coordinates.
+    QTest::newRow("square")
+        << "PU0,0;PD400,0;PD400,400;PD0,400;PD0,0;PU;" << "100"
+        << std::vector<PaperSegment>{{30, 30, 40, 30}, {40, 30, 40, 40}, {40, 40, 30, 40}, {30, 40, 30, 30}};
+    QTest::newRow("pen-up moves leave no trace")
+        << "PU0,0;PD200,0;PU400,0;PD400,200;PU;" << "100"
+        << std::vector<PaperSegment>{{30, 30, 35, 30}, {40, 30, 40, 35}};
+    QTest::newRow("relative")
+        << "PU0,0;PR;PD400,0,0,400;PU;" << "100"
+        << std::vector<PaperSegment>{{30, 30, 40, 30}, {40, 30, 40, 40}};
+    QTest::newRow("diagonal at zoom 50")
+        << "PU0,0;PD800,800;PU;" << "50"
+        << std::vector<PaperSegment>{{30, 30, 40, 40}};
+    // Pen to 0 first: home backs off to 1 mm, then 10 mm right for PlotMinX = -10.
+    QTest::newRow("negative X")
+        << "PU-400,0;PD0,0;PD0,400;PU;" << "100"
+        << std::vector<PaperSegment>{{1, 1, 11, 1}, {11, 1, 11, 11}};
+    QTest::newRow("negative X and Y")
+        << "PU-400,-400;PD0,0;PU;" << "100"
+        << std::vector<PaperSegment>{{1, 1, 11, 11}};
+}
+
+void TestRuns::drawPutsFileOnPaper()
+{
+    QFETCH(QString, hpgl);
+    QFETCH(QString, zoom);
+    QFETCH(std::vector<PaperSegment>, paper);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.txtZoom->setText(zoom);
+    useFile(rig, w, hpgl.toStdString());
+
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+    QVERIFY(rig.plotter().paper().empty()); // a test moves nothing
+    w.cmdDraw->click();
+
+    QVERIFY2(sameSegments(rig.plotter().paper(), paper, kStepMm),
+             qPrintable(describe(rig.plotter().paper())));
+    QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
+    QVERIFY(rig.feedback.messages.empty());
+    QVERIFY(w.lblProgress->text().startsWith(QStringLiteral("Drawing finished")));
+    expectControlsAfterRun(w);
+
+    // Draw stays enabled: the same plot can be drawn again.
+    rig.plotter().clearPaper();
+    w.cmdDraw->click();
+    QVERIFY(!rig.plotter().paper().empty());
+}
+
+void TestRuns::fitRule_data()
+{
+    QTest::addColumn<QString>("hpgl");
+    QTest::addColumn<bool>("plotterAnswers");
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<QStringList>("labels"); // Label8, Label7, Label11, Label13
+    // Maxx = Maxy = 150 mm (defaults); 40 plotter units are 1 mm.
+    QTest::newRow("150 by 150 fits")
+        << "PU-400,0;PD5600,6000;" << true << true
+        << QStringList{"-10 mm", "0 mm", "140 mm", "150 mm"};
+    QTest::newRow("151 wide")
+        << "PU-400,0;PD5640,6000;" << true << false
+        << QStringList{"-10 mm", "0 mm", "141 mm", "150 mm"};
+    QTest::newRow("151 high only")
+        << "PU0,-40;PD120,6000;" << true << false
+        << QStringList{"0 mm", "-1 mm", "3 mm", "150 mm"};
+    QTest::newRow("fits, no plotter")
+        << "PU-400,0;PD5600,6000;" << false << true
+        << QStringList{"-10 mm", "0 mm", "140 mm", "150 mm"};
+    QTest::newRow("beyond the coordinate range")
+        << "PU0,0;PD40000,0;" << true << false
+        << QStringList{"0 mm", "0 mm", "819 mm", "0 mm"};
+}
+
+void TestRuns::fitRule()
+{
+    QFETCH(QString, hpgl);
+    QFETCH(bool, plotterAnswers);
+    QFETCH(bool, fits);
+    QFETCH(QStringList, labels);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    rig.plotter().setClockRunning(plotterAnswers);
+    useFile(rig, w, hpgl.toStdString());
+
+    w.cmdTest->click();
+
+    QCOMPARE((QStringList{w.Label8->text(), w.Label7->text(), w.Label11->text(), w.Label13->text()}),
+             labels);
+    QVERIFY(w.Frame5->autoFillBackground());
+    QCOMPARE(frameColour(w.Frame5), orlex::ui::paletteColour(fits ? 7 : 12));
+    QCOMPARE(w.cmdDraw->isEnabled(), fits && plotterAnswers);
+    QCOMPARE(w.txtStare->text(), plotterAnswers ? QStringLiteral("OK") : QStringLiteral("Err"));
+    QVERIFY(w.cmdTest->isEnabled());
+    const bool outOfRange = hpgl.contains(QStringLiteral("40000"));
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{outOfRange ? 1u : 0u});
+    if (outOfRange)
+        QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("coordinate range")));
+}
+
+void TestRuns::emptyPlotFileReportsZeros()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    QVERIFY(w.settings().PlotFile.empty());
+    w.cmdTest->click();
+    QCOMPARE(rig.feedback.beeps, 1);
+    QVERIFY(rig.feedback.messages.empty());
+    for (QLabel* label : {w.Label8, w.Label7, w.Label11, w.Label13})
+        QCOMPARE(label->text(), QStringLiteral("0 mm"));
+    QCOMPARE(frameColour(w.Frame5), orlex::ui::paletteColour(7));
+    QVERIFY(w.cmdDraw->isEnabled());
+}
+
+void TestRuns::openingAnotherFileKeepsDraw()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU-400,0;PD0,0;");
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+
+    const QString other = rig.writeFile("other.plt", "PU0,0;PD400,0;PU;");
+    w.openPlotFile(other);
+    QCOMPARE(QString::fromStdString(w.settings().PlotFile), other);
+    QVERIFY(w.cmdDraw->isEnabled());
+    QCOMPARE(w.Label8->text(), QStringLiteral("-10 mm"));
+
+    // The extents of the earlier test still decide Pen to 0: origin 10 mm right of home.
+    w.cmdDraw->click();
+    QVERIFY2(sameSegments(rig.plotter().paper(), {{11, 1, 21, 1}}, kStepMm),
+             qPrintable(describe(rig.plotter().paper())));
+}
+
+void TestRuns::unopenablePathKeepsLastTest_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing file") << "missing";
+    QTest::newRow("folder") << "folder";
+}
+
+void TestRuns::unopenablePathKeepsLastTest()
+{
+    QFETCH(QString, kind);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU-400,0;PD5640,200;"); // too big: red frame
+    w.cmdTest->click();
+    const QStringList labels{w.Label8->text(), w.Label7->text(), w.Label11->text(), w.Label13->text()};
+    QCOMPARE(labels.first(), QStringLiteral("-10 mm"));
+    const QColor frame = frameColour(w.Frame5);
+    const orlex::PlotExtents extents = w.plotExtents;
+
+    const std::string path = kind == "missing" ? rig.dir.file("no-such.plt").string() : rig.dir.path().string();
+    w.settings().PlotFile = path;
+    w.cmdTest->click();
+
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    QVERIFY2(rig.feedback.messages.front().text.contains(QString::fromStdString(path)),
+             qPrintable(rig.feedback.messages.front().text));
+    QVERIFY(!w.cmdDraw->isEnabled());
+    QVERIFY(w.cmdTest->isEnabled());
+    QCOMPARE((QStringList{w.Label8->text(), w.Label7->text(), w.Label11->text(), w.Label13->text()}),
+             labels);
+    QCOMPARE(frameColour(w.Frame5), frame);
+    QCOMPARE(w.plotExtents.PlotMinX, extents.PlotMinX);
+    QCOMPARE(w.plotExtents.PlotMaxX, extents.PlotMaxX);
+}
+
+// Lstepx 1 (0.005 mm per half step): 200 mm need 40000 steps, beyond 16 bits. Maxx 300
+// lets the plot pass the fit rule, so only the draw finds the point it cannot reach.
+void TestRuns::refusedPointStopsDraw()
+{
+    WindowRig rig;
+    rig.writeSettings(1, 50, 300, 150, 80, 80, 5, 5, "&H378");
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD40,0;PD8000,0;PD8000,40;PU;");
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+
+    w.cmdDraw->click();
+
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    const RecordingFeedback::Message& m = rig.feedback.messages.front();
+    QVERIFY2(m.text.contains(QStringLiteral("(8000, 0)")), qPrintable(m.text));
+    QVERIFY(!rig.plotter().penDown());
+    QCOMPARE(rig.writesTo(0x37A).back(), std::uint8_t{1});
+    // Drawn up to the last point that could be reached, and no further.
+    QVERIFY2(sameSegments(rig.plotter().paper(), {{30, 30, 31, 30}}, 0.005),
+             qPrintable(describe(rig.plotter().paper())));
+    expectControlsAfterRun(w);
+}
+
+void TestRuns::stopEndsDraw_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Stop button") << false;
+    QTest::newRow("Esc key") << true;
+}
+
+void TestRuns::stopEndsDraw()
+{
+    QFETCH(bool, escape);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD4000,0;PD4000,4000;PU0,0;");
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+
+    bool stopShown = false;
+    QString progress;
+    double xAtStop = -1;
+    QTimer probe;
+    probe.setInterval(0);
+    connect(&probe, &QTimer::timeout, &w, [&] {
+        if (xAtStop >= 0 || !rig.plotter().penDown() || rig.plotter().xMillimetres() < 40)
+            return;
+        stopShown = !w.cmdStop->isHidden() && w.cmdStop->isEnabled();
+        progress = w.lblProgress->text();
+        xAtStop = rig.plotter().xMillimetres();
+        if (escape)
+            QTest::keyClick(&w, Qt::Key_Escape);
+        else
+            w.cmdStop->click();
+    });
+    probe.start();
+    w.cmdDraw->click();
+    probe.stop();
+
+    QVERIFY2(xAtStop >= 0, "no events ran during the draw");
+    QVERIFY(stopShown);
+    QVERIFY2(progress.startsWith(QStringLiteral("Drawing: ")), qPrintable(progress));
+    // Ended after the current step: the carriage holds its place, pen up, coils on.
+    QVERIFY(std::fabs(rig.plotter().xMillimetres() - xAtStop) <= kStepMm + 1e-9);
+    QCOMPARE(rig.plotter().yMillimetres(), 30.0);
+    QVERIFY(!rig.plotter().penDown());
+    QVERIFY(rig.plotter().motorsEnergised());
+    QVERIFY(rig.feedback.messages.empty());
+    QVERIFY2(w.lblProgress->text().contains(QStringLiteral("stopped")), qPrintable(w.lblProgress->text()));
+    expectControlsAfterRun(w);
+    QVERIFY(!w.drive().stopRequested());
+
+    // The next draw is not ended by the old request.
+    rig.plotter().clearPaper();
+    w.cmdDraw->click();
+    QVERIFY(w.lblProgress->text().startsWith(QStringLiteral("Drawing finished")));
+}
+
+void TestRuns::stopDuringPenToZeroDrawsNothing()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU-400,0;PD0,0;PD0,400;PU;");
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+
+    bool stopped = false;
+    QTimer probe;
+    probe.setInterval(0);
+    connect(&probe, &QTimer::timeout, &w, [&] {
+        if (!stopped && rig.plotter().xMillimetres() < 20) {
+            stopped = true;
+            w.cmdStop->click();
+        }
+    });
+    probe.start();
+    w.cmdDraw->click();
+    probe.stop();
+
+    QVERIFY(stopped);
+    QVERIFY(rig.plotter().paper().empty());
+    QVERIFY(!rig.plotter().penDown());
+    QVERIFY(rig.plotter().xMillimetres() > 15); // it did not go on homing
+    expectControlsAfterRun(w);
+}
+
+// 20 Hz clock: one two-cycle step delay is 0.1 s. "PD400,0;" from the origin is one pen
+// command (two periods) and 40 steps: 4.2 s.
+void TestRuns::estimateAfterTest()
+{
+    WindowRig rig;
+    rig.clockHz = 20;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PD400,0;");
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+    QCOMPARE(w.lblProgress->text(), QStringLiteral("Estimated drawing time: 4 s"));
+    QVERIFY(w.lastTest.has_value());
+}
+
+// A plotter that is not the virtual one and has not been measured with Speed.
+void TestRuns::estimateNeedsStepPeriod()
+{
+    WindowRig rig;
+    orlex::ui::MainWindowOptions options = rig.options();
+    options.openPort = [open = options.openPort](const orlex::Variabile& s) {
+        orlex::OpenedPort port = open(s);
+        port.virtualPlotter = nullptr;
+        return port;
+    };
+    MainWindow w(options);
+    w.settings().PlotFile = rig.writeFile("plot.plt", "PD400,0;").toStdString();
+    w.cmdTest->click();
+    QVERIFY(!w.stepPeriodSeconds().has_value());
+    QVERIFY2(w.lblProgress->text().startsWith(QStringLiteral("Estimated drawing time: unknown")),
+             qPrintable(w.lblProgress->text()));
+    QVERIFY(w.lblProgress->text().contains(QStringLiteral("Speed")));
+}
+
+QTEST_MAIN(TestRuns)
+#include "tst_runs.moc"
