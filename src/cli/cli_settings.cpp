@@ -1,0 +1,61 @@
+// Reads the machine settings for the command-line tool without ever creating or
+// rewriting a settings file.
+#include "cli/cli_settings.h"
+
+#include "settings/settings_file.h"
+
+#include <cerrno>
+
+#include <sys/stat.h>
+
+namespace orlex::cli {
+
+namespace {
+
+// Anything but "absent" (a folder, no permission...) is for the reader to report.
+bool exists(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 || errno != ENOENT;
+}
+
+// The texts loadSettings would read back from a freshly written defaults file.
+Variabile defaultSettings()
+{
+    Variabile v;
+    std::string* fields[] = {&v.Lstepx, &v.Lstepy, &v.Maxx, &v.Maxy, &v.Speedx, &v.Speedy, &v.Offsetx, &v.Offsety};
+    for (std::size_t i = 0; i < kDefaultSettingValues.size(); ++i)
+        *fields[i] = integerLineText(kDefaultSettingValues[i]);
+    v.LptAddress = kDefaultLptAddress;
+    return v;
+}
+
+} // namespace
+
+CliSettings loadCliSettings(const std::optional<std::string>& settingsFile)
+{
+    CliSettings result;
+    const std::string path = settingsFile.value_or(kSettingsFileName);
+    // loadSettings creates an absent file; only an existing one is handed to it.
+    if (!exists(path)) {
+        result.settings = defaultSettings();
+        if (settingsFile) {
+            result.error = "The settings file \"" + path + "\" does not exist.";
+        } else {
+            result.source = "built-in defaults (no seting.txt here)";
+        }
+        return result;
+    }
+
+    const LoadReport report = loadSettings(result.settings, path);
+    result.source = path;
+    if (report.ok())
+        return result;
+    if (settingsFile && !report.fileError.empty())
+        result.error = report.fileError;
+    else
+        result.warning = report.message(path);
+    return result;
+}
+
+} // namespace orlex::cli

@@ -1,0 +1,10 @@
+// The draw sub-command: test, presence check, Pen to 0, and the drawing itself.
+#pragma once
+
+#include "cli/cli_options.h"
+
+namespace orlex::cli {
+
+int runDrawCommand(const CliOptions& options);
+
+} // namespace orlex::cli

@@ -1,0 +1,13 @@
+// The test command's result as one JSON object.
+#pragma once
+
+#include "cli/test_run.h"
+
+#include <string>
+
+namespace orlex::cli {
+
+// {"min_x_mm":-10,...,"fits":true,...}; a limit that is not a number is null.
+std::string testJson(const TestOutcome& outcome);
+
+} // namespace orlex::cli

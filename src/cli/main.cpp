@@ -1,0 +1,30 @@
+// Entry point of orlex-plotter-cli: parses the arguments and runs the sub-command.
+#include "cli/cli_options.h"
+#include "cli/draw_command.h"
+#include "cli/exit_codes.h"
+#include "cli/test_command.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    using namespace orlex::cli;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const ParsedOptions parsed = parseCliOptions(arguments);
+    if (!parsed.options) {
+        std::cerr << "orlex-plotter-cli: " << parsed.error << "\n\n" << usageText();
+        return kExitUsage;
+    }
+    switch (parsed.options->command) {
+    case Command::Help:
+        std::cout << usageText();
+        return kExitOk;
+    case Command::Test:
+        return runTestCommand(*parsed.options);
+    case Command::Draw:
+        return runDrawCommand(*parsed.options);
+    }
+    return kExitUsage;
+}
