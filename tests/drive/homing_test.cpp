@@ -43,11 +43,12 @@ INSTANTIATE_TEST_SUITE_P(Readings, HomeReading,
 // then four back-off steps on both axes. The clock reads are interleaved exactly.
 TEST(HomingScripted, DiagonalStepThenYAloneThenBackOff)
 {
-    ScriptedPort port(0x378,
-                      {24, 128 + 24, 24, 128 + 24, 24,  // home, delayh(2)
-                       16, 128 + 16, 16, 128 + 16, 16,  // home, delayh(2)
-                       0},                              // home: Y closed
-                      {128, 0});                        // the back-off delays
+    std::vector<std::uint8_t> script{24, 128 + 24, 24, 128 + 24, 24, // home, delayh(2)
+                                     16, 128 + 16, 16, 128 + 16, 16, // home, delayh(2)
+                                     0};                             // home: Y closed
+    for (int i = 0; i < 4 * 3; ++i) // four back-off delays of three cycles
+        script.insert(script.end(), {128, 0});
+    ScriptedPort port(0x378, script, {}); // a read more would throw
     DriveRig rig(port);
     Drive& d = *rig.drive;
     d.state.Connected = true;

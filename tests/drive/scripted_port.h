@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -16,7 +17,9 @@ struct PortWrite {
     bool operator==(const PortWrite&) const = default;
 };
 
-// Status reads return `script` in order, then `cycle` repeated for ever (0 when empty).
+// Status reads return `script` in order, then `cycle` repeated for ever. With an empty
+// cycle, a read past the script throws, so a routine that reads too much fails the test
+// instead of polling for ever.
 // The data register reads back the last byte written to it.
 class ScriptedPort : public Port {
 public:
@@ -46,7 +49,7 @@ public:
         if (next < script.size())
             return script[next++];
         if (cycle.empty())
-            return 0;
+            throw std::runtime_error("status read past the end of the script");
         return cycle[(next++ - script.size()) % cycle.size()];
     }
 
