@@ -62,8 +62,10 @@ VirtualPlotter::VirtualPlotter(VirtualPlotterConfig config)
 {
     if (!(config_.virtualReadMicros >= 0) || !std::isfinite(config_.virtualReadMicros))
         config_.virtualReadMicros = 0;
-    if (config_.clockHz > 0 && std::isfinite(config_.clockHz))
+    if (config_.clockHz > 0 && std::isfinite(config_.clockHz)) {
         periodMicros_ = 1e6 / config_.clockHz;
+        halfPeriodMicros_ = periodMicros_ / 2;
+    }
     positionX_ = toTurns(config_.startXmm, config_.stepLengthXmm);
     positionY_ = toTurns(config_.startYmm, config_.stepLengthYmm);
 }
@@ -94,30 +96,32 @@ bool VirtualPlotter::clockHighAt(double micros) const
     return config_.clockRunning && periodMicros_ > 0 && std::fmod(micros, periodMicros_) < periodMicros_ / 2;
 }
 
+std::uint8_t VirtualPlotter::statusLines(bool clockHigh) const
+{
+    return static_cast<std::uint8_t>((clockHigh ? kClockBit : 0) | (positionX_ > 0 ? kXSwitchBit : 0)
+                                     | (positionY_ > 0 ? kYSwitchBit : 0) | (config_.floatingBits & kFloatingMask));
+}
+
 std::uint8_t VirtualPlotter::statusNow()
 {
-    const bool high = config_.realTime
-        ? clockHighAt(nowMicros())
-        : config_.clockRunning && periodMicros_ > 0 && phaseMicros_ < periodMicros_ / 2;
-    return static_cast<std::uint8_t>((high ? kClockBit : 0) | (xSwitchClosed() ? 0 : kXSwitchBit)
-                                     | (ySwitchClosed() ? 0 : kYSwitchBit) | (config_.floatingBits & kFloatingMask));
+    if (config_.realTime)
+        return statusLines(clockHighAt(nowMicros()));
+    return statusLines(config_.clockRunning && phaseMicros_ < halfPeriodMicros_);
 }
 
 // A status read: the level now, then (in virtual time) the clock moves on by one read.
-// Kept to a compare and an add, since a draw polls it tens of millions of times.
+// Kept to a few compares and adds, since a draw polls it tens of millions of times.
 std::uint8_t VirtualPlotter::readStatus()
 {
-    const std::uint8_t status = statusNow();
-    if (!config_.realTime) {
-        counters_.simulatedMicros += config_.virtualReadMicros;
-        if (periodMicros_ > 0) {
-            phaseMicros_ += config_.virtualReadMicros;
-            if (phaseMicros_ >= periodMicros_) {
-                phaseMicros_ -= periodMicros_;
-                if (phaseMicros_ >= periodMicros_) // a read longer than a period
-                    phaseMicros_ = std::fmod(phaseMicros_, periodMicros_);
-            }
-        }
+    if (config_.realTime)
+        return statusNow();
+    const std::uint8_t status = statusLines(config_.clockRunning && phaseMicros_ < halfPeriodMicros_);
+    counters_.simulatedMicros += config_.virtualReadMicros;
+    phaseMicros_ += config_.virtualReadMicros;
+    if (phaseMicros_ >= periodMicros_) {
+        phaseMicros_ -= periodMicros_;
+        if (phaseMicros_ >= periodMicros_) // a read longer than a period, or no clock at all
+            phaseMicros_ = periodMicros_ > 0 ? std::fmod(phaseMicros_, periodMicros_) : 0;
     }
     return status;
 }

@@ -75,12 +75,14 @@ private:
     // Turns one motor for a new coil nibble; returns the carriage movement in 45-degree turns.
     long stepMotor(std::uint8_t newNibble, int& rotor, long& steps, long& lost);
     std::uint8_t readStatus();
+    std::uint8_t statusLines(bool clockHigh) const;
     bool clockHighAt(double micros) const;
     void recordMotion(long oldX, long oldY);
 
     VirtualPlotterConfig config_;
     std::chrono::steady_clock::time_point start_;
     double periodMicros_ = 0;            // 0: no clock
+    double halfPeriodMicros_ = 0;        // the line is high below this phase
     double phaseMicros_ = 0;             // virtual time within the current clock period
     long positionX_ = 0, positionY_ = 0; // 45-degree turns from home
     int rotorX_ = -1, rotorY_ = -1;      // index in the half-step cycle; -1 before the first energising
