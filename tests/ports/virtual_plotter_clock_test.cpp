@@ -1,0 +1,196 @@
+// The virtual plotter's status register: clock line in virtual time, switches, floating bits.
+#include "drive/ports/virtual_plotter.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orlex {
+namespace {
+
+constexpr std::uint16_t kBase = 0x378;
+
+struct ClockCase {
+    double clockHz;
+    double readMicros;
+    int readsPerHalfPeriod;
+};
+
+class VirtualClock : public ::testing::TestWithParam<ClockCase> {};
+
+// Lengths of the runs of equal bit-7 levels over the first `reads` status reads.
+std::vector<int> clockRuns(VirtualPlotter& plotter, int reads, bool& firstHigh)
+{
+    std::vector<int> runs;
+    bool level = false;
+    for (int i = 0; i < reads; ++i) {
+        const bool high = (plotter.in(kBase + 1) & 0x80) != 0;
+        if (i == 0)
+            firstHigh = high;
+        if (i == 0 || high != level)
+            runs.push_back(0);
+        ++runs.back();
+        level = high;
+    }
+    return runs;
+}
+
+TEST_P(VirtualClock, HighForTheFirstHalfOfEachPeriodThenLow)
+{
+    const ClockCase c = GetParam();
+    VirtualPlotterConfig config;
+    config.clockHz = c.clockHz;
+    config.virtualReadMicros = c.readMicros;
+    VirtualPlotter plotter(config);
+
+    const int halves = 8;
+    bool firstHigh = false;
+    const std::vector<int> runs = clockRuns(plotter, halves * c.readsPerHalfPeriod, firstHigh);
+    EXPECT_TRUE(firstHigh);
+    ASSERT_EQ(runs.size(), static_cast<std::size_t>(halves));
+    for (int run : runs)
+        EXPECT_EQ(run, c.readsPerHalfPeriod);
+    EXPECT_DOUBLE_EQ(plotter.counters().simulatedMicros, halves * c.readsPerHalfPeriod * c.readMicros);
+    EXPECT_DOUBLE_EQ(plotter.nowMicros(), plotter.counters().simulatedMicros);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frequencies, VirtualClock,
+                         ::testing::Values(ClockCase{2000, 5, 50}, ClockCase{1000, 10, 50}, ClockCase{500, 1, 1000},
+                                           ClockCase{2000, 2.5, 100}, ClockCase{4000, 125, 1},
+                                           ClockCase{2500, 4, 50}));
+
+TEST(VirtualClockStopped, NeverTogglesWhenStoppedOrWithoutFrequency)
+{
+    VirtualPlotterConfig stopped;
+    stopped.clockRunning = false;
+    VirtualPlotterConfig noFrequency;
+    noFrequency.clockHz = 0;
+    for (const VirtualPlotterConfig& config : {stopped, noFrequency}) {
+        VirtualPlotter plotter(config);
+        for (int i = 0; i < 5000; ++i)
+            ASSERT_EQ(plotter.in(kBase + 1) & 0x80, 0) << "read " << i;
+        EXPECT_GT(plotter.counters().simulatedMicros, 0); // time still passes
+    }
+}
+
+TEST(VirtualClockStopped, StoppingHoldsTheLineLowAndRestartingBringsItBack)
+{
+    VirtualPlotter plotter;
+    EXPECT_NE(plotter.in(kBase + 1) & 0x80, 0);
+    plotter.setClockRunning(false);
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(plotter.in(kBase + 1) & 0x80, 0);
+    plotter.setClockRunning(true);
+    bool sawHigh = false;
+    for (int i = 0; i < 1000 && !sawHigh; ++i)
+        sawHigh = (plotter.in(kBase + 1) & 0x80) != 0;
+    EXPECT_TRUE(sawHigh);
+}
+
+TEST(VirtualClock, StatusNowDoesNotAdvanceTime)
+{
+    VirtualPlotter plotter;
+    for (int i = 0; i < 10; ++i)
+        plotter.statusNow();
+    EXPECT_EQ(plotter.counters().simulatedMicros, 0);
+    EXPECT_EQ(plotter.statusNow(), plotter.in(kBase + 1));
+}
+
+struct SwitchCase {
+    double startXmm, startYmm;
+    bool xOpen, yOpen;
+};
+
+class VirtualSwitches : public ::testing::TestWithParam<SwitchCase> {};
+
+TEST_P(VirtualSwitches, OpenOnlyWhileTheCarriageIsAwayFromHome)
+{
+    const SwitchCase c = GetParam();
+    VirtualPlotterConfig config;
+    config.startXmm = c.startXmm;
+    config.startYmm = c.startYmm;
+    config.stepLengthXmm = 0.25;
+    config.stepLengthYmm = 0.25;
+    config.floatingBits = 0;
+    VirtualPlotter plotter(config);
+    const std::uint8_t status = plotter.in(kBase + 1);
+    EXPECT_EQ((status & 0x08) != 0, c.xOpen);
+    EXPECT_EQ((status & 0x10) != 0, c.yOpen);
+    EXPECT_EQ(plotter.xSwitchClosed(), !c.xOpen);
+    EXPECT_EQ(plotter.ySwitchClosed(), !c.yOpen);
+}
+
+INSTANTIATE_TEST_SUITE_P(StartPositions, VirtualSwitches,
+                         ::testing::Values(SwitchCase{0, 0, false, false}, SwitchCase{0.25, 0.25, true, true},
+                                           SwitchCase{0.25, 0, true, false}, SwitchCase{0, 0.25, false, true},
+                                           SwitchCase{-5, -5, false, false}, SwitchCase{30, 30, true, true},
+                                           // 0.5 and 1.5 half-steps round to even: 0 and 2
+                                           SwitchCase{0.125, 0.375, false, true}));
+
+TEST(VirtualStatus, ExactlyClockOnlyWithNoFloatingBitsAndBothSwitchesClosed)
+{
+    VirtualPlotterConfig config;
+    config.startXmm = 0;
+    config.startYmm = 0;
+    config.floatingBits = 0;
+    VirtualPlotter plotter(config);
+    EXPECT_EQ(plotter.in(kBase + 1), 128);
+}
+
+TEST(VirtualStatus, FloatingBitsOnlyOnTheUnusedLines)
+{
+    VirtualPlotterConfig config;
+    config.startXmm = 0;
+    config.startYmm = 0;
+    config.floatingBits = 0xFF;
+    config.clockRunning = false;
+    VirtualPlotter plotter(config);
+    EXPECT_EQ(plotter.in(kBase + 1), 0x67);
+}
+
+TEST(VirtualStatus, SwitchClosesWhenTheCarriageStepsOntoHome)
+{
+    VirtualPlotterConfig config;
+    config.startXmm = 0.5; // two half-steps from home
+    config.stepLengthXmm = 0.25;
+    VirtualPlotter plotter(config);
+    plotter.out(kBase, 1); // first energising: no move
+    plotter.out(kBase, 9); // one half-step left
+    EXPECT_NE(plotter.in(kBase + 1) & 0x08, 0);
+    plotter.out(kBase, 8); // home
+    EXPECT_EQ(plotter.in(kBase + 1) & 0x08, 0);
+    plotter.out(kBase, 12); // beyond home: still closed
+    EXPECT_EQ(plotter.in(kBase + 1) & 0x08, 0);
+    EXPECT_EQ(plotter.xHalfSteps(), -1);
+}
+
+TEST(VirtualRegisters, ReadBackLatchesAndIgnoreOtherAddresses)
+{
+    VirtualPlotter plotter;
+    EXPECT_EQ(plotter.in(kBase + 2), 1); // pen up at power-on
+    plotter.out(kBase, 0x93);
+    plotter.out(kBase + 2, 0);
+    plotter.out(kBase + 1, 0x55); // the status register cannot be written
+    plotter.out(kBase + 3, 0x55);
+    EXPECT_EQ(plotter.in(kBase), 0x93);
+    EXPECT_EQ(plotter.in(kBase + 2), 0);
+    EXPECT_EQ(plotter.in(kBase + 3), 0xFF);
+    EXPECT_EQ(plotter.in(0x278), 0xFF);
+    EXPECT_TRUE(plotter.motorsEnergised());
+    plotter.out(kBase, 0);
+    EXPECT_FALSE(plotter.motorsEnergised());
+}
+
+TEST(VirtualRegisters, AnswersAtItsConfiguredBase)
+{
+    VirtualPlotterConfig config;
+    config.base = 0xD010;
+    config.floatingBits = 0;
+    config.startXmm = config.startYmm = 0;
+    VirtualPlotter plotter(config);
+    EXPECT_EQ(plotter.in(0xD011), 128);
+    EXPECT_EQ(plotter.in(0x379), 0xFF);
+}
+
+} // namespace
+} // namespace orlex
