@@ -1,0 +1,144 @@
+// ppdev backend without hardware: device lookup in a fake proc folder and the error messages.
+#include "drive/ports/ppdev_port.h"
+
+#include "drive/ports/direct_port.h"
+#include "drive/ports/null_port.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orlex {
+namespace {
+
+class PpdevLookup : public ::testing::Test {
+protected:
+    PpdevLookup()
+    {
+        proc = dir.path() / "proc";
+        dev = dir.path() / "dev";
+        std::filesystem::create_directories(proc);
+        std::filesystem::create_directories(dev);
+        test::writeFile(proc / "parport0" / "base-addr", "632\t1656\n");  // 0x278
+        test::writeFile(proc / "parport1" / "base-addr", "888\t1912\n");  // 0x378
+        std::filesystem::create_directories(proc / "parport2");            // no base-addr
+        test::writeFile(proc / "parport3" / "base-addr", "0x3bc\n");      // not decimal
+        test::writeFile(proc / "parport10" / "base-addr", "53264 -1\n"); // 0xD010
+        test::writeFile(proc / "parportx" / "base-addr", "956\n");        // not a parport
+        test::writeFile(proc / "default" / "base-addr", "956\n");
+    }
+
+    test::TempDir dir;
+    std::filesystem::path proc, dev;
+};
+
+struct LookupCase {
+    std::uint16_t base;
+    const char* device;
+};
+
+class PpdevFindDevice : public PpdevLookup, public ::testing::WithParamInterface<LookupCase> {};
+
+TEST_P(PpdevFindDevice, MatchesTheFirstNumberOfBaseAddr)
+{
+    EXPECT_EQ(PpdevPort::findDevice(GetParam().base, proc), GetParam().device);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bases, PpdevFindDevice,
+                         ::testing::Values(LookupCase{0x278, "parport0"}, LookupCase{0x378, "parport1"},
+                                           LookupCase{0xD010, "parport10"}, LookupCase{0x3BC, ""},
+                                           LookupCase{1656, ""}, LookupCase{0, ""}));
+
+TEST_F(PpdevLookup, NoDriverSaysWhichModuleToLoad)
+{
+    std::string error;
+    EXPECT_EQ(PpdevPort::open(0x378, error, dir.path() / "absent", dev), nullptr);
+    EXPECT_NE(error.find("no parallel-port driver: load it with 'modprobe parport_pc' (or use --port direct as root)"),
+              std::string::npos)
+        << error;
+    EXPECT_NE(error.find("0x378"), std::string::npos) << error;
+}
+
+TEST_F(PpdevLookup, NoMatchingBaseListsThePortsFound)
+{
+    std::string error;
+    EXPECT_EQ(PpdevPort::open(0x3BC, error, proc, dev), nullptr);
+    for (const char* part : {"0x3bc", "0x278 (parport0)", "0x378 (parport1)", "0xd010 (parport10)",
+                             "parport2 (base address unreadable)", "parport3 (base address unreadable)"})
+        EXPECT_NE(error.find(part), std::string::npos) << part << " in: " << error;
+    EXPECT_EQ(error.find("parportx"), std::string::npos) << error;
+}
+
+TEST_F(PpdevLookup, DriverWithoutPortsSaysSo)
+{
+    std::string error;
+    const auto empty = dir.path() / "empty-proc";
+    std::filesystem::create_directories(empty);
+    EXPECT_EQ(PpdevPort::open(0x378, error, empty, dev), nullptr);
+    EXPECT_NE(error.find("lists no port"), std::string::npos) << error;
+}
+
+TEST_F(PpdevLookup, MissingDeviceNodeNamesItAndThePpdevModule)
+{
+    std::string error;
+    EXPECT_EQ(PpdevPort::open(0x378, error, proc, dev), nullptr);
+    EXPECT_NE(error.find((dev / "parport1").string()), std::string::npos) << error;
+    EXPECT_NE(error.find("modprobe ppdev"), std::string::npos) << error;
+}
+
+TEST_F(PpdevLookup, NodeThatCannotBeClaimedIsReportedWithTheRemedy)
+{
+    // A plain file opens but refuses the ppdev ioctls, as a port held elsewhere refuses the claim.
+    test::writeFile(dev / "parport1", "");
+    std::string error;
+    EXPECT_EQ(PpdevPort::open(0x378, error, proc, dev), nullptr);
+    EXPECT_NE(error.find("Cannot claim " + (dev / "parport1").string()), std::string::npos) << error;
+    EXPECT_NE(error.find("rmmod lp"), std::string::npos) << error;
+}
+
+TEST_F(PpdevLookup, NodeWithoutPermissionSaysToJoinGroupLp)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root opens any file; permission errors cannot be produced";
+    test::writeFile(dev / "parport1", "");
+    ::chmod((dev / "parport1").c_str(), 0);
+    std::string error;
+    EXPECT_EQ(PpdevPort::open(0x378, error, proc, dev), nullptr);
+    EXPECT_NE(error.find("ermission denied on " + (dev / "parport1").string()), std::string::npos) << error;
+    EXPECT_NE(error.find("group lp"), std::string::npos) << error;
+}
+
+// Only the range check, which refuses before asking the kernel for anything: real I/O
+// permission is never requested here, so no hardware register can be touched.
+TEST(DirectPort, AddressRangePastTheLastPortIsRefused)
+{
+    std::string error;
+    EXPECT_EQ(DirectPort::open(0xFFFE, error), nullptr);
+    EXPECT_NE(error.find("0xfffe"), std::string::npos) << error;
+}
+
+TEST(NullPort, ReadsBackDataAndControlAndAConstantStatus)
+{
+    NullPort port(0x278, 0x7F);
+    EXPECT_EQ(port.in(0x278), 0);
+    port.out(0x278, 0x93);
+    port.out(0x27A, 1);       // control does not disturb the data read-back
+    port.out(0x279, 0);       // status cannot be written
+    port.out(0x378, 0x11);    // another port's address
+    EXPECT_EQ(port.in(0x278), 0x93);
+    EXPECT_EQ(port.in(0x27A), 1);
+    EXPECT_EQ(port.in(0x279), 0x7F);
+    EXPECT_EQ(port.in(0x279), 0x7F);
+    EXPECT_EQ(port.in(0x378), 0xFF);
+    EXPECT_EQ(port.in(0x27B), 0xFF);
+
+    NullPort defaults;
+    defaults.out(0x378, 5);
+    EXPECT_EQ(defaults.in(0x378), 5);
+    EXPECT_EQ(defaults.in(0x379) & 0x80, 0); // no clock: the presence test fails
+}
+
+} // namespace
+} // namespace orlex

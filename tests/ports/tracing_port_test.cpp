@@ -1,0 +1,138 @@
+// The port trace: header, one line per data or control write, times from the supplied clock.
+#include "drive/ports/tracing_port.h"
+
+#include "drive/ports/null_port.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+namespace orlex {
+namespace {
+
+constexpr std::uint16_t kBase = 0x278;
+
+// Remembers every write and answers reads with a fixed value.
+class RecordingPort : public Port {
+public:
+    void out(std::uint16_t address, std::uint8_t value) override { writes.push_back({address, value}); }
+    std::uint8_t in(std::uint16_t address) override
+    {
+        reads.push_back(address);
+        return 0x5A;
+    }
+    std::vector<std::pair<std::uint16_t, std::uint8_t>> writes;
+    std::vector<std::uint16_t> reads;
+};
+
+TEST(TracingPort, RecordsDataAndControlWritesWithTheSuppliedClock)
+{
+    test::TempDir dir;
+    const auto file = dir.path() / "trace.csv";
+    RecordingPort inner;
+    double now = 0;
+    std::string error;
+    auto trace = TracingPort::open(inner, kBase, file, error, [&] { return now; });
+    ASSERT_TRUE(trace) << error;
+
+    trace->out(kBase, 17);
+    now = 12.4;
+    trace->out(kBase + 2, 0);
+    now = 12.5; // halves go to the even neighbour
+    trace->out(kBase + 1, 99); // status: passed on, not traced
+    trace->out(0x378, 1);      // not one of ours: passed on, not traced
+    trace->out(kBase, 147);
+    now = 13.5;
+    trace->out(kBase + 2, 1);
+    now = 2500000;
+    trace->out(kBase, 0);
+    EXPECT_EQ(trace->in(kBase + 1), 0x5A);
+    trace->flush();
+
+    EXPECT_EQ(test::readFile(file), "time_us,register,value\n"
+                                    "0,data,17\n"
+                                    "12,control,0\n"
+                                    "12,data,147\n"
+                                    "14,control,1\n"
+                                    "2500000,data,0\n");
+    ASSERT_EQ(inner.writes.size(), 7u);
+    EXPECT_EQ(inner.writes[2], (std::pair<std::uint16_t, std::uint8_t>{kBase + 1, 99}));
+    EXPECT_EQ(inner.writes[3], (std::pair<std::uint16_t, std::uint8_t>{0x378, 1}));
+    EXPECT_EQ(inner.reads, std::vector<std::uint16_t>{kBase + 1});
+}
+
+TEST(TracingPort, ClosingWritesOutEverything)
+{
+    test::TempDir dir;
+    const auto file = dir.path() / "trace.csv";
+    NullPort inner(kBase, 0x7F);
+    std::string error;
+    {
+        auto trace = TracingPort::open(inner, kBase, file, error, [] { return 7.0; });
+        ASSERT_TRUE(trace) << error;
+        for (int i = 0; i < 10000; ++i)
+            trace->out(kBase, static_cast<std::uint8_t>(i));
+        EXPECT_EQ(inner.in(kBase), static_cast<std::uint8_t>(9999)); // reached the inner port
+    }
+    std::istringstream lines(test::readFile(file));
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "time_us,register,value");
+    int count = 0;
+    while (std::getline(lines, line)) {
+        ASSERT_EQ(line, "7,data," + std::to_string(count % 256));
+        ++count;
+    }
+    EXPECT_EQ(count, 10000);
+}
+
+TEST(TracingPort, WallClockTimesAreWholeMicroseconds)
+{
+    test::TempDir dir;
+    const auto file = dir.path() / "trace.csv";
+    NullPort inner(kBase, 0x7F);
+    std::string error;
+    auto trace = TracingPort::open(inner, kBase, file, error);
+    ASSERT_TRUE(trace) << error;
+    trace->out(kBase + 2, 1);
+    trace->out(kBase, 3);
+    trace->flush();
+    std::istringstream lines(test::readFile(file));
+    std::string header, first, second, rest;
+    std::getline(lines, header);
+    std::getline(lines, first);
+    std::getline(lines, second);
+    EXPECT_EQ(header, "time_us,register,value");
+    for (const auto& [line, suffix] : {std::pair{first, ",control,1"}, std::pair{second, ",data,3"}}) {
+        const std::size_t digits = line.find_first_not_of("0123456789");
+        EXPECT_GT(digits, 0u) << line;
+        EXPECT_EQ(line.substr(digits == std::string::npos ? line.size() : digits), suffix) << line;
+    }
+    EXPECT_FALSE(std::getline(lines, rest));
+}
+
+TEST(TracingPort, UnwritableFileIsReportedByName)
+{
+    test::TempDir dir;
+    const auto file = dir.path() / "no-such-folder" / "trace.csv";
+    NullPort inner;
+    std::string error;
+    EXPECT_EQ(TracingPort::open(inner, kBase, file, error), nullptr);
+    EXPECT_NE(error.find(file.string()), std::string::npos) << error;
+}
+
+TEST(TracingPort, ReopeningTruncatesTheOldTrace)
+{
+    test::TempDir dir;
+    const auto file = dir.path() / "trace.csv";
+    test::writeFile(file, "old content that must go\n");
+    NullPort inner(kBase, 0x7F);
+    std::string error;
+    TracingPort::open(inner, kBase, file, error).reset();
+    EXPECT_EQ(test::readFile(file), "time_us,register,value\n");
+}
+
+} // namespace
+} // namespace orlex
