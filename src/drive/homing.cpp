@@ -37,7 +37,6 @@ HomingBound homingBound(const std::string& maxText, const std::string& stepLengt
     return bound;
 }
 
-
 } // namespace
 
 std::string HomeResult::message() const
