@@ -4,7 +4,16 @@
 #include "drive/ports/virtual_plotter.h"
 #include "settings/variabile.h"
 
+#include <QImage>
+#include <QPointF>
+#include <QString>
 #include <QWidget>
+
+#include <cstdint>
+
+class QLabel;
+class QPushButton;
+class QTimer;
 
 namespace orlex::ui {
 
@@ -12,6 +21,74 @@ class VirtualPlotterView : public QWidget {
     Q_OBJECT
 public:
     VirtualPlotterView(VirtualPlotter& plotter, const Variabile& settings, QWidget* parent = nullptr);
+
+    // Writes the paper as SVG (travel area Maxx x Maxy mm); false and lastError() on failure.
+    bool savePaperAs(const QString& path);
+    QString lastError() const { return lastError_; }
+
+    // Where a machine position (mm from home) lies on the drawing, in the view's pixels.
+    QPointF machineToView(double xMm, double yMm) const;
+    // Frames painted so far: the view repaints only when the machine changed.
+    std::uint64_t framesPainted() const { return framesPainted_; }
+
+public slots:
+    void refresh(); // repaints and updates the counters if anything changed since the last frame
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private slots:
+    void cmdSaveSvg_Click();
+    void cmdClearPaper_Click();
+
+private:
+    // What the last frame showed; a frame is due when any of it differs.
+    struct Snapshot {
+        std::uint64_t paperRevision = 0;
+        long xHalfSteps = 0, yHalfSteps = 0;
+        bool penDown = false;
+        std::uint8_t dataLatch = 0;
+        long stepsX = 0, stepsY = 0, lostX = 0, lostY = 0, penMoves = 0;
+        double travelXmm = 0, travelYmm = 0;
+        bool operator==(const Snapshot&) const = default;
+    };
+    Snapshot takeSnapshot() const;
+    void updateCounters(const Snapshot& now);
+
+    // Mapping of millimetres to pixels for the current size and travel area.
+    struct Mapping {
+        double scale = 1;            // pixels per millimetre
+        double originX = 0, originY = 0; // pixel of the home corner
+        QPointF map(double xMm, double yMm) const { return {originX + xMm * scale, originY - yMm * scale}; }
+    };
+    Mapping mapping() const;
+    QRectF drawingArea() const;
+    double travelMm(bool yAxis) const;
+
+    // The paper is cached as an image; new segments are added to it, and it is redrawn
+    // from scratch when the size or scale changes or the paper was cleared.
+    void bringPaperUpToDate(const Mapping& m);
+    void resetPaper(const Mapping& m);
+
+    VirtualPlotter& plotter_;
+    const Variabile& settings_;
+    QTimer* frameTimer_ = nullptr;
+    QWidget* panel_ = nullptr; // labels and buttons under the drawing
+    QLabel* lblPosition_ = nullptr;
+    QLabel* lblCounters_ = nullptr;
+    QPushButton* cmdSaveSvg_ = nullptr;
+    QPushButton* cmdClearPaper_ = nullptr;
+
+    Snapshot shown_;
+    bool firstFrame_ = true;
+    std::uint64_t framesPainted_ = 0;
+    QString lastError_;
+
+    QImage paperImage_;
+    double paperScale_ = 0;         // mapping the cache was drawn with
+    QPointF paperOrigin_;
+    std::size_t paperFinished_ = 0; // segments drawn into the cache (all but a growing last one)
+    PaperSegment paperLastCached_{}; // the last of them, to notice a cleared and redrawn paper
 };
 
 } // namespace orlex::ui
