@@ -1,4 +1,5 @@
 // unitsToSteps (rounding, range, refusals) and the interpolation's step counts.
+#include <cstdint>
 #include "drive/line_steps.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +118,27 @@ TEST(Interpolate, StopsWhenTheStepFunctionSaysSo)
     long outputs = 0;
     interpolate(10, 7, [&](bool, bool) { return ++outputs < 3; });
     EXPECT_EQ(outputs, 3);
+}
+
+// countOutputs does not walk the line; check it against the walk on lines spread over
+// the whole 16-bit range (up to 65535 steps apart).
+TEST(Interpolate, OutputCountMatchesTheWalkAcrossTheRange)
+{
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<long>(seed >> 16); // 0..65535
+    };
+    for (int i = 0; i < 400; ++i) {
+        const long dX = next(), dY = next() >> (i % 16);
+        long outputs = 0;
+        interpolate(dX, dY, [&outputs](bool, bool) {
+            ++outputs;
+            return true;
+        });
+        ASSERT_EQ(countOutputs(dX, dY), outputs) << dX << "," << dY;
+        ASSERT_EQ(countOutputs(dY, dX), outputs) << dY << "," << dX;
+    }
 }
 
 TEST(Interpolate, LongestLineCountsItsOutputs)
