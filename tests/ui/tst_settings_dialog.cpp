@@ -2,6 +2,7 @@
 // out-of-range values and failed saves.
 #include "settings/settings_file.h"
 #include "ui/settings_dialog.h"
+#include "ui/widgets.h"
 #include "ui_test_support.h"
 
 #include <QApplication>
@@ -497,6 +498,41 @@ private slots:
             QCOMPARE(settings.LptAddress, std::string("&H278"));
             QCOMPARE(settings.Maxx, std::string("222"));
         }
+    }
+
+    // Options > Settings in the window: Cancel leaves the window as it was, Default then
+    // Save refreshes its labels.
+    void fromTheMainWindow()
+    {
+        orlex::test::WindowRig rig;
+        rig.writeSettings(60, 70, 200, 250, 1234, 4321, 10, 20, "&H278");
+        orlex::ui::MainWindow& w = rig.openWindow();
+        const QStringList before{w.lblMaxx->text(), w.lblMaxy->text(), w.lblOffsetx->text(),
+                                 w.lblOffsety->text(), w.lblLpt->text()};
+        const std::string oldBytes = rig.readSettingsFile();
+
+        orlex::test::onNextModal([](QWidget* dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>("cmdDefault"), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+        });
+        w.mnuSetings->trigger(); // returns when the dialog is closed
+        QCOMPARE(QStringList({w.lblMaxx->text(), w.lblMaxy->text(), w.lblOffsetx->text(),
+                              w.lblOffsety->text(), w.lblLpt->text()}),
+                 before);
+        QCOMPARE(rig.readSettingsFile(), oldBytes);
+
+        orlex::test::onNextModal([](QWidget* dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>("cmdDefault"), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        });
+        w.mnuSetings->trigger();
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QCOMPARE(rig.readSettingsFile(), kDefaultsFile);
+        QCOMPARE(w.lblMaxx->text(), QString("150 mm"));
+        QCOMPARE(w.lblMaxy->text(), QString("150 mm"));
+        QCOMPARE(w.lblOffsetx->text(), QString("5 mm"));
+        QCOMPARE(w.lblOffsety->text(), QString("5 mm"));
+        QCOMPARE(w.lblLpt->text(), QString("378H"));
     }
 };
 
