@@ -74,9 +74,20 @@ constexpr const char* kPlaceholder = "000.000";
 void MainWindow::buildLayout() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("clientArea"));
+    // Every caption is laid out for the classic 8-point dialog face (11 pixels at 96 dpi);
+    // the first of these faces that is installed comes closest to its widths.
     QFont font = client->font();
-    font.setPointSizeF(8); // the classic dialog size; every caption is laid out for it
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"),
+                      QStringLiteral("DejaVu Sans Condensed")});
+    font.setPixelSize(11);
     client->setFont(font);
+    // Frame captions sit on the frame's border, so the frame's whole height is its inside.
+    client->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        " left: 6px; padding: 0px 1px; }"));
     setCentralWidget(client);
 
     // The rule under the menu bar.
@@ -210,6 +221,12 @@ void MainWindow::buildLayout() {
     Label10 = label(fraMotor, "Label10", "Motors is connected", 120, 1080, 1035, 435);
     Label10->setAlignment(Qt::AlignCenter);
     Label10->setWordWrap(true);
+
+    // The frames' style sheet would hand their contents the application's font: give every
+    // control without a font of its own the dialog face explicitly.
+    for (QWidget* w : client->findChildren<QWidget*>())
+        if (!w->testAttribute(Qt::WA_SetFont))
+            w->setFont(font);
 
     // Timers: the status poll runs for the life of the window, the speed count on demand.
     Timer1 = new QTimer(this);

@@ -1,0 +1,498 @@
+// Start-up and shut-down of the main window on the virtual plotter: what reaches the
+// port, the settings file, the start-up display, Exit and close, File > Open, dropped
+// files, Help > About and Options > Settings.
+#include "ui_test_support.h"
+
+#include "ui/main_window.h"
+#include "ui/preview_widget.h"
+#include "ui/settings_dialog.h"
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QUrl>
+#include <QtTest>
+
+using orlex::test::PortWrite;
+using orlex::test::WindowRig;
+using orlex::ui::MainWindow;
+using orlex::ui::OperatorFeedback;
+
+namespace {
+
+constexpr const char* kDefaultsFile =
+    " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n";
+
+const QColor kRed(255, 0, 0);
+
+// Sends a drag-enter and, when it was accepted, a drop of these URLs; returns whether
+// the drop was accepted.
+bool dropUrls(QWidget& target, const QList<QUrl>& urls) {
+    QMimeData mime;
+    mime.setUrls(urls);
+    const QPoint at(300, 200);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &drop);
+    return drop.isAccepted();
+}
+
+QStringList labelTexts(QWidget* dialog) {
+    QStringList texts;
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        texts << label->text();
+    return texts;
+}
+
+} // namespace
+
+class TestStartUp : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpRaisesThePenOnly_data();
+    void startUpRaisesThePenOnly();
+    void firstStartCreatesTheDefaultsFile();
+    void secondStartLeavesTheFileAlone();
+    void badSettingsFileGivesOneMessageAndStaysUntouched_data();
+    void badSettingsFileGivesOneMessageAndStaysUntouched();
+    void settingsLabelsAfterStartUp_data();
+    void settingsLabelsAfterStartUp();
+    void initialState();
+    void presenceTestAtStartUp_data();
+    void presenceTestAtStartUp();
+    void halfAxesAreDrawnBeforeTheWindowShows();
+    void exitSwitchesTheCoilsOffAndEnds_data();
+    void exitSwitchesTheCoilsOffAndEnds();
+    void exitWorksInTheMiddleOfAMotion();
+    void closingWritesNothing();
+    void openKeepsThePathOnCancel();
+    void openDoesNotResetAnything();
+    void droppedFileActsLikeOpen();
+    void dropsThatAreNotOneLocalFileAreRefused_data();
+    void dropsThatAreNotOneLocalFileAreRefused();
+    void aboutOpensAndClosesTwice();
+    void settingsSaveRefreshesLabelsAndPreview();
+    void escapeStopsADraw();
+};
+
+void TestStartUp::startUpRaisesThePenOnly_data() {
+    QTest::addColumn<QString>("address"); // empty: no settings file
+    QTest::addColumn<int>("control");
+    QTest::newRow("no settings file") << QString() << 890;
+    QTest::newRow("&H378") << "&H378" << 890;
+    QTest::newRow("&H278") << "&H278" << 634;
+    QTest::newRow("decimal 888") << "888" << 890;
+    QTest::newRow("&HD010 card") << "&HD010" << 0xD012;
+}
+
+void TestStartUp::startUpRaisesThePenOnly() {
+    QFETCH(QString, address);
+    QFETCH(int, control);
+    WindowRig rig;
+    if (!address.isEmpty())
+        rig.writeSettings(50, 50, 150, 150, 80, 80, 5, 5, address.toStdString());
+    rig.openWindow();
+    // Exactly one write: pen up to the control register; the coils are left alone.
+    const std::vector<PortWrite> expected{{static_cast<std::uint16_t>(control), 1}};
+    QCOMPARE(*rig.writes, expected);
+    QVERIFY(rig.feedback.messages.empty());
+    QCOMPARE(rig.portRequests.size(), std::size_t(1));
+    QCOMPARE(int(rig.portRequests.front().base), control - 2);
+}
+
+void TestStartUp::firstStartCreatesTheDefaultsFile() {
+    WindowRig rig;
+    QVERIFY(!std::filesystem::exists(rig.settingsFile()));
+    MainWindow& w = rig.openWindow();
+    QCOMPARE(rig.readSettingsFile(), std::string(kDefaultsFile));
+    QVERIFY(w.settingsReport().createdDefaults);
+    QVERIFY(rig.feedback.messages.empty());
+}
+
+void TestStartUp::secondStartLeavesTheFileAlone() {
+    WindowRig rig;
+    rig.writeSettings(60, 70, 200, 180, 80, 80, 12, 7, "&H278");
+    const std::string before = rig.readSettingsFile();
+    const auto stamp = std::filesystem::last_write_time(rig.settingsFile());
+    MainWindow& w = rig.openWindow();
+    QCOMPARE(w.settings().Maxx, std::string(" 200 "));
+    QCOMPARE(w.settings().LptAddress, std::string("&H278"));
+    rig.closeWindow();
+    QCOMPARE(rig.readSettingsFile(), before);
+    QVERIFY(std::filesystem::last_write_time(rig.settingsFile()) == stamp);
+    QVERIFY(rig.feedback.messages.empty());
+}
+
+void TestStartUp::badSettingsFileGivesOneMessageAndStaysUntouched_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("mentioned"); // a text the message must contain
+    QTest::newRow("bad number") << QByteArray(" 50 \r\n 50 \r\n abc \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n")
+                                << "Maxx";
+    QTest::newRow("too few lines") << QByteArray(" 50 \r\n 50 \r\n 150 \r\n") << "Maxy";
+    QTest::newRow("empty file") << QByteArray() << "Lstepx";
+    QTest::newRow("bad address") << QByteArray(" 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\nLPT1\r\n")
+                                 << "LPT1";
+}
+
+void TestStartUp::badSettingsFileGivesOneMessageAndStaysUntouched() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, mentioned);
+    WindowRig rig;
+    rig.writeSettingsFile(bytes.toStdString());
+    MainWindow& w = rig.openWindow();
+    QCOMPARE(rig.feedback.messages.size(), std::size_t(1));
+    const auto& message = rig.feedback.messages.front();
+    QCOMPARE(message.icon, OperatorFeedback::Icon::Warning);
+    QVERIFY2(message.text.contains(QStringLiteral("seting.txt")), qPrintable(message.text));
+    QVERIFY2(message.text.contains(mentioned), qPrintable(message.text));
+    QCOMPARE(rig.readSettingsFile(), bytes.toStdString());
+    // Start-up goes on with the defaults where the file failed.
+    QCOMPARE(rig.writesTo(890), std::vector<std::uint8_t>{1});
+    QVERIFY(w.Timer1->isActive());
+    rig.closeWindow();
+    QCOMPARE(rig.readSettingsFile(), bytes.toStdString());
+}
+
+void TestStartUp::settingsLabelsAfterStartUp_data() {
+    QTest::addColumn<bool>("writeFile");
+    QTest::addColumn<int>("maxx");
+    QTest::addColumn<int>("maxy");
+    QTest::addColumn<int>("offsetx");
+    QTest::addColumn<int>("offsety");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QStringList>("labels"); // lblMaxx, lblMaxy, lblOffsetx, lblOffsety, lblLpt
+    QTest::newRow("defaults, no file") << false << 0 << 0 << 0 << 0 << QString()
+                                       << QStringList{" 150 mm", " 150 mm", " 5  mm", " 5  mm", "378H"};
+    QTest::newRow("second address") << true << 150 << 150 << 5 << 5 << "&H278"
+                                    << QStringList{" 150 mm", " 150 mm", " 5  mm", " 5  mm", "278H"};
+    QTest::newRow("own values") << true << 200 << 95 << 12 << 7 << "&HD010"
+                                << QStringList{" 200 mm", " 95 mm", " 12  mm", " 7  mm", "D010H"};
+}
+
+void TestStartUp::settingsLabelsAfterStartUp() {
+    QFETCH(bool, writeFile);
+    QFETCH(int, maxx);
+    QFETCH(int, maxy);
+    QFETCH(int, offsetx);
+    QFETCH(int, offsety);
+    QFETCH(QString, address);
+    QFETCH(QStringList, labels);
+    WindowRig rig;
+    if (writeFile)
+        rig.writeSettings(50, 50, maxx, maxy, 80, 80, offsetx, offsety, address.toStdString());
+    MainWindow& w = rig.openWindow();
+    QCOMPARE(w.lblMaxx->text(), labels[0]);
+    QCOMPARE(w.lblMaxy->text(), labels[1]);
+    QCOMPARE(w.lblOffsetx->text(), labels[2]);
+    QCOMPARE(w.lblOffsety->text(), labels[3]);
+    QCOMPARE(w.lblLpt->text(), labels[4]);
+    // The extents labels keep their placeholders until a test run.
+    for (QLabel* l : {w.Label8, w.Label7, w.Label11, w.Label13})
+        QCOMPARE(l->text(), QString("000.000"));
+}
+
+void TestStartUp::initialState() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    const orlex::DriveState& s = w.drive().state;
+    QCOMPARE(s.PhaseX, std::int16_t(1));
+    QCOMPARE(s.PhaseY, std::int16_t(1));
+    QCOMPARE(s.BitsX, std::int16_t(1));
+    QCOMPARE(s.BitsY, std::int16_t(16));
+    QCOMPARE(s.PenState, std::string("PU"));
+    QCOMPARE(w.preview().Zoom, std::int16_t(100));
+    QCOMPARE(w.preview().PenUpColor, std::int16_t(7));
+    QCOMPARE(w.plotExtents.PlotMinX, std::int16_t(0));
+    QCOMPARE(w.plotExtents.PlotMaxY, std::int16_t(0));
+    QVERIFY(w.settings().PlotFile.empty());
+    QVERIFY(w.txtFile->text().isEmpty());
+    QVERIFY(w.Timer1->isActive());
+    QCOMPARE(w.Timer1->interval(), 300);
+    QVERIFY(!w.Timer2->isActive());
+    QCOMPARE(w.Timer2->interval(), 1000);
+    QVERIFY(w.optHalf->isChecked());
+    QVERIFY(w.drive().halfStep());
+    QVERIFY(w.cmdTest->isEnabled());
+    QVERIFY(!w.drawRunning());
+    QCOMPARE(w.windowTitle(), QString("Orlex _ Plotter"));
+    QVERIFY(w.acceptDrops());
+    // The data register has not been touched: the virtual motors are not energised.
+    QVERIFY(!rig.plotter().motorsEnergised());
+    QVERIFY(!rig.plotter().penDown());
+}
+
+void TestStartUp::presenceTestAtStartUp_data() {
+    QTest::addColumn<bool>("clockRunning");
+    QTest::addColumn<QString>("stare");
+    QTest::newRow("plotter answers") << true << "OK";
+    QTest::newRow("no plotter") << false << "Err";
+}
+
+void TestStartUp::presenceTestAtStartUp() {
+    QFETCH(bool, clockRunning);
+    QFETCH(QString, stare);
+    WindowRig rig;
+    rig.clockRunning = clockRunning;
+    MainWindow& w = rig.openWindow();
+    QCOMPARE(w.txtStare->text(), stare);
+    QCOMPARE(w.drive().state.Connected, clockRunning);
+    QCOMPARE(w.cmdSpeed->isHidden(), !clockRunning);
+    QVERIFY(!w.cmdDraw->isEnabled()); // disabled at start-up either way
+    QVERIFY(rig.feedback.messages.empty());
+}
+
+void TestStartUp::halfAxesAreDrawnBeforeTheWindowShows() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    QVERIFY(!w.isVisible());
+    orlex::ui::PreviewWidget* pic = w.picBox;
+    const long H = pic->heightTwips(), W = pic->widthTwips();
+    QCOMPARE(W, 5655L);
+    QCOMPARE(H, 4695L);
+    // Origin at (100, H - 100) twips with the default 5 mm offsets.
+    QCOMPARE(pic->pixelAtTwips(100, H - 100), kRed);
+    QCOMPARE(pic->pixelAtTwips(100, 30), kRed);        // up to the top edge
+    QCOMPARE(pic->pixelAtTwips(100, H / 2), kRed);
+    QCOMPARE(pic->pixelAtTwips(W - 20, H - 100), kRed); // across to the right edge
+    QCOMPARE(pic->pixelAtTwips(W / 2, H - 100), kRed);
+    QCOMPARE(pic->pixelAtTwips(W / 2, H / 2), pic->background());
+    QCOMPARE(pic->pixelAtTwips(60, H - 40), pic->background()); // nothing left of or below the origin
+
+    // Shown, the same pixels are on screen.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QImage shown = pic->grab().toImage();
+    const QPoint inner = pic->contentsRect().topLeft();
+    const int ox = 7; // 100 twips
+    QCOMPARE(shown.pixelColor(inner + QPoint(ox, pic->image().height() / 2)), kRed);
+    QCOMPARE(shown.pixelColor(inner + QPoint(pic->image().width() / 2, pic->image().height() / 2)),
+             pic->background());
+}
+
+void TestStartUp::exitSwitchesTheCoilsOffAndEnds_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("data");
+    QTest::newRow("&H378") << "&H378" << 888;
+    QTest::newRow("&H278") << "&H278" << 632;
+}
+
+void TestStartUp::exitSwitchesTheCoilsOffAndEnds() {
+    QFETCH(QString, address);
+    QFETCH(int, data);
+    WindowRig rig;
+    rig.writeSettings(50, 50, 150, 150, 80, 80, 5, 5, address.toStdString());
+    const std::string settingsBefore = rig.readSettingsFile();
+    MainWindow& w = rig.openWindow();
+    w.cmdSteppXR->click(); // energise the coils first
+    QVERIFY(rig.plotter().motorsEnergised());
+    QVERIFY(rig.exitStatuses.empty());
+
+    w.mnuExit->trigger();
+    QCOMPARE(rig.writes->back(), (PortWrite{static_cast<std::uint16_t>(data), 0}));
+    QVERIFY(!rig.plotter().motorsEnergised());
+    QCOMPARE(rig.exitStatuses, std::vector<int>{0});
+    QCOMPARE(rig.readSettingsFile(), settingsBefore); // nothing is saved at exit
+}
+
+void TestStartUp::exitWorksInTheMiddleOfAMotion() {
+    WindowRig rig;
+    rig.startXmm = 60;
+    rig.startYmm = 60;
+    MainWindow& w = rig.openWindow();
+    // Exit is chosen from inside the step delays of "Pen home".
+    bool exited = false;
+    std::size_t writesAtExit = 0;
+    QTimer::singleShot(0, &w, [&] {
+        exited = true;
+        w.mnuExit->trigger();
+        writesAtExit = rig.writes->size();
+    });
+    w.cmdHome->click();
+    QVERIFY(exited);
+    QCOMPARE(rig.exitStatuses, std::vector<int>{0});
+    QVERIFY(writesAtExit > 1);
+    QCOMPARE((*rig.writes)[writesAtExit - 1], (PortWrite{888, 0}));
+}
+
+void TestStartUp::closingWritesNothing() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.cmdSteppYUp->click();
+    const std::size_t writes = rig.writes->size();
+    const std::uint8_t data = rig.plotter().dataLatch();
+    QVERIFY(data != 0);
+
+    QVERIFY(w.close());
+    QCOMPARE(rig.writes->size(), writes);
+    QCOMPARE(rig.plotter().dataLatch(), data); // the motors stay energised
+    QCOMPARE(rig.exitStatuses, std::vector<int>{0});
+}
+
+void TestStartUp::openKeepsThePathOnCancel() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+
+    rig.dialogResult.clear(); // cancel before any choice
+    w.mnuOpen->trigger();
+    QCOMPARE(rig.dialogCalls, 1);
+    QCOMPARE(rig.dialogTitle, QString("Open plott file."));
+    QCOMPARE(rig.dialogFilter, QString("Plotter file (*.plt);; All Fifes(*.*) (*)"));
+    QVERIFY(w.settings().PlotFile.empty());
+    QVERIFY(w.txtFile->text().isEmpty());
+
+    const QString chosen = rig.writeFile("star.plt", "PU0,0;PD100,0;");
+    rig.dialogResult = chosen;
+    w.mnuOpen->trigger();
+    QCOMPARE(QString::fromStdString(w.settings().PlotFile), chosen);
+    QCOMPARE(w.txtFile->text(), chosen);
+
+    w.txtFile->setText(QStringLiteral("typed over")); // typing changes nothing
+    rig.dialogResult.clear();
+    w.mnuOpen->trigger();
+    QCOMPARE(QString::fromStdString(w.settings().PlotFile), chosen);
+    QCOMPARE(w.txtFile->text(), chosen); // shown again
+    QCOMPARE(rig.dialogCalls, 3);
+}
+
+void TestStartUp::openDoesNotResetAnything() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.Label8->setText(QStringLiteral("-12 mm"));
+    w.picBox->line(0, 0, 3000, 3000, 0);
+    const QImage before = w.picBox->image();
+    const std::size_t writes = rig.writes->size();
+    rig.dialogResult = rig.writeFile("other.hpgl", "IN;");
+    w.mnuOpen->trigger();
+    QVERIFY(!w.cmdDraw->isEnabled());
+    QCOMPARE(w.Label8->text(), QString("-12 mm"));
+    QCOMPARE(w.picBox->image(), before);
+    QCOMPARE(rig.writes->size(), writes); // a file of another type is accepted unread
+    QVERIFY(w.txtFile->text().endsWith(QStringLiteral("other.hpgl")));
+}
+
+void TestStartUp::droppedFileActsLikeOpen() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    const QString path = rig.writeFile("dropped.plt", "PU0,0;PD40,40;");
+    QVERIFY(dropUrls(w, {QUrl::fromLocalFile(path)}));
+    QCOMPARE(QString::fromStdString(w.settings().PlotFile), path);
+    QCOMPARE(w.txtFile->text(), path);
+    QCOMPARE(rig.dialogCalls, 0);
+    QVERIFY(!w.cmdDraw->isEnabled());
+}
+
+void TestStartUp::dropsThatAreNotOneLocalFileAreRefused_data() {
+    QTest::addColumn<QStringList>("urls"); // "@" stands for the temporary folder
+    QTest::newRow("two files") << QStringList{"file://@/a.plt", "file://@/b.plt"};
+    QTest::newRow("web address") << QStringList{"https://example.org/a.plt"};
+    QTest::newRow("folder") << QStringList{"file://@"};
+    QTest::newRow("nothing") << QStringList{};
+}
+
+void TestStartUp::dropsThatAreNotOneLocalFileAreRefused() {
+    QFETCH(QStringList, urls);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    rig.writeFile("a.plt", "IN;");
+    rig.writeFile("b.plt", "IN;");
+    QList<QUrl> list;
+    for (QString u : urls)
+        list << QUrl(u.replace(QLatin1Char('@'), QString::fromStdString(rig.dir.path().string())));
+    QVERIFY(!dropUrls(w, list));
+    QVERIFY(w.settings().PlotFile.empty());
+    QVERIFY(w.txtFile->text().isEmpty());
+}
+
+void TestStartUp::aboutOpensAndClosesTwice() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    for (int round = 0; round < 2; ++round) {
+        QStringList seen;
+        QString title;
+        orlex::test::onNextModal([&](QWidget* dialog) {
+            title = dialog->windowTitle();
+            seen = labelTexts(dialog);
+            auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("Command1"));
+            if (ok)
+                ok->click();
+            else
+                dialog->close();
+        });
+        w.mnuAbout->trigger(); // returns when the box is closed
+        QCOMPARE(title, QString("About Orlex_plotter"));
+        QVERIFY2(seen.contains(QStringLiteral("Version 1.0")), qPrintable(seen.join('|')));
+        QVERIFY2(seen.contains(QStringLiteral("For personal use only")), qPrintable(seen.join('|')));
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+}
+
+void TestStartUp::settingsSaveRefreshesLabelsAndPreview() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.picBox->line(1500, 1500, 3000, 1500, 0); // something drawn before the save
+    QCOMPARE(w.picBox->pixelAtTwips(2250, 1500), QColor(0, 0, 0));
+
+    bool saved = false;
+    orlex::test::onNextModal([&](QWidget* dialog) {
+        if (auto* settings = qobject_cast<orlex::ui::SettingsDialog*>(dialog)) {
+            settings->cmdSave_Click();
+            saved = true;
+        }
+        if (dialog->isVisible())
+            dialog->close();
+    });
+    w.mnuSetings->trigger();
+    QVERIFY(saved);
+    QCOMPARE(w.lblMaxx->text(), QString("150 mm"));
+    QCOMPARE(w.lblMaxy->text(), QString("150 mm"));
+    QCOMPARE(w.lblOffsetx->text(), QString("5 mm"));
+    QCOMPARE(w.lblOffsety->text(), QString("5 mm"));
+    QCOMPARE(w.lblLpt->text(), QString("378H"));
+    const long H = w.picBox->heightTwips();
+    QCOMPARE(w.picBox->pixelAtTwips(2250, 1500), w.picBox->background()); // cleared
+    QCOMPARE(w.picBox->pixelAtTwips(100, H / 2), kRed);                   // axes again
+    QCOMPARE(w.picBox->pixelAtTwips(3000, H - 100), kRed);
+}
+
+void TestStartUp::escapeStopsADraw() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    // A long zig-zag, well inside the limits.
+    std::string hpgl = "IN;PU0,0;PD";
+    for (int i = 0; i < 40; ++i)
+        hpgl += std::to_string(i % 2 ? 0 : 4000) + "," + std::to_string(i * 100) + ",";
+    hpgl += "0,4000;PU0,0;";
+    w.openPlotFile(rig.writeFile("zigzag.plt", hpgl));
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+
+    bool pressed = false;
+    QTimer::singleShot(0, &w, [&] {
+        pressed = w.drawRunning();
+        QTest::keyClick(&w, Qt::Key_Escape);
+    });
+    w.cmdDraw->click();
+    QVERIFY(pressed);
+    QVERIFY(!w.drawRunning());
+    QVERIFY(!rig.plotter().penDown()); // a stopped draw lifts the pen
+    // Far less than the whole zig-zag reached the paper.
+    double drawn = 0;
+    for (const orlex::PaperSegment& s : rig.plotter().paper())
+        drawn += std::hypot(s.x2 - s.x1, s.y2 - s.y1);
+    QVERIFY2(drawn < 40 * 100.0 / 2, qPrintable(QString::number(drawn)));
+}
+
+QTEST_MAIN(TestStartUp)
+#include "tst_start_up.moc"

@@ -1,0 +1,495 @@
+// The main window's inventory: every control with its kind, caption, tooltip and place,
+// the initial states and fonts, the menus, the status bar, and the small widgets.
+#include "ui_test_support.h"
+
+#include "ui/icons.h"
+#include "ui/main_window.h"
+#include "ui/preview_widget.h"
+#include "ui/widgets.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <climits>
+
+using orlex::test::WindowRig;
+using orlex::ui::MainWindow;
+
+namespace {
+
+QString captionOf(QWidget* w) {
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        return b->text();
+    if (auto* g = qobject_cast<QGroupBox*>(w))
+        return g->title();
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    return QString();
+}
+
+QString twipsRow(const char* name) { return QString::fromLatin1(name); }
+
+} // namespace
+
+class TestWindowLayout : public QObject {
+    Q_OBJECT
+private slots:
+    void controls_data();
+    void controls();
+    void clientAreaAndRule();
+    void initialStatesAndRanges();
+    void fontsAndColours();
+    void iconButtons();
+    void motorSymbol();
+    void menus();
+    void statusBar();
+    void timersAndHandlersAreConnected();
+    void limitFrameCanBePainted();
+    void previewWidgetClipsFarLines_data();
+    void previewWidgetClipsFarLines();
+    void previewWidgetShowsItsImage();
+    void paletteColours_data();
+    void paletteColours();
+    void clickableLabelClicks();
+    void icons();
+};
+
+void TestWindowLayout::controls_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<QRect>("place"); // pixels, relative to the parent
+
+    auto row = [](const char* name, const char* parent, const char* kind, const QString& caption,
+                  const QString& tooltip, int x, int y, int w, int h) {
+        QTest::newRow(name) << twipsRow(name) << QString(parent) << QString(kind) << caption
+                            << tooltip << QRect(x, y, w, h);
+    };
+    const QString minTip = " Minim coordinate of picture beyond test ";
+    const QString maxTip = " Maxim coordinate of picture beyond test ";
+    const QString limitTip = "Show hardware limit ";
+    const QString xAxisTip = "Draw and show coordinate  0  on X axis";
+    const QString yAxisTip = "Draw and show coordinate  0  on Y axis";
+
+    // Group 1: plotter control.
+    row("Frame1", "clientArea", "QGroupBox", "Plotter control", "", 8, 8, 125, 417);
+    row("cmdSteppYUp", "Frame1", "QPushButton", "", "One step up", 48, 16, 29, 29);
+    row("cmdSteppXL", "Frame1", "QPushButton", "", "One step left", 20, 44, 29, 29);
+    row("cmdPen", "Frame1", "QPushButton", "", "Decend or upend pen", 48, 44, 29, 29);
+    row("cmdSteppXR", "Frame1", "QPushButton", "", "One step right", 76, 44, 29, 29);
+    row("cmdSteppYDo", "Frame1", "QPushButton", "", "One step down", 48, 72, 29, 29);
+    row("cmdHome", "Frame1", "QPushButton", "Pen home", "Move pen to home", 24, 104, 75, 20);
+    row("cmdZero", "Frame1", "QPushButton", "Pen to 0", "Move pen to 0  coordinate x,y", 24, 132, 75, 21);
+    row("cmdMotor", "Frame1", "QPushButton", "Motor off", "Cut out stepper motor or not", 24, 160, 75, 20);
+    row("fraStep", "Frame1", "QGroupBox", "Step type", "Select tip of step - half or full ", 12, 184, 101, 41);
+    row("optFul", "fraStep", "QRadioButton", "Full", "", 4, 20, 37, 13);
+    row("optHalf", "fraStep", "QRadioButton", "Half", "", 52, 20, 41, 13);
+    row("Frame2", "Frame1", "QGroupBox", "Minim Coordinate", minTip, 12, 228, 101, 50);
+    row("Label2", "Frame2", "QLabel", " X =", minTip, 8, 16, 25, 16);
+    row("Label8", "Frame2", "QLabel", "000.000", minTip, 32, 16, 41, 16);
+    row("Label4", "Frame2", "QLabel", " Y = ", minTip, 8, 32, 25, 16);
+    row("Label7", "Frame2", "QLabel", "000.000", minTip, 32, 32, 41, 16);
+    row("Frame3", "Frame1", "QGroupBox", "Max  Coordinate", maxTip, 12, 280, 101, 49);
+    row("Label3", "Frame3", "QLabel", " X =", maxTip, 8, 16, 25, 16);
+    row("Label11", "Frame3", "QLabel", "000.000", maxTip, 32, 16, 41, 16);
+    row("Label1", "Frame3", "QLabel", " Y = ", maxTip, 8, 32, 25, 16);
+    row("Label13", "Frame3", "QLabel", "000.000", maxTip, 32, 32, 41, 16);
+    row("Frame5", "Frame1", "QGroupBox", "Limit", limitTip, 12, 332, 101, 50);
+    row("Label5", "Frame5", "QLabel", " X =", "", 8, 16, 25, 16);
+    row("lblMaxx", "Frame5", "QLabel", " 150 mm", limitTip, 32, 16, 41, 16);
+    row("Label6", "Frame5", "QLabel", " Y = ", "", 8, 32, 25, 16);
+    row("lblMaxy", "Frame5", "QLabel", " 150 mm", limitTip, 32, 32, 41, 16);
+    row("Label15", "Frame1", "QLabel", "LPT address =", "Address of lpt port", 12, 392, 71, 15);
+    row("lblLpt", "Frame1", "QLabel", "378H", "Address of lpt port ", 84, 392, 30, 15);
+    // Group 2: preview and file name.
+    row("picBox", "clientArea", "orlex::ui::PreviewWidget", "", "", 144, 16, 381, 317);
+    row("txtFile", "clientArea", "QLineEdit", "", "", 144, 336, 381, 19);
+    // Group 3: draw control.
+    row("Frame4", "clientArea", "QGroupBox", "Draw control", "", 148, 356, 269, 69);
+    row("cmdDraw", "Frame4", "QPushButton", "Draw", "Drawing with plotter", 16, 16, 81, 21);
+    row("cmdTest", "Frame4", "QPushButton", "Test and Show",
+        "Test if plotter is ready and  size of picture is OK. ", 112, 16, 81, 21);
+    row("cmdCls", "Frame4", "QPushButton", "Cls", "Cleaning screen", 216, 16, 33, 21);
+    row("scrZoom", "Frame4", "QScrollBar", "", "", 16, 44, 113, 13);
+    row("txtZoom", "Frame4", "QLineEdit", "100", "Show zoom", 144, 40, 26, 19);
+    row("Label9", "Frame4", "QLabel", "%  Zoom", "", 172, 44, 57, 17);
+    // Group 4: origin display and pen-up option.
+    row("Frame8", "clientArea", "QGroupBox", "Center off picture",
+        "Show where is origin of picture on X and Y axis", 424, 356, 101, 50);
+    row("Label18", "Frame8", "QLabel", " X =", xAxisTip, 8, 16, 25, 17);
+    row("lblOffsety", "Frame8", "orlex::ui::ClickableLabel", " 5  mm", xAxisTip, 32, 16, 41, 16);
+    row("Label17", "Frame8", "QLabel", " Y = ", yAxisTip, 8, 32, 25, 16);
+    row("lblOffsetx", "Frame8", "orlex::ui::ClickableLabel", " 5  mm", yAxisTip, 32, 32, 41, 13);
+    row("Check1", "clientArea", "QCheckBox", "Show Pen Up", "When is Checked show pen down on screen",
+        428, 412, 93, 13);
+    // Group 5: velocity.
+    row("Frame6", "clientArea", "QGroupBox", "     Velocity     ", "", 536, 8, 85, 133);
+    row("txtStare", "Frame6", "QLineEdit", "OK", "", 4, 16, 77, 38);
+    row("Label14", "Frame6", "QLabel", "ms for 1 step", "", 12, 56, 65, 13);
+    row("cmdCheck", "Frame6", "QPushButton", "Check", "Check if plotter is conected and timer is activated",
+        8, 76, 69, 21);
+    row("cmdSpeed", "Frame6", "QPushButton", "Speed", "Show time among steps", 8, 100, 69, 21);
+    // Group 6: motor status.
+    row("fraMotor", "clientArea", "QGroupBox", " Motor status  ", "Status of motors", 536, 148, 85, 105);
+    row("Shape9", "fraMotor", "orlex::ui::MotorLamp", "", "", 24, 24, 37, 37);
+    row("Label12", "fraMotor", "QLabel", "M", "", 26, 24, 33, 33);
+    row("Label10", "fraMotor", "QLabel", "Motors is connected", "", 8, 72, 69, 29);
+    // Line1 (64,20)-(20,64) and Line2 (20,20)-(64,64), widened by the 2-pixel pen.
+    row("Line1", "fraMotor", "orlex::ui::CrossLine", "", "", 18, 18, 49, 49);
+    row("Line2", "fraMotor", "orlex::ui::CrossLine", "", "", 18, 18, 49, 49);
+}
+
+void TestWindowLayout::controls() {
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QString, kind);
+    QFETCH(QString, caption);
+    QFETCH(QString, tooltip);
+    QFETCH(QRect, place);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    auto* control = w.findChild<QWidget*>(name);
+    QVERIFY2(control, qPrintable(name));
+    QCOMPARE(QString(control->metaObject()->className()), kind);
+    QVERIFY(control->parentWidget());
+    QCOMPARE(control->parentWidget()->objectName(), parent);
+    QCOMPARE(captionOf(control), caption);
+    QCOMPARE(control->toolTip(), tooltip);
+    QCOMPARE(control->geometry(), place);
+}
+
+void TestWindowLayout::clientAreaAndRule() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QWidget* client = w.centralWidget();
+    QCOMPARE(client->objectName(), QString("clientArea"));
+    QCOMPARE(client->size(), QSize(632, 431));
+    QCOMPARE(w.Line3->geometry(), QRect(0, 0, 632, 2));
+    QCOMPARE(w.Line3->palette().color(QPalette::Window), w.palette().color(QPalette::ButtonText));
+    // Menu bar above, status bar below, nothing overlapping the client area.
+    QVERIFY(w.menuBar()->geometry().bottom() < client->geometry().top());
+    QVERIFY(w.statusBar()->geometry().top() > client->geometry().bottom());
+    // The layout is fixed: the window keeps its size.
+    QCOMPARE(w.minimumSize(), w.maximumSize());
+}
+
+void TestWindowLayout::initialStatesAndRanges() {
+    WindowRig rig;
+    rig.clockRunning = false; // nothing may enable anything
+    MainWindow& w = rig.openWindow();
+    QVERIFY(!w.cmdDraw->isEnabled());
+    QVERIFY(w.cmdTest->isEnabled());
+    QVERIFY(w.optHalf->isChecked());
+    QVERIFY(!w.optFul->isChecked());
+    QVERIFY(!w.Check1->isChecked());
+    QCOMPARE(w.scrZoom->orientation(), Qt::Horizontal);
+    QCOMPARE(w.scrZoom->minimum(), 0);
+    QCOMPARE(w.scrZoom->maximum(), 400);
+    QCOMPARE(w.scrZoom->singleStep(), 1);
+    QCOMPARE(w.scrZoom->pageStep(), 10);
+    QCOMPARE(w.scrZoom->value(), 100);
+    QVERIFY(!w.scrZoom->hasTracking()); // dragging alone raises nothing
+    QCOMPARE(w.txtZoom->text(), QString("100"));
+    QCOMPARE(w.txtStare->text(), QString("Err"));
+    QVERIFY(!w.txtFile->isReadOnly());
+    QVERIFY(!w.txtStare->isReadOnly());
+    QVERIFY(!w.mnuOpen_privat->isEnabled());
+    QCOMPARE(w.lblOffsetx->text(), QString(" 5  mm"));
+}
+
+void TestWindowLayout::fontsAndColours() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    const QFont stare = w.txtStare->font();
+    QVERIFY(stare.bold());
+    QCOMPARE(stare.pointSizeF(), 20.25);
+    QCOMPARE(stare.family(), QString("Small Fonts"));
+    QVERIFY(w.txtStare->alignment() & Qt::AlignHCenter);
+    QCOMPARE(w.txtStare->palette().color(QPalette::Text), QColor(255, 0, 0));
+
+    const QFont m = w.Label12->font();
+    QVERIFY(m.bold());
+    QCOMPARE(m.pointSizeF(), 18.0);
+    QCOMPARE(m.family(), QString("Arial Black"));
+    QVERIFY(w.Label12->alignment() & Qt::AlignHCenter);
+    QCOMPARE(w.Label12->palette().color(QPalette::WindowText), QColor(0, 192, 192));
+    QVERIFY(!w.Label12->autoFillBackground());
+
+    // Every other control uses the small dialog face the captions are laid out for.
+    for (QWidget* c : {static_cast<QWidget*>(w.lblMaxx), static_cast<QWidget*>(w.cmdHome),
+                       static_cast<QWidget*>(w.optHalf), static_cast<QWidget*>(w.Label10)})
+        QCOMPARE(c->font().pixelSize(), 11);
+    QVERIFY(w.Label10->alignment() & Qt::AlignHCenter);
+}
+
+void TestWindowLayout::iconButtons() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    for (QPushButton* b : {w.cmdSteppYUp, w.cmdSteppYDo, w.cmdSteppXL, w.cmdSteppXR, w.cmdPen}) {
+        QVERIFY(b->text().isEmpty());
+        QVERIFY(!b->icon().isNull());
+        QCOMPARE(b->iconSize(), QSize(32, 32));
+        // The disabled look is the second image, not a greyed copy of the first.
+        const QImage normal = b->icon().pixmap(32, QIcon::Normal).toImage();
+        const QImage disabled = b->icon().pixmap(32, QIcon::Disabled).toImage();
+        QVERIFY(normal != disabled);
+    }
+    // Held down, a button shows its second look; released, the first again.
+    const QImage first = w.cmdSteppXR->icon().pixmap(32).toImage();
+    w.cmdSteppXR->setDown(true);
+    emit w.cmdSteppXR->pressed();
+    QVERIFY(w.cmdSteppXR->icon().pixmap(32).toImage() != first);
+    w.cmdSteppXR->setDown(false);
+    emit w.cmdSteppXR->released();
+    QCOMPARE(w.cmdSteppXR->icon().pixmap(32).toImage(), first);
+}
+
+void TestWindowLayout::motorSymbol() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    QCOMPARE(w.Shape9->colour(), std::int16_t(12));
+    QVERIFY(!w.Line1->isHidden());
+    QVERIFY(!w.Line2->isHidden());
+    QCOMPARE(w.Label10->text(), QString("Motors is connected"));
+    // Stacking: lamp at the bottom, then the letter, then the two lines.
+    const QObjectList& order = w.fraMotor->children();
+    QVERIFY(order.indexOf(w.Shape9) < order.indexOf(w.Label12));
+    QVERIFY(order.indexOf(w.Label12) < order.indexOf(w.Line1));
+    QVERIFY(order.indexOf(w.Label12) < order.indexOf(w.Line2));
+
+    // The drawn symbol: red lamp, black lines crossing at its middle.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QImage symbol = w.fraMotor->grab().toImage();
+    QCOMPARE(symbol.pixelColor(42, 42), QColor(0, 0, 0));    // where the lines cross
+    QCOMPARE(symbol.pixelColor(30, 42), QColor(255, 0, 0));  // inside the lamp, off the lines
+    QVERIFY(symbol.pixelColor(20, 20).value() < 64);          // a line's end
+}
+
+void TestWindowLayout::menus() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    const QList<QAction*> top = w.menuBar()->actions();
+    QCOMPARE(top.size(), 3);
+    QCOMPARE(top[0]->menu(), w.mnuFile);
+    QCOMPARE(top[1]->menu(), w.mnuOption);
+    QCOMPARE(top[2]->menu(), w.mnuHelp);
+    QCOMPARE(w.mnuFile->title(), QString("&File"));
+    QCOMPARE(w.mnuOption->title(), QString("&Options"));
+    QCOMPARE(w.mnuHelp->title(), QString("&Help"));
+    QCOMPARE(w.mnuFile->objectName(), QString("mnuFile"));
+
+    const QList<QAction*> file = w.mnuFile->actions();
+    QCOMPARE(file.size(), 3);
+    QCOMPARE(file[0], w.mnuOpen);
+    QCOMPARE(file[1], w.mnuOpen_privat);
+    QCOMPARE(file[2], w.mnuExit);
+    QCOMPARE(w.mnuOpen->text(), QString("&Open"));
+    QCOMPARE(w.mnuOpen_privat->text(), QString("Open Privat "));
+    QVERIFY(w.mnuOpen_privat->isVisible());
+    QVERIFY(!w.mnuOpen_privat->isEnabled());
+    QCOMPARE(w.mnuExit->text(), QString("E&xit"));
+    QCOMPARE(w.mnuOption->actions(), QList<QAction*>{w.mnuSetings});
+    QCOMPARE(w.mnuSetings->text(), QString("Settings"));
+    QCOMPARE(w.mnuHelp->actions(), QList<QAction*>{w.mnuAbout});
+    QCOMPARE(w.mnuAbout->text(), QString("&About"));
+    for (QAction* a : {w.mnuOpen, w.mnuOpen_privat, w.mnuExit, w.mnuSetings, w.mnuAbout}) {
+        QVERIFY(a->shortcut().isEmpty());
+        QVERIFY(!a->objectName().isEmpty());
+        QCOMPARE(w.findChild<QAction*>(a->objectName()), a);
+    }
+}
+
+void TestWindowLayout::statusBar() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    QCOMPARE(w.findChild<QLabel*>("lblProgress"), w.lblProgress);
+    QCOMPARE(w.findChild<QPushButton*>("cmdStop"), w.cmdStop);
+    QCOMPARE(w.cmdStop->text(), QString("Stop"));
+    QVERIFY(w.cmdStop->isHidden());
+    QVERIFY(w.statusBar()->isAncestorOf(w.lblProgress));
+    QVERIFY(w.statusBar()->isAncestorOf(w.cmdStop));
+}
+
+void TestWindowLayout::timersAndHandlersAreConnected() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    QCOMPARE(w.findChild<QTimer*>("Timer1"), w.Timer1);
+    QCOMPARE(w.findChild<QTimer*>("Timer2"), w.Timer2);
+    // A jog button reaches its handler: one coil byte on the data register.
+    const std::size_t before = rig.writes->size();
+    w.cmdSteppXR->click();
+    QVERIFY(rig.writes->size() > before);
+    QCOMPARE(rig.writes->back().address, std::uint16_t(888));
+    // The zoom text reaches its handler, which moves the scroll bar.
+    w.txtZoom->setText(QStringLiteral("40"));
+    QCOMPARE(w.scrZoom->value(), 40);
+    QCOMPARE(w.preview().Zoom, std::int16_t(40));
+    // The scroll bar reaches its handler, which writes the text.
+    w.scrZoom->setValue(250);
+    QCOMPARE(w.txtZoom->text(), QString("250"));
+    // Clicking the origin labels draws the half-axes again after Cls.
+    w.cmdCls->click();
+    const long H = w.picBox->heightTwips();
+    QCOMPARE(w.picBox->pixelAtTwips(100, H / 2), w.picBox->background());
+    QTest::mouseClick(w.lblOffsetx, Qt::LeftButton);
+    QCOMPARE(w.picBox->pixelAtTwips(100, H / 2), QColor(255, 0, 0));
+    QTest::mouseClick(w.lblOffsety, Qt::LeftButton);
+    QCOMPARE(w.picBox->pixelAtTwips(3000, H - 100), QColor(255, 0, 0));
+    // The status timer reaches its handler: the lamp stops being the start-up red.
+    QTRY_VERIFY_WITH_TIMEOUT(w.Label10->text() != QString("Motors is connected"), 5000);
+    // Check1 reaches its handler.
+    w.Check1->click();
+    QCOMPARE(w.preview().PenUpColor, std::int16_t(15));
+}
+
+void TestWindowLayout::limitFrameCanBePainted() {
+    // The runs paint the "Limit" frame through its palette; the frames' style must let it show.
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QPalette p = w.Frame5->palette();
+    p.setColor(QPalette::Window, orlex::ui::paletteColour(12));
+    w.Frame5->setPalette(p);
+    w.Frame5->setAutoFillBackground(true);
+    const QImage frame = w.Frame5->grab().toImage();
+    QCOMPARE(frame.pixelColor(frame.width() - 8, frame.height() / 2), QColor(255, 0, 0));
+}
+
+void TestWindowLayout::previewWidgetClipsFarLines_data() {
+    QTest::addColumn<qlonglong>("x1");
+    QTest::addColumn<qlonglong>("y1");
+    QTest::addColumn<qlonglong>("x2");
+    QTest::addColumn<qlonglong>("y2");
+    QTest::addColumn<QPoint>("inside"); // a pixel the line must cover; (-1,-1): nothing drawn
+    QTest::newRow("inside") << 150LL << 150LL << 1500LL << 150LL << QPoint(50, 10);
+    QTest::newRow("huge horizontal") << qlonglong(LONG_MIN) << 1500LL << qlonglong(LONG_MAX) << 1500LL
+                                     << QPoint(200, 100);
+    QTest::newRow("huge vertical") << 3000LL << -4000000000LL << 3000LL << 4000000000LL << QPoint(200, 150);
+    QTest::newRow("huge diagonal through the middle")
+        << -2000000000LL << -2000000000LL << 2000000000LL << 2000000000LL << QPoint(150, 150);
+    QTest::newRow("far away, misses") << 100000000LL << 100000000LL << 200000000LL << 100000000LL
+                                      << QPoint(-1, -1);
+    QTest::newRow("single point") << 1500LL << 1500LL << 1500LL << 1500LL << QPoint(100, 100);
+}
+
+void TestWindowLayout::previewWidgetClipsFarLines() {
+    QFETCH(qlonglong, x1);
+    QFETCH(qlonglong, y1);
+    QFETCH(qlonglong, x2);
+    QFETCH(qlonglong, y2);
+    QFETCH(QPoint, inside);
+    orlex::ui::PreviewWidget pic;
+    QCOMPARE(pic.image().size(), QSize(377, 313));
+    QCOMPARE(pic.widthTwips(), 5655);
+    QCOMPARE(pic.heightTwips(), 4695);
+    pic.line(long(x1), long(y1), long(x2), long(y2), 0);
+    if (inside.x() < 0) {
+        QImage blank(pic.image().size(), pic.image().format());
+        blank.fill(pic.background());
+        QCOMPARE(pic.image(), blank);
+    } else {
+        QCOMPARE(pic.image().pixelColor(inside), QColor(0, 0, 0));
+    }
+    pic.clear();
+    QCOMPARE(pic.image().pixelColor(150, 150), pic.background());
+    QVERIFY(!pic.pixelAtTwips(-15, 0).isValid());
+    QVERIFY(!pic.pixelAtTwips(0, 4695).isValid());
+}
+
+void TestWindowLayout::previewWidgetShowsItsImage() {
+    orlex::ui::PreviewWidget pic;
+    pic.line(0, 1500, 5655, 1500, 9); // drawn while hidden
+    pic.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&pic));
+    const QImage shown = pic.grab().toImage();
+    const QPoint inner = pic.contentsRect().topLeft();
+    QCOMPARE(pic.contentsRect().size(), QSize(377, 313));
+    QCOMPARE(shown.pixelColor(inner + QPoint(200, 100)), QColor(0, 0, 255));
+    QCOMPARE(shown.pixelColor(inner + QPoint(200, 200)), pic.background());
+}
+
+void TestWindowLayout::paletteColours_data() {
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QColor>("colour");
+    const int rgb[16][3] = {{0, 0, 0},       {0, 0, 128},     {0, 128, 0},     {0, 128, 128},
+                            {128, 0, 0},     {128, 0, 128},   {128, 128, 0},   {192, 192, 192},
+                            {128, 128, 128}, {0, 0, 255},     {0, 255, 0},     {0, 255, 255},
+                            {255, 0, 0},     {255, 0, 255},   {255, 255, 0},   {255, 255, 255}};
+    for (int i = 0; i < 16; ++i)
+        QTest::newRow(qPrintable(QString::number(i))) << i << QColor(rgb[i][0], rgb[i][1], rgb[i][2]);
+}
+
+void TestWindowLayout::paletteColours() {
+    QFETCH(int, number);
+    QFETCH(QColor, colour);
+    QCOMPARE(orlex::ui::paletteColour(std::int16_t(number)), colour);
+}
+
+void TestWindowLayout::clickableLabelClicks() {
+    orlex::ui::ClickableLabel label(QStringLiteral("000.000"));
+    label.resize(41, 16);
+    QSignalSpy clicks(&label, &orlex::ui::ClickableLabel::clicked);
+    QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(10, 8));
+    QCOMPARE(clicks.count(), 1);
+    QTest::mouseClick(&label, Qt::RightButton, {}, QPoint(10, 8));
+    QCOMPARE(clicks.count(), 1);
+}
+
+void TestWindowLayout::icons() {
+    using orlex::ui::Arrow;
+    // Up and down arrows point different ways: the wide head is at their own end.
+    const QImage up = orlex::ui::arrowImage(Arrow::Up, false);
+    const QImage down = orlex::ui::arrowImage(Arrow::Down, false);
+    QCOMPARE(up.size(), QSize(32, 32));
+    QCOMPARE(up.pixelColor(10, 14), QColor(0, 0, 0));
+    QCOMPARE(up.pixelColor(10, 18).alpha(), 0);
+    QCOMPARE(down.pixelColor(10, 14).alpha(), 0);
+    QCOMPARE(down.pixelColor(10, 18), QColor(0, 0, 0));
+    const QImage left = orlex::ui::arrowImage(Arrow::Left, false);
+    QCOMPARE(left.pixelColor(14, 10), QColor(0, 0, 0));
+    QCOMPARE(left.pixelColor(18, 10).alpha(), 0);
+    // The second look is blue and outlined: the middle of the shaft stays clear.
+    const QImage upBlue = orlex::ui::arrowImage(Arrow::Up, true);
+    QCOMPARE(upBlue.pixelColor(16, 22).alpha(), 0);
+    QCOMPARE(upBlue.pixelColor(12, 22), QColor(0, 0, 255));
+    // The pen: black, then red.
+    auto hasColour = [](const QImage& image, const QColor& colour) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == colour)
+                    return true;
+        return false;
+    };
+    QVERIFY(hasColour(orlex::ui::penImage(false), QColor(0, 0, 0)));
+    QVERIFY(hasColour(orlex::ui::penImage(true), QColor(255, 0, 0)));
+    QVERIFY(!hasColour(orlex::ui::penImage(true), QColor(0, 0, 0)));
+    // The program icon at any size, opaque in the middle.
+    for (int size : {16, 48, 256}) {
+        const QImage icon = orlex::ui::programIconImage(size);
+        QCOMPARE(icon.size(), QSize(size, size));
+        QCOMPARE(icon.pixelColor(size / 2, size * 3 / 4).alpha(), 255);
+    }
+    QVERIFY(!orlex::ui::programIcon().isNull());
+}
+
+QTEST_MAIN(TestWindowLayout)
+#include "tst_window_layout.moc"
