@@ -154,7 +154,7 @@ TEST(VirtualStatus, SwitchClosesWhenTheCarriageStepsOntoHome)
     config.startXmm = 0.5; // two half-steps from home
     config.stepLengthXmm = 0.25;
     VirtualPlotter plotter(config);
-    plotter.out(kBase, 1); // first energising: no move
+    plotter.out(kBase, 1); // pattern 1, where the rotor starts: no move
     plotter.out(kBase, 9); // one half-step left
     EXPECT_NE(plotter.in(kBase + 1) & 0x08, 0);
     plotter.out(kBase, 8); // home

@@ -66,8 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
         MotionCase{"Diagonal", {17, 3 + 144, 2 + 128}, 2, 2, 2, 2, 0, 0},
         // Switching from half to wave drive mid-way keeps counting from the rotor.
         MotionCase{"HalfThenWave", {1, 3, 2, 4, 8}, 6, 0, 4, 0, 0, 0},
-        // The first energising only pulls the rotor in.
-        MotionCase{"FirstEnergising", {6}, 0, 0, 0, 0, 0, 0},
+        // The rotors start on the detent of pattern 1: a first write of the next pattern
+        // of the cycle is already a step, and of pattern 1 itself is none.
+        MotionCase{"FirstWriteIsAStep", {3 + 144}, 1, 1, 1, 1, 0, 0},
+        MotionCase{"FirstWriteOfPatternOne", {1 + 16}, 0, 0, 0, 0, 0, 0},
         // Writing the same byte again changes nothing.
         MotionCase{"RepeatedByte", {1, 3, 3, 3}, 1, 0, 1, 0, 0, 0},
         // 180 degrees: the rotor cannot tell which way to go and stays; the next neighbour

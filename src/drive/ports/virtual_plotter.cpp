@@ -172,10 +172,6 @@ long VirtualPlotter::stepMotor(std::uint8_t newNibble, int& rotor, long& steps, 
         ++lost;
         return 0;
     }
-    if (rotor < 0) { // first energising: the rotor snaps to the pattern
-        rotor = index;
-        return 0;
-    }
     int distance = (index - rotor + 8) % 8; // -3..4 in 45-degree turns
     if (distance > 4)
         distance -= 8;

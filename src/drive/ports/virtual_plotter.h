@@ -85,7 +85,9 @@ private:
     double halfPeriodMicros_ = 0;        // the line is high below this phase
     double phaseMicros_ = 0;             // virtual time within the current clock period
     long positionX_ = 0, positionY_ = 0; // 45-degree turns from home
-    int rotorX_ = -1, rotorY_ = -1;      // index in the half-step cycle; -1 before the first energising
+    // Index in the half-step cycle. The rotors start on the detent of pattern 1 (16 for Y),
+    // the phase the program assumes at start-up, so the first step moves the carriage.
+    int rotorX_ = 0, rotorY_ = 0;
     bool extendable_ = false;            // the last paper segment may be extended
     long segmentDx_ = 0, segmentDy_ = 0; // its direction in 45-degree turns, reduced
     long segmentEndX_ = 0, segmentEndY_ = 0;
