@@ -156,7 +156,7 @@ int DrawSession::drawPlot()
 
     if (r.stopped || interruptSignal() != 0)
         return endInterrupted(interruptSignal());
-    printRunWarnings(r, std::cerr);
+    // The test run has already warned about skipped pairs and the end of the file.
     if (!r.opened) {
         drive_.writeControl(kPenUp);
         std::cerr << "orlex-plotter-cli: " << r.openError << "\n";
@@ -243,7 +243,7 @@ void DrawSession::printSummary(const RunResult& r, double micros, bool simulated
     std::cout << "Points: " << r.points << "\n";
     if (const VirtualPlotter* plotter = opened_.virtualPlotter) {
         const VirtualPlotterCounters& c = plotter->counters();
-        std::cout << "Steps: X " << c.stepsX << ", Y " << c.stepsY << " (Pen to 0 included)\n"
+        std::cout << "Steps: X " << c.stepsX << ", Y " << c.stepsY << " (homing included)\n"
                   << "Lost steps: X " << c.lostStepsX << ", Y " << c.lostStepsY << "\n";
     }
     // Short runs in milliseconds, where whole seconds would say "0 s".
@@ -266,7 +266,6 @@ int runDrawCommand(const CliOptions& options)
     if (!loaded.warning.empty())
         std::cerr << loaded.warning << "\n";
 
-    installInterruptHandlers();
     const TestOutcome test = runTest(options.plotFile, options.zoom, loaded.settings, !options.fullStep);
     if (!test.run.opened) {
         std::cerr << "orlex-plotter-cli: " << test.run.openError << "\n";
@@ -280,6 +279,8 @@ int runDrawCommand(const CliOptions& options)
         return kExitTooBig;
     }
 
+    // From here on Ctrl-C ends the run between steps and leaves the port safe.
+    installInterruptHandlers();
     DrawSession session(options, loaded.settings, test);
     return session.run();
 }

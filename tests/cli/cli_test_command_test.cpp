@@ -1,0 +1,191 @@
+// "orlex-plotter-cli test": JSON and text results, exit statuses, settings lookup.
+#include "cli_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace orlex::cli::testing {
+namespace {
+
+// The raw value of `key` in the one-line JSON object ("-10", "true", "null").
+std::optional<std::string> jsonValue(const std::string& json, const std::string& key)
+{
+    const std::string marker = "\"" + key + "\": ";
+    const auto at = json.find(marker);
+    if (at == std::string::npos)
+        return std::nullopt;
+    const auto start = at + marker.size();
+    const auto end = json.find_first_of(",}", start);
+    return json.substr(start, end - start);
+}
+
+struct JsonCase {
+    const char* name;
+    std::string plot;
+    std::vector<std::string> extraArguments;
+    int status;
+    std::vector<std::pair<std::string, std::string>> expected; // key, raw JSON value
+};
+
+void PrintTo(const JsonCase& c, std::ostream* os) { *os << c.name; }
+
+class TestCommandJson : public ::testing::TestWithParam<JsonCase> {};
+
+TEST_P(TestCommandJson, ReportsTheRunAsOneObject)
+{
+    const JsonCase& c = GetParam();
+    TempFolder folder;
+    writeFile(folder / "plot.plt", c.plot);
+    std::vector<std::string> arguments{"test", "plot.plt", "--json"};
+    arguments.insert(arguments.end(), c.extraArguments.begin(), c.extraArguments.end());
+
+    const CliResult result = runCli(folder.path(), arguments);
+    EXPECT_EQ(result.status, c.status) << result.err;
+    ASSERT_EQ(result.out.front(), '{') << result.out;
+    ASSERT_EQ(result.out.back(), '\n');
+    EXPECT_EQ(result.out.find('\n'), result.out.size() - 1) << "one line";
+    for (const char* key : {"min_x_mm", "min_y_mm", "max_x_mm", "max_y_mm", "max_x_limit_mm", "max_y_limit_mm",
+                            "fits", "beeps", "end_of_file_caption", "skipped_pairs", "points"})
+        EXPECT_TRUE(jsonValue(result.out, key)) << key << " missing in " << result.out;
+    for (const auto& [key, value] : c.expected)
+        EXPECT_EQ(jsonValue(result.out, key), value) << key << " in " << result.out;
+    EXPECT_FALSE(fs::exists(folder / "seting.txt")) << "the tool never writes a settings file";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TestCommandJson,
+    ::testing::Values(
+        JsonCase{"Zoom100", "PU120,200;PD-400,200;", {}, 0,
+                 {{"min_x_mm", "-10"}, {"min_y_mm", "0"}, {"max_x_mm", "3"}, {"max_y_mm", "5"},
+                  {"max_x_limit_mm", "150"}, {"max_y_limit_mm", "150"}, {"fits", "true"}, {"beeps", "0"},
+                  {"end_of_file_caption", "false"}, {"skipped_pairs", "0"}, {"points", "2"}}},
+        JsonCase{"Zoom200", "PU120,200;PD-400,200;", {"--zoom", "200"}, 0,
+                 {{"min_x_mm", "-20"}, {"min_y_mm", "0"}, {"max_x_mm", "6"}, {"max_y_mm", "10"},
+                  {"fits", "true"}}},
+        JsonCase{"EndsInsideX", "PD100", {}, 0,
+                 {{"end_of_file_caption", "true"}, {"beeps", "2"}, {"points", "0"}}},
+        JsonCase{"SkippedPair", "PA1-2,5;PD10,10;", {}, 0, {{"skipped_pairs", "1"}, {"points", "1"}}},
+        JsonCase{"OneMillimetreTooWide", "PU-40,0;PD6000,0;", {}, 3, {{"min_x_mm", "-1"}, {"fits", "false"}}},
+        JsonCase{"TooHighAlone", "PD0,6040;", {}, 3, {{"max_y_mm", "151"}, {"fits", "false"}}},
+        JsonCase{"OutOfCoordinateRange", "PD40000,0;", {"--zoom", "1"}, 3,
+                 {{"fits", "false"}, {"out_of_range", "true"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TestCommand, WidthEqualToTheLimitFits)
+{
+    TempFolder folder;
+    writeFile(folder / "plot.plt", "PD6000,0;"); // 150 mm
+    const CliResult result = runCli(folder.path(), {"test", "plot.plt", "--json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(jsonValue(result.out, "max_x_mm"), "150");
+    EXPECT_EQ(jsonValue(result.out, "fits"), "true");
+}
+
+TEST(TestCommand, TextReportShowsTheLabelsAndTheVerdict)
+{
+    TempFolder folder;
+    writeFile(folder / "plot.plt", "PU120,200;PD-400,200;PA1-2,5;");
+    const CliResult result = runCli(folder.path(), {"test", "plot.plt"});
+    EXPECT_EQ(result.status, 0);
+    for (const char* line : {"min X: -10 mm\n", "min Y: 0 mm\n", "max X: 3 mm\n", "max Y: 5 mm\n",
+                             "Limits: X 150 mm, Y 150 mm\n", "\nfits\n"})
+        EXPECT_NE(result.out.find(line), std::string::npos) << line << " in\n" << result.out;
+    EXPECT_NE(result.err.find("1 coordinate pair was skipped"), std::string::npos) << result.err;
+}
+
+TEST(TestCommand, CoordinateRangeProblemIsExplainedAndTooBig)
+{
+    TempFolder folder;
+    writeFile(folder / "plot.plt", "PD40000,0;");
+    const CliResult result = runCli(folder.path(), {"test", "plot.plt", "--zoom", "1"});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_NE(result.out.find("too big"), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find("coordinate range"), std::string::npos) << result.err;
+}
+
+struct UnreadableCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string messagePart;
+};
+
+void PrintTo(const UnreadableCase& c, std::ostream* os) { *os << c.name; }
+
+class TestCommandFailure : public ::testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(TestCommandFailure, ExitsWithTwoAndSaysWhy)
+{
+    TempFolder folder;
+    fs::create_directory(folder / "folder.plt");
+    writeFile(folder / "plot.plt", "PD10,10;");
+    const CliResult result = runCli(folder.path(), GetParam().arguments);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(result.out.empty()) << result.out;
+    EXPECT_NE(result.err.find(GetParam().messagePart), std::string::npos) << result.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TestCommandFailure,
+    ::testing::Values(UnreadableCase{"MissingFile", {"test", "absent.plt"}, "absent.plt"},
+                      UnreadableCase{"Folder", {"test", "folder.plt"}, "folder.plt"},
+                      UnreadableCase{"NoCommand", {}, "Usage:"},
+                      UnreadableCase{"BadZoom", {"test", "plot.plt", "--zoom", "0"}, "--zoom"},
+                      UnreadableCase{"MissingSettings", {"test", "plot.plt", "--settings", "none.txt"}, "none.txt"},
+                      UnreadableCase{"SettingsIsAFolder", {"test", "plot.plt", "--settings", "folder.plt"},
+                                     "folder.plt"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TestCommand, UnreadablePermissionsGiveTwo)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    TempFolder folder;
+    writeFile(folder / "plot.plt", "PD10,10;");
+    fs::permissions(folder / "plot.plt", fs::perms::none);
+    const CliResult result = runCli(folder.path(), {"test", "plot.plt"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("plot.plt"), std::string::npos) << result.err;
+}
+
+TEST(TestCommand, ReadsSetingTxtOfTheWorkingFolderWithoutRewritingIt)
+{
+    TempFolder folder;
+    const std::string settings = " 50 \r\n 50 \r\n 10 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n";
+    writeFile(folder / "seting.txt", settings);
+    writeFile(folder / "plot.plt", "PU120,200;PD-400,200;"); // 13 mm wide
+    const CliResult result = runCli(folder.path(), {"test", "plot.plt", "--json"});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(jsonValue(result.out, "max_x_limit_mm"), "10");
+    EXPECT_EQ(jsonValue(result.out, "fits"), "false");
+    EXPECT_EQ(readFile(folder / "seting.txt"), settings);
+}
+
+TEST(TestCommand, SettingsOptionWinsAndBadLinesFallBackToDefaultsWithAWarning)
+{
+    TempFolder folder;
+    writeFile(folder / "seting.txt", " 50 \r\n 50 \r\n 10 \r\n 10 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n");
+    const std::string other = " 50 \r\n 50 \r\n wide \r\n 20 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n";
+    writeFile(folder / "other.txt", other);
+    writeFile(folder / "plot.plt", "PU120,200;PD-400,200;");
+    const CliResult result = runCli(folder.path(), {"test", "plot.plt", "--settings", "other.txt", "--json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(jsonValue(result.out, "max_x_limit_mm"), "150"); // the default for the bad line
+    EXPECT_EQ(jsonValue(result.out, "max_y_limit_mm"), "20");
+    EXPECT_NE(result.err.find("line 3 (Maxx)"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("wide"), std::string::npos) << result.err;
+    EXPECT_EQ(readFile(folder / "other.txt"), other);
+}
+
+TEST(Help, PrintsTheUsageAndExitsWithZero)
+{
+    TempFolder folder;
+    const CliResult result = runCli(folder.path(), {"--help"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("orlex-plotter-cli test FILE"), std::string::npos);
+    EXPECT_NE(result.out.find("orlex-plotter-cli draw FILE"), std::string::npos);
+    EXPECT_NE(result.out.find("--simulate-stopped-clock"), std::string::npos);
+}
+
+} // namespace
+} // namespace orlex::cli::testing
