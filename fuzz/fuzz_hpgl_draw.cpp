@@ -1,0 +1,101 @@
+// Fuzz target: the HPGL interpreter in draw mode on the virtual plotter (virtual time),
+// with a bounded number of port writes per input.
+#include "fuzz_support.h"
+
+#include "drive/drive.h"
+#include "drive/ports/null_port.h"
+#include "drive/ports/virtual_plotter.h"
+#include "hpgl/drawfile.h"
+#include "preview/preview.h"
+
+using namespace orlex;
+
+namespace {
+
+constexpr long kMaxWrites = 20000;
+
+// Passes everything to the plotter and asks the drive to stop once the input has had
+// its share of port writes.
+class BoundedPort : public Port {
+public:
+    explicit BoundedPort(Port& inner) : inner_(inner) {}
+    Drive* drive = nullptr;
+    long dataWrites = 0;
+    long controlWrites = 0;
+
+    void out(std::uint16_t address, std::uint8_t value) override
+    {
+        if (address == 0x378 + kDataOffset)
+            ++dataWrites;
+        else if (address == 0x378 + kControlOffset)
+            ++controlWrites;
+        if (drive && dataWrites + controlWrites > kMaxWrites)
+            drive->requestStop();
+        inner_.out(address, value);
+    }
+    std::uint8_t in(std::uint16_t address) override { return inner_.in(address); }
+    bool exhausted() const { return dataWrites + controlWrites > kMaxWrites; }
+
+private:
+    Port& inner_;
+};
+
+class BoundedObserver : public RunObserver {
+public:
+    explicit BoundedObserver(const BoundedPort& port) : port_(port) {}
+    void onPoint(std::uint64_t, std::uint64_t, std::uint64_t) override {}
+    bool stopRequested() override { return port_.exhausted(); }
+
+private:
+    const BoundedPort& port_;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static fuzz::MemoryFile file;
+    file.write(data, size);
+
+    const Variabile settings = fuzz::defaultSettings();
+    const bool half = fuzz::halfStepFor(size);
+    const std::int16_t zoom = fuzz::zoomFor(size);
+
+    // Test run first: its counts must match what the draw sends to the port.
+    NullCanvas canvas;
+    Preview testPreview(canvas, settings);
+    testPreview.Zoom = zoom;
+    NullPort nullPort;
+    Drive testDrive(nullPort, settings, DriveHooks{{}, [half] { return half; }});
+    const RunResult test = drawfile(file.path(), kTestMode, testPreview, testDrive);
+    ORLEX_FUZZ_CHECK(test.opened);
+
+    VirtualPlotterConfig config;
+    config.clockHz = 250000;      // 4 us period: high on one read, low on the next
+    config.virtualReadMicros = 2;
+    config.startXmm = 500;        // far from the switches: they do not matter here
+    config.startYmm = 500;
+    VirtualPlotter plotter(config);
+    BoundedPort port(plotter);
+    Preview preview(canvas, settings);
+    preview.Zoom = zoom;
+    Drive drive(port, settings, DriveHooks{{}, [half] { return half; }});
+    port.drive = &drive;
+    BoundedObserver observer(port);
+
+    const RunResult draw = drawfile(file.path(), kDrawMode, preview, drive, &observer);
+
+    ORLEX_FUZZ_CHECK(draw.opened);
+    // The drive never sends a pattern that makes a motor lose a step.
+    ORLEX_FUZZ_CHECK(plotter.counters().lostStepsX == 0 && plotter.counters().lostStepsY == 0);
+    if (!draw.stopped && draw.refusal.ok()) {
+        ORLEX_FUZZ_CHECK(draw.points == test.points);
+        if (test.estimateValid) {
+            ORLEX_FUZZ_CHECK(static_cast<std::uint64_t>(port.dataWrites) == test.stepOutputs);
+            ORLEX_FUZZ_CHECK(static_cast<std::uint64_t>(port.controlWrites) == test.penCommands);
+        }
+    }
+    if (!draw.refusal.ok())
+        ORLEX_FUZZ_CHECK(!draw.refusal.reason.empty());
+    return 0;
+}

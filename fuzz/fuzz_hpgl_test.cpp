@@ -1,0 +1,58 @@
+// Fuzz target: the HPGL interpreter in test mode over arbitrary plot files.
+#include "fuzz_support.h"
+
+#include "drive/drive.h"
+#include "drive/ports/null_port.h"
+#include "hpgl/drawfile.h"
+#include "hpgl/plot_extents.h"
+#include "preview/preview.h"
+
+#include <cmath>
+
+using namespace orlex;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static fuzz::MemoryFile file;
+    file.write(data, size);
+
+    const Variabile settings = fuzz::defaultSettings();
+    const bool half = fuzz::halfStepFor(size);
+    NullCanvas canvas;
+    Preview preview(canvas, settings);
+    preview.Zoom = fuzz::zoomFor(size);
+    preview.PenUpColor = (size % 2) ? 15 : 7;
+    NullPort port;
+    Drive drive(port, settings, DriveHooks{{}, [half] { return half; }});
+
+    const RunResult run = drawfile(file.path(), kTestMode, preview, drive);
+
+    ORLEX_FUZZ_CHECK(run.opened);
+    ORLEX_FUZZ_CHECK(run.refusal.ok());
+    ORLEX_FUZZ_CHECK(!run.stopped);
+    // The box always holds the origin.
+    ORLEX_FUZZ_CHECK(run.minX <= 0 && run.minY <= 0 && run.maxX >= 0 && run.maxY >= 0);
+    // Every point and every skipped pair costs at least one byte of the file.
+    ORLEX_FUZZ_CHECK(run.points + run.skippedPairs <= size);
+    ORLEX_FUZZ_CHECK(run.beeps >= 0 && run.beeps <= 2);
+    if (run.endOfFileCaption)
+        ORLEX_FUZZ_CHECK(run.beeps == 2);
+    ORLEX_FUZZ_CHECK((run.skippedPairs > 0) == run.firstSkipped.has_value());
+    ORLEX_FUZZ_CHECK(run.skippedMessage().empty() == (run.skippedPairs == 0));
+    if (run.firstSkipped)
+        ORLEX_FUZZ_CHECK(run.firstSkipped->offset < size);
+    if (run.points == 0)
+        ORLEX_FUZZ_CHECK(run.stepOutputs == 0 && run.penCommands == 0);
+    ORLEX_FUZZ_CHECK(run.penCommands <= run.points);
+
+    // What the window does with the result.
+    const PlotExtents mm = extentsInMillimetres(run, preview.Zoom);
+    ORLEX_FUZZ_CHECK(mm.PlotMinX <= 0 && mm.PlotMinY <= 0 && mm.PlotMaxX >= 0 && mm.PlotMaxY >= 0);
+    ORLEX_FUZZ_CHECK(!millimetreLabel(mm.PlotMinX).empty());
+    (void)plotFits(mm, settings);
+    if (const auto seconds = estimatedDrawSeconds(run, 0.001)) {
+        ORLEX_FUZZ_CHECK(std::isfinite(*seconds) && *seconds >= 0);
+        ORLEX_FUZZ_CHECK(!durationText(*seconds).empty());
+    }
+    return 0;
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs each fuzz target in turn for SECONDS (default 600) from the seed corpus, keeping
+# what it finds under fuzz/out/<target>/ (not in git). Usage: fuzz/run_fuzzers.sh [SECONDS] [TARGET...]
+set -uo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-600}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_hpgl_test fuzz_hpgl_draw fuzz_settings fuzz_conversions)
+build=${ORLEX_FUZZ_BUILD:-build-fuzz}
+for t in "${targets[@]}"; do
+  out=fuzz/out/$t
+  mkdir -p "$out/corpus"
+  echo "== $t for $seconds s"
+  "$build/fuzz/$t" "$out/corpus" "fuzz/corpus/$t" \
+    -max_len=4096 -timeout=10 -rss_limit_mb=2048 -max_total_time="$seconds" \
+    -artifact_prefix="$out/" -print_final_stats=1 >"$out/log.txt" 2>&1
+  echo "exit $?"
+  grep -E '^#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb' "$out/log.txt"
+  ls "$out"/crash-* "$out"/timeout-* "$out"/oom-* "$out"/leak-* 2>/dev/null
+done
