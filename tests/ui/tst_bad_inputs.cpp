@@ -1,0 +1,175 @@
+// The window over the hostile plot files: "Test and Show" ends with the defined labels,
+// Limit frame, beeps, caption, messages and Draw state, or a clear message; memory
+// stays flat and the window goes on working. A file deleted before Draw is reported.
+#include "ui_test_support.h"
+
+#include "../hostile/hostile_cases.h"
+
+#include "ui/main_window.h"
+#include "ui/widgets.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QtTest>
+
+using orlex::hostile::HostileCase;
+using orlex::test::WindowRig;
+using orlex::ui::MainWindow;
+
+Q_DECLARE_METATYPE(HostileCase)
+
+namespace {
+
+std::filesystem::path hostileData()
+{
+    const QByteArray data = qgetenv("ORLEX_TEST_DATA");
+    return std::filesystem::path(data.isEmpty() ? "tests/data" : data.toStdString()) / "hostile";
+}
+
+QStringList extentLabels(MainWindow& w)
+{
+    return {w.Label8->text(), w.Label7->text(), w.Label11->text(), w.Label13->text()};
+}
+
+QColor frameColour(QGroupBox* frame) { return frame->palette().color(QPalette::Window); }
+
+int messagesContaining(const orlex::test::RecordingFeedback& feedback, const QString& text)
+{
+    int n = 0;
+    for (const auto& m : feedback.messages)
+        n += m.text.contains(text) ? 1 : 0;
+    return n;
+}
+
+// The event loop still runs after the handler returned.
+bool eventLoopAlive()
+{
+    bool ran = false;
+    QTimer::singleShot(0, [&ran] { ran = true; });
+    QTest::qWait(1);
+    for (int i = 0; i < 100 && !ran; ++i)
+        QTest::qWait(5);
+    return ran;
+}
+
+} // namespace
+
+class TestBadInputs : public QObject {
+    Q_OBJECT
+private slots:
+    void testAndShow_data();
+    void testAndShow();
+    void fileDeletedBetweenTestAndDraw();
+};
+
+void TestBadInputs::testAndShow_data()
+{
+    QTest::addColumn<HostileCase>("hostile");
+    for (const HostileCase& c : orlex::hostile::hostileCases())
+        QTest::newRow(c.isFolder ? "folder" : c.name) << c;
+}
+
+void TestBadInputs::testAndShow()
+{
+    QFETCH(HostileCase, hostile);
+    const HostileCase& c = hostile;
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.show();
+    const std::filesystem::path folder = rig.dir.file("hostile");
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path plot = orlex::hostile::materialise(c, hostileData(), folder);
+    w.openPlotFile(QString::fromStdString(plot.string()));
+    const QStringList labelsBefore = extentLabels(w);
+    const QString titleBefore = w.windowTitle();
+    const long peakBefore = orlex::hostile::peakRssKib();
+
+    w.cmdTest->click();
+
+    const long growth = orlex::hostile::peakRssKib() - peakBefore;
+    QVERIFY2(growth < orlex::hostile::kMaxPeakGrowthKib,
+             qPrintable(QStringLiteral("peak memory grew by %1 KiB").arg(growth)));
+    QVERIFY(w.cmdTest->isEnabled());
+    QVERIFY(eventLoopAlive());
+
+    if (c.isFolder) {
+        QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+        const QString text = rig.feedback.messages.front().text;
+        QVERIFY2(text.contains(QStringLiteral("Cannot open")) && text.contains(QStringLiteral("folder")),
+                 qPrintable(text));
+        QVERIFY(!w.cmdDraw->isEnabled());
+        QCOMPARE(extentLabels(w), labelsBefore);
+        QCOMPARE(rig.feedback.beeps, 0);
+        return;
+    }
+
+    const QRegularExpression millimetres(QStringLiteral("^-?[0-9]+ mm$"));
+    for (const QString& label : extentLabels(w))
+        QVERIFY2(millimetres.match(label).hasMatch(), qPrintable(label));
+    // Draw follows the fit rule (the virtual plotter answers), and the frame says the same.
+    const bool drawEnabled = w.cmdDraw->isEnabled();
+    QCOMPARE(frameColour(w.Frame5), orlex::ui::paletteColour(drawEnabled ? 7 : 12));
+
+    if (c.extentsMm) {
+        const auto& e = *c.extentsMm;
+        QCOMPARE(extentLabels(w), (QStringList{QStringLiteral("%1 mm").arg(e[0]), QStringLiteral("%1 mm").arg(e[1]),
+                                               QStringLiteral("%1 mm").arg(e[2]), QStringLiteral("%1 mm").arg(e[3])}));
+    }
+    if (c.fits)
+        QCOMPARE(drawEnabled, *c.fits);
+    if (c.beeps)
+        QCOMPARE(rig.feedback.beeps, *c.beeps);
+    if (c.endOfFileCaption)
+        QCOMPARE(w.windowTitle(), *c.endOfFileCaption ? QStringLiteral("end of file!!!") : titleBefore);
+    if (c.skipped)
+        QCOMPARE(messagesContaining(rig.feedback, QStringLiteral("skipped")), *c.skipped ? 1 : 0);
+    if (c.outOfRange)
+        QCOMPARE(messagesContaining(rig.feedback, QStringLiteral("coordinate range")), *c.outOfRange ? 1 : 0);
+    if (c.skipped && c.outOfRange) // nothing else is said
+        QCOMPARE(rig.feedback.messages.size(), std::size_t{(*c.skipped ? 1u : 0u) + (*c.outOfRange ? 1u : 0u)});
+    if (c.points)
+        QCOMPARE(w.lastTest ? w.lastTest->points : ~0ull, *c.points);
+
+    // A plot that fits also draws to its end on the virtual plotter without losing a step.
+    if (drawEnabled && c.points) {
+        w.cmdDraw->click();
+        QVERIFY(!w.drawRunning());
+        QVERIFY(w.cmdTest->isEnabled());
+        QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
+    }
+}
+
+void TestBadInputs::fileDeletedBetweenTestAndDraw()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.show();
+    const QString plot = rig.writeFile("plot.plt", "PU0,0;PD400,0;PD400,400;PU;");
+    w.openPlotFile(plot);
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+    QVERIFY(rig.feedback.messages.empty());
+
+    QVERIFY(QFile::remove(plot));
+    const std::size_t writesBefore = rig.writesTo(0x378).size();
+    w.cmdDraw->click();
+
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    const QString text = rig.feedback.messages.front().text;
+    QVERIFY2(text.contains(QStringLiteral("Cannot open")) && text.contains(QStringLiteral("does not exist"))
+                 && text.contains(plot),
+             qPrintable(text));
+    QCOMPARE(rig.writesTo(0x378).size(), writesBefore); // no coil moved
+    QVERIFY(rig.plotter().paper().empty());
+    QVERIFY(!w.drawRunning());
+    QVERIFY(w.cmdTest->isEnabled());
+    QVERIFY(w.Frame1->isEnabled());
+    QVERIFY(eventLoopAlive());
+}
+
+QTEST_MAIN(TestBadInputs)
+#include "tst_bad_inputs.moc"
