@@ -1,0 +1,228 @@
+// Drive benchmark: draws a long zig-zag on the virtual plotter in real time for a range
+// of clock frequencies and prints measured / ideal drawing time (ideal = clock cycles
+// waited / frequency; 1.00 means no cycle was missed), once with the core alone and once
+// through the main window's Draw with the preview and the virtual plotter view live.
+// Then the CPU time per step with the virtual plotter in virtual time.
+//   bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window]
+#include "bench_support.h"
+
+#include "drive/drive.h"
+#include "drive/ports/open_port.h"
+#include "drive/ports/virtual_plotter.h"
+#include "settings/settings_file.h"
+#include "ui/main_window.h"
+#include "ui/operator_feedback.h"
+#include "ui/virtual_plotter_view.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace orlex;
+
+namespace {
+
+class SilentFeedback : public ui::OperatorFeedback {
+public:
+    void beep() override {}
+    void message(QWidget*, Icon, const QString& title, const QString& text) override
+    {
+        std::fprintf(stderr, "message: %s: %s\n", qPrintable(title), qPrintable(text));
+    }
+};
+
+struct Point {
+    double x, y; // plotter units
+};
+
+// Zig-zag between x = 0 and x = 5000 units (500 half steps at the default 0.50 mm
+// step), climbing 100 units per leg and falling back at 5000: about `outputs` coil bytes.
+std::vector<Point> zigZag(std::uint64_t outputs)
+{
+    std::vector<Point> points;
+    std::uint64_t made = 0;
+    double y = 0, dy = 100;
+    bool right = true;
+    while (made < outputs) {
+        y += dy;
+        if (y >= 5000 || y <= 0)
+            dy = -dy;
+        points.push_back({right ? 5000.0 : 0.0, y});
+        right = !right;
+        made += 500;
+    }
+    return points;
+}
+
+double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+Variabile defaultSettings()
+{
+    Variabile s;
+    s.Lstepx = s.Lstepy = " 50 ";
+    s.Maxx = s.Maxy = " 150 ";
+    s.Speedx = s.Speedy = " 80 ";
+    s.Offsetx = s.Offsety = " 5 ";
+    s.LptAddress = "&H378";
+    return s;
+}
+
+VirtualPlotterConfig plotterConfig(double hz, bool realTime)
+{
+    VirtualPlotterConfig config;
+    config.clockHz = hz;
+    config.realTime = realTime;
+    config.startXmm = 30;
+    config.startYmm = 30;
+    return config;
+}
+
+struct Figures {
+    double seconds = 0;
+    std::uint64_t cycles = 0;
+    std::uint64_t outputs = 0;
+    long lost = 0;
+};
+
+// The core alone: plottLine2 over the zig-zag, no window events.
+Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, double* cpu = nullptr)
+{
+    const Variabile settings = defaultSettings();
+    VirtualPlotter plotter(plotterConfig(hz, realTime));
+    bench::CountingPort port(plotter, 0x378);
+    Drive drive(port, settings, DriveHooks{{}, [] { return true; }});
+    const double cpu0 = cpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    for (const Point& p : points)
+        drive.plottLine2(p.x, p.y, "PD", 100);
+    const auto t1 = std::chrono::steady_clock::now();
+    if (cpu)
+        *cpu = cpuSeconds() - cpu0;
+    Figures f;
+    f.seconds = std::chrono::duration<double>(t1 - t0).count();
+    f.cycles = port.cycles();
+    f.outputs = port.dataWrites;
+    f.lost = plotter.counters().lostStepsX + plotter.counters().lostStepsY;
+    return f;
+}
+
+// The whole window: Test and Show, then Draw, with the preview and the plotter view live.
+Figures drawWindow(double hz, const std::vector<Point>& points)
+{
+    QTemporaryDir dir;
+    const QString plot = dir.filePath("zigzag.plt");
+    {
+        std::ofstream out(plot.toStdString(), std::ios::binary);
+        out << "IN;SP1;PU0,0;PD";
+        for (std::size_t i = 0; i < points.size(); ++i)
+            out << (i ? "," : "") << points[i].x << "," << points[i].y;
+        out << ";PU;\r\n";
+    }
+    SilentFeedback feedback;
+    bench::CountingPort* counter = nullptr;
+    VirtualPlotter* plotter = nullptr;
+    ui::MainWindowOptions options;
+    options.settingsFile = (dir.path() + "/seting.txt").toStdString();
+    options.feedback = &feedback;
+    options.exitProcess = [](int) {};
+    options.openPort = [&](const Variabile&) {
+        auto owned = std::make_unique<VirtualPlotter>(plotterConfig(hz, true));
+        plotter = owned.get();
+        auto counting = std::make_unique<bench::CountingPort>(std::move(owned), 0x378);
+        counter = counting.get();
+        OpenedPort opened;
+        opened.virtualPlotter = plotter;
+        opened.backend = std::move(counting);
+        return opened;
+    };
+    ui::MainWindow window(std::move(options));
+    window.openPlotFile(plot);
+    window.show();
+    ui::VirtualPlotterView view(*plotter, window.settings());
+    QObject::connect(&window, &ui::MainWindow::plotterMoved, &view, &ui::VirtualPlotterView::refresh);
+    view.show();
+    QApplication::processEvents();
+
+    window.cmdTest_Click();
+    if (!window.cmdDraw->isEnabled())
+        std::fprintf(stderr, "Draw is not enabled after the test at %.0f Hz\n", hz);
+    counter->reset();
+    const auto t0 = std::chrono::steady_clock::now();
+    window.cmdDraw_Click();
+    const auto t1 = std::chrono::steady_clock::now();
+    Figures f;
+    f.seconds = std::chrono::duration<double>(t1 - t0).count();
+    f.cycles = counter->cycles();
+    f.outputs = counter->dataWrites;
+    f.lost = plotter->counters().lostStepsX + plotter->counters().lostStepsY;
+    return f;
+}
+
+void printRow(const char* mode, double hz, const Figures& f)
+{
+    const double ideal = static_cast<double>(f.cycles) / hz;
+    std::printf("%-7s %8.0f Hz  %9llu steps  measured %7.3f s  ideal %7.3f s  ratio %.4f  lost steps %ld\n",
+                mode, hz, static_cast<unsigned long long>(f.outputs), f.seconds, ideal,
+                f.seconds / ideal, f.lost);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    double seconds = 2;
+    bool window = true;
+    std::vector<double> freqs{1000, 2000, 5000, 10000, 20000, 40000, 80000, 160000};
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
+            seconds = std::atof(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--no-window")) {
+            window = false;
+        } else if (!std::strcmp(argv[i], "--freqs") && i + 1 < argc) {
+            freqs.clear();
+            for (char* s = std::strtok(argv[++i], ","); s; s = std::strtok(nullptr, ","))
+                freqs.push_back(std::atof(s));
+        } else {
+            std::fprintf(stderr, "usage: bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window]\n");
+            return 2;
+        }
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    std::printf("machine: %s\nQt platform: %s\n", bench::machineText().c_str(),
+                qPrintable(QGuiApplication::platformName()));
+    std::printf("zig-zag of about %.1f s per frequency; ratio = measured / (cycles / frequency)\n", seconds);
+    for (double hz : freqs) {
+        // Two cycles per coil byte: hz * seconds / 2 bytes take `seconds`.
+        const auto points = zigZag(static_cast<std::uint64_t>(hz * seconds / 2));
+        printRow("core", hz, drawCore(hz, points, true));
+        if (window)
+            printRow("window", hz, drawWindow(hz, points));
+    }
+
+    const auto points = zigZag(2000000);
+    double cpu = 0;
+    const Figures v = drawCore(2000, points, false, &cpu);
+    const VirtualPlotterConfig config = plotterConfig(2000, false);
+    std::printf("virtual time (2 kHz clock, %.0f status reads per cycle): %llu steps, CPU %.3f s, "
+                "%.1f ns per step\n",
+                1e6 / config.clockHz / config.virtualReadMicros, static_cast<unsigned long long>(v.outputs),
+                cpu, cpu / static_cast<double>(v.outputs) * 1e9);
+    return 0;
+}

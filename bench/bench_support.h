@@ -1,0 +1,71 @@
+// Shared pieces of the benchmark programs: the machine line, a silent operator
+// feedback, and a port that counts what passes through it.
+#pragma once
+
+#include "drive/port.h"
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace orlex::bench {
+
+// "2 cores, Intel(R) Xeon(R) ..." from /proc/cpuinfo.
+inline std::string machineText()
+{
+    std::string model = "unknown CPU";
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    for (std::string line; std::getline(cpuinfo, line);) {
+        if (line.rfind("model name", 0) == 0) {
+            const auto colon = line.find(':');
+            if (colon != std::string::npos)
+                model = line.substr(colon + 2);
+            break;
+        }
+    }
+    return std::to_string(std::thread::hardware_concurrency()) + " cores, " + model;
+}
+
+// Peak resident memory of this process so far, in KiB (VmHWM).
+inline long peakRssKib()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+// Passes everything to the port behind it and counts the writes per register.
+class CountingPort : public Port {
+public:
+    CountingPort(Port& inner, std::uint16_t base) : inner_(inner), base_(base) {}
+    CountingPort(std::unique_ptr<Port> owned, std::uint16_t base)
+        : owned_(std::move(owned)), inner_(*owned_), base_(base) {}
+
+    void out(std::uint16_t address, std::uint8_t value) override
+    {
+        if (address == base_ + kDataOffset)
+            ++dataWrites;
+        else if (address == base_ + kControlOffset)
+            ++controlWrites;
+        inner_.out(address, value);
+    }
+    std::uint8_t in(std::uint16_t address) override { return inner_.in(address); }
+
+    // Clock cycles the drive waits for the writes so far: two per coil byte, four per pen write.
+    std::uint64_t cycles() const { return 2 * dataWrites + 4 * controlWrites; }
+    void reset() { dataWrites = controlWrites = 0; }
+
+    std::uint64_t dataWrites = 0;
+    std::uint64_t controlWrites = 0;
+
+private:
+    std::unique_ptr<Port> owned_;
+    Port& inner_;
+    std::uint16_t base_;
+};
+
+} // namespace orlex::bench

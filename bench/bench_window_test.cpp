@@ -1,0 +1,92 @@
+// Window benchmark: "Test and Show" in the main window (offscreen unless a display is
+// set) on a plot file, preview drawing and repaint included. Prints MB/s and, given
+// hp2xx's time on the same file, the throughput ratio to it.
+//   bench_window_test FILE [HP2XX_SECONDS] [RUNS]
+#include "bench_support.h"
+
+#include "drive/ports/open_port.h"
+#include "drive/ports/virtual_plotter.h"
+#include "ui/main_window.h"
+#include "ui/operator_feedback.h"
+#include "ui/preview_widget.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+using namespace orlex;
+
+namespace {
+
+class SilentFeedback : public ui::OperatorFeedback {
+public:
+    void beep() override { ++beeps; }
+    void message(QWidget*, Icon, const QString& title, const QString& text) override
+    {
+        std::fprintf(stderr, "message: %s: %s\n", qPrintable(title), qPrintable(text));
+    }
+    int beeps = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_window_test FILE [HP2XX_SECONDS] [RUNS]\n");
+        return 2;
+    }
+    const std::string file = argv[1];
+    const double hp2xxSeconds = argc > 2 ? std::atof(argv[2]) : 0;
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QTemporaryDir dir;
+    SilentFeedback feedback;
+    ui::MainWindowOptions options;
+    options.settingsFile = (dir.path() + "/seting.txt").toStdString();
+    options.feedback = &feedback;
+    options.exitProcess = [](int) {};
+    options.openPort = [](const Variabile&) {
+        PortRequest request;
+        request.kind = PortKind::Virtual; // virtual time: the presence test is instant
+        return openPort(request);
+    };
+    ui::MainWindow window(std::move(options));
+    window.openPlotFile(QString::fromStdString(file));
+    window.show();
+    QApplication::processEvents();
+
+    const double megabytes = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+    double best = 1e300;
+    for (int run = 0; run < runs; ++run) {
+        const auto t0 = std::chrono::steady_clock::now();
+        window.cmdTest_Click();
+        window.picBox->repaint(); // the preview reaches the screen
+        QApplication::processEvents();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        best = std::min(best, seconds);
+        std::printf("run %d: %.3f s\n", run + 1, seconds);
+    }
+
+    std::printf("machine: %s, Qt platform %s\n", bench::machineText().c_str(),
+                qPrintable(QGuiApplication::platformName()));
+    std::printf("window Test and Show: %s, %.1f MB in %.3f s (best of %d): %.1f MB/s, peak RSS %ld KiB\n",
+                file.c_str(), megabytes, best, runs, megabytes / best, bench::peakRssKib());
+    std::printf("extents: %s %s %s %s, %lld points\n", qPrintable(window.Label8->text()),
+                qPrintable(window.Label7->text()), qPrintable(window.Label11->text()),
+                qPrintable(window.Label13->text()),
+                window.lastTest ? static_cast<long long>(window.lastTest->points) : -1LL);
+    if (hp2xxSeconds > 0)
+        std::printf("hp2xx: %.3f s, %.1f MB/s; ratio %.1fx (goal >= 5x)\n", hp2xxSeconds,
+                    megabytes / hp2xxSeconds, hp2xxSeconds / best);
+    return 0;
+}
