@@ -97,6 +97,8 @@ QString estimateText(const RunResult& test, std::optional<double> stepPeriodSeco
 // Previews and measures the plot, then applies the fit rule and the presence test.
 void MainWindow::cmdTest_Click()
 {
+    if (drawRunning_ || motionRunning_)
+        return; // the button is disabled then; this guards calls from code
     cmdDraw->setEnabled(false);
     cmdTest->setEnabled(false);
     preview().clear();

@@ -88,6 +88,7 @@ private slots:
     void stopEndsDraw_data();
     void stopEndsDraw();
     void stopDuringPenToZeroDrawsNothing();
+    void penToZeroWithoutPlotterDrawsNothing();
     void estimateAfterTest();
     void estimateNeedsStepPeriod();
 };
@@ -375,6 +376,30 @@ void TestRuns::stopDuringPenToZeroDrawsNothing()
     QVERIFY(rig.plotter().paper().empty());
     QVERIFY(!rig.plotter().penDown());
     QVERIFY(rig.plotter().xMillimetres() > 15); // it did not go on homing
+    expectControlsAfterRun(w);
+}
+
+// The plotter went away after the test: Pen to 0 refuses with its message and the
+// draw ends there instead of drawing from wherever the carriage stands.
+void TestRuns::penToZeroWithoutPlotterDrawsNothing()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU-400,0;PD0,0;PD0,400;PU;");
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+    rig.plotter().setClockRunning(false);
+    w.cmdCheck->click();
+    QVERIFY(!w.drive().state.Connected);
+    const std::size_t writes = rig.writes->size();
+
+    w.cmdDraw->click();
+
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Plotter is not connected !"));
+    QCOMPARE(rig.writes->size(), writes);
+    QVERIFY(rig.plotter().paper().empty());
+    QCOMPARE(rig.plotter().xMillimetres(), 30.0);
     expectControlsAfterRun(w);
 }
 
