@@ -67,6 +67,7 @@ private slots:
     void badSettingsFileGivesOneMessageAndStaysUntouched();
     void settingsLabelsAfterStartUp_data();
     void settingsLabelsAfterStartUp();
+    void portErrorGivesOneMessageAndStartUpGoesOn();
     void initialState();
     void presenceTestAtStartUp_data();
     void presenceTestAtStartUp();
@@ -199,6 +200,29 @@ void TestStartUp::settingsLabelsAfterStartUp() {
     // The extents labels keep their placeholders until a test run.
     for (QLabel* l : {w.Label8, w.Label7, w.Label11, w.Label13})
         QCOMPARE(l->text(), QString("000.000"));
+}
+
+void TestStartUp::portErrorGivesOneMessageAndStartUpGoesOn() {
+    WindowRig rig;
+    rig.clockRunning = false;
+    rig.writeSettingsFile(" 50 \r\n"); // and a short settings file: two messages, one each
+    const QString reason = QStringLiteral("/dev/parport0: permission denied; join the group lp");
+    orlex::ui::MainWindowOptions options = rig.options();
+    options.openPort = [open = options.openPort, reason](const orlex::Variabile& settings) {
+        orlex::OpenedPort opened = open(settings);
+        opened.error = reason.toStdString();
+        return opened;
+    };
+    MainWindow w(std::move(options));
+    QCOMPARE(rig.feedback.messages.size(), std::size_t(2));
+    QVERIFY(rig.feedback.messages[0].text.contains(QStringLiteral("seting.txt")));
+    QCOMPARE(rig.feedback.messages[1].icon, OperatorFeedback::Icon::Warning);
+    QCOMPARE(rig.feedback.messages[1].text, reason);
+    // Start-up completes as with no plotter answering.
+    QCOMPARE(w.lblLpt->text(), QString("378H"));
+    QCOMPARE(w.txtStare->text(), QString("Err"));
+    QVERIFY(!w.cmdDraw->isEnabled());
+    QVERIFY(w.Timer1->isActive());
 }
 
 void TestStartUp::initialState() {
