@@ -222,6 +222,10 @@ void MainWindow::buildLayout() {
     Label10->setAlignment(Qt::AlignCenter);
     Label10->setWordWrap(true);
 
+    // A plot file dropped anywhere on the window reaches the window itself, not a text box.
+    for (QLineEdit* edit : {txtFile, txtZoom, txtStare})
+        edit->setAcceptDrops(false);
+
     // The frames' style sheet would hand their contents the application's font: give every
     // control without a font of its own the dialog face explicitly.
     for (QWidget* w : client->findChildren<QWidget*>())

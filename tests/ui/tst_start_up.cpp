@@ -415,6 +415,9 @@ void TestStartUp::droppedFileActsLikeOpen() {
     QCOMPARE(w.txtFile->text(), path);
     QCOMPARE(rig.dialogCalls, 0);
     QVERIFY(!w.cmdDraw->isEnabled());
+    // The text boxes let drops pass to the window instead of taking the file's address as text.
+    for (QLineEdit* edit : {w.txtFile, w.txtZoom, w.txtStare})
+        QVERIFY(!edit->acceptDrops());
 }
 
 void TestStartUp::dropsThatAreNotOneLocalFileAreRefused_data() {
