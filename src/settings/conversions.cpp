@@ -2,7 +2,10 @@
 // rounding halves to even, and range checks that report instead of wrapping.
 #include "settings/conversions.h"
 
+#include <array>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <clocale>
 #include <cmath>
 #include <string>
@@ -51,6 +54,70 @@ std::optional<double> parseHexLiteral(std::string_view digits)
         return std::nullopt;
     return value;
 }
+
+// Optional sign and up to 15 digits: a whole number, exact in a double. It reads the
+// same whatever the decimal separator, and needs neither the locale nor from_chars.
+std::optional<double> parseWholeNumber(std::string_view text)
+{
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > 15)
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (!isDigit(c))
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    const double v = static_cast<double>(value);
+    return negative ? -v : v;
+}
+
+// The values of the last few texts whose value cannot depend on the locale (whole
+// numbers and "&H" literals). The same few setting texts are converted for every plotted
+// point and every port access; a text seen before costs a short compare, not a parse.
+class RecentNumbers {
+public:
+    const double* find(std::string_view text) const
+    {
+        for (const Entry& e : entries_)
+            if (e.length == text.size() && e.length != 0 && sameChars(e.text, text))
+                return &e.value;
+        return nullptr;
+    }
+    void add(std::string_view text, double value)
+    {
+        if (text.empty() || text.size() > kMaxText)
+            return;
+        Entry& e = entries_[next_++ % entries_.size()];
+        std::memcpy(e.text, text.data(), text.size());
+        e.length = text.size();
+        e.value = value;
+    }
+
+private:
+    static bool sameChars(const char* kept, std::string_view text)
+    {
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (kept[i] != text[i])
+                return false;
+        return true;
+    }
+
+    static constexpr std::size_t kMaxText = 16;
+    struct Entry {
+        char text[kMaxText];
+        std::size_t length = 0;
+        double value = 0;
+    };
+    std::array<Entry, 8> entries_{};
+    std::size_t next_ = 0;
+};
+
+thread_local RecentNumbers recentNumbers;
 
 // Optional sign, digits, optional separator and digits; at least one digit in all.
 std::optional<double> parseDecimal(std::string_view text, char decimalSeparator)
@@ -120,11 +187,25 @@ std::optional<double> toNumber(std::string_view text, char decimalSeparator)
     text = trimBlanks(text);
     if (text.size() >= 2 && text[0] == '&' && (text[1] == 'H' || text[1] == 'h'))
         return parseHexLiteral(text.substr(2));
+    if (const std::optional<double> whole = parseWholeNumber(text))
+        return whole;
     return parseDecimal(text, decimalSeparator);
 }
 
 std::optional<double> toNumber(std::string_view text)
 {
+    // Settings are converted at every use, for every point of a run. Whole numbers and
+    // "&H" literals, the usual setting texts, do not depend on the separator: the locale
+    // is asked only for the others, and their values are remembered.
+    if (const double* known = recentNumbers.find(text))
+        return *known;
+    const std::string_view trimmed = trimBlanks(text);
+    const bool hex = trimmed.size() >= 2 && trimmed[0] == '&' && (trimmed[1] == 'H' || trimmed[1] == 'h');
+    const std::optional<double> exact = hex ? parseHexLiteral(trimmed.substr(2)) : parseWholeNumber(trimmed);
+    if (exact) {
+        recentNumbers.add(text, *exact);
+        return exact;
+    }
     return toNumber(text, localeDecimalSeparator());
 }
 
@@ -138,7 +219,10 @@ std::optional<std::int16_t> toInt16(std::string_view text, char decimalSeparator
 
 std::optional<std::int16_t> toInt16(std::string_view text)
 {
-    return toInt16(text, localeDecimalSeparator());
+    const std::optional<double> number = toNumber(text);
+    if (!number)
+        return std::nullopt;
+    return roundToInt16(*number);
 }
 
 std::optional<std::uint16_t> toPortAddress(std::string_view text)
