@@ -94,12 +94,33 @@ public:
     {
         if (tooLong_ || length_ == 0)
             return std::nullopt;
+        // Most coordinates are whole numbers of a few digits: exact without from_chars.
+        if (const std::optional<double> whole = wholeValue())
+            return whole;
         double v = 0;
         const char* last = chars_ + length_;
         const auto [end, error] = std::from_chars(chars_, last, v, std::chars_format::fixed);
         if (error != std::errc{} || end != last || !std::isfinite(v))
             return std::nullopt;
         return v;
+    }
+
+    // An optional '-' and up to 15 digits, which a double holds exactly; nullopt otherwise.
+    std::optional<double> wholeValue() const
+    {
+        const bool negative = chars_[0] == '-';
+        const std::size_t first = negative ? 1 : 0;
+        if (length_ == first || length_ - first > 15)
+            return std::nullopt;
+        std::int64_t value = 0;
+        for (std::size_t i = first; i < length_; ++i) {
+            const char c = chars_[i];
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            value = value * 10 + (c - '0');
+        }
+        const double v = static_cast<double>(value);
+        return negative ? -v : v;
     }
 
     // The text for a message, marked when it was cut.
