@@ -16,6 +16,6 @@ for t in "${targets[@]}"; do
     -max_len=4096 -timeout=10 -rss_limit_mb=2048 -max_total_time="$seconds" \
     -artifact_prefix="$out/" -print_final_stats=1 >"$out/log.txt" 2>&1
   echo "exit $?"
-  grep -E '^#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb' "$out/log.txt"
+  grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb' "$out/log.txt"
   ls "$out"/crash-* "$out"/timeout-* "$out"/oom-* "$out"/leak-* 2>/dev/null
 done
