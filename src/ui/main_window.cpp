@@ -140,6 +140,7 @@ void MainWindow::startUpDisplay() {
 }
 
 void MainWindow::settingsSaved() {
+    followPortAddress();
     lblMaxx->setText(fromSetting(settings_.Maxx) + QStringLiteral(" mm"));
     lblMaxy->setText(fromSetting(settings_.Maxy) + QStringLiteral(" mm"));
     lblOffsetx->setText(fromSetting(settings_.Offsetx) + QStringLiteral(" mm"));
@@ -148,6 +149,19 @@ void MainWindow::settingsSaved() {
     preview_->clear();
     preview_->drawYHalfAxis();
     preview_->drawXHalfAxis();
+}
+
+// A changed address takes effect at once: the port is reopened (or the virtual plotter
+// rewired) at the new base, and the drive goes on through it.
+void MainWindow::followPortAddress() {
+    const std::optional<std::uint16_t> base = toPortAddress(settings_.LptAddress);
+    if (!base)
+        return;
+    const std::string error = port_.moveTo(*base);
+    drive_->setPort(port_.port());
+    if (!error.empty())
+        feedback_->message(this, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
+                           QString::fromStdString(error));
 }
 
 void MainWindow::processEvents() { QCoreApplication::processEvents(); }

@@ -130,6 +130,7 @@ private:
     void setMotionControlsEnabled(bool enabled); // jogs, Pen home, Pen to 0, Test, Draw
     void showNotConnected();
     void endProcess(int status);
+    void followPortAddress(); // reopen the port when the address setting changed
     void processEvents();  // hook of delayh
 
     MainWindowOptions options_;

@@ -12,8 +12,8 @@
 namespace orlex::test {
 namespace {
 
-// The plotter's rotors take the start-up phases, as after "Motor on": the first pattern
-// written to a de-energised motor only pulls the rotor in and moves nothing.
+// Energise the coils at the start-up phases, as "Motor on" does; the plotter's rotors
+// already stand there, so this moves nothing.
 void energise(Drive& d)
 {
     d.writeCoils();

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace orlex {
 namespace {
 
@@ -75,6 +77,48 @@ TEST(OpenPort, UnopenableTraceIsReportedAndThePortStillWorks)
     opened.port().out(0x378, 3);
     EXPECT_EQ(opened.port().in(0x378), 3);
     opened.flush(); // nothing to flush, must not fail
+}
+
+// A changed address setting: the virtual plotter and the trace follow it.
+TEST(OpenPort, MovingTheVirtualPlotterRewiresItAndTheTrace)
+{
+    test::TempDir dir;
+    PortRequest request;
+    request.kind = PortKind::Virtual;
+    request.traceFile = (dir.path() / "trace.csv").string();
+    OpenedPort opened = openPort(request);
+    ASSERT_TRUE(opened.error.empty()) << opened.error;
+
+    EXPECT_EQ(opened.moveTo(0x278), "");
+    Port& port = opened.port();
+    port.out(0x278, 3);  // data at the new base reaches the plotter
+    port.out(0x378, 9);  // the old address no longer does
+    port.out(0x27A, 0);
+    EXPECT_EQ(opened.virtualPlotter->dataLatch(), 3);
+    EXPECT_TRUE(opened.virtualPlotter->penDown());
+    EXPECT_EQ(opened.request.base, 0x278);
+    opened.flush();
+    EXPECT_EQ(test::readFile(dir.path() / "trace.csv"), "time_us,register,value\n0,data,3\n0,control,0\n");
+}
+
+TEST(OpenPort, MovingARealPortReopensItAtTheNewAddress)
+{
+    test::TempDir dir;
+    PortRequest request;
+    request.kind = PortKind::Ppdev;
+    request.base = 0x1230;
+    request.traceFile = (dir.path() / "trace.csv").string();
+    OpenedPort opened = openPort(request);
+    EXPECT_EQ(opened.moveTo(0x1230), ""); // same address: nothing to do
+    const std::string error = opened.moveTo(0x1240);
+    EXPECT_NE(error.find("0x1240"), std::string::npos) << error;
+    opened.port().out(0x1240, 5);
+    EXPECT_EQ(opened.port().in(0x1240), 5); // the new no-plotter port keeps the read-back
+    opened.flush();
+    const std::string trace = test::readFile(dir.path() / "trace.csv"); // wall-clock times
+    EXPECT_EQ(trace.rfind("time_us,register,value\n", 0), 0u) << trace;
+    EXPECT_EQ(trace.substr(trace.size() - 8), ",data,5\n") << trace;
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 2) << trace;
 }
 
 TEST(OpenPort, PortKindNames)

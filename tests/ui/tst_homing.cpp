@@ -78,8 +78,8 @@ void TestHoming::homeEndsFourStepsOffSwitches()
     rig.startYmm = startYmm;
     MainWindow& w = rig.openWindow();
     QVERIFY(w.drive().state.Connected);
-    // Coils on first: the very first energising only pulls the rotors into place, and
-    // with both switches closed the first write would otherwise be a back-off step.
+    // Coils on first, as an operator would with "Motor on"; the rotors already stand at
+    // the start-up phases, so this moves nothing.
     w.cmdMotor->click();
     QVERIFY(rig.plotter().motorsEnergised());
     const std::size_t controlWrites = rig.writesTo(kControl).size();

@@ -84,6 +84,7 @@ private slots:
     void aboutOpensAndClosesTwice();
     void settingsSaveRefreshesLabelsAndPreview();
     void escapeStopsADraw();
+    void savedAddressTakesEffectAtOnce();
 };
 
 void TestStartUp::startUpRaisesThePenOnly_data() {
@@ -523,3 +524,28 @@ void TestStartUp::escapeStopsADraw() {
 
 QTEST_MAIN(TestStartUp)
 #include "tst_start_up.moc"
+
+// Saving another port address moves the connection there at once: the plotter answers
+// the presence test at the new address and jogs reach it.
+void TestStartUp::savedAddressTakesEffectAtOnce() {
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    orlex::test::onNextModal([&](QWidget* dialog) {
+        if (auto* settings = qobject_cast<orlex::ui::SettingsDialog*>(dialog)) {
+            settings->findChild<QRadioButton*>("optLpt2")->setChecked(true);
+            settings->cmdSave_Click();
+        }
+        if (dialog->isVisible())
+            dialog->close();
+    });
+    w.mnuSetings->trigger();
+    QCOMPARE(w.lblLpt->text(), QString("278H"));
+    QCOMPARE(rig.plotter().config().base, std::uint16_t{0x278});
+
+    w.cmdCheck->click();
+    QCOMPARE(w.txtStare->text(), QString("OK"));
+    rig.writes->clear();
+    w.cmdSteppXR->click();
+    QCOMPARE(rig.writes->size(), std::size_t{1});
+    QCOMPARE(rig.writes->front().address, std::uint16_t{0x278});
+}

@@ -9,12 +9,26 @@
 namespace orlex {
 
 namespace {
+
 const char* const kCarryOn = " The program carries on without a plotter: the presence test will report Err.";
+
+std::unique_ptr<Port> openRealPort(const PortRequest& request, std::string& error)
+{
+    std::unique_ptr<Port> port = request.kind == PortKind::Direct
+        ? std::unique_ptr<Port>(DirectPort::open(request.base, error))
+        : std::unique_ptr<Port>(PpdevPort::open(request.base, error));
+    if (port)
+        return port;
+    error += kCarryOn;
+    return std::make_unique<NullPort>(request.base, std::uint8_t{0x7F});
 }
+
+} // namespace
 
 OpenedPort openPort(const PortRequest& request)
 {
     OpenedPort opened;
+    opened.request = request;
     std::string error;
     switch (request.kind) {
     case PortKind::Virtual: {
@@ -26,15 +40,10 @@ OpenedPort openPort(const PortRequest& request)
         break;
     }
     case PortKind::Ppdev:
-        opened.backend = PpdevPort::open(request.base, error);
-        break;
     case PortKind::Direct:
-        opened.backend = DirectPort::open(request.base, error);
+        opened.backend = openRealPort(request, error);
+        opened.error = error;
         break;
-    }
-    if (!opened.backend) {
-        opened.backend = std::make_unique<NullPort>(request.base, std::uint8_t{0x7F});
-        opened.error = error + kCarryOn;
     }
 
     if (!request.traceFile.empty()) {
@@ -47,6 +56,24 @@ OpenedPort openPort(const PortRequest& request)
             opened.error += (opened.error.empty() ? "" : "\n") + traceError + " The program carries on without a trace.";
     }
     return opened;
+}
+
+std::string OpenedPort::moveTo(std::uint16_t base)
+{
+    if (base == request.base)
+        return {};
+    request.base = base;
+    std::string error;
+    if (virtualPlotter) {
+        virtualPlotter->setBase(base);
+    } else {
+        std::unique_ptr<Port> old = std::move(backend);
+        old.reset(); // release the old device before claiming another
+        backend = openRealPort(request, error);
+    }
+    if (auto* trace = dynamic_cast<TracingPort*>(tracing.get()))
+        trace->reconnect(*backend, base);
+    return error;
 }
 
 void OpenedPort::flush()

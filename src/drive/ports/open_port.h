@@ -25,8 +25,15 @@ struct OpenedPort {
     std::unique_ptr<Port> tracing;        // set when a trace was asked for
     VirtualPlotter* virtualPlotter = nullptr; // the backend, when simulated
     std::string error;                    // empty on success; otherwise one clear message
+    PortRequest request;                  // what was opened
     Port& port() { return tracing ? *tracing : *backend; }
     void flush(); // writes out a pending trace (before the process ends at once)
+
+    // The base address setting changed: the virtual plotter is rewired to the new
+    // address, a real port is reopened there (a NullPort when that fails), and the trace
+    // goes on in the same file. Returns the error message, empty on success. port() may
+    // refer to another object afterwards.
+    std::string moveTo(std::uint16_t base);
 };
 
 OpenedPort openPort(const PortRequest& request);

@@ -29,7 +29,7 @@ std::unique_ptr<TracingPort> TracingPort::open(Port& inner, std::uint16_t base, 
 
 TracingPort::TracingPort(Port& inner, std::uint16_t base, std::FILE* file, std::function<double()> clock,
                          std::unique_ptr<char[]> buffer)
-    : inner_(inner), base_(base), file_(file), clock_(std::move(clock)),
+    : inner_(&inner), base_(base), file_(file), clock_(std::move(clock)),
       start_(std::chrono::steady_clock::now()), buffer_(std::move(buffer))
 {
 }
@@ -41,7 +41,7 @@ TracingPort::~TracingPort()
 
 void TracingPort::out(std::uint16_t address, std::uint8_t value)
 {
-    inner_.out(address, value);
+    inner_->out(address, value);
     const char* name;
     if (address == base_ + kDataOffset)
         name = ",data,";
@@ -67,7 +67,7 @@ void TracingPort::out(std::uint16_t address, std::uint8_t value)
 
 std::uint8_t TracingPort::in(std::uint16_t address)
 {
-    return inner_.in(address);
+    return inner_->in(address);
 }
 
 void TracingPort::flush()

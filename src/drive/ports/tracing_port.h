@@ -25,11 +25,13 @@ public:
     void out(std::uint16_t address, std::uint8_t value) override;
     std::uint8_t in(std::uint16_t address) override;
     void flush();
+    // Follows the port to another base address or backend (the address setting changed).
+    void reconnect(Port& inner, std::uint16_t base) { inner_ = &inner; base_ = base; }
 
 private:
     TracingPort(Port& inner, std::uint16_t base, std::FILE* file, std::function<double()> clock,
                 std::unique_ptr<char[]> buffer);
-    Port& inner_;
+    Port* inner_;
     std::uint16_t base_;
     std::FILE* file_;
     std::function<double()> clock_;

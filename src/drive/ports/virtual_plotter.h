@@ -46,6 +46,7 @@ public:
     const VirtualPlotterConfig& config() const { return config_; }
     void setClockRunning(bool running) { config_.clockRunning = running; }
     void setStepLengths(double xmm, double ymm);
+    void setBase(std::uint16_t base) { config_.base = base; } // rewired to another port
 
     // Carriage position in millimetres from home (<= 0: on the switch).
     double xMillimetres() const;
