@@ -69,23 +69,39 @@ void PreviewWidget::line(long x1, long y1, long x2, long y2, std::int16_t colour
     // A margin of a few pixels keeps the slope right at the edges after rounding.
     if (!clipSegment(ax, ay, bx, by, -4, -4, image_.width() + 3, image_.height() + 3))
         return;
-    QPainter painter(&image_);
-    painter.setPen(QPen(paletteColour(colour), 0)); // cosmetic: one pixel wide
+    if (!batch_.isActive()) {
+        batch_.begin(&image_);
+        batchColour_ = -1;
+    }
+    if (colour != batchColour_) {
+        batch_.setPen(QPen(paletteColour(colour), 0)); // cosmetic: one pixel wide
+        batchColour_ = colour;
+    }
     const QPoint from(static_cast<int>(std::nearbyint(ax)), static_cast<int>(std::nearbyint(ay)));
     const QPoint to(static_cast<int>(std::nearbyint(bx)), static_cast<int>(std::nearbyint(by)));
     if (from == to)
-        painter.drawPoint(from);
+        batch_.drawPoint(from);
     else
-        painter.drawLine(from, to);
-    update();
+        batch_.drawLine(from, to);
+    if (!repaintRequested_) {
+        update();
+        repaintRequested_ = true;
+    }
+}
+
+void PreviewWidget::endBatch() const {
+    if (batch_.isActive())
+        batch_.end();
 }
 
 void PreviewWidget::clear() {
+    endBatch();
     image_.fill(background_);
     update();
 }
 
 QColor PreviewWidget::pixelAtTwips(long x, long y) const {
+    endBatch();
     const double px = toPixel(x), py = toPixel(y);
     if (px < 0 || py < 0 || px >= image_.width() || py >= image_.height())
         return QColor();
@@ -93,6 +109,8 @@ QColor PreviewWidget::pixelAtTwips(long x, long y) const {
 }
 
 void PreviewWidget::paintEvent(QPaintEvent* event) {
+    endBatch();
+    repaintRequested_ = false;
     QFrame::paintEvent(event);
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), image_);
@@ -106,6 +124,7 @@ void PreviewWidget::resizeEvent(QResizeEvent* event) {
 // Gives the image the inner size, keeping what is drawn (the layout is fixed, so this
 // normally happens once).
 void PreviewWidget::fitImage() {
+    endBatch();
     const QSize inner = contentsRect().size();
     if (image_.size() == inner)
         return;

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QFrame>
 #include <QImage>
+#include <QPainter>
 
 #include <cstdint>
 
@@ -24,7 +25,11 @@ public:
     void line(long x1, long y1, long x2, long y2, std::int16_t colour) override;
     void clear() override;
 
-    const QImage& image() const { return image_; }
+    const QImage& image() const
+    {
+        endBatch();
+        return image_;
+    }
     QColor background() const { return background_; }
     // Colour of the inner pixel at a point in twips; invalid outside the canvas.
     QColor pixelAtTwips(long x, long y) const;
@@ -35,9 +40,15 @@ protected:
 
 private:
     void fitImage();
+    void endBatch() const; // ends the painter left open by line(), so image_ is complete
 
     QImage image_;
     QColor background_;
+    // Lines are drawn with one painter kept open until the next paint, clear or resize,
+    // and ask for one repaint, not one each: a plot has millions of lines.
+    mutable QPainter batch_;
+    std::int16_t batchColour_ = -1;
+    bool repaintRequested_ = false;
 };
 
 } // namespace orlex::ui
