@@ -428,6 +428,14 @@ RunResult drawfile(const std::string& sFile, std::int16_t iTest, Preview& previe
         result.openError = "Cannot open \"" + sFile + "\": " + plainReason(EISDIR) + ".";
         return result;
     }
+    // A device or a pipe (/dev/zero, a FIFO) could be read for ever or block the open,
+    // and the test run does not yield: only plain files are read.
+    const std::filesystem::file_status status = std::filesystem::status(sFile, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        result.opened = false;
+        result.openError = "Cannot open \"" + sFile + "\": it is not a plain file but a device or a pipe.";
+        return result;
+    }
     errno = 0;
     std::FILE* file = std::fopen(sFile.c_str(), "rb");
     if (file == nullptr) {

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include <sys/stat.h>
+
 namespace orlex::test {
 namespace {
 
@@ -55,6 +57,26 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"LoneSignsAreNoNumber", "PA-,5;PA.,-;PA3,4;", std::vector<Point>{{3, 4, false}}, 0, 0, 3, 4,
                    false, 2, 1},
         NumberCase{"MinusInsideIsNoNumber", "PA1-2,5;", std::vector<Point>{}, 0, 0, 0, 0, false, 1, 0}));
+
+// A device or a pipe as the plot file would be read for ever (/dev/zero) or block the
+// open (a FIFO nobody writes), and the test run does not yield: both are refused.
+TEST(PlotFileKinds, DevicesAndPipesAreRefused)
+{
+    Rig rig;
+    const std::string fifo = (rig.dir.path() / "pipe.plt").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+        for (std::int16_t mode : {kTestMode, kDrawMode}) {
+            const RunResult r = rig.run(path, mode);
+            EXPECT_FALSE(r.opened) << path;
+            EXPECT_NE(r.openError.find(path), std::string::npos) << r.openError;
+            EXPECT_NE(r.openError.find("not a plain file"), std::string::npos) << r.openError;
+            EXPECT_EQ(r.points, 0u);
+        }
+    }
+    EXPECT_TRUE(rig.plotter.paper().empty());
+    EXPECT_EQ(rig.plotter.counters().penMoves, 0);
+}
 
 } // namespace
 } // namespace orlex::test
