@@ -62,9 +62,11 @@ inline void generateBinaryGarbage(const fs::path& file)
 }
 
 struct HostileCase {
-    const char* name;                   // file name; "" with isFolder: a folder
+    const char* name;                   // file name; "" for a folder or a device
     void (*generate)(const fs::path&);  // nullptr: committed under tests/data/hostile
-    bool isFolder = false;              // the path given is a folder: "Cannot open", nothing measured
+    // The path is refused with "Cannot open" and this reason, nothing measured; nullptr:
+    // the file is read. "folder": a folder is given; "not a plain file": /dev/zero.
+    const char* refusal = nullptr;
     // Expected outcome of the test run; an empty optional accepts any value.
     std::optional<std::array<int, 4>> extentsMm; // min X, min Y, max X, max Y at zoom 100
     std::optional<bool> fits;           // against the default 150 x 150 mm
@@ -80,42 +82,54 @@ inline std::vector<HostileCase> hostileCases()
     using E = std::array<int, 4>;
     return {
         // No mnemonic at all: one beep, four zeros, which fit.
-        {"empty.plt", nullptr, false, E{0, 0, 0, 0}, true, 1, false, false, false, 0},
-        {"only_separators.plt", nullptr, false, E{0, 0, 0, 0}, true, 1, false, false, false, 0},
-        {"lower_case.plt", nullptr, false, E{0, 0, 0, 0}, true, 1, false, false, false, 0},
+        {"empty.plt", nullptr, nullptr, E{0, 0, 0, 0}, true, 1, false, false, false, 0},
+        {"only_separators.plt", nullptr, nullptr, E{0, 0, 0, 0}, true, 1, false, false, false, 0},
+        {"lower_case.plt", nullptr, nullptr, E{0, 0, 0, 0}, true, 1, false, false, false, 0},
         // Whatever random bytes make of the scanner, the run ends and reports.
-        {"binary_garbage.plt", generateBinaryGarbage, false, {}, {}, {}, {}, {}, {}, {}},
+        {"binary_garbage.plt", generateBinaryGarbage, nullptr, {}, {}, {}, {}, {}, {}, {}},
         // NUL is a separator like any control character: (400, 800) = 10 mm, 20 mm.
-        {"nul_bytes.plt", nullptr, false, E{0, 0, 10, 20}, true, 0, false, false, false, 1},
+        {"nul_bytes.plt", nullptr, nullptr, E{0, 0, 10, 20}, true, 0, false, false, false, 1},
         // A 100 MB number and 5000-digit numbers: the pair is skipped with a message.
-        {"huge_line.plt", generateHugeLine, false, E{0, 0, 0, 0}, true, 0, false, true, false, 0},
-        {"thousands_of_digits.plt", generateThousandsOfDigits, false, E{0, 0, 0, 0}, true, 0, false, true,
+        {"huge_line.plt", generateHugeLine, nullptr, E{0, 0, 0, 0}, true, 0, false, true, false, 0},
+        {"thousands_of_digits.plt", generateThousandsOfDigits, nullptr, E{0, 0, 0, 0}, true, 0, false, true,
          false, 1},
         // 'e' is a separator: "1e400,5,6" is the pairs (1, 400) and (5, 6).
-        {"exponent_1e400.plt", nullptr, false, E{0, 0, 0, 10}, true, 0, false, false, false, 2},
+        {"exponent_1e400.plt", nullptr, nullptr, E{0, 0, 0, 10}, true, 0, false, false, false, 2},
         // Negative zero measures as 0 mm, not "-0 mm".
-        {"minus_zero.plt", nullptr, false, E{0, 0, 0, 0}, true, 0, false, false, false, 3},
+        {"minus_zero.plt", nullptr, nullptr, E{0, 0, 0, 0}, true, 0, false, false, false, 3},
         // The 16-bit edges: +-32767 are measured (and too big); 32768 is out of range.
-        {"edge_32767.plt", nullptr, false, E{-819, -819, 819, 819}, false, 0, false, false, false, 2},
-        {"edge_32768.plt", nullptr, false, E{-819, -819, 819, 819}, false, 0, false, false, true, 2},
+        {"edge_32767.plt", nullptr, nullptr, E{-819, -819, 819, 819}, false, 0, false, false, false, 2},
+        {"edge_32768.plt", nullptr, nullptr, E{-819, -819, 819, 819}, false, 0, false, false, true, 2},
         // Relative moves that leave the range and come back: still out of range.
-        {"pr_walk_out.plt", nullptr, false, E{0, 0, 819, 819}, false, 0, false, false, true, 6},
+        {"pr_walk_out.plt", nullptr, nullptr, E{0, 0, 819, 819}, false, 0, false, false, true, 6},
         // The file ends inside an X value: two beeps and the caption; the pair is dropped.
-        {"eof_in_x.plt", nullptr, false, E{0, 0, 0, 0}, true, 2, true, false, false, 0},
-        // A folder instead of a file.
-        {"", nullptr, true, {}, {}, {}, {}, {}, {}, {}},
+        {"eof_in_x.plt", nullptr, nullptr, E{0, 0, 0, 0}, true, 2, true, false, false, 0},
+        // A folder instead of a file, and a device that never ends.
+        {"", nullptr, "folder", {}, {}, {}, {}, {}, {}, {}},
+        {"", nullptr, "not a plain file", {}, {}, {}, {}, {}, {}, {}},
     };
+}
+
+// A short name for the case, for test names.
+inline std::string caseName(const HostileCase& c)
+{
+    if (c.refusal)
+        return std::string(c.refusal) == "folder" ? "folder" : "device";
+    const std::string name = c.name;
+    return name.substr(0, name.find('.'));
 }
 
 // Puts every case's file in `folder` (copies of the committed ones, the generated ones
 // made fresh) and returns the path to give the program for the case.
 inline fs::path materialise(const HostileCase& c, const fs::path& dataFolder, const fs::path& folder)
 {
-    if (c.isFolder) {
+    if (c.refusal && std::string(c.refusal) == "folder") {
         const fs::path sub = folder / "a_folder.plt";
         fs::create_directories(sub);
         return sub;
     }
+    if (c.refusal)
+        return "/dev/zero";
     const fs::path target = folder / c.name;
     if (c.generate)
         c.generate(target);

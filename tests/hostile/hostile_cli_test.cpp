@@ -119,11 +119,11 @@ TEST_P(HostileCli, EndsWithTheDefinedResponse)
 
     const CliRun run = runCli(folder.path(), {"test", plot.string(), "--json"});
 
-    if (c.isFolder) {
+    if (c.refusal) {
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.out.empty()) << run.out;
         EXPECT_NE(run.err.find("Cannot open"), std::string::npos) << run.err;
-        EXPECT_NE(run.err.find("folder"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(c.refusal), std::string::npos) << run.err;
         return;
     }
     ASSERT_TRUE(run.status == 0 || run.status == 3) << run.status << " " << run.err;
@@ -182,16 +182,9 @@ TEST_P(HostileCli, EndsWithTheDefinedResponse)
     }
 }
 
-std::string caseName(const ::testing::TestParamInfo<HostileCase>& info)
-{
-    if (info.param.isFolder)
-        return "folder";
-    std::string name = info.param.name;
-    name = name.substr(0, name.find('.'));
-    return name;
-}
+std::string testName(const ::testing::TestParamInfo<HostileCase>& info) { return caseName(info.param); }
 
-INSTANTIATE_TEST_SUITE_P(Files, HostileCli, ::testing::ValuesIn(hostileCases()), caseName);
+INSTANTIATE_TEST_SUITE_P(Files, HostileCli, ::testing::ValuesIn(hostileCases()), testName);
 
 // Test finds the file; it is deleted before Draw, which then says so and moves nothing.
 TEST(HostileCliDeleted, FileDeletedBetweenTestAndDraw)

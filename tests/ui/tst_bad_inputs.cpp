@@ -69,7 +69,7 @@ void TestBadInputs::testAndShow_data()
 {
     QTest::addColumn<HostileCase>("hostile");
     for (const HostileCase& c : orlex::hostile::hostileCases())
-        QTest::newRow(c.isFolder ? "folder" : c.name) << c;
+        QTest::newRow(orlex::hostile::caseName(c).c_str()) << c;
 }
 
 void TestBadInputs::testAndShow()
@@ -96,10 +96,10 @@ void TestBadInputs::testAndShow()
     QVERIFY(w.cmdTest->isEnabled());
     QVERIFY(eventLoopAlive());
 
-    if (c.isFolder) {
+    if (c.refusal) {
         QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
         const QString text = rig.feedback.messages.front().text;
-        QVERIFY2(text.contains(QStringLiteral("Cannot open")) && text.contains(QStringLiteral("folder")),
+        QVERIFY2(text.contains(QStringLiteral("Cannot open")) && text.contains(QString::fromUtf8(c.refusal)),
                  qPrintable(text));
         QVERIFY(!w.cmdDraw->isEnabled());
         QCOMPARE(extentLabels(w), labelsBefore);
