@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,9 @@ inline std::string caseName(const HostileCase& c)
     const std::string name = c.name;
     return name.substr(0, name.find('.'));
 }
+
+// How test frameworks print a case: its short name.
+inline void PrintTo(const HostileCase& c, std::ostream* os) { *os << caseName(c); }
 
 // Puts every case's file in `folder` (copies of the committed ones, the generated ones
 // made fresh) and returns the path to give the program for the case.
