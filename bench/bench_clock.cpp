@@ -3,7 +3,8 @@
 // waited / frequency; 1.00 means no cycle was missed), once with the core alone and once
 // through the main window's Draw with the preview and the virtual plotter view live.
 // Then the CPU time per step with the virtual plotter in virtual time.
-//   bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window]
+//   bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view]
+// (--no-view: the main window alone, without the virtual plotter view)
 #include "bench_support.h"
 
 #include "drive/drive.h"
@@ -15,6 +16,7 @@
 #include "ui/virtual_plotter_view.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -23,12 +25,59 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
 using namespace orlex;
 
 namespace {
+
+// Times every event delivered from the event loop (outermost only), so the report can
+// say how often an event handler held the polling loop for longer than half a period.
+class TimingApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        if (depth_++ > 0) {
+            const bool r = QApplication::notify(receiver, event);
+            --depth_;
+            return r;
+        }
+        const auto t0 = std::chrono::steady_clock::now();
+        const bool r = QApplication::notify(receiver, event);
+        const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+        --depth_;
+        if (recording) {
+            ++events;
+            if (us > longMicros) {
+                ++longEvents;
+                longTotalMicros += us;
+                longestMicros = std::max(longestMicros, us);
+                ++byType[event->type()];
+            }
+        }
+        return r;
+    }
+    void reset(double halfPeriodMicros)
+    {
+        longMicros = halfPeriodMicros;
+        events = longEvents = 0;
+        longTotalMicros = longestMicros = 0;
+        byType.clear();
+    }
+    bool recording = false;
+    double longMicros = 0;
+    long events = 0, longEvents = 0;
+    double longTotalMicros = 0, longestMicros = 0;
+    std::map<int, long> byType;
+
+private:
+    int depth_ = 0;
+};
+
+TimingApplication* timingApp = nullptr;
 
 class SilentFeedback : public ui::OperatorFeedback {
 public:
@@ -120,7 +169,7 @@ Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, dou
 }
 
 // The whole window: Test and Show, then Draw, with the preview and the plotter view live.
-Figures drawWindow(double hz, const std::vector<Point>& points)
+Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView)
 {
     QTemporaryDir dir;
     const QString plot = dir.filePath("zigzag.plt");
@@ -151,18 +200,22 @@ Figures drawWindow(double hz, const std::vector<Point>& points)
     ui::MainWindow window(std::move(options));
     window.openPlotFile(plot);
     window.show();
+    // As the program shows it: the view refreshes on its own frame timer.
     ui::VirtualPlotterView view(*plotter, window.settings());
-    QObject::connect(&window, &ui::MainWindow::plotterMoved, &view, &ui::VirtualPlotterView::refresh);
-    view.show();
+    if (plotterView)
+        view.show();
     QApplication::processEvents();
 
     window.cmdTest_Click();
     if (!window.cmdDraw->isEnabled())
         std::fprintf(stderr, "Draw is not enabled after the test at %.0f Hz\n", hz);
     counter->reset();
+    timingApp->reset(5e5 / hz);
+    timingApp->recording = true;
     const auto t0 = std::chrono::steady_clock::now();
     window.cmdDraw_Click();
     const auto t1 = std::chrono::steady_clock::now();
+    timingApp->recording = false;
     Figures f;
     f.seconds = std::chrono::duration<double>(t1 - t0).count();
     f.cycles = counter->cycles();
@@ -180,30 +233,35 @@ void printRow(const char* mode, double hz, const Figures& f)
     std::fflush(stdout);
 }
 
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     double seconds = 2;
     bool window = true;
+    bool plotterView = true;
     std::vector<double> freqs{1000, 2000, 5000, 10000, 20000, 40000, 80000, 160000};
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
             seconds = std::atof(argv[++i]);
         } else if (!std::strcmp(argv[i], "--no-window")) {
             window = false;
+        } else if (!std::strcmp(argv[i], "--no-view")) {
+            plotterView = false;
         } else if (!std::strcmp(argv[i], "--freqs") && i + 1 < argc) {
             freqs.clear();
             for (char* s = std::strtok(argv[++i], ","); s; s = std::strtok(nullptr, ","))
                 freqs.push_back(std::atof(s));
         } else {
-            std::fprintf(stderr, "usage: bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window]\n");
+            std::fprintf(stderr, "usage: bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view]\n");
             return 2;
         }
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    TimingApplication app(argc, argv);
+    timingApp = &app;
 
     std::printf("machine: %s\nQt platform: %s\n", bench::machineText().c_str(),
                 qPrintable(QGuiApplication::platformName()));
@@ -212,8 +270,16 @@ int main(int argc, char** argv)
         // Two cycles per coil byte: hz * seconds / 2 bytes take `seconds`.
         const auto points = zigZag(static_cast<std::uint64_t>(hz * seconds / 2));
         printRow("core", hz, drawCore(hz, points, true));
-        if (window)
-            printRow("window", hz, drawWindow(hz, points));
+        if (window) {
+            printRow(plotterView ? "window" : "no-view", hz, drawWindow(hz, points, plotterView));
+            QString types;
+            for (const auto& [type, count] : app.byType)
+                types += QStringLiteral(" %1:%2").arg(type).arg(count);
+            std::printf("        events %ld, longer than half a period %ld (%.1f ms in all, longest %.2f ms; by "
+                        "QEvent type%s)\n",
+                        app.events, app.longEvents, app.longTotalMicros / 1000, app.longestMicros / 1000,
+                        qPrintable(types));
+        }
     }
 
     const auto points = zigZag(2000000);
