@@ -167,18 +167,26 @@ QPointF VirtualPlotterView::machineToView(double xMm, double yMm) const
 
 void VirtualPlotterView::resetPaper(const Mapping& m)
 {
-    paperImage_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
-    paperImage_.fill(Qt::transparent);
+    // An opaque image of the whole drawing area: frame, travel area and ink. Each frame
+    // then starts with one plain copy instead of fills and an alpha-blended image, which
+    // keeps a repaint short enough not to hold up the drive's clock polling for long.
+    const QSizeF travel(travelMm(false), travelMm(true));
+    paperImage_ = QImage(drawingArea().size().toSize(), QImage::Format_RGB32);
+    paperImage_.fill(kFrameColour);
+    QPainter p(&paperImage_);
+    p.fillRect(QRectF(m.map(0, travel.height()), m.map(travel.width(), 0)), kPaperColour);
     paperScale_ = m.scale;
     paperOrigin_ = QPointF(m.originX, m.originY);
+    paperTravel_ = travel;
     paperFinished_ = 0;
 }
 
 void VirtualPlotterView::bringPaperUpToDate(const Mapping& m)
 {
     const std::vector<PaperSegment>& paper = plotter_.paper();
-    const bool mappingChanged = paperImage_.size() != size() || paperScale_ != m.scale
-                                || paperOrigin_ != QPointF(m.originX, m.originY);
+    const bool mappingChanged = paperImage_.size() != drawingArea().size().toSize()
+                                || paperScale_ != m.scale || paperOrigin_ != QPointF(m.originX, m.originY)
+                                || paperTravel_ != QSizeF(travelMm(false), travelMm(true));
     // Cleared elsewhere since the last frame: fewer segments, or different ones.
     const bool cleared = paper.size() < paperFinished_
                          || (paperFinished_ > 0 && !sameSegment(paper[paperFinished_ - 1], paperLastCached_));
@@ -206,15 +214,11 @@ void VirtualPlotterView::paintEvent(QPaintEvent*)
     const double widthMm = travelMm(false);
     const double heightMm = travelMm(true);
 
-    QPainter p(this);
-    p.fillRect(drawingArea(), kFrameColour);
-
-    // Travel area: the paper under the pen.
-    const QRectF travel(m.map(0, heightMm), m.map(widthMm, 0));
-    p.fillRect(travel, kPaperColour);
-
+    // Frame, travel area and the finished ink, from the cache.
     bringPaperUpToDate(m);
+    QPainter p(this);
     p.drawImage(0, 0, paperImage_);
+    const QRectF travel(m.map(0, heightMm), m.map(widthMm, 0));
     p.setRenderHint(QPainter::Antialiasing);
     const std::vector<PaperSegment>& paper = plotter_.paper();
     if (!paper.empty()) {

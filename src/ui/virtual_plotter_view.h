@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QSizeF>
 #include <QString>
 #include <QWidget>
 
@@ -87,6 +88,7 @@ private:
     QImage paperImage_;
     double paperScale_ = 0;         // mapping the cache was drawn with
     QPointF paperOrigin_;
+    QSizeF paperTravel_;            // travel area (mm) the cache was drawn for
     std::size_t paperFinished_ = 0; // segments drawn into the cache (all but a growing last one)
     PaperSegment paperLastCached_{}; // the last of them, to notice a cleared and redrawn paper
 };
