@@ -47,13 +47,8 @@ StepConversion unitsToSteps(double units, std::string_view stepLengthText, bool 
         return refuse(MoveRefusal::NotANumber,
                       prefix() + "coordinate " + numberText(units) + " is not a finite number.");
 
-    // One step is stepLength / 200 mm in half-step mode, stepLength / 100 mm in full step.
-    const double divisor = halfStep ? 200.0 : 100.0;
-    const double steps =
-        ((units * kMillimetresPerUnit) / (*stepLength / divisor)) * (zoom / 100.0);
-    const double rounded = std::nearbyint(steps);
-    if (!(rounded >= std::numeric_limits<std::int16_t>::min()
-          && rounded <= std::numeric_limits<std::int16_t>::max()))
+    const double rounded = roundedSteps(units, *stepLength, halfStep, zoom);
+    if (!stepsInRange(rounded))
         return refuse(MoveRefusal::OutOfRange,
                       prefix() + "coordinate " + numberText(units) + " needs " + numberText(rounded)
                           + " steps; only -32768 to 32767 steps can be reached.");
@@ -61,6 +56,19 @@ StepConversion unitsToSteps(double units, std::string_view stepLengthText, bool 
     StepConversion c;
     c.steps = static_cast<std::int16_t>(rounded);
     return c;
+}
+
+double roundedSteps(double units, double stepLength, bool halfStep, std::int16_t zoom)
+{
+    // One step is stepLength / 200 mm in half-step mode, stepLength / 100 mm in full step.
+    const double divisor = halfStep ? 200.0 : 100.0;
+    return std::nearbyint(((units * kMillimetresPerUnit) / (stepLength / divisor)) * (zoom / 100.0));
+}
+
+bool stepsInRange(double rounded)
+{
+    return rounded >= std::numeric_limits<std::int16_t>::min()
+        && rounded <= std::numeric_limits<std::int16_t>::max();
 }
 
 long countOutputs(long dX, long dY)

@@ -26,6 +26,15 @@ struct StepConversion {
 StepConversion unitsToSteps(double units, std::string_view stepLengthText, bool halfStep,
                             std::int16_t zoom, char axis = 0);
 
+// The step count of unitsToSteps for a step length already converted and checked (finite,
+// above 0), rounded halves to even but not range-checked: a coordinate that is not finite
+// gives NaN or infinity, which stepsInRange refuses. For callers that convert many
+// coordinates with the same settings, such as the test run's estimate.
+double roundedSteps(double units, double stepLength, bool halfStep, std::int16_t zoom);
+
+// True when a roundedSteps result fits -32768..32767.
+bool stepsInRange(double rounded);
+
 // Steps a line of dX by dY steps (both >= 0). For every output calls
 // step(moveX, moveY) with the axes that move in that output, in plottLine2's order:
 // the leading axis steps every pass and the other follows an accumulated fraction

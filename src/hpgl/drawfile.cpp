@@ -3,9 +3,11 @@
 // or draw mode (preview, then the carriage).
 #include "hpgl/drawfile.h"
 
+#include "drive/line_steps.h"
 #include "settings/conversions.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -25,8 +27,25 @@ namespace {
 
 constexpr int kEmpty = -1; // an empty character slot
 
-bool isLetter(int c) { return c >= 'A' && c <= 'Z'; }
-bool isNumberChar(int c) { return (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+// Character classes of the scanner, one table lookup per byte: an upper-case letter starts
+// a mnemonic, a digit, '-' or '.' belongs to a coordinate, anything else separates.
+enum CharClass : std::uint8_t { kSeparator, kLetter, kNumberChar };
+
+constexpr std::array<CharClass, 256> kCharClasses = [] {
+    std::array<CharClass, 256> classes{};
+    for (int c = 'A'; c <= 'Z'; ++c)
+        classes[c] = kLetter;
+    for (int c = '0'; c <= '9'; ++c)
+        classes[c] = kNumberChar;
+    classes['-'] = kNumberChar;
+    classes['.'] = kNumberChar;
+    return classes;
+}();
+
+// The class of a byte; the empty slot counts as a separator.
+CharClass classOf(int c) { return c == kEmpty ? kSeparator : kCharClasses[c]; }
+bool isLetter(int c) { return classOf(c) == kLetter; }
+bool isNumberChar(int c) { return classOf(c) == kNumberChar; }
 
 // Reads a file in 64 KiB blocks and hands it out one byte at a time.
 class ByteReader {
@@ -37,35 +56,34 @@ public:
     ByteReader& operator=(const ByteReader&) = delete;
 
     // True when no byte is left (or reading failed; see error()).
-    bool atEnd()
+    bool atEnd() { return pos_ == length_ && !refill(); }
+
+    // The next byte; only after atEnd() said false.
+    int next() { return static_cast<unsigned char>(buffer_[pos_++]); }
+
+    // Bytes handed out so far.
+    std::uint64_t consumed() const { return blockStart_ + pos_; }
+    int error() const { return error_; }
+
+private:
+    // Reads the next block once the current one is used up. False at the end or on error.
+    bool refill()
     {
-        if (pos_ < length_)
-            return false;
         if (error_ != 0)
-            return true;
+            return false;
+        blockStart_ += length_;
         pos_ = 0;
         length_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
         if (length_ == 0 && std::ferror(file_))
             error_ = errno != 0 ? errno : EIO;
-        return length_ == 0;
+        return length_ != 0;
     }
 
-    // The next byte; only after atEnd() said false.
-    int next()
-    {
-        ++consumed_;
-        return static_cast<unsigned char>(buffer_[pos_++]);
-    }
-
-    std::uint64_t consumed() const { return consumed_; }
-    int error() const { return error_; }
-
-private:
     std::FILE* file_;
     std::vector<char> buffer_;
     std::size_t pos_ = 0;
     std::size_t length_ = 0;
-    std::uint64_t consumed_ = 0;
+    std::uint64_t blockStart_ = 0; // file offset of buffer_[0]
     int error_ = 0;
 };
 
@@ -151,6 +169,8 @@ public:
         : in_(in), fileSize_(fileSize), test_(testMode), preview_(preview), drive_(drive),
           observer_(observer), result_(result)
     {
+        if (test_)
+            readEstimateSettings();
     }
 
     // The mnemonic scanner, from step A to the finish.
@@ -171,8 +191,8 @@ public:
             if (previous_ == 'P') { // C
                 bool coordinates = true;
                 switch (current_) {
-                case 'U': pen_ = "PU"; break;
-                case 'D': pen_ = "PD"; break;
+                case 'U': setPen(false); break;
+                case 'D': setPen(true); break;
                 case 'A': relative_ = false; break;
                 case 'R': relative_ = true; break;
                 default: coordinates = false; break;
@@ -223,7 +243,7 @@ private:
     {
         for (;;) {
             // X value.
-            number_.clear();
+            xText_.clear();
             if (!skip())
                 return false;
             if (isLetter(lookahead_)) {
@@ -232,7 +252,7 @@ private:
             }
             const std::uint64_t pairOffset = lookaheadOffset_;
             for (;;) {
-                number_.append(lookahead_);
+                xText_.append(lookahead_);
                 if (in_.atEnd()) { // the file ends inside an X value: the pair is dropped
                     beep();
                     result_.endOfFileCaption = true;
@@ -243,8 +263,7 @@ private:
                 if (!isNumberChar(lookahead_))
                     break;
             }
-            const NumberText xText = number_;
-            number_.clear();
+            yText_.clear();
             lookahead_ = kEmpty; // the character that ended X is discarded
             if (!skip())
                 return false;
@@ -252,13 +271,13 @@ private:
             // Y value. A letter here means the X value has no Y: skip the pair, and let
             // the letter start the next mnemonic.
             if (isLetter(lookahead_)) {
-                noteSkipped(pairOffset, xText.shown());
+                noteSkipped(pairOffset, xText_.shown());
                 handLetterToScanner();
                 return true;
             }
             bool fileEnded = false;
             for (;;) {
-                number_.append(lookahead_);
+                yText_.append(lookahead_);
                 if (in_.atEnd()) { // the last pair runs into the end: it is complete
                     fileEnded = true;
                     break;
@@ -268,8 +287,8 @@ private:
                     break;
             }
 
-            const std::optional<double> x = xText.value();
-            const std::optional<double> y = number_.value();
+            const std::optional<double> x = xText_.value();
+            const std::optional<double> y = yText_.value();
             if (x && y) {
                 if (relative_) {
                     pointX_ += *x;
@@ -281,7 +300,7 @@ private:
                 if (!execute(pointX_, pointY_))
                     return false;
             } else {
-                noteSkipped(pairOffset, xText.shown() + "," + number_.shown());
+                noteSkipped(pairOffset, xText_.shown() + "," + yText_.shown());
             }
             if (fileEnded)
                 return false;
@@ -296,11 +315,16 @@ private:
         }
     }
 
+    void setPen(bool down)
+    {
+        penDown_ = down;
+        pen_ = down ? "PD" : "PU";
+    }
+
     // Carries out one point. False ends the run (refused or stopped move).
     bool execute(double x, double y)
     {
-        const bool penDown = pen_ == std::string_view("PD");
-        preview_.drawLine(x, y, penDown ? std::int16_t{kBlack} : preview_.PenUpColor);
+        preview_.drawLine(x, y, penDown_ ? std::int16_t{kBlack} : preview_.PenUpColor);
         if (test_) {
             widenBox(x, y);
             countMove(x, y);
@@ -350,24 +374,47 @@ private:
         result_.maxY = std::max(result_.maxY, iy);
     }
 
+    // The test run does not yield, so the settings, the step mode and the zoom cannot
+    // change during it: the estimate converts the step lengths once. A length that is not
+    // a number or not above 0 refuses every point, as unitsToSteps would.
+    void readEstimateSettings()
+    {
+        const Variabile& settings = drive_.settings();
+        const std::optional<double> lengthX = toNumber(settings.Lstepx);
+        const std::optional<double> lengthY = toNumber(settings.Lstepy);
+        const auto usable = [](std::optional<double> length) {
+            return length && std::isfinite(*length) && *length > 0;
+        };
+        estimateLengthsUsable_ = usable(lengthX) && usable(lengthY);
+        if (estimateLengthsUsable_) {
+            stepLengthX_ = *lengthX;
+            stepLengthY_ = *lengthY;
+        }
+        estimateHalfStep_ = drive_.halfStep();
+        estimateZoom_ = preview_.Zoom;
+    }
+
     // Counts what plottLine2 would send for this point: one pen command and the outputs
     // of the line from the last counted step position.
     void countMove(double x, double y)
     {
         ++result_.penCommands;
-        const bool halfStep = drive_.halfStep();
-        const Variabile& settings = drive_.settings();
-        const StepConversion sx = unitsToSteps(x, settings.Lstepx, halfStep, preview_.Zoom);
-        const StepConversion sy = unitsToSteps(y, settings.Lstepy, halfStep, preview_.Zoom);
-        if (sx.refusal != MoveRefusal::None || sy.refusal != MoveRefusal::None) {
+        if (!estimateLengthsUsable_) {
             result_.estimateValid = false;
             return;
         }
-        const long dX = std::labs(long{sx.steps} - stepX_);
-        const long dY = std::labs(long{sy.steps} - stepY_);
-        result_.stepOutputs += static_cast<std::uint64_t>(countOutputs(dX, dY));
-        stepX_ = sx.steps;
-        stepY_ = sy.steps;
+        const double sx = roundedSteps(x, stepLengthX_, estimateHalfStep_, estimateZoom_);
+        const double sy = roundedSteps(y, stepLengthY_, estimateHalfStep_, estimateZoom_);
+        if (!stepsInRange(sx) || !stepsInRange(sy)) {
+            result_.estimateValid = false;
+            return;
+        }
+        const long stepsX = static_cast<long>(sx);
+        const long stepsY = static_cast<long>(sy);
+        result_.stepOutputs += static_cast<std::uint64_t>(
+            countOutputs(std::labs(stepsX - stepX_), std::labs(stepsY - stepY_)));
+        stepX_ = stepsX;
+        stepY_ = stepsY;
     }
 
     void noteSkipped(std::uint64_t offset, std::string text)
@@ -390,11 +437,16 @@ private:
     int previous_ = kEmpty;
     int lookahead_ = kEmpty;
     std::uint64_t lookaheadOffset_ = 0;
-    NumberText number_;
+    NumberText xText_, yText_; // the pair being read
     const char* pen_ = "PU";
+    bool penDown_ = false;     // pen_ is "PD"
     bool relative_ = false;
     double pointX_ = 0, pointY_ = 0; // previous point, plotter units
     long stepX_ = 0, stepY_ = 0;      // estimate: step position the draw would reach
+    bool estimateLengthsUsable_ = false; // estimate settings, read once per test run
+    double stepLengthX_ = 0, stepLengthY_ = 0;
+    bool estimateHalfStep_ = false;
+    std::int16_t estimateZoom_ = 100;
 };
 
 } // namespace
