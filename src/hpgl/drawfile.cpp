@@ -223,7 +223,7 @@ private:
     // Passes over separators (an empty lookahead counts as one). False at the end of file.
     bool skip()
     {
-        while (!isNumberChar(lookahead_) && !isLetter(lookahead_)) {
+        while (classOf(lookahead_) == kSeparator) {
             if (in_.atEnd())
                 return false;
             takeNext();
