@@ -4,7 +4,6 @@
 // switches the motors off.
 #include "cli/draw_command.h"
 
-#include "cli/cli_settings.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/progress_line.h"
@@ -258,19 +257,10 @@ void DrawSession::printSummary(const RunResult& r, double micros, bool simulated
 
 int runDrawCommand(const CliOptions& options)
 {
-    const CliSettings loaded = loadCliSettings(options.settingsFile);
-    if (!loaded.error.empty()) {
-        std::cerr << "orlex-plotter-cli: " << loaded.error << "\n";
+    const std::optional<PreparedTest> prepared = loadAndTest(options, !options.fullStep);
+    if (!prepared)
         return kExitUsage;
-    }
-    if (!loaded.warning.empty())
-        std::cerr << loaded.warning << "\n";
-
-    const TestOutcome test = runTest(options.plotFile, options.zoom, loaded.settings, !options.fullStep);
-    if (!test.run.opened) {
-        std::cerr << "orlex-plotter-cli: " << test.run.openError << "\n";
-        return kExitUsage;
-    }
+    const TestOutcome& test = prepared->outcome;
     printTestReport(test, std::cout);
     printRunWarnings(test.run, std::cerr);
     std::cout.flush();
@@ -281,7 +271,7 @@ int runDrawCommand(const CliOptions& options)
 
     // From here on Ctrl-C ends the run between steps and leaves the port safe.
     installInterruptHandlers();
-    DrawSession session(options, loaded.settings, test);
+    DrawSession session(options, prepared->settings, test);
     return session.run();
 }
 

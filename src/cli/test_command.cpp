@@ -1,7 +1,6 @@
 // "test FILE": the test run, reported as text or JSON; exit 0 fits, 3 too big, 2 unreadable.
 #include "cli/test_command.h"
 
-#include "cli/cli_settings.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/test_run.h"
@@ -14,19 +13,10 @@ namespace orlex::cli {
 
 int runTestCommand(const CliOptions& options)
 {
-    const CliSettings loaded = loadCliSettings(options.settingsFile);
-    if (!loaded.error.empty()) {
-        std::cerr << "orlex-plotter-cli: " << loaded.error << "\n";
+    const std::optional<PreparedTest> prepared = loadAndTest(options, true);
+    if (!prepared)
         return kExitUsage;
-    }
-    if (!loaded.warning.empty())
-        std::cerr << loaded.warning << "\n";
-
-    const TestOutcome outcome = runTest(options.plotFile, options.zoom, loaded.settings, true);
-    if (!outcome.run.opened) {
-        std::cerr << "orlex-plotter-cli: " << outcome.run.openError << "\n";
-        return kExitUsage;
-    }
+    const TestOutcome& outcome = prepared->outcome;
 
     if (options.json) {
         std::cout << testJson(outcome) << "\n";

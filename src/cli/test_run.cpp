@@ -2,10 +2,14 @@
 // preview, drawfile in test mode, extents in mm at the zoom, then the fit rule.
 #include "cli/test_run.h"
 
+#include "cli/cli_settings.h"
+
 #include "drive/drive.h"
 #include "drive/ports/null_port.h"
 #include "preview/preview.h"
 #include "settings/conversions.h"
+
+#include <iostream>
 
 namespace orlex::cli {
 
@@ -61,6 +65,23 @@ void printRunWarnings(const RunResult& run, std::ostream& err)
                "plotter units and cannot be drawn.\n";
     if (run.endOfFileCaption)
         err << kEndOfFileCaption << " The file ends inside a coordinate pair; that pair was dropped.\n";
+}
+
+std::optional<PreparedTest> loadAndTest(const CliOptions& options, bool halfStep)
+{
+    const CliSettings loaded = loadCliSettings(options.settingsFile);
+    if (!loaded.error.empty()) {
+        std::cerr << "orlex-plotter-cli: " << loaded.error << "\n";
+        return std::nullopt;
+    }
+    if (!loaded.warning.empty())
+        std::cerr << loaded.warning << "\n";
+    PreparedTest prepared{loaded.settings, runTest(options.plotFile, options.zoom, loaded.settings, halfStep)};
+    if (!prepared.outcome.run.opened) {
+        std::cerr << "orlex-plotter-cli: " << prepared.outcome.run.openError << "\n";
+        return std::nullopt;
+    }
+    return prepared;
 }
 
 } // namespace orlex::cli
