@@ -76,6 +76,38 @@ void Drive::writeCoils()
     writeData(static_cast<std::uint8_t>(state.BitsX + state.BitsY));
 }
 
+void Drive::switchCoilsOff()
+{
+    writeData(kAllCoilsOff);
+}
+
+bool Drive::coilsEnergised()
+{
+    return readData() != kAllCoilsOff;
+}
+
+void Drive::penUp()
+{
+    writeControl(kPenUpControl);
+}
+
+void Drive::penDown()
+{
+    writeControl(kPenDownControl);
+}
+
+void Drive::liftPenAndSettle()
+{
+    penUp();
+    delayh(kPenSettleCycles);
+}
+
+void Drive::makeSafe()
+{
+    penUp();
+    switchCoilsOff();
+}
+
 void Drive::unPasX()
 {
     state.PhaseX = static_cast<std::int16_t>(state.PhaseX + state.DirX);

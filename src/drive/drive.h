@@ -29,6 +29,11 @@ struct MoveResult {
     bool ok() const { return refusal == MoveRefusal::None && !stopped; }
 };
 
+// Clock cycles waited after each kind of port write.
+inline constexpr std::int16_t kStepCycles = 2;       // after every step of a line or homing
+inline constexpr std::int16_t kBackOffCycles = 3;    // after each back-off step of homing
+inline constexpr std::int16_t kPenSettleCycles = 4;  // after a pen command
+
 inline constexpr const char* kNotConnectedText =
     " Plotterul nu este conectat sau este pe pozitia -STOP- ";
 inline constexpr const char* kNotConnectedTitle = "Plotter is not connected !";
@@ -61,19 +66,29 @@ public:
     void writeControl(std::uint8_t value);
     std::uint8_t readData();
     std::uint8_t readStatus();
-    void writeCoils(); // BitsX + BitsY to the data register
+
+    // What the machine is told to do, in the words of its parts.
+    void writeCoils();              // BitsX + BitsY: both motors energised at their phases
+    void switchCoilsOff();          // every coil de-energised; the phases are kept
+    bool coilsEnergised();          // the data register reads back non-zero
+    void penUp();                   // control 1, at once
+    void penDown();                 // control 0, at once
+    void liftPenAndSettle();        // penUp, then the four clock cycles a pen command gets
+    // How every way out of the program leaves the machine: pen up, then all coils off.
+    void makeSafe();
 
     // One step of one motor in the direction DirX / DirY; no port write.
     void unPasX();
     void unPasY();
 
     // Waits `cont` cycles of the plotter clock on status bit 7, letting events run at a
-    // bounded rate. No timeout: a clock line that never toggles keeps it polling for ever
-    // (the window stays responsive); stop requests are tested by the callers between steps.
+    // bounded rate. No timeout: a clock line that never toggles keeps it polling (the
+    // window stays responsive) until a stop is requested, which ends the wait at once.
     void delayh(std::int16_t cont);
 
     // Pen write, four-cycle wait, then a straight line to (sPx, sPy) plotter units.
-    // Refuses (moves nothing) when the target cannot be converted to 16-bit steps.
+    // A target that cannot be converted to 16-bit steps is refused before anything is
+    // written to the port.
     MoveResult plottLine2(double sPx, double sPy, std::string_view pen, std::int16_t zoom);
 
     // Presence test: up to 100000 status reads; sets Connected. True when the clock toggled.
@@ -82,9 +97,9 @@ public:
     // Reads the status register once into SwitchX / SwitchY.
     void home();
 
-    // Body of "Pen home" once Connected is known to be true: drive to the switches,
-    // bounded by the travel plus 10 %, then back off four steps. Returns NotConnected
-    // without touching the port when Connected is false.
+    // Body of "Pen home" once Connected is known to be true: lift the pen, drive to the
+    // switches, bounded by the travel plus 10 %, then back off four steps. Returns
+    // NotConnected without touching the port when Connected is false.
     HomeResult homeToSwitches();
 
     // "Pen to 0" after a successful homing: PosX = PosY = 0, then a pen-up move to

@@ -61,22 +61,9 @@ std::string HomeResult::message() const
 
 void Drive::home()
 {
-    int v = readStatus();
-    state.SwitchY = 0;
-    state.SwitchX = 0;
-    // Bits from the top: 7 is the clock, 6 and 5 are unused, 4 the Y and 3 the X switch.
-    if (v >= 128)
-        v -= 128;
-    if (v >= 64)
-        v -= 64;
-    if (v >= 32)
-        v -= 32;
-    if (v >= 16) {
-        state.SwitchY = 1;
-        v -= 16;
-    }
-    if (v >= 8)
-        state.SwitchX = 1;
+    const std::uint8_t v = readStatus();
+    state.SwitchY = (v & kYHomeSwitch) != 0 ? 1 : 0;
+    state.SwitchX = (v & kXHomeSwitch) != 0 ? 1 : 0;
 }
 
 HomeResult Drive::homeToSwitches()
@@ -106,6 +93,11 @@ HomeResult Drive::homeToSwitches()
         return result;
     };
 
+    // Nothing but a pen-down drawing move happens with the pen down.
+    liftPenAndSettle();
+    if (stopRequested())
+        return stopped();
+
     home();
     state.DirX = -1;
     state.DirY = -1;
@@ -119,7 +111,7 @@ HomeResult Drive::homeToSwitches()
         unPasX();
         unPasY();
         writeCoils();
-        delayh(2);
+        delayh(kStepCycles);
         ++stepsX;
         ++stepsY;
         home();
@@ -131,7 +123,7 @@ HomeResult Drive::homeToSwitches()
             return giveUp('X', stepsX, boundX);
         unPasX();
         writeCoils();
-        delayh(2);
+        delayh(kStepCycles);
         ++stepsX;
         home();
         if (stopRequested())
@@ -142,7 +134,7 @@ HomeResult Drive::homeToSwitches()
             return giveUp('Y', stepsY, boundY);
         unPasY();
         writeCoils();
-        delayh(2);
+        delayh(kStepCycles);
         ++stepsY;
         home();
         if (stopRequested())
@@ -156,7 +148,7 @@ HomeResult Drive::homeToSwitches()
         unPasY();
         unPasX();
         writeCoils();
-        delayh(3);
+        delayh(kBackOffCycles);
         if (stopRequested())
             return stopped();
     }

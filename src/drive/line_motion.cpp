@@ -16,21 +16,35 @@ int directionOf(long difference)
 
 MoveResult Drive::plottLine2(double sPx, double sPy, std::string_view pen, std::int16_t zoom)
 {
-    // The pen is written and given four cycles on every call, even for an empty move.
-    writeControl(pen == "PD" ? 0 : 1);
-    delayh(4);
+    MoveResult result;
+    if (stopRequested()) { // the run is ending: not even the pen moves
+        result.stopped = true;
+        return result;
+    }
 
     // The mode is read once for the conversion; unPasX/unPasY read it again per step.
+    // A target that cannot be reached is refused before the pen is touched, so a refused
+    // pen-down point leaves no dab of ink.
     const bool half = halfStep();
     const StepConversion targetX = unitsToSteps(sPx, settings_.Lstepx, half, zoom, 'X');
     const StepConversion targetY = unitsToSteps(sPy, settings_.Lstepy, half, zoom, 'Y');
-    MoveResult result;
     for (const StepConversion* target : {&targetX, &targetY}) {
         if (target->refusal != MoveRefusal::None) {
             result.refusal = target->refusal;
             result.reason = target->reason;
-            return result; // nothing moves
+            return result; // nothing is written
         }
+    }
+
+    // The pen is written and given four cycles on every call, even for an empty move.
+    if (pen == "PD")
+        penDown();
+    else
+        penUp();
+    delayh(kPenSettleCycles);
+    if (stopRequested()) {
+        result.stopped = true;
+        return result;
     }
 
     // Up to 65535 steps apart (32767 to -32768): long, not 16 bits. PosX/PosY hold
@@ -49,7 +63,7 @@ MoveResult Drive::plottLine2(double sPx, double sPy, std::string_view pen, std::
         if (moveY)
             unPasY();
         writeCoils();
-        delayh(2);
+        delayh(kStepCycles);
         if (stopRequested()) {
             result.stopped = true;
             return false;

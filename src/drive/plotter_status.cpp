@@ -11,9 +11,9 @@ bool Drive::check()
     int lastHigh = 127;
     for (long i = 0; i < kMaxReads; ++i) {
         const int v = readStatus();
-        if (v >= 128)
+        if (v >= kClockLine)
             lastHigh = v;
-        if (lastHigh >= 128 && v < 128) {
+        if (lastHigh >= kClockLine && v < kClockLine) {
             state.Connected = true;
             return true;
         }

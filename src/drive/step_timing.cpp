@@ -3,22 +3,22 @@
 
 namespace orlex {
 
-namespace {
-constexpr std::uint8_t kClockHigh = 128; // status bit 7
-}
-
 // A cycle counts when a reading of 128 or more is followed by one of 128 or less. The
 // thresholds overlap on purpose: a status of exactly 128 both starts and ends a cycle.
 // Pending events run at a bounded rate (EventPacer), both while waiting for the clock
 // to go high and while waiting for the end of the high phase. There is no timeout: a
-// clock line that never toggles keeps delayh polling for ever, while the window stays
-// responsive through the events it lets run; callers test stopRequested() between steps.
+// clock line that never toggles keeps delayh polling, while the window stays responsive
+// through the events it lets run, until a stop request (Stop, Esc, a signal) ends the
+// wait at once; the caller then ends its run.
 void Drive::delayh(std::int16_t cont)
 {
-    for (std::int16_t n = 0; n < cont;) {
-        if (readStatus() >= kClockHigh) {
-            while (readStatus() > kClockHigh)
+    for (std::int16_t n = 0; n < cont && !stopRequested_;) {
+        if (readStatus() >= kClockLine) {
+            while (readStatus() > kClockLine) {
                 pacer_.poll(hooks_.processEvents);
+                if (stopRequested_)
+                    return;
+            }
             ++n;
         }
         pacer_.poll(hooks_.processEvents);

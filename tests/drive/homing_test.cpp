@@ -43,9 +43,12 @@ INSTANTIATE_TEST_SUITE_P(Readings, HomeReading,
 // then four back-off steps on both axes. The clock reads are interleaved exactly.
 TEST(HomingScripted, DiagonalStepThenYAloneThenBackOff)
 {
-    std::vector<std::uint8_t> script{24, 128 + 24, 24, 128 + 24, 24, // home, delayh(2)
+    std::vector<std::uint8_t> script;
+    for (int i = 0; i < 4; ++i) // the pen's four cycles
+        script.insert(script.end(), {128 + 24, 24});
+    script.insert(script.end(), {24, 128 + 24, 24, 128 + 24, 24, // home, delayh(2)
                                      16, 128 + 16, 16, 128 + 16, 16, // home, delayh(2)
-                                     0};                             // home: Y closed
+                                     0});                            // home: Y closed
     for (int i = 0; i < 4 * 3; ++i) // four back-off delays of three cycles
         script.insert(script.end(), {128, 0});
     ScriptedPort port(0x378, script, {}); // a read more would throw
@@ -57,8 +60,10 @@ TEST(HomingScripted, DiagonalStepThenYAloneThenBackOff)
     // X 1 -> 8 (9) with Y 1 -> 2 (48); Y -> 3 (32); then up/right: (48, 1), (16, 3),
     // (144, 2), (128, 6).
     EXPECT_EQ(port.dataWrites(), (std::vector<std::uint8_t>{57, 41, 49, 19, 146, 134}));
-    EXPECT_TRUE(port.controlWrites().empty()); // homing leaves the pen alone
-    EXPECT_EQ(port.statusReads, 11 + 4 * 6);
+    // The pen is lifted before anything moves.
+    EXPECT_EQ(port.controlWrites(), (std::vector<std::uint8_t>{1}));
+    EXPECT_EQ(port.writes.front(), (PortWrite{0x37A, 1}));
+    EXPECT_EQ(port.statusReads, 8 + 11 + 4 * 6);
     EXPECT_EQ(d.state.DirX, 1);
     EXPECT_EQ(d.state.DirY, 1);
     EXPECT_EQ(d.state.SwitchX, 0);

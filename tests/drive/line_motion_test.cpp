@@ -219,8 +219,9 @@ TEST_P(RefusedMove, MovesNothingAndSaysWhy)
     EXPECT_FALSE(result.stopped);
     EXPECT_EQ(result.refusal, c.refusal);
     EXPECT_NE(result.reason.find(c.named), std::string::npos) << result.reason;
-    // The pen write and its wait still happen; no coil byte leaves and no state moves.
-    EXPECT_EQ(r.port.writes, (std::vector<PortWrite>{{0x37A, 0}}));
+    // Refused before anything reaches the port, not even the pen: a refused pen-down
+    // point leaves no dab of ink. No state moves either.
+    EXPECT_TRUE(r.port.writes.empty());
     EXPECT_EQ(r.d.state.PosX, 3);
     EXPECT_EQ(r.d.state.PosY, 0);
     EXPECT_EQ(r.d.state.DirX, 1);
@@ -254,8 +255,8 @@ TEST(PlottLine2, StopRequestEndsTheMoveAfterTheCurrentStep)
     EXPECT_EQ(result.refusal, MoveRefusal::None);
     EXPECT_EQ(r.port.dataWrites().size(), 3u);
     EXPECT_EQ(r.d.state.PosX, 3);
-    // The step's two-cycle wait is finished before the move ends.
-    EXPECT_EQ(r.port.statusReads, 2 * (4 + 2 * 3));
+    // The stop ends the third step's wait at once, without another status read.
+    EXPECT_EQ(r.port.statusReads, 2 * (4 + 2 * 2));
 }
 
 } // namespace

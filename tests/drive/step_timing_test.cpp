@@ -44,6 +44,26 @@ INSTANTIATE_TEST_SUITE_P(
         DelayCase{"FourCycles", 4, {200, 0, 128, 128, 255, 127, 0, 130, 50}, 9}),
     [](const auto& info) { return info.param.name; });
 
+// A plotter on STOP holds the clock at one level; a stop request (Stop, Esc, a signal)
+// arriving through the events must still end the wait, within a few polls.
+class DelayhStop : public ::testing::TestWithParam<std::uint8_t> {};
+
+TEST_P(DelayhStop, EndsTheWaitWhileTheClockIsHalted)
+{
+    ScriptedPort port(0x378, {}, {GetParam()});
+    DriveRig rig(port);
+    rig.onEvents = [&rig] {
+        if (rig.eventCalls == 3)
+            rig.drive->requestStop();
+    };
+    rig.drive->delayh(2);
+    EXPECT_TRUE(rig.drive->stopRequested());
+    EXPECT_EQ(rig.eventCalls, 3);
+    EXPECT_LE(port.statusReads, 3L * 256 + 2); // no poll after the one that saw the request
+}
+
+INSTANTIATE_TEST_SUITE_P(Halted, DelayhStop, ::testing::Values(std::uint8_t{0}, std::uint8_t{255}));
+
 TEST(Delayh, EventsRunWhileTheClockIsStuckLow)
 {
     constexpr long kStuckReads = 100000;

@@ -112,10 +112,25 @@ TEST(DrawMode, ObserverStopEndsTheRunAfterThePoint)
     EXPECT_EQ(rig.drive.state.PosX, 16); // 80 units = 2 mm = 16 half steps
 }
 
+// Passes everything to the plotter and asks the drive to stop at the first coil byte.
+struct StopAtFirstStep : Port {
+    StopAtFirstStep(Port& inner, Drive& drive) : inner(inner), drive(drive) {}
+    void out(std::uint16_t address, std::uint8_t value) override
+    {
+        inner.out(address, value);
+        if (address == 0x378)
+            drive.requestStop();
+    }
+    std::uint8_t in(std::uint16_t address) override { return inner.in(address); }
+    Port& inner;
+    Drive& drive;
+};
+
 TEST(DrawMode, DriveStopEndsTheRunInsideAMove)
 {
     Rig rig;
-    rig.drive.requestStop();
+    StopAtFirstStep port(rig.plotter, rig.drive);
+    rig.drive.setPort(port);
     const RunResult result = rig.draw("PD400,0;PD800,0;");
     EXPECT_TRUE(result.stopped);
     EXPECT_TRUE(result.refusal.refusal == MoveRefusal::None);
@@ -123,13 +138,15 @@ TEST(DrawMode, DriveStopEndsTheRunInsideAMove)
     EXPECT_EQ(rig.drive.state.PosX, 1); // one step, then the stop
 }
 
-TEST(DrawMode, DriveStopEndsTheRunAfterAnEmptyMove)
+TEST(DrawMode, StopRequestedBeforeTheRunTouchesNothing)
 {
     Rig rig;
     rig.drive.requestStop();
-    const RunResult result = rig.draw("PD0,0;PD0,0;PD0,0;");
+    const RunResult result = rig.draw("PD0,0;PD400,0;");
     EXPECT_TRUE(result.stopped);
-    EXPECT_EQ(result.points, 1u);
+    EXPECT_EQ(result.points, 0u);
+    EXPECT_FALSE(rig.plotter.penDown());
+    EXPECT_EQ(rig.plotter.counters().penMoves, 0);
 }
 
 TEST(DrawMode, ProgressReportsBytesFileSizeAndPoints)
