@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 namespace orlex {
@@ -132,6 +134,29 @@ TEST(TracingPort, ReopeningTruncatesTheOldTrace)
     std::string error;
     TracingPort::open(inner, kBase, file, error).reset();
     EXPECT_EQ(test::readFile(file), "time_us,register,value\n");
+}
+
+// While writes come in, the file follows within 100 ms without an explicit flush (so
+// `tail -f` shows a draw and a crash loses little); close() writes out the rest.
+TEST(TracingPort, WritesReachTheFileWhileTheyComeIn)
+{
+    test::TempDir dir;
+    const auto file = dir.path() / "trace.csv";
+    RecordingPort inner;
+    std::string error;
+    auto trace = TracingPort::open(inner, kBase, file, error, [] { return 0.0; });
+    ASSERT_TRUE(trace) << error;
+
+    trace->out(kBase, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    trace->out(kBase, 2); // more than 100 ms later: what is buffered goes out
+    EXPECT_EQ(test::readFile(file), "time_us,register,value\n0,data,1\n0,data,2\n");
+
+    trace->out(kBase + 2, 1);
+    trace->close();
+    EXPECT_EQ(test::readFile(file), "time_us,register,value\n0,data,1\n0,data,2\n0,control,1\n");
+    trace->out(kBase, 0); // after close: still reaches the port, no longer traced
+    EXPECT_EQ(inner.writes.back(), (std::pair<std::uint16_t, std::uint8_t>{kBase, 0}));
 }
 
 } // namespace

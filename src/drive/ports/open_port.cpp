@@ -82,6 +82,12 @@ void OpenedPort::flush()
         trace->flush();
 }
 
+void OpenedPort::closeTrace()
+{
+    if (auto* trace = dynamic_cast<TracingPort*>(tracing.get()))
+        trace->close();
+}
+
 std::optional<PortKind> portKindFromName(const std::string& name)
 {
     if (name == "ppdev")

@@ -27,7 +27,8 @@ struct OpenedPort {
     std::string error;                    // empty on success; otherwise one clear message
     PortRequest request;                  // what was opened
     Port& port() { return tracing ? *tracing : *backend; }
-    void flush(); // writes out a pending trace (before the process ends at once)
+    void flush();      // writes out a pending trace
+    void closeTrace(); // flushes and closes the trace file; the port itself stays usable
 
     // The base address setting changed: the virtual plotter is rewired to the new
     // address, a real port is reopened there (a NullPort when that fails), and the trace

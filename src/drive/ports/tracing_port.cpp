@@ -6,10 +6,15 @@
 #include <cmath>
 #include <cstring>
 
+#include <unistd.h>
+
 namespace orlex {
 
 namespace {
 constexpr std::size_t kBufferBytes = 1 << 20; // a long draw writes millions of lines
+// While writes come in, what is buffered reaches the file at least this often, so
+// `tail -f` follows a draw and a crash loses no more than the last moments.
+constexpr std::chrono::milliseconds kFlushInterval{100};
 }
 
 std::unique_ptr<TracingPort> TracingPort::open(Port& inner, std::uint16_t base, const std::filesystem::path& file,
@@ -30,18 +35,30 @@ std::unique_ptr<TracingPort> TracingPort::open(Port& inner, std::uint16_t base, 
 TracingPort::TracingPort(Port& inner, std::uint16_t base, std::FILE* file, std::function<double()> clock,
                          std::unique_ptr<char[]> buffer)
     : inner_(&inner), base_(base), file_(file), clock_(std::move(clock)),
-      start_(std::chrono::steady_clock::now()), buffer_(std::move(buffer))
+      start_(std::chrono::steady_clock::now()), lastFlush_(start_), buffer_(std::move(buffer))
 {
 }
 
 TracingPort::~TracingPort()
 {
-    std::fclose(file_); // flushes; the buffer is released after this
+    close(); // the buffer is released after this
+}
+
+void TracingPort::close()
+{
+    if (file_ == nullptr)
+        return;
+    std::fflush(file_);
+    ::fsync(::fileno(file_));
+    std::fclose(file_);
+    file_ = nullptr;
 }
 
 void TracingPort::out(std::uint16_t address, std::uint8_t value)
 {
     inner_->out(address, value);
+    if (file_ == nullptr)
+        return;
     const char* name;
     if (address == base_ + kDataOffset)
         name = ",data,";
@@ -63,6 +80,10 @@ void TracingPort::out(std::uint16_t address, std::uint8_t value)
     end = std::to_chars(end + nameLength, line + sizeof line - 1, static_cast<unsigned>(value)).ptr;
     *end++ = '\n';
     std::fwrite(line, 1, static_cast<std::size_t>(end - line), file_);
+
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastFlush_ >= kFlushInterval)
+        flush();
 }
 
 std::uint8_t TracingPort::in(std::uint16_t address)
@@ -72,7 +93,10 @@ std::uint8_t TracingPort::in(std::uint16_t address)
 
 void TracingPort::flush()
 {
+    if (file_ == nullptr)
+        return;
     std::fflush(file_);
+    lastFlush_ = std::chrono::steady_clock::now();
 }
 
 } // namespace orlex

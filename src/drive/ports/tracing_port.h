@@ -25,6 +25,8 @@ public:
     void out(std::uint16_t address, std::uint8_t value) override;
     std::uint8_t in(std::uint16_t address) override;
     void flush();
+    // Flushes, syncs and closes the file; later writes still reach the port, untraced.
+    void close();
     // Follows the port to another base address or backend (the address setting changed).
     void reconnect(Port& inner, std::uint16_t base) { inner_ = &inner; base_ = base; }
 
@@ -36,6 +38,7 @@ private:
     std::FILE* file_;
     std::function<double()> clock_;
     std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point lastFlush_;
     std::unique_ptr<char[]> buffer_; // stdio buffer, freed after the file is closed
 };
 
