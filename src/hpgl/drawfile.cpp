@@ -21,6 +21,8 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 namespace orlex {
 
 namespace {
@@ -405,6 +407,10 @@ private:
         }
         const double sx = roundedSteps(x, stepLengthX_, estimateHalfStep_, estimateZoom_);
         const double sy = roundedSteps(y, stepLengthY_, estimateHalfStep_, estimateZoom_);
+        result_.minStepsX = std::min(result_.minStepsX, sx);
+        result_.maxStepsX = std::max(result_.maxStepsX, sx);
+        result_.minStepsY = std::min(result_.minStepsY, sy);
+        result_.maxStepsY = std::max(result_.maxStepsY, sy);
         if (!stepsInRange(sx) || !stepsInRange(sy)) {
             result_.estimateValid = false;
             return;
@@ -465,6 +471,21 @@ std::string RunResult::skippedMessage() const
         + offset + ", was " + text + ".";
 }
 
+std::string unreadableReason(const std::string& path)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return "Cannot open \"" + path + "\": " + plainReason(EISDIR) + ".";
+    // A device or a pipe (/dev/zero, a FIFO) could be read for ever or block the open,
+    // and the test run does not yield: only plain files are read.
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return "Cannot open \"" + path + "\": it is not a plain file but a device or a pipe.";
+    if (::access(path.c_str(), R_OK) != 0)
+        return "Cannot open \"" + path + "\": " + plainReason(errno) + ".";
+    return {};
+}
+
 RunResult drawfile(const std::string& sFile, std::int16_t iTest, Preview& preview, Drive& drive,
                    RunObserver* observer)
 {
@@ -474,18 +495,9 @@ RunResult drawfile(const std::string& sFile, std::int16_t iTest, Preview& previe
         return result;
     }
 
-    std::error_code ec;
-    if (std::filesystem::is_directory(sFile, ec)) {
+    if (std::string reason = unreadableReason(sFile); !reason.empty()) {
         result.opened = false;
-        result.openError = "Cannot open \"" + sFile + "\": " + plainReason(EISDIR) + ".";
-        return result;
-    }
-    // A device or a pipe (/dev/zero, a FIFO) could be read for ever or block the open,
-    // and the test run does not yield: only plain files are read.
-    const std::filesystem::file_status status = std::filesystem::status(sFile, ec);
-    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        result.opened = false;
-        result.openError = "Cannot open \"" + sFile + "\": it is not a plain file but a device or a pipe.";
+        result.openError = std::move(reason);
         return result;
     }
     errno = 0;
@@ -495,6 +507,7 @@ RunResult drawfile(const std::string& sFile, std::int16_t iTest, Preview& previe
         result.openError = "Cannot open \"" + sFile + "\": " + plainReason(errno != 0 ? errno : EIO) + ".";
         return result;
     }
+    std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(sFile, ec);
     const std::uint64_t fileSize = ec ? 0 : static_cast<std::uint64_t>(size);
 

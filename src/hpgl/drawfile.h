@@ -46,6 +46,9 @@ struct RunResult {
     std::uint64_t stepOutputs = 0;  // port writes of coil bytes, each a two-cycle wait
     std::uint64_t penCommands = 0;  // pen writes, each a four-cycle wait
     bool estimateValid = true;      // false when a move would be refused
+    // The step positions the draw would reach, from step 0,0 at the plot's origin, in the
+    // step mode current at the test (rounded, not range-checked; 0 when not computable).
+    double minStepsX = 0, maxStepsX = 0, minStepsY = 0, maxStepsY = 0;
 
     // Draw mode: a move that was refused ends the run.
     MoveResult refusal;           // ok() unless a point was refused
@@ -55,6 +58,10 @@ struct RunResult {
     // One message about skipped pairs (count, offset and text of the first); empty if none.
     std::string skippedMessage() const;
 };
+
+// Why `path` cannot be read as a plot file ("Cannot open "x": the file does not exist."),
+// or empty when it can: a plain file that this process may read.
+std::string unreadableReason(const std::string& path);
 
 // Runs the interpreter over `sFile`. iTest == 1 is test mode, anything else draw mode.
 // `drive` moves the carriage in draw mode; in test mode it only supplies the step mode

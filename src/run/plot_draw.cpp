@@ -1,0 +1,81 @@
+// The draw run shared by "Draw" and the command-line tool's draw: "Pen to 0", the
+// drawing, and a pen that is up however the run ends.
+#include "run/plot_draw.h"
+
+#include "drive/number_text.h"
+
+namespace orlex {
+
+std::string OriginReport::message() const
+{
+    if (reached() || stopped())
+        return {};
+    if (!home.ok())
+        return home.message();
+    return "The pen cannot move to the origin: " + move.reason;
+}
+
+OriginReport moveToPlotOrigin(Drive& drive, const PlotExtents& extents, std::int16_t zoom)
+{
+    OriginReport report;
+    report.home = drive.homeToSwitches();
+    if (report.home.ok())
+        report.move = drive.moveToOrigin(extents.PlotMinX, extents.PlotMinY, zoom);
+    return report;
+}
+
+std::string DrawReport::message() const
+{
+    switch (outcome) {
+    case Outcome::Finished:
+    case Outcome::Stopped:
+        return {};
+    case Outcome::OriginFailed:
+        return origin.message() + " Nothing was drawn.";
+    case Outcome::PointRefused:
+        return "Drawing stopped at the point (" + numberText(run.refusedX) + ", " + numberText(run.refusedY)
+            + "): " + run.refusal.reason + " The pen has been lifted.";
+    case Outcome::ReadFailed:
+        return run.openError + " The pen has been lifted.";
+    }
+    return {};
+}
+
+DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview& preview, Drive& drive,
+                    DrawObserver* observer)
+{
+    DrawReport report;
+    if (extents.PlotMinX < 0 || extents.PlotMinY < 0) {
+        report.movedToOrigin = true;
+        report.origin = moveToPlotOrigin(drive, extents, preview.Zoom);
+        if (!report.origin.reached()) {
+            // Homing lifted the pen before it moved, or nothing was touched at all.
+            report.outcome = report.origin.stopped() ? DrawReport::Outcome::Stopped
+                                                     : DrawReport::Outcome::OriginFailed;
+            return report;
+        }
+    }
+    // Wherever the carriage now stands is the plot's origin.
+    drive.state.PosX = 0;
+    drive.state.PosY = 0;
+    preview.clear();
+    if (observer != nullptr)
+        observer->drawingStarts();
+
+    report.run = drawfile(path, kDrawMode, preview, drive, observer);
+    // Files often end with "PU;" and no coordinates, which moves nothing: the pen would
+    // stay down. Whatever ended the run, it comes up now. Anything that moves the carriage
+    // next lifts it again and waits for it, so there is no wait here that a halted clock
+    // could hold up.
+    drive.penUp();
+
+    if (!report.run.opened)
+        report.outcome = DrawReport::Outcome::ReadFailed;
+    else if (report.run.refusal.refusal != MoveRefusal::None)
+        report.outcome = DrawReport::Outcome::PointRefused;
+    else if (report.run.stopped)
+        report.outcome = DrawReport::Outcome::Stopped;
+    return report;
+}
+
+} // namespace orlex

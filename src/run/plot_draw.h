@@ -1,0 +1,57 @@
+// The draw run that both front ends use: "Pen to 0" when the plot has negative
+// coordinates, the interpreter in draw mode, and the pen lifted however the run ends.
+#pragma once
+
+#include "drive/drive.h"
+#include "hpgl/drawfile.h"
+#include "hpgl/plot_extents.h"
+#include "preview/preview.h"
+
+#include <cstdint>
+#include <string>
+
+namespace orlex {
+
+// Told when the drawing itself begins (after any "Pen to 0"), besides the interpreter's
+// progress and stop questions.
+class DrawObserver : public RunObserver {
+public:
+    virtual void drawingStarts() {}
+};
+
+// "Pen to 0": homing (pen lifted first), then a pen-up move to |PlotMinX| mm right and
+// |PlotMinY| mm up from home.
+struct OriginReport {
+    HomeResult home;
+    MoveResult move; // the move to the origin; untouched when homing failed
+    bool reached() const { return home.ok() && move.ok(); }
+    bool stopped() const { return home.outcome == HomeResult::Outcome::Stopped || move.stopped; }
+    // Why the origin was not reached, for the operator; empty when it was or on a stop.
+    std::string message() const;
+};
+
+OriginReport moveToPlotOrigin(Drive& drive, const PlotExtents& extents, std::int16_t zoom);
+
+struct DrawReport {
+    enum class Outcome {
+        Finished,      // the file was drawn to its end
+        Stopped,       // a stop request ended the run after a step
+        OriginFailed,  // "Pen to 0" did not reach the origin: nothing was drawn
+        PointRefused,  // a point cannot be reached in 16-bit steps
+        ReadFailed,    // the plot file could not be read (any more)
+    };
+    Outcome outcome = Outcome::Finished;
+    bool movedToOrigin = false; // "Pen to 0" ran first
+    OriginReport origin;
+    RunResult run;              // the interpreter's run; empty when it did not start
+    // What to tell the operator; empty when the draw finished or was stopped.
+    std::string message() const;
+};
+
+// Draws the plot at `path` from the carriage position, after "Pen to 0" when the tested
+// extents are negative. The pen is up when this returns, whatever ended the run; the
+// coils stay energised so the carriage holds its place.
+DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview& preview, Drive& drive,
+                    DrawObserver* observer = nullptr);
+
+} // namespace orlex

@@ -1,0 +1,106 @@
+// The test run shared by "Test and Show" and the command-line tool, with the fit rule.
+#include "run/plot_test.h"
+
+#include "drive/line_steps.h"
+#include "drive/number_text.h"
+#include "settings/conversions.h"
+
+#include <cmath>
+#include <limits>
+
+namespace orlex {
+
+namespace {
+
+constexpr double kMostSteps = std::numeric_limits<std::int16_t>::max();
+constexpr double kFewestSteps = std::numeric_limits<std::int16_t>::min();
+
+// The step position of the "Pen to 0" point, |min| mm from home on one axis.
+double originSteps(std::int16_t plotMinMm, double stepLength, bool halfStep, std::int16_t zoom)
+{
+    const double units = (std::fabs(static_cast<double>(plotMinMm)) * 40) / (zoom / 100.0);
+    return roundedSteps(units, stepLength, halfStep, zoom);
+}
+
+// Why the plot cannot be counted in 16-bit steps on one axis; empty when it can.
+std::string axisStepProblem(char axis, const std::string& stepLengthText, double fewest, double most,
+                            bool halfStep)
+{
+    const double worst = std::fabs(fewest) > std::fabs(most) ? fewest : most;
+    if (worst >= kFewestSteps && worst <= kMostSteps)
+        return {};
+    const double stepLength = toNumber(stepLengthText).value_or(0);
+    const double stepMm = stepLength / (halfStep ? 200.0 : 100.0);
+    const std::string name(1, axis);
+    const std::string setting = std::string("Lstep") + static_cast<char>(axis - 'A' + 'a');
+    return "The plot is too big for these step lengths: in " + name + " it needs "
+        + numberText(std::fabs(worst)) + " steps from its origin, but the drive counts at most "
+        + numberText(kMostSteps) + " steps, which is " + numberText(std::floor(kMostSteps * stepMm * 10) / 10)
+        + " mm with " + setting + " " + numberText(stepLength) + " in " + (halfStep ? "half" : "full")
+        + " steps. Draw stays off.";
+}
+
+// The fit rule in steps: every point and the "Pen to 0" point must be reachable in the
+// step mode of the test. Empty when they are.
+std::string stepRangeProblem(const PlotTest& test, const Variabile& settings)
+{
+    for (const StepConversion& length : {unitsToSteps(0, settings.Lstepx, test.halfStep, test.zoom, 'X'),
+                                         unitsToSteps(0, settings.Lstepy, test.halfStep, test.zoom, 'Y')})
+        if (length.refusal != MoveRefusal::None)
+            return length.reason + " The plot cannot be drawn.";
+
+    const double lengthX = *toNumber(settings.Lstepx);
+    const double lengthY = *toNumber(settings.Lstepy);
+    const double originX = originSteps(test.extents.PlotMinX, lengthX, test.halfStep, test.zoom);
+    const double originY = originSteps(test.extents.PlotMinY, lengthY, test.halfStep, test.zoom);
+    const RunResult& r = test.run;
+    std::string problem = axisStepProblem('X', settings.Lstepx, r.minStepsX, std::max(r.maxStepsX, originX),
+                                          test.halfStep);
+    if (problem.empty())
+        problem = axisStepProblem('Y', settings.Lstepy, r.minStepsY, std::max(r.maxStepsY, originY),
+                                  test.halfStep);
+    return problem;
+}
+
+} // namespace
+
+std::vector<std::string> PlotTest::warnings() const
+{
+    std::vector<std::string> messages;
+    if (std::string skipped = run.skippedMessage(); !skipped.empty())
+        messages.push_back(std::move(skipped));
+    if (verdict == Verdict::BeyondCoordinates)
+        messages.push_back(kCoordinateRangeMessage);
+    if (verdict == Verdict::BeyondSteps)
+        messages.push_back(stepRangeMessage);
+    return messages;
+}
+
+PlotTest testPlot(const std::string& path, Preview& preview, Drive& drive)
+{
+    PlotTest test;
+    test.zoom = preview.Zoom;
+    test.halfStep = drive.halfStep();
+    const Variabile& settings = drive.settings();
+    test.limitX = toInt16(settings.Maxx);
+    test.limitY = toInt16(settings.Maxy);
+
+    preview.clear();
+    test.run = drawfile(path, kTestMode, preview, drive);
+    if (!test.run.opened) {
+        test.verdict = PlotTest::Verdict::Unreadable;
+        return test;
+    }
+    test.extents = extentsInMillimetres(test.run, test.zoom);
+
+    // Points beyond the 16-bit extents cannot be measured, so such a plot never fits.
+    if (test.run.outOfRange)
+        test.verdict = PlotTest::Verdict::BeyondCoordinates;
+    else if (!plotFits(test.extents, settings))
+        test.verdict = PlotTest::Verdict::TooBig;
+    else if (test.stepRangeMessage = stepRangeProblem(test, settings); !test.stepRangeMessage.empty())
+        test.verdict = PlotTest::Verdict::BeyondSteps;
+    return test;
+}
+
+} // namespace orlex

@@ -1,0 +1,108 @@
+// The shared draw run: however it ends, the pen is up; "Pen to 0" lifts the pen before
+// the carriage moves; a failed "Pen to 0" draws nothing.
+#include "run/plot_draw.h"
+#include "run_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace orlex::test {
+namespace {
+
+constexpr std::uint16_t kData = 0x378;
+constexpr std::uint16_t kControl = 0x37A;
+
+struct EndCase {
+    const char* name;
+    const char* plot;          // "" for a path that is a folder
+    double startXmm;           // where the carriage stands
+    std::int16_t plotMinXmm;   // tested extents: negative means "Pen to 0" first
+    bool stopAtSecondStep;
+    DrawReport::Outcome outcome;
+    const char* messagePart;   // "" when no message is due
+};
+
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.name; }
+
+class DrawEnd : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(DrawEnd, LeavesThePenUp)
+{
+    const EndCase& c = GetParam();
+    RunRig rig(plotterAt(c.startXmm, 30));
+    ASSERT_TRUE(rig.drive.state.Connected);
+    rig.drive.penDown(); // as the operator may have left it
+    int coilBytes = 0;
+    rig.port.onWrite = [&](const Write& w) {
+        if (w.address == kData && ++coilBytes == 2 && c.stopAtSecondStep)
+            rig.drive.requestStop();
+    };
+    const std::string path = *c.plot ? rig.file(c.plot) : std::filesystem::temp_directory_path().string();
+    PlotExtents extents;
+    extents.PlotMinX = c.plotMinXmm;
+
+    const DrawReport report = drawPlot(path, extents, rig.preview, rig.drive);
+
+    EXPECT_EQ(report.outcome, c.outcome);
+    EXPECT_FALSE(rig.plotter.penDown());
+    EXPECT_EQ(rig.port.values(kControl).back(), 1);
+    EXPECT_NE(report.message().find(c.messagePart), std::string::npos) << report.message();
+    EXPECT_EQ(report.message().empty(), *c.messagePart == 0) << report.message();
+    // The coils stay energised after a run that moved: the carriage holds its place.
+    if (coilBytes > 0) {
+        EXPECT_TRUE(rig.plotter.motorsEnergised());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, DrawEnd,
+    ::testing::Values(
+        // Most exporters end with a bare "PU;": it moves nothing, yet the pen comes up.
+        EndCase{"BarePuAtTheEnd", "PU0,0;PD400,0;PU;", 30, 0, false, DrawReport::Outcome::Finished, ""},
+        EndCase{"NoPuAtAll", "PD400,0,400,400;", 30, 0, false, DrawReport::Outcome::Finished, ""},
+        EndCase{"Stopped", "PD4000,0;", 30, 0, true, DrawReport::Outcome::Stopped, ""},
+        EndCase{"PointRefused", "PD400,0;PD2000000,0;", 30, 0, false, DrawReport::Outcome::PointRefused,
+                "(2000000, 0)"},
+        EndCase{"Unreadable", "", 30, 0, false, DrawReport::Outcome::ReadFailed, "folder"},
+        EndCase{"HomingFailed", "PD400,0;", 200, -10, false, DrawReport::Outcome::OriginFailed, "X home switch"},
+        EndCase{"StoppedWhileHoming", "PD400,0;", 30, -10, true, DrawReport::Outcome::Stopped, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A plot that ends with a bare "PU;" used to leave the pen down, so the next homing
+// dragged it across the sheet. Now the homing adds no ink.
+TEST(DrawRun, HomingAfterADrawAddsNoInk)
+{
+    RunRig rig;
+    const DrawReport report = drawPlot(rig.file("PU400,400;PD800,400,800,800;PU;"), {}, rig.preview, rig.drive);
+    ASSERT_EQ(report.outcome, DrawReport::Outcome::Finished);
+    const std::size_t segments = rig.plotter.paper().size();
+    ASSERT_EQ(segments, 2u);
+
+    EXPECT_TRUE(rig.drive.homeToSwitches().ok());
+    EXPECT_EQ(rig.plotter.paper().size(), segments);
+    EXPECT_TRUE(rig.plotter.xSwitchClosed() || rig.plotter.xHalfSteps() == 4);
+}
+
+// "Pen to 0" lifts the pen before the first coil byte, also when the pen was down.
+TEST(DrawRun, PenToZeroLiftsThePenBeforeMoving)
+{
+    RunRig rig;
+    rig.drive.penDown();
+    const std::size_t before = rig.port.writes.size();
+    PlotExtents extents;
+    extents.PlotMinX = -10;
+    extents.PlotMinY = -5;
+    const DrawReport report = drawPlot(rig.file("PD400,0;"), extents, rig.preview, rig.drive);
+    ASSERT_EQ(report.outcome, DrawReport::Outcome::Finished);
+    ASSERT_GT(rig.port.writes.size(), before + 1);
+    EXPECT_EQ(rig.port.writes[before].address, kControl);
+    EXPECT_EQ(rig.port.writes[before].value, 1);
+    // The only ink is the plot's own line, 10 mm long from the origin 10 mm, 5 mm off home.
+    ASSERT_EQ(rig.plotter.paper().size(), 1u);
+    EXPECT_NEAR(rig.plotter.paper()[0].x1, 1 + 10, 0.25);
+    EXPECT_NEAR(rig.plotter.paper()[0].y1, 1 + 5, 0.25);
+}
+
+} // namespace
+} // namespace orlex::test

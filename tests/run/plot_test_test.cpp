@@ -1,0 +1,75 @@
+// The shared test run's fit rule: millimetres against Maxx/Maxy, and steps against the
+// 16-bit range the drive counts in, in the step mode of the test.
+#include "run/plot_test.h"
+#include "run_rig.h"
+
+#include <gtest/gtest.h>
+
+namespace orlex::test {
+namespace {
+
+struct FitCase {
+    const char* name;
+    const char* lstepx;
+    const char* maxx;
+    const char* plot;
+    bool halfStep;
+    PlotTest::Verdict verdict;
+    const char* messagePart; // in the step-range message; "" when none is due
+};
+
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
+
+class FitRule : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(FitRule, JudgesMillimetresAndSteps)
+{
+    const FitCase& c = GetParam();
+    RunRig rig;
+    rig.settings.Lstepx = c.lstepx;
+    rig.settings.Maxx = c.maxx;
+    rig.halfStep = c.halfStep;
+    const PlotTest test = testPlot(rig.file(c.plot), rig.preview, rig.drive);
+    EXPECT_EQ(test.verdict, c.verdict);
+    EXPECT_EQ(test.fits(), c.verdict == PlotTest::Verdict::Fits);
+    EXPECT_NE(test.stepRangeMessage.find(c.messagePart), std::string::npos) << test.stepRangeMessage;
+    EXPECT_EQ(test.stepRangeMessage.empty(), *c.messagePart == 0) << test.stepRangeMessage;
+    EXPECT_TRUE(rig.port.writes.empty()); // a test moves nothing
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FitRule,
+    ::testing::Values(
+        FitCase{"Fits", "50", "150", "PD6000,0;", true, PlotTest::Verdict::Fits, ""},
+        FitCase{"WiderThanMaxx", "50", "150", "PD6040,0;", true, PlotTest::Verdict::TooBig, ""},
+        // Lstep 1: 0.005 mm per half step, so 32767 steps are 163.8 mm.
+        FitCase{"BeyondTheStepsInHalfSteps", "1", "300", "PD8000,0;", true, PlotTest::Verdict::BeyondSteps,
+                "in X it needs 40000 steps"},
+        FitCase{"LimitInMillimetresNamed", "1", "300", "PD8000,0;", true, PlotTest::Verdict::BeyondSteps,
+                "163.8 mm with Lstepx 1 in half steps"},
+        FitCase{"FullStepsReachTwiceAsFar", "1", "300", "PD8000,0;", false, PlotTest::Verdict::Fits, ""},
+        FitCase{"NegativeSideToo", "1", "300", "PD-7000,0;", true, PlotTest::Verdict::BeyondSteps,
+                "in X it needs 35000 steps"},
+        FitCase{"LastReachableStep", "1", "300", "PD6553.4,0;", true, PlotTest::Verdict::Fits, ""},
+        FitCase{"BeyondCoordinates", "50", "150", "PD40000,0;", true, PlotTest::Verdict::BeyondCoordinates, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A plot reaching 200 mm below its origin needs the "Pen to 0" point 200 mm up from home:
+// 20000 full steps of 0.01 mm fit, 40000 half steps do not.
+TEST(FitRule, StepModeOfTheTestDecides)
+{
+    RunRig rig;
+    rig.settings.Lstepy = "1";
+    rig.settings.Maxy = "300";
+    const std::string plot = rig.file("PU0,-8000;PD0,4000;");
+    rig.halfStep = false;
+    EXPECT_TRUE(testPlot(plot, rig.preview, rig.drive).fits());
+    rig.halfStep = true;
+    const PlotTest half = testPlot(plot, rig.preview, rig.drive);
+    EXPECT_EQ(half.verdict, PlotTest::Verdict::BeyondSteps);
+    EXPECT_NE(half.stepRangeMessage.find("in Y it needs 40000 steps"), std::string::npos)
+        << half.stepRangeMessage;
+}
+
+} // namespace
+} // namespace orlex::test

@@ -1,0 +1,100 @@
+// A drive on the virtual plotter in virtual time behind a port that records every write,
+// with a preview that draws nothing: the machine the shared runs are tested on.
+#pragma once
+
+#include "drive/drive.h"
+#include "drive/ports/virtual_plotter.h"
+#include "preview/preview.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace orlex::test {
+
+struct Write {
+    std::uint16_t address;
+    std::uint8_t value;
+};
+
+// Passes everything to the plotter, records each write, and can react to one.
+class RecordingPort : public Port {
+public:
+    explicit RecordingPort(Port& inner) : inner_(inner) {}
+    void out(std::uint16_t address, std::uint8_t value) override
+    {
+        inner_.out(address, value);
+        writes.push_back({address, value});
+        if (onWrite)
+            onWrite(writes.back());
+    }
+    std::uint8_t in(std::uint16_t address) override { return inner_.in(address); }
+
+    std::vector<std::uint8_t> values(std::uint16_t address) const
+    {
+        std::vector<std::uint8_t> result;
+        for (const Write& w : writes)
+            if (w.address == address)
+                result.push_back(w.value);
+        return result;
+    }
+    std::vector<Write> writes;
+    std::function<void(const Write&)> onWrite;
+
+private:
+    Port& inner_;
+};
+
+inline VirtualPlotterConfig plotterAt(double xMm, double yMm)
+{
+    VirtualPlotterConfig config;
+    config.startXmm = xMm;
+    config.startYmm = yMm;
+    return config; // Lstep 50: 0.25 mm per half step
+}
+
+struct RunRig {
+    explicit RunRig(VirtualPlotterConfig config = plotterAt(30, 30)) : plotter(config)
+    {
+        settings.Lstepx = " 50 ";
+        settings.Lstepy = " 50 ";
+        settings.Maxx = " 150 ";
+        settings.Maxy = " 150 ";
+        settings.Offsetx = " 5 ";
+        settings.Offsety = " 5 ";
+        settings.LptAddress = "&H378";
+        drive.state.Connected = drive.check();
+    }
+    ~RunRig()
+    {
+        for (const std::string& file : files)
+            ::unlink(file.c_str());
+    }
+
+    // A plot file in the temporary folder, removed with the rig.
+    std::string file(const std::string& contents)
+    {
+        const std::string path = (std::filesystem::temp_directory_path()
+                                  / ("orlex_run_" + std::to_string(::getpid()) + "_"
+                                     + std::to_string(files.size()) + ".plt")).string();
+        std::ofstream(path, std::ios::binary) << contents;
+        files.push_back(path);
+        return path;
+    }
+
+    std::vector<std::string> files;
+    Variabile settings;
+    NullCanvas canvas;
+    Preview preview{canvas, settings};
+    VirtualPlotter plotter;
+    RecordingPort port{plotter};
+    bool halfStep = true;
+    Drive drive{port, settings, DriveHooks{{}, [this] { return halfStep; }}};
+};
+
+} // namespace orlex::test
