@@ -207,7 +207,8 @@ std::string usageText()
            "                      else the built-in defaults); it is never written\n"
            "  --json              test: print one JSON object with min_x_mm, min_y_mm, max_x_mm,\n"
            "                      max_y_mm, max_x_limit_mm, max_y_limit_mm, fits, beeps,\n"
-           "                      end_of_file_caption, skipped_pairs, points, out_of_range\n"
+           "                      end_of_file_caption, skipped_pairs, points, out_of_range,\n"
+           "                      steps_out_of_range\n"
            "  --full-step         full steps (default: half steps)\n"
            "  --simulate          draw on the built-in virtual plotter, in virtual time\n"
            "  --clock HZ          its clock frequency (default 2000)\n"
@@ -224,7 +225,8 @@ std::string usageText()
            "  --help              show this text\n"
            "\n"
            "Exit status: 0 fits / drawn, 2 wrong arguments or unreadable file, 3 too big,\n"
-           "4 no plotter answers, 5 a move was refused or Pen to 0 failed, 130 Ctrl-C.\n";
+           "4 no plotter answers, 5 a move was refused or Pen to 0 failed, 128 + N for signal N\n"
+           "(130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n";
 }
 
 } // namespace orlex::cli

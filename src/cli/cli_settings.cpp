@@ -32,7 +32,7 @@ Variabile defaultSettings()
 
 } // namespace
 
-CliSettings loadCliSettings(const std::optional<std::string>& settingsFile)
+CliSettings loadCliSettings(const std::optional<std::string>& settingsFile, SettingsProblems problems)
 {
     CliSettings result;
     const std::string path = settingsFile.value_or(kSettingsFileName);
@@ -51,7 +51,9 @@ CliSettings loadCliSettings(const std::optional<std::string>& settingsFile)
     result.source = path;
     if (report.ok())
         return result;
-    if (settingsFile && !report.fileError.empty())
+    if (problems == SettingsProblems::Refuse)
+        result.error = report.refusal(path) + "\nA draw needs every setting as the machine is built. Nothing was moved.";
+    else if (settingsFile && !report.fileError.empty())
         result.error = report.fileError;
     else
         result.warning = report.message(path);

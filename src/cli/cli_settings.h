@@ -15,8 +15,13 @@ struct CliSettings {
     std::string error;    // the settings named with --settings cannot be used
 };
 
+enum class SettingsProblems { UseDefaults, Refuse };
+
 // --settings PATH when given (it must exist), else ./seting.txt when it exists, else the
-// defaults in the texts the defaults file would give. Bad lines take their defaults.
-CliSettings loadCliSettings(const std::optional<std::string>& settingsFile);
+// defaults in the texts the defaults file would give. Bad lines take their defaults and a
+// warning, or, with Refuse (a draw on a real machine must not run at the wrong scale),
+// make the whole file an error.
+CliSettings loadCliSettings(const std::optional<std::string>& settingsFile,
+                            SettingsProblems problems = SettingsProblems::UseDefaults);
 
 } // namespace orlex::cli

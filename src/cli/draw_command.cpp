@@ -1,7 +1,7 @@
-// "draw FILE": the test run and its fit rule, the presence check, "Pen to 0" when the
-// plot has negative coordinates, then the drawing with the same Drive. Every way a run
-// ends leaves the port safe: a refused move lifts the pen; Ctrl-C lifts the pen and
-// switches the motors off.
+// "draw FILE": the test run and its fit rule, the presence check, then the shared draw
+// run ("Pen to 0" when the plot has negative coordinates, the drawing). However the tool
+// ends once the port is open, the pen comes up, the motors are switched off and the
+// trace is written out.
 #include "cli/draw_command.h"
 
 #include "cli/exit_codes.h"
@@ -9,14 +9,13 @@
 #include "cli/progress_line.h"
 #include "cli/test_run.h"
 #include "drive/drive.h"
-#include "drive/number_text.h"
 #include "drive/ports/open_port.h"
 #include "preview/preview.h"
+#include "run/plot_draw.h"
 #include "settings/conversions.h"
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <optional>
 
@@ -25,12 +24,6 @@
 namespace orlex::cli {
 
 namespace {
-
-constexpr std::uint8_t kPenUp = 1;     // control register bit 0
-constexpr std::uint8_t kMotorsOff = 0; // data register: every coil de-energised
-// A step that has not ended this long after Ctrl-C is waiting for a clock that does not
-// run (plotter switched to STOP): the run is then abandoned from inside the wait.
-constexpr std::chrono::seconds kStopGrace{2};
 
 PortRequest portRequestFor(const CliOptions& o, const Variabile& settings)
 {
@@ -55,9 +48,28 @@ PortRequest portRequestFor(const CliOptions& o, const Variabile& settings)
     return request;
 }
 
+// The progress line, the stop question, and the moment the drawing itself begins.
+class SessionObserver : public DrawObserver {
+public:
+    SessionObserver(ProgressLine& progress, std::function<void()> drawingStarts)
+        : progress_(progress), drawingStarts_(std::move(drawingStarts))
+    {
+    }
+    void drawingStarts() override { drawingStarts_(); }
+    void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) override
+    {
+        progress_.onPoint(bytesRead, fileSize, points);
+    }
+    bool stopRequested() override { return progress_.stopRequested(); }
+
+private:
+    ProgressLine& progress_;
+    std::function<void()> drawingStarts_;
+};
+
 class DrawSession {
 public:
-    DrawSession(const CliOptions& options, const Variabile& settings, const TestOutcome& test)
+    DrawSession(const CliOptions& options, const Variabile& settings, const PlotTest& test)
         : options_(options), settings_(settings), test_(test),
           opened_(openPort(portRequestFor(options, settings))),
           drive_(opened_.port(), settings,
@@ -65,158 +77,92 @@ public:
     {
     }
 
-    int run();
+    // Every way out of the session goes through the safe end.
+    int run()
+    {
+        const int status = drawWhenReady();
+        progress_.finish();
+        drive_.makeSafe();
+        opened_.closeTrace();
+        writeSvg();
+        if (status >= kExitInterrupted)
+            std::cerr << "\nInterrupted: the pen has been lifted and the motors switched off.\n";
+        return status;
+    }
 
 private:
-    int penToZero();
-    int drawPlot();
-    int endInterrupted(int signal);
-    [[noreturn]] void abandon(int signal);
+    int drawWhenReady();
+    int interrupted() const { return kExitInterrupted + (interruptSignal() != 0 ? interruptSignal() : 2); }
     void onEvents();
-    void leavePortSafe();
     void writeSvg();
-    void printSummary(const RunResult& r, double micros, bool simulated);
+    void printSummary(const RunResult& r, double micros);
     double nowMicros();
 
     const CliOptions& options_;
     const Variabile& settings_;
-    const TestOutcome& test_;
+    const PlotTest& test_;
     OpenedPort opened_;
     Drive drive_;
-    std::optional<std::chrono::steady_clock::time_point> stopNoticed_;
-    ProgressLine* progress_ = nullptr;
+    ProgressLine progress_{options_.progress && ::isatty(STDERR_FILENO),
+                           [this] { return interruptSignal() != 0 || drive_.stopRequested(); }};
 };
 
-int DrawSession::run()
+int DrawSession::drawWhenReady()
 {
     if (!opened_.error.empty())
         std::cerr << opened_.error << "\n";
-    if (const int signal = interruptSignal())
-        return kExitInterrupted + signal; // nothing has moved yet
+    if (interruptSignal() != 0)
+        return interrupted(); // nothing has moved yet
 
     if (!drive_.check()) {
         std::cerr << "orlex-plotter-cli: no plotter answers: the clock on status bit 7 did not change. "
                      "Check that the plotter is connected, switched on and not on STOP. Nothing was moved.\n";
         return kExitNoPlotter;
     }
-    drive_.writeControl(kPenUp); // the pen travels up until the plot lowers it
+    if (test_.extents.PlotMinX < 0 || test_.extents.PlotMinY < 0)
+        std::cout << "Pen to 0: homing, then " << -test_.extents.PlotMinX << " mm right and "
+                  << -test_.extents.PlotMinY << " mm up\n" << std::flush;
 
-    if (test_.extents.PlotMinX < 0 || test_.extents.PlotMinY < 0) {
-        if (const int status = penToZero(); status != kExitOk)
-            return status;
-    }
-    return drawPlot();
-}
-
-// Homing, then a pen-up move |PlotMinX| mm right and |PlotMinY| mm up from home.
-int DrawSession::penToZero()
-{
-    std::cout << "Pen to 0: homing, then " << -test_.extents.PlotMinX << " mm right and "
-              << -test_.extents.PlotMinY << " mm up\n" << std::flush;
-    const HomeResult home = drive_.homeToSwitches();
-    if (home.outcome == HomeResult::Outcome::Stopped)
-        return endInterrupted(interruptSignal());
-    if (!home.ok()) {
-        drive_.writeControl(kPenUp);
-        std::cerr << "orlex-plotter-cli: " << home.message() << " Nothing was drawn.\n";
-        return kExitDrawFailed;
-    }
-    const MoveResult move = drive_.moveToOrigin(test_.extents.PlotMinX, test_.extents.PlotMinY, test_.zoom);
-    if (move.stopped)
-        return endInterrupted(interruptSignal());
-    if (move.refusal != MoveRefusal::None) {
-        drive_.writeControl(kPenUp);
-        std::cerr << "orlex-plotter-cli: the pen cannot move to the origin: " << move.reason
-                  << " Nothing was drawn.\n";
-        return kExitDrawFailed;
-    }
-    return kExitOk;
-}
-
-int DrawSession::drawPlot()
-{
-    drive_.state.PosX = 0; // wherever the carriage stands is the plot's origin
-    drive_.state.PosY = 0;
     NullCanvas canvas;
     Preview preview(canvas, settings_);
     preview.Zoom = test_.zoom;
-    preview.clear();
-
-    ProgressLine progress(options_.progress && ::isatty(STDERR_FILENO),
-                          [this] { return interruptSignal() != 0 || drive_.stopRequested(); });
-    progress_ = &progress;
-    const bool simulated = opened_.virtualPlotter != nullptr;
-    std::cout << "Drawing " << options_.plotFile << "\n" << std::flush;
-    const double startMicros = nowMicros();
-    const RunResult r = drawfile(options_.plotFile, kDrawMode, preview, drive_, &progress);
+    double startMicros = 0;
+    SessionObserver observer(progress_, [&] {
+        std::cout << "Drawing " << options_.plotFile << "\n" << std::flush;
+        startMicros = nowMicros();
+    });
+    const DrawReport report = drawPlot(options_.plotFile, test_.extents, preview, drive_, &observer);
     const double micros = nowMicros() - startMicros;
-    progress.finish();
-    progress_ = nullptr;
+    progress_.finish();
 
-    if (r.stopped || interruptSignal() != 0)
-        return endInterrupted(interruptSignal());
     // The test run has already warned about skipped pairs and the end of the file.
-    if (!r.opened) {
-        drive_.writeControl(kPenUp);
-        std::cerr << "orlex-plotter-cli: " << r.openError << "\n";
-        writeSvg();
+    switch (report.outcome) {
+    case DrawReport::Outcome::Finished:
+        printSummary(report.run, micros);
+        return kExitOk;
+    case DrawReport::Outcome::Stopped:
+        return interrupted();
+    case DrawReport::Outcome::OriginFailed:
+        std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
+        return kExitDrawFailed;
+    case DrawReport::Outcome::PointRefused:
+        std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
+        printSummary(report.run, micros);
+        return kExitDrawFailed;
+    case DrawReport::Outcome::ReadFailed:
+        std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
         return kExitUsage;
     }
-    if (r.refusal.refusal != MoveRefusal::None) {
-        drive_.writeControl(kPenUp);
-        std::cerr << "orlex-plotter-cli: drawing stopped at the point (" << numberText(r.refusedX) << ", "
-                  << numberText(r.refusedY) << "): " << r.refusal.reason << " The pen has been lifted.\n";
-        printSummary(r, micros, simulated);
-        writeSvg();
-        return kExitDrawFailed;
-    }
-    printSummary(r, micros, simulated);
-    writeSvg();
     return kExitOk;
 }
 
-// The run has ended after its current step: pen up, motors off, trace written.
-int DrawSession::endInterrupted(int signal)
-{
-    leavePortSafe();
-    writeSvg();
-    std::cerr << "\nInterrupted: the pen has been lifted and the motors switched off.\n";
-    return kExitInterrupted + (signal != 0 ? signal : 2);
-}
-
-// For a step that never ends (no clock) or a second Ctrl-C: end at once from the wait.
-void DrawSession::abandon(int signal)
-{
-    if (progress_ != nullptr)
-        progress_->finish();
-    leavePortSafe();
-    std::cerr << "\nInterrupted: the pen has been lifted and the motors switched off.\n";
-    std::cerr.flush();
-    std::_Exit(kExitInterrupted + signal);
-}
-
 // Runs inside every step wait, at a bounded rate: refreshes the progress line and
-// turns a signal into a stop request.
+// turns a signal into a stop request, which also ends a wait for a halted clock.
 void DrawSession::onEvents()
 {
-    if (progress_ != nullptr)
-        progress_->tick(); // keeps the elapsed time moving along a long line
-    const int signal = interruptSignal();
-    if (signal == 0)
-        return;
-    drive_.requestStop();
-    const auto now = std::chrono::steady_clock::now();
-    if (!stopNoticed_)
-        stopNoticed_ = now;
-    else if (interruptCount() > 1 || now - *stopNoticed_ > kStopGrace)
-        abandon(signal);
-}
-
-void DrawSession::leavePortSafe()
-{
-    drive_.writeControl(kPenUp);
-    drive_.writeData(kMotorsOff);
-    opened_.flush();
+    progress_.tick(); // keeps the elapsed time moving along a long line
+    if (interruptSignal() != 0)
+        drive_.requestStop();
 }
 
 void DrawSession::writeSvg()
@@ -237,7 +183,7 @@ double DrawSession::nowMicros()
     return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-void DrawSession::printSummary(const RunResult& r, double micros, bool simulated)
+void DrawSession::printSummary(const RunResult& r, double micros)
 {
     std::cout << "Points: " << r.points << "\n";
     if (const VirtualPlotter* plotter = opened_.virtualPlotter) {
@@ -249,6 +195,7 @@ void DrawSession::printSummary(const RunResult& r, double micros, bool simulated
     const double seconds = micros / 1e6;
     char shortText[32];
     std::snprintf(shortText, sizeof shortText, "%.3f s", seconds);
+    const bool simulated = opened_.virtualPlotter != nullptr;
     std::cout << "Drawing time: " << (seconds < 60 ? std::string(shortText) : durationText(seconds))
               << (simulated && !options_.realTime ? " (simulated)" : "") << "\n";
 }
@@ -260,16 +207,16 @@ int runDrawCommand(const CliOptions& options)
     const std::optional<PreparedTest> prepared = loadAndTest(options, !options.fullStep);
     if (!prepared)
         return kExitUsage;
-    const TestOutcome& test = prepared->outcome;
+    const PlotTest& test = prepared->test;
     printTestReport(test, std::cout);
-    printRunWarnings(test.run, std::cerr);
+    printRunWarnings(test, std::cerr);
     std::cout.flush();
-    if (!test.fits) {
-        std::cerr << "orlex-plotter-cli: the plot is too big for the machine's travel limits. Nothing was moved.\n";
+    if (!test.fits()) {
+        std::cerr << "orlex-plotter-cli: the plot is too big for the machine. Nothing was moved.\n";
         return kExitTooBig;
     }
 
-    // From here on Ctrl-C ends the run between steps and leaves the port safe.
+    // From here on a signal ends the run between steps and leaves the machine safe.
     installInterruptHandlers();
     DrawSession session(options, prepared->settings, test);
     return session.run();

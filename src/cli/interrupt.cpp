@@ -1,6 +1,7 @@
-// Signal handlers that set flags and nothing else (async-signal-safe).
+// Signal handlers that record the signal and nothing else (async-signal-safe).
 #include "cli/interrupt.h"
 
+#include <array>
 #include <csignal>
 
 namespace orlex::cli {
@@ -8,12 +9,17 @@ namespace orlex::cli {
 namespace {
 
 volatile std::sig_atomic_t g_signal = 0;
-volatile std::sig_atomic_t g_count = 0;
+constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void onInterrupt(int signal)
 {
     g_signal = signal;
-    g_count = g_count + 1;
+    // The default action comes back, so a second signal ends the tool at once.
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    sigemptyset(&defaultAction.sa_mask);
+    for (int s : kSignals)
+        sigaction(s, &defaultAction, nullptr);
 }
 
 } // namespace
@@ -24,18 +30,15 @@ void installInterruptHandlers()
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int s : kSignals)
+        sigaction(s, &action, nullptr);
+    // A closed output pipe must not kill the tool before it has made the machine safe.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 int interruptSignal()
 {
     return g_signal;
-}
-
-int interruptCount()
-{
-    return g_count;
 }
 
 } // namespace orlex::cli

@@ -1,15 +1,13 @@
-// Ctrl-C (SIGINT) and SIGTERM during a draw: the handler only records the signal; the
-// draw loop notices it between steps and ends the run itself.
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP during a draw: the handler only records the signal;
+// the draw loop notices it between steps and ends the run itself. A second signal ends
+// the tool at once.
 #pragma once
 
 namespace orlex::cli {
 
 void installInterruptHandlers();
 
-// The signal that arrived (SIGINT, SIGTERM), or 0.
+// The signal that arrived (SIGINT, SIGTERM, SIGHUP), or 0.
 int interruptSignal();
-
-// How many such signals arrived; a second one asks to end at once.
-int interruptCount();
 
 } // namespace orlex::cli

@@ -22,7 +22,7 @@ std::string limit(const std::optional<std::int16_t>& mm)
 
 } // namespace
 
-std::string testJson(const TestOutcome& outcome)
+std::string testJson(const PlotTest& outcome)
 {
     const PlotExtents& e = outcome.extents;
     const RunResult& r = outcome.run;
@@ -33,12 +33,13 @@ std::string testJson(const TestOutcome& outcome)
     add(json, "max_y_mm", std::to_string(e.PlotMaxY));
     add(json, "max_x_limit_mm", limit(outcome.limitX));
     add(json, "max_y_limit_mm", limit(outcome.limitY));
-    add(json, "fits", boolean(outcome.fits));
+    add(json, "fits", boolean(outcome.fits()));
     add(json, "beeps", std::to_string(r.beeps));
     add(json, "end_of_file_caption", boolean(r.endOfFileCaption));
     add(json, "skipped_pairs", std::to_string(r.skippedPairs));
     add(json, "points", std::to_string(r.points));
     add(json, "out_of_range", boolean(r.outOfRange));
+    add(json, "steps_out_of_range", boolean(outcome.verdict == PlotTest::Verdict::BeyondSteps));
     json += "}";
     return json;
 }

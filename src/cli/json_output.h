@@ -8,6 +8,6 @@
 namespace orlex::cli {
 
 // {"min_x_mm":-10,...,"fits":true,...}; a limit that is not a number is null.
-std::string testJson(const TestOutcome& outcome);
+std::string testJson(const PlotTest& outcome);
 
 } // namespace orlex::cli

@@ -16,18 +16,18 @@ int runTestCommand(const CliOptions& options)
     const std::optional<PreparedTest> prepared = loadAndTest(options, true);
     if (!prepared)
         return kExitUsage;
-    const TestOutcome& outcome = prepared->outcome;
+    const PlotTest& outcome = prepared->test;
 
     if (options.json) {
         std::cout << testJson(outcome) << "\n";
     } else {
         printTestReport(outcome, std::cout);
-        printRunWarnings(outcome.run, std::cerr);
+        printRunWarnings(outcome, std::cerr);
         if (::isatty(STDERR_FILENO))
             for (int i = 0; i < outcome.run.beeps; ++i)
                 std::cerr << '\a';
     }
-    return outcome.fits ? kExitOk : kExitTooBig;
+    return outcome.fits() ? kExitOk : kExitTooBig;
 }
 
 } // namespace orlex::cli

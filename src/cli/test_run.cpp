@@ -1,5 +1,5 @@
-// Test run for the command-line tool, in the order "Test and Show" uses: clear the
-// preview, drawfile in test mode, extents in mm at the zoom, then the fit rule.
+// Test run for the command-line tool: the shared test run with no picture and no
+// plotter, and its report.
 #include "cli/test_run.h"
 
 #include "cli/cli_settings.h"
@@ -13,25 +13,14 @@
 
 namespace orlex::cli {
 
-TestOutcome runTest(const std::string& plotFile, std::int16_t zoom, const Variabile& settings, bool halfStep)
+PlotTest runTest(const std::string& plotFile, std::int16_t zoom, const Variabile& settings, bool halfStep)
 {
-    TestOutcome outcome;
-    outcome.zoom = zoom;
-
     NullCanvas canvas;
     Preview preview(canvas, settings);
     preview.Zoom = zoom;
     NullPort port(toPortAddress(settings.LptAddress).value_or(0x378), std::uint8_t{0x7F});
     Drive drive(port, settings, DriveHooks{{}, [halfStep] { return halfStep; }});
-
-    preview.clear();
-    outcome.run = drawfile(plotFile, kTestMode, preview, drive);
-    outcome.extents = extentsInMillimetres(outcome.run, zoom);
-    outcome.limitX = toInt16(settings.Maxx);
-    outcome.limitY = toInt16(settings.Maxy);
-    // Points beyond the 16-bit extents cannot be measured, so such a plot never fits.
-    outcome.fits = outcome.run.opened && !outcome.run.outOfRange && plotFits(outcome.extents, settings);
-    return outcome;
+    return testPlot(plotFile, preview, drive);
 }
 
 namespace {
@@ -43,33 +32,32 @@ std::string limitText(const std::optional<std::int16_t>& limit)
 
 } // namespace
 
-void printTestReport(const TestOutcome& outcome, std::ostream& out)
+void printTestReport(const PlotTest& test, std::ostream& out)
 {
-    const PlotExtents& e = outcome.extents;
-    out << "Extents at zoom " << outcome.zoom << " %:\n"
+    const PlotExtents& e = test.extents;
+    out << "Extents at zoom " << test.zoom << " %:\n"
         << "  min X: " << millimetreLabel(e.PlotMinX) << "\n"
         << "  min Y: " << millimetreLabel(e.PlotMinY) << "\n"
         << "  max X: " << millimetreLabel(e.PlotMaxX) << "\n"
         << "  max Y: " << millimetreLabel(e.PlotMaxY) << "\n"
-        << "Limits: X " << limitText(outcome.limitX) << ", Y " << limitText(outcome.limitY) << "\n"
-        << "Points: " << outcome.run.points << "\n"
-        << (outcome.fits ? "fits" : "too big") << "\n";
+        << "Limits: X " << limitText(test.limitX) << ", Y " << limitText(test.limitY) << "\n"
+        << "Points: " << test.run.points << "\n"
+        << (test.fits() ? "fits" : "too big") << "\n";
 }
 
-void printRunWarnings(const RunResult& run, std::ostream& err)
+void printRunWarnings(const PlotTest& test, std::ostream& err)
 {
-    if (const std::string skipped = run.skippedMessage(); !skipped.empty())
-        err << skipped << "\n";
-    if (run.outOfRange)
-        err << "The plot exceeds the coordinate range: it has points outside -32768 to 32767 "
-               "plotter units and cannot be drawn.\n";
-    if (run.endOfFileCaption)
+    for (const std::string& warning : test.warnings())
+        err << warning << "\n";
+    if (test.run.endOfFileCaption)
         err << kEndOfFileCaption << " The file ends inside a coordinate pair; that pair was dropped.\n";
 }
 
 std::optional<PreparedTest> loadAndTest(const CliOptions& options, bool halfStep)
 {
-    const CliSettings loaded = loadCliSettings(options.settingsFile);
+    const bool draw = options.command == Command::Draw;
+    const CliSettings loaded =
+        loadCliSettings(options.settingsFile, draw ? SettingsProblems::Refuse : SettingsProblems::UseDefaults);
     if (!loaded.error.empty()) {
         std::cerr << "orlex-plotter-cli: " << loaded.error << "\n";
         return std::nullopt;
@@ -77,8 +65,8 @@ std::optional<PreparedTest> loadAndTest(const CliOptions& options, bool halfStep
     if (!loaded.warning.empty())
         std::cerr << loaded.warning << "\n";
     PreparedTest prepared{loaded.settings, runTest(options.plotFile, options.zoom, loaded.settings, halfStep)};
-    if (!prepared.outcome.run.opened) {
-        std::cerr << "orlex-plotter-cli: " << prepared.outcome.run.openError << "\n";
+    if (prepared.test.verdict == PlotTest::Verdict::Unreadable) {
+        std::cerr << "orlex-plotter-cli: " << prepared.test.run.openError << "\n";
         return std::nullopt;
     }
     return prepared;

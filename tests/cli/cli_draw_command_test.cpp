@@ -1,6 +1,7 @@
 // "orlex-plotter-cli draw --simulate": what reaches the virtual paper and the port trace,
-// the gates that keep the carriage still, refused moves, and Ctrl-C in the middle.
+// and the gates that keep the carriage still.
 #include "cli_runner.h"
+#include "trace_file.h"
 
 #include "drive/ports/virtual_plotter.h"
 
@@ -11,35 +12,6 @@
 
 namespace orlex::cli::testing {
 namespace {
-
-struct TraceLine {
-    long long timeMicros = 0;
-    std::string reg; // "data" or "control"
-    int value = 0;
-};
-
-std::vector<TraceLine> readTrace(const fs::path& file)
-{
-    std::vector<TraceLine> lines;
-    std::istringstream in(readFile(file));
-    std::string line;
-    std::getline(in, line); // header
-    while (std::getline(in, line)) {
-        TraceLine t;
-        const auto first = line.find(',');
-        const auto second = line.find(',', first + 1);
-        t.timeMicros = std::stoll(line.substr(0, first));
-        t.reg = line.substr(first + 1, second - first - 1);
-        t.value = std::stoi(line.substr(second + 1));
-        lines.push_back(t);
-    }
-    return lines;
-}
-
-long countWrites(const std::vector<TraceLine>& trace, const std::string& reg)
-{
-    return std::count_if(trace.begin(), trace.end(), [&](const TraceLine& t) { return t.reg == reg; });
-}
 
 // Plays the trace's writes into a fresh virtual plotter that starts where the tool's did.
 VirtualPlotter replay(const std::vector<TraceLine>& trace, double stepMm)
@@ -139,6 +111,7 @@ TEST_P(SimulatedDraw, PaperAndTraceHoldThePlotsPenDownLines)
     const CliResult result = runCli(folder.path(), arguments);
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out.find("Pen to 0: homing") != std::string::npos, c.penToZero) << result.out;
+    EXPECT_TRUE(endsSafely(readTrace(folder / "trace.csv"))); // pen up, coils off
     EXPECT_NE(result.out.find("Lost steps: X 0, Y 0"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Drawing time:"), std::string::npos) << result.out;
 
@@ -214,7 +187,17 @@ TEST_P(DrawGate, StopsBeforeAnythingMoves)
     EXPECT_NE(result.err.find(c.messagePart), std::string::npos) << result.err;
     EXPECT_EQ(result.out.find("Drawing "), std::string::npos) << result.out;
     if (fs::exists(folder / "trace.csv")) {
-        EXPECT_EQ(countWrites(readTrace(folder / "trace.csv"), "data"), 0);
+        // No coil pattern ever reached the port; once it was open, the tool left it with
+        // the pen up and the coils off.
+        const std::vector<TraceLine> trace = readTrace(folder / "trace.csv");
+        EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                                [](const TraceLine& t) { return t.reg == "data" && t.value != 0; }),
+                  0);
+        ASSERT_GE(trace.size(), 2u);
+        EXPECT_EQ(trace[trace.size() - 2].reg, "control");
+        EXPECT_EQ(trace[trace.size() - 2].value, 1);
+        EXPECT_EQ(trace.back().reg, "data");
+        EXPECT_EQ(trace.back().value, 0);
     }
 }
 
@@ -225,47 +208,19 @@ INSTANTIATE_TEST_SUITE_P(
                       GateCase{"Unreadable", "", {"--simulate"}, 2, "folder", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DrawCommand, RefusedMoveNamesThePointLiftsThePenAndExitsWithFive)
+// Lstep 1 (0.005 mm per half step): 200 mm fit Maxx 300 but are 40000 steps, which the
+// drive cannot count. The test says so before anything moves.
+TEST(DrawCommand, PlotBeyondTheStepRangeIsTooBigBeforeAnythingMoves)
 {
     TempFolder folder;
-    // Lstep 1 (0.005 mm per half step): 750 mm fits the limits but is 150000 steps.
-    writeFile(folder / "machine.txt", " 1 \r\n 1 \r\n 30000 \r\n 30000 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n");
-    writeFile(folder / "plot.plt", "PU0,0;PD30000,0;PD0,0;");
+    writeFile(folder / "machine.txt", " 1 \r\n 1 \r\n 300 \r\n 300 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n");
+    writeFile(folder / "plot.plt", "PU0,0;PD8000,0;PD0,0;");
     const CliResult result = runCli(folder.path(), {"draw", "plot.plt", "--settings", "machine.txt", "--simulate",
                                                     "--trace", "trace.csv"});
-    EXPECT_EQ(result.status, 5) << result.err;
-    EXPECT_NE(result.err.find("(30000, 0)"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("pen has been lifted"), std::string::npos) << result.err;
-    const std::vector<TraceLine> trace = readTrace(folder / "trace.csv");
-    ASSERT_FALSE(trace.empty());
-    EXPECT_EQ(trace.back().reg, "control");
-    EXPECT_EQ(trace.back().value, 1);
-    EXPECT_EQ(countWrites(trace, "data"), 0);
-}
-
-TEST(DrawCommand, CtrlCInTheMiddleLiftsThePenAndSwitchesTheMotorsOff)
-{
-    TempFolder folder;
-    // Three times 100 mm there and back: about 1.2 s per line at 2000 Hz in real time.
-    writeFile(folder / "plot.plt", "PD4000,0,0,0,4000,0,0,0,4000,0,0,0;");
-    CliProcess process(folder.path(), {"draw", "plot.plt", "--simulate", "--realtime", "--clock", "2000",
-                                       "--trace", "trace.csv"});
-    ASSERT_GT(process.pid(), 0);
-    ASSERT_TRUE(process.waitForOutput("Drawing plot.plt")) << readFile(process.errFile());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ASSERT_EQ(::kill(process.pid(), SIGINT), 0);
-    const CliResult result = process.wait();
-
-    EXPECT_EQ(result.status, 130) << result.err;
-    EXPECT_NE(result.err.find("Interrupted"), std::string::npos) << result.err;
-    EXPECT_EQ(result.out.find("Drawing time"), std::string::npos) << "the draw did not run to its end";
-    const std::vector<TraceLine> trace = readTrace(folder / "trace.csv");
-    ASSERT_GE(trace.size(), 2u);
-    EXPECT_EQ(trace[trace.size() - 2].reg, "control");
-    EXPECT_EQ(trace[trace.size() - 2].value, 1);
-    EXPECT_EQ(trace.back().reg, "data");
-    EXPECT_EQ(trace.back().value, 0);
-    EXPECT_LT(countWrites(trace, "data"), 2400);
+    EXPECT_EQ(result.status, 3) << result.err;
+    EXPECT_NE(result.err.find("in X it needs 40000 steps"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("163.8 mm"), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(folder / "trace.csv")); // the port was never opened
 }
 
 } // namespace

@@ -62,12 +62,15 @@ private:
     fs::path path_;
 };
 
-// Starts the tool in `folder` with stdout and stderr going to files there.
+// Starts a program (the tool by default) in `folder` with stdout and stderr going to
+// files there.
 class CliProcess {
 public:
-    CliProcess(const fs::path& folder, const std::vector<std::string>& arguments) : folder_(folder)
+    CliProcess(const fs::path& folder, const std::vector<std::string>& arguments,
+               const std::string& program = ORLEX_CLI_BINARY)
+        : folder_(folder)
     {
-        std::vector<std::string> argv{ORLEX_CLI_BINARY};
+        std::vector<std::string> argv{program};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         std::vector<char*> pointers;
         for (std::string& a : argv)
@@ -80,7 +83,7 @@ public:
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, outFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, errFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int error = posix_spawn(&pid_, ORLEX_CLI_BINARY, &actions, nullptr, pointers.data(), environ);
+        const int error = posix_spawn(&pid_, program.c_str(), &actions, nullptr, pointers.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         if (error != 0)
             pid_ = -1;

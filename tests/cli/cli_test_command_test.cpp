@@ -72,6 +72,21 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"fits", "false"}, {"out_of_range", "true"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Lstep 1: 200 mm fit Maxx 300, but are 40000 half steps the drive cannot count.
+TEST(TestCommand, BeyondTheStepRangeIsTooBig)
+{
+    TempFolder folder;
+    writeFile(folder / "machine.txt", " 1 \r\n 50 \r\n 300 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n");
+    writeFile(folder / "plot.plt", "PD8000,0;");
+    const CliResult json = runCli(folder.path(), {"test", "plot.plt", "--settings", "machine.txt", "--json"});
+    EXPECT_EQ(json.status, 3) << json.err;
+    EXPECT_EQ(jsonValue(json.out, "fits"), "false") << json.out;
+    EXPECT_EQ(jsonValue(json.out, "steps_out_of_range"), "true") << json.out;
+    const CliResult text = runCli(folder.path(), {"test", "plot.plt", "--settings", "machine.txt"});
+    EXPECT_EQ(text.status, 3);
+    EXPECT_NE(text.err.find("163.8 mm with Lstepx 1 in half steps"), std::string::npos) << text.err;
+}
+
 TEST(TestCommand, WidthEqualToTheLimitFits)
 {
     TempFolder folder;
