@@ -1,6 +1,7 @@
 // Entry point of the window: reads the command line, opens the chosen port backend and
 // shows the main window (and the virtual plotter beside it when simulating).
 #include "app/command_line.h"
+#include "app/termination_signals.h"
 #include "ui/icons.h"
 #include "ui/main_window.h"
 #include "ui/virtual_plotter_view.h"
@@ -43,6 +44,12 @@ int main(int argc, char** argv) {
         window.openPlotFile(QFileInfo(path).absoluteFilePath());
     }
     window.show();
+
+    // SIGINT, SIGTERM and SIGHUP end the program as File > Exit does: pen up, coils off,
+    // trace written out, whatever runs at the moment.
+    orlex::app::TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &orlex::app::TerminationSignals::received, &window,
+                     [&window](int signal) { window.quitSafely(128 + signal); });
 
     std::unique_ptr<orlex::ui::VirtualPlotterView> view;
     if (orlex::VirtualPlotter* plotter = window.virtualPlotter()) {

@@ -141,6 +141,7 @@ void MainWindow::startUpDisplay() {
 
 void MainWindow::settingsSaved() {
     followPortAddress();
+    settingsMayHaveChangedTheScale();
     lblMaxx->setText(fromSetting(settings_.Maxx) + QStringLiteral(" mm"));
     lblMaxy->setText(fromSetting(settings_.Maxy) + QStringLiteral(" mm"));
     lblOffsetx->setText(fromSetting(settings_.Offsetx) + QStringLiteral(" mm"));
@@ -176,18 +177,37 @@ void MainWindow::endProcess(int status) {
     std::_Exit(status); // at once: no handler runs and no motion goes on
 }
 
+// A Save that changes a step length or a travel limit changes what the last test
+// measured: Draw waits for a new test.
+void MainWindow::settingsMayHaveChangedTheScale() {
+    if (!drawableTest_)
+        return;
+    const DrawableTest now = currentTestKey();
+    if (now.stepLengthX != drawableTest_->stepLengthX || now.stepLengthY != drawableTest_->stepLengthY
+        || now.limitX != drawableTest_->limitX || now.limitY != drawableTest_->limitY)
+        forgetTest();
+}
+
+void MainWindow::quitSafely(int status) {
+    if (ending_)
+        return;
+    ending_ = true;
+    drive().makeSafe();
+    port_.closeTrace();
+    endProcess(status);
+}
+
 void MainWindow::mnuExit_Click() {
-    drive().writeData(0); // every coil off
-    endProcess(0);
+    quitSafely(0);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    endProcess(0); // the port is left as it is
+    quitSafely(0);
     event->accept();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && drawRunning_) {
+    if (event->key() == Qt::Key_Escape && (drawRunning_ || motionRunning_ || speedRunning_)) {
         cmdStop_Click();
         event->accept();
         return;
@@ -209,6 +229,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::mnuOpen_Click() {
+    if (drawRunning_ || motionRunning_)
+        return;
     // dirbox1: "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*" in Qt's form.
     const QString title = QStringLiteral("Open plott file.");
     const QString filter = QStringLiteral("Plotter file (*.plt);; All Fifes(*.*) (*)");
@@ -221,22 +243,31 @@ void MainWindow::mnuOpen_Click() {
     }
     // Cancelled: the dialog keeps the name it had, so the previous file stays chosen.
     if (!chosen.isEmpty())
-        settings_.PlotFile = QFile::encodeName(chosen).toStdString();
-    txtFile->setText(QFile::decodeName(QByteArray::fromStdString(settings_.PlotFile)));
+        openPlotFile(chosen);
+    else
+        txtFile->setText(QFile::decodeName(QByteArray::fromStdString(settings_.PlotFile)));
 }
 
 void MainWindow::openPlotFile(const QString& path) {
-    settings_.PlotFile = QFile::encodeName(path).toStdString();
+    const std::string chosen = QFile::encodeName(path).toStdString();
+    // A test speaks only for the file it read.
+    if (chosen != settings_.PlotFile)
+        forgetTest();
+    settings_.PlotFile = chosen;
     txtFile->setText(path);
 }
 
 void MainWindow::mnuSetings_Click() {
+    if (drawRunning_ || motionRunning_)
+        return; // the item is disabled then; its modal loop would halt the machine
     SettingsDialog dialog(settings_, options_.settingsFile, *feedback_, nullptr);
     connect(&dialog, &SettingsDialog::saved, this, &MainWindow::settingsSaved);
     dialog.exec();
 }
 
 void MainWindow::mnuAbout_Click() {
+    if (drawRunning_ || motionRunning_)
+        return;
     AboutBox box(nullptr);
     box.exec();
 }

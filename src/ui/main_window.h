@@ -7,6 +7,7 @@
 #include "hpgl/drawfile.h"
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
+#include "run/file_stamp.h"
 #include "settings/settings_file.h"
 #include "settings/variabile.h"
 #include "ui/operator_feedback.h"
@@ -72,6 +73,10 @@ public:
     // File > Open with a known path (command-line argument, dropped file).
     void openPlotFile(const QString& path);
 
+    // Every way the program ends comes here: pen up, then every coil off, the trace
+    // flushed and closed, then the process ends with `status`. Once only.
+    void quitSafely(int status);
+
 public slots:
     // Manual controls and plotter status.
     void cmdSteppYUp_Click();
@@ -128,6 +133,9 @@ private:
     void startUpDisplay(); // labels, check, Draw, half-axes
     void check();          // presence test with its display (txtStare, Speed, Connected)
     void setMotionControlsEnabled(bool enabled); // jogs, Pen home, Pen to 0, Test, Draw
+    template <class Motion>
+    auto runMotion(Motion motion); // a homing motion with the controls held off
+    void setRunActive(bool active); // Stop shown, dialogs and File > Open held off
     void showNotConnected();
     void endProcess(int status);
     void followPortAddress(); // reopen the port when the address setting changed
@@ -143,11 +151,25 @@ private:
     std::unique_ptr<Drive> drive_;
     std::unique_ptr<Preview> preview_;
 
+    // What a successful test checked; Draw is enabled only while all of it still holds.
+    struct DrawableTest {
+        std::string path;
+        std::int16_t zoom = 100;
+        bool halfStep = true;
+        // Lstepx, Lstepy, Maxx, Maxy as numbers: a Save rewrites " 50 " as "50".
+        std::optional<double> stepLengthX, stepLengthY, limitX, limitY;
+        std::optional<FileStamp> stamp; // the file as it was tested
+    };
+    DrawableTest currentTestKey() const;
+    void forgetTest();        // Draw off until the next successful test
+    void updateDrawButton();  // Draw on when a test still holds and nothing runs
+    void settingsMayHaveChangedTheScale();
+
     bool drawRunning_ = false;
     bool motionRunning_ = false;       // Pen home / Pen to 0 in progress
-    std::optional<HomeResult> lastHome_;
-    bool drawEnabledBeforeMotion_ = false; // Draw's state while Pen home / Pen to 0 hold it off
-    bool lastZeroReachedOrigin_ = false;   // the last Pen to 0 ended at the drawing origin
+    bool speedRunning_ = false;        // "Speed" is measuring
+    bool ending_ = false;              // quitSafely has run
+    std::optional<DrawableTest> drawableTest_;
     std::optional<int> lastSpeedMs_;   // last "Speed" result, ms per step
     QElapsedTimer drawClock_;
 

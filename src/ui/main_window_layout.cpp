@@ -2,6 +2,7 @@
 // (15 twips to a pixel), and the connections of every control to its handler.
 #include "ui/main_window.h"
 
+#include "ui/classic_face.h"
 #include "ui/icons.h"
 #include "ui/preview_widget.h"
 #include "ui/widgets.h"
@@ -74,20 +75,6 @@ constexpr const char* kPlaceholder = "000.000";
 void MainWindow::buildLayout() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("clientArea"));
-    // Every caption is laid out for the classic 8-point dialog face (11 pixels at 96 dpi);
-    // the first of these faces that is installed comes closest to its widths.
-    QFont font = client->font();
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"),
-                      QStringLiteral("DejaVu Sans Condensed")});
-    font.setPixelSize(11);
-    client->setFont(font);
-    // Frame captions sit on the frame's border, so the frame's whole height is its inside.
-    client->setStyleSheet(QStringLiteral(
-        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
-        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-        " left: 6px; padding: 0px 1px; }"));
     setCentralWidget(client);
 
     // The rule under the menu bar.
@@ -226,11 +213,7 @@ void MainWindow::buildLayout() {
     for (QLineEdit* edit : {txtFile, txtZoom, txtStare})
         edit->setAcceptDrops(false);
 
-    // The frames' style sheet would hand their contents the application's font: give every
-    // control without a font of its own the dialog face explicitly.
-    for (QWidget* w : client->findChildren<QWidget*>())
-        if (!w->testAttribute(Qt::WA_SetFont))
-            w->setFont(font);
+    applyClassicFace(client);
 
     // Timers: the status poll runs for the life of the window, the speed count on demand.
     Timer1 = new QTimer(this);
@@ -290,6 +273,8 @@ void MainWindow::connectHandlers() {
         connect(b, &QPushButton::clicked, this, slot);
 
     connect(Check1, &QCheckBox::clicked, this, &MainWindow::Check1_Click);
+    // Steps of the other mode are twice or half as long: the last test no longer holds.
+    connect(optHalf, &QRadioButton::toggled, this, &MainWindow::forgetTest);
     connect(scrZoom, &QScrollBar::valueChanged, this, &MainWindow::scrZoom_Change);
     connect(txtZoom, &QLineEdit::textChanged, this, &MainWindow::txtZoom_Change);
     connect(lblOffsetx, &ClickableLabel::clicked, this, &MainWindow::lblOffsetx_Click);

@@ -18,8 +18,6 @@ namespace orlex::ui {
 namespace {
 constexpr std::int16_t kLampRed = 12;
 constexpr std::int16_t kLampWhite = 15;
-constexpr std::uint8_t kPenUp = 1;   // control register bit 0
-constexpr std::uint8_t kPenDown = 0;
 } // namespace
 
 // One step of one motor, written to the port at once: no delay, no presence test.
@@ -68,12 +66,12 @@ void MainWindow::cmdSteppXL_Click()
 // Coils off, or back on at the phases they had; the caption names the next action.
 void MainWindow::cmdMotor_Click()
 {
-    if (drive().readData() == 0) {
+    if (!drive().coilsEnergised()) {
         drive().writeCoils();
         cmdMotor->setText(QStringLiteral("Motor off"));
     } else {
         cmdMotor->setText(QStringLiteral("Motor on"));
-        drive().writeData(0);
+        drive().switchCoilsOff();
     }
     emit plotterMoved();
 }
@@ -87,10 +85,10 @@ void MainWindow::cmdPen_Click()
         red.setColor(QPalette::Button, paletteColour(kLampRed));
         cmdPen->setPalette(red);
         cmdPen->setAutoFillBackground(true);
-        drive().writeControl(kPenDown);
+        drive().penDown();
     } else {
         drive().state.PenState = "PU";
-        drive().writeControl(kPenUp);
+        drive().penUp();
         cmdPen->setPalette(QPalette()); // inherit the system's button face again
         cmdPen->setAutoFillBackground(false);
     }
@@ -116,7 +114,7 @@ void MainWindow::cmdCheck_Click()
 void MainWindow::Timer1_Timer()
 {
     DriveState& s = drive().state;
-    if (drive().readData() != 0) {
+    if (drive().coilsEnergised()) {
         cmdMotor->setText(QStringLiteral("Motor off"));
         Line1->hide();
         Line2->hide();
@@ -138,27 +136,39 @@ void MainWindow::Timer1_Timer()
 }
 
 // Counts two-cycle step delays until Timer2's first tick, one second after the start;
-// the result is the length of one step in whole milliseconds, truncated.
+// the result is the length of one step in whole milliseconds, truncated. Stop or Esc
+// ends it early, also while the clock does not run; it then measures nothing.
 void MainWindow::cmdSpeed_Click()
 {
     cmdSpeed->setEnabled(false);
+    drive().clearStop();
+    speedRunning_ = true;
+    setRunActive(true);
     drive().state.SpeedTicks = 1;
     Timer2->start();
     double count = 0;
-    while (drive().state.SpeedTicks <= 1) {
-        drive().delayh(2);
+    while (drive().state.SpeedTicks <= 1 && !drive().stopRequested()) {
+        drive().delayh(kStepCycles);
         count += 1;
         processEvents();
     }
     // The window draws nothing on its own surface, so there is nothing else to erase.
     Timer2->stop();
-    const double ms = std::floor(1000.0 / count);
-    txtStare->setText(QString::number(static_cast<long long>(ms)));
-    // A step shorter than 1 ms shows 0: too coarse to estimate a drawing time with.
-    if (ms >= 1)
-        lastSpeedMs_ = static_cast<int>(ms);
-    else
-        lastSpeedMs_.reset();
+    const bool stopped = drive().stopRequested();
+    drive().clearStop();
+    setRunActive(false);
+    speedRunning_ = false;
+    if (stopped) {
+        lblProgress->setText(QStringLiteral("Speed measurement stopped: no step period was measured"));
+    } else {
+        const double ms = std::floor(1000.0 / count);
+        txtStare->setText(QString::number(static_cast<long long>(ms)));
+        // A step shorter than 1 ms shows 0: too coarse to estimate a drawing time with.
+        if (ms >= 1)
+            lastSpeedMs_ = static_cast<int>(ms);
+        else
+            lastSpeedMs_.reset();
+    }
     cmdSpeed->setEnabled(true);
 }
 
@@ -169,14 +179,13 @@ void MainWindow::Timer2_Timer()
         ++ticks;
 }
 
-// The controls that start a motion. Draw is given back the state it had before, and
-// only outside a draw run (the draw run enables its own controls when it ends).
+// The controls that start a motion. Draw follows the last test once they come back,
+// and only outside a draw run (the draw run enables its own controls when it ends).
 void MainWindow::setMotionControlsEnabled(bool enabled)
 {
     for (QPushButton* b : {cmdSteppYUp, cmdSteppYDo, cmdSteppXR, cmdSteppXL, cmdHome, cmdZero})
         b->setEnabled(enabled);
     if (!enabled) {
-        drawEnabledBeforeMotion_ = cmdDraw->isEnabled();
         cmdDraw->setEnabled(false);
         cmdTest->setEnabled(false);
         return;
@@ -184,8 +193,7 @@ void MainWindow::setMotionControlsEnabled(bool enabled)
     if (drawRunning_)
         return;
     cmdTest->setEnabled(true);
-    cmdDraw->setEnabled(drawEnabledBeforeMotion_);
-    drawEnabledBeforeMotion_ = false;
+    updateDrawButton();
 }
 
 void MainWindow::showNotConnected()

@@ -1,12 +1,17 @@
-// "Test and Show", "Draw" and "Stop": the steps around the interpreter's two kinds of
-// run, the fit rule, and the progress and time estimate in the status bar.
+// "Test and Show", "Draw" and "Stop": the window's side of the shared test and draw runs,
+// which Draw is allowed for, and the progress and time estimate in the status bar.
 #include "ui/main_window.h"
 
+#include "run/plot_draw.h"
+#include "run/plot_test.h"
+#include "settings/conversions.h"
 #include "ui/widgets.h"
 
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 
 namespace orlex::ui {
@@ -15,7 +20,6 @@ namespace {
 
 constexpr std::int16_t kFrameTooBig = 12; // light red
 constexpr std::int16_t kFrameFits = 7;    // light grey
-constexpr std::uint8_t kPenUp = 1;        // control register bit 0
 constexpr std::int16_t kLampSteady = 12;  // motor lamp during a draw: light red, no blinking
 constexpr int kLiveViewIntervalMs = 40;   // plotterMoved during a draw, at most 25 a second
 constexpr int kProgressIntervalMs = 200;  // status bar text, at most 5 a second
@@ -43,10 +47,14 @@ void announceRunEnd(const RunResult& run, OperatorFeedback& feedback, QWidget& w
 }
 
 // What the interpreter reports during a draw; the status bar reads it on a timer.
-class DrawProgress : public RunObserver {
+class DrawProgress : public DrawObserver {
 public:
-    explicit DrawProgress(Drive& drive) : drive_(drive) {}
+    DrawProgress(Drive& drive, std::function<void()> drawingStarts)
+        : drive_(drive), drawingStarts_(std::move(drawingStarts))
+    {
+    }
 
+    void drawingStarts() override { drawingStarts_(); }
     void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) override
     {
         bytesRead_ = bytesRead;
@@ -77,6 +85,7 @@ public:
 
 private:
     Drive& drive_;
+    std::function<void()> drawingStarts_;
     std::uint64_t bytesRead_ = 0;
     std::uint64_t fileSize_ = 0;
     std::uint64_t points_ = 0;
@@ -94,6 +103,42 @@ QString estimateText(const RunResult& test, std::optional<double> stepPeriodSeco
 
 } // namespace
 
+// What a successful test checked: Draw is allowed only while all of it still holds.
+MainWindow::DrawableTest MainWindow::currentTestKey() const
+{
+    DrawableTest key;
+    key.path = settings_.PlotFile;
+    key.zoom = preview_->Zoom;
+    key.halfStep = optHalf->isChecked();
+    key.stepLengthX = toNumber(settings_.Lstepx);
+    key.stepLengthY = toNumber(settings_.Lstepy);
+    key.limitX = toNumber(settings_.Maxx);
+    key.limitY = toNumber(settings_.Maxy);
+    return key;
+}
+
+// The last test no longer speaks for what Draw would draw: Draw waits for a new one.
+void MainWindow::forgetTest()
+{
+    drawableTest_.reset();
+    cmdDraw->setEnabled(false);
+}
+
+void MainWindow::updateDrawButton()
+{
+    cmdDraw->setEnabled(!drawRunning_ && !motionRunning_ && drawableTest_.has_value());
+}
+
+// Stop and Esc are offered while anything waits on the plotter's clock; the dialogs
+// and File > Open are not, since their modal loops would halt the machine mid-run.
+void MainWindow::setRunActive(bool active)
+{
+    cmdStop->setVisible(active);
+    for (QAction* item : {mnuOpen, mnuSetings, mnuAbout})
+        item->setEnabled(!active);
+    setAcceptDrops(!active);
+}
+
 // Previews and measures the plot, then applies the fit rule and the presence test.
 void MainWindow::cmdTest_Click()
 {
@@ -101,44 +146,44 @@ void MainWindow::cmdTest_Click()
         return; // the button is disabled then; this guards calls from code
     cmdDraw->setEnabled(false);
     cmdTest->setEnabled(false);
-    preview().clear();
+    drawableTest_.reset();
 
-    const RunResult r = drawfile(settings().PlotFile, kTestMode, preview(), drive());
-    if (!r.opened) {
+    const PlotTest test = testPlot(settings().PlotFile, preview(), drive());
+    if (test.verdict == PlotTest::Verdict::Unreadable) {
         // Nothing was measured: the extents of the last good test stay, Draw stays off.
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
-                           QString::fromStdString(r.openError));
+                           QString::fromStdString(test.run.openError));
         cmdTest->setEnabled(true);
         return;
     }
-    announceRunEnd(r, *feedback_, *this);
+    announceRunEnd(test.run, *feedback_, *this);
 
-    plotExtents = extentsInMillimetres(r, preview().Zoom);
+    plotExtents = test.extents;
     Label8->setText(QString::fromStdString(millimetreLabel(plotExtents.PlotMinX)));
     Label7->setText(QString::fromStdString(millimetreLabel(plotExtents.PlotMinY)));
     Label11->setText(QString::fromStdString(millimetreLabel(plotExtents.PlotMaxX)));
     Label13->setText(QString::fromStdString(millimetreLabel(plotExtents.PlotMaxY)));
 
-    // Points beyond the 16-bit extents cannot be measured, so such a plot never fits.
-    if (r.outOfRange || !plotFits(plotExtents, settings())) {
+    if (!test.fits()) {
         paintFrame(Frame5, kFrameTooBig);
         cmdDraw->setEnabled(false);
         check();
     } else {
         paintFrame(Frame5, kFrameFits);
         check();
-        cmdDraw->setEnabled(drive().state.Connected);
+        if (drive().state.Connected) {
+            DrawableTest key = currentTestKey();
+            key.stamp = stampOf(key.path);
+            drawableTest_ = key;
+        }
+        cmdDraw->setEnabled(drawableTest_.has_value());
     }
-    lastTest = r;
-    lblProgress->setText(estimateText(r, stepPeriodSeconds()));
+    lastTest = test.run;
+    lblProgress->setText(estimateText(test.run, stepPeriodSeconds()));
 
-    if (const std::string skipped = r.skippedMessage(); !skipped.empty())
+    for (const std::string& warning : test.warnings())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
-                           QString::fromStdString(skipped));
-    if (r.outOfRange)
-        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
-                           QStringLiteral("The plot exceeds the coordinate range: it has points "
-                                          "outside -32768 to 32767 plotter units and cannot be drawn."));
+                           QString::fromStdString(warning));
     cmdTest->setEnabled(true);
 }
 
@@ -146,47 +191,45 @@ void MainWindow::cmdTest_Click()
 // negative coordinates. Stop (button or Esc) ends it after the current step.
 void MainWindow::cmdDraw_Click()
 {
-    if (drawRunning_ || motionRunning_)
+    // Only what a test checked is drawn: the button is disabled otherwise, and this also
+    // guards calls from code.
+    if (drawRunning_ || motionRunning_ || !drawableTest_)
         return;
+    // A file that is gone or changed since the test must not move the carriage, not
+    // even for "Pen to 0".
+    const std::string& path = settings().PlotFile;
+    if (const std::string reason = unreadableReason(path); !path.empty() && !reason.empty()) {
+        forgetTest();
+        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
+                           QString::fromStdString(reason + " Nothing was moved."));
+        return;
+    }
+    if (drawableTest_ && drawableTest_->stamp != stampOf(drawableTest_->path)) {
+        forgetTest();
+        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
+                           QStringLiteral("The plot file has changed since it was tested. "
+                                          "Press \"Test and Show\" again before drawing."));
+        return;
+    }
     cmdDraw->setEnabled(false);
     cmdTest->setEnabled(false);
     Frame1->setEnabled(false);
     drive().clearStop();
     drawRunning_ = true;
-    cmdStop->show(); // from here on, so Stop also ends the homing of Pen to 0
+    setRunActive(true); // from here on, so Stop also ends the homing of Pen to 0
 
-    auto endRun = [this] {
-        cmdStop->hide();
-        drawRunning_ = false;
-        drive().clearStop();
-        Timer1->start();
-        cmdDraw->setEnabled(true);
-        cmdTest->setEnabled(true);
-        Frame1->setEnabled(true);
-        emit plotterMoved();
-    };
-
-    if (plotExtents.PlotMinX < 0 || plotExtents.PlotMinY < 0) {
-        cmdZero_Click(); // shows its own message when it cannot run
-        if (!lastZeroReachedOrigin_) {
-            lblProgress->setText(QStringLiteral("Drawing not started: the pen did not reach the origin"));
-            endRun();
-            return;
-        }
-    }
-    drive().state.PosX = 0;
-    drive().state.PosY = 0;
-    preview().clear();
-
-    Timer1->stop();
-    Line1->hide();
-    Line2->hide();
-    Shape9->setColour(kLampSteady);
-    Label10->setText(QStringLiteral("Motor is connected"));
-
-    DrawProgress progress(drive());
     QElapsedTimer sinceLabel;
     QTimer liveView;
+    DrawProgress progress(drive(), [&] {
+        Timer1->stop();
+        Line1->hide();
+        Line2->hide();
+        Shape9->setColour(kLampSteady);
+        Label10->setText(QStringLiteral("Motor is connected"));
+        drawClock_.start();
+        sinceLabel.start();
+        liveView.start();
+    });
     liveView.setInterval(kLiveViewIntervalMs);
     connect(&liveView, &QTimer::timeout, this, [&] {
         emit plotterMoved();
@@ -195,48 +238,65 @@ void MainWindow::cmdDraw_Click()
             sinceLabel.restart();
         }
     });
-    drawClock_.start();
-    sinceLabel.start();
     lblProgress->setText(progress.text(0));
-    liveView.start();
 
-    const RunResult r = drawfile(settings().PlotFile, kDrawMode, preview(), drive(), &progress);
+    const DrawReport report = drawPlot(settings().PlotFile, plotExtents, preview(), drive(), &progress);
 
     liveView.stop();
-    const QString took = duration(drawClock_.elapsed() / 1000.0);
-    announceRunEnd(r, *feedback_, *this);
-    if (!r.opened) {
-        lblProgress->setText(QStringLiteral("Drawing stopped: the plot file could not be read"));
-        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
-                           QString::fromStdString(r.openError));
-    } else if (r.refusal.refusal != MoveRefusal::None) {
-        drive().writeControl(kPenUp);
-        const QString point =
-            QStringLiteral("(%1, %2)").arg(r.refusedX, 0, 'g', 12).arg(r.refusedY, 0, 'g', 12);
-        lblProgress->setText(QStringLiteral("Drawing stopped at the point %1").arg(point));
-        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
-                           QStringLiteral("Drawing stopped at the point %1: %2 The pen has been lifted.")
-                               .arg(point, QString::fromStdString(r.refusal.reason)));
-    } else if (r.stopped) {
-        // The pen comes up; the coils stay energised so the carriage holds its place.
-        drive().writeControl(kPenUp);
+    const QString took = duration(drawClock_.isValid() ? drawClock_.elapsed() / 1000.0 : 0.0);
+    drawClock_.invalidate();
+    announceRunEnd(report.run, *feedback_, *this);
+    switch (report.outcome) {
+    case DrawReport::Outcome::Finished:
+        lblProgress->setText(QStringLiteral("Drawing finished: %1 points in %2").arg(report.run.points).arg(took));
+        break;
+    case DrawReport::Outcome::Stopped:
+        // The pen is up; the coils stay energised so the carriage holds its place.
         lblProgress->setText(QStringLiteral("Drawing stopped by the operator after %1 points, %2")
                                  .arg(progress.points())
                                  .arg(took));
-    } else {
-        lblProgress->setText(
-            QStringLiteral("Drawing finished: %1 points in %2").arg(r.points).arg(took));
+        break;
+    case DrawReport::Outcome::OriginFailed:
+        lblProgress->setText(QStringLiteral("Drawing not started: the pen did not reach the origin"));
+        if (report.origin.home.outcome == HomeResult::Outcome::NotConnected)
+            showNotConnected();
+        else
+            feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
+                               QString::fromStdString(report.message()));
+        break;
+    case DrawReport::Outcome::PointRefused:
+        lblProgress->setText(QStringLiteral("Drawing stopped at the point (%1, %2)")
+                                 .arg(report.run.refusedX, 0, 'g', 12)
+                                 .arg(report.run.refusedY, 0, 'g', 12));
+        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
+                           QString::fromStdString(report.message()));
+        break;
+    case DrawReport::Outcome::ReadFailed:
+        lblProgress->setText(QStringLiteral("Drawing stopped: the plot file could not be read"));
+        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
+                           QString::fromStdString(report.message()));
+        break;
     }
-    if (const std::string skipped = r.skippedMessage(); !skipped.empty())
+    if (const std::string skipped = report.run.skippedMessage(); !skipped.empty())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
                            QString::fromStdString(skipped));
-    endRun();
+
+    setRunActive(false);
+    drawRunning_ = false;
+    drive().clearStop();
+    port_.flush();
+    Timer1->start();
+    cmdTest->setEnabled(true);
+    Frame1->setEnabled(true);
+    updateDrawButton();
+    emit plotterMoved();
 }
 
-// Asks a running draw (or the homing of its Pen to 0) to end after the current step.
+// Asks a running draw, homing or speed measurement to end after the current step, or
+// at once while it waits for a clock that does not run.
 void MainWindow::cmdStop_Click()
 {
-    if (drawRunning_)
+    if (drawRunning_ || motionRunning_ || speedRunning_)
         drive().requestStop();
 }
 

@@ -27,9 +27,8 @@ void MainWindow::scrZoom_Change()
     txtZoom->setText(QString::number(scrZoom->value()));
     preview().Zoom = static_cast<std::int16_t>(scrZoom->value());
     // The last test no longer measures the plot at this scale: Draw waits for a new one,
-    // also when a homing is holding Draw off at the moment.
-    cmdDraw->setEnabled(false);
-    drawEnabledBeforeMotion_ = false;
+    // also when a draw or a homing is holding Draw off at the moment.
+    forgetTest();
 }
 
 void MainWindow::txtZoom_Change()
@@ -45,8 +44,7 @@ void MainWindow::txtZoom_Change()
         scrZoom->setValue(kDefaultZoom);
         txtZoom->setText(kDefaultZoomText);
     }
-    cmdDraw->setEnabled(false);
-    drawEnabledBeforeMotion_ = false;
+    forgetTest();
 }
 
 void MainWindow::lblOffsetx_Click()

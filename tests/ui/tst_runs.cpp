@@ -81,7 +81,7 @@ private slots:
     void fitRule_data();
     void fitRule();
     void emptyPlotFileReportsZeros();
-    void openingAnotherFileKeepsDraw();
+    void anotherFileNeedsATest();
     void unopenablePathKeepsLastTest_data();
     void unopenablePathKeepsLastTest();
     void refusedPointStopsDraw();
@@ -215,24 +215,27 @@ void TestRuns::emptyPlotFileReportsZeros()
     QVERIFY(w.cmdDraw->isEnabled());
 }
 
-void TestRuns::openingAnotherFileKeepsDraw()
+// Draw is for the file the test read: choosing another one turns it off; choosing the
+// same one again does not.
+void TestRuns::anotherFileNeedsATest()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    useFile(rig, w, "PU-400,0;PD0,0;");
+    const QString first = rig.writeFile("first.plt", "PU-400,0;PD0,0;");
+    w.openPlotFile(first);
     w.cmdTest->click();
     QVERIFY(w.cmdDraw->isEnabled());
-
-    const QString other = rig.writeFile("other.plt", "PU0,0;PD400,0;PU;");
-    w.openPlotFile(other);
-    QCOMPARE(QString::fromStdString(w.settings().PlotFile), other);
+    w.openPlotFile(first);
     QVERIFY(w.cmdDraw->isEnabled());
-    QCOMPARE(w.Label8->text(), QStringLiteral("-10 mm"));
 
-    // The extents of the earlier test still decide Pen to 0: origin 10 mm right of home.
-    w.cmdDraw->click();
-    QVERIFY2(sameSegments(rig.plotter().paper(), {{11, 1, 21, 1}}, kStepMm),
-             qPrintable(describe(rig.plotter().paper())));
+    w.openPlotFile(rig.writeFile("other.plt", "PU0,0;PD400,0;PU;"));
+    QVERIFY(!w.cmdDraw->isEnabled());
+    w.cmdDraw_Click(); // from code too: nothing moves
+    QVERIFY(rig.plotter().paper().empty());
+    w.openPlotFile(first); // back to the tested file: still needs a test
+    QVERIFY(!w.cmdDraw->isEnabled());
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
 }
 
 void TestRuns::unopenablePathKeepsLastTest_data()
@@ -271,28 +274,33 @@ void TestRuns::unopenablePathKeepsLastTest()
     QCOMPARE(w.plotExtents.PlotMaxX, extents.PlotMaxX);
 }
 
-// Lstepx 1 (0.005 mm per half step): 200 mm need 40000 steps, beyond 16 bits. Maxx 300
-// lets the plot pass the fit rule, so only the draw finds the point it cannot reach.
+// Lstepx 1 (0.005 mm per half step): 150 mm are 30000 steps and pass the test. The zoom
+// raised to 200 % during the draw applies from the next point, which then needs 60000
+// steps: the drive refuses it before writing anything, and Draw needs a new test.
 void TestRuns::refusedPointStopsDraw()
 {
     WindowRig rig;
     rig.writeSettings(1, 50, 300, 150, 80, 80, 5, 5, "&H378");
     MainWindow& w = rig.openWindow();
-    useFile(rig, w, "PU0,0;PD40,0;PD8000,0;PD8000,40;PU;");
+    useFile(rig, w, "PU0,0;PD40,0;PD6000,0;PD6000,40;PU;");
     w.cmdTest->click();
     QVERIFY(w.cmdDraw->isEnabled());
 
+    QTimer::singleShot(0, &w, [&w] { w.txtZoom->setText(QStringLiteral("200")); });
     w.cmdDraw->click();
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     const RecordingFeedback::Message& m = rig.feedback.messages.front();
-    QVERIFY2(m.text.contains(QStringLiteral("(8000, 0)")), qPrintable(m.text));
+    QVERIFY2(m.text.contains(QStringLiteral("(6000, 0)")), qPrintable(m.text));
     QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.writesTo(0x37A).back(), std::uint8_t{1});
-    // Drawn up to the last point that could be reached, and no further.
-    QVERIFY2(sameSegments(rig.plotter().paper(), {{30, 30, 31, 30}}, 0.005),
+    // Drawn up to the last point that could be reached, at the new zoom, and no further.
+    QVERIFY2(sameSegments(rig.plotter().paper(), {{30, 30, 32, 30}}, 0.005),
              qPrintable(describe(rig.plotter().paper())));
-    expectControlsAfterRun(w);
+    QVERIFY(!w.drawRunning());
+    QVERIFY(w.Frame1->isEnabled());
+    QVERIFY(w.cmdTest->isEnabled());
+    QVERIFY(!w.cmdDraw->isEnabled()); // the zoom changed since the test
 }
 
 void TestRuns::stopEndsDraw_data()

@@ -75,7 +75,7 @@ private slots:
     void exitSwitchesTheCoilsOffAndEnds_data();
     void exitSwitchesTheCoilsOffAndEnds();
     void exitWorksInTheMiddleOfAMotion();
-    void closingWritesNothing();
+    void closingLeavesTheMachineSafe();
     void openKeepsThePathOnCancel();
     void openDoesNotResetAnything();
     void droppedFileActsLikeOpen();
@@ -322,9 +322,17 @@ void TestStartUp::exitSwitchesTheCoilsOffAndEnds() {
     QVERIFY(rig.plotter().motorsEnergised());
     QVERIFY(rig.exitStatuses.empty());
 
+    w.cmdPen->click(); // and the pen down
+    QVERIFY(rig.plotter().penDown());
+
     w.mnuExit->trigger();
-    QCOMPARE(rig.writes->back(), (PortWrite{static_cast<std::uint16_t>(data), 0}));
+    // Pen up, then every coil off: the last two writes.
+    const std::size_t n = rig.writes->size();
+    QVERIFY(n >= 2);
+    QCOMPARE((*rig.writes)[n - 2], (PortWrite{static_cast<std::uint16_t>(data + 2), 1}));
+    QCOMPARE((*rig.writes)[n - 1], (PortWrite{static_cast<std::uint16_t>(data), 0}));
     QVERIFY(!rig.plotter().motorsEnergised());
+    QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.exitStatuses, std::vector<int>{0});
     QCOMPARE(rig.readSettingsFile(), settingsBefore); // nothing is saved at exit
 }
@@ -349,19 +357,23 @@ void TestStartUp::exitWorksInTheMiddleOfAMotion() {
     QCOMPARE((*rig.writes)[writesAtExit - 1], (PortWrite{888, 0}));
 }
 
-void TestStartUp::closingWritesNothing() {
+// The window's close button ends the program as Exit does: pen up, then the coils off.
+void TestStartUp::closingLeavesTheMachineSafe() {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.cmdSteppYUp->click();
-    const std::size_t writes = rig.writes->size();
-    const std::uint8_t data = rig.plotter().dataLatch();
-    QVERIFY(data != 0);
+    w.cmdPen->click();
+    QVERIFY(rig.plotter().motorsEnergised());
+    QVERIFY(rig.plotter().penDown());
 
     QVERIFY(w.close());
-    QCOMPARE(rig.writes->size(), writes);
-    QCOMPARE(rig.plotter().dataLatch(), data); // the motors stay energised
+    const std::size_t n = rig.writes->size();
+    QCOMPARE((*rig.writes)[n - 2], (PortWrite{0x37A, 1}));
+    QCOMPARE((*rig.writes)[n - 1], (PortWrite{0x378, 0}));
+    QVERIFY(!rig.plotter().motorsEnergised());
+    QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.exitStatuses, std::vector<int>{0});
 }
 

@@ -1,6 +1,7 @@
 // Shared helpers of the window tests (see ui_test_support.h).
 #include "ui_test_support.h"
 
+#include "drive/ports/tracing_port.h"
 #include "settings/conversions.h"
 
 #include <QApplication>
@@ -88,6 +89,12 @@ ui::MainWindowOptions WindowRig::options() {
         OpenedPort opened;
         opened.virtualPlotter = plotter.get();
         opened.backend = std::make_unique<RecordingPort>(std::move(plotter), writes);
+        if (!traceFile.empty()) {
+            std::string error;
+            VirtualPlotter* simulated = opened.virtualPlotter;
+            opened.tracing = TracingPort::open(*opened.backend, request.base, traceFile, error,
+                                               [simulated] { return simulated->nowMicros(); });
+        }
         return opened;
     };
     return options;

@@ -93,6 +93,8 @@ public:
     double clockHz = 2000;
     // Adjusts the virtual plotter's configuration further before it is built.
     std::function<void(VirtualPlotterConfig&)> configurePlotter;
+    // When set, the port is traced to this file as --trace does.
+    std::filesystem::path traceFile;
 
     // Scripted file-open dialog: the path it returns ("" = cancelled) and what it was asked.
     QString dialogResult;

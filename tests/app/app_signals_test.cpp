@@ -1,0 +1,55 @@
+// SIGINT, SIGTERM and SIGHUP to the window's program end it as File > Exit does: the
+// pen up, then every coil off, the trace written out, exit 128 + the signal's number.
+#include "cli_runner.h"
+#include "trace_file.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+
+namespace orlex::cli::testing {
+namespace {
+
+// True once the process catches `signal` (its handler is installed), from /proc.
+bool catches(pid_t pid, int signal)
+{
+    std::istringstream status(readFile("/proc/" + std::to_string(pid) + "/status"));
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("SigCgt:", 0) == 0) {
+            const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+            return (mask >> (signal - 1)) & 1;
+        }
+    }
+    return false;
+}
+
+class WindowSignal : public ::testing::TestWithParam<int> {};
+
+TEST_P(WindowSignal, EndsTheProgramSafely)
+{
+    const int signal = GetParam();
+    TempFolder folder;
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    CliProcess process(folder.path(), {"--simulate", "--trace", "trace.csv"}, ORLEX_APP_BINARY);
+    ASSERT_GT(process.pid(), 0);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!catches(process.pid(), signal) && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(catches(process.pid(), signal)) << readFile(process.errFile());
+
+    ASSERT_EQ(::kill(process.pid(), signal), 0);
+    const CliResult result = process.wait();
+
+    EXPECT_EQ(result.status, 128 + signal) << result.err;
+    const std::vector<TraceLine> trace = readTrace(folder / "trace.csv");
+    ASSERT_EQ(trace.size(), 3u) << readFile(folder / "trace.csv"); // start-up pen up, then the end
+    EXPECT_EQ(trace.front().reg, "control");
+    EXPECT_TRUE(endsSafely(trace));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, WindowSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+} // namespace
+} // namespace orlex::cli::testing

@@ -1,0 +1,292 @@
+// The window keeps the machine safe and the sheet clean: the pen is up after every draw,
+// Draw is offered only for what a test checked, the dialogs wait while the machine runs,
+// Stop ends a wait for a halted clock, and the trace is written out as the run ends.
+#include "ui_test_support.h"
+
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <fstream>
+#include <iterator>
+
+using orlex::test::WindowRig;
+using orlex::ui::MainWindow;
+
+namespace {
+
+void useFile(WindowRig& rig, MainWindow& w, const std::string& hpgl)
+{
+    w.openPlotFile(rig.writeFile("plot.plt", hpgl));
+}
+
+std::string readText(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Clicks Save in the settings dialog after `change` has moved its controls.
+void saveSettings(MainWindow& w, std::function<void(QWidget*)> change)
+{
+    orlex::test::onNextModal([change](QWidget* dialog) {
+        change(dialog);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+    });
+    w.mnuSetings->trigger(); // returns when the dialog is closed
+}
+
+} // namespace
+
+class TestSafeMachine : public QObject {
+    Q_OBJECT
+private slots:
+    void drawEndsWithThePenUpAndTheTraceWritten();
+    void drawNeedsATestOfWhatItDraws_data();
+    void drawNeedsATestOfWhatItDraws();
+    void dialogsWaitWhileTheMachineRuns();
+    void plotBeyondTheStepRangeIsTooBig();
+    void stopEndsAWaitForAHaltedClock_data();
+    void stopEndsAWaitForAHaltedClock();
+    void settingsDialogCaptionsReadWhole();
+};
+
+// A file that ends with a bare "PU;" left the pen down, and the next "Pen home" dragged it
+// across the sheet. The trace holds the whole draw as soon as the run has ended.
+void TestSafeMachine::drawEndsWithThePenUpAndTheTraceWritten()
+{
+    WindowRig rig;
+    rig.traceFile = rig.dir.file("trace.csv");
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD400,0;PD400,400;PU;");
+    w.cmdTest->click();
+    w.cmdDraw->click();
+    QVERIFY(!rig.plotter().penDown());
+    QCOMPARE(rig.plotter().paper().size(), std::size_t{2});
+
+    const std::string trace = readText(rig.traceFile);
+    QVERIFY2(trace.size() > 40 && trace.substr(trace.size() - 10) == "control,1\n", trace.c_str());
+    const auto lines = static_cast<std::size_t>(std::count(trace.begin(), trace.end(), '\n'));
+    QCOMPARE(lines, rig.writes->size() + 1); // the header and every write so far
+
+    w.cmdHome->click();
+    QCOMPARE(rig.plotter().paper().size(), std::size_t{2}); // no ink on the way home
+}
+
+void TestSafeMachine::drawNeedsATestOfWhatItDraws_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("drawAfter");
+    QTest::newRow("zoom changed during the draw") << "zoom during draw" << false;
+    QTest::newRow("Save with another Lstepx") << "Lstepx" << false;
+    QTest::newRow("Save with another Maxy") << "Maxy" << false;
+    QTest::newRow("Save with another origin only") << "Offsetx" << true;
+    QTest::newRow("step type") << "full step" << false;
+    QTest::newRow("file changed on disk") << "file" << false;
+}
+
+void TestSafeMachine::drawNeedsATestOfWhatItDraws()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, drawAfter);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD400,0;PU;");
+    w.cmdTest->click();
+    QVERIFY(w.cmdDraw->isEnabled());
+
+    if (change == "zoom during draw") {
+        QTimer::singleShot(0, &w, [&w] { w.txtZoom->setText(QStringLiteral("50")); });
+        w.cmdDraw->click();
+        QVERIFY(!rig.plotter().paper().empty()); // the draw itself went on
+    } else if (change == "Lstepx" || change == "Maxy" || change == "Offsetx") {
+        const QString bar = QStringLiteral("scr") + change;
+        saveSettings(w, [bar](QWidget* dialog) {
+            QScrollBar* scroll = dialog->findChild<QScrollBar*>(bar);
+            scroll->setValue(scroll->value() + 1);
+        });
+    } else if (change == "full step") {
+        w.optFul->click();
+        w.optHalf->click(); // and back: the steps were not measured in between
+    } else if (change == "file") {
+        rig.writeFile("plot.plt", "PU0,0;PD40000,0;PU;");
+        w.cmdDraw->click();
+        QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+        QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("changed since it was tested")));
+        QVERIFY(rig.plotter().paper().empty());
+    }
+
+    QCOMPARE(w.cmdDraw->isEnabled(), drawAfter);
+    w.cmdHome->click(); // a motion gives Draw back only what the test allows
+    QCOMPARE(w.cmdDraw->isEnabled(), drawAfter);
+    w.cmdTest->click();
+    QCOMPARE(w.cmdDraw->isEnabled(), change != "file"); // the changed file is too big now
+}
+
+// The modal loops of File > Open, Settings and About would halt the machine inside a step
+// wait with the pen down; File > Exit must stay.
+void TestSafeMachine::dialogsWaitWhileTheMachineRuns()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU-400,0;PD4000,0;PU;");
+    w.cmdTest->click();
+    struct Menus {
+        bool open, settings, about, exit;
+    };
+    std::vector<Menus> during;
+    QTimer probe;
+    probe.setInterval(0);
+    connect(&probe, &QTimer::timeout, &w, [&] {
+        during.push_back({w.mnuOpen->isEnabled(), w.mnuSetings->isEnabled(), w.mnuAbout->isEnabled(),
+                          w.mnuExit->isEnabled()});
+        w.mnuSetings_Click(); // from code as well: must not open a modal loop
+        w.mnuAbout_Click();
+    });
+    probe.start();
+    w.cmdDraw->click(); // homing for Pen to 0, then the drawing
+    w.cmdZero->click();
+    probe.stop();
+
+    QVERIFY(during.size() > 10);
+    for (const Menus& m : during) {
+        QVERIFY(!m.open && !m.settings && !m.about);
+        QVERIFY(m.exit);
+    }
+    QVERIFY(w.mnuOpen->isEnabled() && w.mnuSetings->isEnabled() && w.mnuAbout->isEnabled());
+    QVERIFY(rig.feedback.messages.empty());
+}
+
+// Lstepx 1 is 0.005 mm per half step: 32767 steps reach 163.8 mm. A 200 mm plot fits
+// Maxx 300 but cannot be counted: the test says so and Draw stays off.
+void TestSafeMachine::plotBeyondTheStepRangeIsTooBig()
+{
+    WindowRig rig;
+    rig.writeSettings(1, 50, 300, 150, 80, 80, 5, 5, "&H378");
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD8000,0;PU;");
+    w.cmdTest->click();
+    QVERIFY(!w.cmdDraw->isEnabled());
+    QCOMPARE(w.Frame5->palette().color(QPalette::Window), QColor(255, 0, 0));
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    const QString text = rig.feedback.messages.front().text;
+    QVERIFY2(text.contains(QStringLiteral("in X")) && text.contains(QStringLiteral("163.8 mm")), qPrintable(text));
+}
+
+void TestSafeMachine::stopEndsAWaitForAHaltedClock_data()
+{
+    QTest::addColumn<QString>("run");
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("draw, Stop") << "draw" << false;
+    QTest::newRow("draw, Esc") << "draw" << true;
+    QTest::newRow("Pen home, Stop") << "home" << false;
+    QTest::newRow("Speed, Esc") << "speed" << true;
+}
+
+// The plotter's STOP switch halts its clock in the middle of a run: the run must still
+// end on Stop or Esc, with the pen up and the controls back.
+void TestSafeMachine::stopEndsAWaitForAHaltedClock()
+{
+    QFETCH(QString, run);
+    QFETCH(bool, escape);
+
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD4000,0;PU;");
+    w.cmdTest->click();
+    const QString stareBefore = w.txtStare->text();
+    int ticks = 0;
+    bool stopVisible = false;
+    QTimer probe;
+    probe.setInterval(0);
+    connect(&probe, &QTimer::timeout, &w, [&] {
+        if (++ticks == 3)
+            rig.plotter().setClockRunning(false);
+        if (ticks == 20) {
+            stopVisible = w.cmdStop->isVisible() || !w.cmdStop->isHidden();
+            if (escape)
+                QTest::keyClick(&w, Qt::Key_Escape);
+            else
+                w.cmdStop->click();
+        }
+    });
+    probe.start();
+    if (run == "draw")
+        w.cmdDraw->click();
+    else if (run == "home")
+        w.cmdHome->click();
+    else
+        w.cmdSpeed->click();
+    probe.stop();
+
+    QVERIFY(ticks >= 20);
+    QVERIFY(stopVisible);
+    QVERIFY(w.cmdStop->isHidden());
+    QVERIFY(!rig.plotter().penDown());
+    QVERIFY(w.Frame1->isEnabled());
+    QVERIFY(w.cmdTest->isEnabled());
+    QVERIFY(w.cmdSpeed->isEnabled());
+    QVERIFY(!w.drive().stopRequested());
+    if (run == "speed") {
+        QCOMPARE(w.txtStare->text(), stareBefore); // nothing was measured
+        QVERIFY(w.lblProgress->text().contains(QStringLiteral("stopped")));
+    }
+}
+
+// Every caption of the settings dialog fits its control in the compact face.
+void TestSafeMachine::settingsDialogCaptionsReadWhole()
+{
+    orlex::test::ScopedWorkDir dir;
+    orlex::Variabile settings{" 50 ", " 50 ", " 150 ", " 150 ", " 80 ", " 80 ", " 5 ", " 5 ", "&HD010", ""};
+    orlex::test::RecordingFeedback feedback;
+    orlex::ui::SettingsDialog dialog(settings, dir.file("seting.txt"), feedback);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    int checked = 0;
+    for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&dialog))
+            continue;
+        const QFontMetrics metrics = widget->fontMetrics();
+        int need = 0;
+        QString text;
+        if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+            text = frame->title();
+            need = metrics.horizontalAdvance(text) + 8; // drawn 6 px in, with padding
+        } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
+            // The text starts where the style puts it, after the round indicator.
+            QStyleOptionButton style;
+            style.initFrom(option);
+            const QRect contents = option->style()->subElementRect(QStyle::SE_RadioButtonContents, &style, option);
+            text = option->text();
+            need = contents.left() + metrics.horizontalAdvance(text);
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            text = label->text();
+            need = metrics.horizontalAdvance(text);
+        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            text = button->text().remove(QLatin1Char('&'));
+            need = metrics.horizontalAdvance(text) + 4;
+        } else {
+            continue;
+        }
+        ++checked;
+        QVERIFY2(need <= widget->width(), qPrintable(QStringLiteral("\"%1\" needs %2 px, has %3")
+                                                        .arg(text)
+                                                        .arg(need)
+                                                        .arg(widget->width())));
+    }
+    QVERIFY(checked >= 15);
+}
+
+QTEST_MAIN(TestSafeMachine)
+#include "tst_safe_machine.moc"
