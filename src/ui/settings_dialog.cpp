@@ -4,6 +4,7 @@
 
 #include "settings/conversions.h"
 #include "settings/settings_file.h"
+#include "ui/classic_face.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -107,7 +108,8 @@ int positionFor(const SettingRow& row, const std::string& text, std::int16_t def
     return clamped;
 }
 
-constexpr std::uint16_t kFirstPortAddress = 888; // 0x378
+constexpr std::uint16_t kFirstPortAddress = 888;  // 0x378
+constexpr std::uint16_t kSecondPortAddress = 632; // 0x278
 constexpr const char* kSecondLptAddress = "&H278";
 
 } // namespace
@@ -180,6 +182,11 @@ void SettingsDialog::buildControls()
     optLpt2_ = new QRadioButton(QStringLiteral("H278"), fraPort);
     optLpt2_->setObjectName(QStringLiteral("optLpt2"));
     optLpt2_->setGeometry(twipsRect(240, 600, 735, 195));
+    // A card at another address (a PCIe card at &HD010) keeps it: shown only then.
+    optLpt3_ = new QRadioButton(fraPort);
+    optLpt3_->setObjectName(QStringLiteral("optLpt3"));
+    optLpt3_->setGeometry(twipsRect(240, 795, 840, 165)); // wider: "HD010" is longer than "H378"
+    optLpt3_->setVisible(false);
 
     cmdCancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
@@ -198,7 +205,7 @@ void SettingsDialog::buildControls()
     QList<QWidget*> chain{cmdCancel_, cmdSave_};
     for (QScrollBar* bar : scrollBars_)
         chain.append(bar);
-    chain << cmdDefault_ << optLpt1_ << optLpt2_;
+    chain << cmdDefault_ << optLpt1_ << optLpt2_ << optLpt3_;
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
     cmdCancel_->setFocus(Qt::OtherFocusReason);
@@ -208,6 +215,8 @@ void SettingsDialog::buildControls()
     lblNote_->setObjectName(QStringLiteral("lblNote"));
     lblNote_->setWordWrap(true);
     lblNote_->setVisible(false);
+
+    applyClassicFace(this);
 }
 
 void SettingsDialog::load()
@@ -225,8 +234,13 @@ void SettingsDialog::load()
 
     const std::optional<std::uint16_t> address = toPortAddress(settings_.LptAddress);
     const bool first = address && *address == kFirstPortAddress;
+    const bool other = address && *address != kFirstPortAddress && *address != kSecondPortAddress;
+    optLpt3_->setVisible(other);
+    if (other)
+        optLpt3_->setText(QLatin1Char('H') + QString::number(*address, 16).toUpper());
     optLpt1_->setChecked(first);
-    optLpt2_->setChecked(!first);
+    optLpt2_->setChecked(!first && !other);
+    optLpt3_->setChecked(other);
 
     if (!adjustments.isEmpty())
         showNote(adjustments);
@@ -285,7 +299,10 @@ void SettingsDialog::cmdDefault_Click()
 
 void SettingsDialog::cmdSave_Click()
 {
-    const std::string address = optLpt1_->isChecked() ? kDefaultLptAddress : kSecondLptAddress;
+    // The third button keeps the loaded address text exactly as it was.
+    const std::string address = optLpt1_->isChecked() ? std::string(kDefaultLptAddress)
+                              : optLpt2_->isChecked() ? std::string(kSecondLptAddress)
+                                                      : settings_.LptAddress;
     const std::array<std::int16_t, kSettingCount> values = positions();
     // The settings change only once the file holds the new values, so a failed save
     // leaves the program running on what it had, and the operator can try again.

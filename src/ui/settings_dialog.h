@@ -63,6 +63,7 @@ private:
     QGroupBox* fraSpeed_ = nullptr;
     QRadioButton* optLpt1_ = nullptr;
     QRadioButton* optLpt2_ = nullptr;
+    QRadioButton* optLpt3_ = nullptr; // the loaded address when it is neither of the two
     QPushButton* cmdCancel_ = nullptr;
     QPushButton* cmdDefault_ = nullptr;
     QPushButton* cmdSave_ = nullptr;

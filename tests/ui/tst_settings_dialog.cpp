@@ -330,25 +330,32 @@ private slots:
     void portAddress_data()
     {
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<bool>("first");
+        QTest::addColumn<QString>("selected"); // the option button selected on opening
+        QTest::addColumn<QString>("third");    // caption of the third button; empty: hidden
         QTest::addColumn<QString>("written");
-        QTest::newRow("&H378") << "&H378" << true << "&H378";
-        QTest::newRow("&H278") << "&H278" << false << "&H278";
-        QTest::newRow("decimal 888") << "888" << true << "&H378";
-        QTest::newRow("decimal 632") << " 632 " << false << "&H278";
-        QTest::newRow("PCIe card &HD010") << "&HD010" << false << "&H278";
+        QTest::newRow("&H378") << "&H378" << "optLpt1" << "" << "&H378";
+        QTest::newRow("&H278") << "&H278" << "optLpt2" << "" << "&H278";
+        QTest::newRow("decimal 888") << "888" << "optLpt1" << "" << "&H378";
+        QTest::newRow("decimal 632") << " 632 " << "optLpt2" << "" << "&H278";
+        // A card at another address keeps it through a Save of something else.
+        QTest::newRow("PCIe card &HD010") << "&HD010" << "optLpt3" << "HD010" << "&HD010";
+        QTest::newRow("decimal 53264") << "53264" << "optLpt3" << "HD010" << "53264";
     }
     void portAddress()
     {
         QFETCH(QString, stored);
-        QFETCH(bool, first);
+        QFETCH(QString, selected);
+        QFETCH(QString, third);
         QFETCH(QString, written);
         Variabile settings = loadedFrom(file_, " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n"
                                                    + stored.toStdString() + "\r\n");
         QCOMPARE(QString::fromStdString(settings.LptAddress), stored);
         SettingsDialog dlg(settings, file_, feedback_);
-        QCOMPARE(child<QRadioButton>(dlg, "optLpt1")->isChecked(), first);
-        QCOMPARE(child<QRadioButton>(dlg, "optLpt2")->isChecked(), !first);
+        for (const char* name : {"optLpt1", "optLpt2", "optLpt3"})
+            QCOMPARE(child<QRadioButton>(dlg, name)->isChecked(), selected == QLatin1String(name));
+        QCOMPARE(child<QRadioButton>(dlg, "optLpt3")->isHidden(), third.isEmpty());
+        if (!third.isEmpty())
+            QCOMPARE(child<QRadioButton>(dlg, "optLpt3")->text(), third);
 
         dlg.cmdSave_Click();
         const std::string bytes = readBytes(file_);
