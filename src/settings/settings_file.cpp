@@ -265,6 +265,23 @@ std::string integerLineText(std::int16_t value)
     return (value < 0 ? "-" : " ") + digits + " ";
 }
 
+namespace {
+
+// "line 3 (Maxx): "abc" is not a number"
+std::string problemText(const SettingsProblem& problem)
+{
+    std::string text = "line " + std::to_string(problem.line) + " (" + problem.setting + "): ";
+    if (problem.missing)
+        return text + "missing, the file ends before it";
+    if (problem.text.empty())
+        return text + "the line is empty";
+    if (problem.line == kLineCount)
+        return text + "\"" + visibleText(problem.text) + "\" is not a port address";
+    return text + "\"" + visibleText(problem.text) + "\" is not a number";
+}
+
+} // namespace
+
 std::string LoadReport::message(const std::filesystem::path& file) const
 {
     if (ok())
@@ -276,20 +293,23 @@ std::string LoadReport::message(const std::filesystem::path& file) const
         if (!text.empty())
             text += "\n";
         text += "The settings file " + quoted(file) + " has problems:\n";
-        for (const SettingsProblem& problem : problems) {
-            text += "  line " + std::to_string(problem.line) + " (" + problem.setting + "): ";
-            if (problem.missing)
-                text += "missing, the file ends before it";
-            else if (problem.text.empty())
-                text += "the line is empty";
-            else if (problem.line == kLineCount)
-                text += "\"" + visibleText(problem.text) + "\" is not a port address";
-            else
-                text += "\"" + visibleText(problem.text) + "\" is not a number";
-            text += "; the default " + trimmedDefault(problem.line) + " is used for this run.\n";
-        }
+        for (const SettingsProblem& problem : problems)
+            text += "  " + problemText(problem) + "; the default " + trimmedDefault(problem.line)
+                + " is used for this run.\n";
         text += "The file has not been changed; Save in the settings dialog rewrites it.";
     }
+    return text;
+}
+
+std::string LoadReport::refusal(const std::filesystem::path& file) const
+{
+    if (ok())
+        return {};
+    if (!fileError.empty())
+        return fileError;
+    std::string text = "The settings file " + quoted(file) + " has problems:";
+    for (const SettingsProblem& problem : problems)
+        text += "\n  " + problemText(problem);
     return text;
 }
 

@@ -36,6 +36,8 @@ struct LoadReport {
     // One message for the operator naming the file, each bad line, setting and text;
     // empty when everything loaded.
     std::string message(const std::filesystem::path& file) const;
+    // The same problems for a caller that refuses to go on with defaults.
+    std::string refusal(const std::filesystem::path& file) const;
     bool ok() const { return fileError.empty() && problems.empty(); }
 };
 
