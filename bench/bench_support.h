@@ -45,15 +45,15 @@ public:
     CountingPort(std::unique_ptr<Port> owned, std::uint16_t base)
         : owned_(std::move(owned)), inner_(*owned_), base_(base) {}
 
-    void out(std::uint16_t address, std::uint8_t value) override
+    void write(Register address, std::uint8_t value) override
     {
         if (address == base_ + kDataOffset)
             ++dataWrites;
         else if (address == base_ + kControlOffset)
             ++controlWrites;
-        inner_.out(address, value);
+        inner_.write(address, value);
     }
-    std::uint8_t in(std::uint16_t address) override { return inner_.in(address); }
+    std::uint8_t read(Register address) override { return inner_.read(address); }
 
     // Clock cycles the drive waits for the writes so far: two per coil byte, four per pen write.
     std::uint64_t cycles() const { return 2 * dataWrites + 4 * controlWrites; }

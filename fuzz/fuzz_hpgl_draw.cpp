@@ -23,17 +23,17 @@ public:
     long dataWrites = 0;
     long controlWrites = 0;
 
-    void out(std::uint16_t address, std::uint8_t value) override
+    void write(Register address, std::uint8_t value) override
     {
-        if (address == 0x378 + kDataOffset)
+        if (address == Register::Data + kDataOffset)
             ++dataWrites;
-        else if (address == 0x378 + kControlOffset)
+        else if (address == Register::Data + kControlOffset)
             ++controlWrites;
         if (drive && dataWrites + controlWrites > kMaxWrites)
             drive->requestStop();
-        inner_.out(address, value);
+        inner_.write(address, value);
     }
-    std::uint8_t in(std::uint16_t address) override { return inner_.in(address); }
+    std::uint8_t read(Register address) override { return inner_.read(address); }
     bool exhausted() const { return dataWrites + controlWrites > kMaxWrites; }
 
 private:

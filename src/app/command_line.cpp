@@ -115,7 +115,6 @@ PortRequest portRequest(const CommandLine& commandLine, const Variabile& setting
     if (commandLine.simulate) {
         request.kind = PortKind::Virtual;
         VirtualPlotterConfig& sim = request.simulation;
-        sim.base = request.base;
         sim.realTime = true;
         sim.clockHz = 2000;
         sim.startXmm = 30;

@@ -36,7 +36,6 @@ PortRequest portRequestFor(const CliOptions& o, const Variabile& settings)
     }
     request.kind = PortKind::Virtual;
     VirtualPlotterConfig& sim = request.simulation;
-    sim.base = request.base;
     sim.clockHz = o.clockHz;
     sim.realTime = o.realTime;
     sim.clockRunning = !o.stoppedClock;
@@ -171,9 +170,8 @@ void DrawSession::writeSvg()
         return;
     const double width = toNumber(settings_.Maxx).value_or(150);
     const double height = toNumber(settings_.Maxy).value_or(150);
-    std::string error;
-    if (!opened_.virtualPlotter->writeSvg(options_.svgFile, width, height, error))
-        std::cerr << "orlex-plotter-cli: " << error << "\n";
+    if (const Result<void> written = opened_.virtualPlotter->writeSvg(options_.svgFile, width, height); !written)
+        std::cerr << "orlex-plotter-cli: " << written.message() << "\n";
 }
 
 double DrawSession::nowMicros()

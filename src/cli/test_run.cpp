@@ -18,7 +18,7 @@ PlotTest runTest(const std::string& plotFile, std::int16_t zoom, const Variabile
     NullCanvas canvas;
     Preview preview(canvas, settings);
     preview.Zoom = zoom;
-    NullPort port(toPortAddress(settings.LptAddress).value_or(0x378), std::uint8_t{0x7F});
+    NullPort port;
     Drive drive(port, settings, DriveHooks{{}, [halfStep] { return halfStep; }});
     return testPlot(plotFile, preview, drive);
 }

@@ -40,34 +40,24 @@ bool Drive::halfStep() const
     return hooks_.halfStep ? hooks_.halfStep() : true;
 }
 
-std::optional<std::uint16_t> Drive::baseAddress() const
-{
-    // Converted at every access, so a saved address applies from the next access on.
-    return toPortAddress(settings_.LptAddress);
-}
-
 void Drive::writeData(std::uint8_t value)
 {
-    if (const auto base = baseAddress())
-        port_->out(static_cast<std::uint16_t>(*base + kDataOffset), value);
+    port_->write(Register::Data, value);
 }
 
 void Drive::writeControl(std::uint8_t value)
 {
-    if (const auto base = baseAddress())
-        port_->out(static_cast<std::uint16_t>(*base + kControlOffset), value);
+    port_->write(Register::Control, value);
 }
 
 std::uint8_t Drive::readData()
 {
-    const auto base = baseAddress();
-    return base ? port_->in(static_cast<std::uint16_t>(*base + kDataOffset)) : 0;
+    return port_->read(Register::Data);
 }
 
 std::uint8_t Drive::readStatus()
 {
-    const auto base = baseAddress();
-    return base ? port_->in(static_cast<std::uint16_t>(*base + kStatusOffset)) : 0;
+    return port_->read(Register::Status);
 }
 
 void Drive::writeCoils()

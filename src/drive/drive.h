@@ -59,9 +59,7 @@ public:
     const Variabile& settings() const { return settings_; }
     bool halfStep() const;
 
-    // Register access. The base address is converted from LptAddress at every call;
-    // an address that does not convert drops writes and reads 0.
-    std::optional<std::uint16_t> baseAddress() const;
+    // Register access.
     void writeData(std::uint8_t value);
     void writeControl(std::uint8_t value);
     std::uint8_t readData();

@@ -1,14 +1,17 @@
-// The parallel port as the drive sees it: byte writes and reads by I/O address.
+// The parallel port as the drive sees it: byte writes and reads of its three registers.
 #pragma once
 
 #include <cstdint>
 
 namespace orlex {
 
-// Registers relative to the base address taken from LptAddress.
-inline constexpr std::uint16_t kDataOffset = 0;    // coil byte BitsX + BitsY, read back
-inline constexpr std::uint16_t kStatusOffset = 1;  // bit 7 clock, bit 4 Y switch, bit 3 X switch
-inline constexpr std::uint16_t kControlOffset = 2; // bit 0: 1 = pen up, 0 = pen down
+// The registers, by their offset from the port's base address. The base address belongs
+// to the backend that needs one (direct I/O); the drive only names the register.
+enum class Register : std::uint8_t {
+    Data = 0,    // coil byte of both motors, read back
+    Status = 1,  // the plotter's clock and home switches
+    Control = 2, // bit 0: the pen lift
+};
 
 // Status register bits. The clock arrives on BUSY, which the port inverts, so the level
 // read here is the plotter's clock as the drive counts it.
@@ -16,7 +19,7 @@ inline constexpr std::uint8_t kClockLine = 0x80;   // bit 7
 inline constexpr std::uint8_t kYHomeSwitch = 0x10; // bit 4: 1 open, 0 at home (bottom)
 inline constexpr std::uint8_t kXHomeSwitch = 0x08; // bit 3: 1 open, 0 at home (left)
 
-// Control register values: bit 0 drives the pen lift.
+// Control register values: bit 0 drives the pen lift (STROBE, inverted at the connector).
 inline constexpr std::uint8_t kPenUpControl = 1;
 inline constexpr std::uint8_t kPenDownControl = 0;
 // Data register value with every coil of both motors de-energised.
@@ -25,8 +28,19 @@ inline constexpr std::uint8_t kAllCoilsOff = 0;
 class Port {
 public:
     virtual ~Port() = default;
-    virtual void out(std::uint16_t address, std::uint8_t value) = 0; // Out32
-    virtual std::uint8_t in(std::uint16_t address) = 0;              // Inp32
+    virtual void write(Register reg, std::uint8_t value) = 0;
+    virtual std::uint8_t read(Register reg) = 0;
 };
+
+// "data", "status", "control": how traces and messages name a register.
+inline const char* registerName(Register reg)
+{
+    switch (reg) {
+    case Register::Data: return "data";
+    case Register::Status: return "status";
+    case Register::Control: return "control";
+    }
+    return "?";
+}
 
 } // namespace orlex

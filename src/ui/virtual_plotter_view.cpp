@@ -265,10 +265,9 @@ void VirtualPlotterView::paintEvent(QPaintEvent*)
 
 bool VirtualPlotterView::savePaperAs(const QString& path)
 {
-    std::string error;
     const std::filesystem::path file(QFile::encodeName(path).toStdString());
-    if (!plotter_.writeSvg(file, travelMm(false), travelMm(true), error)) {
-        lastError_ = QString::fromStdString(error);
+    if (const Result<void> written = plotter_.writeSvg(file, travelMm(false), travelMm(true)); !written) {
+        lastError_ = QString::fromStdString(written.message());
         return false;
     }
     lastError_.clear();

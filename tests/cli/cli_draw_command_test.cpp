@@ -23,7 +23,7 @@ VirtualPlotter replay(const std::vector<TraceLine>& trace, double stepMm)
     config.stepLengthYmm = stepMm;
     VirtualPlotter plotter(config);
     for (const TraceLine& t : trace)
-        plotter.out(t.reg == "data" ? 0x378 : 0x37A, static_cast<std::uint8_t>(t.value));
+        plotter.write(t.reg == "data" ? Register::Data : Register::Control, static_cast<std::uint8_t>(t.value));
     return plotter;
 }
 

@@ -23,7 +23,7 @@ class HomeReading : public ::testing::TestWithParam<SwitchCase> {};
 TEST_P(HomeReading, TakesBit3AsXAndBit4AsY)
 {
     const SwitchCase& c = GetParam();
-    ScriptedPort port(0x378, {c.status});
+    ScriptedPort port({c.status});
     DriveRig rig(port);
     rig.drive->state.SwitchX = 7;
     rig.drive->state.SwitchY = 7;
@@ -51,7 +51,7 @@ TEST(HomingScripted, DiagonalStepThenYAloneThenBackOff)
                                      0});                            // home: Y closed
     for (int i = 0; i < 4 * 3; ++i) // four back-off delays of three cycles
         script.insert(script.end(), {128, 0});
-    ScriptedPort port(0x378, script, {}); // a read more would throw
+    ScriptedPort port(script, {}); // a read more would throw
     DriveRig rig(port);
     Drive& d = *rig.drive;
     d.state.Connected = true;
@@ -62,7 +62,7 @@ TEST(HomingScripted, DiagonalStepThenYAloneThenBackOff)
     EXPECT_EQ(port.dataWrites(), (std::vector<std::uint8_t>{57, 41, 49, 19, 146, 134}));
     // The pen is lifted before anything moves.
     EXPECT_EQ(port.controlWrites(), (std::vector<std::uint8_t>{1}));
-    EXPECT_EQ(port.writes.front(), (PortWrite{0x37A, 1}));
+    EXPECT_EQ(port.writes.front(), (PortWrite{Register::Control, 1}));
     EXPECT_EQ(port.statusReads, 8 + 11 + 4 * 6);
     EXPECT_EQ(d.state.DirX, 1);
     EXPECT_EQ(d.state.DirY, 1);
@@ -75,7 +75,7 @@ TEST(HomingScripted, DiagonalStepThenYAloneThenBackOff)
 
 TEST(HomingScripted, NotConnectedLeavesThePortUntouched)
 {
-    ScriptedPort port(0x378, {24});
+    ScriptedPort port({24});
     DriveRig rig(port);
     Drive& d = *rig.drive;
     d.state.Connected = false;
@@ -177,11 +177,11 @@ TEST(HomingOnPlotter, PenToZeroCancelsTheZoom)
 class BrokenSwitch : public Port {
 public:
     BrokenSwitch(Port& inner, std::uint8_t forcedBit) : inner_(inner), bit_(forcedBit) {}
-    void out(std::uint16_t address, std::uint8_t value) override { inner_.out(address, value); }
-    std::uint8_t in(std::uint16_t address) override
+    void write(Register address, std::uint8_t value) override { inner_.write(address, value); }
+    std::uint8_t read(Register address) override
     {
-        const std::uint8_t v = inner_.in(address);
-        return address == 0x379 ? static_cast<std::uint8_t>(v | bit_) : v;
+        const std::uint8_t v = inner_.read(address);
+        return address == Register::Status ? static_cast<std::uint8_t>(v | bit_) : v;
     }
 
 private:
@@ -255,13 +255,13 @@ TEST(HomingOnPlotter, AStopRequestEndsHomingWhereItIs)
         Drive* drive = nullptr;
         int left;
         StopAfter(Port& i, int n) : inner(i), left(n) {}
-        void out(std::uint16_t a, std::uint8_t v) override
+        void write(Register a, std::uint8_t v) override
         {
-            inner.out(a, v);
-            if (a == 0x378 && --left == 0)
+            inner.write(a, v);
+            if (a == Register::Data && --left == 0)
                 drive->requestStop();
         }
-        std::uint8_t in(std::uint16_t a) override { return inner.in(a); }
+        std::uint8_t read(Register a) override { return inner.read(a); }
     } stopper(p.plotter, 10);
     stopper.drive = &p.d;
     p.d.setPort(stopper);

@@ -59,7 +59,7 @@ std::string repeat(const std::string& output, int times)
 
 // Clock toggling at every read: each delayh(n) reads the status 2n times.
 struct LineRig {
-    ScriptedPort port{0x378, {}, {255, 0}};
+    ScriptedPort port{{}, {255, 0}};
     DriveRig rig{port};
     Drive& d = *rig.drive;
 };
@@ -79,7 +79,7 @@ TEST_P(LineBytes, WritesThePenThenTheExpectedCoilBytes)
     const MoveResult result = r.d.plottLine2(c.x, c.y, "PD", 100);
     ASSERT_TRUE(result.ok()) << result.reason;
     EXPECT_EQ(r.port.controlWrites(), (std::vector<std::uint8_t>{0}));
-    EXPECT_EQ(r.port.writes.front(), (PortWrite{0x37A, 0})); // the pen leaves first
+    EXPECT_EQ(r.port.writes.front(), (PortWrite{Register::Control, 0})); // the pen leaves first
     Walker w;
     w.dirX = c.x < 0 ? -1 : 1;
     w.dirY = c.y < 0 ? -1 : 1;
@@ -122,7 +122,7 @@ TEST(PlottLine2, MoveToTheCurrentPositionWritesThePenAndWaitsOnly)
     r.d.state.DirY = -1;
     const MoveResult result = r.d.plottLine2(0, 0, "PU", 100);
     EXPECT_TRUE(result.ok());
-    EXPECT_EQ(r.port.writes, (std::vector<PortWrite>{{0x37A, 1}}));
+    EXPECT_EQ(r.port.writes, (std::vector<PortWrite>{{Register::Control, 1}}));
     EXPECT_EQ(r.port.statusReads, 8); // four cycles
     EXPECT_EQ(r.d.state.DirX, 0);
     EXPECT_EQ(r.d.state.DirY, 0);
@@ -246,7 +246,7 @@ TEST(PlottLine2, StopRequestEndsTheMoveAfterTheCurrentStep)
     LineRig r;
     int dataWrites = 0;
     r.port.onWrite = [&](const PortWrite& w) {
-        if (w.address == 0x378 && ++dataWrites == 3)
+        if (w.reg == Register::Data && ++dataWrites == 3)
             r.d.requestStop();
     };
     const MoveResult result = r.d.plottLine2(100, 50, "PD", 100);

@@ -132,7 +132,7 @@ TEST(Phases, CombinedByteIsXPlusY)
     d.unPasX();
     d.unPasY();
     d.writeCoils();
-    EXPECT_EQ(port.writes, (std::vector<PortWrite>{{0x378, 153}}));
+    EXPECT_EQ(port.writes, (std::vector<PortWrite>{{Register::Data, 153}}));
 }
 
 TEST(Phases, DirectionZeroReselectsThePatternWithoutMoving)

@@ -111,14 +111,14 @@ double threadCpuMicros()
 class ClockWatch : public Port {
 public:
     explicit ClockWatch(VirtualPlotter& plotter) : plotter_(plotter) {}
-    void out(std::uint16_t address, std::uint8_t value) override { plotter_.out(address, value); }
-    std::uint8_t in(std::uint16_t address) override
+    void write(Register reg, std::uint8_t value) override { plotter_.write(reg, value); }
+    std::uint8_t read(Register reg) override
     {
-        if (address == plotter_.config().base + kStatusOffset) {
+        if (reg == Register::Status) {
             cpuTimes.push_back(threadCpuMicros());
             readTimes.push_back(plotter_.nowMicros());
         }
-        return plotter_.in(address);
+        return plotter_.read(reg);
     }
     std::vector<double> readTimes;
     std::vector<double> cpuTimes;

@@ -23,7 +23,7 @@ class CheckReads : public ::testing::TestWithParam<CheckCase> {};
 TEST_P(CheckReads, SetsConnectedAfterTheExpectedReads)
 {
     const CheckCase& c = GetParam();
-    ScriptedPort port(0x378, c.script, c.cycle);
+    ScriptedPort port(c.script, c.cycle);
     DriveRig rig(port);
     Drive& d = *rig.drive;
     d.state.Connected = !c.connected; // check must overwrite it either way

@@ -1,55 +1,57 @@
-// Register access: addresses from LptAddress at every access, and an address that does not convert.
+// What the drive's intents write: each reaches its register with the documented value.
 #include "drive_rig.h"
 #include "scripted_port.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace orlex::test {
 namespace {
 
-TEST(RegisterAccess, UsesBaseBasePlusOneAndBasePlusTwo)
+struct IntentCase {
+    const char* name;
+    std::function<void(Drive&)> act;
+    std::vector<PortWrite> writes;
+};
+
+void PrintTo(const IntentCase& c, std::ostream* os) { *os << c.name; }
+
+class Intent : public ::testing::TestWithParam<IntentCase> {};
+
+TEST_P(Intent, WritesItsRegister)
 {
-    ScriptedPort port(0x378, {0x5A});
+    ScriptedPort port;
     DriveRig rig(port);
-    Drive& d = *rig.drive;
-    d.writeData(0x21);
-    d.writeControl(1);
-    EXPECT_EQ(d.readStatus(), 0x5A);
-    EXPECT_EQ(d.readData(), 0x21); // read-back of the last data byte
-    EXPECT_EQ(port.writes, (std::vector<PortWrite>{{0x378, 0x21}, {0x37A, 1}}));
-    EXPECT_EQ(port.reads, (std::vector<std::uint16_t>{0x379, 0x378}));
+    rig.drive->state.BitsX = 9;
+    rig.drive->state.BitsY = 144;
+    GetParam().act(*rig.drive);
+    EXPECT_EQ(port.writes, GetParam().writes);
+    EXPECT_EQ(port.statusReads, 0);
 }
 
-TEST(RegisterAccess, ASavedAddressAppliesFromTheNextAccess)
+INSTANTIATE_TEST_SUITE_P(
+    Table, Intent,
+    ::testing::Values(
+        IntentCase{"PenUp", [](Drive& d) { d.penUp(); }, {{Register::Control, 1}}},
+        IntentCase{"PenDown", [](Drive& d) { d.penDown(); }, {{Register::Control, 0}}},
+        IntentCase{"CoilsOnAtTheirPhases", [](Drive& d) { d.writeCoils(); }, {{Register::Data, 153}}},
+        IntentCase{"CoilsOff", [](Drive& d) { d.switchCoilsOff(); }, {{Register::Data, 0}}},
+        IntentCase{"SafeIsPenUpThenCoilsOff", [](Drive& d) { d.makeSafe(); },
+                   {{Register::Control, 1}, {Register::Data, 0}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RegisterAccess, CoilsEnergisedReadsTheDataRegisterBack)
 {
     ScriptedPort port;
     DriveRig rig(port);
     Drive& d = *rig.drive;
-    d.writeData(1);
-    rig.settings.LptAddress = "&H278";
-    d.writeData(2);
-    d.writeControl(0);
-    rig.settings.LptAddress = "53264"; // a PCIe card at 0xD010, written in decimal
-    d.writeData(3);
-    EXPECT_EQ(port.writes,
-              (std::vector<PortWrite>{{0x378, 1}, {0x278, 2}, {0x27A, 0}, {0xD010, 3}}));
-}
-
-TEST(RegisterAccess, AnAddressThatDoesNotConvertDropsWritesAndReadsZero)
-{
-    ScriptedPort port(0x378, {0xFF, 0xFF});
-    DriveRig rig(port);
-    rig.settings.LptAddress = "LPT1";
-    Drive& d = *rig.drive;
-    d.writeData(0x11);
-    d.writeControl(1);
-    EXPECT_EQ(d.readStatus(), 0);
-    EXPECT_EQ(d.readData(), 0);
-    EXPECT_FALSE(d.baseAddress().has_value());
-    EXPECT_TRUE(port.writes.empty());
-    EXPECT_TRUE(port.reads.empty());
+    d.writeCoils();
+    EXPECT_TRUE(d.coilsEnergised());
+    d.switchCoilsOff();
+    EXPECT_FALSE(d.coilsEnergised());
+    EXPECT_EQ(port.reads, (std::vector<Register>{Register::Data, Register::Data}));
 }
 
 } // namespace

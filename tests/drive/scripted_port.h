@@ -12,7 +12,7 @@
 namespace orlex::test {
 
 struct PortWrite {
-    std::uint16_t address;
+    Register reg;
     std::uint8_t value;
     bool operator==(const PortWrite&) const = default;
 };
@@ -23,27 +23,26 @@ struct PortWrite {
 // The data register reads back the last byte written to it.
 class ScriptedPort : public Port {
 public:
-    explicit ScriptedPort(std::uint16_t base = 0x378, std::vector<std::uint8_t> script = {},
-                          std::vector<std::uint8_t> cycle = {255, 0})
-        : base(base), script(std::move(script)), cycle(std::move(cycle))
+    explicit ScriptedPort(std::vector<std::uint8_t> script = {}, std::vector<std::uint8_t> cycle = {255, 0})
+        : script(std::move(script)), cycle(std::move(cycle))
     {
     }
 
-    void out(std::uint16_t address, std::uint8_t value) override
+    void write(Register reg, std::uint8_t value) override
     {
-        writes.push_back({address, value});
-        if (address == base)
+        writes.push_back({reg, value});
+        if (reg == Register::Data)
             data = value;
         if (onWrite)
             onWrite(writes.back());
     }
 
-    std::uint8_t in(std::uint16_t address) override
+    std::uint8_t read(Register reg) override
     {
-        reads.push_back(address);
-        if (address == base)
+        reads.push_back(reg);
+        if (reg == Register::Data)
             return data;
-        if (address != base + 1)
+        if (reg != Register::Status)
             return 0xFF;
         ++statusReads;
         if (next < script.size())
@@ -54,22 +53,21 @@ public:
     }
 
     // Values written to one register, in order.
-    std::vector<std::uint8_t> written(std::uint16_t address) const
+    std::vector<std::uint8_t> written(Register reg) const
     {
         std::vector<std::uint8_t> values;
         for (const PortWrite& w : writes)
-            if (w.address == address)
+            if (w.reg == reg)
                 values.push_back(w.value);
         return values;
     }
-    std::vector<std::uint8_t> dataWrites() const { return written(base); }
-    std::vector<std::uint8_t> controlWrites() const { return written(base + 2); }
+    std::vector<std::uint8_t> dataWrites() const { return written(Register::Data); }
+    std::vector<std::uint8_t> controlWrites() const { return written(Register::Control); }
 
-    std::uint16_t base;
     std::vector<std::uint8_t> script;
     std::vector<std::uint8_t> cycle;
     std::vector<PortWrite> writes;
-    std::vector<std::uint16_t> reads; // addresses of every read
+    std::vector<Register> reads; // the register of every read
     long statusReads = 0;
     std::uint8_t data = 0;
     std::function<void(const PortWrite&)> onWrite; // called after every write

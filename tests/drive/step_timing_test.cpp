@@ -23,7 +23,7 @@ class DelayhReads : public ::testing::TestWithParam<DelayCase> {};
 TEST_P(DelayhReads, ReturnsAfterTheExpectedReading)
 {
     const DelayCase& c = GetParam();
-    ScriptedPort port(0x378, c.script, {});
+    ScriptedPort port(c.script, {});
     DriveRig rig(port);
     EXPECT_NO_THROW(rig.drive->delayh(c.cont));
     EXPECT_EQ(port.statusReads, c.expectedReads);
@@ -50,7 +50,7 @@ class DelayhStop : public ::testing::TestWithParam<std::uint8_t> {};
 
 TEST_P(DelayhStop, EndsTheWaitWhileTheClockIsHalted)
 {
-    ScriptedPort port(0x378, {}, {GetParam()});
+    ScriptedPort port({}, {GetParam()});
     DriveRig rig(port);
     rig.onEvents = [&rig] {
         if (rig.eventCalls == 3)
@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Halted, DelayhStop, ::testing::Values(std::uint8_t{0}, 
 TEST(Delayh, EventsRunWhileTheClockIsStuckLow)
 {
     constexpr long kStuckReads = 100000;
-    ScriptedPort port(0x378, std::vector<std::uint8_t>(kStuckReads, 0), {200, 100});
+    ScriptedPort port(std::vector<std::uint8_t>(kStuckReads, 0), {200, 100});
     DriveRig rig(port);
     rig.drive->delayh(1);
     EXPECT_EQ(port.statusReads, kStuckReads + 2);
@@ -81,7 +81,7 @@ TEST(Delayh, EventsRunWhileTheClockIsStuckHigh)
     constexpr long kStuckReads = 100000;
     std::vector<std::uint8_t> script(kStuckReads, 255);
     script.push_back(100);
-    ScriptedPort port(0x378, script, {0});
+    ScriptedPort port(script, {0});
     DriveRig rig(port);
     rig.drive->delayh(1);
     EXPECT_EQ(port.statusReads, kStuckReads + 1);
@@ -92,7 +92,7 @@ TEST(Delayh, EventsRunWhileTheClockIsStuckHigh)
 // A handler that runs inside the wait may itself write the port (a jog button).
 TEST(Delayh, AHandlerRunningInsideTheWaitCanUseTheDrive)
 {
-    ScriptedPort port(0x378, std::vector<std::uint8_t>(1000, 0), {200, 100});
+    ScriptedPort port(std::vector<std::uint8_t>(1000, 0), {200, 100});
     DriveRig rig(port);
     Drive& d = *rig.drive;
     bool jogged = false;
@@ -111,7 +111,7 @@ TEST(Delayh, AHandlerRunningInsideTheWaitCanUseTheDrive)
 
 TEST(Delayh, WithoutAnEventHookItStillWaits)
 {
-    ScriptedPort port(0x378, std::vector<std::uint8_t>(5000, 0), {200, 100});
+    ScriptedPort port(std::vector<std::uint8_t>(5000, 0), {200, 100});
     Variabile settings = defaultSettings();
     Drive d(port, settings, DriveHooks{});
     d.delayh(2);

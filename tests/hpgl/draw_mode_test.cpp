@@ -115,13 +115,13 @@ TEST(DrawMode, ObserverStopEndsTheRunAfterThePoint)
 // Passes everything to the plotter and asks the drive to stop at the first coil byte.
 struct StopAtFirstStep : Port {
     StopAtFirstStep(Port& inner, Drive& drive) : inner(inner), drive(drive) {}
-    void out(std::uint16_t address, std::uint8_t value) override
+    void write(Register address, std::uint8_t value) override
     {
-        inner.out(address, value);
-        if (address == 0x378)
+        inner.write(address, value);
+        if (address == Register::Data)
             drive.requestStop();
     }
-    std::uint8_t in(std::uint16_t address) override { return inner.in(address); }
+    std::uint8_t read(Register address) override { return inner.read(address); }
     Port& inner;
     Drive& drive;
 };

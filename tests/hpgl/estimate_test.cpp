@@ -14,15 +14,15 @@ using test::Rig;
 class CountingPort : public Port {
 public:
     explicit CountingPort(Port& inner) : inner_(inner) {}
-    void out(std::uint16_t address, std::uint8_t value) override
+    void write(Register reg, std::uint8_t value) override
     {
-        if (address == 0x378 + kDataOffset)
+        if (reg == Register::Data)
             ++dataWrites;
-        if (address == 0x378 + kControlOffset)
+        if (reg == Register::Control)
             ++controlWrites;
-        inner_.out(address, value);
+        inner_.write(reg, value);
     }
-    std::uint8_t in(std::uint16_t address) override { return inner_.in(address); }
+    std::uint8_t read(Register reg) override { return inner_.read(reg); }
 
     std::uint64_t dataWrites = 0, controlWrites = 0;
 

@@ -10,21 +10,17 @@
 namespace orlex {
 namespace {
 
-TEST(OpenPort, VirtualPlotterAnswersAtTheRequestedBase)
+TEST(OpenPort, VirtualPlotterIsTheBackend)
 {
     PortRequest request;
     request.kind = PortKind::Virtual;
-    request.base = 0x278;
-    request.simulation.base = 0x378; // overridden by the request's base
     request.simulation.floatingBits = 0;
     request.simulation.startXmm = request.simulation.startYmm = 0;
     OpenedPort opened = openPort(request);
     EXPECT_TRUE(opened.error.empty()) << opened.error;
     ASSERT_NE(opened.virtualPlotter, nullptr);
     EXPECT_EQ(opened.virtualPlotter, opened.backend.get());
-    EXPECT_EQ(opened.virtualPlotter->config().base, 0x278);
-    EXPECT_EQ(opened.port().in(0x279), 128);
-    EXPECT_EQ(opened.port().in(0x379), 0xFF);
+    EXPECT_EQ(opened.port().read(Register::Status), 128); // clock high, both switches closed
 }
 
 TEST(OpenPort, RealPortThatFailsFallsBackToNoPlotterWithAMessage)
@@ -39,9 +35,9 @@ TEST(OpenPort, RealPortThatFailsFallsBackToNoPlotterWithAMessage)
     EXPECT_NE(opened.error.find("0x1230"), std::string::npos) << opened.error;
     EXPECT_NE(opened.error.find("The program carries on without a plotter"), std::string::npos) << opened.error;
     Port& port = opened.port();
-    port.out(0x1230, 0x21);
-    EXPECT_EQ(port.in(0x1230), 0x21);
-    EXPECT_EQ(port.in(0x1231) & 0x80, 0);
+    port.write(Register::Data, 0x21);
+    EXPECT_EQ(port.read(Register::Data), 0x21);
+    EXPECT_EQ(port.read(Register::Status) & kClockLine, 0);
 }
 
 TEST(OpenPort, TraceOfTheVirtualPlotterUsesSimulatedTime)
@@ -55,10 +51,10 @@ TEST(OpenPort, TraceOfTheVirtualPlotterUsesSimulatedTime)
     ASSERT_TRUE(opened.error.empty()) << opened.error;
     ASSERT_NE(opened.tracing, nullptr);
     Port& port = opened.port();
-    port.out(0x37A, 1);
+    port.write(Register::Control, 1);
     for (int i = 0; i < 3; ++i)
-        port.in(0x379);
-    port.out(0x378, 17);
+        port.read(Register::Status);
+    port.write(Register::Data, 17);
     EXPECT_EQ(opened.virtualPlotter->dataLatch(), 17);
     opened.flush();
     EXPECT_EQ(test::readFile(dir.path() / "trace.csv"), "time_us,register,value\n0,control,1\n15,data,17\n");
@@ -74,13 +70,14 @@ TEST(OpenPort, UnopenableTraceIsReportedAndThePortStillWorks)
     EXPECT_EQ(opened.tracing, nullptr);
     EXPECT_NE(opened.error.find(request.traceFile), std::string::npos) << opened.error;
     EXPECT_EQ(&opened.port(), opened.backend.get());
-    opened.port().out(0x378, 3);
-    EXPECT_EQ(opened.port().in(0x378), 3);
+    opened.port().write(Register::Data, 3);
+    EXPECT_EQ(opened.port().read(Register::Data), 3);
     opened.flush(); // nothing to flush, must not fail
 }
 
-// A changed address setting: the virtual plotter and the trace follow it.
-TEST(OpenPort, MovingTheVirtualPlotterRewiresItAndTheTrace)
+// A changed address setting: the virtual plotter has no address and stays wired, with
+// its trace.
+TEST(OpenPort, MovingTheVirtualPlotterKeepsItAndTheTrace)
 {
     test::TempDir dir;
     PortRequest request;
@@ -88,14 +85,15 @@ TEST(OpenPort, MovingTheVirtualPlotterRewiresItAndTheTrace)
     request.traceFile = (dir.path() / "trace.csv").string();
     OpenedPort opened = openPort(request);
     ASSERT_TRUE(opened.error.empty()) << opened.error;
+    VirtualPlotter* plotter = opened.virtualPlotter;
 
     EXPECT_EQ(opened.moveTo(0x278), "");
+    EXPECT_EQ(opened.virtualPlotter, plotter);
     Port& port = opened.port();
-    port.out(0x278, 3);  // data at the new base reaches the plotter
-    port.out(0x378, 9);  // the old address no longer does
-    port.out(0x27A, 0);
-    EXPECT_EQ(opened.virtualPlotter->dataLatch(), 3);
-    EXPECT_TRUE(opened.virtualPlotter->penDown());
+    port.write(Register::Data, 3);
+    port.write(Register::Control, 0);
+    EXPECT_EQ(plotter->dataLatch(), 3);
+    EXPECT_TRUE(plotter->penDown());
     EXPECT_EQ(opened.request.base, 0x278);
     opened.flush();
     EXPECT_EQ(test::readFile(dir.path() / "trace.csv"), "time_us,register,value\n0,data,3\n0,control,0\n");
@@ -112,8 +110,8 @@ TEST(OpenPort, MovingARealPortReopensItAtTheNewAddress)
     EXPECT_EQ(opened.moveTo(0x1230), ""); // same address: nothing to do
     const std::string error = opened.moveTo(0x1240);
     EXPECT_NE(error.find("0x1240"), std::string::npos) << error;
-    opened.port().out(0x1240, 5);
-    EXPECT_EQ(opened.port().in(0x1240), 5); // the new no-plotter port keeps the read-back
+    opened.port().write(Register::Data, 5);
+    EXPECT_EQ(opened.port().read(Register::Data), 5); // the new no-plotter port keeps the read-back
     opened.flush();
     const std::string trace = test::readFile(dir.path() / "trace.csv"); // wall-clock times
     EXPECT_EQ(trace.rfind("time_us,register,value\n", 0), 0u) << trace;

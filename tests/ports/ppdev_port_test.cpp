@@ -53,8 +53,9 @@ INSTANTIATE_TEST_SUITE_P(Bases, PpdevFindDevice,
 
 TEST_F(PpdevLookup, NoDriverSaysWhichModuleToLoad)
 {
-    std::string error;
-    EXPECT_EQ(PpdevPort::open(0x378, error, dir.path() / "absent", dev), nullptr);
+    const auto opened = PpdevPort::open(0x378, dir.path() / "absent", dev);
+    ASSERT_FALSE(opened);
+    const std::string& error = opened.message();
     EXPECT_NE(error.find("no parallel-port driver: load it with 'modprobe parport_pc' (or use --port direct as root)"),
               std::string::npos)
         << error;
@@ -63,8 +64,9 @@ TEST_F(PpdevLookup, NoDriverSaysWhichModuleToLoad)
 
 TEST_F(PpdevLookup, NoMatchingBaseListsThePortsFound)
 {
-    std::string error;
-    EXPECT_EQ(PpdevPort::open(0x3BC, error, proc, dev), nullptr);
+    const auto opened = PpdevPort::open(0x3BC, proc, dev);
+    ASSERT_FALSE(opened);
+    const std::string& error = opened.message();
     for (const char* part : {"0x3bc", "0x278 (parport0)", "0x378 (parport1)", "0xd010 (parport10)",
                              "parport2 (base address unreadable)", "parport3 (base address unreadable)"})
         EXPECT_NE(error.find(part), std::string::npos) << part << " in: " << error;
@@ -73,17 +75,19 @@ TEST_F(PpdevLookup, NoMatchingBaseListsThePortsFound)
 
 TEST_F(PpdevLookup, DriverWithoutPortsSaysSo)
 {
-    std::string error;
     const auto empty = dir.path() / "empty-proc";
     std::filesystem::create_directories(empty);
-    EXPECT_EQ(PpdevPort::open(0x378, error, empty, dev), nullptr);
+    const auto opened = PpdevPort::open(0x378, empty, dev);
+    ASSERT_FALSE(opened);
+    const std::string& error = opened.message();
     EXPECT_NE(error.find("lists no port"), std::string::npos) << error;
 }
 
 TEST_F(PpdevLookup, MissingDeviceNodeNamesItAndThePpdevModule)
 {
-    std::string error;
-    EXPECT_EQ(PpdevPort::open(0x378, error, proc, dev), nullptr);
+    const auto opened = PpdevPort::open(0x378, proc, dev);
+    ASSERT_FALSE(opened);
+    const std::string& error = opened.message();
     EXPECT_NE(error.find((dev / "parport1").string()), std::string::npos) << error;
     EXPECT_NE(error.find("modprobe ppdev"), std::string::npos) << error;
 }
@@ -92,8 +96,9 @@ TEST_F(PpdevLookup, NodeThatCannotBeClaimedIsReportedWithTheRemedy)
 {
     // A plain file opens but refuses the ppdev ioctls, as a port held elsewhere refuses the claim.
     test::writeFile(dev / "parport1", "");
-    std::string error;
-    EXPECT_EQ(PpdevPort::open(0x378, error, proc, dev), nullptr);
+    const auto opened = PpdevPort::open(0x378, proc, dev);
+    ASSERT_FALSE(opened);
+    const std::string& error = opened.message();
     EXPECT_NE(error.find("Cannot claim " + (dev / "parport1").string()), std::string::npos) << error;
     EXPECT_NE(error.find("rmmod lp"), std::string::npos) << error;
 }
@@ -104,8 +109,9 @@ TEST_F(PpdevLookup, NodeWithoutPermissionSaysToJoinGroupLp)
         GTEST_SKIP() << "root opens any file; permission errors cannot be produced";
     test::writeFile(dev / "parport1", "");
     ::chmod((dev / "parport1").c_str(), 0);
-    std::string error;
-    EXPECT_EQ(PpdevPort::open(0x378, error, proc, dev), nullptr);
+    const auto opened = PpdevPort::open(0x378, proc, dev);
+    ASSERT_FALSE(opened);
+    const std::string& error = opened.message();
     EXPECT_NE(error.find("ermission denied on " + (dev / "parport1").string()), std::string::npos) << error;
     EXPECT_NE(error.find("group lp"), std::string::npos) << error;
 }
@@ -114,30 +120,26 @@ TEST_F(PpdevLookup, NodeWithoutPermissionSaysToJoinGroupLp)
 // permission is never requested here, so no hardware register can be touched.
 TEST(DirectPort, AddressRangePastTheLastPortIsRefused)
 {
-    std::string error;
-    EXPECT_EQ(DirectPort::open(0xFFFE, error), nullptr);
+    const auto opened = DirectPort::open(0xFFFE);
+    ASSERT_FALSE(opened);
+    const std::string& error = opened.message();
     EXPECT_NE(error.find("0xfffe"), std::string::npos) << error;
 }
 
 TEST(NullPort, ReadsBackDataAndControlAndAConstantStatus)
 {
-    NullPort port(0x278, 0x7F);
-    EXPECT_EQ(port.in(0x278), 0);
-    port.out(0x278, 0x93);
-    port.out(0x27A, 1);       // control does not disturb the data read-back
-    port.out(0x279, 0);       // status cannot be written
-    port.out(0x378, 0x11);    // another port's address
-    EXPECT_EQ(port.in(0x278), 0x93);
-    EXPECT_EQ(port.in(0x27A), 1);
-    EXPECT_EQ(port.in(0x279), 0x7F);
-    EXPECT_EQ(port.in(0x279), 0x7F);
-    EXPECT_EQ(port.in(0x378), 0xFF);
-    EXPECT_EQ(port.in(0x27B), 0xFF);
+    NullPort port(0x7F);
+    EXPECT_EQ(port.read(Register::Data), 0);
+    port.write(Register::Data, 0x93);
+    port.write(Register::Control, 1);  // control does not disturb the data read-back
+    port.write(Register::Status, 0);   // status cannot be written
+    EXPECT_EQ(port.read(Register::Data), 0x93);
+    EXPECT_EQ(port.read(Register::Control), 1);
+    EXPECT_EQ(port.read(Register::Status), 0x7F);
+    EXPECT_EQ(port.read(Register::Status), 0x7F);
 
     NullPort defaults;
-    defaults.out(0x378, 5);
-    EXPECT_EQ(defaults.in(0x378), 5);
-    EXPECT_EQ(defaults.in(0x379) & 0x80, 0); // no clock: the presence test fails
+    EXPECT_EQ(defaults.read(Register::Status) & kClockLine, 0); // no clock: the presence test fails
 }
 
 } // namespace

@@ -14,19 +14,17 @@
 namespace orlex {
 namespace {
 
-constexpr std::uint16_t kBase = 0x278;
-
 // Remembers every write and answers reads with a fixed value.
 class RecordingPort : public Port {
 public:
-    void out(std::uint16_t address, std::uint8_t value) override { writes.push_back({address, value}); }
-    std::uint8_t in(std::uint16_t address) override
+    void write(Register reg, std::uint8_t value) override { writes.push_back({reg, value}); }
+    std::uint8_t read(Register reg) override
     {
-        reads.push_back(address);
+        reads.push_back(reg);
         return 0x5A;
     }
-    std::vector<std::pair<std::uint16_t, std::uint8_t>> writes;
-    std::vector<std::uint16_t> reads;
+    std::vector<std::pair<Register, std::uint8_t>> writes;
+    std::vector<Register> reads;
 };
 
 TEST(TracingPort, RecordsDataAndControlWritesWithTheSuppliedClock)
@@ -35,22 +33,21 @@ TEST(TracingPort, RecordsDataAndControlWritesWithTheSuppliedClock)
     const auto file = dir.path() / "trace.csv";
     RecordingPort inner;
     double now = 0;
-    std::string error;
-    auto trace = TracingPort::open(inner, kBase, file, error, [&] { return now; });
-    ASSERT_TRUE(trace) << error;
+    auto opened = TracingPort::open(inner, file, [&] { return now; });
+    ASSERT_TRUE(opened) << opened.message();
+    auto& trace = *opened;
 
-    trace->out(kBase, 17);
+    trace->write(Register::Data, 17);
     now = 12.4;
-    trace->out(kBase + 2, 0);
+    trace->write(Register::Control, 0);
     now = 12.5; // halves go to the even neighbour
-    trace->out(kBase + 1, 99); // status: passed on, not traced
-    trace->out(0x378, 1);      // not one of ours: passed on, not traced
-    trace->out(kBase, 147);
+    trace->write(Register::Status, 99); // status: passed on, not traced
+    trace->write(Register::Data, 147);
     now = 13.5;
-    trace->out(kBase + 2, 1);
+    trace->write(Register::Control, 1);
     now = 2500000;
-    trace->out(kBase, 0);
-    EXPECT_EQ(trace->in(kBase + 1), 0x5A);
+    trace->write(Register::Data, 0);
+    EXPECT_EQ(trace->read(Register::Status), 0x5A);
     trace->flush();
 
     EXPECT_EQ(test::readFile(file), "time_us,register,value\n"
@@ -59,24 +56,23 @@ TEST(TracingPort, RecordsDataAndControlWritesWithTheSuppliedClock)
                                     "12,data,147\n"
                                     "14,control,1\n"
                                     "2500000,data,0\n");
-    ASSERT_EQ(inner.writes.size(), 7u);
-    EXPECT_EQ(inner.writes[2], (std::pair<std::uint16_t, std::uint8_t>{kBase + 1, 99}));
-    EXPECT_EQ(inner.writes[3], (std::pair<std::uint16_t, std::uint8_t>{0x378, 1}));
-    EXPECT_EQ(inner.reads, std::vector<std::uint16_t>{kBase + 1});
+    ASSERT_EQ(inner.writes.size(), 6u);
+    EXPECT_EQ(inner.writes[2], (std::pair<Register, std::uint8_t>{Register::Status, 99}));
+    EXPECT_EQ(inner.reads, std::vector<Register>{Register::Status});
 }
 
 TEST(TracingPort, ClosingWritesOutEverything)
 {
     test::TempDir dir;
     const auto file = dir.path() / "trace.csv";
-    NullPort inner(kBase, 0x7F);
-    std::string error;
+    NullPort inner;
     {
-        auto trace = TracingPort::open(inner, kBase, file, error, [] { return 7.0; });
-        ASSERT_TRUE(trace) << error;
+        auto opened = TracingPort::open(inner, file, [] { return 7.0; });
+        ASSERT_TRUE(opened) << opened.message();
+        auto& trace = *opened;
         for (int i = 0; i < 10000; ++i)
-            trace->out(kBase, static_cast<std::uint8_t>(i));
-        EXPECT_EQ(inner.in(kBase), static_cast<std::uint8_t>(9999)); // reached the inner port
+            trace->write(Register::Data, static_cast<std::uint8_t>(i));
+        EXPECT_EQ(inner.read(Register::Data), static_cast<std::uint8_t>(9999)); // reached the inner port
     }
     std::istringstream lines(test::readFile(file));
     std::string line;
@@ -94,12 +90,12 @@ TEST(TracingPort, WallClockTimesAreWholeMicroseconds)
 {
     test::TempDir dir;
     const auto file = dir.path() / "trace.csv";
-    NullPort inner(kBase, 0x7F);
-    std::string error;
-    auto trace = TracingPort::open(inner, kBase, file, error);
-    ASSERT_TRUE(trace) << error;
-    trace->out(kBase + 2, 1);
-    trace->out(kBase, 3);
+    NullPort inner;
+    auto opened = TracingPort::open(inner, file);
+    ASSERT_TRUE(opened) << opened.message();
+    auto& trace = *opened;
+    trace->write(Register::Control, 1);
+    trace->write(Register::Data, 3);
     trace->flush();
     std::istringstream lines(test::readFile(file));
     std::string header, first, second, rest;
@@ -120,9 +116,9 @@ TEST(TracingPort, UnwritableFileIsReportedByName)
     test::TempDir dir;
     const auto file = dir.path() / "no-such-folder" / "trace.csv";
     NullPort inner;
-    std::string error;
-    EXPECT_EQ(TracingPort::open(inner, kBase, file, error), nullptr);
-    EXPECT_NE(error.find(file.string()), std::string::npos) << error;
+    const auto opened = TracingPort::open(inner, file);
+    EXPECT_FALSE(opened);
+    EXPECT_NE(opened.message().find(file.string()), std::string::npos) << opened.message();
 }
 
 TEST(TracingPort, ReopeningTruncatesTheOldTrace)
@@ -130,9 +126,8 @@ TEST(TracingPort, ReopeningTruncatesTheOldTrace)
     test::TempDir dir;
     const auto file = dir.path() / "trace.csv";
     test::writeFile(file, "old content that must go\n");
-    NullPort inner(kBase, 0x7F);
-    std::string error;
-    TracingPort::open(inner, kBase, file, error).reset();
+    NullPort inner;
+    EXPECT_TRUE(TracingPort::open(inner, file));
     EXPECT_EQ(test::readFile(file), "time_us,register,value\n");
 }
 
@@ -143,20 +138,20 @@ TEST(TracingPort, WritesReachTheFileWhileTheyComeIn)
     test::TempDir dir;
     const auto file = dir.path() / "trace.csv";
     RecordingPort inner;
-    std::string error;
-    auto trace = TracingPort::open(inner, kBase, file, error, [] { return 0.0; });
-    ASSERT_TRUE(trace) << error;
+    auto opened = TracingPort::open(inner, file, [] { return 0.0; });
+    ASSERT_TRUE(opened) << opened.message();
+    auto& trace = *opened;
 
-    trace->out(kBase, 1);
+    trace->write(Register::Data, 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(120));
-    trace->out(kBase, 2); // more than 100 ms later: what is buffered goes out
+    trace->write(Register::Data, 2); // more than 100 ms later: what is buffered goes out
     EXPECT_EQ(test::readFile(file), "time_us,register,value\n0,data,1\n0,data,2\n");
 
-    trace->out(kBase + 2, 1);
+    trace->write(Register::Control, 1);
     trace->close();
     EXPECT_EQ(test::readFile(file), "time_us,register,value\n0,data,1\n0,data,2\n0,control,1\n");
-    trace->out(kBase, 0); // after close: still reaches the port, no longer traced
-    EXPECT_EQ(inner.writes.back(), (std::pair<std::uint16_t, std::uint8_t>{kBase, 0}));
+    trace->write(Register::Data, 0); // after close: still reaches the port, no longer traced
+    EXPECT_EQ(inner.writes.back(), (std::pair<Register, std::uint8_t>{Register::Data, 0}));
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 namespace orlex {
 namespace {
 
-constexpr std::uint16_t kBase = 0x378;
 constexpr double kStepX = 0.25, kStepY = 0.1;
 
 VirtualPlotter makePlotter()
@@ -37,7 +36,7 @@ TEST_P(VirtualMotors, DecodeCoilBytes)
     VirtualPlotter plotter = makePlotter();
     const long startX = plotter.xHalfSteps(), startY = plotter.yHalfSteps();
     for (std::uint8_t byte : c.bytes)
-        plotter.out(kBase, byte);
+        plotter.write(Register::Data, byte);
     EXPECT_EQ(plotter.xHalfSteps() - startX, c.turnsX);
     EXPECT_EQ(plotter.yHalfSteps() - startY, c.turnsY);
     EXPECT_DOUBLE_EQ(plotter.xMillimetres(), 30 + c.turnsX * kStepX);
@@ -94,10 +93,10 @@ TEST(VirtualMotors, UnPasSequenceFromStartUpPatternsMovesByStepLength)
 {
     // The drive starts with BitsX = 1, BitsY = 16 and steps from there.
     VirtualPlotter plotter = makePlotter();
-    plotter.out(kBase, 1 + 16);
+    plotter.write(Register::Data, 1 + 16);
     const std::uint8_t xRight[] = {3, 2, 6, 4};
     for (std::uint8_t x : xRight)
-        plotter.out(kBase, x + 16);
+        plotter.write(Register::Data, x + 16);
     EXPECT_DOUBLE_EQ(plotter.xMillimetres(), 31);
     EXPECT_DOUBLE_EQ(plotter.yMillimetres(), 20);
 }

@@ -10,11 +10,10 @@
 namespace orlex {
 namespace {
 
-constexpr std::uint16_t kBase = 0x378;
 
 class VirtualPaper : public ::testing::Test {
 protected:
-    VirtualPaper() : plotter(config()) { plotter.out(kBase, 1 + 16); } // rotors pulled in at 10, 10 mm
+    VirtualPaper() : plotter(config()) { plotter.write(Register::Data, 1 + 16); } // rotors pulled in at 10, 10 mm
 
     static VirtualPlotterConfig config()
     {
@@ -32,9 +31,9 @@ protected:
         static const std::uint8_t cycle[] = {1, 3, 2, 6, 4, 12, 8, 9};
         phaseX = (phaseX + dx + 8) % 8;
         phaseY = (phaseY - dy + 8) % 8;
-        plotter.out(kBase, static_cast<std::uint8_t>(cycle[phaseX] | cycle[phaseY] << 4));
+        plotter.write(Register::Data, static_cast<std::uint8_t>(cycle[phaseX] | cycle[phaseY] << 4));
     }
-    void pen(bool down) { plotter.out(kBase + 2, down ? 0 : 1); }
+    void pen(bool down) { plotter.write(Register::Control, down ? 0 : 1); }
 
     static void expectSegment(const PaperSegment& s, double x1, double y1, double x2, double y2)
     {
@@ -77,9 +76,9 @@ TEST_F(VirtualPaper, PenDownStraightRunsBecomeOneSegmentEach)
 TEST_F(VirtualPaper, WaveStepsMergeWithHalfStepsInTheSameDirection)
 {
     pen(true);
-    plotter.out(kBase, 3 + 16); // half step right
-    plotter.out(kBase, 6 + 16); // 90 degrees right
-    plotter.out(kBase, 12 + 16);
+    plotter.write(Register::Data, 3 + 16); // half step right
+    plotter.write(Register::Data, 6 + 16); // 90 degrees right
+    plotter.write(Register::Data, 12 + 16);
     ASSERT_EQ(plotter.paper().size(), 1u);
     expectSegment(plotter.paper()[0], 10, 10, 11.25, 10);
 }
@@ -117,7 +116,7 @@ TEST_F(VirtualPaper, RevisionGrowsWithEveryChange)
     EXPECT_TRUE(grew()) << "drawn move";
     pen(true);
     EXPECT_FALSE(grew()) << "same pen level again";
-    plotter.out(kBase, plotter.dataLatch());
+    plotter.write(Register::Data, plotter.dataLatch());
     EXPECT_FALSE(grew()) << "same coil byte again";
     plotter.clearPaper();
     EXPECT_TRUE(grew()) << "paper cleared";
@@ -160,18 +159,19 @@ TEST_F(VirtualPaper, WriteSvgWritesTheDocumentOrReportsWhy)
     pen(true);
     step(1, 1);
     test::TempDir dir;
-    std::string error;
     const auto file = dir.path() / "paper.svg";
-    ASSERT_TRUE(plotter.writeSvg(file, 210, 297, error)) << error;
+    const Result<void> written = plotter.writeSvg(file, 210, 297);
+    ASSERT_TRUE(written) << written.message();
     EXPECT_EQ(test::readFile(file), plotter.paperSvg(210, 297));
 
     const auto nowhere = dir.path() / "missing" / "paper.svg";
-    EXPECT_FALSE(plotter.writeSvg(nowhere, 210, 297, error));
-    EXPECT_NE(error.find(nowhere.string()), std::string::npos) << error;
+    const Result<void> missingFolder = plotter.writeSvg(nowhere, 210, 297);
+    EXPECT_FALSE(missingFolder);
+    EXPECT_NE(missingFolder.message().find(nowhere.string()), std::string::npos) << missingFolder.message();
 
-    error.clear();
-    EXPECT_FALSE(plotter.writeSvg(file, 0, 297, error));
-    EXPECT_FALSE(error.empty());
+    const Result<void> noSize = plotter.writeSvg(file, 0, 297);
+    EXPECT_FALSE(noSize);
+    EXPECT_FALSE(noSize.message().empty());
 }
 
 } // namespace

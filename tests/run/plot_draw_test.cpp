@@ -10,8 +10,8 @@
 namespace orlex::test {
 namespace {
 
-constexpr std::uint16_t kData = 0x378;
-constexpr std::uint16_t kControl = 0x37A;
+constexpr Register kData = Register::Data;
+constexpr Register kControl = Register::Control;
 
 struct EndCase {
     const char* name;
@@ -35,7 +35,7 @@ TEST_P(DrawEnd, LeavesThePenUp)
     rig.drive.penDown(); // as the operator may have left it
     int coilBytes = 0;
     rig.port.onWrite = [&](const Write& w) {
-        if (w.address == kData && ++coilBytes == 2 && c.stopAtSecondStep)
+        if (w.reg == kData && ++coilBytes == 2 && c.stopAtSecondStep)
             rig.drive.requestStop();
     };
     const std::string path = *c.plot ? rig.file(c.plot) : std::filesystem::temp_directory_path().string();
@@ -96,7 +96,7 @@ TEST(DrawRun, PenToZeroLiftsThePenBeforeMoving)
     const DrawReport report = drawPlot(rig.file("PD400,0;"), extents, rig.preview, rig.drive);
     ASSERT_EQ(report.outcome, DrawReport::Outcome::Finished);
     ASSERT_GT(rig.port.writes.size(), before + 1);
-    EXPECT_EQ(rig.port.writes[before].address, kControl);
+    EXPECT_EQ(rig.port.writes[before].reg, kControl);
     EXPECT_EQ(rig.port.writes[before].value, 1);
     // The only ink is the plot's own line, 10 mm long from the origin 10 mm, 5 mm off home.
     ASSERT_EQ(rig.plotter.paper().size(), 1u);

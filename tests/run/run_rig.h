@@ -18,7 +18,7 @@
 namespace orlex::test {
 
 struct Write {
-    std::uint16_t address;
+    Register reg;
     std::uint8_t value;
 };
 
@@ -26,20 +26,20 @@ struct Write {
 class RecordingPort : public Port {
 public:
     explicit RecordingPort(Port& inner) : inner_(inner) {}
-    void out(std::uint16_t address, std::uint8_t value) override
+    void write(Register reg, std::uint8_t value) override
     {
-        inner_.out(address, value);
-        writes.push_back({address, value});
+        inner_.write(reg, value);
+        writes.push_back({reg, value});
         if (onWrite)
             onWrite(writes.back());
     }
-    std::uint8_t in(std::uint16_t address) override { return inner_.in(address); }
+    std::uint8_t read(Register reg) override { return inner_.read(reg); }
 
-    std::vector<std::uint8_t> values(std::uint16_t address) const
+    std::vector<std::uint8_t> values(Register reg) const
     {
         std::vector<std::uint8_t> result;
         for (const Write& w : writes)
-            if (w.address == address)
+            if (w.reg == reg)
                 result.push_back(w.value);
         return result;
     }

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QtTest>
 
+using orlex::Register;
 using orlex::hostile::HostileCase;
 using orlex::test::WindowRig;
 using orlex::ui::MainWindow;
@@ -155,7 +156,7 @@ void TestBadInputs::fileDeletedBetweenTestAndDraw()
     QVERIFY(rig.feedback.messages.empty());
 
     QVERIFY(QFile::remove(plot));
-    const std::size_t writesBefore = rig.writesTo(0x378).size();
+    const std::size_t writesBefore = rig.writesTo(Register::Data).size();
     w.cmdDraw->click();
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
@@ -163,7 +164,7 @@ void TestBadInputs::fileDeletedBetweenTestAndDraw()
     QVERIFY2(text.contains(QStringLiteral("Cannot open")) && text.contains(QStringLiteral("does not exist"))
                  && text.contains(plot),
              qPrintable(text));
-    QCOMPARE(rig.writesTo(0x378).size(), writesBefore); // no coil moved
+    QCOMPARE(rig.writesTo(Register::Data).size(), writesBefore); // no coil moved
     QVERIFY(rig.plotter().paper().empty());
     QVERIFY(!w.drawRunning());
     QVERIFY(w.cmdTest->isEnabled());

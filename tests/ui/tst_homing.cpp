@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QtTest>
 
+using orlex::Register;
 using orlex::test::RecordingFeedback;
 using orlex::test::WindowRig;
 using orlex::ui::MainWindow;
@@ -89,8 +90,8 @@ void TestHoming::homeEndsFourStepsOffSwitches()
 
     // The pen is lifted before the carriage moves: the first write of the homing.
     QVERIFY(rig.writes->size() > writesBefore);
-    QCOMPARE((*rig.writes)[writesBefore], (orlex::test::PortWrite{kControl, 1}));
-    QCOMPARE(rig.writesTo(kControl).back(), std::uint8_t{1});
+    QCOMPARE((*rig.writes)[writesBefore], (orlex::test::PortWrite{Register::Control, 1}));
+    QCOMPARE(rig.writesTo(Register::Control).back(), std::uint8_t{1});
 
     // Half stepping at 0.25 mm per step: four steps off each switch is 1 mm.
     QCOMPARE(rig.plotter().xHalfSteps(), 4L);
@@ -135,7 +136,7 @@ void TestHoming::penToZeroStandsAtPlotMinimum()
     QCOMPARE(rig.plotter().xMillimetres(), xmm);
     QCOMPARE(rig.plotter().yMillimetres(), ymm);
     QVERIFY(!rig.plotter().penDown());
-    QCOMPARE(rig.writesTo(kControl).back(), std::uint8_t{1});
+    QCOMPARE(rig.writesTo(Register::Control).back(), std::uint8_t{1});
     QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
     QVERIFY(rig.feedback.messages.empty());
     QVERIFY(w.cmdZero->isEnabled());
@@ -297,7 +298,7 @@ void TestHoming::penToZeroStopsWhenHomingFails()
     useFile(rig, w, "PU-480,0;PD0,0;");
     w.cmdTest->click();
     QVERIFY(rig.feedback.messages.empty());
-    const std::size_t controlWrites = rig.writesTo(kControl).size();
+    const std::size_t controlWrites = rig.writesTo(Register::Control).size();
 
     w.cmdZero->click();
 
@@ -305,7 +306,7 @@ void TestHoming::penToZeroStopsWhenHomingFails()
     QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("X home switch")));
     // No move to the origin: it would have written the pen again and stepped away from Y
     // home. The one control write is the homing's own pen lift.
-    QCOMPARE(rig.writesTo(kControl).size(), controlWrites + 1);
+    QCOMPARE(rig.writesTo(Register::Control).size(), controlWrites + 1);
     QCOMPARE(rig.plotter().yHalfSteps(), 0L);
     QVERIFY(w.cmdZero->isEnabled());
 }

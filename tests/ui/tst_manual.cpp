@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QtTest>
 
+using orlex::Register;
 using orlex::test::WindowRig;
 using orlex::ui::MainWindow;
 
@@ -71,13 +72,13 @@ void TestManual::jogStepsOneStep()
     for (int press = 1; press <= 3; ++press) {
         const long x0 = rig.plotter().xHalfSteps();
         const long y0 = rig.plotter().yHalfSteps();
-        const std::size_t dataWrites = rig.writesTo(kData).size();
-        const std::size_t controlWrites = rig.writesTo(kControl).size();
+        const std::size_t dataWrites = rig.writesTo(Register::Data).size();
+        const std::size_t controlWrites = rig.writesTo(Register::Control).size();
         jog->click();
         QCOMPARE(rig.plotter().xHalfSteps() - x0, dxHalfSteps);
         QCOMPARE(rig.plotter().yHalfSteps() - y0, dyHalfSteps);
-        QCOMPARE(rig.writesTo(kData).size(), dataWrites + 1); // one coil byte per press
-        QCOMPARE(rig.writesTo(kControl).size(), controlWrites); // the pen is not touched
+        QCOMPARE(rig.writesTo(Register::Data).size(), dataWrites + 1); // one coil byte per press
+        QCOMPARE(rig.writesTo(Register::Control).size(), controlWrites); // the pen is not touched
     }
     QCOMPARE(rig.plotter().counters().lostStepsX, 0L);
     QCOMPARE(rig.plotter().counters().lostStepsY, 0L);
@@ -111,7 +112,7 @@ void TestManual::motorOffOnRestoresCoilByte()
     w.cmdMotor->click();
     QCOMPARE(w.cmdMotor->text(), QStringLiteral("Motor off"));
     QCOMPARE(rig.plotter().dataLatch(), before);
-    QCOMPARE(rig.writesTo(kData).back(), before);
+    QCOMPARE(rig.writesTo(Register::Data).back(), before);
     QCOMPARE(rig.plotter().xHalfSteps(), x);
     QCOMPARE(rig.plotter().yHalfSteps(), y);
     QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
@@ -127,13 +128,13 @@ void TestManual::penButtonTogglesPenAndColour()
     w.cmdPen->click();
     QCOMPARE(w.drive().state.PenState, std::string("PD"));
     QVERIFY(rig.plotter().penDown());
-    QCOMPARE(rig.writesTo(kControl).back(), std::uint8_t{0});
+    QCOMPARE(rig.writesTo(Register::Control).back(), std::uint8_t{0});
     QCOMPARE(w.cmdPen->palette().color(QPalette::Button), orlex::ui::paletteColour(12));
 
     w.cmdPen->click();
     QCOMPARE(w.drive().state.PenState, std::string("PU"));
     QVERIFY(!rig.plotter().penDown());
-    QCOMPARE(rig.writesTo(kControl).back(), std::uint8_t{1});
+    QCOMPARE(rig.writesTo(Register::Control).back(), std::uint8_t{1});
     QCOMPARE(w.cmdPen->palette().color(QPalette::Button), buttonFace);
 }
 

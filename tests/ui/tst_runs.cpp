@@ -14,6 +14,7 @@
 
 #include <cmath>
 
+using orlex::Register;
 using orlex::PaperSegment;
 using orlex::test::RecordingFeedback;
 using orlex::test::WindowRig;
@@ -293,7 +294,7 @@ void TestRuns::refusedPointStopsDraw()
     const RecordingFeedback::Message& m = rig.feedback.messages.front();
     QVERIFY2(m.text.contains(QStringLiteral("(6000, 0)")), qPrintable(m.text));
     QVERIFY(!rig.plotter().penDown());
-    QCOMPARE(rig.writesTo(0x37A).back(), std::uint8_t{1});
+    QCOMPARE(rig.writesTo(Register::Control).back(), std::uint8_t{1});
     // Drawn up to the last point that could be reached, at the new zoom, and no further.
     QVERIFY2(sameSegments(rig.plotter().paper(), {{30, 30, 32, 30}}, 0.005),
              qPrintable(describe(rig.plotter().paper())));

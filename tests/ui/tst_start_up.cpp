@@ -20,6 +20,7 @@
 #include <QUrl>
 #include <QtTest>
 
+using orlex::Register;
 using orlex::test::PortWrite;
 using orlex::test::WindowRig;
 using orlex::ui::MainWindow;
@@ -89,27 +90,28 @@ private slots:
 
 void TestStartUp::startUpRaisesThePenOnly_data() {
     QTest::addColumn<QString>("address"); // empty: no settings file
-    QTest::addColumn<int>("control");
-    QTest::newRow("no settings file") << QString() << 890;
-    QTest::newRow("&H378") << "&H378" << 890;
-    QTest::newRow("&H278") << "&H278" << 634;
-    QTest::newRow("decimal 888") << "888" << 890;
-    QTest::newRow("&HD010 card") << "&HD010" << 0xD012;
+    QTest::addColumn<int>("base");
+    QTest::newRow("no settings file") << QString() << 0x378;
+    QTest::newRow("&H378") << "&H378" << 0x378;
+    QTest::newRow("&H278") << "&H278" << 0x278;
+    QTest::newRow("decimal 888") << "888" << 0x378;
+    QTest::newRow("&HD010 card") << "&HD010" << 0xD010;
 }
 
 void TestStartUp::startUpRaisesThePenOnly() {
     QFETCH(QString, address);
-    QFETCH(int, control);
+    QFETCH(int, base);
     WindowRig rig;
     if (!address.isEmpty())
         rig.writeSettings(50, 50, 150, 150, 80, 80, 5, 5, address.toStdString());
     rig.openWindow();
-    // Exactly one write: pen up to the control register; the coils are left alone.
-    const std::vector<PortWrite> expected{{static_cast<std::uint16_t>(control), 1}};
+    // The port at the settings' address, and exactly one write: pen up to its control
+    // register; the coils are left alone.
+    QCOMPARE(rig.portRequests.size(), std::size_t(1));
+    QCOMPARE(int(rig.portRequests.front().base), base);
+    const std::vector<PortWrite> expected{{Register::Control, 1}};
     QCOMPARE(*rig.writes, expected);
     QVERIFY(rig.feedback.messages.empty());
-    QCOMPARE(rig.portRequests.size(), std::size_t(1));
-    QCOMPARE(int(rig.portRequests.front().base), control - 2);
 }
 
 void TestStartUp::firstStartCreatesTheDefaultsFile() {
@@ -159,7 +161,8 @@ void TestStartUp::badSettingsFileGivesOneMessageAndStaysUntouched() {
     QVERIFY2(message.text.contains(mentioned), qPrintable(message.text));
     QCOMPARE(rig.readSettingsFile(), bytes.toStdString());
     // Start-up goes on with the defaults where the file failed.
-    QCOMPARE(rig.writesTo(890), std::vector<std::uint8_t>{1});
+    QCOMPARE(rig.writesTo(Register::Control), std::vector<std::uint8_t>{1});
+    QCOMPARE(rig.portRequests.front().base, std::uint16_t{0x378});
     QVERIFY(w.Timer1->isActive());
     rig.closeWindow();
     QCOMPARE(rig.readSettingsFile(), bytes.toStdString());
@@ -306,14 +309,14 @@ void TestStartUp::halfAxesAreDrawnBeforeTheWindowShows() {
 
 void TestStartUp::exitSwitchesTheCoilsOffAndEnds_data() {
     QTest::addColumn<QString>("address");
-    QTest::addColumn<int>("data");
-    QTest::newRow("&H378") << "&H378" << 888;
-    QTest::newRow("&H278") << "&H278" << 632;
+    QTest::addColumn<int>("base");
+    QTest::newRow("&H378") << "&H378" << 0x378;
+    QTest::newRow("&H278") << "&H278" << 0x278;
 }
 
 void TestStartUp::exitSwitchesTheCoilsOffAndEnds() {
     QFETCH(QString, address);
-    QFETCH(int, data);
+    QFETCH(int, base);
     WindowRig rig;
     rig.writeSettings(50, 50, 150, 150, 80, 80, 5, 5, address.toStdString());
     const std::string settingsBefore = rig.readSettingsFile();
@@ -329,8 +332,9 @@ void TestStartUp::exitSwitchesTheCoilsOffAndEnds() {
     // Pen up, then every coil off: the last two writes.
     const std::size_t n = rig.writes->size();
     QVERIFY(n >= 2);
-    QCOMPARE((*rig.writes)[n - 2], (PortWrite{static_cast<std::uint16_t>(data + 2), 1}));
-    QCOMPARE((*rig.writes)[n - 1], (PortWrite{static_cast<std::uint16_t>(data), 0}));
+    QCOMPARE((*rig.writes)[n - 2], (PortWrite{Register::Control, 1}));
+    QCOMPARE((*rig.writes)[n - 1], (PortWrite{Register::Data, 0}));
+    QCOMPARE(int(rig.portRequests.front().base), base);
     QVERIFY(!rig.plotter().motorsEnergised());
     QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.exitStatuses, std::vector<int>{0});
@@ -354,7 +358,7 @@ void TestStartUp::exitWorksInTheMiddleOfAMotion() {
     QVERIFY(exited);
     QCOMPARE(rig.exitStatuses, std::vector<int>{0});
     QVERIFY(writesAtExit > 1);
-    QCOMPARE((*rig.writes)[writesAtExit - 1], (PortWrite{888, 0}));
+    QCOMPARE((*rig.writes)[writesAtExit - 1], (PortWrite{Register::Data, 0}));
 }
 
 // The window's close button ends the program as Exit does: pen up, then the coils off.
@@ -370,8 +374,8 @@ void TestStartUp::closingLeavesTheMachineSafe() {
 
     QVERIFY(w.close());
     const std::size_t n = rig.writes->size();
-    QCOMPARE((*rig.writes)[n - 2], (PortWrite{0x37A, 1}));
-    QCOMPARE((*rig.writes)[n - 1], (PortWrite{0x378, 0}));
+    QCOMPARE((*rig.writes)[n - 2], (PortWrite{Register::Control, 1}));
+    QCOMPARE((*rig.writes)[n - 1], (PortWrite{Register::Data, 0}));
     QVERIFY(!rig.plotter().motorsEnergised());
     QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.exitStatuses, std::vector<int>{0});
@@ -552,12 +556,12 @@ void TestStartUp::savedAddressTakesEffectAtOnce() {
     });
     w.mnuSetings->trigger();
     QCOMPARE(w.lblLpt->text(), QString("278H"));
-    QCOMPARE(rig.plotter().config().base, std::uint16_t{0x278});
 
+    // The virtual plotter has no address of its own: it stays wired and answers.
     w.cmdCheck->click();
     QCOMPARE(w.txtStare->text(), QString("OK"));
     rig.writes->clear();
     w.cmdSteppXR->click();
     QCOMPARE(rig.writes->size(), std::size_t{1});
-    QCOMPARE(rig.writes->front().address, std::uint16_t{0x278});
+    QCOMPARE(rig.writes->front().reg, Register::Data);
 }

@@ -22,15 +22,13 @@ using orlex::ui::VirtualPlotterView;
 
 namespace {
 
-constexpr std::uint16_t kBase = 0x378;
-
 // Drives the coils of both motors through the half-step cycle, as the drive does.
 class Coils {
 public:
     explicit Coils(VirtualPlotter& plotter) : plotter_(plotter) {}
     void energise() { write(); }
-    void off() { plotter_.out(kBase, 0); }
-    void pen(bool down) { plotter_.out(kBase + 2, down ? 0 : 1); }
+    void off() { plotter_.write(orlex::Register::Data, 0); }
+    void pen(bool down) { plotter_.write(orlex::Register::Control, down ? 0 : 1); }
     // Moves both axes together by `dx` and `dy` 45-degree turns (|dx| == |dy| or one of them 0).
     void move(int dx, int dy)
     {
@@ -45,7 +43,7 @@ public:
     }
 
 private:
-    void write() { plotter_.out(kBase, static_cast<std::uint8_t>(kCycle[x_] | (kCycle[y_] << 4))); }
+    void write() { plotter_.write(orlex::Register::Data, static_cast<std::uint8_t>(kCycle[x_] | (kCycle[y_] << 4))); }
     static constexpr std::array<std::uint8_t, 8> kCycle{1, 3, 2, 6, 4, 12, 8, 9};
     VirtualPlotter& plotter_;
     int x_ = 0, y_ = 0;

@@ -337,7 +337,7 @@ void TestWindowLayout::timersAndHandlersAreConnected() {
     const std::size_t before = rig.writes->size();
     w.cmdSteppXR->click();
     QVERIFY(rig.writes->size() > before);
-    QCOMPARE(rig.writes->back().address, std::uint16_t(888));
+    QCOMPARE(rig.writes->back().reg, orlex::Register::Data);
     // The zoom text reaches its handler, which moves the scroll bar.
     w.txtZoom->setText(QStringLiteral("40"));
     QCOMPARE(w.scrZoom->value(), 40);

@@ -72,7 +72,6 @@ ui::MainWindowOptions WindowRig::options() {
         request.kind = PortKind::Virtual;
         request.base = toPortAddress(settings.LptAddress).value_or(0x378);
         VirtualPlotterConfig& sim = request.simulation;
-        sim.base = request.base;
         sim.realTime = false;
         sim.clockHz = clockHz;
         sim.clockRunning = clockRunning;
@@ -90,10 +89,10 @@ ui::MainWindowOptions WindowRig::options() {
         opened.virtualPlotter = plotter.get();
         opened.backend = std::make_unique<RecordingPort>(std::move(plotter), writes);
         if (!traceFile.empty()) {
-            std::string error;
             VirtualPlotter* simulated = opened.virtualPlotter;
-            opened.tracing = TracingPort::open(*opened.backend, request.base, traceFile, error,
-                                               [simulated] { return simulated->nowMicros(); });
+            auto tracing = TracingPort::open(*opened.backend, traceFile, [simulated] { return simulated->nowMicros(); });
+            if (tracing)
+                opened.tracing = std::move(*tracing);
         }
         return opened;
     };
@@ -106,10 +105,10 @@ ui::MainWindow& WindowRig::openWindow() {
     return *window_;
 }
 
-std::vector<std::uint8_t> WindowRig::writesTo(std::uint16_t address) const {
+std::vector<std::uint8_t> WindowRig::writesTo(Register reg) const {
     std::vector<std::uint8_t> values;
     for (const PortWrite& w : *writes)
-        if (w.address == address)
+        if (w.reg == reg)
             values.push_back(w.value);
     return values;
 }

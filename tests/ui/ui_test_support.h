@@ -54,7 +54,7 @@ private:
 
 // One write that reached the port.
 struct PortWrite {
-    std::uint16_t address;
+    Register reg;
     std::uint8_t value;
     bool operator==(const PortWrite&) const = default;
 };
@@ -64,11 +64,11 @@ class RecordingPort : public Port {
 public:
     RecordingPort(std::unique_ptr<Port> inner, std::shared_ptr<std::vector<PortWrite>> log)
         : inner_(std::move(inner)), log_(std::move(log)) {}
-    void out(std::uint16_t address, std::uint8_t value) override {
-        log_->push_back({address, value});
-        inner_->out(address, value);
+    void write(Register reg, std::uint8_t value) override {
+        log_->push_back({reg, value});
+        inner_->write(reg, value);
     }
-    std::uint8_t in(std::uint16_t address) override { return inner_->in(address); }
+    std::uint8_t read(Register reg) override { return inner_->read(reg); }
     Port& inner() { return *inner_; }
 
 private:
@@ -123,8 +123,8 @@ public:
     void closeWindow() { window_.reset(); }
     VirtualPlotter& plotter() { return *window_->virtualPlotter(); }
 
-    // Writes to one address since the window was built.
-    std::vector<std::uint8_t> writesTo(std::uint16_t address) const;
+    // Writes to one register since the window was built.
+    std::vector<std::uint8_t> writesTo(Register reg) const;
 
 private:
     std::unique_ptr<ui::MainWindow> window_;

@@ -19,21 +19,17 @@ constexpr unsigned long kRegisterCount = 3; // data, status, control
 
 #ifdef ORLEX_HAVE_PORT_IO
 
-std::unique_ptr<DirectPort> DirectPort::open(std::uint16_t base, std::string& error)
+Result<std::unique_ptr<DirectPort>> DirectPort::open(std::uint16_t base)
 {
-    if (base + kRegisterCount > 0x10000) {
-        error = "Direct I/O at " + hexAddress(base) + " is not possible: the port's registers would run past "
-                "the last I/O address 0xffff.";
-        return nullptr;
-    }
+    if (base + kRegisterCount > 0x10000)
+        return failure("Direct I/O at " + hexAddress(base) + " is not possible: the port's registers would run "
+                       "past the last I/O address 0xffff.");
     if (::ioperm(base, kRegisterCount, 1) != 0) {
         const int code = errno;
         if (code == EPERM)
-            error = "Direct I/O at " + hexAddress(base) + " needs root or CAP_SYS_RAWIO (run as root, or use "
-                    "the ppdev port and group lp).";
-        else
-            error = "Direct I/O at " + hexAddress(base) + " was refused: " + std::strerror(code) + ".";
-        return nullptr;
+            return failure("Direct I/O at " + hexAddress(base) + " needs root or CAP_SYS_RAWIO (run as root, or "
+                           "use the ppdev port and group lp).");
+        return failure("Direct I/O at " + hexAddress(base) + " was refused: " + std::strerror(code) + ".");
     }
     return std::unique_ptr<DirectPort>(new DirectPort(base));
 }
@@ -43,32 +39,28 @@ DirectPort::~DirectPort()
     ::ioperm(base_, kRegisterCount, 0);
 }
 
-void DirectPort::out(std::uint16_t address, std::uint8_t value)
+// Each register sits at its offset from the base, where ioperm gave us access.
+void DirectPort::write(Register reg, std::uint8_t value)
 {
-    // Only the three registers we hold permission for; anything else would fault.
-    if (address >= base_ && address < base_ + kRegisterCount)
-        ::outb(value, address);
+    ::outb(value, static_cast<std::uint16_t>(base_ + static_cast<std::uint16_t>(reg)));
 }
 
-std::uint8_t DirectPort::in(std::uint16_t address)
+std::uint8_t DirectPort::read(Register reg)
 {
-    if (address >= base_ && address < base_ + kRegisterCount)
-        return ::inb(address);
-    return 0xFF;
+    return ::inb(static_cast<std::uint16_t>(base_ + static_cast<std::uint16_t>(reg)));
 }
 
 #else
 
-std::unique_ptr<DirectPort> DirectPort::open(std::uint16_t base, std::string& error)
+Result<std::unique_ptr<DirectPort>> DirectPort::open(std::uint16_t base)
 {
-    error = "Direct I/O at " + hexAddress(base) + " exists only on x86 PCs: use the ppdev port (--port ppdev) "
-            "on this machine.";
-    return nullptr;
+    return failure("Direct I/O at " + hexAddress(base) + " exists only on x86 PCs: use the ppdev port "
+                   "(--port ppdev) on this machine.");
 }
 
 DirectPort::~DirectPort() = default;
-void DirectPort::out(std::uint16_t, std::uint8_t) {}
-std::uint8_t DirectPort::in(std::uint16_t) { return 0xFF; }
+void DirectPort::write(Register, std::uint8_t) {}
+std::uint8_t DirectPort::read(Register) { return 0xFF; }
 
 #endif
 

@@ -1,6 +1,7 @@
 // Direct I/O with ioperm + inb/outb (x86 Linux); needs root or CAP_SYS_RAWIO.
 #pragma once
 
+#include "common/result.h"
 #include "drive/port.h"
 
 #include <memory>
@@ -10,15 +11,15 @@ namespace orlex {
 
 class DirectPort : public Port {
 public:
-    // Asks for permission on base..base+2. nullptr and a plain-words `error` on failure.
-    static std::unique_ptr<DirectPort> open(std::uint16_t base, std::string& error);
+    // Asks for permission on base..base+2; the reason in plain words on failure.
+    static Result<std::unique_ptr<DirectPort>> open(std::uint16_t base);
     ~DirectPort() override;
-    void out(std::uint16_t address, std::uint8_t value) override;
-    std::uint8_t in(std::uint16_t address) override;
+    void write(Register reg, std::uint8_t value) override;
+    std::uint8_t read(Register reg) override;
 
 private:
     explicit DirectPort(std::uint16_t base) : base_(base) {}
-    std::uint16_t base_;
+    std::uint16_t base_; // I/O address of the data register; the others follow it
 };
 
 } // namespace orlex

@@ -3,22 +3,21 @@
 
 namespace orlex {
 
-void NullPort::out(std::uint16_t address, std::uint8_t value)
+void NullPort::write(Register reg, std::uint8_t value)
 {
-    if (address == base_ + kDataOffset)
+    if (reg == Register::Data)
         data_ = value;
-    else if (address == base_ + kControlOffset)
+    else if (reg == Register::Control)
         control_ = value;
 }
 
-std::uint8_t NullPort::in(std::uint16_t address)
+std::uint8_t NullPort::read(Register reg)
 {
-    if (address == base_ + kDataOffset)
-        return data_;
-    if (address == base_ + kStatusOffset)
-        return status_;
-    if (address == base_ + kControlOffset)
-        return control_;
+    switch (reg) {
+    case Register::Data: return data_;
+    case Register::Status: return status_;
+    case Register::Control: return control_;
+    }
     return 0xFF;
 }
 

@@ -12,15 +12,28 @@ namespace {
 
 const char* const kCarryOn = " The program carries on without a plotter: the presence test will report Err.";
 
+Result<std::unique_ptr<Port>> openHardware(const PortRequest& request)
+{
+    if (request.kind == PortKind::Direct) {
+        auto direct = DirectPort::open(request.base);
+        if (!direct)
+            return direct.error();
+        return std::unique_ptr<Port>(std::move(*direct));
+    }
+    auto ppdev = PpdevPort::open(request.base);
+    if (!ppdev)
+        return ppdev.error();
+    return std::unique_ptr<Port>(std::move(*ppdev));
+}
+
+// The real port, or a port with no plotter behind it and the reason.
 std::unique_ptr<Port> openRealPort(const PortRequest& request, std::string& error)
 {
-    std::unique_ptr<Port> port = request.kind == PortKind::Direct
-        ? std::unique_ptr<Port>(DirectPort::open(request.base, error))
-        : std::unique_ptr<Port>(PpdevPort::open(request.base, error));
+    auto port = openHardware(request);
     if (port)
-        return port;
-    error += kCarryOn;
-    return std::make_unique<NullPort>(request.base, std::uint8_t{0x7F});
+        return std::move(*port);
+    error = port.message() + kCarryOn;
+    return std::make_unique<NullPort>();
 }
 
 } // namespace
@@ -32,9 +45,7 @@ OpenedPort openPort(const PortRequest& request)
     std::string error;
     switch (request.kind) {
     case PortKind::Virtual: {
-        VirtualPlotterConfig config = request.simulation;
-        config.base = request.base;
-        auto plotter = std::make_unique<VirtualPlotter>(config);
+        auto plotter = std::make_unique<VirtualPlotter>(request.simulation);
         opened.virtualPlotter = plotter.get();
         opened.backend = std::move(plotter);
         break;
@@ -50,10 +61,12 @@ OpenedPort openPort(const PortRequest& request)
         std::function<double()> clock;
         if (VirtualPlotter* plotter = opened.virtualPlotter)
             clock = [plotter] { return plotter->nowMicros(); };
-        std::string traceError;
-        opened.tracing = TracingPort::open(*opened.backend, request.base, request.traceFile, traceError, clock);
-        if (!opened.tracing)
-            opened.error += (opened.error.empty() ? "" : "\n") + traceError + " The program carries on without a trace.";
+        auto tracing = TracingPort::open(*opened.backend, request.traceFile, clock);
+        if (tracing)
+            opened.tracing = std::move(*tracing);
+        else
+            opened.error += (opened.error.empty() ? "" : "\n") + tracing.message()
+                + " The program carries on without a trace.";
     }
     return opened;
 }
@@ -63,16 +76,15 @@ std::string OpenedPort::moveTo(std::uint16_t base)
     if (base == request.base)
         return {};
     request.base = base;
+    // The virtual plotter has no address: it stays wired to the program.
     std::string error;
-    if (virtualPlotter) {
-        virtualPlotter->setBase(base);
-    } else {
+    if (!virtualPlotter) {
         std::unique_ptr<Port> old = std::move(backend);
         old.reset(); // release the old device before claiming another
         backend = openRealPort(request, error);
     }
     if (auto* trace = dynamic_cast<TracingPort*>(tracing.get()))
-        trace->reconnect(*backend, base);
+        trace->reconnect(*backend);
     return error;
 }
 

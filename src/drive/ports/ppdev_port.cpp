@@ -96,35 +96,28 @@ std::string PpdevPort::findDevice(std::uint16_t base, const std::filesystem::pat
     return {};
 }
 
-std::unique_ptr<PpdevPort> PpdevPort::open(std::uint16_t base, std::string& error,
-                                           const std::filesystem::path& procRoot,
-                                           const std::filesystem::path& devDir)
+Result<std::unique_ptr<PpdevPort>> PpdevPort::open(std::uint16_t base, const std::filesystem::path& procRoot,
+                                                   const std::filesystem::path& devDir)
 {
     std::error_code ec;
-    if (!std::filesystem::is_directory(procRoot, ec)) {
-        error = "No parallel port at " + hexAddress(base) + ": no parallel-port driver: load it with "
-                "'modprobe parport_pc' (or use --port direct as root).";
-        return nullptr;
-    }
+    if (!std::filesystem::is_directory(procRoot, ec))
+        return failure("No parallel port at " + hexAddress(base) + ": no parallel-port driver: load it with "
+                       "'modprobe parport_pc' (or use --port direct as root).");
     const std::string name = findDevice(base, procRoot);
-    if (name.empty()) {
-        error = noMatchMessage(base, listPorts(procRoot));
-        return nullptr;
-    }
+    if (name.empty())
+        return failure(noMatchMessage(base, listPorts(procRoot)));
 
     const std::string device = (devDir / name).string();
     const int fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         const int code = errno;
         if (code == EACCES || code == EPERM)
-            error = "Permission denied on " + device + ": add your user to group lp (usermod -aG lp USER, "
-                    "then log in again) or install the udev rule from the README.";
-        else if (code == ENOENT || code == ENXIO || code == ENODEV)
-            error = "The parallel port at " + hexAddress(base) + " is " + name + ", but " + device
-                + " is missing or has no driver: load the ppdev module with 'modprobe ppdev'.";
-        else
-            error = "Cannot open " + device + " (port " + hexAddress(base) + "): " + std::strerror(code) + ".";
-        return nullptr;
+            return failure("Permission denied on " + device + ": add your user to group lp (usermod -aG lp "
+                           "USER, then log in again) or install the udev rule from the README.");
+        if (code == ENOENT || code == ENXIO || code == ENODEV)
+            return failure("The parallel port at " + hexAddress(base) + " is " + name + ", but " + device
+                           + " is missing or has no driver: load the ppdev module with 'modprobe ppdev'.");
+        return failure("Cannot open " + device + " (port " + hexAddress(base) + "): " + std::strerror(code) + ".");
     }
 
     // Exclusive access keeps other drivers off the lines while the motors are driven;
@@ -133,12 +126,11 @@ std::unique_ptr<PpdevPort> PpdevPort::open(std::uint16_t base, std::string& erro
     if (::ioctl(fd, PPCLAIM) != 0) {
         const int code = errno;
         ::close(fd);
-        error = "Cannot claim " + device + " (port " + hexAddress(base) + "): " + std::strerror(code)
+        return failure("Cannot claim " + device + " (port " + hexAddress(base) + "): " + std::strerror(code)
             + ". Another program or driver holds the port, for example the lp printer driver: unload it "
-              "with 'rmmod lp' and try again.";
-        return nullptr;
+              "with 'rmmod lp' and try again.");
     }
-    return std::unique_ptr<PpdevPort>(new PpdevPort(fd, base));
+    return std::unique_ptr<PpdevPort>(new PpdevPort(fd));
 }
 
 PpdevPort::~PpdevPort()
@@ -147,26 +139,23 @@ PpdevPort::~PpdevPort()
     ::close(fd_);
 }
 
-void PpdevPort::out(std::uint16_t address, std::uint8_t value)
+void PpdevPort::write(Register reg, std::uint8_t value)
 {
     unsigned char byte = value;
-    if (address == base_ + kDataOffset)
+    if (reg == Register::Data)
         ::ioctl(fd_, PPWDATA, &byte);
-    else if (address == base_ + kControlOffset)
+    else if (reg == Register::Control)
         ::ioctl(fd_, PPWCONTROL, &byte);
 }
 
-std::uint8_t PpdevPort::in(std::uint16_t address)
+std::uint8_t PpdevPort::read(Register reg)
 {
-    unsigned long request;
-    if (address == base_ + kDataOffset)
-        request = PPRDATA;
-    else if (address == base_ + kStatusOffset)
-        request = PPRSTATUS; // raw register: bit 7 (BUSY) arrives inverted by the port hardware
-    else if (address == base_ + kControlOffset)
-        request = PPRCONTROL;
-    else
-        return 0xFF;
+    unsigned long request = PPRDATA;
+    switch (reg) {
+    case Register::Data: request = PPRDATA; break;
+    case Register::Status: request = PPRSTATUS; break; // raw: bit 7 (BUSY) arrives inverted by the port
+    case Register::Control: request = PPRCONTROL; break;
+    }
     unsigned char byte = 0xFF;
     if (::ioctl(fd_, request, &byte) != 0)
         return 0xFF;

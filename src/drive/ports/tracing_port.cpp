@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include <unistd.h>
 
@@ -15,27 +16,23 @@ constexpr std::size_t kBufferBytes = 1 << 20; // a long draw writes millions of 
 // While writes come in, what is buffered reaches the file at least this often, so
 // `tail -f` follows a draw and a crash loses no more than the last moments.
 constexpr std::chrono::milliseconds kFlushInterval{100};
-}
+} // namespace
 
-std::unique_ptr<TracingPort> TracingPort::open(Port& inner, std::uint16_t base, const std::filesystem::path& file,
-                                               std::string& error, std::function<double()> clockMicros)
+Result<std::unique_ptr<TracingPort>> TracingPort::open(Port& inner, const std::filesystem::path& file,
+                                                       std::function<double()> clockMicros)
 {
     std::FILE* stream = std::fopen(file.c_str(), "w");
-    if (!stream) {
-        error = "Cannot write the port trace to " + file.string() + ": " + std::strerror(errno) + ".";
-        return nullptr;
-    }
+    if (!stream)
+        return failure("Cannot write the port trace to " + file.string() + ": " + std::strerror(errno) + ".");
     auto buffer = std::make_unique<char[]>(kBufferBytes);
     std::setvbuf(stream, buffer.get(), _IOFBF, kBufferBytes);
     std::fputs("time_us,register,value\n", stream);
-    return std::unique_ptr<TracingPort>(
-        new TracingPort(inner, base, stream, std::move(clockMicros), std::move(buffer)));
+    return std::unique_ptr<TracingPort>(new TracingPort(inner, stream, std::move(clockMicros), std::move(buffer)));
 }
 
-TracingPort::TracingPort(Port& inner, std::uint16_t base, std::FILE* file, std::function<double()> clock,
-                         std::unique_ptr<char[]> buffer)
-    : inner_(&inner), base_(base), file_(file), clock_(std::move(clock)),
-      start_(std::chrono::steady_clock::now()), lastFlush_(start_), buffer_(std::move(buffer))
+TracingPort::TracingPort(Port& inner, std::FILE* file, std::function<double()> clock, std::unique_ptr<char[]> buffer)
+    : inner_(&inner), file_(file), clock_(std::move(clock)), start_(std::chrono::steady_clock::now()),
+      lastFlush_(start_), buffer_(std::move(buffer))
 {
 }
 
@@ -54,17 +51,10 @@ void TracingPort::close()
     file_ = nullptr;
 }
 
-void TracingPort::out(std::uint16_t address, std::uint8_t value)
+void TracingPort::write(Register reg, std::uint8_t value)
 {
-    inner_->out(address, value);
-    if (file_ == nullptr)
-        return;
-    const char* name;
-    if (address == base_ + kDataOffset)
-        name = ",data,";
-    else if (address == base_ + kControlOffset)
-        name = ",control,";
-    else
+    inner_->write(reg, value);
+    if (file_ == nullptr || reg == Register::Status)
         return;
 
     const double micros = clock_
@@ -75,9 +65,13 @@ void TracingPort::out(std::uint16_t address, std::uint8_t value)
 
     char line[64];
     char* end = std::to_chars(line, line + 24, time).ptr;
+    *end++ = ',';
+    const char* name = registerName(reg);
     const std::size_t nameLength = std::strlen(name);
     std::memcpy(end, name, nameLength);
-    end = std::to_chars(end + nameLength, line + sizeof line - 1, static_cast<unsigned>(value)).ptr;
+    end += nameLength;
+    *end++ = ',';
+    end = std::to_chars(end, line + sizeof line - 1, static_cast<unsigned>(value)).ptr;
     *end++ = '\n';
     std::fwrite(line, 1, static_cast<std::size_t>(end - line), file_);
 
@@ -86,9 +80,9 @@ void TracingPort::out(std::uint16_t address, std::uint8_t value)
         flush();
 }
 
-std::uint8_t TracingPort::in(std::uint16_t address)
+std::uint8_t TracingPort::read(Register reg)
 {
-    return inner_->in(address);
+    return inner_->read(reg);
 }
 
 void TracingPort::flush()

@@ -19,9 +19,6 @@ namespace {
 // The wave-drive patterns 1,2,4,8 sit at the even positions.
 constexpr std::array<int, 16> kCycleIndex = {-1, 0, 2, 1, 4, -1, 3, -1, 6, 7, -1, -1, 5, -1, -1, -1};
 
-constexpr std::uint8_t kClockBit = 0x80;
-constexpr std::uint8_t kXSwitchBit = 0x08;
-constexpr std::uint8_t kYSwitchBit = 0x10;
 constexpr std::uint8_t kFloatingMask = 0x67; // bits 0..2, 5, 6: inputs the plotter leaves open
 
 // Millimetres to 45-degree turns, halves to even; 0 for a meaningless step length.
@@ -98,8 +95,8 @@ bool VirtualPlotter::clockHighAt(double micros) const
 
 std::uint8_t VirtualPlotter::statusLines(bool clockHigh) const
 {
-    return static_cast<std::uint8_t>((clockHigh ? kClockBit : 0) | (positionX_ > 0 ? kXSwitchBit : 0)
-                                     | (positionY_ > 0 ? kYSwitchBit : 0) | (config_.floatingBits & kFloatingMask));
+    return static_cast<std::uint8_t>((clockHigh ? kClockLine : 0) | (positionX_ > 0 ? kXHomeSwitch : 0)
+                                     | (positionY_ > 0 ? kYHomeSwitch : 0) | (config_.floatingBits & kFloatingMask));
 }
 
 std::uint8_t VirtualPlotter::statusNow()
@@ -126,20 +123,19 @@ std::uint8_t VirtualPlotter::readStatus()
     return status;
 }
 
-std::uint8_t VirtualPlotter::in(std::uint16_t address)
+std::uint8_t VirtualPlotter::read(Register reg)
 {
-    if (address == config_.base + kStatusOffset)
-        return readStatus();
-    if (address == config_.base + kDataOffset)
-        return data_;
-    if (address == config_.base + kControlOffset)
-        return control_;
+    switch (reg) {
+    case Register::Status: return readStatus();
+    case Register::Data: return data_;
+    case Register::Control: return control_;
+    }
     return 0xFF;
 }
 
-void VirtualPlotter::out(std::uint16_t address, std::uint8_t value)
+void VirtualPlotter::write(Register reg, std::uint8_t value)
 {
-    if (address == config_.base + kDataOffset) {
+    if (reg == Register::Data) {
         const std::uint8_t old = data_;
         data_ = value;
         const long oldX = positionX_, oldY = positionY_;
@@ -150,7 +146,7 @@ void VirtualPlotter::out(std::uint16_t address, std::uint8_t value)
             positionY_ -= stepMotor(value >> 4, rotorY_, counters_.stepsY, counters_.lostStepsY);
         if (positionX_ != oldX || positionY_ != oldY)
             recordMotion(oldX, oldY);
-    } else if (address == config_.base + kControlOffset) {
+    } else if (reg == Register::Control) {
         control_ = value;
         const bool down = (value & 1) == 0;
         if (down != penDown_) {
@@ -240,26 +236,19 @@ std::string VirtualPlotter::paperSvg(double widthMm, double heightMm) const
     return svg;
 }
 
-bool VirtualPlotter::writeSvg(const std::filesystem::path& file, double widthMm, double heightMm,
-                              std::string& error) const
+Result<void> VirtualPlotter::writeSvg(const std::filesystem::path& file, double widthMm, double heightMm) const
 {
-    if (!(widthMm > 0) || !(heightMm > 0) || !std::isfinite(widthMm) || !std::isfinite(heightMm)) {
-        error = "Cannot write the paper to " + file.string() + ": the paper size must be positive.";
-        return false;
-    }
+    if (!(widthMm > 0) || !(heightMm > 0) || !std::isfinite(widthMm) || !std::isfinite(heightMm))
+        return failure("Cannot write the paper to " + file.string() + ": the paper size must be positive.");
     const std::string svg = paperSvg(widthMm, heightMm);
     std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-    if (!stream) {
-        error = "Cannot write the paper to " + file.string() + ": " + std::strerror(errno) + ".";
-        return false;
-    }
+    if (!stream)
+        return failure("Cannot write the paper to " + file.string() + ": " + std::strerror(errno) + ".");
     stream.write(svg.data(), static_cast<std::streamsize>(svg.size()));
     stream.close();
-    if (!stream) {
-        error = "Cannot write the paper to " + file.string() + ": " + std::strerror(errno) + ".";
-        return false;
-    }
-    return true;
+    if (!stream)
+        return failure("Cannot write the paper to " + file.string() + ": " + std::strerror(errno) + ".");
+    return {};
 }
 
 } // namespace orlex

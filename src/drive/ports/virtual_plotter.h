@@ -2,6 +2,7 @@
 // from the coil bytes, home switches, pen, and the paper it draws on.
 #pragma once
 
+#include "common/result.h"
 #include "drive/port.h"
 
 #include <chrono>
@@ -18,7 +19,6 @@ struct PaperSegment {
 };
 
 struct VirtualPlotterConfig {
-    std::uint16_t base = 0x378;          // answers on base..base+2
     double clockHz = 2000;               // plotter clock on status bit 7
     bool realTime = false;               // steady_clock instead of virtual time
     double virtualReadMicros = 5;        // virtual time that passes at each status read
@@ -40,13 +40,12 @@ class VirtualPlotter : public Port {
 public:
     explicit VirtualPlotter(VirtualPlotterConfig config = {});
 
-    void out(std::uint16_t address, std::uint8_t value) override;
-    std::uint8_t in(std::uint16_t address) override;
+    void write(Register reg, std::uint8_t value) override;
+    std::uint8_t read(Register reg) override;
 
     const VirtualPlotterConfig& config() const { return config_; }
     void setClockRunning(bool running) { config_.clockRunning = running; }
     void setStepLengths(double xmm, double ymm);
-    void setBase(std::uint16_t base) { config_.base = base; } // rewired to another port
 
     // Carriage position in millimetres from home (<= 0: on the switch).
     double xMillimetres() const;
@@ -67,10 +66,9 @@ public:
     std::uint64_t paperRevision() const { return revision_; } // grows with every change
     void clearPaper();
 
-    // The paper as an SVG document in millimetres; false and `error` set on failure.
+    // The paper as an SVG document in millimetres, and written to a file.
     std::string paperSvg(double widthMm, double heightMm) const;
-    bool writeSvg(const std::filesystem::path& file, double widthMm, double heightMm,
-                  std::string& error) const;
+    Result<void> writeSvg(const std::filesystem::path& file, double widthMm, double heightMm) const;
 
 private:
     // Turns one motor for a new coil nibble; returns the carriage movement in 45-degree turns.
