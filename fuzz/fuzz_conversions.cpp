@@ -55,21 +55,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (number && std::isfinite(*number))
         ORLEX_FUZZ_CHECK(roundHalfEven(*number) == std::nearbyint(*number));
 
-    // The text as a step length, with a coordinate taken from the first bytes.
+    // The text's number as a step length, with a coordinate taken from the first bytes.
     double units = 0;
     if (size >= 9)
         std::memcpy(&units, data + 1, sizeof units);
     const std::int16_t stepZoom = static_cast<std::int16_t>(1 + control % 200 * 2);
-    const StepConversion steps = unitsToSteps(units, text, half, stepZoom);
+    const double stepLength = localeNumber.value_or(0);
+    const StepConversion steps = unitsToSteps(units, stepLength, half, stepZoom);
     if (steps.refusal == MoveRefusal::None) {
         ORLEX_FUZZ_CHECK(std::isfinite(units));
-        ORLEX_FUZZ_CHECK(localeNumber.has_value() && *localeNumber != 0);
+        ORLEX_FUZZ_CHECK(stepLength > 0);
         ORLEX_FUZZ_CHECK(steps.reason.empty());
     } else {
         ORLEX_FUZZ_CHECK(!steps.reason.empty());
     }
-    if (!localeNumber)
-        ORLEX_FUZZ_CHECK(steps.refusal != MoveRefusal::None);
+    if (!(stepLength > 0))
+        ORLEX_FUZZ_CHECK(steps.refusal == MoveRefusal::ZeroStepLength);
 
     // Whole numbers in range convert both ways.
     if (whole) {

@@ -23,17 +23,17 @@ public:
     long dataWrites = 0;
     long controlWrites = 0;
 
-    void write(Register address, std::uint8_t value) override
+    void write(Register reg, std::uint8_t value) override
     {
-        if (address == Register::Data + kDataOffset)
+        if (reg == Register::Data)
             ++dataWrites;
-        else if (address == Register::Data + kControlOffset)
+        else if (reg == Register::Control)
             ++controlWrites;
         if (drive && dataWrites + controlWrites > kMaxWrites)
             drive->requestStop();
-        inner_.write(address, value);
+        inner_.write(reg, value);
     }
-    std::uint8_t read(Register address) override { return inner_.read(address); }
+    std::uint8_t read(Register reg) override { return inner_.read(reg); }
     bool exhausted() const { return dataWrites + controlWrites > kMaxWrites; }
 
 private:
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static fuzz::MemoryFile file;
     file.write(data, size);
 
-    const Variabile settings = fuzz::defaultSettings();
+    const MachineSettings settings = fuzz::defaultSettings();
     const bool half = fuzz::halfStepFor(size);
     const std::int16_t zoom = fuzz::zoomFor(size);
 

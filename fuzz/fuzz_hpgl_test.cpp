@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static fuzz::MemoryFile file;
     file.write(data, size);
 
-    const Variabile settings = fuzz::defaultSettings();
+    const MachineSettings settings = fuzz::defaultSettings();
     const bool half = fuzz::halfStepFor(size);
     NullCanvas canvas;
     Preview preview(canvas, settings);

@@ -1,7 +1,8 @@
 // Shared pieces of the fuzz targets: an in-memory input file, settings, a failure check.
 #pragma once
 
-#include "settings/variabile.h"
+#include "settings/machine_settings.h"
+#include "settings/settings_file.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -74,19 +75,9 @@ inline const std::filesystem::path& scratchFolder()
 }
 
 // The settings the program starts with when seting.txt is absent, as loaded from it.
-inline Variabile defaultSettings()
+inline MachineSettings defaultSettings()
 {
-    Variabile s;
-    s.Lstepx = " 50 ";
-    s.Lstepy = " 50 ";
-    s.Maxx = " 150 ";
-    s.Maxy = " 150 ";
-    s.Speedx = " 80 ";
-    s.Speedy = " 80 ";
-    s.Offsetx = " 5 ";
-    s.Offsety = " 5 ";
-    s.LptAddress = "&H378";
-    return s;
+    return defaultMachineSettings();
 }
 
 // Zoom and step mode taken from the input's length, so the corpus exercises several

@@ -1,7 +1,6 @@
 // Parsing of the window's command line and the port request it leads to.
 #include "app/command_line.h"
 
-#include "settings/conversions.h"
 
 #include <algorithm>
 #include <array>
@@ -107,25 +106,16 @@ std::string usageText() {
            "The machine settings are read from seting.txt in the working directory.\n";
 }
 
-PortRequest portRequest(const CommandLine& commandLine, const Variabile& settings) {
+PortRequest portRequest(const CommandLine& commandLine, const MachineSettings& settings) {
     PortRequest request;
-    // An address that does not convert: the drive drops every write anyway.
-    request.base = toPortAddress(settings.LptAddress).value_or(0x378);
     request.traceFile = commandLine.traceFile;
-    if (commandLine.simulate) {
-        request.kind = PortKind::Virtual;
-        VirtualPlotterConfig& sim = request.simulation;
-        sim.realTime = true;
-        sim.clockHz = 2000;
-        sim.startXmm = 30;
-        sim.startYmm = 30;
-        // Lstep is in hundredths of a millimetre per full step; one 45-degree turn is half of it.
-        sim.stepLengthXmm = toNumber(settings.Lstepx).value_or(50) / 200.0;
-        sim.stepLengthYmm = toNumber(settings.Lstepy).value_or(50) / 200.0;
-    } else {
-        request.kind = commandLine.port.value_or(PortKind::Ppdev);
-    }
-    return request;
+    request.kind = commandLine.simulate ? PortKind::Virtual : commandLine.port.value_or(PortKind::Ppdev);
+    // The window's virtual plotter runs on the wall clock at 2 kHz, 30 mm from home.
+    request.simulation.realTime = true;
+    request.simulation.clockHz = 2000;
+    request.simulation.startXmm = 30;
+    request.simulation.startYmm = 30;
+    return withMachineSettings(request, settings);
 }
 
 } // namespace orlex::app

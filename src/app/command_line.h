@@ -2,7 +2,7 @@
 #pragma once
 
 #include "drive/ports/open_port.h"
-#include "settings/variabile.h"
+#include "settings/machine_settings.h"
 
 #include <optional>
 #include <string>
@@ -30,6 +30,6 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);
 std::string usageText();
 
 // The port the window opens for these arguments and the loaded settings.
-PortRequest portRequest(const CommandLine& commandLine, const Variabile& settings);
+PortRequest portRequest(const CommandLine& commandLine, const MachineSettings& settings);
 
 } // namespace orlex::app

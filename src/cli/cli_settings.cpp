@@ -19,17 +19,6 @@ bool exists(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 || errno != ENOENT;
 }
 
-// The texts loadSettings would read back from a freshly written defaults file.
-Variabile defaultSettings()
-{
-    Variabile v;
-    std::string* fields[] = {&v.Lstepx, &v.Lstepy, &v.Maxx, &v.Maxy, &v.Speedx, &v.Speedy, &v.Offsetx, &v.Offsety};
-    for (std::size_t i = 0; i < kDefaultSettingValues.size(); ++i)
-        *fields[i] = integerLineText(kDefaultSettingValues[i]);
-    v.LptAddress = kDefaultLptAddress;
-    return v;
-}
-
 } // namespace
 
 CliSettings loadCliSettings(const std::optional<std::string>& settingsFile, SettingsProblems problems)
@@ -38,7 +27,7 @@ CliSettings loadCliSettings(const std::optional<std::string>& settingsFile, Sett
     const std::string path = settingsFile.value_or(kSettingsFileName);
     // loadSettings creates an absent file; only an existing one is handed to it.
     if (!exists(path)) {
-        result.settings = defaultSettings();
+        result.settings = defaultMachineSettings();
         if (settingsFile) {
             result.error = "The settings file \"" + path + "\" does not exist.";
         } else {

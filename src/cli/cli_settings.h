@@ -1,7 +1,7 @@
 // Machine settings for the command-line tool: read from a file, never written.
 #pragma once
 
-#include "settings/variabile.h"
+#include "settings/machine_settings.h"
 
 #include <optional>
 #include <string>
@@ -9,7 +9,7 @@
 namespace orlex::cli {
 
 struct CliSettings {
-    Variabile settings;
+    MachineSettings settings;
     std::string source;   // where they came from, for messages
     std::string warning;  // problems that fell back to defaults; empty when none
     std::string error;    // the settings named with --settings cannot be used

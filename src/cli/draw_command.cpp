@@ -25,26 +25,18 @@ namespace orlex::cli {
 
 namespace {
 
-PortRequest portRequestFor(const CliOptions& o, const Variabile& settings)
+PortRequest portRequestFor(const CliOptions& o, const MachineSettings& settings)
 {
     PortRequest request;
-    request.base = toPortAddress(settings.LptAddress).value_or(0x378);
     request.traceFile = o.traceFile;
-    if (!o.simulate) {
-        request.kind = o.port.value_or(PortKind::Ppdev);
-        return request;
-    }
-    request.kind = PortKind::Virtual;
+    request.kind = o.simulate ? PortKind::Virtual : o.port.value_or(PortKind::Ppdev);
     VirtualPlotterConfig& sim = request.simulation;
     sim.clockHz = o.clockHz;
     sim.realTime = o.realTime;
     sim.clockRunning = !o.stoppedClock;
     sim.startXmm = o.startXmm;
     sim.startYmm = o.startYmm;
-    // Lstep is hundredths of a millimetre per full step; one 45-degree turn is half of it.
-    sim.stepLengthXmm = toNumber(settings.Lstepx).value_or(50) / 200.0;
-    sim.stepLengthYmm = toNumber(settings.Lstepy).value_or(50) / 200.0;
-    return request;
+    return withMachineSettings(request, settings);
 }
 
 // The progress line, the stop question, and the moment the drawing itself begins.
@@ -68,7 +60,7 @@ private:
 
 class DrawSession {
 public:
-    DrawSession(const CliOptions& options, const Variabile& settings, const PlotTest& test)
+    DrawSession(const CliOptions& options, const MachineSettings& settings, const PlotTest& test)
         : options_(options), settings_(settings), test_(test),
           opened_(openPort(portRequestFor(options, settings))),
           drive_(opened_.port(), settings,
@@ -98,7 +90,7 @@ private:
     double nowMicros();
 
     const CliOptions& options_;
-    const Variabile& settings_;
+    const MachineSettings& settings_;
     const PlotTest& test_;
     OpenedPort opened_;
     Drive drive_;
@@ -168,9 +160,9 @@ void DrawSession::writeSvg()
 {
     if (options_.svgFile.empty() || opened_.virtualPlotter == nullptr)
         return;
-    const double width = toNumber(settings_.Maxx).value_or(150);
-    const double height = toNumber(settings_.Maxy).value_or(150);
-    if (const Result<void> written = opened_.virtualPlotter->writeSvg(options_.svgFile, width, height); !written)
+    const Result<void> written =
+        opened_.virtualPlotter->writeSvg(options_.svgFile, settings_.travelXmm, settings_.travelYmm);
+    if (!written)
         std::cerr << "orlex-plotter-cli: " << written.message() << "\n";
 }
 

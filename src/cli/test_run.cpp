@@ -13,7 +13,7 @@
 
 namespace orlex::cli {
 
-PlotTest runTest(const std::string& plotFile, std::int16_t zoom, const Variabile& settings, bool halfStep)
+PlotTest runTest(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep)
 {
     NullCanvas canvas;
     Preview preview(canvas, settings);

@@ -4,7 +4,7 @@
 
 #include "cli/cli_options.h"
 #include "run/plot_test.h"
-#include "settings/variabile.h"
+#include "settings/machine_settings.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,13 +15,13 @@ namespace orlex::cli {
 
 // Runs the shared test run; nothing moves. `halfStep` is the step mode the step counts
 // (the fit rule in steps and the drawing-time counts) assume.
-PlotTest runTest(const std::string& plotFile, std::int16_t zoom, const Variabile& settings, bool halfStep);
+PlotTest runTest(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep);
 
 // What both commands start with: the settings (--settings, ./seting.txt or the defaults)
 // and the test run. nullopt, after saying why on stderr, when the settings file or the
 // plot cannot be read (exit status 2); settings warnings go to stderr as well.
 struct PreparedTest {
-    Variabile settings;
+    MachineSettings settings;
     PlotTest test;
 };
 std::optional<PreparedTest> loadAndTest(const CliOptions& options, bool halfStep);

@@ -30,7 +30,7 @@ std::int16_t wrapAndSelect(std::int16_t& phase, bool halfStep)
 
 } // namespace
 
-Drive::Drive(Port& port, const Variabile& settings, DriveHooks hooks)
+Drive::Drive(Port& port, const MachineSettings& settings, DriveHooks hooks)
     : port_(&port), settings_(settings), hooks_(std::move(hooks))
 {
 }

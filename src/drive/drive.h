@@ -6,7 +6,7 @@
 #include "drive/event_pacer.h"
 #include "drive/line_steps.h"
 #include "drive/port.h"
-#include "settings/variabile.h"
+#include "settings/machine_settings.h"
 
 #include <cstdint>
 #include <functional>
@@ -50,13 +50,13 @@ struct HomeResult {
 
 class Drive {
 public:
-    Drive(Port& port, const Variabile& settings, DriveHooks hooks);
+    Drive(Port& port, const MachineSettings& settings, DriveHooks hooks);
 
     DriveState state;
 
     void setPort(Port& port) { port_ = &port; }
     Port& port() { return *port_; }
-    const Variabile& settings() const { return settings_; }
+    const MachineSettings& settings() const { return settings_; }
     bool halfStep() const;
 
     // Register access.
@@ -111,7 +111,7 @@ public:
 
 private:
     Port* port_;
-    const Variabile& settings_;
+    const MachineSettings& settings_;
     DriveHooks hooks_;
     bool stopRequested_ = false;
     EventPacer pacer_; // bounds how often delayh lets events run, across calls

@@ -1,8 +1,7 @@
 // Homing against the two switches, bounded by the axis travel, and the move to the origin.
 #include "drive/drive.h"
 
-#include "drive/number_text.h"
-#include "settings/conversions.h"
+#include "common/number_text.h"
 
 #include <cmath>
 
@@ -10,31 +9,17 @@ namespace orlex {
 
 namespace {
 
-// Used when Maxx/Maxy or Lstepx/Lstepy do not give a usable travel.
-constexpr long kFallbackHomingBound = 65535;
-
 struct HomingBound {
-    long steps = kFallbackHomingBound; // steps towards the switch before giving up
-    double travelMm = 0;               // 0 when the settings did not convert
+    long steps = 0;       // steps towards the switch before giving up
+    double travelMm = 0;  // the axis travel, for the message
 };
 
-// The axis travel in steps of the current mode (Max * 100 / Lstep full steps, * 200
-// half steps) plus 10 %.
-HomingBound homingBound(const std::string& maxText, const std::string& stepLengthText,
-                        bool halfStep)
+// The axis travel in steps of the current mode (Max * 100 / Lstep full steps, * 200 half
+// steps) plus 10 %. The settings hold a step length above 0 and a reachable travel.
+HomingBound homingBound(double travelMm, double stepLength, bool halfStep)
 {
-    HomingBound bound;
-    const auto travelMm = toNumber(maxText);
-    const auto stepLength = toNumber(stepLengthText);
-    if (!travelMm || !stepLength || !(*travelMm > 0) || !(*stepLength > 0))
-        return bound;
-    const double steps =
-        std::nearbyint(*travelMm * (halfStep ? 200.0 : 100.0) / *stepLength * 1.1);
-    if (!std::isfinite(steps) || steps > 1e9)
-        return bound;
-    bound.steps = static_cast<long>(steps);
-    bound.travelMm = *travelMm;
-    return bound;
+    const double steps = std::nearbyint(travelMm * (halfStep ? 200.0 : 100.0) / stepLength * 1.1);
+    return HomingBound{steps > 0 ? static_cast<long>(steps) : 0, travelMm};
 }
 
 } // namespace
@@ -76,8 +61,8 @@ HomeResult Drive::homeToSwitches()
     }
 
     const bool half = halfStep();
-    const HomingBound boundX = homingBound(settings_.Maxx, settings_.Lstepx, half);
-    const HomingBound boundY = homingBound(settings_.Maxy, settings_.Lstepy, half);
+    const HomingBound boundX = homingBound(settings_.travelXmm, settings_.stepLengthX, half);
+    const HomingBound boundY = homingBound(settings_.travelYmm, settings_.stepLengthY, half);
     long stepsX = 0; // steps taken towards each switch, the diagonal phase included
     long stepsY = 0;
 

@@ -26,8 +26,8 @@ MoveResult Drive::plottLine2(double sPx, double sPy, std::string_view pen, std::
     // A target that cannot be reached is refused before the pen is touched, so a refused
     // pen-down point leaves no dab of ink.
     const bool half = halfStep();
-    const StepConversion targetX = unitsToSteps(sPx, settings_.Lstepx, half, zoom, 'X');
-    const StepConversion targetY = unitsToSteps(sPy, settings_.Lstepy, half, zoom, 'Y');
+    const StepConversion targetX = unitsToSteps(sPx, settings_.stepLengthX, half, zoom, 'X');
+    const StepConversion targetY = unitsToSteps(sPy, settings_.stepLengthY, half, zoom, 'Y');
     for (const StepConversion* target : {&targetX, &targetY}) {
         if (target->refusal != MoveRefusal::None) {
             result.refusal = target->refusal;

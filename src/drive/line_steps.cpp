@@ -1,8 +1,7 @@
 // Conversion of plotter units to whole motor steps, and the output count of a line.
 #include "drive/line_steps.h"
 
-#include "drive/number_text.h"
-#include "settings/conversions.h"
+#include "common/number_text.h"
 
 #include <cmath>
 #include <limits>
@@ -23,8 +22,7 @@ StepConversion refuse(MoveRefusal refusal, std::string reason)
 
 } // namespace
 
-StepConversion unitsToSteps(double units, std::string_view stepLengthText, bool halfStep,
-                            std::int16_t zoom, char axis)
+StepConversion unitsToSteps(double units, double stepLength, bool halfStep, std::int16_t zoom, char axis)
 {
     // Names for the operator's messages, built only when a conversion is refused.
     const auto prefix = [axis] { return axis ? std::string("The ") + axis + " " : std::string("The "); };
@@ -33,21 +31,17 @@ StepConversion unitsToSteps(double units, std::string_view stepLengthText, bool 
             + (axis ? std::string(" (Lstep") + static_cast<char>(axis - 'A' + 'a') + ")" : "");
     };
 
-    const std::optional<double> stepLength = toNumber(stepLengthText);
-    if (!stepLength || !std::isfinite(*stepLength))
-        return refuse(MoveRefusal::NotANumber, lengthName() + " \"" + std::string(stepLengthText)
-                                                   + "\" is not a number.");
     // A negative length would mirror the drawing and drive the carriage the wrong way,
     // so it is refused like a zero length.
-    if (*stepLength <= 0)
+    if (!(stepLength > 0) || !std::isfinite(stepLength))
         return refuse(MoveRefusal::ZeroStepLength,
-                      lengthName() + " is " + numberText(*stepLength)
+                      lengthName() + " is " + numberText(stepLength)
                           + "; it must be above 0 (hundredths of a millimetre per full step).");
     if (!std::isfinite(units))
         return refuse(MoveRefusal::NotANumber,
                       prefix() + "coordinate " + numberText(units) + " is not a finite number.");
 
-    const double rounded = roundedSteps(units, *stepLength, halfStep, zoom);
+    const double rounded = roundedSteps(units, stepLength, halfStep, zoom);
     if (!stepsInRange(rounded))
         return refuse(MoveRefusal::OutOfRange,
                       prefix() + "coordinate " + numberText(units) + " needs " + numberText(rounded)

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace orlex {
 
@@ -19,17 +18,15 @@ struct StepConversion {
 };
 
 // ((units * 0.025) / (stepLength / D)) * (zoom / 100), D = 200 half-step, 100 full-step,
-// rounded halves to even into 16 bits. `stepLengthText` is the Lstepx/Lstepy setting
-// (hundredths of a millimetre per full step). `axis` ('X' or 'Y', or 0) names the axis in
-// the reason. Refused: a step length that is not a number or not above 0, a coordinate
-// that is NaN or infinite, a step count outside -32768..32767.
-StepConversion unitsToSteps(double units, std::string_view stepLengthText, bool halfStep,
-                            std::int16_t zoom, char axis = 0);
+// rounded halves to even into 16 bits. `stepLength` is Lstepx/Lstepy (hundredths of a
+// millimetre per full step). `axis` ('X' or 'Y', or 0) names the axis in the reason.
+// Refused: a step length not above 0 (the settings never hold one, but a caller may), a
+// coordinate that is NaN or infinite, a step count outside -32768..32767.
+StepConversion unitsToSteps(double units, double stepLength, bool halfStep, std::int16_t zoom, char axis = 0);
 
-// The step count of unitsToSteps for a step length already converted and checked (finite,
-// above 0), rounded halves to even but not range-checked: a coordinate that is not finite
-// gives NaN or infinity, which stepsInRange refuses. For callers that convert many
-// coordinates with the same settings, such as the test run's estimate.
+// The step count of unitsToSteps, rounded halves to even but not range-checked: a
+// coordinate that is not finite gives NaN or infinity, which stepsInRange refuses. For
+// callers that convert many coordinates, such as the test run's estimate.
 double roundedSteps(double units, double stepLength, bool halfStep, std::int16_t zoom);
 
 // True when a roundedSteps result fits -32768..32767.

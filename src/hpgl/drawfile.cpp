@@ -377,21 +377,15 @@ private:
     }
 
     // The test run does not yield, so the settings, the step mode and the zoom cannot
-    // change during it: the estimate converts the step lengths once. A length that is not
-    // a number or not above 0 refuses every point, as unitsToSteps would.
+    // change during it: they are read once. A length not above 0 refuses every point, as
+    // unitsToSteps would.
     void readEstimateSettings()
     {
-        const Variabile& settings = drive_.settings();
-        const std::optional<double> lengthX = toNumber(settings.Lstepx);
-        const std::optional<double> lengthY = toNumber(settings.Lstepy);
-        const auto usable = [](std::optional<double> length) {
-            return length && std::isfinite(*length) && *length > 0;
-        };
-        estimateLengthsUsable_ = usable(lengthX) && usable(lengthY);
-        if (estimateLengthsUsable_) {
-            stepLengthX_ = *lengthX;
-            stepLengthY_ = *lengthY;
-        }
+        const MachineSettings& settings = drive_.settings();
+        const auto usable = [](double length) { return std::isfinite(length) && length > 0; };
+        estimateLengthsUsable_ = usable(settings.stepLengthX) && usable(settings.stepLengthY);
+        stepLengthX_ = settings.stepLengthX;
+        stepLengthY_ = settings.stepLengthY;
         estimateHalfStep_ = drive_.halfStep();
         estimateZoom_ = preview_.Zoom;
     }

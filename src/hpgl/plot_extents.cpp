@@ -38,10 +38,10 @@ std::string millimetreLabel(std::int16_t mm)
     return std::to_string(mm) + " mm";
 }
 
-bool plotFits(const PlotExtents& extents, const Variabile& settings)
+bool plotFits(const PlotExtents& extents, const MachineSettings& settings)
 {
-    const std::optional<std::int16_t> maxx = toInt16(settings.Maxx);
-    const std::optional<std::int16_t> maxy = toInt16(settings.Maxy);
+    const std::optional<std::int16_t> maxx = roundToInt16(settings.travelXmm);
+    const std::optional<std::int16_t> maxy = roundToInt16(settings.travelYmm);
     if (!maxx || !maxy)
         return false;
     // In int: |-32768| + 32767 does not fit 16 bits.

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "hpgl/drawfile.h"
-#include "settings/variabile.h"
+#include "settings/machine_settings.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,7 +22,7 @@ std::string millimetreLabel(std::int16_t mm);
 
 // Width |minX| + |maxX| and height |minY| + |maxY| must not exceed Maxx / Maxy (equal fits).
 // A limit that does not convert to a number fits nothing.
-bool plotFits(const PlotExtents& extents, const Variabile& settings);
+bool plotFits(const PlotExtents& extents, const MachineSettings& settings);
 
 // Estimated drawing time in seconds from the test run's counts and the step period
 // (one two-cycle wait) in seconds; nullopt when the estimate is not valid.

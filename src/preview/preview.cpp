@@ -25,12 +25,10 @@ std::int32_t toInt32(double value)
     return static_cast<std::int32_t>(rounded);
 }
 
-// An origin setting in twips (20 per unit). A setting that is not a number puts the
-// origin on the canvas edge (0) rather than stopping the preview.
-double originTwips(const std::string& setting)
+// An origin setting (Offsetx, Offsety) in twips: 20 per unit, whatever the zoom.
+double originTwips(double setting)
 {
-    const std::optional<double> value = toNumber(setting);
-    return value ? *value * 20.0 : 0.0;
+    return setting * 20.0;
 }
 
 } // namespace
@@ -42,8 +40,8 @@ void Preview::drawLine(double lx, double ly, std::int16_t iColor)
         LastY = toInt32(ly);
         return;
     }
-    const double offsetX = originTwips(settings_.Offsetx);
-    const double offsetY = originTwips(settings_.Offsety);
+    const double offsetX = originTwips(settings_.originXmm);
+    const double offsetY = originTwips(settings_.originYmm);
     const double h = canvas_->heightTwips();
     // Zoom * Last is an integer product; 64 bits so that no pen position can overflow it.
     const auto zoomLastX = static_cast<std::int64_t>(Zoom) * LastX;
@@ -61,15 +59,15 @@ void Preview::drawLine(double lx, double ly, std::int16_t iColor)
 
 void Preview::drawYHalfAxis()
 {
-    const std::int32_t x = toInt32(originTwips(settings_.Offsetx));
-    const std::int32_t y = toInt32(canvas_->heightTwips() - originTwips(settings_.Offsety));
+    const std::int32_t x = toInt32(originTwips(settings_.originXmm));
+    const std::int32_t y = toInt32(canvas_->heightTwips() - originTwips(settings_.originYmm));
     canvas_->line(x, y, x, 0, kLightRed);
 }
 
 void Preview::drawXHalfAxis()
 {
-    const std::int32_t x = toInt32(originTwips(settings_.Offsetx));
-    const std::int32_t y = toInt32(canvas_->heightTwips() - originTwips(settings_.Offsety));
+    const std::int32_t x = toInt32(originTwips(settings_.originXmm));
+    const std::int32_t y = toInt32(canvas_->heightTwips() - originTwips(settings_.originYmm));
     canvas_->line(x, y, canvas_->widthTwips(), y, kLightRed);
 }
 

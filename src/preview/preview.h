@@ -2,7 +2,7 @@
 // zoom and pen-up colour, and the origin half-axes.
 #pragma once
 
-#include "settings/variabile.h"
+#include "settings/machine_settings.h"
 
 #include <cstdint>
 
@@ -37,7 +37,7 @@ public:
 
 class Preview {
 public:
-    Preview(Canvas& canvas, const Variabile& settings) : canvas_(&canvas), settings_(settings) {}
+    Preview(Canvas& canvas, const MachineSettings& settings) : canvas_(&canvas), settings_(settings) {}
 
     std::int16_t Zoom = 100;      // percent, 1..400
     std::int16_t PenUpColor = 7;  // 15 shown, 7 hidden
@@ -57,7 +57,7 @@ public:
 
 private:
     Canvas* canvas_;
-    const Variabile& settings_;
+    const MachineSettings& settings_;
 };
 
 } // namespace orlex

@@ -2,7 +2,7 @@
 // drawing, and a pen that is up however the run ends.
 #include "run/plot_draw.h"
 
-#include "drive/number_text.h"
+#include "common/number_text.h"
 
 namespace orlex {
 

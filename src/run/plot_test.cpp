@@ -2,7 +2,7 @@
 #include "run/plot_test.h"
 
 #include "drive/line_steps.h"
-#include "drive/number_text.h"
+#include "common/number_text.h"
 #include "settings/conversions.h"
 
 #include <cmath>
@@ -23,13 +23,11 @@ double originSteps(std::int16_t plotMinMm, double stepLength, bool halfStep, std
 }
 
 // Why the plot cannot be counted in 16-bit steps on one axis; empty when it can.
-std::string axisStepProblem(char axis, const std::string& stepLengthText, double fewest, double most,
-                            bool halfStep)
+std::string axisStepProblem(char axis, double stepLength, double fewest, double most, bool halfStep)
 {
     const double worst = std::fabs(fewest) > std::fabs(most) ? fewest : most;
     if (worst >= kFewestSteps && worst <= kMostSteps)
         return {};
-    const double stepLength = toNumber(stepLengthText).value_or(0);
     const double stepMm = stepLength / (halfStep ? 200.0 : 100.0);
     const std::string name(1, axis);
     const std::string setting = std::string("Lstep") + static_cast<char>(axis - 'A' + 'a');
@@ -42,22 +40,20 @@ std::string axisStepProblem(char axis, const std::string& stepLengthText, double
 
 // The fit rule in steps: every point and the "Pen to 0" point must be reachable in the
 // step mode of the test. Empty when they are.
-std::string stepRangeProblem(const PlotTest& test, const Variabile& settings)
+std::string stepRangeProblem(const PlotTest& test, const MachineSettings& settings)
 {
-    for (const StepConversion& length : {unitsToSteps(0, settings.Lstepx, test.halfStep, test.zoom, 'X'),
-                                         unitsToSteps(0, settings.Lstepy, test.halfStep, test.zoom, 'Y')})
+    for (const StepConversion& length : {unitsToSteps(0, settings.stepLengthX, test.halfStep, test.zoom, 'X'),
+                                         unitsToSteps(0, settings.stepLengthY, test.halfStep, test.zoom, 'Y')})
         if (length.refusal != MoveRefusal::None)
             return length.reason + " The plot cannot be drawn.";
 
-    const double lengthX = *toNumber(settings.Lstepx);
-    const double lengthY = *toNumber(settings.Lstepy);
-    const double originX = originSteps(test.extents.PlotMinX, lengthX, test.halfStep, test.zoom);
-    const double originY = originSteps(test.extents.PlotMinY, lengthY, test.halfStep, test.zoom);
+    const double originX = originSteps(test.extents.PlotMinX, settings.stepLengthX, test.halfStep, test.zoom);
+    const double originY = originSteps(test.extents.PlotMinY, settings.stepLengthY, test.halfStep, test.zoom);
     const RunResult& r = test.run;
-    std::string problem = axisStepProblem('X', settings.Lstepx, r.minStepsX, std::max(r.maxStepsX, originX),
+    std::string problem = axisStepProblem('X', settings.stepLengthX, r.minStepsX, std::max(r.maxStepsX, originX),
                                           test.halfStep);
     if (problem.empty())
-        problem = axisStepProblem('Y', settings.Lstepy, r.minStepsY, std::max(r.maxStepsY, originY),
+        problem = axisStepProblem('Y', settings.stepLengthY, r.minStepsY, std::max(r.maxStepsY, originY),
                                   test.halfStep);
     return problem;
 }
@@ -81,9 +77,9 @@ PlotTest testPlot(const std::string& path, Preview& preview, Drive& drive)
     PlotTest test;
     test.zoom = preview.Zoom;
     test.halfStep = drive.halfStep();
-    const Variabile& settings = drive.settings();
-    test.limitX = toInt16(settings.Maxx);
-    test.limitY = toInt16(settings.Maxy);
+    const MachineSettings& settings = drive.settings();
+    test.limitX = roundToInt16(settings.travelXmm);
+    test.limitY = roundToInt16(settings.travelYmm);
 
     preview.clear();
     test.run = drawfile(path, kTestMode, preview, drive);

@@ -2,10 +2,8 @@
 // rounding halves to even, and range checks that report instead of wrapping.
 #include "settings/conversions.h"
 
-#include <array>
 #include <charconv>
 #include <cstdint>
-#include <cstring>
 #include <clocale>
 #include <cmath>
 #include <string>
@@ -75,49 +73,6 @@ std::optional<double> parseWholeNumber(std::string_view text)
     const double v = static_cast<double>(value);
     return negative ? -v : v;
 }
-
-// The values of the last few texts whose value cannot depend on the locale (whole
-// numbers and "&H" literals). The same few setting texts are converted for every plotted
-// point and every port access; a text seen before costs a short compare, not a parse.
-class RecentNumbers {
-public:
-    const double* find(std::string_view text) const
-    {
-        for (const Entry& e : entries_)
-            if (e.length == text.size() && e.length != 0 && sameChars(e.text, text))
-                return &e.value;
-        return nullptr;
-    }
-    void add(std::string_view text, double value)
-    {
-        if (text.empty() || text.size() > kMaxText)
-            return;
-        Entry& e = entries_[next_++ % entries_.size()];
-        std::memcpy(e.text, text.data(), text.size());
-        e.length = text.size();
-        e.value = value;
-    }
-
-private:
-    static bool sameChars(const char* kept, std::string_view text)
-    {
-        for (std::size_t i = 0; i < text.size(); ++i)
-            if (kept[i] != text[i])
-                return false;
-        return true;
-    }
-
-    static constexpr std::size_t kMaxText = 16;
-    struct Entry {
-        char text[kMaxText];
-        std::size_t length = 0;
-        double value = 0;
-    };
-    std::array<Entry, 8> entries_{};
-    std::size_t next_ = 0;
-};
-
-thread_local RecentNumbers recentNumbers;
 
 // Optional sign, digits, optional separator and digits; at least one digit in all.
 std::optional<double> parseDecimal(std::string_view text, char decimalSeparator)
@@ -194,18 +149,6 @@ std::optional<double> toNumber(std::string_view text, char decimalSeparator)
 
 std::optional<double> toNumber(std::string_view text)
 {
-    // Settings are converted at every use, for every point of a run. Whole numbers and
-    // "&H" literals, the usual setting texts, do not depend on the separator: the locale
-    // is asked only for the others, and their values are remembered.
-    if (const double* known = recentNumbers.find(text))
-        return *known;
-    const std::string_view trimmed = trimBlanks(text);
-    const bool hex = trimmed.size() >= 2 && trimmed[0] == '&' && (trimmed[1] == 'H' || trimmed[1] == 'h');
-    const std::optional<double> exact = hex ? parseHexLiteral(trimmed.substr(2)) : parseWholeNumber(trimmed);
-    if (exact) {
-        recentNumbers.add(text, *exact);
-        return exact;
-    }
     return toNumber(text, localeDecimalSeparator());
 }
 

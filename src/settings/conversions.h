@@ -7,8 +7,9 @@
 
 namespace orlex {
 
-// Nearest whole number, halves to the even neighbour (std::nearbyint in the
-// default rounding mode). Every conversion to a whole number goes through here.
+// Nearest whole number, halves to the even neighbour (std::nearbyint in the default
+// rounding mode): the program's rounding rule, which every conversion to a whole number
+// follows, through here or through std::nearbyint directly in the step loops.
 double roundHalfEven(double value);
 
 // Rounds halves to even and checks the 16-bit signed range; nullopt instead of wrapping

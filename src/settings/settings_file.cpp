@@ -4,10 +4,15 @@
 
 #include "settings/conversions.h"
 
+#include "common/atomic_file.h"
+#include "common/number_text.h"
+
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,35 +36,12 @@ std::string errnoText(int error)
     return std::strerror(error);
 }
 
-std::string* settingField(Variabile& settings, int line)
-{
-    switch (line) {
-    case 1: return &settings.Lstepx;
-    case 2: return &settings.Lstepy;
-    case 3: return &settings.Maxx;
-    case 4: return &settings.Maxy;
-    case 5: return &settings.Speedx;
-    case 6: return &settings.Speedy;
-    case 7: return &settings.Offsetx;
-    case 8: return &settings.Offsety;
-    case 9: return &settings.LptAddress;
-    default: return nullptr;
-    }
-}
-
 // The text the defaults file holds on this line, as loadSettings would read it back.
 std::string defaultLineText(int line)
 {
     if (line == kLineCount)
-        return kDefaultLptAddress;
-    return integerLineText(kDefaultSettingValues[static_cast<std::size_t>(line - 1)]);
-}
-
-bool lineConverts(int line, const std::string& text)
-{
-    if (line == kLineCount)
-        return toPortAddress(text).has_value();
-    return toNumber(text).has_value();
+        return kDefaultPortAddressText;
+    return integerLineText(kNumericSettingTable[static_cast<std::size_t>(line - 1)].defaultValue);
 }
 
 // Splits into at most `maxLines` lines; a line ends at CR, LF or CR LF, and a last
@@ -137,12 +119,6 @@ std::optional<std::string> readSettingsBytes(const std::filesystem::path& file, 
     return std::nullopt;
 }
 
-void fillDefaults(Variabile& settings)
-{
-    for (int line = 1; line <= kLineCount; ++line)
-        *settingField(settings, line) = defaultLineText(line);
-}
-
 // The offending text with control and non-ASCII bytes made visible.
 std::string visibleText(const std::string& text)
 {
@@ -159,9 +135,8 @@ std::string visibleText(const std::string& text)
     return out;
 }
 
-std::string trimmedDefault(int line)
+std::string trimmed(std::string text)
 {
-    std::string text = defaultLineText(line);
     while (!text.empty() && text.front() == ' ')
         text.erase(text.begin());
     while (!text.empty() && text.back() == ' ')
@@ -169,94 +144,116 @@ std::string trimmedDefault(int line)
     return text;
 }
 
-bool writeAll(int fd, const std::string& bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Permission bits for the new file: those of the file it replaces, else 0666 less umask.
-mode_t newFileMode(const std::filesystem::path& file)
-{
-    struct stat info {};
-    if (::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        return info.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-std::string settingsFileBytes(const std::array<std::int16_t, 8>& values, const std::string& lptAddress)
+// The file's bytes: eight whole numbers and the address text. A number that does not
+// round into 16 bits cannot be written in the file's line form.
+Result<std::string> settingsFileBytes(const MachineSettings& settings)
 {
     std::string bytes;
-    for (std::int16_t value : values)
-        bytes += integerLineText(value) + "\r\n";
-    bytes += lptAddress + "\r\n";
+    for (const NumericSetting& setting : kNumericSettingTable) {
+        const std::optional<std::int16_t> value = roundToInt16(settings.*setting.value);
+        if (!value)
+            return failure(std::string(setting.name) + " " + numberText(settings.*setting.value)
+                           + " does not fit a settings line (-32768 to 32767).");
+        bytes += integerLineText(*value) + "\r\n";
+    }
+    bytes += settings.line(SettingLine::PortAddress) + "\r\n";
     return bytes;
 }
 
-// Writes `bytes` to a temporary file in the same folder, flushes it to disk and renames
-// it over `file`, so the old file stays whole until the new one is complete. Returns the
-// reason in plain words on failure, after removing the temporary file.
-std::optional<std::string> replaceFile(const std::filesystem::path& file, const std::string& bytes)
+bool isStepLength(int line)
 {
-    const mode_t mode = newFileMode(file);
-    std::string tempName = file.string() + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(tempName.data());
-    if (fd < 0)
-        return "cannot create a temporary file next to it (" + errnoText(errno) + ").";
+    return line == 1 || line == 2;
+}
 
-    auto giveUp = [&](const std::string& what, int error) {
-        ::close(fd);
-        ::unlink(tempName.c_str());
-        return what + " (" + errnoText(error) + ").";
-    };
-    if (!writeAll(fd, bytes))
-        return giveUp("cannot write the new file", errno);
-    if (::fchmod(fd, mode) != 0)
-        return giveUp("cannot set the permissions of the new file", errno);
-    if (::fsync(fd) != 0)
-        return giveUp("cannot flush the new file to disk", errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(tempName.c_str());
-        return "cannot close the new file (" + errnoText(error) + ").";
-    }
-    if (::rename(tempName.c_str(), file.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(tempName.c_str());
-        return "cannot replace the old file (" + errnoText(error) + ").";
-    }
+// A problem with a line that was present but not usable; the caller sets what is used.
+SettingsProblem problemAt(int line, const std::string& text, SettingsProblem::Kind kind)
+{
+    SettingsProblem problem;
+    problem.line = line;
+    problem.setting = settingName(line);
+    problem.text = text;
+    problem.kind = kind;
+    return problem;
+}
 
-    // Make the rename itself durable; a failure here does not undo a finished save.
-    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+// Each line read into `settings` (which holds the defaults), or a problem for it.
+void readLines(const std::vector<std::string>& lines, MachineSettings& settings, LoadReport& report)
+{
+    for (int line = 1; line <= kLineCount; ++line) {
+        const bool present = line <= static_cast<int>(lines.size());
+        const std::string text = present ? lines[static_cast<std::size_t>(line - 1)] : std::string();
+        SettingsProblem::Kind kind = SettingsProblem::Kind::Missing;
+        if (present && trimmed(text).empty()) {
+            kind = SettingsProblem::Kind::Empty;
+        } else if (present && line == kLineCount) {
+            if (const std::optional<std::uint16_t> address = toPortAddress(text)) {
+                settings.portAddress = *address;
+                settings.lines[static_cast<std::size_t>(line - 1)] = text;
+                continue;
+            }
+            kind = SettingsProblem::Kind::NotAPortAddress;
+        } else if (present) {
+            const std::optional<double> value = toNumber(text);
+            if (value && (!isStepLength(line) || *value > 0)) {
+                settings.*kNumericSettingTable[static_cast<std::size_t>(line - 1)].value = *value;
+                settings.lines[static_cast<std::size_t>(line - 1)] = text;
+                continue;
+            }
+            kind = value ? SettingsProblem::Kind::NotAboveZero : SettingsProblem::Kind::NotANumber;
+        }
+        SettingsProblem problem = problemAt(line, text, kind);
+        problem.used = trimmed(defaultLineText(line));
+        report.problems.push_back(problem);
     }
-    return std::nullopt;
+}
+
+// A travel limit that 16-bit half steps of its axis cannot reach makes homing and the
+// fit rule meaningless: it takes the default, or the most the step length reaches.
+void checkTravelReachable(SettingLine travel, double stepLength, MachineSettings& settings, LoadReport& report)
+{
+    const auto index = static_cast<std::size_t>(travel);
+    double& travelMm = settings.*kNumericSettingTable[index].value;
+    const double reachable = reachableTravelMm(stepLength);
+    if (travelMm <= reachable)
+        return;
+    const int line = static_cast<int>(index) + 1;
+    SettingsProblem problem = problemAt(line, settings.lines[index], SettingsProblem::Kind::Unreachable);
+    problem.detail = numberText(std::floor(reachable));
+    const double fallback = kNumericSettingTable[index].defaultValue;
+    travelMm = fallback <= reachable ? fallback : std::floor(reachable);
+    problem.usedDefault = fallback <= reachable;
+    problem.used = numberText(travelMm);
+    settings.lines[index] = integerLineText(static_cast<std::int16_t>(travelMm));
+    report.problems.push_back(problem);
+}
+
+// "line 3 (Maxx): "abc" is not a number"
+std::string problemText(const SettingsProblem& problem)
+{
+    std::string text = "line " + std::to_string(problem.line) + " (" + problem.setting + "): ";
+    const std::string shown = "\"" + visibleText(problem.text) + "\"";
+    switch (problem.kind) {
+    case SettingsProblem::Kind::Missing: return text + "missing, the file ends before it";
+    case SettingsProblem::Kind::Empty: return text + "the line is empty";
+    case SettingsProblem::Kind::NotAPortAddress: return text + shown + " is not a port address";
+    case SettingsProblem::Kind::NotANumber: return text + shown + " is not a number";
+    case SettingsProblem::Kind::NotAboveZero: return text + shown + " is not above 0";
+    case SettingsProblem::Kind::Unreachable:
+        return text + shown + " mm cannot be reached in 32767 half steps of this step length (at most "
+            + problem.detail + " mm)";
+    }
+    return text;
 }
 
 } // namespace
 
 const char* settingName(int line)
 {
-    static constexpr const char* kNames[kLineCount] = {
-        "Lstepx", "Lstepy", "Maxx", "Maxy", "Speedx", "Speedy", "Offsetx", "Offsety", "LptAddress",
-    };
+    if (line == kLineCount)
+        return "LptAddress";
     if (line < 1 || line > kLineCount)
         return "";
-    return kNames[line - 1];
+    return kNumericSettingTable[static_cast<std::size_t>(line - 1)].name;
 }
 
 std::string integerLineText(std::int16_t value)
@@ -265,22 +262,18 @@ std::string integerLineText(std::int16_t value)
     return (value < 0 ? "-" : " ") + digits + " ";
 }
 
-namespace {
-
-// "line 3 (Maxx): "abc" is not a number"
-std::string problemText(const SettingsProblem& problem)
+MachineSettings defaultMachineSettings()
 {
-    std::string text = "line " + std::to_string(problem.line) + " (" + problem.setting + "): ";
-    if (problem.missing)
-        return text + "missing, the file ends before it";
-    if (problem.text.empty())
-        return text + "the line is empty";
-    if (problem.line == kLineCount)
-        return text + "\"" + visibleText(problem.text) + "\" is not a port address";
-    return text + "\"" + visibleText(problem.text) + "\" is not a number";
+    MachineSettings settings;
+    for (int line = 1; line <= kLineCount; ++line)
+        settings.lines[static_cast<std::size_t>(line - 1)] = defaultLineText(line);
+    return settings;
 }
 
-} // namespace
+double reachableTravelMm(double stepLength)
+{
+    return 32767.0 * stepLength / 200.0;
+}
 
 std::string LoadReport::message(const std::filesystem::path& file) const
 {
@@ -294,7 +287,7 @@ std::string LoadReport::message(const std::filesystem::path& file) const
             text += "\n";
         text += "The settings file " + quoted(file) + " has problems:\n";
         for (const SettingsProblem& problem : problems)
-            text += "  " + problemText(problem) + "; the default " + trimmedDefault(problem.line)
+            text += "  " + problemText(problem) + (problem.usedDefault ? "; the default " : "; ") + problem.used
                 + " is used for this run.\n";
         text += "The file has not been changed; Save in the settings dialog rewrites it.";
     }
@@ -313,16 +306,16 @@ std::string LoadReport::refusal(const std::filesystem::path& file) const
     return text;
 }
 
-LoadReport loadSettings(Variabile& settings, const std::filesystem::path& file)
+LoadReport loadSettings(MachineSettings& settings, const std::filesystem::path& file)
 {
     LoadReport report;
+    settings = defaultMachineSettings();
 
     struct stat probe {};
     if (::stat(file.c_str(), &probe) != 0 && errno == ENOENT) {
-        if (const std::optional<std::string> error =
-                replaceFile(file, settingsFileBytes(kDefaultSettingValues, kDefaultLptAddress))) {
-            report.fileError = "Could not create the settings file " + quoted(file) + " with the defaults: " + *error;
-            fillDefaults(settings);
+        if (const Result<void> written = replaceFileAtomically(file, *settingsFileBytes(settings)); !written) {
+            report.fileError =
+                "Could not create the settings file " + quoted(file) + " with the defaults: " + written.message();
             return report;
         }
         report.createdDefaults = true;
@@ -331,37 +324,49 @@ LoadReport loadSettings(Variabile& settings, const std::filesystem::path& file)
     std::string bytes;
     if (const std::optional<std::string> error = readSettingsBytes(file, bytes)) {
         report.fileError = *error;
-        fillDefaults(settings);
         return report;
     }
-
-    const std::vector<std::string> lines = splitLines(bytes, kLineCount);
-    for (int line = 1; line <= kLineCount; ++line) {
-        std::string& field = *settingField(settings, line);
-        const bool present = line <= static_cast<int>(lines.size());
-        if (present && lineConverts(line, lines[static_cast<std::size_t>(line - 1)])) {
-            field = lines[static_cast<std::size_t>(line - 1)];
-            continue;
-        }
-        SettingsProblem problem;
-        problem.line = line;
-        problem.setting = settingName(line);
-        problem.missing = !present;
-        if (present)
-            problem.text = lines[static_cast<std::size_t>(line - 1)];
-        report.problems.push_back(problem);
-        field = defaultLineText(line);
-    }
+    readLines(splitLines(bytes, kLineCount), settings, report);
+    checkTravelReachable(SettingLine::TravelX, settings.stepLengthX, settings, report);
+    checkTravelReachable(SettingLine::TravelY, settings.stepLengthY, settings, report);
     return report;
 }
 
-std::optional<std::string> saveSettings(const std::array<std::int16_t, 8>& values,
-                                        const std::string& lptAddress,
-                                        const std::filesystem::path& file)
+Result<MachineSettings> settingsFromValues(const std::array<std::int16_t, kNumericSettings>& values,
+                                           const std::string& portAddressText)
 {
-    if (const std::optional<std::string> error = replaceFile(file, settingsFileBytes(values, lptAddress)))
-        return "Could not save the settings to " + quoted(file) + ": " + *error;
-    return std::nullopt;
+    MachineSettings settings;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        settings.*kNumericSettingTable[i].value = values[i];
+        settings.lines[i] = std::to_string(values[i]);
+    }
+    const std::optional<std::uint16_t> address = toPortAddress(portAddressText);
+    if (!address)
+        return failure("\"" + portAddressText + "\" is not a port address.");
+    settings.portAddress = *address;
+    settings.lines[kSettingLines - 1] = portAddressText;
+    for (const auto& [stepLength, travel, axis] :
+         {std::tuple{settings.stepLengthX, settings.travelXmm, 'X'}, {settings.stepLengthY, settings.travelYmm, 'Y'}}) {
+        const std::string name(1, axis);
+        if (!(stepLength > 0))
+            return failure("The " + name + " step length must be above 0.");
+        const double reachable = reachableTravelMm(stepLength);
+        if (travel > reachable)
+            return failure("The " + name + " travel of " + numberText(travel) + " mm cannot be reached with this "
+                           + name + " step length: 32767 half steps reach " + numberText(std::floor(reachable))
+                           + " mm at most. Choose a longer step length or a shorter travel.");
+    }
+    return settings;
+}
+
+Result<void> saveSettings(const MachineSettings& settings, const std::filesystem::path& file)
+{
+    const Result<std::string> bytes = settingsFileBytes(settings);
+    if (!bytes)
+        return failure("Could not save the settings to " + quoted(file) + ": " + bytes.message());
+    if (const Result<void> written = replaceFileAtomically(file, *bytes); !written)
+        return failure("Could not save the settings to " + quoted(file) + ": " + written.message());
+    return {};
 }
 
 } // namespace orlex

@@ -38,12 +38,9 @@ constexpr int kClientHeightPx = 6465 / 15; // 431
 
 QString fromSetting(const std::string& text) { return QString::fromStdString(text); }
 
-// "378H" for &H378, "D010H" for &HD010; the setting itself when it is no address.
-QString addressCaption(const std::string& lptAddress) {
-    const auto address = toPortAddress(lptAddress);
-    if (!address)
-        return fromSetting(lptAddress);
-    return QString::number(*address, 16).toUpper() + QLatin1Char('H');
+// "378H" for &H378, "D010H" for &HD010.
+QString addressCaption(std::uint16_t address) {
+    return QString::number(address, 16).toUpper() + QLatin1Char('H');
 }
 
 // The single local file a drag carries, or an empty text.
@@ -93,13 +90,7 @@ void MainWindow::startUp() {
         feedback_->message(nullptr, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
                            QString::fromStdString(settingsReport_.message(options_.settingsFile)));
 
-    if (options_.openPort) {
-        port_ = options_.openPort(settings_);
-    } else {
-        PortRequest request;
-        request.base = toPortAddress(settings_.LptAddress).value_or(0x378);
-        port_ = openPort(request);
-    }
+    port_ = options_.openPort ? options_.openPort(settings_) : openPort(withMachineSettings({}, settings_));
     if (!port_.error.empty())
         feedback_->message(nullptr, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
                            QString::fromStdString(port_.error));
@@ -112,7 +103,7 @@ void MainWindow::startUp() {
     drive_->state.PhaseX = 1;
     drive_->state.PhaseY = 1;
     drive_->state.PenState = "PU";
-    drive_->writeControl(1); // pen up; dropped when LptAddress is no address
+    drive_->penUp();
     preview_->Zoom = 100;
     preview_->PenUpColor = 7;
     plotExtents = PlotExtents{};
@@ -126,12 +117,17 @@ void MainWindow::startUp() {
     Timer1->start();
 }
 
+void MainWindow::showSettingsLabels(const QString& limitUnit) {
+    const auto text = [this](SettingLine line) { return fromSetting(settings_.line(line)); };
+    lblMaxx->setText(text(SettingLine::TravelX) + limitUnit);
+    lblMaxy->setText(text(SettingLine::TravelY) + limitUnit);
+    lblOffsetx->setText(text(SettingLine::OriginX) + QStringLiteral(" mm"));
+    lblOffsety->setText(text(SettingLine::OriginY) + QStringLiteral(" mm"));
+    lblLpt->setText(addressCaption(settings_.portAddress));
+}
+
 void MainWindow::startUpDisplay() {
-    lblMaxx->setText(fromSetting(settings_.Maxx) + QStringLiteral("mm"));
-    lblMaxy->setText(fromSetting(settings_.Maxy) + QStringLiteral("mm"));
-    lblOffsetx->setText(fromSetting(settings_.Offsetx) + QStringLiteral(" mm"));
-    lblOffsety->setText(fromSetting(settings_.Offsety) + QStringLiteral(" mm"));
-    lblLpt->setText(addressCaption(settings_.LptAddress));
+    showSettingsLabels(QStringLiteral("mm"));
     check();
     if (!drive_->state.Connected)
         cmdDraw->setEnabled(false);
@@ -142,11 +138,7 @@ void MainWindow::startUpDisplay() {
 void MainWindow::settingsSaved() {
     followPortAddress();
     settingsMayHaveChangedTheScale();
-    lblMaxx->setText(fromSetting(settings_.Maxx) + QStringLiteral(" mm"));
-    lblMaxy->setText(fromSetting(settings_.Maxy) + QStringLiteral(" mm"));
-    lblOffsetx->setText(fromSetting(settings_.Offsetx) + QStringLiteral(" mm"));
-    lblOffsety->setText(fromSetting(settings_.Offsety) + QStringLiteral(" mm"));
-    lblLpt->setText(addressCaption(settings_.LptAddress));
+    showSettingsLabels(QStringLiteral(" mm"));
     preview_->clear();
     preview_->drawYHalfAxis();
     preview_->drawXHalfAxis();
@@ -155,10 +147,7 @@ void MainWindow::settingsSaved() {
 // A changed address takes effect at once: the port is reopened (or the virtual plotter
 // rewired) at the new base, and the drive goes on through it.
 void MainWindow::followPortAddress() {
-    const std::optional<std::uint16_t> base = toPortAddress(settings_.LptAddress);
-    if (!base)
-        return;
-    const std::string error = port_.moveTo(*base);
+    const std::string error = port_.moveTo(settings_.portAddress);
     drive_->setPort(port_.port());
     if (!error.empty())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
@@ -238,22 +227,22 @@ void MainWindow::mnuOpen_Click() {
     if (options_.openFileDialog) {
         chosen = options_.openFileDialog(this, title, filter);
     } else {
-        const QString start = QFile::decodeName(QByteArray::fromStdString(settings_.PlotFile));
+        const QString start = QFile::decodeName(QByteArray::fromStdString(plotFile_));
         chosen = QFileDialog::getOpenFileName(this, title, start, filter);
     }
     // Cancelled: the dialog keeps the name it had, so the previous file stays chosen.
     if (!chosen.isEmpty())
         openPlotFile(chosen);
     else
-        txtFile->setText(QFile::decodeName(QByteArray::fromStdString(settings_.PlotFile)));
+        txtFile->setText(QFile::decodeName(QByteArray::fromStdString(plotFile_)));
 }
 
 void MainWindow::openPlotFile(const QString& path) {
     const std::string chosen = QFile::encodeName(path).toStdString();
     // A test speaks only for the file it read.
-    if (chosen != settings_.PlotFile)
+    if (chosen != plotFile_)
         forgetTest();
-    settings_.PlotFile = chosen;
+    plotFile_ = chosen;
     txtFile->setText(path);
 }
 

@@ -9,7 +9,7 @@
 #include "preview/preview.h"
 #include "run/file_stamp.h"
 #include "settings/settings_file.h"
-#include "settings/variabile.h"
+#include "settings/machine_settings.h"
 #include "ui/operator_feedback.h"
 
 #include <QElapsedTimer>
@@ -44,7 +44,7 @@ class PreviewWidget;
 struct MainWindowOptions {
     std::filesystem::path settingsFile = kSettingsFileName;
     // Opens the port backend once the settings are loaded (base address, step lengths).
-    std::function<OpenedPort(const Variabile& settings)> openPort;
+    std::function<OpenedPort(const MachineSettings& settings)> openPort;
     OperatorFeedback* feedback = nullptr; // nullptr: QtOperatorFeedback
     // Ends the process at once (default: flush stdio and _Exit). Tests record the call.
     std::function<void(int status)> exitProcess;
@@ -59,7 +59,10 @@ public:
     ~MainWindow() override;
 
     // State owned by the window (plain data, read by tests).
-    Variabile& settings() { return settings_; }
+    MachineSettings& settings() { return settings_; }
+    // The path of the chosen plot file (File > Open, a drop, the command line); empty
+    // before the first choice.
+    const std::string& plotFile() const { return plotFile_; }
     Drive& drive() { return *drive_; }
     Preview& preview() { return *preview_; }
     Port& port() { return port_.port(); }
@@ -110,8 +113,8 @@ public slots:
     void mnuSetings_Click();
     void mnuAbout_Click();
 
-    // Refreshes lblMaxx, lblMaxy, lblOffsetx, lblOffsety and lblLpt from the settings
-    // after a Save of the settings dialog ("150 mm", "5 mm", "378H").
+    // After a Save of the settings dialog: the port follows the address, and the labels
+    // and the preview's half-axes follow the settings ("150 mm", "5 mm", "378H").
     void settingsSaved();
 
 signals:
@@ -131,6 +134,9 @@ private:
     void connectHandlers();
     void startUp();        // load settings, drive state, pen up, then the start-up display
     void startUpDisplay(); // labels, check, Draw, half-axes
+    // The settings labels: each line's text and its unit ("mm" at start-up, where the
+    // text ends with a blank; " mm" after a Save), and the address as "378H".
+    void showSettingsLabels(const QString& limitUnit);
     void check();          // presence test with its display (txtStare, Speed, Connected)
     void setMotionControlsEnabled(bool enabled); // jogs, Pen home, Pen to 0, Test, Draw
     template <class Motion>
@@ -145,7 +151,8 @@ private:
     QtOperatorFeedback defaultFeedback_;
     OperatorFeedback* feedback_ = nullptr;
 
-    Variabile settings_;
+    MachineSettings settings_;
+    std::string plotFile_;
     LoadReport settingsReport_;
     OpenedPort port_;
     std::unique_ptr<Drive> drive_;
@@ -156,8 +163,7 @@ private:
         std::string path;
         std::int16_t zoom = 100;
         bool halfStep = true;
-        // Lstepx, Lstepy, Maxx, Maxy as numbers: a Save rewrites " 50 " as "50".
-        std::optional<double> stepLengthX, stepLengthY, limitX, limitY;
+        double stepLengthX = 0, stepLengthY = 0, limitX = 0, limitY = 0; // Lstepx, Lstepy, Maxx, Maxy
         std::optional<FileStamp> stamp; // the file as it was tested
     };
     DrawableTest currentTestKey() const;

@@ -4,7 +4,6 @@
 
 #include "run/plot_draw.h"
 #include "run/plot_test.h"
-#include "settings/conversions.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -107,13 +106,13 @@ QString estimateText(const RunResult& test, std::optional<double> stepPeriodSeco
 MainWindow::DrawableTest MainWindow::currentTestKey() const
 {
     DrawableTest key;
-    key.path = settings_.PlotFile;
+    key.path = plotFile_;
     key.zoom = preview_->Zoom;
     key.halfStep = optHalf->isChecked();
-    key.stepLengthX = toNumber(settings_.Lstepx);
-    key.stepLengthY = toNumber(settings_.Lstepy);
-    key.limitX = toNumber(settings_.Maxx);
-    key.limitY = toNumber(settings_.Maxy);
+    key.stepLengthX = settings_.stepLengthX;
+    key.stepLengthY = settings_.stepLengthY;
+    key.limitX = settings_.travelXmm;
+    key.limitY = settings_.travelYmm;
     return key;
 }
 
@@ -148,7 +147,7 @@ void MainWindow::cmdTest_Click()
     cmdTest->setEnabled(false);
     drawableTest_.reset();
 
-    const PlotTest test = testPlot(settings().PlotFile, preview(), drive());
+    const PlotTest test = testPlot(plotFile_, preview(), drive());
     if (test.verdict == PlotTest::Verdict::Unreadable) {
         // Nothing was measured: the extents of the last good test stay, Draw stays off.
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
@@ -197,7 +196,7 @@ void MainWindow::cmdDraw_Click()
         return;
     // A file that is gone or changed since the test must not move the carriage, not
     // even for "Pen to 0".
-    const std::string& path = settings().PlotFile;
+    const std::string& path = plotFile_;
     if (const std::string reason = unreadableReason(path); !path.empty() && !reason.empty()) {
         forgetTest();
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
@@ -240,7 +239,7 @@ void MainWindow::cmdDraw_Click()
     });
     lblProgress->setText(progress.text(0));
 
-    const DrawReport report = drawPlot(settings().PlotFile, plotExtents, preview(), drive(), &progress);
+    const DrawReport report = drawPlot(plotFile_, plotExtents, preview(), drive(), &progress);
 
     liveView.stop();
     const QString took = duration(drawClock_.isValid() ? drawClock_.elapsed() / 1000.0 : 0.0);

@@ -49,8 +49,6 @@ constexpr std::array<FrameRow, FrameCount> kFrames{{
 
 // One numeric setting: where it lives, its scroll bar and label, and how the label reads.
 struct SettingRow {
-    const char* setting;       // name in Variabile, for the note
-    std::string Variabile::*field;
     const char* scrollBar;
     const char* label;
     Frame frame;
@@ -62,14 +60,14 @@ struct SettingRow {
 };
 
 const std::array<SettingRow, 8> kRows{{
-    {"Lstepx", &Variabile::Lstepx, "scrLstepx", "lblLstepx", Lstep, 240, {1320, 240, 735, 255}, 1, 200, 1, 10, 100, " mm"},
-    {"Lstepy", &Variabile::Lstepy, "scrLstepy", "lblLstepy", Lstep, 600, {1320, 600, 735, 255}, 1, 200, 1, 10, 100, " mm"},
-    {"Maxx", &Variabile::Maxx, "scrMaxx", "lblMaxx", Max, 240, {1320, 240, 615, 255}, 10, 300, 1, 10, 10, " cm"},
-    {"Maxy", &Variabile::Maxy, "scrMaxy", "lblMaxy", Max, 600, {1320, 600, 735, 255}, 10, 300, 1, 10, 10, " cm"},
-    {"Speedx", &Variabile::Speedx, "scrSpeedx", "lblSpeedx", Speed, 240, {1320, 240, 735, 255}, 10, 5000, 1, 100, 1000, " s"},
-    {"Speedy", &Variabile::Speedy, "scrSpeedY", "lblSpeedy", Speed, 600, {1320, 600, 735, 255}, 10, 5000, 1, 100, 1000, " s"},
-    {"Offsetx", &Variabile::Offsetx, "scrOffsetx", "lblOffsetx", Offset, 240, {1320, 240, 735, 255}, 1, 100, 1, 1, 1, " mm"},
-    {"Offsety", &Variabile::Offsety, "scrOffsety", "lblOffsety", Offset, 600, {1320, 540, 795, 255}, 1, 100, 1, 1, 1, " mm"},
+    {"scrLstepx", "lblLstepx", Lstep, 240, {1320, 240, 735, 255}, 1, 200, 1, 10, 100, " mm"},
+    {"scrLstepy", "lblLstepy", Lstep, 600, {1320, 600, 735, 255}, 1, 200, 1, 10, 100, " mm"},
+    {"scrMaxx", "lblMaxx", Max, 240, {1320, 240, 615, 255}, 10, 300, 1, 10, 10, " cm"},
+    {"scrMaxy", "lblMaxy", Max, 600, {1320, 600, 735, 255}, 10, 300, 1, 10, 10, " cm"},
+    {"scrSpeedx", "lblSpeedx", Speed, 240, {1320, 240, 735, 255}, 10, 5000, 1, 100, 1000, " s"},
+    {"scrSpeedY", "lblSpeedy", Speed, 600, {1320, 600, 735, 255}, 10, 5000, 1, 100, 1000, " s"},
+    {"scrOffsetx", "lblOffsetx", Offset, 240, {1320, 240, 735, 255}, 1, 100, 1, 1, 1, " mm"},
+    {"scrOffsety", "lblOffsety", Offset, 600, {1320, 540, 795, 255}, 1, 100, 1, 1, 1, " mm"},
 }};
 
 // The label text of a position: the quotient as the shortest decimal text in the
@@ -82,26 +80,17 @@ QString labelText(const SettingRow& row, int position)
     return QLocale().toString(value, 'f', QLocale::FloatingPointShortest) + QLatin1String(row.unit);
 }
 
-// The scroll-bar position for a stored setting text. A value outside the range is
-// clamped into it, a text that is no number gives the default; both are described
-// in `adjustment` so the dialog can say what it changed.
-int positionFor(const SettingRow& row, const std::string& text, std::int16_t defaultValue,
+// The scroll-bar position for a stored setting. A value outside the range is clamped
+// into it and described in `adjustment`, so the dialog can say what it changed.
+int positionFor(const SettingRow& row, const NumericSetting& setting, double value, const std::string& text,
                 QString& adjustment)
 {
-    const QString shown = QString::fromStdString(text).trimmed();
-    const std::optional<double> number = toNumber(text);
-    if (!number || !std::isfinite(*number)) {
-        adjustment = QStringLiteral("%1 \"%2\" is not a number; showing the default %3.")
-                         .arg(QLatin1String(row.setting), shown)
-                         .arg(defaultValue);
-        return defaultValue;
-    }
-    const double rounded = roundHalfEven(*number);
+    const double rounded = roundHalfEven(value);
     if (rounded >= row.minimum && rounded <= row.maximum)
         return static_cast<int>(rounded);
     const int clamped = rounded < row.minimum ? row.minimum : row.maximum;
     adjustment = QStringLiteral("%1 %2 lies outside %3 to %4; showing %5.")
-                     .arg(QLatin1String(row.setting), shown)
+                     .arg(QLatin1String(setting.name), QString::fromStdString(text).trimmed())
                      .arg(row.minimum)
                      .arg(row.maximum)
                      .arg(clamped);
@@ -110,11 +99,11 @@ int positionFor(const SettingRow& row, const std::string& text, std::int16_t def
 
 constexpr std::uint16_t kFirstPortAddress = 888;  // 0x378
 constexpr std::uint16_t kSecondPortAddress = 632; // 0x278
-constexpr const char* kSecondLptAddress = "&H278";
+constexpr const char* kSecondPortAddressText = "&H278";
 
 } // namespace
 
-SettingsDialog::SettingsDialog(Variabile& settings, std::filesystem::path settingsFile,
+SettingsDialog::SettingsDialog(MachineSettings& settings, std::filesystem::path settingsFile,
                                OperatorFeedback& feedback, QWidget* parent)
     : QDialog(parent), settings_(settings), settingsFile_(std::move(settingsFile)), feedback_(feedback)
 {
@@ -224,20 +213,20 @@ void SettingsDialog::load()
     QStringList adjustments;
     for (std::size_t i = 0; i < kRows.size(); ++i) {
         QString adjustment;
-        const int position = positionFor(kRows[i], settings_.*kRows[i].field,
-                                         kDefaultSettingValues[i], adjustment);
+        const NumericSetting& setting = kNumericSettingTable[i];
+        const int position = positionFor(kRows[i], setting, settings_.*setting.value, settings_.lines[i], adjustment);
         if (!adjustment.isEmpty())
             adjustments << adjustment;
         scrollBars_[i]->setValue(position);
     }
     setAllLabels();
 
-    const std::optional<std::uint16_t> address = toPortAddress(settings_.LptAddress);
-    const bool first = address && *address == kFirstPortAddress;
-    const bool other = address && *address != kFirstPortAddress && *address != kSecondPortAddress;
+    const std::uint16_t address = settings_.portAddress;
+    const bool first = address == kFirstPortAddress;
+    const bool other = address != kFirstPortAddress && address != kSecondPortAddress;
     optLpt3_->setVisible(other);
     if (other)
-        optLpt3_->setText(QLatin1Char('H') + QString::number(*address, 16).toUpper());
+        optLpt3_->setText(QLatin1Char('H') + QString::number(address, 16).toUpper());
     optLpt1_->setChecked(first);
     optLpt2_->setChecked(!first && !other);
     optLpt3_->setChecked(other);
@@ -292,7 +281,7 @@ void SettingsDialog::scrOffsety_Change() { setLabel(7); }
 void SettingsDialog::cmdDefault_Click()
 {
     for (std::size_t i = 0; i < kRows.size(); ++i)
-        scrollBars_[i]->setValue(kDefaultSettingValues[i]);
+        scrollBars_[i]->setValue(kNumericSettingTable[i].defaultValue);
     optLpt1_->setChecked(true);
     setAllLabels();
 }
@@ -300,20 +289,19 @@ void SettingsDialog::cmdDefault_Click()
 void SettingsDialog::cmdSave_Click()
 {
     // The third button keeps the loaded address text exactly as it was.
-    const std::string address = optLpt1_->isChecked() ? std::string(kDefaultLptAddress)
-                              : optLpt2_->isChecked() ? std::string(kSecondLptAddress)
-                                                      : settings_.LptAddress;
-    const std::array<std::int16_t, kSettingCount> values = positions();
-    // The settings change only once the file holds the new values, so a failed save
-    // leaves the program running on what it had, and the operator can try again.
-    if (const std::optional<std::string> error = saveSettings(values, address, settingsFile_)) {
-        feedback_.message(this, OperatorFeedback::Icon::Warning, windowTitle(),
-                          QString::fromStdString(*error));
+    const std::string address = optLpt1_->isChecked() ? std::string(kDefaultPortAddressText)
+                              : optLpt2_->isChecked() ? std::string(kSecondPortAddressText)
+                                                      : settings_.line(SettingLine::PortAddress);
+    // The settings change only once the file holds the new values, so a refused or
+    // failed save leaves the program running on what it had, and the operator can try
+    // again with the values still in the dialog.
+    Result<MachineSettings> saving = settingsFromValues(positions(), address);
+    const Result<void> written = saving ? saveSettings(*saving, settingsFile_) : Result<void>(saving.error());
+    if (!written) {
+        feedback_.message(this, OperatorFeedback::Icon::Warning, windowTitle(), QString::fromStdString(written.message()));
         return;
     }
-    settings_.LptAddress = address;
-    for (std::size_t i = 0; i < kRows.size(); ++i)
-        settings_.*kRows[i].field = std::to_string(values[i]);
+    settings_ = std::move(*saving);
     emit saved();
     accept();
 }

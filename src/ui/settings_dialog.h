@@ -1,7 +1,7 @@
 // frmSetting: edits the machine settings with scroll bars; Load, Default, Save, Cancel.
 #pragma once
 
-#include "settings/variabile.h"
+#include "settings/machine_settings.h"
 #include "ui/operator_feedback.h"
 
 #include <QDialog>
@@ -23,7 +23,7 @@ class SettingsDialog : public QDialog {
 public:
     // Loads the controls from `settings`. Save writes `settingsFile`, then updates
     // `settings` and emits saved(); a failed save shows the reason and stays open.
-    SettingsDialog(Variabile& settings, std::filesystem::path settingsFile,
+    SettingsDialog(MachineSettings& settings, std::filesystem::path settingsFile,
                    OperatorFeedback& feedback, QWidget* parent = nullptr);
 
 signals:
@@ -54,7 +54,7 @@ private:
     void showNote(const QStringList& adjustments);
     std::array<std::int16_t, kSettingCount> positions() const;
 
-    Variabile& settings_;
+    MachineSettings& settings_;
     std::filesystem::path settingsFile_;
     OperatorFeedback& feedback_;
 

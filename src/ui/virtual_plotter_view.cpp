@@ -44,7 +44,7 @@ bool sameSegment(const PaperSegment& a, const PaperSegment& b)
 
 } // namespace
 
-VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const Variabile& settings, QWidget* parent)
+VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSettings& settings, QWidget* parent)
     : QWidget(parent, Qt::Window), plotter_(plotter), settings_(settings)
 {
     setObjectName(QStringLiteral("frmVirtualPlotter"));
@@ -88,10 +88,8 @@ VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const Variabile&
 
 double VirtualPlotterView::travelMm(bool yAxis) const
 {
-    const std::optional<double> value = toNumber(yAxis ? settings_.Maxy : settings_.Maxx);
-    if (value && std::isfinite(*value) && *value > 0)
-        return *value;
-    return kDefaultSettingValues[yAxis ? 3 : 2]; // an unusable limit: draw the default area
+    const double travel = yAxis ? settings_.travelYmm : settings_.travelXmm;
+    return travel > 0 ? travel : 1; // a travel of nothing still gets a drawing area
 }
 
 VirtualPlotterView::Snapshot VirtualPlotterView::takeSnapshot() const

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "drive/ports/virtual_plotter.h"
-#include "settings/variabile.h"
+#include "settings/machine_settings.h"
 
 #include <QImage>
 #include <QPointF>
@@ -21,7 +21,7 @@ namespace orlex::ui {
 class VirtualPlotterView : public QWidget {
     Q_OBJECT
 public:
-    VirtualPlotterView(VirtualPlotter& plotter, const Variabile& settings, QWidget* parent = nullptr);
+    VirtualPlotterView(VirtualPlotter& plotter, const MachineSettings& settings, QWidget* parent = nullptr);
 
     // Writes the paper as SVG (travel area Maxx x Maxy mm); false and lastError() on failure.
     bool savePaperAs(const QString& path);
@@ -72,7 +72,7 @@ private:
     void resetPaper(const Mapping& m);
 
     VirtualPlotter& plotter_;
-    const Variabile& settings_;
+    const MachineSettings& settings_;
     QTimer* frameTimer_ = nullptr;
     QWidget* panel_ = nullptr; // labels and buttons under the drawing
     QLabel* lblPosition_ = nullptr;

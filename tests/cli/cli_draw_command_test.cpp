@@ -208,18 +208,18 @@ INSTANTIATE_TEST_SUITE_P(
                       GateCase{"Unreadable", "", {"--simulate"}, 2, "folder", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Lstep 1 (0.005 mm per half step): 200 mm fit Maxx 300 but are 40000 steps, which the
-// drive cannot count. The test says so before anything moves.
-TEST(DrawCommand, PlotBeyondTheStepRangeIsTooBigBeforeAnythingMoves)
+// Lstep 1 (0.005 mm per half step): 32767 steps reach 163 mm, so Maxx 300 is not a travel
+// this machine can have. A draw refuses such a settings file before the port is opened.
+TEST(DrawCommand, TravelBeyondTheStepRangeRefusesTheSettings)
 {
     TempFolder folder;
     writeFile(folder / "machine.txt", " 1 \r\n 1 \r\n 300 \r\n 300 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n");
     writeFile(folder / "plot.plt", "PU0,0;PD8000,0;PD0,0;");
     const CliResult result = runCli(folder.path(), {"draw", "plot.plt", "--settings", "machine.txt", "--simulate",
                                                     "--trace", "trace.csv"});
-    EXPECT_EQ(result.status, 3) << result.err;
-    EXPECT_NE(result.err.find("in X it needs 40000 steps"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("163.8 mm"), std::string::npos) << result.err;
+    EXPECT_EQ(result.status, 2) << result.err;
+    EXPECT_NE(result.err.find("line 3 (Maxx)"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("163 mm"), std::string::npos) << result.err;
     EXPECT_FALSE(fs::exists(folder / "trace.csv")); // the port was never opened
 }
 

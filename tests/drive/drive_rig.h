@@ -2,30 +2,30 @@
 #pragma once
 
 #include "drive/drive.h"
-#include "settings/variabile.h"
+#include "settings/machine_settings.h"
 
 #include <functional>
 #include <memory>
 
 namespace orlex::test {
 
-inline Variabile defaultSettings()
+inline MachineSettings defaultSettings()
 {
-    Variabile v;
-    v.Lstepx = " 50 ";
-    v.Lstepy = " 50 ";
-    v.Maxx = " 150 ";
-    v.Maxy = " 150 ";
-    v.Speedx = " 80 ";
-    v.Speedy = " 80 ";
-    v.Offsetx = " 5 ";
-    v.Offsety = " 5 ";
-    v.LptAddress = "&H378";
+    MachineSettings v;
+    v.stepLengthX = 50;
+    v.stepLengthY = 50;
+    v.travelXmm = 150;
+    v.travelYmm = 150;
+    v.speedXms = 80;
+    v.speedYms = 80;
+    v.originXmm = 5;
+    v.originYmm = 5;
+    v.portAddress = 0x378;
     return v;
 }
 
 struct DriveRig {
-    explicit DriveRig(Port& port, Variabile s = defaultSettings()) : settings(std::move(s))
+    explicit DriveRig(Port& port, MachineSettings s = defaultSettings()) : settings(std::move(s))
     {
         DriveHooks hooks;
         hooks.processEvents = [this] { ++eventCalls; if (onEvents) onEvents(); };
@@ -35,7 +35,7 @@ struct DriveRig {
     DriveRig(const DriveRig&) = delete; // the hooks point back at this rig
     DriveRig& operator=(const DriveRig&) = delete;
 
-    Variabile settings;
+    MachineSettings settings;
     bool half = true;
     long eventCalls = 0;
     std::function<void()> onEvents;

@@ -193,7 +193,7 @@ struct NeverClosesCase {
     std::string name;
     std::uint8_t forcedBit;
     bool half;
-    std::string maxx;
+    double maxx;
     char axis;
     long steps;
     std::string message;
@@ -206,8 +206,8 @@ TEST_P(SwitchNeverCloses, StopsAfterTheTravelPlusTenPercent)
     const NeverClosesCase& c = GetParam();
     VirtualPlotter plotter(PlotterRig::config(30, 30));
     BrokenSwitch port(plotter, c.forcedBit);
-    Variabile settings = defaultSettings();
-    settings.Maxx = c.maxx;
+    MachineSettings settings = defaultSettings();
+    settings.travelXmm = c.maxx;
     DriveRig rig(port, settings);
     rig.half = c.half;
     Drive& d = *rig.drive;
@@ -235,15 +235,15 @@ TEST_P(SwitchNeverCloses, StopsAfterTheTravelPlusTenPercent)
 INSTANTIATE_TEST_SUITE_P(
     Bounds, SwitchNeverCloses,
     ::testing::Values(
-        NeverClosesCase{"XHalfStep", 0x08, true, "150", 'X', 660,
+        NeverClosesCase{"XHalfStep", 0x08, true, 150, 'X', 660,
                         "Homing stopped: the X home switch did not close after 660 steps (more "
                         "than the X travel of 150 mm). Check the switch and its wiring."},
-        NeverClosesCase{"YFullStep", 0x10, false, "150", 'Y', 330,
+        NeverClosesCase{"YFullStep", 0x10, false, 150, 'Y', 330,
                         "Homing stopped: the Y home switch did not close after 330 steps (more "
                         "than the Y travel of 150 mm). Check the switch and its wiring."},
-        NeverClosesCase{"XTravelNotANumber", 0x08, false, "wide", 'X', 65535,
-                        "Homing stopped: the X home switch did not close after 65535 steps. "
-                        "Check the switch and its wiring."}),
+        NeverClosesCase{"XFractionalTravel", 0x08, false, 40.5, 'X', 89,
+                        "Homing stopped: the X home switch did not close after 89 steps (more "
+                        "than the X travel of 40.5 mm). Check the switch and its wiring."}),
     [](const auto& info) { return info.param.name; });
 
 TEST(HomingOnPlotter, AStopRequestEndsHomingWhereItIs)

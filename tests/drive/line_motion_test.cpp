@@ -153,7 +153,7 @@ TEST(PlottLine2, HalfStepTakesTwiceTheStepsOfFullStep)
 TEST(PlottLine2, Zoom200WithStepLength10FullStepGives200XSteps)
 {
     LineRig r;
-    r.rig.settings.Lstepx = "10";
+    r.rig.settings.stepLengthX = 10;
     r.rig.half = false;
     r.d.plottLine2(400, 0, "PU", 200);
     Walker w;
@@ -199,7 +199,7 @@ TEST(PlottLine2, TheWidestMoveIs65535Steps)
 struct RefusedCase {
     std::string name;
     double x, y;
-    std::string lstepx, lstepy;
+    double lstepx, lstepy;
     MoveRefusal refusal;
     std::string named;
 };
@@ -210,8 +210,8 @@ TEST_P(RefusedMove, MovesNothingAndSaysWhy)
 {
     const RefusedCase& c = GetParam();
     LineRig r;
-    r.rig.settings.Lstepx = c.lstepx;
-    r.rig.settings.Lstepy = c.lstepy;
+    r.rig.settings.stepLengthX = c.lstepx;
+    r.rig.settings.stepLengthY = c.lstepy;
     r.d.state.PosX = 3;
     r.d.state.DirX = 1;
     const MoveResult result = r.d.plottLine2(c.x, c.y, "PD", 100);
@@ -231,14 +231,13 @@ TEST_P(RefusedMove, MovesNothingAndSaysWhy)
 INSTANTIATE_TEST_SUITE_P(
     Refusals, RefusedMove,
     ::testing::Values(
-        RefusedCase{"XOutOf16Bits", 400000, 10, "50", "50", MoveRefusal::OutOfRange, "400000"},
-        RefusedCase{"YOutOf16Bits", 10, -400000, "50", "50", MoveRefusal::OutOfRange, "-400000"},
-        RefusedCase{"StepLengthZero", 10, 10, "0", "50", MoveRefusal::ZeroStepLength, "Lstepx"},
-        RefusedCase{"StepLengthText", 10, 10, "50", "abc", MoveRefusal::NotANumber, "abc"},
-        RefusedCase{"CoordinateNaN", std::numeric_limits<double>::quiet_NaN(), 10, "50", "50",
+        RefusedCase{"XOutOf16Bits", 400000, 10, 50, 50, MoveRefusal::OutOfRange, "400000"},
+        RefusedCase{"YOutOf16Bits", 10, -400000, 50, 50, MoveRefusal::OutOfRange, "-400000"},
+        RefusedCase{"StepLengthZero", 10, 10, 0, 50, MoveRefusal::ZeroStepLength, "Lstepx"},
+        RefusedCase{"CoordinateNaN", std::numeric_limits<double>::quiet_NaN(), 10, 50, 50,
                     MoveRefusal::NotANumber, "nan"},
-        RefusedCase{"CoordinateInfinite", 10, std::numeric_limits<double>::infinity(), "50",
-                    "50", MoveRefusal::NotANumber, "inf"}),
+        RefusedCase{"CoordinateInfinite", 10, std::numeric_limits<double>::infinity(), 50,
+                    50, MoveRefusal::NotANumber, "inf"}),
     [](const auto& info) { return info.param.name; });
 
 TEST(PlottLine2, StopRequestEndsTheMoveAfterTheCurrentStep)

@@ -15,7 +15,7 @@ namespace {
 struct ConversionCase {
     std::string name;
     double units;
-    std::string stepLength;
+    double stepLength;
     bool half;
     std::int16_t zoom;
     std::int16_t steps;
@@ -35,25 +35,24 @@ TEST_P(UnitsToSteps, GivesTheRoundedStepCount)
 INSTANTIATE_TEST_SUITE_P(
     Conversions, UnitsToSteps,
     ::testing::Values(
-        ConversionCase{"HalfStep", 400, "50", true, 100, 40},
-        ConversionCase{"FullStepIsHalfTheCount", 400, "50", false, 100, 20},
-        ConversionCase{"Zoom200Lstep10FullStep", 400, "10", false, 200, 200},
-        ConversionCase{"Zoom50", 400, "50", true, 50, 20},
-        ConversionCase{"BlanksAroundTheSetting", 400, " 50 ", true, 100, 40},
-        ConversionCase{"HexSetting", 400, "&H32", true, 100, 40},
-        ConversionCase{"HalfGoesToEvenZero", 5, "50", true, 100, 0},
-        ConversionCase{"OneAndAHalfGoesToTwo", 15, "50", true, 100, 2},
-        ConversionCase{"TwoAndAHalfGoesToTwo", 25, "50", true, 100, 2},
-        ConversionCase{"NegativeHalfGoesToEven", -15, "50", true, 100, -2},
-        ConversionCase{"LargestStepCount", 327670, "50", true, 100, 32767},
-        ConversionCase{"HalfBelowTheSmallestRoundsIn", -327685, "50", true, 100, -32768},
-        ConversionCase{"HalfBelowTheLargestRoundsIn", 327665, "50", true, 100, 32766}),
+        ConversionCase{"HalfStep", 400, 50, true, 100, 40},
+        ConversionCase{"FullStepIsHalfTheCount", 400, 50, false, 100, 20},
+        ConversionCase{"Zoom200Lstep10FullStep", 400, 10, false, 200, 200},
+        ConversionCase{"Zoom50", 400, 50, true, 50, 20},
+        ConversionCase{"FractionalStepLength", 400, 12.5, true, 100, 160},
+        ConversionCase{"HalfGoesToEvenZero", 5, 50, true, 100, 0},
+        ConversionCase{"OneAndAHalfGoesToTwo", 15, 50, true, 100, 2},
+        ConversionCase{"TwoAndAHalfGoesToTwo", 25, 50, true, 100, 2},
+        ConversionCase{"NegativeHalfGoesToEven", -15, 50, true, 100, -2},
+        ConversionCase{"LargestStepCount", 327670, 50, true, 100, 32767},
+        ConversionCase{"HalfBelowTheSmallestRoundsIn", -327685, 50, true, 100, -32768},
+        ConversionCase{"HalfBelowTheLargestRoundsIn", 327665, 50, true, 100, 32766}),
     [](const auto& info) { return info.param.name; });
 
 struct RefusalCase {
     std::string name;
     double units;
-    std::string stepLength;
+    double stepLength;
     MoveRefusal refusal;
     std::string named; // the reason must contain this
 };
@@ -73,21 +72,21 @@ TEST_P(UnitsToStepsRefusal, RefusesAndSaysWhy)
 INSTANTIATE_TEST_SUITE_P(
     Refusals, UnitsToStepsRefusal,
     ::testing::Values(
-        RefusalCase{"StepLengthZero", 400, "0", MoveRefusal::ZeroStepLength, "is 0"},
-        RefusalCase{"StepLengthNegative", 400, "-50", MoveRefusal::ZeroStepLength, "-50"},
-        RefusalCase{"StepLengthText", 400, "abc", MoveRefusal::NotANumber, "\"abc\""},
-        RefusalCase{"StepLengthEmpty", 400, "", MoveRefusal::NotANumber, "Lstepy"},
-        RefusalCase{"CoordinateNaN", std::numeric_limits<double>::quiet_NaN(), "50",
+        RefusalCase{"StepLengthZero", 400, 0, MoveRefusal::ZeroStepLength, "is 0"},
+        RefusalCase{"StepLengthNegative", 400, -50, MoveRefusal::ZeroStepLength, "-50"},
+        RefusalCase{"StepLengthNaN", 400, std::numeric_limits<double>::quiet_NaN(), MoveRefusal::ZeroStepLength,
+                    "Lstepy"},
+        RefusalCase{"CoordinateNaN", std::numeric_limits<double>::quiet_NaN(), 50,
                     MoveRefusal::NotANumber, "nan"},
-        RefusalCase{"CoordinateInfinite", std::numeric_limits<double>::infinity(), "50",
+        RefusalCase{"CoordinateInfinite", std::numeric_limits<double>::infinity(), 50,
                     MoveRefusal::NotANumber, "inf"},
-        RefusalCase{"CoordinateMinusInfinite", -std::numeric_limits<double>::infinity(), "50",
+        RefusalCase{"CoordinateMinusInfinite", -std::numeric_limits<double>::infinity(), 50,
                     MoveRefusal::NotANumber, "-inf"},
-        RefusalCase{"HalfAboveTheLargestRoundsOut", 327675, "50", MoveRefusal::OutOfRange,
+        RefusalCase{"HalfAboveTheLargestRoundsOut", 327675, 50, MoveRefusal::OutOfRange,
                     "327675"},
-        RefusalCase{"FarBelowTheSmallest", -1000000, "50", MoveRefusal::OutOfRange, "-1000000"},
-        RefusalCase{"HugeCoordinate", 1e300, "50", MoveRefusal::OutOfRange, "1e+300"},
-        RefusalCase{"TinyStepLength", 400, "0.0000000001", MoveRefusal::OutOfRange, "400"}),
+        RefusalCase{"FarBelowTheSmallest", -1000000, 50, MoveRefusal::OutOfRange, "-1000000"},
+        RefusalCase{"HugeCoordinate", 1e300, 50, MoveRefusal::OutOfRange, "1e+300"},
+        RefusalCase{"TinyStepLength", 400, 0.0000000001, MoveRefusal::OutOfRange, "400"}),
     [](const auto& info) { return info.param.name; });
 
 // Every line of up to 60 by 60 steps: exactly dX X steps and dY Y steps, at most one of

@@ -112,7 +112,7 @@ TEST(Delayh, AHandlerRunningInsideTheWaitCanUseTheDrive)
 TEST(Delayh, WithoutAnEventHookItStillWaits)
 {
     ScriptedPort port(std::vector<std::uint8_t>(5000, 0), {200, 100});
-    Variabile settings = defaultSettings();
+    MachineSettings settings = defaultSettings();
     Drive d(port, settings, DriveHooks{});
     d.delayh(2);
     EXPECT_EQ(port.statusReads, 5004);

@@ -78,7 +78,7 @@ TEST(DrawMode, SkippedPairMovesNothing)
 TEST(DrawMode, ZeroStepLengthRefusesTheFirstPointAndEndsTheRun)
 {
     Rig rig;
-    rig.settings.Lstepx = "0";
+    rig.settings.stepLengthX = 0;
     const RunResult result = rig.draw("PA400,300;PD800,400;");
     EXPECT_EQ(result.refusal.refusal, MoveRefusal::ZeroStepLength);
     EXPECT_FALSE(result.refusal.reason.empty());

@@ -43,7 +43,7 @@ TEST_P(Estimate, MatchesTheDraw)
 {
     const EstimateCase& c = GetParam();
     Rig rig;
-    rig.settings.Lstepy = "20";
+    rig.settings.stepLengthY = 20;
     rig.halfStep = c.halfStep;
     rig.preview.Zoom = c.zoom;
     const RunResult test = rig.test(c.file);
@@ -71,8 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Estimate, KnownCounts)
 {
     Rig rig;
-    rig.settings.Lstepx = "10";
-    rig.settings.Lstepy = "10";
+    rig.settings.stepLengthX = 10;
+    rig.settings.stepLengthY = 10;
     // 400 units = 10 mm = 200 half steps of 0.05 mm.
     const RunResult result = rig.test("PA400,0;PD400,400;");
     EXPECT_EQ(result.penCommands, 2u);
@@ -83,11 +83,11 @@ TEST(Estimate, KnownCounts)
 TEST(Estimate, InvalidWhenTheDrawWouldRefuse)
 {
     Rig rig;
-    rig.settings.Lstepx = "0";
+    rig.settings.stepLengthX = 0;
     EXPECT_FALSE(rig.test("PA10,10;").estimateValid);
-    rig.settings.Lstepx = "25";
+    rig.settings.stepLengthX = 25;
     EXPECT_TRUE(rig.test("PA10,10;").estimateValid);
-    rig.settings.Lstepx = "10";
+    rig.settings.stepLengthX = 10;
     rig.preview.Zoom = 400;
     EXPECT_FALSE(rig.test("PA30000,0;").estimateValid); // 60000 half steps at 400 %
 }

@@ -67,13 +67,13 @@ private:
 struct Rig {
     Rig()
     {
-        settings.Lstepx = "25";
-        settings.Lstepy = "25";
-        settings.Maxx = "150";
-        settings.Maxy = "150";
-        settings.Offsetx = "0";
-        settings.Offsety = "0";
-        settings.LptAddress = "&H378";
+        settings.stepLengthX = 25;
+        settings.stepLengthY = 25;
+        settings.travelXmm = 150;
+        settings.travelYmm = 150;
+        settings.originXmm = 0;
+        settings.originYmm = 0;
+        settings.portAddress = 0x378;
         preview.PenUpColor = kWhite;
     }
 
@@ -107,7 +107,7 @@ struct Rig {
     }
 
     TempDir dir;
-    Variabile settings;
+    MachineSettings settings;
     RecordingCanvas canvas;
     Preview preview{canvas, settings};
     VirtualPlotter plotter{plotterConfig()};

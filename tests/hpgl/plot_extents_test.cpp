@@ -50,7 +50,7 @@ TEST(PlotExtents, HalvesGoToEven)
 struct FitCase {
     const char* name;
     PlotExtents extents;
-    std::string maxx, maxy;
+    double maxx, maxy;
     bool fits;
 };
 
@@ -58,25 +58,23 @@ class Fit : public ::testing::TestWithParam<FitCase> {};
 
 TEST_P(Fit, Rule)
 {
-    Variabile settings;
-    settings.Maxx = GetParam().maxx;
-    settings.Maxy = GetParam().maxy;
+    MachineSettings settings;
+    settings.travelXmm = GetParam().maxx;
+    settings.travelYmm = GetParam().maxy;
     EXPECT_EQ(plotFits(GetParam().extents, settings), GetParam().fits);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Limits, Fit,
     ::testing::Values(
-        FitCase{"EqualFits", {-10, 0, 140, 150}, "150", "150", true},
-        FitCase{"WidthOver", {-10, 0, 141, 150}, "150", "150", false},
-        FitCase{"HeightAloneOver", {0, -1, 100, 150}, "150", "150", false},
-        FitCase{"Zeros", {0, 0, 0, 0}, "150", "150", true},
-        FitCase{"LimitRounded", {0, 0, 150, 0}, " 150.4 ", "150", true},
-        FitCase{"LimitRoundedHalfEven", {0, 0, 151, 0}, "150.5", "150", false},
-        FitCase{"LimitNotANumber", {0, 0, 1, 1}, "abc", "150", false},
-        FitCase{"LimitEmpty", {0, 0, 1, 1}, "150", "", false},
-        FitCase{"LimitBeyond16Bits", {0, 0, 1, 1}, "40000", "150", false},
-        FitCase{"ExtremeSizeDoesNotWrap", {-32768, 0, 32767, 0}, "32767", "150", false}),
+        FitCase{"EqualFits", {-10, 0, 140, 150}, 150, 150, true},
+        FitCase{"WidthOver", {-10, 0, 141, 150}, 150, 150, false},
+        FitCase{"HeightAloneOver", {0, -1, 100, 150}, 150, 150, false},
+        FitCase{"Zeros", {0, 0, 0, 0}, 150, 150, true},
+        FitCase{"LimitRounded", {0, 0, 150, 0}, 150.4, 150, true},
+        FitCase{"LimitRoundedHalfEven", {0, 0, 151, 0}, 150.5, 150, false},
+        FitCase{"LimitBeyond16Bits", {0, 0, 1, 1}, 40000, 150, false},
+        FitCase{"ExtremeSizeDoesNotWrap", {-32768, 0, 32767, 0}, 32767, 150, false}),
     [](const ::testing::TestParamInfo<FitCase>& info) { return std::string(info.param.name); });
 
 TEST(DrawTime, OutputsAndPenCommands)

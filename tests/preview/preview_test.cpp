@@ -16,12 +16,12 @@ class PreviewTest : public ::testing::Test {
 protected:
     PreviewTest()
     {
-        settings.Offsetx = "5";
-        settings.Offsety = "5";
+        settings.originXmm = 5;
+        settings.originYmm = 5;
     }
     long H() const { return canvas.heightTwips(); }
 
-    Variabile settings;
+    MachineSettings settings;
     RecordingCanvas canvas;
     Preview preview{canvas, settings};
 };
@@ -63,8 +63,8 @@ TEST_F(PreviewTest, StartFromRoundedLastPointEndFromExactPoint)
 
 TEST_F(PreviewTest, CanvasCoordinatesRoundHalfToEven)
 {
-    settings.Offsetx = "0";
-    settings.Offsety = "0";
+    settings.originXmm = 0;
+    settings.originYmm = 0;
     preview.drawLine(2.5, 0, kBlack); // x2 = 2.5 -> 2
     preview.drawLine(3.5, 0, kBlack); // x1 from LastX 2, x2 = 3.5 -> 4
     EXPECT_EQ(canvas.lines[0].x2, 2);
@@ -108,8 +108,8 @@ TEST_F(PreviewTest, ClearKeepsPenZoomAndColour)
 
 TEST_F(PreviewTest, HalfAxesFromTheOrigin)
 {
-    settings.Offsetx = "10";
-    settings.Offsety = "20";
+    settings.originXmm = 10;
+    settings.originYmm = 20;
     preview.drawYHalfAxis();
     preview.drawXHalfAxis();
     ASSERT_EQ(canvas.lines.size(), 2u);
@@ -120,20 +120,9 @@ TEST_F(PreviewTest, HalfAxesFromTheOrigin)
 TEST_F(PreviewTest, OriginSettingIsReadAtEachUse)
 {
     preview.drawLine(0, 0, kBlack);
-    settings.Offsetx = "7";
+    settings.originXmm = 7;
     preview.drawLine(0, 0, kBlack);
     EXPECT_EQ(canvas.lines[1].x1, 140);
-}
-
-TEST_F(PreviewTest, OriginSettingThatIsNotANumberCountsAsZero)
-{
-    settings.Offsetx = "abc";
-    settings.Offsety = "";
-    preview.drawLine(1000, 2000, kBlack);
-    ASSERT_EQ(canvas.lines.size(), 1u);
-    EXPECT_EQ(canvas.lines[0], (RecordedLine{0, H(), 1000, H() - 2000, kBlack}));
-    preview.drawYHalfAxis();
-    EXPECT_EQ(canvas.lines[1], (RecordedLine{0, H(), 0, 0, kLightRed}));
 }
 
 TEST_F(PreviewTest, HugeCoordinatesStickAtTheEndsOfThe32BitRange)

@@ -10,8 +10,8 @@ namespace {
 
 struct FitCase {
     const char* name;
-    const char* lstepx;
-    const char* maxx;
+    double lstepx;
+    double maxx;
     const char* plot;
     bool halfStep;
     PlotTest::Verdict verdict;
@@ -26,8 +26,8 @@ TEST_P(FitRule, JudgesMillimetresAndSteps)
 {
     const FitCase& c = GetParam();
     RunRig rig;
-    rig.settings.Lstepx = c.lstepx;
-    rig.settings.Maxx = c.maxx;
+    rig.settings.stepLengthX = c.lstepx;
+    rig.settings.travelXmm = c.maxx;
     rig.halfStep = c.halfStep;
     const PlotTest test = testPlot(rig.file(c.plot), rig.preview, rig.drive);
     EXPECT_EQ(test.verdict, c.verdict);
@@ -40,18 +40,18 @@ TEST_P(FitRule, JudgesMillimetresAndSteps)
 INSTANTIATE_TEST_SUITE_P(
     Cases, FitRule,
     ::testing::Values(
-        FitCase{"Fits", "50", "150", "PD6000,0;", true, PlotTest::Verdict::Fits, ""},
-        FitCase{"WiderThanMaxx", "50", "150", "PD6040,0;", true, PlotTest::Verdict::TooBig, ""},
+        FitCase{"Fits", 50, 150, "PD6000,0;", true, PlotTest::Verdict::Fits, ""},
+        FitCase{"WiderThanMaxx", 50, 150, "PD6040,0;", true, PlotTest::Verdict::TooBig, ""},
         // Lstep 1: 0.005 mm per half step, so 32767 steps are 163.8 mm.
-        FitCase{"BeyondTheStepsInHalfSteps", "1", "300", "PD8000,0;", true, PlotTest::Verdict::BeyondSteps,
+        FitCase{"BeyondTheStepsInHalfSteps", 1, 300, "PD8000,0;", true, PlotTest::Verdict::BeyondSteps,
                 "in X it needs 40000 steps"},
-        FitCase{"LimitInMillimetresNamed", "1", "300", "PD8000,0;", true, PlotTest::Verdict::BeyondSteps,
+        FitCase{"LimitInMillimetresNamed", 1, 300, "PD8000,0;", true, PlotTest::Verdict::BeyondSteps,
                 "163.8 mm with Lstepx 1 in half steps"},
-        FitCase{"FullStepsReachTwiceAsFar", "1", "300", "PD8000,0;", false, PlotTest::Verdict::Fits, ""},
-        FitCase{"NegativeSideToo", "1", "300", "PD-7000,0;", true, PlotTest::Verdict::BeyondSteps,
+        FitCase{"FullStepsReachTwiceAsFar", 1, 300, "PD8000,0;", false, PlotTest::Verdict::Fits, ""},
+        FitCase{"NegativeSideToo", 1, 300, "PD-7000,0;", true, PlotTest::Verdict::BeyondSteps,
                 "in X it needs 35000 steps"},
-        FitCase{"LastReachableStep", "1", "300", "PD6553.4,0;", true, PlotTest::Verdict::Fits, ""},
-        FitCase{"BeyondCoordinates", "50", "150", "PD40000,0;", true, PlotTest::Verdict::BeyondCoordinates, ""}),
+        FitCase{"LastReachableStep", 1, 300, "PD6553.4,0;", true, PlotTest::Verdict::Fits, ""},
+        FitCase{"BeyondCoordinates", 50, 150, "PD40000,0;", true, PlotTest::Verdict::BeyondCoordinates, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A plot reaching 200 mm below its origin needs the "Pen to 0" point 200 mm up from home:
@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FitRule, StepModeOfTheTestDecides)
 {
     RunRig rig;
-    rig.settings.Lstepy = "1";
-    rig.settings.Maxy = "300";
+    rig.settings.stepLengthY = 1;
+    rig.settings.travelYmm = 300;
     const std::string plot = rig.file("PU0,-8000;PD0,4000;");
     rig.halfStep = false;
     EXPECT_TRUE(testPlot(plot, rig.preview, rig.drive).fits());

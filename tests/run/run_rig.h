@@ -61,13 +61,13 @@ inline VirtualPlotterConfig plotterAt(double xMm, double yMm)
 struct RunRig {
     explicit RunRig(VirtualPlotterConfig config = plotterAt(30, 30)) : plotter(config)
     {
-        settings.Lstepx = " 50 ";
-        settings.Lstepy = " 50 ";
-        settings.Maxx = " 150 ";
-        settings.Maxy = " 150 ";
-        settings.Offsetx = " 5 ";
-        settings.Offsety = " 5 ";
-        settings.LptAddress = "&H378";
+        settings.stepLengthX = 50;
+        settings.stepLengthY = 50;
+        settings.travelXmm = 150;
+        settings.travelYmm = 150;
+        settings.originXmm = 5;
+        settings.originYmm = 5;
+        settings.portAddress = 0x378;
         drive.state.Connected = drive.check();
     }
     ~RunRig()
@@ -88,7 +88,7 @@ struct RunRig {
     }
 
     std::vector<std::string> files;
-    Variabile settings;
+    MachineSettings settings;
     NullCanvas canvas;
     Preview preview{canvas, settings};
     VirtualPlotter plotter;

@@ -32,10 +32,30 @@ void writeBytes(const fs::path& file, const std::string& bytes)
     out << bytes;
 }
 
-std::vector<std::string> allSettings(const Variabile& v)
+// Each line's text as the settings keep it.
+std::vector<std::string> allSettings(const MachineSettings& v)
 {
-    return {v.Lstepx, v.Lstepy, v.Maxx, v.Maxy, v.Speedx, v.Speedy, v.Offsetx, v.Offsety, v.LptAddress};
+    return {v.lines.begin(), v.lines.end()};
 }
+
+std::vector<double> allNumbers(const MachineSettings& v)
+{
+    std::vector<double> numbers;
+    for (const NumericSetting& setting : kNumericSettingTable)
+        numbers.push_back(v.*setting.value);
+    numbers.push_back(v.portAddress);
+    return numbers;
+}
+
+// The settings a Save of these values would make; the test fails if they are refused.
+MachineSettings savedSettings(const std::array<std::int16_t, kNumericSettings>& values, const std::string& address)
+{
+    Result<MachineSettings> settings = settingsFromValues(values, address);
+    EXPECT_TRUE(settings) << settings.message();
+    return settings ? *settings : MachineSettings{};
+}
+
+const std::array<std::int16_t, kNumericSettings> kDefaultValues{50, 50, 150, 150, 80, 80, 5, 5};
 
 const std::vector<std::string> kDefaultTexts = {" 50 ", " 50 ", " 150 ", " 150 ", " 80 ",
                                                 " 80 ", " 5 ",  " 5 ",   "&H378"};
@@ -69,19 +89,20 @@ protected:
 
 TEST_F(SettingsFileTest, FirstStartCreatesTheExactDefaultsFileAndReadsItBack)
 {
-    Variabile settings;
+    MachineSettings settings;
     const LoadReport report = loadSettings(settings, file);
     EXPECT_TRUE(report.createdDefaults);
     EXPECT_TRUE(report.ok());
     EXPECT_EQ(report.message(file), "");
     EXPECT_EQ(readBytes(file), kDefaultsBytes);
     EXPECT_EQ(allSettings(settings), kDefaultTexts);
+    EXPECT_EQ(allNumbers(settings), (std::vector<double>{50, 50, 150, 150, 80, 80, 5, 5, 0x378}));
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"seting.txt"});
 }
 
 TEST_F(SettingsFileTest, SecondStartReadsTheSameTextsWithoutRewritingTheFile)
 {
-    Variabile first;
+    MachineSettings first;
     loadSettings(first, file);
     // An old time stamp and the inode number show any rewrite or replacement.
     const auto oldTime = fs::file_time_type::clock::now() - std::chrono::hours(24);
@@ -89,7 +110,7 @@ TEST_F(SettingsFileTest, SecondStartReadsTheSameTextsWithoutRewritingTheFile)
     struct stat before {};
     ASSERT_EQ(::stat(file.c_str(), &before), 0);
 
-    Variabile second;
+    MachineSettings second;
     const LoadReport report = loadSettings(second, file);
     EXPECT_FALSE(report.createdDefaults);
     EXPECT_TRUE(report.ok());
@@ -111,22 +132,23 @@ class SettingsLayoutTest : public SettingsFileTest, public ::testing::WithParamI
 TEST_P(SettingsLayoutTest, ReadsNineLinesWhateverTheLineEndsAndIgnoresTheRest)
 {
     writeBytes(file, GetParam().bytes);
-    Variabile settings;
+    MachineSettings settings;
     const LoadReport report = loadSettings(settings, file);
     EXPECT_TRUE(report.ok()) << report.message(file);
     EXPECT_EQ(allSettings(settings),
-              (std::vector<std::string>{" 1 ", "2", " 300", "4 ", "5", "6", "7", "8", "&H278"}));
+              (std::vector<std::string>{" 10 ", "2", " 300", "4 ", "5", "6", "7", "8", "&H278"}));
+    EXPECT_EQ(allNumbers(settings), (std::vector<double>{10, 2, 300, 4, 5, 6, 7, 8, 0x278}));
     EXPECT_EQ(readBytes(file), GetParam().bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SettingsLayoutTest,
-    ::testing::Values(LayoutCase{"CrLf", " 1 \r\n2\r\n 300\r\n4 \r\n5\r\n6\r\n7\r\n8\r\n&H278\r\n"},
-                      LayoutCase{"ExtraLines", " 1 \r\n2\r\n 300\r\n4 \r\n5\r\n6\r\n7\r\n8\r\n&H278\r\nxyz\r\n\r\nmore"},
-                      LayoutCase{"LfOnly", " 1 \n2\n 300\n4 \n5\n6\n7\n8\n&H278\n"},
-                      LayoutCase{"CrOnly", " 1 \r2\r 300\r4 \r5\r6\r7\r8\r&H278\r"},
-                      LayoutCase{"Mixed", " 1 \r2\n 300\r\n4 \r5\r\n6\n7\r8\n&H278"},
-                      LayoutCase{"NoFinalLineEnd", " 1 \r\n2\r\n 300\r\n4 \r\n5\r\n6\r\n7\r\n8\r\n&H278"}),
+    ::testing::Values(LayoutCase{"CrLf", " 10 \r\n2\r\n 300\r\n4 \r\n5\r\n6\r\n7\r\n8\r\n&H278\r\n"},
+                      LayoutCase{"ExtraLines", " 10 \r\n2\r\n 300\r\n4 \r\n5\r\n6\r\n7\r\n8\r\n&H278\r\nxyz\r\n\r\nmore"},
+                      LayoutCase{"LfOnly", " 10 \n2\n 300\n4 \n5\n6\n7\n8\n&H278\n"},
+                      LayoutCase{"CrOnly", " 10 \r2\r 300\r4 \r5\r6\r7\r8\r&H278\r"},
+                      LayoutCase{"Mixed", " 10 \r2\n 300\r\n4 \r5\r\n6\n7\r8\n&H278"},
+                      LayoutCase{"NoFinalLineEnd", " 10 \r\n2\r\n 300\r\n4 \r\n5\r\n6\r\n7\r\n8\r\n&H278"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct AddressLineCase {
@@ -140,11 +162,11 @@ class AddressLineTest : public SettingsFileTest, public ::testing::WithParamInte
 TEST_P(AddressLineTest, LineNineIsKeptAsTextAndDenotesThePortNumber)
 {
     writeBytes(file, " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n" + GetParam().line9 + "\r\n");
-    Variabile settings;
+    MachineSettings settings;
     const LoadReport report = loadSettings(settings, file);
     EXPECT_TRUE(report.ok()) << report.message(file);
-    EXPECT_EQ(settings.LptAddress, GetParam().line9);
-    EXPECT_EQ(toPortAddress(settings.LptAddress), GetParam().expected);
+    EXPECT_EQ(settings.line(SettingLine::PortAddress), GetParam().line9);
+    EXPECT_EQ(settings.portAddress, GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, AddressLineTest,
@@ -159,7 +181,8 @@ struct BadFileCase {
     int line;
     std::string setting;
     std::string text;
-    bool missing;
+    SettingsProblem::Kind kind;
+    std::string used = {}; // the value used instead; empty: the default
 };
 
 void PrintTo(const BadFileCase& c, std::ostream* os) { *os << c.name; }
@@ -170,7 +193,7 @@ TEST_P(BadSettingsFileTest, ReportsTheLineUsesTheDefaultAndLeavesTheFileAlone)
 {
     const BadFileCase c = GetParam();
     writeBytes(file, c.bytes);
-    Variabile settings;
+    MachineSettings settings;
     const LoadReport report = loadSettings(settings, file);
 
     EXPECT_FALSE(report.ok());
@@ -179,19 +202,28 @@ TEST_P(BadSettingsFileTest, ReportsTheLineUsesTheDefaultAndLeavesTheFileAlone)
     EXPECT_EQ(report.problems[0].line, c.line);
     EXPECT_EQ(report.problems[0].setting, c.setting);
     EXPECT_EQ(report.problems[0].text, c.text);
-    EXPECT_EQ(report.problems[0].missing, c.missing);
+    EXPECT_EQ(report.problems[0].kind, c.kind);
 
     const std::string message = report.message(file);
     EXPECT_NE(message.find(file.string()), std::string::npos) << message;
     EXPECT_NE(message.find("line " + std::to_string(c.line)), std::string::npos) << message;
     EXPECT_NE(message.find(c.setting), std::string::npos) << message;
-    if (!c.missing && !c.text.empty()) {
+    if (!c.text.empty()) {
         EXPECT_NE(message.find("\"" + c.text + "\""), std::string::npos) << message;
     }
+    const std::string used = c.used.empty() ? "the default " : c.used + " is used";
+    EXPECT_NE(message.find(used), std::string::npos) << message;
 
-    // The bad setting runs on its default; the good ones keep the file's texts.
-    std::vector<std::string> expected = {" 1 ", " 2 ", " 3 ", " 4 ", " 5 ", " 6 ", " 7 ", " 8 ", "&H278"};
-    expected[static_cast<std::size_t>(c.line - 1)] = kDefaultTexts[static_cast<std::size_t>(c.line - 1)];
+    // The bad setting runs on its default (or what can be reached); the good ones keep
+    // the file's texts.
+    std::vector<std::string> expected;
+    std::istringstream lines(c.bytes);
+    for (std::string line; expected.size() < 9 && std::getline(lines, line);)
+        expected.push_back(line.substr(0, line.find('\r')));
+    expected.resize(9);
+    expected[static_cast<std::size_t>(c.line - 1)] = c.used.empty()
+        ? kDefaultTexts[static_cast<std::size_t>(c.line - 1)]
+        : integerLineText(static_cast<std::int16_t>(std::stoi(c.used)));
     EXPECT_EQ(allSettings(settings), expected);
 
     EXPECT_EQ(readBytes(file), c.bytes);
@@ -201,32 +233,50 @@ TEST_P(BadSettingsFileTest, ReportsTheLineUsesTheDefaultAndLeavesTheFileAlone)
 INSTANTIATE_TEST_SUITE_P(
     Table, BadSettingsFileTest,
     ::testing::Values(
-        BadFileCase{"MissingLastLine", " 1 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n", 9, "LptAddress", "", true},
-        BadFileCase{"BadNumber", " 1 \r\n 2 \r\n abc \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 3, "Maxx", " abc ", false},
-        BadFileCase{"EmptyLine", " 1 \r\n 2 \r\n 3 \r\n 4 \r\n\r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 5, "Speedx", "", false},
-        BadFileCase{"UnitAfterNumber", " 1 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 mm\r\n 8 \r\n&H278\r\n", 7, "Offsetx", " 7 mm", false},
-        BadFileCase{"BadAddress", " 1 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\nLPT1\r\n", 9, "LptAddress", "LPT1", false},
-        BadFileCase{"AddressTooLarge", " 1 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H10000\r\n", 9, "LptAddress", "&H10000", false}),
+        BadFileCase{"MissingLastLine", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n", 9, "LptAddress", "",
+                    SettingsProblem::Kind::Missing},
+        BadFileCase{"BadNumber", " 10 \r\n 2 \r\n abc \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 3, "Maxx", " abc ",
+                    SettingsProblem::Kind::NotANumber},
+        BadFileCase{"EmptyLine", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n\r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 5, "Speedx", "",
+                    SettingsProblem::Kind::Empty},
+        BadFileCase{"UnitAfterNumber", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 mm\r\n 8 \r\n&H278\r\n", 7, "Offsetx",
+                    " 7 mm", SettingsProblem::Kind::NotANumber},
+        BadFileCase{"BadAddress", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\nLPT1\r\n", 9, "LptAddress", "LPT1",
+                    SettingsProblem::Kind::NotAPortAddress},
+        BadFileCase{"AddressTooLarge", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H10000\r\n", 9, "LptAddress",
+                    "&H10000", SettingsProblem::Kind::NotAPortAddress},
+        // A step length of 0 (or below) would make every move impossible or mirrored.
+        BadFileCase{"StepLengthZero", " 0 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 1, "Lstepx", " 0 ",
+                    SettingsProblem::Kind::NotAboveZero},
+        BadFileCase{"StepLengthNegative", " -10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 1, "Lstepx",
+                    " -10 ", SettingsProblem::Kind::NotAboveZero},
+        // Lstepy 2 is 0.01 mm per half step: 32767 steps reach 327 mm, not 400.
+        BadFileCase{"TravelBeyondTheSteps", " 10 \r\n 2 \r\n 3 \r\n 400 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 4, "Maxy",
+                    " 400 ", SettingsProblem::Kind::Unreachable},
+        // Lstepx 0.5 reaches 81 mm: not even the default 150 fits, so 81 is used.
+        BadFileCase{"TravelBeyondTheStepsAndTheDefault", " 0.5 \r\n 2 \r\n 300 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n",
+                    3, "Maxx", " 300 ", SettingsProblem::Kind::Unreachable, "81"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsFileTest, ShortFileReportsEveryMissingLineInOneMessage)
 {
     const std::string bytes = " 1 \r\n 2 \r\n 3 \r\n";
     writeBytes(file, bytes);
-    Variabile settings;
+    MachineSettings settings;
     const LoadReport report = loadSettings(settings, file);
     ASSERT_EQ(report.problems.size(), 6u);
     const std::string message = report.message(file);
     for (int line = 4; line <= 9; ++line) {
         EXPECT_EQ(report.problems[static_cast<std::size_t>(line - 4)].line, line);
-        EXPECT_TRUE(report.problems[static_cast<std::size_t>(line - 4)].missing);
+        EXPECT_EQ(report.problems[static_cast<std::size_t>(line - 4)].kind, SettingsProblem::Kind::Missing);
         EXPECT_NE(message.find("line " + std::to_string(line) + " (" + settingName(line) + ")"), std::string::npos)
             << message;
     }
     EXPECT_EQ(message.find(file.string()), message.rfind(file.string())) << "file named once";
-    EXPECT_EQ(settings.Maxx, " 3 ");
-    EXPECT_EQ(settings.Maxy, " 150 ");
-    EXPECT_EQ(settings.LptAddress, "&H378");
+    EXPECT_EQ(settings.line(SettingLine::TravelX), " 3 ");
+    EXPECT_EQ(settings.travelXmm, 3);
+    EXPECT_EQ(settings.line(SettingLine::TravelY), " 150 ");
+    EXPECT_EQ(settings.portAddress, 0x378);
     EXPECT_EQ(readBytes(file), bytes);
 }
 
@@ -235,7 +285,7 @@ TEST_F(SettingsFileTest, UnreadableFileGivesTheDefaultsAndIsLeftAsItIs)
     // A folder where the file should be cannot be read, even by root.
     fs::create_directory(file);
     writeBytes(file / "inside", "keep");
-    Variabile settings;
+    MachineSettings settings;
     const LoadReport report = loadSettings(settings, file);
     EXPECT_FALSE(report.ok());
     EXPECT_FALSE(report.createdDefaults);
@@ -249,7 +299,7 @@ TEST_F(SettingsFileTest, UnreadableFileGivesTheDefaultsAndIsLeftAsItIs)
 TEST_F(SettingsFileTest, DefaultsFileThatCannotBeCreatedLeavesTheDefaultsInMemory)
 {
     const fs::path unreachable = dir / "no-such-folder" / kSettingsFileName;
-    Variabile settings;
+    MachineSettings settings;
     const LoadReport report = loadSettings(settings, unreachable);
     EXPECT_FALSE(report.ok());
     EXPECT_FALSE(report.createdDefaults);
@@ -263,26 +313,39 @@ TEST_F(SettingsFileTest, DefaultsFileThatCannotBeCreatedLeavesTheDefaultsInMemor
 TEST_F(SettingsFileTest, SaveWritesTheDefaultsFormAndLeavesNoTemporaryFile)
 {
     writeBytes(file, "old\r\n");
-    const auto error = saveSettings({1, 200, 300, 10, 5000, 10, 100, -5}, "&H278", file);
-    ASSERT_FALSE(error.has_value()) << *error;
-    EXPECT_EQ(readBytes(file), " 1 \r\n 200 \r\n 300 \r\n 10 \r\n 5000 \r\n 10 \r\n 100 \r\n-5 \r\n&H278\r\n");
+    const MachineSettings values = savedSettings({10, 200, 300, 10, 5000, 10, 100, -5}, "&H278");
+    EXPECT_EQ(allSettings(values), (std::vector<std::string>{"10", "200", "300", "10", "5000", "10", "100", "-5", "&H278"}));
+    const Result<void> written = saveSettings(values, file);
+    ASSERT_TRUE(written) << written.message();
+    EXPECT_EQ(readBytes(file), " 10 \r\n 200 \r\n 300 \r\n 10 \r\n 5000 \r\n 10 \r\n 100 \r\n-5 \r\n&H278\r\n");
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"seting.txt"});
 
-    Variabile settings;
+    MachineSettings settings;
     EXPECT_TRUE(loadSettings(settings, file).ok());
-    EXPECT_EQ(settings.Lstepy, " 200 ");
-    EXPECT_EQ(settings.Offsety, "-5 ");
-    EXPECT_EQ(settings.LptAddress, "&H278");
+    EXPECT_EQ(settings.line(SettingLine::StepLengthY), " 200 ");
+    EXPECT_EQ(settings.originYmm, -5);
+    EXPECT_EQ(settings.portAddress, 0x278);
 }
 
 TEST_F(SettingsFileTest, SaveKeepsThePermissionsOfTheFileItReplaces)
 {
     writeBytes(file, kDefaultsBytes);
     ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
-    ASSERT_FALSE(saveSettings(kDefaultSettingValues, "&H378", file).has_value());
+    ASSERT_TRUE(saveSettings(savedSettings(kDefaultValues, "&H378"), file));
     struct stat info {};
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// What a Save would write is checked as a load checks it, before anything is written.
+TEST(SettingsFromValues, RefusesATravelTheStepLengthCannotReach)
+{
+    const Result<MachineSettings> refused = settingsFromValues({1, 50, 300, 150, 80, 80, 5, 5}, "&H378");
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.message().find("X travel of 300 mm"), std::string::npos) << refused.message();
+    EXPECT_NE(refused.message().find("163 mm"), std::string::npos) << refused.message();
+    EXPECT_FALSE(settingsFromValues(kDefaultValues, "LPT1"));
+    EXPECT_TRUE(settingsFromValues({1, 50, 163, 150, 80, 80, 5, 5}, "&HD010"));
 }
 
 TEST(IntegerLineText, SignPositionDigitsAndOneBlank)
@@ -308,9 +371,9 @@ TEST_F(SettingsFileTest, SaveOverAFolderFailsAndLeavesItAlone)
 {
     fs::create_directory(file);
     writeBytes(file / "inside", "keep");
-    const auto error = saveSettings(kDefaultSettingValues, "&H378", file);
-    ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find(file.string()), std::string::npos) << *error;
+    const auto error = saveSettings(savedSettings(kDefaultValues, "&H378"), file);
+    ASSERT_FALSE(error);
+    EXPECT_NE(error.message().find(file.string()), std::string::npos) << error.message();
     EXPECT_TRUE(fs::is_directory(file));
     EXPECT_EQ(readBytes(file / "inside"), "keep");
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"seting.txt"});
@@ -321,10 +384,10 @@ TEST_F(SettingsFileTest, SaveIntoAFolderThatIsAFileFailsAndLeavesItAlone)
     const fs::path notAFolder = dir / "settings";
     writeBytes(notAFolder, "a plain file");
     const fs::path target = notAFolder / kSettingsFileName;
-    const auto error = saveSettings(kDefaultSettingValues, "&H378", target);
-    ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find(target.string()), std::string::npos) << *error;
-    EXPECT_NE(error->find("Not a directory"), std::string::npos) << *error;
+    const auto error = saveSettings(savedSettings(kDefaultValues, "&H378"), target);
+    ASSERT_FALSE(error);
+    EXPECT_NE(error.message().find(target.string()), std::string::npos) << error.message();
+    EXPECT_NE(error.message().find("Not a directory"), std::string::npos) << error.message();
     EXPECT_EQ(readBytes(notAFolder), "a plain file");
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"settings"});
 }
@@ -340,12 +403,12 @@ TEST_F(SettingsFileTest, SaveThatRunsOutOfSpaceLeavesTheOldFileIntact)
     rlimit tiny = saved;
     tiny.rlim_cur = 8;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
-    const auto error = saveSettings(kDefaultSettingValues, "&H378", file);
+    const auto error = saveSettings(savedSettings(kDefaultValues, "&H378"), file);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find(file.string()), std::string::npos) << *error;
+    ASSERT_FALSE(error);
+    EXPECT_NE(error.message().find(file.string()), std::string::npos) << error.message();
     EXPECT_EQ(readBytes(file), old);
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"seting.txt"});
 }

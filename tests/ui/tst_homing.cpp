@@ -21,7 +21,7 @@ constexpr std::uint16_t kControl = 0x37A;
 
 void useFile(WindowRig& rig, MainWindow& w, const std::string& hpgl)
 {
-    w.settings().PlotFile = rig.writeFile("plot.plt", hpgl).toStdString();
+    w.openPlotFile(rig.writeFile("plot.plt", hpgl));
 }
 
 // Enabled state of every control that matters while a homing runs.

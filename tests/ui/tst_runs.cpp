@@ -29,7 +29,7 @@ constexpr double kStepMm = 0.25; // default Lstepx/Lstepy 50: half step of 0.25 
 
 void useFile(WindowRig& rig, MainWindow& w, const std::string& hpgl, const std::string& name = "plot.plt")
 {
-    w.settings().PlotFile = rig.writeFile(name, hpgl).toStdString();
+    w.openPlotFile(rig.writeFile(name, hpgl));
 }
 
 QString describe(const std::vector<PaperSegment>& paper)
@@ -206,7 +206,7 @@ void TestRuns::emptyPlotFileReportsZeros()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QVERIFY(w.settings().PlotFile.empty());
+    QVERIFY(w.plotFile().empty());
     w.cmdTest->click();
     QCOMPARE(rig.feedback.beeps, 1);
     QVERIFY(rig.feedback.messages.empty());
@@ -260,7 +260,7 @@ void TestRuns::unopenablePathKeepsLastTest()
     const orlex::PlotExtents extents = w.plotExtents;
 
     const std::string path = kind == "missing" ? rig.dir.file("no-such.plt").string() : rig.dir.path().string();
-    w.settings().PlotFile = path;
+    w.openPlotFile(QString::fromStdString(path));
     w.cmdTest->click();
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
@@ -281,7 +281,7 @@ void TestRuns::unopenablePathKeepsLastTest()
 void TestRuns::refusedPointStopsDraw()
 {
     WindowRig rig;
-    rig.writeSettings(1, 50, 300, 150, 80, 80, 5, 5, "&H378");
+    rig.writeSettings(1, 50, 150, 150, 80, 80, 5, 5, "&H378");
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD40,0;PD6000,0;PD6000,40;PU;");
     w.cmdTest->click();
@@ -431,13 +431,13 @@ void TestRuns::estimateNeedsStepPeriod()
 {
     WindowRig rig;
     orlex::ui::MainWindowOptions options = rig.options();
-    options.openPort = [open = options.openPort](const orlex::Variabile& s) {
+    options.openPort = [open = options.openPort](const orlex::MachineSettings& s) {
         orlex::OpenedPort port = open(s);
         port.virtualPlotter = nullptr;
         return port;
     };
     MainWindow w(options);
-    w.settings().PlotFile = rig.writeFile("plot.plt", "PD400,0;").toStdString();
+    w.openPlotFile(rig.writeFile("plot.plt", "PD400,0;"));
     w.cmdTest->click();
     QVERIFY(!w.stepPeriodSeconds().has_value());
     QVERIFY2(w.lblProgress->text().startsWith(QStringLiteral("Estimated drawing time: unknown")),

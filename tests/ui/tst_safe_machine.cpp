@@ -4,6 +4,7 @@
 #include "ui_test_support.h"
 
 #include "ui/main_window.h"
+#include "settings/settings_file.h"
 #include "ui/settings_dialog.h"
 
 #include <QAction>
@@ -55,7 +56,7 @@ private slots:
     void drawNeedsATestOfWhatItDraws_data();
     void drawNeedsATestOfWhatItDraws();
     void dialogsWaitWhileTheMachineRuns();
-    void plotBeyondTheStepRangeIsTooBig();
+    void travelBeyondTheStepRangeIsRefusedAtStartUp();
     void stopEndsAWaitForAHaltedClock_data();
     void stopEndsAWaitForAHaltedClock();
     void settingsDialogCaptionsReadWhole();
@@ -168,20 +169,23 @@ void TestSafeMachine::dialogsWaitWhileTheMachineRuns()
     QVERIFY(rig.feedback.messages.empty());
 }
 
-// Lstepx 1 is 0.005 mm per half step: 32767 steps reach 163.8 mm. A 200 mm plot fits
-// Maxx 300 but cannot be counted: the test says so and Draw stays off.
-void TestSafeMachine::plotBeyondTheStepRangeIsTooBig()
+// Lstepx 1 is 0.005 mm per half step: 32767 steps reach 163.8 mm, so Maxx 300 cannot be
+// the machine's travel. Start-up says so and runs on the default 150; a 200 mm plot is
+// then too big at the test, before the drive could run out of steps half-way.
+void TestSafeMachine::travelBeyondTheStepRangeIsRefusedAtStartUp()
 {
     WindowRig rig;
     rig.writeSettings(1, 50, 300, 150, 80, 80, 5, 5, "&H378");
     MainWindow& w = rig.openWindow();
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    const QString text = rig.feedback.messages.front().text;
+    QVERIFY2(text.contains(QStringLiteral("line 3 (Maxx)")) && text.contains(QStringLiteral("163 mm")), qPrintable(text));
+    QCOMPARE(w.lblMaxx->text(), QStringLiteral(" 150 mm"));
+
     useFile(rig, w, "PU0,0;PD8000,0;PU;");
     w.cmdTest->click();
     QVERIFY(!w.cmdDraw->isEnabled());
     QCOMPARE(w.Frame5->palette().color(QPalette::Window), QColor(255, 0, 0));
-    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
-    const QString text = rig.feedback.messages.front().text;
-    QVERIFY2(text.contains(QStringLiteral("in X")) && text.contains(QStringLiteral("163.8 mm")), qPrintable(text));
 }
 
 void TestSafeMachine::stopEndsAWaitForAHaltedClock_data()
@@ -248,7 +252,8 @@ void TestSafeMachine::stopEndsAWaitForAHaltedClock()
 void TestSafeMachine::settingsDialogCaptionsReadWhole()
 {
     orlex::test::ScopedWorkDir dir;
-    orlex::Variabile settings{" 50 ", " 50 ", " 150 ", " 150 ", " 80 ", " 80 ", " 5 ", " 5 ", "&HD010", ""};
+    orlex::MachineSettings settings = orlex::defaultMachineSettings();
+    settings.portAddress = 0xD010; // shows the third address button too
     orlex::test::RecordingFeedback feedback;
     orlex::ui::SettingsDialog dialog(settings, dir.file("seting.txt"), feedback);
     dialog.show();

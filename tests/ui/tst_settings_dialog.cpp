@@ -20,7 +20,7 @@
 #include <fstream>
 #include <sstream>
 
-using orlex::Variabile;
+using orlex::MachineSettings;
 using orlex::test::RecordingFeedback;
 using orlex::ui::OperatorFeedback;
 using orlex::ui::SettingsDialog;
@@ -44,18 +44,22 @@ void writeBytes(const std::filesystem::path& file, const std::string& bytes)
 }
 
 // A settings file with these texts as lines 1..9, read back the way start-up reads it.
-Variabile loadedFrom(const std::filesystem::path& file, const std::string& bytes)
+MachineSettings loadedFrom(const std::filesystem::path& file, const std::string& bytes)
 {
     writeBytes(file, bytes);
-    Variabile settings;
+    MachineSettings settings;
     orlex::loadSettings(settings, file);
     return settings;
 }
 
-// Nine settings in file order, as texts; PlotFile last.
-std::vector<std::string> fields(const Variabile& v)
+// Nine settings in file order: each line's text, then the numbers.
+std::vector<std::string> fields(const MachineSettings& v)
 {
-    return {v.Lstepx, v.Lstepy, v.Maxx, v.Maxy, v.Speedx, v.Speedy, v.Offsetx, v.Offsety, v.LptAddress, v.PlotFile};
+    std::vector<std::string> all(v.lines.begin(), v.lines.end());
+    for (const orlex::NumericSetting& setting : orlex::kNumericSettingTable)
+        all.push_back(std::to_string(v.*setting.value));
+    all.push_back(std::to_string(v.portAddress));
+    return all;
 }
 
 template <typename T> T* child(QWidget& dialog, const char* name)
@@ -107,7 +111,7 @@ private slots:
         QFETCH(QString, lstep);
         QFETCH(QString, speed);
         QLocale::setDefault(locale);
-        Variabile settings;
+        MachineSettings settings;
         QVERIFY(orlex::loadSettings(settings, file_).createdDefaults);
 
         SettingsDialog dlg(settings, file_, feedback_);
@@ -155,7 +159,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, caption);
         QFETCH(QRect, geometry);
-        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        MachineSettings settings = loadedFrom(file_, kDefaultsFile);
         SettingsDialog dlg(settings, file_, feedback_);
         auto* widget = dlg.findChild<QWidget*>(name);
         QVERIFY(widget);
@@ -191,7 +195,7 @@ private slots:
         QFETCH(int, maximum);
         QFETCH(int, smallStep);
         QFETCH(int, largeStep);
-        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        MachineSettings settings = loadedFrom(file_, kDefaultsFile);
         SettingsDialog dlg(settings, file_, feedback_);
         auto* scroll = dlg.findChild<QScrollBar*>(name);
         QVERIFY(scroll);
@@ -227,7 +231,7 @@ private slots:
         QFETCH(QString, otherLabel);
         QFETCH(int, position);
         QFETCH(QString, text);
-        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        MachineSettings settings = loadedFrom(file_, kDefaultsFile);
         SettingsDialog dlg(settings, file_, feedback_);
         auto* other = dlg.findChild<QLabel*>(otherLabel);
         const QString otherBefore = other->text();
@@ -238,7 +242,7 @@ private slots:
 
     void operatorMovesScrollBars()
     {
-        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        MachineSettings settings = loadedFrom(file_, kDefaultsFile);
         SettingsDialog dlg(settings, file_, feedback_);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -260,7 +264,7 @@ private slots:
 
     void tabOrderStartsOnCancel()
     {
-        Variabile settings = loadedFrom(file_, kDefaultsFile);
+        MachineSettings settings = loadedFrom(file_, kDefaultsFile);
         SettingsDialog dlg(settings, file_, feedback_);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
@@ -277,7 +281,7 @@ private slots:
     void defaultThenCancelChangesNothing()
     {
         const std::string bytes = " 60 \r\n 70 \r\n 200 \r\n 250 \r\n 1234 \r\n 4321 \r\n 10 \r\n 20 \r\n&H278\r\n";
-        Variabile settings = loadedFrom(file_, bytes);
+        MachineSettings settings = loadedFrom(file_, bytes);
         const auto before = fields(settings);
         SettingsDialog dlg(settings, file_, feedback_);
         QSignalSpy saved(&dlg, &SettingsDialog::saved);
@@ -302,8 +306,7 @@ private slots:
 
     void defaultThenSaveWritesDefaultsFile()
     {
-        Variabile settings = loadedFrom(file_, " 60 \r\n 70 \r\n 200 \r\n 250 \r\n 1234 \r\n 4321 \r\n 10 \r\n 20 \r\n&H278\r\n");
-        settings.PlotFile = "/somewhere/a.plt";
+        MachineSettings settings = loadedFrom(file_, " 60 \r\n 70 \r\n 200 \r\n 250 \r\n 1234 \r\n 4321 \r\n 10 \r\n 20 \r\n&H278\r\n");
         SettingsDialog dlg(settings, file_, feedback_);
         QSignalSpy saved(&dlg, &SettingsDialog::saved);
         dlg.show();
@@ -314,13 +317,14 @@ private slots:
         QCOMPARE(saved.count(), 1);
         QVERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        const std::vector<std::string> expected{"50", "50", "150", "150", "80", "80", "5", "5", "&H378",
-                                                "/somewhere/a.plt"};
-        QCOMPARE(fields(settings), expected);
+        const std::vector<std::string> expected{"50", "50", "150", "150", "80", "80", "5", "5", "&H378"};
+        QCOMPARE(std::vector<std::string>(settings.lines.begin(), settings.lines.end()), expected);
+        QCOMPARE(settings.travelYmm, 150.0);
+        QCOMPARE(settings.portAddress, std::uint16_t{0x378});
         QVERIFY(feedback_.messages.empty());
 
         // What Save wrote opens again without any adjustment.
-        Variabile reloaded;
+        MachineSettings reloaded;
         QVERIFY(orlex::loadSettings(reloaded, file_).ok());
         SettingsDialog again(reloaded, file_, feedback_);
         QVERIFY(child<QLabel>(again, "lblNote")->isHidden());
@@ -347,9 +351,9 @@ private slots:
         QFETCH(QString, selected);
         QFETCH(QString, third);
         QFETCH(QString, written);
-        Variabile settings = loadedFrom(file_, " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n"
+        MachineSettings settings = loadedFrom(file_, " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n"
                                                    + stored.toStdString() + "\r\n");
-        QCOMPARE(QString::fromStdString(settings.LptAddress), stored);
+        QCOMPARE(QString::fromStdString(settings.line(orlex::SettingLine::PortAddress)), stored);
         SettingsDialog dlg(settings, file_, feedback_);
         for (const char* name : {"optLpt1", "optLpt2", "optLpt3"})
             QCOMPARE(child<QRadioButton>(dlg, name)->isChecked(), selected == QLatin1String(name));
@@ -360,21 +364,22 @@ private slots:
         dlg.cmdSave_Click();
         const std::string bytes = readBytes(file_);
         QCOMPARE(QString::fromStdString(bytes.substr(bytes.rfind(" \r\n") + 3)), written + "\r\n");
-        QCOMPARE(QString::fromStdString(settings.LptAddress), written);
+        QCOMPARE(QString::fromStdString(settings.line(orlex::SettingLine::PortAddress)), written);
     }
 
     void hiddenSpeedSurvivesSave()
     {
-        Variabile settings = loadedFrom(file_, " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 1234 \r\n 4321 \r\n 5 \r\n 5 \r\n&H378\r\n");
+        MachineSettings settings = loadedFrom(file_, " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 1234 \r\n 4321 \r\n 5 \r\n 5 \r\n&H378\r\n");
         SettingsDialog dlg(settings, file_, feedback_);
         QCOMPARE(label(dlg, "lblSpeedx"), QString("1.234 s"));
         QCOMPARE(label(dlg, "lblSpeedy"), QString("4.321 s"));
         bar(dlg, "scrMaxx")->setValue(200);
         dlg.cmdSave_Click();
         QCOMPARE(readBytes(file_), std::string(" 50 \r\n 50 \r\n 200 \r\n 150 \r\n 1234 \r\n 4321 \r\n 5 \r\n 5 \r\n&H378\r\n"));
-        QCOMPARE(settings.Speedx, std::string("1234"));
-        QCOMPARE(settings.Speedy, std::string("4321"));
-        QCOMPARE(settings.Maxx, std::string("200"));
+        QCOMPARE(settings.speedXms, 1234.0);
+        QCOMPARE(settings.speedYms, 4321.0);
+        QCOMPARE(settings.travelXmm, 200.0);
+        QCOMPARE(settings.line(orlex::SettingLine::TravelX), std::string("200"));
     }
 
     void storedValueOutsideRange_data()
@@ -397,10 +402,11 @@ private slots:
         QFETCH(QString, scrollBar);
         QFETCH(int, position);
         QFETCH(QString, setting);
-        Variabile settings = loadedFrom(file_, kDefaultsFile);
-        std::string* field[] = {&settings.Lstepx, &settings.Lstepy, &settings.Maxx, &settings.Maxy,
-                                &settings.Speedx, &settings.Speedy, &settings.Offsetx, &settings.Offsety};
-        *field[line - 1] = text.toStdString();
+        MachineSettings settings = loadedFrom(file_, kDefaultsFile);
+        // As a caller could hand the dialog (a load never keeps such values).
+        const auto index = static_cast<std::size_t>(line - 1);
+        settings.*orlex::kNumericSettingTable[index].value = text.trimmed().toDouble();
+        settings.lines[index] = text.toStdString();
         const auto before = fields(settings);
 
         SettingsDialog dlg(settings, file_, feedback_);
@@ -419,22 +425,10 @@ private slots:
         QCOMPARE(fields(settings), before); // opening alone changes nothing
 
         dlg.cmdSave_Click(); // what is written then lies within the range
-        Variabile reloaded;
+        MachineSettings reloaded;
         QVERIFY(orlex::loadSettings(reloaded, file_).ok());
-        QCOMPARE(*field[line - 1], std::to_string(position));
-    }
-
-    void storedValueNotANumberOpensAtDefault()
-    {
-        Variabile settings = loadedFrom(file_, kDefaultsFile);
-        settings.Maxx = "wide";
-        settings.Offsetx = " 7 ";
-        SettingsDialog dlg(settings, file_, feedback_);
-        QCOMPARE(bar(dlg, "scrMaxx")->value(), 150);
-        QCOMPARE(bar(dlg, "scrOffsetx")->value(), 7);
-        const QString note = child<QLabel>(dlg, "lblNote")->text();
-        QVERIFY2(note.contains("Maxx") && note.contains("wide"), qPrintable(note));
-        QVERIFY2(!note.contains("Offsetx"), qPrintable(note));
+        QCOMPARE(settings.lines[index], std::to_string(position));
+        QCOMPARE(reloaded.*orlex::kNumericSettingTable[index].value, double(position));
     }
 
     void failedSave_data()
@@ -450,7 +444,7 @@ private slots:
         const std::filesystem::path root(dir_.path().toStdString());
         std::filesystem::path target = file_;
         std::string oldBytes = " 60 \r\n 70 \r\n 200 \r\n 250 \r\n 1234 \r\n 4321 \r\n 10 \r\n 20 \r\n&H378\r\n";
-        Variabile settings = loadedFrom(file_, oldBytes);
+        MachineSettings settings = loadedFrom(file_, oldBytes);
         if (situation == "folder") {
             target = root / "taken";
             std::filesystem::create_directories(target / "inside");
@@ -502,8 +496,8 @@ private slots:
             QVERIFY(!dlg.isVisible());
             QCOMPARE(readBytes(target),
                      std::string(" 60 \r\n 70 \r\n 222 \r\n 250 \r\n 1234 \r\n 4321 \r\n 10 \r\n 20 \r\n&H278\r\n"));
-            QCOMPARE(settings.LptAddress, std::string("&H278"));
-            QCOMPARE(settings.Maxx, std::string("222"));
+            QCOMPARE(settings.portAddress, std::uint16_t{0x278});
+            QCOMPARE(settings.travelXmm, 222.0);
         }
     }
 

@@ -129,8 +129,9 @@ void TestStartUp::secondStartLeavesTheFileAlone() {
     const std::string before = rig.readSettingsFile();
     const auto stamp = std::filesystem::last_write_time(rig.settingsFile());
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.settings().Maxx, std::string(" 200 "));
-    QCOMPARE(w.settings().LptAddress, std::string("&H278"));
+    QCOMPARE(w.settings().line(orlex::SettingLine::TravelX), std::string(" 200 "));
+    QCOMPARE(w.settings().travelXmm, 200.0);
+    QCOMPARE(w.settings().portAddress, std::uint16_t{0x278});
     rig.closeWindow();
     QCOMPARE(rig.readSettingsFile(), before);
     QVERIFY(std::filesystem::last_write_time(rig.settingsFile()) == stamp);
@@ -212,7 +213,7 @@ void TestStartUp::portErrorGivesOneMessageAndStartUpGoesOn() {
     rig.writeSettingsFile(" 50 \r\n"); // and a short settings file: two messages, one each
     const QString reason = QStringLiteral("/dev/parport0: permission denied; join the group lp");
     orlex::ui::MainWindowOptions options = rig.options();
-    options.openPort = [open = options.openPort, reason](const orlex::Variabile& settings) {
+    options.openPort = [open = options.openPort, reason](const orlex::MachineSettings& settings) {
         orlex::OpenedPort opened = open(settings);
         opened.error = reason.toStdString();
         return opened;
@@ -242,7 +243,7 @@ void TestStartUp::initialState() {
     QCOMPARE(w.preview().PenUpColor, std::int16_t(7));
     QCOMPARE(w.plotExtents.PlotMinX, std::int16_t(0));
     QCOMPARE(w.plotExtents.PlotMaxY, std::int16_t(0));
-    QVERIFY(w.settings().PlotFile.empty());
+    QVERIFY(w.plotFile().empty());
     QVERIFY(w.txtFile->text().isEmpty());
     QVERIFY(w.Timer1->isActive());
     QCOMPARE(w.Timer1->interval(), 300);
@@ -390,19 +391,19 @@ void TestStartUp::openKeepsThePathOnCancel() {
     QCOMPARE(rig.dialogCalls, 1);
     QCOMPARE(rig.dialogTitle, QString("Open plott file."));
     QCOMPARE(rig.dialogFilter, QString("Plotter file (*.plt);; All Fifes(*.*) (*)"));
-    QVERIFY(w.settings().PlotFile.empty());
+    QVERIFY(w.plotFile().empty());
     QVERIFY(w.txtFile->text().isEmpty());
 
     const QString chosen = rig.writeFile("star.plt", "PU0,0;PD100,0;");
     rig.dialogResult = chosen;
     w.mnuOpen->trigger();
-    QCOMPARE(QString::fromStdString(w.settings().PlotFile), chosen);
+    QCOMPARE(QString::fromStdString(w.plotFile()), chosen);
     QCOMPARE(w.txtFile->text(), chosen);
 
     w.txtFile->setText(QStringLiteral("typed over")); // typing changes nothing
     rig.dialogResult.clear();
     w.mnuOpen->trigger();
-    QCOMPARE(QString::fromStdString(w.settings().PlotFile), chosen);
+    QCOMPARE(QString::fromStdString(w.plotFile()), chosen);
     QCOMPARE(w.txtFile->text(), chosen); // shown again
     QCOMPARE(rig.dialogCalls, 3);
 }
@@ -428,7 +429,7 @@ void TestStartUp::droppedFileActsLikeOpen() {
     MainWindow& w = rig.openWindow();
     const QString path = rig.writeFile("dropped.plt", "PU0,0;PD40,40;");
     QVERIFY(dropUrls(w, {QUrl::fromLocalFile(path)}));
-    QCOMPARE(QString::fromStdString(w.settings().PlotFile), path);
+    QCOMPARE(QString::fromStdString(w.plotFile()), path);
     QCOMPARE(w.txtFile->text(), path);
     QCOMPARE(rig.dialogCalls, 0);
     QVERIFY(!w.cmdDraw->isEnabled());
@@ -455,7 +456,7 @@ void TestStartUp::dropsThatAreNotOneLocalFileAreRefused() {
     for (QString u : urls)
         list << QUrl(u.replace(QLatin1Char('@'), QString::fromStdString(rig.dir.path().string())));
     QVERIFY(!dropUrls(w, list));
-    QVERIFY(w.settings().PlotFile.empty());
+    QVERIFY(w.plotFile().empty());
     QVERIFY(w.txtFile->text().isEmpty());
 }
 

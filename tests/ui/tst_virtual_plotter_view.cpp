@@ -17,7 +17,7 @@
 
 using orlex::VirtualPlotter;
 using orlex::VirtualPlotterConfig;
-using orlex::Variabile;
+using orlex::MachineSettings;
 using orlex::ui::VirtualPlotterView;
 
 namespace {
@@ -71,7 +71,7 @@ const Predicate notWhite = [](QColor c) { return c != QColor(Qt::white); };
 
 class TestVirtualPlotterView : public QObject {
     Q_OBJECT
-    Variabile settings_;
+    MachineSettings settings_;
 
     static VirtualPlotterConfig config()
     {
@@ -107,9 +107,9 @@ class TestVirtualPlotterView : public QObject {
 private slots:
     void init()
     {
-        settings_ = Variabile{};
-        settings_.Maxx = " 150 ";
-        settings_.Maxy = " 150 ";
+        settings_ = MachineSettings{};
+        settings_.travelXmm = 150;
+        settings_.travelYmm = 150;
     }
 
     void followsAJog()
@@ -163,7 +163,7 @@ private slots:
 
         // A new travel limit is a change too, and rescales the drawing.
         const QPointF corner = view.machineToView(150, 150);
-        settings_.Maxx = "300";
+        settings_.travelXmm = 300;
         settle(view);
         QVERIFY(view.framesPainted() > frames);
         QVERIFY(view.machineToView(150, 150) != corner);

@@ -46,7 +46,7 @@ bool inkAt(const PreviewWidget* picBox, long plotX, long plotY, int colourNumber
 
 void testFile(WindowRig& rig, MainWindow& w, const std::string& hpgl)
 {
-    w.settings().PlotFile = rig.writeFile("plot.plt", hpgl).toStdString();
+    w.openPlotFile(rig.writeFile("plot.plt", hpgl));
     w.cmdTest->click();
 }
 

@@ -67,18 +67,16 @@ ui::MainWindowOptions WindowRig::options() {
         dialogFilter = filter;
         return dialogResult;
     };
-    options.openPort = [this](const Variabile& settings) {
+    options.openPort = [this](const MachineSettings& settings) {
         PortRequest request;
         request.kind = PortKind::Virtual;
-        request.base = toPortAddress(settings.LptAddress).value_or(0x378);
+        request = withMachineSettings(request, settings);
         VirtualPlotterConfig& sim = request.simulation;
         sim.realTime = false;
         sim.clockHz = clockHz;
         sim.clockRunning = clockRunning;
         sim.startXmm = startXmm;
         sim.startYmm = startYmm;
-        sim.stepLengthXmm = toNumber(settings.Lstepx).value_or(50) / 200.0;
-        sim.stepLengthYmm = toNumber(settings.Lstepy).value_or(50) / 200.0;
         sim.floatingBits = 0; // unused status inputs read 0: exact status values
         if (configurePlotter)
             configurePlotter(sim);

@@ -100,6 +100,14 @@ void OpenedPort::closeTrace()
         trace->close();
 }
 
+PortRequest withMachineSettings(PortRequest request, const MachineSettings& settings)
+{
+    request.base = settings.portAddress;
+    request.simulation.stepLengthXmm = settings.stepLengthX / 200.0;
+    request.simulation.stepLengthYmm = settings.stepLengthY / 200.0;
+    return request;
+}
+
 std::optional<PortKind> portKindFromName(const std::string& name)
 {
     if (name == "ppdev")

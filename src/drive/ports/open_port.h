@@ -4,6 +4,7 @@
 
 #include "drive/port.h"
 #include "drive/ports/virtual_plotter.h"
+#include "settings/machine_settings.h"
 
 #include <memory>
 #include <optional>
@@ -38,6 +39,10 @@ struct OpenedPort {
 };
 
 OpenedPort openPort(const PortRequest& request);
+
+// Completes a request from the settings: the port address, and the virtual plotter's
+// travel per 45-degree turn (Lstep / 200 mm), so its carriage moves as the machine does.
+PortRequest withMachineSettings(PortRequest request, const MachineSettings& settings);
 
 std::optional<PortKind> portKindFromName(const std::string& name); // "ppdev", "direct"
 
