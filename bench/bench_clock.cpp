@@ -118,15 +118,9 @@ double cpuSeconds()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-Variabile defaultSettings()
+MachineSettings defaultSettings()
 {
-    Variabile s;
-    s.Lstepx = s.Lstepy = " 50 ";
-    s.Maxx = s.Maxy = " 150 ";
-    s.Speedx = s.Speedy = " 80 ";
-    s.Offsetx = s.Offsety = " 5 ";
-    s.LptAddress = "&H378";
-    return s;
+    return defaultMachineSettings();
 }
 
 VirtualPlotterConfig plotterConfig(double hz, bool realTime)
@@ -149,9 +143,9 @@ struct Figures {
 // The core alone: plottLine2 over the zig-zag, no window events.
 Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, double* cpu = nullptr)
 {
-    const Variabile settings = defaultSettings();
+    const MachineSettings settings = defaultSettings();
     VirtualPlotter plotter(plotterConfig(hz, realTime));
-    bench::CountingPort port(plotter, 0x378);
+    bench::CountingPort port(plotter);
     Drive drive(port, settings, DriveHooks{{}, [] { return true; }});
     const double cpu0 = cpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
@@ -187,10 +181,10 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
     options.settingsFile = (dir.path() + "/seting.txt").toStdString();
     options.feedback = &feedback;
     options.exitProcess = [](int) {};
-    options.openPort = [&](const Variabile&) {
+    options.openPort = [&](const MachineSettings&) {
         auto owned = std::make_unique<VirtualPlotter>(plotterConfig(hz, true));
         plotter = owned.get();
-        auto counting = std::make_unique<bench::CountingPort>(std::move(owned), 0x378);
+        auto counting = std::make_unique<bench::CountingPort>(std::move(owned));
         counter = counting.get();
         OpenedPort opened;
         opened.virtualPlotter = plotter;

@@ -69,7 +69,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(orlex::ui::programIcon());
 
     orlex::ui::MainWindowOptions options;
-    options.openPort = [commandLine](const orlex::Variabile& settings) {
+    options.openPort = [commandLine](const orlex::MachineSettings& settings) {
         return orlex::openPort(orlex::app::portRequest(commandLine, settings));
     };
     orlex::ui::MainWindow window(std::move(options));

@@ -41,19 +41,18 @@ inline long peakRssKib()
 // Passes everything to the port behind it and counts the writes per register.
 class CountingPort : public Port {
 public:
-    CountingPort(Port& inner, std::uint16_t base) : inner_(inner), base_(base) {}
-    CountingPort(std::unique_ptr<Port> owned, std::uint16_t base)
-        : owned_(std::move(owned)), inner_(*owned_), base_(base) {}
+    explicit CountingPort(Port& inner) : inner_(inner) {}
+    explicit CountingPort(std::unique_ptr<Port> owned) : owned_(std::move(owned)), inner_(*owned_) {}
 
-    void write(Register address, std::uint8_t value) override
+    void write(Register reg, std::uint8_t value) override
     {
-        if (address == base_ + kDataOffset)
+        if (reg == Register::Data)
             ++dataWrites;
-        else if (address == base_ + kControlOffset)
+        else if (reg == Register::Control)
             ++controlWrites;
-        inner_.write(address, value);
+        inner_.write(reg, value);
     }
-    std::uint8_t read(Register address) override { return inner_.read(address); }
+    std::uint8_t read(Register reg) override { return inner_.read(reg); }
 
     // Clock cycles the drive waits for the writes so far: two per coil byte, four per pen write.
     std::uint64_t cycles() const { return 2 * dataWrites + 4 * controlWrites; }
@@ -65,7 +64,6 @@ public:
 private:
     std::unique_ptr<Port> owned_;
     Port& inner_;
-    std::uint16_t base_;
 };
 
 } // namespace orlex::bench

@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     options.settingsFile = (dir.path() + "/seting.txt").toStdString();
     options.feedback = &feedback;
     options.exitProcess = [](int) {};
-    options.openPort = [](const Variabile&) {
+    options.openPort = [](const MachineSettings&) {
         PortRequest request;
         request.kind = PortKind::Virtual; // virtual time: the presence test is instant
         return openPort(request);
