@@ -140,7 +140,7 @@ struct Figures {
     long lost = 0;
 };
 
-// The core alone: plottLine2 over the zig-zag, no window events.
+// The core alone: lineTo over the zig-zag, no window events.
 Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, double* cpu = nullptr)
 {
     const MachineSettings settings = defaultSettings();
@@ -150,7 +150,7 @@ Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, dou
     const double cpu0 = cpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
     for (const Point& p : points)
-        drive.plottLine2(p.x, p.y, "PD", 100);
+        drive.lineTo(p.x, p.y, Pen::Down, 100);
     const auto t1 = std::chrono::steady_clock::now();
     if (cpu)
         *cpu = cpuSeconds() - cpu0;
@@ -200,14 +200,14 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
         view.show();
     QApplication::processEvents();
 
-    window.cmdTest_Click();
-    if (!window.cmdDraw->isEnabled())
+    window.onTestClicked();
+    if (!window.drawButton->isEnabled())
         std::fprintf(stderr, "Draw is not enabled after the test at %.0f Hz\n", hz);
     counter->reset();
     timingApp->reset(5e5 / hz);
     timingApp->recording = true;
     const auto t0 = std::chrono::steady_clock::now();
-    window.cmdDraw_Click();
+    window.onDrawClicked();
     const auto t1 = std::chrono::steady_clock::now();
     timingApp->recording = false;
     Figures f;

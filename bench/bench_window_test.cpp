@@ -79,8 +79,8 @@ int main(int argc, char** argv)
     for (int run = 0; run < runs; ++run) {
         const double cpu0 = cpuSeconds();
         const auto t0 = std::chrono::steady_clock::now();
-        window.cmdTest_Click();
-        window.picBox->repaint(); // the preview reaches the screen
+        window.onTestClicked();
+        window.previewCanvas->repaint(); // the preview reaches the screen
         QApplication::processEvents();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         const double cpu = cpuSeconds() - cpu0;
@@ -95,9 +95,9 @@ int main(int argc, char** argv)
                 "peak RSS %ld KiB\n",
                 file.c_str(), megabytes, best, runs, megabytes / best, bestCpu, megabytes / bestCpu,
                 bench::peakRssKib());
-    std::printf("extents: %s %s %s %s, %lld points\n", qPrintable(window.Label8->text()),
-                qPrintable(window.Label7->text()), qPrintable(window.Label11->text()),
-                qPrintable(window.Label13->text()),
+    std::printf("extents: %s %s %s %s, %lld points\n", qPrintable(window.minXLabel->text()),
+                qPrintable(window.minYLabel->text()), qPrintable(window.maxXLabel->text()),
+                qPrintable(window.maxYLabel->text()),
                 window.lastTest ? static_cast<long long>(window.lastTest->points) : -1LL);
     if (hp2xxSeconds > 0)
         std::printf("hp2xx: %.3f s, %.1f MB/s; ratio %.1fx (goal >= 5x)\n", hp2xxSeconds,

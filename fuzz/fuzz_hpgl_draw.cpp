@@ -5,7 +5,7 @@
 #include "drive/drive.h"
 #include "drive/ports/null_port.h"
 #include "drive/ports/virtual_plotter.h"
-#include "hpgl/drawfile.h"
+#include "hpgl/interpreter.h"
 #include "preview/preview.h"
 
 using namespace orlex;
@@ -64,10 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Test run first: its counts must match what the draw sends to the port.
     NullCanvas canvas;
     Preview testPreview(canvas, settings);
-    testPreview.Zoom = zoom;
+    testPreview.zoom = zoom;
     NullPort nullPort;
     Drive testDrive(nullPort, settings, DriveHooks{{}, [half] { return half; }});
-    const RunResult test = drawfile(file.path(), kTestMode, testPreview, testDrive);
+    const RunResult test = runPlot(file.path(), RunMode::Test, testPreview, testDrive);
     ORLEX_FUZZ_CHECK(test.opened);
 
     VirtualPlotterConfig config;
@@ -78,12 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VirtualPlotter plotter(config);
     BoundedPort port(plotter);
     Preview preview(canvas, settings);
-    preview.Zoom = zoom;
+    preview.zoom = zoom;
     Drive drive(port, settings, DriveHooks{{}, [half] { return half; }});
     port.drive = &drive;
     BoundedObserver observer(port);
 
-    const RunResult draw = drawfile(file.path(), kDrawMode, preview, drive, &observer);
+    const RunResult draw = runPlot(file.path(), RunMode::Draw, preview, drive, &observer);
 
     ORLEX_FUZZ_CHECK(draw.opened);
     // The drive never sends a pattern that makes a motor lose a step.

@@ -3,7 +3,7 @@
 
 #include "drive/drive.h"
 #include "drive/ports/null_port.h"
-#include "hpgl/drawfile.h"
+#include "hpgl/interpreter.h"
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
 
@@ -20,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool half = fuzz::halfStepFor(size);
     NullCanvas canvas;
     Preview preview(canvas, settings);
-    preview.Zoom = fuzz::zoomFor(size);
-    preview.PenUpColor = (size % 2) ? 15 : 7;
+    preview.zoom = fuzz::zoomFor(size);
+    preview.penUpColour = (size % 2) ? 15 : 7;
     NullPort port;
     Drive drive(port, settings, DriveHooks{{}, [half] { return half; }});
 
-    const RunResult run = drawfile(file.path(), kTestMode, preview, drive);
+    const RunResult run = runPlot(file.path(), RunMode::Test, preview, drive);
 
     ORLEX_FUZZ_CHECK(run.opened);
     ORLEX_FUZZ_CHECK(run.refusal.ok());
@@ -46,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ORLEX_FUZZ_CHECK(run.penCommands <= run.points);
 
     // What the window does with the result.
-    const PlotExtents mm = extentsInMillimetres(run, preview.Zoom);
-    ORLEX_FUZZ_CHECK(mm.PlotMinX <= 0 && mm.PlotMinY <= 0 && mm.PlotMaxX >= 0 && mm.PlotMaxY >= 0);
-    ORLEX_FUZZ_CHECK(!millimetreLabel(mm.PlotMinX).empty());
+    const PlotExtents mm = extentsInMillimetres(run, preview.zoom);
+    ORLEX_FUZZ_CHECK(mm.minXmm <= 0 && mm.minYmm <= 0 && mm.maxXmm >= 0 && mm.maxYmm >= 0);
+    ORLEX_FUZZ_CHECK(!millimetreLabel(mm.minXmm).empty());
     (void)plotFits(mm, settings);
     if (const auto seconds = estimatedDrawSeconds(run, 0.001)) {
         ORLEX_FUZZ_CHECK(std::isfinite(*seconds) && *seconds >= 0);

@@ -80,7 +80,7 @@ inline MachineSettings defaultSettings()
     return defaultMachineSettings();
 }
 
-// Zoom and step mode taken from the input's length, so the corpus exercises several
+// zoom and step mode taken from the input's length, so the corpus exercises several
 // without changing what the bytes mean to the interpreter.
 inline std::int16_t zoomFor(std::size_t size)
 {

@@ -105,18 +105,18 @@ int DrawSession::drawWhenReady()
     if (interruptSignal() != 0)
         return interrupted(); // nothing has moved yet
 
-    if (!drive_.check()) {
+    if (!drive_.checkPresence()) {
         std::cerr << "orlex-plotter-cli: no plotter answers: the clock on status bit 7 did not change. "
                      "Check that the plotter is connected, switched on and not on STOP. Nothing was moved.\n";
         return kExitNoPlotter;
     }
-    if (test_.extents.PlotMinX < 0 || test_.extents.PlotMinY < 0)
-        std::cout << "Pen to 0: homing, then " << -test_.extents.PlotMinX << " mm right and "
-                  << -test_.extents.PlotMinY << " mm up\n" << std::flush;
+    if (test_.extents.minXmm < 0 || test_.extents.minYmm < 0)
+        std::cout << "Pen to 0: homing, then " << -test_.extents.minXmm << " mm right and "
+                  << -test_.extents.minYmm << " mm up\n" << std::flush;
 
     NullCanvas canvas;
     Preview preview(canvas, settings_);
-    preview.Zoom = test_.zoom;
+    preview.zoom = test_.zoom;
     double startMicros = 0;
     SessionObserver observer(progress_, [&] {
         std::cout << "Drawing " << options_.plotFile << "\n" << std::flush;

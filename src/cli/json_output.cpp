@@ -27,10 +27,10 @@ std::string testJson(const PlotTest& outcome)
     const PlotExtents& e = outcome.extents;
     const RunResult& r = outcome.run;
     std::string json = "{";
-    add(json, "min_x_mm", std::to_string(e.PlotMinX));
-    add(json, "min_y_mm", std::to_string(e.PlotMinY));
-    add(json, "max_x_mm", std::to_string(e.PlotMaxX));
-    add(json, "max_y_mm", std::to_string(e.PlotMaxY));
+    add(json, "min_x_mm", std::to_string(e.minXmm));
+    add(json, "min_y_mm", std::to_string(e.minYmm));
+    add(json, "max_x_mm", std::to_string(e.maxXmm));
+    add(json, "max_y_mm", std::to_string(e.maxYmm));
     add(json, "max_x_limit_mm", limit(outcome.limitX));
     add(json, "max_y_limit_mm", limit(outcome.limitY));
     add(json, "fits", boolean(outcome.fits()));

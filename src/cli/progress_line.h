@@ -1,7 +1,7 @@
 // Live progress of a draw on stderr, and the stop question the interpreter asks.
 #pragma once
 
-#include "hpgl/drawfile.h"
+#include "hpgl/interpreter.h"
 
 #include <chrono>
 #include <cstdint>

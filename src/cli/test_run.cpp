@@ -17,7 +17,7 @@ PlotTest runTest(const std::string& plotFile, std::int16_t zoom, const MachineSe
 {
     NullCanvas canvas;
     Preview preview(canvas, settings);
-    preview.Zoom = zoom;
+    preview.zoom = zoom;
     NullPort port;
     Drive drive(port, settings, DriveHooks{{}, [halfStep] { return halfStep; }});
     return testPlot(plotFile, preview, drive);
@@ -36,10 +36,10 @@ void printTestReport(const PlotTest& test, std::ostream& out)
 {
     const PlotExtents& e = test.extents;
     out << "Extents at zoom " << test.zoom << " %:\n"
-        << "  min X: " << millimetreLabel(e.PlotMinX) << "\n"
-        << "  min Y: " << millimetreLabel(e.PlotMinY) << "\n"
-        << "  max X: " << millimetreLabel(e.PlotMaxX) << "\n"
-        << "  max Y: " << millimetreLabel(e.PlotMaxY) << "\n"
+        << "  min X: " << millimetreLabel(e.minXmm) << "\n"
+        << "  min Y: " << millimetreLabel(e.minYmm) << "\n"
+        << "  max X: " << millimetreLabel(e.maxXmm) << "\n"
+        << "  max Y: " << millimetreLabel(e.maxYmm) << "\n"
         << "Limits: X " << limitText(test.limitX) << ", Y " << limitText(test.limitY) << "\n"
         << "Points: " << test.run.points << "\n"
         << (test.fits() ? "fits" : "too big") << "\n";

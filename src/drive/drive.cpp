@@ -1,4 +1,4 @@
-// Register access and the single-step routines unPasX / unPasY with their coil tables.
+// Register access and the single-step routines stepX / stepY with their coil tables.
 #include "drive/drive.h"
 
 #include "settings/conversions.h"
@@ -60,10 +60,10 @@ std::uint8_t Drive::readStatus()
     return port_->read(Register::Status);
 }
 
-void Drive::writeCoils()
+void Drive::energiseCoils()
 {
     // X patterns use bits 0..3 and Y patterns bits 4..7: the sum is the OR of both.
-    writeData(static_cast<std::uint8_t>(state.BitsX + state.BitsY));
+    writeData(static_cast<std::uint8_t>(state.coilsX + state.coilsY));
 }
 
 void Drive::switchCoilsOff()
@@ -89,7 +89,7 @@ void Drive::penDown()
 void Drive::liftPenAndSettle()
 {
     penUp();
-    delayh(kPenSettleCycles);
+    waitClockCycles(kPenSettleCycles);
 }
 
 void Drive::makeSafe()
@@ -98,19 +98,19 @@ void Drive::makeSafe()
     switchCoilsOff();
 }
 
-void Drive::unPasX()
+void Drive::stepX()
 {
-    state.PhaseX = static_cast<std::int16_t>(state.PhaseX + state.DirX);
-    state.PosX += state.DirX;
-    state.BitsX = wrapAndSelect(state.PhaseX, halfStep());
+    state.phaseX = static_cast<std::int16_t>(state.phaseX + state.directionX);
+    state.positionX += state.directionX;
+    state.coilsX = wrapAndSelect(state.phaseX, halfStep());
 }
 
-void Drive::unPasY()
+void Drive::stepY()
 {
     // The Y motor runs its sequence backwards for a positive (upward) direction.
-    state.PhaseY = static_cast<std::int16_t>(state.PhaseY - state.DirY);
-    state.PosY += state.DirY;
-    state.BitsY = static_cast<std::int16_t>(wrapAndSelect(state.PhaseY, halfStep()) * 16);
+    state.phaseY = static_cast<std::int16_t>(state.phaseY - state.directionY);
+    state.positionY += state.directionY;
+    state.coilsY = static_cast<std::int16_t>(wrapAndSelect(state.phaseY, halfStep()) * 16);
 }
 
 } // namespace orlex

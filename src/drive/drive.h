@@ -12,13 +12,12 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace orlex {
 
 struct DriveHooks {
     std::function<void()> processEvents; // let pending window events run (may be empty)
-    std::function<bool()> halfStep;      // is optHalf selected; asked at every step
+    std::function<bool()> halfStep;      // is halfStepOption selected; asked at every step
 };
 
 // Why a move did not happen. ok() when it did.
@@ -66,7 +65,7 @@ public:
     std::uint8_t readStatus();
 
     // What the machine is told to do, in the words of its parts.
-    void writeCoils();              // BitsX + BitsY: both motors energised at their phases
+    void energiseCoils();              // coilsX + coilsY: both motors energised at their phases
     void switchCoilsOff();          // every coil de-energised; the phases are kept
     bool coilsEnergised();          // the data register reads back non-zero
     void penUp();                   // control 1, at once
@@ -75,32 +74,32 @@ public:
     // How every way out of the program leaves the machine: pen up, then all coils off.
     void makeSafe();
 
-    // One step of one motor in the direction DirX / DirY; no port write.
-    void unPasX();
-    void unPasY();
+    // One step of one motor in the direction directionX / directionY; no port write.
+    void stepX();
+    void stepY();
 
-    // Waits `cont` cycles of the plotter clock on status bit 7, letting events run at a
+    // Waits `cycles` cycles of the plotter clock on status bit 7, letting events run at a
     // bounded rate. No timeout: a clock line that never toggles keeps it polling (the
     // window stays responsive) until a stop is requested, which ends the wait at once.
-    void delayh(std::int16_t cont);
+    void waitClockCycles(std::int16_t cycles);
 
-    // Pen write, four-cycle wait, then a straight line to (sPx, sPy) plotter units.
+    // Pen write, four-cycle wait, then a straight line to (x, y) plotter units.
     // A target that cannot be converted to 16-bit steps is refused before anything is
     // written to the port.
-    MoveResult plottLine2(double sPx, double sPy, std::string_view pen, std::int16_t zoom);
+    MoveResult lineTo(double x, double y, Pen pen, std::int16_t zoom);
 
-    // Presence test: up to 100000 status reads; sets Connected. True when the clock toggled.
-    bool check();
+    // Presence test: up to 100000 status reads; sets connected. True when the clock toggled.
+    bool checkPresence();
 
-    // Reads the status register once into SwitchX / SwitchY.
-    void home();
+    // Reads the status register once into xSwitch / ySwitch.
+    void readHomeSwitches();
 
-    // Body of "Pen home" once Connected is known to be true: lift the pen, drive to the
+    // Body of "Pen home" once connected is known to be true: lift the pen, drive to the
     // switches, bounded by the travel plus 10 %, then back off four steps. Returns
-    // NotConnected without touching the port when Connected is false.
-    HomeResult homeToSwitches();
+    // NotConnected without touching the port when connected is false.
+    HomeResult home();
 
-    // "Pen to 0" after a successful homing: PosX = PosY = 0, then a pen-up move to
+    // "Pen to 0" after a successful homing: positionX = positionY = 0, then a pen-up move to
     // |plotMinX| mm right and |plotMinY| mm up.
     MoveResult moveToOrigin(double plotMinX, double plotMinY, std::int16_t zoom);
 
@@ -114,7 +113,7 @@ private:
     const MachineSettings& settings_;
     DriveHooks hooks_;
     bool stopRequested_ = false;
-    EventPacer pacer_; // bounds how often delayh lets events run, across calls
+    EventPacer pacer_; // bounds how often waitClockCycles lets events run, across calls
 };
 
 } // namespace orlex

@@ -44,18 +44,18 @@ std::string HomeResult::message() const
     return text + ". Check the switch and its wiring.";
 }
 
-void Drive::home()
+void Drive::readHomeSwitches()
 {
     const std::uint8_t v = readStatus();
-    state.SwitchY = (v & kYHomeSwitch) != 0 ? 1 : 0;
-    state.SwitchX = (v & kXHomeSwitch) != 0 ? 1 : 0;
+    state.ySwitch = (v & kYHomeSwitch) != 0 ? 1 : 0;
+    state.xSwitch = (v & kXHomeSwitch) != 0 ? 1 : 0;
 }
 
-HomeResult Drive::homeToSwitches()
+HomeResult Drive::home()
 {
     HomeResult result;
     // Without the plotter's clock every step delay would wait for ever.
-    if (!state.Connected) {
+    if (!state.connected) {
         result.outcome = HomeResult::Outcome::NotConnected;
         return result;
     }
@@ -83,57 +83,57 @@ HomeResult Drive::homeToSwitches()
     if (stopRequested())
         return stopped();
 
-    home();
-    state.DirX = -1;
-    state.DirY = -1;
+    readHomeSwitches();
+    state.directionX = -1;
+    state.directionY = -1;
 
     // Diagonally until the first switch closes.
-    while (state.SwitchX != 0 && state.SwitchY != 0) {
+    while (state.xSwitch != 0 && state.ySwitch != 0) {
         if (stepsX >= boundX.steps)
             return giveUp('X', stepsX, boundX);
         if (stepsY >= boundY.steps)
             return giveUp('Y', stepsY, boundY);
-        unPasX();
-        unPasY();
-        writeCoils();
-        delayh(kStepCycles);
+        stepX();
+        stepY();
+        energiseCoils();
+        waitClockCycles(kStepCycles);
         ++stepsX;
         ++stepsY;
-        home();
+        readHomeSwitches();
         if (stopRequested())
             return stopped();
     }
-    while (state.SwitchX != 0) {
+    while (state.xSwitch != 0) {
         if (stepsX >= boundX.steps)
             return giveUp('X', stepsX, boundX);
-        unPasX();
-        writeCoils();
-        delayh(kStepCycles);
+        stepX();
+        energiseCoils();
+        waitClockCycles(kStepCycles);
         ++stepsX;
-        home();
+        readHomeSwitches();
         if (stopRequested())
             return stopped();
     }
-    while (state.SwitchY != 0) {
+    while (state.ySwitch != 0) {
         if (stepsY >= boundY.steps)
             return giveUp('Y', stepsY, boundY);
-        unPasY();
-        writeCoils();
-        delayh(kStepCycles);
+        stepY();
+        energiseCoils();
+        waitClockCycles(kStepCycles);
         ++stepsY;
-        home();
+        readHomeSwitches();
         if (stopRequested())
             return stopped();
     }
 
     // Back off four steps on both axes; the switches are not read again.
-    state.DirX = 1;
-    state.DirY = 1;
+    state.directionX = 1;
+    state.directionY = 1;
     for (int i = 0; i < 4; ++i) {
-        unPasY();
-        unPasX();
-        writeCoils();
-        delayh(kBackOffCycles);
+        stepY();
+        stepX();
+        energiseCoils();
+        waitClockCycles(kBackOffCycles);
         if (stopRequested())
             return stopped();
     }
@@ -142,13 +142,13 @@ HomeResult Drive::homeToSwitches()
 
 MoveResult Drive::moveToOrigin(double plotMinX, double plotMinY, std::int16_t zoom)
 {
-    state.PosX = 0;
-    state.PosY = 0;
-    // Millimetres to plotter units (40 per mm), with the zoom that plottLine2 applies
+    state.positionX = 0;
+    state.positionY = 0;
+    // Millimetres to plotter units (40 per mm), with the zoom that lineTo applies
     // taken out again, so the pen moves |plotMin| millimetres on paper.
     const double y = (std::fabs(plotMinY) * 40) / (zoom / 100.0);
     const double x = (std::fabs(plotMinX) * 40) / (zoom / 100.0);
-    return plottLine2(x, y, "PU", zoom);
+    return lineTo(x, y, Pen::Up, zoom);
 }
 
 } // namespace orlex

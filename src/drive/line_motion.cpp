@@ -1,4 +1,4 @@
-// plottLine2: pen command, then a straight line to a target, stepped out on the port.
+// lineTo: pen command, then a straight line to a target, stepped out on the port.
 #include "drive/drive.h"
 
 #include <cstdlib>
@@ -14,7 +14,7 @@ int directionOf(long difference)
 
 } // namespace
 
-MoveResult Drive::plottLine2(double sPx, double sPy, std::string_view pen, std::int16_t zoom)
+MoveResult Drive::lineTo(double x, double y, Pen pen, std::int16_t zoom)
 {
     MoveResult result;
     if (stopRequested()) { // the run is ending: not even the pen moves
@@ -22,12 +22,12 @@ MoveResult Drive::plottLine2(double sPx, double sPy, std::string_view pen, std::
         return result;
     }
 
-    // The mode is read once for the conversion; unPasX/unPasY read it again per step.
+    // The mode is read once for the conversion; stepX/stepY read it again per step.
     // A target that cannot be reached is refused before the pen is touched, so a refused
     // pen-down point leaves no dab of ink.
     const bool half = halfStep();
-    const StepConversion targetX = unitsToSteps(sPx, settings_.stepLengthX, half, zoom, 'X');
-    const StepConversion targetY = unitsToSteps(sPy, settings_.stepLengthY, half, zoom, 'Y');
+    const StepConversion targetX = unitsToSteps(x, settings_.stepLengthX, half, zoom, 'X');
+    const StepConversion targetY = unitsToSteps(y, settings_.stepLengthY, half, zoom, 'Y');
     for (const StepConversion* target : {&targetX, &targetY}) {
         if (target->refusal != MoveRefusal::None) {
             result.refusal = target->refusal;
@@ -37,33 +37,33 @@ MoveResult Drive::plottLine2(double sPx, double sPy, std::string_view pen, std::
     }
 
     // The pen is written and given four cycles on every call, even for an empty move.
-    if (pen == "PD")
+    if (pen == Pen::Down)
         penDown();
     else
         penUp();
-    delayh(kPenSettleCycles);
+    waitClockCycles(kPenSettleCycles);
     if (stopRequested()) {
         result.stopped = true;
         return result;
     }
 
-    // Up to 65535 steps apart (32767 to -32768): long, not 16 bits. PosX/PosY hold
+    // Up to 65535 steps apart (32767 to -32768): long, not 16 bits. positionX/positionY hold
     // whole numbers, so the differences are exact.
-    long dX = static_cast<long>(targetX.steps - state.PosX);
-    long dY = static_cast<long>(targetY.steps - state.PosY);
-    state.DirX = directionOf(dX);
-    state.DirY = static_cast<std::int16_t>(directionOf(dY));
+    long dX = static_cast<long>(targetX.steps - state.positionX);
+    long dY = static_cast<long>(targetY.steps - state.positionY);
+    state.directionX = directionOf(dX);
+    state.directionY = static_cast<std::int16_t>(directionOf(dY));
     dX = std::labs(dX);
     dY = std::labs(dY);
 
     // One or two single steps, one port write, the two-cycle wait; nothing else.
     interpolate(dX, dY, [this, &result](bool moveX, bool moveY) {
         if (moveX)
-            unPasX();
+            stepX();
         if (moveY)
-            unPasY();
-        writeCoils();
-        delayh(kStepCycles);
+            stepY();
+        energiseCoils();
+        waitClockCycles(kStepCycles);
         if (stopRequested()) {
             result.stopped = true;
             return false;

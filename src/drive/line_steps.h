@@ -1,5 +1,5 @@
 // Plotter units to motor steps, and the accumulated-fraction interpolation of a line.
-// Pure arithmetic: plottLine2 drives the port with it, the test run counts with it.
+// Pure arithmetic: lineTo drives the port with it, the test run counts with it.
 #pragma once
 
 #include <cmath>
@@ -33,7 +33,7 @@ double roundedSteps(double units, double stepLength, bool halfStep, std::int16_t
 bool stepsInRange(double rounded);
 
 // Steps a line of dX by dY steps (both >= 0). For every output calls
-// step(moveX, moveY) with the axes that move in that output, in plottLine2's order:
+// step(moveX, moveY) with the axes that move in that output, in lineTo's order:
 // the leading axis steps every pass and the other follows an accumulated fraction
 // (rounded halves to even, so 0.5 takes no step), then a catch-up loop finishes what
 // rounding held back. A tie leads with X. step() returns false to stop early.

@@ -5,7 +5,7 @@ namespace orlex {
 
 // Up to 100000 status reads, flat out and without letting events run. Success needs
 // the clock seen high (128 or more) and then low (below 128).
-bool Drive::check()
+bool Drive::checkPresence()
 {
     constexpr long kMaxReads = 100000;
     int lastHigh = 127;
@@ -14,11 +14,11 @@ bool Drive::check()
         if (v >= kClockLine)
             lastHigh = v;
         if (lastHigh >= kClockLine && v < kClockLine) {
-            state.Connected = true;
+            state.connected = true;
             return true;
         }
     }
-    state.Connected = false;
+    state.connected = false;
     return false;
 }
 

@@ -1,4 +1,4 @@
-// delayh: waits a number of cycles of the plotter's clock on status bit 7.
+// waitClockCycles: waits a number of cycles of the plotter's clock on status bit 7.
 #include "drive/drive.h"
 
 namespace orlex {
@@ -7,12 +7,12 @@ namespace orlex {
 // thresholds overlap on purpose: a status of exactly 128 both starts and ends a cycle.
 // Pending events run at a bounded rate (EventPacer), both while waiting for the clock
 // to go high and while waiting for the end of the high phase. There is no timeout: a
-// clock line that never toggles keeps delayh polling, while the window stays responsive
+// clock line that never toggles keeps waitClockCycles polling, while the window stays responsive
 // through the events it lets run, until a stop request (Stop, Esc, a signal) ends the
 // wait at once; the caller then ends its run.
-void Drive::delayh(std::int16_t cont)
+void Drive::waitClockCycles(std::int16_t cycles)
 {
-    for (std::int16_t n = 0; n < cont && !stopRequested_;) {
+    for (std::int16_t n = 0; n < cycles && !stopRequested_;) {
         if (readStatus() >= kClockLine) {
             while (readStatus() > kClockLine) {
                 pacer_.poll(hooks_.processEvents);

@@ -26,10 +26,10 @@ std::int16_t unitsToMillimetres(std::int16_t units, std::int16_t zoom)
 PlotExtents extentsInMillimetres(const RunResult& run, std::int16_t zoom)
 {
     PlotExtents extents;
-    extents.PlotMinX = unitsToMillimetres(run.minX, zoom);
-    extents.PlotMinY = unitsToMillimetres(run.minY, zoom);
-    extents.PlotMaxX = unitsToMillimetres(run.maxX, zoom);
-    extents.PlotMaxY = unitsToMillimetres(run.maxY, zoom);
+    extents.minXmm = unitsToMillimetres(run.minX, zoom);
+    extents.minYmm = unitsToMillimetres(run.minY, zoom);
+    extents.maxXmm = unitsToMillimetres(run.maxX, zoom);
+    extents.maxYmm = unitsToMillimetres(run.maxY, zoom);
     return extents;
 }
 
@@ -45,8 +45,8 @@ bool plotFits(const PlotExtents& extents, const MachineSettings& settings)
     if (!maxx || !maxy)
         return false;
     // In int: |-32768| + 32767 does not fit 16 bits.
-    const int width = std::abs(int{extents.PlotMinX}) + std::abs(int{extents.PlotMaxX});
-    const int height = std::abs(int{extents.PlotMinY}) + std::abs(int{extents.PlotMaxY});
+    const int width = std::abs(int{extents.minXmm}) + std::abs(int{extents.maxXmm});
+    const int height = std::abs(int{extents.minYmm}) + std::abs(int{extents.maxYmm});
     return width <= *maxx && height <= *maxy;
 }
 

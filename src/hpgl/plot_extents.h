@@ -1,7 +1,7 @@
 // Plot extents in millimetres, their label texts, the fit rule and the drawing-time estimate.
 #pragma once
 
-#include "hpgl/drawfile.h"
+#include "hpgl/interpreter.h"
 #include "settings/machine_settings.h"
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 namespace orlex {
 
 struct PlotExtents {
-    std::int16_t PlotMinX = 0, PlotMinY = 0, PlotMaxX = 0, PlotMaxY = 0; // mm at the test's zoom
+    std::int16_t minXmm = 0, minYmm = 0, maxXmm = 0, maxYmm = 0; // mm at the test's zoom
 };
 
 // (units * 0.025) * (zoom / 100), rounded halves to even, for each of the four extents.

@@ -33,28 +33,28 @@ double originTwips(double setting)
 
 } // namespace
 
-void Preview::drawLine(double lx, double ly, std::int16_t iColor)
+void Preview::drawLine(double x, double y, std::int16_t colour)
 {
-    if (iColor == kLightGrey) {
-        LastX = toInt32(lx);
-        LastY = toInt32(ly);
+    if (colour == kLightGrey) {
+        lastX = toInt32(x);
+        lastY = toInt32(y);
         return;
     }
     const double offsetX = originTwips(settings_.originXmm);
     const double offsetY = originTwips(settings_.originYmm);
     const double h = canvas_->heightTwips();
-    // Zoom * Last is an integer product; 64 bits so that no pen position can overflow it.
-    const auto zoomLastX = static_cast<std::int64_t>(Zoom) * LastX;
-    const auto zoomLastY = static_cast<std::int64_t>(Zoom) * LastY;
+    // zoom * Last is an integer product; 64 bits so that no pen position can overflow it.
+    const auto zoomLastX = static_cast<std::int64_t>(zoom) * lastX;
+    const auto zoomLastY = static_cast<std::int64_t>(zoom) * lastY;
 
     const std::int32_t x1 = toInt32(offsetX + static_cast<double>(zoomLastX) / 100.0);
     const std::int32_t y1 = toInt32(h - static_cast<double>(zoomLastY) / 100.0 - offsetY);
-    const std::int32_t x2 = toInt32(offsetX + lx * Zoom / 100.0);
-    const std::int32_t y2 = toInt32(h - ly * Zoom / 100.0 - offsetY);
-    canvas_->line(x1, y1, x2, y2, iColor);
+    const std::int32_t x2 = toInt32(offsetX + x * zoom / 100.0);
+    const std::int32_t y2 = toInt32(h - y * zoom / 100.0 - offsetY);
+    canvas_->line(x1, y1, x2, y2, colour);
 
-    LastX = toInt32(lx);
-    LastY = toInt32(ly);
+    lastX = toInt32(x);
+    lastY = toInt32(y);
 }
 
 void Preview::drawYHalfAxis()

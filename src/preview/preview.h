@@ -39,21 +39,21 @@ class Preview {
 public:
     Preview(Canvas& canvas, const MachineSettings& settings) : canvas_(&canvas), settings_(settings) {}
 
-    std::int16_t Zoom = 100;      // percent, 1..400
-    std::int16_t PenUpColor = 7;  // 15 shown, 7 hidden
-    std::int32_t LastX = 0;       // preview pen, whole plotter units; never reset
-    std::int32_t LastY = 0;
+    std::int16_t zoom = 100;      // percent, 1..400
+    std::int16_t penUpColour = 7;  // 15 shown, 7 hidden
+    std::int32_t lastX = 0;       // preview pen, whole plotter units; never reset
+    std::int32_t lastY = 0;
 
     Canvas& canvas() { return *canvas_; }
     void setCanvas(Canvas& canvas) { canvas_ = &canvas; }
 
     // Segment from the rounded last point to the exact new one (plotter units), or only
-    // a move of the preview pen when iColor is 7.
-    void drawLine(double lx, double ly, std::int16_t iColor);
+    // a move of the preview pen when colour is 7.
+    void drawLine(double x, double y, std::int16_t colour);
 
     void drawYHalfAxis(); // origin straight up to the top edge, light red
     void drawXHalfAxis(); // origin across to the right edge, light red
-    void clear();         // erases the canvas; LastX, LastY and Zoom stay
+    void clear();         // erases the canvas; lastX, lastY and zoom stay
 
 private:
     Canvas* canvas_;

@@ -18,9 +18,9 @@ std::string OriginReport::message() const
 OriginReport moveToPlotOrigin(Drive& drive, const PlotExtents& extents, std::int16_t zoom)
 {
     OriginReport report;
-    report.home = drive.homeToSwitches();
+    report.home = drive.home();
     if (report.home.ok())
-        report.move = drive.moveToOrigin(extents.PlotMinX, extents.PlotMinY, zoom);
+        report.move = drive.moveToOrigin(extents.minXmm, extents.minYmm, zoom);
     return report;
 }
 
@@ -45,9 +45,9 @@ DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview
                     DrawObserver* observer)
 {
     DrawReport report;
-    if (extents.PlotMinX < 0 || extents.PlotMinY < 0) {
+    if (extents.minXmm < 0 || extents.minYmm < 0) {
         report.movedToOrigin = true;
-        report.origin = moveToPlotOrigin(drive, extents, preview.Zoom);
+        report.origin = moveToPlotOrigin(drive, extents, preview.zoom);
         if (!report.origin.reached()) {
             // Homing lifted the pen before it moved, or nothing was touched at all.
             report.outcome = report.origin.stopped() ? DrawReport::Outcome::Stopped
@@ -56,13 +56,13 @@ DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview
         }
     }
     // Wherever the carriage now stands is the plot's origin.
-    drive.state.PosX = 0;
-    drive.state.PosY = 0;
+    drive.state.positionX = 0;
+    drive.state.positionY = 0;
     preview.clear();
     if (observer != nullptr)
         observer->drawingStarts();
 
-    report.run = drawfile(path, kDrawMode, preview, drive, observer);
+    report.run = runPlot(path, RunMode::Draw, preview, drive, observer);
     // Files often end with "PU;" and no coordinates, which moves nothing: the pen would
     // stay down. Whatever ended the run, it comes up now. Anything that moves the carriage
     // next lifts it again and waits for it, so there is no wait here that a halted clock

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "drive/drive.h"
-#include "hpgl/drawfile.h"
+#include "hpgl/interpreter.h"
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
 
@@ -19,8 +19,8 @@ public:
     virtual void drawingStarts() {}
 };
 
-// "Pen to 0": homing (pen lifted first), then a pen-up move to |PlotMinX| mm right and
-// |PlotMinY| mm up from home.
+// "Pen to 0": homing (pen lifted first), then a pen-up move to |minXmm| mm right and
+// |minYmm| mm up from home.
 struct OriginReport {
     HomeResult home;
     MoveResult move; // the move to the origin; untouched when homing failed

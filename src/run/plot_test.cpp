@@ -47,8 +47,8 @@ std::string stepRangeProblem(const PlotTest& test, const MachineSettings& settin
         if (length.refusal != MoveRefusal::None)
             return length.reason + " The plot cannot be drawn.";
 
-    const double originX = originSteps(test.extents.PlotMinX, settings.stepLengthX, test.halfStep, test.zoom);
-    const double originY = originSteps(test.extents.PlotMinY, settings.stepLengthY, test.halfStep, test.zoom);
+    const double originX = originSteps(test.extents.minXmm, settings.stepLengthX, test.halfStep, test.zoom);
+    const double originY = originSteps(test.extents.minYmm, settings.stepLengthY, test.halfStep, test.zoom);
     const RunResult& r = test.run;
     std::string problem = axisStepProblem('X', settings.stepLengthX, r.minStepsX, std::max(r.maxStepsX, originX),
                                           test.halfStep);
@@ -75,14 +75,14 @@ std::vector<std::string> PlotTest::warnings() const
 PlotTest testPlot(const std::string& path, Preview& preview, Drive& drive)
 {
     PlotTest test;
-    test.zoom = preview.Zoom;
+    test.zoom = preview.zoom;
     test.halfStep = drive.halfStep();
     const MachineSettings& settings = drive.settings();
     test.limitX = roundToInt16(settings.travelXmm);
     test.limitY = roundToInt16(settings.travelYmm);
 
     preview.clear();
-    test.run = drawfile(path, kTestMode, preview, drive);
+    test.run = runPlot(path, RunMode::Test, preview, drive);
     if (!test.run.opened) {
         test.verdict = PlotTest::Verdict::Unreadable;
         return test;

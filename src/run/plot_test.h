@@ -3,7 +3,7 @@
 #pragma once
 
 #include "drive/drive.h"
-#include "hpgl/drawfile.h"
+#include "hpgl/interpreter.h"
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
 

@@ -76,8 +76,8 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    Timer1->stop();
-    Timer2->stop();
+    statusTimer->stop();
+    speedTimer->stop();
     // The preview and the drive refer to widgets and the port; drop them first.
     preview_.reset();
     drive_.reset();
@@ -97,40 +97,40 @@ void MainWindow::startUp() {
 
     drive_ = std::make_unique<Drive>(port_.port(), settings_,
                                      DriveHooks{[this] { processEvents(); },
-                                                [this] { return optHalf->isChecked(); }});
-    preview_ = std::make_unique<Preview>(*picBox, settings_);
+                                                [this] { return halfStepOption->isChecked(); }});
+    preview_ = std::make_unique<Preview>(*previewCanvas, settings_);
 
-    drive_->state.PhaseX = 1;
-    drive_->state.PhaseY = 1;
-    drive_->state.PenState = "PU";
+    drive_->state.phaseX = 1;
+    drive_->state.phaseY = 1;
+    drive_->state.manualPen = Pen::Up;
     drive_->penUp();
-    preview_->Zoom = 100;
-    preview_->PenUpColor = 7;
+    preview_->zoom = 100;
+    preview_->penUpColour = 7;
     plotExtents = PlotExtents{};
-    drive_->state.BitsX = 1;
-    drive_->state.BitsY = 16; // the data register is left alone until the first step
+    drive_->state.coilsX = 1;
+    drive_->state.coilsY = 16; // the data register is left alone until the first step
     startUpDisplay();
 
     // The status poll starts now: nothing ticks into a half-built window, not even while
     // a start-up message box runs its own event loop. No tick can come before this
     // point anyway, because start-up does not yield.
-    Timer1->start();
+    statusTimer->start();
 }
 
 void MainWindow::showSettingsLabels(const QString& limitUnit) {
     const auto text = [this](SettingLine line) { return fromSetting(settings_.line(line)); };
-    lblMaxx->setText(text(SettingLine::TravelX) + limitUnit);
-    lblMaxy->setText(text(SettingLine::TravelY) + limitUnit);
-    lblOffsetx->setText(text(SettingLine::OriginX) + QStringLiteral(" mm"));
-    lblOffsety->setText(text(SettingLine::OriginY) + QStringLiteral(" mm"));
-    lblLpt->setText(addressCaption(settings_.portAddress));
+    limitXLabel->setText(text(SettingLine::TravelX) + limitUnit);
+    limitYLabel->setText(text(SettingLine::TravelY) + limitUnit);
+    originXLabel->setText(text(SettingLine::OriginX) + QStringLiteral(" mm"));
+    originYLabel->setText(text(SettingLine::OriginY) + QStringLiteral(" mm"));
+    portLabel->setText(addressCaption(settings_.portAddress));
 }
 
 void MainWindow::startUpDisplay() {
     showSettingsLabels(QStringLiteral("mm"));
-    check();
-    if (!drive_->state.Connected)
-        cmdDraw->setEnabled(false);
+    runPresenceCheck();
+    if (!drive_->state.connected)
+        drawButton->setEnabled(false);
     preview_->drawYHalfAxis();
     preview_->drawXHalfAxis();
 }
@@ -186,7 +186,7 @@ void MainWindow::quitSafely(int status) {
     endProcess(status);
 }
 
-void MainWindow::mnuExit_Click() {
+void MainWindow::onExit() {
     quitSafely(0);
 }
 
@@ -197,7 +197,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && (drawRunning_ || motionRunning_ || speedRunning_)) {
-        cmdStop_Click();
+        onStopClicked();
         event->accept();
         return;
     }
@@ -217,7 +217,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     openPlotFile(path);
 }
 
-void MainWindow::mnuOpen_Click() {
+void MainWindow::onOpen() {
     if (drawRunning_ || motionRunning_)
         return;
     // dirbox1: "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*" in Qt's form.
@@ -234,7 +234,7 @@ void MainWindow::mnuOpen_Click() {
     if (!chosen.isEmpty())
         openPlotFile(chosen);
     else
-        txtFile->setText(QFile::decodeName(QByteArray::fromStdString(plotFile_)));
+        fileNameBox->setText(QFile::decodeName(QByteArray::fromStdString(plotFile_)));
 }
 
 void MainWindow::openPlotFile(const QString& path) {
@@ -243,10 +243,10 @@ void MainWindow::openPlotFile(const QString& path) {
     if (chosen != plotFile_)
         forgetTest();
     plotFile_ = chosen;
-    txtFile->setText(path);
+    fileNameBox->setText(path);
 }
 
-void MainWindow::mnuSetings_Click() {
+void MainWindow::onSettings() {
     if (drawRunning_ || motionRunning_)
         return; // the item is disabled then; its modal loop would halt the machine
     SettingsDialog dialog(settings_, options_.settingsFile, *feedback_, nullptr);
@@ -254,7 +254,7 @@ void MainWindow::mnuSetings_Click() {
     dialog.exec();
 }
 
-void MainWindow::mnuAbout_Click() {
+void MainWindow::onAbout() {
     if (drawRunning_ || motionRunning_)
         return;
     AboutBox box(nullptr);

@@ -4,7 +4,7 @@
 
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"
-#include "hpgl/drawfile.h"
+#include "hpgl/interpreter.h"
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
 #include "run/file_stamp.h"
@@ -67,7 +67,7 @@ public:
     Preview& preview() { return *preview_; }
     Port& port() { return port_.port(); }
     VirtualPlotter* virtualPlotter() { return port_.virtualPlotter; }
-    PlotExtents plotExtents;                 // PlotMinX.. of the last test run
+    PlotExtents plotExtents;                 // minXmm.. of the last test run
     std::optional<RunResult> lastTest;        // counts of the last test run (estimate)
     std::optional<double> stepPeriodSeconds() const; // last Speed, or the virtual clock
     bool drawRunning() const { return drawRunning_; }
@@ -82,36 +82,36 @@ public:
 
 public slots:
     // Manual controls and plotter status.
-    void cmdSteppYUp_Click();
-    void cmdSteppYDo_Click();
-    void cmdSteppXR_Click();
-    void cmdSteppXL_Click();
-    void cmdMotor_Click();
-    void cmdPen_Click();
-    void cmdCheck_Click();
-    void Timer1_Timer();
+    void onStepUpClicked();
+    void onStepDownClicked();
+    void onStepRightClicked();
+    void onStepLeftClicked();
+    void onMotorClicked();
+    void onPenClicked();
+    void onCheckClicked();
+    void onStatusTimer();
     // Step timing.
-    void cmdSpeed_Click();
-    void Timer2_Timer();
+    void onSpeedClicked();
+    void onSpeedTimer();
     // Homing.
-    void cmdHome_Click();
-    void cmdZero_Click();
+    void onPenHomeClicked();
+    void onPenToZeroClicked();
     // Runs.
-    void cmdTest_Click();
-    void cmdDraw_Click();
-    void cmdStop_Click();
+    void onTestClicked();
+    void onDrawClicked();
+    void onStopClicked();
     // Preview and zoom.
-    void Check1_Click();
-    void scrZoom_Change();
-    void txtZoom_Change();
-    void lblOffsetx_Click();
-    void lblOffsety_Click();
-    void cmdCls_Click();
+    void onShowPenUpClicked();
+    void onZoomScrolled();
+    void onZoomTextChanged();
+    void onOriginXLabelClicked();
+    void onOriginYLabelClicked();
+    void onClearClicked();
     // Menus.
-    void mnuOpen_Click();
-    void mnuExit_Click();
-    void mnuSetings_Click();
-    void mnuAbout_Click();
+    void onOpen();
+    void onExit();
+    void onSettings();
+    void onAbout();
 
     // After a Save of the settings dialog: the port follows the address, and the labels
     // and the preview's half-axes follow the settings ("150 mm", "5 mm", "378H").
@@ -137,7 +137,7 @@ private:
     // The settings labels: each line's text and its unit ("mm" at start-up, where the
     // text ends with a blank; " mm" after a Save), and the address as "378H".
     void showSettingsLabels(const QString& limitUnit);
-    void check();          // presence test with its display (txtStare, Speed, Connected)
+    void runPresenceCheck();          // presence test with its display (statusBox, Speed, connected)
     void setMotionControlsEnabled(bool enabled); // jogs, Pen home, Pen to 0, Test, Draw
     template <class Motion>
     auto runMotion(Motion motion); // a homing motion with the controls held off
@@ -145,7 +145,7 @@ private:
     void showNotConnected();
     void endProcess(int status);
     void followPortAddress(); // reopen the port when the address setting changed
-    void processEvents();  // hook of delayh
+    void processEvents();  // hook of waitClockCycles
 
     MainWindowOptions options_;
     QtOperatorFeedback defaultFeedback_;
@@ -181,75 +181,75 @@ private:
 
 public:
     // Controls, named as their objectName (tests find them with findChild as well).
-    QGroupBox* Frame1 = nullptr;
-    QPushButton* cmdSteppYUp = nullptr;
-    QPushButton* cmdSteppXL = nullptr;
-    QPushButton* cmdPen = nullptr;
-    QPushButton* cmdSteppXR = nullptr;
-    QPushButton* cmdSteppYDo = nullptr;
-    QPushButton* cmdHome = nullptr;
-    QPushButton* cmdZero = nullptr;
-    QPushButton* cmdMotor = nullptr;
-    QGroupBox* fraStep = nullptr;
-    QRadioButton* optFul = nullptr;
-    QRadioButton* optHalf = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QGroupBox* Frame5 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label8 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label11 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label13 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* lblMaxx = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* lblMaxy = nullptr;
-    QLabel* Label15 = nullptr;
-    QLabel* lblLpt = nullptr;
-    PreviewWidget* picBox = nullptr;
-    QLineEdit* txtFile = nullptr;
-    QGroupBox* Frame4 = nullptr;
-    QPushButton* cmdDraw = nullptr;
-    QPushButton* cmdTest = nullptr;
-    QPushButton* cmdCls = nullptr;
-    QScrollBar* scrZoom = nullptr;
-    QLineEdit* txtZoom = nullptr;
-    QLabel* Label9 = nullptr;
-    QGroupBox* Frame8 = nullptr;
-    QLabel* Label18 = nullptr;
-    ClickableLabel* lblOffsety = nullptr;
-    QLabel* Label17 = nullptr;
-    ClickableLabel* lblOffsetx = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QGroupBox* Frame6 = nullptr;
-    QLineEdit* txtStare = nullptr;
-    QLabel* Label14 = nullptr;
-    QPushButton* cmdCheck = nullptr;
-    QPushButton* cmdSpeed = nullptr;
-    QGroupBox* fraMotor = nullptr;
-    MotorLamp* Shape9 = nullptr;
-    QLabel* Label12 = nullptr;
-    CrossLine* Line1 = nullptr;
-    CrossLine* Line2 = nullptr;
-    QLabel* Label10 = nullptr;
-    QFrame* Line3 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QMenu* mnuFile = nullptr;
-    QAction* mnuOpen = nullptr;
-    QAction* mnuOpen_privat = nullptr;
-    QAction* mnuExit = nullptr;
-    QMenu* mnuOption = nullptr;
-    QAction* mnuSetings = nullptr;
-    QMenu* mnuHelp = nullptr;
-    QAction* mnuAbout = nullptr;
+    QGroupBox* plotterControlFrame = nullptr;
+    QPushButton* stepUpButton = nullptr;
+    QPushButton* stepLeftButton = nullptr;
+    QPushButton* penButton = nullptr;
+    QPushButton* stepRightButton = nullptr;
+    QPushButton* stepDownButton = nullptr;
+    QPushButton* penHomeButton = nullptr;
+    QPushButton* penToZeroButton = nullptr;
+    QPushButton* motorButton = nullptr;
+    QGroupBox* stepTypeFrame = nullptr;
+    QRadioButton* fullStepOption = nullptr;
+    QRadioButton* halfStepOption = nullptr;
+    QGroupBox* minimumFrame = nullptr;
+    QGroupBox* maximumFrame = nullptr;
+    QGroupBox* limitFrame = nullptr;
+    QLabel* minXCaption = nullptr;
+    QLabel* minXLabel = nullptr;
+    QLabel* minYCaption = nullptr;
+    QLabel* minYLabel = nullptr;
+    QLabel* maxXCaption = nullptr;
+    QLabel* maxXLabel = nullptr;
+    QLabel* maxYCaption = nullptr;
+    QLabel* maxYLabel = nullptr;
+    QLabel* limitXCaption = nullptr;
+    QLabel* limitXLabel = nullptr;
+    QLabel* limitYCaption = nullptr;
+    QLabel* limitYLabel = nullptr;
+    QLabel* portCaption = nullptr;
+    QLabel* portLabel = nullptr;
+    PreviewWidget* previewCanvas = nullptr;
+    QLineEdit* fileNameBox = nullptr;
+    QGroupBox* drawControlFrame = nullptr;
+    QPushButton* drawButton = nullptr;
+    QPushButton* testButton = nullptr;
+    QPushButton* clearButton = nullptr;
+    QScrollBar* zoomScrollBar = nullptr;
+    QLineEdit* zoomBox = nullptr;
+    QLabel* zoomCaption = nullptr;
+    QGroupBox* originFrame = nullptr;
+    QLabel* originRowXCaption = nullptr;
+    ClickableLabel* originYLabel = nullptr;
+    QLabel* originRowYCaption = nullptr;
+    ClickableLabel* originXLabel = nullptr;
+    QCheckBox* showPenUpCheck = nullptr;
+    QGroupBox* velocityFrame = nullptr;
+    QLineEdit* statusBox = nullptr;
+    QLabel* stepTimeCaption = nullptr;
+    QPushButton* checkButton = nullptr;
+    QPushButton* speedButton = nullptr;
+    QGroupBox* motorFrame = nullptr;
+    MotorLamp* motorLamp = nullptr;
+    QLabel* motorLetter = nullptr;
+    CrossLine* motorCrossLine1 = nullptr;
+    CrossLine* motorCrossLine2 = nullptr;
+    QLabel* motorStatusLabel = nullptr;
+    QFrame* menuRule = nullptr;
+    QTimer* statusTimer = nullptr;
+    QTimer* speedTimer = nullptr;
+    QMenu* fileMenu = nullptr;
+    QAction* openAction = nullptr;
+    QAction* openPrivateAction = nullptr;
+    QAction* exitAction = nullptr;
+    QMenu* optionsMenu = nullptr;
+    QAction* settingsAction = nullptr;
+    QMenu* helpMenu = nullptr;
+    QAction* aboutAction = nullptr;
     // Status bar, under the client area.
-    QLabel* lblProgress = nullptr;  // draw progress, or the estimate after a test
-    QPushButton* cmdStop = nullptr; // "Stop", shown only during a draw
+    QLabel* progressLabel = nullptr;  // draw progress, or the estimate after a test
+    QPushButton* stopButton = nullptr; // "Stop", shown only during a draw
 };
 
 } // namespace orlex::ui

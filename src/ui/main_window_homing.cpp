@@ -33,15 +33,15 @@ auto MainWindow::runMotion(Motion motion)
 }
 
 // Drives to both switches (the pen lifted first) and backs off four steps.
-void MainWindow::cmdHome_Click()
+void MainWindow::onPenHomeClicked()
 {
     if (motionRunning_)
         return;
-    if (!drive().state.Connected) {
+    if (!drive().state.connected) {
         showNotConnected();
         return;
     }
-    const HomeResult home = runMotion([this] { return drive().homeToSwitches(); });
+    const HomeResult home = runMotion([this] { return drive().home(); });
     if (home.outcome == HomeResult::Outcome::SwitchNeverClosed)
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Pen home"),
                            QString::fromStdString(home.message()));
@@ -50,16 +50,16 @@ void MainWindow::cmdHome_Click()
 // Homes, then moves with the pen up to the origin that leaves room for the negative part
 // of the last tested plot. A failed homing ends it there: moving on from an unknown
 // position could drive the carriage into its stops.
-void MainWindow::cmdZero_Click()
+void MainWindow::onPenToZeroClicked()
 {
     if (motionRunning_)
         return;
-    if (!drive().state.Connected) {
+    if (!drive().state.connected) {
         showNotConnected();
         return;
     }
     const OriginReport origin =
-        runMotion([this] { return moveToPlotOrigin(drive(), plotExtents, preview().Zoom); });
+        runMotion([this] { return moveToPlotOrigin(drive(), plotExtents, preview().zoom); });
     if (const std::string message = origin.message(); !message.empty())
         feedback_->message(this, OperatorFeedback::Icon::Warning,
                            origin.home.ok() ? QStringLiteral("Pen to 0") : QStringLiteral("Pen home"),

@@ -78,29 +78,29 @@ void MainWindow::buildLayout() {
     setCentralWidget(client);
 
     // The rule under the menu bar.
-    Line3 = place(new QFrame(client), "Line3", 0, 0, 9480, 30);
-    Line3->setAutoFillBackground(true);
+    menuRule = place(new QFrame(client), "Line3", 0, 0, 9480, 30);
+    menuRule->setAutoFillBackground(true);
     {
-        QPalette p = Line3->palette();
+        QPalette p = menuRule->palette();
         p.setColor(QPalette::Window, p.color(QPalette::ButtonText));
-        Line3->setPalette(p);
+        menuRule->setPalette(p);
     }
 
     // Plotter control column.
-    Frame1 = frame(client, "Frame1", "Plotter control", 120, 120, 1875, 6255);
-    cmdSteppYUp = iconButton(Frame1, "cmdSteppYUp", arrowIcon(Arrow::Up), 720, 240, "One step up");
-    cmdSteppXL = iconButton(Frame1, "cmdSteppXL", arrowIcon(Arrow::Left), 300, 660, "One step left");
-    cmdPen = iconButton(Frame1, "cmdPen", penIcon(), 720, 660, "Decend or upend pen");
-    cmdSteppXR = iconButton(Frame1, "cmdSteppXR", arrowIcon(Arrow::Right), 1140, 660, "One step right");
-    cmdSteppYDo = iconButton(Frame1, "cmdSteppYDo", arrowIcon(Arrow::Down), 720, 1080, "One step down");
-    cmdHome = button(Frame1, "cmdHome", "Pen home", 360, 1560, 1130, 305, "Move pen to home");
-    cmdZero = button(Frame1, "cmdZero", "Pen to 0", 360, 1980, 1130, 315, "Move pen to 0  coordinate x,y");
-    cmdMotor = button(Frame1, "cmdMotor", "Motor off", 360, 2400, 1130, 305, "Cut out stepper motor or not");
+    plotterControlFrame = frame(client, "Frame1", "Plotter control", 120, 120, 1875, 6255);
+    stepUpButton = iconButton(plotterControlFrame, "cmdSteppYUp", arrowIcon(Arrow::Up), 720, 240, "One step up");
+    stepLeftButton = iconButton(plotterControlFrame, "cmdSteppXL", arrowIcon(Arrow::Left), 300, 660, "One step left");
+    penButton = iconButton(plotterControlFrame, "cmdPen", penIcon(), 720, 660, "Decend or upend pen");
+    stepRightButton = iconButton(plotterControlFrame, "cmdSteppXR", arrowIcon(Arrow::Right), 1140, 660, "One step right");
+    stepDownButton = iconButton(plotterControlFrame, "cmdSteppYDo", arrowIcon(Arrow::Down), 720, 1080, "One step down");
+    penHomeButton = button(plotterControlFrame, "cmdHome", "Pen home", 360, 1560, 1130, 305, "Move pen to home");
+    penToZeroButton = button(plotterControlFrame, "cmdZero", "Pen to 0", 360, 1980, 1130, 315, "Move pen to 0  coordinate x,y");
+    motorButton = button(plotterControlFrame, "cmdMotor", "Motor off", 360, 2400, 1130, 305, "Cut out stepper motor or not");
 
-    fraStep = frame(Frame1, "fraStep", "Step type", 180, 2760, 1515, 615, "Select tip of step - half or full ");
-    optFul = place(new QRadioButton("Full", fraStep), "optFul", 60, 300, 555, 195);
-    optHalf = place(new QRadioButton("Half", fraStep), "optHalf", 780, 300, 615, 195);
-    optHalf->setChecked(true);
+    stepTypeFrame = frame(plotterControlFrame, "fraStep", "Step type", 180, 2760, 1515, 615, "Select tip of step - half or full ");
+    fullStepOption = place(new QRadioButton("Full", stepTypeFrame), "optFul", 60, 300, 555, 195);
+    halfStepOption = place(new QRadioButton("Half", stepTypeFrame), "optHalf", 780, 300, 615, 195);
+    halfStepOption->setChecked(true);
 
     // The three coordinate frames share one inner layout: an X row and a Y row.
     struct CoordinateFrame {
@@ -113,115 +113,115 @@ void MainWindow::buildLayout() {
         bool tooltipOnCaptions;
     };
     const CoordinateFrame coordinateFrames[] = {
-        {Frame2, "Frame2", "Minim Coordinate", 3420, 750, " Minim coordinate of picture beyond test ",
-         Label2, Label8, Label4, Label7, "Label2", "Label8", "Label4", "Label7", true},
-        {Frame3, "Frame3", "Max  Coordinate", 4200, 735, " Maxim coordinate of picture beyond test ",
-         Label3, Label11, Label1, Label13, "Label3", "Label11", "Label1", "Label13", true},
-        {Frame5, "Frame5", "Limit", 4980, 750, "Show hardware limit ",
-         Label5, lblMaxx, Label6, lblMaxy, "Label5", "lblMaxx", "Label6", "lblMaxy", false},
+        {minimumFrame, "Frame2", "Minim Coordinate", 3420, 750, " Minim coordinate of picture beyond test ",
+         minXCaption, minXLabel, minYCaption, minYLabel, "Label2", "Label8", "Label4", "Label7", true},
+        {maximumFrame, "Frame3", "Max  Coordinate", 4200, 735, " Maxim coordinate of picture beyond test ",
+         maxXCaption, maxXLabel, maxYCaption, maxYLabel, "Label3", "Label11", "Label1", "Label13", true},
+        {limitFrame, "Frame5", "Limit", 4980, 750, "Show hardware limit ",
+         limitXCaption, limitXLabel, limitYCaption, limitYLabel, "Label5", "lblMaxx", "Label6", "lblMaxy", false},
     };
     for (const CoordinateFrame& c : coordinateFrames) {
         const QString tip = QString::fromLatin1(c.tooltip);
         const QString captionTip = c.tooltipOnCaptions ? tip : QString();
-        c.frame = frame(Frame1, c.name, c.caption, 180, c.top, 1515, c.height, tip);
+        c.frame = frame(plotterControlFrame, c.name, c.caption, 180, c.top, 1515, c.height, tip);
         c.xCaption = label(c.frame, c.xCaptionName, " X =", 120, 240, 375, 240, captionTip);
         c.xValue = label(c.frame, c.xValueName, kPlaceholder, 480, 240, 615, 240, tip);
         c.yCaption = label(c.frame, c.yCaptionName, " Y = ", 120, 480, 375, 240, captionTip);
         c.yValue = label(c.frame, c.yValueName, kPlaceholder, 480, 480, 615, 240, tip);
     }
 
-    Label15 = label(Frame1, "Label15", "LPT address =", 180, 5880, 1065, 225, "Address of lpt port");
-    lblLpt = label(Frame1, "lblLpt", "________", 1260, 5880, 450, 225, "Address of lpt port ");
+    portCaption = label(plotterControlFrame, "Label15", "LPT address =", 180, 5880, 1065, 225, "Address of lpt port");
+    portLabel = label(plotterControlFrame, "lblLpt", "________", 1260, 5880, 450, 225, "Address of lpt port ");
 
     // Preview and file name.
-    picBox = new PreviewWidget(client);
-    place(picBox, "picBox", 2160, 240, 5715, 4755);
-    txtFile = place(new QLineEdit(client), "txtFile", 2160, 5040, 5720, 285);
+    previewCanvas = new PreviewWidget(client);
+    place(previewCanvas, "picBox", 2160, 240, 5715, 4755);
+    fileNameBox = place(new QLineEdit(client), "txtFile", 2160, 5040, 5720, 285);
 
     // Draw control.
-    Frame4 = frame(client, "Frame4", "Draw control", 2220, 5340, 4035, 1035);
-    cmdDraw = button(Frame4, "cmdDraw", "Draw", 240, 240, 1215, 315, "Drawing with plotter");
-    cmdDraw->setEnabled(false);
-    cmdTest = button(Frame4, "cmdTest", "Test and Show", 1680, 240, 1215, 315,
+    drawControlFrame = frame(client, "Frame4", "Draw control", 2220, 5340, 4035, 1035);
+    drawButton = button(drawControlFrame, "cmdDraw", "Draw", 240, 240, 1215, 315, "Drawing with plotter");
+    drawButton->setEnabled(false);
+    testButton = button(drawControlFrame, "cmdTest", "Test and Show", 1680, 240, 1215, 315,
                      "Test if plotter is ready and  size of picture is OK. ");
-    cmdCls = button(Frame4, "cmdCls", "Cls", 3240, 240, 495, 315, "Cleaning screen");
-    scrZoom = place(new QScrollBar(Qt::Horizontal, Frame4), "scrZoom", 240, 660, 1695, 195);
-    scrZoom->setRange(0, 400);
-    scrZoom->setSingleStep(1);
-    scrZoom->setPageStep(10);
-    scrZoom->setValue(100);
-    scrZoom->setTracking(false); // a dragged thumb changes the value only when released
-    txtZoom = place(new QLineEdit("100", Frame4), "txtZoom", 2160, 600, 390, 285, "Show zoom");
-    Label9 = label(Frame4, "Label9", "%  Zoom", 2580, 660, 855, 255);
+    clearButton = button(drawControlFrame, "cmdCls", "Cls", 3240, 240, 495, 315, "Cleaning screen");
+    zoomScrollBar = place(new QScrollBar(Qt::Horizontal, drawControlFrame), "scrZoom", 240, 660, 1695, 195);
+    zoomScrollBar->setRange(0, 400);
+    zoomScrollBar->setSingleStep(1);
+    zoomScrollBar->setPageStep(10);
+    zoomScrollBar->setValue(100);
+    zoomScrollBar->setTracking(false); // a dragged thumb changes the value only when released
+    zoomBox = place(new QLineEdit("100", drawControlFrame), "txtZoom", 2160, 600, 390, 285, "Show zoom");
+    zoomCaption = label(drawControlFrame, "Label9", "%  Zoom", 2580, 660, 855, 255);
 
     // Origin display and the pen-up option.
-    Frame8 = frame(client, "Frame8", "Center off picture", 6360, 5340, 1515, 750,
+    originFrame = frame(client, "Frame8", "Center off picture", 6360, 5340, 1515, 750,
                    "Show where is origin of picture on X and Y axis");
     const QString xAxisTip = "Draw and show coordinate  0  on X axis";
     const QString yAxisTip = "Draw and show coordinate  0  on Y axis";
-    Label18 = label(Frame8, "Label18", " X =", 120, 240, 375, 255, xAxisTip);
-    lblOffsety = place(new ClickableLabel(kPlaceholder, Frame8), "lblOffsety", 480, 240, 615, 240, xAxisTip);
-    Label17 = label(Frame8, "Label17", " Y = ", 120, 480, 375, 240, yAxisTip);
-    lblOffsetx = place(new ClickableLabel(kPlaceholder, Frame8), "lblOffsetx", 480, 480, 615, 195, yAxisTip);
-    Check1 = place(new QCheckBox("Show Pen Up", client), "Check1", 6420, 6180, 1395, 195,
+    originRowXCaption = label(originFrame, "Label18", " X =", 120, 240, 375, 255, xAxisTip);
+    originYLabel = place(new ClickableLabel(kPlaceholder, originFrame), "lblOffsety", 480, 240, 615, 240, xAxisTip);
+    originRowYCaption = label(originFrame, "Label17", " Y = ", 120, 480, 375, 240, yAxisTip);
+    originXLabel = place(new ClickableLabel(kPlaceholder, originFrame), "lblOffsetx", 480, 480, 615, 195, yAxisTip);
+    showPenUpCheck = place(new QCheckBox("Show Pen Up", client), "Check1", 6420, 6180, 1395, 195,
                    "When is Checked show pen down on screen");
 
     // Velocity.
-    Frame6 = frame(client, "Frame6", "     Velocity     ", 8040, 120, 1275, 1995);
-    txtStare = place(new QLineEdit("Err", Frame6), "txtStare", 60, 240, 1155, 570);
+    velocityFrame = frame(client, "Frame6", "     Velocity     ", 8040, 120, 1275, 1995);
+    statusBox = place(new QLineEdit("Err", velocityFrame), "txtStare", 60, 240, 1155, 570);
     {
         QFont big(QStringLiteral("Small Fonts"));
         big.setStyleHint(QFont::SansSerif); // any sans face when this one is missing
         big.setPointSizeF(20.25);
         big.setBold(true);
-        txtStare->setFont(big);
-        txtStare->setAlignment(Qt::AlignCenter);
-        QPalette p = txtStare->palette();
+        statusBox->setFont(big);
+        statusBox->setAlignment(Qt::AlignCenter);
+        QPalette p = statusBox->palette();
         p.setColor(QPalette::Text, QColor(255, 0, 0));
-        txtStare->setPalette(p);
+        statusBox->setPalette(p);
     }
-    Label14 = label(Frame6, "Label14", "ms for 1 step", 180, 840, 975, 195);
-    cmdCheck = button(Frame6, "cmdCheck", "Check", 120, 1140, 1035, 315,
+    stepTimeCaption = label(velocityFrame, "Label14", "ms for 1 step", 180, 840, 975, 195);
+    checkButton = button(velocityFrame, "cmdCheck", "Check", 120, 1140, 1035, 315,
                       "Check if plotter is conected and timer is activated");
-    cmdSpeed = button(Frame6, "cmdSpeed", "Speed", 120, 1500, 1035, 315, "Show time among steps");
+    speedButton = button(velocityFrame, "cmdSpeed", "Speed", 120, 1500, 1035, 315, "Show time among steps");
 
     // Motor status: lamp, "M", and the two lines that cross it out.
-    fraMotor = frame(client, "fraMotor", " Motor status  ", 8040, 2220, 1275, 1575, "Status of motors");
-    Shape9 = place(new MotorLamp(fraMotor), "Shape9", 360, 360, 555, 555);
-    Shape9->setColour(kLightRed);
-    Label12 = label(fraMotor, "Label12", "M", 397, 360, 495, 495);
+    motorFrame = frame(client, "fraMotor", " Motor status  ", 8040, 2220, 1275, 1575, "Status of motors");
+    motorLamp = place(new MotorLamp(motorFrame), "Shape9", 360, 360, 555, 555);
+    motorLamp->setColour(kLightRed);
+    motorLetter = label(motorFrame, "Label12", "M", 397, 360, 495, 495);
     {
         QFont heavy(QStringLiteral("Arial Black"));
         heavy.setStyleHint(QFont::SansSerif);
         heavy.setPointSizeF(18);
         heavy.setBold(true);
-        Label12->setFont(heavy);
-        Label12->setAlignment(Qt::AlignCenter);
-        QPalette p = Label12->palette();
+        motorLetter->setFont(heavy);
+        motorLetter->setAlignment(Qt::AlignCenter);
+        QPalette p = motorLetter->palette();
         p.setColor(QPalette::WindowText, QColor(0, 192, 192));
-        Label12->setPalette(p);
+        motorLetter->setPalette(p);
     }
-    Line1 = new CrossLine(QPoint(px(960), px(300)), QPoint(px(300), px(960)), fraMotor);
-    Line1->setObjectName(QStringLiteral("Line1"));
-    Line2 = new CrossLine(QPoint(px(300), px(300)), QPoint(px(960), px(960)), fraMotor);
-    Line2->setObjectName(QStringLiteral("Line2"));
-    Label10 = label(fraMotor, "Label10", "Motors is connected", 120, 1080, 1035, 435);
-    Label10->setAlignment(Qt::AlignCenter);
-    Label10->setWordWrap(true);
+    motorCrossLine1 = new CrossLine(QPoint(px(960), px(300)), QPoint(px(300), px(960)), motorFrame);
+    motorCrossLine1->setObjectName(QStringLiteral("Line1"));
+    motorCrossLine2 = new CrossLine(QPoint(px(300), px(300)), QPoint(px(960), px(960)), motorFrame);
+    motorCrossLine2->setObjectName(QStringLiteral("Line2"));
+    motorStatusLabel = label(motorFrame, "Label10", "Motors is connected", 120, 1080, 1035, 435);
+    motorStatusLabel->setAlignment(Qt::AlignCenter);
+    motorStatusLabel->setWordWrap(true);
 
     // A plot file dropped anywhere on the window reaches the window itself, not a text box.
-    for (QLineEdit* edit : {txtFile, txtZoom, txtStare})
+    for (QLineEdit* edit : {fileNameBox, zoomBox, statusBox})
         edit->setAcceptDrops(false);
 
     applyClassicFace(client);
 
     // Timers: the status poll runs for the life of the window, the speed count on demand.
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(300);
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(1000);
+    statusTimer = new QTimer(this);
+    statusTimer->setObjectName(QStringLiteral("Timer1"));
+    statusTimer->setInterval(300);
+    speedTimer = new QTimer(this);
+    speedTimer->setObjectName(QStringLiteral("Timer2"));
+    speedTimer->setInterval(1000);
 }
 
 void MainWindow::buildMenus() {
@@ -235,57 +235,57 @@ void MainWindow::buildMenus() {
         a->setObjectName(QString::fromLatin1(name));
         return a;
     };
-    mnuFile = menu("mnuFile", "&File");
-    mnuOpen = item(mnuFile, "mnuOpen", "&Open");
-    mnuOpen_privat = item(mnuFile, "mnuOpen_privat", "Open Privat ");
-    mnuOpen_privat->setEnabled(false); // never offered to the operator
-    mnuExit = item(mnuFile, "mnuExit", "E&xit");
-    mnuOption = menu("mnuOption", "&Options");
-    mnuSetings = item(mnuOption, "mnuSetings", "Settings");
-    mnuHelp = menu("mnuHelp", "&Help");
-    mnuAbout = item(mnuHelp, "mnuAbout", "&About");
+    fileMenu = menu("mnuFile", "&File");
+    openAction = item(fileMenu, "mnuOpen", "&Open");
+    openPrivateAction = item(fileMenu, "mnuOpen_privat", "Open Privat ");
+    openPrivateAction->setEnabled(false); // never offered to the operator
+    exitAction = item(fileMenu, "mnuExit", "E&xit");
+    optionsMenu = menu("mnuOption", "&Options");
+    settingsAction = item(optionsMenu, "mnuSetings", "Settings");
+    helpMenu = menu("mnuHelp", "&Help");
+    aboutAction = item(helpMenu, "mnuAbout", "&About");
 }
 
 void MainWindow::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
     bar->setSizeGripEnabled(false);
-    lblProgress = new QLabel(bar);
-    lblProgress->setObjectName(QStringLiteral("lblProgress"));
-    bar->addWidget(lblProgress, 1);
-    cmdStop = new QPushButton(QStringLiteral("Stop"), bar);
-    cmdStop->setObjectName(QStringLiteral("cmdStop"));
-    bar->addPermanentWidget(cmdStop);
-    cmdStop->hide();
+    progressLabel = new QLabel(bar);
+    progressLabel->setObjectName(QStringLiteral("lblProgress"));
+    bar->addWidget(progressLabel, 1);
+    stopButton = new QPushButton(QStringLiteral("Stop"), bar);
+    stopButton->setObjectName(QStringLiteral("cmdStop"));
+    bar->addPermanentWidget(stopButton);
+    stopButton->hide();
 }
 
 void MainWindow::connectHandlers() {
     const std::pair<QPushButton*, void (MainWindow::*)()> buttons[] = {
-        {cmdSteppYUp, &MainWindow::cmdSteppYUp_Click}, {cmdSteppYDo, &MainWindow::cmdSteppYDo_Click},
-        {cmdSteppXR, &MainWindow::cmdSteppXR_Click},   {cmdSteppXL, &MainWindow::cmdSteppXL_Click},
-        {cmdMotor, &MainWindow::cmdMotor_Click},       {cmdPen, &MainWindow::cmdPen_Click},
-        {cmdCheck, &MainWindow::cmdCheck_Click},       {cmdSpeed, &MainWindow::cmdSpeed_Click},
-        {cmdHome, &MainWindow::cmdHome_Click},         {cmdZero, &MainWindow::cmdZero_Click},
-        {cmdTest, &MainWindow::cmdTest_Click},         {cmdDraw, &MainWindow::cmdDraw_Click},
-        {cmdCls, &MainWindow::cmdCls_Click},           {cmdStop, &MainWindow::cmdStop_Click},
+        {stepUpButton, &MainWindow::onStepUpClicked}, {stepDownButton, &MainWindow::onStepDownClicked},
+        {stepRightButton, &MainWindow::onStepRightClicked},   {stepLeftButton, &MainWindow::onStepLeftClicked},
+        {motorButton, &MainWindow::onMotorClicked},       {penButton, &MainWindow::onPenClicked},
+        {checkButton, &MainWindow::onCheckClicked},       {speedButton, &MainWindow::onSpeedClicked},
+        {penHomeButton, &MainWindow::onPenHomeClicked},         {penToZeroButton, &MainWindow::onPenToZeroClicked},
+        {testButton, &MainWindow::onTestClicked},         {drawButton, &MainWindow::onDrawClicked},
+        {clearButton, &MainWindow::onClearClicked},           {stopButton, &MainWindow::onStopClicked},
     };
     for (const auto& [b, slot] : buttons)
         connect(b, &QPushButton::clicked, this, slot);
 
-    connect(Check1, &QCheckBox::clicked, this, &MainWindow::Check1_Click);
+    connect(showPenUpCheck, &QCheckBox::clicked, this, &MainWindow::onShowPenUpClicked);
     // Steps of the other mode are twice or half as long: the last test no longer holds.
-    connect(optHalf, &QRadioButton::toggled, this, &MainWindow::forgetTest);
-    connect(scrZoom, &QScrollBar::valueChanged, this, &MainWindow::scrZoom_Change);
-    connect(txtZoom, &QLineEdit::textChanged, this, &MainWindow::txtZoom_Change);
-    connect(lblOffsetx, &ClickableLabel::clicked, this, &MainWindow::lblOffsetx_Click);
-    connect(lblOffsety, &ClickableLabel::clicked, this, &MainWindow::lblOffsety_Click);
-    connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
-    connect(Timer2, &QTimer::timeout, this, &MainWindow::Timer2_Timer);
+    connect(halfStepOption, &QRadioButton::toggled, this, &MainWindow::forgetTest);
+    connect(zoomScrollBar, &QScrollBar::valueChanged, this, &MainWindow::onZoomScrolled);
+    connect(zoomBox, &QLineEdit::textChanged, this, &MainWindow::onZoomTextChanged);
+    connect(originXLabel, &ClickableLabel::clicked, this, &MainWindow::onOriginXLabelClicked);
+    connect(originYLabel, &ClickableLabel::clicked, this, &MainWindow::onOriginYLabelClicked);
+    connect(statusTimer, &QTimer::timeout, this, &MainWindow::onStatusTimer);
+    connect(speedTimer, &QTimer::timeout, this, &MainWindow::onSpeedTimer);
 
-    connect(mnuOpen, &QAction::triggered, this, &MainWindow::mnuOpen_Click);
-    connect(mnuExit, &QAction::triggered, this, &MainWindow::mnuExit_Click);
-    connect(mnuSetings, &QAction::triggered, this, &MainWindow::mnuSetings_Click);
-    connect(mnuAbout, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
+    connect(openAction, &QAction::triggered, this, &MainWindow::onOpen);
+    connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
+    connect(settingsAction, &QAction::triggered, this, &MainWindow::onSettings);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
 }
 
 } // namespace orlex::ui

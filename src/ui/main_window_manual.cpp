@@ -23,158 +23,158 @@ constexpr std::int16_t kLampWhite = 15;
 // One step of one motor, written to the port at once: no delay, no presence test.
 // Refused while a homing or a draw owns the carriage (the buttons are disabled then,
 // this only guards calls that do not come through a button).
-void MainWindow::cmdSteppYUp_Click()
+void MainWindow::onStepUpClicked()
 {
     if (motionRunning_ || drawRunning_)
         return;
-    drive().state.DirY = 1;
-    drive().unPasY();
-    drive().writeCoils();
+    drive().state.directionY = 1;
+    drive().stepY();
+    drive().energiseCoils();
     emit plotterMoved();
 }
 
-void MainWindow::cmdSteppYDo_Click()
+void MainWindow::onStepDownClicked()
 {
     if (motionRunning_ || drawRunning_)
         return;
-    drive().state.DirY = -1;
-    drive().unPasY();
-    drive().writeCoils();
+    drive().state.directionY = -1;
+    drive().stepY();
+    drive().energiseCoils();
     emit plotterMoved();
 }
 
-void MainWindow::cmdSteppXR_Click()
+void MainWindow::onStepRightClicked()
 {
     if (motionRunning_ || drawRunning_)
         return;
-    drive().state.DirX = 1;
-    drive().unPasX();
-    drive().writeCoils();
+    drive().state.directionX = 1;
+    drive().stepX();
+    drive().energiseCoils();
     emit plotterMoved();
 }
 
-void MainWindow::cmdSteppXL_Click()
+void MainWindow::onStepLeftClicked()
 {
     if (motionRunning_ || drawRunning_)
         return;
-    drive().state.DirX = -1;
-    drive().unPasX();
-    drive().writeCoils();
+    drive().state.directionX = -1;
+    drive().stepX();
+    drive().energiseCoils();
     emit plotterMoved();
 }
 
 // Coils off, or back on at the phases they had; the caption names the next action.
-void MainWindow::cmdMotor_Click()
+void MainWindow::onMotorClicked()
 {
     if (!drive().coilsEnergised()) {
-        drive().writeCoils();
-        cmdMotor->setText(QStringLiteral("Motor off"));
+        drive().energiseCoils();
+        motorButton->setText(QStringLiteral("Motor off"));
     } else {
-        cmdMotor->setText(QStringLiteral("Motor on"));
+        motorButton->setText(QStringLiteral("Motor on"));
         drive().switchCoilsOff();
     }
     emit plotterMoved();
 }
 
 // Pen down shows the button in light red; pen up gives it back the button-face colour.
-void MainWindow::cmdPen_Click()
+void MainWindow::onPenClicked()
 {
-    if (drive().state.PenState == "PU") {
-        drive().state.PenState = "PD";
-        QPalette red = cmdPen->palette();
+    if (drive().state.manualPen == Pen::Up) {
+        drive().state.manualPen = Pen::Down;
+        QPalette red = penButton->palette();
         red.setColor(QPalette::Button, paletteColour(kLampRed));
-        cmdPen->setPalette(red);
-        cmdPen->setAutoFillBackground(true);
+        penButton->setPalette(red);
+        penButton->setAutoFillBackground(true);
         drive().penDown();
     } else {
-        drive().state.PenState = "PU";
+        drive().state.manualPen = Pen::Up;
         drive().penUp();
-        cmdPen->setPalette(QPalette()); // inherit the system's button face again
-        cmdPen->setAutoFillBackground(false);
+        penButton->setPalette(QPalette()); // inherit the system's button face again
+        penButton->setAutoFillBackground(false);
     }
     emit plotterMoved();
 }
 
-void MainWindow::check()
+void MainWindow::runPresenceCheck()
 {
-    const bool answered = drive().check(); // sets Connected
-    txtStare->setText(answered ? QStringLiteral("OK") : QStringLiteral("Err"));
-    cmdSpeed->setVisible(answered);
+    const bool answered = drive().checkPresence(); // sets connected
+    statusBox->setText(answered ? QStringLiteral("OK") : QStringLiteral("Err"));
+    speedButton->setVisible(answered);
 }
 
-void MainWindow::cmdCheck_Click()
+void MainWindow::onCheckClicked()
 {
-    cmdCheck->setEnabled(false);
-    check();
-    cmdCheck->setEnabled(true);
+    checkButton->setEnabled(false);
+    runPresenceCheck();
+    checkButton->setEnabled(true);
 }
 
 // Every 300 ms: a blinking lamp while the coils are energised, the crossed-out motor
 // while they are off.
-void MainWindow::Timer1_Timer()
+void MainWindow::onStatusTimer()
 {
     DriveState& s = drive().state;
     if (drive().coilsEnergised()) {
-        cmdMotor->setText(QStringLiteral("Motor off"));
-        Line1->hide();
-        Line2->hide();
-        if (s.MotorBlink == 0) {
-            s.MotorBlink = 1;
-            Shape9->setColour(kLampRed);
+        motorButton->setText(QStringLiteral("Motor off"));
+        motorCrossLine1->hide();
+        motorCrossLine2->hide();
+        if (s.lampBlink == 0) {
+            s.lampBlink = 1;
+            motorLamp->setColour(kLampRed);
         } else {
-            s.MotorBlink = 0;
-            Shape9->setColour(kLampWhite);
+            s.lampBlink = 0;
+            motorLamp->setColour(kLampWhite);
         }
-        Label10->setText(QStringLiteral("Motor is connected"));
+        motorStatusLabel->setText(QStringLiteral("Motor is connected"));
     } else {
-        Shape9->setColour(kLampWhite);
-        Line1->show();
-        Line2->show();
-        Label10->setText(QStringLiteral("Motor is disconnected"));
-        cmdMotor->setText(QStringLiteral("Motor on"));
+        motorLamp->setColour(kLampWhite);
+        motorCrossLine1->show();
+        motorCrossLine2->show();
+        motorStatusLabel->setText(QStringLiteral("Motor is disconnected"));
+        motorButton->setText(QStringLiteral("Motor on"));
     }
 }
 
-// Counts two-cycle step delays until Timer2's first tick, one second after the start;
+// Counts two-cycle step delays until speedTimer's first tick, one second after the start;
 // the result is the length of one step in whole milliseconds, truncated. Stop or Esc
 // ends it early, also while the clock does not run; it then measures nothing.
-void MainWindow::cmdSpeed_Click()
+void MainWindow::onSpeedClicked()
 {
-    cmdSpeed->setEnabled(false);
+    speedButton->setEnabled(false);
     drive().clearStop();
     speedRunning_ = true;
     setRunActive(true);
-    drive().state.SpeedTicks = 1;
-    Timer2->start();
+    drive().state.speedTicks = 1;
+    speedTimer->start();
     double count = 0;
-    while (drive().state.SpeedTicks <= 1 && !drive().stopRequested()) {
-        drive().delayh(kStepCycles);
+    while (drive().state.speedTicks <= 1 && !drive().stopRequested()) {
+        drive().waitClockCycles(kStepCycles);
         count += 1;
         processEvents();
     }
     // The window draws nothing on its own surface, so there is nothing else to erase.
-    Timer2->stop();
+    speedTimer->stop();
     const bool stopped = drive().stopRequested();
     drive().clearStop();
     setRunActive(false);
     speedRunning_ = false;
     if (stopped) {
-        lblProgress->setText(QStringLiteral("Speed measurement stopped: no step period was measured"));
+        progressLabel->setText(QStringLiteral("Speed measurement stopped: no step period was measured"));
     } else {
         const double ms = std::floor(1000.0 / count);
-        txtStare->setText(QString::number(static_cast<long long>(ms)));
+        statusBox->setText(QString::number(static_cast<long long>(ms)));
         // A step shorter than 1 ms shows 0: too coarse to estimate a drawing time with.
         if (ms >= 1)
             lastSpeedMs_ = static_cast<int>(ms);
         else
             lastSpeedMs_.reset();
     }
-    cmdSpeed->setEnabled(true);
+    speedButton->setEnabled(true);
 }
 
-void MainWindow::Timer2_Timer()
+void MainWindow::onSpeedTimer()
 {
-    std::int16_t& ticks = drive().state.SpeedTicks;
+    std::int16_t& ticks = drive().state.speedTicks;
     if (ticks < INT16_MAX)
         ++ticks;
 }
@@ -183,16 +183,16 @@ void MainWindow::Timer2_Timer()
 // and only outside a draw run (the draw run enables its own controls when it ends).
 void MainWindow::setMotionControlsEnabled(bool enabled)
 {
-    for (QPushButton* b : {cmdSteppYUp, cmdSteppYDo, cmdSteppXR, cmdSteppXL, cmdHome, cmdZero})
+    for (QPushButton* b : {stepUpButton, stepDownButton, stepRightButton, stepLeftButton, penHomeButton, penToZeroButton})
         b->setEnabled(enabled);
     if (!enabled) {
-        cmdDraw->setEnabled(false);
-        cmdTest->setEnabled(false);
+        drawButton->setEnabled(false);
+        testButton->setEnabled(false);
         return;
     }
     if (drawRunning_)
         return;
-    cmdTest->setEnabled(true);
+    testButton->setEnabled(true);
     updateDrawButton();
 }
 

@@ -107,8 +107,8 @@ MainWindow::DrawableTest MainWindow::currentTestKey() const
 {
     DrawableTest key;
     key.path = plotFile_;
-    key.zoom = preview_->Zoom;
-    key.halfStep = optHalf->isChecked();
+    key.zoom = preview_->zoom;
+    key.halfStep = halfStepOption->isChecked();
     key.stepLengthX = settings_.stepLengthX;
     key.stepLengthY = settings_.stepLengthY;
     key.limitX = settings_.travelXmm;
@@ -120,31 +120,31 @@ MainWindow::DrawableTest MainWindow::currentTestKey() const
 void MainWindow::forgetTest()
 {
     drawableTest_.reset();
-    cmdDraw->setEnabled(false);
+    drawButton->setEnabled(false);
 }
 
 void MainWindow::updateDrawButton()
 {
-    cmdDraw->setEnabled(!drawRunning_ && !motionRunning_ && drawableTest_.has_value());
+    drawButton->setEnabled(!drawRunning_ && !motionRunning_ && drawableTest_.has_value());
 }
 
 // Stop and Esc are offered while anything waits on the plotter's clock; the dialogs
 // and File > Open are not, since their modal loops would halt the machine mid-run.
 void MainWindow::setRunActive(bool active)
 {
-    cmdStop->setVisible(active);
-    for (QAction* item : {mnuOpen, mnuSetings, mnuAbout})
+    stopButton->setVisible(active);
+    for (QAction* item : {openAction, settingsAction, aboutAction})
         item->setEnabled(!active);
     setAcceptDrops(!active);
 }
 
 // Previews and measures the plot, then applies the fit rule and the presence test.
-void MainWindow::cmdTest_Click()
+void MainWindow::onTestClicked()
 {
     if (drawRunning_ || motionRunning_)
         return; // the button is disabled then; this guards calls from code
-    cmdDraw->setEnabled(false);
-    cmdTest->setEnabled(false);
+    drawButton->setEnabled(false);
+    testButton->setEnabled(false);
     drawableTest_.reset();
 
     const PlotTest test = testPlot(plotFile_, preview(), drive());
@@ -152,43 +152,43 @@ void MainWindow::cmdTest_Click()
         // Nothing was measured: the extents of the last good test stay, Draw stays off.
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(test.run.openError));
-        cmdTest->setEnabled(true);
+        testButton->setEnabled(true);
         return;
     }
     announceRunEnd(test.run, *feedback_, *this);
 
     plotExtents = test.extents;
-    Label8->setText(QString::fromStdString(millimetreLabel(plotExtents.PlotMinX)));
-    Label7->setText(QString::fromStdString(millimetreLabel(plotExtents.PlotMinY)));
-    Label11->setText(QString::fromStdString(millimetreLabel(plotExtents.PlotMaxX)));
-    Label13->setText(QString::fromStdString(millimetreLabel(plotExtents.PlotMaxY)));
+    minXLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.minXmm)));
+    minYLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.minYmm)));
+    maxXLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.maxXmm)));
+    maxYLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.maxYmm)));
 
     if (!test.fits()) {
-        paintFrame(Frame5, kFrameTooBig);
-        cmdDraw->setEnabled(false);
-        check();
+        paintFrame(limitFrame, kFrameTooBig);
+        drawButton->setEnabled(false);
+        runPresenceCheck();
     } else {
-        paintFrame(Frame5, kFrameFits);
-        check();
-        if (drive().state.Connected) {
+        paintFrame(limitFrame, kFrameFits);
+        runPresenceCheck();
+        if (drive().state.connected) {
             DrawableTest key = currentTestKey();
             key.stamp = stampOf(key.path);
             drawableTest_ = key;
         }
-        cmdDraw->setEnabled(drawableTest_.has_value());
+        drawButton->setEnabled(drawableTest_.has_value());
     }
     lastTest = test.run;
-    lblProgress->setText(estimateText(test.run, stepPeriodSeconds()));
+    progressLabel->setText(estimateText(test.run, stepPeriodSeconds()));
 
     for (const std::string& warning : test.warnings())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(warning));
-    cmdTest->setEnabled(true);
+    testButton->setEnabled(true);
 }
 
 // Draws the plot from the carriage position, after "Pen to 0" when the plot has
 // negative coordinates. Stop (button or Esc) ends it after the current step.
-void MainWindow::cmdDraw_Click()
+void MainWindow::onDrawClicked()
 {
     // Only what a test checked is drawn: the button is disabled otherwise, and this also
     // guards calls from code.
@@ -210,9 +210,9 @@ void MainWindow::cmdDraw_Click()
                                           "Press \"Test and Show\" again before drawing."));
         return;
     }
-    cmdDraw->setEnabled(false);
-    cmdTest->setEnabled(false);
-    Frame1->setEnabled(false);
+    drawButton->setEnabled(false);
+    testButton->setEnabled(false);
+    plotterControlFrame->setEnabled(false);
     drive().clearStop();
     drawRunning_ = true;
     setRunActive(true); // from here on, so Stop also ends the homing of Pen to 0
@@ -220,11 +220,11 @@ void MainWindow::cmdDraw_Click()
     QElapsedTimer sinceLabel;
     QTimer liveView;
     DrawProgress progress(drive(), [&] {
-        Timer1->stop();
-        Line1->hide();
-        Line2->hide();
-        Shape9->setColour(kLampSteady);
-        Label10->setText(QStringLiteral("Motor is connected"));
+        statusTimer->stop();
+        motorCrossLine1->hide();
+        motorCrossLine2->hide();
+        motorLamp->setColour(kLampSteady);
+        motorStatusLabel->setText(QStringLiteral("Motor is connected"));
         drawClock_.start();
         sinceLabel.start();
         liveView.start();
@@ -233,11 +233,11 @@ void MainWindow::cmdDraw_Click()
     connect(&liveView, &QTimer::timeout, this, [&] {
         emit plotterMoved();
         if (sinceLabel.elapsed() >= kProgressIntervalMs) {
-            lblProgress->setText(progress.text(drawClock_.elapsed() / 1000.0));
+            progressLabel->setText(progress.text(drawClock_.elapsed() / 1000.0));
             sinceLabel.restart();
         }
     });
-    lblProgress->setText(progress.text(0));
+    progressLabel->setText(progress.text(0));
 
     const DrawReport report = drawPlot(plotFile_, plotExtents, preview(), drive(), &progress);
 
@@ -247,16 +247,16 @@ void MainWindow::cmdDraw_Click()
     announceRunEnd(report.run, *feedback_, *this);
     switch (report.outcome) {
     case DrawReport::Outcome::Finished:
-        lblProgress->setText(QStringLiteral("Drawing finished: %1 points in %2").arg(report.run.points).arg(took));
+        progressLabel->setText(QStringLiteral("Drawing finished: %1 points in %2").arg(report.run.points).arg(took));
         break;
     case DrawReport::Outcome::Stopped:
         // The pen is up; the coils stay energised so the carriage holds its place.
-        lblProgress->setText(QStringLiteral("Drawing stopped by the operator after %1 points, %2")
+        progressLabel->setText(QStringLiteral("Drawing stopped by the operator after %1 points, %2")
                                  .arg(progress.points())
                                  .arg(took));
         break;
     case DrawReport::Outcome::OriginFailed:
-        lblProgress->setText(QStringLiteral("Drawing not started: the pen did not reach the origin"));
+        progressLabel->setText(QStringLiteral("Drawing not started: the pen did not reach the origin"));
         if (report.origin.home.outcome == HomeResult::Outcome::NotConnected)
             showNotConnected();
         else
@@ -264,14 +264,14 @@ void MainWindow::cmdDraw_Click()
                                QString::fromStdString(report.message()));
         break;
     case DrawReport::Outcome::PointRefused:
-        lblProgress->setText(QStringLiteral("Drawing stopped at the point (%1, %2)")
+        progressLabel->setText(QStringLiteral("Drawing stopped at the point (%1, %2)")
                                  .arg(report.run.refusedX, 0, 'g', 12)
                                  .arg(report.run.refusedY, 0, 'g', 12));
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
                            QString::fromStdString(report.message()));
         break;
     case DrawReport::Outcome::ReadFailed:
-        lblProgress->setText(QStringLiteral("Drawing stopped: the plot file could not be read"));
+        progressLabel->setText(QStringLiteral("Drawing stopped: the plot file could not be read"));
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
                            QString::fromStdString(report.message()));
         break;
@@ -284,16 +284,16 @@ void MainWindow::cmdDraw_Click()
     drawRunning_ = false;
     drive().clearStop();
     port_.flush();
-    Timer1->start();
-    cmdTest->setEnabled(true);
-    Frame1->setEnabled(true);
+    statusTimer->start();
+    testButton->setEnabled(true);
+    plotterControlFrame->setEnabled(true);
     updateDrawButton();
     emit plotterMoved();
 }
 
 // Asks a running draw, homing or speed measurement to end after the current step, or
 // at once while it waits for a clock that does not run.
-void MainWindow::cmdStop_Click()
+void MainWindow::onStopClicked()
 {
     if (drawRunning_ || motionRunning_ || speedRunning_)
         drive().requestStop();

@@ -15,51 +15,51 @@ namespace {
 const QString kDefaultZoomText = QStringLiteral("100");
 } // namespace
 
-void MainWindow::Check1_Click()
+void MainWindow::onShowPenUpClicked()
 {
-    preview().PenUpColor = Check1->isChecked() ? kWhite : kLightGrey;
+    preview().penUpColour = showPenUpCheck->isChecked() ? kWhite : kLightGrey;
 }
 
-// Setting the text fires txtZoom_Change, which may move the scroll bar again; a value
+// Setting the text fires onZoomTextChanged, which may move the scroll bar again; a value
 // that is already valid comes back unchanged, so the exchange stops after one round.
-void MainWindow::scrZoom_Change()
+void MainWindow::onZoomScrolled()
 {
-    txtZoom->setText(QString::number(scrZoom->value()));
-    preview().Zoom = static_cast<std::int16_t>(scrZoom->value());
+    zoomBox->setText(QString::number(zoomScrollBar->value()));
+    preview().zoom = static_cast<std::int16_t>(zoomScrollBar->value());
     // The last test no longer measures the plot at this scale: Draw waits for a new one,
     // also when a draw or a homing is holding Draw off at the moment.
     forgetTest();
 }
 
-void MainWindow::txtZoom_Change()
+void MainWindow::onZoomTextChanged()
 {
-    if (txtZoom->text().isEmpty())
-        txtZoom->setText(kDefaultZoomText); // its own change event does the work first
+    if (zoomBox->text().isEmpty())
+        zoomBox->setText(kDefaultZoomText); // its own change event does the work first
 
-    if (const std::optional<std::int16_t> zoom = zoomFromText(txtZoom->text().toStdString())) {
-        preview().Zoom = *zoom;
-        scrZoom->setValue(*zoom);
+    if (const std::optional<std::int16_t> zoom = zoomFromText(zoomBox->text().toStdString())) {
+        preview().zoom = *zoom;
+        zoomScrollBar->setValue(*zoom);
     } else {
-        preview().Zoom = kDefaultZoom;
-        scrZoom->setValue(kDefaultZoom);
-        txtZoom->setText(kDefaultZoomText);
+        preview().zoom = kDefaultZoom;
+        zoomScrollBar->setValue(kDefaultZoom);
+        zoomBox->setText(kDefaultZoomText);
     }
     forgetTest();
 }
 
-void MainWindow::lblOffsetx_Click()
+void MainWindow::onOriginXLabelClicked()
 {
     preview().drawYHalfAxis();
 }
 
-void MainWindow::lblOffsety_Click()
+void MainWindow::onOriginYLabelClicked()
 {
     preview().drawXHalfAxis();
 }
 
 // Erases the preview; its pen position and the zoom stay. The window draws nothing on
 // its own surface, so the preview is all there is to erase.
-void MainWindow::cmdCls_Click()
+void MainWindow::onClearClicked()
 {
     preview().clear();
 }

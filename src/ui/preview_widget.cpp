@@ -1,4 +1,4 @@
-// picBox: lines in twips are converted to pixels, clipped and drawn into a backing image;
+// previewCanvas: lines in twips are converted to pixels, clipped and drawn into a backing image;
 // painting only copies the image, and repaints are batched by update().
 #include "ui/preview_widget.h"
 

@@ -1,4 +1,4 @@
-// picBox: the preview canvas, measured in twips, drawn into a kept image so nothing
+// previewCanvas: the preview canvas, measured in twips, drawn into a kept image so nothing
 // drawn is lost while the window is hidden or covered.
 #pragma once
 

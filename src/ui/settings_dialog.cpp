@@ -128,8 +128,8 @@ void SettingsDialog::buildControls()
     }
     frames[Lstep]->setToolTip(QStringLiteral("Lungimea unui pas in mm"));
     // The speed group is carried through Load, Default and Save but never shown.
-    fraSpeed_ = frames[Speed];
-    fraSpeed_->setVisible(false);
+    speedFrame_ = frames[Speed];
+    speedFrame_->setVisible(false);
 
     using Handler = void (SettingsDialog::*)();
     const std::array<Handler, kSettingCount> handlers{
@@ -164,46 +164,46 @@ void SettingsDialog::buildControls()
     auto* fraPort = new QGroupBox(QStringLiteral("Lpt Address"), this);
     fraPort->setObjectName(QStringLiteral("fraPort"));
     fraPort->setGeometry(twipsRect(2640, 120, 1095, 975));
-    optLpt1_ = new QRadioButton(QStringLiteral("H378"), fraPort);
-    optLpt1_->setObjectName(QStringLiteral("optLpt1"));
-    optLpt1_->setGeometry(twipsRect(240, 240, 735, 255));
-    optLpt1_->setChecked(true);
-    optLpt2_ = new QRadioButton(QStringLiteral("H278"), fraPort);
-    optLpt2_->setObjectName(QStringLiteral("optLpt2"));
-    optLpt2_->setGeometry(twipsRect(240, 600, 735, 195));
+    port378Option_ = new QRadioButton(QStringLiteral("H378"), fraPort);
+    port378Option_->setObjectName(QStringLiteral("optLpt1"));
+    port378Option_->setGeometry(twipsRect(240, 240, 735, 255));
+    port378Option_->setChecked(true);
+    port278Option_ = new QRadioButton(QStringLiteral("H278"), fraPort);
+    port278Option_->setObjectName(QStringLiteral("optLpt2"));
+    port278Option_->setGeometry(twipsRect(240, 600, 735, 195));
     // A card at another address (a PCIe card at &HD010) keeps it: shown only then.
-    optLpt3_ = new QRadioButton(fraPort);
-    optLpt3_->setObjectName(QStringLiteral("optLpt3"));
-    optLpt3_->setGeometry(twipsRect(240, 795, 840, 165)); // wider: "HD010" is longer than "H378"
-    optLpt3_->setVisible(false);
+    otherPortOption_ = new QRadioButton(fraPort);
+    otherPortOption_->setObjectName(QStringLiteral("optLpt3"));
+    otherPortOption_->setGeometry(twipsRect(240, 795, 840, 165)); // wider: "HD010" is longer than "H378"
+    otherPortOption_->setVisible(false);
 
-    cmdCancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel_->setGeometry(twipsRect(2640, 1380, 1095, 375));
-    cmdDefault_ = new QPushButton(QStringLiteral("Default"), this);
-    cmdDefault_->setObjectName(QStringLiteral("cmdDefault"));
-    cmdDefault_->setGeometry(twipsRect(2640, 1860, 1095, 375));
-    cmdSave_ = new QPushButton(QStringLiteral("&Save"), this);
-    cmdSave_->setObjectName(QStringLiteral("cmdSave"));
-    cmdSave_->setGeometry(twipsRect(2640, 2340, 1095, 375));
-    connect(cmdCancel_, &QPushButton::clicked, this, &SettingsDialog::cmdCancel_Click);
-    connect(cmdDefault_, &QPushButton::clicked, this, &SettingsDialog::cmdDefault_Click);
-    connect(cmdSave_, &QPushButton::clicked, this, &SettingsDialog::cmdSave_Click);
+    cancelButton_ = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancelButton_->setObjectName(QStringLiteral("cmdCancel"));
+    cancelButton_->setGeometry(twipsRect(2640, 1380, 1095, 375));
+    defaultButton_ = new QPushButton(QStringLiteral("Default"), this);
+    defaultButton_->setObjectName(QStringLiteral("cmdDefault"));
+    defaultButton_->setGeometry(twipsRect(2640, 1860, 1095, 375));
+    saveButton_ = new QPushButton(QStringLiteral("&Save"), this);
+    saveButton_->setObjectName(QStringLiteral("cmdSave"));
+    saveButton_->setGeometry(twipsRect(2640, 2340, 1095, 375));
+    connect(cancelButton_, &QPushButton::clicked, this, &SettingsDialog::onCancelClicked);
+    connect(defaultButton_, &QPushButton::clicked, this, &SettingsDialog::onDefaultClicked);
+    connect(saveButton_, &QPushButton::clicked, this, &SettingsDialog::onSaveClicked);
 
     // Tab order: Cancel, Save, the scroll bars in file order, Default, the address.
-    QList<QWidget*> chain{cmdCancel_, cmdSave_};
+    QList<QWidget*> chain{cancelButton_, saveButton_};
     for (QScrollBar* bar : scrollBars_)
         chain.append(bar);
-    chain << cmdDefault_ << optLpt1_ << optLpt2_ << optLpt3_;
+    chain << defaultButton_ << port378Option_ << port278Option_ << otherPortOption_;
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
-    cmdCancel_->setFocus(Qt::OtherFocusReason);
+    cancelButton_->setFocus(Qt::OtherFocusReason);
 
     // Shown only when Load had to adjust a stored value, in a strip below the frames.
-    lblNote_ = new QLabel(this);
-    lblNote_->setObjectName(QStringLiteral("lblNote"));
-    lblNote_->setWordWrap(true);
-    lblNote_->setVisible(false);
+    noteLabel_ = new QLabel(this);
+    noteLabel_->setObjectName(QStringLiteral("lblNote"));
+    noteLabel_->setWordWrap(true);
+    noteLabel_->setVisible(false);
 
     applyClassicFace(this);
 }
@@ -224,12 +224,12 @@ void SettingsDialog::load()
     const std::uint16_t address = settings_.portAddress;
     const bool first = address == kFirstPortAddress;
     const bool other = address != kFirstPortAddress && address != kSecondPortAddress;
-    optLpt3_->setVisible(other);
+    otherPortOption_->setVisible(other);
     if (other)
-        optLpt3_->setText(QLatin1Char('H') + QString::number(address, 16).toUpper());
-    optLpt1_->setChecked(first);
-    optLpt2_->setChecked(!first && !other);
-    optLpt3_->setChecked(other);
+        otherPortOption_->setText(QLatin1Char('H') + QString::number(address, 16).toUpper());
+    port378Option_->setChecked(first);
+    port278Option_->setChecked(!first && !other);
+    otherPortOption_->setChecked(other);
 
     if (!adjustments.isEmpty())
         showNote(adjustments);
@@ -240,12 +240,12 @@ void SettingsDialog::showNote(const QStringList& adjustments)
     const int left = pixels(120);
     const int top = pixels(kFrames[Offset].twips.bottom() + 1) + 4; // just below fraOffset
     const int width = pixels(kClientWidthTwips) - 2 * left;
-    lblNote_->setText(QStringLiteral("Some stored settings did not fit this dialog and were adjusted"
+    noteLabel_->setText(QStringLiteral("Some stored settings did not fit this dialog and were adjusted"
                                      " (nothing is saved until Save):\n")
                       + adjustments.join(QLatin1Char('\n')));
-    const int height = lblNote_->heightForWidth(width);
-    lblNote_->setGeometry(left, top, width, height);
-    lblNote_->setVisible(true);
+    const int height = noteLabel_->heightForWidth(width);
+    noteLabel_->setGeometry(left, top, width, height);
+    noteLabel_->setVisible(true);
     setFixedSize(pixels(kClientWidthTwips), std::max(pixels(kClientHeightTwips), top + height + left));
 }
 
@@ -278,19 +278,19 @@ void SettingsDialog::scrSpeedY_Change() { setLabel(5); }
 void SettingsDialog::scrOffsetx_Change() { setLabel(6); }
 void SettingsDialog::scrOffsety_Change() { setLabel(7); }
 
-void SettingsDialog::cmdDefault_Click()
+void SettingsDialog::onDefaultClicked()
 {
     for (std::size_t i = 0; i < kRows.size(); ++i)
         scrollBars_[i]->setValue(kNumericSettingTable[i].defaultValue);
-    optLpt1_->setChecked(true);
+    port378Option_->setChecked(true);
     setAllLabels();
 }
 
-void SettingsDialog::cmdSave_Click()
+void SettingsDialog::onSaveClicked()
 {
     // The third button keeps the loaded address text exactly as it was.
-    const std::string address = optLpt1_->isChecked() ? std::string(kDefaultPortAddressText)
-                              : optLpt2_->isChecked() ? std::string(kSecondPortAddressText)
+    const std::string address = port378Option_->isChecked() ? std::string(kDefaultPortAddressText)
+                              : port278Option_->isChecked() ? std::string(kSecondPortAddressText)
                                                       : settings_.line(SettingLine::PortAddress);
     // The settings change only once the file holds the new values, so a refused or
     // failed save leaves the program running on what it had, and the operator can try
@@ -306,6 +306,6 @@ void SettingsDialog::cmdSave_Click()
     accept();
 }
 
-void SettingsDialog::cmdCancel_Click() { reject(); }
+void SettingsDialog::onCancelClicked() { reject(); }
 
 } // namespace orlex::ui

@@ -30,9 +30,9 @@ signals:
     void saved(); // the main window refreshes its labels and preview
 
 public slots:
-    void cmdDefault_Click();
-    void cmdSave_Click();
-    void cmdCancel_Click();
+    void onDefaultClicked();
+    void onSaveClicked();
+    void onCancelClicked();
 
 private slots:
     void scrLstepx_Change();
@@ -60,14 +60,14 @@ private:
 
     std::array<QScrollBar*, kSettingCount> scrollBars_{};
     std::array<QLabel*, kSettingCount> labels_{};
-    QGroupBox* fraSpeed_ = nullptr;
-    QRadioButton* optLpt1_ = nullptr;
-    QRadioButton* optLpt2_ = nullptr;
-    QRadioButton* optLpt3_ = nullptr; // the loaded address when it is neither of the two
-    QPushButton* cmdCancel_ = nullptr;
-    QPushButton* cmdDefault_ = nullptr;
-    QPushButton* cmdSave_ = nullptr;
-    QLabel* lblNote_ = nullptr;
+    QGroupBox* speedFrame_ = nullptr;
+    QRadioButton* port378Option_ = nullptr;
+    QRadioButton* port278Option_ = nullptr;
+    QRadioButton* otherPortOption_ = nullptr; // the loaded address when it is neither of the two
+    QPushButton* cancelButton_ = nullptr;
+    QPushButton* defaultButton_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QLabel* noteLabel_ = nullptr;
 };
 
 } // namespace orlex::ui

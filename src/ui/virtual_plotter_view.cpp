@@ -53,24 +53,24 @@ VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSet
     resize(640, 640);
 
     panel_ = new QWidget(this);
-    lblPosition_ = new QLabel(panel_);
-    lblPosition_->setObjectName(QStringLiteral("lblPosition"));
-    lblCounters_ = new QLabel(panel_);
-    lblCounters_->setObjectName(QStringLiteral("lblCounters"));
-    cmdSaveSvg_ = new QPushButton(QStringLiteral("Save paper as SVG\u2026"), panel_);
-    cmdSaveSvg_->setObjectName(QStringLiteral("cmdSaveSvg"));
-    cmdClearPaper_ = new QPushButton(QStringLiteral("Clear paper"), panel_);
-    cmdClearPaper_->setObjectName(QStringLiteral("cmdClearPaper"));
-    connect(cmdSaveSvg_, &QPushButton::clicked, this, &VirtualPlotterView::cmdSaveSvg_Click);
-    connect(cmdClearPaper_, &QPushButton::clicked, this, &VirtualPlotterView::cmdClearPaper_Click);
+    positionLabel_ = new QLabel(panel_);
+    positionLabel_->setObjectName(QStringLiteral("lblPosition"));
+    countersLabel_ = new QLabel(panel_);
+    countersLabel_->setObjectName(QStringLiteral("lblCounters"));
+    savePaperButton_ = new QPushButton(QStringLiteral("Save paper as SVG\u2026"), panel_);
+    savePaperButton_->setObjectName(QStringLiteral("cmdSaveSvg"));
+    clearPaperButton_ = new QPushButton(QStringLiteral("Clear paper"), panel_);
+    clearPaperButton_->setObjectName(QStringLiteral("cmdClearPaper"));
+    connect(savePaperButton_, &QPushButton::clicked, this, &VirtualPlotterView::onSavePaperClicked);
+    connect(clearPaperButton_, &QPushButton::clicked, this, &VirtualPlotterView::onClearPaperClicked);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdSaveSvg_);
-    buttons->addWidget(cmdClearPaper_);
+    buttons->addWidget(savePaperButton_);
+    buttons->addWidget(clearPaperButton_);
     buttons->addStretch(1);
     auto* panelLayout = new QVBoxLayout(panel_);
-    panelLayout->addWidget(lblPosition_);
-    panelLayout->addWidget(lblCounters_);
+    panelLayout->addWidget(positionLabel_);
+    panelLayout->addWidget(countersLabel_);
     panelLayout->addLayout(buttons);
 
     auto* layout = new QVBoxLayout(this);
@@ -124,12 +124,12 @@ void VirtualPlotterView::refresh()
 
 void VirtualPlotterView::updateCounters(const Snapshot& now)
 {
-    lblPosition_->setText(QStringLiteral("X %1 mm   Y %2 mm   pen %3   motors %4")
+    positionLabel_->setText(QStringLiteral("X %1 mm   Y %2 mm   pen %3   motors %4")
                               .arg(plotter_.xMillimetres(), 0, 'f', 2)
                               .arg(plotter_.yMillimetres(), 0, 'f', 2)
                               .arg(now.penDown ? QStringLiteral("down") : QStringLiteral("up"))
                               .arg(now.dataLatch != 0 ? QStringLiteral("energised") : QStringLiteral("off")));
-    lblCounters_->setText(QStringLiteral("Steps X %1, Y %2   lost steps X %3, Y %4   pen moves %5")
+    countersLabel_->setText(QStringLiteral("Steps X %1, Y %2   lost steps X %3, Y %4   pen moves %5")
                               .arg(now.stepsX)
                               .arg(now.stepsY)
                               .arg(now.lostX)
@@ -272,7 +272,7 @@ bool VirtualPlotterView::savePaperAs(const QString& path)
     return true;
 }
 
-void VirtualPlotterView::cmdSaveSvg_Click()
+void VirtualPlotterView::onSavePaperClicked()
 {
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save paper as SVG"),
                                                       QStringLiteral("paper.svg"),
@@ -283,7 +283,7 @@ void VirtualPlotterView::cmdSaveSvg_Click()
         QMessageBox::warning(this, windowTitle(), QStringLiteral("The paper could not be saved.\n") + lastError_);
 }
 
-void VirtualPlotterView::cmdClearPaper_Click()
+void VirtualPlotterView::onClearPaperClicked()
 {
     plotter_.clearPaper();
     resetPaper(mapping());

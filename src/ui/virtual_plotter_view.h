@@ -39,8 +39,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private slots:
-    void cmdSaveSvg_Click();
-    void cmdClearPaper_Click();
+    void onSavePaperClicked();
+    void onClearPaperClicked();
 
 private:
     // What the last frame showed; a frame is due when any of it differs.
@@ -75,10 +75,10 @@ private:
     const MachineSettings& settings_;
     QTimer* frameTimer_ = nullptr;
     QWidget* panel_ = nullptr; // labels and buttons under the drawing
-    QLabel* lblPosition_ = nullptr;
-    QLabel* lblCounters_ = nullptr;
-    QPushButton* cmdSaveSvg_ = nullptr;
-    QPushButton* cmdClearPaper_ = nullptr;
+    QLabel* positionLabel_ = nullptr;
+    QLabel* countersLabel_ = nullptr;
+    QPushButton* savePaperButton_ = nullptr;
+    QPushButton* clearPaperButton_ = nullptr;
 
     Snapshot shown_;
     bool firstFrame_ = true;

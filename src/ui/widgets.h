@@ -25,7 +25,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-// Shape9: a filled circle whose fill is a palette colour.
+// motorLamp: a filled circle whose fill is a palette colour.
 class MotorLamp : public QWidget {
     Q_OBJECT
 public:
@@ -38,7 +38,7 @@ private:
     std::int16_t colour_ = 12;
 };
 
-// Line1 / Line2: a 2-pixel line between two points given in the parent's pixels.
+// motorCrossLine1 / motorCrossLine2: a 2-pixel line between two points given in the parent's pixels.
 class CrossLine : public QWidget {
     Q_OBJECT
 public:

@@ -119,7 +119,7 @@ TEST_P(SimulatedDraw, PaperAndTraceHoldThePlotsPenDownLines)
     const double stepMm = c.fullStep ? 0.5 : 0.25;
     double originX = 30, originY = 30; // the carriage start when nothing moves first
     if (c.penToZero) {
-        // Home, back off four steps, then |PlotMinX|, |PlotMinY| mm (10 and 5 here).
+        // Home, back off four steps, then |minXmm|, |minYmm| mm (10 and 5 here).
         originX = 4 * stepMm + 10;
         originY = 4 * stepMm + 5;
     }

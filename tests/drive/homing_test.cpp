@@ -25,12 +25,12 @@ TEST_P(HomeReading, TakesBit3AsXAndBit4AsY)
     const SwitchCase& c = GetParam();
     ScriptedPort port({c.status});
     DriveRig rig(port);
-    rig.drive->state.SwitchX = 7;
-    rig.drive->state.SwitchY = 7;
-    rig.drive->home();
+    rig.drive->state.xSwitch = 7;
+    rig.drive->state.ySwitch = 7;
+    rig.drive->readHomeSwitches();
     EXPECT_EQ(port.statusReads, 1);
-    EXPECT_EQ(rig.drive->state.SwitchX, c.switchX);
-    EXPECT_EQ(rig.drive->state.SwitchY, c.switchY);
+    EXPECT_EQ(rig.drive->state.xSwitch, c.switchX);
+    EXPECT_EQ(rig.drive->state.ySwitch, c.switchY);
 }
 
 INSTANTIATE_TEST_SUITE_P(Readings, HomeReading,
@@ -46,16 +46,16 @@ TEST(HomingScripted, DiagonalStepThenYAloneThenBackOff)
     std::vector<std::uint8_t> script;
     for (int i = 0; i < 4; ++i) // the pen's four cycles
         script.insert(script.end(), {128 + 24, 24});
-    script.insert(script.end(), {24, 128 + 24, 24, 128 + 24, 24, // home, delayh(2)
-                                     16, 128 + 16, 16, 128 + 16, 16, // home, delayh(2)
+    script.insert(script.end(), {24, 128 + 24, 24, 128 + 24, 24, // home, waitClockCycles(2)
+                                     16, 128 + 16, 16, 128 + 16, 16, // home, waitClockCycles(2)
                                      0});                            // home: Y closed
     for (int i = 0; i < 4 * 3; ++i) // four back-off delays of three cycles
         script.insert(script.end(), {128, 0});
     ScriptedPort port(script, {}); // a read more would throw
     DriveRig rig(port);
     Drive& d = *rig.drive;
-    d.state.Connected = true;
-    const HomeResult result = d.homeToSwitches();
+    d.state.connected = true;
+    const HomeResult result = d.home();
     EXPECT_TRUE(result.ok());
     // X 1 -> 8 (9) with Y 1 -> 2 (48); Y -> 3 (32); then up/right: (48, 1), (16, 3),
     // (144, 2), (128, 6).
@@ -64,13 +64,13 @@ TEST(HomingScripted, DiagonalStepThenYAloneThenBackOff)
     EXPECT_EQ(port.controlWrites(), (std::vector<std::uint8_t>{1}));
     EXPECT_EQ(port.writes.front(), (PortWrite{Register::Control, 1}));
     EXPECT_EQ(port.statusReads, 8 + 11 + 4 * 6);
-    EXPECT_EQ(d.state.DirX, 1);
-    EXPECT_EQ(d.state.DirY, 1);
-    EXPECT_EQ(d.state.SwitchX, 0);
-    EXPECT_EQ(d.state.SwitchY, 0);
-    // PosX/PosY follow every step and are not reset.
-    EXPECT_EQ(d.state.PosX, -1 + 4);
-    EXPECT_EQ(d.state.PosY, -2 + 4);
+    EXPECT_EQ(d.state.directionX, 1);
+    EXPECT_EQ(d.state.directionY, 1);
+    EXPECT_EQ(d.state.xSwitch, 0);
+    EXPECT_EQ(d.state.ySwitch, 0);
+    // positionX/positionY follow every step and are not reset.
+    EXPECT_EQ(d.state.positionX, -1 + 4);
+    EXPECT_EQ(d.state.positionY, -2 + 4);
 }
 
 TEST(HomingScripted, NotConnectedLeavesThePortUntouched)
@@ -78,8 +78,8 @@ TEST(HomingScripted, NotConnectedLeavesThePortUntouched)
     ScriptedPort port({24});
     DriveRig rig(port);
     Drive& d = *rig.drive;
-    d.state.Connected = false;
-    const HomeResult result = d.homeToSwitches();
+    d.state.connected = false;
+    const HomeResult result = d.home();
     EXPECT_EQ(result.outcome, HomeResult::Outcome::NotConnected);
     EXPECT_EQ(result.message(), kNotConnectedText);
     EXPECT_TRUE(port.writes.empty());
@@ -99,8 +99,8 @@ struct PlotterRig {
         : plotter(config(xMm, yMm)), rig(plotter)
     {
         rig.half = half;
-        rig.drive->state.Connected = true;
-        rig.drive->writeCoils(); // coils on at the start-up phases, as after "Motor on"
+        rig.drive->state.connected = true;
+        rig.drive->energiseCoils(); // coils on at the start-up phases, as after "Motor on"
     }
     static VirtualPlotterConfig config(double xMm, double yMm)
     {
@@ -119,7 +119,7 @@ TEST_P(HomingOnPlotter, EndsFourStepsOffBothSwitches)
 {
     const StartCase& c = GetParam();
     PlotterRig p(c.xMm, c.yMm, c.half);
-    const HomeResult result = p.d.homeToSwitches();
+    const HomeResult result = p.d.home();
     ASSERT_TRUE(result.ok()) << result.message();
     const long turnsPerStep = c.half ? 1 : 2; // a full step turns the rotor 90 degrees
     EXPECT_EQ(p.plotter.xHalfSteps(), 4 * turnsPerStep);
@@ -142,7 +142,7 @@ TEST(HomingOnPlotter, XAlreadyClosedMovesOnlyYDown)
 {
     PlotterRig p(0, 20);
     const long stepsXBefore = p.plotter.counters().stepsX;
-    ASSERT_TRUE(p.d.homeToSwitches().ok());
+    ASSERT_TRUE(p.d.home().ok());
     // X turns only for the four back-off steps.
     EXPECT_EQ(p.plotter.counters().stepsX - stepsXBefore, 4);
     EXPECT_EQ(p.plotter.counters().stepsY, 80 + 4);
@@ -151,7 +151,7 @@ TEST(HomingOnPlotter, XAlreadyClosedMovesOnlyYDown)
 TEST(HomingOnPlotter, PenToZeroMovesAlongXOnlyWithThePenUp)
 {
     PlotterRig p(30, 30);
-    ASSERT_TRUE(p.d.homeToSwitches().ok());
+    ASSERT_TRUE(p.d.home().ok());
     const long homedY = p.plotter.yHalfSteps();
     const MoveResult result = p.d.moveToOrigin(-12, 0, 100);
     ASSERT_TRUE(result.ok()) << result.reason;
@@ -160,14 +160,14 @@ TEST(HomingOnPlotter, PenToZeroMovesAlongXOnlyWithThePenUp)
     EXPECT_EQ(p.plotter.yHalfSteps(), homedY);
     EXPECT_FALSE(p.plotter.penDown());
     EXPECT_TRUE(p.plotter.paper().empty());
-    EXPECT_EQ(p.d.state.PosX, 48);
-    EXPECT_EQ(p.d.state.PosY, 0);
+    EXPECT_EQ(p.d.state.positionX, 48);
+    EXPECT_EQ(p.d.state.positionY, 0);
 }
 
 TEST(HomingOnPlotter, PenToZeroCancelsTheZoom)
 {
     PlotterRig p(30, 30);
-    ASSERT_TRUE(p.d.homeToSwitches().ok());
+    ASSERT_TRUE(p.d.home().ok());
     ASSERT_TRUE(p.d.moveToOrigin(-12, -5, 250).ok());
     EXPECT_DOUBLE_EQ(p.plotter.xMillimetres(), 1 + 12);
     EXPECT_DOUBLE_EQ(p.plotter.yMillimetres(), 1 + 5);
@@ -211,11 +211,11 @@ TEST_P(SwitchNeverCloses, StopsAfterTheTravelPlusTenPercent)
     DriveRig rig(port, settings);
     rig.half = c.half;
     Drive& d = *rig.drive;
-    d.state.Connected = true;
-    d.writeCoils();
+    d.state.connected = true;
+    d.energiseCoils();
     const long x0 = plotter.xHalfSteps(), y0 = plotter.yHalfSteps();
 
-    const HomeResult result = d.homeToSwitches();
+    const HomeResult result = d.home();
     EXPECT_EQ(result.outcome, HomeResult::Outcome::SwitchNeverClosed);
     EXPECT_EQ(result.axis, c.axis);
     EXPECT_EQ(result.steps, c.steps);
@@ -265,7 +265,7 @@ TEST(HomingOnPlotter, AStopRequestEndsHomingWhereItIs)
     } stopper(p.plotter, 10);
     stopper.drive = &p.d;
     p.d.setPort(stopper);
-    const HomeResult result = p.d.homeToSwitches();
+    const HomeResult result = p.d.home();
     EXPECT_EQ(result.outcome, HomeResult::Outcome::Stopped);
     EXPECT_EQ(p.plotter.xHalfSteps(), 120 - 10);
     EXPECT_EQ(p.plotter.yHalfSteps(), 120 - 10);

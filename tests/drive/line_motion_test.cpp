@@ -1,4 +1,4 @@
-// plottLine2 against a scripted port: pen write, waits, and the exact coil bytes of a line.
+// lineTo against a scripted port: pen write, waits, and the exact coil bytes of a line.
 #include "drive_rig.h"
 #include "scripted_port.h"
 
@@ -57,7 +57,7 @@ std::string repeat(const std::string& output, int times)
     return s;
 }
 
-// Clock toggling at every read: each delayh(n) reads the status 2n times.
+// Clock toggling at every read: each waitClockCycles(n) reads the status 2n times.
 struct LineRig {
     ScriptedPort port{{}, {255, 0}};
     DriveRig rig{port};
@@ -76,7 +76,7 @@ TEST_P(LineBytes, WritesThePenThenTheExpectedCoilBytes)
 {
     const LineCase& c = GetParam();
     LineRig r;
-    const MoveResult result = r.d.plottLine2(c.x, c.y, "PD", 100);
+    const MoveResult result = r.d.lineTo(c.x, c.y, Pen::Down, 100);
     ASSERT_TRUE(result.ok()) << result.reason;
     EXPECT_EQ(r.port.controlWrites(), (std::vector<std::uint8_t>{0}));
     EXPECT_EQ(r.port.writes.front(), (PortWrite{Register::Control, 0})); // the pen leaves first
@@ -87,8 +87,8 @@ TEST_P(LineBytes, WritesThePenThenTheExpectedCoilBytes)
     EXPECT_EQ(r.port.dataWrites(), expected);
     // 4 cycles for the pen, then 2 per output.
     EXPECT_EQ(r.port.statusReads, 2 * (4 + 2 * static_cast<long>(expected.size())));
-    EXPECT_EQ(r.d.state.PosX, c.x / 10);
-    EXPECT_EQ(r.d.state.PosY, c.y / 10);
+    EXPECT_EQ(r.d.state.positionX, c.x / 10);
+    EXPECT_EQ(r.d.state.positionY, c.y / 10);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -106,43 +106,35 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"LeftAndUp", -10, 30, "Y XY Y"}),
     [](const auto& info) { return info.param.name; });
 
-TEST(PlottLine2, FourByThreeAsLiteralBytes)
+TEST(LineTo, FourByThreeAsLiteralBytes)
 {
     LineRig r;
-    r.d.plottLine2(40, 30, "PU", 100);
+    r.d.lineTo(40, 30, Pen::Up, 100);
     // X 3, 2, 6, 4 with Y 144, 144, 128, 192.
     EXPECT_EQ(r.port.dataWrites(), (std::vector<std::uint8_t>{147, 146, 134, 196}));
     EXPECT_EQ(r.port.controlWrites(), (std::vector<std::uint8_t>{1}));
 }
 
-TEST(PlottLine2, MoveToTheCurrentPositionWritesThePenAndWaitsOnly)
+TEST(LineTo, MoveToTheCurrentPositionWritesThePenAndWaitsOnly)
 {
     LineRig r;
-    r.d.state.DirX = 1;
-    r.d.state.DirY = -1;
-    const MoveResult result = r.d.plottLine2(0, 0, "PU", 100);
+    r.d.state.directionX = 1;
+    r.d.state.directionY = -1;
+    const MoveResult result = r.d.lineTo(0, 0, Pen::Up, 100);
     EXPECT_TRUE(result.ok());
     EXPECT_EQ(r.port.writes, (std::vector<PortWrite>{{Register::Control, 1}}));
     EXPECT_EQ(r.port.statusReads, 8); // four cycles
-    EXPECT_EQ(r.d.state.DirX, 0);
-    EXPECT_EQ(r.d.state.DirY, 0);
+    EXPECT_EQ(r.d.state.directionX, 0);
+    EXPECT_EQ(r.d.state.directionY, 0);
 }
 
-TEST(PlottLine2, OnlyExactlyPDLowersThePen)
-{
-    LineRig r;
-    for (const char* pen : {"PD", "PU", "pd", "", "PD ", " PD", "PA"})
-        r.d.plottLine2(0, 0, pen, 100);
-    EXPECT_EQ(r.port.controlWrites(), (std::vector<std::uint8_t>{0, 1, 1, 1, 1, 1, 1}));
-}
-
-TEST(PlottLine2, HalfStepTakesTwiceTheStepsOfFullStep)
+TEST(LineTo, HalfStepTakesTwiceTheStepsOfFullStep)
 {
     LineRig half;
-    half.d.plottLine2(400, 200, "PD", 100);
+    half.d.lineTo(400, 200, Pen::Down, 100);
     LineRig full;
     full.rig.half = false;
-    full.d.plottLine2(400, 200, "PD", 100);
+    full.d.lineTo(400, 200, Pen::Down, 100);
     EXPECT_EQ(half.port.dataWrites().size(), 40u);
     EXPECT_EQ(full.port.dataWrites().size(), 20u);
     Walker w;
@@ -150,50 +142,50 @@ TEST(PlottLine2, HalfStepTakesTwiceTheStepsOfFullStep)
     EXPECT_EQ(full.port.dataWrites(), w.bytes(repeat("X XY", 10)));
 }
 
-TEST(PlottLine2, Zoom200WithStepLength10FullStepGives200XSteps)
+TEST(LineTo, Zoom200WithStepLength10FullStepGives200XSteps)
 {
     LineRig r;
     r.rig.settings.stepLengthX = 10;
     r.rig.half = false;
-    r.d.plottLine2(400, 0, "PU", 200);
+    r.d.lineTo(400, 0, Pen::Up, 200);
     Walker w;
     w.half = false;
     EXPECT_EQ(r.port.dataWrites(), w.bytes(repeat("X", 200)));
-    EXPECT_EQ(r.d.state.PosX, 200);
+    EXPECT_EQ(r.d.state.positionX, 200);
 }
 
-TEST(PlottLine2, TargetLeftOfThePositionStepsLeft)
+TEST(LineTo, TargetLeftOfThePositionStepsLeft)
 {
     LineRig r;
-    r.d.plottLine2(50, 0, "PU", 100);
+    r.d.lineTo(50, 0, Pen::Up, 100);
     r.port.writes.clear();
-    r.d.plottLine2(20, 0, "PU", 100);
-    EXPECT_EQ(r.d.state.DirX, -1);
-    EXPECT_EQ(r.d.state.DirY, 0);
-    EXPECT_EQ(r.d.state.PosX, 2);
+    r.d.lineTo(20, 0, Pen::Up, 100);
+    EXPECT_EQ(r.d.state.directionX, -1);
+    EXPECT_EQ(r.d.state.directionY, 0);
+    EXPECT_EQ(r.d.state.positionX, 2);
     // From phase 6 (pattern 12) back to 5, 4, 3.
     EXPECT_EQ(r.port.dataWrites(), (std::vector<std::uint8_t>{4 + 16, 6 + 16, 2 + 16}));
 }
 
-TEST(PlottLine2, TheStepModeOfTheMoveConvertsTheTarget)
+TEST(LineTo, TheStepModeOfTheMoveConvertsTheTarget)
 {
     LineRig r;
     r.rig.half = false;
-    r.d.plottLine2(100, 0, "PU", 100); // 5 full steps
+    r.d.lineTo(100, 0, Pen::Up, 100); // 5 full steps
     r.rig.half = true;
-    r.d.plottLine2(100, 0, "PU", 100); // the same target is 10 half steps: 5 more
-    EXPECT_EQ(r.d.state.PosX, 10);
+    r.d.lineTo(100, 0, Pen::Up, 100); // the same target is 10 half steps: 5 more
+    EXPECT_EQ(r.d.state.positionX, 10);
     EXPECT_EQ(r.port.dataWrites().size(), 10u);
 }
 
-TEST(PlottLine2, TheWidestMoveIs65535Steps)
+TEST(LineTo, TheWidestMoveIs65535Steps)
 {
     LineRig r;
-    r.d.state.PosX = 32767;
-    const MoveResult result = r.d.plottLine2(-327680, 0, "PU", 100);
+    r.d.state.positionX = 32767;
+    const MoveResult result = r.d.lineTo(-327680, 0, Pen::Up, 100);
     EXPECT_TRUE(result.ok()) << result.reason;
     EXPECT_EQ(r.port.dataWrites().size(), 65535u);
-    EXPECT_EQ(r.d.state.PosX, -32768);
+    EXPECT_EQ(r.d.state.positionX, -32768);
 }
 
 struct RefusedCase {
@@ -212,9 +204,9 @@ TEST_P(RefusedMove, MovesNothingAndSaysWhy)
     LineRig r;
     r.rig.settings.stepLengthX = c.lstepx;
     r.rig.settings.stepLengthY = c.lstepy;
-    r.d.state.PosX = 3;
-    r.d.state.DirX = 1;
-    const MoveResult result = r.d.plottLine2(c.x, c.y, "PD", 100);
+    r.d.state.positionX = 3;
+    r.d.state.directionX = 1;
+    const MoveResult result = r.d.lineTo(c.x, c.y, Pen::Down, 100);
     EXPECT_FALSE(result.ok());
     EXPECT_FALSE(result.stopped);
     EXPECT_EQ(result.refusal, c.refusal);
@@ -222,10 +214,10 @@ TEST_P(RefusedMove, MovesNothingAndSaysWhy)
     // Refused before anything reaches the port, not even the pen: a refused pen-down
     // point leaves no dab of ink. No state moves either.
     EXPECT_TRUE(r.port.writes.empty());
-    EXPECT_EQ(r.d.state.PosX, 3);
-    EXPECT_EQ(r.d.state.PosY, 0);
-    EXPECT_EQ(r.d.state.DirX, 1);
-    EXPECT_EQ(r.d.state.PhaseX, 1);
+    EXPECT_EQ(r.d.state.positionX, 3);
+    EXPECT_EQ(r.d.state.positionY, 0);
+    EXPECT_EQ(r.d.state.directionX, 1);
+    EXPECT_EQ(r.d.state.phaseX, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -240,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
                     50, MoveRefusal::NotANumber, "inf"}),
     [](const auto& info) { return info.param.name; });
 
-TEST(PlottLine2, StopRequestEndsTheMoveAfterTheCurrentStep)
+TEST(LineTo, StopRequestEndsTheMoveAfterTheCurrentStep)
 {
     LineRig r;
     int dataWrites = 0;
@@ -248,12 +240,12 @@ TEST(PlottLine2, StopRequestEndsTheMoveAfterTheCurrentStep)
         if (w.reg == Register::Data && ++dataWrites == 3)
             r.d.requestStop();
     };
-    const MoveResult result = r.d.plottLine2(100, 50, "PD", 100);
+    const MoveResult result = r.d.lineTo(100, 50, Pen::Down, 100);
     EXPECT_TRUE(result.stopped);
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.refusal, MoveRefusal::None);
     EXPECT_EQ(r.port.dataWrites().size(), 3u);
-    EXPECT_EQ(r.d.state.PosX, 3);
+    EXPECT_EQ(r.d.state.positionX, 3);
     // The stop ends the third step's wait at once, without another status read.
     EXPECT_EQ(r.port.statusReads, 2 * (4 + 2 * 2));
 }

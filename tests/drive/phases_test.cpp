@@ -1,4 +1,4 @@
-// unPasX / unPasY: coil patterns on the data register, wrap-around and step-mode changes.
+// stepX / stepY: coil patterns on the data register, wrap-around and step-mode changes.
 #include "drive_rig.h"
 #include "scripted_port.h"
 
@@ -32,26 +32,26 @@ TEST_P(PhaseWalk, WritesTheTablePatternsAndWraps)
     rig.half = c.half;
     Drive& d = *rig.drive;
     if (c.axis == 'X') {
-        d.state.PhaseX = c.startPhase;
-        d.state.DirX = c.dir;
+        d.state.phaseX = c.startPhase;
+        d.state.directionX = c.dir;
     } else {
-        d.state.PhaseY = c.startPhase;
-        d.state.DirY = static_cast<std::int16_t>(c.dir);
+        d.state.phaseY = c.startPhase;
+        d.state.directionY = static_cast<std::int16_t>(c.dir);
     }
     for (std::size_t i = 0; i < c.bytes.size(); ++i) {
-        c.axis == 'X' ? d.unPasX() : d.unPasY();
-        d.writeCoils();
+        c.axis == 'X' ? d.stepX() : d.stepY();
+        d.energiseCoils();
     }
     EXPECT_EQ(port.dataWrites(), c.bytes);
     const double steps = static_cast<double>(c.bytes.size()) * c.dir;
     if (c.axis == 'X') {
-        EXPECT_EQ(d.state.PhaseX, c.endPhase);
-        EXPECT_EQ(d.state.PosX, steps);
-        EXPECT_EQ(d.state.PosY, 0);
+        EXPECT_EQ(d.state.phaseX, c.endPhase);
+        EXPECT_EQ(d.state.positionX, steps);
+        EXPECT_EQ(d.state.positionY, 0);
     } else {
-        EXPECT_EQ(d.state.PhaseY, c.endPhase);
-        EXPECT_EQ(d.state.PosY, steps);
-        EXPECT_EQ(d.state.PosX, 0);
+        EXPECT_EQ(d.state.phaseY, c.endPhase);
+        EXPECT_EQ(d.state.positionY, steps);
+        EXPECT_EQ(d.state.positionX, 0);
     }
 }
 
@@ -83,15 +83,15 @@ TEST(Phases, HalfStepXWrapsFromEightToOneAndBack)
     ScriptedPort port;
     DriveRig rig(port);
     Drive& d = *rig.drive;
-    d.state.PhaseX = 8;
-    d.state.DirX = 1;
-    d.unPasX();
-    EXPECT_EQ(d.state.PhaseX, 1);
-    EXPECT_EQ(d.state.BitsX, 1);
-    d.state.DirX = -1;
-    d.unPasX();
-    EXPECT_EQ(d.state.PhaseX, 8);
-    EXPECT_EQ(d.state.BitsX, 9);
+    d.state.phaseX = 8;
+    d.state.directionX = 1;
+    d.stepX();
+    EXPECT_EQ(d.state.phaseX, 1);
+    EXPECT_EQ(d.state.coilsX, 1);
+    d.state.directionX = -1;
+    d.stepX();
+    EXPECT_EQ(d.state.phaseX, 8);
+    EXPECT_EQ(d.state.coilsX, 9);
 }
 
 TEST(Phases, YUpFromPhaseOneInHalfStepGivesPattern144)
@@ -99,11 +99,11 @@ TEST(Phases, YUpFromPhaseOneInHalfStepGivesPattern144)
     ScriptedPort port;
     DriveRig rig(port);
     Drive& d = *rig.drive;
-    d.state.DirY = 1;
-    d.unPasY();
-    EXPECT_EQ(d.state.PhaseY, 8);
-    EXPECT_EQ(d.state.BitsY, 144);
-    EXPECT_EQ(d.state.PosY, 1);
+    d.state.directionY = 1;
+    d.stepY();
+    EXPECT_EQ(d.state.phaseY, 8);
+    EXPECT_EQ(d.state.coilsY, 144);
+    EXPECT_EQ(d.state.positionY, 1);
 }
 
 TEST(Phases, IndexLeftFromHalfStepWrapsByTheFullStepRule)
@@ -111,15 +111,15 @@ TEST(Phases, IndexLeftFromHalfStepWrapsByTheFullStepRule)
     ScriptedPort port;
     DriveRig rig(port);
     Drive& d = *rig.drive;
-    d.state.PhaseX = 6;
-    d.state.BitsX = 12;
-    d.state.DirX = -1;
+    d.state.phaseX = 6;
+    d.state.coilsX = 12;
+    d.state.directionX = -1;
     rig.half = false;
-    d.unPasX(); // 6 - 1 = 5 is above 4: back to 1
-    d.writeCoils();
-    EXPECT_EQ(d.state.PhaseX, 1);
+    d.stepX(); // 6 - 1 = 5 is above 4: back to 1
+    d.energiseCoils();
+    EXPECT_EQ(d.state.phaseX, 1);
     EXPECT_EQ(port.dataWrites(), (std::vector<std::uint8_t>{1 + 16}));
-    EXPECT_EQ(d.state.PosX, -1);
+    EXPECT_EQ(d.state.positionX, -1);
 }
 
 TEST(Phases, CombinedByteIsXPlusY)
@@ -127,11 +127,11 @@ TEST(Phases, CombinedByteIsXPlusY)
     ScriptedPort port;
     DriveRig rig(port);
     Drive& d = *rig.drive;
-    d.state.DirX = -1; // X from 1 to 8: pattern 9
-    d.state.DirY = 1;  // Y from 1 to 8: pattern 144
-    d.unPasX();
-    d.unPasY();
-    d.writeCoils();
+    d.state.directionX = -1; // X from 1 to 8: pattern 9
+    d.state.directionY = 1;  // Y from 1 to 8: pattern 144
+    d.stepX();
+    d.stepY();
+    d.energiseCoils();
     EXPECT_EQ(port.writes, (std::vector<PortWrite>{{Register::Data, 153}}));
 }
 
@@ -140,16 +140,16 @@ TEST(Phases, DirectionZeroReselectsThePatternWithoutMoving)
     ScriptedPort port;
     DriveRig rig(port);
     Drive& d = *rig.drive;
-    d.state.PhaseX = 6; // left over from half step
-    d.state.PhaseY = 3;
+    d.state.phaseX = 6; // left over from half step
+    d.state.phaseY = 3;
     rig.half = false;
-    d.unPasX();
-    d.unPasY();
-    d.writeCoils();
-    EXPECT_EQ(d.state.PhaseX, 1);
-    EXPECT_EQ(d.state.PhaseY, 3);
-    EXPECT_EQ(d.state.PosX, 0);
-    EXPECT_EQ(d.state.PosY, 0);
+    d.stepX();
+    d.stepY();
+    d.energiseCoils();
+    EXPECT_EQ(d.state.phaseX, 1);
+    EXPECT_EQ(d.state.phaseY, 3);
+    EXPECT_EQ(d.state.positionX, 0);
+    EXPECT_EQ(d.state.positionY, 0);
     EXPECT_EQ(port.dataWrites(), (std::vector<std::uint8_t>{1 + 64}));
 }
 
@@ -158,28 +158,28 @@ TEST(Phases, StepModeIsAskedAtEveryStep)
     ScriptedPort port;
     DriveRig rig(port);
     Drive& d = *rig.drive;
-    d.state.PhaseX = 3;
-    d.state.DirX = 1;
-    d.unPasX(); // half: 4, pattern 6
-    d.writeCoils();
+    d.state.phaseX = 3;
+    d.state.directionX = 1;
+    d.stepX(); // half: 4, pattern 6
+    d.energiseCoils();
     rig.half = false;
-    d.unPasX(); // full: 5 is above 4, so 1, pattern 1
-    d.writeCoils();
+    d.stepX(); // full: 5 is above 4, so 1, pattern 1
+    d.energiseCoils();
     rig.half = true;
-    d.unPasX(); // half: 2, pattern 3
-    d.writeCoils();
+    d.stepX(); // half: 2, pattern 3
+    d.energiseCoils();
     EXPECT_EQ(port.dataWrites(), (std::vector<std::uint8_t>{6 + 16, 1 + 16, 3 + 16}));
-    EXPECT_EQ(d.state.PosX, 3);
+    EXPECT_EQ(d.state.positionX, 3);
 }
 
 TEST(Phases, SteppingAloneWritesNothing)
 {
     ScriptedPort port;
     DriveRig rig(port);
-    rig.drive->state.DirX = 1;
-    rig.drive->state.DirY = 1;
-    rig.drive->unPasX();
-    rig.drive->unPasY();
+    rig.drive->state.directionX = 1;
+    rig.drive->state.directionY = 1;
+    rig.drive->stepX();
+    rig.drive->stepY();
     EXPECT_TRUE(port.writes.empty());
 }
 

@@ -16,7 +16,7 @@ namespace {
 // already stand there, so this moves nothing.
 void energise(Drive& d)
 {
-    d.writeCoils();
+    d.energiseCoils();
 }
 
 struct LongLine {
@@ -37,7 +37,7 @@ TEST_P(LongLineOnPlotter, EndsExactlyAtTheTargetWithoutLosingAStep)
     energise(d);
     const double startX = plotter.xMillimetres(), startY = plotter.yMillimetres();
 
-    const MoveResult result = d.plottLine2(c.x, c.y, "PD", 100);
+    const MoveResult result = d.lineTo(c.x, c.y, Pen::Down, 100);
     ASSERT_TRUE(result.ok()) << result.reason;
 
     const double dxMm = c.x * 0.025, dyMm = c.y * 0.025;
@@ -80,20 +80,20 @@ TEST(PlotterMotion, ThereAndBackReturnsToTheStart)
     Drive& d = *rig.drive;
     energise(d);
     const long x0 = plotter.xHalfSteps(), y0 = plotter.yHalfSteps();
-    d.plottLine2(1234, 567, "PU", 100);
-    d.plottLine2(-890, 4321, "PU", 150);
-    d.plottLine2(0, 0, "PU", 100);
+    d.lineTo(1234, 567, Pen::Up, 100);
+    d.lineTo(-890, 4321, Pen::Up, 150);
+    d.lineTo(0, 0, Pen::Up, 100);
     EXPECT_EQ(plotter.xHalfSteps(), x0);
     EXPECT_EQ(plotter.yHalfSteps(), y0);
     EXPECT_EQ(plotter.counters().lostStepsX + plotter.counters().lostStepsY, 0);
     EXPECT_TRUE(plotter.paper().empty()); // pen up throughout
 }
 
-TEST(PlotterMotion, DelayhInVirtualTimeLastsTheCountedCycles)
+TEST(PlotterMotion, ClockWaitInVirtualTimeLastsTheCountedCycles)
 {
     VirtualPlotter plotter; // 2 kHz, 5 us per read: 100 reads per cycle
     DriveRig rig(plotter);
-    rig.drive->delayh(20);
+    rig.drive->waitClockCycles(20);
     // The clock starts high, so the first cycle ends after half a period: 19.5 periods.
     const double cycles = plotter.counters().simulatedMicros / 500.0;
     EXPECT_GE(cycles, 19.5);
@@ -128,11 +128,11 @@ private:
 };
 
 // The clock is high for the first half of each period, so a rising edge falls on every
-// whole multiple of the period. Counted over the time delayh polled, the edges must match
+// whole multiple of the period. Counted over the time waitClockCycles polled, the edges must match
 // the 20 cycles it counted. A cycle may go unseen only where the system took the thread
 // off the processor for more than half a period (the thread's CPU time hardly grew over
 // the gap); such gaps are allowed for. Slowness of the polling loop itself is not.
-TEST(PlotterMotion, DelayhFollowsARealTimeClockWithoutLosingCycles)
+TEST(PlotterMotion, ClockWaitFollowsARealTimeClockWithoutLosingCycles)
 {
     VirtualPlotterConfig config;
     config.realTime = true;
@@ -140,7 +140,7 @@ TEST(PlotterMotion, DelayhFollowsARealTimeClockWithoutLosingCycles)
     VirtualPlotter plotter(config);
     ClockWatch watch(plotter);
     DriveRig rig(watch);
-    rig.drive->delayh(20);
+    rig.drive->waitClockCycles(20);
 
     const double period = 1e6 / config.clockHz;
     const auto& t = watch.readTimes;
@@ -166,10 +166,10 @@ TEST(PlotterMotion, CheckSeesTheClockOnlyWhenItRuns)
 {
     VirtualPlotter plotter;
     DriveRig rig(plotter);
-    EXPECT_TRUE(rig.drive->check());
+    EXPECT_TRUE(rig.drive->checkPresence());
     plotter.setClockRunning(false);
-    EXPECT_FALSE(rig.drive->check());
-    EXPECT_FALSE(rig.drive->state.Connected);
+    EXPECT_FALSE(rig.drive->checkPresence());
+    EXPECT_FALSE(rig.drive->state.connected);
 }
 
 } // namespace

@@ -26,9 +26,9 @@ TEST_P(CheckReads, SetsConnectedAfterTheExpectedReads)
     ScriptedPort port(c.script, c.cycle);
     DriveRig rig(port);
     Drive& d = *rig.drive;
-    d.state.Connected = !c.connected; // check must overwrite it either way
-    EXPECT_EQ(d.check(), c.connected);
-    EXPECT_EQ(d.state.Connected, c.connected);
+    d.state.connected = !c.connected; // check must overwrite it either way
+    EXPECT_EQ(d.checkPresence(), c.connected);
+    EXPECT_EQ(d.state.connected, c.connected);
     EXPECT_EQ(port.statusReads, c.expectedReads);
     EXPECT_EQ(rig.eventCalls, 0); // check does not yield
     EXPECT_TRUE(port.writes.empty());

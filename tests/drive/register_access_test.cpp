@@ -24,8 +24,8 @@ TEST_P(Intent, WritesItsRegister)
 {
     ScriptedPort port;
     DriveRig rig(port);
-    rig.drive->state.BitsX = 9;
-    rig.drive->state.BitsY = 144;
+    rig.drive->state.coilsX = 9;
+    rig.drive->state.coilsY = 144;
     GetParam().act(*rig.drive);
     EXPECT_EQ(port.writes, GetParam().writes);
     EXPECT_EQ(port.statusReads, 0);
@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         IntentCase{"PenUp", [](Drive& d) { d.penUp(); }, {{Register::Control, 1}}},
         IntentCase{"PenDown", [](Drive& d) { d.penDown(); }, {{Register::Control, 0}}},
-        IntentCase{"CoilsOnAtTheirPhases", [](Drive& d) { d.writeCoils(); }, {{Register::Data, 153}}},
+        IntentCase{"CoilsOnAtTheirPhases", [](Drive& d) { d.energiseCoils(); }, {{Register::Data, 153}}},
         IntentCase{"CoilsOff", [](Drive& d) { d.switchCoilsOff(); }, {{Register::Data, 0}}},
         IntentCase{"SafeIsPenUpThenCoilsOff", [](Drive& d) { d.makeSafe(); },
                    {{Register::Control, 1}, {Register::Data, 0}}}),
@@ -47,7 +47,7 @@ TEST(RegisterAccess, CoilsEnergisedReadsTheDataRegisterBack)
     ScriptedPort port;
     DriveRig rig(port);
     Drive& d = *rig.drive;
-    d.writeCoils();
+    d.energiseCoils();
     EXPECT_TRUE(d.coilsEnergised());
     d.switchCoilsOff();
     EXPECT_FALSE(d.coilsEnergised());

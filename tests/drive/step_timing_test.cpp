@@ -1,4 +1,4 @@
-// delayh: the exact clock thresholds, and events keep running while the clock is stuck.
+// waitClockCycles: the exact clock thresholds, and events keep running while the clock is stuck.
 #include "drive_rig.h"
 #include "scripted_port.h"
 
@@ -12,26 +12,26 @@ namespace {
 
 struct DelayCase {
     std::string name;
-    std::int16_t cont;
+    std::int16_t cycles;
     std::vector<std::uint8_t> script;
     long expectedReads;
 };
 
-class DelayhReads : public ::testing::TestWithParam<DelayCase> {};
+class ClockWaitReads : public ::testing::TestWithParam<DelayCase> {};
 
 // Reading past the script throws, so a delay that reads too much fails.
-TEST_P(DelayhReads, ReturnsAfterTheExpectedReading)
+TEST_P(ClockWaitReads, ReturnsAfterTheExpectedReading)
 {
     const DelayCase& c = GetParam();
     ScriptedPort port(c.script, {});
     DriveRig rig(port);
-    EXPECT_NO_THROW(rig.drive->delayh(c.cont));
+    EXPECT_NO_THROW(rig.drive->waitClockCycles(c.cycles));
     EXPECT_EQ(port.statusReads, c.expectedReads);
     EXPECT_TRUE(port.writes.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Thresholds, DelayhReads,
+    Thresholds, ClockWaitReads,
     ::testing::Values(
         DelayCase{"ZeroReadsNothing", 0, {}, 0},
         DelayCase{"MinusOneReadsNothing", -1, {}, 0},
@@ -46,9 +46,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A plotter on STOP holds the clock at one level; a stop request (Stop, Esc, a signal)
 // arriving through the events must still end the wait, within a few polls.
-class DelayhStop : public ::testing::TestWithParam<std::uint8_t> {};
+class ClockWaitStop : public ::testing::TestWithParam<std::uint8_t> {};
 
-TEST_P(DelayhStop, EndsTheWaitWhileTheClockIsHalted)
+TEST_P(ClockWaitStop, EndsTheWaitWhileTheClockIsHalted)
 {
     ScriptedPort port({}, {GetParam()});
     DriveRig rig(port);
@@ -56,41 +56,41 @@ TEST_P(DelayhStop, EndsTheWaitWhileTheClockIsHalted)
         if (rig.eventCalls == 3)
             rig.drive->requestStop();
     };
-    rig.drive->delayh(2);
+    rig.drive->waitClockCycles(2);
     EXPECT_TRUE(rig.drive->stopRequested());
     EXPECT_EQ(rig.eventCalls, 3);
     EXPECT_LE(port.statusReads, 3L * 256 + 2); // no poll after the one that saw the request
 }
 
-INSTANTIATE_TEST_SUITE_P(Halted, DelayhStop, ::testing::Values(std::uint8_t{0}, std::uint8_t{255}));
+INSTANTIATE_TEST_SUITE_P(Halted, ClockWaitStop, ::testing::Values(std::uint8_t{0}, std::uint8_t{255}));
 
-TEST(Delayh, EventsRunWhileTheClockIsStuckLow)
+TEST(ClockWait, EventsRunWhileTheClockIsStuckLow)
 {
     constexpr long kStuckReads = 100000;
     ScriptedPort port(std::vector<std::uint8_t>(kStuckReads, 0), {200, 100});
     DriveRig rig(port);
-    rig.drive->delayh(1);
+    rig.drive->waitClockCycles(1);
     EXPECT_EQ(port.statusReads, kStuckReads + 2);
     // At least every 256 polls, but not at every poll.
     EXPECT_GE(rig.eventCalls, kStuckReads / 256);
     EXPECT_LE(rig.eventCalls, kStuckReads / 16 + 1);
 }
 
-TEST(Delayh, EventsRunWhileTheClockIsStuckHigh)
+TEST(ClockWait, EventsRunWhileTheClockIsStuckHigh)
 {
     constexpr long kStuckReads = 100000;
     std::vector<std::uint8_t> script(kStuckReads, 255);
     script.push_back(100);
     ScriptedPort port(script, {0});
     DriveRig rig(port);
-    rig.drive->delayh(1);
+    rig.drive->waitClockCycles(1);
     EXPECT_EQ(port.statusReads, kStuckReads + 1);
     EXPECT_GE(rig.eventCalls, kStuckReads / 256);
     EXPECT_LE(rig.eventCalls, kStuckReads / 16 + 1);
 }
 
 // A handler that runs inside the wait may itself write the port (a jog button).
-TEST(Delayh, AHandlerRunningInsideTheWaitCanUseTheDrive)
+TEST(ClockWait, AHandlerRunningInsideTheWaitCanUseTheDrive)
 {
     ScriptedPort port(std::vector<std::uint8_t>(1000, 0), {200, 100});
     DriveRig rig(port);
@@ -100,21 +100,21 @@ TEST(Delayh, AHandlerRunningInsideTheWaitCanUseTheDrive)
         if (jogged)
             return;
         jogged = true;
-        d.state.DirX = 1;
-        d.unPasX();
-        d.writeCoils();
+        d.state.directionX = 1;
+        d.stepX();
+        d.energiseCoils();
     };
-    d.delayh(1);
+    d.waitClockCycles(1);
     EXPECT_TRUE(jogged);
     EXPECT_EQ(port.dataWrites(), (std::vector<std::uint8_t>{3 + 16}));
 }
 
-TEST(Delayh, WithoutAnEventHookItStillWaits)
+TEST(ClockWait, WithoutAnEventHookItStillWaits)
 {
     ScriptedPort port(std::vector<std::uint8_t>(5000, 0), {200, 100});
     MachineSettings settings = defaultSettings();
     Drive d(port, settings, DriveHooks{});
-    d.delayh(2);
+    d.waitClockCycles(2);
     EXPECT_EQ(port.statusReads, 5004);
     EXPECT_TRUE(d.halfStep()); // no mode hook: half step, the mode the window opens in
 }

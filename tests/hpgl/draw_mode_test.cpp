@@ -50,8 +50,8 @@ TEST(DrawMode, PenDownSegmentsReachThePaper)
     expectSegment(paper[1], 20, 10, 20, 20);
     // The last PU has no pair: the pen stays down where the last point left it.
     EXPECT_TRUE(rig.plotter.penDown());
-    EXPECT_EQ(rig.drive.state.PosX, 160);
-    EXPECT_EQ(rig.drive.state.PosY, 160);
+    EXPECT_EQ(rig.drive.state.positionX, 160);
+    EXPECT_EQ(rig.drive.state.positionY, 160);
     EXPECT_EQ(rig.canvas.lines.size(), 3u); // previewed too
     EXPECT_EQ(rig.plotter.counters().lostStepsX + rig.plotter.counters().lostStepsY, 0);
 }
@@ -59,7 +59,7 @@ TEST(DrawMode, PenDownSegmentsReachThePaper)
 TEST(DrawMode, ZoomScalesThePaper)
 {
     Rig rig;
-    rig.preview.Zoom = 200;
+    rig.preview.zoom = 200;
     rig.draw("PD400,0;");
     ASSERT_EQ(rig.plotter.paper().size(), 1u);
     expectSegment(rig.plotter.paper()[0], 0, 0, 20, 0);
@@ -109,7 +109,7 @@ TEST(DrawMode, ObserverStopEndsTheRunAfterThePoint)
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.points, 2u);
     EXPECT_EQ(recorder.calls.size(), 2u);
-    EXPECT_EQ(rig.drive.state.PosX, 16); // 80 units = 2 mm = 16 half steps
+    EXPECT_EQ(rig.drive.state.positionX, 16); // 80 units = 2 mm = 16 half steps
 }
 
 // Passes everything to the plotter and asks the drive to stop at the first coil byte.
@@ -135,7 +135,7 @@ TEST(DrawMode, DriveStopEndsTheRunInsideAMove)
     EXPECT_TRUE(result.stopped);
     EXPECT_TRUE(result.refusal.refusal == MoveRefusal::None);
     EXPECT_EQ(result.points, 0u);
-    EXPECT_EQ(rig.drive.state.PosX, 1); // one step, then the stop
+    EXPECT_EQ(rig.drive.state.positionX, 1); // one step, then the stop
 }
 
 TEST(DrawMode, StopRequestedBeforeTheRunTouchesNothing)

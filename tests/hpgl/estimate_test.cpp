@@ -45,7 +45,7 @@ TEST_P(Estimate, MatchesTheDraw)
     Rig rig;
     rig.settings.stepLengthY = 20;
     rig.halfStep = c.halfStep;
-    rig.preview.Zoom = c.zoom;
+    rig.preview.zoom = c.zoom;
     const RunResult test = rig.test(c.file);
     ASSERT_TRUE(test.estimateValid);
 
@@ -88,7 +88,7 @@ TEST(Estimate, InvalidWhenTheDrawWouldRefuse)
     rig.settings.stepLengthX = 25;
     EXPECT_TRUE(rig.test("PA10,10;").estimateValid);
     rig.settings.stepLengthX = 10;
-    rig.preview.Zoom = 400;
+    rig.preview.zoom = 400;
     EXPECT_FALSE(rig.test("PA30000,0;").estimateValid); // 60000 half steps at 400 %
 }
 
@@ -98,7 +98,7 @@ TEST(Estimate, TestRunMovesNothing)
     rig.test("PD400,400;");
     EXPECT_EQ(rig.plotter.counters().penMoves, 0);
     EXPECT_EQ(rig.plotter.counters().stepsX, 0);
-    EXPECT_EQ(rig.drive.state.PosX, 0);
+    EXPECT_EQ(rig.drive.state.positionX, 0);
 }
 
 } // namespace

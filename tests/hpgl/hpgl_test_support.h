@@ -4,7 +4,7 @@
 
 #include "drive/drive.h"
 #include "drive/ports/virtual_plotter.h"
-#include "hpgl/drawfile.h"
+#include "hpgl/interpreter.h"
 #include "preview/preview.h"
 #include "preview/recording_canvas.h"
 
@@ -74,7 +74,7 @@ struct Rig {
         settings.originXmm = 0;
         settings.originYmm = 0;
         settings.portAddress = 0x378;
-        preview.PenUpColor = kWhite;
+        preview.penUpColour = kWhite;
     }
 
     static VirtualPlotterConfig plotterConfig()
@@ -85,14 +85,14 @@ struct Rig {
         return config;
     }
 
-    RunResult run(const std::string& path, std::int16_t mode, RunObserver* observer = nullptr)
+    RunResult run(const std::string& path, RunMode mode, RunObserver* observer = nullptr)
     {
-        return drawfile(path, mode, preview, drive, observer);
+        return runPlot(path, mode, preview, drive, observer);
     }
-    RunResult test(const std::string& content) { return run(dir.write("plot.plt", content), kTestMode); }
+    RunResult test(const std::string& content) { return run(dir.write("plot.plt", content), RunMode::Test); }
     RunResult draw(const std::string& content, RunObserver* observer = nullptr)
     {
-        return run(dir.write("plot.plt", content), kDrawMode, observer);
+        return run(dir.write("plot.plt", content), RunMode::Draw, observer);
     }
 
     // The executed points, from the canvas (offsets 0, so x = X and y = H - Y at 100 %).

@@ -143,12 +143,12 @@ TEST(InterpreterSkips, TooLongTextIsShownCut)
 TEST(InterpreterModes, HiddenPenUpMovesDrawNothing)
 {
     Rig rig;
-    rig.preview.PenUpColor = kLightGrey;
+    rig.preview.penUpColour = kLightGrey;
     rig.test("PU100,200;PD300,200;PU0,0;");
     ASSERT_EQ(rig.canvas.lines.size(), 1u);
     const long h = rig.canvas.heightTwips();
     EXPECT_EQ(rig.canvas.lines[0], (test::RecordedLine{100, h - 200, 300, h - 200, kBlack}));
-    EXPECT_EQ(rig.preview.LastX, 0);
+    EXPECT_EQ(rig.preview.lastX, 0);
 }
 
 TEST(InterpreterModes, EveryRunStartsWithPenUpAbsoluteAtOrigin)

@@ -66,7 +66,7 @@ TEST(LargeFile, LongLineWithoutSeparatorsKeepsMemoryFlat)
     if (before < 0)
         GTEST_SKIP() << "no /proc/self/status";
 
-    const RunResult result = rig.run(path, kTestMode);
+    const RunResult result = rig.run(path, RunMode::Test);
 
     // The file ends inside the X value: the usual end-of-file response, no point.
     EXPECT_EQ(result.points, 0u);
@@ -86,7 +86,7 @@ TEST(LargeFile, ManyPointsKeepMemoryFlat)
     if (before < 0)
         GTEST_SKIP() << "no /proc/self/status";
 
-    const RunResult result = rig.run(path, kTestMode);
+    const RunResult result = rig.run(path, RunMode::Test);
 
     EXPECT_EQ(result.beeps, 0);
     EXPECT_EQ(result.skippedPairs, 0u);
@@ -101,7 +101,7 @@ TEST(LargeFile, HugeNumberTextIsConsumedAndSkipped)
 {
     Rig rig;
     const std::string path = writeLarge(rig, "PA", "9999999999", 10 * kMiB, ",1;PD7,8;");
-    const RunResult result = rig.run(path, kTestMode);
+    const RunResult result = rig.run(path, RunMode::Test);
     EXPECT_EQ(result.skippedPairs, 1u);
     EXPECT_EQ(result.firstSkipped->offset, 2u);
     EXPECT_EQ(result.points, 1u);

@@ -24,27 +24,27 @@ TEST(PlotExtents, MillimetresAtTheTestZoom)
 {
     const RunResult run = box(-400, 0, 120, 200);
     const PlotExtents at100 = extentsInMillimetres(run, 100);
-    EXPECT_EQ(millimetreLabel(at100.PlotMinX), "-10 mm");
-    EXPECT_EQ(millimetreLabel(at100.PlotMinY), "0 mm");
-    EXPECT_EQ(millimetreLabel(at100.PlotMaxX), "3 mm"); // 3.0
-    EXPECT_EQ(millimetreLabel(at100.PlotMaxY), "5 mm");
+    EXPECT_EQ(millimetreLabel(at100.minXmm), "-10 mm");
+    EXPECT_EQ(millimetreLabel(at100.minYmm), "0 mm");
+    EXPECT_EQ(millimetreLabel(at100.maxXmm), "3 mm"); // 3.0
+    EXPECT_EQ(millimetreLabel(at100.maxYmm), "5 mm");
     const PlotExtents at200 = extentsInMillimetres(run, 200);
-    EXPECT_EQ(at200.PlotMinX, -20);
-    EXPECT_EQ(at200.PlotMinY, 0);
-    EXPECT_EQ(at200.PlotMaxX, 6);
-    EXPECT_EQ(at200.PlotMaxY, 10);
+    EXPECT_EQ(at200.minXmm, -20);
+    EXPECT_EQ(at200.minYmm, 0);
+    EXPECT_EQ(at200.maxXmm, 6);
+    EXPECT_EQ(at200.maxYmm, 10);
 }
 
 TEST(PlotExtents, HalvesGoToEven)
 {
     // 100 units = 2.5 mm -> 2; 140 units = 3.5 mm -> 4; -100 -> -2.
     const PlotExtents e = extentsInMillimetres(box(-100, 0, 100, 140), 100);
-    EXPECT_EQ(e.PlotMinX, -2);
-    EXPECT_EQ(e.PlotMaxX, 2);
-    EXPECT_EQ(e.PlotMaxY, 4);
+    EXPECT_EQ(e.minXmm, -2);
+    EXPECT_EQ(e.maxXmm, 2);
+    EXPECT_EQ(e.maxYmm, 4);
     const PlotExtents big = extentsInMillimetres(box(-32768, -32768, 32767, 32767), 400);
-    EXPECT_EQ(big.PlotMinX, -3277);
-    EXPECT_EQ(big.PlotMaxY, 3277);
+    EXPECT_EQ(big.minXmm, -3277);
+    EXPECT_EQ(big.maxYmm, 3277);
 }
 
 struct FitCase {

@@ -66,7 +66,7 @@ TEST(PlotFileKinds, DevicesAndPipesAreRefused)
     const std::string fifo = (rig.dir.path() / "pipe.plt").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string& path : {std::string("/dev/zero"), fifo}) {
-        for (std::int16_t mode : {kTestMode, kDrawMode}) {
+        for (RunMode mode : {RunMode::Test, RunMode::Draw}) {
             const RunResult r = rig.run(path, mode);
             EXPECT_FALSE(r.opened) << path;
             EXPECT_NE(r.openError.find(path), std::string::npos) << r.openError;

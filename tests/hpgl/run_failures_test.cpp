@@ -15,7 +15,7 @@ using test::Rig;
 TEST(RunFailures, NoFileChosenBeepsOnceAndReportsZeros)
 {
     Rig rig;
-    for (std::int16_t mode : {kTestMode, kDrawMode}) {
+    for (RunMode mode : {RunMode::Test, RunMode::Draw}) {
         const RunResult result = rig.run("", mode);
         EXPECT_TRUE(result.opened);
         EXPECT_EQ(result.beeps, 1);
@@ -32,7 +32,7 @@ TEST(RunFailures, MissingFileIsReportedWithPathAndReason)
 {
     Rig rig;
     const std::string path = (rig.dir.path() / "absent.plt").string();
-    const RunResult result = rig.run(path, kTestMode);
+    const RunResult result = rig.run(path, RunMode::Test);
     EXPECT_FALSE(result.opened);
     EXPECT_EQ(result.beeps, 0);
     EXPECT_NE(result.openError.find(path), std::string::npos) << result.openError;
@@ -43,7 +43,7 @@ TEST(RunFailures, MissingFileIsReportedWithPathAndReason)
 TEST(RunFailures, FolderIsReportedAsNotAFile)
 {
     Rig rig;
-    const RunResult result = rig.run(rig.dir.path().string(), kDrawMode);
+    const RunResult result = rig.run(rig.dir.path().string(), RunMode::Draw);
     EXPECT_FALSE(result.opened);
     EXPECT_EQ(result.beeps, 0);
     EXPECT_NE(result.openError.find(rig.dir.path().string()), std::string::npos);
@@ -59,7 +59,7 @@ TEST(RunFailures, UnreadableFileIsReported)
         std::fclose(f);
         GTEST_SKIP() << "permissions are not enforced for this user";
     }
-    const RunResult result = rig.run(path, kTestMode);
+    const RunResult result = rig.run(path, RunMode::Test);
     EXPECT_FALSE(result.opened);
     EXPECT_NE(result.openError.find("permission"), std::string::npos) << result.openError;
     EXPECT_TRUE(rig.canvas.lines.empty());

@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Wave drive: each step is 90 degrees, two 45-degree turns of travel.
         MotionCase{"XWaveRight", {1, 2, 4, 8, 1}, 8, 0, 4, 0, 0, 0},
         MotionCase{"XWaveLeft", {1, 8, 4, 2, 1}, -8, 0, 4, 0, 0, 0},
-        // Y: the table run backwards (as a positive DirY does) moves the carriage up.
+        // Y: the table run backwards (as a positive directionY does) moves the carriage up.
         MotionCase{"YHalfUp", {16, 144, 128, 192, 64, 96, 32, 48, 16}, 0, 8, 0, 8, 0, 0},
         MotionCase{"YHalfDown", {16, 48, 32, 96, 64, 192, 128, 144, 16}, 0, -8, 0, 8, 0, 0},
         MotionCase{"YWaveUp", {16, 128, 64, 32, 16}, 0, 8, 0, 4, 0, 0},
@@ -89,9 +89,9 @@ INSTANTIATE_TEST_SUITE_P(
         MotionCase{"OneMotorOff", {17, 3, 2 + 16}, 2, 0, 2, 0, 0, 0}),
     [](const ::testing::TestParamInfo<MotionCase>& info) { return info.param.name; });
 
-TEST(VirtualMotors, UnPasSequenceFromStartUpPatternsMovesByStepLength)
+TEST(VirtualMotors, StepSequenceFromStartUpPatternsMovesByStepLength)
 {
-    // The drive starts with BitsX = 1, BitsY = 16 and steps from there.
+    // The drive starts with coilsX = 1, coilsY = 16 and steps from there.
     VirtualPlotter plotter = makePlotter();
     plotter.write(Register::Data, 1 + 16);
     const std::uint8_t xRight[] = {3, 2, 6, 4};

@@ -31,15 +31,15 @@ TEST_F(PreviewTest, PointAtZoom100)
     preview.drawLine(1000, 2000, kBlack);
     ASSERT_EQ(canvas.lines.size(), 1u);
     EXPECT_EQ(canvas.lines[0], (RecordedLine{100, H() - 100, 1100, H() - 2100, kBlack}));
-    EXPECT_EQ(preview.LastX, 1000);
-    EXPECT_EQ(preview.LastY, 2000);
+    EXPECT_EQ(preview.lastX, 1000);
+    EXPECT_EQ(preview.lastY, 2000);
 }
 
 TEST_F(PreviewTest, ZoomScalesStartAndEndAlike)
 {
-    preview.Zoom = 50;
-    preview.LastX = 1000;
-    preview.LastY = 2000;
+    preview.zoom = 50;
+    preview.lastX = 1000;
+    preview.lastY = 2000;
     preview.drawLine(1000, 2000, kBlack);
     ASSERT_EQ(canvas.lines.size(), 1u);
     EXPECT_EQ(canvas.lines[0], (RecordedLine{600, H() - 1100, 600, H() - 1100, kBlack}));
@@ -50,15 +50,15 @@ TEST_F(PreviewTest, ZoomScalesStartAndEndAlike)
 
 TEST_F(PreviewTest, StartFromRoundedLastPointEndFromExactPoint)
 {
-    preview.Zoom = 400;
+    preview.zoom = 400;
     // 10.5 units at 400 % is exactly 42 twips, but the pen is kept as 10 (half to even).
     preview.drawLine(10.5, 0, kBlack);
     EXPECT_EQ(canvas.lines[0].x2, 100 + 42);
-    EXPECT_EQ(preview.LastX, 10);
+    EXPECT_EQ(preview.lastX, 10);
     preview.drawLine(11.5, 0, kBlack);
     EXPECT_EQ(canvas.lines[1].x1, 100 + 40);
     EXPECT_EQ(canvas.lines[1].x2, 100 + 46);
-    EXPECT_EQ(preview.LastX, 12);
+    EXPECT_EQ(preview.lastX, 12);
 }
 
 TEST_F(PreviewTest, CanvasCoordinatesRoundHalfToEven)
@@ -66,7 +66,7 @@ TEST_F(PreviewTest, CanvasCoordinatesRoundHalfToEven)
     settings.originXmm = 0;
     settings.originYmm = 0;
     preview.drawLine(2.5, 0, kBlack); // x2 = 2.5 -> 2
-    preview.drawLine(3.5, 0, kBlack); // x1 from LastX 2, x2 = 3.5 -> 4
+    preview.drawLine(3.5, 0, kBlack); // x1 from lastX 2, x2 = 3.5 -> 4
     EXPECT_EQ(canvas.lines[0].x2, 2);
     EXPECT_EQ(canvas.lines[1].x1, 2);
     EXPECT_EQ(canvas.lines[1].x2, 4);
@@ -76,8 +76,8 @@ TEST_F(PreviewTest, HiddenPenUpMovesWithoutDrawing)
 {
     preview.drawLine(1000, 2000, kLightGrey);
     EXPECT_TRUE(canvas.lines.empty());
-    EXPECT_EQ(preview.LastX, 1000);
-    EXPECT_EQ(preview.LastY, 2000);
+    EXPECT_EQ(preview.lastX, 1000);
+    EXPECT_EQ(preview.lastY, 2000);
     preview.drawLine(2000, 2000, kBlack);
     ASSERT_EQ(canvas.lines.size(), 1u);
     EXPECT_EQ(canvas.lines[0], (RecordedLine{1100, H() - 2100, 2100, H() - 2100, kBlack}));
@@ -85,22 +85,22 @@ TEST_F(PreviewTest, HiddenPenUpMovesWithoutDrawing)
 
 TEST_F(PreviewTest, ShownPenUpDrawsWhite)
 {
-    preview.PenUpColor = kWhite;
-    preview.drawLine(1000, 0, preview.PenUpColor);
+    preview.penUpColour = kWhite;
+    preview.drawLine(1000, 0, preview.penUpColour);
     ASSERT_EQ(canvas.lines.size(), 1u);
     EXPECT_EQ(canvas.lines[0].colour, kWhite);
 }
 
 TEST_F(PreviewTest, ClearKeepsPenZoomAndColour)
 {
-    preview.Zoom = 200;
+    preview.zoom = 200;
     preview.drawLine(1000, 2000, kBlack);
     preview.clear();
     EXPECT_EQ(canvas.clears, 1);
     EXPECT_TRUE(canvas.lines.empty());
-    EXPECT_EQ(preview.LastX, 1000);
-    EXPECT_EQ(preview.LastY, 2000);
-    EXPECT_EQ(preview.Zoom, 200);
+    EXPECT_EQ(preview.lastX, 1000);
+    EXPECT_EQ(preview.lastY, 2000);
+    EXPECT_EQ(preview.zoom, 200);
     // The next segment starts where the last one ended.
     preview.drawLine(0, 0, kBlack);
     EXPECT_EQ(canvas.lines[0], (RecordedLine{2100, H() - 4100, 100, H() - 100, kBlack}));
@@ -129,18 +129,18 @@ TEST_F(PreviewTest, HugeCoordinatesStickAtTheEndsOfThe32BitRange)
 {
     constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
     constexpr auto kMin = std::numeric_limits<std::int32_t>::min();
-    preview.Zoom = 400;
+    preview.zoom = 400;
     preview.drawLine(1e15, -1e15, kBlack);
-    EXPECT_EQ(preview.LastX, kMax);
-    EXPECT_EQ(preview.LastY, kMin);
+    EXPECT_EQ(preview.lastX, kMax);
+    EXPECT_EQ(preview.lastY, kMin);
     EXPECT_EQ(canvas.lines[0].x2, kMax);
     EXPECT_EQ(canvas.lines[0].y2, kMax); // H minus a huge negative value
-    // 400 * LastX does not wrap in 32 bits: the start stays far right, not negative.
+    // 400 * lastX does not wrap in 32 bits: the start stays far right, not negative.
     preview.drawLine(0, 0, kBlack);
     EXPECT_EQ(canvas.lines[1].x1, kMax);
     EXPECT_EQ(canvas.lines[1].y1, kMax);
     preview.drawLine(std::numeric_limits<double>::quiet_NaN(), 0, kLightGrey);
-    EXPECT_EQ(preview.LastX, 0);
+    EXPECT_EQ(preview.lastX, 0);
 }
 
 } // namespace

@@ -31,7 +31,7 @@ TEST_P(DrawEnd, LeavesThePenUp)
 {
     const EndCase& c = GetParam();
     RunRig rig(plotterAt(c.startXmm, 30));
-    ASSERT_TRUE(rig.drive.state.Connected);
+    ASSERT_TRUE(rig.drive.state.connected);
     rig.drive.penDown(); // as the operator may have left it
     int coilBytes = 0;
     rig.port.onWrite = [&](const Write& w) {
@@ -40,7 +40,7 @@ TEST_P(DrawEnd, LeavesThePenUp)
     };
     const std::string path = *c.plot ? rig.file(c.plot) : std::filesystem::temp_directory_path().string();
     PlotExtents extents;
-    extents.PlotMinX = c.plotMinXmm;
+    extents.minXmm = c.plotMinXmm;
 
     const DrawReport report = drawPlot(path, extents, rig.preview, rig.drive);
 
@@ -79,7 +79,7 @@ TEST(DrawRun, HomingAfterADrawAddsNoInk)
     const std::size_t segments = rig.plotter.paper().size();
     ASSERT_EQ(segments, 2u);
 
-    EXPECT_TRUE(rig.drive.homeToSwitches().ok());
+    EXPECT_TRUE(rig.drive.home().ok());
     EXPECT_EQ(rig.plotter.paper().size(), segments);
     EXPECT_TRUE(rig.plotter.xSwitchClosed() || rig.plotter.xHalfSteps() == 4);
 }
@@ -91,8 +91,8 @@ TEST(DrawRun, PenToZeroLiftsThePenBeforeMoving)
     rig.drive.penDown();
     const std::size_t before = rig.port.writes.size();
     PlotExtents extents;
-    extents.PlotMinX = -10;
-    extents.PlotMinY = -5;
+    extents.minXmm = -10;
+    extents.minYmm = -5;
     const DrawReport report = drawPlot(rig.file("PD400,0;"), extents, rig.preview, rig.drive);
     ASSERT_EQ(report.outcome, DrawReport::Outcome::Finished);
     ASSERT_GT(rig.port.writes.size(), before + 1);

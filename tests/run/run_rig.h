@@ -68,7 +68,7 @@ struct RunRig {
         settings.originXmm = 5;
         settings.originYmm = 5;
         settings.portAddress = 0x378;
-        drive.state.Connected = drive.check();
+        drive.state.connected = drive.checkPresence();
     }
     ~RunRig()
     {

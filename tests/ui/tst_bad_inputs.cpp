@@ -32,7 +32,7 @@ std::filesystem::path hostileData()
 
 QStringList extentLabels(MainWindow& w)
 {
-    return {w.Label8->text(), w.Label7->text(), w.Label11->text(), w.Label13->text()};
+    return {w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()};
 }
 
 QColor frameColour(QGroupBox* frame) { return frame->palette().color(QPalette::Window); }
@@ -89,12 +89,12 @@ void TestBadInputs::testAndShow()
     const QString titleBefore = w.windowTitle();
     const long peakBefore = orlex::hostile::peakRssKib();
 
-    w.cmdTest->click();
+    w.testButton->click();
 
     const long growth = orlex::hostile::peakRssKib() - peakBefore;
     QVERIFY2(growth < orlex::hostile::kMaxPeakGrowthKib,
              qPrintable(QStringLiteral("peak memory grew by %1 KiB").arg(growth)));
-    QVERIFY(w.cmdTest->isEnabled());
+    QVERIFY(w.testButton->isEnabled());
     QVERIFY(eventLoopAlive());
 
     if (c.refusal) {
@@ -102,7 +102,7 @@ void TestBadInputs::testAndShow()
         const QString text = rig.feedback.messages.front().text;
         QVERIFY2(text.contains(QStringLiteral("Cannot open")) && text.contains(QString::fromUtf8(c.refusal)),
                  qPrintable(text));
-        QVERIFY(!w.cmdDraw->isEnabled());
+        QVERIFY(!w.drawButton->isEnabled());
         QCOMPARE(extentLabels(w), labelsBefore);
         QCOMPARE(rig.feedback.beeps, 0);
         return;
@@ -112,8 +112,8 @@ void TestBadInputs::testAndShow()
     for (const QString& label : extentLabels(w))
         QVERIFY2(millimetres.match(label).hasMatch(), qPrintable(label));
     // Draw follows the fit rule (the virtual plotter answers), and the frame says the same.
-    const bool drawEnabled = w.cmdDraw->isEnabled();
-    QCOMPARE(frameColour(w.Frame5), orlex::ui::paletteColour(drawEnabled ? 7 : 12));
+    const bool drawEnabled = w.drawButton->isEnabled();
+    QCOMPARE(frameColour(w.limitFrame), orlex::ui::paletteColour(drawEnabled ? 7 : 12));
 
     if (c.extentsMm) {
         const auto& e = *c.extentsMm;
@@ -137,9 +137,9 @@ void TestBadInputs::testAndShow()
 
     // A plot that fits also draws to its end on the virtual plotter without losing a step.
     if (drawEnabled && c.points) {
-        w.cmdDraw->click();
+        w.drawButton->click();
         QVERIFY(!w.drawRunning());
-        QVERIFY(w.cmdTest->isEnabled());
+        QVERIFY(w.testButton->isEnabled());
         QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
     }
 }
@@ -151,13 +151,13 @@ void TestBadInputs::fileDeletedBetweenTestAndDraw()
     w.show();
     const QString plot = rig.writeFile("plot.plt", "PU0,0;PD400,0;PD400,400;PU;");
     w.openPlotFile(plot);
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
     QVERIFY(rig.feedback.messages.empty());
 
     QVERIFY(QFile::remove(plot));
     const std::size_t writesBefore = rig.writesTo(Register::Data).size();
-    w.cmdDraw->click();
+    w.drawButton->click();
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     const QString text = rig.feedback.messages.front().text;
@@ -167,8 +167,8 @@ void TestBadInputs::fileDeletedBetweenTestAndDraw()
     QCOMPARE(rig.writesTo(Register::Data).size(), writesBefore); // no coil moved
     QVERIFY(rig.plotter().paper().empty());
     QVERIFY(!w.drawRunning());
-    QVERIFY(w.cmdTest->isEnabled());
-    QVERIFY(w.Frame1->isEnabled());
+    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.plotterControlFrame->isEnabled());
     QVERIFY(eventLoopAlive());
 }
 

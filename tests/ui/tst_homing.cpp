@@ -31,14 +31,14 @@ struct ControlStates {
 
 ControlStates statesOf(MainWindow& w)
 {
-    return {w.cmdSteppYUp->isEnabled() || w.cmdSteppYDo->isEnabled() || w.cmdSteppXR->isEnabled()
-                || w.cmdSteppXL->isEnabled(),
-            w.cmdHome->isEnabled(),
-            w.cmdZero->isEnabled(),
-            w.cmdTest->isEnabled(),
-            w.cmdDraw->isEnabled(),
-            w.cmdPen->isEnabled(),
-            w.cmdMotor->isEnabled()};
+    return {w.stepUpButton->isEnabled() || w.stepDownButton->isEnabled() || w.stepRightButton->isEnabled()
+                || w.stepLeftButton->isEnabled(),
+            w.penHomeButton->isEnabled(),
+            w.penToZeroButton->isEnabled(),
+            w.testButton->isEnabled(),
+            w.drawButton->isEnabled(),
+            w.penButton->isEnabled(),
+            w.motorButton->isEnabled()};
 }
 
 } // namespace
@@ -79,14 +79,14 @@ void TestHoming::homeEndsFourStepsOffSwitches()
     rig.startXmm = startXmm;
     rig.startYmm = startYmm;
     MainWindow& w = rig.openWindow();
-    QVERIFY(w.drive().state.Connected);
+    QVERIFY(w.drive().state.connected);
     // Coils on first, as an operator would with "Motor on"; the rotors already stand at
     // the start-up phases, so this moves nothing.
-    w.cmdMotor->click();
+    w.motorButton->click();
     QVERIFY(rig.plotter().motorsEnergised());
     const std::size_t writesBefore = rig.writes->size();
 
-    w.cmdHome->click();
+    w.penHomeButton->click();
 
     // The pen is lifted before the carriage moves: the first write of the homing.
     QVERIFY(rig.writes->size() > writesBefore);
@@ -101,7 +101,7 @@ void TestHoming::homeEndsFourStepsOffSwitches()
     QVERIFY(!rig.plotter().xSwitchClosed());
     QVERIFY(!rig.plotter().ySwitchClosed());
     QVERIFY(rig.feedback.messages.empty());
-    QVERIFY(w.cmdHome->isEnabled());
+    QVERIFY(w.penHomeButton->isEnabled());
 }
 
 void TestHoming::penToZeroStandsAtPlotMinimum_data()
@@ -110,7 +110,7 @@ void TestHoming::penToZeroStandsAtPlotMinimum_data()
     QTest::addColumn<QString>("zoom");
     QTest::addColumn<double>("xmm");
     QTest::addColumn<double>("ymm");
-    // From the backed-off home position (1 mm, 1 mm): |PlotMinX| right, |PlotMinY| up.
+    // From the backed-off home position (1 mm, 1 mm): |minXmm| right, |minYmm| up.
     QTest::newRow("negative X") << "PU-480,0;PD0,0;" << "100" << 13.0 << 1.0;
     QTest::newRow("negative Y") << "PU0,-200;PD100,100;" << "100" << 1.0 << 6.0;
     QTest::newRow("both") << "PU-400,-800;PD0,0;" << "100" << 11.0 << 21.0;
@@ -127,20 +127,20 @@ void TestHoming::penToZeroStandsAtPlotMinimum()
 
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.txtZoom->setText(zoom);
+    w.zoomBox->setText(zoom);
     useFile(rig, w, hpgl.toStdString());
-    w.cmdTest->click();
+    w.testButton->click();
     QVERIFY(rig.feedback.messages.empty());
 
-    w.cmdZero->click();
+    w.penToZeroButton->click();
     QCOMPARE(rig.plotter().xMillimetres(), xmm);
     QCOMPARE(rig.plotter().yMillimetres(), ymm);
     QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.writesTo(Register::Control).back(), std::uint8_t{1});
     QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
     QVERIFY(rig.feedback.messages.empty());
-    QVERIFY(w.cmdZero->isEnabled());
-    QVERIFY(w.cmdHome->isEnabled());
+    QVERIFY(w.penToZeroButton->isEnabled());
+    QVERIFY(w.penHomeButton->isEnabled());
 }
 
 void TestHoming::notConnectedLeavesPortUntouched_data()
@@ -157,7 +157,7 @@ void TestHoming::notConnectedLeavesPortUntouched()
     WindowRig rig;
     rig.clockRunning = false;
     MainWindow& w = rig.openWindow();
-    QVERIFY(!w.drive().state.Connected);
+    QVERIFY(!w.drive().state.connected);
     const std::size_t writes = rig.writes->size();
     const orlex::DriveState before = w.drive().state;
 
@@ -171,11 +171,11 @@ void TestHoming::notConnectedLeavesPortUntouched()
     QCOMPARE(rig.writes->size(), writes);
     QCOMPARE(rig.plotter().xMillimetres(), 30.0);
     QCOMPARE(rig.plotter().yMillimetres(), 30.0);
-    QCOMPARE(w.drive().state.PosX, before.PosX);
-    QCOMPARE(w.drive().state.PosY, before.PosY);
-    QCOMPARE(w.drive().state.DirX, before.DirX);
-    QVERIFY(w.cmdHome->isEnabled());
-    QVERIFY(w.cmdZero->isEnabled());
+    QCOMPARE(w.drive().state.positionX, before.positionX);
+    QCOMPARE(w.drive().state.positionY, before.positionY);
+    QCOMPARE(w.drive().state.directionX, before.directionX);
+    QVERIFY(w.penHomeButton->isEnabled());
+    QVERIFY(w.penToZeroButton->isEnabled());
 }
 
 void TestHoming::motionControlsHeldOffDuringHoming_data()
@@ -198,11 +198,11 @@ void TestHoming::motionControlsHeldOffDuringHoming()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD0,0;");
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
     if (!drawBefore) { // any zoom change turns Draw off until the next test
-        w.scrZoom->setValue(101);
-        w.scrZoom->setValue(100);
+        w.zoomScrollBar->setValue(101);
+        w.zoomScrollBar->setValue(100);
     }
 
     std::vector<ControlStates> during;
@@ -213,9 +213,9 @@ void TestHoming::motionControlsHeldOffDuringHoming()
         during.push_back(statesOf(w));
         if (!triedSecondMotion && rig.plotter().xMillimetres() < 20) {
             triedSecondMotion = true;
-            w.cmdSteppXR_Click(); // must not step or turn DirX round
-            w.cmdHome_Click();    // must not start a second homing
-            w.cmdZero_Click();
+            w.onStepRightClicked(); // must not step or turn directionX round
+            w.onPenHomeClicked();    // must not start a second homing
+            w.onPenToZeroClicked();
         }
     });
     probe.start();
@@ -248,8 +248,8 @@ void TestHoming::zoomChangeDuringHomingKeepsDrawOff()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD400,400;");
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
 
     bool changed = false;
     QTimer probe;
@@ -257,17 +257,17 @@ void TestHoming::zoomChangeDuringHomingKeepsDrawOff()
     connect(&probe, &QTimer::timeout, &w, [&] {
         if (!changed) {
             changed = true;
-            w.txtZoom->setText(QStringLiteral("50"));
+            w.zoomBox->setText(QStringLiteral("50"));
         }
     });
     probe.start();
-    w.cmdHome->click();
+    w.penHomeButton->click();
     probe.stop();
 
     QVERIFY(changed);
-    QCOMPARE(int{w.preview().Zoom}, 50);
-    QVERIFY(!w.cmdDraw->isEnabled());
-    QVERIFY(w.cmdTest->isEnabled());
+    QCOMPARE(int{w.preview().zoom}, 50);
+    QVERIFY(!w.drawButton->isEnabled());
+    QVERIFY(w.testButton->isEnabled());
 }
 
 // Maxx 150 mm at 0.25 mm per half step: homing gives up after 660 steps towards X.
@@ -277,7 +277,7 @@ void TestHoming::switchThatNeverClosesIsReported()
     rig.startXmm = 200;
     MainWindow& w = rig.openWindow();
 
-    w.cmdHome->click();
+    w.penHomeButton->click();
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     const RecordingFeedback::Message& m = rig.feedback.messages.front();
@@ -286,8 +286,8 @@ void TestHoming::switchThatNeverClosesIsReported()
     QVERIFY2(m.text.contains(QStringLiteral("660")), qPrintable(m.text));
     QVERIFY(!rig.plotter().xSwitchClosed());
     QCOMPARE(rig.plotter().yHalfSteps(), 0L); // Y reached its switch; no back-off followed
-    QVERIFY(w.cmdHome->isEnabled());
-    QVERIFY(w.cmdSteppXR->isEnabled());
+    QVERIFY(w.penHomeButton->isEnabled());
+    QVERIFY(w.stepRightButton->isEnabled());
 }
 
 void TestHoming::penToZeroStopsWhenHomingFails()
@@ -296,11 +296,11 @@ void TestHoming::penToZeroStopsWhenHomingFails()
     rig.startXmm = 200;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-480,0;PD0,0;");
-    w.cmdTest->click();
+    w.testButton->click();
     QVERIFY(rig.feedback.messages.empty());
     const std::size_t controlWrites = rig.writesTo(Register::Control).size();
 
-    w.cmdZero->click();
+    w.penToZeroButton->click();
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("X home switch")));
@@ -308,7 +308,7 @@ void TestHoming::penToZeroStopsWhenHomingFails()
     // home. The one control write is the homing's own pen lift.
     QCOMPARE(rig.writesTo(Register::Control).size(), controlWrites + 1);
     QCOMPARE(rig.plotter().yHalfSteps(), 0L);
-    QVERIFY(w.cmdZero->isEnabled());
+    QVERIFY(w.penToZeroButton->isEnabled());
 }
 
 QTEST_MAIN(TestHoming)

@@ -25,7 +25,7 @@ constexpr std::uint16_t kControl = 0x37A;
 void energise(MainWindow& w)
 {
     if (w.virtualPlotter()->dataLatch() == 0)
-        w.cmdMotor->click();
+        w.motorButton->click();
 }
 
 } // namespace
@@ -64,7 +64,7 @@ void TestManual::jogStepsOneStep()
 
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.Timer1->stop();
+    w.statusTimer->stop();
     energise(w);
     auto* jog = w.findChild<QPushButton*>(button);
     QVERIFY(jog);
@@ -84,33 +84,33 @@ void TestManual::jogStepsOneStep()
     QCOMPARE(rig.plotter().counters().lostStepsY, 0L);
     // The direction stays set after the step.
     if (dxHalfSteps != 0)
-        QCOMPARE(w.drive().state.DirX, dxHalfSteps);
+        QCOMPARE(w.drive().state.directionX, dxHalfSteps);
     else
-        QCOMPARE(int{w.drive().state.DirY}, dyHalfSteps);
+        QCOMPARE(int{w.drive().state.directionY}, dyHalfSteps);
 }
 
 void TestManual::motorOffOnRestoresCoilByte()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.Timer1->stop();
+    w.statusTimer->stop();
     energise(w);
-    QCOMPARE(w.cmdMotor->text(), QStringLiteral("Motor off"));
-    w.cmdSteppXR->click();
-    w.cmdSteppYUp->click();
-    w.cmdSteppYUp->click();
+    QCOMPARE(w.motorButton->text(), QStringLiteral("Motor off"));
+    w.stepRightButton->click();
+    w.stepUpButton->click();
+    w.stepUpButton->click();
     const std::uint8_t before = rig.plotter().dataLatch();
     const long x = rig.plotter().xHalfSteps();
     const long y = rig.plotter().yHalfSteps();
     QVERIFY(before != 0);
 
-    w.cmdMotor->click();
-    QCOMPARE(w.cmdMotor->text(), QStringLiteral("Motor on"));
+    w.motorButton->click();
+    QCOMPARE(w.motorButton->text(), QStringLiteral("Motor on"));
     QCOMPARE(rig.plotter().dataLatch(), std::uint8_t{0});
     QVERIFY(!rig.plotter().motorsEnergised());
 
-    w.cmdMotor->click();
-    QCOMPARE(w.cmdMotor->text(), QStringLiteral("Motor off"));
+    w.motorButton->click();
+    QCOMPARE(w.motorButton->text(), QStringLiteral("Motor off"));
     QCOMPARE(rig.plotter().dataLatch(), before);
     QCOMPARE(rig.writesTo(Register::Data).back(), before);
     QCOMPARE(rig.plotter().xHalfSteps(), x);
@@ -122,38 +122,38 @@ void TestManual::penButtonTogglesPenAndColour()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    const QColor buttonFace = w.cmdMotor->palette().color(QPalette::Button);
-    QCOMPARE(w.drive().state.PenState, std::string("PU"));
+    const QColor buttonFace = w.motorButton->palette().color(QPalette::Button);
+    QCOMPARE(w.drive().state.manualPen, orlex::Pen::Up);
 
-    w.cmdPen->click();
-    QCOMPARE(w.drive().state.PenState, std::string("PD"));
+    w.penButton->click();
+    QCOMPARE(w.drive().state.manualPen, orlex::Pen::Down);
     QVERIFY(rig.plotter().penDown());
     QCOMPARE(rig.writesTo(Register::Control).back(), std::uint8_t{0});
-    QCOMPARE(w.cmdPen->palette().color(QPalette::Button), orlex::ui::paletteColour(12));
+    QCOMPARE(w.penButton->palette().color(QPalette::Button), orlex::ui::paletteColour(12));
 
-    w.cmdPen->click();
-    QCOMPARE(w.drive().state.PenState, std::string("PU"));
+    w.penButton->click();
+    QCOMPARE(w.drive().state.manualPen, orlex::Pen::Up);
     QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.writesTo(Register::Control).back(), std::uint8_t{1});
-    QCOMPARE(w.cmdPen->palette().color(QPalette::Button), buttonFace);
+    QCOMPARE(w.penButton->palette().color(QPalette::Button), buttonFace);
 }
 
 void TestManual::lampBlinksWhileEnergised()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.Timer1->stop();
+    w.statusTimer->stop();
     energise(w);
-    w.cmdMotor->setText(QStringLiteral("Motor on")); // the tick must set it back
+    w.motorButton->setText(QStringLiteral("Motor on")); // the tick must set it back
 
     QList<int> colours;
     for (int tick = 0; tick < 4; ++tick) {
-        w.Timer1_Timer();
-        colours.push_back(w.Shape9->colour());
-        QVERIFY(w.Line1->isHidden());
-        QVERIFY(w.Line2->isHidden());
-        QCOMPARE(w.Label10->text(), QStringLiteral("Motor is connected"));
-        QCOMPARE(w.cmdMotor->text(), QStringLiteral("Motor off"));
+        w.onStatusTimer();
+        colours.push_back(w.motorLamp->colour());
+        QVERIFY(w.motorCrossLine1->isHidden());
+        QVERIFY(w.motorCrossLine2->isHidden());
+        QCOMPARE(w.motorStatusLabel->text(), QStringLiteral("Motor is connected"));
+        QCOMPARE(w.motorButton->text(), QStringLiteral("Motor off"));
     }
     QCOMPARE(colours, (QList<int>{12, 15, 12, 15}));
 }
@@ -162,21 +162,21 @@ void TestManual::lampCrossedOutWithMotorsOff()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.Timer1->stop();
+    w.statusTimer->stop();
     energise(w);
-    w.Timer1_Timer(); // lamp red, lines hidden
-    QVERIFY(w.Line1->isHidden());
+    w.onStatusTimer(); // lamp red, lines hidden
+    QVERIFY(w.motorCrossLine1->isHidden());
 
-    w.cmdMotor->click(); // coils off
-    w.cmdMotor->setText(QStringLiteral("Motor off")); // the tick must correct it
-    w.Timer1_Timer();
-    QCOMPARE(int{w.Shape9->colour()}, 15);
-    QVERIFY(!w.Line1->isHidden());
-    QVERIFY(!w.Line2->isHidden());
-    QCOMPARE(w.Label10->text(), QStringLiteral("Motor is disconnected"));
-    QCOMPARE(w.cmdMotor->text(), QStringLiteral("Motor on"));
-    w.Timer1_Timer(); // stays white: no blinking while off
-    QCOMPARE(int{w.Shape9->colour()}, 15);
+    w.motorButton->click(); // coils off
+    w.motorButton->setText(QStringLiteral("Motor off")); // the tick must correct it
+    w.onStatusTimer();
+    QCOMPARE(int{w.motorLamp->colour()}, 15);
+    QVERIFY(!w.motorCrossLine1->isHidden());
+    QVERIFY(!w.motorCrossLine2->isHidden());
+    QCOMPARE(w.motorStatusLabel->text(), QStringLiteral("Motor is disconnected"));
+    QCOMPARE(w.motorButton->text(), QStringLiteral("Motor on"));
+    w.onStatusTimer(); // stays white: no blinking while off
+    QCOMPARE(int{w.motorLamp->colour()}, 15);
 }
 
 void TestManual::checkDisplay_data()
@@ -199,14 +199,14 @@ void TestManual::checkDisplay()
     WindowRig rig;
     rig.clockRunning = clockAtStart;
     MainWindow& w = rig.openWindow();
-    w.txtStare->setText(QStringLiteral("?"));
+    w.statusBox->setText(QStringLiteral("?"));
     rig.plotter().setClockRunning(clockAtCheck);
 
-    w.cmdCheck->click();
-    QCOMPARE(w.txtStare->text(), text);
-    QCOMPARE(w.drive().state.Connected, clockAtCheck);
-    QCOMPARE(w.cmdSpeed->isHidden(), !clockAtCheck);
-    QVERIFY(w.cmdCheck->isEnabled());
+    w.checkButton->click();
+    QCOMPARE(w.statusBox->text(), text);
+    QCOMPARE(w.drive().state.connected, clockAtCheck);
+    QCOMPARE(w.speedButton->isHidden(), !clockAtCheck);
+    QVERIFY(w.checkButton->isEnabled());
 }
 
 // Real time at 1 kHz: one two-cycle delay lasts about 2 ms. Only the form of the result
@@ -219,14 +219,14 @@ void TestManual::speedShowsStepPeriod()
         c.clockHz = 1000;
     };
     MainWindow& w = rig.openWindow();
-    w.cmdSpeed_Click();
+    w.onSpeedClicked();
 
     bool isNumber = false;
-    const int ms = w.txtStare->text().toInt(&isNumber);
-    QVERIFY2(isNumber, qPrintable(w.txtStare->text()));
+    const int ms = w.statusBox->text().toInt(&isNumber);
+    QVERIFY2(isNumber, qPrintable(w.statusBox->text()));
     QVERIFY(ms > 0);
-    QVERIFY(w.cmdSpeed->isEnabled());
-    QVERIFY(!w.Timer2->isActive());
+    QVERIFY(w.speedButton->isEnabled());
+    QVERIFY(!w.speedTimer->isActive());
     QVERIFY(w.stepPeriodSeconds().has_value());
     QCOMPARE(*w.stepPeriodSeconds(), ms / 1000.0);
 }
@@ -238,10 +238,10 @@ void TestManual::speedBelowOneMillisecondKeepsClockPeriod()
     WindowRig rig;
     rig.clockHz = 2000;
     MainWindow& w = rig.openWindow();
-    w.cmdSpeed_Click();
+    w.onSpeedClicked();
     bool isNumber = false;
-    const int ms = w.txtStare->text().toInt(&isNumber);
-    QVERIFY2(isNumber && ms >= 0, qPrintable(w.txtStare->text()));
+    const int ms = w.statusBox->text().toInt(&isNumber);
+    QVERIFY2(isNumber && ms >= 0, qPrintable(w.statusBox->text()));
     QVERIFY(w.stepPeriodSeconds().has_value());
     QCOMPARE(*w.stepPeriodSeconds(), ms == 0 ? 2.0 / 2000 : ms / 1000.0);
 }

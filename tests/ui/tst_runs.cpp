@@ -63,13 +63,13 @@ QColor frameColour(QGroupBox* frame)
 void expectControlsAfterRun(MainWindow& w)
 {
     QVERIFY(!w.drawRunning());
-    QVERIFY(w.cmdStop->isHidden());
-    QVERIFY(w.Timer1->isActive());
-    QVERIFY(w.cmdDraw->isEnabled());
-    QVERIFY(w.cmdTest->isEnabled());
-    QVERIFY(w.Frame1->isEnabled());
-    QVERIFY(w.cmdHome->isEnabled());
-    QVERIFY(w.cmdSteppXL->isEnabled());
+    QVERIFY(w.stopButton->isHidden());
+    QVERIFY(w.statusTimer->isActive());
+    QVERIFY(w.drawButton->isEnabled());
+    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.plotterControlFrame->isEnabled());
+    QVERIFY(w.penHomeButton->isEnabled());
+    QVERIFY(w.stepLeftButton->isEnabled());
 }
 
 } // namespace
@@ -113,7 +113,7 @@ void TestRuns::drawPutsFileOnPaper_data()
     QTest::newRow("diagonal at zoom 50")
         << "PU0,0;PD800,800;PU;" << "50"
         << std::vector<PaperSegment>{{30, 30, 40, 40}};
-    // Pen to 0 first: home backs off to 1 mm, then 10 mm right for PlotMinX = -10.
+    // Pen to 0 first: home backs off to 1 mm, then 10 mm right for minXmm = -10.
     QTest::newRow("negative X")
         << "PU-400,0;PD0,0;PD0,400;PU;" << "100"
         << std::vector<PaperSegment>{{1, 1, 11, 1}, {11, 1, 11, 11}};
@@ -130,24 +130,24 @@ void TestRuns::drawPutsFileOnPaper()
 
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.txtZoom->setText(zoom);
+    w.zoomBox->setText(zoom);
     useFile(rig, w, hpgl.toStdString());
 
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
     QVERIFY(rig.plotter().paper().empty()); // a test moves nothing
-    w.cmdDraw->click();
+    w.drawButton->click();
 
     QVERIFY2(sameSegments(rig.plotter().paper(), paper, kStepMm),
              qPrintable(describe(rig.plotter().paper())));
     QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
     QVERIFY(rig.feedback.messages.empty());
-    QVERIFY(w.lblProgress->text().startsWith(QStringLiteral("Drawing finished")));
+    QVERIFY(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
     expectControlsAfterRun(w);
 
     // Draw stays enabled: the same plot can be drawn again.
     rig.plotter().clearPaper();
-    w.cmdDraw->click();
+    w.drawButton->click();
     QVERIFY(!rig.plotter().paper().empty());
 }
 
@@ -156,7 +156,7 @@ void TestRuns::fitRule_data()
     QTest::addColumn<QString>("hpgl");
     QTest::addColumn<bool>("plotterAnswers");
     QTest::addColumn<bool>("fits");
-    QTest::addColumn<QStringList>("labels"); // Label8, Label7, Label11, Label13
+    QTest::addColumn<QStringList>("labels"); // minXLabel, minYLabel, maxXLabel, maxYLabel
     // Maxx = Maxy = 150 mm (defaults); 40 plotter units are 1 mm.
     QTest::newRow("150 by 150 fits")
         << "PU-400,0;PD5600,6000;" << true << true
@@ -187,15 +187,15 @@ void TestRuns::fitRule()
     rig.plotter().setClockRunning(plotterAnswers);
     useFile(rig, w, hpgl.toStdString());
 
-    w.cmdTest->click();
+    w.testButton->click();
 
-    QCOMPARE((QStringList{w.Label8->text(), w.Label7->text(), w.Label11->text(), w.Label13->text()}),
+    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}),
              labels);
-    QVERIFY(w.Frame5->autoFillBackground());
-    QCOMPARE(frameColour(w.Frame5), orlex::ui::paletteColour(fits ? 7 : 12));
-    QCOMPARE(w.cmdDraw->isEnabled(), fits && plotterAnswers);
-    QCOMPARE(w.txtStare->text(), plotterAnswers ? QStringLiteral("OK") : QStringLiteral("Err"));
-    QVERIFY(w.cmdTest->isEnabled());
+    QVERIFY(w.limitFrame->autoFillBackground());
+    QCOMPARE(frameColour(w.limitFrame), orlex::ui::paletteColour(fits ? 7 : 12));
+    QCOMPARE(w.drawButton->isEnabled(), fits && plotterAnswers);
+    QCOMPARE(w.statusBox->text(), plotterAnswers ? QStringLiteral("OK") : QStringLiteral("Err"));
+    QVERIFY(w.testButton->isEnabled());
     const bool outOfRange = hpgl.contains(QStringLiteral("40000"));
     QCOMPARE(rig.feedback.messages.size(), std::size_t{outOfRange ? 1u : 0u});
     if (outOfRange)
@@ -207,13 +207,13 @@ void TestRuns::emptyPlotFileReportsZeros()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     QVERIFY(w.plotFile().empty());
-    w.cmdTest->click();
+    w.testButton->click();
     QCOMPARE(rig.feedback.beeps, 1);
     QVERIFY(rig.feedback.messages.empty());
-    for (QLabel* label : {w.Label8, w.Label7, w.Label11, w.Label13})
+    for (QLabel* label : {w.minXLabel, w.minYLabel, w.maxXLabel, w.maxYLabel})
         QCOMPARE(label->text(), QStringLiteral("0 mm"));
-    QCOMPARE(frameColour(w.Frame5), orlex::ui::paletteColour(7));
-    QVERIFY(w.cmdDraw->isEnabled());
+    QCOMPARE(frameColour(w.limitFrame), orlex::ui::paletteColour(7));
+    QVERIFY(w.drawButton->isEnabled());
 }
 
 // Draw is for the file the test read: choosing another one turns it off; choosing the
@@ -224,19 +224,19 @@ void TestRuns::anotherFileNeedsATest()
     MainWindow& w = rig.openWindow();
     const QString first = rig.writeFile("first.plt", "PU-400,0;PD0,0;");
     w.openPlotFile(first);
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
     w.openPlotFile(first);
-    QVERIFY(w.cmdDraw->isEnabled());
+    QVERIFY(w.drawButton->isEnabled());
 
     w.openPlotFile(rig.writeFile("other.plt", "PU0,0;PD400,0;PU;"));
-    QVERIFY(!w.cmdDraw->isEnabled());
-    w.cmdDraw_Click(); // from code too: nothing moves
+    QVERIFY(!w.drawButton->isEnabled());
+    w.onDrawClicked(); // from code too: nothing moves
     QVERIFY(rig.plotter().paper().empty());
     w.openPlotFile(first); // back to the tested file: still needs a test
-    QVERIFY(!w.cmdDraw->isEnabled());
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    QVERIFY(!w.drawButton->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
 }
 
 void TestRuns::unopenablePathKeepsLastTest_data()
@@ -253,26 +253,26 @@ void TestRuns::unopenablePathKeepsLastTest()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD5640,200;"); // too big: red frame
-    w.cmdTest->click();
-    const QStringList labels{w.Label8->text(), w.Label7->text(), w.Label11->text(), w.Label13->text()};
+    w.testButton->click();
+    const QStringList labels{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()};
     QCOMPARE(labels.first(), QStringLiteral("-10 mm"));
-    const QColor frame = frameColour(w.Frame5);
+    const QColor frame = frameColour(w.limitFrame);
     const orlex::PlotExtents extents = w.plotExtents;
 
     const std::string path = kind == "missing" ? rig.dir.file("no-such.plt").string() : rig.dir.path().string();
     w.openPlotFile(QString::fromStdString(path));
-    w.cmdTest->click();
+    w.testButton->click();
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QVERIFY2(rig.feedback.messages.front().text.contains(QString::fromStdString(path)),
              qPrintable(rig.feedback.messages.front().text));
-    QVERIFY(!w.cmdDraw->isEnabled());
-    QVERIFY(w.cmdTest->isEnabled());
-    QCOMPARE((QStringList{w.Label8->text(), w.Label7->text(), w.Label11->text(), w.Label13->text()}),
+    QVERIFY(!w.drawButton->isEnabled());
+    QVERIFY(w.testButton->isEnabled());
+    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}),
              labels);
-    QCOMPARE(frameColour(w.Frame5), frame);
-    QCOMPARE(w.plotExtents.PlotMinX, extents.PlotMinX);
-    QCOMPARE(w.plotExtents.PlotMaxX, extents.PlotMaxX);
+    QCOMPARE(frameColour(w.limitFrame), frame);
+    QCOMPARE(w.plotExtents.minXmm, extents.minXmm);
+    QCOMPARE(w.plotExtents.maxXmm, extents.maxXmm);
 }
 
 // Lstepx 1 (0.005 mm per half step): 150 mm are 30000 steps and pass the test. The zoom
@@ -284,11 +284,11 @@ void TestRuns::refusedPointStopsDraw()
     rig.writeSettings(1, 50, 150, 150, 80, 80, 5, 5, "&H378");
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD40,0;PD6000,0;PD6000,40;PU;");
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
 
-    QTimer::singleShot(0, &w, [&w] { w.txtZoom->setText(QStringLiteral("200")); });
-    w.cmdDraw->click();
+    QTimer::singleShot(0, &w, [&w] { w.zoomBox->setText(QStringLiteral("200")); });
+    w.drawButton->click();
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     const RecordingFeedback::Message& m = rig.feedback.messages.front();
@@ -299,9 +299,9 @@ void TestRuns::refusedPointStopsDraw()
     QVERIFY2(sameSegments(rig.plotter().paper(), {{30, 30, 32, 30}}, 0.005),
              qPrintable(describe(rig.plotter().paper())));
     QVERIFY(!w.drawRunning());
-    QVERIFY(w.Frame1->isEnabled());
-    QVERIFY(w.cmdTest->isEnabled());
-    QVERIFY(!w.cmdDraw->isEnabled()); // the zoom changed since the test
+    QVERIFY(w.plotterControlFrame->isEnabled());
+    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(!w.drawButton->isEnabled()); // the zoom changed since the test
 }
 
 void TestRuns::stopEndsDraw_data()
@@ -318,8 +318,8 @@ void TestRuns::stopEndsDraw()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;PD4000,4000;PU0,0;");
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
 
     bool stopShown = false;
     QString progress;
@@ -329,16 +329,16 @@ void TestRuns::stopEndsDraw()
     connect(&probe, &QTimer::timeout, &w, [&] {
         if (xAtStop >= 0 || !rig.plotter().penDown() || rig.plotter().xMillimetres() < 40)
             return;
-        stopShown = !w.cmdStop->isHidden() && w.cmdStop->isEnabled();
-        progress = w.lblProgress->text();
+        stopShown = !w.stopButton->isHidden() && w.stopButton->isEnabled();
+        progress = w.progressLabel->text();
         xAtStop = rig.plotter().xMillimetres();
         if (escape)
             QTest::keyClick(&w, Qt::Key_Escape);
         else
-            w.cmdStop->click();
+            w.stopButton->click();
     });
     probe.start();
-    w.cmdDraw->click();
+    w.drawButton->click();
     probe.stop();
 
     QVERIFY2(xAtStop >= 0, "no events ran during the draw");
@@ -350,14 +350,14 @@ void TestRuns::stopEndsDraw()
     QVERIFY(!rig.plotter().penDown());
     QVERIFY(rig.plotter().motorsEnergised());
     QVERIFY(rig.feedback.messages.empty());
-    QVERIFY2(w.lblProgress->text().contains(QStringLiteral("stopped")), qPrintable(w.lblProgress->text()));
+    QVERIFY2(w.progressLabel->text().contains(QStringLiteral("stopped")), qPrintable(w.progressLabel->text()));
     expectControlsAfterRun(w);
     QVERIFY(!w.drive().stopRequested());
 
     // The next draw is not ended by the old request.
     rig.plotter().clearPaper();
-    w.cmdDraw->click();
-    QVERIFY(w.lblProgress->text().startsWith(QStringLiteral("Drawing finished")));
+    w.drawButton->click();
+    QVERIFY(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
 }
 
 void TestRuns::stopDuringPenToZeroDrawsNothing()
@@ -365,8 +365,8 @@ void TestRuns::stopDuringPenToZeroDrawsNothing()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD0,0;PD0,400;PU;");
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
 
     bool stopped = false;
     QTimer probe;
@@ -374,11 +374,11 @@ void TestRuns::stopDuringPenToZeroDrawsNothing()
     connect(&probe, &QTimer::timeout, &w, [&] {
         if (!stopped && rig.plotter().xMillimetres() < 20) {
             stopped = true;
-            w.cmdStop->click();
+            w.stopButton->click();
         }
     });
     probe.start();
-    w.cmdDraw->click();
+    w.drawButton->click();
     probe.stop();
 
     QVERIFY(stopped);
@@ -395,14 +395,14 @@ void TestRuns::penToZeroWithoutPlotterDrawsNothing()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD0,0;PD0,400;PU;");
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
     rig.plotter().setClockRunning(false);
-    w.cmdCheck->click();
-    QVERIFY(!w.drive().state.Connected);
+    w.checkButton->click();
+    QVERIFY(!w.drive().state.connected);
     const std::size_t writes = rig.writes->size();
 
-    w.cmdDraw->click();
+    w.drawButton->click();
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Plotter is not connected !"));
@@ -420,9 +420,9 @@ void TestRuns::estimateAfterTest()
     rig.clockHz = 20;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PD400,0;");
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
-    QCOMPARE(w.lblProgress->text(), QStringLiteral("Estimated drawing time: 4 s"));
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
+    QCOMPARE(w.progressLabel->text(), QStringLiteral("Estimated drawing time: 4 s"));
     QVERIFY(w.lastTest.has_value());
 }
 
@@ -438,11 +438,11 @@ void TestRuns::estimateNeedsStepPeriod()
     };
     MainWindow w(options);
     w.openPlotFile(rig.writeFile("plot.plt", "PD400,0;"));
-    w.cmdTest->click();
+    w.testButton->click();
     QVERIFY(!w.stepPeriodSeconds().has_value());
-    QVERIFY2(w.lblProgress->text().startsWith(QStringLiteral("Estimated drawing time: unknown")),
-             qPrintable(w.lblProgress->text()));
-    QVERIFY(w.lblProgress->text().contains(QStringLiteral("Speed")));
+    QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Estimated drawing time: unknown")),
+             qPrintable(w.progressLabel->text()));
+    QVERIFY(w.progressLabel->text().contains(QStringLiteral("Speed")));
 }
 
 QTEST_MAIN(TestRuns)

@@ -44,7 +44,7 @@ void saveSettings(MainWindow& w, std::function<void(QWidget*)> change)
         change(dialog);
         QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
     });
-    w.mnuSetings->trigger(); // returns when the dialog is closed
+    w.settingsAction->trigger(); // returns when the dialog is closed
 }
 
 } // namespace
@@ -70,8 +70,8 @@ void TestSafeMachine::drawEndsWithThePenUpAndTheTraceWritten()
     rig.traceFile = rig.dir.file("trace.csv");
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD400,0;PD400,400;PU;");
-    w.cmdTest->click();
-    w.cmdDraw->click();
+    w.testButton->click();
+    w.drawButton->click();
     QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.plotter().paper().size(), std::size_t{2});
 
@@ -80,7 +80,7 @@ void TestSafeMachine::drawEndsWithThePenUpAndTheTraceWritten()
     const auto lines = static_cast<std::size_t>(std::count(trace.begin(), trace.end(), '\n'));
     QCOMPARE(lines, rig.writes->size() + 1); // the header and every write so far
 
-    w.cmdHome->click();
+    w.penHomeButton->click();
     QCOMPARE(rig.plotter().paper().size(), std::size_t{2}); // no ink on the way home
 }
 
@@ -104,12 +104,12 @@ void TestSafeMachine::drawNeedsATestOfWhatItDraws()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD400,0;PU;");
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
 
     if (change == "zoom during draw") {
-        QTimer::singleShot(0, &w, [&w] { w.txtZoom->setText(QStringLiteral("50")); });
-        w.cmdDraw->click();
+        QTimer::singleShot(0, &w, [&w] { w.zoomBox->setText(QStringLiteral("50")); });
+        w.drawButton->click();
         QVERIFY(!rig.plotter().paper().empty()); // the draw itself went on
     } else if (change == "Lstepx" || change == "Maxy" || change == "Offsetx") {
         const QString bar = QStringLiteral("scr") + change;
@@ -118,21 +118,21 @@ void TestSafeMachine::drawNeedsATestOfWhatItDraws()
             scroll->setValue(scroll->value() + 1);
         });
     } else if (change == "full step") {
-        w.optFul->click();
-        w.optHalf->click(); // and back: the steps were not measured in between
+        w.fullStepOption->click();
+        w.halfStepOption->click(); // and back: the steps were not measured in between
     } else if (change == "file") {
         rig.writeFile("plot.plt", "PU0,0;PD40000,0;PU;");
-        w.cmdDraw->click();
+        w.drawButton->click();
         QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
         QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("changed since it was tested")));
         QVERIFY(rig.plotter().paper().empty());
     }
 
-    QCOMPARE(w.cmdDraw->isEnabled(), drawAfter);
-    w.cmdHome->click(); // a motion gives Draw back only what the test allows
-    QCOMPARE(w.cmdDraw->isEnabled(), drawAfter);
-    w.cmdTest->click();
-    QCOMPARE(w.cmdDraw->isEnabled(), change != "file"); // the changed file is too big now
+    QCOMPARE(w.drawButton->isEnabled(), drawAfter);
+    w.penHomeButton->click(); // a motion gives Draw back only what the test allows
+    QCOMPARE(w.drawButton->isEnabled(), drawAfter);
+    w.testButton->click();
+    QCOMPARE(w.drawButton->isEnabled(), change != "file"); // the changed file is too big now
 }
 
 // The modal loops of File > Open, Settings and About would halt the machine inside a step
@@ -142,7 +142,7 @@ void TestSafeMachine::dialogsWaitWhileTheMachineRuns()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD4000,0;PU;");
-    w.cmdTest->click();
+    w.testButton->click();
     struct Menus {
         bool open, settings, about, exit;
     };
@@ -150,14 +150,14 @@ void TestSafeMachine::dialogsWaitWhileTheMachineRuns()
     QTimer probe;
     probe.setInterval(0);
     connect(&probe, &QTimer::timeout, &w, [&] {
-        during.push_back({w.mnuOpen->isEnabled(), w.mnuSetings->isEnabled(), w.mnuAbout->isEnabled(),
-                          w.mnuExit->isEnabled()});
-        w.mnuSetings_Click(); // from code as well: must not open a modal loop
-        w.mnuAbout_Click();
+        during.push_back({w.openAction->isEnabled(), w.settingsAction->isEnabled(), w.aboutAction->isEnabled(),
+                          w.exitAction->isEnabled()});
+        w.onSettings(); // from code as well: must not open a modal loop
+        w.onAbout();
     });
     probe.start();
-    w.cmdDraw->click(); // homing for Pen to 0, then the drawing
-    w.cmdZero->click();
+    w.drawButton->click(); // homing for Pen to 0, then the drawing
+    w.penToZeroButton->click();
     probe.stop();
 
     QVERIFY(during.size() > 10);
@@ -165,7 +165,7 @@ void TestSafeMachine::dialogsWaitWhileTheMachineRuns()
         QVERIFY(!m.open && !m.settings && !m.about);
         QVERIFY(m.exit);
     }
-    QVERIFY(w.mnuOpen->isEnabled() && w.mnuSetings->isEnabled() && w.mnuAbout->isEnabled());
+    QVERIFY(w.openAction->isEnabled() && w.settingsAction->isEnabled() && w.aboutAction->isEnabled());
     QVERIFY(rig.feedback.messages.empty());
 }
 
@@ -180,12 +180,12 @@ void TestSafeMachine::travelBeyondTheStepRangeIsRefusedAtStartUp()
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     const QString text = rig.feedback.messages.front().text;
     QVERIFY2(text.contains(QStringLiteral("line 3 (Maxx)")) && text.contains(QStringLiteral("163 mm")), qPrintable(text));
-    QCOMPARE(w.lblMaxx->text(), QStringLiteral(" 150 mm"));
+    QCOMPARE(w.limitXLabel->text(), QStringLiteral(" 150 mm"));
 
     useFile(rig, w, "PU0,0;PD8000,0;PU;");
-    w.cmdTest->click();
-    QVERIFY(!w.cmdDraw->isEnabled());
-    QCOMPARE(w.Frame5->palette().color(QPalette::Window), QColor(255, 0, 0));
+    w.testButton->click();
+    QVERIFY(!w.drawButton->isEnabled());
+    QCOMPARE(w.limitFrame->palette().color(QPalette::Window), QColor(255, 0, 0));
 }
 
 void TestSafeMachine::stopEndsAWaitForAHaltedClock_data()
@@ -208,8 +208,8 @@ void TestSafeMachine::stopEndsAWaitForAHaltedClock()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;PU;");
-    w.cmdTest->click();
-    const QString stareBefore = w.txtStare->text();
+    w.testButton->click();
+    const QString stareBefore = w.statusBox->text();
     int ticks = 0;
     bool stopVisible = false;
     QTimer probe;
@@ -218,33 +218,33 @@ void TestSafeMachine::stopEndsAWaitForAHaltedClock()
         if (++ticks == 3)
             rig.plotter().setClockRunning(false);
         if (ticks == 20) {
-            stopVisible = w.cmdStop->isVisible() || !w.cmdStop->isHidden();
+            stopVisible = w.stopButton->isVisible() || !w.stopButton->isHidden();
             if (escape)
                 QTest::keyClick(&w, Qt::Key_Escape);
             else
-                w.cmdStop->click();
+                w.stopButton->click();
         }
     });
     probe.start();
     if (run == "draw")
-        w.cmdDraw->click();
+        w.drawButton->click();
     else if (run == "home")
-        w.cmdHome->click();
+        w.penHomeButton->click();
     else
-        w.cmdSpeed->click();
+        w.speedButton->click();
     probe.stop();
 
     QVERIFY(ticks >= 20);
     QVERIFY(stopVisible);
-    QVERIFY(w.cmdStop->isHidden());
+    QVERIFY(w.stopButton->isHidden());
     QVERIFY(!rig.plotter().penDown());
-    QVERIFY(w.Frame1->isEnabled());
-    QVERIFY(w.cmdTest->isEnabled());
-    QVERIFY(w.cmdSpeed->isEnabled());
+    QVERIFY(w.plotterControlFrame->isEnabled());
+    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.speedButton->isEnabled());
     QVERIFY(!w.drive().stopRequested());
     if (run == "speed") {
-        QCOMPARE(w.txtStare->text(), stareBefore); // nothing was measured
-        QVERIFY(w.lblProgress->text().contains(QStringLiteral("stopped")));
+        QCOMPARE(w.statusBox->text(), stareBefore); // nothing was measured
+        QVERIFY(w.progressLabel->text().contains(QStringLiteral("stopped")));
     }
 }
 

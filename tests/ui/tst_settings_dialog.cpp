@@ -361,7 +361,7 @@ private slots:
         if (!third.isEmpty())
             QCOMPARE(child<QRadioButton>(dlg, "optLpt3")->text(), third);
 
-        dlg.cmdSave_Click();
+        dlg.onSaveClicked();
         const std::string bytes = readBytes(file_);
         QCOMPARE(QString::fromStdString(bytes.substr(bytes.rfind(" \r\n") + 3)), written + "\r\n");
         QCOMPARE(QString::fromStdString(settings.line(orlex::SettingLine::PortAddress)), written);
@@ -374,7 +374,7 @@ private slots:
         QCOMPARE(label(dlg, "lblSpeedx"), QString("1.234 s"));
         QCOMPARE(label(dlg, "lblSpeedy"), QString("4.321 s"));
         bar(dlg, "scrMaxx")->setValue(200);
-        dlg.cmdSave_Click();
+        dlg.onSaveClicked();
         QCOMPARE(readBytes(file_), std::string(" 50 \r\n 50 \r\n 200 \r\n 150 \r\n 1234 \r\n 4321 \r\n 5 \r\n 5 \r\n&H378\r\n"));
         QCOMPARE(settings.speedXms, 1234.0);
         QCOMPARE(settings.speedYms, 4321.0);
@@ -424,7 +424,7 @@ private slots:
             QVERIFY2(!note->geometry().intersects(dlg.findChild<QWidget*>(name)->geometry()), name);
         QCOMPARE(fields(settings), before); // opening alone changes nothing
 
-        dlg.cmdSave_Click(); // what is written then lies within the range
+        dlg.onSaveClicked(); // what is written then lies within the range
         MachineSettings reloaded;
         QVERIFY(orlex::loadSettings(reloaded, file_).ok());
         QCOMPARE(settings.lines[index], std::to_string(position));
@@ -508,17 +508,17 @@ private slots:
         orlex::test::WindowRig rig;
         rig.writeSettings(60, 70, 200, 250, 1234, 4321, 10, 20, "&H278");
         orlex::ui::MainWindow& w = rig.openWindow();
-        const QStringList before{w.lblMaxx->text(), w.lblMaxy->text(), w.lblOffsetx->text(),
-                                 w.lblOffsety->text(), w.lblLpt->text()};
+        const QStringList before{w.limitXLabel->text(), w.limitYLabel->text(), w.originXLabel->text(),
+                                 w.originYLabel->text(), w.portLabel->text()};
         const std::string oldBytes = rig.readSettingsFile();
 
         orlex::test::onNextModal([](QWidget* dialog) {
             QTest::mouseClick(dialog->findChild<QPushButton*>("cmdDefault"), Qt::LeftButton);
             QTest::mouseClick(dialog->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
         });
-        w.mnuSetings->trigger(); // returns when the dialog is closed
-        QCOMPARE(QStringList({w.lblMaxx->text(), w.lblMaxy->text(), w.lblOffsetx->text(),
-                              w.lblOffsety->text(), w.lblLpt->text()}),
+        w.settingsAction->trigger(); // returns when the dialog is closed
+        QCOMPARE(QStringList({w.limitXLabel->text(), w.limitYLabel->text(), w.originXLabel->text(),
+                              w.originYLabel->text(), w.portLabel->text()}),
                  before);
         QCOMPARE(rig.readSettingsFile(), oldBytes);
 
@@ -526,14 +526,14 @@ private slots:
             QTest::mouseClick(dialog->findChild<QPushButton*>("cmdDefault"), Qt::LeftButton);
             QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
         });
-        w.mnuSetings->trigger();
+        w.settingsAction->trigger();
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QCOMPARE(rig.readSettingsFile(), kDefaultsFile);
-        QCOMPARE(w.lblMaxx->text(), QString("150 mm"));
-        QCOMPARE(w.lblMaxy->text(), QString("150 mm"));
-        QCOMPARE(w.lblOffsetx->text(), QString("5 mm"));
-        QCOMPARE(w.lblOffsety->text(), QString("5 mm"));
-        QCOMPARE(w.lblLpt->text(), QString("378H"));
+        QCOMPARE(w.limitXLabel->text(), QString("150 mm"));
+        QCOMPARE(w.limitYLabel->text(), QString("150 mm"));
+        QCOMPARE(w.originXLabel->text(), QString("5 mm"));
+        QCOMPARE(w.originYLabel->text(), QString("5 mm"));
+        QCOMPARE(w.portLabel->text(), QString("378H"));
     }
 };
 

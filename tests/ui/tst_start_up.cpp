@@ -164,7 +164,7 @@ void TestStartUp::badSettingsFileGivesOneMessageAndStaysUntouched() {
     // Start-up goes on with the defaults where the file failed.
     QCOMPARE(rig.writesTo(Register::Control), std::vector<std::uint8_t>{1});
     QCOMPARE(rig.portRequests.front().base, std::uint16_t{0x378});
-    QVERIFY(w.Timer1->isActive());
+    QVERIFY(w.statusTimer->isActive());
     rig.closeWindow();
     QCOMPARE(rig.readSettingsFile(), bytes.toStdString());
 }
@@ -176,7 +176,7 @@ void TestStartUp::settingsLabelsAfterStartUp_data() {
     QTest::addColumn<int>("offsetx");
     QTest::addColumn<int>("offsety");
     QTest::addColumn<QString>("address");
-    QTest::addColumn<QStringList>("labels"); // lblMaxx, lblMaxy, lblOffsetx, lblOffsety, lblLpt
+    QTest::addColumn<QStringList>("labels"); // limitXLabel, limitYLabel, originXLabel, originYLabel, portLabel
     QTest::newRow("defaults, no file") << false << 0 << 0 << 0 << 0 << QString()
                                        << QStringList{" 150 mm", " 150 mm", " 5  mm", " 5  mm", "378H"};
     QTest::newRow("second address") << true << 150 << 150 << 5 << 5 << "&H278"
@@ -197,13 +197,13 @@ void TestStartUp::settingsLabelsAfterStartUp() {
     if (writeFile)
         rig.writeSettings(50, 50, maxx, maxy, 80, 80, offsetx, offsety, address.toStdString());
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.lblMaxx->text(), labels[0]);
-    QCOMPARE(w.lblMaxy->text(), labels[1]);
-    QCOMPARE(w.lblOffsetx->text(), labels[2]);
-    QCOMPARE(w.lblOffsety->text(), labels[3]);
-    QCOMPARE(w.lblLpt->text(), labels[4]);
+    QCOMPARE(w.limitXLabel->text(), labels[0]);
+    QCOMPARE(w.limitYLabel->text(), labels[1]);
+    QCOMPARE(w.originXLabel->text(), labels[2]);
+    QCOMPARE(w.originYLabel->text(), labels[3]);
+    QCOMPARE(w.portLabel->text(), labels[4]);
     // The extents labels keep their placeholders until a test run.
-    for (QLabel* l : {w.Label8, w.Label7, w.Label11, w.Label13})
+    for (QLabel* l : {w.minXLabel, w.minYLabel, w.maxXLabel, w.maxYLabel})
         QCOMPARE(l->text(), QString("000.000"));
 }
 
@@ -224,34 +224,34 @@ void TestStartUp::portErrorGivesOneMessageAndStartUpGoesOn() {
     QCOMPARE(rig.feedback.messages[1].icon, OperatorFeedback::Icon::Warning);
     QCOMPARE(rig.feedback.messages[1].text, reason);
     // Start-up completes as with no plotter answering.
-    QCOMPARE(w.lblLpt->text(), QString("378H"));
-    QCOMPARE(w.txtStare->text(), QString("Err"));
-    QVERIFY(!w.cmdDraw->isEnabled());
-    QVERIFY(w.Timer1->isActive());
+    QCOMPARE(w.portLabel->text(), QString("378H"));
+    QCOMPARE(w.statusBox->text(), QString("Err"));
+    QVERIFY(!w.drawButton->isEnabled());
+    QVERIFY(w.statusTimer->isActive());
 }
 
 void TestStartUp::initialState() {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     const orlex::DriveState& s = w.drive().state;
-    QCOMPARE(s.PhaseX, std::int16_t(1));
-    QCOMPARE(s.PhaseY, std::int16_t(1));
-    QCOMPARE(s.BitsX, std::int16_t(1));
-    QCOMPARE(s.BitsY, std::int16_t(16));
-    QCOMPARE(s.PenState, std::string("PU"));
-    QCOMPARE(w.preview().Zoom, std::int16_t(100));
-    QCOMPARE(w.preview().PenUpColor, std::int16_t(7));
-    QCOMPARE(w.plotExtents.PlotMinX, std::int16_t(0));
-    QCOMPARE(w.plotExtents.PlotMaxY, std::int16_t(0));
+    QCOMPARE(s.phaseX, std::int16_t(1));
+    QCOMPARE(s.phaseY, std::int16_t(1));
+    QCOMPARE(s.coilsX, std::int16_t(1));
+    QCOMPARE(s.coilsY, std::int16_t(16));
+    QCOMPARE(s.manualPen, orlex::Pen::Up);
+    QCOMPARE(w.preview().zoom, std::int16_t(100));
+    QCOMPARE(w.preview().penUpColour, std::int16_t(7));
+    QCOMPARE(w.plotExtents.minXmm, std::int16_t(0));
+    QCOMPARE(w.plotExtents.maxYmm, std::int16_t(0));
     QVERIFY(w.plotFile().empty());
-    QVERIFY(w.txtFile->text().isEmpty());
-    QVERIFY(w.Timer1->isActive());
-    QCOMPARE(w.Timer1->interval(), 300);
-    QVERIFY(!w.Timer2->isActive());
-    QCOMPARE(w.Timer2->interval(), 1000);
-    QVERIFY(w.optHalf->isChecked());
+    QVERIFY(w.fileNameBox->text().isEmpty());
+    QVERIFY(w.statusTimer->isActive());
+    QCOMPARE(w.statusTimer->interval(), 300);
+    QVERIFY(!w.speedTimer->isActive());
+    QCOMPARE(w.speedTimer->interval(), 1000);
+    QVERIFY(w.halfStepOption->isChecked());
     QVERIFY(w.drive().halfStep());
-    QVERIFY(w.cmdTest->isEnabled());
+    QVERIFY(w.testButton->isEnabled());
     QVERIFY(!w.drawRunning());
     QCOMPARE(w.windowTitle(), QString("Orlex _ Plotter"));
     QVERIFY(w.acceptDrops());
@@ -273,10 +273,10 @@ void TestStartUp::presenceTestAtStartUp() {
     WindowRig rig;
     rig.clockRunning = clockRunning;
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.txtStare->text(), stare);
-    QCOMPARE(w.drive().state.Connected, clockRunning);
-    QCOMPARE(w.cmdSpeed->isHidden(), !clockRunning);
-    QVERIFY(!w.cmdDraw->isEnabled()); // disabled at start-up either way
+    QCOMPARE(w.statusBox->text(), stare);
+    QCOMPARE(w.drive().state.connected, clockRunning);
+    QCOMPARE(w.speedButton->isHidden(), !clockRunning);
+    QVERIFY(!w.drawButton->isEnabled()); // disabled at start-up either way
     QVERIFY(rig.feedback.messages.empty());
 }
 
@@ -284,7 +284,7 @@ void TestStartUp::halfAxesAreDrawnBeforeTheWindowShows() {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     QVERIFY(!w.isVisible());
-    orlex::ui::PreviewWidget* pic = w.picBox;
+    orlex::ui::PreviewWidget* pic = w.previewCanvas;
     const long H = pic->heightTwips(), W = pic->widthTwips();
     QCOMPARE(W, 5655L);
     QCOMPARE(H, 4695L);
@@ -322,14 +322,14 @@ void TestStartUp::exitSwitchesTheCoilsOffAndEnds() {
     rig.writeSettings(50, 50, 150, 150, 80, 80, 5, 5, address.toStdString());
     const std::string settingsBefore = rig.readSettingsFile();
     MainWindow& w = rig.openWindow();
-    w.cmdSteppXR->click(); // energise the coils first
+    w.stepRightButton->click(); // energise the coils first
     QVERIFY(rig.plotter().motorsEnergised());
     QVERIFY(rig.exitStatuses.empty());
 
-    w.cmdPen->click(); // and the pen down
+    w.penButton->click(); // and the pen down
     QVERIFY(rig.plotter().penDown());
 
-    w.mnuExit->trigger();
+    w.exitAction->trigger();
     // Pen up, then every coil off: the last two writes.
     const std::size_t n = rig.writes->size();
     QVERIFY(n >= 2);
@@ -352,10 +352,10 @@ void TestStartUp::exitWorksInTheMiddleOfAMotion() {
     std::size_t writesAtExit = 0;
     QTimer::singleShot(0, &w, [&] {
         exited = true;
-        w.mnuExit->trigger();
+        w.exitAction->trigger();
         writesAtExit = rig.writes->size();
     });
-    w.cmdHome->click();
+    w.penHomeButton->click();
     QVERIFY(exited);
     QCOMPARE(rig.exitStatuses, std::vector<int>{0});
     QVERIFY(writesAtExit > 1);
@@ -368,8 +368,8 @@ void TestStartUp::closingLeavesTheMachineSafe() {
     MainWindow& w = rig.openWindow();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.cmdSteppYUp->click();
-    w.cmdPen->click();
+    w.stepUpButton->click();
+    w.penButton->click();
     QVERIFY(rig.plotter().motorsEnergised());
     QVERIFY(rig.plotter().penDown());
 
@@ -387,41 +387,41 @@ void TestStartUp::openKeepsThePathOnCancel() {
     MainWindow& w = rig.openWindow();
 
     rig.dialogResult.clear(); // cancel before any choice
-    w.mnuOpen->trigger();
+    w.openAction->trigger();
     QCOMPARE(rig.dialogCalls, 1);
     QCOMPARE(rig.dialogTitle, QString("Open plott file."));
     QCOMPARE(rig.dialogFilter, QString("Plotter file (*.plt);; All Fifes(*.*) (*)"));
     QVERIFY(w.plotFile().empty());
-    QVERIFY(w.txtFile->text().isEmpty());
+    QVERIFY(w.fileNameBox->text().isEmpty());
 
     const QString chosen = rig.writeFile("star.plt", "PU0,0;PD100,0;");
     rig.dialogResult = chosen;
-    w.mnuOpen->trigger();
+    w.openAction->trigger();
     QCOMPARE(QString::fromStdString(w.plotFile()), chosen);
-    QCOMPARE(w.txtFile->text(), chosen);
+    QCOMPARE(w.fileNameBox->text(), chosen);
 
-    w.txtFile->setText(QStringLiteral("typed over")); // typing changes nothing
+    w.fileNameBox->setText(QStringLiteral("typed over")); // typing changes nothing
     rig.dialogResult.clear();
-    w.mnuOpen->trigger();
+    w.openAction->trigger();
     QCOMPARE(QString::fromStdString(w.plotFile()), chosen);
-    QCOMPARE(w.txtFile->text(), chosen); // shown again
+    QCOMPARE(w.fileNameBox->text(), chosen); // shown again
     QCOMPARE(rig.dialogCalls, 3);
 }
 
 void TestStartUp::openDoesNotResetAnything() {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.Label8->setText(QStringLiteral("-12 mm"));
-    w.picBox->line(0, 0, 3000, 3000, 0);
-    const QImage before = w.picBox->image();
+    w.minXLabel->setText(QStringLiteral("-12 mm"));
+    w.previewCanvas->line(0, 0, 3000, 3000, 0);
+    const QImage before = w.previewCanvas->image();
     const std::size_t writes = rig.writes->size();
     rig.dialogResult = rig.writeFile("other.hpgl", "IN;");
-    w.mnuOpen->trigger();
-    QVERIFY(!w.cmdDraw->isEnabled());
-    QCOMPARE(w.Label8->text(), QString("-12 mm"));
-    QCOMPARE(w.picBox->image(), before);
+    w.openAction->trigger();
+    QVERIFY(!w.drawButton->isEnabled());
+    QCOMPARE(w.minXLabel->text(), QString("-12 mm"));
+    QCOMPARE(w.previewCanvas->image(), before);
     QCOMPARE(rig.writes->size(), writes); // a file of another type is accepted unread
-    QVERIFY(w.txtFile->text().endsWith(QStringLiteral("other.hpgl")));
+    QVERIFY(w.fileNameBox->text().endsWith(QStringLiteral("other.hpgl")));
 }
 
 void TestStartUp::droppedFileActsLikeOpen() {
@@ -430,11 +430,11 @@ void TestStartUp::droppedFileActsLikeOpen() {
     const QString path = rig.writeFile("dropped.plt", "PU0,0;PD40,40;");
     QVERIFY(dropUrls(w, {QUrl::fromLocalFile(path)}));
     QCOMPARE(QString::fromStdString(w.plotFile()), path);
-    QCOMPARE(w.txtFile->text(), path);
+    QCOMPARE(w.fileNameBox->text(), path);
     QCOMPARE(rig.dialogCalls, 0);
-    QVERIFY(!w.cmdDraw->isEnabled());
+    QVERIFY(!w.drawButton->isEnabled());
     // The text boxes let drops pass to the window instead of taking the file's address as text.
-    for (QLineEdit* edit : {w.txtFile, w.txtZoom, w.txtStare})
+    for (QLineEdit* edit : {w.fileNameBox, w.zoomBox, w.statusBox})
         QVERIFY(!edit->acceptDrops());
 }
 
@@ -457,7 +457,7 @@ void TestStartUp::dropsThatAreNotOneLocalFileAreRefused() {
         list << QUrl(u.replace(QLatin1Char('@'), QString::fromStdString(rig.dir.path().string())));
     QVERIFY(!dropUrls(w, list));
     QVERIFY(w.plotFile().empty());
-    QVERIFY(w.txtFile->text().isEmpty());
+    QVERIFY(w.fileNameBox->text().isEmpty());
 }
 
 void TestStartUp::aboutOpensAndClosesTwice() {
@@ -475,7 +475,7 @@ void TestStartUp::aboutOpensAndClosesTwice() {
             else
                 dialog->close();
         });
-        w.mnuAbout->trigger(); // returns when the box is closed
+        w.aboutAction->trigger(); // returns when the box is closed
         QCOMPARE(title, QString("About Orlex_plotter"));
         QVERIFY2(seen.contains(QStringLiteral("Version 1.0")), qPrintable(seen.join('|')));
         QVERIFY2(seen.contains(QStringLiteral("For personal use only")), qPrintable(seen.join('|')));
@@ -486,29 +486,29 @@ void TestStartUp::aboutOpensAndClosesTwice() {
 void TestStartUp::settingsSaveRefreshesLabelsAndPreview() {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.picBox->line(1500, 1500, 3000, 1500, 0); // something drawn before the save
-    QCOMPARE(w.picBox->pixelAtTwips(2250, 1500), QColor(0, 0, 0));
+    w.previewCanvas->line(1500, 1500, 3000, 1500, 0); // something drawn before the save
+    QCOMPARE(w.previewCanvas->pixelAtTwips(2250, 1500), QColor(0, 0, 0));
 
     bool saved = false;
     orlex::test::onNextModal([&](QWidget* dialog) {
         if (auto* settings = qobject_cast<orlex::ui::SettingsDialog*>(dialog)) {
-            settings->cmdSave_Click();
+            settings->onSaveClicked();
             saved = true;
         }
         if (dialog->isVisible())
             dialog->close();
     });
-    w.mnuSetings->trigger();
+    w.settingsAction->trigger();
     QVERIFY(saved);
-    QCOMPARE(w.lblMaxx->text(), QString("150 mm"));
-    QCOMPARE(w.lblMaxy->text(), QString("150 mm"));
-    QCOMPARE(w.lblOffsetx->text(), QString("5 mm"));
-    QCOMPARE(w.lblOffsety->text(), QString("5 mm"));
-    QCOMPARE(w.lblLpt->text(), QString("378H"));
-    const long H = w.picBox->heightTwips();
-    QCOMPARE(w.picBox->pixelAtTwips(2250, 1500), w.picBox->background()); // cleared
-    QCOMPARE(w.picBox->pixelAtTwips(100, H / 2), kRed);                   // axes again
-    QCOMPARE(w.picBox->pixelAtTwips(3000, H - 100), kRed);
+    QCOMPARE(w.limitXLabel->text(), QString("150 mm"));
+    QCOMPARE(w.limitYLabel->text(), QString("150 mm"));
+    QCOMPARE(w.originXLabel->text(), QString("5 mm"));
+    QCOMPARE(w.originYLabel->text(), QString("5 mm"));
+    QCOMPARE(w.portLabel->text(), QString("378H"));
+    const long H = w.previewCanvas->heightTwips();
+    QCOMPARE(w.previewCanvas->pixelAtTwips(2250, 1500), w.previewCanvas->background()); // cleared
+    QCOMPARE(w.previewCanvas->pixelAtTwips(100, H / 2), kRed);                   // axes again
+    QCOMPARE(w.previewCanvas->pixelAtTwips(3000, H - 100), kRed);
 }
 
 void TestStartUp::escapeStopsADraw() {
@@ -520,15 +520,15 @@ void TestStartUp::escapeStopsADraw() {
         hpgl += std::to_string(i % 2 ? 0 : 4000) + "," + std::to_string(i * 100) + ",";
     hpgl += "0,4000;PU0,0;";
     w.openPlotFile(rig.writeFile("zigzag.plt", hpgl));
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
 
     bool pressed = false;
     QTimer::singleShot(0, &w, [&] {
         pressed = w.drawRunning();
         QTest::keyClick(&w, Qt::Key_Escape);
     });
-    w.cmdDraw->click();
+    w.drawButton->click();
     QVERIFY(pressed);
     QVERIFY(!w.drawRunning());
     QVERIFY(!rig.plotter().penDown()); // a stopped draw lifts the pen
@@ -550,19 +550,19 @@ void TestStartUp::savedAddressTakesEffectAtOnce() {
     orlex::test::onNextModal([&](QWidget* dialog) {
         if (auto* settings = qobject_cast<orlex::ui::SettingsDialog*>(dialog)) {
             settings->findChild<QRadioButton*>("optLpt2")->setChecked(true);
-            settings->cmdSave_Click();
+            settings->onSaveClicked();
         }
         if (dialog->isVisible())
             dialog->close();
     });
-    w.mnuSetings->trigger();
-    QCOMPARE(w.lblLpt->text(), QString("278H"));
+    w.settingsAction->trigger();
+    QCOMPARE(w.portLabel->text(), QString("278H"));
 
     // The virtual plotter has no address of its own: it stays wired and answers.
-    w.cmdCheck->click();
-    QCOMPARE(w.txtStare->text(), QString("OK"));
+    w.checkButton->click();
+    QCOMPARE(w.statusBox->text(), QString("OK"));
     rig.writes->clear();
-    w.cmdSteppXR->click();
+    w.stepRightButton->click();
     QCOMPARE(rig.writes->size(), std::size_t{1});
     QCOMPARE(rig.writes->front().reg, Register::Data);
 }

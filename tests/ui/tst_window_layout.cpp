@@ -149,7 +149,7 @@ void TestWindowLayout::controls_data() {
     row("Shape9", "fraMotor", "orlex::ui::MotorLamp", "", "", 24, 24, 37, 37);
     row("Label12", "fraMotor", "QLabel", "M", "", 26, 24, 33, 33);
     row("Label10", "fraMotor", "QLabel", "Motors is connected", "", 8, 72, 69, 29);
-    // Line1 (64,20)-(20,64) and Line2 (20,20)-(64,64), widened by the 2-pixel pen.
+    // motorCrossLine1 (64,20)-(20,64) and motorCrossLine2 (20,20)-(64,64), widened by the 2-pixel pen.
     row("Line1", "fraMotor", "orlex::ui::CrossLine", "", "", 18, 18, 49, 49);
     row("Line2", "fraMotor", "orlex::ui::CrossLine", "", "", 18, 18, 49, 49);
 }
@@ -181,8 +181,8 @@ void TestWindowLayout::clientAreaAndRule() {
     QWidget* client = w.centralWidget();
     QCOMPARE(client->objectName(), QString("clientArea"));
     QCOMPARE(client->size(), QSize(632, 431));
-    QCOMPARE(w.Line3->geometry(), QRect(0, 0, 632, 2));
-    QCOMPARE(w.Line3->palette().color(QPalette::Window), w.palette().color(QPalette::ButtonText));
+    QCOMPARE(w.menuRule->geometry(), QRect(0, 0, 632, 2));
+    QCOMPARE(w.menuRule->palette().color(QPalette::Window), w.palette().color(QPalette::ButtonText));
     // Menu bar above, status bar below, nothing overlapping the client area.
     QVERIFY(w.menuBar()->geometry().bottom() < client->geometry().top());
     QVERIFY(w.statusBar()->geometry().top() > client->geometry().bottom());
@@ -194,55 +194,55 @@ void TestWindowLayout::initialStatesAndRanges() {
     WindowRig rig;
     rig.clockRunning = false; // nothing may enable anything
     MainWindow& w = rig.openWindow();
-    QVERIFY(!w.cmdDraw->isEnabled());
-    QVERIFY(w.cmdTest->isEnabled());
-    QVERIFY(w.optHalf->isChecked());
-    QVERIFY(!w.optFul->isChecked());
-    QVERIFY(!w.Check1->isChecked());
-    QCOMPARE(w.scrZoom->orientation(), Qt::Horizontal);
-    QCOMPARE(w.scrZoom->minimum(), 0);
-    QCOMPARE(w.scrZoom->maximum(), 400);
-    QCOMPARE(w.scrZoom->singleStep(), 1);
-    QCOMPARE(w.scrZoom->pageStep(), 10);
-    QCOMPARE(w.scrZoom->value(), 100);
-    QVERIFY(!w.scrZoom->hasTracking()); // dragging alone raises nothing
-    QCOMPARE(w.txtZoom->text(), QString("100"));
-    QCOMPARE(w.txtStare->text(), QString("Err"));
-    QVERIFY(!w.txtFile->isReadOnly());
-    QVERIFY(!w.txtStare->isReadOnly());
-    QVERIFY(!w.mnuOpen_privat->isEnabled());
-    QCOMPARE(w.lblOffsetx->text(), QString(" 5  mm"));
+    QVERIFY(!w.drawButton->isEnabled());
+    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.halfStepOption->isChecked());
+    QVERIFY(!w.fullStepOption->isChecked());
+    QVERIFY(!w.showPenUpCheck->isChecked());
+    QCOMPARE(w.zoomScrollBar->orientation(), Qt::Horizontal);
+    QCOMPARE(w.zoomScrollBar->minimum(), 0);
+    QCOMPARE(w.zoomScrollBar->maximum(), 400);
+    QCOMPARE(w.zoomScrollBar->singleStep(), 1);
+    QCOMPARE(w.zoomScrollBar->pageStep(), 10);
+    QCOMPARE(w.zoomScrollBar->value(), 100);
+    QVERIFY(!w.zoomScrollBar->hasTracking()); // dragging alone raises nothing
+    QCOMPARE(w.zoomBox->text(), QString("100"));
+    QCOMPARE(w.statusBox->text(), QString("Err"));
+    QVERIFY(!w.fileNameBox->isReadOnly());
+    QVERIFY(!w.statusBox->isReadOnly());
+    QVERIFY(!w.openPrivateAction->isEnabled());
+    QCOMPARE(w.originXLabel->text(), QString(" 5  mm"));
 }
 
 void TestWindowLayout::fontsAndColours() {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    const QFont stare = w.txtStare->font();
+    const QFont stare = w.statusBox->font();
     QVERIFY(stare.bold());
     QCOMPARE(stare.pointSizeF(), 20.25);
     QCOMPARE(stare.family(), QString("Small Fonts"));
-    QVERIFY(w.txtStare->alignment() & Qt::AlignHCenter);
-    QCOMPARE(w.txtStare->palette().color(QPalette::Text), QColor(255, 0, 0));
+    QVERIFY(w.statusBox->alignment() & Qt::AlignHCenter);
+    QCOMPARE(w.statusBox->palette().color(QPalette::Text), QColor(255, 0, 0));
 
-    const QFont m = w.Label12->font();
+    const QFont m = w.motorLetter->font();
     QVERIFY(m.bold());
     QCOMPARE(m.pointSizeF(), 18.0);
     QCOMPARE(m.family(), QString("Arial Black"));
-    QVERIFY(w.Label12->alignment() & Qt::AlignHCenter);
-    QCOMPARE(w.Label12->palette().color(QPalette::WindowText), QColor(0, 192, 192));
-    QVERIFY(!w.Label12->autoFillBackground());
+    QVERIFY(w.motorLetter->alignment() & Qt::AlignHCenter);
+    QCOMPARE(w.motorLetter->palette().color(QPalette::WindowText), QColor(0, 192, 192));
+    QVERIFY(!w.motorLetter->autoFillBackground());
 
     // Every other control uses the small dialog face the captions are laid out for.
-    for (QWidget* c : {static_cast<QWidget*>(w.lblMaxx), static_cast<QWidget*>(w.cmdHome),
-                       static_cast<QWidget*>(w.optHalf), static_cast<QWidget*>(w.Label10)})
+    for (QWidget* c : {static_cast<QWidget*>(w.limitXLabel), static_cast<QWidget*>(w.penHomeButton),
+                       static_cast<QWidget*>(w.halfStepOption), static_cast<QWidget*>(w.motorStatusLabel)})
         QCOMPARE(c->font().pixelSize(), 11);
-    QVERIFY(w.Label10->alignment() & Qt::AlignHCenter);
+    QVERIFY(w.motorStatusLabel->alignment() & Qt::AlignHCenter);
 }
 
 void TestWindowLayout::iconButtons() {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    for (QPushButton* b : {w.cmdSteppYUp, w.cmdSteppYDo, w.cmdSteppXL, w.cmdSteppXR, w.cmdPen}) {
+    for (QPushButton* b : {w.stepUpButton, w.stepDownButton, w.stepLeftButton, w.stepRightButton, w.penButton}) {
         QVERIFY(b->text().isEmpty());
         QVERIFY(!b->icon().isNull());
         QCOMPARE(b->iconSize(), QSize(32, 32));
@@ -252,32 +252,32 @@ void TestWindowLayout::iconButtons() {
         QVERIFY(normal != disabled);
     }
     // Held down, a button shows its second look; released, the first again.
-    const QImage first = w.cmdSteppXR->icon().pixmap(32).toImage();
-    w.cmdSteppXR->setDown(true);
-    emit w.cmdSteppXR->pressed();
-    QVERIFY(w.cmdSteppXR->icon().pixmap(32).toImage() != first);
-    w.cmdSteppXR->setDown(false);
-    emit w.cmdSteppXR->released();
-    QCOMPARE(w.cmdSteppXR->icon().pixmap(32).toImage(), first);
+    const QImage first = w.stepRightButton->icon().pixmap(32).toImage();
+    w.stepRightButton->setDown(true);
+    emit w.stepRightButton->pressed();
+    QVERIFY(w.stepRightButton->icon().pixmap(32).toImage() != first);
+    w.stepRightButton->setDown(false);
+    emit w.stepRightButton->released();
+    QCOMPARE(w.stepRightButton->icon().pixmap(32).toImage(), first);
 }
 
 void TestWindowLayout::motorSymbol() {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.Shape9->colour(), std::int16_t(12));
-    QVERIFY(!w.Line1->isHidden());
-    QVERIFY(!w.Line2->isHidden());
-    QCOMPARE(w.Label10->text(), QString("Motors is connected"));
+    QCOMPARE(w.motorLamp->colour(), std::int16_t(12));
+    QVERIFY(!w.motorCrossLine1->isHidden());
+    QVERIFY(!w.motorCrossLine2->isHidden());
+    QCOMPARE(w.motorStatusLabel->text(), QString("Motors is connected"));
     // Stacking: lamp at the bottom, then the letter, then the two lines.
-    const QObjectList& order = w.fraMotor->children();
-    QVERIFY(order.indexOf(w.Shape9) < order.indexOf(w.Label12));
-    QVERIFY(order.indexOf(w.Label12) < order.indexOf(w.Line1));
-    QVERIFY(order.indexOf(w.Label12) < order.indexOf(w.Line2));
+    const QObjectList& order = w.motorFrame->children();
+    QVERIFY(order.indexOf(w.motorLamp) < order.indexOf(w.motorLetter));
+    QVERIFY(order.indexOf(w.motorLetter) < order.indexOf(w.motorCrossLine1));
+    QVERIFY(order.indexOf(w.motorLetter) < order.indexOf(w.motorCrossLine2));
 
     // The drawn symbol: red lamp, black lines crossing at its middle.
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const QImage symbol = w.fraMotor->grab().toImage();
+    const QImage symbol = w.motorFrame->grab().toImage();
     QCOMPARE(symbol.pixelColor(42, 42), QColor(0, 0, 0));    // where the lines cross
     QCOMPARE(symbol.pixelColor(30, 42), QColor(255, 0, 0));  // inside the lamp, off the lines
     QVERIFY(symbol.pixelColor(20, 20).value() < 64);          // a line's end
@@ -288,29 +288,29 @@ void TestWindowLayout::menus() {
     MainWindow& w = rig.openWindow();
     const QList<QAction*> top = w.menuBar()->actions();
     QCOMPARE(top.size(), 3);
-    QCOMPARE(top[0]->menu(), w.mnuFile);
-    QCOMPARE(top[1]->menu(), w.mnuOption);
-    QCOMPARE(top[2]->menu(), w.mnuHelp);
-    QCOMPARE(w.mnuFile->title(), QString("&File"));
-    QCOMPARE(w.mnuOption->title(), QString("&Options"));
-    QCOMPARE(w.mnuHelp->title(), QString("&Help"));
-    QCOMPARE(w.mnuFile->objectName(), QString("mnuFile"));
+    QCOMPARE(top[0]->menu(), w.fileMenu);
+    QCOMPARE(top[1]->menu(), w.optionsMenu);
+    QCOMPARE(top[2]->menu(), w.helpMenu);
+    QCOMPARE(w.fileMenu->title(), QString("&File"));
+    QCOMPARE(w.optionsMenu->title(), QString("&Options"));
+    QCOMPARE(w.helpMenu->title(), QString("&Help"));
+    QCOMPARE(w.fileMenu->objectName(), QString("mnuFile"));
 
-    const QList<QAction*> file = w.mnuFile->actions();
+    const QList<QAction*> file = w.fileMenu->actions();
     QCOMPARE(file.size(), 3);
-    QCOMPARE(file[0], w.mnuOpen);
-    QCOMPARE(file[1], w.mnuOpen_privat);
-    QCOMPARE(file[2], w.mnuExit);
-    QCOMPARE(w.mnuOpen->text(), QString("&Open"));
-    QCOMPARE(w.mnuOpen_privat->text(), QString("Open Privat "));
-    QVERIFY(w.mnuOpen_privat->isVisible());
-    QVERIFY(!w.mnuOpen_privat->isEnabled());
-    QCOMPARE(w.mnuExit->text(), QString("E&xit"));
-    QCOMPARE(w.mnuOption->actions(), QList<QAction*>{w.mnuSetings});
-    QCOMPARE(w.mnuSetings->text(), QString("Settings"));
-    QCOMPARE(w.mnuHelp->actions(), QList<QAction*>{w.mnuAbout});
-    QCOMPARE(w.mnuAbout->text(), QString("&About"));
-    for (QAction* a : {w.mnuOpen, w.mnuOpen_privat, w.mnuExit, w.mnuSetings, w.mnuAbout}) {
+    QCOMPARE(file[0], w.openAction);
+    QCOMPARE(file[1], w.openPrivateAction);
+    QCOMPARE(file[2], w.exitAction);
+    QCOMPARE(w.openAction->text(), QString("&Open"));
+    QCOMPARE(w.openPrivateAction->text(), QString("Open Privat "));
+    QVERIFY(w.openPrivateAction->isVisible());
+    QVERIFY(!w.openPrivateAction->isEnabled());
+    QCOMPARE(w.exitAction->text(), QString("E&xit"));
+    QCOMPARE(w.optionsMenu->actions(), QList<QAction*>{w.settingsAction});
+    QCOMPARE(w.settingsAction->text(), QString("Settings"));
+    QCOMPARE(w.helpMenu->actions(), QList<QAction*>{w.aboutAction});
+    QCOMPARE(w.aboutAction->text(), QString("&About"));
+    for (QAction* a : {w.openAction, w.openPrivateAction, w.exitAction, w.settingsAction, w.aboutAction}) {
         QVERIFY(a->shortcut().isEmpty());
         QVERIFY(!a->objectName().isEmpty());
         QCOMPARE(w.findChild<QAction*>(a->objectName()), a);
@@ -320,44 +320,44 @@ void TestWindowLayout::menus() {
 void TestWindowLayout::statusBar() {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.findChild<QLabel*>("lblProgress"), w.lblProgress);
-    QCOMPARE(w.findChild<QPushButton*>("cmdStop"), w.cmdStop);
-    QCOMPARE(w.cmdStop->text(), QString("Stop"));
-    QVERIFY(w.cmdStop->isHidden());
-    QVERIFY(w.statusBar()->isAncestorOf(w.lblProgress));
-    QVERIFY(w.statusBar()->isAncestorOf(w.cmdStop));
+    QCOMPARE(w.findChild<QLabel*>("lblProgress"), w.progressLabel);
+    QCOMPARE(w.findChild<QPushButton*>("cmdStop"), w.stopButton);
+    QCOMPARE(w.stopButton->text(), QString("Stop"));
+    QVERIFY(w.stopButton->isHidden());
+    QVERIFY(w.statusBar()->isAncestorOf(w.progressLabel));
+    QVERIFY(w.statusBar()->isAncestorOf(w.stopButton));
 }
 
 void TestWindowLayout::timersAndHandlersAreConnected() {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.findChild<QTimer*>("Timer1"), w.Timer1);
-    QCOMPARE(w.findChild<QTimer*>("Timer2"), w.Timer2);
+    QCOMPARE(w.findChild<QTimer*>("Timer1"), w.statusTimer);
+    QCOMPARE(w.findChild<QTimer*>("Timer2"), w.speedTimer);
     // A jog button reaches its handler: one coil byte on the data register.
     const std::size_t before = rig.writes->size();
-    w.cmdSteppXR->click();
+    w.stepRightButton->click();
     QVERIFY(rig.writes->size() > before);
     QCOMPARE(rig.writes->back().reg, orlex::Register::Data);
     // The zoom text reaches its handler, which moves the scroll bar.
-    w.txtZoom->setText(QStringLiteral("40"));
-    QCOMPARE(w.scrZoom->value(), 40);
-    QCOMPARE(w.preview().Zoom, std::int16_t(40));
+    w.zoomBox->setText(QStringLiteral("40"));
+    QCOMPARE(w.zoomScrollBar->value(), 40);
+    QCOMPARE(w.preview().zoom, std::int16_t(40));
     // The scroll bar reaches its handler, which writes the text.
-    w.scrZoom->setValue(250);
-    QCOMPARE(w.txtZoom->text(), QString("250"));
+    w.zoomScrollBar->setValue(250);
+    QCOMPARE(w.zoomBox->text(), QString("250"));
     // Clicking the origin labels draws the half-axes again after Cls.
-    w.cmdCls->click();
-    const long H = w.picBox->heightTwips();
-    QCOMPARE(w.picBox->pixelAtTwips(100, H / 2), w.picBox->background());
-    QTest::mouseClick(w.lblOffsetx, Qt::LeftButton);
-    QCOMPARE(w.picBox->pixelAtTwips(100, H / 2), QColor(255, 0, 0));
-    QTest::mouseClick(w.lblOffsety, Qt::LeftButton);
-    QCOMPARE(w.picBox->pixelAtTwips(3000, H - 100), QColor(255, 0, 0));
+    w.clearButton->click();
+    const long H = w.previewCanvas->heightTwips();
+    QCOMPARE(w.previewCanvas->pixelAtTwips(100, H / 2), w.previewCanvas->background());
+    QTest::mouseClick(w.originXLabel, Qt::LeftButton);
+    QCOMPARE(w.previewCanvas->pixelAtTwips(100, H / 2), QColor(255, 0, 0));
+    QTest::mouseClick(w.originYLabel, Qt::LeftButton);
+    QCOMPARE(w.previewCanvas->pixelAtTwips(3000, H - 100), QColor(255, 0, 0));
     // The status timer reaches its handler: the lamp stops being the start-up red.
-    QTRY_VERIFY_WITH_TIMEOUT(w.Label10->text() != QString("Motors is connected"), 5000);
-    // Check1 reaches its handler.
-    w.Check1->click();
-    QCOMPARE(w.preview().PenUpColor, std::int16_t(15));
+    QTRY_VERIFY_WITH_TIMEOUT(w.motorStatusLabel->text() != QString("Motors is connected"), 5000);
+    // showPenUpCheck reaches its handler.
+    w.showPenUpCheck->click();
+    QCOMPARE(w.preview().penUpColour, std::int16_t(15));
 }
 
 void TestWindowLayout::limitFrameCanBePainted() {
@@ -366,11 +366,11 @@ void TestWindowLayout::limitFrameCanBePainted() {
     MainWindow& w = rig.openWindow();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QPalette p = w.Frame5->palette();
+    QPalette p = w.limitFrame->palette();
     p.setColor(QPalette::Window, orlex::ui::paletteColour(12));
-    w.Frame5->setPalette(p);
-    w.Frame5->setAutoFillBackground(true);
-    const QImage frame = w.Frame5->grab().toImage();
+    w.limitFrame->setPalette(p);
+    w.limitFrame->setAutoFillBackground(true);
+    const QImage frame = w.limitFrame->grab().toImage();
     QCOMPARE(frame.pixelColor(frame.width() - 8, frame.height() / 2), QColor(255, 0, 0));
 }
 

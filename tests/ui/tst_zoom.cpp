@@ -25,29 +25,29 @@ constexpr long kOriginTwips = 100;
 
 // Canvas point of a plot point at zoom 100.
 long canvasX(long x) { return kOriginTwips + x; }
-long canvasY(const PreviewWidget* picBox, long y) { return picBox->heightTwips() - y - kOriginTwips; }
+long canvasY(const PreviewWidget* previewCanvas, long y) { return previewCanvas->heightTwips() - y - kOriginTwips; }
 
 // True when a pixel of that colour lies within one pixel of the point (lines are one
 // pixel wide, and twips round to pixels).
-bool colourNear(const PreviewWidget* picBox, long xTwips, long yTwips, const QColor& colour)
+bool colourNear(const PreviewWidget* previewCanvas, long xTwips, long yTwips, const QColor& colour)
 {
     const long px = PreviewWidget::kTwipsPerPixel;
     for (long dy = -px; dy <= px; dy += px)
         for (long dx = -px; dx <= px; dx += px)
-            if (picBox->pixelAtTwips(xTwips + dx, yTwips + dy) == colour)
+            if (previewCanvas->pixelAtTwips(xTwips + dx, yTwips + dy) == colour)
                 return true;
     return false;
 }
 
-bool inkAt(const PreviewWidget* picBox, long plotX, long plotY, int colourNumber)
+bool inkAt(const PreviewWidget* previewCanvas, long plotX, long plotY, int colourNumber)
 {
-    return colourNear(picBox, canvasX(plotX), canvasY(picBox, plotY), paletteColour(colourNumber));
+    return colourNear(previewCanvas, canvasX(plotX), canvasY(previewCanvas, plotY), paletteColour(colourNumber));
 }
 
 void testFile(WindowRig& rig, MainWindow& w, const std::string& hpgl)
 {
     w.openPlotFile(rig.writeFile("plot.plt", hpgl));
-    w.cmdTest->click();
+    w.testButton->click();
 }
 
 } // namespace
@@ -97,20 +97,20 @@ void TestZoom::zoomChain()
 
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.txtZoom->setText(QStringLiteral("50")); // away from 100, so a reset shows
-    QCOMPARE(int{w.preview().Zoom}, 50);
-    QCOMPARE(w.scrZoom->value(), 50);
+    w.zoomBox->setText(QStringLiteral("50")); // away from 100, so a reset shows
+    QCOMPARE(int{w.preview().zoom}, 50);
+    QCOMPARE(w.zoomScrollBar->value(), 50);
 
     int textChanges = 0;
-    connect(w.txtZoom, &QLineEdit::textChanged, &w, [&textChanges] { ++textChanges; });
+    connect(w.zoomBox, &QLineEdit::textChanged, &w, [&textChanges] { ++textChanges; });
     if (viaScrollBar)
-        w.scrZoom->setValue(input.toInt());
+        w.zoomScrollBar->setValue(input.toInt());
     else
-        w.txtZoom->setText(input);
+        w.zoomBox->setText(input);
 
-    QCOMPARE(int{w.preview().Zoom}, zoom);
-    QCOMPARE(w.scrZoom->value(), zoom);
-    QCOMPARE(w.txtZoom->text(), text);
+    QCOMPARE(int{w.preview().zoom}, zoom);
+    QCOMPARE(w.zoomScrollBar->value(), zoom);
+    QCOMPARE(w.zoomBox->text(), text);
     QVERIFY(textChanges <= 4); // the exchange settles, no ping-pong
 }
 
@@ -120,8 +120,8 @@ void TestZoom::typingFollowsEveryKey()
     MainWindow& w = rig.openWindow();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.txtZoom->setFocus();
-    w.txtZoom->selectAll();
+    w.zoomBox->setFocus();
+    w.zoomBox->selectAll();
 
     struct Seen {
         QString text;
@@ -129,10 +129,10 @@ void TestZoom::typingFollowsEveryKey()
         bool operator==(const Seen&) const = default;
     };
     QList<Seen> seen;
-    connect(w.txtZoom, &QLineEdit::textChanged, &w, [&] {
-        seen.push_back({w.txtZoom->text(), w.preview().Zoom, w.scrZoom->value()});
+    connect(w.zoomBox, &QLineEdit::textChanged, &w, [&] {
+        seen.push_back({w.zoomBox->text(), w.preview().zoom, w.zoomScrollBar->value()});
     });
-    QTest::keyClicks(w.txtZoom, QStringLiteral("40"));
+    QTest::keyClicks(w.zoomBox, QStringLiteral("40"));
 
     QCOMPARE(seen.size(), 2);
     QCOMPARE(seen[0].text, QStringLiteral("4"));
@@ -141,12 +141,12 @@ void TestZoom::typingFollowsEveryKey()
     QCOMPARE(seen[1].text, QStringLiteral("40"));
     QCOMPARE(seen[1].zoom, 40);
     QCOMPARE(seen[1].scroll, 40);
-    QCOMPARE(w.txtZoom->text(), QStringLiteral("40"));
+    QCOMPARE(w.zoomBox->text(), QStringLiteral("40"));
 }
 
 void TestZoom::everyZoomChangeDisablesDraw_data()
 {
-    QTest::addColumn<QStringList>("texts");   // typed into txtZoom, in order
+    QTest::addColumn<QStringList>("texts");   // typed into zoomBox, in order
     QTest::addColumn<int>("scrollTo");        // -1: scroll bar not moved
     QTest::newRow("text 50") << QStringList{"50"} << -1;
     QTest::newRow("text not a number") << QStringList{"abc"} << -1;
@@ -163,17 +163,17 @@ void TestZoom::everyZoomChangeDisablesDraw()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     testFile(rig, w, "PU0,0;PD400,400;");
-    QVERIFY(w.cmdDraw->isEnabled());
+    QVERIFY(w.drawButton->isEnabled());
 
     for (const QString& t : texts)
-        w.txtZoom->setText(t);
+        w.zoomBox->setText(t);
     if (scrollTo >= 0)
-        w.scrZoom->setValue(scrollTo);
-    QVERIFY(!w.cmdDraw->isEnabled());
+        w.zoomScrollBar->setValue(scrollTo);
+    QVERIFY(!w.drawButton->isEnabled());
 
     // A new test at the new scale enables it again.
-    w.cmdTest->click();
-    QVERIFY(w.cmdDraw->isEnabled());
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
 }
 
 // "Cls" erases the preview but not its pen: the next segment starts at the old last
@@ -182,23 +182,23 @@ void TestZoom::clsKeepsPreviewPen()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    PreviewWidget* picBox = w.picBox;
+    PreviewWidget* previewCanvas = w.previewCanvas;
     testFile(rig, w, "PU0,0;PD600,0;");
-    QVERIFY(inkAt(picBox, 300, 0, 0));
+    QVERIFY(inkAt(previewCanvas, 300, 0, 0));
 
-    w.cmdCls->click();
-    QVERIFY(!inkAt(picBox, 300, 0, 0));
-    QCOMPARE(w.preview().LastX, 600);
-    QCOMPARE(w.preview().LastY, 0);
-    QCOMPARE(int{w.preview().Zoom}, 100);
-    for (int y = 0; y < picBox->image().height(); y += 7)
-        for (int x = 0; x < picBox->image().width(); x += 7)
-            QCOMPARE(QColor(picBox->image().pixel(x, y)), picBox->background());
+    w.clearButton->click();
+    QVERIFY(!inkAt(previewCanvas, 300, 0, 0));
+    QCOMPARE(w.preview().lastX, 600);
+    QCOMPARE(w.preview().lastY, 0);
+    QCOMPARE(int{w.preview().zoom}, 100);
+    for (int y = 0; y < previewCanvas->image().height(); y += 7)
+        for (int x = 0; x < previewCanvas->image().width(); x += 7)
+            QCOMPARE(QColor(previewCanvas->image().pixel(x, y)), previewCanvas->background());
 
     // Straight up from (600, 0); a segment from the origin would cross (300, 450).
     testFile(rig, w, "PD600,900;");
-    QVERIFY(inkAt(picBox, 600, 450, 0));
-    QVERIFY(!inkAt(picBox, 300, 450, 0));
+    QVERIFY(inkAt(previewCanvas, 600, 450, 0));
+    QVERIFY(!inkAt(previewCanvas, 300, 450, 0));
 }
 
 void TestZoom::penUpShownOrHidden_data()
@@ -215,18 +215,18 @@ void TestZoom::penUpShownOrHidden()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     if (shown)
-        w.Check1->click();
-    QCOMPARE(w.Check1->isChecked(), shown);
-    QCOMPARE(int{w.preview().PenUpColor}, shown ? 15 : 7);
+        w.showPenUpCheck->click();
+    QCOMPARE(w.showPenUpCheck->isChecked(), shown);
+    QCOMPARE(int{w.preview().penUpColour}, shown ? 15 : 7);
 
     testFile(rig, w, "PU0,0;PU600,0;PD600,600;");
-    QCOMPARE(inkAt(w.picBox, 300, 0, 15), shown);
-    QVERIFY(inkAt(w.picBox, 600, 300, 0)); // the pen-down segment either way
+    QCOMPARE(inkAt(w.previewCanvas, 300, 0, 15), shown);
+    QVERIFY(inkAt(w.previewCanvas, 600, 300, 0)); // the pen-down segment either way
 
     // Unticking applies to what is drawn next.
     if (shown) {
-        w.Check1->click();
-        QCOMPARE(int{w.preview().PenUpColor}, 7);
+        w.showPenUpCheck->click();
+        QCOMPARE(int{w.preview().penUpColour}, 7);
     }
 }
 
@@ -234,23 +234,23 @@ void TestZoom::halfAxesOnLabelClicks()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    PreviewWidget* picBox = w.picBox;
-    w.cmdCls->click();
-    const long midX = picBox->widthTwips() / 2;
-    const long midY = picBox->heightTwips() / 2;
+    PreviewWidget* previewCanvas = w.previewCanvas;
+    w.clearButton->click();
+    const long midX = previewCanvas->widthTwips() / 2;
+    const long midY = previewCanvas->heightTwips() / 2;
     const QColor red = paletteColour(12);
-    QVERIFY(!colourNear(picBox, kOriginTwips, midY, red));
-    QVERIFY(!colourNear(picBox, midX, canvasY(picBox, 0), red));
+    QVERIFY(!colourNear(previewCanvas, kOriginTwips, midY, red));
+    QVERIFY(!colourNear(previewCanvas, midX, canvasY(previewCanvas, 0), red));
 
-    emit w.lblOffsetx->clicked(); // the positive Y half-axis, straight up
-    QVERIFY(colourNear(picBox, kOriginTwips, midY, red));
-    QVERIFY(!colourNear(picBox, midX, canvasY(picBox, 0), red));
+    emit w.originXLabel->clicked(); // the positive Y half-axis, straight up
+    QVERIFY(colourNear(previewCanvas, kOriginTwips, midY, red));
+    QVERIFY(!colourNear(previewCanvas, midX, canvasY(previewCanvas, 0), red));
 
-    emit w.lblOffsety->clicked(); // the positive X half-axis, to the right edge
-    QVERIFY(colourNear(picBox, midX, canvasY(picBox, 0), red));
+    emit w.originYLabel->clicked(); // the positive X half-axis, to the right edge
+    QVERIFY(colourNear(previewCanvas, midX, canvasY(previewCanvas, 0), red));
     // Neither goes below or left of the origin.
-    QVERIFY(!colourNear(picBox, kOriginTwips, canvasY(picBox, -60), red));
-    QVERIFY(!colourNear(picBox, kOriginTwips - 60, canvasY(picBox, 0), red));
+    QVERIFY(!colourNear(previewCanvas, kOriginTwips, canvasY(previewCanvas, -60), red));
+    QVERIFY(!colourNear(previewCanvas, kOriginTwips - 60, canvasY(previewCanvas, 0), red));
 }
 
 QTEST_MAIN(TestZoom)

@@ -1,7 +1,7 @@
 // The HPGL interpreter: an overlapping-pair mnemonic scanner and a coordinate reader over
 // a buffered byte stream, executing every point in test mode (preview, extents, estimate)
 // or draw mode (preview, then the carriage).
-#include "hpgl/drawfile.h"
+#include "hpgl/interpreter.h"
 
 #include "drive/line_steps.h"
 #include "settings/conversions.h"
@@ -319,19 +319,18 @@ private:
 
     void setPen(bool down)
     {
-        penDown_ = down;
-        pen_ = down ? "PD" : "PU";
+        pen_ = down ? Pen::Down : Pen::Up;
     }
 
     // Carries out one point. False ends the run (refused or stopped move).
     bool execute(double x, double y)
     {
-        preview_.drawLine(x, y, penDown_ ? std::int16_t{kBlack} : preview_.PenUpColor);
+        preview_.drawLine(x, y, pen_ == Pen::Down ? std::int16_t{kBlack} : preview_.penUpColour);
         if (test_) {
             widenBox(x, y);
             countMove(x, y);
         } else {
-            const MoveResult move = drive_.plottLine2(x, y, pen_, preview_.Zoom);
+            const MoveResult move = drive_.lineTo(x, y, pen_, preview_.zoom);
             if (move.refusal != MoveRefusal::None) {
                 result_.refusal = move;
                 result_.refusedX = x;
@@ -387,10 +386,10 @@ private:
         stepLengthX_ = settings.stepLengthX;
         stepLengthY_ = settings.stepLengthY;
         estimateHalfStep_ = drive_.halfStep();
-        estimateZoom_ = preview_.Zoom;
+        estimateZoom_ = preview_.zoom;
     }
 
-    // Counts what plottLine2 would send for this point: one pen command and the outputs
+    // Counts what lineTo would send for this point: one pen command and the outputs
     // of the line from the last counted step position.
     void countMove(double x, double y)
     {
@@ -438,8 +437,7 @@ private:
     int lookahead_ = kEmpty;
     std::uint64_t lookaheadOffset_ = 0;
     NumberText xText_, yText_; // the pair being read
-    const char* pen_ = "PU";
-    bool penDown_ = false;     // pen_ is "PD"
+    Pen pen_ = Pen::Up;
     bool relative_ = false;
     double pointX_ = 0, pointY_ = 0; // previous point, plotter units
     long stepX_ = 0, stepY_ = 0;      // estimate: step position the draw would reach
@@ -480,37 +478,36 @@ std::string unreadableReason(const std::string& path)
     return {};
 }
 
-RunResult drawfile(const std::string& sFile, std::int16_t iTest, Preview& preview, Drive& drive,
-                   RunObserver* observer)
+RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive& drive, RunObserver* observer)
 {
     RunResult result;
-    if (sFile.empty()) { // no file chosen
+    if (path.empty()) { // no file chosen
         result.beeps = 1;
         return result;
     }
 
-    if (std::string reason = unreadableReason(sFile); !reason.empty()) {
+    if (std::string reason = unreadableReason(path); !reason.empty()) {
         result.opened = false;
         result.openError = std::move(reason);
         return result;
     }
     errno = 0;
-    std::FILE* file = std::fopen(sFile.c_str(), "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         result.opened = false;
-        result.openError = "Cannot open \"" + sFile + "\": " + plainReason(errno != 0 ? errno : EIO) + ".";
+        result.openError = "Cannot open \"" + path + "\": " + plainReason(errno != 0 ? errno : EIO) + ".";
         return result;
     }
     std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(sFile, ec);
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
     const std::uint64_t fileSize = ec ? 0 : static_cast<std::uint64_t>(size);
 
     ByteReader reader(file);
-    Interpreter(reader, fileSize, iTest == kTestMode, preview, drive, observer, result).run();
+    Interpreter(reader, fileSize, mode == RunMode::Test, preview, drive, observer, result).run();
     if (reader.error() != 0) {
         // A read that fails part-way must not pass for a complete plot.
         result.opened = false;
-        result.openError = "Cannot read \"" + sFile + "\" past byte "
+        result.openError = "Cannot read \"" + path + "\" past byte "
             + std::to_string(reader.consumed()) + ": " + plainReason(reader.error()) + ".";
     }
     return result;

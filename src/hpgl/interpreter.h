@@ -11,8 +11,8 @@
 
 namespace orlex {
 
-inline constexpr std::int16_t kTestMode = 1; // iTest values of the callers
-inline constexpr std::int16_t kDrawMode = 0;
+// Test runs preview and measure the plot; draw runs preview it and move the carriage.
+enum class RunMode { Test, Draw };
 inline constexpr const char* kEndOfFileCaption = "end of file!!!";
 
 // Told about progress during a run, and asked whether to stop (draw runs).
@@ -41,7 +41,7 @@ struct RunResult {
     std::uint64_t skippedPairs = 0;
     std::optional<SkippedPair> firstSkipped;
 
-    // Test mode: what the draw would send, counted with plottLine2's conversion and
+    // Test mode: what the draw would send, counted with lineTo's conversion and
     // interpolation from step 0,0 (in the step mode current at the test).
     std::uint64_t stepOutputs = 0;  // port writes of coil bytes, each a two-cycle wait
     std::uint64_t penCommands = 0;  // pen writes, each a four-cycle wait
@@ -63,10 +63,9 @@ struct RunResult {
 // or empty when it can: a plain file that this process may read.
 std::string unreadableReason(const std::string& path);
 
-// Runs the interpreter over `sFile`. iTest == 1 is test mode, anything else draw mode.
-// `drive` moves the carriage in draw mode; in test mode it only supplies the step mode
-// and step lengths for the estimate.
-RunResult drawfile(const std::string& sFile, std::int16_t iTest, Preview& preview, Drive& drive,
-                   RunObserver* observer = nullptr);
+// Runs the interpreter over the plot file at `path`. `drive` moves the carriage in draw
+// mode; in test mode it only supplies the step mode and step lengths for the estimate.
+RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive& drive,
+                  RunObserver* observer = nullptr);
 
 } // namespace orlex
