@@ -4,6 +4,8 @@
 #include "common/number_text.h"
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace orlex {
 
@@ -20,6 +22,50 @@ HomingBound homingBound(double travelMm, double stepLength, bool halfStep)
 {
     const double steps = std::nearbyint(travelMm * (halfStep ? 200.0 : 100.0) / stepLength * 1.1);
     return HomingBound{steps > 0 ? static_cast<long>(steps) : 0, travelMm};
+}
+
+// Steps taken towards each switch so far, the diagonal phase included, and their bounds.
+struct HomingProgress {
+    HomingBound boundX, boundY;
+    long stepsX = 0, stepsY = 0;
+};
+
+HomeResult switchNeverClosed(char axis, long steps, const HomingBound& bound)
+{
+    HomeResult result{HomeResult::Outcome::SwitchNeverClosed};
+    result.axis = axis;
+    result.steps = steps;
+    result.travelMm = bound.travelMm;
+    return result;
+}
+
+// Steps the axes asked for, together, while every one of their switches is open: one
+// step each, one coil byte, the two-cycle wait, then the switches read again. Returns how
+// the homing ended when it cannot go on: a switch that does not close within its bound,
+// or a stop request.
+std::optional<HomeResult> stepWhileSwitchesOpen(Drive& drive, bool moveX, bool moveY, HomingProgress& p)
+{
+    DriveState& s = drive.state;
+    while ((!moveX || s.xSwitch != 0) && (!moveY || s.ySwitch != 0)) {
+        if (moveX && p.stepsX >= p.boundX.steps)
+            return switchNeverClosed('X', p.stepsX, p.boundX);
+        if (moveY && p.stepsY >= p.boundY.steps)
+            return switchNeverClosed('Y', p.stepsY, p.boundY);
+        if (moveX) {
+            drive.stepX();
+            ++p.stepsX;
+        }
+        if (moveY) {
+            drive.stepY();
+            ++p.stepsY;
+        }
+        drive.energiseCoils();
+        drive.waitClockCycles(kStepCycles);
+        drive.readHomeSwitches();
+        if (drive.stopRequested())
+            return HomeResult{HomeResult::Outcome::Stopped};
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -53,78 +99,25 @@ void Drive::readHomeSwitches()
 
 HomeResult Drive::home()
 {
-    HomeResult result;
     // Without the plotter's clock every step delay would wait for ever.
-    if (!state.connected) {
-        result.outcome = HomeResult::Outcome::NotConnected;
-        return result;
-    }
-
-    const bool half = halfStep();
-    const HomingBound boundX = homingBound(settings_.travelXmm, settings_.stepLengthX, half);
-    const HomingBound boundY = homingBound(settings_.travelYmm, settings_.stepLengthY, half);
-    long stepsX = 0; // steps taken towards each switch, the diagonal phase included
-    long stepsY = 0;
-
-    auto giveUp = [&result](char axis, long steps, const HomingBound& bound) {
-        result.outcome = HomeResult::Outcome::SwitchNeverClosed;
-        result.axis = axis;
-        result.steps = steps;
-        result.travelMm = bound.travelMm;
-        return result;
-    };
-    auto stopped = [&result]() {
-        result.outcome = HomeResult::Outcome::Stopped;
-        return result;
-    };
+    if (!state.connected)
+        return HomeResult{HomeResult::Outcome::NotConnected};
 
     // Nothing but a pen-down drawing move happens with the pen down.
     liftPenAndSettle();
     if (stopRequested())
-        return stopped();
+        return HomeResult{HomeResult::Outcome::Stopped};
 
+    const bool half = halfStep();
+    HomingProgress progress{homingBound(settings_.travelXmm, settings_.stepLengthX, half),
+                            homingBound(settings_.travelYmm, settings_.stepLengthY, half)};
     readHomeSwitches();
     state.directionX = -1;
     state.directionY = -1;
-
-    // Diagonally until the first switch closes.
-    while (state.xSwitch != 0 && state.ySwitch != 0) {
-        if (stepsX >= boundX.steps)
-            return giveUp('X', stepsX, boundX);
-        if (stepsY >= boundY.steps)
-            return giveUp('Y', stepsY, boundY);
-        stepX();
-        stepY();
-        energiseCoils();
-        waitClockCycles(kStepCycles);
-        ++stepsX;
-        ++stepsY;
-        readHomeSwitches();
-        if (stopRequested())
-            return stopped();
-    }
-    while (state.xSwitch != 0) {
-        if (stepsX >= boundX.steps)
-            return giveUp('X', stepsX, boundX);
-        stepX();
-        energiseCoils();
-        waitClockCycles(kStepCycles);
-        ++stepsX;
-        readHomeSwitches();
-        if (stopRequested())
-            return stopped();
-    }
-    while (state.ySwitch != 0) {
-        if (stepsY >= boundY.steps)
-            return giveUp('Y', stepsY, boundY);
-        stepY();
-        energiseCoils();
-        waitClockCycles(kStepCycles);
-        ++stepsY;
-        readHomeSwitches();
-        if (stopRequested())
-            return stopped();
-    }
+    // Diagonally until the first switch closes, then each axis alone.
+    for (const auto& [moveX, moveY] : {std::pair{true, true}, {true, false}, {false, true}})
+        if (const std::optional<HomeResult> ended = stepWhileSwitchesOpen(*this, moveX, moveY, progress))
+            return *ended;
 
     // Back off four steps on both axes; the switches are not read again.
     state.directionX = 1;
@@ -135,9 +128,9 @@ HomeResult Drive::home()
         energiseCoils();
         waitClockCycles(kBackOffCycles);
         if (stopRequested())
-            return stopped();
+            return HomeResult{HomeResult::Outcome::Stopped};
     }
-    return result;
+    return HomeResult{};
 }
 
 MoveResult Drive::moveToOrigin(double plotMinX, double plotMinY, std::int16_t zoom)

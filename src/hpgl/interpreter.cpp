@@ -175,22 +175,26 @@ public:
             readEstimateSettings();
     }
 
-    // The mnemonic scanner, from step A to the finish.
+    // The mnemonic scanner: it looks at every overlapping pair of characters and acts on
+    // PU, PD, PA, PR and SP. A coordinate list hands back its ending letter as the first
+    // character of the next pair.
     void run()
     {
         bool fromCoordinates = false;
         for (;;) {
-            if (!fromCoordinates && in_.atEnd()) { // A: end before the next mnemonic
+            // The file ends where a mnemonic should start: one beep. After a list, the
+            // end is silent.
+            if (!fromCoordinates && in_.atEnd()) {
                 beep();
                 return;
             }
             fromCoordinates = false;
-            previous_ = current_; // B
+            previous_ = current_;
             if (in_.atEnd())
                 return;
             current_ = in_.next();
 
-            if (previous_ == 'P') { // C
+            if (previous_ == 'P') {
                 bool coordinates = true;
                 switch (current_) {
                 case 'U': setPen(false); break;
@@ -240,7 +244,22 @@ private:
         lookahead_ = kEmpty;
     }
 
-    // The pairs of one list. True: go on at scanner step B; false: finish the run.
+    // Appends the lookahead and the number characters after it to `text`. False when the
+    // file ends after the last character appended.
+    bool readNumber(NumberText& text)
+    {
+        for (;;) {
+            text.append(lookahead_);
+            if (in_.atEnd())
+                return false;
+            takeNext();
+            if (!isNumberChar(lookahead_))
+                return true;
+        }
+    }
+
+    // The pairs of one list. True: the scanner goes on with the letter that ended the
+    // list; false: the run is finished.
     bool readCoordinates()
     {
         for (;;) {
@@ -253,17 +272,11 @@ private:
                 return true;
             }
             const std::uint64_t pairOffset = lookaheadOffset_;
-            for (;;) {
-                xText_.append(lookahead_);
-                if (in_.atEnd()) { // the file ends inside an X value: the pair is dropped
-                    beep();
-                    result_.endOfFileCaption = true;
-                    beep();
-                    return false;
-                }
-                takeNext();
-                if (!isNumberChar(lookahead_))
-                    break;
+            if (!readNumber(xText_)) { // the file ends inside an X value: the pair is dropped
+                beep();
+                result_.endOfFileCaption = true;
+                beep();
+                return false;
             }
             yText_.clear();
             lookahead_ = kEmpty; // the character that ended X is discarded
@@ -277,17 +290,8 @@ private:
                 handLetterToScanner();
                 return true;
             }
-            bool fileEnded = false;
-            for (;;) {
-                yText_.append(lookahead_);
-                if (in_.atEnd()) { // the last pair runs into the end: it is complete
-                    fileEnded = true;
-                    break;
-                }
-                takeNext();
-                if (!isNumberChar(lookahead_))
-                    break;
-            }
+            // A last pair that runs into the end of the file is complete.
+            const bool fileEnded = !readNumber(yText_);
 
             const std::optional<double> x = xText_.value();
             const std::optional<double> y = yText_.value();
