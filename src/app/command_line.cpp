@@ -1,6 +1,8 @@
 // Parsing of the window's command line and the port request it leads to.
 #include "app/command_line.h"
 
+#include "common/argument_reader.h"
+
 
 #include <algorithm>
 #include <array>
@@ -38,52 +40,44 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     bool havePlotFile = false;
     auto fail = [](std::string why) { return ParsedCommandLine{std::nullopt, std::move(why)}; };
 
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& arg = arguments[i];
-        // "--name value" or "--name=value".
-        auto value = [&](std::string_view name) -> std::optional<std::string> {
-            if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 &&
-                arg[name.size()] == '=')
-                return arg.substr(name.size() + 1);
-            if (arg == name && i + 1 < arguments.size())
-                return arguments[++i];
-            return std::nullopt;
-        };
-        auto named = [&](std::string_view name) {
-            return arg == name || (arg.size() > name.size() &&
-                                   arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=');
-        };
-
-        if (!positionalOnly && arg == "--") {
+    ArgumentReader reader(arguments);
+    while (!reader.atEnd()) {
+        const std::string& arg = reader.peek();
+        if (positionalOnly || arg.size() <= 1 || arg[0] != '-') {
+            if (havePlotFile)
+                return fail("only one plot file can be given ('" + cl.plotFile + "' and '" + arg + "')");
+            cl.plotFile = reader.take();
+            havePlotFile = true;
+        } else if (arg == "--") {
             positionalOnly = true;
-        } else if (!positionalOnly && (arg == "--help" || arg == "-h")) {
+            reader.take();
+        } else if (arg == "--help" || arg == "-h") {
             cl.help = true;
-        } else if (!positionalOnly && arg == "--simulate") {
+            reader.take();
+        } else if (arg == "--simulate") {
             cl.simulate = true;
-        } else if (!positionalOnly && named("--port")) {
-            const auto name = value("--port");
+            reader.take();
+        } else if (reader.is("--port")) {
+            const auto name = reader.takeValue("--port");
             if (!name)
                 return fail("--port needs a value: ppdev or direct");
             const auto kind = portKindFromName(*name);
             if (!kind || *kind == PortKind::Virtual)
                 return fail("unknown port kind '" + *name + "': use ppdev or direct");
             cl.port = kind;
-        } else if (!positionalOnly && named("--trace")) {
-            const auto file = value("--trace");
+        } else if (reader.is("--trace")) {
+            const auto file = reader.takeValue("--trace");
             if (!file || file->empty())
                 return fail("--trace needs a file name");
             cl.traceFile = *file;
-        } else if (!positionalOnly && isQtOptionWithValue(arg)) {
-            ++i; // QApplication reads it
-        } else if (!positionalOnly && isQtFlagOrJoinedOption(arg)) {
-            // QApplication reads it
-        } else if (!positionalOnly && arg.size() > 1 && arg[0] == '-') {
-            return fail("unknown option '" + arg + "'");
+        } else if (isQtOptionWithValue(arg)) {
+            reader.take(); // QApplication reads it and its value
+            if (!reader.atEnd())
+                reader.take();
+        } else if (isQtFlagOrJoinedOption(arg)) {
+            reader.take(); // QApplication reads it
         } else {
-            if (havePlotFile)
-                return fail("only one plot file can be given ('" + cl.plotFile + "' and '" + arg + "')");
-            cl.plotFile = arg;
-            havePlotFile = true;
+            return fail("unknown option '" + arg + "'");
         }
     }
     if (cl.simulate && cl.port)

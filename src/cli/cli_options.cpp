@@ -2,6 +2,8 @@
 // "--name value" or "--name=value" options, and the checks between options.
 #include "cli/cli_options.h"
 
+#include "common/argument_reader.h"
+
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -37,14 +39,151 @@ constexpr double kMaxClockHz = 1e6;
 
 } // namespace
 
+namespace {
+
+enum CommandBit : unsigned { kTest = 1, kDraw = 2 };
+
+unsigned bitOf(Command command)
+{
+    switch (command) {
+    case Command::Test: return kTest;
+    case Command::Draw: return kDraw;
+    case Command::Help: return 0;
+    }
+    return 0;
+}
+
+std::string commandNames(unsigned commands)
+{
+    std::string names;
+    for (const auto& [bit, name] : {std::pair{kTest, "test"}, {kDraw, "draw"}})
+        if (commands & bit)
+            names += (names.empty() ? "" : " and ") + std::string(name);
+    return names + (commands == kTest || commands == kDraw ? " command" : " commands");
+}
+
+// One option: its name, the commands that take it, and what it does with its value
+// (empty for a flag). `apply` returns the reason when the value will not do.
+struct OptionRule {
+    const char* name;
+    unsigned commands;
+    bool takesValue;
+    std::optional<std::string> (*apply)(CliOptions& o, const std::string& value);
+};
+
+using Outcome = std::optional<std::string>;
+const Outcome kAccepted = std::nullopt;
+
+const OptionRule kOptionRules[] = {
+    {"--zoom", kTest | kDraw, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         const auto zoom = zoomPercent(v);
+         if (!zoom)
+             return "--zoom needs a whole percentage from 1 to 400";
+         o.zoom = *zoom;
+         return kAccepted;
+     }},
+    {"--settings", kTest | kDraw, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         if (v.empty())
+             return "--settings needs the path of a settings file";
+         o.settingsFile = v;
+         return kAccepted;
+     }},
+    {"--json", kTest, false, [](CliOptions& o, const std::string&) -> Outcome { o.json = true; return kAccepted; }},
+    {"--full-step", kDraw, false,
+     [](CliOptions& o, const std::string&) -> Outcome { o.fullStep = true; return kAccepted; }},
+    {"--simulate", kDraw, false,
+     [](CliOptions& o, const std::string&) -> Outcome { o.simulate = true; return kAccepted; }},
+    {"--realtime", kDraw, false,
+     [](CliOptions& o, const std::string&) -> Outcome { o.realTime = true; return kAccepted; }},
+    {"--simulate-stopped-clock", kDraw, false,
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.simulate = true;
+         o.stoppedClock = true;
+         return kAccepted;
+     }},
+    {"--progress", kDraw, false,
+     [](CliOptions& o, const std::string&) -> Outcome { o.progress = true; return kAccepted; }},
+    {"--clock", kDraw, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         const auto hz = plainNumber(v);
+         if (!hz || !(*hz > 0) || *hz > kMaxClockHz)
+             return "--clock needs a frequency in Hz above 0 and up to 1000000, e.g. 2000";
+         o.clockHz = *hz;
+         o.clockGiven = true;
+         return kAccepted;
+     }},
+    {"--start", kDraw, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         const auto comma = v.find(',');
+         std::optional<double> x, y;
+         if (comma != std::string::npos) {
+             x = plainNumber(std::string_view(v).substr(0, comma));
+             y = plainNumber(std::string_view(v).substr(comma + 1));
+         }
+         if (!x || !y || *x < 0 || *y < 0 || *x > kMaxStartMm || *y > kMaxStartMm)
+             return "--start needs X,Y in millimetres from home, e.g. 30,30 (0 to 10000)";
+         o.startXmm = *x;
+         o.startYmm = *y;
+         o.startGiven = true;
+         return kAccepted;
+     }},
+    {"--svg", kDraw, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         if (v.empty())
+             return "--svg needs a file name";
+         o.svgFile = v;
+         return kAccepted;
+     }},
+    {"--port", kDraw, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         const auto kind = portKindFromName(v);
+         if (!kind)
+             return "--port needs ppdev or direct";
+         o.port = kind;
+         return kAccepted;
+     }},
+    {"--trace", kDraw, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         if (v.empty())
+             return "--trace needs a file name";
+         o.traceFile = v;
+         return kAccepted;
+     }},
+};
+
+const OptionRule* ruleFor(const ArgumentReader& reader)
+{
+    for (const OptionRule& rule : kOptionRules)
+        if (rule.takesValue ? reader.is(rule.name) : reader.peek() == rule.name)
+            return &rule;
+    return nullptr;
+}
+
+// What the options say together, once all are read.
+Outcome checkCombinations(const CliOptions& o)
+{
+    if (o.plotFile.empty())
+        return "the plot file name is empty";
+    if (o.simulate && o.port)
+        return "--simulate and --port cannot be used together";
+    if (!o.simulate && (o.clockGiven || o.startGiven || o.realTime || !o.svgFile.empty()))
+        return "--clock, --realtime, --start and --svg need --simulate";
+    return kAccepted;
+}
+
+} // namespace
+
 ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
 {
-    CliOptions o;
     auto fail = [](std::string why) { return ParsedOptions{std::nullopt, std::move(why)}; };
-
-    if (arguments.empty())
+    ArgumentReader reader(arguments);
+    if (reader.atEnd())
         return fail("a command is needed: test or draw");
-    const std::string& command = arguments[0];
+
+    CliOptions o;
+    const std::string command = reader.take();
     if (command == "--help" || command == "-h" || command == "help")
         return ParsedOptions{o, {}};
     if (command == "test")
@@ -53,136 +192,43 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
         o.command = Command::Draw;
     else
         return fail("unknown command '" + command + "': use test or draw");
-    const bool draw = o.command == Command::Draw;
 
     bool haveFile = false;
     bool positionalOnly = false;
-    bool clockGiven = false, startGiven = false, realTimeGiven = false;
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& arg = arguments[i];
-        // The value of "--name value" or "--name=value"; nullopt when it is missing.
-        auto valueOf = [&](std::string_view name) -> std::optional<std::string> {
-            if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=')
-                return arg.substr(name.size() + 1);
-            if (arg == name && i + 1 < arguments.size())
-                return arguments[++i];
-            return std::nullopt;
-        };
-        auto is = [&](std::string_view name) {
-            return arg == name
-                || (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=');
-        };
-        auto drawOnly = [&](std::string_view name) -> std::optional<ParsedOptions> {
-            if (!draw)
-                return fail(std::string(name) + " belongs to the draw command");
-            return std::nullopt;
-        };
-
+    while (!reader.atEnd()) {
+        const std::string& arg = reader.peek();
         if (positionalOnly || arg == "-" || arg.empty() || arg[0] != '-') {
             if (haveFile)
                 return fail("only one plot file can be given ('" + o.plotFile + "' and '" + arg + "')");
-            o.plotFile = arg;
+            o.plotFile = reader.take();
             haveFile = true;
-        } else if (arg == "--") {
+            continue;
+        }
+        if (arg == "--") {
             positionalOnly = true;
-        } else if (arg == "--help" || arg == "-h") {
+            reader.take();
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
             o.command = Command::Help;
             return ParsedOptions{o, {}};
-        } else if (is("--zoom")) {
-            const auto text = valueOf("--zoom");
-            const auto zoom = text ? zoomPercent(*text) : std::nullopt;
-            if (!zoom)
-                return fail("--zoom needs a whole percentage from 1 to 400");
-            o.zoom = *zoom;
-        } else if (is("--settings")) {
-            const auto text = valueOf("--settings");
-            if (!text || text->empty())
-                return fail("--settings needs the path of a settings file");
-            o.settingsFile = *text;
-        } else if (arg == "--json") {
-            if (draw)
-                return fail("--json belongs to the test command");
-            o.json = true;
-        } else if (arg == "--full-step") {
-            if (auto e = drawOnly(arg))
-                return *e;
-            o.fullStep = true;
-        } else if (arg == "--simulate") {
-            if (auto e = drawOnly(arg))
-                return *e;
-            o.simulate = true;
-        } else if (arg == "--realtime") {
-            if (auto e = drawOnly(arg))
-                return *e;
-            o.realTime = realTimeGiven = true;
-        } else if (arg == "--simulate-stopped-clock") {
-            if (auto e = drawOnly(arg))
-                return *e;
-            o.simulate = true;
-            o.stoppedClock = true;
-        } else if (arg == "--progress") {
-            if (auto e = drawOnly(arg))
-                return *e;
-            o.progress = true;
-        } else if (is("--clock")) {
-            if (auto e = drawOnly("--clock"))
-                return *e;
-            const auto text = valueOf("--clock");
-            const auto hz = text ? plainNumber(*text) : std::nullopt;
-            if (!hz || !(*hz > 0) || *hz > kMaxClockHz)
-                return fail("--clock needs a frequency in Hz above 0 and up to 1000000, e.g. 2000");
-            o.clockHz = *hz;
-            clockGiven = true;
-        } else if (is("--start")) {
-            if (auto e = drawOnly("--start"))
-                return *e;
-            const auto text = valueOf("--start");
-            const auto comma = text ? text->find(',') : std::string::npos;
-            std::optional<double> x, y;
-            if (comma != std::string::npos) {
-                x = plainNumber(std::string_view(*text).substr(0, comma));
-                y = plainNumber(std::string_view(*text).substr(comma + 1));
-            }
-            if (!x || !y || *x < 0 || *y < 0 || *x > kMaxStartMm || *y > kMaxStartMm)
-                return fail("--start needs X,Y in millimetres from home, e.g. 30,30 (0 to 10000)");
-            o.startXmm = *x;
-            o.startYmm = *y;
-            startGiven = true;
-        } else if (is("--svg")) {
-            if (auto e = drawOnly("--svg"))
-                return *e;
-            const auto text = valueOf("--svg");
-            if (!text || text->empty())
-                return fail("--svg needs a file name");
-            o.svgFile = *text;
-        } else if (is("--port")) {
-            if (auto e = drawOnly("--port"))
-                return *e;
-            const auto text = valueOf("--port");
-            const auto kind = text ? portKindFromName(*text) : std::nullopt;
-            if (!kind)
-                return fail("--port needs ppdev or direct");
-            o.port = kind;
-        } else if (is("--trace")) {
-            if (auto e = drawOnly("--trace"))
-                return *e;
-            const auto text = valueOf("--trace");
-            if (!text || text->empty())
-                return fail("--trace needs a file name");
-            o.traceFile = *text;
-        } else {
-            return fail("unknown option '" + arg + "'");
         }
+        const OptionRule* rule = ruleFor(reader);
+        if (rule == nullptr)
+            return fail("unknown option '" + arg + "'");
+        if ((rule->commands & bitOf(o.command)) == 0)
+            return fail(std::string(rule->name) + " belongs to the " + commandNames(rule->commands));
+        const std::optional<std::string> value =
+            rule->takesValue ? reader.takeValue(rule->name) : std::optional<std::string>(reader.take());
+        if (!value)
+            return fail(std::string(rule->name) + " needs a value");
+        if (const Outcome refused = rule->apply(o, *value))
+            return fail(*refused);
     }
-
     if (!haveFile)
         return fail("the plot file is missing");
-    if (o.plotFile.empty())
-        return fail("the plot file name is empty");
-    if (o.simulate && o.port)
-        return fail("--simulate and --port cannot be used together");
-    if (!o.simulate && (clockGiven || startGiven || realTimeGiven || !o.svgFile.empty()))
-        return fail("--clock, --realtime, --start and --svg need --simulate");
+    if (const Outcome refused = checkCombinations(o))
+        return fail(*refused);
     return ParsedOptions{o, {}};
 }
 

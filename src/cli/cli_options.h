@@ -30,6 +30,8 @@ struct CliOptions {
     std::optional<PortKind> port;          // --port; ppdev when not given
     std::string traceFile;
     bool progress = false;
+    bool clockGiven = false;               // --clock was given (it needs --simulate)
+    bool startGiven = false;               // --start was given
 };
 
 struct ParsedOptions {
