@@ -1,7 +1,7 @@
 // frmAbout: the program's name, "For personal use only", the version and an OK button.
 #include "ui/about_box.h"
 
-#include "settings/conversions.h"
+#include "ui/twips.h"
 
 #include <QFont>
 #include <QLabel>
@@ -9,16 +9,6 @@
 
 namespace orlex::ui {
 
-namespace {
-
-// Layout is given in twips; 15 twips are one pixel at 96 dots per inch.
-int pixels(int twips) { return static_cast<int>(roundHalfEven(twips / 15.0)); }
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
-}
-
-} // namespace
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
 {

@@ -220,7 +220,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::onOpen() {
     if (drawRunning_ || motionRunning_)
         return;
-    // dirbox1: "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*" in Qt's form.
+    // The file-open dialog's filter, "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*",
+    // in Qt's form.
     const QString title = QStringLiteral("Open plott file.");
     const QString filter = QStringLiteral("Plotter file (*.plt);; All Fifes(*.*) (*)");
     QString chosen;

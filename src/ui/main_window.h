@@ -8,6 +8,7 @@
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
 #include "run/file_stamp.h"
+#include "run/plot_draw.h"
 #include "settings/settings_file.h"
 #include "settings/machine_settings.h"
 #include "ui/operator_feedback.h"
@@ -129,6 +130,8 @@ protected:
 private:
     // Construction (main_window.cpp / main_window_layout.cpp).
     void buildLayout();
+    void buildPreviewAndZoom(QWidget* client);
+    void buildStatusDisplays();
     void buildMenus();
     void buildStatusBar();
     void connectHandlers();
@@ -168,6 +171,9 @@ private:
     };
     DrawableTest currentTestKey() const;
     void forgetTest();        // Draw off until the next successful test
+    bool plotStillAsTested(); // the file is as the test read it, or a message says why not
+    void setDrawRunning(bool running);
+    void showDrawEnd(const DrawReport& report, std::uint64_t points, const QString& took);
     void updateDrawButton();  // Draw on when a test still holds and nothing runs
     void settingsMayHaveChangedTheScale();
 
@@ -177,7 +183,6 @@ private:
     bool ending_ = false;              // quitSafely has run
     std::optional<DrawableTest> drawableTest_;
     std::optional<int> lastSpeedMs_;   // last "Speed" result, ms per step
-    QElapsedTimer drawClock_;
 
 public:
     // Controls, named as their objectName (tests find them with findChild as well).

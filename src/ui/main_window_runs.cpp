@@ -45,15 +45,33 @@ void announceRunEnd(const RunResult& run, OperatorFeedback& feedback, QWidget& w
         window.setWindowTitle(QString::fromUtf8(kEndOfFileCaption));
 }
 
-// What the interpreter reports during a draw; the status bar reads it on a timer.
+// What the interpreter reports during a draw. Once the drawing itself begins, a timer
+// shows it: the live views at most 25 times a second, the status bar 5 times.
 class DrawProgress : public DrawObserver {
 public:
-    DrawProgress(Drive& drive, std::function<void()> drawingStarts)
-        : drive_(drive), drawingStarts_(std::move(drawingStarts))
+    DrawProgress(Drive& drive, std::function<void()> drawingStarts, std::function<void()> liveViewDue,
+                 std::function<void(const QString&)> showText)
+        : drive_(drive), drawingStarts_(std::move(drawingStarts)), liveViewDue_(std::move(liveViewDue)),
+          showText_(std::move(showText))
     {
+        liveView_.setInterval(kLiveViewIntervalMs);
+        QObject::connect(&liveView_, &QTimer::timeout, [this] {
+            liveViewDue_();
+            if (sinceText_.elapsed() >= kProgressIntervalMs) {
+                showText_(text());
+                sinceText_.restart();
+            }
+        });
+        showText_(text());
     }
 
-    void drawingStarts() override { drawingStarts_(); }
+    void drawingStarts() override
+    {
+        drawingStarts_();
+        clock_.start();
+        sinceText_.start();
+        liveView_.start();
+    }
     void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) override
     {
         bytesRead_ = bytesRead;
@@ -63,10 +81,13 @@ public:
     bool stopRequested() override { return drive_.stopRequested(); }
 
     std::uint64_t points() const { return points_; }
+    // "1 min 05 s": how long the drawing itself has taken so far.
+    QString took() const { return duration(clock_.isValid() ? clock_.elapsed() / 1000.0 : 0.0); }
 
     // "Drawing: 42 % of the file, 1234 points, 1 min 05 s elapsed, about 2 min 10 s left"
-    QString text(double elapsedSeconds) const
+    QString text() const
     {
+        const double elapsedSeconds = clock_.isValid() ? clock_.elapsed() / 1000.0 : 0.0;
         QString text = QStringLiteral("Drawing: ");
         if (fileSize_ > 0) {
             const double share = static_cast<double>(bytesRead_) / static_cast<double>(fileSize_);
@@ -85,6 +106,11 @@ public:
 private:
     Drive& drive_;
     std::function<void()> drawingStarts_;
+    std::function<void()> liveViewDue_;
+    std::function<void(const QString&)> showText_;
+    QTimer liveView_;
+    QElapsedTimer clock_;     // since the drawing itself began
+    QElapsedTimer sinceText_; // since the status bar was last written
     std::uint64_t bytesRead_ = 0;
     std::uint64_t fileSize_ = 0;
     std::uint64_t points_ = 0;
@@ -192,94 +218,56 @@ void MainWindow::onDrawClicked()
 {
     // Only what a test checked is drawn: the button is disabled otherwise, and this also
     // guards calls from code.
-    if (drawRunning_ || motionRunning_ || !drawableTest_)
+    if (drawRunning_ || motionRunning_ || !drawableTest_ || !plotStillAsTested())
         return;
-    // A file that is gone or changed since the test must not move the carriage, not
-    // even for "Pen to 0".
-    const std::string& path = plotFile_;
-    if (const std::string reason = unreadableReason(path); !path.empty() && !reason.empty()) {
-        forgetTest();
-        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
-                           QString::fromStdString(reason + " Nothing was moved."));
-        return;
-    }
-    if (drawableTest_ && drawableTest_->stamp != stampOf(drawableTest_->path)) {
-        forgetTest();
-        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
-                           QStringLiteral("The plot file has changed since it was tested. "
-                                          "Press \"Test and Show\" again before drawing."));
-        return;
-    }
-    drawButton->setEnabled(false);
-    testButton->setEnabled(false);
-    plotterControlFrame->setEnabled(false);
-    drive().clearStop();
-    drawRunning_ = true;
-    setRunActive(true); // from here on, so Stop also ends the homing of Pen to 0
-
-    QElapsedTimer sinceLabel;
-    QTimer liveView;
-    DrawProgress progress(drive(), [&] {
-        statusTimer->stop();
-        motorCrossLine1->hide();
-        motorCrossLine2->hide();
-        motorLamp->setColour(kLampSteady);
-        motorStatusLabel->setText(QStringLiteral("Motor is connected"));
-        drawClock_.start();
-        sinceLabel.start();
-        liveView.start();
-    });
-    liveView.setInterval(kLiveViewIntervalMs);
-    connect(&liveView, &QTimer::timeout, this, [&] {
-        emit plotterMoved();
-        if (sinceLabel.elapsed() >= kProgressIntervalMs) {
-            progressLabel->setText(progress.text(drawClock_.elapsed() / 1000.0));
-            sinceLabel.restart();
-        }
-    });
-    progressLabel->setText(progress.text(0));
+    setDrawRunning(true);
+    DrawProgress progress(
+        drive(),
+        [this] { // the drawing begins: the lamp shows the motors steadily on
+            statusTimer->stop();
+            motorCrossLine1->hide();
+            motorCrossLine2->hide();
+            motorLamp->setColour(kLampSteady);
+            motorStatusLabel->setText(QStringLiteral("Motor is connected"));
+        },
+        [this] { emit plotterMoved(); }, [this](const QString& text) { progressLabel->setText(text); });
 
     const DrawReport report = drawPlot(plotFile_, plotExtents, preview(), drive(), &progress);
 
-    liveView.stop();
-    const QString took = duration(drawClock_.isValid() ? drawClock_.elapsed() / 1000.0 : 0.0);
-    drawClock_.invalidate();
-    announceRunEnd(report.run, *feedback_, *this);
-    switch (report.outcome) {
-    case DrawReport::Outcome::Finished:
-        progressLabel->setText(QStringLiteral("Drawing finished: %1 points in %2").arg(report.run.points).arg(took));
-        break;
-    case DrawReport::Outcome::Stopped:
-        // The pen is up; the coils stay energised so the carriage holds its place.
-        progressLabel->setText(QStringLiteral("Drawing stopped by the operator after %1 points, %2")
-                                 .arg(progress.points())
-                                 .arg(took));
-        break;
-    case DrawReport::Outcome::OriginFailed:
-        progressLabel->setText(QStringLiteral("Drawing not started: the pen did not reach the origin"));
-        if (report.origin.home.outcome == HomeResult::Outcome::NotConnected)
-            showNotConnected();
-        else
-            feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
-                               QString::fromStdString(report.message()));
-        break;
-    case DrawReport::Outcome::PointRefused:
-        progressLabel->setText(QStringLiteral("Drawing stopped at the point (%1, %2)")
-                                 .arg(report.run.refusedX, 0, 'g', 12)
-                                 .arg(report.run.refusedY, 0, 'g', 12));
-        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
-                           QString::fromStdString(report.message()));
-        break;
-    case DrawReport::Outcome::ReadFailed:
-        progressLabel->setText(QStringLiteral("Drawing stopped: the plot file could not be read"));
-        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
-                           QString::fromStdString(report.message()));
-        break;
-    }
-    if (const std::string skipped = report.run.skippedMessage(); !skipped.empty())
-        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
-                           QString::fromStdString(skipped));
+    showDrawEnd(report, progress.points(), progress.took());
+    setDrawRunning(false);
+}
 
+// A file that is gone or changed since the test must not move the carriage, not even for
+// "Pen to 0": Draw then says why and waits for a new test.
+bool MainWindow::plotStillAsTested()
+{
+    QString problem;
+    if (const std::string reason = unreadableReason(plotFile_); !plotFile_.empty() && !reason.empty())
+        problem = QString::fromStdString(reason + " Nothing was moved.");
+    else if (drawableTest_->stamp != stampOf(drawableTest_->path))
+        problem = QStringLiteral("The plot file has changed since it was tested. "
+                                 "Press \"Test and Show\" again before drawing.");
+    if (problem.isEmpty())
+        return true;
+    forgetTest();
+    feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"), problem);
+    return false;
+}
+
+// The controls around a draw: while it runs, Test, Draw and the manual controls are off
+// and Stop is offered; afterwards everything comes back, Draw as the last test allows.
+void MainWindow::setDrawRunning(bool running)
+{
+    if (running) {
+        drawButton->setEnabled(false);
+        testButton->setEnabled(false);
+        plotterControlFrame->setEnabled(false);
+        drive().clearStop();
+        drawRunning_ = true;
+        setRunActive(true); // from here on, so Stop also ends the homing of Pen to 0
+        return;
+    }
     setRunActive(false);
     drawRunning_ = false;
     drive().clearStop();
@@ -289,6 +277,44 @@ void MainWindow::onDrawClicked()
     plotterControlFrame->setEnabled(true);
     updateDrawButton();
     emit plotterMoved();
+}
+
+// The status bar and, where the operator must know, a message: how the draw ended.
+void MainWindow::showDrawEnd(const DrawReport& report, std::uint64_t points, const QString& took)
+{
+    announceRunEnd(report.run, *feedback_, *this);
+    auto warn = [this](const std::string& text) {
+        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"), QString::fromStdString(text));
+    };
+    switch (report.outcome) {
+    case DrawReport::Outcome::Finished:
+        progressLabel->setText(QStringLiteral("Drawing finished: %1 points in %2").arg(report.run.points).arg(took));
+        break;
+    case DrawReport::Outcome::Stopped:
+        // The pen is up; the coils stay energised so the carriage holds its place.
+        progressLabel->setText(
+            QStringLiteral("Drawing stopped by the operator after %1 points, %2").arg(points).arg(took));
+        break;
+    case DrawReport::Outcome::OriginFailed:
+        progressLabel->setText(QStringLiteral("Drawing not started: the pen did not reach the origin"));
+        if (report.origin.home.outcome == HomeResult::Outcome::NotConnected)
+            showNotConnected();
+        else
+            warn(report.message());
+        break;
+    case DrawReport::Outcome::PointRefused:
+        progressLabel->setText(QStringLiteral("Drawing stopped at the point (%1, %2)")
+                                   .arg(report.run.refusedX, 0, 'g', 12)
+                                   .arg(report.run.refusedY, 0, 'g', 12));
+        warn(report.message());
+        break;
+    case DrawReport::Outcome::ReadFailed:
+        progressLabel->setText(QStringLiteral("Drawing stopped: the plot file could not be read"));
+        warn(report.message());
+        break;
+    }
+    if (const std::string skipped = report.run.skippedMessage(); !skipped.empty())
+        warn(skipped);
 }
 
 // Asks a running draw, homing or speed measurement to end after the current step, or

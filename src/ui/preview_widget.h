@@ -3,6 +3,7 @@
 #pragma once
 
 #include "preview/preview.h"
+#include "ui/twips.h"
 
 #include <QColor>
 #include <QFrame>
@@ -16,7 +17,7 @@ namespace orlex::ui {
 class PreviewWidget : public QFrame, public orlex::Canvas {
     Q_OBJECT
 public:
-    static constexpr int kTwipsPerPixel = 15;
+    static constexpr int kTwipsPerPixel = ui::kTwipsPerPixel;
 
     explicit PreviewWidget(QWidget* parent = nullptr);
 

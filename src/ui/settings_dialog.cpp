@@ -5,6 +5,7 @@
 #include "settings/conversions.h"
 #include "settings/settings_file.h"
 #include "ui/classic_face.h"
+#include "ui/twips.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -21,13 +22,6 @@
 namespace orlex::ui {
 
 namespace {
-
-// Layout is given in twips; 15 twips are one pixel at 96 dots per inch.
-int pixels(int twips) { return static_cast<int>(roundHalfEven(twips / 15.0)); }
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
-}
 
 constexpr int kClientWidthTwips = 4065;
 constexpr int kClientHeightTwips = 3495;
@@ -116,76 +110,12 @@ SettingsDialog::SettingsDialog(MachineSettings& settings, std::filesystem::path 
 void SettingsDialog::buildControls()
 {
     setFixedSize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
+    buildSettingRows();
+    buildPortOptions();
 
-    std::array<QGroupBox*, FrameCount> frames{};
-    for (int f = 0; f < FrameCount; ++f) {
-        const FrameRow& row = kFrames[static_cast<std::size_t>(f)];
-        auto* frame = new QGroupBox(QString::fromLatin1(row.caption), this);
-        frame->setObjectName(QString::fromLatin1(row.name));
-        const QRect& t = row.twips;
-        frame->setGeometry(twipsRect(t.x(), t.y(), t.width(), t.height()));
-        frames[static_cast<std::size_t>(f)] = frame;
-    }
-    frames[Lstep]->setToolTip(QStringLiteral("Lungimea unui pas in mm"));
-    // The speed group is carried through Load, Default and Save but never shown.
-    speedFrame_ = frames[Speed];
-    speedFrame_->setVisible(false);
-
-    using Handler = void (SettingsDialog::*)();
-    const std::array<Handler, kSettingCount> handlers{
-        &SettingsDialog::scrLstepx_Change,  &SettingsDialog::scrLstepy_Change,
-        &SettingsDialog::scrMaxx_Change,    &SettingsDialog::scrMaxy_Change,
-        &SettingsDialog::scrSpeedx_Change,  &SettingsDialog::scrSpeedY_Change,
-        &SettingsDialog::scrOffsetx_Change, &SettingsDialog::scrOffsety_Change,
-    };
-    for (std::size_t i = 0; i < kRows.size(); ++i) {
-        const SettingRow& row = kRows[i];
-        QGroupBox* frame = frames[row.frame];
-
-        auto* bar = new QScrollBar(Qt::Horizontal, frame);
-        bar->setObjectName(QString::fromLatin1(row.scrollBar));
-        bar->setGeometry(twipsRect(120, row.top, 1095, 135));
-        bar->setRange(row.minimum, row.maximum);
-        bar->setSingleStep(row.smallStep);
-        bar->setPageStep(row.largeStep);
-        bar->setTracking(false); // a dragged thumb reports only when released
-        bar->setFocusPolicy(Qt::StrongFocus);
-        bar->setInvertedControls(false); // the Right arrow key moves towards the maximum
-        connect(bar, &QScrollBar::valueChanged, this, handlers[i]);
-        scrollBars_[i] = bar;
-
-        auto* label = new QLabel(QStringLiteral("Err"), frame);
-        label->setObjectName(QString::fromLatin1(row.label));
-        const QRect& t = row.labelTwips;
-        label->setGeometry(twipsRect(t.x(), t.y(), t.width(), t.height()));
-        labels_[i] = label;
-    }
-
-    auto* fraPort = new QGroupBox(QStringLiteral("Lpt Address"), this);
-    fraPort->setObjectName(QStringLiteral("fraPort"));
-    fraPort->setGeometry(twipsRect(2640, 120, 1095, 975));
-    port378Option_ = new QRadioButton(QStringLiteral("H378"), fraPort);
-    port378Option_->setObjectName(QStringLiteral("optLpt1"));
-    port378Option_->setGeometry(twipsRect(240, 240, 735, 255));
-    port378Option_->setChecked(true);
-    port278Option_ = new QRadioButton(QStringLiteral("H278"), fraPort);
-    port278Option_->setObjectName(QStringLiteral("optLpt2"));
-    port278Option_->setGeometry(twipsRect(240, 600, 735, 195));
-    // A card at another address (a PCIe card at &HD010) keeps it: shown only then.
-    otherPortOption_ = new QRadioButton(fraPort);
-    otherPortOption_->setObjectName(QStringLiteral("optLpt3"));
-    otherPortOption_->setGeometry(twipsRect(240, 795, 840, 165)); // wider: "HD010" is longer than "H378"
-    otherPortOption_->setVisible(false);
-
-    cancelButton_ = new QPushButton(QStringLiteral("&Cancel"), this);
-    cancelButton_->setObjectName(QStringLiteral("cmdCancel"));
-    cancelButton_->setGeometry(twipsRect(2640, 1380, 1095, 375));
-    defaultButton_ = new QPushButton(QStringLiteral("Default"), this);
-    defaultButton_->setObjectName(QStringLiteral("cmdDefault"));
-    defaultButton_->setGeometry(twipsRect(2640, 1860, 1095, 375));
-    saveButton_ = new QPushButton(QStringLiteral("&Save"), this);
-    saveButton_->setObjectName(QStringLiteral("cmdSave"));
-    saveButton_->setGeometry(twipsRect(2640, 2340, 1095, 375));
+    cancelButton_ = place(new QPushButton(QStringLiteral("&Cancel"), this), "cmdCancel", QRect(2640, 1380, 1095, 375));
+    defaultButton_ = place(new QPushButton(QStringLiteral("Default"), this), "cmdDefault", QRect(2640, 1860, 1095, 375));
+    saveButton_ = place(new QPushButton(QStringLiteral("&Save"), this), "cmdSave", QRect(2640, 2340, 1095, 375));
     connect(cancelButton_, &QPushButton::clicked, this, &SettingsDialog::onCancelClicked);
     connect(defaultButton_, &QPushButton::clicked, this, &SettingsDialog::onDefaultClicked);
     connect(saveButton_, &QPushButton::clicked, this, &SettingsDialog::onSaveClicked);
@@ -206,6 +136,48 @@ void SettingsDialog::buildControls()
     noteLabel_->setVisible(false);
 
     applyClassicFace(this);
+}
+
+// The four frames, and in each of them a scroll bar and its label per setting. A change
+// of a scroll bar's position sets its label.
+void SettingsDialog::buildSettingRows()
+{
+    std::array<QGroupBox*, FrameCount> frames{};
+    for (std::size_t f = 0; f < frames.size(); ++f)
+        frames[f] = place(new QGroupBox(QString::fromLatin1(kFrames[f].caption), this), kFrames[f].name,
+                          kFrames[f].twips);
+    frames[Lstep]->setToolTip(QStringLiteral("Lungimea unui pas in mm"));
+    // The speed group is carried through Load, Default and Save but never shown.
+    speedFrame_ = frames[Speed];
+    speedFrame_->setVisible(false);
+
+    for (std::size_t i = 0; i < kRows.size(); ++i) {
+        const SettingRow& row = kRows[i];
+        QGroupBox* frame = frames[row.frame];
+        QScrollBar* bar = place(new QScrollBar(Qt::Horizontal, frame), row.scrollBar, QRect(120, row.top, 1095, 135));
+        bar->setRange(row.minimum, row.maximum);
+        bar->setSingleStep(row.smallStep);
+        bar->setPageStep(row.largeStep);
+        bar->setTracking(false); // a dragged thumb reports only when released
+        bar->setFocusPolicy(Qt::StrongFocus);
+        bar->setInvertedControls(false); // the Right arrow key moves towards the maximum
+        connect(bar, &QScrollBar::valueChanged, this, [this, i] { setLabel(static_cast<int>(i)); });
+        scrollBars_[i] = bar;
+        labels_[i] = place(new QLabel(QStringLiteral("Err"), frame), row.label, row.labelTwips);
+    }
+}
+
+// "H378", "H278", and a third button for a card at another address (a PCIe card at
+// &HD010), shown only when the loaded address is such a one, so a Save keeps it.
+void SettingsDialog::buildPortOptions()
+{
+    auto* fraPort = place(new QGroupBox(QStringLiteral("Lpt Address"), this), "fraPort", QRect(2640, 120, 1095, 975));
+    port378Option_ = place(new QRadioButton(QStringLiteral("H378"), fraPort), "optLpt1", QRect(240, 240, 735, 255));
+    port378Option_->setChecked(true);
+    port278Option_ = place(new QRadioButton(QStringLiteral("H278"), fraPort), "optLpt2", QRect(240, 600, 735, 195));
+    // Wider than the others: "HD010" is longer than "H378".
+    otherPortOption_ = place(new QRadioButton(fraPort), "optLpt3", QRect(240, 795, 840, 165));
+    otherPortOption_->setVisible(false);
 }
 
 void SettingsDialog::load()
@@ -268,15 +240,6 @@ std::array<std::int16_t, 8> SettingsDialog::positions() const
         values[i] = static_cast<std::int16_t>(scrollBars_[i]->value()); // ranges lie within 16 bits
     return values;
 }
-
-void SettingsDialog::scrLstepx_Change() { setLabel(0); }
-void SettingsDialog::scrLstepy_Change() { setLabel(1); }
-void SettingsDialog::scrMaxx_Change() { setLabel(2); }
-void SettingsDialog::scrMaxy_Change() { setLabel(3); }
-void SettingsDialog::scrSpeedx_Change() { setLabel(4); }
-void SettingsDialog::scrSpeedY_Change() { setLabel(5); }
-void SettingsDialog::scrOffsetx_Change() { setLabel(6); }
-void SettingsDialog::scrOffsety_Change() { setLabel(7); }
 
 void SettingsDialog::onDefaultClicked()
 {

@@ -34,20 +34,12 @@ public slots:
     void onSaveClicked();
     void onCancelClicked();
 
-private slots:
-    void scrLstepx_Change();
-    void scrLstepy_Change();
-    void scrMaxx_Change();
-    void scrMaxy_Change();
-    void scrSpeedx_Change();
-    void scrSpeedY_Change();
-    void scrOffsetx_Change();
-    void scrOffsety_Change();
-
 private:
     static constexpr int kSettingCount = 8; // file order: Lstepx ... Offsety
 
     void buildControls();
+    void buildSettingRows();
+    void buildPortOptions();
     void load();
     void setLabel(int setting);
     void setAllLabels();
