@@ -467,18 +467,19 @@ std::string RunResult::skippedMessage() const
         + offset + ", was " + text + ".";
 }
 
-std::string unreadableReason(const std::string& path)
+Result<void> checkPlotReadable(const std::string& path)
 {
+    const std::string cannotOpen = "Cannot open \"" + path + "\": ";
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
-        return "Cannot open \"" + path + "\": " + plainReason(EISDIR) + ".";
+        return failure(cannotOpen + plainReason(EISDIR) + ".");
     // A device or a pipe (/dev/zero, a FIFO) could be read for ever or block the open,
     // and the test run does not yield: only plain files are read.
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        return "Cannot open \"" + path + "\": it is not a plain file but a device or a pipe.";
+        return failure(cannotOpen + "it is not a plain file but a device or a pipe.");
     if (::access(path.c_str(), R_OK) != 0)
-        return "Cannot open \"" + path + "\": " + plainReason(errno) + ".";
+        return failure(cannotOpen + plainReason(errno) + ".");
     return {};
 }
 
@@ -490,9 +491,9 @@ RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive
         return result;
     }
 
-    if (std::string reason = unreadableReason(path); !reason.empty()) {
+    if (const Result<void> readable = checkPlotReadable(path); !readable) {
         result.opened = false;
-        result.openError = std::move(reason);
+        result.openError = readable.message();
         return result;
     }
     errno = 0;

@@ -2,6 +2,7 @@
 // everything else passed over. Test mode previews and measures; draw mode also moves.
 #pragma once
 
+#include "common/result.h"
 #include "drive/drive.h"
 #include "preview/preview.h"
 
@@ -59,9 +60,9 @@ struct RunResult {
     std::string skippedMessage() const;
 };
 
-// Why `path` cannot be read as a plot file ("Cannot open "x": the file does not exist."),
-// or empty when it can: a plain file that this process may read.
-std::string unreadableReason(const std::string& path);
+// Whether `path` can be read as a plot file: a plain file that this process may read.
+// The reason otherwise ("Cannot open "x": the file does not exist.").
+Result<void> checkPlotReadable(const std::string& path);
 
 // Runs the interpreter over the plot file at `path`. `drive` moves the carriage in draw
 // mode; in test mode it only supplies the step mode and step lengths for the estimate.

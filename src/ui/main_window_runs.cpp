@@ -243,8 +243,8 @@ void MainWindow::onDrawClicked()
 bool MainWindow::plotStillAsTested()
 {
     QString problem;
-    if (const std::string reason = unreadableReason(plotFile_); !plotFile_.empty() && !reason.empty())
-        problem = QString::fromStdString(reason + " Nothing was moved.");
+    if (const Result<void> readable = checkPlotReadable(plotFile_); !plotFile_.empty() && !readable)
+        problem = QString::fromStdString(readable.message() + " Nothing was moved.");
     else if (drawableTest_->stamp != stampOf(drawableTest_->path))
         problem = QStringLiteral("The plot file has changed since it was tested. "
                                  "Press \"Test and Show\" again before drawing.");
