@@ -1,6 +1,7 @@
 // The settings dialog on real widgets: layout, labels, Load, Default, Save, Cancel,
 // out-of-range values and failed saves.
 #include "settings/settings_file.h"
+#include "ui/preview_widget.h"
 #include "ui/settings_dialog.h"
 #include "ui/widgets.h"
 #include "ui_test_support.h"
@@ -502,7 +503,7 @@ private slots:
     }
 
     // Options > Settings in the window: Cancel leaves the window as it was, Default then
-    // Save refreshes its labels.
+    // Save refreshes its labels, clears the preview and draws the half-axes again.
     void fromTheMainWindow()
     {
         orlex::test::WindowRig rig;
@@ -522,12 +523,19 @@ private slots:
                  before);
         QCOMPARE(rig.readSettingsFile(), oldBytes);
 
+        orlex::ui::PreviewWidget* pic = w.previewCanvas;
+        pic->line(1500, 1500, 3000, 1500, 0); // something drawn before the save
+        QCOMPARE(pic->pixelAtTwips(2250, 1500), QColor(0, 0, 0));
         orlex::test::onNextModal([](QWidget* dialog) {
             QTest::mouseClick(dialog->findChild<QPushButton*>("cmdDefault"), Qt::LeftButton);
             QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
         });
         w.settingsAction->trigger();
         QVERIFY(QApplication::activeModalWidget() == nullptr);
+        const long H = pic->heightTwips();
+        QCOMPARE(pic->pixelAtTwips(2250, 1500), pic->background()); // cleared
+        QCOMPARE(pic->pixelAtTwips(100, H / 2), QColor(255, 0, 0));  // the axes again, at the new origin
+        QCOMPARE(pic->pixelAtTwips(3000, H - 100), QColor(255, 0, 0));
         QCOMPARE(rig.readSettingsFile(), kDefaultsFile);
         QCOMPARE(w.limitXLabel->text(), QString("150 mm"));
         QCOMPARE(w.limitYLabel->text(), QString("150 mm"));
