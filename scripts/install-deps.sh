@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages needed to build and test (as root, or with sudo).
 set -euo pipefail
 # fonts-liberation: Arial-metric faces, so captions laid out for the classic dialog face fit.
-packages=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgl-dev fonts-liberation)
+# clang and libclang-rt-14-dev: the fuzz targets (libFuzzer) are built with clang.
+packages=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgl-dev fonts-liberation clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a normal build, then the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer (skip that with ORLEX_NO_SANITIZE=1).
+# AddressSanitizer and UndefinedBehaviorSanitizer (skip that with ORLEX_NO_SANITIZE=1),
+# then builds the fuzz targets with clang so they cannot rot (ORLEX_NO_FUZZ=1 skips it).
+# Every build treats compiler warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
-scripts/build.sh build
+scripts/build.sh build -DORLEX_WERROR=ON
 (cd build && ctest --output-on-failure -j"$(nproc)")
 if [ "${ORLEX_NO_SANITIZE:-0}" != 1 ]; then
-  scripts/build.sh build-asan -DORLEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+  scripts/build.sh build-asan -DORLEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DORLEX_WERROR=ON
   export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   (cd build-asan && ctest --output-on-failure -j"$(nproc)")
+fi
+if [ "${ORLEX_NO_FUZZ:-0}" != 1 ]; then
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DORLEX_FUZZ=ON -DORLEX_BUILD_UI=OFF -DORLEX_BUILD_TESTS=OFF \
+    -DORLEX_WERROR=ON >/dev/null
+  cmake --build build-fuzz -j"$(nproc)" --target fuzzers
 fi

@@ -26,9 +26,14 @@ constexpr int kLineCount = 9;
 // A settings file is a few dozen bytes; refuse to slurp anything huge by mistake.
 constexpr std::size_t kMaxReadBytes = 1024 * 1024;
 
+// The path in double quotes. Built by appending: GCC 12 at -O3 warns falsely
+// (-Wrestrict) about the operator+ form.
 std::string quoted(const std::filesystem::path& path)
 {
-    return "\"" + path.string() + "\"";
+    std::string text(1, '"');
+    text += path.string();
+    text += '"';
+    return text;
 }
 
 std::string errnoText(int error)

@@ -49,7 +49,7 @@ TEST_P(WindowSignal, EndsTheProgramSafely)
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, WindowSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
-                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+                         [](const auto& row) { return std::string(sigabbrev_np(row.param)); });
 
 } // namespace
 } // namespace orlex::cli::testing

@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DrawCase{"NegativeFullStep", kRectangle, kRectangleLines, true, true},
                       DrawCase{"PositiveFromWhereTheCarriageStands", "PU200,0;PD600,0,600,400;PR;PD-400,-200;PU;",
                                {{200, 0, 600, 0, 600, 400, 200, 200}}, false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 struct GateCase {
     const char* name;
@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(GateCase{"TooBig", "PU-400,0;PD6000,0;", {"--simulate"}, 3, "too big"},
                       GateCase{"NoPlotter", "PU-400,0;PD400,0;", {"--simulate-stopped-clock"}, 4, "no plotter answers"},
                       GateCase{"Unreadable", "", {"--simulate"}, 2, "folder", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 // Lstep 1 (0.005 mm per half step): 32767 steps reach 163 mm, so Maxx 300 is not a travel
 // this machine can have. A draw refuses such a settings file before the port is opened.

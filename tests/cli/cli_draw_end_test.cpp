@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                       GoldenCase{"negative", "negative.plt", {}},
                       GoldenCase{"negativefullstep", "negative.plt", {"--full-step"}},
                       GoldenCase{"negativezoom150", "negative.plt", {"--zoom", "150"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 class DrawSignal : public ::testing::TestWithParam<int> {};
 
@@ -98,7 +98,7 @@ TEST_P(DrawSignal, EndsTheDrawSafely)
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, DrawSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
-                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+                         [](const auto& row) { return std::string(sigabbrev_np(row.param)); });
 
 // A draw on a real machine at the wrong scale ruins the sheet: any problem of the
 // settings file stops it before the port is opened. A test goes on with the defaults.

@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
         JsonCase{"TooHighAlone", "PD0,6040;", {}, 3, {{"max_y_mm", "151"}, {"fits", "false"}}},
         JsonCase{"OutOfCoordinateRange", "PD40000,0;", {"--zoom", "1"}, 3,
                  {{"fits", "false"}, {"out_of_range", "true"}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 // Lstep 1: Maxx 300 cannot be reached in 16-bit half steps (163 mm at most). The test
 // says so, goes on with the default 150, and a 200 mm plot is too big.
@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UnreadableCase{"MissingSettings", {"test", "plot.plt", "--settings", "none.txt"}, "none.txt"},
                       UnreadableCase{"SettingsIsAFolder", {"test", "plot.plt", "--settings", "folder.plt"},
                                      "folder.plt"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(TestCommand, UnreadablePermissionsGiveTwo)
 {

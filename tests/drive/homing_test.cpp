@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"YClosesFirst", 40, 5, true}, StartCase{"XAlreadyClosed", 0, 20, true},
                       StartCase{"YAlreadyClosed", 20, 0, true}, StartCase{"BothClosed", 0, 0, true},
                       StartCase{"FullStep", 30, 12, false}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 TEST(HomingOnPlotter, XAlreadyClosedMovesOnlyYDown)
 {
@@ -244,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
         NeverClosesCase{"XFractionalTravel", 0x08, false, 40.5, 'X', 89,
                         "Homing stopped: the X home switch did not close after 89 steps (more "
                         "than the X travel of 40.5 mm). Check the switch and its wiring."}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 TEST(HomingOnPlotter, AStopRequestEndsHomingWhereItIs)
 {

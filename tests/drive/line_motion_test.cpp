@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"YOnly", 0, 30, "Y Y Y"},
         LineCase{"DownAndLeft", -40, -30, "XY X XY XY"},
         LineCase{"LeftAndUp", -10, 30, "Y XY Y"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 TEST(LineTo, FourByThreeAsLiteralBytes)
 {
@@ -230,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MoveRefusal::NotANumber, "nan"},
         RefusedCase{"CoordinateInfinite", 10, std::numeric_limits<double>::infinity(), 50,
                     50, MoveRefusal::NotANumber, "inf"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 TEST(LineTo, StopRequestEndsTheMoveAfterTheCurrentStep)
 {

@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionCase{"LargestStepCount", 327670, 50, true, 100, 32767},
         ConversionCase{"HalfBelowTheSmallestRoundsIn", -327685, 50, true, 100, -32768},
         ConversionCase{"HalfBelowTheLargestRoundsIn", 327665, 50, true, 100, 32766}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 struct RefusalCase {
     std::string name;
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"FarBelowTheSmallest", -1000000, 50, MoveRefusal::OutOfRange, "-1000000"},
         RefusalCase{"HugeCoordinate", 1e300, 50, MoveRefusal::OutOfRange, "1e+300"},
         RefusalCase{"TinyStepLength", 400, 0.0000000001, MoveRefusal::OutOfRange, "400"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 // Every line of up to 60 by 60 steps: exactly dX X steps and dY Y steps, at most one of
 // each per output, max(dX, dY) outputs, and countOutputs agrees.

@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {1 + 128, 1 + 64, 1 + 32, 1 + 16, 1 + 128, 1 + 64, 1 + 32, 1 + 16, 1 + 128}, 4},
         WalkCase{"FullYDown", false, 'Y', -1, 1,
                  {1 + 32, 1 + 64, 1 + 128, 1 + 16, 1 + 32, 1 + 64, 1 + 128, 1 + 16, 1 + 32}, 2}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 TEST(Phases, HalfStepXWrapsFromEightToOneAndBack)
 {

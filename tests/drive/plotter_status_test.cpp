@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"ToggleOnTheLastRead", std::vector<std::uint8_t>(99999, 255), {0}, true, 100000},
         CheckCase{"ToggleOneReadTooLate", std::vector<std::uint8_t>(100000, 255), {0}, false,
                   100000}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 } // namespace
 } // namespace orlex::test

@@ -40,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
         IntentCase{"CoilsOff", [](Drive& d) { d.switchCoilsOff(); }, {{Register::Data, 0}}},
         IntentCase{"SafeIsPenUpThenCoilsOff", [](Drive& d) { d.makeSafe(); },
                    {{Register::Control, 1}, {Register::Data, 0}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(RegisterAccess, CoilsEnergisedReadsTheDataRegisterBack)
 {

@@ -23,8 +23,8 @@ struct PortWrite {
 // The data register reads back the last byte written to it.
 class ScriptedPort : public Port {
 public:
-    explicit ScriptedPort(std::vector<std::uint8_t> script = {}, std::vector<std::uint8_t> cycle = {255, 0})
-        : script(std::move(script)), cycle(std::move(cycle))
+    explicit ScriptedPort(std::vector<std::uint8_t> readings = {}, std::vector<std::uint8_t> repeated = {255, 0})
+        : script(std::move(readings)), cycle(std::move(repeated))
     {
     }
 

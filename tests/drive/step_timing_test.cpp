@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         DelayCase{"HighPhaseEndsOnlyAt128OrBelow", 1, {200, 255, 129, 128}, 4},
         DelayCase{"127EndsAHighPhase", 1, {129, 127}, 2},
         DelayCase{"FourCycles", 4, {200, 0, 128, 128, 255, 127, 0, 130, 50}, 9}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 // A plotter on STOP holds the clock at one level; a stop request (Stop, Esc, a signal)
 // arriving through the events must still end the wait, within a few polls.

@@ -182,7 +182,7 @@ TEST_P(HostileCli, EndsWithTheDefinedResponse)
     }
 }
 
-std::string testName(const ::testing::TestParamInfo<HostileCase>& info) { return caseName(info.param); }
+std::string testName(const ::testing::TestParamInfo<HostileCase>& row) { return caseName(row.param); }
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileCli, ::testing::ValuesIn(hostileCases()), testName);
 

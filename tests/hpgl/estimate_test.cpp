@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         EstimateCase{"FullStep", "PD300,200,-50,77,1000,999;PU0,0;", false, 100},
         EstimateCase{"Zoomed", "PR123,-456,-77,300;PD-500,20;", true, 37},
         EstimateCase{"Relative", "PR10,10,10,10,-5,3;PD1,1;", false, 400}),
-    [](const ::testing::TestParamInfo<EstimateCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<EstimateCase>& row) { return std::string(row.param.name); });
 
 TEST(Estimate, KnownCounts)
 {

@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
              {0, 0, 1, 2}, 1},
         Case{"LongestNumberAccepted", "PA" + std::string(60, '0') + "7,8;", {{7, 8, U}}, 0, false,
              {0, 0, 7, 8}}),
-    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
 
 TEST(InterpreterSkips, MessageNamesCountOffsetAndTextOfTheFirst)
 {

@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{"LimitRoundedHalfEven", {0, 0, 151, 0}, 150.5, 150, false},
         FitCase{"LimitBeyond16Bits", {0, 0, 1, 1}, 40000, 150, false},
         FitCase{"ExtremeSizeDoesNotWrap", {-32768, 0, 32767, 0}, 32767, 150, false}),
-    [](const ::testing::TestParamInfo<FitCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<FitCase>& row) { return std::string(row.param.name); });
 
 TEST(DrawTime, OutputsAndPenCommands)
 {

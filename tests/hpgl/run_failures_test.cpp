@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{"HugeFiniteValue", "PA" + std::string(60, '9') + ",1;", true, 0, 0, 32767, 1, 0},
         // Beyond the text limit a digit string is no longer taken as a number.
         RangeCase{"DigitStringTooLong", "PA1," + std::string(400, '9') + ";", false, 0, 0, 0, 0, 1}),
-    [](const ::testing::TestParamInfo<RangeCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<RangeCase>& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace orlex

@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         MotionCase{"ReenergiseBackwards", {1, 3, 0, 9}, -1, 0, 2, 0, 0, 0},
         // Y off while X moves on: Y's rotor keeps its place.
         MotionCase{"OneMotorOff", {17, 3, 2 + 16}, 2, 0, 2, 0, 0, 0}),
-    [](const ::testing::TestParamInfo<MotionCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<MotionCase>& row) { return row.param.name; });
 
 TEST(VirtualMotors, StepSequenceFromStartUpPatternsMovesByStepLength)
 {

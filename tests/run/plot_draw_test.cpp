@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"Unreadable", "", 30, 0, false, DrawReport::Outcome::ReadFailed, "folder"},
         EndCase{"HomingFailed", "PD400,0;", 200, -10, false, DrawReport::Outcome::OriginFailed, "X home switch"},
         EndCase{"StoppedWhileHoming", "PD400,0;", 30, -10, true, DrawReport::Outcome::Stopped, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 // A plot that ends with a bare "PU;" used to leave the pen down, so the next homing
 // dragged it across the sheet. Now the homing adds no ink.

@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "in X it needs 35000 steps"},
         FitCase{"LastReachableStep", 1, 300, "PD6553.4,0;", true, PlotTest::Verdict::Fits, ""},
         FitCase{"BeyondCoordinates", 50, 150, "PD40000,0;", true, PlotTest::Verdict::BeyondCoordinates, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 // A plot reaching 200 mm below its origin needs the "Pen to 0" point 200 mm up from home:
 // 20000 full steps of 0.01 mm fit, 40000 half steps do not.

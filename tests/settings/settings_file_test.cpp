@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{"CrOnly", " 10 \r2\r 300\r4 \r5\r6\r7\r8\r&H278\r"},
                       LayoutCase{"Mixed", " 10 \r2\n 300\r\n4 \r5\r\n6\n7\r8\n&H278"},
                       LayoutCase{"NoFinalLineEnd", " 10 \r\n2\r\n 300\r\n4 \r\n5\r\n6\r\n7\r\n8\r\n&H278"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 struct AddressLineCase {
     const char* name;
@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Table, AddressLineTest,
                          ::testing::Values(AddressLineCase{"SecondPort", "&H278", 632},
                                            AddressLineCase{"Decimal", "888", 0x378},
                                            AddressLineCase{"PcieCard", "&HD010", 0xD010}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 struct BadFileCase {
     const char* name;
@@ -256,7 +256,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Lstepx 0.5 reaches 81 mm: not even the default 150 fits, so 81 is used.
         BadFileCase{"TravelBeyondTheStepsAndTheDefault", " 0.5 \r\n 2 \r\n 300 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n",
                     3, "Maxx", " 300 ", SettingsProblem::Kind::Unreachable, "81"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(SettingsFileTest, ShortFileReportsEveryMissingLineInOneMessage)
 {

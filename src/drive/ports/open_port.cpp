@@ -77,15 +77,15 @@ std::string OpenedPort::moveTo(std::uint16_t base)
         return {};
     request.base = base;
     // The virtual plotter has no address: it stays wired to the program.
-    std::string error;
+    std::string reopenError;
     if (!virtualPlotter) {
         std::unique_ptr<Port> old = std::move(backend);
         old.reset(); // release the old device before claiming another
-        backend = openRealPort(request, error);
+        backend = openRealPort(request, reopenError);
     }
     if (auto* trace = dynamic_cast<TracingPort*>(tracing.get()))
         trace->reconnect(*backend);
-    return error;
+    return reopenError;
 }
 
 void OpenedPort::flush()
