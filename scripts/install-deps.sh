@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages needed to build and test (as root, or with sudo).
 set -euo pipefail
-packages=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgl-dev)
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev libgtest-dev libgl-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
