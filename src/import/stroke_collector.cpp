@@ -2,6 +2,9 @@
 // millimetres, curves flattened to a chord tolerance.
 #include "import/stroke_collector.h"
 
+#include "import/svg_prescan.h"
+
+#include <QImage>
 #include <QPaintEngine>
 #include <QPainterPath>
 
@@ -115,7 +118,15 @@ public:
     }
 
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-    void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
+    // The only images that reach here are the pre-scan's pen markers.
+    void drawImage(const QRectF&, const QImage& image, const QRectF&, Qt::ImageConversionFlags) override
+    {
+        if (image.width() != 1 || image.height() != 1)
+            return;
+        const QRgb pixel = image.pixel(0, 0);
+        if (qRed(pixel) == kPenMarkerRed && qGreen(pixel) == kPenMarkerGreen && qBlue(pixel) > 0)
+            pen = qBlue(pixel);
+    }
     void drawTextItem(const QPointF&, const QTextItem&) override {}
 
     std::vector<MmStroke> strokes;
@@ -165,7 +176,6 @@ StrokeCollector::StrokeCollector(double toleranceMm, std::size_t maxPoints)
 
 StrokeCollector::~StrokeCollector() = default;
 
-void StrokeCollector::setPen(int pen) { engine_->pen = pen; }
 std::vector<MmStroke>& StrokeCollector::strokes() { return engine_->strokes; }
 bool StrokeCollector::overflowed() const { return engine_->overflowed; }
 bool StrokeCollector::sawDashes() const { return engine_->sawDashes; }

@@ -1,5 +1,6 @@
 // A paint device that keeps the stroked outlines Qt paints on it as polylines in page
-// millimetres, curves flattened to a chord tolerance.
+// millimetres, curves flattened to a chord tolerance, with the pen the pre-scan's markers
+// choose (1 until the first).
 #pragma once
 
 #include <QPaintDevice>
@@ -23,7 +24,6 @@ public:
     StrokeCollector(double toleranceMm, std::size_t maxPoints);
     ~StrokeCollector() override;
 
-    void setPen(int pen);                                     // for the strokes that follow
     std::vector<MmStroke>& strokes();
     bool overflowed() const;                                  // more than maxPoints were painted
     bool sawDashes() const;                                   // a dashed pen was drawn solid

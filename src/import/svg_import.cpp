@@ -61,9 +61,7 @@ Result<SvgDrawing> convert(const QByteArray& bytes, const std::string& name, con
     if (!renderer.load(prepared->document))
         return failure(name + ": Qt SVG could not read the drawing");
     // Qt's own viewBox handling is made the identity (viewBox = device rectangle); the
-    // painter's transform carries the page map, the same for the whole document and for
-    // a part rendered alone (rendering an element with its own bounds as the target adds
-    // no map either).
+    // painter's transform carries the page map.
     renderer.setAspectRatioMode(Qt::IgnoreAspectRatio);
     renderer.setViewBox(QRectF(0, 0, StrokeCollector::kSide, StrokeCollector::kSide));
 
@@ -71,14 +69,7 @@ Result<SvgDrawing> convert(const QByteArray& bytes, const std::string& name, con
     {
         QPainter painter(&collector);
         painter.setWorldTransform(page->userToPage);
-        if (prepared->parts.empty()) {
-            renderer.render(&painter);
-        } else {
-            for (const SvgPart& part : prepared->parts) {
-                collector.setPen(part.pen);
-                renderer.render(&painter, part.id, renderer.boundsOnElement(part.id));
-            }
-        }
+        renderer.render(&painter);
     }
     if (collector.overflowed())
         return failure(name + ": more than " + std::to_string(kMaxSvgPoints / 1'000'000) +

@@ -32,7 +32,7 @@ bool isOneOf(QStringView name, std::initializer_list<const char16_t*> names)
     return false;
 }
 
-// Top-level elements that draw; the others (defs, style, metadata ...) stay outside parts.
+// Top-level elements that draw; the others (defs, style, metadata ...) need no pen.
 bool isGraphic(QStringView name)
 {
     return isOneOf(name, {u"g", u"path", u"rect", u"circle", u"ellipse", u"line", u"polyline",
@@ -270,11 +270,6 @@ public:
             return failure("it is not an SVG drawing: no <svg> element");
         if (auto uses = expansion_.check(); !uses)
             return uses.error();
-        bool pens = false;
-        for (const SvgPart& part : out_.parts)
-            pens = pens || part.pen != 1;
-        if (!pens)
-            out_.parts.clear();
         return std::move(out_);
     }
 
@@ -303,7 +298,7 @@ private:
             return {};
         }
         if (depth_ == 2)
-            placeInPart(name, attributes);
+            markPen(name, attributes);
         if (name == u"style")
             styleFrom_ = depth_;
 
@@ -367,10 +362,6 @@ private:
             leftOutFrom_ = 0;
         if (depth_ == styleFrom_)
             styleFrom_ = 0;
-        if (depth_ == 2 && partOpen_ && ownPart_)
-            closePart();
-        if (depth_ == 1 && partOpen_)
-            closePart();
         --depth_;
     }
 
@@ -390,34 +381,32 @@ private:
         return {};
     }
 
-    // Top-level drawing elements go into parts: a numbered layer alone, the rest in runs.
-    void placeInPart(QStringView name, const QXmlStreamAttributes& attributes)
+    // Before a top-level drawing element whose pen differs from the one in force, a
+    // marker: a 1 x 1 image whose pixel carries the pen (see kPenMarker). Qt draws it in
+    // document order like everything else, so the collector learns where pens change
+    // without a second pass over the document.
+    void markPen(QStringView name, const QXmlStreamAttributes& attributes)
     {
-        if (!isGraphic(name)) {
-            if (partOpen_)
-                closePart();
+        if (!isGraphic(name))
             return;
-        }
-        int pen = 0;
+        int pen = 1;
         if (name == u"g" && attributes.value(kInkscapeNs, QStringLiteral("groupmode")) == u"layer")
-            pen = penFromLayerLabel(attributes.value(kInkscapeNs, QStringLiteral("label")).toString());
-        if (partOpen_ && (pen > 0 || ownPart_))
-            closePart();
-        if (!partOpen_) {
-            const QString id = QStringLiteral("orlex-import-part-%1").arg(out_.parts.size());
-            out_.parts.push_back({id, pen > 0 ? pen : 1});
-            writer_.writeStartElement(prefixed(u"g"));
-            writer_.writeAttribute(QStringLiteral("id"), id);
-            partOpen_ = true;
-            ownPart_ = pen > 0;
-        }
-    }
-
-    void closePart()
-    {
+            pen = std::max(1, penFromLayerLabel(attributes.value(kInkscapeNs, QStringLiteral("label")).toString()));
+        if (pen == pen_)
+            return;
+        pen_ = pen;
+        QByteArray pixel = QByteArrayLiteral("P6\n1 1\n255\n");
+        pixel += char(kPenMarkerRed);
+        pixel += char(kPenMarkerGreen);
+        pixel += char(pen);
+        writer_.writeStartElement(prefixed(u"image"));
+        writer_.writeAttribute(QStringLiteral("xmlns:xlink"), QStringLiteral("http://www.w3.org/1999/xlink"));
+        writer_.writeAttribute(QStringLiteral("width"), QStringLiteral("1"));
+        writer_.writeAttribute(QStringLiteral("height"), QStringLiteral("1"));
+        writer_.writeAttribute(QStringLiteral("style"), QStringLiteral("display:inline;visibility:visible;opacity:1"));
+        writer_.writeAttribute(QStringLiteral("xlink:href"),
+                               QStringLiteral("data:image/x-portable-pixmap;base64,") + QString::fromLatin1(pixel.toBase64()));
         writer_.writeEndElement();
-        partOpen_ = false;
-        ownPart_ = false;
     }
 
     void writeAttributes(const QXmlStreamAttributes& attributes, std::initializer_list<const char16_t*> except)
@@ -454,8 +443,7 @@ private:
     int leftOutFrom_ = 0; // depth of the left-out element we are inside, or 0
     int styleFrom_ = 0;   // depth of the <style> element we are inside, or 0
     bool rootSeen_ = false;
-    bool partOpen_ = false;
-    bool ownPart_ = false; // the open part is a numbered layer
+    int pen_ = 1; // the pen of the last marker written
 };
 
 } // namespace

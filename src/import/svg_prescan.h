@@ -1,4 +1,4 @@
-// Pre-scan of SVG bytes before Qt SVG sees them: refusals, page attributes, pen layers,
+// Pre-scan of SVG bytes before Qt SVG sees them: refusals, page attributes, pen markers,
 // and the cleaned document that is rendered.
 #pragma once
 
@@ -8,20 +8,15 @@
 #include <QByteArray>
 #include <QString>
 
-#include <vector>
 
 namespace orlex {
 
-// A top-level part of the cleaned document, rendered alone with its pen.
-struct SvgPart {
-    QString id;
-    int pen = 1;
-};
+// A pen marker is a 1 x 1 image of this colour, its blue the pen (1..255).
+inline constexpr int kPenMarkerRed = 0x4F, kPenMarkerGreen = 0x52;
 
 struct PreparedSvg {
     QByteArray document;        // well-formed, self-contained SVG for QSvgRenderer
     RootAttributes root;
-    std::vector<SvgPart> parts; // document order; empty when everything is pen 1
     int skippedText = 0;        // text elements left out
 };
 
@@ -32,7 +27,8 @@ struct PreparedSvg {
 // - leaves out text (Qt needs a GUI application and fonts to lay it out) and images;
 // - turns <symbol> into a group in <defs> and nested <svg> into a group, applying their
 //   viewBox in a transform (Qt SVG 6.4 knows neither);
-// - wraps the top-level drawing elements into groups with ids, one per pen layer.
+// - marks where the pen changes: before each top-level element whose pen differs (a
+//   numbered Inkscape layer's, else 1) it writes a pen marker image.
 // Messages do not name the file; the caller does.
 Result<PreparedSvg> prescanSvg(const QByteArray& bytes);
 
