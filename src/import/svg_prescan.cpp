@@ -345,9 +345,12 @@ private:
         rootPrefix_ = reader_.prefix().toString();
         out_.root = {attr(attributes, "width"), attr(attributes, "height"),
                      attr(attributes, "viewBox"), attr(attributes, "preserveAspectRatio")};
-        // The page is placed by the caller; Qt only needs the content.
+        // The page is placed by the caller. A fixed size spares Qt working one out from
+        // the content's bounds, which costs as much as rendering.
         writer_.writeStartElement(reader_.qualifiedName().toString());
         writeAttributes(attributes, {u"width", u"height", u"viewBox", u"preserveAspectRatio", u"x", u"y"});
+        writer_.writeAttribute(QStringLiteral("width"), QStringLiteral("1000"));
+        writer_.writeAttribute(QStringLiteral("height"), QStringLiteral("1000"));
         closes_.push_back(1);
         return {};
     }
