@@ -154,7 +154,8 @@ TEST(Layers, NumberedLayersChooseThePenInDocumentOrder)
     EXPECT_EQ(pens, (std::vector<int>{1, 1, 2, 2, 3, 1, 1}));
 }
 
-TEST(Layers, PartsRenderedAloneLandWhereTheWholeDocumentPutsThem)
+// The same document without numbered layers (so without pen markers) draws the same points.
+TEST(Layers, PenMarkersDoNotMoveStrokes)
 {
     const std::string text = readText(svgFile("layers.svg"));
     const auto layered = importText(text);
