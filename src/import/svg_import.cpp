@@ -20,6 +20,19 @@ namespace {
 
 Error named(const std::string& name, const Error& error) { return failure(name + ": " + error.message, error.kind); }
 
+// The message on one line: text quoted from the file or the XML reader's may hold line
+// breaks or other control characters.
+Result<SvgDrawing> oneLine(Result<SvgDrawing> result)
+{
+    if (result.ok())
+        return result;
+    std::string message = result.message();
+    for (char& c : message)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    return failure(message, result.error().kind);
+}
+
 Result<void> checkOptions(const SvgImportOptions& options)
 {
     if (!(options.toleranceMm >= 0.001 && options.toleranceMm <= 10))
@@ -102,13 +115,13 @@ Result<SvgDrawing> importSvg(const std::filesystem::path& file, const SvgImportO
 {
     auto bytes = readSvgFile(file, kMaxSvgFileBytes);
     if (!bytes)
-        return bytes.error();
-    return convert(*bytes, file.string(), options);
+        return oneLine(bytes.error());
+    return oneLine(convert(*bytes, file.string(), options));
 }
 
 Result<SvgDrawing> importSvgData(const QByteArray& bytes, const SvgImportOptions& options)
 {
-    return convert(bytes, "SVG data", options);
+    return oneLine(convert(bytes, "SVG data", options));
 }
 
 bool isSvgFile(const std::filesystem::path& file)

@@ -39,6 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"no_strokes.svg", "nothing to draw"},
                     BadCase{"use_loop.svg", "loop"},
                     BadCase{"use_bomb.svg", "more than 4 million"},
+                    BadCase{"newline_in_encoding.svg", "is an invalid encoding name"},
                     BadCase{"too_big.svg", "1000.0 x 0.0 mm", Error::Kind::TooBig}),
     [](const auto& p) { return stem(p.param.file); });
 
