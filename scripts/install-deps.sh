@@ -3,7 +3,8 @@
 set -euo pipefail
 # fonts-liberation: Arial-metric faces, so captions laid out for the classic dialog face fit.
 # clang and libclang-rt-14-dev: the fuzz targets (libFuzzer) are built with clang.
-packages=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgl-dev fonts-liberation clang libclang-rt-14-dev)
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev libgtest-dev libgl-dev fonts-liberation clang
+          libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,0 +1,144 @@
+// Strokes in page millimetres placed on the machine: cut to the page, turned, fitted,
+// in whole plotter units with y up.
+#include "import/placement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace orlex {
+
+namespace {
+
+constexpr double kMinUnit = -32768, kMaxUnit = 32767;
+
+// Liang-Barsky: the part of segment a-b inside the box as parameters t0 <= t1, or false.
+bool clipSegment(const QPointF& a, const QPointF& b, const QRectF& box, double& t0, double& t1)
+{
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - box.left(), box.right() - a.x(), a.y() - box.top(), box.bottom() - a.y()};
+    t0 = 0;
+    t1 = 1;
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    return t0 <= t1;
+}
+
+std::string mm(double v)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", v);
+    return text;
+}
+
+} // namespace
+
+std::vector<std::vector<QPointF>> clipPolyline(const std::vector<QPointF>& points, const QRectF& box)
+{
+    std::vector<std::vector<QPointF>> pieces;
+    std::vector<QPointF> piece;
+    const auto inside = [&box](const QPointF& p) {
+        return p.x() >= box.left() && p.x() <= box.right() && p.y() >= box.top() && p.y() <= box.bottom();
+    };
+    if (std::all_of(points.begin(), points.end(), inside)) {
+        if (!points.empty())
+            pieces.push_back(points);
+        return pieces;
+    }
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        double t0, t1;
+        const QPointF &a = points[i - 1], &b = points[i];
+        if (!clipSegment(a, b, box, t0, t1))
+            continue;
+        const QPointF from = t0 > 0 ? a + (b - a) * t0 : a;
+        const QPointF to = t1 < 1 ? a + (b - a) * t1 : b;
+        if (piece.empty() || t0 > 0) {
+            if (!piece.empty())
+                pieces.push_back(std::move(piece));
+            piece = {from};
+        }
+        piece.push_back(to);
+        if (t1 < 1) {
+            pieces.push_back(std::move(piece));
+            piece.clear();
+        }
+    }
+    if (!piece.empty())
+        pieces.push_back(std::move(piece));
+    return pieces;
+}
+
+Result<SvgDrawing> placeStrokes(std::vector<MmStroke>& strokes, const QRectF& page, const SvgImportOptions& options)
+{
+    const bool turned = options.rotateDegrees == 90;
+    const double width = turned ? page.height() : page.width();
+    const double height = turned ? page.width() : page.height();
+    double scale = 1;
+    if (options.fitMm)
+        scale = std::min({1.0, options.fitMm->first / width, options.fitMm->second / height});
+    const double k = scale * kPlotterUnitsPerMm;
+
+    // Page millimetres (y down from the top-left corner) to plotter units (y up from the
+    // bottom-left corner); turned a quarter turn counterclockwise, the page's top edge
+    // lies on the left.
+    const auto place = [&](const QPointF& p) {
+        const double x = p.x() - page.left(), y = p.y() - page.top();
+        return turned ? std::pair(std::round(y * k), std::round(x * k))
+                      : std::pair(std::round(x * k), std::round((page.height() - y) * k));
+    };
+
+    SvgDrawing drawing;
+    drawing.pageWidthMm = width * scale;
+    drawing.pageHeightMm = height * scale;
+    // The box is widened by a hair so that strokes on the page's edge are kept whole.
+    const double hair = 1e-9 * std::max(page.width(), page.height());
+    const QRectF box = page.adjusted(-hair, -hair, hair, hair);
+    bool cut = false;
+    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    for (MmStroke& stroke : strokes) {
+        auto pieces = clipPolyline(stroke.points, box);
+        std::size_t kept = 0;
+        for (const auto& piece : pieces)
+            kept += piece.size();
+        cut = cut || kept != stroke.points.size();
+        for (const auto& piece : pieces) {
+            PlotStroke placed{stroke.pen, {}};
+            placed.points.reserve(piece.size());
+            for (const QPointF& p : piece) {
+                const auto q = place(p);
+                if (placed.points.empty() || placed.points.back() != q)
+                    placed.points.push_back(q);
+            }
+            if (placed.points.size() < 2)
+                continue; // nothing left to draw once rounded
+            for (const auto& [x, y] : placed.points) {
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+            drawing.strokes.push_back(std::move(placed));
+        }
+        std::vector<QPointF>().swap(stroke.points); // the millimetre copy is no longer needed
+    }
+    if (cut)
+        drawing.notes.push_back("parts outside the page were cut off");
+    if (!drawing.strokes.empty() && (minX < kMinUnit || minY < kMinUnit || maxX > kMaxUnit || maxY > kMaxUnit))
+        return failure("the drawing is " + mm((maxX - minX) / kPlotterUnitsPerMm) + " x " +
+                           mm((maxY - minY) / kPlotterUnitsPerMm) + " mm and reaches " +
+                           mm(std::max(maxX, maxY) / kPlotterUnitsPerMm) +
+                           " mm from the page's corner; the plotter's range is 819.175 mm",
+                       Error::Kind::TooBig);
+    return drawing;
+}
+
+} // namespace orlex

@@ -1,0 +1,52 @@
+// SVG import: an SVG drawing turned into plotter strokes (and, with hpgl_writer.h, HPGL).
+#pragma once
+
+#include "common/result.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orlex {
+
+inline constexpr double kPlotterUnitsPerMm = 40.0;             // 0.025 mm per unit
+inline constexpr std::uintmax_t kMaxSvgFileBytes = 32u << 20;  // larger files are refused unread
+inline constexpr std::size_t kMaxSvgPoints = 10'000'000;       // points after flattening curves
+
+struct SvgImportOptions {
+    double toleranceMm = 0.05; // largest distance between a curve and its chords, in mm
+    int rotateDegrees = 0;     // 0, or 90: the page turns a quarter turn counterclockwise
+    // Scale down (never up), keeping proportions, so that the page (not the drawing's own
+    // extents: placement stays predictable) fits W x H mm, after any turn.
+    std::optional<std::pair<double, double>> fitMm;
+};
+
+// One pen-down run. Points are whole plotter units (0.025 mm), y up, the page's
+// bottom-left corner at 0,0.
+struct PlotStroke {
+    int pen = 1;
+    std::vector<std::pair<double, double>> points;
+};
+
+struct SvgDrawing {
+    std::vector<PlotStroke> strokes;   // in document order
+    double pageWidthMm = 0;            // the page as placed on the machine (turned, fitted)
+    double pageHeightMm = 0;
+    std::vector<std::string> notes;    // what was left out, in plain words (text, clipping)
+};
+
+// Reads and converts an SVG file. Only regular files up to kMaxSvgFileBytes are read.
+Result<SvgDrawing> importSvg(const std::filesystem::path& file, const SvgImportOptions& options = {});
+
+// The same for bytes in memory (tests, fuzzing); messages name the drawing "SVG data".
+Result<SvgDrawing> importSvgData(const QByteArray& bytes, const SvgImportOptions& options = {});
+
+// True for a .svg name (any case) or, for a regular file, content that starts like an SVG.
+bool isSvgFile(const std::filesystem::path& file);
+
+} // namespace orlex
