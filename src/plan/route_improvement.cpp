@@ -13,6 +13,8 @@
 #include <cmath>
 #include <deque>
 #include <limits>
+#include <optional>
+#include <random>
 
 namespace orlex {
 
@@ -21,6 +23,8 @@ namespace {
 constexpr std::size_t kNeighbours = 10;     // nearest ends of other strokes kept per end
 constexpr std::size_t kPerStroke = 2;       // of which at most this many of one stroke
 constexpr std::uint32_t kLongestRun = 3;    // Or-opt moves runs of 1..3 strokes
+constexpr std::uint32_t kKicksPerStroke = 20;  // iterated local search: kicks per stroke at most
+constexpr std::uint32_t kLongestKickRun = 30;  // runs swapped by a kick: 1..30 strokes
 constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
 struct Move {
@@ -70,20 +74,7 @@ public:
     {
         for (std::uint32_t p = 0; p <= n_; ++p)
             enqueue(order_[p]);
-        std::uint32_t pops = 0;
-        while (!queue_.empty()) {
-            if ((++pops & 7) == 0 && std::chrono::steady_clock::now() >= deadline)
-                return false;
-            const std::uint32_t s = queue_.front();
-            queue_.pop_front();
-            queued_[s] = false;
-            const Move move = bestMove(s);
-            if (move.kind != Move::Kind::None) {
-                apply(move, s);
-                enqueue(s);
-            }
-        }
-        return true;
+        return descend(deadline) && kick(deadline);
     }
 
     Route route() const
@@ -96,6 +87,73 @@ public:
     }
 
 private:
+    // Applies the best move of each queued stroke until the queue is empty. Returns the
+    // travel saved, or nothing when the deadline passed first.
+    std::optional<double> descend(std::chrono::steady_clock::time_point deadline)
+    {
+        double saved = 0;
+        while (!queue_.empty()) {
+            if ((++pops_ & 7) == 0 && std::chrono::steady_clock::now() >= deadline)
+                return std::nullopt;
+            const std::uint32_t s = queue_.front();
+            queue_.pop_front();
+            queued_[s] = false;
+            const Move move = bestMove(s);
+            if (move.kind != Move::Kind::None) {
+                apply(move, s);
+                enqueue(s);
+                saved += move.gain;
+            }
+        }
+        return saved;
+    }
+
+    // Iterated local search: swap two short neighbouring runs of strokes (a double
+    // bridge, which the moves above cannot undo in one step), search from the strokes
+    // next to the change, and keep the result only if the travel got shorter.
+    bool kick(std::chrono::steady_clock::time_point deadline)
+    {
+        if (n_ < 8)
+            return true;
+        std::mt19937 rng(12345); // the same kicks on every run
+        const std::uint64_t kicks = kKicksPerStroke * std::uint64_t{n_};
+        for (std::uint64_t k = 0; k < kicks; ++k) {
+            const std::uint32_t longest = std::min<std::uint32_t>(kLongestKickRun, (n_ - 1) / 2);
+            const std::uint32_t first = 1 + rng() % (n_ - 2);
+            const std::uint32_t lengthB = 1 + rng() % longest;
+            const std::uint32_t lengthC = 1 + rng() % longest;
+            const std::uint32_t last = first + lengthB + lengthC - 1;
+            if (last > n_)
+                continue;
+            const std::uint32_t middle = first + lengthB; // C starts here
+            const double before = edge(first - 1) + edge(middle - 1) + edge(last);
+            const double after = distance(exitAt(first - 1), entryAt(middle)) + distance(exitAt(last), entryAt(first))
+                + toEntry(exitAt(middle - 1), last + 1);
+            undo_.clear();
+            logging_ = true;
+            reverse(first, last);
+            reverse(first, first + lengthC - 1);
+            reverse(first + lengthC, last);
+            for (const std::uint32_t p : {first - 1, first, first + lengthC - 1, first + lengthC, last})
+                enqueue(order_[p]);
+            if (last < n_)
+                enqueue(order_[last + 1]);
+            const std::optional<double> saved = descend(deadline);
+            logging_ = false;
+            if (!saved || after - before - *saved > -epsilon_) {
+                for (auto u = undo_.rbegin(); u != undo_.rend(); ++u) {
+                    if (u->stroke == kNone)
+                        reverse(u->from, u->to);
+                    else
+                        setRotation(u->stroke, u->from);
+                }
+            }
+            if (!saved)
+                return false;
+        }
+        return true;
+    }
+
     std::uint32_t anchor() const { return n_; }
 
     // Entry and exit ends of stroke s from its visit.
@@ -122,6 +180,8 @@ private:
 
     void setRotation(std::uint32_t s, std::uint32_t end)
     {
+        if (logging_)
+            undo_.push_back({s, entryEnd_[s], 0});
         visits_[s].firstVertex = ends_[end].vertex;
         entryEnd_[s] = exitEnd_[s] = end;
         entryAt_[s] = exitAt_[s] = ends_[end].at;
@@ -297,6 +357,8 @@ private:
     // Positions i..j in reverse order, each stroke drawn the other way.
     void reverse(std::uint32_t i, std::uint32_t j)
     {
+        if (logging_)
+            undo_.push_back({kNone, i, j});
         std::reverse(order_.begin() + i, order_.begin() + j + 1);
         for (std::uint32_t k = i; k <= j; ++k) {
             const std::uint32_t s = order_[k];
@@ -370,6 +432,14 @@ private:
     std::vector<bool> queued_;
     std::deque<std::uint32_t> queue_;
     double epsilon_ = 0;
+    std::uint32_t pops_ = 0;
+    // Changes made since a kick, to take back: a reversal of positions from..to, or
+    // stroke's earlier starting end in `from`.
+    struct Undo {
+        std::uint32_t stroke, from, to;
+    };
+    std::vector<Undo> undo_;
+    bool logging_ = false;
 };
 
 } // namespace

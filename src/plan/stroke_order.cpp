@@ -6,6 +6,7 @@
 #include "plan/route_improvement.h"
 #include "plan/stroke_route.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -86,6 +87,9 @@ OrderedPlot reorder(const std::vector<StrokeGroup>& groups, const ReorderOptions
     }
 
     const auto deadline = std::chrono::steady_clock::now() + options.timeBudget;
+    std::size_t strokesLeft = 0;
+    for (const StrokeGroup& g : groups)
+        strokesLeft += g.strokes.size();
     std::vector<GroupStrokes> views;
     views.reserve(groups.size());
     std::vector<GroupChoices> choices(groups.size());
@@ -95,8 +99,15 @@ OrderedPlot reorder(const std::vector<StrokeGroup>& groups, const ReorderOptions
         GroupChoices& c = choices[g];
         c.routes[0] = fileRoute(view.size());
         c.routes[1] = greedyRoute(view, at);
-        if (options.improve && !improveRoute(view, at, c.routes[1], deadline))
-            plot.stoppedByTimeBudget = true;
+        if (options.improve && view.size() > 0) {
+            // The time left, shared by stroke count: time a group does not use passes on.
+            const auto now = std::chrono::steady_clock::now();
+            const auto left = std::max(deadline - now, std::chrono::steady_clock::duration::zero());
+            const auto share = now + left / static_cast<long>(strokesLeft) * static_cast<long>(view.size());
+            if (!improveRoute(view, at, c.routes[1], share))
+                plot.stoppedByTimeBudget = true;
+            strokesLeft -= view.size();
+        }
         if (options.improve && options.allowRotate)
             settleLoopStarts(view, at, c.routes[1]);
         for (int k = 0; k < 2 && view.size() > 0; ++k) {

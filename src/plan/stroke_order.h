@@ -1,7 +1,7 @@
 // Reordering strokes to shorten pen-up travel without changing what is drawn.
 //
 // Within each group (groups keep their order), strokes are ordered greedily by nearest
-// end, then improved by local search within a time budget. A stroke may be drawn
+// end, then improved by local search (2-opt, Or-opt, iterated) within a time budget. A stroke may be drawn
 // backwards, and a closed stroke may start at any of its points: either way it draws the
 // same segments between the same points. Strokes whose ends meet are drawn as one run
 // (strokeEvents joins them). Each group keeps its file order unless the new order makes
@@ -20,15 +20,16 @@ struct ReorderOptions {
     bool allowReverse = true; // a stroke may be drawn from its last point to its first
     bool allowRotate = true;  // a closed stroke may start and end at any of its points
     bool improve = true;      // false: the nearest-neighbour order alone
-    // Cap on the improvement pass for the whole plot. It only stops a search that is
-    // still finding shorter orders, so small plots give the same result on every run.
+    // Cap on the improvement for the whole plot, shared among the groups by stroke
+    // count. Small plots finish well within it and give the same order on every run;
+    // large ones use all of it, and what it finds then depends on the machine's speed.
     std::chrono::milliseconds timeBudget{1000};
 };
 
 struct OrderedPlot {
     std::vector<StrokeGroup> groups;   // the input's groups in order, strokes as drawn
     std::size_t groupsInFileOrder = 0; // groups with strokes whose file order was kept
-    bool stoppedByTimeBudget = false;  // the improvement pass ran out of time somewhere
+    bool stoppedByTimeBudget = false;  // the budget cut the search short somewhere
 };
 
 // Coordinates must be finite, as the interpreter's are; a plot with any that is not is

@@ -54,6 +54,11 @@ TEST_P(Reorder, DrawsTheSameSegmentsWithNoLongerTravel)
             EXPECT_FALSE(plot.stoppedByTimeBudget);
             test::expectSameDrawing(in, strokeEvents(plot.groups));
             EXPECT_EQ(plot.groups, reorder(groups, options).groups); // the same on every run
+            if (groups.size() == 1) { // the search starts from nearest-first and keeps only gains
+                ReorderOptions greedyOnly = options;
+                greedyOnly.improve = false;
+                EXPECT_LE(penUpTravel(plot.groups), penUpTravel(reorder(groups, greedyOnly).groups) + 1e-9);
+            }
             if (!rotate) { // each stroke drawn whole, backwards only when allowed
                 EXPECT_EQ(strokeSets(plot.groups, reverse), strokeSets(groups, reverse));
             }
