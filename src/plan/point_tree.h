@@ -19,10 +19,6 @@ class PointTree {
 public:
     explicit PointTree(std::vector<TreePoint> points);
 
-    std::size_t size() const { return points_.size(); }
-    const TreePoint& point(std::size_t index) const { return points_[index]; }
-    bool removed(std::size_t index) const { return removed_[index]; }
-
     // Takes a point out of later queries. O(log n).
     void remove(std::size_t index);
 
