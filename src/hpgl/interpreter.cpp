@@ -93,7 +93,7 @@ private:
 // was too long is kept, so a file-long run of digits costs no memory.
 class NumberText {
 public:
-    static constexpr std::size_t kMaxLength = 64;
+    static constexpr std::size_t kMaxLength = kMaxCoordinateLength;
 
     void clear()
     {
@@ -214,6 +214,8 @@ public:
                     return;
                 }
                 current_ = in_.next();
+                if (observer_ != nullptr)
+                    observer_->onSelectPen(static_cast<char>(current_));
             }
         }
     }
@@ -347,8 +349,10 @@ private:
             }
         }
         ++result_.points;
-        if (observer_ != nullptr)
+        if (observer_ != nullptr) {
+            observer_->onExecutedPoint(x, y, pen_ == Pen::Down);
             observer_->onPoint(in_.consumed(), fileSize_, result_.points);
+        }
         // A move without steps never looks at the stop flag, so look here too.
         const bool stop = drive_.stopRequested()
             || (observer_ != nullptr && observer_->stopRequested());

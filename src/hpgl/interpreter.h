@@ -6,6 +6,7 @@
 #include "drive/drive.h"
 #include "preview/preview.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,12 +17,20 @@ namespace orlex {
 enum class RunMode { Test, Draw };
 inline constexpr const char* kEndOfFileCaption = "end of file!!!";
 
+// Longest coordinate text the interpreter reads; a longer one makes its pair skipped.
+inline constexpr std::size_t kMaxCoordinateLength = 64;
+
 // Told about progress during a run, and asked whether to stop (draw runs).
 class RunObserver {
 public:
     virtual ~RunObserver() = default;
     virtual void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) = 0;
     virtual bool stopRequested() { return false; }
+    // Each point once it has been carried out: plotter units, relative coordinates
+    // resolved, and whether it was drawn (pen down) or only moved to.
+    virtual void onExecutedPoint(double /*x*/, double /*y*/, bool /*penDown*/) {}
+    // Each SP command, with the one character the interpreter takes as its pen number.
+    virtual void onSelectPen(char /*pen*/) {}
 };
 
 struct SkippedPair {

@@ -177,11 +177,11 @@ TEST(HomingOnPlotter, PenToZeroCancelsTheZoom)
 class BrokenSwitch : public Port {
 public:
     BrokenSwitch(Port& inner, std::uint8_t forcedBit) : inner_(inner), bit_(forcedBit) {}
-    void write(Register address, std::uint8_t value) override { inner_.write(address, value); }
-    std::uint8_t read(Register address) override
+    void write(Register reg, std::uint8_t value) override { inner_.write(reg, value); }
+    std::uint8_t read(Register reg) override
     {
-        const std::uint8_t v = inner_.read(address);
-        return address == Register::Status ? static_cast<std::uint8_t>(v | bit_) : v;
+        const std::uint8_t v = inner_.read(reg);
+        return reg == Register::Status ? static_cast<std::uint8_t>(v | bit_) : v;
     }
 
 private:
@@ -255,13 +255,13 @@ TEST(HomingOnPlotter, AStopRequestEndsHomingWhereItIs)
         Drive* drive = nullptr;
         int left;
         StopAfter(Port& i, int n) : inner(i), left(n) {}
-        void write(Register a, std::uint8_t v) override
+        void write(Register reg, std::uint8_t v) override
         {
-            inner.write(a, v);
-            if (a == Register::Data && --left == 0)
+            inner.write(reg, v);
+            if (reg == Register::Data && --left == 0)
                 drive->requestStop();
         }
-        std::uint8_t read(Register a) override { return inner.read(a); }
+        std::uint8_t read(Register reg) override { return inner.read(reg); }
     } stopper(p.plotter, 10);
     stopper.drive = &p.d;
     p.d.setPort(stopper);

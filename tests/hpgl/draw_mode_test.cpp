@@ -114,14 +114,14 @@ TEST(DrawMode, ObserverStopEndsTheRunAfterThePoint)
 
 // Passes everything to the plotter and asks the drive to stop at the first coil byte.
 struct StopAtFirstStep : Port {
-    StopAtFirstStep(Port& inner, Drive& drive) : inner(inner), drive(drive) {}
-    void write(Register address, std::uint8_t value) override
+    StopAtFirstStep(Port& plotter, Drive& stopped) : inner(plotter), drive(stopped) {}
+    void write(Register reg, std::uint8_t value) override
     {
-        inner.write(address, value);
-        if (address == Register::Data)
+        inner.write(reg, value);
+        if (reg == Register::Data)
             drive.requestStop();
     }
-    std::uint8_t read(Register address) override { return inner.read(address); }
+    std::uint8_t read(Register reg) override { return inner.read(reg); }
     Port& inner;
     Drive& drive;
 };

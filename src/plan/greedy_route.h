@@ -1,0 +1,12 @@
+// Nearest-neighbour order of a group's strokes over a k-d tree of their ends.
+#pragma once
+
+#include "plan/stroke_route.h"
+
+namespace orlex {
+
+// From `start`, always on to the nearest end of a stroke not yet drawn, entering it
+// there (reversed or rotated when the group allows). O(e log e) for e ends.
+Route greedyRoute(const GroupStrokes& group, Position start);
+
+} // namespace orlex

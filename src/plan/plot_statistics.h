@@ -1,0 +1,29 @@
+// Counts and lengths of a plot: what "stat" reports and what the stroke order improves.
+#pragma once
+
+#include "plan/plot_events.h"
+
+#include <cstdint>
+
+namespace orlex {
+
+// A bounding box; the program's extents always include the origin.
+struct Extents {
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;
+    bool operator==(const Extents&) const = default;
+};
+
+struct PlotStatistics {
+    std::uint64_t points = 0;        // executed points, pen up or down
+    std::uint64_t strokes = 0;       // maximal pen-down runs; an SP ends one
+    std::uint64_t penLifts = 0;      // pen down -> up, plus the lift after a final stroke
+    std::uint64_t penSelections = 0; // SP commands
+    double penDownMillimetres = 0;   // length drawn
+    double penUpMillimetres = 0;     // travel from the origin to the start of the last stroke
+    Extents units;                   // plotter units, origin included
+    Extents millimetres;             // the same box in millimetres
+};
+
+PlotStatistics computeStatistics(const PlotEvents& events);
+
+} // namespace orlex

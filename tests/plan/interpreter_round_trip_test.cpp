@@ -1,0 +1,148 @@
+// What the writer writes, the program's own interpreter reads back to the identical
+// points, and the time estimate counts as the interpreter's test run does.
+#include "drive/drive.h"
+#include "drive/ports/null_port.h"
+#include "hpgl/interpreter.h"
+#include "hpgl/plot_extents.h"
+#include "plan/draw_time.h"
+#include "plan/hpgl_writer.h"
+#include "plan/plot_reader.h"
+#include "plan/stroke_order.h"
+#include "plan_test_support.h"
+#include "ports/temp_dir.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace orlex {
+namespace {
+
+using test::Shape;
+
+std::string dataFile(const std::string& name) { return std::string(std::getenv("ORLEX_TEST_DATA")) + "/plan/" + name; }
+
+// The interpreter's events for HPGL text.
+PlotEvents readBack(const std::string& hpgl)
+{
+    const test::TempDir dir;
+    const std::string path = (dir.path() / "out.plt").string();
+    std::ofstream(path, std::ios::binary) << hpgl;
+    return readPlotEvents(path).value().events;
+}
+
+// The events the written plot must read back as: the writer chooses pen 1 for points
+// that come before any SP.
+PlotEvents withFirstPen(PlotEvents events)
+{
+    if (!events.empty() && std::holds_alternative<PlotPoint>(events.front()))
+        events.insert(events.begin(), SelectPen{'1'});
+    return events;
+}
+
+void expectOptimisedFileReadsBack(const PlotEvents& in)
+{
+    const OrderedPlot plot = reorder(splitStrokes(in));
+    const Result<std::string> hpgl = writeHpgl(plot);
+    ASSERT_TRUE(hpgl) << hpgl.message();
+    const PlotEvents out = readBack(*hpgl);
+    EXPECT_TRUE(test::identical(out, withFirstPen(strokeEvents(plot.groups))));
+    test::expectSameDrawing(withFirstPen(in), out);
+}
+
+class GeneratedRoundTrip : public ::testing::TestWithParam<std::tuple<Shape, unsigned>> {};
+
+TEST_P(GeneratedRoundTrip, ReadsBackIdentically)
+{
+    expectOptimisedFileReadsBack(test::generatePlot(std::get<0>(GetParam()), std::get<1>(GetParam())));
+}
+
+INSTANTIATE_TEST_SUITE_P(Plots, GeneratedRoundTrip,
+                         ::testing::Combine(::testing::Values(Shape::PenGroups, Shape::ZeroLength, Shape::Decimals,
+                                                              Shape::Loops),
+                                            ::testing::Range(1u, 6u)));
+
+class FileRoundTrip : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(FileRoundTrip, OptimisedFileDrawsTheSame)
+{
+    const Result<ReadPlot> in = readPlotEvents(dataFile(GetParam()));
+    ASSERT_TRUE(in) << in.message();
+    ASSERT_FALSE(in->events.empty());
+    expectOptimisedFileReadsBack(in->events);
+}
+
+// One step count, from the file itself and from the optimised file.
+TEST_P(FileRoundTrip, EstimateCountsAsTheTestRun)
+{
+    const PlotEvents in = readPlotEvents(dataFile(GetParam())).value().events;
+    const test::TempDir dir;
+    const std::string optimised = (dir.path() / "optimised.plt").string();
+    std::ofstream(optimised, std::ios::binary) << writeHpgl(reorder(splitStrokes(in))).value();
+    for (const std::string& path : {dataFile(GetParam()), optimised}) {
+        for (const bool halfStep : {true, false}) {
+            MachineSettings settings;
+            settings.stepLengthX = 25;
+            settings.stepLengthY = 20;
+            NullCanvas canvas;
+            Preview preview(canvas, settings);
+            preview.zoom = 37;
+            NullPort port;
+            Drive drive(port, settings, DriveHooks{{}, [halfStep] { return halfStep; }});
+            const RunResult run = runPlot(path, RunMode::Test, preview, drive);
+            ASSERT_TRUE(run.estimateValid);
+
+            const PlotEvents events = readPlotEvents(path).value().events;
+            const Result<DrawCounts> counts = countDrawOutputs(events, {25, 20}, halfStep, 37);
+            ASSERT_TRUE(counts) << counts.message();
+            EXPECT_EQ(counts->stepOutputs, run.stepOutputs);
+            EXPECT_EQ(counts->penCommands, run.penCommands);
+            EXPECT_DOUBLE_EQ(estimatedSeconds(events, {25, 20}, halfStep, 37, 1500).value(),
+                             *estimatedDrawSeconds(run, 2.0 / 1500));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FileRoundTrip, ::testing::Values("letters.plt", "relative.plt", "pens.hpgl"),
+                         [](const ::testing::TestParamInfo<const char*>& p) {
+                             return std::string(p.param).substr(0, std::string(p.param).find('.'));
+                         });
+
+TEST(HpglWriter, WritesPlainAbsoluteCommands)
+{
+    const PlotEvents events{PlotPoint{10, 20, false}, PlotPoint{30, 40, true}, PlotPoint{50, 60.5, true},
+                            SelectPen{';'}, PlotPoint{1.5, 0.1, true}, PlotPoint{-0.0, 7, false}};
+    EXPECT_EQ(writeHpgl(events).value(), "IN;\nSP1;\nPU10,20;PD30,40,50,60.5;\nSP;;\nPD1.5,0.1;\nPU-0,7;PU;\n");
+}
+
+TEST(HpglWriter, ExtremeCoordinatesReadBackBitForBit)
+{
+    const double values[] = {-0.0, 0.1 + 0.2, 1e-40, -32768.5, 123456789012345678.0};
+    PlotEvents events;
+    for (const double v : values)
+        events.emplace_back(PlotPoint{v, -v, true});
+    EXPECT_TRUE(test::identical(readBack(writeHpgl(events).value()), withFirstPen(events)));
+}
+
+class Unwritable : public ::testing::TestWithParam<double> {};
+
+TEST_P(Unwritable, IsRefused)
+{
+    EXPECT_FALSE(writeHpgl(PlotEvents{PlotPoint{1, GetParam(), true}}));
+}
+
+// NaN and infinity have no decimal form; 1e-70 and 1e300 need more than 64 characters.
+INSTANTIATE_TEST_SUITE_P(Values, Unwritable,
+                         ::testing::Values(std::numeric_limits<double>::quiet_NaN(),
+                                           std::numeric_limits<double>::infinity(), 1e-70, 1e300));
+
+TEST(DrawTime, RefusesWhatTheTestRunCannotCount)
+{
+    const PlotEvents far{PlotPoint{1e9, 0, true}};
+    EXPECT_FALSE(countDrawOutputs(far, {25, 25}, true, 100));
+    EXPECT_FALSE(countDrawOutputs({}, {0, 25}, true, 100));
+    EXPECT_FALSE(estimatedSeconds({}, {25, 25}, true, 100, 0));
+}
+
+} // namespace
+} // namespace orlex
