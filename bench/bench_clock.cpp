@@ -221,12 +221,10 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
 void printRow(const char* mode, double hz, const Figures& f)
 {
     const double ideal = static_cast<double>(f.cycles) / hz;
-    std::printf("%-7s %8.0f Hz  %9llu steps  measured %7.3f s  ideal %7.3f s  ratio %.4f  lost steps %ld\n",
-                mode, hz, static_cast<unsigned long long>(f.outputs), f.seconds, ideal,
-                f.seconds / ideal, f.lost);
+    std::printf("%-7s %8.0f Hz  %9llu steps  measured %7.3f s  ideal %7.3f s  ratio %.4f  lost steps %ld\n", mode, hz,
+                static_cast<unsigned long long>(f.outputs), f.seconds, ideal, f.seconds / ideal, f.lost);
     std::fflush(stdout);
 }
-
 
 } // namespace
 
@@ -248,7 +246,8 @@ int main(int argc, char** argv)
             for (char* s = std::strtok(argv[++i], ","); s; s = std::strtok(nullptr, ","))
                 freqs.push_back(std::atof(s));
         } else {
-            std::fprintf(stderr, "usage: bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view]\n");
+            std::fprintf(stderr,
+                         "usage: bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view]\n");
             return 2;
         }
     }
@@ -282,7 +281,7 @@ int main(int argc, char** argv)
     const VirtualPlotterConfig config = plotterConfig(2000, false);
     std::printf("virtual time (2 kHz clock, %.0f status reads per cycle): %llu steps, CPU %.3f s, "
                 "%.1f ns per step\n",
-                1e6 / config.clockHz / config.virtualReadMicros, static_cast<unsigned long long>(v.outputs),
-                cpu, cpu / static_cast<double>(v.outputs) * 1e9);
+                1e6 / config.clockHz / config.virtualReadMicros, static_cast<unsigned long long>(v.outputs), cpu,
+                cpu / static_cast<double>(v.outputs) * 1e9);
     return 0;
 }

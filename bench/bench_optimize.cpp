@@ -51,7 +51,8 @@ std::string generatedPlot(std::size_t points, unsigned seed)
             const double r = 20 + static_cast<double>(rng() % 200);
             for (int k = 1; k < corners; ++k) {
                 const double a = 6.283185307179586 * k / corners;
-                events.emplace_back(PlotPoint{std::round(x0 - r + r * std::cos(a)), std::round(y0 + r * std::sin(a)), true});
+                events.emplace_back(
+                    PlotPoint{std::round(x0 - r + r * std::cos(a)), std::round(y0 + r * std::sin(a)), true});
             }
             events.emplace_back(PlotPoint{x0, y0, true});
         } else {

@@ -71,8 +71,7 @@ int main(int argc, char** argv)
         }
         runs = std::max(1, std::atoi(argv[i]));
     }
-    const std::string app =
-        (std::filesystem::canonical("/proc/self/exe").parent_path() / "bench_startup_app").string();
+    const std::string app = (std::filesystem::canonical("/proc/self/exe").parent_path() / "bench_startup_app").string();
 
     // The settings file is created in the working directory: use a fresh one.
     char folder[] = "/tmp/orlex-bench-startup-XXXXXX";
@@ -94,7 +93,7 @@ int main(int argc, char** argv)
     std::sort(times.begin(), times.end());
     std::printf("machine: %s; platform: %s\n", orlex::bench::machineText().c_str(),
                 std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM")
-                                                : (std::getenv("DISPLAY") ? "xcb" : "default"));
+                                               : (std::getenv("DISPLAY") ? "xcb" : "default"));
     std::printf("start-up to first paint: min %.1f ms, median %.1f ms, max %.1f ms over %d runs (goal < 300 ms)\n",
                 times.front(), times[times.size() / 2], times.back(), runs);
     return 0;

@@ -37,27 +37,31 @@ std::string generate(std::size_t bytes, unsigned seed)
     svg.reserve(bytes + 4096);
     const std::size_t perLayer = bytes / 3;
     for (int layer = 1; layer <= 3; ++layer) {
-        svg += "<g inkscape:groupmode=\"layer\" inkscape:label=\"" + std::to_string(layer) + " pen\" id=\"layer" +
-               std::to_string(layer) + "\">\n";
+        svg += "<g inkscape:groupmode=\"layer\" inkscape:label=\"" + std::to_string(layer) + " pen\" id=\"layer"
+               + std::to_string(layer) + "\">\n";
         const std::size_t end = svg.size() + perLayer;
         while (svg.size() < end) {
-            std::snprintf(buffer, sizeof buffer, "<g transform=\"translate(%.2f,%.2f) rotate(%.1f) scale(%.3f)\" style=\"fill:none;stroke:#000;stroke-width:0.3\">\n",
+            std::snprintf(buffer, sizeof buffer,
+                          "<g transform=\"translate(%.2f,%.2f) rotate(%.1f) scale(%.3f)\" "
+                          "style=\"fill:none;stroke:#000;stroke-width:0.3\">\n",
                           place(random), place(random) * 0.7, angle(random), scale(random));
             svg += buffer;
             for (int path = 0; path < 40; ++path) {
                 std::snprintf(buffer, sizeof buffer, "<path d=\"m %.3f,%.3f", step(random) * 3, step(random) * 3);
                 svg += buffer;
                 for (int segment = 0; segment < 6; ++segment) {
-                    std::snprintf(buffer, sizeof buffer, " c %.3f,%.3f %.3f,%.3f %.3f,%.3f s %.3f,%.3f %.3f,%.3f", step(random),
+                    std::snprintf(buffer, sizeof buffer, " c %.3f,%.3f %.3f,%.3f %.3f,%.3f s %.3f,%.3f %.3f,%.3f",
                                   step(random), step(random), step(random), step(random), step(random), step(random),
-                                  step(random), step(random), step(random));
+                                  step(random), step(random), step(random), step(random));
                     svg += buffer;
                 }
-                std::snprintf(buffer, sizeof buffer, " a 3,2 0 0 1 %.3f,%.3f l %.3f,%.3f z\"/>\n", step(random), step(random),
-                              step(random), step(random));
+                std::snprintf(buffer, sizeof buffer, " a 3,2 0 0 1 %.3f,%.3f l %.3f,%.3f z\"/>\n", step(random),
+                              step(random), step(random), step(random));
                 svg += buffer;
                 if (path % 10 == 0) {
-                    std::snprintf(buffer, sizeof buffer, "<circle cx=\"%.2f\" cy=\"%.2f\" r=\"%.2f\"/><rect x=\"%.2f\" y=\"%.2f\" width=\"8\" height=\"5\" rx=\"1\"/>\n",
+                    std::snprintf(buffer, sizeof buffer,
+                                  "<circle cx=\"%.2f\" cy=\"%.2f\" r=\"%.2f\"/><rect x=\"%.2f\" y=\"%.2f\" width=\"8\" "
+                                  "height=\"5\" rx=\"1\"/>\n",
                                   step(random), step(random), 1 + std::abs(step(random)), step(random), step(random));
                     svg += buffer;
                 }

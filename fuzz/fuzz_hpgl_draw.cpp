@@ -71,9 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ORLEX_FUZZ_CHECK(test.opened);
 
     VirtualPlotterConfig config;
-    config.clockHz = 250000;      // 4 us period: high on one read, low on the next
+    config.clockHz = 250000; // 4 us period: high on one read, low on the next
     config.virtualReadMicros = 2;
-    config.startXmm = 500;        // far from the switches: they do not matter here
+    config.startXmm = 500; // far from the switches: they do not matter here
     config.startYmm = 500;
     VirtualPlotter plotter(config);
     BoundedPort port(plotter);

@@ -16,12 +16,12 @@
 namespace orlex::fuzz {
 
 // Stops the run with a message; libFuzzer saves the input that got here.
-#define ORLEX_FUZZ_CHECK(cond)                                                        \
-    do {                                                                              \
-        if (!(cond)) {                                                                \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__); \
-            std::abort();                                                             \
-        }                                                                             \
+#define ORLEX_FUZZ_CHECK(cond)                                                                                         \
+    do {                                                                                                               \
+        if (!(cond)) {                                                                                                 \
+            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__);                             \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (0)
 
 // A file that lives in memory (memfd), rewritten for every input and opened by path
@@ -62,7 +62,8 @@ private:
 inline const std::filesystem::path& scratchFolder()
 {
     static const std::filesystem::path folder = [] {
-        std::string base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
+        std::string base =
+            std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
         std::string pattern = base + "/orlex-fuzz-XXXXXX";
         ORLEX_FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
         std::atexit([] {
@@ -87,6 +88,9 @@ inline std::int16_t zoomFor(std::size_t size)
     static constexpr std::int16_t zooms[] = {100, 1, 400, 37, 200, 3};
     return zooms[size % 6];
 }
-inline bool halfStepFor(std::size_t size) { return (size / 6) % 2 == 0; }
+inline bool halfStepFor(std::size_t size)
+{
+    return (size / 6) % 2 == 0;
+}
 
 } // namespace orlex::fuzz

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.toleranceMm = (data[0] & 2) ? 0.5 : 0.05;
     if (data[0] & 4)
         options.fitMm = std::pair(100.0 + data[0], 80.0);
-    const auto drawing = importSvgData(QByteArray(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1)), options);
+    const auto drawing =
+        importSvgData(QByteArray(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1)), options);
     if (!drawing) {
         ORLEX_FUZZ_CHECK(!drawing.message().empty());
         ORLEX_FUZZ_CHECK(drawing.message().find('\n') == std::string::npos);
@@ -29,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Every point is a whole plotter unit on the page, in the 16-bit range; no stroke
     // repeats a point or is a single point.
-    const double maxX = drawing->pageWidthMm * kPlotterUnitsPerMm + 1, maxY = drawing->pageHeightMm * kPlotterUnitsPerMm + 1;
+    const double maxX = drawing->pageWidthMm * kPlotterUnitsPerMm + 1,
+                 maxY = drawing->pageHeightMm * kPlotterUnitsPerMm + 1;
     for (const PlotStroke& stroke : drawing->strokes) {
         ORLEX_FUZZ_CHECK(stroke.pen >= 1 && stroke.pen <= 255);
         ORLEX_FUZZ_CHECK(stroke.points.size() >= 2);

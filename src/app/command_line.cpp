@@ -3,7 +3,6 @@
 
 #include "common/argument_reader.h"
 
-
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -14,18 +13,17 @@ namespace {
 
 // Qt's own options that take a value, and those that do not.
 constexpr std::array<std::string_view, 13> kQtOptionsWithValue{
-    "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-style", "-stylesheet",
-    "-session", "-display", "-geometry", "-qwindowgeometry", "-qwindowicon", "-qwindowtitle",
-    "-title"};
-constexpr std::array<std::string_view, 5> kQtFlags{"-reverse", "-widgetcount", "-nograb",
-                                                   "-dograb", "-sync"};
+    "-platform", "-platformpluginpath", "-platformtheme",   "-plugin",      "-style",        "-stylesheet", "-session",
+    "-display",  "-geometry",           "-qwindowgeometry", "-qwindowicon", "-qwindowtitle", "-title"};
+constexpr std::array<std::string_view, 5> kQtFlags{"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"};
 
-bool isQtOptionWithValue(std::string_view arg) {
-    return std::find(kQtOptionsWithValue.begin(), kQtOptionsWithValue.end(), arg) !=
-           kQtOptionsWithValue.end();
+bool isQtOptionWithValue(std::string_view arg)
+{
+    return std::find(kQtOptionsWithValue.begin(), kQtOptionsWithValue.end(), arg) != kQtOptionsWithValue.end();
 }
 
-bool isQtFlagOrJoinedOption(std::string_view arg) {
+bool isQtFlagOrJoinedOption(std::string_view arg)
+{
     if (std::find(kQtFlags.begin(), kQtFlags.end(), arg) != kQtFlags.end())
         return true;
     const auto equals = arg.find('=');
@@ -34,7 +32,8 @@ bool isQtFlagOrJoinedOption(std::string_view arg) {
 
 } // namespace
 
-ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
+{
     CommandLine cl;
     bool positionalOnly = false;
     bool havePlotFile = false;
@@ -85,7 +84,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     return ParsedCommandLine{cl, {}};
 }
 
-std::string usageText() {
+std::string usageText()
+{
     return "Usage: orlex-plotter [--simulate] [--port ppdev|direct] [--trace FILE] [PLOTFILE]\n"
            "\n"
            "Controls a home-built pen plotter on the parallel port.\n"
@@ -100,7 +100,8 @@ std::string usageText() {
            "The machine settings are read from seting.txt in the working directory.\n";
 }
 
-PortRequest portRequest(const CommandLine& commandLine, const MachineSettings& settings) {
+PortRequest portRequest(const CommandLine& commandLine, const MachineSettings& settings)
+{
     PortRequest request;
     request.traceFile = commandLine.traceFile;
     request.kind = commandLine.simulate ? PortKind::Virtual : commandLine.port.value_or(PortKind::Ppdev);

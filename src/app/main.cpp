@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     // Parsed before Qt starts, so --help and mistakes need no display.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = orlex::app::parseCommandLine(arguments);

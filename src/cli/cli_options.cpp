@@ -18,8 +18,7 @@ std::optional<double> plainNumber(std::string_view text)
     if (text.empty() || text.front() == '+')
         return std::nullopt;
     double value = 0;
-    const auto [end, error] =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
@@ -90,13 +89,26 @@ const OptionRule kOptionRules[] = {
          o.settingsFile = v;
          return kAccepted;
      }},
-    {"--json", kTest, false, [](CliOptions& o, const std::string&) -> Outcome { o.json = true; return kAccepted; }},
+    {"--json", kTest, false,
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.json = true;
+         return kAccepted;
+     }},
     {"--full-step", kDraw, false,
-     [](CliOptions& o, const std::string&) -> Outcome { o.fullStep = true; return kAccepted; }},
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.fullStep = true;
+         return kAccepted;
+     }},
     {"--simulate", kDraw, false,
-     [](CliOptions& o, const std::string&) -> Outcome { o.simulate = true; return kAccepted; }},
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.simulate = true;
+         return kAccepted;
+     }},
     {"--realtime", kDraw, false,
-     [](CliOptions& o, const std::string&) -> Outcome { o.realTime = true; return kAccepted; }},
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.realTime = true;
+         return kAccepted;
+     }},
     {"--simulate-stopped-clock", kDraw, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.simulate = true;
@@ -104,7 +116,10 @@ const OptionRule kOptionRules[] = {
          return kAccepted;
      }},
     {"--progress", kDraw, false,
-     [](CliOptions& o, const std::string&) -> Outcome { o.progress = true; return kAccepted; }},
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.progress = true;
+         return kAccepted;
+     }},
     {"--clock", kDraw, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto hz = plainNumber(v);

@@ -15,23 +15,23 @@ enum class Command { Help, Test, Draw };
 struct CliOptions {
     Command command = Command::Help;
     std::string plotFile;
-    std::int16_t zoom = 100;               // percent, 1..400
+    std::int16_t zoom = 100;                 // percent, 1..400
     std::optional<std::string> settingsFile; // --settings; else ./seting.txt or the defaults
-    bool json = false;                     // test: one JSON object on stdout
+    bool json = false;                       // test: one JSON object on stdout
 
     // draw
     bool fullStep = false;
     bool simulate = false;
-    double clockHz = 2000;                 // virtual plotter clock
-    bool realTime = false;                 // virtual plotter on the wall clock
-    double startXmm = 30, startYmm = 30;   // carriage start, mm from home
-    std::string svgFile;                   // virtual paper as SVG
-    bool stoppedClock = false;             // virtual plotter with its clock stopped (for tests)
-    std::optional<PortKind> port;          // --port; ppdev when not given
+    double clockHz = 2000;               // virtual plotter clock
+    bool realTime = false;               // virtual plotter on the wall clock
+    double startXmm = 30, startYmm = 30; // carriage start, mm from home
+    std::string svgFile;                 // virtual paper as SVG
+    bool stoppedClock = false;           // virtual plotter with its clock stopped (for tests)
+    std::optional<PortKind> port;        // --port; ppdev when not given
     std::string traceFile;
     bool progress = false;
-    bool clockGiven = false;               // --clock was given (it needs --simulate)
-    bool startGiven = false;               // --start was given
+    bool clockGiven = false; // --clock was given (it needs --simulate)
+    bool startGiven = false; // --start was given
 };
 
 struct ParsedOptions {

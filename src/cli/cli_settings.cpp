@@ -41,7 +41,8 @@ CliSettings loadCliSettings(const std::optional<std::string>& settingsFile, Sett
     if (report.ok())
         return result;
     if (problems == SettingsProblems::Refuse)
-        result.error = report.refusal(path) + "\nA draw needs every setting as the machine is built. Nothing was moved.";
+        result.error =
+            report.refusal(path) + "\nA draw needs every setting as the machine is built. Nothing was moved.";
     else if (settingsFile && !report.fileError.empty())
         result.error = report.fileError;
     else

@@ -10,9 +10,9 @@ namespace orlex::cli {
 
 struct CliSettings {
     MachineSettings settings;
-    std::string source;   // where they came from, for messages
-    std::string warning;  // problems that fell back to defaults; empty when none
-    std::string error;    // the settings named with --settings cannot be used
+    std::string source;  // where they came from, for messages
+    std::string warning; // problems that fell back to defaults; empty when none
+    std::string error;   // the settings named with --settings cannot be used
 };
 
 enum class SettingsProblems { UseDefaults, Refuse };

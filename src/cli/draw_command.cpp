@@ -44,8 +44,7 @@ class SessionObserver : public DrawObserver {
 public:
     SessionObserver(ProgressLine& progress, std::function<void()> drawingStarts)
         : progress_(progress), drawingStarts_(std::move(drawingStarts))
-    {
-    }
+    {}
     void drawingStarts() override { drawingStarts_(); }
     void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) override
     {
@@ -61,12 +60,10 @@ private:
 class DrawSession {
 public:
     DrawSession(const CliOptions& options, const MachineSettings& settings, const PlotTest& test)
-        : options_(options), settings_(settings), test_(test),
-          opened_(openPort(portRequestFor(options, settings))),
+        : options_(options), settings_(settings), test_(test), opened_(openPort(portRequestFor(options, settings))),
           drive_(opened_.port(), settings,
                  DriveHooks{[this] { onEvents(); }, [fullStep = options.fullStep] { return !fullStep; }})
-    {
-    }
+    {}
 
     // Every way out of the session goes through the safe end.
     int run()
@@ -111,8 +108,9 @@ int DrawSession::drawWhenReady()
         return kExitNoPlotter;
     }
     if (test_.extents.minXmm < 0 || test_.extents.minYmm < 0)
-        std::cout << "Pen to 0: homing, then " << -test_.extents.minXmm << " mm right and "
-                  << -test_.extents.minYmm << " mm up\n" << std::flush;
+        std::cout << "Pen to 0: homing, then " << -test_.extents.minXmm << " mm right and " << -test_.extents.minYmm
+                  << " mm up\n"
+                  << std::flush;
 
     NullCanvas canvas;
     Preview preview(canvas, settings_);
@@ -128,11 +126,8 @@ int DrawSession::drawWhenReady()
 
     // The test run has already warned about skipped pairs and the end of the file.
     switch (report.outcome) {
-    case DrawReport::Outcome::Finished:
-        printSummary(report.run, micros);
-        return kExitOk;
-    case DrawReport::Outcome::Stopped:
-        return interrupted();
+    case DrawReport::Outcome::Finished: printSummary(report.run, micros); return kExitOk;
+    case DrawReport::Outcome::Stopped: return interrupted();
     case DrawReport::Outcome::OriginFailed:
         std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
         return kExitDrawFailed;

@@ -13,7 +13,10 @@ void add(std::string& json, const char* key, const std::string& value)
     json += value;
 }
 
-std::string boolean(bool value) { return value ? "true" : "false"; }
+std::string boolean(bool value)
+{
+    return value ? "true" : "false";
+}
 
 std::string limit(const std::optional<std::int16_t>& mm)
 {

@@ -18,13 +18,9 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     switch (parsed.options->command) {
-    case Command::Help:
-        std::cout << usageText();
-        return kExitOk;
-    case Command::Test:
-        return runTestCommand(*parsed.options);
-    case Command::Draw:
-        return runDrawCommand(*parsed.options);
+    case Command::Help: std::cout << usageText(); return kExitOk;
+    case Command::Test: return runTestCommand(*parsed.options);
+    case Command::Draw: return runDrawCommand(*parsed.options);
     }
     return kExitUsage;
 }

@@ -15,8 +15,7 @@ constexpr std::chrono::milliseconds kPrintInterval{100};
 
 ProgressLine::ProgressLine(bool show, std::function<bool()> stop)
     : show_(show), stop_(std::move(stop)), start_(std::chrono::steady_clock::now())
-{
-}
+{}
 
 void ProgressLine::onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points)
 {
@@ -45,8 +44,8 @@ void ProgressLine::print(double elapsedSeconds)
     text += std::to_string(points_) + " points, " + durationText(elapsedSeconds) + " elapsed";
     // The time left assumes the rest of the file draws at the pace of what is done.
     if (fileSize_ > 0 && bytesRead_ > 0 && bytesRead_ < fileSize_) {
-        const double left = elapsedSeconds * static_cast<double>(fileSize_ - bytesRead_)
-            / static_cast<double>(bytesRead_);
+        const double left =
+            elapsedSeconds * static_cast<double>(fileSize_ - bytesRead_) / static_cast<double>(bytesRead_);
         text += ", about " + durationText(left) + " left";
     }
     // Carriage return and "erase to end of line": the line is rewritten in place.

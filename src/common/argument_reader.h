@@ -23,8 +23,8 @@ public:
         if (atEnd())
             return false;
         const std::string& arg = peek();
-        return arg == name || (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0
-                               && arg[name.size()] == '=');
+        return arg == name
+               || (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=');
     }
 
     // Takes the option `name` (is(name) must hold) and its value: the text after '=', or

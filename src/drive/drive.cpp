@@ -32,8 +32,7 @@ std::int16_t wrapAndSelect(std::int16_t& phase, bool halfStep)
 
 Drive::Drive(Port& port, const MachineSettings& settings, DriveHooks hooks)
     : port_(&port), settings_(settings), hooks_(std::move(hooks))
-{
-}
+{}
 
 bool Drive::halfStep() const
 {

@@ -29,20 +29,19 @@ struct MoveResult {
 };
 
 // Clock cycles waited after each kind of port write.
-inline constexpr std::int16_t kStepCycles = 2;       // after every step of a line or homing
-inline constexpr std::int16_t kBackOffCycles = 3;    // after each back-off step of homing
-inline constexpr std::int16_t kPenSettleCycles = 4;  // after a pen command
+inline constexpr std::int16_t kStepCycles = 2;      // after every step of a line or homing
+inline constexpr std::int16_t kBackOffCycles = 3;   // after each back-off step of homing
+inline constexpr std::int16_t kPenSettleCycles = 4; // after a pen command
 
-inline constexpr const char* kNotConnectedText =
-    " Plotterul nu este conectat sau este pe pozitia -STOP- ";
+inline constexpr const char* kNotConnectedText = " Plotterul nu este conectat sau este pe pozitia -STOP- ";
 inline constexpr const char* kNotConnectedTitle = "Plotter is not connected !";
 
 struct HomeResult {
     enum class Outcome { Homed, NotConnected, SwitchNeverClosed, Stopped };
     Outcome outcome = Outcome::Homed;
-    char axis = 0;      // 'X' or 'Y' when a switch never closed
-    long steps = 0;     // steps taken towards that switch before giving up
-    double travelMm = 0; // Maxx or Maxy of that axis; 0 when the setting did not convert
+    char axis = 0;               // 'X' or 'Y' when a switch never closed
+    long steps = 0;              // steps taken towards that switch before giving up
+    double travelMm = 0;         // Maxx or Maxy of that axis; 0 when the setting did not convert
     std::string message() const; // operator text for SwitchNeverClosed
     bool ok() const { return outcome == Outcome::Homed; }
 };
@@ -65,12 +64,12 @@ public:
     std::uint8_t readStatus();
 
     // What the machine is told to do, in the words of its parts.
-    void energiseCoils();              // coilsX + coilsY: both motors energised at their phases
-    void switchCoilsOff();          // every coil de-energised; the phases are kept
-    bool coilsEnergised();          // the data register reads back non-zero
-    void penUp();                   // control 1, at once
-    void penDown();                 // control 0, at once
-    void liftPenAndSettle();        // penUp, then the four clock cycles a pen command gets
+    void energiseCoils();    // coilsX + coilsY: both motors energised at their phases
+    void switchCoilsOff();   // every coil de-energised; the phases are kept
+    bool coilsEnergised();   // the data register reads back non-zero
+    void penUp();            // control 1, at once
+    void penDown();          // control 0, at once
+    void liftPenAndSettle(); // penUp, then the four clock cycles a pen command gets
     // How every way out of the program leaves the machine: pen up, then all coils off.
     void makeSafe();
 

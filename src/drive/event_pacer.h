@@ -21,8 +21,7 @@ public:
         ++polls_;
         if (polls_ >= kMaxPolls) {
             run(processEvents);
-        } else if (polls_ % kClockEvery == 0
-                   && std::chrono::steady_clock::now() - lastRun_ >= kMaxInterval) {
+        } else if (polls_ % kClockEvery == 0 && std::chrono::steady_clock::now() - lastRun_ >= kMaxInterval) {
             run(processEvents);
         }
     }

@@ -12,8 +12,8 @@ namespace orlex {
 namespace {
 
 struct HomingBound {
-    long steps = 0;       // steps towards the switch before giving up
-    double travelMm = 0;  // the axis travel, for the message
+    long steps = 0;      // steps towards the switch before giving up
+    double travelMm = 0; // the axis travel, for the message
 };
 
 // The axis travel in steps of the current mode (Max * 100 / Lstep full steps, * 200 half
@@ -73,18 +73,14 @@ std::optional<HomeResult> stepWhileSwitchesOpen(Drive& drive, bool moveX, bool m
 std::string HomeResult::message() const
 {
     switch (outcome) {
-    case Outcome::Homed:
-        return {};
-    case Outcome::NotConnected:
-        return kNotConnectedText;
-    case Outcome::Stopped:
-        return "Homing stopped before the pen reached home.";
-    case Outcome::SwitchNeverClosed:
-        break;
+    case Outcome::Homed: return {};
+    case Outcome::NotConnected: return kNotConnectedText;
+    case Outcome::Stopped: return "Homing stopped before the pen reached home.";
+    case Outcome::SwitchNeverClosed: break;
     }
     const std::string name(1, axis);
-    std::string text = "Homing stopped: the " + name + " home switch did not close after "
-                       + std::to_string(steps) + " steps";
+    std::string text =
+        "Homing stopped: the " + name + " home switch did not close after " + std::to_string(steps) + " steps";
     if (travelMm > 0)
         text += " (more than the " + name + " travel of " + numberText(travelMm) + " mm)";
     return text + ". Check the switch and its wiring.";

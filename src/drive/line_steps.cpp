@@ -28,7 +28,7 @@ StepConversion unitsToSteps(double units, double stepLength, bool halfStep, std:
     const auto prefix = [axis] { return axis ? std::string("The ") + axis + " " : std::string("The "); };
     const auto lengthName = [&prefix, axis] {
         return prefix() + "step length"
-            + (axis ? std::string(" (Lstep") + static_cast<char>(axis - 'A' + 'a') + ")" : "");
+               + (axis ? std::string(" (Lstep") + static_cast<char>(axis - 'A' + 'a') + ")" : "");
     };
 
     // A negative length would mirror the drawing and drive the carriage the wrong way,
@@ -43,9 +43,9 @@ StepConversion unitsToSteps(double units, double stepLength, bool halfStep, std:
 
     const double rounded = roundedSteps(units, stepLength, halfStep, zoom);
     if (!stepsInRange(rounded))
-        return refuse(MoveRefusal::OutOfRange,
-                      prefix() + "coordinate " + numberText(units) + " needs " + numberText(rounded)
-                          + " steps; only -32768 to 32767 steps can be reached.");
+        return refuse(MoveRefusal::OutOfRange, prefix() + "coordinate " + numberText(units) + " needs "
+                                                   + numberText(rounded)
+                                                   + " steps; only -32768 to 32767 steps can be reached.");
 
     StepConversion c;
     c.steps = static_cast<std::int16_t>(rounded);
@@ -61,8 +61,7 @@ double roundedSteps(double units, double stepLength, bool halfStep, std::int16_t
 
 bool stepsInRange(double rounded)
 {
-    return rounded >= std::numeric_limits<std::int16_t>::min()
-        && rounded <= std::numeric_limits<std::int16_t>::max();
+    return rounded >= std::numeric_limits<std::int16_t>::min() && rounded <= std::numeric_limits<std::int16_t>::max();
 }
 
 long countOutputs(long dX, long dY)

@@ -77,4 +77,3 @@ void interpolate(long dX, long dY, StepFn&& step)
 long countOutputs(long dX, long dY);
 
 } // namespace orlex
-

@@ -45,9 +45,18 @@ constexpr std::array<CharClass, 256> kCharClasses = [] {
 }();
 
 // The class of a byte; the empty slot counts as a separator.
-CharClass classOf(int c) { return c == kEmpty ? kSeparator : kCharClasses[c]; }
-bool isLetter(int c) { return classOf(c) == kLetter; }
-bool isNumberChar(int c) { return classOf(c) == kNumberChar; }
+CharClass classOf(int c)
+{
+    return c == kEmpty ? kSeparator : kCharClasses[c];
+}
+bool isLetter(int c)
+{
+    return classOf(c) == kLetter;
+}
+bool isNumberChar(int c)
+{
+    return classOf(c) == kNumberChar;
+}
 
 // Reads a file in 64 KiB blocks and hands it out one byte at a time.
 class ByteReader {
@@ -166,10 +175,10 @@ std::string plainReason(int error)
 // One run of the interpreter over an open file.
 class Interpreter {
 public:
-    Interpreter(ByteReader& in, std::uint64_t fileSize, bool testMode, Preview& preview,
-                Drive& drive, RunObserver* observer, RunResult& result)
-        : in_(in), fileSize_(fileSize), test_(testMode), preview_(preview), drive_(drive),
-          observer_(observer), result_(result)
+    Interpreter(ByteReader& in, std::uint64_t fileSize, bool testMode, Preview& preview, Drive& drive,
+                RunObserver* observer, RunResult& result)
+        : in_(in), fileSize_(fileSize), test_(testMode), preview_(preview), drive_(drive), observer_(observer),
+          result_(result)
     {
         if (test_)
             readEstimateSettings();
@@ -323,10 +332,7 @@ private:
         }
     }
 
-    void setPen(bool down)
-    {
-        pen_ = down ? Pen::Down : Pen::Up;
-    }
+    void setPen(bool down) { pen_ = down ? Pen::Down : Pen::Up; }
 
     // Carries out one point. False ends the run (refused or stopped move).
     bool execute(double x, double y)
@@ -354,8 +360,7 @@ private:
             observer_->onPoint(in_.consumed(), fileSize_, result_.points);
         }
         // A move without steps never looks at the stop flag, so look here too.
-        const bool stop = drive_.stopRequested()
-            || (observer_ != nullptr && observer_->stopRequested());
+        const bool stop = drive_.stopRequested() || (observer_ != nullptr && observer_->stopRequested());
         if (!test_ && stop) {
             result_.stopped = true;
             return false;
@@ -418,8 +423,8 @@ private:
         }
         const long stepsX = static_cast<long>(sx);
         const long stepsY = static_cast<long>(sy);
-        result_.stepOutputs += static_cast<std::uint64_t>(
-            countOutputs(std::labs(stepsX - stepX_), std::labs(stepsY - stepY_)));
+        result_.stepOutputs +=
+            static_cast<std::uint64_t>(countOutputs(std::labs(stepsX - stepX_), std::labs(stepsY - stepY_)));
         stepX_ = stepsX;
         stepY_ = stepsY;
     }
@@ -447,8 +452,8 @@ private:
     NumberText xText_, yText_; // the pair being read
     Pen pen_ = Pen::Up;
     bool relative_ = false;
-    double pointX_ = 0, pointY_ = 0; // previous point, plotter units
-    long stepX_ = 0, stepY_ = 0;      // estimate: step position the draw would reach
+    double pointX_ = 0, pointY_ = 0;     // previous point, plotter units
+    long stepX_ = 0, stepY_ = 0;         // estimate: step position the draw would reach
     bool estimateLengthsUsable_ = false; // estimate settings, read once per test run
     double stepLengthX_ = 0, stepLengthY_ = 0;
     bool estimateHalfStep_ = false;
@@ -464,11 +469,11 @@ std::string RunResult::skippedMessage() const
     const std::string offset = std::to_string(firstSkipped->offset);
     const std::string text = "\"" + firstSkipped->text + "\"";
     if (skippedPairs == 1)
-        return "1 coordinate pair was skipped because its values are not valid numbers; it was at byte "
-            + offset + ": " + text + ".";
+        return "1 coordinate pair was skipped because its values are not valid numbers; it was at byte " + offset + ": "
+               + text + ".";
     return std::to_string(skippedPairs)
-        + " coordinate pairs were skipped because they are not valid numbers; the first, at byte "
-        + offset + ", was " + text + ".";
+           + " coordinate pairs were skipped because they are not valid numbers; the first, at byte " + offset
+           + ", was " + text + ".";
 }
 
 Result<void> checkPlotReadable(const std::string& path)
@@ -516,8 +521,8 @@ RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive
     if (reader.error() != 0) {
         // A read that fails part-way must not pass for a complete plot.
         result.opened = false;
-        result.openError = "Cannot read \"" + path + "\" past byte "
-            + std::to_string(reader.consumed()) + ": " + plainReason(reader.error()) + ".";
+        result.openError = "Cannot read \"" + path + "\" past byte " + std::to_string(reader.consumed()) + ": "
+                           + plainReason(reader.error()) + ".";
     }
     return result;
 }

@@ -39,31 +39,31 @@ struct SkippedPair {
 };
 
 struct RunResult {
-    bool opened = true;           // false: the file could not be opened
-    std::string openError;        // path and reason when not opened
-    int beeps = 0;                // beeps the run asks for (the front end sounds them)
-    bool endOfFileCaption = false;// the caption is to become "end of file!!!"
+    bool opened = true;            // false: the file could not be opened
+    std::string openError;         // path and reason when not opened
+    int beeps = 0;                 // beeps the run asks for (the front end sounds them)
+    bool endOfFileCaption = false; // the caption is to become "end of file!!!"
 
     // Test mode: the bounding box, origin included, in whole plotter units.
     std::int16_t minX = 0, minY = 0, maxX = 0, maxY = 0;
-    bool outOfRange = false;      // a point lay outside -32768..32767 plotter units
-    std::uint64_t points = 0;     // points executed
+    bool outOfRange = false;  // a point lay outside -32768..32767 plotter units
+    std::uint64_t points = 0; // points executed
     std::uint64_t skippedPairs = 0;
     std::optional<SkippedPair> firstSkipped;
 
     // Test mode: what the draw would send, counted with lineTo's conversion and
     // interpolation from step 0,0 (in the step mode current at the test).
-    std::uint64_t stepOutputs = 0;  // port writes of coil bytes, each a two-cycle wait
-    std::uint64_t penCommands = 0;  // pen writes, each a four-cycle wait
-    bool estimateValid = true;      // false when a move would be refused
+    std::uint64_t stepOutputs = 0; // port writes of coil bytes, each a two-cycle wait
+    std::uint64_t penCommands = 0; // pen writes, each a four-cycle wait
+    bool estimateValid = true;     // false when a move would be refused
     // The step positions the draw would reach, from step 0,0 at the plot's origin, in the
     // step mode current at the test (rounded, not range-checked; 0 when not computable).
     double minStepsX = 0, maxStepsX = 0, minStepsY = 0, maxStepsY = 0;
 
     // Draw mode: a move that was refused ends the run.
-    MoveResult refusal;           // ok() unless a point was refused
+    MoveResult refusal; // ok() unless a point was refused
     double refusedX = 0, refusedY = 0;
-    bool stopped = false;         // ended by a stop request
+    bool stopped = false; // ended by a stop request
 
     // One message about skipped pairs (count, offset and text of the first); empty if none.
     std::string skippedMessage() const;

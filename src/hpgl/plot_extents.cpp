@@ -56,7 +56,7 @@ std::optional<double> estimatedDrawSeconds(const RunResult& test, double stepPer
         return std::nullopt;
     // An output waits two clock cycles (one period), a pen command four (two periods).
     return static_cast<double>(test.stepOutputs) * stepPeriodSeconds
-        + static_cast<double>(test.penCommands) * 2.0 * stepPeriodSeconds;
+           + static_cast<double>(test.penCommands) * 2.0 * stepPeriodSeconds;
 }
 
 std::string durationText(double seconds)

@@ -18,7 +18,7 @@ struct Unit {
     const char* name;
     double mm;
 };
-constexpr Unit kUnits[] = {{"mm", 1.0}, {"cm", 10.0}, {"in", 25.4}, {"pt", 25.4 / 72.0},
+constexpr Unit kUnits[] = {{"mm", 1.0},        {"cm", 10.0},     {"in", 25.4},  {"pt", 25.4 / 72.0},
                            {"pc", 25.4 / 6.0}, {"px", kMmPerPx}, {"", kMmPerPx}};
 
 // The text in quotes, cut short: a message stays one readable line.

@@ -133,10 +133,10 @@ Result<SvgDrawing> placeStrokes(std::vector<MmStroke>& strokes, const QRectF& pa
     if (cut)
         drawing.notes.push_back("parts outside the page were cut off");
     if (!drawing.strokes.empty() && (minX < kMinUnit || minY < kMinUnit || maxX > kMaxUnit || maxY > kMaxUnit))
-        return failure("the drawing is " + mm((maxX - minX) / kPlotterUnitsPerMm) + " x " +
-                           mm((maxY - minY) / kPlotterUnitsPerMm) + " mm and reaches " +
-                           mm(std::max(maxX, maxY) / kPlotterUnitsPerMm) +
-                           " mm from the page's corner; the plotter's range is 819.175 mm",
+        return failure("the drawing is " + mm((maxX - minX) / kPlotterUnitsPerMm) + " x "
+                           + mm((maxY - minY) / kPlotterUnitsPerMm) + " mm and reaches "
+                           + mm(std::max(maxX, maxY) / kPlotterUnitsPerMm)
+                           + " mm from the page's corner; the plotter's range is 819.175 mm",
                        Error::Kind::TooBig);
     return drawing;
 }

@@ -18,7 +18,10 @@ namespace {
 
 constexpr int kMaxSegmentsPerCurve = 1 << 16;
 
-bool finite(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+bool finite(const QPointF& p)
+{
+    return std::isfinite(p.x()) && std::isfinite(p.y());
+}
 
 } // namespace
 
@@ -46,7 +49,8 @@ void flattenCubic(const QPointF& p0, const QPointF& p1, const QPointF& p2, const
 class StrokeCollector::Engine : public QPaintEngine {
 public:
     Engine(double tolerance, std::size_t maxPoints)
-        : QPaintEngine(QPaintEngine::AllFeatures), tolerance_(tolerance), maxPoints_(maxPoints) {}
+        : QPaintEngine(QPaintEngine::AllFeatures), tolerance_(tolerance), maxPoints_(maxPoints)
+    {}
 
     bool begin(QPaintDevice*) override { return true; }
     bool end() override { return true; }
@@ -171,40 +175,43 @@ private:
 
 StrokeCollector::StrokeCollector(double toleranceMm, std::size_t maxPoints)
     : engine_(std::make_unique<Engine>(toleranceMm, maxPoints))
-{
-}
+{}
 
 StrokeCollector::~StrokeCollector() = default;
 
-std::vector<MmStroke>& StrokeCollector::strokes() { return engine_->strokes; }
-bool StrokeCollector::overflowed() const { return engine_->overflowed; }
-bool StrokeCollector::sawDashes() const { return engine_->sawDashes; }
-QPaintEngine* StrokeCollector::paintEngine() const { return engine_.get(); }
+std::vector<MmStroke>& StrokeCollector::strokes()
+{
+    return engine_->strokes;
+}
+bool StrokeCollector::overflowed() const
+{
+    return engine_->overflowed;
+}
+bool StrokeCollector::sawDashes() const
+{
+    return engine_->sawDashes;
+}
+QPaintEngine* StrokeCollector::paintEngine() const
+{
+    return engine_.get();
+}
 
 int StrokeCollector::metric(PaintDeviceMetric metric) const
 {
     switch (metric) {
     case PdmWidth:
-    case PdmHeight:
-        return kSide;
+    case PdmHeight: return kSide;
     case PdmWidthMM:
-    case PdmHeightMM:
-        return kSide * 254 / 960;
+    case PdmHeightMM: return kSide * 254 / 960;
     case PdmDpiX:
     case PdmDpiY:
     case PdmPhysicalDpiX:
-    case PdmPhysicalDpiY:
-        return 96;
-    case PdmDepth:
-        return 32;
-    case PdmNumColors:
-        return std::numeric_limits<int>::max();
-    case PdmDevicePixelRatio:
-        return 1;
-    case PdmDevicePixelRatioScaled:
-        return static_cast<int>(devicePixelRatioFScale());
-    default:
-        return 0;
+    case PdmPhysicalDpiY: return 96;
+    case PdmDepth: return 32;
+    case PdmNumColors: return std::numeric_limits<int>::max();
+    case PdmDevicePixelRatio: return 1;
+    case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+    default: return 0;
     }
 }
 

@@ -25,8 +25,8 @@ public:
     ~StrokeCollector() override;
 
     std::vector<MmStroke>& strokes();
-    bool overflowed() const;                                  // more than maxPoints were painted
-    bool sawDashes() const;                                   // a dashed pen was drawn solid
+    bool overflowed() const; // more than maxPoints were painted
+    bool sawDashes() const;  // a dashed pen was drawn solid
 
     static constexpr int kSide = 1000; // the device's size in pixels (it has no pixels)
 

@@ -40,7 +40,7 @@ Result<QByteArray> readSvgFile(const std::filesystem::path& file, std::uintmax_t
     FileDescriptor in{::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (in.fd < 0)
         return failure("cannot open " + name + ": " + std::strerror(errno));
-    struct stat info{};
+    struct stat info {};
     if (::fstat(in.fd, &info) != 0)
         return failure("cannot read " + name + ": " + std::strerror(errno));
     if (S_ISDIR(info.st_mode))
@@ -49,8 +49,7 @@ Result<QByteArray> readSvgFile(const std::filesystem::path& file, std::uintmax_t
         return failure(name + " is not a regular file (a device, pipe or socket); only files are read");
     const auto size = static_cast<std::uintmax_t>(info.st_size);
     if (size > limit)
-        return failure(name + " is " + megabytes(size) + "; SVG files over " + megabytes(limit) +
-                       " are not read");
+        return failure(name + " is " + megabytes(size) + "; SVG files over " + megabytes(limit) + " are not read");
 
     QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
     qsizetype done = 0;

@@ -18,7 +18,10 @@ namespace orlex {
 
 namespace {
 
-Error named(const std::string& name, const Error& error) { return failure(name + ": " + error.message, error.kind); }
+Error named(const std::string& name, const Error& error)
+{
+    return failure(name + ": " + error.message, error.kind);
+}
 
 // The message on one line: text quoted from the file or the XML reader's may hold line
 // breaks or other control characters.
@@ -39,8 +42,9 @@ Result<void> checkOptions(const SvgImportOptions& options)
         return failure("the curve tolerance must lie between 0.001 and 10 mm");
     if (options.rotateDegrees != 0 && options.rotateDegrees != 90)
         return failure("the page can be turned by 0 or 90 degrees only");
-    if (options.fitMm && !(options.fitMm->first > 0 && options.fitMm->second > 0 &&
-                           std::isfinite(options.fitMm->first) && std::isfinite(options.fitMm->second)))
+    if (options.fitMm
+        && !(options.fitMm->first > 0 && options.fitMm->second > 0 && std::isfinite(options.fitMm->first)
+             && std::isfinite(options.fitMm->second)))
         return failure("the size to fit must be positive");
     return {};
 }
@@ -85,8 +89,8 @@ Result<SvgDrawing> convert(const QByteArray& bytes, const std::string& name, con
         renderer.render(&painter);
     }
     if (collector.overflowed())
-        return failure(name + ": more than " + std::to_string(kMaxSvgPoints / 1'000'000) +
-                           " million points once curves are flattened; raise the tolerance or simplify the drawing",
+        return failure(name + ": more than " + std::to_string(kMaxSvgPoints / 1'000'000)
+                           + " million points once curves are flattened; raise the tolerance or simplify the drawing",
                        Error::Kind::TooBig);
 
     QRectF pageRect(0, 0, page->widthMm, page->heightMm);
@@ -96,8 +100,8 @@ Result<SvgDrawing> convert(const QByteArray& bytes, const std::string& name, con
     if (!drawing)
         return named(name, drawing.error());
     if (prepared->skippedText > 0)
-        drawing->notes.push_back(std::to_string(prepared->skippedText) +
-                                 " text element(s) left out; convert text to paths to plot it");
+        drawing->notes.push_back(std::to_string(prepared->skippedText)
+                                 + " text element(s) left out; convert text to paths to plot it");
     if (collector.sawDashes())
         drawing->notes.push_back("dashed lines are drawn solid");
     if (drawing->strokes.empty()) {

@@ -14,9 +14,9 @@
 
 namespace orlex {
 
-inline constexpr double kPlotterUnitsPerMm = 40.0;             // 0.025 mm per unit
-inline constexpr std::uintmax_t kMaxSvgFileBytes = 32u << 20;  // larger files are refused unread
-inline constexpr std::size_t kMaxSvgPoints = 10'000'000;       // points after flattening curves
+inline constexpr double kPlotterUnitsPerMm = 40.0;            // 0.025 mm per unit
+inline constexpr std::uintmax_t kMaxSvgFileBytes = 32u << 20; // larger files are refused unread
+inline constexpr std::size_t kMaxSvgPoints = 10'000'000;      // points after flattening curves
 
 struct SvgImportOptions {
     double toleranceMm = 0.05; // largest distance between a curve and its chords, in mm
@@ -34,10 +34,10 @@ struct PlotStroke {
 };
 
 struct SvgDrawing {
-    std::vector<PlotStroke> strokes;   // in document order
-    double pageWidthMm = 0;            // the page as placed on the machine (turned, fitted)
+    std::vector<PlotStroke> strokes; // in document order
+    double pageWidthMm = 0;          // the page as placed on the machine (turned, fitted)
     double pageHeightMm = 0;
-    std::vector<std::string> notes;    // what was left out, in plain words (text, clipping)
+    std::vector<std::string> notes; // what was left out, in plain words (text, clipping)
 };
 
 // Reads and converts an SVG file. Only regular files up to kMaxSvgFileBytes are read.

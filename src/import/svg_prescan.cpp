@@ -35,11 +35,14 @@ bool isOneOf(QStringView name, std::initializer_list<const char16_t*> names)
 // Top-level elements that draw; the others (defs, style, metadata ...) need no pen.
 bool isGraphic(QStringView name)
 {
-    return isOneOf(name, {u"g", u"path", u"rect", u"circle", u"ellipse", u"line", u"polyline",
-                          u"polygon", u"use", u"a", u"switch", u"svg"});
+    return isOneOf(name, {u"g", u"path", u"rect", u"circle", u"ellipse", u"line", u"polyline", u"polygon", u"use", u"a",
+                          u"switch", u"svg"});
 }
 
-bool isText(QStringView name) { return isOneOf(name, {u"text", u"flowRoot", u"textArea"}); }
+bool isText(QStringView name)
+{
+    return isOneOf(name, {u"text", u"flowRoot", u"textArea"});
+}
 
 // Never strokes, and Qt would load or lay them out: left out with everything inside.
 bool isLeftOut(QStringView name)
@@ -79,7 +82,10 @@ QString attr(const QXmlStreamAttributes& attributes, const char* name)
     return attributes.value(QLatin1String(name)).toString();
 }
 
-QString number(double v) { return QString::number(v, 'g', 12); }
+QString number(double v)
+{
+    return QString::number(v, 'g', 12);
+}
 
 QString matrixText(const QTransform& t)
 {
@@ -136,7 +142,8 @@ QHash<QString, SymbolBox> symbolsWithViewBox(const QByteArray& bytes)
         const auto a = reader.attributes();
         if (a.hasAttribute(QStringLiteral("id")) && a.hasAttribute(QStringLiteral("viewBox")))
             symbols.insert(a.value(QStringLiteral("id")).toString(),
-                           {a.value(QStringLiteral("viewBox")).toString(), a.value(QStringLiteral("preserveAspectRatio")).toString()});
+                           {a.value(QStringLiteral("viewBox")).toString(),
+                            a.value(QStringLiteral("preserveAspectRatio")).toString()});
     }
     return symbols;
 }
@@ -223,7 +230,8 @@ private:
 // Writes the cleaned document while the reader walks the original.
 class Rewriter {
 public:
-    explicit Rewriter(const QByteArray& bytes) : reader_(bytes), writer_(&out_.document), symbols_(symbolsWithViewBox(bytes))
+    explicit Rewriter(const QByteArray& bytes)
+        : reader_(bytes), writer_(&out_.document), symbols_(symbolsWithViewBox(bytes))
     {
         out_.document.reserve(bytes.size() + 1024);
     }
@@ -238,30 +246,24 @@ public:
                     return failure("its DOCTYPE declares entities; they are not read");
                 break;
             case QXmlStreamReader::EntityReference:
-                return failure("it uses the entity &" + reader_.name().toString().toStdString() + "; which is not read");
+                return failure("it uses the entity &" + reader_.name().toString().toStdString()
+                               + "; which is not read");
             case QXmlStreamReader::ProcessingInstruction:
                 if (reader_.processingInstructionTarget() == u"xml-stylesheet")
                     return failure("it links a style sheet from another file");
                 break;
-            case QXmlStreamReader::StartElement:
-                step = startElement();
-                break;
-            case QXmlStreamReader::EndElement:
-                endElement();
-                break;
-            case QXmlStreamReader::Characters:
-                step = characters();
-                break;
-            default:
-                break;
+            case QXmlStreamReader::StartElement: step = startElement(); break;
+            case QXmlStreamReader::EndElement: endElement(); break;
+            case QXmlStreamReader::Characters: step = characters(); break;
+            default: break;
             }
             if (!step)
                 return step.error();
         }
         if (reader_.hasError()) {
-            const std::string where = " (line " + std::to_string(reader_.lineNumber()) + ", column " +
-                                      std::to_string(reader_.columnNumber()) + ": " +
-                                      reader_.errorString().toStdString() + ")";
+            const std::string where = " (line " + std::to_string(reader_.lineNumber()) + ", column "
+                                      + std::to_string(reader_.columnNumber()) + ": "
+                                      + reader_.errorString().toStdString() + ")";
             if (!rootSeen_)
                 return failure("it is not an SVG drawing: not XML" + where);
             return failure("it is not well-formed XML" + where);
@@ -306,23 +308,23 @@ private:
         if (name == u"symbol") {
             writer_.writeStartElement(prefixed(u"defs"));
             writer_.writeStartElement(prefixed(u"g"));
-            writeAttributes(attributes, {u"viewBox", u"preserveAspectRatio", u"x", u"y", u"width", u"height", u"refX", u"refY"});
+            writeAttributes(attributes,
+                            {u"viewBox", u"preserveAspectRatio", u"x", u"y", u"width", u"height", u"refX", u"refY"});
             closes = 2;
         } else if (name == u"svg") {
-            auto transform = viewportTransform(attr(attributes, "x"), attr(attributes, "y"),
-                                               attr(attributes, "width"), attr(attributes, "height"),
-                                               attr(attributes, "viewBox"),
+            auto transform = viewportTransform(attr(attributes, "x"), attr(attributes, "y"), attr(attributes, "width"),
+                                               attr(attributes, "height"), attr(attributes, "viewBox"),
                                                attr(attributes, "preserveAspectRatio"));
             if (!transform)
                 return transform.error();
             writer_.writeStartElement(prefixed(u"g"));
-            writeAttributes(attributes, {u"x", u"y", u"width", u"height", u"viewBox", u"preserveAspectRatio", u"transform"});
+            writeAttributes(attributes,
+                            {u"x", u"y", u"width", u"height", u"viewBox", u"preserveAspectRatio", u"transform"});
             writer_.writeAttribute(QStringLiteral("transform"), *transform);
         } else if (name == u"use" && symbols_.contains(useTarget(attributes))) {
             const SymbolBox& symbol = symbols_[useTarget(attributes)];
-            auto transform = viewportTransform(attr(attributes, "x"), attr(attributes, "y"),
-                                               attr(attributes, "width"), attr(attributes, "height"),
-                                               symbol.viewBox, symbol.preserveAspectRatio);
+            auto transform = viewportTransform(attr(attributes, "x"), attr(attributes, "y"), attr(attributes, "width"),
+                                               attr(attributes, "height"), symbol.viewBox, symbol.preserveAspectRatio);
             if (!transform)
                 return transform.error();
             writer_.writeStartElement(reader_.qualifiedName().toString());
@@ -340,11 +342,12 @@ private:
     Result<void> startRoot(const QXmlStreamAttributes& attributes)
     {
         if (reader_.name() != u"svg")
-            return failure("it is not an SVG drawing: its root element is <" + reader_.name().toString().toStdString() + ">");
+            return failure("it is not an SVG drawing: its root element is <" + reader_.name().toString().toStdString()
+                           + ">");
         rootSeen_ = true;
         rootPrefix_ = reader_.prefix().toString();
-        out_.root = {attr(attributes, "width"), attr(attributes, "height"),
-                     attr(attributes, "viewBox"), attr(attributes, "preserveAspectRatio")};
+        out_.root = {attr(attributes, "width"), attr(attributes, "height"), attr(attributes, "viewBox"),
+                     attr(attributes, "preserveAspectRatio")};
         // The page is placed by the caller. A fixed size spares Qt working one out from
         // the content's bounds, which costs as much as rendering.
         writer_.writeStartElement(reader_.qualifiedName().toString());
@@ -407,15 +410,16 @@ private:
         writer_.writeAttribute(QStringLiteral("width"), QStringLiteral("1"));
         writer_.writeAttribute(QStringLiteral("height"), QStringLiteral("1"));
         writer_.writeAttribute(QStringLiteral("style"), QStringLiteral("display:inline;visibility:visible;opacity:1"));
-        writer_.writeAttribute(QStringLiteral("xlink:href"),
-                               QStringLiteral("data:image/x-portable-pixmap;base64,") + QString::fromLatin1(pixel.toBase64()));
+        writer_.writeAttribute(QStringLiteral("xlink:href"), QStringLiteral("data:image/x-portable-pixmap;base64,")
+                                                                 + QString::fromLatin1(pixel.toBase64()));
         writer_.writeEndElement();
     }
 
     void writeAttributes(const QXmlStreamAttributes& attributes, std::initializer_list<const char16_t*> except)
     {
         for (const QXmlStreamNamespaceDeclaration& ns : reader_.namespaceDeclarations())
-            writer_.writeAttribute(ns.prefix().isEmpty() ? QStringLiteral("xmlns") : QStringLiteral("xmlns:") + ns.prefix().toString(),
+            writer_.writeAttribute(ns.prefix().isEmpty() ? QStringLiteral("xmlns")
+                                                         : QStringLiteral("xmlns:") + ns.prefix().toString(),
                                    ns.namespaceUri().toString());
         for (const QXmlStreamAttribute& a : attributes)
             if (!a.namespaceUri().isEmpty() || !isOneOf(a.name(), except))

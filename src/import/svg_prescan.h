@@ -8,16 +8,15 @@
 #include <QByteArray>
 #include <QString>
 
-
 namespace orlex {
 
 // A pen marker is a 1 x 1 image of this colour, its blue the pen (1..255).
 inline constexpr int kPenMarkerRed = 0x4F, kPenMarkerGreen = 0x52;
 
 struct PreparedSvg {
-    QByteArray document;        // well-formed, self-contained SVG for QSvgRenderer
+    QByteArray document; // well-formed, self-contained SVG for QSvgRenderer
     RootAttributes root;
-    int skippedText = 0;        // text elements left out
+    int skippedText = 0; // text elements left out
 };
 
 // Reads the whole document once with QXmlStreamReader and writes the cleaned copy:

@@ -1,8 +1,8 @@
 // Drawing-time estimate of an event sequence, with the test run's step conversion.
 #include "plan/draw_time.h"
 
-#include "drive/line_steps.h"
 #include "common/number_text.h"
+#include "drive/line_steps.h"
 #include "hpgl/plot_extents.h"
 
 #include <cmath>
@@ -10,8 +10,7 @@
 
 namespace orlex {
 
-Result<DrawCounts> countDrawOutputs(const PlotEvents& events, StepLengths stepLengths, bool halfStep,
-                                    std::int16_t zoom)
+Result<DrawCounts> countDrawOutputs(const PlotEvents& events, StepLengths stepLengths, bool halfStep, std::int16_t zoom)
 {
     const auto usable = [](double length) { return std::isfinite(length) && length > 0; };
     if (!usable(stepLengths.x) || !usable(stepLengths.y))
@@ -38,8 +37,8 @@ Result<DrawCounts> countDrawOutputs(const PlotEvents& events, StepLengths stepLe
     return counts;
 }
 
-Result<double> estimatedSeconds(const PlotEvents& events, StepLengths stepLengths, bool halfStep,
-                                std::int16_t zoom, double clockHz)
+Result<double> estimatedSeconds(const PlotEvents& events, StepLengths stepLengths, bool halfStep, std::int16_t zoom,
+                                double clockHz)
 {
     if (!std::isfinite(clockHz) || clockHz <= 0)
         return failure("The plotter clock must be a frequency above 0 Hz.");

@@ -28,7 +28,7 @@ Result<DrawCounts> countDrawOutputs(const PlotEvents& events, StepLengths stepLe
 
 // The counts in seconds with the program's formula (plot_extents.h), a step period being
 // two cycles of a clock of `clockHz`.
-Result<double> estimatedSeconds(const PlotEvents& events, StepLengths stepLengths, bool halfStep,
-                                std::int16_t zoom, double clockHz);
+Result<double> estimatedSeconds(const PlotEvents& events, StepLengths stepLengths, bool halfStep, std::int16_t zoom,
+                                double clockHz);
 
 } // namespace orlex

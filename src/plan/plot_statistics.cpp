@@ -8,12 +8,12 @@ namespace orlex {
 PlotStatistics computeStatistics(const PlotEvents& events)
 {
     PlotStatistics s;
-    Position at;                // the pen starts up at the origin
+    Position at; // the pen starts up at the origin
     bool penDown = false;
-    bool inStroke = false;      // a pen-down run is open (an SP closes it, the pen stays down)
+    bool inStroke = false; // a pen-down run is open (an SP closes it, the pen stays down)
     double downLength = 0;
-    double upLength = 0;        // travel counted up to the start of the latest stroke
-    double pendingTravel = 0;   // travel since then, counted once another stroke starts
+    double upLength = 0;      // travel counted up to the start of the latest stroke
+    double pendingTravel = 0; // travel since then, counted once another stroke starts
 
     for (const PlotEvent& event : events) {
         if (std::holds_alternative<SelectPen>(event)) {

@@ -87,8 +87,8 @@ double PointTree::boxDistanceSquared(const Node& node, Position at)
 }
 
 template <class Visit>
-void PointTree::search(std::uint32_t index, Position at, double& limitSquared,
-                       std::optional<std::uint32_t> skipOwner, Visit& visit) const
+void PointTree::search(std::uint32_t index, Position at, double& limitSquared, std::optional<std::uint32_t> skipOwner,
+                       Visit& visit) const
 {
     const Node& node = nodes_[index];
     if (node.remaining == 0 || boxDistanceSquared(node, at) >= limitSquared

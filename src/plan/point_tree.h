@@ -34,10 +34,10 @@ public:
 
 private:
     struct Node {
-        std::uint32_t begin = 0, end = 0; // range of order_
+        std::uint32_t begin = 0, end = 0;  // range of order_
         std::uint32_t left = 0, right = 0; // children; 0 for a leaf (the root is never a child)
         std::uint32_t remaining = 0;
-        bool oneOwner = false;             // every point of the node has `owner`
+        bool oneOwner = false; // every point of the node has `owner`
         std::uint32_t owner = 0;
         double minX = 0, minY = 0, maxX = 0, maxY = 0;
     };
@@ -51,10 +51,10 @@ private:
                 Visit& visit) const;
 
     std::vector<TreePoint> points_;
-    std::vector<std::uint32_t> order_;    // point indices in tree order
-    std::vector<std::uint32_t> slot_;     // position of each point in order_
+    std::vector<std::uint32_t> order_; // point indices in tree order
+    std::vector<std::uint32_t> slot_;  // position of each point in order_
     std::vector<bool> removed_;
-    std::vector<Node> nodes_;             // nodes_[0] is the root
+    std::vector<Node> nodes_; // nodes_[0] is the root
 };
 
 } // namespace orlex

@@ -20,11 +20,11 @@ namespace orlex {
 
 namespace {
 
-constexpr std::size_t kNeighbours = 10;     // nearest ends of other strokes kept per end
-constexpr std::size_t kPerStroke = 2;       // of which at most this many of one stroke
-constexpr std::uint32_t kLongestRun = 3;    // Or-opt moves runs of 1..3 strokes
-constexpr std::uint32_t kKicksPerStroke = 20;  // iterated local search: kicks per stroke at most
-constexpr std::uint32_t kLongestKickRun = 30;  // runs swapped by a kick: 1..30 strokes
+constexpr std::size_t kNeighbours = 10;       // nearest ends of other strokes kept per end
+constexpr std::size_t kPerStroke = 2;         // of which at most this many of one stroke
+constexpr std::uint32_t kLongestRun = 3;      // Or-opt moves runs of 1..3 strokes
+constexpr std::uint32_t kKicksPerStroke = 20; // iterated local search: kicks per stroke at most
+constexpr std::uint32_t kLongestKickRun = 30; // runs swapped by a kick: 1..30 strokes
 constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
 struct Move {
@@ -41,8 +41,8 @@ class Improver {
 public:
     Improver(const GroupStrokes& group, Position start, const Route& route)
         : group_(group), n_(static_cast<std::uint32_t>(route.size())), order_(n_ + 1), pos_(n_ + 1),
-          visits_(route.size()), entryEnd_(n_ + 1, kNone), exitEnd_(n_ + 1, kNone), entryAt_(n_ + 1),
-          exitAt_(n_ + 1), queued_(n_ + 1, false)
+          visits_(route.size()), entryEnd_(n_ + 1, kNone), exitEnd_(n_ + 1, kNone), entryAt_(n_ + 1), exitAt_(n_ + 1),
+          queued_(n_ + 1, false)
     {
         ends_ = group_.ends(true);
         firstEnd_.assign(n_ + 2, 0);
@@ -128,7 +128,7 @@ private:
             const std::uint32_t middle = first + lengthB; // C starts here
             const double before = edge(first - 1) + edge(middle - 1) + edge(last);
             const double after = distance(exitAt(first - 1), entryAt(middle)) + distance(exitAt(last), entryAt(first))
-                + toEntry(exitAt(middle - 1), last + 1);
+                                 + toEntry(exitAt(middle - 1), last + 1);
             undo_.clear();
             logging_ = true;
             reverse(first, last);
@@ -196,7 +196,8 @@ private:
         const PointTree tree(std::move(points));
         neighbours_.assign(ends_.size() * kNeighbours, kNone);
         for (std::size_t e = 0; e < ends_.size(); ++e) {
-            const std::vector<std::size_t> near = tree.nearestOfOthers(ends_[e].at, kNeighbours, ends_[e].stroke, kPerStroke);
+            const std::vector<std::size_t> near =
+                tree.nearestOfOthers(ends_[e].at, kNeighbours, ends_[e].stroke, kPerStroke);
             std::copy(near.begin(), near.end(), neighbours_.begin() + static_cast<std::ptrdiff_t>(e * kNeighbours));
         }
     }
@@ -238,8 +239,8 @@ private:
 
     // Putting the run first..last (whose removal saves `saved`) between positions u and
     // u + 1, entered at `in` and left at `out` when forwards.
-    void tryRelocate(std::uint32_t first, std::uint32_t last, std::uint32_t u, double saved, Position in,
-                     Position out, std::uint32_t end, Move& best) const
+    void tryRelocate(std::uint32_t first, std::uint32_t last, std::uint32_t u, double saved, Position in, Position out,
+                     std::uint32_t end, Move& best) const
     {
         if (u + 1 >= first && u <= last)
             return; // an edge the run touches
@@ -377,14 +378,9 @@ private:
         if (m.last < n_)
             touched.push_back(order_[m.last + 1]);
         switch (m.kind) {
-        case Move::Kind::None:
-            return;
-        case Move::Kind::Reverse:
-            reverse(m.first, m.last);
-            break;
-        case Move::Kind::Rotate:
-            setRotation(s, m.end);
-            break;
+        case Move::Kind::None: return;
+        case Move::Kind::Reverse: reverse(m.first, m.last); break;
+        case Move::Kind::Rotate: setRotation(s, m.end); break;
         case Move::Kind::Relocate: {
             touched.push_back(order_[m.edge]);
             if (m.edge < n_)
@@ -424,9 +420,9 @@ private:
     std::vector<StrokeEnd> ends_;         // every stroke's ends, then the anchor's
     std::vector<std::uint32_t> firstEnd_; // ends of stroke s: firstEnd_[s] .. firstEnd_[s + 1]
     std::vector<std::uint32_t> neighbours_;
-    std::vector<std::uint32_t> order_;    // stroke at each position, the anchor at 0
-    std::vector<std::uint32_t> pos_;      // position of each stroke
-    std::vector<StrokeVisit> visits_;     // by stroke
+    std::vector<std::uint32_t> order_; // stroke at each position, the anchor at 0
+    std::vector<std::uint32_t> pos_;   // position of each stroke
+    std::vector<StrokeVisit> visits_;  // by stroke
     std::vector<std::uint32_t> entryEnd_, exitEnd_;
     std::vector<Position> entryAt_, exitAt_;
     std::vector<bool> queued_;

@@ -35,9 +35,9 @@ Route fileRoute(std::size_t strokes)
 // The two ways a group can be drawn: 0 its file order, 1 the new route.
 struct GroupChoices {
     std::array<Route, 2> routes;
-    std::array<double, 2> travel{};    // from the route's first entry on
-    std::array<Position, 2> first{};   // first entry
-    std::array<Position, 2> last{};    // last exit
+    std::array<double, 2> travel{};  // from the route's first entry on
+    std::array<Position, 2> first{}; // first entry
+    std::array<Position, 2> last{};  // last exit
 };
 
 // Cheapest choice per group, by a two-state shortest path over the groups (the state is
@@ -56,7 +56,8 @@ std::vector<int> chooseRoutes(const std::vector<StrokeGroup>& groups, const std:
         std::array<State, 2> next{};
         for (int c = 0; c < 2; ++c) {
             for (int p = 0; p < 2; ++p) {
-                const double travel = states[p].travel + distance(states[p].at, choices[g].first[c]) + choices[g].travel[c];
+                const double travel =
+                    states[p].travel + distance(states[p].at, choices[g].first[c]) + choices[g].travel[c];
                 if (p == 0 || travel < next[c].travel) {
                     next[c] = {travel, choices[g].last[c]};
                     cameFrom[g][c] = p;

@@ -10,10 +10,10 @@ namespace orlex {
 
 // Colour numbers of the 16-colour console palette that the preview uses.
 enum Colour : std::int16_t {
-    kBlack = 0,      // pen-down segments
-    kLightGrey = 7,  // pen-up segment not shown: nothing is drawn
-    kLightRed = 12,  // origin half-axes
-    kWhite = 15,     // pen-up segments when shown
+    kBlack = 0,     // pen-down segments
+    kLightGrey = 7, // pen-up segment not shown: nothing is drawn
+    kLightRed = 12, // origin half-axes
+    kWhite = 15,    // pen-up segments when shown
 };
 
 // A surface measured in twips, origin top-left, y downwards.
@@ -40,7 +40,7 @@ public:
     Preview(Canvas& canvas, const MachineSettings& settings) : canvas_(&canvas), settings_(settings) {}
 
     std::int16_t zoom = 100;      // percent, 1..400
-    std::int16_t penUpColour = 7;  // 15 shown, 7 hidden
+    std::int16_t penUpColour = 7; // 15 shown, 7 hidden
     std::int32_t lastX = 0;       // preview pen, whole plotter units; never reset
     std::int32_t lastY = 0;
 

@@ -28,15 +28,12 @@ std::string DrawReport::message() const
 {
     switch (outcome) {
     case Outcome::Finished:
-    case Outcome::Stopped:
-        return {};
-    case Outcome::OriginFailed:
-        return origin.message() + " Nothing was drawn.";
+    case Outcome::Stopped: return {};
+    case Outcome::OriginFailed: return origin.message() + " Nothing was drawn.";
     case Outcome::PointRefused:
         return "Drawing stopped at the point (" + numberText(run.refusedX) + ", " + numberText(run.refusedY)
-            + "): " + run.refusal.reason + " The pen has been lifted.";
-    case Outcome::ReadFailed:
-        return run.openError + " The pen has been lifted.";
+               + "): " + run.refusal.reason + " The pen has been lifted.";
+    case Outcome::ReadFailed: return run.openError + " The pen has been lifted.";
     }
     return {};
 }
@@ -50,8 +47,7 @@ DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview
         report.origin = moveToPlotOrigin(drive, extents, preview.zoom);
         if (!report.origin.reached()) {
             // Homing lifted the pen before it moved, or nothing was touched at all.
-            report.outcome = report.origin.stopped() ? DrawReport::Outcome::Stopped
-                                                     : DrawReport::Outcome::OriginFailed;
+            report.outcome = report.origin.stopped() ? DrawReport::Outcome::Stopped : DrawReport::Outcome::OriginFailed;
             return report;
         }
     }

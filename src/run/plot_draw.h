@@ -34,16 +34,16 @@ OriginReport moveToPlotOrigin(Drive& drive, const PlotExtents& extents, std::int
 
 struct DrawReport {
     enum class Outcome {
-        Finished,      // the file was drawn to its end
-        Stopped,       // a stop request ended the run after a step
-        OriginFailed,  // "Pen to 0" did not reach the origin: nothing was drawn
-        PointRefused,  // a point cannot be reached in 16-bit steps
-        ReadFailed,    // the plot file could not be read (any more)
+        Finished,     // the file was drawn to its end
+        Stopped,      // a stop request ended the run after a step
+        OriginFailed, // "Pen to 0" did not reach the origin: nothing was drawn
+        PointRefused, // a point cannot be reached in 16-bit steps
+        ReadFailed,   // the plot file could not be read (any more)
     };
     Outcome outcome = Outcome::Finished;
     bool movedToOrigin = false; // "Pen to 0" ran first
     OriginReport origin;
-    RunResult run;              // the interpreter's run; empty when it did not start
+    RunResult run; // the interpreter's run; empty when it did not start
     // What to tell the operator; empty when the draw finished or was stopped.
     std::string message() const;
 };

@@ -1,8 +1,8 @@
 // The test run shared by "Test and Show" and the command-line tool, with the fit rule.
 #include "run/plot_test.h"
 
-#include "drive/line_steps.h"
 #include "common/number_text.h"
+#include "drive/line_steps.h"
 #include "settings/conversions.h"
 
 #include <cmath>
@@ -31,11 +31,10 @@ std::string axisStepProblem(char axis, double stepLength, double fewest, double 
     const double stepMm = stepLength / (halfStep ? 200.0 : 100.0);
     const std::string name(1, axis);
     const std::string setting = std::string("Lstep") + static_cast<char>(axis - 'A' + 'a');
-    return "The plot is too big for these step lengths: in " + name + " it needs "
-        + numberText(std::fabs(worst)) + " steps from its origin, but the drive counts at most "
-        + numberText(kMostSteps) + " steps, which is " + numberText(std::floor(kMostSteps * stepMm * 10) / 10)
-        + " mm with " + setting + " " + numberText(stepLength) + " in " + (halfStep ? "half" : "full")
-        + " steps. Draw stays off.";
+    return "The plot is too big for these step lengths: in " + name + " it needs " + numberText(std::fabs(worst))
+           + " steps from its origin, but the drive counts at most " + numberText(kMostSteps) + " steps, which is "
+           + numberText(std::floor(kMostSteps * stepMm * 10) / 10) + " mm with " + setting + " "
+           + numberText(stepLength) + " in " + (halfStep ? "half" : "full") + " steps. Draw stays off.";
 }
 
 // The fit rule in steps: every point and the "Pen to 0" point must be reachable in the
@@ -50,11 +49,11 @@ std::string stepRangeProblem(const PlotTest& test, const MachineSettings& settin
     const double originX = originSteps(test.extents.minXmm, settings.stepLengthX, test.halfStep, test.zoom);
     const double originY = originSteps(test.extents.minYmm, settings.stepLengthY, test.halfStep, test.zoom);
     const RunResult& r = test.run;
-    std::string problem = axisStepProblem('X', settings.stepLengthX, r.minStepsX, std::max(r.maxStepsX, originX),
-                                          test.halfStep);
+    std::string problem =
+        axisStepProblem('X', settings.stepLengthX, r.minStepsX, std::max(r.maxStepsX, originX), test.halfStep);
     if (problem.empty())
-        problem = axisStepProblem('Y', settings.stepLengthY, r.minStepsY, std::max(r.maxStepsY, originY),
-                                  test.halfStep);
+        problem =
+            axisStepProblem('Y', settings.stepLengthY, r.minStepsY, std::max(r.maxStepsY, originY), test.halfStep);
     return problem;
 }
 

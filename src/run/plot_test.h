@@ -24,13 +24,13 @@ struct PlotTest {
     };
 
     RunResult run;
-    PlotExtents extents;                // mm at the zoom of the test
+    PlotExtents extents; // mm at the zoom of the test
     std::int16_t zoom = 100;
     bool halfStep = true;               // the step mode the steps were counted in
     std::optional<std::int16_t> limitX; // Maxx, Maxy as the fit rule reads them
     std::optional<std::int16_t> limitY;
     Verdict verdict = Verdict::Fits;
-    std::string stepRangeMessage;       // BeyondSteps: the axis and its limit in mm
+    std::string stepRangeMessage; // BeyondSteps: the axis and its limit in mm
 
     bool fits() const { return verdict == Verdict::Fits; }
     // Messages for the operator about the run: skipped pairs, coordinates beyond range,

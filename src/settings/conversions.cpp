@@ -3,16 +3,19 @@
 #include "settings/conversions.h"
 
 #include <charconv>
-#include <cstdint>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 namespace orlex {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trimBlanks(std::string_view text)
 {
@@ -23,7 +26,10 @@ std::string_view trimBlanks(std::string_view text)
     return text;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int hexDigitValue(char c)
 {
@@ -131,8 +137,7 @@ std::optional<std::int16_t> roundToInt16(double value)
 char localeDecimalSeparator()
 {
     const std::lconv* conventions = std::localeconv();
-    if (conventions == nullptr || conventions->decimal_point == nullptr
-        || conventions->decimal_point[0] == '\0')
+    if (conventions == nullptr || conventions->decimal_point == nullptr || conventions->decimal_point[0] == '\0')
         return '.';
     return conventions->decimal_point[0];
 }

@@ -14,14 +14,14 @@ inline constexpr int kSettingLines = 9;
 inline constexpr int kNumericSettings = 8; // all but the port address
 
 struct MachineSettings {
-    double stepLengthX = 50; // Lstepx: hundredths of a millimetre per full X step, above 0
-    double stepLengthY = 50; // Lstepy
-    double travelXmm = 150;  // Maxx: hardware limit of X travel, reachable in 16-bit half steps
-    double travelYmm = 150;  // Maxy
-    double speedXms = 80;    // Speedx: carried by the file and the dialog only
-    double speedYms = 80;    // Speedy
-    double originXmm = 5;    // Offsetx: where plot coordinate 0 lies on the preview
-    double originYmm = 5;    // Offsety
+    double stepLengthX = 50;           // Lstepx: hundredths of a millimetre per full X step, above 0
+    double stepLengthY = 50;           // Lstepy
+    double travelXmm = 150;            // Maxx: hardware limit of X travel, reachable in 16-bit half steps
+    double travelYmm = 150;            // Maxy
+    double speedXms = 80;              // Speedx: carried by the file and the dialog only
+    double speedYms = 80;              // Speedy
+    double originXmm = 5;              // Offsetx: where plot coordinate 0 lies on the preview
+    double originYmm = 5;              // Offsety
     std::uint16_t portAddress = 0x378; // LptAddress: the port's base I/O address
     // Each line's text as read from the file or as last saved ("  150 " after a load,
     // "150" after a Save): the start-up labels show it, and the address is saved back as

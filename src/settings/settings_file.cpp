@@ -116,8 +116,7 @@ std::optional<std::string> readSettingsBytes(const std::filesystem::path& file, 
         bytes.append(buffer, static_cast<std::size_t>(got));
         if (bytes.size() > kMaxReadBytes) {
             ::close(fd);
-            return "Could not read the settings file " + quoted(file)
-                + ": it is far too large to be a settings file.";
+            return "Could not read the settings file " + quoted(file) + ": it is far too large to be a settings file.";
         }
     }
     ::close(fd);
@@ -244,8 +243,8 @@ std::string problemText(const SettingsProblem& problem)
     case SettingsProblem::Kind::NotANumber: return text + shown + " is not a number";
     case SettingsProblem::Kind::NotAboveZero: return text + shown + " is not above 0";
     case SettingsProblem::Kind::Unreachable:
-        return text + shown + " mm cannot be reached in 32767 half steps of this step length (at most "
-            + problem.detail + " mm)";
+        return text + shown + " mm cannot be reached in 32767 half steps of this step length (at most " + problem.detail
+               + " mm)";
     }
     return text;
 }
@@ -293,7 +292,7 @@ std::string LoadReport::message(const std::filesystem::path& file) const
         text += "The settings file " + quoted(file) + " has problems:\n";
         for (const SettingsProblem& problem : problems)
             text += "  " + problemText(problem) + (problem.usedDefault ? "; the default " : "; ") + problem.used
-                + " is used for this run.\n";
+                    + " is used for this run.\n";
         text += "The file has not been changed; Save in the settings dialog rewrites it.";
     }
     return text;

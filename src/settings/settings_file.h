@@ -24,14 +24,14 @@ struct SettingsProblem {
     std::string setting; // "Maxx"
     std::string text;    // the offending text, empty when the line is missing
     Kind kind = Kind::NotANumber;
-    std::string used;    // the value used instead ("150")
+    std::string used; // the value used instead ("150")
     bool usedDefault = true;
-    std::string detail;  // Unreachable: how far the step length reaches
+    std::string detail; // Unreachable: how far the step length reaches
 };
 
 struct LoadReport {
-    bool createdDefaults = false;   // the file was absent and has been written with the defaults
-    std::string fileError;          // the file could not be read or created (reason in plain words)
+    bool createdDefaults = false; // the file was absent and has been written with the defaults
+    std::string fileError;        // the file could not be read or created (reason in plain words)
     std::vector<SettingsProblem> problems;
     // One message for the operator naming the file, each bad line, setting and text;
     // empty when everything loaded.

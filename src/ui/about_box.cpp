@@ -9,7 +9,6 @@
 
 namespace orlex::ui {
 
-
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));

@@ -10,7 +10,8 @@ namespace orlex::ui {
 
 namespace {
 
-QImage blankImage(int size) {
+QImage blankImage(int size)
+{
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
@@ -18,12 +19,14 @@ QImage blankImage(int size) {
 
 // An arrow pointing up on a 32-unit grid, drawn inside the middle 22 units so a button
 // smaller than the icon still shows it whole.
-QPolygonF upArrow() {
-    return QPolygonF({QPointF(16, 5), QPointF(26, 16), QPointF(20, 16), QPointF(20, 27),
-                      QPointF(12, 27), QPointF(12, 16), QPointF(6, 16)});
+QPolygonF upArrow()
+{
+    return QPolygonF({QPointF(16, 5), QPointF(26, 16), QPointF(20, 16), QPointF(20, 27), QPointF(12, 27),
+                      QPointF(12, 16), QPointF(6, 16)});
 }
 
-qreal rotationOf(Arrow direction) {
+qreal rotationOf(Arrow direction)
+{
     switch (direction) {
     case Arrow::Up: return 0;
     case Arrow::Right: return 90;
@@ -34,7 +37,8 @@ qreal rotationOf(Arrow direction) {
 }
 
 // A pen pointing down-left: body, grip ring and nib, on a 32-unit grid.
-void paintPen(QPainter& painter, const QColor& colour) {
+void paintPen(QPainter& painter, const QColor& colour)
+{
     painter.save();
     painter.translate(16, 16);
     painter.rotate(45);
@@ -42,13 +46,14 @@ void paintPen(QPainter& painter, const QColor& colour) {
     painter.setBrush(colour);
     painter.drawRoundedRect(QRectF(-3.5, -13, 7, 15), 1.5, 1.5); // body
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(-3.5, 3, 7, 2));                      // grip ring
+    painter.drawRect(QRectF(-3.5, 3, 7, 2)); // grip ring
     painter.setBrush(colour);
     painter.drawPolygon(QPolygonF({QPointF(-3.5, 6), QPointF(3.5, 6), QPointF(0, 13)})); // nib
     painter.restore();
 }
 
-QIcon twoLookIcon(const QImage& normal, const QImage& second) {
+QIcon twoLookIcon(const QImage& normal, const QImage& second)
+{
     QIcon icon;
     const QPixmap first = QPixmap::fromImage(normal);
     const QPixmap other = QPixmap::fromImage(second);
@@ -65,7 +70,8 @@ QIcon twoLookIcon(const QImage& normal, const QImage& second) {
 
 } // namespace
 
-QImage arrowImage(Arrow direction, bool secondLook) {
+QImage arrowImage(Arrow direction, bool secondLook)
+{
     QImage image = blankImage(kButtonIconSize);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -83,11 +89,13 @@ QImage arrowImage(Arrow direction, bool secondLook) {
     return image;
 }
 
-QIcon arrowIcon(Arrow direction) {
+QIcon arrowIcon(Arrow direction)
+{
     return twoLookIcon(arrowImage(direction, false), arrowImage(direction, true));
 }
 
-QImage penImage(bool secondLook) {
+QImage penImage(bool secondLook)
+{
     QImage image = blankImage(kButtonIconSize);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -95,9 +103,13 @@ QImage penImage(bool secondLook) {
     return image;
 }
 
-QIcon penIcon() { return twoLookIcon(penImage(false), penImage(true)); }
+QIcon penIcon()
+{
+    return twoLookIcon(penImage(false), penImage(true));
+}
 
-QImage programIconImage(int size) {
+QImage programIconImage(int size)
+{
     QImage image = blankImage(size);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -129,7 +141,8 @@ QImage programIconImage(int size) {
     return image;
 }
 
-QIcon programIcon() {
+QIcon programIcon()
+{
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
         icon.addPixmap(QPixmap::fromImage(programIconImage(size)));

@@ -36,15 +36,20 @@ constexpr const char* kCaption = "Orlex _ Plotter";
 constexpr int kClientWidthPx = 9480 / 15;  // 632
 constexpr int kClientHeightPx = 6465 / 15; // 431
 
-QString fromSetting(const std::string& text) { return QString::fromStdString(text); }
+QString fromSetting(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 // "378H" for &H378, "D010H" for &HD010.
-QString addressCaption(std::uint16_t address) {
+QString addressCaption(std::uint16_t address)
+{
     return QString::number(address, 16).toUpper() + QLatin1Char('H');
 }
 
 // The single local file a drag carries, or an empty text.
-QString droppedFile(const QMimeData* mime) {
+QString droppedFile(const QMimeData* mime)
+{
     if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
         return {};
     const QUrl url = mime->urls().front();
@@ -58,8 +63,8 @@ QString droppedFile(const QMimeData* mime) {
 
 } // namespace
 
-MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
-    : QMainWindow(parent), options_(std::move(options)) {
+MainWindow::MainWindow(MainWindowOptions options, QWidget* parent) : QMainWindow(parent), options_(std::move(options))
+{
     feedback_ = options_.feedback ? options_.feedback : &defaultFeedback_;
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -75,7 +80,8 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-MainWindow::~MainWindow() {
+MainWindow::~MainWindow()
+{
     statusTimer->stop();
     speedTimer->stop();
     // The preview and the drive refer to widgets and the port; drop them first.
@@ -84,7 +90,8 @@ MainWindow::~MainWindow() {
     port_.flush();
 }
 
-void MainWindow::startUp() {
+void MainWindow::startUp()
+{
     settingsReport_ = loadSettings(settings_, options_.settingsFile);
     if (!settingsReport_.ok())
         feedback_->message(nullptr, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
@@ -95,9 +102,9 @@ void MainWindow::startUp() {
         feedback_->message(nullptr, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
                            QString::fromStdString(port_.error));
 
-    drive_ = std::make_unique<Drive>(port_.port(), settings_,
-                                     DriveHooks{[this] { processEvents(); },
-                                                [this] { return halfStepOption->isChecked(); }});
+    drive_ = std::make_unique<Drive>(
+        port_.port(), settings_,
+        DriveHooks{[this] { processEvents(); }, [this] { return halfStepOption->isChecked(); }});
     preview_ = std::make_unique<Preview>(*previewCanvas, settings_);
 
     drive_->state.phaseX = 1;
@@ -117,7 +124,8 @@ void MainWindow::startUp() {
     statusTimer->start();
 }
 
-void MainWindow::showSettingsLabels(const QString& limitUnit) {
+void MainWindow::showSettingsLabels(const QString& limitUnit)
+{
     const auto text = [this](SettingLine line) { return fromSetting(settings_.line(line)); };
     limitXLabel->setText(text(SettingLine::TravelX) + limitUnit);
     limitYLabel->setText(text(SettingLine::TravelY) + limitUnit);
@@ -126,7 +134,8 @@ void MainWindow::showSettingsLabels(const QString& limitUnit) {
     portLabel->setText(addressCaption(settings_.portAddress));
 }
 
-void MainWindow::startUpDisplay() {
+void MainWindow::startUpDisplay()
+{
     showSettingsLabels(QStringLiteral("mm"));
     runPresenceCheck();
     if (!drive_->state.connected)
@@ -135,7 +144,8 @@ void MainWindow::startUpDisplay() {
     preview_->drawXHalfAxis();
 }
 
-void MainWindow::settingsSaved() {
+void MainWindow::settingsSaved()
+{
     followPortAddress();
     settingsMayHaveChangedTheScale();
     showSettingsLabels(QStringLiteral(" mm"));
@@ -146,7 +156,8 @@ void MainWindow::settingsSaved() {
 
 // A changed address takes effect at once: the port is reopened (or the virtual plotter
 // rewired) at the new base, and the drive goes on through it.
-void MainWindow::followPortAddress() {
+void MainWindow::followPortAddress()
+{
     const std::string error = port_.moveTo(settings_.portAddress);
     drive_->setPort(port_.port());
     if (!error.empty())
@@ -154,9 +165,13 @@ void MainWindow::followPortAddress() {
                            QString::fromStdString(error));
 }
 
-void MainWindow::processEvents() { QCoreApplication::processEvents(); }
+void MainWindow::processEvents()
+{
+    QCoreApplication::processEvents();
+}
 
-void MainWindow::endProcess(int status) {
+void MainWindow::endProcess(int status)
+{
     port_.flush();
     if (options_.exitProcess) {
         options_.exitProcess(status);
@@ -168,7 +183,8 @@ void MainWindow::endProcess(int status) {
 
 // A Save that changes a step length or a travel limit changes what the last test
 // measured: Draw waits for a new test.
-void MainWindow::settingsMayHaveChangedTheScale() {
+void MainWindow::settingsMayHaveChangedTheScale()
+{
     if (!drawableTest_)
         return;
     const DrawableTest now = currentTestKey();
@@ -177,7 +193,8 @@ void MainWindow::settingsMayHaveChangedTheScale() {
         forgetTest();
 }
 
-void MainWindow::quitSafely(int status) {
+void MainWindow::quitSafely(int status)
+{
     if (ending_)
         return;
     ending_ = true;
@@ -186,16 +203,19 @@ void MainWindow::quitSafely(int status) {
     endProcess(status);
 }
 
-void MainWindow::onExit() {
+void MainWindow::onExit()
+{
     quitSafely(0);
 }
 
-void MainWindow::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event)
+{
     quitSafely(0);
     event->accept();
 }
 
-void MainWindow::keyPressEvent(QKeyEvent* event) {
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
     if (event->key() == Qt::Key_Escape && (drawRunning_ || motionRunning_ || speedRunning_)) {
         onStopClicked();
         event->accept();
@@ -204,12 +224,14 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
 }
 
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
     if (!droppedFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
-void MainWindow::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event)
+{
     const QString path = droppedFile(event->mimeData());
     if (path.isEmpty())
         return;
@@ -217,7 +239,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
     openPlotFile(path);
 }
 
-void MainWindow::onOpen() {
+void MainWindow::onOpen()
+{
     if (drawRunning_ || motionRunning_)
         return;
     // The file-open dialog's filter, "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*",
@@ -238,7 +261,8 @@ void MainWindow::onOpen() {
         fileNameBox->setText(QFile::decodeName(QByteArray::fromStdString(plotFile_)));
 }
 
-void MainWindow::openPlotFile(const QString& path) {
+void MainWindow::openPlotFile(const QString& path)
+{
     const std::string chosen = QFile::encodeName(path).toStdString();
     // A test speaks only for the file it read.
     if (chosen != plotFile_)
@@ -247,7 +271,8 @@ void MainWindow::openPlotFile(const QString& path) {
     fileNameBox->setText(path);
 }
 
-void MainWindow::onSettings() {
+void MainWindow::onSettings()
+{
     if (drawRunning_ || motionRunning_)
         return; // the item is disabled then; its modal loop would halt the machine
     SettingsDialog dialog(settings_, options_.settingsFile, *feedback_, nullptr);
@@ -255,7 +280,8 @@ void MainWindow::onSettings() {
     dialog.exec();
 }
 
-void MainWindow::onAbout() {
+void MainWindow::onAbout()
+{
     if (drawRunning_ || motionRunning_)
         return;
     AboutBox box(nullptr);

@@ -9,8 +9,8 @@
 #include "preview/preview.h"
 #include "run/file_stamp.h"
 #include "run/plot_draw.h"
-#include "settings/settings_file.h"
 #include "settings/machine_settings.h"
+#include "settings/settings_file.h"
 #include "ui/operator_feedback.h"
 
 #include <QElapsedTimer>
@@ -68,8 +68,8 @@ public:
     Preview& preview() { return *preview_; }
     Port& port() { return port_.port(); }
     VirtualPlotter* virtualPlotter() { return port_.virtualPlotter; }
-    PlotExtents plotExtents;                 // minXmm.. of the last test run
-    std::optional<RunResult> lastTest;        // counts of the last test run (estimate)
+    PlotExtents plotExtents;                         // minXmm.. of the last test run
+    std::optional<RunResult> lastTest;               // counts of the last test run (estimate)
     std::optional<double> stepPeriodSeconds() const; // last Speed, or the virtual clock
     bool drawRunning() const { return drawRunning_; }
     const LoadReport& settingsReport() const { return settingsReport_; }
@@ -140,15 +140,15 @@ private:
     // The settings labels: each line's text and its unit ("mm" at start-up, where the
     // text ends with a blank; " mm" after a Save), and the address as "378H".
     void showSettingsLabels(const QString& limitUnit);
-    void runPresenceCheck();          // presence test with its display (statusBox, Speed, connected)
+    void runPresenceCheck();                     // presence test with its display (statusBox, Speed, connected)
     void setMotionControlsEnabled(bool enabled); // jogs, Pen home, Pen to 0, Test, Draw
     template <class Motion>
-    auto runMotion(Motion motion); // a homing motion with the controls held off
+    auto runMotion(Motion motion);  // a homing motion with the controls held off
     void setRunActive(bool active); // Stop shown, dialogs and File > Open held off
     void showNotConnected();
     void endProcess(int status);
     void followPortAddress(); // reopen the port when the address setting changed
-    void processEvents();  // hook of waitClockCycles
+    void processEvents();     // hook of waitClockCycles
 
     MainWindowOptions options_;
     QtOperatorFeedback defaultFeedback_;
@@ -167,22 +167,22 @@ private:
         std::int16_t zoom = 100;
         bool halfStep = true;
         double stepLengthX = 0, stepLengthY = 0, limitX = 0, limitY = 0; // Lstepx, Lstepy, Maxx, Maxy
-        std::optional<FileStamp> stamp; // the file as it was tested
+        std::optional<FileStamp> stamp;                                  // the file as it was tested
     };
     DrawableTest currentTestKey() const;
     void forgetTest();        // Draw off until the next successful test
     bool plotStillAsTested(); // the file is as the test read it, or a message says why not
     void setDrawRunning(bool running);
     void showDrawEnd(const DrawReport& report, std::uint64_t points, const QString& took);
-    void updateDrawButton();  // Draw on when a test still holds and nothing runs
+    void updateDrawButton(); // Draw on when a test still holds and nothing runs
     void settingsMayHaveChangedTheScale();
 
     bool drawRunning_ = false;
-    bool motionRunning_ = false;       // Pen home / Pen to 0 in progress
-    bool speedRunning_ = false;        // "Speed" is measuring
-    bool ending_ = false;              // quitSafely has run
+    bool motionRunning_ = false; // Pen home / Pen to 0 in progress
+    bool speedRunning_ = false;  // "Speed" is measuring
+    bool ending_ = false;        // quitSafely has run
     std::optional<DrawableTest> drawableTest_;
-    std::optional<int> lastSpeedMs_;   // last "Speed" result, ms per step
+    std::optional<int> lastSpeedMs_; // last "Speed" result, ms per step
 
 public:
     // Controls, named as their objectName (tests find them with findChild as well).
@@ -253,7 +253,7 @@ public:
     QMenu* helpMenu = nullptr;
     QAction* aboutAction = nullptr;
     // Status bar, under the client area.
-    QLabel* progressLabel = nullptr;  // draw progress, or the estimate after a test
+    QLabel* progressLabel = nullptr;   // draw progress, or the estimate after a test
     QPushButton* stopButton = nullptr; // "Stop", shown only during a draw
 };
 

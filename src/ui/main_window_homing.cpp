@@ -58,8 +58,7 @@ void MainWindow::onPenToZeroClicked()
         showNotConnected();
         return;
     }
-    const OriginReport origin =
-        runMotion([this] { return moveToPlotOrigin(drive(), plotExtents, preview().zoom); });
+    const OriginReport origin = runMotion([this] { return moveToPlotOrigin(drive(), plotExtents, preview().zoom); });
     if (const std::string message = origin.message(); !message.empty())
         feedback_->message(this, OperatorFeedback::Icon::Warning,
                            origin.home.ok() ? QStringLiteral("Pen to 0") : QStringLiteral("Pen home"),

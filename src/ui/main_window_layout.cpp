@@ -22,7 +22,6 @@
 #include <QStatusBar>
 #include <QTimer>
 
-
 namespace orlex::ui {
 
 namespace {
@@ -40,16 +39,36 @@ struct FrameRow {
 };
 const FrameRow kFrames[] = {
     {&MainWindow::plotterControlFrame, nullptr, "Frame1", "Plotter control", {120, 120, 1875, 6255}, nullptr},
-    {&MainWindow::stepTypeFrame, &MainWindow::plotterControlFrame, "fraStep", "Step type", {180, 2760, 1515, 615},
+    {&MainWindow::stepTypeFrame,
+     &MainWindow::plotterControlFrame,
+     "fraStep",
+     "Step type",
+     {180, 2760, 1515, 615},
      "Select tip of step - half or full "},
-    {&MainWindow::minimumFrame, &MainWindow::plotterControlFrame, "Frame2", "Minim Coordinate",
-     {180, 3420, 1515, 750}, " Minim coordinate of picture beyond test "},
-    {&MainWindow::maximumFrame, &MainWindow::plotterControlFrame, "Frame3", "Max  Coordinate",
-     {180, 4200, 1515, 735}, " Maxim coordinate of picture beyond test "},
-    {&MainWindow::limitFrame, &MainWindow::plotterControlFrame, "Frame5", "Limit", {180, 4980, 1515, 750},
+    {&MainWindow::minimumFrame,
+     &MainWindow::plotterControlFrame,
+     "Frame2",
+     "Minim Coordinate",
+     {180, 3420, 1515, 750},
+     " Minim coordinate of picture beyond test "},
+    {&MainWindow::maximumFrame,
+     &MainWindow::plotterControlFrame,
+     "Frame3",
+     "Max  Coordinate",
+     {180, 4200, 1515, 735},
+     " Maxim coordinate of picture beyond test "},
+    {&MainWindow::limitFrame,
+     &MainWindow::plotterControlFrame,
+     "Frame5",
+     "Limit",
+     {180, 4980, 1515, 750},
      "Show hardware limit "},
     {&MainWindow::drawControlFrame, nullptr, "Frame4", "Draw control", {2220, 5340, 4035, 1035}, nullptr},
-    {&MainWindow::originFrame, nullptr, "Frame8", "Center off picture", {6360, 5340, 1515, 750},
+    {&MainWindow::originFrame,
+     nullptr,
+     "Frame8",
+     "Center off picture",
+     {6360, 5340, 1515, 750},
      "Show where is origin of picture on X and Y axis"},
     {&MainWindow::velocityFrame, nullptr, "Frame6", "     Velocity     ", {8040, 120, 1275, 1995}, nullptr},
     {&MainWindow::motorFrame, nullptr, "fraMotor", " Motor status  ", {8040, 2220, 1275, 1575}, "Status of motors"},
@@ -81,21 +100,53 @@ struct ButtonRow {
     const char* tooltip;
 };
 const ButtonRow kButtons[] = {
-    {&MainWindow::penHomeButton, &MainWindow::plotterControlFrame, "cmdHome", "Pen home", {360, 1560, 1130, 305},
+    {&MainWindow::penHomeButton,
+     &MainWindow::plotterControlFrame,
+     "cmdHome",
+     "Pen home",
+     {360, 1560, 1130, 305},
      "Move pen to home"},
-    {&MainWindow::penToZeroButton, &MainWindow::plotterControlFrame, "cmdZero", "Pen to 0", {360, 1980, 1130, 315},
+    {&MainWindow::penToZeroButton,
+     &MainWindow::plotterControlFrame,
+     "cmdZero",
+     "Pen to 0",
+     {360, 1980, 1130, 315},
      "Move pen to 0  coordinate x,y"},
-    {&MainWindow::motorButton, &MainWindow::plotterControlFrame, "cmdMotor", "Motor off", {360, 2400, 1130, 305},
+    {&MainWindow::motorButton,
+     &MainWindow::plotterControlFrame,
+     "cmdMotor",
+     "Motor off",
+     {360, 2400, 1130, 305},
      "Cut out stepper motor or not"},
-    {&MainWindow::drawButton, &MainWindow::drawControlFrame, "cmdDraw", "Draw", {240, 240, 1215, 315},
+    {&MainWindow::drawButton,
+     &MainWindow::drawControlFrame,
+     "cmdDraw",
+     "Draw",
+     {240, 240, 1215, 315},
      "Drawing with plotter"},
-    {&MainWindow::testButton, &MainWindow::drawControlFrame, "cmdTest", "Test and Show", {1680, 240, 1215, 315},
+    {&MainWindow::testButton,
+     &MainWindow::drawControlFrame,
+     "cmdTest",
+     "Test and Show",
+     {1680, 240, 1215, 315},
      "Test if plotter is ready and  size of picture is OK. "},
-    {&MainWindow::clearButton, &MainWindow::drawControlFrame, "cmdCls", "Cls", {3240, 240, 495, 315},
+    {&MainWindow::clearButton,
+     &MainWindow::drawControlFrame,
+     "cmdCls",
+     "Cls",
+     {3240, 240, 495, 315},
      "Cleaning screen"},
-    {&MainWindow::checkButton, &MainWindow::velocityFrame, "cmdCheck", "Check", {120, 1140, 1035, 315},
+    {&MainWindow::checkButton,
+     &MainWindow::velocityFrame,
+     "cmdCheck",
+     "Check",
+     {120, 1140, 1035, 315},
      "Check if plotter is conected and timer is activated"},
-    {&MainWindow::speedButton, &MainWindow::velocityFrame, "cmdSpeed", "Speed", {120, 1500, 1035, 315},
+    {&MainWindow::speedButton,
+     &MainWindow::velocityFrame,
+     "cmdSpeed",
+     "Speed",
+     {120, 1500, 1035, 315},
      "Show time among steps"},
 };
 
@@ -128,14 +179,26 @@ const LabelRow kLabels[] = {
     {&MainWindow::limitXLabel, &MainWindow::limitFrame, "lblMaxx", kPlaceholder, {480, 240, 615, 240}, kLimitTip},
     {&MainWindow::limitYCaption, &MainWindow::limitFrame, "Label6", " Y = ", {120, 480, 375, 240}, nullptr},
     {&MainWindow::limitYLabel, &MainWindow::limitFrame, "lblMaxy", kPlaceholder, {480, 480, 615, 240}, kLimitTip},
-    {&MainWindow::portCaption, &MainWindow::plotterControlFrame, "Label15", "LPT address =", {180, 5880, 1065, 225},
+    {&MainWindow::portCaption,
+     &MainWindow::plotterControlFrame,
+     "Label15",
+     "LPT address =",
+     {180, 5880, 1065, 225},
      "Address of lpt port"},
-    {&MainWindow::portLabel, &MainWindow::plotterControlFrame, "lblLpt", "________", {1260, 5880, 450, 225},
+    {&MainWindow::portLabel,
+     &MainWindow::plotterControlFrame,
+     "lblLpt",
+     "________",
+     {1260, 5880, 450, 225},
      "Address of lpt port "},
     {&MainWindow::zoomCaption, &MainWindow::drawControlFrame, "Label9", "%  Zoom", {2580, 660, 855, 255}, nullptr},
     {&MainWindow::originRowXCaption, &MainWindow::originFrame, "Label18", " X =", {120, 240, 375, 255}, kXAxisTip},
     {&MainWindow::originRowYCaption, &MainWindow::originFrame, "Label17", " Y = ", {120, 480, 375, 240}, kYAxisTip},
-    {&MainWindow::stepTimeCaption, &MainWindow::velocityFrame, "Label14", "ms for 1 step", {180, 840, 975, 195},
+    {&MainWindow::stepTimeCaption,
+     &MainWindow::velocityFrame,
+     "Label14",
+     "ms for 1 step",
+     {180, 840, 975, 195},
      nullptr},
 };
 
@@ -182,7 +245,8 @@ QFont boldFace(const char* family, double points)
 
 } // namespace
 
-void MainWindow::buildLayout() {
+void MainWindow::buildLayout()
+{
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("clientArea"));
     setCentralWidget(client);
@@ -202,12 +266,13 @@ void MainWindow::buildLayout() {
         this->*row.button = place(new QPushButton(QString::fromLatin1(row.caption), parentOf(row.parent)), row.name,
                                   row.twips, row.tooltip);
     for (const LabelRow& row : kLabels)
-        this->*row.label = place(new QLabel(QString::fromLatin1(row.caption), parentOf(row.parent)), row.name,
-                                 row.twips, row.tooltip);
+        this->*row.label =
+            place(new QLabel(QString::fromLatin1(row.caption), parentOf(row.parent)), row.name, row.twips, row.tooltip);
     drawButton->setEnabled(false);
 
     fullStepOption = place(new QRadioButton(QStringLiteral("Full"), stepTypeFrame), "optFul", QRect(60, 300, 555, 195));
-    halfStepOption = place(new QRadioButton(QStringLiteral("Half"), stepTypeFrame), "optHalf", QRect(780, 300, 615, 195));
+    halfStepOption =
+        place(new QRadioButton(QStringLiteral("Half"), stepTypeFrame), "optHalf", QRect(780, 300, 615, 195));
     halfStepOption->setChecked(true);
 
     buildPreviewAndZoom(client);
@@ -228,7 +293,8 @@ void MainWindow::buildLayout() {
 }
 
 // The preview, the file name, the zoom controls, the origin labels and "Show Pen Up".
-void MainWindow::buildPreviewAndZoom(QWidget* client) {
+void MainWindow::buildPreviewAndZoom(QWidget* client)
+{
     previewCanvas = place(new PreviewWidget(client), "picBox", QRect(2160, 240, 5715, 4755));
     fileNameBox = place(new QLineEdit(client), "txtFile", QRect(2160, 5040, 5720, 285));
 
@@ -251,7 +317,8 @@ void MainWindow::buildPreviewAndZoom(QWidget* client) {
 
 // The status box of "Velocity" and the motor symbol: lamp, "M" and the two lines that
 // cross it out, stacked in that order.
-void MainWindow::buildStatusDisplays() {
+void MainWindow::buildStatusDisplays()
+{
     statusBox = place(new QLineEdit(QStringLiteral("Err"), velocityFrame), "txtStare", QRect(60, 240, 1155, 570));
     statusBox->setFont(boldFace("Small Fonts", 20.25));
     statusBox->setAlignment(Qt::AlignCenter);
@@ -267,13 +334,14 @@ void MainWindow::buildStatusDisplays() {
     motorCrossLine1->setObjectName(QStringLiteral("Line1"));
     motorCrossLine2 = new CrossLine(QPoint(pixels(300), pixels(300)), QPoint(pixels(960), pixels(960)), motorFrame);
     motorCrossLine2->setObjectName(QStringLiteral("Line2"));
-    motorStatusLabel = place(new QLabel(QStringLiteral("Motors is connected"), motorFrame), "Label10",
-                             QRect(120, 1080, 1035, 435));
+    motorStatusLabel =
+        place(new QLabel(QStringLiteral("Motors is connected"), motorFrame), "Label10", QRect(120, 1080, 1035, 435));
     motorStatusLabel->setAlignment(Qt::AlignCenter);
     motorStatusLabel->setWordWrap(true);
 }
 
-void MainWindow::buildMenus() {
+void MainWindow::buildMenus()
+{
     auto menu = [this](const char* name, const QString& caption) {
         QMenu* m = menuBar()->addMenu(caption);
         m->setObjectName(QString::fromLatin1(name));
@@ -295,7 +363,8 @@ void MainWindow::buildMenus() {
     aboutAction = item(helpMenu, "mnuAbout", "&About");
 }
 
-void MainWindow::buildStatusBar() {
+void MainWindow::buildStatusBar()
+{
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
     bar->setSizeGripEnabled(false);
@@ -308,15 +377,16 @@ void MainWindow::buildStatusBar() {
     stopButton->hide();
 }
 
-void MainWindow::connectHandlers() {
+void MainWindow::connectHandlers()
+{
     const std::pair<QPushButton*, void (MainWindow::*)()> buttons[] = {
-        {stepUpButton, &MainWindow::onStepUpClicked}, {stepDownButton, &MainWindow::onStepDownClicked},
-        {stepRightButton, &MainWindow::onStepRightClicked},   {stepLeftButton, &MainWindow::onStepLeftClicked},
-        {motorButton, &MainWindow::onMotorClicked},       {penButton, &MainWindow::onPenClicked},
-        {checkButton, &MainWindow::onCheckClicked},       {speedButton, &MainWindow::onSpeedClicked},
-        {penHomeButton, &MainWindow::onPenHomeClicked},         {penToZeroButton, &MainWindow::onPenToZeroClicked},
-        {testButton, &MainWindow::onTestClicked},         {drawButton, &MainWindow::onDrawClicked},
-        {clearButton, &MainWindow::onClearClicked},           {stopButton, &MainWindow::onStopClicked},
+        {stepUpButton, &MainWindow::onStepUpClicked},       {stepDownButton, &MainWindow::onStepDownClicked},
+        {stepRightButton, &MainWindow::onStepRightClicked}, {stepLeftButton, &MainWindow::onStepLeftClicked},
+        {motorButton, &MainWindow::onMotorClicked},         {penButton, &MainWindow::onPenClicked},
+        {checkButton, &MainWindow::onCheckClicked},         {speedButton, &MainWindow::onSpeedClicked},
+        {penHomeButton, &MainWindow::onPenHomeClicked},     {penToZeroButton, &MainWindow::onPenToZeroClicked},
+        {testButton, &MainWindow::onTestClicked},           {drawButton, &MainWindow::onDrawClicked},
+        {clearButton, &MainWindow::onClearClicked},         {stopButton, &MainWindow::onStopClicked},
     };
     for (const auto& [b, slot] : buttons)
         connect(b, &QPushButton::clicked, this, slot);

@@ -183,7 +183,8 @@ void MainWindow::onSpeedTimer()
 // and only outside a draw run (the draw run enables its own controls when it ends).
 void MainWindow::setMotionControlsEnabled(bool enabled)
 {
-    for (QPushButton* b : {stepUpButton, stepDownButton, stepRightButton, stepLeftButton, penHomeButton, penToZeroButton})
+    for (QPushButton* b :
+         {stepUpButton, stepDownButton, stepRightButton, stepLeftButton, penHomeButton, penToZeroButton})
         b->setEnabled(enabled);
     if (!enabled) {
         drawButton->setEnabled(false);

@@ -96,8 +96,8 @@ public:
         text += QStringLiteral("%1 points, %2 elapsed").arg(points_).arg(duration(elapsedSeconds));
         // The time left assumes the rest of the file draws at the pace of what is done.
         if (fileSize_ > 0 && bytesRead_ > 0 && bytesRead_ < fileSize_) {
-            const double left = elapsedSeconds * static_cast<double>(fileSize_ - bytesRead_)
-                / static_cast<double>(bytesRead_);
+            const double left =
+                elapsedSeconds * static_cast<double>(fileSize_ - bytesRead_) / static_cast<double>(bytesRead_);
             text += QStringLiteral(", about %1 left").arg(duration(left));
         }
         return text;

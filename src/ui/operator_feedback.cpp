@@ -6,10 +6,13 @@
 
 namespace orlex::ui {
 
-void QtOperatorFeedback::beep() { QApplication::beep(); }
+void QtOperatorFeedback::beep()
+{
+    QApplication::beep();
+}
 
-void QtOperatorFeedback::message(QWidget* parent, Icon icon, const QString& title,
-                                 const QString& text) {
+void QtOperatorFeedback::message(QWidget* parent, Icon icon, const QString& title, const QString& text)
+{
     QMessageBox::Icon boxIcon = QMessageBox::Information;
     switch (icon) {
     case Icon::Information: boxIcon = QMessageBox::Information; break;

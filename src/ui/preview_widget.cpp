@@ -14,14 +14,15 @@ namespace orlex::ui {
 namespace {
 
 // Twips to pixels, halves to even. Done in doubles so no coordinate can overflow.
-double toPixel(long twips) {
+double toPixel(long twips)
+{
     return std::nearbyint(static_cast<double>(twips) / PreviewWidget::kTwipsPerPixel);
 }
 
 // Liang-Barsky: cuts the segment to the rectangle [xmin, xmax] x [ymin, ymax].
 // False when nothing of it is inside.
-bool clipSegment(double& x1, double& y1, double& x2, double& y2, double xmin, double ymin,
-                 double xmax, double ymax) {
+bool clipSegment(double& x1, double& y1, double& x2, double& y2, double xmin, double ymin, double xmax, double ymax)
+{
     const double dx = x2 - x1, dy = y2 - y1;
     double t0 = 0, t1 = 1;
     const double p[4] = {-dx, dx, -dy, dy};
@@ -50,7 +51,8 @@ bool clipSegment(double& x1, double& y1, double& x2, double& y2, double xmin, do
 
 } // namespace
 
-PreviewWidget::PreviewWidget(QWidget* parent) : QFrame(parent) {
+PreviewWidget::PreviewWidget(QWidget* parent) : QFrame(parent)
+{
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken); // the 2-pixel sunken border
     setLineWidth(2);
     // 5715 x 4755 twips outside, so the inside is 377 x 313 pixels.
@@ -59,10 +61,17 @@ PreviewWidget::PreviewWidget(QWidget* parent) : QFrame(parent) {
     fitImage();
 }
 
-int PreviewWidget::widthTwips() const { return image_.width() * kTwipsPerPixel; }
-int PreviewWidget::heightTwips() const { return image_.height() * kTwipsPerPixel; }
+int PreviewWidget::widthTwips() const
+{
+    return image_.width() * kTwipsPerPixel;
+}
+int PreviewWidget::heightTwips() const
+{
+    return image_.height() * kTwipsPerPixel;
+}
 
-void PreviewWidget::line(long x1, long y1, long x2, long y2, std::int16_t colour) {
+void PreviewWidget::line(long x1, long y1, long x2, long y2, std::int16_t colour)
+{
     if (image_.isNull())
         return;
     double ax = toPixel(x1), ay = toPixel(y1), bx = toPixel(x2), by = toPixel(y2);
@@ -89,18 +98,21 @@ void PreviewWidget::line(long x1, long y1, long x2, long y2, std::int16_t colour
     }
 }
 
-void PreviewWidget::endBatch() const {
+void PreviewWidget::endBatch() const
+{
     if (batch_.isActive())
         batch_.end();
 }
 
-void PreviewWidget::clear() {
+void PreviewWidget::clear()
+{
     endBatch();
     image_.fill(background_);
     update();
 }
 
-QColor PreviewWidget::pixelAtTwips(long x, long y) const {
+QColor PreviewWidget::pixelAtTwips(long x, long y) const
+{
     endBatch();
     const double px = toPixel(x), py = toPixel(y);
     if (px < 0 || py < 0 || px >= image_.width() || py >= image_.height())
@@ -108,7 +120,8 @@ QColor PreviewWidget::pixelAtTwips(long x, long y) const {
     return image_.pixelColor(static_cast<int>(px), static_cast<int>(py));
 }
 
-void PreviewWidget::paintEvent(QPaintEvent* event) {
+void PreviewWidget::paintEvent(QPaintEvent* event)
+{
     endBatch();
     repaintRequested_ = false;
     QFrame::paintEvent(event);
@@ -116,14 +129,16 @@ void PreviewWidget::paintEvent(QPaintEvent* event) {
     painter.drawImage(contentsRect().topLeft(), image_);
 }
 
-void PreviewWidget::resizeEvent(QResizeEvent* event) {
+void PreviewWidget::resizeEvent(QResizeEvent* event)
+{
     QFrame::resizeEvent(event);
     fitImage();
 }
 
 // Gives the image the inner size, keeping what is drawn (the layout is fixed, so this
 // normally happens once).
-void PreviewWidget::fitImage() {
+void PreviewWidget::fitImage()
+{
     endBatch();
     const QSize inner = contentsRect().size();
     if (image_.size() == inner)

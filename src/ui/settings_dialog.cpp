@@ -46,10 +46,10 @@ struct SettingRow {
     const char* scrollBar;
     const char* label;
     Frame frame;
-    int top;                   // twips, scroll bar row inside the frame
-    QRect labelTwips;          // inside the frame
+    int top;          // twips, scroll bar row inside the frame
+    QRect labelTwips; // inside the frame
     int minimum, maximum, smallStep, largeStep;
-    int divisor;               // label shows position / divisor; 1: integer text
+    int divisor; // label shows position / divisor; 1: integer text
     const char* unit;
 };
 
@@ -114,7 +114,8 @@ void SettingsDialog::buildControls()
     buildPortOptions();
 
     cancelButton_ = place(new QPushButton(QStringLiteral("&Cancel"), this), "cmdCancel", QRect(2640, 1380, 1095, 375));
-    defaultButton_ = place(new QPushButton(QStringLiteral("Default"), this), "cmdDefault", QRect(2640, 1860, 1095, 375));
+    defaultButton_ =
+        place(new QPushButton(QStringLiteral("Default"), this), "cmdDefault", QRect(2640, 1860, 1095, 375));
     saveButton_ = place(new QPushButton(QStringLiteral("&Save"), this), "cmdSave", QRect(2640, 2340, 1095, 375));
     connect(cancelButton_, &QPushButton::clicked, this, &SettingsDialog::onCancelClicked);
     connect(defaultButton_, &QPushButton::clicked, this, &SettingsDialog::onDefaultClicked);
@@ -144,8 +145,8 @@ void SettingsDialog::buildSettingRows()
 {
     std::array<QGroupBox*, FrameCount> frames{};
     for (std::size_t f = 0; f < frames.size(); ++f)
-        frames[f] = place(new QGroupBox(QString::fromLatin1(kFrames[f].caption), this), kFrames[f].name,
-                          kFrames[f].twips);
+        frames[f] =
+            place(new QGroupBox(QString::fromLatin1(kFrames[f].caption), this), kFrames[f].name, kFrames[f].twips);
     frames[Lstep]->setToolTip(QStringLiteral("Lungimea unui pas in mm"));
     // The speed group is carried through Load, Default and Save but never shown.
     speedFrame_ = frames[Speed];
@@ -213,8 +214,8 @@ void SettingsDialog::showNote(const QStringList& adjustments)
     const int top = pixels(kFrames[Offset].twips.bottom() + 1) + 4; // just below fraOffset
     const int width = pixels(kClientWidthTwips) - 2 * left;
     noteLabel_->setText(QStringLiteral("Some stored settings did not fit this dialog and were adjusted"
-                                     " (nothing is saved until Save):\n")
-                      + adjustments.join(QLatin1Char('\n')));
+                                       " (nothing is saved until Save):\n")
+                        + adjustments.join(QLatin1Char('\n')));
     const int height = noteLabel_->heightForWidth(width);
     noteLabel_->setGeometry(left, top, width, height);
     noteLabel_->setVisible(true);
@@ -252,16 +253,17 @@ void SettingsDialog::onDefaultClicked()
 void SettingsDialog::onSaveClicked()
 {
     // The third button keeps the loaded address text exactly as it was.
-    const std::string address = port378Option_->isChecked() ? std::string(kDefaultPortAddressText)
-                              : port278Option_->isChecked() ? std::string(kSecondPortAddressText)
-                                                      : settings_.line(SettingLine::PortAddress);
+    const std::string address = port378Option_->isChecked()   ? std::string(kDefaultPortAddressText)
+                                : port278Option_->isChecked() ? std::string(kSecondPortAddressText)
+                                                              : settings_.line(SettingLine::PortAddress);
     // The settings change only once the file holds the new values, so a refused or
     // failed save leaves the program running on what it had, and the operator can try
     // again with the values still in the dialog.
     Result<MachineSettings> saving = settingsFromValues(positions(), address);
     const Result<void> written = saving ? saveSettings(*saving, settingsFile_) : Result<void>(saving.error());
     if (!written) {
-        feedback_.message(this, OperatorFeedback::Icon::Warning, windowTitle(), QString::fromStdString(written.message()));
+        feedback_.message(this, OperatorFeedback::Icon::Warning, windowTitle(),
+                          QString::fromStdString(written.message()));
         return;
     }
     settings_ = std::move(*saving);
@@ -269,6 +271,9 @@ void SettingsDialog::onSaveClicked()
     accept();
 }
 
-void SettingsDialog::onCancelClicked() { reject(); }
+void SettingsDialog::onCancelClicked()
+{
+    reject();
+}
 
 } // namespace orlex::ui

@@ -23,8 +23,8 @@ class SettingsDialog : public QDialog {
 public:
     // Loads the controls from `settings`. Save writes `settingsFile`, then updates
     // `settings` and emits saved(); a failed save shows the reason and stays open.
-    SettingsDialog(MachineSettings& settings, std::filesystem::path settingsFile,
-                   OperatorFeedback& feedback, QWidget* parent = nullptr);
+    SettingsDialog(MachineSettings& settings, std::filesystem::path settingsFile, OperatorFeedback& feedback,
+                   QWidget* parent = nullptr);
 
 signals:
     void saved(); // the main window refreshes its labels and preview

@@ -125,16 +125,16 @@ void VirtualPlotterView::refresh()
 void VirtualPlotterView::updateCounters(const Snapshot& now)
 {
     positionLabel_->setText(QStringLiteral("X %1 mm   Y %2 mm   pen %3   motors %4")
-                              .arg(plotter_.xMillimetres(), 0, 'f', 2)
-                              .arg(plotter_.yMillimetres(), 0, 'f', 2)
-                              .arg(now.penDown ? QStringLiteral("down") : QStringLiteral("up"))
-                              .arg(now.dataLatch != 0 ? QStringLiteral("energised") : QStringLiteral("off")));
+                                .arg(plotter_.xMillimetres(), 0, 'f', 2)
+                                .arg(plotter_.yMillimetres(), 0, 'f', 2)
+                                .arg(now.penDown ? QStringLiteral("down") : QStringLiteral("up"))
+                                .arg(now.dataLatch != 0 ? QStringLiteral("energised") : QStringLiteral("off")));
     countersLabel_->setText(QStringLiteral("Steps X %1, Y %2   lost steps X %3, Y %4   pen moves %5")
-                              .arg(now.stepsX)
-                              .arg(now.stepsY)
-                              .arg(now.lostX)
-                              .arg(now.lostY)
-                              .arg(now.penMoves));
+                                .arg(now.stepsX)
+                                .arg(now.stepsY)
+                                .arg(now.lostX)
+                                .arg(now.lostY)
+                                .arg(now.penMoves));
 }
 
 QRectF VirtualPlotterView::drawingArea() const
@@ -151,8 +151,8 @@ VirtualPlotterView::Mapping VirtualPlotterView::mapping() const
     const double marginMm = std::max(5.0, 0.06 * std::max(widthMm, heightMm));
     const QRectF area = drawingArea().adjusted(kAreaMarginPx, kAreaMarginPx, -kAreaMarginPx, -kAreaMarginPx);
     Mapping m;
-    m.scale = std::max(1e-6, std::min(area.width() / (widthMm + 2 * marginMm),
-                                      area.height() / (heightMm + 2 * marginMm)));
+    m.scale =
+        std::max(1e-6, std::min(area.width() / (widthMm + 2 * marginMm), area.height() / (heightMm + 2 * marginMm)));
     m.originX = area.center().x() - widthMm * m.scale / 2;
     m.originY = area.center().y() + heightMm * m.scale / 2;
     return m;
@@ -182,8 +182,8 @@ void VirtualPlotterView::resetPaper(const Mapping& m)
 void VirtualPlotterView::bringPaperUpToDate(const Mapping& m)
 {
     const std::vector<PaperSegment>& paper = plotter_.paper();
-    const bool mappingChanged = paperImage_.size() != drawingArea().size().toSize()
-                                || paperScale_ != m.scale || paperOrigin_ != QPointF(m.originX, m.originY)
+    const bool mappingChanged = paperImage_.size() != drawingArea().size().toSize() || paperScale_ != m.scale
+                                || paperOrigin_ != QPointF(m.originX, m.originY)
                                 || paperTravel_ != QSizeF(travelMm(false), travelMm(true));
     // Cleared elsewhere since the last frame: fewer segments, or different ones.
     const bool cleared = paper.size() < paperFinished_
@@ -275,8 +275,7 @@ bool VirtualPlotterView::savePaperAs(const QString& path)
 void VirtualPlotterView::onSavePaperClicked()
 {
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save paper as SVG"),
-                                                      QStringLiteral("paper.svg"),
-                                                      QStringLiteral("SVG image (*.svg)"));
+                                                      QStringLiteral("paper.svg"), QStringLiteral("SVG image (*.svg)"));
     if (path.isEmpty())
         return;
     if (!savePaperAs(path))

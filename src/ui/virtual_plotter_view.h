@@ -58,7 +58,7 @@ private:
 
     // Mapping of millimetres to pixels for the current size and travel area.
     struct Mapping {
-        double scale = 1;            // pixels per millimetre
+        double scale = 1;                // pixels per millimetre
         double originX = 0, originY = 0; // pixel of the home corner
         QPointF map(double xMm, double yMm) const { return {originX + xMm * scale, originY - yMm * scale}; }
     };
@@ -86,10 +86,10 @@ private:
     QString lastError_;
 
     QImage paperImage_;
-    double paperScale_ = 0;         // mapping the cache was drawn with
+    double paperScale_ = 0; // mapping the cache was drawn with
     QPointF paperOrigin_;
-    QSizeF paperTravel_;            // travel area (mm) the cache was drawn for
-    std::size_t paperFinished_ = 0; // segments drawn into the cache (all but a growing last one)
+    QSizeF paperTravel_;             // travel area (mm) the cache was drawn for
+    std::size_t paperFinished_ = 0;  // segments drawn into the cache (all but a growing last one)
     PaperSegment paperLastCached_{}; // the last of them, to notice a cleared and redrawn paper
 };
 

@@ -10,19 +10,33 @@
 
 namespace orlex::ui {
 
-QColor paletteColour(std::int16_t number) {
+QColor paletteColour(std::int16_t number)
+{
     static constexpr std::array<std::array<int, 3>, 16> kColours{{
-        {0, 0, 0},       {0, 0, 128},     {0, 128, 0},     {0, 128, 128},
-        {128, 0, 0},     {128, 0, 128},   {128, 128, 0},   {192, 192, 192},
-        {128, 128, 128}, {0, 0, 255},     {0, 255, 0},     {0, 255, 255},
-        {255, 0, 0},     {255, 0, 255},   {255, 255, 0},   {255, 255, 255},
+        {0, 0, 0},
+        {0, 0, 128},
+        {0, 128, 0},
+        {0, 128, 128},
+        {128, 0, 0},
+        {128, 0, 128},
+        {128, 128, 0},
+        {192, 192, 192},
+        {128, 128, 128},
+        {0, 0, 255},
+        {0, 255, 0},
+        {0, 255, 255},
+        {255, 0, 0},
+        {255, 0, 255},
+        {255, 255, 0},
+        {255, 255, 255},
     }};
     // Numbers outside the palette wrap into it, as the console colours do.
     const auto& rgb = kColours[static_cast<std::size_t>(number & 15)];
     return QColor(rgb[0], rgb[1], rgb[2]);
 }
 
-void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
+void ClickableLabel::mouseReleaseEvent(QMouseEvent* event)
+{
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
@@ -30,14 +44,16 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 MotorLamp::MotorLamp(QWidget* parent) : QWidget(parent) {}
 
-void MotorLamp::setColour(std::int16_t paletteNumber) {
+void MotorLamp::setColour(std::int16_t paletteNumber)
+{
     if (paletteNumber == colour_)
         return;
     colour_ = paletteNumber;
     update();
 }
 
-void MotorLamp::paintEvent(QPaintEvent*) {
+void MotorLamp::paintEvent(QPaintEvent*)
+{
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
@@ -49,7 +65,8 @@ namespace {
 constexpr int kLineWidth = 2;
 }
 
-CrossLine::CrossLine(QPoint from, QPoint to, QWidget* parent) : QWidget(parent) {
+CrossLine::CrossLine(QPoint from, QPoint to, QWidget* parent) : QWidget(parent)
+{
     // The widget covers the line's bounding box plus room for its thickness.
     const QRect box = QRect(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
                             QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y())))
@@ -60,7 +77,8 @@ CrossLine::CrossLine(QPoint from, QPoint to, QWidget* parent) : QWidget(parent) 
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void CrossLine::paintEvent(QPaintEvent*) {
+void CrossLine::paintEvent(QPaintEvent*)
+{
     QPainter painter(this);
     painter.setPen(QPen(palette().color(QPalette::WindowText), kLineWidth, Qt::SolidLine, Qt::FlatCap));
     painter.drawLine(from_, to_);

@@ -21,6 +21,7 @@ public:
     using QLabel::QLabel;
 signals:
     void clicked();
+
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
@@ -32,8 +33,10 @@ public:
     explicit MotorLamp(QWidget* parent = nullptr);
     void setColour(std::int16_t paletteNumber);
     std::int16_t colour() const { return colour_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+
 private:
     std::int16_t colour_ = 12;
 };
@@ -43,8 +46,10 @@ class CrossLine : public QWidget {
     Q_OBJECT
 public:
     CrossLine(QPoint from, QPoint to, QWidget* parent = nullptr);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+
 private:
     QPoint from_, to_; // in this widget's coordinates
 };

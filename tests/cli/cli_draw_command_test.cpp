@@ -96,7 +96,10 @@ struct DrawCase {
     bool penToZero;
 };
 
-void PrintTo(const DrawCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DrawCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class SimulatedDraw : public ::testing::TestWithParam<DrawCase> {};
 
@@ -148,16 +151,18 @@ TEST_P(SimulatedDraw, PaperAndTraceHoldThePlotsPenDownLines)
 
 // A 20 x 10 mm rectangle around the origin and one diagonal: negative coordinates.
 const std::string kRectangle = "IN;PU-400,-200;PD400,-200,400,200,-400,200,-400,-200;PU-400,200;PD400,-200;PU;";
-const std::vector<std::vector<double>> kRectangleLines = {
-    {-400, -200, 400, -200, 400, 200, -400, 200, -400, -200}, {-400, 200, 400, -200}};
+const std::vector<std::vector<double>> kRectangleLines = {{-400, -200, 400, -200, 400, 200, -400, 200, -400, -200},
+                                                          {-400, 200, 400, -200}};
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, SimulatedDraw,
-    ::testing::Values(DrawCase{"NegativeHalfStep", kRectangle, kRectangleLines, false, true},
-                      DrawCase{"NegativeFullStep", kRectangle, kRectangleLines, true, true},
-                      DrawCase{"PositiveFromWhereTheCarriageStands", "PU200,0;PD600,0,600,400;PR;PD-400,-200;PU;",
-                               {{200, 0, 600, 0, 600, 400, 200, 200}}, false, false}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, SimulatedDraw,
+                         ::testing::Values(DrawCase{"NegativeHalfStep", kRectangle, kRectangleLines, false, true},
+                                           DrawCase{"NegativeFullStep", kRectangle, kRectangleLines, true, true},
+                                           DrawCase{"PositiveFromWhereTheCarriageStands",
+                                                    "PU200,0;PD600,0,600,400;PR;PD-400,-200;PU;",
+                                                    {{200, 0, 600, 0, 600, 400, 200, 200}},
+                                                    false,
+                                                    false}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 struct GateCase {
     const char* name;
@@ -168,7 +173,10 @@ struct GateCase {
     bool plotIsAFolder = false;
 };
 
-void PrintTo(const GateCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const GateCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DrawGate : public ::testing::TestWithParam<GateCase> {};
 
@@ -215,8 +223,8 @@ TEST(DrawCommand, TravelBeyondTheStepRangeRefusesTheSettings)
     TempFolder folder;
     writeFile(folder / "machine.txt", " 1 \r\n 1 \r\n 300 \r\n 300 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n");
     writeFile(folder / "plot.plt", "PU0,0;PD8000,0;PD0,0;");
-    const CliResult result = runCli(folder.path(), {"draw", "plot.plt", "--settings", "machine.txt", "--simulate",
-                                                    "--trace", "trace.csv"});
+    const CliResult result =
+        runCli(folder.path(), {"draw", "plot.plt", "--settings", "machine.txt", "--simulate", "--trace", "trace.csv"});
     EXPECT_EQ(result.status, 2) << result.err;
     EXPECT_NE(result.err.find("line 3 (Maxx)"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("163 mm"), std::string::npos) << result.err;

@@ -29,12 +29,15 @@ std::vector<int> goldenCoils(const std::string& name)
 }
 
 struct GoldenCase {
-    const char* name;   // the .coils file under tests/data/golden
-    const char* plot;   // under examples/ or tests/data/golden
+    const char* name; // the .coils file under tests/data/golden
+    const char* plot; // under examples/ or tests/data/golden
     std::vector<std::string> options;
 };
 
-void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const GoldenCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class GoldenCoils : public ::testing::TestWithParam<GoldenCase> {};
 
@@ -45,8 +48,8 @@ TEST_P(GoldenCoils, DrawSendsTheRecordedCoilBytesThenEndsSafely)
     const GoldenCase& c = GetParam();
     TempFolder folder;
     const fs::path plot = std::string(c.plot).find("negative") != std::string::npos
-        ? goldenFolder() / c.plot
-        : goldenFolder().parent_path().parent_path().parent_path() / "examples" / c.plot;
+                              ? goldenFolder() / c.plot
+                              : goldenFolder().parent_path().parent_path().parent_path() / "examples" / c.plot;
     std::vector<std::string> arguments{"draw", plot.string(), "--simulate", "--trace", "trace.csv"};
     arguments.insert(arguments.end(), c.options.begin(), c.options.end());
     const CliResult result = runCli(folder.path(), arguments);
@@ -59,16 +62,17 @@ TEST_P(GoldenCoils, DrawSendsTheRecordedCoilBytesThenEndsSafely)
     EXPECT_EQ(coils, goldenCoils(c.name));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, GoldenCoils,
-    ::testing::Values(GoldenCase{"star", "star.plt", {}}, GoldenCase{"starfullstep", "star.plt", {"--full-step"}},
-                      GoldenCase{"starzoom150", "star.plt", {"--zoom", "150"}},
-                      GoldenCase{"square", "square.plt", {}}, GoldenCase{"spiral", "spiral.plt", {}},
-                      GoldenCase{"spiralfullstep", "spiral.plt", {"--full-step"}},
-                      GoldenCase{"negative", "negative.plt", {}},
-                      GoldenCase{"negativefullstep", "negative.plt", {"--full-step"}},
-                      GoldenCase{"negativezoom150", "negative.plt", {"--zoom", "150"}}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, GoldenCoils,
+                         ::testing::Values(GoldenCase{"star", "star.plt", {}},
+                                           GoldenCase{"starfullstep", "star.plt", {"--full-step"}},
+                                           GoldenCase{"starzoom150", "star.plt", {"--zoom", "150"}},
+                                           GoldenCase{"square", "square.plt", {}},
+                                           GoldenCase{"spiral", "spiral.plt", {}},
+                                           GoldenCase{"spiralfullstep", "spiral.plt", {"--full-step"}},
+                                           GoldenCase{"negative", "negative.plt", {}},
+                                           GoldenCase{"negativefullstep", "negative.plt", {"--full-step"}},
+                                           GoldenCase{"negativezoom150", "negative.plt", {"--zoom", "150"}}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 class DrawSignal : public ::testing::TestWithParam<int> {};
 
@@ -80,8 +84,8 @@ TEST_P(DrawSignal, EndsTheDrawSafely)
     TempFolder folder;
     // Three times 100 mm there and back: about 1.2 s per line at 2000 Hz in real time.
     writeFile(folder / "plot.plt", "PD4000,0,0,0,4000,0,0,0,4000,0,0,0;");
-    CliProcess process(folder.path(), {"draw", "plot.plt", "--simulate", "--realtime", "--clock", "2000",
-                                       "--trace", "trace.csv"});
+    CliProcess process(folder.path(),
+                       {"draw", "plot.plt", "--simulate", "--realtime", "--clock", "2000", "--trace", "trace.csv"});
     ASSERT_GT(process.pid(), 0);
     ASSERT_TRUE(process.waitForOutput("Drawing plot.plt")) << readFile(process.errFile());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

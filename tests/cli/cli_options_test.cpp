@@ -10,8 +10,7 @@ TEST(CliOptions, DrawTakesEveryOptionInBothForms)
 {
     const ParsedOptions parsed = parseCliOptions({"draw", "--zoom=250", "plot.plt", "--settings", "m.txt",
                                                   "--full-step", "--simulate", "--clock", "500.5", "--realtime",
-                                                  "--start=12.5,0", "--svg", "p.svg", "--trace=t.csv",
-                                                  "--progress"});
+                                                  "--start=12.5,0", "--svg", "p.svg", "--trace=t.csv", "--progress"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     const CliOptions& o = *parsed.options;
     EXPECT_EQ(o.command, Command::Draw);
@@ -83,30 +82,30 @@ TEST_P(RefusedArguments, AreExplained)
     EXPECT_NE(parsed.error.find(GetParam().reasonPart), std::string::npos) << parsed.error;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, RefusedArguments,
-    ::testing::Values(RefusedCase{{}, "command"}, RefusedCase{{"plot"}, "unknown command"},
-                      RefusedCase{{"test"}, "plot file is missing"}, RefusedCase{{"test", ""}, "empty"},
-                      RefusedCase{{"test", "a.plt", "b.plt"}, "only one plot file"},
-                      RefusedCase{{"test", "a.plt", "--zoom", "0"}, "--zoom"},
-                      RefusedCase{{"test", "a.plt", "--zoom", "401"}, "--zoom"},
-                      RefusedCase{{"test", "a.plt", "--zoom", "1.5"}, "--zoom"},
-                      RefusedCase{{"test", "a.plt", "--zoom"}, "--zoom"},
-                      RefusedCase{{"test", "a.plt", "--settings="}, "--settings"},
-                      RefusedCase{{"test", "a.plt", "--simulate"}, "draw command"},
-                      RefusedCase{{"test", "a.plt", "--trace", "t"}, "draw command"},
-                      RefusedCase{{"draw", "a.plt", "--json"}, "test command"},
-                      RefusedCase{{"test", "a.plt", "--bogus"}, "unknown option '--bogus'"},
-                      RefusedCase{{"draw", "a.plt", "--clock", "0"}, "--clock"},
-                      RefusedCase{{"draw", "a.plt", "--simulate", "--clock", "-5"}, "--clock"},
-                      RefusedCase{{"draw", "a.plt", "--simulate", "--clock", "fast"}, "--clock"},
-                      RefusedCase{{"draw", "a.plt", "--simulate", "--start", "30"}, "--start"},
-                      RefusedCase{{"draw", "a.plt", "--simulate", "--start", "-1,5"}, "--start"},
-                      RefusedCase{{"draw", "a.plt", "--simulate", "--start", "5,x"}, "--start"},
-                      RefusedCase{{"draw", "a.plt", "--port", "lpt"}, "--port"},
-                      RefusedCase{{"draw", "a.plt", "--simulate", "--port", "ppdev"}, "together"},
-                      RefusedCase{{"draw", "a.plt", "--svg", "p.svg"}, "need --simulate"},
-                      RefusedCase{{"draw", "a.plt", "--realtime"}, "need --simulate"}));
+INSTANTIATE_TEST_SUITE_P(Table, RefusedArguments,
+                         ::testing::Values(RefusedCase{{}, "command"}, RefusedCase{{"plot"}, "unknown command"},
+                                           RefusedCase{{"test"}, "plot file is missing"},
+                                           RefusedCase{{"test", ""}, "empty"},
+                                           RefusedCase{{"test", "a.plt", "b.plt"}, "only one plot file"},
+                                           RefusedCase{{"test", "a.plt", "--zoom", "0"}, "--zoom"},
+                                           RefusedCase{{"test", "a.plt", "--zoom", "401"}, "--zoom"},
+                                           RefusedCase{{"test", "a.plt", "--zoom", "1.5"}, "--zoom"},
+                                           RefusedCase{{"test", "a.plt", "--zoom"}, "--zoom"},
+                                           RefusedCase{{"test", "a.plt", "--settings="}, "--settings"},
+                                           RefusedCase{{"test", "a.plt", "--simulate"}, "draw command"},
+                                           RefusedCase{{"test", "a.plt", "--trace", "t"}, "draw command"},
+                                           RefusedCase{{"draw", "a.plt", "--json"}, "test command"},
+                                           RefusedCase{{"test", "a.plt", "--bogus"}, "unknown option '--bogus'"},
+                                           RefusedCase{{"draw", "a.plt", "--clock", "0"}, "--clock"},
+                                           RefusedCase{{"draw", "a.plt", "--simulate", "--clock", "-5"}, "--clock"},
+                                           RefusedCase{{"draw", "a.plt", "--simulate", "--clock", "fast"}, "--clock"},
+                                           RefusedCase{{"draw", "a.plt", "--simulate", "--start", "30"}, "--start"},
+                                           RefusedCase{{"draw", "a.plt", "--simulate", "--start", "-1,5"}, "--start"},
+                                           RefusedCase{{"draw", "a.plt", "--simulate", "--start", "5,x"}, "--start"},
+                                           RefusedCase{{"draw", "a.plt", "--port", "lpt"}, "--port"},
+                                           RefusedCase{{"draw", "a.plt", "--simulate", "--port", "ppdev"}, "together"},
+                                           RefusedCase{{"draw", "a.plt", "--svg", "p.svg"}, "need --simulate"},
+                                           RefusedCase{{"draw", "a.plt", "--realtime"}, "need --simulate"}));
 
 } // namespace
 } // namespace orlex::cli

@@ -36,9 +36,9 @@ inline void writeFile(const fs::path& file, const std::string& bytes)
 }
 
 struct CliResult {
-    int status = -1;    // exit status, or -1 when it did not exit normally
-    std::string out;    // stdout
-    std::string err;    // stderr
+    int status = -1; // exit status, or -1 when it did not exit normally
+    std::string out; // stdout
+    std::string err; // stderr
 };
 
 class TempFolder {

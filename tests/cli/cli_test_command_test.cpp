@@ -28,7 +28,10 @@ struct JsonCase {
     std::vector<std::pair<std::string, std::string>> expected; // key, raw JSON value
 };
 
-void PrintTo(const JsonCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const JsonCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class TestCommandJson : public ::testing::TestWithParam<JsonCase> {};
 
@@ -45,8 +48,8 @@ TEST_P(TestCommandJson, ReportsTheRunAsOneObject)
     ASSERT_EQ(result.out.front(), '{') << result.out;
     ASSERT_EQ(result.out.back(), '\n');
     EXPECT_EQ(result.out.find('\n'), result.out.size() - 1) << "one line";
-    for (const char* key : {"min_x_mm", "min_y_mm", "max_x_mm", "max_y_mm", "max_x_limit_mm", "max_y_limit_mm",
-                            "fits", "beeps", "end_of_file_caption", "skipped_pairs", "points"})
+    for (const char* key : {"min_x_mm", "min_y_mm", "max_x_mm", "max_y_mm", "max_x_limit_mm", "max_y_limit_mm", "fits",
+                            "beeps", "end_of_file_caption", "skipped_pairs", "points"})
         EXPECT_TRUE(jsonValue(result.out, key)) << key << " missing in " << result.out;
     for (const auto& [key, value] : c.expected)
         EXPECT_EQ(jsonValue(result.out, key), value) << key << " in " << result.out;
@@ -56,20 +59,32 @@ TEST_P(TestCommandJson, ReportsTheRunAsOneObject)
 INSTANTIATE_TEST_SUITE_P(
     Table, TestCommandJson,
     ::testing::Values(
-        JsonCase{"Zoom100", "PU120,200;PD-400,200;", {}, 0,
-                 {{"min_x_mm", "-10"}, {"min_y_mm", "0"}, {"max_x_mm", "3"}, {"max_y_mm", "5"},
-                  {"max_x_limit_mm", "150"}, {"max_y_limit_mm", "150"}, {"fits", "true"}, {"beeps", "0"},
-                  {"end_of_file_caption", "false"}, {"skipped_pairs", "0"}, {"points", "2"}}},
-        JsonCase{"Zoom200", "PU120,200;PD-400,200;", {"--zoom", "200"}, 0,
-                 {{"min_x_mm", "-20"}, {"min_y_mm", "0"}, {"max_x_mm", "6"}, {"max_y_mm", "10"},
-                  {"fits", "true"}}},
-        JsonCase{"EndsInsideX", "PD100", {}, 0,
-                 {{"end_of_file_caption", "true"}, {"beeps", "2"}, {"points", "0"}}},
+        JsonCase{"Zoom100",
+                 "PU120,200;PD-400,200;",
+                 {},
+                 0,
+                 {{"min_x_mm", "-10"},
+                  {"min_y_mm", "0"},
+                  {"max_x_mm", "3"},
+                  {"max_y_mm", "5"},
+                  {"max_x_limit_mm", "150"},
+                  {"max_y_limit_mm", "150"},
+                  {"fits", "true"},
+                  {"beeps", "0"},
+                  {"end_of_file_caption", "false"},
+                  {"skipped_pairs", "0"},
+                  {"points", "2"}}},
+        JsonCase{"Zoom200",
+                 "PU120,200;PD-400,200;",
+                 {"--zoom", "200"},
+                 0,
+                 {{"min_x_mm", "-20"}, {"min_y_mm", "0"}, {"max_x_mm", "6"}, {"max_y_mm", "10"}, {"fits", "true"}}},
+        JsonCase{"EndsInsideX", "PD100", {}, 0, {{"end_of_file_caption", "true"}, {"beeps", "2"}, {"points", "0"}}},
         JsonCase{"SkippedPair", "PA1-2,5;PD10,10;", {}, 0, {{"skipped_pairs", "1"}, {"points", "1"}}},
         JsonCase{"OneMillimetreTooWide", "PU-40,0;PD6000,0;", {}, 3, {{"min_x_mm", "-1"}, {"fits", "false"}}},
         JsonCase{"TooHighAlone", "PD0,6040;", {}, 3, {{"max_y_mm", "151"}, {"fits", "false"}}},
-        JsonCase{"OutOfCoordinateRange", "PD40000,0;", {"--zoom", "1"}, 3,
-                 {{"fits", "false"}, {"out_of_range", "true"}}}),
+        JsonCase{
+            "OutOfCoordinateRange", "PD40000,0;", {"--zoom", "1"}, 3, {{"fits", "false"}, {"out_of_range", "true"}}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // Lstep 1: Maxx 300 cannot be reached in 16-bit half steps (163 mm at most). The test
@@ -124,7 +139,10 @@ struct UnreadableCase {
     std::string messagePart;
 };
 
-void PrintTo(const UnreadableCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const UnreadableCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class TestCommandFailure : public ::testing::TestWithParam<UnreadableCase> {};
 
@@ -146,8 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UnreadableCase{"NoCommand", {}, "Usage:"},
                       UnreadableCase{"BadZoom", {"test", "plot.plt", "--zoom", "0"}, "--zoom"},
                       UnreadableCase{"MissingSettings", {"test", "plot.plt", "--settings", "none.txt"}, "none.txt"},
-                      UnreadableCase{"SettingsIsAFolder", {"test", "plot.plt", "--settings", "folder.plt"},
-                                     "folder.plt"}),
+                      UnreadableCase{
+                          "SettingsIsAFolder", {"test", "plot.plt", "--settings", "folder.plt"}, "folder.plt"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(TestCommand, UnreadablePermissionsGiveTwo)

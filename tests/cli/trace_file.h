@@ -54,7 +54,7 @@ inline bool endsSafely(const std::vector<TraceLine>& trace)
 {
     const std::size_t n = trace.size();
     return n >= 2 && trace[n - 2].reg == "control" && trace[n - 2].value == 1 && trace[n - 1].reg == "data"
-        && trace[n - 1].value == 0;
+           && trace[n - 1].value == 0;
 }
 
 } // namespace orlex::cli::testing

@@ -28,7 +28,11 @@ struct DriveRig {
     explicit DriveRig(Port& port, MachineSettings s = defaultSettings()) : settings(std::move(s))
     {
         DriveHooks hooks;
-        hooks.processEvents = [this] { ++eventCalls; if (onEvents) onEvents(); };
+        hooks.processEvents = [this] {
+            ++eventCalls;
+            if (onEvents)
+                onEvents();
+        };
         hooks.halfStep = [this] { return half; };
         drive = std::make_unique<Drive>(port, settings, std::move(hooks));
     }

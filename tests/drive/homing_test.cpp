@@ -34,10 +34,10 @@ TEST_P(HomeReading, TakesBit3AsXAndBit4AsY)
 }
 
 INSTANTIATE_TEST_SUITE_P(Readings, HomeReading,
-                         ::testing::Values(SwitchCase{0, 0, 0}, SwitchCase{8, 1, 0},
-                                           SwitchCase{16, 0, 1}, SwitchCase{24, 1, 1},
-                                           SwitchCase{255, 1, 1}, SwitchCase{128 + 64 + 32 + 7, 0, 0},
-                                           SwitchCase{128 + 16, 0, 1}, SwitchCase{0x67 + 8, 1, 0}));
+                         ::testing::Values(SwitchCase{0, 0, 0}, SwitchCase{8, 1, 0}, SwitchCase{16, 0, 1},
+                                           SwitchCase{24, 1, 1}, SwitchCase{255, 1, 1},
+                                           SwitchCase{128 + 64 + 32 + 7, 0, 0}, SwitchCase{128 + 16, 0, 1},
+                                           SwitchCase{0x67 + 8, 1, 0}));
 
 // Both open (24), then X closed (16): one diagonal step, then Y alone until it closes,
 // then four back-off steps on both axes. The clock reads are interleaved exactly.
@@ -47,9 +47,9 @@ TEST(HomingScripted, DiagonalStepThenYAloneThenBackOff)
     for (int i = 0; i < 4; ++i) // the pen's four cycles
         script.insert(script.end(), {128 + 24, 24});
     script.insert(script.end(), {24, 128 + 24, 24, 128 + 24, 24, // home, waitClockCycles(2)
-                                     16, 128 + 16, 16, 128 + 16, 16, // home, waitClockCycles(2)
-                                     0});                            // home: Y closed
-    for (int i = 0; i < 4 * 3; ++i) // four back-off delays of three cycles
+                                 16, 128 + 16, 16, 128 + 16, 16, // home, waitClockCycles(2)
+                                 0});                            // home: Y closed
+    for (int i = 0; i < 4 * 3; ++i)                              // four back-off delays of three cycles
         script.insert(script.end(), {128, 0});
     ScriptedPort port(script, {}); // a read more would throw
     DriveRig rig(port);
@@ -95,8 +95,7 @@ struct StartCase {
 class HomingOnPlotter : public ::testing::TestWithParam<StartCase> {};
 
 struct PlotterRig {
-    explicit PlotterRig(double xMm, double yMm, bool half = true)
-        : plotter(config(xMm, yMm)), rig(plotter)
+    explicit PlotterRig(double xMm, double yMm, bool half = true) : plotter(config(xMm, yMm)), rig(plotter)
     {
         rig.half = half;
         rig.drive->state.connected = true;
@@ -130,13 +129,13 @@ TEST_P(HomingOnPlotter, EndsFourStepsOffBothSwitches)
     EXPECT_EQ(p.plotter.counters().penMoves, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Starts, HomingOnPlotter,
-    ::testing::Values(StartCase{"BothOpen", 30, 30, true}, StartCase{"XClosesFirst", 5, 40, true},
-                      StartCase{"YClosesFirst", 40, 5, true}, StartCase{"XAlreadyClosed", 0, 20, true},
-                      StartCase{"YAlreadyClosed", 20, 0, true}, StartCase{"BothClosed", 0, 0, true},
-                      StartCase{"FullStep", 30, 12, false}),
-    [](const auto& row) { return row.param.name; });
+INSTANTIATE_TEST_SUITE_P(Starts, HomingOnPlotter,
+                         ::testing::Values(StartCase{"BothOpen", 30, 30, true}, StartCase{"XClosesFirst", 5, 40, true},
+                                           StartCase{"YClosesFirst", 40, 5, true},
+                                           StartCase{"XAlreadyClosed", 0, 20, true},
+                                           StartCase{"YAlreadyClosed", 20, 0, true},
+                                           StartCase{"BothClosed", 0, 0, true}, StartCase{"FullStep", 30, 12, false}),
+                         [](const auto& row) { return row.param.name; });
 
 TEST(HomingOnPlotter, XAlreadyClosedMovesOnlyYDown)
 {
@@ -234,16 +233,15 @@ TEST_P(SwitchNeverCloses, StopsAfterTheTravelPlusTenPercent)
 
 INSTANTIATE_TEST_SUITE_P(
     Bounds, SwitchNeverCloses,
-    ::testing::Values(
-        NeverClosesCase{"XHalfStep", 0x08, true, 150, 'X', 660,
-                        "Homing stopped: the X home switch did not close after 660 steps (more "
-                        "than the X travel of 150 mm). Check the switch and its wiring."},
-        NeverClosesCase{"YFullStep", 0x10, false, 150, 'Y', 330,
-                        "Homing stopped: the Y home switch did not close after 330 steps (more "
-                        "than the Y travel of 150 mm). Check the switch and its wiring."},
-        NeverClosesCase{"XFractionalTravel", 0x08, false, 40.5, 'X', 89,
-                        "Homing stopped: the X home switch did not close after 89 steps (more "
-                        "than the X travel of 40.5 mm). Check the switch and its wiring."}),
+    ::testing::Values(NeverClosesCase{"XHalfStep", 0x08, true, 150, 'X', 660,
+                                      "Homing stopped: the X home switch did not close after 660 steps (more "
+                                      "than the X travel of 150 mm). Check the switch and its wiring."},
+                      NeverClosesCase{"YFullStep", 0x10, false, 150, 'Y', 330,
+                                      "Homing stopped: the Y home switch did not close after 330 steps (more "
+                                      "than the Y travel of 150 mm). Check the switch and its wiring."},
+                      NeverClosesCase{"XFractionalTravel", 0x08, false, 40.5, 'X', 89,
+                                      "Homing stopped: the X home switch did not close after 89 steps (more "
+                                      "than the X travel of 40.5 mm). Check the switch and its wiring."}),
     [](const auto& row) { return row.param.name; });
 
 TEST(HomingOnPlotter, AStopRequestEndsHomingWhereItIs)

@@ -91,20 +91,16 @@ TEST_P(LineBytes, WritesThePenThenTheExpectedCoilBytes)
     EXPECT_EQ(r.d.state.positionY, c.y / 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EdgeCases, LineBytes,
-    ::testing::Values(
-        // X leads 4/3: Y on X steps 1, 3 and 4 (after step 2 the fraction is exactly 0.5).
-        LineCase{"FourByThree", 40, 30, "XY X XY XY"},
-        LineCase{"TwoByOne", 20, 10, "X XY"},
-        LineCase{"ThreeByThree", 30, 30, "XY XY XY"},
-        // Y leads 1/3: the X step comes with the second Y step.
-        LineCase{"OneByThree", 10, 30, "Y XY Y"},
-        LineCase{"XOnly", 50, 0, "X X X X X"},
-        LineCase{"YOnly", 0, 30, "Y Y Y"},
-        LineCase{"DownAndLeft", -40, -30, "XY X XY XY"},
-        LineCase{"LeftAndUp", -10, 30, "Y XY Y"}),
-    [](const auto& row) { return row.param.name; });
+INSTANTIATE_TEST_SUITE_P(EdgeCases, LineBytes,
+                         ::testing::Values(
+                             // X leads 4/3: Y on X steps 1, 3 and 4 (after step 2 the fraction is exactly 0.5).
+                             LineCase{"FourByThree", 40, 30, "XY X XY XY"}, LineCase{"TwoByOne", 20, 10, "X XY"},
+                             LineCase{"ThreeByThree", 30, 30, "XY XY XY"},
+                             // Y leads 1/3: the X step comes with the second Y step.
+                             LineCase{"OneByThree", 10, 30, "Y XY Y"}, LineCase{"XOnly", 50, 0, "X X X X X"},
+                             LineCase{"YOnly", 0, 30, "Y Y Y"}, LineCase{"DownAndLeft", -40, -30, "XY X XY XY"},
+                             LineCase{"LeftAndUp", -10, 30, "Y XY Y"}),
+                         [](const auto& row) { return row.param.name; });
 
 TEST(LineTo, FourByThreeAsLiteralBytes)
 {
@@ -222,14 +218,13 @@ TEST_P(RefusedMove, MovesNothingAndSaysWhy)
 
 INSTANTIATE_TEST_SUITE_P(
     Refusals, RefusedMove,
-    ::testing::Values(
-        RefusedCase{"XOutOf16Bits", 400000, 10, 50, 50, MoveRefusal::OutOfRange, "400000"},
-        RefusedCase{"YOutOf16Bits", 10, -400000, 50, 50, MoveRefusal::OutOfRange, "-400000"},
-        RefusedCase{"StepLengthZero", 10, 10, 0, 50, MoveRefusal::ZeroStepLength, "Lstepx"},
-        RefusedCase{"CoordinateNaN", std::numeric_limits<double>::quiet_NaN(), 10, 50, 50,
-                    MoveRefusal::NotANumber, "nan"},
-        RefusedCase{"CoordinateInfinite", 10, std::numeric_limits<double>::infinity(), 50,
-                    50, MoveRefusal::NotANumber, "inf"}),
+    ::testing::Values(RefusedCase{"XOutOf16Bits", 400000, 10, 50, 50, MoveRefusal::OutOfRange, "400000"},
+                      RefusedCase{"YOutOf16Bits", 10, -400000, 50, 50, MoveRefusal::OutOfRange, "-400000"},
+                      RefusedCase{"StepLengthZero", 10, 10, 0, 50, MoveRefusal::ZeroStepLength, "Lstepx"},
+                      RefusedCase{"CoordinateNaN", std::numeric_limits<double>::quiet_NaN(), 10, 50, 50,
+                                  MoveRefusal::NotANumber, "nan"},
+                      RefusedCase{"CoordinateInfinite", 10, std::numeric_limits<double>::infinity(), 50, 50,
+                                  MoveRefusal::NotANumber, "inf"}),
     [](const auto& row) { return row.param.name; });
 
 TEST(LineTo, StopRequestEndsTheMoveAfterTheCurrentStep)

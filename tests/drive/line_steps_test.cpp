@@ -1,6 +1,6 @@
 // unitsToSteps (rounding, range, refusals) and the interpolation's step counts.
-#include <cstdint>
 #include "drive/line_steps.h"
+#include <cstdint>
 
 #include <gtest/gtest.h>
 
@@ -32,22 +32,21 @@ TEST_P(UnitsToSteps, GivesTheRoundedStepCount)
 }
 
 // Lstep 50 in half-step mode: 0.25 mm, 10 plotter units per step.
-INSTANTIATE_TEST_SUITE_P(
-    Conversions, UnitsToSteps,
-    ::testing::Values(
-        ConversionCase{"HalfStep", 400, 50, true, 100, 40},
-        ConversionCase{"FullStepIsHalfTheCount", 400, 50, false, 100, 20},
-        ConversionCase{"Zoom200Lstep10FullStep", 400, 10, false, 200, 200},
-        ConversionCase{"Zoom50", 400, 50, true, 50, 20},
-        ConversionCase{"FractionalStepLength", 400, 12.5, true, 100, 160},
-        ConversionCase{"HalfGoesToEvenZero", 5, 50, true, 100, 0},
-        ConversionCase{"OneAndAHalfGoesToTwo", 15, 50, true, 100, 2},
-        ConversionCase{"TwoAndAHalfGoesToTwo", 25, 50, true, 100, 2},
-        ConversionCase{"NegativeHalfGoesToEven", -15, 50, true, 100, -2},
-        ConversionCase{"LargestStepCount", 327670, 50, true, 100, 32767},
-        ConversionCase{"HalfBelowTheSmallestRoundsIn", -327685, 50, true, 100, -32768},
-        ConversionCase{"HalfBelowTheLargestRoundsIn", 327665, 50, true, 100, 32766}),
-    [](const auto& row) { return row.param.name; });
+INSTANTIATE_TEST_SUITE_P(Conversions, UnitsToSteps,
+                         ::testing::Values(ConversionCase{"HalfStep", 400, 50, true, 100, 40},
+                                           ConversionCase{"FullStepIsHalfTheCount", 400, 50, false, 100, 20},
+                                           ConversionCase{"Zoom200Lstep10FullStep", 400, 10, false, 200, 200},
+                                           ConversionCase{"Zoom50", 400, 50, true, 50, 20},
+                                           ConversionCase{"FractionalStepLength", 400, 12.5, true, 100, 160},
+                                           ConversionCase{"HalfGoesToEvenZero", 5, 50, true, 100, 0},
+                                           ConversionCase{"OneAndAHalfGoesToTwo", 15, 50, true, 100, 2},
+                                           ConversionCase{"TwoAndAHalfGoesToTwo", 25, 50, true, 100, 2},
+                                           ConversionCase{"NegativeHalfGoesToEven", -15, 50, true, 100, -2},
+                                           ConversionCase{"LargestStepCount", 327670, 50, true, 100, 32767},
+                                           ConversionCase{"HalfBelowTheSmallestRoundsIn", -327685, 50, true, 100,
+                                                          -32768},
+                                           ConversionCase{"HalfBelowTheLargestRoundsIn", 327665, 50, true, 100, 32766}),
+                         [](const auto& row) { return row.param.name; });
 
 struct RefusalCase {
     std::string name;
@@ -76,14 +75,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"StepLengthNegative", 400, -50, MoveRefusal::ZeroStepLength, "-50"},
         RefusalCase{"StepLengthNaN", 400, std::numeric_limits<double>::quiet_NaN(), MoveRefusal::ZeroStepLength,
                     "Lstepy"},
-        RefusalCase{"CoordinateNaN", std::numeric_limits<double>::quiet_NaN(), 50,
-                    MoveRefusal::NotANumber, "nan"},
-        RefusalCase{"CoordinateInfinite", std::numeric_limits<double>::infinity(), 50,
-                    MoveRefusal::NotANumber, "inf"},
-        RefusalCase{"CoordinateMinusInfinite", -std::numeric_limits<double>::infinity(), 50,
-                    MoveRefusal::NotANumber, "-inf"},
-        RefusalCase{"HalfAboveTheLargestRoundsOut", 327675, 50, MoveRefusal::OutOfRange,
-                    "327675"},
+        RefusalCase{"CoordinateNaN", std::numeric_limits<double>::quiet_NaN(), 50, MoveRefusal::NotANumber, "nan"},
+        RefusalCase{"CoordinateInfinite", std::numeric_limits<double>::infinity(), 50, MoveRefusal::NotANumber, "inf"},
+        RefusalCase{"CoordinateMinusInfinite", -std::numeric_limits<double>::infinity(), 50, MoveRefusal::NotANumber,
+                    "-inf"},
+        RefusalCase{"HalfAboveTheLargestRoundsOut", 327675, 50, MoveRefusal::OutOfRange, "327675"},
         RefusalCase{"FarBelowTheSmallest", -1000000, 50, MoveRefusal::OutOfRange, "-1000000"},
         RefusalCase{"HugeCoordinate", 1e300, 50, MoveRefusal::OutOfRange, "1e+300"},
         RefusalCase{"TinyStepLength", 400, 0.0000000001, MoveRefusal::OutOfRange, "400"}),

@@ -146,8 +146,7 @@ TEST(PlotterMotion, ClockWaitFollowsARealTimeClockWithoutLosingCycles)
     const auto& t = watch.readTimes;
     const auto& cpu = watch.cpuTimes;
     ASSERT_GE(t.size(), 40u);
-    const long risingEdges =
-        static_cast<long>(std::floor(t.back() / period) - std::floor(t.front() / period));
+    const long risingEdges = static_cast<long>(std::floor(t.back() / period) - std::floor(t.front() / period));
     long allowance = 0;
     for (std::size_t i = 1; i < t.size(); ++i) {
         const double gap = t[i] - t[i - 1];

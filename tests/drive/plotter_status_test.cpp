@@ -36,17 +36,15 @@ TEST_P(CheckReads, SetsConnectedAfterTheExpectedReads)
 
 INSTANTIATE_TEST_SUITE_P(
     Readings, CheckReads,
-    ::testing::Values(
-        CheckCase{"HighThenLow", {200, 100}, {0}, true, 2},
-        CheckCase{"128CountsAsHigh", {128, 127}, {0}, true, 2},
-        CheckCase{"LowFirstIsPassedOver", {0, 5, 255, 255, 3}, {0}, true, 5},
-        CheckCase{"Constant255", {}, {255}, false, 100000},
-        CheckCase{"Constant127", {}, {127}, false, 100000},
-        CheckCase{"Constant0", {}, {0}, false, 100000},
-        CheckCase{"Constant128NeverGoesBelow128", {}, {128}, false, 100000},
-        CheckCase{"ToggleOnTheLastRead", std::vector<std::uint8_t>(99999, 255), {0}, true, 100000},
-        CheckCase{"ToggleOneReadTooLate", std::vector<std::uint8_t>(100000, 255), {0}, false,
-                  100000}),
+    ::testing::Values(CheckCase{"HighThenLow", {200, 100}, {0}, true, 2},
+                      CheckCase{"128CountsAsHigh", {128, 127}, {0}, true, 2},
+                      CheckCase{"LowFirstIsPassedOver", {0, 5, 255, 255, 3}, {0}, true, 5},
+                      CheckCase{"Constant255", {}, {255}, false, 100000},
+                      CheckCase{"Constant127", {}, {127}, false, 100000},
+                      CheckCase{"Constant0", {}, {0}, false, 100000},
+                      CheckCase{"Constant128NeverGoesBelow128", {}, {128}, false, 100000},
+                      CheckCase{"ToggleOnTheLastRead", std::vector<std::uint8_t>(99999, 255), {0}, true, 100000},
+                      CheckCase{"ToggleOneReadTooLate", std::vector<std::uint8_t>(100000, 255), {0}, false, 100000}),
     [](const auto& row) { return row.param.name; });
 
 } // namespace

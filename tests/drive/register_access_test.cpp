@@ -16,7 +16,10 @@ struct IntentCase {
     std::vector<PortWrite> writes;
 };
 
-void PrintTo(const IntentCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const IntentCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class Intent : public ::testing::TestWithParam<IntentCase> {};
 
@@ -33,13 +36,13 @@ TEST_P(Intent, WritesItsRegister)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Intent,
-    ::testing::Values(
-        IntentCase{"PenUp", [](Drive& d) { d.penUp(); }, {{Register::Control, 1}}},
-        IntentCase{"PenDown", [](Drive& d) { d.penDown(); }, {{Register::Control, 0}}},
-        IntentCase{"CoilsOnAtTheirPhases", [](Drive& d) { d.energiseCoils(); }, {{Register::Data, 153}}},
-        IntentCase{"CoilsOff", [](Drive& d) { d.switchCoilsOff(); }, {{Register::Data, 0}}},
-        IntentCase{"SafeIsPenUpThenCoilsOff", [](Drive& d) { d.makeSafe(); },
-                   {{Register::Control, 1}, {Register::Data, 0}}}),
+    ::testing::Values(IntentCase{"PenUp", [](Drive& d) { d.penUp(); }, {{Register::Control, 1}}},
+                      IntentCase{"PenDown", [](Drive& d) { d.penDown(); }, {{Register::Control, 0}}},
+                      IntentCase{"CoilsOnAtTheirPhases", [](Drive& d) { d.energiseCoils(); }, {{Register::Data, 153}}},
+                      IntentCase{"CoilsOff", [](Drive& d) { d.switchCoilsOff(); }, {{Register::Data, 0}}},
+                      IntentCase{"SafeIsPenUpThenCoilsOff",
+                                 [](Drive& d) { d.makeSafe(); },
+                                 {{Register::Control, 1}, {Register::Data, 0}}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(RegisterAccess, CoilsEnergisedReadsTheDataRegisterBack)

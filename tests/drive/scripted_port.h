@@ -25,8 +25,7 @@ class ScriptedPort : public Port {
 public:
     explicit ScriptedPort(std::vector<std::uint8_t> readings = {}, std::vector<std::uint8_t> repeated = {255, 0})
         : script(std::move(readings)), cycle(std::move(repeated))
-    {
-    }
+    {}
 
     void write(Register reg, std::uint8_t value) override
     {

@@ -30,19 +30,17 @@ TEST_P(ClockWaitReads, ReturnsAfterTheExpectedReading)
     EXPECT_TRUE(port.writes.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Thresholds, ClockWaitReads,
-    ::testing::Values(
-        DelayCase{"ZeroReadsNothing", 0, {}, 0},
-        DelayCase{"MinusOneReadsNothing", -1, {}, 0},
-        DelayCase{"MostNegativeReadsNothing", -32768, {}, 0},
-        DelayCase{"Alternating200And100", 2, {200, 100, 200, 100}, 4},
-        DelayCase{"Constant128StartsAndEndsACycle", 2, {128, 128, 128, 128}, 4},
-        DelayCase{"LowReadingsCountNothing", 1, {0, 127, 100, 255, 0}, 5},
-        DelayCase{"HighPhaseEndsOnlyAt128OrBelow", 1, {200, 255, 129, 128}, 4},
-        DelayCase{"127EndsAHighPhase", 1, {129, 127}, 2},
-        DelayCase{"FourCycles", 4, {200, 0, 128, 128, 255, 127, 0, 130, 50}, 9}),
-    [](const auto& row) { return row.param.name; });
+INSTANTIATE_TEST_SUITE_P(Thresholds, ClockWaitReads,
+                         ::testing::Values(DelayCase{"ZeroReadsNothing", 0, {}, 0},
+                                           DelayCase{"MinusOneReadsNothing", -1, {}, 0},
+                                           DelayCase{"MostNegativeReadsNothing", -32768, {}, 0},
+                                           DelayCase{"Alternating200And100", 2, {200, 100, 200, 100}, 4},
+                                           DelayCase{"Constant128StartsAndEndsACycle", 2, {128, 128, 128, 128}, 4},
+                                           DelayCase{"LowReadingsCountNothing", 1, {0, 127, 100, 255, 0}, 5},
+                                           DelayCase{"HighPhaseEndsOnlyAt128OrBelow", 1, {200, 255, 129, 128}, 4},
+                                           DelayCase{"127EndsAHighPhase", 1, {129, 127}, 2},
+                                           DelayCase{"FourCycles", 4, {200, 0, 128, 128, 255, 127, 0, 130, 50}, 9}),
+                         [](const auto& row) { return row.param.name; });
 
 // A plotter on STOP holds the clock at one level; a stop request (Stop, Esc, a signal)
 // arriving through the events must still end the wait, within a few polls.

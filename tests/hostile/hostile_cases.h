@@ -63,17 +63,17 @@ inline void generateBinaryGarbage(const fs::path& file)
 }
 
 struct HostileCase {
-    const char* name;                   // file name; "" for a folder or a device
-    void (*generate)(const fs::path&);  // nullptr: committed under tests/data/hostile
+    const char* name;                  // file name; "" for a folder or a device
+    void (*generate)(const fs::path&); // nullptr: committed under tests/data/hostile
     // The path is refused with "Cannot open" and this reason, nothing measured; nullptr:
     // the file is read. "folder": a folder is given; "not a plain file": /dev/zero.
     const char* refusal = nullptr;
     // Expected outcome of the test run; an empty optional accepts any value.
     std::optional<std::array<int, 4>> extentsMm; // min X, min Y, max X, max Y at zoom 100
-    std::optional<bool> fits;           // against the default 150 x 150 mm
+    std::optional<bool> fits;                    // against the default 150 x 150 mm
     std::optional<int> beeps;
     std::optional<bool> endOfFileCaption;
-    std::optional<bool> skipped;        // some pair was skipped (and said so)
+    std::optional<bool> skipped; // some pair was skipped (and said so)
     std::optional<bool> outOfRange;
     std::optional<std::uint64_t> points;
 };
@@ -92,8 +92,7 @@ inline std::vector<HostileCase> hostileCases()
         {"nul_bytes.plt", nullptr, nullptr, E{0, 0, 10, 20}, true, 0, false, false, false, 1},
         // A 100 MB number and 5000-digit numbers: the pair is skipped with a message.
         {"huge_line.plt", generateHugeLine, nullptr, E{0, 0, 0, 0}, true, 0, false, true, false, 0},
-        {"thousands_of_digits.plt", generateThousandsOfDigits, nullptr, E{0, 0, 0, 0}, true, 0, false, true,
-         false, 1},
+        {"thousands_of_digits.plt", generateThousandsOfDigits, nullptr, E{0, 0, 0, 0}, true, 0, false, true, false, 1},
         // 'e' is a separator: "1e400,5,6" is the pairs (1, 400) and (5, 6).
         {"exponent_1e400.plt", nullptr, nullptr, E{0, 0, 0, 10}, true, 0, false, false, false, 2},
         // Negative zero measures as 0 mm, not "-0 mm".
@@ -121,7 +120,10 @@ inline std::string caseName(const HostileCase& c)
 }
 
 // How test frameworks print a case: its short name.
-inline void PrintTo(const HostileCase& c, std::ostream* os) { *os << caseName(c); }
+inline void PrintTo(const HostileCase& c, std::ostream* os)
+{
+    *os << caseName(c);
+}
 
 // Puts every case's file in `folder` (copies of the committed ones, the generated ones
 // made fresh) and returns the path to give the program for the case.

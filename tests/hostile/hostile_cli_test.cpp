@@ -19,9 +19,9 @@ namespace orlex::hostile {
 namespace {
 
 struct CliRun {
-    int status = -1;     // exit status; -1 when it did not exit normally
+    int status = -1; // exit status; -1 when it did not exit normally
     std::string out, err;
-    long peakKib = -1;   // the child's peak resident memory
+    long peakKib = -1; // the child's peak resident memory
 };
 
 std::string readAll(const fs::path& file)
@@ -75,7 +75,10 @@ std::optional<std::string> jsonValue(const std::string& json, const std::string&
     return json.substr(start, json.find_first_of(",}", start) - start);
 }
 
-std::string boolText(bool b) { return b ? "true" : "false"; }
+std::string boolText(bool b)
+{
+    return b ? "true" : "false";
+}
 
 class TempFolder {
 public:
@@ -182,7 +185,10 @@ TEST_P(HostileCli, EndsWithTheDefinedResponse)
     }
 }
 
-std::string testName(const ::testing::TestParamInfo<HostileCase>& row) { return caseName(row.param); }
+std::string testName(const ::testing::TestParamInfo<HostileCase>& row)
+{
+    return caseName(row.param);
+}
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileCli, ::testing::ValuesIn(hostileCases()), testName);
 

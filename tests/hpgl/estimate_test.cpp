@@ -60,12 +60,11 @@ TEST_P(Estimate, MatchesTheDraw)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, Estimate,
-    ::testing::Values(
-        EstimateCase{"Square", "PU;PA400,400;PD800,400,800,800,400,800,400,400;PU0,0;", true, 100},
-        EstimateCase{"Diagonals", "PD300,200,-50,77,1000,999,1000,999,-3.7,12.2;", true, 100},
-        EstimateCase{"FullStep", "PD300,200,-50,77,1000,999;PU0,0;", false, 100},
-        EstimateCase{"Zoomed", "PR123,-456,-77,300;PD-500,20;", true, 37},
-        EstimateCase{"Relative", "PR10,10,10,10,-5,3;PD1,1;", false, 400}),
+    ::testing::Values(EstimateCase{"Square", "PU;PA400,400;PD800,400,800,800,400,800,400,400;PU0,0;", true, 100},
+                      EstimateCase{"Diagonals", "PD300,200,-50,77,1000,999,1000,999,-3.7,12.2;", true, 100},
+                      EstimateCase{"FullStep", "PD300,200,-50,77,1000,999;PU0,0;", false, 100},
+                      EstimateCase{"Zoomed", "PR123,-456,-77,300;PD-500,20;", true, 37},
+                      EstimateCase{"Relative", "PR10,10,10,10,-5,3;PD1,1;", false, 400}),
     [](const ::testing::TestParamInfo<EstimateCase>& row) { return std::string(row.param.name); });
 
 TEST(Estimate, KnownCounts)

@@ -64,18 +64,16 @@ TEST_P(Fit, Rule)
     EXPECT_EQ(plotFits(GetParam().extents, settings), GetParam().fits);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Limits, Fit,
-    ::testing::Values(
-        FitCase{"EqualFits", {-10, 0, 140, 150}, 150, 150, true},
-        FitCase{"WidthOver", {-10, 0, 141, 150}, 150, 150, false},
-        FitCase{"HeightAloneOver", {0, -1, 100, 150}, 150, 150, false},
-        FitCase{"Zeros", {0, 0, 0, 0}, 150, 150, true},
-        FitCase{"LimitRounded", {0, 0, 150, 0}, 150.4, 150, true},
-        FitCase{"LimitRoundedHalfEven", {0, 0, 151, 0}, 150.5, 150, false},
-        FitCase{"LimitBeyond16Bits", {0, 0, 1, 1}, 40000, 150, false},
-        FitCase{"ExtremeSizeDoesNotWrap", {-32768, 0, 32767, 0}, 32767, 150, false}),
-    [](const ::testing::TestParamInfo<FitCase>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Limits, Fit,
+                         ::testing::Values(FitCase{"EqualFits", {-10, 0, 140, 150}, 150, 150, true},
+                                           FitCase{"WidthOver", {-10, 0, 141, 150}, 150, 150, false},
+                                           FitCase{"HeightAloneOver", {0, -1, 100, 150}, 150, 150, false},
+                                           FitCase{"Zeros", {0, 0, 0, 0}, 150, 150, true},
+                                           FitCase{"LimitRounded", {0, 0, 150, 0}, 150.4, 150, true},
+                                           FitCase{"LimitRoundedHalfEven", {0, 0, 151, 0}, 150.5, 150, false},
+                                           FitCase{"LimitBeyond16Bits", {0, 0, 1, 1}, 40000, 150, false},
+                                           FitCase{"ExtremeSizeDoesNotWrap", {-32768, 0, 32767, 0}, 32767, 150, false}),
+                         [](const ::testing::TestParamInfo<FitCase>& row) { return std::string(row.param.name); });
 
 TEST(DrawTime, OutputsAndPenCommands)
 {
@@ -104,14 +102,13 @@ TEST_P(Duration, Text)
     EXPECT_EQ(durationText(GetParam().seconds), GetParam().text) << GetParam().seconds;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, Duration,
-    ::testing::Values(DurationCase{0, "0 s"}, DurationCase{12, "12 s"}, DurationCase{12.5, "12 s"},
-                      DurationCase{59.5, "1 min 00 s"}, DurationCase{185, "3 min 05 s"},
-                      DurationCase{3599, "59 min 59 s"}, DurationCase{3720, "1 h 02 min"},
-                      DurationCase{36000 + 59 * 60 + 40, "11 h 00 min"}, DurationCase{-3, "0 s"},
-                      DurationCase{std::numeric_limits<double>::quiet_NaN(), "0 s"},
-                      DurationCase{1e300, "1000000 h 00 min"}));
+INSTANTIATE_TEST_SUITE_P(Values, Duration,
+                         ::testing::Values(DurationCase{0, "0 s"}, DurationCase{12, "12 s"}, DurationCase{12.5, "12 s"},
+                                           DurationCase{59.5, "1 min 00 s"}, DurationCase{185, "3 min 05 s"},
+                                           DurationCase{3599, "59 min 59 s"}, DurationCase{3720, "1 h 02 min"},
+                                           DurationCase{36000 + 59 * 60 + 40, "11 h 00 min"}, DurationCase{-3, "0 s"},
+                                           DurationCase{std::numeric_limits<double>::quiet_NaN(), "0 s"},
+                                           DurationCase{1e300, "1000000 h 00 min"}));
 
 } // namespace
 } // namespace orlex

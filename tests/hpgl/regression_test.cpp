@@ -21,7 +21,10 @@ struct NumberCase {
     std::uint64_t executed;
 };
 
-void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const NumberCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class CoordinateNumbers : public ::testing::TestWithParam<NumberCase> {};
 
@@ -45,17 +48,16 @@ TEST_P(CoordinateNumbers, ReadAsTheirValue)
 INSTANTIATE_TEST_SUITE_P(
     Table, CoordinateNumbers,
     ::testing::Values(
-        NumberCase{"MinusZeroAndLeadingZeros", "PA-0,007;", std::vector<Point>{{0, 7, false}}, 0, 0, 0, 7, false,
-                   0, 1},
-        NumberCase{"NegativeWhole", "PD-400,-32768;", std::vector<Point>{{-400, -32768, true}}, -400, -32768, 0,
-                   0, false, 0, 1},
-        NumberCase{"FifteenDigits", "PA123456789012345,1;PA-123456789012345,-1;", std::nullopt, -32768, -1,
-                   32767, 1, true, 0, 2},
+        NumberCase{"MinusZeroAndLeadingZeros", "PA-0,007;", std::vector<Point>{{0, 7, false}}, 0, 0, 0, 7, false, 0, 1},
+        NumberCase{"NegativeWhole", "PD-400,-32768;", std::vector<Point>{{-400, -32768, true}}, -400, -32768, 0, 0,
+                   false, 0, 1},
+        NumberCase{"FifteenDigits", "PA123456789012345,1;PA-123456789012345,-1;", std::nullopt, -32768, -1, 32767, 1,
+                   true, 0, 2},
         NumberCase{"ManyLeadingZerosTakeTheFullParse", "PA0000000000000000000400,5;",
                    std::vector<Point>{{400, 5, false}}, 0, 0, 400, 5, false, 0, 1},
         NumberCase{"FractionsRoundHalfToEven", "PA1.5,-2.5;PA-0.5,0.5;", std::nullopt, 0, -2, 2, 0, false, 0, 2},
-        NumberCase{"LoneSignsAreNoNumber", "PA-,5;PA.,-;PA3,4;", std::vector<Point>{{3, 4, false}}, 0, 0, 3, 4,
-                   false, 2, 1},
+        NumberCase{"LoneSignsAreNoNumber", "PA-,5;PA.,-;PA3,4;", std::vector<Point>{{3, 4, false}}, 0, 0, 3, 4, false,
+                   2, 1},
         NumberCase{"MinusInsideIsNoNumber", "PA1-2,5;", std::vector<Point>{}, 0, 0, 0, 0, false, 1, 0}));
 
 // A device or a pipe as the plot file would be read for ever (/dev/zero) or block the

@@ -90,17 +90,16 @@ TEST_P(Range, ExtentsStickAtTheLimits)
 
 INSTANTIATE_TEST_SUITE_P(
     Points, Range,
-    ::testing::Values(
-        RangeCase{"LargestFits", "PA32767,-32768;", false, 0, -32768, 32767, 0, 0},
-        RangeCase{"RoundsIntoRange", "PA32767.4,-32768.5;", false, 0, -32768, 32767, 0, 0},
-        RangeCase{"RoundsOutOfRange", "PA32767.5,0;", true, 0, 0, 32767, 0, 0},
-        RangeCase{"BeyondPositive", "PA40000,100;", true, 0, 0, 32767, 100, 0},
-        RangeCase{"BeyondNegative", "PA-40000,-70000;", true, -32768, -32768, 0, 0, 0},
-        RangeCase{"RelativeSteps", "PR30000,0,30000,0;", true, 0, 0, 32767, 0, 0},
-        // Sixty digits are a finite number far beyond the range, not a wrapped one.
-        RangeCase{"HugeFiniteValue", "PA" + std::string(60, '9') + ",1;", true, 0, 0, 32767, 1, 0},
-        // Beyond the text limit a digit string is no longer taken as a number.
-        RangeCase{"DigitStringTooLong", "PA1," + std::string(400, '9') + ";", false, 0, 0, 0, 0, 1}),
+    ::testing::Values(RangeCase{"LargestFits", "PA32767,-32768;", false, 0, -32768, 32767, 0, 0},
+                      RangeCase{"RoundsIntoRange", "PA32767.4,-32768.5;", false, 0, -32768, 32767, 0, 0},
+                      RangeCase{"RoundsOutOfRange", "PA32767.5,0;", true, 0, 0, 32767, 0, 0},
+                      RangeCase{"BeyondPositive", "PA40000,100;", true, 0, 0, 32767, 100, 0},
+                      RangeCase{"BeyondNegative", "PA-40000,-70000;", true, -32768, -32768, 0, 0, 0},
+                      RangeCase{"RelativeSteps", "PR30000,0,30000,0;", true, 0, 0, 32767, 0, 0},
+                      // Sixty digits are a finite number far beyond the range, not a wrapped one.
+                      RangeCase{"HugeFiniteValue", "PA" + std::string(60, '9') + ",1;", true, 0, 0, 32767, 1, 0},
+                      // Beyond the text limit a digit string is no longer taken as a number.
+                      RangeCase{"DigitStringTooLong", "PA1," + std::string(400, '9') + ";", false, 0, 0, 0, 0, 1}),
     [](const ::testing::TestParamInfo<RangeCase>& row) { return std::string(row.param.name); });
 
 } // namespace

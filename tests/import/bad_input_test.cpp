@@ -27,21 +27,19 @@ TEST_P(BadFile, IsRefusedWithOneMessage)
     EXPECT_EQ(drawing.error().kind, GetParam().kind);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, BadFile,
-    testing::Values(BadCase{"not_xml.svg", "not an SVG drawing: not XML (line 1"},
-                    BadCase{"html_root.svg", "its root element is <html>"},
-                    BadCase{"malformed.svg", "not well-formed XML (line 3, column"},
-                    BadCase{"entity.svg", "declares entities"},
-                    BadCase{"image_file.svg", "refers to another file (\"photo.png\" in <image>)"},
-                    BadCase{"use_other_file.svg", "\"other.svg#a\" in <use>"},
-                    BadCase{"css_url.svg", "style sheet refers to another file"},
-                    BadCase{"no_strokes.svg", "nothing to draw"},
-                    BadCase{"use_loop.svg", "loop"},
-                    BadCase{"use_bomb.svg", "more than 4 million"},
-                    BadCase{"newline_in_encoding.svg", "is an invalid encoding name"},
-                    BadCase{"too_big.svg", "1000.0 x 0.0 mm", Error::Kind::TooBig}),
-    [](const auto& p) { return stem(p.param.file); });
+INSTANTIATE_TEST_SUITE_P(Files, BadFile,
+                         testing::Values(BadCase{"not_xml.svg", "not an SVG drawing: not XML (line 1"},
+                                         BadCase{"html_root.svg", "its root element is <html>"},
+                                         BadCase{"malformed.svg", "not well-formed XML (line 3, column"},
+                                         BadCase{"entity.svg", "declares entities"},
+                                         BadCase{"image_file.svg", "refers to another file (\"photo.png\" in <image>)"},
+                                         BadCase{"use_other_file.svg", "\"other.svg#a\" in <use>"},
+                                         BadCase{"css_url.svg", "style sheet refers to another file"},
+                                         BadCase{"no_strokes.svg", "nothing to draw"}, BadCase{"use_loop.svg", "loop"},
+                                         BadCase{"use_bomb.svg", "more than 4 million"},
+                                         BadCase{"newline_in_encoding.svg", "is an invalid encoding name"},
+                                         BadCase{"too_big.svg", "1000.0 x 0.0 mm", Error::Kind::TooBig}),
+                         [](const auto& p) { return stem(p.param.file); });
 
 TEST(BadData, DeepNestingIsRefused)
 {

@@ -17,8 +17,8 @@ TEST_P(RsvgCrossCheck, InkExtentsAgree)
     if (std::system("command -v rsvg-convert >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "rsvg-convert is not installed (Debian package librsvg2-bin)";
     const auto png = std::filesystem::temp_directory_path() / ("orlex_rsvg_" + std::to_string(::getpid()) + ".png");
-    const std::string command = "rsvg-convert --dpi-x 254 --dpi-y 254 -f png -o '" + png.string() + "' '" +
-                                svgFile(GetParam()).string() + "'";
+    const std::string command =
+        "rsvg-convert --dpi-x 254 --dpi-y 254 -f png -o '" + png.string() + "' '" + svgFile(GetParam()).string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     const QImage image(QString::fromStdString(png.string()));
     std::filesystem::remove(png);
@@ -28,7 +28,8 @@ TEST_P(RsvgCrossCheck, InkExtentsAgree)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             if (qAlpha(image.pixel(x, y)) > 64)
-                left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+                left = std::min(left, x), right = std::max(right, x), top = std::min(top, y),
+                bottom = std::max(bottom, y);
     ASSERT_GE(right, 0) << "no ink";
 
     const auto drawing = importSvg(svgFile(GetParam()));

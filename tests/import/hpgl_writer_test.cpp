@@ -5,8 +5,8 @@
 #include "drive/drive.h"
 #include "drive/ports/null_port.h"
 #include "hpgl/interpreter.h"
-#include "settings/settings_file.h"
 #include "preview/preview.h"
+#include "settings/settings_file.h"
 
 namespace orlex::test {
 namespace {
@@ -80,7 +80,8 @@ TEST_F(HpglFile, SuccessReplacesTheOutputWhole)
 
 TEST_F(HpglFile, SvgFilesAreToldByNameOrContent)
 {
-    std::ofstream(folder / "drawing.plt") << "\xEF\xBB\xBF  <?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"/>";
+    std::ofstream(folder / "drawing.plt")
+        << "\xEF\xBB\xBF  <?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"/>";
     std::ofstream(folder / "plot.txt") << "IN;SP1;PU0,0;";
     EXPECT_TRUE(isSvgFile(folder / "missing.SVG"));
     EXPECT_TRUE(isSvgFile(folder / "drawing.plt"));

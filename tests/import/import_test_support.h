@@ -14,10 +14,16 @@
 
 namespace orlex::test {
 
-inline std::filesystem::path svgFile(const std::string& name) { return std::filesystem::path(ORLEX_SVG_DATA) / name; }
+inline std::filesystem::path svgFile(const std::string& name)
+{
+    return std::filesystem::path(ORLEX_SVG_DATA) / name;
+}
 
 // "transforms" for "transforms.svg": test names from file names.
-inline std::string stem(const char* file) { return std::filesystem::path(file).stem().string(); }
+inline std::string stem(const char* file)
+{
+    return std::filesystem::path(file).stem().string();
+}
 
 inline std::string readText(const std::filesystem::path& file)
 {
@@ -53,8 +59,9 @@ inline Measure measure(const SvgDrawing& drawing)
             m.minX = std::min(m.minX, x), m.maxX = std::max(m.maxX, x);
             m.minY = std::min(m.minY, y), m.maxY = std::max(m.maxY, y);
             if (i > 0)
-                m.length += std::hypot(s.points[i].first - s.points[i - 1].first,
-                                       s.points[i].second - s.points[i - 1].second) / kPlotterUnitsPerMm;
+                m.length +=
+                    std::hypot(s.points[i].first - s.points[i - 1].first, s.points[i].second - s.points[i - 1].second)
+                    / kPlotterUnitsPerMm;
         }
     return m;
 }

@@ -37,9 +37,9 @@ INSTANTIATE_TEST_SUITE_P(Units, LengthTest,
 
 TEST(LayerLabel, NumberOrPenNumberChoosesThePen)
 {
-    const std::pair<const char*, int> cases[] = {{"2", 2},          {"2 red", 2},    {"Pen 3", 3}, {"pen12", 12},
-                                                 {" 7-fine", 7},    {"Layer 1", 0},  {"0", 0},     {"2024 plan", 0},
-                                                 {"", 0}};
+    const std::pair<const char*, int> cases[] = {{"2", 2},      {"2 red", 2},     {"Pen 3", 3},
+                                                 {"pen12", 12}, {" 7-fine", 7},   {"Layer 1", 0},
+                                                 {"0", 0},      {"2024 plan", 0}, {"", 0}};
     for (const auto& [label, pen] : cases)
         EXPECT_EQ(penFromLayerLabel(QString::fromUtf8(label)), pen) << label;
 }

@@ -52,13 +52,14 @@ TEST_P(FileGeometry, MatchesTheShapesDrawn)
 INSTANTIATE_TEST_SUITE_P(
     Features, FileGeometry,
     testing::Values(
-        FileCase{"transforms.svg", {10, 50 - 10 * std::sqrt(2.0), 90, 90, 80 + 40 + 10 * std::sqrt(2.0) + 20 / std::sqrt(3.0)}},
+        FileCase{"transforms.svg",
+                 {10, 50 - 10 * std::sqrt(2.0), 90, 90, 80 + 40 + 10 * std::sqrt(2.0) + 20 / std::sqrt(3.0)}},
         FileCase{"path_commands.svg", {10, 2.5, 90, 90, 200 + 40 * pi + 2 * cubicArch + 4 * quadArch}},
-        FileCase{"shapes.svg", {10, 10, 190, 90, 120 + 80 + 10 * pi + 20 * pi + ellipse + 50 + 2 * std::sqrt(1000.0) + 40 + 2 * std::sqrt(1300.0)}},
-        FileCase{"use.svg", {10, 10, 90, 100, 200}},
-        FileCase{"hidden.svg", {10, 10, 90, 90, 120}},
-        FileCase{"no_size.svg", {0, 0, 25.4, 12.7, 76.2}},
-        FileCase{"layers.svg", {5, 20, 95, 95, 490 + 10 * pi}},
+        FileCase{"shapes.svg",
+                 {10, 10, 190, 90,
+                  120 + 80 + 10 * pi + 20 * pi + ellipse + 50 + 2 * std::sqrt(1000.0) + 40 + 2 * std::sqrt(1300.0)}},
+        FileCase{"use.svg", {10, 10, 90, 100, 200}}, FileCase{"hidden.svg", {10, 10, 90, 90, 120}},
+        FileCase{"no_size.svg", {0, 0, 25.4, 12.7, 76.2}}, FileCase{"layers.svg", {5, 20, 95, 95, 490 + 10 * pi}},
         FileCase{"drawing.svg", {40, 18, 190, 138, 484 + 30 * pi}}),
     [](const auto& p) { return stem(p.param.file); });
 
@@ -82,10 +83,12 @@ TEST_P(DocumentSize, FollowsWidthHeightAndUnits)
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, DocumentSize,
-                         testing::Values(UnitCase{"4in", "2in", 101.6, 50.8}, UnitCase{"10.16cm", "5.08cm", 101.6, 50.8},
-                                         UnitCase{"101.6mm", "50.8mm", 101.6, 50.8}, UnitCase{"288pt", "144pt", 101.6, 50.8},
-                                         UnitCase{"24pc", "12pc", 101.6, 50.8}, UnitCase{"384px", "192px", 101.6, 50.8},
-                                         UnitCase{"384", "192", 101.6, 50.8}, UnitCase{"4in", "", 101.6, 50.8},
+                         testing::Values(UnitCase{"4in", "2in", 101.6, 50.8},
+                                         UnitCase{"10.16cm", "5.08cm", 101.6, 50.8},
+                                         UnitCase{"101.6mm", "50.8mm", 101.6, 50.8},
+                                         UnitCase{"288pt", "144pt", 101.6, 50.8}, UnitCase{"24pc", "12pc", 101.6, 50.8},
+                                         UnitCase{"384px", "192px", 101.6, 50.8}, UnitCase{"384", "192", 101.6, 50.8},
+                                         UnitCase{"4in", "", 101.6, 50.8},
                                          UnitCase{"", "", 400 * 25.4 / 96, 200 * 25.4 / 96}));
 
 struct AspectCase {
@@ -103,11 +106,12 @@ TEST_P(AspectRatio, PlacesTheViewBox)
     expectMeasure(measure(*drawing), GetParam().want);
 }
 
-INSTANTIATE_TEST_SUITE_P(Alignments, AspectRatio,
-                         testing::Values(AspectCase{"", {25, 0, 75, 50, 200}}, AspectCase{"xMidYMid meet", {25, 0, 75, 50, 200}},
-                                         AspectCase{"xMinYMin", {0, 0, 50, 50, 200}}, AspectCase{"xMaxYMax meet", {50, 0, 100, 50, 200}},
-                                         AspectCase{"none", {0, 0, 100, 50, 300}}, AspectCase{"xMidYMid slice", {0, 0, 100, 50, 100}},
-                                         AspectCase{"xMinYMin slice", {0, 0, 100, 50, 200}}));
+INSTANTIATE_TEST_SUITE_P(
+    Alignments, AspectRatio,
+    testing::Values(AspectCase{"", {25, 0, 75, 50, 200}}, AspectCase{"xMidYMid meet", {25, 0, 75, 50, 200}},
+                    AspectCase{"xMinYMin", {0, 0, 50, 50, 200}}, AspectCase{"xMaxYMax meet", {50, 0, 100, 50, 200}},
+                    AspectCase{"none", {0, 0, 100, 50, 300}}, AspectCase{"xMidYMid slice", {0, 0, 100, 50, 100}},
+                    AspectCase{"xMinYMin slice", {0, 0, 100, 50, 200}}));
 
 struct PlacementCase {
     int rotate;
@@ -128,7 +132,10 @@ TEST_P(Placement, KeepsThePageCornerAtTheOrigin)
     ASSERT_TRUE(drawing.ok()) << drawing.message();
     EXPECT_NEAR(drawing->pageWidthMm, c.pageW, 1e-9);
     EXPECT_NEAR(drawing->pageHeightMm, c.pageH, 1e-9);
-    expectMeasure(measure(*drawing), {0, 0, c.pageW, c.pageH, 2 * (c.pageW + c.pageH) + std::hypot(c.lineTo.first - c.lineFrom.first, c.lineTo.second - c.lineFrom.second)});
+    expectMeasure(
+        measure(*drawing),
+        {0, 0, c.pageW, c.pageH,
+         2 * (c.pageW + c.pageH) + std::hypot(c.lineTo.first - c.lineFrom.first, c.lineTo.second - c.lineFrom.second)});
     ASSERT_EQ(drawing->strokes.size(), 2u);
     const auto& line = drawing->strokes[1].points;
     ASSERT_EQ(line.size(), 2u);
@@ -136,13 +143,12 @@ TEST_P(Placement, KeepsThePageCornerAtTheOrigin)
     EXPECT_EQ(line[1], std::pair(c.lineTo.first * 40, c.lineTo.second * 40));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    TurnAndFit, Placement,
-    testing::Values(PlacementCase{0, std::nullopt, 100, 50, {10, 45}, {30, 45}},
-                    PlacementCase{90, std::nullopt, 50, 100, {5, 10}, {5, 30}},
-                    PlacementCase{0, std::pair(50.0, 50.0), 50, 25, {5, 22.5}, {15, 22.5}},
-                    PlacementCase{0, std::pair(200.0, 200.0), 100, 50, {10, 45}, {30, 45}},
-                    PlacementCase{90, std::pair(25.0, 100.0), 25, 50, {2.5, 5}, {2.5, 15}}));
+INSTANTIATE_TEST_SUITE_P(TurnAndFit, Placement,
+                         testing::Values(PlacementCase{0, std::nullopt, 100, 50, {10, 45}, {30, 45}},
+                                         PlacementCase{90, std::nullopt, 50, 100, {5, 10}, {5, 30}},
+                                         PlacementCase{0, std::pair(50.0, 50.0), 50, 25, {5, 22.5}, {15, 22.5}},
+                                         PlacementCase{0, std::pair(200.0, 200.0), 100, 50, {10, 45}, {30, 45}},
+                                         PlacementCase{90, std::pair(25.0, 100.0), 25, 50, {2.5, 5}, {2.5, 15}}));
 
 TEST(Layers, NumberedLayersChooseThePenInDocumentOrder)
 {
@@ -178,13 +184,15 @@ TEST_P(Flattening, ChordErrorStaysWithinTheTolerance)
     SvgImportOptions options;
     options.toleranceMm = GetParam();
     const auto drawing = importText(R"(<svg xmlns="http://www.w3.org/2000/svg" width="120mm" height="120mm"
-        viewBox="0 0 120 120"><circle cx="60" cy="60" r="50" stroke="black" fill="none"/></svg>)", options);
+        viewBox="0 0 120 120"><circle cx="60" cy="60" r="50" stroke="black" fill="none"/></svg>)",
+                                    options);
     ASSERT_TRUE(drawing.ok()) << drawing.message();
     ASSERT_EQ(drawing->strokes.size(), 1u);
     const auto& points = drawing->strokes[0].points;
     double worst = 0;
     for (std::size_t i = 1; i < points.size(); ++i) {
-        const double mx = (points[i].first + points[i - 1].first) / 80 - 60, my = (points[i].second + points[i - 1].second) / 80 - 60;
+        const double mx = (points[i].first + points[i - 1].first) / 80 - 60,
+                     my = (points[i].second + points[i - 1].second) / 80 - 60;
         worst = std::max(worst, 50 - std::hypot(mx, my));
     }
     EXPECT_LE(worst, GetParam() + 0.014 + 0.018);

@@ -20,7 +20,10 @@ namespace {
 
 using test::Shape;
 
-std::string dataFile(const std::string& name) { return std::string(std::getenv("ORLEX_TEST_DATA")) + "/plan/" + name; }
+std::string dataFile(const std::string& name)
+{
+    return std::string(std::getenv("ORLEX_TEST_DATA")) + "/plan/" + name;
+}
 
 // The interpreter's events for HPGL text.
 PlotEvents readBack(const std::string& hpgl)
@@ -110,8 +113,8 @@ INSTANTIATE_TEST_SUITE_P(Files, FileRoundTrip, ::testing::Values("letters.plt", 
 
 TEST(HpglWriter, WritesPlainAbsoluteCommands)
 {
-    const PlotEvents events{PlotPoint{10, 20, false}, PlotPoint{30, 40, true}, PlotPoint{50, 60.5, true},
-                            SelectPen{';'}, PlotPoint{1.5, 0.1, true}, PlotPoint{-0.0, 7, false}};
+    const PlotEvents events{PlotPoint{10, 20, false}, PlotPoint{30, 40, true},   PlotPoint{50, 60.5, true},
+                            SelectPen{';'},           PlotPoint{1.5, 0.1, true}, PlotPoint{-0.0, 7, false}};
     EXPECT_EQ(writeHpgl(events).value(), "IN;\nSP1;\nPU10,20;PD30,40,50,60.5;\nSP;;\nPD1.5,0.1;\nPU-0,7;PU;\n");
 }
 

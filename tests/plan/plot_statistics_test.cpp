@@ -6,8 +6,14 @@
 namespace orlex {
 namespace {
 
-PlotEvent up(double x, double y) { return PlotPoint{x, y, false}; }
-PlotEvent down(double x, double y) { return PlotPoint{x, y, true}; }
+PlotEvent up(double x, double y)
+{
+    return PlotPoint{x, y, false};
+}
+PlotEvent down(double x, double y)
+{
+    return PlotPoint{x, y, true};
+}
 
 struct StatisticsCase {
     const char* name;
@@ -38,12 +44,37 @@ INSTANTIATE_TEST_SUITE_P(
     Plots, Statistics,
     ::testing::Values(
         StatisticsCase{"Empty", {}, 0, 0, 0, 0, 0, 0, {}},
-        StatisticsCase{"FinalStrokeIsLifted", {up(10, 0), down(10, 40), down(40, 80)}, 3, 1, 1, 0, 90, 10, {0, 0, 40, 80}},
-        StatisticsCase{"TravelAfterLastStrokeNotCounted", {down(0, 30), up(400, 0), up(400, 400)}, 3, 1, 1, 0, 30, 0, {0, 0, 400, 400}},
+        StatisticsCase{
+            "FinalStrokeIsLifted", {up(10, 0), down(10, 40), down(40, 80)}, 3, 1, 1, 0, 90, 10, {0, 0, 40, 80}},
+        StatisticsCase{"TravelAfterLastStrokeNotCounted",
+                       {down(0, 30), up(400, 0), up(400, 400)},
+                       3,
+                       1,
+                       1,
+                       0,
+                       30,
+                       0,
+                       {0, 0, 400, 400}},
         StatisticsCase{"TravelThroughEveryPenUpPoint",
-                       {up(0, 30), down(40, 60), up(40, 0), up(80, 0), down(80, 10)}, 5, 2, 2, 0, 60, 130, {0, 0, 80, 60}},
-        StatisticsCase{"SpEndsAStrokeWithoutLift", {down(10, 0), SelectPen{'2'}, down(20, 0)}, 2, 2, 1, 1, 20, 0, {0, 0, 20, 0}},
-        StatisticsCase{"OriginInExtents", {up(-40, -80), down(-40, -50), up(-10, -20)}, 3, 1, 1, 0, 30, 89.44271909999159, {-40, -80, 0, 0}}),
+                       {up(0, 30), down(40, 60), up(40, 0), up(80, 0), down(80, 10)},
+                       5,
+                       2,
+                       2,
+                       0,
+                       60,
+                       130,
+                       {0, 0, 80, 60}},
+        StatisticsCase{
+            "SpEndsAStrokeWithoutLift", {down(10, 0), SelectPen{'2'}, down(20, 0)}, 2, 2, 1, 1, 20, 0, {0, 0, 20, 0}},
+        StatisticsCase{"OriginInExtents",
+                       {up(-40, -80), down(-40, -50), up(-10, -20)},
+                       3,
+                       1,
+                       1,
+                       0,
+                       30,
+                       89.44271909999159,
+                       {-40, -80, 0, 0}}),
     [](const ::testing::TestParamInfo<StatisticsCase>& p) { return std::string(p.param.name); });
 
 } // namespace

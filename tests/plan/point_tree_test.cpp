@@ -10,7 +10,10 @@
 namespace orlex {
 namespace {
 
-double squared(Position a, Position b) { return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y); }
+double squared(Position a, Position b)
+{
+    return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
+}
 
 class PointTreeScan : public ::testing::TestWithParam<unsigned> {};
 
@@ -53,7 +56,8 @@ TEST_P(PointTreeScan, NearestOfOtherOwners)
         std::vector<std::size_t> all(points.size());
         for (std::size_t i = 0; i < all.size(); ++i)
             all[i] = i;
-        std::sort(all.begin(), all.end(), [&](auto a, auto b) { return squared(at, points[a].at) < squared(at, points[b].at); });
+        std::sort(all.begin(), all.end(),
+                  [&](auto a, auto b) { return squared(at, points[a].at) < squared(at, points[b].at); });
         std::vector<std::size_t> expected;
         std::map<std::uint32_t, int> perOwner;
         for (const std::size_t i : all)

@@ -29,8 +29,9 @@ std::vector<std::vector<std::vector<Position>>> strokeSets(const std::vector<Str
         auto& set = sets.emplace_back();
         for (const Stroke& s : g.strokes) {
             std::vector<Position> backwards(s.points.rbegin(), s.points.rend());
-            const bool flip = eitherWay && std::lexicographical_compare(backwards.begin(), backwards.end(),
-                                                                        s.points.begin(), s.points.end(), key);
+            const bool flip = eitherWay
+                              && std::lexicographical_compare(backwards.begin(), backwards.end(), s.points.begin(),
+                                                              s.points.end(), key);
             set.push_back(flip ? backwards : s.points);
         }
         std::sort(set.begin(), set.end(), [&](const auto& a, const auto& b) {
@@ -66,17 +67,23 @@ TEST_P(Reorder, DrawsTheSameSegmentsWithNoLongerTravel)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Plots, Reorder,
-    ::testing::Combine(::testing::Values(Shape::RandomStrokes, Shape::SharedEnds, Shape::PenGroups, Shape::ZeroLength,
-                                         Shape::Decimals, Shape::Loops),
-                       ::testing::Range(1u, 26u)),
-    [](const ::testing::TestParamInfo<std::tuple<Shape, unsigned>>& p) {
-        return std::string(test::shapeName(std::get<0>(p.param))) + "_" + std::to_string(std::get<1>(p.param));
-    });
+INSTANTIATE_TEST_SUITE_P(Plots, Reorder,
+                         ::testing::Combine(::testing::Values(Shape::RandomStrokes, Shape::SharedEnds, Shape::PenGroups,
+                                                              Shape::ZeroLength, Shape::Decimals, Shape::Loops),
+                                            ::testing::Range(1u, 26u)),
+                         [](const ::testing::TestParamInfo<std::tuple<Shape, unsigned>>& p) {
+                             return std::string(test::shapeName(std::get<0>(p.param))) + "_"
+                                    + std::to_string(std::get<1>(p.param));
+                         });
 
-Stroke line(std::vector<Position> points) { return Stroke{std::move(points)}; }
-Stroke dot(double x) { return Stroke{{{x, 0}, {x, 0}}}; }
+Stroke line(std::vector<Position> points)
+{
+    return Stroke{std::move(points)};
+}
+Stroke dot(double x)
+{
+    return Stroke{{{x, 0}, {x, 0}}};
+}
 
 struct ImproveCase {
     const char* name;
@@ -114,10 +121,16 @@ INSTANTIATE_TEST_SUITE_P(
         ImproveCase{"DrawsAStrokeBackwards", {line({{10, 0}, {0, 0}}), line({{10, 5}, {20, 5}})}, true, {0, 1}, 5},
         ImproveCase{"KeepsDirectionsWhenAsked", {line({{10, 0}, {0, 0}})}, false, {0}, 10},
         ImproveCase{"StartsALoopAtItsNearestPoint",
-                    {line({{110, 110}, {10, 110}, {10, 10}, {110, 10}, {110, 110}})}, false, {0}, std::sqrt(200.0)},
-        ImproveCase{"FlipsARunOfStrokes",
-                    {line({{0, 10}, {0, 20}}), line({{0, 50}, {0, 40}}), line({{0, 30}, {0, 25}}), line({{0, 60}, {0, 70}})},
-                    true, {0, 1, 2, 3}, 10 + 5 + 10 + 10}),
+                    {line({{110, 110}, {10, 110}, {10, 10}, {110, 10}, {110, 110}})},
+                    false,
+                    {0},
+                    std::sqrt(200.0)},
+        ImproveCase{
+            "FlipsARunOfStrokes",
+            {line({{0, 10}, {0, 20}}), line({{0, 50}, {0, 40}}), line({{0, 30}, {0, 25}}), line({{0, 60}, {0, 70}})},
+            true,
+            {0, 1, 2, 3},
+            10 + 5 + 10 + 10}),
     [](const ::testing::TestParamInfo<ImproveCase>& p) { return std::string(p.param.name); });
 
 TEST(GroupStrokes, ClosedStrokeDrawnFromAnyPointEitherWay)
@@ -140,7 +153,8 @@ TEST(Reorder, FinelyDividedLoopStartsAtItsPointNearestTheOrigin)
 {
     Stroke circle;
     for (int k = 0; k <= 200; ++k)
-        circle.points.push_back({1000 + 500 * std::cos(k % 200 * std::numbers::pi / 100), 500 * std::sin(k % 200 * std::numbers::pi / 100)});
+        circle.points.push_back({1000 + 500 * std::cos(k % 200 * std::numbers::pi / 100),
+                                 500 * std::sin(k % 200 * std::numbers::pi / 100)});
     const OrderedPlot plot = reorder({{std::nullopt, {circle}}});
     EXPECT_EQ(plot.groups[0].strokes[0].points.front(), circle.points[100]);
 }

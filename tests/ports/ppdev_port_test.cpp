@@ -21,12 +21,12 @@ protected:
         dev = dir.path() / "dev";
         std::filesystem::create_directories(proc);
         std::filesystem::create_directories(dev);
-        test::writeFile(proc / "parport0" / "base-addr", "632\t1656\n");  // 0x278
-        test::writeFile(proc / "parport1" / "base-addr", "888\t1912\n");  // 0x378
-        std::filesystem::create_directories(proc / "parport2");            // no base-addr
-        test::writeFile(proc / "parport3" / "base-addr", "0x3bc\n");      // not decimal
+        test::writeFile(proc / "parport0" / "base-addr", "632\t1656\n"); // 0x278
+        test::writeFile(proc / "parport1" / "base-addr", "888\t1912\n"); // 0x378
+        std::filesystem::create_directories(proc / "parport2");          // no base-addr
+        test::writeFile(proc / "parport3" / "base-addr", "0x3bc\n");     // not decimal
         test::writeFile(proc / "parport10" / "base-addr", "53264 -1\n"); // 0xD010
-        test::writeFile(proc / "parportx" / "base-addr", "956\n");        // not a parport
+        test::writeFile(proc / "parportx" / "base-addr", "956\n");       // not a parport
         test::writeFile(proc / "default" / "base-addr", "956\n");
     }
 
@@ -48,8 +48,8 @@ TEST_P(PpdevFindDevice, MatchesTheFirstNumberOfBaseAddr)
 
 INSTANTIATE_TEST_SUITE_P(Bases, PpdevFindDevice,
                          ::testing::Values(LookupCase{0x278, "parport0"}, LookupCase{0x378, "parport1"},
-                                           LookupCase{0xD010, "parport10"}, LookupCase{0x3BC, ""},
-                                           LookupCase{1656, ""}, LookupCase{0, ""}));
+                                           LookupCase{0xD010, "parport10"}, LookupCase{0x3BC, ""}, LookupCase{1656, ""},
+                                           LookupCase{0, ""}));
 
 TEST_F(PpdevLookup, NoDriverSaysWhichModuleToLoad)
 {
@@ -131,8 +131,8 @@ TEST(NullPort, ReadsBackDataAndControlAndAConstantStatus)
     NullPort port(0x7F);
     EXPECT_EQ(port.read(Register::Data), 0);
     port.write(Register::Data, 0x93);
-    port.write(Register::Control, 1);  // control does not disturb the data read-back
-    port.write(Register::Status, 0);   // status cannot be written
+    port.write(Register::Control, 1); // control does not disturb the data read-back
+    port.write(Register::Status, 0);  // status cannot be written
     EXPECT_EQ(port.read(Register::Data), 0x93);
     EXPECT_EQ(port.read(Register::Control), 1);
     EXPECT_EQ(port.read(Register::Status), 0x7F);

@@ -13,7 +13,8 @@ public:
     TempDir()
     {
         std::random_device random;
-        path_ = std::filesystem::temp_directory_path() / ("orlex-ports-" + std::to_string(random()) + "-" + std::to_string(random()));
+        path_ = std::filesystem::temp_directory_path()
+                / ("orlex-ports-" + std::to_string(random()) + "-" + std::to_string(random()));
         std::filesystem::create_directories(path_);
     }
     ~TempDir()

@@ -40,7 +40,7 @@ TEST(TracingPort, RecordsDataAndControlWritesWithTheSuppliedClock)
     trace->write(Register::Data, 17);
     now = 12.4;
     trace->write(Register::Control, 0);
-    now = 12.5; // halves go to the even neighbour
+    now = 12.5;                         // halves go to the even neighbour
     trace->write(Register::Status, 99); // status: passed on, not traced
     trace->write(Register::Data, 147);
     now = 13.5;

@@ -8,7 +8,6 @@
 namespace orlex {
 namespace {
 
-
 struct ClockCase {
     double clockHz;
     double readMicros;
@@ -55,8 +54,7 @@ TEST_P(VirtualClock, HighForTheFirstHalfOfEachPeriodThenLow)
 
 INSTANTIATE_TEST_SUITE_P(Frequencies, VirtualClock,
                          ::testing::Values(ClockCase{2000, 5, 50}, ClockCase{1000, 10, 50}, ClockCase{500, 1, 1000},
-                                           ClockCase{2000, 2.5, 100}, ClockCase{4000, 125, 1},
-                                           ClockCase{2500, 4, 50}));
+                                           ClockCase{2000, 2.5, 100}, ClockCase{4000, 125, 1}, ClockCase{2500, 4, 50}));
 
 TEST(VirtualClockStopped, NeverTogglesWhenStoppedOrWithoutFrequency)
 {

@@ -10,7 +10,6 @@
 namespace orlex {
 namespace {
 
-
 class VirtualPaper : public ::testing::Test {
 protected:
     VirtualPaper() : plotter(config()) { plotter.write(Register::Data, 1 + 16); } // rotors pulled in at 10, 10 mm

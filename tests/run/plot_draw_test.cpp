@@ -15,15 +15,18 @@ constexpr Register kControl = Register::Control;
 
 struct EndCase {
     const char* name;
-    const char* plot;          // "" for a path that is a folder
-    double startXmm;           // where the carriage stands
-    std::int16_t plotMinXmm;   // tested extents: negative means "Pen to 0" first
+    const char* plot;        // "" for a path that is a folder
+    double startXmm;         // where the carriage stands
+    std::int16_t plotMinXmm; // tested extents: negative means "Pen to 0" first
     bool stopAtSecondStep;
     DrawReport::Outcome outcome;
-    const char* messagePart;   // "" when no message is due
+    const char* messagePart; // "" when no message is due
 };
 
-void PrintTo(const EndCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const EndCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DrawEnd : public ::testing::TestWithParam<EndCase> {};
 

@@ -18,7 +18,10 @@ struct FitCase {
     const char* messagePart; // in the step-range message; "" when none is due
 };
 
-void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FitCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class FitRule : public ::testing::TestWithParam<FitCase> {};
 
@@ -39,19 +42,19 @@ TEST_P(FitRule, JudgesMillimetresAndSteps)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FitRule,
-    ::testing::Values(
-        FitCase{"Fits", 50, 150, "PD6000,0;", true, PlotTest::Verdict::Fits, ""},
-        FitCase{"WiderThanMaxx", 50, 150, "PD6040,0;", true, PlotTest::Verdict::TooBig, ""},
-        // Lstep 1: 0.005 mm per half step, so 32767 steps are 163.8 mm.
-        FitCase{"BeyondTheStepsInHalfSteps", 1, 300, "PD8000,0;", true, PlotTest::Verdict::BeyondSteps,
-                "in X it needs 40000 steps"},
-        FitCase{"LimitInMillimetresNamed", 1, 300, "PD8000,0;", true, PlotTest::Verdict::BeyondSteps,
-                "163.8 mm with Lstepx 1 in half steps"},
-        FitCase{"FullStepsReachTwiceAsFar", 1, 300, "PD8000,0;", false, PlotTest::Verdict::Fits, ""},
-        FitCase{"NegativeSideToo", 1, 300, "PD-7000,0;", true, PlotTest::Verdict::BeyondSteps,
-                "in X it needs 35000 steps"},
-        FitCase{"LastReachableStep", 1, 300, "PD6553.4,0;", true, PlotTest::Verdict::Fits, ""},
-        FitCase{"BeyondCoordinates", 50, 150, "PD40000,0;", true, PlotTest::Verdict::BeyondCoordinates, ""}),
+    ::testing::Values(FitCase{"Fits", 50, 150, "PD6000,0;", true, PlotTest::Verdict::Fits, ""},
+                      FitCase{"WiderThanMaxx", 50, 150, "PD6040,0;", true, PlotTest::Verdict::TooBig, ""},
+                      // Lstep 1: 0.005 mm per half step, so 32767 steps are 163.8 mm.
+                      FitCase{"BeyondTheStepsInHalfSteps", 1, 300, "PD8000,0;", true, PlotTest::Verdict::BeyondSteps,
+                              "in X it needs 40000 steps"},
+                      FitCase{"LimitInMillimetresNamed", 1, 300, "PD8000,0;", true, PlotTest::Verdict::BeyondSteps,
+                              "163.8 mm with Lstepx 1 in half steps"},
+                      FitCase{"FullStepsReachTwiceAsFar", 1, 300, "PD8000,0;", false, PlotTest::Verdict::Fits, ""},
+                      FitCase{"NegativeSideToo", 1, 300, "PD-7000,0;", true, PlotTest::Verdict::BeyondSteps,
+                              "in X it needs 35000 steps"},
+                      FitCase{"LastReachableStep", 1, 300, "PD6553.4,0;", true, PlotTest::Verdict::Fits, ""},
+                      FitCase{"BeyondCoordinates", 50, 150, "PD40000,0;", true, PlotTest::Verdict::BeyondCoordinates,
+                              ""}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // A plot reaching 200 mm below its origin needs the "Pen to 0" point 200 mm up from home:
@@ -67,8 +70,7 @@ TEST(FitRule, StepModeOfTheTestDecides)
     rig.halfStep = true;
     const PlotTest half = testPlot(plot, rig.preview, rig.drive);
     EXPECT_EQ(half.verdict, PlotTest::Verdict::BeyondSteps);
-    EXPECT_NE(half.stepRangeMessage.find("in Y it needs 40000 steps"), std::string::npos)
-        << half.stepRangeMessage;
+    EXPECT_NE(half.stepRangeMessage.find("in Y it needs 40000 steps"), std::string::npos) << half.stepRangeMessage;
 }
 
 } // namespace

@@ -79,9 +79,10 @@ struct RunRig {
     // A plot file in the temporary folder, removed with the rig.
     std::string file(const std::string& contents)
     {
-        const std::string path = (std::filesystem::temp_directory_path()
-                                  / ("orlex_run_" + std::to_string(::getpid()) + "_"
-                                     + std::to_string(files.size()) + ".plt")).string();
+        const std::string path =
+            (std::filesystem::temp_directory_path()
+             / ("orlex_run_" + std::to_string(::getpid()) + "_" + std::to_string(files.size()) + ".plt"))
+                .string();
         std::ofstream(path, std::ios::binary) << contents;
         files.push_back(path);
         return path;

@@ -16,7 +16,10 @@ struct Expected {
     std::optional<double> value;
 };
 
-void PrintTo(const Expected& e, std::ostream* os) { *os << '"' << e.text << '"'; }
+void PrintTo(const Expected& e, std::ostream* os)
+{
+    *os << '"' << e.text << '"';
+}
 
 class WholeNumbers : public ::testing::TestWithParam<Expected> {};
 
@@ -34,17 +37,18 @@ TEST_P(WholeNumbers, ReadTheirValue)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, WholeNumbers,
-    ::testing::Values(Expected{" 50 ", 50}, Expected{"\t5\t", 5}, Expected{"-0", -0.0}, Expected{"+0", 0},
-                      Expected{"-32768", -32768}, Expected{"007", 7},
-                      Expected{"123456789012345", 123456789012345.0},   // 15 digits: exact
-                      Expected{"1234567890123456", 1234567890123456.0}, // 16 digits
-                      Expected{"99999999999999999999", 1e20}, Expected{"&H378", 888}, Expected{" &hD010 ", 53264},
-                      Expected{"&HFFFF", 65535}, Expected{"&H", std::nullopt}, Expected{"&HG", std::nullopt},
-                      Expected{"-", std::nullopt}, Expected{"+", std::nullopt}, Expected{"", std::nullopt},
-                      Expected{"  ", std::nullopt}, Expected{"5 0", std::nullopt}, Expected{"--5", std::nullopt},
-                      Expected{"5-", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Texts, WholeNumbers,
+                         ::testing::Values(Expected{" 50 ", 50}, Expected{"\t5\t", 5}, Expected{"-0", -0.0},
+                                           Expected{"+0", 0}, Expected{"-32768", -32768}, Expected{"007", 7},
+                                           Expected{"123456789012345", 123456789012345.0},   // 15 digits: exact
+                                           Expected{"1234567890123456", 1234567890123456.0}, // 16 digits
+                                           Expected{"99999999999999999999", 1e20}, Expected{"&H378", 888},
+                                           Expected{" &hD010 ", 53264}, Expected{"&HFFFF", 65535},
+                                           Expected{"&H", std::nullopt}, Expected{"&HG", std::nullopt},
+                                           Expected{"-", std::nullopt}, Expected{"+", std::nullopt},
+                                           Expected{"", std::nullopt}, Expected{"  ", std::nullopt},
+                                           Expected{"5 0", std::nullopt}, Expected{"--5", std::nullopt},
+                                           Expected{"5-", std::nullopt}));
 
 } // namespace
 } // namespace orlex

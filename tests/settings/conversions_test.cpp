@@ -26,16 +26,15 @@ TEST_P(RoundHalfEvenTest, HalvesGoToTheEvenNeighbour)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, RoundHalfEvenTest,
-                         ::testing::Values(RoundCase{0.5, 0}, RoundCase{1.5, 2}, RoundCase{2.5, 2},
-                                           RoundCase{-2.5, -2}, RoundCase{12.5, 12}, RoundCase{-0.5, 0},
-                                           RoundCase{-1.5, -2}, RoundCase{3.49, 3}, RoundCase{3.51, 4},
-                                           RoundCase{13.5, 14}));
+                         ::testing::Values(RoundCase{0.5, 0}, RoundCase{1.5, 2}, RoundCase{2.5, 2}, RoundCase{-2.5, -2},
+                                           RoundCase{12.5, 12}, RoundCase{-0.5, 0}, RoundCase{-1.5, -2},
+                                           RoundCase{3.49, 3}, RoundCase{3.51, 4}, RoundCase{13.5, 14}));
 
 TEST(RoundToInt16, ReportsValuesThatDoNotFitInsteadOfWrapping)
 {
     EXPECT_EQ(roundToInt16(32767.4), std::int16_t{32767});
     EXPECT_EQ(roundToInt16(-32768.5), std::int16_t{-32768}); // -32768 is the even neighbour
-    EXPECT_EQ(roundToInt16(32767.5), std::nullopt);           // rounds to 32768
+    EXPECT_EQ(roundToInt16(32767.5), std::nullopt);          // rounds to 32768
     EXPECT_EQ(roundToInt16(-32769.0), std::nullopt);
     EXPECT_EQ(roundToInt16(65535.0), std::nullopt);
     EXPECT_EQ(roundToInt16(std::nan("")), std::nullopt);
@@ -62,32 +61,31 @@ TEST_P(ToNumberTest, ConvertsOrRefuses)
     EXPECT_EQ(toNumber(c.text, c.separator), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Accepted, ToNumberTest,
-    ::testing::Values(NumberCase{" 50 ", '.', 50.0}, NumberCase{"150", '.', 150.0},
-                      NumberCase{"\t 7\t", '.', 7.0}, NumberCase{"-5 ", '.', -5.0},
-                      NumberCase{"+7", '.', 7.0}, NumberCase{"0.25", '.', 0.25},
-                      NumberCase{"1,5", ',', 1.5}, NumberCase{" -2,5 ", ',', -2.5},
-                      NumberCase{",5", ',', 0.5}, NumberCase{"5.", '.', 5.0},
-                      NumberCase{"007", '.', 7.0}, NumberCase{"&H378", '.', 888.0},
-                      NumberCase{"&h278", '.', 632.0}, NumberCase{"&HD010", '.', 53264.0},
-                      NumberCase{"&Hd010", '.', 53264.0}, NumberCase{"  &H378  ", ',', 888.0},
-                      NumberCase{"&HFFFF", '.', 65535.0}));
+INSTANTIATE_TEST_SUITE_P(Accepted, ToNumberTest,
+                         ::testing::Values(NumberCase{" 50 ", '.', 50.0}, NumberCase{"150", '.', 150.0},
+                                           NumberCase{"\t 7\t", '.', 7.0}, NumberCase{"-5 ", '.', -5.0},
+                                           NumberCase{"+7", '.', 7.0}, NumberCase{"0.25", '.', 0.25},
+                                           NumberCase{"1,5", ',', 1.5}, NumberCase{" -2,5 ", ',', -2.5},
+                                           NumberCase{",5", ',', 0.5}, NumberCase{"5.", '.', 5.0},
+                                           NumberCase{"007", '.', 7.0}, NumberCase{"&H378", '.', 888.0},
+                                           NumberCase{"&h278", '.', 632.0}, NumberCase{"&HD010", '.', 53264.0},
+                                           NumberCase{"&Hd010", '.', 53264.0}, NumberCase{"  &H378  ", ',', 888.0},
+                                           NumberCase{"&HFFFF", '.', 65535.0}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Refused, ToNumberTest,
-    ::testing::Values(NumberCase{"", '.', std::nullopt}, NumberCase{"   ", '.', std::nullopt},
-                      NumberCase{"abc", '.', std::nullopt}, NumberCase{"1.5", ',', std::nullopt},
-                      NumberCase{"1,5", '.', std::nullopt}, NumberCase{"12abc", '.', std::nullopt},
-                      NumberCase{"1.2.3", '.', std::nullopt}, NumberCase{"--5", '.', std::nullopt},
-                      NumberCase{"- 5", '.', std::nullopt}, NumberCase{"5 5", '.', std::nullopt},
-                      NumberCase{"-", '.', std::nullopt}, NumberCase{".", '.', std::nullopt},
-                      NumberCase{"1e3", '.', std::nullopt}, NumberCase{"inf", '.', std::nullopt},
-                      NumberCase{"nan", '.', std::nullopt}, NumberCase{"0x10", '.', std::nullopt},
-                      NumberCase{"&H", '.', std::nullopt}, NumberCase{"&H12G", '.', std::nullopt},
-                      NumberCase{"&H 12", '.', std::nullopt}, NumberCase{"&-H12", '.', std::nullopt},
-                      NumberCase{"H378", '.', std::nullopt}, NumberCase{"LPT1", '.', std::nullopt},
-                      NumberCase{std::string("5\0", 2), '.', std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Refused, ToNumberTest,
+                         ::testing::Values(NumberCase{"", '.', std::nullopt}, NumberCase{"   ", '.', std::nullopt},
+                                           NumberCase{"abc", '.', std::nullopt}, NumberCase{"1.5", ',', std::nullopt},
+                                           NumberCase{"1,5", '.', std::nullopt}, NumberCase{"12abc", '.', std::nullopt},
+                                           NumberCase{"1.2.3", '.', std::nullopt}, NumberCase{"--5", '.', std::nullopt},
+                                           NumberCase{"- 5", '.', std::nullopt}, NumberCase{"5 5", '.', std::nullopt},
+                                           NumberCase{"-", '.', std::nullopt}, NumberCase{".", '.', std::nullopt},
+                                           NumberCase{"1e3", '.', std::nullopt}, NumberCase{"inf", '.', std::nullopt},
+                                           NumberCase{"nan", '.', std::nullopt}, NumberCase{"0x10", '.', std::nullopt},
+                                           NumberCase{"&H", '.', std::nullopt}, NumberCase{"&H12G", '.', std::nullopt},
+                                           NumberCase{"&H 12", '.', std::nullopt},
+                                           NumberCase{"&-H12", '.', std::nullopt},
+                                           NumberCase{"H378", '.', std::nullopt}, NumberCase{"LPT1", '.', std::nullopt},
+                                           NumberCase{std::string("5\0", 2), '.', std::nullopt}));
 
 struct Int16Case {
     std::string text;
@@ -113,12 +111,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Int16Case{" 150 ", '.', std::int16_t{150}}, Int16Case{"2.5", '.', std::int16_t{2}},
                       Int16Case{"2,5", ',', std::int16_t{2}}, Int16Case{"3,5", ',', std::int16_t{4}},
                       Int16Case{"-2.5", '.', std::int16_t{-2}}, Int16Case{"12.5", '.', std::int16_t{12}},
-                      Int16Case{"32767", '.', std::int16_t{32767}},
-                      Int16Case{"-32768", '.', std::int16_t{-32768}},
+                      Int16Case{"32767", '.', std::int16_t{32767}}, Int16Case{"-32768", '.', std::int16_t{-32768}},
                       Int16Case{"32768", '.', std::nullopt}, Int16Case{"-32769", '.', std::nullopt},
                       Int16Case{"99999", '.', std::nullopt}, Int16Case{"&HFFFF", '.', std::nullopt},
-                      Int16Case{"&H7FFF", '.', std::int16_t{32767}},
-                      Int16Case{"&H378", '.', std::int16_t{888}},
+                      Int16Case{"&H7FFF", '.', std::int16_t{32767}}, Int16Case{"&H378", '.', std::int16_t{888}},
                       Int16Case{"12 mm", '.', std::nullopt}));
 
 TEST(Locale, SeparatorComesFromTheCurrentLocale)
@@ -151,11 +147,10 @@ INSTANTIATE_TEST_SUITE_P(
     Table, ToPortAddressTest,
     ::testing::Values(AddressCase{"&H378", std::uint16_t{0x378}}, AddressCase{"&H278", std::uint16_t{632}},
                       AddressCase{"888", std::uint16_t{0x378}}, AddressCase{" 888 ", std::uint16_t{0x378}},
-                      AddressCase{"&HD010", std::uint16_t{0xD010}},
-                      AddressCase{"&HFFFF", std::uint16_t{65535}}, AddressCase{"0", std::uint16_t{0}},
-                      AddressCase{"&H10000", std::nullopt}, AddressCase{"65536", std::nullopt},
-                      AddressCase{"-1", std::nullopt}, AddressCase{"LPT1", std::nullopt},
-                      AddressCase{"", std::nullopt}));
+                      AddressCase{"&HD010", std::uint16_t{0xD010}}, AddressCase{"&HFFFF", std::uint16_t{65535}},
+                      AddressCase{"0", std::uint16_t{0}}, AddressCase{"&H10000", std::nullopt},
+                      AddressCase{"65536", std::nullopt}, AddressCase{"-1", std::nullopt},
+                      AddressCase{"LPT1", std::nullopt}, AddressCase{"", std::nullopt}));
 
 } // namespace
 } // namespace orlex

@@ -144,7 +144,8 @@ TEST_P(SettingsLayoutTest, ReadsNineLinesWhateverTheLineEndsAndIgnoresTheRest)
 INSTANTIATE_TEST_SUITE_P(
     Table, SettingsLayoutTest,
     ::testing::Values(LayoutCase{"CrLf", " 10 \r\n2\r\n 300\r\n4 \r\n5\r\n6\r\n7\r\n8\r\n&H278\r\n"},
-                      LayoutCase{"ExtraLines", " 10 \r\n2\r\n 300\r\n4 \r\n5\r\n6\r\n7\r\n8\r\n&H278\r\nxyz\r\n\r\nmore"},
+                      LayoutCase{"ExtraLines",
+                                 " 10 \r\n2\r\n 300\r\n4 \r\n5\r\n6\r\n7\r\n8\r\n&H278\r\nxyz\r\n\r\nmore"},
                       LayoutCase{"LfOnly", " 10 \n2\n 300\n4 \n5\n6\n7\n8\n&H278\n"},
                       LayoutCase{"CrOnly", " 10 \r2\r 300\r4 \r5\r6\r7\r8\r&H278\r"},
                       LayoutCase{"Mixed", " 10 \r2\n 300\r\n4 \r5\r\n6\n7\r8\n&H278"},
@@ -185,7 +186,10 @@ struct BadFileCase {
     std::string used = {}; // the value used instead; empty: the default
 };
 
-void PrintTo(const BadFileCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BadFileCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class BadSettingsFileTest : public SettingsFileTest, public ::testing::WithParamInterface<BadFileCase> {};
 
@@ -221,9 +225,9 @@ TEST_P(BadSettingsFileTest, ReportsTheLineUsesTheDefaultAndLeavesTheFileAlone)
     for (std::string line; expected.size() < 9 && std::getline(lines, line);)
         expected.push_back(line.substr(0, line.find('\r')));
     expected.resize(9);
-    expected[static_cast<std::size_t>(c.line - 1)] = c.used.empty()
-        ? kDefaultTexts[static_cast<std::size_t>(c.line - 1)]
-        : integerLineText(static_cast<std::int16_t>(std::stoi(c.used)));
+    expected[static_cast<std::size_t>(c.line - 1)] =
+        c.used.empty() ? kDefaultTexts[static_cast<std::size_t>(c.line - 1)]
+                       : integerLineText(static_cast<std::int16_t>(std::stoi(c.used)));
     EXPECT_EQ(allSettings(settings), expected);
 
     EXPECT_EQ(readBytes(file), c.bytes);
@@ -235,27 +239,28 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadFileCase{"MissingLastLine", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n", 9, "LptAddress", "",
                     SettingsProblem::Kind::Missing},
-        BadFileCase{"BadNumber", " 10 \r\n 2 \r\n abc \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 3, "Maxx", " abc ",
-                    SettingsProblem::Kind::NotANumber},
+        BadFileCase{"BadNumber", " 10 \r\n 2 \r\n abc \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 3, "Maxx",
+                    " abc ", SettingsProblem::Kind::NotANumber},
         BadFileCase{"EmptyLine", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n\r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 5, "Speedx", "",
                     SettingsProblem::Kind::Empty},
-        BadFileCase{"UnitAfterNumber", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 mm\r\n 8 \r\n&H278\r\n", 7, "Offsetx",
-                    " 7 mm", SettingsProblem::Kind::NotANumber},
-        BadFileCase{"BadAddress", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\nLPT1\r\n", 9, "LptAddress", "LPT1",
-                    SettingsProblem::Kind::NotAPortAddress},
-        BadFileCase{"AddressTooLarge", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H10000\r\n", 9, "LptAddress",
-                    "&H10000", SettingsProblem::Kind::NotAPortAddress},
+        BadFileCase{"UnitAfterNumber", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 mm\r\n 8 \r\n&H278\r\n", 7,
+                    "Offsetx", " 7 mm", SettingsProblem::Kind::NotANumber},
+        BadFileCase{"BadAddress", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\nLPT1\r\n", 9, "LptAddress",
+                    "LPT1", SettingsProblem::Kind::NotAPortAddress},
+        BadFileCase{"AddressTooLarge", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H10000\r\n", 9,
+                    "LptAddress", "&H10000", SettingsProblem::Kind::NotAPortAddress},
         // A step length of 0 (or below) would make every move impossible or mirrored.
-        BadFileCase{"StepLengthZero", " 0 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 1, "Lstepx", " 0 ",
-                    SettingsProblem::Kind::NotAboveZero},
-        BadFileCase{"StepLengthNegative", " -10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 1, "Lstepx",
-                    " -10 ", SettingsProblem::Kind::NotAboveZero},
+        BadFileCase{"StepLengthZero", " 0 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 1, "Lstepx",
+                    " 0 ", SettingsProblem::Kind::NotAboveZero},
+        BadFileCase{"StepLengthNegative", " -10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 1,
+                    "Lstepx", " -10 ", SettingsProblem::Kind::NotAboveZero},
         // Lstepy 2 is 0.01 mm per half step: 32767 steps reach 327 mm, not 400.
-        BadFileCase{"TravelBeyondTheSteps", " 10 \r\n 2 \r\n 3 \r\n 400 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 4, "Maxy",
-                    " 400 ", SettingsProblem::Kind::Unreachable},
+        BadFileCase{"TravelBeyondTheSteps", " 10 \r\n 2 \r\n 3 \r\n 400 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 4,
+                    "Maxy", " 400 ", SettingsProblem::Kind::Unreachable},
         // Lstepx 0.5 reaches 81 mm: not even the default 150 fits, so 81 is used.
-        BadFileCase{"TravelBeyondTheStepsAndTheDefault", " 0.5 \r\n 2 \r\n 300 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n",
-                    3, "Maxx", " 300 ", SettingsProblem::Kind::Unreachable, "81"}),
+        BadFileCase{"TravelBeyondTheStepsAndTheDefault",
+                    " 0.5 \r\n 2 \r\n 300 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 3, "Maxx", " 300 ",
+                    SettingsProblem::Kind::Unreachable, "81"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(SettingsFileTest, ShortFileReportsEveryMissingLineInOneMessage)
@@ -314,7 +319,8 @@ TEST_F(SettingsFileTest, SaveWritesTheDefaultsFormAndLeavesNoTemporaryFile)
 {
     writeBytes(file, "old\r\n");
     const MachineSettings values = savedSettings({10, 200, 300, 10, 5000, 10, 100, -5}, "&H278");
-    EXPECT_EQ(allSettings(values), (std::vector<std::string>{"10", "200", "300", "10", "5000", "10", "100", "-5", "&H278"}));
+    EXPECT_EQ(allSettings(values),
+              (std::vector<std::string>{"10", "200", "300", "10", "5000", "10", "100", "-5", "&H278"}));
     const Result<void> written = saveSettings(values, file);
     ASSERT_TRUE(written) << written.message();
     EXPECT_EQ(readBytes(file), " 10 \r\n 200 \r\n 300 \r\n 10 \r\n 5000 \r\n 10 \r\n 100 \r\n-5 \r\n&H278\r\n");
@@ -359,7 +365,7 @@ TEST(IntegerLineText, SignPositionDigitsAndOneBlank)
 
 TEST(SettingName, NamesEveryLineInFileOrder)
 {
-    const std::vector<std::string> expected = {"Lstepx", "Lstepy", "Maxx", "Maxy", "Speedx",
+    const std::vector<std::string> expected = {"Lstepx", "Lstepy",  "Maxx",    "Maxy",      "Speedx",
                                                "Speedy", "Offsetx", "Offsety", "LptAddress"};
     for (int line = 1; line <= 9; ++line)
         EXPECT_EQ(settingName(line), expected[static_cast<std::size_t>(line - 1)]);
@@ -397,7 +403,7 @@ TEST_F(SettingsFileTest, SaveThatRunsOutOfSpaceLeavesTheOldFileIntact)
     // A file-size limit makes the write fail the way a full disk does.
     const std::string old = " 7 \r\n 7 \r\n 7 \r\n 7 \r\n 7 \r\n 7 \r\n 7 \r\n 7 \r\n&H278\r\n";
     writeBytes(file, old);
-    rlimit saved {};
+    rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit tiny = saved;

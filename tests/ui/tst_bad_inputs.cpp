@@ -35,7 +35,10 @@ QStringList extentLabels(MainWindow& w)
     return {w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()};
 }
 
-QColor frameColour(QGroupBox* frame) { return frame->palette().color(QPalette::Window); }
+QColor frameColour(QGroupBox* frame)
+{
+    return frame->palette().color(QPalette::Window);
+}
 
 int messagesContaining(const orlex::test::RecordingFeedback& feedback, const QString& text)
 {

@@ -18,20 +18,23 @@ private:
     QString program_;
 };
 
-void TestCommandLine::initTestCase() {
+void TestCommandLine::initTestCase()
+{
     program_ = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/orlex-plotter");
     if (!QFileInfo::exists(program_))
         QSKIP("orlex-plotter has not been built");
 }
 
-void TestCommandLine::help_data() {
+void TestCommandLine::help_data()
+{
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("--help") << QStringList{"--help"};
     QTest::newRow("-h") << QStringList{"-h"};
     QTest::newRow("with other options") << QStringList{"--simulate", "--help", "plot.plt"};
 }
 
-void TestCommandLine::help() {
+void TestCommandLine::help()
+{
     QFETCH(QStringList, arguments);
     QProcess p;
     p.setProcessEnvironment(QProcessEnvironment()); // no display either way
@@ -40,13 +43,14 @@ void TestCommandLine::help() {
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), 0);
     const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    QVERIFY2(out.startsWith(QStringLiteral(
-                 "Usage: orlex-plotter [--simulate] [--port ppdev|direct] [--trace FILE] [PLOTFILE]")),
+    QVERIFY2(out.startsWith(
+                 QStringLiteral("Usage: orlex-plotter [--simulate] [--port ppdev|direct] [--trace FILE] [PLOTFILE]")),
              qPrintable(out));
     QVERIFY(p.readAllStandardError().isEmpty());
 }
 
-void TestCommandLine::wrongArguments_data() {
+void TestCommandLine::wrongArguments_data()
+{
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("reason");
     QTest::newRow("unknown option") << QStringList{"--fast"} << "--fast";
@@ -58,7 +62,8 @@ void TestCommandLine::wrongArguments_data() {
     QTest::newRow("simulate and port") << QStringList{"--simulate", "--port", "direct"} << "--simulate";
 }
 
-void TestCommandLine::wrongArguments() {
+void TestCommandLine::wrongArguments()
+{
     QFETCH(QStringList, arguments);
     QFETCH(QString, reason);
     QProcess p;

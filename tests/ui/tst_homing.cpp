@@ -111,11 +111,16 @@ void TestHoming::penToZeroStandsAtPlotMinimum_data()
     QTest::addColumn<double>("xmm");
     QTest::addColumn<double>("ymm");
     // From the backed-off home position (1 mm, 1 mm): |minXmm| right, |minYmm| up.
-    QTest::newRow("negative X") << "PU-480,0;PD0,0;" << "100" << 13.0 << 1.0;
-    QTest::newRow("negative Y") << "PU0,-200;PD100,100;" << "100" << 1.0 << 6.0;
-    QTest::newRow("both") << "PU-400,-800;PD0,0;" << "100" << 11.0 << 21.0;
-    QTest::newRow("zoom 200") << "PU-480,0;PD0,0;" << "200" << 25.0 << 1.0;
-    QTest::newRow("none negative") << "PU0,0;PD400,400;" << "100" << 1.0 << 1.0;
+    QTest::newRow("negative X") << "PU-480,0;PD0,0;"
+                                << "100" << 13.0 << 1.0;
+    QTest::newRow("negative Y") << "PU0,-200;PD100,100;"
+                                << "100" << 1.0 << 6.0;
+    QTest::newRow("both") << "PU-400,-800;PD0,0;"
+                          << "100" << 11.0 << 21.0;
+    QTest::newRow("zoom 200") << "PU-480,0;PD0,0;"
+                              << "200" << 25.0 << 1.0;
+    QTest::newRow("none negative") << "PU0,0;PD400,400;"
+                                   << "100" << 1.0 << 1.0;
 }
 
 void TestHoming::penToZeroStandsAtPlotMinimum()
@@ -214,7 +219,7 @@ void TestHoming::motionControlsHeldOffDuringHoming()
         if (!triedSecondMotion && rig.plotter().xMillimetres() < 20) {
             triedSecondMotion = true;
             w.onStepRightClicked(); // must not step or turn directionX round
-            w.onPenHomeClicked();    // must not start a second homing
+            w.onPenHomeClicked();   // must not start a second homing
             w.onPenToZeroClicked();
         }
     });

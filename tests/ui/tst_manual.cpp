@@ -77,7 +77,7 @@ void TestManual::jogStepsOneStep()
         jog->click();
         QCOMPARE(rig.plotter().xHalfSteps() - x0, dxHalfSteps);
         QCOMPARE(rig.plotter().yHalfSteps() - y0, dyHalfSteps);
-        QCOMPARE(rig.writesTo(Register::Data).size(), dataWrites + 1); // one coil byte per press
+        QCOMPARE(rig.writesTo(Register::Data).size(), dataWrites + 1);   // one coil byte per press
         QCOMPARE(rig.writesTo(Register::Control).size(), controlWrites); // the pen is not touched
     }
     QCOMPARE(rig.plotter().counters().lostStepsX, 0L);
@@ -167,7 +167,7 @@ void TestManual::lampCrossedOutWithMotorsOff()
     w.onStatusTimer(); // lamp red, lines hidden
     QVERIFY(w.motorCrossLine1->isHidden());
 
-    w.motorButton->click(); // coils off
+    w.motorButton->click();                              // coils off
     w.motorButton->setText(QStringLiteral("Motor off")); // the tick must correct it
     w.onStatusTimer();
     QCOMPARE(int{w.motorLamp->colour()}, 15);

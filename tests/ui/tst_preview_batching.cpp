@@ -5,8 +5,8 @@
 
 #include <QtTest>
 
-using orlex::ui::PreviewWidget;
 using orlex::ui::paletteColour;
+using orlex::ui::PreviewWidget;
 
 namespace {
 constexpr long kPx = PreviewWidget::kTwipsPerPixel; // twips per pixel
@@ -23,9 +23,9 @@ private slots:
 void TestPreviewBatching::linesAreInTheImageAtOnce()
 {
     PreviewWidget canvas;
-    canvas.line(10 * kPx, 10 * kPx, 50 * kPx, 10 * kPx, 0);   // black
-    canvas.line(10 * kPx, 20 * kPx, 50 * kPx, 20 * kPx, 12);  // light red
-    canvas.line(10 * kPx, 30 * kPx, 50 * kPx, 30 * kPx, 0);   // black again
+    canvas.line(10 * kPx, 10 * kPx, 50 * kPx, 10 * kPx, 0);  // black
+    canvas.line(10 * kPx, 20 * kPx, 50 * kPx, 20 * kPx, 12); // light red
+    canvas.line(10 * kPx, 30 * kPx, 50 * kPx, 30 * kPx, 0);  // black again
     QCOMPARE(canvas.pixelAtTwips(30 * kPx, 10 * kPx), paletteColour(0));
     QCOMPARE(canvas.pixelAtTwips(30 * kPx, 20 * kPx), paletteColour(12));
     QCOMPARE(canvas.pixelAtTwips(30 * kPx, 30 * kPx), paletteColour(0));

@@ -14,8 +14,8 @@
 
 #include <cmath>
 
-using orlex::Register;
 using orlex::PaperSegment;
+using orlex::Register;
 using orlex::test::RecordingFeedback;
 using orlex::test::WindowRig;
 using orlex::ui::MainWindow;
@@ -40,8 +40,7 @@ QString describe(const std::vector<PaperSegment>& paper)
     return parts.join(QLatin1Char(' '));
 }
 
-bool sameSegments(const std::vector<PaperSegment>& got, const std::vector<PaperSegment>& want,
-                  double tolerance)
+bool sameSegments(const std::vector<PaperSegment>& got, const std::vector<PaperSegment>& want, double tolerance)
 {
     if (got.size() != want.size())
         return false;
@@ -101,25 +100,22 @@ void TestRuns::drawPutsFileOnPaper_data()
     QTest::addColumn<std::vector<PaperSegment>>("paper"); // mm from home
     // The carriage starts 30 mm from home on both axes; that is the origin of a plot
     // without negative coordinates.
-    QTest::newRow("square")
-        << "PU0,0;PD400,0;PD400,400;PD0,400;PD0,0;PU;" << "100"
-        << std::vector<PaperSegment>{{30, 30, 40, 30}, {40, 30, 40, 40}, {40, 40, 30, 40}, {30, 40, 30, 30}};
+    QTest::newRow("square") << "PU0,0;PD400,0;PD400,400;PD0,400;PD0,0;PU;"
+                            << "100"
+                            << std::vector<PaperSegment>{
+                                   {30, 30, 40, 30}, {40, 30, 40, 40}, {40, 40, 30, 40}, {30, 40, 30, 30}};
     QTest::newRow("pen-up moves leave no trace")
-        << "PU0,0;PD200,0;PU400,0;PD400,200;PU;" << "100"
-        << std::vector<PaperSegment>{{30, 30, 35, 30}, {40, 30, 40, 35}};
-    QTest::newRow("relative")
-        << "PU0,0;PR;PD400,0,0,400;PU;" << "100"
-        << std::vector<PaperSegment>{{30, 30, 40, 30}, {40, 30, 40, 40}};
-    QTest::newRow("diagonal at zoom 50")
-        << "PU0,0;PD800,800;PU;" << "50"
-        << std::vector<PaperSegment>{{30, 30, 40, 40}};
+        << "PU0,0;PD200,0;PU400,0;PD400,200;PU;"
+        << "100" << std::vector<PaperSegment>{{30, 30, 35, 30}, {40, 30, 40, 35}};
+    QTest::newRow("relative") << "PU0,0;PR;PD400,0,0,400;PU;"
+                              << "100" << std::vector<PaperSegment>{{30, 30, 40, 30}, {40, 30, 40, 40}};
+    QTest::newRow("diagonal at zoom 50") << "PU0,0;PD800,800;PU;"
+                                         << "50" << std::vector<PaperSegment>{{30, 30, 40, 40}};
     // Pen to 0 first: home backs off to 1 mm, then 10 mm right for minXmm = -10.
-    QTest::newRow("negative X")
-        << "PU-400,0;PD0,0;PD0,400;PU;" << "100"
-        << std::vector<PaperSegment>{{1, 1, 11, 1}, {11, 1, 11, 11}};
-    QTest::newRow("negative X and Y")
-        << "PU-400,-400;PD0,0;PU;" << "100"
-        << std::vector<PaperSegment>{{1, 1, 11, 11}};
+    QTest::newRow("negative X") << "PU-400,0;PD0,0;PD0,400;PU;"
+                                << "100" << std::vector<PaperSegment>{{1, 1, 11, 1}, {11, 1, 11, 11}};
+    QTest::newRow("negative X and Y") << "PU-400,-400;PD0,0;PU;"
+                                      << "100" << std::vector<PaperSegment>{{1, 1, 11, 11}};
 }
 
 void TestRuns::drawPutsFileOnPaper()
@@ -138,8 +134,7 @@ void TestRuns::drawPutsFileOnPaper()
     QVERIFY(rig.plotter().paper().empty()); // a test moves nothing
     w.drawButton->click();
 
-    QVERIFY2(sameSegments(rig.plotter().paper(), paper, kStepMm),
-             qPrintable(describe(rig.plotter().paper())));
+    QVERIFY2(sameSegments(rig.plotter().paper(), paper, kStepMm), qPrintable(describe(rig.plotter().paper())));
     QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
     QVERIFY(rig.feedback.messages.empty());
     QVERIFY(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
@@ -158,21 +153,16 @@ void TestRuns::fitRule_data()
     QTest::addColumn<bool>("fits");
     QTest::addColumn<QStringList>("labels"); // minXLabel, minYLabel, maxXLabel, maxYLabel
     // Maxx = Maxy = 150 mm (defaults); 40 plotter units are 1 mm.
-    QTest::newRow("150 by 150 fits")
-        << "PU-400,0;PD5600,6000;" << true << true
-        << QStringList{"-10 mm", "0 mm", "140 mm", "150 mm"};
-    QTest::newRow("151 wide")
-        << "PU-400,0;PD5640,6000;" << true << false
-        << QStringList{"-10 mm", "0 mm", "141 mm", "150 mm"};
-    QTest::newRow("151 high only")
-        << "PU0,-40;PD120,6000;" << true << false
-        << QStringList{"0 mm", "-1 mm", "3 mm", "150 mm"};
-    QTest::newRow("fits, no plotter")
-        << "PU-400,0;PD5600,6000;" << false << true
-        << QStringList{"-10 mm", "0 mm", "140 mm", "150 mm"};
+    QTest::newRow("150 by 150 fits") << "PU-400,0;PD5600,6000;" << true << true
+                                     << QStringList{"-10 mm", "0 mm", "140 mm", "150 mm"};
+    QTest::newRow("151 wide") << "PU-400,0;PD5640,6000;" << true << false
+                              << QStringList{"-10 mm", "0 mm", "141 mm", "150 mm"};
+    QTest::newRow("151 high only") << "PU0,-40;PD120,6000;" << true << false
+                                   << QStringList{"0 mm", "-1 mm", "3 mm", "150 mm"};
+    QTest::newRow("fits, no plotter") << "PU-400,0;PD5600,6000;" << false << true
+                                      << QStringList{"-10 mm", "0 mm", "140 mm", "150 mm"};
     QTest::newRow("beyond the coordinate range")
-        << "PU0,0;PD40000,0;" << true << false
-        << QStringList{"0 mm", "0 mm", "819 mm", "0 mm"};
+        << "PU0,0;PD40000,0;" << true << false << QStringList{"0 mm", "0 mm", "819 mm", "0 mm"};
 }
 
 void TestRuns::fitRule()
@@ -189,8 +179,7 @@ void TestRuns::fitRule()
 
     w.testButton->click();
 
-    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}),
-             labels);
+    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}), labels);
     QVERIFY(w.limitFrame->autoFillBackground());
     QCOMPARE(frameColour(w.limitFrame), orlex::ui::paletteColour(fits ? 7 : 12));
     QCOMPARE(w.drawButton->isEnabled(), fits && plotterAnswers);
@@ -268,8 +257,7 @@ void TestRuns::unopenablePathKeepsLastTest()
              qPrintable(rig.feedback.messages.front().text));
     QVERIFY(!w.drawButton->isEnabled());
     QVERIFY(w.testButton->isEnabled());
-    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}),
-             labels);
+    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}), labels);
     QCOMPARE(frameColour(w.limitFrame), frame);
     QCOMPARE(w.plotExtents.minXmm, extents.minXmm);
     QCOMPARE(w.plotExtents.maxXmm, extents.maxXmm);

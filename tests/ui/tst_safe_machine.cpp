@@ -3,8 +3,8 @@
 // Stop ends a wait for a halted clock, and the trace is written out as the run ends.
 #include "ui_test_support.h"
 
-#include "ui/main_window.h"
 #include "settings/settings_file.h"
+#include "ui/main_window.h"
 #include "ui/settings_dialog.h"
 
 #include <QAction>
@@ -179,7 +179,8 @@ void TestSafeMachine::travelBeyondTheStepRangeIsRefusedAtStartUp()
     MainWindow& w = rig.openWindow();
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     const QString text = rig.feedback.messages.front().text;
-    QVERIFY2(text.contains(QStringLiteral("line 3 (Maxx)")) && text.contains(QStringLiteral("163 mm")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("line 3 (Maxx)")) && text.contains(QStringLiteral("163 mm")),
+             qPrintable(text));
     QCOMPARE(w.limitXLabel->text(), QStringLiteral(" 150 mm"));
 
     useFile(rig, w, "PU0,0;PD8000,0;PU;");
@@ -285,10 +286,8 @@ void TestSafeMachine::settingsDialogCaptionsReadWhole()
             continue;
         }
         ++checked;
-        QVERIFY2(need <= widget->width(), qPrintable(QStringLiteral("\"%1\" needs %2 px, has %3")
-                                                        .arg(text)
-                                                        .arg(need)
-                                                        .arg(widget->width())));
+        QVERIFY2(need <= widget->width(),
+                 qPrintable(QStringLiteral("\"%1\" needs %2 px, has %3").arg(text).arg(need).arg(widget->width())));
     }
     QVERIFY(checked >= 15);
 }

@@ -63,7 +63,8 @@ std::vector<std::string> fields(const MachineSettings& v)
     return all;
 }
 
-template <typename T> T* child(QWidget& dialog, const char* name)
+template <typename T>
+T* child(QWidget& dialog, const char* name)
 {
     T* widget = dialog.findChild<T*>(QString::fromLatin1(name));
     if (!widget)
@@ -71,8 +72,14 @@ template <typename T> T* child(QWidget& dialog, const char* name)
     return widget;
 }
 
-QString label(QWidget& dialog, const char* name) { return child<QLabel>(dialog, name)->text(); }
-QScrollBar* bar(QWidget& dialog, const char* name) { return child<QScrollBar>(dialog, name); }
+QString label(QWidget& dialog, const char* name)
+{
+    return child<QLabel>(dialog, name)->text();
+}
+QScrollBar* bar(QWidget& dialog, const char* name)
+{
+    return child<QScrollBar>(dialog, name);
+}
 
 QRect twips(int left, int top, int width, int height)
 {
@@ -103,8 +110,10 @@ private slots:
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("lstep");
         QTest::addColumn<QString>("speed");
-        QTest::newRow("point") << QLocale(QLocale::English, QLocale::UnitedStates) << "0.5 mm" << "0.08 s";
-        QTest::newRow("comma") << QLocale(QLocale::German, QLocale::Germany) << "0,5 mm" << "0,08 s";
+        QTest::newRow("point") << QLocale(QLocale::English, QLocale::UnitedStates) << "0.5 mm"
+                               << "0.08 s";
+        QTest::newRow("comma") << QLocale(QLocale::German, QLocale::Germany) << "0,5 mm"
+                               << "0,08 s";
     }
     void firstStartValues()
     {
@@ -141,19 +150,32 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QRect>("geometry");
-        QTest::newRow("fraLstep") << "fraLstep" << "Lstep ( for full step)" << twips(120, 120, 2175, 975);
-        QTest::newRow("fraMax") << "fraMax" << "X-Y Max ( hardware limit )" << twips(120, 1200, 2175, 975);
-        QTest::newRow("fraOffset") << "fraOffset" << "Center ( 0.0 coordinate)" << twips(120, 2340, 2175, 975);
-        QTest::newRow("fraPort") << "fraPort" << "Lpt Address" << twips(2640, 120, 1095, 975);
-        QTest::newRow("fraSpeed") << "fraSpeed" << "Speed" << twips(840, 4800, 2175, 975);
-        QTest::newRow("optLpt1") << "optLpt1" << "H378" << twips(240, 240, 735, 255);
-        QTest::newRow("optLpt2") << "optLpt2" << "H278" << twips(240, 600, 735, 195);
-        QTest::newRow("cmdCancel") << "cmdCancel" << "&Cancel" << twips(2640, 1380, 1095, 375);
-        QTest::newRow("cmdDefault") << "cmdDefault" << "Default" << twips(2640, 1860, 1095, 375);
-        QTest::newRow("cmdSave") << "cmdSave" << "&Save" << twips(2640, 2340, 1095, 375);
-        QTest::newRow("lblMaxx") << "lblMaxx" << "" << twips(1320, 240, 615, 255);
-        QTest::newRow("lblOffsety") << "lblOffsety" << "" << twips(1320, 540, 795, 255);
-        QTest::newRow("scrMaxy") << "scrMaxy" << "" << twips(120, 600, 1095, 135);
+        QTest::newRow("fraLstep") << "fraLstep"
+                                  << "Lstep ( for full step)" << twips(120, 120, 2175, 975);
+        QTest::newRow("fraMax") << "fraMax"
+                                << "X-Y Max ( hardware limit )" << twips(120, 1200, 2175, 975);
+        QTest::newRow("fraOffset") << "fraOffset"
+                                   << "Center ( 0.0 coordinate)" << twips(120, 2340, 2175, 975);
+        QTest::newRow("fraPort") << "fraPort"
+                                 << "Lpt Address" << twips(2640, 120, 1095, 975);
+        QTest::newRow("fraSpeed") << "fraSpeed"
+                                  << "Speed" << twips(840, 4800, 2175, 975);
+        QTest::newRow("optLpt1") << "optLpt1"
+                                 << "H378" << twips(240, 240, 735, 255);
+        QTest::newRow("optLpt2") << "optLpt2"
+                                 << "H278" << twips(240, 600, 735, 195);
+        QTest::newRow("cmdCancel") << "cmdCancel"
+                                   << "&Cancel" << twips(2640, 1380, 1095, 375);
+        QTest::newRow("cmdDefault") << "cmdDefault"
+                                    << "Default" << twips(2640, 1860, 1095, 375);
+        QTest::newRow("cmdSave") << "cmdSave"
+                                 << "&Save" << twips(2640, 2340, 1095, 375);
+        QTest::newRow("lblMaxx") << "lblMaxx"
+                                 << "" << twips(1320, 240, 615, 255);
+        QTest::newRow("lblOffsety") << "lblOffsety"
+                                    << "" << twips(1320, 540, 795, 255);
+        QTest::newRow("scrMaxy") << "scrMaxy"
+                                 << "" << twips(120, 600, 1095, 135);
     }
     void layout()
     {
@@ -179,14 +201,22 @@ private slots:
         QTest::addColumn<int>("maximum");
         QTest::addColumn<int>("smallStep");
         QTest::addColumn<int>("largeStep");
-        QTest::newRow("scrLstepx") << "scrLstepx" << "fraLstep" << 1 << 200 << 1 << 10;
-        QTest::newRow("scrLstepy") << "scrLstepy" << "fraLstep" << 1 << 200 << 1 << 10;
-        QTest::newRow("scrMaxx") << "scrMaxx" << "fraMax" << 10 << 300 << 1 << 10;
-        QTest::newRow("scrMaxy") << "scrMaxy" << "fraMax" << 10 << 300 << 1 << 10;
-        QTest::newRow("scrSpeedx") << "scrSpeedx" << "fraSpeed" << 10 << 5000 << 1 << 100;
-        QTest::newRow("scrSpeedY") << "scrSpeedY" << "fraSpeed" << 10 << 5000 << 1 << 100;
-        QTest::newRow("scrOffsetx") << "scrOffsetx" << "fraOffset" << 1 << 100 << 1 << 1;
-        QTest::newRow("scrOffsety") << "scrOffsety" << "fraOffset" << 1 << 100 << 1 << 1;
+        QTest::newRow("scrLstepx") << "scrLstepx"
+                                   << "fraLstep" << 1 << 200 << 1 << 10;
+        QTest::newRow("scrLstepy") << "scrLstepy"
+                                   << "fraLstep" << 1 << 200 << 1 << 10;
+        QTest::newRow("scrMaxx") << "scrMaxx"
+                                 << "fraMax" << 10 << 300 << 1 << 10;
+        QTest::newRow("scrMaxy") << "scrMaxy"
+                                 << "fraMax" << 10 << 300 << 1 << 10;
+        QTest::newRow("scrSpeedx") << "scrSpeedx"
+                                   << "fraSpeed" << 10 << 5000 << 1 << 100;
+        QTest::newRow("scrSpeedY") << "scrSpeedY"
+                                   << "fraSpeed" << 10 << 5000 << 1 << 100;
+        QTest::newRow("scrOffsetx") << "scrOffsetx"
+                                    << "fraOffset" << 1 << 100 << 1 << 1;
+        QTest::newRow("scrOffsety") << "scrOffsety"
+                                    << "fraOffset" << 1 << 100 << 1 << 1;
     }
     void scrollBarRanges()
     {
@@ -215,15 +245,33 @@ private slots:
         QTest::addColumn<QString>("otherLabel"); // the other of the pair, which must not move
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("text");
-        QTest::newRow("Lstep smallest") << "scrLstepx" << "lblLstepx" << "lblLstepy" << 1 << "0.01 mm";
-        QTest::newRow("Lstep 1.25") << "scrLstepy" << "lblLstepy" << "lblLstepx" << 125 << "1.25 mm";
-        QTest::newRow("Lstep largest") << "scrLstepx" << "lblLstepx" << "lblLstepy" << 200 << "2 mm";
-        QTest::newRow("Max smallest") << "scrMaxx" << "lblMaxx" << "lblMaxy" << 10 << "1 cm";
-        QTest::newRow("Max 29.9") << "scrMaxy" << "lblMaxy" << "lblMaxx" << 299 << "29.9 cm";
-        QTest::newRow("Speed smallest") << "scrSpeedx" << "lblSpeedx" << "lblSpeedy" << 10 << "0.01 s";
-        QTest::newRow("Speed largest") << "scrSpeedY" << "lblSpeedy" << "lblSpeedx" << 5000 << "5 s";
-        QTest::newRow("Offset largest") << "scrOffsety" << "lblOffsety" << "lblOffsetx" << 100 << "100 mm";
-        QTest::newRow("Offset smallest") << "scrOffsetx" << "lblOffsetx" << "lblOffsety" << 1 << "1 mm";
+        QTest::newRow("Lstep smallest") << "scrLstepx"
+                                        << "lblLstepx"
+                                        << "lblLstepy" << 1 << "0.01 mm";
+        QTest::newRow("Lstep 1.25") << "scrLstepy"
+                                    << "lblLstepy"
+                                    << "lblLstepx" << 125 << "1.25 mm";
+        QTest::newRow("Lstep largest") << "scrLstepx"
+                                       << "lblLstepx"
+                                       << "lblLstepy" << 200 << "2 mm";
+        QTest::newRow("Max smallest") << "scrMaxx"
+                                      << "lblMaxx"
+                                      << "lblMaxy" << 10 << "1 cm";
+        QTest::newRow("Max 29.9") << "scrMaxy"
+                                  << "lblMaxy"
+                                  << "lblMaxx" << 299 << "29.9 cm";
+        QTest::newRow("Speed smallest") << "scrSpeedx"
+                                        << "lblSpeedx"
+                                        << "lblSpeedy" << 10 << "0.01 s";
+        QTest::newRow("Speed largest") << "scrSpeedY"
+                                       << "lblSpeedy"
+                                       << "lblSpeedx" << 5000 << "5 s";
+        QTest::newRow("Offset largest") << "scrOffsety"
+                                        << "lblOffsety"
+                                        << "lblOffsetx" << 100 << "100 mm";
+        QTest::newRow("Offset smallest") << "scrOffsetx"
+                                         << "lblOffsetx"
+                                         << "lblOffsety" << 1 << "1 mm";
     }
     void labelsFollowPositions()
     {
@@ -274,8 +322,8 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        const QStringList expected{"cmdCancel", "cmdSave", "scrLstepx", "scrLstepy", "scrMaxx", "scrMaxy",
-                                   "scrOffsetx", "scrOffsety", "cmdDefault", "optLpt1", "cmdCancel"};
+        const QStringList expected{"cmdCancel",  "cmdSave",    "scrLstepx",  "scrLstepy", "scrMaxx",  "scrMaxy",
+                                   "scrOffsetx", "scrOffsety", "cmdDefault", "optLpt1",   "cmdCancel"};
         QCOMPARE(visited, expected);
     }
 
@@ -307,7 +355,8 @@ private slots:
 
     void defaultThenSaveWritesDefaultsFile()
     {
-        MachineSettings settings = loadedFrom(file_, " 60 \r\n 70 \r\n 200 \r\n 250 \r\n 1234 \r\n 4321 \r\n 10 \r\n 20 \r\n&H278\r\n");
+        MachineSettings settings =
+            loadedFrom(file_, " 60 \r\n 70 \r\n 200 \r\n 250 \r\n 1234 \r\n 4321 \r\n 10 \r\n 20 \r\n&H278\r\n");
         SettingsDialog dlg(settings, file_, feedback_);
         QSignalSpy saved(&dlg, &SettingsDialog::saved);
         dlg.show();
@@ -338,13 +387,31 @@ private slots:
         QTest::addColumn<QString>("selected"); // the option button selected on opening
         QTest::addColumn<QString>("third");    // caption of the third button; empty: hidden
         QTest::addColumn<QString>("written");
-        QTest::newRow("&H378") << "&H378" << "optLpt1" << "" << "&H378";
-        QTest::newRow("&H278") << "&H278" << "optLpt2" << "" << "&H278";
-        QTest::newRow("decimal 888") << "888" << "optLpt1" << "" << "&H378";
-        QTest::newRow("decimal 632") << " 632 " << "optLpt2" << "" << "&H278";
+        QTest::newRow("&H378") << "&H378"
+                               << "optLpt1"
+                               << ""
+                               << "&H378";
+        QTest::newRow("&H278") << "&H278"
+                               << "optLpt2"
+                               << ""
+                               << "&H278";
+        QTest::newRow("decimal 888") << "888"
+                                     << "optLpt1"
+                                     << ""
+                                     << "&H378";
+        QTest::newRow("decimal 632") << " 632 "
+                                     << "optLpt2"
+                                     << ""
+                                     << "&H278";
         // A card at another address keeps it through a Save of something else.
-        QTest::newRow("PCIe card &HD010") << "&HD010" << "optLpt3" << "HD010" << "&HD010";
-        QTest::newRow("decimal 53264") << "53264" << "optLpt3" << "HD010" << "53264";
+        QTest::newRow("PCIe card &HD010") << "&HD010"
+                                          << "optLpt3"
+                                          << "HD010"
+                                          << "&HD010";
+        QTest::newRow("decimal 53264") << "53264"
+                                       << "optLpt3"
+                                       << "HD010"
+                                       << "53264";
     }
     void portAddress()
     {
@@ -353,7 +420,7 @@ private slots:
         QFETCH(QString, third);
         QFETCH(QString, written);
         MachineSettings settings = loadedFrom(file_, " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n"
-                                                   + stored.toStdString() + "\r\n");
+                                                         + stored.toStdString() + "\r\n");
         QCOMPARE(QString::fromStdString(settings.line(orlex::SettingLine::PortAddress)), stored);
         SettingsDialog dlg(settings, file_, feedback_);
         for (const char* name : {"optLpt1", "optLpt2", "optLpt3"})
@@ -370,13 +437,15 @@ private slots:
 
     void hiddenSpeedSurvivesSave()
     {
-        MachineSettings settings = loadedFrom(file_, " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 1234 \r\n 4321 \r\n 5 \r\n 5 \r\n&H378\r\n");
+        MachineSettings settings =
+            loadedFrom(file_, " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 1234 \r\n 4321 \r\n 5 \r\n 5 \r\n&H378\r\n");
         SettingsDialog dlg(settings, file_, feedback_);
         QCOMPARE(label(dlg, "lblSpeedx"), QString("1.234 s"));
         QCOMPARE(label(dlg, "lblSpeedy"), QString("4.321 s"));
         bar(dlg, "scrMaxx")->setValue(200);
         dlg.onSaveClicked();
-        QCOMPARE(readBytes(file_), std::string(" 50 \r\n 50 \r\n 200 \r\n 150 \r\n 1234 \r\n 4321 \r\n 5 \r\n 5 \r\n&H378\r\n"));
+        QCOMPARE(readBytes(file_),
+                 std::string(" 50 \r\n 50 \r\n 200 \r\n 150 \r\n 1234 \r\n 4321 \r\n 5 \r\n 5 \r\n&H378\r\n"));
         QCOMPARE(settings.speedXms, 1234.0);
         QCOMPARE(settings.speedYms, 4321.0);
         QCOMPARE(settings.travelXmm, 200.0);
@@ -385,16 +454,21 @@ private slots:
 
     void storedValueOutsideRange_data()
     {
-        QTest::addColumn<int>("line");      // 1..8
-        QTest::addColumn<QString>("text");  // stored text of that line
+        QTest::addColumn<int>("line");     // 1..8
+        QTest::addColumn<QString>("text"); // stored text of that line
         QTest::addColumn<QString>("scrollBar");
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("setting");
-        QTest::newRow("Maxx above") << 3 << " 500 " << "scrMaxx" << 300 << "Maxx";
-        QTest::newRow("Lstepx zero") << 1 << " 0 " << "scrLstepx" << 1 << "Lstepx";
-        QTest::newRow("Offsety negative") << 8 << "-3 " << "scrOffsety" << 1 << "Offsety";
-        QTest::newRow("Speedx beyond 16 bits") << 5 << " 99999 " << "scrSpeedx" << 5000 << "Speedx";
-        QTest::newRow("Maxy below") << 4 << " 9 " << "scrMaxy" << 10 << "Maxy";
+        QTest::newRow("Maxx above") << 3 << " 500 "
+                                    << "scrMaxx" << 300 << "Maxx";
+        QTest::newRow("Lstepx zero") << 1 << " 0 "
+                                     << "scrLstepx" << 1 << "Lstepx";
+        QTest::newRow("Offsety negative") << 8 << "-3 "
+                                          << "scrOffsety" << 1 << "Offsety";
+        QTest::newRow("Speedx beyond 16 bits") << 5 << " 99999 "
+                                               << "scrSpeedx" << 5000 << "Speedx";
+        QTest::newRow("Maxy below") << 4 << " 9 "
+                                    << "scrMaxy" << 10 << "Maxy";
     }
     void storedValueOutsideRange()
     {
@@ -456,7 +530,8 @@ private slots:
             std::filesystem::create_directories(folder);
             target = folder / "seting.txt";
             writeBytes(target, oldBytes);
-            std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+            std::filesystem::permissions(folder,
+                                         std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
             std::ofstream probe(folder / "probe");
             if (probe) {
                 std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
@@ -534,7 +609,7 @@ private slots:
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         const long H = pic->heightTwips();
         QCOMPARE(pic->pixelAtTwips(2250, 1500), pic->background()); // cleared
-        QCOMPARE(pic->pixelAtTwips(100, H / 2), QColor(255, 0, 0));  // the axes again, at the new origin
+        QCOMPARE(pic->pixelAtTwips(100, H / 2), QColor(255, 0, 0)); // the axes again, at the new origin
         QCOMPARE(pic->pixelAtTwips(3000, H - 100), QColor(255, 0, 0));
         QCOMPARE(rig.readSettingsFile(), kDefaultsFile);
         QCOMPARE(w.limitXLabel->text(), QString("150 mm"));

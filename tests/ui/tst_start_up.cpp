@@ -28,14 +28,14 @@ using orlex::ui::OperatorFeedback;
 
 namespace {
 
-constexpr const char* kDefaultsFile =
-    " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n";
+constexpr const char* kDefaultsFile = " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n";
 
 const QColor kRed(255, 0, 0);
 
 // Sends a drag-enter and, when it was accepted, a drop of these URLs; returns whether
 // the drop was accepted.
-bool dropUrls(QWidget& target, const QList<QUrl>& urls) {
+bool dropUrls(QWidget& target, const QList<QUrl>& urls)
+{
     QMimeData mime;
     mime.setUrls(urls);
     const QPoint at(300, 200);
@@ -80,7 +80,8 @@ private slots:
     void savedAddressTakesEffectAtOnce();
 };
 
-void TestStartUp::startUpRaisesThePenOnly_data() {
+void TestStartUp::startUpRaisesThePenOnly_data()
+{
     QTest::addColumn<QString>("address"); // empty: no settings file
     QTest::addColumn<int>("base");
     QTest::newRow("no settings file") << QString() << 0x378;
@@ -90,7 +91,8 @@ void TestStartUp::startUpRaisesThePenOnly_data() {
     QTest::newRow("&HD010 card") << "&HD010" << 0xD010;
 }
 
-void TestStartUp::startUpRaisesThePenOnly() {
+void TestStartUp::startUpRaisesThePenOnly()
+{
     QFETCH(QString, address);
     QFETCH(int, base);
     WindowRig rig;
@@ -106,7 +108,8 @@ void TestStartUp::startUpRaisesThePenOnly() {
     QVERIFY(rig.feedback.messages.empty());
 }
 
-void TestStartUp::firstStartCreatesTheDefaultsFile() {
+void TestStartUp::firstStartCreatesTheDefaultsFile()
+{
     WindowRig rig;
     QVERIFY(!std::filesystem::exists(rig.settingsFile()));
     MainWindow& w = rig.openWindow();
@@ -115,7 +118,8 @@ void TestStartUp::firstStartCreatesTheDefaultsFile() {
     QVERIFY(rig.feedback.messages.empty());
 }
 
-void TestStartUp::secondStartLeavesTheFileAlone() {
+void TestStartUp::secondStartLeavesTheFileAlone()
+{
     WindowRig rig;
     rig.writeSettings(60, 70, 200, 180, 80, 80, 12, 7, "&H278");
     const std::string before = rig.readSettingsFile();
@@ -130,18 +134,22 @@ void TestStartUp::secondStartLeavesTheFileAlone() {
     QVERIFY(rig.feedback.messages.empty());
 }
 
-void TestStartUp::badSettingsFileGivesOneMessageAndStaysUntouched_data() {
+void TestStartUp::badSettingsFileGivesOneMessageAndStaysUntouched_data()
+{
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("mentioned"); // a text the message must contain
-    QTest::newRow("bad number") << QByteArray(" 50 \r\n 50 \r\n abc \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n")
+    QTest::newRow("bad number") << QByteArray(
+        " 50 \r\n 50 \r\n abc \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n")
                                 << "Maxx";
     QTest::newRow("too few lines") << QByteArray(" 50 \r\n 50 \r\n 150 \r\n") << "Maxy";
     QTest::newRow("empty file") << QByteArray() << "Lstepx";
-    QTest::newRow("bad address") << QByteArray(" 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\nLPT1\r\n")
+    QTest::newRow("bad address") << QByteArray(
+        " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\nLPT1\r\n")
                                  << "LPT1";
 }
 
-void TestStartUp::badSettingsFileGivesOneMessageAndStaysUntouched() {
+void TestStartUp::badSettingsFileGivesOneMessageAndStaysUntouched()
+{
     QFETCH(QByteArray, bytes);
     QFETCH(QString, mentioned);
     WindowRig rig;
@@ -161,7 +169,8 @@ void TestStartUp::badSettingsFileGivesOneMessageAndStaysUntouched() {
     QCOMPARE(rig.readSettingsFile(), bytes.toStdString());
 }
 
-void TestStartUp::settingsLabelsAfterStartUp_data() {
+void TestStartUp::settingsLabelsAfterStartUp_data()
+{
     QTest::addColumn<bool>("writeFile");
     QTest::addColumn<int>("maxx");
     QTest::addColumn<int>("maxy");
@@ -177,7 +186,8 @@ void TestStartUp::settingsLabelsAfterStartUp_data() {
                                 << QStringList{" 200 mm", " 95 mm", " 12  mm", " 7  mm", "D010H"};
 }
 
-void TestStartUp::settingsLabelsAfterStartUp() {
+void TestStartUp::settingsLabelsAfterStartUp()
+{
     QFETCH(bool, writeFile);
     QFETCH(int, maxx);
     QFETCH(int, maxy);
@@ -199,7 +209,8 @@ void TestStartUp::settingsLabelsAfterStartUp() {
         QCOMPARE(l->text(), QString("000.000"));
 }
 
-void TestStartUp::portErrorGivesOneMessageAndStartUpGoesOn() {
+void TestStartUp::portErrorGivesOneMessageAndStartUpGoesOn()
+{
     WindowRig rig;
     rig.clockRunning = false;
     rig.writeSettingsFile(" 50 \r\n"); // and a short settings file: two messages, one each
@@ -222,7 +233,8 @@ void TestStartUp::portErrorGivesOneMessageAndStartUpGoesOn() {
     QVERIFY(w.statusTimer->isActive());
 }
 
-void TestStartUp::initialState() {
+void TestStartUp::initialState()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     const orlex::DriveState& s = w.drive().state;
@@ -252,14 +264,16 @@ void TestStartUp::initialState() {
     QVERIFY(!rig.plotter().penDown());
 }
 
-void TestStartUp::presenceTestAtStartUp_data() {
+void TestStartUp::presenceTestAtStartUp_data()
+{
     QTest::addColumn<bool>("clockRunning");
     QTest::addColumn<QString>("stare");
     QTest::newRow("plotter answers") << true << "OK";
     QTest::newRow("no plotter") << false << "Err";
 }
 
-void TestStartUp::presenceTestAtStartUp() {
+void TestStartUp::presenceTestAtStartUp()
+{
     QFETCH(bool, clockRunning);
     QFETCH(QString, stare);
     WindowRig rig;
@@ -272,7 +286,8 @@ void TestStartUp::presenceTestAtStartUp() {
     QVERIFY(rig.feedback.messages.empty());
 }
 
-void TestStartUp::halfAxesAreDrawnBeforeTheWindowShows() {
+void TestStartUp::halfAxesAreDrawnBeforeTheWindowShows()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     QVERIFY(!w.isVisible());
@@ -282,7 +297,7 @@ void TestStartUp::halfAxesAreDrawnBeforeTheWindowShows() {
     QCOMPARE(H, 4695L);
     // Origin at (100, H - 100) twips with the default 5 mm offsets.
     QCOMPARE(pic->pixelAtTwips(100, H - 100), kRed);
-    QCOMPARE(pic->pixelAtTwips(100, 30), kRed);        // up to the top edge
+    QCOMPARE(pic->pixelAtTwips(100, 30), kRed); // up to the top edge
     QCOMPARE(pic->pixelAtTwips(100, H / 2), kRed);
     QCOMPARE(pic->pixelAtTwips(W - 20, H - 100), kRed); // across to the right edge
     QCOMPARE(pic->pixelAtTwips(W / 2, H - 100), kRed);
@@ -296,18 +311,19 @@ void TestStartUp::halfAxesAreDrawnBeforeTheWindowShows() {
     const QPoint inner = pic->contentsRect().topLeft();
     const int ox = 7; // 100 twips
     QCOMPARE(shown.pixelColor(inner + QPoint(ox, pic->image().height() / 2)), kRed);
-    QCOMPARE(shown.pixelColor(inner + QPoint(pic->image().width() / 2, pic->image().height() / 2)),
-             pic->background());
+    QCOMPARE(shown.pixelColor(inner + QPoint(pic->image().width() / 2, pic->image().height() / 2)), pic->background());
 }
 
-void TestStartUp::exitSwitchesTheCoilsOffAndEnds_data() {
+void TestStartUp::exitSwitchesTheCoilsOffAndEnds_data()
+{
     QTest::addColumn<QString>("address");
     QTest::addColumn<int>("base");
     QTest::newRow("&H378") << "&H378" << 0x378;
     QTest::newRow("&H278") << "&H278" << 0x278;
 }
 
-void TestStartUp::exitSwitchesTheCoilsOffAndEnds() {
+void TestStartUp::exitSwitchesTheCoilsOffAndEnds()
+{
     QFETCH(QString, address);
     QFETCH(int, base);
     WindowRig rig;
@@ -334,7 +350,8 @@ void TestStartUp::exitSwitchesTheCoilsOffAndEnds() {
     QCOMPARE(rig.readSettingsFile(), settingsBefore); // nothing is saved at exit
 }
 
-void TestStartUp::exitWorksInTheMiddleOfAMotion() {
+void TestStartUp::exitWorksInTheMiddleOfAMotion()
+{
     WindowRig rig;
     rig.startXmm = 60;
     rig.startYmm = 60;
@@ -355,7 +372,8 @@ void TestStartUp::exitWorksInTheMiddleOfAMotion() {
 }
 
 // The window's close button ends the program as Exit does: pen up, then the coils off.
-void TestStartUp::closingLeavesTheMachineSafe() {
+void TestStartUp::closingLeavesTheMachineSafe()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     w.show();
@@ -374,7 +392,8 @@ void TestStartUp::closingLeavesTheMachineSafe() {
     QCOMPARE(rig.exitStatuses, std::vector<int>{0});
 }
 
-void TestStartUp::openKeepsThePathOnCancel() {
+void TestStartUp::openKeepsThePathOnCancel()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
 
@@ -400,7 +419,8 @@ void TestStartUp::openKeepsThePathOnCancel() {
     QCOMPARE(rig.dialogCalls, 3);
 }
 
-void TestStartUp::openDoesNotResetAnything() {
+void TestStartUp::openDoesNotResetAnything()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     w.minXLabel->setText(QStringLiteral("-12 mm"));
@@ -416,7 +436,8 @@ void TestStartUp::openDoesNotResetAnything() {
     QVERIFY(w.fileNameBox->text().endsWith(QStringLiteral("other.hpgl")));
 }
 
-void TestStartUp::droppedFileActsLikeOpen() {
+void TestStartUp::droppedFileActsLikeOpen()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     const QString path = rig.writeFile("dropped.plt", "PU0,0;PD40,40;");
@@ -430,7 +451,8 @@ void TestStartUp::droppedFileActsLikeOpen() {
         QVERIFY(!edit->acceptDrops());
 }
 
-void TestStartUp::dropsThatAreNotOneLocalFileAreRefused_data() {
+void TestStartUp::dropsThatAreNotOneLocalFileAreRefused_data()
+{
     QTest::addColumn<QStringList>("urls"); // "@" stands for the temporary folder
     QTest::newRow("two files") << QStringList{"file://@/a.plt", "file://@/b.plt"};
     QTest::newRow("web address") << QStringList{"https://example.org/a.plt"};
@@ -438,7 +460,8 @@ void TestStartUp::dropsThatAreNotOneLocalFileAreRefused_data() {
     QTest::newRow("nothing") << QStringList{};
 }
 
-void TestStartUp::dropsThatAreNotOneLocalFileAreRefused() {
+void TestStartUp::dropsThatAreNotOneLocalFileAreRefused()
+{
     QFETCH(QStringList, urls);
     WindowRig rig;
     MainWindow& w = rig.openWindow();
@@ -454,7 +477,8 @@ void TestStartUp::dropsThatAreNotOneLocalFileAreRefused() {
 
 // Help > About opens the box modally, its OK closes it, and the next choice opens it
 // again (what the box shows is tested with the box itself).
-void TestStartUp::aboutOpensAndClosesTwice() {
+void TestStartUp::aboutOpensAndClosesTwice()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     for (int round = 0; round < 2; ++round) {
@@ -469,7 +493,8 @@ void TestStartUp::aboutOpensAndClosesTwice() {
     }
 }
 
-void TestStartUp::escapeStopsADraw() {
+void TestStartUp::escapeStopsADraw()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     // A long zig-zag, well inside the limits.
@@ -499,7 +524,8 @@ void TestStartUp::escapeStopsADraw() {
 
 // Saving another port address moves the connection there at once: the plotter answers
 // the presence test at the new address and jogs reach it.
-void TestStartUp::savedAddressTakesEffectAtOnce() {
+void TestStartUp::savedAddressTakesEffectAtOnce()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     orlex::test::onNextModal([&](QWidget* dialog) {

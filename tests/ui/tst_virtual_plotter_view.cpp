@@ -15,9 +15,9 @@
 #include <cmath>
 #include <functional>
 
+using orlex::MachineSettings;
 using orlex::VirtualPlotter;
 using orlex::VirtualPlotterConfig;
-using orlex::MachineSettings;
 using orlex::ui::VirtualPlotterView;
 
 namespace {
@@ -131,7 +131,7 @@ private slots:
         const QPointF now = view.machineToView(40, 30);
         const QPointF before = view.machineToView(30, 30);
         QVERIFY(now.x() > before.x() + 20);
-        QVERIFY(anyNear(image, now + QPointF(0, -12), 1, isRed));      // energised cross-hair
+        QVERIFY(anyNear(image, now + QPointF(0, -12), 1, isRed));     // energised cross-hair
         QVERIFY(!anyNear(image, before + QPointF(0, -12), 2, isRed)); // nothing left behind
         QVERIFY(view.findChild<QLabel*>("lblPosition")->text().contains("X 40.00 mm"));
         QVERIFY(view.findChild<QLabel*>("lblCounters")->text().contains("Steps X 40, Y 0"));

@@ -28,7 +28,8 @@ using orlex::ui::MainWindow;
 
 namespace {
 
-QString captionOf(QWidget* w) {
+QString captionOf(QWidget* w)
+{
     if (auto* b = qobject_cast<QAbstractButton*>(w))
         return b->text();
     if (auto* g = qobject_cast<QGroupBox*>(w))
@@ -40,7 +41,10 @@ QString captionOf(QWidget* w) {
     return QString();
 }
 
-QString twipsRow(const char* name) { return QString::fromLatin1(name); }
+QString twipsRow(const char* name)
+{
+    return QString::fromLatin1(name);
+}
 
 } // namespace
 
@@ -69,7 +73,8 @@ private slots:
     void icons();
 };
 
-void TestWindowLayout::controls_data() {
+void TestWindowLayout::controls_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("parent");
     QTest::addColumn<QString>("kind");
@@ -122,15 +127,13 @@ void TestWindowLayout::controls_data() {
     // Group 3: draw control.
     row("Frame4", "clientArea", "QGroupBox", "Draw control", "");
     row("cmdDraw", "Frame4", "QPushButton", "Draw", "Drawing with plotter");
-    row("cmdTest", "Frame4", "QPushButton", "Test and Show",
-        "Test if plotter is ready and  size of picture is OK. ");
+    row("cmdTest", "Frame4", "QPushButton", "Test and Show", "Test if plotter is ready and  size of picture is OK. ");
     row("cmdCls", "Frame4", "QPushButton", "Cls", "Cleaning screen");
     row("scrZoom", "Frame4", "QScrollBar", "", "");
     row("txtZoom", "Frame4", "QLineEdit", "100", "Show zoom");
     row("Label9", "Frame4", "QLabel", "%  Zoom", "");
     // Group 4: origin display and pen-up option.
-    row("Frame8", "clientArea", "QGroupBox", "Center off picture",
-        "Show where is origin of picture on X and Y axis");
+    row("Frame8", "clientArea", "QGroupBox", "Center off picture", "Show where is origin of picture on X and Y axis");
     row("Label18", "Frame8", "QLabel", " X =", xAxisTip);
     row("lblOffsety", "Frame8", "orlex::ui::ClickableLabel", " 5  mm", xAxisTip);
     row("Label17", "Frame8", "QLabel", " Y = ", yAxisTip);
@@ -152,7 +155,8 @@ void TestWindowLayout::controls_data() {
     row("Line2", "fraMotor", "orlex::ui::CrossLine", "", "");
 }
 
-void TestWindowLayout::controls() {
+void TestWindowLayout::controls()
+{
     QFETCH(QString, name);
     QFETCH(QString, parent);
     QFETCH(QString, kind);
@@ -168,23 +172,24 @@ void TestWindowLayout::controls() {
     QCOMPARE(captionOf(control), caption);
     QCOMPARE(control->toolTip(), tooltip);
     // Every control lies inside its parent.
-    QVERIFY2(QRect(QPoint(0, 0), control->parentWidget()->size()).contains(control->geometry()),
-             qPrintable(name));
+    QVERIFY2(QRect(QPoint(0, 0), control->parentWidget()->size()).contains(control->geometry()), qPrintable(name));
 }
 
 // A few places, one of each kind, at their twip positions / 15 (halves to even).
-void TestWindowLayout::placesFollowTheTwips_data() {
+void TestWindowLayout::placesFollowTheTwips_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("place");
-    QTest::newRow("Frame1") << "Frame1" << QRect(8, 8, 125, 417);                // 120, 120, 1875, 6255
-    QTest::newRow("cmdZero") << "cmdZero" << QRect(24, 132, 75, 21);             // 360, 1980, 1130, 315
-    QTest::newRow("picBox") << "picBox" << QRect(144, 16, 381, 317);             // 2160, 240, 5715, 4755
-    QTest::newRow("lblOffsetx") << "lblOffsetx" << QRect(32, 32, 41, 13);        // 480, 480, 615, 195
-    QTest::newRow("Check1") << "Check1" << QRect(428, 412, 93, 13);              // 6420, 6180, 1395, 195
-    QTest::newRow("Shape9") << "Shape9" << QRect(24, 24, 37, 37);                // 360, 360, 555, 555
+    QTest::newRow("Frame1") << "Frame1" << QRect(8, 8, 125, 417);         // 120, 120, 1875, 6255
+    QTest::newRow("cmdZero") << "cmdZero" << QRect(24, 132, 75, 21);      // 360, 1980, 1130, 315
+    QTest::newRow("picBox") << "picBox" << QRect(144, 16, 381, 317);      // 2160, 240, 5715, 4755
+    QTest::newRow("lblOffsetx") << "lblOffsetx" << QRect(32, 32, 41, 13); // 480, 480, 615, 195
+    QTest::newRow("Check1") << "Check1" << QRect(428, 412, 93, 13);       // 6420, 6180, 1395, 195
+    QTest::newRow("Shape9") << "Shape9" << QRect(24, 24, 37, 37);         // 360, 360, 555, 555
 }
 
-void TestWindowLayout::placesFollowTheTwips() {
+void TestWindowLayout::placesFollowTheTwips()
+{
     QFETCH(QString, name);
     QFETCH(QRect, place);
     WindowRig rig;
@@ -192,7 +197,8 @@ void TestWindowLayout::placesFollowTheTwips() {
     QCOMPARE(w.findChild<QWidget*>(name)->geometry(), place);
 }
 
-void TestWindowLayout::clientAreaAndRule() {
+void TestWindowLayout::clientAreaAndRule()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     w.show();
@@ -209,7 +215,8 @@ void TestWindowLayout::clientAreaAndRule() {
     QCOMPARE(w.minimumSize(), w.maximumSize());
 }
 
-void TestWindowLayout::initialStatesAndRanges() {
+void TestWindowLayout::initialStatesAndRanges()
+{
     WindowRig rig;
     rig.clockRunning = false; // nothing may enable anything
     MainWindow& w = rig.openWindow();
@@ -233,7 +240,8 @@ void TestWindowLayout::initialStatesAndRanges() {
     QCOMPARE(w.originXLabel->text(), QString(" 5  mm"));
 }
 
-void TestWindowLayout::fontsAndColours() {
+void TestWindowLayout::fontsAndColours()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     const QFont stare = w.statusBox->font();
@@ -258,7 +266,8 @@ void TestWindowLayout::fontsAndColours() {
     QVERIFY(w.motorStatusLabel->alignment() & Qt::AlignHCenter);
 }
 
-void TestWindowLayout::iconButtons() {
+void TestWindowLayout::iconButtons()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     for (QPushButton* b : {w.stepUpButton, w.stepDownButton, w.stepLeftButton, w.stepRightButton, w.penButton}) {
@@ -280,7 +289,8 @@ void TestWindowLayout::iconButtons() {
     QCOMPARE(w.stepRightButton->icon().pixmap(32).toImage(), first);
 }
 
-void TestWindowLayout::motorSymbol() {
+void TestWindowLayout::motorSymbol()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     QCOMPARE(w.motorLamp->colour(), std::int16_t(12));
@@ -297,12 +307,13 @@ void TestWindowLayout::motorSymbol() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const QImage symbol = w.motorFrame->grab().toImage();
-    QCOMPARE(symbol.pixelColor(42, 42), QColor(0, 0, 0));    // where the lines cross
-    QCOMPARE(symbol.pixelColor(30, 42), QColor(255, 0, 0));  // inside the lamp, off the lines
-    QVERIFY(symbol.pixelColor(20, 20).value() < 64);          // a line's end
+    QCOMPARE(symbol.pixelColor(42, 42), QColor(0, 0, 0));   // where the lines cross
+    QCOMPARE(symbol.pixelColor(30, 42), QColor(255, 0, 0)); // inside the lamp, off the lines
+    QVERIFY(symbol.pixelColor(20, 20).value() < 64);        // a line's end
 }
 
-void TestWindowLayout::menus() {
+void TestWindowLayout::menus()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     const QList<QAction*> top = w.menuBar()->actions();
@@ -336,7 +347,8 @@ void TestWindowLayout::menus() {
     }
 }
 
-void TestWindowLayout::statusBar() {
+void TestWindowLayout::statusBar()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     QCOMPARE(w.findChild<QLabel*>("lblProgress"), w.progressLabel);
@@ -347,7 +359,8 @@ void TestWindowLayout::statusBar() {
     QVERIFY(w.statusBar()->isAncestorOf(w.stopButton));
 }
 
-void TestWindowLayout::timersAndHandlersAreConnected() {
+void TestWindowLayout::timersAndHandlersAreConnected()
+{
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     QCOMPARE(w.findChild<QTimer*>("Timer1"), w.statusTimer);
@@ -379,7 +392,8 @@ void TestWindowLayout::timersAndHandlersAreConnected() {
     QCOMPARE(w.preview().penUpColour, std::int16_t(15));
 }
 
-void TestWindowLayout::limitFrameCanBePainted() {
+void TestWindowLayout::limitFrameCanBePainted()
+{
     // The runs paint the "Limit" frame through its palette; the frames' style must let it show.
     WindowRig rig;
     MainWindow& w = rig.openWindow();
@@ -393,7 +407,8 @@ void TestWindowLayout::limitFrameCanBePainted() {
     QCOMPARE(frame.pixelColor(frame.width() - 8, frame.height() / 2), QColor(255, 0, 0));
 }
 
-void TestWindowLayout::previewWidgetClipsFarLines_data() {
+void TestWindowLayout::previewWidgetClipsFarLines_data()
+{
     QTest::addColumn<qlonglong>("x1");
     QTest::addColumn<qlonglong>("y1");
     QTest::addColumn<qlonglong>("x2");
@@ -405,12 +420,12 @@ void TestWindowLayout::previewWidgetClipsFarLines_data() {
     QTest::newRow("huge vertical") << 3000LL << -4000000000LL << 3000LL << 4000000000LL << QPoint(200, 150);
     QTest::newRow("huge diagonal through the middle")
         << -2000000000LL << -2000000000LL << 2000000000LL << 2000000000LL << QPoint(150, 150);
-    QTest::newRow("far away, misses") << 100000000LL << 100000000LL << 200000000LL << 100000000LL
-                                      << QPoint(-1, -1);
+    QTest::newRow("far away, misses") << 100000000LL << 100000000LL << 200000000LL << 100000000LL << QPoint(-1, -1);
     QTest::newRow("single point") << 1500LL << 1500LL << 1500LL << 1500LL << QPoint(100, 100);
 }
 
-void TestWindowLayout::previewWidgetClipsFarLines() {
+void TestWindowLayout::previewWidgetClipsFarLines()
+{
     QFETCH(qlonglong, x1);
     QFETCH(qlonglong, y1);
     QFETCH(qlonglong, x2);
@@ -434,7 +449,8 @@ void TestWindowLayout::previewWidgetClipsFarLines() {
     QVERIFY(!pic.pixelAtTwips(0, 4695).isValid());
 }
 
-void TestWindowLayout::previewWidgetShowsItsImage() {
+void TestWindowLayout::previewWidgetShowsItsImage()
+{
     orlex::ui::PreviewWidget pic;
     pic.line(0, 1500, 5655, 1500, 9); // drawn while hidden
     pic.show();
@@ -446,24 +462,26 @@ void TestWindowLayout::previewWidgetShowsItsImage() {
     QCOMPARE(shown.pixelColor(inner + QPoint(200, 200)), pic.background());
 }
 
-void TestWindowLayout::paletteColours_data() {
+void TestWindowLayout::paletteColours_data()
+{
     QTest::addColumn<int>("number");
     QTest::addColumn<QColor>("colour");
-    const int rgb[16][3] = {{0, 0, 0},       {0, 0, 128},     {0, 128, 0},     {0, 128, 128},
-                            {128, 0, 0},     {128, 0, 128},   {128, 128, 0},   {192, 192, 192},
-                            {128, 128, 128}, {0, 0, 255},     {0, 255, 0},     {0, 255, 255},
-                            {255, 0, 0},     {255, 0, 255},   {255, 255, 0},   {255, 255, 255}};
+    const int rgb[16][3] = {{0, 0, 0},     {0, 0, 128},     {0, 128, 0},     {0, 128, 128},  {128, 0, 0}, {128, 0, 128},
+                            {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255},    {0, 255, 0}, {0, 255, 255},
+                            {255, 0, 0},   {255, 0, 255},   {255, 255, 0},   {255, 255, 255}};
     for (int i = 0; i < 16; ++i)
         QTest::newRow(qPrintable(QString::number(i))) << i << QColor(rgb[i][0], rgb[i][1], rgb[i][2]);
 }
 
-void TestWindowLayout::paletteColours() {
+void TestWindowLayout::paletteColours()
+{
     QFETCH(int, number);
     QFETCH(QColor, colour);
     QCOMPARE(orlex::ui::paletteColour(std::int16_t(number)), colour);
 }
 
-void TestWindowLayout::clickableLabelClicks() {
+void TestWindowLayout::clickableLabelClicks()
+{
     orlex::ui::ClickableLabel label(QStringLiteral("000.000"));
     label.resize(41, 16);
     QSignalSpy clicks(&label, &orlex::ui::ClickableLabel::clicked);
@@ -473,7 +491,8 @@ void TestWindowLayout::clickableLabelClicks() {
     QCOMPARE(clicks.count(), 1);
 }
 
-void TestWindowLayout::icons() {
+void TestWindowLayout::icons()
+{
     using orlex::ui::Arrow;
     // Up and down arrows point different ways: the wide head is at their own end.
     const QImage up = orlex::ui::arrowImage(Arrow::Up, false);

@@ -14,8 +14,8 @@
 
 using orlex::test::WindowRig;
 using orlex::ui::MainWindow;
-using orlex::ui::PreviewWidget;
 using orlex::ui::paletteColour;
+using orlex::ui::PreviewWidget;
 
 namespace {
 
@@ -24,8 +24,14 @@ namespace {
 constexpr long kOriginTwips = 100;
 
 // Canvas point of a plot point at zoom 100.
-long canvasX(long x) { return kOriginTwips + x; }
-long canvasY(const PreviewWidget* previewCanvas, long y) { return previewCanvas->heightTwips() - y - kOriginTwips; }
+long canvasX(long x)
+{
+    return kOriginTwips + x;
+}
+long canvasY(const PreviewWidget* previewCanvas, long y)
+{
+    return previewCanvas->heightTwips() - y - kOriginTwips;
+}
 
 // True when a pixel of that colour lies within one pixel of the point (lines are one
 // pixel wide, and twips round to pixels).
@@ -146,8 +152,8 @@ void TestZoom::typingFollowsEveryKey()
 
 void TestZoom::everyZoomChangeDisablesDraw_data()
 {
-    QTest::addColumn<QStringList>("texts");   // typed into zoomBox, in order
-    QTest::addColumn<int>("scrollTo");        // -1: scroll bar not moved
+    QTest::addColumn<QStringList>("texts"); // typed into zoomBox, in order
+    QTest::addColumn<int>("scrollTo");      // -1: scroll bar not moved
     QTest::newRow("text 50") << QStringList{"50"} << -1;
     QTest::newRow("text not a number") << QStringList{"abc"} << -1;
     QTest::newRow("there and back") << QStringList{"50", "100"} << -1;

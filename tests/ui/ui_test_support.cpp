@@ -15,33 +15,44 @@
 
 namespace orlex::test {
 
-ScopedWorkDir::ScopedWorkDir() : previous_(QDir::currentPath()) {
+ScopedWorkDir::ScopedWorkDir() : previous_(QDir::currentPath())
+{
     if (dir_.isValid())
         QDir::setCurrent(dir_.path());
 }
 
-ScopedWorkDir::~ScopedWorkDir() { QDir::setCurrent(previous_); }
+ScopedWorkDir::~ScopedWorkDir()
+{
+    QDir::setCurrent(previous_);
+}
 
-std::filesystem::path ScopedWorkDir::path() const {
+std::filesystem::path ScopedWorkDir::path() const
+{
     return std::filesystem::path(dir_.path().toStdString());
 }
 
 WindowRig::WindowRig() = default;
 
-WindowRig::~WindowRig() { window_.reset(); }
+WindowRig::~WindowRig()
+{
+    window_.reset();
+}
 
-void WindowRig::writeSettingsFile(const std::string& bytes) const {
+void WindowRig::writeSettingsFile(const std::string& bytes) const
+{
     std::ofstream out(settingsFile(), std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
-std::string WindowRig::readSettingsFile() const {
+std::string WindowRig::readSettingsFile() const
+{
     std::ifstream in(settingsFile(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WindowRig::writeSettings(int lstepx, int lstepy, int maxx, int maxy, int speedx, int speedy,
-                              int offsetx, int offsety, const std::string& address) const {
+void WindowRig::writeSettings(int lstepx, int lstepy, int maxx, int maxy, int speedx, int speedy, int offsetx,
+                              int offsety, const std::string& address) const
+{
     std::ostringstream text;
     for (int value : {lstepx, lstepy, maxx, maxy, speedx, speedy, offsetx, offsety})
         text << (value < 0 ? "" : " ") << value << " \r\n";
@@ -49,14 +60,16 @@ void WindowRig::writeSettings(int lstepx, int lstepy, int maxx, int maxy, int sp
     writeSettingsFile(text.str());
 }
 
-QString WindowRig::writeFile(const std::string& name, const std::string& contents) const {
+QString WindowRig::writeFile(const std::string& name, const std::string& contents) const
+{
     const auto path = dir.file(name);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << contents;
     return QString::fromStdString(path.string());
 }
 
-ui::MainWindowOptions WindowRig::options() {
+ui::MainWindowOptions WindowRig::options()
+{
     ui::MainWindowOptions options;
     options.settingsFile = settingsFile();
     options.feedback = &feedback;
@@ -88,7 +101,8 @@ ui::MainWindowOptions WindowRig::options() {
         opened.backend = std::make_unique<RecordingPort>(std::move(plotter), writes);
         if (!traceFile.empty()) {
             VirtualPlotter* simulated = opened.virtualPlotter;
-            auto tracing = TracingPort::open(*opened.backend, traceFile, [simulated] { return simulated->nowMicros(); });
+            auto tracing =
+                TracingPort::open(*opened.backend, traceFile, [simulated] { return simulated->nowMicros(); });
             if (tracing)
                 opened.tracing = std::move(*tracing);
         }
@@ -97,13 +111,15 @@ ui::MainWindowOptions WindowRig::options() {
     return options;
 }
 
-ui::MainWindow& WindowRig::openWindow() {
+ui::MainWindow& WindowRig::openWindow()
+{
     window_.reset();
     window_ = std::make_unique<ui::MainWindow>(options());
     return *window_;
 }
 
-std::vector<std::uint8_t> WindowRig::writesTo(Register reg) const {
+std::vector<std::uint8_t> WindowRig::writesTo(Register reg) const
+{
     std::vector<std::uint8_t> values;
     for (const PortWrite& w : *writes)
         if (w.reg == reg)
@@ -111,7 +127,8 @@ std::vector<std::uint8_t> WindowRig::writesTo(Register reg) const {
     return values;
 }
 
-void onNextModal(std::function<void(QWidget* dialog)> action, int timeoutMs) {
+void onNextModal(std::function<void(QWidget* dialog)> action, int timeoutMs)
+{
     auto* timer = new QTimer(qApp);
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();

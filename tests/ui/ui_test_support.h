@@ -29,7 +29,8 @@ public:
         QString text;
     };
     void beep() override { ++beeps; }
-    void message(QWidget*, Icon icon, const QString& title, const QString& text) override {
+    void message(QWidget*, Icon icon, const QString& title, const QString& text) override
+    {
         messages.push_back({icon, title, text});
     }
     int beeps = 0;
@@ -63,8 +64,10 @@ struct PortWrite {
 class RecordingPort : public Port {
 public:
     RecordingPort(std::unique_ptr<Port> inner, std::shared_ptr<std::vector<PortWrite>> log)
-        : inner_(std::move(inner)), log_(std::move(log)) {}
-    void write(Register reg, std::uint8_t value) override {
+        : inner_(std::move(inner)), log_(std::move(log))
+    {}
+    void write(Register reg, std::uint8_t value) override
+    {
         log_->push_back({reg, value});
         inner_->write(reg, value);
     }
@@ -104,7 +107,7 @@ public:
     ScopedWorkDir dir;
     RecordingFeedback feedback;
     std::shared_ptr<std::vector<PortWrite>> writes = std::make_shared<std::vector<PortWrite>>();
-    std::vector<int> exitStatuses;      // each call of exitProcess
+    std::vector<int> exitStatuses;         // each call of exitProcess
     std::vector<PortRequest> portRequests; // what the window asked to open (base address...)
 
     std::filesystem::path settingsFile() const { return dir.file("seting.txt"); }
@@ -112,13 +115,13 @@ public:
     void writeSettingsFile(const std::string& bytes) const;
     std::string readSettingsFile() const; // empty when absent
     // Writes a nine-line settings file from values and an address literal ("&H278").
-    void writeSettings(int lstepx, int lstepy, int maxx, int maxy, int speedx, int speedy,
-                       int offsetx, int offsety, const std::string& address) const;
+    void writeSettings(int lstepx, int lstepy, int maxx, int maxy, int speedx, int speedy, int offsetx, int offsety,
+                       const std::string& address) const;
     // A file inside the temporary folder with these contents; returns its absolute path.
     QString writeFile(const std::string& name, const std::string& contents) const;
 
     ui::MainWindowOptions options();
-    ui::MainWindow& openWindow();       // builds the window (start-up runs), not shown
+    ui::MainWindow& openWindow(); // builds the window (start-up runs), not shown
     ui::MainWindow& window() { return *window_; }
     void closeWindow() { window_.reset(); }
     VirtualPlotter& plotter() { return *window_->virtualPlotter(); }

@@ -22,13 +22,15 @@ constexpr unsigned long kRegisterCount = 3; // data, status, control
 Result<std::unique_ptr<DirectPort>> DirectPort::open(std::uint16_t base)
 {
     if (base + kRegisterCount > 0x10000)
-        return failure("Direct I/O at " + hexAddress(base) + " is not possible: the port's registers would run "
-                       "past the last I/O address 0xffff.");
+        return failure("Direct I/O at " + hexAddress(base)
+                       + " is not possible: the port's registers would run "
+                         "past the last I/O address 0xffff.");
     if (::ioperm(base, kRegisterCount, 1) != 0) {
         const int code = errno;
         if (code == EPERM)
-            return failure("Direct I/O at " + hexAddress(base) + " needs root or CAP_SYS_RAWIO (run as root, or "
-                           "use the ppdev port and group lp).");
+            return failure("Direct I/O at " + hexAddress(base)
+                           + " needs root or CAP_SYS_RAWIO (run as root, or "
+                             "use the ppdev port and group lp).");
         return failure("Direct I/O at " + hexAddress(base) + " was refused: " + std::strerror(code) + ".");
     }
     return std::unique_ptr<DirectPort>(new DirectPort(base));
@@ -54,13 +56,17 @@ std::uint8_t DirectPort::read(Register reg)
 
 Result<std::unique_ptr<DirectPort>> DirectPort::open(std::uint16_t base)
 {
-    return failure("Direct I/O at " + hexAddress(base) + " exists only on x86 PCs: use the ppdev port "
-                   "(--port ppdev) on this machine.");
+    return failure("Direct I/O at " + hexAddress(base)
+                   + " exists only on x86 PCs: use the ppdev port "
+                     "(--port ppdev) on this machine.");
 }
 
 DirectPort::~DirectPort() = default;
 void DirectPort::write(Register, std::uint8_t) {}
-std::uint8_t DirectPort::read(Register) { return 0xFF; }
+std::uint8_t DirectPort::read(Register)
+{
+    return 0xFF;
+}
 
 #endif
 

@@ -65,8 +65,8 @@ OpenedPort openPort(const PortRequest& request)
         if (tracing)
             opened.tracing = std::move(*tracing);
         else
-            opened.error += (opened.error.empty() ? "" : "\n") + tracing.message()
-                + " The program carries on without a trace.";
+            opened.error +=
+                (opened.error.empty() ? "" : "\n") + tracing.message() + " The program carries on without a trace.";
     }
     return opened;
 }

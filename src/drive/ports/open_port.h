@@ -17,16 +17,16 @@ enum class PortKind { Ppdev, Direct, Virtual };
 struct PortRequest {
     PortKind kind = PortKind::Ppdev;
     std::uint16_t base = 0x378;
-    VirtualPlotterConfig simulation;  // used when kind == Virtual
-    std::string traceFile;            // empty: no trace
+    VirtualPlotterConfig simulation; // used when kind == Virtual
+    std::string traceFile;           // empty: no trace
 };
 
 struct OpenedPort {
-    std::unique_ptr<Port> backend;        // always set: a NullPort when the real port failed
-    std::unique_ptr<Port> tracing;        // set when a trace was asked for
+    std::unique_ptr<Port> backend;            // always set: a NullPort when the real port failed
+    std::unique_ptr<Port> tracing;            // set when a trace was asked for
     VirtualPlotter* virtualPlotter = nullptr; // the backend, when simulated
-    std::string error;                    // empty on success; otherwise one clear message
-    PortRequest request;                  // what was opened
+    std::string error;                        // empty on success; otherwise one clear message
+    PortRequest request;                      // what was opened
     Port& port() { return tracing ? *tracing : *backend; }
     void flush();      // writes out a pending trace
     void closeTrace(); // flushes and closes the trace file; the port itself stays usable

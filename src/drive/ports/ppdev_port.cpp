@@ -71,8 +71,9 @@ std::string noMatchMessage(std::uint16_t base, const std::vector<ProcPort>& port
 {
     std::string message = "No parallel port at " + hexAddress(base) + ": ";
     if (ports.empty())
-        return message + "the parallel-port driver lists no port. Check that the port is enabled in the "
-                         "computer's setup, or use --port direct as root.";
+        return message
+               + "the parallel-port driver lists no port. Check that the port is enabled in the "
+                 "computer's setup, or use --port direct as root.";
     message += ports.size() == 1 ? "the only port found is " : "the ports found are ";
     for (std::size_t i = 0; i < ports.size(); ++i) {
         if (i > 0)
@@ -101,8 +102,9 @@ Result<std::unique_ptr<PpdevPort>> PpdevPort::open(std::uint16_t base, const std
 {
     std::error_code ec;
     if (!std::filesystem::is_directory(procRoot, ec))
-        return failure("No parallel port at " + hexAddress(base) + ": no parallel-port driver: load it with "
-                       "'modprobe parport_pc' (or use --port direct as root).");
+        return failure("No parallel port at " + hexAddress(base)
+                       + ": no parallel-port driver: load it with "
+                         "'modprobe parport_pc' (or use --port direct as root).");
     const std::string name = findDevice(base, procRoot);
     if (name.empty())
         return failure(noMatchMessage(base, listPorts(procRoot)));
@@ -112,8 +114,9 @@ Result<std::unique_ptr<PpdevPort>> PpdevPort::open(std::uint16_t base, const std
     if (fd < 0) {
         const int code = errno;
         if (code == EACCES || code == EPERM)
-            return failure("Permission denied on " + device + ": add your user to group lp (usermod -aG lp "
-                           "USER, then log in again) or install the udev rule from the README.");
+            return failure("Permission denied on " + device
+                           + ": add your user to group lp (usermod -aG lp "
+                             "USER, then log in again) or install the udev rule from the README.");
         if (code == ENOENT || code == ENXIO || code == ENODEV)
             return failure("The parallel port at " + hexAddress(base) + " is " + name + ", but " + device
                            + " is missing or has no driver: load the ppdev module with 'modprobe ppdev'.");
@@ -127,8 +130,8 @@ Result<std::unique_ptr<PpdevPort>> PpdevPort::open(std::uint16_t base, const std
         const int code = errno;
         ::close(fd);
         return failure("Cannot claim " + device + " (port " + hexAddress(base) + "): " + std::strerror(code)
-            + ". Another program or driver holds the port, for example the lp printer driver: unload it "
-              "with 'rmmod lp' and try again.");
+                       + ". Another program or driver holds the port, for example the lp printer driver: unload it "
+                         "with 'rmmod lp' and try again.");
     }
     return std::unique_ptr<PpdevPort>(new PpdevPort(fd));
 }

@@ -33,8 +33,7 @@ Result<std::unique_ptr<TracingPort>> TracingPort::open(Port& inner, const std::f
 TracingPort::TracingPort(Port& inner, std::FILE* file, std::function<double()> clock, std::unique_ptr<char[]> buffer)
     : inner_(&inner), file_(file), clock_(std::move(clock)), start_(std::chrono::steady_clock::now()),
       lastFlush_(start_), buffer_(std::move(buffer))
-{
-}
+{}
 
 TracingPort::~TracingPort()
 {
@@ -57,9 +56,9 @@ void TracingPort::write(Register reg, std::uint8_t value)
     if (file_ == nullptr || reg == Register::Status)
         return;
 
-    const double micros = clock_
-        ? clock_()
-        : std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start_).count();
+    const double micros =
+        clock_ ? clock_()
+               : std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start_).count();
     const long long time =
         std::isfinite(micros) && std::fabs(micros) < 1e18 ? static_cast<long long>(std::nearbyint(micros)) : 0;
 

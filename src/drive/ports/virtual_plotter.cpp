@@ -54,8 +54,7 @@ std::string svgNumber(double value)
 
 } // namespace
 
-VirtualPlotter::VirtualPlotter(VirtualPlotterConfig config)
-    : config_(config), start_(std::chrono::steady_clock::now())
+VirtualPlotter::VirtualPlotter(VirtualPlotterConfig config) : config_(config), start_(std::chrono::steady_clock::now())
 {
     if (!(config_.virtualReadMicros >= 0) || !std::isfinite(config_.virtualReadMicros))
         config_.virtualReadMicros = 0;
@@ -75,10 +74,22 @@ void VirtualPlotter::setStepLengths(double xmm, double ymm)
     ++revision_;
 }
 
-double VirtualPlotter::xMillimetres() const { return positionX_ * config_.stepLengthXmm; }
-double VirtualPlotter::yMillimetres() const { return positionY_ * config_.stepLengthYmm; }
-bool VirtualPlotter::xSwitchClosed() const { return positionX_ <= 0; }
-bool VirtualPlotter::ySwitchClosed() const { return positionY_ <= 0; }
+double VirtualPlotter::xMillimetres() const
+{
+    return positionX_ * config_.stepLengthXmm;
+}
+double VirtualPlotter::yMillimetres() const
+{
+    return positionY_ * config_.stepLengthYmm;
+}
+bool VirtualPlotter::xSwitchClosed() const
+{
+    return positionX_ <= 0;
+}
+bool VirtualPlotter::ySwitchClosed() const
+{
+    return positionY_ <= 0;
+}
 
 double VirtualPlotter::nowMicros()
 {
@@ -223,14 +234,14 @@ std::string VirtualPlotter::paperSvg(double widthMm, double heightMm) const
     std::string svg;
     svg.reserve(400 + paper_.size() * 72);
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "mm\" height=\"" + h + "mm\" viewBox=\"0 0 "
-        + w + " " + h + "\">\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "mm\" height=\"" + h + "mm\" viewBox=\"0 0 " + w
+           + " " + h + "\">\n";
     svg += "<rect x=\"0\" y=\"0\" width=\"" + w + "\" height=\"" + h + "\" fill=\"white\"/>\n";
     svg += "<g fill=\"none\" stroke=\"black\" stroke-width=\"0.3\" stroke-linecap=\"round\">\n";
     // SVG's y axis points down; the plotter's points up from home.
     for (const PaperSegment& s : paper_) {
-        svg += "<line x1=\"" + svgNumber(s.x1) + "\" y1=\"" + svgNumber(heightMm - s.y1) + "\" x2=\""
-            + svgNumber(s.x2) + "\" y2=\"" + svgNumber(heightMm - s.y2) + "\"/>\n";
+        svg += "<line x1=\"" + svgNumber(s.x1) + "\" y1=\"" + svgNumber(heightMm - s.y1) + "\" x2=\"" + svgNumber(s.x2)
+               + "\" y2=\"" + svgNumber(heightMm - s.y2) + "\"/>\n";
     }
     svg += "</g>\n</svg>\n";
     return svg;

@@ -25,8 +25,8 @@ struct VirtualPlotterConfig {
     double startXmm = 30, startYmm = 30; // carriage start, mm from home
     double stepLengthXmm = 0.25;         // travel per 45-degree turn (Lstepx / 200 mm)
     double stepLengthYmm = 0.25;
-    std::uint8_t floatingBits = 0x67;    // levels of status bits 0..2, 5, 6 (unused inputs)
-    bool clockRunning = true;            // false: clock line stuck (plotter on STOP)
+    std::uint8_t floatingBits = 0x67; // levels of status bits 0..2, 5, 6 (unused inputs)
+    bool clockRunning = true;         // false: clock line stuck (plotter on STOP)
 };
 
 struct VirtualPlotterCounters {
@@ -58,8 +58,8 @@ public:
     bool motorsEnergised() const { return data_ != 0; }
     std::uint8_t dataLatch() const { return data_; }
     std::uint8_t controlLatch() const { return control_; }
-    std::uint8_t statusNow();                       // what a status read would give
-    double nowMicros();                             // simulated or wall time since start
+    std::uint8_t statusNow(); // what a status read would give
+    double nowMicros();       // simulated or wall time since start
 
     const VirtualPlotterCounters& counters() const { return counters_; }
     const std::vector<PaperSegment>& paper() const { return paper_; }
