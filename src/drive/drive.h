@@ -18,6 +18,16 @@ namespace orlex {
 struct DriveHooks {
     std::function<void()> processEvents; // let pending window events run (may be empty)
     std::function<bool()> halfStep;      // is halfStepOption selected; asked at every step
+    // Waits for the next events while a draw is paused (may be empty: events run, then a
+    // short sleep).
+    std::function<void()> waitWhilePaused = {};
+};
+
+// What lines have sent so far: the measure of a draw's progress, in the units of the
+// test run's estimate.
+struct DriveCounters {
+    std::uint64_t stepOutputs = 0; // coil bytes of lines, each a two-cycle wait
+    std::uint64_t penCommands = 0; // pen writes of lines, each a four-cycle wait
 };
 
 // Why a move did not happen. ok() when it did.
@@ -107,11 +117,24 @@ public:
     void clearStop() { stopRequested_ = false; }
     bool stopRequested() const { return stopRequested_; }
 
+    // Asks a running line to hold after the current step: the pen comes up and the coils
+    // stay energised until continueAfterPause(); the pen then goes down again when the
+    // line draws, and the line goes on. A stop request ends the hold.
+    void requestPause() { pauseRequested_ = true; }
+    void continueAfterPause() { pauseRequested_ = false; }
+    bool pauseRequested() const { return pauseRequested_; }
+    // Holds here while a pause is requested, the pen up; `pen` is how the line was
+    // drawing. False when a stop request ended the hold.
+    bool holdWhilePaused(Pen pen);
+
+    DriveCounters counters;
+
 private:
     Port* port_;
     const MachineSettings& settings_;
     DriveHooks hooks_;
     bool stopRequested_ = false;
+    bool pauseRequested_ = false;
     EventPacer pacer_; // bounds how often waitClockCycles lets events run, across calls
 };
 

@@ -1,7 +1,9 @@
 // lineTo: pen command, then a straight line to a target, stepped out on the port.
 #include "drive/drive.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace orlex {
 
@@ -41,8 +43,9 @@ MoveResult Drive::lineTo(double x, double y, Pen pen, std::int16_t zoom)
         penDown();
     else
         penUp();
+    ++counters.penCommands;
     waitClockCycles(kPenSettleCycles);
-    if (stopRequested()) {
+    if (stopRequested() || !holdWhilePaused(pen)) {
         result.stopped = true;
         return result;
     }
@@ -57,20 +60,44 @@ MoveResult Drive::lineTo(double x, double y, Pen pen, std::int16_t zoom)
     dY = std::labs(dY);
 
     // One or two single steps, one port write, the two-cycle wait; nothing else.
-    interpolate(dX, dY, [this, &result](bool moveX, bool moveY) {
+    interpolate(dX, dY, [this, &result, pen](bool moveX, bool moveY) {
         if (moveX)
             stepX();
         if (moveY)
             stepY();
         energiseCoils();
+        ++counters.stepOutputs;
         waitClockCycles(kStepCycles);
-        if (stopRequested()) {
+        if (stopRequested() || !holdWhilePaused(pen)) {
             result.stopped = true;
             return false;
         }
         return true;
     });
     return result;
+}
+
+bool Drive::holdWhilePaused(Pen pen)
+{
+    if (!pauseRequested_)
+        return !stopRequested_;
+    penUp();
+    while (pauseRequested_ && !stopRequested_) {
+        if (hooks_.waitWhilePaused) {
+            hooks_.waitWhilePaused();
+        } else {
+            if (hooks_.processEvents)
+                hooks_.processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    if (stopRequested_)
+        return false;
+    if (pen == Pen::Down) {
+        penDown();
+        waitClockCycles(kPenSettleCycles);
+    }
+    return !stopRequested_;
 }
 
 } // namespace orlex

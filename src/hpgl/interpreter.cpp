@@ -175,12 +175,12 @@ std::string plainReason(int error)
 // One run of the interpreter over an open file.
 class Interpreter {
 public:
-    Interpreter(ByteReader& in, std::uint64_t fileSize, bool testMode, Preview& preview, Drive& drive,
-                RunObserver* observer, RunResult& result)
-        : in_(in), fileSize_(fileSize), test_(testMode), preview_(preview), drive_(drive), observer_(observer),
-          result_(result)
+    Interpreter(ByteReader& in, std::uint64_t fileSize, bool testMode, std::uint64_t firstPoint, Preview& preview,
+                Drive& drive, RunObserver* observer, RunResult& result)
+        : in_(in), fileSize_(fileSize), test_(testMode), firstPoint_(firstPoint), preview_(preview), drive_(drive),
+          observer_(observer), result_(result)
     {
-        if (test_)
+        if (test_ || firstPoint_ > 1)
             readEstimateSettings();
     }
 
@@ -338,22 +338,26 @@ private:
     bool execute(double x, double y)
     {
         preview_.drawLine(x, y, pen_ == Pen::Down ? std::int16_t{kBlack} : preview_.penUpColour);
+        const std::uint64_t number = result_.points + 1; // 1-based, as the test run counts
         if (test_) {
             widenBox(x, y);
             countMove(x, y);
+        } else if (number < firstPoint_) {
+            countMove(x, y); // what it would have sent, for the progress of the rest
         } else {
-            const MoveResult move = drive_.lineTo(x, y, pen_, preview_.zoom);
-            if (move.refusal != MoveRefusal::None) {
-                result_.refusal = move;
-                result_.refusedX = x;
-                result_.refusedY = y;
-                return false;
+            // Resuming: the carriage first travels, pen up, to where the point before
+            // this one left it, then the draw goes on.
+            if (number == firstPoint_ && firstPoint_ > 1) {
+                if (observer_ != nullptr)
+                    observer_->onPointsSkipped(result_.stepOutputs + 2 * result_.penCommands);
+                if (!move(executedX_, executedY_, Pen::Up))
+                    return false;
             }
-            if (move.stopped) {
-                result_.stopped = true;
+            if (!move(x, y, pen_))
                 return false;
-            }
         }
+        executedX_ = x;
+        executedY_ = y;
         ++result_.points;
         if (observer_ != nullptr) {
             observer_->onExecutedPoint(x, y, pen_ == Pen::Down);
@@ -362,6 +366,23 @@ private:
         // A move without steps never looks at the stop flag, so look here too.
         const bool stop = drive_.stopRequested() || (observer_ != nullptr && observer_->stopRequested());
         if (!test_ && stop) {
+            result_.stopped = true;
+            return false;
+        }
+        return true;
+    }
+
+    // One line of the carriage. False ends the run (refused or stopped move).
+    bool move(double x, double y, Pen pen)
+    {
+        const MoveResult moved = drive_.lineTo(x, y, pen, preview_.zoom);
+        if (moved.refusal != MoveRefusal::None) {
+            result_.refusal = moved;
+            result_.refusedX = x;
+            result_.refusedY = y;
+            return false;
+        }
+        if (moved.stopped) {
             result_.stopped = true;
             return false;
         }
@@ -440,6 +461,7 @@ private:
     ByteReader& in_;
     const std::uint64_t fileSize_;
     const bool test_;
+    const std::uint64_t firstPoint_; // draw mode: points before it are only previewed
     Preview& preview_;
     Drive& drive_;
     RunObserver* const observer_;
@@ -452,9 +474,10 @@ private:
     NumberText xText_, yText_; // the pair being read
     Pen pen_ = Pen::Up;
     bool relative_ = false;
-    double pointX_ = 0, pointY_ = 0;     // previous point, plotter units
-    long stepX_ = 0, stepY_ = 0;         // estimate: step position the draw would reach
-    bool estimateLengthsUsable_ = false; // estimate settings, read once per test run
+    double pointX_ = 0, pointY_ = 0;       // previous point, plotter units
+    double executedX_ = 0, executedY_ = 0; // the last point carried out
+    long stepX_ = 0, stepY_ = 0;           // estimate: step position the draw would reach
+    bool estimateLengthsUsable_ = false;   // estimate settings, read once per test run
     double stepLengthX_ = 0, stepLengthY_ = 0;
     bool estimateHalfStep_ = false;
     std::int16_t estimateZoom_ = 100;
@@ -492,7 +515,8 @@ Result<void> checkPlotReadable(const std::string& path)
     return {};
 }
 
-RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive& drive, RunObserver* observer)
+RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive& drive, RunObserver* observer,
+                  std::uint64_t firstPoint)
 {
     RunResult result;
     if (path.empty()) { // no file chosen
@@ -517,7 +541,7 @@ RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive
     const std::uint64_t fileSize = ec ? 0 : static_cast<std::uint64_t>(size);
 
     ByteReader reader(file);
-    Interpreter(reader, fileSize, mode == RunMode::Test, preview, drive, observer, result).run();
+    Interpreter(reader, fileSize, mode == RunMode::Test, firstPoint, preview, drive, observer, result).run();
     if (reader.error() != 0) {
         // A read that fails part-way must not pass for a complete plot.
         result.opened = false;

@@ -31,6 +31,9 @@ public:
     virtual void onExecutedPoint(double /*x*/, double /*y*/, bool /*penDown*/) {}
     // Each SP command, with the one character the interpreter takes as its pen number.
     virtual void onSelectPen(char /*pen*/) {}
+    // A draw from a later point: the step periods (step outputs plus two per pen command)
+    // that the points before it would have sent, told once before the first point drawn.
+    virtual void onPointsSkipped(std::uint64_t /*stepPeriods*/) {}
 };
 
 struct SkippedPair {
@@ -75,7 +78,10 @@ Result<void> checkPlotReadable(const std::string& path);
 
 // Runs the interpreter over the plot file at `path`. `drive` moves the carriage in draw
 // mode; in test mode it only supplies the step mode and step lengths for the estimate.
+// A draw from `firstPoint` (1-based, points counted as the test run counts them) only
+// previews the points before it, then travels pen up to where the one before it ends,
+// and draws on from there.
 RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive& drive,
-                  RunObserver* observer = nullptr);
+                  RunObserver* observer = nullptr, std::uint64_t firstPoint = 1);
 
 } // namespace orlex

@@ -5,54 +5,56 @@
 
 namespace orlex {
 
-PlotStatistics computeStatistics(const PlotEvents& events)
+void StatisticsCounter::add(const PlotEvent& event)
 {
-    PlotStatistics s;
-    Position at; // the pen starts up at the origin
-    bool penDown = false;
-    bool inStroke = false; // a pen-down run is open (an SP closes it, the pen stays down)
-    double downLength = 0;
-    double upLength = 0;      // travel counted up to the start of the latest stroke
-    double pendingTravel = 0; // travel since then, counted once another stroke starts
-
-    for (const PlotEvent& event : events) {
-        if (std::holds_alternative<SelectPen>(event)) {
-            ++s.penSelections;
-            inStroke = false;
-            continue;
-        }
-        const PlotPoint& p = std::get<PlotPoint>(event);
-        const Position to{p.x, p.y};
-        ++s.points;
-        if (p.penDown) {
-            if (!inStroke) {
-                ++s.strokes;
-                upLength += pendingTravel;
-                pendingTravel = 0;
-                inStroke = true;
-            }
-            downLength += distance(at, to);
-        } else {
-            if (penDown)
-                ++s.penLifts;
-            inStroke = false;
-            pendingTravel += distance(at, to);
-        }
-        penDown = p.penDown;
-        at = to;
-        s.units.minX = std::min(s.units.minX, p.x);
-        s.units.minY = std::min(s.units.minY, p.y);
-        s.units.maxX = std::max(s.units.maxX, p.x);
-        s.units.maxY = std::max(s.units.maxY, p.y);
+    if (std::holds_alternative<SelectPen>(event)) {
+        ++s_.penSelections;
+        inStroke_ = false;
+        return;
     }
-    if (penDown)
-        ++s.penLifts; // the program lifts the pen at the end of every draw
+    const PlotPoint& p = std::get<PlotPoint>(event);
+    const Position to{p.x, p.y};
+    ++s_.points;
+    if (p.penDown) {
+        if (!inStroke_) {
+            ++s_.strokes;
+            upLength_ += pendingTravel_;
+            pendingTravel_ = 0;
+            inStroke_ = true;
+        }
+        downLength_ += distance(at_, to);
+    } else {
+        if (penDown_)
+            ++s_.penLifts;
+        inStroke_ = false;
+        pendingTravel_ += distance(at_, to);
+    }
+    penDown_ = p.penDown;
+    at_ = to;
+    s_.units.minX = std::min(s_.units.minX, p.x);
+    s_.units.minY = std::min(s_.units.minY, p.y);
+    s_.units.maxX = std::max(s_.units.maxX, p.x);
+    s_.units.maxY = std::max(s_.units.maxY, p.y);
+}
 
-    s.penDownMillimetres = downLength * kMillimetresPerPlotterUnit;
-    s.penUpMillimetres = upLength * kMillimetresPerPlotterUnit;
+PlotStatistics StatisticsCounter::result() const
+{
+    PlotStatistics s = s_;
+    if (penDown_)
+        ++s.penLifts; // the program lifts the pen at the end of every draw
+    s.penDownMillimetres = downLength_ * kMillimetresPerPlotterUnit;
+    s.penUpMillimetres = upLength_ * kMillimetresPerPlotterUnit;
     s.millimetres = {s.units.minX * kMillimetresPerPlotterUnit, s.units.minY * kMillimetresPerPlotterUnit,
                      s.units.maxX * kMillimetresPerPlotterUnit, s.units.maxY * kMillimetresPerPlotterUnit};
     return s;
+}
+
+PlotStatistics computeStatistics(const PlotEvents& events)
+{
+    StatisticsCounter counter;
+    for (const PlotEvent& event : events)
+        counter.add(event);
+    return counter.result();
 }
 
 } // namespace orlex

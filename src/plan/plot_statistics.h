@@ -24,6 +24,23 @@ struct PlotStatistics {
     Extents millimetres;             // the same box in millimetres
 };
 
+// Gathers the statistics one event at a time, so a run can count a plot of any size
+// without keeping its events.
+class StatisticsCounter {
+public:
+    void add(const PlotEvent& event);
+    PlotStatistics result() const;
+
+private:
+    PlotStatistics s_;
+    Position at_; // the pen starts up at the origin
+    bool penDown_ = false;
+    bool inStroke_ = false; // a pen-down run is open (an SP closes it, the pen stays down)
+    double downLength_ = 0;
+    double upLength_ = 0;      // travel counted up to the start of the latest stroke
+    double pendingTravel_ = 0; // travel since then, counted once another stroke starts
+};
+
 PlotStatistics computeStatistics(const PlotEvents& events);
 
 } // namespace orlex

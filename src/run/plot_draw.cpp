@@ -4,6 +4,8 @@
 
 #include "common/number_text.h"
 
+#include <algorithm>
+
 namespace orlex {
 
 std::string OriginReport::message() const
@@ -39,26 +41,34 @@ std::string DrawReport::message() const
 }
 
 DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview& preview, Drive& drive,
-                    DrawObserver* observer)
+                    DrawObserver* observer, const DrawPlan& plan)
 {
     DrawReport report;
-    if (extents.minXmm < 0 || extents.minYmm < 0) {
+    const bool negative = extents.minXmm < 0 || extents.minYmm < 0;
+    const bool penToZero =
+        plan.origin == DrawPlan::Origin::PenToZero || (plan.origin == DrawPlan::Origin::AsTested && negative);
+    if (penToZero) {
         report.movedToOrigin = true;
         report.origin = moveToPlotOrigin(drive, extents, preview.zoom);
         if (!report.origin.reached()) {
             // Homing lifted the pen before it moved, or nothing was touched at all.
             report.outcome = report.origin.stopped() ? DrawReport::Outcome::Stopped : DrawReport::Outcome::OriginFailed;
+            if (report.outcome == DrawReport::Outcome::Stopped)
+                report.stoppedAtPoint = plan.firstPoint;
             return report;
         }
     }
-    // Wherever the carriage now stands is the plot's origin.
-    drive.state.positionX = 0;
-    drive.state.positionY = 0;
+    // Wherever the carriage now stands is the plot's origin, unless it stands where a
+    // stopped draw left it.
+    if (plan.origin != DrawPlan::Origin::KeepPosition) {
+        drive.state.positionX = 0;
+        drive.state.positionY = 0;
+    }
     preview.clear();
     if (observer != nullptr)
         observer->drawingStarts();
 
-    report.run = runPlot(path, RunMode::Draw, preview, drive, observer);
+    report.run = runPlot(path, RunMode::Draw, preview, drive, observer, plan.firstPoint);
     // Files often end with "PU;" and no coordinates, which moves nothing: the pen would
     // stay down. Whatever ended the run, it comes up now. Anything that moves the carriage
     // next lifts it again and waits for it, so there is no wait here that a halted clock
@@ -71,6 +81,8 @@ DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview
         report.outcome = DrawReport::Outcome::PointRefused;
     else if (report.run.stopped)
         report.outcome = DrawReport::Outcome::Stopped;
+    if (report.outcome != DrawReport::Outcome::Finished)
+        report.stoppedAtPoint = std::max(report.run.points + 1, plan.firstPoint);
     return report;
 }
 

@@ -32,6 +32,17 @@ struct OriginReport {
 
 OriginReport moveToPlotOrigin(Drive& drive, const PlotExtents& extents, std::int16_t zoom);
 
+// Where a draw starts and from which point.
+struct DrawPlan {
+    enum class Origin {
+        AsTested,     // "Pen to 0" when the tested extents are negative, else where the carriage stands
+        PenToZero,    // always home and move to the "Pen to 0" point first, so the origin can be found again
+        KeepPosition, // the carriage stands where a stopped draw of this plot left it: go on in its frame
+    };
+    Origin origin = Origin::AsTested;
+    std::uint64_t firstPoint = 1; // 1-based, as the test run counts points
+};
+
 struct DrawReport {
     enum class Outcome {
         Finished,     // the file was drawn to its end
@@ -44,14 +55,18 @@ struct DrawReport {
     bool movedToOrigin = false; // "Pen to 0" ran first
     OriginReport origin;
     RunResult run; // the interpreter's run; empty when it did not start
+    // The point being drawn when the draw ended early (stopped, refused, unreadable): a
+    // resumed draw starts there. 0 when the draw finished.
+    std::uint64_t stoppedAtPoint = 0;
     // What to tell the operator; empty when the draw finished or was stopped.
     std::string message() const;
 };
 
 // Draws the plot at `path` from the carriage position, after "Pen to 0" when the tested
-// extents are negative. The pen is up when this returns, whatever ended the run; the
-// coils stay energised so the carriage holds its place.
+// extents are negative (or the plan asks for it), from the plan's first point on. The pen
+// is up when this returns, whatever ended the run; the coils stay energised so the
+// carriage holds its place.
 DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview& preview, Drive& drive,
-                    DrawObserver* observer = nullptr);
+                    DrawObserver* observer = nullptr, const DrawPlan& plan = {});
 
 } // namespace orlex

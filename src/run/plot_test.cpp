@@ -57,7 +57,29 @@ std::string stepRangeProblem(const PlotTest& test, const MachineSettings& settin
     return problem;
 }
 
+// Feeds every executed point and pen selection of the test run to the statistics.
+class StatisticsObserver : public RunObserver {
+public:
+    void onPoint(std::uint64_t, std::uint64_t, std::uint64_t) override {}
+    void onExecutedPoint(double x, double y, bool penDown) override { counter.add(PlotPoint{x, y, penDown}); }
+    void onSelectPen(char pen) override { counter.add(SelectPen{pen}); }
+    StatisticsCounter counter;
+};
+
 } // namespace
+
+std::uint64_t PlotTest::stepPeriods(bool withOrigin) const
+{
+    const bool origin = withOrigin && needsPenToZero();
+    return run.stepOutputs + 2 * run.penCommands + (origin ? originOutputs + 2 : 0);
+}
+
+std::optional<double> PlotTest::estimatedSeconds(double stepPeriodSeconds, bool withOrigin) const
+{
+    if (!run.estimateValid || !std::isfinite(stepPeriodSeconds) || stepPeriodSeconds <= 0)
+        return std::nullopt;
+    return static_cast<double>(stepPeriods(withOrigin)) * stepPeriodSeconds;
+}
 
 std::vector<std::string> PlotTest::warnings() const
 {
@@ -81,12 +103,19 @@ PlotTest testPlot(const std::string& path, Preview& preview, Drive& drive)
     test.limitY = roundToInt16(settings.travelYmm);
 
     preview.clear();
-    test.run = runPlot(path, RunMode::Test, preview, drive);
+    StatisticsObserver statistics;
+    test.run = runPlot(path, RunMode::Test, preview, drive, &statistics);
     if (!test.run.opened) {
         test.verdict = PlotTest::Verdict::Unreadable;
         return test;
     }
+    test.statistics = statistics.counter.result();
     test.extents = extentsInMillimetres(test.run, test.zoom);
+    const double originX = originSteps(test.extents.minXmm, settings.stepLengthX, test.halfStep, test.zoom);
+    const double originY = originSteps(test.extents.minYmm, settings.stepLengthY, test.halfStep, test.zoom);
+    if (stepsInRange(originX) && stepsInRange(originY))
+        test.originOutputs = static_cast<std::uint64_t>(
+            countOutputs(static_cast<long>(std::fabs(originX)), static_cast<long>(std::fabs(originY))));
 
     // Points beyond the 16-bit extents cannot be measured, so such a plot never fits.
     if (test.run.outOfRange)

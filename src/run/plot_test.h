@@ -5,6 +5,7 @@
 #include "drive/drive.h"
 #include "hpgl/interpreter.h"
 #include "hpgl/plot_extents.h"
+#include "plan/plot_statistics.h"
 #include "preview/preview.h"
 
 #include <cstdint>
@@ -31,6 +32,19 @@ struct PlotTest {
     std::optional<std::int16_t> limitY;
     Verdict verdict = Verdict::Fits;
     std::string stepRangeMessage; // BeyondSteps: the axis and its limit in mm
+    PlotStatistics statistics;    // points, strokes, lengths and pen lifts
+
+    // "Pen to 0" comes first when the plot has negative coordinates: its pen-up move from
+    // the homed position to the origin counts in the drawing time, the homing cannot.
+    bool needsPenToZero() const { return extents.minXmm < 0 || extents.minYmm < 0; }
+    std::uint64_t originOutputs = 0; // step outputs of that move
+
+    // What a draw sends in all, the move to the origin included when `withOrigin`: step
+    // outputs (each one step period) plus pen commands (each two step periods).
+    std::uint64_t stepPeriods(bool withOrigin) const;
+    // The drawing time at a step period (two clock cycles) of `stepPeriodSeconds`;
+    // nullopt when a point cannot be converted to steps.
+    std::optional<double> estimatedSeconds(double stepPeriodSeconds, bool withOrigin) const;
 
     bool fits() const { return verdict == Verdict::Fits; }
     // Messages for the operator about the run: skipped pairs, coordinates beyond range,
