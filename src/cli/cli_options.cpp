@@ -166,6 +166,26 @@ const OptionRule kOptionRules[] = {
          o.traceFile = v;
          return kAccepted;
      }},
+    {"--home", kDraw, false,
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.home = true;
+         return kAccepted;
+     }},
+    {"--from-point", kDraw, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         std::uint64_t point = 0;
+         const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), point);
+         if (v.empty() || error != std::errc{} || end != v.data() + v.size() || point < 1)
+             return "--from-point needs a whole point number from 1 up, as \"Stopped at point N\" gave it";
+         o.fromPoint = point;
+         o.home = true; // the origin must be found again, so the draw starts from home
+         return kAccepted;
+     }},
+    {"--pause-at-pen-change", kDraw, false,
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.pauseAtPenChange = true;
+         return kAccepted;
+     }},
 };
 
 const OptionRule* ruleFor(const ArgumentReader& reader)
@@ -253,6 +273,7 @@ std::string usageText()
            "       orlex-plotter-cli draw FILE [--zoom N] [--settings PATH] [--full-step]\n"
            "                              [--simulate [--clock HZ] [--realtime] [--start X,Y] [--svg PATH]]\n"
            "                              [--port ppdev|direct] [--trace PATH] [--progress]\n"
+           "                              [--home] [--from-point N] [--pause-at-pen-change]\n"
            "\n"
            "Checks and draws HPGL plot files on a home-built pen plotter, without the window.\n"
            "\n"
@@ -261,7 +282,7 @@ std::string usageText()
            "       or \"too big\". The plotter is not needed.\n"
            "draw   the same test, the presence check, \"Pen to 0\" when the plot has negative\n"
            "       coordinates, then the drawing. Ctrl-C lifts the pen, switches the motors\n"
-           "       off and ends.\n"
+           "       off and ends, printing \"Stopped at point N of M\".\n"
            "\n"
            "  --zoom N            scale in percent, 1 to 400 (default 100)\n"
            "  --settings PATH     settings file to read (default ./seting.txt when it exists,\n"
@@ -283,6 +304,13 @@ std::string usageText()
            "  --port direct       direct port I/O (needs root or CAP_SYS_RAWIO)\n"
            "  --trace PATH        write every port write to PATH (time_us,register,value)\n"
            "  --progress          live progress line on stderr when it is a terminal\n"
+           "  --home              home and move to the Pen to 0 point before drawing, so the\n"
+           "                      plot's origin can be found again after a stop\n"
+           "  --from-point N      draw from point N on, as \"Stopped at point N\" reported it;\n"
+           "                      implies --home (the points before it are only counted)\n"
+           "  --pause-at-pen-change\n"
+           "                      at an SP for another pen, lift the pen and wait on the\n"
+           "                      terminal: Enter goes on, Ctrl-C stops\n"
            "  --help              show this text\n"
            "\n"
            "Exit status: 0 fits / drawn, 2 wrong arguments or unreadable file, 3 too big,\n"

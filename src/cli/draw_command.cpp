@@ -6,17 +6,20 @@
 
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/pen_prompt.h"
 #include "cli/progress_line.h"
 #include "cli/test_run.h"
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"
 #include "preview/preview.h"
+#include "run/draw_monitor.h"
 #include "run/plot_draw.h"
 #include "settings/conversions.h"
 
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <optional>
 
 #include <unistd.h>
@@ -39,28 +42,11 @@ PortRequest portRequestFor(const CliOptions& o, const MachineSettings& settings)
     return withMachineSettings(request, settings);
 }
 
-// The progress line, the stop question, and the moment the drawing itself begins.
-class SessionObserver : public DrawObserver {
-public:
-    SessionObserver(ProgressLine& progress, std::function<void()> drawingStarts)
-        : progress_(progress), drawingStarts_(std::move(drawingStarts))
-    {}
-    void drawingStarts() override { drawingStarts_(); }
-    void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) override
-    {
-        progress_.onPoint(bytesRead, fileSize, points);
-    }
-    bool stopRequested() override { return progress_.stopRequested(); }
-
-private:
-    ProgressLine& progress_;
-    std::function<void()> drawingStarts_;
-};
-
 class DrawSession {
 public:
-    DrawSession(const CliOptions& options, const MachineSettings& settings, const PlotTest& test)
-        : options_(options), settings_(settings), test_(test), opened_(openPort(portRequestFor(options, settings))),
+    DrawSession(const CliOptions& options, const MachineSettings& settings, const PlotTest& test, PenPrompt* prompt)
+        : options_(options), settings_(settings), test_(test), prompt_(prompt),
+          opened_(openPort(portRequestFor(options, settings))),
           drive_(opened_.port(), settings,
                  DriveHooks{[this] { onEvents(); }, [fullStep = options.fullStep] { return !fullStep; }})
     {}
@@ -80,6 +66,7 @@ public:
 
 private:
     int drawWhenReady();
+    void askForPen(char pen);
     int interrupted() const { return kExitInterrupted + (interruptSignal() != 0 ? interruptSignal() : 2); }
     void onEvents();
     void writeSvg();
@@ -89,10 +76,11 @@ private:
     const CliOptions& options_;
     const MachineSettings& settings_;
     const PlotTest& test_;
+    PenPrompt* prompt_; // nullptr unless pens are asked for
     OpenedPort opened_;
     Drive drive_;
-    ProgressLine progress_{options_.progress && ::isatty(STDERR_FILENO),
-                           [this] { return interruptSignal() != 0 || drive_.stopRequested(); }};
+    ProgressLine progress_{options_.progress && ::isatty(STDERR_FILENO)};
+    DrawMonitor* monitor_ = nullptr; // while the draw runs
 };
 
 int DrawSession::drawWhenReady()
@@ -107,7 +95,8 @@ int DrawSession::drawWhenReady()
                      "Check that the plotter is connected, switched on and not on STOP. Nothing was moved.\n";
         return kExitNoPlotter;
     }
-    if (test_.extents.minXmm < 0 || test_.extents.minYmm < 0)
+    const DrawPlan plan{options_.home ? DrawPlan::Origin::PenToZero : DrawPlan::Origin::AsTested, options_.fromPoint};
+    if (options_.home || test_.needsPenToZero())
         std::cout << "Pen to 0: homing, then " << -test_.extents.minXmm << " mm right and " << -test_.extents.minYmm
                   << " mm up\n"
                   << std::flush;
@@ -116,18 +105,31 @@ int DrawSession::drawWhenReady()
     Preview preview(canvas, settings_);
     preview.zoom = test_.zoom;
     double startMicros = 0;
-    SessionObserver observer(progress_, [&] {
-        std::cout << "Drawing " << options_.plotFile << "\n" << std::flush;
+    DrawMonitorHooks hooks;
+    hooks.drawingStarts = [&] {
+        std::cout << "Drawing " << options_.plotFile;
+        if (plan.firstPoint > 1)
+            std::cout << " from point " << plan.firstPoint << " of " << test_.run.points;
+        std::cout << "\n" << std::flush;
         startMicros = nowMicros();
-    });
-    const DrawReport report = drawPlot(options_.plotFile, test_.extents, preview, drive_, &observer);
+    };
+    hooks.stopRequested = [this] { return interruptSignal() != 0 || drive_.stopRequested(); };
+    if (prompt_ != nullptr)
+        hooks.penChange = [this](char pen) { askForPen(pen); };
+    DrawMonitor monitor(drive_, test_, plan.firstPoint, std::move(hooks));
+    monitor_ = &monitor;
+    const DrawReport report = drawPlot(options_.plotFile, test_.extents, preview, drive_, &monitor, plan);
+    monitor_ = nullptr;
     const double micros = nowMicros() - startMicros;
     progress_.finish();
 
     // The test run has already warned about skipped pairs and the end of the file.
     switch (report.outcome) {
     case DrawReport::Outcome::Finished: printSummary(report.run, micros); return kExitOk;
-    case DrawReport::Outcome::Stopped: return interrupted();
+    case DrawReport::Outcome::Stopped:
+        // What --from-point needs to carry on (with --home, where the origin is found again).
+        std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << test_.run.points << "\n";
+        return interrupted();
     case DrawReport::Outcome::OriginFailed:
         std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
         return kExitDrawFailed;
@@ -146,8 +148,22 @@ int DrawSession::drawWhenReady()
 // turns a signal into a stop request, which also ends a wait for a halted clock.
 void DrawSession::onEvents()
 {
-    progress_.tick(); // keeps the elapsed time moving along a long line
+    if (monitor_ != nullptr)
+        progress_.update(monitor_->progress()); // keeps the line moving along a long move
     if (interruptSignal() != 0)
+        drive_.requestStop();
+}
+
+// An SP for another pen: the pen comes up and the carriage holds its place (coils on)
+// until the operator has changed the pen and pressed Enter. Ctrl-C stops the draw.
+void DrawSession::askForPen(char pen)
+{
+    drive_.penUp();
+    progress_.finish();
+    monitor_->pauseClock();
+    const bool goOn = prompt_->askFor(pen, [] { return interruptSignal() != 0; });
+    monitor_->resumeClock();
+    if (!goOn)
         drive_.requestStop();
 }
 
@@ -200,10 +216,24 @@ int runDrawCommand(const CliOptions& options)
         std::cerr << "orlex-plotter-cli: the plot is too big for the machine. Nothing was moved.\n";
         return kExitTooBig;
     }
+    if (options.fromPoint > test.run.points) {
+        std::cerr << "orlex-plotter-cli: --from-point " << options.fromPoint << " is beyond the plot, which has "
+                  << test.run.points << " points. Nothing was moved.\n";
+        return kExitUsage;
+    }
+    std::unique_ptr<PenPrompt> prompt;
+    if (options.pauseAtPenChange) {
+        Result<std::unique_ptr<PenPrompt>> opened = PenPrompt::open();
+        if (!opened) {
+            std::cerr << "orlex-plotter-cli: " << opened.message() << "\n";
+            return kExitUsage;
+        }
+        prompt = std::move(*opened);
+    }
 
     // From here on a signal ends the run between steps and leaves the machine safe.
     installInterruptHandlers();
-    DrawSession session(options, prepared->settings, test);
+    DrawSession session(options, prepared->settings, test, prompt.get());
     return session.run();
 }
 

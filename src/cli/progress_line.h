@@ -1,37 +1,27 @@
-// Live progress of a draw on stderr, and the stop question the interpreter asks.
+// Live progress of a draw on stderr, rewritten in place at most ten times a second.
 #pragma once
 
-#include "hpgl/interpreter.h"
+#include "run/draw_progress.h"
 
 #include <chrono>
-#include <cstdint>
-#include <functional>
 
 namespace orlex::cli {
 
-class ProgressLine : public RunObserver {
+class ProgressLine {
 public:
-    // `show`: print the line (only when stderr is a terminal); `stop`: asked after each point.
-    ProgressLine(bool show, std::function<bool()> stop);
+    // `show`: print the line (only when stderr is a terminal).
+    explicit ProgressLine(bool show) : show_(show) {}
 
-    void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) override;
-    bool stopRequested() override { return stop_ && stop_(); }
+    // Rewrites the line with `progress` when it is due.
+    void update(const DrawProgress& progress);
 
-    // Rewrites the line with the current elapsed time when it is due.
-    void tick();
-
-    // Clears the line so that the summary starts on a clean line.
+    // Clears the line so that what follows starts on a clean line.
     void finish();
 
 private:
-    void print(double elapsedSeconds);
-
     bool show_;
-    std::function<bool()> stop_;
-    std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastPrint_;
     bool printed_ = false;
-    std::uint64_t bytesRead_ = 0, fileSize_ = 0, points_ = 0;
 };
 
 } // namespace orlex::cli

@@ -10,18 +10,18 @@
 #include <numeric>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace orlex::test {
 
 using InkPoint = std::pair<long, long>;        // half steps from home
 using InkStep = std::pair<InkPoint, InkPoint>; // one move, the lower end first
 
-inline std::set<InkStep> inkSteps(const VirtualPlotter& plotter)
+// `sx`, `sy`: millimetres per half step.
+inline std::set<InkStep> inkSteps(const std::vector<PaperSegment>& paper, double sx, double sy)
 {
-    const double sx = plotter.config().stepLengthXmm;
-    const double sy = plotter.config().stepLengthYmm;
     std::set<InkStep> steps;
-    for (const PaperSegment& s : plotter.paper()) {
+    for (const PaperSegment& s : paper) {
         long x = std::lround(s.x1 / sx), y = std::lround(s.y1 / sy);
         const long dx = std::lround(s.x2 / sx) - x, dy = std::lround(s.y2 / sy) - y;
         const long n = std::gcd(std::labs(dx), std::labs(dy));
@@ -34,6 +34,11 @@ inline std::set<InkStep> inkSteps(const VirtualPlotter& plotter)
         }
     }
     return steps;
+}
+
+inline std::set<InkStep> inkSteps(const VirtualPlotter& plotter)
+{
+    return inkSteps(plotter.paper(), plotter.config().stepLengthXmm, plotter.config().stepLengthYmm);
 }
 
 } // namespace orlex::test
