@@ -98,7 +98,7 @@ int main(int argc, char** argv)
     std::printf("extents: %s %s %s %s, %lld points\n", qPrintable(window.minXLabel->text()),
                 qPrintable(window.minYLabel->text()), qPrintable(window.maxXLabel->text()),
                 qPrintable(window.maxYLabel->text()),
-                window.lastTest ? static_cast<long long>(window.lastTest->points) : -1LL);
+                window.lastTest ? static_cast<long long>(window.lastTest->run.points) : -1LL);
     if (hp2xxSeconds > 0)
         std::printf("hp2xx: %.3f s, %.1f MB/s; ratio %.1fx (goal >= 5x)\n", hp2xxSeconds, megabytes / hp2xxSeconds,
                     hp2xxSeconds / best);

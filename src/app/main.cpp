@@ -33,6 +33,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orlex-plotter"));
+    QApplication::setOrganizationName(QStringLiteral("orlex")); // Options menu choices: ~/.config/orlex/
     QApplication::setWindowIcon(orlex::ui::programIcon());
 
     orlex::ui::MainWindowOptions options;

@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTimer>
 #include <QUrl>
 
@@ -71,6 +72,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent) : QMainWindow
     buildLayout();
     buildMenus();
     buildStatusBar();
+    loadPreferences();
     connectHandlers();
     setAcceptDrops(true);
     startUp();
@@ -102,9 +104,11 @@ void MainWindow::startUp()
         feedback_->message(nullptr, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
                            QString::fromStdString(port_.error));
 
-    drive_ = std::make_unique<Drive>(
-        port_.port(), settings_,
-        DriveHooks{[this] { processEvents(); }, [this] { return halfStepOption->isChecked(); }});
+    // A paused draw sleeps until the next event (Continue, Stop, a repaint) comes in.
+    drive_ =
+        std::make_unique<Drive>(port_.port(), settings_,
+                                DriveHooks{[this] { processEvents(); }, [this] { return halfStepOption->isChecked(); },
+                                           [] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }});
     preview_ = std::make_unique<Preview>(*previewCanvas, settings_);
 
     drive_->state.phaseX = 1;
@@ -148,6 +152,7 @@ void MainWindow::settingsSaved()
 {
     followPortAddress();
     settingsMayHaveChangedTheScale();
+    resumePositionLost(QStringLiteral("the settings were saved"));
     showSettingsLabels(QStringLiteral(" mm"));
     preview_->clear();
     preview_->drawYHalfAxis();

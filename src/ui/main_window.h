@@ -7,8 +7,10 @@
 #include "hpgl/interpreter.h"
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
+#include "run/draw_monitor.h"
 #include "run/file_stamp.h"
 #include "run/plot_draw.h"
+#include "run/plot_test.h"
 #include "settings/machine_settings.h"
 #include "settings/settings_file.h"
 #include "ui/operator_feedback.h"
@@ -33,6 +35,8 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class QSettings;
+class QShortcut;
 class QTimer;
 
 namespace orlex::ui {
@@ -51,6 +55,9 @@ struct MainWindowOptions {
     std::function<void(int status)> exitProcess;
     // The file-open dialog: returns the chosen path, or an empty text when cancelled.
     std::function<QString(QWidget* parent, const QString& title, const QString& filter)> openFileDialog;
+    // Where the operator's choices of the Options menu are remembered (an INI file); empty:
+    // the user's own settings store.
+    QString preferencesFile;
 };
 
 class MainWindow : public QMainWindow {
@@ -69,7 +76,7 @@ public:
     Port& port() { return port_.port(); }
     VirtualPlotter* virtualPlotter() { return port_.virtualPlotter; }
     PlotExtents plotExtents;                         // minXmm.. of the last test run
-    std::optional<RunResult> lastTest;               // counts of the last test run (estimate)
+    std::optional<PlotTest> lastTest;                // the last test run that read the file
     std::optional<double> stepPeriodSeconds() const; // last Speed, or the virtual clock
     bool drawRunning() const { return drawRunning_; }
     const LoadReport& settingsReport() const { return settingsReport_; }
@@ -101,6 +108,11 @@ public slots:
     void onTestClicked();
     void onDrawClicked();
     void onStopClicked();
+    // Pause, Continue (both also Space) and Resume of a draw.
+    void onPauseClicked();
+    void onContinueClicked();
+    void onResumeClicked();
+    void onPauseAtPenChangeToggled(bool on);
     // Preview and zoom.
     void onShowPenUpClicked();
     void onZoomScrolled();
@@ -140,6 +152,7 @@ private:
     // The settings labels: each line's text and its unit ("mm" at start-up, where the
     // text ends with a blank; " mm" after a Save), and the address as "378H".
     void showSettingsLabels(const QString& limitUnit);
+    void jog(bool xAxis, int direction);         // one step of one motor
     void runPresenceCheck();                     // presence test with its display (statusBox, Speed, connected)
     void setMotionControlsEnabled(bool enabled); // jogs, Pen home, Pen to 0, Test, Draw
     template <class Motion>
@@ -168,15 +181,38 @@ private:
         bool halfStep = true;
         double stepLengthX = 0, stepLengthY = 0, limitX = 0, limitY = 0; // Lstepx, Lstepy, Maxx, Maxy
         std::optional<FileStamp> stamp;                                  // the file as it was tested
+        bool operator==(const DrawableTest&) const = default;
     };
     DrawableTest currentTestKey() const;
-    void forgetTest();        // Draw off until the next successful test
-    bool plotStillAsTested(); // the file is as the test read it, or a message says why not
+    void forgetTest();                  // Draw off until the next successful test
+    bool plotStillAsTested();           // the file is as the test read it, or a message says why not
+    void runDraw(const DrawPlan& plan); // Draw and Resume
     void setDrawRunning(bool running);
-    void showDrawEnd(const DrawReport& report, std::uint64_t points, const QString& took);
+    void showDrawEnd(const DrawReport& report, const DrawMonitor& monitor);
     void updateDrawButton(); // Draw on when a test still holds and nothing runs
     void settingsMayHaveChangedTheScale();
 
+    // A draw that ended early, for "Resume from point N". Resuming in place needs the
+    // carriage where the draw left it; once something moved it, only a plot whose origin
+    // is its "Pen to 0" point can be found again, by homing.
+    struct StoppedDraw {
+        DrawableTest test;       // what was drawn, as tested
+        std::uint64_t point = 0; // the point being drawn when it ended
+        bool originIsPenToZero = false;
+        QString positionLost; // why the carriage no longer stands where the draw left it
+    };
+    void recordStoppedDraw(const DrawReport& report);
+    void resumePositionLost(const QString& why); // a jog, a homing, the motors off, a scale change
+    QString resumeProblem() const;               // empty when Resume can go
+    void updateResumeButton();
+    void setPaused(bool paused, const QString& text = {});
+    void holdForPen(char pen); // a pen change during a draw: pen up until Continue
+    void loadPreferences();    // the Options menu's remembered choices
+
+    std::unique_ptr<QSettings> preferences_;
+    std::optional<StoppedDraw> stoppedDraw_;
+    DrawMonitor* drawMonitor_ = nullptr; // while a draw runs
+    bool drawPaused_ = false;
     bool drawRunning_ = false;
     bool motionRunning_ = false; // Pen home / Pen to 0 in progress
     bool speedRunning_ = false;  // "Speed" is measuring
@@ -253,8 +289,13 @@ public:
     QMenu* helpMenu = nullptr;
     QAction* aboutAction = nullptr;
     // Status bar, under the client area.
-    QLabel* progressLabel = nullptr;   // draw progress, or the estimate after a test
-    QPushButton* stopButton = nullptr; // "Stop", shown only during a draw
+    QLabel* progressLabel = nullptr;           // draw progress, or the estimate after a test
+    QPushButton* stopButton = nullptr;         // "Stop", shown only during a draw
+    QPushButton* pauseButton = nullptr;        // "Pause", during a draw that is not paused
+    QPushButton* continueButton = nullptr;     // "Continue", while a draw is paused
+    QPushButton* resumeButton = nullptr;       // "Resume from point N", after a draw ended early
+    QShortcut* pauseShortcut = nullptr;        // Space: Pause or Continue during a draw
+    QAction* pauseAtPenChangeAction = nullptr; // Options > "Pause at pen change"
 };
 
 } // namespace orlex::ui

@@ -21,6 +21,8 @@ auto MainWindow::runMotion(Motion motion)
     if (!drawRunning_)
         setRunActive(true);
     auto result = motion();
+    if (!drawRunning_)
+        resumePositionLost(QStringLiteral("a homing moved the carriage"));
     if (!drawRunning_) {
         setRunActive(false);
         drive().clearStop();

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -359,6 +360,8 @@ void MainWindow::buildMenus()
     exitAction = item(fileMenu, "mnuExit", "E&xit");
     optionsMenu = menu("mnuOption", "&Options");
     settingsAction = item(optionsMenu, "mnuSetings", "Settings");
+    pauseAtPenChangeAction = item(optionsMenu, "mnuPauseAtPenChange", "Pause at pen change");
+    pauseAtPenChangeAction->setCheckable(true);
     helpMenu = menu("mnuHelp", "&Help");
     aboutAction = item(helpMenu, "mnuAbout", "&About");
 }
@@ -371,10 +374,21 @@ void MainWindow::buildStatusBar()
     progressLabel = new QLabel(bar);
     progressLabel->setObjectName(QStringLiteral("lblProgress"));
     bar->addWidget(progressLabel, 1);
-    stopButton = new QPushButton(QStringLiteral("Stop"), bar);
-    stopButton->setObjectName(QStringLiteral("cmdStop"));
-    bar->addPermanentWidget(stopButton);
-    stopButton->hide();
+    // Shown only when they apply: Pause or Continue and Stop during a draw, Resume after
+    // one that ended early.
+    auto barButton = [bar](const QString& caption, const char* name) {
+        auto* button = new QPushButton(caption, bar);
+        button->setObjectName(QString::fromLatin1(name));
+        bar->addPermanentWidget(button);
+        button->hide();
+        return button;
+    };
+    resumeButton = barButton(QStringLiteral("Resume"), "cmdResume");
+    pauseButton = barButton(QStringLiteral("Pause"), "cmdPause");
+    continueButton = barButton(QStringLiteral("Continue"), "cmdContinue");
+    stopButton = barButton(QStringLiteral("Stop"), "cmdStop");
+    pauseShortcut = new QShortcut(QKeySequence(Qt::Key_Space), this);
+    pauseShortcut->setEnabled(false); // Space keeps its usual meaning outside a draw
 }
 
 void MainWindow::connectHandlers()
@@ -387,13 +401,18 @@ void MainWindow::connectHandlers()
         {penHomeButton, &MainWindow::onPenHomeClicked},     {penToZeroButton, &MainWindow::onPenToZeroClicked},
         {testButton, &MainWindow::onTestClicked},           {drawButton, &MainWindow::onDrawClicked},
         {clearButton, &MainWindow::onClearClicked},         {stopButton, &MainWindow::onStopClicked},
+        {pauseButton, &MainWindow::onPauseClicked},         {continueButton, &MainWindow::onContinueClicked},
+        {resumeButton, &MainWindow::onResumeClicked},
     };
     for (const auto& [b, slot] : buttons)
         connect(b, &QPushButton::clicked, this, slot);
 
     connect(showPenUpCheck, &QCheckBox::clicked, this, &MainWindow::onShowPenUpClicked);
     // Steps of the other mode are twice or half as long: the last test no longer holds.
-    connect(halfStepOption, &QRadioButton::toggled, this, &MainWindow::forgetTest);
+    connect(halfStepOption, &QRadioButton::toggled, this, [this] {
+        forgetTest();
+        resumePositionLost(QStringLiteral("the step type was changed"));
+    });
     connect(zoomScrollBar, &QScrollBar::valueChanged, this, &MainWindow::onZoomScrolled);
     connect(zoomBox, &QLineEdit::textChanged, this, &MainWindow::onZoomTextChanged);
     connect(originXLabel, &ClickableLabel::clicked, this, &MainWindow::onOriginXLabelClicked);
@@ -405,6 +424,13 @@ void MainWindow::connectHandlers()
     connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
     connect(settingsAction, &QAction::triggered, this, &MainWindow::onSettings);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
+    connect(pauseAtPenChangeAction, &QAction::toggled, this, &MainWindow::onPauseAtPenChangeToggled);
+    connect(pauseShortcut, &QShortcut::activated, this, [this] {
+        if (drawPaused_)
+            onContinueClicked();
+        else
+            onPauseClicked();
+    });
 }
 
 } // namespace orlex::ui

@@ -23,44 +23,40 @@ constexpr std::int16_t kLampWhite = 15;
 // One step of one motor, written to the port at once: no delay, no presence test.
 // Refused while a homing or a draw owns the carriage (the buttons are disabled then,
 // this only guards calls that do not come through a button).
-void MainWindow::onStepUpClicked()
+void MainWindow::jog(bool xAxis, int direction)
 {
     if (motionRunning_ || drawRunning_)
         return;
-    drive().state.directionY = 1;
-    drive().stepY();
+    if (xAxis) {
+        drive().state.directionX = direction;
+        drive().stepX();
+    } else {
+        drive().state.directionY = direction;
+        drive().stepY();
+    }
     drive().energiseCoils();
+    resumePositionLost(QStringLiteral("the carriage was jogged"));
     emit plotterMoved();
+}
+
+void MainWindow::onStepUpClicked()
+{
+    jog(false, 1);
 }
 
 void MainWindow::onStepDownClicked()
 {
-    if (motionRunning_ || drawRunning_)
-        return;
-    drive().state.directionY = -1;
-    drive().stepY();
-    drive().energiseCoils();
-    emit plotterMoved();
+    jog(false, -1);
 }
 
 void MainWindow::onStepRightClicked()
 {
-    if (motionRunning_ || drawRunning_)
-        return;
-    drive().state.directionX = 1;
-    drive().stepX();
-    drive().energiseCoils();
-    emit plotterMoved();
+    jog(true, 1);
 }
 
 void MainWindow::onStepLeftClicked()
 {
-    if (motionRunning_ || drawRunning_)
-        return;
-    drive().state.directionX = -1;
-    drive().stepX();
-    drive().energiseCoils();
-    emit plotterMoved();
+    jog(true, -1);
 }
 
 // Coils off, or back on at the phases they had; the caption names the next action.
@@ -72,6 +68,7 @@ void MainWindow::onMotorClicked()
     } else {
         motorButton->setText(QStringLiteral("Motor on"));
         drive().switchCoilsOff();
+        resumePositionLost(QStringLiteral("the motors were switched off")); // nothing holds the carriage
     }
     emit plotterMoved();
 }

@@ -7,6 +7,7 @@
 #include "ui/widgets.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -45,84 +46,15 @@ void announceRunEnd(const RunResult& run, OperatorFeedback& feedback, QWidget& w
         window.setWindowTitle(QString::fromUtf8(kEndOfFileCaption));
 }
 
-// What the interpreter reports during a draw. Once the drawing itself begins, a timer
-// shows it: the live views at most 25 times a second, the status bar 5 times.
-class DrawProgress : public DrawObserver {
-public:
-    DrawProgress(Drive& drive, std::function<void()> drawingStarts, std::function<void()> liveViewDue,
-                 std::function<void(const QString&)> showText)
-        : drive_(drive), drawingStarts_(std::move(drawingStarts)), liveViewDue_(std::move(liveViewDue)),
-          showText_(std::move(showText))
-    {
-        liveView_.setInterval(kLiveViewIntervalMs);
-        QObject::connect(&liveView_, &QTimer::timeout, [this] {
-            liveViewDue_();
-            if (sinceText_.elapsed() >= kProgressIntervalMs) {
-                showText_(text());
-                sinceText_.restart();
-            }
-        });
-        showText_(text());
-    }
-
-    void drawingStarts() override
-    {
-        drawingStarts_();
-        clock_.start();
-        sinceText_.start();
-        liveView_.start();
-    }
-    void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) override
-    {
-        bytesRead_ = bytesRead;
-        fileSize_ = fileSize;
-        points_ = points;
-    }
-    bool stopRequested() override { return drive_.stopRequested(); }
-
-    std::uint64_t points() const { return points_; }
-    // "1 min 05 s": how long the drawing itself has taken so far.
-    QString took() const { return duration(clock_.isValid() ? clock_.elapsed() / 1000.0 : 0.0); }
-
-    // "Drawing: 42 % of the file, 1234 points, 1 min 05 s elapsed, about 2 min 10 s left"
-    QString text() const
-    {
-        const double elapsedSeconds = clock_.isValid() ? clock_.elapsed() / 1000.0 : 0.0;
-        QString text = QStringLiteral("Drawing: ");
-        if (fileSize_ > 0) {
-            const double share = static_cast<double>(bytesRead_) / static_cast<double>(fileSize_);
-            text += QStringLiteral("%1 % of the file, ").arg(static_cast<int>(share * 100));
-        }
-        text += QStringLiteral("%1 points, %2 elapsed").arg(points_).arg(duration(elapsedSeconds));
-        // The time left assumes the rest of the file draws at the pace of what is done.
-        if (fileSize_ > 0 && bytesRead_ > 0 && bytesRead_ < fileSize_) {
-            const double left =
-                elapsedSeconds * static_cast<double>(fileSize_ - bytesRead_) / static_cast<double>(bytesRead_);
-            text += QStringLiteral(", about %1 left").arg(duration(left));
-        }
-        return text;
-    }
-
-private:
-    Drive& drive_;
-    std::function<void()> drawingStarts_;
-    std::function<void()> liveViewDue_;
-    std::function<void(const QString&)> showText_;
-    QTimer liveView_;
-    QElapsedTimer clock_;     // since the drawing itself began
-    QElapsedTimer sinceText_; // since the status bar was last written
-    std::uint64_t bytesRead_ = 0;
-    std::uint64_t fileSize_ = 0;
-    std::uint64_t points_ = 0;
-};
-
-QString estimateText(const RunResult& test, std::optional<double> stepPeriodSeconds)
+// The drawing time at the step period, the pen-up move of "Pen to 0" included; the
+// homing before it depends on where the carriage stands, so it is only named.
+QString estimateText(const PlotTest& test, std::optional<double> stepPeriodSeconds)
 {
     const QString prefix = QStringLiteral("Estimated drawing time: ");
     if (!stepPeriodSeconds)
         return prefix + QStringLiteral("unknown until \"Speed\" has measured the step period");
-    if (const std::optional<double> seconds = estimatedDrawSeconds(test, *stepPeriodSeconds))
-        return prefix + duration(*seconds);
+    if (const std::optional<double> seconds = test.estimatedSeconds(*stepPeriodSeconds, true))
+        return prefix + duration(*seconds) + (test.needsPenToZero() ? QStringLiteral(" plus homing") : QString());
     return prefix + QStringLiteral("unknown, a point of this plot cannot be converted to motor steps");
 }
 
@@ -147,6 +79,7 @@ void MainWindow::forgetTest()
 {
     drawableTest_.reset();
     drawButton->setEnabled(false);
+    updateResumeButton();
 }
 
 void MainWindow::updateDrawButton()
@@ -203,38 +136,65 @@ void MainWindow::onTestClicked()
         }
         drawButton->setEnabled(drawableTest_.has_value());
     }
-    lastTest = test.run;
-    progressLabel->setText(estimateText(test.run, stepPeriodSeconds()));
+    lastTest = test;
+    progressLabel->setText(estimateText(test, stepPeriodSeconds()));
 
     for (const std::string& warning : test.warnings())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(warning));
     testButton->setEnabled(true);
+    updateResumeButton(); // a new test of the same plot may allow it again
 }
 
 // Draws the plot from the carriage position, after "Pen to 0" when the plot has
 // negative coordinates. Stop (button or Esc) ends it after the current step.
 void MainWindow::onDrawClicked()
 {
-    // Only what a test checked is drawn: the button is disabled otherwise, and this also
+    runDraw(DrawPlan{});
+}
+
+// The draw of Draw and Resume. The status bar follows it: the live views at most 25
+// times a second, the progress text 5 times, from the steps sent against the test's count.
+void MainWindow::runDraw(const DrawPlan& plan)
+{
+    // Only what a test checked is drawn: the buttons are disabled otherwise, and this also
     // guards calls from code.
-    if (drawRunning_ || motionRunning_ || !drawableTest_ || !plotStillAsTested())
+    if (drawRunning_ || motionRunning_ || !drawableTest_ || !lastTest || !plotStillAsTested())
         return;
     setDrawRunning(true);
-    DrawProgress progress(
-        drive(),
-        [this] { // the drawing begins: the lamp shows the motors steadily on
-            statusTimer->stop();
-            motorCrossLine1->hide();
-            motorCrossLine2->hide();
-            motorLamp->setColour(kLampSteady);
-            motorStatusLabel->setText(QStringLiteral("Motor is connected"));
-        },
-        [this] { emit plotterMoved(); }, [this](const QString& text) { progressLabel->setText(text); });
 
-    const DrawReport report = drawPlot(plotFile_, plotExtents, preview(), drive(), &progress);
+    QTimer liveView;
+    QElapsedTimer sinceText;
+    DrawMonitorHooks hooks;
+    hooks.drawingStarts = [&] { // the lamp shows the motors steadily on
+        statusTimer->stop();
+        motorCrossLine1->hide();
+        motorCrossLine2->hide();
+        motorLamp->setColour(kLampSteady);
+        motorStatusLabel->setText(QStringLiteral("Motor is connected"));
+        sinceText.start();
+        liveView.start(kLiveViewIntervalMs);
+    };
+    hooks.stopRequested = [this] { return drive().stopRequested(); };
+    if (pauseAtPenChangeAction->isChecked())
+        hooks.penChange = [this](char pen) { holdForPen(pen); };
+    DrawMonitor monitor(drive(), *lastTest, plan.firstPoint, std::move(hooks));
+    connect(&liveView, &QTimer::timeout, this, [&] {
+        emit plotterMoved();
+        if (!drawPaused_ && sinceText.elapsed() >= kProgressIntervalMs) {
+            progressLabel->setText(QString::fromStdString(monitor.progress().text()));
+            sinceText.restart();
+        }
+    });
+    progressLabel->setText(QString::fromStdString(monitor.progress().text()));
+    drawMonitor_ = &monitor;
 
-    showDrawEnd(report, progress.points(), progress.took());
+    const DrawReport report = drawPlot(plotFile_, plotExtents, preview(), drive(), &monitor, plan);
+
+    drawMonitor_ = nullptr;
+    liveView.stop();
+    showDrawEnd(report, monitor);
+    recordStoppedDraw(report);
     setDrawRunning(false);
 }
 
@@ -259,41 +219,53 @@ bool MainWindow::plotStillAsTested()
 // and Stop is offered; afterwards everything comes back, Draw as the last test allows.
 void MainWindow::setDrawRunning(bool running)
 {
+    drive().continueAfterPause(); // no pause request outlives its draw
     if (running) {
+        stoppedDraw_.reset();
         drawButton->setEnabled(false);
         testButton->setEnabled(false);
         plotterControlFrame->setEnabled(false);
         drive().clearStop();
         drawRunning_ = true;
         setRunActive(true); // from here on, so Stop also ends the homing of Pen to 0
+        setPaused(false);
+        updateResumeButton();
         return;
     }
     setRunActive(false);
     drawRunning_ = false;
+    setPaused(false);
     drive().clearStop();
     port_.flush();
     statusTimer->start();
     testButton->setEnabled(true);
     plotterControlFrame->setEnabled(true);
     updateDrawButton();
+    updateResumeButton();
     emit plotterMoved();
 }
 
 // The status bar and, where the operator must know, a message: how the draw ended.
-void MainWindow::showDrawEnd(const DrawReport& report, std::uint64_t points, const QString& took)
+void MainWindow::showDrawEnd(const DrawReport& report, const DrawMonitor& monitor)
 {
+    const QString took = duration(monitor.drawingSeconds());
     announceRunEnd(report.run, *feedback_, *this);
     auto warn = [this](const std::string& text) {
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"), QString::fromStdString(text));
     };
     switch (report.outcome) {
-    case DrawReport::Outcome::Finished:
-        progressLabel->setText(QStringLiteral("Drawing finished: %1 points in %2").arg(report.run.points).arg(took));
+    case DrawReport::Outcome::Finished: {
+        QString text = QStringLiteral("Drawing finished: %1 points in %2").arg(report.run.points).arg(took);
+        const std::optional<double> period = stepPeriodSeconds();
+        if (const std::optional<double> estimate = period ? lastTest->estimatedSeconds(*period, false) : std::nullopt)
+            text += QStringLiteral(" (estimated %1)").arg(duration(*estimate));
+        progressLabel->setText(text);
         break;
+    }
     case DrawReport::Outcome::Stopped:
         // The pen is up; the coils stay energised so the carriage holds its place.
         progressLabel->setText(
-            QStringLiteral("Drawing stopped by the operator after %1 points, %2").arg(points).arg(took));
+            QStringLiteral("Drawing stopped by the operator after %1 points, %2").arg(monitor.pointsDone()).arg(took));
         break;
     case DrawReport::Outcome::OriginFailed:
         progressLabel->setText(QStringLiteral("Drawing not started: the pen did not reach the origin"));

@@ -29,6 +29,7 @@ void MainWindow::onZoomScrolled()
     // The last test no longer measures the plot at this scale: Draw waits for a new one,
     // also when a draw or a homing is holding Draw off at the moment.
     forgetTest();
+    resumePositionLost(QStringLiteral("the zoom was changed"));
 }
 
 void MainWindow::onZoomTextChanged()
@@ -45,6 +46,7 @@ void MainWindow::onZoomTextChanged()
         zoomBox->setText(kDefaultZoomText);
     }
     forgetTest();
+    resumePositionLost(QStringLiteral("the zoom was changed"));
 }
 
 void MainWindow::onOriginXLabelClicked()

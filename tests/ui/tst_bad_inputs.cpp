@@ -136,7 +136,7 @@ void TestBadInputs::testAndShow()
     if (c.skipped && c.outOfRange) // nothing else is said
         QCOMPARE(rig.feedback.messages.size(), std::size_t{(*c.skipped ? 1u : 0u) + (*c.outOfRange ? 1u : 0u)});
     if (c.points)
-        QCOMPARE(w.lastTest ? w.lastTest->points : ~0ull, *c.points);
+        QCOMPARE(w.lastTest ? w.lastTest->run.points : ~0ull, *c.points);
 
     // A plot that fits also draws to its end on the virtual plotter without losing a step.
     if (drawEnabled && c.points) {

@@ -1,0 +1,274 @@
+// Pause, Continue, the pen-change pause and "Resume from point N" in the window, on the
+// virtual plotter in virtual time: however a draw is held or ended and carried on, the
+// paper ends up with the ink of one whole draw and nothing else.
+#include "../run/ink.h"
+#include "ui_test_support.h"
+
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <set>
+
+using orlex::test::InkStep;
+using orlex::test::inkSteps;
+using orlex::test::WindowRig;
+using orlex::ui::MainWindow;
+
+namespace {
+
+// Two long strokes with a pen change between them.
+constexpr const char* kPlot = "IN;SP1;PU400,400;PD4000,400,4000,2000;SP2;PU400,2400;PD4000,2400,400,800;PU;";
+// The same shape reaching 10 mm below and left of its origin: drawn after "Pen to 0".
+constexpr const char* kNegativePlot = "IN;SP1;PU-400,-400;PD4000,-400,4000,2000;PU400,2400;PD4000,2400,-400,800;PU;";
+
+MainWindow& windowWithTestedFile(WindowRig& rig, const char* plot)
+{
+    MainWindow& w = rig.openWindow();
+    w.openPlotFile(rig.writeFile("plot.plt", plot));
+    w.testButton->click();
+    return w;
+}
+
+std::set<InkStep> wholeDrawInk(const char* plot)
+{
+    WindowRig rig;
+    MainWindow& w = windowWithTestedFile(rig, plot);
+    w.drawButton->click();
+    return inkSteps(rig.plotter());
+}
+
+// Runs `step` at every event-loop turn of the next draw until it returns true.
+void duringNextDraw(MainWindow& w, QPushButton* start, const std::function<bool()>& step)
+{
+    QTimer probe;
+    probe.setInterval(0);
+    bool done = false;
+    QObject::connect(&probe, &QTimer::timeout, &w, [&] { done = done || step(); });
+    probe.start();
+    start->click();
+    probe.stop();
+}
+
+} // namespace
+
+class TestPauseResume : public QObject {
+    Q_OBJECT
+private slots:
+    void pauseHoldsAndContinueGoesOn_data();
+    void pauseHoldsAndContinueGoesOn();
+    void stopWhilePausedEndsTheDraw();
+    void resumeAfterStop_data();
+    void resumeAfterStop();
+    void resumeRefusedWhenThePlotChanged();
+    void penChangePausesWhenChosen();
+    void estimateAndEndTexts();
+};
+
+void TestPauseResume::pauseHoldsAndContinueGoesOn_data()
+{
+    QTest::addColumn<bool>("spaceKey");
+    QTest::newRow("buttons") << false;
+    QTest::newRow("Space") << true;
+}
+
+void TestPauseResume::pauseHoldsAndContinueGoesOn()
+{
+    QFETCH(bool, spaceKey);
+    WindowRig rig;
+    MainWindow& w = windowWithTestedFile(rig, kPlot);
+    if (spaceKey) { // a shortcut needs the window shown and active
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+    }
+    QVERIFY(w.drawButton->isEnabled());
+    QVERIFY(w.pauseButton->isHidden());
+
+    enum class Phase { Drawing, Paused, Done } phase = Phase::Drawing;
+    double xAtPause = 0;
+    int heldTurns = 0;
+    bool pauseOffered = false, penUpWhileHeld = true, coilsOnWhileHeld = true, carriageStill = true;
+    QString pausedText;
+    duringNextDraw(w, w.drawButton, [&] {
+        if (phase == Phase::Drawing) {
+            if (!rig.plotter().penDown() || rig.plotter().xMillimetres() < 60)
+                return false;
+            pauseOffered = !w.pauseButton->isHidden() && w.continueButton->isHidden();
+            if (spaceKey)
+                QTest::keyClick(&w, Qt::Key_Space);
+            else
+                w.pauseButton->click();
+            phase = Phase::Paused;
+            return false;
+        }
+        // A few turns of the event loop while held: the window lives, nothing moves.
+        if (heldTurns == 1)
+            xAtPause = rig.plotter().xMillimetres();
+        penUpWhileHeld = penUpWhileHeld && !rig.plotter().penDown();
+        coilsOnWhileHeld = coilsOnWhileHeld && rig.plotter().motorsEnergised();
+        carriageStill = carriageStill && (heldTurns < 1 || rig.plotter().xMillimetres() == xAtPause);
+        pausedText = w.progressLabel->text();
+        if (++heldTurns < 20)
+            return false;
+        if (spaceKey)
+            QTest::keyClick(&w, Qt::Key_Space);
+        else
+            w.continueButton->click();
+        phase = Phase::Done;
+        return true;
+    });
+
+    QVERIFY(pauseOffered);
+    QCOMPARE(phase, Phase::Done);
+    QVERIFY(penUpWhileHeld);
+    QVERIFY(coilsOnWhileHeld);
+    QVERIFY(carriageStill);
+    QVERIFY2(pausedText.startsWith(QStringLiteral("Paused at point 2 of 6")), qPrintable(pausedText));
+    QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
+             qPrintable(w.progressLabel->text()));
+    QVERIFY(w.pauseButton->isHidden());
+    QVERIFY(w.continueButton->isHidden());
+    QVERIFY(w.resumeButton->isHidden());
+    QVERIFY(inkSteps(rig.plotter()) == wholeDrawInk(kPlot));
+}
+
+void TestPauseResume::stopWhilePausedEndsTheDraw()
+{
+    WindowRig rig;
+    MainWindow& w = windowWithTestedFile(rig, kPlot);
+    bool paused = false;
+    duringNextDraw(w, w.drawButton, [&] {
+        if (!paused) {
+            if (rig.plotter().xMillimetres() < 60)
+                return false;
+            w.pauseButton->click();
+            paused = true;
+            return false;
+        }
+        w.stopButton->click();
+        return true;
+    });
+    QVERIFY(paused);
+    QVERIFY(!rig.plotter().penDown());
+    QVERIFY2(w.progressLabel->text().contains(QStringLiteral("stopped")), qPrintable(w.progressLabel->text()));
+    QVERIFY(w.continueButton->isHidden());
+    QVERIFY(!w.drive().pauseRequested());
+    QVERIFY(!w.resumeButton->isHidden());
+}
+
+void TestPauseResume::resumeAfterStop_data()
+{
+    QTest::addColumn<QString>("plot");
+    QTest::addColumn<bool>("jogInBetween");
+    QTest::addColumn<bool>("resumable");
+    QTest::newRow("in place") << QString(kPlot) << false << true;
+    QTest::newRow("jogged, origin where the carriage stood") << QString(kPlot) << true << false;
+    QTest::newRow("jogged, origin found by homing") << QString(kNegativePlot) << true << true;
+}
+
+void TestPauseResume::resumeAfterStop()
+{
+    QFETCH(QString, plot);
+    QFETCH(bool, jogInBetween);
+    QFETCH(bool, resumable);
+    const QByteArray plotBytes = plot.toLatin1();
+    WindowRig rig;
+    MainWindow& w = windowWithTestedFile(rig, plotBytes.constData());
+    int penDownTurns = 0;
+    duringNextDraw(w, w.drawButton, [&] {
+        if (!rig.plotter().penDown() || ++penDownTurns < 300)
+            return false;
+        w.stopButton->click();
+        return true;
+    });
+    QVERIFY(!w.resumeButton->isHidden());
+    QVERIFY(w.resumeButton->isEnabled());
+    QVERIFY2(w.resumeButton->text().startsWith(QStringLiteral("Resume from point ")),
+             qPrintable(w.resumeButton->text()));
+
+    if (jogInBetween)
+        w.stepRightButton->click();
+    QCOMPARE(w.resumeButton->isEnabled(), resumable);
+    if (!resumable) {
+        QVERIFY2(w.resumeButton->toolTip().contains(QStringLiteral("the carriage was jogged")),
+                 qPrintable(w.resumeButton->toolTip()));
+        return;
+    }
+    w.resumeButton->click();
+    QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
+             qPrintable(w.progressLabel->text()));
+    QVERIFY(w.resumeButton->isHidden());
+    QVERIFY(inkSteps(rig.plotter()) == wholeDrawInk(plotBytes.constData()));
+}
+
+void TestPauseResume::resumeRefusedWhenThePlotChanged()
+{
+    WindowRig rig;
+    MainWindow& w = windowWithTestedFile(rig, kNegativePlot);
+    duringNextDraw(w, w.drawButton, [&] {
+        if (!rig.plotter().penDown())
+            return false;
+        w.stopButton->click();
+        return true;
+    });
+    QVERIFY(w.resumeButton->isEnabled());
+    w.zoomBox->setText(QStringLiteral("150"));
+    QVERIFY(!w.resumeButton->isEnabled());
+    QVERIFY(w.resumeButton->toolTip().contains(QStringLiteral("Test and Show")));
+    // Back at the old scale and tested again: the origin is found by homing.
+    w.zoomBox->setText(QStringLiteral("100"));
+    w.testButton->click();
+    QVERIFY2(w.resumeButton->isEnabled(), qPrintable(w.resumeButton->toolTip()));
+    QVERIFY(w.resumeButton->toolTip().startsWith(QStringLiteral("Homes")));
+}
+
+void TestPauseResume::penChangePausesWhenChosen()
+{
+    WindowRig rig;
+    {
+        MainWindow& w = windowWithTestedFile(rig, kPlot);
+        w.pauseAtPenChangeAction->trigger();
+        QVERIFY(w.pauseAtPenChangeAction->isChecked());
+        QString question;
+        bool penUp = false;
+        duringNextDraw(w, w.drawButton, [&] {
+            if (w.continueButton->isHidden())
+                return false;
+            question = w.progressLabel->text();
+            penUp = !rig.plotter().penDown();
+            w.continueButton->click();
+            return true;
+        });
+        QCOMPARE(question, QStringLiteral("Put in pen 2, then Continue"));
+        QVERIFY(penUp);
+        QVERIFY(inkSteps(rig.plotter()) == wholeDrawInk(kPlot));
+        rig.closeWindow();
+    }
+    // Remembered for the next start.
+    MainWindow& again = rig.openWindow();
+    QVERIFY(again.pauseAtPenChangeAction->isChecked());
+}
+
+// 20 Hz clock: one step period is 0.1 s. "Pen to 0" moves 40 steps right (a pen command
+// and 40 steps: 4.2 s); the drawing goes 40 steps left and back (8.4 s).
+void TestPauseResume::estimateAndEndTexts()
+{
+    WindowRig rig;
+    rig.clockHz = 20;
+    MainWindow& w = windowWithTestedFile(rig, "PU-400,0;PD0,0;");
+    QCOMPARE(w.progressLabel->text(), QStringLiteral("Estimated drawing time: 13 s plus homing"));
+    w.drawButton->click();
+    QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished: 2 points in ")),
+             qPrintable(w.progressLabel->text()));
+    QVERIFY2(w.progressLabel->text().endsWith(QStringLiteral(" (estimated 8 s)")), qPrintable(w.progressLabel->text()));
+}
+
+QTEST_MAIN(TestPauseResume)
+#include "tst_pause_resume.moc"
