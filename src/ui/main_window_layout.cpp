@@ -166,20 +166,22 @@ struct LabelRow {
     QRect twips;
     const char* tooltip;
 };
-// The three coordinate frames share one inner layout: an X row and a Y row.
+// The three coordinate frames share one inner layout: an X row and a Y row. The value
+// labels reach to the frame's inner edge (960 twips wide instead of the classic 615), so
+// " 150 mm" is not clipped in faces wider than the classic one.
 const LabelRow kLabels[] = {
     {&MainWindow::minXCaption, &MainWindow::minimumFrame, "Label2", " X =", {120, 240, 375, 240}, kMinimumTip},
-    {&MainWindow::minXLabel, &MainWindow::minimumFrame, "Label8", kPlaceholder, {480, 240, 615, 240}, kMinimumTip},
+    {&MainWindow::minXLabel, &MainWindow::minimumFrame, "Label8", kPlaceholder, {480, 240, 960, 240}, kMinimumTip},
     {&MainWindow::minYCaption, &MainWindow::minimumFrame, "Label4", " Y = ", {120, 480, 375, 240}, kMinimumTip},
-    {&MainWindow::minYLabel, &MainWindow::minimumFrame, "Label7", kPlaceholder, {480, 480, 615, 240}, kMinimumTip},
+    {&MainWindow::minYLabel, &MainWindow::minimumFrame, "Label7", kPlaceholder, {480, 480, 960, 240}, kMinimumTip},
     {&MainWindow::maxXCaption, &MainWindow::maximumFrame, "Label3", " X =", {120, 240, 375, 240}, kMaximumTip},
-    {&MainWindow::maxXLabel, &MainWindow::maximumFrame, "Label11", kPlaceholder, {480, 240, 615, 240}, kMaximumTip},
+    {&MainWindow::maxXLabel, &MainWindow::maximumFrame, "Label11", kPlaceholder, {480, 240, 960, 240}, kMaximumTip},
     {&MainWindow::maxYCaption, &MainWindow::maximumFrame, "Label1", " Y = ", {120, 480, 375, 240}, kMaximumTip},
-    {&MainWindow::maxYLabel, &MainWindow::maximumFrame, "Label13", kPlaceholder, {480, 480, 615, 240}, kMaximumTip},
+    {&MainWindow::maxYLabel, &MainWindow::maximumFrame, "Label13", kPlaceholder, {480, 480, 960, 240}, kMaximumTip},
     {&MainWindow::limitXCaption, &MainWindow::limitFrame, "Label5", " X =", {120, 240, 375, 240}, nullptr},
-    {&MainWindow::limitXLabel, &MainWindow::limitFrame, "lblMaxx", kPlaceholder, {480, 240, 615, 240}, kLimitTip},
+    {&MainWindow::limitXLabel, &MainWindow::limitFrame, "lblMaxx", kPlaceholder, {480, 240, 960, 240}, kLimitTip},
     {&MainWindow::limitYCaption, &MainWindow::limitFrame, "Label6", " Y = ", {120, 480, 375, 240}, nullptr},
-    {&MainWindow::limitYLabel, &MainWindow::limitFrame, "lblMaxy", kPlaceholder, {480, 480, 615, 240}, kLimitTip},
+    {&MainWindow::limitYLabel, &MainWindow::limitFrame, "lblMaxy", kPlaceholder, {480, 480, 960, 240}, kLimitTip},
     {&MainWindow::portCaption,
      &MainWindow::plotterControlFrame,
      "Label15",
