@@ -1,0 +1,115 @@
+// Preparing the chosen file for a run: SVG conversion and the shorter pen-up order,
+// written to files that have no name.
+#include "run/prepared_plot.h"
+
+#include "hpgl/interpreter.h"
+#include "import/hpgl_writer.h"
+#include "plan/hpgl_writer.h"
+#include "plan/plot_reader.h"
+#include "plan/strokes.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <utility>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace orlex {
+
+UnnamedFile::UnnamedFile(UnnamedFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+UnnamedFile& UnnamedFile::operator=(UnnamedFile&& other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+UnnamedFile::~UnnamedFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+Result<UnnamedFile> UnnamedFile::write(const std::string& bytes)
+{
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    std::string name = ((error ? std::filesystem::path("/tmp") : folder) / "orlex-plotter-XXXXXX.plt").string();
+    UnnamedFile file;
+    file.fd_ = ::mkostemps(name.data(), 4, O_CLOEXEC);
+    if (file.fd_ < 0)
+        return failure("Cannot create a temporary file for the prepared plot: " + std::string(std::strerror(errno))
+                       + ".");
+    ::unlink(name.c_str()); // from here on nothing is left behind, however the process ends
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(file.fd_, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return failure("Cannot write the prepared plot to a temporary file: "
+                           + std::string(std::strerror(n < 0 ? errno : EIO)) + ".");
+        written += static_cast<std::size_t>(n);
+    }
+    return file;
+}
+
+std::string UnnamedFile::path() const
+{
+    return fd_ < 0 ? std::string() : "/proc/self/fd/" + std::to_string(fd_);
+}
+
+Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order)
+{
+    const Result<ReadPlot> read = readPlotEvents(plotFile);
+    if (!read)
+        return read.error();
+    const TravelChange unchanged{computeStatistics(read->events), {}};
+    if (unchanged.before.points == 0)
+        return failure("\"" + plotFile + "\" has no plot points: it is not an HPGL plot file.");
+    const OrderedPlot plot = reorder(splitStrokes(read->events), order);
+    const PlotEvents events = strokeEvents(plot.groups);
+    Result<std::string> hpgl = writeHpgl(events);
+    if (!hpgl)
+        return hpgl.error();
+    return ReorderedHpgl{std::move(*hpgl), TravelChange{unchanged.before, computeStatistics(events)}};
+}
+
+Result<PreparedPlot> preparePlot(const std::string& chosen, const PlotPreparation& preparation)
+{
+    PreparedPlot prepared;
+    prepared.path_ = chosen;
+    if (!chosen.empty() && isSvgFile(chosen)) {
+        Result<SvgDrawing> drawing = importSvg(chosen, preparation.svg);
+        if (!drawing)
+            return drawing.error();
+        Result<UnnamedFile> file = UnnamedFile::write(toHpgl(*drawing));
+        if (!file)
+            return file.error();
+        prepared.file_ = std::move(*file);
+        prepared.path_ = prepared.file_.path();
+        prepared.converted_ = true;
+        prepared.notes_ = std::move(drawing->notes);
+    }
+    if (!preparation.shorterTravel || !checkPlotReadable(prepared.path_))
+        return prepared;
+
+    Result<ReorderedHpgl> reordered = reorderedHpgl(prepared.path_, preparation.order);
+    if (!reordered)
+        return prepared; // the test run reports what is wrong with the file
+    Result<UnnamedFile> file = UnnamedFile::write(reordered->hpgl);
+    if (!file)
+        return file.error();
+    prepared.file_ = std::move(*file);
+    prepared.path_ = prepared.file_.path();
+    prepared.travel_ = reordered->travel;
+    return prepared;
+}
+
+} // namespace orlex

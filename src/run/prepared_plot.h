@@ -1,0 +1,81 @@
+// The HPGL file a run reads, made from the file the operator chose: a plot file as it is,
+// an SVG drawing converted to plotter units, and, when asked, the strokes in a shorter
+// pen-up order. Both front ends prepare the chosen file this way before a test run and
+// hand the prepared path to the test and draw runs.
+#pragma once
+
+#include "common/result.h"
+#include "import/svg_import.h"
+#include "plan/plot_statistics.h"
+#include "plan/stroke_order.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orlex {
+
+struct PlotPreparation {
+    SvgImportOptions svg;       // how an SVG drawing is placed in plotter units
+    bool shorterTravel = false; // write the strokes in the planner's order
+    ReorderOptions order;       // how the planner may reorder them
+};
+
+// Pen-up travel and lifts of the plot in its own order and in the planner's.
+struct TravelChange {
+    PlotStatistics before;
+    PlotStatistics after;
+};
+
+// A file with no name: written, then unlinked at once and kept open, so that it is gone
+// however the process ends. It is read again through /proc/self/fd/N.
+class UnnamedFile {
+public:
+    UnnamedFile() = default;
+    UnnamedFile(UnnamedFile&& other) noexcept;
+    UnnamedFile& operator=(UnnamedFile&& other) noexcept;
+    UnnamedFile(const UnnamedFile&) = delete;
+    UnnamedFile& operator=(const UnnamedFile&) = delete;
+    ~UnnamedFile();
+
+    // A new file in the temporary folder holding `bytes`.
+    static Result<UnnamedFile> write(const std::string& bytes);
+    // The path that opens it again while this object lives.
+    std::string path() const;
+
+private:
+    int fd_ = -1;
+};
+
+class PreparedPlot {
+public:
+    // The file to hand to the test and draw runs: the chosen file itself, or the
+    // prepared one while this object lives.
+    const std::string& path() const { return path_; }
+    bool converted() const { return converted_; }                         // the chosen file was an SVG
+    const std::optional<TravelChange>& travel() const { return travel_; } // set when reordered
+    const std::vector<std::string>& notes() const { return notes_; }      // what the SVG import left out
+
+private:
+    friend Result<PreparedPlot> preparePlot(const std::string& chosen, const PlotPreparation& preparation);
+    std::string path_;
+    bool converted_ = false;
+    std::optional<TravelChange> travel_;
+    std::vector<std::string> notes_;
+    UnnamedFile file_;
+};
+
+// Prepares `chosen` for a run. An SVG that cannot be converted fails with the import's
+// message (kind TooBig when it leaves the plotter's coordinate range). A plot file that
+// cannot be read is passed on as it is: the test run reports it as for any plot.
+Result<PreparedPlot> preparePlot(const std::string& chosen, const PlotPreparation& preparation);
+
+// The plot's strokes in the planner's order as plain absolute HPGL, with the travel
+// before and after. Fails when the file cannot be read or holds no point.
+struct ReorderedHpgl {
+    std::string hpgl;
+    TravelChange travel;
+};
+Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order);
+
+} // namespace orlex
