@@ -1,12 +1,15 @@
-// Parsing of orlex-plotter-cli's arguments: "test FILE ..." and "draw FILE ..." with
-// "--name value" or "--name=value" options, and the checks between options.
+// Parsing of orlex-plotter-cli's arguments: "test FILE ...", "stat", "draw", "optimize"
+// and "convert", with "--name value" or "--name=value" options, and the checks between
+// options.
 #include "cli/cli_options.h"
 
 #include "common/argument_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string_view>
+#include <vector>
 
 namespace orlex::cli {
 
@@ -33,32 +36,45 @@ std::optional<std::int16_t> zoomPercent(std::string_view text)
     return static_cast<std::int16_t>(value);
 }
 
-constexpr double kMaxStartMm = 10000; // ten metres: anything beyond is a typing mistake
+constexpr double kMaxMillimetres = 10000; // ten metres: anything beyond is a typing mistake
 constexpr double kMaxClockHz = 1e6;
 
 } // namespace
 
 namespace {
 
-enum CommandBit : unsigned { kTest = 1, kDraw = 2 };
+enum CommandBit : unsigned { kTest = 1, kStat = 2, kDraw = 4, kOptimize = 8, kConvert = 16 };
+
+struct CommandName {
+    Command command;
+    CommandBit bit;
+    const char* name;
+};
+constexpr CommandName kCommands[] = {{Command::Test, kTest, "test"},
+                                     {Command::Stat, kStat, "stat"},
+                                     {Command::Draw, kDraw, "draw"},
+                                     {Command::Optimize, kOptimize, "optimize"},
+                                     {Command::Convert, kConvert, "convert"}};
 
 unsigned bitOf(Command command)
 {
-    switch (command) {
-    case Command::Test: return kTest;
-    case Command::Draw: return kDraw;
-    case Command::Help: return 0;
-    }
+    for (const CommandName& c : kCommands)
+        if (c.command == command)
+            return c.bit;
     return 0;
 }
 
+// "the test command", "the test, stat and draw commands".
 std::string commandNames(unsigned commands)
 {
-    std::string names;
-    for (const auto& [bit, name] : {std::pair{kTest, "test"}, {kDraw, "draw"}})
-        if (commands & bit)
-            names += (names.empty() ? "" : " and ") + std::string(name);
-    return names + (commands == kTest || commands == kDraw ? " command" : " commands");
+    std::vector<std::string> names;
+    for (const CommandName& c : kCommands)
+        if (commands & c.bit)
+            names.push_back(c.name);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text + (names.size() == 1 ? " command" : " commands");
 }
 
 // One option: its name, the commands that take it, and what it does with its value
@@ -73,8 +89,16 @@ struct OptionRule {
 using Outcome = std::optional<std::string>;
 const Outcome kAccepted = std::nullopt;
 
+Outcome outputFile(CliOptions& o, const std::string& v)
+{
+    if (v.empty())
+        return "-o needs the name of the file to write";
+    o.outputFile = v;
+    return kAccepted;
+}
+
 const OptionRule kOptionRules[] = {
-    {"--zoom", kTest | kDraw, true,
+    {"--zoom", kTest | kStat | kDraw, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto zoom = zoomPercent(v);
          if (!zoom)
@@ -82,16 +106,51 @@ const OptionRule kOptionRules[] = {
          o.zoom = *zoom;
          return kAccepted;
      }},
-    {"--settings", kTest | kDraw, true,
+    {"--settings", kTest | kStat | kDraw | kOptimize, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (v.empty())
              return "--settings needs the path of a settings file";
          o.settingsFile = v;
          return kAccepted;
      }},
-    {"--json", kTest, false,
+    {"--json", kTest | kStat | kOptimize, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.json = true;
+         return kAccepted;
+     }},
+    {"-o", kOptimize | kConvert, true, outputFile},
+    {"--output", kOptimize | kConvert, true, outputFile},
+    {"--no-reverse", kOptimize, false,
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.noReverse = true;
+         return kAccepted;
+     }},
+    {"--tolerance", kConvert, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         const auto mm = plainNumber(v);
+         if (!mm || *mm < 0.001 || *mm > 10)
+             return "--tolerance needs a distance in mm from 0.001 to 10, e.g. 0.05";
+         o.toleranceMm = *mm;
+         return kAccepted;
+     }},
+    {"--rotate", kConvert, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         if (v != "0" && v != "90")
+             return "--rotate takes 90 (a quarter turn counterclockwise) or 0";
+         o.rotateDegrees = v == "90" ? 90 : 0;
+         return kAccepted;
+     }},
+    {"--fit", kConvert, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         const auto by = v.find('x');
+         std::optional<double> w, h;
+         if (by != std::string::npos) {
+             w = plainNumber(std::string_view(v).substr(0, by));
+             h = plainNumber(std::string_view(v).substr(by + 1));
+         }
+         if (!w || !h || !(*w > 0) || !(*h > 0) || *w > kMaxMillimetres || *h > kMaxMillimetres)
+             return "--fit needs WxH in millimetres, each above 0, e.g. 277x190";
+         o.fitMm = std::pair(*w, *h);
          return kAccepted;
      }},
     {"--full-step", kDraw, false,
@@ -120,7 +179,7 @@ const OptionRule kOptionRules[] = {
          o.progress = true;
          return kAccepted;
      }},
-    {"--clock", kDraw, true,
+    {"--clock", kTest | kStat | kDraw | kOptimize, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto hz = plainNumber(v);
          if (!hz || !(*hz > 0) || *hz > kMaxClockHz)
@@ -137,7 +196,7 @@ const OptionRule kOptionRules[] = {
              x = plainNumber(std::string_view(v).substr(0, comma));
              y = plainNumber(std::string_view(v).substr(comma + 1));
          }
-         if (!x || !y || *x < 0 || *y < 0 || *x > kMaxStartMm || *y > kMaxStartMm)
+         if (!x || !y || *x < 0 || *y < 0 || *x > kMaxMillimetres || *y > kMaxMillimetres)
              return "--start needs X,Y in millimetres from home, e.g. 30,30 (0 to 10000)";
          o.startXmm = *x;
          o.startYmm = *y;
@@ -201,6 +260,10 @@ Outcome checkCombinations(const CliOptions& o)
 {
     if (o.plotFile.empty())
         return "the plot file name is empty";
+    if ((o.command == Command::Optimize || o.command == Command::Convert) && o.outputFile.empty())
+        return "-o OUT is needed: the file to write";
+    if (o.command != Command::Draw)
+        return kAccepted;
     if (o.simulate && o.port)
         return "--simulate and --port cannot be used together";
     if (!o.simulate && (o.clockGiven || o.startGiven || o.realTime || !o.svgFile.empty()))
@@ -214,19 +277,19 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
 {
     auto fail = [](std::string why) { return ParsedOptions{std::nullopt, std::move(why)}; };
     ArgumentReader reader(arguments);
+    constexpr const char* kCommandList = "test, stat, draw, optimize or convert";
     if (reader.atEnd())
-        return fail("a command is needed: test or draw");
+        return fail(std::string("a command is needed: ") + kCommandList);
 
     CliOptions o;
     const std::string command = reader.take();
     if (command == "--help" || command == "-h" || command == "help")
         return ParsedOptions{o, {}};
-    if (command == "test")
-        o.command = Command::Test;
-    else if (command == "draw")
-        o.command = Command::Draw;
-    else
-        return fail("unknown command '" + command + "': use test or draw");
+    const auto named = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const CommandName& c) { return command == c.name; });
+    if (named == std::end(kCommands))
+        return fail("unknown command '" + command + "': use " + kCommandList);
+    o.command = named->command;
 
     bool haveFile = false;
     bool positionalOnly = false;
@@ -269,31 +332,58 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
 
 std::string usageText()
 {
-    return "Usage: orlex-plotter-cli test FILE [--zoom N] [--settings PATH] [--json]\n"
+    return "Usage: orlex-plotter-cli test FILE [--zoom N] [--settings PATH] [--clock HZ] [--json]\n"
+           "       orlex-plotter-cli stat FILE [--zoom N] [--settings PATH] [--clock HZ] [--json]\n"
            "       orlex-plotter-cli draw FILE [--zoom N] [--settings PATH] [--full-step]\n"
            "                              [--simulate [--clock HZ] [--realtime] [--start X,Y] [--svg PATH]]\n"
            "                              [--port ppdev|direct] [--trace PATH] [--progress]\n"
            "                              [--home] [--from-point N] [--pause-at-pen-change]\n"
+           "       orlex-plotter-cli optimize IN -o OUT [--no-reverse] [--settings PATH] [--clock HZ] [--json]\n"
+           "       orlex-plotter-cli convert IN.svg -o OUT.plt [--tolerance MM] [--rotate 90] [--fit WxH]\n"
            "\n"
            "Checks and draws HPGL plot files on a home-built pen plotter, without the window.\n"
+           "FILE and IN may also be SVG drawings: they are converted to plotter units first\n"
+           "(into a temporary file that is gone when the tool ends), as convert does.\n"
            "\n"
-           "test   interprets the plot as \"Test and Show\" does and checks it against the\n"
-           "       travel limits Maxx and Maxy; prints the extents, the limits and \"fits\"\n"
-           "       or \"too big\". The plotter is not needed.\n"
-           "draw   the same test, the presence check, \"Pen to 0\" when the plot has negative\n"
-           "       coordinates, then the drawing. Ctrl-C lifts the pen, switches the motors\n"
-           "       off and ends, printing \"Stopped at point N of M\".\n"
+           "test     interprets the plot as \"Test and Show\" does and checks it against the\n"
+           "         travel limits Maxx and Maxy; prints the extents, the limits and \"fits\"\n"
+           "         or \"too big\". The plotter is not needed.\n"
+           "stat     the same test, reported as figures: points, strokes, pen-down and pen-up\n"
+           "         length (pen up from the origin to the last stroke), pen lifts, extents and\n"
+           "         the estimated drawing time.\n"
+           "draw     the same test, the presence check, \"Pen to 0\" when the plot has negative\n"
+           "         coordinates, then the drawing. Ctrl-C lifts the pen, switches the motors\n"
+           "         off and ends, printing \"Stopped at point N of M\".\n"
+           "optimize writes the plot to OUT with its strokes in an order with shorter pen-up\n"
+           "         travel, as plain absolute HPGL with every coordinate as read. The drawing\n"
+           "         is not changed: the same segments, pen changes (SP) in their order, and\n"
+           "         strokes reordered only between them. Prints the travel, the pen lifts and\n"
+           "         the estimated drawing time before and after.\n"
+           "convert  writes the SVG drawing as an HPGL plot file: plotter units of 0.025 mm,\n"
+           "         y up, the page's bottom-left corner at the origin; Inkscape layers named\n"
+           "         \"2 ...\" or \"Pen 2\" are drawn with that pen, everything else with pen 1.\n"
            "\n"
            "  --zoom N            scale in percent, 1 to 400 (default 100)\n"
            "  --settings PATH     settings file to read (default ./seting.txt when it exists,\n"
            "                      else the built-in defaults); it is never written\n"
-           "  --json              test: print one JSON object with min_x_mm, min_y_mm, max_x_mm,\n"
-           "                      max_y_mm, max_x_limit_mm, max_y_limit_mm, fits, beeps,\n"
+           "  --clock HZ          the plotter's clock in Hz (default 2000): the estimated\n"
+           "                      drawing time assumes it; for draw, the virtual plotter's\n"
+           "  --json              test, stat, optimize: print one JSON object instead of text.\n"
+           "                      test: min_x_mm, min_y_mm, max_x_mm, max_y_mm,\n"
+           "                      max_x_limit_mm, max_y_limit_mm, fits, beeps,\n"
            "                      end_of_file_caption, skipped_pairs, points, out_of_range,\n"
-           "                      steps_out_of_range\n"
+           "                      steps_out_of_range, estimated_seconds, pen_down_mm,\n"
+           "                      pen_up_mm, pen_lifts. stat: those and strokes\n"
+           "  -o OUT, --output OUT  the file to write (never the input); written whole or\n"
+           "                      not at all\n"
+           "  --no-reverse        optimize: every stroke keeps its direction\n"
+           "  --tolerance MM      convert: largest distance between a curve and its chords\n"
+           "                      (default 0.05)\n"
+           "  --rotate 90         convert: turn the page a quarter turn counterclockwise\n"
+           "  --fit WxH           convert: scale the page down, keeping proportions, to fit\n"
+           "                      W x H mm\n"
            "  --full-step         full steps (default: half steps)\n"
            "  --simulate          draw on the built-in virtual plotter, in virtual time\n"
-           "  --clock HZ          its clock frequency (default 2000)\n"
            "  --realtime          run its clock on the wall clock instead of virtual time\n"
            "  --start X,Y         carriage start in mm from home (default 30,30)\n"
            "  --svg PATH          write the virtual paper as SVG when the draw ends\n"
@@ -313,9 +403,13 @@ std::string usageText()
            "                      terminal: Enter goes on, Ctrl-C stops\n"
            "  --help              show this text\n"
            "\n"
-           "Exit status: 0 fits / drawn, 2 wrong arguments or unreadable file, 3 too big,\n"
-           "4 no plotter answers, 5 a move was refused or Pen to 0 failed, 128 + N for signal N\n"
-           "(130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n";
+           "The estimated drawing time counts the move of \"Pen to 0\" to the origin, not the\n"
+           "homing before it.\n"
+           "\n"
+           "Exit status: 0 fits / drawn / written, 2 wrong arguments, an unreadable file or an\n"
+           "SVG that cannot be converted, 3 too big (for the machine, or for the plotter's\n"
+           "coordinates once an SVG is placed), 4 no plotter answers, 5 a move was refused or\n"
+           "Pen to 0 failed, 128 + N for signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n";
 }
 
 } // namespace orlex::cli

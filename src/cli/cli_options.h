@@ -1,4 +1,4 @@
-// The command line of orlex-plotter-cli: sub-command, plot file and options.
+// The command line of orlex-plotter-cli: sub-command, input file and options.
 #pragma once
 
 #include "drive/ports/open_port.h"
@@ -6,23 +6,33 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orlex::cli {
 
-enum class Command { Help, Test, Draw };
+enum class Command { Help, Test, Stat, Draw, Optimize, Convert };
 
 struct CliOptions {
     Command command = Command::Help;
     std::string plotFile;
     std::int16_t zoom = 100;                 // percent, 1..400
     std::optional<std::string> settingsFile; // --settings; else ./seting.txt or the defaults
-    bool json = false;                       // test: one JSON object on stdout
+    bool json = false;                       // test, stat, optimize: one JSON object on stdout
+    double clockHz = 2000;                   // the plotter's clock: of the estimate, or the virtual plotter's
+
+    // optimize, convert
+    std::string outputFile; // -o
+    bool noReverse = false; // optimize: strokes keep their direction
+
+    // convert: placement of the SVG drawing
+    double toleranceMm = 0.05;
+    int rotateDegrees = 0; // 0 or 90
+    std::optional<std::pair<double, double>> fitMm;
 
     // draw
     bool fullStep = false;
     bool simulate = false;
-    double clockHz = 2000;               // virtual plotter clock
     bool realTime = false;               // virtual plotter on the wall clock
     double startXmm = 30, startYmm = 30; // carriage start, mm from home
     std::string svgFile;                 // virtual paper as SVG

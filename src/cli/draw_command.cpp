@@ -44,8 +44,9 @@ PortRequest portRequestFor(const CliOptions& o, const MachineSettings& settings)
 
 class DrawSession {
 public:
-    DrawSession(const CliOptions& options, const MachineSettings& settings, const PlotTest& test, PenPrompt* prompt)
-        : options_(options), settings_(settings), test_(test), prompt_(prompt),
+    DrawSession(const CliOptions& options, const MachineSettings& settings, const std::string& runFile,
+                const PlotTest& test, PenPrompt* prompt)
+        : options_(options), settings_(settings), runFile_(runFile), test_(test), prompt_(prompt),
           opened_(openPort(portRequestFor(options, settings))),
           drive_(opened_.port(), settings,
                  DriveHooks{[this] { onEvents(); }, [fullStep = options.fullStep] { return !fullStep; }})
@@ -75,6 +76,7 @@ private:
 
     const CliOptions& options_;
     const MachineSettings& settings_;
+    const std::string& runFile_; // the prepared plot: the chosen file, or an SVG converted
     const PlotTest& test_;
     PenPrompt* prompt_; // nullptr unless pens are asked for
     OpenedPort opened_;
@@ -118,7 +120,7 @@ int DrawSession::drawWhenReady()
         hooks.penChange = [this](char pen) { askForPen(pen); };
     DrawMonitor monitor(drive_, test_, plan.firstPoint, std::move(hooks));
     monitor_ = &monitor;
-    const DrawReport report = drawPlot(options_.plotFile, test_.extents, preview, drive_, &monitor, plan);
+    const DrawReport report = drawPlot(runFile_, test_.extents, preview, drive_, &monitor, plan);
     monitor_ = nullptr;
     const double micros = nowMicros() - startMicros;
     progress_.finish();
@@ -205,10 +207,10 @@ void DrawSession::printSummary(const RunResult& r, double micros)
 
 int runDrawCommand(const CliOptions& options)
 {
-    const std::optional<PreparedTest> prepared = loadAndTest(options, !options.fullStep);
-    if (!prepared)
-        return kExitUsage;
-    const PlotTest& test = prepared->test;
+    const PreparedTest prepared = loadAndTest(options, !options.fullStep);
+    if (prepared.failure != 0)
+        return prepared.failure;
+    const PlotTest& test = prepared.test;
     printTestReport(test, std::cout);
     printRunWarnings(test, std::cerr);
     std::cout.flush();
@@ -233,7 +235,7 @@ int runDrawCommand(const CliOptions& options)
 
     // From here on a signal ends the run between steps and leaves the machine safe.
     installInterruptHandlers();
-    DrawSession session(options, prepared->settings, test, prompt.get());
+    DrawSession session(options, prepared.settings, prepared.plot.path(), test, prompt.get());
     return session.run();
 }
 

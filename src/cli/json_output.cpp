@@ -1,50 +1,111 @@
-// Writes the test command's JSON object; only numbers and booleans, so no escaping.
+// Writes the commands' JSON objects; only numbers, booleans and null, so no escaping.
 #include "cli/json_output.h"
+
+#include <charconv>
+#include <cmath>
 
 namespace orlex::cli {
 
 namespace {
 
-void add(std::string& json, const char* key, const std::string& value)
-{
-    json += json.size() > 1 ? ", \"" : "\"";
-    json += key;
-    json += "\": ";
-    json += value;
-}
+class JsonObject {
+public:
+    JsonObject& add(const char* key, const std::string& value)
+    {
+        text_ += text_.size() > 1 ? ", \"" : "\"";
+        text_ += key;
+        text_ += "\": ";
+        text_ += value;
+        return *this;
+    }
+    JsonObject& add(const char* key, std::uint64_t value) { return add(key, std::to_string(value)); }
+    JsonObject& add(const char* key, int value) { return add(key, std::to_string(value)); }
+    JsonObject& add(const char* key, bool value) { return add(key, std::string(value ? "true" : "false")); }
+    // Three decimals: a thousandth of a millimetre or of a second.
+    JsonObject& add(const char* key, std::optional<double> value)
+    {
+        if (!value || !std::isfinite(*value))
+            return add(key, std::string("null"));
+        char buffer[64];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::fixed, 3).ptr;
+        return add(key, std::string(buffer, end));
+    }
+    std::string text() const { return text_ + "}"; }
 
-std::string boolean(bool value)
-{
-    return value ? "true" : "false";
-}
+private:
+    std::string text_ = "{";
+};
 
 std::string limit(const std::optional<std::int16_t>& mm)
 {
     return mm ? std::to_string(*mm) : "null";
 }
 
+void addExtents(JsonObject& json, const PlotExtents& e)
+{
+    json.add("min_x_mm", int{e.minXmm})
+        .add("min_y_mm", int{e.minYmm})
+        .add("max_x_mm", int{e.maxXmm})
+        .add("max_y_mm", int{e.maxYmm});
+}
+
+void addFigures(JsonObject& json, const PlotTest& outcome, double clockHz)
+{
+    const PlotStatistics& s = outcome.statistics;
+    json.add("estimated_seconds", estimateAtClock(outcome, clockHz))
+        .add("pen_down_mm", std::optional(atZoom(s.penDownMillimetres, outcome)))
+        .add("pen_up_mm", std::optional(atZoom(s.penUpMillimetres, outcome)))
+        .add("pen_lifts", s.penLifts);
+}
+
 } // namespace
 
-std::string testJson(const PlotTest& outcome)
+double atZoom(double millimetres, const PlotTest& test)
 {
-    const PlotExtents& e = outcome.extents;
+    return millimetres * test.zoom / 100.0;
+}
+
+std::string testJson(const PlotTest& outcome, double clockHz)
+{
     const RunResult& r = outcome.run;
-    std::string json = "{";
-    add(json, "min_x_mm", std::to_string(e.minXmm));
-    add(json, "min_y_mm", std::to_string(e.minYmm));
-    add(json, "max_x_mm", std::to_string(e.maxXmm));
-    add(json, "max_y_mm", std::to_string(e.maxYmm));
-    add(json, "max_x_limit_mm", limit(outcome.limitX));
-    add(json, "max_y_limit_mm", limit(outcome.limitY));
-    add(json, "fits", boolean(outcome.fits()));
-    add(json, "beeps", std::to_string(r.beeps));
-    add(json, "end_of_file_caption", boolean(r.endOfFileCaption));
-    add(json, "skipped_pairs", std::to_string(r.skippedPairs));
-    add(json, "points", std::to_string(r.points));
-    add(json, "out_of_range", boolean(r.outOfRange));
-    add(json, "steps_out_of_range", boolean(outcome.verdict == PlotTest::Verdict::BeyondSteps));
-    json += "}";
-    return json;
+    JsonObject json;
+    addExtents(json, outcome.extents);
+    json.add("max_x_limit_mm", limit(outcome.limitX))
+        .add("max_y_limit_mm", limit(outcome.limitY))
+        .add("fits", outcome.fits())
+        .add("beeps", r.beeps)
+        .add("end_of_file_caption", r.endOfFileCaption)
+        .add("skipped_pairs", r.skippedPairs)
+        .add("points", r.points)
+        .add("out_of_range", r.outOfRange)
+        .add("steps_out_of_range", outcome.verdict == PlotTest::Verdict::BeyondSteps);
+    addFigures(json, outcome, clockHz);
+    return json.text();
+}
+
+std::string statJson(const PlotTest& outcome, double clockHz)
+{
+    JsonObject json;
+    json.add("points", outcome.statistics.points).add("strokes", outcome.statistics.strokes);
+    addFigures(json, outcome, clockHz);
+    addExtents(json, outcome.extents);
+    json.add("fits", outcome.fits());
+    return json.text();
+}
+
+std::string optimizeJson(const OptimizeFigures& f)
+{
+    const auto saved =
+        f.secondsBefore && f.secondsAfter ? std::optional(*f.secondsBefore - *f.secondsAfter) : std::optional<double>();
+    JsonObject json;
+    json.add("pen_up_mm_before", std::optional(f.travel.before.penUpMillimetres))
+        .add("pen_up_mm_after", std::optional(f.travel.after.penUpMillimetres))
+        .add("pen_lifts_before", f.travel.before.penLifts)
+        .add("pen_lifts_after", f.travel.after.penLifts)
+        .add("estimated_seconds_before", f.secondsBefore)
+        .add("estimated_seconds_after", f.secondsAfter)
+        .add("seconds_saved", saved);
+    return json.text();
 }
 
 } // namespace orlex::cli

@@ -1,13 +1,30 @@
-// The test command's result as one JSON object.
+// The JSON objects of the test, stat and optimize commands, one line each.
 #pragma once
 
 #include "cli/test_run.h"
+#include "run/prepared_plot.h"
 
+#include <optional>
 #include <string>
 
 namespace orlex::cli {
 
-// {"min_x_mm":-10,...,"fits":true,...}; a limit that is not a number is null.
-std::string testJson(const PlotTest& outcome);
+// {"min_x_mm": -10, ..., "fits": true, ...}; a limit that is not a number is null, and so
+// is an estimate that cannot be made. Lengths are at the test's zoom; the estimate is at
+// a clock of `clockHz`.
+std::string testJson(const PlotTest& outcome, double clockHz);
+
+// The plot's figures: points, strokes, lengths, pen lifts, extents, estimate, fits.
+std::string statJson(const PlotTest& outcome, double clockHz);
+
+// Pen-up travel, pen lifts and the estimate before and after a reorder.
+struct OptimizeFigures {
+    TravelChange travel;
+    std::optional<double> secondsBefore, secondsAfter;
+};
+std::string optimizeJson(const OptimizeFigures& figures);
+
+// Millimetres on paper at the test's zoom, from the statistics' unscaled millimetres.
+double atZoom(double millimetres, const PlotTest& test);
 
 } // namespace orlex::cli

@@ -1,7 +1,10 @@
 // Entry point of orlex-plotter-cli: parses the arguments and runs the sub-command.
 #include "cli/cli_options.h"
+#include "cli/convert_command.h"
 #include "cli/draw_command.h"
 #include "cli/exit_codes.h"
+#include "cli/optimize_command.h"
+#include "cli/stat_command.h"
 #include "cli/test_command.h"
 
 #include <iostream>
@@ -20,7 +23,10 @@ int main(int argc, char** argv)
     switch (parsed.options->command) {
     case Command::Help: std::cout << usageText(); return kExitOk;
     case Command::Test: return runTestCommand(*parsed.options);
+    case Command::Stat: return runStatCommand(*parsed.options);
     case Command::Draw: return runDrawCommand(*parsed.options);
+    case Command::Optimize: return runOptimizeCommand(*parsed.options);
+    case Command::Convert: return runConvertCommand(*parsed.options);
     }
     return kExitUsage;
 }

@@ -13,13 +13,13 @@ namespace orlex::cli {
 
 int runTestCommand(const CliOptions& options)
 {
-    const std::optional<PreparedTest> prepared = loadAndTest(options, true);
-    if (!prepared)
-        return kExitUsage;
-    const PlotTest& outcome = prepared->test;
+    const PreparedTest prepared = loadAndTest(options, true);
+    if (prepared.failure != 0)
+        return prepared.failure;
+    const PlotTest& outcome = prepared.test;
 
     if (options.json) {
-        std::cout << testJson(outcome) << "\n";
+        std::cout << testJson(outcome, options.clockHz) << "\n";
     } else {
         printTestReport(outcome, std::cout);
         printRunWarnings(outcome, std::cerr);

@@ -3,12 +3,15 @@
 #include "cli/test_run.h"
 
 #include "cli/cli_settings.h"
+#include "cli/exit_codes.h"
 
+#include "common/number_text.h"
 #include "drive/drive.h"
 #include "drive/ports/null_port.h"
 #include "preview/preview.h"
 #include "settings/conversions.h"
 
+#include <cmath>
 #include <iostream>
 
 namespace orlex::cli {
@@ -53,23 +56,54 @@ void printRunWarnings(const PlotTest& test, std::ostream& err)
         err << kEndOfFileCaption << " The file ends inside a coordinate pair; that pair was dropped.\n";
 }
 
-std::optional<PreparedTest> loadAndTest(const CliOptions& options, bool halfStep)
+PreparedTest loadAndTest(const CliOptions& options, bool halfStep)
 {
+    PreparedTest prepared;
     const bool draw = options.command == Command::Draw;
     const CliSettings loaded =
         loadCliSettings(options.settingsFile, draw ? SettingsProblems::Refuse : SettingsProblems::UseDefaults);
     if (!loaded.error.empty()) {
         std::cerr << "orlex-plotter-cli: " << loaded.error << "\n";
-        return std::nullopt;
+        prepared.failure = kExitUsage;
+        return prepared;
     }
     if (!loaded.warning.empty())
         std::cerr << loaded.warning << "\n";
-    PreparedTest prepared{loaded.settings, runTest(options.plotFile, options.zoom, loaded.settings, halfStep)};
+    prepared.settings = loaded.settings;
+
+    Result<PreparedPlot> plot = preparePlot(options.plotFile, PlotPreparation{});
+    if (!plot) {
+        std::cerr << "orlex-plotter-cli: " << plot.message() << "\n";
+        prepared.failure = plot.error().kind == Error::Kind::TooBig ? kExitTooBig : kExitUsage;
+        return prepared;
+    }
+    prepared.plot = std::move(*plot);
+    for (const std::string& note : prepared.plot.notes())
+        std::cerr << options.plotFile << ": " << note << "\n";
+
+    prepared.test = runTest(prepared.plot.path(), options.zoom, prepared.settings, halfStep);
     if (prepared.test.verdict == PlotTest::Verdict::Unreadable) {
         std::cerr << "orlex-plotter-cli: " << prepared.test.run.openError << "\n";
-        return std::nullopt;
+        prepared.failure = kExitUsage;
     }
     return prepared;
+}
+
+std::optional<double> estimateAtClock(const PlotTest& test, double clockHz)
+{
+    return test.estimatedSeconds(2.0 / clockHz, true);
+}
+
+std::string millimetreText(double mm)
+{
+    return numberText(std::round(mm * 10) / 10) + " mm";
+}
+
+std::string secondsText(double seconds)
+{
+    if (std::fabs(seconds) < 59.995)
+        return numberText(std::round(seconds * 100) / 100) + " s";
+    return durationText(seconds);
 }
 
 } // namespace orlex::cli

@@ -1,9 +1,10 @@
-// The test run shared by the test and draw commands, on a preview with no picture and a
-// drive with no plotter, and its report as text.
+// The test run shared by the commands, on a preview with no picture and a drive with no
+// plotter, and its report as text.
 #pragma once
 
 #include "cli/cli_options.h"
 #include "run/plot_test.h"
+#include "run/prepared_plot.h"
 #include "settings/machine_settings.h"
 
 #include <cstdint>
@@ -17,14 +18,28 @@ namespace orlex::cli {
 // (the fit rule in steps and the drawing-time counts) assume.
 PlotTest runTest(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep);
 
-// What both commands start with: the settings (--settings, ./seting.txt or the defaults)
-// and the test run. nullopt, after saying why on stderr, when the settings file or the
-// plot cannot be read (exit status 2); settings warnings go to stderr as well.
+// What the commands that read a plot start with: the settings (--settings, ./seting.txt
+// or the defaults), the chosen file prepared for the run (an SVG converted), and the test
+// run. When one of them fails, `failure` holds the exit status (2, or 3 for an SVG too big
+// for the plotter's coordinates) and the reason has been said on stderr; settings warnings
+// and what the SVG import left out go to stderr as well.
 struct PreparedTest {
+    int failure = 0;
     MachineSettings settings;
+    PreparedPlot plot;
     PlotTest test;
 };
-std::optional<PreparedTest> loadAndTest(const CliOptions& options, bool halfStep);
+PreparedTest loadAndTest(const CliOptions& options, bool halfStep);
+
+// The test's estimate at the clock of --clock: the draw with the move of "Pen to 0",
+// without the homing before it.
+std::optional<double> estimateAtClock(const PlotTest& test, double clockHz);
+
+// "12.3 mm": a length to a tenth of a millimetre.
+std::string millimetreText(double mm);
+
+// "12.35 s" under a minute, "3 min 05 s" and "1 h 02 min" above.
+std::string secondsText(double seconds);
 
 // Human report: the four extents as the labels show them, the limits, "fits"/"too big".
 void printTestReport(const PlotTest& test, std::ostream& out);

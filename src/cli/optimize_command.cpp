@@ -1,0 +1,77 @@
+// "optimize IN -o OUT": reads IN with the interpreter, writes its strokes in the stroke
+// planner's order to OUT (whole or not at all), and prints the pen-up travel, the pen
+// lifts and the estimated drawing time before and after. Exit 0 written, 2 unreadable IN,
+// no plot, OUT the input or not writable, 3 an SVG too big for the plotter's coordinates.
+#include "cli/optimize_command.h"
+
+#include "cli/exit_codes.h"
+#include "cli/json_output.h"
+#include "cli/output_file.h"
+#include "cli/test_run.h"
+#include "common/atomic_file.h"
+#include "common/number_text.h"
+
+#include <cmath>
+#include <iostream>
+
+namespace orlex::cli {
+
+namespace {
+
+void printFigures(const OptimizeFigures& f, double clockHz, const std::string& outputFile)
+{
+    const PlotStatistics& before = f.travel.before;
+    const PlotStatistics& after = f.travel.after;
+    std::cout << "Pen-up travel: " << millimetreText(before.penUpMillimetres) << " -> "
+              << millimetreText(after.penUpMillimetres);
+    if (before.penUpMillimetres > 0)
+        std::cout << " (" << numberText(std::round(100 * (1 - after.penUpMillimetres / before.penUpMillimetres)))
+                  << " % shorter)";
+    std::cout << "\nPen lifts: " << before.penLifts << " -> " << after.penLifts << "\n"
+              << "Estimated drawing time at " << numberText(clockHz) << " Hz: ";
+    if (f.secondsBefore && f.secondsAfter)
+        std::cout << secondsText(*f.secondsBefore) << " -> " << secondsText(*f.secondsAfter) << ", "
+                  << secondsText(*f.secondsBefore - *f.secondsAfter) << " saved\n";
+    else
+        std::cout << "unknown, a point of this plot cannot be converted to motor steps\n";
+    std::cout << "Written: " << outputFile << "\n";
+}
+
+} // namespace
+
+int runOptimizeCommand(const CliOptions& options)
+{
+    if (const std::optional<std::string> problem = outputProblem(options.plotFile, options.outputFile)) {
+        std::cerr << "orlex-plotter-cli: " << *problem << "\n";
+        return kExitUsage;
+    }
+    const PreparedTest prepared = loadAndTest(options, true);
+    if (prepared.failure != 0)
+        return prepared.failure;
+    printRunWarnings(prepared.test, std::cerr);
+
+    ReorderOptions order;
+    order.allowReverse = !options.noReverse;
+    const Result<ReorderedHpgl> reordered = reorderedHpgl(prepared.plot.path(), order);
+    if (!reordered) {
+        std::cerr << "orlex-plotter-cli: " << reordered.message() << " Nothing was written.\n";
+        return kExitUsage;
+    }
+    if (const Result<void> written = replaceFileAtomically(options.outputFile, reordered->hpgl); !written) {
+        std::cerr << "orlex-plotter-cli: cannot write " << options.outputFile << ": " << written.message()
+                  << " Nothing was written.\n";
+        return kExitUsage;
+    }
+
+    OptimizeFigures figures{reordered->travel, estimateAtClock(prepared.test, options.clockHz), std::nullopt};
+    const PlotTest after = runTest(options.outputFile, prepared.test.zoom, prepared.settings, true);
+    if (after.verdict != PlotTest::Verdict::Unreadable)
+        figures.secondsAfter = estimateAtClock(after, options.clockHz);
+    if (options.json)
+        std::cout << optimizeJson(figures) << "\n";
+    else
+        printFigures(figures, options.clockHz, options.outputFile);
+    return kExitOk;
+}
+
+} // namespace orlex::cli
