@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -137,6 +138,18 @@ private:
     pid_t pid_ = -1;
     int finished_ = 0;
 };
+
+// The raw value of `key` in the tool's one-line JSON object ("-10", "true", "null").
+inline std::optional<std::string> jsonValue(const std::string& json, const std::string& key)
+{
+    const std::string marker = "\"" + key + "\": ";
+    const auto at = json.find(marker);
+    if (at == std::string::npos)
+        return std::nullopt;
+    const auto start = at + marker.size();
+    const auto end = json.find_first_of(",}", start);
+    return json.substr(start, end - start);
+}
 
 inline CliResult runCli(const fs::path& folder, const std::vector<std::string>& arguments)
 {

@@ -8,18 +8,6 @@
 namespace orlex::cli::testing {
 namespace {
 
-// The raw value of `key` in the one-line JSON object ("-10", "true", "null").
-std::optional<std::string> jsonValue(const std::string& json, const std::string& key)
-{
-    const std::string marker = "\"" + key + "\": ";
-    const auto at = json.find(marker);
-    if (at == std::string::npos)
-        return std::nullopt;
-    const auto start = at + marker.size();
-    const auto end = json.find_first_of(",}", start);
-    return json.substr(start, end - start);
-}
-
 struct JsonCase {
     const char* name;
     std::string plot;
