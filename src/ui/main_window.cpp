@@ -73,6 +73,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent) : QMainWindow
     buildMenus();
     buildStatusBar();
     loadPreferences();
+    buildInputOptions();
     connectHandlers();
     setAcceptDrops(true);
     startUp();

@@ -11,6 +11,7 @@
 #include "run/file_stamp.h"
 #include "run/plot_draw.h"
 #include "run/plot_test.h"
+#include "run/prepared_plot.h"
 #include "settings/machine_settings.h"
 #include "settings/settings_file.h"
 #include "ui/operator_feedback.h"
@@ -56,7 +57,7 @@ struct MainWindowOptions {
     // The file-open dialog: returns the chosen path, or an empty text when cancelled.
     std::function<QString(QWidget* parent, const QString& title, const QString& filter)> openFileDialog;
     // Where the operator's choices of the Options menu are remembered (an INI file); empty:
-    // the user's own settings store.
+    // the user's own settings store. Tests give a file of theirs.
     QString preferencesFile;
 };
 
@@ -179,6 +180,7 @@ private:
         std::string path;
         std::int16_t zoom = 100;
         bool halfStep = true;
+        bool shorterTravel = false;                                      // the strokes in the planner's order
         double stepLengthX = 0, stepLengthY = 0, limitX = 0, limitY = 0; // Lstepx, Lstepy, Maxx, Maxy
         std::optional<FileStamp> stamp;                                  // the file as it was tested
         bool operator==(const DrawableTest&) const = default;
@@ -213,6 +215,15 @@ private:
     std::optional<StoppedDraw> stoppedDraw_;
     DrawMonitor* drawMonitor_ = nullptr; // while a draw runs
     bool drawPaused_ = false;
+
+    // The chosen file as the runs read it (main_window_inputs.cpp): as it is, an SVG
+    // converted, or its strokes in a shorter pen-up order.
+    void buildInputOptions();           // Options > "Shorter pen-up travel" and the status bar text
+    bool prepareRunFile();              // before a test; false when it cannot be (a message said why)
+    const std::string& runFile() const; // what the last test read and Draw draws
+    void onShorterTravelToggled(bool on);
+    std::optional<PreparedPlot> preparedPlot_;
+
     bool drawRunning_ = false;
     bool motionRunning_ = false; // Pen home / Pen to 0 in progress
     bool speedRunning_ = false;  // "Speed" is measuring
@@ -286,6 +297,7 @@ public:
     QAction* exitAction = nullptr;
     QMenu* optionsMenu = nullptr;
     QAction* settingsAction = nullptr;
+    QAction* shorterTravelAction = nullptr; // "Shorter pen-up travel", checkable
     QMenu* helpMenu = nullptr;
     QAction* aboutAction = nullptr;
     // Status bar, under the client area.
@@ -296,6 +308,7 @@ public:
     QPushButton* resumeButton = nullptr;       // "Resume from point N", after a draw ended early
     QShortcut* pauseShortcut = nullptr;        // Space: Pause or Continue during a draw
     QAction* pauseAtPenChangeAction = nullptr; // Options > "Pause at pen change"
+    QLabel* inputLabel = nullptr;              // after a test: an SVG's conversion notes, the travel saved
 };
 
 } // namespace orlex::ui

@@ -67,6 +67,7 @@ MainWindow::DrawableTest MainWindow::currentTestKey() const
     key.path = plotFile_;
     key.zoom = preview_->zoom;
     key.halfStep = halfStepOption->isChecked();
+    key.shorterTravel = shorterTravelAction->isChecked();
     key.stepLengthX = settings_.stepLengthX;
     key.stepLengthY = settings_.stepLengthY;
     key.limitX = settings_.travelXmm;
@@ -105,8 +106,12 @@ void MainWindow::onTestClicked()
     drawButton->setEnabled(false);
     testButton->setEnabled(false);
     drawableTest_.reset();
+    if (!prepareRunFile()) {
+        testButton->setEnabled(true);
+        return;
+    }
 
-    const PlotTest test = testPlot(plotFile_, preview(), drive());
+    const PlotTest test = testPlot(runFile(), preview(), drive());
     if (test.verdict == PlotTest::Verdict::Unreadable) {
         // Nothing was measured: the extents of the last good test stay, Draw stays off.
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
@@ -189,7 +194,7 @@ void MainWindow::runDraw(const DrawPlan& plan)
     progressLabel->setText(QString::fromStdString(monitor.progress().text()));
     drawMonitor_ = &monitor;
 
-    const DrawReport report = drawPlot(plotFile_, plotExtents, preview(), drive(), &monitor, plan);
+    const DrawReport report = drawPlot(runFile(), plotExtents, preview(), drive(), &monitor, plan);
 
     drawMonitor_ = nullptr;
     liveView.stop();

@@ -72,7 +72,7 @@ ui::MainWindowOptions WindowRig::options()
 {
     ui::MainWindowOptions options;
     options.settingsFile = settingsFile();
-    options.preferencesFile = QString::fromStdString(dir.file("preferences.ini").string()); // never the user's
+    options.preferencesFile = QString::fromStdString(preferencesFile().string());
     options.feedback = &feedback;
     options.exitProcess = [this](int status) { exitStatuses.push_back(status); };
     options.openFileDialog = [this](QWidget*, const QString& title, const QString& filter) {

@@ -111,6 +111,8 @@ public:
     std::vector<PortRequest> portRequests; // what the window asked to open (base address...)
 
     std::filesystem::path settingsFile() const { return dir.file("seting.txt"); }
+    // The window's QSettings, so that no test reads or writes the user's.
+    std::filesystem::path preferencesFile() const { return dir.file("preferences.ini"); }
     // Writes the settings file with these bytes exactly (use "\r\n" line ends).
     void writeSettingsFile(const std::string& bytes) const;
     std::string readSettingsFile() const; // empty when absent

@@ -1,0 +1,86 @@
+// The chosen file as the window's runs read it: a plot file as it is, an SVG drawing
+// converted to plotter units, and with Options > "Shorter pen-up travel" the strokes in
+// the stroke planner's order. "Test and Show" prepares it; the preview, the fit, the
+// estimate and Draw then all use the prepared plot. The file on disk is never changed.
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+#include <QStatusBar>
+
+#include <cmath>
+
+namespace orlex::ui {
+
+namespace {
+
+constexpr const char* kShorterTravelKey = "shorterPenUpTravel";
+
+// "Shorter pen-up travel saves 1324 mm (58 %): 953 mm instead of 2277 mm"
+QString travelText(const TravelChange& travel)
+{
+    const double before = travel.before.penUpMillimetres;
+    const double after = travel.after.penUpMillimetres;
+    const int share = before > 0 ? static_cast<int>(std::lround(100 * (before - after) / before)) : 0;
+    return QStringLiteral("Shorter pen-up travel saves %1 mm (%2 %): %3 mm instead of %4 mm")
+        .arg(std::lround(before - after))
+        .arg(share)
+        .arg(std::lround(after))
+        .arg(std::lround(before));
+}
+
+} // namespace
+
+void MainWindow::buildInputOptions()
+{
+    shorterTravelAction = optionsMenu->addAction(QStringLiteral("Shorter pen-up travel"));
+    shorterTravelAction->setObjectName(QStringLiteral("mnuShorterTravel"));
+    shorterTravelAction->setCheckable(true);
+    shorterTravelAction->setChecked(preferences_->value(QLatin1String(kShorterTravelKey), false).toBool());
+    connect(shorterTravelAction, &QAction::toggled, this, &MainWindow::onShorterTravelToggled);
+
+    inputLabel = new QLabel(statusBar());
+    inputLabel->setObjectName(QStringLiteral("lblInput"));
+    statusBar()->addWidget(inputLabel);
+}
+
+// Another order is another plot: Draw waits for a test of it.
+void MainWindow::onShorterTravelToggled(bool on)
+{
+    preferences_->setValue(QLatin1String(kShorterTravelKey), on);
+    preferences_->sync();
+    inputLabel->clear();
+    forgetTest();
+}
+
+bool MainWindow::prepareRunFile()
+{
+    preparedPlot_.reset();
+    inputLabel->clear();
+    PlotPreparation preparation;
+    preparation.shorterTravel = shorterTravelAction->isChecked();
+    Result<PreparedPlot> prepared = preparePlot(plotFile_, preparation);
+    if (!prepared) {
+        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
+                           QString::fromStdString(prepared.message()));
+        return false;
+    }
+    preparedPlot_ = std::move(*prepared);
+
+    QStringList notes;
+    for (const std::string& note : preparedPlot_->notes())
+        notes << QString::fromStdString(note);
+    if (preparedPlot_->travel())
+        notes << travelText(*preparedPlot_->travel());
+    inputLabel->setText(notes.join(QStringLiteral("; ")));
+    return true;
+}
+
+const std::string& MainWindow::runFile() const
+{
+    return preparedPlot_ ? preparedPlot_->path() : plotFile_;
+}
+
+} // namespace orlex::ui
