@@ -345,7 +345,8 @@ void TestWindowLayout::menus()
     QCOMPARE(w.settingsAction->text(), QString("Settings"));
     QCOMPARE(w.helpMenu->actions(), QList<QAction*>{w.aboutAction});
     QCOMPARE(w.aboutAction->text(), QString("&About"));
-    for (QAction* a : {w.openAction, w.openPrivateAction, w.exitAction, w.settingsAction, w.aboutAction}) {
+    for (QAction* a :
+         {w.openAction, w.openPrivateAction, w.exitAction, w.settingsAction, w.shorterTravelAction, w.aboutAction}) {
         QVERIFY(a->shortcut().isEmpty());
         QVERIFY(!a->objectName().isEmpty());
         QCOMPARE(w.findChild<QAction*>(a->objectName()), a);

@@ -1,0 +1,268 @@
+// Options > "Shorter pen-up travel" and SVG drawings in the window, on the virtual plotter
+// in virtual time: the option remembered, the coil bytes of an unticked draw unchanged,
+// the same lines drawn in the shorter order, and an SVG chosen any way drawn converted.
+#include "ui_test_support.h"
+
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+using orlex::PaperSegment;
+using orlex::Register;
+using orlex::test::WindowRig;
+using orlex::ui::MainWindow;
+
+namespace {
+
+// A path 50 mm right then 30 mm down on a 100 x 50 mm page: (10,40) (60,40) (60,10) mm, y up.
+constexpr const char* kSmallSvg =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" width="100mm" height="50mm" viewBox="0 0 100 50">)"
+    R"(<path d="M10 10 H60 V40" stroke="black" fill="none"/></svg>)";
+
+std::filesystem::path testData()
+{
+    const QByteArray data = qgetenv("ORLEX_TEST_DATA");
+    return std::filesystem::path(data.isEmpty() ? "tests/data" : data.toStdString());
+}
+
+std::string readBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The coil bytes recorded from the first release's draw of examples/star.plt.
+std::vector<std::uint8_t> goldenStarCoils()
+{
+    std::vector<std::uint8_t> values;
+    std::istringstream in(readBytes(testData() / "golden" / "star.coils"));
+    for (int v; in >> v;)
+        values.push_back(static_cast<std::uint8_t>(v));
+    return values;
+}
+
+double distanceToSegment(double px, double py, const PaperSegment& s)
+{
+    const double dx = s.x2 - s.x1, dy = s.y2 - s.y1;
+    const double length2 = dx * dx + dy * dy;
+    const double t = length2 > 0 ? std::clamp(((px - s.x1) * dx + (py - s.y1) * dy) / length2, 0.0, 1.0) : 0.0;
+    return std::hypot(px - (s.x1 + t * dx), py - (s.y1 + t * dy));
+}
+
+// Every point of `drawn` (ends and middles) lies within `tolerance` mm of `expected`.
+bool covered(const std::vector<PaperSegment>& drawn, const std::vector<PaperSegment>& expected, double tolerance)
+{
+    for (const PaperSegment& s : drawn)
+        for (double t : {0.0, 0.5, 1.0}) {
+            const double x = s.x1 + t * (s.x2 - s.x1), y = s.y1 + t * (s.y2 - s.y1);
+            double best = INFINITY;
+            for (const PaperSegment& e : expected)
+                best = std::min(best, distanceToSegment(x, y, e));
+            if (best > tolerance)
+                return false;
+        }
+    return true;
+}
+
+bool sameDrawing(const std::vector<PaperSegment>& a, const std::vector<PaperSegment>& b, double tolerance)
+{
+    return !a.empty() && covered(a, b, tolerance) && covered(b, a, tolerance);
+}
+
+bool dropFile(QWidget& target, const QString& path)
+{
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint at(300, 200);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &drop);
+    return enter.isAccepted() && drop.isAccepted();
+}
+
+// Test and Show, then Draw; the paper and the step count of the draw alone.
+struct DrawnPlot {
+    std::vector<PaperSegment> paper;
+    long steps = 0;
+    QString inputText;
+};
+
+DrawnPlot testAndDraw(WindowRig& rig, MainWindow& w)
+{
+    w.testButton->click();
+    DrawnPlot drawn;
+    drawn.inputText = w.inputLabel->text();
+    if (!w.drawButton->isEnabled())
+        return drawn;
+    const auto counters = rig.plotter().counters();
+    w.drawButton->click();
+    drawn.paper = rig.plotter().paper();
+    drawn.steps = rig.plotter().counters().stepsX + rig.plotter().counters().stepsY - counters.stepsX - counters.stepsY;
+    return drawn;
+}
+
+} // namespace
+
+class TestPlotInputs : public QObject {
+    Q_OBJECT
+private slots:
+    void optionIsOffByDefaultAndRemembered();
+    void untickedDrawSendsTheRecordedCoilBytes();
+    void tickedDrawsTheSameLinesWithLessTravel_data();
+    void tickedDrawsTheSameLinesWithLessTravel();
+    void svgIsConvertedHoweverItIsChosen_data();
+    void svgIsConvertedHoweverItIsChosen();
+    void badSvgSaysWhyAndNothingMoves();
+};
+
+void TestPlotInputs::optionIsOffByDefaultAndRemembered()
+{
+    WindowRig rig;
+    {
+        MainWindow& w = rig.openWindow();
+        QVERIFY(w.shorterTravelAction != nullptr);
+        QVERIFY(w.optionsMenu->actions().contains(w.shorterTravelAction));
+        QCOMPARE(w.shorterTravelAction->text(), QStringLiteral("Shorter pen-up travel"));
+        QVERIFY(w.shorterTravelAction->isCheckable());
+        QVERIFY(!w.shorterTravelAction->isChecked());
+
+        // Another order is another plot: the last test no longer allows Draw.
+        w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;"));
+        w.testButton->click();
+        QVERIFY(w.drawButton->isEnabled());
+        w.shorterTravelAction->trigger();
+        QVERIFY(w.shorterTravelAction->isChecked());
+        QVERIFY(!w.drawButton->isEnabled());
+    }
+    rig.closeWindow();
+    const QString file = QString::fromStdString(rig.preferencesFile().string());
+    QCOMPARE(QSettings(file, QSettings::IniFormat).value("shorterPenUpTravel").toBool(), true);
+    QVERIFY(rig.openWindow().shorterTravelAction->isChecked());
+    rig.window().shorterTravelAction->trigger();
+    rig.closeWindow();
+    QVERIFY(!rig.openWindow().shorterTravelAction->isChecked());
+    QVERIFY(rig.readSettingsFile().find("shorter") == std::string::npos); // not in seting.txt
+}
+
+void TestPlotInputs::untickedDrawSendsTheRecordedCoilBytes()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.openPlotFile(QString::fromStdString((testData().parent_path().parent_path() / "examples" / "star.plt").string()));
+    const DrawnPlot drawn = testAndDraw(rig, w);
+    QVERIFY(!drawn.paper.empty());
+    QVERIFY(drawn.inputText.isEmpty());
+    QCOMPARE(rig.writesTo(Register::Data), goldenStarCoils());
+}
+
+void TestPlotInputs::tickedDrawsTheSameLinesWithLessTravel_data()
+{
+    QTest::addColumn<QString>("file"); // under tests/data/plan
+    QTest::newRow("letters") << "letters.plt";
+    QTest::newRow("relative") << "relative.plt";
+}
+
+void TestPlotInputs::tickedDrawsTheSameLinesWithLessTravel()
+{
+    QFETCH(QString, file);
+    const std::filesystem::path source = testData() / "plan" / file.toStdString();
+    WindowRig rig;
+    const QString path = rig.writeFile(file.toStdString(), readBytes(source));
+
+    MainWindow& plain = rig.openWindow();
+    plain.openPlotFile(path);
+    const DrawnPlot asFiled = testAndDraw(rig, plain);
+    const QStringList extents{plain.minXLabel->text(), plain.minYLabel->text(), plain.maxXLabel->text(),
+                              plain.maxYLabel->text()};
+    rig.closeWindow();
+
+    MainWindow& w = rig.openWindow();
+    w.shorterTravelAction->trigger();
+    w.openPlotFile(path);
+    const DrawnPlot shorter = testAndDraw(rig, w);
+    QVERIFY2(shorter.inputText.startsWith(QStringLiteral("Shorter pen-up travel saves ")),
+             qPrintable(shorter.inputText));
+    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}),
+             extents);
+    // The same lines, within a half step's staircase of a line drawn the other way round.
+    QVERIFY(sameDrawing(shorter.paper, asFiled.paper, 0.26));
+    QVERIFY2(shorter.steps < asFiled.steps,
+             qPrintable(QStringLiteral("%1 vs %2").arg(shorter.steps).arg(asFiled.steps)));
+    QCOMPARE(readBytes(path.toStdString()), readBytes(source)); // the file itself is never changed
+    QVERIFY(rig.feedback.messages.empty());
+}
+
+void TestPlotInputs::svgIsConvertedHoweverItIsChosen_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("File > Open") << "open";
+    QTest::newRow("drop") << "drop";
+    QTest::newRow("command line") << "command line";
+}
+
+void TestPlotInputs::svgIsConvertedHoweverItIsChosen()
+{
+    QFETCH(QString, how);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    const QString svg = rig.writeFile("drawing.svg", kSmallSvg);
+    if (how == QStringLiteral("open")) {
+        rig.dialogResult = svg;
+        w.openAction->trigger();
+        QCOMPARE(rig.dialogFilter, QStringLiteral("Plotter file (*.plt);; All Fifes(*.*) (*)"));
+    } else if (how == QStringLiteral("drop")) {
+        QVERIFY(dropFile(w, svg));
+    } else {
+        w.openPlotFile(svg);
+    }
+    QCOMPARE(w.fileNameBox->text(), svg);
+
+    const DrawnPlot drawn = testAndDraw(rig, w);
+    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}),
+             (QStringList{"0 mm", "0 mm", "60 mm", "40 mm"}));
+    // The carriage starts 30 mm from home on both axes, the plot's origin.
+    const std::vector<PaperSegment> expected{{40, 70, 90, 70}, {90, 70, 90, 40}};
+    QVERIFY(sameDrawing(drawn.paper, expected, 0.26));
+    QVERIFY(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
+    QVERIFY(rig.feedback.messages.empty());
+}
+
+void TestPlotInputs::badSvgSaysWhyAndNothingMoves()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;"));
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
+
+    w.openPlotFile(QString::fromStdString((testData() / "svg" / "bad" / "malformed.svg").string()));
+    const std::size_t dataWrites = rig.writesTo(Register::Data).size();
+    w.testButton->click();
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Test and Show"));
+    QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("not well-formed XML")));
+    QVERIFY(!w.drawButton->isEnabled());
+    QVERIFY(w.testButton->isEnabled());
+    QCOMPARE(w.maxXLabel->text(), QStringLiteral("10 mm")); // the last good test's extents stay
+    QCOMPARE(rig.writesTo(Register::Data).size(), dataWrites);
+}
+
+QTEST_MAIN(TestPlotInputs)
+#include "tst_plot_inputs.moc"
