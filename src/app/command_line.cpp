@@ -94,7 +94,8 @@ std::string usageText()
            "  --port ppdev       use /dev/parportN through the parport driver (default)\n"
            "  --port direct      use direct port I/O (needs root or CAP_SYS_RAWIO)\n"
            "  --trace FILE       write every port write to FILE (time_us,register,value)\n"
-           "  PLOTFILE           a plot file to choose at start, as File > Open does\n"
+           "  PLOTFILE           a plot file (HPGL, or an SVG drawing) to choose at start,\n"
+           "                     as File > Open does\n"
            "  --help             show this text\n"
            "\n"
            "The machine settings are read from seting.txt in the working directory.\n";
