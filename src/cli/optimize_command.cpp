@@ -29,10 +29,12 @@ void printFigures(const OptimizeFigures& f, double clockHz, const std::string& o
                   << " % shorter)";
     std::cout << "\nPen lifts: " << before.penLifts << " -> " << after.penLifts << "\n"
               << "Estimated drawing time at " << numberText(clockHz) << " Hz: ";
-    if (f.secondsBefore && f.secondsAfter)
+    if (f.secondsBefore && f.secondsAfter) {
+        // Steps follow the longer axis, so a shorter travel can, rarely, take a little longer.
+        const double saved = *f.secondsBefore - *f.secondsAfter;
         std::cout << secondsText(*f.secondsBefore) << " -> " << secondsText(*f.secondsAfter) << ", "
-                  << secondsText(*f.secondsBefore - *f.secondsAfter) << " saved\n";
-    else
+                  << secondsText(std::fabs(saved)) << (saved < 0 ? " more\n" : " saved\n");
+    } else
         std::cout << "unknown, a point of this plot cannot be converted to motor steps\n";
     std::cout << "Written: " << outputFile << "\n";
 }
