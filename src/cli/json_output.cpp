@@ -95,8 +95,9 @@ std::string statJson(const PlotTest& outcome, double clockHz)
 
 std::string optimizeJson(const OptimizeFigures& f)
 {
-    const auto saved =
-        f.secondsBefore && f.secondsAfter ? std::optional(*f.secondsBefore - *f.secondsAfter) : std::optional<double>();
+    std::optional<double> saved;
+    if (f.secondsBefore && f.secondsAfter)
+        saved = *f.secondsBefore - *f.secondsAfter;
     JsonObject json;
     json.add("pen_up_mm_before", std::optional(f.travel.before.penUpMillimetres))
         .add("pen_up_mm_after", std::optional(f.travel.after.penUpMillimetres))
