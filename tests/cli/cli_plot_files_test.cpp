@@ -335,5 +335,25 @@ TEST(SvgInput, TestAndDrawUseTheConvertedPlot)
     EXPECT_TRUE(fs::is_empty(folder / "tmp"));
 }
 
+// The estimate of a plot that needs no homing is the simulated draw's time, within 1 %.
+class EstimateAgainstDraw : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(EstimateAgainstDraw, WithinOnePercent)
+{
+    TempFolder folder;
+    const std::string plot = (fs::path(std::getenv("ORLEX_TEST_DATA")) / "plan" / GetParam()).string();
+    const CliResult test = runCli(folder.path(), {"test", plot, "--json", "--clock", "5000"});
+    const CliResult draw = runCli(folder.path(), {"draw", plot, "--simulate", "--clock", "5000"});
+    ASSERT_EQ(test.status, 0) << test.err;
+    ASSERT_EQ(draw.status, 0) << draw.err;
+    const double estimate = std::stod(jsonValue(test.out, "estimated_seconds").value_or("nan"));
+    const std::size_t at = draw.out.find("Drawing time: ");
+    ASSERT_NE(at, std::string::npos) << draw.out;
+    const double drawn = std::stod(draw.out.substr(at + 14));
+    EXPECT_NEAR(estimate, drawn, 0.01 * drawn) << draw.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Plots, EstimateAgainstDraw, ::testing::Values("letters.plt", "relative.plt"));
+
 } // namespace
 } // namespace orlex::cli::testing
