@@ -10,8 +10,6 @@ namespace orlex {
 
 namespace {
 
-constexpr double kMillimetresPerUnit = 0.025; // one plotter unit
-
 StepConversion refuse(MoveRefusal refusal, std::string reason)
 {
     StepConversion c;
@@ -50,29 +48,6 @@ StepConversion unitsToSteps(double units, double stepLength, bool halfStep, std:
     StepConversion c;
     c.steps = static_cast<std::int16_t>(rounded);
     return c;
-}
-
-double roundedSteps(double units, double stepLength, bool halfStep, std::int16_t zoom)
-{
-    // One step is stepLength / 200 mm in half-step mode, stepLength / 100 mm in full step.
-    const double divisor = halfStep ? 200.0 : 100.0;
-    return std::nearbyint(((units * kMillimetresPerUnit) / (stepLength / divisor)) * (zoom / 100.0));
-}
-
-bool stepsInRange(double rounded)
-{
-    return rounded >= std::numeric_limits<std::int16_t>::min() && rounded <= std::numeric_limits<std::int16_t>::max();
-}
-
-long countOutputs(long dX, long dY)
-{
-    // The leading axis steps at every output, and the accumulated fraction never falls
-    // behind by more than the one step an output can make up, so the catch-up loop has
-    // nothing left to do: a line takes max(dX, dY) outputs. The tests compare this with
-    // interpolate() itself on every line up to 60 by 60 steps and on lines sampled across
-    // the 16-bit range; the test run relies on it being O(1), since it counts every point
-    // of a file.
-    return dX > dY ? dX : dY;
 }
 
 } // namespace orlex

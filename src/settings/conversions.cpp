@@ -119,21 +119,6 @@ std::optional<double> parseDecimal(std::string_view text, char decimalSeparator)
 
 } // namespace
 
-double roundHalfEven(double value)
-{
-    return std::nearbyint(value);
-}
-
-std::optional<std::int16_t> roundToInt16(double value)
-{
-    if (!std::isfinite(value))
-        return std::nullopt;
-    const double rounded = roundHalfEven(value);
-    if (rounded < -32768.0 || rounded > 32767.0)
-        return std::nullopt;
-    return static_cast<std::int16_t>(rounded);
-}
-
 char localeDecimalSeparator()
 {
     const std::lconv* conventions = std::localeconv();

@@ -1,6 +1,7 @@
 // Conversions of setting texts to numbers, and the program-wide rounding rule.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -10,11 +11,32 @@ namespace orlex {
 // Nearest whole number, halves to the even neighbour (std::nearbyint in the default
 // rounding mode): the program's rounding rule, which every conversion to a whole number
 // follows, through here or through std::nearbyint directly in the step loops.
-double roundHalfEven(double value);
+// Inline and without a call into the maths library, since a test run rounds several
+// numbers per point: adding 2^52 to a magnitude below 2^52 leaves no fraction bits, so
+// the addition itself rounds, to nearest with halves to even; taking 2^52 away again is
+// exact. Magnitudes from 2^52 up are whole already, and NaN and infinities pass through.
+inline double roundHalfEven(double value)
+{
+    constexpr double kNoFractionBits = 4503599627370496.0; // 2^52
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < kNoFractionBits))
+        return value;
+    return std::copysign((magnitude + kNoFractionBits) - kNoFractionBits, value);
+}
 
 // Rounds halves to even and checks the 16-bit signed range; nullopt instead of wrapping
 // (also for NaN and infinities).
-std::optional<std::int16_t> roundToInt16(double value);
+// -32768.5 rounds to the even -32768 and 32767.5 to 32768, so the values that fit are
+// [-32768.5, 32767.5); the test also refuses NaN and infinities. In that range adding
+// 1.5 * 2^52 lands in [2^52, 2^53), where doubles are whole numbers one apart, so the
+// addition rounds halves to even whatever the sign, and the subtraction is exact.
+inline std::optional<std::int16_t> roundToInt16(double value)
+{
+    if (!(value >= -32768.5 && value < 32767.5))
+        return std::nullopt;
+    constexpr double kRoundingBias = 6755399441055744.0; // 1.5 * 2^52
+    return static_cast<std::int16_t>((value + kRoundingBias) - kRoundingBias);
+}
 
 // Decimal separator of the user's locale (LC_NUMERIC); '.' when the locale says nothing.
 char localeDecimalSeparator();

@@ -30,6 +30,21 @@ INSTANTIATE_TEST_SUITE_P(Table, RoundHalfEvenTest,
                                            RoundCase{12.5, 12}, RoundCase{-0.5, 0}, RoundCase{-1.5, -2},
                                            RoundCase{3.49, 3}, RoundCase{3.51, 4}, RoundCase{13.5, 14}));
 
+// Near and beyond 2^52, where every double is whole or a half, and values that pass
+// through unchanged.
+TEST(RoundHalfEven, LargeMagnitudesSignsAndNonNumbers)
+{
+    EXPECT_EQ(roundHalfEven(2251799813685248.5), 2251799813685248.0); // 2^51 + 0.5
+    EXPECT_EQ(roundHalfEven(2251799813685249.5), 2251799813685250.0);
+    EXPECT_EQ(roundHalfEven(-4503599627370495.5), -4503599627370496.0); // -(2^52 - 0.5)
+    EXPECT_EQ(roundHalfEven(4503599627370497.0), 4503599627370497.0);
+    EXPECT_EQ(roundHalfEven(1e300), 1e300);
+    EXPECT_EQ(roundHalfEven(-std::numeric_limits<double>::infinity()), -std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(std::isnan(roundHalfEven(std::nan(""))));
+    EXPECT_TRUE(std::signbit(roundHalfEven(-0.4)));
+    EXPECT_FALSE(std::signbit(roundHalfEven(0.4)));
+}
+
 TEST(RoundToInt16, ReportsValuesThatDoNotFitInsteadOfWrapping)
 {
     EXPECT_EQ(roundToInt16(32767.4), std::int16_t{32767});
