@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -53,27 +54,38 @@ bool isLetter(int c)
 {
     return classOf(c) == kLetter;
 }
-bool isNumberChar(int c)
-{
-    return classOf(c) == kNumberChar;
-}
 
-// Reads a file in 64 KiB blocks and hands it out one byte at a time.
+// Reads a file in 64 KiB blocks and hands it out one byte at a time, or as the run of
+// bytes left in the current block, which the scanning loops walk with a plain pointer.
+// kSlack bytes after the block may be read (never used) by code that loads eight or
+// sixteen bytes at once.
 class ByteReader {
 public:
-    explicit ByteReader(std::FILE* file) : file_(file), buffer_(64 * 1024) {}
+    static constexpr std::size_t kBlockSize = 64 * 1024;
+    static constexpr std::size_t kSlack = 16;
+
+    explicit ByteReader(std::FILE* file) : file_(file), buffer_(kBlockSize + kSlack) {}
     ~ByteReader() { std::fclose(file_); }
     ByteReader(const ByteReader&) = delete;
     ByteReader& operator=(const ByteReader&) = delete;
 
     // True when no byte is left (or reading failed; see error()).
-    bool atEnd() { return pos_ == length_ && !refill(); }
+    bool atEnd() { return pos_ == end_ && !refill(); }
 
     // The next byte; only after atEnd() said false.
-    int next() { return static_cast<unsigned char>(buffer_[pos_++]); }
+    int next() { return *pos_++; }
+
+    // The unread bytes of the current block, [position(), blockEnd()); skipTo() marks the
+    // ones before its argument as read.
+    const unsigned char* position() const { return pos_; }
+    const unsigned char* blockEnd() const { return end_; }
+    void skipTo(const unsigned char* pos) { pos_ = pos; }
+
+    // The byte next() handed out last, when it is still in the block.
+    const unsigned char* lastByte() const { return pos_ != buffer_.data() ? pos_ - 1 : nullptr; }
 
     // Bytes handed out so far.
-    std::uint64_t consumed() const { return blockStart_ + pos_; }
+    std::uint64_t consumed() const { return blockStart_ + static_cast<std::uint64_t>(pos_ - buffer_.data()); }
     int error() const { return error_; }
 
 private:
@@ -82,18 +94,19 @@ private:
     {
         if (error_ != 0)
             return false;
-        blockStart_ += length_;
-        pos_ = 0;
-        length_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-        if (length_ == 0 && std::ferror(file_))
+        blockStart_ += static_cast<std::uint64_t>(end_ - buffer_.data());
+        const std::size_t length = std::fread(buffer_.data(), 1, kBlockSize, file_);
+        if (length == 0 && std::ferror(file_))
             error_ = errno != 0 ? errno : EIO;
-        return length_ != 0;
+        pos_ = buffer_.data();
+        end_ = pos_ + length;
+        return length != 0;
     }
 
     std::FILE* file_;
-    std::vector<char> buffer_;
-    std::size_t pos_ = 0;
-    std::size_t length_ = 0;
+    std::vector<unsigned char> buffer_;
+    const unsigned char* pos_ = buffer_.data();
+    const unsigned char* end_ = buffer_.data();
     std::uint64_t blockStart_ = 0; // file offset of buffer_[0]
     int error_ = 0;
 };
@@ -108,6 +121,16 @@ public:
     {
         length_ = 0;
         tooLong_ = false;
+        wholeKnown_ = false;
+    }
+    // A text of at most 15 characters, with sixteen bytes readable at `chars`, whose
+    // value has already been read.
+    void setWhole(const unsigned char* chars, std::size_t length, double value)
+    {
+        std::memcpy(chars_, chars, 16); // a fixed size: no call, no loop
+        length_ = length;
+        whole_ = value;
+        wholeKnown_ = true;
     }
     void append(int c)
     {
@@ -116,40 +139,52 @@ public:
         else
             tooLong_ = true;
     }
+    void append(const unsigned char* chars, std::size_t count)
+    {
+        if (count > kMaxLength - length_) {
+            count = kMaxLength - length_;
+            tooLong_ = true;
+        }
+        std::memcpy(chars_ + length_, chars, count);
+        length_ += count;
+    }
     std::string_view text() const { return {chars_, length_}; }
 
-    // The value, when the whole text is one decimal number with '.' as the point.
-    std::optional<double> value() const
+    // The value into `v`, when the whole text is one decimal number with '.' as the point.
+    // (A bool and an out parameter rather than an optional: the optional's flag and value
+    // were written and read back in pieces, which held up every pair.)
+    bool value(double& v) const
     {
+        if (wholeKnown_) {
+            v = whole_;
+            return true;
+        }
         if (tooLong_ || length_ == 0)
-            return std::nullopt;
+            return false;
         // Most coordinates are whole numbers of a few digits: exact without from_chars.
-        if (const std::optional<double> whole = wholeValue())
-            return whole;
-        double v = 0;
+        if (wholeValue(v))
+            return true;
         const char* last = chars_ + length_;
         const auto [end, error] = std::from_chars(chars_, last, v, std::chars_format::fixed);
-        if (error != std::errc{} || end != last || !std::isfinite(v))
-            return std::nullopt;
-        return v;
+        return error == std::errc{} && end == last && std::isfinite(v);
     }
 
-    // An optional '-' and up to 15 digits, which a double holds exactly; nullopt otherwise.
-    std::optional<double> wholeValue() const
+    // An optional '-' and up to 15 digits, which a double holds exactly; false otherwise.
+    bool wholeValue(double& v) const
     {
         const bool negative = chars_[0] == '-';
         const std::size_t first = negative ? 1 : 0;
         if (length_ == first || length_ - first > 15)
-            return std::nullopt;
+            return false;
         std::int64_t value = 0;
         for (std::size_t i = first; i < length_; ++i) {
             const char c = chars_[i];
             if (c < '0' || c > '9')
-                return std::nullopt;
+                return false;
             value = value * 10 + (c - '0');
         }
-        const double v = static_cast<double>(value);
-        return negative ? -v : v;
+        v = negative ? -static_cast<double>(value) : static_cast<double>(value);
+        return true;
     }
 
     // The text for a message, marked when it was cut.
@@ -159,7 +194,51 @@ private:
     char chars_[kMaxLength] = {};
     std::size_t length_ = 0;
     bool tooLong_ = false;
+    bool wholeKnown_ = false; // whole_ is the value of the text
+    double whole_ = 0;
 };
+
+// The number of decimal digits at the start of eight bytes (8 when all are digits).
+// Each byte is compared at once: after the XOR a digit is 0..9, and adding 0x76 to its
+// low seven bits sets the top bit exactly for the bytes that are 10 or more.
+int leadingDigits(std::uint64_t eightBytes)
+{
+    const std::uint64_t x = eightBytes ^ 0x3030303030303030u;
+    const std::uint64_t notDigit = (((x & 0x7F7F7F7F7F7F7F7Fu) + 0x7676767676767676u) | x) & 0x8080808080808080u;
+    return std::countr_zero(notDigit) / 8;
+}
+
+// The value of the first `count` (1..8) bytes, all digits, the first one most significant:
+// moved to the top of the word behind leading zeros, then combined in pairs, fours, eights.
+std::uint32_t digitsValue(std::uint64_t eightBytes, int count)
+{
+    std::uint64_t v = (eightBytes - 0x3030303030303030u) << (8 * (8 - count));
+    v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
+    v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
+    return static_cast<std::uint32_t>(v * 10000 + (v >> 32));
+}
+
+// The usual coordinate: an optional '-', then one to seven digits, then a character that
+// is not part of a number, all before `end`. Its value goes to `value` and the result
+// points at the character after the digits; nullptr, for anything else, asks for the
+// general reading. Eight bytes from the digits on must be readable (the reader's slack).
+[[gnu::always_inline]] inline const unsigned char* shortWholeNumber(const unsigned char* first,
+                                                                    const unsigned char* end, double& value)
+{
+    if constexpr (std::endian::native != std::endian::little)
+        return nullptr;
+    const bool negative = *first == '-';
+    const unsigned char* const digits = first + (negative ? 1 : 0);
+    std::uint64_t eightBytes = 0;
+    std::memcpy(&eightBytes, digits, 8);
+    const int count = leadingDigits(eightBytes);
+    const unsigned char* const after = digits + count;
+    if (count == 0 || count == 8 || after >= end || kCharClasses[*after] == kNumberChar)
+        return nullptr;
+    const double magnitude = digitsValue(eightBytes, count);
+    value = negative ? -magnitude : magnitude;
+    return after;
+}
 
 std::string plainReason(int error)
 {
@@ -240,12 +319,21 @@ private:
     // Passes over separators (an empty lookahead counts as one). False at the end of file.
     bool skip()
     {
-        while (classOf(lookahead_) == kSeparator) {
+        if (classOf(lookahead_) != kSeparator)
+            return true;
+        for (;;) {
+            const unsigned char* p = in_.position();
+            const unsigned char* const end = in_.blockEnd();
+            while (p != end && kCharClasses[*p] == kSeparator)
+                ++p;
+            in_.skipTo(p);
+            if (p != end) {
+                takeNext();
+                return true;
+            }
             if (in_.atEnd())
                 return false;
-            takeNext();
         }
-        return true;
     }
 
     // Ends a list at the letter in the lookahead: it becomes the scanner's current character.
@@ -259,14 +347,67 @@ private:
     // file ends after the last character appended.
     bool readNumber(NumberText& text)
     {
+        if (readShortWholeNumber(text))
+            return true;
+        text.append(lookahead_);
         for (;;) {
-            text.append(lookahead_);
+            const unsigned char* const start = in_.position();
+            const unsigned char* const end = in_.blockEnd();
+            const unsigned char* p = start;
+            while (p != end && kCharClasses[*p] == kNumberChar)
+                ++p;
+            text.append(start, static_cast<std::size_t>(p - start));
+            in_.skipTo(p);
+            if (p != end) {
+                takeNext(); // the character that ends the number
+                return true;
+            }
             if (in_.atEnd())
                 return false;
-            takeNext();
-            if (!isNumberChar(lookahead_))
-                return true;
         }
+    }
+
+    // readNumber for the usual coordinate (see shortWholeNumber), read eight bytes at a
+    // time. False, having read nothing, for anything else.
+    bool readShortWholeNumber(NumberText& text)
+    {
+        const unsigned char* const first = in_.lastByte();
+        if (first == nullptr || *first != lookahead_)
+            return false;
+        double value = 0;
+        const unsigned char* const after = shortWholeNumber(first, in_.blockEnd(), value);
+        if (after == nullptr)
+            return false;
+        text.setWhole(first, static_cast<std::size_t>(after - first), value);
+        in_.skipTo(after);
+        takeNext(); // the character that ends the number
+        return true;
+    }
+
+    // The usual pair, "123,-45" with any separators, read at once when all of it and the
+    // character after it lie in the current block and both values are short whole
+    // numbers: the same values, the same lookahead after Y, and the same discarded
+    // character after X as the general reading. False, having read nothing, otherwise.
+    bool readShortWholePair(double& x, double& y)
+    {
+        const unsigned char* const first = in_.lastByte();
+        const unsigned char* const end = in_.blockEnd();
+        if (first == nullptr || *first != lookahead_)
+            return false;
+        const unsigned char* p = shortWholeNumber(first, end, x);
+        if (p == nullptr)
+            return false;
+        ++p; // the character that ended X is discarded
+        while (p < end && kCharClasses[*p] == kSeparator)
+            ++p;
+        if (p >= end || kCharClasses[*p] != kNumberChar)
+            return false;
+        p = shortWholeNumber(p, end, y);
+        if (p == nullptr)
+            return false;
+        in_.skipTo(p);
+        takeNext(); // the character that ends Y
+        return true;
     }
 
     // The pairs of one list. True: the scanner goes on with the letter that ended the
@@ -274,62 +415,74 @@ private:
     bool readCoordinates()
     {
         for (;;) {
-            // X value.
-            xText_.clear();
             if (!skip())
                 return false;
             if (isLetter(lookahead_)) {
                 handLetterToScanner();
                 return true;
             }
-            const std::uint64_t pairOffset = lookaheadOffset_;
-            if (!readNumber(xText_)) { // the file ends inside an X value: the pair is dropped
-                beep();
-                result_.endOfFileCaption = true;
-                beep();
-                return false;
-            }
-            yText_.clear();
-            lookahead_ = kEmpty; // the character that ended X is discarded
-            if (!skip())
-                return false;
-
-            // Y value. A letter here means the X value has no Y: skip the pair, and let
-            // the letter start the next mnemonic.
-            if (isLetter(lookahead_)) {
-                noteSkipped(pairOffset, xText_.shown());
-                handLetterToScanner();
-                return true;
-            }
-            // A last pair that runs into the end of the file is complete.
-            const bool fileEnded = !readNumber(yText_);
-
-            const std::optional<double> x = xText_.value();
-            const std::optional<double> y = yText_.value();
-            if (x && y) {
-                if (relative_) {
-                    pointX_ += *x;
-                    pointY_ += *y;
-                } else {
-                    pointX_ = *x;
-                    pointY_ = *y;
-                }
-                if (!execute(pointX_, pointY_))
+            // A number character starts the next pair.
+            double x = 0, y = 0;
+            if (readShortWholePair(x, y)) {
+                if (!executePair(x, y))
                     return false;
-            } else {
-                noteSkipped(pairOffset, xText_.shown() + "," + yText_.shown());
+            } else if (const PairEnd end = readPair(); end != PairEnd::Read) {
+                return end == PairEnd::ListEnded;
             }
-            if (fileEnded)
-                return false;
-
-            if (!skip())
-                return false;
-            if (isLetter(lookahead_)) {
-                handLetterToScanner();
-                return true;
-            }
-            // A number character: the next pair of the same list.
         }
+    }
+
+    enum class PairEnd { Read, ListEnded, RunEnded };
+
+    // One pair of any form, from the number character in the lookahead: carried out, or
+    // noted as skipped. Read: the list goes on after it.
+    PairEnd readPair()
+    {
+        // X value.
+        xText_.clear();
+        const std::uint64_t pairOffset = lookaheadOffset_;
+        if (!readNumber(xText_)) { // the file ends inside an X value: the pair is dropped
+            beep();
+            result_.endOfFileCaption = true;
+            beep();
+            return PairEnd::RunEnded;
+        }
+        yText_.clear();
+        lookahead_ = kEmpty; // the character that ended X is discarded
+        if (!skip())
+            return PairEnd::RunEnded;
+
+        // Y value. A letter here means the X value has no Y: skip the pair, and let the
+        // letter start the next mnemonic.
+        if (isLetter(lookahead_)) {
+            noteSkipped(pairOffset, xText_.shown());
+            handLetterToScanner();
+            return PairEnd::ListEnded;
+        }
+        // A last pair that runs into the end of the file is complete.
+        const bool fileEnded = !readNumber(yText_);
+
+        double x = 0, y = 0;
+        if (xText_.value(x) && yText_.value(y)) {
+            if (!executePair(x, y))
+                return PairEnd::RunEnded;
+        } else {
+            noteSkipped(pairOffset, xText_.shown() + "," + yText_.shown());
+        }
+        return fileEnded ? PairEnd::RunEnded : PairEnd::Read;
+    }
+
+    // Carries out the pair's point, relative or absolute. False ends the run.
+    bool executePair(double x, double y)
+    {
+        if (relative_) {
+            pointX_ += x;
+            pointY_ += y;
+        } else {
+            pointX_ = x;
+            pointY_ = y;
+        }
+        return execute(pointX_, pointY_);
     }
 
     void setPen(bool down) { pen_ = down ? Pen::Down : Pen::Up; }
