@@ -263,6 +263,14 @@ public:
             readEstimateSettings();
     }
 
+    // Runs the scanner, then leaves the preview pen where the last point put it.
+    void runAll()
+    {
+        run();
+        if (previewDeferred_)
+            preview_.drawLine(previewedX_, previewedY_, kLightGrey); // only moves the pen
+    }
+
     // The mnemonic scanner: it looks at every overlapping pair of characters and acts on
     // PU, PD, PA, PR and SP. A coordinate list hands back its ending letter as the first
     // character of the next pair.
@@ -490,7 +498,13 @@ private:
     // Carries out one point. False ends the run (refused or stopped move).
     bool execute(double x, double y)
     {
-        preview_.drawLine(x, y, pen_ == Pen::Down ? std::int16_t{kBlack} : preview_.penUpColour);
+        if (previewDrawsNothing_) {
+            previewedX_ = x;
+            previewedY_ = y;
+            previewDeferred_ = true;
+        } else {
+            preview_.drawLine(x, y, pen_ == Pen::Down ? std::int16_t{kBlack} : preview_.penUpColour);
+        }
         const std::uint64_t number = result_.points + 1; // 1-based, as the test run counts
         if (test_) {
             widenBox(x, y);
@@ -516,9 +530,9 @@ private:
             observer_->onExecutedPoint(x, y, pen_ == Pen::Down);
             observer_->onPoint(in_.consumed(), fileSize_, result_.points);
         }
-        // A move without steps never looks at the stop flag, so look here too.
-        const bool stop = drive_.stopRequested() || (observer_ != nullptr && observer_->stopRequested());
-        if (!test_ && stop) {
+        // A move without steps never looks at the stop flag, so look here too. A test
+        // run is not stopped.
+        if (!test_ && (drive_.stopRequested() || (observer_ != nullptr && observer_->stopRequested()))) {
             result_.stopped = true;
             return false;
         }
@@ -619,6 +633,11 @@ private:
     Drive& drive_;
     RunObserver* const observer_;
     RunResult& result_;
+    // A canvas that draws nothing (the command-line tool's) needs only the preview pen's
+    // last position, which the last point sets: it is moved there once, after the run.
+    const bool previewDrawsNothing_ = dynamic_cast<const NullCanvas*>(&preview_.canvas()) != nullptr;
+    bool previewDeferred_ = false;
+    double previewedX_ = 0, previewedY_ = 0;
 
     int current_ = kEmpty;
     int previous_ = kEmpty;
@@ -694,7 +713,7 @@ RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive
     const std::uint64_t fileSize = ec ? 0 : static_cast<std::uint64_t>(size);
 
     ByteReader reader(file);
-    Interpreter(reader, fileSize, mode == RunMode::Test, firstPoint, preview, drive, observer, result).run();
+    Interpreter(reader, fileSize, mode == RunMode::Test, firstPoint, preview, drive, observer, result).runAll();
     if (reader.error() != 0) {
         // A read that fails part-way must not pass for a complete plot.
         result.opened = false;

@@ -105,5 +105,24 @@ TEST_P(BlockBoundary, SplitsNoNumber)
 
 INSTANTIATE_TEST_SUITE_P(EveryCharacter, BlockBoundary, ::testing::Range(0, 36));
 
+// The command-line tool's canvas draws nothing: the preview pen still ends at the last
+// point, rounded, as if every line had been drawn.
+TEST(NullCanvasPreview, PenEndsAtTheLastPoint)
+{
+    Rig rig;
+    NullCanvas canvas;
+    rig.preview.setCanvas(canvas);
+    rig.preview.lastX = 3;
+    rig.preview.lastY = 4;
+    rig.test("IN;");
+    EXPECT_EQ(rig.preview.lastX, 3);
+    EXPECT_EQ(rig.preview.lastY, 4);
+
+    const RunResult result = rig.test("PA100,200;PD2.5,-3.5;");
+    EXPECT_EQ(result.points, 2u);
+    EXPECT_EQ(rig.preview.lastX, 2);
+    EXPECT_EQ(rig.preview.lastY, -4);
+}
+
 } // namespace
 } // namespace orlex
