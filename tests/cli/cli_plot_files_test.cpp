@@ -335,6 +335,41 @@ TEST(SvgInput, TestAndDrawUseTheConvertedPlot)
     EXPECT_TRUE(fs::is_empty(folder / "tmp"));
 }
 
+// The tool loads the SVG import only for what may be an SVG; whether a file is one stays
+// as the import decides: by a .svg name in any case, or by content starting with "<svg"
+// (after a byte-order mark and blanks), never by "<svg" further in.
+struct InputKindCase {
+    const char* name;
+    std::string file;
+    std::string content;
+    std::string points; // 3: the small SVG's path; 2: the plot's two points
+};
+
+void PrintTo(const InputKindCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class InputKind : public ::testing::TestWithParam<InputKindCase> {};
+
+TEST_P(InputKind, IsToldAsTheImportTellsIt)
+{
+    TempFolder folder;
+    writeFile(folder / GetParam().file, GetParam().content);
+    const CliResult result = runCli(folder.path(), {"test", GetParam().file, "--json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(jsonValue(result.out, "points"), GetParam().points) << result.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, InputKind,
+    ::testing::Values(InputKindCase{"SvgName", "drawing.svg", kSmallSvg, "3"},
+                      InputKindCase{"UpperCaseName", "drawing.SVG", kSmallSvg, "3"},
+                      InputKindCase{"SvgContent", "drawing.dat", std::string("\xEF\xBB\xBF \n") + kSmallSvg, "3"},
+                      InputKindCase{"PlotWithSvgInALabel", "label.plt", "PU0,0;LB<svg>\x03;PD400,0;", "2"},
+                      InputKindCase{"Plot", "plot.hpgl", "PU0,0;PD400,0;", "2"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 // The estimate of a plot that needs no homing is the simulated draw's time, within 1 %.
 class EstimateAgainstDraw : public ::testing::TestWithParam<std::string> {};
 

@@ -1,0 +1,112 @@
+// importSvg and isSvgFile for the command-line tool: the SVG import lives in a module that
+// is loaded on the first SVG drawing, since loading Qt's libraries takes longer than the
+// whole test run of a typical plot file. A plot file is told from an SVG without it.
+#include "cli/svg_module.h"
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include <dlfcn.h>
+
+namespace orlex {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct LoadedModule {
+    const cli::SvgModuleFunctions* functions = nullptr;
+    std::string error; // why it could not be loaded
+};
+
+// The folder of the running program.
+fs::path programFolder()
+{
+    std::error_code ec;
+    return fs::read_symlink("/proc/self/exe", ec).parent_path();
+}
+
+// The module next to the program (build tree), or where the package installs it.
+LoadedModule loadModule()
+{
+    LoadedModule loaded;
+    const fs::path folder = programFolder();
+    for (const fs::path& candidate :
+         {folder / cli::kSvgModuleFile, folder / ORLEX_SVG_MODULE_DIR_FROM_BIN / cli::kSvgModuleFile}) {
+        void* handle = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
+            loaded.error = ::dlerror(); // the last place tried says most
+            continue;
+        }
+        using Entry = const cli::SvgModuleFunctions* (*)();
+        if (auto entry = reinterpret_cast<Entry>(::dlsym(handle, cli::kSvgModuleEntry))) {
+            loaded.functions = entry();
+            return loaded;
+        }
+        loaded.error = candidate.string() + " is not the SVG import";
+        ::dlclose(handle);
+    }
+    return loaded;
+}
+
+const LoadedModule& svgModule()
+{
+    static const LoadedModule loaded = loadModule();
+    return loaded;
+}
+
+// The extension in lower case, when it is plain ASCII.
+std::optional<std::string> asciiLowerCase(std::string text)
+{
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return std::nullopt;
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+// The import takes a file by its content only when its first 4096 bytes hold "<svg".
+bool mayHoldSvg(const fs::path& file)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(file, error))
+        return false;
+    std::ifstream in(file, std::ios::binary);
+    std::string head(4096, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return head.find("<svg") != std::string::npos;
+}
+
+} // namespace
+
+Result<SvgDrawing> importSvg(const std::filesystem::path& file, const SvgImportOptions& options)
+{
+    const LoadedModule& module = svgModule();
+    if (module.functions == nullptr)
+        return failure("cannot read SVG drawings: the SVG import could not be loaded (" + module.error + ")");
+    return module.functions->importSvg(file, options);
+}
+
+bool isSvgFile(const std::filesystem::path& file)
+{
+    // Plain extensions and plot files are told apart here; only a file that may be an SVG
+    // asks the import, and so loads it.
+    if (const std::optional<std::string> extension = asciiLowerCase(file.extension().string())) {
+        if (*extension == ".svg")
+            return true;
+        if (!mayHoldSvg(file))
+            return false;
+    }
+    const LoadedModule& module = svgModule();
+    if (module.functions != nullptr)
+        return module.functions->isSvgFile(file);
+    return mayHoldSvg(file); // importSvg will say why it cannot read it
+}
+
+} // namespace orlex
