@@ -28,14 +28,28 @@ StepConversion unitsToSteps(double units, double stepLength, bool halfStep, std:
 
 inline constexpr double kMillimetresPerUnit = 0.025; // one plotter unit
 
+// The two quotients of the conversion that depend only on the settings: the length of a
+// step in mm (stepLength / 200 in half-step mode, / 100 in full step) and zoom / 100.
+struct StepScale {
+    double stepMm = 1;
+    double zoomFactor = 1;
+};
+inline StepScale stepScale(double stepLength, bool halfStep, std::int16_t zoom)
+{
+    return {stepLength / (halfStep ? 200.0 : 100.0), zoom / 100.0};
+}
+
 // The step count of unitsToSteps, rounded halves to even but not range-checked: a
 // coordinate that is not finite gives NaN or infinity, which stepsInRange refuses. For
-// callers that convert many coordinates, such as the test run's estimate.
+// callers that convert many coordinates, such as the test run's estimate, which work out
+// the scale once: the operations and their order, so the results, stay the same.
+inline double roundedSteps(double units, StepScale scale)
+{
+    return roundHalfEven(((units * kMillimetresPerUnit) / scale.stepMm) * scale.zoomFactor);
+}
 inline double roundedSteps(double units, double stepLength, bool halfStep, std::int16_t zoom)
 {
-    // One step is stepLength / 200 mm in half-step mode, stepLength / 100 mm in full step.
-    const double divisor = halfStep ? 200.0 : 100.0;
-    return roundHalfEven(((units * kMillimetresPerUnit) / (stepLength / divisor)) * (zoom / 100.0));
+    return roundedSteps(units, stepScale(stepLength, halfStep, zoom));
 }
 
 // True when a roundedSteps result fits -32768..32767.

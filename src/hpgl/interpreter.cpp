@@ -584,10 +584,9 @@ private:
         const MachineSettings& settings = drive_.settings();
         const auto usable = [](double length) { return std::isfinite(length) && length > 0; };
         estimateLengthsUsable_ = usable(settings.stepLengthX) && usable(settings.stepLengthY);
-        stepLengthX_ = settings.stepLengthX;
-        stepLengthY_ = settings.stepLengthY;
-        estimateHalfStep_ = drive_.halfStep();
-        estimateZoom_ = preview_.zoom;
+        const bool halfStep = drive_.halfStep();
+        scaleX_ = stepScale(settings.stepLengthX, halfStep, preview_.zoom);
+        scaleY_ = stepScale(settings.stepLengthY, halfStep, preview_.zoom);
     }
 
     // Counts what lineTo would send for this point: one pen command and the outputs
@@ -599,8 +598,8 @@ private:
             result_.estimateValid = false;
             return;
         }
-        const double sx = roundedSteps(x, stepLengthX_, estimateHalfStep_, estimateZoom_);
-        const double sy = roundedSteps(y, stepLengthY_, estimateHalfStep_, estimateZoom_);
+        const double sx = roundedSteps(x, scaleX_);
+        const double sy = roundedSteps(y, scaleY_);
         result_.minStepsX = std::min(result_.minStepsX, sx);
         result_.maxStepsX = std::max(result_.maxStepsX, sx);
         result_.minStepsY = std::min(result_.minStepsY, sy);
@@ -650,9 +649,7 @@ private:
     double executedX_ = 0, executedY_ = 0; // the last point carried out
     long stepX_ = 0, stepY_ = 0;           // estimate: step position the draw would reach
     bool estimateLengthsUsable_ = false;   // estimate settings, read once per test run
-    double stepLengthX_ = 0, stepLengthY_ = 0;
-    bool estimateHalfStep_ = false;
-    std::int16_t estimateZoom_ = 100;
+    StepScale scaleX_, scaleY_;
 };
 
 } // namespace
