@@ -3,8 +3,9 @@
 // waited / frequency; 1.00 means no cycle was missed), once with the core alone and once
 // through the main window's Draw with the preview and the virtual plotter view live.
 // Then the CPU time per step with the virtual plotter in virtual time.
-//   bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view]
-// (--no-view: the main window alone, without the virtual plotter view)
+//   bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view] [--detail]
+// (--no-view: the main window alone, without the virtual plotter view; --detail: the long
+// events by receiver class and type, and the longest paint of each widget class inside them)
 #include "bench_support.h"
 
 #include "drive/drive.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -27,11 +29,19 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace orlex;
 
 namespace {
+
+double threadCpuMicros()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
 
 // Times every event delivered from the event loop (outermost only), so the report can
 // say how often an event handler held the polling loop for longer than half a period.
@@ -41,13 +51,33 @@ public:
     bool notify(QObject* receiver, QEvent* event) override
     {
         if (depth_++ > 0) {
+            const bool timed = recording && detail && event->type() == QEvent::Paint;
+            const char* what = timed ? receiver->metaObject()->className() : nullptr; // it may be deleted
+            const double cpu0 = timed ? threadCpuMicros() : 0;
+            const auto t0 = std::chrono::steady_clock::now();
             const bool r = QApplication::notify(receiver, event);
             --depth_;
+            if (timed) {
+                const double us =
+                    std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+                Slowest& s = paints[what];
+                ++s.count;
+                s.longestMicros = std::max(s.longestMicros, us);
+                s.longestCpuMicros = std::max(s.longestCpuMicros, threadCpuMicros() - cpu0);
+                s.cpuMicros.push_back(threadCpuMicros() - cpu0);
+            }
             return r;
         }
+        // The receiver may be gone afterwards (a deferred delete), and the event with it.
+        const int type = event->type();
+        const std::string what =
+            recording && detail ? std::string(receiver->metaObject()->className()) + " type " + std::to_string(type)
+                                : std::string();
+        const double cpu0 = detail ? threadCpuMicros() : 0;
         const auto t0 = std::chrono::steady_clock::now();
         const bool r = QApplication::notify(receiver, event);
         const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+        const double cpuUs = detail ? threadCpuMicros() - cpu0 : 0;
         --depth_;
         if (recording) {
             ++events;
@@ -55,7 +85,20 @@ public:
                 ++longEvents;
                 longTotalMicros += us;
                 longestMicros = std::max(longestMicros, us);
-                ++byType[event->type()];
+                ++byType[type];
+                if (detail) {
+                    Slowest& s = byReceiver[what];
+                    ++s.count;
+                    s.longestMicros = std::max(s.longestMicros, us);
+                    s.longestCpuMicros = std::max(s.longestCpuMicros, cpuUs);
+                    if (cpuUs > longMicros)
+                        ++s.longCpu;
+                }
+            }
+            if (detail) {
+                Slowest& all = allByReceiver[what];
+                ++all.count;
+                all.cpuMicros.push_back(cpuUs);
             }
         }
         return r;
@@ -66,12 +109,36 @@ public:
         events = longEvents = 0;
         longTotalMicros = longestMicros = 0;
         byType.clear();
+        byReceiver.clear();
+        allByReceiver.clear();
+        paints.clear();
     }
+    struct Slowest {
+        long count = 0, longCpu = 0; // longCpu: longer than half a period in CPU time
+        double longestMicros = 0, longestCpuMicros = 0;
+        std::vector<double> cpuMicros; // every one, for the median and the 90th percentile
+        // "median / 90 % CPU" of the recorded ones, in microseconds.
+        std::string cpuSpread() const
+        {
+            if (cpuMicros.empty())
+                return "";
+            std::vector<double> v = cpuMicros;
+            std::sort(v.begin(), v.end());
+            char text[64];
+            std::snprintf(text, sizeof text, "CPU median %.0f us, 90 %% %.0f us", v[v.size() / 2],
+                          v[v.size() * 9 / 10]);
+            return text;
+        }
+    };
     bool recording = false;
     double longMicros = 0;
     long events = 0, longEvents = 0;
     double longTotalMicros = 0, longestMicros = 0;
     std::map<int, long> byType;
+    bool detail = false;
+    std::map<std::string, Slowest> byReceiver;    // long outermost events
+    std::map<std::string, Slowest> allByReceiver; // all outermost events, for their CPU spread
+    std::map<std::string, Slowest> paints;        // paint events of each widget class, nested
 
 private:
     int depth_ = 0;
@@ -138,6 +205,49 @@ struct Figures {
     std::uint64_t cycles = 0;
     std::uint64_t outputs = 0;
     long lost = 0;
+    long gaps = 0, preemptedGaps = 0; // status reads more than half a period apart
+    double longestGapMicros = 0;
+};
+
+long involuntarySwitches()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nivcsw;
+}
+
+// Watches the time between status reads: a gap of more than half a period can hide a
+// phase of the clock and so lose a cycle. A gap during which the system switched the
+// thread off the processor (an involuntary context switch) is the system's doing.
+class GapWatch : public Port {
+public:
+    GapWatch(Port& inner, double hz, Figures& figures) : inner_(inner), halfPeriodMicros_(5e5 / hz), f_(figures) {}
+    void write(Register reg, std::uint8_t value) override { inner_.write(reg, value); }
+    std::uint8_t read(Register reg) override
+    {
+        if (reg == Register::Status) {
+            const auto now = std::chrono::steady_clock::now();
+            const double gap = std::chrono::duration<double, std::micro>(now - last_).count();
+            if (reads_++ > 0 && gap > halfPeriodMicros_) {
+                ++f_.gaps;
+                f_.longestGapMicros = std::max(f_.longestGapMicros, gap);
+                const long switches = involuntarySwitches();
+                if (switches != switches_)
+                    ++f_.preemptedGaps;
+                switches_ = switches;
+            }
+            last_ = now;
+        }
+        return inner_.read(reg);
+    }
+
+private:
+    Port& inner_;
+    double halfPeriodMicros_;
+    Figures& f_;
+    long reads_ = 0;
+    long switches_ = involuntarySwitches();
+    std::chrono::steady_clock::time_point last_{};
 };
 
 // The core alone: lineTo over the zig-zag, no window events.
@@ -145,7 +255,9 @@ Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, dou
 {
     const MachineSettings settings = defaultSettings();
     VirtualPlotter plotter(plotterConfig(hz, realTime));
-    bench::CountingPort port(plotter);
+    Figures f;
+    GapWatch watch(plotter, hz, f);
+    bench::CountingPort port(realTime ? static_cast<Port&>(watch) : plotter);
     Drive drive(port, settings, DriveHooks{{}, [] { return true; }});
     const double cpu0 = cpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
@@ -154,7 +266,6 @@ Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, dou
     const auto t1 = std::chrono::steady_clock::now();
     if (cpu)
         *cpu = cpuSeconds() - cpu0;
-    Figures f;
     f.seconds = std::chrono::duration<double>(t1 - t0).count();
     f.cycles = port.cycles();
     f.outputs = port.dataWrites;
@@ -233,6 +344,7 @@ int main(int argc, char** argv)
     double seconds = 2;
     bool window = true;
     bool plotterView = true;
+    bool detail = false;
     std::vector<double> freqs{1000, 2000, 5000, 10000, 20000, 40000, 80000, 160000};
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
@@ -241,13 +353,15 @@ int main(int argc, char** argv)
             window = false;
         } else if (!std::strcmp(argv[i], "--no-view")) {
             plotterView = false;
+        } else if (!std::strcmp(argv[i], "--detail")) {
+            detail = true;
         } else if (!std::strcmp(argv[i], "--freqs") && i + 1 < argc) {
             freqs.clear();
             for (char* s = std::strtok(argv[++i], ","); s; s = std::strtok(nullptr, ","))
                 freqs.push_back(std::atof(s));
         } else {
-            std::fprintf(stderr,
-                         "usage: bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view]\n");
+            std::fprintf(stderr, "usage: bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view] "
+                                 "[--detail]\n");
             return 2;
         }
     }
@@ -255,6 +369,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TimingApplication app(argc, argv);
     timingApp = &app;
+    app.detail = detail;
 
     std::printf("machine: %s\nQt platform: %s\n", bench::machineText().c_str(),
                 qPrintable(QGuiApplication::platformName()));
@@ -262,7 +377,11 @@ int main(int argc, char** argv)
     for (double hz : freqs) {
         // Two cycles per coil byte: hz * seconds / 2 bytes take `seconds`.
         const auto points = zigZag(static_cast<std::uint64_t>(hz * seconds / 2));
-        printRow("core", hz, drawCore(hz, points, true));
+        const Figures core = drawCore(hz, points, true);
+        printRow("core", hz, core);
+        std::printf("        status reads more than half a period apart: %ld, %ld of them with the thread "
+                    "switched off the processor; longest %.0f us\n",
+                    core.gaps, core.preemptedGaps, core.longestGapMicros);
         if (window) {
             printRow(plotterView ? "window" : "no-view", hz, drawWindow(hz, points, plotterView));
             QString types;
@@ -272,6 +391,16 @@ int main(int argc, char** argv)
                         "QEvent type%s)\n",
                         app.events, app.longEvents, app.longTotalMicros / 1000, app.longestMicros / 1000,
                         qPrintable(types));
+            // CPU time beside wall time: on a busy machine the wall time of an event also
+            // holds the time the thread waited for a core.
+            for (const auto& [what, slow] : app.byReceiver)
+                std::printf("        long: %-40s %6ld (%ld by CPU)  longest %.3f ms, CPU %.3f ms\n", what.c_str(),
+                            slow.count, slow.longCpu, slow.longestMicros / 1000, slow.longestCpuMicros / 1000);
+            for (const auto& [what, all] : app.allByReceiver)
+                std::printf("        all: %-41s %6ld  %s\n", what.c_str(), all.count, all.cpuSpread().c_str());
+            for (const auto& [what, slow] : app.paints)
+                std::printf("        paint: %-39s %6ld  longest %.3f ms, CPU %.3f ms; %s\n", what.c_str(), slow.count,
+                            slow.longestMicros / 1000, slow.longestCpuMicros / 1000, slow.cpuSpread().c_str());
         }
     }
 
