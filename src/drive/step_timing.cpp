@@ -5,8 +5,9 @@ namespace orlex {
 
 // A cycle counts when a reading of 128 or more is followed by one of 128 or less. The
 // thresholds overlap on purpose: a status of exactly 128 both starts and ends a cycle.
-// Pending events run at a bounded rate (EventPacer), both while waiting for the clock
-// to go high and while waiting for the end of the high phase. There is no timeout: a
+// Pending events run at a bounded rate (EventPacer), normally right after a cycle ended,
+// where a handler has the most time before the next high phase must be seen; on a clock
+// that does not toggle, also while waiting for either level. There is no timeout: a
 // clock line that never toggles keeps waitClockCycles polling, while the window stays responsive
 // through the events it lets run, until a stop request (Stop, Esc, a signal) ends the
 // wait at once; the caller then ends its run.
@@ -20,6 +21,8 @@ void Drive::waitClockCycles(std::int16_t cycles)
                     return;
             }
             ++n;
+            pacer_.atEdge(hooks_.processEvents);
+            continue;
         }
         pacer_.poll(hooks_.processEvents);
     }
