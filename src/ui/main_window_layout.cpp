@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 
 #include "ui/classic_face.h"
+#include "ui/fixed_label_box.h"
 #include "ui/icons.h"
 #include "ui/preview_widget.h"
 #include "ui/twips.h"
@@ -373,9 +374,11 @@ void MainWindow::buildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
     bar->setSizeGripEnabled(false);
-    progressLabel = new QLabel(bar);
+    // The progress text changes several times a second during a draw: in a fixed box, so
+    // that it repaints only itself and does not hold up the drive's clock polling.
+    progressLabel = new QLabel;
     progressLabel->setObjectName(QStringLiteral("lblProgress"));
-    bar->addWidget(progressLabel, 1);
+    bar->addWidget(new FixedLabelBox(progressLabel, bar), 1);
     // Shown only when they apply: Pause or Continue and Stop during a draw, Resume after
     // one that ended early.
     auto barButton = [bar](const QString& caption, const char* name) {

@@ -48,6 +48,21 @@ QString twipsRow(const char* name)
 
 } // namespace
 
+// Counts the events of one type that reach the objects it filters.
+class EventCounter : public QObject {
+public:
+    explicit EventCounter(QEvent::Type type) : type_(type) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == type_;
+        return false;
+    }
+    int count = 0;
+
+private:
+    QEvent::Type type_;
+};
+
 class TestWindowLayout : public QObject {
     Q_OBJECT
 private slots:
@@ -363,6 +378,20 @@ void TestWindowLayout::statusBar()
     QVERIFY(w.stopButton->isHidden());
     QVERIFY(w.statusBar()->isAncestorOf(w.progressLabel));
     QVERIFY(w.statusBar()->isAncestorOf(w.stopButton));
+
+    // The progress text changes many times a second during a draw: it must not make the
+    // status bar lay itself out again each time, only repaint the label.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.progressLabel->width() > w.statusBar()->width() / 2);
+    EventCounter layouts(QEvent::LayoutRequest);
+    for (QObject* o : std::initializer_list<QObject*>{w.statusBar(), &w, w.progressLabel->parent()})
+        o->installEventFilter(&layouts);
+    for (const QString& text : {QString("Drawing: 1 %"), QString("Drawing: 12 % of a much longer text, point 1234")}) {
+        w.progressLabel->setText(text);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(layouts.count, 0);
 }
 
 void TestWindowLayout::timersAndHandlersAreConnected()
