@@ -1,15 +1,19 @@
 // The live picture of the virtual plotter: travel area, home switches, carriage, pen,
 // motors and paper, repainted at most ~30 times a second and only when something changed.
+// A frame repaints only what changed (the carriage at its old and new place, new ink, a
+// switch lamp, the title), so that it stays short beside the drive's clock polling.
 #include "ui/virtual_plotter_view.h"
 
 #include "settings/conversions.h"
 #include "settings/settings_file.h"
+#include "ui/fixed_label_box.h"
 
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -24,9 +28,14 @@ namespace orlex::ui {
 
 namespace {
 
-constexpr int kFrameIntervalMs = 33; // about 30 frames a second at most
-constexpr double kPenWidthMm = 0.3;  // line width of the pen on the paper
-constexpr int kAreaMarginPx = 16;    // room around the machine drawing
+constexpr int kFrameIntervalMs = 33;          // about 30 frames a second at most
+constexpr int kTicksPerTexts = 8;             // of them, one shows the position text and one the counters
+constexpr double kPenWidthMm = 0.3;           // line width of the pen on the paper
+constexpr int kAreaMarginPx = 16;             // room around the machine drawing
+constexpr double kPenRadiusPx = 6;            // the pen's circle; the cross-hair reaches 3 times as far
+constexpr int kCarriageReachPx = 3 * 6 + 2;   // half the side of the carriage's picture
+constexpr double kSwitchPx = 8;               // a home switch lamp is kSwitchPx by twice that
+constexpr std::size_t kInkRectsPerFrame = 64; // more new segments: one rectangle around them all
 
 const QColor kFrameColour(60, 63, 68);
 const QColor kPaperColour(255, 255, 255);
@@ -52,7 +61,11 @@ VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSet
     setMinimumSize(320, 300);
     resize(640, 640);
 
+    // The drawing covers its area from the cached image, and the panel fills its own
+    // background: nothing needs erasing before a frame.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     panel_ = new QWidget(this);
+    panel_->setAutoFillBackground(true);
     positionLabel_ = new QLabel(panel_);
     positionLabel_->setObjectName(QStringLiteral("lblPosition"));
     countersLabel_ = new QLabel(panel_);
@@ -69,8 +82,8 @@ VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSet
     buttons->addWidget(clearPaperButton_);
     buttons->addStretch(1);
     auto* panelLayout = new QVBoxLayout(panel_);
-    panelLayout->addWidget(positionLabel_);
-    panelLayout->addWidget(countersLabel_);
+    panelLayout->addWidget(new FixedLabelBox(positionLabel_, panel_));
+    panelLayout->addWidget(new FixedLabelBox(countersLabel_, panel_));
     panelLayout->addLayout(buttons);
 
     auto* layout = new QVBoxLayout(this);
@@ -78,11 +91,14 @@ VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSet
     layout->addStretch(1); // the drawing fills this part
     layout->addWidget(panel_);
 
-    updateCounters(takeSnapshot());
+    shown_ = takeSnapshot();
+    rememberPaper(shown_);
+    showPosition(shown_);
+    showCounters(shown_);
 
     frameTimer_ = new QTimer(this);
     frameTimer_->setInterval(kFrameIntervalMs);
-    connect(frameTimer_, &QTimer::timeout, this, &VirtualPlotterView::refresh);
+    connect(frameTimer_, &QTimer::timeout, this, &VirtualPlotterView::onFrameTick);
     frameTimer_->start();
 }
 
@@ -99,6 +115,11 @@ VirtualPlotterView::Snapshot VirtualPlotterView::takeSnapshot() const
     s.paperRevision = plotter_.paperRevision();
     s.xHalfSteps = plotter_.xHalfSteps();
     s.yHalfSteps = plotter_.yHalfSteps();
+    s.xMm = plotter_.xMillimetres();
+    s.yMm = plotter_.yMillimetres();
+    s.xSwitchClosed = plotter_.xSwitchClosed();
+    s.ySwitchClosed = plotter_.ySwitchClosed();
+    s.segments = plotter_.paper().size();
     s.penDown = plotter_.penDown();
     s.dataLatch = plotter_.dataLatch();
     s.stepsX = c.stepsX;
@@ -114,21 +135,102 @@ VirtualPlotterView::Snapshot VirtualPlotterView::takeSnapshot() const
 void VirtualPlotterView::refresh()
 {
     const Snapshot now = takeSnapshot();
-    if (!firstFrame_ && now == shown_)
-        return;
-    firstFrame_ = false;
-    shown_ = now;
-    updateCounters(now);
-    update();
+    showPosition(now);
+    showCounters(now);
+    repaintChanges(now);
 }
 
-void VirtualPlotterView::updateCounters(const Snapshot& now)
+// The frame timer: the drawing, the position text and the counters on ticks of their
+// own, so that no single repaint has to do more than one of them.
+void VirtualPlotterView::onFrameTick()
+{
+    const Snapshot now = takeSnapshot();
+    const int tick = ticks_++ % kTicksPerTexts;
+    if (tick == 0)
+        showPosition(now);
+    else if (tick == kTicksPerTexts / 2)
+        showCounters(now);
+    else
+        repaintChanges(now);
+}
+
+void VirtualPlotterView::repaintChanges(const Snapshot& now)
+{
+    if (!firstFrame_ && now == shown_)
+        return;
+    const QRegion changed = firstFrame_ ? QRegion(rect()) : changedRegion(shown_, now);
+    firstFrame_ = false;
+    shown_ = now;
+    rememberPaper(now);
+    update(changed);
+}
+
+QRegion VirtualPlotterView::changedRegion(const Snapshot& before, const Snapshot& now) const
+{
+    if (before.travelXmm != now.travelXmm || before.travelYmm != now.travelYmm || paperReplaced(before))
+        return rect();
+    const Mapping m = mapping();
+    QRegion region;
+    if (before.xMm != now.xMm || before.yMm != now.yMm || before.penDown != now.penDown
+        || before.dataLatch != now.dataLatch) {
+        region += carriageRegion(m, before.xMm, before.yMm);
+        region += carriageRegion(m, now.xMm, now.yMm);
+    }
+    if ((before.dataLatch != 0) != (now.dataLatch != 0))
+        region += titleRect().toAlignedRect();
+    if (before.xSwitchClosed != now.xSwitchClosed)
+        region += switchRect(m, false).toAlignedRect();
+    if (before.ySwitchClosed != now.ySwitchClosed)
+        region += switchRect(m, true).toAlignedRect();
+
+    // The new ink, and the segment that was still growing at the last frame.
+    const std::vector<PaperSegment>& paper = plotter_.paper();
+    const std::size_t first = before.segments > 0 ? before.segments - 1 : 0;
+    if (paper.size() - first > kInkRectsPerFrame) {
+        QRectF all;
+        for (std::size_t i = first; i < paper.size(); ++i)
+            all |= inkRect(m, paper[i]);
+        region += all.toAlignedRect();
+    } else {
+        for (std::size_t i = first; i < paper.size(); ++i)
+            region += inkRect(m, paper[i]).toAlignedRect();
+    }
+    return region;
+}
+
+bool VirtualPlotterView::paperReplaced(const Snapshot& before) const
+{
+    const std::vector<PaperSegment>& paper = plotter_.paper();
+    if (before.segments == 0)
+        return false;
+    if (paper.size() < before.segments)
+        return true;
+    const PaperSegment& last = paper[before.segments - 1];
+    if (last.x1 != shownLast_.x1 || last.y1 != shownLast_.y1)
+        return true;
+    return before.segments >= 2 && !sameSegment(paper[before.segments - 2], shownBeforeLast_);
+}
+
+void VirtualPlotterView::rememberPaper(const Snapshot& now)
+{
+    const std::vector<PaperSegment>& paper = plotter_.paper();
+    if (now.segments >= 1)
+        shownLast_ = paper[now.segments - 1];
+    if (now.segments >= 2)
+        shownBeforeLast_ = paper[now.segments - 2];
+}
+
+void VirtualPlotterView::showPosition(const Snapshot& now)
 {
     positionLabel_->setText(QStringLiteral("X %1 mm   Y %2 mm   pen %3   motors %4")
-                                .arg(plotter_.xMillimetres(), 0, 'f', 2)
-                                .arg(plotter_.yMillimetres(), 0, 'f', 2)
+                                .arg(now.xMm, 0, 'f', 2)
+                                .arg(now.yMm, 0, 'f', 2)
                                 .arg(now.penDown ? QStringLiteral("down") : QStringLiteral("up"))
                                 .arg(now.dataLatch != 0 ? QStringLiteral("energised") : QStringLiteral("off")));
+}
+
+void VirtualPlotterView::showCounters(const Snapshot& now)
+{
     countersLabel_->setText(QStringLiteral("Steps X %1, Y %2   lost steps X %3, Y %4   pen moves %5")
                                 .arg(now.stepsX)
                                 .arg(now.stepsY)
@@ -161,6 +263,65 @@ VirtualPlotterView::Mapping VirtualPlotterView::mapping() const
 QPointF VirtualPlotterView::machineToView(double xMm, double yMm) const
 {
     return mapping().map(xMm, yMm);
+}
+
+// The lamp, next to the home corner: left of it for X, below it for Y.
+QRectF VirtualPlotterView::switchRect(const Mapping& m, bool yAxis) const
+{
+    const QPointF home = m.map(0, 0);
+    const double s = kSwitchPx;
+    if (yAxis)
+        return QRectF(home.x(), home.y() + 3, 2 * s, s);
+    return QRectF(home.x() - s - 3, home.y() - 2 * s, s, 2 * s);
+}
+
+// The line of text at the top left: travel area and motors.
+QRectF VirtualPlotterView::titleRect() const
+{
+    return QRectF(6, 4, std::max(0, width() - 12), fontMetrics().height() + 2);
+}
+
+// The cross-hair and pen circle, and the two gantry lines across the travel area.
+QRegion VirtualPlotterView::carriageRegion(const Mapping& m, double xMm, double yMm) const
+{
+    const QPoint pen = m.map(xMm, yMm).toPoint();
+    const QRect travel = QRectF(m.map(0, travelMm(true)), m.map(travelMm(false), 0)).toAlignedRect();
+    const int reach = kCarriageReachPx;
+    QRegion region(pen.x() - reach, pen.y() - reach, 2 * reach, 2 * reach);
+    region += QRect(pen.x() - 1, travel.top() - 1, 3, travel.height() + 2);
+    region += QRect(travel.left() - 1, pen.y() - 1, travel.width() + 2, 3);
+    return region;
+}
+
+// The cross-hair in the motors' colour and the pen's circle, filled while the pen is
+// down, drawn once into an image for each of the four looks and then only copied.
+const QImage& VirtualPlotterView::carriagePicture(bool energised, bool penDown)
+{
+    QImage& picture = carriagePictures_[(energised ? 2 : 0) + (penDown ? 1 : 0)];
+    if (!picture.isNull())
+        return picture;
+    const int side = 2 * kCarriageReachPx;
+    picture = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF centre(kCarriageReachPx, kCarriageReachPx);
+    const double r = kPenRadiusPx;
+    p.setPen(QPen(energised ? kEnergisedColour : kIdleColour, 2));
+    p.drawLine(centre - QPointF(3 * r, 0), centre + QPointF(3 * r, 0));
+    p.drawLine(centre - QPointF(0, 3 * r), centre + QPointF(0, 3 * r));
+    p.setBrush(penDown ? QBrush(kInkColour) : QBrush(Qt::NoBrush));
+    p.setPen(QPen(kInkColour, 2));
+    p.drawEllipse(centre, r, r);
+    return picture;
+}
+
+QRectF VirtualPlotterView::inkRect(const Mapping& m, const PaperSegment& segment) const
+{
+    const double reach = std::max(1.0, kPenWidthMm * m.scale) / 2 + 2;
+    return QRectF(m.map(segment.x1, segment.y1), m.map(segment.x2, segment.y2))
+        .normalized()
+        .adjusted(-reach, -reach, reach, reach);
 }
 
 void VirtualPlotterView::resetPaper(const Mapping& m)
@@ -205,60 +366,81 @@ void VirtualPlotterView::bringPaperUpToDate(const Mapping& m)
     paperLastCached_ = paper[finished - 1];
 }
 
-void VirtualPlotterView::paintEvent(QPaintEvent*)
+// A frame shows the machine as the last snapshot (shown_) saw it, whenever Qt asks for it,
+// so that the next frame's region always covers what this one drew. Ink is the exception:
+// it only grows, and the next region covers the segments from the last one shown on.
+// Everything is painted only where the region to repaint reaches it, one rectangle of it
+// at a time: with a rectangular clip, Qt copies the cached image straight, where a clip
+// of many rectangles makes it go pixel by pixel. A frame of a draw costs a few small
+// copies and lines, not a picture of the whole machine.
+void VirtualPlotterView::paintEvent(QPaintEvent* event)
 {
     ++framesPainted_;
     const Mapping m = mapping();
+    bringPaperUpToDate(m);
+    QPainter p(this);
+    for (const QRect& part : event->region()) {
+        p.setClipRect(part);
+        paintPart(p, m, part);
+    }
+}
+
+void VirtualPlotterView::paintPart(QPainter& p, const Mapping& m, const QRect& part)
+{
     const double widthMm = travelMm(false);
     const double heightMm = travelMm(true);
 
     // Frame, travel area and the finished ink, from the cache.
-    bringPaperUpToDate(m);
-    QPainter p(this);
-    p.drawImage(0, 0, paperImage_);
+    if (const QRect cached = part & paperImage_.rect(); !cached.isEmpty())
+        p.drawImage(cached.topLeft(), paperImage_, cached);
     const QRectF travel(m.map(0, heightMm), m.map(widthMm, 0));
     p.setRenderHint(QPainter::Antialiasing);
     const std::vector<PaperSegment>& paper = plotter_.paper();
-    if (!paper.empty()) {
+    if (!paper.empty() && part.intersects(inkRect(m, paper.back()).toAlignedRect())) {
         const PaperSegment& last = paper.back();
         p.setPen(QPen(kInkColour, std::max(1.0, kPenWidthMm * m.scale), Qt::SolidLine, Qt::RoundCap));
         p.drawLine(m.map(last.x1, last.y1), m.map(last.x2, last.y2));
     }
 
-    // Home corner and its two switches, lit while closed.
-    const QPointF home = m.map(0, 0);
-    const double s = 8; // switch size in pixels
-    const QRectF xSwitch(home.x() - s - 3, home.y() - 2 * s, s, 2 * s);
-    const QRectF ySwitch(home.x(), home.y() + 3, 2 * s, s);
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(plotter_.xSwitchClosed() ? kSwitchClosedColour : kSwitchOpenColour);
-    p.drawRect(xSwitch);
-    p.setBrush(plotter_.ySwitchClosed() ? kSwitchClosedColour : kSwitchOpenColour);
-    p.drawRect(ySwitch);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(xSwitch.left() - 14, xSwitch.top(), 12, xSwitch.height()), Qt::AlignCenter, QStringLiteral("X"));
-    p.drawText(QRectF(ySwitch.left(), ySwitch.bottom() + 1, ySwitch.width(), 14), Qt::AlignCenter, QStringLiteral("Y"));
+    // The two home switches, lit while closed, and their letters.
+    for (const bool yAxis : {false, true}) {
+        const QRectF lamp = switchRect(m, yAxis);
+        const QRectF letter = yAxis ? QRectF(lamp.left(), lamp.bottom() + 1, lamp.width(), 14)
+                                    : QRectF(lamp.left() - 14, lamp.top(), 12, lamp.height());
+        if (part.intersects(lamp.adjusted(-1, -1, 1, 1).toAlignedRect())) {
+            const bool closed = yAxis ? shown_.ySwitchClosed : shown_.xSwitchClosed;
+            p.setPen(QPen(Qt::black, 1));
+            p.setBrush(closed ? kSwitchClosedColour : kSwitchOpenColour);
+            p.drawRect(lamp);
+        }
+        if (part.intersects(letter.toAlignedRect())) {
+            p.setPen(Qt::white);
+            p.drawText(letter, Qt::AlignCenter, yAxis ? QStringLiteral("Y") : QStringLiteral("X"));
+        }
+    }
 
-    // Carriage: the two gantry lines through the pen, and a cross-hair coloured by the motors.
-    const QPointF pen = m.map(plotter_.xMillimetres(), plotter_.yMillimetres());
-    p.setPen(QPen(kGantryColour, 1, Qt::DashLine));
-    p.drawLine(QPointF(pen.x(), travel.top()), QPointF(pen.x(), travel.bottom()));
-    p.drawLine(QPointF(travel.left(), pen.y()), QPointF(travel.right(), pen.y()));
-    const QColor motors = plotter_.motorsEnergised() ? kEnergisedColour : kIdleColour;
-    const double r = 6; // pen radius in pixels
-    p.setPen(QPen(motors, 2));
-    p.drawLine(pen - QPointF(3 * r, 0), pen + QPointF(3 * r, 0));
-    p.drawLine(pen - QPointF(0, 3 * r), pen + QPointF(0, 3 * r));
-    p.setBrush(plotter_.penDown() ? QBrush(kInkColour) : QBrush(Qt::NoBrush));
-    p.setPen(QPen(kInkColour, 2));
-    p.drawEllipse(pen, r, r);
+    // Carriage: the two gantry lines through the pen (thin, dashed, on whole pixels), and
+    // the cross-hair coloured by the motors.
+    const double xMm = shown_.xMm, yMm = shown_.yMm;
+    if (carriageRegion(m, xMm, yMm).intersects(part)) {
+        const QPoint pen = m.map(xMm, yMm).toPoint();
+        const QRect area = travel.toAlignedRect();
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(kGantryColour, 0, Qt::DashLine));
+        p.drawLine(pen.x(), area.top(), pen.x(), area.bottom());
+        p.drawLine(area.left(), pen.y(), area.right(), pen.y());
+        p.drawImage(pen - QPoint(kCarriageReachPx, kCarriageReachPx),
+                    carriagePicture(shown_.dataLatch != 0, shown_.penDown));
+    }
 
-    p.setPen(Qt::white);
-    p.drawText(drawingArea().adjusted(6, 4, -6, -4), Qt::AlignTop | Qt::AlignLeft,
-               QStringLiteral("%1 x %2 mm   motors %3")
-                   .arg(widthMm)
-                   .arg(heightMm)
-                   .arg(plotter_.motorsEnergised() ? QStringLiteral("energised") : QStringLiteral("off")));
+    if (part.intersects(titleRect().toAlignedRect())) {
+        p.setPen(Qt::white);
+        p.drawText(titleRect(), Qt::AlignTop | Qt::AlignLeft,
+                   QStringLiteral("%1 x %2 mm   motors %3")
+                       .arg(widthMm)
+                       .arg(heightMm)
+                       .arg(shown_.dataLatch != 0 ? QStringLiteral("energised") : QStringLiteral("off")));
+    }
 }
 
 bool VirtualPlotterView::savePaperAs(const QString& path)

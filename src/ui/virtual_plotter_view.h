@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QRegion>
 #include <QSizeF>
 #include <QString>
 #include <QWidget>
@@ -13,6 +14,7 @@
 #include <cstdint>
 
 class QLabel;
+class QPainter;
 class QPushButton;
 class QTimer;
 
@@ -41,12 +43,16 @@ protected:
 private slots:
     void onSavePaperClicked();
     void onClearPaperClicked();
+    void onFrameTick();
 
 private:
     // What the last frame showed; a frame is due when any of it differs.
     struct Snapshot {
         std::uint64_t paperRevision = 0;
         long xHalfSteps = 0, yHalfSteps = 0;
+        double xMm = 0, yMm = 0; // the carriage
+        bool xSwitchClosed = false, ySwitchClosed = false;
+        std::size_t segments = 0;
         bool penDown = false;
         std::uint8_t dataLatch = 0;
         long stepsX = 0, stepsY = 0, lostX = 0, lostY = 0, penMoves = 0;
@@ -54,7 +60,13 @@ private:
         bool operator==(const Snapshot&) const = default;
     };
     Snapshot takeSnapshot() const;
-    void updateCounters(const Snapshot& now);
+    void showPosition(const Snapshot& now);
+    void showCounters(const Snapshot& now);
+    void repaintChanges(const Snapshot& now);
+    // What must be repainted to go from the frame of `before` to that of `now`.
+    QRegion changedRegion(const Snapshot& before, const Snapshot& now) const;
+    bool paperReplaced(const Snapshot& before) const; // cleared, maybe drawn anew
+    void rememberPaper(const Snapshot& now);
 
     // Mapping of millimetres to pixels for the current size and travel area.
     struct Mapping {
@@ -65,6 +77,13 @@ private:
     Mapping mapping() const;
     QRectF drawingArea() const;
     double travelMm(bool yAxis) const;
+    // Where the parts of the picture lie, in the view's pixels.
+    QRectF switchRect(const Mapping& m, bool yAxis) const;
+    QRectF titleRect() const;
+    QRegion carriageRegion(const Mapping& m, double xMm, double yMm) const;
+    QRectF inkRect(const Mapping& m, const PaperSegment& segment) const;
+    const QImage& carriagePicture(bool energised, bool penDown);
+    void paintPart(QPainter& p, const Mapping& m, const QRect& part);
 
     // The paper is cached as an image; new segments are added to it, and it is redrawn
     // from scratch when the size or scale changes or the paper was cleared.
@@ -82,9 +101,14 @@ private:
 
     Snapshot shown_;
     bool firstFrame_ = true;
+    int ticks_ = 0; // of the frame timer
+    // The paper as the last frame showed it: the start of its last segment and the
+    // finished segment before it, to notice a paper cleared and drawn anew.
+    PaperSegment shownLast_{}, shownBeforeLast_{};
     std::uint64_t framesPainted_ = 0;
     QString lastError_;
 
+    QImage carriagePictures_[4]; // by motors energised and pen down
     QImage paperImage_;
     double paperScale_ = 0; // mapping the cache was drawn with
     QPointF paperOrigin_;

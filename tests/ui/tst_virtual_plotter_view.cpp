@@ -1,5 +1,5 @@
 // The live virtual plotter view: it follows jogs and pen-down moves written to the port,
-// repaints only on change, saves the paper as SVG and clears it.
+// repaints only on change and only what changed, saves the paper as SVG and clears it.
 #include "drive/ports/virtual_plotter.h"
 #include "ui/virtual_plotter_view.h"
 
@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -197,6 +198,52 @@ private slots:
         QVERIFY(anyNear(image, view.machineToView(35, 35), 1, isInk));
         QVERIFY(anyNear(image, view.machineToView(45, 35), 1, isInk));
         QVERIFY(view.findChild<QLabel*>("lblCounters")->text().contains("pen moves 2"));
+    }
+
+    // Each frame repaints only what changed; what is on screen afterwards must be what a
+    // repaint of the whole view shows, through moves, growing ink, switches and motors.
+    void partialFramesMatchAWholeRepaint()
+    {
+        VirtualPlotter plotter(config());
+        VirtualPlotterView view(plotter, settings_);
+        show(view);
+        Coils coils(plotter);
+        settle(view);
+        const std::uint64_t framesBefore = view.framesPainted();
+        const std::vector<std::pair<const char*, std::function<void()>>> steps{
+            {"motors on", [&] { coils.energise(); }},
+            {"pen down", [&] { coils.pen(true); }},
+            {"diagonal", [&] { coils.move(40, 40); }},
+            {"line grows", [&] { coils.move(40, 40); }},
+            {"turn", [&] { coils.move(60, 0); }},
+            {"many short segments",
+             [&] {
+                 for (int i = 0; i < 100; ++i)
+                     coils.move(i % 3 == 0 ? 1 : 0, 1);
+             }},
+            {"pen up", [&] { coils.pen(false); }},
+            {"travel", [&] { coils.move(-50, -50); }},
+            {"onto the X switch", [&] { coils.move(-200, 0); }},
+            {"onto the Y switch", [&] { coils.move(0, -200); }},
+            {"motors off", [&] { coils.off(); }},
+            {"off the switches, drawing",
+             [&] {
+                 coils.energise();
+                 coils.pen(true);
+                 coils.move(120, 120);
+             }},
+        };
+        for (const auto& [name, step] : steps) {
+            step();
+            settle(view); // a partial frame on screen
+            const QImage onScreen =
+                view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+            const QImage whole = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(onScreen.size(), whole.size());
+            QVERIFY2(onScreen == whole, name);
+        }
+        QVERIFY(view.framesPainted() > framesBefore + steps.size());
+        QVERIFY(anyNear(view.grab().toImage(), view.machineToView(40, 40), 1, isInk));
     }
 
     void savesPaperAsSvg()
