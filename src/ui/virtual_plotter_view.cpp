@@ -20,22 +20,24 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace orlex::ui {
 
 namespace {
 
-constexpr int kFrameIntervalMs = 33;          // about 30 frames a second at most
-constexpr int kTicksPerTexts = 8;             // of them, one shows the position text and one the counters
-constexpr double kPenWidthMm = 0.3;           // line width of the pen on the paper
-constexpr int kAreaMarginPx = 16;             // room around the machine drawing
-constexpr double kPenRadiusPx = 6;            // the pen's circle; the cross-hair reaches 3 times as far
-constexpr int kCarriageReachPx = 3 * 6 + 2;   // half the side of the carriage's picture
-constexpr double kSwitchPx = 8;               // a home switch lamp is kSwitchPx by twice that
-constexpr std::size_t kInkRectsPerFrame = 64; // more new segments: one rectangle around them all
+constexpr int kFrameIntervalMs = 33;        // about 30 frames a second at most
+constexpr int kTicksPerTexts = 8;           // of them, one shows the position text and one the counters
+constexpr double kPenWidthMm = 0.3;         // line width of the pen on the paper
+constexpr int kAreaMarginPx = 16;           // room around the machine drawing
+constexpr double kPenRadiusPx = 6;          // the pen's circle; the cross-hair reaches 3 times as far
+constexpr int kCarriageReachPx = 3 * 6 + 2; // half the side of the carriage's picture
+constexpr double kSwitchPx = 8;             // a home switch lamp is kSwitchPx by twice that
+constexpr long kInkRunPixels = 8192;        // new ink segments share a rectangle up to this size
 
 const QColor kFrameColour(60, 63, 68);
 const QColor kPaperColour(255, 255, 255);
@@ -158,44 +160,55 @@ void VirtualPlotterView::repaintChanges(const Snapshot& now)
 {
     if (!firstFrame_ && now == shown_)
         return;
-    const QRegion changed = firstFrame_ ? QRegion(rect()) : changedRegion(shown_, now);
+    const std::vector<QRect> changed = firstFrame_ ? std::vector<QRect>{rect()} : changedRects(shown_, now);
     firstFrame_ = false;
     shown_ = now;
     rememberPaper(now);
-    update(changed);
+    QRegion region;
+    for (const QRect& r : changed)
+        region += r;
+    pendingRects_.insert(pendingRects_.end(), changed.begin(), changed.end());
+    pendingRegion_ += region;
+    update(region);
 }
 
-QRegion VirtualPlotterView::changedRegion(const Snapshot& before, const Snapshot& now) const
+std::vector<QRect> VirtualPlotterView::changedRects(const Snapshot& before, const Snapshot& now) const
 {
     if (before.travelXmm != now.travelXmm || before.travelYmm != now.travelYmm || paperReplaced(before))
-        return rect();
+        return {rect()};
     const Mapping m = mapping();
-    QRegion region;
+    std::vector<QRect> rects;
     if (before.xMm != now.xMm || before.yMm != now.yMm || before.penDown != now.penDown
         || before.dataLatch != now.dataLatch) {
-        region += carriageRegion(m, before.xMm, before.yMm);
-        region += carriageRegion(m, now.xMm, now.yMm);
+        for (const QRect& r : carriageRects(m, before.xMm, before.yMm))
+            rects.push_back(r);
+        for (const QRect& r : carriageRects(m, now.xMm, now.yMm))
+            rects.push_back(r);
     }
     if ((before.dataLatch != 0) != (now.dataLatch != 0))
-        region += titleRect().toAlignedRect();
+        rects.push_back(titleRect().toAlignedRect());
     if (before.xSwitchClosed != now.xSwitchClosed)
-        region += switchRect(m, false).toAlignedRect();
+        rects.push_back(switchRect(m, false).toAlignedRect());
     if (before.ySwitchClosed != now.ySwitchClosed)
-        region += switchRect(m, true).toAlignedRect();
+        rects.push_back(switchRect(m, true).toAlignedRect());
 
-    // The new ink, and the segment that was still growing at the last frame.
+    // The new ink, and the segment that was still growing at the last frame: runs of
+    // segments share a rectangle as long as it stays small.
     const std::vector<PaperSegment>& paper = plotter_.paper();
-    const std::size_t first = before.segments > 0 ? before.segments - 1 : 0;
-    if (paper.size() - first > kInkRectsPerFrame) {
-        QRectF all;
-        for (std::size_t i = first; i < paper.size(); ++i)
-            all |= inkRect(m, paper[i]);
-        region += all.toAlignedRect();
-    } else {
-        for (std::size_t i = first; i < paper.size(); ++i)
-            region += inkRect(m, paper[i]).toAlignedRect();
+    QRect run;
+    for (std::size_t i = before.segments > 0 ? before.segments - 1 : 0; i < paper.size(); ++i) {
+        const QRect ink = inkRect(m, paper[i]).toAlignedRect();
+        const QRect joined = run | ink;
+        if (run.isEmpty() || static_cast<long>(joined.width()) * joined.height() <= kInkRunPixels) {
+            run = joined;
+        } else {
+            rects.push_back(run);
+            run = ink;
+        }
     }
-    return region;
+    if (!run.isEmpty())
+        rects.push_back(run);
+    return rects;
 }
 
 bool VirtualPlotterView::paperReplaced(const Snapshot& before) const
@@ -282,15 +295,14 @@ QRectF VirtualPlotterView::titleRect() const
 }
 
 // The cross-hair and pen circle, and the two gantry lines across the travel area.
-QRegion VirtualPlotterView::carriageRegion(const Mapping& m, double xMm, double yMm) const
+std::array<QRect, 3> VirtualPlotterView::carriageRects(const Mapping& m, double xMm, double yMm) const
 {
     const QPoint pen = m.map(xMm, yMm).toPoint();
     const QRect travel = QRectF(m.map(0, travelMm(true)), m.map(travelMm(false), 0)).toAlignedRect();
     const int reach = kCarriageReachPx;
-    QRegion region(pen.x() - reach, pen.y() - reach, 2 * reach, 2 * reach);
-    region += QRect(pen.x() - 1, travel.top() - 1, 3, travel.height() + 2);
-    region += QRect(travel.left() - 1, pen.y() - 1, travel.width() + 2, 3);
-    return region;
+    return {QRect(pen.x() - reach, pen.y() - reach, 2 * reach, 2 * reach),
+            QRect(pen.x() - 1, travel.top() - 1, 3, travel.height() + 2),
+            QRect(travel.left() - 1, pen.y() - 1, travel.width() + 2, 3)};
 }
 
 // The cross-hair in the motors' colour and the pen's circle, filled while the pen is
@@ -369,76 +381,93 @@ void VirtualPlotterView::bringPaperUpToDate(const Mapping& m)
 // A frame shows the machine as the last snapshot (shown_) saw it, whenever Qt asks for it,
 // so that the next frame's region always covers what this one drew. Ink is the exception:
 // it only grows, and the next region covers the segments from the last one shown on.
-// Everything is painted only where the region to repaint reaches it, one rectangle of it
-// at a time: with a rectangular clip, Qt copies the cached image straight, where a clip
-// of many rectangles makes it go pixel by pixel. A frame of a draw costs a few small
-// copies and lines, not a picture of the whole machine.
+// Everything is painted one rectangle at a time, only where it reaches into that
+// rectangle: with a rectangular clip Qt copies the cached image straight, where a clip of
+// many rectangles makes it go pixel by pixel. The rectangles are the ones the frame asked
+// for when they cover what Qt repaints (Qt's own region cuts them into many more bands),
+// else those of Qt's region.
 void VirtualPlotterView::paintEvent(QPaintEvent* event)
 {
     ++framesPainted_;
     const Mapping m = mapping();
     bringPaperUpToDate(m);
+
+    Pieces pieces;
+    pieces.pen = m.map(shown_.xMm, shown_.yMm).toPoint();
+    pieces.carriage = carriageRects(m, shown_.xMm, shown_.yMm);
+    const std::vector<PaperSegment>& paper = plotter_.paper();
+    if (!paper.empty())
+        pieces.lastInk = inkRect(m, paper.back()).toAlignedRect();
+    for (const bool yAxis : {false, true}) {
+        const QRectF lamp = switchRect(m, yAxis);
+        pieces.lamps[yAxis] = lamp.adjusted(-1, -1, 1, 1).toAlignedRect();
+        pieces.letters[yAxis] = yAxis ? QRectF(lamp.left(), lamp.bottom() + 1, lamp.width(), 14)
+                                      : QRectF(lamp.left() - 14, lamp.top(), 12, lamp.height());
+    }
+    pieces.title = titleRect();
+
+    const QRegion& dirty = event->region();
+    const bool ownRects = !pendingRects_.empty() && (dirty - pendingRegion_).isEmpty();
+    const std::vector<QRect> parts =
+        ownRects ? std::move(pendingRects_) : std::vector<QRect>(dirty.begin(), dirty.end());
+    pendingRects_.clear();
+    pendingRegion_ = QRegion();
     QPainter p(this);
-    for (const QRect& part : event->region()) {
+    for (const QRect& part : parts) {
         p.setClipRect(part);
-        paintPart(p, m, part);
+        paintPart(p, m, pieces, part);
     }
 }
 
-void VirtualPlotterView::paintPart(QPainter& p, const Mapping& m, const QRect& part)
+void VirtualPlotterView::paintPart(QPainter& p, const Mapping& m, const Pieces& pieces, const QRect& part)
 {
-    const double widthMm = travelMm(false);
-    const double heightMm = travelMm(true);
-
     // Frame, travel area and the finished ink, from the cache.
     if (const QRect cached = part & paperImage_.rect(); !cached.isEmpty())
         p.drawImage(cached.topLeft(), paperImage_, cached);
-    const QRectF travel(m.map(0, heightMm), m.map(widthMm, 0));
-    p.setRenderHint(QPainter::Antialiasing);
     const std::vector<PaperSegment>& paper = plotter_.paper();
-    if (!paper.empty() && part.intersects(inkRect(m, paper.back()).toAlignedRect())) {
+    if (!paper.empty() && part.intersects(pieces.lastInk)) {
         const PaperSegment& last = paper.back();
+        p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(kInkColour, std::max(1.0, kPenWidthMm * m.scale), Qt::SolidLine, Qt::RoundCap));
         p.drawLine(m.map(last.x1, last.y1), m.map(last.x2, last.y2));
     }
 
     // The two home switches, lit while closed, and their letters.
     for (const bool yAxis : {false, true}) {
-        const QRectF lamp = switchRect(m, yAxis);
-        const QRectF letter = yAxis ? QRectF(lamp.left(), lamp.bottom() + 1, lamp.width(), 14)
-                                    : QRectF(lamp.left() - 14, lamp.top(), 12, lamp.height());
-        if (part.intersects(lamp.adjusted(-1, -1, 1, 1).toAlignedRect())) {
+        if (part.intersects(pieces.lamps[yAxis])) {
             const bool closed = yAxis ? shown_.ySwitchClosed : shown_.xSwitchClosed;
+            p.setRenderHint(QPainter::Antialiasing);
             p.setPen(QPen(Qt::black, 1));
             p.setBrush(closed ? kSwitchClosedColour : kSwitchOpenColour);
-            p.drawRect(lamp);
+            p.drawRect(switchRect(m, yAxis));
         }
-        if (part.intersects(letter.toAlignedRect())) {
+        if (part.intersects(pieces.letters[yAxis].toAlignedRect())) {
             p.setPen(Qt::white);
-            p.drawText(letter, Qt::AlignCenter, yAxis ? QStringLiteral("Y") : QStringLiteral("X"));
+            p.drawText(pieces.letters[yAxis], Qt::AlignCenter, yAxis ? QStringLiteral("Y") : QStringLiteral("X"));
         }
     }
 
     // Carriage: the two gantry lines through the pen (thin, dashed, on whole pixels), and
     // the cross-hair coloured by the motors.
-    const double xMm = shown_.xMm, yMm = shown_.yMm;
-    if (carriageRegion(m, xMm, yMm).intersects(part)) {
-        const QPoint pen = m.map(xMm, yMm).toPoint();
-        const QRect area = travel.toAlignedRect();
+    const auto& [box, vertical, horizontal] = pieces.carriage;
+    if (part.intersects(box) || part.intersects(vertical) || part.intersects(horizontal)) {
+        const QPoint pen = pieces.pen;
         p.setRenderHint(QPainter::Antialiasing, false);
         p.setPen(QPen(kGantryColour, 0, Qt::DashLine));
-        p.drawLine(pen.x(), area.top(), pen.x(), area.bottom());
-        p.drawLine(area.left(), pen.y(), area.right(), pen.y());
-        p.drawImage(pen - QPoint(kCarriageReachPx, kCarriageReachPx),
-                    carriagePicture(shown_.dataLatch != 0, shown_.penDown));
+        if (part.intersects(vertical))
+            p.drawLine(pen.x(), vertical.top() + 1, pen.x(), vertical.bottom() - 1);
+        if (part.intersects(horizontal))
+            p.drawLine(horizontal.left() + 1, pen.y(), horizontal.right() - 1, pen.y());
+        if (part.intersects(box))
+            p.drawImage(box.topLeft(), carriagePicture(shown_.dataLatch != 0, shown_.penDown));
     }
 
-    if (part.intersects(titleRect().toAlignedRect())) {
+    if (part.intersects(pieces.title.toAlignedRect())) {
         p.setPen(Qt::white);
-        p.drawText(titleRect(), Qt::AlignTop | Qt::AlignLeft,
+        p.drawText(pieces.title, Qt::AlignTop | Qt::AlignLeft,
                    QStringLiteral("%1 x %2 mm   motors %3")
-                       .arg(widthMm)
-                       .arg(heightMm)
+                       .arg(travelMm(false))
+                       .arg(travelMm(true))
                        .arg(shown_.dataLatch != 0 ? QStringLiteral("energised") : QStringLiteral("off")));
     }
 }

@@ -11,7 +11,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
+#include <vector>
 
 class QLabel;
 class QPainter;
@@ -64,7 +66,7 @@ private:
     void showCounters(const Snapshot& now);
     void repaintChanges(const Snapshot& now);
     // What must be repainted to go from the frame of `before` to that of `now`.
-    QRegion changedRegion(const Snapshot& before, const Snapshot& now) const;
+    std::vector<QRect> changedRects(const Snapshot& before, const Snapshot& now) const;
     bool paperReplaced(const Snapshot& before) const; // cleared, maybe drawn anew
     void rememberPaper(const Snapshot& now);
 
@@ -80,10 +82,20 @@ private:
     // Where the parts of the picture lie, in the view's pixels.
     QRectF switchRect(const Mapping& m, bool yAxis) const;
     QRectF titleRect() const;
-    QRegion carriageRegion(const Mapping& m, double xMm, double yMm) const;
+    // The carriage's picture, and the two gantry lines across the travel area.
+    std::array<QRect, 3> carriageRects(const Mapping& m, double xMm, double yMm) const;
     QRectF inkRect(const Mapping& m, const PaperSegment& segment) const;
     const QImage& carriagePicture(bool energised, bool penDown);
-    void paintPart(QPainter& p, const Mapping& m, const QRect& part);
+    // Where a frame's parts lie, worked out once for all its rectangles.
+    struct Pieces {
+        QPoint pen;
+        std::array<QRect, 3> carriage;
+        QRect lastInk;
+        QRect lamps[2];
+        QRectF letters[2];
+        QRectF title;
+    };
+    void paintPart(QPainter& p, const Mapping& m, const Pieces& pieces, const QRect& part);
 
     // The paper is cached as an image; new segments are added to it, and it is redrawn
     // from scratch when the size or scale changes or the paper was cleared.
@@ -102,6 +114,9 @@ private:
     Snapshot shown_;
     bool firstFrame_ = true;
     int ticks_ = 0; // of the frame timer
+    // What the frames since the last paint asked to repaint, as rectangles and as one region.
+    std::vector<QRect> pendingRects_;
+    QRegion pendingRegion_;
     // The paper as the last frame showed it: the start of its last segment and the
     // finished segment before it, to notice a paper cleared and drawn anew.
     PaperSegment shownLast_{}, shownBeforeLast_{};
