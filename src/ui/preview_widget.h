@@ -8,8 +8,8 @@
 #include <QColor>
 #include <QFrame>
 #include <QImage>
-#include <QPainter>
 
+#include <array>
 #include <cstdint>
 
 namespace orlex::ui {
@@ -26,11 +26,7 @@ public:
     void line(long x1, long y1, long x2, long y2, std::int16_t colour) override;
     void clear() override;
 
-    const QImage& image() const
-    {
-        endBatch();
-        return image_;
-    }
+    const QImage& image() const { return image_; }
     QColor background() const { return background_; }
     // Colour of the inner pixel at a point in twips; invalid outside the canvas.
     QColor pixelAtTwips(long x, long y) const;
@@ -41,15 +37,11 @@ protected:
 
 private:
     void fitImage();
-    void endBatch() const; // ends the painter left open by line(), so image_ is complete
 
     QImage image_;
     QColor background_;
-    // Lines are drawn with one painter kept open until the next paint, clear or resize,
-    // and ask for one repaint, not one each: a plot has millions of lines.
-    mutable QPainter batch_;
-    std::int16_t batchColour_ = -1;
-    bool repaintRequested_ = false;
+    std::array<QRgb, 16> palette_{}; // the console palette as the image stores it
+    bool repaintRequested_ = false;  // one request for all lines until the next paint
 };
 
 } // namespace orlex::ui
