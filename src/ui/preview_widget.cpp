@@ -1,5 +1,5 @@
 // previewCanvas: lines in twips are converted to pixels and written straight into a
-// backing image; painting only copies the image, and repaints are batched by update().
+// backing image; painting copies only the part of the image that changed.
 #include "ui/preview_widget.h"
 
 #include "preview/line_raster.h"
@@ -57,15 +57,20 @@ void PreviewWidget::line(long x1, long y1, long x2, long y2, std::int16_t colour
                              image_.height()};
     const PixelBox drawn = drawPixelLine(buffer, toPixel(x1), toPixel(y1), toPixel(x2), toPixel(y2),
                                          palette_[static_cast<std::size_t>(colour & 15)]);
-    if (!drawn.empty() && !repaintRequested_) {
-        update();
-        repaintRequested_ = true;
-    }
+    if (drawn.empty())
+        return;
+    const QRect box(QPoint(drawn.left, drawn.top), QPoint(drawn.right, drawn.bottom));
+    if (box.left() >= pendingRepaint_.left() && box.right() <= pendingRepaint_.right()
+        && box.top() >= pendingRepaint_.top() && box.bottom() <= pendingRepaint_.bottom())
+        return; // already asked for
+    pendingRepaint_ = pendingRepaint_.united(box);
+    update(pendingRepaint_.translated(contentsRect().topLeft()));
 }
 
 void PreviewWidget::clear()
 {
     image_.fill(background_);
+    pendingRepaint_ = image_.rect();
     update();
 }
 
@@ -79,10 +84,14 @@ QColor PreviewWidget::pixelAtTwips(long x, long y) const
 
 void PreviewWidget::paintEvent(QPaintEvent* event)
 {
-    repaintRequested_ = false;
+    pendingRepaint_ = QRect();
     QFrame::paintEvent(event);
+    const QPoint origin = contentsRect().topLeft();
+    const QRect target = event->rect() & QRect(origin, image_.size());
+    if (target.isEmpty())
+        return;
     QPainter painter(this);
-    painter.drawImage(contentsRect().topLeft(), image_);
+    painter.drawImage(target.topLeft(), image_, target.translated(-origin));
 }
 
 void PreviewWidget::resizeEvent(QResizeEvent* event)
@@ -105,6 +114,7 @@ void PreviewWidget::fitImage()
         painter.drawImage(0, 0, image_);
     }
     image_ = std::move(fitted);
+    pendingRepaint_ = QRect();
 }
 
 } // namespace orlex::ui

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QFrame>
 #include <QImage>
+#include <QRect>
 
 #include <array>
 #include <cstdint>
@@ -41,7 +42,10 @@ private:
     QImage image_;
     QColor background_;
     std::array<QRgb, 16> palette_{}; // the console palette as the image stores it
-    bool repaintRequested_ = false;  // one request for all lines until the next paint
+    // Lines only widen this box and ask for a repaint of it when it grows, so a run of a
+    // million lines between two paints makes few requests, and a draw that paints after
+    // every line repaints only what that line touched.
+    QRect pendingRepaint_;
 };
 
 } // namespace orlex::ui
