@@ -35,6 +35,18 @@ public:
     int beeps = 0;
 };
 
+// The 1-minute load average: the runs share the cores with whatever else is running.
+double loadAverage()
+{
+    double load = -1;
+    if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(f, "%lf", &load) != 1)
+            load = -1;
+        std::fclose(f);
+    }
+    return load;
+}
+
 double cpuSeconds()
 {
     timespec t{};
@@ -75,6 +87,7 @@ int main(int argc, char** argv)
     QApplication::processEvents();
 
     const double megabytes = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+    const double loadBefore = loadAverage();
     double best = 1e300, bestCpu = 1e300;
     for (int run = 0; run < runs; ++run) {
         const double cpu0 = cpuSeconds();
@@ -89,8 +102,8 @@ int main(int argc, char** argv)
         std::printf("run %d: %.3f s (CPU %.3f s)\n", run + 1, seconds, cpu);
     }
 
-    std::printf("machine: %s, Qt platform %s\n", bench::machineText().c_str(),
-                qPrintable(QGuiApplication::platformName()));
+    std::printf("machine: %s, Qt platform %s, load average %.2f before, %.2f after\n", bench::machineText().c_str(),
+                qPrintable(QGuiApplication::platformName()), loadBefore, loadAverage());
     std::printf("window Test and Show: %s, %.1f MB in %.3f s (best of %d): %.1f MB/s; CPU %.3f s, %.1f MB/s; "
                 "peak RSS %ld KiB\n",
                 file.c_str(), megabytes, best, runs, megabytes / best, bestCpu, megabytes / bestCpu,
