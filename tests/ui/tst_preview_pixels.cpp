@@ -204,7 +204,7 @@ void farOutside(Canvas& canvas)
         // Through a random point of the image, from far off to far off the other way.
         const long px = wide(w / 2) + w / 2, py = wide(h / 2) + h / 2;
         const long dx = wide(far / 4) + 1, dy = wide(far / 4);
-        const long scale = i % 4 == 0 ? 1 : 1000; // now and then only slightly out
+        const long scale = i % 4 == 0 ? 1 : 1000; // one in four from far off, the rest nearer
         canvas.line(px - dx / scale, py - dy / scale, px + dx / scale * 3, py + dy / scale * 3, kBlack);
     }
 }
