@@ -235,7 +235,10 @@ void checkTravelReachable(SettingLine travel, double stepLength, MachineSettings
 std::string problemText(const SettingsProblem& problem)
 {
     std::string text = "line " + std::to_string(problem.line) + " (" + problem.setting + "): ";
-    const std::string shown = "\"" + visibleText(problem.text) + "\"";
+    // Appended rather than "\"" + text: GCC 12 at -O3 warns (-Wrestrict) about the latter.
+    std::string shown = "\"";
+    shown += visibleText(problem.text);
+    shown += '"';
     switch (problem.kind) {
     case SettingsProblem::Kind::Missing: return text + "missing, the file ends before it";
     case SettingsProblem::Kind::Empty: return text + "the line is empty";
