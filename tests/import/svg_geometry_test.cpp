@@ -101,7 +101,7 @@ class AspectRatio : public testing::TestWithParam<AspectCase> {};
 // A 20 x 20 viewBox framed on a 100 x 50 mm page; sliced frames are cut at the page.
 TEST_P(AspectRatio, PlacesTheViewBox)
 {
-    const auto drawing = importText(replaced(readText(svgFile("aspect.svg")), "ALIGN", GetParam().align));
+    const auto drawing = importText(replaced(readText(svgFile("view_box_alignment.svg")), "ALIGN", GetParam().align));
     ASSERT_TRUE(drawing.ok()) << drawing.message();
     expectMeasure(measure(*drawing), GetParam().want);
 }
