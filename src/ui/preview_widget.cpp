@@ -33,6 +33,8 @@ PreviewWidget::PreviewWidget(QWidget* parent) : QFrame(parent)
 {
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken); // the 2-pixel sunken border
     setLineWidth(2);
+    // The border and the image cover the whole widget: nothing needs erasing first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     // 5715 x 4755 twips outside, so the inside is 377 x 313 pixels.
     resize(5715 / kTwipsPerPixel, 4755 / kTwipsPerPixel);
     background_ = palette().color(QPalette::Button);
@@ -85,7 +87,10 @@ QColor PreviewWidget::pixelAtTwips(long x, long y) const
 void PreviewWidget::paintEvent(QPaintEvent* event)
 {
     pendingRepaint_ = QRect();
-    QFrame::paintEvent(event);
+    // New lines repaint only the inside: the border is left alone then, as drawing it
+    // through the style costs more than copying the lines.
+    if (!contentsRect().contains(event->rect()))
+        QFrame::paintEvent(event);
     const QPoint origin = contentsRect().topLeft();
     const QRect target = event->rect() & QRect(origin, image_.size());
     if (target.isEmpty())
