@@ -6,6 +6,7 @@
 #include "ui/fixed_label_box.h"
 #include "ui/icons.h"
 #include "ui/preview_widget.h"
+#include "ui/quick_label.h"
 #include "ui/twips.h"
 #include "ui/widgets.h"
 
@@ -375,8 +376,9 @@ void MainWindow::buildStatusBar()
     bar->setObjectName(QStringLiteral("statusBar"));
     bar->setSizeGripEnabled(false);
     // The progress text changes several times a second during a draw: in a fixed box, so
-    // that it repaints only itself and does not hold up the drive's clock polling.
-    progressLabel = new QLabel;
+    // that it repaints only itself, from glyphs drawn once, and does not hold up the
+    // drive's clock polling.
+    progressLabel = new QuickLabel;
     progressLabel->setObjectName(QStringLiteral("lblProgress"));
     bar->addWidget(new FixedLabelBox(progressLabel, bar), 1);
     // Shown only when they apply: Pause or Continue and Stop during a draw, Resume after
