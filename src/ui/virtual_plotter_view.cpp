@@ -7,6 +7,8 @@
 #include "settings/conversions.h"
 #include "settings/settings_file.h"
 #include "ui/fixed_label_box.h"
+#include "ui/frame_pixels.h"
+#include "ui/quick_label.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -36,8 +38,11 @@ constexpr double kPenWidthMm = 0.3;         // line width of the pen on the pape
 constexpr int kAreaMarginPx = 16;           // room around the machine drawing
 constexpr double kPenRadiusPx = 6;          // the pen's circle; the cross-hair reaches 3 times as far
 constexpr int kCarriageReachPx = 3 * 6 + 2; // half the side of the carriage's picture
-constexpr double kSwitchPx = 8;             // a home switch lamp is kSwitchPx by twice that
-constexpr long kInkRunPixels = 8192;        // new ink segments share a rectangle up to this size
+constexpr int kMarkerGapPx = 3;             // between the travel area and a gantry marker
+constexpr int kMarkerLengthPx = 8;
+constexpr int kSwitchPx = 8;         // a home switch lamp is kSwitchPx by twice that
+constexpr int kLetterPx = 14;        // room for the letter beside a lamp
+constexpr long kInkRunPixels = 8192; // new ink segments share a rectangle up to this size
 
 const QColor kFrameColour(60, 63, 68);
 const QColor kPaperColour(255, 255, 255);
@@ -68,9 +73,9 @@ VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSet
     setAttribute(Qt::WA_OpaquePaintEvent);
     panel_ = new QWidget(this);
     panel_->setAutoFillBackground(true);
-    positionLabel_ = new QLabel(panel_);
+    positionLabel_ = new QuickLabel(panel_);
     positionLabel_->setObjectName(QStringLiteral("lblPosition"));
-    countersLabel_ = new QLabel(panel_);
+    countersLabel_ = new QuickLabel(panel_);
     countersLabel_->setObjectName(QStringLiteral("lblCounters"));
     savePaperButton_ = new QPushButton(QStringLiteral("Save paper as SVG\u2026"), panel_);
     savePaperButton_->setObjectName(QStringLiteral("cmdSaveSvg"));
@@ -156,26 +161,36 @@ void VirtualPlotterView::onFrameTick()
         repaintChanges(now);
 }
 
+// Builds the changed parts of the next frame and asks Qt to copy them to the screen.
 void VirtualPlotterView::repaintChanges(const Snapshot& now)
 {
     if (!firstFrame_ && now == shown_)
         return;
-    const std::vector<QRect> changed = firstFrame_ ? std::vector<QRect>{rect()} : changedRects(shown_, now);
+    const bool whole = firstFrame_ || wholeFrameNeeded(shown_, now) || frameImage_.size() != drawingArea().size()
+                       || !stillImageCurrent(mapping());
+    const std::vector<QRect> changed = whole ? std::vector<QRect>{} : changedRects(shown_, now);
     firstFrame_ = false;
     shown_ = now;
     rememberPaper(now);
-    QRegion region;
-    for (const QRect& r : changed)
-        region += r;
-    pendingRects_.insert(pendingRects_.end(), changed.begin(), changed.end());
-    pendingRegion_ += region;
-    update(region);
+    if (whole) {
+        update(drawingArea()); // the paint builds the whole frame
+        return;
+    }
+    const Mapping m = mapping();
+    addFinishedInk(m);
+    for (const QRect& r : changed) {
+        compose(m, r);
+        update(r);
+    }
+}
+
+bool VirtualPlotterView::wholeFrameNeeded(const Snapshot& before, const Snapshot& now) const
+{
+    return before.travelXmm != now.travelXmm || before.travelYmm != now.travelYmm || paperReplaced(before);
 }
 
 std::vector<QRect> VirtualPlotterView::changedRects(const Snapshot& before, const Snapshot& now) const
 {
-    if (before.travelXmm != now.travelXmm || before.travelYmm != now.travelYmm || paperReplaced(before))
-        return {rect()};
     const Mapping m = mapping();
     std::vector<QRect> rects;
     if (before.xMm != now.xMm || before.yMm != now.yMm || before.penDown != now.penDown
@@ -186,11 +201,11 @@ std::vector<QRect> VirtualPlotterView::changedRects(const Snapshot& before, cons
             rects.push_back(r);
     }
     if ((before.dataLatch != 0) != (now.dataLatch != 0))
-        rects.push_back(titleRect().toAlignedRect());
+        rects.push_back(titleRect());
     if (before.xSwitchClosed != now.xSwitchClosed)
-        rects.push_back(switchRect(m, false).toAlignedRect());
+        rects.push_back(lampPictureRect(m, false));
     if (before.ySwitchClosed != now.ySwitchClosed)
-        rects.push_back(switchRect(m, true).toAlignedRect());
+        rects.push_back(lampPictureRect(m, true));
 
     // The new ink, and the segment that was still growing at the last frame: runs of
     // segments share a rectangle as long as it stays small.
@@ -252,9 +267,9 @@ void VirtualPlotterView::showCounters(const Snapshot& now)
                                 .arg(now.penMoves));
 }
 
-QRectF VirtualPlotterView::drawingArea() const
+QRect VirtualPlotterView::drawingArea() const
 {
-    return QRectF(0, 0, width(), std::max(0, panel_->y()));
+    return QRect(0, 0, width(), std::max(0, panel_->y()));
 }
 
 // The travel area, with room around it for the home switches and a carriage beyond
@@ -264,7 +279,7 @@ VirtualPlotterView::Mapping VirtualPlotterView::mapping() const
     const double widthMm = travelMm(false);
     const double heightMm = travelMm(true);
     const double marginMm = std::max(5.0, 0.06 * std::max(widthMm, heightMm));
-    const QRectF area = drawingArea().adjusted(kAreaMarginPx, kAreaMarginPx, -kAreaMarginPx, -kAreaMarginPx);
+    const QRectF area = QRectF(drawingArea()).adjusted(kAreaMarginPx, kAreaMarginPx, -kAreaMarginPx, -kAreaMarginPx);
     Mapping m;
     m.scale =
         std::max(1e-6, std::min(area.width() / (widthMm + 2 * marginMm), area.height() / (heightMm + 2 * marginMm)));
@@ -279,30 +294,45 @@ QPointF VirtualPlotterView::machineToView(double xMm, double yMm) const
 }
 
 // The lamp, next to the home corner: left of it for X, below it for Y.
-QRectF VirtualPlotterView::switchRect(const Mapping& m, bool yAxis) const
+QRect VirtualPlotterView::switchRect(const Mapping& m, bool yAxis) const
 {
-    const QPointF home = m.map(0, 0);
-    const double s = kSwitchPx;
+    const QPoint home = m.map(0, 0).toPoint();
+    const int s = kSwitchPx;
     if (yAxis)
-        return QRectF(home.x(), home.y() + 3, 2 * s, s);
-    return QRectF(home.x() - s - 3, home.y() - 2 * s, s, 2 * s);
+        return QRect(home.x(), home.y() + 3, 2 * s, s);
+    return QRect(home.x() - s - 3, home.y() - 2 * s, s, 2 * s);
+}
+
+// The lamp with its outline, and its letter: left of the X lamp, under the Y lamp.
+QRect VirtualPlotterView::lampPictureRect(const Mapping& m, bool yAxis) const
+{
+    const QRect lamp = switchRect(m, yAxis);
+    const QRect letter = yAxis ? QRect(lamp.left(), lamp.top() + lamp.height() + 1, lamp.width(), kLetterPx)
+                               : QRect(lamp.left() - kLetterPx, lamp.top(), kLetterPx - 2, lamp.height());
+    return lamp.adjusted(-1, -1, 1, 1) | letter;
 }
 
 // The line of text at the top left: travel area and motors.
-QRectF VirtualPlotterView::titleRect() const
+QRect VirtualPlotterView::titleRect() const
 {
-    return QRectF(6, 4, std::max(0, width() - 12), fontMetrics().height() + 2);
+    return QRect(6, 4, std::max(0, width() - 12), fontMetrics().height() + 2);
 }
 
-// The cross-hair and pen circle, and the two gantry lines across the travel area.
-std::array<QRect, 3> VirtualPlotterView::carriageRects(const Mapping& m, double xMm, double yMm) const
+// The cross-hair and pen circle, and the gantry's markers on the four edges of the
+// travel area, in line with the pen. (Lines right across the area would make every
+// frame copy a column through the whole picture, one cache line per row, which costs
+// more than all the rest of a frame.)
+std::array<QRect, 5> VirtualPlotterView::carriageRects(const Mapping& m, double xMm, double yMm) const
 {
     const QPoint pen = m.map(xMm, yMm).toPoint();
     const QRect travel = QRectF(m.map(0, travelMm(true)), m.map(travelMm(false), 0)).toAlignedRect();
     const int reach = kCarriageReachPx;
+    const int gap = kMarkerGapPx, length = kMarkerLengthPx;
     return {QRect(pen.x() - reach, pen.y() - reach, 2 * reach, 2 * reach),
-            QRect(pen.x() - 1, travel.top() - 1, 3, travel.height() + 2),
-            QRect(travel.left() - 1, pen.y() - 1, travel.width() + 2, 3)};
+            QRect(pen.x() - 1, travel.top() - gap - length, 3, length),
+            QRect(pen.x() - 1, travel.bottom() + 1 + gap, 3, length),
+            QRect(travel.left() - gap - length, pen.y() - 1, length, 3),
+            QRect(travel.right() + 1 + gap, pen.y() - 1, length, 3)};
 }
 
 // The cross-hair in the motors' colour and the pen's circle, filled while the pen is
@@ -328,6 +358,51 @@ const QImage& VirtualPlotterView::carriagePicture(bool energised, bool penDown)
     return picture;
 }
 
+// The switch lamp, lit while closed, and its letter, as they lie in lampPictureRect.
+const QImage& VirtualPlotterView::lampPicture(bool yAxis, bool closed)
+{
+    QImage& picture = lampPictures_[(yAxis ? 2 : 0) + (closed ? 1 : 0)];
+    if (!picture.isNull())
+        return picture;
+    const Mapping origin; // home at (0, 0): the picture's place only shifts with it
+    const QRect box = lampPictureRect(origin, yAxis);
+    picture = QImage(box.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.translate(-box.topLeft());
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(closed ? kSwitchClosedColour : kSwitchOpenColour);
+    p.drawRect(QRectF(switchRect(origin, yAxis)).adjusted(0.5, 0.5, -0.5, -0.5));
+    const QRect lamp = switchRect(origin, yAxis);
+    const QRect letter = yAxis ? QRect(lamp.left(), lamp.top() + lamp.height() + 1, lamp.width(), kLetterPx)
+                               : QRect(lamp.left() - kLetterPx, lamp.top(), kLetterPx - 2, lamp.height());
+    p.setFont(font());
+    p.setPen(Qt::white);
+    p.drawText(letter, Qt::AlignCenter, yAxis ? QStringLiteral("Y") : QStringLiteral("X"));
+    return picture;
+}
+
+// Travel area and motors, redrawn only when that text or the view's width changes.
+const QImage& VirtualPlotterView::titlePicture()
+{
+    const QString text = QStringLiteral("%1 x %2 mm   motors %3")
+                             .arg(travelMm(false))
+                             .arg(travelMm(true))
+                             .arg(shown_.dataLatch != 0 ? QStringLiteral("energised") : QStringLiteral("off"));
+    const QRect box = titleRect();
+    if (text == titleText_ && titlePicture_.size() == box.size())
+        return titlePicture_;
+    titleText_ = text;
+    titlePicture_ = QImage(box.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    titlePicture_.fill(Qt::transparent);
+    QPainter p(&titlePicture_);
+    p.setFont(font());
+    p.setPen(Qt::white);
+    p.drawText(QRect(QPoint(0, 0), box.size()), Qt::AlignTop | Qt::AlignLeft, text);
+    return titlePicture_;
+}
+
 QRectF VirtualPlotterView::inkRect(const Mapping& m, const PaperSegment& segment) const
 {
     const double reach = std::max(1.0, kPenWidthMm * m.scale) / 2 + 2;
@@ -336,140 +411,96 @@ QRectF VirtualPlotterView::inkRect(const Mapping& m, const PaperSegment& segment
         .adjusted(-reach, -reach, reach, reach);
 }
 
-void VirtualPlotterView::resetPaper(const Mapping& m)
-{
-    // An opaque image of the whole drawing area: frame, travel area and ink. Each frame
-    // then starts with one plain copy instead of fills and an alpha-blended image, which
-    // keeps a repaint short enough not to hold up the drive's clock polling for long.
-    const QSizeF travel(travelMm(false), travelMm(true));
-    paperImage_ = QImage(drawingArea().size().toSize(), QImage::Format_RGB32);
-    paperImage_.fill(kFrameColour);
-    QPainter p(&paperImage_);
-    p.fillRect(QRectF(m.map(0, travel.height()), m.map(travel.width(), 0)), kPaperColour);
-    paperScale_ = m.scale;
-    paperOrigin_ = QPointF(m.originX, m.originY);
-    paperTravel_ = travel;
-    paperFinished_ = 0;
-}
-
-void VirtualPlotterView::bringPaperUpToDate(const Mapping& m)
+// Drawn for the current mapping, and the ink in it is still on the paper (not cleared).
+bool VirtualPlotterView::stillImageCurrent(const Mapping& m) const
 {
     const std::vector<PaperSegment>& paper = plotter_.paper();
-    const bool mappingChanged = paperImage_.size() != drawingArea().size().toSize() || paperScale_ != m.scale
-                                || paperOrigin_ != QPointF(m.originX, m.originY)
-                                || paperTravel_ != QSizeF(travelMm(false), travelMm(true));
-    // Cleared elsewhere since the last frame: fewer segments, or different ones.
-    const bool cleared = paper.size() < paperFinished_
-                         || (paperFinished_ > 0 && !sameSegment(paper[paperFinished_ - 1], paperLastCached_));
-    if (mappingChanged || cleared)
-        resetPaper(m);
-
-    // The last segment may still grow while the pen goes on in the same direction, so it
-    // is drawn fresh with every frame; the ones before it are final.
-    const std::size_t finished = paper.empty() ? 0 : paper.size() - 1;
-    if (finished <= paperFinished_)
-        return;
-    QPainter p(&paperImage_);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(kInkColour, std::max(1.0, kPenWidthMm * m.scale), Qt::SolidLine, Qt::RoundCap));
-    for (std::size_t i = paperFinished_; i < finished; ++i)
-        p.drawLine(m.map(paper[i].x1, paper[i].y1), m.map(paper[i].x2, paper[i].y2));
-    paperFinished_ = finished;
-    paperLastCached_ = paper[finished - 1];
+    const bool cleared = paper.size() < stillFinished_
+                         || (stillFinished_ > 0 && !sameSegment(paper[stillFinished_ - 1], stillLastDrawn_));
+    return !cleared && stillImage_.size() == drawingArea().size() && stillScale_ == m.scale
+           && stillOrigin_ == QPointF(m.originX, m.originY) && stillTravel_ == QSizeF(travelMm(false), travelMm(true));
 }
 
-// A frame shows the machine as the last snapshot (shown_) saw it, whenever Qt asks for it,
-// so that the next frame's region always covers what this one drew. Ink is the exception:
-// it only grows, and the next region covers the segments from the last one shown on.
-// Everything is painted one rectangle at a time, only where it reaches into that
-// rectangle: with a rectangular clip Qt copies the cached image straight, where a clip of
-// many rectangles makes it go pixel by pixel. The rectangles are the ones the frame asked
-// for when they cover what Qt repaints (Qt's own region cuts them into many more bands),
-// else those of Qt's region.
+// The whole frame from scratch: the still image drawn anew with all finished ink, then
+// the moving parts.
+void VirtualPlotterView::composeWhole()
+{
+    const Mapping m = mapping();
+    const QSizeF travel(travelMm(false), travelMm(true));
+    stillImage_ = QImage(drawingArea().size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    stillImage_.fill(kFrameColour);
+    {
+        QPainter p(&stillImage_);
+        p.fillRect(QRectF(m.map(0, travel.height()), m.map(travel.width(), 0)), kPaperColour);
+    }
+    stillScale_ = m.scale;
+    stillOrigin_ = QPointF(m.originX, m.originY);
+    stillTravel_ = travel;
+    stillFinished_ = 0;
+    addFinishedInk(m);
+    frameImage_ = stillImage_;
+    frameImage_.detach();
+    compose(m, frameImage_.rect());
+}
+
+// The last segment may still grow while the pen goes on in the same direction, so it is
+// a moving part; the ones before it are final and go into the still image.
+void VirtualPlotterView::addFinishedInk(const Mapping& m)
+{
+    const std::vector<PaperSegment>& paper = plotter_.paper();
+    const std::size_t finished = paper.empty() ? 0 : paper.size() - 1;
+    const double width = std::max(1.0, kPenWidthMm * m.scale);
+    for (std::size_t i = stillFinished_; i < finished; ++i)
+        drawInkLine(stillImage_, m.map(paper[i].x1, paper[i].y1), m.map(paper[i].x2, paper[i].y2), width,
+                    kInkColour.rgb(), stillImage_.rect());
+    if (finished > stillFinished_)
+        stillLastDrawn_ = paper[finished - 1];
+    stillFinished_ = std::max(stillFinished_, finished);
+}
+
+// One part of the frame as the last snapshot (shown_) saw the machine: the still image,
+// then the growing ink, the switch lamps, the gantry markers, the
+// cross-hair coloured by the motors, and the title.
+void VirtualPlotterView::compose(const Mapping& m, const QRect& part)
+{
+    const QRect clip = part & frameImage_.rect();
+    if (clip.isEmpty())
+        return;
+    copyPixels(frameImage_, stillImage_, clip);
+    const std::vector<PaperSegment>& paper = plotter_.paper();
+    if (!paper.empty() && clip.intersects(inkRect(m, paper.back()).toAlignedRect())) {
+        const PaperSegment& last = paper.back();
+        drawInkLine(frameImage_, m.map(last.x1, last.y1), m.map(last.x2, last.y2), std::max(1.0, kPenWidthMm * m.scale),
+                    kInkColour.rgb(), clip);
+    }
+    for (const bool yAxis : {false, true}) {
+        const QRect lamp = lampPictureRect(m, yAxis);
+        if (clip.intersects(lamp))
+            blendPicture(frameImage_, lampPicture(yAxis, yAxis ? shown_.ySwitchClosed : shown_.xSwitchClosed),
+                         lamp.topLeft(), clip);
+    }
+    const std::array<QRect, 5> carriage = carriageRects(m, shown_.xMm, shown_.yMm);
+    for (std::size_t marker = 1; marker < carriage.size(); ++marker)
+        fillPixels(frameImage_, carriage[marker], kGantryColour.rgb(), clip);
+    const QRect& box = carriage[0];
+    if (clip.intersects(box))
+        blendPicture(frameImage_, carriagePicture(shown_.dataLatch != 0, shown_.penDown), box.topLeft(), clip);
+    if (const QRect title = titleRect(); clip.intersects(title))
+        blendPicture(frameImage_, titlePicture(), title.topLeft(), clip);
+}
+
+// Copies the built frame; a paint of the whole drawing (the first, a resize, an expose,
+// a grab) builds it whole first.
 void VirtualPlotterView::paintEvent(QPaintEvent* event)
 {
     ++framesPainted_;
-    const Mapping m = mapping();
-    bringPaperUpToDate(m);
-
-    Pieces pieces;
-    pieces.pen = m.map(shown_.xMm, shown_.yMm).toPoint();
-    pieces.carriage = carriageRects(m, shown_.xMm, shown_.yMm);
-    const std::vector<PaperSegment>& paper = plotter_.paper();
-    if (!paper.empty())
-        pieces.lastInk = inkRect(m, paper.back()).toAlignedRect();
-    for (const bool yAxis : {false, true}) {
-        const QRectF lamp = switchRect(m, yAxis);
-        pieces.lamps[yAxis] = lamp.adjusted(-1, -1, 1, 1).toAlignedRect();
-        pieces.letters[yAxis] = yAxis ? QRectF(lamp.left(), lamp.bottom() + 1, lamp.width(), 14)
-                                      : QRectF(lamp.left() - 14, lamp.top(), 12, lamp.height());
-    }
-    pieces.title = titleRect();
-
-    const QRegion& dirty = event->region();
-    const bool ownRects = !pendingRects_.empty() && (dirty - pendingRegion_).isEmpty();
-    const std::vector<QRect> parts =
-        ownRects ? std::move(pendingRects_) : std::vector<QRect>(dirty.begin(), dirty.end());
-    pendingRects_.clear();
-    pendingRegion_ = QRegion();
+    const QRect area = drawingArea();
+    if (frameImage_.size() != area.size() || event->rect().contains(area))
+        composeWhole();
     QPainter p(this);
-    for (const QRect& part : parts) {
-        p.setClipRect(part);
-        paintPart(p, m, pieces, part);
-    }
-}
-
-void VirtualPlotterView::paintPart(QPainter& p, const Mapping& m, const Pieces& pieces, const QRect& part)
-{
-    // Frame, travel area and the finished ink, from the cache.
-    if (const QRect cached = part & paperImage_.rect(); !cached.isEmpty())
-        p.drawImage(cached.topLeft(), paperImage_, cached);
-    const std::vector<PaperSegment>& paper = plotter_.paper();
-    if (!paper.empty() && part.intersects(pieces.lastInk)) {
-        const PaperSegment& last = paper.back();
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(kInkColour, std::max(1.0, kPenWidthMm * m.scale), Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(m.map(last.x1, last.y1), m.map(last.x2, last.y2));
-    }
-
-    // The two home switches, lit while closed, and their letters.
-    for (const bool yAxis : {false, true}) {
-        if (part.intersects(pieces.lamps[yAxis])) {
-            const bool closed = yAxis ? shown_.ySwitchClosed : shown_.xSwitchClosed;
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(QPen(Qt::black, 1));
-            p.setBrush(closed ? kSwitchClosedColour : kSwitchOpenColour);
-            p.drawRect(switchRect(m, yAxis));
-        }
-        if (part.intersects(pieces.letters[yAxis].toAlignedRect())) {
-            p.setPen(Qt::white);
-            p.drawText(pieces.letters[yAxis], Qt::AlignCenter, yAxis ? QStringLiteral("Y") : QStringLiteral("X"));
-        }
-    }
-
-    // Carriage: the two gantry lines through the pen (thin, dashed, on whole pixels), and
-    // the cross-hair coloured by the motors.
-    const auto& [box, vertical, horizontal] = pieces.carriage;
-    if (part.intersects(box) || part.intersects(vertical) || part.intersects(horizontal)) {
-        const QPoint pen = pieces.pen;
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.setPen(QPen(kGantryColour, 0, Qt::DashLine));
-        if (part.intersects(vertical))
-            p.drawLine(pen.x(), vertical.top() + 1, pen.x(), vertical.bottom() - 1);
-        if (part.intersects(horizontal))
-            p.drawLine(horizontal.left() + 1, pen.y(), horizontal.right() - 1, pen.y());
-        if (part.intersects(box))
-            p.drawImage(box.topLeft(), carriagePicture(shown_.dataLatch != 0, shown_.penDown));
-    }
-
-    if (part.intersects(pieces.title.toAlignedRect())) {
-        p.setPen(Qt::white);
-        p.drawText(pieces.title, Qt::AlignTop | Qt::AlignLeft,
-                   QStringLiteral("%1 x %2 mm   motors %3")
-                       .arg(travelMm(false))
-                       .arg(travelMm(true))
-                       .arg(shown_.dataLatch != 0 ? QStringLiteral("energised") : QStringLiteral("off")));
-    }
+    for (const QRect& r : event->region())
+        if (const QRect part = r & frameImage_.rect(); !part.isEmpty())
+            p.drawImage(part.topLeft(), frameImage_, part);
 }
 
 bool VirtualPlotterView::savePaperAs(const QString& path)
@@ -496,7 +527,6 @@ void VirtualPlotterView::onSavePaperClicked()
 void VirtualPlotterView::onClearPaperClicked()
 {
     plotter_.clearPaper();
-    resetPaper(mapping());
     refresh();
 }
 

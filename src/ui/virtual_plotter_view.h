@@ -6,7 +6,6 @@
 
 #include <QImage>
 #include <QPointF>
-#include <QRegion>
 #include <QSizeF>
 #include <QString>
 #include <QWidget>
@@ -65,6 +64,9 @@ private:
     void showPosition(const Snapshot& now);
     void showCounters(const Snapshot& now);
     void repaintChanges(const Snapshot& now);
+    // Whether the frame of `now` has to be built whole: another travel area, or the
+    // paper cleared (and maybe drawn anew).
+    bool wholeFrameNeeded(const Snapshot& before, const Snapshot& now) const;
     // What must be repainted to go from the frame of `before` to that of `now`.
     std::vector<QRect> changedRects(const Snapshot& before, const Snapshot& now) const;
     bool paperReplaced(const Snapshot& before) const; // cleared, maybe drawn anew
@@ -77,30 +79,27 @@ private:
         QPointF map(double xMm, double yMm) const { return {originX + xMm * scale, originY - yMm * scale}; }
     };
     Mapping mapping() const;
-    QRectF drawingArea() const;
+    QRect drawingArea() const;
     double travelMm(bool yAxis) const;
     // Where the parts of the picture lie, in the view's pixels.
-    QRectF switchRect(const Mapping& m, bool yAxis) const;
-    QRectF titleRect() const;
-    // The carriage's picture, and the two gantry lines across the travel area.
-    std::array<QRect, 3> carriageRects(const Mapping& m, double xMm, double yMm) const;
+    QRect switchRect(const Mapping& m, bool yAxis) const;
+    QRect lampPictureRect(const Mapping& m, bool yAxis) const; // the lamp with its letter
+    QRect titleRect() const;
+    // The carriage's picture, and the gantry's markers on the travel area's edges.
+    std::array<QRect, 5> carriageRects(const Mapping& m, double xMm, double yMm) const;
     QRectF inkRect(const Mapping& m, const PaperSegment& segment) const;
+    // Pictures drawn once and then only laid over the frame.
     const QImage& carriagePicture(bool energised, bool penDown);
-    // Where a frame's parts lie, worked out once for all its rectangles.
-    struct Pieces {
-        QPoint pen;
-        std::array<QRect, 3> carriage;
-        QRect lastInk;
-        QRect lamps[2];
-        QRectF letters[2];
-        QRectF title;
-    };
-    void paintPart(QPainter& p, const Mapping& m, const Pieces& pieces, const QRect& part);
+    const QImage& lampPicture(bool yAxis, bool closed);
+    const QImage& titlePicture();
 
-    // The paper is cached as an image; new segments are added to it, and it is redrawn
-    // from scratch when the size or scale changes or the paper was cleared.
-    void bringPaperUpToDate(const Mapping& m);
-    void resetPaper(const Mapping& m);
+    // The frame is built in frameImage_ when the machine changes, from stillImage_ (frame
+    // colour, travel area and the finished ink) and the parts that move; a paint only
+    // copies it to the screen.
+    void composeWhole();
+    void compose(const Mapping& m, const QRect& part);
+    void addFinishedInk(const Mapping& m);
+    bool stillImageCurrent(const Mapping& m) const;
 
     VirtualPlotter& plotter_;
     const MachineSettings& settings_;
@@ -114,9 +113,6 @@ private:
     Snapshot shown_;
     bool firstFrame_ = true;
     int ticks_ = 0; // of the frame timer
-    // What the frames since the last paint asked to repaint, as rectangles and as one region.
-    std::vector<QRect> pendingRects_;
-    QRegion pendingRegion_;
     // The paper as the last frame showed it: the start of its last segment and the
     // finished segment before it, to notice a paper cleared and drawn anew.
     PaperSegment shownLast_{}, shownBeforeLast_{};
@@ -124,12 +120,16 @@ private:
     QString lastError_;
 
     QImage carriagePictures_[4]; // by motors energised and pen down
-    QImage paperImage_;
-    double paperScale_ = 0; // mapping the cache was drawn with
-    QPointF paperOrigin_;
-    QSizeF paperTravel_;             // travel area (mm) the cache was drawn for
-    std::size_t paperFinished_ = 0;  // segments drawn into the cache (all but a growing last one)
-    PaperSegment paperLastCached_{}; // the last of them, to notice a cleared and redrawn paper
+    QImage lampPictures_[4];     // by axis and switch closed
+    QImage titlePicture_;
+    QString titleText_;
+    QImage frameImage_;
+    QImage stillImage_;
+    double stillScale_ = 0; // mapping the still image was drawn with
+    QPointF stillOrigin_;
+    QSizeF stillTravel_;            // travel area (mm) the still image was drawn for
+    std::size_t stillFinished_ = 0; // segments drawn into it (all but a growing last one)
+    PaperSegment stillLastDrawn_{}; // the last of them, to notice a cleared and redrawn paper
 };
 
 } // namespace orlex::ui
