@@ -52,7 +52,10 @@ public:
     {
         if (depth_++ > 0) {
             const bool timed = recording && detail && event->type() == QEvent::Paint;
-            const char* what = timed ? receiver->metaObject()->className() : nullptr; // it may be deleted
+            // The receiver may be deleted by the time the event returns.
+            const std::string what =
+                timed ? std::string(receiver->metaObject()->className()) + " " + receiver->objectName().toStdString()
+                      : std::string();
             const double cpu0 = timed ? threadCpuMicros() : 0;
             const auto t0 = std::chrono::steady_clock::now();
             const bool r = QApplication::notify(receiver, event);
