@@ -92,8 +92,7 @@ void QuickLabel::composeText()
         onBackground[a] = mixed(background, ink, a);
 
     const QFontMetricsF metrics(font());
-    const int lineHeight = static_cast<int>(std::ceil(metrics.height()));
-    const int top = area.top() + (area.height() - lineHeight) / 2;
+    const int top = area.top() + static_cast<int>(std::lround((area.height() - metrics.height()) / 2));
     auto* const pixels = reinterpret_cast<std::uint32_t*>(textImage_.bits());
     const qsizetype stride = textImage_.bytesPerLine() / 4;
     double pen = area.left();
