@@ -4,7 +4,10 @@
 #include <QImage>
 #include <QLabel>
 
+#include <array>
+#include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 namespace orlex::ui {
 
@@ -24,19 +27,31 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // A glyph's coverage rows lie in coverage_ from `offset` on, `width` bytes each, its
+    // left edge kPad pixels before the pen position; all glyphs in one block keep a text's
+    // glyphs close together in memory.
     struct Glyph {
-        QImage coverage; // Format_Alpha8, its left edge kPad pixels before the pen position
+        std::size_t offset = 0;
+        int width = 0;
         double advance = 0;
     };
     bool composable() const;
     const Glyph& glyph(QChar c);
+    void measureFont(); // lineHeight_ and ascent_, and forget the glyphs of another font
     void composeText(); // textImage_ for the current text, size and colours
 
-    std::unordered_map<char16_t, Glyph> glyphs_; // for the current font
+    std::vector<Glyph> glyphs_;
+    std::array<int, 128> asciiGlyphs_{}; // index in glyphs_ + 1, 0 while not drawn
+    std::unordered_map<char16_t, std::size_t> otherGlyphs_;
+    std::vector<std::uint8_t> coverage_;
+    bool fontMeasured_ = false;
+    int lineHeight_ = 0;
+    double ascent_ = 0;
     QImage textImage_;
     bool composed_ = false;
     QString composedText_;
     QRgb composedInk_ = 0, composedBackground_ = 0;
+    int inkRight_ = 0; // columns left of this may hold text, the rest is background
 };
 
 } // namespace orlex::ui
