@@ -3,9 +3,11 @@
 // waited / frequency; 1.00 means no cycle was missed), once with the core alone and once
 // through the main window's Draw with the preview and the virtual plotter view live.
 // Then the CPU time per step with the virtual plotter in virtual time.
-//   bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view] [--detail]
+//   bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view] [--detail] [--floor]
 // (--no-view: the main window alone, without the virtual plotter view; --detail: the long
-// events by receiver class and type, and the longest paint of each widget class inside them)
+// events by receiver class and type, and the longest paint of each widget class inside them;
+// --floor: beside the window, an empty widget repainted every 33 ms, timed apart, to show
+// what any repaint costs on this machine)
 #include "bench_support.h"
 
 #include "drive/drive.h"
@@ -20,6 +22,7 @@
 #include <QEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -71,6 +74,15 @@ public:
             }
             return r;
         }
+        // The floor probe's own events are kept apart from the window's.
+        if (receiver == floorWidget || receiver == floorTimer) {
+            const double cpu0 = threadCpuMicros();
+            const bool r = QApplication::notify(receiver, event);
+            --depth_;
+            if (recording && receiver == floorWidget)
+                floor.cpuMicros.push_back(threadCpuMicros() - cpu0);
+            return r;
+        }
         // The receiver may be gone afterwards (a deferred delete), and the event with it.
         const int type = event->type();
         const std::string what =
@@ -115,6 +127,7 @@ public:
         byReceiver.clear();
         allByReceiver.clear();
         paints.clear();
+        floor.cpuMicros.clear();
     }
     struct Slowest {
         long count = 0, longCpu = 0; // longCpu: longer than half a period in CPU time
@@ -143,6 +156,10 @@ public:
     std::map<std::string, Slowest> byReceiver;    // long outermost events
     std::map<std::string, Slowest> allByReceiver; // all outermost events, for their CPU spread
     std::map<std::string, Slowest> paints;        // paint events of each widget class, nested
+    // The floor: an empty opaque widget repainted at the view's frame rate, timed apart.
+    const QObject* floorWidget = nullptr;
+    const QObject* floorTimer = nullptr;
+    Slowest floor;
 
 private:
     int depth_ = 0;
@@ -278,7 +295,7 @@ Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, dou
 }
 
 // The whole window: Test and Show, then Draw, with the preview and the plotter view live.
-Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView)
+Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView, bool floorProbe)
 {
     QTemporaryDir dir;
     const QString plot = dir.filePath("zigzag.plt");
@@ -313,6 +330,19 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
     ui::VirtualPlotterView view(*plotter, window.settings());
     if (plotterView)
         view.show();
+    // The floor probe: what an event that paints nothing costs on this machine at the
+    // same rate as the view's frames.
+    QWidget floorWidget;
+    QTimer floorTimer;
+    if (floorProbe) {
+        floorWidget.setAttribute(Qt::WA_OpaquePaintEvent);
+        floorWidget.resize(16, 16);
+        floorWidget.show();
+        timingApp->floorWidget = &floorWidget;
+        timingApp->floorTimer = &floorTimer;
+        QObject::connect(&floorTimer, &QTimer::timeout, &floorWidget, qOverload<>(&QWidget::update));
+        floorTimer.start(33);
+    }
     QApplication::processEvents();
 
     window.onTestClicked();
@@ -325,6 +355,7 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
     window.onDrawClicked();
     const auto t1 = std::chrono::steady_clock::now();
     timingApp->recording = false;
+    timingApp->floorWidget = timingApp->floorTimer = nullptr;
     Figures f;
     f.seconds = std::chrono::duration<double>(t1 - t0).count();
     f.cycles = counter->cycles();
@@ -349,6 +380,7 @@ int main(int argc, char** argv)
     bool window = true;
     bool plotterView = true;
     bool detail = false;
+    bool floorProbe = false;
     std::vector<double> freqs{1000, 2000, 5000, 10000, 20000, 40000, 80000, 160000};
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
@@ -359,13 +391,15 @@ int main(int argc, char** argv)
             plotterView = false;
         } else if (!std::strcmp(argv[i], "--detail")) {
             detail = true;
+        } else if (!std::strcmp(argv[i], "--floor")) {
+            floorProbe = true;
         } else if (!std::strcmp(argv[i], "--freqs") && i + 1 < argc) {
             freqs.clear();
             for (char* s = std::strtok(argv[++i], ","); s; s = std::strtok(nullptr, ","))
                 freqs.push_back(std::atof(s));
         } else {
             std::fprintf(stderr, "usage: bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view] "
-                                 "[--detail]\n");
+                                 "[--detail] [--floor]\n");
             return 2;
         }
     }
@@ -387,7 +421,7 @@ int main(int argc, char** argv)
                     "switched off the processor; longest %.0f us\n",
                     core.gaps, core.preemptedGaps, core.longestGapMicros);
         if (window) {
-            printRow(plotterView ? "window" : "no-view", hz, drawWindow(hz, points, plotterView));
+            printRow(plotterView ? "window" : "no-view", hz, drawWindow(hz, points, plotterView, floorProbe));
             QString types;
             for (const auto& [type, count] : app.byType)
                 types += QStringLiteral(" %1:%2").arg(type).arg(count);
@@ -402,6 +436,12 @@ int main(int argc, char** argv)
                             slow.count, slow.longCpu, slow.longestMicros / 1000, slow.longestCpuMicros / 1000);
             for (const auto& [what, all] : app.allByReceiver)
                 std::printf("        all: %-41s %6ld  %s\n", what.c_str(), all.count, all.cpuSpread().c_str());
+            if (floorProbe) {
+                const long over = std::count_if(app.floor.cpuMicros.begin(), app.floor.cpuMicros.end(),
+                                                [&](double us) { return us > app.longMicros; });
+                std::printf("        floor: an empty repaint every 33 ms  %6zu  %s; longer than half a period %ld\n",
+                            app.floor.cpuMicros.size(), app.floor.cpuSpread().c_str(), over);
+            }
             for (const auto& [what, slow] : app.paints)
                 std::printf("        paint: %-39s %6ld  longest %.3f ms, CPU %.3f ms; %s\n", what.c_str(), slow.count,
                             slow.longestMicros / 1000, slow.longestCpuMicros / 1000, slow.cpuSpread().c_str());
