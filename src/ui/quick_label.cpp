@@ -39,8 +39,9 @@ QuickLabel::QuickLabel(QWidget* parent) : QLabel(parent)
 
 bool QuickLabel::composable() const
 {
+    // Glyphs are drawn at one pixel per unit: a scaled screen gets QLabel's sharp text.
     if (alignment() != (Qt::AlignLeft | Qt::AlignVCenter) || wordWrap() || margin() != 0 || frameWidth() != 0
-        || (indent() > 0))
+        || indent() > 0 || devicePixelRatioF() != 1.0)
         return false;
     const QString t = text();
     // Combining marks start at U+0300: the common text never looks the character up.

@@ -14,9 +14,9 @@ namespace orlex::ui {
 // A QLabel lays its text out and draws it glyph by glyph at every repaint, which holds
 // the drive's clock polling for a hundred microseconds and more. This label draws each
 // character once into a coverage image and builds a new text from those with plain
-// pixel arithmetic, so that a repaint is one image copy. Only plain single-line text is
-// built this way (left-aligned, centred vertically, without kerning); anything else is
-// painted as by QLabel.
+// pixel arithmetic, so that a repaint is one image copy. Only plain single-line text on
+// an unscaled screen is built this way (left-aligned, centred vertically, without
+// kerning); anything else is painted as by QLabel.
 class QuickLabel : public QLabel {
     Q_OBJECT
 public:
