@@ -10,6 +10,7 @@
 #include "ui/frame_pixels.h"
 #include "ui/quick_label.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -71,6 +72,7 @@ VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSet
     // The drawing covers its area from the cached image, and the panel fills its own
     // background: nothing needs erasing before a frame.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    titleHeight_ = fontMetrics().height() + 2;
     panel_ = new QWidget(this);
     panel_->setAutoFillBackground(true);
     positionLabel_ = new QuickLabel(panel_);
@@ -315,7 +317,19 @@ QRect VirtualPlotterView::lampPictureRect(const Mapping& m, bool yAxis) const
 // The line of text at the top left: travel area and motors.
 QRect VirtualPlotterView::titleRect() const
 {
-    return QRect(6, 4, std::max(0, width() - 12), fontMetrics().height() + 2);
+    return QRect(6, 4, std::max(0, width() - 12), titleHeight_);
+}
+
+// The title's height follows the font; measured once, not at every frame.
+void VirtualPlotterView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange) {
+        titleHeight_ = fontMetrics().height() + 2;
+        lampPictures_[0] = lampPictures_[1] = lampPictures_[2] = lampPictures_[3] = QImage();
+        titleText_.clear();
+        firstFrame_ = true; // the next frame is built whole
+    }
+    QWidget::changeEvent(event);
 }
 
 // The cross-hair and pen circle, and the gantry's markers on the four edges of the

@@ -40,6 +40,7 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private slots:
     void onSavePaperClicked();
@@ -123,6 +124,7 @@ private:
     QImage lampPictures_[4];     // by axis and switch closed
     QImage titlePicture_;
     QString titleText_;
+    int titleHeight_ = 0;
     QImage frameImage_;
     QImage stillImage_;
     double stillScale_ = 0; // mapping the still image was drawn with
