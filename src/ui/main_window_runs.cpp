@@ -169,6 +169,7 @@ void MainWindow::runDraw(const DrawPlan& plan)
     setDrawRunning(true);
 
     QTimer liveView;
+    liveView.setObjectName(QStringLiteral("liveViewTimer"));
     QElapsedTimer sinceText;
     DrawMonitorHooks hooks;
     hooks.drawingStarts = [&] { // the lamp shows the motors steadily on

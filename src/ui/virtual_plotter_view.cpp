@@ -106,6 +106,7 @@ VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSet
     showCounters(shown_);
 
     frameTimer_ = new QTimer(this);
+    frameTimer_->setObjectName(QStringLiteral("frameTimer"));
     frameTimer_->setInterval(kFrameIntervalMs);
     connect(frameTimer_, &QTimer::timeout, this, &VirtualPlotterView::onFrameTick);
     frameTimer_->start();
