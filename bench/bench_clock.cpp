@@ -85,9 +85,10 @@ public:
         }
         // The receiver may be gone afterwards (a deferred delete), and the event with it.
         const int type = event->type();
-        const std::string what =
-            recording && detail ? std::string(receiver->metaObject()->className()) + " type " + std::to_string(type)
-                                : std::string();
+        const std::string what = recording && detail
+                                     ? std::string(receiver->metaObject()->className()) + " "
+                                           + receiver->objectName().toStdString() + " type " + std::to_string(type)
+                                     : std::string();
         const double cpu0 = detail ? threadCpuMicros() : 0;
         const auto t0 = std::chrono::steady_clock::now();
         const bool r = QApplication::notify(receiver, event);
