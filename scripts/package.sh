@@ -4,21 +4,9 @@
 # Prints the path of the .deb; install it with: sudo apt install ./orlex-plotter_*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-
 # dpkg-dev: dpkg-shlibdeps (the package's library dependencies) and dpkg-buildflags;
 # file: CPack uses it to find the programs among the installed files.
-packages=(dpkg-dev file)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO=sudo
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
-fi
+scripts/install-deps.sh dpkg-dev file
 
 # The flags Debian builds its own packages with (fortified functions, stack protector,
 # read-only relocations); CMake reads no CPPFLAGS, so they go with the compiler flags.
