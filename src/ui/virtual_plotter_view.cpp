@@ -59,6 +59,13 @@ bool sameSegment(const PaperSegment& a, const PaperSegment& b)
     return a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2;
 }
 
+// Where a lamp's letter goes: left of the X lamp, under the Y lamp.
+QRect letterRect(const QRect& lamp, bool yAxis)
+{
+    return yAxis ? QRect(lamp.left(), lamp.top() + lamp.height() + 1, lamp.width(), kLetterPx)
+                 : QRect(lamp.left() - kLetterPx, lamp.top(), kLetterPx - 2, lamp.height());
+}
+
 } // namespace
 
 VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSettings& settings, QWidget* parent)
@@ -310,8 +317,7 @@ QRect VirtualPlotterView::switchRect(const Mapping& m, bool yAxis) const
 QRect VirtualPlotterView::lampPictureRect(const Mapping& m, bool yAxis) const
 {
     const QRect lamp = switchRect(m, yAxis);
-    const QRect letter = yAxis ? QRect(lamp.left(), lamp.top() + lamp.height() + 1, lamp.width(), kLetterPx)
-                               : QRect(lamp.left() - kLetterPx, lamp.top(), kLetterPx - 2, lamp.height());
+    const QRect letter = letterRect(lamp, yAxis);
     return lamp.adjusted(-1, -1, 1, 1) | letter;
 }
 
@@ -388,13 +394,11 @@ const QImage& VirtualPlotterView::lampPicture(bool yAxis, bool closed)
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(closed ? kSwitchClosedColour : kSwitchOpenColour);
-    p.drawRect(QRectF(switchRect(origin, yAxis)).adjusted(0.5, 0.5, -0.5, -0.5));
     const QRect lamp = switchRect(origin, yAxis);
-    const QRect letter = yAxis ? QRect(lamp.left(), lamp.top() + lamp.height() + 1, lamp.width(), kLetterPx)
-                               : QRect(lamp.left() - kLetterPx, lamp.top(), kLetterPx - 2, lamp.height());
+    p.drawRect(QRectF(lamp).adjusted(0.5, 0.5, -0.5, -0.5));
     p.setFont(font());
     p.setPen(Qt::white);
-    p.drawText(letter, Qt::AlignCenter, yAxis ? QStringLiteral("Y") : QStringLiteral("X"));
+    p.drawText(letterRect(lamp, yAxis), Qt::AlignCenter, yAxis ? QStringLiteral("Y") : QStringLiteral("X"));
     return picture;
 }
 
