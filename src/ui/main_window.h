@@ -15,6 +15,7 @@
 #include "settings/machine_settings.h"
 #include "settings/settings_file.h"
 #include "ui/operator_feedback.h"
+#include "ui/quick_label.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -301,7 +302,7 @@ public:
     QMenu* helpMenu = nullptr;
     QAction* aboutAction = nullptr;
     // Status bar, under the client area.
-    QLabel* progressLabel = nullptr;           // draw progress, or the estimate after a test
+    QuickLabel* progressLabel = nullptr;       // draw progress, or the estimate after a test
     QPushButton* stopButton = nullptr;         // "Stop", shown only during a draw
     QPushButton* pauseButton = nullptr;        // "Pause", during a draw that is not paused
     QPushButton* continueButton = nullptr;     // "Continue", while a draw is paused

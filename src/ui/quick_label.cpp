@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace orlex::ui {
 
@@ -35,6 +36,65 @@ QuickLabel::QuickLabel(QWidget* parent) : QLabel(parent)
     setTextFormat(Qt::PlainText);
     // Every repaint covers its rectangle, with the window colour under the text.
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void QuickLabel::setText(const QString& text)
+{
+    if (text == QLabel::text())
+        return;
+    if (!isVisible() || !composedAsShown()) {
+        QLabel::setText(text);
+        return;
+    }
+    // QLabel::setText would ask for a repaint of the whole label.
+    const QString before = composedText_;
+    const bool updatesWereDisabled = testAttribute(Qt::WA_UpdatesDisabled);
+    setAttribute(Qt::WA_UpdatesDisabled, true);
+    QLabel::setText(text);
+    setAttribute(Qt::WA_UpdatesDisabled, updatesWereDisabled);
+    if (!composable()) {
+        update();
+        return;
+    }
+    const QRect changed = changedColumns(before, text);
+    composeText(changed);
+    update(changed);
+}
+
+// The columns where `after` differs from `before`, both laid out from the contents' left
+// edge: from the first character that changed to the last one when the characters after
+// them lie where they lay, else to the label's right edge.
+QRect QuickLabel::changedColumns(const QString& before, const QString& after)
+{
+    const qsizetype common =
+        std::mismatch(before.begin(), before.end(), after.begin(), after.end()).first - before.begin();
+    qsizetype same = 0; // characters at the end that both texts share
+    while (same < before.size() - common && same < after.size() - common
+           && before[before.size() - 1 - same] == after[after.size() - 1 - same])
+        ++same;
+    struct Span {
+        int left = std::numeric_limits<int>::max(), right = std::numeric_limits<int>::min();
+        double penAfter = 0;
+    };
+    const auto changedSpan = [&](const QString& t) {
+        Span span;
+        double pen = contentsRect().left();
+        for (qsizetype i = 0; i < t.size() - same; ++i) {
+            const Glyph& g = glyph(t[i]);
+            if (i >= common) {
+                const int left = static_cast<int>(std::lround(pen)) - kPad;
+                span.left = std::min(span.left, left);
+                span.right = std::max(span.right, left + g.width);
+            }
+            pen += g.advance;
+        }
+        span.penAfter = pen;
+        return span;
+    };
+    const Span old = changedSpan(before), now = changedSpan(after);
+    const int left = std::min(old.left, now.left);
+    const int right = old.penAfter == now.penAfter ? std::max(old.right, now.right) : width();
+    return left < right ? QRect(left, 0, right - left, height()) & rect() : QRect();
 }
 
 bool QuickLabel::composable() const
@@ -99,8 +159,9 @@ const QuickLabel::Glyph& QuickLabel::glyph(QChar c)
 }
 
 // The text laid out as QLabel lays out one left-aligned line: from the left edge of the
-// contents, centred vertically, each glyph at its advance rounded to whole pixels.
-void QuickLabel::composeText()
+// contents, centred vertically, each glyph at its advance rounded to whole pixels. Only
+// the columns of `part` are built anew, unless the image has to be made afresh.
+void QuickLabel::composeText(QRect part)
 {
     const QRect area = contentsRect();
     const QRgb ink = palette().color(foregroundRole()).rgb();
@@ -109,10 +170,11 @@ void QuickLabel::composeText()
     if (textImage_.size() != size().expandedTo(QSize(1, 1)) || background != composedBackground_ || !composed_) {
         textImage_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
         textImage_.fill(background);
-    } else if (inkRight_ > 0) {
+        part = textImage_.rect();
+    } else if (const int clearTo = std::min(inkRight_, part.right() + 1); clearTo > part.left()) {
         for (int y = 0; y < textImage_.height(); ++y) {
             auto* row = reinterpret_cast<std::uint32_t*>(textImage_.scanLine(y));
-            std::fill(row, row + inkRight_, 0xff000000u | background);
+            std::fill(row + std::max(0, part.left()), row + clearTo, 0xff000000u | background);
         }
     }
     inkRight_ = 0;
@@ -139,15 +201,16 @@ void QuickLabel::composeText()
         pen += g.advance;
         if (left > area.right())
             break;
-        const int fromX = std::max(0, area.left() - left);
         const int toX = std::min(g.width, area.right() + 1 - left);
         inkRight_ = std::max(inkRight_, left + toX);
+        const int fromX = std::max({0, area.left() - left, part.left() - left});
+        const int partToX = std::min(toX, part.right() + 1 - left);
         const int fromY = std::max(0, area.top() - top);
         const int toY = std::min(lineHeight_, area.bottom() + 1 - top);
         for (int gy = fromY; gy < toY; ++gy) {
             const std::uint8_t* cover = coverage_.data() + g.offset + static_cast<std::size_t>(gy * g.width);
             std::uint32_t* row = pixels + (top + gy) * stride + left;
-            for (int gx = fromX; gx < toX; ++gx) {
+            for (int gx = fromX; gx < partToX; ++gx) {
                 const std::uint32_t a = cover[gx];
                 if (a != 0)
                     row[gx] = row[gx] == (background | 0xff000000u) ? onBackground[a] : mixed(row[gx], ink, a);
@@ -163,10 +226,8 @@ void QuickLabel::paintEvent(QPaintEvent* event)
         QLabel::paintEvent(event);
         return;
     }
-    if (!composed_ || composedText_ != text() || textImage_.size() != size()
-        || composedInk_ != palette().color(foregroundRole()).rgb()
-        || composedBackground_ != palette().color(QPalette::Window).rgb())
-        composeText();
+    if (!composedAsShown() || composedText_ != text())
+        composeText(rect());
     // The text's columns from the image, the background beyond them as a plain fill.
     QPainter p(this);
     const QRect r = event->rect();
@@ -175,6 +236,12 @@ void QuickLabel::paintEvent(QPaintEvent* event)
         p.drawImage(text.topLeft(), textImage_, text);
     if (const QRect beyond = r & QRect(inkRight_, 0, width() - inkRight_, height()); !beyond.isEmpty())
         p.fillRect(beyond, QColor::fromRgb(composedBackground_));
+}
+
+bool QuickLabel::composedAsShown() const
+{
+    return composed_ && textImage_.size() == size() && composedInk_ == palette().color(foregroundRole()).rgb()
+           && composedBackground_ == palette().color(QPalette::Window).rgb();
 }
 
 void QuickLabel::changeEvent(QEvent* event)

@@ -22,6 +22,11 @@ class QuickLabel : public QLabel {
 public:
     explicit QuickLabel(QWidget* parent = nullptr);
 
+    // QLabel::setText, and the new text's pixels built at once, so that the repaint that
+    // follows only copies them, and only the columns that changed. (Through a QLabel
+    // pointer QLabel::setText still works: the paint then builds the whole text.)
+    void setText(const QString& text);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -36,9 +41,11 @@ private:
         double advance = 0;
     };
     bool composable() const;
+    bool composedAsShown() const; // textImage_ holds the current text, size and colours
+    QRect changedColumns(const QString& before, const QString& after);
     const Glyph& glyph(QChar c);
-    void measureFont(); // lineHeight_ and ascent_, and forget the glyphs of another font
-    void composeText(); // textImage_ for the current text, size and colours
+    void measureFont();           // lineHeight_ and ascent_, and forget the glyphs of another font
+    void composeText(QRect part); // textImage_ for the current text, size and colours
 
     std::vector<Glyph> glyphs_;
     std::array<int, 128> asciiGlyphs_{}; // index in glyphs_ + 1, 0 while not drawn

@@ -3,6 +3,7 @@
 
 #include "drive/ports/virtual_plotter.h"
 #include "settings/machine_settings.h"
+#include "ui/quick_label.h"
 
 #include <QImage>
 #include <QPointF>
@@ -106,8 +107,8 @@ private:
     const MachineSettings& settings_;
     QTimer* frameTimer_ = nullptr;
     QWidget* panel_ = nullptr; // labels and buttons under the drawing
-    QLabel* positionLabel_ = nullptr;
-    QLabel* countersLabel_ = nullptr;
+    QuickLabel* positionLabel_ = nullptr;
+    QuickLabel* countersLabel_ = nullptr;
     QPushButton* savePaperButton_ = nullptr;
     QPushButton* clearPaperButton_ = nullptr;
 

@@ -20,6 +20,21 @@ QRect inkBox(QLabel& label)
     return box;
 }
 
+// Collects the rectangles of the paint events a widget receives.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QRegion& painted) : painted_(painted) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted_ += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QRegion& painted_;
+};
+
 void setUp(QLabel& label, const QString& text)
 {
     QFont font(QStringLiteral("Liberation Sans"));
@@ -68,6 +83,48 @@ private slots:
         QVERIFY(inkBox(label).width() > shortText.width() + 20);
         label.setText(QString());
         QVERIFY(inkBox(label).isEmpty());
+    }
+
+    // A new text on screen repaints only the columns that changed, and the screen then
+    // shows what a label given the new text from the start shows.
+    void newTextRepaintsOnlyWhatChanged_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("widestRepaint"); // pixels
+        QTest::newRow("one digit") << QStringLiteral("Steps X 1234, Y 5678   pen moves 9")
+                                   << QStringLiteral("Steps X 1235, Y 5678   pen moves 9") << 16;
+        QTest::newRow("two places") << QStringLiteral("Steps X 1234, Y 5678   pen moves 9")
+                                    << QStringLiteral("Steps X 1235, Y 5679   pen moves 9") << 90;
+        QTest::newRow("longer") << QStringLiteral("X 9.50 mm   Y 0.00 mm") << QStringLiteral("X 10.00 mm   Y 0.00 mm")
+                                << 360;
+        QTest::newRow("shorter") << QStringLiteral("Drawing: point 100 of 200")
+                                 << QStringLiteral("Drawing: point 99 of 200") << 360;
+        QTest::newRow("to nothing") << QStringLiteral("pen up") << QString() << 360;
+        QTest::newRow("to two lines") << QStringLiteral("pen up") << QStringLiteral("pen\nup") << 360;
+    }
+    void newTextRepaintsOnlyWhatChanged()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(int, widestRepaint);
+        QuickLabel label;
+        setUp(label, before);
+        label.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&label));
+        QRegion repainted;
+        PaintWatch watch(repainted);
+        label.installEventFilter(&watch);
+        label.setText(after);
+        QCOMPARE(label.text(), after);
+        QTRY_VERIFY(!repainted.isEmpty());
+        QVERIFY2(repainted.boundingRect().width() <= widestRepaint,
+                 qPrintable(QString::number(repainted.boundingRect().width())));
+        const QImage onScreen =
+            label.screen()->grabWindow(label.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        QuickLabel fresh;
+        setUp(fresh, after);
+        QCOMPARE(onScreen, fresh.grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
 
     // Two lines are not built from glyphs: they are painted as by QLabel, both of them.
