@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -360,11 +361,17 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
         QObject::connect(&floorTimer, &QTimer::timeout, &floorWidget, qOverload<>(&QWidget::update));
         floorTimer.start(33);
     }
-    QApplication::processEvents();
-
+    // As an operator would, Test and Draw once the windows show their first frames.
+    const auto settle = [] {
+        QEventLoop loop;
+        QTimer::singleShot(200, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    settle();
     window.onTestClicked();
     if (!window.drawButton->isEnabled())
         std::fprintf(stderr, "Draw is not enabled after the test at %.0f Hz\n", hz);
+    settle();
     counter->reset();
     f = Figures{};
     gapWatch->restart();
