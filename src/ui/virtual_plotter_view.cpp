@@ -14,11 +14,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -116,7 +118,7 @@ VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSet
     frameTimer_->setObjectName(QStringLiteral("frameTimer"));
     frameTimer_->setInterval(kFrameIntervalMs);
     connect(frameTimer_, &QTimer::timeout, this, &VirtualPlotterView::onFrameTick);
-    frameTimer_->start();
+    // The timer runs while the view shows (showEvent).
 }
 
 double VirtualPlotterView::travelMm(bool yAxis) const
@@ -337,6 +339,21 @@ void VirtualPlotterView::changeEvent(QEvent* event)
         firstFrame_ = true; // the next frame is built whole
     }
     QWidget::changeEvent(event);
+}
+
+// A closed or minimised view builds no frames, so that it costs a draw nothing; shown
+// again, it catches up with the machine before its first paint.
+void VirtualPlotterView::showEvent(QShowEvent* event)
+{
+    refresh();
+    frameTimer_->start();
+    QWidget::showEvent(event);
+}
+
+void VirtualPlotterView::hideEvent(QHideEvent* event)
+{
+    frameTimer_->stop();
+    QWidget::hideEvent(event);
 }
 
 // The cross-hair and pen circle, and the gantry's markers on the four edges of the

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QXmlStreamReader>
 
 #include <array>
@@ -263,6 +264,32 @@ private slots:
         }
         QVERIFY(view.framesPainted() > framesBefore + steps.size());
         QVERIFY(anyNear(view.grab().toImage(), view.machineToView(40, 40), 1, isInk));
+    }
+
+    // A closed view builds no frames during a draw; shown again, it shows the machine as
+    // it is at once, texts included.
+    void hiddenViewCatchesUpWhenShown()
+    {
+        VirtualPlotter plotter(config());
+        VirtualPlotterView view(plotter, settings_);
+        show(view);
+        Coils coils(plotter);
+        coils.energise();
+        frame(view);
+        const auto* timer = view.findChild<QTimer*>("frameTimer");
+        QVERIFY(timer->isActive());
+        view.hide();
+        QVERIFY(!timer->isActive());
+
+        coils.move(40, 0);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(timer->isActive());
+        QVERIFY(view.findChild<QLabel*>("lblPosition")->text().contains("X 40.00 mm"));
+        QCoreApplication::processEvents();
+        const QImage onScreen = view.screen()->grabWindow(view.winId()).toImage();
+        QVERIFY(anyNear(onScreen, view.machineToView(40, 30) + QPointF(0, -12), 1, isRed));
+        QVERIFY(!anyNear(onScreen, view.machineToView(30, 30) + QPointF(0, -12), 2, isRed));
     }
 
     void savesPaperAsSvg()
