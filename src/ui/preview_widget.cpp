@@ -95,8 +95,16 @@ void PreviewWidget::paintEvent(QPaintEvent* event)
     const QRect target = event->rect() & QRect(origin, image_.size());
     if (target.isEmpty())
         return;
+    copyingImage_ = true;
     QPainter painter(this);
+    copyingImage_ = false;
     painter.drawImage(target.topLeft(), image_, target.translated(-origin));
+}
+
+void PreviewWidget::initPainter(QPainter* painter) const
+{
+    if (!copyingImage_)
+        QFrame::initPainter(painter);
 }
 
 void PreviewWidget::resizeEvent(QResizeEvent* event)

@@ -35,6 +35,9 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // The painter that copies the image needs no pen, brush or font from the widget, and
+    // skips them: looking up the palette and the font costs more than a small copy.
+    void initPainter(QPainter* painter) const override;
 
 private:
     void fitImage();
@@ -46,6 +49,7 @@ private:
     // million lines between two paints makes few requests, and a draw that paints after
     // every line repaints only what that line touched.
     QRect pendingRepaint_;
+    bool copyingImage_ = false; // the painter being begun only copies the image
 };
 
 } // namespace orlex::ui

@@ -244,6 +244,12 @@ bool QuickLabel::composedAsShown() const
            && composedBackground_ == palette().color(QPalette::Window).rgb();
 }
 
+void QuickLabel::initPainter(QPainter* painter) const
+{
+    if (!composable())
+        QLabel::initPainter(painter);
+}
+
 void QuickLabel::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange) {

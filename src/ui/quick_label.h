@@ -29,6 +29,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Text built here is copied and filled with explicit colours: its painter skips the
+    // widget's pen, brush and font, which cost more to look up than the copy.
+    void initPainter(QPainter* painter) const override;
     void changeEvent(QEvent* event) override;
 
 private:

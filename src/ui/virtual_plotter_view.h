@@ -41,6 +41,9 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The view's own paint only copies its frame image: its painter skips the widget's
+    // pen, brush and font, which cost more to look up than a frame's copy.
+    void initPainter(QPainter*) const override {}
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

@@ -135,6 +135,12 @@ private slots:
         label.resize(360, 40);
         const QRect box = inkBox(label);
         QVERIFY2(box.height() > label.fontMetrics().height() + 4, qPrintable(QString::number(box.height())));
+        // Pixel for pixel, in the label's own font and colours.
+        QLabel plain;
+        setUp(plain, label.text());
+        plain.resize(label.size());
+        QCOMPARE(label.grab().toImage().convertToFormat(QImage::Format_RGB32),
+                 plain.grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
 };
 
