@@ -99,6 +99,12 @@ class TestVirtualPlotterView : public QObject {
         return view.grab().toImage();
     }
 
+    // What is on screen now, without painting anything.
+    static QImage screenShot(VirtualPlotterView& view)
+    {
+        return view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
     static void show(VirtualPlotterView& view)
     {
         view.resize(800, 800);
@@ -253,11 +259,7 @@ private slots:
             } else {
                 settle(view); // a partial frame on screen
             }
-            const QImage onScreen = view.screen()
-                                        ->grabWindow(view.winId())
-                                        .toImage()
-                                        .convertToFormat(QImage::Format_RGB32)
-                                        .copy(0, 0, view.width(), drawingHeight);
+            const QImage onScreen = screenShot(view).copy(0, 0, view.width(), drawingHeight);
             const QImage whole =
                 view.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(0, 0, view.width(), drawingHeight);
             QVERIFY2(onScreen == whole, name);
@@ -287,7 +289,7 @@ private slots:
         QVERIFY(timer->isActive());
         QVERIFY(view.findChild<QLabel*>("lblPosition")->text().contains("X 40.00 mm"));
         QCoreApplication::processEvents();
-        const QImage onScreen = view.screen()->grabWindow(view.winId()).toImage();
+        const QImage onScreen = screenShot(view);
         QVERIFY(anyNear(onScreen, view.machineToView(40, 30) + QPointF(0, -12), 1, isRed));
         QVERIFY(!anyNear(onScreen, view.machineToView(30, 30) + QPointF(0, -12), 2, isRed));
     }
