@@ -53,6 +53,7 @@ void QuickLabel::setText(const QString& text)
     QLabel::setText(text);
     setAttribute(Qt::WA_UpdatesDisabled, updatesWereDisabled);
     if (!composable()) {
+        composed_ = false; // QLabel paints this text: the built image no longer shows
         update();
         return;
     }
@@ -222,6 +223,7 @@ void QuickLabel::composeText(QRect part)
 void QuickLabel::paintEvent(QPaintEvent* event)
 {
     if (!composable()) {
+        composed_ = false; // what is on screen is QLabel's, not the built image
         QPainter(this).fillRect(event->rect(), palette().color(QPalette::Window));
         QLabel::paintEvent(event);
         return;
