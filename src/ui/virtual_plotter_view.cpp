@@ -219,12 +219,18 @@ std::vector<QRect> VirtualPlotterView::changedRects(const Snapshot& before, cons
     if (before.ySwitchClosed != now.ySwitchClosed)
         rects.push_back(lampPictureRect(m, true));
 
-    // The new ink, and the segment that was still growing at the last frame: runs of
-    // segments share a rectangle as long as it stays small.
+    // The new ink, and what the segment that was still growing at the last frame grew by
+    // since (a long line drawn over many frames would otherwise repaint its whole box at
+    // each): runs of these share a rectangle as long as it stays small.
     const std::vector<PaperSegment>& paper = plotter_.paper();
     QRect run;
     for (std::size_t i = before.segments > 0 ? before.segments - 1 : 0; i < paper.size(); ++i) {
-        const QRect ink = inkRect(m, paper[i]).toAlignedRect();
+        PaperSegment changed = paper[i];
+        if (i + 1 == before.segments) { // it starts where the shown one did (else the frame is whole)
+            changed.x1 = shownLast_.x2;
+            changed.y1 = shownLast_.y2;
+        }
+        const QRect ink = inkRect(m, changed).toAlignedRect();
         const QRect joined = run | ink;
         if (run.isEmpty() || static_cast<long>(joined.width()) * joined.height() <= kInkRunPixels) {
             run = joined;

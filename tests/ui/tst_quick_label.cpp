@@ -1,9 +1,11 @@
 // QuickLabel: its text lies where a QLabel's would, a new text repaints, and text it
 // does not build itself is painted as QLabel paints it.
 #include "ui/quick_label.h"
+#include "ui_test_support.h"
 
 #include <QtTest>
 
+using orlex::test::PaintWatch;
 using orlex::ui::QuickLabel;
 
 namespace {
@@ -19,21 +21,6 @@ QRect inkBox(QLabel& label)
                 box |= QRect(x, y, 1, 1);
     return box;
 }
-
-// Collects the rectangles of the paint events a widget receives.
-class PaintWatch : public QObject {
-public:
-    explicit PaintWatch(QRegion& painted) : painted_(painted) {}
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted_ += static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-
-private:
-    QRegion& painted_;
-};
 
 void setUp(QLabel& label, const QString& text)
 {

@@ -2,6 +2,7 @@
 // repaints only on change and only what changed, saves the paper as SVG and clears it.
 #include "drive/ports/virtual_plotter.h"
 #include "ui/virtual_plotter_view.h"
+#include "ui_test_support.h"
 
 #include <QApplication>
 #include <QFile>
@@ -20,6 +21,7 @@
 using orlex::MachineSettings;
 using orlex::VirtualPlotter;
 using orlex::VirtualPlotterConfig;
+using orlex::test::PaintWatch;
 using orlex::ui::VirtualPlotterView;
 
 namespace {
@@ -266,6 +268,28 @@ private slots:
         }
         QVERIFY(view.framesPainted() > framesBefore + steps.size());
         QVERIFY(anyNear(view.grab().toImage(), view.machineToView(40, 40), 1, isInk));
+    }
+
+    // A line that grows repaints around its new part, not its whole length again.
+    void growingLineRepaintsOnlyItsNewPart()
+    {
+        VirtualPlotter plotter(config());
+        VirtualPlotterView view(plotter, settings_);
+        show(view);
+        Coils coils(plotter);
+        coils.energise();
+        coils.pen(true);
+        coils.move(200, 200); // (30,30) to (80,80): one segment
+        settle(view);
+        QRegion repainted;
+        PaintWatch watch(repainted);
+        view.installEventFilter(&watch);
+        coils.move(8, 8); // on to (82,82): the same segment grows
+        settle(view);
+        QCOMPARE(plotter.paper().size(), std::size_t(1));
+        QVERIFY(repainted.contains(view.machineToView(81, 81).toPoint()));
+        QVERIFY(!repainted.contains(view.machineToView(55, 55).toPoint()));
+        QVERIFY(anyNear(screenShot(view), view.machineToView(81, 81), 1, isInk));
     }
 
     // A closed view builds no frames during a draw; shown again, it shows the machine as

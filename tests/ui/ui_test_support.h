@@ -8,6 +8,8 @@
 #include "ui/operator_feedback.h"
 
 #include <QDialog>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -138,5 +140,20 @@ private:
 // Runs `action` on the next modal dialog once it is shown (polls from the event loop,
 // gives up after `timeoutMs`). Call it right before the code that opens the dialog.
 void onNextModal(std::function<void(QWidget* dialog)> action, int timeoutMs = 5000);
+
+// Collects the region of every paint event a widget receives (as an event filter).
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QRegion& painted) : painted_(painted) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted_ += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QRegion& painted_;
+};
 
 } // namespace orlex::test
