@@ -46,6 +46,7 @@ constexpr int kMarkerLengthPx = 8;
 constexpr int kSwitchPx = 8;         // a home switch lamp is kSwitchPx by twice that
 constexpr int kLetterPx = 14;        // room for the letter beside a lamp
 constexpr long kInkRunPixels = 8192; // new ink segments share a rectangle up to this size
+constexpr double kInkPiecePx = 32;   // a long slanted line is repainted in pieces this long
 
 const QColor kFrameColour(60, 63, 68);
 const QColor kPaperColour(255, 255, 255);
@@ -66,6 +67,21 @@ QRect letterRect(const QRect& lamp, bool yAxis)
 {
     return yAxis ? QRect(lamp.left(), lamp.top() + lamp.height() + 1, lamp.width(), kLetterPx)
                  : QRect(lamp.left() - kLetterPx, lamp.top(), kLetterPx - 2, lamp.height());
+}
+
+// The boxes around a piece of ink from `from` to `to` (pixels), `reach` beyond it: a
+// long line is cut into pieces of at most kInkPiecePx along its main direction, so that
+// a slanted one is not repainted as one box spanning its whole width and height.
+template <typename Add>
+void forEachInkBox(QPointF from, QPointF to, double reach, Add&& add)
+{
+    const double length = std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()));
+    const int pieces = std::clamp(static_cast<int>(std::ceil(length / kInkPiecePx)), 1, 4096);
+    for (int k = 0; k < pieces; ++k) {
+        const QPointF a = from + (to - from) * (static_cast<double>(k) / pieces);
+        const QPointF b = from + (to - from) * (static_cast<double>(k + 1) / pieces);
+        add(QRectF(a, b).normalized().adjusted(-reach, -reach, reach, reach).toAlignedRect());
+    }
 }
 
 } // namespace
@@ -221,23 +237,31 @@ std::vector<QRect> VirtualPlotterView::changedRects(const Snapshot& before, cons
 
     // The new ink, and what the segment that was still growing at the last frame grew by
     // since (a long line drawn over many frames would otherwise repaint its whole box at
-    // each): runs of these share a rectangle as long as it stays small.
+    // each), in boxes that hug it. Runs of boxes share a rectangle as long as it stays
+    // small and not much of it is empty.
     const std::vector<PaperSegment>& paper = plotter_.paper();
     QRect run;
+    long runPixels = 0; // of the boxes in the run
+    const auto add = [&](const QRect& ink) {
+        const QRect joined = run | ink;
+        const long joinedPixels = static_cast<long>(joined.width()) * joined.height();
+        const long inkPixels = static_cast<long>(ink.width()) * ink.height();
+        if (run.isEmpty() || (joinedPixels <= kInkRunPixels && joinedPixels <= 2 * (runPixels + inkPixels))) {
+            run = joined;
+            runPixels += inkPixels;
+        } else {
+            rects.push_back(run);
+            run = ink;
+            runPixels = inkPixels;
+        }
+    };
     for (std::size_t i = before.segments > 0 ? before.segments - 1 : 0; i < paper.size(); ++i) {
         PaperSegment changed = paper[i];
         if (i + 1 == before.segments) { // it starts where the shown one did (else the frame is whole)
             changed.x1 = shownLast_.x2;
             changed.y1 = shownLast_.y2;
         }
-        const QRect ink = inkRect(m, changed).toAlignedRect();
-        const QRect joined = run | ink;
-        if (run.isEmpty() || static_cast<long>(joined.width()) * joined.height() <= kInkRunPixels) {
-            run = joined;
-        } else {
-            rects.push_back(run);
-            run = ink;
-        }
+        forEachInkBox(m.map(changed.x1, changed.y1), m.map(changed.x2, changed.y2), inkReach(m), add);
     }
     if (!run.isEmpty())
         rects.push_back(run);
@@ -445,9 +469,15 @@ const QImage& VirtualPlotterView::titlePicture()
     return titlePicture_;
 }
 
+// How far beyond a line's centre its soft edge and square ends reach, in pixels.
+double VirtualPlotterView::inkReach(const Mapping& m)
+{
+    return std::max(1.0, kPenWidthMm * m.scale) / 2 + 2;
+}
+
 QRectF VirtualPlotterView::inkRect(const Mapping& m, const PaperSegment& segment) const
 {
-    const double reach = std::max(1.0, kPenWidthMm * m.scale) / 2 + 2;
+    const double reach = inkReach(m);
     return QRectF(m.map(segment.x1, segment.y1), m.map(segment.x2, segment.y2))
         .normalized()
         .adjusted(-reach, -reach, reach, reach);

@@ -95,6 +95,7 @@ private:
     // The carriage's picture, and the gantry's markers on the travel area's edges.
     std::array<QRect, 5> carriageRects(const Mapping& m, double xMm, double yMm) const;
     QRectF inkRect(const Mapping& m, const PaperSegment& segment) const;
+    static double inkReach(const Mapping& m);
     // Pictures drawn once and then only laid over the frame.
     const QImage& carriagePicture(bool energised, bool penDown);
     const QImage& lampPicture(bool yAxis, bool closed);
