@@ -270,8 +270,9 @@ private slots:
         QVERIFY(anyNear(view.grab().toImage(), view.machineToView(40, 40), 1, isInk));
     }
 
-    // A line that grows repaints around its new part, not its whole length again.
-    void growingLineRepaintsOnlyItsNewPart()
+    // New ink repaints around the line, not its whole box; a line that grows repaints
+    // around its new part, not its whole length again.
+    void inkRepaintsOnlyAroundItsNewPart()
     {
         VirtualPlotter plotter(config());
         VirtualPlotterView view(plotter, settings_);
@@ -279,11 +280,16 @@ private slots:
         Coils coils(plotter);
         coils.energise();
         coils.pen(true);
-        coils.move(200, 200); // (30,30) to (80,80): one segment
         settle(view);
         QRegion repainted;
         PaintWatch watch(repainted);
         view.installEventFilter(&watch);
+        coils.move(200, 200); // (30,30) to (80,80): one segment
+        settle(view);
+        QVERIFY(repainted.contains(view.machineToView(55, 55).toPoint()));
+        QVERIFY(!repainted.contains(view.machineToView(70, 40).toPoint())); // in its box, off the line
+
+        repainted = QRegion();
         coils.move(8, 8); // on to (82,82): the same segment grows
         settle(view);
         QCOMPARE(plotter.paper().size(), std::size_t(1));
