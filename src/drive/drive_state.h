@@ -1,12 +1,11 @@
 // Drive state of the main window: phases, directions, coil patterns, position, status.
 #pragma once
 
+#include "common/pen.h"
+
 #include <cstdint>
 
 namespace orlex {
-
-// Where the pen is, or is to go: down draws, up travels.
-enum class Pen { Up, Down };
 
 struct DriveState {
     std::int16_t phaseX = 1; // 1..8 half-step, 1..4 full-step
