@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 
 #include "common/argument_reader.h"
+#include "ui/main_window.h"
 
 #include <algorithm>
 #include <array>
@@ -63,6 +64,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
             const auto kind = portKindFromName(*name);
             if (!kind || *kind == PortKind::Virtual)
                 return fail("unknown port kind '" + *name + "': use ppdev or direct");
+            if (cl.port)
+                return fail("--port can be given only once");
             cl.port = kind;
         } else if (reader.is("--trace")) {
             const auto file = reader.takeValue("--trace");
@@ -111,6 +114,7 @@ PortRequest portRequest(const CommandLine& commandLine, const MachineSettings& s
     request.simulation.clockHz = 2000;
     request.simulation.startXmm = 30;
     request.simulation.startYmm = 30;
+    request.addressAdvice = ui::kWindowAddressAdvice;
     return withMachineSettings(request, settings);
 }
 

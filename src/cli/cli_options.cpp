@@ -210,8 +210,20 @@ const OptionRule kOptionRules[] = {
          o.svgFile = v;
          return kAccepted;
      }},
+    {"--simulate-port-fault", kDraw, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         std::uint64_t write = 0;
+         const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), write);
+         if (v.empty() || error != std::errc{} || end != v.data() + v.size() || write < 1)
+             return "--simulate-port-fault needs a whole write number from 1 up";
+         o.simulate = true;
+         o.portFaultAtWrite = write;
+         return kAccepted;
+     }},
     {"--port", kDraw, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
+         if (o.port)
+             return "--port can be given only once";
          const auto kind = portKindFromName(v);
          if (!kind)
              return "--port needs ppdev or direct";
@@ -390,6 +402,9 @@ std::string usageText()
            "  --simulate-stopped-clock\n"
            "                      for testing: a virtual plotter whose clock never runs,\n"
            "                      as a plotter on STOP\n"
+           "  --simulate-port-fault N\n"
+           "                      for testing: a virtual plotter whose port fails from its\n"
+           "                      Nth write on, as when the cable is pulled\n"
            "  --port ppdev        the parallel port through /dev/parportN (default)\n"
            "  --port direct       direct port I/O (needs root or CAP_SYS_RAWIO)\n"
            "  --trace PATH        write every port write to PATH (time_us,register,value)\n"
@@ -409,7 +424,8 @@ std::string usageText()
            "Exit status: 0 fits / drawn / written, 2 wrong arguments, an unreadable file or an\n"
            "SVG that cannot be converted, 3 too big (for the machine, or for the plotter's\n"
            "coordinates once an SVG is placed), 4 no plotter answers, 5 a move was refused or\n"
-           "Pen to 0 failed, 128 + N for signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n";
+           "Pen to 0 failed, 6 the port did not open or a port call failed (the message names\n"
+           "the call and the error), 128 + N for signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n";
 }
 
 } // namespace orlex::cli

@@ -37,6 +37,7 @@ struct CliOptions {
     double startXmm = 30, startYmm = 30; // carriage start, mm from home
     std::string svgFile;                 // virtual paper as SVG
     bool stoppedClock = false;           // virtual plotter with its clock stopped (for tests)
+    std::uint64_t portFaultAtWrite = 0;  // virtual plotter whose port fails from this write on (for tests)
     std::optional<PortKind> port;        // --port; ppdev when not given
     std::string traceFile;
     bool progress = false;

@@ -39,6 +39,9 @@ PortRequest portRequestFor(const CliOptions& o, const MachineSettings& settings)
     sim.clockRunning = !o.stoppedClock;
     sim.startXmm = o.startXmm;
     sim.startYmm = o.startYmm;
+    sim.failFromWrite = o.portFaultAtWrite;
+    request.addressAdvice =
+        "Put the plotter's port address in line 9 of a settings file and give it with --settings FILE.";
     return withMachineSettings(request, settings);
 }
 
@@ -52,14 +55,36 @@ public:
                  DriveHooks{[this] { onEvents(); }, [fullStep = options.fullStep] { return !fullStep; }})
     {}
 
-    // Every way out of the session goes through the safe end.
+    // Every way out of the session goes through the safe end. A port that did not open
+    // ends it before anything is written.
     int run()
     {
-        const int status = drawWhenReady();
+        if (!opened_.portError.empty()) {
+            std::cerr << "orlex-plotter-cli: " << opened_.portError << " Nothing was moved.\n";
+            return kExitPortFailed;
+        }
+        if (!opened_.traceError.empty()) {
+            std::cerr << "orlex-plotter-cli: " << opened_.traceError << " Nothing was moved.\n";
+            return kExitUsage;
+        }
+        int status = kExitPortFailed;
+        std::string fault;
+        try {
+            status = drawWhenReady();
+        } catch (const PortFault& failed) {
+            fault = failed.what();
+        }
         progress_.finish();
-        drive_.makeSafe();
+        const std::string safeFault = drive_.makeSafe();
         opened_.closeTrace();
         writeSvg();
+        if (!fault.empty())
+            std::cerr << "orlex-plotter-cli: " << portFaultMessage(fault, safeFault) << "\n";
+        else if (!safeFault.empty() && status != kExitPortFailed) {
+            std::cerr << "orlex-plotter-cli: lifting the pen and switching the motors off at the end failed: "
+                      << safeFault << ". Switch the plotter off before you touch it.\n";
+            status = kExitPortFailed;
+        }
         if (status >= kExitInterrupted)
             std::cerr << "\nInterrupted: the pen has been lifted and the motors switched off.\n";
         return status;
@@ -87,8 +112,8 @@ private:
 
 int DrawSession::drawWhenReady()
 {
-    if (!opened_.error.empty())
-        std::cerr << opened_.error << "\n";
+    // The pen comes up as soon as the port is ours: its line may read "down" until then.
+    drive_.penUp();
     if (interruptSignal() != 0)
         return interrupted(); // nothing has moved yet
 
@@ -142,6 +167,11 @@ int DrawSession::drawWhenReady()
     case DrawReport::Outcome::ReadFailed:
         std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
         return kExitUsage;
+    case DrawReport::Outcome::PortFailed:
+        std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
+        if (report.stoppedAtPoint != 0)
+            std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << test_.run.points << "\n";
+        return kExitPortFailed;
     }
     return kExitOk;
 }

@@ -91,10 +91,27 @@ void Drive::liftPenAndSettle()
     waitClockCycles(kPenSettleCycles);
 }
 
-void Drive::makeSafe()
+std::string Drive::makeSafe() noexcept
 {
-    penUp();
-    switchCoilsOff();
+    std::string fault;
+    for (auto write : {&Drive::penUp, &Drive::switchCoilsOff}) {
+        try {
+            (this->*write)();
+        } catch (const PortFault& failed) {
+            if (fault.empty())
+                fault = failed.what();
+        }
+    }
+    return fault;
+}
+
+std::string portFaultMessage(const std::string& fault, const std::string& safeFault)
+{
+    const std::string ended = fault + ". The run has ended";
+    if (safeFault.empty())
+        return ended + ": the pen was lifted and the motors switched off.";
+    return ended + ", and lifting the pen and switching the motors off failed too (" + safeFault
+           + "): switch the plotter off before you touch it.";
 }
 
 void Drive::stepX()

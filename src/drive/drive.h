@@ -43,6 +43,11 @@ inline constexpr std::int16_t kStepCycles = 2;      // after every step of a lin
 inline constexpr std::int16_t kBackOffCycles = 3;   // after each back-off step of homing
 inline constexpr std::int16_t kPenSettleCycles = 4; // after a pen command
 
+// What the operator is told when a port call failed during a run: the call and its error,
+// that the run has ended, and whether the machine could be made safe (`safeFault` is
+// makeSafe()'s answer).
+std::string portFaultMessage(const std::string& fault, const std::string& safeFault);
+
 inline constexpr const char* kNotConnectedText = " Plotterul nu este conectat sau este pe pozitia -STOP- ";
 inline constexpr const char* kNotConnectedTitle = "Plotter is not connected !";
 
@@ -80,8 +85,10 @@ public:
     void penUp();            // control 1, at once
     void penDown();          // control 0, at once
     void liftPenAndSettle(); // penUp, then the four clock cycles a pen command gets
-    // How every way out of the program leaves the machine: pen up, then all coils off.
-    void makeSafe();
+    // How every way out of a run or the program leaves the machine: pen up, then all coils
+    // off, the second tried even when the first failed. Empty when both were written,
+    // else the first failure's text (the port is broken: see PortFault).
+    std::string makeSafe() noexcept;
 
     // One step of one motor in the direction directionX / directionY; no port write.
     void stepX();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 
 namespace orlex {
 
@@ -25,9 +26,18 @@ inline constexpr std::uint8_t kPenDownControl = 0;
 // Data register value with every coil of both motors de-energised.
 inline constexpr std::uint8_t kAllCoilsOff = 0;
 
+// A register access that failed: the call and the system's reason, e.g. "PPWDATA on
+// /dev/parport0 failed: Input/output error". A step that did not reach the motors, or a
+// status that was not read, cannot be made good, so whatever moves the machine ends.
+class PortFault : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 class Port {
 public:
     virtual ~Port() = default;
+    // Both throw PortFault when the access fails; a failed read is never a level.
     virtual void write(Register reg, std::uint8_t value) = 0;
     virtual std::uint8_t read(Register reg) = 0;
 };

@@ -542,7 +542,13 @@ private:
     // One line of the carriage. False ends the run (refused or stopped move).
     bool move(double x, double y, Pen pen)
     {
-        const MoveResult moved = drive_.lineTo(x, y, pen, preview_.zoom);
+        MoveResult moved;
+        try {
+            moved = drive_.lineTo(x, y, pen, preview_.zoom);
+        } catch (const PortFault& fault) {
+            result_.portFault = fault.what();
+            return false;
+        }
         if (moved.refusal != MoveRefusal::None) {
             result_.refusal = moved;
             result_.refusedX = x;

@@ -66,7 +66,8 @@ struct RunResult {
     // Draw mode: a move that was refused ends the run.
     MoveResult refusal; // ok() unless a point was refused
     double refusedX = 0, refusedY = 0;
-    bool stopped = false; // ended by a stop request
+    bool stopped = false;  // ended by a stop request
+    std::string portFault; // a port call failed during a move, which ended the run
 
     // One message about skipped pairs (count, offset and text of the first); empty if none.
     std::string skippedMessage() const;

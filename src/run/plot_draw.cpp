@@ -36,12 +36,15 @@ std::string DrawReport::message() const
         return "Drawing stopped at the point (" + numberText(run.refusedX) + ", " + numberText(run.refusedY)
                + "): " + run.refusal.reason + " The pen has been lifted.";
     case Outcome::ReadFailed: return run.openError + " The pen has been lifted.";
+    case Outcome::PortFailed: return portFaultMessage(portFault, safeFault);
     }
     return {};
 }
 
-DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview& preview, Drive& drive,
-                    DrawObserver* observer, const DrawPlan& plan)
+namespace {
+
+DrawReport drawFromOrigin(const std::string& path, const PlotExtents& extents, Preview& preview, Drive& drive,
+                          DrawObserver* observer, const DrawPlan& plan)
 {
     DrawReport report;
     const bool negative = extents.minXmm < 0 || extents.minYmm < 0;
@@ -69,6 +72,13 @@ DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview
         observer->drawingStarts();
 
     report.run = runPlot(path, RunMode::Draw, preview, drive, observer, plan.firstPoint);
+    if (!report.run.portFault.empty()) {
+        report.outcome = DrawReport::Outcome::PortFailed;
+        report.portFault = report.run.portFault;
+        report.safeFault = drive.makeSafe();
+        report.stoppedAtPoint = std::max(report.run.points + 1, plan.firstPoint);
+        return report;
+    }
     // Files often end with "PU;" and no coordinates, which moves nothing: the pen would
     // stay down. Whatever ended the run, it comes up now. Anything that moves the carriage
     // next lifts it again and waits for it, so there is no wait here that a halted clock
@@ -84,6 +94,25 @@ DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview
     if (report.outcome != DrawReport::Outcome::Finished)
         report.stoppedAtPoint = std::max(report.run.points + 1, plan.firstPoint);
     return report;
+}
+
+} // namespace
+
+DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview& preview, Drive& drive,
+                    DrawObserver* observer, const DrawPlan& plan)
+{
+    try {
+        return drawFromOrigin(path, extents, preview, drive, observer, plan);
+    } catch (const PortFault& fault) {
+        // A step or a status that did not get through (homing, "Pen to 0", a pen change)
+        // ends the draw at once: the pen comes up and the coils go off, as far as the port
+        // still lets us. Faults of the drawing's own lines are told in its run above.
+        DrawReport report;
+        report.outcome = DrawReport::Outcome::PortFailed;
+        report.portFault = fault.what();
+        report.safeFault = drive.makeSafe();
+        return report;
+    }
 }
 
 } // namespace orlex

@@ -50,6 +50,7 @@ struct DrawReport {
         OriginFailed, // "Pen to 0" did not reach the origin: nothing was drawn
         PointRefused, // a point cannot be reached in 16-bit steps
         ReadFailed,   // the plot file could not be read (any more)
+        PortFailed,   // a port call failed: the pen was lifted and the coils switched off, if the port let us
     };
     Outcome outcome = Outcome::Finished;
     bool movedToOrigin = false; // "Pen to 0" ran first
@@ -58,6 +59,8 @@ struct DrawReport {
     // The point being drawn when the draw ended early (stopped, refused, unreadable): a
     // resumed draw starts there. 0 when the draw finished.
     std::uint64_t stoppedAtPoint = 0;
+    std::string portFault; // PortFailed: the call that failed and why
+    std::string safeFault; // PortFailed: why the pen or the coils could not be switched too; empty when they were
     // What to tell the operator; empty when the draw finished or was stopped.
     std::string message() const;
 };
@@ -65,7 +68,7 @@ struct DrawReport {
 // Draws the plot at `path` from the carriage position, after "Pen to 0" when the tested
 // extents are negative (or the plan asks for it), from the plan's first point on. The pen
 // is up when this returns, whatever ended the run; the coils stay energised so the
-// carriage holds its place.
+// carriage holds its place, unless a port call failed: then they are switched off too.
 DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview& preview, Drive& drive,
                     DrawObserver* observer = nullptr, const DrawPlan& plan = {});
 

@@ -34,6 +34,9 @@ namespace orlex::ui {
 namespace {
 
 constexpr const char* kCaption = "Orlex _ Plotter";
+constexpr const char* kCarryOnWithoutPlotter =
+    " The program carries on without a plotter: the presence test will report Err.";
+constexpr const char* kCarryOnWithoutTrace = " The program carries on without a trace.";
 constexpr int kClientWidthPx = 9480 / 15;  // 632
 constexpr int kClientHeightPx = 6465 / 15; // 431
 
@@ -100,10 +103,17 @@ void MainWindow::startUp()
         feedback_->message(nullptr, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
                            QString::fromStdString(settingsReport_.message(options_.settingsFile)));
 
-    port_ = options_.openPort ? options_.openPort(settings_) : openPort(withMachineSettings({}, settings_));
-    if (!port_.error.empty())
+    PortRequest request;
+    request.addressAdvice = kWindowAddressAdvice;
+    port_ = options_.openPort ? options_.openPort(settings_) : openPort(withMachineSettings(request, settings_));
+    std::string portMessages;
+    if (!port_.portError.empty())
+        portMessages = port_.portError + kCarryOnWithoutPlotter;
+    if (!port_.traceError.empty())
+        portMessages += (portMessages.empty() ? "" : "\n") + port_.traceError + kCarryOnWithoutTrace;
+    if (!portMessages.empty())
         feedback_->message(nullptr, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
-                           QString::fromStdString(port_.error));
+                           QString::fromStdString(portMessages));
 
     // A paused draw sleeps until the next event (Continue, Stop, a repaint) comes in.
     drive_ =
@@ -115,7 +125,7 @@ void MainWindow::startUp()
     drive_->state.phaseX = 1;
     drive_->state.phaseY = 1;
     drive_->state.manualPen = Pen::Up;
-    drive_->penUp();
+    withPort([this] { drive_->penUp(); });
     preview_->zoom = 100;
     preview_->penUpColour = 7;
     plotExtents = PlotExtents{};
@@ -168,7 +178,7 @@ void MainWindow::followPortAddress()
     drive_->setPort(port_.port());
     if (!error.empty())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
-                           QString::fromStdString(error));
+                           QString::fromStdString(error + kCarryOnWithoutPlotter));
 }
 
 void MainWindow::processEvents()
@@ -204,7 +214,8 @@ void MainWindow::quitSafely(int status)
     if (ending_)
         return;
     ending_ = true;
-    drive().makeSafe();
+    if (const std::string fault = drive().makeSafe(); !fault.empty())
+        std::fprintf(stderr, "orlex-plotter: lifting the pen and switching the motors off failed: %s\n", fault.c_str());
     port_.closeTrace();
     endProcess(status);
 }

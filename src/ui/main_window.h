@@ -48,6 +48,9 @@ class MotorLamp;
 class CrossLine;
 class PreviewWidget;
 
+// How the window's messages say where the port address comes from.
+inline constexpr const char* kWindowAddressAdvice = "Set the port address in Options > Settings to the plotter's port.";
+
 struct MainWindowOptions {
     std::filesystem::path settingsFile = kSettingsFileName;
     // Opens the port backend once the settings are loaded (base address, step lengths).
@@ -161,6 +164,12 @@ private:
     auto runMotion(Motion motion);  // a homing motion with the controls held off
     void setRunActive(bool active); // Stop shown, dialogs and File > Open held off
     void showNotConnected();
+    // Runs `action`, which talks to the port; a failed port call ends it there and is
+    // handled by portFailed. False when it failed.
+    bool withPort(const std::function<void()>& action);
+    // A port call failed: pen up and coils off as far as the port lets, the message, and
+    // the plotter marked disconnected until a presence check passes again.
+    void portFailed(const std::string& fault, const std::string& safeFault);
     void endProcess(int status);
     void followPortAddress(); // reopen the port when the address setting changed
     void processEvents();     // hook of waitClockCycles
@@ -226,9 +235,10 @@ private:
     std::optional<PreparedPlot> preparedPlot_;
 
     bool drawRunning_ = false;
-    bool motionRunning_ = false; // Pen home / Pen to 0 in progress
-    bool speedRunning_ = false;  // "Speed" is measuring
-    bool ending_ = false;        // quitSafely has run
+    bool motionRunning_ = false;  // Pen home / Pen to 0 in progress
+    bool speedRunning_ = false;   // "Speed" is measuring
+    bool ending_ = false;         // quitSafely has run
+    bool portFaultShown_ = false; // a port fault was reported and no check has passed since
     std::optional<DrawableTest> drawableTest_;
     std::optional<int> lastSpeedMs_; // last "Speed" result, ms per step
 

@@ -6,11 +6,13 @@
 
 #include <QPushButton>
 
+#include <optional>
+
 namespace orlex::ui {
 
 // Runs one homing motion with the jogs, the other homing button, Test and Draw disabled,
 // so no second motion can start from inside a step delay; the pen and motor buttons stay
-// usable, and Stop or Esc ends the motion.
+// usable, and Stop or Esc ends the motion. Empty when a port call failed.
 template <class Motion>
 auto MainWindow::runMotion(Motion motion)
 {
@@ -20,7 +22,8 @@ auto MainWindow::runMotion(Motion motion)
     setMotionControlsEnabled(false);
     if (!drawRunning_)
         setRunActive(true);
-    auto result = motion();
+    std::optional<decltype(motion())> result;
+    withPort([&] { result = motion(); }); // a failed port call ends the motion: no result
     if (!drawRunning_)
         resumePositionLost(QStringLiteral("a homing moved the carriage"));
     if (!drawRunning_) {
@@ -43,10 +46,10 @@ void MainWindow::onPenHomeClicked()
         showNotConnected();
         return;
     }
-    const HomeResult home = runMotion([this] { return drive().home(); });
-    if (home.outcome == HomeResult::Outcome::SwitchNeverClosed)
+    const std::optional<HomeResult> home = runMotion([this] { return drive().home(); });
+    if (home && home->outcome == HomeResult::Outcome::SwitchNeverClosed)
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Pen home"),
-                           QString::fromStdString(home.message()));
+                           QString::fromStdString(home->message()));
 }
 
 // Homes, then moves with the pen up to the origin that leaves room for the negative part
@@ -60,10 +63,11 @@ void MainWindow::onPenToZeroClicked()
         showNotConnected();
         return;
     }
-    const OriginReport origin = runMotion([this] { return moveToPlotOrigin(drive(), plotExtents, preview().zoom); });
-    if (const std::string message = origin.message(); !message.empty())
+    const std::optional<OriginReport> origin =
+        runMotion([this] { return moveToPlotOrigin(drive(), plotExtents, preview().zoom); });
+    if (const std::string message = origin ? origin->message() : std::string(); !message.empty())
         feedback_->message(this, OperatorFeedback::Icon::Warning,
-                           origin.home.ok() ? QStringLiteral("Pen to 0") : QStringLiteral("Pen home"),
+                           origin->home.ok() ? QStringLiteral("Pen to 0") : QStringLiteral("Pen home"),
                            QString::fromStdString(message));
 }
 

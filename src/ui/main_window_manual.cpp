@@ -34,7 +34,7 @@ void MainWindow::jog(bool xAxis, int direction)
         drive().state.directionY = direction;
         drive().stepY();
     }
-    drive().energiseCoils();
+    withPort([this] { drive().energiseCoils(); });
     resumePositionLost(QStringLiteral("the carriage was jogged"));
     emit plotterMoved();
 }
@@ -62,14 +62,16 @@ void MainWindow::onStepLeftClicked()
 // Coils off, or back on at the phases they had; the caption names the next action.
 void MainWindow::onMotorClicked()
 {
-    if (!drive().coilsEnergised()) {
-        drive().energiseCoils();
-        motorButton->setText(QStringLiteral("Motor off"));
-    } else {
-        motorButton->setText(QStringLiteral("Motor on"));
-        drive().switchCoilsOff();
-        resumePositionLost(QStringLiteral("the motors were switched off")); // nothing holds the carriage
-    }
+    withPort([this] {
+        if (!drive().coilsEnergised()) {
+            drive().energiseCoils();
+            motorButton->setText(QStringLiteral("Motor off"));
+        } else {
+            motorButton->setText(QStringLiteral("Motor on"));
+            resumePositionLost(QStringLiteral("the motors were switched off")); // nothing holds the carriage
+            drive().switchCoilsOff();
+        }
+    });
     emit plotterMoved();
 }
 
@@ -82,10 +84,10 @@ void MainWindow::onPenClicked()
         red.setColor(QPalette::Button, paletteColour(kLampRed));
         penButton->setPalette(red);
         penButton->setAutoFillBackground(true);
-        drive().penDown();
+        withPort([this] { drive().penDown(); });
     } else {
         drive().state.manualPen = Pen::Up;
-        drive().penUp();
+        withPort([this] { drive().penUp(); });
         penButton->setPalette(QPalette()); // inherit the system's button face again
         penButton->setAutoFillBackground(false);
     }
@@ -94,9 +96,13 @@ void MainWindow::onPenClicked()
 
 void MainWindow::runPresenceCheck()
 {
-    const bool answered = drive().checkPresence(); // sets connected
+    bool answered = false;
+    if (!withPort([this, &answered] { answered = drive().checkPresence(); })) // sets connected
+        return;
     statusBox->setText(answered ? QStringLiteral("OK") : QStringLiteral("Err"));
     speedButton->setVisible(answered);
+    if (answered)
+        portFaultShown_ = false;
 }
 
 void MainWindow::onCheckClicked()
@@ -111,7 +117,12 @@ void MainWindow::onCheckClicked()
 void MainWindow::onStatusTimer()
 {
     DriveState& s = drive().state;
-    if (drive().coilsEnergised()) {
+    bool energised = false;
+    // A broken port is reported once, not every 300 ms: until a check passes, the lamp
+    // only shows the motors as off.
+    if (!portFaultShown_)
+        withPort([this, &energised] { energised = drive().coilsEnergised(); });
+    if (energised) {
         motorButton->setText(QStringLiteral("Motor off"));
         motorCrossLine1->hide();
         motorCrossLine2->hide();
@@ -144,14 +155,16 @@ void MainWindow::onSpeedClicked()
     drive().state.speedTicks = 1;
     speedTimer->start();
     double count = 0;
-    while (drive().state.speedTicks <= 1 && !drive().stopRequested()) {
-        drive().waitClockCycles(kStepCycles);
-        count += 1;
-        processEvents();
-    }
+    const bool portWorked = withPort([this, &count] {
+        while (drive().state.speedTicks <= 1 && !drive().stopRequested()) {
+            drive().waitClockCycles(kStepCycles);
+            count += 1;
+            processEvents();
+        }
+    });
     // The window draws nothing on its own surface, so there is nothing else to erase.
     speedTimer->stop();
-    const bool stopped = drive().stopRequested();
+    const bool stopped = drive().stopRequested() || !portWorked;
     drive().clearStop();
     setRunActive(false);
     speedRunning_ = false;
@@ -192,6 +205,30 @@ void MainWindow::setMotionControlsEnabled(bool enabled)
         return;
     testButton->setEnabled(true);
     updateDrawButton();
+}
+
+bool MainWindow::withPort(const std::function<void()>& action)
+{
+    try {
+        action();
+        return true;
+    } catch (const PortFault& fault) {
+        portFailed(fault.what(), drive().makeSafe());
+        return false;
+    }
+}
+
+void MainWindow::portFailed(const std::string& fault, const std::string& safeFault)
+{
+    drive().state.connected = false;
+    statusBox->setText(QStringLiteral("Err"));
+    speedButton->setVisible(false);
+    forgetTest(); // Draw waits for a test, whose presence check must pass again
+    resumePositionLost(QStringLiteral("the port failed"));
+    portFaultShown_ = true;
+    const QString message = QString::fromStdString(portFaultMessage(fault, safeFault));
+    progressLabel->setText(QStringLiteral("Port failure: the run has ended"));
+    feedback_->message(this, OperatorFeedback::Icon::Critical, QStringLiteral("Port failure"), message);
 }
 
 void MainWindow::showNotConnected()

@@ -290,6 +290,7 @@ void MainWindow::showDrawEnd(const DrawReport& report, const DrawMonitor& monito
         progressLabel->setText(QStringLiteral("Drawing stopped: the plot file could not be read"));
         warn(report.message());
         break;
+    case DrawReport::Outcome::PortFailed: portFailed(report.portFault, report.safeFault); break;
     }
     if (const std::string skipped = report.run.skippedMessage(); !skipped.empty())
         warn(skipped);

@@ -171,6 +171,7 @@ struct GateCase {
     int status;
     std::string messagePart;
     bool plotIsAFolder = false;
+    std::string settings = {}; // a settings file to give with --settings
 };
 
 void PrintTo(const GateCase& c, std::ostream* os)
@@ -188,13 +189,17 @@ TEST_P(DrawGate, StopsBeforeAnythingMoves)
         fs::create_directory(folder / "plot.plt");
     else
         writeFile(folder / "plot.plt", c.plot);
-    std::vector<std::string> arguments{"draw", "plot.plt", "--trace", "trace.csv", "--svg", "paper.svg"};
+    std::vector<std::string> arguments{"draw", "plot.plt", "--trace", "trace.csv"};
+    if (!c.settings.empty()) {
+        writeFile(folder / "machine.txt", c.settings);
+        arguments.insert(arguments.end(), {"--settings", "machine.txt"});
+    }
     arguments.insert(arguments.end(), c.extraArguments.begin(), c.extraArguments.end());
     const CliResult result = runCli(folder.path(), arguments);
     EXPECT_EQ(result.status, c.status);
     EXPECT_NE(result.err.find(c.messagePart), std::string::npos) << result.err;
     EXPECT_EQ(result.out.find("Drawing "), std::string::npos) << result.out;
-    if (fs::exists(folder / "trace.csv")) {
+    if (fs::exists(folder / "trace.csv") && !readTrace(folder / "trace.csv").empty()) {
         // No coil pattern ever reached the port; once it was open, the tool left it with
         // the pen up and the coils off.
         const std::vector<TraceLine> trace = readTrace(folder / "trace.csv");
@@ -211,10 +216,38 @@ TEST_P(DrawGate, StopsBeforeAnythingMoves)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DrawGate,
-    ::testing::Values(GateCase{"TooBig", "PU-400,0;PD6000,0;", {"--simulate"}, 3, "too big"},
-                      GateCase{"NoPlotter", "PU-400,0;PD400,0;", {"--simulate-stopped-clock"}, 4, "no plotter answers"},
-                      GateCase{"Unreadable", "", {"--simulate"}, 2, "folder", true}),
+    ::testing::Values(GateCase{"TooBig", "PU-400,0;PD6000,0;", {"--simulate", "--svg", "paper.svg"}, 3, "too big"},
+                      GateCase{"NoPlotter",
+                               "PU-400,0;PD400,0;",
+                               {"--simulate-stopped-clock", "--svg", "paper.svg"},
+                               4,
+                               "no plotter answers"},
+                      GateCase{"Unreadable", "", {"--simulate", "--svg", "paper.svg"}, 2, "folder", true},
+                      // No computer has a port at 0x1230: the open's own reason, not "no plotter".
+                      GateCase{"PortDoesNotOpen",
+                               "PU-400,0;PD400,0;",
+                               {"--port", "ppdev"},
+                               6,
+                               "No parallel port at 0x1230",
+                               false,
+                               " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H1230\r\n"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The port fails for good at its 500th write, in the middle of a line: the draw ends
+// there with its own status, naming the call, and says where to go on from.
+TEST(DrawCommand, PortFailingMidDrawEndsWithItsOwnStatus)
+{
+    TempFolder folder;
+    writeFile(folder / "plot.plt", "PU0,0;PD4000,0;PD4000,4000;PU;");
+    const CliResult result =
+        runCli(folder.path(), {"draw", "plot.plt", "--simulate-port-fault", "500", "--trace", "trace.csv"});
+    EXPECT_EQ(result.status, 6) << result.err;
+    EXPECT_NE(result.err.find("Writing the data register on the virtual plotter failed"), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("switching the motors off failed too"), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find("Stopped at point 3 of 3"), std::string::npos) << result.out;
+    EXPECT_EQ(readTrace(folder / "trace.csv").size(), 499u); // what reached the port, and no more
+}
 
 // Lstep 1 (0.005 mm per half step): 32767 steps reach 163 mm, so Maxx 300 is not a travel
 // this machine can have. A draw refuses such a settings file before the port is opened.

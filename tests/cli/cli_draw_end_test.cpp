@@ -57,6 +57,7 @@ TEST_P(GoldenCoils, DrawSendsTheRecordedCoilBytesThenEndsSafely)
 
     const std::vector<TraceLine> trace = readTrace(folder / "trace.csv");
     ASSERT_TRUE(endsSafely(trace));
+    EXPECT_EQ(trace.front().reg + "," + std::to_string(trace.front().value), "control,1"); // pen up once claimed
     std::vector<int> coils = valuesOf(trace, "data");
     coils.pop_back(); // the coils-off of the safe end
     EXPECT_EQ(coils, goldenCoils(c.name));

@@ -103,6 +103,8 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedArguments,
                                            RefusedCase{{"draw", "a.plt", "--simulate", "--start", "-1,5"}, "--start"},
                                            RefusedCase{{"draw", "a.plt", "--simulate", "--start", "5,x"}, "--start"},
                                            RefusedCase{{"draw", "a.plt", "--port", "lpt"}, "--port"},
+                                           RefusedCase{{"draw", "a.plt", "--port", "ppdev", "--port", "direct"},
+                                                       "--port can be given only once"},
                                            RefusedCase{{"draw", "a.plt", "--simulate", "--port", "ppdev"}, "together"},
                                            RefusedCase{{"draw", "a.plt", "--svg", "p.svg"}, "need --simulate"},
                                            RefusedCase{{"draw", "a.plt", "--realtime"}, "need --simulate"}));

@@ -59,6 +59,7 @@ void TestCommandLine::wrongArguments_data()
     QTest::newRow("virtual is not a port kind") << QStringList{"--port=virtual"} << "virtual";
     QTest::newRow("trace without file") << QStringList{"--trace"} << "--trace";
     QTest::newRow("two plot files") << QStringList{"a.plt", "b.plt"} << "b.plt";
+    QTest::newRow("port twice") << QStringList{"--port", "ppdev", "--port=direct"} << "only once";
     QTest::newRow("simulate and port") << QStringList{"--simulate", "--port", "direct"} << "--simulate";
 }
 

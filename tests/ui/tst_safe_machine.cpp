@@ -60,6 +60,8 @@ private slots:
     void stopEndsAWaitForAHaltedClock_data();
     void stopEndsAWaitForAHaltedClock();
     void settingsDialogCaptionsReadWhole();
+    void portFailureEndsTheRunAndAsksForACheck_data();
+    void portFailureEndsTheRunAndAsksForACheck();
 };
 
 // A file that ends with a bare "PU;" left the pen down, and the next "Pen home" dragged it
@@ -294,3 +296,44 @@ void TestSafeMachine::settingsDialogCaptionsReadWhole()
 
 QTEST_MAIN(TestSafeMachine)
 #include "tst_safe_machine.moc"
+
+void TestSafeMachine::portFailureEndsTheRunAndAsksForACheck_data()
+{
+    QTest::addColumn<QString>("run");
+    QTest::newRow("draw") << "draw";
+    QTest::newRow("Pen home") << "home";
+    QTest::newRow("jogs") << "jog";
+}
+
+// The port fails for good at its 60th write: whatever runs ends there with one message
+// naming the call, the controls come back, and Draw waits for a test whose check passes.
+void TestSafeMachine::portFailureEndsTheRunAndAsksForACheck()
+{
+    QFETCH(QString, run);
+    WindowRig rig;
+    rig.configurePlotter = [](orlex::VirtualPlotterConfig& config) { config.failFromWrite = 60; };
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD4000,0;PD4000,4000;PU;");
+    w.testButton->click();
+    QVERIFY(w.drawButton->isEnabled());
+    if (run == "draw")
+        w.drawButton->click();
+    else if (run == "home")
+        w.penHomeButton->click();
+    else
+        while (rig.feedback.messages.empty() && rig.writes->size() < 100)
+            w.stepRightButton->click();
+
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    const QString text = rig.feedback.messages[0].text;
+    QVERIFY2(text.contains("Writing the data register on the virtual plotter failed")
+                 && text.contains("The run has ended, and lifting the pen"),
+             qPrintable(text));
+    // The failed write, then the tries to lift the pen and switch the coils off: no step more.
+    QCOMPARE(rig.writes->size(), std::size_t{62});
+    QCOMPARE(rig.writes->back(), (orlex::test::PortWrite{orlex::Register::Data, 0}));
+    QCOMPARE(rig.writes->at(60), (orlex::test::PortWrite{orlex::Register::Control, 1}));
+    QCOMPARE(w.statusBox->text(), QString("Err"));
+    QVERIFY(!w.drawButton->isEnabled());
+    QVERIFY(w.testButton->isEnabled() && w.penHomeButton->isEnabled() && !w.stopButton->isVisible());
+}

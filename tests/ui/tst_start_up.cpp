@@ -218,14 +218,15 @@ void TestStartUp::portErrorGivesOneMessageAndStartUpGoesOn()
     orlex::ui::MainWindowOptions options = rig.options();
     options.openPort = [open = options.openPort, reason](const orlex::MachineSettings& settings) {
         orlex::OpenedPort opened = open(settings);
-        opened.error = reason.toStdString();
+        opened.portError = reason.toStdString();
         return opened;
     };
     MainWindow w(std::move(options));
     QCOMPARE(rig.feedback.messages.size(), std::size_t(2));
     QVERIFY(rig.feedback.messages[0].text.contains(QStringLiteral("seting.txt")));
     QCOMPARE(rig.feedback.messages[1].icon, OperatorFeedback::Icon::Warning);
-    QCOMPARE(rig.feedback.messages[1].text, reason);
+    QCOMPARE(rig.feedback.messages[1].text,
+             reason + " The program carries on without a plotter: the presence test will report Err.");
     // Start-up completes as with no plotter answering.
     QCOMPARE(w.portLabel->text(), QString("378H"));
     QCOMPARE(w.statusBox->text(), QString("Err"));

@@ -10,8 +10,6 @@ namespace orlex {
 
 namespace {
 
-const char* const kCarryOn = " The program carries on without a plotter: the presence test will report Err.";
-
 Result<std::unique_ptr<Port>> openHardware(const PortRequest& request)
 {
     if (request.kind == PortKind::Direct) {
@@ -20,7 +18,7 @@ Result<std::unique_ptr<Port>> openHardware(const PortRequest& request)
             return direct.error();
         return std::unique_ptr<Port>(std::move(*direct));
     }
-    auto ppdev = PpdevPort::open(request.base);
+    auto ppdev = PpdevPort::open(request.base, request.addressAdvice, request.ppdevPlaces);
     if (!ppdev)
         return ppdev.error();
     return std::unique_ptr<Port>(std::move(*ppdev));
@@ -32,7 +30,7 @@ std::unique_ptr<Port> openRealPort(const PortRequest& request, std::string& erro
     auto port = openHardware(request);
     if (port)
         return std::move(*port);
-    error = port.message() + kCarryOn;
+    error = port.message();
     return std::make_unique<NullPort>();
 }
 
@@ -42,7 +40,6 @@ OpenedPort openPort(const PortRequest& request)
 {
     OpenedPort opened;
     opened.request = request;
-    std::string error;
     switch (request.kind) {
     case PortKind::Virtual: {
         auto plotter = std::make_unique<VirtualPlotter>(request.simulation);
@@ -51,10 +48,7 @@ OpenedPort openPort(const PortRequest& request)
         break;
     }
     case PortKind::Ppdev:
-    case PortKind::Direct:
-        opened.backend = openRealPort(request, error);
-        opened.error = error;
-        break;
+    case PortKind::Direct: opened.backend = openRealPort(request, opened.portError); break;
     }
 
     if (!request.traceFile.empty()) {
@@ -65,8 +59,7 @@ OpenedPort openPort(const PortRequest& request)
         if (tracing)
             opened.tracing = std::move(*tracing);
         else
-            opened.error +=
-                (opened.error.empty() ? "" : "\n") + tracing.message() + " The program carries on without a trace.";
+            opened.traceError = tracing.message();
     }
     return opened;
 }
@@ -77,15 +70,15 @@ std::string OpenedPort::moveTo(std::uint16_t base)
         return {};
     request.base = base;
     // The virtual plotter has no address: it stays wired to the program.
-    std::string reopenError;
     if (!virtualPlotter) {
         std::unique_ptr<Port> old = std::move(backend);
         old.reset(); // release the old device before claiming another
-        backend = openRealPort(request, reopenError);
+        portError.clear();
+        backend = openRealPort(request, portError);
     }
     if (auto* trace = dynamic_cast<TracingPort*>(tracing.get()))
         trace->reconnect(*backend);
-    return reopenError;
+    return portError;
 }
 
 void OpenedPort::flush()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "drive/port.h"
+#include "drive/ports/ppdev_port.h"
 #include "drive/ports/virtual_plotter.h"
 #include "settings/machine_settings.h"
 
@@ -19,22 +20,27 @@ struct PortRequest {
     std::uint16_t base = 0x378;
     VirtualPlotterConfig simulation; // used when kind == Virtual
     std::string traceFile;           // empty: no trace
+    // Ends the message when no port has the address: where this front end takes the
+    // address from ("... in Options > Settings", "... with --settings FILE").
+    std::string addressAdvice = "Set the port address to the plotter's port.";
+    PpdevPlaces ppdevPlaces; // where the ppdev backend looks, and who answers its calls
 };
 
 struct OpenedPort {
     std::unique_ptr<Port> backend;            // always set: a NullPort when the real port failed
     std::unique_ptr<Port> tracing;            // set when a trace was asked for
     VirtualPlotter* virtualPlotter = nullptr; // the backend, when simulated
-    std::string error;                        // empty on success; otherwise one clear message
+    std::string portError;                    // why the real port did not open; empty when it did
+    std::string traceError;                   // why the trace file could not be written; empty when it could
     PortRequest request;                      // what was opened
     Port& port() { return tracing ? *tracing : *backend; }
     void flush();      // writes out a pending trace
     void closeTrace(); // flushes and closes the trace file; the port itself stays usable
 
     // The base address setting changed: the virtual plotter is rewired to the new
-    // address, a real port is reopened there (a NullPort when that fails), and the trace
-    // goes on in the same file. Returns the error message, empty on success. port() may
-    // refer to another object afterwards.
+    // address, a real port is reopened there (a NullPort when that fails, and portError
+    // says why), and the trace goes on in the same file. Returns the new portError.
+    // port() may refer to another object afterwards.
     std::string moveTo(std::uint16_t base);
 };
 

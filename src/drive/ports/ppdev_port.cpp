@@ -67,7 +67,7 @@ std::vector<ProcPort> listPorts(const std::filesystem::path& procRoot)
     return ports;
 }
 
-std::string noMatchMessage(std::uint16_t base, const std::vector<ProcPort>& ports)
+std::string noMatchMessage(std::uint16_t base, const std::vector<ProcPort>& ports, const std::string& advice)
 {
     std::string message = "No parallel port at " + hexAddress(base) + ": ";
     if (ports.empty())
@@ -84,10 +84,56 @@ std::string noMatchMessage(std::uint16_t base, const std::vector<ProcPort>& port
         else
             message += name + " (base address unreadable)";
     }
-    return message + ". Set the port address in Options > Settings to the plotter's port.";
+    return message + ". " + advice;
 }
 
+std::string openFailure(int code, const std::string& device, const std::string& name, std::uint16_t base)
+{
+    if (code == EACCES || code == EPERM)
+        return "Permission denied on " + device
+               + ": add your user to group lp (usermod -aG lp USER, then log in again) or install the udev rule "
+                 "from the README.";
+    if (code == ENOENT || code == ENXIO || code == ENODEV)
+        return "The parallel port at " + hexAddress(base) + " is " + name + ", but " + device
+               + " is missing or has no driver: load the ppdev module with 'modprobe ppdev'.";
+    return "Cannot open " + device + " (port " + hexAddress(base) + "): " + std::strerror(code) + ".";
+}
+
+std::string claimFailure(int code, const std::string& device, std::uint16_t base)
+{
+    const std::string cannot = "Cannot claim " + device + " (port " + hexAddress(base) + "): " + std::strerror(code);
+    if (code == ENOTTY)
+        return cannot + ". It is not a parallel-port device.";
+    if (code == ENXIO || code == EBUSY)
+        return cannot
+               + ". Another program or driver holds the port, for example the lp printer driver: unload it with "
+                 "'rmmod lp' and try again; to keep it from loading at the next boot, put the line 'blacklist lp' "
+                 "in /etc/modprobe.d/blacklist-lp.conf.";
+    return cannot + ".";
+}
+
+class LinuxPpdevSystem : public PpdevSystem {
+public:
+    int open(const std::string& path, int flags) override
+    {
+        const int fd = ::open(path.c_str(), flags);
+        return fd < 0 ? -errno : fd;
+    }
+    int ioctl(int fd, unsigned long request, void* argument) override
+    {
+        const int result = ::ioctl(fd, request, argument);
+        return result < 0 ? -errno : result;
+    }
+    int close(int fd) override { return ::close(fd) < 0 ? -errno : 0; }
+};
+
 } // namespace
+
+PpdevSystem& linuxPpdevSystem()
+{
+    static LinuxPpdevSystem system;
+    return system;
+}
 
 std::string PpdevPort::findDevice(std::uint16_t base, const std::filesystem::path& procRoot)
 {
@@ -97,71 +143,72 @@ std::string PpdevPort::findDevice(std::uint16_t base, const std::filesystem::pat
     return {};
 }
 
-Result<std::unique_ptr<PpdevPort>> PpdevPort::open(std::uint16_t base, const std::filesystem::path& procRoot,
-                                                   const std::filesystem::path& devDir)
+Result<std::unique_ptr<PpdevPort>> PpdevPort::open(std::uint16_t base, const std::string& addressAdvice,
+                                                   const PpdevPlaces& places)
 {
+    PpdevSystem& system = places.system != nullptr ? *places.system : linuxPpdevSystem();
     std::error_code ec;
-    if (!std::filesystem::is_directory(procRoot, ec))
+    if (!std::filesystem::is_directory(places.procRoot, ec))
         return failure("No parallel port at " + hexAddress(base)
                        + ": no parallel-port driver: load it with "
                          "'modprobe parport_pc' (or use --port direct as root).");
-    const std::string name = findDevice(base, procRoot);
+    const std::string name = findDevice(base, places.procRoot);
     if (name.empty())
-        return failure(noMatchMessage(base, listPorts(procRoot)));
+        return failure(noMatchMessage(base, listPorts(places.procRoot), addressAdvice));
 
-    const std::string device = (devDir / name).string();
-    const int fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        const int code = errno;
-        if (code == EACCES || code == EPERM)
-            return failure("Permission denied on " + device
-                           + ": add your user to group lp (usermod -aG lp "
-                             "USER, then log in again) or install the udev rule from the README.");
-        if (code == ENOENT || code == ENXIO || code == ENODEV)
-            return failure("The parallel port at " + hexAddress(base) + " is " + name + ", but " + device
-                           + " is missing or has no driver: load the ppdev module with 'modprobe ppdev'.");
-        return failure("Cannot open " + device + " (port " + hexAddress(base) + "): " + std::strerror(code) + ".");
-    }
+    const std::string device = (places.devDir / name).string();
+    const int fd = system.open(device, O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return failure(openFailure(-fd, device, name, base));
 
-    // Exclusive access keeps other drivers off the lines while the motors are driven;
-    // a refusal here is not fatal, the claim below is what matters.
-    ::ioctl(fd, PPEXCL);
-    if (::ioctl(fd, PPCLAIM) != 0) {
-        const int code = errno;
-        ::close(fd);
-        return failure("Cannot claim " + device + " (port " + hexAddress(base) + "): " + std::strerror(code)
-                       + ". Another program or driver holds the port, for example the lp printer driver: unload it "
-                         "with 'rmmod lp' and try again.");
+    // Asks for the port to ourselves while the motors are driven. The kernel refuses an
+    // exclusive registration only at the claim (ENXIO when another driver is registered
+    // on the port), so a result here says nothing; the claim's is fatal.
+    system.ioctl(fd, PPEXCL, nullptr);
+    if (const int claimed = system.ioctl(fd, PPCLAIM, nullptr); claimed < 0) {
+        system.close(fd);
+        return failure(claimFailure(-claimed, device, base));
     }
-    return std::unique_ptr<PpdevPort>(new PpdevPort(fd));
+    // The data lines drive the coils: set them to output rather than trust the port's
+    // power-on direction (a bidirectional port may have been left reading).
+    int forward = 0;
+    if (const int set = system.ioctl(fd, PPDATADIR, &forward); set < 0) {
+        system.ioctl(fd, PPRELEASE, nullptr);
+        system.close(fd);
+        return failure("Cannot set the data lines of " + device + " to output: " + std::strerror(-set) + ".");
+    }
+    return std::unique_ptr<PpdevPort>(new PpdevPort(fd, device, system));
 }
 
 PpdevPort::~PpdevPort()
 {
-    ::ioctl(fd_, PPRELEASE);
-    ::close(fd_);
+    system_.ioctl(fd_, PPRELEASE, nullptr);
+    system_.close(fd_);
+}
+
+void PpdevPort::call(unsigned long request, const char* name, unsigned char& byte)
+{
+    if (const int result = system_.ioctl(fd_, request, &byte); result < 0)
+        throw PortFault(std::string(name) + " on " + device_ + " failed: " + std::strerror(-result));
 }
 
 void PpdevPort::write(Register reg, std::uint8_t value)
 {
     unsigned char byte = value;
     if (reg == Register::Data)
-        ::ioctl(fd_, PPWDATA, &byte);
+        call(PPWDATA, "PPWDATA", byte);
     else if (reg == Register::Control)
-        ::ioctl(fd_, PPWCONTROL, &byte);
+        call(PPWCONTROL, "PPWCONTROL", byte);
 }
 
 std::uint8_t PpdevPort::read(Register reg)
 {
-    unsigned long request = PPRDATA;
+    unsigned char byte = 0;
     switch (reg) {
-    case Register::Data: request = PPRDATA; break;
-    case Register::Status: request = PPRSTATUS; break; // raw: bit 7 (BUSY) arrives inverted by the port
-    case Register::Control: request = PPRCONTROL; break;
+    case Register::Data: call(PPRDATA, "PPRDATA", byte); break;
+    case Register::Status: call(PPRSTATUS, "PPRSTATUS", byte); break; // raw: bit 7 (BUSY) arrives inverted by the port
+    case Register::Control: call(PPRCONTROL, "PPRCONTROL", byte); break;
     }
-    unsigned char byte = 0xFF;
-    if (::ioctl(fd_, request, &byte) != 0)
-        return 0xFF;
     return byte;
 }
 

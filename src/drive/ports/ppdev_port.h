@@ -3,6 +3,7 @@
 
 #include "common/result.h"
 #include "drive/port.h"
+#include "drive/ports/ppdev_system.h"
 
 #include <filesystem>
 #include <memory>
@@ -10,26 +11,37 @@
 
 namespace orlex {
 
+// Where the driver lists its ports and their device nodes, and who answers the calls.
+struct PpdevPlaces {
+    std::filesystem::path procRoot = "/proc/sys/dev/parport";
+    std::filesystem::path devDir = "/dev";
+    PpdevSystem* system = nullptr; // nullptr: the real system calls
+};
+
 class PpdevPort : public Port {
 public:
-    // Finds the /dev/parportN whose base address (read from
-    // <procRoot>/parportN/base-addr) equals `base`, opens and claims it. On failure the
-    // message names the device or address and says what to do (join group lp, load the
-    // parport_pc module, ...).
-    static Result<std::unique_ptr<PpdevPort>> open(std::uint16_t base,
-                                                   const std::filesystem::path& procRoot = "/proc/sys/dev/parport",
-                                                   const std::filesystem::path& devDir = "/dev");
+    // Finds the /dev/parportN whose base address (read from <procRoot>/parportN/base-addr)
+    // equals `base`, opens it, claims it exclusively and sets its data lines to output.
+    // On failure the message names the device or address and says what to do (join
+    // group lp, load the parport_pc module, ...); `addressAdvice` ends the message when
+    // no port has the address, saying where the front end takes it from.
+    static Result<std::unique_ptr<PpdevPort>> open(std::uint16_t base, const std::string& addressAdvice,
+                                                   const PpdevPlaces& places = {});
 
     // The parportN whose base-addr lists `base`; empty when none does.
     static std::string findDevice(std::uint16_t base, const std::filesystem::path& procRoot);
 
-    ~PpdevPort() override;
+    ~PpdevPort() override; // releases the claim and closes the device
     void write(Register reg, std::uint8_t value) override;
     std::uint8_t read(Register reg) override;
 
 private:
-    explicit PpdevPort(int fd) : fd_(fd) {}
-    int fd_; // the claimed /dev/parportN; the driver knows where its registers are
+    PpdevPort(int fd, std::string device, PpdevSystem& system) : fd_(fd), device_(std::move(device)), system_(system) {}
+    void call(unsigned long request, const char* name, unsigned char& byte); // throws PortFault
+
+    int fd_;             // the claimed /dev/parportN; the driver knows where its registers are
+    std::string device_; // its path, for messages
+    PpdevSystem& system_;
 };
 
 } // namespace orlex

@@ -134,8 +134,17 @@ std::uint8_t VirtualPlotter::readStatus()
     return status;
 }
 
+void VirtualPlotter::failIfDisconnected(const std::string& call)
+{
+    if (disconnected())
+        throw PortFault(call + " on the virtual plotter failed: its port was disconnected (from write "
+                        + std::to_string(config_.failFromWrite) + " on)");
+}
+
 std::uint8_t VirtualPlotter::read(Register reg)
 {
+    if (disconnected())
+        failIfDisconnected(std::string("Reading the ") + registerName(reg) + " register");
     switch (reg) {
     case Register::Status: return readStatus();
     case Register::Data: return data_;
@@ -146,6 +155,9 @@ std::uint8_t VirtualPlotter::read(Register reg)
 
 void VirtualPlotter::write(Register reg, std::uint8_t value)
 {
+    ++writes_;
+    if (disconnected())
+        failIfDisconnected(std::string("Writing the ") + registerName(reg) + " register");
     if (reg == Register::Data) {
         const std::uint8_t old = data_;
         data_ = value;

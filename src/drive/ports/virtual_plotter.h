@@ -27,6 +27,9 @@ struct VirtualPlotterConfig {
     double stepLengthYmm = 0.25;
     std::uint8_t floatingBits = 0x67; // levels of status bits 0..2, 5, 6 (unused inputs)
     bool clockRunning = true;         // false: clock line stuck (plotter on STOP)
+    // 0: the port never fails. N: from the Nth write on, every write and read fails, as
+    // when the cable is pulled, so that the way a run ends on a broken port can be tried.
+    std::uint64_t failFromWrite = 0;
 };
 
 struct VirtualPlotterCounters {
@@ -77,6 +80,8 @@ private:
     std::uint8_t statusLines(bool clockHigh) const;
     bool clockHighAt(double micros) const;
     void recordMotion(long oldX, long oldY);
+    bool disconnected() const { return config_.failFromWrite != 0 && writes_ >= config_.failFromWrite; }
+    void failIfDisconnected(const std::string& call); // throws PortFault once disconnected()
 
     VirtualPlotterConfig config_;
     std::chrono::steady_clock::time_point start_;
@@ -96,6 +101,7 @@ private:
     VirtualPlotterCounters counters_;
     std::vector<PaperSegment> paper_;
     std::uint64_t revision_ = 0;
+    std::uint64_t writes_ = 0; // every write so far, for failFromWrite
 };
 
 } // namespace orlex
