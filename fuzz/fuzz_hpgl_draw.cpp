@@ -1,12 +1,11 @@
-// Fuzz target: the HPGL interpreter in draw mode on the virtual plotter (virtual time),
-// with a bounded number of port writes per input.
+// Fuzz target: the draw on the virtual plotter (virtual time), with a bounded number of
+// port writes per input, against the check's count of what it sends.
 #include "fuzz_support.h"
 
 #include "drive/drive.h"
-#include "drive/ports/null_port.h"
 #include "drive/ports/virtual_plotter.h"
-#include "hpgl/interpreter.h"
-#include "preview/preview.h"
+#include "run/plot_draw.h"
+#include "run/plot_test.h"
 
 using namespace orlex;
 
@@ -40,11 +39,10 @@ private:
     Port& inner_;
 };
 
-class BoundedObserver : public RunObserver {
+class BoundedObserver : public DrawObserver {
 public:
     explicit BoundedObserver(const BoundedPort& port) : port_(port) {}
-    void onPoint(std::uint64_t, std::uint64_t, std::uint64_t) override {}
-    bool stopRequested() override { return port_.exhausted(); }
+    bool point(double, double, Pen) override { return !port_.exhausted(); }
 
 private:
     const BoundedPort& port_;
@@ -61,14 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool half = fuzz::halfStepFor(size);
     const std::int16_t zoom = fuzz::zoomFor(size);
 
-    // Test run first: its counts must match what the draw sends to the port.
-    NullCanvas canvas;
-    Preview testPreview(canvas, settings);
-    testPreview.zoom = zoom;
-    NullPort nullPort;
-    Drive testDrive(nullPort, settings, DriveHooks{{}, [half] { return half; }});
-    const RunResult test = runPlot(file.path(), RunMode::Test, testPreview, testDrive);
-    ORLEX_FUZZ_CHECK(test.opened);
+    // The check first: its counts must match what the draw sends to the port.
+    const PlotTest test = testPlot(file.path(), settings, {zoom, half});
+    ORLEX_FUZZ_CHECK(test.run.opened);
 
     VirtualPlotterConfig config;
     config.clockHz = 250000; // 4 us period: high on one read, low on the next
@@ -77,25 +70,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     config.startYmm = 500;
     VirtualPlotter plotter(config);
     BoundedPort port(plotter);
-    Preview preview(canvas, settings);
-    preview.zoom = zoom;
     Drive drive(port, settings, DriveHooks{{}, [half] { return half; }});
     port.drive = &drive;
     BoundedObserver observer(port);
 
-    const RunResult draw = runPlot(file.path(), RunMode::Draw, preview, drive, &observer);
+    // Where the carriage stands is the plot's origin: no "Pen to 0", whatever the extents.
+    const DrawReport draw = drawPlot({file.path(), {}, zoom, half, {}}, drive, nullptr, &observer);
 
-    ORLEX_FUZZ_CHECK(draw.opened);
+    ORLEX_FUZZ_CHECK(draw.run.opened);
     // The drive never sends a pattern that makes a motor lose a step.
     ORLEX_FUZZ_CHECK(plotter.counters().lostStepsX == 0 && plotter.counters().lostStepsY == 0);
-    if (!draw.stopped && draw.refusal.ok()) {
-        ORLEX_FUZZ_CHECK(draw.points == test.points);
-        if (test.estimateValid) {
-            ORLEX_FUZZ_CHECK(static_cast<std::uint64_t>(port.dataWrites) == test.stepOutputs);
-            ORLEX_FUZZ_CHECK(static_cast<std::uint64_t>(port.controlWrites) == test.penCommands);
+    if (draw.outcome == DrawReport::Outcome::Finished) {
+        ORLEX_FUZZ_CHECK(draw.run.points == test.run.points);
+        if (test.steps.valid) {
+            ORLEX_FUZZ_CHECK(static_cast<std::uint64_t>(port.dataWrites) == test.steps.stepOutputs);
+            // The pen commands of the points, and the lift at the end.
+            ORLEX_FUZZ_CHECK(static_cast<std::uint64_t>(port.controlWrites) == test.steps.penCommands + 1);
         }
     }
-    if (!draw.refusal.ok())
+    if (draw.outcome == DrawReport::Outcome::PointRefused)
         ORLEX_FUZZ_CHECK(!draw.refusal.reason.empty());
     return 0;
 }

@@ -1,11 +1,11 @@
-// Fuzz target: the HPGL interpreter in test mode over arbitrary plot files.
+// Fuzz target: the check (the classic reader into the preview, extents, step count and
+// statistics) over arbitrary plot files.
 #include "fuzz_support.h"
 
-#include "drive/drive.h"
-#include "drive/ports/null_port.h"
-#include "hpgl/interpreter.h"
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
+#include "run/plot_test.h"
+#include "run/preview_sink.h"
 
 #include <cmath>
 
@@ -22,16 +22,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Preview preview(canvas, settings);
     preview.zoom = fuzz::zoomFor(size);
     preview.penUpColour = (size % 2) ? 15 : 7;
-    NullPort port;
-    Drive drive(port, settings, DriveHooks{{}, [half] { return half; }});
+    PreviewSink previewSink(&preview);
 
-    const RunResult run = runPlot(file.path(), RunMode::Test, preview, drive);
+    const PlotTest test = testPlot(file.path(), settings, {preview.zoom, half}, &previewSink);
+    const ReadResult& run = test.run;
+    const PlotBox& box = test.box;
 
     ORLEX_FUZZ_CHECK(run.opened);
-    ORLEX_FUZZ_CHECK(run.refusal.ok());
     ORLEX_FUZZ_CHECK(!run.stopped);
     // The box always holds the origin.
-    ORLEX_FUZZ_CHECK(run.minX <= 0 && run.minY <= 0 && run.maxX >= 0 && run.maxY >= 0);
+    ORLEX_FUZZ_CHECK(box.minX <= 0 && box.minY <= 0 && box.maxX >= 0 && box.maxY >= 0);
     // Every point and every skipped pair costs at least one byte of the file.
     ORLEX_FUZZ_CHECK(run.points + run.skippedPairs <= size);
     ORLEX_FUZZ_CHECK(run.beeps >= 0 && run.beeps <= 2);
@@ -42,15 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (run.firstSkipped)
         ORLEX_FUZZ_CHECK(run.firstSkipped->offset < size);
     if (run.points == 0)
-        ORLEX_FUZZ_CHECK(run.stepOutputs == 0 && run.penCommands == 0);
-    ORLEX_FUZZ_CHECK(run.penCommands <= run.points);
+        ORLEX_FUZZ_CHECK(test.steps.stepOutputs == 0 && test.steps.penCommands == 0);
+    ORLEX_FUZZ_CHECK(test.steps.penCommands <= run.points);
 
     // What the window does with the result.
-    const PlotExtents mm = extentsInMillimetres(run, preview.zoom);
+    const PlotExtents mm = test.extents;
     ORLEX_FUZZ_CHECK(mm.minXmm <= 0 && mm.minYmm <= 0 && mm.maxXmm >= 0 && mm.maxYmm >= 0);
     ORLEX_FUZZ_CHECK(!millimetreLabel(mm.minXmm).empty());
     (void)plotFits(mm, settings);
-    if (const auto seconds = estimatedDrawSeconds(run, 0.001)) {
+    if (const auto seconds = test.steps.seconds(0.001)) {
         ORLEX_FUZZ_CHECK(std::isfinite(*seconds) && *seconds >= 0);
         ORLEX_FUZZ_CHECK(!durationText(*seconds).empty());
     }

@@ -11,7 +11,6 @@
 #include "cli/test_run.h"
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"
-#include "preview/preview.h"
 #include "run/draw_monitor.h"
 #include "run/plot_draw.h"
 #include "settings/conversions.h"
@@ -96,7 +95,7 @@ private:
     int interrupted() const { return kExitInterrupted + (interruptSignal() != 0 ? interruptSignal() : 2); }
     void onEvents();
     void writeSvg();
-    void printSummary(const RunResult& r, double micros);
+    void printSummary(std::uint64_t points, double micros);
     double nowMicros();
 
     const CliOptions& options_;
@@ -128,9 +127,6 @@ int DrawSession::drawWhenReady()
                   << " mm up\n"
                   << std::flush;
 
-    NullCanvas canvas;
-    Preview preview(canvas, settings_);
-    preview.zoom = test_.zoom;
     double startMicros = 0;
     DrawMonitorHooks hooks;
     hooks.drawingStarts = [&] {
@@ -145,14 +141,15 @@ int DrawSession::drawWhenReady()
         hooks.penChange = [this](char pen) { askForPen(pen); };
     DrawMonitor monitor(drive_, test_, plan.firstPoint, std::move(hooks));
     monitor_ = &monitor;
-    const DrawReport report = drawPlot(runFile_, test_.extents, preview, drive_, &monitor, plan);
+    const DrawReport report =
+        drawPlot(DrawJob{runFile_, test_.extents, test_.zoom, test_.halfStep, plan}, drive_, nullptr, &monitor);
     monitor_ = nullptr;
     const double micros = nowMicros() - startMicros;
     progress_.finish();
 
     // The test run has already warned about skipped pairs and the end of the file.
     switch (report.outcome) {
-    case DrawReport::Outcome::Finished: printSummary(report.run, micros); return kExitOk;
+    case DrawReport::Outcome::Finished: printSummary(report.pointsDone, micros); return kExitOk;
     case DrawReport::Outcome::Stopped:
         // What --from-point needs to carry on (with --home, where the origin is found again).
         std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << test_.run.points << "\n";
@@ -162,7 +159,7 @@ int DrawSession::drawWhenReady()
         return kExitDrawFailed;
     case DrawReport::Outcome::PointRefused:
         std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
-        printSummary(report.run, micros);
+        printSummary(report.pointsDone, micros);
         return kExitDrawFailed;
     case DrawReport::Outcome::ReadFailed:
         std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
@@ -216,9 +213,9 @@ double DrawSession::nowMicros()
     return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-void DrawSession::printSummary(const RunResult& r, double micros)
+void DrawSession::printSummary(std::uint64_t points, double micros)
 {
-    std::cout << "Points: " << r.points << "\n";
+    std::cout << "Points: " << points << "\n";
     if (const VirtualPlotter* plotter = opened_.virtualPlotter) {
         const VirtualPlotterCounters& c = plotter->counters();
         std::cout << "Steps: X " << c.stepsX << ", Y " << c.stepsY << " (homing included)\n"

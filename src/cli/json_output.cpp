@@ -67,7 +67,7 @@ double atZoom(double millimetres, const PlotTest& test)
 
 std::string testJson(const PlotTest& outcome, double clockHz)
 {
-    const RunResult& r = outcome.run;
+    const ReadResult& r = outcome.run;
     JsonObject json;
     addExtents(json, outcome.extents);
     json.add("max_x_limit_mm", limit(outcome.limitX))
@@ -77,7 +77,7 @@ std::string testJson(const PlotTest& outcome, double clockHz)
         .add("end_of_file_caption", r.endOfFileCaption)
         .add("skipped_pairs", r.skippedPairs)
         .add("points", r.points)
-        .add("out_of_range", r.outOfRange)
+        .add("out_of_range", outcome.box.outOfRange)
         .add("steps_out_of_range", outcome.verdict == PlotTest::Verdict::BeyondSteps);
     addFigures(json, outcome, clockHz);
     return json.text();

@@ -6,9 +6,6 @@
 #include "cli/exit_codes.h"
 
 #include "common/number_text.h"
-#include "drive/drive.h"
-#include "drive/ports/null_port.h"
-#include "preview/preview.h"
 #include "settings/conversions.h"
 
 #include <cmath>
@@ -18,12 +15,7 @@ namespace orlex::cli {
 
 PlotTest runTest(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep)
 {
-    NullCanvas canvas;
-    Preview preview(canvas, settings);
-    preview.zoom = zoom;
-    NullPort port;
-    Drive drive(port, settings, DriveHooks{{}, [halfStep] { return halfStep; }});
-    return testPlot(plotFile, preview, drive);
+    return testPlot(plotFile, settings, CheckSetup{zoom, halfStep});
 }
 
 namespace {

@@ -36,6 +36,8 @@ Drive::Drive(Port& port, const MachineSettings& settings, DriveHooks hooks)
 
 bool Drive::halfStep() const
 {
+    if (fixedHalfStep_)
+        return *fixedHalfStep_;
     return hooks_.halfStep ? hooks_.halfStep() : true;
 }
 

@@ -70,7 +70,11 @@ public:
     void setPort(Port& port) { port_ = &port; }
     Port& port() { return *port_; }
     const MachineSettings& settings() const { return settings_; }
+    // Half or full steps: the mode a run fixed for itself, else the front end's choice.
     bool halfStep() const;
+    // A run fixes the step mode it was checked in, so that no step of it changes mode;
+    // nullopt gives the choice back to the front end.
+    void fixStepMode(std::optional<bool> halfStep) { fixedHalfStep_ = halfStep; }
 
     // Register access.
     void writeData(std::uint8_t value);
@@ -142,6 +146,7 @@ private:
     DriveHooks hooks_;
     bool stopRequested_ = false;
     bool pauseRequested_ = false;
+    std::optional<bool> fixedHalfStep_;
     EventPacer pacer_; // bounds how often waitClockCycles lets events run, across calls
 };
 

@@ -1,8 +1,9 @@
-// Extents of a test run in millimetres, their labels, the fit rule and the time estimate.
+// The check's bounding box, the extents in millimetres, their labels and the fit rule.
 #include "hpgl/plot_extents.h"
 
 #include "settings/conversions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -23,13 +24,32 @@ std::int16_t unitsToMillimetres(std::int16_t units, std::int16_t zoom)
 
 } // namespace
 
-PlotExtents extentsInMillimetres(const RunResult& run, std::int16_t zoom)
+std::int16_t ExtentsSink::extentValue(double v)
+{
+    if (const std::optional<std::int16_t> rounded = roundToInt16(v))
+        return *rounded;
+    box_.outOfRange = true;
+    return v < 0 ? INT16_MIN : INT16_MAX;
+}
+
+bool ExtentsSink::point(double x, double y, Pen)
+{
+    const std::int16_t ix = extentValue(x);
+    const std::int16_t iy = extentValue(y);
+    box_.minX = std::min(box_.minX, ix);
+    box_.minY = std::min(box_.minY, iy);
+    box_.maxX = std::max(box_.maxX, ix);
+    box_.maxY = std::max(box_.maxY, iy);
+    return true;
+}
+
+PlotExtents extentsInMillimetres(const PlotBox& box, std::int16_t zoom)
 {
     PlotExtents extents;
-    extents.minXmm = unitsToMillimetres(run.minX, zoom);
-    extents.minYmm = unitsToMillimetres(run.minY, zoom);
-    extents.maxXmm = unitsToMillimetres(run.maxX, zoom);
-    extents.maxYmm = unitsToMillimetres(run.maxY, zoom);
+    extents.minXmm = unitsToMillimetres(box.minX, zoom);
+    extents.minYmm = unitsToMillimetres(box.minY, zoom);
+    extents.maxXmm = unitsToMillimetres(box.maxX, zoom);
+    extents.maxYmm = unitsToMillimetres(box.maxY, zoom);
     return extents;
 }
 
@@ -48,15 +68,6 @@ bool plotFits(const PlotExtents& extents, const MachineSettings& settings)
     const int width = std::abs(int{extents.minXmm}) + std::abs(int{extents.maxXmm});
     const int height = std::abs(int{extents.minYmm}) + std::abs(int{extents.maxYmm});
     return width <= *maxx && height <= *maxy;
-}
-
-std::optional<double> estimatedDrawSeconds(const RunResult& test, double stepPeriodSeconds)
-{
-    if (!test.estimateValid || !std::isfinite(stepPeriodSeconds) || stepPeriodSeconds <= 0)
-        return std::nullopt;
-    // An output waits two clock cycles (one period), a pen command four (two periods).
-    return static_cast<double>(test.stepOutputs) * stepPeriodSeconds
-           + static_cast<double>(test.penCommands) * 2.0 * stepPeriodSeconds;
 }
 
 std::string durationText(double seconds)

@@ -1,7 +1,8 @@
-// Plot extents in millimetres, their label texts, the fit rule and the drawing-time estimate.
+// Plot extents: the check's bounding box in plotter units, in millimetres, their label
+// texts and the fit rule.
 #pragma once
 
-#include "hpgl/interpreter.h"
+#include "hpgl/plot_sink.h"
 #include "settings/machine_settings.h"
 
 #include <cstdint>
@@ -10,12 +11,30 @@
 
 namespace orlex {
 
+// The bounding box of a plot, origin included, in whole plotter units.
+struct PlotBox {
+    std::int16_t minX = 0, minY = 0, maxX = 0, maxY = 0;
+    bool outOfRange = false; // a point lay outside -32768..32767 plotter units
+};
+
+// Widens the box with every point, rounded halves to even; a point outside the 16-bit
+// range sticks at the nearest end and marks the box out of range.
+class ExtentsSink : public PlotSink {
+public:
+    bool point(double x, double y, Pen pen) override;
+    const PlotBox& box() const { return box_; }
+
+private:
+    std::int16_t extentValue(double v);
+    PlotBox box_;
+};
+
 struct PlotExtents {
     std::int16_t minXmm = 0, minYmm = 0, maxXmm = 0, maxYmm = 0; // mm at the test's zoom
 };
 
 // (units * 0.025) * (zoom / 100), rounded halves to even, for each of the four extents.
-PlotExtents extentsInMillimetres(const RunResult& run, std::int16_t zoom);
+PlotExtents extentsInMillimetres(const PlotBox& box, std::int16_t zoom);
 
 // "-12 mm", "0 mm".
 std::string millimetreLabel(std::int16_t mm);
@@ -23,10 +42,6 @@ std::string millimetreLabel(std::int16_t mm);
 // Width |minX| + |maxX| and height |minY| + |maxY| must not exceed Maxx / Maxy (equal fits).
 // A limit that does not convert to a number fits nothing.
 bool plotFits(const PlotExtents& extents, const MachineSettings& settings);
-
-// Estimated drawing time in seconds from the test run's counts and the step period
-// (one two-cycle wait) in seconds; nullopt when the estimate is not valid.
-std::optional<double> estimatedDrawSeconds(const RunResult& test, double stepPeriodSeconds);
 
 // "1 h 02 min", "3 min 05 s", "12 s".
 std::string durationText(double seconds);

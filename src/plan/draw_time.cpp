@@ -1,40 +1,74 @@
-// Drawing-time estimate of an event sequence, with the test run's step conversion.
+// The one step count of a draw, and its time.
 #include "plan/draw_time.h"
 
 #include "common/number_text.h"
-#include "drive/line_steps.h"
-#include "hpgl/plot_extents.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 namespace orlex {
 
+namespace {
+
+bool usable(double length)
+{
+    return std::isfinite(length) && length > 0;
+}
+
+} // namespace
+
+std::optional<double> DrawCounts::seconds(double stepPeriodSeconds) const
+{
+    if (!valid || !std::isfinite(stepPeriodSeconds) || stepPeriodSeconds <= 0)
+        return std::nullopt;
+    return static_cast<double>(stepPeriods()) * stepPeriodSeconds;
+}
+
+StepCountSink::StepCountSink(StepLengths lengths, bool halfStep, std::int16_t zoom)
+    : lengthsUsable_(usable(lengths.x) && usable(lengths.y)), scaleX_(stepScale(lengths.x, halfStep, zoom)),
+      scaleY_(stepScale(lengths.y, halfStep, zoom))
+{
+    counts_.valid = lengthsUsable_;
+}
+
+bool StepCountSink::point(double x, double y, Pen)
+{
+    ++counts_.penCommands;
+    if (!lengthsUsable_)
+        return true;
+    const double sx = roundedSteps(x, scaleX_);
+    const double sy = roundedSteps(y, scaleY_);
+    counts_.minStepsX = std::min(counts_.minStepsX, sx);
+    counts_.maxStepsX = std::max(counts_.maxStepsX, sx);
+    counts_.minStepsY = std::min(counts_.minStepsY, sy);
+    counts_.maxStepsY = std::max(counts_.maxStepsY, sy);
+    if (!stepsInRange(sx) || !stepsInRange(sy)) {
+        if (counts_.valid)
+            counts_.firstUnreachable = Position{x, y};
+        counts_.valid = false;
+        return true;
+    }
+    const long toX = static_cast<long>(sx);
+    const long toY = static_cast<long>(sy);
+    counts_.stepOutputs += static_cast<std::uint64_t>(countOutputs(std::labs(toX - stepX_), std::labs(toY - stepY_)));
+    stepX_ = toX;
+    stepY_ = toY;
+    return true;
+}
+
 Result<DrawCounts> countDrawOutputs(const PlotEvents& events, StepLengths stepLengths, bool halfStep, std::int16_t zoom)
 {
-    const auto usable = [](double length) { return std::isfinite(length) && length > 0; };
     if (!usable(stepLengths.x) || !usable(stepLengths.y))
         return failure("The step lengths must be numbers above 0 (hundredths of a millimetre per full step).");
-
-    DrawCounts counts;
-    long stepX = 0, stepY = 0;
-    for (const PlotEvent& event : events) {
-        const PlotPoint* p = std::get_if<PlotPoint>(&event);
-        if (p == nullptr)
-            continue; // SP moves nothing
-        const double sx = roundedSteps(p->x, stepLengths.x, halfStep, zoom);
-        const double sy = roundedSteps(p->y, stepLengths.y, halfStep, zoom);
-        if (!stepsInRange(sx) || !stepsInRange(sy))
-            return failure("The point " + numberText(p->x) + "," + numberText(p->y)
-                           + " lies beyond the motors' step range.");
-        const long toX = static_cast<long>(sx);
-        const long toY = static_cast<long>(sy);
-        counts.stepOutputs += static_cast<std::uint64_t>(countOutputs(std::labs(toX - stepX), std::labs(toY - stepY)));
-        ++counts.penCommands;
-        stepX = toX;
-        stepY = toY;
-    }
-    return counts;
+    StepCountSink counter(stepLengths, halfStep, zoom);
+    for (const PlotEvent& event : events)
+        if (const PlotPoint* p = std::get_if<PlotPoint>(&event)) // SP moves nothing
+            counter.point(p->x, p->y, p->penDown ? Pen::Down : Pen::Up);
+    if (const std::optional<Position> far = counter.counts().firstUnreachable)
+        return failure("The point " + numberText(far->x) + "," + numberText(far->y)
+                       + " lies beyond the motors' step range.");
+    return counter.counts();
 }
 
 Result<double> estimatedSeconds(const PlotEvents& events, StepLengths stepLengths, bool halfStep, std::int16_t zoom,
@@ -45,13 +79,9 @@ Result<double> estimatedSeconds(const PlotEvents& events, StepLengths stepLength
     const Result<DrawCounts> counts = countDrawOutputs(events, stepLengths, halfStep, zoom);
     if (!counts)
         return counts.error();
-    RunResult run; // the program's estimate reads the test run's counts
-    run.stepOutputs = counts->stepOutputs;
-    run.penCommands = counts->penCommands;
-    const std::optional<double> seconds = estimatedDrawSeconds(run, 2.0 / clockHz);
-    if (!seconds)
-        return failure("The drawing time cannot be estimated.");
-    return *seconds;
+    if (const std::optional<double> seconds = counts->seconds(2.0 / clockHz))
+        return *seconds;
+    return failure("The drawing time cannot be estimated.");
 }
 
 } // namespace orlex

@@ -1,11 +1,15 @@
-// Drawing time of a sequence of events, counted as the interpreter's test run counts it,
-// so that the time an order saves is estimate(before) - estimate(after).
+// The drawing-time estimate: what a draw sends, counted point by point with the drive's
+// conversion and interpolation, so that the check, "stat" and the time an order saves all
+// use one count.
 #pragma once
 
 #include "common/result.h"
+#include "drive/line_steps.h"
+#include "hpgl/plot_sink.h"
 #include "plan/plot_events.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace orlex {
 
@@ -16,18 +20,42 @@ struct StepLengths {
 };
 
 struct DrawCounts {
-    std::uint64_t stepOutputs = 0; // coil writes, each a two-cycle wait
-    std::uint64_t penCommands = 0; // one per point, each two step periods
+    std::uint64_t stepOutputs = 0; // coil writes, each a two-cycle wait (one step period)
+    std::uint64_t penCommands = 0; // one per point, each a four-cycle wait (two step periods)
+    // False when a step length is not above 0 or a point lies beyond the 16-bit step range.
+    bool valid = true;
+    std::optional<Position> firstUnreachable; // the first point beyond the step range
+    // The step positions reached, from step 0,0 at the plot's origin (rounded, not
+    // range-checked; 0 when not computable).
+    double minStepsX = 0, maxStepsX = 0, minStepsY = 0, maxStepsY = 0;
+
+    std::uint64_t stepPeriods() const { return stepOutputs + 2 * penCommands; }
+    // The time at a step period (two clock cycles) of `stepPeriodSeconds`; nullopt when
+    // the counts are not valid or the period is not above 0.
+    std::optional<double> seconds(double stepPeriodSeconds) const;
 };
 
-// One pen command per point and max(|dx|, |dy|) outputs per line in whole steps from
-// step 0,0. Fails when a step length is not above 0 or a point lies beyond the 16-bit
-// step range (the test run then calls the estimate not valid).
+// Counts one pen command per point and max(|dx|, |dy|) outputs per line in whole steps
+// from step 0,0, in one step mode at one zoom.
+class StepCountSink : public PlotSink {
+public:
+    StepCountSink(StepLengths lengths, bool halfStep, std::int16_t zoom);
+    bool point(double x, double y, Pen pen) override;
+    const DrawCounts& counts() const { return counts_; }
+
+private:
+    DrawCounts counts_;
+    bool lengthsUsable_;
+    StepScale scaleX_, scaleY_;
+    long stepX_ = 0, stepY_ = 0; // the step position the draw would reach
+};
+
+// The counts of an event sequence. Fails when a step length is not above 0 or a point
+// lies beyond the 16-bit step range.
 Result<DrawCounts> countDrawOutputs(const PlotEvents& events, StepLengths stepLengths, bool halfStep,
                                     std::int16_t zoom);
 
-// The counts in seconds with the program's formula (plot_extents.h), a step period being
-// two cycles of a clock of `clockHz`.
+// Their time, a step period being two cycles of a clock of `clockHz`.
 Result<double> estimatedSeconds(const PlotEvents& events, StepLengths stepLengths, bool halfStep, std::int16_t zoom,
                                 double clockHz);
 

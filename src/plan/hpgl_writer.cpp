@@ -2,7 +2,7 @@
 #include "plan/hpgl_writer.h"
 
 #include "common/number_text.h"
-#include "hpgl/interpreter.h"
+#include "hpgl/classic_reader.h"
 
 #include <charconv>
 #include <cmath>
@@ -13,7 +13,7 @@ namespace orlex {
 namespace {
 
 // Appends the shortest fixed form of v that reads back as v; false when there is none
-// the interpreter reads.
+// the reader reads.
 bool appendNumber(std::string& out, double v)
 {
     if (!std::isfinite(v))
@@ -70,7 +70,7 @@ Result<std::string> writeHpgl(const PlotEvents& events)
         }
         if (!appendPair(out, p.x, p.y))
             return failure("The point " + numberText(p.x) + "," + numberText(p.y)
-                           + " cannot be written as plain decimals the interpreter reads back exactly.");
+                           + " cannot be written as plain decimals the reader reads back exactly.");
         if (!p.penDown)
             out += ';';
     }

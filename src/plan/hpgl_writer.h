@@ -1,4 +1,4 @@
-// Plain absolute HPGL that the interpreter reads back to the same points, bit for bit.
+// Plain absolute HPGL that the reader reads back to the same points, bit for bit.
 #pragma once
 
 #include "common/result.h"
@@ -13,7 +13,7 @@ namespace orlex {
 // "PD x,y,x,y,...;" for each run of pen-down points, "SPn;" with each pen's own
 // character, and "PU;" at the end. Coordinates are written in the shortest plain decimal
 // form that reads back as the identical double. Fails for a coordinate that is not
-// finite or whose text would be longer than the interpreter reads.
+// finite or whose text would be longer than the reader reads.
 Result<std::string> writeHpgl(const PlotEvents& events);
 
 // The plot's strokes as strokeEvents draws them.

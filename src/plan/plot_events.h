@@ -1,4 +1,4 @@
-// What the interpreter executes, as the stroke planner sees it: points with their pen
+// What the reader executes, as the stroke planner sees it: points with their pen
 // state, and pen selections.
 #pragma once
 
@@ -10,7 +10,7 @@ namespace orlex {
 
 inline constexpr double kMillimetresPerPlotterUnit = 0.025;
 
-// A place on the paper in plotter units, exactly as the interpreter computed it.
+// A place on the paper in plotter units, exactly as the reader computed it.
 struct Position {
     double x = 0;
     double y = 0;
@@ -26,7 +26,7 @@ struct PlotPoint {
     bool operator==(const PlotPoint&) const = default;
 };
 
-// An SP command with the one character the interpreter took as its pen number.
+// An SP command with the one character the reader took as its pen number.
 struct SelectPen {
     char pen = '1';
     bool operator==(const SelectPen&) const = default;

@@ -1,4 +1,4 @@
-// The events of a plot file, as the program's interpreter executes them.
+// The events of a plot file, as the program's reader reads them.
 #pragma once
 
 #include "common/result.h"
@@ -11,11 +11,10 @@ namespace orlex {
 
 struct ReadPlot {
     PlotEvents events;
-    std::uint64_t skippedPairs = 0; // coordinate pairs the interpreter passed over
+    std::uint64_t skippedPairs = 0; // coordinate pairs the reader passed over
 };
 
-// Runs the interpreter in test mode over the file (nothing is drawn or moved) and keeps
-// every executed point and SP. Fails when the file cannot be opened or read.
+// Reads the file with the classic reader and keeps every point and SP. Fails when the file cannot be opened or read.
 Result<ReadPlot> readPlotEvents(const std::string& path);
 
 } // namespace orlex

@@ -1,6 +1,7 @@
 // Counts and lengths of a plot: what "stat" reports and what the stroke order improves.
 #pragma once
 
+#include "hpgl/plot_sink.h"
 #include "plan/plot_events.h"
 
 #include <cstdint>
@@ -39,6 +40,21 @@ private:
     double downLength_ = 0;
     double upLength_ = 0;      // travel counted up to the start of the latest stroke
     double pendingTravel_ = 0; // travel since then, counted once another stroke starts
+};
+
+// The counter as a sink of a reading.
+class StatisticsSink : public PlotSink {
+public:
+    bool point(double x, double y, Pen pen) override
+    {
+        counter_.add(PlotPoint{x, y, pen == Pen::Down});
+        return true;
+    }
+    void selectPen(char pen) override { counter_.add(SelectPen{pen}); }
+    PlotStatistics result() const { return counter_.result(); }
+
+private:
+    StatisticsCounter counter_;
 };
 
 PlotStatistics computeStatistics(const PlotEvents& events);

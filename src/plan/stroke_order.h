@@ -32,7 +32,7 @@ struct OrderedPlot {
     bool stoppedByTimeBudget = false;  // the budget cut the search short somewhere
 };
 
-// Coordinates must be finite, as the interpreter's are; a plot with any that is not is
+// Coordinates must be finite, as the reader's are; a plot with any that is not is
 // returned in file order.
 OrderedPlot reorder(const std::vector<StrokeGroup>& groups, const ReorderOptions& options = {});
 

@@ -1,3 +1,4 @@
+// How far a draw has come, and the pen changes it asks for.
 #include "run/draw_monitor.h"
 
 #include <algorithm>
@@ -18,20 +19,17 @@ void DrawMonitor::drawingStarts()
         hooks_.drawingStarts();
 }
 
-void DrawMonitor::onPoint(std::uint64_t, std::uint64_t, std::uint64_t points)
+bool DrawMonitor::point(double, double, Pen pen)
 {
-    pointsDone_ = points;
-}
-
-void DrawMonitor::onExecutedPoint(double, double, bool penDown)
-{
-    if (penDown)
+    ++pointsDone_;
+    if (pen == Pen::Down)
         drawnSomething_ = true; // points before a resumed draw's first were drawn by the first run
+    return !stopRequested();
 }
 
 // A pen change pauses only where the operator must act: another pen than the one in the
 // holder, once something is on the paper, in the part of the plot that is drawn now.
-void DrawMonitor::onSelectPen(char pen)
+void DrawMonitor::selectPen(char pen)
 {
     if (!hooks_.penChange || pen < '1' || pen > '9')
         return;

@@ -24,13 +24,13 @@ class DrawMonitor : public DrawObserver {
 public:
     // `test` is the test run that allowed the draw; `firstPoint` where the draw starts.
     DrawMonitor(const Drive& drive, const PlotTest& test, std::uint64_t firstPoint, DrawMonitorHooks hooks);
+    bool stopRequested() const { return hooks_.stopRequested && hooks_.stopRequested(); }
 
     void drawingStarts() override;
-    void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) override;
-    bool stopRequested() override { return hooks_.stopRequested && hooks_.stopRequested(); }
-    void onExecutedPoint(double x, double y, bool penDown) override;
-    void onSelectPen(char pen) override;
-    void onPointsSkipped(std::uint64_t stepPeriods) override { skippedPeriods_ = stepPeriods; }
+    void pointsSkipped(std::uint64_t stepPeriods) override { skippedPeriods_ = stepPeriods; }
+    // Each point the carriage has carried out; false when a stop is asked for.
+    bool point(double x, double y, Pen pen) override;
+    void selectPen(char pen) override;
 
     // A pause does not count as drawing time.
     void pauseClock();

@@ -3,6 +3,8 @@
 #include "run/plot_draw.h"
 
 #include "common/number_text.h"
+#include "run/draw_sink.h"
+#include "run/preview_sink.h"
 
 #include <algorithm>
 
@@ -33,8 +35,8 @@ std::string DrawReport::message() const
     case Outcome::Stopped: return {};
     case Outcome::OriginFailed: return origin.message() + " Nothing was drawn.";
     case Outcome::PointRefused:
-        return "Drawing stopped at the point (" + numberText(run.refusedX) + ", " + numberText(run.refusedY)
-               + "): " + run.refusal.reason + " The pen has been lifted.";
+        return "Drawing stopped at the point (" + numberText(refusedX) + ", " + numberText(refusedY)
+               + "): " + refusal.reason + " The pen has been lifted.";
     case Outcome::ReadFailed: return run.openError + " The pen has been lifted.";
     case Outcome::PortFailed: return portFaultMessage(portFault, safeFault);
     }
@@ -43,16 +45,27 @@ std::string DrawReport::message() const
 
 namespace {
 
-DrawReport drawFromOrigin(const std::string& path, const PlotExtents& extents, Preview& preview, Drive& drive,
-                          DrawObserver* observer, const DrawPlan& plan)
+// Ends the draw after a point the carriage has carried out, when a stop was asked for:
+// a move without steps never looks at the stop flag.
+class StopCheck : public PlotSink {
+public:
+    explicit StopCheck(const Drive& drive) : drive_(drive) {}
+    bool point(double, double, Pen) override { return !drive_.stopRequested(); }
+
+private:
+    const Drive& drive_;
+};
+
+DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, Preview* preview, DrawObserver* observer)
 {
     DrawReport report;
-    const bool negative = extents.minXmm < 0 || extents.minYmm < 0;
+    const DrawPlan& plan = job.plan;
+    const bool negative = job.extents.minXmm < 0 || job.extents.minYmm < 0;
     const bool penToZero =
         plan.origin == DrawPlan::Origin::PenToZero || (plan.origin == DrawPlan::Origin::AsTested && negative);
     if (penToZero) {
         report.movedToOrigin = true;
-        report.origin = moveToPlotOrigin(drive, extents, preview.zoom);
+        report.origin = moveToPlotOrigin(drive, job.extents, job.zoom);
         if (!report.origin.reached()) {
             // Homing lifted the pen before it moved, or nothing was touched at all.
             report.outcome = report.origin.stopped() ? DrawReport::Outcome::Stopped : DrawReport::Outcome::OriginFailed;
@@ -67,16 +80,26 @@ DrawReport drawFromOrigin(const std::string& path, const PlotExtents& extents, P
         drive.state.positionX = 0;
         drive.state.positionY = 0;
     }
-    preview.clear();
+    if (preview != nullptr)
+        preview->clear();
     if (observer != nullptr)
         observer->drawingStarts();
 
-    report.run = runPlot(path, RunMode::Draw, preview, drive, observer, plan.firstPoint);
-    if (!report.run.portFault.empty()) {
+    PreviewSink previewSink(preview);
+    DrawSink carriage(drive, job.zoom, plan.firstPoint, [observer](std::uint64_t periods) {
+        if (observer != nullptr)
+            observer->pointsSkipped(periods);
+    });
+    StopCheck stopCheck(drive);
+    SinkFan sinks{preview != nullptr ? &previewSink : nullptr, &carriage, observer, &stopCheck};
+    report.run = readClassicPlot(job.path, sinks);
+    report.pointsDone = report.run.points - (carriage.lastPointDone || report.run.points == 0 ? 0 : 1);
+    const std::uint64_t reached = report.pointsDone + 1; // the point the draw would go on with
+    if (!carriage.portFault.empty()) {
         report.outcome = DrawReport::Outcome::PortFailed;
-        report.portFault = report.run.portFault;
+        report.portFault = carriage.portFault;
         report.safeFault = drive.makeSafe();
-        report.stoppedAtPoint = std::max(report.run.points + 1, plan.firstPoint);
+        report.stoppedAtPoint = std::max(reached, plan.firstPoint);
         return report;
     }
     // Files often end with "PU;" and no coordinates, which moves nothing: the pen would
@@ -85,24 +108,39 @@ DrawReport drawFromOrigin(const std::string& path, const PlotExtents& extents, P
     // could hold up.
     drive.penUp();
 
+    report.refusal = carriage.refusal;
+    report.refusedX = carriage.refusedX;
+    report.refusedY = carriage.refusedY;
     if (!report.run.opened)
         report.outcome = DrawReport::Outcome::ReadFailed;
-    else if (report.run.refusal.refusal != MoveRefusal::None)
+    else if (carriage.refusal.refusal != MoveRefusal::None)
         report.outcome = DrawReport::Outcome::PointRefused;
     else if (report.run.stopped)
         report.outcome = DrawReport::Outcome::Stopped;
     if (report.outcome != DrawReport::Outcome::Finished)
-        report.stoppedAtPoint = std::max(report.run.points + 1, plan.firstPoint);
+        report.stoppedAtPoint = std::max(reached, plan.firstPoint);
     return report;
 }
 
+// Holds the step mode of the draw for as long as it runs.
+class FixedStepMode {
+public:
+    FixedStepMode(Drive& drive, bool halfStep) : drive_(drive) { drive_.fixStepMode(halfStep); }
+    ~FixedStepMode() { drive_.fixStepMode(std::nullopt); }
+    FixedStepMode(const FixedStepMode&) = delete;
+    FixedStepMode& operator=(const FixedStepMode&) = delete;
+
+private:
+    Drive& drive_;
+};
+
 } // namespace
 
-DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview& preview, Drive& drive,
-                    DrawObserver* observer, const DrawPlan& plan)
+DrawReport drawPlot(const DrawJob& job, Drive& drive, Preview* preview, DrawObserver* observer)
 {
+    const FixedStepMode stepMode(drive, job.halfStep);
     try {
-        return drawFromOrigin(path, extents, preview, drive, observer, plan);
+        return drawFromOrigin(job, drive, preview, observer);
     } catch (const PortFault& fault) {
         // A step or a status that did not get through (homing, "Pen to 0", a pen change)
         // ends the draw at once: the pen comes up and the coils go off, as far as the port

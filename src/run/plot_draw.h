@@ -1,9 +1,10 @@
 // The draw run that both front ends use: "Pen to 0" when the plot has negative
-// coordinates, the interpreter in draw mode, and the pen lifted however the run ends.
+// coordinates, one reading into the preview, the carriage and the observer, and the pen
+// lifted however the run ends.
 #pragma once
 
 #include "drive/drive.h"
-#include "hpgl/interpreter.h"
+#include "hpgl/classic_reader.h"
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
 
@@ -12,11 +13,15 @@
 
 namespace orlex {
 
-// Told when the drawing itself begins (after any "Pen to 0"), besides the interpreter's
-// progress and stop questions.
-class DrawObserver : public RunObserver {
+// Watches a draw: told when the drawing itself begins (after any "Pen to 0"), then every
+// point once the carriage has carried it out (returning false stops the draw there) and
+// every SP as the draw reaches it.
+class DrawObserver : public PlotSink {
 public:
     virtual void drawingStarts() {}
+    // A draw from a later point: the step periods (step outputs plus two per pen command)
+    // that the points before it would have sent, told once before the first point drawn.
+    virtual void pointsSkipped(std::uint64_t stepPeriods) { (void)stepPeriods; }
 };
 
 // "Pen to 0": homing (pen lifted first), then a pen-up move to |minXmm| mm right and
@@ -55,7 +60,10 @@ struct DrawReport {
     Outcome outcome = Outcome::Finished;
     bool movedToOrigin = false; // "Pen to 0" ran first
     OriginReport origin;
-    RunResult run; // the interpreter's run; empty when it did not start
+    ReadResult run;               // the reading; empty when it did not start
+    std::uint64_t pointsDone = 0; // points the carriage carried out whole, those before the first included
+    MoveResult refusal;           // PointRefused: why
+    double refusedX = 0, refusedY = 0;
     // The point being drawn when the draw ended early (stopped, refused, unreadable): a
     // resumed draw starts there. 0 when the draw finished.
     std::uint64_t stoppedAtPoint = 0;
@@ -65,11 +73,21 @@ struct DrawReport {
     std::string message() const;
 };
 
-// Draws the plot at `path` from the carriage position, after "Pen to 0" when the tested
-// extents are negative (or the plan asks for it), from the plan's first point on. The pen
-// is up when this returns, whatever ended the run; the coils stay energised so the
-// carriage holds its place, unless a port call failed: then they are switched off too.
-DrawReport drawPlot(const std::string& path, const PlotExtents& extents, Preview& preview, Drive& drive,
-                    DrawObserver* observer = nullptr, const DrawPlan& plan = {});
+// What to draw and how: the zoom and step mode are the ones the plot was checked in,
+// fixed for the whole draw.
+struct DrawJob {
+    std::string path;
+    PlotExtents extents; // as checked, for "Pen to 0"
+    std::int16_t zoom = 100;
+    bool halfStep = true;
+    DrawPlan plan;
+};
+
+// Draws the plot from the carriage position, after "Pen to 0" when the checked extents
+// are negative (or the plan asks for it), from the plan's first point on; the preview,
+// when given, is cleared once the drawing begins and shows every point. The pen is up
+// when this returns, whatever ended the run; the coils stay energised so the carriage
+// holds its place, unless a port call failed: then they are switched off too.
+DrawReport drawPlot(const DrawJob& job, Drive& drive, Preview* preview = nullptr, DrawObserver* observer = nullptr);
 
 } // namespace orlex

@@ -1,4 +1,4 @@
-// The test run shared by "Test and Show" and the command-line tool, with the fit rule.
+// The check shared by "Test and Show" and the command-line tool, with the fit rule.
 #include "run/plot_test.h"
 
 #include "common/number_text.h"
@@ -48,7 +48,7 @@ std::string stepRangeProblem(const PlotTest& test, const MachineSettings& settin
 
     const double originX = originSteps(test.extents.minXmm, settings.stepLengthX, test.halfStep, test.zoom);
     const double originY = originSteps(test.extents.minYmm, settings.stepLengthY, test.halfStep, test.zoom);
-    const RunResult& r = test.run;
+    const DrawCounts& r = test.steps;
     std::string problem =
         axisStepProblem('X', settings.stepLengthX, r.minStepsX, std::max(r.maxStepsX, originX), test.halfStep);
     if (problem.empty())
@@ -57,26 +57,17 @@ std::string stepRangeProblem(const PlotTest& test, const MachineSettings& settin
     return problem;
 }
 
-// Feeds every executed point and pen selection of the test run to the statistics.
-class StatisticsObserver : public RunObserver {
-public:
-    void onPoint(std::uint64_t, std::uint64_t, std::uint64_t) override {}
-    void onExecutedPoint(double x, double y, bool penDown) override { counter.add(PlotPoint{x, y, penDown}); }
-    void onSelectPen(char pen) override { counter.add(SelectPen{pen}); }
-    StatisticsCounter counter;
-};
-
 } // namespace
 
 std::uint64_t PlotTest::stepPeriods(bool withOrigin) const
 {
     const bool origin = withOrigin && needsPenToZero();
-    return run.stepOutputs + 2 * run.penCommands + (origin ? originOutputs + 2 : 0);
+    return steps.stepPeriods() + (origin ? originOutputs + 2 : 0);
 }
 
 std::optional<double> PlotTest::estimatedSeconds(double stepPeriodSeconds, bool withOrigin) const
 {
-    if (!run.estimateValid || !std::isfinite(stepPeriodSeconds) || stepPeriodSeconds <= 0)
+    if (!steps.valid || !std::isfinite(stepPeriodSeconds) || stepPeriodSeconds <= 0)
         return std::nullopt;
     return static_cast<double>(stepPeriods(withOrigin)) * stepPeriodSeconds;
 }
@@ -93,24 +84,27 @@ std::vector<std::string> PlotTest::warnings() const
     return messages;
 }
 
-PlotTest testPlot(const std::string& path, Preview& preview, Drive& drive)
+PlotTest testPlot(const std::string& path, const MachineSettings& settings, CheckSetup setup, PlotSink* preview)
 {
     PlotTest test;
-    test.zoom = preview.zoom;
-    test.halfStep = drive.halfStep();
-    const MachineSettings& settings = drive.settings();
+    test.zoom = setup.zoom;
+    test.halfStep = setup.halfStep;
     test.limitX = roundToInt16(settings.travelXmm);
     test.limitY = roundToInt16(settings.travelYmm);
 
-    preview.clear();
-    StatisticsObserver statistics;
-    test.run = runPlot(path, RunMode::Test, preview, drive, &statistics);
+    ExtentsSink extents;
+    StepCountSink steps({settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom);
+    StatisticsSink statistics;
+    SinkFan sinks{preview, &extents, &steps, &statistics};
+    test.run = readClassicPlot(path, sinks);
     if (!test.run.opened) {
         test.verdict = PlotTest::Verdict::Unreadable;
         return test;
     }
-    test.statistics = statistics.counter.result();
-    test.extents = extentsInMillimetres(test.run, test.zoom);
+    test.box = extents.box();
+    test.steps = steps.counts();
+    test.statistics = statistics.result();
+    test.extents = extentsInMillimetres(test.box, test.zoom);
     const double originX = originSteps(test.extents.minXmm, settings.stepLengthX, test.halfStep, test.zoom);
     const double originY = originSteps(test.extents.minYmm, settings.stepLengthY, test.halfStep, test.zoom);
     if (stepsInRange(originX) && stepsInRange(originY))
@@ -118,7 +112,7 @@ PlotTest testPlot(const std::string& path, Preview& preview, Drive& drive)
             countOutputs(static_cast<long>(std::fabs(originX)), static_cast<long>(std::fabs(originY))));
 
     // Points beyond the 16-bit extents cannot be measured, so such a plot never fits.
-    if (test.run.outOfRange)
+    if (test.box.outOfRange)
         test.verdict = PlotTest::Verdict::BeyondCoordinates;
     else if (!plotFits(test.extents, settings))
         test.verdict = PlotTest::Verdict::TooBig;

@@ -1,12 +1,12 @@
-// The test run that both front ends use before a draw: the interpreter in test mode,
-// the extents in millimetres at the zoom, and the fit rule in millimetres and in steps.
+// The check that both front ends run before a draw: one reading into the extents, the
+// step count and the statistics (and a preview, when there is one), then the fit rule in
+// millimetres and in steps.
 #pragma once
 
-#include "drive/drive.h"
-#include "hpgl/interpreter.h"
+#include "hpgl/classic_reader.h"
 #include "hpgl/plot_extents.h"
+#include "plan/draw_time.h"
 #include "plan/plot_statistics.h"
-#include "preview/preview.h"
 
 #include <cstdint>
 #include <optional>
@@ -24,7 +24,9 @@ struct PlotTest {
         Unreadable,        // the file could not be read: nothing was measured
     };
 
-    RunResult run;
+    ReadResult run;      // what the reading found: points, beeps, skipped pairs
+    PlotBox box;         // the bounding box in plotter units
+    DrawCounts steps;    // what the draw would send, counted in the step mode of the test
     PlotExtents extents; // mm at the zoom of the test
     std::int16_t zoom = 100;
     bool halfStep = true;               // the step mode the steps were counted in
@@ -52,9 +54,16 @@ struct PlotTest {
     std::vector<std::string> warnings() const;
 };
 
-// Clears the preview, interprets `path` in test mode at the preview's zoom and the
-// drive's step mode, measures the extents and applies the fit rule. Nothing moves.
-PlotTest testPlot(const std::string& path, Preview& preview, Drive& drive);
+// The zoom and step mode a check counts in, as the draw will use them.
+struct CheckSetup {
+    std::int16_t zoom = 100;
+    bool halfStep = true;
+};
+
+// Reads `path` once, measures the extents and applies the fit rule; every point also
+// goes to `preview` when given. Nothing moves.
+PlotTest testPlot(const std::string& path, const MachineSettings& settings, CheckSetup setup,
+                  PlotSink* preview = nullptr);
 
 inline constexpr const char* kCoordinateRangeMessage =
     "The plot exceeds the coordinate range: it has points outside -32768 to 32767 "

@@ -2,7 +2,7 @@
 // written to files that have no name.
 #include "run/prepared_plot.h"
 
-#include "hpgl/interpreter.h"
+#include "hpgl/classic_reader.h"
 #include "import/hpgl_writer.h"
 #include "plan/hpgl_writer.h"
 #include "plan/plot_reader.h"

@@ -4,7 +4,7 @@
 
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"
-#include "hpgl/interpreter.h"
+#include "hpgl/classic_reader.h"
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
 #include "run/draw_monitor.h"

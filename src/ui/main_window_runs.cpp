@@ -4,6 +4,7 @@
 
 #include "run/plot_draw.h"
 #include "run/plot_test.h"
+#include "run/preview_sink.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -38,7 +39,7 @@ void paintFrame(QGroupBox* frame, std::int16_t colour)
 }
 
 // Sounds the beeps the run asked for and sets the caption an unfinished pair asks for.
-void announceRunEnd(const RunResult& run, OperatorFeedback& feedback, QWidget& window)
+void announceRunEnd(const ReadResult& run, OperatorFeedback& feedback, QWidget& window)
 {
     for (int i = 0; i < run.beeps; ++i)
         feedback.beep();
@@ -111,7 +112,10 @@ void MainWindow::onTestClicked()
         return;
     }
 
-    const PlotTest test = testPlot(runFile(), preview(), drive());
+    preview().clear();
+    PreviewSink previewSink(&preview());
+    const PlotTest test =
+        testPlot(runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked()}, &previewSink);
     if (test.verdict == PlotTest::Verdict::Unreadable) {
         // Nothing was measured: the extents of the last good test stay, Draw stays off.
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
@@ -195,7 +199,8 @@ void MainWindow::runDraw(const DrawPlan& plan)
     progressLabel->setText(QString::fromStdString(monitor.progress().text()));
     drawMonitor_ = &monitor;
 
-    const DrawReport report = drawPlot(runFile(), plotExtents, preview(), drive(), &monitor, plan);
+    const DrawReport report = drawPlot(DrawJob{runFile(), plotExtents, lastTest->zoom, lastTest->halfStep, plan},
+                                       drive(), &preview(), &monitor);
 
     drawMonitor_ = nullptr;
     liveView.stop();
@@ -282,8 +287,8 @@ void MainWindow::showDrawEnd(const DrawReport& report, const DrawMonitor& monito
         break;
     case DrawReport::Outcome::PointRefused:
         progressLabel->setText(QStringLiteral("Drawing stopped at the point (%1, %2)")
-                                   .arg(report.run.refusedX, 0, 'g', 12)
-                                   .arg(report.run.refusedY, 0, 'g', 12));
+                                   .arg(report.refusedX, 0, 'g', 12)
+                                   .arg(report.refusedY, 0, 'g', 12));
         warn(report.message());
         break;
     case DrawReport::Outcome::ReadFailed:

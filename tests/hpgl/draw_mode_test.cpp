@@ -21,18 +21,15 @@ void expectSegment(const PaperSegment& s, double x1, double y1, double x2, doubl
     EXPECT_NEAR(s.y2, kStartMm + y2, kStepMm);
 }
 
-struct Recorder : RunObserver {
-    void onPoint(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t points) override
+// Counts the points carried out, may stop after some, and records the reading's progress.
+struct Recorder : PlotSink {
+    bool point(double, double, Pen) override { return !(++points == stopAfter); }
+    void readProgress(std::uint64_t bytesRead, std::uint64_t fileSize) override
     {
-        calls.push_back({bytesRead, fileSize, points});
+        progress.emplace_back(bytesRead, fileSize);
     }
-    bool stopRequested() override { return stopAfter != 0 && calls.size() >= stopAfter; }
-
-    struct Call {
-        std::uint64_t bytesRead, fileSize, points;
-    };
-    std::vector<Call> calls;
-    std::size_t stopAfter = 0;
+    std::size_t points = 0, stopAfter = 0;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
 };
 
 TEST(DrawMode, PenDownSegmentsReachThePaper)
@@ -84,7 +81,7 @@ TEST(DrawMode, ZeroStepLengthRefusesTheFirstPointAndEndsTheRun)
     EXPECT_FALSE(result.refusal.reason.empty());
     EXPECT_EQ(result.refusedX, 400);
     EXPECT_EQ(result.refusedY, 300);
-    EXPECT_EQ(result.points, 0u);
+    EXPECT_EQ(result.points, 1u); // read, and refused
     EXPECT_EQ(rig.plotter.counters().stepsX + rig.plotter.counters().stepsY, 0);
     EXPECT_EQ(rig.canvas.lines.size(), 1u); // previewed, then refused; nothing after it
 }
@@ -95,7 +92,7 @@ TEST(DrawMode, OutOfRangePointEndsTheRunThere)
     const RunResult result = rig.draw("PA1000,0;PD200000,0;PD0,0;");
     EXPECT_EQ(result.refusal.refusal, MoveRefusal::OutOfRange);
     EXPECT_EQ(result.refusedX, 200000);
-    EXPECT_EQ(result.points, 1u);
+    EXPECT_EQ(result.points, 2u); // the second was read, and refused
     EXPECT_NEAR(rig.plotter.xMillimetres(), kStartMm + 25, kStepMm);
     EXPECT_TRUE(rig.plotter.paper().empty());
 }
@@ -108,7 +105,7 @@ TEST(DrawMode, ObserverStopEndsTheRunAfterThePoint)
     const RunResult result = rig.draw("PD40,0,80,0,120,0,160,0;", &recorder);
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.points, 2u);
-    EXPECT_EQ(recorder.calls.size(), 2u);
+    EXPECT_EQ(recorder.points, 2u);
     EXPECT_EQ(rig.drive.state.positionX, 16); // 80 units = 2 mm = 16 half steps
 }
 
@@ -134,7 +131,7 @@ TEST(DrawMode, DriveStopEndsTheRunInsideAMove)
     const RunResult result = rig.draw("PD400,0;PD800,0;");
     EXPECT_TRUE(result.stopped);
     EXPECT_TRUE(result.refusal.refusal == MoveRefusal::None);
-    EXPECT_EQ(result.points, 0u);
+    EXPECT_EQ(result.points, 1u);            // read, and stopped in its line
     EXPECT_EQ(rig.drive.state.positionX, 1); // one step, then the stop
 }
 
@@ -144,28 +141,26 @@ TEST(DrawMode, StopRequestedBeforeTheRunTouchesNothing)
     rig.drive.requestStop();
     const RunResult result = rig.draw("PD0,0;PD400,0;");
     EXPECT_TRUE(result.stopped);
-    EXPECT_EQ(result.points, 0u);
+    EXPECT_EQ(result.points, 1u); // read, and not carried out
     EXPECT_FALSE(rig.plotter.penDown());
     EXPECT_EQ(rig.plotter.counters().penMoves, 0);
 }
 
-TEST(DrawMode, ProgressReportsBytesFileSizeAndPoints)
+// Progress comes block by block, as the bytes read against the file's size, up to all of it.
+TEST(DrawMode, ProgressReportsBytesReadOfTheFileSize)
 {
     Rig rig;
     Recorder recorder;
-    const std::string file = "IN;PU;PA100,100;PD200,100,200,200;PU;SP0;";
-    rig.draw(file, &recorder);
-    ASSERT_EQ(recorder.calls.size(), 3u);
-    std::uint64_t lastBytes = 0;
-    for (std::size_t i = 0; i < recorder.calls.size(); ++i) {
-        EXPECT_EQ(recorder.calls[i].fileSize, file.size());
-        EXPECT_EQ(recorder.calls[i].points, i + 1);
-        EXPECT_GE(recorder.calls[i].bytesRead, lastBytes);
-        EXPECT_LE(recorder.calls[i].bytesRead, file.size());
-        lastBytes = recorder.calls[i].bytesRead;
+    std::string file;
+    while (file.size() < 200'000)
+        file += "PU100,100;";
+    rig.run(rig.dir.write("plot.plt", file), RunMode::Test, &recorder);
+    ASSERT_GE(recorder.progress.size(), 3u);
+    for (std::size_t i = 1; i < recorder.progress.size(); ++i) {
+        EXPECT_EQ(recorder.progress[i].second, file.size());
+        EXPECT_GE(recorder.progress[i].first, recorder.progress[i - 1].first);
     }
-    // The first point is known once the character after its Y value has been read.
-    EXPECT_EQ(recorder.calls[0].bytesRead, std::string("IN;PU;PA100,100;").size());
+    EXPECT_EQ(recorder.progress.back().first, file.size());
 }
 
 } // namespace

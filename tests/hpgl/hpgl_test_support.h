@@ -1,18 +1,24 @@
-// Shared fixtures of the interpreter tests: plot files in a temporary folder, a preview on
-// a recording canvas, and a drive on the virtual plotter in virtual time.
+// Shared fixtures of the reader tests: plot files in a temporary folder, a preview on a
+// recording canvas, a drive on the virtual plotter in virtual time, and the reader wired
+// to the sinks of a check or of the carriage, with what they found in one record.
 #pragma once
 
 #include "drive/drive.h"
 #include "drive/ports/virtual_plotter.h"
-#include "hpgl/interpreter.h"
+#include "hpgl/classic_reader.h"
+#include "hpgl/plot_extents.h"
+#include "plan/draw_time.h"
 #include "preview/preview.h"
 #include "preview/recording_canvas.h"
+#include "run/draw_sink.h"
+#include "run/preview_sink.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace orlex::test {
@@ -62,6 +68,43 @@ private:
     std::filesystem::path path_;
 };
 
+enum class RunMode { Test, Draw };
+
+// The reading and what its sinks found: the check's box and step count, or the carriage's end.
+struct RunResult : ReadResult {
+    std::int16_t minX = 0, minY = 0, maxX = 0, maxY = 0;
+    bool outOfRange = false;
+    std::uint64_t stepOutputs = 0, penCommands = 0;
+    bool estimateValid = true;
+    double minStepsX = 0, maxStepsX = 0, minStepsY = 0, maxStepsY = 0;
+    MoveResult refusal;
+    double refusedX = 0, refusedY = 0;
+};
+
+// A check (preview, extents, step count) or a draw (preview, carriage) of one file, at the
+// preview's zoom and the drive's step mode; `observer` comes last and may stop the reading.
+inline RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive& drive,
+                         PlotSink* observer = nullptr)
+{
+    PreviewSink previewSink(&preview);
+    ExtentsSink extents;
+    StepCountSink steps({drive.settings().stepLengthX, drive.settings().stepLengthY}, drive.halfStep(), preview.zoom);
+    DrawSink carriage(drive, preview.zoom, 1, {});
+    const bool test = mode == RunMode::Test;
+    SinkFan sinks{&previewSink, test ? static_cast<PlotSink*>(&extents) : &carriage, test ? &steps : nullptr, observer};
+    RunResult r;
+    static_cast<ReadResult&>(r) = readClassicPlot(path, sinks);
+    const PlotBox& box = extents.box();
+    std::tie(r.minX, r.minY, r.maxX, r.maxY, r.outOfRange) =
+        std::tie(box.minX, box.minY, box.maxX, box.maxY, box.outOfRange);
+    const DrawCounts& c = steps.counts();
+    std::tie(r.stepOutputs, r.penCommands, r.estimateValid) = std::tie(c.stepOutputs, c.penCommands, c.valid);
+    std::tie(r.minStepsX, r.maxStepsX, r.minStepsY, r.maxStepsY) =
+        std::tie(c.minStepsX, c.maxStepsX, c.minStepsY, c.maxStepsY);
+    std::tie(r.refusal, r.refusedX, r.refusedY) = std::tie(carriage.refusal, carriage.refusedX, carriage.refusedY);
+    return r;
+}
+
 // Settings, canvas, preview, virtual plotter and drive as the window wires them.
 // Pen-up moves are shown (white), so every executed point leaves a line on the canvas.
 struct Rig {
@@ -85,12 +128,12 @@ struct Rig {
         return config;
     }
 
-    RunResult run(const std::string& path, RunMode mode, RunObserver* observer = nullptr)
+    RunResult run(const std::string& path, RunMode mode, PlotSink* observer = nullptr)
     {
         return runPlot(path, mode, preview, drive, observer);
     }
     RunResult test(const std::string& content) { return run(dir.write("plot.plt", content), RunMode::Test); }
-    RunResult draw(const std::string& content, RunObserver* observer = nullptr)
+    RunResult draw(const std::string& content, PlotSink* observer = nullptr)
     {
         return run(dir.write("plot.plt", content), RunMode::Draw, observer);
     }
@@ -115,3 +158,9 @@ struct Rig {
 };
 
 } // namespace orlex::test
+
+namespace orlex {
+using test::RunMode;
+using test::runPlot;
+using test::RunResult;
+} // namespace orlex

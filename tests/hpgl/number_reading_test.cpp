@@ -26,9 +26,12 @@ std::ostream& operator<<(std::ostream& os, const Executed& p)
 }
 
 // The points exactly as executed, before any rounding by the canvas.
-struct PointRecorder : RunObserver {
-    void onPoint(std::uint64_t, std::uint64_t, std::uint64_t) override {}
-    void onExecutedPoint(double x, double y, bool) override { points.push_back({x, y}); }
+struct PointRecorder : PlotSink {
+    bool point(double x, double y, Pen) override
+    {
+        points.push_back({x, y});
+        return true;
+    }
     std::vector<Executed> points;
 };
 

@@ -1,5 +1,6 @@
 // Extents in millimetres, their labels, the fit rule and the drawing-time estimate.
 #include "hpgl/plot_extents.h"
+#include "plan/draw_time.h"
 
 #include <gtest/gtest.h>
 
@@ -10,19 +11,14 @@
 namespace orlex {
 namespace {
 
-RunResult box(std::int16_t minX, std::int16_t minY, std::int16_t maxX, std::int16_t maxY)
+PlotBox box(std::int16_t minX, std::int16_t minY, std::int16_t maxX, std::int16_t maxY)
 {
-    RunResult r;
-    r.minX = minX;
-    r.minY = minY;
-    r.maxX = maxX;
-    r.maxY = maxY;
-    return r;
+    return PlotBox{minX, minY, maxX, maxY};
 }
 
 TEST(PlotExtents, MillimetresAtTheTestZoom)
 {
-    const RunResult run = box(-400, 0, 120, 200);
+    const PlotBox run = box(-400, 0, 120, 200);
     const PlotExtents at100 = extentsInMillimetres(run, 100);
     EXPECT_EQ(millimetreLabel(at100.minXmm), "-10 mm");
     EXPECT_EQ(millimetreLabel(at100.minYmm), "0 mm");
@@ -77,17 +73,17 @@ INSTANTIATE_TEST_SUITE_P(Limits, Fit,
 
 TEST(DrawTime, OutputsAndPenCommands)
 {
-    RunResult run;
+    DrawCounts run;
     run.stepOutputs = 1000;
     run.penCommands = 10;
-    const auto seconds = estimatedDrawSeconds(run, 0.001);
+    const auto seconds = run.seconds(0.001);
     ASSERT_TRUE(seconds);
     EXPECT_NEAR(*seconds, 1.02, 1e-9);
-    EXPECT_FALSE(estimatedDrawSeconds(run, 0));
-    EXPECT_FALSE(estimatedDrawSeconds(run, -1));
-    EXPECT_FALSE(estimatedDrawSeconds(run, std::numeric_limits<double>::quiet_NaN()));
-    run.estimateValid = false;
-    EXPECT_FALSE(estimatedDrawSeconds(run, 0.001));
+    EXPECT_FALSE(run.seconds(0));
+    EXPECT_FALSE(run.seconds(-1));
+    EXPECT_FALSE(run.seconds(std::numeric_limits<double>::quiet_NaN()));
+    run.valid = false;
+    EXPECT_FALSE(run.seconds(0.001));
 }
 
 struct DurationCase {

@@ -2,10 +2,7 @@
 #include "import/hpgl_writer.h"
 #include "import_test_support.h"
 
-#include "drive/drive.h"
-#include "drive/ports/null_port.h"
-#include "hpgl/interpreter.h"
-#include "preview/preview.h"
+#include "run/plot_test.h"
 #include "settings/settings_file.h"
 
 namespace orlex::test {
@@ -43,15 +40,11 @@ TEST_F(HpglFile, TheInterpreterReadsWhatIsWritten)
     const Measure want = measure(*drawing);
 
     const MachineSettings settings = defaultMachineSettings();
-    NullCanvas canvas;
-    Preview preview(canvas, settings);
-    NullPort port;
-    Drive drive(port, settings, DriveHooks{});
-    const RunResult run = runPlot(out.string(), RunMode::Test, preview, drive);
-    ASSERT_TRUE(run.opened) << run.openError;
-    EXPECT_EQ(run.skippedPairs, 0u);
-    EXPECT_EQ(run.maxX, std::lround(want.maxX * 40));
-    EXPECT_EQ(run.maxY, std::lround(want.maxY * 40));
+    const PlotTest test = testPlot(out.string(), settings, {});
+    ASSERT_TRUE(test.run.opened) << test.run.openError;
+    EXPECT_EQ(test.run.skippedPairs, 0u);
+    EXPECT_EQ(test.box.maxX, std::lround(want.maxX * 40));
+    EXPECT_EQ(test.box.maxY, std::lround(want.maxY * 40));
 }
 
 TEST_F(HpglFile, FailureLeavesTheOutputAsItWas)

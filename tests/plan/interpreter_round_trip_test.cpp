@@ -1,8 +1,6 @@
 // What the writer writes, the program's own interpreter reads back to the identical
 // points, and the time estimate counts as the interpreter's test run does.
-#include "drive/drive.h"
-#include "drive/ports/null_port.h"
-#include "hpgl/interpreter.h"
+#include "hpgl/classic_reader.h"
 #include "hpgl/plot_extents.h"
 #include "plan/draw_time.h"
 #include "plan/hpgl_writer.h"
@@ -10,6 +8,7 @@
 #include "plan/stroke_order.h"
 #include "plan_test_support.h"
 #include "ports/temp_dir.h"
+#include "run/plot_test.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -87,21 +86,16 @@ TEST_P(FileRoundTrip, EstimateCountsAsTheTestRun)
             MachineSettings settings;
             settings.stepLengthX = 25;
             settings.stepLengthY = 20;
-            NullCanvas canvas;
-            Preview preview(canvas, settings);
-            preview.zoom = 37;
-            NullPort port;
-            Drive drive(port, settings, DriveHooks{{}, [halfStep] { return halfStep; }});
-            const RunResult run = runPlot(path, RunMode::Test, preview, drive);
-            ASSERT_TRUE(run.estimateValid);
+            const PlotTest check = testPlot(path, settings, {37, halfStep});
+            ASSERT_TRUE(check.steps.valid);
 
             const PlotEvents events = readPlotEvents(path).value().events;
             const Result<DrawCounts> counts = countDrawOutputs(events, {25, 20}, halfStep, 37);
             ASSERT_TRUE(counts) << counts.message();
-            EXPECT_EQ(counts->stepOutputs, run.stepOutputs);
-            EXPECT_EQ(counts->penCommands, run.penCommands);
+            EXPECT_EQ(counts->stepOutputs, check.steps.stepOutputs);
+            EXPECT_EQ(counts->penCommands, check.steps.penCommands);
             EXPECT_DOUBLE_EQ(estimatedSeconds(events, {25, 20}, halfStep, 37, 1500).value(),
-                             *estimatedDrawSeconds(run, 2.0 / 1500));
+                             *check.steps.seconds(2.0 / 1500));
         }
     }
 }

@@ -170,12 +170,10 @@ protected:
     {
         auto port = open();
         MachineSettings settings = test::defaultSettings();
-        NullCanvas canvas;
-        Preview preview(canvas, settings);
         Drive drive(**port, settings, DriveHooks{{}, [] { return true; }});
         const std::string plot = std::string(std::getenv("ORLEX_TEST_DATA")) + "/../../examples/star.plt";
         drive.state.connected = drive.checkPresence();
-        const DrawReport report = drawPlot(plot, testPlot(plot, preview, drive).extents, preview, drive);
+        const DrawReport report = drawPlot({plot, testPlot(plot, settings, {}).extents, 100, true, {}}, drive);
         drive.makeSafe();
         return report;
     }

@@ -17,7 +17,7 @@ constexpr const char* kPlot = "IN;SP1;PU400,400;PD1200,400,1200,1000,400,400;PU2
 std::set<InkStep> wholeDrawInk(const DrawPlan& plan = {})
 {
     RunRig rig;
-    const DrawReport report = drawPlot(rig.file(kPlot), {}, rig.preview, rig.drive, nullptr, plan);
+    const DrawReport report = rig.draw(rig.file(kPlot), {}, plan);
     EXPECT_EQ(report.outcome, DrawReport::Outcome::Finished);
     return inkSteps(rig.plotter);
 }
@@ -39,15 +39,14 @@ TEST_P(StopAndResume, InTheSamePlaceGivesOneWholeDraw)
     RunRig rig;
     const std::string path = rig.file(kPlot);
     stopAtCoilByte(rig, GetParam());
-    const DrawReport first = drawPlot(path, {}, rig.preview, rig.drive);
+    const DrawReport first = rig.draw(path);
     ASSERT_EQ(first.outcome, DrawReport::Outcome::Stopped);
     ASSERT_GE(first.stoppedAtPoint, 1u);
     EXPECT_FALSE(rig.plotter.penDown());
 
     rig.port.onWrite = {};
     rig.drive.clearStop();
-    const DrawReport rest = drawPlot(path, {}, rig.preview, rig.drive, nullptr,
-                                     DrawPlan{DrawPlan::Origin::KeepPosition, first.stoppedAtPoint});
+    const DrawReport rest = rig.draw(path, {}, DrawPlan{DrawPlan::Origin::KeepPosition, first.stoppedAtPoint});
     ASSERT_EQ(rest.outcome, DrawReport::Outcome::Finished);
     EXPECT_EQ(inkSteps(rig.plotter), wholeDrawInk());
     EXPECT_FALSE(rig.plotter.penDown());
@@ -61,14 +60,13 @@ TEST_P(StopAndResume, AfterTheCarriageMovedHomesFirst)
     const std::string path = rig.file(kPlot);
     const DrawPlan fromHome{DrawPlan::Origin::PenToZero, 1};
     stopAtCoilByte(rig, GetParam() + 200); // after the homing's coil bytes
-    const DrawReport first = drawPlot(path, {}, rig.preview, rig.drive, nullptr, fromHome);
+    const DrawReport first = rig.draw(path, {}, fromHome);
     ASSERT_EQ(first.outcome, DrawReport::Outcome::Stopped);
 
     rig.port.onWrite = {};
     rig.drive.clearStop();
     ASSERT_TRUE(rig.drive.lineTo(3000, 2500, Pen::Up, 100).ok()); // the operator jogs away
-    const DrawReport rest = drawPlot(path, {}, rig.preview, rig.drive, nullptr,
-                                     DrawPlan{DrawPlan::Origin::PenToZero, first.stoppedAtPoint});
+    const DrawReport rest = rig.draw(path, {}, DrawPlan{DrawPlan::Origin::PenToZero, first.stoppedAtPoint});
     ASSERT_EQ(rest.outcome, DrawReport::Outcome::Finished);
     EXPECT_EQ(inkSteps(rig.plotter), wholeDrawInk(fromHome));
 }
@@ -96,7 +94,7 @@ TEST(Pause, HoldsWithThePenUpAndGoesOnWithoutStrayInk)
         if (w.reg == Register::Data && ++coilBytes % 150 == 0)
             drive.requestPause(); // several times, in strokes and in travel
     };
-    const DrawReport report = drawPlot(rig.file(kPlot), {}, rig.preview, drive);
+    const DrawReport report = drawPlot({rig.file(kPlot), {}, 100, true, {}}, drive, &rig.preview);
     ASSERT_EQ(report.outcome, DrawReport::Outcome::Finished);
     EXPECT_GE(holds, 9);
     EXPECT_FALSE(penDownWhileHeld);
@@ -114,7 +112,7 @@ TEST(Pause, StopWhilePausedEndsTheRunWithThePenUp)
         if (w.reg == Register::Data && ++coilBytes == 60)
             drive.requestPause();
     };
-    const DrawReport report = drawPlot(rig.file(kPlot), {}, rig.preview, drive);
+    const DrawReport report = drawPlot({rig.file(kPlot), {}, 100, true, {}}, drive, &rig.preview);
     EXPECT_EQ(report.outcome, DrawReport::Outcome::Stopped);
     EXPECT_GE(report.stoppedAtPoint, 2u);
     EXPECT_FALSE(rig.plotter.penDown());
@@ -127,10 +125,10 @@ TEST(Progress, CountsMatchTheTestAndTheEstimateTheClock)
 {
     RunRig rig;
     const std::string path = rig.file(kPlot);
-    const PlotTest test = testPlot(path, rig.preview, rig.drive);
+    const PlotTest test = rig.check(path);
     ASSERT_TRUE(test.fits());
     const double before = rig.plotter.nowMicros();
-    const DrawReport report = drawPlot(path, test.extents, rig.preview, rig.drive);
+    const DrawReport report = rig.draw(path, test.extents);
     ASSERT_EQ(report.outcome, DrawReport::Outcome::Finished);
     const double seconds = (rig.plotter.nowMicros() - before) / 1e6;
 
@@ -143,7 +141,7 @@ TEST(Progress, CountsMatchTheTestAndTheEstimateTheClock)
 TEST(Progress, PenToZeroTravelCountsInTheEstimate)
 {
     RunRig rig;
-    const PlotTest test = testPlot(rig.file("PU-400,-200;PD0,0;"), rig.preview, rig.drive);
+    const PlotTest test = rig.check(rig.file("PU-400,-200;PD0,0;"));
     ASSERT_TRUE(test.needsPenToZero());
     // 10 mm and 5 mm at 0.25 mm per half step: 40 step outputs, then the pen command.
     EXPECT_EQ(test.originOutputs, 40u);

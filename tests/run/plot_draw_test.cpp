@@ -45,7 +45,7 @@ TEST_P(DrawEnd, LeavesThePenUp)
     PlotExtents extents;
     extents.minXmm = c.plotMinXmm;
 
-    const DrawReport report = drawPlot(path, extents, rig.preview, rig.drive);
+    const DrawReport report = rig.draw(path, extents);
 
     EXPECT_EQ(report.outcome, c.outcome);
     EXPECT_FALSE(rig.plotter.penDown());
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DrawRun, HomingAfterADrawAddsNoInk)
 {
     RunRig rig;
-    const DrawReport report = drawPlot(rig.file("PU400,400;PD800,400,800,800;PU;"), {}, rig.preview, rig.drive);
+    const DrawReport report = rig.draw(rig.file("PU400,400;PD800,400,800,800;PU;"));
     ASSERT_EQ(report.outcome, DrawReport::Outcome::Finished);
     const std::size_t segments = rig.plotter.paper().size();
     ASSERT_EQ(segments, 2u);
@@ -96,7 +96,7 @@ TEST(DrawRun, PenToZeroLiftsThePenBeforeMoving)
     PlotExtents extents;
     extents.minXmm = -10;
     extents.minYmm = -5;
-    const DrawReport report = drawPlot(rig.file("PD400,0;"), extents, rig.preview, rig.drive);
+    const DrawReport report = rig.draw(rig.file("PD400,0;"), extents);
     ASSERT_EQ(report.outcome, DrawReport::Outcome::Finished);
     ASSERT_GT(rig.port.writes.size(), before + 1);
     EXPECT_EQ(rig.port.writes[before].reg, kControl);

@@ -32,7 +32,7 @@ TEST_P(FitRule, JudgesMillimetresAndSteps)
     rig.settings.stepLengthX = c.lstepx;
     rig.settings.travelXmm = c.maxx;
     rig.halfStep = c.halfStep;
-    const PlotTest test = testPlot(rig.file(c.plot), rig.preview, rig.drive);
+    const PlotTest test = rig.check(rig.file(c.plot));
     EXPECT_EQ(test.verdict, c.verdict);
     EXPECT_EQ(test.fits(), c.verdict == PlotTest::Verdict::Fits);
     EXPECT_NE(test.stepRangeMessage.find(c.messagePart), std::string::npos) << test.stepRangeMessage;
@@ -66,9 +66,9 @@ TEST(FitRule, StepModeOfTheTestDecides)
     rig.settings.travelYmm = 300;
     const std::string plot = rig.file("PU0,-8000;PD0,4000;");
     rig.halfStep = false;
-    EXPECT_TRUE(testPlot(plot, rig.preview, rig.drive).fits());
+    EXPECT_TRUE(rig.check(plot).fits());
     rig.halfStep = true;
-    const PlotTest half = testPlot(plot, rig.preview, rig.drive);
+    const PlotTest half = rig.check(plot);
     EXPECT_EQ(half.verdict, PlotTest::Verdict::BeyondSteps);
     EXPECT_NE(half.stepRangeMessage.find("in Y it needs 40000 steps"), std::string::npos) << half.stepRangeMessage;
 }

@@ -5,6 +5,8 @@
 #include "drive/drive.h"
 #include "drive/ports/virtual_plotter.h"
 #include "preview/preview.h"
+#include "run/plot_draw.h"
+#include "run/plot_test.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -86,6 +88,14 @@ struct RunRig {
         std::ofstream(path, std::ios::binary) << contents;
         files.push_back(path);
         return path;
+    }
+
+    // The check and the draw at the preview's zoom and the rig's step mode.
+    PlotTest check(const std::string& path) { return testPlot(path, settings, {preview.zoom, halfStep}); }
+    DrawReport draw(const std::string& path, PlotExtents extents = {}, DrawPlan plan = {},
+                    DrawObserver* observer = nullptr)
+    {
+        return drawPlot({path, extents, preview.zoom, halfStep, plan}, drive, &preview, observer);
     }
 
     std::vector<std::string> files;

@@ -5,10 +5,9 @@
 // same pixels. Lines with an end outside may differ by one pixel across, no more: the
 // old way cut them (at the margin, then Qt at the image's edge) and rounded the cut
 // ends, which tilted them a little; the canvas keeps their true ends.
-#include "drive/drive.h"
-#include "drive/ports/virtual_plotter.h"
-#include "hpgl/interpreter.h"
+#include "hpgl/classic_reader.h"
 #include "preview/preview.h"
+#include "run/preview_sink.h"
 #include "ui/preview_widget.h"
 #include "ui/widgets.h"
 
@@ -288,10 +287,8 @@ void TestPreviewPixels::plotsMatchThePainter()
     Preview preview(both, settings);
     preview.zoom = static_cast<std::int16_t>(zoom);
     preview.penUpColour = showPenUp ? kWhite : kLightGrey;
-    VirtualPlotter plotter{VirtualPlotterConfig{}};
-    Drive drive(plotter, settings, DriveHooks{{}, [] { return true; }});
-
-    const RunResult run = runPlot(file.toStdString(), RunMode::Test, preview, drive, nullptr);
+    orlex::PreviewSink sink(&preview);
+    const orlex::ReadResult run = orlex::readClassicPlot(file.toStdString(), sink);
     QVERIFY(run.points > 0);
     compare(canvas, painted, leaving);
 }

@@ -1,10 +1,6 @@
-// The HPGL interpreter: an overlapping-pair mnemonic scanner and a coordinate reader over
-// a buffered byte stream, executing every point in test mode (preview, extents, estimate)
-// or draw mode (preview, then the carriage).
-#include "hpgl/interpreter.h"
-
-#include "drive/line_steps.h"
-#include "settings/conversions.h"
+// The classic HPGL reader: an overlapping-pair mnemonic scanner and a coordinate reader
+// over a buffered byte stream, handing every point and pen selection to a sink.
+#include "hpgl/classic_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -64,7 +60,9 @@ public:
     static constexpr std::size_t kBlockSize = 64 * 1024;
     static constexpr std::size_t kSlack = 16;
 
-    explicit ByteReader(std::FILE* file) : file_(file), buffer_(kBlockSize + kSlack) {}
+    ByteReader(std::FILE* file, std::uint64_t fileSize, PlotSink& progress)
+        : file_(file), fileSize_(fileSize), progress_(progress), buffer_(kBlockSize + kSlack)
+    {}
     ~ByteReader() { std::fclose(file_); }
     ByteReader(const ByteReader&) = delete;
     ByteReader& operator=(const ByteReader&) = delete;
@@ -95,6 +93,7 @@ private:
         if (error_ != 0)
             return false;
         blockStart_ += static_cast<std::uint64_t>(end_ - buffer_.data());
+        progress_.readProgress(blockStart_, fileSize_);
         const std::size_t length = std::fread(buffer_.data(), 1, kBlockSize, file_);
         if (length == 0 && std::ferror(file_))
             error_ = errno != 0 ? errno : EIO;
@@ -104,6 +103,8 @@ private:
     }
 
     std::FILE* file_;
+    const std::uint64_t fileSize_; // as the file system gave it when the reading began
+    PlotSink& progress_;
     std::vector<unsigned char> buffer_;
     const unsigned char* pos_ = buffer_.data();
     const unsigned char* end_ = buffer_.data();
@@ -251,25 +252,10 @@ std::string plainReason(int error)
     }
 }
 
-// One run of the interpreter over an open file.
-class Interpreter {
+// One reading of an open file.
+class ClassicReader {
 public:
-    Interpreter(ByteReader& in, std::uint64_t fileSize, bool testMode, std::uint64_t firstPoint, Preview& preview,
-                Drive& drive, RunObserver* observer, RunResult& result)
-        : in_(in), fileSize_(fileSize), test_(testMode), firstPoint_(firstPoint), preview_(preview), drive_(drive),
-          observer_(observer), result_(result)
-    {
-        if (test_ || firstPoint_ > 1)
-            readEstimateSettings();
-    }
-
-    // Runs the scanner, then leaves the preview pen where the last point put it.
-    void runAll()
-    {
-        run();
-        if (previewDeferred_)
-            preview_.drawLine(previewedX_, previewedY_, kLightGrey); // only moves the pen
-    }
+    ClassicReader(ByteReader& in, PlotSink& sink, ReadResult& result) : in_(in), sink_(sink), result_(result) {}
 
     // The mnemonic scanner: it looks at every overlapping pair of characters and acts on
     // PU, PD, PA, PR and SP. A coordinate list hands back its ending letter as the first
@@ -310,8 +296,7 @@ public:
                     return;
                 }
                 current_ = in_.next();
-                if (observer_ != nullptr)
-                    observer_->onSelectPen(static_cast<char>(current_));
+                sink_.selectPen(static_cast<char>(current_));
             }
         }
     }
@@ -495,131 +480,14 @@ private:
 
     void setPen(bool down) { pen_ = down ? Pen::Down : Pen::Up; }
 
-    // Carries out one point. False ends the run (refused or stopped move).
+    // Hands one point to the sink. False ends the reading: the sink asked to stop.
     bool execute(double x, double y)
     {
-        if (previewDrawsNothing_) {
-            previewedX_ = x;
-            previewedY_ = y;
-            previewDeferred_ = true;
-        } else {
-            preview_.drawLine(x, y, pen_ == Pen::Down ? std::int16_t{kBlack} : preview_.penUpColour);
-        }
-        const std::uint64_t number = result_.points + 1; // 1-based, as the test run counts
-        if (test_) {
-            widenBox(x, y);
-            countMove(x, y);
-        } else if (number < firstPoint_) {
-            countMove(x, y); // what it would have sent, for the progress of the rest
-        } else {
-            // Resuming: the carriage first travels, pen up, to where the point before
-            // this one left it, then the draw goes on.
-            if (number == firstPoint_ && firstPoint_ > 1) {
-                if (observer_ != nullptr)
-                    observer_->onPointsSkipped(result_.stepOutputs + 2 * result_.penCommands);
-                if (!move(executedX_, executedY_, Pen::Up))
-                    return false;
-            }
-            if (!move(x, y, pen_))
-                return false;
-        }
-        executedX_ = x;
-        executedY_ = y;
         ++result_.points;
-        if (observer_ != nullptr) {
-            observer_->onExecutedPoint(x, y, pen_ == Pen::Down);
-            observer_->onPoint(in_.consumed(), fileSize_, result_.points);
-        }
-        // A move without steps never looks at the stop flag, so look here too. A test
-        // run is not stopped.
-        if (!test_ && (drive_.stopRequested() || (observer_ != nullptr && observer_->stopRequested()))) {
-            result_.stopped = true;
-            return false;
-        }
-        return true;
-    }
-
-    // One line of the carriage. False ends the run (refused or stopped move).
-    bool move(double x, double y, Pen pen)
-    {
-        MoveResult moved;
-        try {
-            moved = drive_.lineTo(x, y, pen, preview_.zoom);
-        } catch (const PortFault& fault) {
-            result_.portFault = fault.what();
-            return false;
-        }
-        if (moved.refusal != MoveRefusal::None) {
-            result_.refusal = moved;
-            result_.refusedX = x;
-            result_.refusedY = y;
-            return false;
-        }
-        if (moved.stopped) {
-            result_.stopped = true;
-            return false;
-        }
-        return true;
-    }
-
-    // Rounded 16-bit copy of a coordinate for the extents; outside the range it sticks
-    // at the nearest end and the run is marked out of range.
-    std::int16_t extentValue(double v)
-    {
-        if (const std::optional<std::int16_t> rounded = roundToInt16(v))
-            return *rounded;
-        result_.outOfRange = true;
-        return v < 0 ? INT16_MIN : INT16_MAX;
-    }
-
-    void widenBox(double x, double y)
-    {
-        const std::int16_t ix = extentValue(x);
-        const std::int16_t iy = extentValue(y);
-        result_.minX = std::min(result_.minX, ix);
-        result_.minY = std::min(result_.minY, iy);
-        result_.maxX = std::max(result_.maxX, ix);
-        result_.maxY = std::max(result_.maxY, iy);
-    }
-
-    // The test run does not yield, so the settings, the step mode and the zoom cannot
-    // change during it: they are read once. A length not above 0 refuses every point, as
-    // unitsToSteps would.
-    void readEstimateSettings()
-    {
-        const MachineSettings& settings = drive_.settings();
-        const auto usable = [](double length) { return std::isfinite(length) && length > 0; };
-        estimateLengthsUsable_ = usable(settings.stepLengthX) && usable(settings.stepLengthY);
-        const bool halfStep = drive_.halfStep();
-        scaleX_ = stepScale(settings.stepLengthX, halfStep, preview_.zoom);
-        scaleY_ = stepScale(settings.stepLengthY, halfStep, preview_.zoom);
-    }
-
-    // Counts what lineTo would send for this point: one pen command and the outputs
-    // of the line from the last counted step position.
-    void countMove(double x, double y)
-    {
-        ++result_.penCommands;
-        if (!estimateLengthsUsable_) {
-            result_.estimateValid = false;
-            return;
-        }
-        const double sx = roundedSteps(x, scaleX_);
-        const double sy = roundedSteps(y, scaleY_);
-        result_.minStepsX = std::min(result_.minStepsX, sx);
-        result_.maxStepsX = std::max(result_.maxStepsX, sx);
-        result_.minStepsY = std::min(result_.minStepsY, sy);
-        result_.maxStepsY = std::max(result_.maxStepsY, sy);
-        if (!stepsInRange(sx) || !stepsInRange(sy)) {
-            result_.estimateValid = false;
-            return;
-        }
-        const long stepsX = static_cast<long>(sx);
-        const long stepsY = static_cast<long>(sy);
-        result_.stepOutputs +=
-            static_cast<std::uint64_t>(countOutputs(std::labs(stepsX - stepX_), std::labs(stepsY - stepY_)));
-        stepX_ = stepsX;
-        stepY_ = stepsY;
+        if (sink_.point(x, y, pen_))
+            return true;
+        result_.stopped = true;
+        return false;
     }
 
     void noteSkipped(std::uint64_t offset, std::string text)
@@ -631,18 +499,8 @@ private:
     void beep() { ++result_.beeps; }
 
     ByteReader& in_;
-    const std::uint64_t fileSize_;
-    const bool test_;
-    const std::uint64_t firstPoint_; // draw mode: points before it are only previewed
-    Preview& preview_;
-    Drive& drive_;
-    RunObserver* const observer_;
-    RunResult& result_;
-    // A canvas that draws nothing (the command-line tool's) needs only the preview pen's
-    // last position, which the last point sets: it is moved there once, after the run.
-    const bool previewDrawsNothing_ = dynamic_cast<const NullCanvas*>(&preview_.canvas()) != nullptr;
-    bool previewDeferred_ = false;
-    double previewedX_ = 0, previewedY_ = 0;
+    PlotSink& sink_;
+    ReadResult& result_;
 
     int current_ = kEmpty;
     int previous_ = kEmpty;
@@ -651,16 +509,12 @@ private:
     NumberText xText_, yText_; // the pair being read
     Pen pen_ = Pen::Up;
     bool relative_ = false;
-    double pointX_ = 0, pointY_ = 0;       // previous point, plotter units
-    double executedX_ = 0, executedY_ = 0; // the last point carried out
-    long stepX_ = 0, stepY_ = 0;           // estimate: step position the draw would reach
-    bool estimateLengthsUsable_ = false;   // estimate settings, read once per test run
-    StepScale scaleX_, scaleY_;
+    double pointX_ = 0, pointY_ = 0; // previous point, plotter units
 };
 
 } // namespace
 
-std::string RunResult::skippedMessage() const
+std::string ReadResult::skippedMessage() const
 {
     if (skippedPairs == 0 || !firstSkipped)
         return {};
@@ -690,10 +544,9 @@ Result<void> checkPlotReadable(const std::string& path)
     return {};
 }
 
-RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive& drive, RunObserver* observer,
-                  std::uint64_t firstPoint)
+ReadResult readClassicPlot(const std::string& path, PlotSink& sink)
 {
-    RunResult result;
+    ReadResult result;
     if (path.empty()) { // no file chosen
         result.beeps = 1;
         return result;
@@ -711,12 +564,11 @@ RunResult runPlot(const std::string& path, RunMode mode, Preview& preview, Drive
         result.openError = "Cannot open \"" + path + "\": " + plainReason(errno != 0 ? errno : EIO) + ".";
         return result;
     }
+
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    const std::uint64_t fileSize = ec ? 0 : static_cast<std::uint64_t>(size);
-
-    ByteReader reader(file);
-    Interpreter(reader, fileSize, mode == RunMode::Test, firstPoint, preview, drive, observer, result).runAll();
+    ByteReader reader(file, ec ? 0 : static_cast<std::uint64_t>(size), sink);
+    ClassicReader(reader, sink, result).run();
     if (reader.error() != 0) {
         // A read that fails part-way must not pass for a complete plot.
         result.opened = false;
