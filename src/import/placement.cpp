@@ -101,8 +101,9 @@ Result<SvgDrawing> placeStrokes(std::vector<MmStroke>& strokes, const QRectF& pa
     SvgDrawing drawing;
     drawing.pageWidthMm = width * scale;
     drawing.pageHeightMm = height * scale;
-    // The box is widened by a hair so that strokes on the page's edge are kept whole.
-    const double hair = 1e-9 * std::max(page.width(), page.height());
+    // The box is widened by a hair so that strokes on the page's edge are kept whole: the
+    // renderer's fixed-point steps are 1/1024 mm.
+    const double hair = 0.002;
     const QRectF box = page.adjusted(-hair, -hair, hair, hair);
     bool cut = false;
     double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;

@@ -206,8 +206,9 @@ TEST(Notes, SayWhatWasLeftOut)
 {
     const auto drawing = importSvg(svgFile("drawing.svg"));
     ASSERT_TRUE(drawing.ok());
-    ASSERT_EQ(drawing->notes.size(), 1u);
+    ASSERT_EQ(drawing->notes.size(), 2u);
     EXPECT_NE(drawing->notes[0].find("1 text element"), std::string::npos);
+    EXPECT_NE(drawing->notes[1].find("2 metadata element"), std::string::npos); // namedview, metadata
 }
 
 } // namespace
