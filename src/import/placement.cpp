@@ -108,11 +108,10 @@ Result<SvgDrawing> placeStrokes(std::vector<MmStroke>& strokes, const QRectF& pa
     bool cut = false;
     double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
     for (MmStroke& stroke : strokes) {
+        cut = cut || !std::all_of(stroke.points.begin(), stroke.points.end(), [&box](const QPointF& p) {
+                  return p.x() >= box.left() && p.x() <= box.right() && p.y() >= box.top() && p.y() <= box.bottom();
+              });
         auto pieces = clipPolyline(stroke.points, box);
-        std::size_t kept = 0;
-        for (const auto& piece : pieces)
-            kept += piece.size();
-        cut = cut || kept != stroke.points.size();
         for (const auto& piece : pieces) {
             PlotStroke placed{stroke.pen, {}};
             placed.points.reserve(piece.size());

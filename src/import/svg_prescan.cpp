@@ -34,15 +34,14 @@ bool isGraphic(QStringView name)
                           u"switch", u"svg"});
 }
 
-// Where a left-out element is counted; nullptr: left out without a note (it never draws).
+// Where a left-out element is counted; nullptr: not counted (filters are counted where
+// they are used).
 int* leftOutCounter(QStringView name, LeftOut& counts)
 {
     if (isOneOf(name, {u"text", u"flowRoot", u"textArea"}))
         return &counts.text;
     if (name == u"image")
         return &counts.images;
-    if (name == u"filter")
-        return &counts.filters;
     if (isOneOf(name, {u"font", u"font-face"}))
         return &counts.fonts;
     if (name == u"metadata")
@@ -55,7 +54,7 @@ int* leftOutCounter(QStringView name, LeftOut& counts)
 bool isLeftOut(QStringView name, LeftOut& counts)
 {
     return leftOutCounter(name, counts) != nullptr
-           || isOneOf(name, {u"script", u"video", u"audio", u"animation", u"iframe", u"canvas"});
+           || isOneOf(name, {u"filter", u"script", u"video", u"audio", u"animation", u"iframe", u"canvas"});
 }
 
 QString attr(const QXmlStreamAttributes& attributes, const char* name)
