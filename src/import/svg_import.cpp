@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <new>
 #include <cmath>
 
 namespace orlex {
@@ -124,19 +125,32 @@ Result<SvgDrawing> convert(QByteArray bytes, const std::string& name, const SvgI
     return drawing;
 }
 
+Error outOfMemory(const std::string& name)
+{
+    return failure(name + ": there is not enough memory to convert it", Error::Kind::TooBig);
+}
+
 } // namespace
 
 Result<SvgDrawing> importSvg(const std::filesystem::path& file, const SvgImportOptions& options)
 {
-    auto bytes = readSvgFile(file, kMaxSvgFileBytes);
-    if (!bytes)
-        return oneLine(bytes.error());
-    return oneLine(convert(std::move(*bytes), file.string(), options));
+    try {
+        auto bytes = readSvgFile(file, kMaxSvgFileBytes);
+        if (!bytes)
+            return oneLine(bytes.error());
+        return oneLine(convert(std::move(*bytes), file.string(), options));
+    } catch (const std::bad_alloc&) {
+        return outOfMemory(file.string());
+    }
 }
 
 Result<SvgDrawing> importSvgData(const QByteArray& bytes, const SvgImportOptions& options)
 {
-    return oneLine(convert(bytes, "SVG data", options));
+    try {
+        return oneLine(convert(bytes, "SVG data", options));
+    } catch (const std::bad_alloc&) {
+        return outOfMemory("SVG data");
+    }
 }
 
 bool isSvgFile(const std::filesystem::path& file)
