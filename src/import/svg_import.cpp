@@ -3,6 +3,7 @@
 
 #include "import/page_geometry.h"
 #include "import/placement.h"
+#include "import/svg_chunks.h"
 #include "import/svg_file.h"
 #include "import/svg_prescan.h"
 #include "import/svg_renderer.h"
@@ -10,12 +11,16 @@
 #include <QFile>
 
 #include <algorithm>
-#include <new>
 #include <cmath>
+#include <new>
+#include <optional>
 
 namespace orlex {
 
 namespace {
+
+// librsvg holds some 2 KB an element; drawing a large document in parts bounds that.
+constexpr qint64 kMaxElementsDrawnAtOnce = 20'000;
 
 Error named(const std::string& name, const Error& error)
 {
@@ -100,22 +105,41 @@ Result<SvgDrawing> convert(QByteArray bytes, const std::string& name, const SvgI
     RenderRequest request{QSizeF(page->widthMm, page->heightMm), 1, options.toleranceMm, kMaxSvgPoints};
     if (page->sizeFromDrawing) // user units are px; percentages refer to a viewport of 1000 px
         request = {QSizeF(1000, 1000), 25.4 / 96, options.toleranceMm, kMaxSvgPoints};
-    auto rendered = renderStrokes(std::move(prepared->document), request);
-    if (!rendered && rendered.message() == "too many points")
+    RenderedStrokes rendered;
+    std::optional<Error> failed;
+    std::size_t points = 0;
+    forEachChunk(prepared->document, kMaxElementsDrawnAtOnce, [&](const QByteArray& part) {
+        request.maxPoints = kMaxSvgPoints - std::min(points, kMaxSvgPoints - 1);
+        auto drawn = renderStrokes(part, request);
+        if (!drawn) {
+            failed = drawn.error();
+            return false;
+        }
+        for (MmStroke& stroke : drawn->strokes) {
+            points += stroke.points.size();
+            rendered.strokes.push_back(std::move(stroke));
+        }
+        rendered.dashed = rendered.dashed || drawn->dashed;
+        if (points > kMaxSvgPoints)
+            failed = failure("too many points");
+        return !failed;
+    });
+    prepared->document = QByteArray();
+    if (failed && failed->message == "too many points")
         return failure(name + ": more than " + std::to_string(kMaxSvgPoints / 1'000'000)
                            + " million points once curves are flattened; raise the tolerance or simplify the drawing",
                        Error::Kind::TooBig);
-    if (!rendered)
-        return named(name, rendered.error());
+    if (failed)
+        return named(name, *failed);
 
     QRectF pageRect(0, 0, page->widthMm, page->heightMm);
     if (page->sizeFromDrawing)
-        pageRect = extents(rendered->strokes);
-    auto drawing = placeStrokes(rendered->strokes, pageRect, options);
+        pageRect = extents(rendered.strokes);
+    auto drawing = placeStrokes(rendered.strokes, pageRect, options);
     if (!drawing)
         return named(name, drawing.error());
     const LeftOut& left = prepared->leftOut;
-    addNotes(*drawing, left, rendered->dashed);
+    addNotes(*drawing, left, rendered.dashed);
     if (drawing->strokes.empty()) {
         std::string message = name + ": nothing to draw: no shape with a stroke that can be seen";
         if (left.text > 0)

@@ -260,6 +260,7 @@ private:
             return;
         pen_ = pen;
         writer_.writeStartElement(prefixed(u"path"));
+        writer_.writeAttribute(QStringLiteral("data-orlex-pen"), QString::number(pen));
         writer_.writeAttribute(QStringLiteral("d"), QStringLiteral("M0 0L0 0"));
         writer_.writeAttribute(
             QStringLiteral("style"),
