@@ -16,7 +16,7 @@ for t in "${targets[@]}"; do
   mkdir -p "$out/corpus"
   echo "== $t for $seconds s"
   "$build/fuzz/$t" "$out/corpus" "fuzz/corpus/$t" \
-    -max_len=4096 -timeout=10 -rss_limit_mb=2048 -max_total_time="$seconds" \
+    -max_len=4096 -timeout=60 -rss_limit_mb=2048 -max_total_time="$seconds" \
     -artifact_prefix="$out/" -print_final_stats=1 ${ORLEX_FUZZ_FLAGS:-} >"$out/log.txt" 2>&1
   result=$?
   echo "exit $result"

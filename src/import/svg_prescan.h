@@ -34,7 +34,7 @@ struct PreparedSvg {
 //   file, and what would read another file and change what is drawn (<use> of another
 //   file, a pattern or gradient of another file, url() of another file in a stroke, clip,
 //   mask or marker, CSS @import, a style sheet processing instruction); nesting deeper
-//   than 256 and <use> chains that loop or expand past 4 million elements;
+//   than 256 and <use> chains that loop or expand past 500,000 elements;
 // - expands internal entities (within QXmlStreamReader's bound) and drops the DOCTYPE;
 // - leaves out, and counts, what is never plotted: text, images, filters (and the
 //   references to them), fonts, metadata and elements of other vocabularies, foreignObject;

@@ -13,7 +13,7 @@
 namespace orlex {
 
 inline constexpr int kMaxUseDepth = 256;
-inline constexpr qint64 kMaxExpandedElements = 4'000'000;
+inline constexpr qint64 kMaxExpandedElements = 500'000; // librsvg draws some 40,000 a second
 
 class UseExpansion {
 public:
@@ -45,7 +45,7 @@ public:
                 return e.error();
             total += *e;
             if (total > kMaxExpandedElements)
-                return failure("its <use> references expand to more than 4 million elements");
+                return failure("its <use> references expand to more than 500,000 elements");
         }
         return {};
     }

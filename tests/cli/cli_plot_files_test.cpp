@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"OptimizeSvgUseFanOut",
                     {"optimize", svgData("bad/use_bomb.svg"), "-o", "out.plt"},
                     2,
-                    "more than 4 million elements"},
+                    "more than 500,000 elements"},
         RefusalCase{"TestMalformedSvg", {"test", svgData("bad/malformed.svg")}, 2, "not well-formed XML"},
         RefusalCase{"StatSvgWithoutStrokes", {"stat", svgData("bad/no_strokes.svg")}, 2, "nothing to draw"},
         RefusalCase{"TestSvgTooBig", {"test", svgData("bad/too_big.svg"), "--json"}, 3, "819.175 mm"},
