@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs each fuzz target in turn for SECONDS (default 600) from the seed corpus, keeping
 # what it finds under fuzz/out/<target>/ (not in git). Usage: fuzz/run_fuzzers.sh [SECONDS] [TARGET...]
-# Extra libFuzzer flags can be given in ORLEX_FUZZ_FLAGS (e.g. -len_control=0).
+# Extra libFuzzer flags can be given in ORLEX_FUZZ_FLAGS (e.g. -len_control=0). Exits 1
+# when a target found a crash, a timeout or a leak (scripts/test.sh runs it for a minute).
 set -uo pipefail
+status=0
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
@@ -14,9 +16,15 @@ for t in "${targets[@]}"; do
   mkdir -p "$out/corpus"
   echo "== $t for $seconds s"
   "$build/fuzz/$t" "$out/corpus" "fuzz/corpus/$t" \
-    -max_len=4096 -timeout=10 -rss_limit_mb=2048 -max_total_time="$seconds" \
+    -max_len=4096 -timeout=60 -rss_limit_mb=2048 -max_total_time="$seconds" \
     -artifact_prefix="$out/" -print_final_stats=1 ${ORLEX_FUZZ_FLAGS:-} >"$out/log.txt" 2>&1
-  echo "exit $?"
+  result=$?
+  echo "exit $result"
   grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb' "$out/log.txt"
-  ls "$out"/crash-* "$out"/timeout-* "$out"/oom-* "$out"/leak-* 2>/dev/null
+  if [ $result -ne 0 ]; then
+    ls "$out"/crash-* "$out"/timeout-* "$out"/oom-* "$out"/leak-* 2>/dev/null
+    tail -40 "$out/log.txt"
+    status=1
+  fi
 done
+exit $status

@@ -4,9 +4,10 @@
 set -euo pipefail
 # fonts-liberation: Arial-metric faces, so captions laid out for the classic dialog face fit.
 # clang and libclang-rt-14-dev: the fuzz targets (libFuzzer) are built with clang.
-# librsvg2-bin: rsvg-convert, the independent renderer the SVG import is checked against.
-packages=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev libgtest-dev libgl-dev fonts-liberation clang
-          libclang-rt-14-dev librsvg2-bin "$@")
+# librsvg2-dev and libcairo2-dev: the SVG import draws with librsvg onto a cairo script surface.
+# librsvg2-bin: rsvg-convert, which the SVG import's tests compare against.
+packages=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgl-dev fonts-liberation clang
+          libclang-rt-14-dev librsvg2-dev libcairo2-dev librsvg2-bin "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

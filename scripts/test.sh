@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a normal build, then the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer (skip that with ORLEX_NO_SANITIZE=1),
-# then builds the fuzz targets with clang so they cannot rot (ORLEX_NO_FUZZ=1 skips it).
+# then builds the fuzz targets with clang and runs each for a minute from its seed corpus
+# (ORLEX_NO_FUZZ=1 skips that; ORLEX_FUZZ_SECONDS changes the minute).
 # Every build treats compiler warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,4 +20,5 @@ if [ "${ORLEX_NO_FUZZ:-0}" != 1 ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DORLEX_FUZZ=ON -DORLEX_BUILD_UI=OFF -DORLEX_BUILD_TESTS=OFF \
     -DORLEX_WERROR=ON >/dev/null
   cmake --build build-fuzz -j"$(nproc)" --target fuzzers
+  ORLEX_FUZZ_BUILD=build-fuzz fuzz/run_fuzzers.sh "${ORLEX_FUZZ_SECONDS:-60}"
 fi

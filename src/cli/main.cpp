@@ -8,10 +8,13 @@
 #include "cli/test_command.h"
 
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
-int main(int argc, char** argv)
+namespace {
+
+int runCommand(int argc, char** argv)
 {
     using namespace orlex::cli;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -29,4 +32,18 @@ int main(int argc, char** argv)
     case Command::Convert: return runConvertCommand(*parsed.options);
     }
     return kExitUsage;
+}
+
+} // namespace
+
+// Running out of memory anywhere ends the tool with a message and exit 3, never with an
+// abort; output files are written whole or not at all, so nothing is left half written.
+int main(int argc, char** argv)
+{
+    try {
+        return runCommand(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "orlex-plotter-cli: not enough memory for this file; nothing was written\n";
+        return orlex::cli::kExitTooBig;
+    }
 }

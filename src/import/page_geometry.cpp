@@ -1,4 +1,4 @@
-// The page of an SVG document: its size in millimetres and the map from user units to it.
+// The page of an SVG document: its size in millimetres.
 #include "import/page_geometry.h"
 
 #include <QList>
@@ -65,28 +65,6 @@ Result<QRectF> parseViewBox(const QString& text)
     return QRectF(v[0], v[1], v[2], v[3]);
 }
 
-Result<QTransform> viewBoxTransform(const QRectF& viewBox, double w, double h, const QString& preserveAspectRatio)
-{
-    QStringList words = preserveAspectRatio.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (!words.isEmpty() && words.front() == QLatin1String("defer"))
-        words.pop_front();
-    const QString align = words.isEmpty() ? QStringLiteral("xMidYMid") : words[0];
-    const QString fit = words.size() > 1 ? words[1] : QStringLiteral("meet");
-    double sx = w / viewBox.width(), sy = h / viewBox.height();
-    double tx = 0, ty = 0;
-    if (align != QLatin1String("none")) {
-        static const QRegularExpression alignment(QStringLiteral("^x(Min|Mid|Max)Y(Min|Mid|Max)$"));
-        const auto match = alignment.match(align);
-        if (!match.hasMatch() || words.size() > 2 || (fit != QLatin1String("meet") && fit != QLatin1String("slice")))
-            return failure("preserveAspectRatio " + quoted(preserveAspectRatio) + " is not understood");
-        sx = sy = fit == QLatin1String("slice") ? std::max(sx, sy) : std::min(sx, sy);
-        const auto share = [](QStringView where) { return where == u"Min" ? 0.0 : where == u"Mid" ? 0.5 : 1.0; };
-        tx = (w - viewBox.width() * sx) * share(match.capturedView(1));
-        ty = (h - viewBox.height() * sy) * share(match.capturedView(2));
-    }
-    return QTransform(sx, 0, 0, sy, tx - viewBox.x() * sx, ty - viewBox.y() * sy);
-}
-
 Result<PageGeometry> pageGeometry(const RootAttributes& root)
 {
     auto width = lengthInMm(root.width);
@@ -98,8 +76,6 @@ Result<PageGeometry> pageGeometry(const RootAttributes& root)
 
     PageGeometry page;
     if (root.viewBox.trimmed().isEmpty()) {
-        // Without a viewBox one user unit is one px.
-        page.userToPage = QTransform::fromScale(kMmPerPx, kMmPerPx);
         page.sizeFromDrawing = !*width || !*height;
         page.widthMm = width->value_or(0);
         page.heightMm = height->value_or(0);
@@ -114,10 +90,6 @@ Result<PageGeometry> pageGeometry(const RootAttributes& root)
     const double vw = viewBox->width(), vh = viewBox->height();
     page.widthMm = *width ? **width : *height ? **height * vw / vh : vw * kMmPerPx;
     page.heightMm = *height ? **height : *width ? **width * vh / vw : vh * kMmPerPx;
-    auto map = viewBoxTransform(*viewBox, page.widthMm, page.heightMm, root.preserveAspectRatio);
-    if (!map)
-        return map.error();
-    page.userToPage = *map;
     return page;
 }
 

@@ -101,17 +101,17 @@ Result<SvgDrawing> placeStrokes(std::vector<MmStroke>& strokes, const QRectF& pa
     SvgDrawing drawing;
     drawing.pageWidthMm = width * scale;
     drawing.pageHeightMm = height * scale;
-    // The box is widened by a hair so that strokes on the page's edge are kept whole.
-    const double hair = 1e-9 * std::max(page.width(), page.height());
+    // The box is widened by a hair so that strokes on the page's edge are kept whole: the
+    // renderer's fixed-point steps are 1/1024 mm.
+    const double hair = 0.002;
     const QRectF box = page.adjusted(-hair, -hair, hair, hair);
     bool cut = false;
     double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
     for (MmStroke& stroke : strokes) {
+        cut = cut || !std::all_of(stroke.points.begin(), stroke.points.end(), [&box](const QPointF& p) {
+                  return p.x() >= box.left() && p.x() <= box.right() && p.y() >= box.top() && p.y() <= box.bottom();
+              });
         auto pieces = clipPolyline(stroke.points, box);
-        std::size_t kept = 0;
-        for (const auto& piece : pieces)
-            kept += piece.size();
-        cut = cut || kept != stroke.points.size();
         for (const auto& piece : pieces) {
             PlotStroke placed{stroke.pen, {}};
             placed.points.reserve(piece.size());

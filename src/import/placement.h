@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/result.h"
-#include "import/stroke_collector.h"
+#include "import/cairo_script_reader.h"
 #include "import/svg_import.h"
 
 #include <QRectF>

@@ -3,20 +3,24 @@
 
 #include "import/page_geometry.h"
 #include "import/placement.h"
-#include "import/stroke_collector.h"
+#include "import/svg_chunks.h"
 #include "import/svg_file.h"
 #include "import/svg_prescan.h"
+#include "import/svg_renderer.h"
 
 #include <QFile>
-#include <QPainter>
-#include <QSvgRenderer>
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <optional>
 
 namespace orlex {
 
 namespace {
+
+// librsvg holds some 2 KB an element; drawing a large document in parts bounds that.
+constexpr qint64 kMaxElementsDrawnAtOnce = 20'000;
 
 Error named(const std::string& name, const Error& error)
 {
@@ -61,71 +65,116 @@ QRectF extents(const std::vector<MmStroke>& strokes)
     return minX <= maxX ? QRectF(QPointF(minX, minY), QPointF(maxX, maxY)) : QRectF();
 }
 
-Result<SvgDrawing> convert(const QByteArray& bytes, const std::string& name, const SvgImportOptions& options)
+void addNote(std::vector<std::string>& notes, int count, const char* what)
+{
+    if (count > 0)
+        notes.push_back(std::to_string(count) + " " + what);
+}
+
+// What was left out or drawn otherwise than a viewer shows it, in plain words.
+void addNotes(SvgDrawing& drawing, const LeftOut& left, bool dashed)
+{
+    auto& notes = drawing.notes;
+    addNote(notes, left.text, "text element(s) left out; convert text to paths to plot it");
+    addNote(notes, left.images, "image(s) left out; images are not plotted");
+    addNote(notes, left.embedded, "foreignObject element(s) left out");
+    addNote(notes, left.filters, "filter effect(s) ignored; the shapes are drawn without them");
+    addNote(notes, left.masks, "mask(s) ignored; the masked shapes are drawn whole");
+    addNote(notes, left.clips, "clipping path(s) ignored; the clipped shapes are drawn whole");
+    addNote(notes, left.fonts, "font definition(s) left out");
+    addNote(notes, left.metadata, "metadata element(s) left out");
+    addNote(notes, left.links, "link(s) not followed; their content is drawn");
+    if (dashed)
+        notes.push_back("dashed lines are drawn solid");
+}
+
+Result<SvgDrawing> convert(QByteArray bytes, const std::string& name, const SvgImportOptions& options)
 {
     if (auto ok = checkOptions(options); !ok)
         return named(name, ok.error());
     if (std::uintmax_t(bytes.size()) > kMaxSvgFileBytes)
         return failure(name + ": larger than " + std::to_string(kMaxSvgFileBytes >> 20) + " MiB; not read");
     auto prepared = prescanSvg(bytes);
+    bytes = QByteArray(); // the cleaned copy is all that is drawn
     if (!prepared)
         return named(name, prepared.error());
     auto page = pageGeometry(prepared->root);
     if (!page)
         return named(name, page.error());
 
-    QSvgRenderer renderer;
-    if (!renderer.load(prepared->document))
-        return failure(name + ": Qt SVG could not read the drawing");
-    // Qt's own viewBox handling is made the identity (viewBox = device rectangle); the
-    // painter's transform carries the page map.
-    renderer.setAspectRatioMode(Qt::IgnoreAspectRatio);
-    renderer.setViewBox(QRectF(0, 0, StrokeCollector::kSide, StrokeCollector::kSide));
-
-    StrokeCollector collector(options.toleranceMm, kMaxSvgPoints);
-    {
-        QPainter painter(&collector);
-        painter.setWorldTransform(page->userToPage);
-        renderer.render(&painter);
-    }
-    if (collector.overflowed())
+    RenderRequest request{QSizeF(page->widthMm, page->heightMm), 1, options.toleranceMm, kMaxSvgPoints};
+    if (page->sizeFromDrawing) // user units are px; percentages refer to a viewport of 1000 px
+        request = {QSizeF(1000, 1000), 25.4 / 96, options.toleranceMm, kMaxSvgPoints};
+    RenderedStrokes rendered;
+    std::optional<Error> failed;
+    std::size_t points = 0;
+    forEachChunk(prepared->document, kMaxElementsDrawnAtOnce, [&](const QByteArray& part) {
+        request.maxPoints = kMaxSvgPoints - std::min(points, kMaxSvgPoints - 1);
+        auto drawn = renderStrokes(part, request);
+        if (!drawn) {
+            failed = drawn.error();
+            return false;
+        }
+        for (MmStroke& stroke : drawn->strokes) {
+            points += stroke.points.size();
+            rendered.strokes.push_back(std::move(stroke));
+        }
+        rendered.dashed = rendered.dashed || drawn->dashed;
+        if (points > kMaxSvgPoints)
+            failed = failure("too many points");
+        return !failed;
+    });
+    prepared->document = QByteArray();
+    if (failed && failed->message == "too many points")
         return failure(name + ": more than " + std::to_string(kMaxSvgPoints / 1'000'000)
                            + " million points once curves are flattened; raise the tolerance or simplify the drawing",
                        Error::Kind::TooBig);
+    if (failed)
+        return named(name, *failed);
 
     QRectF pageRect(0, 0, page->widthMm, page->heightMm);
     if (page->sizeFromDrawing)
-        pageRect = extents(collector.strokes());
-    auto drawing = placeStrokes(collector.strokes(), pageRect, options);
+        pageRect = extents(rendered.strokes);
+    auto drawing = placeStrokes(rendered.strokes, pageRect, options);
     if (!drawing)
         return named(name, drawing.error());
-    if (prepared->skippedText > 0)
-        drawing->notes.push_back(std::to_string(prepared->skippedText)
-                                 + " text element(s) left out; convert text to paths to plot it");
-    if (collector.sawDashes())
-        drawing->notes.push_back("dashed lines are drawn solid");
+    const LeftOut& left = prepared->leftOut;
+    addNotes(*drawing, left, rendered.dashed);
     if (drawing->strokes.empty()) {
-        std::string message = name + ": nothing to draw: no shape with a stroke";
-        if (prepared->skippedText > 0)
+        std::string message = name + ": nothing to draw: no shape with a stroke that can be seen";
+        if (left.text > 0)
             message += " (text is left out; convert it to paths)";
         return failure(message + "; shapes that are only filled are not drawn");
     }
     return drawing;
 }
 
+Error outOfMemory(const std::string& name)
+{
+    return failure(name + ": there is not enough memory to convert it", Error::Kind::TooBig);
+}
+
 } // namespace
 
 Result<SvgDrawing> importSvg(const std::filesystem::path& file, const SvgImportOptions& options)
 {
-    auto bytes = readSvgFile(file, kMaxSvgFileBytes);
-    if (!bytes)
-        return oneLine(bytes.error());
-    return oneLine(convert(*bytes, file.string(), options));
+    try {
+        auto bytes = readSvgFile(file, kMaxSvgFileBytes);
+        if (!bytes)
+            return oneLine(bytes.error());
+        return oneLine(convert(std::move(*bytes), file.string(), options));
+    } catch (const std::bad_alloc&) {
+        return outOfMemory(file.string());
+    }
 }
 
 Result<SvgDrawing> importSvgData(const QByteArray& bytes, const SvgImportOptions& options)
 {
-    return oneLine(convert(bytes, "SVG data", options));
+    try {
+        return oneLine(convert(bytes, "SVG data", options));
+    } catch (const std::bad_alloc&) {
+        return outOfMemory("SVG data");
+    }
 }
 
 bool isSvgFile(const std::filesystem::path& file)

@@ -1,8 +1,11 @@
-// Pre-scan of SVG bytes before Qt SVG sees them: refusals, page attributes, pen layers,
-// and the cleaned document that is rendered.
+// Pre-scan of SVG bytes before librsvg sees them: refusals, page attributes, pen markers,
+// what is left out, and the cleaned document that is drawn.
 #include "import/svg_prescan.h"
 
-#include <QHash>
+#include "import/cairo_script_reader.h"
+#include "import/style_text.h"
+#include "import/use_expansion.h"
+
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -13,16 +16,8 @@ namespace orlex {
 
 namespace {
 
-constexpr int kMaxDepth = 256;
-constexpr qint64 kMaxExpandedElements = 4'000'000;
-constexpr double kPxPerMm = 96.0 / 25.4;
+const QString kSvgNs = QStringLiteral("http://www.w3.org/2000/svg");
 const QString kInkscapeNs = QStringLiteral("http://www.inkscape.org/namespaces/inkscape");
-
-std::string quoted(QStringView text)
-{
-    const QString shown = text.size() > 40 ? text.left(40).toString() + QStringLiteral("...") : text.toString();
-    return "\"" + shown.toStdString() + "\"";
-}
 
 bool isOneOf(QStringView name, std::initializer_list<const char16_t*> names)
 {
@@ -39,42 +34,27 @@ bool isGraphic(QStringView name)
                           u"switch", u"svg"});
 }
 
-bool isText(QStringView name)
+// Where a left-out element is counted; nullptr: not counted (filters are counted where
+// they are used).
+int* leftOutCounter(QStringView name, LeftOut& counts)
 {
-    return isOneOf(name, {u"text", u"flowRoot", u"textArea"});
+    if (isOneOf(name, {u"text", u"flowRoot", u"textArea"}))
+        return &counts.text;
+    if (name == u"image")
+        return &counts.images;
+    if (isOneOf(name, {u"font", u"font-face"}))
+        return &counts.fonts;
+    if (name == u"metadata")
+        return &counts.metadata;
+    if (name == u"foreignObject")
+        return &counts.embedded;
+    return nullptr;
 }
 
-// Never strokes, and Qt would load or lay them out: left out with everything inside.
-bool isLeftOut(QStringView name)
+bool isLeftOut(QStringView name, LeftOut& counts)
 {
-    return isText(name) || isOneOf(name, {u"image", u"foreignObject", u"script", u"video", u"audio", u"animation"});
-}
-
-// True when a url(...) in `value` points anywhere but "#id" in this document.
-bool hasExternalUrl(QStringView value)
-{
-    for (qsizetype at = value.indexOf(u"url(", 0, Qt::CaseInsensitive); at >= 0;
-         at = value.indexOf(u"url(", at + 4, Qt::CaseInsensitive)) {
-        qsizetype i = at + 4;
-        while (i < value.size() && (value[i].isSpace() || value[i] == u'"' || value[i] == u'\''))
-            ++i;
-        if (i >= value.size() || value[i] != u'#')
-            return true;
-    }
-    return false;
-}
-
-// Why the element refers outside the document, or nullopt.
-std::optional<std::string> externalReference(const QXmlStreamAttributes& attributes, QStringView element)
-{
-    for (const QXmlStreamAttribute& a : attributes) {
-        const QStringView value = a.value().trimmed();
-        if (a.name() == u"href" && !value.startsWith(u'#'))
-            return "it refers to another file (" + quoted(value) + " in <" + element.toString().toStdString() + ">)";
-        if (hasExternalUrl(value))
-            return "it refers to another file (" + quoted(value) + " in <" + element.toString().toStdString() + ">)";
-    }
-    return std::nullopt;
+    return leftOutCounter(name, counts) != nullptr
+           || isOneOf(name, {u"filter", u"script", u"video", u"audio", u"animation", u"iframe", u"canvas"});
 }
 
 QString attr(const QXmlStreamAttributes& attributes, const char* name)
@@ -82,156 +62,18 @@ QString attr(const QXmlStreamAttributes& attributes, const char* name)
     return attributes.value(QLatin1String(name)).toString();
 }
 
-QString number(double v)
+QString hrefOf(const QXmlStreamAttributes& attributes)
 {
-    return QString::number(v, 'g', 12);
+    for (const auto& a : attributes)
+        if (a.name() == u"href")
+            return a.value().trimmed().toString();
+    return {};
 }
-
-QString matrixText(const QTransform& t)
-{
-    return QStringLiteral("matrix(%1,%2,%3,%4,%5,%6)")
-        .arg(number(t.m11()), number(t.m12()), number(t.m21()), number(t.m22()), number(t.dx()), number(t.dy()));
-}
-
-// A length in user units (px) for x, y, width, height of nested viewports; nullopt when
-// absent or a percentage.
-std::optional<double> userLength(const QString& text)
-{
-    const auto mm = lengthInMm(text);
-    if (!mm || !*mm) {
-        bool ok = false;
-        const double plain = text.trimmed().toDouble(&ok); // zero and negative x, y
-        return ok ? std::optional<double>(plain) : std::nullopt;
-    }
-    return **mm * kPxPerMm;
-}
-
-// The transform that places a viewBox in a viewport at x, y of width x height user units;
-// an absent width or height takes the viewBox's.
-Result<QString> viewportTransform(const QString& x, const QString& y, const QString& width, const QString& height,
-                                  const QString& viewBox, const QString& preserveAspectRatio)
-{
-    QTransform t = QTransform::fromTranslate(userLength(x).value_or(0), userLength(y).value_or(0));
-    if (!viewBox.trimmed().isEmpty()) {
-        const auto box = parseViewBox(viewBox);
-        if (!box)
-            return box.error();
-        const auto map = viewBoxTransform(*box, userLength(width).value_or(box->width()),
-                                          userLength(height).value_or(box->height()), preserveAspectRatio);
-        if (!map)
-            return map.error();
-        t = *map * t;
-    }
-    return matrixText(t);
-}
-
-struct SymbolBox {
-    QString viewBox, preserveAspectRatio;
-};
-
-// Symbols that have a viewBox, by id: a <use> of one needs the viewBox transform.
-QHash<QString, SymbolBox> symbolsWithViewBox(const QByteArray& bytes)
-{
-    QHash<QString, SymbolBox> symbols;
-    if (!bytes.contains("symbol"))
-        return symbols;
-    QXmlStreamReader reader(bytes);
-    while (!reader.atEnd()) {
-        if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != u"symbol")
-            continue;
-        const auto a = reader.attributes();
-        if (a.hasAttribute(QStringLiteral("id")) && a.hasAttribute(QStringLiteral("viewBox")))
-            symbols.insert(a.value(QStringLiteral("id")).toString(),
-                           {a.value(QStringLiteral("viewBox")).toString(),
-                            a.value(QStringLiteral("preserveAspectRatio")).toString()});
-    }
-    return symbols;
-}
-
-// How many elements the renderer visits once <use> references are expanded, from each
-// id's subtree size and the references inside it.
-class UseExpansion {
-public:
-    void elementStarted(QStringView id)
-    {
-        frames_.push_back({id.toString(), elements_, qsizetype(references_.size())});
-        ++elements_;
-    }
-    void reference(const QString& target)
-    {
-        if (!target.isEmpty())
-            references_.push_back(target);
-    }
-    void elementEnded()
-    {
-        const Frame f = frames_.back();
-        frames_.pop_back();
-        if (!f.id.isEmpty() && !subtrees_.contains(f.id))
-            subtrees_.insert(f.id, {elements_ - f.firstElement, f.firstReference, qsizetype(references_.size())});
-    }
-
-    // Fails on a loop, a chain deeper than kMaxDepth, or too many elements.
-    Result<void> check()
-    {
-        qint64 total = elements_;
-        for (const QString& target : references_) {
-            auto e = expanded(target, 0);
-            if (!e)
-                return e.error();
-            total += *e;
-            if (total > kMaxExpandedElements)
-                return failure("its <use> references expand to more than 4 million elements");
-        }
-        return {};
-    }
-
-private:
-    struct Frame {
-        QString id;
-        qint64 firstElement;
-        qsizetype firstReference;
-    };
-    struct Subtree {
-        qint64 elements;
-        qsizetype firstReference, endReference;
-        qint64 expanded = -1; // -2 while being expanded
-    };
-
-    Result<qint64> expanded(const QString& id, int depth)
-    {
-        auto it = subtrees_.find(id);
-        if (it == subtrees_.end())
-            return qint64(0); // Qt warns and draws nothing
-        if (it->expanded == -2)
-            return failure("its <use> references loop (through \"#" + id.toStdString() + "\")");
-        if (it->expanded >= 0)
-            return it->expanded;
-        if (depth > kMaxDepth)
-            return failure("its <use> references are nested more than 256 deep");
-        it->expanded = -2;
-        qint64 sum = it->elements;
-        const qsizetype first = it->firstReference, end = it->endReference;
-        for (qsizetype i = first; i < end && sum <= kMaxExpandedElements; ++i) {
-            auto e = expanded(references_[i], depth + 1);
-            if (!e)
-                return e.error();
-            sum += *e;
-        }
-        it->expanded = std::min(sum, kMaxExpandedElements + 1);
-        return it->expanded;
-    }
-
-    std::vector<Frame> frames_;
-    std::vector<QString> references_;
-    QHash<QString, Subtree> subtrees_;
-    qint64 elements_ = 0;
-};
 
 // Writes the cleaned document while the reader walks the original.
 class Rewriter {
 public:
-    explicit Rewriter(const QByteArray& bytes)
-        : reader_(bytes), writer_(&out_.document), symbols_(symbolsWithViewBox(bytes))
+    explicit Rewriter(const QByteArray& bytes) : bytes_(bytes), reader_(bytes), writer_(&out_.document)
     {
         out_.document.reserve(bytes.size() + 1024);
     }
@@ -241,21 +83,18 @@ public:
         while (!reader_.atEnd()) {
             Result<void> step;
             switch (reader_.readNext()) {
-            case QXmlStreamReader::DTD:
-                if (!reader_.entityDeclarations().isEmpty() || reader_.text().contains(u"<!ENTITY"))
-                    return failure("its DOCTYPE declares entities; they are not read");
-                break;
             case QXmlStreamReader::EntityReference:
                 return failure("it uses the entity &" + reader_.name().toString().toStdString()
-                               + "; which is not read");
+                               + "; whose text is not in the document");
+            case QXmlStreamReader::DTD: step = checkEntities(); break;
             case QXmlStreamReader::ProcessingInstruction:
                 if (reader_.processingInstructionTarget() == u"xml-stylesheet")
                     return failure("it links a style sheet from another file");
                 break;
             case QXmlStreamReader::StartElement: step = startElement(); break;
-            case QXmlStreamReader::EndElement: endElement(); break;
-            case QXmlStreamReader::Characters: step = characters(); break;
-            default: break;
+            case QXmlStreamReader::EndElement: step = endElement(); break;
+            case QXmlStreamReader::Characters: characters(); break;
+            default: break; // the DOCTYPE is not copied: internal entities are expanded in place
             }
             if (!step)
                 return step.error();
@@ -276,67 +115,85 @@ public:
     }
 
 private:
+    // The reader leaves out a reference to an entity declared in another file without a
+    // word; such a reference is refused instead (its text is never read).
+    Result<void> checkEntities()
+    {
+        for (const QXmlStreamEntityDeclaration& entity : reader_.entityDeclarations()) {
+            if (entity.systemId().isEmpty() && entity.publicId().isEmpty())
+                continue;
+            if (bytes_.contains("&" + entity.name().toUtf8() + ";"))
+                return failure("it uses the entity &" + entity.name().toString().toStdString()
+                               + "; whose text is in another file");
+        }
+        return {};
+    }
+
+    std::string at() const { return " (line " + std::to_string(reader_.lineNumber()) + ")"; }
+
+    // Why a reference of this element would read another file and change the drawing.
+    std::optional<std::string> externalReference(QStringView name, const QXmlStreamAttributes& attributes) const
+    {
+        const QString href = hrefOf(attributes);
+        const bool paintServer = isOneOf(name, {u"use", u"pattern", u"linearGradient", u"radialGradient"});
+        if (paintServer && !href.isEmpty() && !href.startsWith(u'#'))
+            return "it refers to another file (" + quotedText(href) + " in <" + name.toString().toStdString() + ">"
+                   + at() + ")";
+        for (const QXmlStreamAttribute& a : attributes) {
+            const QStringView value = a.value();
+            const bool drawn = a.name() == u"style" ? hasDrawnExternalUrl(value)
+                                                    : isDrawnUrlProperty(a.name()) && hasExternalUrl(value);
+            if (drawn)
+                return "it refers to another file (" + quotedText(value) + " in <" + name.toString().toStdString() + ">"
+                       + at() + ")";
+        }
+        return std::nullopt;
+    }
+
     Result<void> startElement()
     {
         ++depth_;
-        if (depth_ > kMaxDepth)
-            return failure("its elements are nested more than 256 deep");
+        if (depth_ > kMaxUseDepth)
+            return failure("its elements are nested more than 256 deep" + at());
         const QStringView name = reader_.name();
         const QXmlStreamAttributes attributes = reader_.attributes();
-        if (auto reference = externalReference(attributes, name))
+        if (depth_ == 1)
+            return startRoot(attributes);
+        if (leftOutFrom_ || startLeftOut(name)) {
+            closes_.push_back(false);
+            return {};
+        }
+        if (auto reference = externalReference(name, attributes))
             return failure(*reference);
         expansion_.elementStarted(attributes.value(QStringLiteral("id")));
         if (name == u"use")
-            expansion_.reference(useTarget(attributes));
-
-        if (depth_ == 1)
-            return startRoot(attributes);
-        if (leftOutFrom_ || isLeftOut(name)) {
-            if (!leftOutFrom_) {
-                leftOutFrom_ = depth_;
-                out_.skippedText += isText(name) ? 1 : 0;
-            }
-            closes_.push_back(0);
-            return {};
-        }
+            expansion_.reference(hrefOf(attributes).mid(1));
+        if (name == u"a" && !hrefOf(attributes).isEmpty())
+            ++out_.leftOut.links;
         if (depth_ == 2)
             markPen(name, attributes);
         if (name == u"style")
             styleFrom_ = depth_;
 
-        int closes = 1;
-        if (name == u"symbol") {
-            writer_.writeStartElement(prefixed(u"defs"));
-            writer_.writeStartElement(prefixed(u"g"));
-            writeAttributes(attributes,
-                            {u"viewBox", u"preserveAspectRatio", u"x", u"y", u"width", u"height", u"refX", u"refY"});
-            closes = 2;
-        } else if (name == u"svg") {
-            auto transform = viewportTransform(attr(attributes, "x"), attr(attributes, "y"), attr(attributes, "width"),
-                                               attr(attributes, "height"), attr(attributes, "viewBox"),
-                                               attr(attributes, "preserveAspectRatio"));
-            if (!transform)
-                return transform.error();
-            writer_.writeStartElement(prefixed(u"g"));
-            writeAttributes(attributes,
-                            {u"x", u"y", u"width", u"height", u"viewBox", u"preserveAspectRatio", u"transform"});
-            writer_.writeAttribute(QStringLiteral("transform"), *transform);
-        } else if (name == u"use" && symbols_.contains(useTarget(attributes))) {
-            const SymbolBox& symbol = symbols_[useTarget(attributes)];
-            auto transform = viewportTransform(attr(attributes, "x"), attr(attributes, "y"), attr(attributes, "width"),
-                                               attr(attributes, "height"), symbol.viewBox, symbol.preserveAspectRatio);
-            if (!transform)
-                return transform.error();
-            writer_.writeStartElement(reader_.qualifiedName().toString());
-            writeAttributes(attributes, {u"x", u"y", u"width", u"height", u"transform"});
-            writer_.writeAttribute(QStringLiteral("transform"),
-                                   attr(attributes, "transform") + QLatin1Char(' ') + *transform);
-        } else {
-            writer_.writeStartElement(reader_.qualifiedName().toString());
-            writeAttributes(attributes, {});
-        }
-        closes_.push_back(closes);
+        writer_.writeStartElement(reader_.qualifiedName().toString());
+        writeAttributes(attributes);
+        closes_.push_back(true);
         return {};
+    }
+
+    // True when the element starting is left out with everything inside it.
+    bool startLeftOut(QStringView name)
+    {
+        const QStringView ns = reader_.namespaceUri();
+        const bool foreign = !ns.isEmpty() && ns != kSvgNs;
+        if (!foreign && !isLeftOut(name, out_.leftOut))
+            return false;
+        leftOutFrom_ = depth_;
+        if (foreign)
+            ++out_.leftOut.metadata;
+        else if (int* counter = leftOutCounter(name, out_.leftOut))
+            ++*counter;
+        return true;
     }
 
     Result<void> startRoot(const QXmlStreamAttributes& attributes)
@@ -348,49 +205,50 @@ private:
         rootPrefix_ = reader_.prefix().toString();
         out_.root = {attr(attributes, "width"), attr(attributes, "height"), attr(attributes, "viewBox"),
                      attr(attributes, "preserveAspectRatio")};
-        // The page is placed by the caller. A fixed size spares Qt working one out from
-        // the content's bounds, which costs as much as rendering.
+        expansion_.elementStarted(attributes.value(QStringLiteral("id")));
         writer_.writeStartElement(reader_.qualifiedName().toString());
-        writeAttributes(attributes, {u"width", u"height", u"viewBox", u"preserveAspectRatio", u"x", u"y"});
-        writer_.writeAttribute(QStringLiteral("width"), QStringLiteral("1000"));
-        writer_.writeAttribute(QStringLiteral("height"), QStringLiteral("1000"));
-        closes_.push_back(1);
+        writeAttributes(attributes);
+        closes_.push_back(true);
         return {};
     }
 
-    void endElement()
+    Result<void> endElement()
     {
-        for (int i = closes_.back(); i > 0; --i)
-            writer_.writeEndElement();
+        const bool written = closes_.back();
         closes_.pop_back();
-        expansion_.elementEnded();
+        if (written) {
+            if (depth_ == styleFrom_) {
+                styleFrom_ = 0;
+                auto sheet = cleanStyleSheet(styleText_, out_.leftOut);
+                styleText_.clear();
+                if (!sheet)
+                    return failure(sheet.message() + at());
+                writer_.writeCharacters(*sheet);
+            }
+            writer_.writeEndElement();
+            expansion_.elementEnded();
+        }
         if (depth_ == leftOutFrom_)
             leftOutFrom_ = 0;
-        if (depth_ == styleFrom_)
-            styleFrom_ = 0;
         --depth_;
+        return {};
     }
 
-    Result<void> characters()
+    void characters()
     {
         if (leftOutFrom_ || depth_ == 0)
-            return {};
-        const QStringView text = reader_.text();
-        if (styleFrom_ && (hasExternalUrl(text) || text.contains(u"@import", Qt::CaseInsensitive)))
-            return failure("its style sheet refers to another file");
-        if (reader_.isWhitespace())
-            return {}; // whitespace matters only inside text, which is left out
-        if (reader_.isCDATA())
-            writer_.writeCDATA(text.toString());
-        else
-            writer_.writeCharacters(text.toString());
-        return {};
+            return;
+        if (styleFrom_) {
+            styleText_ += reader_.text();
+            return;
+        }
+        if (!reader_.isWhitespace()) // whitespace matters only inside text, which is left out
+            writer_.writeCharacters(reader_.text().toString());
     }
 
     // Before a top-level drawing element whose pen differs from the one in force, a
-    // marker: a 1 x 1 image whose pixel carries the pen (see kPenMarker). Qt draws it in
-    // document order like everything else, so the collector learns where pens change
-    // without a second pass over the document.
+    // marker: a zero-length stroke whose colour carries the pen. librsvg draws it in
+    // document order like everything else, so the script reader learns where pens change.
     void markPen(QStringView name, const QXmlStreamAttributes& attributes)
     {
         if (!isGraphic(name))
@@ -401,29 +259,48 @@ private:
         if (pen == pen_)
             return;
         pen_ = pen;
-        QByteArray pixel = QByteArrayLiteral("P6\n1 1\n255\n");
-        pixel += char(kPenMarkerRed);
-        pixel += char(kPenMarkerGreen);
-        pixel += char(pen);
-        writer_.writeStartElement(prefixed(u"image"));
-        writer_.writeAttribute(QStringLiteral("xmlns:xlink"), QStringLiteral("http://www.w3.org/1999/xlink"));
-        writer_.writeAttribute(QStringLiteral("width"), QStringLiteral("1"));
-        writer_.writeAttribute(QStringLiteral("height"), QStringLiteral("1"));
-        writer_.writeAttribute(QStringLiteral("style"), QStringLiteral("display:inline;visibility:visible;opacity:1"));
-        writer_.writeAttribute(QStringLiteral("xlink:href"), QStringLiteral("data:image/x-portable-pixmap;base64,")
-                                                                 + QString::fromLatin1(pixel.toBase64()));
+        writer_.writeStartElement(prefixed(u"path"));
+        writer_.writeAttribute(QStringLiteral("data-orlex-pen"), QString::number(pen));
+        writer_.writeAttribute(QStringLiteral("d"), QStringLiteral("M0 0L0 0"));
+        writer_.writeAttribute(
+            QStringLiteral("style"),
+            QStringLiteral("display:inline!important;visibility:visible!important;opacity:1!important;"
+                           "stroke:rgb(%1,%2,%3)!important;stroke-opacity:1!important;stroke-width:1!important;"
+                           "stroke-linecap:round!important;stroke-dasharray:none!important;fill:none!important;"
+                           "marker:none!important;clip-path:none!important;mask:none!important;"
+                           "filter:none!important")
+                .arg(kPenMarkerRed)
+                .arg(kPenMarkerGreen)
+                .arg(pen));
         writer_.writeEndElement();
     }
 
-    void writeAttributes(const QXmlStreamAttributes& attributes, std::initializer_list<const char16_t*> except)
+    // The attributes as the drawn copy has them (see rewrittenValue); the root fills
+    // nothing, and viewports do not clip.
+    void writeAttributes(const QXmlStreamAttributes& attributes)
     {
         for (const QXmlStreamNamespaceDeclaration& ns : reader_.namespaceDeclarations())
             writer_.writeAttribute(ns.prefix().isEmpty() ? QStringLiteral("xmlns")
                                                          : QStringLiteral("xmlns:") + ns.prefix().toString(),
                                    ns.namespaceUri().toString());
-        for (const QXmlStreamAttribute& a : attributes)
-            if (!a.namespaceUri().isEmpty() || !isOneOf(a.name(), except))
-                writer_.writeAttribute(a.qualifiedName().toString(), a.value().toString());
+        for (const QXmlStreamAttribute& a : attributes) {
+            const QString name = a.qualifiedName().toString();
+            if (a.value().trimmed().isEmpty())
+                continue; // librsvg takes an empty value for an error, not for absent
+            if (!a.namespaceUri().isEmpty()) {
+                writer_.writeAttribute(name, a.value().toString());
+            } else if (a.name() == u"style") {
+                writer_.writeAttribute(name, cleanStyleAttribute(a.value(), out_.leftOut));
+            } else if (a.name() != u"fill" && a.name() != u"overflow") {
+                const auto value = rewrittenValue(a.name(), a.value(), out_.leftOut);
+                writer_.writeAttribute(name, value ? *value : a.value().toString());
+            }
+        }
+        const QStringView element = reader_.name();
+        if (depth_ == 1)
+            writer_.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
+        if (isOneOf(element, {u"svg", u"symbol", u"marker", u"pattern"}))
+            writer_.writeAttribute(QStringLiteral("overflow"), QStringLiteral("visible"));
     }
 
     QString prefixed(QStringView name) const
@@ -431,21 +308,14 @@ private:
         return rootPrefix_.isEmpty() ? name.toString() : rootPrefix_ + QLatin1Char(':') + name.toString();
     }
 
-    static QString useTarget(const QXmlStreamAttributes& attributes)
-    {
-        for (const auto& a : attributes)
-            if (a.name() == u"href")
-                return a.value().trimmed().mid(1).toString();
-        return {};
-    }
-
+    const QByteArray& bytes_;
     QXmlStreamReader reader_;
     PreparedSvg out_;
     QXmlStreamWriter writer_;
-    QHash<QString, SymbolBox> symbols_;
     UseExpansion expansion_;
-    std::vector<int> closes_; // writer elements to close at the end of each open element
+    std::vector<bool> closes_; // whether each open element was written
     QString rootPrefix_;
+    QString styleText_; // the text of the <style> element being read
     int depth_ = 0;
     int leftOutFrom_ = 0; // depth of the left-out element we are inside, or 0
     int styleFrom_ = 0;   // depth of the <style> element we are inside, or 0

@@ -1,5 +1,5 @@
-// Pre-scan of SVG bytes before Qt SVG sees them: refusals, page attributes, pen markers,
-// and the cleaned document that is rendered.
+// Pre-scan of SVG bytes before librsvg sees them: refusals, page attributes, pen markers,
+// what is left out, and the cleaned document that is drawn.
 #pragma once
 
 #include "common/result.h"
@@ -10,25 +10,38 @@
 
 namespace orlex {
 
-// A pen marker is a 1 x 1 image of this colour, its blue the pen (1..255).
-inline constexpr int kPenMarkerRed = 0x4F, kPenMarkerGreen = 0x52;
+// What the cleaned document leaves out or ignores, counted for the notes.
+struct LeftOut {
+    int text = 0;     // text elements (laying text out needs fonts)
+    int images = 0;   // images, embedded or linked: never read, never plotted
+    int filters = 0;  // filter effects: the shapes are drawn without them
+    int masks = 0;    // masks: the masked shapes are drawn whole
+    int clips = 0;    // clipping paths: the clipped shapes are drawn whole
+    int fonts = 0;    // font definitions
+    int metadata = 0; // <metadata> and elements of other vocabularies
+    int links = 0;    // hyperlinks: their content is drawn, the link not followed
+    int embedded = 0; // foreignObject content (HTML and the like)
+};
 
 struct PreparedSvg {
-    QByteArray document; // well-formed, self-contained SVG for QSvgRenderer
+    QByteArray document; // well-formed, self-contained SVG for librsvg
     RootAttributes root;
-    int skippedText = 0; // text elements left out
+    LeftOut leftOut;
 };
 
 // Reads the whole document once with QXmlStreamReader and writes the cleaned copy:
-// - refuses what is not an SVG, malformed XML, entity declarations and references,
-//   links to anything outside the document (href, url(), @import, style sheets),
-//   nesting deeper than 256 and <use> chains that loop or expand past 4 million elements;
-// - leaves out text (Qt needs a GUI application and fonts to lay it out) and images;
-// - turns <symbol> into a group in <defs> and nested <svg> into a group, applying their
-//   viewBox in a transform (Qt SVG 6.4 knows neither);
+// - refuses what is not an SVG, malformed XML, references to entities declared in another
+//   file, and what would read another file and change what is drawn (<use> of another
+//   file, a pattern or gradient of another file, url() of another file in a stroke, clip,
+//   mask or marker, CSS @import, a style sheet processing instruction); nesting deeper
+//   than 256 and <use> chains that loop or expand past 500,000 elements;
+// - expands internal entities (within QXmlStreamReader's bound) and drops the DOCTYPE;
+// - leaves out, and counts, what is never plotted: text, images, filters (and the
+//   references to them), fonts, metadata and elements of other vocabularies, foreignObject;
+//   scripts and media are left out too;
 // - marks where the pen changes: before each top-level element whose pen differs (a
-//   numbered Inkscape layer's, else 1) it writes a pen marker image.
-// Messages do not name the file; the caller does.
+//   numbered Inkscape layer's, else 1) it writes a pen marker (see kPenMarkerRed).
+// Error positions are the original document's. Messages do not name the file.
 Result<PreparedSvg> prescanSvg(const QByteArray& bytes);
 
 // The pen of an Inkscape layer label: "2", "2 red", "Pen 3" -> 2, 2, 3; 0 when the label

@@ -206,8 +206,52 @@ TEST(Notes, SayWhatWasLeftOut)
 {
     const auto drawing = importSvg(svgFile("drawing.svg"));
     ASSERT_TRUE(drawing.ok());
-    ASSERT_EQ(drawing->notes.size(), 1u);
+    ASSERT_EQ(drawing->notes.size(), 2u);
     EXPECT_NE(drawing->notes[0].find("1 text element"), std::string::npos);
+    EXPECT_NE(drawing->notes[1].find("2 metadata element"), std::string::npos); // namedview, metadata
+}
+
+} // namespace
+} // namespace orlex::test
+
+namespace orlex::test {
+namespace {
+
+// 2 layers of 12,000 lines of 1 mm: more than the import draws at once, so it is drawn in
+// parts; a <use> in the second layer refers to a line in the first.
+std::string twoLargeLayers(const std::string& style)
+{
+    std::string text =
+        R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:inkscape="http://www.inkscape.org/namespaces/inkscape")"
+        R"( width="100mm" height="100mm" viewBox="0 0 100 100"><style>)"
+        + style + "</style>";
+    for (int layer = 1; layer <= 2; ++layer) {
+        text += "<g inkscape:groupmode=\"layer\" inkscape:label=\"" + std::to_string(layer) + "\">";
+        for (int i = 0; i < 12000; ++i)
+            text += "<line id=\"l" + std::to_string(layer) + "_" + std::to_string(i) + "\" x1=\""
+                    + std::to_string(layer * 10) + "\" y1=\"" + std::to_string(i % 90 + 5) + "\" x2=\""
+                    + std::to_string(layer * 10 + 1) + "\" y2=\"" + std::to_string(i % 90 + 5)
+                    + "\" stroke=\"black\"/>";
+        if (layer == 2)
+            text += R"(<use href="#l1_0" x="50"/>)";
+        text += "</g>";
+    }
+    return text + "</svg>";
+}
+
+TEST(LargeDrawing, DrawnInPartsKeepsOrderPensAndReferences)
+{
+    const auto parts = importText(twoLargeLayers(""));
+    // Sibling selectors would match otherwise in parts: such a document is drawn whole.
+    const auto whole = importText(twoLargeLayers("line + line { stroke-width: 1 }"));
+    ASSERT_TRUE(parts.ok() && whole.ok()) << parts.message() << whole.message();
+    ASSERT_EQ(parts->strokes.size(), 24001u);
+    EXPECT_EQ(parts->strokes[11999].pen, 1);
+    EXPECT_EQ(parts->strokes[12000].pen, 2);
+    EXPECT_EQ(parts->strokes.back().points.front(), std::pair(60.0 * 40, 95.0 * 40)); // the <use>, 50 mm right
+    ASSERT_EQ(whole->strokes.size(), parts->strokes.size());
+    for (std::size_t i = 0; i < whole->strokes.size(); ++i)
+        ASSERT_EQ(whole->strokes[i].points, parts->strokes[i].points) << i;
 }
 
 } // namespace

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Agreement of orlex-plotter-cli convert with an independent route from SVG to strokes,
+# over a list of SVG files (one a line on standard input, or as arguments):
+#   rsvg   rsvg-convert to PostScript, then pstoedit (shares librsvg with the import)
+#   inkscape  Inkscape's PostScript export, then pstoedit (a renderer of its own)
+# For each file it prints the route's verdict and svg_compare.py's precision, recall and F;
+# at the end: files in which the route draws strokes, how many of them convert, and how
+# many agree (F >= 0.98). Needs librsvg2-bin, pstoedit, and inkscape for that route.
+# Usage: bench/svg_agreement.sh [--route rsvg|inkscape] [FILE...] < list
+set -uo pipefail
+cd "$(dirname "$0")/.."
+route=rsvg
+if [ "${1:-}" = --route ]; then route=$2; shift 2; fi
+cli=${ORLEX_CLI:-build/bin/orlex-plotter-cli}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+files=("$@")
+[ ${#files[@]} -eq 0 ] && mapfile -t files
+drawn=0 converted=0 agree=0
+for f in "${files[@]}"; do
+  rm -f "$work"/*
+  case $route in
+    rsvg) timeout 60 rsvg-convert -f ps -o "$work/r.ps" "$f" 2>/dev/null ;;
+    inkscape) timeout 120 inkscape "$f" --export-type=ps --export-filename="$work/r.ps" >/dev/null 2>&1 ;;
+  esac
+  [ -s "$work/r.ps" ] || { echo "route-failed $f"; continue; }
+  timeout 120 pstoedit -q -nc -f psf "$work/r.ps" "$work/r.fps" >/dev/null 2>&1 || { echo "route-failed $f"; continue; }
+  size=$(grep -m1 -oE '^%%BoundingBox: [0-9 .-]+' "$work/r.ps" | awk '{print ($4-$2)*25.4/72, ($5-$3)*25.4/72}')
+  if timeout 120 "$cli" convert "$f" -o "$work/o.plt" >"$work/out.txt" 2>&1; then
+    ours="$work/o.plt"
+  else
+    ours=-
+  fi
+  verdict=$(python3 bench/svg_compare.py "$ours" "$work/r.fps" $size)
+  [ "$verdict" = none ] && { echo "no-strokes $f"; continue; }
+  drawn=$((drawn + 1))
+  [ "$ours" != - ] && converted=$((converted + 1))
+  if [ "$ours" != - ] && awk -v f="${verdict##* }" 'BEGIN { exit !(f >= 0.98) }'; then
+    agree=$((agree + 1)); echo "agree $verdict $f"
+  else
+    echo "differ $verdict $f $( [ "$ours" = - ] && head -c 200 "$work/out.txt" | tr '\n' ' ')"
+  fi
+done
+echo "route $route: strokes in $drawn files, $converted convert, $agree agree (F >= 0.98)"

@@ -1,0 +1,61 @@
+// Follows the text cairo's script surface writes while librsvg draws a document, and keeps
+// the strokes that reach the page as polylines in page millimetres.
+#pragma once
+
+#include <QPointF>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orlex {
+
+struct MmStroke {
+    int pen = 1;
+    std::vector<QPointF> points; // page millimetres, y down
+};
+
+// A pen marker is a stroke of zero length in this colour, its blue the pen (1..255).
+inline constexpr int kPenMarkerRed = 0x4F, kPenMarkerGreen = 0x52;
+
+struct ScriptReaderOptions {
+    double unitsPerMm = 4;     // device units of the script per page millimetre
+    double toleranceMm = 0.05; // largest distance between a curve and its chords
+    std::size_t maxPoints = 0; // points kept in all; 0 keeps no strokes, only the extents
+};
+
+// What the script drew with a stroke, once every group, mask and pattern is resolved:
+// - a stroke counts when its paint can be seen (a colour or gradient with some opacity, a
+//   pattern), and when the group it was drawn into is painted onto the page with some
+//   opacity; strokes inside a pattern tile or a mask are never drawn by themselves;
+// - curves are flattened so that no chord is farther than the tolerance from the curve;
+// - clips and masks are not applied: a clipped or masked stroke is kept whole;
+// - pen markers set the pen of the strokes that follow.
+class CairoScriptReader {
+public:
+    explicit CairoScriptReader(const ScriptReaderOptions& options);
+    ~CairoScriptReader();
+
+    // The next piece of the script; false once it cannot be followed (see error()).
+    bool feed(const char* data, std::size_t size);
+    // The end of the script: true when it was followed to the end.
+    bool finish();
+
+    const std::string& error() const; // why the script could not be followed
+    bool overflowed() const;          // more than maxPoints were drawn
+    bool sawDashes() const;           // a dashed stroke was kept (it is drawn solid)
+    double largestCoordinate() const; // of every stroked path, in device units
+    std::vector<MmStroke>& strokes(); // in drawing order
+
+private:
+    class Machine;
+    std::unique_ptr<Machine> machine_;
+};
+
+// Points at parameter steps 1/n..1 of the cubic p0..p3, n chosen so that no chord is
+// farther than `tolerance` from the curve (Wang's bound on the second derivative).
+void flattenCubic(const QPointF& p0, const QPointF& p1, const QPointF& p2, const QPointF& p3, double tolerance,
+                  std::vector<QPointF>& out);
+
+} // namespace orlex

@@ -1,0 +1,114 @@
+// CSS text of an SVG document as the pre-scan sees it: references to other files, and
+// the filter effects and fonts that are left out.
+#include "import/style_text.h"
+
+#include <QRegularExpression>
+
+#include <optional>
+
+namespace orlex {
+
+std::string quotedText(QStringView text)
+{
+    const QString shown = text.size() > 40 ? text.left(40).toString() + QStringLiteral("...") : text.toString();
+    return "\"" + shown.toStdString() + "\"";
+}
+
+bool hasExternalUrl(QStringView value)
+{
+    for (qsizetype at = value.indexOf(u"url(", 0, Qt::CaseInsensitive); at >= 0;
+         at = value.indexOf(u"url(", at + 4, Qt::CaseInsensitive)) {
+        qsizetype i = at + 4;
+        while (i < value.size() && (value[i].isSpace() || value[i] == u'"' || value[i] == u'\''))
+            ++i;
+        if (i >= value.size() || value[i] != u'#')
+            return true;
+    }
+    return false;
+}
+
+bool isDrawnUrlProperty(QStringView name)
+{
+    for (const char16_t* drawn :
+         {u"stroke", u"clip-path", u"mask", u"marker", u"marker-start", u"marker-mid", u"marker-end"})
+        if (name.trimmed().compare(QStringView(drawn), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+bool hasDrawnExternalUrl(QStringView style)
+{
+    for (QStringView declaration : style.split(u';')) {
+        const qsizetype colon = declaration.indexOf(u':');
+        if (colon > 0 && isDrawnUrlProperty(declaration.left(colon)) && hasExternalUrl(declaration.mid(colon + 1)))
+            return true;
+    }
+    return false;
+}
+
+// What a declaration becomes in the drawn copy: filters, masks and clipping paths are
+// dropped (counted), fills made none, overflow made visible. Nothing is filled or clipped
+// in the copy, since neither changes which strokes are plotted (and cairo's script
+// surface cannot write some filled or clipping shapes).
+std::optional<QString> rewrittenValue(QStringView property, QStringView value, LeftOut& counts)
+{
+    const QString name = property.trimmed().toString().toLower();
+    const bool effect = !value.trimmed().startsWith(u"none", Qt::CaseInsensitive);
+    if (name == u"filter" || name == u"mask" || name == u"clip-path") {
+        (name == u"filter" ? counts.filters : name == u"mask" ? counts.masks : counts.clips) += effect;
+        return QStringLiteral("none");
+    }
+    if (name == u"fill")
+        return QStringLiteral("none");
+    if (name == u"overflow")
+        return QStringLiteral("visible");
+    return std::nullopt;
+}
+
+QString cleanStyleAttribute(QStringView style, LeftOut& counts)
+{
+    QString kept;
+    for (QStringView declaration : style.split(u';')) {
+        const qsizetype colon = declaration.indexOf(u':');
+        if (colon <= 0)
+            continue;
+        const QStringView property = declaration.left(colon).trimmed();
+        const auto value = rewrittenValue(property, declaration.mid(colon + 1), counts);
+        kept += value ? property.toString() + QLatin1Char(':') + *value : declaration.toString();
+        kept += QLatin1Char(';');
+    }
+    return kept;
+}
+
+Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts)
+{
+    static const QRegularExpression import(QStringLiteral("@import"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression comment(QStringLiteral("/\\*.*?\\*/"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression fontFace(QStringLiteral("@font-face\\s*\\{[^}]*\\}"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression declaration(
+        QStringLiteral("([{;]\\s*)(filter|mask|clip-path|fill|overflow)\\s*:([^;}]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString cleaned = sheet;
+    cleaned.remove(comment);
+    if (cleaned.contains(import))
+        return failure("its style sheet imports another file");
+    counts.fonts += int(cleaned.count(fontFace));
+    cleaned.remove(fontFace);
+    QString out;
+    qsizetype from = 0;
+    for (auto it = declaration.globalMatch(cleaned); it.hasNext();) {
+        const auto match = it.next();
+        out += QStringView(cleaned).mid(from, match.capturedStart() - from);
+        out += match.captured(1) + match.captured(2) + QLatin1Char(':')
+               + *rewrittenValue(match.capturedView(2), match.capturedView(3), counts);
+        from = match.capturedEnd();
+    }
+    out += QStringView(cleaned).mid(from);
+    if (hasExternalUrl(out))
+        return failure("its style sheet refers to another file");
+    return out;
+}
+
+} // namespace orlex

@@ -1,0 +1,41 @@
+// CSS text of an SVG document as the pre-scan sees it: references to other files, and
+// the filter effects and fonts that are left out.
+#pragma once
+
+#include "common/result.h"
+#include "import/svg_prescan.h"
+
+#include <QString>
+
+#include <optional>
+
+#include <string>
+
+namespace orlex {
+
+// The text in quotes, cut short: a message stays one readable line.
+std::string quotedText(QStringView text);
+
+// True when a url(...) in `value` points anywhere but "#id" in this document.
+bool hasExternalUrl(QStringView value);
+
+// Properties whose url() changes what is drawn: stroke, clip-path, mask, markers.
+bool isDrawnUrlProperty(QStringView name);
+
+// True when a declaration of a style attribute ("a: b; c: d") gives such a property a
+// url() of another file.
+bool hasDrawnExternalUrl(QStringView style);
+
+// What a presentation attribute or declaration becomes in the drawn copy, or nullopt
+// when it stays: filter, mask and clip-path become none (counted when they had an
+// effect), fill none, overflow visible.
+std::optional<QString> rewrittenValue(QStringView property, QStringView value, LeftOut& counts);
+
+// A style attribute with its declarations rewritten as rewrittenValue says.
+QString cleanStyleAttribute(QStringView style, LeftOut& counts);
+
+// A <style> sheet without comments, with declarations rewritten as rewrittenValue says and
+// @font-face rules left out (counted); refused when it imports or refers to another file.
+Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts);
+
+} // namespace orlex

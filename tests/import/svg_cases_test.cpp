@@ -1,0 +1,207 @@
+// Small SVG snippets with hand-worked strokes, grouped by what they check: hidden strokes,
+// percentages, elements never drawn by themselves, whole drawings or refusals, what is left
+// out, CSS selectors and coordinates far off the page.
+#include "import_test_support.h"
+
+namespace orlex::test {
+namespace {
+
+// A 100 x 100 mm page whose user unit is 1 mm, unless a case gives its own root attributes.
+constexpr const char* kPage = R"(width="100mm" height="100mm" viewBox="0 0 100 100")";
+
+struct SnippetCase {
+    const char* name;
+    std::string body;
+    double lengthMm;       // pen-down length; < 0: the file is refused
+    std::string says = ""; // a note that must be there, or for a refusal a part of its message
+    const char* root = kPage;
+    Error::Kind kind = Error::Kind::Failed;
+};
+
+std::string line(const char* attributes)
+{
+    return std::string(R"(<line x1="10" y1="20" x2="90" y2="20" stroke="black" )") + attributes + "/>";
+}
+
+// One visible 50 mm line, so that a case whose other strokes vanish still draws.
+const std::string kVisible = R"(<line x1="10" y1="80" x2="60" y2="80" stroke="black"/>)";
+
+// A path of n segments zig-zagging 1 mm up and down along 0.001 mm steps.
+std::string longPath(int n)
+{
+    std::string d = "M0 50";
+    for (int i = 1; i <= n; ++i)
+        d += i % 2 ? " l0.001 1" : " l0.001 -1";
+    return R"(<path fill="none" stroke="black" d=")" + d + R"("/>)";
+}
+
+// A 10 mm line used 4 times at each of `depth` levels: 4^depth lines on one spot.
+std::string fanOut(int depth)
+{
+    std::string text = R"(<defs><line id="l0" x1="10" y1="10" x2="20" y2="10" stroke="black"/>)";
+    for (int level = 1; level <= depth; ++level) {
+        const std::string below = "#l" + std::to_string(level - 1);
+        text += "<g id=\"l" + std::to_string(level) + "\">";
+        for (int i = 0; i < 4; ++i)
+            text += "<use href=\"" + below + "\"/>";
+        text += "</g>";
+    }
+    return text + "</defs><use href=\"#l" + std::to_string(depth) + "\"/>";
+}
+
+class Snippet : public testing::TestWithParam<SnippetCase> {};
+
+TEST_P(Snippet, DrawsWhatAViewerShows)
+{
+    const SnippetCase& c = GetParam();
+    const std::string head = c.body.rfind("<!DOCTYPE", 0) == 0 ? c.body.substr(0, c.body.find("]>") + 2) : "";
+    const auto drawing = importText(head + R"(<svg xmlns="http://www.w3.org/2000/svg" )"
+                                    + R"(xmlns:xlink="http://www.w3.org/1999/xlink" )" + c.root + ">"
+                                    + c.body.substr(head.size()) + "</svg>");
+    if (c.lengthMm < 0) {
+        ASSERT_FALSE(drawing.ok()) << c.name;
+        EXPECT_NE(drawing.message().find(c.says), std::string::npos) << drawing.message();
+        EXPECT_EQ(drawing.error().kind, c.kind);
+        return;
+    }
+    ASSERT_TRUE(drawing.ok()) << drawing.message();
+    EXPECT_NEAR(measure(*drawing).length, c.lengthMm, 0.002 * c.lengthMm + 0.05);
+    std::string notes;
+    for (const std::string& note : drawing->notes)
+        notes += note + "|";
+    EXPECT_NE(notes.find(c.says), std::string::npos) << notes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HiddenStrokes, Snippet,
+    testing::Values(
+        SnippetCase{"opacity_zero", line(R"(opacity="0")") + kVisible, 50},
+        SnippetCase{"stroke_opacity_zero", line(R"(stroke-opacity="0")") + kVisible, 50},
+        SnippetCase{"stroke_opacity_negative", line(R"(stroke-opacity="-0.5")") + kVisible, 50},
+        SnippetCase{"group_opacity_zero", "<g opacity=\"0\">" + line("") + "</g>" + kVisible, 50},
+        SnippetCase{"nested_group_opacity_zero",
+                    "<g opacity=\"0.5\"><g style=\"opacity:0\">" + line("") + "</g></g>" + kVisible, 50},
+        SnippetCase{"stroke_transparent",
+                    R"(<polygon points="0,0 100,0 100,100 0,100" fill="white" stroke="transparent"/>)" + kVisible, 50},
+        SnippetCase{"zero_width", line(R"(stroke-width="0")") + kVisible, 50},
+        SnippetCase{"gradient_on_zero_width",
+                    R"(<linearGradient id="g"><stop offset="0" stop-color="red"/></linearGradient>)"
+                        + line(R"(style='stroke:url(#g);stroke-width:0')") + kVisible,
+                    50},
+        SnippetCase{"gradient_fully_transparent",
+                    R"(<linearGradient id="g"><stop offset="0" stop-opacity="0"/></linearGradient>)"
+                        + line(R"(style='stroke:url(#g)')") + kVisible,
+                    50},
+        SnippetCase{"half_opacity_is_drawn", "<g opacity=\"0.5\">" + line("") + "</g>" + kVisible, 130}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Percentages, Snippet,
+    testing::Values(
+        // 50 % of a 300 px wide page is 150 px = 39.6875 mm.
+        SnippetCase{"line_on_300px_page", R"(<line x1="0" y1="10" x2="50%" y2="10" stroke="black"/>)", 39.6875, "",
+                    R"(width="300" height="150")"},
+        SnippetCase{"rect", R"(<rect x="10%" y="10%" width="50%" height="25%" stroke="black" fill="none"/>)", 150},
+        // Radii refer to the normalised diagonal: sqrt((100^2 + 50^2) / 2) = 79.057 mm.
+        SnippetCase{"circle", R"(<circle cx="50" cy="25" r="10%" stroke="black" fill="none"/>)",
+                    2 * 3.14159265 * 7.9057, "", R"(width="100mm" height="50mm" viewBox="0 0 100 50")"},
+        SnippetCase{"ellipse_axes", R"(<ellipse cx="50" cy="50" rx="20%" ry="20%" stroke="black" fill="none"/>)",
+                    2 * 3.14159265 * 20}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    NeverDrawnByThemselves, Snippet,
+    testing::Values(
+        SnippetCase{"clip_path_outside_defs",
+                    R"(<clipPath id="c"><rect width="50" height="50" stroke="black"/></clipPath>)" + kVisible, 50},
+        SnippetCase{"mask_outside_defs", R"(<mask id="m"><line x2="50" stroke="white"/></mask>)" + kVisible, 50},
+        SnippetCase{"pattern_outside_defs",
+                    R"(<pattern id="p" width="5" height="5"><line x2="5" stroke="black"/></pattern>)" + kVisible, 50},
+        SnippetCase{"marker_outside_defs", R"(<marker id="k"><line x2="5" stroke="black"/></marker>)" + kVisible, 50},
+        SnippetCase{"symbol_outside_defs", R"(<symbol id="s"><line x2="5" stroke="black"/></symbol>)" + kVisible, 50},
+        // A marker is drawn where it is used: two 5 mm lines at the line's ends.
+        SnippetCase{"marker_in_use",
+                    R"(<marker id="k" markerUnits="userSpaceOnUse" markerWidth="10" markerHeight="10">)"
+                    R"(<line x2="5" stroke="black"/></marker>)"
+                        + line(R"(marker-start='url(#k)' marker-end='url(#k)')"),
+                    90},
+        // A clipped line is drawn whole, and the note says so.
+        SnippetCase{"clipped_line_is_whole",
+                    R"(<clipPath id="c"><rect width="50" height="50"/></clipPath>)" + line(R"(clip-path='url(#c)')"),
+                    80, "1 clipping path(s) ignored"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    WholeOrRefused, Snippet,
+    testing::Values(
+        // 40,000 segments of sqrt(1 + 0.001^2) mm each.
+        SnippetCase{"path_of_40000_segments", longPath(40000), 40000 * 1.0000005},
+        SnippetCase{"use_fan_out_4_deep", fanOut(4), 256 * 10.0},
+        SnippetCase{"use_fan_out_12_deep", fanOut(12), -1, "more than 500,000 elements"},
+        SnippetCase{"use_of_another_file", R"(<use href="other.svg#a"/>)", -1, "\"other.svg#a\" in <use>"},
+        SnippetCase{"gradient_of_another_file", R"(<linearGradient id="g" href="x.svg#g"/>)", -1, "another file"},
+        SnippetCase{"stroke_from_another_file", line(R"(style='stroke:url(x.svg#p)')"), -1, "another file"},
+        SnippetCase{"css_import", "<style>@import url(x.css);</style>" + kVisible, -1, "imports another file"},
+        SnippetCase{"style_sheet_instruction", "<?xml-stylesheet href=\"x.css\"?>" + kVisible, -1,
+                    "style sheet from another file"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    LeftOutWithANote, Snippet,
+    testing::Values(
+        SnippetCase{"metadata_with_a_link",
+                    R"(<d:testDescription xmlns:d="http://example.org/d" href="http://example.org/t"/>)" + kVisible, 50,
+                    "1 metadata element(s) left out"},
+        SnippetCase{"hyperlink", R"(<a href="https://example.org/">)" + line("") + "</a>" + kVisible, 130,
+                    "1 link(s) not followed"},
+        SnippetCase{"embedded_image",
+                    R"(<image width="5" height="5" href="data:image/png;base64,iVBORw0KGgo="/>)" + kVisible, 50,
+                    "1 image(s) left out"},
+        SnippetCase{"linked_image", R"(<image width="5" height="5" xlink:href="photo.png"/>)" + kVisible, 50,
+                    "1 image(s) left out"},
+        SnippetCase{"filter",
+                    R"(<filter id="f"><feGaussianBlur stdDeviation="2"/></filter>)" + line(R"(filter='url(#f)')"), 80,
+                    "1 filter effect(s) ignored"},
+        SnippetCase{"font", R"(<font><glyph d="M0 0L5 5"/></font>)" + kVisible, 50, "1 font definition(s) left out"},
+        SnippetCase{"text", R"(<text x="5" y="5">Hello</text>)" + kVisible, 50, "1 text element(s) left out"},
+        SnippetCase{"internal_entities_and_attlist",
+                    R"(<!DOCTYPE svg [<!ENTITY st "stroke:black"><!ATTLIST svg xmlns:x CDATA #FIXED "urn:x">]>)"
+                    R"(<line x1="10" y1="80" x2="60" y2="80" style="&st;"/>)",
+                    50}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    CssSelectors, Snippet,
+    testing::Values(
+        SnippetCase{
+            "not_keeps_later_rules",
+            "<style>line:not(.x) { stroke-width: 2 } .y { stroke: black }</style>"
+            R"(<line class="y" x1="10" y1="20" x2="90" y2="20"/><line class="x" x1="10" y1="30" x2="90" y2="30"/>)",
+            80},
+        SnippetCase{"attribute_selector",
+                    R"(<style>[data-pen="1"] { stroke: black }</style>)"
+                    R"(<line data-pen="1" x1="10" y1="20" x2="90" y2="20"/>)"
+                    R"(<line data-pen="2" x1="10" y1="30" x2="90" y2="30"/>)",
+                    80},
+        SnippetCase{"structural_pseudo_classes",
+                    "<style>g > line:nth-child(2n) { stroke: black } g > line:last-child { stroke: black }</style>"
+                    R"(<g><line x1="0" y1="10" x2="10" y2="10"/><line x1="0" y1="20" x2="20" y2="20"/>)"
+                    R"(<line x1="0" y1="30" x2="30" y2="30"/><line x1="0" y1="40" x2="40" y2="40"/>)"
+                    R"(<line x1="0" y1="50" x2="50" y2="50"/></g>)",
+                    20 + 40 + 50}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(FarOffThePage, Snippet,
+                         testing::Values(
+                             // The page cut keeps what lies on the page, for any coordinates.
+                             SnippetCase{"line_far_right", R"(<line x1="50" y1="50" x2="1e6" y2="50" stroke="black"/>)",
+                                         50, "parts outside the page were cut off"},
+                             SnippetCase{"control_point_at_2e22",
+                                         R"(<path d="M10 10 Q 2.2e22 50 90 90" stroke="black" fill="none"/>)", -1,
+                                         "more than 2 km from the page", kPage, Error::Kind::TooBig},
+                             SnippetCase{"point_at_1e9", R"(<path d="M0 0 L 1e9 50" stroke="black"/>)" + kVisible, -1,
+                                         "more than 2 km from the page", kPage, Error::Kind::TooBig}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+} // namespace
+} // namespace orlex::test
