@@ -1,13 +1,7 @@
-// HPGL text from imported strokes, and the atomic SVG-to-HPGL file conversion.
+// HPGL text from imported strokes.
 #include "import/hpgl_writer.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace orlex {
 
@@ -25,21 +19,6 @@ void appendPoint(std::string& out, const std::pair<double, double>& p)
     appendNumber(out, p.first);
     out += ',';
     appendNumber(out, p.second);
-}
-
-// Writes all of `text` to `fd`.
-bool writeAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -73,43 +52,6 @@ std::string toHpgl(const SvgDrawing& drawing)
     }
     out += "PU;";
     return out;
-}
-
-Result<void> convertSvgToHpgl(const std::filesystem::path& in, const std::filesystem::path& out,
-                              const SvgImportOptions& options)
-{
-    auto drawing = importSvg(in, options);
-    if (!drawing)
-        return drawing.error();
-    const std::string text = toHpgl(*drawing);
-    drawing->strokes.clear();
-
-    const std::string target = out.string();
-    const std::filesystem::path folder = out.parent_path().empty() ? "." : out.parent_path();
-    std::string temporary = (folder / ("." + out.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return failure("cannot write " + target + ": " + std::strerror(errno));
-    const auto fail = [&](const char* what) {
-        const std::string reason = std::strerror(errno);
-        ::unlink(temporary.c_str());
-        return failure(std::string("cannot ") + what + " " + target + ": " + reason);
-    };
-    if (!writeAll(fd, text) || ::fsync(fd) != 0) {
-        const auto error = fail("write");
-        ::close(fd);
-        return error;
-    }
-    if (::fchmod(fd, 0644) != 0 || ::close(fd) != 0)
-        return fail("write");
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
-        return fail("replace");
-    // The rename is durable once the folder is flushed too.
-    if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return {};
 }
 
 } // namespace orlex

@@ -1,4 +1,4 @@
-// HPGL from imported strokes: the text, the interpreter reading it, and atomic writing.
+// HPGL from imported strokes: the text, and the interpreter reading it.
 #include "import/hpgl_writer.h"
 #include "import_test_support.h"
 
@@ -26,10 +26,6 @@ protected:
         std::filesystem::create_directories(folder);
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
-    std::size_t filesInFolder() const
-    {
-        return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
-    }
     std::filesystem::path folder;
 };
 
@@ -37,9 +33,9 @@ protected:
 TEST_F(HpglFile, TheInterpreterReadsWhatIsWritten)
 {
     const auto out = folder / "house.plt";
-    ASSERT_TRUE(convertSvgToHpgl(svgFile("drawing.svg"), out).ok());
     const auto drawing = importSvg(svgFile("drawing.svg"));
     ASSERT_TRUE(drawing.ok());
+    std::ofstream(out, std::ios::binary) << toHpgl(*drawing);
     const Measure want = measure(*drawing);
 
     const MachineSettings settings = defaultMachineSettings();
@@ -52,30 +48,6 @@ TEST_F(HpglFile, TheInterpreterReadsWhatIsWritten)
     EXPECT_EQ(run.skippedPairs, 0u);
     EXPECT_EQ(run.maxX, std::lround(want.maxX * 40));
     EXPECT_EQ(run.maxY, std::lround(want.maxY * 40));
-}
-
-TEST_F(HpglFile, FailureLeavesTheOutputAsItWas)
-{
-    const auto out = folder / "out.plt";
-    std::ofstream(out) << "old";
-    const auto result = convertSvgToHpgl(svgFile("bad/no_strokes.svg"), out);
-    EXPECT_FALSE(result.ok());
-    EXPECT_EQ(readText(out), "old");
-    EXPECT_EQ(filesInFolder(), 1u);
-
-    EXPECT_FALSE(convertSvgToHpgl(svgFile("shapes.svg"), folder / "no" / "such" / "folder.plt").ok());
-    EXPECT_EQ(filesInFolder(), 1u);
-}
-
-TEST_F(HpglFile, SuccessReplacesTheOutputWhole)
-{
-    const auto out = folder / "out.plt";
-    std::ofstream(out) << "old";
-    ASSERT_TRUE(convertSvgToHpgl(svgFile("shapes.svg"), out).ok());
-    const std::string text = readText(out);
-    EXPECT_EQ(text.rfind("IN;SP1;PU", 0), 0u);
-    EXPECT_EQ(text.substr(text.size() - 3), "PU;");
-    EXPECT_EQ(filesInFolder(), 1u);
 }
 
 TEST_F(HpglFile, SvgFilesAreToldByNameOrContent)
