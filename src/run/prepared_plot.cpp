@@ -2,6 +2,7 @@
 // written to files that have no name.
 #include "run/prepared_plot.h"
 
+#include "common/write_all.h"
 #include "hpgl/interpreter.h"
 #include "import/hpgl_writer.h"
 #include "plan/hpgl_writer.h"
@@ -47,16 +48,9 @@ Result<UnnamedFile> UnnamedFile::write(const std::string& bytes)
         return failure("Cannot create a temporary file for the prepared plot: " + std::string(std::strerror(errno))
                        + ".");
     ::unlink(name.c_str()); // from here on nothing is left behind, however the process ends
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(file.fd_, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return failure("Cannot write the prepared plot to a temporary file: "
-                           + std::string(std::strerror(n < 0 ? errno : EIO)) + ".");
-        written += static_cast<std::size_t>(n);
-    }
+    if (!writeAll(file.fd_, bytes))
+        return failure("Cannot write the prepared plot to a temporary file: " + std::string(std::strerror(errno))
+                       + ".");
     return file;
 }
 
