@@ -8,8 +8,8 @@
 #include "cli/test_run.h"
 #include "common/atomic_file.h"
 #include "common/number_text.h"
-#include "import/hpgl_writer.h"
 #include "import/svg_import.h"
+#include "run/prepared_plot.h"
 
 #include <cmath>
 #include <iostream>
@@ -33,7 +33,12 @@ int runConvertCommand(const CliOptions& options)
     }
     for (const std::string& note : drawing->notes)
         std::cerr << options.plotFile << ": " << note << "\n";
-    if (const Result<void> written = replaceFileAtomically(options.outputFile, toHpgl(*drawing)); !written) {
+    const Result<std::string> hpgl = drawingHpgl(*drawing);
+    if (!hpgl) {
+        std::cerr << "orlex-plotter-cli: " << hpgl.message() << "\n";
+        return kExitUsage;
+    }
+    if (const Result<void> written = replaceFileAtomically(options.outputFile, *hpgl); !written) {
         std::cerr << "orlex-plotter-cli: cannot write " << options.outputFile << ": " << written.message()
                   << " Nothing was written.\n";
         return kExitUsage;

@@ -1,4 +1,4 @@
-// SVG import: an SVG drawing turned into plotter strokes (and, with hpgl_writer.h, HPGL).
+// SVG import: an SVG drawing turned into plotter strokes (HPGL: drawingHpgl in run/prepared_plot.h).
 #pragma once
 
 #include "common/result.h"

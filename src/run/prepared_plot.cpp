@@ -4,7 +4,6 @@
 
 #include "common/write_all.h"
 #include "hpgl/interpreter.h"
-#include "import/hpgl_writer.h"
 #include "plan/hpgl_writer.h"
 #include "plan/plot_reader.h"
 #include "plan/strokes.h"
@@ -59,6 +58,24 @@ std::string UnnamedFile::path() const
     return fd_ < 0 ? std::string() : "/proc/self/fd/" + std::to_string(fd_);
 }
 
+Result<std::string> drawingHpgl(const SvgDrawing& drawing)
+{
+    HpglWriter writer(HpglNumbers::WholeUnits);
+    int pen = 0;
+    for (const PlotStroke& stroke : drawing.strokes) {
+        if (stroke.points.empty())
+            continue;
+        if (stroke.pen != pen) {
+            pen = stroke.pen;
+            writer.selectPenNumber(pen);
+        }
+        for (std::size_t i = 0; i < stroke.points.size(); ++i)
+            if (!writer.point(stroke.points[i].first, stroke.points[i].second, i == 0 ? Pen::Up : Pen::Down))
+                return writer.finish();
+    }
+    return writer.finish();
+}
+
 Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order)
 {
     const Result<ReadPlot> read = readPlotEvents(plotFile);
@@ -83,7 +100,10 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const PlotPreparatio
         Result<SvgDrawing> drawing = importSvg(chosen, preparation.svg);
         if (!drawing)
             return drawing.error();
-        Result<UnnamedFile> file = UnnamedFile::write(toHpgl(*drawing));
+        const Result<std::string> hpgl = drawingHpgl(*drawing);
+        if (!hpgl)
+            return hpgl.error();
+        Result<UnnamedFile> file = UnnamedFile::write(*hpgl);
         if (!file)
             return file.error();
         prepared.file_ = std::move(*file);

@@ -70,6 +70,10 @@ private:
 // cannot be read is passed on as it is: the test run reports it as for any plot.
 Result<PreparedPlot> preparePlot(const std::string& chosen, const PlotPreparation& preparation);
 
+// The drawing's strokes as HPGL in whole plotter units, SP n whenever the pen changes:
+// what "convert" writes and what a run of an SVG drawing reads.
+Result<std::string> drawingHpgl(const SvgDrawing& drawing);
+
 // The plot's strokes in the planner's order as plain absolute HPGL, with the travel
 // before and after. Fails when the file cannot be read or holds no point.
 struct ReorderedHpgl {

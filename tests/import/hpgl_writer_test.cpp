@@ -1,6 +1,6 @@
 // HPGL from imported strokes: the text, and the interpreter reading it.
-#include "import/hpgl_writer.h"
 #include "import_test_support.h"
+#include "run/prepared_plot.h"
 
 #include "drive/drive.h"
 #include "drive/ports/null_port.h"
@@ -14,8 +14,9 @@ namespace {
 TEST(Hpgl, PenDownListsAndPenChanges)
 {
     SvgDrawing drawing;
-    drawing.strokes = {{1, {{0, 0}, {400, 0}, {400, 400}}}, {1, {{10, 20}, {30, 40}}}, {3, {{-5, 7}, {8, -9}}}};
-    EXPECT_EQ(toHpgl(drawing), "IN;SP1;PU0,0;PD400,0,400,400;\nPU10,20;PD30,40;\nSP3;PU-5,7;PD8,-9;\nPU;");
+    drawing.strokes = {{1, {{0, 0}, {400, 0}, {400, 400}}}, {1, {{10, 20}, {30, 40}}}, {12, {{-5, 7}, {8, -9}}}};
+    EXPECT_EQ(drawingHpgl(drawing).value(),
+              "IN;\nSP1;\nPU0,0;PD400,0,400,400;\nPU10,20;PD30,40;\nSP12;\nPU-5,7;PD8,-9;\nPU;\n");
 }
 
 class HpglFile : public testing::Test {
@@ -35,7 +36,7 @@ TEST_F(HpglFile, TheInterpreterReadsWhatIsWritten)
     const auto out = folder / "house.plt";
     const auto drawing = importSvg(svgFile("drawing.svg"));
     ASSERT_TRUE(drawing.ok());
-    std::ofstream(out, std::ios::binary) << toHpgl(*drawing);
+    std::ofstream(out, std::ios::binary) << drawingHpgl(*drawing).value();
     const Measure want = measure(*drawing);
 
     const MachineSettings settings = defaultMachineSettings();
