@@ -5,10 +5,10 @@
 
 #include "cli/exit_codes.h"
 #include "cli/output_file.h"
+#include "cli/svg_module.h"
 #include "cli/test_run.h"
 #include "common/atomic_file.h"
 #include "common/number_text.h"
-#include "import/svg_import.h"
 #include "run/prepared_plot.h"
 
 #include <cmath>
@@ -26,7 +26,7 @@ int runConvertCommand(const CliOptions& options)
     placement.toleranceMm = options.toleranceMm;
     placement.rotateDegrees = options.rotateDegrees;
     placement.fitMm = options.fitMm;
-    const Result<SvgDrawing> drawing = importSvg(options.plotFile, placement);
+    const Result<SvgDrawing> drawing = moduleSvgImporter().importSvg(options.plotFile, placement);
     if (!drawing) {
         std::cerr << "orlex-plotter-cli: " << drawing.message() << "\n";
         return drawing.error().kind == Error::Kind::TooBig ? kExitTooBig : kExitUsage;

@@ -92,12 +92,12 @@ Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOp
     return ReorderedHpgl{std::move(*hpgl), TravelChange{unchanged.before, computeStatistics(events)}};
 }
 
-Result<PreparedPlot> preparePlot(const std::string& chosen, const PlotPreparation& preparation)
+Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& svg, const PlotPreparation& preparation)
 {
     PreparedPlot prepared;
     prepared.path_ = chosen;
-    if (!chosen.empty() && isSvgFile(chosen)) {
-        Result<SvgDrawing> drawing = importSvg(chosen, preparation.svg);
+    if (!chosen.empty() && svg.isSvgFile(chosen)) {
+        Result<SvgDrawing> drawing = svg.importSvg(chosen, preparation.svg);
         if (!drawing)
             return drawing.error();
         const Result<std::string> hpgl = drawingHpgl(*drawing);
