@@ -1,4 +1,4 @@
-// SVG import: an SVG drawing turned into plotter strokes (HPGL: drawingHpgl in run/prepared_plot.h).
+// SVG import: an SVG drawing turned into plotter strokes.
 #pragma once
 
 #include "common/result.h"
