@@ -1,9 +1,9 @@
-// Times the SVG import on a generated drawing of about 10 MB: importSvg, then toHpgl.
+// Times the SVG import on a generated drawing of about 10 MB: importSvg, then drawingHpgl.
 // Usage: bench_svg_import [MEGABYTES] [RUNS] [--keep FILE]
 #include "bench_support.h"
 
-#include "import/hpgl_writer.h"
 #include "import/svg_import.h"
+#include "run/prepared_plot.h"
 
 #include <chrono>
 #include <cstdio>
@@ -103,14 +103,18 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s\n", drawing.message().c_str());
             return 1;
         }
-        const std::string hpgl = orlex::toHpgl(*drawing);
+        const orlex::Result<std::string> hpgl = orlex::drawingHpgl(*drawing);
+        if (!hpgl) {
+            std::fprintf(stderr, "%s\n", hpgl.message().c_str());
+            return 1;
+        }
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
         const double cpu = cpuSeconds() - cpu0;
         std::size_t points = 0;
         for (const auto& stroke : drawing->strokes)
             points += stroke.points.size();
         std::printf("run %d: wall %.3f s, CPU %.3f s; %zu strokes, %zu points, HPGL %.1f MB\n", run + 1, wall, cpu,
-                    drawing->strokes.size(), points, double(hpgl.size()) / 1e6);
+                    drawing->strokes.size(), points, double(hpgl->size()) / 1e6);
         bestWall = std::min(bestWall, wall);
         bestCpu = std::min(bestCpu, cpu);
     }

@@ -1,8 +1,8 @@
 // Fuzz target: the SVG import over arbitrary bytes. The first byte picks the options.
 #include "fuzz_support.h"
 
-#include "import/hpgl_writer.h"
 #include "import/svg_import.h"
+#include "run/prepared_plot.h"
 
 using namespace orlex;
 
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 ORLEX_FUZZ_CHECK(stroke.points[i] != stroke.points[i - 1]);
         }
     }
-    const std::string hpgl = toHpgl(*drawing);
-    ORLEX_FUZZ_CHECK(hpgl.rfind("IN;", 0) == 0 && hpgl.size() >= 6 && hpgl.substr(hpgl.size() - 3) == "PU;");
+    const Result<std::string> hpgl = drawingHpgl(*drawing);
+    ORLEX_FUZZ_CHECK(hpgl && hpgl->rfind("IN;", 0) == 0 && hpgl->substr(hpgl->size() - 4) == "PU;\n");
     return 0;
 }

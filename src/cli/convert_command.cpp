@@ -5,11 +5,11 @@
 
 #include "cli/exit_codes.h"
 #include "cli/output_file.h"
+#include "cli/svg_module.h"
 #include "cli/test_run.h"
 #include "common/atomic_file.h"
 #include "common/number_text.h"
-#include "import/hpgl_writer.h"
-#include "import/svg_import.h"
+#include "run/prepared_plot.h"
 
 #include <cmath>
 #include <iostream>
@@ -26,14 +26,19 @@ int runConvertCommand(const CliOptions& options)
     placement.toleranceMm = options.toleranceMm;
     placement.rotateDegrees = options.rotateDegrees;
     placement.fitMm = options.fitMm;
-    const Result<SvgDrawing> drawing = importSvg(options.plotFile, placement);
+    const Result<SvgDrawing> drawing = moduleSvgImporter().importSvg(options.plotFile, placement);
     if (!drawing) {
         std::cerr << "orlex-plotter-cli: " << drawing.message() << "\n";
         return drawing.error().kind == Error::Kind::TooBig ? kExitTooBig : kExitUsage;
     }
     for (const std::string& note : drawing->notes)
         std::cerr << options.plotFile << ": " << note << "\n";
-    if (const Result<void> written = replaceFileAtomically(options.outputFile, toHpgl(*drawing)); !written) {
+    const Result<std::string> hpgl = drawingHpgl(*drawing);
+    if (!hpgl) {
+        std::cerr << "orlex-plotter-cli: " << hpgl.message() << "\n";
+        return kExitUsage;
+    }
+    if (const Result<void> written = replaceFileAtomically(options.outputFile, *hpgl); !written) {
         std::cerr << "orlex-plotter-cli: cannot write " << options.outputFile << ": " << written.message()
                   << " Nothing was written.\n";
         return kExitUsage;

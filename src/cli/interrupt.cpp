@@ -1,7 +1,8 @@
 // Signal handlers that record the signal and nothing else (async-signal-safe).
 #include "cli/interrupt.h"
 
-#include <array>
+#include "common/termination_signals.h"
+
 #include <csignal>
 
 namespace orlex::cli {
@@ -9,29 +10,18 @@ namespace orlex::cli {
 namespace {
 
 volatile std::sig_atomic_t g_signal = 0;
-constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void onInterrupt(int signal)
 {
     g_signal = signal;
-    // The default action comes back, so a second signal ends the tool at once.
-    struct sigaction defaultAction {};
-    defaultAction.sa_handler = SIG_DFL;
-    sigemptyset(&defaultAction.sa_mask);
-    for (int s : kSignals)
-        sigaction(s, &defaultAction, nullptr);
+    restoreTerminationDefaults(); // so a second signal ends the tool at once
 }
 
 } // namespace
 
 void installInterruptHandlers()
 {
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int s : kSignals)
-        sigaction(s, &action, nullptr);
+    installTerminationHandler(onInterrupt);
     // A closed output pipe must not kill the tool before it has made the machine safe.
     std::signal(SIGPIPE, SIG_IGN);
 }

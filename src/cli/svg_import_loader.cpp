@@ -1,6 +1,6 @@
-// importSvg and isSvgFile for the command-line tool: the SVG import lives in a module that
-// is loaded on the first SVG drawing, since loading Qt's libraries takes longer than the
-// whole test run of a typical plot file. A plot file is told from an SVG without it.
+// The SVG import for the command-line tool: it lives in a module that is loaded on the
+// first SVG drawing, since loading Qt's libraries takes longer than the whole test run of
+// a typical plot file. A plot file is told from an SVG without it.
 #include "cli/svg_module.h"
 
 #include <algorithm>
@@ -11,14 +11,14 @@
 
 #include <dlfcn.h>
 
-namespace orlex {
+namespace orlex::cli {
 
 namespace {
 
 namespace fs = std::filesystem;
 
 struct LoadedModule {
-    const cli::SvgModuleFunctions* functions = nullptr;
+    const SvgImporter* functions = nullptr;
     std::string error; // why it could not be loaded
 };
 
@@ -35,14 +35,14 @@ LoadedModule loadModule()
     LoadedModule loaded;
     const fs::path folder = programFolder();
     for (const fs::path& candidate :
-         {folder / cli::kSvgModuleFile, folder / ORLEX_SVG_MODULE_DIR_FROM_BIN / cli::kSvgModuleFile}) {
+         {folder / kSvgModuleFile, folder / ORLEX_SVG_MODULE_DIR_FROM_BIN / kSvgModuleFile}) {
         void* handle = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr) {
             loaded.error = ::dlerror(); // the last place tried says most
             continue;
         }
-        using Entry = const cli::SvgModuleFunctions* (*)();
-        if (auto entry = reinterpret_cast<Entry>(::dlsym(handle, cli::kSvgModuleEntry))) {
+        using Entry = const SvgImporter* (*)();
+        if (auto entry = reinterpret_cast<Entry>(::dlsym(handle, kSvgModuleEntry))) {
             loaded.functions = entry();
             return loaded;
         }
@@ -83,9 +83,7 @@ bool mayHoldSvg(const fs::path& file)
     return head.find("<svg") != std::string::npos;
 }
 
-} // namespace
-
-Result<SvgDrawing> importSvg(const std::filesystem::path& file, const SvgImportOptions& options)
+Result<SvgDrawing> importThroughModule(const std::filesystem::path& file, const SvgImportOptions& options)
 {
     const LoadedModule& module = svgModule();
     if (module.functions == nullptr)
@@ -93,7 +91,7 @@ Result<SvgDrawing> importSvg(const std::filesystem::path& file, const SvgImportO
     return module.functions->importSvg(file, options);
 }
 
-bool isSvgFile(const std::filesystem::path& file)
+bool isSvgFileThroughModule(const std::filesystem::path& file)
 {
     // Plain extensions and plot files are told apart here; only a file that may be an SVG
     // asks the import, and so loads it.
@@ -109,4 +107,12 @@ bool isSvgFile(const std::filesystem::path& file)
     return mayHoldSvg(file); // importSvg will say why it cannot read it
 }
 
-} // namespace orlex
+} // namespace
+
+const SvgImporter& moduleSvgImporter()
+{
+    static const SvgImporter importer{&importThroughModule, &isSvgFileThroughModule};
+    return importer;
+}
+
+} // namespace orlex::cli

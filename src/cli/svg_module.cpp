@@ -1,8 +1,8 @@
 // The module that carries the SVG import (and Qt) for the command-line tool.
 #include "cli/svg_module.h"
 
-extern "C" __attribute__((visibility("default"))) const orlex::cli::SvgModuleFunctions* orlex_svg_module_functions()
+extern "C" __attribute__((visibility("default"))) const orlex::SvgImporter* orlex_svg_module_functions()
 {
-    static const orlex::cli::SvgModuleFunctions functions{&orlex::importSvg, &orlex::isSvgFile};
-    return &functions;
+    static const orlex::SvgImporter importer = orlex::linkedSvgImporter();
+    return &importer;
 }

@@ -2,21 +2,16 @@
 // libraries are loaded only when an SVG drawing is read, never for a plot file.
 #pragma once
 
-#include "common/result.h"
-#include "import/svg_import.h"
-
-#include <filesystem>
+#include "import/svg_importer.h"
 
 namespace orlex::cli {
 
-// The import's functions, as the module hands them out.
-struct SvgModuleFunctions {
-    Result<SvgDrawing> (*importSvg)(const std::filesystem::path& file, const SvgImportOptions& options);
-    bool (*isSvgFile)(const std::filesystem::path& file);
-};
-
-// The module's one exported symbol: extern "C" const SvgModuleFunctions* NAME().
+// The module's one exported symbol: extern "C" const SvgImporter* NAME().
 inline constexpr const char* kSvgModuleEntry = "orlex_svg_module_functions";
 inline constexpr const char* kSvgModuleFile = "orlex-svg-import.so";
+
+// The import through the module (svg_import_loader.cpp): loaded by the first call that
+// needs it; a plain plot file is told from an SVG without loading it.
+const SvgImporter& moduleSvgImporter();
 
 } // namespace orlex::cli

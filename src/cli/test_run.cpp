@@ -4,6 +4,7 @@
 
 #include "cli/cli_settings.h"
 #include "cli/exit_codes.h"
+#include "cli/svg_module.h"
 
 #include "common/number_text.h"
 #include "settings/conversions.h"
@@ -63,7 +64,7 @@ PreparedTest loadAndTest(const CliOptions& options, bool halfStep)
         std::cerr << loaded.warning << "\n";
     prepared.settings = loaded.settings;
 
-    Result<PreparedPlot> plot = preparePlot(options.plotFile, PlotPreparation{});
+    Result<PreparedPlot> plot = preparePlot(options.plotFile, moduleSvgImporter(), PlotPreparation{});
     if (!plot) {
         std::cerr << "orlex-plotter-cli: " << plot.message() << "\n";
         prepared.failure = plot.error().kind == Error::Kind::TooBig ? kExitTooBig : kExitUsage;

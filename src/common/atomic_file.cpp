@@ -1,6 +1,8 @@
 // Atomic file replacement: temporary file, fsync, rename, fsync of the folder.
 #include "common/atomic_file.h"
 
+#include "common/write_all.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -15,21 +17,6 @@ namespace {
 std::string errnoText(int error)
 {
     return std::strerror(error);
-}
-
-bool writeAll(int fd, const std::string& bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // Permission bits for the new file: those of the file it replaces, else 0666 less umask.

@@ -1,4 +1,4 @@
-// SVG import: an SVG drawing turned into plotter strokes (and, with hpgl_writer.h, HPGL).
+// SVG import: an SVG drawing turned into plotter strokes.
 #include "import/svg_import.h"
 
 #include "import/page_geometry.h"

@@ -2,8 +2,8 @@
 // written to files that have no name.
 #include "run/prepared_plot.h"
 
+#include "common/write_all.h"
 #include "hpgl/classic_reader.h"
-#include "import/hpgl_writer.h"
 #include "plan/hpgl_writer.h"
 #include "plan/plot_reader.h"
 #include "plan/strokes.h"
@@ -47,22 +47,33 @@ Result<UnnamedFile> UnnamedFile::write(const std::string& bytes)
         return failure("Cannot create a temporary file for the prepared plot: " + std::string(std::strerror(errno))
                        + ".");
     ::unlink(name.c_str()); // from here on nothing is left behind, however the process ends
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(file.fd_, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return failure("Cannot write the prepared plot to a temporary file: "
-                           + std::string(std::strerror(n < 0 ? errno : EIO)) + ".");
-        written += static_cast<std::size_t>(n);
-    }
+    if (!writeAll(file.fd_, bytes))
+        return failure("Cannot write the prepared plot to a temporary file: " + std::string(std::strerror(errno))
+                       + ".");
     return file;
 }
 
 std::string UnnamedFile::path() const
 {
     return fd_ < 0 ? std::string() : "/proc/self/fd/" + std::to_string(fd_);
+}
+
+Result<std::string> drawingHpgl(const SvgDrawing& drawing)
+{
+    HpglWriter writer(HpglNumbers::WholeUnits);
+    int pen = 0;
+    for (const PlotStroke& stroke : drawing.strokes) {
+        if (stroke.points.empty())
+            continue;
+        if (stroke.pen != pen) {
+            pen = stroke.pen;
+            writer.selectPenNumber(pen);
+        }
+        for (std::size_t i = 0; i < stroke.points.size(); ++i)
+            if (!writer.point(stroke.points[i].first, stroke.points[i].second, i == 0 ? Pen::Up : Pen::Down))
+                return writer.finish();
+    }
+    return writer.finish();
 }
 
 Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order)
@@ -81,15 +92,18 @@ Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOp
     return ReorderedHpgl{std::move(*hpgl), TravelChange{unchanged.before, computeStatistics(events)}};
 }
 
-Result<PreparedPlot> preparePlot(const std::string& chosen, const PlotPreparation& preparation)
+Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& svg, const PlotPreparation& preparation)
 {
     PreparedPlot prepared;
     prepared.path_ = chosen;
-    if (!chosen.empty() && isSvgFile(chosen)) {
-        Result<SvgDrawing> drawing = importSvg(chosen, preparation.svg);
+    if (!chosen.empty() && svg.isSvgFile(chosen)) {
+        Result<SvgDrawing> drawing = svg.importSvg(chosen, preparation.svg);
         if (!drawing)
             return drawing.error();
-        Result<UnnamedFile> file = UnnamedFile::write(toHpgl(*drawing));
+        const Result<std::string> hpgl = drawingHpgl(*drawing);
+        if (!hpgl)
+            return hpgl.error();
+        Result<UnnamedFile> file = UnnamedFile::write(*hpgl);
         if (!file)
             return file.error();
         prepared.file_ = std::move(*file);

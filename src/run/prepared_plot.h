@@ -5,7 +5,7 @@
 #pragma once
 
 #include "common/result.h"
-#include "import/svg_import.h"
+#include "import/svg_importer.h"
 #include "plan/plot_statistics.h"
 #include "plan/stroke_order.h"
 
@@ -57,7 +57,8 @@ public:
     const std::vector<std::string>& notes() const { return notes_; }      // what the SVG import left out
 
 private:
-    friend Result<PreparedPlot> preparePlot(const std::string& chosen, const PlotPreparation& preparation);
+    friend Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& svg,
+                                            const PlotPreparation& preparation);
     std::string path_;
     bool converted_ = false;
     std::optional<TravelChange> travel_;
@@ -65,10 +66,15 @@ private:
     UnnamedFile file_;
 };
 
-// Prepares `chosen` for a run. An SVG that cannot be converted fails with the import's
-// message (kind TooBig when it leaves the plotter's coordinate range). A plot file that
-// cannot be read is passed on as it is: the test run reports it as for any plot.
-Result<PreparedPlot> preparePlot(const std::string& chosen, const PlotPreparation& preparation);
+// Prepares `chosen` for a run, an SVG drawing through `svg`. An SVG that cannot be
+// converted fails with the import's message (kind TooBig when it leaves the plotter's
+// coordinate range). A plot file that cannot be read is passed on as it is: the test run
+// reports it as for any plot.
+Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& svg, const PlotPreparation& preparation);
+
+// The drawing's strokes as HPGL in whole plotter units, SP n whenever the pen changes:
+// what "convert" writes and what a run of an SVG drawing reads.
+Result<std::string> drawingHpgl(const SvgDrawing& drawing);
 
 // The plot's strokes in the planner's order as plain absolute HPGL, with the travel
 // before and after. Fails when the file cannot be read or holds no point.

@@ -61,7 +61,7 @@ bool MainWindow::prepareRunFile()
     inputLabel->clear();
     PlotPreparation preparation;
     preparation.shorterTravel = shorterTravelAction->isChecked();
-    Result<PreparedPlot> prepared = preparePlot(plotFile_, preparation);
+    Result<PreparedPlot> prepared = preparePlot(plotFile_, linkedSvgImporter(), preparation);
     if (!prepared) {
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(prepared.message()));

@@ -1,5 +1,4 @@
 // Bad input gives one message naming the file and what is wrong, with bounded memory.
-#include "import/hpgl_writer.h"
 #include "import_test_support.h"
 
 #include <sys/stat.h>

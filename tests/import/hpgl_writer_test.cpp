@@ -1,6 +1,6 @@
-// HPGL from imported strokes: the text, the interpreter reading it, and atomic writing.
-#include "import/hpgl_writer.h"
+// HPGL from imported strokes: the text, and the interpreter reading it.
 #include "import_test_support.h"
+#include "run/prepared_plot.h"
 
 #include "run/plot_test.h"
 #include "settings/settings_file.h"
@@ -11,8 +11,9 @@ namespace {
 TEST(Hpgl, PenDownListsAndPenChanges)
 {
     SvgDrawing drawing;
-    drawing.strokes = {{1, {{0, 0}, {400, 0}, {400, 400}}}, {1, {{10, 20}, {30, 40}}}, {3, {{-5, 7}, {8, -9}}}};
-    EXPECT_EQ(toHpgl(drawing), "IN;SP1;PU0,0;PD400,0,400,400;\nPU10,20;PD30,40;\nSP3;PU-5,7;PD8,-9;\nPU;");
+    drawing.strokes = {{1, {{0, 0}, {400, 0}, {400, 400}}}, {1, {{10, 20}, {30, 40}}}, {12, {{-5, 7}, {8, -9}}}};
+    EXPECT_EQ(drawingHpgl(drawing).value(),
+              "IN;\nSP1;\nPU0,0;PD400,0,400,400;\nPU10,20;PD30,40;\nSP12;\nPU-5,7;PD8,-9;\nPU;\n");
 }
 
 class HpglFile : public testing::Test {
@@ -23,10 +24,6 @@ protected:
         std::filesystem::create_directories(folder);
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
-    std::size_t filesInFolder() const
-    {
-        return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
-    }
     std::filesystem::path folder;
 };
 
@@ -34,9 +31,9 @@ protected:
 TEST_F(HpglFile, TheInterpreterReadsWhatIsWritten)
 {
     const auto out = folder / "house.plt";
-    ASSERT_TRUE(convertSvgToHpgl(svgFile("drawing.svg"), out).ok());
     const auto drawing = importSvg(svgFile("drawing.svg"));
     ASSERT_TRUE(drawing.ok());
+    std::ofstream(out, std::ios::binary) << drawingHpgl(*drawing).value();
     const Measure want = measure(*drawing);
 
     const MachineSettings settings = defaultMachineSettings();
@@ -45,30 +42,6 @@ TEST_F(HpglFile, TheInterpreterReadsWhatIsWritten)
     EXPECT_EQ(test.run.skippedPairs, 0u);
     EXPECT_EQ(test.box.maxX, std::lround(want.maxX * 40));
     EXPECT_EQ(test.box.maxY, std::lround(want.maxY * 40));
-}
-
-TEST_F(HpglFile, FailureLeavesTheOutputAsItWas)
-{
-    const auto out = folder / "out.plt";
-    std::ofstream(out) << "old";
-    const auto result = convertSvgToHpgl(svgFile("bad/no_strokes.svg"), out);
-    EXPECT_FALSE(result.ok());
-    EXPECT_EQ(readText(out), "old");
-    EXPECT_EQ(filesInFolder(), 1u);
-
-    EXPECT_FALSE(convertSvgToHpgl(svgFile("shapes.svg"), folder / "no" / "such" / "folder.plt").ok());
-    EXPECT_EQ(filesInFolder(), 1u);
-}
-
-TEST_F(HpglFile, SuccessReplacesTheOutputWhole)
-{
-    const auto out = folder / "out.plt";
-    std::ofstream(out) << "old";
-    ASSERT_TRUE(convertSvgToHpgl(svgFile("shapes.svg"), out).ok());
-    const std::string text = readText(out);
-    EXPECT_EQ(text.rfind("IN;SP1;PU", 0), 0u);
-    EXPECT_EQ(text.substr(text.size() - 3), "PU;");
-    EXPECT_EQ(filesInFolder(), 1u);
 }
 
 TEST_F(HpglFile, SvgFilesAreToldByNameOrContent)

@@ -105,12 +105,37 @@ INSTANTIATE_TEST_SUITE_P(Files, FileRoundTrip, ::testing::Values("letters.plt", 
                              return std::string(p.param).substr(0, std::string(p.param).find('.'));
                          });
 
-TEST(HpglWriter, WritesPlainAbsoluteCommands)
+const char* numbersName(HpglNumbers numbers)
 {
-    const PlotEvents events{PlotPoint{10, 20, false}, PlotPoint{30, 40, true},   PlotPoint{50, 60.5, true},
-                            SelectPen{';'},           PlotPoint{1.5, 0.1, true}, PlotPoint{-0.0, 7, false}};
-    EXPECT_EQ(writeHpgl(events).value(), "IN;\nSP1;\nPU10,20;PD30,40,50,60.5;\nSP;;\nPD1.5,0.1;\nPU-0,7;PU;\n");
+    return numbers == HpglNumbers::Exact ? "Exact" : "WholeUnits";
 }
+
+struct WriterCase {
+    HpglNumbers numbers;
+    std::string text;
+};
+
+void PrintTo(const WriterCase& c, std::ostream* os)
+{
+    *os << numbersName(c.numbers);
+}
+
+class HpglWriterText : public ::testing::TestWithParam<WriterCase> {};
+
+TEST_P(HpglWriterText, WritesPlainAbsoluteCommands)
+{
+    const PlotEvents events{PlotPoint{10, 20, false}, PlotPoint{30, 40, true},    PlotPoint{50, 60.5, true},
+                            SelectPen{';'},           PlotPoint{1.5, -0.9, true}, PlotPoint{-0.0, 7, false}};
+    EXPECT_EQ(writeHpgl(events, GetParam().numbers).value(), GetParam().text);
+}
+
+// Exact for reordered plots; whole units, cut toward zero, for converted SVG drawings.
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, HpglWriterText,
+    ::testing::Values(
+        WriterCase{HpglNumbers::Exact, "IN;\nSP1;\nPU10,20;PD30,40,50,60.5;\nSP;;\nPD1.5,-0.9;\nPU-0,7;PU;\n"},
+        WriterCase{HpglNumbers::WholeUnits, "IN;\nSP1;\nPU10,20;PD30,40,50,60;\nSP;;\nPD1,0;\nPU0,7;PU;\n"}),
+    [](const auto& row) { return std::string(numbersName(row.param.numbers)); });
 
 TEST(HpglWriter, ExtremeCoordinatesReadBackBitForBit)
 {
@@ -121,17 +146,32 @@ TEST(HpglWriter, ExtremeCoordinatesReadBackBitForBit)
     EXPECT_TRUE(test::identical(readBack(writeHpgl(events).value()), withFirstPen(events)));
 }
 
-class Unwritable : public ::testing::TestWithParam<double> {};
+struct UnwritableCase {
+    HpglNumbers numbers;
+    double value;
+};
+
+void PrintTo(const UnwritableCase& c, std::ostream* os)
+{
+    *os << numbersName(c.numbers) << " " << c.value;
+}
+
+class Unwritable : public ::testing::TestWithParam<UnwritableCase> {};
 
 TEST_P(Unwritable, IsRefused)
 {
-    EXPECT_FALSE(writeHpgl(PlotEvents{PlotPoint{1, GetParam(), true}}));
+    EXPECT_FALSE(writeHpgl(PlotEvents{PlotPoint{1, GetParam().value, true}}, GetParam().numbers));
 }
 
-// NaN and infinity have no decimal form; 1e-70 and 1e300 need more than 64 characters.
-INSTANTIATE_TEST_SUITE_P(Values, Unwritable,
-                         ::testing::Values(std::numeric_limits<double>::quiet_NaN(),
-                                           std::numeric_limits<double>::infinity(), 1e-70, 1e300));
+// NaN and infinity have no decimal form; 1e-70 and 1e300 need more than 64 characters;
+// 1e19 is beyond a whole number's range.
+INSTANTIATE_TEST_SUITE_P(
+    Values, Unwritable,
+    ::testing::Values(UnwritableCase{HpglNumbers::Exact, std::numeric_limits<double>::quiet_NaN()},
+                      UnwritableCase{HpglNumbers::Exact, std::numeric_limits<double>::infinity()},
+                      UnwritableCase{HpglNumbers::Exact, 1e-70}, UnwritableCase{HpglNumbers::Exact, 1e300},
+                      UnwritableCase{HpglNumbers::WholeUnits, std::numeric_limits<double>::quiet_NaN()},
+                      UnwritableCase{HpglNumbers::WholeUnits, 1e19}));
 
 TEST(DrawTime, RefusesWhatTheTestRunCannotCount)
 {
