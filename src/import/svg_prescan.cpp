@@ -388,7 +388,7 @@ private:
     }
 
     // Before a top-level drawing element whose pen differs from the one in force, a
-    // marker: a 1 x 1 image whose pixel carries the pen (see kPenMarker). Qt draws it in
+    // marker: a 1 x 1 image whose pixel carries the pen (see kPenMarkerRed and kPenMarkerGreen). Qt draws it in
     // document order like everything else, so the collector learns where pens change
     // without a second pass over the document.
     void markPen(QStringView name, const QXmlStreamAttributes& attributes)

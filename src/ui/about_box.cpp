@@ -1,4 +1,4 @@
-// frmAbout: the program's name, "For personal use only", the version and an OK button.
+// The about box: the program's name, "For personal use only", the version and an OK button.
 #include "ui/about_box.h"
 
 #include "ui/twips.h"

@@ -1,4 +1,4 @@
-// frmMain: construction, the start-up sequence and display, the File, Options and Help
+// The main window: construction, the start-up sequence and display, the File, Options and Help
 // menus, drag and drop of plot files, and the ways the program ends.
 #include "ui/main_window.h"
 

@@ -1,4 +1,4 @@
-// frmMain: the main window with its controls, menus, start-up and every handler.
+// The main window with its controls, menus, start-up and every handler.
 // Handlers are thin: they call the drive, preview and interpreter of the core.
 #pragma once
 

@@ -1,5 +1,6 @@
-// frmSetting: one scroll bar per numeric setting, two option buttons for the port address,
-// Load on opening, Default, Save (writes seting.txt, then updates the settings) and Cancel.
+// The settings dialog: one scroll bar per numeric setting, three option buttons for the
+// port address (the third only for an address other than &H378 and &H278), Load on
+// opening, Default, Save (writes seting.txt, then updates the settings) and Cancel.
 #include "ui/settings_dialog.h"
 
 #include "settings/conversions.h"
