@@ -70,7 +70,7 @@ QString droppedFile(const QMimeData* mime)
 MainWindow::MainWindow(MainWindowOptions options, QWidget* parent) : QMainWindow(parent), options_(std::move(options))
 {
     feedback_ = options_.feedback ? options_.feedback : &defaultFeedback_;
-    setObjectName(QStringLiteral("frmMain"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QString::fromLatin1(kCaption));
     buildLayout();
     buildMenus();

@@ -296,8 +296,10 @@ public:
     QGroupBox* motorFrame = nullptr;
     MotorLamp* motorLamp = nullptr;
     QLabel* motorLetter = nullptr;
-    CrossLine* motorCrossLine1 = nullptr;
-    CrossLine* motorCrossLine2 = nullptr;
+    // The two lines that cross out the motor symbol while the motors are off: bottom-left
+    // to top-right, and top-left to bottom-right.
+    CrossLine* motorSlashLine = nullptr;
+    CrossLine* motorBackslashLine = nullptr;
     QLabel* motorStatusLabel = nullptr;
     QFrame* menuRule = nullptr;
     QTimer* statusTimer = nullptr;

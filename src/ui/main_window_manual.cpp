@@ -124,8 +124,8 @@ void MainWindow::onStatusTimer()
         withPort([this, &energised] { energised = drive().coilsEnergised(); });
     if (energised) {
         motorButton->setText(QStringLiteral("Motor off"));
-        motorCrossLine1->hide();
-        motorCrossLine2->hide();
+        motorSlashLine->hide();
+        motorBackslashLine->hide();
         if (s.lampBlink == 0) {
             s.lampBlink = 1;
             motorLamp->setColour(kLampRed);
@@ -136,8 +136,8 @@ void MainWindow::onStatusTimer()
         motorStatusLabel->setText(QStringLiteral("Motor is connected"));
     } else {
         motorLamp->setColour(kLampWhite);
-        motorCrossLine1->show();
-        motorCrossLine2->show();
+        motorSlashLine->show();
+        motorBackslashLine->show();
         motorStatusLabel->setText(QStringLiteral("Motor is disconnected"));
         motorButton->setText(QStringLiteral("Motor on"));
     }

@@ -174,8 +174,8 @@ void MainWindow::runDraw(const DrawPlan& plan)
     DrawMonitorHooks hooks;
     hooks.drawingStarts = [&] { // the lamp shows the motors steadily on
         statusTimer->stop();
-        motorCrossLine1->hide();
-        motorCrossLine2->hide();
+        motorSlashLine->hide();
+        motorBackslashLine->hide();
         motorLamp->setColour(kLampSteady);
         motorStatusLabel->setText(QStringLiteral("Motor is connected"));
         sinceText.start();

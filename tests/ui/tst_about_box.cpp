@@ -31,7 +31,7 @@ private slots:
         QCOMPARE(box.windowTitle(), QString("About Orlex_plotter"));
         QCOMPARE(box.size(), QSize(4680 / 15, 3075 / 15));
 
-        QLabel* version = box.findChild<QLabel*>("Label3");
+        QLabel* version = box.findChild<QLabel*>("versionLabel");
         QVERIFY(version);
         QCOMPARE(version->text(), QString("Version 1.0"));
         QCOMPARE(version->geometry(), QRect(1020 / 15, 720 / 15, 2775 / 15, 255 / 15));
@@ -51,7 +51,7 @@ private slots:
         AboutBox box;
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
-        auto* ok = box.findChild<QPushButton*>("Command1");
+        auto* ok = box.findChild<QPushButton*>("okButton");
         QVERIFY(ok);
         QCOMPARE(ok->text(), QString("OK"));
         QCOMPARE(ok->geometry(), QRect(3120 / 15, 2400 / 15, 1455 / 15, 315 / 15));

@@ -151,8 +151,8 @@ void TestHoming::penToZeroStandsAtPlotMinimum()
 void TestHoming::notConnectedLeavesPortUntouched_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::newRow("Pen home") << "cmdHome";
-    QTest::newRow("Pen to 0") << "cmdZero";
+    QTest::newRow("Pen home") << "penHomeButton";
+    QTest::newRow("Pen to 0") << "penToZeroButton";
 }
 
 void TestHoming::notConnectedLeavesPortUntouched()
@@ -187,10 +187,10 @@ void TestHoming::motionControlsHeldOffDuringHoming_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("drawBefore");
-    QTest::newRow("Pen home, Draw on") << "cmdHome" << true;
-    QTest::newRow("Pen home, Draw off") << "cmdHome" << false;
-    QTest::newRow("Pen to 0, Draw on") << "cmdZero" << true;
-    QTest::newRow("Pen to 0, Draw off") << "cmdZero" << false;
+    QTest::newRow("Pen home, Draw on") << "penHomeButton" << true;
+    QTest::newRow("Pen home, Draw off") << "penHomeButton" << false;
+    QTest::newRow("Pen to 0, Draw on") << "penToZeroButton" << true;
+    QTest::newRow("Pen to 0, Draw off") << "penToZeroButton" << false;
 }
 
 // A timer that fires inside the homing's step delays sees the controls, and tries to
@@ -242,7 +242,7 @@ void TestHoming::motionControlsHeldOffDuringHoming()
     QVERIFY(after.jogs && after.home && after.zero && after.test && after.pen && after.motor);
     QCOMPARE(after.draw, drawBefore);
     // The homing went through undisturbed.
-    const double expectedX = button == "cmdZero" ? 11.0 : 1.0;
+    const double expectedX = button == "penToZeroButton" ? 11.0 : 1.0;
     QCOMPARE(rig.plotter().xMillimetres(), expectedX);
     QCOMPARE(rig.plotter().yMillimetres(), 1.0);
     QVERIFY(rig.feedback.messages.empty());

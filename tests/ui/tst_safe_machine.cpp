@@ -42,7 +42,7 @@ void saveSettings(MainWindow& w, std::function<void(QWidget*)> change)
 {
     orlex::test::onNextModal([change](QWidget* dialog) {
         change(dialog);
-        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
     });
     w.settingsAction->trigger(); // returns when the dialog is closed
 }
@@ -91,9 +91,9 @@ void TestSafeMachine::drawNeedsATestOfWhatItDraws_data()
     QTest::addColumn<QString>("change");
     QTest::addColumn<bool>("drawAfter");
     QTest::newRow("zoom changed during the draw") << "zoom during draw" << false;
-    QTest::newRow("Save with another Lstepx") << "Lstepx" << false;
-    QTest::newRow("Save with another Maxy") << "Maxy" << false;
-    QTest::newRow("Save with another origin only") << "Offsetx" << true;
+    QTest::newRow("Save with another Lstepx") << "stepLengthXScrollBar" << false;
+    QTest::newRow("Save with another Maxy") << "travelYScrollBar" << false;
+    QTest::newRow("Save with another origin only") << "originXScrollBar" << true;
     QTest::newRow("step type") << "full step" << false;
     QTest::newRow("file changed on disk") << "file" << false;
 }
@@ -113,10 +113,9 @@ void TestSafeMachine::drawNeedsATestOfWhatItDraws()
         QTimer::singleShot(0, &w, [&w] { w.zoomBox->setText(QStringLiteral("50")); });
         w.drawButton->click();
         QVERIFY(!rig.plotter().paper().empty()); // the draw itself went on
-    } else if (change == "Lstepx" || change == "Maxy" || change == "Offsetx") {
-        const QString bar = QStringLiteral("scr") + change;
-        saveSettings(w, [bar](QWidget* dialog) {
-            QScrollBar* scroll = dialog->findChild<QScrollBar*>(bar);
+    } else if (change.endsWith(QLatin1String("ScrollBar"))) {
+        saveSettings(w, [change](QWidget* dialog) {
+            QScrollBar* scroll = dialog->findChild<QScrollBar*>(change);
             scroll->setValue(scroll->value() + 1);
         });
     } else if (change == "full step") {

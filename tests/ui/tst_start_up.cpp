@@ -485,8 +485,8 @@ void TestStartUp::aboutOpensAndClosesTwice()
     for (int round = 0; round < 2; ++round) {
         bool shown = false;
         orlex::test::onNextModal([&](QWidget* dialog) {
-            shown = dialog->objectName() == QLatin1String("frmAbout");
-            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+            shown = dialog->objectName() == QLatin1String("aboutBox");
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
         });
         w.aboutAction->trigger(); // returns when the box is closed
         QVERIFY(shown);
@@ -531,7 +531,7 @@ void TestStartUp::savedAddressTakesEffectAtOnce()
     MainWindow& w = rig.openWindow();
     orlex::test::onNextModal([&](QWidget* dialog) {
         if (auto* settings = qobject_cast<orlex::ui::SettingsDialog*>(dialog)) {
-            settings->findChild<QRadioButton*>("optLpt2")->setChecked(true);
+            settings->findChild<QRadioButton*>("port278Option")->setChecked(true);
             settings->onSaveClicked();
         }
         if (dialog->isVisible())

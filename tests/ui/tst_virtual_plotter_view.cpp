@@ -143,8 +143,8 @@ private slots:
         QVERIFY(now.x() > before.x() + 20);
         QVERIFY(anyNear(image, now + QPointF(0, -12), 1, isRed));     // energised cross-hair
         QVERIFY(!anyNear(image, before + QPointF(0, -12), 2, isRed)); // nothing left behind
-        QVERIFY(view.findChild<QLabel*>("lblPosition")->text().contains("X 40.00 mm"));
-        QVERIFY(view.findChild<QLabel*>("lblCounters")->text().contains("Steps X 40, Y 0"));
+        QVERIFY(view.findChild<QLabel*>("positionLabel")->text().contains("X 40.00 mm"));
+        QVERIFY(view.findChild<QLabel*>("countersLabel")->text().contains("Steps X 40, Y 0"));
 
         coils.off(); // motors de-energised: the cross-hair turns grey
         image = frame(view);
@@ -206,7 +206,7 @@ private slots:
         image = frame(view);
         QVERIFY(anyNear(image, view.machineToView(35, 35), 1, isInk));
         QVERIFY(anyNear(image, view.machineToView(45, 35), 1, isInk));
-        QVERIFY(view.findChild<QLabel*>("lblCounters")->text().contains("pen moves 2"));
+        QVERIFY(view.findChild<QLabel*>("countersLabel")->text().contains("pen moves 2"));
     }
 
     // Each frame repaints only what changed; what is on screen afterwards must be what a
@@ -251,7 +251,7 @@ private slots:
              }},
         };
         // The drawing, above the panel whose texts change on ticks of their own.
-        const int drawingHeight = view.findChild<QLabel*>("lblPosition")->parentWidget()->parentWidget()->y();
+        const int drawingHeight = view.findChild<QLabel*>("positionLabel")->parentWidget()->parentWidget()->y();
         for (const auto& [name, step] : steps) {
             const std::uint64_t framesBeforeStep = view.framesPainted();
             step();
@@ -317,7 +317,7 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QVERIFY(timer->isActive());
-        QVERIFY(view.findChild<QLabel*>("lblPosition")->text().contains("X 40.00 mm"));
+        QVERIFY(view.findChild<QLabel*>("positionLabel")->text().contains("X 40.00 mm"));
         QCoreApplication::processEvents();
         const QImage onScreen = screenShot(view);
         QVERIFY(anyNear(onScreen, view.machineToView(40, 30) + QPointF(0, -12), 1, isRed));
@@ -372,7 +372,7 @@ private slots:
         coils.move(40, -40);
         QVERIFY(anyNear(frame(view), view.machineToView(35, 35), 1, isInk));
 
-        auto* clear = view.findChild<QPushButton*>("cmdClearPaper");
+        auto* clear = view.findChild<QPushButton*>("clearPaperButton");
         QVERIFY(clear);
         QCOMPARE(clear->text(), QString("Clear paper"));
         QTest::mouseClick(clear, Qt::LeftButton);

@@ -107,67 +107,69 @@ void TestWindowLayout::controls_data()
     const QString yAxisTip = "Draw and show coordinate  0  on Y axis";
 
     // Group 1: plotter control.
-    row("Frame1", "clientArea", "QGroupBox", "Plotter control", "");
-    row("cmdSteppYUp", "Frame1", "QPushButton", "", "One step up");
-    row("cmdSteppXL", "Frame1", "QPushButton", "", "One step left");
-    row("cmdPen", "Frame1", "QPushButton", "", "Decend or upend pen");
-    row("cmdSteppXR", "Frame1", "QPushButton", "", "One step right");
-    row("cmdSteppYDo", "Frame1", "QPushButton", "", "One step down");
-    row("cmdHome", "Frame1", "QPushButton", "Pen home", "Move pen to home");
-    row("cmdZero", "Frame1", "QPushButton", "Pen to 0", "Move pen to 0  coordinate x,y");
-    row("cmdMotor", "Frame1", "QPushButton", "Motor off", "Cut out stepper motor or not");
-    row("fraStep", "Frame1", "QGroupBox", "Step type", "Select tip of step - half or full ");
-    row("optFul", "fraStep", "QRadioButton", "Full", "");
-    row("optHalf", "fraStep", "QRadioButton", "Half", "");
-    row("Frame2", "Frame1", "QGroupBox", "Minim Coordinate", minTip);
-    row("Label2", "Frame2", "QLabel", " X =", minTip);
-    row("Label8", "Frame2", "QLabel", "000.000", minTip);
-    row("Label4", "Frame2", "QLabel", " Y = ", minTip);
-    row("Label7", "Frame2", "QLabel", "000.000", minTip);
-    row("Frame3", "Frame1", "QGroupBox", "Max  Coordinate", maxTip);
-    row("Label3", "Frame3", "QLabel", " X =", maxTip);
-    row("Label11", "Frame3", "QLabel", "000.000", maxTip);
-    row("Label1", "Frame3", "QLabel", " Y = ", maxTip);
-    row("Label13", "Frame3", "QLabel", "000.000", maxTip);
-    row("Frame5", "Frame1", "QGroupBox", "Limit", limitTip);
-    row("Label5", "Frame5", "QLabel", " X =", "");
-    row("lblMaxx", "Frame5", "QLabel", " 150 mm", limitTip);
-    row("Label6", "Frame5", "QLabel", " Y = ", "");
-    row("lblMaxy", "Frame5", "QLabel", " 150 mm", limitTip);
-    row("Label15", "Frame1", "QLabel", "LPT address =", "Address of lpt port");
-    row("lblLpt", "Frame1", "QLabel", "378H", "Address of lpt port ");
+    row("plotterControlFrame", "clientArea", "QGroupBox", "Plotter control", "");
+    row("stepUpButton", "plotterControlFrame", "QPushButton", "", "One step up");
+    row("stepLeftButton", "plotterControlFrame", "QPushButton", "", "One step left");
+    row("penButton", "plotterControlFrame", "QPushButton", "", "Decend or upend pen");
+    row("stepRightButton", "plotterControlFrame", "QPushButton", "", "One step right");
+    row("stepDownButton", "plotterControlFrame", "QPushButton", "", "One step down");
+    row("penHomeButton", "plotterControlFrame", "QPushButton", "Pen home", "Move pen to home");
+    row("penToZeroButton", "plotterControlFrame", "QPushButton", "Pen to 0", "Move pen to 0  coordinate x,y");
+    row("motorButton", "plotterControlFrame", "QPushButton", "Motor off", "Cut out stepper motor or not");
+    row("stepTypeFrame", "plotterControlFrame", "QGroupBox", "Step type", "Select tip of step - half or full ");
+    row("fullStepOption", "stepTypeFrame", "QRadioButton", "Full", "");
+    row("halfStepOption", "stepTypeFrame", "QRadioButton", "Half", "");
+    row("minimumFrame", "plotterControlFrame", "QGroupBox", "Minim Coordinate", minTip);
+    row("minXCaption", "minimumFrame", "QLabel", " X =", minTip);
+    row("minXLabel", "minimumFrame", "QLabel", "000.000", minTip);
+    row("minYCaption", "minimumFrame", "QLabel", " Y = ", minTip);
+    row("minYLabel", "minimumFrame", "QLabel", "000.000", minTip);
+    row("maximumFrame", "plotterControlFrame", "QGroupBox", "Max  Coordinate", maxTip);
+    row("maxXCaption", "maximumFrame", "QLabel", " X =", maxTip);
+    row("maxXLabel", "maximumFrame", "QLabel", "000.000", maxTip);
+    row("maxYCaption", "maximumFrame", "QLabel", " Y = ", maxTip);
+    row("maxYLabel", "maximumFrame", "QLabel", "000.000", maxTip);
+    row("limitFrame", "plotterControlFrame", "QGroupBox", "Limit", limitTip);
+    row("limitXCaption", "limitFrame", "QLabel", " X =", "");
+    row("limitXLabel", "limitFrame", "QLabel", " 150 mm", limitTip);
+    row("limitYCaption", "limitFrame", "QLabel", " Y = ", "");
+    row("limitYLabel", "limitFrame", "QLabel", " 150 mm", limitTip);
+    row("portCaption", "plotterControlFrame", "QLabel", "LPT address =", "Address of lpt port");
+    row("portLabel", "plotterControlFrame", "QLabel", "378H", "Address of lpt port ");
     // Group 2: preview and file name.
-    row("picBox", "clientArea", "orlex::ui::PreviewWidget", "", "");
-    row("txtFile", "clientArea", "QLineEdit", "", "");
+    row("previewCanvas", "clientArea", "orlex::ui::PreviewWidget", "", "");
+    row("fileNameBox", "clientArea", "QLineEdit", "", "");
     // Group 3: draw control.
-    row("Frame4", "clientArea", "QGroupBox", "Draw control", "");
-    row("cmdDraw", "Frame4", "QPushButton", "Draw", "Drawing with plotter");
-    row("cmdTest", "Frame4", "QPushButton", "Test and Show", "Test if plotter is ready and  size of picture is OK. ");
-    row("cmdCls", "Frame4", "QPushButton", "Cls", "Cleaning screen");
-    row("scrZoom", "Frame4", "QScrollBar", "", "");
-    row("txtZoom", "Frame4", "QLineEdit", "100", "Show zoom");
-    row("Label9", "Frame4", "QLabel", "%  Zoom", "");
+    row("drawControlFrame", "clientArea", "QGroupBox", "Draw control", "");
+    row("drawButton", "drawControlFrame", "QPushButton", "Draw", "Drawing with plotter");
+    row("testButton", "drawControlFrame", "QPushButton", "Test and Show",
+        "Test if plotter is ready and  size of picture is OK. ");
+    row("clearButton", "drawControlFrame", "QPushButton", "Cls", "Cleaning screen");
+    row("zoomScrollBar", "drawControlFrame", "QScrollBar", "", "");
+    row("zoomBox", "drawControlFrame", "QLineEdit", "100", "Show zoom");
+    row("zoomCaption", "drawControlFrame", "QLabel", "%  Zoom", "");
     // Group 4: origin display and pen-up option.
-    row("Frame8", "clientArea", "QGroupBox", "Center off picture", "Show where is origin of picture on X and Y axis");
-    row("Label18", "Frame8", "QLabel", " X =", xAxisTip);
-    row("lblOffsety", "Frame8", "orlex::ui::ClickableLabel", " 5  mm", xAxisTip);
-    row("Label17", "Frame8", "QLabel", " Y = ", yAxisTip);
-    row("lblOffsetx", "Frame8", "orlex::ui::ClickableLabel", " 5  mm", yAxisTip);
-    row("Check1", "clientArea", "QCheckBox", "Show Pen Up", "When is Checked show pen down on screen");
+    row("originFrame", "clientArea", "QGroupBox", "Center off picture",
+        "Show where is origin of picture on X and Y axis");
+    row("originRowXCaption", "originFrame", "QLabel", " X =", xAxisTip);
+    row("originYLabel", "originFrame", "orlex::ui::ClickableLabel", " 5  mm", xAxisTip);
+    row("originRowYCaption", "originFrame", "QLabel", " Y = ", yAxisTip);
+    row("originXLabel", "originFrame", "orlex::ui::ClickableLabel", " 5  mm", yAxisTip);
+    row("showPenUpCheck", "clientArea", "QCheckBox", "Show Pen Up", "When is Checked show pen down on screen");
     // Group 5: velocity.
-    row("Frame6", "clientArea", "QGroupBox", "     Velocity     ", "");
-    row("txtStare", "Frame6", "QLineEdit", "OK", "");
-    row("Label14", "Frame6", "QLabel", "ms for 1 step", "");
-    row("cmdCheck", "Frame6", "QPushButton", "Check", "Check if plotter is conected and timer is activated");
-    row("cmdSpeed", "Frame6", "QPushButton", "Speed", "Show time among steps");
+    row("velocityFrame", "clientArea", "QGroupBox", "     Velocity     ", "");
+    row("statusBox", "velocityFrame", "QLineEdit", "OK", "");
+    row("stepTimeCaption", "velocityFrame", "QLabel", "ms for 1 step", "");
+    row("checkButton", "velocityFrame", "QPushButton", "Check", "Check if plotter is conected and timer is activated");
+    row("speedButton", "velocityFrame", "QPushButton", "Speed", "Show time among steps");
     // Group 6: motor status.
-    row("fraMotor", "clientArea", "QGroupBox", " Motor status  ", "Status of motors");
-    row("Shape9", "fraMotor", "orlex::ui::MotorLamp", "", "");
-    row("Label12", "fraMotor", "QLabel", "M", "");
-    row("Label10", "fraMotor", "QLabel", "Motors is connected", "");
-    // motorCrossLine1 (64,20)-(20,64) and motorCrossLine2 (20,20)-(64,64), widened by the 2-pixel pen.
-    row("Line1", "fraMotor", "orlex::ui::CrossLine", "", "");
-    row("Line2", "fraMotor", "orlex::ui::CrossLine", "", "");
+    row("motorFrame", "clientArea", "QGroupBox", " Motor status  ", "Status of motors");
+    row("motorLamp", "motorFrame", "orlex::ui::MotorLamp", "", "");
+    row("motorLetter", "motorFrame", "QLabel", "M", "");
+    row("motorStatusLabel", "motorFrame", "QLabel", "Motors is connected", "");
+    // motorSlashLine (64,20)-(20,64) and motorBackslashLine (20,20)-(64,64), widened by the 2-pixel pen.
+    row("motorSlashLine", "motorFrame", "orlex::ui::CrossLine", "", "");
+    row("motorBackslashLine", "motorFrame", "orlex::ui::CrossLine", "", "");
 }
 
 void TestWindowLayout::controls()
@@ -195,12 +197,12 @@ void TestWindowLayout::placesFollowTheTwips_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("place");
-    QTest::newRow("Frame1") << "Frame1" << QRect(8, 8, 125, 417);         // 120, 120, 1875, 6255
-    QTest::newRow("cmdZero") << "cmdZero" << QRect(24, 132, 75, 21);      // 360, 1980, 1130, 315
-    QTest::newRow("picBox") << "picBox" << QRect(144, 16, 381, 317);      // 2160, 240, 5715, 4755
-    QTest::newRow("lblOffsetx") << "lblOffsetx" << QRect(32, 32, 41, 13); // 480, 480, 615, 195
-    QTest::newRow("Check1") << "Check1" << QRect(428, 412, 93, 13);       // 6420, 6180, 1395, 195
-    QTest::newRow("Shape9") << "Shape9" << QRect(24, 24, 37, 37);         // 360, 360, 555, 555
+    QTest::newRow("plotterControlFrame") << "plotterControlFrame" << QRect(8, 8, 125, 417); // 120, 120, 1875, 6255
+    QTest::newRow("penToZeroButton") << "penToZeroButton" << QRect(24, 132, 75, 21);        // 360, 1980, 1130, 315
+    QTest::newRow("previewCanvas") << "previewCanvas" << QRect(144, 16, 381, 317);          // 2160, 240, 5715, 4755
+    QTest::newRow("originXLabel") << "originXLabel" << QRect(32, 32, 41, 13);               // 480, 480, 615, 195
+    QTest::newRow("showPenUpCheck") << "showPenUpCheck" << QRect(428, 412, 93, 13);         // 6420, 6180, 1395, 195
+    QTest::newRow("motorLamp") << "motorLamp" << QRect(24, 24, 37, 37);                     // 360, 360, 555, 555
 }
 
 void TestWindowLayout::placesFollowTheTwips()
@@ -309,14 +311,14 @@ void TestWindowLayout::motorSymbol()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     QCOMPARE(w.motorLamp->colour(), std::int16_t(12));
-    QVERIFY(!w.motorCrossLine1->isHidden());
-    QVERIFY(!w.motorCrossLine2->isHidden());
+    QVERIFY(!w.motorSlashLine->isHidden());
+    QVERIFY(!w.motorBackslashLine->isHidden());
     QCOMPARE(w.motorStatusLabel->text(), QString("Motors is connected"));
     // Stacking: lamp at the bottom, then the letter, then the two lines.
     const QObjectList& order = w.motorFrame->children();
     QVERIFY(order.indexOf(w.motorLamp) < order.indexOf(w.motorLetter));
-    QVERIFY(order.indexOf(w.motorLetter) < order.indexOf(w.motorCrossLine1));
-    QVERIFY(order.indexOf(w.motorLetter) < order.indexOf(w.motorCrossLine2));
+    QVERIFY(order.indexOf(w.motorLetter) < order.indexOf(w.motorSlashLine));
+    QVERIFY(order.indexOf(w.motorLetter) < order.indexOf(w.motorBackslashLine));
 
     // The drawn symbol: red lamp, black lines crossing at its middle.
     w.show();
@@ -339,7 +341,7 @@ void TestWindowLayout::menus()
     QCOMPARE(w.fileMenu->title(), QString("&File"));
     QCOMPARE(w.optionsMenu->title(), QString("&Options"));
     QCOMPARE(w.helpMenu->title(), QString("&Help"));
-    QCOMPARE(w.fileMenu->objectName(), QString("mnuFile"));
+    QCOMPARE(w.fileMenu->objectName(), QString("fileMenu"));
 
     const QList<QAction*> file = w.fileMenu->actions();
     QCOMPARE(file.size(), 3);
@@ -372,8 +374,8 @@ void TestWindowLayout::statusBar()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.findChild<QLabel*>("lblProgress"), w.progressLabel);
-    QCOMPARE(w.findChild<QPushButton*>("cmdStop"), w.stopButton);
+    QCOMPARE(w.findChild<QLabel*>("progressLabel"), w.progressLabel);
+    QCOMPARE(w.findChild<QPushButton*>("stopButton"), w.stopButton);
     QCOMPARE(w.stopButton->text(), QString("Stop"));
     QVERIFY(w.stopButton->isHidden());
     QVERIFY(w.statusBar()->isAncestorOf(w.progressLabel));
@@ -398,8 +400,8 @@ void TestWindowLayout::timersAndHandlersAreConnected()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.findChild<QTimer*>("Timer1"), w.statusTimer);
-    QCOMPARE(w.findChild<QTimer*>("Timer2"), w.speedTimer);
+    QCOMPARE(w.findChild<QTimer*>("statusTimer"), w.statusTimer);
+    QCOMPARE(w.findChild<QTimer*>("speedTimer"), w.speedTimer);
     // A jog button reaches its handler: one coil byte on the data register.
     const std::size_t before = rig.writes->size();
     w.stepRightButton->click();
