@@ -197,16 +197,16 @@ void MainWindow::endProcess(int status)
     std::_Exit(status); // at once: no handler runs and no motion goes on
 }
 
-// A Save that changes a step length or a travel limit changes what the last test
-// measured: Draw waits for a new test.
+// A Save that changes a step length or a travel limit changes what the last check
+// measured: Draw waits for a new check.
 void MainWindow::settingsMayHaveChangedTheScale()
 {
-    if (!drawableTest_)
+    if (!drawableCheck_)
         return;
-    const DrawableTest now = currentTestKey();
-    if (now.stepLengthX != drawableTest_->stepLengthX || now.stepLengthY != drawableTest_->stepLengthY
-        || now.limitX != drawableTest_->limitX || now.limitY != drawableTest_->limitY)
-        forgetTest();
+    const DrawableCheck now = currentCheckKey();
+    if (now.stepLengthX != drawableCheck_->stepLengthX || now.stepLengthY != drawableCheck_->stepLengthY
+        || now.limitX != drawableCheck_->limitX || now.limitY != drawableCheck_->limitY)
+        forgetCheck();
 }
 
 void MainWindow::quitSafely(int status)
@@ -281,9 +281,9 @@ void MainWindow::onOpen()
 void MainWindow::openPlotFile(const QString& path)
 {
     const std::string chosen = QFile::encodeName(path).toStdString();
-    // A test speaks only for the file it read.
+    // A check speaks only for the file it read.
     if (chosen != plotFile_)
-        forgetTest();
+        forgetCheck();
     plotFile_ = chosen;
     fileNameBox->setText(path);
 }

@@ -46,13 +46,13 @@ void MainWindow::buildInputOptions()
     statusBar()->addWidget(inputLabel);
 }
 
-// Another order is another plot: Draw waits for a test of it.
+// Another order is another plot: Draw waits for a check of it.
 void MainWindow::onShorterTravelToggled(bool on)
 {
     preferences_->setValue(QLatin1String(kShorterTravelKey), on);
     preferences_->sync();
     inputLabel->clear();
-    forgetTest();
+    forgetCheck();
 }
 
 bool MainWindow::prepareRunFile()

@@ -110,13 +110,13 @@ const ButtonRow kButtons[] = {
      {360, 2400, 1130, 305},
      "Cut out stepper motor or not"},
     {MEMBER(drawButton), &MainWindow::drawControlFrame, "Draw", {240, 240, 1215, 315}, "Drawing with plotter"},
-    {MEMBER(testButton),
+    {MEMBER(testAndShowButton),
      &MainWindow::drawControlFrame,
      "Test and Show",
      {1680, 240, 1215, 315},
      "Test if plotter is ready and  size of picture is OK. "},
     {MEMBER(clearButton), &MainWindow::drawControlFrame, "Cls", {3240, 240, 495, 315}, "Cleaning screen"},
-    {MEMBER(checkButton),
+    {MEMBER(presenceCheckButton),
      &MainWindow::velocityFrame,
      "Check",
      {120, 1140, 1035, 315},
@@ -366,23 +366,31 @@ void MainWindow::buildStatusBar()
 void MainWindow::connectHandlers()
 {
     const std::pair<QPushButton*, void (MainWindow::*)()> buttons[] = {
-        {stepUpButton, &MainWindow::onStepUpClicked},       {stepDownButton, &MainWindow::onStepDownClicked},
-        {stepRightButton, &MainWindow::onStepRightClicked}, {stepLeftButton, &MainWindow::onStepLeftClicked},
-        {motorButton, &MainWindow::onMotorClicked},         {penButton, &MainWindow::onPenClicked},
-        {checkButton, &MainWindow::onCheckClicked},         {speedButton, &MainWindow::onSpeedClicked},
-        {penHomeButton, &MainWindow::onPenHomeClicked},     {penToZeroButton, &MainWindow::onPenToZeroClicked},
-        {testButton, &MainWindow::onTestClicked},           {drawButton, &MainWindow::onDrawClicked},
-        {clearButton, &MainWindow::onClearClicked},         {stopButton, &MainWindow::onStopClicked},
-        {pauseButton, &MainWindow::onPauseClicked},         {continueButton, &MainWindow::onContinueClicked},
+        {stepUpButton, &MainWindow::onStepUpClicked},
+        {stepDownButton, &MainWindow::onStepDownClicked},
+        {stepRightButton, &MainWindow::onStepRightClicked},
+        {stepLeftButton, &MainWindow::onStepLeftClicked},
+        {motorButton, &MainWindow::onMotorClicked},
+        {penButton, &MainWindow::onPenClicked},
+        {presenceCheckButton, &MainWindow::onPresenceCheckClicked},
+        {speedButton, &MainWindow::onSpeedClicked},
+        {penHomeButton, &MainWindow::onPenHomeClicked},
+        {penToZeroButton, &MainWindow::onPenToZeroClicked},
+        {testAndShowButton, &MainWindow::onTestAndShowClicked},
+        {drawButton, &MainWindow::onDrawClicked},
+        {clearButton, &MainWindow::onClearClicked},
+        {stopButton, &MainWindow::onStopClicked},
+        {pauseButton, &MainWindow::onPauseClicked},
+        {continueButton, &MainWindow::onContinueClicked},
         {resumeButton, &MainWindow::onResumeClicked},
     };
     for (const auto& [b, slot] : buttons)
         connect(b, &QPushButton::clicked, this, slot);
 
     connect(showPenUpCheck, &QCheckBox::clicked, this, &MainWindow::onShowPenUpClicked);
-    // Steps of the other mode are twice or half as long: the last test no longer holds.
+    // Steps of the other mode are twice or half as long: the last check no longer holds.
     connect(halfStepOption, &QRadioButton::toggled, this, [this] {
-        forgetTest();
+        forgetCheck();
         resumePositionLost(QStringLiteral("the step type was changed"));
     });
     connect(zoomScrollBar, &QScrollBar::valueChanged, this, &MainWindow::onZoomScrolled);

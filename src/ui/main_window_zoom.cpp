@@ -26,9 +26,9 @@ void MainWindow::onZoomScrolled()
 {
     zoomBox->setText(QString::number(zoomScrollBar->value()));
     preview().zoom = static_cast<std::int16_t>(zoomScrollBar->value());
-    // The last test no longer measures the plot at this scale: Draw waits for a new one,
+    // The last check no longer measures the plot at this scale: Draw waits for a new one,
     // also when a draw or a homing is holding Draw off at the moment.
-    forgetTest();
+    forgetCheck();
     resumePositionLost(QStringLiteral("the zoom was changed"));
 }
 
@@ -45,7 +45,7 @@ void MainWindow::onZoomTextChanged()
         zoomScrollBar->setValue(kDefaultZoom);
         zoomBox->setText(kDefaultZoomText);
     }
-    forgetTest();
+    forgetCheck();
     resumePositionLost(QStringLiteral("the zoom was changed"));
 }
 

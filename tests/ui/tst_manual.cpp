@@ -202,11 +202,11 @@ void TestManual::checkDisplay()
     w.statusBox->setText(QStringLiteral("?"));
     rig.plotter().setClockRunning(clockAtCheck);
 
-    w.checkButton->click();
+    w.presenceCheckButton->click();
     QCOMPARE(w.statusBox->text(), text);
     QCOMPARE(w.drive().state.connected, clockAtCheck);
     QCOMPARE(w.speedButton->isHidden(), !clockAtCheck);
-    QVERIFY(w.checkButton->isEnabled());
+    QVERIFY(w.presenceCheckButton->isEnabled());
 }
 
 // Real time at 1 kHz: one two-cycle delay lasts about 2 ms. Only the form of the result

@@ -63,8 +63,8 @@ private slots:
     void settingsLabelsAfterStartUp();
     void portErrorGivesOneMessageAndStartUpGoesOn();
     void initialState();
-    void presenceTestAtStartUp_data();
-    void presenceTestAtStartUp();
+    void presenceCheckAtStartUp_data();
+    void presenceCheckAtStartUp();
     void halfAxesAreDrawnBeforeTheWindowShows();
     void exitSwitchesTheCoilsOffAndEnds_data();
     void exitSwitchesTheCoilsOffAndEnds();
@@ -256,7 +256,7 @@ void TestStartUp::initialState()
     QCOMPARE(w.speedTimer->interval(), 1000);
     QVERIFY(w.halfStepOption->isChecked());
     QVERIFY(w.drive().halfStep());
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
     QVERIFY(!w.drawRunning());
     QCOMPARE(w.windowTitle(), QString("Orlex _ Plotter"));
     QVERIFY(w.acceptDrops());
@@ -265,7 +265,7 @@ void TestStartUp::initialState()
     QVERIFY(!rig.plotter().penDown());
 }
 
-void TestStartUp::presenceTestAtStartUp_data()
+void TestStartUp::presenceCheckAtStartUp_data()
 {
     QTest::addColumn<bool>("clockRunning");
     QTest::addColumn<QString>("stare");
@@ -273,7 +273,7 @@ void TestStartUp::presenceTestAtStartUp_data()
     QTest::newRow("no plotter") << false << "Err";
 }
 
-void TestStartUp::presenceTestAtStartUp()
+void TestStartUp::presenceCheckAtStartUp()
 {
     QFETCH(bool, clockRunning);
     QFETCH(QString, stare);
@@ -504,7 +504,7 @@ void TestStartUp::escapeStopsADraw()
         hpgl += std::to_string(i % 2 ? 0 : 4000) + "," + std::to_string(i * 100) + ",";
     hpgl += "0,4000;PU0,0;";
     w.openPlotFile(rig.writeFile("zigzag.plt", hpgl));
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
     bool pressed = false;
@@ -541,7 +541,7 @@ void TestStartUp::savedAddressTakesEffectAtOnce()
     QCOMPARE(w.portLabel->text(), QString("278H"));
 
     // The virtual plotter has no address of its own: it stays wired and answers.
-    w.checkButton->click();
+    w.presenceCheckButton->click();
     QCOMPARE(w.statusBox->text(), QString("OK"));
     rig.writes->clear();
     w.stepRightButton->click();

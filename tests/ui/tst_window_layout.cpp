@@ -142,7 +142,7 @@ void TestWindowLayout::controls_data()
     // Group 3: draw control.
     row("drawControlFrame", "clientArea", "QGroupBox", "Draw control", "");
     row("drawButton", "drawControlFrame", "QPushButton", "Draw", "Drawing with plotter");
-    row("testButton", "drawControlFrame", "QPushButton", "Test and Show",
+    row("testAndShowButton", "drawControlFrame", "QPushButton", "Test and Show",
         "Test if plotter is ready and  size of picture is OK. ");
     row("clearButton", "drawControlFrame", "QPushButton", "Cls", "Cleaning screen");
     row("zoomScrollBar", "drawControlFrame", "QScrollBar", "", "");
@@ -160,7 +160,8 @@ void TestWindowLayout::controls_data()
     row("velocityFrame", "clientArea", "QGroupBox", "     Velocity     ", "");
     row("statusBox", "velocityFrame", "QLineEdit", "OK", "");
     row("stepTimeCaption", "velocityFrame", "QLabel", "ms for 1 step", "");
-    row("checkButton", "velocityFrame", "QPushButton", "Check", "Check if plotter is conected and timer is activated");
+    row("presenceCheckButton", "velocityFrame", "QPushButton", "Check",
+        "Check if plotter is conected and timer is activated");
     row("speedButton", "velocityFrame", "QPushButton", "Speed", "Show time among steps");
     // Group 6: motor status.
     row("motorFrame", "clientArea", "QGroupBox", " Motor status  ", "Status of motors");
@@ -238,7 +239,7 @@ void TestWindowLayout::initialStatesAndRanges()
     rig.clockRunning = false; // nothing may enable anything
     MainWindow& w = rig.openWindow();
     QVERIFY(!w.drawButton->isEnabled());
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
     QVERIFY(w.halfStepOption->isChecked());
     QVERIFY(!w.fullStepOption->isChecked());
     QVERIFY(!w.showPenUpCheck->isChecked());

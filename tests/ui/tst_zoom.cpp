@@ -53,7 +53,7 @@ bool inkAt(const PreviewWidget* previewCanvas, long plotX, long plotY, int colou
 void testFile(WindowRig& rig, MainWindow& w, const std::string& hpgl)
 {
     w.openPlotFile(rig.writeFile("plot.plt", hpgl));
-    w.testButton->click();
+    w.testAndShowButton->click();
 }
 
 } // namespace
@@ -178,7 +178,7 @@ void TestZoom::everyZoomChangeDisablesDraw()
     QVERIFY(!w.drawButton->isEnabled());
 
     // A new test at the new scale enables it again.
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 }
 
