@@ -127,7 +127,7 @@ void MainWindow::startUp()
     drive_->state.manualPen = Pen::Up;
     withPort([this] { drive_->penUp(); });
     preview_->zoom = 100;
-    preview_->penUpColour = 7;
+    preview_->penUpColour = kHidden;
     plotExtents = PlotExtents{};
     drive_->state.coilsX = 1;
     drive_->state.coilsY = 16; // the data register is left alone until the first step

@@ -17,7 +17,7 @@ const QString kDefaultZoomText = QStringLiteral("100");
 
 void MainWindow::onShowPenUpClicked()
 {
-    preview().penUpColour = showPenUpCheck->isChecked() ? kWhite : kLightGrey;
+    preview().penUpColour = showPenUpCheck->isChecked() ? kWhite : kHidden;
 }
 
 // Setting the text fires onZoomTextChanged, which may move the scroll bar again; a value

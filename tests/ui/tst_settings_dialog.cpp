@@ -610,7 +610,7 @@ private slots:
         });
         w.settingsAction->trigger();
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-        const long H = pic->heightTwips();
+        const long H = pic->heightUnits();
         QCOMPARE(pic->pixelAtTwips(2250, 1500), pic->background()); // cleared
         QCOMPARE(pic->pixelAtTwips(100, H / 2), QColor(255, 0, 0)); // the axes again, at the new origin
         QCOMPARE(pic->pixelAtTwips(3000, H - 100), QColor(255, 0, 0));

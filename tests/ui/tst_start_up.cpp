@@ -245,7 +245,7 @@ void TestStartUp::initialState()
     QCOMPARE(s.coilsY, std::int16_t(16));
     QCOMPARE(s.manualPen, orlex::Pen::Up);
     QCOMPARE(w.preview().zoom, std::int16_t(100));
-    QCOMPARE(w.preview().penUpColour, std::int16_t(7));
+    QCOMPARE(w.preview().penUpColour, std::int16_t{orlex::kHidden});
     QCOMPARE(w.plotExtents.minXmm, std::int16_t(0));
     QCOMPARE(w.plotExtents.maxYmm, std::int16_t(0));
     QVERIFY(w.plotFile().empty());
@@ -293,7 +293,7 @@ void TestStartUp::halfAxesAreDrawnBeforeTheWindowShows()
     MainWindow& w = rig.openWindow();
     QVERIFY(!w.isVisible());
     orlex::ui::PreviewWidget* pic = w.previewCanvas;
-    const long H = pic->heightTwips(), W = pic->widthTwips();
+    const long H = pic->heightUnits(), W = pic->widthUnits();
     QCOMPARE(W, 5655L);
     QCOMPARE(H, 4695L);
     // Origin at (100, H - 100) twips with the default 5 mm offsets.

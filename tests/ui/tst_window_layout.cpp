@@ -417,7 +417,7 @@ void TestWindowLayout::timersAndHandlersAreConnected()
     QCOMPARE(w.zoomBox->text(), QString("250"));
     // Clicking the origin labels draws the half-axes again after Cls.
     w.clearButton->click();
-    const long H = w.previewCanvas->heightTwips();
+    const long H = w.previewCanvas->heightUnits();
     QCOMPARE(w.previewCanvas->pixelAtTwips(100, H / 2), w.previewCanvas->background());
     QTest::mouseClick(w.originXLabel, Qt::LeftButton);
     QCOMPARE(w.previewCanvas->pixelAtTwips(100, H / 2), QColor(255, 0, 0));
@@ -427,7 +427,7 @@ void TestWindowLayout::timersAndHandlersAreConnected()
     QTRY_VERIFY_WITH_TIMEOUT(w.motorStatusLabel->text() != QString("Motors is connected"), 5000);
     // showPenUpCheck reaches its handler.
     w.showPenUpCheck->click();
-    QCOMPARE(w.preview().penUpColour, std::int16_t(15));
+    QCOMPARE(w.preview().penUpColour, std::int16_t{orlex::kWhite});
 }
 
 void TestWindowLayout::limitFrameCanBePainted()
@@ -471,8 +471,8 @@ void TestWindowLayout::previewWidgetClipsFarLines()
     QFETCH(QPoint, inside);
     orlex::ui::PreviewWidget pic;
     QCOMPARE(pic.image().size(), QSize(377, 313));
-    QCOMPARE(pic.widthTwips(), 5655);
-    QCOMPARE(pic.heightTwips(), 4695);
+    QCOMPARE(pic.widthUnits(), 5655);
+    QCOMPARE(pic.heightUnits(), 4695);
     pic.line(long(x1), long(y1), long(x2), long(y2), 0);
     if (inside.x() < 0) {
         QImage blank(pic.image().size(), pic.image().format());

@@ -30,7 +30,7 @@ long canvasX(long x)
 }
 long canvasY(const PreviewWidget* previewCanvas, long y)
 {
-    return previewCanvas->heightTwips() - y - kOriginTwips;
+    return previewCanvas->heightUnits() - y - kOriginTwips;
 }
 
 // True when a pixel of that colour lies within one pixel of the point (lines are one
@@ -223,7 +223,7 @@ void TestZoom::penUpShownOrHidden()
     if (shown)
         w.showPenUpCheck->click();
     QCOMPARE(w.showPenUpCheck->isChecked(), shown);
-    QCOMPARE(int{w.preview().penUpColour}, shown ? 15 : 7);
+    QCOMPARE(w.preview().penUpColour, std::int16_t{shown ? orlex::kWhite : orlex::kHidden});
 
     testFile(rig, w, "PU0,0;PU600,0;PD600,600;");
     QCOMPARE(inkAt(w.previewCanvas, 300, 0, 15), shown);
@@ -232,7 +232,7 @@ void TestZoom::penUpShownOrHidden()
     // Unticking applies to what is drawn next.
     if (shown) {
         w.showPenUpCheck->click();
-        QCOMPARE(int{w.preview().penUpColour}, 7);
+        QCOMPARE(w.preview().penUpColour, std::int16_t{orlex::kHidden});
     }
 }
 
@@ -242,8 +242,8 @@ void TestZoom::halfAxesOnLabelClicks()
     MainWindow& w = rig.openWindow();
     PreviewWidget* previewCanvas = w.previewCanvas;
     w.clearButton->click();
-    const long midX = previewCanvas->widthTwips() / 2;
-    const long midY = previewCanvas->heightTwips() / 2;
+    const long midX = previewCanvas->widthUnits() / 2;
+    const long midY = previewCanvas->heightUnits() / 2;
     const QColor red = paletteColour(12);
     QVERIFY(!colourNear(previewCanvas, kOriginTwips, midY, red));
     QVERIFY(!colourNear(previewCanvas, midX, canvasY(previewCanvas, 0), red));
