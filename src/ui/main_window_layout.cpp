@@ -72,7 +72,7 @@ const FrameRow kFrames[] = {
     {MEMBER(motorFrame), nullptr, " Motor status  ", {8040, 2220, 1275, 1575}, "Status of motors"},
 };
 
-// The jog and pen buttons: an icon without text, 435 twips square.
+// The jog and pen buttons: an icon without text, 420 twips square, edge to edge.
 enum class Look { Up, Left, Pen, Right, Down };
 struct IconButtonRow {
     QPushButton* MainWindow::*button;
@@ -139,21 +139,22 @@ struct LabelRow {
     QRect twips;
     const char* tooltip;
 };
-// The three coordinate frames share one inner layout: an X row and a Y row. The value
-// labels reach to the frame's inner edge (960 twips wide instead of the classic 615), so
-// " 150 mm" is not clipped in faces wider than the classic one.
+// The three coordinate frames share one inner layout: an X row and a Y row, each a caption
+// and a value label beside it. The value labels reach to the frame's inner edge (960
+// twips wide instead of the classic 615), so " 150 mm" is not clipped in faces wider than
+// the classic one.
 const LabelRow kLabels[] = {
-    {MEMBER(minXCaption), &MainWindow::minimumFrame, " X =", {120, 240, 375, 240}, kMinimumTip},
+    {MEMBER(minXCaption), &MainWindow::minimumFrame, " X =", {120, 240, 360, 240}, kMinimumTip},
     {MEMBER(minXLabel), &MainWindow::minimumFrame, kPlaceholder, {480, 240, 960, 240}, kMinimumTip},
-    {MEMBER(minYCaption), &MainWindow::minimumFrame, " Y = ", {120, 480, 375, 240}, kMinimumTip},
+    {MEMBER(minYCaption), &MainWindow::minimumFrame, " Y = ", {120, 480, 360, 240}, kMinimumTip},
     {MEMBER(minYLabel), &MainWindow::minimumFrame, kPlaceholder, {480, 480, 960, 240}, kMinimumTip},
-    {MEMBER(maxXCaption), &MainWindow::maximumFrame, " X =", {120, 240, 375, 240}, kMaximumTip},
+    {MEMBER(maxXCaption), &MainWindow::maximumFrame, " X =", {120, 240, 360, 240}, kMaximumTip},
     {MEMBER(maxXLabel), &MainWindow::maximumFrame, kPlaceholder, {480, 240, 960, 240}, kMaximumTip},
-    {MEMBER(maxYCaption), &MainWindow::maximumFrame, " Y = ", {120, 480, 375, 240}, kMaximumTip},
+    {MEMBER(maxYCaption), &MainWindow::maximumFrame, " Y = ", {120, 480, 360, 240}, kMaximumTip},
     {MEMBER(maxYLabel), &MainWindow::maximumFrame, kPlaceholder, {480, 480, 960, 240}, kMaximumTip},
-    {MEMBER(limitXCaption), &MainWindow::limitFrame, " X =", {120, 240, 375, 240}, nullptr},
+    {MEMBER(limitXCaption), &MainWindow::limitFrame, " X =", {120, 240, 360, 240}, nullptr},
     {MEMBER(limitXLabel), &MainWindow::limitFrame, kPlaceholder, {480, 240, 960, 240}, kLimitTip},
-    {MEMBER(limitYCaption), &MainWindow::limitFrame, " Y = ", {120, 480, 375, 240}, nullptr},
+    {MEMBER(limitYCaption), &MainWindow::limitFrame, " Y = ", {120, 480, 360, 240}, nullptr},
     {MEMBER(limitYLabel), &MainWindow::limitFrame, kPlaceholder, {480, 480, 960, 240}, kLimitTip},
     {MEMBER(portCaption),
      &MainWindow::plotterControlFrame,
@@ -162,8 +163,8 @@ const LabelRow kLabels[] = {
      "Address of lpt port"},
     {MEMBER(portLabel), &MainWindow::plotterControlFrame, "________", {1260, 5880, 450, 225}, "Address of lpt port "},
     {MEMBER(zoomCaption), &MainWindow::drawControlFrame, "%  Zoom", {2580, 660, 855, 255}, nullptr},
-    {MEMBER(originRowXCaption), &MainWindow::originFrame, " X =", {120, 240, 375, 255}, kXAxisTip},
-    {MEMBER(originRowYCaption), &MainWindow::originFrame, " Y = ", {120, 480, 375, 240}, kYAxisTip},
+    {MEMBER(originRowXCaption), &MainWindow::originFrame, " X =", {120, 240, 360, 240}, kXAxisTip},
+    {MEMBER(originRowYCaption), &MainWindow::originFrame, " Y = ", {120, 480, 360, 240}, kYAxisTip},
     {MEMBER(stepTimeCaption), &MainWindow::velocityFrame, "ms for 1 step", {180, 840, 975, 195}, nullptr},
 };
 
@@ -184,7 +185,7 @@ QIcon iconOf(Look look)
 // A jog or pen button: while held down it shows the icon's second look.
 QPushButton* iconButton(QWidget* parent, const IconButtonRow& row)
 {
-    auto* b = place(new QPushButton(parent), row.name, QRect(row.left, row.top, 435, 435), row.tooltip);
+    auto* b = place(new QPushButton(parent), row.name, QRect(row.left, row.top, 420, 420), row.tooltip);
     const QIcon icon = iconOf(row.look);
     b->setIcon(icon);
     b->setIconSize(QSize(kButtonIconSize, kButtonIconSize));

@@ -64,6 +64,7 @@ private slots:
     void zoomChain_data();
     void zoomChain();
     void typingFollowsEveryKey();
+    void scrollBarStepsAndDrags();
     void everyZoomChangeDisablesDraw_data();
     void everyZoomChangeDisablesDraw();
     void clsKeepsPreviewPen();
@@ -148,6 +149,27 @@ void TestZoom::typingFollowsEveryKey()
     QCOMPARE(seen[1].zoom, 40);
     QCOMPARE(seen[1].scroll, 40);
     QCOMPARE(w.zoomBox->text(), QStringLiteral("40"));
+}
+
+// The scroll bar's arrows change the zoom by 1 and its trough by 10, up to 400; a dragged
+// thumb zooms only once it is let go.
+void TestZoom::scrollBarStepsAndDrags()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    QScrollBar* bar = w.zoomScrollBar;
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(int{w.preview().zoom}, 101);
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    QCOMPARE(int{w.preview().zoom}, 91);
+    bar->setSliderDown(true);
+    bar->setSliderPosition(250);
+    QCOMPARE(int{w.preview().zoom}, 91);
+    bar->setSliderDown(false);
+    QCOMPARE(int{w.preview().zoom}, 250);
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(int{w.preview().zoom}, 400);
+    QCOMPARE(w.zoomBox->text(), QString("400"));
 }
 
 void TestZoom::everyZoomChangeDisablesDraw_data()
