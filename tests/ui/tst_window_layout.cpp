@@ -252,22 +252,17 @@ void TestWindowLayout::sizesAndPlaces_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("name"); // empty: the window's client area
     QTest::addColumn<QRect>("place");
-    QTest::newRow("main window") << "main window"
-                                 << "" << QRect(0, 0, 632, 431);
-    QTest::newRow("preview") << "main window"
-                             << "previewCanvas" << QRect(144, 16, 381, 317);
-    QTest::newRow("Pen to 0") << "main window"
-                              << "penToZeroButton" << QRect(24, 132, 75, 21);
-    QTest::newRow("motor lamp") << "main window"
-                                << "motorLamp" << QRect(24, 24, 37, 37);
-    QTest::newRow("settings dialog") << "settings dialog"
-                                     << "" << QRect(0, 0, 271, 233);
-    QTest::newRow("Save") << "settings dialog"
-                          << "saveButton" << QRect(176, 156, 73, 25);
-    QTest::newRow("about box") << "about box"
-                               << "" << QRect(0, 0, 312, 205);
-    QTest::newRow("OK") << "about box"
-                        << "okButton" << QRect(208, 160, 97, 21);
+    const auto row = [](const char* name, const char* window, const char* widget, QRect place) {
+        QTest::newRow(name) << QString(window) << QString(widget) << place;
+    };
+    row("main window", "main window", "", QRect(0, 0, 632, 431));
+    row("preview", "main window", "previewCanvas", QRect(144, 16, 381, 317));
+    row("Pen to 0", "main window", "penToZeroButton", QRect(24, 132, 75, 21));
+    row("motor lamp", "main window", "motorLamp", QRect(24, 24, 37, 37));
+    row("settings dialog", "settings dialog", "", QRect(0, 0, 271, 233));
+    row("Save", "settings dialog", "saveButton", QRect(176, 156, 73, 25));
+    row("about box", "about box", "", QRect(0, 0, 312, 205));
+    row("OK", "about box", "okButton", QRect(208, 160, 97, 21));
 }
 
 void TestWindowLayout::sizesAndPlaces()
