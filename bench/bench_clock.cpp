@@ -361,14 +361,14 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
         QObject::connect(&floorTimer, &QTimer::timeout, &floorWidget, qOverload<>(&QWidget::update));
         floorTimer.start(33);
     }
-    // As an operator would, Test and Draw once the windows show their first frames.
+    // As an operator would, Test and Show, then Draw, once the windows show their first frames.
     const auto settle = [] {
         QEventLoop loop;
         QTimer::singleShot(200, &loop, &QEventLoop::quit);
         loop.exec();
     };
     settle();
-    window.onTestClicked();
+    window.onTestAndShowClicked();
     if (!window.drawButton->isEnabled())
         std::fprintf(stderr, "Draw is not enabled after the test at %.0f Hz\n", hz);
     settle();

@@ -78,7 +78,7 @@ int main(int argc, char** argv)
     options.exitProcess = [](int) {};
     options.openPort = [](const MachineSettings&) {
         PortRequest request;
-        request.kind = PortKind::Virtual; // virtual time: the presence test is instant
+        request.kind = PortKind::Virtual; // virtual time: the presence check is instant
         return openPort(request);
     };
     ui::MainWindow window(std::move(options));
@@ -92,7 +92,7 @@ int main(int argc, char** argv)
     for (int run = 0; run < runs; ++run) {
         const double cpu0 = cpuSeconds();
         const auto t0 = std::chrono::steady_clock::now();
-        window.onTestClicked();
+        window.onTestAndShowClicked();
         window.previewCanvas->repaint(); // the preview reaches the screen
         QApplication::processEvents();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -111,7 +111,7 @@ int main(int argc, char** argv)
     std::printf("extents: %s %s %s %s, %lld points\n", qPrintable(window.minXLabel->text()),
                 qPrintable(window.minYLabel->text()), qPrintable(window.maxXLabel->text()),
                 qPrintable(window.maxYLabel->text()),
-                window.lastTest ? static_cast<long long>(window.lastTest->run.points) : -1LL);
+                window.lastCheck ? static_cast<long long>(window.lastCheck->run.points) : -1LL);
     if (hp2xxSeconds > 0)
         std::printf("hp2xx: %.3f s, %.1f MB/s; ratio %.1fx (goal >= 5x)\n", hp2xxSeconds, megabytes / hp2xxSeconds,
                     hp2xxSeconds / best);

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     NullCanvas canvas;
     Preview preview(canvas, settings);
     preview.zoom = fuzz::zoomFor(size);
-    preview.penUpColour = (size % 2) ? 15 : 7;
+    preview.penUpColour = (size % 2) ? kWhite : kHidden;
     PreviewSink previewSink(&preview);
 
     const PlotTest test = testPlot(file.path(), settings, {preview.zoom, half}, &previewSink);

@@ -6,8 +6,9 @@ set -euo pipefail
 # clang and libclang-rt-14-dev: the fuzz targets (libFuzzer) are built with clang.
 # librsvg2-dev and libcairo2-dev: the SVG import draws with librsvg onto a cairo script surface.
 # librsvg2-bin: rsvg-convert, which the SVG import's tests compare against.
+# clang-format: scripts/test.sh checks the layout of every C++ file with it.
 packages=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgl-dev fonts-liberation clang
-          libclang-rt-14-dev librsvg2-dev libcairo2-dev librsvg2-bin "$@")
+          libclang-rt-14-dev librsvg2-dev libcairo2-dev librsvg2-bin clang-format "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a normal build, then the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer (skip that with ORLEX_NO_SANITIZE=1),
-# then builds the fuzz targets with clang and runs each for a minute from its seed corpus
-# (ORLEX_NO_FUZZ=1 skips that; ORLEX_FUZZ_SECONDS changes the minute).
+# Checks that every C++ file is laid out as .clang-format says, then builds and runs every
+# test: a normal build, then the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer (skip that with ORLEX_NO_SANITIZE=1), then builds the fuzz
+# targets with clang and runs each for a minute from its seed corpus (ORLEX_NO_FUZZ=1
+# skips that; ORLEX_FUZZ_SECONDS changes the minute).
 # Every build treats compiler warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+# Before the builds, so a layout slip fails in seconds; `clang-format -i FILE` mends it.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 export QT_QPA_PLATFORM=offscreen
 scripts/build.sh build -DORLEX_WERROR=ON
 (cd build && ctest --output-on-failure -j"$(nproc)")

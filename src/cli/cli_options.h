@@ -42,7 +42,7 @@ struct CliOptions {
     std::string traceFile;
     bool progress = false;
     bool home = false;             // always "Pen to 0" first, so a stopped draw can go on later
-    std::uint64_t fromPoint = 1;   // draw from this point on (1-based, as test counts points)
+    std::uint64_t fromPoint = 1;   // draw from this point on (1-based, as the check counts points)
     bool pauseAtPenChange = false; // wait on the terminal at an SP for another pen
     bool clockGiven = false;       // --clock was given (it needs --simulate)
     bool startGiven = false;       // --start was given

@@ -1,4 +1,4 @@
-// "draw FILE": the test run and its fit rule, the presence check, then the shared draw
+// "draw FILE": the check and its fit rule, the presence check, then the shared draw
 // run ("Pen to 0" when the plot has negative coordinates, the drawing). However the tool
 // ends once the port is open, the pen comes up, the motors are switched off and the
 // trace is written out.
@@ -47,8 +47,8 @@ PortRequest portRequestFor(const CliOptions& o, const MachineSettings& settings)
 class DrawSession {
 public:
     DrawSession(const CliOptions& options, const MachineSettings& settings, const std::string& runFile,
-                const PlotTest& test, PenPrompt* prompt)
-        : options_(options), settings_(settings), runFile_(runFile), test_(test), prompt_(prompt),
+                const PlotTest& check, PenPrompt* prompt)
+        : options_(options), settings_(settings), runFile_(runFile), check_(check), prompt_(prompt),
           opened_(openPort(portRequestFor(options, settings))),
           drive_(opened_.port(), settings,
                  DriveHooks{[this] { onEvents(); }, [fullStep = options.fullStep] { return !fullStep; }})
@@ -101,7 +101,7 @@ private:
     const CliOptions& options_;
     const MachineSettings& settings_;
     const std::string& runFile_; // the prepared plot: the chosen file, or an SVG converted
-    const PlotTest& test_;
+    const PlotTest& check_;
     PenPrompt* prompt_; // nullptr unless pens are asked for
     OpenedPort opened_;
     Drive drive_;
@@ -122,8 +122,8 @@ int DrawSession::drawWhenReady()
         return kExitNoPlotter;
     }
     const DrawPlan plan{options_.home ? DrawPlan::Origin::PenToZero : DrawPlan::Origin::AsTested, options_.fromPoint};
-    if (options_.home || test_.needsPenToZero())
-        std::cout << "Pen to 0: homing, then " << -test_.extents.minXmm << " mm right and " << -test_.extents.minYmm
+    if (options_.home || check_.needsPenToZero())
+        std::cout << "Pen to 0: homing, then " << -check_.extents.minXmm << " mm right and " << -check_.extents.minYmm
                   << " mm up\n"
                   << std::flush;
 
@@ -132,27 +132,27 @@ int DrawSession::drawWhenReady()
     hooks.drawingStarts = [&] {
         std::cout << "Drawing " << options_.plotFile;
         if (plan.firstPoint > 1)
-            std::cout << " from point " << plan.firstPoint << " of " << test_.run.points;
+            std::cout << " from point " << plan.firstPoint << " of " << check_.run.points;
         std::cout << "\n" << std::flush;
         startMicros = nowMicros();
     };
     hooks.stopRequested = [this] { return interruptSignal() != 0 || drive_.stopRequested(); };
     if (prompt_ != nullptr)
         hooks.penChange = [this](char pen) { askForPen(pen); };
-    DrawMonitor monitor(drive_, test_, plan.firstPoint, std::move(hooks));
+    DrawMonitor monitor(drive_, check_, plan.firstPoint, std::move(hooks));
     monitor_ = &monitor;
     const DrawReport report =
-        drawPlot(DrawJob{runFile_, test_.extents, test_.zoom, test_.halfStep, plan}, drive_, nullptr, &monitor);
+        drawPlot(DrawJob{runFile_, check_.extents, check_.zoom, check_.halfStep, plan}, drive_, nullptr, &monitor);
     monitor_ = nullptr;
     const double micros = nowMicros() - startMicros;
     progress_.finish();
 
-    // The test run has already warned about skipped pairs and the end of the file.
+    // The check has already warned about skipped pairs and the end of the file.
     switch (report.outcome) {
     case DrawReport::Outcome::Finished: printSummary(report.pointsDone, micros); return kExitOk;
     case DrawReport::Outcome::Stopped:
         // What --from-point needs to carry on (with --home, where the origin is found again).
-        std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << test_.run.points << "\n";
+        std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << check_.run.points << "\n";
         return interrupted();
     case DrawReport::Outcome::OriginFailed:
         std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
@@ -167,7 +167,7 @@ int DrawSession::drawWhenReady()
     case DrawReport::Outcome::PortFailed:
         std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
         if (report.stoppedAtPoint != 0)
-            std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << test_.run.points << "\n";
+            std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << check_.run.points << "\n";
         return kExitPortFailed;
     }
     return kExitOk;
@@ -234,20 +234,20 @@ void DrawSession::printSummary(std::uint64_t points, double micros)
 
 int runDrawCommand(const CliOptions& options)
 {
-    const PreparedTest prepared = loadAndTest(options, !options.fullStep);
+    const PreparedCheck prepared = loadAndCheck(options, !options.fullStep);
     if (prepared.failure != 0)
         return prepared.failure;
-    const PlotTest& test = prepared.test;
-    printTestReport(test, std::cout);
-    printRunWarnings(test, std::cerr);
+    const PlotTest& check = prepared.check;
+    printCheckReport(check, std::cout);
+    printRunWarnings(check, std::cerr);
     std::cout.flush();
-    if (!test.fits()) {
+    if (!check.fits()) {
         std::cerr << "orlex-plotter-cli: the plot is too big for the machine. Nothing was moved.\n";
         return kExitTooBig;
     }
-    if (options.fromPoint > test.run.points) {
+    if (options.fromPoint > check.run.points) {
         std::cerr << "orlex-plotter-cli: --from-point " << options.fromPoint << " is beyond the plot, which has "
-                  << test.run.points << " points. Nothing was moved.\n";
+                  << check.run.points << " points. Nothing was moved.\n";
         return kExitUsage;
     }
     std::unique_ptr<PenPrompt> prompt;
@@ -262,7 +262,7 @@ int runDrawCommand(const CliOptions& options)
 
     // From here on a signal ends the run between steps and leaves the machine safe.
     installInterruptHandlers();
-    DrawSession session(options, prepared.settings, prepared.plot.path(), test, prompt.get());
+    DrawSession session(options, prepared.settings, prepared.plot.path(), check, prompt.get());
     return session.run();
 }
 

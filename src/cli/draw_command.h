@@ -1,4 +1,4 @@
-// The draw sub-command: test, presence check, Pen to 0, and the drawing itself.
+// The draw sub-command: check, presence check, Pen to 0, and the drawing itself.
 #pragma once
 
 #include "cli/cli_options.h"

@@ -60,9 +60,9 @@ void addFigures(JsonObject& json, const PlotTest& outcome, double clockHz)
 
 } // namespace
 
-double atZoom(double millimetres, const PlotTest& test)
+double atZoom(double millimetres, const PlotTest& check)
 {
-    return millimetres * test.zoom / 100.0;
+    return millimetres * check.zoom / 100.0;
 }
 
 std::string testJson(const PlotTest& outcome, double clockHz)

@@ -10,7 +10,7 @@
 namespace orlex::cli {
 
 // {"min_x_mm": -10, ..., "fits": true, ...}; a limit that is not a number is null, and so
-// is an estimate that cannot be made. Lengths are at the test's zoom; the estimate is at
+// is an estimate that cannot be made. Lengths are at the check's zoom; the estimate is at
 // a clock of `clockHz`.
 std::string testJson(const PlotTest& outcome, double clockHz);
 
@@ -24,7 +24,7 @@ struct OptimizeFigures {
 };
 std::string optimizeJson(const OptimizeFigures& figures);
 
-// Millimetres on paper at the test's zoom, from the statistics' unscaled millimetres.
-double atZoom(double millimetres, const PlotTest& test);
+// Millimetres on paper at the check's zoom, from the statistics' unscaled millimetres.
+double atZoom(double millimetres, const PlotTest& check);
 
 } // namespace orlex::cli

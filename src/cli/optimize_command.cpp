@@ -47,10 +47,10 @@ int runOptimizeCommand(const CliOptions& options)
         std::cerr << "orlex-plotter-cli: " << *problem << "\n";
         return kExitUsage;
     }
-    const PreparedTest prepared = loadAndTest(options, true);
+    const PreparedCheck prepared = loadAndCheck(options, true);
     if (prepared.failure != 0)
         return prepared.failure;
-    printRunWarnings(prepared.test, std::cerr);
+    printRunWarnings(prepared.check, std::cerr);
 
     ReorderOptions order;
     order.allowReverse = !options.noReverse;
@@ -65,8 +65,8 @@ int runOptimizeCommand(const CliOptions& options)
         return kExitUsage;
     }
 
-    OptimizeFigures figures{reordered->travel, estimateAtClock(prepared.test, options.clockHz), std::nullopt};
-    const PlotTest after = runTest(options.outputFile, prepared.test.zoom, prepared.settings, true);
+    OptimizeFigures figures{reordered->travel, estimateAtClock(prepared.check, options.clockHz), std::nullopt};
+    const PlotTest after = runCheck(options.outputFile, prepared.check.zoom, prepared.settings, true);
     if (after.verdict != PlotTest::Verdict::Unreadable)
         figures.secondsAfter = estimateAtClock(after, options.clockHz);
     if (options.json)

@@ -1,5 +1,5 @@
 // "stat FILE": points, strokes, lengths, pen lifts, extents and the estimated drawing
-// time of the test run, as text or JSON; exit statuses as for test.
+// time of the check, as text or JSON; exit statuses as for test.
 #include "cli/stat_command.h"
 
 #include "cli/exit_codes.h"
@@ -14,41 +14,41 @@ namespace orlex::cli {
 
 namespace {
 
-void printStatistics(const PlotTest& test, double clockHz, std::ostream& out)
+void printStatistics(const PlotTest& check, double clockHz, std::ostream& out)
 {
-    const PlotStatistics& s = test.statistics;
-    const PlotExtents& e = test.extents;
+    const PlotStatistics& s = check.statistics;
+    const PlotExtents& e = check.extents;
     out << "Points: " << s.points << "\n"
         << "Strokes: " << s.strokes << "\n"
-        << "Pen-down length: " << millimetreText(atZoom(s.penDownMillimetres, test)) << "\n"
-        << "Pen-up length: " << millimetreText(atZoom(s.penUpMillimetres, test)) << "\n"
+        << "Pen-down length: " << millimetreText(atZoom(s.penDownMillimetres, check)) << "\n"
+        << "Pen-up length: " << millimetreText(atZoom(s.penUpMillimetres, check)) << "\n"
         << "Pen lifts: " << s.penLifts << "\n"
-        << "Extents at zoom " << test.zoom << " %: X " << millimetreLabel(e.minXmm) << " to "
+        << "Extents at zoom " << check.zoom << " %: X " << millimetreLabel(e.minXmm) << " to "
         << millimetreLabel(e.maxXmm) << ", Y " << millimetreLabel(e.minYmm) << " to " << millimetreLabel(e.maxYmm)
         << "\n"
         << "Estimated drawing time at " << numberText(clockHz) << " Hz: ";
-    if (const std::optional<double> seconds = estimateAtClock(test, clockHz))
-        out << secondsText(*seconds) << (test.needsPenToZero() ? " (the move of \"Pen to 0\" included)" : "");
+    if (const std::optional<double> seconds = estimateAtClock(check, clockHz))
+        out << secondsText(*seconds) << (check.needsPenToZero() ? " (the move of \"Pen to 0\" included)" : "");
     else
         out << "unknown, a point of this plot cannot be converted to motor steps";
-    out << "\n" << (test.fits() ? "fits" : "too big") << "\n";
+    out << "\n" << (check.fits() ? "fits" : "too big") << "\n";
 }
 
 } // namespace
 
 int runStatCommand(const CliOptions& options)
 {
-    const PreparedTest prepared = loadAndTest(options, true);
+    const PreparedCheck prepared = loadAndCheck(options, true);
     if (prepared.failure != 0)
         return prepared.failure;
-    const PlotTest& test = prepared.test;
+    const PlotTest& check = prepared.check;
     if (options.json) {
-        std::cout << statJson(test, options.clockHz) << "\n";
+        std::cout << statJson(check, options.clockHz) << "\n";
     } else {
-        printStatistics(test, options.clockHz, std::cout);
-        printRunWarnings(test, std::cerr);
+        printStatistics(check, options.clockHz, std::cout);
+        printRunWarnings(check, std::cerr);
     }
-    return test.fits() ? kExitOk : kExitTooBig;
+    return check.fits() ? kExitOk : kExitTooBig;
 }
 
 } // namespace orlex::cli

@@ -1,6 +1,6 @@
 // The SVG import for the command-line tool: it lives in a module that is loaded on the
-// first SVG drawing, since loading Qt's libraries takes longer than the whole test run of
-// a typical plot file. A plot file is told from an SVG without it.
+// first SVG drawing, since loading Qt's libraries takes longer than the whole check of a
+// typical plot file. A plot file is told from an SVG without it.
 #include "cli/svg_module.h"
 
 #include <algorithm>

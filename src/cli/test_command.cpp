@@ -13,15 +13,15 @@ namespace orlex::cli {
 
 int runTestCommand(const CliOptions& options)
 {
-    const PreparedTest prepared = loadAndTest(options, true);
+    const PreparedCheck prepared = loadAndCheck(options, true);
     if (prepared.failure != 0)
         return prepared.failure;
-    const PlotTest& outcome = prepared.test;
+    const PlotTest& outcome = prepared.check;
 
     if (options.json) {
         std::cout << testJson(outcome, options.clockHz) << "\n";
     } else {
-        printTestReport(outcome, std::cout);
+        printCheckReport(outcome, std::cout);
         printRunWarnings(outcome, std::cerr);
         if (::isatty(STDERR_FILENO))
             for (int i = 0; i < outcome.run.beeps; ++i)

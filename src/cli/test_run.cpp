@@ -1,4 +1,4 @@
-// Test run for the command-line tool: the shared test run with no picture and no
+// The check for the command-line tool: the shared check with no picture and no
 // plotter, and its report.
 #include "cli/test_run.h"
 
@@ -14,7 +14,7 @@
 
 namespace orlex::cli {
 
-PlotTest runTest(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep)
+PlotTest runCheck(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep)
 {
     return testPlot(plotFile, settings, CheckSetup{zoom, halfStep});
 }
@@ -28,30 +28,30 @@ std::string limitText(const std::optional<std::int16_t>& limit)
 
 } // namespace
 
-void printTestReport(const PlotTest& test, std::ostream& out)
+void printCheckReport(const PlotTest& check, std::ostream& out)
 {
-    const PlotExtents& e = test.extents;
-    out << "Extents at zoom " << test.zoom << " %:\n"
+    const PlotExtents& e = check.extents;
+    out << "Extents at zoom " << check.zoom << " %:\n"
         << "  min X: " << millimetreLabel(e.minXmm) << "\n"
         << "  min Y: " << millimetreLabel(e.minYmm) << "\n"
         << "  max X: " << millimetreLabel(e.maxXmm) << "\n"
         << "  max Y: " << millimetreLabel(e.maxYmm) << "\n"
-        << "Limits: X " << limitText(test.limitX) << ", Y " << limitText(test.limitY) << "\n"
-        << "Points: " << test.run.points << "\n"
-        << (test.fits() ? "fits" : "too big") << "\n";
+        << "Limits: X " << limitText(check.limitX) << ", Y " << limitText(check.limitY) << "\n"
+        << "Points: " << check.run.points << "\n"
+        << (check.fits() ? "fits" : "too big") << "\n";
 }
 
-void printRunWarnings(const PlotTest& test, std::ostream& err)
+void printRunWarnings(const PlotTest& check, std::ostream& err)
 {
-    for (const std::string& warning : test.warnings())
+    for (const std::string& warning : check.warnings())
         err << warning << "\n";
-    if (test.run.endOfFileCaption)
+    if (check.run.endOfFileCaption)
         err << kEndOfFileCaption << " The file ends inside a coordinate pair; that pair was dropped.\n";
 }
 
-PreparedTest loadAndTest(const CliOptions& options, bool halfStep)
+PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
 {
-    PreparedTest prepared;
+    PreparedCheck prepared;
     const bool draw = options.command == Command::Draw;
     const CliSettings loaded =
         loadCliSettings(options.settingsFile, draw ? SettingsProblems::Refuse : SettingsProblems::UseDefaults);
@@ -74,17 +74,17 @@ PreparedTest loadAndTest(const CliOptions& options, bool halfStep)
     for (const std::string& note : prepared.plot.notes())
         std::cerr << options.plotFile << ": " << note << "\n";
 
-    prepared.test = runTest(prepared.plot.path(), options.zoom, prepared.settings, halfStep);
-    if (prepared.test.verdict == PlotTest::Verdict::Unreadable) {
-        std::cerr << "orlex-plotter-cli: " << prepared.test.run.openError << "\n";
+    prepared.check = runCheck(prepared.plot.path(), options.zoom, prepared.settings, halfStep);
+    if (prepared.check.verdict == PlotTest::Verdict::Unreadable) {
+        std::cerr << "orlex-plotter-cli: " << prepared.check.run.openError << "\n";
         prepared.failure = kExitUsage;
     }
     return prepared;
 }
 
-std::optional<double> estimateAtClock(const PlotTest& test, double clockHz)
+std::optional<double> estimateAtClock(const PlotTest& check, double clockHz)
 {
-    return test.estimatedSeconds(2.0 / clockHz, true);
+    return check.estimatedSeconds(2.0 / clockHz, true);
 }
 
 std::string millimetreText(double mm)

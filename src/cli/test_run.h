@@ -1,4 +1,4 @@
-// The test run shared by the commands, on a preview with no picture and a drive with no
+// The check shared by the commands, on a preview with no picture and a drive with no
 // plotter, and its report as text.
 #pragma once
 
@@ -14,26 +14,26 @@
 
 namespace orlex::cli {
 
-// Runs the shared test run; nothing moves. `halfStep` is the step mode the step counts
+// Runs the shared check; nothing moves. `halfStep` is the step mode the step counts
 // (the fit rule in steps and the drawing-time counts) assume.
-PlotTest runTest(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep);
+PlotTest runCheck(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep);
 
 // What the commands that read a plot start with: the settings (--settings, ./seting.txt
-// or the defaults), the chosen file prepared for the run (an SVG converted), and the test
-// run. When one of them fails, `failure` holds the exit status (2, or 3 for an SVG too big
+// or the defaults), the chosen file prepared for the run (an SVG converted), and the
+// check. When one of them fails, `failure` holds the exit status (2, or 3 for an SVG too big
 // for the plotter's coordinates) and the reason has been said on stderr; settings warnings
 // and what the SVG import left out go to stderr as well.
-struct PreparedTest {
+struct PreparedCheck {
     int failure = 0;
     MachineSettings settings;
     PreparedPlot plot;
-    PlotTest test;
+    PlotTest check;
 };
-PreparedTest loadAndTest(const CliOptions& options, bool halfStep);
+PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep);
 
-// The test's estimate at the clock of --clock: the draw with the move of "Pen to 0",
+// The check's estimate at the clock of --clock: the draw with the move of "Pen to 0",
 // without the homing before it.
-std::optional<double> estimateAtClock(const PlotTest& test, double clockHz);
+std::optional<double> estimateAtClock(const PlotTest& check, double clockHz);
 
 // "12.3 mm": a length to a tenth of a millimetre.
 std::string millimetreText(double mm);
@@ -42,9 +42,9 @@ std::string millimetreText(double mm);
 std::string secondsText(double seconds);
 
 // Human report: the four extents as the labels show them, the limits, "fits"/"too big".
-void printTestReport(const PlotTest& test, std::ostream& out);
+void printCheckReport(const PlotTest& check, std::ostream& out);
 
 // Warnings about the run (skipped pairs, coordinate and step range, end-of-file caption).
-void printRunWarnings(const PlotTest& test, std::ostream& err);
+void printRunWarnings(const PlotTest& check, std::ostream& err);
 
 } // namespace orlex::cli

@@ -17,7 +17,7 @@ namespace orlex {
 
 struct DriveHooks {
     std::function<void()> processEvents; // let pending window events run (may be empty)
-    std::function<bool()> halfStep;      // is halfStepOption selected; asked at every step
+    std::function<bool()> halfStep;      // is half stepping chosen; asked at every step
     // Waits for the next events while a draw is paused (may be empty: events run, then a
     // short sleep).
     std::function<void()> waitWhilePaused = {};

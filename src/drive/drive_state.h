@@ -1,4 +1,4 @@
-// Drive state of the main window: phases, directions, coil patterns, position, status.
+// The drive's state: phases, directions, coil patterns, position, status.
 #pragma once
 
 #include "common/pen.h"
@@ -17,7 +17,7 @@ struct DriveState {
     double positionX = 0;        // steps of the mode each step was taken in
     double positionY = 0;
     bool connected = false;  // the last check saw the clock toggle
-    Pen manualPen = Pen::Up; // the pen button's state
+    Pen manualPen = Pen::Up; // the pen as last set by hand, between runs
     std::int16_t lampBlink = 0;
     int xSwitch = 0; // 1 open, 0 home reached (last readHomeSwitches() call)
     std::int16_t ySwitch = 0;

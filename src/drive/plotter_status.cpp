@@ -1,4 +1,4 @@
-// check: the presence test, which looks for one toggle of the plotter's clock line.
+// checkPresence: the presence test, which looks for one toggle of the plotter's clock line.
 #include "drive/drive.h"
 
 namespace orlex {

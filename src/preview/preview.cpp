@@ -25,8 +25,9 @@ std::int32_t toInt32(double value)
     return static_cast<std::int32_t>(rounded);
 }
 
-// An origin setting (Offsetx, Offsety) in twips: 20 per unit, whatever the zoom.
-double originTwips(double setting)
+// An origin setting (Offsetx, Offsety) on the canvas: 20 canvas units per unit of the
+// setting, whatever the zoom.
+double originUnits(double setting)
 {
     return setting * 20.0;
 }
@@ -35,14 +36,14 @@ double originTwips(double setting)
 
 void Preview::drawLine(double x, double y, std::int16_t colour)
 {
-    if (colour == kLightGrey) {
+    if (colour == kHidden) {
         lastX = toInt32(x);
         lastY = toInt32(y);
         return;
     }
-    const double offsetX = originTwips(settings_.originXmm);
-    const double offsetY = originTwips(settings_.originYmm);
-    const double h = canvas_->heightTwips();
+    const double offsetX = originUnits(settings_.originXmm);
+    const double offsetY = originUnits(settings_.originYmm);
+    const double h = canvas_->heightUnits();
     // zoom * Last is an integer product; 64 bits so that no pen position can overflow it.
     const auto zoomLastX = static_cast<std::int64_t>(zoom) * lastX;
     const auto zoomLastY = static_cast<std::int64_t>(zoom) * lastY;
@@ -59,16 +60,16 @@ void Preview::drawLine(double x, double y, std::int16_t colour)
 
 void Preview::drawYHalfAxis()
 {
-    const std::int32_t x = toInt32(originTwips(settings_.originXmm));
-    const std::int32_t y = toInt32(canvas_->heightTwips() - originTwips(settings_.originYmm));
+    const std::int32_t x = toInt32(originUnits(settings_.originXmm));
+    const std::int32_t y = toInt32(canvas_->heightUnits() - originUnits(settings_.originYmm));
     canvas_->line(x, y, x, 0, kLightRed);
 }
 
 void Preview::drawXHalfAxis()
 {
-    const std::int32_t x = toInt32(originTwips(settings_.originXmm));
-    const std::int32_t y = toInt32(canvas_->heightTwips() - originTwips(settings_.originYmm));
-    canvas_->line(x, y, canvas_->widthTwips(), y, kLightRed);
+    const std::int32_t x = toInt32(originUnits(settings_.originXmm));
+    const std::int32_t y = toInt32(canvas_->heightUnits() - originUnits(settings_.originYmm));
+    canvas_->line(x, y, canvas_->widthUnits(), y, kLightRed);
 }
 
 void Preview::clear()

@@ -11,26 +11,34 @@ namespace orlex {
 // Colour numbers of the 16-colour console palette that the preview uses.
 enum Colour : std::int16_t {
     kBlack = 0,     // pen-down segments
-    kLightGrey = 7, // pen-up segment not shown: nothing is drawn
+    kHidden = 7,    // a pen-up move that is not shown: drawLine only moves the preview pen
     kLightRed = 12, // origin half-axes
     kWhite = 15,    // pen-up segments when shown
 };
+// The former name of kHidden (7 is light grey in the palette), still used by the reader.
+inline constexpr Colour kLightGrey = kHidden;
 
-// A surface measured in twips, origin top-left, y downwards.
+// A surface measured in canvas units, origin top-left, y downwards. A canvas unit is a
+// plotter unit at zoom 100 %; how many of them make a pixel is the front end's choice.
 class Canvas {
 public:
     virtual ~Canvas() = default;
-    virtual int widthTwips() const = 0;  // inner width W
-    virtual int heightTwips() const = 0; // inner height H
+    virtual int widthUnits() const { return widthTwips(); }   // inner width W
+    virtual int heightUnits() const { return heightTwips(); } // inner height H
     virtual void line(long x1, long y1, long x2, long y2, std::int16_t colour) = 0;
     virtual void clear() = 0;
+
+    // The former names of widthUnits() and heightUnits(), until the reader's tests move
+    // to those. Every canvas overrides one pair or the other.
+    virtual int widthTwips() const { return widthUnits(); }
+    virtual int heightTwips() const { return heightUnits(); }
 };
 
 // Draws nothing; for the command-line tool.
 class NullCanvas : public Canvas {
 public:
-    int widthTwips() const override { return 5655; }
-    int heightTwips() const override { return 4695; }
+    int widthUnits() const override { return 5655; }
+    int heightUnits() const override { return 4695; }
     void line(long, long, long, long, std::int16_t) override {}
     void clear() override {}
 };
@@ -39,16 +47,16 @@ class Preview {
 public:
     Preview(Canvas& canvas, const MachineSettings& settings) : canvas_(&canvas), settings_(settings) {}
 
-    std::int16_t zoom = 100;      // percent, 1..400
-    std::int16_t penUpColour = 7; // 15 shown, 7 hidden
-    std::int32_t lastX = 0;       // preview pen, whole plotter units; never reset
+    std::int16_t zoom = 100;            // percent, 1..400
+    std::int16_t penUpColour = kHidden; // kWhite when pen-up moves are shown
+    std::int32_t lastX = 0;             // preview pen, whole plotter units; never reset
     std::int32_t lastY = 0;
 
     Canvas& canvas() { return *canvas_; }
     void setCanvas(Canvas& canvas) { canvas_ = &canvas; }
 
     // Segment from the rounded last point to the exact new one (plotter units), or only
-    // a move of the preview pen when colour is 7.
+    // a move of the preview pen when colour is kHidden.
     void drawLine(double x, double y, std::int16_t colour);
 
     void drawYHalfAxis(); // origin straight up to the top edge, light red

@@ -9,8 +9,12 @@
 namespace orlex {
 
 // Nearest whole number, halves to the even neighbour (std::nearbyint in the default
-// rounding mode): the program's rounding rule, which every conversion to a whole number
-// follows, through here or through std::nearbyint directly in the step loops.
+// rounding mode): the rounding rule of everything the machine's motion and the preview
+// follow (steps, zoom, settings, the preview's points), through here or through
+// std::nearbyint directly in the step loops. Two places round otherwise on purpose: the
+// SVG import places points with std::round (halves away from zero), as it writes a new
+// plot file rather than moving the machine, and texts for people (the command-line
+// reports, the status bar's figures) round with std::round or std::lround.
 // Inline and without a call into the maths library, since a test run rounds several
 // numbers per point: adding 2^52 to a magnitude below 2^52 leaves no fraction bits, so
 // the addition itself rounds, to nearest with halves to even; taking 2^52 away again is
@@ -27,7 +31,7 @@ inline double roundHalfEven(double value)
 // Rounds halves to even and checks the 16-bit signed range; nullopt instead of wrapping
 // (also for NaN and infinities).
 // -32768.5 rounds to the even -32768 and 32767.5 to 32768, so the values that fit are
-// [-32768.5, 32767.5); the test also refuses NaN and infinities. In that range adding
+// [-32768.5, 32767.5); the comparison also refuses NaN and infinities. In that range adding
 // 1.5 * 2^52 lands in [2^52, 2^53), where doubles are whole numbers one apart, so the
 // addition rounds halves to even whatever the sign, and the subtraction is exact.
 inline std::optional<std::int16_t> roundToInt16(double value)

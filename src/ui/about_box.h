@@ -1,4 +1,4 @@
-// frmAbout: "About Orlex_plotter", with "For personal use only" and "Version 1.0".
+// The about box: "About Orlex_plotter", with "For personal use only" and "Version 1.0".
 #pragma once
 
 #include <QDialog>

@@ -1,4 +1,4 @@
-// frmMain: construction, the start-up sequence and display, the File, Options and Help
+// The main window: construction, the start-up sequence and display, the File, Options and Help
 // menus, drag and drop of plot files, and the ways the program ends.
 #include "ui/main_window.h"
 
@@ -70,7 +70,7 @@ QString droppedFile(const QMimeData* mime)
 MainWindow::MainWindow(MainWindowOptions options, QWidget* parent) : QMainWindow(parent), options_(std::move(options))
 {
     feedback_ = options_.feedback ? options_.feedback : &defaultFeedback_;
-    setObjectName(QStringLiteral("frmMain"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QString::fromLatin1(kCaption));
     buildLayout();
     buildMenus();
@@ -127,7 +127,7 @@ void MainWindow::startUp()
     drive_->state.manualPen = Pen::Up;
     withPort([this] { drive_->penUp(); });
     preview_->zoom = 100;
-    preview_->penUpColour = 7;
+    preview_->penUpColour = kHidden;
     plotExtents = PlotExtents{};
     drive_->state.coilsX = 1;
     drive_->state.coilsY = 16; // the data register is left alone until the first step
@@ -197,16 +197,16 @@ void MainWindow::endProcess(int status)
     std::_Exit(status); // at once: no handler runs and no motion goes on
 }
 
-// A Save that changes a step length or a travel limit changes what the last test
-// measured: Draw waits for a new test.
+// A Save that changes a step length or a travel limit changes what the last check
+// measured: Draw waits for a new check.
 void MainWindow::settingsMayHaveChangedTheScale()
 {
-    if (!drawableTest_)
+    if (!drawableCheck_)
         return;
-    const DrawableTest now = currentTestKey();
-    if (now.stepLengthX != drawableTest_->stepLengthX || now.stepLengthY != drawableTest_->stepLengthY
-        || now.limitX != drawableTest_->limitX || now.limitY != drawableTest_->limitY)
-        forgetTest();
+    const DrawableCheck now = currentCheckKey();
+    if (now.stepLengthX != drawableCheck_->stepLengthX || now.stepLengthY != drawableCheck_->stepLengthY
+        || now.limitX != drawableCheck_->limitX || now.limitY != drawableCheck_->limitY)
+        forgetCheck();
 }
 
 void MainWindow::quitSafely(int status)
@@ -281,9 +281,9 @@ void MainWindow::onOpen()
 void MainWindow::openPlotFile(const QString& path)
 {
     const std::string chosen = QFile::encodeName(path).toStdString();
-    // A test speaks only for the file it read.
+    // A check speaks only for the file it read.
     if (chosen != plotFile_)
-        forgetTest();
+        forgetCheck();
     plotFile_ = chosen;
     fileNameBox->setText(path);
 }

@@ -1,4 +1,4 @@
-// frmMain: the main window with its controls, menus, start-up and every handler.
+// The main window with its controls, menus, start-up and every handler.
 // Handlers are thin: they call the drive, preview and interpreter of the core.
 #pragma once
 
@@ -80,8 +80,8 @@ public:
     Preview& preview() { return *preview_; }
     Port& port() { return port_.port(); }
     VirtualPlotter* virtualPlotter() { return port_.virtualPlotter; }
-    PlotExtents plotExtents;                         // minXmm.. of the last test run
-    std::optional<PlotTest> lastTest;                // the last test run that read the file
+    PlotExtents plotExtents;                         // minXmm.. of the last check
+    std::optional<PlotTest> lastCheck;               // the last check that read the file
     std::optional<double> stepPeriodSeconds() const; // last Speed, or the virtual clock
     bool drawRunning() const { return drawRunning_; }
     const LoadReport& settingsReport() const { return settingsReport_; }
@@ -101,7 +101,7 @@ public slots:
     void onStepLeftClicked();
     void onMotorClicked();
     void onPenClicked();
-    void onCheckClicked();
+    void onPresenceCheckClicked();
     void onStatusTimer();
     // Step timing.
     void onSpeedClicked();
@@ -110,7 +110,7 @@ public slots:
     void onPenHomeClicked();
     void onPenToZeroClicked();
     // Runs.
-    void onTestClicked();
+    void onTestAndShowClicked();
     void onDrawClicked();
     void onStopClicked();
     // Pause, Continue (both also Space) and Resume of a draw.
@@ -158,8 +158,8 @@ private:
     // text ends with a blank; " mm" after a Save), and the address as "378H".
     void showSettingsLabels(const QString& limitUnit);
     void jog(bool xAxis, int direction);         // one step of one motor
-    void runPresenceCheck();                     // presence test with its display (statusBox, Speed, connected)
-    void setMotionControlsEnabled(bool enabled); // jogs, Pen home, Pen to 0, Test, Draw
+    void runPresenceCheck();                     // presence check with its display (statusBox, Speed, connected)
+    void setMotionControlsEnabled(bool enabled); // jogs, Pen home, Pen to 0, Test and Show, Draw
     template <class Motion>
     auto runMotion(Motion motion);  // a homing motion with the controls held off
     void setRunActive(bool active); // Stop shown, dialogs and File > Open held off
@@ -185,30 +185,30 @@ private:
     std::unique_ptr<Drive> drive_;
     std::unique_ptr<Preview> preview_;
 
-    // What a successful test checked; Draw is enabled only while all of it still holds.
-    struct DrawableTest {
+    // What a successful check measured; Draw is enabled only while all of it still holds.
+    struct DrawableCheck {
         std::string path;
         std::int16_t zoom = 100;
         bool halfStep = true;
         bool shorterTravel = false;                                      // the strokes in the planner's order
         double stepLengthX = 0, stepLengthY = 0, limitX = 0, limitY = 0; // Lstepx, Lstepy, Maxx, Maxy
-        std::optional<FileStamp> stamp;                                  // the file as it was tested
-        bool operator==(const DrawableTest&) const = default;
+        std::optional<FileStamp> stamp;                                  // the file as it was checked
+        bool operator==(const DrawableCheck&) const = default;
     };
-    DrawableTest currentTestKey() const;
-    void forgetTest();                  // Draw off until the next successful test
-    bool plotStillAsTested();           // the file is as the test read it, or a message says why not
+    DrawableCheck currentCheckKey() const;
+    void forgetCheck();                 // Draw off until the next successful check
+    bool plotStillAsChecked();          // the file is as the check read it, or a message says why not
     void runDraw(const DrawPlan& plan); // Draw and Resume
     void setDrawRunning(bool running);
     void showDrawEnd(const DrawReport& report, const DrawMonitor& monitor);
-    void updateDrawButton(); // Draw on when a test still holds and nothing runs
+    void updateDrawButton(); // Draw on when a check still holds and nothing runs
     void settingsMayHaveChangedTheScale();
 
     // A draw that ended early, for "Resume from point N". Resuming in place needs the
     // carriage where the draw left it; once something moved it, only a plot whose origin
     // is its "Pen to 0" point can be found again, by homing.
     struct StoppedDraw {
-        DrawableTest test;       // what was drawn, as tested
+        DrawableCheck check;     // what was drawn, as checked
         std::uint64_t point = 0; // the point being drawn when it ended
         bool originIsPenToZero = false;
         QString positionLost; // why the carriage no longer stands where the draw left it
@@ -229,8 +229,8 @@ private:
     // The chosen file as the runs read it (main_window_inputs.cpp): as it is, an SVG
     // converted, or its strokes in a shorter pen-up order.
     void buildInputOptions();           // Options > "Shorter pen-up travel" and the status bar text
-    bool prepareRunFile();              // before a test; false when it cannot be (a message said why)
-    const std::string& runFile() const; // what the last test read and Draw draws
+    bool prepareRunFile();              // before a check; false when it cannot be (a message said why)
+    const std::string& runFile() const; // what the last check read and Draw draws
     void onShorterTravelToggled(bool on);
     std::optional<PreparedPlot> preparedPlot_;
 
@@ -239,7 +239,7 @@ private:
     bool speedRunning_ = false;   // "Speed" is measuring
     bool ending_ = false;         // quitSafely has run
     bool portFaultShown_ = false; // a port fault was reported and no check has passed since
-    std::optional<DrawableTest> drawableTest_;
+    std::optional<DrawableCheck> drawableCheck_;
     std::optional<int> lastSpeedMs_; // last "Speed" result, ms per step
 
 public:
@@ -277,7 +277,7 @@ public:
     QLineEdit* fileNameBox = nullptr;
     QGroupBox* drawControlFrame = nullptr;
     QPushButton* drawButton = nullptr;
-    QPushButton* testButton = nullptr;
+    QPushButton* testAndShowButton = nullptr;
     QPushButton* clearButton = nullptr;
     QScrollBar* zoomScrollBar = nullptr;
     QLineEdit* zoomBox = nullptr;
@@ -291,13 +291,15 @@ public:
     QGroupBox* velocityFrame = nullptr;
     QLineEdit* statusBox = nullptr;
     QLabel* stepTimeCaption = nullptr;
-    QPushButton* checkButton = nullptr;
+    QPushButton* presenceCheckButton = nullptr;
     QPushButton* speedButton = nullptr;
     QGroupBox* motorFrame = nullptr;
     MotorLamp* motorLamp = nullptr;
     QLabel* motorLetter = nullptr;
-    CrossLine* motorCrossLine1 = nullptr;
-    CrossLine* motorCrossLine2 = nullptr;
+    // The two lines that cross out the motor symbol while the motors are off: bottom-left
+    // to top-right, and top-left to bottom-right.
+    CrossLine* motorSlashLine = nullptr;
+    CrossLine* motorBackslashLine = nullptr;
     QLabel* motorStatusLabel = nullptr;
     QFrame* menuRule = nullptr;
     QTimer* statusTimer = nullptr;
@@ -312,14 +314,14 @@ public:
     QMenu* helpMenu = nullptr;
     QAction* aboutAction = nullptr;
     // Status bar, under the client area.
-    QuickLabel* progressLabel = nullptr;       // draw progress, or the estimate after a test
+    QuickLabel* progressLabel = nullptr;       // draw progress, or the estimate after a check
     QPushButton* stopButton = nullptr;         // "Stop", shown only during a draw
     QPushButton* pauseButton = nullptr;        // "Pause", during a draw that is not paused
     QPushButton* continueButton = nullptr;     // "Continue", while a draw is paused
     QPushButton* resumeButton = nullptr;       // "Resume from point N", after a draw ended early
     QShortcut* pauseShortcut = nullptr;        // Space: Pause or Continue during a draw
     QAction* pauseAtPenChangeAction = nullptr; // Options > "Pause at pen change"
-    QLabel* inputLabel = nullptr;              // after a test: an SVG's conversion notes, the travel saved
+    QLabel* inputLabel = nullptr;              // after a check: an SVG's conversion notes, the travel saved
 };
 
 } // namespace orlex::ui

@@ -10,7 +10,7 @@
 
 namespace orlex::ui {
 
-// Runs one homing motion with the jogs, the other homing button, Test and Draw disabled,
+// Runs one homing motion with the jogs, the other homing button, Test and Show and Draw disabled,
 // so no second motion can start from inside a step delay; the pen and motor buttons stay
 // usable, and Stop or Esc ends the motion. Empty when a port call failed.
 template <class Motion>
@@ -53,7 +53,7 @@ void MainWindow::onPenHomeClicked()
 }
 
 // Homes, then moves with the pen up to the origin that leaves room for the negative part
-// of the last tested plot. A failed homing ends it there: moving on from an unknown
+// of the last checked plot. A failed homing ends it there: moving on from an unknown
 // position could drive the carriage into its stops.
 void MainWindow::onPenToZeroClicked()
 {

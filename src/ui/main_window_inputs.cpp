@@ -36,23 +36,23 @@ QString travelText(const TravelChange& travel)
 void MainWindow::buildInputOptions()
 {
     shorterTravelAction = optionsMenu->addAction(QStringLiteral("Shorter pen-up travel"));
-    shorterTravelAction->setObjectName(QStringLiteral("mnuShorterTravel"));
+    shorterTravelAction->setObjectName(QStringLiteral("shorterTravelAction"));
     shorterTravelAction->setCheckable(true);
     shorterTravelAction->setChecked(preferences_->value(QLatin1String(kShorterTravelKey), false).toBool());
     connect(shorterTravelAction, &QAction::toggled, this, &MainWindow::onShorterTravelToggled);
 
     inputLabel = new QLabel(statusBar());
-    inputLabel->setObjectName(QStringLiteral("lblInput"));
+    inputLabel->setObjectName(QStringLiteral("inputLabel"));
     statusBar()->addWidget(inputLabel);
 }
 
-// Another order is another plot: Draw waits for a test of it.
+// Another order is another plot: Draw waits for a check of it.
 void MainWindow::onShorterTravelToggled(bool on)
 {
     preferences_->setValue(QLatin1String(kShorterTravelKey), on);
     preferences_->sync();
     inputLabel->clear();
-    forgetTest();
+    forgetCheck();
 }
 
 bool MainWindow::prepareRunFile()

@@ -31,53 +31,48 @@ namespace {
 
 using Frame = QGroupBox* MainWindow::*;
 
+// A member of the window and its name as a text, for the tables below: every control's
+// objectName is the name of the member that holds it.
+#define MEMBER(name) &MainWindow::name, #name
+
 // The frames, outer ones first; a null parent is the client area.
 struct FrameRow {
     Frame frame;
-    Frame parent;
     const char* name;
+    Frame parent;
     const char* caption;
     QRect twips;
     const char* tooltip;
 };
 const FrameRow kFrames[] = {
-    {&MainWindow::plotterControlFrame, nullptr, "Frame1", "Plotter control", {120, 120, 1875, 6255}, nullptr},
-    {&MainWindow::stepTypeFrame,
+    {MEMBER(plotterControlFrame), nullptr, "Plotter control", {120, 120, 1875, 6255}, nullptr},
+    {MEMBER(stepTypeFrame),
      &MainWindow::plotterControlFrame,
-     "fraStep",
      "Step type",
      {180, 2760, 1515, 615},
      "Select tip of step - half or full "},
-    {&MainWindow::minimumFrame,
+    {MEMBER(minimumFrame),
      &MainWindow::plotterControlFrame,
-     "Frame2",
      "Minim Coordinate",
      {180, 3420, 1515, 750},
      " Minim coordinate of picture beyond test "},
-    {&MainWindow::maximumFrame,
+    {MEMBER(maximumFrame),
      &MainWindow::plotterControlFrame,
-     "Frame3",
      "Max  Coordinate",
      {180, 4200, 1515, 735},
      " Maxim coordinate of picture beyond test "},
-    {&MainWindow::limitFrame,
-     &MainWindow::plotterControlFrame,
-     "Frame5",
-     "Limit",
-     {180, 4980, 1515, 750},
-     "Show hardware limit "},
-    {&MainWindow::drawControlFrame, nullptr, "Frame4", "Draw control", {2220, 5340, 4035, 1035}, nullptr},
-    {&MainWindow::originFrame,
+    {MEMBER(limitFrame), &MainWindow::plotterControlFrame, "Limit", {180, 4980, 1515, 750}, "Show hardware limit "},
+    {MEMBER(drawControlFrame), nullptr, "Draw control", {2220, 5340, 4035, 1035}, nullptr},
+    {MEMBER(originFrame),
      nullptr,
-     "Frame8",
      "Center off picture",
      {6360, 5340, 1515, 750},
      "Show where is origin of picture on X and Y axis"},
-    {&MainWindow::velocityFrame, nullptr, "Frame6", "     Velocity     ", {8040, 120, 1275, 1995}, nullptr},
-    {&MainWindow::motorFrame, nullptr, "fraMotor", " Motor status  ", {8040, 2220, 1275, 1575}, "Status of motors"},
+    {MEMBER(velocityFrame), nullptr, "     Velocity     ", {8040, 120, 1275, 1995}, nullptr},
+    {MEMBER(motorFrame), nullptr, " Motor status  ", {8040, 2220, 1275, 1575}, "Status of motors"},
 };
 
-// The jog and pen buttons: an icon without text, 435 twips square.
+// The jog and pen buttons: an icon without text, 420 twips square, edge to edge.
 enum class Look { Up, Left, Pen, Right, Down };
 struct IconButtonRow {
     QPushButton* MainWindow::*button;
@@ -87,70 +82,46 @@ struct IconButtonRow {
     const char* tooltip;
 };
 const IconButtonRow kIconButtons[] = {
-    {&MainWindow::stepUpButton, "cmdSteppYUp", Look::Up, 720, 240, "One step up"},
-    {&MainWindow::stepLeftButton, "cmdSteppXL", Look::Left, 300, 660, "One step left"},
-    {&MainWindow::penButton, "cmdPen", Look::Pen, 720, 660, "Decend or upend pen"},
-    {&MainWindow::stepRightButton, "cmdSteppXR", Look::Right, 1140, 660, "One step right"},
-    {&MainWindow::stepDownButton, "cmdSteppYDo", Look::Down, 720, 1080, "One step down"},
+    {MEMBER(stepUpButton), Look::Up, 720, 240, "One step up"},
+    {MEMBER(stepLeftButton), Look::Left, 300, 660, "One step left"},
+    {MEMBER(penButton), Look::Pen, 720, 660, "Decend or upend pen"},
+    {MEMBER(stepRightButton), Look::Right, 1140, 660, "One step right"},
+    {MEMBER(stepDownButton), Look::Down, 720, 1080, "One step down"},
 };
 
 struct ButtonRow {
     QPushButton* MainWindow::*button;
-    Frame parent;
     const char* name;
+    Frame parent;
     const char* caption;
     QRect twips;
     const char* tooltip;
 };
 const ButtonRow kButtons[] = {
-    {&MainWindow::penHomeButton,
+    {MEMBER(penHomeButton), &MainWindow::plotterControlFrame, "Pen home", {360, 1560, 1130, 305}, "Move pen to home"},
+    {MEMBER(penToZeroButton),
      &MainWindow::plotterControlFrame,
-     "cmdHome",
-     "Pen home",
-     {360, 1560, 1130, 305},
-     "Move pen to home"},
-    {&MainWindow::penToZeroButton,
-     &MainWindow::plotterControlFrame,
-     "cmdZero",
      "Pen to 0",
      {360, 1980, 1130, 315},
      "Move pen to 0  coordinate x,y"},
-    {&MainWindow::motorButton,
+    {MEMBER(motorButton),
      &MainWindow::plotterControlFrame,
-     "cmdMotor",
      "Motor off",
      {360, 2400, 1130, 305},
      "Cut out stepper motor or not"},
-    {&MainWindow::drawButton,
+    {MEMBER(drawButton), &MainWindow::drawControlFrame, "Draw", {240, 240, 1215, 315}, "Drawing with plotter"},
+    {MEMBER(testAndShowButton),
      &MainWindow::drawControlFrame,
-     "cmdDraw",
-     "Draw",
-     {240, 240, 1215, 315},
-     "Drawing with plotter"},
-    {&MainWindow::testButton,
-     &MainWindow::drawControlFrame,
-     "cmdTest",
      "Test and Show",
      {1680, 240, 1215, 315},
      "Test if plotter is ready and  size of picture is OK. "},
-    {&MainWindow::clearButton,
-     &MainWindow::drawControlFrame,
-     "cmdCls",
-     "Cls",
-     {3240, 240, 495, 315},
-     "Cleaning screen"},
-    {&MainWindow::checkButton,
+    {MEMBER(clearButton), &MainWindow::drawControlFrame, "Cls", {3240, 240, 495, 315}, "Cleaning screen"},
+    {MEMBER(presenceCheckButton),
      &MainWindow::velocityFrame,
-     "cmdCheck",
      "Check",
      {120, 1140, 1035, 315},
      "Check if plotter is conected and timer is activated"},
-    {&MainWindow::speedButton,
-     &MainWindow::velocityFrame,
-     "cmdSpeed",
-     "Speed",
-     {120, 1500, 1035, 315},
-     "Show time among steps"},
+    {MEMBER(speedButton), &MainWindow::velocityFrame, "Speed", {120, 1500, 1035, 315}, "Show time among steps"},
 };
 
 constexpr const char* kPlaceholder = "000.000";
@@ -162,50 +133,42 @@ constexpr const char* kYAxisTip = "Draw and show coordinate  0  on Y axis";
 
 struct LabelRow {
     QLabel* MainWindow::*label;
-    Frame parent;
     const char* name;
+    Frame parent;
     const char* caption;
     QRect twips;
     const char* tooltip;
 };
-// The three coordinate frames share one inner layout: an X row and a Y row. The value
-// labels reach to the frame's inner edge (960 twips wide instead of the classic 615), so
-// " 150 mm" is not clipped in faces wider than the classic one.
+// The three coordinate frames share one inner layout: an X row and a Y row, each a caption
+// and a value label beside it. The value labels reach to the frame's inner edge (960
+// twips wide instead of the classic 615), so " 150 mm" is not clipped in faces wider than
+// the classic one.
 const LabelRow kLabels[] = {
-    {&MainWindow::minXCaption, &MainWindow::minimumFrame, "Label2", " X =", {120, 240, 375, 240}, kMinimumTip},
-    {&MainWindow::minXLabel, &MainWindow::minimumFrame, "Label8", kPlaceholder, {480, 240, 960, 240}, kMinimumTip},
-    {&MainWindow::minYCaption, &MainWindow::minimumFrame, "Label4", " Y = ", {120, 480, 375, 240}, kMinimumTip},
-    {&MainWindow::minYLabel, &MainWindow::minimumFrame, "Label7", kPlaceholder, {480, 480, 960, 240}, kMinimumTip},
-    {&MainWindow::maxXCaption, &MainWindow::maximumFrame, "Label3", " X =", {120, 240, 375, 240}, kMaximumTip},
-    {&MainWindow::maxXLabel, &MainWindow::maximumFrame, "Label11", kPlaceholder, {480, 240, 960, 240}, kMaximumTip},
-    {&MainWindow::maxYCaption, &MainWindow::maximumFrame, "Label1", " Y = ", {120, 480, 375, 240}, kMaximumTip},
-    {&MainWindow::maxYLabel, &MainWindow::maximumFrame, "Label13", kPlaceholder, {480, 480, 960, 240}, kMaximumTip},
-    {&MainWindow::limitXCaption, &MainWindow::limitFrame, "Label5", " X =", {120, 240, 375, 240}, nullptr},
-    {&MainWindow::limitXLabel, &MainWindow::limitFrame, "lblMaxx", kPlaceholder, {480, 240, 960, 240}, kLimitTip},
-    {&MainWindow::limitYCaption, &MainWindow::limitFrame, "Label6", " Y = ", {120, 480, 375, 240}, nullptr},
-    {&MainWindow::limitYLabel, &MainWindow::limitFrame, "lblMaxy", kPlaceholder, {480, 480, 960, 240}, kLimitTip},
-    {&MainWindow::portCaption,
+    {MEMBER(minXCaption), &MainWindow::minimumFrame, " X =", {120, 240, 360, 240}, kMinimumTip},
+    {MEMBER(minXLabel), &MainWindow::minimumFrame, kPlaceholder, {480, 240, 960, 240}, kMinimumTip},
+    {MEMBER(minYCaption), &MainWindow::minimumFrame, " Y = ", {120, 480, 360, 240}, kMinimumTip},
+    {MEMBER(minYLabel), &MainWindow::minimumFrame, kPlaceholder, {480, 480, 960, 240}, kMinimumTip},
+    {MEMBER(maxXCaption), &MainWindow::maximumFrame, " X =", {120, 240, 360, 240}, kMaximumTip},
+    {MEMBER(maxXLabel), &MainWindow::maximumFrame, kPlaceholder, {480, 240, 960, 240}, kMaximumTip},
+    {MEMBER(maxYCaption), &MainWindow::maximumFrame, " Y = ", {120, 480, 360, 240}, kMaximumTip},
+    {MEMBER(maxYLabel), &MainWindow::maximumFrame, kPlaceholder, {480, 480, 960, 240}, kMaximumTip},
+    {MEMBER(limitXCaption), &MainWindow::limitFrame, " X =", {120, 240, 360, 240}, nullptr},
+    {MEMBER(limitXLabel), &MainWindow::limitFrame, kPlaceholder, {480, 240, 960, 240}, kLimitTip},
+    {MEMBER(limitYCaption), &MainWindow::limitFrame, " Y = ", {120, 480, 360, 240}, nullptr},
+    {MEMBER(limitYLabel), &MainWindow::limitFrame, kPlaceholder, {480, 480, 960, 240}, kLimitTip},
+    {MEMBER(portCaption),
      &MainWindow::plotterControlFrame,
-     "Label15",
      "LPT address =",
      {180, 5880, 1065, 225},
      "Address of lpt port"},
-    {&MainWindow::portLabel,
-     &MainWindow::plotterControlFrame,
-     "lblLpt",
-     "________",
-     {1260, 5880, 450, 225},
-     "Address of lpt port "},
-    {&MainWindow::zoomCaption, &MainWindow::drawControlFrame, "Label9", "%  Zoom", {2580, 660, 855, 255}, nullptr},
-    {&MainWindow::originRowXCaption, &MainWindow::originFrame, "Label18", " X =", {120, 240, 375, 255}, kXAxisTip},
-    {&MainWindow::originRowYCaption, &MainWindow::originFrame, "Label17", " Y = ", {120, 480, 375, 240}, kYAxisTip},
-    {&MainWindow::stepTimeCaption,
-     &MainWindow::velocityFrame,
-     "Label14",
-     "ms for 1 step",
-     {180, 840, 975, 195},
-     nullptr},
+    {MEMBER(portLabel), &MainWindow::plotterControlFrame, "________", {1260, 5880, 450, 225}, "Address of lpt port "},
+    {MEMBER(zoomCaption), &MainWindow::drawControlFrame, "%  Zoom", {2580, 660, 855, 255}, nullptr},
+    {MEMBER(originRowXCaption), &MainWindow::originFrame, " X =", {120, 240, 360, 240}, kXAxisTip},
+    {MEMBER(originRowYCaption), &MainWindow::originFrame, " Y = ", {120, 480, 360, 240}, kYAxisTip},
+    {MEMBER(stepTimeCaption), &MainWindow::velocityFrame, "ms for 1 step", {180, 840, 975, 195}, nullptr},
 };
+
+#undef MEMBER
 
 QIcon iconOf(Look look)
 {
@@ -222,7 +185,7 @@ QIcon iconOf(Look look)
 // A jog or pen button: while held down it shows the icon's second look.
 QPushButton* iconButton(QWidget* parent, const IconButtonRow& row)
 {
-    auto* b = place(new QPushButton(parent), row.name, QRect(row.left, row.top, 435, 435), row.tooltip);
+    auto* b = place(new QPushButton(parent), row.name, QRect(row.left, row.top, 420, 420), row.tooltip);
     const QIcon icon = iconOf(row.look);
     b->setIcon(icon);
     b->setIconSize(QSize(kButtonIconSize, kButtonIconSize));
@@ -257,7 +220,7 @@ void MainWindow::buildLayout()
     setCentralWidget(client);
 
     // The rule under the menu bar.
-    menuRule = place(new QFrame(client), "Line3", QRect(0, 0, 9480, 30));
+    menuRule = place(new QFrame(client), "menuRule", QRect(0, 0, 9480, 30));
     menuRule->setAutoFillBackground(true);
     setTextColour(menuRule, QPalette::Window, menuRule->palette().color(QPalette::ButtonText));
 
@@ -275,9 +238,10 @@ void MainWindow::buildLayout()
             place(new QLabel(QString::fromLatin1(row.caption), parentOf(row.parent)), row.name, row.twips, row.tooltip);
     drawButton->setEnabled(false);
 
-    fullStepOption = place(new QRadioButton(QStringLiteral("Full"), stepTypeFrame), "optFul", QRect(60, 300, 555, 195));
+    fullStepOption =
+        place(new QRadioButton(QStringLiteral("Full"), stepTypeFrame), "fullStepOption", QRect(60, 300, 555, 195));
     halfStepOption =
-        place(new QRadioButton(QStringLiteral("Half"), stepTypeFrame), "optHalf", QRect(780, 300, 615, 195));
+        place(new QRadioButton(QStringLiteral("Half"), stepTypeFrame), "halfStepOption", QRect(780, 300, 615, 195));
     halfStepOption->setChecked(true);
 
     buildPreviewAndZoom(client);
@@ -290,57 +254,58 @@ void MainWindow::buildLayout()
 
     // Timers: the status poll runs for the life of the window, the speed count on demand.
     statusTimer = new QTimer(this);
-    statusTimer->setObjectName(QStringLiteral("Timer1"));
+    statusTimer->setObjectName(QStringLiteral("statusTimer"));
     statusTimer->setInterval(300);
     speedTimer = new QTimer(this);
-    speedTimer->setObjectName(QStringLiteral("Timer2"));
+    speedTimer->setObjectName(QStringLiteral("speedTimer"));
     speedTimer->setInterval(1000);
 }
 
 // The preview, the file name, the zoom controls, the origin labels and "Show Pen Up".
 void MainWindow::buildPreviewAndZoom(QWidget* client)
 {
-    previewCanvas = place(new PreviewWidget(client), "picBox", QRect(2160, 240, 5715, 4755));
-    fileNameBox = place(new QLineEdit(client), "txtFile", QRect(2160, 5040, 5720, 285));
+    previewCanvas = place(new PreviewWidget(client), "previewCanvas", QRect(2160, 240, 5715, 4755));
+    fileNameBox = place(new QLineEdit(client), "fileNameBox", QRect(2160, 5040, 5720, 285));
 
-    zoomScrollBar = place(new QScrollBar(Qt::Horizontal, drawControlFrame), "scrZoom", QRect(240, 660, 1695, 195));
+    zoomScrollBar =
+        place(new QScrollBar(Qt::Horizontal, drawControlFrame), "zoomScrollBar", QRect(240, 660, 1695, 195));
     zoomScrollBar->setRange(0, 400);
     zoomScrollBar->setSingleStep(1);
     zoomScrollBar->setPageStep(10);
     zoomScrollBar->setValue(100);
     zoomScrollBar->setTracking(false); // a dragged thumb changes the value only when released
-    zoomBox = place(new QLineEdit(QStringLiteral("100"), drawControlFrame), "txtZoom", QRect(2160, 600, 390, 285),
+    zoomBox = place(new QLineEdit(QStringLiteral("100"), drawControlFrame), "zoomBox", QRect(2160, 600, 390, 285),
                     "Show zoom");
 
-    originYLabel = place(new ClickableLabel(QString::fromLatin1(kPlaceholder), originFrame), "lblOffsety",
+    originYLabel = place(new ClickableLabel(QString::fromLatin1(kPlaceholder), originFrame), "originYLabel",
                          QRect(480, 240, 615, 240), kXAxisTip);
-    originXLabel = place(new ClickableLabel(QString::fromLatin1(kPlaceholder), originFrame), "lblOffsetx",
+    originXLabel = place(new ClickableLabel(QString::fromLatin1(kPlaceholder), originFrame), "originXLabel",
                          QRect(480, 480, 615, 195), kYAxisTip);
-    showPenUpCheck = place(new QCheckBox(QStringLiteral("Show Pen Up"), client), "Check1", QRect(6420, 6180, 1395, 195),
-                           "When is Checked show pen down on screen");
+    showPenUpCheck = place(new QCheckBox(QStringLiteral("Show Pen Up"), client), "showPenUpCheck",
+                           QRect(6420, 6180, 1395, 195), "When is Checked show pen down on screen");
 }
 
 // The status box of "Velocity" and the motor symbol: lamp, "M" and the two lines that
 // cross it out, stacked in that order.
 void MainWindow::buildStatusDisplays()
 {
-    statusBox = place(new QLineEdit(QStringLiteral("Err"), velocityFrame), "txtStare", QRect(60, 240, 1155, 570));
+    statusBox = place(new QLineEdit(QStringLiteral("Err"), velocityFrame), "statusBox", QRect(60, 240, 1155, 570));
     statusBox->setFont(boldFace("Small Fonts", 20.25));
     statusBox->setAlignment(Qt::AlignCenter);
     setTextColour(statusBox, QPalette::Text, QColor(255, 0, 0));
 
-    motorLamp = place(new MotorLamp(motorFrame), "Shape9", QRect(360, 360, 555, 555));
+    motorLamp = place(new MotorLamp(motorFrame), "motorLamp", QRect(360, 360, 555, 555));
     motorLamp->setColour(kLightRed);
-    motorLetter = place(new QLabel(QStringLiteral("M"), motorFrame), "Label12", QRect(397, 360, 495, 495));
+    motorLetter = place(new QLabel(QStringLiteral("M"), motorFrame), "motorLetter", QRect(397, 360, 495, 495));
     motorLetter->setFont(boldFace("Arial Black", 18));
     motorLetter->setAlignment(Qt::AlignCenter);
     setTextColour(motorLetter, QPalette::WindowText, QColor(0, 192, 192));
-    motorCrossLine1 = new CrossLine(QPoint(pixels(960), pixels(300)), QPoint(pixels(300), pixels(960)), motorFrame);
-    motorCrossLine1->setObjectName(QStringLiteral("Line1"));
-    motorCrossLine2 = new CrossLine(QPoint(pixels(300), pixels(300)), QPoint(pixels(960), pixels(960)), motorFrame);
-    motorCrossLine2->setObjectName(QStringLiteral("Line2"));
-    motorStatusLabel =
-        place(new QLabel(QStringLiteral("Motors is connected"), motorFrame), "Label10", QRect(120, 1080, 1035, 435));
+    motorSlashLine = new CrossLine(QPoint(pixels(960), pixels(300)), QPoint(pixels(300), pixels(960)), motorFrame);
+    motorSlashLine->setObjectName(QStringLiteral("motorSlashLine"));
+    motorBackslashLine = new CrossLine(QPoint(pixels(300), pixels(300)), QPoint(pixels(960), pixels(960)), motorFrame);
+    motorBackslashLine->setObjectName(QStringLiteral("motorBackslashLine"));
+    motorStatusLabel = place(new QLabel(QStringLiteral("Motors is connected"), motorFrame), "motorStatusLabel",
+                             QRect(120, 1080, 1035, 435));
     motorStatusLabel->setAlignment(Qt::AlignCenter);
     motorStatusLabel->setWordWrap(true);
 }
@@ -357,17 +322,17 @@ void MainWindow::buildMenus()
         a->setObjectName(QString::fromLatin1(name));
         return a;
     };
-    fileMenu = menu("mnuFile", "&File");
-    openAction = item(fileMenu, "mnuOpen", "&Open");
-    openPrivateAction = item(fileMenu, "mnuOpen_privat", "Open Privat ");
+    fileMenu = menu("fileMenu", "&File");
+    openAction = item(fileMenu, "openAction", "&Open");
+    openPrivateAction = item(fileMenu, "openPrivateAction", "Open Privat ");
     openPrivateAction->setEnabled(false); // never offered to the operator
-    exitAction = item(fileMenu, "mnuExit", "E&xit");
-    optionsMenu = menu("mnuOption", "&Options");
-    settingsAction = item(optionsMenu, "mnuSetings", "Settings");
-    pauseAtPenChangeAction = item(optionsMenu, "mnuPauseAtPenChange", "Pause at pen change");
+    exitAction = item(fileMenu, "exitAction", "E&xit");
+    optionsMenu = menu("optionsMenu", "&Options");
+    settingsAction = item(optionsMenu, "settingsAction", "Settings");
+    pauseAtPenChangeAction = item(optionsMenu, "pauseAtPenChangeAction", "Pause at pen change");
     pauseAtPenChangeAction->setCheckable(true);
-    helpMenu = menu("mnuHelp", "&Help");
-    aboutAction = item(helpMenu, "mnuAbout", "&About");
+    helpMenu = menu("helpMenu", "&Help");
+    aboutAction = item(helpMenu, "aboutAction", "&About");
 }
 
 void MainWindow::buildStatusBar()
@@ -379,7 +344,7 @@ void MainWindow::buildStatusBar()
     // that it repaints only itself, from glyphs drawn once, and does not hold up the
     // drive's clock polling.
     progressLabel = new QuickLabel;
-    progressLabel->setObjectName(QStringLiteral("lblProgress"));
+    progressLabel->setObjectName(QStringLiteral("progressLabel"));
     bar->addWidget(new FixedLabelBox(progressLabel, bar), 1);
     // Shown only when they apply: Pause or Continue and Stop during a draw, Resume after
     // one that ended early.
@@ -390,34 +355,43 @@ void MainWindow::buildStatusBar()
         button->hide();
         return button;
     };
-    resumeButton = barButton(QStringLiteral("Resume"), "cmdResume");
-    pauseButton = barButton(QStringLiteral("Pause"), "cmdPause");
-    continueButton = barButton(QStringLiteral("Continue"), "cmdContinue");
-    stopButton = barButton(QStringLiteral("Stop"), "cmdStop");
+    resumeButton = barButton(QStringLiteral("Resume"), "resumeButton");
+    pauseButton = barButton(QStringLiteral("Pause"), "pauseButton");
+    continueButton = barButton(QStringLiteral("Continue"), "continueButton");
+    stopButton = barButton(QStringLiteral("Stop"), "stopButton");
     pauseShortcut = new QShortcut(QKeySequence(Qt::Key_Space), this);
+    pauseShortcut->setObjectName(QStringLiteral("pauseShortcut"));
     pauseShortcut->setEnabled(false); // Space keeps its usual meaning outside a draw
 }
 
 void MainWindow::connectHandlers()
 {
     const std::pair<QPushButton*, void (MainWindow::*)()> buttons[] = {
-        {stepUpButton, &MainWindow::onStepUpClicked},       {stepDownButton, &MainWindow::onStepDownClicked},
-        {stepRightButton, &MainWindow::onStepRightClicked}, {stepLeftButton, &MainWindow::onStepLeftClicked},
-        {motorButton, &MainWindow::onMotorClicked},         {penButton, &MainWindow::onPenClicked},
-        {checkButton, &MainWindow::onCheckClicked},         {speedButton, &MainWindow::onSpeedClicked},
-        {penHomeButton, &MainWindow::onPenHomeClicked},     {penToZeroButton, &MainWindow::onPenToZeroClicked},
-        {testButton, &MainWindow::onTestClicked},           {drawButton, &MainWindow::onDrawClicked},
-        {clearButton, &MainWindow::onClearClicked},         {stopButton, &MainWindow::onStopClicked},
-        {pauseButton, &MainWindow::onPauseClicked},         {continueButton, &MainWindow::onContinueClicked},
+        {stepUpButton, &MainWindow::onStepUpClicked},
+        {stepDownButton, &MainWindow::onStepDownClicked},
+        {stepRightButton, &MainWindow::onStepRightClicked},
+        {stepLeftButton, &MainWindow::onStepLeftClicked},
+        {motorButton, &MainWindow::onMotorClicked},
+        {penButton, &MainWindow::onPenClicked},
+        {presenceCheckButton, &MainWindow::onPresenceCheckClicked},
+        {speedButton, &MainWindow::onSpeedClicked},
+        {penHomeButton, &MainWindow::onPenHomeClicked},
+        {penToZeroButton, &MainWindow::onPenToZeroClicked},
+        {testAndShowButton, &MainWindow::onTestAndShowClicked},
+        {drawButton, &MainWindow::onDrawClicked},
+        {clearButton, &MainWindow::onClearClicked},
+        {stopButton, &MainWindow::onStopClicked},
+        {pauseButton, &MainWindow::onPauseClicked},
+        {continueButton, &MainWindow::onContinueClicked},
         {resumeButton, &MainWindow::onResumeClicked},
     };
     for (const auto& [b, slot] : buttons)
         connect(b, &QPushButton::clicked, this, slot);
 
     connect(showPenUpCheck, &QCheckBox::clicked, this, &MainWindow::onShowPenUpClicked);
-    // Steps of the other mode are twice or half as long: the last test no longer holds.
+    // Steps of the other mode are twice or half as long: the last check no longer holds.
     connect(halfStepOption, &QRadioButton::toggled, this, [this] {
-        forgetTest();
+        forgetCheck();
         resumePositionLost(QStringLiteral("the step type was changed"));
     });
     connect(zoomScrollBar, &QScrollBar::valueChanged, this, &MainWindow::onZoomScrolled);

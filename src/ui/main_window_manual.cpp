@@ -1,4 +1,4 @@
-// Manual controls of the main window: jogs, motor and pen buttons, the presence test,
+// Manual controls of the main window: jogs, motor and pen buttons, the presence check,
 // the motor-status lamp and the step-period measurement.
 #include "ui/main_window.h"
 
@@ -20,7 +20,7 @@ constexpr std::int16_t kLampRed = 12;
 constexpr std::int16_t kLampWhite = 15;
 } // namespace
 
-// One step of one motor, written to the port at once: no delay, no presence test.
+// One step of one motor, written to the port at once: no delay, no presence check.
 // Refused while a homing or a draw owns the carriage (the buttons are disabled then,
 // this only guards calls that do not come through a button).
 void MainWindow::jog(bool xAxis, int direction)
@@ -105,11 +105,11 @@ void MainWindow::runPresenceCheck()
         portFaultShown_ = false;
 }
 
-void MainWindow::onCheckClicked()
+void MainWindow::onPresenceCheckClicked()
 {
-    checkButton->setEnabled(false);
+    presenceCheckButton->setEnabled(false);
     runPresenceCheck();
-    checkButton->setEnabled(true);
+    presenceCheckButton->setEnabled(true);
 }
 
 // Every 300 ms: a blinking lamp while the coils are energised, the crossed-out motor
@@ -124,8 +124,8 @@ void MainWindow::onStatusTimer()
         withPort([this, &energised] { energised = drive().coilsEnergised(); });
     if (energised) {
         motorButton->setText(QStringLiteral("Motor off"));
-        motorCrossLine1->hide();
-        motorCrossLine2->hide();
+        motorSlashLine->hide();
+        motorBackslashLine->hide();
         if (s.lampBlink == 0) {
             s.lampBlink = 1;
             motorLamp->setColour(kLampRed);
@@ -136,8 +136,8 @@ void MainWindow::onStatusTimer()
         motorStatusLabel->setText(QStringLiteral("Motor is connected"));
     } else {
         motorLamp->setColour(kLampWhite);
-        motorCrossLine1->show();
-        motorCrossLine2->show();
+        motorSlashLine->show();
+        motorBackslashLine->show();
         motorStatusLabel->setText(QStringLiteral("Motor is disconnected"));
         motorButton->setText(QStringLiteral("Motor on"));
     }
@@ -189,7 +189,7 @@ void MainWindow::onSpeedTimer()
         ++ticks;
 }
 
-// The controls that start a motion. Draw follows the last test once they come back,
+// The controls that start a motion. Draw follows the last check once they come back,
 // and only outside a draw run (the draw run enables its own controls when it ends).
 void MainWindow::setMotionControlsEnabled(bool enabled)
 {
@@ -198,12 +198,12 @@ void MainWindow::setMotionControlsEnabled(bool enabled)
         b->setEnabled(enabled);
     if (!enabled) {
         drawButton->setEnabled(false);
-        testButton->setEnabled(false);
+        testAndShowButton->setEnabled(false);
         return;
     }
     if (drawRunning_)
         return;
-    testButton->setEnabled(true);
+    testAndShowButton->setEnabled(true);
     updateDrawButton();
 }
 
@@ -223,7 +223,7 @@ void MainWindow::portFailed(const std::string& fault, const std::string& safeFau
     drive().state.connected = false;
     statusBox->setText(QStringLiteral("Err"));
     speedButton->setVisible(false);
-    forgetTest(); // Draw waits for a test, whose presence check must pass again
+    forgetCheck(); // Draw waits for a check, whose presence check must pass again
     resumePositionLost(QStringLiteral("the port failed"));
     portFaultShown_ = true;
     const QString message = QString::fromStdString(portFaultMessage(fault, safeFault));

@@ -78,14 +78,14 @@ void MainWindow::loadPreferences()
 
 void MainWindow::recordStoppedDraw(const DrawReport& report)
 {
-    if (report.outcome == DrawReport::Outcome::Finished || report.stoppedAtPoint == 0 || !drawableTest_) {
+    if (report.outcome == DrawReport::Outcome::Finished || report.stoppedAtPoint == 0 || !drawableCheck_) {
         stoppedDraw_.reset();
         return;
     }
     StoppedDraw stopped;
-    stopped.test = *drawableTest_;
+    stopped.check = *drawableCheck_;
     stopped.point = report.stoppedAtPoint;
-    stopped.originIsPenToZero = lastTest && lastTest->needsPenToZero();
+    stopped.originIsPenToZero = lastCheck && lastCheck->needsPenToZero();
     stoppedDraw_ = stopped;
 }
 
@@ -98,10 +98,10 @@ void MainWindow::resumePositionLost(const QString& why)
 
 QString MainWindow::resumeProblem() const
 {
-    if (!drawableTest_ || !(*drawableTest_ == stoppedDraw_->test))
+    if (!drawableCheck_ || !(*drawableCheck_ == stoppedDraw_->check))
         return QStringLiteral("Resume needs the file, zoom, step type and settings of the stopped draw, "
                               "checked with \"Test and Show\".");
-    if (stampOf(stoppedDraw_->test.path) != stoppedDraw_->test.stamp)
+    if (stampOf(stoppedDraw_->check.path) != stoppedDraw_->check.stamp)
         return QStringLiteral("The plot file has changed since the draw stopped.");
     if (!stoppedDraw_->positionLost.isEmpty() && !stoppedDraw_->originIsPenToZero)
         return QStringLiteral("Resume is not possible: since the draw stopped, %1, and this plot's origin is "

@@ -1,4 +1,4 @@
-// "Test and Show", "Draw" and "Stop": the window's side of the shared test and draw runs,
+// "Test and Show", "Draw" and "Stop": the window's side of the shared check and draw runs,
 // which Draw is allowed for, and the progress and time estimate in the status bar.
 #include "ui/main_window.h"
 
@@ -49,22 +49,22 @@ void announceRunEnd(const ReadResult& run, OperatorFeedback& feedback, QWidget& 
 
 // The drawing time at the step period, the pen-up move of "Pen to 0" included; the
 // homing before it depends on where the carriage stands, so it is only named.
-QString estimateText(const PlotTest& test, std::optional<double> stepPeriodSeconds)
+QString estimateText(const PlotTest& check, std::optional<double> stepPeriodSeconds)
 {
     const QString prefix = QStringLiteral("Estimated drawing time: ");
     if (!stepPeriodSeconds)
         return prefix + QStringLiteral("unknown until \"Speed\" has measured the step period");
-    if (const std::optional<double> seconds = test.estimatedSeconds(*stepPeriodSeconds, true))
-        return prefix + duration(*seconds) + (test.needsPenToZero() ? QStringLiteral(" plus homing") : QString());
+    if (const std::optional<double> seconds = check.estimatedSeconds(*stepPeriodSeconds, true))
+        return prefix + duration(*seconds) + (check.needsPenToZero() ? QStringLiteral(" plus homing") : QString());
     return prefix + QStringLiteral("unknown, a point of this plot cannot be converted to motor steps");
 }
 
 } // namespace
 
-// What a successful test checked: Draw is allowed only while all of it still holds.
-MainWindow::DrawableTest MainWindow::currentTestKey() const
+// What a successful check measured: Draw is allowed only while all of it still holds.
+MainWindow::DrawableCheck MainWindow::currentCheckKey() const
 {
-    DrawableTest key;
+    DrawableCheck key;
     key.path = plotFile_;
     key.zoom = preview_->zoom;
     key.halfStep = halfStepOption->isChecked();
@@ -76,17 +76,17 @@ MainWindow::DrawableTest MainWindow::currentTestKey() const
     return key;
 }
 
-// The last test no longer speaks for what Draw would draw: Draw waits for a new one.
-void MainWindow::forgetTest()
+// The last check no longer speaks for what Draw would draw: Draw waits for a new one.
+void MainWindow::forgetCheck()
 {
-    drawableTest_.reset();
+    drawableCheck_.reset();
     drawButton->setEnabled(false);
     updateResumeButton();
 }
 
 void MainWindow::updateDrawButton()
 {
-    drawButton->setEnabled(!drawRunning_ && !motionRunning_ && drawableTest_.has_value());
+    drawButton->setEnabled(!drawRunning_ && !motionRunning_ && drawableCheck_.has_value());
 }
 
 // Stop and Esc are offered while anything waits on the plotter's clock; the dialogs
@@ -99,39 +99,39 @@ void MainWindow::setRunActive(bool active)
     setAcceptDrops(!active);
 }
 
-// Previews and measures the plot, then applies the fit rule and the presence test.
-void MainWindow::onTestClicked()
+// Previews and measures the plot, then applies the fit rule and the presence check.
+void MainWindow::onTestAndShowClicked()
 {
     if (drawRunning_ || motionRunning_)
         return; // the button is disabled then; this guards calls from code
     drawButton->setEnabled(false);
-    testButton->setEnabled(false);
-    drawableTest_.reset();
+    testAndShowButton->setEnabled(false);
+    drawableCheck_.reset();
     if (!prepareRunFile()) {
-        testButton->setEnabled(true);
+        testAndShowButton->setEnabled(true);
         return;
     }
 
     preview().clear();
     PreviewSink previewSink(&preview());
-    const PlotTest test =
+    const PlotTest check =
         testPlot(runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked()}, &previewSink);
-    if (test.verdict == PlotTest::Verdict::Unreadable) {
-        // Nothing was measured: the extents of the last good test stay, Draw stays off.
+    if (check.verdict == PlotTest::Verdict::Unreadable) {
+        // Nothing was measured: the extents of the last good check stay, Draw stays off.
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
-                           QString::fromStdString(test.run.openError));
-        testButton->setEnabled(true);
+                           QString::fromStdString(check.run.openError));
+        testAndShowButton->setEnabled(true);
         return;
     }
-    announceRunEnd(test.run, *feedback_, *this);
+    announceRunEnd(check.run, *feedback_, *this);
 
-    plotExtents = test.extents;
+    plotExtents = check.extents;
     minXLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.minXmm)));
     minYLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.minYmm)));
     maxXLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.maxXmm)));
     maxYLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.maxYmm)));
 
-    if (!test.fits()) {
+    if (!check.fits()) {
         paintFrame(limitFrame, kFrameTooBig);
         drawButton->setEnabled(false);
         runPresenceCheck();
@@ -139,20 +139,20 @@ void MainWindow::onTestClicked()
         paintFrame(limitFrame, kFrameFits);
         runPresenceCheck();
         if (drive().state.connected) {
-            DrawableTest key = currentTestKey();
+            DrawableCheck key = currentCheckKey();
             key.stamp = stampOf(key.path);
-            drawableTest_ = key;
+            drawableCheck_ = key;
         }
-        drawButton->setEnabled(drawableTest_.has_value());
+        drawButton->setEnabled(drawableCheck_.has_value());
     }
-    lastTest = test;
-    progressLabel->setText(estimateText(test, stepPeriodSeconds()));
+    lastCheck = check;
+    progressLabel->setText(estimateText(check, stepPeriodSeconds()));
 
-    for (const std::string& warning : test.warnings())
+    for (const std::string& warning : check.warnings())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(warning));
-    testButton->setEnabled(true);
-    updateResumeButton(); // a new test of the same plot may allow it again
+    testAndShowButton->setEnabled(true);
+    updateResumeButton(); // a new check of the same plot may allow it again
 }
 
 // Draws the plot from the carriage position, after "Pen to 0" when the plot has
@@ -163,12 +163,12 @@ void MainWindow::onDrawClicked()
 }
 
 // The draw of Draw and Resume. The status bar follows it: the live views at most 25
-// times a second, the progress text 5 times, from the steps sent against the test's count.
+// times a second, the progress text 5 times, from the steps sent against the check's count.
 void MainWindow::runDraw(const DrawPlan& plan)
 {
-    // Only what a test checked is drawn: the buttons are disabled otherwise, and this also
+    // Only what a check passed is drawn: the buttons are disabled otherwise, and this also
     // guards calls from code.
-    if (drawRunning_ || motionRunning_ || !drawableTest_ || !lastTest || !plotStillAsTested())
+    if (drawRunning_ || motionRunning_ || !drawableCheck_ || !lastCheck || !plotStillAsChecked())
         return;
     setDrawRunning(true);
 
@@ -178,8 +178,8 @@ void MainWindow::runDraw(const DrawPlan& plan)
     DrawMonitorHooks hooks;
     hooks.drawingStarts = [&] { // the lamp shows the motors steadily on
         statusTimer->stop();
-        motorCrossLine1->hide();
-        motorCrossLine2->hide();
+        motorSlashLine->hide();
+        motorBackslashLine->hide();
         motorLamp->setColour(kLampSteady);
         motorStatusLabel->setText(QStringLiteral("Motor is connected"));
         sinceText.start();
@@ -188,7 +188,7 @@ void MainWindow::runDraw(const DrawPlan& plan)
     hooks.stopRequested = [this] { return drive().stopRequested(); };
     if (pauseAtPenChangeAction->isChecked())
         hooks.penChange = [this](char pen) { holdForPen(pen); };
-    DrawMonitor monitor(drive(), *lastTest, plan.firstPoint, std::move(hooks));
+    DrawMonitor monitor(drive(), *lastCheck, plan.firstPoint, std::move(hooks));
     connect(&liveView, &QTimer::timeout, this, [&] {
         emit plotterMoved();
         if (!drawPaused_ && sinceText.elapsed() >= kProgressIntervalMs) {
@@ -209,32 +209,32 @@ void MainWindow::runDraw(const DrawPlan& plan)
     setDrawRunning(false);
 }
 
-// A file that is gone or changed since the test must not move the carriage, not even for
-// "Pen to 0": Draw then says why and waits for a new test.
-bool MainWindow::plotStillAsTested()
+// A file that is gone or changed since the check must not move the carriage, not even for
+// "Pen to 0": Draw then says why and waits for a new check.
+bool MainWindow::plotStillAsChecked()
 {
     QString problem;
     if (const Result<void> readable = checkPlotReadable(plotFile_); !plotFile_.empty() && !readable)
         problem = QString::fromStdString(readable.message() + " Nothing was moved.");
-    else if (drawableTest_->stamp != stampOf(drawableTest_->path))
+    else if (drawableCheck_->stamp != stampOf(drawableCheck_->path))
         problem = QStringLiteral("The plot file has changed since it was tested. "
                                  "Press \"Test and Show\" again before drawing.");
     if (problem.isEmpty())
         return true;
-    forgetTest();
+    forgetCheck();
     feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"), problem);
     return false;
 }
 
-// The controls around a draw: while it runs, Test, Draw and the manual controls are off
-// and Stop is offered; afterwards everything comes back, Draw as the last test allows.
+// The controls around a draw: while it runs, Test and Show, Draw and the manual controls are off
+// and Stop is offered; afterwards everything comes back, Draw as the last check allows.
 void MainWindow::setDrawRunning(bool running)
 {
     drive().continueAfterPause(); // no pause request outlives its draw
     if (running) {
         stoppedDraw_.reset();
         drawButton->setEnabled(false);
-        testButton->setEnabled(false);
+        testAndShowButton->setEnabled(false);
         plotterControlFrame->setEnabled(false);
         drive().clearStop();
         drawRunning_ = true;
@@ -249,7 +249,7 @@ void MainWindow::setDrawRunning(bool running)
     drive().clearStop();
     port_.flush();
     statusTimer->start();
-    testButton->setEnabled(true);
+    testAndShowButton->setEnabled(true);
     plotterControlFrame->setEnabled(true);
     updateDrawButton();
     updateResumeButton();
@@ -268,7 +268,7 @@ void MainWindow::showDrawEnd(const DrawReport& report, const DrawMonitor& monito
     case DrawReport::Outcome::Finished: {
         QString text = QStringLiteral("Drawing finished: %1 points in %2").arg(report.run.points).arg(took);
         const std::optional<double> period = stepPeriodSeconds();
-        if (const std::optional<double> estimate = period ? lastTest->estimatedSeconds(*period, false) : std::nullopt)
+        if (const std::optional<double> estimate = period ? lastCheck->estimatedSeconds(*period, false) : std::nullopt)
             text += QStringLiteral(" (estimated %1)").arg(duration(*estimate));
         progressLabel->setText(text);
         break;

@@ -17,7 +17,7 @@ const QString kDefaultZoomText = QStringLiteral("100");
 
 void MainWindow::onShowPenUpClicked()
 {
-    preview().penUpColour = showPenUpCheck->isChecked() ? kWhite : kLightGrey;
+    preview().penUpColour = showPenUpCheck->isChecked() ? kWhite : kHidden;
 }
 
 // Setting the text fires onZoomTextChanged, which may move the scroll bar again; a value
@@ -26,9 +26,9 @@ void MainWindow::onZoomScrolled()
 {
     zoomBox->setText(QString::number(zoomScrollBar->value()));
     preview().zoom = static_cast<std::int16_t>(zoomScrollBar->value());
-    // The last test no longer measures the plot at this scale: Draw waits for a new one,
+    // The last check no longer measures the plot at this scale: Draw waits for a new one,
     // also when a draw or a homing is holding Draw off at the moment.
-    forgetTest();
+    forgetCheck();
     resumePositionLost(QStringLiteral("the zoom was changed"));
 }
 
@@ -45,7 +45,7 @@ void MainWindow::onZoomTextChanged()
         zoomScrollBar->setValue(kDefaultZoom);
         zoomBox->setText(kDefaultZoomText);
     }
-    forgetTest();
+    forgetCheck();
     resumePositionLost(QStringLiteral("the zoom was changed"));
 }
 

@@ -1,4 +1,4 @@
-// previewCanvas: lines in twips are converted to pixels and written straight into a
+// The preview canvas: lines in twips are converted to pixels and written straight into a
 // backing image; painting copies only the part of the image that changed.
 #include "ui/preview_widget.h"
 
@@ -43,11 +43,11 @@ PreviewWidget::PreviewWidget(QWidget* parent) : QFrame(parent)
     fitImage();
 }
 
-int PreviewWidget::widthTwips() const
+int PreviewWidget::widthUnits() const
 {
     return image_.width() * kTwipsPerPixel;
 }
-int PreviewWidget::heightTwips() const
+int PreviewWidget::heightUnits() const
 {
     return image_.height() * kTwipsPerPixel;
 }

@@ -1,5 +1,5 @@
-// previewCanvas: the preview canvas, measured in twips, drawn into a kept image so nothing
-// drawn is lost while the window is hidden or covered.
+// The preview canvas, whose canvas unit is the twip (15 to a pixel), drawn into a kept
+// image so nothing drawn is lost while the window is hidden or covered.
 #pragma once
 
 #include "preview/preview.h"
@@ -22,8 +22,8 @@ public:
 
     explicit PreviewWidget(QWidget* parent = nullptr);
 
-    int widthTwips() const override;  // inner width, pixels * 15
-    int heightTwips() const override; // inner height
+    int widthUnits() const override;  // inner width in twips, pixels * 15
+    int heightUnits() const override; // inner height in twips
     void line(long x1, long y1, long x2, long y2, std::int16_t colour) override;
     void clear() override;
 

@@ -1,5 +1,6 @@
-// frmSetting: one scroll bar per numeric setting, two option buttons for the port address,
-// Load on opening, Default, Save (writes seting.txt, then updates the settings) and Cancel.
+// The settings dialog: one scroll bar per numeric setting, three option buttons for the
+// port address (the third only for an address other than &H378 and &H278), Load on
+// opening, Default, Save (writes seting.txt, then updates the settings) and Cancel.
 #include "ui/settings_dialog.h"
 
 #include "settings/conversions.h"
@@ -26,7 +27,7 @@ namespace {
 constexpr int kClientWidthTwips = 4065;
 constexpr int kClientHeightTwips = 3495;
 
-enum Frame { Lstep, Max, Speed, Offset, FrameCount };
+enum Frame { StepLength, Travel, Speed, Origin, FrameCount };
 
 struct FrameRow {
     const char* name;
@@ -35,13 +36,14 @@ struct FrameRow {
 };
 
 constexpr std::array<FrameRow, FrameCount> kFrames{{
-    {"fraLstep", "Lstep ( for full step)", {120, 120, 2175, 975}},
-    {"fraMax", "X-Y Max ( hardware limit )", {120, 1200, 2175, 975}},
-    {"fraSpeed", "Speed", {840, 4800, 2175, 975}},
-    {"fraOffset", "Center ( 0.0 coordinate)", {120, 2340, 2175, 975}},
+    {"stepLengthFrame", "Lstep ( for full step)", {120, 120, 2175, 975}},
+    {"travelFrame", "X-Y Max ( hardware limit )", {120, 1200, 2175, 975}},
+    {"speedFrame", "Speed", {840, 4800, 2175, 975}},
+    {"originFrame", "Center ( 0.0 coordinate)", {120, 2340, 2175, 975}},
 }};
 
-// One numeric setting: where it lives, its scroll bar and label, and how the label reads.
+// One numeric setting: where it lives, its scroll bar and label (named after the setting's
+// member of MachineSettings), and how the label reads.
 struct SettingRow {
     const char* scrollBar;
     const char* label;
@@ -54,14 +56,14 @@ struct SettingRow {
 };
 
 const std::array<SettingRow, 8> kRows{{
-    {"scrLstepx", "lblLstepx", Lstep, 240, {1320, 240, 735, 255}, 1, 200, 1, 10, 100, " mm"},
-    {"scrLstepy", "lblLstepy", Lstep, 600, {1320, 600, 735, 255}, 1, 200, 1, 10, 100, " mm"},
-    {"scrMaxx", "lblMaxx", Max, 240, {1320, 240, 615, 255}, 10, 300, 1, 10, 10, " cm"},
-    {"scrMaxy", "lblMaxy", Max, 600, {1320, 600, 735, 255}, 10, 300, 1, 10, 10, " cm"},
-    {"scrSpeedx", "lblSpeedx", Speed, 240, {1320, 240, 735, 255}, 10, 5000, 1, 100, 1000, " s"},
-    {"scrSpeedY", "lblSpeedy", Speed, 600, {1320, 600, 735, 255}, 10, 5000, 1, 100, 1000, " s"},
-    {"scrOffsetx", "lblOffsetx", Offset, 240, {1320, 240, 735, 255}, 1, 100, 1, 1, 1, " mm"},
-    {"scrOffsety", "lblOffsety", Offset, 600, {1320, 540, 795, 255}, 1, 100, 1, 1, 1, " mm"},
+    {"stepLengthXScrollBar", "stepLengthXLabel", StepLength, 240, {1320, 240, 735, 255}, 1, 200, 1, 10, 100, " mm"},
+    {"stepLengthYScrollBar", "stepLengthYLabel", StepLength, 600, {1320, 600, 735, 255}, 1, 200, 1, 10, 100, " mm"},
+    {"travelXScrollBar", "travelXLabel", Travel, 240, {1320, 240, 615, 255}, 10, 300, 1, 10, 10, " cm"},
+    {"travelYScrollBar", "travelYLabel", Travel, 600, {1320, 600, 735, 255}, 10, 300, 1, 10, 10, " cm"},
+    {"speedXScrollBar", "speedXLabel", Speed, 240, {1320, 240, 735, 255}, 10, 5000, 1, 100, 1000, " s"},
+    {"speedYScrollBar", "speedYLabel", Speed, 600, {1320, 600, 735, 255}, 10, 5000, 1, 100, 1000, " s"},
+    {"originXScrollBar", "originXLabel", Origin, 240, {1320, 240, 735, 255}, 1, 100, 1, 1, 1, " mm"},
+    {"originYScrollBar", "originYLabel", Origin, 600, {1320, 540, 795, 255}, 1, 100, 1, 1, 1, " mm"},
 }};
 
 // The label text of a position: the quotient as the shortest decimal text in the
@@ -101,7 +103,7 @@ SettingsDialog::SettingsDialog(MachineSettings& settings, std::filesystem::path 
                                OperatorFeedback& feedback, QWidget* parent)
     : QDialog(parent), settings_(settings), settingsFile_(std::move(settingsFile)), feedback_(feedback)
 {
-    setObjectName(QStringLiteral("frmSetting"));
+    setObjectName(QStringLiteral("settingsDialog"));
     setWindowTitle(QStringLiteral("Settings"));
     buildControls();
     load();
@@ -113,10 +115,11 @@ void SettingsDialog::buildControls()
     buildSettingRows();
     buildPortOptions();
 
-    cancelButton_ = place(new QPushButton(QStringLiteral("&Cancel"), this), "cmdCancel", QRect(2640, 1380, 1095, 375));
+    cancelButton_ =
+        place(new QPushButton(QStringLiteral("&Cancel"), this), "cancelButton", QRect(2640, 1380, 1095, 375));
     defaultButton_ =
-        place(new QPushButton(QStringLiteral("Default"), this), "cmdDefault", QRect(2640, 1860, 1095, 375));
-    saveButton_ = place(new QPushButton(QStringLiteral("&Save"), this), "cmdSave", QRect(2640, 2340, 1095, 375));
+        place(new QPushButton(QStringLiteral("Default"), this), "defaultButton", QRect(2640, 1860, 1095, 375));
+    saveButton_ = place(new QPushButton(QStringLiteral("&Save"), this), "saveButton", QRect(2640, 2340, 1095, 375));
     connect(cancelButton_, &QPushButton::clicked, this, &SettingsDialog::onCancelClicked);
     connect(defaultButton_, &QPushButton::clicked, this, &SettingsDialog::onDefaultClicked);
     connect(saveButton_, &QPushButton::clicked, this, &SettingsDialog::onSaveClicked);
@@ -132,7 +135,7 @@ void SettingsDialog::buildControls()
 
     // Shown only when Load had to adjust a stored value, in a strip below the frames.
     noteLabel_ = new QLabel(this);
-    noteLabel_->setObjectName(QStringLiteral("lblNote"));
+    noteLabel_->setObjectName(QStringLiteral("noteLabel"));
     noteLabel_->setWordWrap(true);
     noteLabel_->setVisible(false);
 
@@ -147,7 +150,7 @@ void SettingsDialog::buildSettingRows()
     for (std::size_t f = 0; f < frames.size(); ++f)
         frames[f] =
             place(new QGroupBox(QString::fromLatin1(kFrames[f].caption), this), kFrames[f].name, kFrames[f].twips);
-    frames[Lstep]->setToolTip(QStringLiteral("Lungimea unui pas in mm"));
+    frames[StepLength]->setToolTip(QStringLiteral("Lungimea unui pas in mm"));
     // The speed group is carried through Load, Default and Save but never shown.
     speedFrame_ = frames[Speed];
     speedFrame_->setVisible(false);
@@ -172,12 +175,15 @@ void SettingsDialog::buildSettingRows()
 // &HD010), shown only when the loaded address is such a one, so a Save keeps it.
 void SettingsDialog::buildPortOptions()
 {
-    auto* fraPort = place(new QGroupBox(QStringLiteral("Lpt Address"), this), "fraPort", QRect(2640, 120, 1095, 975));
-    port378Option_ = place(new QRadioButton(QStringLiteral("H378"), fraPort), "optLpt1", QRect(240, 240, 735, 255));
+    auto* portFrame =
+        place(new QGroupBox(QStringLiteral("Lpt Address"), this), "portFrame", QRect(2640, 120, 1095, 975));
+    port378Option_ =
+        place(new QRadioButton(QStringLiteral("H378"), portFrame), "port378Option", QRect(240, 240, 735, 255));
     port378Option_->setChecked(true);
-    port278Option_ = place(new QRadioButton(QStringLiteral("H278"), fraPort), "optLpt2", QRect(240, 600, 735, 195));
+    port278Option_ =
+        place(new QRadioButton(QStringLiteral("H278"), portFrame), "port278Option", QRect(240, 600, 735, 195));
     // Wider than the others: "HD010" is longer than "H378".
-    otherPortOption_ = place(new QRadioButton(fraPort), "optLpt3", QRect(240, 795, 840, 165));
+    otherPortOption_ = place(new QRadioButton(portFrame), "otherPortOption", QRect(240, 795, 840, 165));
     otherPortOption_->setVisible(false);
 }
 
@@ -211,7 +217,7 @@ void SettingsDialog::load()
 void SettingsDialog::showNote(const QStringList& adjustments)
 {
     const int left = pixels(120);
-    const int top = pixels(kFrames[Offset].twips.bottom() + 1) + 4; // just below fraOffset
+    const int top = pixels(kFrames[Origin].twips.bottom() + 1) + 4; // just below the origin frame
     const int width = pixels(kClientWidthTwips) - 2 * left;
     noteLabel_->setText(QStringLiteral("Some stored settings did not fit this dialog and were adjusted"
                                        " (nothing is saved until Save):\n")

@@ -1,4 +1,4 @@
-// frmSetting: edits the machine settings with scroll bars; Load, Default, Save, Cancel.
+// The settings dialog: edits the machine settings with scroll bars; Load, Default, Save, Cancel.
 #pragma once
 
 #include "settings/machine_settings.h"

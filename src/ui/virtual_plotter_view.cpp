@@ -89,7 +89,7 @@ void forEachInkBox(QPointF from, QPointF to, double reach, Add&& add)
 VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSettings& settings, QWidget* parent)
     : QWidget(parent, Qt::Window), plotter_(plotter), settings_(settings)
 {
-    setObjectName(QStringLiteral("frmVirtualPlotter"));
+    setObjectName(QStringLiteral("virtualPlotterView"));
     setWindowTitle(QStringLiteral("Virtual plotter"));
     setMinimumSize(320, 300);
     resize(640, 640);
@@ -101,13 +101,13 @@ VirtualPlotterView::VirtualPlotterView(VirtualPlotter& plotter, const MachineSet
     panel_ = new QWidget(this);
     panel_->setAutoFillBackground(true);
     positionLabel_ = new QuickLabel(panel_);
-    positionLabel_->setObjectName(QStringLiteral("lblPosition"));
+    positionLabel_->setObjectName(QStringLiteral("positionLabel"));
     countersLabel_ = new QuickLabel(panel_);
-    countersLabel_->setObjectName(QStringLiteral("lblCounters"));
+    countersLabel_->setObjectName(QStringLiteral("countersLabel"));
     savePaperButton_ = new QPushButton(QStringLiteral("Save paper as SVG\u2026"), panel_);
-    savePaperButton_->setObjectName(QStringLiteral("cmdSaveSvg"));
+    savePaperButton_->setObjectName(QStringLiteral("savePaperButton"));
     clearPaperButton_ = new QPushButton(QStringLiteral("Clear paper"), panel_);
-    clearPaperButton_->setObjectName(QStringLiteral("cmdClearPaper"));
+    clearPaperButton_->setObjectName(QStringLiteral("clearPaperButton"));
     connect(savePaperButton_, &QPushButton::clicked, this, &VirtualPlotterView::onSavePaperClicked);
     connect(clearPaperButton_, &QPushButton::clicked, this, &VirtualPlotterView::onClearPaperClicked);
 

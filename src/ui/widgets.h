@@ -26,7 +26,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-// motorLamp: a filled circle whose fill is a palette colour.
+// The motor lamp: a filled circle whose fill is a palette colour.
 class MotorLamp : public QWidget {
     Q_OBJECT
 public:
@@ -41,7 +41,8 @@ private:
     std::int16_t colour_ = 12;
 };
 
-// motorCrossLine1 / motorCrossLine2: a 2-pixel line between two points given in the parent's pixels.
+// One of the two lines that cross out the motor symbol: a 2-pixel line between two points
+// given in the parent's pixels.
 class CrossLine : public QWidget {
     Q_OBJECT
 public:

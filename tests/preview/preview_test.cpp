@@ -19,7 +19,7 @@ protected:
         settings.originXmm = 5;
         settings.originYmm = 5;
     }
-    long H() const { return canvas.heightTwips(); }
+    long H() const { return canvas.heightUnits(); }
 
     MachineSettings settings;
     RecordingCanvas canvas;
@@ -51,7 +51,7 @@ TEST_F(PreviewTest, ZoomScalesStartAndEndAlike)
 TEST_F(PreviewTest, StartFromRoundedLastPointEndFromExactPoint)
 {
     preview.zoom = 400;
-    // 10.5 units at 400 % is exactly 42 twips, but the pen is kept as 10 (half to even).
+    // 10.5 units at 400 % is exactly 42 canvas units, but the pen is kept as 10 (half to even).
     preview.drawLine(10.5, 0, kBlack);
     EXPECT_EQ(canvas.lines[0].x2, 100 + 42);
     EXPECT_EQ(preview.lastX, 10);
@@ -74,7 +74,7 @@ TEST_F(PreviewTest, CanvasCoordinatesRoundHalfToEven)
 
 TEST_F(PreviewTest, HiddenPenUpMovesWithoutDrawing)
 {
-    preview.drawLine(1000, 2000, kLightGrey);
+    preview.drawLine(1000, 2000, kHidden);
     EXPECT_TRUE(canvas.lines.empty());
     EXPECT_EQ(preview.lastX, 1000);
     EXPECT_EQ(preview.lastY, 2000);
@@ -114,7 +114,7 @@ TEST_F(PreviewTest, HalfAxesFromTheOrigin)
     preview.drawXHalfAxis();
     ASSERT_EQ(canvas.lines.size(), 2u);
     EXPECT_EQ(canvas.lines[0], (RecordedLine{200, H() - 400, 200, 0, kLightRed}));
-    EXPECT_EQ(canvas.lines[1], (RecordedLine{200, H() - 400, canvas.widthTwips(), H() - 400, kLightRed}));
+    EXPECT_EQ(canvas.lines[1], (RecordedLine{200, H() - 400, canvas.widthUnits(), H() - 400, kLightRed}));
 }
 
 TEST_F(PreviewTest, OriginSettingIsReadAtEachUse)
@@ -139,7 +139,7 @@ TEST_F(PreviewTest, HugeCoordinatesStickAtTheEndsOfThe32BitRange)
     preview.drawLine(0, 0, kBlack);
     EXPECT_EQ(canvas.lines[1].x1, kMax);
     EXPECT_EQ(canvas.lines[1].y1, kMax);
-    preview.drawLine(std::numeric_limits<double>::quiet_NaN(), 0, kLightGrey);
+    preview.drawLine(std::numeric_limits<double>::quiet_NaN(), 0, kHidden);
     EXPECT_EQ(preview.lastX, 0);
 }
 

@@ -16,8 +16,8 @@ struct RecordedLine {
 
 class RecordingCanvas : public Canvas {
 public:
-    int widthTwips() const override { return 5655; }
-    int heightTwips() const override { return 4695; }
+    int widthUnits() const override { return 5655; }
+    int heightUnits() const override { return 4695; }
     void line(long x1, long y1, long x2, long y2, std::int16_t colour) override
     {
         lines.push_back({x1, y1, x2, y2, colour});

@@ -66,7 +66,7 @@ class TestBadInputs : public QObject {
 private slots:
     void testAndShow_data();
     void testAndShow();
-    void fileDeletedBetweenTestAndDraw();
+    void fileDeletedBetweenCheckAndDraw();
 };
 
 void TestBadInputs::testAndShow_data()
@@ -92,12 +92,12 @@ void TestBadInputs::testAndShow()
     const QString titleBefore = w.windowTitle();
     const long peakBefore = orlex::hostile::peakRssKib();
 
-    w.testButton->click();
+    w.testAndShowButton->click();
 
     const long growth = orlex::hostile::peakRssKib() - peakBefore;
     QVERIFY2(growth < orlex::hostile::kMaxPeakGrowthKib,
              qPrintable(QStringLiteral("peak memory grew by %1 KiB").arg(growth)));
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
     QVERIFY(eventLoopAlive());
 
     if (c.refusal) {
@@ -136,25 +136,25 @@ void TestBadInputs::testAndShow()
     if (c.skipped && c.outOfRange) // nothing else is said
         QCOMPARE(rig.feedback.messages.size(), std::size_t{(*c.skipped ? 1u : 0u) + (*c.outOfRange ? 1u : 0u)});
     if (c.points)
-        QCOMPARE(w.lastTest ? w.lastTest->run.points : ~0ull, *c.points);
+        QCOMPARE(w.lastCheck ? w.lastCheck->run.points : ~0ull, *c.points);
 
     // A plot that fits also draws to its end on the virtual plotter without losing a step.
     if (drawEnabled && c.points) {
         w.drawButton->click();
         QVERIFY(!w.drawRunning());
-        QVERIFY(w.testButton->isEnabled());
+        QVERIFY(w.testAndShowButton->isEnabled());
         QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
     }
 }
 
-void TestBadInputs::fileDeletedBetweenTestAndDraw()
+void TestBadInputs::fileDeletedBetweenCheckAndDraw()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     w.show();
     const QString plot = rig.writeFile("plot.plt", "PU0,0;PD400,0;PD400,400;PU;");
     w.openPlotFile(plot);
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
     QVERIFY(rig.feedback.messages.empty());
 
@@ -170,7 +170,7 @@ void TestBadInputs::fileDeletedBetweenTestAndDraw()
     QCOMPARE(rig.writesTo(Register::Data).size(), writesBefore); // no coil moved
     QVERIFY(rig.plotter().paper().empty());
     QVERIFY(!w.drawRunning());
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
     QVERIFY(w.plotterControlFrame->isEnabled());
     QVERIFY(eventLoopAlive());
 }

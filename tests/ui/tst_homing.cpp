@@ -35,7 +35,7 @@ ControlStates statesOf(MainWindow& w)
                 || w.stepLeftButton->isEnabled(),
             w.penHomeButton->isEnabled(),
             w.penToZeroButton->isEnabled(),
-            w.testButton->isEnabled(),
+            w.testAndShowButton->isEnabled(),
             w.drawButton->isEnabled(),
             w.penButton->isEnabled(),
             w.motorButton->isEnabled()};
@@ -134,7 +134,7 @@ void TestHoming::penToZeroStandsAtPlotMinimum()
     MainWindow& w = rig.openWindow();
     w.zoomBox->setText(zoom);
     useFile(rig, w, hpgl.toStdString());
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(rig.feedback.messages.empty());
 
     w.penToZeroButton->click();
@@ -151,8 +151,8 @@ void TestHoming::penToZeroStandsAtPlotMinimum()
 void TestHoming::notConnectedLeavesPortUntouched_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::newRow("Pen home") << "cmdHome";
-    QTest::newRow("Pen to 0") << "cmdZero";
+    QTest::newRow("Pen home") << "penHomeButton";
+    QTest::newRow("Pen to 0") << "penToZeroButton";
 }
 
 void TestHoming::notConnectedLeavesPortUntouched()
@@ -187,10 +187,10 @@ void TestHoming::motionControlsHeldOffDuringHoming_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("drawBefore");
-    QTest::newRow("Pen home, Draw on") << "cmdHome" << true;
-    QTest::newRow("Pen home, Draw off") << "cmdHome" << false;
-    QTest::newRow("Pen to 0, Draw on") << "cmdZero" << true;
-    QTest::newRow("Pen to 0, Draw off") << "cmdZero" << false;
+    QTest::newRow("Pen home, Draw on") << "penHomeButton" << true;
+    QTest::newRow("Pen home, Draw off") << "penHomeButton" << false;
+    QTest::newRow("Pen to 0, Draw on") << "penToZeroButton" << true;
+    QTest::newRow("Pen to 0, Draw off") << "penToZeroButton" << false;
 }
 
 // A timer that fires inside the homing's step delays sees the controls, and tries to
@@ -203,7 +203,7 @@ void TestHoming::motionControlsHeldOffDuringHoming()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD0,0;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
     if (!drawBefore) { // any zoom change turns Draw off until the next test
         w.zoomScrollBar->setValue(101);
@@ -242,7 +242,7 @@ void TestHoming::motionControlsHeldOffDuringHoming()
     QVERIFY(after.jogs && after.home && after.zero && after.test && after.pen && after.motor);
     QCOMPARE(after.draw, drawBefore);
     // The homing went through undisturbed.
-    const double expectedX = button == "cmdZero" ? 11.0 : 1.0;
+    const double expectedX = button == "penToZeroButton" ? 11.0 : 1.0;
     QCOMPARE(rig.plotter().xMillimetres(), expectedX);
     QCOMPARE(rig.plotter().yMillimetres(), 1.0);
     QVERIFY(rig.feedback.messages.empty());
@@ -253,7 +253,7 @@ void TestHoming::zoomChangeDuringHomingKeepsDrawOff()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD400,400;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
     bool changed = false;
@@ -272,7 +272,7 @@ void TestHoming::zoomChangeDuringHomingKeepsDrawOff()
     QVERIFY(changed);
     QCOMPARE(int{w.preview().zoom}, 50);
     QVERIFY(!w.drawButton->isEnabled());
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
 }
 
 // Maxx 150 mm at 0.25 mm per half step: homing gives up after 660 steps towards X.
@@ -301,7 +301,7 @@ void TestHoming::penToZeroStopsWhenHomingFails()
     rig.startXmm = 200;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-480,0;PD0,0;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(rig.feedback.messages.empty());
     const std::size_t controlWrites = rig.writesTo(Register::Control).size();
 

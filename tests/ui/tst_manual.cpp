@@ -50,10 +50,10 @@ void TestManual::jogStepsOneStep_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("dxHalfSteps");
     QTest::addColumn<int>("dyHalfSteps");
-    QTest::newRow("up") << "cmdSteppYUp" << 0 << 1;
-    QTest::newRow("down") << "cmdSteppYDo" << 0 << -1;
-    QTest::newRow("right") << "cmdSteppXR" << 1 << 0;
-    QTest::newRow("left") << "cmdSteppXL" << -1 << 0;
+    QTest::newRow("up") << "stepUpButton" << 0 << 1;
+    QTest::newRow("down") << "stepDownButton" << 0 << -1;
+    QTest::newRow("right") << "stepRightButton" << 1 << 0;
+    QTest::newRow("left") << "stepLeftButton" << -1 << 0;
 }
 
 void TestManual::jogStepsOneStep()
@@ -150,8 +150,8 @@ void TestManual::lampBlinksWhileEnergised()
     for (int tick = 0; tick < 4; ++tick) {
         w.onStatusTimer();
         colours.push_back(w.motorLamp->colour());
-        QVERIFY(w.motorCrossLine1->isHidden());
-        QVERIFY(w.motorCrossLine2->isHidden());
+        QVERIFY(w.motorSlashLine->isHidden());
+        QVERIFY(w.motorBackslashLine->isHidden());
         QCOMPARE(w.motorStatusLabel->text(), QStringLiteral("Motor is connected"));
         QCOMPARE(w.motorButton->text(), QStringLiteral("Motor off"));
     }
@@ -165,14 +165,14 @@ void TestManual::lampCrossedOutWithMotorsOff()
     w.statusTimer->stop();
     energise(w);
     w.onStatusTimer(); // lamp red, lines hidden
-    QVERIFY(w.motorCrossLine1->isHidden());
+    QVERIFY(w.motorSlashLine->isHidden());
 
     w.motorButton->click();                              // coils off
     w.motorButton->setText(QStringLiteral("Motor off")); // the tick must correct it
     w.onStatusTimer();
     QCOMPARE(int{w.motorLamp->colour()}, 15);
-    QVERIFY(!w.motorCrossLine1->isHidden());
-    QVERIFY(!w.motorCrossLine2->isHidden());
+    QVERIFY(!w.motorSlashLine->isHidden());
+    QVERIFY(!w.motorBackslashLine->isHidden());
     QCOMPARE(w.motorStatusLabel->text(), QStringLiteral("Motor is disconnected"));
     QCOMPARE(w.motorButton->text(), QStringLiteral("Motor on"));
     w.onStatusTimer(); // stays white: no blinking while off
@@ -202,11 +202,11 @@ void TestManual::checkDisplay()
     w.statusBox->setText(QStringLiteral("?"));
     rig.plotter().setClockRunning(clockAtCheck);
 
-    w.checkButton->click();
+    w.presenceCheckButton->click();
     QCOMPARE(w.statusBox->text(), text);
     QCOMPARE(w.drive().state.connected, clockAtCheck);
     QCOMPARE(w.speedButton->isHidden(), !clockAtCheck);
-    QVERIFY(w.checkButton->isEnabled());
+    QVERIFY(w.presenceCheckButton->isEnabled());
 }
 
 // Real time at 1 kHz: one two-cycle delay lasts about 2 ms. Only the form of the result

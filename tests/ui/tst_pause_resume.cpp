@@ -28,18 +28,18 @@ constexpr const char* kPlot = "IN;SP1;PU400,400;PD4000,400,4000,2000;SP2;PU400,2
 // The same shape reaching 10 mm below and left of its origin: drawn after "Pen to 0".
 constexpr const char* kNegativePlot = "IN;SP1;PU-400,-400;PD4000,-400,4000,2000;PU400,2400;PD4000,2400,-400,800;PU;";
 
-MainWindow& windowWithTestedFile(WindowRig& rig, const char* plot)
+MainWindow& windowWithCheckedFile(WindowRig& rig, const char* plot)
 {
     MainWindow& w = rig.openWindow();
     w.openPlotFile(rig.writeFile("plot.plt", plot));
-    w.testButton->click();
+    w.testAndShowButton->click();
     return w;
 }
 
 std::set<InkStep> wholeDrawInk(const char* plot)
 {
     WindowRig rig;
-    MainWindow& w = windowWithTestedFile(rig, plot);
+    MainWindow& w = windowWithCheckedFile(rig, plot);
     w.drawButton->click();
     return inkSteps(rig.plotter());
 }
@@ -82,7 +82,7 @@ void TestPauseResume::pauseHoldsAndContinueGoesOn()
 {
     QFETCH(bool, spaceKey);
     WindowRig rig;
-    MainWindow& w = windowWithTestedFile(rig, kPlot);
+    MainWindow& w = windowWithCheckedFile(rig, kPlot);
     if (spaceKey) { // a shortcut needs the window shown and active
         w.show();
         w.activateWindow();
@@ -142,7 +142,7 @@ void TestPauseResume::pauseHoldsAndContinueGoesOn()
 void TestPauseResume::stopWhilePausedEndsTheDraw()
 {
     WindowRig rig;
-    MainWindow& w = windowWithTestedFile(rig, kPlot);
+    MainWindow& w = windowWithCheckedFile(rig, kPlot);
     bool paused = false;
     duringNextDraw(w, w.drawButton, [&] {
         if (!paused) {
@@ -180,7 +180,7 @@ void TestPauseResume::resumeAfterStop()
     QFETCH(bool, resumable);
     const QByteArray plotBytes = plot.toLatin1();
     WindowRig rig;
-    MainWindow& w = windowWithTestedFile(rig, plotBytes.constData());
+    MainWindow& w = windowWithCheckedFile(rig, plotBytes.constData());
     int penDownTurns = 0;
     duringNextDraw(w, w.drawButton, [&] {
         if (!rig.plotter().penDown() || ++penDownTurns < 300)
@@ -211,7 +211,7 @@ void TestPauseResume::resumeAfterStop()
 void TestPauseResume::resumeRefusedWhenThePlotChanged()
 {
     WindowRig rig;
-    MainWindow& w = windowWithTestedFile(rig, kNegativePlot);
+    MainWindow& w = windowWithCheckedFile(rig, kNegativePlot);
     duringNextDraw(w, w.drawButton, [&] {
         if (!rig.plotter().penDown())
             return false;
@@ -224,7 +224,7 @@ void TestPauseResume::resumeRefusedWhenThePlotChanged()
     QVERIFY(w.resumeButton->toolTip().contains(QStringLiteral("Test and Show")));
     // Back at the old scale and tested again: the origin is found by homing.
     w.zoomBox->setText(QStringLiteral("100"));
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY2(w.resumeButton->isEnabled(), qPrintable(w.resumeButton->toolTip()));
     QVERIFY(w.resumeButton->toolTip().startsWith(QStringLiteral("Homes")));
 }
@@ -233,7 +233,7 @@ void TestPauseResume::penChangePausesWhenChosen()
 {
     WindowRig rig;
     {
-        MainWindow& w = windowWithTestedFile(rig, kPlot);
+        MainWindow& w = windowWithCheckedFile(rig, kPlot);
         w.pauseAtPenChangeAction->trigger();
         QVERIFY(w.pauseAtPenChangeAction->isChecked());
         QString question;
@@ -262,7 +262,7 @@ void TestPauseResume::estimateAndEndTexts()
 {
     WindowRig rig;
     rig.clockHz = 20;
-    MainWindow& w = windowWithTestedFile(rig, "PU-400,0;PD0,0;");
+    MainWindow& w = windowWithCheckedFile(rig, "PU-400,0;PD0,0;");
     QCOMPARE(w.progressLabel->text(), QStringLiteral("Estimated drawing time: 13 s plus homing"));
     w.drawButton->click();
     QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished: 2 points in ")),

@@ -106,7 +106,7 @@ struct DrawnPlot {
 
 DrawnPlot testAndDraw(WindowRig& rig, MainWindow& w)
 {
-    w.testButton->click();
+    w.testAndShowButton->click();
     DrawnPlot drawn;
     drawn.inputText = w.inputLabel->text();
     if (!w.drawButton->isEnabled())
@@ -145,7 +145,7 @@ void TestPlotInputs::optionIsOffByDefaultAndRemembered()
 
         // Another order is another plot: the last test no longer allows Draw.
         w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;"));
-        w.testButton->click();
+        w.testAndShowButton->click();
         QVERIFY(w.drawButton->isEnabled());
         w.shorterTravelAction->trigger();
         QVERIFY(w.shorterTravelAction->isChecked());
@@ -249,17 +249,17 @@ void TestPlotInputs::badSvgSaysWhyAndNothingMoves()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;"));
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
     w.openPlotFile(QString::fromStdString((testData() / "svg" / "bad" / "malformed.svg").string()));
     const std::size_t dataWrites = rig.writesTo(Register::Data).size();
-    w.testButton->click();
+    w.testAndShowButton->click();
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Test and Show"));
     QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("not well-formed XML")));
     QVERIFY(!w.drawButton->isEnabled());
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
     QCOMPARE(w.maxXLabel->text(), QStringLiteral("10 mm")); // the last good test's extents stay
     QCOMPARE(rig.writesTo(Register::Data).size(), dataWrites);
 }

@@ -43,8 +43,8 @@ public:
         leavingPainter_.begin(&leavingLines_);
         leavingPainter_.setPen(QPen(Qt::black, 0));
     }
-    int widthTwips() const override { return image.width() * static_cast<int>(kPx); }
-    int heightTwips() const override { return image.height() * static_cast<int>(kPx); }
+    int widthUnits() const override { return image.width() * static_cast<int>(kPx); }
+    int heightUnits() const override { return image.height() * static_cast<int>(kPx); }
     void line(long x1, long y1, long x2, long y2, std::int16_t colour) override
     {
         double ax = toPixel(x1), ay = toPixel(y1), bx = toPixel(x2), by = toPixel(y2);
@@ -123,8 +123,8 @@ private:
 class BothCanvases : public Canvas {
 public:
     BothCanvases(Canvas& a, Canvas& b) : a_(a), b_(b) {}
-    int widthTwips() const override { return a_.widthTwips(); }
-    int heightTwips() const override { return a_.heightTwips(); }
+    int widthUnits() const override { return a_.widthUnits(); }
+    int heightUnits() const override { return a_.heightUnits(); }
     void line(long x1, long y1, long x2, long y2, std::int16_t colour) override
     {
         a_.line(x1, y1, x2, y2, colour);
@@ -144,7 +144,7 @@ private:
 // Lines from the middle in every direction, 1 to 150 pixels long, in whole and odd twips.
 void everyOctant(Canvas& canvas)
 {
-    const long cx = canvas.widthTwips() / 2, cy = canvas.heightTwips() / 2;
+    const long cx = canvas.widthUnits() / 2, cy = canvas.heightUnits() / 2;
     for (const long length : {1L, 2L, 3L, 7L, 40L, 150L})
         for (int step = 0; step < 96; ++step) {
             const double angle = step * 2 * M_PI / 96;
@@ -160,7 +160,7 @@ void insideLines(Canvas& canvas)
 {
     std::mt19937 random(11);
     // Below W - 7 and H - 7 twips, which round to the last pixel inside.
-    const auto w = static_cast<unsigned>(canvas.widthTwips() - 7), h = static_cast<unsigned>(canvas.heightTwips() - 7);
+    const auto w = static_cast<unsigned>(canvas.widthUnits() - 7), h = static_cast<unsigned>(canvas.heightUnits() - 7);
     for (int i = 0; i < 3000; ++i)
         canvas.line(random() % w, random() % h, random() % w, random() % h, i % 3 == 0 ? kWhite : kBlack);
     for (long dx = -12; dx <= 12; ++dx)
@@ -171,7 +171,7 @@ void insideLines(Canvas& canvas)
 // Points: lines of length zero, inside, on every edge and just outside.
 void zeroLength(Canvas& canvas)
 {
-    const long w = canvas.widthTwips(), h = canvas.heightTwips();
+    const long w = canvas.widthUnits(), h = canvas.heightUnits();
     for (const long x : {-kPx, 0L, 7L, 8L, 100 * kPx + 3, w - kPx, w - 8, w, w + kPx})
         for (const long y : {-kPx, 0L, 7L, 8L, 90 * kPx + 11, h - kPx, h - 8, h, h + kPx})
             canvas.line(x, y, x, y, kBlack);
@@ -181,7 +181,7 @@ void zeroLength(Canvas& canvas)
 void partlyOutside(Canvas& canvas)
 {
     std::mt19937 random(5);
-    const long w = canvas.widthTwips(), h = canvas.heightTwips();
+    const long w = canvas.widthUnits(), h = canvas.heightUnits();
     auto around = [&random](long size) { return static_cast<long>(random() % (size + 60 * kPx)) - 30 * kPx; };
     for (int i = 0; i < 3000; ++i) {
         const long x1 = around(w), y1 = around(h);
@@ -192,7 +192,7 @@ void partlyOutside(Canvas& canvas)
 // Lines that miss the image, and lines from far away, up to the 32-bit twip range.
 void farOutside(Canvas& canvas)
 {
-    const long w = canvas.widthTwips(), h = canvas.heightTwips();
+    const long w = canvas.widthUnits(), h = canvas.heightUnits();
     canvas.line(-50 * kPx, -50 * kPx, w + 50 * kPx, -2 * kPx, kBlack); // above, missing
     canvas.line(w + kPx, 0, w + 90 * kPx, h, kBlack);                  // right, missing
     canvas.line(-9 * kPx, h + 3 * kPx, w / 2, h + 50 * kPx, kBlack);   // below, missing
@@ -286,7 +286,7 @@ void TestPreviewPixels::plotsMatchThePainter()
     MachineSettings settings; // origin 5, 5 mm as the window starts
     Preview preview(both, settings);
     preview.zoom = static_cast<std::int16_t>(zoom);
-    preview.penUpColour = showPenUp ? kWhite : kLightGrey;
+    preview.penUpColour = showPenUp ? kWhite : kHidden;
     orlex::PreviewSink sink(&preview);
     const orlex::ReadResult run = orlex::readClassicPlot(file.toStdString(), sink);
     QVERIFY(run.points > 0);

@@ -65,7 +65,7 @@ void expectControlsAfterRun(MainWindow& w)
     QVERIFY(w.stopButton->isHidden());
     QVERIFY(w.statusTimer->isActive());
     QVERIFY(w.drawButton->isEnabled());
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
     QVERIFY(w.plotterControlFrame->isEnabled());
     QVERIFY(w.penHomeButton->isEnabled());
     QVERIFY(w.stepLeftButton->isEnabled());
@@ -81,15 +81,15 @@ private slots:
     void fitRule_data();
     void fitRule();
     void emptyPlotFileReportsZeros();
-    void anotherFileNeedsATest();
-    void unopenablePathKeepsLastTest_data();
-    void unopenablePathKeepsLastTest();
+    void anotherFileNeedsACheck();
+    void unopenablePathKeepsLastCheck_data();
+    void unopenablePathKeepsLastCheck();
     void zoomTypedDuringADrawDoesNotRescaleIt();
     void stopEndsDraw_data();
     void stopEndsDraw();
     void stopDuringPenToZeroDrawsNothing();
     void penToZeroWithoutPlotterDrawsNothing();
-    void estimateAfterTest();
+    void estimateAfterCheck();
     void estimateNeedsStepPeriod();
 };
 
@@ -129,7 +129,7 @@ void TestRuns::drawPutsFileOnPaper()
     w.zoomBox->setText(zoom);
     useFile(rig, w, hpgl.toStdString());
 
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
     QVERIFY(rig.plotter().paper().empty()); // a test moves nothing
     w.drawButton->click();
@@ -177,14 +177,14 @@ void TestRuns::fitRule()
     rig.plotter().setClockRunning(plotterAnswers);
     useFile(rig, w, hpgl.toStdString());
 
-    w.testButton->click();
+    w.testAndShowButton->click();
 
     QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}), labels);
     QVERIFY(w.limitFrame->autoFillBackground());
     QCOMPARE(frameColour(w.limitFrame), orlex::ui::paletteColour(fits ? 7 : 12));
     QCOMPARE(w.drawButton->isEnabled(), fits && plotterAnswers);
     QCOMPARE(w.statusBox->text(), plotterAnswers ? QStringLiteral("OK") : QStringLiteral("Err"));
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
     const bool outOfRange = hpgl.contains(QStringLiteral("40000"));
     QCOMPARE(rig.feedback.messages.size(), std::size_t{outOfRange ? 1u : 0u});
     if (outOfRange)
@@ -196,7 +196,7 @@ void TestRuns::emptyPlotFileReportsZeros()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     QVERIFY(w.plotFile().empty());
-    w.testButton->click();
+    w.testAndShowButton->click();
     QCOMPARE(rig.feedback.beeps, 1);
     QVERIFY(rig.feedback.messages.empty());
     for (QLabel* label : {w.minXLabel, w.minYLabel, w.maxXLabel, w.maxYLabel})
@@ -207,13 +207,13 @@ void TestRuns::emptyPlotFileReportsZeros()
 
 // Draw is for the file the test read: choosing another one turns it off; choosing the
 // same one again does not.
-void TestRuns::anotherFileNeedsATest()
+void TestRuns::anotherFileNeedsACheck()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     const QString first = rig.writeFile("first.plt", "PU-400,0;PD0,0;");
     w.openPlotFile(first);
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
     w.openPlotFile(first);
     QVERIFY(w.drawButton->isEnabled());
@@ -224,25 +224,25 @@ void TestRuns::anotherFileNeedsATest()
     QVERIFY(rig.plotter().paper().empty());
     w.openPlotFile(first); // back to the tested file: still needs a test
     QVERIFY(!w.drawButton->isEnabled());
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 }
 
-void TestRuns::unopenablePathKeepsLastTest_data()
+void TestRuns::unopenablePathKeepsLastCheck_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::newRow("missing file") << "missing";
     QTest::newRow("folder") << "folder";
 }
 
-void TestRuns::unopenablePathKeepsLastTest()
+void TestRuns::unopenablePathKeepsLastCheck()
 {
     QFETCH(QString, kind);
 
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD5640,200;"); // too big: red frame
-    w.testButton->click();
+    w.testAndShowButton->click();
     const QStringList labels{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()};
     QCOMPARE(labels.first(), QStringLiteral("-10 mm"));
     const QColor frame = frameColour(w.limitFrame);
@@ -250,13 +250,13 @@ void TestRuns::unopenablePathKeepsLastTest()
 
     const std::string path = kind == "missing" ? rig.dir.file("no-such.plt").string() : rig.dir.path().string();
     w.openPlotFile(QString::fromStdString(path));
-    w.testButton->click();
+    w.testAndShowButton->click();
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QVERIFY2(rig.feedback.messages.front().text.contains(QString::fromStdString(path)),
              qPrintable(rig.feedback.messages.front().text));
     QVERIFY(!w.drawButton->isEnabled());
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
     QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}), labels);
     QCOMPARE(frameColour(w.limitFrame), frame);
     QCOMPARE(w.plotExtents.minXmm, extents.minXmm);
@@ -272,7 +272,7 @@ void TestRuns::zoomTypedDuringADrawDoesNotRescaleIt()
     rig.writeSettings(1, 50, 150, 150, 80, 80, 5, 5, "&H378");
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD40,0;PD6000,0;PD6000,40;PU;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
     QTimer::singleShot(0, &w, [&w] { w.zoomBox->setText(QStringLiteral("200")); });
@@ -284,7 +284,7 @@ void TestRuns::zoomTypedDuringADrawDoesNotRescaleIt()
              qPrintable(describe(rig.plotter().paper())));
     QVERIFY(!w.drawRunning());
     QVERIFY(w.plotterControlFrame->isEnabled());
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
     QVERIFY(!w.drawButton->isEnabled()); // the zoom changed since the test
 }
 
@@ -302,7 +302,7 @@ void TestRuns::stopEndsDraw()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;PD4000,4000;PU0,0;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
     bool stopShown = false;
@@ -349,7 +349,7 @@ void TestRuns::stopDuringPenToZeroDrawsNothing()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD0,0;PD0,400;PU;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
     bool stopped = false;
@@ -379,10 +379,10 @@ void TestRuns::penToZeroWithoutPlotterDrawsNothing()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD0,0;PD0,400;PU;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
     rig.plotter().setClockRunning(false);
-    w.checkButton->click();
+    w.presenceCheckButton->click();
     QVERIFY(!w.drive().state.connected);
     const std::size_t writes = rig.writes->size();
 
@@ -398,16 +398,16 @@ void TestRuns::penToZeroWithoutPlotterDrawsNothing()
 
 // 20 Hz clock: one two-cycle step delay is 0.1 s. "PD400,0;" from the origin is one pen
 // command (two periods) and 40 steps: 4.2 s.
-void TestRuns::estimateAfterTest()
+void TestRuns::estimateAfterCheck()
 {
     WindowRig rig;
     rig.clockHz = 20;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PD400,0;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
     QCOMPARE(w.progressLabel->text(), QStringLiteral("Estimated drawing time: 4 s"));
-    QVERIFY(w.lastTest.has_value());
+    QVERIFY(w.lastCheck.has_value());
 }
 
 // A plotter that is not the virtual one and has not been measured with Speed.
@@ -422,7 +422,7 @@ void TestRuns::estimateNeedsStepPeriod()
     };
     MainWindow w(options);
     w.openPlotFile(rig.writeFile("plot.plt", "PD400,0;"));
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(!w.stepPeriodSeconds().has_value());
     QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Estimated drawing time: unknown")),
              qPrintable(w.progressLabel->text()));

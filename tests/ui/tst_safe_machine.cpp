@@ -42,7 +42,7 @@ void saveSettings(MainWindow& w, std::function<void(QWidget*)> change)
 {
     orlex::test::onNextModal([change](QWidget* dialog) {
         change(dialog);
-        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
     });
     w.settingsAction->trigger(); // returns when the dialog is closed
 }
@@ -53,8 +53,8 @@ class TestSafeMachine : public QObject {
     Q_OBJECT
 private slots:
     void drawEndsWithThePenUpAndTheTraceWritten();
-    void drawNeedsATestOfWhatItDraws_data();
-    void drawNeedsATestOfWhatItDraws();
+    void drawNeedsACheckOfWhatItDraws_data();
+    void drawNeedsACheckOfWhatItDraws();
     void dialogsWaitWhileTheMachineRuns();
     void travelBeyondTheStepRangeIsRefusedAtStartUp();
     void stopEndsAWaitForAHaltedClock_data();
@@ -72,7 +72,7 @@ void TestSafeMachine::drawEndsWithThePenUpAndTheTraceWritten()
     rig.traceFile = rig.dir.file("trace.csv");
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD400,0;PD400,400;PU;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     w.drawButton->click();
     QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.plotter().paper().size(), std::size_t{2});
@@ -86,19 +86,19 @@ void TestSafeMachine::drawEndsWithThePenUpAndTheTraceWritten()
     QCOMPARE(rig.plotter().paper().size(), std::size_t{2}); // no ink on the way home
 }
 
-void TestSafeMachine::drawNeedsATestOfWhatItDraws_data()
+void TestSafeMachine::drawNeedsACheckOfWhatItDraws_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<bool>("drawAfter");
     QTest::newRow("zoom changed during the draw") << "zoom during draw" << false;
-    QTest::newRow("Save with another Lstepx") << "Lstepx" << false;
-    QTest::newRow("Save with another Maxy") << "Maxy" << false;
-    QTest::newRow("Save with another origin only") << "Offsetx" << true;
+    QTest::newRow("Save with another Lstepx") << "stepLengthXScrollBar" << false;
+    QTest::newRow("Save with another Maxy") << "travelYScrollBar" << false;
+    QTest::newRow("Save with another origin only") << "originXScrollBar" << true;
     QTest::newRow("step type") << "full step" << false;
     QTest::newRow("file changed on disk") << "file" << false;
 }
 
-void TestSafeMachine::drawNeedsATestOfWhatItDraws()
+void TestSafeMachine::drawNeedsACheckOfWhatItDraws()
 {
     QFETCH(QString, change);
     QFETCH(bool, drawAfter);
@@ -106,17 +106,16 @@ void TestSafeMachine::drawNeedsATestOfWhatItDraws()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD400,0;PU;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
     if (change == "zoom during draw") {
         QTimer::singleShot(0, &w, [&w] { w.zoomBox->setText(QStringLiteral("50")); });
         w.drawButton->click();
         QVERIFY(!rig.plotter().paper().empty()); // the draw itself went on
-    } else if (change == "Lstepx" || change == "Maxy" || change == "Offsetx") {
-        const QString bar = QStringLiteral("scr") + change;
-        saveSettings(w, [bar](QWidget* dialog) {
-            QScrollBar* scroll = dialog->findChild<QScrollBar*>(bar);
+    } else if (change.endsWith(QLatin1String("ScrollBar"))) {
+        saveSettings(w, [change](QWidget* dialog) {
+            QScrollBar* scroll = dialog->findChild<QScrollBar*>(change);
             scroll->setValue(scroll->value() + 1);
         });
     } else if (change == "full step") {
@@ -133,7 +132,7 @@ void TestSafeMachine::drawNeedsATestOfWhatItDraws()
     QCOMPARE(w.drawButton->isEnabled(), drawAfter);
     w.penHomeButton->click(); // a motion gives Draw back only what the test allows
     QCOMPARE(w.drawButton->isEnabled(), drawAfter);
-    w.testButton->click();
+    w.testAndShowButton->click();
     QCOMPARE(w.drawButton->isEnabled(), change != "file"); // the changed file is too big now
 }
 
@@ -144,7 +143,7 @@ void TestSafeMachine::dialogsWaitWhileTheMachineRuns()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD4000,0;PU;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     struct Menus {
         bool open, settings, about, exit;
     };
@@ -186,7 +185,7 @@ void TestSafeMachine::travelBeyondTheStepRangeIsRefusedAtStartUp()
     QCOMPARE(w.limitXLabel->text(), QStringLiteral(" 150 mm"));
 
     useFile(rig, w, "PU0,0;PD8000,0;PU;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(!w.drawButton->isEnabled());
     QCOMPARE(w.limitFrame->palette().color(QPalette::Window), QColor(255, 0, 0));
 }
@@ -211,7 +210,7 @@ void TestSafeMachine::stopEndsAWaitForAHaltedClock()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;PU;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     const QString stareBefore = w.statusBox->text();
     int ticks = 0;
     bool stopVisible = false;
@@ -242,7 +241,7 @@ void TestSafeMachine::stopEndsAWaitForAHaltedClock()
     QVERIFY(w.stopButton->isHidden());
     QVERIFY(!rig.plotter().penDown());
     QVERIFY(w.plotterControlFrame->isEnabled());
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
     QVERIFY(w.speedButton->isEnabled());
     QVERIFY(!w.drive().stopRequested());
     if (run == "speed") {
@@ -314,7 +313,7 @@ void TestSafeMachine::portFailureEndsTheRunAndAsksForACheck()
     rig.configurePlotter = [](orlex::VirtualPlotterConfig& config) { config.failFromWrite = 60; };
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;PD4000,4000;PU;");
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
     if (run == "draw")
         w.drawButton->click();
@@ -335,5 +334,5 @@ void TestSafeMachine::portFailureEndsTheRunAndAsksForACheck()
     QCOMPARE(rig.writes->at(60), (orlex::test::PortWrite{orlex::Register::Control, 1}));
     QCOMPARE(w.statusBox->text(), QString("Err"));
     QVERIFY(!w.drawButton->isEnabled());
-    QVERIFY(w.testButton->isEnabled() && w.penHomeButton->isEnabled() && !w.stopButton->isVisible());
+    QVERIFY(w.testAndShowButton->isEnabled() && w.penHomeButton->isEnabled() && !w.stopButton->isVisible());
 }

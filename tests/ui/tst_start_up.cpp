@@ -63,8 +63,8 @@ private slots:
     void settingsLabelsAfterStartUp();
     void portErrorGivesOneMessageAndStartUpGoesOn();
     void initialState();
-    void presenceTestAtStartUp_data();
-    void presenceTestAtStartUp();
+    void presenceCheckAtStartUp_data();
+    void presenceCheckAtStartUp();
     void halfAxesAreDrawnBeforeTheWindowShows();
     void exitSwitchesTheCoilsOffAndEnds_data();
     void exitSwitchesTheCoilsOffAndEnds();
@@ -245,7 +245,7 @@ void TestStartUp::initialState()
     QCOMPARE(s.coilsY, std::int16_t(16));
     QCOMPARE(s.manualPen, orlex::Pen::Up);
     QCOMPARE(w.preview().zoom, std::int16_t(100));
-    QCOMPARE(w.preview().penUpColour, std::int16_t(7));
+    QCOMPARE(w.preview().penUpColour, std::int16_t{orlex::kHidden});
     QCOMPARE(w.plotExtents.minXmm, std::int16_t(0));
     QCOMPARE(w.plotExtents.maxYmm, std::int16_t(0));
     QVERIFY(w.plotFile().empty());
@@ -256,7 +256,7 @@ void TestStartUp::initialState()
     QCOMPARE(w.speedTimer->interval(), 1000);
     QVERIFY(w.halfStepOption->isChecked());
     QVERIFY(w.drive().halfStep());
-    QVERIFY(w.testButton->isEnabled());
+    QVERIFY(w.testAndShowButton->isEnabled());
     QVERIFY(!w.drawRunning());
     QCOMPARE(w.windowTitle(), QString("Orlex _ Plotter"));
     QVERIFY(w.acceptDrops());
@@ -265,7 +265,7 @@ void TestStartUp::initialState()
     QVERIFY(!rig.plotter().penDown());
 }
 
-void TestStartUp::presenceTestAtStartUp_data()
+void TestStartUp::presenceCheckAtStartUp_data()
 {
     QTest::addColumn<bool>("clockRunning");
     QTest::addColumn<QString>("stare");
@@ -273,7 +273,7 @@ void TestStartUp::presenceTestAtStartUp_data()
     QTest::newRow("no plotter") << false << "Err";
 }
 
-void TestStartUp::presenceTestAtStartUp()
+void TestStartUp::presenceCheckAtStartUp()
 {
     QFETCH(bool, clockRunning);
     QFETCH(QString, stare);
@@ -293,7 +293,7 @@ void TestStartUp::halfAxesAreDrawnBeforeTheWindowShows()
     MainWindow& w = rig.openWindow();
     QVERIFY(!w.isVisible());
     orlex::ui::PreviewWidget* pic = w.previewCanvas;
-    const long H = pic->heightTwips(), W = pic->widthTwips();
+    const long H = pic->heightUnits(), W = pic->widthUnits();
     QCOMPARE(W, 5655L);
     QCOMPARE(H, 4695L);
     // Origin at (100, H - 100) twips with the default 5 mm offsets.
@@ -485,8 +485,8 @@ void TestStartUp::aboutOpensAndClosesTwice()
     for (int round = 0; round < 2; ++round) {
         bool shown = false;
         orlex::test::onNextModal([&](QWidget* dialog) {
-            shown = dialog->objectName() == QLatin1String("frmAbout");
-            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+            shown = dialog->objectName() == QLatin1String("aboutBox");
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
         });
         w.aboutAction->trigger(); // returns when the box is closed
         QVERIFY(shown);
@@ -504,7 +504,7 @@ void TestStartUp::escapeStopsADraw()
         hpgl += std::to_string(i % 2 ? 0 : 4000) + "," + std::to_string(i * 100) + ",";
     hpgl += "0,4000;PU0,0;";
     w.openPlotFile(rig.writeFile("zigzag.plt", hpgl));
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
     bool pressed = false;
@@ -531,7 +531,7 @@ void TestStartUp::savedAddressTakesEffectAtOnce()
     MainWindow& w = rig.openWindow();
     orlex::test::onNextModal([&](QWidget* dialog) {
         if (auto* settings = qobject_cast<orlex::ui::SettingsDialog*>(dialog)) {
-            settings->findChild<QRadioButton*>("optLpt2")->setChecked(true);
+            settings->findChild<QRadioButton*>("port278Option")->setChecked(true);
             settings->onSaveClicked();
         }
         if (dialog->isVisible())
@@ -541,7 +541,7 @@ void TestStartUp::savedAddressTakesEffectAtOnce()
     QCOMPARE(w.portLabel->text(), QString("278H"));
 
     // The virtual plotter has no address of its own: it stays wired and answers.
-    w.checkButton->click();
+    w.presenceCheckButton->click();
     QCOMPARE(w.statusBox->text(), QString("OK"));
     rig.writes->clear();
     w.stepRightButton->click();

@@ -30,7 +30,7 @@ long canvasX(long x)
 }
 long canvasY(const PreviewWidget* previewCanvas, long y)
 {
-    return previewCanvas->heightTwips() - y - kOriginTwips;
+    return previewCanvas->heightUnits() - y - kOriginTwips;
 }
 
 // True when a pixel of that colour lies within one pixel of the point (lines are one
@@ -53,7 +53,7 @@ bool inkAt(const PreviewWidget* previewCanvas, long plotX, long plotY, int colou
 void testFile(WindowRig& rig, MainWindow& w, const std::string& hpgl)
 {
     w.openPlotFile(rig.writeFile("plot.plt", hpgl));
-    w.testButton->click();
+    w.testAndShowButton->click();
 }
 
 } // namespace
@@ -64,6 +64,7 @@ private slots:
     void zoomChain_data();
     void zoomChain();
     void typingFollowsEveryKey();
+    void scrollBarStepsAndDrags();
     void everyZoomChangeDisablesDraw_data();
     void everyZoomChangeDisablesDraw();
     void clsKeepsPreviewPen();
@@ -150,6 +151,27 @@ void TestZoom::typingFollowsEveryKey()
     QCOMPARE(w.zoomBox->text(), QStringLiteral("40"));
 }
 
+// The scroll bar's arrows change the zoom by 1 and its trough by 10, up to 400; a dragged
+// thumb zooms only once it is let go.
+void TestZoom::scrollBarStepsAndDrags()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    QScrollBar* bar = w.zoomScrollBar;
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(int{w.preview().zoom}, 101);
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    QCOMPARE(int{w.preview().zoom}, 91);
+    bar->setSliderDown(true);
+    bar->setSliderPosition(250);
+    QCOMPARE(int{w.preview().zoom}, 91);
+    bar->setSliderDown(false);
+    QCOMPARE(int{w.preview().zoom}, 250);
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(int{w.preview().zoom}, 400);
+    QCOMPARE(w.zoomBox->text(), QString("400"));
+}
+
 void TestZoom::everyZoomChangeDisablesDraw_data()
 {
     QTest::addColumn<QStringList>("texts"); // typed into zoomBox, in order
@@ -178,7 +200,7 @@ void TestZoom::everyZoomChangeDisablesDraw()
     QVERIFY(!w.drawButton->isEnabled());
 
     // A new test at the new scale enables it again.
-    w.testButton->click();
+    w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 }
 
@@ -223,7 +245,7 @@ void TestZoom::penUpShownOrHidden()
     if (shown)
         w.showPenUpCheck->click();
     QCOMPARE(w.showPenUpCheck->isChecked(), shown);
-    QCOMPARE(int{w.preview().penUpColour}, shown ? 15 : 7);
+    QCOMPARE(w.preview().penUpColour, std::int16_t{shown ? orlex::kWhite : orlex::kHidden});
 
     testFile(rig, w, "PU0,0;PU600,0;PD600,600;");
     QCOMPARE(inkAt(w.previewCanvas, 300, 0, 15), shown);
@@ -232,7 +254,7 @@ void TestZoom::penUpShownOrHidden()
     // Unticking applies to what is drawn next.
     if (shown) {
         w.showPenUpCheck->click();
-        QCOMPARE(int{w.preview().penUpColour}, 7);
+        QCOMPARE(w.preview().penUpColour, std::int16_t{orlex::kHidden});
     }
 }
 
@@ -242,8 +264,8 @@ void TestZoom::halfAxesOnLabelClicks()
     MainWindow& w = rig.openWindow();
     PreviewWidget* previewCanvas = w.previewCanvas;
     w.clearButton->click();
-    const long midX = previewCanvas->widthTwips() / 2;
-    const long midY = previewCanvas->heightTwips() / 2;
+    const long midX = previewCanvas->widthUnits() / 2;
+    const long midY = previewCanvas->heightUnits() / 2;
     const QColor red = paletteColour(12);
     QVERIFY(!colourNear(previewCanvas, kOriginTwips, midY, red));
     QVERIFY(!colourNear(previewCanvas, midX, canvasY(previewCanvas, 0), red));
