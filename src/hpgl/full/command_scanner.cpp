@@ -2,6 +2,7 @@
 #include "hpgl/full/command_scanner.h"
 
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -30,6 +31,31 @@ constexpr std::array<CharClass, 256> kClasses = [] {
 bool isLetter(int c)
 {
     return c >= 0 && kClasses[c] == kLetter;
+}
+
+bool isDigit(unsigned char c)
+{
+    return static_cast<unsigned>(c - '0') < 10;
+}
+
+// How many of eight bytes (loaded little-endian, first byte lowest) are ASCII digits
+// before the first that is not. A byte's top bit is set after subtracting '0' when it is
+// below '0', and after adding 0x46 when it is above '9'; borrows and carries only reach
+// bytes after such a byte, which are not counted.
+int leadingDigitCount(std::uint64_t bytes)
+{
+    const std::uint64_t outside = ((bytes - 0x3030303030303030u) | (bytes + 0x4646464646464646u)) & 0x8080808080808080u;
+    return outside == 0 ? 8 : std::countr_zero(outside) / 8;
+}
+
+// The value of the first `count` (1 to 7) bytes, all digits: moved to the top of the word
+// (the first digit most significant), then summed in pairs, fours and eights.
+std::uint64_t digitsValue(std::uint64_t bytes, int count)
+{
+    std::uint64_t v = (bytes - 0x3030303030303030u) << (8 * (8 - count));
+    v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
+    v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
+    return (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
 }
 
 constexpr std::array<double, 23> kPowersOfTen = [] {
@@ -102,15 +128,16 @@ bool CommandScanner::nextMnemonic(char& first, char& second)
 bool CommandScanner::skipSeparators()
 {
     for (;;) {
-        while (pos_ != end_ && kClasses[*pos_] == kSeparator)
-            ++pos_;
-        if (pos_ == end_ && !refill())
+        for (; pos_ != end_; ++pos_) {
+            const CharClass c = kClasses[*pos_];
+            if (c == kSeparator)
+                continue;
+            if (c == kLetter || c == kStop)
+                return false;
+            return keepAhead();
+        }
+        if (!refill())
             return false;
-        if (kClasses[*pos_] == kSeparator)
-            continue;
-        if (kClasses[*pos_] == kLetter || kClasses[*pos_] == kStop)
-            return false;
-        return keepAhead();
     }
 }
 
@@ -124,16 +151,30 @@ CommandScanner::Param CommandScanner::readNumber(double& value)
     const bool negative = *p == '-';
     if (kClasses[*p] == kSign)
         ++p;
+    // The usual whole number of one to seven digits, read at once.
+    if constexpr (std::endian::native == std::endian::little) {
+        if (end_ - p >= 9) {
+            std::uint64_t bytes = 0;
+            std::memcpy(&bytes, p, 8);
+            const int count = leadingDigitCount(bytes);
+            if (count > 0 && count < 8 && p[count] != '.') {
+                pos_ = p + count;
+                const double magnitude = static_cast<double>(digitsValue(bytes, count));
+                value = negative ? -magnitude : magnitude;
+                return Param::Number;
+            }
+        }
+    }
     std::uint64_t mantissa = 0;
     int digits = 0;
     int fractionDigits = 0;
-    while (p != limit && kClasses[*p] == kDigit) {
+    while (p != limit && isDigit(*p)) {
         mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
         ++digits;
     }
     if (p != limit && *p == '.') {
         ++p;
-        while (p != limit && kClasses[*p] == kDigit) {
+        while (p != limit && isDigit(*p)) {
             mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
             ++digits;
             ++fractionDigits;
@@ -150,8 +191,12 @@ CommandScanner::Param CommandScanner::readNumber(double& value)
     pos_ = p;
     if (digits == 0)
         return Param::Bad;
-    if (digits <= 18) {
-        value = static_cast<double>(mantissa) / kPowersOfTen[static_cast<std::size_t>(fractionDigits)];
+    if (digits <= 15) {
+        // Exact: a whole number below 10^15 and a power of ten below 10^23 are both
+        // doubles, and one division rounds once.
+        value = static_cast<double>(static_cast<std::int64_t>(mantissa));
+        if (fractionDigits != 0)
+            value /= kPowersOfTen[static_cast<std::size_t>(fractionDigits)];
     } else { // exact decimal reading of a long text
         const unsigned char* text = kClasses[*start] == kSign ? start + 1 : start;
         const auto [end, error] = std::from_chars(reinterpret_cast<const char*>(text),

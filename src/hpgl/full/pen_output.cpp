@@ -58,7 +58,7 @@ bool PenOutput::moveTo(Point to)
     return emit(to, Pen::Up);
 }
 
-bool PenOutput::lineTo(Point to)
+bool PenOutput::patternedLineTo(Point to)
 {
     if (lineType_.solid)
         return solidLineTo(to);
@@ -131,28 +131,17 @@ bool PenOutput::drawPiece(Point from, Point to)
     return emit(to, Pen::Down);
 }
 
-bool PenOutput::emit(Point at, Pen pen)
+bool PenOutput::refuseAt()
 {
-    if (!(std::fabs(at.x) <= limits_.maxCoordinate && std::fabs(at.y) <= limits_.maxCoordinate)) {
-        outcome_.refuse("a point lies more than " + std::to_string(static_cast<long long>(limits_.maxCoordinate / 40000))
-                            + " m from the origin: the drawing is too big",
-                        true);
-        return false;
-    }
-    if (outcome_.points >= limits_.maxPoints) {
+    if (outcome_.points >= limits_.maxPoints)
         outcome_.refuse("the drawing has more than " + std::to_string(limits_.maxPoints)
                             + " points; the rest of the file would be lost",
                         true);
-        return false;
-    }
-    ++outcome_.points;
-    emitted_ = at;
-    anyEmitted_ = true;
-    if (!sink_.point(at.x, at.y, pen)) {
-        outcome_.stopped = true;
-        return false;
-    }
-    return true;
+    else
+        outcome_.refuse("a point lies more than " + std::to_string(static_cast<long long>(limits_.maxCoordinate / 40000))
+                            + " m from the origin: the drawing is too big",
+                        true);
+    return false;
 }
 
 } // namespace orlex::fullhpgl

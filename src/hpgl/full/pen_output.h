@@ -9,6 +9,7 @@
 #include "hpgl/full/read_outcome.h"
 #include "hpgl/plot_sink.h"
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -34,7 +35,15 @@ public:
 
     // Each returns false once the reading is to end (a refusal or a stop).
     bool moveTo(Point to);
-    bool lineTo(Point to);
+    bool lineTo(Point to)
+    {
+        // The usual case, a solid line on from the last point handed on, at once.
+        if (lineType_.solid && !window_ && emitted_.x == position_.x && emitted_.y == position_.y && anyEmitted_) {
+            position_ = to;
+            return emit(to, Pen::Down);
+        }
+        return patternedLineTo(to);
+    }
     // A line drawn solid whatever the line type (the parts of a label).
     bool solidLineTo(Point to);
     void selectPen(char pen) { sink_.selectPen(pen); }
@@ -44,10 +53,26 @@ public:
     void setPosition(Point at);
 
 private:
+    bool patternedLineTo(Point to);
     bool dashedLineTo(Point to);
     // A pen-down piece of a line, clipped to the window.
     bool drawPiece(Point from, Point to);
-    bool emit(Point at, Pen pen);
+    bool emit(Point at, Pen pen)
+    {
+        if (!(std::fabs(at.x) <= limits_.maxCoordinate && std::fabs(at.y) <= limits_.maxCoordinate)
+            || outcome_.points >= limits_.maxPoints) [[unlikely]]
+            return refuseAt();
+        ++outcome_.points;
+        emitted_ = at;
+        anyEmitted_ = true;
+        if (!sink_.point(at.x, at.y, pen)) [[unlikely]] {
+            outcome_.stopped = true;
+            return false;
+        }
+        return true;
+    }
+    // Refuses the point that is too far away, or one past the limit of points.
+    bool refuseAt();
 
     PlotSink& sink_;
     const OutputLimits limits_;

@@ -77,18 +77,6 @@ void PlotState::setWindow(Point corner1, Point corner2)
     window_ = Box{{std::min(a.x, b.x), std::min(a.y, b.y)}, {std::max(a.x, b.x), std::max(a.y, b.y)}};
 }
 
-// The frame turned counterclockwise by the rotation, its origin at the rotated page's
-// lower-left corner.
-Point PlotState::toPhysical(Point frame) const
-{
-    switch (rotation_) {
-    case 90: return {pageWidth_ - frame.y, frame.x};
-    case 180: return {pageWidth_ - frame.x, pageHeight_ - frame.y};
-    case 270: return {frame.y, pageHeight_ - frame.x};
-    default: return frame;
-    }
-}
-
 Point PlotState::fromPhysical(Point physical) const
 {
     switch (rotation_) {

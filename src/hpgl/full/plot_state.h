@@ -51,7 +51,17 @@ public:
     Point toUser(Point frame) const { return {(frame.x - offsetX_) / scaleX_, (frame.y - offsetY_) / scaleY_}; }
     // A relative move of user units in frame units.
     Point frameDelta(Point userDelta) const { return {scaleX_ * userDelta.x, scaleY_ * userDelta.y}; }
-    Point toPhysical(Point frame) const;
+    // The frame turned counterclockwise by the rotation, its origin at the rotated
+    // page's lower-left corner.
+    Point toPhysical(Point frame) const
+    {
+        switch (rotation_) {
+        case 90: return {pageWidth_ - frame.y, frame.x};
+        case 180: return {pageWidth_ - frame.x, pageHeight_ - frame.y};
+        case 270: return {frame.y, pageHeight_ - frame.x};
+        default: return frame;
+        }
+    }
     Point fromPhysical(Point physical) const;
 
     Point p1() const { return p1_; }
