@@ -25,20 +25,17 @@ void PolygonBuffer::begin(Point penPosition)
     ringOpen_ = true;
 }
 
-bool PolygonBuffer::add(Point from, Point to, bool drawn, std::size_t maxVertices)
+bool PolygonBuffer::add(Point to, bool drawn, std::size_t maxVertices)
 {
-    const std::size_t needed = ringOpen_ ? 1 : 2;
-    if (vertices_ + needed > maxVertices)
+    if (vertices_ + 1 > maxVertices)
         return false;
-    if (!ringOpen_) {
-        polygon_.push_back(Ring{{{drawn ? from : to, false}}, false});
-        ++vertices_;
+    ++vertices_;
+    if (!ringOpen_) { // the first point after PM1 starts the next subpolygon
+        polygon_.push_back(Ring{{{to, false}}, false});
         ringOpen_ = true;
-        if (!drawn)
-            return true;
+        return true;
     }
     polygon_.back().vertices.push_back({to, drawn});
-    ++vertices_;
     return true;
 }
 

@@ -31,9 +31,9 @@ class PolygonBuffer {
 public:
     // PM0: a new polygon whose first vertex is the pen's position.
     void begin(Point penPosition);
-    // A move or a line (`drawn`) from `from` to `to`; after PM1 the move or line starts a
-    // new subpolygon. False, with nothing added, when the buffer would exceed `maxVertices`.
-    bool add(Point from, Point to, bool drawn, std::size_t maxVertices);
+    // A move or a line (`drawn`) to `to`; the first point after PM1 starts a new
+    // subpolygon. False, with nothing added, when the buffer would exceed `maxVertices`.
+    bool add(Point to, bool drawn, std::size_t maxVertices);
     // A ring of its own (a circle in polygon mode).
     bool addRing(Ring ring, std::size_t maxVertices);
     // PM1: closes the subpolygon; PM2 also ends polygon mode.

@@ -271,7 +271,7 @@ bool Reader::plotPair(double x, double y)
 bool Reader::pathTo(Point frame, bool down)
 {
     if (polygon_.active()) {
-        if (!polygon_.add(frameAt_, frame, down, options_.maxPolygonPoints)) {
+        if (!polygon_.add(frame, down, options_.maxPolygonPoints)) {
             outcome_.refuse("the polygon has more than " + std::to_string(options_.maxPolygonPoints)
                                 + " points; it would be drawn only in part",
                             true);
