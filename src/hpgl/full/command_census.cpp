@@ -92,7 +92,8 @@ std::string ClassicIgnoredCommands::sentence() const
     std::string list;
     for (std::size_t i = 0; i < items.size(); ++i)
         list += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
-    const bool one = items.size() == 1 && counts.front().second == 1 && censusEntry(counts.front().first)->many != nullptr;
+    const CensusEntry* first = censusEntry(counts.front().first);
+    const bool one = items.size() == 1 && (first->many == nullptr || counts.front().second == 1);
     return "This plot uses " + list + " that the classic reading ignores: Options > Full HP-GL draws "
            + (one ? "it" : "them");
 }

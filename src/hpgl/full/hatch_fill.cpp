@@ -25,8 +25,10 @@ struct Crossing {
 HatchEnd hatchPolygon(const Polygon& polygon, const HatchStyle& style, std::uint64_t maxLines,
                       std::uint64_t& workLeft, const std::function<bool(Point, Point)>& line)
 {
+    // Quarter turns exactly, so that lines on an edge fall the same way at every angle.
     const double angle = style.angleDegrees * std::numbers::pi / 180;
-    const double c = std::cos(angle), s = std::sin(angle);
+    const auto exact = [](double v) { return std::fabs(v) < 1e-12 ? 0.0 : v; };
+    const double c = exact(std::cos(angle)), s = exact(std::sin(angle));
     const auto turn = [c, s](Point p) { return Point{p.x * c + p.y * s, -p.x * s + p.y * c}; };
     const auto turnBack = [c, s](Point p) { return Point{p.x * c - p.y * s, p.x * s + p.y * c}; };
 
@@ -56,6 +58,7 @@ HatchEnd hatchPolygon(const Polygon& polygon, const HatchStyle& style, std::uint
     workLeft -= static_cast<std::uint64_t>(work);
 
     std::vector<Crossing> crossings;
+    std::vector<std::pair<double, double>> pieces; // the inside pieces of a line, left to right
     bool backwards = false;
     for (double k = first; k <= last; ++k) {
         const double v = k * style.spacing;
@@ -67,8 +70,7 @@ HatchEnd hatchPolygon(const Polygon& polygon, const HatchStyle& style, std::uint
             crossings.push_back({u, e.b.y > e.a.y ? 1 : -1});
         }
         std::sort(crossings.begin(), crossings.end(), [](const Crossing& x, const Crossing& y) { return x.u < y.u; });
-        // The inside pieces, left to right.
-        std::vector<std::pair<double, double>> pieces;
+        pieces.clear();
         int winding = 0;
         for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
             winding += style.nonzeroWinding ? crossings[i].direction : 1;
