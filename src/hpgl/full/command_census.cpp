@@ -2,11 +2,9 @@
 // drawing and that the classic reading passes over, and the operator's sentence about them.
 #include "hpgl/full/command_scanner.h"
 #include "hpgl/full/full_reader.h"
-#include "hpgl/interpreter.h"
+#include "hpgl/plot_file.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 
 namespace orlex {
 
@@ -101,12 +99,10 @@ std::string ClassicIgnoredCommands::sentence() const
 ClassicIgnoredCommands findCommandsClassicIgnores(const std::string& path)
 {
     ClassicIgnoredCommands result;
-    if (!checkPlotReadable(path))
+    const OpenedPlotFile opened = openPlotFile(path);
+    if (opened.file == nullptr)
         return result;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return result;
-    fullhpgl::CommandScanner scanner(file, 0);
+    fullhpgl::CommandScanner scanner(opened.file, opened.size);
     int terminator = 3;
     char first = 0, second = 0;
     while (scanner.nextMnemonic(first, second)) {

@@ -2,32 +2,22 @@
 #include "hpgl/full/full_reader.h"
 
 #include "hpgl/full/reader.h"
-#include "hpgl/interpreter.h"
+#include "hpgl/plot_file.h"
 
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 namespace orlex {
 
 FullReadResult readFullHpgl(const std::string& path, PlotSink& sink, const FullHpglOptions& options)
 {
     FullReadResult result;
-    if (const Result<void> readable = checkPlotReadable(path); !readable) {
+    const OpenedPlotFile opened = openPlotFile(path);
+    if (opened.file == nullptr) {
         result.opened = false;
-        result.openError = readable.message();
+        result.openError = opened.error;
         return result;
     }
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        result.opened = false;
-        result.openError = "Cannot open \"" + path + "\": " + std::strerror(errno != 0 ? errno : EIO) + ".";
-        return result;
-    }
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    fullhpgl::CommandScanner scanner(file, ec ? 0 : static_cast<std::uint64_t>(size), options.onBlockRead);
+    fullhpgl::CommandScanner scanner(opened.file, opened.size, options.onBlockRead);
     fullhpgl::Reader reader(scanner, sink, options);
     reader.run();
     const fullhpgl::ReadOutcome& outcome = reader.outcome();

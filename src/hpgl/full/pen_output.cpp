@@ -1,35 +1,13 @@
 // Dashes, clipping and the hand-over to the sink (see pen_output.h).
 #include "hpgl/full/pen_output.h"
 
+#include "common/segment_clip.h"
+
 #include <cmath>
 
 namespace orlex::fullhpgl {
 
 namespace {
-
-// Liang-Barsky: the part of from-to inside the box, as parameters t0 <= t1 of the line.
-bool clipToBox(Point from, Point to, const Box& box, double& t0, double& t1)
-{
-    t0 = 0;
-    t1 = 1;
-    const double dx = to.x - from.x;
-    const double dy = to.y - from.y;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {from.x - box.min.x, box.max.x - from.x, from.y - box.min.y, box.max.y - from.y};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0)
-                return false;
-            continue;
-        }
-        const double r = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, r);
-        else
-            t1 = std::min(t1, r);
-    }
-    return t0 <= t1;
-}
 
 Point along(Point from, Point to, double t)
 {
@@ -118,7 +96,8 @@ bool PenOutput::drawPiece(Point from, Point to)
 {
     if (window_) {
         double t0 = 0, t1 = 1;
-        if (!clipToBox(from, to, *window_, t0, t1))
+        const Box& w = *window_;
+        if (!clipSegment(from.x, from.y, to.x, to.y, w.min.x, w.min.y, w.max.x, w.max.y, t0, t1))
             return true;
         const Point a = along(from, to, t0);
         to = along(from, to, t1);
