@@ -98,6 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
              {{0, 0, U}, {100, 0, D}, {100, 100, D}}},
         Case{"the first point after PM1 starts a subpolygon", "PU0,0;PM0;PD100,0,100,100;PM1;PD200,0,300,0;PM2;EP;",
              {{0, 0, U}, {100, 0, D}, {100, 100, D}, {0, 0, D}, {200, 0, U}, {300, 0, D}, {200, 0, D}}},
+        Case{"EP outlines the last rectangle again", "PU0,0;EA100,50;PU200,200;EP;",
+             {{0, 0, U}, {100, 0, D}, {100, 50, D}, {0, 50, D}, {0, 0, D}, {200, 200, U},
+              {0, 0, U}, {100, 0, D}, {100, 50, D}, {0, 50, D}, {0, 0, D}}},
         Case{"FT 3 hatches at its spacing, every other line backwards", "PU0,0;FT3,100,0;RA300,250;",
              {{0, 0, U}, {300, 0, D}, {300, 100, U}, {0, 100, D}, {0, 200, U}, {300, 200, D}}},
         // Turned by 90 degrees the lines run at x = 200, 100 and 0; the one on the edge x = 0

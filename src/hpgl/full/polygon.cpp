@@ -1,6 +1,8 @@
 // The polygon buffer (see polygon.h).
 #include "hpgl/full/polygon.h"
 
+#include <utility>
+
 namespace orlex::fullhpgl {
 
 std::size_t vertexCount(const Polygon& polygon)
@@ -54,6 +56,13 @@ void PolygonBuffer::closeRing(bool penDown)
     if (ringOpen_)
         polygon_.back().closingDrawn = penDown;
     ringOpen_ = false;
+}
+
+void PolygonBuffer::set(Polygon polygon)
+{
+    polygon_ = std::move(polygon);
+    vertices_ = vertexCount(polygon_);
+    active_ = ringOpen_ = false;
 }
 
 void PolygonBuffer::end(bool penDown)

@@ -39,6 +39,8 @@ public:
     // PM1: closes the subpolygon; PM2 also ends polygon mode.
     void closeRing(bool penDown);
     void end(bool penDown);
+    // A rectangle or a wedge (EA, ER, EW, RA, RR, WG) becomes the polygon EP and FP use.
+    void set(Polygon polygon);
 
     bool active() const { return active_; }
     const Polygon& polygon() const { return polygon_; }

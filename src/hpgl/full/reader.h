@@ -64,6 +64,7 @@ private:
     bool fillType();                   // FT
     bool chordDegrees(int count, double value, double radiusUser, double& degrees);
     bool curvePathTo(const std::vector<Point>& userPoints, bool down);
+    bool drawShape(const Polygon& shape, bool fill);
     bool edgePolygon(const Polygon& polygon);
     bool fillPolygon(const Polygon& polygon, bool nonzeroWinding);
     bool tooManyChords(std::uint64_t chords);

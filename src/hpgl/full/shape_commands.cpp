@@ -194,8 +194,7 @@ bool Reader::rectangle(bool relative, bool fill)
         return true;
     const Point a = userPosition();
     const Point c = relative ? Point{a.x + v[0], a.y + v[1]} : Point{v[0], v[1]};
-    const Polygon shape{userRing({a, {c.x, a.y}, c, {a.x, c.y}})};
-    return fill ? fillPolygon(shape, false) : edgePolygon(shape);
+    return drawShape(Polygon{userRing({a, {c.x, a.y}, c, {a.x, c.y}})}, fill);
 }
 
 // EW, WG: the wedge around the pen's position: radius, start angle, sweep.
@@ -220,7 +219,15 @@ bool Reader::wedge(bool fill)
     appendArc(centre, start, sweep, chords, curve_);
     if (std::fabs(sweep) >= 360)
         curve_.pop_back(); // the circle closes on its start
-    const Polygon shape{userRing(curve_)};
+    return drawShape(Polygon{userRing(curve_)}, fill);
+}
+
+// A rectangle or wedge, filled or outlined, and kept as the polygon for EP and FP (in
+// polygon mode, the buffer being built is left alone).
+bool Reader::drawShape(const Polygon& shape, bool fill)
+{
+    if (!polygon_.active())
+        polygon_.set(shape);
     return fill ? fillPolygon(shape, false) : edgePolygon(shape);
 }
 
