@@ -23,7 +23,9 @@ double angleAround(Point centre, Point p)
 std::uint64_t chordCount(double sweepDegrees, double chordDegrees)
 {
     const double chords = std::ceil(std::fabs(sweepDegrees) / chordDegrees - 1e-9);
-    return chords < 1 ? 1 : static_cast<std::uint64_t>(chords);
+    if (!(chords >= 1))
+        return 1;
+    return chords < 1e18 ? static_cast<std::uint64_t>(chords) : std::uint64_t{1'000'000'000'000'000'000};
 }
 
 double chordDegreesForDeviation(double deviation, double radius)

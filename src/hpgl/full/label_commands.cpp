@@ -159,7 +159,7 @@ bool Reader::labelSetting(char first, char second)
     } else if (first == 'S') { // SL
         slant_ = defaults ? 0 : v[0];
     } else if (first == 'L') { // LO
-        labelOrigin_ = defaults ? 1 : static_cast<int>(v[0]);
+        labelOrigin_ = defaults ? 1 : integerParameter(v[0]);
     } else { // ES
         extraSpaces_ = defaults ? 0 : v[0];
         extraLines_ = n == 2 ? v[1] : 0;

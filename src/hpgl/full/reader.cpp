@@ -336,7 +336,7 @@ bool Reader::scale()
     if (n < 0)
         return true;
     UserScale scale;
-    const int kind = n >= 5 ? static_cast<int>(v[4]) : 0;
+    const int kind = n >= 5 ? integerParameter(v[4]) : 0;
     if (n == 0) {
         scale.kind = ScaleKind::Off;
     } else if ((n == 4 || n == 5) && kind == 0) {
@@ -432,7 +432,7 @@ bool Reader::userLineType()
     const int n = readParameters(v, 21);
     if (n < 1)
         return true;
-    const int number = static_cast<int>(v[0]);
+    const int number = integerParameter(v[0]);
     if (number < 1 || number > 8) {
         outcome_.note(NoteKind::BadNumber, "UL");
         return true;

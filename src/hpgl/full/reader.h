@@ -14,12 +14,20 @@
 #include "hpgl/full/polygon.h"
 #include "hpgl/full/read_outcome.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace orlex::fullhpgl {
 
 inline constexpr double kPlotterUnitsPerMm = 40;
+
+// A parameter HP-GL takes as an integer, truncated, held within a range any command's
+// integers fit (so that a huge value cannot overflow the conversion).
+inline int integerParameter(double value)
+{
+    return static_cast<int>(std::clamp(value, -1e6, 1e6));
+}
 
 class Reader {
 public:

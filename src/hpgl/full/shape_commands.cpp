@@ -281,7 +281,7 @@ bool Reader::fillType()
     const int n = readParameters(v, 3);
     if (n < 0)
         return true;
-    const int kind = n == 0 ? 1 : static_cast<int>(v[0]);
+    const int kind = n == 0 ? 1 : integerParameter(v[0]);
     fillKind_ = kind;
     if (kind == 3 || kind == 4) {
         if (n >= 2)
