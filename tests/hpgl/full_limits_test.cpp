@@ -87,7 +87,7 @@ TEST_F(FullReading, CommandsWithoutEffectAreCountedInNotes)
                                 "1 PG paper or page command has no effect",
                                 "2 XX/QQ unknown commands were skipped",
                                 "2 ESC printer escape sequences have no effect",
-                                "1 PA command with a number that cannot be read was skipped",
+                                "1 PA command had a number that cannot be read; the rest of it was skipped",
                                 "1 PU X value without its Y value was skipped",
                                 "1 LB label character has no glyph in the stroke font: a space is left in its place",
                                 "1 SP pen number above 9 is drawn with pen 9",
@@ -126,7 +126,7 @@ TEST_F(FullReading, LongNumbersAndLongFilesStayBounded)
         file += "123456,-654321.5,";
     file += "1,2;";
     const FullReadResult result = read(file);
-    EXPECT_EQ(result.notes, std::vector<std::string>{"1 PA command with a number that cannot be read was skipped"});
+    EXPECT_EQ(result.notes, std::vector<std::string>{"1 PA command had a number that cannot be read; the rest of it was skipped"});
     ASSERT_FALSE(sink.points.empty());
     for (const SinkPoint& p : sink.points)
         ASSERT_TRUE((p.x == 123456 && p.y == -654321.5) || (p.x == 1 && p.y == 2)) << p;

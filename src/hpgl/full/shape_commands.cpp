@@ -351,7 +351,6 @@ bool Reader::fillPolygon(const Polygon& polygon, bool nonzeroWinding)
 bool Reader::encodedPolyline()
 {
     std::uint64_t badNumbers = 0;
-    const bool wasDown = penDown_;
     const bool ok = readEncodedPolyline(scanner_, badNumbers, [this](const EncodedStep& step) {
         if (step.kind == EncodedStep::SelectPen) {
             const std::int64_t pen = step.pen;
@@ -367,7 +366,6 @@ bool Reader::encodedPolyline()
     });
     if (badNumbers != 0)
         outcome_.note(NoteKind::BadNumber, "PE", badNumbers);
-    penDown_ = wasDown;
     return ok;
 }
 
