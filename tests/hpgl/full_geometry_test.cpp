@@ -62,7 +62,13 @@ INSTANTIATE_TEST_SUITE_P(
              {{0, 150, U}, {100, 150, U}, {200, 150, D}}},
         Case{"IW leaves out a line wholly outside", "IW100,100,200,200;PU0,0;PD300,50;", {{0, 0, U}}},
         Case{"IW in user units", "IP0,0,1000,1000;SC0,10,0,10;IW1,1,2,2;PU0,1.5;PD10,1.5;",
-             {{0, 150, U}, {100, 150, U}, {200, 150, D}}}),
+             {{0, 150, U}, {100, 150, U}, {200, 150, D}}},
+        Case{"RO 90 turns the window too", "RO90;IW0,0,100,100;PU50,-50;PD50,150;",
+             {{11930, 50, U}, {11880, 50, U}, {11780, 50, D}}},
+        Case{"separators and lone letters between commands", " ;\r\n X PU1,2 ;;PD3,4", {{1, 2, U}, {3, 4, D}}},
+        Case{"printer escapes before the plot", "\x1b%-12345X\x1b" "E\x1b.(;PU1,2;", {{1, 2, U}}},
+        Case{"isotropic scale with a reversed range", "IP0,0,1000,1000;SC10,0,0,10,1;PU10,0;PD0,10;",
+             {{0, 0, U}, {1000, 1000, D}}}),
     rowName<Case>);
 
 // CI, AA, AR, AT, RT, EA, ER, EW.
@@ -85,7 +91,22 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ER relative", "PU100,100;ER-50,50;",
              {{100, 100, U}, {50, 100, D}, {50, 150, D}, {100, 150, D}, {100, 100, D}}},
         Case{"EW wedge with its radii", "PU0,0;EW100,0,90,45;",
-             {{0, 0, U}, {100, 0, D}, {70.711, 70.711, D}, {0, 100, D}, {0, 0, D}}}),
+             {{0, 0, U}, {100, 0, D}, {70.711, 70.711, D}, {0, 100, D}, {0, 0, D}}},
+        Case{"an anisotropic scale draws a circle as an ellipse", "IP0,0,2000,1000;SC0,10,0,10;PU5,5;CI5,90;",
+             {{1000, 500, U}, {2000, 500, U}, {1000, 1000, D}, {0, 500, D}, {1000, 0, D}, {2000, 500, D}}},
+        // 1 - 29.3 / 100 is the cosine of 45.0086 degrees: chords of 90.017 degrees, 4 of them.
+        Case{"CT 1 flattens by the chord deviation", "CT1;PU0,0;CI100,29.3;",
+             {{0, 0, U}, {100, 0, U}, {0, 100, D}, {-100, 0, D}, {0, -100, D}, {100, 0, D}}},
+        Case{"EW of 360 degrees has no radii", "PU0,0;EW100,0,360,90;",
+             {{0, 0, U}, {100, 0, U}, {0, 100, D}, {-100, 0, D}, {0, -100, D}, {100, 0, D}}},
+        Case{"EW clockwise", "PU0,0;EW100,90,-90,45;", {{0, 0, U}, {0, 100, D}, {70.711, 70.711, D}, {100, 0, D}, {0, 0, D}}},
+        Case{"BZ on a straight line is one chord", "PU0,0;PD;BZ100,0,200,0,300,0;", {{0, 0, U}, {300, 0, D}}},
+        // p1 = p2 = p0 and p3 = p0 + (50, 0): B(t) = p0 + (50 t^3, 0); the second difference
+        // 50 asks for ceil(sqrt(6 * 50 / (8 * 2))) = 5 chords for 0.05 mm.
+        Case{"BR relative", "PU100,100;PD;BR0,0,0,0,50,0;",
+             {{100, 100, U}, {100.4, 100, D}, {103.2, 100, D}, {110.8, 100, D}, {125.6, 100, D}, {150, 100, D}}},
+        Case{"XT and YT ticks by TL", "IP0,0,1000,2000;TL2,1;PU500,500;XT;YT;",
+             {{500, 500, U}, {500, 540, U}, {500, 480, D}, {520, 500, U}, {490, 500, D}}}),
     rowName<Case>);
 
 // PM, EP, FP, RA, FT, PW.
@@ -114,7 +135,17 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"FP leaves the hole of a ring in a ring", "PU0,0;PM0;PD300,0,300,300,0,300;PM1;PU100,100;PD200,100,200,200,100,200;PM2;FT3,150,0;FP;",
              {{0, 0, U}, {300, 0, D}, {300, 150, U}, {200, 150, D}, {100, 150, U}, {0, 150, D}}},
         Case{"FP 1 fills it by the winding rule", "PU0,0;PM0;PD300,0,300,300,0,300;PM1;PU100,100;PD200,100,200,200,100,200;PM2;FT3,150,0;FP1;",
-             {{0, 0, U}, {300, 0, D}, {300, 150, U}, {200, 150, D}, {100, 150, D}, {0, 150, D}}}),
+             {{0, 0, U}, {300, 0, D}, {300, 150, U}, {200, 150, D}, {100, 150, D}, {0, 150, D}}},
+        Case{"CI in polygon mode is a subpolygon of its own", "PU0,0;PM0;CI100,90;PM2;EP;",
+             {{0, 0, U}, {100, 0, U}, {0, 100, D}, {-100, 0, D}, {0, -100, D}, {100, 0, D}}},
+        Case{"FT 4 cross-hatches", "PU0,0;FT4,100,0;RA200,200;",
+             {{0, 0, U}, {200, 0, D}, {200, 100, U}, {0, 100, D}, {200, 0, U}, {200, 200, D}, {100, 200, U}, {100, 0, D}}},
+        Case{"FT 10 spreads solid lines by the shade", "PW1;PU0,0;FT10,50;RA100,100;",
+             {{0, 0, U}, {100, 0, D}, {100, 80, U}, {0, 80, D}}},
+        Case{"AC moves the lines' anchor", "PU0,0;AC0,50;FT3,100,0;RA300,250;",
+             {{0, 0, U}, {0, 50, U}, {300, 50, D}, {300, 150, U}, {0, 150, D}}},
+        Case{"WU 1 takes PW in per cent of P1-P2", "IP0,0,3000,4000;WU1;PW2;PU0,0;FT1;RA300,300;",
+             {{0, 0, U}, {300, 0, D}, {300, 100, U}, {0, 100, D}, {0, 200, U}, {300, 200, D}}}),
     rowName<Case>);
 
 // LT and UL: P1-P2 of 3000 x 4000 has a diagonal of 5000, so the default pattern is 200 long.
@@ -135,7 +166,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"LT 4 dash and dot", "IP0,0,3000,4000;LT4;PU0,0;PD200,0;", {{0, 0, U}, {160, 0, D}, {180, 0, U}, {180, 0, D}}},
         Case{"LT without parameters is solid", "IP0,0,3000,4000;LT2;LT;PU0,0;PD500,0;", {{0, 0, U}, {500, 0, D}}},
         Case{"UL defines a pattern", "IP0,0,3000,4000;UL2,1,1,2;LT2;PU0,0;PD200,0;",
-             {{0, 0, U}, {50, 0, D}, {100, 0, U}, {200, 0, D}}}),
+             {{0, 0, U}, {50, 0, D}, {100, 0, U}, {200, 0, D}}},
+        Case{"LT 99 brings the pattern back", "IP0,0,3000,4000;LT2;LT;LT99;PU0,0;PD300,0;",
+             {{0, 0, U}, {100, 0, D}, {200, 0, U}, {300, 0, D}}},
+        Case{"IW clips the dashes", "IP0,0,3000,4000;LT2;IW50,-10,250,10;PU0,0;PD300,0;",
+             {{0, 0, U}, {50, 0, U}, {100, 0, D}, {200, 0, U}, {250, 0, D}}}),
     rowName<Case>);
 
 // PE: a value v is sent as 2|v| (+1 when negative), in base 64 digits from the lowest, 63 + d,
@@ -177,7 +212,15 @@ INSTANTIATE_TEST_SUITE_P(
         // Default size 0.187 x 0.269 cm: 74.8 x 107.6, centred on the point.
         Case{"SM draws its symbol at each point", "SMH;PU1000,1000;",
              {{1000, 1000, U}, {967.275, 1053.8, U}, {967.275, 946.2, D}, {1032.725, 1053.8, U}, {1032.725, 946.2, D},
-              {967.275, 1002.562, U}, {1032.725, 1002.562, D}}}),
+              {967.275, 1002.562, U}, {1032.725, 1002.562, D}}},
+        Case{"LO 11 moves half a character off the point", "SI1,1;LO11;PU0,0;LBH\x03",
+             {{0, 0, U}, {225, 600, U}, {225, 200, D}, {575, 600, U}, {575, 200, D}, {225, 409.524, U}, {575, 409.524, D}}},
+        Case{"ES adds whole cells between characters", "SI1,1;ES1;PU0,0;LB  \x03PD0,0;", {{0, 0, U}, {2400, 0, U}, {0, 0, D}}},
+        Case{"BS steps back a cell", "SI1,1;PU0,0;LB \b \x03PD0,0;", {{0, 0, U}, {600, 0, U}, {0, 0, D}}},
+        // DR 1,0.5 on P1-P2 of 1000 x 2000 runs at 45 degrees.
+        Case{"DR in terms of P1-P2", "IP0,0,1000,2000;SI1,1;DR1,0.5;PU0,0;LB \x03PD0,0;",
+             {{0, 0, U}, {424.264, 424.264, U}, {0, 0, D}}},
+        Case{"BL keeps a label that PB draws", "SI1,1;BL  \x03PU0,0;PB;PD0,0;", {{0, 0, U}, {1200, 0, U}, {0, 0, D}}}),
     rowName<Case>);
 
 } // namespace

@@ -31,6 +31,7 @@ protected:
         options.maxLabelCharacters = 5;
         options.maxFillLines = 1000;
         options.maxPoints = 500;
+        options.maxChordsPerCurve = 100;
     }
 };
 
@@ -55,7 +56,10 @@ INSTANTIATE_TEST_SUITE_P(
                               "polygon has more than 10 points", true},
                       Refused{"fill of too many lines", "PW0.025;PU0,0;RA100000,100000;", "more than 1000 lines", true},
                       Refused{"dashes past their limit", "LT2,0.000001;PU0,0;PD1000000,0;", "dashed line", true},
-                      Refused{"points past their limit", "PU0,0;CI10,0.5;CI10,0.5;", "more than 500 points", true}),
+                      // Second differences of 42,426 ask for sqrt(6 * 42426 / 16) = 126 chords.
+                      Refused{"curve of too many chords", "PU0,0;BZ0,30000,30000,30000,30000,0;", "more than 100 chords",
+                              true},
+                      Refused{"points past their limit", "PU0,0;CI10;CI10;CI10;CI10;CI10;CI10;CI10;", "more than 500 points", true}),
     rowName<Refused>);
 
 TEST_F(FullReading, FillWorkIsBoundedOverTheWholeFile)
@@ -93,6 +97,16 @@ TEST_F(FullReading, CommandsWithoutEffectAreCountedInNotes)
                                 "1 SP pen number above 9 is drawn with pen 9",
                             }));
     EXPECT_TRUE(samePoints(sink.points, {{1, 1, false}}));
+}
+
+TEST_F(FullReading, WhatCannotBeDrawnAsAskedIsNoted)
+{
+    const FullReadResult result = read("RO45;FT11;RA10,10;DV1;");
+    EXPECT_EQ(result.notes, (std::vector<std::string>{
+                                "1 FT pattern fill is drawn as a solid fill",
+                                "1 RO rotation other than 0, 90, 180 or 270 degrees was passed over",
+                                "1 DV command is read but not drawn",
+                            }));
 }
 
 TEST_F(FullReading, PensGoToTheSinkAsDigits)

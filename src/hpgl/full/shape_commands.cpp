@@ -82,6 +82,7 @@ bool Reader::circle()
     curve_.push_back(start);
     appendArc(centre, start, 360, chords, curve_);
     if (polygon_.active()) {
+        curve_.pop_back(); // the ring closes on its start
         if (!polygon_.addRing(userRing(curve_), options_.maxPolygonPoints)) {
             outcome_.refuse("the polygon has more than " + std::to_string(options_.maxPolygonPoints)
                                 + " points; it would be drawn only in part",
