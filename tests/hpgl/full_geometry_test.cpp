@@ -68,7 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"separators and lone letters between commands", " ;\r\n X PU1,2 ;;PD3,4", {{1, 2, U}, {3, 4, D}}},
         Case{"printer escapes before the plot", "\x1b%-12345X\x1b" "E\x1b.(;PU1,2;", {{1, 2, U}}},
         Case{"isotropic scale with a reversed range", "IP0,0,1000,1000;SC10,0,0,10,1;PU10,0;PD0,10;",
-             {{0, 0, U}, {1000, 1000, D}}}),
+             {{0, 0, U}, {1000, 1000, D}}},
+        Case{"PU without coordinates adds no point", "PU0,0;PD1,1;PU;", {{0, 0, U}, {1, 1, D}}},
+        Case{"DF makes lines solid again", "IP0,0,3000,4000;LT2;DF;PU0,0;PD500,0;", {{0, 0, U}, {500, 0, D}}}),
     rowName<Case>);
 
 // CI, AA, AR, AT, RT, EA, ER, EW.
@@ -145,7 +147,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"AC moves the lines' anchor", "PU0,0;AC0,50;FT3,100,0;RA300,250;",
              {{0, 0, U}, {0, 50, U}, {300, 50, D}, {300, 150, U}, {0, 150, D}}},
         Case{"WU 1 takes PW in per cent of P1-P2", "IP0,0,3000,4000;WU1;PW2;PU0,0;FT1;RA300,300;",
-             {{0, 0, U}, {300, 0, D}, {300, 100, U}, {0, 100, D}, {0, 200, U}, {300, 200, D}}}),
+             {{0, 0, U}, {300, 0, D}, {300, 100, U}, {0, 100, D}, {0, 200, U}, {300, 200, D}}},
+        Case{"EP and FP without a polygon draw nothing", "EP;FP;PU1,1;", {{1, 1, U}}},
+        Case{"IN ends polygon mode", "PM0;PD1,1;IN;PU5,5;", {{5, 5, U}}}),
     rowName<Case>);
 
 // LT and UL: P1-P2 of 3000 x 4000 has a diagonal of 5000, so the default pattern is 200 long.
@@ -220,7 +224,9 @@ INSTANTIATE_TEST_SUITE_P(
         // DR 1,0.5 on P1-P2 of 1000 x 2000 runs at 45 degrees.
         Case{"DR in terms of P1-P2", "IP0,0,1000,2000;SI1,1;DR1,0.5;PU0,0;LB \x03PD0,0;",
              {{0, 0, U}, {424.264, 424.264, U}, {0, 0, D}}},
-        Case{"BL keeps a label that PB draws", "SI1,1;BL  \x03PU0,0;PB;PD0,0;", {{0, 0, U}, {1200, 0, U}, {0, 0, D}}}),
+        Case{"BL keeps a label that PB draws", "SI1,1;BL  \x03PU0,0;PB;PD0,0;", {{0, 0, U}, {1200, 0, U}, {0, 0, D}}},
+        Case{"CP without parameters goes below the last label", "SI1,1;PU100,100;LB \x03" "CP;PD0,0;",
+             {{100, 100, U}, {100, -700, U}, {0, 0, D}}}),
     rowName<Case>);
 
 } // namespace

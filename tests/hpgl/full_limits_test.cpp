@@ -62,6 +62,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{"points past their limit", "PU0,0;CI10;CI10;CI10;CI10;CI10;CI10;CI10;", "more than 500 points", true}),
     rowName<Refused>);
 
+TEST_F(FullReading, EndsWhereItRefusesDrawingNothingOfTheRefusedCommand)
+{
+    EXPECT_FALSE(read("PU0,0;PD1,1;SC0,0,0,1;PD5,5;").refusal.empty());
+    EXPECT_TRUE(samePoints(sink.points, {{0, 0, false}, {1, 1, true}}));
+    EXPECT_FALSE(read("PU0,0;PD1,1;LBHHH").refusal.empty());
+    EXPECT_TRUE(samePoints(sink.points, {{0, 0, false}, {1, 1, true}}));
+}
+
 TEST_F(FullReading, FillWorkIsBoundedOverTheWholeFile)
 {
     options.maxFillWork = 1000;
@@ -130,6 +138,16 @@ TEST_F(FullReading, SaysWhyAFileCannotBeOpened)
     EXPECT_FALSE(result.opened);
     EXPECT_EQ(result.openError.rfind("Cannot open \"", 0), 0u) << result.openError;
     EXPECT_EQ(result.points, 0u);
+}
+
+TEST_F(FullReading, ReadsOnlyPlainFiles)
+{
+    for (const std::string& path : {std::string("/dev/zero"), dir.path().string()}) {
+        const FullReadResult result = readFullHpgl(path, sink);
+        EXPECT_FALSE(result.opened) << path;
+        EXPECT_EQ(result.openError.rfind("Cannot open \"" + path + "\": ", 0), 0u) << result.openError;
+        EXPECT_TRUE(findCommandsClassicIgnores(path).counts.empty());
+    }
 }
 
 TEST_F(FullReading, LongNumbersAndLongFilesStayBounded)
