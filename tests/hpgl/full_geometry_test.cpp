@@ -149,7 +149,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"WU 1 takes PW in per cent of P1-P2", "IP0,0,3000,4000;WU1;PW2;PU0,0;FT1;RA300,300;",
              {{0, 0, U}, {300, 0, D}, {300, 100, U}, {0, 100, D}, {0, 200, U}, {300, 200, D}}},
         Case{"EP and FP without a polygon draw nothing", "EP;FP;PU1,1;", {{1, 1, U}}},
-        Case{"IN ends polygon mode", "PM0;PD1,1;IN;PU5,5;", {{5, 5, U}}}),
+        Case{"IN ends polygon mode", "PM0;PD1,1;IN;PU5,5;", {{5, 5, U}}},
+        Case{"PT sets the pen width in millimetres", "PT1;PU0,0;FT2;RA100,100;",
+             {{0, 0, U}, {100, 0, D}, {0, 40, U}, {100, 40, D}, {0, 80, U}, {100, 80, D}}}),
     rowName<Case>);
 
 // LT and UL: P1-P2 of 3000 x 4000 has a diagonal of 5000, so the default pattern is 200 long.
@@ -226,7 +228,13 @@ INSTANTIATE_TEST_SUITE_P(
              {{0, 0, U}, {424.264, 424.264, U}, {0, 0, D}}},
         Case{"BL keeps a label that PB draws", "SI1,1;BL  \x03PU0,0;PB;PD0,0;", {{0, 0, U}, {1200, 0, U}, {0, 0, D}}},
         Case{"CP without parameters goes below the last label", "SI1,1;PU100,100;LB \x03" "CP;PD0,0;",
-             {{100, 100, U}, {100, -700, U}, {0, 0, D}}}),
+             {{100, 100, U}, {100, -700, U}, {0, 0, D}}},
+        Case{"a negative width mirrors", "SI-1,1;PU0,0;LBH\x03",
+             {{0, 0, U}, {-25, 400, U}, {-25, 0, D}, {-375, 400, U}, {-375, 0, D}, {-25, 209.524, U}, {-375, 209.524, D}}},
+        Case{"LO 3 hangs the label below the point", "SI1,1;LO3;PU0,0;LBH\x03",
+             {{0, 0, U}, {25, 0, U}, {25, -400, D}, {375, 0, U}, {375, -400, D}, {25, -190.476, U}, {375, -190.476, D}}},
+        Case{"LO 7 ends the label at the point", "SI1,1;LO7;PU0,0;LBH\x03",
+             {{0, 0, U}, {-375, 400, U}, {-375, 0, D}, {-25, 400, U}, {-25, 0, D}, {-375, 209.524, U}, {-25, 209.524, D}}}),
     rowName<Case>);
 
 } // namespace

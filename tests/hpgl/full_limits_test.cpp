@@ -117,6 +117,14 @@ TEST_F(FullReading, WhatCannotBeDrawnAsAskedIsNoted)
                             }));
 }
 
+TEST_F(FullReading, CommandsWithParametersTheyCannotTakeAreNoted)
+{
+    const FullReadResult result = read("IP1,2,3;SC1,2,3;IW1,2;UL9,1;CI;AA1,2;EA5;");
+    EXPECT_EQ(result.notes, std::vector<std::string>{
+                                "7 IP/SC/IW/UL/CI/AA commands with parameters they cannot take were skipped"});
+    EXPECT_TRUE(sink.points.empty());
+}
+
 TEST_F(FullReading, PensGoToTheSinkAsDigits)
 {
     read("SP1;SP2.6;SP;SP0;SP-3;SP9;PE:\xc5;");

@@ -24,6 +24,7 @@ constexpr NoteText kNoteTexts[] = {
     {"printer escape sequence has no effect", "printer escape sequences have no effect"},
     {"command had a number that cannot be read; the rest of it was skipped",
      "commands had numbers that cannot be read; the rest of each was skipped"},
+    {"command with parameters it cannot take was skipped", "commands with parameters they cannot take were skipped"},
     {"X value without its Y value was skipped", "X values without their Y values were skipped"},
     {"chord angle outside 0.5 to 180 degrees was taken as the nearest of these",
      "chord angles outside 0.5 to 180 degrees were taken as the nearest of these"},

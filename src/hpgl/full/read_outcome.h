@@ -19,6 +19,7 @@ enum class NoteKind {
     Unknown,
     Escape,
     BadNumber,
+    BadParameters,
     LoneX,
     ChordAngle,
     MissingGlyph,

@@ -322,7 +322,7 @@ bool Reader::inputPoints(bool relative)
             return false;
         }
     } else {
-        outcome_.note(NoteKind::BadNumber, outcome_.command);
+        outcome_.note(NoteKind::BadParameters, outcome_.command);
         return true;
     }
     applyLineType();
@@ -350,7 +350,7 @@ bool Reader::scale()
     } else if (n == 5 && kind == 2) {
         scale = UserScale{ScaleKind::PointFactor, v[0], v[1], v[2], v[3]};
     } else {
-        outcome_.note(NoteKind::BadNumber, "SC");
+        outcome_.note(NoteKind::BadParameters, "SC");
         return true;
     }
     if (!state_.setScale(scale)) {
@@ -389,7 +389,7 @@ bool Reader::window()
     else if (n == 4)
         state_.setWindow({v[0], v[1]}, {v[2], v[3]});
     else if (n > 0)
-        outcome_.note(NoteKind::BadNumber, "IW");
+        outcome_.note(NoteKind::BadParameters, "IW");
     output_.setWindow(state_.window());
     return true;
 }
@@ -434,13 +434,13 @@ bool Reader::userLineType()
         return true;
     const int number = integerParameter(v[0]);
     if (number < 1 || number > 8) {
-        outcome_.note(NoteKind::BadNumber, "UL");
+        outcome_.note(NoteKind::BadParameters, "UL");
         return true;
     }
     if (n == 1)
         patterns_.reset(number);
     else if (!patterns_.define(number, std::vector<double>(v + 1, v + n)))
-        outcome_.note(NoteKind::BadNumber, "UL");
+        outcome_.note(NoteKind::BadParameters, "UL");
     applyLineType();
     return true;
 }

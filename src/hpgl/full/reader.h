@@ -75,6 +75,8 @@ private:
     bool drawShape(const Polygon& shape, bool fill);
     bool edgePolygon(const Polygon& polygon);
     bool fillPolygon(const Polygon& polygon, bool nonzeroWinding);
+    // Whether a command has fewer than `needed` parameters (noted when so).
+    bool tooFew(int count, int needed);
     bool tooManyChords(std::uint64_t chords);
     Ring userRing(const std::vector<Point>& userPoints) const;
 

@@ -36,6 +36,15 @@ bool Reader::chordDegrees(int count, double value, double radiusUser, double& de
     return true;
 }
 
+bool Reader::tooFew(int count, int needed)
+{
+    if (count >= needed)
+        return false;
+    if (count >= 0) // a number that could not be read is noted already
+        outcome_.note(NoteKind::BadParameters, outcome_.command);
+    return true;
+}
+
 bool Reader::tooManyChords(std::uint64_t chords)
 {
     if (chords <= options_.maxChordsPerCurve)
@@ -66,7 +75,7 @@ bool Reader::circle()
 {
     double v[2] = {};
     const int n = readParameters(v, 2);
-    if (n < 1)
+    if (tooFew(n, 1))
         return true;
     const Point centre = userPosition();
     const double radius = v[0];
@@ -104,7 +113,7 @@ bool Reader::arc(bool relative)
 {
     double v[4] = {};
     const int n = readParameters(v, 4);
-    if (n < 3)
+    if (tooFew(n, 3))
         return true;
     const Point start = userPosition();
     const Point centre = relative ? Point{start.x + v[0], start.y + v[1]} : Point{v[0], v[1]};
@@ -127,7 +136,7 @@ bool Reader::arcThrough(bool relative)
 {
     double v[5] = {};
     const int n = readParameters(v, 5);
-    if (n < 4)
+    if (tooFew(n, 4))
         return true;
     const Point start = userPosition();
     const Point middle = relative ? Point{start.x + v[0], start.y + v[1]} : Point{v[0], v[1]};
@@ -191,7 +200,7 @@ bool Reader::bezier(bool relative)
 bool Reader::rectangle(bool relative, bool fill)
 {
     double v[2] = {};
-    if (readParameters(v, 2) != 2)
+    if (tooFew(readParameters(v, 2), 2))
         return true;
     const Point a = userPosition();
     const Point c = relative ? Point{a.x + v[0], a.y + v[1]} : Point{v[0], v[1]};
@@ -203,7 +212,7 @@ bool Reader::wedge(bool fill)
 {
     double v[4] = {};
     const int n = readParameters(v, 4);
-    if (n < 3)
+    if (tooFew(n, 3))
         return true;
     const Point centre = userPosition();
     const double sweep = std::clamp(v[2], -360.0, 360.0);
