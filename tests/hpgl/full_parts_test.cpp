@@ -30,6 +30,7 @@ std::string tokens(const std::string& content)
     const std::string path = dir.write("plot.plt", content);
     CommandScanner scanner(std::fopen(path.c_str(), "rb"), content.size());
     std::ostringstream out;
+    out.precision(15);
     char a = 0, b = 0;
     while (scanner.nextMnemonic(a, b)) {
         out << a << b << ':';
@@ -50,10 +51,15 @@ std::string tokens(const std::string& content)
 
 TEST(CommandScanner, ReadsNumbersAsHpglWritesThem)
 {
-    EXPECT_EQ(tokens("PA+5,-.5 ,5.,1.2.3;pd12345678901234567890"), "PA:5,-0.5,5,1.2,0.3,;PD:1.23457e+19,;");
+    EXPECT_EQ(tokens("PA+5,-.5 ,5.,1.2.3;pd12345678901234567890"), "PA:5,-0.5,5,1.2,0.3,;PD:1.23456789012346e+19,;");
     EXPECT_EQ(tokens("PU1-2PD- ,.;X9;IN"), "PU:1,-2,;PD:?,?,;IN:;");
     EXPECT_EQ(tokens("PA" + std::string(CommandScanner::kMaxNumberLength + 1, '1') + ",7"), "PA:?,7,;");
     EXPECT_EQ(tokens("\x1b.I81;;17:\x1b*c100XSP3"), "SP:3,;");
+    // Whole numbers of one to seven digits are read eight bytes at a time; the rest not.
+    EXPECT_EQ(tokens("PA1,-12,123 1234;12345,123456\n1234567,12345678,1234567.5,-7PU"),
+              "PA:1,-12,123,1234,;PU:;");
+    EXPECT_EQ(tokens("PA12345,123456\n1234567,12345678,1234567.5,-7PU"),
+              "PA:12345,123456,1234567,12345678,1234567.5,-7,;PU:;");
 }
 
 TEST(CommandScanner, ReadsNumbersAcrossBlocks)
@@ -61,7 +67,7 @@ TEST(CommandScanner, ReadsNumbersAcrossBlocks)
     // Numbers of every length end exactly at, or straddle, the end of the first block.
     for (std::size_t pad = 0; pad < 12; ++pad) {
         const std::string head = "PA" + std::string(CommandScanner::kBlockSize - 8 + pad, ',');
-        EXPECT_EQ(tokens(head + "-1234567.25,99;"), "PA:-1.23457e+06,99,;") << pad;
+        EXPECT_EQ(tokens(head + "-1234567.25,99;"), "PA:-1234567.25,99,;") << pad;
     }
 }
 
