@@ -99,6 +99,7 @@ int speed(const std::string& path, int runs)
         sink.box = {};
         readFullHpgl(path, sink);
     });
+    const long fullPeakKib = bench::peakRssKib(); // the full reading runs first
     const MachineSettings settings = defaultMachineSettings();
     BoxObserver observer;
     const Timing classic = best(runs, [&] {
@@ -116,6 +117,7 @@ int speed(const std::string& path, int runs)
                 static_cast<unsigned long long>(sink.box.points));
     std::printf("full / classic:   %.2fx wall, %.2fx CPU (goal <= 1.5x)\n", full.wall / classic.wall,
                 full.cpu / classic.cpu);
+    std::printf("peak RSS after the full reading: %ld KiB\n", fullPeakKib);
     return 0;
 }
 
