@@ -42,13 +42,13 @@ public:
 
 // Whether the points are the expected ones, each coordinate to within `tolerance`
 // plotter units, and the pens the same.
-inline ::testing::AssertionResult samePoints(const std::vector<SinkPoint>& actual, const std::vector<SinkPoint>& expected,
-                                             double tolerance = 0.01)
+inline ::testing::AssertionResult samePoints(const std::vector<SinkPoint>& actual,
+                                             const std::vector<SinkPoint>& expected, double tolerance = 0.01)
 {
     bool same = actual.size() == expected.size();
     for (std::size_t i = 0; same && i < actual.size(); ++i)
-        same = std::fabs(actual[i].x - expected[i].x) <= tolerance && std::fabs(actual[i].y - expected[i].y) <= tolerance
-               && actual[i].down == expected[i].down;
+        same = std::fabs(actual[i].x - expected[i].x) <= tolerance
+               && std::fabs(actual[i].y - expected[i].y) <= tolerance && actual[i].down == expected[i].down;
     if (same)
         return ::testing::AssertionSuccess();
     auto failure = ::testing::AssertionFailure() << "got";

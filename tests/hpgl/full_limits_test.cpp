@@ -46,20 +46,20 @@ TEST_P(RefusesAsWhole, SayingWhatWouldBeLost)
 
 INSTANTIATE_TEST_SUITE_P(
     Hostile, RefusesAsWhole,
-    ::testing::Values(Refused{"scale with a zero range", "SC0,0,0,10;PD1,1;", "range of zero", false},
-                      Refused{"point factor of zero", "SC0,0,0,1,2;", "point factor of zero", false},
-                      Refused{"IP with P1 equal to P2", "IP100,100,100,100;", "share an x or a y", false},
-                      Refused{"circle of radius 1e9", "PU0,0;CI1000000000;", "m from the origin", true},
-                      Refused{"label without its terminator", "PU0,0;LBnone", "has no terminator", false},
-                      Refused{"label past its limit", "LB123456\x03", "longer than 5 characters", true},
-                      Refused{"polygon past the buffer", "PM0;PD1,1,2,2,3,3,4,4,5,5,6,6,7,7,8,8,9,9,10,10,11,11;PM2;EP;",
-                              "polygon has more than 10 points", true},
-                      Refused{"fill of too many lines", "PW0.025;PU0,0;RA100000,100000;", "more than 1000 lines", true},
-                      Refused{"dashes past their limit", "LT2,0.000001;PU0,0;PD1000000,0;", "dashed line", true},
-                      // Second differences of 42,426 ask for sqrt(6 * 42426 / 16) = 126 chords.
-                      Refused{"curve of too many chords", "PU0,0;BZ0,30000,30000,30000,30000,0;", "more than 100 chords",
-                              true},
-                      Refused{"points past their limit", "PU0,0;CI10;CI10;CI10;CI10;CI10;CI10;CI10;", "more than 500 points", true}),
+    ::testing::Values(
+        Refused{"scale with a zero range", "SC0,0,0,10;PD1,1;", "range of zero", false},
+        Refused{"point factor of zero", "SC0,0,0,1,2;", "point factor of zero", false},
+        Refused{"IP with P1 equal to P2", "IP100,100,100,100;", "share an x or a y", false},
+        Refused{"circle of radius 1e9", "PU0,0;CI1000000000;", "m from the origin", true},
+        Refused{"label without its terminator", "PU0,0;LBnone", "has no terminator", false},
+        Refused{"label past its limit", "LB123456\x03", "longer than 5 characters", true},
+        Refused{"polygon past the buffer", "PM0;PD1,1,2,2,3,3,4,4,5,5,6,6,7,7,8,8,9,9,10,10,11,11;PM2;EP;",
+                "polygon has more than 10 points", true},
+        Refused{"fill of too many lines", "PW0.025;PU0,0;RA100000,100000;", "more than 1000 lines", true},
+        Refused{"dashes past their limit", "LT2,0.000001;PU0,0;PD1000000,0;", "dashed line", true},
+        // Second differences of 42,426 ask for sqrt(6 * 42426 / 16) = 126 chords.
+        Refused{"curve of too many chords", "PU0,0;BZ0,30000,30000,30000,30000,0;", "more than 100 chords", true},
+        Refused{"points past their limit", "PU0,0;CI10;CI10;CI10;CI10;CI10;CI10;CI10;", "more than 500 points", true}),
     rowName<Refused>);
 
 TEST_F(FullReading, EndsWhereItRefusesDrawingNothingOfTheRefusedCommand)
@@ -120,8 +120,8 @@ TEST_F(FullReading, WhatCannotBeDrawnAsAskedIsNoted)
 TEST_F(FullReading, CommandsWithParametersTheyCannotTakeAreNoted)
 {
     const FullReadResult result = read("IP1,2,3;SC1,2,3;IW1,2;UL9,1;CI;AA1,2;EA5;");
-    EXPECT_EQ(result.notes, std::vector<std::string>{
-                                "7 IP/SC/IW/UL/CI/AA commands with parameters they cannot take were skipped"});
+    EXPECT_EQ(result.notes,
+              std::vector<std::string>{"7 IP/SC/IW/UL/CI/AA commands with parameters they cannot take were skipped"});
     EXPECT_TRUE(sink.points.empty());
 }
 
@@ -166,7 +166,8 @@ TEST_F(FullReading, LongNumbersAndLongFilesStayBounded)
         file += "123456,-654321.5,";
     file += "1,2;";
     const FullReadResult result = read(file);
-    EXPECT_EQ(result.notes, std::vector<std::string>{"1 PA command had a number that cannot be read; the rest of it was skipped"});
+    EXPECT_EQ(result.notes,
+              std::vector<std::string>{"1 PA command had a number that cannot be read; the rest of it was skipped"});
     ASSERT_FALSE(sink.points.empty());
     for (const SinkPoint& p : sink.points)
         ASSERT_TRUE((p.x == 123456 && p.y == -654321.5) || (p.x == 1 && p.y == 2)) << p;

@@ -56,8 +56,7 @@ TEST(CommandScanner, ReadsNumbersAsHpglWritesThem)
     EXPECT_EQ(tokens("PA" + std::string(CommandScanner::kMaxNumberLength + 1, '1') + ",7"), "PA:?,7,;");
     EXPECT_EQ(tokens("\x1b.I81;;17:\x1b*c100XSP3"), "SP:3,;");
     // Whole numbers of one to seven digits are read eight bytes at a time; the rest not.
-    EXPECT_EQ(tokens("PA1,-12,123 1234;12345,123456\n1234567,12345678,1234567.5,-7PU"),
-              "PA:1,-12,123,1234,;PU:;");
+    EXPECT_EQ(tokens("PA1,-12,123 1234;12345,123456\n1234567,12345678,1234567.5,-7PU"), "PA:1,-12,123,1234,;PU:;");
     EXPECT_EQ(tokens("PA12345,123456\n1234567,12345678,1234567.5,-7PU"),
               "PA:12345,123456,1234567,12345678,1234567.5,-7,;PU:;");
 }

@@ -83,9 +83,9 @@ std::string ClassicIgnoredCommands::sentence() const
         const CensusEntry* entry = censusEntry(mnemonic);
         if (entry == nullptr)
             continue;
-        items.push_back(entry->many == nullptr
-                            ? mnemonic + " " + entry->one
-                            : std::to_string(count) + " " + (count == 1 ? entry->one : entry->many) + " (" + mnemonic + ")");
+        items.push_back(entry->many == nullptr ? mnemonic + " " + entry->one
+                                               : std::to_string(count) + " " + (count == 1 ? entry->one : entry->many)
+                                                     + " (" + mnemonic + ")");
     }
     std::string list;
     for (std::size_t i = 0; i < items.size(); ++i)

@@ -73,8 +73,7 @@ constexpr std::array<double, 23> kPowersOfTen = [] {
 CommandScanner::CommandScanner(std::FILE* file, std::uint64_t fileSize, BlockObserver onBlockRead)
     : file_(file), fileSize_(fileSize), onBlockRead_(std::move(onBlockRead)),
       buffer_(kBlockSize + kMaxNumberLength + 2), pos_(buffer_.data()), end_(buffer_.data())
-{
-}
+{}
 
 CommandScanner::~CommandScanner()
 {
@@ -199,8 +198,8 @@ CommandScanner::Param CommandScanner::readNumber(double& value)
             value /= kPowersOfTen[static_cast<std::size_t>(fractionDigits)];
     } else { // exact decimal reading of a long text
         const unsigned char* text = kClasses[*start] == kSign ? start + 1 : start;
-        const auto [end, error] = std::from_chars(reinterpret_cast<const char*>(text),
-                                                  reinterpret_cast<const char*>(p), value, std::chars_format::fixed);
+        const auto [end, error] = std::from_chars(reinterpret_cast<const char*>(text), reinterpret_cast<const char*>(p),
+                                                  value, std::chars_format::fixed);
         if (error != std::errc{} || !std::isfinite(value))
             return Param::Bad;
     }

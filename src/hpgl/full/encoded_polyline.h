@@ -10,10 +10,10 @@ namespace orlex::fullhpgl {
 
 struct EncodedStep {
     enum Kind { SelectPen, Point } kind = Point;
-    double x = 0, y = 0;    // Point: current units, fractional bits applied
-    bool penUp = false;     // the point was flagged '<': a move
-    bool absolute = false;  // the point was flagged '=': not relative to the last
-    std::int64_t pen = 0;   // SelectPen
+    double x = 0, y = 0;   // Point: current units, fractional bits applied
+    bool penUp = false;    // the point was flagged '<': a move
+    bool absolute = false; // the point was flagged '=': not relative to the last
+    std::int64_t pen = 0;  // SelectPen
 };
 
 // Reads the PE command's bytes up to ';' (or the end of the file), handing on each pen

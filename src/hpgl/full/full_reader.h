@@ -22,22 +22,22 @@ struct FullHpglOptions {
 
     // Limits that keep memory and time bounded for any input; past one the reading
     // is refused (tooBig) and says what would be lost.
-    std::uint64_t maxPoints = 200'000'000;       // points handed to the sink per file
-    std::size_t maxPolygonPoints = 200'000;      // vertices in the polygon buffer (PM)
-    std::size_t maxLabelCharacters = 10'000;     // characters of one label (LB)
-    std::uint64_t maxChordsPerCurve = 100'000;   // chords of one circle or arc
-    std::uint64_t maxDashesPerLine = 1'000'000;  // dashes of one dashed line (LT)
-    std::uint64_t maxFillLines = 200'000;        // hatch lines of one fill (FP, RA, RR, WG)
-    std::uint64_t maxFillWork = 200'000'000;     // hatch lines x polygon edges, whole file
-    double maxCoordinate = 1e7;                  // plotter units (250 m) from the origin
+    std::uint64_t maxPoints = 200'000'000;      // points handed to the sink per file
+    std::size_t maxPolygonPoints = 200'000;     // vertices in the polygon buffer (PM)
+    std::size_t maxLabelCharacters = 10'000;    // characters of one label (LB)
+    std::uint64_t maxChordsPerCurve = 100'000;  // chords of one circle or arc
+    std::uint64_t maxDashesPerLine = 1'000'000; // dashes of one dashed line (LT)
+    std::uint64_t maxFillLines = 200'000;       // hatch lines of one fill (FP, RA, RR, WG)
+    std::uint64_t maxFillWork = 200'000'000;    // hatch lines x polygon edges, whole file
+    double maxCoordinate = 1e7;                 // plotter units (250 m) from the origin
 
     // Told after each block of the file is read: bytes read so far, and the file's size.
     std::function<void(std::uint64_t bytesRead, std::uint64_t fileSize)> onBlockRead;
 };
 
 struct FullReadResult {
-    bool opened = true;    // false: the file could not be opened or read
-    std::string openError; // "Cannot open "x": ..." as the classic reading says it
+    bool opened = true;       // false: the file could not be opened or read
+    std::string openError;    // "Cannot open "x": ..." as the classic reading says it
     std::uint64_t points = 0; // points handed to the sink
     bool stopped = false;     // the sink returned false
     // Non-empty: the file cannot be drawn as a whole (a limit, a scale with no size...),

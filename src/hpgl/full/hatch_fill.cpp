@@ -22,8 +22,8 @@ struct Crossing {
 
 } // namespace
 
-HatchEnd hatchPolygon(const Polygon& polygon, const HatchStyle& style, std::uint64_t maxLines,
-                      std::uint64_t& workLeft, const std::function<bool(Point, Point)>& line)
+HatchEnd hatchPolygon(const Polygon& polygon, const HatchStyle& style, std::uint64_t maxLines, std::uint64_t& workLeft,
+                      const std::function<bool(Point, Point)>& line)
 {
     // Quarter turns exactly, so that lines on an edge fall the same way at every angle.
     const double angle = style.angleDegrees * std::numbers::pi / 180;

@@ -36,8 +36,8 @@ bool Reader::readLabelText(std::string& text)
         const int c = scanner_.nextByte();
         if (c < 0) {
             outcome_.refuse("the label that starts at byte " + std::to_string(start)
-                                + " has no terminator, so the rest of the file (" + std::to_string(scanner_.offset() - start)
-                                + " bytes) would be drawn as its text",
+                                + " has no terminator, so the rest of the file ("
+                                + std::to_string(scanner_.offset() - start) + " bytes) would be drawn as its text",
                             false);
             return false;
         }

@@ -12,8 +12,7 @@ class LabelFrame {
 public:
     LabelFrame(Point start, double directionRadians)
         : start_(start), cos_(std::cos(directionRadians)), sin_(std::sin(directionRadians))
-    {
-    }
+    {}
     Point toFrame(Point local) const
     {
         return {start_.x + local.x * cos_ - local.y * sin_, start_.y + local.x * sin_ + local.y * cos_};

@@ -13,11 +13,11 @@
 namespace orlex::fullhpgl {
 
 struct LabelStyle {
-    double width = 0;   // character width, frame units (negative mirrors)
-    double height = 0;  // cap height, frame units (negative mirrors)
+    double width = 0;  // character width, frame units (negative mirrors)
+    double height = 0; // cap height, frame units (negative mirrors)
     double directionRadians = 0;
-    double slant = 0;   // SL: tangent of the slant angle
-    int origin = 1;     // LO: 1..9, 11..19
+    double slant = 0;                       // SL: tangent of the slant angle
+    int origin = 1;                         // LO: 1..9, 11..19
     double extraSpaces = 0, extraLines = 0; // ES, in cells and lines
 
     double advance() const { return 1.5 * width * (1 + extraSpaces); }

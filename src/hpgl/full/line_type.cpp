@@ -9,14 +9,14 @@ namespace {
 
 const std::array<DashPattern, 9> kHpPatterns = {{
     {},
-    {0, 100},                          // 1: a dot at the start of each pattern
-    {50, 50},                          // 2
-    {70, 30},                          // 3
-    {80, 10, 0, 10},                   // 4: dash and dot
-    {70, 10, 10, 10},                  // 5: long and short dash
-    {50, 10, 10, 10, 10, 10},          // 6: long and two short dashes
-    {70, 10, 0, 10, 0, 10},            // 7: dash and two dots
-    {50, 10, 0, 10, 10, 10, 0, 10},    // 8
+    {0, 100},                       // 1: a dot at the start of each pattern
+    {50, 50},                       // 2
+    {70, 30},                       // 3
+    {80, 10, 0, 10},                // 4: dash and dot
+    {70, 10, 10, 10},               // 5: long and short dash
+    {50, 10, 10, 10, 10, 10},       // 6: long and two short dashes
+    {70, 10, 0, 10, 0, 10},         // 7: dash and two dots
+    {50, 10, 0, 10, 10, 10, 0, 10}, // 8
 }};
 
 } // namespace

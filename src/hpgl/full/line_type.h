@@ -13,9 +13,9 @@ using DashPattern = std::vector<double>;
 
 struct LineType {
     bool solid = true;
-    bool dotsOnly = false;     // LT0: a dot at the end of each line
-    bool adaptive = false;     // negative numbers: whole patterns fit each line
-    double patternLength = 0;  // plotter units
+    bool dotsOnly = false;    // LT0: a dot at the end of each line
+    bool adaptive = false;    // negative numbers: whole patterns fit each line
+    double patternLength = 0; // plotter units
     DashPattern pattern;
 };
 

@@ -80,7 +80,8 @@ bool PenOutput::dashedLineTo(Point to)
     double done = 0;
     while (done < length) {
         const double step = std::min(patternLeft_, length - done);
-        if (patternIndex_ % 2 == 0 && !drawPiece(along(from, to, done / length), along(from, to, (done + step) / length)))
+        if (patternIndex_ % 2 == 0
+            && !drawPiece(along(from, to, done / length), along(from, to, (done + step) / length)))
             return false;
         done += step;
         patternLeft_ -= step;
@@ -117,7 +118,8 @@ bool PenOutput::refuseAt()
                             + " points; the rest of the file would be lost",
                         true);
     else
-        outcome_.refuse("a point lies more than " + std::to_string(static_cast<long long>(limits_.maxCoordinate / 40000))
+        outcome_.refuse("a point lies more than "
+                            + std::to_string(static_cast<long long>(limits_.maxCoordinate / 40000))
                             + " m from the origin: the drawing is too big",
                         true);
     return false;

@@ -25,8 +25,7 @@ class PenOutput {
 public:
     PenOutput(PlotSink& sink, const OutputLimits& limits, ReadOutcome& outcome)
         : sink_(sink), limits_(limits), outcome_(outcome)
-    {
-    }
+    {}
 
     void setWindow(const std::optional<Box>& window) { window_ = window; }
     // A new line type starts its pattern afresh.

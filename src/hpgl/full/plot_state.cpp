@@ -55,7 +55,7 @@ void PlotState::resetInputPoints()
 bool PlotState::setScale(const UserScale& scale)
 {
     const bool zero = scale.kind == ScaleKind::PointFactor ? scale.xMax == 0 || scale.yMax == 0
-                                                            : scale.xMin == scale.xMax || scale.yMin == scale.yMax;
+                                                           : scale.xMin == scale.xMax || scale.yMin == scale.yMax;
     if (scale.kind != ScaleKind::Off && zero)
         return false;
     scale_ = scale;

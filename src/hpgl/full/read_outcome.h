@@ -40,7 +40,7 @@ struct ReadOutcome {
     bool stopped = false;
     std::string refusal;
     bool tooBig = false;
-    char command[3] = {};           // mnemonic being carried out
+    char command[3] = {};            // mnemonic being carried out
     std::uint64_t commandOffset = 0; // its byte offset in the file
     Note notes[static_cast<int>(NoteKind::Count)];
 

@@ -22,23 +22,28 @@ struct QuietCommand {
 
 // Commands that are read and change nothing a pen plotter draws here.
 constexpr QuietCommand kQuietCommands[] = {
-    {"VS", NoteKind::Speed}, {"VA", NoteKind::Speed}, {"VN", NoteKind::Speed}, {"FS", NoteKind::Speed},
-    {"AS", NoteKind::Speed}, {"PS", NoteKind::Paper}, {"PG", NoteKind::Paper}, {"AF", NoteKind::Paper},
-    {"AH", NoteKind::Paper}, {"NR", NoteKind::Paper}, {"EC", NoteKind::Paper}, {"FR", NoteKind::Paper},
-    {"RP", NoteKind::Paper}, {"BP", NoteKind::Paper}, {"MT", NoteKind::Paper}, {"PP", NoteKind::Paper},
-    {"OA", NoteKind::Device}, {"OC", NoteKind::Device}, {"OD", NoteKind::Device}, {"OE", NoteKind::Device},
-    {"OF", NoteKind::Device}, {"OG", NoteKind::Device}, {"OH", NoteKind::Device}, {"OI", NoteKind::Device},
-    {"OK", NoteKind::Device}, {"OL", NoteKind::Device}, {"OO", NoteKind::Device}, {"OP", NoteKind::Device},
-    {"OS", NoteKind::Device}, {"OT", NoteKind::Device}, {"OW", NoteKind::Device}, {"DC", NoteKind::Device},
-    {"DP", NoteKind::Device}, {"IM", NoteKind::Device}, {"IV", NoteKind::Device}, {"AP", NoteKind::Device},
-    {"GM", NoteKind::Device}, {"KY", NoteKind::Device}, {"QL", NoteKind::Device}, {"WD", NoteKind::Device},
-    {"LA", NoteKind::PenAttribute}, {"TR", NoteKind::PenAttribute}, {"PC", NoteKind::PenAttribute},
-    {"NP", NoteKind::PenAttribute}, {"CR", NoteKind::PenAttribute}, {"MC", NoteKind::PenAttribute},
-    {"SV", NoteKind::PenAttribute}, {"RF", NoteKind::PenAttribute}, {"CA", NoteKind::Font},
-    {"CS", NoteKind::Font}, {"SA", NoteKind::Font}, {"SS", NoteKind::Font}, {"SD", NoteKind::Font},
-    {"AD", NoteKind::Font}, {"DS", NoteKind::Font}, {"DL", NoteKind::Font}, {"SB", NoteKind::Font},
-    {"LM", NoteKind::Font}, {"FI", NoteKind::Font}, {"FN", NoteKind::Font}, {"CF", NoteKind::Font},
-    {"TD", NoteKind::Font}, {"DV", NoteKind::NotDrawn}, {"CV", NoteKind::NotDrawn},
+    {"VS", NoteKind::Speed},        {"VA", NoteKind::Speed},        {"VN", NoteKind::Speed},
+    {"FS", NoteKind::Speed},        {"AS", NoteKind::Speed},        {"PS", NoteKind::Paper},
+    {"PG", NoteKind::Paper},        {"AF", NoteKind::Paper},        {"AH", NoteKind::Paper},
+    {"NR", NoteKind::Paper},        {"EC", NoteKind::Paper},        {"FR", NoteKind::Paper},
+    {"RP", NoteKind::Paper},        {"BP", NoteKind::Paper},        {"MT", NoteKind::Paper},
+    {"PP", NoteKind::Paper},        {"OA", NoteKind::Device},       {"OC", NoteKind::Device},
+    {"OD", NoteKind::Device},       {"OE", NoteKind::Device},       {"OF", NoteKind::Device},
+    {"OG", NoteKind::Device},       {"OH", NoteKind::Device},       {"OI", NoteKind::Device},
+    {"OK", NoteKind::Device},       {"OL", NoteKind::Device},       {"OO", NoteKind::Device},
+    {"OP", NoteKind::Device},       {"OS", NoteKind::Device},       {"OT", NoteKind::Device},
+    {"OW", NoteKind::Device},       {"DC", NoteKind::Device},       {"DP", NoteKind::Device},
+    {"IM", NoteKind::Device},       {"IV", NoteKind::Device},       {"AP", NoteKind::Device},
+    {"GM", NoteKind::Device},       {"KY", NoteKind::Device},       {"QL", NoteKind::Device},
+    {"WD", NoteKind::Device},       {"LA", NoteKind::PenAttribute}, {"TR", NoteKind::PenAttribute},
+    {"PC", NoteKind::PenAttribute}, {"NP", NoteKind::PenAttribute}, {"CR", NoteKind::PenAttribute},
+    {"MC", NoteKind::PenAttribute}, {"SV", NoteKind::PenAttribute}, {"RF", NoteKind::PenAttribute},
+    {"CA", NoteKind::Font},         {"CS", NoteKind::Font},         {"SA", NoteKind::Font},
+    {"SS", NoteKind::Font},         {"SD", NoteKind::Font},         {"AD", NoteKind::Font},
+    {"DS", NoteKind::Font},         {"DL", NoteKind::Font},         {"SB", NoteKind::Font},
+    {"LM", NoteKind::Font},         {"FI", NoteKind::Font},         {"FN", NoteKind::Font},
+    {"CF", NoteKind::Font},         {"TD", NoteKind::Font},         {"DV", NoteKind::NotDrawn},
+    {"CV", NoteKind::NotDrawn},
 };
 
 } // namespace
@@ -121,7 +126,8 @@ bool Reader::command(char first, char second)
         chordDeviation_ = readParameters(&mode, 1) == 1 && mode == 1;
         return true;
     }
-    case code('P', 'W'): case code('P', 'T'): {
+    case code('P', 'W'):
+    case code('P', 'T'): {
         double width = 0;
         if (readParameters(&width, 1) == 1 && width >= 0) {
             if (first == 'P' && second == 'W' && penWidthRelative_)
@@ -256,8 +262,9 @@ bool Reader::coordinateList()
 
 bool Reader::plotPair(double x, double y)
 {
-    const Point target = relative_ ? Point{frameAt_.x + state_.frameDelta({x, y}).x, frameAt_.y + state_.frameDelta({x, y}).y}
-                                   : state_.toFrame({x, y});
+    const Point target = relative_
+                             ? Point{frameAt_.x + state_.frameDelta({x, y}).x, frameAt_.y + state_.frameDelta({x, y}).y}
+                             : state_.toFrame({x, y});
     if (!pathTo(target, penDown_))
         return false;
     if (symbol_ != 0 && !polygon_.active()) {
@@ -354,9 +361,10 @@ bool Reader::scale()
         return true;
     }
     if (!state_.setScale(scale)) {
-        outcome_.refuse(scale.kind == ScaleKind::PointFactor ? "SC gives a point factor of zero, so nothing can be placed"
-                                                             : "SC gives a range of zero (minimum equal to maximum), "
-                                                               "so nothing can be placed",
+        outcome_.refuse(scale.kind == ScaleKind::PointFactor
+                            ? "SC gives a point factor of zero, so nothing can be placed"
+                            : "SC gives a range of zero (minimum equal to maximum), "
+                              "so nothing can be placed",
                         false);
         return false;
     }
@@ -452,8 +460,8 @@ void Reader::applyLineType()
     if (!lineSolid_) {
         type.dotsOnly = lineNumber_ == 0;
         type.adaptive = lineNumber_ < 0;
-        type.patternLength = linePatternMm_ ? linePatternLength_ * kPlotterUnitsPerMm
-                                            : linePatternLength_ / 100 * state_.p1p2Diagonal();
+        type.patternLength =
+            linePatternMm_ ? linePatternLength_ * kPlotterUnitsPerMm : linePatternLength_ / 100 * state_.p1p2Diagonal();
         if (!type.dotsOnly)
             type.pattern = patterns_[std::abs(lineNumber_)];
         if (!type.dotsOnly && !(type.patternLength > 0))

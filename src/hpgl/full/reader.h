@@ -38,7 +38,7 @@ public:
 private:
     // One command; false ends the reading.
     bool command(char first, char second);
-    void initialize(); // IN
+    void initialize();  // IN
     void setDefaults(); // DF
 
     // Parameters: up to `max` numbers into `values`; the count, or -1 when one could not
@@ -49,27 +49,27 @@ private:
     // A move or a line to a frame point: into the polygon buffer in polygon mode, to the
     // pen otherwise.
     bool pathTo(Point frame, bool down);
-    bool inputPoints(bool relative);  // IP, IR
-    bool scale();                     // SC
-    bool rotate();                    // RO
-    bool window();                    // IW
-    bool lineType();                  // LT
-    bool userLineType();              // UL
-    bool selectPen();                 // SP
+    bool inputPoints(bool relative); // IP, IR
+    bool scale();                    // SC
+    bool rotate();                   // RO
+    bool window();                   // IW
+    bool lineType();                 // LT
+    bool userLineType();             // UL
+    bool selectPen();                // SP
     void applyLineType();
-    bool ticks(bool xTick);           // XT, YT
+    bool ticks(bool xTick); // XT, YT
 
     // shape_commands.cpp
-    bool circle();                     // CI
-    bool arc(bool relative);           // AA, AR
-    bool arcThrough(bool relative);    // AT, RT
-    bool bezier(bool relative);        // BZ, BR
+    bool circle();                            // CI
+    bool arc(bool relative);                  // AA, AR
+    bool arcThrough(bool relative);           // AT, RT
+    bool bezier(bool relative);               // BZ, BR
     bool rectangle(bool relative, bool fill); // EA, ER, RA, RR
-    bool wedge(bool fill);             // EW, WG
-    bool polygonMode();                // PM
-    bool fillPolygonCommand();         // FP
-    bool encodedPolyline();            // PE
-    bool fillType();                   // FT
+    bool wedge(bool fill);                    // EW, WG
+    bool polygonMode();                       // PM
+    bool fillPolygonCommand();                // FP
+    bool encodedPolyline();                   // PE
+    bool fillType();                          // FT
     bool chordDegrees(int count, double value, double radiusUser, double& degrees);
     bool curvePathTo(const std::vector<Point>& userPoints, bool down);
     bool drawShape(const Polygon& shape, bool fill);
@@ -81,12 +81,12 @@ private:
     Ring userRing(const std::vector<Point>& userPoints) const;
 
     // label_commands.cpp
-    bool label();               // LB
-    bool bufferLabel();         // BL
-    bool printBufferedLabel();  // PB
-    bool labelTerminator();     // DT
-    bool symbolMode();          // SM
-    bool characterPlot();       // CP
+    bool label();                               // LB
+    bool bufferLabel();                         // BL
+    bool printBufferedLabel();                  // PB
+    bool labelTerminator();                     // DT
+    bool symbolMode();                          // SM
+    bool characterPlot();                       // CP
     bool labelSetting(char first, char second); // SI, SR, DI, DR, SL, LO, ES
     // The text up to the terminator into `text`; false (refused) when there is none or
     // the text is too long.
@@ -107,7 +107,7 @@ private:
     std::uint64_t fillWorkLeft_;
     std::vector<Point> curve_; // scratch for curves, user units
 
-    Point frameAt_;      // the pen's position, frame units
+    Point frameAt_; // the pen's position, frame units
     bool penDown_ = false;
     bool relative_ = false;
     bool chordDeviation_ = false; // CT 1
@@ -126,8 +126,8 @@ private:
     double fillAngle_ = 0;
     double fillShading_ = 100;
     double penWidth_ = 0.35 * kPlotterUnitsPerMm; // plotter units
-    bool penWidthRelative_ = false;                // WU 1
-    Point fillAnchor_;                              // AC, frame units
+    bool penWidthRelative_ = false;               // WU 1
+    Point fillAnchor_;                            // AC, frame units
 
     // Labels
     bool sizeRelative_ = false;
@@ -137,10 +137,10 @@ private:
     double slant_ = 0;
     int labelOrigin_ = 1;
     double extraSpaces_ = 0, extraLines_ = 0;
-    int terminator_ = 3; // ETX
+    int terminator_ = 3;   // ETX
     Point carriageReturn_; // where CP; goes back to, frame units
     std::string bufferedLabel_;
-    int symbol_ = 0; // SM: the character drawn at each point, 0 for none
+    int symbol_ = 0;                          // SM: the character drawn at each point, 0 for none
     double tickPlus_ = 0.5, tickMinus_ = 0.5; // TL, per cent
 };
 

@@ -181,12 +181,13 @@ bool Reader::bezier(bool relative)
         // In frame units, so that the tolerance is in plotter units.
         const Point p0 = frameAt_;
         const auto control = [&](int i) {
-            return relative ? Point{p0.x + state_.frameDelta({v[i], v[i + 1]}).x, p0.y + state_.frameDelta({v[i], v[i + 1]}).y}
+            return relative ? Point{p0.x + state_.frameDelta({v[i], v[i + 1]}).x,
+                                    p0.y + state_.frameDelta({v[i], v[i + 1]}).y}
                             : state_.toFrame({v[i], v[i + 1]});
         };
         curve_.clear();
-        if (!appendBezier(p0, control(0), control(2), control(4), 0.05 * kPlotterUnitsPerMm,
-                          options_.maxChordsPerCurve, curve_)) {
+        if (!appendBezier(p0, control(0), control(2), control(4), 0.05 * kPlotterUnitsPerMm, options_.maxChordsPerCurve,
+                          curve_)) {
             tooManyChords(options_.maxChordsPerCurve + 1);
             return false;
         }
@@ -320,8 +321,8 @@ bool Reader::fillPolygon(const Polygon& polygon, bool nonzeroWinding)
     if (fillKind_ == 2) {
         style.alternate = false;
     } else if (fillKind_ == 3 || fillKind_ == 4) {
-        style.spacing = fillSpacing_ > 0 ? fillSpacing_ / std::fabs(state_.userUnitsPerFrameUnitX())
-                                         : state_.p1p2Diagonal() / 100;
+        style.spacing =
+            fillSpacing_ > 0 ? fillSpacing_ / std::fabs(state_.userUnitsPerFrameUnitX()) : state_.p1p2Diagonal() / 100;
         style.angleDegrees = fillAngle_;
         passes = fillKind_ == 4 ? 2 : 1;
     } else if (fillKind_ == 10) {
@@ -334,10 +335,11 @@ bool Reader::fillPolygon(const Polygon& polygon, bool nonzeroWinding)
         for (PolygonVertex& v : ring.vertices)
             v = {{v.at.x - fillAnchor_.x, v.at.y - fillAnchor_.y}, v.drawn};
     for (int pass = 0; pass < passes; ++pass, style.angleDegrees += 90) {
-        const HatchEnd end = hatchPolygon(anchored, style, options_.maxFillLines, fillWorkLeft_, [this](Point a, Point b) {
-            output_.setPosition(physical({a.x + fillAnchor_.x, a.y + fillAnchor_.y}));
-            return output_.lineTo(physical({b.x + fillAnchor_.x, b.y + fillAnchor_.y}));
-        });
+        const HatchEnd end =
+            hatchPolygon(anchored, style, options_.maxFillLines, fillWorkLeft_, [this](Point a, Point b) {
+                output_.setPosition(physical({a.x + fillAnchor_.x, a.y + fillAnchor_.y}));
+                return output_.lineTo(physical({b.x + fillAnchor_.x, b.y + fillAnchor_.y}));
+            });
         if (end == HatchEnd::Stopped)
             return false;
         if (end == HatchEnd::TooManyLines) {
