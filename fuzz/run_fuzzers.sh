@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_hpgl_test fuzz_hpgl_draw fuzz_settings fuzz_conversions fuzz_svg_import)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_hpgl_test fuzz_hpgl_draw fuzz_full_hpgl fuzz_settings fuzz_conversions fuzz_svg_import)
 build=${ORLEX_FUZZ_BUILD:-build-fuzz}
 for t in "${targets[@]}"; do
   out=fuzz/out/$t

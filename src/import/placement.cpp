@@ -2,6 +2,8 @@
 // in whole plotter units with y up.
 #include "import/placement.h"
 
+#include "common/segment_clip.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,27 +14,10 @@ namespace {
 
 constexpr double kMinUnit = -32768, kMaxUnit = 32767;
 
-// Liang-Barsky: the part of segment a-b inside the box as parameters t0 <= t1, or false.
+// The part of segment a-b inside the box as parameters t0 <= t1, or false.
 bool clipSegment(const QPointF& a, const QPointF& b, const QRectF& box, double& t0, double& t1)
 {
-    const double dx = b.x() - a.x(), dy = b.y() - a.y();
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x() - box.left(), box.right() - a.x(), a.y() - box.top(), box.bottom() - a.y()};
-    t0 = 0;
-    t1 = 1;
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-    }
-    return t0 <= t1;
+    return orlex::clipSegment(a.x(), a.y(), b.x(), b.y(), box.left(), box.top(), box.right(), box.bottom(), t0, t1);
 }
 
 std::string mm(double v)

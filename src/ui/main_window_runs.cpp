@@ -199,7 +199,7 @@ void MainWindow::runDraw(const DrawPlan& plan)
     progressLabel->setText(QString::fromStdString(monitor.progress().text()));
     drawMonitor_ = &monitor;
 
-    const DrawReport report = drawPlot(DrawJob{runFile(), plotExtents, lastTest->zoom, lastTest->halfStep, plan},
+    const DrawReport report = drawPlot(DrawJob{runFile(), plotExtents, lastCheck->zoom, lastCheck->halfStep, plan},
                                        drive(), &preview(), &monitor);
 
     drawMonitor_ = nullptr;

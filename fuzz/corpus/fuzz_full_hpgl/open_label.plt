@@ -1,0 +1,1 @@
+PU0,0;LBno terminator

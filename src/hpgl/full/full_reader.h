@@ -1,0 +1,66 @@
+// The full HP-GL reading: scaling, rotation, clipping, curves, polygons, encoded
+// polylines, labels, line types and fills, all handed to a PlotSink as straight
+// pen-down lines and pen-up moves in plotter units. The classic reading stays the default.
+#pragma once
+
+#include "hpgl/plot_sink.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orlex {
+
+struct FullHpglOptions {
+    // The hard-clip limits of the page, plotter units: where IN puts P1 and P2 (P1 at
+    // 0,0, P2 at the far corner) and what RO turns. A4 landscape unless the caller
+    // knows the machine's travel. Nothing is clipped to the page itself.
+    double pageWidth = 11880;
+    double pageHeight = 8400;
+
+    // Limits that keep memory and time bounded for any input; past one the reading
+    // is refused (tooBig) and says what would be lost.
+    std::uint64_t maxPoints = 200'000'000;      // points handed to the sink per file
+    std::size_t maxPolygonPoints = 200'000;     // vertices in the polygon buffer (PM)
+    std::size_t maxLabelCharacters = 10'000;    // characters of one label (LB)
+    std::uint64_t maxChordsPerCurve = 100'000;  // chords of one circle or arc
+    std::uint64_t maxDashesPerLine = 1'000'000; // dashes of one dashed line (LT)
+    std::uint64_t maxFillLines = 200'000;       // hatch lines of one fill (FP, RA, RR, WG)
+    std::uint64_t maxFillWork = 200'000'000;    // hatch lines x polygon edges, whole file
+    double maxCoordinate = 1e7;                 // plotter units (250 m) from the origin
+
+    // Told after each block of the file is read: bytes read so far, and the file's size.
+    std::function<void(std::uint64_t bytesRead, std::uint64_t fileSize)> onBlockRead;
+};
+
+struct FullReadResult {
+    bool opened = true;       // false: the file could not be opened or read
+    std::string openError;    // "Cannot open "x": ..." as the classic reading says it
+    std::uint64_t points = 0; // points handed to the sink
+    bool stopped = false;     // the sink returned false
+    // Non-empty: the file cannot be drawn as a whole (a limit, a scale with no size...),
+    // saying what would be lost. The reading ends there.
+    std::string refusal;
+    bool tooBig = false; // the refusal is a size limit
+    // Things read and deliberately left without effect, counted, one sentence each.
+    std::vector<std::string> notes;
+};
+
+// Reads the HP-GL file at `path` and hands every point to `sink` in order.
+FullReadResult readFullHpgl(const std::string& path, PlotSink& sink, const FullHpglOptions& options = {});
+
+// Commands in a file that change the drawing and that the classic reading passes over,
+// counted per mnemonic in the order first met.
+struct ClassicIgnoredCommands {
+    std::vector<std::pair<std::string, std::uint64_t>> counts;
+    // "This plot uses SC scaling, 12 circles (CI) and 8 labels (LB) that the classic
+    // reading ignores: Options > Full HP-GL draws them"; empty when there are none.
+    std::string sentence() const;
+};
+
+// A tokenizer pass over the file, no geometry. Empty when the file cannot be read.
+ClassicIgnoredCommands findCommandsClassicIgnores(const std::string& path);
+
+} // namespace orlex
