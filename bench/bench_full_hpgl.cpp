@@ -4,13 +4,9 @@
 //   bench_full_hpgl speed FILE [RUNS]               best wall and CPU time of each reading
 #include "bench_support.h"
 
-#include "drive/drive.h"
-#include "drive/ports/null_port.h"
 #include "hpgl/full/full_reader.h"
 #include "hpgl/full/plain_hpgl_writer.h"
-#include "hpgl/interpreter.h"
-#include "preview/preview.h"
-#include "settings/settings_file.h"
+#include "hpgl/classic_reader.h"
 
 #include <algorithm>
 #include <chrono>
@@ -45,13 +41,6 @@ public:
         box.add(x, y);
         return true;
     }
-    Box box;
-};
-
-class BoxObserver : public RunObserver {
-public:
-    void onPoint(std::uint64_t, std::uint64_t, std::uint64_t) override {}
-    void onExecutedPoint(double x, double y, bool) override { box.add(x, y); }
     Box box;
 };
 
@@ -100,15 +89,10 @@ int speed(const std::string& path, int runs)
         readFullHpgl(path, sink);
     });
     const long fullPeakKib = bench::peakRssKib(); // the full reading runs first
-    const MachineSettings settings = defaultMachineSettings();
-    BoxObserver observer;
+    BoxSink observer;
     const Timing classic = best(runs, [&] {
         observer.box = {};
-        NullCanvas canvas;
-        Preview preview(canvas, settings);
-        NullPort port;
-        Drive drive(port, settings, DriveHooks{{}, [] { return true; }});
-        runPlot(path, RunMode::Test, preview, drive, &observer);
+        readClassicPlot(path, observer);
     });
     std::printf("%s\n", bench::machineText().c_str());
     std::printf("classic test run: %.4f s wall, %.4f s CPU, %llu points\n", classic.wall, classic.cpu,

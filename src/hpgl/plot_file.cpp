@@ -1,7 +1,7 @@
 // Opening a plot file to read (see plot_file.h).
 #include "hpgl/plot_file.h"
 
-#include "hpgl/interpreter.h"
+#include "hpgl/classic_reader.h"
 
 #include <cerrno>
 #include <cstring>

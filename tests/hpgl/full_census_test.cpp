@@ -64,10 +64,13 @@ INSTANTIATE_TEST_SUITE_P(
                "reading ignores: Options > Full HP-GL draws them"}),
     rowName<Census>);
 
-// The points of the classic reading's test run, as its observer sees them.
-struct ClassicPoints : RunObserver {
-    void onPoint(std::uint64_t, std::uint64_t, std::uint64_t) override {}
-    void onExecutedPoint(double x, double y, bool down) override { points.push_back({x, y, down}); }
+// The points of the classic reading, as a sink sees them.
+struct ClassicPoints : PlotSink {
+    bool point(double x, double y, Pen pen) override
+    {
+        points.push_back({x, y, pen == Pen::Down});
+        return true;
+    }
     std::vector<SinkPoint> points;
 };
 
@@ -79,9 +82,8 @@ TEST(FullAndClassic, ReadPlainFilesAlike)
     for (const char* name : {"hostile/star.plt", "hostile/square.plt", "hostile/spiral.plt", "golden/negative.plt",
                              "hostile/pr_walk_out.plt", "hostile/minus_zero.plt"}) {
         const std::string path = (data / name).string();
-        Rig rig;
         ClassicPoints classic;
-        rig.run(path, RunMode::Test, &classic);
+        readClassicPlot(path, classic);
         RecordingSink full;
         const FullReadResult result = readFullHpgl(path, full);
         EXPECT_TRUE(result.refusal.empty()) << name << ": " << result.refusal;
