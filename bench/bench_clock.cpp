@@ -291,7 +291,7 @@ Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, dou
     Figures f;
     GapWatch watch(plotter, hz, f);
     bench::CountingPort port(realTime ? static_cast<Port&>(watch) : plotter);
-    Drive drive(port, settings, DriveHooks{{}, [] { return true; }});
+    Drive drive(port, settings, DriveHooks{[] { return true; }});
     const double cpu0 = cpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
     for (const Point& p : points)

@@ -4,9 +4,9 @@
 //   bench_full_hpgl speed FILE [RUNS]               best wall and CPU time of each reading
 #include "bench_support.h"
 
+#include "hpgl/classic_reader.h"
 #include "hpgl/full/full_reader.h"
 #include "hpgl/full/plain_hpgl_writer.h"
-#include "hpgl/classic_reader.h"
 
 #include <algorithm>
 #include <chrono>

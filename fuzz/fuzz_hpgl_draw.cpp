@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     config.startYmm = 500;
     VirtualPlotter plotter(config);
     BoundedPort port(plotter);
-    Drive drive(port, settings, DriveHooks{{}, [half] { return half; }});
+    Drive drive(port, settings, DriveHooks{[half] { return half; }});
     port.drive = &drive;
     BoundedObserver observer(port);
 

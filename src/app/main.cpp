@@ -53,11 +53,17 @@ int main(int argc, char** argv)
     QObject::connect(&terminationSignals, &orlex::app::TerminationSignals::received, &window,
                      [&window](int signal) { window.quitSafely(128 + signal); });
 
+    // The view reads the plotter only through its feed, which must outlive the publishing.
     std::unique_ptr<orlex::ui::VirtualPlotterView> view;
-    if (orlex::VirtualPlotter* plotter = window.virtualPlotter()) {
-        view = std::make_unique<orlex::ui::VirtualPlotterView>(*plotter, window.settings());
+    orlex::VirtualPlotter* plotter = window.virtualPlotter();
+    if (plotter) {
+        view = std::make_unique<orlex::ui::VirtualPlotterView>(window.settings(), plotter->paper());
+        plotter->setFeed(&view->feed());
         view->move(window.frameGeometry().topRight() + QPoint(8, 0));
         view->show();
     }
-    return app.exec();
+    const int status = app.exec();
+    if (plotter)
+        plotter->setFeed(nullptr);
+    return status;
 }

@@ -174,6 +174,11 @@ const OptionRule kOptionRules[] = {
          o.stoppedClock = true;
          return kAccepted;
      }},
+    {"--verbose", kDraw, false,
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.verbose = true;
+         return kAccepted;
+     }},
     {"--progress", kDraw, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.progress = true;
@@ -348,7 +353,7 @@ std::string usageText()
            "       orlex-plotter-cli stat FILE [--zoom N] [--settings PATH] [--clock HZ] [--json]\n"
            "       orlex-plotter-cli draw FILE [--zoom N] [--settings PATH] [--full-step]\n"
            "                              [--simulate [--clock HZ] [--realtime] [--start X,Y] [--svg PATH]]\n"
-           "                              [--port ppdev|direct] [--trace PATH] [--progress]\n"
+           "                              [--port ppdev|direct] [--trace PATH] [--progress] [--verbose]\n"
            "                              [--home] [--from-point N] [--pause-at-pen-change]\n"
            "       orlex-plotter-cli optimize IN -o OUT [--no-reverse] [--settings PATH] [--clock HZ] [--json]\n"
            "       orlex-plotter-cli convert IN.svg -o OUT.plt [--tolerance MM] [--rotate 90] [--fit WxH]\n"
@@ -409,6 +414,7 @@ std::string usageText()
            "  --port direct       direct port I/O (needs root or CAP_SYS_RAWIO)\n"
            "  --trace PATH        write every port write to PATH (time_us,register,value)\n"
            "  --progress          live progress line on stderr when it is a terminal\n"
+           "  --verbose           say how the motion thread runs (real-time priority or not)\n"
            "  --home              home and move to the Pen to 0 point before drawing, so the\n"
            "                      plot's origin can be found again after a stop\n"
            "  --from-point N      draw from point N on, as \"Stopped at point N\" reported it;\n"

@@ -41,6 +41,7 @@ struct CliOptions {
     std::optional<PortKind> port;        // --port; ppdev when not given
     std::string traceFile;
     bool progress = false;
+    bool verbose = false;          // say how the motion thread runs
     bool home = false;             // always "Pen to 0" first, so a stopped draw can go on later
     std::uint64_t fromPoint = 1;   // draw from this point on (1-based, as the check counts points)
     bool pauseAtPenChange = false; // wait on the terminal at an SP for another pen

@@ -12,13 +12,16 @@
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"
 #include "run/draw_monitor.h"
+#include "run/motion_thread.h"
 #include "run/plot_draw.h"
 #include "settings/conversions.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include <unistd.h>
@@ -50,8 +53,7 @@ public:
                 const PlotTest& check, PenPrompt* prompt)
         : options_(options), settings_(settings), runFile_(runFile), check_(check), prompt_(prompt),
           opened_(openPort(portRequestFor(options, settings))),
-          drive_(opened_.port(), settings,
-                 DriveHooks{[this] { onEvents(); }, [fullStep = options.fullStep] { return !fullStep; }})
+          drive_(opened_.port(), settings, DriveHooks{[fullStep = options.fullStep] { return !fullStep; }})
     {}
 
     // Every way out of the session goes through the safe end. A port that did not open
@@ -66,34 +68,32 @@ public:
             std::cerr << "orlex-plotter-cli: " << opened_.traceError << " Nothing was moved.\n";
             return kExitUsage;
         }
+        // The port is the motion thread's from here on. This thread keeps the progress
+        // line moving and turns a signal into a stop request, which also ends a wait for
+        // a halted clock.
+        MotionThread motion(true);
+        if (options_.verbose)
+            std::cerr << "Motion thread: " << motion.priority().text() << "\n";
         int status = kExitPortFailed;
-        std::string fault;
-        try {
-            status = drawWhenReady();
-        } catch (const PortFault& failed) {
-            fault = failed.what();
+        motion.start([this, &status] { status = drawAndEndSafely(); });
+        while (!motion.waitIdle(std::chrono::milliseconds(100))) {
+            if (interruptSignal() != 0)
+                drive_.requestStop();
+            std::lock_guard lock(progressMutex_);
+            if (const DrawMonitor* monitor = monitor_.load(); monitor != nullptr && !penPrompt_)
+                progress_.update(monitor->progress());
         }
-        progress_.finish();
-        const std::string safeFault = drive_.makeSafe();
-        opened_.closeTrace();
         writeSvg();
-        if (!fault.empty())
-            std::cerr << "orlex-plotter-cli: " << portFaultMessage(fault, safeFault) << "\n";
-        else if (!safeFault.empty() && status != kExitPortFailed) {
-            std::cerr << "orlex-plotter-cli: lifting the pen and switching the motors off at the end failed: "
-                      << safeFault << ". Switch the plotter off before you touch it.\n";
-            status = kExitPortFailed;
-        }
         if (status >= kExitInterrupted)
             std::cerr << "\nInterrupted: the pen has been lifted and the motors switched off.\n";
         return status;
     }
 
 private:
+    int drawAndEndSafely();
     int drawWhenReady();
     void askForPen(char pen);
     int interrupted() const { return kExitInterrupted + (interruptSignal() != 0 ? interruptSignal() : 2); }
-    void onEvents();
     void writeSvg();
     void printSummary(std::uint64_t points, double micros);
     double nowMicros();
@@ -105,9 +105,38 @@ private:
     PenPrompt* prompt_; // nullptr unless pens are asked for
     OpenedPort opened_;
     Drive drive_;
+    std::mutex progressMutex_; // the line is written from both threads
     ProgressLine progress_{options_.progress && ::isatty(STDERR_FILENO)};
-    DrawMonitor* monitor_ = nullptr; // while the draw runs
+    bool penPrompt_ = false;                     // the terminal asks for a pen: no progress line
+    std::atomic<DrawMonitor*> monitor_{nullptr}; // while the draw runs
 };
+
+// The session's work on the motion thread: the draw, then however it ended the pen up,
+// the coils off and the trace closed, by the thread that owns the port.
+int DrawSession::drawAndEndSafely()
+{
+    int status = kExitPortFailed;
+    std::string fault;
+    try {
+        status = drawWhenReady();
+    } catch (const PortFault& failed) {
+        fault = failed.what();
+    }
+    {
+        std::lock_guard lock(progressMutex_);
+        progress_.finish();
+    }
+    const std::string safeFault = drive_.makeSafe();
+    opened_.closeTrace();
+    if (!fault.empty())
+        std::cerr << "orlex-plotter-cli: " << portFaultMessage(fault, safeFault) << "\n";
+    else if (!safeFault.empty() && status != kExitPortFailed) {
+        std::cerr << "orlex-plotter-cli: lifting the pen and switching the motors off at the end failed: " << safeFault
+                  << ". Switch the plotter off before you touch it.\n";
+        status = kExitPortFailed;
+    }
+    return status;
+}
 
 int DrawSession::drawWhenReady()
 {
@@ -140,12 +169,15 @@ int DrawSession::drawWhenReady()
     if (prompt_ != nullptr)
         hooks.penChange = [this](char pen) { askForPen(pen); };
     DrawMonitor monitor(drive_, check_, plan.firstPoint, std::move(hooks));
-    monitor_ = &monitor;
+    monitor_.store(&monitor);
     const DrawReport report =
         drawPlot(DrawJob{runFile_, check_.extents, check_.zoom, check_.halfStep, plan}, drive_, nullptr, &monitor);
-    monitor_ = nullptr;
+    monitor_.store(nullptr);
     const double micros = nowMicros() - startMicros;
-    progress_.finish();
+    {
+        std::lock_guard lock(progressMutex_);
+        progress_.finish();
+    }
 
     // The check has already warned about skipped pairs and the end of the file.
     switch (report.outcome) {
@@ -173,25 +205,24 @@ int DrawSession::drawWhenReady()
     return kExitOk;
 }
 
-// Runs inside every step wait, at a bounded rate: refreshes the progress line and
-// turns a signal into a stop request, which also ends a wait for a halted clock.
-void DrawSession::onEvents()
-{
-    if (monitor_ != nullptr)
-        progress_.update(monitor_->progress()); // keeps the line moving along a long move
-    if (interruptSignal() != 0)
-        drive_.requestStop();
-}
-
 // An SP for another pen: the pen comes up and the carriage holds its place (coils on)
 // until the operator has changed the pen and pressed Enter. Ctrl-C stops the draw.
 void DrawSession::askForPen(char pen)
 {
     drive_.penUp();
-    progress_.finish();
-    monitor_->pauseClock();
+    {
+        std::lock_guard lock(progressMutex_);
+        progress_.finish();
+        penPrompt_ = true;
+    }
+    DrawMonitor* monitor = monitor_.load();
+    monitor->pauseClock();
     const bool goOn = prompt_->askFor(pen, [] { return interruptSignal() != 0; });
-    monitor_->resumeClock();
+    monitor->resumeClock();
+    {
+        std::lock_guard lock(progressMutex_);
+        penPrompt_ = false;
+    }
     if (!goOn)
         drive_.requestStop();
 }

@@ -4,6 +4,7 @@
 #include "settings/conversions.h"
 
 #include <array>
+#include <thread>
 #include <utility>
 
 namespace orlex {
@@ -31,8 +32,33 @@ std::int16_t wrapAndSelect(std::int16_t& phase, bool halfStep)
 } // namespace
 
 Drive::Drive(Port& port, const MachineSettings& settings, DriveHooks hooks)
-    : port_(&port), settings_(settings), hooks_(std::move(hooks))
+    : port_(&port), settings_(settings), hooks_(std::move(hooks)),
+      shareProcessor_(std::thread::hardware_concurrency() < 2)
 {}
+
+void Drive::commandCame()
+{
+    commands_.fetch_add(1, std::memory_order_release);
+    commands_.notify_all();
+}
+
+void Drive::requestStop()
+{
+    stopRequested_.store(true, std::memory_order_relaxed);
+    commandCame();
+}
+
+void Drive::requestPause()
+{
+    pauseRequested_.store(true, std::memory_order_relaxed);
+    commandCame();
+}
+
+void Drive::continueAfterPause()
+{
+    pauseRequested_.store(false, std::memory_order_relaxed);
+    commandCame();
+}
 
 bool Drive::halfStep() const
 {
@@ -129,6 +155,18 @@ void Drive::stepY()
     state.phaseY = static_cast<std::int16_t>(state.phaseY - state.directionY);
     state.positionY += state.directionY;
     state.coilsY = static_cast<std::int16_t>(wrapAndSelect(state.phaseY, halfStep()) * 16);
+}
+
+void Drive::jog(char axis, int direction)
+{
+    if (axis == 'X') {
+        state.directionX = direction;
+        stepX();
+    } else {
+        state.directionY = static_cast<std::int16_t>(direction);
+        stepY();
+    }
+    energiseCoils();
 }
 
 } // namespace orlex

@@ -3,11 +3,12 @@
 #pragma once
 
 #include "drive/drive_state.h"
-#include "drive/event_pacer.h"
 #include "drive/line_steps.h"
 #include "drive/port.h"
 #include "settings/machine_settings.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -16,18 +17,28 @@
 namespace orlex {
 
 struct DriveHooks {
-    std::function<void()> processEvents; // let pending window events run (may be empty)
-    std::function<bool()> halfStep;      // is half stepping chosen; asked at every step
-    // Waits for the next events while a draw is paused (may be empty: events run, then a
-    // short sleep).
-    std::function<void()> waitWhilePaused = {};
+    std::function<bool()> halfStep; // the front end's step mode, when no run has fixed one (may be empty: half)
+};
+
+// A count one thread writes and any other may read while it runs (progress on screen).
+class StepCounter {
+public:
+    StepCounter& operator++()
+    {
+        value_.store(value_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        return *this;
+    }
+    operator std::uint64_t() const { return value_.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<std::uint64_t> value_{0};
 };
 
 // What lines have sent so far: the measure of a draw's progress, in the units of the
-// test run's estimate.
+// check's estimate.
 struct DriveCounters {
-    std::uint64_t stepOutputs = 0; // coil bytes of lines, each a two-cycle wait
-    std::uint64_t penCommands = 0; // pen writes of lines, each a four-cycle wait
+    StepCounter stepOutputs; // coil bytes of lines, each a two-cycle wait
+    StepCounter penCommands; // pen writes of lines, each a four-cycle wait
 };
 
 // Why a move did not happen. ok() when it did.
@@ -98,10 +109,17 @@ public:
     void stepX();
     void stepY();
 
-    // Waits `cycles` cycles of the plotter clock on status bit 7, letting events run at a
-    // bounded rate. No timeout: a clock line that never toggles keeps it polling (the
-    // window stays responsive) until a stop is requested, which ends the wait at once.
+    // Waits `cycles` cycles of the plotter clock on status bit 7. No timeout: a clock line
+    // that never toggles keeps it polling until a stop is requested, which it looks at
+    // before every status read and which ends the wait at once.
     void waitClockCycles(std::int16_t cycles);
+
+    // "Speed": counts two-cycle step waits until `span` has passed. Empty when a stop
+    // request ended it.
+    std::optional<long> countStepWaits(std::chrono::milliseconds span);
+
+    // One step of one motor, written to the port at once: no wait (the jog buttons).
+    void jog(char axis, int direction);
 
     // Pen write, four-cycle wait, then a straight line to (x, y) plotter units.
     // A target that cannot be converted to 16-bit steps is refused before anything is
@@ -123,20 +141,24 @@ public:
     // |plotMinX| mm right and |plotMinY| mm up.
     MoveResult moveToOrigin(double plotMinX, double plotMinY, std::int16_t zoom);
 
-    // Asks a running line or homing to end after the current step.
-    void requestStop() { stopRequested_ = true; }
-    void clearStop() { stopRequested_ = false; }
-    bool stopRequested() const { return stopRequested_; }
+    // Commands from another thread, looked at before every status read. A stop ends a
+    // running line or homing after the current step, or a wait for a halted clock at once.
+    void requestStop();
+    void clearStop() { stopRequested_.store(false, std::memory_order_relaxed); }
+    bool stopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
 
     // Asks a running line to hold after the current step: the pen comes up and the coils
     // stay energised until continueAfterPause(); the pen then goes down again when the
     // line draws, and the line goes on. A stop request ends the hold.
-    void requestPause() { pauseRequested_ = true; }
-    void continueAfterPause() { pauseRequested_ = false; }
-    bool pauseRequested() const { return pauseRequested_; }
-    // Holds here while a pause is requested, the pen up; `pen` is how the line was
-    // drawing. False when a stop request ended the hold.
+    void requestPause();
+    void continueAfterPause();
+    bool pauseRequested() const { return pauseRequested_.load(std::memory_order_relaxed); }
+    // Holds here while a pause is requested, the pen up, sleeping until a command comes;
+    // `pen` is how the line was drawing. False when a stop request ended the hold.
     bool holdWhilePaused(Pen pen);
+    // The holds begun so far, and whether one lasts now (the pen up). From any thread.
+    std::uint64_t holdsBegun() const { return holdsBegun_.load(std::memory_order_acquire); }
+    bool holding() const { return holding_.load(std::memory_order_acquire); }
 
     DriveCounters counters;
 
@@ -144,10 +166,16 @@ private:
     Port* port_;
     const MachineSettings& settings_;
     DriveHooks hooks_;
-    bool stopRequested_ = false;
-    bool pauseRequested_ = false;
+    void commandCame(); // wakes a hold
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> pauseRequested_{false};
+    std::atomic<std::uint32_t> commands_{0}; // counts commands; a hold sleeps on it
+    std::atomic<bool> holding_{false};
+    std::atomic<std::uint64_t> holdsBegun_{0};
     std::optional<bool> fixedHalfStep_;
-    EventPacer pacer_; // bounds how often waitClockCycles lets events run, across calls
+    // On a machine with one processor the clock wait yields between status reads, so
+    // the window it shares the processor with still gets its turn.
+    const bool shareProcessor_;
 };
 
 } // namespace orlex

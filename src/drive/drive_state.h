@@ -1,4 +1,4 @@
-// The drive's state: phases, directions, coil patterns, position, status.
+// Drive state: phases, directions, coil patterns, position, the presence and the switches.
 #pragma once
 
 #include "common/pen.h"
@@ -16,12 +16,9 @@ struct DriveState {
     std::int16_t coilsY = 16;    // Y coil pattern, bits 4..7
     double positionX = 0;        // steps of the mode each step was taken in
     double positionY = 0;
-    bool connected = false;  // the last check saw the clock toggle
-    Pen manualPen = Pen::Up; // the pen as last set by hand, between runs
-    std::int16_t lampBlink = 0;
-    int xSwitch = 0; // 1 open, 0 home reached (last readHomeSwitches() call)
+    bool connected = false; // the last check saw the clock toggle
+    int xSwitch = 0;        // 1 open, 0 home reached (last readHomeSwitches() call)
     std::int16_t ySwitch = 0;
-    std::int16_t speedTicks = 0;
 };
 
 } // namespace orlex

@@ -1,9 +1,7 @@
 // lineTo: pen command, then a straight line to a target, stepped out on the port.
 #include "drive/drive.h"
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 namespace orlex {
 
@@ -79,25 +77,25 @@ MoveResult Drive::lineTo(double x, double y, Pen pen, std::int16_t zoom)
 
 bool Drive::holdWhilePaused(Pen pen)
 {
-    if (!pauseRequested_)
-        return !stopRequested_;
+    if (!pauseRequested())
+        return !stopRequested();
     penUp();
-    while (pauseRequested_ && !stopRequested_) {
-        if (hooks_.waitWhilePaused) {
-            hooks_.waitWhilePaused();
-        } else {
-            if (hooks_.processEvents)
-                hooks_.processEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
+    holding_.store(true, std::memory_order_release);
+    holdsBegun_.fetch_add(1, std::memory_order_release);
+    for (;;) {
+        const std::uint32_t seen = commands_.load(std::memory_order_acquire);
+        if (!pauseRequested() || stopRequested())
+            break;
+        commands_.wait(seen, std::memory_order_acquire); // until the next command
     }
-    if (stopRequested_)
+    holding_.store(false, std::memory_order_release);
+    if (stopRequested())
         return false;
     if (pen == Pen::Down) {
         penDown();
         waitClockCycles(kPenSettleCycles);
     }
-    return !stopRequested_;
+    return !stopRequested();
 }
 
 } // namespace orlex

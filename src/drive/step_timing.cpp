@@ -1,31 +1,46 @@
 // waitClockCycles: waits a number of cycles of the plotter's clock on status bit 7.
 #include "drive/drive.h"
 
+#include <thread>
+
 namespace orlex {
 
 // A cycle counts when a reading of 128 or more is followed by one of 128 or less. The
 // thresholds overlap on purpose: a status of exactly 128 both starts and ends a cycle.
-// Pending events run at a bounded rate (EventPacer), normally right after a cycle ended,
-// where a handler has the most time before the next high phase must be seen; on a clock
-// that does not toggle, also while waiting for either level. There is no timeout: a
-// clock line that never toggles keeps waitClockCycles polling, while the window stays responsive
-// through the events it lets run, until a stop request (Stop, Esc, a signal) ends the
-// wait at once; the caller then ends its run.
+// A stop request is looked at before every status read: it ends the wait at once, also
+// on a clock line that never toggles, and the caller then ends its run.
 void Drive::waitClockCycles(std::int16_t cycles)
 {
-    for (std::int16_t n = 0; n < cycles && !stopRequested_;) {
+    for (std::int16_t n = 0; n < cycles;) {
+        if (stopRequested())
+            return;
         if (readStatus() >= kClockLine) {
-            while (readStatus() > kClockLine) {
-                pacer_.poll(hooks_.processEvents);
-                if (stopRequested_)
+            for (;;) {
+                if (stopRequested())
                     return;
+                if (readStatus() <= kClockLine)
+                    break;
+                if (shareProcessor_)
+                    std::this_thread::yield();
             }
             ++n;
-            pacer_.atEdge(hooks_.processEvents);
-            continue;
+        } else if (shareProcessor_) {
+            std::this_thread::yield();
         }
-        pacer_.poll(hooks_.processEvents);
     }
+}
+
+std::optional<long> Drive::countStepWaits(std::chrono::milliseconds span)
+{
+    const auto end = std::chrono::steady_clock::now() + span;
+    long count = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        waitClockCycles(kStepCycles);
+        if (stopRequested())
+            return std::nullopt;
+        ++count;
+    }
+    return count;
 }
 
 } // namespace orlex

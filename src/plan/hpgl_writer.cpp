@@ -57,10 +57,10 @@ bool HpglWriter::point(double x, double y, Pen pen)
         written = appendNumber(y);
     }
     if (!written) {
-        failure_ = "The point " + numberText(x) + "," + numberText(y)
-                   + (numbers_ == HpglNumbers::Exact
-                          ? " cannot be written as plain decimals the reader reads back exactly."
-                          : " cannot be written in whole plotter units.");
+        failure_ =
+            "The point " + numberText(x) + "," + numberText(y)
+            + (numbers_ == HpglNumbers::Exact ? " cannot be written as plain decimals the reader reads back exactly."
+                                              : " cannot be written in whole plotter units.");
         return false;
     }
     if (pen == Pen::Up)

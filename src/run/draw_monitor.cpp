@@ -12,16 +12,16 @@ DrawMonitor::DrawMonitor(const Drive& drive, const PlotTest& test, std::uint64_t
 
 void DrawMonitor::drawingStarts()
 {
-    started_ = true;
-    start_ = Clock::now();
-    periodsAtStart_ = periodsSent();
+    start_.store(now());
+    periodsAtStart_.store(periodsSent());
+    started_.store(true);
     if (hooks_.drawingStarts)
         hooks_.drawingStarts();
 }
 
 bool DrawMonitor::point(double, double, Pen pen)
 {
-    ++pointsDone_;
+    pointsDone_.fetch_add(1, std::memory_order_relaxed);
     if (pen == Pen::Down)
         drawnSomething_ = true; // points before a resumed draw's first were drawn by the first run
     return !stopRequested();
@@ -41,26 +41,25 @@ void DrawMonitor::selectPen(char pen)
 
 void DrawMonitor::pauseClock()
 {
-    if (!clockPaused_) {
-        clockPaused_ = true;
-        pausedAt_ = Clock::now();
-    }
+    std::int64_t running = -1;
+    pausedAt_.compare_exchange_strong(running, now());
 }
 
 void DrawMonitor::resumeClock()
 {
-    if (clockPaused_) {
-        clockPaused_ = false;
-        paused_ += Clock::now() - pausedAt_;
-    }
+    const std::int64_t at = pausedAt_.exchange(-1);
+    if (at >= 0)
+        paused_.fetch_add(now() - at);
 }
 
 double DrawMonitor::drawingSeconds() const
 {
-    if (!started_)
+    if (!started_.load())
         return 0;
-    const Clock::time_point end = clockPaused_ ? pausedAt_ : Clock::now();
-    return std::chrono::duration<double>(end - start_ - paused_).count();
+    const std::int64_t pausedAt = pausedAt_.load();
+    const std::int64_t end = pausedAt >= 0 ? pausedAt : now();
+    const Clock::duration drawing(end - start_.load() - paused_.load());
+    return std::chrono::duration<double>(drawing).count();
 }
 
 std::uint64_t DrawMonitor::periodsSent() const
@@ -72,9 +71,10 @@ DrawProgress DrawMonitor::progress() const
 {
     DrawProgress p;
     p.totalPeriods = totalPeriods_;
-    p.periodsAtStart = skippedPeriods_;
-    p.donePeriods = skippedPeriods_ + (started_ ? periodsSent() - periodsAtStart_ : 0);
-    p.point = started_ ? std::min(currentPoint(), totalPoints_) : 0;
+    const bool started = started_.load();
+    p.periodsAtStart = skippedPeriods_.load();
+    p.donePeriods = p.periodsAtStart + (started ? periodsSent() - periodsAtStart_.load() : 0);
+    p.point = started ? std::min(currentPoint(), totalPoints_) : 0;
     p.totalPoints = totalPoints_;
     p.elapsedSeconds = drawingSeconds();
     return p;

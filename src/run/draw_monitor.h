@@ -6,6 +6,7 @@
 #include "run/plot_draw.h"
 #include "run/plot_test.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -27,23 +28,25 @@ public:
     bool stopRequested() const { return hooks_.stopRequested && hooks_.stopRequested(); }
 
     void drawingStarts() override;
-    void pointsSkipped(std::uint64_t stepPeriods) override { skippedPeriods_ = stepPeriods; }
+    void pointsSkipped(std::uint64_t stepPeriods) override { skippedPeriods_.store(stepPeriods); }
     // Each point the carriage has carried out; false when a stop is asked for.
     bool point(double x, double y, Pen pen) override;
     void selectPen(char pen) override;
 
-    // A pause does not count as drawing time.
+    // A pause does not count as drawing time. From any thread.
     void pauseClock();
     void resumeClock();
 
-    std::uint64_t pointsDone() const { return pointsDone_; }
-    std::uint64_t currentPoint() const { return pointsDone_ + 1; } // 1-based, the one being drawn
+    // From any thread, while the draw runs on another.
+    std::uint64_t pointsDone() const { return pointsDone_.load(std::memory_order_relaxed); }
+    std::uint64_t currentPoint() const { return pointsDone() + 1; } // 1-based, the one being drawn
     std::uint64_t totalPoints() const { return totalPoints_; }
     double drawingSeconds() const; // since the drawing began, pauses left out
     DrawProgress progress() const;
 
 private:
     using Clock = std::chrono::steady_clock;
+    static std::int64_t now() { return Clock::now().time_since_epoch().count(); }
     std::uint64_t periodsSent() const;
 
     const Drive& drive_;
@@ -51,14 +54,15 @@ private:
     const std::uint64_t firstPoint_;
     const std::uint64_t totalPoints_;
     const std::uint64_t totalPeriods_;
-    std::uint64_t pointsDone_ = 0;
-    std::uint64_t skippedPeriods_ = 0;
-    std::uint64_t periodsAtStart_ = 0; // the drive's count when the drawing began
-    bool started_ = false;
-    Clock::time_point start_;
-    Clock::duration paused_{};
-    bool clockPaused_ = false;
-    Clock::time_point pausedAt_;
+    // Written by the drawing thread, read by any: each alone is enough for a progress line.
+    std::atomic<std::uint64_t> pointsDone_{0};
+    std::atomic<std::uint64_t> skippedPeriods_{0};
+    std::atomic<std::uint64_t> periodsAtStart_{0}; // the drive's count when the drawing began
+    std::atomic<bool> started_{false};
+    std::atomic<std::int64_t> start_{0};     // clock ticks
+    std::atomic<std::int64_t> paused_{0};    // ticks spent paused
+    std::atomic<std::int64_t> pausedAt_{-1}; // -1: the clock runs
+    // The drawing thread's own.
     char penInUse_ = '1'; // what is in the holder before any SP
     bool drawnSomething_ = false;
 };

@@ -4,7 +4,6 @@
 
 #include "common/number_text.h"
 #include "run/draw_sink.h"
-#include "run/preview_sink.h"
 
 #include <algorithm>
 
@@ -56,7 +55,7 @@ private:
     const Drive& drive_;
 };
 
-DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, Preview* preview, DrawObserver* observer)
+DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, DrawPreview* preview, DrawObserver* observer)
 {
     DrawReport report;
     const DrawPlan& plan = job.plan;
@@ -85,13 +84,12 @@ DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, Preview* preview, Dr
     if (observer != nullptr)
         observer->drawingStarts();
 
-    PreviewSink previewSink(preview);
     DrawSink carriage(drive, job.zoom, plan.firstPoint, [observer](std::uint64_t periods) {
         if (observer != nullptr)
             observer->pointsSkipped(periods);
     });
     StopCheck stopCheck(drive);
-    SinkFan sinks{preview != nullptr ? &previewSink : nullptr, &carriage, observer, &stopCheck};
+    SinkFan sinks{preview, &carriage, observer, &stopCheck};
     report.run = readClassicPlot(job.path, sinks);
     report.pointsDone = report.run.points - (carriage.lastPointDone || report.run.points == 0 ? 0 : 1);
     const std::uint64_t reached = report.pointsDone + 1; // the point the draw would go on with
@@ -136,7 +134,7 @@ private:
 
 } // namespace
 
-DrawReport drawPlot(const DrawJob& job, Drive& drive, Preview* preview, DrawObserver* observer)
+DrawReport drawPlot(const DrawJob& job, Drive& drive, DrawPreview* preview, DrawObserver* observer)
 {
     const FixedStepMode stepMode(drive, job.halfStep);
     try {

@@ -6,12 +6,18 @@
 #include "drive/drive.h"
 #include "hpgl/classic_reader.h"
 #include "hpgl/plot_extents.h"
-#include "preview/preview.h"
 
 #include <cstdint>
 #include <string>
 
 namespace orlex {
+
+// Where a draw shows what it draws: cleared once the drawing begins (after any "Pen to
+// 0"), then every point, as it is read.
+class DrawPreview : public PlotSink {
+public:
+    virtual void clear() = 0;
+};
 
 // Watches a draw: told when the drawing itself begins (after any "Pen to 0"), then every
 // point once the carriage has carried it out (returning false stops the draw there) and
@@ -88,6 +94,6 @@ struct DrawJob {
 // when given, is cleared once the drawing begins and shows every point. The pen is up
 // when this returns, whatever ended the run; the coils stay energised so the carriage
 // holds its place, unless a port call failed: then they are switched off too.
-DrawReport drawPlot(const DrawJob& job, Drive& drive, Preview* preview = nullptr, DrawObserver* observer = nullptr);
+DrawReport drawPlot(const DrawJob& job, Drive& drive, DrawPreview* preview = nullptr, DrawObserver* observer = nullptr);
 
 } // namespace orlex

@@ -2,14 +2,15 @@
 // preview's pen-up colour (which draws nothing while it is the hidden one).
 #pragma once
 
-#include "hpgl/plot_sink.h"
 #include "preview/preview.h"
+#include "run/plot_draw.h"
 
 namespace orlex {
 
-class PreviewSink : public PlotSink {
+class PreviewSink : public DrawPreview {
 public:
     explicit PreviewSink(Preview* preview) : preview_(preview) {}
+    void clear() override { preview_->clear(); }
     bool point(double x, double y, Pen pen) override
     {
         preview_->drawLine(x, y, pen == Pen::Down ? std::int16_t{kBlack} : preview_->penUpColour);

@@ -26,6 +26,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -89,11 +90,10 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent) : QMainWindow
 MainWindow::~MainWindow()
 {
     statusTimer->stop();
-    speedTimer->stop();
-    // The preview and the drive refer to widgets and the port; drop them first.
+    liveViewTimer->stop();
+    // The preview refers to a widget, and a job still running to the preview's ring.
+    controller_.reset();
     preview_.reset();
-    drive_.reset();
-    port_.flush();
 }
 
 void MainWindow::startUp()
@@ -105,32 +105,37 @@ void MainWindow::startUp()
 
     PortRequest request;
     request.addressAdvice = kWindowAddressAdvice;
-    port_ = options_.openPort ? options_.openPort(settings_) : openPort(withMachineSettings(request, settings_));
+    OpenedPort port =
+        options_.openPort ? options_.openPort(settings_) : openPort(withMachineSettings(request, settings_));
     std::string portMessages;
-    if (!port_.portError.empty())
-        portMessages = port_.portError + kCarryOnWithoutPlotter;
-    if (!port_.traceError.empty())
-        portMessages += (portMessages.empty() ? "" : "\n") + port_.traceError + kCarryOnWithoutTrace;
+    if (!port.portError.empty())
+        portMessages = port.portError + kCarryOnWithoutPlotter;
+    if (!port.traceError.empty())
+        portMessages += (portMessages.empty() ? "" : "\n") + port.traceError + kCarryOnWithoutTrace;
     if (!portMessages.empty())
         feedback_->message(nullptr, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
                            QString::fromStdString(portMessages));
 
-    // A paused draw sleeps until the next event (Continue, Stop, a repaint) comes in.
-    drive_ =
-        std::make_unique<Drive>(port_.port(), settings_,
-                                DriveHooks{[this] { processEvents(); }, [this] { return halfStepOption->isChecked(); },
-                                           [] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }});
+    // Jobs fix the step mode they start with: the motion thread never reads a widget.
+    controller_ =
+        std::make_unique<RunController>(settings_, std::move(port), [this] { return halfStepOption->isChecked(); });
+    connect(controller_.get(), &RunController::stateChanged, this, &MainWindow::applyRunState);
+    connect(controller_.get(), &RunController::drawEnded, this, &MainWindow::onDrawEnded);
+    connect(controller_.get(), &RunController::motionEnded, this, &MainWindow::onMotionEnded);
+    connect(controller_.get(), &RunController::penChangeDue, this, [this](char pen) {
+        progressLabel->setText(QStringLiteral("Put in pen %1, then Continue").arg(QLatin1Char(pen)));
+    });
     preview_ = std::make_unique<Preview>(*previewCanvas, settings_);
 
-    drive_->state.phaseX = 1;
-    drive_->state.phaseY = 1;
-    drive_->state.manualPen = Pen::Up;
-    withPort([this] { drive_->penUp(); });
+    drive().state.phaseX = 1;
+    drive().state.phaseY = 1;
+    manualPen_ = Pen::Up;
+    withPort([this] { drive().penUp(); });
     preview_->zoom = 100;
     preview_->penUpColour = kHidden;
     plotExtents = PlotExtents{};
-    drive_->state.coilsX = 1;
-    drive_->state.coilsY = 16; // the data register is left alone until the first step
+    drive().state.coilsX = 1;
+    drive().state.coilsY = 16; // the data register is left alone until the first step
     startUpDisplay();
 
     // The status poll starts now: nothing ticks into a half-built window, not even while
@@ -153,7 +158,7 @@ void MainWindow::startUpDisplay()
 {
     showSettingsLabels(QStringLiteral("mm"));
     runPresenceCheck();
-    if (!drive_->state.connected)
+    if (!drive().state.connected)
         drawButton->setEnabled(false);
     preview_->drawYHalfAxis();
     preview_->drawXHalfAxis();
@@ -174,21 +179,15 @@ void MainWindow::settingsSaved()
 // rewired) at the new base, and the drive goes on through it.
 void MainWindow::followPortAddress()
 {
-    const std::string error = port_.moveTo(settings_.portAddress);
-    drive_->setPort(port_.port());
+    const std::string error = controller_->followPortAddress(settings_.portAddress);
     if (!error.empty())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
                            QString::fromStdString(error + kCarryOnWithoutPlotter));
 }
 
-void MainWindow::processEvents()
-{
-    QCoreApplication::processEvents();
-}
-
 void MainWindow::endProcess(int status)
 {
-    port_.flush();
+    controller_->port().flush();
     if (options_.exitProcess) {
         options_.exitProcess(status);
         return;
@@ -209,31 +208,50 @@ void MainWindow::settingsMayHaveChangedTheScale()
         forgetCheck();
 }
 
+// The motion thread lifts the pen, switches the coils off and closes the trace, once a
+// running job has stopped; if it does not answer within two seconds the window does so.
 void MainWindow::quitSafely(int status)
 {
     if (ending_)
         return;
     ending_ = true;
-    if (const std::string fault = drive().makeSafe(); !fault.empty())
+    statusTimer->stop();
+    liveViewTimer->stop();
+    if (const std::string fault = controller_->endSafely(std::chrono::seconds(2)); !fault.empty())
         std::fprintf(stderr, "orlex-plotter: lifting the pen and switching the motors off failed: %s\n", fault.c_str());
-    port_.closeTrace();
     endProcess(status);
+}
+
+// Quitting during a draw stops it: the operator is asked first.
+bool MainWindow::mayQuit()
+{
+    if (!drawRunning())
+        return true;
+    return feedback_->confirm(this, QString::fromLatin1(kCaption),
+                              QStringLiteral("A drawing is running. Stop it and quit?"),
+                              QStringLiteral("Stop and quit"), QStringLiteral("Cancel"));
 }
 
 void MainWindow::onExit()
 {
-    quitSafely(0);
+    if (mayQuit())
+        quitSafely(0);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!ending_ && !mayQuit()) {
+        event->ignore();
+        return;
+    }
     quitSafely(0);
     event->accept();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && (drawRunning_ || motionRunning_ || speedRunning_)) {
+    const RunState state = runState();
+    if (event->key() == Qt::Key_Escape && state != RunState::Idle && state != RunState::Ending) {
         onStopClicked();
         event->accept();
         return;
@@ -258,7 +276,7 @@ void MainWindow::dropEvent(QDropEvent* event)
 
 void MainWindow::onOpen()
 {
-    if (drawRunning_ || motionRunning_)
+    if (!controller_->idle())
         return;
     // The file-open dialog's filter, "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*",
     // in Qt's form.
@@ -290,8 +308,8 @@ void MainWindow::openPlotFile(const QString& path)
 
 void MainWindow::onSettings()
 {
-    if (drawRunning_ || motionRunning_)
-        return; // the item is disabled then; its modal loop would halt the machine
+    if (!controller_->idle())
+        return; // the item is disabled then: the settings are what a run uses
     SettingsDialog dialog(settings_, options_.settingsFile, *feedback_, nullptr);
     connect(&dialog, &SettingsDialog::saved, this, &MainWindow::settingsSaved);
     dialog.exec();
@@ -299,8 +317,6 @@ void MainWindow::onSettings()
 
 void MainWindow::onAbout()
 {
-    if (drawRunning_ || motionRunning_)
-        return;
     AboutBox box(nullptr);
     box.exec();
 }

@@ -1,4 +1,4 @@
-// The main window with its controls, menus, start-up and every handler.
+// frmMain: the main window with its controls, menus, start-up and every handler.
 // Handlers are thin: they call the drive, preview and interpreter of the core.
 #pragma once
 
@@ -16,6 +16,7 @@
 #include "settings/settings_file.h"
 #include "ui/operator_feedback.h"
 #include "ui/quick_label.h"
+#include "ui/run_controller.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -76,14 +77,16 @@ public:
     // The path of the chosen plot file (File > Open, a drop, the command line); empty
     // before the first choice.
     const std::string& plotFile() const { return plotFile_; }
-    Drive& drive() { return *drive_; }
+    RunController& controller() { return *controller_; }
+    RunState runState() const { return controller_->state(); }
+    Drive& drive() { return controller_->drive(); }
     Preview& preview() { return *preview_; }
-    Port& port() { return port_.port(); }
-    VirtualPlotter* virtualPlotter() { return port_.virtualPlotter; }
-    PlotExtents plotExtents;                         // minXmm.. of the last check
-    std::optional<PlotTest> lastCheck;               // the last check that read the file
+    Port& port() { return controller_->port().port(); }
+    VirtualPlotter* virtualPlotter() { return controller_->virtualPlotter(); }
+    PlotExtents plotExtents;                         // minXmm.. of the last test run
+    std::optional<PlotTest> lastCheck;               // the last test run that read the file
     std::optional<double> stepPeriodSeconds() const; // last Speed, or the virtual clock
-    bool drawRunning() const { return drawRunning_; }
+    bool drawRunning() const { return runState() == RunState::Drawing || runState() == RunState::Paused; }
     const LoadReport& settingsReport() const { return settingsReport_; }
 
     // File > Open with a known path (command-line argument, dropped file).
@@ -105,7 +108,6 @@ public slots:
     void onStatusTimer();
     // Step timing.
     void onSpeedClicked();
-    void onSpeedTimer();
     // Homing.
     void onPenHomeClicked();
     void onPenToZeroClicked();
@@ -157,12 +159,9 @@ private:
     // The settings labels: each line's text and its unit ("mm" at start-up, where the
     // text ends with a blank; " mm" after a Save), and the address as "378H".
     void showSettingsLabels(const QString& limitUnit);
-    void jog(bool xAxis, int direction);         // one step of one motor
-    void runPresenceCheck();                     // presence check with its display (statusBox, Speed, connected)
-    void setMotionControlsEnabled(bool enabled); // jogs, Pen home, Pen to 0, Test and Show, Draw
-    template <class Motion>
-    auto runMotion(Motion motion);  // a homing motion with the controls held off
-    void setRunActive(bool active); // Stop shown, dialogs and File > Open held off
+    void jog(char axis, int direction); // one step of one motor
+    void runPresenceCheck();            // presence test with its display (statusBox, Speed, connected)
+    void applyRunState(RunState state); // which controls the operator may use now
     void showNotConnected();
     // Runs `action`, which talks to the port; a failed port call ends it there and is
     // handled by portFailed. False when it failed.
@@ -171,8 +170,15 @@ private:
     // the plotter marked disconnected until a presence check passes again.
     void portFailed(const std::string& fault, const std::string& safeFault);
     void endProcess(int status);
+    bool mayQuit();           // asks before a running draw is stopped for good
     void followPortAddress(); // reopen the port when the address setting changed
-    void processEvents();     // hook of waitClockCycles
+    void showPen(Pen pen);    // the pen button's colour
+    // The end of a job on the motion thread, on the window's thread.
+    void onDrawEnded(const DrawReport& report);
+    void onMotionEnded(const MotionEnd& end);
+    void showSpeed(std::optional<long> stepWaits); // "Speed"'s result
+    void onLiveViewTick();                         // during a draw: new preview ink, the progress text
+    void drainInk();                               // the draw's new preview ink into the preview
 
     MainWindowOptions options_;
     QtOperatorFeedback defaultFeedback_;
@@ -181,27 +187,29 @@ private:
     MachineSettings settings_;
     std::string plotFile_;
     LoadReport settingsReport_;
-    OpenedPort port_;
-    std::unique_ptr<Drive> drive_;
+    std::unique_ptr<RunController> controller_;
     std::unique_ptr<Preview> preview_;
+    Pen manualPen_ = Pen::Up;  // the pen button's state
+    bool lampLit_ = false;     // the motor lamp's blink
+    std::vector<InkItem> ink_; // drained from the draw, drawn into the preview
+    QElapsedTimer sinceProgressText_;
 
-    // What a successful check measured; Draw is enabled only while all of it still holds.
+    // What a successful test checked; Draw is enabled only while all of it still holds.
     struct DrawableCheck {
         std::string path;
         std::int16_t zoom = 100;
         bool halfStep = true;
         bool shorterTravel = false;                                      // the strokes in the planner's order
         double stepLengthX = 0, stepLengthY = 0, limitX = 0, limitY = 0; // Lstepx, Lstepy, Maxx, Maxy
-        std::optional<FileStamp> stamp;                                  // the file as it was checked
+        std::optional<FileStamp> stamp;                                  // the file as it was tested
         bool operator==(const DrawableCheck&) const = default;
     };
     DrawableCheck currentCheckKey() const;
-    void forgetCheck();                 // Draw off until the next successful check
-    bool plotStillAsChecked();          // the file is as the check read it, or a message says why not
+    void forgetCheck();                 // Draw off until the next successful test
+    bool plotStillAsChecked();          // the file is as the test read it, or a message says why not
     void runDraw(const DrawPlan& plan); // Draw and Resume
-    void setDrawRunning(bool running);
     void showDrawEnd(const DrawReport& report, const DrawMonitor& monitor);
-    void updateDrawButton(); // Draw on when a check still holds and nothing runs
+    void updateDrawButton(); // Draw on when a test still holds and nothing runs
     void settingsMayHaveChangedTheScale();
 
     // A draw that ended early, for "Resume from point N". Resuming in place needs the
@@ -217,26 +225,19 @@ private:
     void resumePositionLost(const QString& why); // a jog, a homing, the motors off, a scale change
     QString resumeProblem() const;               // empty when Resume can go
     void updateResumeButton();
-    void setPaused(bool paused, const QString& text = {});
-    void holdForPen(char pen); // a pen change during a draw: pen up until Continue
-    void loadPreferences();    // the Options menu's remembered choices
+    void loadPreferences(); // the Options menu's remembered choices
 
     std::unique_ptr<QSettings> preferences_;
     std::optional<StoppedDraw> stoppedDraw_;
-    DrawMonitor* drawMonitor_ = nullptr; // while a draw runs
-    bool drawPaused_ = false;
 
     // The chosen file as the runs read it (main_window_inputs.cpp): as it is, an SVG
     // converted, or its strokes in a shorter pen-up order.
     void buildInputOptions();           // Options > "Shorter pen-up travel" and the status bar text
-    bool prepareRunFile();              // before a check; false when it cannot be (a message said why)
-    const std::string& runFile() const; // what the last check read and Draw draws
+    bool prepareRunFile();              // before a test; false when it cannot be (a message said why)
+    const std::string& runFile() const; // what the last test read and Draw draws
     void onShorterTravelToggled(bool on);
     std::optional<PreparedPlot> preparedPlot_;
 
-    bool drawRunning_ = false;
-    bool motionRunning_ = false;  // Pen home / Pen to 0 in progress
-    bool speedRunning_ = false;   // "Speed" is measuring
     bool ending_ = false;         // quitSafely has run
     bool portFaultShown_ = false; // a port fault was reported and no check has passed since
     std::optional<DrawableCheck> drawableCheck_;
@@ -296,14 +297,12 @@ public:
     QGroupBox* motorFrame = nullptr;
     MotorLamp* motorLamp = nullptr;
     QLabel* motorLetter = nullptr;
-    // The two lines that cross out the motor symbol while the motors are off: bottom-left
-    // to top-right, and top-left to bottom-right.
     CrossLine* motorSlashLine = nullptr;
     CrossLine* motorBackslashLine = nullptr;
     QLabel* motorStatusLabel = nullptr;
     QFrame* menuRule = nullptr;
     QTimer* statusTimer = nullptr;
-    QTimer* speedTimer = nullptr;
+    QTimer* liveViewTimer = nullptr; // during a draw: preview ink and progress
     QMenu* fileMenu = nullptr;
     QAction* openAction = nullptr;
     QAction* openPrivateAction = nullptr;
@@ -314,14 +313,14 @@ public:
     QMenu* helpMenu = nullptr;
     QAction* aboutAction = nullptr;
     // Status bar, under the client area.
-    QuickLabel* progressLabel = nullptr;       // draw progress, or the estimate after a check
+    QuickLabel* progressLabel = nullptr;       // draw progress, or the estimate after a test
     QPushButton* stopButton = nullptr;         // "Stop", shown only during a draw
     QPushButton* pauseButton = nullptr;        // "Pause", during a draw that is not paused
     QPushButton* continueButton = nullptr;     // "Continue", while a draw is paused
     QPushButton* resumeButton = nullptr;       // "Resume from point N", after a draw ended early
     QShortcut* pauseShortcut = nullptr;        // Space: Pause or Continue during a draw
     QAction* pauseAtPenChangeAction = nullptr; // Options > "Pause at pen change"
-    QLabel* inputLabel = nullptr;              // after a check: an SVG's conversion notes, the travel saved
+    QLabel* inputLabel = nullptr;              // after a test: an SVG's conversion notes, the travel saved
 };
 
 } // namespace orlex::ui

@@ -1,74 +1,80 @@
-// "Pen home" and "Pen to 0": homing against the switches and the pen-up move to the
-// drawing origin, with the other motion controls held off while they run.
+// "Pen home", "Pen to 0" and "Speed" on the motion thread, and what the window shows when
+// such a job ends.
 #include "ui/main_window.h"
 
 #include "run/plot_draw.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 
-#include <optional>
+#include <algorithm>
+#include <cmath>
 
 namespace orlex::ui {
-
-// Runs one homing motion with the jogs, the other homing button, Test and Show and Draw disabled,
-// so no second motion can start from inside a step delay; the pen and motor buttons stay
-// usable, and Stop or Esc ends the motion. Empty when a port call failed.
-template <class Motion>
-auto MainWindow::runMotion(Motion motion)
-{
-    if (!drawRunning_)
-        drive().clearStop(); // a stale request must not end this motion at its first step
-    motionRunning_ = true;
-    setMotionControlsEnabled(false);
-    if (!drawRunning_)
-        setRunActive(true);
-    std::optional<decltype(motion())> result;
-    withPort([&] { result = motion(); }); // a failed port call ends the motion: no result
-    if (!drawRunning_)
-        resumePositionLost(QStringLiteral("a homing moved the carriage"));
-    if (!drawRunning_) {
-        setRunActive(false);
-        drive().clearStop();
-    }
-    motionRunning_ = false;
-    setMotionControlsEnabled(true);
-    port_.flush();
-    emit plotterMoved();
-    return result;
-}
 
 // Drives to both switches (the pen lifted first) and backs off four steps.
 void MainWindow::onPenHomeClicked()
 {
-    if (motionRunning_)
+    if (!controller_->idle())
         return;
     if (!drive().state.connected) {
         showNotConnected();
         return;
     }
-    const std::optional<HomeResult> home = runMotion([this] { return drive().home(); });
-    if (home && home->outcome == HomeResult::Outcome::SwitchNeverClosed)
-        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Pen home"),
-                           QString::fromStdString(home->message()));
+    controller_->startHome();
 }
 
 // Homes, then moves with the pen up to the origin that leaves room for the negative part
-// of the last checked plot. A failed homing ends it there: moving on from an unknown
+// of the last tested plot. A failed homing ends it there: moving on from an unknown
 // position could drive the carriage into its stops.
 void MainWindow::onPenToZeroClicked()
 {
-    if (motionRunning_)
+    if (!controller_->idle())
         return;
     if (!drive().state.connected) {
         showNotConnected();
         return;
     }
-    const std::optional<OriginReport> origin =
-        runMotion([this] { return moveToPlotOrigin(drive(), plotExtents, preview().zoom); });
-    if (const std::string message = origin ? origin->message() : std::string(); !message.empty())
-        feedback_->message(this, OperatorFeedback::Icon::Warning,
-                           origin->home.ok() ? QStringLiteral("Pen to 0") : QStringLiteral("Pen home"),
-                           QString::fromStdString(message));
+    controller_->startPenToZero(plotExtents, preview().zoom);
+}
+
+void MainWindow::onMotionEnded(const MotionEnd& end)
+{
+    if (!end.portFault.empty()) {
+        portFailed(end.portFault, end.safeFault);
+        return;
+    }
+    const auto warn = [this](const QString& title, const std::string& text) {
+        feedback_->message(this, OperatorFeedback::Icon::Warning, title, QString::fromStdString(text));
+    };
+    if (end.home || end.origin) {
+        showPen(Pen::Up); // homing lifts it first
+        resumePositionLost(QStringLiteral("a homing moved the carriage"));
+        emit plotterMoved();
+    }
+    if (end.home && end.home->outcome == HomeResult::Outcome::SwitchNeverClosed)
+        warn(QStringLiteral("Pen home"), end.home->message());
+    if (end.origin)
+        if (const std::string message = end.origin->message(); !message.empty())
+            warn(end.origin->home.ok() ? QStringLiteral("Pen to 0") : QStringLiteral("Pen home"), message);
+    if (!end.home && !end.origin)
+        showSpeed(end.stepWaits);
+}
+
+// The step period in whole milliseconds, truncated; a step shorter than 1 ms shows 0, too
+// coarse to estimate a drawing time with.
+void MainWindow::showSpeed(std::optional<long> stepWaits)
+{
+    if (!stepWaits) {
+        progressLabel->setText(QStringLiteral("Speed measurement stopped: no step period was measured"));
+        return;
+    }
+    const double ms = std::floor(1000.0 / static_cast<double>(std::max(*stepWaits, 1L)));
+    statusBox->setText(QString::number(static_cast<long long>(ms)));
+    if (ms >= 1)
+        lastSpeedMs_ = static_cast<int>(ms);
+    else
+        lastSpeedMs_.reset();
 }
 
 } // namespace orlex::ui

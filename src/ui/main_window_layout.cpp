@@ -252,13 +252,12 @@ void MainWindow::buildLayout()
         edit->setAcceptDrops(false);
     applyClassicFace(client);
 
-    // Timers: the status poll runs for the life of the window, the speed count on demand.
+    // Timers: the status poll runs for the life of the window, the live view during draws.
     statusTimer = new QTimer(this);
     statusTimer->setObjectName(QStringLiteral("statusTimer"));
     statusTimer->setInterval(300);
-    speedTimer = new QTimer(this);
-    speedTimer->setObjectName(QStringLiteral("speedTimer"));
-    speedTimer->setInterval(1000);
+    liveViewTimer = new QTimer(this);
+    liveViewTimer->setObjectName(QStringLiteral("liveViewTimer"));
 }
 
 // The preview, the file name, the zoom controls, the origin labels and "Show Pen Up".
@@ -399,7 +398,7 @@ void MainWindow::connectHandlers()
     connect(originXLabel, &ClickableLabel::clicked, this, &MainWindow::onOriginXLabelClicked);
     connect(originYLabel, &ClickableLabel::clicked, this, &MainWindow::onOriginYLabelClicked);
     connect(statusTimer, &QTimer::timeout, this, &MainWindow::onStatusTimer);
-    connect(speedTimer, &QTimer::timeout, this, &MainWindow::onSpeedTimer);
+    connect(liveViewTimer, &QTimer::timeout, this, &MainWindow::onLiveViewTick);
 
     connect(openAction, &QAction::triggered, this, &MainWindow::onOpen);
     connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
@@ -407,7 +406,7 @@ void MainWindow::connectHandlers()
     connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
     connect(pauseAtPenChangeAction, &QAction::toggled, this, &MainWindow::onPauseAtPenChangeToggled);
     connect(pauseShortcut, &QShortcut::activated, this, [this] {
-        if (drawPaused_)
+        if (runState() == RunState::Paused)
             onContinueClicked();
         else
             onPauseClicked();

@@ -1,14 +1,17 @@
-// Manual controls of the main window: jogs, motor and pen buttons, the presence check,
+// Manual controls of the main window: jogs, motor and pen buttons, the presence test,
 // the motor-status lamp and the step-period measurement.
 #include "ui/main_window.h"
 
 #include "ui/widgets.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTimer>
 
 #include <cmath>
@@ -20,48 +23,43 @@ constexpr std::int16_t kLampRed = 12;
 constexpr std::int16_t kLampWhite = 15;
 } // namespace
 
-// One step of one motor, written to the port at once: no delay, no presence check.
-// Refused while a homing or a draw owns the carriage (the buttons are disabled then,
-// this only guards calls that do not come through a button).
-void MainWindow::jog(bool xAxis, int direction)
+// One step of one motor, written to the port at once: no delay, no presence test. Only
+// while no job owns the machine (the buttons are disabled then; this guards calls that
+// do not come through a button).
+void MainWindow::jog(char axis, int direction)
 {
-    if (motionRunning_ || drawRunning_)
+    if (!controller_->idle())
         return;
-    if (xAxis) {
-        drive().state.directionX = direction;
-        drive().stepX();
-    } else {
-        drive().state.directionY = direction;
-        drive().stepY();
-    }
-    withPort([this] { drive().energiseCoils(); });
+    withPort([this, axis, direction] { drive().jog(axis, direction); });
     resumePositionLost(QStringLiteral("the carriage was jogged"));
     emit plotterMoved();
 }
 
 void MainWindow::onStepUpClicked()
 {
-    jog(false, 1);
+    jog('Y', 1);
 }
 
 void MainWindow::onStepDownClicked()
 {
-    jog(false, -1);
+    jog('Y', -1);
 }
 
 void MainWindow::onStepRightClicked()
 {
-    jog(true, 1);
+    jog('X', 1);
 }
 
 void MainWindow::onStepLeftClicked()
 {
-    jog(true, -1);
+    jog('X', -1);
 }
 
 // Coils off, or back on at the phases they had; the caption names the next action.
 void MainWindow::onMotorClicked()
 {
+    if (!controller_->idle())
+        return;
     withPort([this] {
         if (!drive().coilsEnergised()) {
             drive().energiseCoils();
@@ -78,24 +76,28 @@ void MainWindow::onMotorClicked()
 // Pen down shows the button in light red; pen up gives it back the button-face colour.
 void MainWindow::onPenClicked()
 {
-    if (drive().state.manualPen == Pen::Up) {
-        drive().state.manualPen = Pen::Down;
-        QPalette red = penButton->palette();
-        red.setColor(QPalette::Button, paletteColour(kLampRed));
-        penButton->setPalette(red);
-        penButton->setAutoFillBackground(true);
-        withPort([this] { drive().penDown(); });
-    } else {
-        drive().state.manualPen = Pen::Up;
-        withPort([this] { drive().penUp(); });
-        penButton->setPalette(QPalette()); // inherit the system's button face again
-        penButton->setAutoFillBackground(false);
-    }
+    if (!controller_->idle())
+        return;
+    const Pen next = manualPen_ == Pen::Up ? Pen::Down : Pen::Up;
+    showPen(next);
+    withPort([this, next] { next == Pen::Down ? drive().penDown() : drive().penUp(); });
     emit plotterMoved();
+}
+
+void MainWindow::showPen(Pen pen)
+{
+    manualPen_ = pen;
+    QPalette palette;
+    if (pen == Pen::Down)
+        palette.setColor(QPalette::Button, paletteColour(kLampRed));
+    penButton->setPalette(palette); // pen up: the system's button face again
+    penButton->setAutoFillBackground(pen == Pen::Down);
 }
 
 void MainWindow::runPresenceCheck()
 {
+    if (!controller_->idle() && runState() != RunState::Testing)
+        return;
     bool answered = false;
     if (!withPort([this, &answered] { answered = drive().checkPresence(); })) // sets connected
         return;
@@ -116,7 +118,9 @@ void MainWindow::onPresenceCheckClicked()
 // while they are off.
 void MainWindow::onStatusTimer()
 {
-    DriveState& s = drive().state;
+    // While a job owns the port the lamp keeps what it showed.
+    if (!controller_->idle())
+        return;
     bool energised = false;
     // A broken port is reported once, not every 300 ms: until a check passes, the lamp
     // only shows the motors as off.
@@ -126,13 +130,8 @@ void MainWindow::onStatusTimer()
         motorButton->setText(QStringLiteral("Motor off"));
         motorSlashLine->hide();
         motorBackslashLine->hide();
-        if (s.lampBlink == 0) {
-            s.lampBlink = 1;
-            motorLamp->setColour(kLampRed);
-        } else {
-            s.lampBlink = 0;
-            motorLamp->setColour(kLampWhite);
-        }
+        lampLit_ = !lampLit_;
+        motorLamp->setColour(lampLit_ ? kLampRed : kLampWhite);
         motorStatusLabel->setText(QStringLiteral("Motor is connected"));
     } else {
         motorLamp->setColour(kLampWhite);
@@ -143,68 +142,38 @@ void MainWindow::onStatusTimer()
     }
 }
 
-// Counts two-cycle step delays until speedTimer's first tick, one second after the start;
-// the result is the length of one step in whole milliseconds, truncated. Stop or Esc
-// ends it early, also while the clock does not run; it then measures nothing.
+// Counts two-cycle step delays for one second on the motion thread; the result is the
+// length of one step in whole milliseconds, truncated. Stop or Esc ends it early, also
+// while the clock does not run; it then measures nothing.
 void MainWindow::onSpeedClicked()
 {
-    speedButton->setEnabled(false);
-    drive().clearStop();
-    speedRunning_ = true;
-    setRunActive(true);
-    drive().state.speedTicks = 1;
-    speedTimer->start();
-    double count = 0;
-    const bool portWorked = withPort([this, &count] {
-        while (drive().state.speedTicks <= 1 && !drive().stopRequested()) {
-            drive().waitClockCycles(kStepCycles);
-            count += 1;
-            processEvents();
-        }
-    });
-    // The window draws nothing on its own surface, so there is nothing else to erase.
-    speedTimer->stop();
-    const bool stopped = drive().stopRequested() || !portWorked;
-    drive().clearStop();
-    setRunActive(false);
-    speedRunning_ = false;
-    if (stopped) {
-        progressLabel->setText(QStringLiteral("Speed measurement stopped: no step period was measured"));
-    } else {
-        const double ms = std::floor(1000.0 / count);
-        statusBox->setText(QString::number(static_cast<long long>(ms)));
-        // A step shorter than 1 ms shows 0: too coarse to estimate a drawing time with.
-        if (ms >= 1)
-            lastSpeedMs_ = static_cast<int>(ms);
-        else
-            lastSpeedMs_.reset();
-    }
-    speedButton->setEnabled(true);
+    controller_->startSpeed();
 }
 
-void MainWindow::onSpeedTimer()
+// Which controls the operator may use: everything that touches the machine only while no
+// job owns it; Stop while one runs; Pause or Continue during a draw; the dialogs that
+// change what a run uses only when idle.
+void MainWindow::applyRunState(RunState state)
 {
-    std::int16_t& ticks = drive().state.speedTicks;
-    if (ticks < INT16_MAX)
-        ++ticks;
-}
-
-// The controls that start a motion. Draw follows the last check once they come back,
-// and only outside a draw run (the draw run enables its own controls when it ends).
-void MainWindow::setMotionControlsEnabled(bool enabled)
-{
-    for (QPushButton* b :
-         {stepUpButton, stepDownButton, stepRightButton, stepLeftButton, penHomeButton, penToZeroButton})
-        b->setEnabled(enabled);
-    if (!enabled) {
-        drawButton->setEnabled(false);
-        testAndShowButton->setEnabled(false);
-        return;
-    }
-    if (drawRunning_)
-        return;
-    testAndShowButton->setEnabled(true);
+    const bool idle = state == RunState::Idle;
+    const bool drawing = state == RunState::Drawing || state == RunState::Paused;
+    const bool running = !idle && state != RunState::Testing && state != RunState::Ending;
+    plotterControlFrame->setEnabled(idle);
+    stepTypeFrame->setEnabled(idle);
+    zoomBox->setEnabled(idle);
+    zoomScrollBar->setEnabled(idle);
+    testAndShowButton->setEnabled(idle);
+    presenceCheckButton->setEnabled(idle);
+    speedButton->setEnabled(idle);
     updateDrawButton();
+    stopButton->setVisible(running);
+    pauseButton->setVisible(state == RunState::Drawing);
+    continueButton->setVisible(state == RunState::Paused);
+    pauseShortcut->setEnabled(drawing);
+    for (QAction* item : {openAction, openPrivateAction, settingsAction})
+        item->setEnabled(idle);
+    setAcceptDrops(idle);
+    updateResumeButton();
 }
 
 bool MainWindow::withPort(const std::function<void()>& action)
@@ -223,9 +192,10 @@ void MainWindow::portFailed(const std::string& fault, const std::string& safeFau
     drive().state.connected = false;
     statusBox->setText(QStringLiteral("Err"));
     speedButton->setVisible(false);
-    forgetCheck(); // Draw waits for a check, whose presence check must pass again
+    forgetCheck(); // Draw waits for a test, whose presence check must pass again
     resumePositionLost(QStringLiteral("the port failed"));
     portFaultShown_ = true;
+    showPen(Pen::Up); // lifting it was tried
     const QString message = QString::fromStdString(portFaultMessage(fault, safeFault));
     progressLabel->setText(QStringLiteral("Port failure: the run has ended"));
     feedback_->message(this, OperatorFeedback::Icon::Critical, QStringLiteral("Port failure"), message);
@@ -243,7 +213,7 @@ std::optional<double> MainWindow::stepPeriodSeconds() const
 {
     if (lastSpeedMs_)
         return *lastSpeedMs_ / 1000.0;
-    if (const VirtualPlotter* plotter = port_.virtualPlotter) {
+    if (const VirtualPlotter* plotter = controller_->virtualPlotter()) {
         const double hz = plotter->config().clockHz;
         if (hz > 0 && std::isfinite(hz))
             return 2.0 / hz;

@@ -18,48 +18,19 @@ constexpr const char* kPauseAtPenChangeKey = "draw/pauseAtPenChange";
 // the window stays live until Continue or Stop.
 void MainWindow::onPauseClicked()
 {
-    if (!drawRunning_ || drawPaused_ || drawMonitor_ == nullptr)
+    if (runState() != RunState::Drawing)
         return;
-    drive().requestPause();
-    setPaused(
-        true,
-        QStringLiteral("Paused at point %1 of %2").arg(drawMonitor_->currentPoint()).arg(drawMonitor_->totalPoints()));
+    controller_->pause();
+    const DrawMonitor* monitor = controller_->monitor();
+    progressLabel->setText(
+        QStringLiteral("Paused at point %1 of %2").arg(monitor->currentPoint()).arg(monitor->totalPoints()));
 }
 
 // The pen goes down again if the plot had it down, waits its four cycles, and the draw
 // goes on with the next step.
 void MainWindow::onContinueClicked()
 {
-    if (!drawPaused_)
-        return;
-    drive().continueAfterPause();
-    setPaused(false);
-}
-
-void MainWindow::setPaused(bool paused, const QString& text)
-{
-    drawPaused_ = paused && drawRunning_;
-    pauseButton->setVisible(drawRunning_ && !drawPaused_);
-    continueButton->setVisible(drawPaused_);
-    pauseShortcut->setEnabled(drawRunning_);
-    if (drawPaused_)
-        progressLabel->setText(text);
-    if (drawMonitor_ != nullptr) {
-        if (drawPaused_)
-            drawMonitor_->pauseClock();
-        else
-            drawMonitor_->resumeClock();
-    }
-}
-
-// An SP for another pen: held here, between two lines, so the old pen leaves no mark
-// where the new one starts.
-void MainWindow::holdForPen(char pen)
-{
-    drive().requestPause();
-    setPaused(true, QStringLiteral("Put in pen %1, then Continue").arg(QLatin1Char(pen)));
-    drive().holdWhilePaused(Pen::Up);
-    setPaused(false);
+    controller_->continueRun();
 }
 
 void MainWindow::onPauseAtPenChangeToggled(bool on)
@@ -112,13 +83,13 @@ QString MainWindow::resumeProblem() const
 
 void MainWindow::updateResumeButton()
 {
-    if (!stoppedDraw_ || drawRunning_) {
+    if (!stoppedDraw_ || drawRunning()) {
         resumeButton->hide();
         return;
     }
     const QString problem = resumeProblem();
     resumeButton->setText(QStringLiteral("Resume from point %1").arg(stoppedDraw_->point));
-    resumeButton->setEnabled(problem.isEmpty() && !motionRunning_);
+    resumeButton->setEnabled(problem.isEmpty() && controller_->idle());
     if (!problem.isEmpty())
         resumeButton->setToolTip(problem);
     else if (stoppedDraw_->positionLost.isEmpty())
@@ -136,7 +107,7 @@ void MainWindow::updateResumeButton()
 // travels pen up to where point N-1 ends, and the draw goes on from point N.
 void MainWindow::onResumeClicked()
 {
-    if (!stoppedDraw_ || drawRunning_ || motionRunning_)
+    if (!stoppedDraw_ || !controller_->idle())
         return;
     if (const QString problem = resumeProblem(); !problem.isEmpty()) {
         updateResumeButton();

@@ -1,10 +1,11 @@
-// "Test and Show", "Draw" and "Stop": the window's side of the shared check and draw runs,
+// "Test and Show", "Draw" and "Stop": the window's side of the shared test and draw runs,
 // which Draw is allowed for, and the progress and time estimate in the status bar.
 #include "ui/main_window.h"
 
 #include "run/plot_draw.h"
 #include "run/plot_test.h"
 #include "run/preview_sink.h"
+#include "ui/preview_widget.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -22,7 +23,7 @@ namespace {
 constexpr std::int16_t kFrameTooBig = 12; // light red
 constexpr std::int16_t kFrameFits = 7;    // light grey
 constexpr std::int16_t kLampSteady = 12;  // motor lamp during a draw: light red, no blinking
-constexpr int kLiveViewIntervalMs = 40;   // plotterMoved during a draw, at most 25 a second
+constexpr int kLiveViewIntervalMs = 40;   // preview ink during a draw, at most 25 times a second
 constexpr int kProgressIntervalMs = 200;  // status bar text, at most 5 a second
 
 QString duration(double seconds)
@@ -49,19 +50,19 @@ void announceRunEnd(const ReadResult& run, OperatorFeedback& feedback, QWidget& 
 
 // The drawing time at the step period, the pen-up move of "Pen to 0" included; the
 // homing before it depends on where the carriage stands, so it is only named.
-QString estimateText(const PlotTest& check, std::optional<double> stepPeriodSeconds)
+QString estimateText(const PlotTest& test, std::optional<double> stepPeriodSeconds)
 {
     const QString prefix = QStringLiteral("Estimated drawing time: ");
     if (!stepPeriodSeconds)
         return prefix + QStringLiteral("unknown until \"Speed\" has measured the step period");
-    if (const std::optional<double> seconds = check.estimatedSeconds(*stepPeriodSeconds, true))
-        return prefix + duration(*seconds) + (check.needsPenToZero() ? QStringLiteral(" plus homing") : QString());
+    if (const std::optional<double> seconds = test.estimatedSeconds(*stepPeriodSeconds, true))
+        return prefix + duration(*seconds) + (test.needsPenToZero() ? QStringLiteral(" plus homing") : QString());
     return prefix + QStringLiteral("unknown, a point of this plot cannot be converted to motor steps");
 }
 
 } // namespace
 
-// What a successful check measured: Draw is allowed only while all of it still holds.
+// What a successful test checked: Draw is allowed only while all of it still holds.
 MainWindow::DrawableCheck MainWindow::currentCheckKey() const
 {
     DrawableCheck key;
@@ -76,7 +77,7 @@ MainWindow::DrawableCheck MainWindow::currentCheckKey() const
     return key;
 }
 
-// The last check no longer speaks for what Draw would draw: Draw waits for a new one.
+// The last test no longer speaks for what Draw would draw: Draw waits for a new one.
 void MainWindow::forgetCheck()
 {
     drawableCheck_.reset();
@@ -86,73 +87,54 @@ void MainWindow::forgetCheck()
 
 void MainWindow::updateDrawButton()
 {
-    drawButton->setEnabled(!drawRunning_ && !motionRunning_ && drawableCheck_.has_value());
+    drawButton->setEnabled(controller_->idle() && drawableCheck_.has_value());
 }
 
-// Stop and Esc are offered while anything waits on the plotter's clock; the dialogs
-// and File > Open are not, since their modal loops would halt the machine mid-run.
-void MainWindow::setRunActive(bool active)
-{
-    stopButton->setVisible(active);
-    for (QAction* item : {openAction, settingsAction, aboutAction})
-        item->setEnabled(!active);
-    setAcceptDrops(!active);
-}
-
-// Previews and measures the plot, then applies the fit rule and the presence check.
+// Previews and measures the plot, then applies the fit rule and the presence test.
 void MainWindow::onTestAndShowClicked()
 {
-    if (drawRunning_ || motionRunning_)
+    if (!controller_->idle())
         return; // the button is disabled then; this guards calls from code
-    drawButton->setEnabled(false);
-    testAndShowButton->setEnabled(false);
     drawableCheck_.reset();
-    if (!prepareRunFile()) {
-        testAndShowButton->setEnabled(true);
+    controller_->setTesting(true);
+    const struct TestingEnds {
+        RunController& controller;
+        ~TestingEnds() { controller.setTesting(false); }
+    } testingEnds{*controller_};
+    if (!prepareRunFile())
         return;
-    }
 
     preview().clear();
     PreviewSink previewSink(&preview());
-    const PlotTest check =
+    const PlotTest test =
         testPlot(runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked()}, &previewSink);
-    if (check.verdict == PlotTest::Verdict::Unreadable) {
-        // Nothing was measured: the extents of the last good check stay, Draw stays off.
+    if (test.verdict == PlotTest::Verdict::Unreadable) {
+        // Nothing was measured: the extents of the last good test stay, Draw stays off.
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
-                           QString::fromStdString(check.run.openError));
-        testAndShowButton->setEnabled(true);
+                           QString::fromStdString(test.run.openError));
         return;
     }
-    announceRunEnd(check.run, *feedback_, *this);
+    announceRunEnd(test.run, *feedback_, *this);
 
-    plotExtents = check.extents;
+    plotExtents = test.extents;
     minXLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.minXmm)));
     minYLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.minYmm)));
     maxXLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.maxXmm)));
     maxYLabel->setText(QString::fromStdString(millimetreLabel(plotExtents.maxYmm)));
 
-    if (!check.fits()) {
-        paintFrame(limitFrame, kFrameTooBig);
-        drawButton->setEnabled(false);
-        runPresenceCheck();
-    } else {
-        paintFrame(limitFrame, kFrameFits);
-        runPresenceCheck();
-        if (drive().state.connected) {
-            DrawableCheck key = currentCheckKey();
-            key.stamp = stampOf(key.path);
-            drawableCheck_ = key;
-        }
-        drawButton->setEnabled(drawableCheck_.has_value());
+    paintFrame(limitFrame, test.fits() ? kFrameFits : kFrameTooBig);
+    runPresenceCheck();
+    if (test.fits() && drive().state.connected) {
+        DrawableCheck key = currentCheckKey();
+        key.stamp = stampOf(key.path);
+        drawableCheck_ = key;
     }
-    lastCheck = check;
-    progressLabel->setText(estimateText(check, stepPeriodSeconds()));
+    lastCheck = test;
+    progressLabel->setText(estimateText(test, stepPeriodSeconds()));
 
-    for (const std::string& warning : check.warnings())
+    for (const std::string& warning : test.warnings())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(warning));
-    testAndShowButton->setEnabled(true);
-    updateResumeButton(); // a new check of the same plot may allow it again
 }
 
 // Draws the plot from the carriage position, after "Pen to 0" when the plot has
@@ -162,55 +144,66 @@ void MainWindow::onDrawClicked()
     runDraw(DrawPlan{});
 }
 
-// The draw of Draw and Resume. The status bar follows it: the live views at most 25
-// times a second, the progress text 5 times, from the steps sent against the check's count.
+// The draw of Draw and Resume, on the motion thread. The window follows it with its
+// live-view timer: new preview ink at most 25 times a second, the progress text 5 times,
+// from the steps sent against the test's count.
 void MainWindow::runDraw(const DrawPlan& plan)
 {
-    // Only what a check passed is drawn: the buttons are disabled otherwise, and this also
+    // Only what a test checked is drawn: the buttons are disabled otherwise, and this also
     // guards calls from code.
-    if (drawRunning_ || motionRunning_ || !drawableCheck_ || !lastCheck || !plotStillAsChecked())
+    if (!controller_->idle() || !drawableCheck_ || !lastCheck || !plotStillAsChecked())
         return;
-    setDrawRunning(true);
-
-    QTimer liveView;
-    liveView.setObjectName(QStringLiteral("liveViewTimer"));
-    QElapsedTimer sinceText;
-    DrawMonitorHooks hooks;
-    hooks.drawingStarts = [&] { // the lamp shows the motors steadily on
-        statusTimer->stop();
-        motorSlashLine->hide();
-        motorBackslashLine->hide();
-        motorLamp->setColour(kLampSteady);
-        motorStatusLabel->setText(QStringLiteral("Motor is connected"));
-        sinceText.start();
-        liveView.start(kLiveViewIntervalMs);
-    };
-    hooks.stopRequested = [this] { return drive().stopRequested(); };
-    if (pauseAtPenChangeAction->isChecked())
-        hooks.penChange = [this](char pen) { holdForPen(pen); };
-    DrawMonitor monitor(drive(), *lastCheck, plan.firstPoint, std::move(hooks));
-    connect(&liveView, &QTimer::timeout, this, [&] {
-        emit plotterMoved();
-        if (!drawPaused_ && sinceText.elapsed() >= kProgressIntervalMs) {
-            progressLabel->setText(QString::fromStdString(monitor.progress().text()));
-            sinceText.restart();
-        }
-    });
-    progressLabel->setText(QString::fromStdString(monitor.progress().text()));
-    drawMonitor_ = &monitor;
-
-    const DrawReport report = drawPlot(DrawJob{runFile(), plotExtents, lastCheck->zoom, lastCheck->halfStep, plan},
-                                       drive(), &preview(), &monitor);
-
-    drawMonitor_ = nullptr;
-    liveView.stop();
-    showDrawEnd(report, monitor);
-    recordStoppedDraw(report);
-    setDrawRunning(false);
+    stoppedDraw_.reset();
+    const DrawJob job{runFile(), plotExtents, lastCheck->zoom, lastCheck->halfStep, plan};
+    if (!controller_->startDraw(job, *lastCheck, pauseAtPenChangeAction->isChecked()))
+        return;
+    // The lamp shows the motors steadily on.
+    statusTimer->stop();
+    motorSlashLine->hide();
+    motorBackslashLine->hide();
+    motorLamp->setColour(kLampSteady);
+    motorStatusLabel->setText(QStringLiteral("Motor is connected"));
+    progressLabel->setText(QString::fromStdString(controller_->monitor()->progress().text()));
+    sinceProgressText_.start();
+    liveViewTimer->start(kLiveViewIntervalMs);
 }
 
-// A file that is gone or changed since the check must not move the carriage, not even for
-// "Pen to 0": Draw then says why and waits for a new check.
+void MainWindow::onLiveViewTick()
+{
+    drainInk();
+    emit plotterMoved();
+    const DrawMonitor* monitor = controller_->monitor();
+    if (monitor != nullptr && runState() == RunState::Drawing && sinceProgressText_.elapsed() >= kProgressIntervalMs) {
+        progressLabel->setText(QString::fromStdString(monitor->progress().text()));
+        sinceProgressText_.restart();
+    }
+}
+
+void MainWindow::drainInk()
+{
+    ink_.clear();
+    controller_->takeInk(ink_);
+    for (const InkItem& item : ink_) {
+        if (item.clear)
+            preview().clear();
+        else
+            preview().drawLine(item.x, item.y, item.pen == Pen::Down ? std::int16_t{kBlack} : preview().penUpColour);
+    }
+}
+
+void MainWindow::onDrawEnded(const DrawReport& report)
+{
+    liveViewTimer->stop();
+    drainInk();
+    showPen(Pen::Up); // however the draw ended
+    showDrawEnd(report, *controller_->monitor());
+    recordStoppedDraw(report);
+    statusTimer->start();
+    emit plotterMoved();
+}
+
+// A file that is gone or changed since the test must not move the carriage, not even for
+// "Pen to 0": Draw then says why and waits for a new test.
 bool MainWindow::plotStillAsChecked()
 {
     QString problem;
@@ -224,36 +217,6 @@ bool MainWindow::plotStillAsChecked()
     forgetCheck();
     feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"), problem);
     return false;
-}
-
-// The controls around a draw: while it runs, Test and Show, Draw and the manual controls are off
-// and Stop is offered; afterwards everything comes back, Draw as the last check allows.
-void MainWindow::setDrawRunning(bool running)
-{
-    drive().continueAfterPause(); // no pause request outlives its draw
-    if (running) {
-        stoppedDraw_.reset();
-        drawButton->setEnabled(false);
-        testAndShowButton->setEnabled(false);
-        plotterControlFrame->setEnabled(false);
-        drive().clearStop();
-        drawRunning_ = true;
-        setRunActive(true); // from here on, so Stop also ends the homing of Pen to 0
-        setPaused(false);
-        updateResumeButton();
-        return;
-    }
-    setRunActive(false);
-    drawRunning_ = false;
-    setPaused(false);
-    drive().clearStop();
-    port_.flush();
-    statusTimer->start();
-    testAndShowButton->setEnabled(true);
-    plotterControlFrame->setEnabled(true);
-    updateDrawButton();
-    updateResumeButton();
-    emit plotterMoved();
 }
 
 // The status bar and, where the operator must know, a message: how the draw ended.
@@ -305,8 +268,7 @@ void MainWindow::showDrawEnd(const DrawReport& report, const DrawMonitor& monito
 // at once while it waits for a clock that does not run.
 void MainWindow::onStopClicked()
 {
-    if (drawRunning_ || motionRunning_ || speedRunning_)
-        drive().requestStop();
+    controller_->stop();
 }
 
 } // namespace orlex::ui

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace orlex::ui {
 
@@ -21,6 +22,16 @@ void QtOperatorFeedback::message(QWidget* parent, Icon icon, const QString& titl
     }
     QMessageBox box(boxIcon, title, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool QtOperatorFeedback::confirm(QWidget* parent, const QString& title, const QString& text, const QString& yes,
+                                 const QString& no)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton* yesButton = box.addButton(yes, QMessageBox::AcceptRole);
+    box.addButton(no, QMessageBox::RejectRole);
+    box.exec();
+    return box.clickedButton() == yesButton;
 }
 
 } // namespace orlex::ui

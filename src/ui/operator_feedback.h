@@ -14,6 +14,9 @@ public:
     virtual void beep() = 0;
     // A modal message box with a single OK button.
     virtual void message(QWidget* parent, Icon icon, const QString& title, const QString& text) = 0;
+    // A modal question with two buttons; true when the first (`yes`) was chosen.
+    virtual bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& yes,
+                         const QString& no) = 0;
 };
 
 // The real thing: QApplication::beep and QMessageBox.
@@ -21,6 +24,8 @@ class QtOperatorFeedback : public OperatorFeedback {
 public:
     void beep() override;
     void message(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
+    bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& yes,
+                 const QString& no) override;
 };
 
 } // namespace orlex::ui

@@ -1,4 +1,4 @@
-// A Drive with default settings, a step-mode switch and a count of event-processing calls.
+// A Drive with default settings and a step-mode switch.
 #pragma once
 
 #include "drive/drive.h"
@@ -28,11 +28,6 @@ struct DriveRig {
     explicit DriveRig(Port& port, MachineSettings s = defaultSettings()) : settings(std::move(s))
     {
         DriveHooks hooks;
-        hooks.processEvents = [this] {
-            ++eventCalls;
-            if (onEvents)
-                onEvents();
-        };
         hooks.halfStep = [this] { return half; };
         drive = std::make_unique<Drive>(port, settings, std::move(hooks));
     }
@@ -41,8 +36,6 @@ struct DriveRig {
 
     MachineSettings settings;
     bool half = true;
-    long eventCalls = 0;
-    std::function<void()> onEvents;
     std::unique_ptr<Drive> drive;
 };
 

@@ -158,7 +158,6 @@ TEST(PlotterMotion, ClockWaitFollowsARealTimeClockWithoutLosingCycles)
     // the read times being taken just before each read.
     EXPECT_GE(risingEdges, 18);
     EXPECT_LE(risingEdges, 21 + allowance) << "reads: " << t.size();
-    EXPECT_GT(rig.eventCalls, 0); // events ran during the 10 ms wait
 }
 
 TEST(PlotterMotion, CheckSeesTheClockOnlyWhenItRuns)

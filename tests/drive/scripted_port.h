@@ -44,6 +44,8 @@ public:
         if (reg != Register::Status)
             return 0xFF;
         ++statusReads;
+        if (onStatusRead)
+            onStatusRead();
         if (next < script.size())
             return script[next++];
         if (cycle.empty())
@@ -70,6 +72,7 @@ public:
     long statusReads = 0;
     std::uint8_t data = 0;
     std::function<void(const PortWrite&)> onWrite; // called after every write
+    std::function<void()> onStatusRead;            // called at every status read, before it is answered
 
 private:
     std::size_t next = 0;

@@ -43,79 +43,39 @@ INSTANTIATE_TEST_SUITE_P(Thresholds, ClockWaitReads,
                          [](const auto& row) { return row.param.name; });
 
 // A plotter on STOP holds the clock at one level; a stop request (Stop, Esc, a signal)
-// arriving through the events must still end the wait, without another poll.
+// made while the wait polls ends it before the next status read.
 class ClockWaitStuck : public ::testing::TestWithParam<std::uint8_t> {};
 
 TEST_P(ClockWaitStuck, AStopRequestEndsTheWait)
 {
     ScriptedPort port({}, {GetParam()});
     DriveRig rig(port);
-    long readsAtRequest = -1;
-    rig.onEvents = [&] {
-        if (rig.eventCalls == 3) {
+    port.onStatusRead = [&] {
+        if (port.statusReads == 3)
             rig.drive->requestStop();
-            readsAtRequest = port.statusReads;
-        }
     };
     rig.drive->waitClockCycles(2);
     EXPECT_TRUE(rig.drive->stopRequested());
-    EXPECT_EQ(rig.eventCalls, 3);
-    EXPECT_EQ(port.statusReads, readsAtRequest);
+    EXPECT_EQ(port.statusReads, 3);
 }
 
-// Events go on running while the clock is stuck, and the wait counts its cycles once
-// the clock runs again.
+// The wait counts its cycles once the clock runs again.
 TEST_P(ClockWaitStuck, TheWaitEndsWhenTheClockRunsAgain)
 {
     ScriptedPort port({}, {GetParam()});
     DriveRig rig(port);
-    rig.onEvents = [&] {
-        if (rig.eventCalls == 2)
+    port.onStatusRead = [&] {
+        if (port.statusReads == 200)
             port.cycle = {200, 100};
     };
     rig.drive->waitClockCycles(3);
     EXPECT_FALSE(rig.drive->stopRequested());
-    EXPECT_GE(rig.eventCalls, 2);
+    EXPECT_GT(port.statusReads, 200);
 }
 
 INSTANTIATE_TEST_SUITE_P(Halted, ClockWaitStuck, ::testing::Values(std::uint8_t{0}, std::uint8_t{255}));
 
-// On a running clock, events run only right after a reading that ended a high phase:
-// never in the middle of a phase, where they could make the poller miss the next one.
-TEST(ClockWait, EventsRunRightAfterACycleEnds)
-{
-    const std::vector<std::uint8_t> cycle{0, 0, 0, 200, 200, 200, 100, 50};
-    ScriptedPort port({}, cycle);
-    DriveRig rig(port);
-    std::vector<long> readsAtEvents;
-    rig.onEvents = [&] { readsAtEvents.push_back(port.statusReads); };
-    rig.drive->waitClockCycles(30000);
-    ASSERT_FALSE(readsAtEvents.empty());
-    for (long reads : readsAtEvents)
-        EXPECT_EQ(reads % static_cast<long>(cycle.size()), 7) << reads; // the read of 100
-}
-
-// A handler that runs inside the wait may itself write the port (a jog button).
-TEST(ClockWait, AHandlerRunningInsideTheWaitCanUseTheDrive)
-{
-    ScriptedPort port(std::vector<std::uint8_t>(1000, 0), {200, 100});
-    DriveRig rig(port);
-    Drive& d = *rig.drive;
-    bool jogged = false;
-    rig.onEvents = [&] {
-        if (jogged)
-            return;
-        jogged = true;
-        d.state.directionX = 1;
-        d.stepX();
-        d.energiseCoils();
-    };
-    d.waitClockCycles(1);
-    EXPECT_TRUE(jogged);
-    EXPECT_EQ(port.dataWrites(), (std::vector<std::uint8_t>{3 + 16}));
-}
-
-TEST(ClockWait, WithoutAnEventHookItStillWaits)
+TEST(ClockWait, WithoutAModeHookItWaitsInHalfSteps)
 {
     ScriptedPort port(std::vector<std::uint8_t>(5000, 0), {200, 100});
     MachineSettings settings = defaultSettings();

@@ -154,7 +154,7 @@ struct Rig {
     Preview preview{canvas, settings};
     VirtualPlotter plotter{plotterConfig()};
     bool halfStep = true;
-    Drive drive{plotter, settings, DriveHooks{{}, [this] { return halfStep; }}};
+    Drive drive{plotter, settings, DriveHooks{[this] { return halfStep; }}};
 };
 
 } // namespace orlex::test

@@ -170,7 +170,7 @@ protected:
     {
         auto port = open();
         MachineSettings settings = test::defaultSettings();
-        Drive drive(**port, settings, DriveHooks{{}, [] { return true; }});
+        Drive drive(**port, settings, DriveHooks{[] { return true; }});
         const std::string plot = std::string(std::getenv("ORLEX_TEST_DATA")) + "/../../examples/star.plt";
         drive.state.connected = drive.checkPresence();
         const DrawReport report = drawPlot({plot, testPlot(plot, settings, {}).extents, 100, true, {}}, drive);

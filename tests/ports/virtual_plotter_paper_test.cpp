@@ -138,7 +138,7 @@ TEST_F(VirtualPaper, SvgHasOneLinePerSegmentFlippedToYUp)
     for (int i = 0; i < 4; ++i)
         step(1, 0);
     step(0, 1);
-    const std::string svg = plotter.paperSvg(100, 50);
+    const std::string svg = paperSvg(plotter.paper(), 100, 50);
     EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
     EXPECT_NE(svg.find("<svg xmlns=\"http://www.w3.org/2000/svg\""), std::string::npos);
     EXPECT_NE(svg.find("width=\"100mm\" height=\"50mm\" viewBox=\"0 0 100 50\""), std::string::npos);
@@ -161,7 +161,7 @@ TEST_F(VirtualPaper, WriteSvgWritesTheDocumentOrReportsWhy)
     const auto file = dir.path() / "paper.svg";
     const Result<void> written = plotter.writeSvg(file, 210, 297);
     ASSERT_TRUE(written) << written.message();
-    EXPECT_EQ(test::readFile(file), plotter.paperSvg(210, 297));
+    EXPECT_EQ(test::readFile(file), paperSvg(plotter.paper(), 210, 297));
 
     const auto nowhere = dir.path() / "missing" / "paper.svg";
     const Result<void> missingFolder = plotter.writeSvg(nowhere, 210, 297);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace orlex::test {
 namespace {
 
@@ -79,24 +81,31 @@ TEST(Pause, HoldsWithThePenUpAndGoesOnWithoutStrayInk)
     RunRig rig;
     int holds = 0;
     bool penDownWhileHeld = false, coilsOffWhileHeld = false;
-    Drive drive(rig.port, rig.settings,
-                DriveHooks{{},
-                           [] { return true; },
-                           [&] {
-                               penDownWhileHeld |= rig.plotter.penDown();
-                               coilsOffWhileHeld |= !rig.plotter.motorsEnergised();
-                               if (++holds % 3 == 0)
-                                   drive.continueAfterPause();
-                           }});
+    Drive drive(rig.port, rig.settings, DriveHooks{[] { return true; }});
+    // The operator: looks at the machine each time the draw holds, then continues it.
+    std::jthread operatorThread([&](std::stop_token stop) {
+        for (std::uint64_t seen = 0; !stop.stop_requested();) {
+            if (drive.holdsBegun() == seen || !drive.holding())
+                continue;
+            seen = drive.holdsBegun();
+            penDownWhileHeld |= rig.plotter.penDown();
+            coilsOffWhileHeld |= !rig.plotter.motorsEnergised();
+            ++holds;
+            drive.continueAfterPause();
+        }
+    });
     drive.state.connected = drive.checkPresence();
-    int coilBytes = 0;
+    int coilBytes = 0, pauses = 0;
     rig.port.onWrite = [&](const Write& w) {
-        if (w.reg == Register::Data && ++coilBytes % 150 == 0)
+        if (w.reg == Register::Data && ++coilBytes % 150 == 0 && ++pauses)
             drive.requestPause(); // several times, in strokes and in travel
     };
-    const DrawReport report = drawPlot({rig.file(kPlot), {}, 100, true, {}}, drive, &rig.preview);
+    const DrawReport report = drawPlot({rig.file(kPlot), {}, 100, true, {}}, drive);
     ASSERT_EQ(report.outcome, DrawReport::Outcome::Finished);
-    EXPECT_GE(holds, 9);
+    operatorThread.request_stop();
+    operatorThread.join();
+    EXPECT_GE(pauses, 6);
+    EXPECT_EQ(holds, pauses); // each one held, after the step it came in
     EXPECT_FALSE(penDownWhileHeld);
     EXPECT_FALSE(coilsOffWhileHeld);
     EXPECT_EQ(inkSteps(rig.plotter), wholeDrawInk());
@@ -105,14 +114,19 @@ TEST(Pause, HoldsWithThePenUpAndGoesOnWithoutStrayInk)
 TEST(Pause, StopWhilePausedEndsTheRunWithThePenUp)
 {
     RunRig rig;
-    Drive drive(rig.port, rig.settings, DriveHooks{{}, [] { return true; }, [&] { drive.requestStop(); }});
+    Drive drive(rig.port, rig.settings, DriveHooks{[] { return true; }});
+    std::jthread operatorThread([&](std::stop_token stop) { // presses Stop once the draw holds
+        while (!stop.stop_requested() && !drive.holding()) {
+        }
+        drive.requestStop();
+    });
     drive.state.connected = drive.checkPresence();
     int coilBytes = 0;
     rig.port.onWrite = [&](const Write& w) {
         if (w.reg == Register::Data && ++coilBytes == 60)
             drive.requestPause();
     };
-    const DrawReport report = drawPlot({rig.file(kPlot), {}, 100, true, {}}, drive, &rig.preview);
+    const DrawReport report = drawPlot({rig.file(kPlot), {}, 100, true, {}}, drive);
     EXPECT_EQ(report.outcome, DrawReport::Outcome::Stopped);
     EXPECT_GE(report.stoppedAtPoint, 2u);
     EXPECT_FALSE(rig.plotter.penDown());

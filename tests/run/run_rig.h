@@ -7,6 +7,7 @@
 #include "preview/preview.h"
 #include "run/plot_draw.h"
 #include "run/plot_test.h"
+#include "run/preview_sink.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -95,7 +96,8 @@ struct RunRig {
     DrawReport draw(const std::string& path, PlotExtents extents = {}, DrawPlan plan = {},
                     DrawObserver* observer = nullptr)
     {
-        return drawPlot({path, extents, preview.zoom, halfStep, plan}, drive, &preview, observer);
+        PreviewSink sink(&preview);
+        return drawPlot({path, extents, preview.zoom, halfStep, plan}, drive, &sink, observer);
     }
 
     std::vector<std::string> files;
@@ -105,7 +107,7 @@ struct RunRig {
     VirtualPlotter plotter;
     RecordingPort port{plotter};
     bool halfStep = true;
-    Drive drive{port, settings, DriveHooks{{}, [this] { return halfStep; }}};
+    Drive drive{port, settings, DriveHooks{[this] { return halfStep; }}};
 };
 
 } // namespace orlex::test

@@ -141,6 +141,7 @@ void TestBadInputs::testAndShow()
     // A plot that fits also draws to its end on the virtual plotter without losing a step.
     if (drawEnabled && c.points) {
         w.drawButton->click();
+        QVERIFY(rig.waitUntilIdle());
         QVERIFY(!w.drawRunning());
         QVERIFY(w.testAndShowButton->isEnabled());
         QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
@@ -161,6 +162,7 @@ void TestBadInputs::fileDeletedBetweenCheckAndDraw()
     QVERIFY(QFile::remove(plot));
     const std::size_t writesBefore = rig.writesTo(Register::Data).size();
     w.drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     const QString text = rig.feedback.messages.front().text;

@@ -54,7 +54,7 @@ private slots:
     void notConnectedLeavesPortUntouched();
     void motionControlsHeldOffDuringHoming_data();
     void motionControlsHeldOffDuringHoming();
-    void zoomChangeDuringHomingKeepsDrawOff();
+    void zoomCannotChangeWhileAJobRuns();
     void switchThatNeverClosesIsReported();
     void penToZeroStopsWhenHomingFails();
 };
@@ -87,6 +87,7 @@ void TestHoming::homeEndsFourStepsOffSwitches()
     const std::size_t writesBefore = rig.writes->size();
 
     w.penHomeButton->click();
+    QVERIFY(rig.waitUntilIdle());
 
     // The pen is lifted before the carriage moves: the first write of the homing.
     QVERIFY(rig.writes->size() > writesBefore);
@@ -138,6 +139,7 @@ void TestHoming::penToZeroStandsAtPlotMinimum()
     QVERIFY(rig.feedback.messages.empty());
 
     w.penToZeroButton->click();
+    QVERIFY(rig.waitUntilIdle());
     QCOMPARE(rig.plotter().xMillimetres(), xmm);
     QCOMPARE(rig.plotter().yMillimetres(), ymm);
     QVERIFY(!rig.plotter().penDown());
@@ -193,8 +195,8 @@ void TestHoming::motionControlsHeldOffDuringHoming_data()
     QTest::newRow("Pen to 0, Draw off") << "penToZeroButton" << false;
 }
 
-// A timer that fires inside the homing's step delays sees the controls, and tries to
-// start a second motion through the handlers themselves.
+// Parked inside a homing step, the window holds off every control that would start a
+// second motion or touch the port, and the handlers themselves refuse from code too.
 void TestHoming::motionControlsHeldOffDuringHoming()
 {
     QFETCH(QString, button);
@@ -205,39 +207,27 @@ void TestHoming::motionControlsHeldOffDuringHoming()
     useFile(rig, w, "PU-400,0;PD0,0;");
     w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
-    if (!drawBefore) { // any zoom change turns Draw off until the next test
+    if (!drawBefore) { // any zoom change turns Draw off until the next check
         w.zoomScrollBar->setValue(101);
         w.zoomScrollBar->setValue(100);
     }
 
-    std::vector<ControlStates> during;
-    bool triedSecondMotion = false;
-    QTimer probe;
-    probe.setInterval(0);
-    connect(&probe, &QTimer::timeout, &w, [&] {
-        during.push_back(statesOf(w));
-        if (!triedSecondMotion && rig.plotter().xMillimetres() < 20) {
-            triedSecondMotion = true;
-            w.onStepRightClicked(); // must not step or turn directionX round
-            w.onPenHomeClicked();   // must not start a second homing
-            w.onPenToZeroClicked();
-        }
-    });
-    probe.start();
+    rig.parkMotionAt(rig.writes->size() + 20);
     w.findChild<QPushButton*>(button)->click();
-    probe.stop();
+    QVERIFY(rig.waitUntilParked());
+    const ControlStates during = statesOf(w);
+    const std::size_t writesWhenParked = rig.writes->size();
+    w.onStepRightClicked(); // none of these may touch the port the motion thread owns
+    w.onPenHomeClicked();
+    w.onPenToZeroClicked();
+    w.onPenClicked();
+    w.onMotorClicked();
+    QCOMPARE(rig.writes->size(), writesWhenParked);
+    rig.releaseMotion();
+    QVERIFY(rig.waitUntilIdle());
 
-    QVERIFY2(triedSecondMotion, "no events ran during the homing");
-    for (const ControlStates& s : during) {
-        QVERIFY(!s.jogs);
-        QVERIFY(!s.home);
-        QVERIFY(!s.zero);
-        QVERIFY(!s.test);
-        QVERIFY(!s.draw);
-        QVERIFY(s.pen);
-        QVERIFY(s.motor);
-    }
-
+    QVERIFY(!during.jogs && !during.home && !during.zero && !during.test && !during.draw && !during.pen
+            && !during.motor);
     const ControlStates after = statesOf(w);
     QVERIFY(after.jogs && after.home && after.zero && after.test && after.pen && after.motor);
     QCOMPARE(after.draw, drawBefore);
@@ -248,7 +238,8 @@ void TestHoming::motionControlsHeldOffDuringHoming()
     QVERIFY(rig.feedback.messages.empty());
 }
 
-void TestHoming::zoomChangeDuringHomingKeepsDrawOff()
+// The zoom cannot be typed while a job runs: the draw that follows uses what was checked.
+void TestHoming::zoomCannotChangeWhileAJobRuns()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
@@ -256,23 +247,16 @@ void TestHoming::zoomChangeDuringHomingKeepsDrawOff()
     w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
-    bool changed = false;
-    QTimer probe;
-    probe.setInterval(0);
-    connect(&probe, &QTimer::timeout, &w, [&] {
-        if (!changed) {
-            changed = true;
-            w.zoomBox->setText(QStringLiteral("50"));
-        }
-    });
-    probe.start();
+    rig.parkMotionAt(rig.writes->size() + 10);
     w.penHomeButton->click();
-    probe.stop();
+    QVERIFY(rig.waitUntilParked());
+    QVERIFY(!w.zoomBox->isEnabled() && !w.zoomScrollBar->isEnabled());
+    QTest::keyClicks(w.zoomBox, QStringLiteral("5"));
+    rig.releaseMotion();
+    QVERIFY(rig.waitUntilIdle());
 
-    QVERIFY(changed);
-    QCOMPARE(int{w.preview().zoom}, 50);
-    QVERIFY(!w.drawButton->isEnabled());
-    QVERIFY(w.testAndShowButton->isEnabled());
+    QCOMPARE(int{w.preview().zoom}, 100);
+    QVERIFY(w.drawButton->isEnabled());
 }
 
 // Maxx 150 mm at 0.25 mm per half step: homing gives up after 660 steps towards X.
@@ -283,6 +267,7 @@ void TestHoming::switchThatNeverClosesIsReported()
     MainWindow& w = rig.openWindow();
 
     w.penHomeButton->click();
+    QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     const RecordingFeedback::Message& m = rig.feedback.messages.front();
@@ -306,6 +291,7 @@ void TestHoming::penToZeroStopsWhenHomingFails()
     const std::size_t controlWrites = rig.writesTo(Register::Control).size();
 
     w.penToZeroButton->click();
+    QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("X home switch")));

@@ -7,6 +7,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,19 +42,40 @@ std::set<InkStep> wholeDrawInk(const char* plot)
     WindowRig rig;
     MainWindow& w = windowWithCheckedFile(rig, plot);
     w.drawButton->click();
+    rig.waitUntilIdle();
     return inkSteps(rig.plotter());
 }
 
 // Runs `step` at every event-loop turn of the next draw until it returns true.
-void duringNextDraw(MainWindow& w, QPushButton* start, const std::function<bool()>& step)
+void duringNextDraw(WindowRig& rig, QPushButton* start, const std::function<bool()>& step)
 {
     QTimer probe;
     probe.setInterval(0);
     bool done = false;
-    QObject::connect(&probe, &QTimer::timeout, &w, [&] { done = done || step(); });
+    QObject::connect(&probe, &QTimer::timeout, &rig.window(), [&] { done = done || step(); });
     probe.start();
     start->click();
+    rig.waitUntilIdle();
     probe.stop();
+}
+
+// Starts a draw and parks it inside a pen-down line, 300 writes in.
+void drawUntilParked(WindowRig& rig)
+{
+    rig.parkMotionAt(rig.writes->size() + 300);
+    rig.window().drawButton->click();
+    QVERIFY(rig.waitUntilParked());
+    QVERIFY(rig.plotter().penDown());
+}
+
+// Lets events run until the draw holds, the pen up.
+bool waitUntilHeld(MainWindow& w)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!w.drive().holding() && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return w.drive().holding();
 }
 
 } // namespace
@@ -63,6 +85,7 @@ class TestPauseResume : public QObject {
 private slots:
     void pauseHoldsAndContinueGoesOn_data();
     void pauseHoldsAndContinueGoesOn();
+    void stopWhilePausedEndsTheDraw_data();
     void stopWhilePausedEndsTheDraw();
     void resumeAfterStop_data();
     void resumeAfterStop();
@@ -91,45 +114,29 @@ void TestPauseResume::pauseHoldsAndContinueGoesOn()
     QVERIFY(w.drawButton->isEnabled());
     QVERIFY(w.pauseButton->isHidden());
 
-    enum class Phase { Drawing, Paused, Done } phase = Phase::Drawing;
-    double xAtPause = 0;
-    int heldTurns = 0;
-    bool pauseOffered = false, penUpWhileHeld = true, coilsOnWhileHeld = true, carriageStill = true;
-    QString pausedText;
-    duringNextDraw(w, w.drawButton, [&] {
-        if (phase == Phase::Drawing) {
-            if (!rig.plotter().penDown() || rig.plotter().xMillimetres() < 60)
-                return false;
-            pauseOffered = !w.pauseButton->isHidden() && w.continueButton->isHidden();
-            if (spaceKey)
-                QTest::keyClick(&w, Qt::Key_Space);
-            else
-                w.pauseButton->click();
-            phase = Phase::Paused;
-            return false;
-        }
-        // A few turns of the event loop while held: the window lives, nothing moves.
-        if (heldTurns == 1)
-            xAtPause = rig.plotter().xMillimetres();
-        penUpWhileHeld = penUpWhileHeld && !rig.plotter().penDown();
-        coilsOnWhileHeld = coilsOnWhileHeld && rig.plotter().motorsEnergised();
-        carriageStill = carriageStill && (heldTurns < 1 || rig.plotter().xMillimetres() == xAtPause);
-        pausedText = w.progressLabel->text();
-        if (++heldTurns < 20)
-            return false;
-        if (spaceKey)
-            QTest::keyClick(&w, Qt::Key_Space);
-        else
-            w.continueButton->click();
-        phase = Phase::Done;
-        return true;
-    });
+    drawUntilParked(rig);
+    const bool pauseOffered = !w.pauseButton->isHidden() && w.continueButton->isHidden();
+    if (spaceKey)
+        QTest::keyClick(&w, Qt::Key_Space);
+    else
+        w.pauseButton->click();
+    rig.releaseMotion();
+    QVERIFY(waitUntilHeld(w));
+    // Held: the window lives, nothing moves, the pen is up and the coils hold the carriage.
+    const double xAtPause = rig.plotter().xMillimetres();
+    QTest::qWait(0);
+    QCOMPARE(rig.plotter().xMillimetres(), xAtPause);
+    QVERIFY(!rig.plotter().penDown());
+    QVERIFY(rig.plotter().motorsEnergised());
+    const QString pausedText = w.progressLabel->text();
+    QVERIFY(!w.continueButton->isHidden());
+    if (spaceKey)
+        QTest::keyClick(&w, Qt::Key_Space);
+    else
+        w.continueButton->click();
+    QVERIFY(rig.waitUntilIdle());
 
     QVERIFY(pauseOffered);
-    QCOMPARE(phase, Phase::Done);
-    QVERIFY(penUpWhileHeld);
-    QVERIFY(coilsOnWhileHeld);
-    QVERIFY(carriageStill);
     QVERIFY2(pausedText.startsWith(QStringLiteral("Paused at point 2 of 6")), qPrintable(pausedText));
     QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
              qPrintable(w.progressLabel->text()));
@@ -139,27 +146,34 @@ void TestPauseResume::pauseHoldsAndContinueGoesOn()
     QVERIFY(inkSteps(rig.plotter()) == wholeDrawInk(kPlot));
 }
 
+// Stop during a pause, and Continue and Stop in the same turn of the event loop, either
+// way round: the draw ends with the pen up and nothing held over.
+void TestPauseResume::stopWhilePausedEndsTheDraw_data()
+{
+    QTest::addColumn<QString>("order");
+    QTest::newRow("Stop while held") << "stop";
+    QTest::newRow("Continue then Stop") << "continue, stop";
+    QTest::newRow("Stop then Continue") << "stop, continue";
+}
+
 void TestPauseResume::stopWhilePausedEndsTheDraw()
 {
+    QFETCH(QString, order);
     WindowRig rig;
     MainWindow& w = windowWithCheckedFile(rig, kPlot);
-    bool paused = false;
-    duringNextDraw(w, w.drawButton, [&] {
-        if (!paused) {
-            if (rig.plotter().xMillimetres() < 60)
-                return false;
-            w.pauseButton->click();
-            paused = true;
-            return false;
-        }
-        w.stopButton->click();
-        return true;
-    });
-    QVERIFY(paused);
+    drawUntilParked(rig);
+    w.pauseButton->click();
+    rig.releaseMotion();
+    QVERIFY(waitUntilHeld(w));
+    rig.parkMotionAt(rig.writes->size() + 3); // a Continue must not let the draw run away first
+    for (const QString& press : order.split(QStringLiteral(", ")))
+        (press == QStringLiteral("stop") ? w.stopButton : w.continueButton)->click();
+    rig.releaseMotion();
+    QVERIFY(rig.waitUntilIdle());
     QVERIFY(!rig.plotter().penDown());
     QVERIFY2(w.progressLabel->text().contains(QStringLiteral("stopped")), qPrintable(w.progressLabel->text()));
     QVERIFY(w.continueButton->isHidden());
-    QVERIFY(!w.drive().pauseRequested());
+    QVERIFY(!w.drive().pauseRequested() && !w.drive().stopRequested());
     QVERIFY(!w.resumeButton->isHidden());
 }
 
@@ -181,13 +195,10 @@ void TestPauseResume::resumeAfterStop()
     const QByteArray plotBytes = plot.toLatin1();
     WindowRig rig;
     MainWindow& w = windowWithCheckedFile(rig, plotBytes.constData());
-    int penDownTurns = 0;
-    duringNextDraw(w, w.drawButton, [&] {
-        if (!rig.plotter().penDown() || ++penDownTurns < 300)
-            return false;
-        w.stopButton->click();
-        return true;
-    });
+    drawUntilParked(rig);
+    w.stopButton->click();
+    rig.releaseMotion();
+    QVERIFY(rig.waitUntilIdle());
     QVERIFY(!w.resumeButton->isHidden());
     QVERIFY(w.resumeButton->isEnabled());
     QVERIFY2(w.resumeButton->text().startsWith(QStringLiteral("Resume from point ")),
@@ -202,6 +213,7 @@ void TestPauseResume::resumeAfterStop()
         return;
     }
     w.resumeButton->click();
+    QVERIFY(rig.waitUntilIdle());
     QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
              qPrintable(w.progressLabel->text()));
     QVERIFY(w.resumeButton->isHidden());
@@ -212,12 +224,10 @@ void TestPauseResume::resumeRefusedWhenThePlotChanged()
 {
     WindowRig rig;
     MainWindow& w = windowWithCheckedFile(rig, kNegativePlot);
-    duringNextDraw(w, w.drawButton, [&] {
-        if (!rig.plotter().penDown())
-            return false;
-        w.stopButton->click();
-        return true;
-    });
+    drawUntilParked(rig);
+    w.stopButton->click();
+    rig.releaseMotion();
+    QVERIFY(rig.waitUntilIdle());
     QVERIFY(w.resumeButton->isEnabled());
     w.zoomBox->setText(QStringLiteral("150"));
     QVERIFY(!w.resumeButton->isEnabled());
@@ -238,8 +248,8 @@ void TestPauseResume::penChangePausesWhenChosen()
         QVERIFY(w.pauseAtPenChangeAction->isChecked());
         QString question;
         bool penUp = false;
-        duringNextDraw(w, w.drawButton, [&] {
-            if (w.continueButton->isHidden())
+        duringNextDraw(rig, w.drawButton, [&] {
+            if (w.continueButton->isHidden() || !w.drive().holding())
                 return false;
             question = w.progressLabel->text();
             penUp = !rig.plotter().penDown();
@@ -265,6 +275,7 @@ void TestPauseResume::estimateAndEndTexts()
     MainWindow& w = windowWithCheckedFile(rig, "PU-400,0;PD0,0;");
     QCOMPARE(w.progressLabel->text(), QStringLiteral("Estimated drawing time: 13 s plus homing"));
     w.drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
     QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished: 2 points in ")),
              qPrintable(w.progressLabel->text()));
     QVERIFY2(w.progressLabel->text().endsWith(QStringLiteral(" (estimated 8 s)")), qPrintable(w.progressLabel->text()));

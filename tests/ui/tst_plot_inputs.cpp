@@ -113,6 +113,7 @@ DrawnPlot testAndDraw(WindowRig& rig, MainWindow& w)
         return drawn;
     const auto counters = rig.plotter().counters();
     w.drawButton->click();
+    rig.waitUntilIdle();
     drawn.paper = rig.plotter().paper();
     drawn.steps = rig.plotter().counters().stepsX + rig.plotter().counters().stepsY - counters.stepsX - counters.stepsY;
     return drawn;

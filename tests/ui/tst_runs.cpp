@@ -133,6 +133,7 @@ void TestRuns::drawPutsFileOnPaper()
     QVERIFY(w.drawButton->isEnabled());
     QVERIFY(rig.plotter().paper().empty()); // a test moves nothing
     w.drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
 
     QVERIFY2(sameSegments(rig.plotter().paper(), paper, kStepMm), qPrintable(describe(rig.plotter().paper())));
     QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
@@ -143,6 +144,7 @@ void TestRuns::drawPutsFileOnPaper()
     // Draw stays enabled: the same plot can be drawn again.
     rig.plotter().clearPaper();
     w.drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
     QVERIFY(!rig.plotter().paper().empty());
 }
 
@@ -221,6 +223,7 @@ void TestRuns::anotherFileNeedsACheck()
     w.openPlotFile(rig.writeFile("other.plt", "PU0,0;PD400,0;PU;"));
     QVERIFY(!w.drawButton->isEnabled());
     w.onDrawClicked(); // from code too: nothing moves
+    QVERIFY(rig.waitUntilIdle());
     QVERIFY(rig.plotter().paper().empty());
     w.openPlotFile(first); // back to the tested file: still needs a test
     QVERIFY(!w.drawButton->isEnabled());
@@ -277,6 +280,7 @@ void TestRuns::zoomTypedDuringADrawDoesNotRescaleIt()
 
     QTimer::singleShot(0, &w, [&w] { w.zoomBox->setText(QStringLiteral("200")); });
     w.drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{0});
     QVERIFY(!rig.plotter().penDown());
@@ -305,27 +309,20 @@ void TestRuns::stopEndsDraw()
     w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
-    bool stopShown = false;
-    QString progress;
-    double xAtStop = -1;
-    QTimer probe;
-    probe.setInterval(0);
-    connect(&probe, &QTimer::timeout, &w, [&] {
-        if (xAtStop >= 0 || !rig.plotter().penDown() || rig.plotter().xMillimetres() < 40)
-            return;
-        stopShown = !w.stopButton->isHidden() && w.stopButton->isEnabled();
-        progress = w.progressLabel->text();
-        xAtStop = rig.plotter().xMillimetres();
-        if (escape)
-            QTest::keyClick(&w, Qt::Key_Escape);
-        else
-            w.stopButton->click();
-    });
-    probe.start();
+    // Parked 200 writes in: the first line, 40 mm along.
+    rig.parkMotionAt(rig.writes->size() + 200);
     w.drawButton->click();
-    probe.stop();
+    QVERIFY(rig.waitUntilParked());
+    const double xAtStop = rig.plotter().xMillimetres();
+    const bool stopShown = !w.stopButton->isHidden() && w.stopButton->isEnabled();
+    const QString progress = w.progressLabel->text();
+    if (escape)
+        QTest::keyClick(&w, Qt::Key_Escape);
+    else
+        w.stopButton->click();
+    rig.releaseMotion();
+    QVERIFY(rig.waitUntilIdle());
 
-    QVERIFY2(xAtStop >= 0, "no events ran during the draw");
     QVERIFY(stopShown);
     QVERIFY2(progress.startsWith(QStringLiteral("Drawing: ")), qPrintable(progress));
     // Ended after the current step: the carriage holds its place, pen up, coils on.
@@ -341,6 +338,7 @@ void TestRuns::stopEndsDraw()
     // The next draw is not ended by the old request.
     rig.plotter().clearPaper();
     w.drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
     QVERIFY(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
 }
 
@@ -352,20 +350,13 @@ void TestRuns::stopDuringPenToZeroDrawsNothing()
     w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
-    bool stopped = false;
-    QTimer probe;
-    probe.setInterval(0);
-    connect(&probe, &QTimer::timeout, &w, [&] {
-        if (!stopped && rig.plotter().xMillimetres() < 20) {
-            stopped = true;
-            w.stopButton->click();
-        }
-    });
-    probe.start();
+    rig.parkMotionAt(rig.writes->size() + 40); // homing, 10 mm from home
     w.drawButton->click();
-    probe.stop();
+    QVERIFY(rig.waitUntilParked());
+    w.stopButton->click();
+    rig.releaseMotion();
+    QVERIFY(rig.waitUntilIdle());
 
-    QVERIFY(stopped);
     QVERIFY(rig.plotter().paper().empty());
     QVERIFY(!rig.plotter().penDown());
     QVERIFY(rig.plotter().xMillimetres() > 15); // it did not go on homing
@@ -387,6 +378,7 @@ void TestRuns::penToZeroWithoutPlotterDrawsNothing()
     const std::size_t writes = rig.writes->size();
 
     w.drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Plotter is not connected !"));

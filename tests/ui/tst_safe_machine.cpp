@@ -8,6 +8,8 @@
 #include "ui/settings_dialog.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,6 +76,7 @@ void TestSafeMachine::drawEndsWithThePenUpAndTheTraceWritten()
     useFile(rig, w, "PU0,0;PD400,0;PD400,400;PU;");
     w.testAndShowButton->click();
     w.drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
     QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.plotter().paper().size(), std::size_t{2});
 
@@ -83,6 +86,7 @@ void TestSafeMachine::drawEndsWithThePenUpAndTheTraceWritten()
     QCOMPARE(lines, rig.writes->size() + 1); // the header and every write so far
 
     w.penHomeButton->click();
+    QVERIFY(rig.waitUntilIdle());
     QCOMPARE(rig.plotter().paper().size(), std::size_t{2}); // no ink on the way home
 }
 
@@ -112,6 +116,7 @@ void TestSafeMachine::drawNeedsACheckOfWhatItDraws()
     if (change == "zoom during draw") {
         QTimer::singleShot(0, &w, [&w] { w.zoomBox->setText(QStringLiteral("50")); });
         w.drawButton->click();
+        QVERIFY(rig.waitUntilIdle());
         QVERIFY(!rig.plotter().paper().empty()); // the draw itself went on
     } else if (change.endsWith(QLatin1String("ScrollBar"))) {
         saveSettings(w, [change](QWidget* dialog) {
@@ -131,41 +136,43 @@ void TestSafeMachine::drawNeedsACheckOfWhatItDraws()
 
     QCOMPARE(w.drawButton->isEnabled(), drawAfter);
     w.penHomeButton->click(); // a motion gives Draw back only what the test allows
+    QVERIFY(rig.waitUntilIdle());
     QCOMPARE(w.drawButton->isEnabled(), drawAfter);
     w.testAndShowButton->click();
     QCOMPARE(w.drawButton->isEnabled(), change != "file"); // the changed file is too big now
 }
 
-// The modal loops of File > Open, Settings and About would halt the machine inside a step
-// wait with the pen down; File > Exit must stay.
+// File > Open and Settings change what a run uses: they wait while the machine runs.
+// About is a modal loop the machine does not notice: the draw goes on behind it and ends.
 void TestSafeMachine::dialogsWaitWhileTheMachineRuns()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD4000,0;PU;");
     w.testAndShowButton->click();
-    struct Menus {
-        bool open, settings, about, exit;
-    };
-    std::vector<Menus> during;
-    QTimer probe;
-    probe.setInterval(0);
-    connect(&probe, &QTimer::timeout, &w, [&] {
-        during.push_back({w.openAction->isEnabled(), w.settingsAction->isEnabled(), w.aboutAction->isEnabled(),
-                          w.exitAction->isEnabled()});
-        w.onSettings(); // from code as well: must not open a modal loop
-        w.onAbout();
-    });
-    probe.start();
+    rig.parkMotionAt(rig.writes->size() + 200);
     w.drawButton->click(); // homing for Pen to 0, then the drawing
-    w.penToZeroButton->click();
-    probe.stop();
+    QVERIFY(rig.waitUntilParked());
+    QVERIFY(!w.openAction->isEnabled() && !w.settingsAction->isEnabled());
+    QVERIFY(w.aboutAction->isEnabled() && w.exitAction->isEnabled());
+    w.onSettings(); // from code as well: must not open its modal loop
 
-    QVERIFY(during.size() > 10);
-    for (const Menus& m : during) {
-        QVERIFY(!m.open && !m.settings && !m.about);
-        QVERIFY(m.exit);
-    }
+    bool endedBehindAbout = false;
+    QTimer closer; // once About is open: the draw goes on, and About closes when it has ended
+    closer.setInterval(5);
+    connect(&closer, &QTimer::timeout, &w, [&] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        rig.releaseMotion();
+        if (box != nullptr && !w.drawRunning()) {
+            endedBehindAbout = !rig.plotter().paper().empty();
+            box->reject();
+        }
+    });
+    closer.start();
+    w.onAbout();
+    closer.stop();
+
+    QVERIFY(endedBehindAbout);
     QVERIFY(w.openAction->isEnabled() && w.settingsAction->isEnabled() && w.aboutAction->isEnabled());
     QVERIFY(rig.feedback.messages.empty());
 }
@@ -212,31 +219,27 @@ void TestSafeMachine::stopEndsAWaitForAHaltedClock()
     useFile(rig, w, "PU0,0;PD4000,0;PU;");
     w.testAndShowButton->click();
     const QString stareBefore = w.statusBox->text();
-    int ticks = 0;
-    bool stopVisible = false;
-    QTimer probe;
-    probe.setInterval(0);
-    connect(&probe, &QTimer::timeout, &w, [&] {
-        if (++ticks == 3)
-            rig.plotter().setClockRunning(false);
-        if (ticks == 20) {
-            stopVisible = w.stopButton->isVisible() || !w.stopButton->isHidden();
-            if (escape)
-                QTest::keyClick(&w, Qt::Key_Escape);
-            else
-                w.stopButton->click();
-        }
-    });
-    probe.start();
+    // Parked at a port write; the plotter goes on STOP (its clock halts); then Stop.
+    rig.parkMotionAt(rig.writes->size() + 3);
     if (run == "draw")
         w.drawButton->click();
     else if (run == "home")
         w.penHomeButton->click();
     else
+        rig.parkMotionAt(0); // "Speed" writes nothing: the clock halts while it counts
+    if (run == "speed")
         w.speedButton->click();
-    probe.stop();
+    else
+        QVERIFY(rig.waitUntilParked());
+    rig.plotter().setClockRunning(false);
+    const bool stopVisible = !w.stopButton->isHidden();
+    rig.releaseMotion();
+    if (escape)
+        QTest::keyClick(&w, Qt::Key_Escape);
+    else
+        w.stopButton->click();
+    QVERIFY(rig.waitUntilIdle());
 
-    QVERIFY(ticks >= 20);
     QVERIFY(stopVisible);
     QVERIFY(w.stopButton->isHidden());
     QVERIFY(!rig.plotter().penDown());
@@ -322,6 +325,7 @@ void TestSafeMachine::portFailureEndsTheRunAndAsksForACheck()
     else
         while (rig.feedback.messages.empty() && rig.writes->size() < 100)
             w.stepRightButton->click();
+    QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     const QString text = rig.feedback.messages[0].text;

@@ -243,7 +243,6 @@ void TestStartUp::initialState()
     QCOMPARE(s.phaseY, std::int16_t(1));
     QCOMPARE(s.coilsX, std::int16_t(1));
     QCOMPARE(s.coilsY, std::int16_t(16));
-    QCOMPARE(s.manualPen, orlex::Pen::Up);
     QCOMPARE(w.preview().zoom, std::int16_t(100));
     QCOMPARE(w.preview().penUpColour, std::int16_t{orlex::kHidden});
     QCOMPARE(w.plotExtents.minXmm, std::int16_t(0));
@@ -252,8 +251,6 @@ void TestStartUp::initialState()
     QVERIFY(w.fileNameBox->text().isEmpty());
     QVERIFY(w.statusTimer->isActive());
     QCOMPARE(w.statusTimer->interval(), 300);
-    QVERIFY(!w.speedTimer->isActive());
-    QCOMPARE(w.speedTimer->interval(), 1000);
     QVERIFY(w.halfStepOption->isChecked());
     QVERIFY(w.drive().halfStep());
     QVERIFY(w.testAndShowButton->isEnabled());
@@ -366,6 +363,7 @@ void TestStartUp::exitWorksInTheMiddleOfAMotion()
         writesAtExit = rig.writes->size();
     });
     w.penHomeButton->click();
+    QVERIFY(rig.waitUntilIdle());
     QVERIFY(exited);
     QCOMPARE(rig.exitStatuses, std::vector<int>{0});
     QVERIFY(writesAtExit > 1);
@@ -507,13 +505,13 @@ void TestStartUp::escapeStopsADraw()
     w.testAndShowButton->click();
     QVERIFY(w.drawButton->isEnabled());
 
-    bool pressed = false;
-    QTimer::singleShot(0, &w, [&] {
-        pressed = w.drawRunning();
-        QTest::keyClick(&w, Qt::Key_Escape);
-    });
+    rig.parkMotionAt(rig.writes->size() + 100);
     w.drawButton->click();
-    QVERIFY(pressed);
+    QVERIFY(rig.waitUntilParked());
+    QVERIFY(w.drawRunning());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    rig.releaseMotion();
+    QVERIFY(rig.waitUntilIdle());
     QVERIFY(!w.drawRunning());
     QVERIFY(!rig.plotter().penDown()); // a stopped draw lifts the pen
     // Far less than the whole zig-zag reached the paper.

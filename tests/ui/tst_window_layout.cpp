@@ -391,7 +391,7 @@ void TestWindowLayout::timersAndHandlersAreConnected()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     QCOMPARE(w.findChild<QTimer*>("statusTimer"), w.statusTimer);
-    QCOMPARE(w.findChild<QTimer*>("speedTimer"), w.speedTimer);
+    QCOMPARE(w.findChild<QTimer*>("liveViewTimer"), w.liveViewTimer);
     // A jog button reaches its handler: one coil byte on the data register.
     const std::size_t before = rig.writes->size();
     w.stepRightButton->click();

@@ -35,6 +35,7 @@ WindowRig::WindowRig() = default;
 
 WindowRig::~WindowRig()
 {
+    gate->release(); // a parked job ends with the window
     window_.reset();
 }
 
@@ -99,7 +100,7 @@ ui::MainWindowOptions WindowRig::options()
         auto plotter = std::make_unique<VirtualPlotter>(sim);
         OpenedPort opened;
         opened.virtualPlotter = plotter.get();
-        opened.backend = std::make_unique<RecordingPort>(std::move(plotter), writes);
+        opened.backend = std::make_unique<RecordingPort>(std::move(plotter), writes, gate);
         if (!traceFile.empty()) {
             VirtualPlotter* simulated = opened.virtualPlotter;
             auto tracing =
@@ -117,6 +118,63 @@ ui::MainWindow& WindowRig::openWindow()
     window_.reset();
     window_ = std::make_unique<ui::MainWindow>(options());
     return *window_;
+}
+
+void WriteGate::parkAt(std::uint64_t write)
+{
+    std::lock_guard lock(mutex_);
+    parkAt_ = write;
+}
+
+void WriteGate::passed()
+{
+    std::unique_lock lock(mutex_);
+    if (++writes_ != parkAt_)
+        return;
+    parked_ = true;
+    changed_.wait(lock, [this] { return parkAt_ != writes_; });
+    parked_ = false;
+}
+
+bool WriteGate::parked() const
+{
+    std::lock_guard lock(mutex_);
+    return parked_;
+}
+
+void WriteGate::release()
+{
+    {
+        std::lock_guard lock(mutex_);
+        parkAt_ = 0;
+    }
+    changed_.notify_all();
+}
+
+bool WindowRig::waitUntilParked(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!gate->parked()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+bool WindowRig::waitUntilIdle(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const ui::RunState state = window_->runState();
+        if (state == ui::RunState::Idle || state == ui::RunState::Ending)
+            return true;
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
 }
 
 std::vector<std::uint8_t> WindowRig::writesTo(Register reg) const

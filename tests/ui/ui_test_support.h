@@ -2,6 +2,9 @@
 // a recording port over a virtual plotter in virtual time, and a window built on them.
 #pragma once
 
+#include <condition_variable>
+#include <mutex>
+
 #include "drive/port.h"
 #include "drive/ports/virtual_plotter.h"
 #include "ui/main_window.h"
@@ -35,8 +38,15 @@ public:
     {
         messages.push_back({icon, title, text});
     }
+    bool confirm(QWidget*, const QString&, const QString& text, const QString&, const QString&) override
+    {
+        questions.push_back(text);
+        return confirmAnswer;
+    }
     int beeps = 0;
     std::vector<Message> messages;
+    std::vector<QString> questions; // asked with confirm()
+    bool confirmAnswer = true;      // what the operator answers
 };
 
 // A fresh temporary folder that is the working directory while this object lives.
@@ -63,15 +73,34 @@ struct PortWrite {
 };
 
 // Passes everything to an inner port and records every write in a shared log.
+// Parks the thread that makes the Nth port write (counted from the window's start) inside
+// that write until released: what the window does meanwhile happens while a job owns the
+// port, at a chosen point, every time.
+class WriteGate {
+public:
+    void parkAt(std::uint64_t write);
+    void passed(); // after each write, on the writing thread
+    bool parked() const;
+    void release();
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::uint64_t writes_ = 0, parkAt_ = 0;
+    bool parked_ = false;
+};
+
 class RecordingPort : public Port {
 public:
-    RecordingPort(std::unique_ptr<Port> inner, std::shared_ptr<std::vector<PortWrite>> log)
-        : inner_(std::move(inner)), log_(std::move(log))
+    RecordingPort(std::unique_ptr<Port> inner, std::shared_ptr<std::vector<PortWrite>> log,
+                  std::shared_ptr<WriteGate> gate)
+        : inner_(std::move(inner)), log_(std::move(log)), gate_(std::move(gate))
     {}
     void write(Register reg, std::uint8_t value) override
     {
         log_->push_back({reg, value});
         inner_->write(reg, value);
+        gate_->passed();
     }
     std::uint8_t read(Register reg) override { return inner_->read(reg); }
     Port& inner() { return *inner_; }
@@ -79,6 +108,7 @@ public:
 private:
     std::unique_ptr<Port> inner_;
     std::shared_ptr<std::vector<PortWrite>> log_;
+    std::shared_ptr<WriteGate> gate_;
 };
 
 // Everything a window test needs around a MainWindow: a temporary working folder with
@@ -109,6 +139,7 @@ public:
     ScopedWorkDir dir;
     RecordingFeedback feedback;
     std::shared_ptr<std::vector<PortWrite>> writes = std::make_shared<std::vector<PortWrite>>();
+    std::shared_ptr<WriteGate> gate = std::make_shared<WriteGate>();
     std::vector<int> exitStatuses;         // each call of exitProcess
     std::vector<PortRequest> portRequests; // what the window asked to open (base address...)
 
@@ -127,7 +158,19 @@ public:
     ui::MainWindowOptions options();
     ui::MainWindow& openWindow(); // builds the window (start-up runs), not shown
     ui::MainWindow& window() { return *window_; }
-    void closeWindow() { window_.reset(); }
+    // Lets events run until no job of the window's runs on the motion thread any more (or
+    // the program is ending); false when that did not happen within `timeoutMs`.
+    bool waitUntilIdle(int timeoutMs = 10000);
+    // The motion thread stops inside its `write`th port write (all writes since start-up
+    // counted) until releaseMotion(); waitUntilParked() lets events run until it is there.
+    void parkMotionAt(std::uint64_t write) { gate->parkAt(write); }
+    bool waitUntilParked(int timeoutMs = 10000);
+    void releaseMotion() { gate->release(); }
+    void closeWindow()
+    {
+        gate->release();
+        window_.reset();
+    }
     VirtualPlotter& plotter() { return *window_->virtualPlotter(); }
 
     // Writes to one register since the window was built.

@@ -2,12 +2,8 @@
 #include "drive/ports/virtual_plotter.h"
 
 #include <array>
-#include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <numeric>
 
 namespace orlex {
@@ -29,27 +25,6 @@ long toTurns(double mm, double stepMm)
     const double turns = std::nearbyint(mm / stepMm);
     const double limit = 1e12;
     return static_cast<long>(std::fmax(-limit, std::fmin(limit, turns)));
-}
-
-// A number for the SVG: fixed point, at most 4 decimals, no trailing zeros, locale-free.
-std::string svgNumber(double value)
-{
-    if (!std::isfinite(value))
-        return "0";
-    char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
-    if (ec != std::errc())
-        return "0";
-    std::string text(buffer, end);
-    if (text.find('.') != std::string::npos) {
-        while (text.back() == '0')
-            text.pop_back();
-        if (text.back() == '.')
-            text.pop_back();
-    }
-    if (text == "-0")
-        text = "0";
-    return text;
 }
 
 } // namespace
@@ -101,7 +76,7 @@ double VirtualPlotter::nowMicros()
 
 bool VirtualPlotter::clockHighAt(double micros) const
 {
-    return config_.clockRunning && periodMicros_ > 0 && std::fmod(micros, periodMicros_) < periodMicros_ / 2;
+    return clockRunning() && periodMicros_ > 0 && std::fmod(micros, periodMicros_) < periodMicros_ / 2;
 }
 
 std::uint8_t VirtualPlotter::statusLines(bool clockHigh) const
@@ -114,7 +89,7 @@ std::uint8_t VirtualPlotter::statusNow()
 {
     if (config_.realTime)
         return statusLines(clockHighAt(nowMicros()));
-    return statusLines(config_.clockRunning && phaseMicros_ < halfPeriodMicros_);
+    return statusLines(clockRunning() && phaseMicros_ < halfPeriodMicros_);
 }
 
 // A status read: the level now, then (in virtual time) the clock moves on by one read.
@@ -123,7 +98,7 @@ std::uint8_t VirtualPlotter::readStatus()
 {
     if (config_.realTime)
         return statusNow();
-    const std::uint8_t status = statusLines(config_.clockRunning && phaseMicros_ < halfPeriodMicros_);
+    const std::uint8_t status = statusLines(clockRunning() && phaseMicros_ < halfPeriodMicros_);
     counters_.simulatedMicros += config_.virtualReadMicros;
     phaseMicros_ += config_.virtualReadMicros;
     if (phaseMicros_ >= periodMicros_) {
@@ -180,6 +155,33 @@ void VirtualPlotter::write(Register reg, std::uint8_t value)
     }
     if (config_.realTime)
         nowMicros();
+    if (feed_ != nullptr)
+        publish();
+}
+
+void VirtualPlotter::setFeed(VirtualPlotterFeed* feed)
+{
+    feed_ = feed;
+    if (feed_ != nullptr)
+        publish();
+}
+
+void VirtualPlotter::publish()
+{
+    VirtualPlotterState state;
+    state.xMm = xMillimetres();
+    state.yMm = yMillimetres();
+    state.xHalfSteps = positionX_;
+    state.yHalfSteps = positionY_;
+    state.penDown = penDown_;
+    state.xSwitchClosed = xSwitchClosed();
+    state.ySwitchClosed = ySwitchClosed();
+    state.dataLatch = data_;
+    state.counters = counters_;
+    state.segmentsDrawn = paper_.empty() ? 0 : segmentsDrawn_;
+    if (!paper_.empty())
+        state.growing = paper_.back();
+    feed_->state.store(state);
 }
 
 long VirtualPlotter::stepMotor(std::uint8_t newNibble, int& rotor, long& steps, long& lost)
@@ -220,7 +222,10 @@ void VirtualPlotter::recordMotion(long oldX, long oldY)
         paper_.back().x2 = positionX_ * sx;
         paper_.back().y2 = positionY_ * sy;
     } else {
+        if (feed_ != nullptr && !paper_.empty() && segmentsDrawn_ > 0)
+            feed_->finishedInk.push(paper_.back()); // it can grow no more
         paper_.push_back({oldX * sx, oldY * sy, positionX_ * sx, positionY_ * sy});
+        ++segmentsDrawn_;
         segmentDx_ = dx;
         segmentDy_ = dy;
         extendable_ = true;
@@ -236,42 +241,9 @@ void VirtualPlotter::clearPaper()
     ++revision_;
 }
 
-std::string VirtualPlotter::paperSvg(double widthMm, double heightMm) const
-{
-    if (!(widthMm > 0) || !std::isfinite(widthMm))
-        widthMm = 1;
-    if (!(heightMm > 0) || !std::isfinite(heightMm))
-        heightMm = 1;
-    const std::string w = svgNumber(widthMm), h = svgNumber(heightMm);
-    std::string svg;
-    svg.reserve(400 + paper_.size() * 72);
-    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "mm\" height=\"" + h + "mm\" viewBox=\"0 0 " + w
-           + " " + h + "\">\n";
-    svg += "<rect x=\"0\" y=\"0\" width=\"" + w + "\" height=\"" + h + "\" fill=\"white\"/>\n";
-    svg += "<g fill=\"none\" stroke=\"black\" stroke-width=\"0.3\" stroke-linecap=\"round\">\n";
-    // SVG's y axis points down; the plotter's points up from home.
-    for (const PaperSegment& s : paper_) {
-        svg += "<line x1=\"" + svgNumber(s.x1) + "\" y1=\"" + svgNumber(heightMm - s.y1) + "\" x2=\"" + svgNumber(s.x2)
-               + "\" y2=\"" + svgNumber(heightMm - s.y2) + "\"/>\n";
-    }
-    svg += "</g>\n</svg>\n";
-    return svg;
-}
-
 Result<void> VirtualPlotter::writeSvg(const std::filesystem::path& file, double widthMm, double heightMm) const
 {
-    if (!(widthMm > 0) || !(heightMm > 0) || !std::isfinite(widthMm) || !std::isfinite(heightMm))
-        return failure("Cannot write the paper to " + file.string() + ": the paper size must be positive.");
-    const std::string svg = paperSvg(widthMm, heightMm);
-    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-    if (!stream)
-        return failure("Cannot write the paper to " + file.string() + ": " + std::strerror(errno) + ".");
-    stream.write(svg.data(), static_cast<std::streamsize>(svg.size()));
-    stream.close();
-    if (!stream)
-        return failure("Cannot write the paper to " + file.string() + ": " + std::strerror(errno) + ".");
-    return {};
+    return writePaperSvg(file, paper_, widthMm, heightMm);
 }
 
 } // namespace orlex

@@ -3,8 +3,12 @@
 #pragma once
 
 #include "common/result.h"
+#include "common/seqlock.h"
+#include "common/spsc_ring.h"
 #include "drive/port.h"
+#include "drive/ports/paper_svg.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -13,10 +17,6 @@
 #include <vector>
 
 namespace orlex {
-
-struct PaperSegment {
-    double x1, y1, x2, y2; // millimetres from home
-};
 
 struct VirtualPlotterConfig {
     double clockHz = 2000;               // plotter clock on status bit 7
@@ -39,6 +39,26 @@ struct VirtualPlotterCounters {
     double simulatedMicros = 0;          // virtual clock (virtual time) or wall time
 };
 
+// The machine as a view of it shows it, published after every write for a reader on
+// another thread.
+struct VirtualPlotterState {
+    double xMm = 0, yMm = 0;             // the carriage, mm from home
+    long xHalfSteps = 0, yHalfSteps = 0; // in 45-degree turns from home
+    bool penDown = false;
+    bool xSwitchClosed = false, ySwitchClosed = false;
+    std::uint8_t dataLatch = 0; // 0: every coil off
+    VirtualPlotterCounters counters;
+    std::uint64_t segmentsDrawn = 0; // ink segments begun since the start, the growing one included
+    PaperSegment growing{};          // the last of them, which may still grow; none when segmentsDrawn is 0
+};
+
+// What a view of the machine reads from another thread: every ink segment once it can no
+// longer grow (in the order drawn), and the rest of the machine as a snapshot.
+struct VirtualPlotterFeed {
+    SpscRing<PaperSegment> finishedInk{17};
+    Seqlock<VirtualPlotterState> state;
+};
+
 class VirtualPlotter : public Port {
 public:
     explicit VirtualPlotter(VirtualPlotterConfig config = {});
@@ -47,7 +67,15 @@ public:
     std::uint8_t read(Register reg) override;
 
     const VirtualPlotterConfig& config() const { return config_; }
-    void setClockRunning(bool running) { config_.clockRunning = running; }
+    // The plotter's STOP switch: may be thrown from any thread while another drives the port.
+    void setClockRunning(bool running)
+    {
+        std::atomic_ref(config_.clockRunning).store(running, std::memory_order_relaxed);
+    }
+    bool clockRunning() const
+    {
+        return std::atomic_ref(const_cast<bool&>(config_.clockRunning)).load(std::memory_order_relaxed);
+    }
     void setStepLengths(double xmm, double ymm);
 
     // Carriage position in millimetres from home (<= 0: on the switch).
@@ -69,8 +97,11 @@ public:
     std::uint64_t paperRevision() const { return revision_; } // grows with every change
     void clearPaper();
 
-    // The paper as an SVG document in millimetres, and written to a file.
-    std::string paperSvg(double widthMm, double heightMm) const;
+    // Starts (or, with nullptr, ends) publishing to `feed`, with the state as it is now.
+    // Call it while no other thread drives the port.
+    void setFeed(VirtualPlotterFeed* feed);
+
+    // The paper written to a file as an SVG document in millimetres (see paper_svg.h).
     Result<void> writeSvg(const std::filesystem::path& file, double widthMm, double heightMm) const;
 
 private:
@@ -102,6 +133,9 @@ private:
     std::vector<PaperSegment> paper_;
     std::uint64_t revision_ = 0;
     std::uint64_t writes_ = 0; // every write so far, for failFromWrite
+    void publish();
+    VirtualPlotterFeed* feed_ = nullptr;
+    std::uint64_t segmentsDrawn_ = 0; // ink segments begun, never reset
 };
 
 } // namespace orlex

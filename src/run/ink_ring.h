@@ -1,0 +1,31 @@
+// The preview of a draw that runs on the motion thread: each point, and the clear when
+// the drawing begins, go through a ring that the window's frame timer drains into the
+// preview on its own thread.
+#pragma once
+
+#include "common/spsc_ring.h"
+#include "run/plot_draw.h"
+
+#include <atomic>
+
+namespace orlex {
+
+struct InkItem {
+    double x = 0, y = 0; // plotter units
+    Pen pen = Pen::Up;
+    bool clear = false; // the preview is to be cleared here; x, y, pen mean nothing
+};
+
+class InkRing : public DrawPreview {
+public:
+    bool point(double x, double y, Pen pen) override
+    {
+        ring.push({x, y, pen, false});
+        return true;
+    }
+    void clear() override { ring.push({0, 0, Pen::Up, true}); }
+
+    SpscRing<InkItem> ring{16};
+};
+
+} // namespace orlex

@@ -1,0 +1,216 @@
+// The run controller: jobs on the motion thread, requests to them, their ends brought
+// back to the window's thread, and the one state the window's controls follow.
+#include "ui/run_controller.h"
+
+#include <QMetaObject>
+
+#include <memory>
+#include <utility>
+
+namespace orlex::ui {
+
+RunController::RunController(const MachineSettings& settings, OpenedPort port, std::function<bool()> halfStep,
+                             QObject* parent)
+    : QObject(parent), settings_(settings), port_(std::move(port)), halfStep_(std::move(halfStep)),
+      motion_(std::make_unique<MotionThread>(true))
+{
+    drive_ = std::make_unique<Drive>(port_.port(), settings_, DriveHooks{halfStep_});
+    // A real-time poller must not wait for a page of the ring it writes.
+    if (motion_->priority().realTime)
+        lockInMemory(ink_.ring.storage(), ink_.ring.storageBytes());
+}
+
+RunController::~RunController()
+{
+    drive_->requestStop(); // a job still running ends at its next status read
+    motion_.reset();       // and is joined before what it uses goes
+}
+
+void RunController::setState(RunState state)
+{
+    if (state_ == state)
+        return;
+    state_ = state;
+    emit stateChanged(state);
+}
+
+void RunController::setTesting(bool testing)
+{
+    if (testing && state_ == RunState::Idle)
+        setState(RunState::Testing);
+    else if (!testing && state_ == RunState::Testing)
+        setState(RunState::Idle);
+}
+
+std::string RunController::followPortAddress(std::uint16_t address)
+{
+    const std::string error = port_.moveTo(address);
+    drive_->setPort(port_.port());
+    return error;
+}
+
+bool RunController::startJob(RunState state, std::function<void()> job)
+{
+    if (!idle())
+        return false;
+    drive_->clearStop();
+    drive_->continueAfterPause();
+    // The step mode of the whole job is the one chosen now: the motion thread never asks
+    // the window.
+    drive_->fixStepMode(halfStep_ ? halfStep_() : true);
+    setState(state);
+    motion_->start(std::move(job));
+    return true;
+}
+
+namespace {
+
+// Runs a job that is not a draw; a failed port call ends it, and the machine is then
+// made safe as far as the port lets.
+template <class Work>
+MotionEnd runGuarded(Drive& drive, Work work)
+{
+    MotionEnd end;
+    try {
+        work(end);
+    } catch (const PortFault& fault) {
+        end.portFault = fault.what();
+        end.safeFault = drive.makeSafe();
+    }
+    return end;
+}
+
+} // namespace
+
+bool RunController::startHome()
+{
+    return startJob(RunState::Homing, [this] {
+        const MotionEnd end = runGuarded(*drive_, [this](MotionEnd& e) { e.home = drive_->home(); });
+        QMetaObject::invokeMethod(
+            this, [this, end] { finishMotion(end); }, Qt::QueuedConnection);
+    });
+}
+
+bool RunController::startPenToZero(const PlotExtents& extents, std::int16_t zoom)
+{
+    return startJob(RunState::Homing, [this, extents, zoom] {
+        const MotionEnd end = runGuarded(
+            *drive_, [this, &extents, zoom](MotionEnd& e) { e.origin = moveToPlotOrigin(*drive_, extents, zoom); });
+        QMetaObject::invokeMethod(
+            this, [this, end] { finishMotion(end); }, Qt::QueuedConnection);
+    });
+}
+
+bool RunController::startSpeed()
+{
+    return startJob(RunState::Measuring, [this] {
+        const MotionEnd end = runGuarded(
+            *drive_, [this](MotionEnd& e) { e.stepWaits = drive_->countStepWaits(std::chrono::seconds(1)); });
+        QMetaObject::invokeMethod(
+            this, [this, end] { finishMotion(end); }, Qt::QueuedConnection);
+    });
+}
+
+bool RunController::startDraw(const DrawJob& job, const PlotTest& test, bool pauseAtPenChange)
+{
+    if (!idle())
+        return false;
+    DrawMonitorHooks hooks;
+    if (pauseAtPenChange)
+        hooks.penChange = [this](char pen) { holdForPen(pen); };
+    monitor_ = std::make_unique<DrawMonitor>(*drive_, test, job.plan.firstPoint, std::move(hooks));
+    return startJob(RunState::Drawing, [this, job] {
+        const DrawReport report = drawPlot(job, *drive_, &ink_, monitor_.get());
+        QMetaObject::invokeMethod(
+            this, [this, report] { finishDraw(report); }, Qt::QueuedConnection);
+    });
+}
+
+// An SP for another pen, on the motion thread: held here, between two lines, so the old
+// pen leaves no mark where the new one starts, until Continue or Stop.
+void RunController::holdForPen(char pen)
+{
+    drive_->requestPause();
+    monitor_->pauseClock();
+    QMetaObject::invokeMethod(
+        this,
+        [this, pen] {
+            if (state_ == RunState::Drawing) {
+                setState(RunState::Paused);
+                emit penChangeDue(pen);
+            }
+        },
+        Qt::QueuedConnection);
+    drive_->holdWhilePaused(Pen::Up);
+    monitor_->resumeClock();
+}
+
+void RunController::stop()
+{
+    if (state_ != RunState::Idle && state_ != RunState::Testing)
+        drive_->requestStop();
+}
+
+void RunController::pause()
+{
+    if (state_ != RunState::Drawing)
+        return;
+    drive_->requestPause();
+    monitor_->pauseClock();
+    setState(RunState::Paused);
+}
+
+void RunController::continueRun()
+{
+    if (state_ != RunState::Paused)
+        return;
+    monitor_->resumeClock();
+    drive_->continueAfterPause();
+    setState(RunState::Drawing);
+}
+
+void RunController::finishDraw(const DrawReport& report)
+{
+    drive_->fixStepMode(std::nullopt);
+    drive_->continueAfterPause(); // no pause or stop request outlives its draw
+    drive_->clearStop();
+    port_.flush();
+    if (state_ == RunState::Ending)
+        return;
+    state_ = RunState::Idle; // told with the end below, once the window has shown it
+    emit drawEnded(report);
+    monitor_.reset();
+    emit stateChanged(state_);
+}
+
+void RunController::finishMotion(const MotionEnd& end)
+{
+    drive_->fixStepMode(std::nullopt);
+    drive_->clearStop();
+    port_.flush();
+    if (state_ == RunState::Ending)
+        return;
+    state_ = RunState::Idle;
+    emit motionEnded(end);
+    emit stateChanged(state_);
+}
+
+std::string RunController::endSafely(std::chrono::milliseconds wait)
+{
+    state_ = RunState::Ending;
+    emit stateChanged(state_);
+    drive_->requestStop();
+    auto fault = std::make_shared<std::string>(); // outlives this call if the thread is late
+    const auto safeEnd = [this, fault] {
+        *fault = drive_->makeSafe();
+        port_.closeTrace();
+    };
+    if (motion_->waitIdle(wait) && motion_->start(safeEnd) && motion_->waitIdle(wait))
+        return *fault;
+    // The motion thread does not answer: the machine is made safe from here.
+    std::string ownFault = drive_->makeSafe();
+    port_.closeTrace();
+    return ownFault;
+}
+
+} // namespace orlex::ui

@@ -1,0 +1,113 @@
+// The run controller: the one state of the window's runs, the machine (port, drive,
+// virtual plotter) and the motion thread that owns it while a job runs. It starts the
+// jobs the operator asks for, passes Stop, Pause and Continue on as requests, and brings
+// each job's end back to the window's thread. It has no widgets: the window presents
+// what it says and enables its controls from its state.
+#pragma once
+
+#include "drive/drive.h"
+#include "drive/ports/open_port.h"
+#include "run/draw_monitor.h"
+#include "run/ink_ring.h"
+#include "run/motion_thread.h"
+#include "run/plot_draw.h"
+#include "run/plot_test.h"
+#include "settings/machine_settings.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orlex::ui {
+
+enum class RunState {
+    Idle,      // the window may use the machine: jogs, pen, motor, Check
+    Testing,   // "Test and Show" reads the plot
+    Homing,    // "Pen home" or "Pen to 0" runs on the motion thread
+    Drawing,   // a draw runs on the motion thread
+    Paused,    // a draw holds, the pen up (Pause, or a pen change)
+    Measuring, // "Speed" runs on the motion thread
+    Ending,    // the program ends: the machine is being made safe
+};
+
+// How a job other than a draw ended.
+struct MotionEnd {
+    std::optional<HomeResult> home;     // "Pen home"
+    std::optional<OriginReport> origin; // "Pen to 0"
+    std::optional<long> stepWaits;      // "Speed": waits counted in a second; empty when stopped
+    std::string portFault;              // a port call failed: the call and its error
+    std::string safeFault;              // and making the machine safe failed too
+};
+
+class RunController : public QObject {
+    Q_OBJECT
+public:
+    // `halfStep` tells the step mode the operator chose; a job fixes it when it starts.
+    RunController(const MachineSettings& settings, OpenedPort port, std::function<bool()> halfStep,
+                  QObject* parent = nullptr);
+    ~RunController() override;
+
+    RunState state() const { return state_; }
+    bool idle() const { return state_ == RunState::Idle; }
+    void setTesting(bool testing); // Idle <-> Testing, while the window reads a plot
+
+    // The machine. Only while idle() may the window's thread touch it.
+    Drive& drive() { return *drive_; }
+    OpenedPort& port() { return port_; }
+    VirtualPlotter* virtualPlotter() const { return port_.virtualPlotter; }
+    const MotionPriority& priority() const { return motion_->priority(); }
+    // The address setting changed: reopen the port there. Only while idle.
+    std::string followPortAddress(std::uint16_t address);
+
+    // Jobs on the motion thread; false when one already runs (nothing starts then).
+    bool startHome();
+    bool startPenToZero(const PlotExtents& extents, std::int16_t zoom);
+    bool startSpeed();
+    // A draw of what `test` checked. With `pauseAtPenChange`, an SP for another pen holds
+    // the draw until continueRun().
+    bool startDraw(const DrawJob& job, const PlotTest& test, bool pauseAtPenChange);
+
+    // Requests to the running job, from the window's thread; they take effect at the
+    // motion thread's next status read.
+    void stop();
+    void pause();                                                 // Drawing -> Paused
+    void continueRun();                                           // Paused -> Drawing
+    const DrawMonitor* monitor() const { return monitor_.get(); } // while a draw runs
+
+    // New preview ink of the running draw, oldest first.
+    void takeInk(std::vector<InkItem>& out) { ink_.ring.popInto(out); }
+    std::uint64_t inkDropped() const { return ink_.ring.dropped(); }
+
+    // The end of the program: stops a running job and waits up to `wait` for it, then
+    // lifts the pen, switches the coils off and closes the trace on the motion thread;
+    // when the thread does not answer in time, does so from here. Returns what failed in
+    // making the machine safe (empty when nothing did).
+    std::string endSafely(std::chrono::milliseconds wait);
+
+signals:
+    void stateChanged(RunState state);
+    void drawEnded(const DrawReport& report);
+    void motionEnded(const MotionEnd& end);
+    void penChangeDue(char pen); // the draw holds until continueRun(): put in `pen`
+
+private:
+    bool startJob(RunState state, std::function<void()> job);
+    void setState(RunState state);
+    void finishDraw(const DrawReport& report); // on the window's thread
+    void finishMotion(const MotionEnd& end);   // on the window's thread
+    void holdForPen(char pen);                 // on the motion thread
+
+    const MachineSettings& settings_;
+    OpenedPort port_;
+    std::unique_ptr<Drive> drive_;
+    std::function<bool()> halfStep_;
+    RunState state_ = RunState::Idle;
+    InkRing ink_;
+    std::unique_ptr<DrawMonitor> monitor_;
+    std::unique_ptr<MotionThread> motion_; // last: its jobs use everything above
+};
+
+} // namespace orlex::ui
