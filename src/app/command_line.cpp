@@ -5,6 +5,7 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <charconv>
 #include <array>
 #include <string_view>
 
@@ -57,6 +58,15 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
         } else if (arg == "--simulate") {
             cl.simulate = true;
             reader.take();
+        } else if (reader.is("--clock")) {
+            const auto value = reader.takeValue("--clock");
+            double hz = 0;
+            const auto [end, error] =
+                value ? std::from_chars(value->data(), value->data() + value->size(), hz) : std::from_chars_result{};
+            if (!value || error != std::errc{} || end != value->data() + value->size() || !(hz > 0) || hz > 1e6)
+                return fail("--clock needs a frequency in Hz above 0 and up to 1000000, e.g. 20000");
+            cl.clockHz = hz;
+            cl.clockGiven = true;
         } else if (reader.is("--port")) {
             const auto name = reader.takeValue("--port");
             if (!name)
@@ -84,16 +94,20 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
     }
     if (cl.simulate && cl.port)
         return fail("--simulate and --port cannot be used together");
+    if (cl.clockGiven && !cl.simulate)
+        return fail("--clock needs --simulate: a real plotter's clock is its own");
     return ParsedCommandLine{cl, {}};
 }
 
 std::string usageText()
 {
-    return "Usage: orlex-plotter [--simulate] [--port ppdev|direct] [--trace FILE] [PLOTFILE]\n"
+    return "Usage: orlex-plotter [--simulate [--clock HZ]] [--port ppdev|direct] [--trace FILE] [PLOTFILE]\n"
            "\n"
            "Controls a home-built pen plotter on the parallel port.\n"
            "\n"
            "  --simulate         run on the built-in virtual plotter instead of the port\n"
+           "  --clock HZ         the virtual plotter's clock in Hz, on the wall clock\n"
+           "                     (default 2000; e.g. 20000 to watch a fast machine)\n"
            "  --port ppdev       use /dev/parportN through the parport driver (default)\n"
            "  --port direct      use direct port I/O (needs root or CAP_SYS_RAWIO)\n"
            "  --trace FILE       write every port write to FILE (time_us,register,value)\n"
@@ -109,9 +123,10 @@ PortRequest portRequest(const CommandLine& commandLine, const MachineSettings& s
     PortRequest request;
     request.traceFile = commandLine.traceFile;
     request.kind = commandLine.simulate ? PortKind::Virtual : commandLine.port.value_or(PortKind::Ppdev);
-    // The window's virtual plotter runs on the wall clock at 2 kHz, 30 mm from home.
+    // The window's virtual plotter runs on the wall clock (2 kHz unless --clock), 30 mm
+    // from home.
     request.simulation.realTime = true;
-    request.simulation.clockHz = 2000;
+    request.simulation.clockHz = commandLine.clockHz;
     request.simulation.startXmm = 30;
     request.simulation.startYmm = 30;
     request.addressAdvice = ui::kWindowAddressAdvice;

@@ -1,4 +1,5 @@
-// The window's command line: orlex-plotter [--simulate] [--port ppdev|direct] [--trace FILE] [PLOTFILE]
+// The window's command line: orlex-plotter [--simulate [--clock HZ]] [--port ppdev|direct] [--trace FILE]
+// [PLOTFILE]
 #pragma once
 
 #include "drive/ports/open_port.h"
@@ -13,6 +14,8 @@ namespace orlex::app {
 struct CommandLine {
     bool help = false;
     bool simulate = false;
+    double clockHz = 2000;        // --clock: the virtual plotter's clock, on the wall clock
+    bool clockGiven = false;
     std::optional<PortKind> port; // --port; ppdev when not given
     std::string traceFile;        // --trace
     std::string plotFile;         // PLOTFILE, as given

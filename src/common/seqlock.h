@@ -28,9 +28,9 @@ public:
         std::memcpy(words.data(), &value, sizeof(T));
         const std::uint64_t sequence = sequence_.load(std::memory_order_relaxed);
         sequence_.store(sequence + 1, std::memory_order_relaxed); // odd: a write is under way
-        std::atomic_thread_fence(std::memory_order_release);
+        // Each word is released, so a reader that sees it also sees the odd number above.
         for (std::size_t i = 0; i < kWords; ++i)
-            words_[i].store(words[i], std::memory_order_relaxed);
+            words_[i].store(words[i], std::memory_order_release);
         sequence_.store(sequence + 2, std::memory_order_release);
     }
 
@@ -42,9 +42,9 @@ public:
             const std::uint64_t before = sequence_.load(std::memory_order_acquire);
             if (before & 1)
                 continue;
+            // Acquired, so the number read again below is read after every word.
             for (std::size_t i = 0; i < kWords; ++i)
-                words[i] = words_[i].load(std::memory_order_relaxed);
-            std::atomic_thread_fence(std::memory_order_acquire);
+                words[i] = words_[i].load(std::memory_order_acquire);
             if (sequence_.load(std::memory_order_relaxed) == before)
                 break;
         }

@@ -44,7 +44,7 @@ void TestCommandLine::help()
     QCOMPARE(p.exitCode(), 0);
     const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
     QVERIFY2(out.startsWith(
-                 QStringLiteral("Usage: orlex-plotter [--simulate] [--port ppdev|direct] [--trace FILE] [PLOTFILE]")),
+                 QStringLiteral("Usage: orlex-plotter [--simulate [--clock HZ]] [--port ppdev|direct] [--trace FILE] [PLOTFILE]")),
              qPrintable(out));
     QVERIFY(p.readAllStandardError().isEmpty());
 }
@@ -59,6 +59,8 @@ void TestCommandLine::wrongArguments_data()
     QTest::newRow("virtual is not a port kind") << QStringList{"--port=virtual"} << "virtual";
     QTest::newRow("trace without file") << QStringList{"--trace"} << "--trace";
     QTest::newRow("two plot files") << QStringList{"a.plt", "b.plt"} << "b.plt";
+    QTest::newRow("clock without simulate") << QStringList{"--clock", "20000"} << "--simulate";
+    QTest::newRow("clock not a frequency") << QStringList{"--simulate", "--clock", "0"} << "--clock";
     QTest::newRow("port twice") << QStringList{"--port", "ppdev", "--port=direct"} << "only once";
     QTest::newRow("simulate and port") << QStringList{"--simulate", "--port", "direct"} << "--simulate";
 }
