@@ -5,8 +5,8 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
-#include <charconv>
 #include <array>
+#include <charconv>
 #include <string_view>
 
 namespace orlex::app {

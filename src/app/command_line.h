@@ -14,7 +14,7 @@ namespace orlex::app {
 struct CommandLine {
     bool help = false;
     bool simulate = false;
-    double clockHz = 2000;        // --clock: the virtual plotter's clock, on the wall clock
+    double clockHz = 2000; // --clock: the virtual plotter's clock, on the wall clock
     bool clockGiven = false;
     std::optional<PortKind> port; // --port; ppdev when not given
     std::string traceFile;        // --trace

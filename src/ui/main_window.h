@@ -15,7 +15,6 @@
 #include "settings/machine_settings.h"
 #include "settings/settings_file.h"
 #include "ui/operator_feedback.h"
-#include "ui/quick_label.h"
 #include "ui/run_controller.h"
 
 #include <QElapsedTimer>
@@ -236,6 +235,7 @@ private:
     bool prepareRunFile();              // before a test; false when it cannot be (a message said why)
     const std::string& runFile() const; // what the last test read and Draw draws
     void onShorterTravelToggled(bool on);
+    void showInputNotes(const QString& notes);
     std::optional<PreparedPlot> preparedPlot_;
 
     bool ending_ = false;         // quitSafely has run
@@ -313,7 +313,7 @@ public:
     QMenu* helpMenu = nullptr;
     QAction* aboutAction = nullptr;
     // Status bar, under the client area.
-    QuickLabel* progressLabel = nullptr;       // draw progress, or the estimate after a test
+    QLabel* progressLabel = nullptr;           // draw progress, or the estimate after a test
     QPushButton* stopButton = nullptr;         // "Stop", shown only during a draw
     QPushButton* pauseButton = nullptr;        // "Pause", during a draw that is not paused
     QPushButton* continueButton = nullptr;     // "Continue", while a draw is paused

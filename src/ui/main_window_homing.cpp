@@ -4,6 +4,7 @@
 
 #include "run/plot_draw.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 

@@ -40,10 +40,6 @@ void MainWindow::buildInputOptions()
     shorterTravelAction->setCheckable(true);
     shorterTravelAction->setChecked(preferences_->value(QLatin1String(kShorterTravelKey), false).toBool());
     connect(shorterTravelAction, &QAction::toggled, this, &MainWindow::onShorterTravelToggled);
-
-    inputLabel = new QLabel(statusBar());
-    inputLabel->setObjectName(QStringLiteral("inputLabel"));
-    statusBar()->addWidget(inputLabel);
 }
 
 // Another order is another plot: Draw waits for a check of it.
@@ -51,14 +47,14 @@ void MainWindow::onShorterTravelToggled(bool on)
 {
     preferences_->setValue(QLatin1String(kShorterTravelKey), on);
     preferences_->sync();
-    inputLabel->clear();
+    showInputNotes({});
     forgetCheck();
 }
 
 bool MainWindow::prepareRunFile()
 {
     preparedPlot_.reset();
-    inputLabel->clear();
+    showInputNotes({});
     PlotPreparation preparation;
     preparation.shorterTravel = shorterTravelAction->isChecked();
     Result<PreparedPlot> prepared = preparePlot(plotFile_, linkedSvgImporter(), preparation);
@@ -74,8 +70,15 @@ bool MainWindow::prepareRunFile()
         notes << QString::fromStdString(note);
     if (preparedPlot_->travel())
         notes << travelText(*preparedPlot_->travel());
-    inputLabel->setText(notes.join(QStringLiteral("; ")));
+    showInputNotes(notes.join(QStringLiteral("; ")));
     return true;
+}
+
+// The notes have a row of their own under the progress, shown only when there are any.
+void MainWindow::showInputNotes(const QString& notes)
+{
+    inputLabel->setText(notes);
+    inputLabel->setVisible(!notes.isEmpty());
 }
 
 const std::string& MainWindow::runFile() const

@@ -3,17 +3,17 @@
 #include "ui/main_window.h"
 
 #include "ui/classic_face.h"
-#include "ui/fixed_label_box.h"
 #include "ui/icons.h"
 #include "ui/preview_widget.h"
-#include "ui/quick_label.h"
 #include "ui/twips.h"
 #include "ui/widgets.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -339,18 +339,26 @@ void MainWindow::buildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
     bar->setSizeGripEnabled(false);
-    // The progress text changes several times a second during a draw: in a fixed box, so
-    // that it repaints only itself, from glyphs drawn once, and does not hold up the
-    // drive's clock polling.
-    progressLabel = new QuickLabel;
+    // Two rows under the client area: the progress or the estimate, with the buttons of a
+    // run beside it; then the notes about the chosen file (what an SVG's conversion left
+    // out, the travel a shorter order saves). Both wrap, so every text is shown whole.
+    auto* panel = new QWidget(bar);
+    panel->setObjectName(QStringLiteral("statusPanel"));
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setVerticalSpacing(2);
+    progressLabel = new QLabel(panel);
     progressLabel->setObjectName(QStringLiteral("progressLabel"));
-    bar->addWidget(new FixedLabelBox(progressLabel, bar), 1);
+    progressLabel->setWordWrap(true);
+    grid->addWidget(progressLabel, 0, 0);
     // Shown only when they apply: Pause or Continue and Stop during a draw, Resume after
     // one that ended early.
-    auto barButton = [bar](const QString& caption, const char* name) {
-        auto* button = new QPushButton(caption, bar);
+    auto* buttons = new QHBoxLayout;
+    grid->addLayout(buttons, 0, 1, Qt::AlignTop);
+    auto barButton = [panel, buttons](const QString& caption, const char* name) {
+        auto* button = new QPushButton(caption, panel);
         button->setObjectName(QString::fromLatin1(name));
-        bar->addPermanentWidget(button);
+        buttons->addWidget(button);
         button->hide();
         return button;
     };
@@ -358,6 +366,13 @@ void MainWindow::buildStatusBar()
     pauseButton = barButton(QStringLiteral("Pause"), "pauseButton");
     continueButton = barButton(QStringLiteral("Continue"), "continueButton");
     stopButton = barButton(QStringLiteral("Stop"), "stopButton");
+    inputLabel = new QLabel(panel);
+    inputLabel->setObjectName(QStringLiteral("inputLabel"));
+    inputLabel->setWordWrap(true);
+    inputLabel->hide();
+    grid->addWidget(inputLabel, 1, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+    bar->addWidget(panel, 1);
     pauseShortcut = new QShortcut(QKeySequence(Qt::Key_Space), this);
     pauseShortcut->setObjectName(QStringLiteral("pauseShortcut"));
     pauseShortcut->setEnabled(false); // Space keeps its usual meaning outside a draw

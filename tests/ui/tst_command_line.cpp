@@ -43,8 +43,8 @@ void TestCommandLine::help()
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), 0);
     const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    QVERIFY2(out.startsWith(
-                 QStringLiteral("Usage: orlex-plotter [--simulate [--clock HZ]] [--port ppdev|direct] [--trace FILE] [PLOTFILE]")),
+    QVERIFY2(out.startsWith(QStringLiteral(
+                 "Usage: orlex-plotter [--simulate [--clock HZ]] [--port ppdev|direct] [--trace FILE] [PLOTFILE]")),
              qPrintable(out));
     QVERIFY(p.readAllStandardError().isEmpty());
 }
