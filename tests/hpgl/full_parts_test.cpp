@@ -82,6 +82,9 @@ TEST(HatchFill, RefusesPastItsLinesOrItsWork)
     work = 403;
     EXPECT_EQ(hatchPolygon(square, {10, 0}, 101, work, ignore), HatchEnd::TooMuchWork);
     EXPECT_EQ(work, 403u);
+    // So far out that the next line's number equals this one's in a double: still one line.
+    work = 1000;
+    EXPECT_EQ(hatchPolygon({rectangleRing({0, 1e18}, {1000, 1e18})}, {10, 0}, 101, work, ignore), HatchEnd::Done);
 }
 
 TEST(Curves, CircleThroughThreePoints)

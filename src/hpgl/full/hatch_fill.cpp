@@ -60,8 +60,10 @@ HatchEnd hatchPolygon(const Polygon& polygon, const HatchStyle& style, std::uint
     std::vector<Crossing> crossings;
     std::vector<std::pair<double, double>> pieces; // the inside pieces of a line, left to right
     bool backwards = false;
-    for (double k = first; k <= last; ++k) {
-        const double v = k * style.spacing;
+    // Counted in whole lines: far from the origin first + 1 may equal first in a double.
+    const auto lineCount = static_cast<std::uint64_t>(lines);
+    for (std::uint64_t lineIndex = 0; lineIndex < lineCount; ++lineIndex) {
+        const double v = (first + static_cast<double>(lineIndex)) * style.spacing;
         crossings.clear();
         for (const Edge& e : edges) {
             if ((e.a.y <= v) == (e.b.y <= v))
