@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
 #include <fstream>
 #include <iterator>
 
@@ -62,6 +63,8 @@ private slots:
     void stopEndsAWaitForAHaltedClock_data();
     void stopEndsAWaitForAHaltedClock();
     void settingsDialogCaptionsReadWhole();
+    void quittingDuringAJobEndsItSafely_data();
+    void quittingDuringAJobEndsItSafely();
     void portFailureEndsTheRunAndAsksForACheck_data();
     void portFailureEndsTheRunAndAsksForACheck();
 };
@@ -339,4 +342,74 @@ void TestSafeMachine::portFailureEndsTheRunAndAsksForACheck()
     QCOMPARE(w.statusBox->text(), QString("Err"));
     QVERIFY(!w.drawButton->isEnabled());
     QVERIFY(w.testAndShowButton->isEnabled() && w.penHomeButton->isEnabled() && !w.stopButton->isVisible());
+}
+
+void TestSafeMachine::quittingDuringAJobEndsItSafely_data()
+{
+    QTest::addColumn<QString>("way");    // close, Exit, SIGTERM
+    QTest::addColumn<QString>("during"); // draw, pause, homing, halted homing, parked homing
+    QTest::addColumn<bool>("answer");    // to "Stop it and quit?"
+    QTest::addColumn<int>("questions");
+    QTest::newRow("close during a draw") << "close"
+                                         << "draw" << true << 1;
+    QTest::newRow("close during a draw, Cancel") << "close"
+                                                 << "draw" << false << 1;
+    QTest::newRow("Exit during a pause") << "exit"
+                                         << "pause" << true << 1;
+    QTest::newRow("Exit during a pause, Cancel") << "exit"
+                                                 << "pause" << false << 1;
+    QTest::newRow("Exit during homing") << "exit"
+                                        << "homing" << true << 0;
+    QTest::newRow("SIGTERM during homing") << "SIGTERM"
+                                           << "homing" << true << 0;
+    QTest::newRow("SIGTERM, halted clock") << "SIGTERM"
+                                           << "halted homing" << true << 0;
+    QTest::newRow("SIGTERM, motion thread stuck") << "SIGTERM"
+                                                  << "parked homing" << true << 0;
+}
+
+// A draw is stopped for good only when the operator says so; a signal does not ask. Every
+// way out ends with the pen up, then the coils off, written by the motion thread, or by
+// the window itself when the thread does not answer (held here in a port write).
+void TestSafeMachine::quittingDuringAJobEndsItSafely()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, during);
+    QFETCH(bool, answer);
+    QFETCH(int, questions);
+    WindowRig rig;
+    rig.feedback.confirmAnswer = answer;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD4000,0;PD4000,4000;PU;");
+    w.testAndShowButton->click();
+    rig.parkMotionAt(rig.writes->size() + 30);
+    (during.endsWith(QStringLiteral("homing")) ? w.penHomeButton : w.drawButton)->click();
+    QVERIFY(rig.waitUntilParked());
+    if (during == QStringLiteral("pause"))
+        w.pauseButton->click();
+    if (during == QStringLiteral("halted homing"))
+        rig.plotter().setClockRunning(false);
+    if (during != QStringLiteral("parked homing"))
+        rig.releaseMotion();
+
+    if (way == QStringLiteral("close"))
+        w.close();
+    else if (way == QStringLiteral("exit"))
+        w.exitAction->trigger();
+    else
+        w.quitSafely(128 + SIGTERM);
+
+    QCOMPARE(static_cast<int>(rig.feedback.questions.size()), questions);
+    if (!answer) { // the draw goes on to its end, as if nothing had been asked
+        if (during == QStringLiteral("pause"))
+            w.continueButton->click();
+        QVERIFY(rig.waitUntilIdle());
+        QVERIFY(rig.exitStatuses.empty());
+        QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
+                 qPrintable(w.progressLabel->text()));
+        return;
+    }
+    QCOMPARE(rig.exitStatuses, std::vector<int>{way == QStringLiteral("SIGTERM") ? 128 + SIGTERM : 0});
+    QCOMPARE(rig.writes->back(), (orlex::test::PortWrite{orlex::Register::Data, 0}));
+    QCOMPARE(rig.writes->at(rig.writes->size() - 2), (orlex::test::PortWrite{orlex::Register::Control, 1}));
 }
