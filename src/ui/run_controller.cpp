@@ -49,6 +49,28 @@ std::string RunController::followPortAddress(std::uint16_t address)
     return error;
 }
 
+// The call travels in our own mutex-guarded list, and only a bare "run the list" through
+// Qt's queue: what a job hands over is then ordered by a lock every checker can see.
+void RunController::postToWindow(std::function<void()> call)
+{
+    {
+        std::lock_guard lock(postedMutex_);
+        posted_.push_back(std::move(call));
+    }
+    QMetaObject::invokeMethod(this, "runPosted", Qt::QueuedConnection);
+}
+
+void RunController::runPosted()
+{
+    std::vector<std::function<void()>> calls;
+    {
+        std::lock_guard lock(postedMutex_);
+        calls.swap(posted_);
+    }
+    for (const auto& call : calls)
+        call();
+}
+
 bool RunController::startJob(RunState state, std::function<void()> job)
 {
     if (!idle())
@@ -86,8 +108,7 @@ bool RunController::startHome()
 {
     return startJob(RunState::Homing, [this] {
         const MotionEnd end = runGuarded(*drive_, [this](MotionEnd& e) { e.home = drive_->home(); });
-        QMetaObject::invokeMethod(
-            this, [this, end] { finishMotion(end); }, Qt::QueuedConnection);
+        postToWindow([this, end] { finishMotion(end); });
     });
 }
 
@@ -96,8 +117,7 @@ bool RunController::startPenToZero(const PlotExtents& extents, std::int16_t zoom
     return startJob(RunState::Homing, [this, extents, zoom] {
         const MotionEnd end = runGuarded(
             *drive_, [this, &extents, zoom](MotionEnd& e) { e.origin = moveToPlotOrigin(*drive_, extents, zoom); });
-        QMetaObject::invokeMethod(
-            this, [this, end] { finishMotion(end); }, Qt::QueuedConnection);
+        postToWindow([this, end] { finishMotion(end); });
     });
 }
 
@@ -106,8 +126,7 @@ bool RunController::startSpeed()
     return startJob(RunState::Measuring, [this] {
         const MotionEnd end = runGuarded(
             *drive_, [this](MotionEnd& e) { e.stepWaits = drive_->countStepWaits(std::chrono::seconds(1)); });
-        QMetaObject::invokeMethod(
-            this, [this, end] { finishMotion(end); }, Qt::QueuedConnection);
+        postToWindow([this, end] { finishMotion(end); });
     });
 }
 
@@ -121,8 +140,7 @@ bool RunController::startDraw(const DrawJob& job, const PlotTest& test, bool pau
     monitor_ = std::make_unique<DrawMonitor>(*drive_, test, job.plan.firstPoint, std::move(hooks));
     return startJob(RunState::Drawing, [this, job] {
         const DrawReport report = drawPlot(job, *drive_, &ink_, monitor_.get());
-        QMetaObject::invokeMethod(
-            this, [this, report] { finishDraw(report); }, Qt::QueuedConnection);
+        postToWindow([this, report] { finishDraw(report); });
     });
 }
 
@@ -132,15 +150,12 @@ void RunController::holdForPen(char pen)
 {
     drive_->requestPause();
     monitor_->pauseClock();
-    QMetaObject::invokeMethod(
-        this,
-        [this, pen] {
-            if (state_ == RunState::Drawing) {
-                setState(RunState::Paused);
-                emit penChangeDue(pen);
-            }
-        },
-        Qt::QueuedConnection);
+    postToWindow([this, pen] {
+        if (state_ == RunState::Drawing) {
+            setState(RunState::Paused);
+            emit penChangeDue(pen);
+        }
+    });
     drive_->holdWhilePaused(Pen::Up);
     monitor_->resumeClock();
 }

@@ -17,6 +17,7 @@
 #include <QObject>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -94,6 +95,9 @@ signals:
     void penChangeDue(char pen); // the draw holds until continueRun(): put in `pen`
 
 private:
+    // From the motion thread: runs `call` on the window's thread, in the order posted.
+    void postToWindow(std::function<void()> call);
+    Q_INVOKABLE void runPosted();
     bool startJob(RunState state, std::function<void()> job);
     void setState(RunState state);
     void finishDraw(const DrawReport& report); // on the window's thread
@@ -107,7 +111,9 @@ private:
     RunState state_ = RunState::Idle;
     InkRing ink_;
     std::unique_ptr<DrawMonitor> monitor_;
-    std::unique_ptr<MotionThread> motion_; // last: its jobs use everything above
+    std::mutex postedMutex_;
+    std::vector<std::function<void()>> posted_; // calls from the motion thread, not yet run
+    std::unique_ptr<MotionThread> motion_;      // last: its jobs use everything above
 };
 
 } // namespace orlex::ui
