@@ -1,4 +1,5 @@
-// The about box: the program's name, "For personal use only", the version and an OK button.
+// The about box: the program's name, "For personal use only", the version, how the motion
+// thread runs and an OK button.
 #include "ui/about_box.h"
 
 #include "ui/twips.h"
@@ -9,7 +10,7 @@
 
 namespace orlex::ui {
 
-AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
+AboutBox::AboutBox(const QString& motionText, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("aboutBox"));
     setWindowTitle(QStringLiteral("About Orlex_plotter"));
@@ -29,6 +30,12 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
     versionLabel->setAlignment(Qt::AlignCenter);
     versionLabel->setFont(bold);
     versionLabel->setGeometry(twipsRect(1020, 720, 2775, 255));
+
+    auto* motionLabel = new QLabel(motionText, this);
+    motionLabel->setObjectName(QStringLiteral("motionLabel"));
+    motionLabel->setAlignment(Qt::AlignCenter);
+    motionLabel->setWordWrap(true);
+    motionLabel->setGeometry(twipsRect(240, 1200, 4200, 1000));
 
     auto* okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setObjectName(QStringLiteral("okButton"));

@@ -317,7 +317,7 @@ void MainWindow::onSettings()
 
 void MainWindow::onAbout()
 {
-    AboutBox box(nullptr);
+    AboutBox box(QStringLiteral("Motion thread: ") + QString::fromStdString(controller_->priority().text()), nullptr);
     box.exec();
 }
 

@@ -12,15 +12,16 @@ using orlex::ui::AboutBox;
 class TestAboutBox : public QObject {
     Q_OBJECT
 private slots:
-    void showsNameVersionAndNotice()
+    void showsNameVersionNoticeAndMotionThread()
     {
-        AboutBox box;
+        AboutBox box("Motion thread: real-time priority 20 on CPU 1, memory locked");
         QCOMPARE(box.windowTitle(), QString("About Orlex_plotter"));
         QStringList texts;
         for (const QLabel* label : box.findChildren<QLabel*>())
             texts << label->text();
         texts.sort();
-        QCOMPARE(texts, QStringList({"For personal use only", "Version 1.0"}));
+        QCOMPARE(texts, QStringList({"For personal use only",
+                                     "Motion thread: real-time priority 20 on CPU 1, memory locked", "Version 1.0"}));
     }
 
     void okClosesTheBox()

@@ -186,7 +186,9 @@ QWidget* Layouts::open(const QString& which)
             settings_.speedYms = 99999; // out of the scroll bar's range: the note shows
         dialog_ = std::make_unique<orlex::ui::SettingsDialog>(settings_, rig_.settingsFile(), rig_.feedback);
     } else {
-        dialog_ = std::make_unique<orlex::ui::AboutBox>();
+        dialog_ = std::make_unique<orlex::ui::AboutBox>(
+            QStringLiteral("Motion thread: normal priority (real-time not granted (no RLIMIT_RTPRIO or CAP_SYS_NICE; "
+                           "see the README))"));
     }
     return dialog_.get();
 }
