@@ -10,7 +10,7 @@ namespace orlex {
 // Why an operation failed, in plain words for the operator. `kind` lets callers branch
 // where one failure needs its own handling (a plot too big for the machine).
 struct Error {
-    enum class Kind { Failed, TooBig };
+    enum class Kind { Failed, TooBig, Cancelled };
     std::string message;
     Kind kind = Kind::Failed;
 };

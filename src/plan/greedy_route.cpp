@@ -6,7 +6,7 @@
 
 namespace orlex {
 
-Route greedyRoute(const GroupStrokes& group, Position start)
+Route greedyRoute(const GroupStrokes& group, Position start, WorkSignals* work)
 {
     const std::vector<StrokeEnd> ends = group.ends(group.allowReverse());
     std::vector<TreePoint> points;
@@ -22,6 +22,11 @@ Route greedyRoute(const GroupStrokes& group, Position start)
     route.reserve(group.size());
     Position at = start;
     while (const std::optional<std::size_t> nearest = tree.nearest(at)) {
+        if (work && (route.size() & 1023) == 0) {
+            if (work->cancelled())
+                break;
+            work->report(static_cast<int>(50 * route.size() / group.size()));
+        }
         const StrokeEnd& end = ends[*nearest];
         const StrokeVisit visit = group.visitFrom(end);
         route.push_back(visit);

@@ -39,10 +39,10 @@ struct Move {
 
 class Improver {
 public:
-    Improver(const GroupStrokes& group, Position start, const Route& route)
+    Improver(const GroupStrokes& group, Position start, const Route& route, const WorkSignals* work)
         : group_(group), n_(static_cast<std::uint32_t>(route.size())), order_(n_ + 1), pos_(n_ + 1),
           visits_(route.size()), entryEnd_(n_ + 1, kNone), exitEnd_(n_ + 1, kNone), entryAt_(n_ + 1), exitAt_(n_ + 1),
-          queued_(n_ + 1, false)
+          queued_(n_ + 1, false), work_(work)
     {
         ends_ = group_.ends(true);
         firstEnd_.assign(n_ + 2, 0);
@@ -93,7 +93,7 @@ private:
     {
         double saved = 0;
         while (!queue_.empty()) {
-            if ((++pops_ & 7) == 0 && std::chrono::steady_clock::now() >= deadline)
+            if ((++pops_ & 7) == 0 && (std::chrono::steady_clock::now() >= deadline || cancelled(work_)))
                 return std::nullopt;
             const std::uint32_t s = queue_.front();
             queue_.pop_front();
@@ -429,6 +429,7 @@ private:
     std::deque<std::uint32_t> queue_;
     double epsilon_ = 0;
     std::uint32_t pops_ = 0;
+    const WorkSignals* work_;
     // Changes made since a kick, to take back: a reversal of positions from..to, or
     // stroke's earlier starting end in `from`.
     struct Undo {
@@ -441,13 +442,13 @@ private:
 } // namespace
 
 bool improveRoute(const GroupStrokes& group, Position start, Route& route,
-                  std::chrono::steady_clock::time_point deadline)
+                  std::chrono::steady_clock::time_point deadline, const WorkSignals* work)
 {
     if (route.size() != group.size())
         return false; // not a route over this group; left as it is
     if (route.empty() || std::chrono::steady_clock::now() >= deadline)
         return route.empty();
-    Improver improver(group, start, route);
+    Improver improver(group, start, route, work);
     const bool finished = improver.run(deadline);
     route = improver.route();
     return finished;

@@ -4,6 +4,7 @@
 // iterated: swap two short runs, search again, keep the result if it is shorter.
 #pragma once
 
+#include "common/work_signals.h"
 #include "plan/stroke_route.h"
 
 #include <chrono>
@@ -15,8 +16,9 @@ namespace orlex {
 // each kept only if the travel got shorter, so the route never gets worse. Returns false
 // when `deadline` stopped it first; a search that ends before the deadline gives the
 // same route on every run.
+// A cancel request through `work` stops it as the deadline does.
 bool improveRoute(const GroupStrokes& group, Position start, Route& route,
-                  std::chrono::steady_clock::time_point deadline);
+                  std::chrono::steady_clock::time_point deadline, const WorkSignals* work = nullptr);
 
 // Starts each closed stroke at whichever of all its points is nearest to the strokes
 // before and after it (the search only tries a few points of each). O(points) a sweep,

@@ -99,14 +99,24 @@ OrderedPlot reorder(const std::vector<StrokeGroup>& groups, const ReorderOptions
         const GroupStrokes& view = views.emplace_back(groups[g].strokes, options.allowReverse, options.allowRotate);
         GroupChoices& c = choices[g];
         c.routes[0] = fileRoute(view.size());
-        c.routes[1] = greedyRoute(view, at);
+        c.routes[1] = greedyRoute(view, at, options.work);
+        if (cancelled(options.work)) {
+            plot.cancelled = true;
+            return plot;
+        }
         if (options.improve && view.size() > 0) {
             // The time left, shared by stroke count: time a group does not use passes on.
             const auto now = std::chrono::steady_clock::now();
             const auto left = std::max(deadline - now, std::chrono::steady_clock::duration::zero());
             const auto share = now + left / static_cast<long>(strokesLeft) * static_cast<long>(view.size());
-            if (!improveRoute(view, at, c.routes[1], share))
+            if (options.work)
+                options.work->report(50);
+            if (!improveRoute(view, at, c.routes[1], share, options.work))
                 plot.stoppedByTimeBudget = true;
+            if (cancelled(options.work)) {
+                plot.cancelled = true;
+                return plot;
+            }
             strokesLeft -= view.size();
         }
         if (options.improve && options.allowRotate)

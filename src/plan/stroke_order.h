@@ -8,6 +8,7 @@
 // the whole plot's travel shorter, so the travel never grows.
 #pragma once
 
+#include "common/work_signals.h"
 #include "plan/strokes.h"
 
 #include <chrono>
@@ -24,12 +25,14 @@ struct ReorderOptions {
     // count. Small plots finish well within it and give the same order on every run;
     // large ones use all of it, and what it finds then depends on the machine's speed.
     std::chrono::milliseconds timeBudget{1000};
+    WorkSignals* work = nullptr; // progress out, cancel in; a cancelled reorder is incomplete
 };
 
 struct OrderedPlot {
     std::vector<StrokeGroup> groups;   // the input's groups in order, strokes as drawn
     std::size_t groupsInFileOrder = 0; // groups with strokes whose file order was kept
     bool stoppedByTimeBudget = false;  // the budget cut the search short somewhere
+    bool cancelled = false;            // given up on request: the groups are not a plot
 };
 
 // Coordinates must be finite, as the reader's are; a plot with any that is not is

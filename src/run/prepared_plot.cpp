@@ -78,13 +78,19 @@ Result<std::string> drawingHpgl(const SvgDrawing& drawing)
 
 Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order)
 {
-    const Result<ReadPlot> read = readPlotEvents(plotFile);
+    const Result<ReadPlot> read = readPlotEvents(plotFile, order.work);
     if (!read)
         return read.error();
     const TravelChange unchanged{computeStatistics(read->events), {}};
     if (unchanged.before.points == 0)
         return failure("\"" + plotFile + "\" has no plot points: it is not an HPGL plot file.");
+    if (order.work)
+        order.work->enter(WorkSignals::Stage::Ordering);
     const OrderedPlot plot = reorder(splitStrokes(read->events), order);
+    if (plot.cancelled)
+        return failure("cancelled", Error::Kind::Cancelled);
+    if (order.work)
+        order.work->enter(WorkSignals::Stage::Writing);
     const PlotEvents events = strokeEvents(plot.groups);
     Result<std::string> hpgl = writeHpgl(events);
     if (!hpgl)
@@ -97,6 +103,8 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
     PreparedPlot prepared;
     prepared.path_ = chosen;
     if (!chosen.empty() && svg.isSvgFile(chosen)) {
+        if (preparation.work)
+            preparation.work->enter(WorkSignals::Stage::Converting);
         Result<SvgDrawing> drawing = svg.importSvg(chosen, preparation.svg);
         if (!drawing)
             return drawing.error();
@@ -110,11 +118,19 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
         prepared.path_ = prepared.file_.path();
         prepared.converted_ = true;
         prepared.notes_ = std::move(drawing->notes);
+        if (cancelled(preparation.work))
+            return failure("cancelled", Error::Kind::Cancelled);
     }
     if (!preparation.shorterTravel || !checkPlotReadable(prepared.path_))
         return prepared;
 
-    Result<ReorderedHpgl> reordered = reorderedHpgl(prepared.path_, preparation.order);
+    if (preparation.work)
+        preparation.work->enter(WorkSignals::Stage::Reading);
+    ReorderOptions order = preparation.order;
+    order.work = preparation.work;
+    Result<ReorderedHpgl> reordered = reorderedHpgl(prepared.path_, order);
+    if (!reordered && reordered.error().kind == Error::Kind::Cancelled)
+        return reordered.error();
     if (!reordered)
         return prepared; // the test run reports what is wrong with the file
     Result<UnnamedFile> file = UnnamedFile::write(reordered->hpgl);

@@ -16,9 +16,10 @@
 namespace orlex {
 
 struct PlotPreparation {
-    SvgImportOptions svg;       // how an SVG drawing is placed in plotter units
-    bool shorterTravel = false; // write the strokes in the planner's order
-    ReorderOptions order;       // how the planner may reorder them
+    SvgImportOptions svg;        // how an SVG drawing is placed in plotter units
+    bool shorterTravel = false;  // write the strokes in the planner's order
+    ReorderOptions order;        // how the planner may reorder them
+    WorkSignals* work = nullptr; // progress out, cancel in (then the result is kind Cancelled)
 };
 
 // Pen-up travel and lifts of the plot in its own order and in the planner's.

@@ -7,6 +7,7 @@
 #include "hpgl/classic_reader.h"
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
+#include "run/background_preparation.h"
 #include "run/draw_monitor.h"
 #include "run/file_stamp.h"
 #include "run/plot_draw.h"
@@ -231,12 +232,20 @@ private:
 
     // The chosen file as the runs read it (main_window_inputs.cpp): as it is, an SVG
     // converted, or its strokes in a shorter pen-up order.
-    void buildInputOptions();           // Options > "Shorter pen-up travel" and the status bar text
-    bool prepareRunFile();              // before a test; false when it cannot be (a message said why)
+    void buildInputOptions(); // Options > "Shorter pen-up travel" and the status bar text
+    // Before a test: a file that takes work is prepared on a thread of its own while the
+    // status bar shows how far it got and Stop cancels it; the test then goes on in
+    // finishTestAndShow. False when the preparation has not finished here.
+    bool prepareRunFile();
+    bool acceptPrepared(Result<PreparedPlot> prepared); // false when it failed (a message said why)
+    void pollPreparation();
+    void finishTestAndShow();
     const std::string& runFile() const; // what the last test read and Draw draws
     void onShorterTravelToggled(bool on);
     void showInputNotes(const QString& notes);
     std::optional<PreparedPlot> preparedPlot_;
+    QTimer* preparationTimer_ = nullptr;
+    BackgroundPreparation preparation_; // after what its result goes to
 
     bool ending_ = false;         // quitSafely has run
     bool portFaultShown_ = false; // a port fault was reported and no check has passed since

@@ -7,8 +7,10 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <cmath>
 
@@ -17,6 +19,7 @@ namespace orlex::ui {
 namespace {
 
 constexpr const char* kShorterTravelKey = "shorterPenUpTravel";
+constexpr int kPreparationPollMs = 20; // progress and the end of a preparation
 
 // "Shorter pen-up travel saves 1324 mm (58 %): 953 mm instead of 2277 mm"
 QString travelText(const TravelChange& travel)
@@ -57,7 +60,44 @@ bool MainWindow::prepareRunFile()
     showInputNotes({});
     PlotPreparation preparation;
     preparation.shorterTravel = shorterTravelAction->isChecked();
-    Result<PreparedPlot> prepared = preparePlot(plotFile_, linkedSvgImporter(), preparation);
+    if (!preparationTakesWork(plotFile_, linkedSvgImporter(), preparation))
+        return acceptPrepared(preparePlot(plotFile_, linkedSvgImporter(), preparation));
+    preparation_.start(plotFile_, linkedSvgImporter(), preparation);
+    stopButton->setVisible(true); // Stop and Esc cancel it
+    if (!preparationTimer_) {
+        preparationTimer_ = new QTimer(this);
+        preparationTimer_->setInterval(kPreparationPollMs);
+        connect(preparationTimer_, &QTimer::timeout, this, &MainWindow::pollPreparation);
+    }
+    preparationTimer_->start();
+    pollPreparation();
+    return false;
+}
+
+// While the preparation lasts: its progress; once it has ended, the rest of the test.
+void MainWindow::pollPreparation()
+{
+    std::optional<Result<PreparedPlot>> prepared = preparation_.takeResult();
+    if (!prepared) {
+        progressLabel->setText(QString::fromStdString(preparation_.progressText()));
+        return;
+    }
+    preparationTimer_->stop();
+    stopButton->setVisible(false);
+    if (!prepared->ok() && prepared->error().kind == Error::Kind::Cancelled) {
+        progressLabel->setText(QStringLiteral("Test and Show cancelled"));
+        controller_->setTesting(false);
+        return;
+    }
+    if (!acceptPrepared(std::move(*prepared))) {
+        controller_->setTesting(false);
+        return;
+    }
+    finishTestAndShow();
+}
+
+bool MainWindow::acceptPrepared(Result<PreparedPlot> prepared)
+{
     if (!prepared) {
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(prepared.message()));

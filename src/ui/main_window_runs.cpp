@@ -97,13 +97,19 @@ void MainWindow::onTestAndShowClicked()
         return; // the button is disabled then; this guards calls from code
     drawableCheck_.reset();
     controller_->setTesting(true);
+    if (prepareRunFile())
+        finishTestAndShow();
+    else if (!preparation_.busy())
+        controller_->setTesting(false); // it failed, and a message said why
+}
+
+// The test proper, once the file is prepared.
+void MainWindow::finishTestAndShow()
+{
     const struct TestingEnds {
         RunController& controller;
         ~TestingEnds() { controller.setTesting(false); }
     } testingEnds{*controller_};
-    if (!prepareRunFile())
-        return;
-
     preview().clear();
     PreviewSink previewSink(&preview());
     const PlotTest test =
@@ -268,6 +274,7 @@ void MainWindow::showDrawEnd(const DrawReport& report, const DrawMonitor& monito
 // at once while it waits for a clock that does not run.
 void MainWindow::onStopClicked()
 {
+    preparation_.cancel();
     controller_->stop();
 }
 

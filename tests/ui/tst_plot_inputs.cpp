@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QtTest>
 
@@ -27,6 +28,7 @@ using orlex::PaperSegment;
 using orlex::Register;
 using orlex::test::WindowRig;
 using orlex::ui::MainWindow;
+using orlex::ui::RunState;
 
 namespace {
 
@@ -107,6 +109,7 @@ struct DrawnPlot {
 DrawnPlot testAndDraw(WindowRig& rig, MainWindow& w)
 {
     w.testAndShowButton->click();
+    rig.waitUntilIdle(); // an SVG or a new order is prepared on a thread of its own
     DrawnPlot drawn;
     drawn.inputText = w.inputLabel->text();
     if (!w.drawButton->isEnabled())
@@ -128,6 +131,8 @@ private slots:
     void untickedDrawSendsTheRecordedCoilBytes();
     void tickedDrawsTheSameLinesWithLessTravel_data();
     void tickedDrawsTheSameLinesWithLessTravel();
+    void longPreparationShowsProgressAndCancels_data();
+    void longPreparationShowsProgressAndCancels();
     void svgIsConvertedHoweverItIsChosen_data();
     void svgIsConvertedHoweverItIsChosen();
     void badSvgSaysWhyAndNothingMoves();
@@ -210,6 +215,40 @@ void TestPlotInputs::tickedDrawsTheSameLinesWithLessTravel()
     QVERIFY(rig.feedback.messages.empty());
 }
 
+void TestPlotInputs::longPreparationShowsProgressAndCancels_data()
+{
+    QTest::addColumn<QString>("how"); // how the operator gives up, if at all
+    QTest::newRow("left to finish") << "";
+    QTest::newRow("Stop") << "Stop";
+    QTest::newRow("Esc") << "Esc";
+}
+
+// A new order is worked out on a thread of its own: the window shows how far it got,
+// Stop and Esc give it up, and only a finished one allows Draw.
+void TestPlotInputs::longPreparationShowsProgressAndCancels()
+{
+    QFETCH(QString, how);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.shorterTravelAction->trigger();
+    w.openPlotFile(rig.writeFile("letters.plt", readBytes(testData() / "plan" / "letters.plt")));
+    w.testAndShowButton->click();
+    QCOMPARE(w.runState(), RunState::Testing);
+    QVERIFY(!w.testAndShowButton->isEnabled());
+    QVERIFY(w.stopButton->isVisibleTo(&w));
+    QVERIFY2(QRegularExpression(QStringLiteral("…( \\d+ %)?$")).match(w.progressLabel->text()).hasMatch(),
+             qPrintable(w.progressLabel->text()));
+    if (how == QStringLiteral("Stop"))
+        w.stopButton->click();
+    else if (how == QStringLiteral("Esc"))
+        QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(rig.waitUntilIdle());
+    QVERIFY(!w.stopButton->isVisibleTo(&w));
+    QCOMPARE(w.drawButton->isEnabled(), how.isEmpty());
+    QCOMPARE(w.progressLabel->text() == QStringLiteral("Test and Show cancelled"), !how.isEmpty());
+    QVERIFY(rig.feedback.messages.empty());
+}
+
 void TestPlotInputs::svgIsConvertedHoweverItIsChosen_data()
 {
     QTest::addColumn<QString>("how");
@@ -256,6 +295,7 @@ void TestPlotInputs::badSvgSaysWhyAndNothingMoves()
     w.openPlotFile(QString::fromStdString((testData() / "svg" / "bad" / "malformed.svg").string()));
     const std::size_t dataWrites = rig.writesTo(Register::Data).size();
     w.testAndShowButton->click();
+    QVERIFY(rig.waitUntilIdle());
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Test and Show"));
     QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("not well-formed XML")));
