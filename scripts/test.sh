@@ -2,8 +2,10 @@
 # Checks that every C++ file is laid out as .clang-format says, then builds and runs every
 # test: a normal build, then the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer (skip that with ORLEX_NO_SANITIZE=1), then builds the fuzz
-# targets with clang and runs each for a minute from its seed corpus (ORLEX_NO_FUZZ=1
-# skips that; ORLEX_FUZZ_SECONDS changes the minute).
+# targets with clang and runs each for a minute from its seed corpus with a fixed seed, so
+# a run repeats what an earlier one tried (ORLEX_NO_FUZZ=1 skips that; ORLEX_FUZZ_SECONDS
+# changes the minute). Between the two, the tests of the threaded parts (drive, run and the
+# window's jobs) run under ThreadSanitizer (ORLEX_NO_TSAN=1 skips that).
 # Every build treats compiler warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,9 +21,23 @@ if [ "${ORLEX_NO_SANITIZE:-0}" != 1 ]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   (cd build-asan && ctest --output-on-failure -j"$(nproc)")
 fi
+if [ "${ORLEX_NO_TSAN:-0}" != 1 ]; then
+  core_tests=(drive_test run_test ports_test)
+  window_tests=(tst_runs tst_pause_resume tst_homing tst_safe_machine tst_manual tst_virtual_plotter_view)
+  cmake -S . -B build-tsan -DORLEX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLEX_WERROR=ON >/dev/null
+  cmake --build build-tsan -j"$(nproc)" --target "${core_tests[@]}" "${window_tests[@]}"
+  export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp"
+  for t in "${core_tests[@]}" "${window_tests[@]}"; do
+    echo "== $t under ThreadSanitizer"
+    ORLEX_TEST_DATA=$PWD/tests/data "build-tsan/tests/$t" >"build-tsan/$t.log" 2>&1 || {
+      tail -80 "build-tsan/$t.log"
+      exit 1
+    }
+  done
+fi
 if [ "${ORLEX_NO_FUZZ:-0}" != 1 ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DORLEX_FUZZ=ON -DORLEX_BUILD_UI=OFF -DORLEX_BUILD_TESTS=OFF \
     -DORLEX_WERROR=ON >/dev/null
   cmake --build build-fuzz -j"$(nproc)" --target fuzzers
-  ORLEX_FUZZ_BUILD=build-fuzz fuzz/run_fuzzers.sh "${ORLEX_FUZZ_SECONDS:-60}"
+  ORLEX_FUZZ_BUILD=build-fuzz ORLEX_FUZZ_FLAGS="-seed=1 ${ORLEX_FUZZ_FLAGS:-}" fuzz/run_fuzzers.sh "${ORLEX_FUZZ_SECONDS:-60}"
 fi
