@@ -1,8 +1,6 @@
 // Collecting a reading's points and pen selections.
 #include "plan/plot_reader.h"
 
-#include "hpgl/classic_reader.h"
-
 namespace orlex {
 
 namespace {
@@ -23,14 +21,17 @@ private:
 
 } // namespace
 
-Result<ReadPlot> readPlotEvents(const std::string& path)
+Result<ReadPlot> readPlotEvents(const std::string& path, PlotReading reading, const FullHpglOptions& fullOptions)
 {
     ReadPlot plot;
     EventCollector collector(plot.events);
-    const ReadResult read = readClassicPlot(path, collector);
+    ReadResult read = readPlot(path, collector, reading, fullOptions);
     if (!read.opened)
         return failure(read.openError);
+    if (!read.refusal.empty())
+        return failure(read.refusalMessage(), read.tooBig ? Error::Kind::TooBig : Error::Kind::Failed);
     plot.skippedPairs = read.skippedPairs;
+    plot.notes = std::move(read.notes);
     return plot;
 }
 

@@ -76,9 +76,10 @@ Result<std::string> drawingHpgl(const SvgDrawing& drawing)
     return writer.finish();
 }
 
-Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order)
+Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order, PlotReading reading,
+                                    const FullHpglOptions& fullOptions)
 {
-    const Result<ReadPlot> read = readPlotEvents(plotFile);
+    Result<ReadPlot> read = readPlotEvents(plotFile, reading, fullOptions);
     if (!read)
         return read.error();
     const TravelChange unchanged{computeStatistics(read->events), {}};
@@ -89,7 +90,8 @@ Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOp
     Result<std::string> hpgl = writeHpgl(events);
     if (!hpgl)
         return hpgl.error();
-    return ReorderedHpgl{std::move(*hpgl), TravelChange{unchanged.before, computeStatistics(events)}};
+    return ReorderedHpgl{std::move(*hpgl), TravelChange{unchanged.before, computeStatistics(events)},
+                         std::move(read->notes)};
 }
 
 Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& svg, const PlotPreparation& preparation)
@@ -110,11 +112,14 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
         prepared.path_ = prepared.file_.path();
         prepared.converted_ = true;
         prepared.notes_ = std::move(drawing->notes);
+    } else if (preparation.reading == PlotReading::Classic && !chosen.empty()) {
+        prepared.ignoredByClassic_ = findCommandsClassicIgnores(chosen);
     }
     if (!preparation.shorterTravel || !checkPlotReadable(prepared.path_))
         return prepared;
 
-    Result<ReorderedHpgl> reordered = reorderedHpgl(prepared.path_, preparation.order);
+    Result<ReorderedHpgl> reordered =
+        reorderedHpgl(prepared.path_, preparation.order, preparation.reading, preparation.fullOptions);
     if (!reordered)
         return prepared; // the test run reports what is wrong with the file
     Result<UnnamedFile> file = UnnamedFile::write(reordered->hpgl);
@@ -123,6 +128,8 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
     prepared.file_ = std::move(*file);
     prepared.path_ = prepared.file_.path();
     prepared.travel_ = reordered->travel;
+    for (std::string& note : reordered->notes)
+        prepared.notes_.push_back(std::move(note));
     return prepared;
 }
 
