@@ -232,7 +232,7 @@ private:
 
     // The chosen file as the runs read it (main_window_inputs.cpp): as it is, an SVG
     // converted, or its strokes in a shorter pen-up order.
-    void buildInputOptions();           // Options > "Shorter pen-up travel", "Full HP-GL" and the status bar text
+    void buildInputOptions();           // Options > "Shorter pen-up travel", "Full HP-GL"
     bool prepareRunFile();              // before a test; false when it cannot be (a message said why)
     const std::string& runFile() const; // what the last test read and Draw draws
     void onShorterTravelToggled(bool on);

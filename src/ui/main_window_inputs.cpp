@@ -1,7 +1,8 @@
 // The chosen file as the window's runs read it: a plot file as it is, an SVG drawing
 // converted to plotter units, and with Options > "Shorter pen-up travel" the strokes in
-// the stroke planner's order; with Options > "Full HP-GL" every reading is the full one. "Test and Show" prepares it;
-// the preview, the fit, the estimate and Draw then all use the prepared plot. The file on disk is never changed.
+// the stroke planner's order; with Options > "Full HP-GL" every run reads it with the
+// full reading. "Test and Show" prepares it; the preview, the fit, the estimate and Draw
+// then all use the prepared plot. The file on disk is never changed.
 #include "ui/main_window.h"
 
 #include <QAction>
