@@ -106,7 +106,7 @@ const OptionRule kOptionRules[] = {
          o.zoom = *zoom;
          return kAccepted;
      }},
-    {"--settings", kTest | kStat | kDraw | kOptimize, true,
+    {"--settings", kTest | kStat | kDraw | kOptimize | kConvert, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (v.empty())
              return "--settings needs the path of a settings file";
@@ -116,6 +116,14 @@ const OptionRule kOptionRules[] = {
     {"--json", kTest | kStat | kOptimize, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.json = true;
+         return kAccepted;
+     }},
+    {"--hpgl", kTest | kStat | kDraw | kOptimize | kConvert, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         const auto reading = plotReadingFromName(v);
+         if (!reading)
+             return "--hpgl needs classic or full";
+         o.reading = *reading;
          return kAccepted;
      }},
     {"-o", kOptimize | kConvert, true, outputFile},
@@ -349,14 +357,16 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
 
 std::string usageText()
 {
-    return "Usage: orlex-plotter-cli test FILE [--zoom N] [--settings PATH] [--clock HZ] [--json]\n"
-           "       orlex-plotter-cli stat FILE [--zoom N] [--settings PATH] [--clock HZ] [--json]\n"
-           "       orlex-plotter-cli draw FILE [--zoom N] [--settings PATH] [--full-step]\n"
+    return "Usage: orlex-plotter-cli test FILE [--hpgl full] [--zoom N] [--settings PATH] [--clock HZ] [--json]\n"
+           "       orlex-plotter-cli stat FILE [--hpgl full] [--zoom N] [--settings PATH] [--clock HZ] [--json]\n"
+           "       orlex-plotter-cli draw FILE [--hpgl full] [--zoom N] [--settings PATH] [--full-step]\n"
            "                              [--simulate [--clock HZ] [--realtime] [--start X,Y] [--svg PATH]]\n"
            "                              [--port ppdev|direct] [--trace PATH] [--progress] [--verbose]\n"
            "                              [--home] [--from-point N] [--pause-at-pen-change]\n"
-           "       orlex-plotter-cli optimize IN -o OUT [--no-reverse] [--settings PATH] [--clock HZ] [--json]\n"
+           "       orlex-plotter-cli optimize IN -o OUT [--hpgl full] [--no-reverse] [--settings PATH] [--clock HZ]\n"
+           "                              [--json]\n"
            "       orlex-plotter-cli convert IN.svg -o OUT.plt [--tolerance MM] [--rotate 90] [--fit WxH]\n"
+           "       orlex-plotter-cli convert IN.plt -o OUT.plt [--hpgl full] [--settings PATH]\n"
            "\n"
            "Checks and draws HPGL plot files on a home-built pen plotter, without the window.\n"
            "FILE and IN may also be SVG drawings: they are converted to plotter units first\n"
@@ -379,7 +389,16 @@ std::string usageText()
            "convert  writes the SVG drawing as an HPGL plot file: plotter units of 0.025 mm,\n"
            "         y up, the page's bottom-left corner at the origin; Inkscape layers named\n"
            "         \"2 ...\" or \"Pen 2\" are drawn with that pen, everything else with pen 1.\n"
+           "         An HPGL file is written as it is read (--hpgl) in plain absolute HPGL:\n"
+           "         PA, PU, PD and SP only, whole plotter units, for any program to read;\n"
+           "         the full reading's page is the travel of the settings, as for draw.\n"
            "\n"
+           "  --hpgl classic      read HPGL as the classic program did: PU, PD, PA, PR and SP,\n"
+           "                      everything else passed over (the default); test says\n"
+           "                      which commands that change the drawing it passed over\n"
+           "  --hpgl full         read HPGL as an HP plotter would: scaling, rotation,\n"
+           "                      clipping, curves, polygons, fills, labels, line types;\n"
+           "                      a file it cannot draw whole is refused, never drawn in part\n"
            "  --zoom N            scale in percent, 1 to 400 (default 100)\n"
            "  --settings PATH     settings file to read (default ./seting.txt when it exists,\n"
            "                      else the built-in defaults); it is never written\n"
@@ -390,7 +409,9 @@ std::string usageText()
            "                      max_x_limit_mm, max_y_limit_mm, fits, beeps,\n"
            "                      end_of_file_caption, skipped_pairs, points, out_of_range,\n"
            "                      steps_out_of_range, estimated_seconds, pen_down_mm,\n"
-           "                      pen_up_mm, pen_lifts. stat: those and strokes\n"
+           "                      pen_up_mm, pen_lifts, ignored_commands (the commands the\n"
+           "                      classic reading passed over: command and count).\n"
+           "                      stat: those figures and strokes\n"
            "  -o OUT, --output OUT  the file to write (never the input); written whole or\n"
            "                      not at all\n"
            "  --no-reverse        optimize: every stroke keeps its direction\n"

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "drive/ports/open_port.h"
+#include "hpgl/plot_reading.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,10 +17,11 @@ enum class Command { Help, Test, Stat, Draw, Optimize, Convert };
 struct CliOptions {
     Command command = Command::Help;
     std::string plotFile;
-    std::int16_t zoom = 100;                 // percent, 1..400
-    std::optional<std::string> settingsFile; // --settings; else ./seting.txt or the defaults
-    bool json = false;                       // test, stat, optimize: one JSON object on stdout
-    double clockHz = 2000;                   // the plotter's clock: of the estimate, or the virtual plotter's
+    std::int16_t zoom = 100;                    // percent, 1..400
+    std::optional<std::string> settingsFile;    // --settings; else ./seting.txt or the defaults
+    bool json = false;                          // test, stat, optimize: one JSON object on stdout
+    double clockHz = 2000;                      // the plotter's clock: of the estimate, or the virtual plotter's
+    PlotReading reading = PlotReading::Classic; // --hpgl: how every command reads an HPGL file
 
     // optimize, convert
     std::string outputFile; // -o

@@ -1,4 +1,5 @@
-// The convert sub-command: an SVG drawing written as an HPGL plot file.
+// The convert sub-command: an SVG drawing, or an HPGL file as read, written as a plain
+// HPGL plot file.
 #pragma once
 
 #include "cli/cli_options.h"

@@ -171,7 +171,8 @@ int DrawSession::drawWhenReady()
     DrawMonitor monitor(drive_, check_, plan.firstPoint, std::move(hooks));
     monitor_.store(&monitor);
     const DrawReport report =
-        drawPlot(DrawJob{runFile_, check_.extents, check_.zoom, check_.halfStep, plan}, drive_, nullptr, &monitor);
+        drawPlot(DrawJob{runFile_, check_.extents, check_.zoom, check_.halfStep, plan, check_.reading}, drive_, nullptr,
+                 &monitor);
     monitor_.store(nullptr);
     const double micros = nowMicros() - startMicros;
     {

@@ -1,4 +1,5 @@
-// Writes the commands' JSON objects; only numbers, booleans and null, so no escaping.
+// Writes the commands' JSON objects: numbers, booleans, null and HPGL mnemonics (two
+// letters), so no escaping.
 #include "cli/json_output.h"
 
 #include <charconv>
@@ -65,7 +66,7 @@ double atZoom(double millimetres, const PlotTest& check)
     return millimetres * check.zoom / 100.0;
 }
 
-std::string testJson(const PlotTest& outcome, double clockHz)
+std::string testJson(const PlotTest& outcome, double clockHz, const ClassicIgnoredCommands& ignored)
 {
     const ReadResult& r = outcome.run;
     JsonObject json;
@@ -80,6 +81,11 @@ std::string testJson(const PlotTest& outcome, double clockHz)
         .add("out_of_range", outcome.box.outOfRange)
         .add("steps_out_of_range", outcome.verdict == PlotTest::Verdict::BeyondSteps);
     addFigures(json, outcome, clockHz);
+    std::string list = "[";
+    for (const auto& [command, count] : ignored.counts)
+        list += (list.size() > 1 ? ", " : "")
+                + JsonObject().add("command", "\"" + command + "\"").add("count", count).text();
+    json.add("ignored_commands", list + "]");
     return json.text();
 }
 

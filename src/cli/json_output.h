@@ -11,8 +11,8 @@ namespace orlex::cli {
 
 // {"min_x_mm": -10, ..., "fits": true, ...}; a limit that is not a number is null, and so
 // is an estimate that cannot be made. Lengths are at the check's zoom; the estimate is at
-// a clock of `clockHz`.
-std::string testJson(const PlotTest& outcome, double clockHz);
+// a clock of `clockHz`. "ignored_commands" lists `ignored`: [{"command": "CI", "count": 12}].
+std::string testJson(const PlotTest& outcome, double clockHz, const ClassicIgnoredCommands& ignored = {});
 
 // The plot's figures: points, strokes, lengths, pen lifts, extents, estimate, fits.
 std::string statJson(const PlotTest& outcome, double clockHz);

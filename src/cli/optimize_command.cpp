@@ -1,7 +1,8 @@
-// "optimize IN -o OUT": reads IN with the interpreter, writes its strokes in the stroke
+// "optimize IN -o OUT": reads IN with the reading of --hpgl, writes its strokes in the stroke
 // planner's order to OUT (whole or not at all), and prints the pen-up travel, the pen
 // lifts and the estimated drawing time before and after. Exit 0 written, 2 unreadable IN,
-// no plot, OUT the input or not writable, 3 an SVG too big for the plotter's coordinates.
+// no plot, OUT the input or not writable, 3 an SVG too big for the plotter's coordinates
+// or a plot the full reading refuses for its size.
 #include "cli/optimize_command.h"
 
 #include "cli/exit_codes.h"
@@ -54,7 +55,8 @@ int runOptimizeCommand(const CliOptions& options)
 
     ReorderOptions order;
     order.allowReverse = !options.noReverse;
-    const Result<ReorderedHpgl> reordered = reorderedHpgl(prepared.plot.path(), order);
+    const Result<ReorderedHpgl> reordered =
+        reorderedHpgl(prepared.plot.path(), order, options.reading, machinePage(prepared.settings));
     if (!reordered) {
         std::cerr << "orlex-plotter-cli: " << reordered.message() << " Nothing was written.\n";
         return kExitUsage;
@@ -66,7 +68,7 @@ int runOptimizeCommand(const CliOptions& options)
     }
 
     OptimizeFigures figures{reordered->travel, estimateAtClock(prepared.check, options.clockHz), std::nullopt};
-    const PlotTest after = runCheck(options.outputFile, prepared.check.zoom, prepared.settings, true);
+    const PlotTest after = runCheck(options.outputFile, prepared.check.zoom, prepared.settings, true, options.reading);
     if (after.verdict != PlotTest::Verdict::Unreadable)
         figures.secondsAfter = estimateAtClock(after, options.clockHz);
     if (options.json)

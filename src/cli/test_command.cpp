@@ -17,9 +17,12 @@ int runTestCommand(const CliOptions& options)
     if (prepared.failure != 0)
         return prepared.failure;
     const PlotTest& outcome = prepared.check;
+    const ClassicIgnoredCommands& ignored = prepared.plot.ignoredByClassic();
+    if (const std::string sentence = ignored.sentence("--hpgl full"); !sentence.empty())
+        std::cerr << options.plotFile << ": " << sentence << "\n";
 
     if (options.json) {
-        std::cout << testJson(outcome, options.clockHz) << "\n";
+        std::cout << testJson(outcome, options.clockHz, ignored) << "\n";
     } else {
         printCheckReport(outcome, std::cout);
         printRunWarnings(outcome, std::cerr);

@@ -14,9 +14,10 @@
 
 namespace orlex::cli {
 
-PlotTest runCheck(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep)
+PlotTest runCheck(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep,
+                  PlotReading reading)
 {
-    return testPlot(plotFile, settings, CheckSetup{zoom, halfStep});
+    return testPlot(plotFile, settings, CheckSetup{zoom, halfStep, reading});
 }
 
 namespace {
@@ -64,7 +65,10 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
         std::cerr << loaded.warning << "\n";
     prepared.settings = loaded.settings;
 
-    Result<PreparedPlot> plot = preparePlot(options.plotFile, moduleSvgImporter(), PlotPreparation{});
+    PlotPreparation preparation;
+    preparation.reading = options.reading;
+    preparation.fullOptions = machinePage(prepared.settings);
+    Result<PreparedPlot> plot = preparePlot(options.plotFile, moduleSvgImporter(), preparation);
     if (!plot) {
         std::cerr << "orlex-plotter-cli: " << plot.message() << "\n";
         prepared.failure = plot.error().kind == Error::Kind::TooBig ? kExitTooBig : kExitUsage;
@@ -74,10 +78,17 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     for (const std::string& note : prepared.plot.notes())
         std::cerr << options.plotFile << ": " << note << "\n";
 
-    prepared.check = runCheck(prepared.plot.path(), options.zoom, prepared.settings, halfStep);
+    prepared.check = runCheck(prepared.plot.path(), options.zoom, prepared.settings, halfStep, options.reading);
+    const ReadResult& run = prepared.check.run;
     if (prepared.check.verdict == PlotTest::Verdict::Unreadable) {
-        std::cerr << "orlex-plotter-cli: " << prepared.check.run.openError << "\n";
+        std::cerr << "orlex-plotter-cli: " << run.openError << "\n";
         prepared.failure = kExitUsage;
+    } else if (prepared.check.verdict == PlotTest::Verdict::Refused) {
+        std::cerr << "orlex-plotter-cli: " << run.refusalMessage() << "\n";
+        prepared.failure = run.tooBig ? kExitTooBig : kExitUsage;
+    } else {
+        for (const std::string& note : run.notes)
+            std::cerr << options.plotFile << ": " << note << "\n";
     }
     return prepared;
 }

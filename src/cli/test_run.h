@@ -14,15 +14,17 @@
 
 namespace orlex::cli {
 
-// Runs the shared check; nothing moves. `halfStep` is the step mode the step counts
-// (the fit rule in steps and the drawing-time counts) assume.
-PlotTest runCheck(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep);
+// Runs the shared check with `reading`; nothing moves. `halfStep` is the step mode the
+// step counts (the fit rule in steps and the drawing-time counts) assume.
+PlotTest runCheck(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep,
+                  PlotReading reading = PlotReading::Classic);
 
 // What the commands that read a plot start with: the settings (--settings, ./seting.txt
 // or the defaults), the chosen file prepared for the run (an SVG converted), and the
-// check. When one of them fails, `failure` holds the exit status (2, or 3 for an SVG too big
-// for the plotter's coordinates) and the reason has been said on stderr; settings warnings
-// and what the SVG import left out go to stderr as well.
+// check, all with the reading of --hpgl. When one of them fails, `failure` holds the exit
+// status (2, or 3 for an SVG too big for the plotter's coordinates or a size limit of the
+// full reading) and the reason has been said on stderr; settings warnings and what the SVG
+// import or the full reading drew differently go to stderr as well.
 struct PreparedCheck {
     int failure = 0;
     MachineSettings settings;

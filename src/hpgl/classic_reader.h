@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orlex {
 
@@ -34,9 +35,17 @@ struct ReadResult {
     bool stopped = false; // the sink asked to stop
     std::uint64_t skippedPairs = 0;
     std::optional<SkippedPair> firstSkipped;
+    // Set by the full HP-GL reading only (see plot_reading.h): why the file cannot be
+    // drawn as a whole, which ended the reading; whether that is a size limit; what it
+    // read and left without effect, counted, one sentence each.
+    std::string refusal;
+    bool tooBig = false;
+    std::vector<std::string> notes;
 
     // One message about skipped pairs (count, offset and text of the first); empty if none.
     std::string skippedMessage() const;
+    // The refusal for the operator; empty when there is none.
+    std::string refusalMessage() const;
 };
 
 // Whether `path` can be read as a plot file: a plain file that this process may read.

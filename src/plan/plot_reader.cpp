@@ -1,8 +1,6 @@
 // Collecting a reading's points and pen selections.
 #include "plan/plot_reader.h"
 
-#include "hpgl/classic_reader.h"
-
 namespace orlex {
 
 namespace {
@@ -24,16 +22,20 @@ private:
 
 } // namespace
 
-Result<ReadPlot> readPlotEvents(const std::string& path, const WorkSignals* work)
+Result<ReadPlot> readPlotEvents(const std::string& path, PlotReading reading, const FullHpglOptions& fullOptions,
+                                const WorkSignals* work)
 {
     ReadPlot plot;
     EventCollector collector(plot.events, work);
-    const ReadResult read = readClassicPlot(path, collector);
+    ReadResult read = readPlot(path, collector, reading, fullOptions);
     if (!read.opened)
         return failure(read.openError);
     if (cancelled(work))
         return failure("cancelled", Error::Kind::Cancelled);
+    if (!read.refusal.empty())
+        return failure(read.refusalMessage(), read.tooBig ? Error::Kind::TooBig : Error::Kind::Failed);
     plot.skippedPairs = read.skippedPairs;
+    plot.notes = std::move(read.notes);
     return plot;
 }
 

@@ -36,7 +36,7 @@ std::string DrawReport::message() const
     case Outcome::PointRefused:
         return "Drawing stopped at the point (" + numberText(refusedX) + ", " + numberText(refusedY)
                + "): " + refusal.reason + " The pen has been lifted.";
-    case Outcome::ReadFailed: return run.openError + " The pen has been lifted.";
+    case Outcome::ReadFailed: return (run.opened ? run.refusalMessage() : run.openError) + " The pen has been lifted.";
     case Outcome::PortFailed: return portFaultMessage(portFault, safeFault);
     }
     return {};
@@ -90,7 +90,7 @@ DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, DrawPreview* preview
     });
     StopCheck stopCheck(drive);
     SinkFan sinks{preview, &carriage, observer, &stopCheck};
-    report.run = readClassicPlot(job.path, sinks);
+    report.run = readPlot(job.path, sinks, job.reading, machinePage(drive.settings()));
     report.pointsDone = report.run.points - (carriage.lastPointDone || report.run.points == 0 ? 0 : 1);
     const std::uint64_t reached = report.pointsDone + 1; // the point the draw would go on with
     if (!carriage.portFault.empty()) {
@@ -109,7 +109,7 @@ DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, DrawPreview* preview
     report.refusal = carriage.refusal;
     report.refusedX = carriage.refusedX;
     report.refusedY = carriage.refusedY;
-    if (!report.run.opened)
+    if (!report.run.opened || !report.run.refusal.empty())
         report.outcome = DrawReport::Outcome::ReadFailed;
     else if (carriage.refusal.refusal != MoveRefusal::None)
         report.outcome = DrawReport::Outcome::PointRefused;

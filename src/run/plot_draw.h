@@ -4,8 +4,8 @@
 #pragma once
 
 #include "drive/drive.h"
-#include "hpgl/classic_reader.h"
 #include "hpgl/plot_extents.h"
+#include "hpgl/plot_reading.h"
 
 #include <cstdint>
 #include <string>
@@ -60,7 +60,7 @@ struct DrawReport {
         Stopped,      // a stop request ended the run after a step
         OriginFailed, // "Pen to 0" did not reach the origin: nothing was drawn
         PointRefused, // a point cannot be reached in 16-bit steps
-        ReadFailed,   // the plot file could not be read (any more)
+        ReadFailed,   // the plot file could not be read (any more), or the full reading refused it
         PortFailed,   // a port call failed: the pen was lifted and the coils switched off, if the port let us
     };
     Outcome outcome = Outcome::Finished;
@@ -79,14 +79,16 @@ struct DrawReport {
     std::string message() const;
 };
 
-// What to draw and how: the zoom and step mode are the ones the plot was checked in,
-// fixed for the whole draw.
+// What to draw and how: the zoom, step mode and reading are the ones the plot was
+// checked in, fixed for the whole draw (the reading also counts the points a plan from a
+// later point passes over).
 struct DrawJob {
     std::string path;
     PlotExtents extents; // as checked, for "Pen to 0"
     std::int16_t zoom = 100;
     bool halfStep = true;
     DrawPlan plan;
+    PlotReading reading = PlotReading::Classic;
 };
 
 // Draws the plot from the carriage position, after "Pen to 0" when the checked extents

@@ -77,6 +77,8 @@ std::vector<std::string> PlotTest::warnings() const
     std::vector<std::string> messages;
     if (std::string skipped = run.skippedMessage(); !skipped.empty())
         messages.push_back(std::move(skipped));
+    if (verdict == Verdict::Refused)
+        messages.push_back(run.refusalMessage() + " Draw stays off.");
     if (verdict == Verdict::BeyondCoordinates)
         messages.push_back(kCoordinateRangeMessage);
     if (verdict == Verdict::BeyondSteps)
@@ -89,6 +91,7 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
     PlotTest test;
     test.zoom = setup.zoom;
     test.halfStep = setup.halfStep;
+    test.reading = setup.reading;
     test.limitX = roundToInt16(settings.travelXmm);
     test.limitY = roundToInt16(settings.travelYmm);
 
@@ -96,9 +99,13 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
     StepCountSink steps({settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom);
     StatisticsSink statistics;
     SinkFan sinks{preview, &extents, &steps, &statistics};
-    test.run = readClassicPlot(path, sinks);
+    test.run = readPlot(path, sinks, setup.reading, machinePage(settings));
     if (!test.run.opened) {
         test.verdict = PlotTest::Verdict::Unreadable;
+        return test;
+    }
+    if (!test.run.refusal.empty()) {
+        test.verdict = PlotTest::Verdict::Refused;
         return test;
     }
     test.box = extents.box();

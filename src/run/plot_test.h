@@ -3,8 +3,8 @@
 // millimetres and in steps.
 #pragma once
 
-#include "hpgl/classic_reader.h"
 #include "hpgl/plot_extents.h"
+#include "hpgl/plot_reading.h"
 #include "plan/draw_time.h"
 #include "plan/plot_statistics.h"
 
@@ -22,6 +22,7 @@ struct PlotTest {
         BeyondCoordinates, // a point outside -32768..32767 plotter units
         BeyondSteps,       // a point the drive cannot count in 16-bit steps
         Unreadable,        // the file could not be read: nothing was measured
+        Refused,           // the full HP-GL reading refused the file (run.refusal): nothing was measured
     };
 
     ReadResult run;      // what the reading found: points, beeps, skipped pairs
@@ -29,8 +30,9 @@ struct PlotTest {
     DrawCounts steps;    // what the draw would send, counted in the step mode of the test
     PlotExtents extents; // mm at the zoom of the test
     std::int16_t zoom = 100;
-    bool halfStep = true;               // the step mode the steps were counted in
-    std::optional<std::int16_t> limitX; // Maxx, Maxy as the fit rule reads them
+    bool halfStep = true;                       // the step mode the steps were counted in
+    PlotReading reading = PlotReading::Classic; // the reading the points were counted in
+    std::optional<std::int16_t> limitX;         // Maxx, Maxy as the fit rule reads them
     std::optional<std::int16_t> limitY;
     Verdict verdict = Verdict::Fits;
     std::string stepRangeMessage; // BeyondSteps: the axis and its limit in mm
@@ -49,19 +51,21 @@ struct PlotTest {
     std::optional<double> estimatedSeconds(double stepPeriodSeconds, bool withOrigin) const;
 
     bool fits() const { return verdict == Verdict::Fits; }
-    // Messages for the operator about the run: skipped pairs, coordinates beyond range,
-    // steps beyond range. Empty when there is nothing to say.
+    // Messages for the operator about the run: skipped pairs, the full reading's refusal,
+    // coordinates beyond range, steps beyond range. Empty when there is nothing to say.
     std::vector<std::string> warnings() const;
 };
 
-// The zoom and step mode a check counts in, as the draw will use them.
+// The zoom, step mode and reading a check counts in, as the draw will use them.
 struct CheckSetup {
     std::int16_t zoom = 100;
     bool halfStep = true;
+    PlotReading reading = PlotReading::Classic;
 };
 
 // Reads `path` once, measures the extents and applies the fit rule; every point also
-// goes to `preview` when given. Nothing moves.
+// goes to `preview` when given. Nothing moves. The full reading's page is the machine's
+// travel.
 PlotTest testPlot(const std::string& path, const MachineSettings& settings, CheckSetup setup,
                   PlotSink* preview = nullptr);
 

@@ -76,9 +76,10 @@ Result<std::string> drawingHpgl(const SvgDrawing& drawing)
     return writer.finish();
 }
 
-Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order)
+Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order, PlotReading reading,
+                                    const FullHpglOptions& fullOptions)
 {
-    const Result<ReadPlot> read = readPlotEvents(plotFile, order.work);
+    Result<ReadPlot> read = readPlotEvents(plotFile, reading, fullOptions, order.work);
     if (!read)
         return read.error();
     const TravelChange unchanged{computeStatistics(read->events), {}};
@@ -95,7 +96,8 @@ Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOp
     Result<std::string> hpgl = writeHpgl(events);
     if (!hpgl)
         return hpgl.error();
-    return ReorderedHpgl{std::move(*hpgl), TravelChange{unchanged.before, computeStatistics(events)}};
+    return ReorderedHpgl{std::move(*hpgl), TravelChange{unchanged.before, computeStatistics(events)},
+                         std::move(read->notes)};
 }
 
 Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& svg, const PlotPreparation& preparation)
@@ -120,6 +122,8 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
         prepared.notes_ = std::move(drawing->notes);
         if (cancelled(preparation.work))
             return failure("cancelled", Error::Kind::Cancelled);
+    } else if (preparation.reading == PlotReading::Classic && !chosen.empty()) {
+        prepared.ignoredByClassic_ = findCommandsClassicIgnores(chosen);
     }
     if (!preparation.shorterTravel || !checkPlotReadable(prepared.path_))
         return prepared;
@@ -128,7 +132,8 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
         preparation.work->enter(WorkSignals::Stage::Reading);
     ReorderOptions order = preparation.order;
     order.work = preparation.work;
-    Result<ReorderedHpgl> reordered = reorderedHpgl(prepared.path_, order);
+    Result<ReorderedHpgl> reordered =
+        reorderedHpgl(prepared.path_, order, preparation.reading, preparation.fullOptions);
     if (!reordered && reordered.error().kind == Error::Kind::Cancelled)
         return reordered.error();
     if (!reordered)
@@ -139,6 +144,8 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
     prepared.file_ = std::move(*file);
     prepared.path_ = prepared.file_.path();
     prepared.travel_ = reordered->travel;
+    for (std::string& note : reordered->notes)
+        prepared.notes_.push_back(std::move(note));
     return prepared;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/result.h"
+#include "hpgl/plot_reading.h"
 #include "import/svg_importer.h"
 #include "plan/plot_statistics.h"
 #include "plan/stroke_order.h"
@@ -16,9 +17,11 @@
 namespace orlex {
 
 struct PlotPreparation {
-    SvgImportOptions svg;        // how an SVG drawing is placed in plotter units
-    bool shorterTravel = false;  // write the strokes in the planner's order
-    ReorderOptions order;        // how the planner may reorder them
+    SvgImportOptions svg;       // how an SVG drawing is placed in plotter units
+    bool shorterTravel = false; // write the strokes in the planner's order
+    ReorderOptions order;       // how the planner may reorder them
+    PlotReading reading = PlotReading::Classic;
+    FullHpglOptions fullOptions; // the full reading's page (machinePage) and limits
     WorkSignals* work = nullptr; // progress out, cancel in (then the result is kind Cancelled)
 };
 
@@ -55,7 +58,11 @@ public:
     const std::string& path() const { return path_; }
     bool converted() const { return converted_; }                         // the chosen file was an SVG
     const std::optional<TravelChange>& travel() const { return travel_; } // set when reordered
-    const std::vector<std::string>& notes() const { return notes_; }      // what the SVG import left out
+    // What the SVG import left out, or what the full reading of a reordered plot drew
+    // differently (without a reorder the test run's own notes say that).
+    const std::vector<std::string>& notes() const { return notes_; }
+    // The classic reading only: commands of the chosen plot file that it passes over.
+    const ClassicIgnoredCommands& ignoredByClassic() const { return ignoredByClassic_; }
 
 private:
     friend Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& svg,
@@ -64,6 +71,7 @@ private:
     bool converted_ = false;
     std::optional<TravelChange> travel_;
     std::vector<std::string> notes_;
+    ClassicIgnoredCommands ignoredByClassic_;
     UnnamedFile file_;
 };
 
@@ -78,11 +86,15 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
 Result<std::string> drawingHpgl(const SvgDrawing& drawing);
 
 // The plot's strokes in the planner's order as plain absolute HPGL, with the travel
-// before and after. Fails when the file cannot be read or holds no point.
+// before and after and the full reading's notes. Fails when the file cannot be read,
+// holds no point, or the full reading refuses it.
 struct ReorderedHpgl {
     std::string hpgl;
     TravelChange travel;
+    std::vector<std::string> notes;
 };
-Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order);
+Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order,
+                                    PlotReading reading = PlotReading::Classic,
+                                    const FullHpglOptions& fullOptions = {});
 
 } // namespace orlex

@@ -200,6 +200,7 @@ private:
         std::int16_t zoom = 100;
         bool halfStep = true;
         bool shorterTravel = false;                                      // the strokes in the planner's order
+        PlotReading reading = PlotReading::Classic;                      // Options > "Full HP-GL"
         double stepLengthX = 0, stepLengthY = 0, limitX = 0, limitY = 0; // Lstepx, Lstepy, Maxx, Maxy
         std::optional<FileStamp> stamp;                                  // the file as it was tested
         bool operator==(const DrawableCheck&) const = default;
@@ -232,7 +233,7 @@ private:
 
     // The chosen file as the runs read it (main_window_inputs.cpp): as it is, an SVG
     // converted, or its strokes in a shorter pen-up order.
-    void buildInputOptions(); // Options > "Shorter pen-up travel" and the status bar text
+    void buildInputOptions(); // Options > "Shorter pen-up travel", "Full HP-GL"
     // Before a test: a file that takes work is prepared on a thread of its own while the
     // status bar shows how far it got and Stop cancels it; the test then goes on in
     // finishTestAndShow. False when the preparation has not finished here.
@@ -242,7 +243,10 @@ private:
     void finishTestAndShow();
     const std::string& runFile() const; // what the last test read and Draw draws
     void onShorterTravelToggled(bool on);
+    void onFullHpglToggled(bool on);
+    PlotReading plotReading() const; // the reading every run of the chosen file uses
     void showInputNotes(const QString& notes);
+    void addInputNotes(const std::vector<std::string>& notes);
     std::optional<PreparedPlot> preparedPlot_;
     QTimer* preparationTimer_ = nullptr;
     BackgroundPreparation preparation_; // after what its result goes to
@@ -319,6 +323,7 @@ public:
     QMenu* optionsMenu = nullptr;
     QAction* settingsAction = nullptr;
     QAction* shorterTravelAction = nullptr; // "Shorter pen-up travel", checkable
+    QAction* fullHpglAction = nullptr;      // "Full HP-GL", checkable: the full HP-GL reading
     QMenu* helpMenu = nullptr;
     QAction* aboutAction = nullptr;
     // Status bar, under the client area.

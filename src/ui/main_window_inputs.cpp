@@ -1,7 +1,8 @@
 // The chosen file as the window's runs read it: a plot file as it is, an SVG drawing
 // converted to plotter units, and with Options > "Shorter pen-up travel" the strokes in
-// the stroke planner's order. "Test and Show" prepares it; the preview, the fit, the
-// estimate and Draw then all use the prepared plot. The file on disk is never changed.
+// the stroke planner's order; with Options > "Full HP-GL" every run reads it with the
+// full reading. "Test and Show" prepares it; the preview, the fit, the estimate and Draw
+// then all use the prepared plot. The file on disk is never changed.
 #include "ui/main_window.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@ namespace {
 
 constexpr const char* kShorterTravelKey = "shorterPenUpTravel";
 constexpr int kPreparationPollMs = 20; // progress and the end of a preparation
+constexpr const char* kFullHpglKey = "fullHpgl";
 
 // "Shorter pen-up travel saves 1324 mm (58 %): 953 mm instead of 2277 mm"
 QString travelText(const TravelChange& travel)
@@ -43,6 +45,12 @@ void MainWindow::buildInputOptions()
     shorterTravelAction->setCheckable(true);
     shorterTravelAction->setChecked(preferences_->value(QLatin1String(kShorterTravelKey), false).toBool());
     connect(shorterTravelAction, &QAction::toggled, this, &MainWindow::onShorterTravelToggled);
+
+    fullHpglAction = optionsMenu->addAction(QStringLiteral("Full HP-GL"));
+    fullHpglAction->setObjectName(QStringLiteral("fullHpglAction"));
+    fullHpglAction->setCheckable(true);
+    fullHpglAction->setChecked(preferences_->value(QLatin1String(kFullHpglKey), false).toBool());
+    connect(fullHpglAction, &QAction::toggled, this, &MainWindow::onFullHpglToggled);
 }
 
 // Another order is another plot: Draw waits for a check of it.
@@ -54,12 +62,28 @@ void MainWindow::onShorterTravelToggled(bool on)
     forgetCheck();
 }
 
+// Another reading is another plot too.
+void MainWindow::onFullHpglToggled(bool on)
+{
+    preferences_->setValue(QLatin1String(kFullHpglKey), on);
+    preferences_->sync();
+    showInputNotes({});
+    forgetCheck();
+}
+
+PlotReading MainWindow::plotReading() const
+{
+    return fullHpglAction->isChecked() ? PlotReading::Full : PlotReading::Classic;
+}
+
 bool MainWindow::prepareRunFile()
 {
     preparedPlot_.reset();
     showInputNotes({});
     PlotPreparation preparation;
     preparation.shorterTravel = shorterTravelAction->isChecked();
+    preparation.reading = plotReading();
+    preparation.fullOptions = machinePage(settings_);
     if (!preparationTakesWork(plotFile_, linkedSvgImporter(), preparation))
         return acceptPrepared(preparePlot(plotFile_, linkedSvgImporter(), preparation));
     preparation_.start(plotFile_, linkedSvgImporter(), preparation);
@@ -110,8 +134,21 @@ bool MainWindow::acceptPrepared(Result<PreparedPlot> prepared)
         notes << QString::fromStdString(note);
     if (preparedPlot_->travel())
         notes << travelText(*preparedPlot_->travel());
+    if (const std::string ignored = preparedPlot_->ignoredByClassic().sentence(); !ignored.empty())
+        notes << QString::fromStdString(ignored);
     showInputNotes(notes.join(QStringLiteral("; ")));
     return true;
+}
+
+// What the test run's full reading drew differently joins the notes of the preparation.
+void MainWindow::addInputNotes(const std::vector<std::string>& notes)
+{
+    QStringList all;
+    if (!inputLabel->text().isEmpty())
+        all << inputLabel->text();
+    for (const std::string& note : notes)
+        all << QString::fromStdString(note);
+    showInputNotes(all.join(QStringLiteral("; ")));
 }
 
 // The notes have a row of their own under the progress, shown only when there are any.

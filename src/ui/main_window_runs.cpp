@@ -70,6 +70,7 @@ MainWindow::DrawableCheck MainWindow::currentCheckKey() const
     key.zoom = preview_->zoom;
     key.halfStep = halfStepOption->isChecked();
     key.shorterTravel = shorterTravelAction->isChecked();
+    key.reading = plotReading();
     key.stepLengthX = settings_.stepLengthX;
     key.stepLengthY = settings_.stepLengthY;
     key.limitX = settings_.travelXmm;
@@ -112,14 +113,19 @@ void MainWindow::finishTestAndShow()
     } testingEnds{*controller_};
     preview().clear();
     PreviewSink previewSink(&preview());
-    const PlotTest test =
-        testPlot(runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked()}, &previewSink);
-    if (test.verdict == PlotTest::Verdict::Unreadable) {
-        // Nothing was measured: the extents of the last good test stay, Draw stays off.
+    const PlotTest test = testPlot(
+        runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading()}, &previewSink);
+    if (test.verdict == PlotTest::Verdict::Unreadable || test.verdict == PlotTest::Verdict::Refused) {
+        // Nothing was measured: the extents of the last good test stay, Draw stays off,
+        // and no part of a refused plot stays in the preview.
+        const bool refused = test.verdict == PlotTest::Verdict::Refused;
+        if (refused)
+            preview().clear();
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
-                           QString::fromStdString(test.run.openError));
+                           QString::fromStdString(refused ? test.run.refusalMessage() : test.run.openError));
         return;
     }
+    addInputNotes(test.run.notes);
     announceRunEnd(test.run, *feedback_, *this);
 
     plotExtents = test.extents;
@@ -160,7 +166,7 @@ void MainWindow::runDraw(const DrawPlan& plan)
     if (!controller_->idle() || !drawableCheck_ || !lastCheck || !plotStillAsChecked())
         return;
     stoppedDraw_.reset();
-    const DrawJob job{runFile(), plotExtents, lastCheck->zoom, lastCheck->halfStep, plan};
+    const DrawJob job{runFile(), plotExtents, lastCheck->zoom, lastCheck->halfStep, plan, lastCheck->reading};
     if (!controller_->startDraw(job, *lastCheck, pauseAtPenChangeAction->isChecked()))
         return;
     // The lamp shows the motors steadily on.

@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "cannot write none/out.plt"},
         RefusalCase{"OptimizeOverAFolder", {"optimize", "plot.plt", "-o", "."}, 2, "cannot write ."},
         RefusalCase{"ConvertOverItself", {"convert", "small.svg", "-o", "small.svg"}, 2, "input file itself"},
-        RefusalCase{"ConvertNotAnSvg", {"convert", "plot.plt", "-o", "out.plt"}, 2, "not an SVG"},
+        RefusalCase{"ConvertNotAPlot", {"convert", "empty.plt", "-o", "out.plt"}, 2, "no plot points"},
         RefusalCase{"ConvertBadFit", {"convert", "small.svg", "-o", "out.plt", "--fit", "0x10"}, 2, "--fit"},
         RefusalCase{"ConvertBadRotation", {"convert", "small.svg", "-o", "out.plt", "--rotate", "45"}, 2, "--rotate"},
         RefusalCase{

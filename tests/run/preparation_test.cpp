@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <tuple>
 #include <thread>
+#include <tuple>
 
 namespace orlex::test {
 namespace {
@@ -49,7 +49,11 @@ protected:
 TEST_F(Preparation, EveryStageGivesUpWhenAsked)
 {
     const std::vector<std::pair<const char*, std::function<bool()>>> stages{
-        {"reading", [&] { return readPlotEvents(plot, &cancelledWork).error().kind == Error::Kind::Cancelled; }},
+        {"reading",
+         [&] {
+             return readPlotEvents(plot, PlotReading::Classic, {}, &cancelledWork).error().kind
+                    == Error::Kind::Cancelled;
+         }},
         {"ordering",
          [&] {
              ReorderOptions options;

@@ -359,7 +359,8 @@ void TestWindowLayout::menus()
                                                   : " [ ]");
     }
     QCOMPARE(seen, QStringList({"&File", "  &Open", "  Open Privat  (off)", "  E&xit", "&Options", "  Settings",
-                                "  Pause at pen change [ ]", "  Shorter pen-up travel [ ]", "&Help", "  &About"}));
+                                "  Pause at pen change [ ]", "  Shorter pen-up travel [ ]", "  Full HP-GL [ ]", "&Help",
+                                "  &About"}));
 }
 
 void TestWindowLayout::statusBar()

@@ -74,7 +74,7 @@ bool settingTakesEffect(fullhpgl::CommandScanner& scanner, const std::string& mn
 
 } // namespace
 
-std::string ClassicIgnoredCommands::sentence() const
+std::string ClassicIgnoredCommands::sentence(std::string_view remedy) const
 {
     if (counts.empty())
         return {};
@@ -92,7 +92,7 @@ std::string ClassicIgnoredCommands::sentence() const
         list += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
     const CensusEntry* first = censusEntry(counts.front().first);
     const bool one = items.size() == 1 && (first->many == nullptr || counts.front().second == 1);
-    return "This plot uses " + list + " that the classic reading ignores: Options > Full HP-GL draws "
+    return "This plot uses " + list + " that the classic reading ignores: " + std::string(remedy) + " draws "
            + (one ? "it" : "them");
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -57,7 +58,8 @@ struct ClassicIgnoredCommands {
     std::vector<std::pair<std::string, std::uint64_t>> counts;
     // "This plot uses SC scaling, 12 circles (CI) and 8 labels (LB) that the classic
     // reading ignores: Options > Full HP-GL draws them"; empty when there are none.
-    std::string sentence() const;
+    // `remedy` names the way to the full reading ("--hpgl full" on the command line).
+    std::string sentence(std::string_view remedy = "Options > Full HP-GL") const;
 };
 
 // A tokenizer pass over the file, no geometry. Empty when the file cannot be read.
