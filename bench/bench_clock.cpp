@@ -1,21 +1,26 @@
 // Drive benchmark: draws a long zig-zag on the virtual plotter in real time for a range
 // of clock frequencies and prints measured / ideal drawing time (ideal = clock cycles
 // waited / frequency; 1.00 means no cycle was missed), once with the core alone and once
-// through the main window's Draw with the preview and the virtual plotter view live.
-// Then the CPU time per step with the virtual plotter in virtual time.
-//   bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view] [--detail] [--floor]
+// through the main window's Draw (on its motion thread) with the preview and the virtual
+// plotter view live, in pairs; the gaps between status reads (longest, 99.9th percentile),
+// the frames the view and the preview showed, and how long Stop takes to reach the coils
+// and the controls. Then the CPU time per step with the virtual plotter in virtual time.
+//   bench_clock [--seconds S] [--freqs 1000,2000,...] [--pairs N] [--no-window] [--no-view] [--detail] [--floor]
 // (--no-view: the main window alone, without the virtual plotter view; --detail: the long
 // events by receiver class and type, and the longest paint of each widget class inside them;
 // --floor: beside the window, an empty widget repainted every 33 ms, timed apart, to show
 // what any repaint costs on this machine)
 #include "bench_support.h"
+#include "silent_feedback.h"
 
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"
 #include "drive/ports/virtual_plotter.h"
+#include "run/motion_thread.h"
 #include "settings/settings_file.h"
 #include "ui/main_window.h"
-#include "ui/operator_feedback.h"
+#include "ui/preview_widget.h"
+#include "ui/run_controller.h"
 #include "ui/virtual_plotter_view.h"
 
 #include <QApplication>
@@ -26,6 +31,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -55,6 +62,12 @@ public:
     bool notify(QObject* receiver, QEvent* event) override
     {
         if (depth_++ > 0) {
+            if (recording && event->type() == QEvent::Paint) {
+                if (qobject_cast<ui::VirtualPlotterView*>(receiver))
+                    ++viewFrames;
+                else if (qobject_cast<ui::PreviewWidget*>(receiver))
+                    ++previewFrames;
+            }
             const bool timed = recording && detail && event->type() == QEvent::Paint;
             // The receiver may be deleted by the time the event returns.
             const std::string what =
@@ -125,6 +138,7 @@ public:
         longMicros = halfPeriodMicros;
         events = longEvents = 0;
         longTotalMicros = longestMicros = 0;
+        viewFrames = previewFrames = 0;
         byType.clear();
         byReceiver.clear();
         allByReceiver.clear();
@@ -153,6 +167,7 @@ public:
     double longMicros = 0;
     long events = 0, longEvents = 0;
     double longTotalMicros = 0, longestMicros = 0;
+    long viewFrames = 0, previewFrames = 0; // paints of the plotter view and of the preview
     std::map<int, long> byType;
     bool detail = false;
     std::map<std::string, Slowest> byReceiver;    // long outermost events
@@ -168,15 +183,6 @@ private:
 };
 
 TimingApplication* timingApp = nullptr;
-
-class SilentFeedback : public ui::OperatorFeedback {
-public:
-    void beep() override {}
-    void message(QWidget*, Icon, const QString& title, const QString& text) override
-    {
-        std::fprintf(stderr, "message: %s: %s\n", qPrintable(title), qPrintable(text));
-    }
-};
 
 struct Point {
     double x, y; // plotter units
@@ -230,6 +236,19 @@ struct Figures {
     long lost = 0;
     long gaps = 0, preemptedGaps = 0; // status reads more than half a period apart
     double longestGapMicros = 0;
+    // Every gap between two status reads, in whole microseconds (the last bucket: longer).
+    std::array<std::uint64_t, 20001> gapHistogram{};
+    double gapPercentileMicros(double share) const
+    {
+        std::uint64_t all = 0;
+        for (std::uint64_t n : gapHistogram)
+            all += n;
+        std::uint64_t seen = 0;
+        for (std::size_t us = 0; us < gapHistogram.size(); ++us)
+            if ((seen += gapHistogram[us]) >= static_cast<double>(all) * share)
+                return static_cast<double>(us);
+        return 0;
+    }
 };
 
 long involuntarySwitches()
@@ -254,12 +273,21 @@ public:
         reads_ = 0;
         switches_ = involuntarySwitches();
     }
-    void write(Register reg, std::uint8_t value) override { inner_.write(reg, value); }
+    void write(Register reg, std::uint8_t value) override
+    {
+        inner_.write(reg, value);
+        if (reg == Register::Data)
+            lastDataWrite.store(std::chrono::steady_clock::now().time_since_epoch().count(), std::memory_order_relaxed);
+    }
+    // When the last coil byte was written, on the steady clock (read from another thread).
+    std::atomic<std::chrono::steady_clock::rep> lastDataWrite{0};
     std::uint8_t read(Register reg) override
     {
         if (reg == Register::Status) {
             const auto now = std::chrono::steady_clock::now();
             const double gap = std::chrono::duration<double, std::micro>(now - last_).count();
+            if (reads_ > 0)
+                ++f_.gapHistogram[std::min<std::size_t>(static_cast<std::size_t>(gap), f_.gapHistogram.size() - 1)];
             if (reads_++ > 0 && gap > halfPeriodMicros_) {
                 ++f_.gaps;
                 f_.longestGapMicros = std::max(f_.longestGapMicros, gap);
@@ -292,6 +320,7 @@ Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, dou
     GapWatch watch(plotter, hz, f);
     bench::CountingPort port(realTime ? static_cast<Port&>(watch) : plotter);
     Drive drive(port, settings, DriveHooks{[] { return true; }});
+    watch.restart();
     const double cpu0 = cpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
     for (const Point& p : points)
@@ -306,8 +335,36 @@ Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, dou
     return f;
 }
 
-// The whole window: Test and Show, then Draw, with the preview and the plotter view live.
-Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView, bool floorProbe)
+// Runs the event loop until the window's run controller is idle again.
+void waitUntilIdle(ui::MainWindow& window)
+{
+    if (window.runState() == ui::RunState::Idle)
+        return;
+    QEventLoop loop;
+    QObject::connect(&window.controller(), &ui::RunController::stateChanged, &loop, [&](ui::RunState state) {
+        if (state == ui::RunState::Idle)
+            loop.quit();
+    });
+    loop.exec();
+}
+
+void settle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Stop pressed `afterSeconds` into a draw: from the click to the last coil write, and to
+// the controls being back (the controller idle, Draw's buttons enabled again).
+struct StopFigures {
+    double lastWriteMillis = 0, controlsBackMillis = 0, stepMillis = 0;
+};
+
+// The whole window: Test and Show, then Draw on the motion thread, with the preview and
+// the plotter view live; with `stop`, Stop is clicked partway and its latency measured.
+Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView, bool floorProbe,
+                   StopFigures* stop = nullptr)
 {
     QTemporaryDir dir;
     const QString plot = dir.filePath("zigzag.plt");
@@ -318,7 +375,7 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
             out << (i ? "," : "") << points[i].x << "," << points[i].y;
         out << ";PU;\r\n";
     }
-    SilentFeedback feedback;
+    bench::SilentFeedback feedback;
     Figures f;
     bench::CountingPort* counter = nullptr;
     GapWatch* gapWatch = nullptr;
@@ -330,8 +387,7 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
     options.openPort = [&](const MachineSettings&) {
         auto owned = std::make_unique<VirtualPlotter>(plotterConfig(hz, true));
         plotter = owned.get();
-        // The window's events hold the polling loop: the gaps between status reads say
-        // for how long, whatever the events were.
+        // The gaps between status reads say how well the motion thread kept the clock.
         auto watched = std::make_unique<GapWatch>(std::move(owned), hz, f);
         gapWatch = watched.get();
         auto counting = std::make_unique<bench::CountingPort>(std::move(watched));
@@ -344,8 +400,9 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
     ui::MainWindow window(std::move(options));
     window.openPlotFile(plot);
     window.show();
-    // As the program shows it: the view refreshes on its own frame timer.
-    ui::VirtualPlotterView view(*plotter, window.settings());
+    // As the program shows it: the view refreshes on its own frame timer from the feed.
+    ui::VirtualPlotterView view(window.settings(), plotter->paper());
+    plotter->setFeed(&view.feed());
     if (plotterView)
         view.show();
     // The floor probe: what an event that paints nothing costs on this machine at the
@@ -362,30 +419,43 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
         floorTimer.start(33);
     }
     // As an operator would, Test and Show, then Draw, once the windows show their first frames.
-    const auto settle = [] {
-        QEventLoop loop;
-        QTimer::singleShot(200, &loop, &QEventLoop::quit);
-        loop.exec();
-    };
-    settle();
+    settle(200);
     window.onTestAndShowClicked();
+    waitUntilIdle(window);
     if (!window.drawButton->isEnabled())
         std::fprintf(stderr, "Draw is not enabled after the test at %.0f Hz\n", hz);
-    settle();
+    settle(200);
     counter->reset();
     f = Figures{};
     gapWatch->restart();
     timingApp->reset(5e5 / hz);
     timingApp->recording = true;
+    std::chrono::steady_clock::time_point clicked{}, controlsBack{};
+    if (stop) {
+        QTimer::singleShot(1000, &window, [&] {
+            clicked = std::chrono::steady_clock::now();
+            window.stopButton->click();
+        });
+    }
     const auto t0 = std::chrono::steady_clock::now();
     window.onDrawClicked();
+    waitUntilIdle(window);
     const auto t1 = std::chrono::steady_clock::now();
+    controlsBack = t1;
     timingApp->recording = false;
     timingApp->floorWidget = timingApp->floorTimer = nullptr;
     f.seconds = std::chrono::duration<double>(t1 - t0).count();
     f.cycles = counter->cycles();
     f.outputs = counter->dataWrites;
     f.lost = plotter->counters().lostStepsX + plotter->counters().lostStepsY;
+    if (stop) {
+        const std::chrono::steady_clock::time_point lastWrite{
+            std::chrono::steady_clock::duration{gapWatch->lastDataWrite.load()}};
+        const auto millis = [](auto d) { return std::chrono::duration<double, std::milli>(d).count(); };
+        stop->lastWriteMillis = millis(lastWrite - clicked);
+        stop->controlsBackMillis = millis(controlsBack - clicked);
+        stop->stepMillis = 2000.0 / hz;
+    }
     return f;
 }
 
@@ -400,8 +470,8 @@ void printRow(const char* mode, double hz, const Figures& f)
 void printGaps(const Figures& f)
 {
     std::printf("        status reads more than half a period apart: %ld, %ld of them with the thread "
-                "switched off the processor; longest %.0f us\n",
-                f.gaps, f.preemptedGaps, f.longestGapMicros);
+                "switched off the processor; longest gap %.0f us; 99.9 %% of gaps under %.0f us\n",
+                f.gaps, f.preemptedGaps, f.longestGapMicros, f.gapPercentileMicros(0.999) + 1);
 }
 
 } // namespace
@@ -409,6 +479,7 @@ void printGaps(const Figures& f)
 int main(int argc, char** argv)
 {
     double seconds = 2;
+    int pairs = 1;
     bool window = true;
     bool plotterView = true;
     bool detail = false;
@@ -417,6 +488,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
             seconds = std::atof(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--pairs") && i + 1 < argc) {
+            pairs = std::max(1, std::atoi(argv[++i]));
         } else if (!std::strcmp(argv[i], "--no-window")) {
             window = false;
         } else if (!std::strcmp(argv[i], "--no-view")) {
@@ -430,8 +503,8 @@ int main(int argc, char** argv)
             for (char* s = std::strtok(argv[++i], ","); s; s = std::strtok(nullptr, ","))
                 freqs.push_back(std::atof(s));
         } else {
-            std::fprintf(stderr, "usage: bench_clock [--seconds S] [--freqs 1000,2000,...] [--no-window] [--no-view] "
-                                 "[--detail] [--floor]\n");
+            std::fprintf(stderr, "usage: bench_clock [--seconds S] [--freqs 1000,2000,...] [--pairs N] [--no-window] "
+                                 "[--no-view] [--detail] [--floor]\n");
             return 2;
         }
     }
@@ -441,33 +514,43 @@ int main(int argc, char** argv)
     timingApp = &app;
     app.detail = detail;
 
-    std::printf("machine: %s\nQt platform: %s\n", bench::machineText().c_str(),
-                qPrintable(QGuiApplication::platformName()));
+    std::printf("machine: %s\nQt platform: %s\nload average before: %s\n", bench::machineText().c_str(),
+                qPrintable(QGuiApplication::platformName()), bench::loadAverageText().c_str());
+    {
+        MotionThread probe;
+        std::printf("motion thread: %s\n", probe.priority().text().c_str());
+    }
     std::printf("zig-zag of about %.1f s per frequency; ratio = measured / (cycles / frequency)\n", seconds);
+    const bench::CpuTicks ticks0 = bench::cpuTicks();
     for (double hz : freqs) {
         // Two cycles per coil byte: hz * seconds / 2 bytes take `seconds`.
         const auto points = zigZag(static_cast<std::uint64_t>(hz * seconds / 2));
-        const Figures core = drawCore(hz, points, true);
-        printRow("core", hz, core);
-        printGaps(core);
-        if (window) {
+        std::vector<double> differences;
+        for (int pair = 0; pair < pairs; ++pair) {
+            double coreCpu = 0;
+            const Figures core = drawCore(hz, points, true, &coreCpu);
+            printRow("core", hz, core);
+            printGaps(core);
+            std::printf("        CPU %.3f s for %.3f s of wall time\n", coreCpu, core.seconds);
+            if (!window)
+                continue;
+            const double cpu0 = cpuSeconds();
             const Figures windowRun = drawWindow(hz, points, plotterView, floorProbe);
+            const double windowCpu = cpuSeconds() - cpu0;
             printRow(plotterView ? "window" : "no-view", hz, windowRun);
             printGaps(windowRun);
-            QString types;
-            for (const auto& [type, count] : app.byType)
-                types += QStringLiteral(" %1:%2").arg(type).arg(count);
-            std::printf("        events %ld, longer than half a period %ld (%.1f ms in all, longest %.2f ms; by "
-                        "QEvent type%s)\n",
-                        app.events, app.longEvents, app.longTotalMicros / 1000, app.longestMicros / 1000,
-                        qPrintable(types));
-            // CPU time beside wall time: on a busy machine the wall time of an event also
-            // holds the time the thread waited for a core.
+            const double ideal = static_cast<double>(windowRun.cycles) / hz;
+            const double coreIdeal = static_cast<double>(core.cycles) / hz;
+            differences.push_back(windowRun.seconds / ideal - core.seconds / coreIdeal);
+            std::printf("        CPU %.3f s (all threads, test included) for %.3f s of drawing; plotter view %.1f "
+                        "frames/s, preview %.1f updates/s; window ratio - core ratio %+.4f\n",
+                        windowCpu, windowRun.seconds, static_cast<double>(app.viewFrames) / windowRun.seconds,
+                        static_cast<double>(app.previewFrames) / windowRun.seconds, differences.back());
+            std::printf("        window thread events %ld, longer than half a period %ld (longest %.2f ms)\n",
+                        app.events, app.longEvents, app.longestMicros / 1000);
             for (const auto& [what, slow] : app.byReceiver)
                 std::printf("        long: %-40s %6ld (%ld by CPU)  longest %.3f ms, CPU %.3f ms\n", what.c_str(),
                             slow.count, slow.longCpu, slow.longestMicros / 1000, slow.longestCpuMicros / 1000);
-            for (const auto& [what, all] : app.allByReceiver)
-                std::printf("        all: %-41s %6ld  %s\n", what.c_str(), all.count, all.cpuSpread().c_str());
             if (floorProbe) {
                 const long over = std::count_if(app.floor.cpuMicros.begin(), app.floor.cpuMicros.end(),
                                                 [&](double us) { return us > app.longMicros; });
@@ -478,7 +561,22 @@ int main(int argc, char** argv)
                 std::printf("        paint: %-39s %6ld  longest %.3f ms, CPU %.3f ms; %s\n", what.c_str(), slow.count,
                             slow.longestMicros / 1000, slow.longestCpuMicros / 1000, slow.cpuSpread().c_str());
         }
+        if (!differences.empty()) {
+            std::sort(differences.begin(), differences.end());
+            std::printf("%.0f Hz, %zu pairs: window ratio - core ratio median %+.4f, worst %+.4f\n", hz,
+                        differences.size(), differences[differences.size() / 2], differences.back());
+        }
     }
+    if (window && !freqs.empty()) {
+        StopFigures stop;
+        const double hz = freqs.front();
+        drawWindow(hz, zigZag(static_cast<std::uint64_t>(hz * 4 / 2)), plotterView, false, &stop);
+        std::printf("Stop 1 s into a %.0f Hz draw: last coil write %.2f ms after the click (one step %.2f ms), "
+                    "controls back %.2f ms after it\n",
+                    hz, stop.lastWriteMillis, stop.stepMillis, stop.controlsBackMillis);
+    }
+    std::printf("steal time during the runs: %.2f %%; load average after: %s\n",
+                bench::stealPercent(ticks0, bench::cpuTicks()), bench::loadAverageText().c_str());
 
     const auto points = zigZag(2000000);
     double cpu = 0;

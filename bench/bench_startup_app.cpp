@@ -79,7 +79,8 @@ int main(int argc, char** argv)
 
     std::unique_ptr<orlex::ui::VirtualPlotterView> view;
     if (orlex::VirtualPlotter* plotter = window.virtualPlotter()) {
-        view = std::make_unique<orlex::ui::VirtualPlotterView>(*plotter, window.settings());
+        view = std::make_unique<orlex::ui::VirtualPlotterView>(window.settings(), plotter->paper());
+        plotter->setFeed(&view->feed());
         view->move(window.frameGeometry().topRight() + QPoint(8, 0));
         view->show();
     }

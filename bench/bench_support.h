@@ -28,6 +28,41 @@ inline std::string machineText()
     return std::to_string(std::thread::hardware_concurrency()) + " cores, " + model;
 }
 
+// The 1-, 5- and 15-minute load averages, as /proc/loadavg gives them.
+inline std::string loadAverageText()
+{
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
+// The processors' time so far as /proc/stat counts it: all of it, and what the
+// hypervisor took (steal), in ticks. Two readings give the steal share between them.
+struct CpuTicks {
+    unsigned long long total = 0, steal = 0;
+};
+inline CpuTicks cpuTicks()
+{
+    std::ifstream in("/proc/stat");
+    std::string cpu;
+    in >> cpu;
+    CpuTicks t;
+    for (int field = 0; field < 8; ++field) {
+        unsigned long long v = 0;
+        in >> v;
+        t.total += v;
+        if (field == 7)
+            t.steal = v;
+    }
+    return t;
+}
+inline double stealPercent(const CpuTicks& from, const CpuTicks& to)
+{
+    const auto total = static_cast<double>(to.total - from.total);
+    return total > 0 ? 100.0 * static_cast<double>(to.steal - from.steal) / total : 0.0;
+}
+
 // Peak resident memory of this process so far, in KiB (VmHWM).
 inline long peakRssKib()
 {

@@ -3,11 +3,11 @@
 // hp2xx's time on the same file, the throughput ratio to it.
 //   bench_window_test FILE [HP2XX_SECONDS] [RUNS] [HP2XX_CPU_SECONDS]
 #include "bench_support.h"
+#include "silent_feedback.h"
 
 #include "drive/ports/open_port.h"
 #include "drive/ports/virtual_plotter.h"
 #include "ui/main_window.h"
-#include "ui/operator_feedback.h"
 #include "ui/preview_widget.h"
 
 #include <QApplication>
@@ -24,16 +24,6 @@
 using namespace orlex;
 
 namespace {
-
-class SilentFeedback : public ui::OperatorFeedback {
-public:
-    void beep() override { ++beeps; }
-    void message(QWidget*, Icon, const QString& title, const QString& text) override
-    {
-        std::fprintf(stderr, "message: %s: %s\n", qPrintable(title), qPrintable(text));
-    }
-    int beeps = 0;
-};
 
 // The 1-minute load average: the runs share the cores with whatever else is running.
 double loadAverage()
@@ -71,7 +61,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
 
     QTemporaryDir dir;
-    SilentFeedback feedback;
+    bench::SilentFeedback feedback;
     ui::MainWindowOptions options;
     options.settingsFile = (dir.path() + "/seting.txt").toStdString();
     options.feedback = &feedback;
