@@ -5,10 +5,12 @@
 #include "common/work_signals.h"
 #include "run/prepared_plot.h"
 
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace orlex {
 
@@ -25,8 +27,10 @@ public:
 
     // Starts preparing `chosen`. False when work still runs.
     bool start(const std::string& chosen, SvgImporter svg, PlotPreparation preparation);
-    void cancel() { work_.cancelRequested = true; }
-    bool busy() const { return thread_.joinable(); }
+    // Gives the running work up: the next takeResult() says so at once, while the work
+    // ends on its own at its next check.
+    void cancel();
+    bool busy() const { return job_ != nullptr; }
     // The result once the work has ended (kind Cancelled after cancel()); nothing while
     // it runs or when none was started.
     std::optional<Result<PreparedPlot>> takeResult();
@@ -34,10 +38,19 @@ public:
     std::string progressText() const;
 
 private:
-    WorkSignals work_;
-    std::mutex mutex_;
-    std::optional<Result<PreparedPlot>> result_;
-    std::jthread thread_;
+    struct Job {
+        WorkSignals work;
+        std::mutex mutex;
+        std::optional<Result<PreparedPlot>> result;
+        bool finished = false; // under the mutex
+    };
+    struct GivenUp {
+        std::shared_ptr<Job> job;
+        std::jthread thread; // ending on its own at the work's next check
+    };
+    std::shared_ptr<Job> job_;   // the work being waited for
+    std::jthread thread_;        // its thread
+    std::vector<GivenUp> given_; // cancelled work
 };
 
 } // namespace orlex
