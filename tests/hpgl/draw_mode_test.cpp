@@ -1,5 +1,5 @@
 // Draw runs on the virtual plotter: what reaches the paper, refused moves, stop requests, progress.
-#include "hpgl_test_support.h"
+#include "hpgl_rig.h"
 
 #include <gtest/gtest.h>
 

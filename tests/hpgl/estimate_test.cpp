@@ -1,5 +1,5 @@
 // The test run counts exactly the step outputs and pen commands the draw then sends.
-#include "hpgl_test_support.h"
+#include "hpgl_rig.h"
 
 #include <gtest/gtest.h>
 

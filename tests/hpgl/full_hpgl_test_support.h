@@ -4,7 +4,7 @@
 #pragma once
 
 #include "hpgl/full/full_reader.h"
-#include "hpgl_test_support.h"
+#include "hpgl_rig.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The interpreter's grammar in test mode: points with pen states, beeps, caption, extents
 // and skipped pairs for a table of small plot files.
-#include "hpgl_test_support.h"
+#include "hpgl_rig.h"
 
 #include <gtest/gtest.h>
 

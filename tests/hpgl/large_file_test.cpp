@@ -1,5 +1,5 @@
 // Large plot files are read through a fixed buffer: peak memory does not grow with them.
-#include "hpgl_test_support.h"
+#include "hpgl_rig.h"
 
 #include <gtest/gtest.h>
 

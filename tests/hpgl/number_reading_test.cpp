@@ -1,7 +1,7 @@
 // Coordinates as the test run reads them, whichever way the reader takes: short whole
 // numbers eight bytes at a time, anything else character by character, and numbers that
 // straddle the reader's 64 KiB blocks. Values are fixed here, not read by another parser.
-#include "hpgl_test_support.h"
+#include "hpgl_rig.h"
 
 #include <gtest/gtest.h>
 

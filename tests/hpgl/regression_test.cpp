@@ -1,6 +1,6 @@
 // Coordinates read the same through the whole-number shortcut and the full parse:
 // signs, leading zeros, the 15-digit edge, fractions, and texts that are no number.
-#include "hpgl_test_support.h"
+#include "hpgl_rig.h"
 
 #include <gtest/gtest.h>
 

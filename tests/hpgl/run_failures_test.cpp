@@ -1,5 +1,5 @@
 // Runs that cannot read a file, and points beyond the 16-bit extents.
-#include "hpgl_test_support.h"
+#include "hpgl_rig.h"
 
 #include <gtest/gtest.h>
 

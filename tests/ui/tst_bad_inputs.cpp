@@ -1,7 +1,7 @@
 // The window over the hostile plot files: "Test and Show" ends with the defined labels,
 // Limit frame, beeps, caption, messages and Draw state, or a clear message; memory
 // stays flat and the window goes on working. A file deleted before Draw is reported.
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include "../hostile/hostile_cases.h"
 

@@ -2,7 +2,7 @@
 // remembered and forgetting the last test, a circle the classic reading passes over (and
 // says so in the notes row) drawn by the full reading, with and without the shorter
 // pen-up order, and a plot the full reading refuses never drawn.
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include "ui/main_window.h"
 

@@ -1,5 +1,5 @@
 // "Pen home" and "Pen to 0" in the window, on the virtual plotter in virtual time.
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include "ui/main_window.h"
 

@@ -1,6 +1,6 @@
 // Manual controls of the main window on the virtual plotter: jogs, motor and pen
 // buttons, the motor lamp, the presence test's display and the step-period measurement.
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include "ui/main_window.h"
 #include "ui/widgets.h"

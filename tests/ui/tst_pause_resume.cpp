@@ -2,7 +2,7 @@
 // virtual plotter in virtual time: however a draw is held or ended and carried on, the
 // paper ends up with the ink of one whole draw and nothing else.
 #include "../run/ink.h"
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include "ui/main_window.h"
 

@@ -1,7 +1,7 @@
 // Options > "Shorter pen-up travel" and SVG drawings in the window, on the virtual plotter
 // in virtual time: the option remembered, the coil bytes of an unticked draw unchanged,
 // the same lines drawn in the shorter order, and an SVG chosen any way drawn converted.
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include "ui/main_window.h"
 

@@ -1,6 +1,6 @@
 // "Test and Show", "Draw" and "Stop" end to end in the window, on the virtual plotter
 // in virtual time: what lands on the virtual paper, the fit rule, failures and Stop.
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include "ui/main_window.h"
 #include "ui/widgets.h"

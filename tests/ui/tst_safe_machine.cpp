@@ -1,7 +1,7 @@
 // The window keeps the machine safe and the sheet clean: the pen is up after every draw,
 // Draw is offered only for what a test checked, the dialogs wait while the machine runs,
 // Stop ends a wait for a halted clock, and the trace is written out as the run ends.
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include "settings/settings_file.h"
 #include "ui/main_window.h"

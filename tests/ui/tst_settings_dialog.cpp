@@ -4,7 +4,7 @@
 #include "ui/preview_widget.h"
 #include "ui/settings_dialog.h"
 #include "ui/widgets.h"
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include <QApplication>
 #include <QGroupBox>

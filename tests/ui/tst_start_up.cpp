@@ -1,7 +1,7 @@
 // Start-up and shut-down of the main window on the virtual plotter: what reaches the
 // port, the settings file, the start-up display, Exit and close, File > Open, dropped
 // files, Help > About and Options > Settings.
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include "ui/main_window.h"
 #include "ui/preview_widget.h"

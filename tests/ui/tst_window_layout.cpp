@@ -1,7 +1,7 @@
 // The fixed layouts of the main window, the settings dialog and the about box: no control
 // drawn over another, no caption clipped in the fonts here, the sizes and a few places the
 // rest relies on; and the main window's menus, status bar, handlers and small widgets.
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include "settings/settings_file.h"
 #include "ui/about_box.h"

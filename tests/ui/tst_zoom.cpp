@@ -1,6 +1,6 @@
 // Preview controls of the main window: the zoom chain between scroll bar and text box,
 // Draw disabled by every zoom change, "Cls", "Show Pen Up" and the origin half-axes.
-#include "ui_test_support.h"
+#include "window_rig.h"
 
 #include "ui/main_window.h"
 #include "ui/preview_widget.h"

@@ -1,5 +1,5 @@
-// Shared helpers of the window tests (see ui_test_support.h).
-#include "ui_test_support.h"
+// Shared helpers of the window tests (see window_rig.h).
+#include "window_rig.h"
 
 #include "drive/ports/tracing_port.h"
 #include "settings/conversions.h"
