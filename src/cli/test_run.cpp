@@ -78,6 +78,9 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     if (prepared.check.verdict == PlotTest::Verdict::Unreadable) {
         std::cerr << "orlex-plotter-cli: " << prepared.check.run.openError << "\n";
         prepared.failure = kExitUsage;
+    } else if (prepared.check.notAPlot) {
+        std::cerr << "orlex-plotter-cli: " << prepared.check.notAPlotMessage(options.plotFile) << "\n";
+        prepared.failure = kExitUsage;
     }
     return prepared;
 }

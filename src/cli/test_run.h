@@ -21,8 +21,9 @@ PlotTest runCheck(const std::string& plotFile, std::int16_t zoom, const MachineS
 // What the commands that read a plot start with: the settings (--settings, ./seting.txt
 // or the defaults), the chosen file prepared for the run (an SVG converted), and the
 // check. When one of them fails, `failure` holds the exit status (2, or 3 for an SVG too big
-// for the plotter's coordinates) and the reason has been said on stderr; settings warnings
-// and what the SVG import left out go to stderr as well.
+// for the plotter's coordinates; 2 for a file in which the reading finds no point) and the
+// reason has been said on stderr; settings warnings and what the SVG import left out go
+// to stderr as well.
 struct PreparedCheck {
     int failure = 0;
     MachineSettings settings;

@@ -67,6 +67,16 @@ std::optional<double> PlotTest::estimatedSeconds(double stepPeriodSeconds, bool 
     return static_cast<double>(stepPeriods(withOrigin)) * stepPeriodSeconds;
 }
 
+std::string notAPlotMessage(const std::string& shownName)
+{
+    return "\"" + shownName + "\" is not a plot file: the reading found no point in it.";
+}
+
+std::string PlotTest::notAPlotMessage(const std::string& shownName) const
+{
+    return orlex::notAPlotMessage(shownName);
+}
+
 std::vector<std::string> PlotTest::warnings() const
 {
     std::vector<std::string> messages;
@@ -96,6 +106,7 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
         test.verdict = PlotTest::Verdict::Unreadable;
         return test;
     }
+    test.notAPlot = test.run.points == 0;
     test.box = extents.box();
     test.steps = steps.counts();
     test.statistics = statistics.result();

@@ -67,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--zoom", "200"},
                  0,
                  {{"min_x_mm", "-20"}, {"min_y_mm", "0"}, {"max_x_mm", "6"}, {"max_y_mm", "10"}, {"fits", "true"}}},
-        JsonCase{"EndsInsideX", "PD100", {}, 0, {{"end_of_file_caption", "true"}, {"beeps", "2"}, {"points", "0"}}},
+        JsonCase{
+            "EndsInsideX", "PD40,0;PD100", {}, 0, {{"end_of_file_caption", "true"}, {"beeps", "2"}, {"points", "1"}}},
         JsonCase{"SkippedPair", "PA1-2,5;PD10,10;", {}, 0, {{"skipped_pairs", "1"}, {"points", "1"}}},
         JsonCase{"OneMillimetreTooWide", "PU-40,0;PD6000,0;", {}, 3, {{"min_x_mm", "-1"}, {"fits", "false"}}},
         JsonCase{"TooHighAlone", "PD0,6040;", {}, 3, {{"max_y_mm", "151"}, {"fits", "false"}}},
