@@ -1,5 +1,6 @@
-// "draw FILE": the check and its fit rule, the presence check, then the shared draw
-// run ("Pen to 0" when the plot has negative coordinates, the drawing). However the tool
+// "draw FILE": the check and its fit rule, also from where the pen stands when that is
+// known, the presence check, then the shared draw run ("Pen to 0" when the plot has
+// negative coordinates or --home is given, the drawing). However the tool
 // ends once the port is open, the pen comes up, the motors are switched off and the
 // trace is written out.
 #include "cli/draw_command.h"
@@ -11,6 +12,7 @@
 #include "cli/test_run.h"
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"
+#include "run/carriage_reach.h"
 #include "run/draw_monitor.h"
 #include "run/motion_thread.h"
 #include "run/plot_draw.h"
@@ -280,6 +282,19 @@ int runDrawCommand(const CliOptions& options)
         std::cerr << "orlex-plotter-cli: --from-point " << options.fromPoint << " is beyond the plot, which has "
                   << check.run.points << " points. Nothing was moved.\n";
         return kExitUsage;
+    }
+    // Where the drawing starts: after "Pen to 0" at its point, on the virtual plotter
+    // where --start puts the carriage. On a real plotter without homing nobody knows.
+    std::optional<CarriageMm> penAt;
+    if (options.home || check.needsPenToZero())
+        penAt = penToZeroPoint(check, prepared.settings);
+    else if (options.simulate)
+        penAt = CarriageMm{options.startXmm, options.startYmm};
+    if (!penAt) {
+        std::cerr << kPositionUnknownText << "\n";
+    } else if (const auto refusal = positionFitRefusal(check, prepared.settings, *penAt, kCliOverrunRemedy)) {
+        std::cerr << "orlex-plotter-cli: " << *refusal << "\n";
+        return kExitTooBig;
     }
     std::unique_ptr<PenPrompt> prompt;
     if (options.pauseAtPenChange) {

@@ -122,6 +122,47 @@ TEST(TestCommand, CoordinateRangeProblemIsExplainedAndTooBig)
     EXPECT_NE(result.err.find("coordinate range"), std::string::npos) << result.err;
 }
 
+struct PositionCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    int status;
+    bool positionUnknown; // the warning that the pen must stand at the plot's origin
+};
+
+void PrintTo(const PositionCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class PositionWarning : public ::testing::TestWithParam<PositionCase> {};
+
+// Where the pen stands decides whether a plot fits; the tool says so when it cannot know.
+TEST_P(PositionWarning, IsGivenOnlyWhileThePositionIsUnknown)
+{
+    const PositionCase& c = GetParam();
+    TempFolder folder;
+    writeFile(folder / "plot.plt", "PD400,400;");
+    writeFile(folder / "negative.plt", "PU-400,0;PD400,400;");
+    writeFile(folder / "big.plt", "PD8000,0;");
+    const CliResult result = runCli(folder.path(), c.arguments);
+    EXPECT_EQ(result.status, c.status) << result.err;
+    EXPECT_EQ(result.err.find("Position unknown: the plot fits only if the pen stands at its origin\n")
+                  != std::string::npos,
+              c.positionUnknown)
+        << result.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PositionWarning,
+    ::testing::Values(PositionCase{"Test", {"test", "plot.plt"}, 0, true},
+                      PositionCase{"TestJson", {"test", "plot.plt", "--json"}, 0, true},
+                      PositionCase{"TestOfAPlotThatHomesFirst", {"test", "negative.plt"}, 0, false},
+                      PositionCase{"TooBigSaysNothingOfIt", {"test", "big.plt"}, 3, false},
+                      PositionCase{"DrawWithHome", {"draw", "plot.plt", "--simulate", "--home"}, 0, false},
+                      PositionCase{"DrawFromTheVirtualStart", {"draw", "plot.plt", "--simulate"}, 0, false},
+                      PositionCase{"Stat", {"stat", "plot.plt"}, 0, false}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 struct UnreadableCase {
     const char* name;
     std::vector<std::string> arguments;
