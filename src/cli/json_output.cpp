@@ -65,7 +65,10 @@ double atZoom(double millimetres, const PlotTest& check)
     return millimetres * check.zoom / 100.0;
 }
 
-std::string testJson(const PlotTest& outcome, double clockHz)
+namespace {
+
+// The keys of test, and of stat with `strokes`, in the order the help lists them.
+std::string checkJson(const PlotTest& outcome, double clockHz, bool strokes)
 {
     const ReadResult& r = outcome.run;
     JsonObject json;
@@ -76,21 +79,25 @@ std::string testJson(const PlotTest& outcome, double clockHz)
         .add("beeps", r.beeps)
         .add("end_of_file_caption", r.endOfFileCaption)
         .add("skipped_pairs", r.skippedPairs)
-        .add("points", r.points)
-        .add("out_of_range", outcome.box.outOfRange)
+        .add("points", r.points);
+    if (strokes)
+        json.add("strokes", outcome.statistics.strokes);
+    json.add("out_of_range", outcome.box.outOfRange)
         .add("steps_out_of_range", outcome.verdict == PlotTest::Verdict::BeyondSteps);
     addFigures(json, outcome, clockHz);
     return json.text();
 }
 
+} // namespace
+
+std::string testJson(const PlotTest& outcome, double clockHz)
+{
+    return checkJson(outcome, clockHz, false);
+}
+
 std::string statJson(const PlotTest& outcome, double clockHz)
 {
-    JsonObject json;
-    json.add("points", outcome.statistics.points).add("strokes", outcome.statistics.strokes);
-    addFigures(json, outcome, clockHz);
-    addExtents(json, outcome.extents);
-    json.add("fits", outcome.fits());
-    return json.text();
+    return checkJson(outcome, clockHz, true);
 }
 
 std::string optimizeJson(const OptimizeFigures& f)
