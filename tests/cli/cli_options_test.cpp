@@ -1,8 +1,12 @@
 // Argument parsing of orlex-plotter-cli: accepted forms, defaults and refused combinations.
 #include "cli/cli_options.h"
+#include "cli/option_table.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <regex>
 #include <sstream>
 
 namespace orlex::cli {
@@ -293,6 +297,49 @@ INSTANTIATE_TEST_SUITE_P(
                    3,
                    "orlex-plotter-cli draw --home --from-point 3 -- -odd.plt"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The manual page in roff, its hyphens as "\-": what the page names, with plain hyphens.
+std::string manPageText()
+{
+    std::ifstream in(ORLEX_CLI_MAN_PAGE, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (std::size_t at = 0; (at = text.find("\\-", at)) != std::string::npos;)
+        text.erase(at, 1);
+    return text;
+}
+
+class ManPage : public ::testing::TestWithParam<Command> {};
+
+// The manual page keeps up with the help: every option and JSON key a command's help names.
+TEST_P(ManPage, NamesWhatTheHelpNames)
+{
+    const std::string page = manPageText();
+    ASSERT_FALSE(page.empty()) << ORLEX_CLI_MAN_PAGE;
+    const std::string help = helpText(GetParam());
+    // Options (a dash after a blank or a bracket: not "home-built") and JSON keys.
+    const std::regex named(R"((?:^|[\s\[])(--?[a-z][a-z-]*)|\b([a-z]+(?:_[a-z]+)+)\b)");
+    std::size_t count = 0;
+    for (auto it = std::sregex_iterator(help.begin(), help.end(), named); it != std::sregex_iterator(); ++it) {
+        const std::string name = (*it)[1].matched ? (*it)[1].str() : (*it)[2].str();
+        EXPECT_NE(page.find(name), std::string::npos) << name << " is not in the manual page";
+        ++count;
+    }
+    EXPECT_GT(count, 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, ManPage,
+                         ::testing::Values(Command::Help, Command::Test, Command::Stat, Command::Draw,
+                                           Command::Optimize, Command::Convert),
+                         [](const auto& row) { return std::to_string(static_cast<int>(row.param)); });
+
+TEST(ManPage, NamesEveryOptionOfTheTable)
+{
+    const std::string page = manPageText();
+    for (const OptionRule& rule : optionTable()) {
+        EXPECT_NE(page.find(rule.name), std::string::npos) << rule.name;
+        EXPECT_NE(page.find(rule.alias), std::string::npos) << rule.alias;
+    }
+}
 
 } // namespace
 } // namespace orlex::cli
