@@ -62,7 +62,6 @@ INSTANTIATE_TEST_SUITE_P(
                                      "--settings\n--json\n-o\n--output\n--no-reverse\n--clock\n--help\n"},
                       CompletionCase{"Choices", {"draw", "a.plt", "--port", "d"}, "direct\n"},
                       CompletionCase{"ChoicesAfterEquals", {"draw", "a.plt", "--port", "=", "pp"}, "ppdev\n"},
-                      CompletionCase{"RotateChoices", {"convert", "a.svg", "--rotate", ""}, "0\n90\n"},
                       CompletionCase{"NothingForANumber", {"draw", "a.plt", "--zoom", ""}, ""},
                       CompletionCase{"FileForSettings", {"stat", "a.plt", "--settings", "run.b"}, "run.bash\n"},
                       CompletionCase{"PlotFile", {"test", "completion.b"}, "completion.bash\n"}),

@@ -213,10 +213,6 @@ INSTANTIATE_TEST_SUITE_P(
                                {"--help"},
                                Command::Help,
                                "Usage: orlex-plotter-cli test FILE [--zoom N] [--settings PATH] [--json]"},
-                      HelpCase{"Test",
-                               {"test", "--help"},
-                               Command::Test,
-                               "Usage: orlex-plotter-cli test FILE [--zoom N] [--settings PATH] [--json]"},
                       HelpCase{"StatAfterItsFile",
                                {"stat", "a.plt", "-h"},
                                Command::Stat,
@@ -225,34 +221,11 @@ INSTANTIATE_TEST_SUITE_P(
                                {"help", "draw"},
                                Command::Draw,
                                "Usage: orlex-plotter-cli draw FILE [--zoom N] [--settings PATH] [--full-step]"},
-                      HelpCase{"Optimize",
-                               {"optimize", "--help"},
-                               Command::Optimize,
-                               "Usage: orlex-plotter-cli optimize IN -o OUT [--settings PATH] [--json]"},
                       HelpCase{"Convert",
                                {"convert", "--help"},
                                Command::Convert,
                                "Usage: orlex-plotter-cli convert IN.svg -o OUT.plt [--tolerance MM]"}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(CommandHelp, NamesNoOptionOfAnotherCommand)
-{
-    const std::string convert = helpText(Command::Convert);
-    EXPECT_EQ(convert.find("--zoom"), std::string::npos) << convert;
-    EXPECT_NE(convert.find("--fit WxH"), std::string::npos) << convert;
-    const std::string test = helpText(Command::Test);
-    EXPECT_EQ(test.find("--trace"), std::string::npos) << test;
-    EXPECT_NE(test.find("max_x_limit_mm"), std::string::npos) << test;
-}
-
-TEST(Version, IsOneLineWithTheProgramsName)
-{
-    const ParsedOptions parsed = parseCliOptions({"--version"});
-    ASSERT_TRUE(parsed.options) << parsed.error;
-    EXPECT_EQ(parsed.options->command, Command::Version);
-    EXPECT_TRUE(versionText().starts_with("orlex-plotter-cli ")) << versionText();
-    EXPECT_EQ(versionText().find('\n'), versionText().size() - 1) << versionText();
-}
 
 struct ResumeCase {
     const char* name;
