@@ -8,9 +8,10 @@ set -euo pipefail
 # librsvg2-bin: rsvg-convert, which the SVG import's tests compare against.
 # clang-format: scripts/test.sh checks the layout of every C++ file with it.
 # libhersheyfont-dev and hershey-fonts-data: the stroke font of the full HP-GL reading's labels.
+# appstream: appstreamcli, which checks the package's AppStream metainfo.
 packages=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgl-dev fonts-liberation clang
           libclang-rt-14-dev librsvg2-dev libcairo2-dev librsvg2-bin clang-format libhersheyfont-dev
-          hershey-fonts-data "$@")
+          hershey-fonts-data appstream "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,8 +1,9 @@
 // Parsing of orlex-plotter-cli's arguments: "test FILE ...", "stat", "draw", "optimize"
-// and "convert", with "--name value" or "--name=value" options, and the checks between
-// options.
+// and "convert", with "--name value" or "--name=value" options, the checks between
+// options, and the table of options that the help and the shell completion read too.
 #include "cli/cli_options.h"
 
+#include "cli/option_table.h"
 #include "common/argument_reader.h"
 
 #include <algorithm>
@@ -43,26 +44,11 @@ constexpr double kMaxClockHz = 1e6;
 
 namespace {
 
-enum CommandBit : unsigned { kTest = 1, kStat = 2, kDraw = 4, kOptimize = 8, kConvert = 16 };
-
-struct CommandName {
-    Command command;
-    CommandBit bit;
-    const char* name;
-};
 constexpr CommandName kCommands[] = {{Command::Test, kTest, "test"},
                                      {Command::Stat, kStat, "stat"},
                                      {Command::Draw, kDraw, "draw"},
                                      {Command::Optimize, kOptimize, "optimize"},
                                      {Command::Convert, kConvert, "convert"}};
-
-unsigned bitOf(Command command)
-{
-    for (const CommandName& c : kCommands)
-        if (c.command == command)
-            return c.bit;
-    return 0;
-}
 
 // "the test command", "the test, stat and draw commands".
 std::string commandNames(unsigned commands)
@@ -77,25 +63,7 @@ std::string commandNames(unsigned commands)
     return text + (names.size() == 1 ? " command" : " commands");
 }
 
-// One option: its name, the commands that take it, and what it does with its value
-// (empty for a flag). `apply` returns the reason when the value will not do.
-struct OptionRule {
-    const char* name;
-    unsigned commands;
-    bool takesValue;
-    std::optional<std::string> (*apply)(CliOptions& o, const std::string& value);
-};
-
-using Outcome = std::optional<std::string>;
 const Outcome kAccepted = std::nullopt;
-
-Outcome outputFile(CliOptions& o, const std::string& v)
-{
-    if (v.empty())
-        return "-o needs the name of the file to write";
-    o.outputFile = v;
-    return kAccepted;
-}
 
 const OptionRule kOptionRules[] = {
     {"--zoom", kTest | kStat | kDraw, true,
@@ -105,19 +73,24 @@ const OptionRule kOptionRules[] = {
              return "--zoom needs a whole percentage from 1 to 400";
          o.zoom = *zoom;
          return kAccepted;
-     }},
+     },
+     "N", "scale in percent, 1 to 400 (default 100)"},
     {"--settings", kTest | kStat | kDraw | kOptimize | kConvert, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (v.empty())
              return "--settings needs the path of a settings file";
          o.settingsFile = v;
          return kAccepted;
-     }},
+     },
+     "PATH",
+     "settings file to read (default ./seting.txt when it exists, else the built-in defaults); it is never "
+     "written"},
     {"--json", kTest | kStat | kOptimize, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.json = true;
          return kAccepted;
-     }},
+     },
+     "", "print one JSON object on one line instead of text, with the keys listed below"},
     {"--hpgl", kTest | kStat | kDraw | kOptimize | kConvert, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto reading = plotReadingFromName(v);
@@ -125,14 +98,25 @@ const OptionRule kOptionRules[] = {
              return "--hpgl needs classic or full";
          o.reading = *reading;
          return kAccepted;
-     }},
-    {"-o", kOptimize | kConvert, true, outputFile},
-    {"--output", kOptimize | kConvert, true, outputFile},
+     },
+     "classic|full",
+     "how HPGL is read: classic, as the classic program did (PU, PD, PA, PR and SP; everything else passed "
+     "over, and test names what changes the drawing), the default; or full, as an HP plotter would (scaling, "
+     "rotation, clipping, curves, polygons, fills, labels, line types; a file it cannot draw whole is refused)"},
+    {"-o", kOptimize | kConvert, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         if (v.empty())
+             return "-o needs the name of the file to write";
+         o.outputFile = v;
+         return kAccepted;
+     },
+     "OUT", "the file to write (never the input); written whole or not at all", "--output"},
     {"--no-reverse", kOptimize, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.noReverse = true;
          return kAccepted;
-     }},
+     },
+     "", "every stroke keeps its direction"},
     {"--tolerance", kConvert, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto mm = plainNumber(v);
@@ -140,14 +124,16 @@ const OptionRule kOptionRules[] = {
              return "--tolerance needs a distance in mm from 0.001 to 10, e.g. 0.05";
          o.toleranceMm = *mm;
          return kAccepted;
-     }},
+     },
+     "MM", "largest distance between a curve and its chords (default 0.05)"},
     {"--rotate", kConvert, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (v != "0" && v != "90")
              return "--rotate takes 90 (a quarter turn counterclockwise) or 0";
          o.rotateDegrees = v == "90" ? 90 : 0;
          return kAccepted;
-     }},
+     },
+     "0|90", "90 turns the page a quarter turn counterclockwise (default 0)"},
     {"--fit", kConvert, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto by = v.find('x');
@@ -160,38 +146,45 @@ const OptionRule kOptionRules[] = {
              return "--fit needs WxH in millimetres, each above 0, e.g. 277x190";
          o.fitMm = std::pair(*w, *h);
          return kAccepted;
-     }},
+     },
+     "WxH", "scale the page down, keeping its proportions, to fit W x H mm"},
     {"--full-step", kDraw, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.fullStep = true;
          return kAccepted;
-     }},
+     },
+     "", "full steps (default: half steps)"},
     {"--simulate", kDraw, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.simulate = true;
          return kAccepted;
-     }},
+     },
+     "", "draw on the built-in virtual plotter, in virtual time"},
     {"--realtime", kDraw, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.realTime = true;
          return kAccepted;
-     }},
+     },
+     "", "with --simulate: run its clock on the wall clock instead of virtual time"},
     {"--simulate-stopped-clock", kDraw, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.simulate = true;
          o.stoppedClock = true;
          return kAccepted;
-     }},
+     },
+     "", "for testing: a virtual plotter whose clock never runs, as a plotter on STOP"},
     {"--verbose", kDraw, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.verbose = true;
          return kAccepted;
-     }},
+     },
+     "", "say how the motion thread runs (real-time priority or not)"},
     {"--progress", kDraw, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.progress = true;
          return kAccepted;
-     }},
+     },
+     "", "live progress line on stderr when it is a terminal"},
     {"--clock", kTest | kStat | kDraw | kOptimize, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto hz = plainNumber(v);
@@ -200,7 +193,10 @@ const OptionRule kOptionRules[] = {
          o.clockHz = *hz;
          o.clockGiven = true;
          return kAccepted;
-     }},
+     },
+     "HZ",
+     "the plotter's clock in Hz (default 2000): the estimated drawing time assumes it; for draw, with "
+     "--simulate, it is the clock of the virtual plotter"},
     {"--start", kDraw, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto comma = v.find(',');
@@ -215,14 +211,16 @@ const OptionRule kOptionRules[] = {
          o.startYmm = *y;
          o.startGiven = true;
          return kAccepted;
-     }},
+     },
+     "X,Y", "with --simulate: where the carriage starts, in mm from home (default 30,30)"},
     {"--svg", kDraw, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (v.empty())
              return "--svg needs a file name";
          o.svgFile = v;
          return kAccepted;
-     }},
+     },
+     "PATH", "with --simulate: write the virtual paper as SVG when the draw ends"},
     {"--simulate-port-fault", kDraw, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          std::uint64_t write = 0;
@@ -232,7 +230,8 @@ const OptionRule kOptionRules[] = {
          o.simulate = true;
          o.portFaultAtWrite = write;
          return kAccepted;
-     }},
+     },
+     "N", "for testing: a virtual plotter whose port fails from its Nth write on, as when the cable is pulled"},
     {"--port", kDraw, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (o.port)
@@ -242,19 +241,26 @@ const OptionRule kOptionRules[] = {
              return "--port needs ppdev or direct";
          o.port = kind;
          return kAccepted;
-     }},
+     },
+     "ppdev|direct",
+     "how the parallel port is reached: ppdev through /dev/parportN (the default), direct by port I/O "
+     "(needs root or CAP_SYS_RAWIO)"},
     {"--trace", kDraw, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (v.empty())
              return "--trace needs a file name";
          o.traceFile = v;
          return kAccepted;
-     }},
+     },
+     "PATH", "write every port write to PATH (time_us,register,value)"},
     {"--home", kDraw, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.home = true;
          return kAccepted;
-     }},
+     },
+     "",
+     "home and move to the Pen to 0 point before drawing, so that the plot's origin can be found again "
+     "after a stop; a plot that would pass a travel limit from there is refused"},
     {"--from-point", kDraw, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          std::uint64_t point = 0;
@@ -264,20 +270,92 @@ const OptionRule kOptionRules[] = {
          o.fromPoint = point;
          o.home = true; // the origin must be found again, so the draw starts from home
          return kAccepted;
-     }},
+     },
+     "N",
+     "draw from point N on, as \"Stopped at point N\" reported it; implies --home (the points before it are "
+     "only counted)"},
     {"--pause-at-pen-change", kDraw, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.pauseAtPenChange = true;
          return kAccepted;
-     }},
+     },
+     "", "at an SP for another pen, lift the pen and wait on the terminal: Enter goes on, Ctrl-C stops"},
 };
 
 const OptionRule* ruleFor(const ArgumentReader& reader)
 {
     for (const OptionRule& rule : kOptionRules)
-        if (rule.takesValue ? reader.is(rule.name) : reader.peek() == rule.name)
-            return &rule;
+        for (const std::string_view name : {std::string_view(rule.name), std::string_view(rule.alias)})
+            if (!name.empty() && (rule.takesValue ? reader.is(name) : reader.peek() == name))
+                return &rule;
     return nullptr;
+}
+
+// The name an argument gives an option: "--zoom" of "--zoom=150".
+std::string_view optionName(const std::string& arg)
+{
+    return std::string_view(arg).substr(0, arg.find('='));
+}
+
+// Edits (insertions, deletions, substitutions, swaps of neighbours) that turn a into b.
+std::size_t editDistance(std::string_view a, std::string_view b)
+{
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i)
+        d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
+
+// The candidate nearest to a mistyped `word`, when it is near enough to be what was meant:
+// at most two edits, and no more than a third of the longer word's letters.
+std::optional<std::string> nearest(std::string_view word, const std::vector<std::string_view>& candidates)
+{
+    std::optional<std::string> best;
+    std::size_t bestDistance = 3;
+    for (const std::string_view candidate : candidates) {
+        const std::size_t distance = editDistance(word, candidate);
+        if (distance < bestDistance && distance * 3 <= std::max(word.size(), candidate.size())) {
+            best = std::string(candidate);
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+std::string unknownOption(const std::string& arg, unsigned commandBit)
+{
+    const std::string_view name = optionName(arg);
+    if (const OptionRule* rule = optionNamed(name); rule != nullptr && !rule->takesValue)
+        return std::string(name) + " takes no value";
+    std::vector<std::string_view> names;
+    for (const OptionRule& rule : kOptionRules)
+        if (rule.commands & commandBit)
+            for (const std::string_view n : {std::string_view(rule.name), std::string_view(rule.alias)})
+                if (!n.empty())
+                    names.push_back(n);
+    names.push_back("--help");
+    std::string text = "unknown option " + std::string(name);
+    if (const std::optional<std::string> meant = nearest(name, names))
+        text += "; did you mean " + *meant + "?";
+    return text;
+}
+
+std::string unknownCommand(const std::string& word)
+{
+    std::vector<std::string_view> names;
+    for (const CommandName& c : kCommands)
+        names.push_back(c.name);
+    if (const std::optional<std::string> meant = nearest(word, names))
+        return "unknown command " + word + "; did you mean " + *meant + "?";
+    return "unknown command " + word + ": use test, stat, draw, optimize or convert";
 }
 
 // What the options say together, once all are read.
@@ -296,24 +374,69 @@ Outcome checkCombinations(const CliOptions& o)
     return kAccepted;
 }
 
+const CommandName* commandNamed(const std::string& word)
+{
+    const auto named =
+        std::find_if(std::begin(kCommands), std::end(kCommands), [&](const CommandName& c) { return word == c.name; });
+    return named == std::end(kCommands) ? nullptr : named;
+}
+
 } // namespace
+
+std::span<const CommandName> commandTable()
+{
+    return kCommands;
+}
+
+std::span<const OptionRule> optionTable()
+{
+    return kOptionRules;
+}
+
+unsigned bitOf(Command command)
+{
+    for (const CommandName& c : kCommands)
+        if (c.command == command)
+            return c.bit;
+    return 0;
+}
+
+const OptionRule* optionNamed(std::string_view name)
+{
+    for (const OptionRule& rule : kOptionRules)
+        if (name == rule.name || (*rule.alias != '\0' && name == rule.alias))
+            return &rule;
+    return nullptr;
+}
 
 ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
 {
-    auto fail = [](std::string why) { return ParsedOptions{std::nullopt, std::move(why)}; };
-    ArgumentReader reader(arguments);
-    constexpr const char* kCommandList = "test, stat, draw, optimize or convert";
-    if (reader.atEnd())
-        return fail(std::string("a command is needed: ") + kCommandList);
-
     CliOptions o;
+    o.arguments = arguments;
+    auto fail = [&o](std::string why) { return ParsedOptions{std::nullopt, std::move(why), o.command}; };
+    ArgumentReader reader(arguments);
+    if (reader.atEnd())
+        return fail("a command is needed: test, stat, draw, optimize or convert");
+
     const std::string command = reader.take();
-    if (command == "--help" || command == "-h" || command == "help")
-        return ParsedOptions{o, {}};
-    const auto named = std::find_if(std::begin(kCommands), std::end(kCommands),
-                                    [&](const CommandName& c) { return command == c.name; });
-    if (named == std::end(kCommands))
-        return fail("unknown command '" + command + "': use " + kCommandList);
+    if (command == "--help" || command == "-h" || command == "help") {
+        if (!reader.atEnd()) {
+            const CommandName* named = commandNamed(reader.peek());
+            if (named == nullptr)
+                return fail(unknownCommand(reader.peek()));
+            o.helpCommand = named->command;
+        }
+        return ParsedOptions{o, {}, Command::Help};
+    }
+    if (command == "--version") {
+        o.command = Command::Version;
+        return ParsedOptions{o, {}, Command::Version};
+    }
+    const CommandName* named = commandNamed(command);
+    if (named == nullptr)
+        return fail(command.starts_with("-") ? "a command is needed before the options: test, stat, draw, optimize "
+                                               "or convert"
+                                             : unknownCommand(command));
     o.command = named->command;
 
     bool haveFile = false;
@@ -333,18 +456,20 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
             continue;
         }
         if (arg == "--help" || arg == "-h") {
+            o.helpCommand = o.command;
             o.command = Command::Help;
-            return ParsedOptions{o, {}};
+            return ParsedOptions{o, {}, o.helpCommand};
         }
         const OptionRule* rule = ruleFor(reader);
         if (rule == nullptr)
-            return fail("unknown option '" + arg + "'");
-        if ((rule->commands & bitOf(o.command)) == 0)
-            return fail(std::string(rule->name) + " belongs to the " + commandNames(rule->commands));
+            return fail(unknownOption(arg, named->bit));
+        if ((rule->commands & named->bit) == 0)
+            return fail(std::string(optionName(arg)) + " belongs to the " + commandNames(rule->commands));
+        const std::string name(optionName(arg));
         const std::optional<std::string> value =
-            rule->takesValue ? reader.takeValue(rule->name) : std::optional<std::string>(reader.take());
+            rule->takesValue ? reader.takeValue(name) : std::optional<std::string>(reader.take());
         if (!value)
-            return fail(std::string(rule->name) + " needs a value");
+            return fail(name + " needs a value");
         if (const Outcome refused = rule->apply(o, *value))
             return fail(*refused);
     }
@@ -352,107 +477,7 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
         return fail("the plot file is missing");
     if (const Outcome refused = checkCombinations(o))
         return fail(*refused);
-    return ParsedOptions{o, {}};
-}
-
-std::string usageText()
-{
-    return "Usage: orlex-plotter-cli test FILE [--hpgl full] [--zoom N] [--settings PATH] [--clock HZ] [--json]\n"
-           "       orlex-plotter-cli stat FILE [--hpgl full] [--zoom N] [--settings PATH] [--clock HZ] [--json]\n"
-           "       orlex-plotter-cli draw FILE [--hpgl full] [--zoom N] [--settings PATH] [--full-step]\n"
-           "                              [--simulate [--clock HZ] [--realtime] [--start X,Y] [--svg PATH]]\n"
-           "                              [--port ppdev|direct] [--trace PATH] [--progress] [--verbose]\n"
-           "                              [--home] [--from-point N] [--pause-at-pen-change]\n"
-           "       orlex-plotter-cli optimize IN -o OUT [--hpgl full] [--no-reverse] [--settings PATH] [--clock HZ]\n"
-           "                              [--json]\n"
-           "       orlex-plotter-cli convert IN.svg -o OUT.plt [--tolerance MM] [--rotate 90] [--fit WxH]\n"
-           "       orlex-plotter-cli convert IN.plt -o OUT.plt [--hpgl full] [--settings PATH]\n"
-           "\n"
-           "Checks and draws HPGL plot files on a home-built pen plotter, without the window.\n"
-           "FILE and IN may also be SVG drawings: they are converted to plotter units first\n"
-           "(into a temporary file that is gone when the tool ends), as convert does.\n"
-           "\n"
-           "test     interprets the plot as \"Test and Show\" does and checks it against the\n"
-           "         travel limits Maxx and Maxy; prints the extents, the limits and \"fits\"\n"
-           "         or \"too big\". The plotter is not needed.\n"
-           "stat     the same test, reported as figures: points, strokes, pen-down and pen-up\n"
-           "         length (pen up from the origin to the last stroke), pen lifts, extents and\n"
-           "         the estimated drawing time.\n"
-           "draw     the same test, the presence check, \"Pen to 0\" when the plot has negative\n"
-           "         coordinates, then the drawing. Ctrl-C lifts the pen, switches the motors\n"
-           "         off and ends, printing \"Stopped at point N of M\".\n"
-           "optimize writes the plot to OUT with its strokes in an order with shorter pen-up\n"
-           "         travel, as plain absolute HPGL with every coordinate as read. The drawing\n"
-           "         is not changed: the same segments, pen changes (SP) in their order, and\n"
-           "         strokes reordered only between them. Prints the travel, the pen lifts and\n"
-           "         the estimated drawing time before and after.\n"
-           "convert  writes the SVG drawing as an HPGL plot file: plotter units of 0.025 mm,\n"
-           "         y up, the page's bottom-left corner at the origin; Inkscape layers named\n"
-           "         \"2 ...\" or \"Pen 2\" are drawn with that pen, everything else with pen 1.\n"
-           "         An HPGL file is written as it is read (--hpgl) in plain absolute HPGL:\n"
-           "         PA, PU, PD and SP only, whole plotter units, for any program to read;\n"
-           "         the full reading's page is the travel of the settings, as for draw.\n"
-           "\n"
-           "  --hpgl classic      read HPGL as the classic program did: PU, PD, PA, PR and SP,\n"
-           "                      everything else passed over (the default); test says\n"
-           "                      which commands that change the drawing it passed over\n"
-           "  --hpgl full         read HPGL as an HP plotter would: scaling, rotation,\n"
-           "                      clipping, curves, polygons, fills, labels, line types;\n"
-           "                      a file it cannot draw whole is refused, never drawn in part\n"
-           "  --zoom N            scale in percent, 1 to 400 (default 100)\n"
-           "  --settings PATH     settings file to read (default ./seting.txt when it exists,\n"
-           "                      else the built-in defaults); it is never written\n"
-           "  --clock HZ          the plotter's clock in Hz (default 2000): the estimated\n"
-           "                      drawing time assumes it; for draw, the virtual plotter's\n"
-           "  --json              test, stat, optimize: print one JSON object instead of text.\n"
-           "                      test: min_x_mm, min_y_mm, max_x_mm, max_y_mm,\n"
-           "                      max_x_limit_mm, max_y_limit_mm, fits, beeps,\n"
-           "                      end_of_file_caption, skipped_pairs, points, out_of_range,\n"
-           "                      steps_out_of_range, estimated_seconds, pen_down_mm,\n"
-           "                      pen_up_mm, pen_lifts, ignored_commands (the commands the\n"
-           "                      classic reading passed over: command and count).\n"
-           "                      stat: those figures and strokes\n"
-           "  -o OUT, --output OUT  the file to write (never the input); written whole or\n"
-           "                      not at all\n"
-           "  --no-reverse        optimize: every stroke keeps its direction\n"
-           "  --tolerance MM      convert: largest distance between a curve and its chords\n"
-           "                      (default 0.05)\n"
-           "  --rotate 90         convert: turn the page a quarter turn counterclockwise\n"
-           "  --fit WxH           convert: scale the page down, keeping proportions, to fit\n"
-           "                      W x H mm\n"
-           "  --full-step         full steps (default: half steps)\n"
-           "  --simulate          draw on the built-in virtual plotter, in virtual time\n"
-           "  --realtime          run its clock on the wall clock instead of virtual time\n"
-           "  --start X,Y         carriage start in mm from home (default 30,30)\n"
-           "  --svg PATH          write the virtual paper as SVG when the draw ends\n"
-           "  --simulate-stopped-clock\n"
-           "                      for testing: a virtual plotter whose clock never runs,\n"
-           "                      as a plotter on STOP\n"
-           "  --simulate-port-fault N\n"
-           "                      for testing: a virtual plotter whose port fails from its\n"
-           "                      Nth write on, as when the cable is pulled\n"
-           "  --port ppdev        the parallel port through /dev/parportN (default)\n"
-           "  --port direct       direct port I/O (needs root or CAP_SYS_RAWIO)\n"
-           "  --trace PATH        write every port write to PATH (time_us,register,value)\n"
-           "  --progress          live progress line on stderr when it is a terminal\n"
-           "  --verbose           say how the motion thread runs (real-time priority or not)\n"
-           "  --home              home and move to the Pen to 0 point before drawing, so the\n"
-           "                      plot's origin can be found again after a stop\n"
-           "  --from-point N      draw from point N on, as \"Stopped at point N\" reported it;\n"
-           "                      implies --home (the points before it are only counted)\n"
-           "  --pause-at-pen-change\n"
-           "                      at an SP for another pen, lift the pen and wait on the\n"
-           "                      terminal: Enter goes on, Ctrl-C stops\n"
-           "  --help              show this text\n"
-           "\n"
-           "The estimated drawing time counts the move of \"Pen to 0\" to the origin, not the\n"
-           "homing before it.\n"
-           "\n"
-           "Exit status: 0 fits / drawn / written, 2 wrong arguments, an unreadable file or an\n"
-           "SVG that cannot be converted, 3 too big (for the machine, or for the plotter's\n"
-           "coordinates once an SVG is placed), 4 no plotter answers, 5 a move was refused or\n"
-           "Pen to 0 failed, 6 the port did not open or a port call failed (the message names\n"
-           "the call and the error), 128 + N for signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n";
+    return ParsedOptions{o, {}, o.command};
 }
 
 } // namespace orlex::cli

@@ -12,10 +12,12 @@
 
 namespace orlex::cli {
 
-enum class Command { Help, Test, Stat, Draw, Optimize, Convert };
+enum class Command { Help, Version, Test, Stat, Draw, Optimize, Convert };
 
 struct CliOptions {
     Command command = Command::Help;
+    Command helpCommand = Command::Help; // Help: the command whose help is asked for; Help for the overview
+    std::vector<std::string> arguments;  // as given after the program name
     std::string plotFile;
     std::int16_t zoom = 100;                    // percent, 1..400
     std::optional<std::string> settingsFile;    // --settings; else ./seting.txt or the defaults
@@ -54,11 +56,24 @@ struct CliOptions {
 struct ParsedOptions {
     std::optional<CliOptions> options; // empty when the arguments are wrong
     std::string error;                 // why, in plain words
+    Command command = Command::Help;   // the command named before the error; Help when none was
 };
 
 // Parses the arguments after the program name.
 ParsedOptions parseCliOptions(const std::vector<std::string>& arguments);
 
-std::string usageText();
+// The one line a usage error gets: the reason and where the help is.
+// "unknown option --jsn; did you mean --json? (see orlex-plotter-cli test --help)"
+std::string usageErrorText(const ParsedOptions& parsed);
+
+// The overview of every command (`command` Help), or one command's usage and options.
+std::string helpText(Command command);
+
+// "orlex-plotter-cli 1.0"
+std::string versionText();
+
+// The command line that draws the rest of a draw from `point` on: the arguments of this
+// one with --from-point N in place of any earlier one, quoted for a POSIX shell.
+std::string resumeCommand(const CliOptions& options, std::uint64_t point);
 
 } // namespace orlex::cli

@@ -1,5 +1,6 @@
-// "draw FILE": the check and its fit rule, the presence check, then the shared draw
-// run ("Pen to 0" when the plot has negative coordinates, the drawing). However the tool
+// "draw FILE": the check and its fit rule, also from where the pen stands when that is
+// known, the presence check, then the shared draw run ("Pen to 0" when the plot has
+// negative coordinates or --home is given, the drawing). However the tool
 // ends once the port is open, the pen comes up, the motors are switched off and the
 // trace is written out.
 #include "cli/draw_command.h"
@@ -11,6 +12,7 @@
 #include "cli/test_run.h"
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"
+#include "run/carriage_reach.h"
 #include "run/draw_monitor.h"
 #include "run/motion_thread.h"
 #include "run/plot_draw.h"
@@ -84,8 +86,10 @@ public:
                 progress_.update(monitor->progress());
         }
         writeSvg();
-        if (status >= kExitInterrupted)
+        if (status >= kExitInterrupted) {
             std::cerr << "\nInterrupted: the pen has been lifted and the motors switched off.\n";
+            tellHowToGoOn();
+        }
         return status;
     }
 
@@ -95,7 +99,8 @@ private:
     void askForPen(char pen);
     int interrupted() const { return kExitInterrupted + (interruptSignal() != 0 ? interruptSignal() : 2); }
     void writeSvg();
-    void printSummary(std::uint64_t points, double micros);
+    void printSummary(std::uint64_t points, double micros, bool homed);
+    void tellHowToGoOn() const;
     double nowMicros();
 
     const CliOptions& options_;
@@ -108,6 +113,8 @@ private:
     std::mutex progressMutex_; // the line is written from both threads
     ProgressLine progress_{options_.progress && ::isatty(STDERR_FILENO)};
     bool penPrompt_ = false;                     // the terminal asks for a pen: no progress line
+    std::uint64_t stoppedAtPoint_ = 0;           // where a draw that ended early would go on
+    bool startedFromHome_ = false;               // "Pen to 0" ran first, so its origin can be found again
     std::atomic<DrawMonitor*> monitor_{nullptr}; // while the draw runs
 };
 
@@ -175,6 +182,8 @@ int DrawSession::drawWhenReady()
                  &monitor);
     monitor_.store(nullptr);
     const double micros = nowMicros() - startMicros;
+    stoppedAtPoint_ = report.stoppedAtPoint;
+    startedFromHome_ = report.movedToOrigin;
     {
         std::lock_guard lock(progressMutex_);
         progress_.finish();
@@ -182,7 +191,7 @@ int DrawSession::drawWhenReady()
 
     // The check has already warned about skipped pairs and the end of the file.
     switch (report.outcome) {
-    case DrawReport::Outcome::Finished: printSummary(report.pointsDone, micros); return kExitOk;
+    case DrawReport::Outcome::Finished: printSummary(report.pointsDone, micros, report.movedToOrigin); return kExitOk;
     case DrawReport::Outcome::Stopped:
         // What --from-point needs to carry on (with --home, where the origin is found again).
         std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << check_.run.points << "\n";
@@ -192,15 +201,17 @@ int DrawSession::drawWhenReady()
         return kExitDrawFailed;
     case DrawReport::Outcome::PointRefused:
         std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
-        printSummary(report.pointsDone, micros);
+        printSummary(report.pointsDone, micros, report.movedToOrigin);
         return kExitDrawFailed;
     case DrawReport::Outcome::ReadFailed:
         std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
         return kExitUsage;
     case DrawReport::Outcome::PortFailed:
         std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
-        if (report.stoppedAtPoint != 0)
+        if (report.stoppedAtPoint != 0) {
             std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << check_.run.points << "\n";
+            tellHowToGoOn();
+        }
         return kExitPortFailed;
     }
     return kExitOk;
@@ -245,12 +256,24 @@ double DrawSession::nowMicros()
     return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-void DrawSession::printSummary(std::uint64_t points, double micros)
+// The command line that draws the rest, when the origin can be found again by homing.
+void DrawSession::tellHowToGoOn() const
+{
+    if (stoppedAtPoint_ == 0)
+        return;
+    if (startedFromHome_)
+        std::cerr << "To draw the rest: " << resumeCommand(options_, stoppedAtPoint_) << "\n";
+    else
+        std::cerr << "This draw started where the pen stood, not from home, so the rest cannot be drawn in its "
+                     "place: draw the plot again with --home.\n";
+}
+
+void DrawSession::printSummary(std::uint64_t points, double micros, bool homed)
 {
     std::cout << "Points: " << points << "\n";
     if (const VirtualPlotter* plotter = opened_.virtualPlotter) {
         const VirtualPlotterCounters& c = plotter->counters();
-        std::cout << "Steps: X " << c.stepsX << ", Y " << c.stepsY << " (homing included)\n"
+        std::cout << "Steps: X " << c.stepsX << ", Y " << c.stepsY << (homed ? " (homing included)" : "") << "\n"
                   << "Lost steps: X " << c.lostStepsX << ", Y " << c.lostStepsY << "\n";
     }
     // Short runs in milliseconds, where whole seconds would say "0 s".
@@ -281,6 +304,19 @@ int runDrawCommand(const CliOptions& options)
         std::cerr << "orlex-plotter-cli: --from-point " << options.fromPoint << " is beyond the plot, which has "
                   << check.run.points << " points. Nothing was moved.\n";
         return kExitUsage;
+    }
+    // Where the drawing starts: after "Pen to 0" at its point, on the virtual plotter
+    // where --start puts the carriage. On a real plotter without homing nobody knows.
+    std::optional<CarriageMm> penAt;
+    if (options.home || check.needsPenToZero())
+        penAt = penToZeroPoint(check, prepared.settings);
+    else if (options.simulate)
+        penAt = CarriageMm{options.startXmm, options.startYmm};
+    if (!penAt) {
+        std::cerr << kPositionUnknownText << "\n";
+    } else if (const auto refusal = positionFitRefusal(check, prepared.settings, *penAt, kCliOverrunRemedy)) {
+        std::cerr << "orlex-plotter-cli: " << *refusal << "\n";
+        return kExitTooBig;
     }
     std::unique_ptr<PenPrompt> prompt;
     if (options.pauseAtPenChange) {

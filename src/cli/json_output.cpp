@@ -66,7 +66,11 @@ double atZoom(double millimetres, const PlotTest& check)
     return millimetres * check.zoom / 100.0;
 }
 
-std::string testJson(const PlotTest& outcome, double clockHz, const ClassicIgnoredCommands& ignored)
+namespace {
+
+// The keys of test (with the commands the classic reading ignored), and of stat with
+// `strokes`, in the order the help lists them.
+std::string checkJson(const PlotTest& outcome, double clockHz, bool strokes, const ClassicIgnoredCommands* ignored)
 {
     const ReadResult& r = outcome.run;
     JsonObject json;
@@ -77,26 +81,32 @@ std::string testJson(const PlotTest& outcome, double clockHz, const ClassicIgnor
         .add("beeps", r.beeps)
         .add("end_of_file_caption", r.endOfFileCaption)
         .add("skipped_pairs", r.skippedPairs)
-        .add("points", r.points)
-        .add("out_of_range", outcome.box.outOfRange)
+        .add("points", r.points);
+    if (strokes)
+        json.add("strokes", outcome.statistics.strokes);
+    json.add("out_of_range", outcome.box.outOfRange)
         .add("steps_out_of_range", outcome.verdict == PlotTest::Verdict::BeyondSteps);
     addFigures(json, outcome, clockHz);
-    std::string list = "[";
-    for (const auto& [command, count] : ignored.counts)
-        list += (list.size() > 1 ? ", " : "")
-                + JsonObject().add("command", "\"" + command + "\"").add("count", count).text();
-    json.add("ignored_commands", list + "]");
+    if (ignored) {
+        std::string list = "[";
+        for (const auto& [command, count] : ignored->counts)
+            list += (list.size() > 1 ? ", " : "")
+                    + JsonObject().add("command", "\"" + command + "\"").add("count", count).text();
+        json.add("ignored_commands", list + "]");
+    }
     return json.text();
+}
+
+} // namespace
+
+std::string testJson(const PlotTest& outcome, double clockHz, const ClassicIgnoredCommands& ignored)
+{
+    return checkJson(outcome, clockHz, false, &ignored);
 }
 
 std::string statJson(const PlotTest& outcome, double clockHz)
 {
-    JsonObject json;
-    json.add("points", outcome.statistics.points).add("strokes", outcome.statistics.strokes);
-    addFigures(json, outcome, clockHz);
-    addExtents(json, outcome.extents);
-    json.add("fits", outcome.fits());
-    return json.text();
+    return checkJson(outcome, clockHz, true, nullptr);
 }
 
 std::string optimizeJson(const OptimizeFigures& f)

@@ -14,7 +14,7 @@ namespace orlex::cli {
 // a clock of `clockHz`. "ignored_commands" lists `ignored`: [{"command": "CI", "count": 12}].
 std::string testJson(const PlotTest& outcome, double clockHz, const ClassicIgnoredCommands& ignored = {});
 
-// The plot's figures: points, strokes, lengths, pen lifts, extents, estimate, fits.
+// The test's object with the plot's strokes besides its points.
 std::string statJson(const PlotTest& outcome, double clockHz);
 
 // Pen-up travel, pen lifts and the estimate before and after a reorder.

@@ -20,11 +20,12 @@ int runCommand(int argc, char** argv)
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const ParsedOptions parsed = parseCliOptions(arguments);
     if (!parsed.options) {
-        std::cerr << "orlex-plotter-cli: " << parsed.error << "\n\n" << usageText();
+        std::cerr << usageErrorText(parsed);
         return kExitUsage;
     }
     switch (parsed.options->command) {
-    case Command::Help: std::cout << usageText(); return kExitOk;
+    case Command::Help: std::cout << helpText(parsed.options->helpCommand); return kExitOk;
+    case Command::Version: std::cout << versionText(); return kExitOk;
     case Command::Test: return runTestCommand(*parsed.options);
     case Command::Stat: return runStatCommand(*parsed.options);
     case Command::Draw: return runDrawCommand(*parsed.options);

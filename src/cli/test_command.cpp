@@ -1,9 +1,11 @@
-// "test FILE": the test run, reported as text or JSON; exit 0 fits, 3 too big, 2 unreadable.
+// "test FILE": the test run, reported as text or JSON; exit 0 fits, 3 too big, 2 unreadable
+// or not a plot file.
 #include "cli/test_command.h"
 
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/test_run.h"
+#include "run/carriage_reach.h"
 
 #include <iostream>
 
@@ -30,6 +32,9 @@ int runTestCommand(const CliOptions& options)
             for (int i = 0; i < outcome.run.beeps; ++i)
                 std::cerr << '\a';
     }
+    // A draw of this plot starts where the pen stands, which no test can know.
+    if (outcome.fits() && !outcome.needsPenToZero())
+        std::cerr << kPositionUnknownText << "\n";
     return outcome.fits() ? kExitOk : kExitTooBig;
 }
 

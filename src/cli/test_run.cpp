@@ -86,6 +86,9 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     } else if (prepared.check.verdict == PlotTest::Verdict::Refused) {
         std::cerr << "orlex-plotter-cli: " << run.refusalMessage() << "\n";
         prepared.failure = run.tooBig ? kExitTooBig : kExitUsage;
+    } else if (prepared.check.notAPlot) {
+        std::cerr << "orlex-plotter-cli: " << prepared.check.notAPlotMessage(options.plotFile) << "\n";
+        prepared.failure = kExitUsage;
     } else {
         for (const std::string& note : run.notes)
             std::cerr << options.plotFile << ": " << note << "\n";

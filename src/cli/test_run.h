@@ -23,8 +23,9 @@ PlotTest runCheck(const std::string& plotFile, std::int16_t zoom, const MachineS
 // or the defaults), the chosen file prepared for the run (an SVG converted), and the
 // check, all with the reading of --hpgl. When one of them fails, `failure` holds the exit
 // status (2, or 3 for an SVG too big for the plotter's coordinates or a size limit of the
-// full reading) and the reason has been said on stderr; settings warnings and what the SVG
-// import or the full reading drew differently go to stderr as well.
+// full reading; 2 for a file in which the reading finds no point) and the reason has been
+// said on stderr; settings warnings and what the SVG import or the full reading drew
+// differently go to stderr as well.
 struct PreparedCheck {
     int failure = 0;
     MachineSettings settings;

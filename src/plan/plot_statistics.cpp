@@ -18,8 +18,6 @@ void StatisticsCounter::add(const PlotEvent& event)
     if (p.penDown) {
         if (!inStroke_) {
             ++s_.strokes;
-            upLength_ += pendingTravel_;
-            pendingTravel_ = 0;
             inStroke_ = true;
         }
         downLength_ += distance(at_, to);
@@ -27,7 +25,7 @@ void StatisticsCounter::add(const PlotEvent& event)
         if (penDown_)
             ++s_.penLifts;
         inStroke_ = false;
-        pendingTravel_ += distance(at_, to);
+        upLength_ += distance(at_, to);
     }
     penDown_ = p.penDown;
     at_ = to;

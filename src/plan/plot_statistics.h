@@ -20,7 +20,7 @@ struct PlotStatistics {
     std::uint64_t penLifts = 0;      // pen down -> up, plus the lift after a final stroke
     std::uint64_t penSelections = 0; // SP commands
     double penDownMillimetres = 0;   // length drawn
-    double penUpMillimetres = 0;     // travel from the origin to the start of the last stroke
+    double penUpMillimetres = 0;     // travel of every pen-up move, the plot's last one included
     Extents units;                   // plotter units, origin included
     Extents millimetres;             // the same box in millimetres
 };
@@ -38,8 +38,7 @@ private:
     bool penDown_ = false;
     bool inStroke_ = false; // a pen-down run is open (an SP closes it, the pen stays down)
     double downLength_ = 0;
-    double upLength_ = 0;      // travel counted up to the start of the latest stroke
-    double pendingTravel_ = 0; // travel since then, counted once another stroke starts
+    double upLength_ = 0; // travel of the pen-up moves
 };
 
 // The counter as a sink of a reading.

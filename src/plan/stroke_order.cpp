@@ -16,11 +16,14 @@ namespace {
 
 bool allFinite(const std::vector<StrokeGroup>& groups)
 {
-    for (const StrokeGroup& g : groups)
+    const auto finite = [](const Position& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+    for (const StrokeGroup& g : groups) {
+        if (g.parkAt && !finite(*g.parkAt))
+            return false;
         for (const Stroke& s : g.strokes)
-            for (const Position& p : s.points)
-                if (!std::isfinite(p.x) || !std::isfinite(p.y))
-                    return false;
+            if (!std::all_of(s.points.begin(), s.points.end(), finite))
+                return false;
+    }
     return true;
 }
 
@@ -66,6 +69,11 @@ std::vector<int> chooseRoutes(const std::vector<StrokeGroup>& groups, const std:
         }
         states = next;
     }
+    // The plot's last pen-up move comes after every stroke, from wherever the choices left the pen.
+    for (const StrokeGroup& g : groups)
+        if (g.parkAt)
+            for (State& state : states)
+                state.travel += distance(state.at, *g.parkAt);
     std::vector<int> chosen(groups.size(), 0);
     int state = states[1].travel < states[0].travel ? 1 : 0; // the file order on a tie
     for (std::size_t g = groups.size(); g-- > 0;) {
@@ -132,7 +140,7 @@ OrderedPlot reorder(const std::vector<StrokeGroup>& groups, const ReorderOptions
     const std::vector<int> chosen = chooseRoutes(groups, choices);
     plot.groups.reserve(groups.size());
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        StrokeGroup& out = plot.groups.emplace_back(StrokeGroup{groups[g].pen, {}});
+        StrokeGroup& out = plot.groups.emplace_back(StrokeGroup{groups[g].pen, {}, groups[g].parkAt});
         if (chosen[g] == 0) {
             out.strokes = groups[g].strokes;
             plot.groupsInFileOrder += out.strokes.empty() ? 0 : 1;
@@ -149,11 +157,16 @@ double penUpTravel(const std::vector<StrokeGroup>& groups)
 {
     double travel = 0;
     Position at;
-    for (const StrokeGroup& g : groups)
+    for (const StrokeGroup& g : groups) {
         for (const Stroke& s : g.strokes) {
             travel += distance(at, s.points.front());
             at = s.points.back();
         }
+        if (g.parkAt) {
+            travel += distance(at, *g.parkAt);
+            at = *g.parkAt;
+        }
+    }
     return travel;
 }
 

@@ -40,7 +40,8 @@ struct OrderedPlot {
 OrderedPlot reorder(const std::vector<StrokeGroup>& groups, const ReorderOptions& options = {});
 
 // Pen-up travel of the groups drawn in the order given, from the origin to the start of
-// the last stroke, in plotter units (what reorder shortens).
+// the last stroke and on to where the plot's last pen-up move parks the pen, in plotter
+// units (what reorder shortens).
 double penUpTravel(const std::vector<StrokeGroup>& groups);
 
 } // namespace orlex

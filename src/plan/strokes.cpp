@@ -9,7 +9,9 @@ std::vector<StrokeGroup> splitStrokes(const PlotEvents& events)
 {
     std::vector<StrokeGroup> groups(1);
     Position at;
-    Stroke open; // the stroke being collected; empty when none is
+    Stroke open;                    // the stroke being collected; empty when none is
+    bool lastPointUp = false;       // the latest point was a pen-up point
+    std::size_t lastPointGroup = 0; // the group it was read in
     const auto close = [&] {
         if (!open.points.empty())
             groups.back().strokes.push_back(std::exchange(open, Stroke{}));
@@ -23,6 +25,8 @@ std::vector<StrokeGroup> splitStrokes(const PlotEvents& events)
         }
         const PlotPoint& p = std::get<PlotPoint>(event);
         const Position to{p.x, p.y};
+        lastPointUp = !p.penDown;
+        lastPointGroup = groups.size() - 1;
         if (p.penDown) {
             if (open.points.empty())
                 open.points.push_back(at);
@@ -33,6 +37,8 @@ std::vector<StrokeGroup> splitStrokes(const PlotEvents& events)
         at = to;
     }
     close();
+    if (lastPointUp)
+        groups[lastPointGroup].parkAt = at;
     return groups;
 }
 
@@ -50,6 +56,10 @@ PlotEvents strokeEvents(const std::vector<StrokeGroup>& groups)
             for (std::size_t i = 1; i < stroke.points.size(); ++i)
                 events.emplace_back(PlotPoint{stroke.points[i].x, stroke.points[i].y, true});
             at = stroke.points.back();
+        }
+        if (group.parkAt && !(*group.parkAt == at)) {
+            events.emplace_back(PlotPoint{group.parkAt->x, group.parkAt->y, false});
+            at = *group.parkAt;
         }
     }
     return events;

@@ -21,16 +21,21 @@ struct Stroke {
 struct StrokeGroup {
     std::optional<char> pen; // the SP character that opened the group; none before the first SP
     std::vector<Stroke> strokes;
+    // Where the plot's last pen-up move leaves the pen, after the group's strokes: set only
+    // on the group that holds the plot's last point, when that point is a pen-up point.
+    std::optional<Position> parkAt = std::nullopt;
     bool operator==(const StrokeGroup&) const = default;
 };
 
 // The first group holds what comes before the first SP (it may be empty); every SP opens
-// a group of its own, empty or not. Pen-up points only set where the next stroke starts.
+// a group of its own, empty or not. Pen-up points only set where the next stroke starts,
+// except a pen-up point that ends the plot: it becomes its group's parkAt.
 std::vector<StrokeGroup> splitStrokes(const PlotEvents& events);
 
 // Events that draw the groups in the order given, from the pen up at the origin: a pen-up
 // point to each stroke's start unless the pen is already there, so a stroke that starts
-// where the previous one ended continues it without a lift.
+// where the previous one ended continues it without a lift, and a pen-up point to a
+// group's parkAt unless the pen is already there.
 PlotEvents strokeEvents(const std::vector<StrokeGroup>& groups);
 
 } // namespace orlex

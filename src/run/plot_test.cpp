@@ -1,6 +1,8 @@
 // The check shared by "Test and Show" and the command-line tool, with the fit rule.
 #include "run/plot_test.h"
 
+#include "run/carriage_reach.h"
+
 #include "common/number_text.h"
 #include "drive/line_steps.h"
 #include "settings/conversions.h"
@@ -14,13 +16,6 @@ namespace {
 
 constexpr double kMostSteps = std::numeric_limits<std::int16_t>::max();
 constexpr double kFewestSteps = std::numeric_limits<std::int16_t>::min();
-
-// The step position of the "Pen to 0" point, |min| mm from home on one axis.
-double originSteps(std::int16_t plotMinMm, double stepLength, bool halfStep, std::int16_t zoom)
-{
-    const double units = (std::fabs(static_cast<double>(plotMinMm)) * 40) / (zoom / 100.0);
-    return roundedSteps(units, stepLength, halfStep, zoom);
-}
 
 // Why the plot cannot be counted in 16-bit steps on one axis; empty when it can.
 std::string axisStepProblem(char axis, double stepLength, double fewest, double most, bool halfStep)
@@ -46,8 +41,8 @@ std::string stepRangeProblem(const PlotTest& test, const MachineSettings& settin
         if (length.refusal != MoveRefusal::None)
             return length.reason + " The plot cannot be drawn.";
 
-    const double originX = originSteps(test.extents.minXmm, settings.stepLengthX, test.halfStep, test.zoom);
-    const double originY = originSteps(test.extents.minYmm, settings.stepLengthY, test.halfStep, test.zoom);
+    const double originX = penToZeroSteps(test.extents.minXmm, settings.stepLengthX, test.halfStep, test.zoom);
+    const double originY = penToZeroSteps(test.extents.minYmm, settings.stepLengthY, test.halfStep, test.zoom);
     const DrawCounts& r = test.steps;
     std::string problem =
         axisStepProblem('X', settings.stepLengthX, r.minStepsX, std::max(r.maxStepsX, originX), test.halfStep);
@@ -70,6 +65,16 @@ std::optional<double> PlotTest::estimatedSeconds(double stepPeriodSeconds, bool 
     if (!steps.valid || !std::isfinite(stepPeriodSeconds) || stepPeriodSeconds <= 0)
         return std::nullopt;
     return static_cast<double>(stepPeriods(withOrigin)) * stepPeriodSeconds;
+}
+
+std::string notAPlotMessage(const std::string& shownName)
+{
+    return "\"" + shownName + "\" is not a plot file: the reading found no point in it.";
+}
+
+std::string PlotTest::notAPlotMessage(const std::string& shownName) const
+{
+    return orlex::notAPlotMessage(shownName);
 }
 
 std::vector<std::string> PlotTest::warnings() const
@@ -108,12 +113,13 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
         test.verdict = PlotTest::Verdict::Refused;
         return test;
     }
+    test.notAPlot = test.run.points == 0;
     test.box = extents.box();
     test.steps = steps.counts();
     test.statistics = statistics.result();
     test.extents = extentsInMillimetres(test.box, test.zoom);
-    const double originX = originSteps(test.extents.minXmm, settings.stepLengthX, test.halfStep, test.zoom);
-    const double originY = originSteps(test.extents.minYmm, settings.stepLengthY, test.halfStep, test.zoom);
+    const double originX = penToZeroSteps(test.extents.minXmm, settings.stepLengthX, test.halfStep, test.zoom);
+    const double originY = penToZeroSteps(test.extents.minYmm, settings.stepLengthY, test.halfStep, test.zoom);
     if (stepsInRange(originX) && stepsInRange(originY))
         test.originOutputs = static_cast<std::uint64_t>(
             countOutputs(static_cast<long>(std::fabs(originX)), static_cast<long>(std::fabs(originY))));

@@ -37,6 +37,10 @@ struct PlotTest {
     Verdict verdict = Verdict::Fits;
     std::string stepRangeMessage; // BeyondSteps: the axis and its limit in mm
     PlotStatistics statistics;    // points, strokes, lengths and pen lifts
+    // The reading found no point in the file: it is not a plot file and there is nothing to
+    // draw. The verdict and extents stay the classic ones (an empty plot at the origin that
+    // fits), so each front end decides what to show; the tool refuses such a file.
+    bool notAPlot = false;
 
     // "Pen to 0" comes first when the plot has negative coordinates: its pen-up move from
     // the homed position to the origin counts in the drawing time, the homing cannot.
@@ -51,6 +55,9 @@ struct PlotTest {
     std::optional<double> estimatedSeconds(double stepPeriodSeconds, bool withOrigin) const;
 
     bool fits() const { return verdict == Verdict::Fits; }
+    // notAPlot: why there is nothing to draw, naming the file as `shownName` (the chosen
+    // file, where the file read may be a prepared copy of it).
+    std::string notAPlotMessage(const std::string& shownName) const;
     // Messages for the operator about the run: skipped pairs, the full reading's refusal,
     // coordinates beyond range, steps beyond range. Empty when there is nothing to say.
     std::vector<std::string> warnings() const;
@@ -64,10 +71,14 @@ struct CheckSetup {
 };
 
 // Reads `path` once, measures the extents and applies the fit rule; every point also
-// goes to `preview` when given. Nothing moves. The full reading's page is the machine's
-// travel.
+// goes to `preview` when given. A file in which the reading finds no point is marked
+// notAPlot. Nothing moves. The full reading's page is the machine's travel.
 PlotTest testPlot(const std::string& path, const MachineSettings& settings, CheckSetup setup,
                   PlotSink* preview = nullptr);
+
+// Why a file in which the reading found no point cannot be drawn: "\"NAME\" is not a plot
+// file: the reading found no point in it."
+std::string notAPlotMessage(const std::string& shownName);
 
 inline constexpr const char* kCoordinateRangeMessage =
     "The plot exceeds the coordinate range: it has points outside -32768 to 32767 "

@@ -7,6 +7,7 @@
 #include "plan/hpgl_writer.h"
 #include "plan/plot_reader.h"
 #include "plan/strokes.h"
+#include "run/plot_test.h"
 
 #include <cerrno>
 #include <cstring>
@@ -84,7 +85,7 @@ Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOp
         return read.error();
     const TravelChange unchanged{computeStatistics(read->events), {}};
     if (unchanged.before.points == 0)
-        return failure("\"" + plotFile + "\" has no plot points: it is not an HPGL plot file.");
+        return failure(notAPlotMessage(plotFile));
     if (order.work)
         order.work->enter(WorkSignals::Stage::Ordering);
     const OrderedPlot plot = reorder(splitStrokes(read->events), order);

@@ -16,7 +16,7 @@ inline constexpr int kNumericSettings = 8; // all but the port address
 struct MachineSettings {
     double stepLengthX = 50;           // Lstepx: hundredths of a millimetre per full X step, above 0
     double stepLengthY = 50;           // Lstepy
-    double travelXmm = 150;            // Maxx: hardware limit of X travel, reachable in 16-bit half steps
+    double travelXmm = 150;            // Maxx: hardware limit of X travel, above 0, reachable in 16-bit half steps
     double travelYmm = 150;            // Maxy
     double speedXms = 80;              // Speedx: carried by the file and the dialog only
     double speedYms = 80;              // Speedy

@@ -164,9 +164,11 @@ Result<std::string> settingsFileBytes(const MachineSettings& settings)
     return bytes;
 }
 
-bool isStepLength(int line)
+// The step lengths and travel limits (lines 1 to 4): a value of 0 or below would make
+// every move impossible or mirrored, or the virtual paper a line.
+bool mustBeAboveZero(int line)
 {
-    return line == 1 || line == 2;
+    return line >= 1 && line <= 4;
 }
 
 // A problem with a line that was present but not usable; the caller sets what is used.
@@ -198,7 +200,7 @@ void readLines(const std::vector<std::string>& lines, MachineSettings& settings,
             kind = SettingsProblem::Kind::NotAPortAddress;
         } else if (present) {
             const std::optional<double> value = toNumber(text);
-            if (value && (!isStepLength(line) || *value > 0)) {
+            if (value && (!mustBeAboveZero(line) || *value > 0)) {
                 settings.*kNumericSettingTable[static_cast<std::size_t>(line - 1)].value = *value;
                 settings.lines[static_cast<std::size_t>(line - 1)] = text;
                 continue;
@@ -357,6 +359,8 @@ Result<MachineSettings> settingsFromValues(const std::array<std::int16_t, kNumer
         const std::string name(1, axis);
         if (!(stepLength > 0))
             return failure("The " + name + " step length must be above 0.");
+        if (!(travel > 0))
+            return failure("The " + name + " travel must be above 0.");
         const double reachable = reachableTravelMm(stepLength);
         if (travel > reachable)
             return failure("The " + name + " travel of " + numberText(travel) + " mm cannot be reached with this "

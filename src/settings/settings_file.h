@@ -43,8 +43,8 @@ struct LoadReport {
 
 // Fills all nine settings. Creates the defaults file when the file is absent and reads
 // it back. A file that exists is never rewritten or deleted here: unreadable, short or
-// bad lines, a step length not above 0 and a travel limit that 16-bit half steps cannot
-// reach give another value for the affected settings and a report.
+// bad lines, a step length or travel limit not above 0 and a travel limit that 16-bit
+// half steps cannot reach give another value for the affected settings and a report.
 LoadReport loadSettings(MachineSettings& settings, const std::filesystem::path& file = kSettingsFileName);
 
 // The settings a Save would make of eight integers and the address text, checked as a

@@ -1,7 +1,13 @@
 // Argument parsing of orlex-plotter-cli: accepted forms, defaults and refused combinations.
 #include "cli/cli_options.h"
+#include "cli/option_table.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <sstream>
 
 namespace orlex::cli {
 namespace {
@@ -95,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedArguments,
                                            RefusedCase{{"test", "a.plt", "--simulate"}, "draw command"},
                                            RefusedCase{{"test", "a.plt", "--trace", "t"}, "draw command"},
                                            RefusedCase{{"draw", "a.plt", "--json"}, "test, stat and optimize commands"},
-                                           RefusedCase{{"test", "a.plt", "--bogus"}, "unknown option '--bogus'"},
+                                           RefusedCase{{"test", "a.plt", "--bogus"}, "unknown option --bogus"},
                                            RefusedCase{{"draw", "a.plt", "--clock", "0"}, "--clock"},
                                            RefusedCase{{"draw", "a.plt", "--simulate", "--clock", "-5"}, "--clock"},
                                            RefusedCase{{"draw", "a.plt", "--simulate", "--clock", "fast"}, "--clock"},
@@ -108,6 +114,205 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedArguments,
                                            RefusedCase{{"draw", "a.plt", "--simulate", "--port", "ppdev"}, "together"},
                                            RefusedCase{{"draw", "a.plt", "--svg", "p.svg"}, "need --simulate"},
                                            RefusedCase{{"draw", "a.plt", "--realtime"}, "need --simulate"}));
+
+struct UsageErrorCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string line; // the whole message, one line
+};
+
+void PrintTo(const UsageErrorCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class UsageError : public ::testing::TestWithParam<UsageErrorCase> {};
+
+// One line naming the problem and where the help is, never the whole help.
+TEST_P(UsageError, IsOneLinePointingToTheHelp)
+{
+    const ParsedOptions parsed = parseCliOptions(GetParam().arguments);
+    ASSERT_FALSE(parsed.options);
+    EXPECT_EQ(usageErrorText(parsed), GetParam().line + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UsageError,
+    ::testing::Values(
+        UsageErrorCase{"TypoOfAnOption",
+                       {"test", "a.plt", "--jsn"},
+                       "orlex-plotter-cli: unknown option --jsn; did you mean --json? (see orlex-plotter-cli test "
+                       "--help)"},
+        UsageErrorCase{"TypoWithAValue",
+                       {"draw", "a.plt", "--frm-point=3"},
+                       "orlex-plotter-cli: unknown option --frm-point; did you mean --from-point? (see "
+                       "orlex-plotter-cli draw --help)"},
+        UsageErrorCase{"SwappedLetters",
+                       {"draw", "a.plt", "--smiulate"},
+                       "orlex-plotter-cli: unknown option --smiulate; did you mean --simulate? (see "
+                       "orlex-plotter-cli draw --help)"},
+        UsageErrorCase{"NothingNear",
+                       {"stat", "a.plt", "--colour"},
+                       "orlex-plotter-cli: unknown option --colour (see orlex-plotter-cli stat --help)"},
+        UsageErrorCase{"OnlyTheCommandsOptionsAreOffered",
+                       {"convert", "a.svg", "--zom", "2"},
+                       "orlex-plotter-cli: unknown option --zom (see orlex-plotter-cli convert --help)"},
+        UsageErrorCase{"OptionOfAnotherCommand",
+                       {"test", "a.plt", "--home"},
+                       "orlex-plotter-cli: --home belongs to the draw command (see orlex-plotter-cli test --help)"},
+        UsageErrorCase{"FlagWithAValue",
+                       {"draw", "a.plt", "--home=yes"},
+                       "orlex-plotter-cli: --home takes no value (see orlex-plotter-cli draw --help)"},
+        UsageErrorCase{"TypoOfACommand",
+                       {"tset", "a.plt"},
+                       "orlex-plotter-cli: unknown command tset; did you mean test? (see orlex-plotter-cli --help)"},
+        UsageErrorCase{"NoCommand",
+                       {},
+                       "orlex-plotter-cli: a command is needed: test, stat, draw, optimize or convert (see "
+                       "orlex-plotter-cli --help)"},
+        UsageErrorCase{"OptionsBeforeTheCommand",
+                       {"--zoom", "50", "test", "a.plt"},
+                       "orlex-plotter-cli: a command is needed before the options: test, stat, draw, optimize or "
+                       "convert (see orlex-plotter-cli --help)"},
+        UsageErrorCase{"HelpOfNoSuchCommand",
+                       {"--help", "drw"},
+                       "orlex-plotter-cli: unknown command drw; did you mean draw? (see orlex-plotter-cli --help)"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+struct HelpCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    Command shown;
+    std::string firstLine;
+};
+
+void PrintTo(const HelpCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class CommandHelp : public ::testing::TestWithParam<HelpCase> {};
+
+// Each command has its own help, within 80 columns, naming only the options it takes.
+TEST_P(CommandHelp, IsTheCommandsOwn)
+{
+    const ParsedOptions parsed = parseCliOptions(GetParam().arguments);
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(parsed.options->command, Command::Help);
+    EXPECT_EQ(parsed.options->helpCommand, GetParam().shown);
+    const std::string text = helpText(parsed.options->helpCommand);
+    EXPECT_EQ(text.substr(0, text.find('\n')), GetParam().firstLine);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(line.size(), 80u) << line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CommandHelp,
+    ::testing::Values(HelpCase{"Overview",
+                               {"--help"},
+                               Command::Help,
+                               "Usage: orlex-plotter-cli test FILE [--zoom N] [--settings PATH] [--json]"},
+                      HelpCase{"StatAfterItsFile",
+                               {"stat", "a.plt", "-h"},
+                               Command::Stat,
+                               "Usage: orlex-plotter-cli stat FILE [--zoom N] [--settings PATH] [--json]"},
+                      HelpCase{"DrawByHelpCommand",
+                               {"help", "draw"},
+                               Command::Draw,
+                               "Usage: orlex-plotter-cli draw FILE [--zoom N] [--settings PATH]"},
+                      HelpCase{"Convert",
+                               {"convert", "--help"},
+                               Command::Convert,
+                               "Usage: orlex-plotter-cli convert IN -o OUT.plt [--settings PATH]"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+struct ResumeCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::uint64_t point;
+    std::string command;
+};
+
+void PrintTo(const ResumeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class Resume : public ::testing::TestWithParam<ResumeCase> {};
+
+// The line a stopped draw prints: this command again, from the point where it stopped.
+TEST_P(Resume, CommandDrawsTheRest)
+{
+    const ParsedOptions parsed = parseCliOptions(GetParam().arguments);
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(resumeCommand(*parsed.options, GetParam().point), GetParam().command);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Resume,
+    ::testing::Values(
+        ResumeCase{"Plain", {"draw", "a.plt", "--home"}, 812, "orlex-plotter-cli draw a.plt --home --from-point 812"},
+        ResumeCase{"EarlierFromPointReplaced",
+                   {"draw", "a.plt", "--from-point", "100", "--zoom=50"},
+                   812,
+                   "orlex-plotter-cli draw a.plt --zoom=50 --from-point 812"},
+        ResumeCase{"EarlierFromPointWithEquals",
+                   {"draw", "--from-point=100", "a.plt"},
+                   7,
+                   "orlex-plotter-cli draw a.plt --from-point 7"},
+        ResumeCase{"QuotedForTheShell",
+                   {"draw", "my plot's.plt", "--home"},
+                   3,
+                   "orlex-plotter-cli draw 'my plot'\\''s.plt' --home --from-point 3"},
+        ResumeCase{"BeforeTheDoubleDash",
+                   {"draw", "--home", "--", "-odd.plt"},
+                   3,
+                   "orlex-plotter-cli draw --home --from-point 3 -- -odd.plt"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// The manual page in roff, its hyphens as "\-": what the page names, with plain hyphens.
+std::string manPageText()
+{
+    std::ifstream in(ORLEX_CLI_MAN_PAGE, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (std::size_t at = 0; (at = text.find("\\-", at)) != std::string::npos;)
+        text.erase(at, 1);
+    return text;
+}
+
+class ManPage : public ::testing::TestWithParam<Command> {};
+
+// The manual page keeps up with the help: every option and JSON key a command's help names.
+TEST_P(ManPage, NamesWhatTheHelpNames)
+{
+    const std::string page = manPageText();
+    ASSERT_FALSE(page.empty()) << ORLEX_CLI_MAN_PAGE;
+    const std::string help = helpText(GetParam());
+    // Options (a dash after a blank or a bracket: not "home-built") and JSON keys.
+    const std::regex named(R"((?:^|[\s\[])(--?[a-z][a-z-]*)|\b([a-z]+(?:_[a-z]+)+)\b)");
+    std::size_t count = 0;
+    for (auto it = std::sregex_iterator(help.begin(), help.end(), named); it != std::sregex_iterator(); ++it) {
+        const std::string name = (*it)[1].matched ? (*it)[1].str() : (*it)[2].str();
+        EXPECT_NE(page.find(name), std::string::npos) << name << " is not in the manual page";
+        ++count;
+    }
+    EXPECT_GT(count, 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, ManPage,
+                         ::testing::Values(Command::Help, Command::Test, Command::Stat, Command::Draw,
+                                           Command::Optimize, Command::Convert),
+                         [](const auto& row) { return std::to_string(static_cast<int>(row.param)); });
+
+TEST(ManPage, NamesEveryOptionOfTheTable)
+{
+    const std::string page = manPageText();
+    for (const OptionRule& rule : optionTable()) {
+        EXPECT_NE(page.find(rule.name), std::string::npos) << rule.name;
+        EXPECT_NE(page.find(rule.alias), std::string::npos) << rule.alias;
+    }
+}
 
 } // namespace
 } // namespace orlex::cli

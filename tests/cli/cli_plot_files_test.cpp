@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
     Table, Refusals,
     ::testing::Values(
         RefusalCase{"OptimizeMissingInput", {"optimize", "absent.plt", "-o", "out.plt"}, 2, "absent.plt"},
-        RefusalCase{"OptimizeNotAPlot", {"optimize", "empty.plt", "-o", "out.plt"}, 2, "no plot points"},
+        RefusalCase{"OptimizeNotAPlot", {"optimize", "empty.plt", "-o", "out.plt"}, 2, "is not a plot file"},
         RefusalCase{"OptimizeWithoutOutput", {"optimize", "plot.plt"}, 2, "-o OUT is needed"},
         RefusalCase{"OptimizeOverItself", {"optimize", "plot.plt", "-o", "plot.plt"}, 2, "input file itself"},
         RefusalCase{"OptimizeOverItselfByAnotherPath",

@@ -48,6 +48,11 @@ TEST(Resume, StoppedDrawAndTheRestGiveOneWholeDraw)
     std::smatch at;
     ASSERT_TRUE(std::regex_search(stopped.out, at, std::regex(R"(Stopped at point (\d+) of 9\n)"))) << stopped.out;
     const std::string point = at[1];
+    EXPECT_NE(stopped.err.find("To draw the rest: orlex-plotter-cli draw plot.plt --home --simulate --realtime --clock "
+                               "1000 --svg first.svg --from-point "
+                               + point + "\n"),
+              std::string::npos)
+        << stopped.err;
 
     // The second run starts elsewhere: homing finds the origin again.
     const CliResult rest = runCli(folder.path(), {"draw", "plot.plt", "--from-point", point, "--simulate", "--start",

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <regex>
 
 namespace orlex::cli::testing {
 namespace {
@@ -67,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--zoom", "200"},
                  0,
                  {{"min_x_mm", "-20"}, {"min_y_mm", "0"}, {"max_x_mm", "6"}, {"max_y_mm", "10"}, {"fits", "true"}}},
-        JsonCase{"EndsInsideX", "PD100", {}, 0, {{"end_of_file_caption", "true"}, {"beeps", "2"}, {"points", "0"}}},
+        JsonCase{
+            "EndsInsideX", "PD40,0;PD100", {}, 0, {{"end_of_file_caption", "true"}, {"beeps", "2"}, {"points", "1"}}},
         JsonCase{"SkippedPair", "PA1-2,5;PD10,10;", {}, 0, {{"skipped_pairs", "1"}, {"points", "1"}}},
         JsonCase{"OneMillimetreTooWide", "PU-40,0;PD6000,0;", {}, 3, {{"min_x_mm", "-1"}, {"fits", "false"}}},
         JsonCase{"TooHighAlone", "PD0,6040;", {}, 3, {{"max_y_mm", "151"}, {"fits", "false"}}},
@@ -121,6 +123,49 @@ TEST(TestCommand, CoordinateRangeProblemIsExplainedAndTooBig)
     EXPECT_NE(result.err.find("coordinate range"), std::string::npos) << result.err;
 }
 
+struct PositionCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    int status;
+    bool positionUnknown; // the warning that the pen must stand at the plot's origin
+    bool homed = false;   // a draw that homed says its steps include the homing
+};
+
+void PrintTo(const PositionCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class PositionWarning : public ::testing::TestWithParam<PositionCase> {};
+
+// Where the pen stands decides whether a plot fits; the tool says so when it cannot know.
+TEST_P(PositionWarning, IsGivenOnlyWhileThePositionIsUnknown)
+{
+    const PositionCase& c = GetParam();
+    TempFolder folder;
+    writeFile(folder / "plot.plt", "PD400,400;");
+    writeFile(folder / "negative.plt", "PU-400,0;PD400,400;");
+    writeFile(folder / "big.plt", "PD8000,0;");
+    const CliResult result = runCli(folder.path(), c.arguments);
+    EXPECT_EQ(result.status, c.status) << result.err;
+    EXPECT_EQ(result.err.find("Position unknown: the plot fits only if the pen stands at its origin\n")
+                  != std::string::npos,
+              c.positionUnknown)
+        << result.err;
+    EXPECT_EQ(result.out.find("(homing included)") != std::string::npos, c.homed) << result.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PositionWarning,
+    ::testing::Values(PositionCase{"Test", {"test", "plot.plt"}, 0, true},
+                      PositionCase{"TestJson", {"test", "plot.plt", "--json"}, 0, true},
+                      PositionCase{"TestOfAPlotThatHomesFirst", {"test", "negative.plt"}, 0, false},
+                      PositionCase{"TooBigSaysNothingOfIt", {"test", "big.plt"}, 3, false},
+                      PositionCase{"DrawWithHome", {"draw", "plot.plt", "--simulate", "--home"}, 0, false, true},
+                      PositionCase{"DrawFromTheVirtualStart", {"draw", "plot.plt", "--simulate"}, 0, false},
+                      PositionCase{"Stat", {"stat", "plot.plt"}, 0, false}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 struct UnreadableCase {
     const char* name;
     std::vector<std::string> arguments;
@@ -149,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
     Table, TestCommandFailure,
     ::testing::Values(UnreadableCase{"MissingFile", {"test", "absent.plt"}, "absent.plt"},
                       UnreadableCase{"Folder", {"test", "folder.plt"}, "folder.plt"},
-                      UnreadableCase{"NoCommand", {}, "Usage:"},
+                      UnreadableCase{"NoCommand", {}, "a command is needed"},
                       UnreadableCase{"BadZoom", {"test", "plot.plt", "--zoom", "0"}, "--zoom"},
                       UnreadableCase{"MissingSettings", {"test", "plot.plt", "--settings", "none.txt"}, "none.txt"},
                       UnreadableCase{
@@ -196,6 +241,97 @@ TEST(TestCommand, SettingsOptionWinsAndBadLinesFallBackToDefaultsWithAWarning)
     EXPECT_NE(result.err.find("wide"), std::string::npos) << result.err;
     EXPECT_EQ(readFile(folder / "other.txt"), other);
 }
+
+struct AnswerCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    int status;
+    std::string outStart; // stdout begins with it
+    std::string err;      // the whole of stderr
+};
+
+void PrintTo(const AnswerCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ToolAnswer : public ::testing::TestWithParam<AnswerCase> {};
+
+// Help and version on stdout with status 0; a usage error is one line on stderr.
+TEST_P(ToolAnswer, IsShortAndOnTheRightStream)
+{
+    const AnswerCase& c = GetParam();
+    TempFolder folder;
+    const CliResult result = runCli(folder.path(), c.arguments);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_TRUE(result.out.starts_with(c.outStart)) << result.out;
+    EXPECT_EQ(result.err, c.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ToolAnswer,
+    ::testing::Values(
+        AnswerCase{"Version", {"--version"}, 0, "orlex-plotter-cli ", ""},
+        AnswerCase{"DrawHelp", {"draw", "--help"}, 0, "Usage: orlex-plotter-cli draw FILE", ""},
+        AnswerCase{"Typo",
+                   {"stat", "plot.plt", "--jsn"},
+                   2,
+                   "",
+                   "orlex-plotter-cli: unknown option --jsn; did you mean --json? (see orlex-plotter-cli stat "
+                   "--help)\n"},
+        AnswerCase{"MissingFile",
+                   {"optimize"},
+                   2,
+                   "",
+                   "orlex-plotter-cli: the plot file is missing (see orlex-plotter-cli optimize --help)\n"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// The keys a command's help lists after "JSON keys (--json):", in its order.
+std::vector<std::string> helpJsonKeys(const std::string& help)
+{
+    const std::string marker = "JSON keys (--json):";
+    const auto at = help.find(marker);
+    if (at == std::string::npos)
+        return {};
+    const std::string list = help.substr(at + marker.size(), help.find("\n\n", at) - at - marker.size());
+    std::vector<std::string> keys;
+    std::regex key("[a-z_]+");
+    for (auto it = std::sregex_iterator(list.begin(), list.end(), key); it != std::sregex_iterator(); ++it)
+        keys.push_back(it->str());
+    return keys;
+}
+
+// The keys of the tool's one-line JSON object, in its order.
+std::vector<std::string> outputJsonKeys(const std::string& json)
+{
+    std::vector<std::string> keys;
+    std::regex key("\"([a-z_]+)\": ");
+    for (auto it = std::sregex_iterator(json.begin(), json.end(), key); it != std::sregex_iterator(); ++it)
+        keys.push_back((*it)[1]);
+    return keys;
+}
+
+class JsonKeys : public ::testing::TestWithParam<const char*> {};
+
+// What the help promises is what --json prints.
+TEST_P(JsonKeys, AreThoseTheHelpLists)
+{
+    TempFolder folder;
+    writeFile(folder / "plot.plt", "PU0,0;PD400,0,400,400;PU800,400;PD800,0;");
+    const std::string command = GetParam();
+    const CliResult help = runCli(folder.path(), {command, "--help"});
+    ASSERT_EQ(help.status, 0);
+    std::vector<std::string> arguments{command, "plot.plt", "--json"};
+    if (command == "optimize")
+        arguments.insert(arguments.end(), {"-o", "out.plt"});
+    const CliResult run = runCli(folder.path(), arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> promised = helpJsonKeys(help.out);
+    EXPECT_FALSE(promised.empty()) << help.out;
+    EXPECT_EQ(outputJsonKeys(run.out), promised) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, JsonKeys, ::testing::Values("test", "stat", "optimize"));
 
 TEST(Help, PrintsTheUsageAndExitsWithZero)
 {

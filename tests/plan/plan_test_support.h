@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace orlex::test {
@@ -59,6 +60,9 @@ inline PlotEvents generatePlot(Shape shape, unsigned seed)
         if (shape == Shape::Loops && pick(0, 1) == 0)
             events.emplace_back(PlotPoint{x = startX, y = startY, true});
     }
+    // Pen-up moves after the last stroke, as a file that parks the pen ends.
+    for (int ups = pick(0, 2); ups > 0; --ups)
+        events.emplace_back(PlotPoint{x = coordinate(), y = coordinate(), false});
     return events;
 }
 
@@ -92,11 +96,24 @@ inline Drawing drawingOf(const PlotEvents& events)
     return d;
 }
 
+// Where the pen is when the plot ends, and whether it came there with the pen up.
+inline std::pair<Position, bool> endOf(const PlotEvents& events)
+{
+    for (auto e = events.rbegin(); e != events.rend(); ++e)
+        if (const PlotPoint* p = std::get_if<PlotPoint>(&*e))
+            return {Position{p->x, p->y}, !p->penDown};
+    return {Position{}, true};
+}
+
 // Everything a reordering must keep: the segments of every group, the groups' order and
-// pens, travel no longer (up to rounding of the sums), extents no wider.
+// pens, where a last pen-up move parks the pen, travel no longer (up to rounding of the
+// sums), extents no wider.
 inline void expectSameDrawing(const PlotEvents& in, const PlotEvents& out)
 {
     EXPECT_EQ(drawingOf(in), drawingOf(out));
+    if (const auto [parked, penUp] = endOf(in); penUp) {
+        EXPECT_EQ(endOf(out).first, parked);
+    }
     const PlotStatistics before = computeStatistics(in), after = computeStatistics(out);
     EXPECT_LE(after.penUpMillimetres, before.penUpMillimetres * (1 + 1e-12) + 1e-9);
     EXPECT_GE(after.units.minX, before.units.minX);

@@ -46,15 +46,16 @@ INSTANTIATE_TEST_SUITE_P(
         StatisticsCase{"Empty", {}, 0, 0, 0, 0, 0, 0, {}},
         StatisticsCase{
             "FinalStrokeIsLifted", {up(10, 0), down(10, 40), down(40, 80)}, 3, 1, 1, 0, 90, 10, {0, 0, 40, 80}},
-        StatisticsCase{"TravelAfterLastStrokeNotCounted",
-                       {down(0, 30), up(400, 0), up(400, 400)},
+        // The pen travels 50 (a 30-40-50 triangle), then 400, after its last stroke.
+        StatisticsCase{"TravelAfterLastStrokeCounted",
+                       {down(0, 30), up(40, 0), up(40, 400)},
                        3,
                        1,
                        1,
                        0,
                        30,
-                       0,
-                       {0, 0, 400, 400}},
+                       450,
+                       {0, 0, 40, 400}},
         StatisticsCase{"TravelThroughEveryPenUpPoint",
                        {up(0, 30), down(40, 60), up(40, 0), up(80, 0), down(80, 10)},
                        5,
@@ -73,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                        1,
                        0,
                        30,
-                       89.44271909999159,
+                       89.44271909999159 + 42.42640687119285, // to (-40, -80), then 30 by 30 to (-10, -20)
                        {-40, -80, 0, 0}}),
     [](const ::testing::TestParamInfo<StatisticsCase>& p) { return std::string(p.param.name); });
 

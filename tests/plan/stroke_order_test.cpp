@@ -55,7 +55,9 @@ TEST_P(Reorder, DrawsTheSameSegmentsWithNoLongerTravel)
             EXPECT_FALSE(plot.stoppedByTimeBudget);
             test::expectSameDrawing(in, strokeEvents(plot.groups));
             EXPECT_EQ(plot.groups, reorder(groups, options).groups); // the same on every run
-            if (groups.size() == 1) { // the search starts from nearest-first and keeps only gains
+            // The search starts from nearest-first and keeps only gains; it does not see a
+            // parking move after the last stroke, which only the choice of routes weighs.
+            if (groups.size() == 1 && !groups[0].parkAt) {
                 ReorderOptions greedyOnly = options;
                 greedyOnly.improve = false;
                 EXPECT_LE(penUpTravel(plot.groups), penUpTravel(reorder(groups, greedyOnly).groups) + 1e-9);
@@ -168,6 +170,55 @@ TEST(Reorder, JoinsStrokesWhoseEndsMeet)
     EXPECT_EQ(after.strokes, 1u);
     EXPECT_EQ(after.penUpMillimetres, 0);
 }
+
+struct ParkingCase {
+    const char* name;
+    PlotEvents in;
+    PlotEvents out; // reordered
+};
+
+void PrintTo(const ParkingCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class Parking : public ::testing::TestWithParam<ParkingCase> {};
+
+// The file's last pen-up move is drawn last, where the file has it, and counts as travel.
+TEST_P(Parking, KeepsTheLastPenUpMove)
+{
+    const ParkingCase& c = GetParam();
+    const PlotEvents out = reordered(c.in);
+    EXPECT_TRUE(test::identical(out, c.out));
+    EXPECT_DOUBLE_EQ(penUpTravel(reorder(splitStrokes(c.in)).groups) * 0.025, computeStatistics(out).penUpMillimetres);
+}
+
+PlotEvent up(double x, double y)
+{
+    return PlotPoint{x, y, false};
+}
+PlotEvent down(double x, double y)
+{
+    return PlotPoint{x, y, true};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plots, Parking,
+    ::testing::Values(
+        // Far stroke first: 500 + 500 + 580. Near one first, both forwards: 10 + 480 + 90.
+        ParkingCase{"AfterTheReorderedStrokes",
+                    {up(500, 0), down(510, 0), up(10, 0), down(20, 0), up(600, 0)},
+                    {up(10, 0), down(20, 0), up(500, 0), down(510, 0), up(600, 0)}},
+        // Forwards 10 + 53.9, backwards 20 + 51: the file's way, and the pen parked before the SP.
+        ParkingCase{"BeforeTheLastSp",
+                    {up(10, 0), down(20, 0), up(0, 50), SelectPen{'0'}},
+                    {up(10, 0), down(20, 0), up(0, 50), SelectPen{'0'}}},
+        ParkingCase{"OnlyTheLastOfSeveralMoves",
+                    {up(10, 0), down(20, 0), up(50, 50), up(30, 0)},
+                    {up(10, 0), down(20, 0), up(30, 0)}},
+        ParkingCase{"NoMoveWhereThePenAlreadyIs", {up(10, 0), down(20, 0), up(20, 0)}, {up(10, 0), down(20, 0)}},
+        ParkingCase{"NoneAfterAPenDownEnd", {up(10, 0), down(20, 0)}, {up(10, 0), down(20, 0)}}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Reorder, KeepsTheFileOrderWhenGreedyIsLonger)
 {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace orlex::test {
 namespace {
 
@@ -72,6 +74,40 @@ TEST(FitRule, StepModeOfTheTestDecides)
     EXPECT_EQ(half.verdict, PlotTest::Verdict::BeyondSteps);
     EXPECT_NE(half.stepRangeMessage.find("in Y it needs 40000 steps"), std::string::npos) << half.stepRangeMessage;
 }
+
+struct NotAPlotCase {
+    const char* name;
+    std::string bytes;
+    bool notAPlot;
+};
+
+void PrintTo(const NotAPlotCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class NotAPlot : public ::testing::TestWithParam<NotAPlotCase> {};
+
+// A file in which the reading finds no point is marked; the classic verdict stays.
+TEST_P(NotAPlot, IsMarkedWhenTheReadingFindsNoPoint)
+{
+    const NotAPlotCase& c = GetParam();
+    RunRig rig;
+    const PlotTest test = rig.check(rig.file(c.bytes));
+    EXPECT_EQ(test.notAPlot, c.notAPlot);
+    EXPECT_EQ(test.verdict, PlotTest::Verdict::Fits);
+    if (c.notAPlot) {
+        EXPECT_EQ(test.notAPlotMessage("x.plt"), "\"x.plt\" is not a plot file: the reading found no point in it.");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, NotAPlot,
+    ::testing::Values(NotAPlotCase{"Empty", "", true},
+                      NotAPlotCase{"PngBytes", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), true},
+                      NotAPlotCase{"Text", "Dear plotter,\nplease draw a cat.\n", true},
+                      NotAPlotCase{"OnlyALabel", "IN;LBHELLO\x03;", true}, NotAPlotCase{"OnePoint", "PU10,10;", false}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace orlex::test

@@ -254,6 +254,11 @@ INSTANTIATE_TEST_SUITE_P(
                     " 0 ", SettingsProblem::Kind::NotAboveZero},
         BadFileCase{"StepLengthNegative", " -10 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 1,
                     "Lstepx", " -10 ", SettingsProblem::Kind::NotAboveZero},
+        // A travel limit of 0 or below would make the virtual paper a line and every plot too big.
+        BadFileCase{"TravelZero", " 10 \r\n 2 \r\n 0 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 3, "Maxx",
+                    " 0 ", SettingsProblem::Kind::NotAboveZero},
+        BadFileCase{"TravelNegative", " 10 \r\n 2 \r\n 3 \r\n -150 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 4,
+                    "Maxy", " -150 ", SettingsProblem::Kind::NotAboveZero},
         // Lstepy 2 is 0.01 mm per half step: 32767 steps reach 327 mm, not 400.
         BadFileCase{"TravelBeyondTheSteps", " 10 \r\n 2 \r\n 3 \r\n 400 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 4,
                     "Maxy", " 400 ", SettingsProblem::Kind::Unreachable},
@@ -351,6 +356,7 @@ TEST(SettingsFromValues, RefusesATravelTheStepLengthCannotReach)
     EXPECT_NE(refused.message().find("X travel of 300 mm"), std::string::npos) << refused.message();
     EXPECT_NE(refused.message().find("163 mm"), std::string::npos) << refused.message();
     EXPECT_FALSE(settingsFromValues(kDefaultValues, "LPT1"));
+    EXPECT_FALSE(settingsFromValues({50, 50, 150, 0, 80, 80, 5, 5}, "&H378"));
     EXPECT_TRUE(settingsFromValues({1, 50, 163, 150, 80, 80, 5, 5}, "&HD010"));
 }
 
