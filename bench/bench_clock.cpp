@@ -11,7 +11,7 @@
 // --floor: beside the window, an empty widget repainted every 33 ms, timed apart, to show
 // what any repaint costs on this machine)
 #include "bench_support.h"
-#include "silent_feedback.h"
+#include "window_bench.h"
 
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"

@@ -4,7 +4,7 @@
 // second run, how long after a click on Stop the window is idle again.
 //   bench_window_prepare FILE [STOP_AFTER_MS]
 #include "bench_support.h"
-#include "silent_feedback.h"
+#include "window_bench.h"
 
 #include "drive/ports/open_port.h"
 #include "ui/main_window.h"
@@ -71,17 +71,7 @@ int main(int argc, char** argv)
 
     QTemporaryDir dir;
     bench::SilentFeedback feedback;
-    ui::MainWindowOptions options;
-    options.settingsFile = (dir.path() + "/seting.txt").toStdString();
-    options.preferencesFile = dir.path() + "/preferences.ini";
-    options.feedback = &feedback;
-    options.exitProcess = [](int) {};
-    options.openPort = [](const MachineSettings&) {
-        PortRequest request;
-        request.kind = PortKind::Virtual;
-        return openPort(request);
-    };
-    ui::MainWindow window(std::move(options));
+    ui::MainWindow window(bench::virtualTimeWindow(dir, feedback));
     window.shorterTravelAction->setChecked(true);
     window.openPlotFile(QString::fromLocal8Bit(argv[1]));
     window.show();

@@ -3,7 +3,7 @@
 // hp2xx's time on the same file, the throughput ratio to it.
 //   bench_window_test FILE [HP2XX_SECONDS] [RUNS] [HP2XX_CPU_SECONDS]
 #include "bench_support.h"
-#include "silent_feedback.h"
+#include "window_bench.h"
 
 #include "drive/ports/open_port.h"
 #include "drive/ports/virtual_plotter.h"
@@ -62,16 +62,7 @@ int main(int argc, char** argv)
 
     QTemporaryDir dir;
     bench::SilentFeedback feedback;
-    ui::MainWindowOptions options;
-    options.settingsFile = (dir.path() + "/seting.txt").toStdString();
-    options.feedback = &feedback;
-    options.exitProcess = [](int) {};
-    options.openPort = [](const MachineSettings&) {
-        PortRequest request;
-        request.kind = PortKind::Virtual; // virtual time: the presence check is instant
-        return openPort(request);
-    };
-    ui::MainWindow window(std::move(options));
+    ui::MainWindow window(bench::virtualTimeWindow(dir, feedback));
     window.openPlotFile(QString::fromStdString(file));
     window.show();
     QApplication::processEvents();

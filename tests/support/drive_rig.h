@@ -3,26 +3,12 @@
 
 #include "drive/drive.h"
 #include "settings/machine_settings.h"
+#include "test_machine.h"
 
 #include <functional>
 #include <memory>
 
 namespace orlex::test {
-
-inline MachineSettings defaultSettings()
-{
-    MachineSettings v;
-    v.stepLengthX = 50;
-    v.stepLengthY = 50;
-    v.travelXmm = 150;
-    v.travelYmm = 150;
-    v.speedXms = 80;
-    v.speedYms = 80;
-    v.originXmm = 5;
-    v.originYmm = 5;
-    v.portAddress = 0x378;
-    return v;
-}
 
 struct DriveRig {
     explicit DriveRig(Port& port, MachineSettings s = defaultSettings()) : settings(std::move(s))

@@ -12,6 +12,7 @@
 #include "preview/recording_canvas.h"
 #include "run/draw_sink.h"
 #include "run/preview_sink.h"
+#include "test_machine.h"
 
 #include <gtest/gtest.h>
 
@@ -108,17 +109,7 @@ inline RunResult runPlot(const std::string& path, RunMode mode, Preview& preview
 // Settings, canvas, preview, virtual plotter and drive as the window wires them.
 // Pen-up moves are shown (white), so every executed point leaves a line on the canvas.
 struct Rig {
-    Rig()
-    {
-        settings.stepLengthX = 25;
-        settings.stepLengthY = 25;
-        settings.travelXmm = 150;
-        settings.travelYmm = 150;
-        settings.originXmm = 0;
-        settings.originYmm = 0;
-        settings.portAddress = 0x378;
-        preview.penUpColour = kWhite;
-    }
+    Rig() { preview.penUpColour = kWhite; }
 
     static VirtualPlotterConfig plotterConfig()
     {
@@ -149,7 +140,7 @@ struct Rig {
     }
 
     TempDir dir;
-    MachineSettings settings;
+    MachineSettings settings = testMachine(25, 0);
     RecordingCanvas canvas;
     Preview preview{canvas, settings};
     VirtualPlotter plotter{plotterConfig()};

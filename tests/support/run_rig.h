@@ -8,6 +8,7 @@
 #include "run/plot_draw.h"
 #include "run/plot_test.h"
 #include "run/preview_sink.h"
+#include "test_machine.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -64,13 +65,6 @@ inline VirtualPlotterConfig plotterAt(double xMm, double yMm)
 struct RunRig {
     explicit RunRig(VirtualPlotterConfig config = plotterAt(30, 30)) : plotter(config)
     {
-        settings.stepLengthX = 50;
-        settings.stepLengthY = 50;
-        settings.travelXmm = 150;
-        settings.travelYmm = 150;
-        settings.originXmm = 5;
-        settings.originYmm = 5;
-        settings.portAddress = 0x378;
         drive.state.connected = drive.checkPresence();
     }
     ~RunRig()
@@ -101,7 +95,7 @@ struct RunRig {
     }
 
     std::vector<std::string> files;
-    MachineSettings settings;
+    MachineSettings settings = testMachine();
     NullCanvas canvas;
     Preview preview{canvas, settings};
     VirtualPlotter plotter;
