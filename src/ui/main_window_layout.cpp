@@ -265,6 +265,7 @@ void MainWindow::buildPreviewAndZoom(QWidget* client)
 {
     previewCanvas = place(new PreviewWidget(client), "previewCanvas", QRect(2160, 240, 5715, 4755));
     fileNameBox = place(new QLineEdit(client), "fileNameBox", QRect(2160, 5040, 5720, 285));
+    fileNameBox->setReadOnly(true); // the file comes from Open, a drop or the command line
 
     zoomScrollBar =
         place(new QScrollBar(Qt::Horizontal, drawControlFrame), "zoomScrollBar", QRect(240, 660, 1695, 195));
