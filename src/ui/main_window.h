@@ -178,6 +178,7 @@ private:
     void showSpeed(std::optional<long> stepWaits); // "Speed"'s result
     void onLiveViewTick();                         // during a draw: new preview ink, the progress text
     void drainInk();                               // the draw's new preview ink into the preview
+    void startPreviewPen();                        // the preview pen at the plot's origin
 
     MainWindowOptions options_;
     QtOperatorFeedback defaultFeedback_;

@@ -77,6 +77,15 @@ MainWindow::DrawableCheck MainWindow::currentCheckKey() const
     return key;
 }
 
+// Every run reads its plot from the plot's origin, which is where the carriage stands
+// when its drawing begins: the preview pen starts there too, not where the last plot
+// ended, so a plot that begins with PD shows the same first line the paper gets.
+void MainWindow::startPreviewPen()
+{
+    preview().lastX = 0;
+    preview().lastY = 0;
+}
+
 // The last test no longer speaks for what Draw would draw: Draw waits for a new one.
 void MainWindow::forgetCheck()
 {
@@ -105,6 +114,7 @@ void MainWindow::onTestAndShowClicked()
         return;
 
     preview().clear();
+    startPreviewPen();
     PreviewSink previewSink(&preview());
     const PlotTest test =
         testPlot(runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked()}, &previewSink);
@@ -184,9 +194,10 @@ void MainWindow::drainInk()
     ink_.clear();
     controller_->takeInk(ink_);
     for (const InkItem& item : ink_) {
-        if (item.clear)
+        if (item.clear) {
             preview().clear();
-        else
+            startPreviewPen();
+        } else
             preview().drawLine(item.x, item.y, item.pen == Pen::Down ? std::int16_t{kBlack} : preview().penUpColour);
     }
 }

@@ -31,6 +31,17 @@ using orlex::ui::MainWindow;
 namespace {
 
 // The menu of the menu bar that holds `item`, or nullptr.
+constexpr long kPx = orlex::ui::PreviewWidget::kTwipsPerPixel;
+
+// The preview's pixel at a plot point, at zoom 100 and the default origin (5 mm, 5 mm),
+// moved by whole pixels.
+QColor previewPixel(MainWindow& w, long x, long y, int dx = 0, int dy = 0)
+{
+    const long originTwips = 5 * 20;
+    return w.previewCanvas->pixelAtTwips(originTwips + x + dx * kPx,
+                                         w.previewCanvas->heightUnits() - y - originTwips + dy * kPx);
+}
+
 } // namespace
 
 class TestOperatorAids : public QObject {
@@ -38,6 +49,8 @@ class TestOperatorAids : public QObject {
 private slots:
     void fileNameBoxIsReadOnly_data();
     void fileNameBoxIsReadOnly();
+    void previewPenStartsAtPlotOrigin_data();
+    void previewPenStartsAtPlotOrigin();
 };
 
 void TestOperatorAids::fileNameBoxIsReadOnly_data()
@@ -59,6 +72,49 @@ void TestOperatorAids::fileNameBoxIsReadOnly()
     QTest::keyClicks(w.fileNameBox, QStringLiteral("typed"));
     QCOMPARE(w.fileNameBox->text(), fileChosen ? path : QString());
     QCOMPARE(QString::fromStdString(w.plotFile()), fileChosen ? path : QString());
+}
+
+void TestOperatorAids::previewPenStartsAtPlotOrigin_data()
+{
+    QTest::addColumn<bool>("draw");
+    QTest::addColumn<QPoint>("strayLineMiddle"); // plot units: where a line from the last pen would run
+    // The first plot ends at (2000, 2000); the second begins PD2000,0 and ends with a pen-up
+    // move to (1000, 1500), where its test leaves the preview pen.
+    QTest::newRow("test after a test") << false << QPoint(2000, 1000);
+    QTest::newRow("draw after a test") << true << QPoint(1500, 750);
+}
+
+void TestOperatorAids::previewPenStartsAtPlotOrigin()
+{
+    QFETCH(bool, draw);
+    QFETCH(QPoint, strayLineMiddle);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.openPlotFile(rig.writeFile("first.plt", "PU0,0;PD2000,2000;PU;"));
+    w.testAndShowButton->click();
+    if (draw) {
+        w.drawButton->click();
+        QVERIFY(rig.waitUntilIdle());
+    }
+    w.openPlotFile(rig.writeFile("second.plt", "PD2000,0;PU1000,1500;"));
+    w.testAndShowButton->click();
+    if (draw) {
+        QVERIFY(w.drawButton->isEnabled());
+        w.drawButton->click();
+        QVERIFY(rig.waitUntilIdle());
+    }
+
+    const QColor ink = orlex::ui::paletteColour(orlex::kBlack);
+    QCOMPARE(previewPixel(w, 1000, 0), ink); // the line from the origin, as on paper
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            QCOMPARE(previewPixel(w, strayLineMiddle.x(), strayLineMiddle.y(), dx, dy), w.previewCanvas->background());
+    if (draw) { // the paper got the line from where the carriage stood, and no other
+        QCOMPARE(rig.plotter().paper().size(), std::size_t{2});
+        const orlex::PaperSegment last = rig.plotter().paper().back();
+        QCOMPARE(last.y1, last.y2);
+        QVERIFY(std::abs(last.x2 - last.x1 - 50) < 0.3); // 2000 units are 50 mm
+    }
 }
 
 QTEST_MAIN(TestOperatorAids)
