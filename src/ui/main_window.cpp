@@ -159,7 +159,7 @@ void MainWindow::startUpDisplay()
     showSettingsLabels(QStringLiteral("mm"));
     runPresenceCheck();
     if (!drive().state.connected)
-        drawButton->setEnabled(false);
+        enableDraw(false);
     preview_->drawYHalfAxis();
     preview_->drawXHalfAxis();
 }

@@ -209,7 +209,8 @@ private:
     bool plotStillAsChecked();          // the file is as the test read it, or a message says why not
     void runDraw(const DrawPlan& plan); // Draw and Resume
     void showDrawEnd(const DrawReport& report, const DrawMonitor& monitor);
-    void updateDrawButton(); // Draw on when a test still holds and nothing runs
+    void updateDrawButton();  // Draw on when a test still holds and nothing runs
+    void enableDraw(bool on); // the button and its menu item
     void settingsMayHaveChangedTheScale();
 
     // A draw that ended early, for "Resume from point N". Resuming in place needs the
@@ -308,6 +309,9 @@ public:
     QAction* openAction = nullptr;
     QAction* openPrivateAction = nullptr;
     QAction* exitAction = nullptr;
+    QMenu* runMenu = nullptr;
+    QAction* testAndShowAction = nullptr; // F5, as the button
+    QAction* drawAction = nullptr;        // Ctrl+D, enabled with the button
     QMenu* optionsMenu = nullptr;
     QAction* settingsAction = nullptr;
     QAction* shorterTravelAction = nullptr; // "Shorter pen-up travel", checkable

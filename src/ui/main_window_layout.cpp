@@ -324,15 +324,25 @@ void MainWindow::buildMenus()
     };
     fileMenu = menu("fileMenu", "&File");
     openAction = item(fileMenu, "openAction", "&Open");
+    openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     openPrivateAction = item(fileMenu, "openPrivateAction", "Open Privat ");
     openPrivateAction->setEnabled(false); // never offered to the operator
     exitAction = item(fileMenu, "exitAction", "E&xit");
+    exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // The two buttons of a run as menu items, so that their keys work and are shown.
+    runMenu = menu("runMenu", "&Run");
+    testAndShowAction = item(runMenu, "testAndShowAction", "Test and Show");
+    testAndShowAction->setShortcut(QKeySequence(Qt::Key_F5));
+    drawAction = item(runMenu, "drawAction", "Draw");
+    drawAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    drawAction->setEnabled(false);
     optionsMenu = menu("optionsMenu", "&Options");
     settingsAction = item(optionsMenu, "settingsAction", "Settings");
     pauseAtPenChangeAction = item(optionsMenu, "pauseAtPenChangeAction", "Pause at pen change");
     pauseAtPenChangeAction->setCheckable(true);
     helpMenu = menu("helpMenu", "&Help");
     aboutAction = item(helpMenu, "aboutAction", "&About");
+    aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 void MainWindow::buildStatusBar()
@@ -420,6 +430,9 @@ void MainWindow::connectHandlers()
     connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
     connect(settingsAction, &QAction::triggered, this, &MainWindow::onSettings);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
+    // The menu items go through the buttons: a disabled button does nothing.
+    connect(testAndShowAction, &QAction::triggered, testAndShowButton, &QPushButton::click);
+    connect(drawAction, &QAction::triggered, drawButton, &QPushButton::click);
     connect(pauseAtPenChangeAction, &QAction::toggled, this, &MainWindow::onPauseAtPenChangeToggled);
     connect(pauseShortcut, &QShortcut::activated, this, [this] {
         if (runState() == RunState::Paused)

@@ -163,6 +163,7 @@ void MainWindow::applyRunState(RunState state)
     zoomBox->setEnabled(idle);
     zoomScrollBar->setEnabled(idle);
     testAndShowButton->setEnabled(idle);
+    testAndShowAction->setEnabled(idle);
     presenceCheckButton->setEnabled(idle);
     speedButton->setEnabled(idle);
     updateDrawButton();

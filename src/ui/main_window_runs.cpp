@@ -90,13 +90,19 @@ void MainWindow::startPreviewPen()
 void MainWindow::forgetCheck()
 {
     drawableCheck_.reset();
-    drawButton->setEnabled(false);
+    enableDraw(false);
     updateResumeButton();
 }
 
 void MainWindow::updateDrawButton()
 {
-    drawButton->setEnabled(controller_->idle() && drawableCheck_.has_value());
+    enableDraw(controller_->idle() && drawableCheck_.has_value());
+}
+
+void MainWindow::enableDraw(bool on)
+{
+    drawButton->setEnabled(on);
+    drawAction->setEnabled(on);
 }
 
 // Previews and measures the plot, then applies the fit rule and the presence test.

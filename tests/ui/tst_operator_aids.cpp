@@ -31,6 +31,20 @@ using orlex::ui::MainWindow;
 namespace {
 
 // The menu of the menu bar that holds `item`, or nullptr.
+QMenu* menuHolding(MainWindow& w, QAction* item)
+{
+    for (QAction* entry : w.menuBar()->actions())
+        if (entry->menu() && entry->menu()->actions().contains(item))
+            return entry->menu();
+    return nullptr;
+}
+
+void showActive(MainWindow& w)
+{
+    w.show();
+    w.activateWindow();
+}
+
 constexpr long kPx = orlex::ui::PreviewWidget::kTwipsPerPixel;
 
 // The preview's pixel at a plot point, at zoom 100 and the default origin (5 mm, 5 mm),
@@ -51,6 +65,8 @@ private slots:
     void fileNameBoxIsReadOnly();
     void previewPenStartsAtPlotOrigin_data();
     void previewPenStartsAtPlotOrigin();
+    void shortcuts_data();
+    void shortcuts();
 };
 
 void TestOperatorAids::fileNameBoxIsReadOnly_data()
@@ -114,6 +130,56 @@ void TestOperatorAids::previewPenStartsAtPlotOrigin()
         const orlex::PaperSegment last = rig.plotter().paper().back();
         QCOMPARE(last.y1, last.y2);
         QVERIFY(std::abs(last.x2 - last.x1 - 50) < 0.3); // 2000 units are 50 mm
+    }
+}
+
+void TestOperatorAids::shortcuts_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<bool>("tested");    // a file was tested first
+    QTest::addColumn<bool>("triggered"); // the keys carry it out
+    QTest::newRow("Open") << "openAction" << QKeySequence(Qt::CTRL | Qt::Key_O) << false << true;
+    QTest::newRow("Exit") << "exitAction" << QKeySequence(Qt::CTRL | Qt::Key_Q) << false << true;
+    QTest::newRow("About") << "aboutAction" << QKeySequence(Qt::Key_F1) << false << true;
+    QTest::newRow("Test and Show") << "testAndShowAction" << QKeySequence(Qt::Key_F5) << false << true;
+    QTest::newRow("Draw before a test") << "drawAction" << QKeySequence(Qt::CTRL | Qt::Key_D) << false << false;
+    QTest::newRow("Draw after a test") << "drawAction" << QKeySequence(Qt::CTRL | Qt::Key_D) << true << true;
+}
+
+void TestOperatorAids::shortcuts()
+{
+    QFETCH(QString, item);
+    QFETCH(QKeySequence, keys);
+    QFETCH(bool, tested);
+    QFETCH(bool, triggered);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;PU;"));
+    if (tested)
+        w.testAndShowButton->click();
+    auto* action = w.findChild<QAction*>(item);
+    QVERIFY(action != nullptr);
+    QCOMPARE(action->shortcut(), keys);
+    QVERIFY(menuHolding(w, action) != nullptr); // shown in a menu, with its keys
+    QCOMPARE(action->isEnabled(), triggered);
+
+    showActive(w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QSignalSpy spy(action, &QAction::triggered);
+    if (item == QStringLiteral("aboutAction"))
+        orlex::test::onNextModal([](QWidget* box) { box->close(); });
+    QTest::keySequence(&w, keys);
+    QCOMPARE(spy.count(), triggered ? 1 : 0);
+    if (item == QStringLiteral("openAction"))
+        QCOMPARE(rig.dialogCalls, 1);
+    if (item == QStringLiteral("exitAction"))
+        QCOMPARE(rig.exitStatuses, std::vector<int>{0});
+    if (item == QStringLiteral("testAndShowAction"))
+        QCOMPARE(w.maxXLabel->text(), QStringLiteral("10 mm"));
+    if (item == QStringLiteral("drawAction")) {
+        QVERIFY(rig.waitUntilIdle());
+        QCOMPARE(rig.plotter().paper().size(), std::size_t{triggered ? 1u : 0u});
     }
 }
 

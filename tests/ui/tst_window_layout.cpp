@@ -356,8 +356,9 @@ void TestWindowLayout::menus()
                              : item->isChecked()  ? " [x]"
                                                   : " [ ]");
     }
-    QCOMPARE(seen, QStringList({"&File", "  &Open", "  Open Privat  (off)", "  E&xit", "&Options", "  Settings",
-                                "  Pause at pen change [ ]", "  Shorter pen-up travel [ ]", "&Help", "  &About"}));
+    QCOMPARE(seen, QStringList({"&File", "  &Open", "  Open Privat  (off)", "  E&xit", "&Run", "  Test and Show",
+                                "  Draw (off)", "&Options", "  Settings", "  Pause at pen change [ ]",
+                                "  Shorter pen-up travel [ ]", "&Help", "  &About"}));
 }
 
 void TestWindowLayout::statusBar()
