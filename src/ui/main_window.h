@@ -159,6 +159,7 @@ private:
     // text ends with a blank; " mm" after a Save), and the address as "378H".
     void showSettingsLabels(const QString& limitUnit);
     void jog(char axis, int direction); // one step of one motor
+    void hintWithoutPlotter();          // the status bar's word when no plotter answers
     void runPresenceCheck();            // presence test with its display (statusBox, Speed, connected)
     void applyRunState(RunState state); // which controls the operator may use now
     void showNotConnected();

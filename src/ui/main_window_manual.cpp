@@ -30,9 +30,18 @@ void MainWindow::jog(char axis, int direction)
 {
     if (!controller_->idle())
         return;
+    hintWithoutPlotter();
     withPort([this, axis, direction] { drive().jog(axis, direction); });
     resumePositionLost(QStringLiteral("the carriage was jogged"));
     emit plotterMoved();
+}
+
+// The buttons still write to the port, but with no plotter there nothing moves: the
+// status bar says why.
+void MainWindow::hintWithoutPlotter()
+{
+    if (!drive().state.connected)
+        progressLabel->setText(QStringLiteral("No plotter answers: press Check"));
 }
 
 void MainWindow::onStepUpClicked()
@@ -60,6 +69,7 @@ void MainWindow::onMotorClicked()
 {
     if (!controller_->idle())
         return;
+    hintWithoutPlotter();
     withPort([this] {
         if (!drive().coilsEnergised()) {
             drive().energiseCoils();

@@ -50,9 +50,12 @@ void announceRunEnd(const ReadResult& run, OperatorFeedback& feedback, QWidget& 
 
 // The drawing time at the step period, the pen-up move of "Pen to 0" included; the
 // homing before it depends on where the carriage stands, so it is only named.
-QString estimateText(const PlotTest& test, std::optional<double> stepPeriodSeconds)
+QString estimateText(const PlotTest& test, std::optional<double> stepPeriodSeconds, bool plotterAnswers)
 {
     const QString prefix = QStringLiteral("Estimated drawing time: ");
+    // "Speed" is shown only once a plotter answers: without one, the way there is Check.
+    if (!stepPeriodSeconds && !plotterAnswers)
+        return prefix + QStringLiteral("no plotter answers: connect it and press Check");
     if (!stepPeriodSeconds)
         return prefix + QStringLiteral("unknown until \"Speed\" has measured the step period");
     if (const std::optional<double> seconds = test.estimatedSeconds(*stepPeriodSeconds, true))
@@ -146,7 +149,10 @@ void MainWindow::onTestAndShowClicked()
         drawableCheck_ = key;
     }
     lastCheck = test;
-    progressLabel->setText(estimateText(test, stepPeriodSeconds()));
+    if (plotFile_.empty())
+        progressLabel->setText(QStringLiteral("Choose a plot file first: File > Open"));
+    else
+        progressLabel->setText(estimateText(test, stepPeriodSeconds(), drive().state.connected));
 
     for (const std::string& warning : test.warnings())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),

@@ -67,6 +67,8 @@ private slots:
     void previewPenStartsAtPlotOrigin();
     void shortcuts_data();
     void shortcuts();
+    void hints_data();
+    void hints();
 };
 
 void TestOperatorAids::fileNameBoxIsReadOnly_data()
@@ -181,6 +183,55 @@ void TestOperatorAids::shortcuts()
         QVERIFY(rig.waitUntilIdle());
         QCOMPARE(rig.plotter().paper().size(), std::size_t{triggered ? 1u : 0u});
     }
+}
+
+void TestOperatorAids::hints_data()
+{
+    QTest::addColumn<QString>("control");    // the button clicked
+    QTest::addColumn<bool>("plotter");       // a plotter answers
+    QTest::addColumn<bool>("virtualClock");  // the step period is known without "Speed"
+    QTest::addColumn<bool>("fileChosen");    // a plot file was chosen first
+    QTest::addColumn<QString>("statusText"); // the progress row afterwards
+    const QString noPlotter = QStringLiteral("No plotter answers: press Check");
+    for (const char* arrow : {"stepUpButton", "stepDownButton", "stepLeftButton", "stepRightButton"})
+        QTest::newRow(arrow) << arrow << false << true << false << noPlotter;
+    QTest::newRow("Motor on") << "motorButton" << false << true << false << noPlotter;
+    QTest::newRow("arrow with a plotter") << "stepUpButton" << true << true << false << QString();
+    QTest::newRow("Test and Show without a file")
+        << "testAndShowButton" << true << true << false << QStringLiteral("Choose a plot file first: File > Open");
+    QTest::newRow("estimate without a plotter")
+        << "testAndShowButton" << false << false << true
+        << QStringLiteral("Estimated drawing time: no plotter answers: connect it and press Check");
+    QTest::newRow("estimate before Speed")
+        << "testAndShowButton" << true << false << true
+        << QStringLiteral("Estimated drawing time: unknown until \"Speed\" has measured the step period");
+}
+
+void TestOperatorAids::hints()
+{
+    QFETCH(QString, control);
+    QFETCH(bool, plotter);
+    QFETCH(bool, virtualClock);
+    QFETCH(bool, fileChosen);
+    QFETCH(QString, statusText);
+    WindowRig rig;
+    rig.clockRunning = plotter;
+    orlex::ui::MainWindowOptions options = rig.options();
+    if (!virtualClock) // as on a real port: the period is known only once "Speed" measured it
+        options.openPort = [open = options.openPort](const orlex::MachineSettings& s) {
+            orlex::OpenedPort port = open(s);
+            port.virtualPlotter = nullptr;
+            return port;
+        };
+    MainWindow w(options);
+    if (fileChosen)
+        w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;PU;"));
+    QCOMPARE(w.speedButton->isVisibleTo(&w), plotter);
+    auto* button = w.findChild<QPushButton*>(control);
+    QVERIFY(button != nullptr);
+    button->click();
+    QCOMPARE(w.progressLabel->text(), statusText);
+    QVERIFY(rig.feedback.messages.empty()); // a hint, not a message box
 }
 
 QTEST_MAIN(TestOperatorAids)
