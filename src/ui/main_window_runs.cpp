@@ -16,6 +16,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <cstdlib>
+
 namespace orlex::ui {
 
 namespace {
@@ -61,6 +63,19 @@ QString estimateText(const PlotTest& test, std::optional<double> stepPeriodSecon
     if (const std::optional<double> seconds = test.estimatedSeconds(*stepPeriodSeconds, true))
         return prefix + duration(*seconds) + (test.needsPenToZero() ? QStringLiteral(" plus homing") : QString());
     return prefix + QStringLiteral("unknown, a point of this plot cannot be converted to motor steps");
+}
+
+// "Too big: 205 × 203 mm on a 150 × 150 mm machine": the plot's size as the fit rule
+// measures it, beside the red Limit box.
+QString tooBigText(const PlotExtents& extents, const MachineSettings& settings)
+{
+    const int width = std::abs(int{extents.minXmm}) + std::abs(int{extents.maxXmm});
+    const int height = std::abs(int{extents.minYmm}) + std::abs(int{extents.maxYmm});
+    return QStringLiteral("Too big: %1 \u00d7 %2 mm on a %3 \u00d7 %4 mm machine")
+        .arg(width)
+        .arg(height)
+        .arg(settings.travelXmm, 0, 'g', 6)
+        .arg(settings.travelYmm, 0, 'g', 6);
 }
 
 } // namespace
@@ -151,6 +166,8 @@ void MainWindow::onTestAndShowClicked()
     lastCheck = test;
     if (plotFile_.empty())
         progressLabel->setText(QStringLiteral("Choose a plot file first: File > Open"));
+    else if (!test.fits())
+        progressLabel->setText(tooBigText(plotExtents, settings_));
     else
         progressLabel->setText(estimateText(test, stepPeriodSeconds(), drive().state.connected));
 

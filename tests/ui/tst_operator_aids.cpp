@@ -69,6 +69,8 @@ private slots:
     void shortcuts();
     void hints_data();
     void hints();
+    void tooBigSaysByHowMuch_data();
+    void tooBigSaysByHowMuch();
 };
 
 void TestOperatorAids::fileNameBoxIsReadOnly_data()
@@ -232,6 +234,38 @@ void TestOperatorAids::hints()
     button->click();
     QCOMPARE(w.progressLabel->text(), statusText);
     QVERIFY(rig.feedback.messages.empty()); // a hint, not a message box
+}
+
+void TestOperatorAids::tooBigSaysByHowMuch_data()
+{
+    QTest::addColumn<QString>("hpgl");
+    QTest::addColumn<int>("maxx");
+    QTest::addColumn<int>("maxy");
+    QTest::addColumn<QString>("statusText"); // its start
+    QTest::newRow("205 by 203") << "PU0,0;PD8200,8120;PU;" << 150 << 150
+                                << QStringLiteral("Too big: 205 \u00d7 203 mm on a 150 \u00d7 150 mm machine");
+    QTest::newRow("one millimetre wide") << "PU-400,0;PD5640,6000;" << 150 << 150
+                                         << QStringLiteral("Too big: 151 \u00d7 150 mm on a 150 \u00d7 150 mm machine");
+    QTest::newRow("too high only") << "PU0,0;PD400,5000;PU;" << 200 << 120
+                                   << QStringLiteral("Too big: 10 \u00d7 125 mm on a 200 \u00d7 120 mm machine");
+    QTest::newRow("fits") << "PU0,0;PD5600,6000;PU;" << 150 << 150 << QStringLiteral("Estimated drawing time: ");
+}
+
+void TestOperatorAids::tooBigSaysByHowMuch()
+{
+    QFETCH(QString, hpgl);
+    QFETCH(int, maxx);
+    QFETCH(int, maxy);
+    QFETCH(QString, statusText);
+    WindowRig rig;
+    rig.writeSettings(50, 50, maxx, maxy, 80, 80, 5, 5, "&H378");
+    MainWindow& w = rig.openWindow();
+    w.openPlotFile(rig.writeFile("plot.plt", hpgl.toStdString()));
+    w.testAndShowButton->click();
+    QVERIFY2(w.progressLabel->text().startsWith(statusText), qPrintable(w.progressLabel->text()));
+    const bool tooBig = statusText.startsWith(QStringLiteral("Too big"));
+    QCOMPARE(w.limitFrame->palette().color(QPalette::Window), orlex::ui::paletteColour(tooBig ? 12 : 7));
+    QCOMPARE(w.drawButton->isEnabled(), !tooBig);
 }
 
 QTEST_MAIN(TestOperatorAids)
