@@ -278,10 +278,11 @@ void MainWindow::onOpen()
 {
     if (!controller_->idle())
         return;
-    // The file-open dialog's filter, "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*",
-    // in Qt's form.
+    // The file-open dialog's filter: every kind of drawing the runs read first, then the
+    // classic "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*" in Qt's form.
     const QString title = QStringLiteral("Open plott file.");
-    const QString filter = QStringLiteral("Plotter file (*.plt);; All Fifes(*.*) (*)");
+    const QString filter =
+        QStringLiteral("Drawings (*.plt *.hpgl *.hpg *.svg);;Plotter file (*.plt);; All Fifes(*.*) (*)");
     QString chosen;
     if (options_.openFileDialog) {
         chosen = options_.openFileDialog(this, title, filter);
