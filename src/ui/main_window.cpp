@@ -305,6 +305,7 @@ void MainWindow::openPlotFile(const QString& path)
         forgetCheck();
     plotFile_ = chosen;
     fileNameBox->setText(path);
+    rememberRecentFile(path);
 }
 
 void MainWindow::onSettings()

@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <filesystem>
@@ -240,6 +241,11 @@ private:
     void onShorterTravelToggled(bool on);
     void showInputNotes(const QString& notes);
     std::optional<PreparedPlot> preparedPlot_;
+    // File > "Recent files": remembered with the Options menu's choices.
+    static constexpr int kMaxRecentFiles = 8;
+    QStringList recentFiles() const;
+    void rememberRecentFile(const QString& path);
+    void showRecentFiles();
 
     bool ending_ = false;         // quitSafely has run
     bool portFaultShown_ = false; // a port fault was reported and no check has passed since
@@ -310,6 +316,7 @@ public:
     QAction* openAction = nullptr;
     QAction* openPrivateAction = nullptr;
     QAction* exitAction = nullptr;
+    QMenu* recentFilesMenu = nullptr; // "Recent files", newest first
     QMenu* runMenu = nullptr;
     QAction* testAndShowAction = nullptr; // F5, as the button
     QAction* drawAction = nullptr;        // Ctrl+D, enabled with the button

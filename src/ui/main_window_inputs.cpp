@@ -17,6 +17,7 @@ namespace orlex::ui {
 namespace {
 
 constexpr const char* kShorterTravelKey = "shorterPenUpTravel";
+constexpr const char* kRecentFilesKey = "recentFiles";
 
 // "Shorter pen-up travel saves 1324 mm (58 %): 953 mm instead of 2277 mm"
 QString travelText(const TravelChange& travel)
@@ -40,6 +41,44 @@ void MainWindow::buildInputOptions()
     shorterTravelAction->setCheckable(true);
     shorterTravelAction->setChecked(preferences_->value(QLatin1String(kShorterTravelKey), false).toBool());
     connect(shorterTravelAction, &QAction::toggled, this, &MainWindow::onShorterTravelToggled);
+
+    // File > "Recent files", under Open: the files chosen last, newest first.
+    recentFilesMenu = new QMenu(QStringLiteral("Recent files"), fileMenu);
+    recentFilesMenu->setObjectName(QStringLiteral("recentFilesMenu"));
+    fileMenu->insertMenu(openPrivateAction, recentFilesMenu);
+    showRecentFiles();
+}
+
+QStringList MainWindow::recentFiles() const
+{
+    return preferences_->value(QLatin1String(kRecentFilesKey)).toStringList();
+}
+
+void MainWindow::rememberRecentFile(const QString& path)
+{
+    QStringList files = recentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    while (files.size() > kMaxRecentFiles)
+        files.removeLast();
+    preferences_->setValue(QLatin1String(kRecentFilesKey), files);
+    preferences_->sync();
+    showRecentFiles();
+}
+
+void MainWindow::showRecentFiles()
+{
+    recentFilesMenu->clear();
+    const QStringList files = recentFiles();
+    for (const QString& path : files) {
+        QAction* item = recentFilesMenu->addAction(path);
+        // Chosen, it is opened as File > Open opens it.
+        connect(item, &QAction::triggered, this, [this, path] {
+            if (controller_->idle())
+                openPlotFile(path);
+        });
+    }
+    recentFilesMenu->menuAction()->setEnabled(!files.isEmpty() && (!controller_ || controller_->idle()));
 }
 
 // Another order is another plot: Draw waits for a check of it.

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -183,6 +184,7 @@ void MainWindow::applyRunState(RunState state)
     pauseShortcut->setEnabled(drawing);
     for (QAction* item : {openAction, openPrivateAction, settingsAction})
         item->setEnabled(idle);
+    recentFilesMenu->menuAction()->setEnabled(idle && !recentFilesMenu->isEmpty());
     setAcceptDrops(idle);
     updateResumeButton();
 }

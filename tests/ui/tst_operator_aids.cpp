@@ -56,6 +56,14 @@ QColor previewPixel(MainWindow& w, long x, long y, int dx = 0, int dy = 0)
                                          w.previewCanvas->heightUnits() - y - originTwips + dy * kPx);
 }
 
+QStringList menuTexts(const QMenu* menu)
+{
+    QStringList texts;
+    for (const QAction* item : menu->actions())
+        texts << item->text();
+    return texts;
+}
+
 } // namespace
 
 class TestOperatorAids : public QObject {
@@ -71,6 +79,8 @@ private slots:
     void hints();
     void tooBigSaysByHowMuch_data();
     void tooBigSaysByHowMuch();
+    void recentFiles_data();
+    void recentFiles();
 };
 
 void TestOperatorAids::fileNameBoxIsReadOnly_data()
@@ -266,6 +276,49 @@ void TestOperatorAids::tooBigSaysByHowMuch()
     const bool tooBig = statusText.startsWith(QStringLiteral("Too big"));
     QCOMPARE(w.limitFrame->palette().color(QPalette::Window), orlex::ui::paletteColour(tooBig ? 12 : 7));
     QCOMPARE(w.drawButton->isEnabled(), !tooBig);
+}
+
+void TestOperatorAids::recentFiles_data()
+{
+    QTest::addColumn<QStringList>("opened");
+    QTest::addColumn<QStringList>("listed"); // newest first
+    QTest::newRow("none") << QStringList{} << QStringList{};
+    QTest::newRow("one") << QStringList{"a.plt"} << QStringList{"a.plt"};
+    QTest::newRow("newest first") << QStringList{"a.plt", "b.hpgl", "c.svg"} << QStringList{"c.svg", "b.hpgl", "a.plt"};
+    QTest::newRow("chosen again moves up") << QStringList{"a.plt", "b.plt", "a.plt"} << QStringList{"a.plt", "b.plt"};
+    QStringList nine, lastEight;
+    for (int i = 1; i <= 9; ++i)
+        nine << QStringLiteral("f%1.plt").arg(i);
+    for (int i = 9; i >= 2; --i)
+        lastEight << QStringLiteral("f%1.plt").arg(i);
+    QTest::newRow("at most eight") << nine << lastEight;
+}
+
+void TestOperatorAids::recentFiles()
+{
+    QFETCH(QStringList, opened);
+    QFETCH(QStringList, listed);
+    WindowRig rig;
+    MainWindow* w = &rig.openWindow();
+    QVERIFY(w->fileMenu->actions().contains(w->recentFilesMenu->menuAction()));
+    for (const QString& name : opened)
+        w->openPlotFile(rig.writeFile(name.toStdString(), "PU0,0;PD400,0;PU;"));
+    QStringList paths;
+    for (const QString& name : listed)
+        paths << QString::fromStdString(rig.dir.file(name.toStdString()).string());
+    QCOMPARE(menuTexts(w->recentFilesMenu), paths);
+    QCOMPARE(w->recentFilesMenu->menuAction()->isEnabled(), !listed.isEmpty());
+
+    // Remembered: the next window lists them too, and choosing one opens it.
+    w = &rig.openWindow();
+    QCOMPARE(menuTexts(w->recentFilesMenu), paths);
+    QVERIFY(w->plotFile().empty());
+    if (paths.isEmpty())
+        return;
+    w->recentFilesMenu->actions().back()->trigger();
+    QCOMPARE(QString::fromStdString(w->plotFile()), paths.back());
+    QCOMPARE(w->fileNameBox->text(), paths.back());
+    QCOMPARE(menuTexts(w->recentFilesMenu).front(), paths.back());
 }
 
 QTEST_MAIN(TestOperatorAids)

@@ -356,8 +356,8 @@ void TestWindowLayout::menus()
                              : item->isChecked()  ? " [x]"
                                                   : " [ ]");
     }
-    QCOMPARE(seen, QStringList({"&File", "  &Open", "  Open Privat  (off)", "  E&xit", "&Run", "  Test and Show",
-                                "  Draw (off)", "&Options", "  Settings", "  Pause at pen change [ ]",
+    QCOMPARE(seen, QStringList({"&File", "  &Open", "  Recent files (off)", "  Open Privat  (off)", "  E&xit", "&Run",
+                                "  Test and Show", "  Draw (off)", "&Options", "  Settings", "  Pause at pen change [ ]",
                                 "  Shorter pen-up travel [ ]", "&Help", "  &About"}));
 }
 
