@@ -151,6 +151,7 @@ private:
     void buildLayout();
     void buildPreviewAndZoom(QWidget* client);
     void buildStatusDisplays();
+    void fitPortAddress(); // the address label beside its caption, as wide as the row allows
     void buildMenus();
     void buildStatusBar();
     void connectHandlers();

@@ -25,6 +25,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace orlex::ui {
 
 namespace {
@@ -247,10 +249,18 @@ void MainWindow::buildLayout()
     buildPreviewAndZoom(client);
     buildStatusDisplays();
 
+    // The Limit box stays readable while a run disables it: its texts keep their colour
+    // on the painted frame.
+    QPalette limitPalette = limitFrame->palette();
+    limitPalette.setColor(QPalette::Disabled, QPalette::WindowText,
+                          limitPalette.color(QPalette::Active, QPalette::WindowText));
+    limitFrame->setPalette(limitPalette);
+
     // A plot file dropped anywhere on the window reaches the window itself, not a text box.
     for (QLineEdit* edit : {fileNameBox, zoomBox, statusBox})
         edit->setAcceptDrops(false);
     applyClassicFace(client);
+    fitPortAddress(); // measured in the face just given
 
     // Timers: the status poll runs for the life of the window, the live view during draws.
     statusTimer = new QTimer(this);
@@ -308,6 +318,21 @@ void MainWindow::buildStatusDisplays()
                              QRect(120, 1080, 1035, 435));
     motorStatusLabel->setAlignment(Qt::AlignCenter);
     motorStatusLabel->setWordWrap(true);
+}
+
+// "LPT address =" takes the width of its text, and the address beside it the rest of the
+// row up to the frame's inside edge, so an address of four digits ("D010H") shows whole.
+void MainWindow::fitPortAddress()
+{
+    const int captionWidth = portCaption->fontMetrics().horizontalAdvance(portCaption->text()) + 2;
+    const int right = plotterControlFrame->width() - pixels(60);
+    QRect caption = portCaption->geometry();
+    caption.setWidth(std::min(caption.width(), captionWidth));
+    portCaption->setGeometry(caption);
+    QRect address = portLabel->geometry();
+    address.setLeft(caption.right() + 1);
+    address.setRight(right);
+    portLabel->setGeometry(address);
 }
 
 void MainWindow::buildMenus()

@@ -81,6 +81,7 @@ private slots:
     void tooBigSaysByHowMuch();
     void recentFiles_data();
     void recentFiles();
+    void limitTextReadableWhileDisabled();
 };
 
 void TestOperatorAids::fileNameBoxIsReadOnly_data()
@@ -319,6 +320,24 @@ void TestOperatorAids::recentFiles()
     QCOMPARE(QString::fromStdString(w->plotFile()), paths.back());
     QCOMPARE(w->fileNameBox->text(), paths.back());
     QCOMPARE(menuTexts(w->recentFilesMenu).front(), paths.back());
+}
+
+// During a run the plotter control frame is disabled: the Limit box's texts keep the
+// colour they have when it is enabled, on the frame's own colour.
+void TestOperatorAids::limitTextReadableWhileDisabled()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;PU;"));
+    w.testAndShowButton->click();
+    w.plotterControlFrame->setEnabled(false);
+    for (QLabel* label : {w.limitXCaption, w.limitXLabel, w.limitYCaption, w.limitYLabel}) {
+        QVERIFY(!label->isEnabled());
+        const QColor text = label->palette().color(QPalette::Disabled, QPalette::WindowText);
+        QCOMPARE(text, label->palette().color(QPalette::Active, QPalette::WindowText));
+        const QColor frame = w.limitFrame->palette().color(QPalette::Window);
+        QVERIFY2(std::abs(text.value() - frame.value()) > 96, qPrintable(text.name() + " on " + frame.name()));
+    }
 }
 
 QTEST_MAIN(TestOperatorAids)
