@@ -59,7 +59,10 @@ int main(int argc, char** argv)
     if (plotter) {
         view = std::make_unique<orlex::ui::VirtualPlotterView>(window.settings(), plotter->paper());
         plotter->setFeed(&view->feed());
-        view->move(window.frameGeometry().topRight() + QPoint(8, 0));
+        // Beside the window where the screen has room, else as large as it allows.
+        const QRect available = window.screen()->availableGeometry();
+        view->setGeometry(
+            orlex::ui::viewPlaceBeside(window.frameGeometry(), available, view->size(), view->minimumSize()));
         view->show();
     }
     const int status = app.exec();

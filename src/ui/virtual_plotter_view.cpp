@@ -23,6 +23,28 @@
 
 namespace orlex::ui {
 
+QRect viewPlaceBeside(const QRect& window, const QRect& available, QSize preferred, QSize minimum, int titleBar)
+{
+    constexpr int kGap = 8;
+    const QRect area = available.adjusted(0, titleBar, 0, 0); // where the view's inside may go
+    const int height = std::max(minimum.height(), std::min(preferred.height(), area.height()));
+    const int rightRoom = area.right() + 1 - (window.right() + kGap + 1);
+    const int leftRoom = (window.left() - kGap) - area.left();
+    int width = 0, left = 0;
+    if (rightRoom >= minimum.width()) {
+        width = std::min(preferred.width(), rightRoom);
+        left = window.right() + kGap + 1;
+    } else if (leftRoom >= minimum.width()) {
+        width = std::min(preferred.width(), leftRoom);
+        left = window.left() - kGap - width;
+    } else {
+        width = std::max(minimum.width(), std::min(preferred.width(), area.width()));
+        left = area.right() + 1 - width;
+    }
+    const int top = std::clamp(window.top() + titleBar, area.top(), std::max(area.top(), area.bottom() + 1 - height));
+    return QRect(left, top, width, height);
+}
+
 namespace {
 
 constexpr int kFrameIntervalMs = 33; // about 30 frames a second

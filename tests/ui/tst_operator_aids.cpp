@@ -82,6 +82,8 @@ private slots:
     void recentFiles_data();
     void recentFiles();
     void limitTextReadableWhileDisabled();
+    void viewPlaceFitsTheScreen_data();
+    void viewPlaceFitsTheScreen();
 };
 
 void TestOperatorAids::fileNameBoxIsReadOnly_data()
@@ -338,6 +340,31 @@ void TestOperatorAids::limitTextReadableWhileDisabled()
         const QColor frame = w.limitFrame->palette().color(QPalette::Window);
         QVERIFY2(std::abs(text.value() - frame.value()) > 96, qPrintable(text.name() + " on " + frame.name()));
     }
+}
+
+void TestOperatorAids::viewPlaceFitsTheScreen_data()
+{
+    QTest::addColumn<QRect>("window");    // the main window's frame
+    QTest::addColumn<QRect>("available"); // the screen's free area
+    QTest::addColumn<QRect>("place");     // the view's inside
+    QTest::newRow("room on the right") << QRect(0, 0, 640, 520) << QRect(0, 0, 1920, 1050) << QRect(648, 32, 640, 640);
+    QTest::newRow("narrower on the right")
+        << QRect(0, 0, 640, 520) << QRect(0, 0, 1280, 1000) << QRect(648, 32, 632, 640);
+    QTest::newRow("room on the left only")
+        << QRect(700, 0, 640, 520) << QRect(0, 0, 1400, 1000) << QRect(52, 32, 640, 640);
+    // 1280 x 1024 at QT_SCALE_FACTOR=1.5: 853 x 682 device-independent pixels.
+    QTest::newRow("1280 x 1024 at 1.5") << QRect(0, 0, 640, 520) << QRect(0, 0, 853, 682) << QRect(213, 32, 640, 640);
+    QTest::newRow("low screen") << QRect(100, 100, 640, 520) << QRect(0, 0, 1600, 500) << QRect(748, 32, 640, 468);
+}
+
+void TestOperatorAids::viewPlaceFitsTheScreen()
+{
+    QFETCH(QRect, window);
+    QFETCH(QRect, available);
+    QFETCH(QRect, place);
+    const QRect got = orlex::ui::viewPlaceBeside(window, available, QSize(640, 640), QSize(320, 300));
+    QCOMPARE(got, place);
+    QVERIFY(available.contains(got.adjusted(0, -32, 0, 0)));
 }
 
 QTEST_MAIN(TestOperatorAids)
