@@ -78,6 +78,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent) : QMainWindow
     buildStatusBar();
     loadPreferences();
     buildInputOptions();
+    buildViewMenu();
     connectHandlers();
     setAcceptDrops(true);
     startUp();

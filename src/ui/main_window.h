@@ -182,6 +182,8 @@ private:
     void onLiveViewTick();                         // during a draw: new preview ink, the progress text
     void drainInk();                               // the draw's new preview ink into the preview
     void startPreviewPen();                        // the preview pen at the plot's origin
+    void showWholePlot(const PlotBox& box);        // View > "Whole plot in the preview"
+    void buildViewMenu();                          // View: the options of the preview and the views
 
     MainWindowOptions options_;
     QtOperatorFeedback defaultFeedback_;
@@ -321,6 +323,8 @@ public:
     QMenu* runMenu = nullptr;
     QAction* testAndShowAction = nullptr; // F5, as the button
     QAction* drawAction = nullptr;        // Ctrl+D, enabled with the button
+    QMenu* viewMenu = nullptr;
+    QAction* wholePlotAction = nullptr;      // "Whole plot in the preview", checkable, remembered
     QMenu* optionsMenu = nullptr;
     QAction* settingsAction = nullptr;
     QAction* shorterTravelAction = nullptr; // "Shorter pen-up travel", checkable

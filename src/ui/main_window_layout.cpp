@@ -361,6 +361,9 @@ void MainWindow::buildMenus()
     drawAction = item(runMenu, "drawAction", "Draw");
     drawAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     drawAction->setEnabled(false);
+    viewMenu = menu("viewMenu", "&View");
+    wholePlotAction = item(viewMenu, "wholePlotAction", "Whole plot in the preview");
+    wholePlotAction->setCheckable(true);
     optionsMenu = menu("optionsMenu", "&Options");
     settingsAction = item(optionsMenu, "settingsAction", "Settings");
     pauseAtPenChangeAction = item(optionsMenu, "pauseAtPenChangeAction", "Pause at pen change");

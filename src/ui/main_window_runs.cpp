@@ -104,6 +104,16 @@ void MainWindow::startPreviewPen()
     preview().lastY = 0;
 }
 
+// The plot drawn again into the preview, scaled and shifted so that its box (the origin
+// included) shows whole; the draw that follows keeps the same fit.
+void MainWindow::showWholePlot(const PlotBox& box)
+{
+    preview().fit = preview().fitFor(box.minX, box.minY, box.maxX, box.maxY);
+    startPreviewPen();
+    PreviewSink previewSink(&preview());
+    readClassicPlot(runFile(), previewSink);
+}
+
 // The last test no longer speaks for what Draw would draw: Draw waits for a new one.
 void MainWindow::forgetCheck()
 {
@@ -139,9 +149,15 @@ void MainWindow::onTestAndShowClicked()
 
     preview().clear();
     startPreviewPen();
+    preview().fit.reset();
     PreviewSink previewSink(&preview());
-    const PlotTest test =
-        testPlot(runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked()}, &previewSink);
+    // With View > "Whole plot in the preview" the test only measures; the preview is drawn
+    // afterwards, fitted to the plot's box.
+    const bool wholePlot = wholePlotAction->isChecked();
+    const PlotTest test = testPlot(runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked()},
+                                   wholePlot ? nullptr : &previewSink);
+    if (wholePlot && test.verdict != PlotTest::Verdict::Unreadable)
+        showWholePlot(test.box);
     if (test.verdict == PlotTest::Verdict::Unreadable) {
         // Nothing was measured: the extents of the last good test stay, Draw stays off.
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),

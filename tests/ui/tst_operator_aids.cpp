@@ -84,6 +84,8 @@ private slots:
     void limitTextReadableWhileDisabled();
     void viewPlaceFitsTheScreen_data();
     void viewPlaceFitsTheScreen();
+    void wholePlotInPreview_data();
+    void wholePlotInPreview();
 };
 
 void TestOperatorAids::fileNameBoxIsReadOnly_data()
@@ -365,6 +367,85 @@ void TestOperatorAids::viewPlaceFitsTheScreen()
     const QRect got = orlex::ui::viewPlaceBeside(window, available, QSize(640, 640), QSize(320, 300));
     QCOMPARE(got, place);
     QVERIFY(available.contains(got.adjusted(0, -32, 0, 0)));
+}
+
+void TestOperatorAids::wholePlotInPreview_data()
+{
+    QTest::addColumn<QString>("file"); // in the test data
+    QTest::addColumn<QString>("zoom");
+    QTest::newRow("star, below 0") << "star.plt"
+                                   << "100";
+    QTest::newRow("star at zoom 50") << "star.plt"
+                                     << "50";
+    QTest::newRow("square") << "square.plt"
+                            << "100";
+}
+
+// Off, the preview is pixel for pixel what the usual mapping draws; on, the same plot
+// lies whole inside it, and the check, the zoom and the draw are what they are off.
+void TestOperatorAids::wholePlotInPreview()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, zoom);
+    const QString path = qEnvironmentVariable("ORLEX_TEST_DATA") + QStringLiteral("/../../examples/") + file;
+    QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+
+    // The usual mapping, drawn on a canvas of the preview's size without the window.
+    orlex::ui::PreviewWidget reference;
+    orlex::MachineSettings settings;
+    orlex::Preview usual(reference, settings);
+    usual.zoom = static_cast<std::int16_t>(zoom.toInt());
+    usual.clear();
+    orlex::PreviewSink sink(&usual);
+    orlex::readClassicPlot(path.toStdString(), sink);
+
+    QImage off, on;
+    QStringList extentsOff, extentsOn;
+    std::vector<orlex::PaperSegment> paperOff, paperOn;
+    for (const bool whole : {false, true}) {
+        WindowRig rig;
+        MainWindow& w = rig.openWindow();
+        w.zoomBox->setText(zoom);
+        QCOMPARE(w.wholePlotAction->isChecked(), false); // off by default
+        w.wholePlotAction->setChecked(whole);
+        w.openPlotFile(path);
+        w.testAndShowButton->click();
+        (whole ? on : off) = w.previewCanvas->image();
+        (whole ? extentsOn : extentsOff) =
+            QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()};
+        QCOMPARE(w.preview().zoom, usual.zoom);
+        QVERIFY(w.drawButton->isEnabled());
+        w.drawButton->click();
+        QVERIFY(rig.waitUntilIdle());
+        (whole ? paperOn : paperOff) = rig.plotter().paper();
+        QCOMPARE(w.previewCanvas->image(), whole ? on : off); // the draw's preview as the test's
+        rig.openWindow();
+        QCOMPARE(rig.window().wholePlotAction->isChecked(), whole); // remembered
+    }
+    QCOMPARE(off, reference.image());
+    QCOMPARE(extentsOn, extentsOff);
+    QCOMPARE(paperOn.size(), paperOff.size());
+    for (std::size_t i = 0; i < paperOn.size(); ++i)
+        QVERIFY(paperOn[i].x1 == paperOff[i].x1 && paperOn[i].y2 == paperOff[i].y2);
+
+    // On: ink near every edge of the inside, none on the outermost pixels.
+    const auto inkIn = [&on](QRect area) {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (on.pixelColor(x, y) == orlex::ui::paletteColour(orlex::kBlack))
+                    return true;
+        return false;
+    };
+    const QRect all = on.rect();
+    const int band = all.width() / 10;
+    QVERIFY(!inkIn(QRect(0, 0, all.width(), 1)) && !inkIn(QRect(0, all.height() - 1, all.width(), 1)));
+    QVERIFY(!inkIn(QRect(0, 0, 1, all.height())) && !inkIn(QRect(all.width() - 1, 0, 1, all.height())));
+    const bool reachesSides =
+        inkIn(QRect(0, 0, band, all.height())) && inkIn(QRect(all.width() - band, 0, band, all.height()));
+    const bool reachesEnds =
+        inkIn(QRect(0, 0, all.width(), band)) && inkIn(QRect(0, all.height() - band, all.width(), band));
+    QVERIFY(reachesSides || reachesEnds);
+    QVERIFY(on != off);
 }
 
 QTEST_MAIN(TestOperatorAids)

@@ -360,8 +360,9 @@ void TestWindowLayout::menus()
                                                   : " [ ]");
     }
     QCOMPARE(seen, QStringList({"&File", "  &Open", "  Recent files (off)", "  Open Privat  (off)", "  E&xit", "&Run",
-                                "  Test and Show", "  Draw (off)", "&Options", "  Settings", "  Pause at pen change [ ]",
-                                "  Shorter pen-up travel [ ]", "&Help", "  &About"}));
+                                "  Test and Show", "  Draw (off)", "&View", "  Whole plot in the preview [ ]",
+                                "&Options", "  Settings", "  Pause at pen change [ ]", "  Shorter pen-up travel [ ]",
+                                "&Help", "  &About"}));
 }
 
 void TestWindowLayout::statusBar()

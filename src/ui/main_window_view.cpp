@@ -1,0 +1,28 @@
+// The View menu: the virtual plotter's view shown again, the whole plot in the preview;
+// and the carriage's position in the status bar.
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+
+namespace orlex::ui {
+
+namespace {
+constexpr const char* kWholePlotKey = "preview/wholePlot";
+} // namespace
+
+void MainWindow::buildViewMenu()
+{
+    wholePlotAction->setChecked(preferences_->value(QLatin1String(kWholePlotKey), false).toBool());
+    connect(wholePlotAction, &QAction::toggled, this, [this](bool on) {
+        preferences_->setValue(QLatin1String(kWholePlotKey), on);
+        preferences_->sync();
+        // Off: what is drawn next is placed as always; on: from the next test.
+        if (!on)
+            preview().fit.reset();
+    });
+}
+
+} // namespace orlex::ui
