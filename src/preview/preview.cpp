@@ -107,6 +107,15 @@ PreviewFit Preview::fitFor(double minX, double minY, double maxX, double maxY) c
     return fitted;
 }
 
+std::int16_t penColour(char pen)
+{
+    // Pens 1 to 9: black, red, green, blue, magenta, cyan, brown, dark grey, light blue.
+    static constexpr std::int16_t kPens[] = {0, 4, 2, 1, 5, 3, 6, 8, 9};
+    if (pen < '1' || pen > '9')
+        return kBlack; // SP0 puts the pen away: whatever follows is drawn as pen 1
+    return kPens[pen - '1'];
+}
+
 void Preview::clear()
 {
     canvas_->clear();

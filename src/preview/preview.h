@@ -44,6 +44,11 @@ public:
     void clear() override {}
 };
 
+// The preview colour of a pen (SP's character, '0' to '9'): a fixed palette, pen 1 black
+// as the preview has always drawn, and none of the colours the preview keeps for the
+// half-axes, hidden moves and pen-up moves.
+std::int16_t penColour(char pen);
+
 // Scales and shifts the preview's canvas points so that a whole plot shows:
 // canvas' = canvas * scale + shift.
 struct PreviewFit {

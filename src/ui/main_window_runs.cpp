@@ -243,7 +243,8 @@ void MainWindow::drainInk()
             preview().clear();
             startPreviewPen();
         } else
-            preview().drawLine(item.x, item.y, item.pen == Pen::Down ? std::int16_t{kBlack} : preview().penUpColour);
+            preview().drawLine(item.x, item.y,
+                               item.pen == Pen::Down ? penColour(item.penNumber) : preview().penUpColour);
     }
 }
 

@@ -84,6 +84,8 @@ private slots:
     void limitTextReadableWhileDisabled();
     void viewPlaceFitsTheScreen_data();
     void viewPlaceFitsTheScreen();
+    void penColours_data();
+    void penColours();
     void wholePlotInPreview_data();
     void wholePlotInPreview();
 };
@@ -367,6 +369,45 @@ void TestOperatorAids::viewPlaceFitsTheScreen()
     const QRect got = orlex::ui::viewPlaceBeside(window, available, QSize(640, 640), QSize(320, 300));
     QCOMPARE(got, place);
     QVERIFY(available.contains(got.adjusted(0, -32, 0, 0)));
+}
+
+void TestOperatorAids::penColours_data()
+{
+    QTest::addColumn<bool>("draw");     // the preview of the draw, else of the test
+    QTest::addColumn<QString>("pen");   // SP's number, or "" for none
+    QTest::addColumn<QColor>("colour"); // of the line
+    const auto colour = [](std::int16_t number) { return orlex::ui::paletteColour(number); };
+    for (const bool draw : {false, true}) {
+        const QString run = draw ? QStringLiteral("draw, ") : QStringLiteral("test, ");
+        QTest::newRow(qPrintable(run + "no SP")) << draw << QString() << colour(0);
+        QTest::newRow(qPrintable(run + "pen 1")) << draw << QStringLiteral("1") << colour(0);
+        QTest::newRow(qPrintable(run + "pen 2")) << draw << QStringLiteral("2") << colour(4);
+        QTest::newRow(qPrintable(run + "pen 3")) << draw << QStringLiteral("3") << colour(2);
+        QTest::newRow(qPrintable(run + "pen 4")) << draw << QStringLiteral("4") << colour(1);
+        QTest::newRow(qPrintable(run + "pen 9")) << draw << QStringLiteral("9") << colour(9);
+    }
+}
+
+// A first stroke in pen 1, then a second in the pen of the row; the second plot begins
+// in pen 1 again however the first ended.
+void TestOperatorAids::penColours()
+{
+    QFETCH(bool, draw);
+    QFETCH(QString, pen);
+    QFETCH(QColor, colour);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    const std::string select = pen.isEmpty() ? std::string() : "SP" + pen.toStdString() + ";";
+    w.openPlotFile(rig.writeFile("pens.plt", "PU0,0;PD2000,0;" + select + "PU0,1000;PD2000,1000;PU;"));
+    w.testAndShowButton->click();
+    if (draw) {
+        w.drawButton->click();
+        QVERIFY(rig.waitUntilIdle());
+        w.drawButton->click(); // again: the ink of the second draw starts in pen 1
+        QVERIFY(rig.waitUntilIdle());
+    }
+    QCOMPARE(previewPixel(w, 1000, 0), orlex::ui::paletteColour(orlex::kBlack));
+    QCOMPARE(previewPixel(w, 1000, 1000), colour);
 }
 
 void TestOperatorAids::wholePlotInPreview_data()
