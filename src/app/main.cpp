@@ -64,6 +64,7 @@ int main(int argc, char** argv)
         view->setGeometry(
             orlex::ui::viewPlaceBeside(window.frameGeometry(), available, view->size(), view->minimumSize()));
         view->show();
+        window.setVirtualPlotterView(view.get()); // View > "Virtual plotter" shows it again
     }
     const int status = app.exec();
     if (plotter)

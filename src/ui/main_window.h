@@ -91,6 +91,9 @@ public:
 
     // File > Open with a known path (command-line argument, dropped file).
     void openPlotFile(const QString& path);
+    // The virtual plotter's view, which View > "Virtual plotter" shows again once closed.
+    // Only where there is a virtual plotter; the view outlives the window's use of it.
+    void setVirtualPlotterView(QWidget* view);
 
     // Every way the program ends comes here: pen up, then every coil off, the trace
     // flushed and closed, then the process ends with `status`. Once only.
@@ -325,6 +328,7 @@ public:
     QAction* drawAction = nullptr;        // Ctrl+D, enabled with the button
     QMenu* viewMenu = nullptr;
     QAction* wholePlotAction = nullptr;      // "Whole plot in the preview", checkable, remembered
+    QAction* virtualPlotterAction = nullptr; // "Virtual plotter": only with a virtual plotter's view
     QMenu* optionsMenu = nullptr;
     QAction* settingsAction = nullptr;
     QAction* shorterTravelAction = nullptr; // "Shorter pen-up travel", checkable

@@ -25,4 +25,18 @@ void MainWindow::buildViewMenu()
     });
 }
 
+void MainWindow::setVirtualPlotterView(QWidget* view)
+{
+    if (virtualPlotter() == nullptr || view == nullptr || virtualPlotterAction != nullptr)
+        return;
+    virtualPlotterAction = new QAction(QStringLiteral("Virtual plotter"), viewMenu);
+    virtualPlotterAction->setObjectName(QStringLiteral("virtualPlotterAction"));
+    viewMenu->insertAction(wholePlotAction, virtualPlotterAction);
+    connect(virtualPlotterAction, &QAction::triggered, view, [view] {
+        view->show();
+        view->raise();
+        view->activateWindow();
+    });
+}
+
 } // namespace orlex::ui

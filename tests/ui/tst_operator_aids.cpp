@@ -88,6 +88,7 @@ private slots:
     void penColours();
     void wholePlotInPreview_data();
     void wholePlotInPreview();
+    void virtualPlotterShownAgain();
 };
 
 void TestOperatorAids::fileNameBoxIsReadOnly_data()
@@ -487,6 +488,23 @@ void TestOperatorAids::wholePlotInPreview()
         inkIn(QRect(0, 0, all.width(), band)) && inkIn(QRect(0, all.height() - band, all.width(), band));
     QVERIFY(reachesSides || reachesEnds);
     QVERIFY(on != off);
+}
+
+void TestOperatorAids::virtualPlotterShownAgain()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    QCOMPARE(w.virtualPlotterAction, nullptr); // no view given: no item
+    orlex::ui::VirtualPlotterView view(w.settings());
+    view.show();
+    w.setVirtualPlotterView(&view);
+    QVERIFY(w.virtualPlotterAction != nullptr);
+    QCOMPARE(w.viewMenu->actions().front(), w.virtualPlotterAction);
+    QCOMPARE(w.virtualPlotterAction->text(), QStringLiteral("Virtual plotter"));
+    view.close();
+    QVERIFY(!view.isVisible());
+    w.virtualPlotterAction->trigger();
+    QVERIFY(view.isVisible());
 }
 
 QTEST_MAIN(TestOperatorAids)
