@@ -187,6 +187,7 @@ private:
     void startPreviewPen();                        // the preview pen at the plot's origin
     void showWholePlot(const PlotBox& box);        // View > "Whole plot in the preview"
     void buildViewMenu();                          // View: the options of the preview and the views
+    void showCarriagePosition();                   // the status bar's readout, when the position is known
 
     MainWindowOptions options_;
     QtOperatorFeedback defaultFeedback_;
@@ -343,6 +344,7 @@ public:
     QShortcut* pauseShortcut = nullptr;        // Space: Pause or Continue during a draw
     QAction* pauseAtPenChangeAction = nullptr; // Options > "Pause at pen change"
     QLabel* inputLabel = nullptr;              // after a test: an SVG's conversion notes, the travel saved
+    QLabel* positionLabel = nullptr;           // the carriage's position in mm, once a homing made it known
 };
 
 } // namespace orlex::ui

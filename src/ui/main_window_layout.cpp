@@ -412,6 +412,10 @@ void MainWindow::buildStatusBar()
     grid->addWidget(inputLabel, 1, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     bar->addWidget(panel, 1);
+    positionLabel = new QLabel(bar);
+    positionLabel->setObjectName(QStringLiteral("positionLabel"));
+    positionLabel->hide();
+    bar->addPermanentWidget(positionLabel);
     pauseShortcut = new QShortcut(QKeySequence(Qt::Key_Space), this);
     pauseShortcut->setObjectName(QStringLiteral("pauseShortcut"));
     pauseShortcut->setEnabled(false); // Space keeps its usual meaning outside a draw
@@ -446,6 +450,8 @@ void MainWindow::connectHandlers()
     connect(halfStepOption, &QRadioButton::toggled, this, [this] {
         forgetCheck();
         resumePositionLost(QStringLiteral("the step type was changed"));
+        drive().state.carriageKnown = false; // the phases do not carry over one for one
+        showCarriagePosition();
     });
     connect(zoomScrollBar, &QScrollBar::valueChanged, this, &MainWindow::onZoomScrolled);
     connect(zoomBox, &QLineEdit::textChanged, this, &MainWindow::onZoomTextChanged);

@@ -34,6 +34,7 @@ void MainWindow::jog(char axis, int direction)
     hintWithoutPlotter();
     withPort([this, axis, direction] { drive().jog(axis, direction); });
     resumePositionLost(QStringLiteral("the carriage was jogged"));
+    showCarriagePosition();
     emit plotterMoved();
 }
 
@@ -78,9 +79,11 @@ void MainWindow::onMotorClicked()
         } else {
             motorButton->setText(QStringLiteral("Motor on"));
             resumePositionLost(QStringLiteral("the motors were switched off")); // nothing holds the carriage
+            drive().state.carriageKnown = false;
             drive().switchCoilsOff();
         }
     });
+    showCarriagePosition();
     emit plotterMoved();
 }
 
@@ -182,6 +185,8 @@ void MainWindow::applyRunState(RunState state)
     pauseButton->setVisible(state == RunState::Drawing);
     continueButton->setVisible(state == RunState::Paused);
     pauseShortcut->setEnabled(drawing);
+    if (idle)
+        showCarriagePosition(); // after a job: where it left the carriage
     for (QAction* item : {openAction, openPrivateAction, settingsAction})
         item->setEnabled(idle);
     recentFilesMenu->menuAction()->setEnabled(idle && !recentFilesMenu->isEmpty());
@@ -207,6 +212,8 @@ void MainWindow::portFailed(const std::string& fault, const std::string& safeFau
     speedButton->setVisible(false);
     forgetCheck(); // Draw waits for a test, whose presence check must pass again
     resumePositionLost(QStringLiteral("the port failed"));
+    drive().state.carriageKnown = false; // what the last steps did is not known
+    positionLabel->hide();
     portFaultShown_ = true;
     showPen(Pen::Up); // lifting it was tried
     const QString message = QString::fromStdString(portFaultMessage(fault, safeFault));

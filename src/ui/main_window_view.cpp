@@ -39,4 +39,18 @@ void MainWindow::setVirtualPlotterView(QWidget* view)
     });
 }
 
+// "Pen at X 12.25 mm, Y 30.00 mm" while a homing has made the position known; only read
+// while no job owns the drive.
+void MainWindow::showCarriagePosition()
+{
+    if (!controller_->idle())
+        return;
+    const DriveState& state = drive().state;
+    positionLabel->setVisible(state.carriageKnown);
+    if (state.carriageKnown)
+        positionLabel->setText(QStringLiteral("Pen at X %1 mm, Y %2 mm")
+                                   .arg(state.carriageXmm, 0, 'f', 2)
+                                   .arg(state.carriageYmm, 0, 'f', 2));
+}
+
 } // namespace orlex::ui

@@ -89,6 +89,8 @@ private slots:
     void wholePlotInPreview_data();
     void wholePlotInPreview();
     void virtualPlotterShownAgain();
+    void carriagePosition_data();
+    void carriagePosition();
 };
 
 void TestOperatorAids::fileNameBoxIsReadOnly_data()
@@ -505,6 +507,49 @@ void TestOperatorAids::virtualPlotterShownAgain()
     QVERIFY(!view.isVisible());
     w.virtualPlotterAction->trigger();
     QVERIFY(view.isVisible());
+}
+
+void TestOperatorAids::carriagePosition_data()
+{
+    QTest::addColumn<QStringList>("steps"); // buttons clicked, or "draw"
+    QTest::addColumn<bool>("known");
+    QTest::newRow("at start") << QStringList{} << false;
+    QTest::newRow("jogged, not homed") << QStringList{"stepRightButton"} << false;
+    QTest::newRow("homed") << QStringList{"penHomeButton"} << true;
+    QTest::newRow("homed, jogged") << QStringList{"penHomeButton", "stepRightButton", "stepUpButton", "stepUpButton"}
+                                   << true;
+    QTest::newRow("homed, drawn") << QStringList{"penHomeButton", "draw"} << true;
+    QTest::newRow("full steps, homed, jogged")
+        << QStringList{"fullStepOption", "penHomeButton", "stepLeftButton"} << true;
+    // The motors' phases do not carry over to the other step type one for one.
+    QTest::newRow("homed, step type changed") << QStringList{"penHomeButton", "fullStepOption"} << false;
+    QTest::newRow("homed, motors off") << QStringList{"penHomeButton", "motorButton"} << false;
+}
+
+// The readout says what the virtual plotter's carriage knows, to the hundredth.
+void TestOperatorAids::carriagePosition()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(bool, known);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,200;PU;"));
+    for (const QString& step : steps) {
+        if (step == QStringLiteral("draw")) {
+            w.testAndShowButton->click();
+            w.drawButton->click();
+        } else if (step == QStringLiteral("fullStepOption")) {
+            w.fullStepOption->setChecked(true);
+        } else {
+            w.findChild<QPushButton*>(step)->click();
+        }
+        QVERIFY(rig.waitUntilIdle());
+    }
+    QCOMPARE(w.positionLabel->isVisibleTo(&w), known);
+    if (known)
+        QCOMPARE(w.positionLabel->text(), QStringLiteral("Pen at X %1 mm, Y %2 mm")
+                                              .arg(rig.plotter().xMillimetres(), 0, 'f', 2)
+                                              .arg(rig.plotter().yMillimetres(), 0, 'f', 2));
 }
 
 QTEST_MAIN(TestOperatorAids)
