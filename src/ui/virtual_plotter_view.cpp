@@ -27,7 +27,7 @@ QRect viewPlaceBeside(const QRect& window, const QRect& available, QSize preferr
 {
     constexpr int kGap = 8;
     const QRect area = available.adjusted(0, titleBar, 0, 0); // where the view's inside may go
-    const int height = std::max(minimum.height(), std::min(preferred.height(), area.height()));
+    int height = std::max(minimum.height(), std::min(preferred.height(), area.height()));
     const int rightRoom = area.right() + 1 - (window.right() + kGap + 1);
     const int leftRoom = (window.left() - kGap) - area.left();
     int width = 0, left = 0;
@@ -38,8 +38,11 @@ QRect viewPlaceBeside(const QRect& window, const QRect& available, QSize preferr
         width = std::min(preferred.width(), leftRoom);
         left = window.left() - kGap - width;
     } else {
-        width = std::max(minimum.width(), std::min(preferred.width(), area.width()));
-        left = area.right() + 1 - width;
+        // No room beside the window: as small as the view may be, in the screen's lower
+        // right corner, so it hides as little of the window as it can.
+        width = minimum.width();
+        height = std::max(minimum.height(), std::min(width, area.height()));
+        return QRect(area.right() + 1 - width, std::max(area.top(), area.bottom() + 1 - height), width, height);
     }
     const int top = std::clamp(window.top() + titleBar, area.top(), std::max(area.top(), area.bottom() + 1 - height));
     return QRect(left, top, width, height);

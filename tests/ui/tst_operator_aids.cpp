@@ -360,7 +360,7 @@ void TestOperatorAids::viewPlaceFitsTheScreen_data()
     QTest::newRow("room on the left only")
         << QRect(700, 0, 640, 520) << QRect(0, 0, 1400, 1000) << QRect(52, 32, 640, 640);
     // 1280 x 1024 at QT_SCALE_FACTOR=1.5: 853 x 682 device-independent pixels.
-    QTest::newRow("1280 x 1024 at 1.5") << QRect(0, 0, 640, 520) << QRect(0, 0, 853, 682) << QRect(213, 32, 640, 640);
+    QTest::newRow("1280 x 1024 at 1.5") << QRect(0, 0, 640, 520) << QRect(0, 0, 853, 682) << QRect(533, 362, 320, 320);
     QTest::newRow("low screen") << QRect(100, 100, 640, 520) << QRect(0, 0, 1600, 500) << QRect(748, 32, 640, 468);
 }
 
