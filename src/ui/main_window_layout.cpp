@@ -25,8 +25,6 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace orlex::ui {
 
 namespace {
@@ -327,7 +325,7 @@ void MainWindow::fitPortAddress()
     const int captionWidth = portCaption->fontMetrics().horizontalAdvance(portCaption->text()) + 2;
     const int right = plotterControlFrame->width() - pixels(60);
     QRect caption = portCaption->geometry();
-    caption.setWidth(std::min(caption.width(), captionWidth));
+    caption.setWidth(captionWidth);
     portCaption->setGeometry(caption);
     QRect address = portLabel->geometry();
     address.setLeft(caption.right() + 1);
