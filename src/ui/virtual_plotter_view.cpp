@@ -5,6 +5,8 @@
 #include "ui/virtual_plotter_view.h"
 
 #include "drive/ports/paper_svg.h"
+#include "preview/preview.h"
+#include "ui/widgets.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -77,7 +79,7 @@ QRect letterRect(const QRect& lamp, bool yAxis)
 
 bool sameSegment(const PaperSegment& a, const PaperSegment& b)
 {
-    return a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2;
+    return a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2 && a.pen == b.pen;
 }
 
 // Whether the picture differs between two snapshots (the counters are only text).
@@ -88,9 +90,11 @@ bool pictureChanged(const VirtualPlotterState& a, const VirtualPlotterState& b)
            || a.segmentsDrawn != b.segmentsDrawn || !sameSegment(a.growing, b.growing);
 }
 
-QPen inkPen(double scale)
+// Pen 1 in the view's ink colour, the others as the preview shows them.
+QPen inkPen(double scale, char pen)
 {
-    return QPen(kInkColour, std::max(1.0, kPenWidthMm * scale), Qt::SolidLine, Qt::RoundCap);
+    const QColor colour = pen == '1' ? kInkColour : paletteColour(penColour(pen));
+    return QPen(colour, std::max(1.0, kPenWidthMm * scale), Qt::SolidLine, Qt::RoundCap);
 }
 
 QLineF inkLine(const PaperSegment& s, const auto& m)
@@ -299,14 +303,19 @@ void VirtualPlotterView::extendInkImage(const Mapping& m)
     }
     if (inkDrawn_ == finished_.size())
         return;
-    std::vector<QLineF> lines;
-    lines.reserve(finished_.size() - inkDrawn_);
-    for (std::size_t i = inkDrawn_; i < finished_.size(); ++i)
-        lines.push_back(inkLine(finished_[i], m));
     QPainter p(&inkImage_);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(inkPen(m.scale));
-    p.drawLines(lines.data(), static_cast<int>(lines.size()));
+    // One batch of lines for each run of segments in one pen.
+    std::vector<QLineF> lines;
+    lines.reserve(finished_.size() - inkDrawn_);
+    for (std::size_t i = inkDrawn_; i < finished_.size();) {
+        const char pen = finished_[i].pen;
+        lines.clear();
+        for (; i < finished_.size() && finished_[i].pen == pen; ++i)
+            lines.push_back(inkLine(finished_[i], m));
+        p.setPen(inkPen(m.scale, pen));
+        p.drawLines(lines.data(), static_cast<int>(lines.size()));
+    }
     inkDrawn_ = finished_.size();
 }
 
@@ -327,7 +336,7 @@ void VirtualPlotterView::paintMachine(QPainter& p, const Mapping& m)
 {
     p.setRenderHint(QPainter::Antialiasing);
     if (PaperSegment last; growing(last)) {
-        p.setPen(inkPen(m.scale));
+        p.setPen(inkPen(m.scale, last.pen));
         p.drawLine(inkLine(last, m));
     }
     for (const bool yAxis : {false, true}) {

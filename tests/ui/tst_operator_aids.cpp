@@ -89,6 +89,8 @@ private slots:
     void wholePlotInPreview_data();
     void wholePlotInPreview();
     void virtualPlotterShownAgain();
+    void penColoursInVirtualPlotterView_data();
+    void penColoursInVirtualPlotterView();
     void carriagePosition_data();
     void carriagePosition();
 };
@@ -507,6 +509,58 @@ void TestOperatorAids::virtualPlotterShownAgain()
     QVERIFY(!view.isVisible());
     w.virtualPlotterAction->trigger();
     QVERIFY(view.isVisible());
+}
+
+void TestOperatorAids::penColoursInVirtualPlotterView_data()
+{
+    QTest::addColumn<QString>("pen");   // SP's number for the second stroke
+    QTest::addColumn<QColor>("colour"); // of its ink in the view
+    const QColor today(20, 40, 160);    // the view's ink colour, pen 1's
+    QTest::newRow("pen 1") << "1" << today;
+    QTest::newRow("pen 2") << "2" << orlex::ui::paletteColour(4);
+    QTest::newRow("pen 3") << "3" << orlex::ui::paletteColour(2);
+    QTest::newRow("pen 5") << "5" << orlex::ui::paletteColour(5);
+}
+
+// The first stroke in pen 1, the second in the row's pen; the paper marks each segment
+// with its pen and the view paints it so.
+void TestOperatorAids::penColoursInVirtualPlotterView()
+{
+    QFETCH(QString, pen);
+    QFETCH(QColor, colour);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    orlex::ui::VirtualPlotterView view(w.settings(), rig.plotter().paper());
+    view.resize(640, 640);
+    rig.plotter().setFeed(&view.feed());
+    w.openPlotFile(rig.writeFile("pens.plt", "PU0,0;PD2000,0;SP" + pen.toStdString() + ";PU0,1000;PD2000,1000;PU;"));
+    w.testAndShowButton->click();
+    w.drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
+    view.refresh();
+    const std::vector<orlex::PaperSegment> paper = view.paper();
+    rig.plotter().setFeed(nullptr);
+    QCOMPARE(paper.size(), std::size_t{2});
+    QCOMPARE(paper.front().pen, '1');
+    QCOMPARE(paper.back().pen, pen.at(0).toLatin1());
+
+    // Antialiased ink over white paper: the most saturated pixel near the line has the
+    // pen's hue.
+    const QImage shown = view.grab().toImage();
+    const auto hueAt = [&shown, &view](double xMm, double yMm) {
+        const QPoint centre = view.machineToView(xMm, yMm).toPoint();
+        QColor best(Qt::white);
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (const QColor c = shown.pixelColor(centre + QPoint(dx, dy));
+                    c.hsvSaturation() > best.hsvSaturation())
+                    best = c;
+        return best.hsvSaturation() > 40 ? best.hsvHue() : -1;
+    };
+    const auto sameHue = [](int a, int b) { return a >= 0 && std::min(std::abs(a - b), 360 - std::abs(a - b)) <= 12; };
+    // 2000 units are 50 mm, 1000 are 25 mm; the carriage started 30 mm from home.
+    QVERIFY2(sameHue(hueAt(55, 30), QColor(20, 40, 160).hsvHue()), qPrintable(QString::number(hueAt(55, 30))));
+    QVERIFY2(sameHue(hueAt(55, 55), colour.hsvHue()), qPrintable(QString::number(hueAt(55, 55))));
 }
 
 void TestOperatorAids::carriagePosition_data()
