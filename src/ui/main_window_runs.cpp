@@ -182,8 +182,8 @@ void MainWindow::onTestAndShowClicked()
     lastCheck = test;
     if (plotFile_.empty())
         progressLabel->setText(QStringLiteral("Choose a plot file first: File > Open"));
-    else if (!test.fits())
-        progressLabel->setText(tooBigText(plotExtents, settings_));
+    else if (test.verdict == PlotTest::Verdict::TooBig || test.verdict == PlotTest::Verdict::BeyondCoordinates)
+        progressLabel->setText(tooBigText(plotExtents, settings_)); // a plot beyond the steps is told in a message
     else
         progressLabel->setText(estimateText(test, stepPeriodSeconds(), drive().state.connected));
 
