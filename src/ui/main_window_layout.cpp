@@ -247,17 +247,18 @@ void MainWindow::buildLayout()
     buildPreviewAndZoom(client);
     buildStatusDisplays();
 
-    // The Limit box stays readable while a run disables it: its texts keep their colour
-    // on the painted frame.
-    QPalette limitPalette = limitFrame->palette();
-    limitPalette.setColor(QPalette::Disabled, QPalette::WindowText,
-                          limitPalette.color(QPalette::Active, QPalette::WindowText));
-    limitFrame->setPalette(limitPalette);
-
     // A plot file dropped anywhere on the window reaches the window itself, not a text box.
     for (QLineEdit* edit : {fileNameBox, zoomBox, statusBox})
         edit->setAcceptDrops(false);
     applyClassicFace(client);
+    // The Limit box stays readable while a run disables it: its texts keep the colour
+    // they have when enabled, on the frame's light grey or light red.
+    for (QLabel* label : {limitXCaption, limitXLabel, limitYCaption, limitYLabel}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Disabled, QPalette::WindowText,
+                         palette.color(QPalette::Active, QPalette::WindowText));
+        label->setPalette(palette);
+    }
     fitPortAddress(); // measured in the face just given
 
     // Timers: the status poll runs for the life of the window, the live view during draws.
