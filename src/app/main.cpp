@@ -59,8 +59,12 @@ int main(int argc, char** argv)
     if (plotter) {
         view = std::make_unique<orlex::ui::VirtualPlotterView>(window.settings(), plotter->paper());
         plotter->setFeed(&view->feed());
-        view->move(window.frameGeometry().topRight() + QPoint(8, 0));
+        // Beside the window where the screen has room, else as large as it allows.
+        const QRect available = window.screen()->availableGeometry();
+        view->setGeometry(
+            orlex::ui::viewPlaceBeside(window.frameGeometry(), available, view->size(), view->minimumSize()));
         view->show();
+        window.setVirtualPlotterView(view.get()); // View > "Virtual plotter" shows it again
     }
     const int status = app.exec();
     if (plotter)

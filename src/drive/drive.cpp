@@ -146,6 +146,8 @@ void Drive::stepX()
 {
     state.phaseX = static_cast<std::int16_t>(state.phaseX + state.directionX);
     state.positionX += state.directionX;
+    if (state.carriageKnown)
+        state.carriageXmm += state.directionX * stepScale(settings_.stepLengthX, halfStep(), 100).stepMm;
     state.coilsX = wrapAndSelect(state.phaseX, halfStep());
 }
 
@@ -154,6 +156,8 @@ void Drive::stepY()
     // The Y motor runs its sequence backwards for a positive (upward) direction.
     state.phaseY = static_cast<std::int16_t>(state.phaseY - state.directionY);
     state.positionY += state.directionY;
+    if (state.carriageKnown)
+        state.carriageYmm += state.directionY * stepScale(settings_.stepLengthY, halfStep(), 100).stepMm;
     state.coilsY = static_cast<std::int16_t>(wrapAndSelect(state.phaseY, halfStep()) * 16);
 }
 

@@ -16,6 +16,11 @@ struct DriveState {
     std::int16_t coilsY = 16;    // Y coil pattern, bits 4..7
     double positionX = 0;        // steps of the mode each step was taken in
     double positionY = 0;
+    // Where the carriage stands, in mm from home, counted step by step in the length of
+    // each step's mode since a homing found home; unknown before one.
+    bool carriageKnown = false;
+    double carriageXmm = 0;
+    double carriageYmm = 0;
     bool connected = false; // the last check saw the clock toggle
     int xSwitch = 0;        // 1 open, 0 home reached (last readHomeSwitches() call)
     std::int16_t ySwitch = 0;

@@ -104,6 +104,7 @@ HomeResult Drive::home()
     if (stopRequested())
         return HomeResult{HomeResult::Outcome::Stopped};
 
+    state.carriageKnown = false; // until the switches close
     const bool half = halfStep();
     HomingProgress progress{homingBound(settings_.travelXmm, settings_.stepLengthX, half),
                             homingBound(settings_.travelYmm, settings_.stepLengthY, half)};
@@ -115,6 +116,10 @@ HomeResult Drive::home()
         if (const std::optional<HomeResult> ended = stepWhileSwitchesOpen(*this, moveX, moveY, progress))
             return *ended;
 
+    // Home: the position is known from here on.
+    state.carriageKnown = true;
+    state.carriageXmm = 0;
+    state.carriageYmm = 0;
     // Back off four steps on both axes; the switches are not read again.
     state.directionX = 1;
     state.directionY = 1;

@@ -5,6 +5,7 @@
 #include "settings/machine_settings.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace orlex {
 
@@ -43,6 +44,20 @@ public:
     void clear() override {}
 };
 
+// The preview colour of a pen (SP's character, '0' to '9'): a fixed palette, pen 1 black
+// as the preview has always drawn, and none of the colours the preview keeps for the
+// half-axes, hidden moves and pen-up moves.
+std::int16_t penColour(char pen);
+
+// Scales and shifts the preview's canvas points so that a whole plot shows:
+// canvas' = canvas * scale + shift.
+struct PreviewFit {
+    double scale = 1;
+    double shiftX = 0, shiftY = 0;
+    double x(double canvasX) const { return canvasX * scale + shiftX; }
+    double y(double canvasY) const { return canvasY * scale + shiftY; }
+};
+
 class Preview {
 public:
     Preview(Canvas& canvas, const MachineSettings& settings) : canvas_(&canvas), settings_(settings) {}
@@ -51,6 +66,11 @@ public:
     std::int16_t penUpColour = kHidden; // kWhite when pen-up moves are shown
     std::int32_t lastX = 0;             // preview pen, whole plotter units; never reset
     std::int32_t lastY = 0;
+    // When set, every line and the half-axes are placed by it after the usual mapping; the
+    // preview pen and the zoom stay as they are.
+    std::optional<PreviewFit> fit;
+    // The fit that shows the plot box (plotter units) whole, centred on the canvas.
+    PreviewFit fitFor(double minX, double minY, double maxX, double maxY) const;
 
     Canvas& canvas() { return *canvas_; }
     void setCanvas(Canvas& canvas) { canvas_ = &canvas; }

@@ -31,6 +31,8 @@ bool DrawMonitor::point(double, double, Pen pen)
 // holder, once something is on the paper, in the part of the plot that is drawn now.
 void DrawMonitor::selectPen(char pen)
 {
+    if (hooks_.penSelected)
+        hooks_.penSelected(pen);
     if (!hooks_.penChange || pen < '1' || pen > '9')
         return;
     const bool due = pen != penInUse_ && drawnSomething_ && currentPoint() >= firstPoint_;

@@ -19,6 +19,8 @@ struct DrawMonitorHooks {
     // A pen change is due: the draw waits in here until the operator has put in `pen`
     // ('1'..'9'). Empty: SP changes nothing, as on a machine that ignores pens.
     std::function<void(char pen)> penChange;
+    // Every SP the draw reaches, once the points before it are carried out.
+    std::function<void(char pen)> penSelected;
 };
 
 class DrawMonitor : public DrawObserver {

@@ -78,6 +78,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent) : QMainWindow
     buildStatusBar();
     loadPreferences();
     buildInputOptions();
+    buildViewMenu();
     connectHandlers();
     setAcceptDrops(true);
     startUp();
@@ -159,7 +160,7 @@ void MainWindow::startUpDisplay()
     showSettingsLabels(QStringLiteral("mm"));
     runPresenceCheck();
     if (!drive().state.connected)
-        drawButton->setEnabled(false);
+        enableDraw(false);
     preview_->drawYHalfAxis();
     preview_->drawXHalfAxis();
 }
@@ -278,10 +279,11 @@ void MainWindow::onOpen()
 {
     if (!controller_->idle())
         return;
-    // The file-open dialog's filter, "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*",
-    // in Qt's form.
+    // The file-open dialog's filter: every kind of drawing the runs read first, then the
+    // classic "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*" in Qt's form.
     const QString title = QStringLiteral("Open plott file.");
-    const QString filter = QStringLiteral("Plotter file (*.plt);; All Fifes(*.*) (*)");
+    const QString filter =
+        QStringLiteral("Drawings (*.plt *.hpgl *.hpg *.svg);;Plotter file (*.plt);; All Fifes(*.*) (*)");
     QString chosen;
     if (options_.openFileDialog) {
         chosen = options_.openFileDialog(this, title, filter);
@@ -304,6 +306,7 @@ void MainWindow::openPlotFile(const QString& path)
         forgetCheck();
     plotFile_ = chosen;
     fileNameBox->setText(path);
+    rememberRecentFile(path);
 }
 
 void MainWindow::onSettings()

@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <filesystem>
@@ -91,6 +92,9 @@ public:
 
     // File > Open with a known path (command-line argument, dropped file).
     void openPlotFile(const QString& path);
+    // The virtual plotter's view, which View > "Virtual plotter" shows again once closed.
+    // Only where there is a virtual plotter; the view outlives the window's use of it.
+    void setVirtualPlotterView(QWidget* view);
 
     // Every way the program ends comes here: pen up, then every coil off, the trace
     // flushed and closed, then the process ends with `status`. Once only.
@@ -151,6 +155,7 @@ private:
     void buildLayout();
     void buildPreviewAndZoom(QWidget* client);
     void buildStatusDisplays();
+    void fitPortAddress(); // the address label beside its caption, as wide as the row allows
     void buildMenus();
     void buildStatusBar();
     void connectHandlers();
@@ -160,6 +165,7 @@ private:
     // text ends with a blank; " mm" after a Save), and the address as "378H".
     void showSettingsLabels(const QString& limitUnit);
     void jog(char axis, int direction); // one step of one motor
+    void hintWithoutPlotter();          // the status bar's word when no plotter answers
     void runPresenceCheck();            // presence test with its display (statusBox, Speed, connected)
     void applyRunState(RunState state); // which controls the operator may use now
     void showNotConnected();
@@ -179,6 +185,10 @@ private:
     void showSpeed(std::optional<long> stepWaits); // "Speed"'s result
     void onLiveViewTick();                         // during a draw: new preview ink, the progress text
     void drainInk();                               // the draw's new preview ink into the preview
+    void startPreviewPen();                        // the preview pen at the plot's origin
+    void showWholePlot(const PlotBox& box);        // View > "Whole plot in the preview"
+    void buildViewMenu();                          // View: the options of the preview and the views
+    void showCarriagePosition();                   // the status bar's readout, when the position is known
 
     MainWindowOptions options_;
     QtOperatorFeedback defaultFeedback_;
@@ -210,7 +220,8 @@ private:
     bool plotStillAsChecked();          // the file is as the test read it, or a message says why not
     void runDraw(const DrawPlan& plan); // Draw and Resume
     void showDrawEnd(const DrawReport& report, const DrawMonitor& monitor);
-    void updateDrawButton(); // Draw on when a test still holds and nothing runs
+    void updateDrawButton();  // Draw on when a test still holds and nothing runs
+    void enableDraw(bool on); // the button and its menu item
     void settingsMayHaveChangedTheScale();
 
     // A draw that ended early, for "Resume from point N". Resuming in place needs the
@@ -250,6 +261,11 @@ private:
     std::optional<PreparedPlot> preparedPlot_;
     QTimer* preparationTimer_ = nullptr;
     BackgroundPreparation preparation_; // after what its result goes to
+    // File > "Recent files": remembered with the Options menu's choices.
+    static constexpr int kMaxRecentFiles = 8;
+    QStringList recentFiles() const;
+    void rememberRecentFile(const QString& path);
+    void showRecentFiles();
 
     bool ending_ = false;         // quitSafely has run
     bool portFaultShown_ = false; // a port fault was reported and no check has passed since
@@ -320,6 +336,13 @@ public:
     QAction* openAction = nullptr;
     QAction* openPrivateAction = nullptr;
     QAction* exitAction = nullptr;
+    QMenu* recentFilesMenu = nullptr; // "Recent files", newest first
+    QMenu* runMenu = nullptr;
+    QAction* testAndShowAction = nullptr; // F5, as the button
+    QAction* drawAction = nullptr;        // Ctrl+D, enabled with the button
+    QMenu* viewMenu = nullptr;
+    QAction* wholePlotAction = nullptr;      // "Whole plot in the preview", checkable, remembered
+    QAction* virtualPlotterAction = nullptr; // "Virtual plotter": only with a virtual plotter's view
     QMenu* optionsMenu = nullptr;
     QAction* settingsAction = nullptr;
     QAction* shorterTravelAction = nullptr; // "Shorter pen-up travel", checkable
@@ -335,6 +358,7 @@ public:
     QShortcut* pauseShortcut = nullptr;        // Space: Pause or Continue during a draw
     QAction* pauseAtPenChangeAction = nullptr; // Options > "Pause at pen change"
     QLabel* inputLabel = nullptr;              // after a test: an SVG's conversion notes, the travel saved
+    QLabel* positionLabel = nullptr;           // the carriage's position in mm, once a homing made it known
 };
 
 } // namespace orlex::ui

@@ -22,6 +22,7 @@ namespace {
 constexpr const char* kShorterTravelKey = "shorterPenUpTravel";
 constexpr int kPreparationPollMs = 20; // progress and the end of a preparation
 constexpr const char* kFullHpglKey = "fullHpgl";
+constexpr const char* kRecentFilesKey = "recentFiles";
 
 // "Shorter pen-up travel saves 1324 mm (58 %): 953 mm instead of 2277 mm"
 QString travelText(const TravelChange& travel)
@@ -51,6 +52,43 @@ void MainWindow::buildInputOptions()
     fullHpglAction->setCheckable(true);
     fullHpglAction->setChecked(preferences_->value(QLatin1String(kFullHpglKey), false).toBool());
     connect(fullHpglAction, &QAction::toggled, this, &MainWindow::onFullHpglToggled);
+    // File > "Recent files", under Open: the files chosen last, newest first.
+    recentFilesMenu = new QMenu(QStringLiteral("Recent files"), fileMenu);
+    recentFilesMenu->setObjectName(QStringLiteral("recentFilesMenu"));
+    fileMenu->insertMenu(openPrivateAction, recentFilesMenu);
+    showRecentFiles();
+}
+
+QStringList MainWindow::recentFiles() const
+{
+    return preferences_->value(QLatin1String(kRecentFilesKey)).toStringList();
+}
+
+void MainWindow::rememberRecentFile(const QString& path)
+{
+    QStringList files = recentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    while (files.size() > kMaxRecentFiles)
+        files.removeLast();
+    preferences_->setValue(QLatin1String(kRecentFilesKey), files);
+    preferences_->sync();
+    showRecentFiles();
+}
+
+void MainWindow::showRecentFiles()
+{
+    recentFilesMenu->clear();
+    const QStringList files = recentFiles();
+    for (const QString& path : files) {
+        QAction* item = recentFilesMenu->addAction(path);
+        // Chosen, it is opened as File > Open opens it.
+        connect(item, &QAction::triggered, this, [this, path] {
+            if (controller_->idle())
+                openPlotFile(path);
+        });
+    }
+    recentFilesMenu->menuAction()->setEnabled(!files.isEmpty() && (!controller_ || controller_->idle()));
 }
 
 // Another order is another plot: Draw waits for a check of it.

@@ -251,6 +251,15 @@ void MainWindow::buildLayout()
     for (QLineEdit* edit : {fileNameBox, zoomBox, statusBox})
         edit->setAcceptDrops(false);
     applyClassicFace(client);
+    // The Limit box stays readable while a run disables it: its texts keep the colour
+    // they have when enabled, on the frame's light grey or light red.
+    for (QLabel* label : {limitXCaption, limitXLabel, limitYCaption, limitYLabel}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Disabled, QPalette::WindowText,
+                         palette.color(QPalette::Active, QPalette::WindowText));
+        label->setPalette(palette);
+    }
+    fitPortAddress(); // measured in the face just given
 
     // Timers: the status poll runs for the life of the window, the live view during draws.
     statusTimer = new QTimer(this);
@@ -265,6 +274,7 @@ void MainWindow::buildPreviewAndZoom(QWidget* client)
 {
     previewCanvas = place(new PreviewWidget(client), "previewCanvas", QRect(2160, 240, 5715, 4755));
     fileNameBox = place(new QLineEdit(client), "fileNameBox", QRect(2160, 5040, 5720, 285));
+    fileNameBox->setReadOnly(true); // the file comes from Open, a drop or the command line
 
     zoomScrollBar =
         place(new QScrollBar(Qt::Horizontal, drawControlFrame), "zoomScrollBar", QRect(240, 660, 1695, 195));
@@ -309,6 +319,21 @@ void MainWindow::buildStatusDisplays()
     motorStatusLabel->setWordWrap(true);
 }
 
+// "LPT address =" takes the width of its text, and the address beside it the rest of the
+// row up to the frame's inside edge, so an address of four digits ("D010H") shows whole.
+void MainWindow::fitPortAddress()
+{
+    const int captionWidth = portCaption->fontMetrics().horizontalAdvance(portCaption->text()) + 2;
+    const int right = plotterControlFrame->width() - pixels(60);
+    QRect caption = portCaption->geometry();
+    caption.setWidth(captionWidth);
+    portCaption->setGeometry(caption);
+    QRect address = portLabel->geometry();
+    address.setLeft(caption.right() + 1);
+    address.setRight(right);
+    portLabel->setGeometry(address);
+}
+
 void MainWindow::buildMenus()
 {
     auto menu = [this](const char* name, const QString& caption) {
@@ -323,15 +348,28 @@ void MainWindow::buildMenus()
     };
     fileMenu = menu("fileMenu", "&File");
     openAction = item(fileMenu, "openAction", "&Open");
+    openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     openPrivateAction = item(fileMenu, "openPrivateAction", "Open Privat ");
     openPrivateAction->setEnabled(false); // never offered to the operator
     exitAction = item(fileMenu, "exitAction", "E&xit");
+    exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // The two buttons of a run as menu items, so that their keys work and are shown.
+    runMenu = menu("runMenu", "&Run");
+    testAndShowAction = item(runMenu, "testAndShowAction", "Test and Show");
+    testAndShowAction->setShortcut(QKeySequence(Qt::Key_F5));
+    drawAction = item(runMenu, "drawAction", "Draw");
+    drawAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    drawAction->setEnabled(false);
+    viewMenu = menu("viewMenu", "&View");
+    wholePlotAction = item(viewMenu, "wholePlotAction", "Whole plot in the preview");
+    wholePlotAction->setCheckable(true);
     optionsMenu = menu("optionsMenu", "&Options");
     settingsAction = item(optionsMenu, "settingsAction", "Settings");
     pauseAtPenChangeAction = item(optionsMenu, "pauseAtPenChangeAction", "Pause at pen change");
     pauseAtPenChangeAction->setCheckable(true);
     helpMenu = menu("helpMenu", "&Help");
     aboutAction = item(helpMenu, "aboutAction", "&About");
+    aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 void MainWindow::buildStatusBar()
@@ -373,6 +411,10 @@ void MainWindow::buildStatusBar()
     grid->addWidget(inputLabel, 1, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     bar->addWidget(panel, 1);
+    positionLabel = new QLabel(bar);
+    positionLabel->setObjectName(QStringLiteral("positionLabel"));
+    positionLabel->hide();
+    bar->addPermanentWidget(positionLabel);
     pauseShortcut = new QShortcut(QKeySequence(Qt::Key_Space), this);
     pauseShortcut->setObjectName(QStringLiteral("pauseShortcut"));
     pauseShortcut->setEnabled(false); // Space keeps its usual meaning outside a draw
@@ -407,6 +449,8 @@ void MainWindow::connectHandlers()
     connect(halfStepOption, &QRadioButton::toggled, this, [this] {
         forgetCheck();
         resumePositionLost(QStringLiteral("the step type was changed"));
+        drive().state.carriageKnown = false; // the phases do not carry over one for one
+        showCarriagePosition();
     });
     connect(zoomScrollBar, &QScrollBar::valueChanged, this, &MainWindow::onZoomScrolled);
     connect(zoomBox, &QLineEdit::textChanged, this, &MainWindow::onZoomTextChanged);
@@ -419,6 +463,9 @@ void MainWindow::connectHandlers()
     connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
     connect(settingsAction, &QAction::triggered, this, &MainWindow::onSettings);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
+    // The menu items go through the buttons: a disabled button does nothing.
+    connect(testAndShowAction, &QAction::triggered, testAndShowButton, &QPushButton::click);
+    connect(drawAction, &QAction::triggered, drawButton, &QPushButton::click);
     connect(pauseAtPenChangeAction, &QAction::toggled, this, &MainWindow::onPauseAtPenChangeToggled);
     connect(pauseShortcut, &QShortcut::activated, this, [this] {
         if (runState() == RunState::Paused)

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -30,9 +31,19 @@ void MainWindow::jog(char axis, int direction)
 {
     if (!controller_->idle())
         return;
+    hintWithoutPlotter();
     withPort([this, axis, direction] { drive().jog(axis, direction); });
     resumePositionLost(QStringLiteral("the carriage was jogged"));
+    showCarriagePosition();
     emit plotterMoved();
+}
+
+// The buttons still write to the port, but with no plotter there nothing moves: the
+// status bar says why.
+void MainWindow::hintWithoutPlotter()
+{
+    if (!drive().state.connected)
+        progressLabel->setText(QStringLiteral("No plotter answers: press Check"));
 }
 
 void MainWindow::onStepUpClicked()
@@ -60,6 +71,7 @@ void MainWindow::onMotorClicked()
 {
     if (!controller_->idle())
         return;
+    hintWithoutPlotter();
     withPort([this] {
         if (!drive().coilsEnergised()) {
             drive().energiseCoils();
@@ -67,9 +79,11 @@ void MainWindow::onMotorClicked()
         } else {
             motorButton->setText(QStringLiteral("Motor on"));
             resumePositionLost(QStringLiteral("the motors were switched off")); // nothing holds the carriage
+            drive().state.carriageKnown = false;
             drive().switchCoilsOff();
         }
     });
+    showCarriagePosition();
     emit plotterMoved();
 }
 
@@ -163,6 +177,7 @@ void MainWindow::applyRunState(RunState state)
     zoomBox->setEnabled(idle);
     zoomScrollBar->setEnabled(idle);
     testAndShowButton->setEnabled(idle);
+    testAndShowAction->setEnabled(idle);
     presenceCheckButton->setEnabled(idle);
     speedButton->setEnabled(idle);
     updateDrawButton();
@@ -170,8 +185,11 @@ void MainWindow::applyRunState(RunState state)
     pauseButton->setVisible(state == RunState::Drawing);
     continueButton->setVisible(state == RunState::Paused);
     pauseShortcut->setEnabled(drawing);
+    if (idle)
+        showCarriagePosition(); // after a job: where it left the carriage
     for (QAction* item : {openAction, openPrivateAction, settingsAction})
         item->setEnabled(idle);
+    recentFilesMenu->menuAction()->setEnabled(idle && !recentFilesMenu->isEmpty());
     setAcceptDrops(idle);
     updateResumeButton();
 }
@@ -194,6 +212,8 @@ void MainWindow::portFailed(const std::string& fault, const std::string& safeFau
     speedButton->setVisible(false);
     forgetCheck(); // Draw waits for a test, whose presence check must pass again
     resumePositionLost(QStringLiteral("the port failed"));
+    drive().state.carriageKnown = false; // what the last steps did is not known
+    positionLabel->hide();
     portFaultShown_ = true;
     showPen(Pen::Up); // lifting it was tried
     const QString message = QString::fromStdString(portFaultMessage(fault, safeFault));

@@ -16,6 +16,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <cstdlib>
+
 namespace orlex::ui {
 
 namespace {
@@ -50,14 +52,30 @@ void announceRunEnd(const ReadResult& run, OperatorFeedback& feedback, QWidget& 
 
 // The drawing time at the step period, the pen-up move of "Pen to 0" included; the
 // homing before it depends on where the carriage stands, so it is only named.
-QString estimateText(const PlotTest& test, std::optional<double> stepPeriodSeconds)
+QString estimateText(const PlotTest& test, std::optional<double> stepPeriodSeconds, bool plotterAnswers)
 {
     const QString prefix = QStringLiteral("Estimated drawing time: ");
+    // "Speed" is shown only once a plotter answers: without one, the way there is Check.
+    if (!stepPeriodSeconds && !plotterAnswers)
+        return prefix + QStringLiteral("no plotter answers: connect it and press Check");
     if (!stepPeriodSeconds)
         return prefix + QStringLiteral("unknown until \"Speed\" has measured the step period");
     if (const std::optional<double> seconds = test.estimatedSeconds(*stepPeriodSeconds, true))
         return prefix + duration(*seconds) + (test.needsPenToZero() ? QStringLiteral(" plus homing") : QString());
     return prefix + QStringLiteral("unknown, a point of this plot cannot be converted to motor steps");
+}
+
+// "Too big: 205 × 203 mm on a 150 × 150 mm machine": the plot's size as the fit rule
+// measures it, beside the red Limit box.
+QString tooBigText(const PlotExtents& extents, const MachineSettings& settings)
+{
+    const int width = std::abs(int{extents.minXmm}) + std::abs(int{extents.maxXmm});
+    const int height = std::abs(int{extents.minYmm}) + std::abs(int{extents.maxYmm});
+    return QStringLiteral("Too big: %1 \u00d7 %2 mm on a %3 \u00d7 %4 mm machine")
+        .arg(width)
+        .arg(height)
+        .arg(settings.travelXmm, 0, 'g', 6)
+        .arg(settings.travelYmm, 0, 'g', 6);
 }
 
 } // namespace
@@ -78,17 +96,42 @@ MainWindow::DrawableCheck MainWindow::currentCheckKey() const
     return key;
 }
 
+// Every run reads its plot from the plot's origin, which is where the carriage stands
+// when its drawing begins: the preview pen starts there too, not where the last plot
+// ended, so a plot that begins with PD shows the same first line the paper gets.
+void MainWindow::startPreviewPen()
+{
+    preview().lastX = 0;
+    preview().lastY = 0;
+}
+
+// The plot drawn again into the preview, scaled and shifted so that its box (the origin
+// included) shows whole; the draw that follows keeps the same fit.
+void MainWindow::showWholePlot(const PlotBox& box)
+{
+    preview().fit = preview().fitFor(box.minX, box.minY, box.maxX, box.maxY);
+    startPreviewPen();
+    PreviewSink previewSink(&preview());
+    readPlot(runFile(), previewSink, plotReading(), machinePage(settings_));
+}
+
 // The last test no longer speaks for what Draw would draw: Draw waits for a new one.
 void MainWindow::forgetCheck()
 {
     drawableCheck_.reset();
-    drawButton->setEnabled(false);
+    enableDraw(false);
     updateResumeButton();
 }
 
 void MainWindow::updateDrawButton()
 {
-    drawButton->setEnabled(controller_->idle() && drawableCheck_.has_value());
+    enableDraw(controller_->idle() && drawableCheck_.has_value());
+}
+
+void MainWindow::enableDraw(bool on)
+{
+    drawButton->setEnabled(on);
+    drawAction->setEnabled(on);
 }
 
 // Previews and measures the plot, then applies the fit rule and the presence test.
@@ -112,9 +155,17 @@ void MainWindow::finishTestAndShow()
         ~TestingEnds() { controller.setTesting(false); }
     } testingEnds{*controller_};
     preview().clear();
+    startPreviewPen();
+    preview().fit.reset();
     PreviewSink previewSink(&preview());
-    const PlotTest test = testPlot(
-        runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading()}, &previewSink);
+    // With View > "Whole plot in the preview" the test only measures; the preview is drawn
+    // afterwards, fitted to the plot's box.
+    const bool wholePlot = wholePlotAction->isChecked();
+    const PlotTest test =
+        testPlot(runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading()},
+                 wholePlot ? nullptr : &previewSink);
+    if (wholePlot && test.verdict != PlotTest::Verdict::Unreadable && test.verdict != PlotTest::Verdict::Refused)
+        showWholePlot(test.box);
     if (test.verdict == PlotTest::Verdict::Unreadable || test.verdict == PlotTest::Verdict::Refused) {
         // Nothing was measured: the extents of the last good test stay, Draw stays off,
         // and no part of a refused plot stays in the preview.
@@ -142,7 +193,12 @@ void MainWindow::finishTestAndShow()
         drawableCheck_ = key;
     }
     lastCheck = test;
-    progressLabel->setText(estimateText(test, stepPeriodSeconds()));
+    if (plotFile_.empty())
+        progressLabel->setText(QStringLiteral("Choose a plot file first: File > Open"));
+    else if (test.verdict == PlotTest::Verdict::TooBig || test.verdict == PlotTest::Verdict::BeyondCoordinates)
+        progressLabel->setText(tooBigText(plotExtents, settings_)); // a plot beyond the steps is told in a message
+    else
+        progressLabel->setText(estimateText(test, stepPeriodSeconds(), drive().state.connected));
 
     for (const std::string& warning : test.warnings())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
@@ -196,10 +252,12 @@ void MainWindow::drainInk()
     ink_.clear();
     controller_->takeInk(ink_);
     for (const InkItem& item : ink_) {
-        if (item.clear)
+        if (item.clear) {
             preview().clear();
-        else
-            preview().drawLine(item.x, item.y, item.pen == Pen::Down ? std::int16_t{kBlack} : preview().penUpColour);
+            startPreviewPen();
+        } else
+            preview().drawLine(item.x, item.y,
+                               item.pen == Pen::Down ? penColour(item.penNumber) : preview().penUpColour);
     }
 }
 

@@ -137,8 +137,14 @@ bool RunController::startDraw(const DrawJob& job, const PlotTest& test, bool pau
     DrawMonitorHooks hooks;
     if (pauseAtPenChange)
         hooks.penChange = [this](char pen) { holdForPen(pen); };
+    // The virtual plotter marks its ink with the pen, for the view's colours.
+    VirtualPlotter* plotter = port_.virtualPlotter;
+    if (plotter != nullptr)
+        hooks.penSelected = [plotter](char pen) { plotter->selectPen(pen); };
     monitor_ = std::make_unique<DrawMonitor>(*drive_, test, job.plan.firstPoint, std::move(hooks));
-    return startJob(RunState::Drawing, [this, job] {
+    return startJob(RunState::Drawing, [this, job, plotter] {
+        if (plotter != nullptr)
+            plotter->selectPen('1'); // every draw begins with pen 1
         const DrawReport report = drawPlot(job, *drive_, &ink_, monitor_.get());
         postToWindow([this, report] { finishDraw(report); });
     });

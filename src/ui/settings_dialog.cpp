@@ -176,14 +176,15 @@ void SettingsDialog::buildSettingRows()
 void SettingsDialog::buildPortOptions()
 {
     auto* portFrame =
-        place(new QGroupBox(QStringLiteral("Lpt Address"), this), "portFrame", QRect(2640, 120, 1095, 975));
+        place(new QGroupBox(QStringLiteral("Lpt Address"), this), "portFrame", QRect(2640, 120, 1095, 1200));
+    // Three rows of one height, a radio button's indicator high, with room between them.
     port378Option_ =
         place(new QRadioButton(QStringLiteral("H378"), portFrame), "port378Option", QRect(240, 240, 735, 255));
     port378Option_->setChecked(true);
     port278Option_ =
-        place(new QRadioButton(QStringLiteral("H278"), portFrame), "port278Option", QRect(240, 600, 735, 195));
+        place(new QRadioButton(QStringLiteral("H278"), portFrame), "port278Option", QRect(240, 540, 735, 255));
     // Wider than the others: "HD010" is longer than "H378".
-    otherPortOption_ = place(new QRadioButton(portFrame), "otherPortOption", QRect(240, 795, 840, 165));
+    otherPortOption_ = place(new QRadioButton(portFrame), "otherPortOption", QRect(240, 840, 840, 255));
     otherPortOption_->setVisible(false);
 }
 

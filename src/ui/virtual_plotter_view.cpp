@@ -5,6 +5,8 @@
 #include "ui/virtual_plotter_view.h"
 
 #include "drive/ports/paper_svg.h"
+#include "preview/preview.h"
+#include "ui/widgets.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -22,6 +24,31 @@
 #include <utility>
 
 namespace orlex::ui {
+
+QRect viewPlaceBeside(const QRect& window, const QRect& available, QSize preferred, QSize minimum, int titleBar)
+{
+    constexpr int kGap = 8;
+    const QRect area = available.adjusted(0, titleBar, 0, 0); // where the view's inside may go
+    int height = std::max(minimum.height(), std::min(preferred.height(), area.height()));
+    const int rightRoom = area.right() + 1 - (window.right() + kGap + 1);
+    const int leftRoom = (window.left() - kGap) - area.left();
+    int width = 0, left = 0;
+    if (rightRoom >= minimum.width()) {
+        width = std::min(preferred.width(), rightRoom);
+        left = window.right() + kGap + 1;
+    } else if (leftRoom >= minimum.width()) {
+        width = std::min(preferred.width(), leftRoom);
+        left = window.left() - kGap - width;
+    } else {
+        // No room beside the window: as small as the view may be, in the screen's lower
+        // right corner, so it hides as little of the window as it can.
+        width = minimum.width();
+        height = std::max(minimum.height(), std::min(width, area.height()));
+        return QRect(area.right() + 1 - width, std::max(area.top(), area.bottom() + 1 - height), width, height);
+    }
+    const int top = std::clamp(window.top() + titleBar, area.top(), std::max(area.top(), area.bottom() + 1 - height));
+    return QRect(left, top, width, height);
+}
 
 namespace {
 
@@ -52,7 +79,7 @@ QRect letterRect(const QRect& lamp, bool yAxis)
 
 bool sameSegment(const PaperSegment& a, const PaperSegment& b)
 {
-    return a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2;
+    return a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2 && a.pen == b.pen;
 }
 
 // Whether the picture differs between two snapshots (the counters are only text).
@@ -63,9 +90,11 @@ bool pictureChanged(const VirtualPlotterState& a, const VirtualPlotterState& b)
            || a.segmentsDrawn != b.segmentsDrawn || !sameSegment(a.growing, b.growing);
 }
 
-QPen inkPen(double scale)
+// Pen 1 in the view's ink colour, the others as the preview shows them.
+QPen inkPen(double scale, char pen)
 {
-    return QPen(kInkColour, std::max(1.0, kPenWidthMm * scale), Qt::SolidLine, Qt::RoundCap);
+    const QColor colour = pen == '1' ? kInkColour : paletteColour(penColour(pen));
+    return QPen(colour, std::max(1.0, kPenWidthMm * scale), Qt::SolidLine, Qt::RoundCap);
 }
 
 QLineF inkLine(const PaperSegment& s, const auto& m)
@@ -274,14 +303,19 @@ void VirtualPlotterView::extendInkImage(const Mapping& m)
     }
     if (inkDrawn_ == finished_.size())
         return;
-    std::vector<QLineF> lines;
-    lines.reserve(finished_.size() - inkDrawn_);
-    for (std::size_t i = inkDrawn_; i < finished_.size(); ++i)
-        lines.push_back(inkLine(finished_[i], m));
     QPainter p(&inkImage_);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(inkPen(m.scale));
-    p.drawLines(lines.data(), static_cast<int>(lines.size()));
+    // One batch of lines for each run of segments in one pen.
+    std::vector<QLineF> lines;
+    lines.reserve(finished_.size() - inkDrawn_);
+    for (std::size_t i = inkDrawn_; i < finished_.size();) {
+        const char pen = finished_[i].pen;
+        lines.clear();
+        for (; i < finished_.size() && finished_[i].pen == pen; ++i)
+            lines.push_back(inkLine(finished_[i], m));
+        p.setPen(inkPen(m.scale, pen));
+        p.drawLines(lines.data(), static_cast<int>(lines.size()));
+    }
     inkDrawn_ = finished_.size();
 }
 
@@ -302,7 +336,7 @@ void VirtualPlotterView::paintMachine(QPainter& p, const Mapping& m)
 {
     p.setRenderHint(QPainter::Antialiasing);
     if (PaperSegment last; growing(last)) {
-        p.setPen(inkPen(m.scale));
+        p.setPen(inkPen(m.scale, last.pen));
         p.drawLine(inkLine(last, m));
     }
     for (const bool yAxis : {false, true}) {

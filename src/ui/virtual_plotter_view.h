@@ -21,6 +21,12 @@ class QTimer;
 
 namespace orlex::ui {
 
+// Where the view opens: beside the main window (`window`, its frame) within the screen's
+// `available` area, at `preferred` size or smaller down to `minimum`; at `minimum` size in
+// the screen's lower right corner when neither side has room. `titleBar` is kept free above the view for the
+// frame's caption.
+QRect viewPlaceBeside(const QRect& window, const QRect& available, QSize preferred, QSize minimum, int titleBar = 32);
+
 class VirtualPlotterView : public QWidget {
     Q_OBJECT
 public:

@@ -266,7 +266,8 @@ void TestPlotInputs::svgIsConvertedHoweverItIsChosen()
     if (how == QStringLiteral("open")) {
         rig.dialogResult = svg;
         w.openAction->trigger();
-        QCOMPARE(rig.dialogFilter, QStringLiteral("Plotter file (*.plt);; All Fifes(*.*) (*)"));
+        QCOMPARE(rig.dialogFilter,
+                 QStringLiteral("Drawings (*.plt *.hpgl *.hpg *.svg);;Plotter file (*.plt);; All Fifes(*.*) (*)"));
     } else if (how == QStringLiteral("drop")) {
         QVERIFY(dropFile(w, svg));
     } else {

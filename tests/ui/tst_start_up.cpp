@@ -400,7 +400,8 @@ void TestStartUp::openKeepsThePathOnCancel()
     w.openAction->trigger();
     QCOMPARE(rig.dialogCalls, 1);
     QCOMPARE(rig.dialogTitle, QString("Open plott file."));
-    QCOMPARE(rig.dialogFilter, QString("Plotter file (*.plt);; All Fifes(*.*) (*)"));
+    QCOMPARE(rig.dialogFilter,
+             QString("Drawings (*.plt *.hpgl *.hpg *.svg);;Plotter file (*.plt);; All Fifes(*.*) (*)"));
     QVERIFY(w.plotFile().empty());
     QVERIFY(w.fileNameBox->text().isEmpty());
 

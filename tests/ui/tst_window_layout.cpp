@@ -168,6 +168,8 @@ private:
 QWidget* Layouts::open(const QString& which)
 {
     if (which.startsWith("main window")) {
+        if (which.endsWith("address"))
+            rig_.writeSettings(50, 50, 150, 150, 80, 80, 5, 5, "&HD010"); // "D010H"
         MainWindow& w = rig_.openWindow();
         if (which.endsWith("after a check, motors off")) {
             // The widest extents there are: 16-bit coordinates at zoom 400 ("-3277 mm").
@@ -235,8 +237,9 @@ private slots:
 void TestWindowLayout::noControlOverlapsOrIsClipped_data()
 {
     QTest::addColumn<QString>("window");
-    for (const char* window : {"main window", "main window after a check, motors off", "settings dialog",
-                               "settings dialog with its widest values", "about box"})
+    for (const char* window :
+         {"main window", "main window after a check, motors off", "main window with a four-digit address",
+          "settings dialog", "settings dialog with its widest values", "about box"})
         QTest::newRow(window) << QString(window);
 }
 
@@ -358,9 +361,10 @@ void TestWindowLayout::menus()
                              : item->isChecked()  ? " [x]"
                                                   : " [ ]");
     }
-    QCOMPARE(seen, QStringList({"&File", "  &Open", "  Open Privat  (off)", "  E&xit", "&Options", "  Settings",
-                                "  Pause at pen change [ ]", "  Shorter pen-up travel [ ]", "  Full HP-GL [ ]", "&Help",
-                                "  &About"}));
+    QCOMPARE(seen, QStringList({"&File", "  &Open", "  Recent files (off)", "  Open Privat  (off)", "  E&xit", "&Run",
+                                "  Test and Show", "  Draw (off)", "&View", "  Whole plot in the preview [ ]",
+                                "&Options", "  Settings", "  Pause at pen change [ ]", "  Shorter pen-up travel [ ]",
+                                "  Full HP-GL [ ]", "&Help", "  &About"}));
 }
 
 void TestWindowLayout::statusBar()

@@ -204,8 +204,8 @@ void TestZoom::everyZoomChangeDisablesDraw()
     QVERIFY(w.drawButton->isEnabled());
 }
 
-// "Cls" erases the preview but not its pen: the next segment starts at the old last
-// point, not at the origin.
+// "Cls" erases the preview but not its pen; the next run starts its pen at the plot's
+// origin, where the carriage starts it, not at the last run's last point.
 void TestZoom::clsKeepsPreviewPen()
 {
     WindowRig rig;
@@ -223,10 +223,10 @@ void TestZoom::clsKeepsPreviewPen()
         for (int x = 0; x < previewCanvas->image().width(); x += 7)
             QCOMPARE(QColor(previewCanvas->image().pixel(x, y)), previewCanvas->background());
 
-    // Straight up from (600, 0); a segment from the origin would cross (300, 450).
+    // From the origin, as on paper; straight up from (600, 0) would cross (600, 450).
     testFile(rig, w, "PD600,900;");
-    QVERIFY(inkAt(previewCanvas, 600, 450, 0));
-    QVERIFY(!inkAt(previewCanvas, 300, 450, 0));
+    QVERIFY(inkAt(previewCanvas, 300, 450, 0));
+    QVERIFY(!inkAt(previewCanvas, 600, 450, 0));
 }
 
 void TestZoom::penUpShownOrHidden_data()

@@ -11,6 +11,7 @@ namespace orlex {
 
 struct PaperSegment {
     double x1, y1, x2, y2; // millimetres from home
+    char pen = '1';        // the pen the draw said it holds (SP), for the view's colours
 };
 
 // The segments as an SVG document of widthMm x heightMm millimetres, y up from home.

@@ -218,13 +218,13 @@ void VirtualPlotter::recordMotion(long oldX, long oldY)
     dy /= divisor;
     const double sx = config_.stepLengthXmm, sy = config_.stepLengthYmm;
     if (extendable_ && !paper_.empty() && segmentEndX_ == oldX && segmentEndY_ == oldY && segmentDx_ == dx
-        && segmentDy_ == dy) {
+        && segmentDy_ == dy && paper_.back().pen == pen_) {
         paper_.back().x2 = positionX_ * sx;
         paper_.back().y2 = positionY_ * sy;
     } else {
         if (feed_ != nullptr && !paper_.empty() && segmentsDrawn_ > 0)
             feed_->finishedInk.push(paper_.back()); // it can grow no more
-        paper_.push_back({oldX * sx, oldY * sy, positionX_ * sx, positionY_ * sy});
+        paper_.push_back({oldX * sx, oldY * sy, positionX_ * sx, positionY_ * sy, pen_});
         ++segmentsDrawn_;
         segmentDx_ = dx;
         segmentDy_ = dy;

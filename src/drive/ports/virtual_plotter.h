@@ -97,6 +97,10 @@ public:
     std::uint64_t paperRevision() const { return revision_; } // grows with every change
     void clearPaper();
 
+    // The pen a draw's SP put in, which the ink from now on is marked with: the machine
+    // itself cannot tell pens apart. On the thread that drives the port.
+    void selectPen(char pen) { pen_ = pen; }
+
     // Starts (or, with nullptr, ends) publishing to `feed`, with the state as it is now.
     // Call it while no other thread drives the port.
     void setFeed(VirtualPlotterFeed* feed);
@@ -129,6 +133,7 @@ private:
     std::uint8_t data_ = 0;
     std::uint8_t control_ = 1;
     bool penDown_ = false;
+    char pen_ = '1'; // for new ink segments
     VirtualPlotterCounters counters_;
     std::vector<PaperSegment> paper_;
     std::uint64_t revision_ = 0;

@@ -1,0 +1,56 @@
+// The View menu: the virtual plotter's view shown again, the whole plot in the preview;
+// and the carriage's position in the status bar.
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+
+namespace orlex::ui {
+
+namespace {
+constexpr const char* kWholePlotKey = "preview/wholePlot";
+} // namespace
+
+void MainWindow::buildViewMenu()
+{
+    wholePlotAction->setChecked(preferences_->value(QLatin1String(kWholePlotKey), false).toBool());
+    connect(wholePlotAction, &QAction::toggled, this, [this](bool on) {
+        preferences_->setValue(QLatin1String(kWholePlotKey), on);
+        preferences_->sync();
+        // Off: what is drawn next is placed as always; on: from the next test.
+        if (!on)
+            preview().fit.reset();
+    });
+}
+
+void MainWindow::setVirtualPlotterView(QWidget* view)
+{
+    if (virtualPlotter() == nullptr || view == nullptr || virtualPlotterAction != nullptr)
+        return;
+    virtualPlotterAction = new QAction(QStringLiteral("Virtual plotter"), viewMenu);
+    virtualPlotterAction->setObjectName(QStringLiteral("virtualPlotterAction"));
+    viewMenu->insertAction(wholePlotAction, virtualPlotterAction);
+    connect(virtualPlotterAction, &QAction::triggered, view, [view] {
+        view->show();
+        view->raise();
+        view->activateWindow();
+    });
+}
+
+// "Pen at X 12.25 mm, Y 30.00 mm" while a homing has made the position known; only read
+// while no job owns the drive.
+void MainWindow::showCarriagePosition()
+{
+    if (!controller_->idle())
+        return;
+    const DriveState& state = drive().state;
+    positionLabel->setVisible(state.carriageKnown);
+    if (state.carriageKnown)
+        positionLabel->setText(QStringLiteral("Pen at X %1 mm, Y %2 mm")
+                                   .arg(state.carriageXmm, 0, 'f', 2)
+                                   .arg(state.carriageYmm, 0, 'f', 2));
+}
+
+} // namespace orlex::ui
