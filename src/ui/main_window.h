@@ -252,7 +252,8 @@ private:
     bool acceptPrepared(Result<PreparedPlot> prepared); // false when it failed (a message said why)
     void pollPreparation();
     void finishTestAndShow();
-    const std::string& runFile() const; // what the last test read and Draw draws
+    std::optional<std::string> positionRefusal(const DrawPlan& plan) const; // a plain Draw's fit from where it starts
+    const std::string& runFile() const;                                     // what the last test read and Draw draws
     void onShorterTravelToggled(bool on);
     void onFullHpglToggled(bool on);
     PlotReading plotReading() const; // the reading every run of the chosen file uses

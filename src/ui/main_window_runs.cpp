@@ -2,6 +2,7 @@
 // which Draw is allowed for, and the progress and time estimate in the status bar.
 #include "ui/main_window.h"
 
+#include "run/carriage_reach.h"
 #include "run/plot_draw.h"
 #include "run/plot_test.h"
 #include "run/preview_sink.h"
@@ -176,6 +177,12 @@ void MainWindow::finishTestAndShow()
                            QString::fromStdString(refused ? test.run.refusalMessage() : test.run.openError));
         return;
     }
+    if (test.notAPlot && !plotFile_.empty()) {
+        // Nothing to draw: not an empty plot but not a plot at all. Draw stays off.
+        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
+                           QString::fromStdString(test.notAPlotMessage(plotFile_)));
+        return;
+    }
     addInputNotes(test.run.notes);
     announceRunEnd(test.run, *feedback_, *this);
 
@@ -200,6 +207,7 @@ void MainWindow::finishTestAndShow()
     else
         progressLabel->setText(estimateText(test, stepPeriodSeconds(), drive().state.connected));
 
+    showCarriagePosition();
     for (const std::string& warning : test.warnings())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(warning));
@@ -212,6 +220,21 @@ void MainWindow::onDrawClicked()
     runDraw(DrawPlan{});
 }
 
+// Where a plain Draw's drawing starts, when that is known (after "Pen to 0", or from where
+// the carriage stands once a homing made that known): the plot must fit from there.
+std::optional<std::string> MainWindow::positionRefusal(const DrawPlan& plan) const
+{
+    if (plan.origin != DrawPlan::Origin::AsTested || plan.firstPoint != 1)
+        return std::nullopt; // a resumed draw goes on in the frame of the stopped one
+    const DriveState& state = controller_->drive().state;
+    std::optional<CarriageMm> penAt;
+    if (lastCheck->needsPenToZero())
+        penAt = penToZeroPoint(*lastCheck, settings_);
+    else if (state.carriageKnown)
+        penAt = CarriageMm{state.carriageXmm, state.carriageYmm};
+    return penAt ? positionFitRefusal(*lastCheck, settings_, *penAt) : std::nullopt;
+}
+
 // The draw of Draw and Resume, on the motion thread. The window follows it with its
 // live-view timer: new preview ink at most 25 times a second, the progress text 5 times,
 // from the steps sent against the test's count.
@@ -221,6 +244,11 @@ void MainWindow::runDraw(const DrawPlan& plan)
     // guards calls from code.
     if (!controller_->idle() || !drawableCheck_ || !lastCheck || !plotStillAsChecked())
         return;
+    if (const std::optional<std::string> refusal = positionRefusal(plan)) {
+        feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
+                           QString::fromStdString(*refusal));
+        return;
+    }
     stoppedDraw_.reset();
     const DrawJob job{runFile(), plotExtents, lastCheck->zoom, lastCheck->halfStep, plan, lastCheck->reading};
     if (!controller_->startDraw(job, *lastCheck, pauseAtPenChangeAction->isChecked()))

@@ -2,6 +2,8 @@
 // and the carriage's position in the status bar.
 #include "ui/main_window.h"
 
+#include "run/carriage_reach.h"
+
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -46,11 +48,16 @@ void MainWindow::showCarriagePosition()
     if (!controller_->idle())
         return;
     const DriveState& state = drive().state;
-    positionLabel->setVisible(state.carriageKnown);
+    // Unknown, it matters to a checked plot that starts where the pen stands: it fits
+    // only from its origin.
+    const bool startsWherePenStands = lastCheck && lastCheck->fits() && !lastCheck->needsPenToZero();
+    positionLabel->setVisible(state.carriageKnown || startsWherePenStands);
     if (state.carriageKnown)
         positionLabel->setText(QStringLiteral("Pen at X %1 mm, Y %2 mm")
                                    .arg(state.carriageXmm, 0, 'f', 2)
                                    .arg(state.carriageYmm, 0, 'f', 2));
+    else
+        positionLabel->setText(QString::fromUtf8(kPositionUnknownText));
 }
 
 } // namespace orlex::ui

@@ -111,6 +111,14 @@ void TestBadInputs::testAndShow()
         return;
     }
 
+    // A file in which the reading finds no point is not a plot file: refused, Draw off.
+    if (messagesContaining(rig.feedback, QStringLiteral("is not a plot file")) == 1 || (c.points && *c.points == 0)) {
+        QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+        QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("is not a plot file")));
+        QVERIFY2(!c.points || *c.points == 0, "a file with points is a plot");
+        QVERIFY(!w.drawButton->isEnabled());
+        return;
+    }
     const QRegularExpression millimetres(QStringLiteral("^-?[0-9]+ mm$"));
     for (const QString& label : extentLabels(w))
         QVERIFY2(millimetres.match(label).hasMatch(), qPrintable(label));

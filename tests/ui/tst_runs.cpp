@@ -20,6 +20,7 @@ using orlex::test::RecordingFeedback;
 using orlex::test::WindowRig;
 using orlex::ui::MainWindow;
 using orlex::ui::OperatorFeedback;
+using orlex::ui::RunState;
 
 Q_DECLARE_METATYPE(std::vector<PaperSegment>)
 
@@ -81,6 +82,9 @@ private slots:
     void fitRule_data();
     void fitRule();
     void emptyPlotFileReportsZeros();
+    void fileWithoutAPointIsNotAPlot_data();
+    void fileWithoutAPointIsNotAPlot();
+    void drawFitsFromWhereThePenStands();
     void anotherFileNeedsACheck();
     void unopenablePathKeepsLastCheck_data();
     void unopenablePathKeepsLastCheck();
@@ -205,6 +209,59 @@ void TestRuns::emptyPlotFileReportsZeros()
         QCOMPARE(label->text(), QStringLiteral("0 mm"));
     QCOMPARE(frameColour(w.limitFrame), orlex::ui::paletteColour(7));
     QVERIFY(w.drawButton->isEnabled());
+}
+
+void TestRuns::fileWithoutAPointIsNotAPlot_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("a letter") << QByteArray("Dear Sir,\nplease find the drawing attached.\n");
+    QTest::newRow("a PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+}
+
+// A file in which the reading finds no point is refused at Test and Show; Draw stays off.
+void TestRuns::fileWithoutAPointIsNotAPlot()
+{
+    QFETCH(QByteArray, bytes);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, bytes.toStdString());
+    w.testAndShowButton->click();
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Test and Show"));
+    QVERIFY2(rig.feedback.messages.front().text.contains(QStringLiteral("is not a plot file")),
+             qPrintable(rig.feedback.messages.front().text));
+    QVERIFY(!w.drawButton->isEnabled());
+}
+
+// Unknown at first, the position is known once Pen home found it: then a draw that would
+// run past a limit from where the pen stands is refused, and nothing moves.
+void TestRuns::drawFitsFromWhereThePenStands()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD4000,0;"); // 100 mm to the right
+    w.testAndShowButton->click();
+    QVERIFY(w.positionLabel->isVisibleTo(&w));
+    QCOMPARE(w.positionLabel->text(),
+             QStringLiteral("Position unknown: the plot fits only if the pen stands at its origin"));
+
+    w.penHomeButton->click();
+    QVERIFY(rig.waitUntilIdle());
+    w.testAndShowButton->click();
+    QVERIFY(w.positionLabel->text().startsWith(QStringLiteral("Pen at X ")));
+    w.drawButton->click(); // from home: to 100 mm
+    QVERIFY(rig.waitUntilIdle());
+    QVERIFY(rig.feedback.messages.empty());
+
+    const std::size_t writes = rig.writesTo(Register::Data).size();
+    w.drawButton->click(); // from 100 mm: to 200 mm
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    const QString refusal = rig.feedback.messages.front().text;
+    QVERIFY2(refusal.startsWith(QStringLiteral("The plot would reach X ")), qPrintable(refusal));
+    QVERIFY(refusal.endsWith(QStringLiteral(" from where the pen stands: move the pen or press Pen home")));
+    QCOMPARE(w.runState(), RunState::Idle);
+    QCOMPARE(rig.writesTo(Register::Data).size(), writes);
 }
 
 // Draw is for the file the test read: choosing another one turns it off; choosing the
