@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <utility>
 
 #include <pthread.h>
@@ -29,6 +30,19 @@ bool lockStack()
     return ::mlock(reinterpret_cast<const void*>(first), top - first) == 0;
 }
 
+// How long the kernel holds real-time threads back in every period (by default 50 ms of
+// each second), in ms; 0 when it does not. A poller that never sleeps would stand still
+// that long in the middle of a line, which costs more than normal priority ever does.
+long realTimeThrottleMs()
+{
+    std::ifstream runtimeFile("/proc/sys/kernel/sched_rt_runtime_us");
+    std::ifstream periodFile("/proc/sys/kernel/sched_rt_period_us");
+    long runtime = -1, period = 0;
+    if (!(runtimeFile >> runtime) || !(periodFile >> period) || runtime < 0 || runtime >= period)
+        return 0;
+    return (period - runtime + 999) / 1000;
+}
+
 MotionPriority askForRealTime(bool want)
 {
     MotionPriority p;
@@ -39,6 +53,11 @@ MotionPriority askForRealTime(bool want)
     }
     if (processors < 2) {
         p.reason = "one processor: a real-time poller would starve the window";
+        return p;
+    }
+    if (const long throttleMs = realTimeThrottleMs(); throttleMs > 0) {
+        p.reason = "not used: the kernel would hold the poller back " + std::to_string(throttleMs)
+                   + " ms in every period (kernel.sched_rt_runtime_us; see the README)";
         return p;
     }
     sched_param param{};
