@@ -2,9 +2,9 @@
 // whole draw against a kernel stand-in, the messages of refused opens, failing calls.
 #include "drive/ports/ppdev_port.h"
 
-#include "drive_rig.h"
 #include "drive/ports/direct_port.h"
 #include "drive/ports/null_port.h"
+#include "drive_rig.h"
 #include "fake_ppdev_kernel.h"
 #include "run/plot_draw.h"
 #include "run/plot_test.h"
