@@ -7,7 +7,6 @@
 #include "drive/line_steps.h"
 #include "settings/conversions.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -75,8 +74,6 @@ std::string notAPlotMessage(const std::string& shownName)
 
 std::string PlotTest::notAPlotMessage(const std::string& shownName) const
 {
-    if (labelsOnly)
-        return "\"" + shownName + "\" has no lines to draw (labels are not drawn; see Full HP-GL).";
     return orlex::notAPlotMessage(shownName);
 }
 
@@ -117,11 +114,6 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
         return test;
     }
     test.notAPlot = test.run.points == 0;
-    if (test.notAPlot && setup.reading == PlotReading::Classic) {
-        const ClassicIgnoredCommands ignored = findCommandsClassicIgnores(path);
-        test.labelsOnly = std::any_of(ignored.counts.begin(), ignored.counts.end(),
-                                      [](const auto& count) { return count.first == "LB"; });
-    }
     test.box = extents.box();
     test.steps = steps.counts();
     test.statistics = statistics.result();

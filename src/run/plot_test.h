@@ -41,7 +41,6 @@ struct PlotTest {
     // draw. The verdict and extents stay the classic ones (an empty plot at the origin that
     // fits), so each front end decides what to show; the tool refuses such a file.
     bool notAPlot = false;
-    bool labelsOnly = false; // notAPlot, though it holds labels (LB), which the classic reading passes over
 
     // "Pen to 0" comes first when the plot has negative coordinates: its pen-up move from
     // the homed position to the origin counts in the drawing time, the homing cannot.
