@@ -8,7 +8,7 @@
 namespace orlex {
 
 struct WorkSignals {
-    enum class Stage { Reading, Converting, Ordering, Writing };
+    enum class Stage { Reading, Converting, Ordering, Writing, Checking };
 
     std::atomic<bool> cancelRequested{false};
     std::atomic<Stage> stage{Stage::Reading};

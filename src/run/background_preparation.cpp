@@ -18,7 +18,8 @@ BackgroundPreparation::~BackgroundPreparation()
     cancel(); // the threads are joined as they go, the given-up ones with them
 }
 
-bool BackgroundPreparation::start(const std::string& chosen, SvgImporter svg, PlotPreparation preparation)
+bool BackgroundPreparation::start(const std::string& chosen, SvgImporter svg, PlotPreparation preparation,
+                                  FollowUp followUp)
 {
     if (busy())
         return false;
@@ -30,8 +31,12 @@ bool BackgroundPreparation::start(const std::string& chosen, SvgImporter svg, Pl
     auto job = std::make_shared<Job>();
     preparation.work = &job->work;
     job_ = job;
-    thread_ = std::jthread([job, chosen, svg, preparation] {
+    thread_ = std::jthread([job, chosen, svg, preparation, followUp = std::move(followUp)] {
         Result<PreparedPlot> prepared = preparePlot(chosen, svg, preparation);
+        if (prepared && followUp && !job->work.cancelled()) {
+            job->work.enter(WorkSignals::Stage::Checking);
+            followUp(*prepared);
+        }
         std::lock_guard lock(job->mutex);
         job->result.emplace(std::move(prepared));
         job->finished = true;
@@ -75,6 +80,7 @@ std::string BackgroundPreparation::progressText() const
     case WorkSignals::Stage::Converting: text = "Converting the drawing…"; break;
     case WorkSignals::Stage::Ordering: text = "Ordering strokes…"; break;
     case WorkSignals::Stage::Writing: text = "Writing the new order…"; break;
+    case WorkSignals::Stage::Checking: text = "Checking the plot…"; break;
     }
     if (const int percent = job_->work.percent.load(std::memory_order_relaxed); percent >= 0)
         text += " " + std::to_string(percent) + " %";

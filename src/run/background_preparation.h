@@ -5,6 +5,7 @@
 #include "common/work_signals.h"
 #include "run/prepared_plot.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -25,8 +26,12 @@ public:
     BackgroundPreparation(const BackgroundPreparation&) = delete;
     BackgroundPreparation& operator=(const BackgroundPreparation&) = delete;
 
-    // Starts preparing `chosen`. False when work still runs.
-    bool start(const std::string& chosen, SvgImporter svg, PlotPreparation preparation);
+    // What runs on the same thread once the file is prepared (the check of it, say), unless
+    // the work was cancelled; what it makes is the caller's to read after takeResult().
+    using FollowUp = std::function<void(const PreparedPlot&)>;
+
+    // Starts preparing `chosen`, then `followUp`. False when work still runs.
+    bool start(const std::string& chosen, SvgImporter svg, PlotPreparation preparation, FollowUp followUp = {});
     // Gives the running work up: the next takeResult() says so at once, while the work
     // ends on its own at its next check.
     void cancel();

@@ -16,6 +16,7 @@
 #include "settings/machine_settings.h"
 #include "settings/settings_file.h"
 #include "ui/operator_feedback.h"
+#include "ui/preview_widget.h"
 #include "ui/run_controller.h"
 
 #include <QElapsedTimer>
@@ -251,7 +252,17 @@ private:
     bool prepareRunFile();
     bool acceptPrepared(Result<PreparedPlot> prepared); // false when it failed (a message said why)
     void pollPreparation();
-    void finishTestAndShow();
+    // A check made on the preparation's thread, with the preview it drew.
+    struct BackgroundCheck {
+        PreviewImage canvas;
+        MachineSettings settings;
+        CheckSetup setup;
+        std::int16_t penUpColour;
+        std::optional<PlotTest> test; // set on the preparation's thread, read after its result
+        std::int32_t lastX = 0, lastY = 0;
+    };
+    std::shared_ptr<BackgroundCheck> backgroundCheck_;
+    void finishTestAndShow(const std::shared_ptr<BackgroundCheck>& checked = nullptr);
     std::optional<std::string> positionRefusal(const DrawPlan& plan) const; // a plain Draw's fit from where it starts
     const std::string& runFile() const;                                     // what the last test read and Draw draws
     void onShorterTravelToggled(bool on);

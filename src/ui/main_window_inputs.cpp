@@ -5,10 +5,14 @@
 // then all use the prepared plot. The file on disk is never changed.
 #include "ui/main_window.h"
 
+#include "run/preview_sink.h"
+#include "ui/preview_widget.h"
+
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -124,7 +128,22 @@ bool MainWindow::prepareRunFile()
     preparation.fullOptions = machinePage(settings_);
     if (!preparationTakesWork(plotFile_, linkedSvgImporter(), preparation))
         return acceptPrepared(preparePlot(plotFile_, linkedSvgImporter(), preparation));
-    preparation_.start(plotFile_, linkedSvgImporter(), preparation);
+    // The check follows on the same thread, drawing its preview into an image of its own
+    // (with the whole plot to be fitted into the preview, that waits for the plot's box).
+    auto check = std::make_shared<BackgroundCheck>(BackgroundCheck{
+        previewCanvas->blankCopy(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading()},
+        preview().penUpColour, std::nullopt, 0, 0});
+    const bool drawPreview = !wholePlotAction->isChecked();
+    backgroundCheck_ = check;
+    preparation_.start(plotFile_, linkedSvgImporter(), preparation, [check, drawPreview](const PreparedPlot& plot) {
+        Preview preview(check->canvas, check->settings);
+        preview.zoom = check->setup.zoom;
+        preview.penUpColour = check->penUpColour;
+        PreviewSink sink(&preview);
+        check->test = testPlot(plot.path(), check->settings, check->setup, drawPreview ? &sink : nullptr);
+        check->lastX = preview.lastX;
+        check->lastY = preview.lastY;
+    });
     stopButton->setVisible(true); // Stop and Esc cancel it
     if (!preparationTimer_) {
         preparationTimer_ = new QTimer(this);
@@ -155,7 +174,7 @@ void MainWindow::pollPreparation()
         controller_->setTesting(false);
         return;
     }
-    finishTestAndShow();
+    finishTestAndShow(std::exchange(backgroundCheck_, nullptr));
 }
 
 bool MainWindow::acceptPrepared(Result<PreparedPlot> prepared)

@@ -149,7 +149,7 @@ void MainWindow::onTestAndShowClicked()
 }
 
 // The test proper, once the file is prepared.
-void MainWindow::finishTestAndShow()
+void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& checked)
 {
     const struct TestingEnds {
         RunController& controller;
@@ -161,10 +161,19 @@ void MainWindow::finishTestAndShow()
     PreviewSink previewSink(&preview());
     // With View > "Whole plot in the preview" the test only measures; the preview is drawn
     // afterwards, fitted to the plot's box.
+    // A check made beside the window brings its preview along; one the preview cannot
+    // take (the window changed size meanwhile) is made again here.
     const bool wholePlot = wholePlotAction->isChecked();
+    const bool checkedBeside = checked && checked->test && (wholePlot || previewCanvas->takeOver(checked->canvas));
     const PlotTest test =
-        testPlot(runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading()},
-                 wholePlot ? nullptr : &previewSink);
+        checkedBeside
+            ? *checked->test
+            : testPlot(runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading()},
+                       wholePlot ? nullptr : &previewSink);
+    if (checkedBeside) {
+        preview().lastX = checked->lastX;
+        preview().lastY = checked->lastY;
+    }
     if (wholePlot && test.verdict != PlotTest::Verdict::Unreadable && test.verdict != PlotTest::Verdict::Refused)
         showWholePlot(test.box);
     if (test.verdict == PlotTest::Verdict::Unreadable || test.verdict == PlotTest::Verdict::Refused) {

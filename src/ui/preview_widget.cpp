@@ -52,6 +52,31 @@ int PreviewWidget::heightUnits() const
     return image_.height() * kTwipsPerPixel;
 }
 
+void PreviewImage::line(long x1, long y1, long x2, long y2, std::int16_t colour)
+{
+    const PixelBuffer buffer{reinterpret_cast<std::uint32_t*>(image_.bits()), image_.bytesPerLine() / 4, image_.width(),
+                             image_.height()};
+    drawPixelLine(buffer, toPixel(x1), toPixel(y1), toPixel(x2), toPixel(y2),
+                  palette_[static_cast<std::size_t>(colour & 15)]);
+}
+
+PreviewImage PreviewWidget::blankCopy() const
+{
+    QImage blank(image_.size(), QImage::Format_RGB32);
+    blank.fill(background_);
+    return PreviewImage(std::move(blank), palette_, background_);
+}
+
+bool PreviewWidget::takeOver(const PreviewImage& drawn)
+{
+    if (drawn.image().size() != image_.size())
+        return false;
+    image_ = drawn.image().copy();
+    pendingRepaint_ = image_.rect();
+    update();
+    return true;
+}
+
 void PreviewWidget::line(long x1, long y1, long x2, long y2, std::int16_t colour)
 {
     // bits() of the non-const image: a copy someone holds is detached from, not drawn on.

@@ -15,6 +15,25 @@
 
 namespace orlex::ui {
 
+// A canvas like the preview's, drawn into an image of its own: another thread may fill
+// it (QImage needs no window), and the preview then takes the image over whole.
+class PreviewImage : public orlex::Canvas {
+public:
+    PreviewImage(QImage image, const std::array<QRgb, 16>& palette, QColor background)
+        : image_(std::move(image)), palette_(palette), background_(background)
+    {}
+    int widthUnits() const override { return image_.width() * ui::kTwipsPerPixel; }
+    int heightUnits() const override { return image_.height() * ui::kTwipsPerPixel; }
+    void line(long x1, long y1, long x2, long y2, std::int16_t colour) override;
+    void clear() override { image_.fill(background_); }
+    const QImage& image() const { return image_; }
+
+private:
+    QImage image_;
+    std::array<QRgb, 16> palette_;
+    QColor background_;
+};
+
 class PreviewWidget : public QFrame, public orlex::Canvas {
     Q_OBJECT
 public:
@@ -29,6 +48,11 @@ public:
 
     const QImage& image() const { return image_; }
     QColor background() const { return background_; }
+    // An empty canvas of this one's size and colours, to be drawn on elsewhere.
+    PreviewImage blankCopy() const;
+    // Shows what was drawn on `drawn` instead of what is here; false (and nothing changes)
+    // when the preview's size has changed since blankCopy().
+    bool takeOver(const PreviewImage& drawn);
     // Colour of the inner pixel at a point in twips; invalid outside the canvas.
     QColor pixelAtTwips(long x, long y) const;
 

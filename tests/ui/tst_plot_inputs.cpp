@@ -246,6 +246,13 @@ void TestPlotInputs::longPreparationShowsProgressAndCancels()
     QVERIFY(!w.stopButton->isVisibleTo(&w));
     QCOMPARE(w.drawButton->isEnabled(), how.isEmpty());
     QCOMPARE(w.progressLabel->text() == QStringLiteral("Test and Show cancelled"), !how.isEmpty());
+    // The check beside the window drew the preview; the preview took its image over.
+    const QImage& preview = w.previewCanvas->image();
+    bool inked = false;
+    for (int y = 0; y < preview.height() && !inked; ++y)
+        for (int x = 0; x < preview.width() && !inked; ++x)
+            inked = preview.pixel(x, y) == qRgb(0, 0, 0);
+    QCOMPARE(inked, how.isEmpty());
     QVERIFY(rig.feedback.messages.empty());
 }
 
