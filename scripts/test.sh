@@ -23,7 +23,8 @@ if [ "${ORLEX_NO_SANITIZE:-0}" != 1 ]; then
 fi
 if [ "${ORLEX_NO_TSAN:-0}" != 1 ]; then
   core_tests=(drive_test run_test ports_test)
-  window_tests=(tst_runs tst_pause_resume tst_homing tst_safe_machine tst_manual tst_virtual_plotter_view tst_operator_aids)
+  window_tests=(tst_runs tst_pause_resume tst_homing tst_safe_machine tst_manual tst_virtual_plotter_view tst_operator_aids
+    tst_plot_inputs)
   cmake -S . -B build-tsan -DORLEX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLEX_WERROR=ON >/dev/null
   cmake --build build-tsan -j"$(nproc)" --target "${core_tests[@]}" "${window_tests[@]}"
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp"

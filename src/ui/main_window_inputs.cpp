@@ -150,8 +150,10 @@ bool MainWindow::prepareRunFile()
         preparationTimer_->setInterval(kPreparationPollMs);
         connect(preparationTimer_, &QTimer::timeout, this, &MainWindow::pollPreparation);
     }
+    // Its end is taken only from the timer, never from here: the test stays a state the
+    // window is in until its events run, however fast the work.
     preparationTimer_->start();
-    pollPreparation();
+    progressLabel->setText(QString::fromStdString(preparation_.progressText()));
     return false;
 }
 
