@@ -422,7 +422,7 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
     settle(200);
     window.onTestAndShowClicked();
     waitUntilIdle(window);
-    if (!window.drawButton->isEnabled())
+    if (!bench::control<QPushButton>(window, "drawButton").isEnabled())
         std::fprintf(stderr, "Draw is not enabled after the test at %.0f Hz\n", hz);
     settle(200);
     counter->reset();
@@ -434,7 +434,7 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
     if (stop) {
         QTimer::singleShot(1000, &window, [&] {
             clicked = std::chrono::steady_clock::now();
-            window.stopButton->click();
+            bench::control<QPushButton>(window, "stopButton").click();
         });
     }
     const auto t0 = std::chrono::steady_clock::now();

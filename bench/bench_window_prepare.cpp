@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     bench::SilentFeedback feedback;
     ui::MainWindow window(bench::virtualTimeWindow(dir, feedback));
-    window.shorterTravelAction->setChecked(true);
+    bench::control<QAction>(window, "shorterTravelAction").setChecked(true);
     window.openPlotFile(QString::fromLocal8Bit(argv[1]));
     window.show();
     QApplication::processEvents();
@@ -82,17 +82,18 @@ int main(int argc, char** argv)
     window.onTestAndShowClicked();
     const double held = waitIdleTimingGaps(window);
     std::printf("Test and Show with shorter travel: %.0f ms; event loop held at most %.1f ms; %s\n",
-                millis(Clock::now() - t0), held, qPrintable(window.inputLabel->text()));
+                millis(Clock::now() - t0), held, qPrintable(bench::control<QLabel>(window, "inputLabel").text()));
 
     Clock::time_point clicked{};
     QTimer::singleShot(stopAfterMs, &window, [&] {
         clicked = Clock::now();
-        window.stopButton->click();
+        bench::control<QPushButton>(window, "stopButton").click();
     });
     window.onTestAndShowClicked();
     const double heldAgain = waitIdleTimingGaps(window);
     std::printf("Stop %d ms into it: idle %.1f ms after the click (\"%s\"); event loop held at most %.1f ms\n",
-                stopAfterMs, millis(Clock::now() - clicked), qPrintable(window.progressLabel->text()), heldAgain);
+                stopAfterMs, millis(Clock::now() - clicked),
+                qPrintable(bench::control<QLabel>(window, "progressLabel").text()), heldAgain);
     std::printf("load average after: %s\n", bench::loadAverageText().c_str());
     return 0;
 }

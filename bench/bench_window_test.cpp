@@ -74,7 +74,7 @@ int main(int argc, char** argv)
         const double cpu0 = cpuSeconds();
         const auto t0 = std::chrono::steady_clock::now();
         window.onTestAndShowClicked();
-        window.previewCanvas->repaint(); // the preview reaches the screen
+        bench::control<ui::PreviewWidget>(window, "previewCanvas").repaint(); // the preview reaches the screen
         QApplication::processEvents();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         const double cpu = cpuSeconds() - cpu0;
@@ -89,9 +89,10 @@ int main(int argc, char** argv)
                 "peak RSS %ld KiB\n",
                 file.c_str(), megabytes, best, runs, megabytes / best, bestCpu, megabytes / bestCpu,
                 bench::peakRssKib());
-    std::printf("extents: %s %s %s %s, %lld points\n", qPrintable(window.minXLabel->text()),
-                qPrintable(window.minYLabel->text()), qPrintable(window.maxXLabel->text()),
-                qPrintable(window.maxYLabel->text()),
+    std::printf("extents: %s %s %s %s, %lld points\n", qPrintable(bench::control<QLabel>(window, "minXLabel").text()),
+                qPrintable(bench::control<QLabel>(window, "minYLabel").text()),
+                qPrintable(bench::control<QLabel>(window, "maxXLabel").text()),
+                qPrintable(bench::control<QLabel>(window, "maxYLabel").text()),
                 window.lastCheck ? static_cast<long long>(window.lastCheck->run.points) : -1LL);
     if (hp2xxSeconds > 0)
         std::printf("hp2xx: %.3f s, %.1f MB/s; ratio %.1fx (goal >= 5x)\n", hp2xxSeconds, megabytes / hp2xxSeconds,

@@ -40,4 +40,14 @@ inline ui::MainWindowOptions virtualTimeWindow(const QTemporaryDir& dir, SilentF
     return options;
 }
 
+// The window's control named `name` (each control's object name is its member's name).
+template <class Control>
+Control& control(const QObject& window, const char* name)
+{
+    auto* found = window.findChild<Control*>(QLatin1StringView(name));
+    if (!found)
+        qFatal("The window has no control named %s", name);
+    return *found;
+}
+
 } // namespace orlex::bench

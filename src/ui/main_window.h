@@ -1,4 +1,4 @@
-// frmMain: the main window with its controls, menus, start-up and every handler.
+// The main window with its controls, menus, start-up and every handler.
 // Handlers are thin: they call the drive, preview and interpreter of the core.
 #pragma once
 
@@ -15,6 +15,7 @@
 #include "run/prepared_plot.h"
 #include "settings/machine_settings.h"
 #include "settings/settings_file.h"
+#include "ui/main_window_controls.h"
 #include "ui/operator_feedback.h"
 #include "ui/preview_widget.h"
 #include "ui/run_controller.h"
@@ -30,26 +31,10 @@
 #include <memory>
 #include <optional>
 
-class QAction;
-class QCheckBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPushButton;
-class QRadioButton;
-class QScrollBar;
 class QSettings;
-class QShortcut;
 class QTimer;
 
 namespace orlex::ui {
-
-class ClickableLabel;
-class MotorLamp;
-class CrossLine;
-class PreviewWidget;
 
 // How the window's messages say where the port address comes from.
 inline constexpr const char* kWindowAddressAdvice = "Set the port address in Options > Settings to the plotter's port.";
@@ -68,7 +53,7 @@ struct MainWindowOptions {
     QString preferencesFile;
 };
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, private MainWindowControls {
     Q_OBJECT
 public:
     explicit MainWindow(MainWindowOptions options, QWidget* parent = nullptr);
@@ -283,94 +268,6 @@ private:
     bool portFaultShown_ = false; // a port fault was reported and no check has passed since
     std::optional<DrawableCheck> drawableCheck_;
     std::optional<int> lastSpeedMs_; // last "Speed" result, ms per step
-
-public:
-    // Controls, named as their objectName (tests find them with findChild as well).
-    QGroupBox* plotterControlFrame = nullptr;
-    QPushButton* stepUpButton = nullptr;
-    QPushButton* stepLeftButton = nullptr;
-    QPushButton* penButton = nullptr;
-    QPushButton* stepRightButton = nullptr;
-    QPushButton* stepDownButton = nullptr;
-    QPushButton* penHomeButton = nullptr;
-    QPushButton* penToZeroButton = nullptr;
-    QPushButton* motorButton = nullptr;
-    QGroupBox* stepTypeFrame = nullptr;
-    QRadioButton* fullStepOption = nullptr;
-    QRadioButton* halfStepOption = nullptr;
-    QGroupBox* minimumFrame = nullptr;
-    QGroupBox* maximumFrame = nullptr;
-    QGroupBox* limitFrame = nullptr;
-    QLabel* minXCaption = nullptr;
-    QLabel* minXLabel = nullptr;
-    QLabel* minYCaption = nullptr;
-    QLabel* minYLabel = nullptr;
-    QLabel* maxXCaption = nullptr;
-    QLabel* maxXLabel = nullptr;
-    QLabel* maxYCaption = nullptr;
-    QLabel* maxYLabel = nullptr;
-    QLabel* limitXCaption = nullptr;
-    QLabel* limitXLabel = nullptr;
-    QLabel* limitYCaption = nullptr;
-    QLabel* limitYLabel = nullptr;
-    QLabel* portCaption = nullptr;
-    QLabel* portLabel = nullptr;
-    PreviewWidget* previewCanvas = nullptr;
-    QLineEdit* fileNameBox = nullptr;
-    QGroupBox* drawControlFrame = nullptr;
-    QPushButton* drawButton = nullptr;
-    QPushButton* testAndShowButton = nullptr;
-    QPushButton* clearButton = nullptr;
-    QScrollBar* zoomScrollBar = nullptr;
-    QLineEdit* zoomBox = nullptr;
-    QLabel* zoomCaption = nullptr;
-    QGroupBox* originFrame = nullptr;
-    QLabel* originRowXCaption = nullptr;
-    ClickableLabel* originYLabel = nullptr;
-    QLabel* originRowYCaption = nullptr;
-    ClickableLabel* originXLabel = nullptr;
-    QCheckBox* showPenUpCheck = nullptr;
-    QGroupBox* velocityFrame = nullptr;
-    QLineEdit* statusBox = nullptr;
-    QLabel* stepTimeCaption = nullptr;
-    QPushButton* presenceCheckButton = nullptr;
-    QPushButton* speedButton = nullptr;
-    QGroupBox* motorFrame = nullptr;
-    MotorLamp* motorLamp = nullptr;
-    QLabel* motorLetter = nullptr;
-    CrossLine* motorSlashLine = nullptr;
-    CrossLine* motorBackslashLine = nullptr;
-    QLabel* motorStatusLabel = nullptr;
-    QFrame* menuRule = nullptr;
-    QTimer* statusTimer = nullptr;
-    QTimer* liveViewTimer = nullptr; // during a draw: preview ink and progress
-    QMenu* fileMenu = nullptr;
-    QAction* openAction = nullptr;
-    QAction* openPrivateAction = nullptr;
-    QAction* exitAction = nullptr;
-    QMenu* recentFilesMenu = nullptr; // "Recent files", newest first
-    QMenu* runMenu = nullptr;
-    QAction* testAndShowAction = nullptr; // F5, as the button
-    QAction* drawAction = nullptr;        // Ctrl+D, enabled with the button
-    QMenu* viewMenu = nullptr;
-    QAction* wholePlotAction = nullptr;      // "Whole plot in the preview", checkable, remembered
-    QAction* virtualPlotterAction = nullptr; // "Virtual plotter": only with a virtual plotter's view
-    QMenu* optionsMenu = nullptr;
-    QAction* settingsAction = nullptr;
-    QAction* shorterTravelAction = nullptr; // "Shorter pen-up travel", checkable
-    QAction* fullHpglAction = nullptr;      // "Full HP-GL", checkable: the full HP-GL reading
-    QMenu* helpMenu = nullptr;
-    QAction* aboutAction = nullptr;
-    // Status bar, under the client area.
-    QLabel* progressLabel = nullptr;           // draw progress, or the estimate after a test
-    QPushButton* stopButton = nullptr;         // "Stop", shown only during a draw
-    QPushButton* pauseButton = nullptr;        // "Pause", during a draw that is not paused
-    QPushButton* continueButton = nullptr;     // "Continue", while a draw is paused
-    QPushButton* resumeButton = nullptr;       // "Resume from point N", after a draw ended early
-    QShortcut* pauseShortcut = nullptr;        // Space: Pause or Continue during a draw
-    QAction* pauseAtPenChangeAction = nullptr; // Options > "Pause at pen change"
-    QLabel* inputLabel = nullptr;              // after a test: an SVG's conversion notes, the travel saved
-    QLabel* positionLabel = nullptr;           // the carriage's position in mm, once a homing made it known
 };
 
 } // namespace orlex::ui

@@ -29,11 +29,11 @@ namespace orlex::ui {
 
 namespace {
 
-using Frame = QGroupBox* MainWindow::*;
+using Frame = QGroupBox* MainWindowControls::*;
 
 // A member of the window and its name as a text, for the tables below: every control's
 // objectName is the name of the member that holds it.
-#define MEMBER(name) &MainWindow::name, #name
+#define MEMBER(name) &MainWindowControls::name, #name
 
 // The frames, outer ones first; a null parent is the client area.
 struct FrameRow {
@@ -47,21 +47,25 @@ struct FrameRow {
 const FrameRow kFrames[] = {
     {MEMBER(plotterControlFrame), nullptr, "Plotter control", {120, 120, 1875, 6255}, nullptr},
     {MEMBER(stepTypeFrame),
-     &MainWindow::plotterControlFrame,
+     &MainWindowControls::plotterControlFrame,
      "Step type",
      {180, 2760, 1515, 615},
      "Select tip of step - half or full "},
     {MEMBER(minimumFrame),
-     &MainWindow::plotterControlFrame,
+     &MainWindowControls::plotterControlFrame,
      "Minim Coordinate",
      {180, 3420, 1515, 750},
      " Minim coordinate of picture beyond test "},
     {MEMBER(maximumFrame),
-     &MainWindow::plotterControlFrame,
+     &MainWindowControls::plotterControlFrame,
      "Max  Coordinate",
      {180, 4200, 1515, 735},
      " Maxim coordinate of picture beyond test "},
-    {MEMBER(limitFrame), &MainWindow::plotterControlFrame, "Limit", {180, 4980, 1515, 750}, "Show hardware limit "},
+    {MEMBER(limitFrame),
+     &MainWindowControls::plotterControlFrame,
+     "Limit",
+     {180, 4980, 1515, 750},
+     "Show hardware limit "},
     {MEMBER(drawControlFrame), nullptr, "Draw control", {2220, 5340, 4035, 1035}, nullptr},
     {MEMBER(originFrame),
      nullptr,
@@ -75,7 +79,7 @@ const FrameRow kFrames[] = {
 // The jog and pen buttons: an icon without text, 420 twips square, edge to edge.
 enum class Look { Up, Left, Pen, Right, Down };
 struct IconButtonRow {
-    QPushButton* MainWindow::*button;
+    QPushButton* MainWindowControls::*button;
     const char* name;
     Look look;
     int left, top;
@@ -90,7 +94,7 @@ const IconButtonRow kIconButtons[] = {
 };
 
 struct ButtonRow {
-    QPushButton* MainWindow::*button;
+    QPushButton* MainWindowControls::*button;
     const char* name;
     Frame parent;
     const char* caption;
@@ -98,30 +102,34 @@ struct ButtonRow {
     const char* tooltip;
 };
 const ButtonRow kButtons[] = {
-    {MEMBER(penHomeButton), &MainWindow::plotterControlFrame, "Pen home", {360, 1560, 1130, 305}, "Move pen to home"},
+    {MEMBER(penHomeButton),
+     &MainWindowControls::plotterControlFrame,
+     "Pen home",
+     {360, 1560, 1130, 305},
+     "Move pen to home"},
     {MEMBER(penToZeroButton),
-     &MainWindow::plotterControlFrame,
+     &MainWindowControls::plotterControlFrame,
      "Pen to 0",
      {360, 1980, 1130, 315},
      "Move pen to 0  coordinate x,y"},
     {MEMBER(motorButton),
-     &MainWindow::plotterControlFrame,
+     &MainWindowControls::plotterControlFrame,
      "Motor off",
      {360, 2400, 1130, 305},
      "Cut out stepper motor or not"},
-    {MEMBER(drawButton), &MainWindow::drawControlFrame, "Draw", {240, 240, 1215, 315}, "Drawing with plotter"},
+    {MEMBER(drawButton), &MainWindowControls::drawControlFrame, "Draw", {240, 240, 1215, 315}, "Drawing with plotter"},
     {MEMBER(testAndShowButton),
-     &MainWindow::drawControlFrame,
+     &MainWindowControls::drawControlFrame,
      "Test and Show",
      {1680, 240, 1215, 315},
      "Test if plotter is ready and  size of picture is OK. "},
-    {MEMBER(clearButton), &MainWindow::drawControlFrame, "Cls", {3240, 240, 495, 315}, "Cleaning screen"},
+    {MEMBER(clearButton), &MainWindowControls::drawControlFrame, "Cls", {3240, 240, 495, 315}, "Cleaning screen"},
     {MEMBER(presenceCheckButton),
-     &MainWindow::velocityFrame,
+     &MainWindowControls::velocityFrame,
      "Check",
      {120, 1140, 1035, 315},
      "Check if plotter is conected and timer is activated"},
-    {MEMBER(speedButton), &MainWindow::velocityFrame, "Speed", {120, 1500, 1035, 315}, "Show time among steps"},
+    {MEMBER(speedButton), &MainWindowControls::velocityFrame, "Speed", {120, 1500, 1035, 315}, "Show time among steps"},
 };
 
 constexpr const char* kPlaceholder = "000.000";
@@ -132,7 +140,7 @@ constexpr const char* kXAxisTip = "Draw and show coordinate  0  on X axis";
 constexpr const char* kYAxisTip = "Draw and show coordinate  0  on Y axis";
 
 struct LabelRow {
-    QLabel* MainWindow::*label;
+    QLabel* MainWindowControls::*label;
     const char* name;
     Frame parent;
     const char* caption;
@@ -144,28 +152,32 @@ struct LabelRow {
 // twips wide instead of the classic 615), so " 150 mm" is not clipped in faces wider than
 // the classic one.
 const LabelRow kLabels[] = {
-    {MEMBER(minXCaption), &MainWindow::minimumFrame, " X =", {120, 240, 360, 240}, kMinimumTip},
-    {MEMBER(minXLabel), &MainWindow::minimumFrame, kPlaceholder, {480, 240, 960, 240}, kMinimumTip},
-    {MEMBER(minYCaption), &MainWindow::minimumFrame, " Y = ", {120, 480, 360, 240}, kMinimumTip},
-    {MEMBER(minYLabel), &MainWindow::minimumFrame, kPlaceholder, {480, 480, 960, 240}, kMinimumTip},
-    {MEMBER(maxXCaption), &MainWindow::maximumFrame, " X =", {120, 240, 360, 240}, kMaximumTip},
-    {MEMBER(maxXLabel), &MainWindow::maximumFrame, kPlaceholder, {480, 240, 960, 240}, kMaximumTip},
-    {MEMBER(maxYCaption), &MainWindow::maximumFrame, " Y = ", {120, 480, 360, 240}, kMaximumTip},
-    {MEMBER(maxYLabel), &MainWindow::maximumFrame, kPlaceholder, {480, 480, 960, 240}, kMaximumTip},
-    {MEMBER(limitXCaption), &MainWindow::limitFrame, " X =", {120, 240, 360, 240}, nullptr},
-    {MEMBER(limitXLabel), &MainWindow::limitFrame, kPlaceholder, {480, 240, 960, 240}, kLimitTip},
-    {MEMBER(limitYCaption), &MainWindow::limitFrame, " Y = ", {120, 480, 360, 240}, nullptr},
-    {MEMBER(limitYLabel), &MainWindow::limitFrame, kPlaceholder, {480, 480, 960, 240}, kLimitTip},
+    {MEMBER(minXCaption), &MainWindowControls::minimumFrame, " X =", {120, 240, 360, 240}, kMinimumTip},
+    {MEMBER(minXLabel), &MainWindowControls::minimumFrame, kPlaceholder, {480, 240, 960, 240}, kMinimumTip},
+    {MEMBER(minYCaption), &MainWindowControls::minimumFrame, " Y = ", {120, 480, 360, 240}, kMinimumTip},
+    {MEMBER(minYLabel), &MainWindowControls::minimumFrame, kPlaceholder, {480, 480, 960, 240}, kMinimumTip},
+    {MEMBER(maxXCaption), &MainWindowControls::maximumFrame, " X =", {120, 240, 360, 240}, kMaximumTip},
+    {MEMBER(maxXLabel), &MainWindowControls::maximumFrame, kPlaceholder, {480, 240, 960, 240}, kMaximumTip},
+    {MEMBER(maxYCaption), &MainWindowControls::maximumFrame, " Y = ", {120, 480, 360, 240}, kMaximumTip},
+    {MEMBER(maxYLabel), &MainWindowControls::maximumFrame, kPlaceholder, {480, 480, 960, 240}, kMaximumTip},
+    {MEMBER(limitXCaption), &MainWindowControls::limitFrame, " X =", {120, 240, 360, 240}, nullptr},
+    {MEMBER(limitXLabel), &MainWindowControls::limitFrame, kPlaceholder, {480, 240, 960, 240}, kLimitTip},
+    {MEMBER(limitYCaption), &MainWindowControls::limitFrame, " Y = ", {120, 480, 360, 240}, nullptr},
+    {MEMBER(limitYLabel), &MainWindowControls::limitFrame, kPlaceholder, {480, 480, 960, 240}, kLimitTip},
     {MEMBER(portCaption),
-     &MainWindow::plotterControlFrame,
+     &MainWindowControls::plotterControlFrame,
      "LPT address =",
      {180, 5880, 1065, 225},
      "Address of lpt port"},
-    {MEMBER(portLabel), &MainWindow::plotterControlFrame, "________", {1260, 5880, 450, 225}, "Address of lpt port "},
-    {MEMBER(zoomCaption), &MainWindow::drawControlFrame, "%  Zoom", {2580, 660, 855, 255}, nullptr},
-    {MEMBER(originRowXCaption), &MainWindow::originFrame, " X =", {120, 240, 360, 240}, kXAxisTip},
-    {MEMBER(originRowYCaption), &MainWindow::originFrame, " Y = ", {120, 480, 360, 240}, kYAxisTip},
-    {MEMBER(stepTimeCaption), &MainWindow::velocityFrame, "ms for 1 step", {180, 840, 975, 195}, nullptr},
+    {MEMBER(portLabel),
+     &MainWindowControls::plotterControlFrame,
+     "________",
+     {1260, 5880, 450, 225},
+     "Address of lpt port "},
+    {MEMBER(zoomCaption), &MainWindowControls::drawControlFrame, "%  Zoom", {2580, 660, 855, 255}, nullptr},
+    {MEMBER(originRowXCaption), &MainWindowControls::originFrame, " X =", {120, 240, 360, 240}, kXAxisTip},
+    {MEMBER(originRowYCaption), &MainWindowControls::originFrame, " Y = ", {120, 480, 360, 240}, kYAxisTip},
+    {MEMBER(stepTimeCaption), &MainWindowControls::velocityFrame, "ms for 1 step", {180, 840, 975, 195}, nullptr},
 };
 
 #undef MEMBER

@@ -9,6 +9,7 @@
 #include "drive/ports/virtual_plotter.h"
 #include "ui/main_window.h"
 #include "ui/operator_feedback.h"
+#include "window_controls.h"
 
 #include <QDialog>
 #include <QPaintEvent>

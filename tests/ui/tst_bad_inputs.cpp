@@ -32,7 +32,8 @@ std::filesystem::path hostileData()
 
 QStringList extentLabels(MainWindow& w)
 {
-    return {w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()};
+    return {controls(w).minXLabel->text(), controls(w).minYLabel->text(), controls(w).maxXLabel->text(),
+            controls(w).maxYLabel->text()};
 }
 
 QColor frameColour(QGroupBox* frame)
@@ -92,12 +93,12 @@ void TestBadInputs::testAndShow()
     const QString titleBefore = w.windowTitle();
     const long peakBefore = orlex::hostile::peakRssKib();
 
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
 
     const long growth = orlex::hostile::peakRssKib() - peakBefore;
     QVERIFY2(growth < orlex::hostile::kMaxPeakGrowthKib,
              qPrintable(QStringLiteral("peak memory grew by %1 KiB").arg(growth)));
-    QVERIFY(w.testAndShowButton->isEnabled());
+    QVERIFY(controls(w).testAndShowButton->isEnabled());
     QVERIFY(eventLoopAlive());
 
     if (c.refusal) {
@@ -105,7 +106,7 @@ void TestBadInputs::testAndShow()
         const QString text = rig.feedback.messages.front().text;
         QVERIFY2(text.contains(QStringLiteral("Cannot open")) && text.contains(QString::fromUtf8(c.refusal)),
                  qPrintable(text));
-        QVERIFY(!w.drawButton->isEnabled());
+        QVERIFY(!controls(w).drawButton->isEnabled());
         QCOMPARE(extentLabels(w), labelsBefore);
         QCOMPARE(rig.feedback.beeps, 0);
         return;
@@ -116,15 +117,15 @@ void TestBadInputs::testAndShow()
         QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
         QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("is not a plot file")));
         QVERIFY2(!c.points || *c.points == 0, "a file with points is a plot");
-        QVERIFY(!w.drawButton->isEnabled());
+        QVERIFY(!controls(w).drawButton->isEnabled());
         return;
     }
     const QRegularExpression millimetres(QStringLiteral("^-?[0-9]+ mm$"));
     for (const QString& label : extentLabels(w))
         QVERIFY2(millimetres.match(label).hasMatch(), qPrintable(label));
     // Draw follows the fit rule (the virtual plotter answers), and the frame says the same.
-    const bool drawEnabled = w.drawButton->isEnabled();
-    QCOMPARE(frameColour(w.limitFrame), orlex::ui::paletteColour(drawEnabled ? 7 : 12));
+    const bool drawEnabled = controls(w).drawButton->isEnabled();
+    QCOMPARE(frameColour(controls(w).limitFrame), orlex::ui::paletteColour(drawEnabled ? 7 : 12));
 
     if (c.extentsMm) {
         const auto& e = *c.extentsMm;
@@ -148,10 +149,10 @@ void TestBadInputs::testAndShow()
 
     // A plot that fits also draws to its end on the virtual plotter without losing a step.
     if (drawEnabled && c.points) {
-        w.drawButton->click();
+        controls(w).drawButton->click();
         QVERIFY(rig.waitUntilIdle());
         QVERIFY(!w.drawRunning());
-        QVERIFY(w.testAndShowButton->isEnabled());
+        QVERIFY(controls(w).testAndShowButton->isEnabled());
         QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
     }
 }
@@ -163,13 +164,13 @@ void TestBadInputs::fileDeletedBetweenCheckAndDraw()
     w.show();
     const QString plot = rig.writeFile("plot.plt", "PU0,0;PD400,0;PD400,400;PU;");
     w.openPlotFile(plot);
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
     QVERIFY(rig.feedback.messages.empty());
 
     QVERIFY(QFile::remove(plot));
     const std::size_t writesBefore = rig.writesTo(Register::Data).size();
-    w.drawButton->click();
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
@@ -180,8 +181,8 @@ void TestBadInputs::fileDeletedBetweenCheckAndDraw()
     QCOMPARE(rig.writesTo(Register::Data).size(), writesBefore); // no coil moved
     QVERIFY(rig.plotter().paper().empty());
     QVERIFY(!w.drawRunning());
-    QVERIFY(w.testAndShowButton->isEnabled());
-    QVERIFY(w.plotterControlFrame->isEnabled());
+    QVERIFY(controls(w).testAndShowButton->isEnabled());
+    QVERIFY(controls(w).plotterControlFrame->isEnabled());
     QVERIFY(eventLoopAlive());
 }
 

@@ -50,22 +50,22 @@ void TestFullHpgl::optionIsOffByDefaultRememberedAndForgetsTheTest()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QVERIFY(w.optionsMenu->actions().contains(w.fullHpglAction));
-    QCOMPARE(w.fullHpglAction->text(), QStringLiteral("Full HP-GL"));
-    QVERIFY(w.fullHpglAction->isCheckable() && !w.fullHpglAction->isChecked());
+    QVERIFY(controls(w).optionsMenu->actions().contains(controls(w).fullHpglAction));
+    QCOMPARE(controls(w).fullHpglAction->text(), QStringLiteral("Full HP-GL"));
+    QVERIFY(controls(w).fullHpglAction->isCheckable() && !controls(w).fullHpglAction->isChecked());
     w.openPlotFile(rig.writeFile("plot.plt", kCirclePlot));
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
-    w.fullHpglAction->trigger(); // another reading is another plot: Draw waits for a test
-    QVERIFY(!w.drawButton->isEnabled());
-    QVERIFY(w.inputLabel->text().isEmpty());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
+    controls(w).fullHpglAction->trigger(); // another reading is another plot: Draw waits for a test
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    QVERIFY(controls(w).inputLabel->text().isEmpty());
     rig.closeWindow();
     const QString file = QString::fromStdString(rig.preferencesFile().string());
     QCOMPARE(QSettings(file, QSettings::IniFormat).value("fullHpgl").toBool(), true);
-    QVERIFY(rig.openWindow().fullHpglAction->isChecked());
-    rig.window().fullHpglAction->trigger();
+    QVERIFY(controls(rig.openWindow()).fullHpglAction->isChecked());
+    controls(rig.window()).fullHpglAction->trigger();
     rig.closeWindow();
-    QVERIFY(!rig.openWindow().fullHpglAction->isChecked());
+    QVERIFY(!controls(rig.openWindow()).fullHpglAction->isChecked());
 }
 
 void TestFullHpgl::eachReadingDrawsWhatItReads_data()
@@ -91,17 +91,17 @@ void TestFullHpgl::eachReadingDrawsWhatItReads()
     QFETCH(QString, notes);
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.fullHpglAction->setChecked(full);
-    w.shorterTravelAction->setChecked(shorterTravel);
+    controls(w).fullHpglAction->setChecked(full);
+    controls(w).shorterTravelAction->setChecked(shorterTravel);
     w.openPlotFile(rig.writeFile("circle.plt", kCirclePlot));
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     QVERIFY(rig.waitUntilIdle()); // a new order is worked out beside the window
-    QCOMPARE(w.maxXLabel->text(), maxX);
-    QCOMPARE(w.inputLabel->text().contains(QStringLiteral("classic reading")), !notes.isEmpty());
-    QVERIFY2(w.inputLabel->text().endsWith(notes), qPrintable(w.inputLabel->text()));
-    w.drawButton->click();
+    QCOMPARE(controls(w).maxXLabel->text(), maxX);
+    QCOMPARE(controls(w).inputLabel->text().contains(QStringLiteral("classic reading")), !notes.isEmpty());
+    QVERIFY2(controls(w).inputLabel->text().endsWith(notes), qPrintable(controls(w).inputLabel->text()));
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilIdle());
-    QVERIFY(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
+    QVERIFY(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
     QCOMPARE(segmentsOnTheCircle(rig.plotter().paper()) >= 20, full);
     QVERIFY(rig.feedback.messages.empty());
 }
@@ -110,22 +110,22 @@ void TestFullHpgl::refusedPlotIsNeverDrawn()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.fullHpglAction->setChecked(true);
+    controls(w).fullHpglAction->setChecked(true);
     w.openPlotFile(rig.writeFile("pattern.plt", "PU0,0;FT11;RA400,400;"));
-    w.testAndShowButton->click();
-    QCOMPARE(w.inputLabel->text(), QStringLiteral("1 FT pattern fill is drawn as a solid fill"));
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QCOMPARE(controls(w).inputLabel->text(), QStringLiteral("1 FT pattern fill is drawn as a solid fill"));
+    QVERIFY(controls(w).drawButton->isEnabled());
 
     // A solid fill of 5 million lines at the thinnest pen: past the fill limit.
     w.openPlotFile(rig.writeFile("fill.plt", "PW0.025;PU0,0;PD400,0;RA5000000,5000000;"));
     const std::size_t dataWrites = rig.writesTo(Register::Data).size();
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QVERIFY(rig.feedback.messages.front().text.startsWith(
         QStringLiteral("The full HP-GL reading refuses this plot: a fill would need more than")));
-    QVERIFY(!w.drawButton->isEnabled());
-    QCOMPARE(w.maxXLabel->text(), QStringLiteral("10 mm")); // the last good test's extents stay
-    w.drawButton->click();
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    QCOMPARE(controls(w).maxXLabel->text(), QStringLiteral("10 mm")); // the last good test's extents stay
+    controls(w).drawButton->click();
     QCOMPARE(rig.writesTo(Register::Data).size(), dataWrites);
 }
 

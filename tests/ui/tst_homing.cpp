@@ -31,14 +31,14 @@ struct ControlStates {
 
 ControlStates statesOf(MainWindow& w)
 {
-    return {w.stepUpButton->isEnabled() || w.stepDownButton->isEnabled() || w.stepRightButton->isEnabled()
-                || w.stepLeftButton->isEnabled(),
-            w.penHomeButton->isEnabled(),
-            w.penToZeroButton->isEnabled(),
-            w.testAndShowButton->isEnabled(),
-            w.drawButton->isEnabled(),
-            w.penButton->isEnabled(),
-            w.motorButton->isEnabled()};
+    return {controls(w).stepUpButton->isEnabled() || controls(w).stepDownButton->isEnabled()
+                || controls(w).stepRightButton->isEnabled() || controls(w).stepLeftButton->isEnabled(),
+            controls(w).penHomeButton->isEnabled(),
+            controls(w).penToZeroButton->isEnabled(),
+            controls(w).testAndShowButton->isEnabled(),
+            controls(w).drawButton->isEnabled(),
+            controls(w).penButton->isEnabled(),
+            controls(w).motorButton->isEnabled()};
 }
 
 } // namespace
@@ -82,11 +82,11 @@ void TestHoming::homeEndsFourStepsOffSwitches()
     QVERIFY(w.drive().state.connected);
     // Coils on first, as an operator would with "Motor on"; the rotors already stand at
     // the start-up phases, so this moves nothing.
-    w.motorButton->click();
+    controls(w).motorButton->click();
     QVERIFY(rig.plotter().motorsEnergised());
     const std::size_t writesBefore = rig.writes->size();
 
-    w.penHomeButton->click();
+    controls(w).penHomeButton->click();
     QVERIFY(rig.waitUntilIdle());
 
     // The pen is lifted before the carriage moves: the first write of the homing.
@@ -102,7 +102,7 @@ void TestHoming::homeEndsFourStepsOffSwitches()
     QVERIFY(!rig.plotter().xSwitchClosed());
     QVERIFY(!rig.plotter().ySwitchClosed());
     QVERIFY(rig.feedback.messages.empty());
-    QVERIFY(w.penHomeButton->isEnabled());
+    QVERIFY(controls(w).penHomeButton->isEnabled());
 }
 
 void TestHoming::penToZeroStandsAtPlotMinimum_data()
@@ -133,12 +133,12 @@ void TestHoming::penToZeroStandsAtPlotMinimum()
 
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.zoomBox->setText(zoom);
+    controls(w).zoomBox->setText(zoom);
     useFile(rig, w, hpgl.toStdString());
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     QVERIFY(rig.feedback.messages.empty());
 
-    w.penToZeroButton->click();
+    controls(w).penToZeroButton->click();
     QVERIFY(rig.waitUntilIdle());
     QCOMPARE(rig.plotter().xMillimetres(), xmm);
     QCOMPARE(rig.plotter().yMillimetres(), ymm);
@@ -146,8 +146,8 @@ void TestHoming::penToZeroStandsAtPlotMinimum()
     QCOMPARE(rig.writesTo(Register::Control).back(), std::uint8_t{1});
     QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
     QVERIFY(rig.feedback.messages.empty());
-    QVERIFY(w.penToZeroButton->isEnabled());
-    QVERIFY(w.penHomeButton->isEnabled());
+    QVERIFY(controls(w).penToZeroButton->isEnabled());
+    QVERIFY(controls(w).penHomeButton->isEnabled());
 }
 
 void TestHoming::notConnectedLeavesPortUntouched_data()
@@ -181,8 +181,8 @@ void TestHoming::notConnectedLeavesPortUntouched()
     QCOMPARE(w.drive().state.positionX, before.positionX);
     QCOMPARE(w.drive().state.positionY, before.positionY);
     QCOMPARE(w.drive().state.directionX, before.directionX);
-    QVERIFY(w.penHomeButton->isEnabled());
-    QVERIFY(w.penToZeroButton->isEnabled());
+    QVERIFY(controls(w).penHomeButton->isEnabled());
+    QVERIFY(controls(w).penToZeroButton->isEnabled());
 }
 
 void TestHoming::motionControlsHeldOffDuringHoming_data()
@@ -205,11 +205,11 @@ void TestHoming::motionControlsHeldOffDuringHoming()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD0,0;");
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
     if (!drawBefore) { // any zoom change turns Draw off until the next check
-        w.zoomScrollBar->setValue(101);
-        w.zoomScrollBar->setValue(100);
+        controls(w).zoomScrollBar->setValue(101);
+        controls(w).zoomScrollBar->setValue(100);
     }
 
     rig.parkMotionAt(rig.writes->size() + 20);
@@ -244,19 +244,19 @@ void TestHoming::zoomCannotChangeWhileAJobRuns()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD400,400;");
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
 
     rig.parkMotionAt(rig.writes->size() + 10);
-    w.penHomeButton->click();
+    controls(w).penHomeButton->click();
     QVERIFY(rig.waitUntilParked());
-    QVERIFY(!w.zoomBox->isEnabled() && !w.zoomScrollBar->isEnabled());
-    QTest::keyClicks(w.zoomBox, QStringLiteral("5"));
+    QVERIFY(!controls(w).zoomBox->isEnabled() && !controls(w).zoomScrollBar->isEnabled());
+    QTest::keyClicks(controls(w).zoomBox, QStringLiteral("5"));
     rig.releaseMotion();
     QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(int{w.preview().zoom}, 100);
-    QVERIFY(w.drawButton->isEnabled());
+    QVERIFY(controls(w).drawButton->isEnabled());
 }
 
 // Maxx 150 mm at 0.25 mm per half step: homing gives up after 660 steps towards X.
@@ -266,7 +266,7 @@ void TestHoming::switchThatNeverClosesIsReported()
     rig.startXmm = 200;
     MainWindow& w = rig.openWindow();
 
-    w.penHomeButton->click();
+    controls(w).penHomeButton->click();
     QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
@@ -276,8 +276,8 @@ void TestHoming::switchThatNeverClosesIsReported()
     QVERIFY2(m.text.contains(QStringLiteral("660")), qPrintable(m.text));
     QVERIFY(!rig.plotter().xSwitchClosed());
     QCOMPARE(rig.plotter().yHalfSteps(), 0L); // Y reached its switch; no back-off followed
-    QVERIFY(w.penHomeButton->isEnabled());
-    QVERIFY(w.stepRightButton->isEnabled());
+    QVERIFY(controls(w).penHomeButton->isEnabled());
+    QVERIFY(controls(w).stepRightButton->isEnabled());
 }
 
 void TestHoming::penToZeroStopsWhenHomingFails()
@@ -286,11 +286,11 @@ void TestHoming::penToZeroStopsWhenHomingFails()
     rig.startXmm = 200;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-480,0;PD0,0;");
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     QVERIFY(rig.feedback.messages.empty());
     const std::size_t controlWrites = rig.writesTo(Register::Control).size();
 
-    w.penToZeroButton->click();
+    controls(w).penToZeroButton->click();
     QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
@@ -299,7 +299,7 @@ void TestHoming::penToZeroStopsWhenHomingFails()
     // home. The one control write is the homing's own pen lift.
     QCOMPARE(rig.writesTo(Register::Control).size(), controlWrites + 1);
     QCOMPARE(rig.plotter().yHalfSteps(), 0L);
-    QVERIFY(w.penToZeroButton->isEnabled());
+    QVERIFY(controls(w).penToZeroButton->isEnabled());
 }
 
 QTEST_MAIN(TestHoming)

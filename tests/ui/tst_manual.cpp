@@ -25,7 +25,7 @@ constexpr std::uint16_t kControl = 0x37A;
 void energise(MainWindow& w)
 {
     if (w.virtualPlotter()->dataLatch() == 0)
-        w.motorButton->click();
+        controls(w).motorButton->click();
 }
 
 } // namespace
@@ -64,7 +64,7 @@ void TestManual::jogStepsOneStep()
 
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.statusTimer->stop();
+    controls(w).statusTimer->stop();
     energise(w);
     auto* jog = w.findChild<QPushButton*>(button);
     QVERIFY(jog);
@@ -93,24 +93,24 @@ void TestManual::motorOffOnRestoresCoilByte()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.statusTimer->stop();
+    controls(w).statusTimer->stop();
     energise(w);
-    QCOMPARE(w.motorButton->text(), QStringLiteral("Motor off"));
-    w.stepRightButton->click();
-    w.stepUpButton->click();
-    w.stepUpButton->click();
+    QCOMPARE(controls(w).motorButton->text(), QStringLiteral("Motor off"));
+    controls(w).stepRightButton->click();
+    controls(w).stepUpButton->click();
+    controls(w).stepUpButton->click();
     const std::uint8_t before = rig.plotter().dataLatch();
     const long x = rig.plotter().xHalfSteps();
     const long y = rig.plotter().yHalfSteps();
     QVERIFY(before != 0);
 
-    w.motorButton->click();
-    QCOMPARE(w.motorButton->text(), QStringLiteral("Motor on"));
+    controls(w).motorButton->click();
+    QCOMPARE(controls(w).motorButton->text(), QStringLiteral("Motor on"));
     QCOMPARE(rig.plotter().dataLatch(), std::uint8_t{0});
     QVERIFY(!rig.plotter().motorsEnergised());
 
-    w.motorButton->click();
-    QCOMPARE(w.motorButton->text(), QStringLiteral("Motor off"));
+    controls(w).motorButton->click();
+    QCOMPARE(controls(w).motorButton->text(), QStringLiteral("Motor off"));
     QCOMPARE(rig.plotter().dataLatch(), before);
     QCOMPARE(rig.writesTo(Register::Data).back(), before);
     QCOMPARE(rig.plotter().xHalfSteps(), x);
@@ -122,34 +122,34 @@ void TestManual::penButtonTogglesPenAndColour()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    const QColor buttonFace = w.motorButton->palette().color(QPalette::Button);
-    w.penButton->click();
+    const QColor buttonFace = controls(w).motorButton->palette().color(QPalette::Button);
+    controls(w).penButton->click();
     QVERIFY(rig.plotter().penDown());
     QCOMPARE(rig.writesTo(Register::Control).back(), std::uint8_t{0});
-    QCOMPARE(w.penButton->palette().color(QPalette::Button), orlex::ui::paletteColour(12));
+    QCOMPARE(controls(w).penButton->palette().color(QPalette::Button), orlex::ui::paletteColour(12));
 
-    w.penButton->click();
+    controls(w).penButton->click();
     QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.writesTo(Register::Control).back(), std::uint8_t{1});
-    QCOMPARE(w.penButton->palette().color(QPalette::Button), buttonFace);
+    QCOMPARE(controls(w).penButton->palette().color(QPalette::Button), buttonFace);
 }
 
 void TestManual::lampBlinksWhileEnergised()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.statusTimer->stop();
+    controls(w).statusTimer->stop();
     energise(w);
-    w.motorButton->setText(QStringLiteral("Motor on")); // the tick must set it back
+    controls(w).motorButton->setText(QStringLiteral("Motor on")); // the tick must set it back
 
     QList<int> colours;
     for (int tick = 0; tick < 4; ++tick) {
         w.onStatusTimer();
-        colours.push_back(w.motorLamp->colour());
-        QVERIFY(w.motorSlashLine->isHidden());
-        QVERIFY(w.motorBackslashLine->isHidden());
-        QCOMPARE(w.motorStatusLabel->text(), QStringLiteral("Motor is connected"));
-        QCOMPARE(w.motorButton->text(), QStringLiteral("Motor off"));
+        colours.push_back(controls(w).motorLamp->colour());
+        QVERIFY(controls(w).motorSlashLine->isHidden());
+        QVERIFY(controls(w).motorBackslashLine->isHidden());
+        QCOMPARE(controls(w).motorStatusLabel->text(), QStringLiteral("Motor is connected"));
+        QCOMPARE(controls(w).motorButton->text(), QStringLiteral("Motor off"));
     }
     QCOMPARE(colours, (QList<int>{12, 15, 12, 15}));
 }
@@ -158,21 +158,21 @@ void TestManual::lampCrossedOutWithMotorsOff()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.statusTimer->stop();
+    controls(w).statusTimer->stop();
     energise(w);
     w.onStatusTimer(); // lamp red, lines hidden
-    QVERIFY(w.motorSlashLine->isHidden());
+    QVERIFY(controls(w).motorSlashLine->isHidden());
 
-    w.motorButton->click();                              // coils off
-    w.motorButton->setText(QStringLiteral("Motor off")); // the tick must correct it
+    controls(w).motorButton->click();                              // coils off
+    controls(w).motorButton->setText(QStringLiteral("Motor off")); // the tick must correct it
     w.onStatusTimer();
-    QCOMPARE(int{w.motorLamp->colour()}, 15);
-    QVERIFY(!w.motorSlashLine->isHidden());
-    QVERIFY(!w.motorBackslashLine->isHidden());
-    QCOMPARE(w.motorStatusLabel->text(), QStringLiteral("Motor is disconnected"));
-    QCOMPARE(w.motorButton->text(), QStringLiteral("Motor on"));
+    QCOMPARE(int{controls(w).motorLamp->colour()}, 15);
+    QVERIFY(!controls(w).motorSlashLine->isHidden());
+    QVERIFY(!controls(w).motorBackslashLine->isHidden());
+    QCOMPARE(controls(w).motorStatusLabel->text(), QStringLiteral("Motor is disconnected"));
+    QCOMPARE(controls(w).motorButton->text(), QStringLiteral("Motor on"));
     w.onStatusTimer(); // stays white: no blinking while off
-    QCOMPARE(int{w.motorLamp->colour()}, 15);
+    QCOMPARE(int{controls(w).motorLamp->colour()}, 15);
 }
 
 void TestManual::checkDisplay_data()
@@ -195,14 +195,14 @@ void TestManual::checkDisplay()
     WindowRig rig;
     rig.clockRunning = clockAtStart;
     MainWindow& w = rig.openWindow();
-    w.statusBox->setText(QStringLiteral("?"));
+    controls(w).statusBox->setText(QStringLiteral("?"));
     rig.plotter().setClockRunning(clockAtCheck);
 
-    w.presenceCheckButton->click();
-    QCOMPARE(w.statusBox->text(), text);
+    controls(w).presenceCheckButton->click();
+    QCOMPARE(controls(w).statusBox->text(), text);
     QCOMPARE(w.drive().state.connected, clockAtCheck);
-    QCOMPARE(w.speedButton->isHidden(), !clockAtCheck);
-    QVERIFY(w.presenceCheckButton->isEnabled());
+    QCOMPARE(controls(w).speedButton->isHidden(), !clockAtCheck);
+    QVERIFY(controls(w).presenceCheckButton->isEnabled());
 }
 
 // Real time at 1 kHz: one two-cycle delay lasts about 2 ms. Only the form of the result
@@ -219,10 +219,10 @@ void TestManual::speedShowsStepPeriod()
     QVERIFY(rig.waitUntilIdle());
 
     bool isNumber = false;
-    const int ms = w.statusBox->text().toInt(&isNumber);
-    QVERIFY2(isNumber, qPrintable(w.statusBox->text()));
+    const int ms = controls(w).statusBox->text().toInt(&isNumber);
+    QVERIFY2(isNumber, qPrintable(controls(w).statusBox->text()));
     QVERIFY(ms > 0);
-    QVERIFY(w.speedButton->isEnabled());
+    QVERIFY(controls(w).speedButton->isEnabled());
     QVERIFY(w.stepPeriodSeconds().has_value());
     QCOMPARE(*w.stepPeriodSeconds(), ms / 1000.0);
 }
@@ -237,8 +237,8 @@ void TestManual::speedBelowOneMillisecondKeepsClockPeriod()
     w.onSpeedClicked();
     QVERIFY(rig.waitUntilIdle());
     bool isNumber = false;
-    const int ms = w.statusBox->text().toInt(&isNumber);
-    QVERIFY2(isNumber && ms >= 0, qPrintable(w.statusBox->text()));
+    const int ms = controls(w).statusBox->text().toInt(&isNumber);
+    QVERIFY2(isNumber && ms >= 0, qPrintable(controls(w).statusBox->text()));
     QVERIFY(w.stepPeriodSeconds().has_value());
     QCOMPARE(*w.stepPeriodSeconds(), ms == 0 ? 2.0 / 2000 : ms / 1000.0);
 }

@@ -52,8 +52,8 @@ constexpr long kPx = orlex::ui::PreviewWidget::kTwipsPerPixel;
 QColor previewPixel(MainWindow& w, long x, long y, int dx = 0, int dy = 0)
 {
     const long originTwips = 5 * 20;
-    return w.previewCanvas->pixelAtTwips(originTwips + x + dx * kPx,
-                                         w.previewCanvas->heightUnits() - y - originTwips + dy * kPx);
+    return controls(w).previewCanvas->pixelAtTwips(originTwips + x + dx * kPx, controls(w).previewCanvas->heightUnits()
+                                                                                   - y - originTwips + dy * kPx);
 }
 
 QStringList menuTexts(const QMenu* menu)
@@ -97,9 +97,9 @@ void TestOperatorAids::fileNameBoxIsReadOnly()
     MainWindow& w = rig.openWindow();
     const QString path = rig.writeFile("plot.plt", "PU0,0;PD400,0;PU;");
     w.openPlotFile(path);
-    QVERIFY(w.fileNameBox->isReadOnly());
-    QTest::keyClicks(w.fileNameBox, QStringLiteral("typed"));
-    QCOMPARE(w.fileNameBox->text(), path);
+    QVERIFY(controls(w).fileNameBox->isReadOnly());
+    QTest::keyClicks(controls(w).fileNameBox, QStringLiteral("typed"));
+    QCOMPARE(controls(w).fileNameBox->text(), path);
     QCOMPARE(QString::fromStdString(w.plotFile()), path);
 }
 
@@ -120,16 +120,16 @@ void TestOperatorAids::previewPenStartsAtPlotOrigin()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     w.openPlotFile(rig.writeFile("first.plt", "PU0,0;PD2000,2000;PU;"));
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     if (draw) {
-        w.drawButton->click();
+        controls(w).drawButton->click();
         QVERIFY(rig.waitUntilIdle());
     }
     w.openPlotFile(rig.writeFile("second.plt", "PD2000,0;PU1000,1500;"));
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     if (draw) {
-        QVERIFY(w.drawButton->isEnabled());
-        w.drawButton->click();
+        QVERIFY(controls(w).drawButton->isEnabled());
+        controls(w).drawButton->click();
         QVERIFY(rig.waitUntilIdle());
     }
 
@@ -137,7 +137,8 @@ void TestOperatorAids::previewPenStartsAtPlotOrigin()
     QCOMPARE(previewPixel(w, 1000, 0), ink); // the line from the origin, as on paper
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx)
-            QCOMPARE(previewPixel(w, strayLineMiddle.x(), strayLineMiddle.y(), dx, dy), w.previewCanvas->background());
+            QCOMPARE(previewPixel(w, strayLineMiddle.x(), strayLineMiddle.y(), dx, dy),
+                     controls(w).previewCanvas->background());
     if (draw) { // the paper got the line from where the carriage stood, and no other
         QCOMPARE(rig.plotter().paper().size(), std::size_t{2});
         const orlex::PaperSegment last = rig.plotter().paper().back();
@@ -170,7 +171,7 @@ void TestOperatorAids::shortcuts()
     MainWindow& w = rig.openWindow();
     w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;PU;"));
     if (tested)
-        w.testAndShowButton->click();
+        controls(w).testAndShowButton->click();
     auto* action = w.findChild<QAction*>(item);
     QVERIFY(action != nullptr);
     QCOMPARE(action->shortcut(), keys);
@@ -189,7 +190,7 @@ void TestOperatorAids::shortcuts()
     if (item == QStringLiteral("exitAction"))
         QCOMPARE(rig.exitStatuses, std::vector<int>{0});
     if (item == QStringLiteral("testAndShowAction"))
-        QCOMPARE(w.maxXLabel->text(), QStringLiteral("10 mm"));
+        QCOMPARE(controls(w).maxXLabel->text(), QStringLiteral("10 mm"));
     if (item == QStringLiteral("drawAction")) {
         QVERIFY(rig.waitUntilIdle());
         QCOMPARE(rig.plotter().paper().size(), std::size_t{triggered ? 1u : 0u});
@@ -248,14 +249,14 @@ void TestOperatorAids::statusTexts()
     MainWindow w(options);
     if (!hpgl.isEmpty())
         w.openPlotFile(rig.writeFile("plot.plt", hpgl.toStdString()));
-    QCOMPARE(w.speedButton->isVisibleTo(&w), plotter);
+    QCOMPARE(controls(w).speedButton->isVisibleTo(&w), plotter);
     w.findChild<QPushButton*>(control)->click();
-    const QString shown = w.progressLabel->text();
+    const QString shown = controls(w).progressLabel->text();
     QVERIFY2(shown.startsWith(statusText) && shown.isEmpty() == statusText.isEmpty(), qPrintable(shown));
     QVERIFY(rig.feedback.messages.empty()); // a hint, not a message box
     if (!hpgl.isEmpty()) {
         const bool tooBig = statusText.startsWith(QStringLiteral("Too big"));
-        QCOMPARE(w.limitFrame->palette().color(QPalette::Window), orlex::ui::paletteColour(tooBig ? 12 : 7));
+        QCOMPARE(controls(w).limitFrame->palette().color(QPalette::Window), orlex::ui::paletteColour(tooBig ? 12 : 7));
     }
 }
 
@@ -281,25 +282,25 @@ void TestOperatorAids::recentFiles()
     QFETCH(QStringList, listed);
     WindowRig rig;
     MainWindow* w = &rig.openWindow();
-    QVERIFY(w->fileMenu->actions().contains(w->recentFilesMenu->menuAction()));
+    QVERIFY(controls(*w).fileMenu->actions().contains(controls(*w).recentFilesMenu->menuAction()));
     for (const QString& name : opened)
         w->openPlotFile(rig.writeFile(name.toStdString(), "PU0,0;PD400,0;PU;"));
     QStringList paths;
     for (const QString& name : listed)
         paths << QString::fromStdString(rig.dir.file(name.toStdString()).string());
-    QCOMPARE(menuTexts(w->recentFilesMenu), paths);
-    QCOMPARE(w->recentFilesMenu->menuAction()->isEnabled(), !listed.isEmpty());
+    QCOMPARE(menuTexts(controls(*w).recentFilesMenu), paths);
+    QCOMPARE(controls(*w).recentFilesMenu->menuAction()->isEnabled(), !listed.isEmpty());
 
     // Remembered: the next window lists them too, and choosing one opens it.
     w = &rig.openWindow();
-    QCOMPARE(menuTexts(w->recentFilesMenu), paths);
+    QCOMPARE(menuTexts(controls(*w).recentFilesMenu), paths);
     QVERIFY(w->plotFile().empty());
     if (paths.isEmpty())
         return;
-    w->recentFilesMenu->actions().back()->trigger();
+    controls(*w).recentFilesMenu->actions().back()->trigger();
     QCOMPARE(QString::fromStdString(w->plotFile()), paths.back());
-    QCOMPARE(w->fileNameBox->text(), paths.back());
-    QCOMPARE(menuTexts(w->recentFilesMenu).front(), paths.back());
+    QCOMPARE(controls(*w).fileNameBox->text(), paths.back());
+    QCOMPARE(menuTexts(controls(*w).recentFilesMenu).front(), paths.back());
 }
 
 // During a run the plotter control frame is disabled: the Limit box's texts stay dark
@@ -319,9 +320,10 @@ void TestOperatorAids::limitTextReadableWhileDisabled()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.openPlotFile(rig.writeFile("plot.plt", hpgl.toStdString()));
-    w.testAndShowButton->click();
-    w.plotterControlFrame->setEnabled(false);
-    for (QLabel* label : {w.limitXCaption, w.limitXLabel, w.limitYCaption, w.limitYLabel}) {
+    controls(w).testAndShowButton->click();
+    controls(w).plotterControlFrame->setEnabled(false);
+    for (QLabel* label :
+         {controls(w).limitXCaption, controls(w).limitXLabel, controls(w).limitYCaption, controls(w).limitYLabel}) {
         QVERIFY(!label->isEnabled());
         const QImage shown = label->grab().toImage();
         int dark = 0;
@@ -388,9 +390,9 @@ void TestOperatorAids::penColours()
     rig.plotter().setFeed(&view.feed());
     const std::string select = pen.isEmpty() ? std::string() : "SP" + pen.toStdString() + ";";
     w.openPlotFile(rig.writeFile("pens.plt", "PU0,0;PD2000,0;" + select + "PU0,1000;PD2000,1000;PU;"));
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     for (int run = 0; draw && run < 2; ++run) {
-        w.drawButton->click();
+        controls(w).drawButton->click();
         QVERIFY(rig.waitUntilIdle());
     }
     view.refresh();
@@ -459,22 +461,22 @@ void TestOperatorAids::wholePlotInPreview()
     for (const bool whole : {false, true}) {
         WindowRig rig;
         MainWindow& w = rig.openWindow();
-        w.zoomBox->setText(zoom);
-        QCOMPARE(w.wholePlotAction->isChecked(), false); // off by default
-        w.wholePlotAction->setChecked(whole);
+        controls(w).zoomBox->setText(zoom);
+        QCOMPARE(controls(w).wholePlotAction->isChecked(), false); // off by default
+        controls(w).wholePlotAction->setChecked(whole);
         w.openPlotFile(path);
-        w.testAndShowButton->click();
-        (whole ? on : off) = w.previewCanvas->image();
-        (whole ? extentsOn : extentsOff) =
-            QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()};
+        controls(w).testAndShowButton->click();
+        (whole ? on : off) = controls(w).previewCanvas->image();
+        (whole ? extentsOn : extentsOff) = QStringList{controls(w).minXLabel->text(), controls(w).minYLabel->text(),
+                                                       controls(w).maxXLabel->text(), controls(w).maxYLabel->text()};
         QCOMPARE(w.preview().zoom, usual.zoom);
-        QVERIFY(w.drawButton->isEnabled());
-        w.drawButton->click();
+        QVERIFY(controls(w).drawButton->isEnabled());
+        controls(w).drawButton->click();
         QVERIFY(rig.waitUntilIdle());
         (whole ? paperOn : paperOff) = rig.plotter().paper();
-        QCOMPARE(w.previewCanvas->image(), whole ? on : off); // the draw's preview as the test's
+        QCOMPARE(controls(w).previewCanvas->image(), whole ? on : off); // the draw's preview as the test's
         rig.openWindow();
-        QCOMPARE(rig.window().wholePlotAction->isChecked(), whole); // remembered
+        QCOMPARE(controls(rig.window()).wholePlotAction->isChecked(), whole); // remembered
     }
     QCOMPARE(off, reference.image());
     QCOMPARE(extentsOn, extentsOff);
@@ -506,16 +508,16 @@ void TestOperatorAids::virtualPlotterShownAgain()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.virtualPlotterAction, nullptr); // no view given: no item
+    QCOMPARE(controls(w).virtualPlotterAction, nullptr); // no view given: no item
     orlex::ui::VirtualPlotterView view(w.settings());
     view.show();
     w.setVirtualPlotterView(&view);
-    QVERIFY(w.virtualPlotterAction != nullptr);
-    QCOMPARE(w.viewMenu->actions().front(), w.virtualPlotterAction);
-    QCOMPARE(w.virtualPlotterAction->text(), QStringLiteral("Virtual plotter"));
+    QVERIFY(controls(w).virtualPlotterAction != nullptr);
+    QCOMPARE(controls(w).viewMenu->actions().front(), controls(w).virtualPlotterAction);
+    QCOMPARE(controls(w).virtualPlotterAction->text(), QStringLiteral("Virtual plotter"));
     view.close();
     QVERIFY(!view.isVisible());
-    w.virtualPlotterAction->trigger();
+    controls(w).virtualPlotterAction->trigger();
     QVERIFY(view.isVisible());
 }
 
@@ -546,20 +548,20 @@ void TestOperatorAids::carriagePosition()
     w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,200;PU;"));
     for (const QString& step : steps) {
         if (step == QStringLiteral("draw")) {
-            w.testAndShowButton->click();
-            w.drawButton->click();
+            controls(w).testAndShowButton->click();
+            controls(w).drawButton->click();
         } else if (step == QStringLiteral("fullStepOption")) {
-            w.fullStepOption->setChecked(true);
+            controls(w).fullStepOption->setChecked(true);
         } else {
             w.findChild<QPushButton*>(step)->click();
         }
         QVERIFY(rig.waitUntilIdle());
     }
-    QCOMPARE(w.positionLabel->isVisibleTo(&w), known);
+    QCOMPARE(controls(w).positionLabel->isVisibleTo(&w), known);
     if (known)
-        QCOMPARE(w.positionLabel->text(), QStringLiteral("Pen at X %1 mm, Y %2 mm")
-                                              .arg(rig.plotter().xMillimetres(), 0, 'f', 2)
-                                              .arg(rig.plotter().yMillimetres(), 0, 'f', 2));
+        QCOMPARE(controls(w).positionLabel->text(), QStringLiteral("Pen at X %1 mm, Y %2 mm")
+                                                        .arg(rig.plotter().xMillimetres(), 0, 'f', 2)
+                                                        .arg(rig.plotter().yMillimetres(), 0, 'f', 2));
 }
 
 QTEST_MAIN(TestOperatorAids)

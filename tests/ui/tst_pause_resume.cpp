@@ -33,7 +33,7 @@ MainWindow& windowWithCheckedFile(WindowRig& rig, const char* plot)
 {
     MainWindow& w = rig.openWindow();
     w.openPlotFile(rig.writeFile("plot.plt", plot));
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     return w;
 }
 
@@ -41,7 +41,7 @@ std::set<InkStep> wholeDrawInk(const char* plot)
 {
     WindowRig rig;
     MainWindow& w = windowWithCheckedFile(rig, plot);
-    w.drawButton->click();
+    controls(w).drawButton->click();
     rig.waitUntilIdle();
     return inkSteps(rig.plotter());
 }
@@ -63,7 +63,7 @@ void duringNextDraw(WindowRig& rig, QPushButton* start, const std::function<bool
 void drawUntilParked(WindowRig& rig)
 {
     rig.parkMotionAt(rig.writes->size() + 300);
-    rig.window().drawButton->click();
+    controls(rig.window()).drawButton->click();
     QVERIFY(rig.waitUntilParked());
     QVERIFY(rig.plotter().penDown());
 }
@@ -111,15 +111,15 @@ void TestPauseResume::pauseHoldsAndContinueGoesOn()
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
     }
-    QVERIFY(w.drawButton->isEnabled());
-    QVERIFY(w.pauseButton->isHidden());
+    QVERIFY(controls(w).drawButton->isEnabled());
+    QVERIFY(controls(w).pauseButton->isHidden());
 
     drawUntilParked(rig);
-    const bool pauseOffered = !w.pauseButton->isHidden() && w.continueButton->isHidden();
+    const bool pauseOffered = !controls(w).pauseButton->isHidden() && controls(w).continueButton->isHidden();
     if (spaceKey)
         QTest::keyClick(&w, Qt::Key_Space);
     else
-        w.pauseButton->click();
+        controls(w).pauseButton->click();
     rig.releaseMotion();
     QVERIFY(waitUntilHeld(w));
     // Held: the window lives, nothing moves, the pen is up and the coils hold the carriage.
@@ -128,21 +128,21 @@ void TestPauseResume::pauseHoldsAndContinueGoesOn()
     QCOMPARE(rig.plotter().xMillimetres(), xAtPause);
     QVERIFY(!rig.plotter().penDown());
     QVERIFY(rig.plotter().motorsEnergised());
-    const QString pausedText = w.progressLabel->text();
-    QVERIFY(!w.continueButton->isHidden());
+    const QString pausedText = controls(w).progressLabel->text();
+    QVERIFY(!controls(w).continueButton->isHidden());
     if (spaceKey)
         QTest::keyClick(&w, Qt::Key_Space);
     else
-        w.continueButton->click();
+        controls(w).continueButton->click();
     QVERIFY(rig.waitUntilIdle());
 
     QVERIFY(pauseOffered);
     QVERIFY2(pausedText.startsWith(QStringLiteral("Paused at point 2 of 6")), qPrintable(pausedText));
-    QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
-             qPrintable(w.progressLabel->text()));
-    QVERIFY(w.pauseButton->isHidden());
-    QVERIFY(w.continueButton->isHidden());
-    QVERIFY(w.resumeButton->isHidden());
+    QVERIFY2(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
+             qPrintable(controls(w).progressLabel->text()));
+    QVERIFY(controls(w).pauseButton->isHidden());
+    QVERIFY(controls(w).continueButton->isHidden());
+    QVERIFY(controls(w).resumeButton->isHidden());
     QVERIFY(inkSteps(rig.plotter()) == wholeDrawInk(kPlot));
 }
 
@@ -162,19 +162,20 @@ void TestPauseResume::stopWhilePausedEndsTheDraw()
     WindowRig rig;
     MainWindow& w = windowWithCheckedFile(rig, kPlot);
     drawUntilParked(rig);
-    w.pauseButton->click();
+    controls(w).pauseButton->click();
     rig.releaseMotion();
     QVERIFY(waitUntilHeld(w));
     rig.parkMotionAt(rig.writes->size() + 3); // a Continue must not let the draw run away first
     for (const QString& press : order.split(QStringLiteral(", ")))
-        (press == QStringLiteral("stop") ? w.stopButton : w.continueButton)->click();
+        (press == QStringLiteral("stop") ? controls(w).stopButton : controls(w).continueButton)->click();
     rig.releaseMotion();
     QVERIFY(rig.waitUntilIdle());
     QVERIFY(!rig.plotter().penDown());
-    QVERIFY2(w.progressLabel->text().contains(QStringLiteral("stopped")), qPrintable(w.progressLabel->text()));
-    QVERIFY(w.continueButton->isHidden());
+    QVERIFY2(controls(w).progressLabel->text().contains(QStringLiteral("stopped")),
+             qPrintable(controls(w).progressLabel->text()));
+    QVERIFY(controls(w).continueButton->isHidden());
     QVERIFY(!w.drive().pauseRequested() && !w.drive().stopRequested());
-    QVERIFY(!w.resumeButton->isHidden());
+    QVERIFY(!controls(w).resumeButton->isHidden());
 }
 
 void TestPauseResume::resumeAfterStop_data()
@@ -196,27 +197,27 @@ void TestPauseResume::resumeAfterStop()
     WindowRig rig;
     MainWindow& w = windowWithCheckedFile(rig, plotBytes.constData());
     drawUntilParked(rig);
-    w.stopButton->click();
+    controls(w).stopButton->click();
     rig.releaseMotion();
     QVERIFY(rig.waitUntilIdle());
-    QVERIFY(!w.resumeButton->isHidden());
-    QVERIFY(w.resumeButton->isEnabled());
-    QVERIFY2(w.resumeButton->text().startsWith(QStringLiteral("Resume from point ")),
-             qPrintable(w.resumeButton->text()));
+    QVERIFY(!controls(w).resumeButton->isHidden());
+    QVERIFY(controls(w).resumeButton->isEnabled());
+    QVERIFY2(controls(w).resumeButton->text().startsWith(QStringLiteral("Resume from point ")),
+             qPrintable(controls(w).resumeButton->text()));
 
     if (jogInBetween)
-        w.stepRightButton->click();
-    QCOMPARE(w.resumeButton->isEnabled(), resumable);
+        controls(w).stepRightButton->click();
+    QCOMPARE(controls(w).resumeButton->isEnabled(), resumable);
     if (!resumable) {
-        QVERIFY2(w.resumeButton->toolTip().contains(QStringLiteral("the carriage was jogged")),
-                 qPrintable(w.resumeButton->toolTip()));
+        QVERIFY2(controls(w).resumeButton->toolTip().contains(QStringLiteral("the carriage was jogged")),
+                 qPrintable(controls(w).resumeButton->toolTip()));
         return;
     }
-    w.resumeButton->click();
+    controls(w).resumeButton->click();
     QVERIFY(rig.waitUntilIdle());
-    QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
-             qPrintable(w.progressLabel->text()));
-    QVERIFY(w.resumeButton->isHidden());
+    QVERIFY2(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
+             qPrintable(controls(w).progressLabel->text()));
+    QVERIFY(controls(w).resumeButton->isHidden());
     QVERIFY(inkSteps(rig.plotter()) == wholeDrawInk(plotBytes.constData()));
 }
 
@@ -225,18 +226,18 @@ void TestPauseResume::resumeRefusedWhenThePlotChanged()
     WindowRig rig;
     MainWindow& w = windowWithCheckedFile(rig, kNegativePlot);
     drawUntilParked(rig);
-    w.stopButton->click();
+    controls(w).stopButton->click();
     rig.releaseMotion();
     QVERIFY(rig.waitUntilIdle());
-    QVERIFY(w.resumeButton->isEnabled());
-    w.zoomBox->setText(QStringLiteral("150"));
-    QVERIFY(!w.resumeButton->isEnabled());
-    QVERIFY(w.resumeButton->toolTip().contains(QStringLiteral("Test and Show")));
+    QVERIFY(controls(w).resumeButton->isEnabled());
+    controls(w).zoomBox->setText(QStringLiteral("150"));
+    QVERIFY(!controls(w).resumeButton->isEnabled());
+    QVERIFY(controls(w).resumeButton->toolTip().contains(QStringLiteral("Test and Show")));
     // Back at the old scale and tested again: the origin is found by homing.
-    w.zoomBox->setText(QStringLiteral("100"));
-    w.testAndShowButton->click();
-    QVERIFY2(w.resumeButton->isEnabled(), qPrintable(w.resumeButton->toolTip()));
-    QVERIFY(w.resumeButton->toolTip().startsWith(QStringLiteral("Homes")));
+    controls(w).zoomBox->setText(QStringLiteral("100"));
+    controls(w).testAndShowButton->click();
+    QVERIFY2(controls(w).resumeButton->isEnabled(), qPrintable(controls(w).resumeButton->toolTip()));
+    QVERIFY(controls(w).resumeButton->toolTip().startsWith(QStringLiteral("Homes")));
 }
 
 void TestPauseResume::penChangePausesWhenChosen()
@@ -244,16 +245,16 @@ void TestPauseResume::penChangePausesWhenChosen()
     WindowRig rig;
     {
         MainWindow& w = windowWithCheckedFile(rig, kPlot);
-        w.pauseAtPenChangeAction->trigger();
-        QVERIFY(w.pauseAtPenChangeAction->isChecked());
+        controls(w).pauseAtPenChangeAction->trigger();
+        QVERIFY(controls(w).pauseAtPenChangeAction->isChecked());
         QString question;
         bool penUp = false;
-        duringNextDraw(rig, w.drawButton, [&] {
-            if (w.continueButton->isHidden() || !w.drive().holding())
+        duringNextDraw(rig, controls(w).drawButton, [&] {
+            if (controls(w).continueButton->isHidden() || !w.drive().holding())
                 return false;
-            question = w.progressLabel->text();
+            question = controls(w).progressLabel->text();
             penUp = !rig.plotter().penDown();
-            w.continueButton->click();
+            controls(w).continueButton->click();
             return true;
         });
         QCOMPARE(question, QStringLiteral("Put in pen 2, then Continue"));
@@ -263,7 +264,7 @@ void TestPauseResume::penChangePausesWhenChosen()
     }
     // Remembered for the next start.
     MainWindow& again = rig.openWindow();
-    QVERIFY(again.pauseAtPenChangeAction->isChecked());
+    QVERIFY(controls(again).pauseAtPenChangeAction->isChecked());
 }
 
 // 20 Hz clock: one step period is 0.1 s. "Pen to 0" moves 40 steps right (a pen command
@@ -273,12 +274,13 @@ void TestPauseResume::estimateAndEndTexts()
     WindowRig rig;
     rig.clockHz = 20;
     MainWindow& w = windowWithCheckedFile(rig, "PU-400,0;PD0,0;");
-    QCOMPARE(w.progressLabel->text(), QStringLiteral("Estimated drawing time: 13 s plus homing"));
-    w.drawButton->click();
+    QCOMPARE(controls(w).progressLabel->text(), QStringLiteral("Estimated drawing time: 13 s plus homing"));
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilIdle());
-    QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished: 2 points in ")),
-             qPrintable(w.progressLabel->text()));
-    QVERIFY2(w.progressLabel->text().endsWith(QStringLiteral(" (estimated 8 s)")), qPrintable(w.progressLabel->text()));
+    QVERIFY2(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished: 2 points in ")),
+             qPrintable(controls(w).progressLabel->text()));
+    QVERIFY2(controls(w).progressLabel->text().endsWith(QStringLiteral(" (estimated 8 s)")),
+             qPrintable(controls(w).progressLabel->text()));
 }
 
 QTEST_MAIN(TestPauseResume)

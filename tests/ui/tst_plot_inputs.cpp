@@ -108,14 +108,14 @@ struct DrawnPlot {
 
 DrawnPlot testAndDraw(WindowRig& rig, MainWindow& w)
 {
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     rig.waitUntilIdle(); // an SVG or a new order is prepared on a thread of its own
     DrawnPlot drawn;
-    drawn.inputText = w.inputLabel->text();
-    if (!w.drawButton->isEnabled())
+    drawn.inputText = controls(w).inputLabel->text();
+    if (!controls(w).drawButton->isEnabled())
         return drawn;
     const auto counters = rig.plotter().counters();
-    w.drawButton->click();
+    controls(w).drawButton->click();
     rig.waitUntilIdle();
     drawn.paper = rig.plotter().paper();
     drawn.steps = rig.plotter().counters().stepsX + rig.plotter().counters().stepsY - counters.stepsX - counters.stepsY;
@@ -143,27 +143,27 @@ void TestPlotInputs::optionIsOffByDefaultAndRemembered()
     WindowRig rig;
     {
         MainWindow& w = rig.openWindow();
-        QVERIFY(w.shorterTravelAction != nullptr);
-        QVERIFY(w.optionsMenu->actions().contains(w.shorterTravelAction));
-        QCOMPARE(w.shorterTravelAction->text(), QStringLiteral("Shorter pen-up travel"));
-        QVERIFY(w.shorterTravelAction->isCheckable());
-        QVERIFY(!w.shorterTravelAction->isChecked());
+        QVERIFY(controls(w).shorterTravelAction != nullptr);
+        QVERIFY(controls(w).optionsMenu->actions().contains(controls(w).shorterTravelAction));
+        QCOMPARE(controls(w).shorterTravelAction->text(), QStringLiteral("Shorter pen-up travel"));
+        QVERIFY(controls(w).shorterTravelAction->isCheckable());
+        QVERIFY(!controls(w).shorterTravelAction->isChecked());
 
         // Another order is another plot: the last test no longer allows Draw.
         w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;"));
-        w.testAndShowButton->click();
-        QVERIFY(w.drawButton->isEnabled());
-        w.shorterTravelAction->trigger();
-        QVERIFY(w.shorterTravelAction->isChecked());
-        QVERIFY(!w.drawButton->isEnabled());
+        controls(w).testAndShowButton->click();
+        QVERIFY(controls(w).drawButton->isEnabled());
+        controls(w).shorterTravelAction->trigger();
+        QVERIFY(controls(w).shorterTravelAction->isChecked());
+        QVERIFY(!controls(w).drawButton->isEnabled());
     }
     rig.closeWindow();
     const QString file = QString::fromStdString(rig.preferencesFile().string());
     QCOMPARE(QSettings(file, QSettings::IniFormat).value("shorterPenUpTravel").toBool(), true);
-    QVERIFY(rig.openWindow().shorterTravelAction->isChecked());
-    rig.window().shorterTravelAction->trigger();
+    QVERIFY(controls(rig.openWindow()).shorterTravelAction->isChecked());
+    controls(rig.window()).shorterTravelAction->trigger();
     rig.closeWindow();
-    QVERIFY(!rig.openWindow().shorterTravelAction->isChecked());
+    QVERIFY(!controls(rig.openWindow()).shorterTravelAction->isChecked());
     QVERIFY(rig.readSettingsFile().find("shorter") == std::string::npos); // not in seting.txt
 }
 
@@ -195,17 +195,18 @@ void TestPlotInputs::tickedDrawsTheSameLinesWithLessTravel()
     MainWindow& plain = rig.openWindow();
     plain.openPlotFile(path);
     const DrawnPlot asFiled = testAndDraw(rig, plain);
-    const QStringList extents{plain.minXLabel->text(), plain.minYLabel->text(), plain.maxXLabel->text(),
-                              plain.maxYLabel->text()};
+    const QStringList extents{controls(plain).minXLabel->text(), controls(plain).minYLabel->text(),
+                              controls(plain).maxXLabel->text(), controls(plain).maxYLabel->text()};
     rig.closeWindow();
 
     MainWindow& w = rig.openWindow();
-    w.shorterTravelAction->trigger();
+    controls(w).shorterTravelAction->trigger();
     w.openPlotFile(path);
     const DrawnPlot shorter = testAndDraw(rig, w);
     QVERIFY2(shorter.inputText.startsWith(QStringLiteral("Shorter pen-up travel saves ")),
              qPrintable(shorter.inputText));
-    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}),
+    QCOMPARE((QStringList{controls(w).minXLabel->text(), controls(w).minYLabel->text(), controls(w).maxXLabel->text(),
+                          controls(w).maxYLabel->text()}),
              extents);
     // The same lines, within a half step's staircase of a line drawn the other way round.
     QVERIFY(sameDrawing(shorter.paper, asFiled.paper, 0.26));
@@ -230,24 +231,24 @@ void TestPlotInputs::longPreparationShowsProgressAndCancels()
     QFETCH(QString, how);
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.shorterTravelAction->trigger();
+    controls(w).shorterTravelAction->trigger();
     w.openPlotFile(rig.writeFile("letters.plt", readBytes(testData() / "plan" / "letters.plt")));
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     QCOMPARE(w.runState(), RunState::Testing);
-    QVERIFY(!w.testAndShowButton->isEnabled());
-    QVERIFY(w.stopButton->isVisibleTo(&w));
-    QVERIFY2(QRegularExpression(QStringLiteral("…( \\d+ %)?$")).match(w.progressLabel->text()).hasMatch(),
-             qPrintable(w.progressLabel->text()));
+    QVERIFY(!controls(w).testAndShowButton->isEnabled());
+    QVERIFY(controls(w).stopButton->isVisibleTo(&w));
+    QVERIFY2(QRegularExpression(QStringLiteral("…( \\d+ %)?$")).match(controls(w).progressLabel->text()).hasMatch(),
+             qPrintable(controls(w).progressLabel->text()));
     if (how == QStringLiteral("Stop"))
-        w.stopButton->click();
+        controls(w).stopButton->click();
     else if (how == QStringLiteral("Esc"))
         QTest::keyClick(&w, Qt::Key_Escape);
     QVERIFY(rig.waitUntilIdle());
-    QVERIFY(!w.stopButton->isVisibleTo(&w));
-    QCOMPARE(w.drawButton->isEnabled(), how.isEmpty());
-    QCOMPARE(w.progressLabel->text() == QStringLiteral("Test and Show cancelled"), !how.isEmpty());
+    QVERIFY(!controls(w).stopButton->isVisibleTo(&w));
+    QCOMPARE(controls(w).drawButton->isEnabled(), how.isEmpty());
+    QCOMPARE(controls(w).progressLabel->text() == QStringLiteral("Test and Show cancelled"), !how.isEmpty());
     // The check beside the window drew the preview; the preview took its image over.
-    const QImage& preview = w.previewCanvas->image();
+    const QImage& preview = controls(w).previewCanvas->image();
     bool inked = false;
     for (int y = 0; y < preview.height() && !inked; ++y)
         for (int x = 0; x < preview.width() && !inked; ++x)
@@ -272,7 +273,7 @@ void TestPlotInputs::svgIsConvertedHoweverItIsChosen()
     const QString svg = rig.writeFile("drawing.svg", kSmallSvg);
     if (how == QStringLiteral("open")) {
         rig.dialogResult = svg;
-        w.openAction->trigger();
+        controls(w).openAction->trigger();
         QCOMPARE(rig.dialogFilter,
                  QStringLiteral("Drawings (*.plt *.hpgl *.hpg *.svg);;Plotter file (*.plt);; All Fifes(*.*) (*)"));
     } else if (how == QStringLiteral("drop")) {
@@ -280,15 +281,16 @@ void TestPlotInputs::svgIsConvertedHoweverItIsChosen()
     } else {
         w.openPlotFile(svg);
     }
-    QCOMPARE(w.fileNameBox->text(), svg);
+    QCOMPARE(controls(w).fileNameBox->text(), svg);
 
     const DrawnPlot drawn = testAndDraw(rig, w);
-    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}),
+    QCOMPARE((QStringList{controls(w).minXLabel->text(), controls(w).minYLabel->text(), controls(w).maxXLabel->text(),
+                          controls(w).maxYLabel->text()}),
              (QStringList{"0 mm", "0 mm", "60 mm", "40 mm"}));
     // The carriage starts 30 mm from home on both axes, the plot's origin.
     const std::vector<PaperSegment> expected{{40, 70, 90, 70}, {90, 70, 90, 40}};
     QVERIFY(sameDrawing(drawn.paper, expected, 0.26));
-    QVERIFY(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
+    QVERIFY(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
     QVERIFY(rig.feedback.messages.empty());
 }
 
@@ -297,19 +299,19 @@ void TestPlotInputs::badSvgSaysWhyAndNothingMoves()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;"));
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
 
     w.openPlotFile(QString::fromStdString((testData() / "svg" / "bad" / "malformed.svg").string()));
     const std::size_t dataWrites = rig.writesTo(Register::Data).size();
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     QVERIFY(rig.waitUntilIdle());
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Test and Show"));
     QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("not well-formed XML")));
-    QVERIFY(!w.drawButton->isEnabled());
-    QVERIFY(w.testAndShowButton->isEnabled());
-    QCOMPARE(w.maxXLabel->text(), QStringLiteral("10 mm")); // the last good test's extents stay
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    QVERIFY(controls(w).testAndShowButton->isEnabled());
+    QCOMPARE(controls(w).maxXLabel->text(), QStringLiteral("10 mm")); // the last good test's extents stay
     QCOMPARE(rig.writesTo(Register::Data).size(), dataWrites);
 }
 

@@ -63,13 +63,13 @@ QColor frameColour(QGroupBox* frame)
 void expectControlsAfterRun(MainWindow& w)
 {
     QVERIFY(!w.drawRunning());
-    QVERIFY(w.stopButton->isHidden());
-    QVERIFY(w.statusTimer->isActive());
-    QVERIFY(w.drawButton->isEnabled());
-    QVERIFY(w.testAndShowButton->isEnabled());
-    QVERIFY(w.plotterControlFrame->isEnabled());
-    QVERIFY(w.penHomeButton->isEnabled());
-    QVERIFY(w.stepLeftButton->isEnabled());
+    QVERIFY(controls(w).stopButton->isHidden());
+    QVERIFY(controls(w).statusTimer->isActive());
+    QVERIFY(controls(w).drawButton->isEnabled());
+    QVERIFY(controls(w).testAndShowButton->isEnabled());
+    QVERIFY(controls(w).plotterControlFrame->isEnabled());
+    QVERIFY(controls(w).penHomeButton->isEnabled());
+    QVERIFY(controls(w).stepLeftButton->isEnabled());
 }
 
 } // namespace
@@ -130,24 +130,24 @@ void TestRuns::drawPutsFileOnPaper()
 
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.zoomBox->setText(zoom);
+    controls(w).zoomBox->setText(zoom);
     useFile(rig, w, hpgl.toStdString());
 
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
     QVERIFY(rig.plotter().paper().empty()); // a test moves nothing
-    w.drawButton->click();
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilIdle());
 
     QVERIFY2(sameSegments(rig.plotter().paper(), paper, kStepMm), qPrintable(describe(rig.plotter().paper())));
     QCOMPARE(rig.plotter().counters().lostStepsX + rig.plotter().counters().lostStepsY, 0L);
     QVERIFY(rig.feedback.messages.empty());
-    QVERIFY(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
+    QVERIFY(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
     expectControlsAfterRun(w);
 
     // Draw stays enabled: the same plot can be drawn again.
     rig.plotter().clearPaper();
-    w.drawButton->click();
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilIdle());
     QVERIFY(!rig.plotter().paper().empty());
 }
@@ -183,14 +183,16 @@ void TestRuns::fitRule()
     rig.plotter().setClockRunning(plotterAnswers);
     useFile(rig, w, hpgl.toStdString());
 
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
 
-    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}), labels);
-    QVERIFY(w.limitFrame->autoFillBackground());
-    QCOMPARE(frameColour(w.limitFrame), orlex::ui::paletteColour(fits ? 7 : 12));
-    QCOMPARE(w.drawButton->isEnabled(), fits && plotterAnswers);
-    QCOMPARE(w.statusBox->text(), plotterAnswers ? QStringLiteral("OK") : QStringLiteral("Err"));
-    QVERIFY(w.testAndShowButton->isEnabled());
+    QCOMPARE((QStringList{controls(w).minXLabel->text(), controls(w).minYLabel->text(), controls(w).maxXLabel->text(),
+                          controls(w).maxYLabel->text()}),
+             labels);
+    QVERIFY(controls(w).limitFrame->autoFillBackground());
+    QCOMPARE(frameColour(controls(w).limitFrame), orlex::ui::paletteColour(fits ? 7 : 12));
+    QCOMPARE(controls(w).drawButton->isEnabled(), fits && plotterAnswers);
+    QCOMPARE(controls(w).statusBox->text(), plotterAnswers ? QStringLiteral("OK") : QStringLiteral("Err"));
+    QVERIFY(controls(w).testAndShowButton->isEnabled());
     const bool outOfRange = hpgl.contains(QStringLiteral("40000"));
     QCOMPARE(rig.feedback.messages.size(), std::size_t{outOfRange ? 1u : 0u});
     if (outOfRange)
@@ -202,13 +204,13 @@ void TestRuns::emptyPlotFileReportsZeros()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     QVERIFY(w.plotFile().empty());
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     QCOMPARE(rig.feedback.beeps, 1);
     QVERIFY(rig.feedback.messages.empty());
-    for (QLabel* label : {w.minXLabel, w.minYLabel, w.maxXLabel, w.maxYLabel})
+    for (QLabel* label : {controls(w).minXLabel, controls(w).minYLabel, controls(w).maxXLabel, controls(w).maxYLabel})
         QCOMPARE(label->text(), QStringLiteral("0 mm"));
-    QCOMPARE(frameColour(w.limitFrame), orlex::ui::paletteColour(7));
-    QVERIFY(w.drawButton->isEnabled());
+    QCOMPARE(frameColour(controls(w).limitFrame), orlex::ui::paletteColour(7));
+    QVERIFY(controls(w).drawButton->isEnabled());
 }
 
 void TestRuns::fileWithoutAPointIsNotAPlot_data()
@@ -226,12 +228,12 @@ void TestRuns::fileWithoutAPointIsNotAPlot()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, bytes.toStdString());
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Test and Show"));
     QVERIFY2(rig.feedback.messages.front().text.contains(QStringLiteral("is not a plot file")),
              qPrintable(rig.feedback.messages.front().text));
-    QVERIFY(!w.drawButton->isEnabled());
+    QVERIFY(!controls(w).drawButton->isEnabled());
 }
 
 // Unknown at first, the position is known once Pen home found it: then a draw that would
@@ -241,21 +243,21 @@ void TestRuns::drawFitsFromWhereThePenStands()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;"); // 100 mm to the right
-    w.testAndShowButton->click();
-    QVERIFY(w.positionLabel->isVisibleTo(&w));
-    QCOMPARE(w.positionLabel->text(),
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).positionLabel->isVisibleTo(&w));
+    QCOMPARE(controls(w).positionLabel->text(),
              QStringLiteral("Position unknown: the plot fits only if the pen stands at its origin"));
 
-    w.penHomeButton->click();
+    controls(w).penHomeButton->click();
     QVERIFY(rig.waitUntilIdle());
-    w.testAndShowButton->click();
-    QVERIFY(w.positionLabel->text().startsWith(QStringLiteral("Pen at X ")));
-    w.drawButton->click(); // from home: to 100 mm
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).positionLabel->text().startsWith(QStringLiteral("Pen at X ")));
+    controls(w).drawButton->click(); // from home: to 100 mm
     QVERIFY(rig.waitUntilIdle());
     QVERIFY(rig.feedback.messages.empty());
 
     const std::size_t writes = rig.writesTo(Register::Data).size();
-    w.drawButton->click(); // from 100 mm: to 200 mm
+    controls(w).drawButton->click(); // from 100 mm: to 200 mm
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     const QString refusal = rig.feedback.messages.front().text;
     QVERIFY2(refusal.startsWith(QStringLiteral("The plot would reach X ")), qPrintable(refusal));
@@ -272,20 +274,20 @@ void TestRuns::anotherFileNeedsACheck()
     MainWindow& w = rig.openWindow();
     const QString first = rig.writeFile("first.plt", "PU-400,0;PD0,0;");
     w.openPlotFile(first);
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
     w.openPlotFile(first);
-    QVERIFY(w.drawButton->isEnabled());
+    QVERIFY(controls(w).drawButton->isEnabled());
 
     w.openPlotFile(rig.writeFile("other.plt", "PU0,0;PD400,0;PU;"));
-    QVERIFY(!w.drawButton->isEnabled());
+    QVERIFY(!controls(w).drawButton->isEnabled());
     w.onDrawClicked(); // from code too: nothing moves
     QVERIFY(rig.waitUntilIdle());
     QVERIFY(rig.plotter().paper().empty());
     w.openPlotFile(first); // back to the tested file: still needs a test
-    QVERIFY(!w.drawButton->isEnabled());
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
 }
 
 void TestRuns::unopenablePathKeepsLastCheck_data()
@@ -302,23 +304,26 @@ void TestRuns::unopenablePathKeepsLastCheck()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD5640,200;"); // too big: red frame
-    w.testAndShowButton->click();
-    const QStringList labels{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()};
+    controls(w).testAndShowButton->click();
+    const QStringList labels{controls(w).minXLabel->text(), controls(w).minYLabel->text(),
+                             controls(w).maxXLabel->text(), controls(w).maxYLabel->text()};
     QCOMPARE(labels.first(), QStringLiteral("-10 mm"));
-    const QColor frame = frameColour(w.limitFrame);
+    const QColor frame = frameColour(controls(w).limitFrame);
     const orlex::PlotExtents extents = w.plotExtents;
 
     const std::string path = kind == "missing" ? rig.dir.file("no-such.plt").string() : rig.dir.path().string();
     w.openPlotFile(QString::fromStdString(path));
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QVERIFY2(rig.feedback.messages.front().text.contains(QString::fromStdString(path)),
              qPrintable(rig.feedback.messages.front().text));
-    QVERIFY(!w.drawButton->isEnabled());
-    QVERIFY(w.testAndShowButton->isEnabled());
-    QCOMPARE((QStringList{w.minXLabel->text(), w.minYLabel->text(), w.maxXLabel->text(), w.maxYLabel->text()}), labels);
-    QCOMPARE(frameColour(w.limitFrame), frame);
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    QVERIFY(controls(w).testAndShowButton->isEnabled());
+    QCOMPARE((QStringList{controls(w).minXLabel->text(), controls(w).minYLabel->text(), controls(w).maxXLabel->text(),
+                          controls(w).maxYLabel->text()}),
+             labels);
+    QCOMPARE(frameColour(controls(w).limitFrame), frame);
     QCOMPARE(w.plotExtents.minXmm, extents.minXmm);
     QCOMPARE(w.plotExtents.maxXmm, extents.maxXmm);
 }
@@ -332,11 +337,11 @@ void TestRuns::zoomTypedDuringADrawDoesNotRescaleIt()
     rig.writeSettings(1, 50, 150, 150, 80, 80, 5, 5, "&H378");
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD40,0;PD6000,0;PD6000,40;PU;");
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
 
-    QTimer::singleShot(0, &w, [&w] { w.zoomBox->setText(QStringLiteral("200")); });
-    w.drawButton->click();
+    QTimer::singleShot(0, &w, [&w] { controls(w).zoomBox->setText(QStringLiteral("200")); });
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{0});
@@ -344,9 +349,9 @@ void TestRuns::zoomTypedDuringADrawDoesNotRescaleIt()
     QVERIFY2(sameSegments(rig.plotter().paper(), {{30, 30, 180, 30}, {180, 30, 180, 31}}, 0.005),
              qPrintable(describe(rig.plotter().paper())));
     QVERIFY(!w.drawRunning());
-    QVERIFY(w.plotterControlFrame->isEnabled());
-    QVERIFY(w.testAndShowButton->isEnabled());
-    QVERIFY(!w.drawButton->isEnabled()); // the zoom changed since the test
+    QVERIFY(controls(w).plotterControlFrame->isEnabled());
+    QVERIFY(controls(w).testAndShowButton->isEnabled());
+    QVERIFY(!controls(w).drawButton->isEnabled()); // the zoom changed since the test
 }
 
 void TestRuns::stopEndsDraw_data()
@@ -363,20 +368,20 @@ void TestRuns::stopEndsDraw()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;PD4000,4000;PU0,0;");
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
 
     // Parked 200 writes in: the first line, 40 mm along.
     rig.parkMotionAt(rig.writes->size() + 200);
-    w.drawButton->click();
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilParked());
     const double xAtStop = rig.plotter().xMillimetres();
-    const bool stopShown = !w.stopButton->isHidden() && w.stopButton->isEnabled();
-    const QString progress = w.progressLabel->text();
+    const bool stopShown = !controls(w).stopButton->isHidden() && controls(w).stopButton->isEnabled();
+    const QString progress = controls(w).progressLabel->text();
     if (escape)
         QTest::keyClick(&w, Qt::Key_Escape);
     else
-        w.stopButton->click();
+        controls(w).stopButton->click();
     rig.releaseMotion();
     QVERIFY(rig.waitUntilIdle());
 
@@ -388,15 +393,16 @@ void TestRuns::stopEndsDraw()
     QVERIFY(!rig.plotter().penDown());
     QVERIFY(rig.plotter().motorsEnergised());
     QVERIFY(rig.feedback.messages.empty());
-    QVERIFY2(w.progressLabel->text().contains(QStringLiteral("stopped")), qPrintable(w.progressLabel->text()));
+    QVERIFY2(controls(w).progressLabel->text().contains(QStringLiteral("stopped")),
+             qPrintable(controls(w).progressLabel->text()));
     expectControlsAfterRun(w);
     QVERIFY(!w.drive().stopRequested());
 
     // The next draw is not ended by the old request.
     rig.plotter().clearPaper();
-    w.drawButton->click();
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilIdle());
-    QVERIFY(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
+    QVERIFY(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
 }
 
 void TestRuns::stopDuringPenToZeroDrawsNothing()
@@ -404,13 +410,13 @@ void TestRuns::stopDuringPenToZeroDrawsNothing()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD0,0;PD0,400;PU;");
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
 
     rig.parkMotionAt(rig.writes->size() + 40); // homing, 10 mm from home
-    w.drawButton->click();
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilParked());
-    w.stopButton->click();
+    controls(w).stopButton->click();
     rig.releaseMotion();
     QVERIFY(rig.waitUntilIdle());
 
@@ -427,14 +433,14 @@ void TestRuns::penToZeroWithoutPlotterDrawsNothing()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD0,0;PD0,400;PU;");
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
     rig.plotter().setClockRunning(false);
-    w.presenceCheckButton->click();
+    controls(w).presenceCheckButton->click();
     QVERIFY(!w.drive().state.connected);
     const std::size_t writes = rig.writes->size();
 
-    w.drawButton->click();
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
@@ -453,9 +459,9 @@ void TestRuns::estimateAfterCheck()
     rig.clockHz = 20;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PD400,0;");
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
-    QCOMPARE(w.progressLabel->text(), QStringLiteral("Estimated drawing time: 4 s"));
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
+    QCOMPARE(controls(w).progressLabel->text(), QStringLiteral("Estimated drawing time: 4 s"));
     QVERIFY(w.lastCheck.has_value());
 }
 
@@ -471,11 +477,11 @@ void TestRuns::estimateNeedsStepPeriod()
     };
     MainWindow w(options);
     w.openPlotFile(rig.writeFile("plot.plt", "PD400,0;"));
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     QVERIFY(!w.stepPeriodSeconds().has_value());
-    QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Estimated drawing time: unknown")),
-             qPrintable(w.progressLabel->text()));
-    QVERIFY(w.progressLabel->text().contains(QStringLiteral("Speed")));
+    QVERIFY2(controls(w).progressLabel->text().startsWith(QStringLiteral("Estimated drawing time: unknown")),
+             qPrintable(controls(w).progressLabel->text()));
+    QVERIFY(controls(w).progressLabel->text().contains(QStringLiteral("Speed")));
 }
 
 QTEST_MAIN(TestRuns)

@@ -47,7 +47,7 @@ void saveSettings(MainWindow& w, std::function<void(QWidget*)> change)
         change(dialog);
         QTest::mouseClick(dialog->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
     });
-    w.settingsAction->trigger(); // returns when the dialog is closed
+    controls(w).settingsAction->trigger(); // returns when the dialog is closed
 }
 
 } // namespace
@@ -77,8 +77,8 @@ void TestSafeMachine::drawEndsWithThePenUpAndTheTraceWritten()
     rig.traceFile = rig.dir.file("trace.csv");
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD400,0;PD400,400;PU;");
-    w.testAndShowButton->click();
-    w.drawButton->click();
+    controls(w).testAndShowButton->click();
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilIdle());
     QVERIFY(!rig.plotter().penDown());
     QCOMPARE(rig.plotter().paper().size(), std::size_t{2});
@@ -88,7 +88,7 @@ void TestSafeMachine::drawEndsWithThePenUpAndTheTraceWritten()
     const auto lines = static_cast<std::size_t>(std::count(trace.begin(), trace.end(), '\n'));
     QCOMPARE(lines, rig.writes->size() + 1); // the header and every write so far
 
-    w.penHomeButton->click();
+    controls(w).penHomeButton->click();
     QVERIFY(rig.waitUntilIdle());
     QCOMPARE(rig.plotter().paper().size(), std::size_t{2}); // no ink on the way home
 }
@@ -113,12 +113,12 @@ void TestSafeMachine::drawNeedsACheckOfWhatItDraws()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD400,0;PU;");
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
 
     if (change == "zoom during draw") {
-        QTimer::singleShot(0, &w, [&w] { w.zoomBox->setText(QStringLiteral("50")); });
-        w.drawButton->click();
+        QTimer::singleShot(0, &w, [&w] { controls(w).zoomBox->setText(QStringLiteral("50")); });
+        controls(w).drawButton->click();
         QVERIFY(rig.waitUntilIdle());
         QVERIFY(!rig.plotter().paper().empty()); // the draw itself went on
     } else if (change.endsWith(QLatin1String("ScrollBar"))) {
@@ -127,22 +127,22 @@ void TestSafeMachine::drawNeedsACheckOfWhatItDraws()
             scroll->setValue(scroll->value() + 1);
         });
     } else if (change == "full step") {
-        w.fullStepOption->click();
-        w.halfStepOption->click(); // and back: the steps were not measured in between
+        controls(w).fullStepOption->click();
+        controls(w).halfStepOption->click(); // and back: the steps were not measured in between
     } else if (change == "file") {
         rig.writeFile("plot.plt", "PU0,0;PD40000,0;PU;");
-        w.drawButton->click();
+        controls(w).drawButton->click();
         QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
         QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("changed since it was tested")));
         QVERIFY(rig.plotter().paper().empty());
     }
 
-    QCOMPARE(w.drawButton->isEnabled(), drawAfter);
-    w.penHomeButton->click(); // a motion gives Draw back only what the test allows
+    QCOMPARE(controls(w).drawButton->isEnabled(), drawAfter);
+    controls(w).penHomeButton->click(); // a motion gives Draw back only what the test allows
     QVERIFY(rig.waitUntilIdle());
-    QCOMPARE(w.drawButton->isEnabled(), drawAfter);
-    w.testAndShowButton->click();
-    QCOMPARE(w.drawButton->isEnabled(), change != "file"); // the changed file is too big now
+    QCOMPARE(controls(w).drawButton->isEnabled(), drawAfter);
+    controls(w).testAndShowButton->click();
+    QCOMPARE(controls(w).drawButton->isEnabled(), change != "file"); // the changed file is too big now
 }
 
 // File > Open and Settings change what a run uses: they wait while the machine runs.
@@ -152,12 +152,12 @@ void TestSafeMachine::dialogsWaitWhileTheMachineRuns()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU-400,0;PD4000,0;PU;");
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     rig.parkMotionAt(rig.writes->size() + 200);
-    w.drawButton->click(); // homing for Pen to 0, then the drawing
+    controls(w).drawButton->click(); // homing for Pen to 0, then the drawing
     QVERIFY(rig.waitUntilParked());
-    QVERIFY(!w.openAction->isEnabled() && !w.settingsAction->isEnabled());
-    QVERIFY(w.aboutAction->isEnabled() && w.exitAction->isEnabled());
+    QVERIFY(!controls(w).openAction->isEnabled() && !controls(w).settingsAction->isEnabled());
+    QVERIFY(controls(w).aboutAction->isEnabled() && controls(w).exitAction->isEnabled());
     w.onSettings(); // from code as well: must not open its modal loop
 
     bool endedBehindAbout = false;
@@ -176,7 +176,8 @@ void TestSafeMachine::dialogsWaitWhileTheMachineRuns()
     closer.stop();
 
     QVERIFY(endedBehindAbout);
-    QVERIFY(w.openAction->isEnabled() && w.settingsAction->isEnabled() && w.aboutAction->isEnabled());
+    QVERIFY(controls(w).openAction->isEnabled() && controls(w).settingsAction->isEnabled()
+            && controls(w).aboutAction->isEnabled());
     QVERIFY(rig.feedback.messages.empty());
 }
 
@@ -192,12 +193,12 @@ void TestSafeMachine::travelBeyondTheStepRangeIsRefusedAtStartUp()
     const QString text = rig.feedback.messages.front().text;
     QVERIFY2(text.contains(QStringLiteral("line 3 (Maxx)")) && text.contains(QStringLiteral("163 mm")),
              qPrintable(text));
-    QCOMPARE(w.limitXLabel->text(), QStringLiteral(" 150 mm"));
+    QCOMPARE(controls(w).limitXLabel->text(), QStringLiteral(" 150 mm"));
 
     useFile(rig, w, "PU0,0;PD8000,0;PU;");
-    w.testAndShowButton->click();
-    QVERIFY(!w.drawButton->isEnabled());
-    QCOMPARE(w.limitFrame->palette().color(QPalette::Window), QColor(255, 0, 0));
+    controls(w).testAndShowButton->click();
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    QCOMPARE(controls(w).limitFrame->palette().color(QPalette::Window), QColor(255, 0, 0));
 }
 
 void TestSafeMachine::stopEndsAWaitForAHaltedClock_data()
@@ -220,39 +221,39 @@ void TestSafeMachine::stopEndsAWaitForAHaltedClock()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;PU;");
-    w.testAndShowButton->click();
-    const QString stareBefore = w.statusBox->text();
+    controls(w).testAndShowButton->click();
+    const QString stareBefore = controls(w).statusBox->text();
     // Parked at a port write; the plotter goes on STOP (its clock halts); then Stop.
     rig.parkMotionAt(rig.writes->size() + 3);
     if (run == "draw")
-        w.drawButton->click();
+        controls(w).drawButton->click();
     else if (run == "home")
-        w.penHomeButton->click();
+        controls(w).penHomeButton->click();
     else
         rig.parkMotionAt(0); // "Speed" writes nothing: the clock halts while it counts
     if (run == "speed")
-        w.speedButton->click();
+        controls(w).speedButton->click();
     else
         QVERIFY(rig.waitUntilParked());
     rig.plotter().setClockRunning(false);
-    const bool stopVisible = !w.stopButton->isHidden();
+    const bool stopVisible = !controls(w).stopButton->isHidden();
     rig.releaseMotion();
     if (escape)
         QTest::keyClick(&w, Qt::Key_Escape);
     else
-        w.stopButton->click();
+        controls(w).stopButton->click();
     QVERIFY(rig.waitUntilIdle());
 
     QVERIFY(stopVisible);
-    QVERIFY(w.stopButton->isHidden());
+    QVERIFY(controls(w).stopButton->isHidden());
     QVERIFY(!rig.plotter().penDown());
-    QVERIFY(w.plotterControlFrame->isEnabled());
-    QVERIFY(w.testAndShowButton->isEnabled());
-    QVERIFY(w.speedButton->isEnabled());
+    QVERIFY(controls(w).plotterControlFrame->isEnabled());
+    QVERIFY(controls(w).testAndShowButton->isEnabled());
+    QVERIFY(controls(w).speedButton->isEnabled());
     QVERIFY(!w.drive().stopRequested());
     if (run == "speed") {
-        QCOMPARE(w.statusBox->text(), stareBefore); // nothing was measured
-        QVERIFY(w.progressLabel->text().contains(QStringLiteral("stopped")));
+        QCOMPARE(controls(w).statusBox->text(), stareBefore); // nothing was measured
+        QVERIFY(controls(w).progressLabel->text().contains(QStringLiteral("stopped")));
     }
 }
 
@@ -319,15 +320,15 @@ void TestSafeMachine::portFailureEndsTheRunAndAsksForACheck()
     rig.configurePlotter = [](orlex::VirtualPlotterConfig& config) { config.failFromWrite = 60; };
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;PD4000,4000;PU;");
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
     if (run == "draw")
-        w.drawButton->click();
+        controls(w).drawButton->click();
     else if (run == "home")
-        w.penHomeButton->click();
+        controls(w).penHomeButton->click();
     else
         while (rig.feedback.messages.empty() && rig.writes->size() < 100)
-            w.stepRightButton->click();
+            controls(w).stepRightButton->click();
     QVERIFY(rig.waitUntilIdle());
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
@@ -339,9 +340,10 @@ void TestSafeMachine::portFailureEndsTheRunAndAsksForACheck()
     QCOMPARE(rig.writes->size(), std::size_t{62});
     QCOMPARE(rig.writes->back(), (orlex::test::PortWrite{orlex::Register::Data, 0}));
     QCOMPARE(rig.writes->at(60), (orlex::test::PortWrite{orlex::Register::Control, 1}));
-    QCOMPARE(w.statusBox->text(), QString("Err"));
-    QVERIFY(!w.drawButton->isEnabled());
-    QVERIFY(w.testAndShowButton->isEnabled() && w.penHomeButton->isEnabled() && !w.stopButton->isVisible());
+    QCOMPARE(controls(w).statusBox->text(), QString("Err"));
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    QVERIFY(controls(w).testAndShowButton->isEnabled() && controls(w).penHomeButton->isEnabled()
+            && !controls(w).stopButton->isVisible());
 }
 
 void TestSafeMachine::quittingDuringAJobEndsItSafely_data()
@@ -381,12 +383,12 @@ void TestSafeMachine::quittingDuringAJobEndsItSafely()
     rig.feedback.confirmAnswer = answer;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;PD4000,4000;PU;");
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
     rig.parkMotionAt(rig.writes->size() + 30);
-    (during.endsWith(QStringLiteral("homing")) ? w.penHomeButton : w.drawButton)->click();
+    (during.endsWith(QStringLiteral("homing")) ? controls(w).penHomeButton : controls(w).drawButton)->click();
     QVERIFY(rig.waitUntilParked());
     if (during == QStringLiteral("pause"))
-        w.pauseButton->click();
+        controls(w).pauseButton->click();
     if (during == QStringLiteral("halted homing"))
         rig.plotter().setClockRunning(false);
     if (during != QStringLiteral("parked homing"))
@@ -395,18 +397,18 @@ void TestSafeMachine::quittingDuringAJobEndsItSafely()
     if (way == QStringLiteral("close"))
         w.close();
     else if (way == QStringLiteral("exit"))
-        w.exitAction->trigger();
+        controls(w).exitAction->trigger();
     else
         w.quitSafely(128 + SIGTERM);
 
     QCOMPARE(static_cast<int>(rig.feedback.questions.size()), questions);
     if (!answer) { // the draw goes on to its end, as if nothing had been asked
         if (during == QStringLiteral("pause"))
-            w.continueButton->click();
+            controls(w).continueButton->click();
         QVERIFY(rig.waitUntilIdle());
         QVERIFY(rig.exitStatuses.empty());
-        QVERIFY2(w.progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
-                 qPrintable(w.progressLabel->text()));
+        QVERIFY2(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
+                 qPrintable(controls(w).progressLabel->text()));
         return;
     }
     QCOMPARE(rig.exitStatuses, std::vector<int>{way == QStringLiteral("SIGTERM") ? 128 + SIGTERM : 0});

@@ -57,7 +57,7 @@ void TestScaledStatus::statusTextShownWhole()
     QVERIFY(shown != nullptr);
     shown->setText(text);
     shown->show();
-    w.progressLabel->setText(text); // the longest row beside the readout
+    controls(w).progressLabel->setText(text); // the longest row beside the readout
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCoreApplication::processEvents();
@@ -80,11 +80,12 @@ void TestScaledStatus::portAddressShownWhole()
     MainWindow& w = rig.openWindow();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.portLabel->text(), QStringLiteral("D010H"));
-    QVERIFY(w.portLabel->fontMetrics().horizontalAdvance(w.portLabel->text()) <= w.portLabel->contentsRect().width());
-    QVERIFY(w.portCaption->fontMetrics().horizontalAdvance(w.portCaption->text())
-            <= w.portCaption->contentsRect().width());
-    QVERIFY(!w.portCaption->geometry().intersects(w.portLabel->geometry()));
+    QCOMPARE(controls(w).portLabel->text(), QStringLiteral("D010H"));
+    QVERIFY(controls(w).portLabel->fontMetrics().horizontalAdvance(controls(w).portLabel->text())
+            <= controls(w).portLabel->contentsRect().width());
+    QVERIFY(controls(w).portCaption->fontMetrics().horizontalAdvance(controls(w).portCaption->text())
+            <= controls(w).portCaption->contentsRect().width());
+    QVERIFY(!controls(w).portCaption->geometry().intersects(controls(w).portLabel->geometry()));
 }
 
 int main(int argc, char** argv)

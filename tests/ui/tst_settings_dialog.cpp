@@ -528,39 +528,41 @@ private slots:
         orlex::test::WindowRig rig;
         rig.writeSettings(60, 70, 200, 250, 1234, 4321, 10, 20, "&H278");
         orlex::ui::MainWindow& w = rig.openWindow();
-        const QStringList before{w.limitXLabel->text(), w.limitYLabel->text(), w.originXLabel->text(),
-                                 w.originYLabel->text(), w.portLabel->text()};
+        const QStringList before{controls(w).limitXLabel->text(), controls(w).limitYLabel->text(),
+                                 controls(w).originXLabel->text(), controls(w).originYLabel->text(),
+                                 controls(w).portLabel->text()};
         const std::string oldBytes = rig.readSettingsFile();
 
         orlex::test::onNextModal([](QWidget* dialog) {
             QTest::mouseClick(dialog->findChild<QPushButton*>("defaultButton"), Qt::LeftButton);
             QTest::mouseClick(dialog->findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
         });
-        w.settingsAction->trigger(); // returns when the dialog is closed
-        QCOMPARE(QStringList({w.limitXLabel->text(), w.limitYLabel->text(), w.originXLabel->text(),
-                              w.originYLabel->text(), w.portLabel->text()}),
+        controls(w).settingsAction->trigger(); // returns when the dialog is closed
+        QCOMPARE(QStringList({controls(w).limitXLabel->text(), controls(w).limitYLabel->text(),
+                              controls(w).originXLabel->text(), controls(w).originYLabel->text(),
+                              controls(w).portLabel->text()}),
                  before);
         QCOMPARE(rig.readSettingsFile(), oldBytes);
 
-        orlex::ui::PreviewWidget* pic = w.previewCanvas;
+        orlex::ui::PreviewWidget* pic = controls(w).previewCanvas;
         pic->line(1500, 1500, 3000, 1500, 0); // something drawn before the save
         QCOMPARE(pic->pixelAtTwips(2250, 1500), QColor(0, 0, 0));
         orlex::test::onNextModal([](QWidget* dialog) {
             QTest::mouseClick(dialog->findChild<QPushButton*>("defaultButton"), Qt::LeftButton);
             QTest::mouseClick(dialog->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
         });
-        w.settingsAction->trigger();
+        controls(w).settingsAction->trigger();
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         const long H = pic->heightUnits();
         QCOMPARE(pic->pixelAtTwips(2250, 1500), pic->background()); // cleared
         QCOMPARE(pic->pixelAtTwips(100, H / 2), QColor(255, 0, 0)); // the axes again, at the new origin
         QCOMPARE(pic->pixelAtTwips(3000, H - 100), QColor(255, 0, 0));
         QCOMPARE(rig.readSettingsFile(), kDefaultsFile);
-        QCOMPARE(w.limitXLabel->text(), QString("150 mm"));
-        QCOMPARE(w.limitYLabel->text(), QString("150 mm"));
-        QCOMPARE(w.originXLabel->text(), QString("5 mm"));
-        QCOMPARE(w.originYLabel->text(), QString("5 mm"));
-        QCOMPARE(w.portLabel->text(), QString("378H"));
+        QCOMPARE(controls(w).limitXLabel->text(), QString("150 mm"));
+        QCOMPARE(controls(w).limitYLabel->text(), QString("150 mm"));
+        QCOMPARE(controls(w).originXLabel->text(), QString("5 mm"));
+        QCOMPARE(controls(w).originYLabel->text(), QString("5 mm"));
+        QCOMPARE(controls(w).portLabel->text(), QString("378H"));
     }
 };
 

@@ -164,7 +164,7 @@ void TestStartUp::badSettingsFileGivesOneMessageAndStaysUntouched()
     // Start-up goes on with the defaults where the file failed.
     QCOMPARE(rig.writesTo(Register::Control), std::vector<std::uint8_t>{1});
     QCOMPARE(rig.portRequests.front().base, std::uint16_t{0x378});
-    QVERIFY(w.statusTimer->isActive());
+    QVERIFY(controls(w).statusTimer->isActive());
     rig.closeWindow();
     QCOMPARE(rig.readSettingsFile(), bytes.toStdString());
 }
@@ -199,13 +199,13 @@ void TestStartUp::settingsLabelsAfterStartUp()
     if (writeFile)
         rig.writeSettings(50, 50, maxx, maxy, 80, 80, offsetx, offsety, address.toStdString());
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.limitXLabel->text(), labels[0]);
-    QCOMPARE(w.limitYLabel->text(), labels[1]);
-    QCOMPARE(w.originXLabel->text(), labels[2]);
-    QCOMPARE(w.originYLabel->text(), labels[3]);
-    QCOMPARE(w.portLabel->text(), labels[4]);
+    QCOMPARE(controls(w).limitXLabel->text(), labels[0]);
+    QCOMPARE(controls(w).limitYLabel->text(), labels[1]);
+    QCOMPARE(controls(w).originXLabel->text(), labels[2]);
+    QCOMPARE(controls(w).originYLabel->text(), labels[3]);
+    QCOMPARE(controls(w).portLabel->text(), labels[4]);
     // The extents labels keep their placeholders until a test run.
-    for (QLabel* l : {w.minXLabel, w.minYLabel, w.maxXLabel, w.maxYLabel})
+    for (QLabel* l : {controls(w).minXLabel, controls(w).minYLabel, controls(w).maxXLabel, controls(w).maxYLabel})
         QCOMPARE(l->text(), QString("000.000"));
 }
 
@@ -228,10 +228,10 @@ void TestStartUp::portErrorGivesOneMessageAndStartUpGoesOn()
     QCOMPARE(rig.feedback.messages[1].text,
              reason + " The program carries on without a plotter: the presence test will report Err.");
     // Start-up completes as with no plotter answering.
-    QCOMPARE(w.portLabel->text(), QString("378H"));
-    QCOMPARE(w.statusBox->text(), QString("Err"));
-    QVERIFY(!w.drawButton->isEnabled());
-    QVERIFY(w.statusTimer->isActive());
+    QCOMPARE(controls(w).portLabel->text(), QString("378H"));
+    QCOMPARE(controls(w).statusBox->text(), QString("Err"));
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    QVERIFY(controls(w).statusTimer->isActive());
 }
 
 void TestStartUp::initialState()
@@ -248,12 +248,12 @@ void TestStartUp::initialState()
     QCOMPARE(w.plotExtents.minXmm, std::int16_t(0));
     QCOMPARE(w.plotExtents.maxYmm, std::int16_t(0));
     QVERIFY(w.plotFile().empty());
-    QVERIFY(w.fileNameBox->text().isEmpty());
-    QVERIFY(w.statusTimer->isActive());
-    QCOMPARE(w.statusTimer->interval(), 300);
-    QVERIFY(w.halfStepOption->isChecked());
+    QVERIFY(controls(w).fileNameBox->text().isEmpty());
+    QVERIFY(controls(w).statusTimer->isActive());
+    QCOMPARE(controls(w).statusTimer->interval(), 300);
+    QVERIFY(controls(w).halfStepOption->isChecked());
     QVERIFY(w.drive().halfStep());
-    QVERIFY(w.testAndShowButton->isEnabled());
+    QVERIFY(controls(w).testAndShowButton->isEnabled());
     QVERIFY(!w.drawRunning());
     QCOMPARE(w.windowTitle(), QString("Orlex _ Plotter"));
     QVERIFY(w.acceptDrops());
@@ -277,10 +277,10 @@ void TestStartUp::presenceCheckAtStartUp()
     WindowRig rig;
     rig.clockRunning = clockRunning;
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.statusBox->text(), stare);
+    QCOMPARE(controls(w).statusBox->text(), stare);
     QCOMPARE(w.drive().state.connected, clockRunning);
-    QCOMPARE(w.speedButton->isHidden(), !clockRunning);
-    QVERIFY(!w.drawButton->isEnabled()); // disabled at start-up either way
+    QCOMPARE(controls(w).speedButton->isHidden(), !clockRunning);
+    QVERIFY(!controls(w).drawButton->isEnabled()); // disabled at start-up either way
     QVERIFY(rig.feedback.messages.empty());
 }
 
@@ -289,7 +289,7 @@ void TestStartUp::halfAxesAreDrawnBeforeTheWindowShows()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     QVERIFY(!w.isVisible());
-    orlex::ui::PreviewWidget* pic = w.previewCanvas;
+    orlex::ui::PreviewWidget* pic = controls(w).previewCanvas;
     const long H = pic->heightUnits(), W = pic->widthUnits();
     QCOMPARE(W, 5655L);
     QCOMPARE(H, 4695L);
@@ -328,14 +328,14 @@ void TestStartUp::exitSwitchesTheCoilsOffAndEnds()
     rig.writeSettings(50, 50, 150, 150, 80, 80, 5, 5, address.toStdString());
     const std::string settingsBefore = rig.readSettingsFile();
     MainWindow& w = rig.openWindow();
-    w.stepRightButton->click(); // energise the coils first
+    controls(w).stepRightButton->click(); // energise the coils first
     QVERIFY(rig.plotter().motorsEnergised());
     QVERIFY(rig.exitStatuses.empty());
 
-    w.penButton->click(); // and the pen down
+    controls(w).penButton->click(); // and the pen down
     QVERIFY(rig.plotter().penDown());
 
-    w.exitAction->trigger();
+    controls(w).exitAction->trigger();
     // Pen up, then every coil off: the last two writes.
     const std::size_t n = rig.writes->size();
     QVERIFY(n >= 2);
@@ -359,10 +359,10 @@ void TestStartUp::exitWorksInTheMiddleOfAMotion()
     std::size_t writesAtExit = 0;
     QTimer::singleShot(0, &w, [&] {
         exited = true;
-        w.exitAction->trigger();
+        controls(w).exitAction->trigger();
         writesAtExit = rig.writes->size();
     });
-    w.penHomeButton->click();
+    controls(w).penHomeButton->click();
     QVERIFY(rig.waitUntilIdle());
     QVERIFY(exited);
     QCOMPARE(rig.exitStatuses, std::vector<int>{0});
@@ -377,8 +377,8 @@ void TestStartUp::closingLeavesTheMachineSafe()
     MainWindow& w = rig.openWindow();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.stepUpButton->click();
-    w.penButton->click();
+    controls(w).stepUpButton->click();
+    controls(w).penButton->click();
     QVERIFY(rig.plotter().motorsEnergised());
     QVERIFY(rig.plotter().penDown());
 
@@ -397,25 +397,25 @@ void TestStartUp::openKeepsThePathOnCancel()
     MainWindow& w = rig.openWindow();
 
     rig.dialogResult.clear(); // cancel before any choice
-    w.openAction->trigger();
+    controls(w).openAction->trigger();
     QCOMPARE(rig.dialogCalls, 1);
     QCOMPARE(rig.dialogTitle, QString("Open plott file."));
     QCOMPARE(rig.dialogFilter,
              QString("Drawings (*.plt *.hpgl *.hpg *.svg);;Plotter file (*.plt);; All Fifes(*.*) (*)"));
     QVERIFY(w.plotFile().empty());
-    QVERIFY(w.fileNameBox->text().isEmpty());
+    QVERIFY(controls(w).fileNameBox->text().isEmpty());
 
     const QString chosen = rig.writeFile("star.plt", "PU0,0;PD100,0;");
     rig.dialogResult = chosen;
-    w.openAction->trigger();
+    controls(w).openAction->trigger();
     QCOMPARE(QString::fromStdString(w.plotFile()), chosen);
-    QCOMPARE(w.fileNameBox->text(), chosen);
+    QCOMPARE(controls(w).fileNameBox->text(), chosen);
 
-    w.fileNameBox->setText(QStringLiteral("typed over")); // typing changes nothing
+    controls(w).fileNameBox->setText(QStringLiteral("typed over")); // typing changes nothing
     rig.dialogResult.clear();
-    w.openAction->trigger();
+    controls(w).openAction->trigger();
     QCOMPARE(QString::fromStdString(w.plotFile()), chosen);
-    QCOMPARE(w.fileNameBox->text(), chosen); // shown again
+    QCOMPARE(controls(w).fileNameBox->text(), chosen); // shown again
     QCOMPARE(rig.dialogCalls, 3);
 }
 
@@ -423,17 +423,17 @@ void TestStartUp::openDoesNotResetAnything()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.minXLabel->setText(QStringLiteral("-12 mm"));
-    w.previewCanvas->line(0, 0, 3000, 3000, 0);
-    const QImage before = w.previewCanvas->image();
+    controls(w).minXLabel->setText(QStringLiteral("-12 mm"));
+    controls(w).previewCanvas->line(0, 0, 3000, 3000, 0);
+    const QImage before = controls(w).previewCanvas->image();
     const std::size_t writes = rig.writes->size();
     rig.dialogResult = rig.writeFile("other.hpgl", "IN;");
-    w.openAction->trigger();
-    QVERIFY(!w.drawButton->isEnabled());
-    QCOMPARE(w.minXLabel->text(), QString("-12 mm"));
-    QCOMPARE(w.previewCanvas->image(), before);
+    controls(w).openAction->trigger();
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    QCOMPARE(controls(w).minXLabel->text(), QString("-12 mm"));
+    QCOMPARE(controls(w).previewCanvas->image(), before);
     QCOMPARE(rig.writes->size(), writes); // a file of another type is accepted unread
-    QVERIFY(w.fileNameBox->text().endsWith(QStringLiteral("other.hpgl")));
+    QVERIFY(controls(w).fileNameBox->text().endsWith(QStringLiteral("other.hpgl")));
 }
 
 void TestStartUp::droppedFileActsLikeOpen()
@@ -443,11 +443,11 @@ void TestStartUp::droppedFileActsLikeOpen()
     const QString path = rig.writeFile("dropped.plt", "PU0,0;PD40,40;");
     QVERIFY(dropUrls(w, {QUrl::fromLocalFile(path)}));
     QCOMPARE(QString::fromStdString(w.plotFile()), path);
-    QCOMPARE(w.fileNameBox->text(), path);
+    QCOMPARE(controls(w).fileNameBox->text(), path);
     QCOMPARE(rig.dialogCalls, 0);
-    QVERIFY(!w.drawButton->isEnabled());
+    QVERIFY(!controls(w).drawButton->isEnabled());
     // The text boxes let drops pass to the window instead of taking the file's address as text.
-    for (QLineEdit* edit : {w.fileNameBox, w.zoomBox, w.statusBox})
+    for (QLineEdit* edit : {controls(w).fileNameBox, controls(w).zoomBox, controls(w).statusBox})
         QVERIFY(!edit->acceptDrops());
 }
 
@@ -472,7 +472,7 @@ void TestStartUp::dropsThatAreNotOneLocalFileAreRefused()
         list << QUrl(u.replace(QLatin1Char('@'), QString::fromStdString(rig.dir.path().string())));
     QVERIFY(!dropUrls(w, list));
     QVERIFY(w.plotFile().empty());
-    QVERIFY(w.fileNameBox->text().isEmpty());
+    QVERIFY(controls(w).fileNameBox->text().isEmpty());
 }
 
 // Help > About opens the box modally, its OK closes it, and the next choice opens it
@@ -487,7 +487,7 @@ void TestStartUp::aboutOpensAndClosesTwice()
             shown = dialog->objectName() == QLatin1String("aboutBox");
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
         });
-        w.aboutAction->trigger(); // returns when the box is closed
+        controls(w).aboutAction->trigger(); // returns when the box is closed
         QVERIFY(shown);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
@@ -503,11 +503,11 @@ void TestStartUp::escapeStopsADraw()
         hpgl += std::to_string(i % 2 ? 0 : 4000) + "," + std::to_string(i * 100) + ",";
     hpgl += "0,4000;PU0,0;";
     w.openPlotFile(rig.writeFile("zigzag.plt", hpgl));
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
 
     rig.parkMotionAt(rig.writes->size() + 100);
-    w.drawButton->click();
+    controls(w).drawButton->click();
     QVERIFY(rig.waitUntilParked());
     QVERIFY(w.drawRunning());
     QTest::keyClick(&w, Qt::Key_Escape);
@@ -536,14 +536,14 @@ void TestStartUp::savedAddressTakesEffectAtOnce()
         if (dialog->isVisible())
             dialog->close();
     });
-    w.settingsAction->trigger();
-    QCOMPARE(w.portLabel->text(), QString("278H"));
+    controls(w).settingsAction->trigger();
+    QCOMPARE(controls(w).portLabel->text(), QString("278H"));
 
     // The virtual plotter has no address of its own: it stays wired and answers.
-    w.presenceCheckButton->click();
-    QCOMPARE(w.statusBox->text(), QString("OK"));
+    controls(w).presenceCheckButton->click();
+    QCOMPARE(controls(w).statusBox->text(), QString("OK"));
     rig.writes->clear();
-    w.stepRightButton->click();
+    controls(w).stepRightButton->click();
     QCOMPARE(rig.writes->size(), std::size_t{1});
     QCOMPARE(rig.writes->front().reg, Register::Data);
 }

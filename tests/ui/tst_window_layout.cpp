@@ -173,9 +173,9 @@ QWidget* Layouts::open(const QString& which)
         MainWindow& w = rig_.openWindow();
         if (which.endsWith("after a check, motors off")) {
             // The widest extents there are: 16-bit coordinates at zoom 400 ("-3277 mm").
-            w.zoomBox->setText(QStringLiteral("400"));
+            controls(w).zoomBox->setText(QStringLiteral("400"));
             w.openPlotFile(rig_.writeFile("far.plt", "PU-32768,-32768;PD32767,32767;"));
-            w.testAndShowButton->click();
+            controls(w).testAndShowButton->click();
             w.onStatusTimer(); // "Motor is disconnected", "Motor on"
         }
         return w.centralWidget();
@@ -290,8 +290,8 @@ void TestWindowLayout::clientAreaAndRule()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QWidget* client = w.centralWidget();
     QCOMPARE(client->objectName(), QString("clientArea"));
-    QCOMPARE(w.menuRule->geometry(), QRect(0, 0, 632, 2));
-    QCOMPARE(w.menuRule->palette().color(QPalette::Window), w.palette().color(QPalette::ButtonText));
+    QCOMPARE(controls(w).menuRule->geometry(), QRect(0, 0, 632, 2));
+    QCOMPARE(controls(w).menuRule->palette().color(QPalette::Window), w.palette().color(QPalette::ButtonText));
     // Menu bar above, status bar below, nothing overlapping the client area.
     QVERIFY(w.menuBar()->geometry().bottom() < client->geometry().top());
     QVERIFY(w.statusBar()->geometry().top() > client->geometry().bottom());
@@ -303,7 +303,8 @@ void TestWindowLayout::iconButtons()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    for (QPushButton* b : {w.stepUpButton, w.stepDownButton, w.stepLeftButton, w.stepRightButton, w.penButton}) {
+    for (QPushButton* b : {controls(w).stepUpButton, controls(w).stepDownButton, controls(w).stepLeftButton,
+                           controls(w).stepRightButton, controls(w).penButton}) {
         QVERIFY(b->text().isEmpty());
         QVERIFY(!b->icon().isNull());
         QCOMPARE(b->iconSize(), QSize(32, 32));
@@ -313,33 +314,33 @@ void TestWindowLayout::iconButtons()
         QVERIFY(normal != disabled);
     }
     // Held down, a button shows its second look; released, the first again.
-    const QImage first = w.stepRightButton->icon().pixmap(32).toImage();
-    w.stepRightButton->setDown(true);
-    emit w.stepRightButton->pressed();
-    QVERIFY(w.stepRightButton->icon().pixmap(32).toImage() != first);
-    w.stepRightButton->setDown(false);
-    emit w.stepRightButton->released();
-    QCOMPARE(w.stepRightButton->icon().pixmap(32).toImage(), first);
+    const QImage first = controls(w).stepRightButton->icon().pixmap(32).toImage();
+    controls(w).stepRightButton->setDown(true);
+    emit controls(w).stepRightButton->pressed();
+    QVERIFY(controls(w).stepRightButton->icon().pixmap(32).toImage() != first);
+    controls(w).stepRightButton->setDown(false);
+    emit controls(w).stepRightButton->released();
+    QCOMPARE(controls(w).stepRightButton->icon().pixmap(32).toImage(), first);
 }
 
 void TestWindowLayout::motorSymbol()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.motorLamp->colour(), std::int16_t(12));
-    QVERIFY(!w.motorSlashLine->isHidden());
-    QVERIFY(!w.motorBackslashLine->isHidden());
-    QCOMPARE(w.motorStatusLabel->text(), QString("Motors is connected"));
+    QCOMPARE(controls(w).motorLamp->colour(), std::int16_t(12));
+    QVERIFY(!controls(w).motorSlashLine->isHidden());
+    QVERIFY(!controls(w).motorBackslashLine->isHidden());
+    QCOMPARE(controls(w).motorStatusLabel->text(), QString("Motors is connected"));
     // Stacking: lamp at the bottom, then the letter, then the two lines.
-    const QObjectList& order = w.motorFrame->children();
-    QVERIFY(order.indexOf(w.motorLamp) < order.indexOf(w.motorLetter));
-    QVERIFY(order.indexOf(w.motorLetter) < order.indexOf(w.motorSlashLine));
-    QVERIFY(order.indexOf(w.motorLetter) < order.indexOf(w.motorBackslashLine));
+    const QObjectList& order = controls(w).motorFrame->children();
+    QVERIFY(order.indexOf(controls(w).motorLamp) < order.indexOf(controls(w).motorLetter));
+    QVERIFY(order.indexOf(controls(w).motorLetter) < order.indexOf(controls(w).motorSlashLine));
+    QVERIFY(order.indexOf(controls(w).motorLetter) < order.indexOf(controls(w).motorBackslashLine));
 
     // The drawn symbol: red lamp, black lines crossing at its middle.
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const QImage symbol = w.motorFrame->grab().toImage();
+    const QImage symbol = controls(w).motorFrame->grab().toImage();
     QCOMPARE(symbol.pixelColor(42, 42), QColor(0, 0, 0));   // where the lines cross
     QCOMPARE(symbol.pixelColor(30, 42), QColor(255, 0, 0)); // inside the lamp, off the lines
     QVERIFY(symbol.pixelColor(20, 20).value() < 64);        // a line's end
@@ -371,31 +372,33 @@ void TestWindowLayout::statusBar()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.findChild<QLabel*>("progressLabel"), w.progressLabel);
-    QCOMPARE(w.findChild<QPushButton*>("stopButton"), w.stopButton);
-    QCOMPARE(w.stopButton->text(), QString("Stop"));
-    QVERIFY(w.stopButton->isHidden());
-    QVERIFY(w.statusBar()->isAncestorOf(w.progressLabel));
-    QVERIFY(w.statusBar()->isAncestorOf(w.stopButton));
+    QCOMPARE(w.findChild<QLabel*>("progressLabel"), controls(w).progressLabel);
+    QCOMPARE(w.findChild<QPushButton*>("stopButton"), controls(w).stopButton);
+    QCOMPARE(controls(w).stopButton->text(), QString("Stop"));
+    QVERIFY(controls(w).stopButton->isHidden());
+    QVERIFY(w.statusBar()->isAncestorOf(controls(w).progressLabel));
+    QVERIFY(w.statusBar()->isAncestorOf(controls(w).stopButton));
 
     // Every status text is shown whole: long ones wrap, and the notes about the file have
     // a row of their own under the progress.
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.progressLabel->setText(QStringLiteral("Estimated drawing time: 1 h 02 min plus homing. Position unknown: the "
-                                            "plot fits only if the pen stands at its origin"));
-    w.inputLabel->setText(QStringLiteral("Shorter pen-up travel saves 1324 mm (58 %): 953 mm instead of 2277 mm; "
-                                         "3 text elements were left out; 2 images were left out"));
-    w.inputLabel->show();
+    controls(w).progressLabel->setText(
+        QStringLiteral("Estimated drawing time: 1 h 02 min plus homing. Position unknown: the "
+                       "plot fits only if the pen stands at its origin"));
+    controls(w).inputLabel->setText(
+        QStringLiteral("Shorter pen-up travel saves 1324 mm (58 %): 953 mm instead of 2277 mm; "
+                       "3 text elements were left out; 2 images were left out"));
+    controls(w).inputLabel->show();
     const auto whole = [](QLabel* label) {
         const QRect room = label->contentsRect();
         const QRect needed =
             label->fontMetrics().boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap, label->text());
         return needed.width() <= room.width() && needed.height() <= room.height();
     };
-    QTRY_VERIFY(whole(w.inputLabel));
-    QVERIFY(whole(w.progressLabel));
-    QVERIFY(w.progressLabel->geometry().bottom() < w.inputLabel->geometry().top());
+    QTRY_VERIFY(whole(controls(w).inputLabel));
+    QVERIFY(whole(controls(w).progressLabel));
+    QVERIFY(controls(w).progressLabel->geometry().bottom() < controls(w).inputLabel->geometry().top());
     QVERIFY(w.statusBar()->geometry().bottom() <= w.height());
 }
 
@@ -403,32 +406,32 @@ void TestWindowLayout::timersAndHandlersAreConnected()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QCOMPARE(w.findChild<QTimer*>("statusTimer"), w.statusTimer);
-    QCOMPARE(w.findChild<QTimer*>("liveViewTimer"), w.liveViewTimer);
+    QCOMPARE(w.findChild<QTimer*>("statusTimer"), controls(w).statusTimer);
+    QCOMPARE(w.findChild<QTimer*>("liveViewTimer"), controls(w).liveViewTimer);
     // A jog button reaches its handler: one coil byte on the data register.
     const std::size_t before = rig.writes->size();
-    w.stepRightButton->click();
+    controls(w).stepRightButton->click();
     QVERIFY(rig.writes->size() > before);
     QCOMPARE(rig.writes->back().reg, orlex::Register::Data);
     // The zoom text reaches its handler, which moves the scroll bar.
-    w.zoomBox->setText(QStringLiteral("40"));
-    QCOMPARE(w.zoomScrollBar->value(), 40);
+    controls(w).zoomBox->setText(QStringLiteral("40"));
+    QCOMPARE(controls(w).zoomScrollBar->value(), 40);
     QCOMPARE(w.preview().zoom, std::int16_t(40));
     // The scroll bar reaches its handler, which writes the text.
-    w.zoomScrollBar->setValue(250);
-    QCOMPARE(w.zoomBox->text(), QString("250"));
+    controls(w).zoomScrollBar->setValue(250);
+    QCOMPARE(controls(w).zoomBox->text(), QString("250"));
     // Clicking the origin labels draws the half-axes again after Cls.
-    w.clearButton->click();
-    const long H = w.previewCanvas->heightUnits();
-    QCOMPARE(w.previewCanvas->pixelAtTwips(100, H / 2), w.previewCanvas->background());
-    QTest::mouseClick(w.originXLabel, Qt::LeftButton);
-    QCOMPARE(w.previewCanvas->pixelAtTwips(100, H / 2), QColor(255, 0, 0));
-    QTest::mouseClick(w.originYLabel, Qt::LeftButton);
-    QCOMPARE(w.previewCanvas->pixelAtTwips(3000, H - 100), QColor(255, 0, 0));
+    controls(w).clearButton->click();
+    const long H = controls(w).previewCanvas->heightUnits();
+    QCOMPARE(controls(w).previewCanvas->pixelAtTwips(100, H / 2), controls(w).previewCanvas->background());
+    QTest::mouseClick(controls(w).originXLabel, Qt::LeftButton);
+    QCOMPARE(controls(w).previewCanvas->pixelAtTwips(100, H / 2), QColor(255, 0, 0));
+    QTest::mouseClick(controls(w).originYLabel, Qt::LeftButton);
+    QCOMPARE(controls(w).previewCanvas->pixelAtTwips(3000, H - 100), QColor(255, 0, 0));
     // The status timer reaches its handler: the lamp stops being the start-up red.
-    QTRY_VERIFY_WITH_TIMEOUT(w.motorStatusLabel->text() != QString("Motors is connected"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(controls(w).motorStatusLabel->text() != QString("Motors is connected"), 5000);
     // showPenUpCheck reaches its handler.
-    w.showPenUpCheck->click();
+    controls(w).showPenUpCheck->click();
     QCOMPARE(w.preview().penUpColour, std::int16_t{orlex::kWhite});
 }
 
@@ -439,11 +442,11 @@ void TestWindowLayout::limitFrameCanBePainted()
     MainWindow& w = rig.openWindow();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QPalette p = w.limitFrame->palette();
+    QPalette p = controls(w).limitFrame->palette();
     p.setColor(QPalette::Window, orlex::ui::paletteColour(12));
-    w.limitFrame->setPalette(p);
-    w.limitFrame->setAutoFillBackground(true);
-    const QImage frame = w.limitFrame->grab().toImage();
+    controls(w).limitFrame->setPalette(p);
+    controls(w).limitFrame->setAutoFillBackground(true);
+    const QImage frame = controls(w).limitFrame->grab().toImage();
     QCOMPARE(frame.pixelColor(frame.width() - 8, frame.height() / 2), QColor(255, 0, 0));
 }
 

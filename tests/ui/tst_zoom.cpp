@@ -53,7 +53,7 @@ bool inkAt(const PreviewWidget* previewCanvas, long plotX, long plotY, int colou
 void testFile(WindowRig& rig, MainWindow& w, const std::string& hpgl)
 {
     w.openPlotFile(rig.writeFile("plot.plt", hpgl));
-    w.testAndShowButton->click();
+    controls(w).testAndShowButton->click();
 }
 
 } // namespace
@@ -104,20 +104,20 @@ void TestZoom::zoomChain()
 
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.zoomBox->setText(QStringLiteral("50")); // away from 100, so a reset shows
+    controls(w).zoomBox->setText(QStringLiteral("50")); // away from 100, so a reset shows
     QCOMPARE(int{w.preview().zoom}, 50);
-    QCOMPARE(w.zoomScrollBar->value(), 50);
+    QCOMPARE(controls(w).zoomScrollBar->value(), 50);
 
     int textChanges = 0;
-    connect(w.zoomBox, &QLineEdit::textChanged, &w, [&textChanges] { ++textChanges; });
+    connect(controls(w).zoomBox, &QLineEdit::textChanged, &w, [&textChanges] { ++textChanges; });
     if (viaScrollBar)
-        w.zoomScrollBar->setValue(input.toInt());
+        controls(w).zoomScrollBar->setValue(input.toInt());
     else
-        w.zoomBox->setText(input);
+        controls(w).zoomBox->setText(input);
 
     QCOMPARE(int{w.preview().zoom}, zoom);
-    QCOMPARE(w.zoomScrollBar->value(), zoom);
-    QCOMPARE(w.zoomBox->text(), text);
+    QCOMPARE(controls(w).zoomScrollBar->value(), zoom);
+    QCOMPARE(controls(w).zoomBox->text(), text);
     QVERIFY(textChanges <= 4); // the exchange settles, no ping-pong
 }
 
@@ -127,8 +127,8 @@ void TestZoom::typingFollowsEveryKey()
     MainWindow& w = rig.openWindow();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.zoomBox->setFocus();
-    w.zoomBox->selectAll();
+    controls(w).zoomBox->setFocus();
+    controls(w).zoomBox->selectAll();
 
     struct Seen {
         QString text;
@@ -136,10 +136,10 @@ void TestZoom::typingFollowsEveryKey()
         bool operator==(const Seen&) const = default;
     };
     QList<Seen> seen;
-    connect(w.zoomBox, &QLineEdit::textChanged, &w, [&] {
-        seen.push_back({w.zoomBox->text(), w.preview().zoom, w.zoomScrollBar->value()});
+    connect(controls(w).zoomBox, &QLineEdit::textChanged, &w, [&] {
+        seen.push_back({controls(w).zoomBox->text(), w.preview().zoom, controls(w).zoomScrollBar->value()});
     });
-    QTest::keyClicks(w.zoomBox, QStringLiteral("40"));
+    QTest::keyClicks(controls(w).zoomBox, QStringLiteral("40"));
 
     QCOMPARE(seen.size(), 2);
     QCOMPARE(seen[0].text, QStringLiteral("4"));
@@ -148,7 +148,7 @@ void TestZoom::typingFollowsEveryKey()
     QCOMPARE(seen[1].text, QStringLiteral("40"));
     QCOMPARE(seen[1].zoom, 40);
     QCOMPARE(seen[1].scroll, 40);
-    QCOMPARE(w.zoomBox->text(), QStringLiteral("40"));
+    QCOMPARE(controls(w).zoomBox->text(), QStringLiteral("40"));
 }
 
 // The scroll bar's arrows change the zoom by 1 and its trough by 10, up to 400; a dragged
@@ -157,7 +157,7 @@ void TestZoom::scrollBarStepsAndDrags()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    QScrollBar* bar = w.zoomScrollBar;
+    QScrollBar* bar = controls(w).zoomScrollBar;
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     QCOMPARE(int{w.preview().zoom}, 101);
     bar->triggerAction(QAbstractSlider::SliderPageStepSub);
@@ -169,7 +169,7 @@ void TestZoom::scrollBarStepsAndDrags()
     QCOMPARE(int{w.preview().zoom}, 250);
     bar->triggerAction(QAbstractSlider::SliderToMaximum);
     QCOMPARE(int{w.preview().zoom}, 400);
-    QCOMPARE(w.zoomBox->text(), QString("400"));
+    QCOMPARE(controls(w).zoomBox->text(), QString("400"));
 }
 
 void TestZoom::everyZoomChangeDisablesDraw_data()
@@ -191,17 +191,17 @@ void TestZoom::everyZoomChangeDisablesDraw()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     testFile(rig, w, "PU0,0;PD400,400;");
-    QVERIFY(w.drawButton->isEnabled());
+    QVERIFY(controls(w).drawButton->isEnabled());
 
     for (const QString& t : texts)
-        w.zoomBox->setText(t);
+        controls(w).zoomBox->setText(t);
     if (scrollTo >= 0)
-        w.zoomScrollBar->setValue(scrollTo);
-    QVERIFY(!w.drawButton->isEnabled());
+        controls(w).zoomScrollBar->setValue(scrollTo);
+    QVERIFY(!controls(w).drawButton->isEnabled());
 
     // A new test at the new scale enables it again.
-    w.testAndShowButton->click();
-    QVERIFY(w.drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
 }
 
 // "Cls" erases the preview but not its pen; the next run starts its pen at the plot's
@@ -210,11 +210,11 @@ void TestZoom::clsKeepsPreviewPen()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    PreviewWidget* previewCanvas = w.previewCanvas;
+    PreviewWidget* previewCanvas = controls(w).previewCanvas;
     testFile(rig, w, "PU0,0;PD600,0;");
     QVERIFY(inkAt(previewCanvas, 300, 0, 0));
 
-    w.clearButton->click();
+    controls(w).clearButton->click();
     QVERIFY(!inkAt(previewCanvas, 300, 0, 0));
     QCOMPARE(w.preview().lastX, 600);
     QCOMPARE(w.preview().lastY, 0);
@@ -243,17 +243,17 @@ void TestZoom::penUpShownOrHidden()
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     if (shown)
-        w.showPenUpCheck->click();
-    QCOMPARE(w.showPenUpCheck->isChecked(), shown);
+        controls(w).showPenUpCheck->click();
+    QCOMPARE(controls(w).showPenUpCheck->isChecked(), shown);
     QCOMPARE(w.preview().penUpColour, std::int16_t{shown ? orlex::kWhite : orlex::kHidden});
 
     testFile(rig, w, "PU0,0;PU600,0;PD600,600;");
-    QCOMPARE(inkAt(w.previewCanvas, 300, 0, 15), shown);
-    QVERIFY(inkAt(w.previewCanvas, 600, 300, 0)); // the pen-down segment either way
+    QCOMPARE(inkAt(controls(w).previewCanvas, 300, 0, 15), shown);
+    QVERIFY(inkAt(controls(w).previewCanvas, 600, 300, 0)); // the pen-down segment either way
 
     // Unticking applies to what is drawn next.
     if (shown) {
-        w.showPenUpCheck->click();
+        controls(w).showPenUpCheck->click();
         QCOMPARE(w.preview().penUpColour, std::int16_t{orlex::kHidden});
     }
 }
@@ -262,19 +262,19 @@ void TestZoom::halfAxesOnLabelClicks()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    PreviewWidget* previewCanvas = w.previewCanvas;
-    w.clearButton->click();
+    PreviewWidget* previewCanvas = controls(w).previewCanvas;
+    controls(w).clearButton->click();
     const long midX = previewCanvas->widthUnits() / 2;
     const long midY = previewCanvas->heightUnits() / 2;
     const QColor red = paletteColour(12);
     QVERIFY(!colourNear(previewCanvas, kOriginTwips, midY, red));
     QVERIFY(!colourNear(previewCanvas, midX, canvasY(previewCanvas, 0), red));
 
-    emit w.originXLabel->clicked(); // the positive Y half-axis, straight up
+    emit controls(w).originXLabel->clicked(); // the positive Y half-axis, straight up
     QVERIFY(colourNear(previewCanvas, kOriginTwips, midY, red));
     QVERIFY(!colourNear(previewCanvas, midX, canvasY(previewCanvas, 0), red));
 
-    emit w.originYLabel->clicked(); // the positive X half-axis, to the right edge
+    emit controls(w).originYLabel->clicked(); // the positive X half-axis, to the right edge
     QVERIFY(colourNear(previewCanvas, midX, canvasY(previewCanvas, 0), red));
     // Neither goes below or left of the origin.
     QVERIFY(!colourNear(previewCanvas, kOriginTwips, canvasY(previewCanvas, -60), red));
