@@ -16,23 +16,16 @@ enum Colour : std::int16_t {
     kLightRed = 12, // origin half-axes
     kWhite = 15,    // pen-up segments when shown
 };
-// The former name of kHidden (7 is light grey in the palette), still used by the reader.
-inline constexpr Colour kLightGrey = kHidden;
 
 // A surface measured in canvas units, origin top-left, y downwards. A canvas unit is a
 // plotter unit at zoom 100 %; how many of them make a pixel is the front end's choice.
 class Canvas {
 public:
     virtual ~Canvas() = default;
-    virtual int widthUnits() const { return widthTwips(); }   // inner width W
-    virtual int heightUnits() const { return heightTwips(); } // inner height H
+    virtual int widthUnits() const = 0;  // inner width W
+    virtual int heightUnits() const = 0; // inner height H
     virtual void line(long x1, long y1, long x2, long y2, std::int16_t colour) = 0;
     virtual void clear() = 0;
-
-    // The former names of widthUnits() and heightUnits(), until the reader's tests move
-    // to those. Every canvas overrides one pair or the other.
-    virtual int widthTwips() const { return widthUnits(); }
-    virtual int heightTwips() const { return heightUnits(); }
 };
 
 // Draws nothing; for the command-line tool.

@@ -148,10 +148,10 @@ TEST(InterpreterSkips, TooLongTextIsShownCut)
 TEST(InterpreterModes, HiddenPenUpMovesDrawNothing)
 {
     Rig rig;
-    rig.preview.penUpColour = kLightGrey;
+    rig.preview.penUpColour = kHidden;
     rig.test("PU100,200;PD300,200;PU0,0;");
     ASSERT_EQ(rig.canvas.lines.size(), 1u);
-    const long h = rig.canvas.heightTwips();
+    const long h = rig.canvas.heightUnits();
     EXPECT_EQ(rig.canvas.lines[0], (test::RecordedLine{100, h - 200, 300, h - 200, kBlack}));
     EXPECT_EQ(rig.preview.lastX, 0);
 }

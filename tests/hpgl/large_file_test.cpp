@@ -50,8 +50,8 @@ std::string writeLarge(const Rig& rig, const std::string& head, const std::strin
 
 // Counts lines instead of keeping them.
 struct CountingCanvas : Canvas {
-    int widthTwips() const override { return 5655; }
-    int heightTwips() const override { return 4695; }
+    int widthUnits() const override { return 5655; }
+    int heightUnits() const override { return 4695; }
     void line(long, long, long, long, std::int16_t) override { ++lines; }
     void clear() override {}
     long lines = 0;

@@ -134,7 +134,7 @@ struct Rig {
     {
         std::vector<Point> result;
         for (const RecordedLine& line : canvas.lines)
-            result.push_back({static_cast<double>(line.x2), static_cast<double>(canvas.heightTwips() - line.y2),
+            result.push_back({static_cast<double>(line.x2), static_cast<double>(canvas.heightUnits() - line.y2),
                               line.colour == kBlack});
         return result;
     }
