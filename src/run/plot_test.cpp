@@ -5,6 +5,7 @@
 
 #include "common/number_text.h"
 #include "drive/line_steps.h"
+#include "hpgl/full/full_reader.h"
 #include "settings/conversions.h"
 
 #include <cmath>
@@ -67,14 +68,16 @@ std::optional<double> PlotTest::estimatedSeconds(double stepPeriodSeconds, bool 
     return static_cast<double>(stepPeriods(withOrigin)) * stepPeriodSeconds;
 }
 
-std::string notAPlotMessage(const std::string& shownName)
+std::string notAPlotMessage(const std::string& shownName, bool labelsOnly)
 {
+    if (labelsOnly)
+        return "\"" + shownName + "\" has no lines to draw (labels are not drawn; see Full HP-GL).";
     return "\"" + shownName + "\" is not a plot file: the reading found no point in it.";
 }
 
 std::string PlotTest::notAPlotMessage(const std::string& shownName) const
 {
-    return orlex::notAPlotMessage(shownName);
+    return orlex::notAPlotMessage(shownName, labelsOnly);
 }
 
 std::vector<std::string> PlotTest::warnings() const
@@ -114,6 +117,8 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
         return test;
     }
     test.notAPlot = test.run.points == 0;
+    if (test.notAPlot && setup.reading == PlotReading::Classic)
+        test.labelsOnly = drawsOnlyLabels(path, machinePage(settings));
     test.box = extents.box();
     test.steps = steps.counts();
     test.statistics = statistics.result();

@@ -41,6 +41,7 @@ struct PlotTest {
     // draw. The verdict and extents stay the classic ones (an empty plot at the origin that
     // fits), so each front end decides what to show; the tool refuses such a file.
     bool notAPlot = false;
+    bool labelsOnly = false; // notAPlot, yet the full reading would draw its labels
 
     // "Pen to 0" comes first when the plot has negative coordinates: its pen-up move from
     // the homed position to the origin counts in the drawing time, the homing cannot.
@@ -77,8 +78,9 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
                   PlotSink* preview = nullptr);
 
 // Why a file in which the reading found no point cannot be drawn: "\"NAME\" is not a plot
-// file: the reading found no point in it."
-std::string notAPlotMessage(const std::string& shownName);
+// file: the reading found no point in it.", or, for a file of labels alone, that labels
+// are not drawn.
+std::string notAPlotMessage(const std::string& shownName, bool labelsOnly = false);
 
 inline constexpr const char* kCoordinateRangeMessage =
     "The plot exceeds the coordinate range: it has points outside -32768 to 32767 "

@@ -4,6 +4,7 @@
 
 #include "common/write_all.h"
 #include "hpgl/classic_reader.h"
+#include "hpgl/full/full_reader.h"
 #include "plan/hpgl_writer.h"
 #include "plan/plot_reader.h"
 #include "plan/strokes.h"
@@ -85,7 +86,8 @@ Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOp
         return read.error();
     const TravelChange unchanged{computeStatistics(read->events), {}};
     if (unchanged.before.points == 0)
-        return failure(notAPlotMessage(plotFile));
+        return failure(
+            notAPlotMessage(plotFile, reading == PlotReading::Classic && drawsOnlyLabels(plotFile, fullOptions)));
     if (order.work)
         order.work->enter(WorkSignals::Stage::Ordering);
     const OrderedPlot plot = reorder(splitStrokes(read->events), order);

@@ -229,6 +229,11 @@ INSTANTIATE_TEST_SUITE_P(
                                {"--simulate"},
                                2,
                                "\"plot.plt\" is not a plot file: the reading found no point in it."},
+                      GateCase{"LabelsOnly",
+                               "IN;LBHello\x03;",
+                               {"--simulate"},
+                               2,
+                               "\"plot.plt\" has no lines to draw (labels are not drawn; see Full HP-GL)."},
                       // 90 mm at 150 % from the virtual carriage's start at 30,30 mm.
                       GateCase{"PastXFromTheStart",
                                "PD3600,0;",

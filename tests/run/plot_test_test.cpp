@@ -78,7 +78,7 @@ TEST(FitRule, StepModeOfTheTestDecides)
 struct NotAPlotCase {
     const char* name;
     std::string bytes;
-    bool notAPlot;
+    const char* message; // nullptr: a plot
 };
 
 void PrintTo(const NotAPlotCase& c, std::ostream* os)
@@ -88,25 +88,34 @@ void PrintTo(const NotAPlotCase& c, std::ostream* os)
 
 class NotAPlot : public ::testing::TestWithParam<NotAPlotCase> {};
 
-// A file in which the reading finds no point is marked; the classic verdict stays.
+constexpr const char* kNoPoint = "\"x.plt\" is not a plot file: the reading found no point in it.";
+constexpr const char* kLabelsOnly = "\"x.plt\" has no lines to draw (labels are not drawn; see Full HP-GL).";
+
+// A file in which the reading finds no point is marked, and the message tells a file of
+// labels alone from one that is no plot at all; the classic verdict stays.
 TEST_P(NotAPlot, IsMarkedWhenTheReadingFindsNoPoint)
 {
     const NotAPlotCase& c = GetParam();
     RunRig rig;
     const PlotTest test = rig.check(rig.file(c.bytes));
-    EXPECT_EQ(test.notAPlot, c.notAPlot);
+    EXPECT_EQ(test.notAPlot, c.message != nullptr);
     EXPECT_EQ(test.verdict, PlotTest::Verdict::Fits);
-    if (c.notAPlot) {
-        EXPECT_EQ(test.notAPlotMessage("x.plt"), "\"x.plt\" is not a plot file: the reading found no point in it.");
+    if (c.message) {
+        EXPECT_EQ(test.notAPlotMessage("x.plt"), c.message);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, NotAPlot,
-    ::testing::Values(NotAPlotCase{"Empty", "", true},
-                      NotAPlotCase{"PngBytes", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), true},
-                      NotAPlotCase{"Text", "Dear plotter,\nplease draw a cat.\n", true},
-                      NotAPlotCase{"OnlyALabel", "IN;LBHELLO\x03;", true}, NotAPlotCase{"OnePoint", "PU10,10;", false}),
+    ::testing::Values(NotAPlotCase{"Empty", "", kNoPoint},
+                      NotAPlotCase{"PngBytes", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), kNoPoint},
+                      NotAPlotCase{"Text", "Dear plotter,\nplease draw a cat.\n", kNoPoint},
+                      NotAPlotCase{"OnlyALabel", "IN;LBHELLO\x03;", kLabelsOnly},
+                      NotAPlotCase{"LabelWithItsOwnTerminator", "IN;SP1;DT#;LBAB#;", kLabelsOnly},
+                      NotAPlotCase{"LowerCaseLineBesideALabel", "in;pd200,200;lb text\x03;", kNoPoint},
+                      NotAPlotCase{"StrayBytesHoldingLB", std::string("\x01\x02LBHELLO\x03\0", 11), kNoPoint},
+                      NotAPlotCase{"UnendedLabel", "IN;LBHELLO", kNoPoint},
+                      NotAPlotCase{"OnePoint", "PU10,10;", nullptr}),
     [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

@@ -216,23 +216,27 @@ void TestRuns::emptyPlotFileReportsZeros()
 void TestRuns::fileWithoutAPointIsNotAPlot_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("a letter") << QByteArray("Dear Sir,\nplease find the drawing attached.\n");
-    QTest::newRow("a PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    QTest::addColumn<QString>("says");
+    const QString noPoint = QStringLiteral("is not a plot file");
+    QTest::newRow("empty") << QByteArray() << noPoint;
+    QTest::newRow("a letter") << QByteArray("Dear Sir,\nplease find the drawing attached.\n") << noPoint;
+    QTest::newRow("a PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << noPoint;
+    QTest::newRow("labels alone") << QByteArray("IN;LBHELLO\x03;")
+                                  << QStringLiteral("has no lines to draw (labels are not drawn; see Full HP-GL)");
 }
 
 // A file in which the reading finds no point is refused at Test and Show; Draw stays off.
 void TestRuns::fileWithoutAPointIsNotAPlot()
 {
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, says);
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, bytes.toStdString());
     controls(w).testAndShowButton->click();
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Test and Show"));
-    QVERIFY2(rig.feedback.messages.front().text.contains(QStringLiteral("is not a plot file")),
-             qPrintable(rig.feedback.messages.front().text));
+    QVERIFY2(rig.feedback.messages.front().text.contains(says), qPrintable(rig.feedback.messages.front().text));
     QVERIFY(!controls(w).drawButton->isEnabled());
 }
 

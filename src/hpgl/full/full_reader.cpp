@@ -5,6 +5,7 @@
 #include "hpgl/plot_file.h"
 
 #include <cstring>
+#include <fstream>
 
 namespace orlex {
 
@@ -33,6 +34,51 @@ FullReadResult readFullHpgl(const std::string& path, PlotSink& sink, const FullH
                            + std::strerror(scanner.error()) + ".";
     }
     return result;
+}
+
+namespace {
+
+struct PenDownCount : PlotSink {
+    std::uint64_t points = 0;
+    bool point(double, double, Pen pen) override
+    {
+        points += pen == Pen::Down ? 1 : 0;
+        return true;
+    }
+};
+
+bool isPlainText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    char block[1 << 16];
+    while (in) {
+        in.read(block, sizeof block);
+        for (std::streamsize i = 0; i < in.gcount(); ++i) {
+            const auto byte = static_cast<unsigned char>(block[i]);
+            const bool whitespace = byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' || byte == '\r';
+            const bool control = byte < 0x20 || byte == 0x7f;
+            if (control && !whitespace && byte != 0x03 && byte != 0x1b)
+                return false;
+        }
+    }
+    return in.eof();
+}
+
+} // namespace
+
+bool drawsOnlyLabels(const std::string& path, const FullHpglOptions& options)
+{
+    if (!isPlainText(path))
+        return false;
+    PenDownCount withLabels;
+    const FullReadResult read = readFullHpgl(path, withLabels, options);
+    if (!read.opened || !read.refusal.empty() || withLabels.points == 0)
+        return false;
+    FullHpglOptions labelsLeftOut = options;
+    labelsLeftOut.drawLabels = false;
+    PenDownCount withoutLabels;
+    readFullHpgl(path, withoutLabels, labelsLeftOut);
+    return withoutLabels.points == 0;
 }
 
 } // namespace orlex

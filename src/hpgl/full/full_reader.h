@@ -32,6 +32,9 @@ struct FullHpglOptions {
     std::uint64_t maxFillWork = 200'000'000;    // hatch lines x polygon edges, whole file
     double maxCoordinate = 1e7;                 // plotter units (250 m) from the origin
 
+    // False: labels (LB, PB, symbols of SM) are read to their end but draw nothing.
+    bool drawLabels = true;
+
     // Told after each block of the file is read: bytes read so far, and the file's size.
     std::function<void(std::uint64_t bytesRead, std::uint64_t fileSize)> onBlockRead;
 };
@@ -51,6 +54,11 @@ struct FullReadResult {
 
 // Reads the HP-GL file at `path` and hands every point to `sink` in order.
 FullReadResult readFullHpgl(const std::string& path, PlotSink& sink, const FullHpglOptions& options = {});
+
+// Whether the full reading draws lines from the file through its labels and through
+// nothing else. Only a plain text file is asked (no control bytes but whitespace, ETX and
+// ESC), so a file of stray bytes that hold the letters LB is never taken for labels.
+bool drawsOnlyLabels(const std::string& path, const FullHpglOptions& options = {});
 
 // Commands in a file that change the drawing and that the classic reading passes over,
 // counted per mnemonic in the order first met.

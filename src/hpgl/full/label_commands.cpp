@@ -55,6 +55,8 @@ bool Reader::readLabelText(std::string& text)
 
 bool Reader::drawLabel(const std::string& text, Point start, const LabelStyle& style, Point* end)
 {
+    if (!options_.drawLabels)
+        return true;
     const StrokeFont* font = strokeFont();
     if (font == nullptr) {
         outcome_.refuse(std::string("labels cannot be drawn: the stroke font \"") + kStrokeFontName
