@@ -7,6 +7,7 @@
 // that nothing is dropped unnoticed.
 #include "import/cairo_script_reader.h"
 
+#include "import/pattern_fill.h"
 #include "import/script_tokens.h"
 
 #include <algorithm>
@@ -20,17 +21,22 @@ namespace {
 
 constexpr int kMaxSegmentsPerCurve = 1 << 16;
 constexpr std::size_t kMaxStack = 1 << 16;
+// Segment-against-edge tests one pattern fill may take to cut its tiles to the shape.
+constexpr std::size_t kMaxPatternFillTests = 200'000'000;
 
 // A group, pattern tile or mask drawn on its own surface, and the strokes drawn onto it
 // that would reach the page if the surface were painted there.
 struct Surface {
     std::vector<MmStroke> strokes;
+    double width = 0, height = 0; // device units; 0 when unbounded
 };
 
 struct Paint {
     enum class Kind { Solid, Gradient, SurfacePattern } kind = Kind::Solid;
     double red = 0, green = 0, blue = 0, alpha = 1; // for a gradient: its most opaque stop
     std::shared_ptr<Surface> surface;
+    Affine matrix;       // a pattern's: device units to its surface's
+    bool repeat = false; // a pattern's surface is tiled
     bool visible() const { return kind == Kind::SurfacePattern || alpha > 0; }
 };
 
@@ -40,6 +46,7 @@ struct Context {
     double pathLargest = 0;                 // largest |coordinate| of the path, control points included
     Paint source;
     bool dashed = false;
+    bool evenOdd = false; // the fill rule
 };
 
 struct Value {
@@ -276,9 +283,15 @@ private:
             const int operands = op == "similar" ? 4 : 2;
             if (stack_.size() < std::size_t(operands))
                 return fail(op + " needs more operands");
-            stack_.resize(stack_.size() - operands);
             Value surface(Value::Kind::Surface);
             surface.surface = std::make_shared<Surface>();
+            const Value& extents = stack_.back();
+            if (op == "similar" && stack_[stack_.size() - 3].kind == Value::Kind::Number)
+                surface.surface->width = stack_[stack_.size() - 3].number,
+                surface.surface->height = stack_[stack_.size() - 2].number;
+            else if (op == "record" && extents.kind == Value::Kind::Array && extents.numbers.size() == 4)
+                surface.surface->width = extents.numbers[2], surface.surface->height = extents.numbers[3];
+            stack_.resize(stack_.size() - operands);
             return push(std::move(surface));
         }
         if (op == "context") {
@@ -333,10 +346,23 @@ private:
             gradient.alpha = std::max(gradient.alpha, n[4]);
             return true;
         }
-        if (op == "set-extend" || op == "set-filter")
-            return popSetting(Value::Kind::Name, true);
-        if (op == "set-matrix" || op == "transform")
-            return popSetting(Value::Kind::Array, true);
+        if (op == "set-extend" || op == "set-filter") {
+            const bool repeat =
+                !stack_.empty() && (stack_.back().name == "EXTEND_REPEAT" || stack_.back().name == "EXTEND_REFLECT");
+            if (!popSetting(Value::Kind::Name, true))
+                return false;
+            if (op == "set-extend" && stack_.back().kind == Value::Kind::Paint)
+                stack_.back().paint.repeat = repeat;
+            return true;
+        }
+        if (op == "set-matrix" || op == "transform") {
+            const std::vector<double> m = stack_.empty() ? std::vector<double>{} : stack_.back().numbers;
+            if (!popSetting(Value::Kind::Array, true))
+                return false;
+            if (op == "set-matrix" && stack_.back().kind == Value::Kind::Paint && m.size() == 6)
+                stack_.back().paint.matrix = Affine{m[0], m[1], m[2], m[3], m[4], m[5]};
+            return true;
+        }
         if (op == "identity") {
             Value identity(Value::Kind::Array);
             identity.numbers = {1, 0, 0, 1, 0, 0};
@@ -349,8 +375,14 @@ private:
     {
         if (op == "set-line-width" || op == "set-miter-limit" || op == "set-tolerance")
             return popSetting(Value::Kind::Number);
-        if (op == "set-line-cap" || op == "set-line-join" || op == "set-fill-rule" || op == "set-antialias"
-            || op == "set-operator")
+        if (op == "set-fill-rule") {
+            const bool evenOdd = !stack_.empty() && stack_.back().name == "EVEN_ODD";
+            if (!popSetting(Value::Kind::Name))
+                return false;
+            stack_.back().context->evenOdd = evenOdd;
+            return true;
+        }
+        if (op == "set-line-cap" || op == "set-line-join" || op == "set-antialias" || op == "set-operator")
             return popSetting(Value::Kind::Name);
         if (op == "scale" || op == "translate") {
             double n[2];
@@ -447,6 +479,20 @@ private:
         return true;
     }
 
+    bool keepStroke(Context& c, std::vector<QPointF>&& devicePoints, int pen)
+    {
+        points_ += devicePoints.size();
+        if (points_ > options_.maxPoints) {
+            overflowed_ = true;
+            return fail("too many points");
+        }
+        MmStroke s{pen, std::move(devicePoints)};
+        for (QPointF& p : s.points)
+            p /= options_.unitsPerMm;
+        c.target->strokes.push_back(std::move(s));
+        return true;
+    }
+
     bool stroke(Context& c)
     {
         if (!c.source.visible() || isPenMarker(c))
@@ -454,22 +500,37 @@ private:
         largest_ = std::max(largest_, c.pathLargest);
         if (options_.maxPoints == 0)
             return true;
-        for (const auto& subpath : c.path) {
-            if (subpath.size() < 2)
-                continue;
-            points_ += subpath.size();
-            if (points_ > options_.maxPoints) {
-                overflowed_ = true;
-                return fail("too many points");
-            }
-            MmStroke s{pen_, {}};
-            s.points.reserve(subpath.size());
-            for (const QPointF& p : subpath)
-                s.points.push_back(p / options_.unitsPerMm);
-            c.target->strokes.push_back(std::move(s));
-        }
+        for (const auto& subpath : c.path)
+            if (subpath.size() >= 2 && !keepStroke(c, std::vector<QPointF>(subpath), pen_))
+                return false;
         sawDashes_ = sawDashes_ || c.dashed;
         return true;
+    }
+
+    // A shape filled with a pattern: the strokes of the pattern's surface, tiled, inside
+    // the shape. (A fill of a colour or gradient draws nothing.)
+    bool fill(Context& c)
+    {
+        const Paint& source = c.source;
+        if (source.kind != Paint::Kind::SurfacePattern || source.surface == c.target)
+            return true;
+        largest_ = std::max(largest_, c.pathLargest);
+        if (options_.maxPoints == 0)
+            return true;
+        std::vector<Polyline> tile;
+        for (const MmStroke& s : source.surface->strokes) {
+            tile.emplace_back(s.points);
+            for (QPointF& p : tile.back())
+                p *= options_.unitsPerMm;
+        }
+        const PatternTiling tiling{source.matrix, source.surface->width, source.surface->height, source.repeat,
+                                   c.evenOdd};
+        bool kept = true;
+        const bool laid = layPattern(tile, tiling, c.path, kMaxPatternFillTests,
+                                     [&](Polyline&& piece) { kept = kept && keepStroke(c, std::move(piece), pen_); });
+        if (!laid)
+            return fail("a pattern is too fine for the shape it fills to be laid out");
+        return kept;
     }
 
     // Paints the source through a mask (an opacity, or an image of one): a group reaches
@@ -498,6 +559,8 @@ private:
         if (c == nullptr)
             return false;
         if (name == "stroke" && !stroke(*c))
+            return false;
+        if (name == "fill" && !fill(*c))
             return false;
         if (name == "paint" || name == "mask")
             paint(*c, name == "mask" ? &mask.paint : nullptr);

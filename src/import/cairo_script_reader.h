@@ -29,6 +29,7 @@ struct ScriptReaderOptions {
 // - a stroke counts when its paint can be seen (a colour or gradient with some opacity, a
 //   pattern), and when the group it was drawn into is painted onto the page with some
 //   opacity; strokes inside a pattern tile or a mask are never drawn by themselves;
+// - a shape filled with a pattern draws the tile's strokes, tiled, inside the shape;
 // - curves are flattened so that no chord is farther than the tolerance from the curve;
 // - clips and masks are not applied: a clipped or masked stroke is kept whole;
 // - pen markers set the pen of the strokes that follow.

@@ -47,9 +47,15 @@ bool hasDrawnExternalUrl(QStringView style)
 }
 
 // What a declaration becomes in the drawn copy: filters, masks and clipping paths are
-// dropped (counted), fills made none, overflow made visible. Nothing is filled or clipped
-// in the copy, since neither changes which strokes are plotted (and cairo's script
-// surface cannot write some filled or clipping shapes).
+// dropped (counted), fills made none unless a paint server (a pattern's strokes are
+// plotted inside the shape it fills), overflow made visible. Nothing else is filled or
+// clipped in the copy, since neither changes which strokes are plotted (and cairo's
+// script surface cannot write some filled or clipping shapes).
+bool isPaintServer(QStringView fill)
+{
+    return fill.trimmed().startsWith(u"url(", Qt::CaseInsensitive);
+}
+
 std::optional<QString> rewrittenValue(QStringView property, QStringView value, LeftOut& counts)
 {
     const QString name = property.trimmed().toString().toLower();
@@ -59,7 +65,7 @@ std::optional<QString> rewrittenValue(QStringView property, QStringView value, L
         return QStringLiteral("none");
     }
     if (name == u"fill")
-        return QStringLiteral("none");
+        return isPaintServer(value) ? std::nullopt : std::optional(QStringLiteral("none"));
     if (name == u"overflow")
         return QStringLiteral("visible");
     return std::nullopt;
@@ -102,7 +108,7 @@ Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts)
         const auto match = it.next();
         out += QStringView(cleaned).mid(from, match.capturedStart() - from);
         out += match.captured(1) + match.captured(2) + QLatin1Char(':')
-               + *rewrittenValue(match.capturedView(2), match.capturedView(3), counts);
+               + rewrittenValue(match.capturedView(2), match.capturedView(3), counts).value_or(match.captured(3));
         from = match.capturedEnd();
     }
     out += QStringView(cleaned).mid(from);

@@ -26,9 +26,12 @@ bool isDrawnUrlProperty(QStringView name);
 // url() of another file.
 bool hasDrawnExternalUrl(QStringView style);
 
+// A fill of url(...): a pattern or gradient, which the drawn copy keeps.
+bool isPaintServer(QStringView fill);
+
 // What a presentation attribute or declaration becomes in the drawn copy, or nullopt
 // when it stays: filter, mask and clip-path become none (counted when they had an
-// effect), fill none, overflow visible.
+// effect), fill none unless a paint server, overflow visible.
 std::optional<QString> rewrittenValue(QStringView property, QStringView value, LeftOut& counts);
 
 // A style attribute with its declarations rewritten as rewrittenValue says.

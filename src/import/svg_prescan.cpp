@@ -291,7 +291,11 @@ private:
                 writer_.writeAttribute(name, a.value().toString());
             } else if (a.name() == u"style") {
                 writer_.writeAttribute(name, cleanStyleAttribute(a.value(), out_.leftOut));
-            } else if (a.name() != u"fill" && a.name() != u"overflow") {
+            } else if (a.name() == u"fill") { // a fill that is not kept must not inherit one that is
+                if (depth_ > 1)
+                    writer_.writeAttribute(name,
+                                           isPaintServer(a.value()) ? a.value().toString() : QStringLiteral("none"));
+            } else if (a.name() != u"overflow") {
                 const auto value = rewrittenValue(a.name(), a.value(), out_.leftOut);
                 writer_.writeAttribute(name, value ? *value : a.value().toString());
             }

@@ -49,6 +49,27 @@ std::string fanOut(int depth)
     return text + "</defs><use href=\"#l" + std::to_string(depth) + "\"/>";
 }
 
+// Shapes filled with a hatch: a 10 mm tile holding one line across it at y = 5 (drawn
+// from x = -5 to 15, so the tile's edge cuts it), and `shapes` after it.
+std::string hatch(const std::string& shapes, const char* patternAttributes = "")
+{
+    return std::string(R"(<defs><pattern id="h" width="10" height="10" patternUnits="userSpaceOnUse" )")
+           + patternAttributes + R"(><line x1="-5" y1="5" x2="15" y2="5" stroke="black"/></pattern></defs>)" + shapes;
+}
+
+// A 0.5 mm hatch filling a polygon of `sides` sides inscribed in the page.
+std::string fineHatchOverManySides(int sides)
+{
+    std::string d = "M100 50";
+    for (int i = 1; i < sides; ++i)
+        d += " L" + std::to_string(50 + 50 * std::cos(i * 2 * M_PI / sides)) + " "
+             + std::to_string(50 + 50 * std::sin(i * 2 * M_PI / sides));
+    return R"(<defs><pattern id="f" width="0.5" height="0.5" patternUnits="userSpaceOnUse">)"
+           R"(<line x1="0" y1="0.1" x2="1" y2="0.1" stroke="black" stroke-width="0.01"/></pattern></defs>)"
+           R"s(<path fill="url(#f)" d=")s"
+           + d + R"(z"/>)";
+}
+
 class Snippet : public testing::TestWithParam<SnippetCase> {};
 
 TEST_P(Snippet, DrawsWhatAViewerShows)
@@ -189,6 +210,27 @@ INSTANTIATE_TEST_SUITE_P(
                     R"(<line x1="0" y1="30" x2="30" y2="30"/><line x1="0" y1="40" x2="40" y2="40"/>)"
                     R"(<line x1="0" y1="50" x2="50" y2="50"/></g>)",
                     20 + 40 + 50}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// A pattern's strokes are drawn inside the shape it fills, tile by tile, by the fill rule.
+INSTANTIATE_TEST_SUITE_P(
+    PatternFills, Snippet,
+    testing::Values(
+        SnippetCase{"square", hatch(R"s(<rect width="40" height="40" fill="url(#h)"/>)s"), 4 * 40},
+        SnippetCase{"triangle", hatch(R"s(<path d="M0 0H40L0 40z" fill="url(#h)"/>)s"), 35 + 25 + 15 + 5},
+        SnippetCase{"even_odd_hole",
+                    hatch(R"s(<path d="M0 0H40V40H0z M10 10H30V30H10z" fill-rule="evenodd" fill="url(#h)"/>)s"),
+                    40 + 20 + 20 + 40},
+        SnippetCase{"non_zero_same_way", hatch(R"s(<path d="M0 0H40V40H0z M10 10H30V30H10z" fill="url(#h)"/>)s"),
+                    4 * 40},
+        SnippetCase{"turned",
+                    hatch(R"s(<rect width="40" height="20" fill="url(#h)"/>)s", R"s(patternTransform="rotate(90)")s"),
+                    4 * 20},
+        SnippetCase{"from_a_style_sheet",
+                    hatch(R"s(<style>.f { fill: url(#h) }</style><rect class="f" width="40" height="40"/>)s"), 4 * 40},
+        SnippetCase{"own_colour_fill_inside_a_hatched_group",
+                    hatch(R"s(<g fill="url(#h)"><rect width="40" height="40" fill="red"/></g>)s") + kVisible, 50},
+        SnippetCase{"too_fine_to_lay_out", fineHatchOverManySides(8000), -1, "too fine"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(FarOffThePage, Snippet,
