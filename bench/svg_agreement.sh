@@ -25,13 +25,19 @@ for f in "${files[@]}"; do
   esac
   [ -s "$work/r.ps" ] || { echo "route-failed $f"; continue; }
   timeout 120 pstoedit -q -nc -f psf "$work/r.ps" "$work/r.fps" >/dev/null 2>&1 || { echo "route-failed $f"; continue; }
-  size=$(grep -m1 -oE '^%%BoundingBox: [0-9 .-]+' "$work/r.ps" | awk '{print ($4-$2)*25.4/72, ($5-$3)*25.4/72}')
+  # The page: rsvg-convert's own (whole points, "W H cairo_set_page_size"), else the ink's box.
+  size=$(awk '$3 == "cairo_set_page_size" { print $1 * 25.4 / 72, $2 * 25.4 / 72; exit }' "$work/r.ps")
+  [ -n "$size" ] || size=$(grep -m1 -oE '^%%BoundingBox: [0-9 .-]+' "$work/r.ps" | awk '{print $4*25.4/72, $5*25.4/72}')
   if timeout 120 "$cli" convert "$f" -o "$work/o.plt" >"$work/out.txt" 2>&1; then
     ours="$work/o.plt"
   else
     ours=-
   fi
-  verdict=$(python3 bench/svg_compare.py "$ours" "$work/r.fps" $size)
+  # Where the import names its page height, the route's rounded-up page is that much taller.
+  ourHeight=$(grep -oE 'page [0-9.]+ mm x [0-9.]+ mm' "$work/out.txt" | awk '{print $5}')
+  shift=0
+  [ -n "$ourHeight" ] && [ "$route" = rsvg ] && shift=$(awk -v s="$size" -v h="$ourHeight" 'BEGIN { split(s, a, " "); print a[2] - h }')
+  verdict=$(python3 bench/svg_compare.py "$ours" "$work/r.fps" $size "$shift")
   [ "$verdict" = none ] && { echo "no-strokes $f"; continue; }
   drawn=$((drawn + 1))
   [ "$ours" != - ] && converted=$((converted + 1))

@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Compares the centre-lines of two routes from SVG to strokes, as rasters.
 
-Usage: svg_compare.py OURS.plt ROUTE.fps WIDTH_MM HEIGHT_MM
+Usage: svg_compare.py OURS.plt ROUTE.fps WIDTH_MM HEIGHT_MM [ROUTE_SHIFT_Y_MM]
 OURS.plt is orlex-plotter-cli's HPGL (0.025 mm units, y up from the page's bottom-left
 corner); ROUTE.fps is pstoedit's flattened PostScript (-f psf -nc) of another renderer's
 PostScript output (points, y up). Only paths that end in "stroke" count. Both sets of
 lines are drawn one pixel wide at 0.25 mm per pixel, cut to the page; a pixel matches when
 the other raster has ink within one pixel. Prints precision, recall and F, or "none" when
-the route draws no stroke.
+the route draws no stroke. ROUTE_SHIFT_Y_MM is taken off the route's y: rsvg-convert
+rounds the PostScript page up to whole points and flips y about that height, so its
+strokes stand higher than on the SVG's own page by the difference.
 """
 import re
 import sys
@@ -35,13 +37,13 @@ def hpgl_lines(path):
     return lines
 
 
-def route_lines(path):
+def route_lines(path, shift_y=0.0):
     lines, current, start, here = [], [], None, None
     mm = 25.4 / 72
     for raw in open(path, encoding="latin-1"):
         words = raw.split()
         if len(words) == 3 and words[2] in ("moveto", "lineto"):
-            p = (float(words[0]) * mm, float(words[1]) * mm)
+            p = (float(words[0]) * mm, float(words[1]) * mm - shift_y)
             if words[2] == "lineto" and here is not None:
                 current.append((here, p))
             else:
@@ -81,7 +83,8 @@ def share_near(a, b):
 
 def main():
     ours, route, width, height = sys.argv[1], sys.argv[2], float(sys.argv[3]), float(sys.argv[4])
-    b = raster(route_lines(route), width, height)
+    shift_y = float(sys.argv[5]) if len(sys.argv) > 5 else 0.0
+    b = raster(route_lines(route, shift_y), width, height)
     if not b:
         print("none")
         return
