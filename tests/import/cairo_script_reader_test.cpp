@@ -87,6 +87,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "dup 40 40 //COLOR_ALPHA similar dup /s3 exch def context n 0 0 m 40 40 l stroke+ pop\n"
                    "s3 pattern //EXTEND_REPEAT set-extend set-source n 4 8 m 12 8 l stroke+ /s3 undef\n",
                    {kLine}},
+        // A shape filled with a pattern: the tile's line (y 20 of a 40-unit tile) in every
+        // tile the shape touches, cut to the shape; the matrix takes device y 10 to tile y 0.
+        ScriptCase{"pattern_fill",
+                   "dup 40 40 //COLOR_ALPHA similar dup /s3 exch def context n 0 20 m 40 20 l stroke+ pop\n"
+                   "s3 pattern [1 0 0 1 0 -10] set-matrix //EXTEND_REPEAT set-extend set-source\n"
+                   "n 0 0 m 60 0 l 60 40 l 0 40 l h fill+ /s3 undef\n",
+                   {{{0, 7.5}, {10, 7.5}}, {{10, 7.5}, {15, 7.5}}}},
         // The stack words cairo writes when it goes back to a context deeper down.
         ScriptCase{"exch_index_roll_and_target",
                    "dup 400 400 //COLOR_ALPHA similar dup /s2 exch def context\n"
