@@ -21,8 +21,9 @@ namespace {
 
 constexpr int kMaxSegmentsPerCurve = 1 << 16;
 constexpr std::size_t kMaxStack = 1 << 16;
-// Segment-against-edge tests one pattern fill may take to cut its tiles to the shape.
-constexpr std::size_t kMaxPatternFillTests = 200'000'000;
+// Segment-against-edge tests the pattern fills of a drawing may take to cut their tiles
+// to their shapes (about a second of work).
+constexpr double kMaxPatternFillTests = 200'000'000;
 
 // A group, pattern tile or mask drawn on its own surface, and the strokes drawn onto it
 // that would reach the page if the surface were painted there.
@@ -526,7 +527,7 @@ private:
         const PatternTiling tiling{source.matrix, source.surface->width, source.surface->height, source.repeat,
                                    c.evenOdd};
         bool kept = true;
-        const bool laid = layPattern(tile, tiling, c.path, kMaxPatternFillTests,
+        const bool laid = layPattern(tile, tiling, c.path, patternTestsLeft_,
                                      [&](Polyline&& piece) { kept = kept && keepStroke(c, std::move(piece), pen_); });
         if (!laid)
             return fail("a pattern is too fine for the shape it fills to be laid out");
@@ -584,6 +585,7 @@ private:
     int procedureDepth_ = 0;
     int pen_ = 1;
     std::size_t points_ = 0;
+    double patternTestsLeft_ = kMaxPatternFillTests;
 };
 
 CairoScriptReader::CairoScriptReader(const ScriptReaderOptions& options) : machine_(std::make_unique<Machine>(options))

@@ -142,7 +142,7 @@ std::vector<Polyline> clipToShape(const Polyline& line, const std::vector<Polyli
 }
 
 bool layPattern(const std::vector<Polyline>& tile, const PatternTiling& tiling, const std::vector<Polyline>& rings,
-                std::size_t maxSegmentTests, const std::function<void(Polyline&&)>& keep)
+                double& testsLeft, const std::function<void(Polyline&&)>& keep)
 {
     if (!tiling.toPattern.invertible() || rings.empty() || tile.empty())
         return true; // a pattern squeezed to nothing paints nothing
@@ -177,8 +177,10 @@ bool layPattern(const std::vector<Polyline>& tile, const PatternTiling& tiling, 
     for (const Polyline& line : content)
         segments += line.empty() ? 0 : line.size() - 1;
     const double tiles = (lastColumn - firstColumn + 1) * (lastRow - firstRow + 1);
-    if (!(tiles * double(segments) * double(edges + 1) <= double(maxSegmentTests)))
+    const double tests = tiles * double(segments) * double(edges + 1);
+    if (!(tests <= testsLeft))
         return false;
+    testsLeft -= tests;
 
     Clipper clipper{rings, tiling.evenOdd, shape};
     std::vector<Polyline> pieces;

@@ -33,9 +33,9 @@ struct PatternTiling {
 std::vector<Polyline> clipToShape(const Polyline& line, const std::vector<Polyline>& rings, bool evenOdd);
 
 // Lays `tile` (polylines in tile units) over the shape `rings` (device units) and hands
-// each piece inside it, in device units, to `keep`. False when the work would pass
-// `maxSegmentTests` segment-against-edge tests: a fill too fine to lay out.
+// each piece inside it, in device units, to `keep`. The work, in segment-against-edge
+// tests, is taken off `testsLeft`; false when it would need more: a fill too fine to lay out.
 bool layPattern(const std::vector<Polyline>& tile, const PatternTiling& tiling, const std::vector<Polyline>& rings,
-                std::size_t maxSegmentTests, const std::function<void(Polyline&&)>& keep);
+                double& testsLeft, const std::function<void(Polyline&&)>& keep);
 
 } // namespace orlex
