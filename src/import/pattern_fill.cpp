@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace orlex {
 
@@ -158,6 +159,8 @@ bool layPattern(const std::vector<Polyline>& tile, const PatternTiling& tiling, 
         for (const Polyline& line : tile)
             tileEdge.clip(line, content);
     }
+    if (content.empty())
+        return true;
 
     // The tiles the shape touches: its corners in the tile's units.
     const QRectF shape = boundsOf(rings);
@@ -184,9 +187,13 @@ bool layPattern(const std::vector<Polyline>& tile, const PatternTiling& tiling, 
 
     Clipper clipper{rings, tiling.evenOdd, shape};
     std::vector<Polyline> pieces;
-    for (double row = firstRow; row <= lastRow; ++row)
-        for (double column = firstColumn; column <= lastColumn; ++column)
+    // Counted in integers: far from the origin a tile number plus one is the same double.
+    const auto rows = static_cast<std::int64_t>(lastRow - firstRow + 1);
+    const auto columns = static_cast<std::int64_t>(lastColumn - firstColumn + 1);
+    for (std::int64_t r = 0; r < rows; ++r)
+        for (std::int64_t k = 0; k < columns; ++k)
             for (const Polyline& line : content) {
+                const double row = firstRow + double(r), column = firstColumn + double(k);
                 Polyline placed;
                 placed.reserve(line.size());
                 for (const QPointF& p : line)

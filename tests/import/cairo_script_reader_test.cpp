@@ -94,6 +94,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "s3 pattern [1 0 0 1 0 -10] set-matrix //EXTEND_REPEAT set-extend set-source\n"
                    "n 0 0 m 60 0 l 60 40 l 0 40 l h fill+ /s3 undef\n",
                    {{{0, 7.5}, {10, 7.5}}, {{10, 7.5}, {15, 7.5}}}},
+        // Tile numbers past 2^53 are counted in integers (the line comes out squeezed to a
+        // point by the rounding of such coordinates, but it comes out).
+        ScriptCase{"pattern_fill_far_from_the_origin",
+                   "dup 40 40 //COLOR_ALPHA similar dup /s3 exch def context n 0 20 m 40 20 l stroke+ pop\n"
+                   "s3 pattern [1 0 0 1 4e18 0] set-matrix //EXTEND_REPEAT set-extend set-source\n"
+                   "n 0 0 m 60 0 l 60 40 l 0 40 l h fill+ /s3 undef\n",
+                   {{{0, 5}, {0, 5}}}},
         // The stack words cairo writes when it goes back to a context deeper down.
         ScriptCase{"exch_index_roll_and_target",
                    "dup 400 400 //COLOR_ALPHA similar dup /s2 exch def context\n"
