@@ -71,7 +71,7 @@ std::optional<QString> rewrittenValue(QStringView property, QStringView value, L
     return std::nullopt;
 }
 
-QString cleanStyleAttribute(QStringView style, LeftOut& counts)
+QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills)
 {
     QString kept;
     for (QStringView declaration : style.split(u';')) {
@@ -79,7 +79,9 @@ QString cleanStyleAttribute(QStringView style, LeftOut& counts)
         if (colon <= 0)
             continue;
         const QStringView property = declaration.left(colon).trimmed();
-        const auto value = rewrittenValue(property, declaration.mid(colon + 1), counts);
+        const bool fill = property.compare(u"fill", Qt::CaseInsensitive) == 0;
+        const auto value =
+            keepFills && fill ? std::nullopt : rewrittenValue(property, declaration.mid(colon + 1), counts);
         kept += value ? property.toString() + QLatin1Char(':') + *value : declaration.toString();
         kept += QLatin1Char(';');
     }

@@ -34,8 +34,9 @@ bool isPaintServer(QStringView fill);
 // effect), fill none unless a paint server, overflow visible.
 std::optional<QString> rewrittenValue(QStringView property, QStringView value, LeftOut& counts);
 
-// A style attribute with its declarations rewritten as rewrittenValue says.
-QString cleanStyleAttribute(QStringView style, LeftOut& counts);
+// A style attribute with its declarations rewritten as rewrittenValue says; inside a
+// pattern (`keepFills`) its fills stay, since the tile may paint a stroke.
+QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills = false);
 
 // A <style> sheet without comments, with declarations rewritten as rewrittenValue says and
 // @font-face rules left out (counted); refused when it imports or refers to another file.

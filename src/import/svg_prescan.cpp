@@ -174,6 +174,8 @@ private:
             markPen(name, attributes);
         if (name == u"style")
             styleFrom_ = depth_;
+        if (name == u"pattern" && !patternFrom_)
+            patternFrom_ = depth_;
 
         writer_.writeStartElement(reader_.qualifiedName().toString());
         writeAttributes(attributes);
@@ -230,6 +232,8 @@ private:
         }
         if (depth_ == leftOutFrom_)
             leftOutFrom_ = 0;
+        if (depth_ == patternFrom_)
+            patternFrom_ = 0;
         --depth_;
         return {};
     }
@@ -290,11 +294,11 @@ private:
             if (!a.namespaceUri().isEmpty()) {
                 writer_.writeAttribute(name, a.value().toString());
             } else if (a.name() == u"style") {
-                writer_.writeAttribute(name, cleanStyleAttribute(a.value(), out_.leftOut));
+                writer_.writeAttribute(name, cleanStyleAttribute(a.value(), out_.leftOut, patternFrom_ != 0));
             } else if (a.name() == u"fill") { // a fill that is not kept must not inherit one that is
+                const bool kept = patternFrom_ != 0 || isPaintServer(a.value());
                 if (depth_ > 1)
-                    writer_.writeAttribute(name,
-                                           isPaintServer(a.value()) ? a.value().toString() : QStringLiteral("none"));
+                    writer_.writeAttribute(name, kept ? a.value().toString() : QStringLiteral("none"));
             } else if (a.name() != u"overflow") {
                 const auto value = rewrittenValue(a.name(), a.value(), out_.leftOut);
                 writer_.writeAttribute(name, value ? *value : a.value().toString());
@@ -323,6 +327,7 @@ private:
     int depth_ = 0;
     int leftOutFrom_ = 0; // depth of the left-out element we are inside, or 0
     int styleFrom_ = 0;   // depth of the <style> element we are inside, or 0
+    int patternFrom_ = 0; // depth of the outermost <pattern> we are inside, or 0
     bool rootSeen_ = false;
     int pen_ = 1; // the pen of the last marker written
 };

@@ -39,6 +39,7 @@ struct PreparedSvg {
 // - leaves out, and counts, what is never plotted: text, images, filters (and the
 //   references to them), fonts, metadata and elements of other vocabularies, foreignObject;
 //   scripts and media are left out too;
+// - keeps the fills inside a pattern, whose tile may paint a stroke;
 // - marks where the pen changes: before each top-level element whose pen differs (a
 //   numbered Inkscape layer's, else 1) it writes a pen marker (see kPenMarkerRed).
 // Error positions are the original document's. Messages do not name the file.

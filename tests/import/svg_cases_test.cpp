@@ -170,6 +170,12 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     LeftOutWithANote, Snippet,
     testing::Values(
+        // A stroke painted with a pattern whose tile is filled is seen, so it is drawn.
+        SnippetCase{"stroke_of_a_filled_pattern",
+                    R"s(<pattern id="p" width="100" height="100" patternUnits="userSpaceOnUse">)s"
+                    R"s(<rect width="100" height="100" fill="lime"/></pattern>)s"
+                    R"s(<line x1="10" y1="20" x2="90" y2="20" stroke="url(#p)" stroke-width="5"/>)s",
+                    80},
         SnippetCase{"metadata_with_a_link",
                     R"(<d:testDescription xmlns:d="http://example.org/d" href="http://example.org/t"/>)" + kVisible, 50,
                     "1 metadata element(s) left out"},
