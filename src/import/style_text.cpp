@@ -90,7 +90,7 @@ QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills)
 
 Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts)
 {
-    static const QRegularExpression import(QStringLiteral("@import"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression import(QStringLiteral("@import[^;]*;?"), QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression comment(QStringLiteral("/\\*.*?\\*/"),
                                             QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression fontFace(QStringLiteral("@font-face\\s*\\{[^}]*\\}"),
@@ -100,8 +100,8 @@ Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts)
         QRegularExpression::CaseInsensitiveOption);
     QString cleaned = sheet;
     cleaned.remove(comment);
-    if (cleaned.contains(import))
-        return failure("its style sheet imports another file");
+    counts.styleSheets += int(cleaned.count(import));
+    cleaned.remove(import);
     counts.fonts += int(cleaned.count(fontFace));
     cleaned.remove(fontFace);
     QString out;

@@ -39,7 +39,8 @@ std::optional<QString> rewrittenValue(QStringView property, QStringView value, L
 QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills = false);
 
 // A <style> sheet without comments, with declarations rewritten as rewrittenValue says and
-// @font-face rules left out (counted); refused when it imports or refers to another file.
+// @font-face rules and @import of other sheets left out (counted); refused when a
+// declaration refers to another file.
 Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts);
 
 } // namespace orlex

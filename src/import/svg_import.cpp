@@ -84,6 +84,7 @@ void addNotes(SvgDrawing& drawing, const LeftOut& left, bool dashed)
     addNote(notes, left.fonts, "font definition(s) left out");
     addNote(notes, left.metadata, "metadata element(s) left out");
     addNote(notes, left.links, "link(s) not followed; their content is drawn");
+    addNote(notes, left.styleSheets, "style sheet(s) of other files not read; their rules are not applied");
     if (dashed)
         notes.push_back("dashed lines are drawn solid");
 }

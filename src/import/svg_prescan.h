@@ -12,15 +12,16 @@ namespace orlex {
 
 // What the cleaned document leaves out or ignores, counted for the notes.
 struct LeftOut {
-    int text = 0;     // text elements (laying text out needs fonts)
-    int images = 0;   // images, embedded or linked: never read, never plotted
-    int filters = 0;  // filter effects: the shapes are drawn without them
-    int masks = 0;    // masks: the masked shapes are drawn whole
-    int clips = 0;    // clipping paths: the clipped shapes are drawn whole
-    int fonts = 0;    // font definitions
-    int metadata = 0; // <metadata> and elements of other vocabularies
-    int links = 0;    // hyperlinks: their content is drawn, the link not followed
-    int embedded = 0; // foreignObject content (HTML and the like)
+    int text = 0;        // text elements (laying text out needs fonts)
+    int images = 0;      // images, embedded or linked: never read, never plotted
+    int filters = 0;     // filter effects: the shapes are drawn without them
+    int masks = 0;       // masks: the masked shapes are drawn whole
+    int clips = 0;       // clipping paths: the clipped shapes are drawn whole
+    int fonts = 0;       // font definitions
+    int metadata = 0;    // <metadata> and elements of other vocabularies
+    int links = 0;       // hyperlinks: their content is drawn, the link not followed
+    int embedded = 0;    // foreignObject content (HTML and the like)
+    int styleSheets = 0; // style sheets of other files (@import, xml-stylesheet): never read
 };
 
 struct PreparedSvg {
@@ -33,11 +34,12 @@ struct PreparedSvg {
 // - refuses what is not an SVG, malformed XML, references to entities declared in another
 //   file, and what would read another file and change what is drawn (<use> of another
 //   file, a pattern or gradient of another file, url() of another file in a stroke, clip,
-//   mask or marker, CSS @import, a style sheet processing instruction); nesting deeper
-//   than 256 and <use> chains that loop or expand past 500,000 elements;
+//   mask or marker); nesting deeper than 256 and <use> chains that loop or expand past
+//   500,000 elements;
 // - expands internal entities (within QXmlStreamReader's bound) and drops the DOCTYPE;
 // - leaves out, and counts, what is never plotted: text, images, filters (and the
-//   references to them), fonts, metadata and elements of other vocabularies, foreignObject;
+//   references to them), fonts, metadata and elements of other vocabularies, foreignObject,
+//   style sheets of other files (CSS @import, a style sheet processing instruction);
 //   scripts and media are left out too;
 // - keeps the fills inside a pattern, whose tile may paint a stroke;
 // - marks where the pen changes: before each top-level element whose pen differs (a

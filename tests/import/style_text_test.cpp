@@ -47,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SheetCase{"svg { overflow: hidden }", "svg { overflow:visible}"},
                     SheetCase{"/* fill: red */ .a { stroke: red }", " .a { stroke: red }"},
                     SheetCase{"@font-face { font-family: x; src: url(x.woff) } .a{}", " .a{}", counted(0, 0, 0, 1)},
-                    SheetCase{"@import url(other.css);", nullptr},
+                    SheetCase{"@import url(other.css); .a{}", " .a{}"},
+                    SheetCase{".a { fill: url(#hatch) }", ".a { fill: url(#hatch) }"},
                     SheetCase{".a { stroke: url(other.svg#g) }", nullptr},
                     SheetCase{".a { stroke: url(#g) }", ".a { stroke: url(#g) }"}));
 

@@ -162,14 +162,18 @@ INSTANTIATE_TEST_SUITE_P(
         SnippetCase{"use_of_another_file", R"(<use href="other.svg#a"/>)", -1, "\"other.svg#a\" in <use>"},
         SnippetCase{"gradient_of_another_file", R"(<linearGradient id="g" href="x.svg#g"/>)", -1, "another file"},
         SnippetCase{"stroke_from_another_file", line(R"(style='stroke:url(x.svg#p)')"), -1, "another file"},
-        SnippetCase{"css_import", "<style>@import url(x.css);</style>" + kVisible, -1, "imports another file"},
-        SnippetCase{"style_sheet_instruction", "<?xml-stylesheet href=\"x.css\"?>" + kVisible, -1,
-                    "style sheet from another file"}),
+        SnippetCase{"stroke_from_another_file_in_a_sheet", "<style>line { stroke: url(x.svg#p) }</style>" + kVisible,
+                    -1, "another file"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     LeftOutWithANote, Snippet,
     testing::Values(
+        // Style sheets of other files are not read: the drawing comes out with the rest.
+        SnippetCase{"css_import", "<style>@import url(x.css); line { stroke-width: 2 }</style>" + kVisible, 50,
+                    "1 style sheet(s) of other files not read"},
+        SnippetCase{"style_sheet_instruction", "<?xml-stylesheet href=\"x.css\"?>" + kVisible, 50,
+                    "1 style sheet(s) of other files not read"},
         // A stroke painted with a pattern whose tile is filled is seen, so it is drawn.
         SnippetCase{"stroke_of_a_filled_pattern",
                     R"s(<pattern id="p" width="100" height="100" patternUnits="userSpaceOnUse">)s"
