@@ -47,10 +47,13 @@ struct PenDownCount : PlotSink {
     }
 };
 
-bool isPlainText(const std::string& path)
+// Plain text that holds the letters LB (either case), so that a long file of prose or of
+// stray bytes is ruled out in one pass, before any reading of it.
+bool isPlainTextWithLB(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     char block[1 << 16];
+    bool sawL = false, sawLB = false;
     while (in) {
         in.read(block, sizeof block);
         for (std::streamsize i = 0; i < in.gcount(); ++i) {
@@ -59,16 +62,18 @@ bool isPlainText(const std::string& path)
             const bool control = byte < 0x20 || byte == 0x7f;
             if (control && !whitespace && byte != 0x03 && byte != 0x1b)
                 return false;
+            sawLB = sawLB || (sawL && (byte == 'B' || byte == 'b'));
+            sawL = byte == 'L' || byte == 'l';
         }
     }
-    return in.eof();
+    return in.eof() && sawLB;
 }
 
 } // namespace
 
 bool drawsOnlyLabels(const std::string& path, const FullHpglOptions& options)
 {
-    if (!isPlainText(path))
+    if (!isPlainTextWithLB(path))
         return false;
     PenDownCount withLabels;
     const FullReadResult read = readFullHpgl(path, withLabels, options);

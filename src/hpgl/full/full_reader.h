@@ -56,8 +56,8 @@ struct FullReadResult {
 FullReadResult readFullHpgl(const std::string& path, PlotSink& sink, const FullHpglOptions& options = {});
 
 // Whether the full reading draws lines from the file through its labels and through
-// nothing else. Only a plain text file is asked (no control bytes but whitespace, ETX and
-// ESC), so a file of stray bytes that hold the letters LB is never taken for labels.
+// nothing else. Only a plain text file that holds the letters LB is read (no control
+// bytes but whitespace, ETX and ESC), so a file of stray bytes is never taken for labels.
 bool drawsOnlyLabels(const std::string& path, const FullHpglOptions& options = {});
 
 // Commands in a file that change the drawing and that the classic reading passes over,
