@@ -10,8 +10,8 @@
 #include "cli/output_file.h"
 #include "cli/svg_module.h"
 #include "cli/test_run.h"
-#include "common/atomic_file.h"
 #include "common/number_text.h"
+#include "common/output_file.h"
 #include "hpgl/full/plain_hpgl_writer.h"
 #include "run/prepared_plot.h"
 
@@ -50,7 +50,7 @@ private:
 
 int writeOutput(const CliOptions& options, const std::string& text)
 {
-    if (const Result<void> written = replaceFileAtomically(options.outputFile, text); !written) {
+    if (const Result<void> written = writeOutputFile(options.outputFile, text); !written) {
         std::cerr << "orlex-plotter-cli: cannot write " << options.outputFile << ": " << written.message()
                   << " Nothing was written.\n";
         return kExitUsage;
@@ -108,7 +108,8 @@ int convertPlot(const CliOptions& options)
 
 int runConvertCommand(const CliOptions& options)
 {
-    if (const std::optional<std::string> problem = outputProblem(options.plotFile, options.outputFile)) {
+    if (const std::optional<std::string> problem =
+            outputProblem(options.plotFile, options.outputFile, settingsFileRead(options))) {
         std::cerr << "orlex-plotter-cli: " << *problem << "\n";
         return kExitUsage;
     }

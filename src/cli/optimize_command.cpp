@@ -9,8 +9,8 @@
 #include "cli/json_output.h"
 #include "cli/output_file.h"
 #include "cli/test_run.h"
-#include "common/atomic_file.h"
 #include "common/number_text.h"
+#include "common/output_file.h"
 
 #include <cmath>
 #include <iostream>
@@ -44,7 +44,8 @@ void printFigures(const OptimizeFigures& f, double clockHz, const std::string& o
 
 int runOptimizeCommand(const CliOptions& options)
 {
-    if (const std::optional<std::string> problem = outputProblem(options.plotFile, options.outputFile)) {
+    if (const std::optional<std::string> problem =
+            outputProblem(options.plotFile, options.outputFile, settingsFileRead(options))) {
         std::cerr << "orlex-plotter-cli: " << *problem << "\n";
         return kExitUsage;
     }
@@ -61,7 +62,7 @@ int runOptimizeCommand(const CliOptions& options)
         std::cerr << "orlex-plotter-cli: " << reordered.message() << " Nothing was written.\n";
         return kExitUsage;
     }
-    if (const Result<void> written = replaceFileAtomically(options.outputFile, reordered->hpgl); !written) {
+    if (const Result<void> written = writeOutputFile(options.outputFile, reordered->hpgl); !written) {
         std::cerr << "orlex-plotter-cli: cannot write " << options.outputFile << ": " << written.message()
                   << " Nothing was written.\n";
         return kExitUsage;

@@ -1,19 +1,41 @@
-// Telling the output file from the input file: by path, and by the file itself.
+// Telling the outputs from the inputs and from each other: by path, and by the file itself.
 #include "cli/output_file.h"
+
+#include "common/output_file.h"
+#include "settings/settings_file.h"
 
 #include <filesystem>
 
 namespace orlex::cli {
 
-std::optional<std::string> outputProblem(const std::string& in, const std::string& out)
+namespace {
+
+const char* kInput = "the input file";
+const char* kSettings = "the settings file";
+
+} // namespace
+
+std::string settingsFileRead(const CliOptions& options)
 {
-    namespace fs = std::filesystem;
-    std::error_code inError, outError, sameError;
-    const fs::path inPath = fs::weakly_canonical(in, inError);
-    const fs::path outPath = fs::weakly_canonical(out, outError);
-    const bool samePath = !inError && !outError ? inPath == outPath : fs::path(in) == fs::path(out);
-    if (samePath || fs::equivalent(in, out, sameError))
-        return "'" + out + "' is the input file itself: write the result to another file";
+    if (options.settingsFile)
+        return *options.settingsFile;
+    std::error_code error;
+    return std::filesystem::exists(kSettingsFileName, error) ? kSettingsFileName : "";
+}
+
+std::optional<std::string> outputProblem(const std::string& in, const std::string& out, const std::string& settings)
+{
+    return outputConflict(out, {{in, kInput}, {settings, kSettings}});
+}
+
+std::optional<std::string> drawOutputProblem(const CliOptions& options)
+{
+    const std::vector<CommandFile> inputs{{options.plotFile, kInput}, {settingsFileRead(options), kSettings}};
+    if (!options.traceFile.empty())
+        if (auto problem = outputConflict(options.traceFile, inputs, {{options.svgFile, "the paper (--svg)"}}))
+            return problem;
+    if (!options.svgFile.empty())
+        return outputConflict(options.svgFile, inputs, {{options.traceFile, "the port trace (--trace)"}});
     return std::nullopt;
 }
 

@@ -80,6 +80,7 @@ bool Drive::holdWhilePaused(Pen pen)
     if (!pauseRequested())
         return !stopRequested();
     penUp();
+    port_->flush(); // the lift is on record before the hold is told
     holding_.store(true, std::memory_order_release);
     holdsBegun_.fetch_add(1, std::memory_order_release);
     for (;;) {

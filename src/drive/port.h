@@ -40,6 +40,9 @@ public:
     // Both throw PortFault when the access fails; a failed read is never a level.
     virtual void write(Register reg, std::uint8_t value) = 0;
     virtual std::uint8_t read(Register reg) = 0;
+    // Hands every write so far to wherever it is recorded (a trace file), so that what the
+    // machine did is on record while it holds still. Nothing to do for most backends.
+    virtual void flush() {}
 };
 
 // "data", "status", "control": how traces and messages name a register.

@@ -4,8 +4,8 @@
 
 #include "settings/conversions.h"
 
-#include "common/atomic_file.h"
 #include "common/number_text.h"
+#include "common/output_file.h"
 
 #include <cerrno>
 #include <cmath>
@@ -88,7 +88,8 @@ int countLineEnds(std::string_view bytes)
 // in plain words on failure.
 std::optional<std::string> readSettingsBytes(const std::filesystem::path& file, std::string& bytes)
 {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking for the open: a pipe of that name must not hang the program.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return "Could not read the settings file " + quoted(file) + ": " + errnoText(errno) + ".";
     struct stat info {};
@@ -100,6 +101,10 @@ std::optional<std::string> readSettingsBytes(const std::filesystem::path& file, 
     if (S_ISDIR(info.st_mode)) {
         ::close(fd);
         return "Could not read the settings file " + quoted(file) + ": it is a folder, not a file.";
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return "Could not read the settings file " + quoted(file) + ": it is not a plain file but a device or a pipe.";
     }
     char buffer[4096];
     while (countLineEnds(bytes) <= kLineCount) {
@@ -322,7 +327,7 @@ LoadReport loadSettings(MachineSettings& settings, const std::filesystem::path& 
 
     struct stat probe {};
     if (::stat(file.c_str(), &probe) != 0 && errno == ENOENT) {
-        if (const Result<void> written = replaceFileAtomically(file, *settingsFileBytes(settings)); !written) {
+        if (const Result<void> written = writeOutputFile(file, *settingsFileBytes(settings)); !written) {
             report.fileError =
                 "Could not create the settings file " + quoted(file) + " with the defaults: " + written.message();
             return report;
@@ -375,7 +380,7 @@ Result<void> saveSettings(const MachineSettings& settings, const std::filesystem
     const Result<std::string> bytes = settingsFileBytes(settings);
     if (!bytes)
         return failure("Could not save the settings to " + quoted(file) + ": " + bytes.message());
-    if (const Result<void> written = replaceFileAtomically(file, *bytes); !written)
+    if (const Result<void> written = writeOutputFile(file, *bytes); !written)
         return failure("Could not save the settings to " + quoted(file) + ": " + written.message());
     return {};
 }

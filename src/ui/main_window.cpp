@@ -2,6 +2,8 @@
 // menus, drag and drop of plot files, and the ways the program ends.
 #include "ui/main_window.h"
 
+#include "common/termination_signals.h"
+
 #include "settings/conversions.h"
 #include "ui/about_box.h"
 #include "ui/preview_widget.h"
@@ -218,9 +220,35 @@ void MainWindow::quitSafely(int status)
     ending_ = true;
     statusTimer->stop();
     liveViewTimer->stop();
-    if (const std::string fault = controller_->endSafely(std::chrono::seconds(2)); !fault.empty())
-        std::fprintf(stderr, "orlex-plotter: lifting the pen and switching the motors off failed: %s\n", fault.c_str());
+    const EndProblems problems = controller_->endSafely(std::chrono::seconds(2));
+    if (!problems.machine.empty())
+        std::fprintf(stderr, "orlex-plotter: lifting the pen and switching the motors off failed: %s\n",
+                     problems.machine.c_str());
+    if (!problems.trace.empty()) {
+        std::fprintf(stderr, "orlex-plotter: %s\n", problems.trace.c_str());
+        if (status == 0)
+            status = kExitTraceFailed;
+    }
     endProcess(status);
+}
+
+void MainWindow::stopForTerminal()
+{
+    if (ending_)
+        return;
+    if (runState() == RunState::Drawing)
+        onPauseClicked();
+    else if (!controller_->idle() && runState() != RunState::Paused)
+        onStopClicked();
+    if (!controller_->waitUntilStill(std::chrono::seconds(2))) {
+        std::fprintf(stderr, "orlex-plotter: Ctrl-Z: the machine cannot hold now (the plotter's clock does not "
+                             "run); press Stop first.\n");
+        return;
+    }
+    if (options_.stopProcess)
+        options_.stopProcess();
+    else
+        stopProcess();
 }
 
 // Quitting during a draw stops it: the operator is asked first.

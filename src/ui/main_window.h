@@ -39,6 +39,10 @@ namespace orlex::ui {
 // How the window's messages say where the port address comes from.
 inline constexpr const char* kWindowAddressAdvice = "Set the port address in Options > Settings to the plotter's port.";
 
+// The program's exit status when the port trace could not be written whole (as the
+// command-line tool's 7).
+inline constexpr int kExitTraceFailed = 7;
+
 struct MainWindowOptions {
     std::filesystem::path settingsFile = kSettingsFileName;
     // Opens the port backend once the settings are loaded (base address, step lengths).
@@ -46,6 +50,8 @@ struct MainWindowOptions {
     OperatorFeedback* feedback = nullptr; // nullptr: QtOperatorFeedback
     // Ends the process at once (default: flush stdio and _Exit). Tests record the call.
     std::function<void(int status)> exitProcess;
+    // Stops the process until it is continued, as Ctrl-Z asks (default: SIGSTOP).
+    std::function<void()> stopProcess;
     // The file-open dialog: returns the chosen path, or an empty text when cancelled.
     std::function<QString(QWidget* parent, const QString& title, const QString& filter)> openFileDialog;
     // Where the operator's choices of the Options menu are remembered (an INI file); empty:
@@ -85,6 +91,9 @@ public:
     // Every way the program ends comes here: pen up, then every coil off, the trace
     // flushed and closed, then the process ends with `status`. Once only.
     void quitSafely(int status);
+    // Ctrl-Z at the terminal: a draw pauses first (the pen off the paper) and waits for
+    // Continue after fg; a homing or Speed is stopped. Then the program stops itself.
+    void stopForTerminal();
 
 public slots:
     // Manual controls and plotter status.

@@ -5,6 +5,7 @@
 #include <QMetaObject>
 
 #include <memory>
+#include <thread>
 #include <utility>
 
 namespace orlex::ui {
@@ -86,6 +87,11 @@ bool RunController::startJob(RunState state, std::function<void()> job)
 }
 
 namespace {
+
+EndProblems endingProblems(const std::string& safeFault, const Result<void>& traceClosed)
+{
+    return {safeFault, traceClosed ? std::string() : traceClosed.message()};
+}
 
 // Runs a job that is not a draw; a failed port call ends it, and the machine is then
 // made safe as far as the port lets.
@@ -181,6 +187,18 @@ void RunController::pause()
     setState(RunState::Paused);
 }
 
+bool RunController::waitUntilStill(std::chrono::milliseconds timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (!motion_->busy() || drive_->holding())
+            return true;
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 void RunController::continueRun()
 {
     if (state_ != RunState::Paused)
@@ -216,22 +234,21 @@ void RunController::finishMotion(const MotionEnd& end)
     emit stateChanged(state_);
 }
 
-std::string RunController::endSafely(std::chrono::milliseconds wait)
+EndProblems RunController::endSafely(std::chrono::milliseconds wait)
 {
     state_ = RunState::Ending;
     emit stateChanged(state_);
     drive_->requestStop();
-    auto fault = std::make_shared<std::string>(); // outlives this call if the thread is late
+    auto fault = std::make_shared<EndProblems>(); // outlives this call if the thread is late
     const auto safeEnd = [this, fault] {
-        *fault = drive_->makeSafe();
-        port_.closeTrace();
+        const std::string safeFault = drive_->makeSafe(); // before the trace closes, so it is traced
+        *fault = endingProblems(safeFault, port_.closeTrace());
     };
     if (motion_->waitIdle(wait) && motion_->start(safeEnd) && motion_->waitIdle(wait))
         return *fault;
     // The motion thread does not answer: the machine is made safe from here.
-    std::string ownFault = drive_->makeSafe();
-    port_.closeTrace();
-    return ownFault;
+    const std::string ownFault = drive_->makeSafe();
+    return endingProblems(ownFault, port_.closeTrace());
 }
 
 } // namespace orlex::ui

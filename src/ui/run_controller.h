@@ -43,6 +43,13 @@ struct MotionEnd {
     std::string safeFault;              // and making the machine safe failed too
 };
 
+// What failed as the program ended: making the machine safe (the port's error), writing
+// the trace whole (what is missing). Empty when nothing did.
+struct EndProblems {
+    std::string machine;
+    std::string trace;
+};
+
 class RunController : public QObject {
     Q_OBJECT
 public:
@@ -77,6 +84,9 @@ public:
     void pause();                                                 // Drawing -> Paused
     void continueRun();                                           // Paused -> Drawing
     const DrawMonitor* monitor() const { return monitor_.get(); } // while a draw runs
+    // Waits up to `timeout` until the machine holds still: no job runs, or the running
+    // one holds with the pen up. False when it does not (a clock that does not run).
+    bool waitUntilStill(std::chrono::milliseconds timeout);
 
     // New preview ink of the running draw, oldest first.
     void takeInk(std::vector<InkItem>& out) { ink_.ring.popInto(out); }
@@ -84,9 +94,8 @@ public:
 
     // The end of the program: stops a running job and waits up to `wait` for it, then
     // lifts the pen, switches the coils off and closes the trace on the motion thread;
-    // when the thread does not answer in time, does so from here. Returns what failed in
-    // making the machine safe (empty when nothing did).
-    std::string endSafely(std::chrono::milliseconds wait);
+    // when the thread does not answer in time, does so from here. Returns what failed.
+    EndProblems endSafely(std::chrono::milliseconds wait);
 
 signals:
     void stateChanged(RunState state);

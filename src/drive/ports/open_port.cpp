@@ -13,7 +13,7 @@ namespace {
 Result<std::unique_ptr<Port>> openHardware(const PortRequest& request)
 {
     if (request.kind == PortKind::Direct) {
-        auto direct = DirectPort::open(request.base);
+        auto direct = DirectPort::open(request.base, request.anyDirectAddress, request.systemRoot);
         if (!direct)
             return direct.error();
         return std::unique_ptr<Port>(std::move(*direct));
@@ -87,10 +87,17 @@ void OpenedPort::flush()
         trace->flush();
 }
 
-void OpenedPort::closeTrace()
+Result<void> OpenedPort::closeTrace()
 {
     if (auto* trace = dynamic_cast<TracingPort*>(tracing.get()))
-        trace->close();
+        return trace->close();
+    return {};
+}
+
+bool OpenedPort::traceFailed() const
+{
+    const auto* trace = dynamic_cast<const TracingPort*>(tracing.get());
+    return trace != nullptr && trace->failed();
 }
 
 PortRequest withMachineSettings(PortRequest request, const MachineSettings& settings)

@@ -7,6 +7,7 @@
 #include "drive/ports/virtual_plotter.h"
 #include "settings/machine_settings.h"
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,8 +19,10 @@ enum class PortKind { Ppdev, Direct, Virtual };
 struct PortRequest {
     PortKind kind = PortKind::Ppdev;
     std::uint16_t base = 0x378;
-    VirtualPlotterConfig simulation; // used when kind == Virtual
-    std::string traceFile;           // empty: no trace
+    VirtualPlotterConfig simulation;        // used when kind == Virtual
+    std::string traceFile;                  // empty: no trace
+    bool anyDirectAddress = false;          // direct I/O also where no parallel port is known
+    std::filesystem::path systemRoot = "/"; // where /proc and /sys are read (tests hand in their own)
     // Ends the message when no port has the address: where this front end takes the
     // address from ("... in Options > Settings", "... with --settings FILE").
     std::string addressAdvice = "Set the port address to the plotter's port.";
@@ -34,8 +37,11 @@ struct OpenedPort {
     std::string traceError;                   // why the trace file could not be written; empty when it could
     PortRequest request;                      // what was opened
     Port& port() { return tracing ? *tracing : *backend; }
-    void flush();      // writes out a pending trace
-    void closeTrace(); // flushes and closes the trace file; the port itself stays usable
+    void flush(); // writes out a pending trace
+    // Writes out and closes the trace file; the port itself stays usable. Fails, saying
+    // what is missing, when the trace could not be written whole.
+    Result<void> closeTrace();
+    bool traceFailed() const; // the trace lost a write or its file failed, so far
 
     // The base address setting changed: the virtual plotter is rewired to the new
     // address, a real port is reopened there (a NullPort when that fails, and portError

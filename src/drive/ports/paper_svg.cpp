@@ -1,11 +1,12 @@
 // SVG output of the virtual plotter's paper: one black line per ink segment.
 #include "drive/ports/paper_svg.h"
 
+#include "common/output_file.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 
 namespace orlex {
 
@@ -62,14 +63,8 @@ Result<void> writePaperSvg(const std::filesystem::path& file, const std::vector<
 {
     if (!(widthMm > 0) || !(heightMm > 0) || !std::isfinite(widthMm) || !std::isfinite(heightMm))
         return failure("Cannot write the paper to " + file.string() + ": the paper size must be positive.");
-    const std::string svg = paperSvg(paper, widthMm, heightMm);
-    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-    if (!stream)
-        return failure("Cannot write the paper to " + file.string() + ": " + std::strerror(errno) + ".");
-    stream.write(svg.data(), static_cast<std::streamsize>(svg.size()));
-    stream.close();
-    if (!stream)
-        return failure("Cannot write the paper to " + file.string() + ": " + std::strerror(errno) + ".");
+    if (const Result<void> written = writeOutputFile(file, paperSvg(paper, widthMm, heightMm)); !written)
+        return failure("Cannot write the paper to " + file.string() + ": " + written.message());
     return {};
 }
 
