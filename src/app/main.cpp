@@ -2,6 +2,7 @@
 // shows the main window (and the virtual plotter beside it when simulating).
 #include "app/command_line.h"
 #include "app/termination_signals.h"
+#include "common/termination_signals.h"
 #include "ui/icons.h"
 #include "ui/main_window.h"
 #include "ui/virtual_plotter_view.h"
@@ -47,11 +48,16 @@ int main(int argc, char** argv)
     }
     window.show();
 
-    // SIGINT, SIGTERM and SIGHUP end the program as File > Exit does: pen up, coils off,
-    // trace written out, whatever runs at the moment.
+    // A signal that would end the program ends it as File > Exit does: pen up, coils off,
+    // trace written out, whatever runs at the moment. Ctrl-Z pauses a draw (pen up) before
+    // the program stops; after fg the draw waits for Continue.
     orlex::app::TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &orlex::app::TerminationSignals::received, &window,
-                     [&window](int signal) { window.quitSafely(128 + signal); });
+    QObject::connect(&terminationSignals, &orlex::app::TerminationSignals::received, &window, [&window](int signal) {
+        if (signal == orlex::kTerminalStopSignal)
+            window.stopForTerminal();
+        else
+            window.quitSafely(128 + signal);
+    });
 
     // The view reads the plotter only through its feed, which must outlive the publishing.
     std::unique_ptr<orlex::ui::VirtualPlotterView> view;

@@ -1,4 +1,4 @@
-// A self-pipe that carries SIGINT, SIGTERM and SIGHUP from their handler to the event loop.
+// A self-pipe that carries the ending signals and SIGTSTP from their handler to the event loop.
 #include "app/termination_signals.h"
 
 #include "common/termination_signals.h"
@@ -18,8 +18,7 @@ std::array<int, 2> g_pipe{-1, -1};
 
 extern "C" void recordSignal(int signal)
 {
-    // Only async-signal-safe calls: the default action comes back for the next signal.
-    restoreTerminationDefaults();
+    // Only async-signal-safe calls.
     const unsigned char number = static_cast<unsigned char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &number, 1);
 }

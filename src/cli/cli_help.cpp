@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <sstream>
 #include <string_view>
 #include <vector>
@@ -60,7 +61,8 @@ constexpr CommandHelp kCommandHelp[] = {
      "cannot be converted, 3 too big (for the machine, for the plotter's coordinates once an SVG is placed, "
      "or from where the pen stands when that is known), 4 no plotter answers, 5 a move was refused or Pen to 0 "
      "failed, 6 the port did not open or a port call failed (the message names the call and the error), "
-     "128 + N for signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP)."},
+     "7 drawn, but the trace or the paper (--svg) could not be written whole (the message says what is missing), "
+     "128 + N for signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP, 131 SIGQUIT)."},
     {Command::Optimize, "IN -o OUT", "write the plot with shorter pen-up travel",
      "Writes the plot to OUT with its strokes in an order with shorter pen-up travel, as plain absolute HPGL "
      "with every coordinate as read. The drawing is not changed: the same segments, pen changes (SP) in "
@@ -69,7 +71,7 @@ constexpr CommandHelp kCommandHelp[] = {
      "pen_up_mm_before, pen_up_mm_after, pen_lifts_before, pen_lifts_after, estimated_seconds_before, "
      "estimated_seconds_after, seconds_saved",
      "0 written, 2 wrong arguments, an unreadable IN, not a plot file, OUT the input or not writable, "
-     "3 an SVG too big for the plotter's coordinates."},
+     "3 an SVG too big for the plotter's coordinates or not enough memory to order the strokes."},
     {Command::Convert, "IN -o OUT.plt", "write an SVG drawing or an HPGL file as a plain HPGL plot file",
      "Writes the SVG drawing as an HPGL plot file: plotter units of 0.025 mm, y up, the page's bottom-left "
      "corner at the origin; Inkscape layers named \"2 ...\" or \"Pen 2\" are drawn with that pen, everything "
@@ -181,12 +183,14 @@ std::string helpOverview()
         text += labelled("  " + std::string(c.name) + " " + help.operands, help.summary);
     }
     text += "\n" + std::string(kProgram) + " COMMAND --help shows the command's options.\n\n";
-    text += wrapped("Exit status:", 2,
-                    words("0 fits, drawn or written, 2 wrong arguments, an unreadable file, not a plot file or an "
-                          "SVG that cannot be converted, 3 too big (for the machine, from where the pen stands "
-                          "when that is known, or for the plotter's coordinates once an SVG is placed), 4 no plotter "
-                          "answers, 5 a move was refused or Pen to 0 failed, 6 the port did not open or a port "
-                          "call failed, 128 + N for signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP)."));
+    text +=
+        wrapped("Exit status:", 2,
+                words("0 fits, drawn or written, 2 wrong arguments, an unreadable file, not a plot file or an "
+                      "SVG that cannot be converted, 3 too big (for the machine, from where the pen stands "
+                      "when that is known, or for the plotter's coordinates once an SVG is placed), 4 no plotter "
+                      "answers, 5 a move was refused or Pen to 0 failed, 6 the port did not open or a port "
+                      "call failed, 7 drawn but the trace or the paper could not be written, 128 + N for signal N (130 "
+                      "Ctrl-C, 143 SIGTERM, 129 SIGHUP)."));
     return text;
 }
 
@@ -240,16 +244,39 @@ std::string usageErrorText(const ParsedOptions& parsed)
            + (named ? nameOf(parsed.command) : "") + " --help)\n";
 }
 
+// "trace.csv" -> "trace-from-1234.csv": the rest of a draw gets files of its own, so the
+// first run's trace and paper stay.
+std::string restFileName(const std::string& file, std::uint64_t point)
+{
+    const std::filesystem::path path(file);
+    const std::string stem = path.stem().string() + "-from-" + std::to_string(point) + path.extension().string();
+    return (path.parent_path() / stem).string();
+}
+
 std::string resumeCommand(const CliOptions& options, std::uint64_t point)
 {
     std::vector<std::string> words;
     const std::vector<std::string>& args = options.arguments;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--from-point" || args[i].starts_with("--from-point=")) {
-            i += args[i] == "--from-point" ? 1 : 0; // its value follows unless given with '='
+        const std::string& arg = args[i];
+        // The option and its value, given as two words or joined by '='.
+        const auto named = [&](std::string_view name) {
+            return arg == name || arg.starts_with(std::string(name) + "=");
+        };
+        const auto valueOf = [&](std::string_view name) {
+            return arg == name ? (i + 1 < args.size() ? args[++i] : std::string()) : arg.substr(name.size() + 1);
+        };
+        if (named("--from-point") || named("--simulate-port-fault")) {
+            (void)valueOf(named("--from-point") ? "--from-point" : "--simulate-port-fault");
+            continue; // a test's broken cable is not carried into the rest
+        }
+        if (named("--trace") || named("--svg")) {
+            const std::string option = named("--trace") ? "--trace" : "--svg";
+            words.push_back(option);
+            words.push_back(shellWord(restFileName(valueOf(option), point)));
             continue;
         }
-        words.push_back(shellWord(args[i]));
+        words.push_back(shellWord(arg));
     }
     // After "--" every word is a file name, so the option goes before it.
     const auto dashes = std::find(words.begin(), words.end(), "--");

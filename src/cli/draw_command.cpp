@@ -1,17 +1,20 @@
 // "draw FILE": the check and its fit rule, also from where the pen stands when that is
 // known, the presence check, then the shared draw run ("Pen to 0" when the plot has
-// negative coordinates or --home is given, the drawing). However the tool
-// ends once the port is open, the pen comes up, the motors are switched off and the
-// trace is written out.
+// negative coordinates or --home is given, the drawing). However the tool ends once the
+// port is open, the pen comes up, the motors are switched off and the trace is written
+// out, and no second signal cuts that short.
 #include "cli/draw_command.h"
 
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/output_file.h"
 #include "cli/pen_prompt.h"
 #include "cli/progress_line.h"
 #include "cli/test_run.h"
+#include "common/output_file.h"
+#include "common/termination_signals.h"
 #include "drive/drive.h"
-#include "drive/ports/open_port.h"
+#include "drive/ports/paper_svg.h"
 #include "run/carriage_reach.h"
 #include "run/draw_monitor.h"
 #include "run/motion_thread.h"
@@ -20,11 +23,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 #include <unistd.h>
 
@@ -32,11 +38,22 @@ namespace orlex::cli {
 
 namespace {
 
+using namespace std::chrono_literals;
+
+// How often the tool's own thread looks at signals, the pen prompt and the progress.
+constexpr auto kWatchInterval = 20ms;
+// How long a pause may take to lift the pen before Ctrl-Z gives up on it.
+constexpr auto kHoldWait = 2s;
+// How long the safe end may take once a signal asked for it (a step, the pen's settle,
+// the trace's bounded close); past it this thread makes the machine safe itself.
+constexpr auto kSafeEndBound = 5s;
+
 PortRequest portRequestFor(const CliOptions& o, const MachineSettings& settings)
 {
     PortRequest request;
     request.traceFile = o.traceFile;
     request.kind = o.simulate ? PortKind::Virtual : o.port.value_or(PortKind::Ppdev);
+    request.anyDirectAddress = o.anyDirectAddress;
     VirtualPlotterConfig& sim = request.simulation;
     sim.clockHz = o.clockHz;
     sim.realTime = o.realTime;
@@ -52,11 +69,13 @@ PortRequest portRequestFor(const CliOptions& o, const MachineSettings& settings)
 class DrawSession {
 public:
     DrawSession(const CliOptions& options, const MachineSettings& settings, const std::string& runFile,
-                const PlotTest& check, PenPrompt* prompt)
-        : options_(options), settings_(settings), runFile_(runFile), check_(check), prompt_(prompt),
-          opened_(openPort(portRequestFor(options, settings))),
+                const PlotTest& check, std::unique_ptr<PenPrompt> prompt, const DrawEnvironment& environment)
+        : options_(options), settings_(settings), runFile_(runFile), check_(check), prompt_(std::move(prompt)),
+          environment_(environment), opened_(environment.openPort(portRequestFor(options, settings))),
           drive_(opened_.port(), settings, DriveHooks{[fullStep = options.fullStep] { return !fullStep; }})
-    {}
+    {
+        drive_.alsoStopWhen(&interruptFlag()); // a signal stops the motion at its next status read
+    }
 
     // Every way out of the session goes through the safe end. A port that did not open
     // ends it before anything is written.
@@ -70,53 +89,75 @@ public:
             std::cerr << "orlex-plotter-cli: " << opened_.traceError << " Nothing was moved.\n";
             return kExitUsage;
         }
-        // The port is the motion thread's from here on. This thread keeps the progress
-        // line moving and turns a signal into a stop request, which also ends a wait for
-        // a halted clock.
+        // The port is the motion thread's from here on. This thread watches: a signal
+        // becomes a stop request (which also ends a wait for a halted clock), Ctrl-Z a
+        // pause, a pen change a question on the terminal, and the progress line moves.
         MotionThread motion(true);
         if (options_.verbose)
             std::cerr << "Motion thread: " << motion.priority().text() << "\n";
         int status = kExitPortFailed;
         motion.start([this, &status] { status = drawAndEndSafely(); });
-        while (!motion.waitIdle(std::chrono::milliseconds(100))) {
-            if (interruptSignal() != 0)
-                drive_.requestStop();
-            std::lock_guard lock(progressMutex_);
-            if (const DrawMonitor* monitor = monitor_.load(); monitor != nullptr && !penPrompt_)
-                progress_.update(monitor->progress());
-        }
-        writeSvg();
-        if (status >= kExitInterrupted) {
-            std::cerr << "\nInterrupted: the pen has been lifted and the motors switched off.\n";
-            tellHowToGoOn();
-        }
-        return status;
+        watchUntilDone(motion);
+        return finish(status);
     }
 
 private:
+    void watchUntilDone(MotionThread& motion);
     int drawAndEndSafely();
     int drawWhenReady();
-    void askForPen(char pen);
-    int interrupted() const { return kExitInterrupted + (interruptSignal() != 0 ? interruptSignal() : 2); }
-    void writeSvg();
+    void holdForPen(char pen); // on the motion thread
+    void askForPen(char pen);  // on this thread, while the motion thread holds
+    void stopForTerminal();
+    bool holdNow();
+    [[noreturn]] void endWithoutMotionThread();
+    int finish(int status);
+    int interrupted() const { return kExitInterrupted + (interruptSignal() != 0 ? interruptSignal() : SIGINT); }
+    int writeSvg();
     void printSummary(std::uint64_t points, double micros, bool homed);
     void tellHowToGoOn() const;
     double nowMicros();
+    void setPrompting(bool prompting);
 
     const CliOptions& options_;
     const MachineSettings& settings_;
     const std::string& runFile_; // the prepared plot: the chosen file, or an SVG converted
     const PlotTest& check_;
-    PenPrompt* prompt_; // nullptr unless pens are asked for
+    std::unique_ptr<PenPrompt> prompt_; // nullptr unless pens are asked for
+    const DrawEnvironment& environment_;
     OpenedPort opened_;
     Drive drive_;
     std::mutex progressMutex_; // the line is written from both threads
     ProgressLine progress_{options_.progress && ::isatty(STDERR_FILENO)};
-    bool penPrompt_ = false;                     // the terminal asks for a pen: no progress line
+    bool prompting_ = false;                     // the terminal asks a question: no progress line
     std::uint64_t stoppedAtPoint_ = 0;           // where a draw that ended early would go on
     bool startedFromHome_ = false;               // "Pen to 0" ran first, so its origin can be found again
+    bool finished_ = false;                      // the draw reached the end of the plot
     std::atomic<DrawMonitor*> monitor_{nullptr}; // while the draw runs
+    std::atomic<char> penDue_{0};                // the pen a held draw waits for; 0: none
+    Result<void> traceClosed_;                   // how the motion thread closed the trace
 };
+
+void DrawSession::watchUntilDone(MotionThread& motion)
+{
+    std::optional<std::chrono::steady_clock::time_point> safeEndDeadline;
+    while (!motion.waitIdle(kWatchInterval)) {
+        if (interruptSignal() != 0) {
+            drive_.requestStop();
+            if (!safeEndDeadline)
+                safeEndDeadline = std::chrono::steady_clock::now() + kSafeEndBound;
+            else if (std::chrono::steady_clock::now() > *safeEndDeadline)
+                endWithoutMotionThread();
+            continue;
+        }
+        if (takeTerminalStop())
+            stopForTerminal();
+        if (const char pen = penDue_.load(); pen != 0 && drive_.holding())
+            askForPen(pen);
+        std::lock_guard lock(progressMutex_);
+        if (const DrawMonitor* monitor = monitor_.load(); monitor != nullptr && !prompting_)
+            progress_.update(monitor->progress());
+    }
+}
 
 // The session's work on the motion thread: the draw, then however it ended the pen up,
 // the coils off and the trace closed, by the thread that owns the port.
@@ -134,7 +175,7 @@ int DrawSession::drawAndEndSafely()
         progress_.finish();
     }
     const std::string safeFault = drive_.makeSafe();
-    opened_.closeTrace();
+    traceClosed_ = opened_.closeTrace();
     if (!fault.empty())
         std::cerr << "orlex-plotter-cli: " << portFaultMessage(fault, safeFault) << "\n";
     else if (!safeFault.empty() && status != kExitPortFailed) {
@@ -153,6 +194,8 @@ int DrawSession::drawWhenReady()
         return interrupted(); // nothing has moved yet
 
     if (!drive_.checkPresence()) {
+        if (interruptSignal() != 0)
+            return interrupted();
         std::cerr << "orlex-plotter-cli: no plotter answers: the clock on status bit 7 did not change. "
                      "Check that the plotter is connected, switched on and not on STOP. Nothing was moved.\n";
         return kExitNoPlotter;
@@ -174,7 +217,7 @@ int DrawSession::drawWhenReady()
     };
     hooks.stopRequested = [this] { return interruptSignal() != 0 || drive_.stopRequested(); };
     if (prompt_ != nullptr)
-        hooks.penChange = [this](char pen) { askForPen(pen); };
+        hooks.penChange = [this](char pen) { holdForPen(pen); };
     DrawMonitor monitor(drive_, check_, plan.firstPoint, std::move(hooks));
     monitor_.store(&monitor);
     const DrawReport report =
@@ -191,7 +234,10 @@ int DrawSession::drawWhenReady()
 
     // The check has already warned about skipped pairs and the end of the file.
     switch (report.outcome) {
-    case DrawReport::Outcome::Finished: printSummary(report.pointsDone, micros, report.movedToOrigin); return kExitOk;
+    case DrawReport::Outcome::Finished:
+        finished_ = true;
+        printSummary(report.pointsDone, micros, report.movedToOrigin);
+        return kExitOk;
     case DrawReport::Outcome::Stopped:
         // What --from-point needs to carry on (with --home, where the origin is found again).
         std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << check_.run.points << "\n";
@@ -217,36 +263,126 @@ int DrawSession::drawWhenReady()
     return kExitOk;
 }
 
-// An SP for another pen: the pen comes up and the carriage holds its place (coils on)
-// until the operator has changed the pen and pressed Enter. Ctrl-C stops the draw.
-void DrawSession::askForPen(char pen)
+// An SP for another pen, on the motion thread: the pen comes up and the carriage holds
+// its place (coils on) until the operator has put the pen in (askForPen) or stopped.
+void DrawSession::holdForPen(char pen)
 {
-    drive_.penUp();
-    {
-        std::lock_guard lock(progressMutex_);
-        progress_.finish();
-        penPrompt_ = true;
-    }
     DrawMonitor* monitor = monitor_.load();
     monitor->pauseClock();
-    const bool goOn = prompt_->askFor(pen, [] { return interruptSignal() != 0; });
+    penDue_.store(pen);
+    drive_.requestPause();
+    drive_.holdWhilePaused(Pen::Up);
+    penDue_.store(0);
     monitor->resumeClock();
-    {
-        std::lock_guard lock(progressMutex_);
-        penPrompt_ = false;
-    }
-    if (!goOn)
+}
+
+void DrawSession::setPrompting(bool prompting)
+{
+    std::lock_guard lock(progressMutex_);
+    if (prompting)
+        progress_.finish();
+    prompting_ = prompting;
+}
+
+void DrawSession::askForPen(char pen)
+{
+    setPrompting(true);
+    const PenPrompt::Answer answer = prompt_->ask(PenPrompt::penQuestion(pen), [] { return interruptSignal() != 0; });
+    setPrompting(false);
+    if (answer == PenPrompt::Answer::TerminalGone)
+        noteHangUp(); // the terminal closed: as SIGHUP, which is on its way
+    if (answer == PenPrompt::Answer::Go)
+        drive_.continueAfterPause();
+    else
         drive_.requestStop();
 }
 
-void DrawSession::writeSvg()
+// Holds the draw where it is, the pen up, and waits for the hold; true once it holds
+// (or nothing runs that could move). A clock that does not run keeps a pen command from
+// ending, and then no hold comes.
+bool DrawSession::holdNow()
+{
+    if (drive_.holding())
+        return true;
+    drive_.requestPause();
+    const auto end = std::chrono::steady_clock::now() + kHoldWait;
+    while (!drive_.holding() && std::chrono::steady_clock::now() < end && interruptSignal() == 0)
+        std::this_thread::sleep_for(1ms);
+    return drive_.holding();
+}
+
+// Ctrl-Z: the pen comes off the paper first, then the tool stops. After fg the draw waits
+// until the operator says so on the terminal (or at once when there is none to ask on).
+void DrawSession::stopForTerminal()
+{
+    const bool wasHeldForPen = penDue_.load() != 0;
+    if (!holdNow()) {
+        if (!wasHeldForPen)
+            drive_.continueAfterPause();
+        if (interruptSignal() == 0)
+            std::cerr << "\nCtrl-Z: the draw cannot pause now (the plotter's clock does not run); Ctrl-C stops it.\n";
+        return;
+    }
+    setPrompting(true);
+    std::cerr << "\nPaused: the pen is up and the motors hold the carriage. Stopped; type fg to come back.\n";
+    environment_.stopProcess();
+    if (interruptSignal() != 0) { // a signal came while stopped: the session ends the draw
+        setPrompting(false);
+        return;
+    }
+    PenPrompt::Answer answer = PenPrompt::Answer::Go;
+    if (prompt_ != nullptr || (prompt_ = environment_.openTerminal()) != nullptr)
+        answer = prompt_->ask("The draw is paused. Press Enter to go on (Ctrl-C stops): ",
+                              [] { return interruptSignal() != 0; });
+    setPrompting(false);
+    if (answer == PenPrompt::Answer::TerminalGone)
+        noteHangUp();
+    if (answer != PenPrompt::Answer::Go)
+        drive_.requestStop();
+    else if (!wasHeldForPen)
+        drive_.continueAfterPause(); // a pen change still waits for its own answer
+}
+
+// The motion thread did not end in time after a signal: the machine is made safe from
+// here, the trace closed as far as it goes, and the tool ends at once.
+void DrawSession::endWithoutMotionThread()
+{
+    const std::string fault = drive_.makeSafe();
+    (void)opened_.closeTrace();
+    std::cerr << "\norlex-plotter-cli: the draw did not end in time; the pen was lifted and the motors switched off"
+              << (fault.empty() ? "" : " as far as the port allowed (" + fault + ")") << ".\n";
+    std::fflush(nullptr);
+    std::_Exit(interrupted());
+}
+
+// After the motion thread is done: the paper, what became of the trace, and the status.
+int DrawSession::finish(int status)
+{
+    if (interruptSignal() != 0 && !finished_ && status < kExitInterrupted && status != kExitPortFailed)
+        status = interrupted(); // a signal that ended the draw before it could say so
+    const int svgStatus = writeSvg();
+    if (!traceClosed_)
+        std::cerr << "orlex-plotter-cli: " << traceClosed_.message() << "\n";
+    if ((svgStatus != kExitOk || !traceClosed_) && status == kExitOk)
+        status = kExitOutputFailed;
+    if (status >= kExitInterrupted) {
+        std::cerr << "\nInterrupted: the pen has been lifted and the motors switched off.\n";
+        tellHowToGoOn();
+    }
+    return status;
+}
+
+int DrawSession::writeSvg()
 {
     if (options_.svgFile.empty() || opened_.virtualPlotter == nullptr)
-        return;
-    const Result<void> written =
-        opened_.virtualPlotter->writeSvg(options_.svgFile, settings_.travelXmm, settings_.travelYmm);
-    if (!written)
-        std::cerr << "orlex-plotter-cli: " << written.message() << "\n";
+        return kExitOk;
+    const std::string svg = paperSvg(opened_.virtualPlotter->paper(), settings_.travelXmm, settings_.travelYmm);
+    if (const Result<void> written = writeOutputFile(options_.svgFile, svg); !written) {
+        std::cerr << "orlex-plotter-cli: Cannot write the paper to " << options_.svgFile << ": " << written.message()
+                  << "\n";
+        return kExitOutputFailed;
+    }
+    return kExitOk;
 }
 
 double DrawSession::nowMicros()
@@ -287,8 +423,20 @@ void DrawSession::printSummary(std::uint64_t points, double micros, bool homed)
 
 } // namespace
 
-int runDrawCommand(const CliOptions& options)
+int runDrawCommand(const CliOptions& options, const DrawEnvironment& given)
 {
+    DrawEnvironment environment = given;
+    if (!environment.openPort)
+        environment.openPort = [](const PortRequest& request) { return openPort(request); };
+    if (!environment.openTerminal)
+        environment.openTerminal = [] { return PenPrompt::openOrNull(); };
+    if (!environment.stopProcess)
+        environment.stopProcess = [] { stopProcess(); };
+
+    if (const std::optional<std::string> problem = drawOutputProblem(options)) {
+        std::cerr << "orlex-plotter-cli: " << *problem << ". Nothing was moved.\n";
+        return kExitUsage;
+    }
     const PreparedCheck prepared = loadAndCheck(options, !options.fullStep);
     if (prepared.failure != 0)
         return prepared.failure;
@@ -319,18 +467,14 @@ int runDrawCommand(const CliOptions& options)
         return kExitTooBig;
     }
     std::unique_ptr<PenPrompt> prompt;
-    if (options.pauseAtPenChange) {
-        Result<std::unique_ptr<PenPrompt>> opened = PenPrompt::open();
-        if (!opened) {
-            std::cerr << "orlex-plotter-cli: " << opened.message() << "\n";
-            return kExitUsage;
-        }
-        prompt = std::move(*opened);
+    if (options.pauseAtPenChange && (prompt = environment.openTerminal()) == nullptr) {
+        std::cerr << "orlex-plotter-cli: " << PenPrompt::kNoTerminalText << "\n";
+        return kExitUsage;
     }
 
     // From here on a signal ends the run between steps and leaves the machine safe.
-    installInterruptHandlers();
-    DrawSession session(options, prepared.settings, prepared.plot.path(), check, prompt.get());
+    const InterruptWatch interruptWatch;
+    DrawSession session(options, prepared.settings, prepared.plot.path(), check, std::move(prompt), environment);
     return session.run();
 }
 

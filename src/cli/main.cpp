@@ -7,6 +7,7 @@
 #include "cli/stat_command.h"
 #include "cli/test_command.h"
 
+#include <csignal>
 #include <iostream>
 #include <new>
 #include <string>
@@ -41,6 +42,10 @@ int runCommand(int argc, char** argv)
 // abort; output files are written whole or not at all, so nothing is left half written.
 int main(int argc, char** argv)
 {
+    // A write past the file size limit or to a closed pipe fails with an error that the
+    // writer reports, instead of ending the tool with a file half written.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
     try {
         return runCommand(argc, argv);
     } catch (const std::bad_alloc&) {

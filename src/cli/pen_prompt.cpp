@@ -1,3 +1,4 @@
+// Questions on the controlling terminal, answered with Enter.
 #include "cli/pen_prompt.h"
 
 #include <cerrno>
@@ -11,14 +12,10 @@
 
 namespace orlex::cli {
 
-Result<std::unique_ptr<PenPrompt>> PenPrompt::open()
+std::unique_ptr<PenPrompt> PenPrompt::openOrNull()
 {
     const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return failure(std::string("--pause-at-pen-change needs a terminal to ask for the pens on, and there is "
-                                   "none (/dev/tty: ")
-                       + std::strerror(errno) + "). Nothing was moved.");
-    return std::unique_ptr<PenPrompt>(new PenPrompt(fd));
+    return fd < 0 ? nullptr : std::make_unique<PenPrompt>(fd);
 }
 
 PenPrompt::~PenPrompt()
@@ -26,18 +23,22 @@ PenPrompt::~PenPrompt()
     ::close(fd_);
 }
 
-bool PenPrompt::askFor(char pen, const std::function<bool()>& stopRequested)
+std::string PenPrompt::penQuestion(char pen)
+{
+    return std::string("Put in pen ") + pen + ", then press Enter to continue (Ctrl-C stops): ";
+}
+
+PenPrompt::Answer PenPrompt::ask(const std::string& question, const std::function<bool()>& stopRequested)
 {
     ::tcflush(fd_, TCIFLUSH); // an Enter typed earlier does not answer this question
-    const std::string question = std::string("Put in pen ") + pen + ", then press Enter to continue (Ctrl-C stops): ";
     if (::write(fd_, question.data(), question.size()) < 0)
-        return false;
+        return errno == EIO ? Answer::TerminalGone : Answer::Stop;
     // Short polls, so a signal is noticed even when it does not interrupt the wait.
     while (!stopRequested()) {
         pollfd in{fd_, POLLIN, 0};
         const int ready = ::poll(&in, 1, 100);
         if (ready < 0 && errno != EINTR)
-            return false;
+            return Answer::TerminalGone;
         if (ready <= 0)
             continue;
         char c = 0;
@@ -45,11 +46,11 @@ bool PenPrompt::askFor(char pen, const std::function<bool()>& stopRequested)
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
-            return false; // the terminal has gone
+            return Answer::TerminalGone;
         if (c == '\n' || c == '\r')
-            return true;
+            return Answer::Go;
     }
-    return false;
+    return Answer::Stop;
 }
 
 } // namespace orlex::cli

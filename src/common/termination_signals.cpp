@@ -1,35 +1,66 @@
-// The handler set and the default put back for SIGINT, SIGTERM and SIGHUP alike.
+// The handler set and the defaults put back for every signal that would end the program.
 #include "common/termination_signals.h"
 
-#include <array>
 #include <csignal>
 
 namespace orlex {
 
 namespace {
 
-constexpr std::array<int, 3> kTerminationSignals{SIGINT, SIGTERM, SIGHUP};
+// The classic signals whose default action ends the process (SIGPIPE and SIGXFSZ are
+// ignored instead; see installTerminationHandler).
+constexpr int kClassicEndingSignals[] = {SIGHUP,    SIGINT,  SIGQUIT,   SIGUSR1, SIGUSR2, SIGALRM, SIGTERM,
+                                         SIGSTKFLT, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR};
 
-void setAction(void (*handler)(int), int flags)
+void setAction(int signal, void (*handler)(int), int flags)
 {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = flags;
-    for (int s : kTerminationSignals)
-        sigaction(s, &action, nullptr);
+    sigaction(signal, &action, nullptr);
+}
+
+// Every ending signal and SIGTSTP, without allocating (the handler may call this).
+template <class Fn>
+void forEachHandledSignal(Fn fn)
+{
+    for (int s : kClassicEndingSignals)
+        fn(s);
+    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s)
+        fn(s);
+    fn(SIGTSTP);
 }
 
 } // namespace
 
+static_assert(kTerminalStopSignal == SIGTSTP);
+
+std::vector<int> endingSignals()
+{
+    std::vector<int> signals(std::begin(kClassicEndingSignals), std::end(kClassicEndingSignals));
+    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s)
+        signals.push_back(s);
+    return signals;
+}
+
 void installTerminationHandler(void (*handler)(int))
 {
-    setAction(handler, SA_RESTART);
+    forEachHandledSignal([handler](int s) { setAction(s, handler, SA_RESTART); });
+    setAction(SIGPIPE, SIG_IGN, 0);
+    setAction(SIGXFSZ, SIG_IGN, 0);
 }
 
 void restoreTerminationDefaults()
 {
-    setAction(SIG_DFL, 0);
+    forEachHandledSignal([](int s) { setAction(s, SIG_DFL, 0); });
+    setAction(SIGPIPE, SIG_DFL, 0);
+    setAction(SIGXFSZ, SIG_DFL, 0);
+}
+
+void stopProcess()
+{
+    ::raise(SIGSTOP);
 }
 
 } // namespace orlex

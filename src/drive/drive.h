@@ -145,11 +145,19 @@ public:
     // running line or homing after the current step, or a wait for a halted clock at once.
     void requestStop();
     void clearStop() { stopRequested_.store(false, std::memory_order_relaxed); }
-    bool stopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
+    bool stopRequested() const
+    {
+        return stopRequested_.load(std::memory_order_relaxed)
+               || (alsoStopWhen_ != nullptr && alsoStopWhen_->load(std::memory_order_relaxed) != 0);
+    }
+    // A flag that asks for a stop as soon as it is not 0, such as the signal a handler
+    // recorded: looked at with every status read, so no thread has to pass it on first.
+    void alsoStopWhen(const std::atomic<int>* flag) { alsoStopWhen_ = flag; }
 
-    // Asks a running line to hold after the current step: the pen comes up and the coils
-    // stay energised until continueAfterPause(); the pen then goes down again when the
-    // line draws, and the line goes on. A stop request ends the hold.
+    // Asks a running line or homing to hold after the current step: the pen comes up (and
+    // the port records it) and the coils stay energised until continueAfterPause(); the
+    // pen then goes down again when the line draws, and it goes on. A stop request ends
+    // the hold.
     void requestPause();
     void continueAfterPause();
     bool pauseRequested() const { return pauseRequested_.load(std::memory_order_relaxed); }
@@ -168,6 +176,7 @@ private:
     DriveHooks hooks_;
     void commandCame(); // wakes a hold
     std::atomic<bool> stopRequested_{false};
+    const std::atomic<int>* alsoStopWhen_ = nullptr;
     std::atomic<bool> pauseRequested_{false};
     std::atomic<std::uint32_t> commands_{0}; // counts commands; a hold sleeps on it
     std::atomic<bool> holding_{false};

@@ -62,7 +62,7 @@ std::optional<HomeResult> stepWhileSwitchesOpen(Drive& drive, bool moveX, bool m
         drive.energiseCoils();
         drive.waitClockCycles(kStepCycles);
         drive.readHomeSwitches();
-        if (drive.stopRequested())
+        if (drive.stopRequested() || !drive.holdWhilePaused(Pen::Up))
             return HomeResult{HomeResult::Outcome::Stopped};
     }
     return std::nullopt;
@@ -128,7 +128,7 @@ HomeResult Drive::home()
         stepX();
         energiseCoils();
         waitClockCycles(kBackOffCycles);
-        if (stopRequested())
+        if (stopRequested() || !holdWhilePaused(Pen::Up))
             return HomeResult{HomeResult::Outcome::Stopped};
     }
     return HomeResult{};

@@ -26,9 +26,10 @@ public:
     // How the draw ended, when a point returned false.
     MoveResult refusal; // not ok() when a point could not be converted to steps
     double refusedX = 0, refusedY = 0;
-    bool stopped = false;       // a stop request ended a move
-    std::string portFault;      // a port call failed during a move
-    bool lastPointDone = false; // the last point handed in was carried out whole
+    bool stopped = false;                                // a stop request ended a move
+    std::string portFault;                               // a port call failed during a move
+    bool lastPointDone = false;                          // the last point handed in was carried out whole
+    std::uint64_t pointsSeen() const { return points_; } // points handed in so far
 
 private:
     bool move(double x, double y, Pen pen);

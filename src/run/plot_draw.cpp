@@ -90,7 +90,14 @@ DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, DrawPreview* preview
     });
     StopCheck stopCheck(drive);
     SinkFan sinks{preview, &carriage, observer, &stopCheck};
-    report.run = readPlot(job.path, sinks, job.reading, machinePage(drive.settings()));
+    try {
+        report.run = readPlot(job.path, sinks, job.reading, machinePage(drive.settings()));
+    } catch (const PortFault& fault) {
+        // A pen command of an SP (the pen lifted for a pen change) failed: the reading
+        // ended there, at the point the carriage had reached.
+        carriage.portFault = fault.what();
+        report.run.points = carriage.pointsSeen();
+    }
     report.pointsDone = report.run.points - (carriage.lastPointDone || report.run.points == 0 ? 0 : 1);
     const std::uint64_t reached = report.pointsDone + 1; // the point the draw would go on with
     if (!carriage.portFault.empty()) {

@@ -1,5 +1,6 @@
-// SIGINT, SIGTERM and SIGHUP to the window's program end it as File > Exit does: the
-// pen up, then every coil off, the trace written out, exit 128 + the signal's number.
+// A signal that would end the window's program ends it as File > Exit does: the pen up,
+// then every coil off, the trace written out, exit 128 + the first signal's number; a
+// second signal right after the first does not cut that short.
 #include "cli_runner.h"
 #include "trace_file.h"
 
@@ -24,11 +25,16 @@ bool catches(pid_t pid, int signal)
     return false;
 }
 
-class WindowSignal : public ::testing::TestWithParam<int> {};
+struct SignalPair {
+    int first;
+    int second; // 0: none
+};
+
+class WindowSignal : public ::testing::TestWithParam<SignalPair> {};
 
 TEST_P(WindowSignal, EndsTheProgramSafely)
 {
-    const int signal = GetParam();
+    const int signal = GetParam().first;
     TempFolder folder;
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     CliProcess process(folder.path(), {"--simulate", "--trace", "trace.csv"}, ORLEX_APP_BINARY);
@@ -39,6 +45,9 @@ TEST_P(WindowSignal, EndsTheProgramSafely)
     ASSERT_TRUE(catches(process.pid(), signal)) << readFile(process.errFile());
 
     ASSERT_EQ(::kill(process.pid(), signal), 0);
+    if (GetParam().second != 0) {
+        ASSERT_EQ(::kill(process.pid(), GetParam().second), 0);
+    }
     const CliResult result = process.wait();
 
     EXPECT_EQ(result.status, 128 + signal) << result.err;
@@ -48,8 +57,14 @@ TEST_P(WindowSignal, EndsTheProgramSafely)
     EXPECT_TRUE(endsSafely(trace));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, WindowSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
-                         [](const auto& row) { return std::string(sigabbrev_np(row.param)); });
+INSTANTIATE_TEST_SUITE_P(Signals, WindowSignal,
+                         ::testing::Values(SignalPair{SIGINT, 0}, SignalPair{SIGTERM, 0}, SignalPair{SIGHUP, 0},
+                                           SignalPair{SIGQUIT, 0}, SignalPair{SIGUSR1, 0}, SignalPair{SIGALRM, 0},
+                                           SignalPair{SIGINT, SIGINT}, SignalPair{SIGTERM, SIGHUP}),
+                         [](const auto& row) {
+                             return std::string(sigabbrev_np(row.param.first))
+                                    + (row.param.second ? std::string("Then") + sigabbrev_np(row.param.second) : "");
+                         });
 
 } // namespace
 } // namespace orlex::cli::testing

@@ -48,9 +48,10 @@ TEST(Resume, StoppedDrawAndTheRestGiveOneWholeDraw)
     std::smatch at;
     ASSERT_TRUE(std::regex_search(stopped.out, at, std::regex(R"(Stopped at point (\d+) of 9\n)"))) << stopped.out;
     const std::string point = at[1];
+    // The rest gets a paper of its own, so the first run's stays.
     EXPECT_NE(stopped.err.find("To draw the rest: orlex-plotter-cli draw plot.plt --home --simulate --realtime --clock "
-                               "1000 --svg first.svg --from-point "
-                               + point + "\n"),
+                               "1000 --svg first-from-"
+                               + point + ".svg --from-point " + point + "\n"),
               std::string::npos)
         << stopped.err;
 

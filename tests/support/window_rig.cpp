@@ -76,6 +76,7 @@ ui::MainWindowOptions WindowRig::options()
     options.preferencesFile = QString::fromStdString(preferencesFile().string());
     options.feedback = &feedback;
     options.exitProcess = [this](int status) { exitStatuses.push_back(status); };
+    options.stopProcess = [this] { penDownWhenStopped.push_back(window_->virtualPlotter()->penDown()); };
     options.openFileDialog = [this](QWidget*, const QString& title, const QString& filter) {
         ++dialogCalls;
         dialogTitle = title;
@@ -118,37 +119,6 @@ ui::MainWindow& WindowRig::openWindow()
     window_.reset();
     window_ = std::make_unique<ui::MainWindow>(options());
     return *window_;
-}
-
-void WriteGate::parkAt(std::uint64_t write)
-{
-    std::lock_guard lock(mutex_);
-    parkAt_ = write;
-}
-
-void WriteGate::passed()
-{
-    std::unique_lock lock(mutex_);
-    if (++writes_ != parkAt_)
-        return;
-    parked_ = true;
-    changed_.wait(lock, [this] { return parkAt_ != writes_; });
-    parked_ = false;
-}
-
-bool WriteGate::parked() const
-{
-    std::lock_guard lock(mutex_);
-    return parked_;
-}
-
-void WriteGate::release()
-{
-    {
-        std::lock_guard lock(mutex_);
-        parkAt_ = 0;
-    }
-    changed_.notify_all();
 }
 
 bool WindowRig::waitUntilParked(int timeoutMs)

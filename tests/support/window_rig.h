@@ -10,6 +10,7 @@
 #include "ui/main_window.h"
 #include "ui/operator_feedback.h"
 #include "window_controls.h"
+#include "write_gate.h"
 
 #include <QDialog>
 #include <QPaintEvent>
@@ -73,24 +74,8 @@ struct PortWrite {
     bool operator==(const PortWrite&) const = default;
 };
 
-// Passes everything to an inner port and records every write in a shared log.
-// Parks the thread that makes the Nth port write (counted from the window's start) inside
-// that write until released: what the window does meanwhile happens while a job owns the
-// port, at a chosen point, every time.
-class WriteGate {
-public:
-    void parkAt(std::uint64_t write);
-    void passed(); // after each write, on the writing thread
-    bool parked() const;
-    void release();
-
-private:
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::uint64_t writes_ = 0, parkAt_ = 0;
-    bool parked_ = false;
-};
-
+// Passes everything to an inner port, records every write in a shared log and tells the
+// gate, which can park the thread that makes a chosen write inside it.
 class RecordingPort : public Port {
 public:
     RecordingPort(std::unique_ptr<Port> inner, std::shared_ptr<std::vector<PortWrite>> log,
@@ -101,7 +86,7 @@ public:
     {
         log_->push_back({reg, value});
         inner_->write(reg, value);
-        gate_->passed();
+        gate_->passed(reg, value);
     }
     std::uint8_t read(Register reg) override { return inner_->read(reg); }
     Port& inner() { return *inner_; }
@@ -142,6 +127,7 @@ public:
     std::shared_ptr<std::vector<PortWrite>> writes = std::make_shared<std::vector<PortWrite>>();
     std::shared_ptr<WriteGate> gate = std::make_shared<WriteGate>();
     std::vector<int> exitStatuses;         // each call of exitProcess
+    std::vector<bool> penDownWhenStopped;  // each call of stopProcess (Ctrl-Z): was the pen down?
     std::vector<PortRequest> portRequests; // what the window asked to open (base address...)
 
     std::filesystem::path settingsFile() const { return dir.file("seting.txt"); }

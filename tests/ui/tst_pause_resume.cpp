@@ -91,6 +91,7 @@ private slots:
     void resumeAfterStop();
     void resumeRefusedWhenThePlotChanged();
     void penChangePausesWhenChosen();
+    void terminalStopPausesTheDrawFirst();
     void estimateAndEndTexts();
 };
 
@@ -281,6 +282,23 @@ void TestPauseResume::estimateAndEndTexts()
              qPrintable(controls(w).progressLabel->text()));
     QVERIFY2(controls(w).progressLabel->text().endsWith(QStringLiteral(" (estimated 8 s)")),
              qPrintable(controls(w).progressLabel->text()));
+}
+
+// Ctrl-Z at the terminal: the draw holds with the pen up before the program stops, and
+// after fg it waits for Continue; the paper gets one whole draw.
+void TestPauseResume::terminalStopPausesTheDrawFirst()
+{
+    WindowRig rig;
+    MainWindow& w = windowWithCheckedFile(rig, kPlot);
+    drawUntilParked(rig);
+    rig.releaseMotion();
+    w.stopForTerminal();
+    QCOMPARE(rig.penDownWhenStopped, std::vector<bool>{false});
+    QCOMPARE(w.runState(), orlex::ui::RunState::Paused);
+    QVERIFY(w.drive().holding());
+    controls(w).continueButton->click();
+    QVERIFY(rig.waitUntilIdle());
+    QVERIFY(inkSteps(rig.plotter()) == wholeDrawInk(kPlot));
 }
 
 QTEST_MAIN(TestPauseResume)
