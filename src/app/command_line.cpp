@@ -2,6 +2,8 @@
 #include "app/command_line.h"
 
 #include "common/argument_reader.h"
+#include "common/output_file.h"
+#include "settings/settings_file.h"
 #include "ui/main_window.h"
 
 #include <algorithm>
@@ -77,6 +79,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
             if (cl.port)
                 return fail("--port can be given only once");
             cl.port = kind;
+        } else if (arg == "--any-io-address") {
+            cl.anyDirectAddress = true;
+            reader.take();
         } else if (reader.is("--trace")) {
             const auto file = reader.takeValue("--trace");
             if (!file || file->empty())
@@ -96,6 +101,15 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
         return fail("--simulate and --port cannot be used together");
     if (cl.clockGiven && !cl.simulate)
         return fail("--clock needs --simulate: a real plotter's clock is its own");
+    if (cl.clockHz < kRealTimeClockMinHz)
+        return fail("--clock must be at least " + std::to_string(static_cast<int>(kRealTimeClockMinHz))
+                    + " Hz: slower clocks are not seen by the presence check, as on a real port");
+    if (cl.anyDirectAddress && cl.port != PortKind::Direct)
+        return fail("--any-io-address needs --port direct");
+    if (!cl.traceFile.empty())
+        if (const auto problem = outputConflict(
+                cl.traceFile, {{cl.plotFile, "the plot file"}, {kSettingsFileName, "the settings file"}}))
+            return fail(*problem);
     return ParsedCommandLine{cl, {}};
 }
 
@@ -110,6 +124,8 @@ std::string usageText()
            "                     (default 2000; e.g. 20000 to watch a fast machine)\n"
            "  --port ppdev       use /dev/parportN through the parport driver (default)\n"
            "  --port direct      use direct port I/O (needs root or CAP_SYS_RAWIO)\n"
+           "  --any-io-address   with --port direct: allow an address that no parallel\n"
+           "                     port is known to have (it may write to another device)\n"
            "  --trace FILE       write every port write to FILE (time_us,register,value)\n"
            "  PLOTFILE           a plot file (HPGL, or an SVG drawing) to choose at start,\n"
            "                     as File > Open does\n"
@@ -123,6 +139,7 @@ PortRequest portRequest(const CommandLine& commandLine, const MachineSettings& s
     PortRequest request;
     request.traceFile = commandLine.traceFile;
     request.kind = commandLine.simulate ? PortKind::Virtual : commandLine.port.value_or(PortKind::Ppdev);
+    request.anyDirectAddress = commandLine.anyDirectAddress;
     // The window's virtual plotter runs on the wall clock (2 kHz unless --clock), 30 mm
     // from home.
     request.simulation.realTime = true;

@@ -1,5 +1,5 @@
-// The window's command line: orlex-plotter [--simulate [--clock HZ]] [--port ppdev|direct] [--trace FILE]
-// [PLOTFILE]
+// The window's command line: orlex-plotter [--simulate [--clock HZ]] [--port ppdev|direct [--any-io-address]]
+// [--trace FILE] [PLOTFILE]
 #pragma once
 
 #include "drive/ports/open_port.h"
@@ -16,9 +16,10 @@ struct CommandLine {
     bool simulate = false;
     double clockHz = 2000; // --clock: the virtual plotter's clock, on the wall clock
     bool clockGiven = false;
-    std::optional<PortKind> port; // --port; ppdev when not given
-    std::string traceFile;        // --trace
-    std::string plotFile;         // PLOTFILE, as given
+    std::optional<PortKind> port;  // --port; ppdev when not given
+    bool anyDirectAddress = false; // --any-io-address
+    std::string traceFile;         // --trace
+    std::string plotFile;          // PLOTFILE, as given
 };
 
 struct ParsedCommandLine {

@@ -5,6 +5,7 @@
 
 #include "cli/option_table.h"
 #include "common/argument_reader.h"
+#include "common/number_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -245,6 +246,14 @@ const OptionRule kOptionRules[] = {
      "ppdev|direct",
      "how the parallel port is reached: ppdev through /dev/parportN (the default), direct by port I/O "
      "(needs root or CAP_SYS_RAWIO)"},
+    {"--any-io-address", kDraw, false,
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.anyDirectAddress = true;
+         return kAccepted;
+     },
+     "",
+     "with --port direct: allow port I/O at an address that no parallel port is known to have (it may write to "
+     "another device)"},
     {"--trace", kDraw, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (v.empty())
@@ -371,6 +380,13 @@ Outcome checkCombinations(const CliOptions& o)
         return "--simulate and --port cannot be used together";
     if (!o.simulate && (o.clockGiven || o.startGiven || o.realTime || !o.svgFile.empty()))
         return "--clock, --realtime, --start and --svg need --simulate";
+    // Below these the presence check cannot see the clock, in the model as on a real port.
+    if (o.simulate && o.clockHz < (o.realTime ? kRealTimeClockMinHz : kVirtualClockMinHz))
+        return "the virtual plotter's --clock must be at least " + numberText(kVirtualClockMinHz) + " Hz ("
+               + numberText(kRealTimeClockMinHz)
+               + " Hz with --realtime): slower clocks are not seen by the presence check, as on a real port";
+    if (o.anyDirectAddress && o.port != PortKind::Direct)
+        return "--any-io-address needs --port direct";
     return kAccepted;
 }
 

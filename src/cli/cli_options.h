@@ -43,6 +43,7 @@ struct CliOptions {
     bool stoppedClock = false;           // virtual plotter with its clock stopped (for tests)
     std::uint64_t portFaultAtWrite = 0;  // virtual plotter whose port fails from this write on (for tests)
     std::optional<PortKind> port;        // --port; ppdev when not given
+    bool anyDirectAddress = false;       // --any-io-address: direct I/O where no parallel port is known
     std::string traceFile;
     bool progress = false;
     bool verbose = false;          // say how the motion thread runs

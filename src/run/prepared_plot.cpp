@@ -38,17 +38,66 @@ UnnamedFile::~UnnamedFile()
         ::close(fd_);
 }
 
-Result<UnnamedFile> UnnamedFile::write(const std::string& bytes)
+namespace {
+
+Result<int> newUnnamedFile()
 {
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
     std::string name = ((error ? std::filesystem::path("/tmp") : folder) / "orlex-plotter-XXXXXX.plt").string();
-    UnnamedFile file;
-    file.fd_ = ::mkostemps(name.data(), 4, O_CLOEXEC);
-    if (file.fd_ < 0)
+    const int fd = ::mkostemps(name.data(), 4, O_CLOEXEC);
+    if (fd < 0)
         return failure("Cannot create a temporary file for the prepared plot: " + std::string(std::strerror(errno))
                        + ".");
     ::unlink(name.c_str()); // from here on nothing is left behind, however the process ends
+    return fd;
+}
+
+} // namespace
+
+Result<UnnamedFile> UnnamedFile::copyOf(const std::string& path)
+{
+    if (const Result<void> readable = checkPlotReadable(path); !readable)
+        return readable.error();
+    const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return failure("Cannot open \"" + path + "\": " + std::strerror(errno) + ".");
+    Result<int> fd = newUnnamedFile();
+    if (!fd) {
+        ::close(in);
+        return fd.error();
+    }
+    UnnamedFile file;
+    file.fd_ = *fd;
+    std::string block(1 << 16, '\0');
+    for (;;) {
+        const ssize_t got = ::read(in, block.data(), block.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int error = errno;
+            ::close(in);
+            return failure("Cannot read \"" + path + "\": " + std::strerror(error) + ".");
+        }
+        if (got == 0)
+            break;
+        if (!writeAll(file.fd_, std::string_view(block.data(), static_cast<std::size_t>(got)))) {
+            const int error = errno;
+            ::close(in);
+            return failure("Cannot copy the plot to a temporary file: " + std::string(std::strerror(error)) + ".");
+        }
+    }
+    ::close(in);
+    return file;
+}
+
+Result<UnnamedFile> UnnamedFile::write(const std::string& bytes)
+{
+    Result<int> fd = newUnnamedFile();
+    if (!fd)
+        return fd.error();
+    UnnamedFile file;
+    file.fd_ = *fd;
     if (!writeAll(file.fd_, bytes))
         return failure("Cannot write the prepared plot to a temporary file: " + std::string(std::strerror(errno))
                        + ".");
@@ -107,7 +156,17 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
 {
     PreparedPlot prepared;
     prepared.path_ = chosen;
-    if (!chosen.empty() && svg.isSvgFile(chosen)) {
+    const bool svgDrawing = !chosen.empty() && svg.isSvgFile(chosen);
+    if (preparation.keepCopy && !svgDrawing && checkPlotReadable(chosen)) {
+        // One reading of the file's bytes for the whole run: the census, the test, a
+        // reordering and the draw all read this copy.
+        Result<UnnamedFile> copy = UnnamedFile::copyOf(chosen);
+        if (!copy)
+            return copy.error();
+        prepared.file_ = std::move(*copy);
+        prepared.path_ = prepared.file_.path();
+    }
+    if (svgDrawing) {
         if (preparation.work)
             preparation.work->enter(WorkSignals::Stage::Converting);
         Result<SvgDrawing> drawing = svg.importSvg(chosen, preparation.svg);
@@ -126,7 +185,7 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
         if (cancelled(preparation.work))
             return failure("cancelled", Error::Kind::Cancelled);
     } else if (preparation.reading == PlotReading::Classic && !chosen.empty()) {
-        prepared.ignoredByClassic_ = findCommandsClassicIgnores(chosen);
+        prepared.ignoredByClassic_ = findCommandsClassicIgnores(prepared.path_);
     }
     if (!preparation.shorterTravel || !checkPlotReadable(prepared.path_))
         return prepared;

@@ -23,6 +23,9 @@ struct PlotPreparation {
     PlotReading reading = PlotReading::Classic;
     FullHpglOptions fullOptions; // the full reading's page (machinePage) and limits
     WorkSignals* work = nullptr; // progress out, cancel in (then the result is kind Cancelled)
+    // Read a plot file once into a file of the run's own, so that a draw draws what its
+    // test read even when the file changes on disk meanwhile (a draw; not test or stat).
+    bool keepCopy = false;
 };
 
 // Pen-up travel and lifts of the plot in its own order and in the planner's.
@@ -44,6 +47,9 @@ public:
 
     // A new file in the temporary folder holding `bytes`.
     static Result<UnnamedFile> write(const std::string& bytes);
+    // A new file in the temporary folder holding what `path` holds now. Fails with the
+    // reason when `path` cannot be read as a plot file.
+    static Result<UnnamedFile> copyOf(const std::string& path);
     // The path that opens it again while this object lives.
     std::string path() const;
 

@@ -126,6 +126,7 @@ bool MainWindow::prepareRunFile()
     preparation.shorterTravel = shorterTravelAction->isChecked();
     preparation.reading = plotReading();
     preparation.fullOptions = machinePage(settings_);
+    preparation.keepCopy = true; // Draw draws what the test read
     if (!preparationTakesWork(plotFile_, linkedSvgImporter(), preparation))
         return acceptPrepared(preparePlot(plotFile_, linkedSvgImporter(), preparation));
     // The check follows on the same thread, drawing its preview into an image of its own

@@ -1,6 +1,7 @@
 // The plotter's registers by direct port I/O (ioperm, inb, outb) on x86 Linux.
 #include "drive/ports/direct_port.h"
 
+#include "drive/ports/parallel_port_ranges.h"
 #include "drive/ports/port_text.h"
 
 #include <cerrno>
@@ -17,10 +18,24 @@ namespace {
 constexpr unsigned long kRegisterCount = 3; // data, status, control
 }
 
+std::string DirectPort::addressProblem(std::uint16_t base, const std::filesystem::path& systemRoot)
+{
+    if (rangeHolding(base, parallelPortRanges(systemRoot)) != nullptr)
+        return {};
+    return "Direct I/O at " + hexAddress(base)
+           + " is refused: no parallel port is known there (the legacy ports are at 0x378, 0x278 and 0x3bc, and "
+             "neither /proc/ioports nor a PCI parallel card lists another), so it would write to another device. "
+             "Put the port's address in line 9 of the settings, or give --any-io-address to use this one anyway.";
+}
+
 #ifdef ORLEX_HAVE_PORT_IO
 
-Result<std::unique_ptr<DirectPort>> DirectPort::open(std::uint16_t base)
+Result<std::unique_ptr<DirectPort>> DirectPort::open(std::uint16_t base, bool anyAddress,
+                                                     const std::filesystem::path& systemRoot)
 {
+    if (!anyAddress)
+        if (std::string problem = addressProblem(base, systemRoot); !problem.empty())
+            return failure(std::move(problem));
     if (base + kRegisterCount > 0x10000)
         return failure("Direct I/O at " + hexAddress(base)
                        + " is not possible: the port's registers would run "
@@ -54,7 +69,7 @@ std::uint8_t DirectPort::read(Register reg)
 
 #else
 
-Result<std::unique_ptr<DirectPort>> DirectPort::open(std::uint16_t base)
+Result<std::unique_ptr<DirectPort>> DirectPort::open(std::uint16_t base, bool, const std::filesystem::path&)
 {
     return failure("Direct I/O at " + hexAddress(base)
                    + " exists only on x86 PCs: use the ppdev port "

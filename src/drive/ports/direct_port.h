@@ -4,6 +4,7 @@
 #include "common/result.h"
 #include "drive/port.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -11,8 +12,13 @@ namespace orlex {
 
 class DirectPort : public Port {
 public:
-    // Asks for permission on base..base+2; the reason in plain words on failure.
-    static Result<std::unique_ptr<DirectPort>> open(std::uint16_t base);
+    // Asks for permission on base..base+2; the reason in plain words on failure. Only a
+    // parallel port's registers are reached (see parallel_port_ranges.h, read under
+    // `systemRoot`), unless `anyAddress` says the operator knows better.
+    static Result<std::unique_ptr<DirectPort>> open(std::uint16_t base, bool anyAddress = false,
+                                                    const std::filesystem::path& systemRoot = "/");
+    // Why direct I/O at `base` is refused; empty when base..base+2 belong to a parallel port.
+    static std::string addressProblem(std::uint16_t base, const std::filesystem::path& systemRoot = "/");
     ~DirectPort() override;
     void write(Register reg, std::uint8_t value) override;
     std::uint8_t read(Register reg) override;

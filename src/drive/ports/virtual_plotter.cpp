@@ -33,9 +33,12 @@ VirtualPlotter::VirtualPlotter(VirtualPlotterConfig config) : config_(config), s
 {
     if (!(config_.virtualReadMicros >= 0) || !std::isfinite(config_.virtualReadMicros))
         config_.virtualReadMicros = 0;
+    readMicros_ = config_.virtualReadMicros;
     if (config_.clockHz > 0 && std::isfinite(config_.clockHz)) {
         periodMicros_ = 1e6 / config_.clockHz;
         halfPeriodMicros_ = periodMicros_ / 2;
+        if (readMicros_ > halfPeriodMicros_) // a half period could pass unseen
+            readMicros_ = halfPeriodMicros_ / 2;
     }
     positionX_ = toTurns(config_.startXmm, config_.stepLengthXmm);
     positionY_ = toTurns(config_.startYmm, config_.stepLengthYmm);
@@ -96,11 +99,18 @@ std::uint8_t VirtualPlotter::statusNow()
 // Kept to a few compares and adds, since a draw polls it tens of millions of times.
 std::uint8_t VirtualPlotter::readStatus()
 {
-    if (config_.realTime)
+    if (config_.realTime) {
+        // A read takes as long as on a real port, so the presence test spans as long too.
+        const auto earliest = lastRead_ + std::chrono::duration<double, std::micro>(kRealTimeReadMicros);
+        auto now = std::chrono::steady_clock::now();
+        while (now < earliest)
+            now = std::chrono::steady_clock::now();
+        lastRead_ = now;
         return statusNow();
+    }
     const std::uint8_t status = statusLines(clockRunning() && phaseMicros_ < halfPeriodMicros_);
-    counters_.simulatedMicros += config_.virtualReadMicros;
-    phaseMicros_ += config_.virtualReadMicros;
+    counters_.simulatedMicros += readMicros_;
+    phaseMicros_ += readMicros_;
     if (phaseMicros_ >= periodMicros_) {
         phaseMicros_ -= periodMicros_;
         if (phaseMicros_ >= periodMicros_) // a read longer than a period, or no clock at all

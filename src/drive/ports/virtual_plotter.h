@@ -18,10 +18,22 @@
 
 namespace orlex {
 
+// The clocks the model follows, from the slowest whose edges the presence test's 100,000
+// status reads can see (in virtual time 5 µs pass at each read; on the wall clock a read
+// takes a microsecond, as on a real port) to 1 MHz.
+inline constexpr double kVirtualClockMinHz = 4;
+inline constexpr double kRealTimeClockMinHz = 20;
+inline constexpr double kVirtualClockMaxHz = 1'000'000;
+// How long a status read takes on the wall clock, at least: a real port's register sits
+// behind ISA-speed I/O, so a read costs about a microsecond there too.
+inline constexpr double kRealTimeReadMicros = 1;
+
 struct VirtualPlotterConfig {
-    double clockHz = 2000;               // plotter clock on status bit 7
-    bool realTime = false;               // steady_clock instead of virtual time
-    double virtualReadMicros = 5;        // virtual time that passes at each status read
+    double clockHz = 2000; // plotter clock on status bit 7
+    bool realTime = false; // steady_clock instead of virtual time
+    // Virtual time that passes at each status read. A fast clock whose half period is
+    // shorter gets reads of a quarter period instead, so that no half period passes unseen.
+    double virtualReadMicros = 5;
     double startXmm = 30, startYmm = 30; // carriage start, mm from home
     double stepLengthXmm = 0.25;         // travel per 45-degree turn (Lstepx / 200 mm)
     double stepLengthYmm = 0.25;
@@ -120,10 +132,12 @@ private:
 
     VirtualPlotterConfig config_;
     std::chrono::steady_clock::time_point start_;
-    double periodMicros_ = 0;            // 0: no clock
-    double halfPeriodMicros_ = 0;        // the line is high below this phase
-    double phaseMicros_ = 0;             // virtual time within the current clock period
-    long positionX_ = 0, positionY_ = 0; // 45-degree turns from home
+    double periodMicros_ = 0;                          // 0: no clock
+    double halfPeriodMicros_ = 0;                      // the line is high below this phase
+    double phaseMicros_ = 0;                           // virtual time within the current clock period
+    double readMicros_ = 0;                            // virtual time of one status read
+    std::chrono::steady_clock::time_point lastRead_{}; // wall clock: when the last read was
+    long positionX_ = 0, positionY_ = 0;               // 45-degree turns from home
     // Index in the half-step cycle. The rotors start on the detent of pattern 1 (16 for Y),
     // the phase the program assumes at start-up, so the first step moves the carriage.
     int rotorX_ = 0, rotorY_ = 0;
