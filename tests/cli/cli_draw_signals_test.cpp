@@ -26,15 +26,16 @@ using test::WriteGate;
 constexpr const char* kPlot = "PD4000,0;SP2;PD4000,4000;";
 
 enum class At {
-    MidLine,       // the 100th write, inside the first line
-    Homing,        // the 20th write of a --home draw, inside the homing
-    PenChange,     // the operator is asked for pen 2
-    TerminalStop,  // stopped by Ctrl-Z, the pen up; the signal comes while stopped
-    TerminalGoOn,  // stopped by Ctrl-Z; after fg the operator says go on, then puts in pen 2
-    SafeEnd,       // the second signal while the safe end lifts the pen
-    RightAfter,    // the second signal as soon as the first is seen
-    TerminalGone,  // the terminal closes at the pen change: as SIGHUP
-    PenChangeFault // the port breaks as the pen comes up for the pen change
+    MidLine,        // the 100th write, inside the first line
+    Homing,         // the 20th write of a --home draw, inside the homing
+    PenChange,      // the operator is asked for pen 2
+    TerminalStop,   // stopped by Ctrl-Z, the pen up; the signal comes while stopped
+    TerminalGoOn,   // stopped by Ctrl-Z; after fg the operator says go on, then puts in pen 2
+    SafeEnd,        // the second signal while the safe end lifts the pen
+    RightAfter,     // the second signal as soon as the first is seen
+    TerminalGone,   // the terminal closes at the pen change: as SIGHUP
+    PenChangeFault, // the port breaks as the pen comes up for the pen change
+    FileChanged     // no signal: the plot file grows on disk between the test and the drawing
 };
 
 struct SignalCase {
@@ -101,6 +102,7 @@ public:
         case At::RightAfter: gate_->parkAt(100); break;
         case At::TerminalStop:
         case At::TerminalGoOn: gate_->parkAt(100); break;
+        case At::FileChanged: gate_->parkAt(1); break; // the pen lift at the claim, before any reading
         default: break;
         }
         std::future<int> status = std::async(std::launch::async, [&] { return runDrawCommand(options_, environment); });
@@ -178,6 +180,13 @@ private:
             ::close(std::exchange(operator_, -1));
             break;
         case At::PenChangeFault: break;
+        case At::FileChanged:
+            ASSERT_TRUE(gate_->waitUntilParked());
+            writeFile(folder_ / "plot.plt", std::string(kPlot) + "PU0,0;PD30000,30000;");
+            gate_->release();
+            EXPECT_NE(question().find("Put in pen 2"), std::string::npos);
+            ASSERT_EQ(::write(operator_, "\n", 1), 1);
+            break;
         }
     }
 
@@ -207,6 +216,10 @@ TEST_P(DrawSignals, EndWithThePenUpAndTheCoilsOff)
         EXPECT_EQ(draw.plotter().dataLatch(), kAllCoilsOff) << "the coils are on";
     }
     EXPECT_EQ(out.find("Stopped at point") != std::string::npos, c.status != 0) << out;
+    if (c.at == At::FileChanged) { // the draw draws what its test read, no more
+        EXPECT_EQ(out.find("Points: 4"), std::string::npos) << out;
+        EXPECT_LE(draw.plotter().yMillimetres(), 30 + 100 + 0.5);
+    }
     if (c.at == At::TerminalStop || c.at == At::TerminalGoOn) {
         EXPECT_TRUE(draw.penUpWhenStopped()) << "the tool stopped with the pen on the paper";
     }
@@ -229,7 +242,8 @@ INSTANTIATE_TEST_SUITE_P(Moments, DrawSignals,
                                            SignalCase{"TermThenHupRightAfter", At::RightAfter, SIGTERM, SIGHUP, 143},
                                            SignalCase{"IntThenIntRightAfter", At::RightAfter, SIGINT, SIGINT, 130},
                                            SignalCase{"TerminalClosedAtPenChange", At::TerminalGone, 0, 0, 129},
-                                           SignalCase{"PortFaultAtPenChange", At::PenChangeFault, 0, 0, 6}),
+                                           SignalCase{"PortFaultAtPenChange", At::PenChangeFault, 0, 0, 6},
+                                           SignalCase{"PlotFileChangedDuringTheDraw", At::FileChanged, 0, 0, 0}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

@@ -56,6 +56,29 @@ INSTANTIATE_TEST_SUITE_P(Frequencies, VirtualClock,
                          ::testing::Values(ClockCase{2000, 5, 50}, ClockCase{1000, 10, 50}, ClockCase{500, 1, 1000},
                                            ClockCase{2000, 2.5, 100}, ClockCase{4000, 125, 1}, ClockCase{2500, 4, 50}));
 
+// A clock faster than 5 µs reads could follow is sampled finer, so that every cycle is
+// seen: the cycles counted over many reads are the simulated time times the frequency.
+class FastVirtualClock : public ::testing::TestWithParam<double> {};
+
+TEST_P(FastVirtualClock, EveryCycleIsSeen)
+{
+    VirtualPlotterConfig config;
+    config.clockHz = GetParam();
+    VirtualPlotter plotter(config);
+    long falls = 0;
+    bool high = false;
+    for (int i = 0; i < 200000; ++i) {
+        const bool now = (plotter.read(Register::Status) & 0x80) != 0;
+        falls += high && !now;
+        high = now;
+    }
+    const double cycles = plotter.counters().simulatedMicros * GetParam() / 1e6;
+    EXPECT_NEAR(static_cast<double>(falls), cycles, 1.0);
+    EXPECT_GT(falls, 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frequencies, FastVirtualClock, ::testing::Values(100000.0, 400000.0, 600000.0, 999999.0));
+
 TEST(VirtualClockStopped, NeverTogglesWhenStoppedOrWithoutFrequency)
 {
     VirtualPlotterConfig stopped;

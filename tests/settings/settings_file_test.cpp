@@ -306,6 +306,17 @@ TEST_F(SettingsFileTest, UnreadableFileGivesTheDefaultsAndIsLeftAsItIs)
     EXPECT_EQ(readBytes(file / "inside"), "keep");
 }
 
+// A pipe of that name would block a read for ever: it is refused at once, not waited on.
+TEST_F(SettingsFileTest, PipeNamedLikeTheFileIsRefusedWithoutWaiting)
+{
+    ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
+    MachineSettings settings;
+    const LoadReport report = loadSettings(settings, file);
+    EXPECT_NE(report.fileError.find("not a plain file"), std::string::npos) << report.fileError;
+    EXPECT_EQ(allSettings(settings), kDefaultTexts);
+    EXPECT_TRUE(fs::is_fifo(file));
+}
+
 TEST_F(SettingsFileTest, DefaultsFileThatCannotBeCreatedLeavesTheDefaultsInMemory)
 {
     const fs::path unreachable = dir / "no-such-folder" / kSettingsFileName;

@@ -173,6 +173,11 @@ bool TracingPort::writeText(const std::string& text)
             continue;
         }
         fail(n == 0 ? std::string("the file took no more") : std::strerror(errno));
+        // What went in ends at its last whole line; close() cuts the file there.
+        const std::size_t taken = text.size() - rest.size();
+        const std::size_t lastLineEnd = text.rfind('\n', taken == 0 ? 0 : taken - 1);
+        if (taken != 0 && lastLineEnd != std::string::npos)
+            wholeBytes_ += lastLineEnd + 1;
         return false;
     }
     wholeBytes_ += text.size();
