@@ -1,12 +1,12 @@
-// Chains of strokes grown end to end over two k-d trees: one of the strokes' first
-// points, one of their last points.
+// Chains of strokes grown end to end over a hash grid of the strokes' ends.
 #include "plan/line_merge.h"
 
-#include "plan/point_tree.h"
+#include "plan/cell_grid.h"
 
 #include <algorithm>
 #include <deque>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace orlex {
@@ -18,51 +18,54 @@ struct Link {
     bool reversed;
 };
 
-std::vector<TreePoint> endsOf(const std::vector<Stroke>& strokes, bool last)
-{
-    std::vector<TreePoint> ends;
-    ends.reserve(strokes.size());
-    for (std::uint32_t s = 0; s < strokes.size(); ++s)
-        ends.push_back({last ? strokes[s].points.back() : strokes[s].points.front(), s});
-    return ends;
-}
-
+// The strokes' ends filed in a hash grid of cells two tolerances wide, so that the ends
+// within reach of a place lie in at most 2 x 2 cells. Item 2s is stroke s's first
+// point, 2s + 1 its last.
 class Chains {
 public:
     Chains(const std::vector<Stroke>& strokes, double tolerance, bool allowReverse)
-        : strokes_(strokes), tolerance_(tolerance), allowReverse_(allowReverse), firsts_(endsOf(strokes, false)),
-          lasts_(endsOf(strokes, true))
-    {}
-
-    void take(std::uint32_t s)
+        : strokes_(strokes), tolerance_(tolerance), allowReverse_(allowReverse), grid_(std::max(2 * tolerance, 1.0)),
+          used_(strokes.size(), false)
     {
-        firsts_.remove(s);
-        lasts_.remove(s);
+        for (std::uint32_t s = 0; s < strokes.size(); ++s)
+            for (std::uint32_t last = 0; last < 2; ++last) {
+                const Position p = end(s, last != 0);
+                grid_.insert(2 * s + last, Box{p.x, p.y, p.x, p.y});
+            }
     }
 
+    bool used(std::uint32_t s) const { return used_[s]; }
+    void take(std::uint32_t s) { used_[s] = true; }
+
     // The free stroke to draw next from `at` (forwards when its first point is nearest),
-    // or to draw just before arriving at `at` (`before`: forwards when its last point is).
-    std::optional<Link> nearest(Position at, bool before)
+    // or, with `before`, to draw just before arriving at `at` (forwards when its last
+    // point is). On a tie the stroke drawn forwards, then the first in file order.
+    std::optional<Link> nearest(Position at, bool before) const
     {
-        PointTree& forwards = before ? lasts_ : firsts_;
-        PointTree& backwards = before ? firsts_ : lasts_;
         std::optional<Link> best;
-        double bestDistance = tolerance_;
-        if (const auto f = forwards.nearest(at); f && distance(at, strokeEnd(*f, before)) <= bestDistance) {
-            best = Link{static_cast<std::uint32_t>(*f), false};
-            bestDistance = distance(at, strokeEnd(*f, before));
-        }
-        if (allowReverse_)
-            if (const auto b = backwards.nearest(at); b) {
-                const double d = distance(at, strokeEnd(*b, !before));
-                if (best ? d < bestDistance : d <= bestDistance)
-                    best = Link{static_cast<std::uint32_t>(*b), true};
+        double bestDistance = 0;
+        const Box reach{at.x - tolerance_, at.y - tolerance_, at.x + tolerance_, at.y + tolerance_};
+        grid_.forEachIn(reach, [&](std::uint32_t item) {
+            const std::uint32_t s = item / 2;
+            const bool last = (item % 2) != 0;
+            const bool reversed = last != before; // entered at its last point going on, at its first coming before
+            if (used_[s] || (reversed && !allowReverse_))
+                return;
+            const double d = distance(at, end(s, last));
+            if (d > tolerance_)
+                return;
+            const auto rank = [](double dist, const Link& l) { return std::tuple(dist, l.reversed, l.stroke); };
+            const Link link{s, reversed};
+            if (!best || rank(d, link) < rank(bestDistance, *best)) {
+                best = link;
+                bestDistance = d;
             }
+        });
         return best;
     }
 
 private:
-    Position strokeEnd(std::size_t s, bool last) const
+    Position end(std::size_t s, bool last) const
     {
         return last ? strokes_[s].points.back() : strokes_[s].points.front();
     }
@@ -70,7 +73,8 @@ private:
     const std::vector<Stroke>& strokes_;
     double tolerance_;
     bool allowReverse_;
-    PointTree firsts_, lasts_;
+    CellGrid grid_;
+    std::vector<bool> used_;
 };
 
 } // namespace
@@ -81,12 +85,10 @@ MergeCount mergeStrokes(std::vector<Stroke>& strokes, double tolerance, bool all
     if (strokes.size() < 2)
         return count;
     Chains chains(strokes, tolerance, allowReverse);
-    std::vector<bool> used(strokes.size(), false);
     std::vector<Stroke> merged;
     for (std::uint32_t s = 0; s < strokes.size(); ++s) {
-        if (used[s])
+        if (chains.used(s))
             continue;
-        used[s] = true;
         chains.take(s);
         std::deque<Link> chain{{s, false}};
         const auto endOf = [&](const Link& l, bool last) {
@@ -99,7 +101,6 @@ MergeCount mergeStrokes(std::vector<Stroke>& strokes, double tolerance, bool all
                 const std::optional<Link> next = chains.nearest(at, atStart);
                 if (!next)
                     break;
-                used[next->stroke] = true;
                 chains.take(next->stroke);
                 if (atStart)
                     chain.push_front(*next);

@@ -18,7 +18,8 @@ struct MergeCount {
 // the first stroke not yet used, in file order, and grows at its end and then at its
 // start, each time by the stroke with the nearest free end in reach, drawn backwards if
 // need be when `allowReverse`. The joined strokes take the place of the chain's first.
-// O(n log n) for n strokes, over k-d trees of the strokes' ends.
+// About linear in the strokes, over a hash grid of their ends (a point where many ends
+// meet costs the square of their number).
 MergeCount mergeStrokes(std::vector<Stroke>& strokes, double tolerance, bool allowReverse);
 
 } // namespace orlex
