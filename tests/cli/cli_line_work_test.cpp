@@ -82,7 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
             "MergeDefault", {"in.plt", "--merge"}, 0, "Merge 0.05 mm: 2 joins, 0 mm of gaps drawn; pen lifts 2 -> 1"},
         OptionCase{"MergeWithEquals", {"in.plt", "--merge=0.1"}, 0, "Merge 0.1 mm: 2 joins"},
         OptionCase{"MergeValueAfter", {"--merge", "0.1", "in.plt"}, 0, "Merge 0.1 mm: 2 joins"},
-        OptionCase{"MergeBeforeTheFile", {"--merge", "in.plt"}, 0, "Merge 0.05 mm"},
         OptionCase{"MergeTooFar", {"in.plt", "--merge=11"}, 2, "--merge takes a distance in mm from 0 to 10"},
         OptionCase{
             "DedupeDefault", {"in.plt", "--dedupe"}, 0, "Dedupe 0.05 mm: 1 segments dropped wholly or in part, 10 mm"},

@@ -10,8 +10,15 @@
 #include <cmath>
 #include <ostream>
 #include <sstream>
+#include <string>
 
 namespace orlex {
+
+void PrintTo(const Position& p, std::ostream* os)
+{
+    *os << p.x << "," << p.y;
+}
+
 namespace {
 
 using Points = std::vector<Position>;
@@ -42,20 +49,6 @@ Groups plain(const std::vector<StrokeGroup>& groups)
     return out;
 }
 
-void printGroups(const Groups& groups, std::ostream* os)
-{
-    for (const auto& [pen, strokes] : groups) {
-        *os << "[pen " << (pen ? pen : '-') << ":";
-        for (const Points& s : strokes) {
-            *os << " (";
-            for (const Position& p : s)
-                *os << " " << p.x << "," << p.y;
-            *os << " )";
-        }
-        *os << "]";
-    }
-}
-
 struct LineCase {
     const char* name;
     double toleranceMm; // 0.05 mm is 2 plotter units
@@ -75,40 +68,28 @@ std::string caseName(const ::testing::TestParamInfo<LineCase>& info)
     return info.param.name;
 }
 
-LineStepChange run(const LineCase& c, LineWorkOptions options, Groups& out)
-{
-    options.allowReverse = c.reverse;
-    std::vector<StrokeGroup> groups = groupsOf(c.in);
-    const std::vector<LineStepChange> changes = applyLineWork(groups, options);
-    out = plain(groups);
-    EXPECT_EQ(changes.size(), 1u);
-    return changes.empty() ? LineStepChange{} : changes.front();
-}
+// One step of the line work, chosen by the test suite's name, over a case of the table.
+class LineStepTable : public ::testing::TestWithParam<LineCase> {};
 
-void expectGroups(const Groups& actual, const Groups& expected)
+TEST_P(LineStepTable, ChangesWhatTheToleranceSays)
 {
-    std::ostringstream a, e;
-    printGroups(actual, &a);
-    printGroups(expected, &e);
-    EXPECT_EQ(a.str(), e.str());
+    const std::string suite = ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
+    LineWorkOptions options;
+    options.allowReverse = GetParam().reverse;
+    (suite.starts_with("Merge")    ? options.mergeMm
+     : suite.starts_with("Dedupe") ? options.dedupeMm
+                                   : options.simplifyMm) = GetParam().toleranceMm;
+    std::vector<StrokeGroup> groups = groupsOf(GetParam().in);
+    const std::vector<LineStepChange> changes = applyLineWork(groups, options);
+    EXPECT_EQ(plain(groups), GetParam().expected);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].count, GetParam().count);
 }
 
 const Points kLine{{0, 0}, {400, 0}}; // 10 mm
+const Points kSquare{{0, 0}, {400, 0}, {400, 400}, {0, 400}, {0, 0}};
 
-class Merge : public ::testing::TestWithParam<LineCase> {};
-
-TEST_P(Merge, JoinsEndsWithinTheTolerance)
-{
-    Groups out;
-    LineWorkOptions options;
-    options.mergeMm = GetParam().toleranceMm;
-    const LineStepChange change = run(GetParam(), options, out);
-    expectGroups(out, GetParam().expected);
-    EXPECT_EQ(change.count, GetParam().count);
-    EXPECT_EQ(change.step, LineStep::Merge);
-}
-
-INSTANTIATE_TEST_SUITE_P(Tolerances, Merge,
+INSTANTIATE_TEST_SUITE_P(Merge, LineStepTable,
                          ::testing::Values(LineCase{"EndsMeet",
                                                     0.05,
                                                     {{'1', {kLine, {{400, 0}, {400, 400}}}}},
@@ -167,20 +148,8 @@ INSTANTIATE_TEST_SUITE_P(Tolerances, Merge,
                                                     1}),
                          caseName);
 
-class Dedupe : public ::testing::TestWithParam<LineCase> {};
-
-TEST_P(Dedupe, DropsRetracesWithinTheTolerance)
-{
-    Groups out;
-    LineWorkOptions options;
-    options.dedupeMm = GetParam().toleranceMm;
-    const LineStepChange change = run(GetParam(), options, out);
-    expectGroups(out, GetParam().expected);
-    EXPECT_EQ(change.count, GetParam().count);
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Tolerances, Dedupe,
+    Dedupe, LineStepTable,
     ::testing::Values(
         LineCase{"ExactRetrace", 0.05, {{'1', {kLine, kLine}}}, {{'1', {kLine}}}, 1},
         LineCase{"ReversedRetrace", 0.05, {{'1', {kLine, {{400, 0}, {0, 0}}}}}, {{'1', {kLine}}}, 1},
@@ -229,22 +198,8 @@ INSTANTIATE_TEST_SUITE_P(
                  1}),
     caseName);
 
-class Simplify : public ::testing::TestWithParam<LineCase> {};
-
-TEST_P(Simplify, RemovesPointsWithinTheTolerance)
-{
-    Groups out;
-    LineWorkOptions options;
-    options.simplifyMm = GetParam().toleranceMm;
-    const LineStepChange change = run(GetParam(), options, out);
-    expectGroups(out, GetParam().expected);
-    EXPECT_EQ(change.count, GetParam().count);
-}
-
-const Points kSquare{{0, 0}, {400, 0}, {400, 400}, {0, 400}, {0, 0}};
-
 INSTANTIATE_TEST_SUITE_P(
-    Tolerances, Simplify,
+    Simplify, LineStepTable,
     ::testing::Values(
         LineCase{"CollinearPoints", 0.05, {{'1', {{{0, 0}, {100, 0}, {400, 0}}}}}, {{'1', {kLine}}}, 1},
         LineCase{"BumpWithinTolerance", 0.05, {{'1', {{{0, 0}, {200, 1.9}, {400, 0}}}}}, {{'1', {kLine}}}, 1},
@@ -289,7 +244,8 @@ TEST(SimplifyCurve, StaysWithinTheTolerance)
     }
 }
 
-// The steps in order, each measured on the plot it was handed: lifts, segments, length.
+// The steps in order, each measured on the plot the one before left: lifts, segments,
+// length, time.
 TEST(LineWork, ReportsEachStepBeforeAndAfter)
 {
     std::vector<StrokeGroup> groups = groupsOf({{'1', {kLine, kLine, {{401, 0}, {401, 100}, {401, 200}}}}});
@@ -297,24 +253,15 @@ TEST(LineWork, ReportsEachStepBeforeAndAfter)
     options.dedupeMm = options.mergeMm = options.simplifyMm = 0.05;
     const DrawTiming timing{{50, 50}, true, 100, 2000};
     const std::vector<LineStepChange> changes = applyLineWork(groups, options, &timing);
-    ASSERT_EQ(changes.size(), 3u);
-    EXPECT_EQ(changes[0].step, LineStep::Dedupe);
-    EXPECT_EQ(changes[0].before.penLifts, 3u);
-    EXPECT_EQ(changes[0].after.penLifts, 2u);
-    EXPECT_EQ(changes[0].before.segments, 4u);
-    EXPECT_DOUBLE_EQ(changes[0].lengthMm, 10);
-    EXPECT_EQ(changes[1].step, LineStep::Merge);
-    EXPECT_EQ(changes[1].after.penLifts, 1u);
-    EXPECT_EQ(changes[1].before.segments, 3u);
-    EXPECT_EQ(changes[1].after.segments, 4u); // the gap is drawn
-    EXPECT_EQ(changes[2].step, LineStep::Simplify);
-    EXPECT_EQ(changes[2].after.segments, 2u);
-    EXPECT_EQ(changes[2].before.penDownMm, changes[1].after.penDownMm);
-    ASSERT_TRUE(changes[0].before.seconds && changes[2].after.seconds);
-    EXPECT_LT(*changes[2].after.seconds, *changes[0].before.seconds);
-    const std::string text = lineStepText(changes[1]);
-    EXPECT_EQ(text.substr(0, text.find(", time ")), "Merge 0.05 mm: 1 joins, 0 mm of gaps drawn; pen lifts 2 -> 1, "
-                                                    "pen-down segments 3 -> 4, pen-down length 15 -> 15 mm");
+    std::string texts;
+    for (const LineStepChange& c : changes)
+        texts += lineStepText(c) + "\n";
+    EXPECT_EQ(texts, "Dedupe 0.05 mm: 1 segments dropped wholly or in part, 10 mm; pen lifts 3 -> 2, pen-down "
+                     "segments 4 -> 3, pen-down length 25 -> 15 mm, time 0.15 s -> 0.07 s\n"
+                     "Merge 0.05 mm: 1 joins, 0 mm of gaps drawn; pen lifts 2 -> 1, pen-down segments 3 -> 4, "
+                     "pen-down length 15 -> 15 mm, time 0.07 s -> 0.07 s\n"
+                     "Simplify 0.05 mm: 2 points removed; pen lifts 1 -> 1, pen-down segments 4 -> 2, pen-down "
+                     "length 15 -> 15 mm, time 0.07 s -> 0.06 s\n");
 }
 
 // Paint order: fills hide what was painted before them, never what comes after; a hole
