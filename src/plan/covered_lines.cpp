@@ -3,6 +3,7 @@
 // or outside as its middle is.
 #include "plan/covered_lines.h"
 
+#include "common/segment_clip.h"
 #include "plan/cell_grid.h"
 #include "plan/polyline_cut.h"
 #include "plan/strokes.h"
@@ -16,7 +17,8 @@ namespace orlex {
 
 namespace {
 
-constexpr double kGridCells = 512; // along the drawing's larger side, at most
+constexpr double kGridCells = 512;          // along the fills' larger side, at most
+constexpr double kMaxGridEntries = 1 << 23; // fills filed under cells, in all
 
 struct Fill {
     const FillOutline* outline;
@@ -50,6 +52,17 @@ public:
             middle = sizes[sizes.size() / 2];
         }
         cell_ = std::max({1.0, middle / 2, std::max(all.maxX - all.minX, all.maxY - all.minY) / kGridCells});
+        // Large fills among many small ones could take too many cells: wider cells then.
+        for (;;) {
+            double cells = 0;
+            const CellGrid sizing(cell_);
+            for (const Fill& f : fills_)
+                cells += static_cast<double>(sizing.cellCount(f.box));
+            if (cells <= kMaxGridEntries)
+                break;
+            cell_ *= 2;
+        }
+        all_ = all;
         grid_.emplace(cell_);
         for (std::uint32_t f = 0; f < fills_.size(); ++f)
             grid_->insert(f, fills_[f].box);
@@ -69,10 +82,17 @@ public:
             const Box segment = boxOf(a, b);
             covered.clear();
             ++stamp_;
-            const double parts = std::ceil(distance(a, b) / cell_);
-            const auto n = parts > 1 ? static_cast<std::size_t>(std::min(parts, 1e9)) : 1;
+            // Only the part within the fills' box can be covered: it spans a bounded
+            // number of cells, however long the segment.
+            double t0 = 0, t1 = 0;
+            if (!clipSegment(a.x, a.y, b.x, b.y, all_.minX, all_.minY, all_.maxX, all_.maxY, t0, t1))
+                continue;
+            const Position from = pointAt(a, b, t0), to = pointAt(a, b, t1);
+            const double parts = std::ceil(distance(from, to) / cell_);
+            const auto n = parts > 1 ? static_cast<std::size_t>(parts) : 1;
             for (std::size_t k = 0; k < n; ++k) {
-                const Box part = boxOf(pointAt(a, b, double(k) / double(n)), pointAt(a, b, double(k + 1) / double(n)));
+                const Box part =
+                    boxOf(pointAt(from, to, double(k) / double(n)), pointAt(from, to, double(k + 1) / double(n)));
                 grid_->forEachIn(part, [&](std::uint32_t f) {
                     if (seen_[f] == stamp_)
                         return;
@@ -144,6 +164,7 @@ private:
     double margin2_;
     std::vector<Fill> fills_;
     double cell_ = 1;
+    Box all_; // of every fill
     std::optional<CellGrid> grid_;
     std::vector<std::uint32_t> seen_;
     std::uint32_t stamp_ = 0;

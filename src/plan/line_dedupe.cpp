@@ -13,7 +13,9 @@ namespace orlex {
 
 namespace {
 
-constexpr double kShortestDropped = 6; // in tolerances: shorter retraces stay
+constexpr double kShortestDropped = 6;    // in tolerances: shorter retraces stay
+constexpr double kMostCellsAcross = 4096; // so that no segment spans more cells than this
+constexpr double kCellInSegments = 4;     // cells this many mean segments wide
 
 // A kept segment, or the kept part of one.
 struct Piece {
@@ -27,7 +29,7 @@ template <class Visit>
 void inParts(Position a, Position b, double size, Visit&& visit)
 {
     const double parts = std::ceil(distance(a, b) / size);
-    const auto n = parts > 1 ? static_cast<std::size_t>(std::min(parts, 1e9)) : 1;
+    const auto n = parts > 1 ? static_cast<std::size_t>(parts) : 1;
     Position from = a;
     for (std::size_t k = 1; k <= n; ++k) {
         const Position to = k == n ? b : pointAt(a, b, static_cast<double>(k) / static_cast<double>(n));
@@ -269,16 +271,24 @@ DedupeCount dropRetraces(std::vector<StrokeGroup>& groups, double tolerance)
     for (const char pen : pens) {
         double length = 0;
         std::size_t segments = 0;
+        double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
         for (const StrokeGroup& g : groups)
             if (penOf(g) == pen)
-                for (const Stroke& s : g.strokes)
+                for (const Stroke& s : g.strokes) {
                     for (std::size_t i = 0; i + 1 < s.points.size(); ++i, ++segments)
                         length += distance(s.points[i], s.points[i + 1]);
-        // Cells about two segments long, and at least two tolerances: a search box then
-        // covers at most 3 x 3 cells (measured: a cell one segment long is slower, four
-        // no faster and no smaller).
+                    for (const Position& p : s.points) {
+                        minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+                        minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+                    }
+                }
+        // Cells about four segments wide (measured: one segment is slower, two as fast
+        // with more memory), at least two tolerances, so that a search box covers at
+        // most 3 x 3 cells, and at least 1/4096 of the drawing, so that no segment spans
+        // more than a few thousand.
         const double cell =
-            std::max({2 * tolerance, 4 * length / static_cast<double>(std::max<std::size_t>(segments, 1)), 1e-6});
+            std::max({2 * tolerance, kCellInSegments * length / static_cast<double>(std::max<std::size_t>(segments, 1)),
+                      std::max(maxX - minX, maxY - minY) / kMostCellsAcross, 1e-6});
         PenDedupe dedupe(tolerance, cell, segments, count);
         for (StrokeGroup& g : groups) {
             if (penOf(g) != pen)
