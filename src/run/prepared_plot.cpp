@@ -141,8 +141,11 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
         prepared.notes_ = std::move(drawing->notes);
         if (cancelled(preparation.work))
             return failure("cancelled", Error::Kind::Cancelled);
-    } else if (preparation.reading == PlotReading::Classic && !chosen.empty()) {
-        prepared.ignoredByClassic_ = findCommandsClassicIgnores(chosen);
+    } else {
+        if (preparation.reading == PlotReading::Classic && !chosen.empty())
+            prepared.ignoredByClassic_ = findCommandsClassicIgnores(chosen);
+        if (preparation.hideCovered)
+            prepared.notes_.push_back("lines under fills are hidden in SVG drawings only; a plot file has no fills");
     }
     if ((!preparation.shorterTravel && !preparation.lineWork.any()) || !checkPlotReadable(prepared.path_))
         return prepared;

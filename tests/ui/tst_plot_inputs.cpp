@@ -228,6 +228,7 @@ void TestPlotInputs::lineWorkIsReportedAndDrawn_data()
     QTest::newRow("dedupe") << "dedupeAction" << false << "Dedupe 0.05 mm: 1 segments dropped" << 20.0;
     QTest::newRow("dedupe, shorter travel") << "dedupeAction" << true << "Dedupe 0.05 mm: 1 segments dropped" << 20.0;
     QTest::newRow("merge") << "mergeAction" << false << "Merge 0.05 mm: 2 joins" << 30.0;
+    QTest::newRow("hide, a plot file") << "hideCoveredAction" << false << "lines under fills are hidden in SVG" << 30.0;
 }
 
 // A plot drawing one line twice and a stroke that meets it: the notes say what the step
