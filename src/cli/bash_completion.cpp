@@ -51,8 +51,8 @@ std::string bashCompletionScript()
     std::string values;
     std::string files, others; // case patterns
     for (const OptionRule& rule : optionTable()) {
-        if (!rule.takesValue)
-            continue;
+        if (!rule.takesValue || rule.valueOptional)
+            continue; // a word after an optional value may be anything
         if (const std::string words = choices(rule.value); !words.empty())
             values += "    " + pattern(rule) + ") COMPREPLY=($(compgen -W '" + words + "' -- \"$cur\")); return ;;\n";
         else if (namesAFile(rule.value))

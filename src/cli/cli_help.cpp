@@ -67,7 +67,11 @@ constexpr CommandHelp kCommandHelp[] = {
      "Writes the plot to OUT with its strokes in an order with shorter pen-up travel, as plain absolute HPGL "
      "with every coordinate as read. The drawing is not changed: the same segments, pen changes (SP) in "
      "their order, strokes reordered only between them, and the last pen-up move where the file has it. "
-     "Prints the travel, the pen lifts and the estimated drawing time before and after.",
+     "Prints the travel, the pen lifts and the estimated drawing time before and after. The line work "
+     "changes the drawing, each option only as it says, before the order: --hide-covered (while an SVG "
+     "drawing is converted), then --dedupe, --merge and --simplify; each prints what it changed (pen lifts, "
+     "segments, length, time before and after; with --json in a list under the key line_work), and the "
+     "figures before are of the plot as --hide-covered left it.",
      "pen_up_mm_before, pen_up_mm_after, pen_lifts_before, pen_lifts_after, estimated_seconds_before, "
      "estimated_seconds_after, seconds_saved",
      "0 written, 2 wrong arguments, an unreadable IN, not a plot file, OUT the input or not writable, "

@@ -6,6 +6,7 @@
 #include "cli/option_table.h"
 #include "common/argument_reader.h"
 #include "common/number_text.h"
+#include "plan/line_work.h"
 
 #include <algorithm>
 #include <charconv>
@@ -39,6 +40,19 @@ std::optional<std::int16_t> zoomPercent(std::string_view text)
 }
 
 constexpr double kMaxMillimetres = 10000; // ten metres: anything beyond is a typing mistake
+constexpr double kMaxLineWorkMm = 10;     // the line work's tolerances
+
+// A tolerance of the line work: `fallback` when no value is given, else from `least` to
+// kMaxLineWorkMm.
+std::optional<double> lineTolerance(const std::string& text, double fallback, double least)
+{
+    if (text.empty())
+        return fallback;
+    const auto mm = plainNumber(text);
+    if (!mm || *mm < least || *mm > kMaxLineWorkMm)
+        return std::nullopt;
+    return *mm;
+}
 constexpr double kMaxClockHz = 1e6;
 
 } // namespace
@@ -118,6 +132,41 @@ const OptionRule kOptionRules[] = {
          return kAccepted;
      },
      "", "every stroke keeps its direction"},
+    {"--merge", kOptimize, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         o.mergeMm = lineTolerance(v, kDefaultMergeMm, 0);
+         return o.mergeMm ? kAccepted : "--merge takes a distance in mm from 0 to 10, e.g. 0.05";
+     },
+     "[MM]",
+     "join strokes whose ends lie within MM of each other (default 0.05), the gap drawn pen down, a stroke "
+     "drawn backwards where need be (not with --no-reverse); never across a pen change",
+     "", true},
+    {"--dedupe", kOptimize, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         o.dedupeMm = lineTolerance(v, kDefaultDedupeMm, 0.001);
+         return o.dedupeMm ? kAccepted : "--dedupe takes a distance in mm from 0.001 to 10, e.g. 0.05";
+     },
+     "[MM]",
+     "leave out pen-down lines, or stretches of them longer than 6 x MM, that retrace within MM (default 0.05) "
+     "a line drawn before with the same pen; the first drawing stays",
+     "", true},
+    {"--simplify", kOptimize, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         const auto mm = plainNumber(v);
+         if (!mm || *mm < 0.001 || *mm > kMaxLineWorkMm)
+             return "--simplify needs a distance in mm from 0.001 to 10, e.g. 0.05";
+         o.simplifyMm = *mm;
+         return kAccepted;
+     },
+     "MM", "leave out points whose removal moves no line by more than MM (Douglas-Peucker)"},
+    {"--hide-covered", kOptimize, false,
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.hideCovered = true;
+         return kAccepted;
+     },
+     "",
+     "an SVG drawing only: leave out what opaque fills painted over the strokes cover, as a viewer shows the "
+     "drawing"},
     {"--tolerance", kConvert, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto mm = plainNumber(v);
@@ -482,8 +531,15 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
         if ((rule->commands & named->bit) == 0)
             return fail(std::string(optionName(arg)) + " belongs to the " + commandNames(rule->commands));
         const std::string name(optionName(arg));
-        const std::optional<std::string> value =
-            rule->takesValue ? reader.takeValue(name) : std::optional<std::string>(reader.take());
+        std::optional<std::string> value;
+        if (rule->valueOptional) {
+            const std::string given = reader.take();
+            value = given.size() > name.size() ? given.substr(name.size() + 1) : std::string();
+            if (given.size() == name.size() && !reader.atEnd() && plainNumber(reader.peek()))
+                value = reader.take();
+        } else {
+            value = rule->takesValue ? reader.takeValue(name) : std::optional<std::string>(reader.take());
+        }
         if (!value)
             return fail(name + " needs a value");
         if (const Outcome refused = rule->apply(o, *value))

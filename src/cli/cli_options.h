@@ -28,6 +28,11 @@ struct CliOptions {
     // optimize, convert
     std::string outputFile; // -o
     bool noReverse = false; // optimize: strokes keep their direction
+    // optimize: the line work before the order
+    std::optional<double> mergeMm;    // --merge: join ends within this distance
+    std::optional<double> dedupeMm;   // --dedupe: drop retraces within this distance
+    std::optional<double> simplifyMm; // --simplify: drop points that move no line by more
+    bool hideCovered = false;         // --hide-covered: opaque fills of an SVG hide what is below
 
     // convert: placement of the SVG drawing
     double toleranceMm = 0.05;

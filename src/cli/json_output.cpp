@@ -122,6 +122,29 @@ std::string optimizeJson(const OptimizeFigures& f)
         .add("estimated_seconds_before", f.secondsBefore)
         .add("estimated_seconds_after", f.secondsAfter)
         .add("seconds_saved", saved);
+    if (!f.lineWork.empty()) {
+        std::string steps = "[";
+        for (const LineStepChange& c : f.lineWork) {
+            constexpr const char* kNames[] = {"\"hide_covered\"", "\"dedupe\"", "\"merge\"", "\"simplify\""};
+            JsonObject step;
+            step.add("step", std::string(kNames[static_cast<int>(c.step)]))
+                .add("tolerance_mm", c.step == LineStep::HideCovered ? std::nullopt : std::optional(c.toleranceMm))
+                .add("count", c.count)
+                .add("length_mm", std::optional(c.lengthMm))
+                .add("pen_lifts_before", c.before.penLifts)
+                .add("pen_lifts_after", c.after.penLifts)
+                .add("segments_before", c.before.segments)
+                .add("segments_after", c.after.segments)
+                .add("points_before", c.before.points)
+                .add("points_after", c.after.points)
+                .add("pen_down_mm_before", std::optional(c.before.penDownMm))
+                .add("pen_down_mm_after", std::optional(c.after.penDownMm))
+                .add("estimated_seconds_before", c.before.seconds)
+                .add("estimated_seconds_after", c.after.seconds);
+            steps += (steps.size() > 1 ? ", " : "") + step.text();
+        }
+        json.add("line_work", steps + "]");
+    }
     return json.text();
 }
 

@@ -17,10 +17,12 @@ std::string testJson(const PlotTest& outcome, double clockHz, const ClassicIgnor
 // The test's object with the plot's strokes besides its points.
 std::string statJson(const PlotTest& outcome, double clockHz);
 
-// Pen-up travel, pen lifts and the estimate before and after a reorder.
+// Pen-up travel, pen lifts and the estimate before and after a reorder, and the line
+// work's steps ("line_work": [{"step": "merge", ...}], only when there are any).
 struct OptimizeFigures {
     TravelChange travel;
     std::optional<double> secondsBefore, secondsAfter;
+    std::vector<LineStepChange> lineWork;
 };
 std::string optimizeJson(const OptimizeFigures& figures);
 

@@ -8,6 +8,7 @@
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/output_file.h"
+#include "cli/svg_module.h"
 #include "cli/test_run.h"
 #include "common/number_text.h"
 #include "common/output_file.h"
@@ -21,6 +22,8 @@ namespace {
 
 void printFigures(const OptimizeFigures& f, double clockHz, const std::string& outputFile)
 {
+    for (const LineStepChange& step : f.lineWork)
+        std::cout << lineStepText(step) << "\n";
     const PlotStatistics& before = f.travel.before;
     const PlotStatistics& after = f.travel.after;
     std::cout << "Pen-up travel: " << millimetreText(before.penUpMillimetres) << " -> "
@@ -49,6 +52,11 @@ int runOptimizeCommand(const CliOptions& options)
         std::cerr << "orlex-plotter-cli: " << *problem << "\n";
         return kExitUsage;
     }
+    if (options.hideCovered && !moduleSvgImporter().isSvgFile(options.plotFile)) {
+        std::cerr << "orlex-plotter-cli: --hide-covered needs an SVG drawing: " << options.plotFile
+                  << " is a plot file, which has no fills. Nothing was written.\n";
+        return kExitUsage;
+    }
     const PreparedCheck prepared = loadAndCheck(options, true);
     if (prepared.failure != 0)
         return prepared.failure;
@@ -56,8 +64,11 @@ int runOptimizeCommand(const CliOptions& options)
 
     ReorderOptions order;
     order.allowReverse = !options.noReverse;
+    const DrawTiming timing = drawTiming(prepared.settings, options.clockHz);
+    const LineWorkRequest lineWork{
+        LineWorkOptions{options.dedupeMm, options.mergeMm, options.simplifyMm, !options.noReverse}, &timing};
     const Result<ReorderedHpgl> reordered =
-        reorderedHpgl(prepared.plot.path(), order, options.reading, machinePage(prepared.settings));
+        reorderedHpgl(prepared.plot.path(), order, options.reading, machinePage(prepared.settings), lineWork);
     if (!reordered) {
         std::cerr << "orlex-plotter-cli: " << reordered.message() << " Nothing was written.\n";
         return kExitUsage;
@@ -68,7 +79,9 @@ int runOptimizeCommand(const CliOptions& options)
         return kExitUsage;
     }
 
-    OptimizeFigures figures{reordered->travel, estimateAtClock(prepared.check, options.clockHz), std::nullopt};
+    OptimizeFigures figures{reordered->travel, estimateAtClock(prepared.check, options.clockHz), std::nullopt,
+                            prepared.plot.lineWork()};
+    figures.lineWork.insert(figures.lineWork.end(), reordered->lineWork.begin(), reordered->lineWork.end());
     const PlotTest after = runCheck(options.outputFile, prepared.check.zoom, prepared.settings, true, options.reading);
     if (after.verdict != PlotTest::Verdict::Unreadable)
         figures.secondsAfter = estimateAtClock(after, options.clockHz);

@@ -31,6 +31,9 @@ struct OptionRule {
     const char* value = ""; // in the help and the completion; "" for a flag
     const char* help = "";  // one sentence or more; the help wraps it
     const char* alias = ""; // another name for the same option ("--output" for "-o")
+    // The value may be left out ("--merge", "--merge=0.1", "--merge 0.1"): the value is ""
+    // unless given with '=' or as a plain number in the next argument.
+    bool valueOptional = false;
 };
 
 std::span<const CommandName> commandTable();

@@ -69,6 +69,9 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     preparation.reading = options.reading;
     preparation.fullOptions = machinePage(prepared.settings);
     preparation.keepCopy = draw; // the draw draws what the test read
+    preparation.hideCovered = options.hideCovered;
+    if (options.hideCovered)
+        preparation.timing = drawTiming(prepared.settings, options.clockHz);
     Result<PreparedPlot> plot = preparePlot(options.plotFile, moduleSvgImporter(), preparation);
     if (!plot) {
         std::cerr << "orlex-plotter-cli: " << plot.message() << "\n";
@@ -95,6 +98,11 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
             std::cerr << options.plotFile << ": " << note << "\n";
     }
     return prepared;
+}
+
+DrawTiming drawTiming(const MachineSettings& settings, double clockHz)
+{
+    return DrawTiming{{settings.stepLengthX, settings.stepLengthY}, true, 100, clockHz};
 }
 
 std::optional<double> estimateAtClock(const PlotTest& check, double clockHz)

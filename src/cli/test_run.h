@@ -32,7 +32,12 @@ struct PreparedCheck {
     PreparedPlot plot;
     PlotTest check;
 };
+// With --hide-covered an SVG drawing is converted with what its fills cover left out.
 PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep);
+
+// How the line work's figures estimate the drawing time: the settings' step lengths, half
+// steps, zoom 100 %, the clock of --clock.
+DrawTiming drawTiming(const MachineSettings& settings, double clockHz);
 
 // The check's estimate at the clock of --clock: the draw with the move of "Pen to 0",
 // without the homing before it.

@@ -29,16 +29,19 @@ constexpr double kMaxPatternFillTests = 200'000'000;
 // that would reach the page if the surface were painted there.
 struct Surface {
     std::vector<MmStroke> strokes;
+    std::vector<MmFill> fills;    // opaque fills, only with keepFills
     double width = 0, height = 0; // device units; 0 when unbounded
 };
 
 struct Paint {
     enum class Kind { Solid, Gradient, SurfacePattern } kind = Kind::Solid;
     double red = 0, green = 0, blue = 0, alpha = 1; // for a gradient: its most opaque stop
+    double leastAlpha = 1;                          // for a gradient: its least opaque stop
     std::shared_ptr<Surface> surface;
     Affine matrix;       // a pattern's: device units to its surface's
     bool repeat = false; // a pattern's surface is tiled
     bool visible() const { return kind == Kind::SurfacePattern || alpha > 0; }
+    bool opaque() const { return kind != Kind::SurfacePattern && alpha >= 1 && leastAlpha >= 1; }
 };
 
 struct Context {
@@ -88,7 +91,8 @@ void flattenCubic(const QPointF& p0, const QPointF& p1, const QPointF& p2, const
 class CairoScriptReader::Machine {
 public:
     explicit Machine(const ScriptReaderOptions& options)
-        : options_(options), tokenizer_([this](const ScriptToken& token) { return execute(token); })
+        : options_(options), tokenizer_([this](const ScriptToken& token) { return execute(token); }),
+          turnCos_(std::cos(options.turn)), turnSin_(std::sin(options.turn))
     {}
 
     ScriptReaderOptions options_;
@@ -345,6 +349,7 @@ private:
                 return fail("a colour stop without a gradient");
             Paint& gradient = stack_.back().paint;
             gradient.alpha = std::max(gradient.alpha, n[4]);
+            gradient.leastAlpha = std::min(gradient.leastAlpha, n[4]);
             return true;
         }
         if (op == "set-extend" || op == "set-filter") {
@@ -489,7 +494,7 @@ private:
         }
         MmStroke s{pen, std::move(devicePoints)};
         for (QPointF& p : s.points)
-            p /= options_.unitsPerMm;
+            p = toMm(p);
         c.target->strokes.push_back(std::move(s));
         return true;
     }
@@ -513,6 +518,8 @@ private:
     bool fill(Context& c)
     {
         const Paint& source = c.source;
+        if (options_.keepFills && source.opaque() && options_.maxPoints > 0)
+            return keepFill(c);
         if (source.kind != Paint::Kind::SurfacePattern || source.surface == c.target)
             return true;
         largest_ = std::max(largest_, c.pathLargest);
@@ -534,15 +541,43 @@ private:
         return kept;
     }
 
+    // An opaque fill's outline, on its surface after the strokes drawn there so far.
+    bool keepFill(Context& c)
+    {
+        MmFill kept{{}, c.evenOdd, c.target->strokes.size()};
+        for (const auto& subpath : c.path) {
+            if (subpath.size() < 3)
+                continue;
+            points_ += subpath.size();
+            kept.rings.push_back(subpath);
+            for (QPointF& p : kept.rings.back())
+                p = toMm(p);
+        }
+        if (points_ > options_.maxPoints) {
+            overflowed_ = true;
+            return fail("too many points");
+        }
+        if (!kept.rings.empty())
+            c.target->fills.push_back(std::move(kept));
+        return true;
+    }
+
     // Paints the source through a mask (an opacity, or an image of one): a group reaches
-    // the surface below, unless its opacity is zero.
+    // the surface below, unless its opacity is zero; its fills hide what is below only
+    // when it is painted whole.
     bool paint(Context& c, const Paint* mask)
     {
         if (c.source.kind != Paint::Kind::SurfacePattern || (mask != nullptr && !mask->visible()))
             return true;
-        const auto& from = c.source.surface->strokes;
-        if (c.source.surface != c.target)
-            c.target->strokes.insert(c.target->strokes.end(), from.begin(), from.end());
+        const Surface& from = *c.source.surface;
+        if (c.source.surface == c.target)
+            return true;
+        if (mask == nullptr || mask->opaque())
+            for (const MmFill& f : from.fills) {
+                c.target->fills.push_back(f);
+                c.target->fills.back().strokesBefore += c.target->strokes.size();
+            }
+        c.target->strokes.insert(c.target->strokes.end(), from.strokes.begin(), from.strokes.end());
         return true;
     }
 
@@ -580,6 +615,15 @@ private:
         return fail(error_.empty() ? "the drawing operation \"" + op.substr(0, 40) + "\" is not understood" : error_);
     }
 
+    // Device units to page millimetres, the surface's turn undone.
+    QPointF toMm(const QPointF& p) const
+    {
+        if (options_.turn == 0)
+            return p / options_.unitsPerMm;
+        return QPointF(turnCos_ * p.x() + turnSin_ * p.y(), -turnSin_ * p.x() + turnCos_ * p.y()) / options_.unitsPerMm;
+    }
+
+    double turnCos_, turnSin_;
     std::vector<Value> stack_;
     std::unordered_map<std::string, Value> definitions_;
     int procedureDepth_ = 0;
@@ -627,6 +671,12 @@ std::vector<MmStroke>& CairoScriptReader::strokes()
 {
     static std::vector<MmStroke> none;
     return machine_->page_ ? machine_->page_->strokes : none;
+}
+
+std::vector<MmFill>& CairoScriptReader::fills()
+{
+    static std::vector<MmFill> none;
+    return machine_->page_ ? machine_->page_->fills : none;
 }
 
 } // namespace orlex

@@ -16,6 +16,13 @@ struct MmStroke {
     std::vector<QPointF> points; // page millimetres, y down
 };
 
+// An opaque fill's outline, page millimetres, painted after the first strokesBefore strokes.
+struct MmFill {
+    std::vector<std::vector<QPointF>> rings;
+    bool evenOdd = false;
+    std::size_t strokesBefore = 0;
+};
+
 // A pen marker is a stroke of zero length in this colour, its blue the pen (1..255).
 inline constexpr int kPenMarkerRed = 0x4F, kPenMarkerGreen = 0x52;
 
@@ -23,6 +30,8 @@ struct ScriptReaderOptions {
     double unitsPerMm = 4;     // device units of the script per page millimetre
     double toleranceMm = 0.05; // largest distance between a curve and its chords
     std::size_t maxPoints = 0; // points kept in all; 0 keeps no strokes, only the extents
+    bool keepFills = false;    // keep the outlines of opaque fills too (they count as points)
+    double turn = 0;           // radians the drawing was turned by on the surface: turned back
 };
 
 // What the script drew with a stroke, once every group, mask and pattern is resolved:
@@ -48,6 +57,7 @@ public:
     bool sawDashes() const;           // a dashed stroke was kept (it is drawn solid)
     double largestCoordinate() const; // of every stroked path, in device units
     std::vector<MmStroke>& strokes(); // in drawing order
+    std::vector<MmFill>& fills();     // with keepFills: the page's opaque fills in paint order
 
 private:
     class Machine;

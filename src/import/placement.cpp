@@ -64,7 +64,8 @@ std::vector<std::vector<QPointF>> clipPolyline(const std::vector<QPointF>& point
     return pieces;
 }
 
-Result<SvgDrawing> placeStrokes(std::vector<MmStroke>& strokes, const QRectF& page, const SvgImportOptions& options)
+Result<SvgDrawing> placeStrokes(std::vector<MmStroke>& strokes, const QRectF& page, const SvgImportOptions& options,
+                                const std::vector<MmFill>& fills)
 {
     const bool turned = options.rotateDegrees == 90;
     const double width = turned ? page.height() : page.width();
@@ -77,10 +78,13 @@ Result<SvgDrawing> placeStrokes(std::vector<MmStroke>& strokes, const QRectF& pa
     // Page millimetres (y down from the top-left corner) to plotter units (y up from the
     // bottom-left corner); turned a quarter turn counterclockwise, the page's top edge
     // lies on the left.
-    const auto place = [&](const QPointF& p) {
+    const auto placeExactly = [&](const QPointF& p) {
         const double x = p.x() - page.left(), y = p.y() - page.top();
-        return turned ? std::pair(std::round(y * k), std::round(x * k))
-                      : std::pair(std::round(x * k), std::round((page.height() - y) * k));
+        return turned ? std::pair(y * k, x * k) : std::pair(x * k, (page.height() - y) * k);
+    };
+    const auto place = [&](const QPointF& p) {
+        const auto [x, y] = placeExactly(p);
+        return std::pair(std::round(x), std::round(y));
     };
 
     SvgDrawing drawing;
@@ -92,7 +96,10 @@ Result<SvgDrawing> placeStrokes(std::vector<MmStroke>& strokes, const QRectF& pa
     const QRectF box = page.adjusted(-hair, -hair, hair, hair);
     bool cut = false;
     double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    std::vector<std::size_t> placedBefore; // placed strokes before each stroke, with fills only
     for (MmStroke& stroke : strokes) {
+        if (!fills.empty())
+            placedBefore.push_back(drawing.strokes.size());
         cut = cut || !std::all_of(stroke.points.begin(), stroke.points.end(), [&box](const QPointF& p) {
                   return p.x() >= box.left() && p.x() <= box.right() && p.y() >= box.top() && p.y() <= box.bottom();
               });
@@ -114,6 +121,18 @@ Result<SvgDrawing> placeStrokes(std::vector<MmStroke>& strokes, const QRectF& pa
             drawing.strokes.push_back(std::move(placed));
         }
         std::vector<QPointF>().swap(stroke.points); // the millimetre copy is no longer needed
+    }
+    for (const MmFill& fill : fills) {
+        PlotFill& placed = drawing.fills.emplace_back();
+        placed.evenOdd = fill.evenOdd;
+        placed.strokesBefore =
+            fill.strokesBefore < placedBefore.size() ? placedBefore[fill.strokesBefore] : drawing.strokes.size();
+        for (const auto& ring : fill.rings) {
+            auto& out = placed.rings.emplace_back();
+            out.reserve(ring.size());
+            for (const QPointF& p : ring)
+                out.push_back(placeExactly(p));
+        }
     }
     if (cut)
         drawing.notes.push_back("parts outside the page were cut off");

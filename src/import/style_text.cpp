@@ -88,7 +88,7 @@ QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills)
     return kept;
 }
 
-Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts)
+Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts, bool keepFills)
 {
     static const QRegularExpression import(QStringLiteral("@import[^;]*;?"), QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression comment(QStringLiteral("/\\*.*?\\*/"),
@@ -109,8 +109,10 @@ Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts)
     for (auto it = declaration.globalMatch(cleaned); it.hasNext();) {
         const auto match = it.next();
         out += QStringView(cleaned).mid(from, match.capturedStart() - from);
-        out += match.captured(1) + match.captured(2) + QLatin1Char(':')
-               + rewrittenValue(match.capturedView(2), match.capturedView(3), counts).value_or(match.captured(3));
+        const bool fill = match.capturedView(2).compare(u"fill", Qt::CaseInsensitive) == 0;
+        const auto value =
+            keepFills && fill ? std::nullopt : rewrittenValue(match.capturedView(2), match.capturedView(3), counts);
+        out += match.captured(1) + match.captured(2) + QLatin1Char(':') + value.value_or(match.captured(3));
         from = match.capturedEnd();
     }
     out += QStringView(cleaned).mid(from);

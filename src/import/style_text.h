@@ -41,6 +41,7 @@ QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills =
 // A <style> sheet without comments, with declarations rewritten as rewrittenValue says and
 // @font-face rules and @import of other sheets left out (counted); refused when a
 // declaration refers to another file.
-Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts);
+// With `keepFills` fills are left as they are.
+Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts, bool keepFills = false);
 
 } // namespace orlex

@@ -95,7 +95,7 @@ Result<SvgDrawing> convert(QByteArray bytes, const std::string& name, const SvgI
         return named(name, ok.error());
     if (std::uintmax_t(bytes.size()) > kMaxSvgFileBytes)
         return failure(name + ": larger than " + std::to_string(kMaxSvgFileBytes >> 20) + " MiB; not read");
-    auto prepared = prescanSvg(bytes);
+    auto prepared = prescanSvg(bytes, options.keepFillOutlines);
     bytes = QByteArray(); // the cleaned copy is all that is drawn
     if (!prepared)
         return named(name, prepared.error());
@@ -103,9 +103,10 @@ Result<SvgDrawing> convert(QByteArray bytes, const std::string& name, const SvgI
     if (!page)
         return named(name, page.error());
 
-    RenderRequest request{QSizeF(page->widthMm, page->heightMm), 1, options.toleranceMm, kMaxSvgPoints};
+    RenderRequest request{QSizeF(page->widthMm, page->heightMm), 1, options.toleranceMm, kMaxSvgPoints,
+                          options.keepFillOutlines};
     if (page->sizeFromDrawing) // user units are px; percentages refer to a viewport of 1000 px
-        request = {QSizeF(1000, 1000), 25.4 / 96, options.toleranceMm, kMaxSvgPoints};
+        request = {QSizeF(1000, 1000), 25.4 / 96, options.toleranceMm, kMaxSvgPoints, options.keepFillOutlines};
     RenderedStrokes rendered;
     std::optional<Error> failed;
     std::size_t points = 0;
@@ -115,6 +116,12 @@ Result<SvgDrawing> convert(QByteArray bytes, const std::string& name, const SvgI
         if (!drawn) {
             failed = drawn.error();
             return false;
+        }
+        for (MmFill& fill : drawn->fills) {
+            for (const auto& ring : fill.rings)
+                points += ring.size();
+            fill.strokesBefore += rendered.strokes.size();
+            rendered.fills.push_back(std::move(fill));
         }
         for (MmStroke& stroke : drawn->strokes) {
             points += stroke.points.size();
@@ -136,7 +143,7 @@ Result<SvgDrawing> convert(QByteArray bytes, const std::string& name, const SvgI
     QRectF pageRect(0, 0, page->widthMm, page->heightMm);
     if (page->sizeFromDrawing)
         pageRect = extents(rendered.strokes);
-    auto drawing = placeStrokes(rendered.strokes, pageRect, options);
+    auto drawing = placeStrokes(rendered.strokes, pageRect, options, rendered.fills);
     if (!drawing)
         return named(name, drawing.error());
     const LeftOut& left = prepared->leftOut;

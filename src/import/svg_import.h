@@ -24,6 +24,9 @@ struct SvgImportOptions {
     // Scale down (never up), keeping proportions, so that the page (not the drawing's own
     // extents: placement stays predictable) fits W x H mm, after any turn.
     std::optional<std::pair<double, double>> fitMm;
+    // Also the outlines of the opaque fills, in paint order, for hiding what they cover.
+    // Off, the import is as if fills were none.
+    bool keepFillOutlines = false;
 };
 
 // One pen-down run. Points are whole plotter units (0.025 mm), y up, the page's
@@ -33,8 +36,17 @@ struct PlotStroke {
     std::vector<std::pair<double, double>> points;
 };
 
+// The outline of an opaque fill, placed as the strokes are (not rounded, not cut to the
+// page): each ring closed from its last point back to its first.
+struct PlotFill {
+    std::vector<std::vector<std::pair<double, double>>> rings;
+    bool evenOdd = false;          // the fill rule; else non-zero winding
+    std::size_t strokesBefore = 0; // painted after the first strokesBefore strokes
+};
+
 struct SvgDrawing {
     std::vector<PlotStroke> strokes; // in document order
+    std::vector<PlotFill> fills;     // with keepFillOutlines: opaque fills in paint order
     double pageWidthMm = 0;          // the page as placed on the machine (turned, fitted)
     double pageHeightMm = 0;
     std::vector<std::string> notes; // what was left out, in plain words (text, clipping)

@@ -73,7 +73,8 @@ QString hrefOf(const QXmlStreamAttributes& attributes)
 // Writes the cleaned document while the reader walks the original.
 class Rewriter {
 public:
-    explicit Rewriter(const QByteArray& bytes) : bytes_(bytes), reader_(bytes), writer_(&out_.document)
+    Rewriter(const QByteArray& bytes, bool keepFills)
+        : bytes_(bytes), keepFills_(keepFills), reader_(bytes), writer_(&out_.document)
     {
         out_.document.reserve(bytes.size() + 1024);
     }
@@ -221,7 +222,7 @@ private:
         if (written) {
             if (depth_ == styleFrom_) {
                 styleFrom_ = 0;
-                auto sheet = cleanStyleSheet(styleText_, out_.leftOut);
+                auto sheet = cleanStyleSheet(styleText_, out_.leftOut, keepFills_);
                 styleText_.clear();
                 if (!sheet)
                     return failure(sheet.message() + at());
@@ -294,9 +295,10 @@ private:
             if (!a.namespaceUri().isEmpty()) {
                 writer_.writeAttribute(name, a.value().toString());
             } else if (a.name() == u"style") {
-                writer_.writeAttribute(name, cleanStyleAttribute(a.value(), out_.leftOut, patternFrom_ != 0));
+                writer_.writeAttribute(name,
+                                       cleanStyleAttribute(a.value(), out_.leftOut, keepFills_ || patternFrom_ != 0));
             } else if (a.name() == u"fill") { // a fill that is not kept must not inherit one that is
-                const bool kept = patternFrom_ != 0 || isPaintServer(a.value());
+                const bool kept = keepFills_ || patternFrom_ != 0 || isPaintServer(a.value());
                 if (depth_ > 1)
                     writer_.writeAttribute(name, kept ? a.value().toString() : QStringLiteral("none"));
             } else if (a.name() != u"overflow") {
@@ -305,7 +307,7 @@ private:
             }
         }
         const QStringView element = reader_.name();
-        if (depth_ == 1)
+        if (depth_ == 1 && !keepFills_)
             writer_.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
         if (isOneOf(element, {u"svg", u"symbol", u"marker", u"pattern"}))
             writer_.writeAttribute(QStringLiteral("overflow"), QStringLiteral("visible"));
@@ -317,6 +319,7 @@ private:
     }
 
     const QByteArray& bytes_;
+    bool keepFills_;
     QXmlStreamReader reader_;
     PreparedSvg out_;
     QXmlStreamWriter writer_;
@@ -345,13 +348,13 @@ int penFromLayerLabel(const QString& label)
     return pen >= 1 && pen <= 255 ? pen : 0;
 }
 
-Result<PreparedSvg> prescanSvg(const QByteArray& bytes)
+Result<PreparedSvg> prescanSvg(const QByteArray& bytes, bool keepFills)
 {
     if (bytes.startsWith("\x1f\x8b"))
         return failure("it is compressed (.svgz); save it as plain SVG");
     if (bytes.trimmed().isEmpty())
         return failure("it is empty");
-    return Rewriter(bytes).run();
+    return Rewriter(bytes, keepFills).run();
 }
 
 } // namespace orlex

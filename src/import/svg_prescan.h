@@ -44,8 +44,10 @@ struct PreparedSvg {
 // - keeps the fills inside a pattern, whose tile may paint a stroke;
 // - marks where the pen changes: before each top-level element whose pen differs (a
 //   numbered Inkscape layer's, else 1) it writes a pen marker (see kPenMarkerRed).
+// With `keepFills` the fills stay as they are (the root's default black too), so that the
+// drawn copy paints them as a viewer does.
 // Error positions are the original document's. Messages do not name the file.
-Result<PreparedSvg> prescanSvg(const QByteArray& bytes);
+Result<PreparedSvg> prescanSvg(const QByteArray& bytes, bool keepFills = false);
 
 // The pen of an Inkscape layer label: "2", "2 red", "Pen 3" -> 2, 2, 3; 0 when the label
 // does not start with a pen number 1..255.

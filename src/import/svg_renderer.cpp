@@ -19,6 +19,11 @@ constexpr double kFixedLimit = 8388607; // the largest device coordinate cairo c
 // The check drawing is this much smaller: coordinates that wrapped round in the first
 // drawing show up there, scaled back, beyond kFixedLimit.
 constexpr double kCheckRatio = 1000003;
+// With fills kept, the drawing is turned by this much on the surface (and turned back as
+// it is read): cairo's script surface fails on a fill whose path is all horizontal and
+// vertical lines with one that encloses nothing (a line that inherits a fill), and hardly
+// any path stays that way once turned.
+constexpr double kFillTurn = 1.0 / 64;
 
 struct GObjectUnref {
     void operator()(gpointer object) const { g_object_unref(object); }
@@ -66,6 +71,8 @@ Result<void> draw(RsvgHandle* handle, const RenderRequest& request, double units
     cairo_surface_t* surface = cairo_script_surface_create(device, CAIRO_CONTENT_COLOR_ALPHA, width, height);
     cairo_t* cr = cairo_create(surface);
     cairo_scale(cr, scale, scale);
+    if (request.keepFills && unitsPerMm == kUnitsPerMm)
+        cairo_rotate(cr, kFillTurn);
     const RsvgRectangle viewport{0, 0, request.viewport.width(), request.viewport.height()};
     GError* error = nullptr;
     const bool drawn = rsvg_handle_render_document(handle, cr, &viewport, &error);
@@ -101,10 +108,11 @@ Result<RenderedStrokes> renderStrokes(const QByteArray& document, const RenderRe
     if (check.largestCoordinate() * kCheckRatio > kFixedLimit)
         return failure("it has coordinates more than 2 km from the page, which cannot be drawn", Error::Kind::TooBig);
 
-    CairoScriptReader reader({kUnitsPerMm, request.toleranceMm, request.maxPoints});
+    CairoScriptReader reader(
+        {kUnitsPerMm, request.toleranceMm, request.maxPoints, request.keepFills, request.keepFills ? kFillTurn : 0});
     if (auto drawn = draw(handle->get(), request, kUnitsPerMm, reader); !drawn)
         return drawn.error();
-    return RenderedStrokes{std::move(reader.strokes()), reader.sawDashes()};
+    return RenderedStrokes{std::move(reader.strokes()), reader.sawDashes(), std::move(reader.fills())};
 }
 
 } // namespace orlex

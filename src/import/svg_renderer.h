@@ -17,11 +17,13 @@ struct RenderRequest {
     double mmPerViewportUnit = 1; // 1 for a viewport in millimetres, 25.4 / 96 in px
     double toleranceMm = 0.05;    // largest distance between a curve and its chords
     std::size_t maxPoints = 0;    // more points than this is TooBig
+    bool keepFills = false;       // the outlines of opaque fills too
 };
 
 struct RenderedStrokes {
     std::vector<MmStroke> strokes; // page millimetres, y down, in drawing order
     bool dashed = false;           // a dashed stroke was kept; it is drawn solid
+    std::vector<MmFill> fills;     // with keepFills: opaque fills in paint order
 };
 
 // Fails with TooBig when the strokes hold more than maxPoints points or reach more than

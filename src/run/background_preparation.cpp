@@ -10,7 +10,7 @@ namespace orlex {
 
 bool preparationTakesWork(const std::string& chosen, const SvgImporter& svg, const PlotPreparation& preparation)
 {
-    return !chosen.empty() && (preparation.shorterTravel || svg.isSvgFile(chosen));
+    return !chosen.empty() && (preparation.shorterTravel || preparation.lineWork.any() || svg.isSvgFile(chosen));
 }
 
 BackgroundPreparation::~BackgroundPreparation()

@@ -8,6 +8,7 @@
 #include "plan/hpgl_writer.h"
 #include "plan/plot_reader.h"
 #include "plan/strokes.h"
+#include "run/covered_drawing.h"
 #include "run/plot_test.h"
 
 #include <cerrno>
@@ -128,7 +129,7 @@ Result<std::string> drawingHpgl(const SvgDrawing& drawing)
 }
 
 Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order, PlotReading reading,
-                                    const FullHpglOptions& fullOptions)
+                                    const FullHpglOptions& fullOptions, const LineWorkRequest& lineWork)
 {
     Result<ReadPlot> read = readPlotEvents(plotFile, reading, fullOptions, order.work);
     if (!read)
@@ -139,7 +140,13 @@ Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOp
             notAPlotMessage(plotFile, reading == PlotReading::Classic && drawsOnlyLabels(plotFile, fullOptions)));
     if (order.work)
         order.work->enter(WorkSignals::Stage::Ordering);
-    const OrderedPlot plot = reorder(splitStrokes(read->events), order);
+    std::vector<StrokeGroup> groups = splitStrokes(read->events);
+    std::vector<LineStepChange> steps = applyLineWork(groups, lineWork.options, lineWork.timing);
+    OrderedPlot plot;
+    if (lineWork.reorderStrokes)
+        plot = reorder(groups, order);
+    else
+        plot.groups = std::move(groups);
     if (plot.cancelled)
         return failure("cancelled", Error::Kind::Cancelled);
     if (order.work)
@@ -149,7 +156,7 @@ Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOp
     if (!hpgl)
         return hpgl.error();
     return ReorderedHpgl{std::move(*hpgl), TravelChange{unchanged.before, computeStatistics(events)},
-                         std::move(read->notes)};
+                         std::move(read->notes), std::move(steps)};
 }
 
 Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& svg, const PlotPreparation& preparation)
@@ -169,9 +176,18 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
     if (svgDrawing) {
         if (preparation.work)
             preparation.work->enter(WorkSignals::Stage::Converting);
-        Result<SvgDrawing> drawing = svg.importSvg(chosen, preparation.svg);
+        SvgImportOptions options = preparation.svg;
+        options.keepFillOutlines = preparation.hideCovered;
+        Result<SvgDrawing> drawing = svg.importSvg(chosen, options);
         if (!drawing)
             return drawing.error();
+        if (preparation.hideCovered) {
+            const Result<LineStepChange> hidden =
+                hideCoveredStrokes(*drawing, preparation.timing ? &*preparation.timing : nullptr);
+            if (!hidden)
+                return failure(chosen + ": " + hidden.message());
+            prepared.lineWork_.push_back(*hidden);
+        }
         const Result<std::string> hpgl = drawingHpgl(*drawing);
         if (!hpgl)
             return hpgl.error();
@@ -184,18 +200,23 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
         prepared.notes_ = std::move(drawing->notes);
         if (cancelled(preparation.work))
             return failure("cancelled", Error::Kind::Cancelled);
-    } else if (preparation.reading == PlotReading::Classic && !chosen.empty()) {
-        prepared.ignoredByClassic_ = findCommandsClassicIgnores(prepared.path_);
+    } else {
+        if (preparation.reading == PlotReading::Classic && !chosen.empty())
+            prepared.ignoredByClassic_ = findCommandsClassicIgnores(prepared.path_);
+        if (preparation.hideCovered)
+            prepared.notes_.push_back("lines under fills are hidden in SVG drawings only; a plot file has no fills");
     }
-    if (!preparation.shorterTravel || !checkPlotReadable(prepared.path_))
+    if ((!preparation.shorterTravel && !preparation.lineWork.any()) || !checkPlotReadable(prepared.path_))
         return prepared;
 
     if (preparation.work)
         preparation.work->enter(WorkSignals::Stage::Reading);
     ReorderOptions order = preparation.order;
     order.work = preparation.work;
+    const LineWorkRequest lineWork{preparation.lineWork, preparation.timing ? &*preparation.timing : nullptr,
+                                   preparation.shorterTravel};
     Result<ReorderedHpgl> reordered =
-        reorderedHpgl(prepared.path_, order, preparation.reading, preparation.fullOptions);
+        reorderedHpgl(prepared.path_, order, preparation.reading, preparation.fullOptions, lineWork);
     if (!reordered && reordered.error().kind == Error::Kind::Cancelled)
         return reordered.error();
     if (!reordered)
@@ -205,7 +226,10 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
         return file.error();
     prepared.file_ = std::move(*file);
     prepared.path_ = prepared.file_.path();
-    prepared.travel_ = reordered->travel;
+    if (preparation.shorterTravel)
+        prepared.travel_ = reordered->travel;
+    for (LineStepChange& step : reordered->lineWork)
+        prepared.lineWork_.push_back(step);
     for (std::string& note : reordered->notes)
         prepared.notes_.push_back(std::move(note));
     return prepared;

@@ -7,6 +7,7 @@
 #include "common/result.h"
 #include "hpgl/plot_reading.h"
 #include "import/svg_importer.h"
+#include "plan/line_work.h"
 #include "plan/plot_statistics.h"
 #include "plan/stroke_order.h"
 
@@ -17,9 +18,12 @@
 namespace orlex {
 
 struct PlotPreparation {
-    SvgImportOptions svg;       // how an SVG drawing is placed in plotter units
-    bool shorterTravel = false; // write the strokes in the planner's order
-    ReorderOptions order;       // how the planner may reorder them
+    SvgImportOptions svg;             // how an SVG drawing is placed in plotter units
+    bool shorterTravel = false;       // write the strokes in the planner's order
+    ReorderOptions order;             // how the planner may reorder them
+    bool hideCovered = false;         // an SVG drawing: opaque fills hide the strokes painted before them
+    LineWorkOptions lineWork;         // retraces dropped, strokes joined, points simplified, before the order
+    std::optional<DrawTiming> timing; // the line work's figures estimate the drawing time with it
     PlotReading reading = PlotReading::Classic;
     FullHpglOptions fullOptions; // the full reading's page (machinePage) and limits
     WorkSignals* work = nullptr; // progress out, cancel in (then the result is kind Cancelled)
@@ -62,8 +66,9 @@ public:
     // The file to hand to the test and draw runs: the chosen file itself, or the
     // prepared one while this object lives.
     const std::string& path() const { return path_; }
-    bool converted() const { return converted_; }                         // the chosen file was an SVG
-    const std::optional<TravelChange>& travel() const { return travel_; } // set when reordered
+    bool converted() const { return converted_; }                             // the chosen file was an SVG
+    const std::optional<TravelChange>& travel() const { return travel_; }     // set when reordered
+    const std::vector<LineStepChange>& lineWork() const { return lineWork_; } // the steps taken, in order
     // What the SVG import left out, or what the full reading of a reordered plot drew
     // differently (without a reorder the test run's own notes say that).
     const std::vector<std::string>& notes() const { return notes_; }
@@ -76,6 +81,7 @@ private:
     std::string path_;
     bool converted_ = false;
     std::optional<TravelChange> travel_;
+    std::vector<LineStepChange> lineWork_;
     std::vector<std::string> notes_;
     ClassicIgnoredCommands ignoredByClassic_;
     UnnamedFile file_;
@@ -92,15 +98,22 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
 Result<std::string> drawingHpgl(const SvgDrawing& drawing);
 
 // The plot's strokes in the planner's order as plain absolute HPGL, with the travel
-// before and after and the full reading's notes. Fails when the file cannot be read,
-// holds no point, or the full reading refuses it.
+// before and after and the full reading's notes; the line work of `lineWork` comes
+// first, and with `reorderStrokes` false the strokes keep their order otherwise. Fails
+// when the file cannot be read, holds no point, or the full reading refuses it.
 struct ReorderedHpgl {
     std::string hpgl;
     TravelChange travel;
     std::vector<std::string> notes;
+    std::vector<LineStepChange> lineWork;
+};
+struct LineWorkRequest {
+    LineWorkOptions options;
+    const DrawTiming* timing = nullptr;
+    bool reorderStrokes = true;
 };
 Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order,
-                                    PlotReading reading = PlotReading::Classic,
-                                    const FullHpglOptions& fullOptions = {});
+                                    PlotReading reading = PlotReading::Classic, const FullHpglOptions& fullOptions = {},
+                                    const LineWorkRequest& lineWork = {});
 
 } // namespace orlex

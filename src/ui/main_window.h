@@ -205,6 +205,7 @@ private:
         std::int16_t zoom = 100;
         bool halfStep = true;
         bool shorterTravel = false;                                      // the strokes in the planner's order
+        unsigned lineWork = 0;                                           // Options > "Line work" ticked, a bit each
         PlotReading reading = PlotReading::Classic;                      // Options > "Full HP-GL"
         double stepLengthX = 0, stepLengthY = 0, limitX = 0, limitY = 0; // Lstepx, Lstepy, Maxx, Maxy
         std::optional<FileStamp> stamp;                                  // the file as it was tested
@@ -261,6 +262,9 @@ private:
     const std::string& runFile() const;                                     // what the last test read and Draw draws
     void onShorterTravelToggled(bool on);
     void onFullHpglToggled(bool on);
+    void buildLineWorkOptions();   // Options > "Line work"
+    unsigned lineWorkBits() const; // which of them are ticked
+    void applyLineWork(PlotPreparation& preparation) const;
     PlotReading plotReading() const; // the reading every run of the chosen file uses
     void showInputNotes(const QString& notes);
     void addInputNotes(const std::vector<std::string>& notes);

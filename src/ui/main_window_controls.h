@@ -97,6 +97,11 @@ class PreviewWidget;
     X(QAction, settingsAction)                                                                                         \
     X(QAction, shorterTravelAction) /* "Shorter pen-up travel", checkable */                                           \
     X(QAction, fullHpglAction)      /* "Full HP-GL", checkable: the full HP-GL reading */                              \
+    X(QMenu, lineWorkMenu)          /* "Line work": four checkable options, remembered */                              \
+    X(QAction, hideCoveredAction)   /* "Hide lines under fills" (SVG drawings) */                                      \
+    X(QAction, dedupeAction)        /* "Drop retraced lines" */                                                        \
+    X(QAction, mergeAction)         /* "Join strokes that meet" */                                                     \
+    X(QAction, simplifyAction)      /* "Simplify curves" */                                                            \
     X(QMenu, helpMenu)                                                                                                 \
     X(QAction, aboutAction)                                                                                            \
     /* Status bar, under the client area. */                                                                           \

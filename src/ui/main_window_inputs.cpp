@@ -27,6 +27,14 @@ constexpr const char* kShorterTravelKey = "shorterPenUpTravel";
 constexpr int kPreparationPollMs = 20; // progress and the end of a preparation
 constexpr const char* kFullHpglKey = "fullHpgl";
 constexpr const char* kRecentFilesKey = "recentFiles";
+constexpr double kWindowLineWorkMm = 0.05; // the window's tolerance for each line-work step
+
+// Options > "Line work", in the order the steps run.
+struct LineWorkItem {
+    const char* objectName;
+    const char* text;
+    const char* key;
+};
 
 // "Shorter pen-up travel saves 1324 mm (58 %): 953 mm instead of 2277 mm"
 QString travelText(const TravelChange& travel)
@@ -56,11 +64,66 @@ void MainWindow::buildInputOptions()
     fullHpglAction->setCheckable(true);
     fullHpglAction->setChecked(preferences_->value(QLatin1String(kFullHpglKey), false).toBool());
     connect(fullHpglAction, &QAction::toggled, this, &MainWindow::onFullHpglToggled);
+    buildLineWorkOptions();
     // File > "Recent files", under Open: the files chosen last, newest first.
     recentFilesMenu = new QMenu(QStringLiteral("Recent files"), fileMenu);
     recentFilesMenu->setObjectName(QStringLiteral("recentFilesMenu"));
     fileMenu->insertMenu(openPrivateAction, recentFilesMenu);
     showRecentFiles();
+}
+
+namespace {
+
+const LineWorkItem kLineWorkItems[] = {
+    {"hideCoveredAction", "Hide lines under fills", "lineWork/hideCovered"},
+    {"dedupeAction", "Drop retraced lines", "lineWork/dedupe"},
+    {"mergeAction", "Join strokes that meet", "lineWork/merge"},
+    {"simplifyAction", "Simplify curves", "lineWork/simplify"},
+};
+
+} // namespace
+
+// Each changes what is drawn (only as it says), so a toggle is another plot: Draw waits
+// for a check of it.
+void MainWindow::buildLineWorkOptions()
+{
+    lineWorkMenu = optionsMenu->addMenu(QStringLiteral("Line work"));
+    lineWorkMenu->setObjectName(QStringLiteral("lineWorkMenu"));
+    QAction** actions[] = {&hideCoveredAction, &dedupeAction, &mergeAction, &simplifyAction};
+    for (std::size_t i = 0; i < std::size(kLineWorkItems); ++i) {
+        const LineWorkItem& item = kLineWorkItems[i];
+        QAction* action = *actions[i] = lineWorkMenu->addAction(QString::fromLatin1(item.text));
+        action->setObjectName(QString::fromLatin1(item.objectName));
+        action->setCheckable(true);
+        action->setChecked(preferences_->value(QLatin1String(item.key), false).toBool());
+        const QString key = QString::fromLatin1(item.key);
+        connect(action, &QAction::toggled, this, [this, key](bool on) {
+            preferences_->setValue(key, on);
+            preferences_->sync();
+            showInputNotes({});
+            forgetCheck();
+        });
+    }
+}
+
+unsigned MainWindow::lineWorkBits() const
+{
+    const QAction* actions[] = {hideCoveredAction, dedupeAction, mergeAction, simplifyAction};
+    unsigned bits = 0;
+    for (std::size_t i = 0; i < std::size(actions); ++i)
+        bits |= actions[i]->isChecked() ? 1u << i : 0u;
+    return bits;
+}
+
+void MainWindow::applyLineWork(PlotPreparation& preparation) const
+{
+    preparation.hideCovered = hideCoveredAction->isChecked();
+    if (dedupeAction->isChecked())
+        preparation.lineWork.dedupeMm = kWindowLineWorkMm;
+    if (mergeAction->isChecked())
+        preparation.lineWork.mergeMm = kWindowLineWorkMm;
+    if (simplifyAction->isChecked())
+        preparation.lineWork.simplifyMm = kWindowLineWorkMm;
 }
 
 QStringList MainWindow::recentFiles() const
@@ -124,6 +187,7 @@ bool MainWindow::prepareRunFile()
     showInputNotes({});
     PlotPreparation preparation;
     preparation.shorterTravel = shorterTravelAction->isChecked();
+    applyLineWork(preparation);
     preparation.reading = plotReading();
     preparation.fullOptions = machinePage(settings_);
     preparation.keepCopy = true; // Draw draws what the test read
@@ -192,6 +256,8 @@ bool MainWindow::acceptPrepared(Result<PreparedPlot> prepared)
     QStringList notes;
     for (const std::string& note : preparedPlot_->notes())
         notes << QString::fromStdString(note);
+    for (const LineStepChange& step : preparedPlot_->lineWork())
+        notes << QString::fromStdString(lineStepText(step));
     if (preparedPlot_->travel())
         notes << travelText(*preparedPlot_->travel());
     if (const std::string ignored = preparedPlot_->ignoredByClassic().sentence(); !ignored.empty())

@@ -57,9 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
                       CompletionCase{"HelpAndVersion", {"--"}, "--help\n--version\n"},
                       CompletionCase{"OptionOfTest", {"test", "a.plt", "--js"}, "--json\n"},
                       CompletionCase{"NotAnotherCommandsOption", {"convert", "a.svg", "--zo"}, ""},
-                      CompletionCase{"BothNamesOfOutput",
-                                     {"optimize", "a.plt", "-"},
-                                     "--settings\n--json\n--hpgl\n-o\n--output\n--no-reverse\n--clock\n--help\n"},
+                      CompletionCase{
+                          "BothNamesOfOutput",
+                          {"optimize", "a.plt", "-"},
+                          "--settings\n--json\n--hpgl\n-o\n--output\n--no-reverse\n--merge\n--dedupe\n--simplify\n"
+                          "--hide-covered\n--clock\n--help\n"},
                       CompletionCase{"Choices", {"draw", "a.plt", "--port", "d"}, "direct\n"},
                       CompletionCase{"ChoicesAfterEquals", {"draw", "a.plt", "--port", "=", "pp"}, "ppdev\n"},
                       CompletionCase{"NothingForANumber", {"draw", "a.plt", "--zoom", ""}, ""},

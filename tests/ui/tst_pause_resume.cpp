@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <thread>
 #include <set>
 
 using orlex::test::InkStep;
@@ -291,8 +292,14 @@ void TestPauseResume::terminalStopPausesTheDrawFirst()
     WindowRig rig;
     MainWindow& w = windowWithCheckedFile(rig, kPlot);
     drawUntilParked(rig);
-    rig.releaseMotion();
+    // The motion thread goes on once the pause is asked for, so it holds in the same line.
+    std::thread release([&] {
+        while (!w.drive().pauseRequested())
+            std::this_thread::yield();
+        rig.releaseMotion();
+    });
     w.stopForTerminal();
+    release.join();
     QCOMPARE(rig.penDownWhenStopped, std::vector<bool>{false});
     QCOMPARE(w.runState(), orlex::ui::RunState::Paused);
     QVERIFY(w.drive().holding());

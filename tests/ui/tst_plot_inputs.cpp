@@ -128,6 +128,10 @@ class TestPlotInputs : public QObject {
     Q_OBJECT
 private slots:
     void optionIsOffByDefaultAndRemembered();
+    void lineWorkOptionIsOffByDefaultAndRemembered_data();
+    void lineWorkOptionIsOffByDefaultAndRemembered();
+    void lineWorkIsReportedAndDrawn_data();
+    void lineWorkIsReportedAndDrawn();
     void untickedDrawSendsTheRecordedCoilBytes();
     void tickedDrawsTheSameLinesWithLessTravel_data();
     void tickedDrawsTheSameLinesWithLessTravel();
@@ -165,6 +169,90 @@ void TestPlotInputs::optionIsOffByDefaultAndRemembered()
     rig.closeWindow();
     QVERIFY(!controls(rig.openWindow()).shorterTravelAction->isChecked());
     QVERIFY(rig.readSettingsFile().find("shorter") == std::string::npos); // not in seting.txt
+}
+
+void TestPlotInputs::lineWorkOptionIsOffByDefaultAndRemembered_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("hide") << "hideCoveredAction"
+                          << "Hide lines under fills"
+                          << "lineWork/hideCovered";
+    QTest::newRow("dedupe") << "dedupeAction"
+                            << "Drop retraced lines"
+                            << "lineWork/dedupe";
+    QTest::newRow("merge") << "mergeAction"
+                           << "Join strokes that meet"
+                           << "lineWork/merge";
+    QTest::newRow("simplify") << "simplifyAction"
+                              << "Simplify curves"
+                              << "lineWork/simplify";
+}
+
+// Options > "Line work": each option off at first, a toggle is another plot (Draw waits
+// for a test), and the choice is remembered.
+void TestPlotInputs::lineWorkOptionIsOffByDefaultAndRemembered()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, text);
+    QFETCH(QString, key);
+    WindowRig rig;
+    {
+        MainWindow& w = rig.openWindow();
+        auto* item = w.findChild<QAction*>(action);
+        QVERIFY(item != nullptr);
+        QVERIFY(controls(w).lineWorkMenu->actions().contains(item));
+        QVERIFY(controls(w).optionsMenu->actions().contains(controls(w).lineWorkMenu->menuAction()));
+        QCOMPARE(item->text(), text);
+        QVERIFY(item->isCheckable() && !item->isChecked());
+        w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;"));
+        controls(w).testAndShowButton->click();
+        QVERIFY(controls(w).drawButton->isEnabled());
+        item->trigger();
+        QVERIFY(!controls(w).drawButton->isEnabled());
+    }
+    rig.closeWindow();
+    QCOMPARE(
+        QSettings(QString::fromStdString(rig.preferencesFile().string()), QSettings::IniFormat).value(key).toBool(),
+        true);
+    QVERIFY(rig.openWindow().findChild<QAction*>(action)->isChecked());
+}
+
+void TestPlotInputs::lineWorkIsReportedAndDrawn_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("shorterTravel");
+    QTest::addColumn<QString>("note");   // the start of the notes row
+    QTest::addColumn<double>("inkedMm"); // on the virtual plotter's paper
+    QTest::newRow("dedupe") << "dedupeAction" << false << "Dedupe 0.05 mm: 1 segments dropped" << 20.0;
+    QTest::newRow("dedupe, shorter travel") << "dedupeAction" << true << "Dedupe 0.05 mm: 1 segments dropped" << 20.0;
+    QTest::newRow("merge") << "mergeAction" << false << "Merge 0.05 mm: 2 joins" << 30.0;
+    QTest::newRow("hide, a plot file") << "hideCoveredAction" << false << "lines under fills are hidden in SVG" << 30.0;
+}
+
+// A plot drawing one line twice and a stroke that meets it: the notes say what the step
+// changed, and the draw inks what it left.
+void TestPlotInputs::lineWorkIsReportedAndDrawn()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, shorterTravel);
+    QFETCH(QString, note);
+    QFETCH(double, inkedMm);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.findChild<QAction*>(action)->trigger();
+    if (shorterTravel)
+        controls(w).shorterTravelAction->trigger();
+    w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;PU400,0;PD400,400;PU0,0;PD400,0;"));
+    const DrawnPlot drawn = testAndDraw(rig, w);
+    QVERIFY2(drawn.inputText.startsWith(note), qPrintable(drawn.inputText));
+    QCOMPARE(drawn.inputText.contains(QStringLiteral("Shorter pen-up travel saves")), shorterTravel);
+    QVERIFY(rig.feedback.messages.empty());
+    double inked = 0;
+    for (const PaperSegment& line : drawn.paper)
+        inked += std::hypot(line.x2 - line.x1, line.y2 - line.y1);
+    QVERIFY2(std::fabs(inked - inkedMm) <= 1, qPrintable(QString::number(inked)));
 }
 
 void TestPlotInputs::untickedDrawSendsTheRecordedCoilBytes()

@@ -355,17 +355,39 @@ void TestWindowLayout::menus()
     QStringList seen;
     for (QAction* menu : w.menuBar()->actions()) {
         seen << menu->text();
-        for (QAction* item : menu->menu()->actions())
+        for (QAction* item : menu->menu()->actions()) {
             seen << QStringLiteral("  %1%2%3")
                         .arg(item->text(), item->isEnabled() ? "" : " (off)",
                              !item->isCheckable() ? ""
                              : item->isChecked()  ? " [x]"
                                                   : " [ ]");
+            if (item->menu() != nullptr && item->menu()->objectName() == QStringLiteral("lineWorkMenu"))
+                for (QAction* sub : item->menu()->actions())
+                    seen << QStringLiteral("    %1%2").arg(sub->text(), sub->isChecked() ? " [x]" : " [ ]");
+        }
     }
-    QCOMPARE(seen, QStringList({"&File", "  &Open", "  Recent files (off)", "  Open Privat  (off)", "  E&xit", "&Run",
-                                "  Test and Show", "  Draw (off)", "&View", "  Whole plot in the preview [ ]",
-                                "&Options", "  Settings", "  Pause at pen change [ ]", "  Shorter pen-up travel [ ]",
-                                "  Full HP-GL [ ]", "&Help", "  &About"}));
+    QCOMPARE(seen, QStringList({"&File",
+                                "  &Open",
+                                "  Recent files (off)",
+                                "  Open Privat  (off)",
+                                "  E&xit",
+                                "&Run",
+                                "  Test and Show",
+                                "  Draw (off)",
+                                "&View",
+                                "  Whole plot in the preview [ ]",
+                                "&Options",
+                                "  Settings",
+                                "  Pause at pen change [ ]",
+                                "  Shorter pen-up travel [ ]",
+                                "  Full HP-GL [ ]",
+                                "  Line work",
+                                "    Hide lines under fills [ ]",
+                                "    Drop retraced lines [ ]",
+                                "    Join strokes that meet [ ]",
+                                "    Simplify curves [ ]",
+                                "&Help",
+                                "  &About"}));
 }
 
 void TestWindowLayout::statusBar()
