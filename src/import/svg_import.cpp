@@ -95,6 +95,12 @@ Result<SvgDrawing> convert(QByteArray bytes, const std::string& name, const SvgI
         return named(name, ok.error());
     if (std::uintmax_t(bytes.size()) > kMaxSvgFileBytes)
         return failure(name + ": larger than " + std::to_string(kMaxSvgFileBytes >> 20) + " MiB; not read");
+    if (isGzip(bytes)) {
+        auto inflated = inflatedSvg(bytes, kMaxSvgFileBytes);
+        if (!inflated)
+            return named(name, inflated.error());
+        bytes = std::move(*inflated);
+    }
     auto prepared = prescanSvg(bytes);
     bytes = QByteArray(); // the cleaned copy is all that is drawn
     if (!prepared)
@@ -181,13 +187,21 @@ Result<SvgDrawing> importSvgData(const QByteArray& bytes, const SvgImportOptions
 bool isSvgFile(const std::filesystem::path& file)
 {
     QString extension = QString::fromStdString(file.extension().string());
-    if (extension.compare(QLatin1String(".svg"), Qt::CaseInsensitive) == 0)
+    if (extension.compare(QLatin1String(".svg"), Qt::CaseInsensitive) == 0
+        || extension.compare(QLatin1String(".svgz"), Qt::CaseInsensitive) == 0)
         return true;
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error))
         return false;
     QFile in(QString::fromStdString(file.string()));
-    return in.open(QIODevice::ReadOnly) && looksLikeSvg(in.read(4096));
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = in.read(4096);
+    if (!isGzip(head))
+        return looksLikeSvg(head);
+    in.seek(0);
+    const auto inflated = inflatedSvg(in.read(1 << 16), 4096, true);
+    return inflated && looksLikeSvg(*inflated);
 }
 
 } // namespace orlex

@@ -40,13 +40,15 @@ struct SvgDrawing {
     std::vector<std::string> notes; // what was left out, in plain words (text, clipping)
 };
 
-// Reads and converts an SVG file. Only regular files up to kMaxSvgFileBytes are read.
+// Reads and converts an SVG file. Only regular files up to kMaxSvgFileBytes are read; a
+// gzip-compressed one (.svgz) is inflated first, to at most kMaxSvgFileBytes.
 Result<SvgDrawing> importSvg(const std::filesystem::path& file, const SvgImportOptions& options = {});
 
 // The same for bytes in memory (tests, fuzzing); messages name the drawing "SVG data".
 Result<SvgDrawing> importSvgData(const QByteArray& bytes, const SvgImportOptions& options = {});
 
-// True for a .svg name (any case) or, for a regular file, content that starts like an SVG.
+// True for a .svg or .svgz name (any case) or, for a regular file, content that starts
+// like an SVG, also once inflated when it is gzip-compressed.
 bool isSvgFile(const std::filesystem::path& file);
 
 } // namespace orlex

@@ -283,14 +283,22 @@ private:
     // nothing, and viewports do not clip.
     void writeAttributes(const QXmlStreamAttributes& attributes)
     {
-        for (const QXmlStreamNamespaceDeclaration& ns : reader_.namespaceDeclarations())
-            writer_.writeAttribute(ns.prefix().isEmpty() ? QStringLiteral("xmlns")
-                                                         : QStringLiteral("xmlns:") + ns.prefix().toString(),
-                                   ns.namespaceUri().toString());
+        QStringList declared;
+        for (const QXmlStreamNamespaceDeclaration& ns : reader_.namespaceDeclarations()) {
+            const QString name =
+                ns.prefix().isEmpty() ? QStringLiteral("xmlns") : QStringLiteral("xmlns:") + ns.prefix().toString();
+            if (declared.contains(name))
+                continue; // declared by the element and defaulted by a DTD's ATTLIST: once is enough
+            declared << name;
+            writer_.writeAttribute(name, ns.namespaceUri().toString());
+        }
         for (const QXmlStreamAttribute& a : attributes) {
             const QString name = a.qualifiedName().toString();
             if (a.value().trimmed().isEmpty())
                 continue; // librsvg takes an empty value for an error, not for absent
+            // A namespace declaration may come as an attribute too.
+            if (declared.contains(name))
+                continue;
             if (!a.namespaceUri().isEmpty()) {
                 writer_.writeAttribute(name, a.value().toString());
             } else if (a.name() == u"style") {
@@ -347,8 +355,6 @@ int penFromLayerLabel(const QString& label)
 
 Result<PreparedSvg> prescanSvg(const QByteArray& bytes)
 {
-    if (bytes.startsWith("\x1f\x8b"))
-        return failure("it is compressed (.svgz); save it as plain SVG");
     if (bytes.trimmed().isEmpty())
         return failure("it is empty");
     return Rewriter(bytes).run();

@@ -275,7 +275,7 @@ void TestPlotInputs::svgIsConvertedHoweverItIsChosen()
         rig.dialogResult = svg;
         controls(w).openAction->trigger();
         QCOMPARE(rig.dialogFilter,
-                 QStringLiteral("Drawings (*.plt *.hpgl *.hpg *.svg);;Plotter file (*.plt);; All Fifes(*.*) (*)"));
+                 QStringLiteral("Drawings (*.plt *.hpgl *.hpg *.svg *.svgz);;Plotter file (*.plt);; All Fifes(*.*) (*)"));
     } else if (how == QStringLiteral("drop")) {
         QVERIFY(dropFile(w, svg));
     } else {
