@@ -47,10 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"InternalEntitiesExpanded",
                     "<!DOCTYPE svg [<!ENTITY ink \"black\"><!ENTITY d \"M0 0L50 50\">]>" SVG_ROOT
                     "><path d=\"&d;\" stroke=\"&ink;\"/></svg>"},
-        RewriteCase{"LeftOutElementsDeclaringNamespaces",
-                    SVG_ROOT "><metadata><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"/>"
-                             "</metadata><text x=\"1\" y=\"9\">A</text><image width=\"1\" height=\"1\"/>" LINE
-                             "</svg>"},
+        RewriteCase{"LeftOutElementsDeclaringNamespaces", SVG_ROOT
+                    "><metadata><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"/>"
+                    "</metadata><text x=\"1\" y=\"9\">A</text><image width=\"1\" height=\"1\"/>" LINE "</svg>"},
         RewriteCase{"ForeignAttributeDeclaredOnItsElement",
                     SVG_ROOT "><g xmlns:i=\"urn:x\" i:label=\"2\" style=\"stroke:black\">" LINE "</g></svg>"},
         RewriteCase{"EmptyValuesDropped", SVG_ROOT "><g transform=\"\" style=\"\" class=\"\">" LINE "</g></svg>"},
@@ -58,10 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
                     SVG_ROOT "><style><![CDATA[ /* a < b */ path { stroke: black; filter: url(#f); "
                              "fill: red } @font-face { font-family: x } ]]></style>"
                              "<path d=\"M0 0L50 50\"/></svg>"},
-        RewriteCase{"PenMarkersUnderAPrefixedRoot",
-                    "<svg:svg xmlns:svg=\"http://www.w3.org/2000/svg\" "
-                    "xmlns:inkscape=\"http://www.inkscape.org/namespaces/inkscape\"><svg:g inkscape:groupmode=\"layer\" "
-                    "inkscape:label=\"2\"><svg:path d=\"M0 0L50 50\" stroke=\"black\"/></svg:g></svg:svg>"},
+        RewriteCase{
+            "PenMarkersUnderAPrefixedRoot",
+            "<svg:svg xmlns:svg=\"http://www.w3.org/2000/svg\" "
+            "xmlns:inkscape=\"http://www.inkscape.org/namespaces/inkscape\"><svg:g inkscape:groupmode=\"layer\" "
+            "inkscape:label=\"2\"><svg:path d=\"M0 0L50 50\" stroke=\"black\"/></svg:g></svg:svg>"},
         RewriteCase{"FiltersMasksAndOverflow",
                     SVG_ROOT "overflow=\"hidden\"><filter id=\"f\"><feGaussianBlur stdDeviation=\"1\"/></filter>"
                              "<g filter=\"url(#f)\" fill=\"red\"><svg overflow=\"hidden\" width=\"10\" "
