@@ -46,11 +46,11 @@ bool hasDrawnExternalUrl(QStringView style)
     return false;
 }
 
-// What a declaration becomes in the drawn copy: filters, masks and clipping paths are
-// dropped (counted), fills made none unless a paint server (a pattern's strokes are
-// plotted inside the shape it fills), overflow made visible. Nothing else is filled or
-// clipped in the copy, since neither changes which strokes are plotted (and cairo's
-// script surface cannot write some filled or clipping shapes).
+// What a declaration becomes in the drawn copy: filters and masks are dropped (counted),
+// fills made none unless a paint server (a pattern's strokes are plotted inside the shape
+// it fills), overflow made visible. Nothing else is filled in the copy, since a fill does
+// not change which strokes are plotted. Clipping paths stay: the script reader cuts the
+// strokes to them.
 bool isPaintServer(QStringView fill)
 {
     return fill.trimmed().startsWith(u"url(", Qt::CaseInsensitive);
@@ -60,8 +60,8 @@ std::optional<QString> rewrittenValue(QStringView property, QStringView value, L
 {
     const QString name = property.trimmed().toString().toLower();
     const bool effect = !value.trimmed().startsWith(u"none", Qt::CaseInsensitive);
-    if (name == u"filter" || name == u"mask" || name == u"clip-path") {
-        (name == u"filter" ? counts.filters : name == u"mask" ? counts.masks : counts.clips) += effect;
+    if (name == u"filter" || name == u"mask") {
+        (name == u"filter" ? counts.filters : counts.masks) += effect;
         return QStringLiteral("none");
     }
     if (name == u"fill")
@@ -95,9 +95,8 @@ Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts)
                                             QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression fontFace(QStringLiteral("@font-face\\s*\\{[^}]*\\}"),
                                              QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression declaration(
-        QStringLiteral("([{;]\\s*)(filter|mask|clip-path|fill|overflow)\\s*:([^;}]*)"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression declaration(QStringLiteral("([{;]\\s*)(filter|mask|fill|overflow)\\s*:([^;}]*)"),
+                                                QRegularExpression::CaseInsensitiveOption);
     QString cleaned = sheet;
     cleaned.remove(comment);
     counts.styleSheets += int(cleaned.count(import));

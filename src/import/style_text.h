@@ -30,8 +30,8 @@ bool hasDrawnExternalUrl(QStringView style);
 bool isPaintServer(QStringView fill);
 
 // What a presentation attribute or declaration becomes in the drawn copy, or nullopt
-// when it stays: filter, mask and clip-path become none (counted when they had an
-// effect), fill none unless a paint server, overflow visible.
+// when it stays: filter and mask become none (counted when they had an effect), fill
+// none unless a paint server, overflow visible.
 std::optional<QString> rewrittenValue(QStringView property, QStringView value, LeftOut& counts);
 
 // A style attribute with its declarations rewritten as rewrittenValue says; inside a

@@ -80,7 +80,6 @@ void addNotes(SvgDrawing& drawing, const LeftOut& left, bool dashed)
     addNote(notes, left.embedded, "foreignObject element(s) left out");
     addNote(notes, left.filters, "filter effect(s) ignored; the shapes are drawn without them");
     addNote(notes, left.masks, "mask(s) ignored; the masked shapes are drawn whole");
-    addNote(notes, left.clips, "clipping path(s) ignored; the clipped shapes are drawn whole");
     addNote(notes, left.fonts, "font definition(s) left out");
     addNote(notes, left.metadata, "metadata element(s) left out");
     addNote(notes, left.links, "link(s) not followed; their content is drawn");

@@ -16,7 +16,6 @@ struct LeftOut {
     int images = 0;      // images, embedded or linked: never read, never plotted
     int filters = 0;     // filter effects: the shapes are drawn without them
     int masks = 0;       // masks: the masked shapes are drawn whole
-    int clips = 0;       // clipping paths: the clipped shapes are drawn whole
     int fonts = 0;       // font definitions
     int metadata = 0;    // <metadata> and elements of other vocabularies
     int links = 0;       // hyperlinks: their content is drawn, the link not followed
