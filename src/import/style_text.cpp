@@ -93,7 +93,8 @@ Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts)
     static const QRegularExpression import(QStringLiteral("@import[^;]*;?"), QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression comment(QStringLiteral("/\\*.*?\\*/"),
                                             QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression fontFace(QStringLiteral("@font-face\\s*\\{[^}]*\\}"),
+    // Also one left open at the end of the sheet, which CSS closes there.
+    static const QRegularExpression fontFace(QStringLiteral("@font-face\\s*\\{[^}]*(?:\\}|$)"),
                                              QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression declaration(QStringLiteral("([{;]\\s*)(filter|mask|fill|overflow)\\s*:([^;}]*)"),
                                                 QRegularExpression::CaseInsensitiveOption);

@@ -136,7 +136,9 @@ private:
     {
         const QString href = hrefOf(attributes);
         const bool paintServer = isOneOf(name, {u"use", u"pattern", u"linearGradient", u"radialGradient"});
-        if (paintServer && !href.isEmpty() && !href.startsWith(u'#'))
+        // "url(#id)" is no reference at all in an href (librsvg draws nothing for it), not a file.
+        const bool noReference = href.startsWith(u"url(#");
+        if (paintServer && !href.isEmpty() && !href.startsWith(u'#') && !noReference)
             return "it refers to another file (" + quotedText(href) + " in <" + name.toString().toStdString() + ">"
                    + at() + ")";
         for (const QXmlStreamAttribute& a : attributes) {

@@ -52,6 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "</metadata><text x=\"1\" y=\"9\">A</text><image width=\"1\" height=\"1\"/>" LINE "</svg>"},
         RewriteCase{"ForeignAttributeDeclaredOnItsElement",
                     SVG_ROOT "><g xmlns:i=\"urn:x\" i:label=\"2\" style=\"stroke:black\">" LINE "</g></svg>"},
+        RewriteCase{"UseOfNoReference", SVG_ROOT "><use xlink:href=\"url(#l)\"/>" LINE "</svg>"},
         RewriteCase{"EmptyValuesDropped", SVG_ROOT "><g transform=\"\" style=\"\" class=\"\">" LINE "</g></svg>"},
         RewriteCase{"StyleSheetWithCdataAndComments",
                     SVG_ROOT "><style><![CDATA[ /* a < b */ path { stroke: black; filter: url(#f); "

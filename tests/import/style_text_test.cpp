@@ -47,6 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SheetCase{"/* fill: red */ .a { stroke: red }", " .a { stroke: red }"},
                     SheetCase{"@font-face { font-family: x; src: url(x.woff) } .a{}", " .a{}", counted(0, 0, 1)},
                     SheetCase{"@import url(other.css); .a{}", " .a{}"},
+                    // A rule left open at the end of the sheet ends there.
+                    SheetCase{".a{} @font-face { src: url(x.woff) format(\"woff\");", ".a{} ", counted(0, 0, 1)},
                     SheetCase{".a { fill: url(#hatch) }", ".a { fill: url(#hatch) }"},
                     SheetCase{".a { stroke: url(other.svg#g) }", nullptr},
                     SheetCase{".a { stroke: url(#g) }", ".a { stroke: url(#g) }"}));
