@@ -29,6 +29,9 @@ struct CliOptions {
     std::string outputFile; // -o
     bool noReverse = false; // optimize: strokes keep their direction
 
+    // test, stat, draw, convert: an SVG drawing's text left out (else drawn in a stroke font)
+    bool skipText = false;
+
     // convert: placement of the SVG drawing
     double toleranceMm = 0.05;
     int rotateDegrees = 0; // 0 or 90

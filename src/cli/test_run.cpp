@@ -68,6 +68,7 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     PlotPreparation preparation;
     preparation.reading = options.reading;
     preparation.fullOptions = machinePage(prepared.settings);
+    preparation.svg.text = options.skipText ? SvgText::Skip : SvgText::Stroke;
     Result<PreparedPlot> plot = preparePlot(options.plotFile, moduleSvgImporter(), preparation);
     if (!plot) {
         std::cerr << "orlex-plotter-cli: " << plot.message() << "\n";

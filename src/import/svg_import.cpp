@@ -76,6 +76,14 @@ void addNotes(SvgDrawing& drawing, const LeftOut& left, bool dashed)
 {
     auto& notes = drawing.notes;
     addNote(notes, left.text, "text element(s) left out; convert text to paths to plot it");
+    if (left.textDrawn > 0)
+        notes.push_back(std::to_string(left.textDrawn) + " text element(s) drawn in a single-stroke font"
+                        + (left.missingCharacters > 0
+                               ? "; " + std::to_string(left.missingCharacters) + " character(s) not in it left out"
+                               : std::string()));
+    addNote(notes, left.textOnPaths, "text(s) on a path (textPath) left out");
+    addNote(notes, left.textWithoutFaces,
+            "text element(s) left out: the stroke fonts (Debian package hershey-fonts-data) cannot be read");
     addNote(notes, left.images, "image(s) left out; images are not plotted");
     addNote(notes, left.embedded, "foreignObject element(s) left out");
     addNote(notes, left.filters, "filter effect(s) ignored; the shapes are drawn without them");
@@ -100,7 +108,7 @@ Result<SvgDrawing> convert(QByteArray bytes, const std::string& name, const SvgI
             return named(name, inflated.error());
         bytes = std::move(*inflated);
     }
-    auto prepared = prescanSvg(bytes);
+    auto prepared = prescanSvg(bytes, options.text);
     bytes = QByteArray(); // the cleaned copy is all that is drawn
     if (!prepared)
         return named(name, prepared.error());

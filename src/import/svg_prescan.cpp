@@ -4,6 +4,8 @@
 
 #include "import/cairo_script_reader.h"
 #include "import/style_text.h"
+#include "import/svg_text.h"
+#include "import/text_style.h"
 #include "import/use_expansion.h"
 
 #include <QRegularExpression>
@@ -31,7 +33,7 @@ bool isOneOf(QStringView name, std::initializer_list<const char16_t*> names)
 bool isGraphic(QStringView name)
 {
     return isOneOf(name, {u"g", u"path", u"rect", u"circle", u"ellipse", u"line", u"polyline", u"polygon", u"use", u"a",
-                          u"switch", u"svg"});
+                          u"switch", u"svg", u"text"});
 }
 
 // Where a left-out element is counted; nullptr: not counted (filters are counted where
@@ -70,12 +72,30 @@ QString hrefOf(const QXmlStreamAttributes& attributes)
     return {};
 }
 
+// The rules of the document's style sheets, for the styles of its text.
+TextStyleSheet textStyleSheet(const QByteArray& bytes)
+{
+    TextStyleSheet sheet;
+    if (!bytes.contains("style"))
+        return sheet;
+    QXmlStreamReader reader(bytes);
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == u"style")
+            sheet.add(reader.readElementText(QXmlStreamReader::IncludeChildElements));
+    return sheet;
+}
+
 // Writes the cleaned document while the reader walks the original.
 class Rewriter {
 public:
-    explicit Rewriter(const QByteArray& bytes) : bytes_(bytes), reader_(bytes), writer_(&out_.document)
+    Rewriter(const QByteArray& bytes, SvgText text)
+        : bytes_(bytes), reader_(bytes), writer_(&out_.document),
+          // Styles are followed only where a text may need them.
+          strokeText_(text == SvgText::Stroke && bytes.contains("text"))
     {
         out_.document.reserve(bytes.size() + 1024);
+        if (strokeText_)
+            sheet_ = textStyleSheet(bytes);
     }
 
     Result<PreparedSvg> run()
@@ -159,9 +179,18 @@ private:
             return failure("its elements are nested more than 256 deep" + at());
         const QStringView name = reader_.name();
         const QXmlStreamAttributes attributes = reader_.attributes();
+        if (strokeText_) {
+            path_.push_back({name.toString(), attributes.value(QStringLiteral("id")).toString(),
+                             attributes.value(QStringLiteral("class")).toString().split(u' ', Qt::SkipEmptyParts)});
+            styles_.push_back(sheet_.styleOf(styles_.empty() ? TextStyle{} : styles_.back(), path_, attributes));
+        }
+        if (name == u"clipPath" && !clipFrom_)
+            clipFrom_ = depth_;
         if (depth_ == 1)
             return startRoot(attributes);
-        if (leftOutFrom_ || startLeftOut(name)) {
+        const bool strokeText = strokeText_ && name == u"text" && !clipFrom_ && !leftOutFrom_
+                                && (reader_.namespaceUri().isEmpty() || reader_.namespaceUri() == kSvgNs);
+        if (!strokeText && (leftOutFrom_ || startLeftOut(name))) {
             closes_.push_back(false);
             return {};
         }
@@ -178,10 +207,31 @@ private:
             styleFrom_ = depth_;
         if (name == u"pattern" && !patternFrom_)
             patternFrom_ = depth_;
+        if (strokeText)
+            return replaceText(attributes);
 
         writer_.writeStartElement(reader_.qualifiedName().toString());
         writeAttributes(attributes);
         closes_.push_back(true);
+        return {};
+    }
+
+    // A text in a single-stroke face: a group in its place, holding its characters' paths.
+    Result<void> replaceText(const QXmlStreamAttributes& attributes)
+    {
+        writer_.writeStartElement(prefixed(u"g"));
+        writeAttributes(attributes, true);
+        const TextOutcome text = writeStrokeText(reader_, writer_, styles_.back(), {sheet_, path_, prefixed(u"path")});
+        writer_.writeEndElement();
+        // Its end element was read with it: what endElement does for the others.
+        styles_.pop_back();
+        expansion_.elementEnded();
+        --depth_;
+        LeftOut& left = out_.leftOut;
+        left.textDrawn += text.drawn;
+        left.missingCharacters += text.missing;
+        left.textOnPaths += text.onPaths;
+        left.textWithoutFaces += text.facesMissing;
         return {};
     }
 
@@ -190,6 +240,8 @@ private:
     {
         const QStringView ns = reader_.namespaceUri();
         const bool foreign = !ns.isEmpty() && ns != kSvgNs;
+        if (clipFrom_ && name == u"text" && !foreign)
+            return false; // librsvg clips to the letters' outlines
         if (!foreign && !isLeftOut(name, out_.leftOut))
             return false;
         leftOutFrom_ = depth_;
@@ -236,6 +288,12 @@ private:
             leftOutFrom_ = 0;
         if (depth_ == patternFrom_)
             patternFrom_ = 0;
+        if (depth_ == clipFrom_)
+            clipFrom_ = 0;
+        if (strokeText_) {
+            path_.pop_back();
+            styles_.pop_back();
+        }
         --depth_;
         return {};
     }
@@ -283,7 +341,7 @@ private:
 
     // The attributes as the drawn copy has them (see rewrittenValue); the root fills
     // nothing, and viewports do not clip.
-    void writeAttributes(const QXmlStreamAttributes& attributes)
+    void writeAttributes(const QXmlStreamAttributes& attributes, bool textGroup = false)
     {
         QStringList declared;
         for (const QXmlStreamNamespaceDeclaration& ns : reader_.namespaceDeclarations()) {
@@ -299,7 +357,7 @@ private:
             if (a.value().trimmed().isEmpty())
                 continue; // librsvg takes an empty value for an error, not for absent
             // A namespace declaration may come as an attribute too.
-            if (declared.contains(name))
+            if (declared.contains(name) || (textGroup && a.namespaceUri().isEmpty() && isTextPositioning(a.name())))
                 continue;
             if (!a.namespaceUri().isEmpty()) {
                 writer_.writeAttribute(name, a.value().toString());
@@ -338,6 +396,11 @@ private:
     int leftOutFrom_ = 0; // depth of the left-out element we are inside, or 0
     int styleFrom_ = 0;   // depth of the <style> element we are inside, or 0
     int patternFrom_ = 0; // depth of the outermost <pattern> we are inside, or 0
+    int clipFrom_ = 0;    // depth of the <clipPath> we are inside, or 0
+    const bool strokeText_; // text is drawn in a stroke face, and the document may hold some
+    TextStyleSheet sheet_;
+    std::vector<TextStyle> styles_;      // of the open elements, when strokeText_
+    std::vector<StyledElement> path_;    // the open elements, when strokeText_
     bool rootSeen_ = false;
     int pen_ = 1; // the pen of the last marker written
 };
@@ -355,11 +418,11 @@ int penFromLayerLabel(const QString& label)
     return pen >= 1 && pen <= 255 ? pen : 0;
 }
 
-Result<PreparedSvg> prescanSvg(const QByteArray& bytes)
+Result<PreparedSvg> prescanSvg(const QByteArray& bytes, SvgText text)
 {
     if (bytes.trimmed().isEmpty())
         return failure("it is empty");
-    return Rewriter(bytes).run();
+    return Rewriter(bytes, text).run();
 }
 
 } // namespace orlex

@@ -240,7 +240,6 @@ INSTANTIATE_TEST_SUITE_P(
                     R"(<filter id="f"><feGaussianBlur stdDeviation="2"/></filter>)" + line(R"(filter='url(#f)')"), 80,
                     "1 filter effect(s) ignored"},
         SnippetCase{"font", R"(<font><glyph d="M0 0L5 5"/></font>)" + kVisible, 50, "1 font definition(s) left out"},
-        SnippetCase{"text", R"(<text x="5" y="5">Hello</text>)" + kVisible, 50, "1 text element(s) left out"},
         SnippetCase{"internal_entities_and_attlist",
                     R"(<!DOCTYPE svg [<!ENTITY st "stroke:black"><!ATTLIST svg xmlns:x CDATA #FIXED "urn:x">]>)"
                     R"(<line x1="10" y1="80" x2="60" y2="80" style="&st;"/>)",
