@@ -393,14 +393,14 @@ private:
     QString rootPrefix_;
     QString styleText_; // the text of the <style> element being read
     int depth_ = 0;
-    int leftOutFrom_ = 0; // depth of the left-out element we are inside, or 0
-    int styleFrom_ = 0;   // depth of the <style> element we are inside, or 0
-    int patternFrom_ = 0; // depth of the outermost <pattern> we are inside, or 0
-    int clipFrom_ = 0;    // depth of the <clipPath> we are inside, or 0
+    int leftOutFrom_ = 0;   // depth of the left-out element we are inside, or 0
+    int styleFrom_ = 0;     // depth of the <style> element we are inside, or 0
+    int patternFrom_ = 0;   // depth of the outermost <pattern> we are inside, or 0
+    int clipFrom_ = 0;      // depth of the <clipPath> we are inside, or 0
     const bool strokeText_; // text is drawn in a stroke face, and the document may hold some
     TextStyleSheet sheet_;
-    std::vector<TextStyle> styles_;      // of the open elements, when strokeText_
-    std::vector<StyledElement> path_;    // the open elements, when strokeText_
+    std::vector<TextStyle> styles_;   // of the open elements, when strokeText_
+    std::vector<StyledElement> path_; // the open elements, when strokeText_
     bool rootSeen_ = false;
     int pen_ = 1; // the pen of the last marker written
 };

@@ -13,19 +13,19 @@ namespace orlex {
 
 // What the cleaned document leaves out or ignores, counted for the notes.
 struct LeftOut {
-    int text = 0;        // text elements left out (SvgText::Skip)
-    int textDrawn = 0;   // text elements drawn in a stroke face
+    int text = 0;                      // text elements left out (SvgText::Skip)
+    int textDrawn = 0;                 // text elements drawn in a stroke face
     std::size_t missingCharacters = 0; // characters of drawn text the faces lack, left out
     int textOnPaths = 0;               // <textPath> elements, left out
     int textWithoutFaces = 0;          // text elements left out: the faces' files cannot be read
-    int images = 0;      // images, embedded or linked: never read, never plotted
-    int filters = 0;     // filter effects: the shapes are drawn without them
-    int masks = 0;       // masks: the masked shapes are drawn whole
-    int fonts = 0;       // font definitions
-    int metadata = 0;    // <metadata> and elements of other vocabularies
-    int links = 0;       // hyperlinks: their content is drawn, the link not followed
-    int embedded = 0;    // foreignObject content (HTML and the like)
-    int styleSheets = 0; // style sheets of other files (@import, xml-stylesheet): never read
+    int images = 0;                    // images, embedded or linked: never read, never plotted
+    int filters = 0;                   // filter effects: the shapes are drawn without them
+    int masks = 0;                     // masks: the masked shapes are drawn whole
+    int fonts = 0;                     // font definitions
+    int metadata = 0;                  // <metadata> and elements of other vocabularies
+    int links = 0;                     // hyperlinks: their content is drawn, the link not followed
+    int embedded = 0;                  // foreignObject content (HTML and the like)
+    int styleSheets = 0;               // style sheets of other files (@import, xml-stylesheet): never read
 };
 
 struct PreparedSvg {

@@ -11,9 +11,9 @@ namespace orlex {
 
 namespace {
 
-constexpr double kObliqueSlant = 0.2;       // about 11 degrees, as oblique faces lean
-constexpr double kFixedAdvanceEm = 0.6;     // a monospace face's advance
-constexpr double kMissingAdvanceEm = 0.5;   // the room a character left out still takes
+constexpr double kObliqueSlant = 0.2;     // about 11 degrees, as oblique faces lean
+constexpr double kFixedAdvanceEm = 0.6;   // a monospace face's advance
+constexpr double kMissingAdvanceEm = 0.5; // the room a character left out still takes
 
 enum class Family { Serif, Sans, Mono, Script };
 
@@ -41,13 +41,15 @@ std::optional<Family> kindOf(QString name)
     if (containsAny(name, {"mono", "courier", "consol", "menlo", "monaco", "typewriter", "fixed", "inconsolata",
                            "terminal", "code"}))
         return Family::Mono;
-    if (containsAny(name, {"sans", "arial", "helvetica", "verdana", "tahoma", "futura", "gill", "calibri", "segoe",
-                           "trebuchet", "lucida", "myriad", "frutiger", "univers", "roboto", "ubuntu", "cantarell",
-                           "impact", "century gothic", "avant", "franklin", "optima"}))
+    if (containsAny(name,
+                    {"sans",      "arial",     "helvetica",      "verdana", "tahoma",   "futura",  "gill",   "calibri",
+                     "segoe",     "trebuchet", "lucida",         "myriad",  "frutiger", "univers", "roboto", "ubuntu",
+                     "cantarell", "impact",    "century gothic", "avant",   "franklin", "optima"}))
         return Family::Sans;
-    if (containsAny(name, {"serif", "times", "georgia", "garamond", "roman", "cambria", "palatino", "book",
-                           "baskerville", "bodoni", "century", "caslon", "didot", "minion", "charter", "utopia",
-                           "schoolbook", "constantia", "perpetua", "goudy", "rockwell", "cochin"}))
+    if (containsAny(name,
+                    {"serif",       "times",      "georgia",  "garamond", "roman",    "cambria", "palatino", "book",
+                     "baskerville", "bodoni",     "century",  "caslon",   "didot",    "minion",  "charter",  "utopia",
+                     "schoolbook",  "constantia", "perpetua", "goudy",    "rockwell", "cochin"}))
         return Family::Serif;
     if (containsAny(name, {"script", "comic", "brush", "hand", "chancery", "zapfino", "pacifico", "dancing", "lobster",
                            "vivaldi", "mistral", "cursive"}))
@@ -65,6 +67,16 @@ Family familyOf(const QString& families)
     return Family::Sans; // fontconfig falls back to a sans-serif face
 }
 
+// Times, and the faces made to its widths, librsvg's default among them.
+bool isTimesLike(const QString& families)
+{
+    const QString first = families.section(u',', 0, 0).trimmed().toLower();
+    return first.isEmpty()
+           || containsAny(first, {"times", "liberation serif", "nimbus roman", "tinos", "tex gyre termes"});
+}
+
+constexpr double kTimesNarrowing = 0.8;
+
 } // namespace
 
 StrokeFaceChoice strokeFaceFor(const TextStyle& style)
@@ -72,7 +84,8 @@ StrokeFaceChoice strokeFaceFor(const TextStyle& style)
     const bool bold = style.bold, italic = style.italic;
     switch (familyOf(style.fontFamily)) {
     case Family::Serif:
-        return {bold ? (italic ? "timesib" : "timesrb") : (italic ? "timesi" : "timesr")};
+        return {bold ? (italic ? "timesib" : "timesrb") : (italic ? "timesi" : "timesr"), 0, false,
+                isTimesLike(style.fontFamily) ? kTimesNarrowing : 1};
     case Family::Mono: return {bold ? "futuram" : "futural", italic ? kObliqueSlant : 0, true};
     case Family::Script: return {bold ? "scriptc" : "scripts"};
     case Family::Sans: break;
@@ -88,7 +101,7 @@ LaidText layoutText(const std::vector<TextChar>& chars, const std::vector<TextSt
         const TextStyle* style;
         int styleIndex;
         StrokeFaceChoice face;
-        double x, y, scale, offset;
+        double x, y, scale, across, offset; // across: the scale of x
     };
     std::vector<Placed> placed;
     placed.reserve(chars.size());
@@ -117,19 +130,19 @@ LaidText layoutText(const std::vector<TextChar>& chars, const std::vector<TextSt
             return laid;
         }
         // A no-break or other Unicode space is a space.
-        const char32_t code = c.code == 0xA0 || (c.code >= 0x2000 && c.code <= 0x200A) || c.code == 0x202F ? U' '
-                                                                                                             : c.code;
+        const char32_t code =
+            c.code == 0xA0 || (c.code >= 0x2000 && c.code <= 0x200A) || c.code == 0x202F ? U' ' : c.code;
         const StrokeGlyph* glyph = code < 256 && font->glyphs[code].present ? &font->glyphs[code] : nullptr;
         if (glyph == nullptr && code != U' ')
             ++laid.missing;
-        const double scale = style.fontSize / kStrokeEm;
-        double advance = glyph != nullptr ? glyph->advance * scale : kMissingAdvanceEm * style.fontSize;
+        const double scale = style.fontSize / kStrokeEm, across = scale * face.narrowing;
+        double advance = glyph != nullptr ? glyph->advance * across : kMissingAdvanceEm * style.fontSize;
         double offset = 0;
         if (face.fixedPitch) {
             offset = glyph != nullptr ? (kFixedAdvanceEm * style.fontSize - advance) / 2 : 0;
             advance = kFixedAdvanceEm * style.fontSize;
         }
-        placed.push_back({glyph, &style, c.style, face, x, y, scale, offset});
+        placed.push_back({glyph, &style, c.style, face, x, y, scale, across, offset});
         ++laid.glyphs;
         chunks.back().endX = x + advance;
         x += advance + style.letterSpacing + (code == U' ' ? style.wordSpacing : 0);
@@ -155,7 +168,8 @@ LaidText layoutText(const std::vector<TextChar>& chars, const std::vector<TextSt
             Polyline& line = strokes.emplace_back();
             line.reserve(stroke.size());
             for (const StrokePoint& q : stroke)
-                line.push_back(QPointF(p.x + p.offset + (q.x + p.face.slant * q.y) * p.scale, p.y - q.y * p.scale));
+                line.push_back(
+                    QPointF(p.x + p.offset + q.x * p.across + p.face.slant * q.y * p.scale, p.y - q.y * p.scale));
         }
     }
     return laid;

@@ -48,7 +48,7 @@ void forEachDeclaration(QStringView text, Apply apply)
 double keywordSize(QStringView value, double parent)
 {
     static const std::pair<const char16_t*, double> sizes[] = {
-        {u"xx-small", 12 / 1.728}, {u"x-small", 12 / 1.44}, {u"small", 12 / 1.2}, {u"medium", 12},
+        {u"xx-small", 12 / 1.728}, {u"x-small", 12 / 1.44}, {u"small", 12 / 1.2},     {u"medium", 12},
         {u"large", 12 * 1.2},      {u"x-large", 12 * 1.44}, {u"xx-large", 12 * 1.728}};
     for (const auto& [name, size] : sizes)
         if (value.compare(QStringView(name), Qt::CaseInsensitive) == 0)
@@ -75,9 +75,9 @@ void applyFontShorthand(TextStyle& style, const TextStyle& parent, QStringView v
                 style.fontFamily = family.join(u' ');
             return;
         }
-        applyTextProperty(style, parent, word.compare(u"italic") == 0 || word.compare(u"oblique") == 0 ? u"font-style"
-                                                                                                      : u"font-weight",
-                          word);
+        applyTextProperty(
+            style, parent,
+            word.compare(u"italic") == 0 || word.compare(u"oblique") == 0 ? u"font-style" : u"font-weight", word);
     }
 }
 
@@ -164,8 +164,8 @@ void applyTextProperty(TextStyle& style, const TextStyle& parent, QStringView na
                  || value.compare(u"lighter", Qt::CaseInsensitive) == 0)
             style.bold = false;
     } else if (name == u"font-style") {
-        style.italic = value.compare(u"italic", Qt::CaseInsensitive) == 0
-                       || value.startsWith(u"oblique", Qt::CaseInsensitive);
+        style.italic =
+            value.compare(u"italic", Qt::CaseInsensitive) == 0 || value.startsWith(u"oblique", Qt::CaseInsensitive);
     } else if (name == u"font") {
         if (!value.isEmpty())
             applyFontShorthand(style, parent, value);
@@ -306,9 +306,8 @@ TextStyle TextStyleSheet::styleOf(const TextStyle& parent, const std::vector<Sty
             forEachDeclaration(rule.declarations, [&](QStringView name, QStringView value) {
                 applyTextProperty(style, parent, name, value);
             });
-    forEachDeclaration(inlineStyle, [&](QStringView name, QStringView value) {
-        applyTextProperty(style, parent, name, value);
-    });
+    forEachDeclaration(inlineStyle,
+                       [&](QStringView name, QStringView value) { applyTextProperty(style, parent, name, value); });
     return style;
 }
 

@@ -14,15 +14,15 @@ class QXmlStreamAttributes;
 namespace orlex {
 
 struct TextStyle {
-    QString fontFamily; // as written; empty: librsvg's default, a serif face
+    QString fontFamily;   // as written; empty: librsvg's default, a serif face
     double fontSize = 12; // user units
     bool bold = false, italic = false;
     enum class Anchor { Start, Middle, End } anchor = Anchor::Start;
     double letterSpacing = 0, wordSpacing = 0; // user units
     QString fill = QStringLiteral("black"), stroke = QStringLiteral("none"), color = QStringLiteral("black");
     QString fillOpacity = QStringLiteral("1"), strokeOpacity = QStringLiteral("1");
-    bool visible = true;   // visibility (inherited)
-    bool displayed = true; // display (this element only)
+    bool visible = true;         // visibility (inherited)
+    bool displayed = true;       // display (this element only)
     bool preserveSpaces = false; // xml:space="preserve"
 };
 
