@@ -97,6 +97,7 @@ class PreviewWidget;
     X(QAction, settingsAction)                                                                                         \
     X(QAction, shorterTravelAction) /* "Shorter pen-up travel", checkable */                                           \
     X(QAction, fullHpglAction)      /* "Full HP-GL", checkable: the full HP-GL reading */                              \
+    X(QAction, strokeTextAction)    /* "Text in a single-stroke font", checkable, on: SVG text drawn, else left out */ \
     X(QMenu, helpMenu)                                                                                                 \
     X(QAction, aboutAction)                                                                                            \
     /* Status bar, under the client area. */                                                                           \

@@ -89,6 +89,7 @@ MainWindow::DrawableCheck MainWindow::currentCheckKey() const
     key.zoom = preview_->zoom;
     key.halfStep = halfStepOption->isChecked();
     key.shorterTravel = shorterTravelAction->isChecked();
+    key.strokeText = strokeTextAction->isChecked();
     key.reading = plotReading();
     key.stepLengthX = settings_.stepLengthX;
     key.stepLengthY = settings_.stepLengthY;

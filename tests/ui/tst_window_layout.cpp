@@ -347,7 +347,7 @@ void TestWindowLayout::motorSymbol()
 }
 
 // The menus as the operator reads them, in order; Open Privat is shown but never offered,
-// and the choices are off on a fresh installation.
+// and the choices are off on a fresh installation, but for the text of SVG drawings.
 void TestWindowLayout::menus()
 {
     WindowRig rig;
@@ -365,7 +365,7 @@ void TestWindowLayout::menus()
     QCOMPARE(seen, QStringList({"&File", "  &Open", "  Recent files (off)", "  Open Privat  (off)", "  E&xit", "&Run",
                                 "  Test and Show", "  Draw (off)", "&View", "  Whole plot in the preview [ ]",
                                 "&Options", "  Settings", "  Pause at pen change [ ]", "  Shorter pen-up travel [ ]",
-                                "  Full HP-GL [ ]", "&Help", "  &About"}));
+                                "  Full HP-GL [ ]", "  Text in a single-stroke font [x]", "&Help", "  &About"}));
 }
 
 void TestWindowLayout::statusBar()
