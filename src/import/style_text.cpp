@@ -71,8 +71,20 @@ std::optional<QString> rewrittenValue(QStringView property, QStringView value, L
     return std::nullopt;
 }
 
-QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills)
+std::optional<QString> maskAsClip(QStringView value, const QSet<QString>& clipMasks)
 {
+    static const QRegularExpression url(QStringLiteral("^\\s*url\\(\\s*['\"]?#([^)'\"\\s]+)['\"]?\\s*\\)\\s*$"));
+    if (clipMasks.isEmpty())
+        return std::nullopt;
+    const auto match = url.match(value);
+    if (!match.hasMatch() || !clipMasks.contains(match.captured(1)))
+        return std::nullopt;
+    return QStringLiteral("url(#%1)").arg(match.captured(1));
+}
+
+QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills, const QSet<QString>& clipMasks)
+{
+    const bool ownClip = style.contains(u"clip-path", Qt::CaseInsensitive);
     QString kept;
     for (QStringView declaration : style.split(u';')) {
         const qsizetype colon = declaration.indexOf(u':');
@@ -80,6 +92,12 @@ QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills)
             continue;
         const QStringView property = declaration.left(colon).trimmed();
         const bool fill = property.compare(u"fill", Qt::CaseInsensitive) == 0;
+        if (property.compare(u"mask", Qt::CaseInsensitive) == 0 && !ownClip) {
+            if (const auto clip = maskAsClip(declaration.mid(colon + 1), clipMasks)) {
+                kept += QStringLiteral("clip-path:") + *clip + QLatin1Char(';');
+                continue;
+            }
+        }
         const auto value =
             keepFills && fill ? std::nullopt : rewrittenValue(property, declaration.mid(colon + 1), counts);
         kept += value ? property.toString() + QLatin1Char(':') + *value : declaration.toString();
@@ -88,7 +106,7 @@ QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills)
     return kept;
 }
 
-Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts)
+Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts, const QSet<QString>& clipMasks)
 {
     static const QRegularExpression import(QStringLiteral("@import[^;]*;?"), QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression comment(QStringLiteral("/\\*.*?\\*/"),
@@ -109,8 +127,14 @@ Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts)
     for (auto it = declaration.globalMatch(cleaned); it.hasNext();) {
         const auto match = it.next();
         out += QStringView(cleaned).mid(from, match.capturedStart() - from);
-        out += match.captured(1) + match.captured(2) + QLatin1Char(':')
-               + rewrittenValue(match.capturedView(2), match.capturedView(3), counts).value_or(match.captured(3));
+        const auto clip = match.captured(2).compare(u"mask", Qt::CaseInsensitive) == 0
+                              ? maskAsClip(match.capturedView(3), clipMasks)
+                              : std::nullopt;
+        if (clip)
+            out += match.captured(1) + QStringLiteral("clip-path:") + *clip;
+        else
+            out += match.captured(1) + match.captured(2) + QLatin1Char(':')
+                   + rewrittenValue(match.capturedView(2), match.capturedView(3), counts).value_or(match.captured(3));
         from = match.capturedEnd();
     }
     out += QStringView(cleaned).mid(from);

@@ -72,6 +72,76 @@ QString hrefOf(const QXmlStreamAttributes& attributes)
     return {};
 }
 
+bool isWhite(QStringView paint)
+{
+    const QString p = paint.trimmed().toString().toLower().remove(u' ');
+    return p == u"white" || p == u"#fff" || p == u"#ffffff" || p == u"rgb(255,255,255)" || p == u"rgb(100%,100%,100%)";
+}
+
+// The masks that are the outline of what they paint: shapes right inside them, filled in
+// opaque white (or, for an alpha mask, any opaque fill), with no stroke, opacity, class or
+// region of their own. Such a mask lets through exactly what lies inside the shapes, as a
+// clipping path of them does.
+QSet<QString> opaqueMasks(const QByteArray& bytes)
+{
+    QSet<QString> masks;
+    if (!bytes.contains("mask"))
+        return masks;
+    QXmlStreamReader reader(bytes);
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != u"mask")
+            continue;
+        const QXmlStreamAttributes mask = reader.attributes();
+        const QString id = mask.value(QStringLiteral("id")).toString();
+        const bool alpha = mask.value(QStringLiteral("mask-type")) == u"alpha";
+        bool opaque = !id.isEmpty();
+        for (const char* region : {"x", "y", "width", "height", "style", "class", "opacity"})
+            opaque = opaque && !mask.hasAttribute(QLatin1String(region));
+        int depth = 1;
+        while (depth > 0 && !reader.atEnd()) {
+            const auto token = reader.readNext();
+            if (token == QXmlStreamReader::EndElement) {
+                --depth;
+                continue;
+            }
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            ++depth;
+            const QXmlStreamAttributes a = reader.attributes();
+            QString fill = a.hasAttribute(QStringLiteral("fill")) ? a.value(QStringLiteral("fill")).toString()
+                                                                  : QStringLiteral("black");
+            QString stroke = a.value(QStringLiteral("stroke")).toString();
+            QString fillOpacity = a.value(QStringLiteral("fill-opacity")).toString();
+            QString opacity = a.value(QStringLiteral("opacity")).toString();
+            for (QStringView declaration : a.value(QStringLiteral("style")).split(u';')) {
+                const qsizetype colon = declaration.indexOf(u':');
+                const QStringView name = declaration.left(colon).trimmed();
+                const QString value = declaration.mid(colon + 1).trimmed().toString();
+                if (colon <= 0)
+                    continue;
+                if (name == u"fill")
+                    fill = value;
+                else if (name == u"stroke")
+                    stroke = value;
+                else if (name == u"fill-opacity")
+                    fillOpacity = value;
+                else if (name == u"opacity")
+                    opacity = value;
+            }
+            const bool shape =
+                depth == 2 && isOneOf(reader.name(), {u"rect", u"circle", u"ellipse", u"path", u"polygon"});
+            const bool full = [](const QString& v) { return v.isEmpty() || v.toDouble() >= 1; }(fillOpacity)
+                              && (opacity.isEmpty() || opacity.toDouble() >= 1);
+            opaque = opaque && shape && full && !a.hasAttribute(QStringLiteral("class"))
+                     && (stroke.isEmpty() || stroke.trimmed() == u"none")
+                     && (alpha ? fill.trimmed() != u"none" && !fill.contains(u"url(") : isWhite(fill));
+        }
+        if (opaque)
+            masks.insert(id);
+    }
+    return masks;
+}
+
 // The rules of the document's style sheets, for the styles of its text.
 TextStyleSheet textStyleSheet(const QByteArray& bytes)
 {
@@ -96,6 +166,7 @@ public:
         out_.document.reserve(bytes.size() + 1024);
         if (strokeText_)
             sheet_ = textStyleSheet(bytes);
+        clipMasks_ = opaqueMasks(bytes);
     }
 
     Result<PreparedSvg> run()
@@ -209,10 +280,25 @@ private:
             patternFrom_ = depth_;
         if (strokeText)
             return replaceText(attributes);
+        if (name == u"mask" && clipMasks_.contains(attributes.value(QStringLiteral("id")).toString()))
+            return maskAsClipPath(attributes);
 
         writer_.writeStartElement(reader_.qualifiedName().toString());
         writeAttributes(attributes);
         closes_.push_back(true);
+        return {};
+    }
+
+    // An opaque mask as the clipping path of its shapes.
+    Result<void> maskAsClipPath(const QXmlStreamAttributes& attributes)
+    {
+        writer_.writeStartElement(prefixed(u"clipPath"));
+        writer_.writeAttribute(QStringLiteral("id"), attributes.value(QStringLiteral("id")).toString());
+        if (attributes.value(QStringLiteral("maskContentUnits")) == u"objectBoundingBox")
+            writer_.writeAttribute(QStringLiteral("clipPathUnits"), QStringLiteral("objectBoundingBox"));
+        closes_.push_back(true);
+        if (!clipFrom_)
+            clipFrom_ = depth_;
         return {};
     }
 
@@ -275,7 +361,7 @@ private:
         if (written) {
             if (depth_ == styleFrom_) {
                 styleFrom_ = 0;
-                auto sheet = cleanStyleSheet(styleText_, out_.leftOut);
+                auto sheet = cleanStyleSheet(styleText_, out_.leftOut, clipMasks_);
                 styleText_.clear();
                 if (!sheet)
                     return failure(sheet.message() + at());
@@ -362,11 +448,16 @@ private:
             if (!a.namespaceUri().isEmpty()) {
                 writer_.writeAttribute(name, a.value().toString());
             } else if (a.name() == u"style") {
-                writer_.writeAttribute(name, cleanStyleAttribute(a.value(), out_.leftOut, patternFrom_ != 0));
+                writer_.writeAttribute(name,
+                                       cleanStyleAttribute(a.value(), out_.leftOut, patternFrom_ != 0, clipMasks_));
             } else if (a.name() == u"fill") { // a fill that is not kept must not inherit one that is
                 const bool kept = patternFrom_ != 0 || isPaintServer(a.value());
                 if (depth_ > 1)
                     writer_.writeAttribute(name, kept ? a.value().toString() : QStringLiteral("none"));
+            } else if (const auto clip = a.name() == u"mask" ? maskAsClip(a.value(), clipMasks_) : std::nullopt;
+                       clip && !attributes.hasAttribute(QStringLiteral("clip-path"))
+                       && !attributes.value(QStringLiteral("style")).contains(u"clip-path")) {
+                writer_.writeAttribute(QStringLiteral("clip-path"), *clip); // an opaque mask is its clip
             } else if (a.name() != u"overflow") {
                 const auto value = rewrittenValue(a.name(), a.value(), out_.leftOut);
                 writer_.writeAttribute(name, value ? *value : a.value().toString());
@@ -399,6 +490,7 @@ private:
     int clipFrom_ = 0;      // depth of the <clipPath> we are inside, or 0
     const bool strokeText_; // text is drawn in a stroke face, and the document may hold some
     TextStyleSheet sheet_;
+    QSet<QString> clipMasks_;         // opaque masks, written as clipping paths
     std::vector<TextStyle> styles_;   // of the open elements, when strokeText_
     std::vector<StyledElement> path_; // the open elements, when strokeText_
     bool rootSeen_ = false;

@@ -52,6 +52,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "</metadata><text x=\"1\" y=\"9\">A</text><image width=\"1\" height=\"1\"/>" LINE "</svg>"},
         RewriteCase{"ForeignAttributeDeclaredOnItsElement",
                     SVG_ROOT "><g xmlns:i=\"urn:x\" i:label=\"2\" style=\"stroke:black\">" LINE "</g></svg>"},
+        RewriteCase{"OpaqueMaskAsAClippingPath",
+                    SVG_ROOT "><mask id=\"m\" maskContentUnits=\"objectBoundingBox\"><rect width=\".5\" height=\"1\" "
+                             "fill=\"#fff\"/></mask><path d=\"M0 0L50 50\" stroke=\"black\" mask=\"url(#m)\"/></svg>"},
+        RewriteCase{"TextAsPaths",
+                    SVG_ROOT "><text x=\"5\" y=\"20\" class=\"t\" style=\"font:bold 12px serif\">A &amp; "
+                             "<tspan dy=\"2\" fill=\"url(#none)\">b</tspan></text></svg>"},
         RewriteCase{"UseOfNoReference", SVG_ROOT "><use xlink:href=\"url(#l)\"/>" LINE "</svg>"},
         RewriteCase{"EmptyValuesDropped", SVG_ROOT "><g transform=\"\" style=\"\" class=\"\">" LINE "</g></svg>"},
         RewriteCase{"StyleSheetWithCdataAndComments",

@@ -148,8 +148,9 @@ INSTANTIATE_TEST_SUITE_P(
                     90}),
     [](const auto& p) { return std::string(p.param.name); });
 
-// A stroke under a clipping path keeps what lies inside the clip's shape, by its rule,
-// units and transform; the line across the page at y = 20 runs from x = 10 to 90.
+// A stroke under a clipping path, or an opaque mask, keeps what lies inside the clip's
+// shape, by its rule, units and transform; the line across the page at y = 20 runs from
+// x = 10 to 90.
 INSTANTIATE_TEST_SUITE_P(
     Clips, Snippet,
     testing::Values(
@@ -191,6 +192,31 @@ INSTANTIATE_TEST_SUITE_P(
                     R"s(<g clip-path="url(#a)">)s"
                         + line(R"(clip-path='url(#b)')") + "</g>",
                     20},
+        // An opaque mask is the outline of what it paints; any other is not applied, and said so.
+        SnippetCase{"opaque_mask",
+                    R"(<mask id="m"><rect width="50" height="50" fill="white"/></mask>)" + line(R"(mask='url(#m)')"),
+                    40},
+        SnippetCase{"opaque_mask_in_a_style",
+                    R"(<mask id="m"><circle cx="50" cy="20" r="15" style="fill:#fff"/></mask>)"
+                        + line(R"(style='mask:url(#m)')"),
+                    30},
+        SnippetCase{"opaque_mask_in_a_style_sheet",
+                    R"(<style>line { mask: url(#m) }</style><mask id="m"><rect width="50" height="50" fill="white"/>)"
+                    R"(</mask>)"
+                        + line(""),
+                    40},
+        SnippetCase{"alpha_mask_of_any_colour",
+                    R"(<mask id="m" mask-type="alpha"><rect width="50" height="50" fill="red"/></mask>)"
+                        + line(R"(mask='url(#m)')"),
+                    40},
+        SnippetCase{"grey_mask_is_ignored",
+                    R"(<mask id="m"><rect width="50" height="50" fill="#888"/></mask>)" + line(R"(mask='url(#m)')"), 80,
+                    "1 mask(s) ignored"},
+        SnippetCase{"mask_beside_a_clip_is_ignored",
+                    R"(<clipPath id="c"><rect width="70" height="50"/></clipPath>)"
+                    R"(<mask id="m"><rect width="50" height="50" fill="white"/></mask>)"
+                        + line(R"(clip-path='url(#c)' mask='url(#m)')"),
+                    60, "1 mask(s) ignored"},
         SnippetCase{"from_a_style_sheet",
                     R"(<style>line { clip-path: url(#c) }</style><clipPath id="c"><rect width="50" height="50"/>)"
                     R"(</clipPath>)"
