@@ -7,6 +7,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -152,12 +153,44 @@ private:
     std::vector<TextStyle>* styles_ = nullptr;
 };
 
-void appendNumber(std::string& out, double value)
-{
-    char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 8);
-    out.append(text, written.ptr);
-}
+// Coordinates written with a fixed number of decimals: whole numbers formatted (a float
+// formatted to a precision goes through printf, and took most of the text's time).
+class NumberWriter {
+public:
+    // Decimals enough for a thousandth of the em.
+    explicit NumberWriter(double fontSize)
+        : decimals_(std::clamp(3 - int(std::floor(std::log10(std::max(fontSize, 1e-9)))) + 1, 0, 12)),
+          scale_(std::pow(10.0, decimals_))
+    {}
+
+    void append(std::string& out, double value) const
+    {
+        const double scaled = std::round(value * scale_);
+        char text[40];
+        if (!(std::fabs(scaled) < 9e15)) { // too large for whole numbers: as it is
+            out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+            return;
+        }
+        auto whole = static_cast<long long>(scaled);
+        if (whole < 0)
+            out += '-', whole = -whole;
+        char* end = std::to_chars(text, text + sizeof text, whole).ptr;
+        std::string digits(text, end);
+        if (int(digits.size()) <= decimals_)
+            digits.insert(0, std::size_t(decimals_ + 1 - int(digits.size())), '0');
+        const std::size_t point = digits.size() - std::size_t(decimals_);
+        out.append(digits, 0, point);
+        std::size_t last = digits.size();
+        while (last > point && digits[last - 1] == '0')
+            --last;
+        if (last > point)
+            out.append(1, '.').append(digits, point, last - point);
+    }
+
+private:
+    int decimals_;
+    double scale_;
+};
 
 // The paint a run's centre lines are stroked with: the stroke, else the fill; empty when
 // the text has neither.
@@ -201,12 +234,13 @@ TextOutcome writeStrokeText(QXmlStreamReader& reader, QXmlStreamWriter& writer, 
         if (paint.isEmpty())
             continue;
         d.clear();
+        const NumberWriter number(styles[std::size_t(run.style)].fontSize);
         for (const Polyline& stroke : run.strokes)
             for (std::size_t i = 0; i < stroke.size(); ++i) {
                 d += i == 0 ? (d.empty() ? "M" : " M") : " ";
-                appendNumber(d, stroke[i].x());
+                number.append(d, stroke[i].x());
                 d += ',';
-                appendNumber(d, stroke[i].y());
+                number.append(d, stroke[i].y());
             }
         writer.writeStartElement(context.pathElement);
         writer.writeAttribute(QStringLiteral("d"), QString::fromLatin1(d));
