@@ -6,9 +6,10 @@
 # For each file it prints the route's verdict and svg_compare.py's precision, recall and F;
 # at the end: files in which the route draws strokes, how many of them convert, and how
 # many agree (F >= 0.98). Needs librsvg2-bin, pstoedit, and inkscape for that route.
-# Text is left out of the conversion by default (--text skip): the route has the letters'
-# outlines, not their centre lines; bench/svg_text_boxes.py measures text. With --text
-# stroke it is drawn. The route's strokes are cut to the clipping paths in force.
+# Text is left out of both by default (--text skip; svg_without_text.py for the route): the
+# route draws the letters' outlines, not their centre lines; bench/svg_text_boxes.py
+# measures text. With --text stroke both draw it. The route's strokes are cut to the
+# clipping paths in force.
 # Usage: bench/svg_agreement.sh [--route rsvg|inkscape] [--text skip|stroke] [FILE...] < list
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -29,9 +30,15 @@ files=("$@")
 drawn=0 converted=0 agree=0 partly=0 partlyAgree=0
 for f in "${files[@]}"; do
   rm -f "$work"/*
+  # The route draws the file without its text when the conversion leaves text out.
+  input=$f
+  if [ "$text" = skip ]; then
+    input="$work/route.svg"
+    python3 bench/svg_without_text.py "$f" "$input" 2>/dev/null || input=$f
+  fi
   case $route in
-    rsvg) timeout 60 rsvg-convert -f ps -o "$work/r.ps" "$f" 2>/dev/null ;;
-    inkscape) timeout 120 inkscape "$f" --export-type=ps --export-filename="$work/r.ps" >/dev/null 2>&1 ;;
+    rsvg) timeout 60 rsvg-convert -f ps -o "$work/r.ps" "$input" 2>/dev/null ;;
+    inkscape) timeout 120 inkscape "$input" --export-type=ps --export-filename="$work/r.ps" >/dev/null 2>&1 ;;
   esac
   [ -s "$work/r.ps" ] || { echo "route-failed $f"; continue; }
   timeout 120 pstoedit -q -nc -f psf "$work/r.ps" "$work/r.fps" >/dev/null 2>&1 || { echo "route-failed $f"; continue; }
