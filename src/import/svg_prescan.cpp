@@ -318,6 +318,13 @@ private:
         left.missingCharacters += text.missing;
         left.textOnPaths += text.onPaths;
         left.textWithoutFaces += text.facesMissing;
+        // The drawing's limit of points, before the paths of much text fill memory.
+        textPoints_ += text.points;
+        if (textPoints_ > kMaxSvgPoints)
+            return failure("more than " + std::to_string(kMaxSvgPoints / 1'000'000)
+                               + " million points once its text is laid out in the stroke font; leave text out "
+                                 "(--text skip) or simplify the drawing",
+                           Error::Kind::TooBig);
         return {};
     }
 
@@ -491,6 +498,7 @@ private:
     const bool strokeText_; // text is drawn in a stroke face, and the document may hold some
     TextStyleSheet sheet_;
     QSet<QString> clipMasks_;         // opaque masks, written as clipping paths
+    std::size_t textPoints_ = 0;      // of the text's paths so far
     std::vector<TextStyle> styles_;   // of the open elements, when strokeText_
     std::vector<StyledElement> path_; // the open elements, when strokeText_
     bool rootSeen_ = false;

@@ -241,6 +241,7 @@ TextOutcome writeStrokeText(QXmlStreamReader& reader, QXmlStreamWriter& writer, 
                 number.append(d, stroke[i].x());
                 d += ',';
                 number.append(d, stroke[i].y());
+                ++outcome.points;
             }
         writer.writeStartElement(context.pathElement);
         writer.writeAttribute(QStringLiteral("d"), QString::fromLatin1(d));

@@ -23,6 +23,7 @@ struct TextOutcome {
     std::size_t missing = 0;   // characters the faces have no glyph for, left out
     int onPaths = 0;           // <textPath> elements, left out
     bool facesMissing = false; // the faces' files cannot be read: nothing was drawn
+    std::size_t points = 0;    // of the paths written
 };
 
 struct TextContext {
