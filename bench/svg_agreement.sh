@@ -6,11 +6,22 @@
 # For each file it prints the route's verdict and svg_compare.py's precision, recall and F;
 # at the end: files in which the route draws strokes, how many of them convert, and how
 # many agree (F >= 0.98). Needs librsvg2-bin, pstoedit, and inkscape for that route.
-# Usage: bench/svg_agreement.sh [--route rsvg|inkscape] [FILE...] < list
+# Text is left out of both by default (--text skip; svg_without_text.py for the route): the
+# route draws the letters' outlines, not their centre lines; bench/svg_text_boxes.py
+# measures text. With --text stroke both draw it. The route's strokes are cut to the
+# clipping paths in force.
+# Usage: bench/svg_agreement.sh [--route rsvg|inkscape] [--text skip|stroke] [FILE...] < list
 set -uo pipefail
 cd "$(dirname "$0")/.."
 route=rsvg
-if [ "${1:-}" = --route ]; then route=$2; shift 2; fi
+text=skip
+while [ $# -gt 0 ]; do
+  case $1 in
+    --route) route=$2; shift 2 ;;
+    --text) text=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
 cli=${ORLEX_CLI:-build/bin/orlex-plotter-cli}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -19,16 +30,22 @@ files=("$@")
 drawn=0 converted=0 agree=0 partly=0 partlyAgree=0
 for f in "${files[@]}"; do
   rm -f "$work"/*
+  # The route draws the file without its text when the conversion leaves text out.
+  input=$f
+  if [ "$text" = skip ]; then
+    input="$work/route.svg"
+    python3 bench/svg_without_text.py "$f" "$input" 2>/dev/null || input=$f
+  fi
   case $route in
-    rsvg) timeout 60 rsvg-convert -f ps -o "$work/r.ps" "$f" 2>/dev/null ;;
-    inkscape) timeout 120 inkscape "$f" --export-type=ps --export-filename="$work/r.ps" >/dev/null 2>&1 ;;
+    rsvg) timeout 60 rsvg-convert -f ps -o "$work/r.ps" "$input" 2>/dev/null ;;
+    inkscape) timeout 120 inkscape "$input" --export-type=ps --export-filename="$work/r.ps" >/dev/null 2>&1 ;;
   esac
   [ -s "$work/r.ps" ] || { echo "route-failed $f"; continue; }
   timeout 120 pstoedit -q -nc -f psf "$work/r.ps" "$work/r.fps" >/dev/null 2>&1 || { echo "route-failed $f"; continue; }
   # The page: rsvg-convert's own (whole points, "W H cairo_set_page_size"), else the ink's box.
   size=$(awk '$3 == "cairo_set_page_size" { print $1 * 25.4 / 72, $2 * 25.4 / 72; exit }' "$work/r.ps")
   [ -n "$size" ] || size=$(grep -m1 -oE '^%%BoundingBox: [0-9 .-]+' "$work/r.ps" | awk '{print $4*25.4/72, $5*25.4/72}')
-  if timeout 120 "$cli" convert "$f" -o "$work/o.plt" >"$work/out.txt" 2>&1; then
+  if timeout 120 "$cli" convert "$f" -o "$work/o.plt" --text "$text" >"$work/out.txt" 2>&1; then
     ours="$work/o.plt"
   else
     ours=-

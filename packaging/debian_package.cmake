@@ -36,8 +36,8 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # It cannot see what Qt loads at run time: the xcb platform plugin, without which the
 # window does not open on an X11 or XWayland desktop, is in qt6-qpa-plugins, which
 # libqt6gui6 only recommends. The window's captions are laid out for Arial-metric faces.
-# The full HP-GL reading draws labels with the glyphs of hershey-fonts-data, which
-# libhersheyfont reads at run time.
+# The full HP-GL reading's labels and the SVG import's text are drawn with the glyphs of
+# hershey-fonts-data, which libhersheyfont reads at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, hershey-fonts-data")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")

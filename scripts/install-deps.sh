@@ -7,11 +7,12 @@ set -euo pipefail
 # librsvg2-dev and libcairo2-dev: the SVG import draws with librsvg onto a cairo script surface.
 # librsvg2-bin: rsvg-convert, which the SVG import's tests compare against.
 # clang-format: scripts/test.sh checks the layout of every C++ file with it.
-# libhersheyfont-dev and hershey-fonts-data: the stroke font of the full HP-GL reading's labels.
+# libhersheyfont-dev and hershey-fonts-data: the stroke faces of the full HP-GL reading's labels and SVG text.
+# zlib1g-dev: the SVG import inflates gzip-compressed drawings (.svgz).
 # appstream: appstreamcli, which checks the package's AppStream metainfo.
 packages=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgl-dev fonts-liberation clang
           libclang-rt-14-dev librsvg2-dev libcairo2-dev librsvg2-bin clang-format libhersheyfont-dev
-          hershey-fonts-data appstream "$@")
+          hershey-fonts-data zlib1g-dev appstream "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

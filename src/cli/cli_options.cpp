@@ -167,6 +167,16 @@ const OptionRule kOptionRules[] = {
      "",
      "an SVG drawing only: leave out what opaque fills painted over the strokes cover, as a viewer shows the "
      "drawing"},
+    {"--text", kTest | kStat | kDraw | kOptimize | kConvert, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         if (v != "stroke" && v != "skip")
+             return "--text needs stroke or skip";
+         o.skipText = v == "skip";
+         return kAccepted;
+     },
+     "stroke|skip",
+     "how an SVG drawing's text is drawn: stroke, in the single-stroke (Hershey) font nearest its own, the "
+     "default; or skip, left out with a note"},
     {"--tolerance", kConvert, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto mm = plainNumber(v);

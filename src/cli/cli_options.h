@@ -34,6 +34,9 @@ struct CliOptions {
     std::optional<double> simplifyMm; // --simplify: drop points that move no line by more
     bool hideCovered = false;         // --hide-covered: opaque fills of an SVG hide what is below
 
+    // test, stat, draw, convert: an SVG drawing's text left out (else drawn in a stroke font)
+    bool skipText = false;
+
     // convert: placement of the SVG drawing
     double toleranceMm = 0.05;
     int rotateDegrees = 0; // 0 or 90

@@ -119,6 +119,7 @@ int runConvertCommand(const CliOptions& options)
     placement.toleranceMm = options.toleranceMm;
     placement.rotateDegrees = options.rotateDegrees;
     placement.fitMm = options.fitMm;
+    placement.text = options.skipText ? SvgText::Skip : SvgText::Stroke;
     const Result<SvgDrawing> drawing = moduleSvgImporter().importSvg(options.plotFile, placement);
     if (!drawing) {
         std::cerr << "orlex-plotter-cli: " << drawing.message() << "\n";

@@ -70,7 +70,8 @@ std::optional<std::string> asciiLowerCase(std::string text)
     return text;
 }
 
-// The import takes a file by its content only when its first 4096 bytes hold "<svg".
+// The import takes a file by its content only when its first 4096 bytes hold "<svg" or it
+// is gzip-compressed (the import looks inside).
 bool mayHoldSvg(const fs::path& file)
 {
     std::error_code error;
@@ -80,7 +81,7 @@ bool mayHoldSvg(const fs::path& file)
     std::string head(4096, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-    return head.find("<svg") != std::string::npos;
+    return head.find("<svg") != std::string::npos || head.starts_with("\x1f\x8b"); // or gzip-compressed
 }
 
 Result<SvgDrawing> importThroughModule(const std::filesystem::path& file, const SvgImportOptions& options)
@@ -96,7 +97,7 @@ bool isSvgFileThroughModule(const std::filesystem::path& file)
     // Plain extensions and plot files are told apart here; only a file that may be an SVG
     // asks the import, and so loads it.
     if (const std::optional<std::string> extension = asciiLowerCase(file.extension().string())) {
-        if (*extension == ".svg")
+        if (*extension == ".svg" || *extension == ".svgz")
             return true;
         if (!mayHoldSvg(file))
             return false;

@@ -72,6 +72,7 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     preparation.hideCovered = options.hideCovered;
     if (options.hideCovered)
         preparation.timing = drawTiming(prepared.settings, options.clockHz);
+    preparation.svg.text = options.skipText ? SvgText::Skip : SvgText::Stroke;
     Result<PreparedPlot> plot = preparePlot(options.plotFile, moduleSvgImporter(), preparation);
     if (!plot) {
         std::cerr << "orlex-plotter-cli: " << plot.message() << "\n";

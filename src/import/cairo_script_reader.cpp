@@ -8,11 +8,14 @@
 #include "import/cairo_script_reader.h"
 
 #include "import/pattern_fill.h"
+#include "import/placement.h"
 #include "import/script_tokens.h"
+#include "import/shape_clip.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <unordered_map>
 
 namespace orlex {
@@ -44,10 +47,17 @@ struct Paint {
     bool opaque() const { return kind != Kind::SurfacePattern && alpha >= 1 && leastAlpha >= 1; }
 };
 
+// A clipping shape in page millimetres: an upright rectangle, or any shape by its fill rule.
+struct Clip {
+    std::optional<QRectF> box;
+    std::unique_ptr<ShapeClip> shape;
+};
+
 struct Context {
     std::shared_ptr<Surface> target;
-    std::vector<std::vector<QPointF>> path; // device units, curves flattened
-    double pathLargest = 0;                 // largest |coordinate| of the path, control points included
+    std::vector<std::shared_ptr<const Clip>> clips; // what reaches the target lies inside all
+    std::vector<std::vector<QPointF>> path;         // device units, curves flattened
+    double pathLargest = 0;                         // largest |coordinate| of the path, control points included
     Paint source;
     bool dashed = false;
     bool evenOdd = false; // the fill rule
@@ -485,17 +495,81 @@ private:
         return true;
     }
 
+    // The upright rectangle a ring of four corners (and its closing point) outlines.
+    static std::optional<QRectF> uprightBox(const std::vector<Polyline>& rings)
+    {
+        if (rings.size() != 1 || (rings[0].size() != 4 && rings[0].size() != 5))
+            return std::nullopt;
+        const Polyline& r = rings[0];
+        if (r.size() == 5 && r[4] != r[0])
+            return std::nullopt;
+        for (std::size_t i = 0; i < 4; ++i) {
+            const QPointF &a = r[i], &b = r[(i + 1) % 4];
+            if (a.x() != b.x() && a.y() != b.y())
+                return std::nullopt;
+        }
+        if (r[0].x() == r[1].x() && r[1].x() == r[2].x())
+            return std::nullopt; // all on one line
+        return QRectF(r[0], r[2]).normalized();
+    }
+
+    // The context's path as a clip: from now on only what lies inside reaches its target.
+    void addClip(Context& c)
+    {
+        if (options_.maxPoints == 0)
+            return; // the check drawing keeps no strokes
+        std::vector<Polyline> rings;
+        for (const auto& subpath : c.path)
+            if (subpath.size() >= 2) {
+                rings.push_back(subpath);
+                for (QPointF& p : rings.back())
+                    p = toMm(p);
+            }
+        auto clip = std::make_shared<Clip>();
+        clip->box = uprightBox(rings);
+        if (!clip->box)
+            clip->shape = std::make_unique<ShapeClip>(rings, c.evenOdd);
+        c.clips.push_back(std::move(clip));
+    }
+
+    // The pieces of a stroke (page millimetres) inside every clip of the context.
+    static std::vector<Polyline> clipped(const Context& c, Polyline&& points)
+    {
+        std::vector<Polyline> pieces, next;
+        pieces.push_back(std::move(points));
+        for (const auto& clip : c.clips) {
+            next.clear();
+            for (const Polyline& piece : pieces) {
+                if (clip->box) {
+                    for (Polyline& inside : clipPolyline(piece, *clip->box))
+                        if (inside.size() >= 2)
+                            next.push_back(std::move(inside));
+                } else {
+                    clip->shape->cut(piece, next);
+                }
+            }
+            std::swap(pieces, next);
+        }
+        return pieces;
+    }
+
     bool keepStroke(Context& c, std::vector<QPointF>&& devicePoints, int pen)
     {
-        points_ += devicePoints.size();
-        if (points_ > options_.maxPoints) {
-            overflowed_ = true;
-            return fail("too many points");
-        }
-        MmStroke s{pen, std::move(devicePoints)};
-        for (QPointF& p : s.points)
+        for (QPointF& p : devicePoints)
             p = toMm(p);
-        c.target->strokes.push_back(std::move(s));
+        std::vector<Polyline> pieces;
+        if (c.clips.empty())
+            pieces.push_back(std::move(devicePoints));
+        else
+            pieces = clipped(c, std::move(devicePoints));
+        for (Polyline& piece : pieces) {
+            points_ += piece.size();
+            if (points_ > options_.maxPoints) {
+                overflowed_ = true;
+                return fail("too many points");
+            }
+            c.target->strokes.push_back(MmStroke{pen, std::move(piece)});
+        }
         return true;
     }
 
@@ -529,7 +603,7 @@ private:
         for (const MmStroke& s : source.surface->strokes) {
             tile.emplace_back(s.points);
             for (QPointF& p : tile.back())
-                p *= options_.unitsPerMm;
+                p = fromMm(p);
         }
         const PatternTiling tiling{source.matrix, source.surface->width, source.surface->height, source.repeat,
                                    c.evenOdd};
@@ -577,7 +651,13 @@ private:
                 c.target->fills.push_back(f);
                 c.target->fills.back().strokesBefore += c.target->strokes.size();
             }
-        c.target->strokes.insert(c.target->strokes.end(), from.strokes.begin(), from.strokes.end());
+        if (c.clips.empty()) {
+            c.target->strokes.insert(c.target->strokes.end(), from.strokes.begin(), from.strokes.end());
+            return true;
+        }
+        for (const MmStroke& stroke : from.strokes)
+            for (Polyline& piece : clipped(c, Polyline(stroke.points)))
+                c.target->strokes.push_back(MmStroke{stroke.pen, std::move(piece)});
         return true;
     }
 
@@ -600,6 +680,10 @@ private:
             return false;
         if (name == "paint" || name == "mask")
             paint(*c, name == "mask" ? &mask.paint : nullptr);
+        if (name == "clip")
+            addClip(*c);
+        if (name == "reset-clip")
+            c->clips.clear();
         if (!preserve && (name == "stroke" || name == "fill" || name == "clip")) {
             c->path.clear();
             c->pathLargest = 0;
@@ -621,6 +705,14 @@ private:
         if (options_.turn == 0)
             return p / options_.unitsPerMm;
         return QPointF(turnCos_ * p.x() + turnSin_ * p.y(), -turnSin_ * p.x() + turnCos_ * p.y()) / options_.unitsPerMm;
+    }
+    // The inverse of toMm: page millimetres back to the surface's device units.
+    QPointF fromMm(const QPointF& mm) const
+    {
+        const QPointF p = mm * options_.unitsPerMm;
+        if (options_.turn == 0)
+            return p;
+        return QPointF(turnCos_ * p.x() - turnSin_ * p.y(), turnSin_ * p.x() + turnCos_ * p.y());
     }
 
     double turnCos_, turnSin_;

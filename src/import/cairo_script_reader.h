@@ -40,7 +40,9 @@ struct ScriptReaderOptions {
 //   opacity; strokes inside a pattern tile or a mask are never drawn by themselves;
 // - a shape filled with a pattern draws the tile's strokes, tiled, inside the shape;
 // - curves are flattened so that no chord is farther than the tolerance from the curve;
-// - clips and masks are not applied: a clipped or masked stroke is kept whole;
+// - clips are applied: a stroke drawn, or a group painted, where a clip is in force keeps
+//   only its pieces inside the clip's shape, by the clip's fill rule; masks are not: a
+//   masked stroke is kept whole;
 // - pen markers set the pen of the strokes that follow.
 class CairoScriptReader {
 public:

@@ -2,6 +2,8 @@
 // every tile the shape touches, each one cut to the shape by its fill rule.
 #pragma once
 
+#include "import/shape_clip.h"
+
 #include <QPointF>
 
 #include <array>
@@ -10,8 +12,6 @@
 #include <vector>
 
 namespace orlex {
-
-using Polyline = std::vector<QPointF>;
 
 // An affine map in cairo's order: x' = xx x + xy y + x0, y' = yx x + yy y + y0.
 struct Affine {

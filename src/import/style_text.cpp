@@ -46,11 +46,11 @@ bool hasDrawnExternalUrl(QStringView style)
     return false;
 }
 
-// What a declaration becomes in the drawn copy: filters, masks and clipping paths are
-// dropped (counted), fills made none unless a paint server (a pattern's strokes are
-// plotted inside the shape it fills), overflow made visible. Nothing else is filled or
-// clipped in the copy, since neither changes which strokes are plotted (and cairo's
-// script surface cannot write some filled or clipping shapes).
+// What a declaration becomes in the drawn copy: filters and masks are dropped (counted),
+// fills made none unless a paint server (a pattern's strokes are plotted inside the shape
+// it fills), overflow made visible. Nothing else is filled in the copy, since a fill does
+// not change which strokes are plotted. Clipping paths stay: the script reader cuts the
+// strokes to them.
 bool isPaintServer(QStringView fill)
 {
     return fill.trimmed().startsWith(u"url(", Qt::CaseInsensitive);
@@ -60,8 +60,8 @@ std::optional<QString> rewrittenValue(QStringView property, QStringView value, L
 {
     const QString name = property.trimmed().toString().toLower();
     const bool effect = !value.trimmed().startsWith(u"none", Qt::CaseInsensitive);
-    if (name == u"filter" || name == u"mask" || name == u"clip-path") {
-        (name == u"filter" ? counts.filters : name == u"mask" ? counts.masks : counts.clips) += effect;
+    if (name == u"filter" || name == u"mask") {
+        (name == u"filter" ? counts.filters : counts.masks) += effect;
         return QStringLiteral("none");
     }
     if (name == u"fill")
@@ -71,8 +71,20 @@ std::optional<QString> rewrittenValue(QStringView property, QStringView value, L
     return std::nullopt;
 }
 
-QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills)
+std::optional<QString> maskAsClip(QStringView value, const QSet<QString>& clipMasks)
 {
+    static const QRegularExpression url(QStringLiteral("^\\s*url\\(\\s*['\"]?#([^)'\"\\s]+)['\"]?\\s*\\)\\s*$"));
+    if (clipMasks.isEmpty())
+        return std::nullopt;
+    const auto match = url.match(value);
+    if (!match.hasMatch() || !clipMasks.contains(match.captured(1)))
+        return std::nullopt;
+    return QStringLiteral("url(#%1)").arg(match.captured(1));
+}
+
+QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills, const QSet<QString>& clipMasks)
+{
+    const bool ownClip = style.contains(u"clip-path", Qt::CaseInsensitive);
     QString kept;
     for (QStringView declaration : style.split(u';')) {
         const qsizetype colon = declaration.indexOf(u':');
@@ -80,6 +92,12 @@ QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills)
             continue;
         const QStringView property = declaration.left(colon).trimmed();
         const bool fill = property.compare(u"fill", Qt::CaseInsensitive) == 0;
+        if (property.compare(u"mask", Qt::CaseInsensitive) == 0 && !ownClip) {
+            if (const auto clip = maskAsClip(declaration.mid(colon + 1), clipMasks)) {
+                kept += QStringLiteral("clip-path:") + *clip + QLatin1Char(';');
+                continue;
+            }
+        }
         const auto value =
             keepFills && fill ? std::nullopt : rewrittenValue(property, declaration.mid(colon + 1), counts);
         kept += value ? property.toString() + QLatin1Char(':') + *value : declaration.toString();
@@ -88,16 +106,16 @@ QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills)
     return kept;
 }
 
-Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts, bool keepFills)
+Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts, const QSet<QString>& clipMasks, bool keepFills)
 {
     static const QRegularExpression import(QStringLiteral("@import[^;]*;?"), QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression comment(QStringLiteral("/\\*.*?\\*/"),
                                             QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression fontFace(QStringLiteral("@font-face\\s*\\{[^}]*\\}"),
+    // Also one left open at the end of the sheet, which CSS closes there.
+    static const QRegularExpression fontFace(QStringLiteral("@font-face\\s*\\{[^}]*(?:\\}|$)"),
                                              QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression declaration(
-        QStringLiteral("([{;]\\s*)(filter|mask|clip-path|fill|overflow)\\s*:([^;}]*)"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression declaration(QStringLiteral("([{;]\\s*)(filter|mask|fill|overflow)\\s*:([^;}]*)"),
+                                                QRegularExpression::CaseInsensitiveOption);
     QString cleaned = sheet;
     cleaned.remove(comment);
     counts.styleSheets += int(cleaned.count(import));
@@ -109,10 +127,17 @@ Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts, bool keep
     for (auto it = declaration.globalMatch(cleaned); it.hasNext();) {
         const auto match = it.next();
         out += QStringView(cleaned).mid(from, match.capturedStart() - from);
+        const auto clip = match.captured(2).compare(u"mask", Qt::CaseInsensitive) == 0
+                              ? maskAsClip(match.capturedView(3), clipMasks)
+                              : std::nullopt;
         const bool fill = match.capturedView(2).compare(u"fill", Qt::CaseInsensitive) == 0;
-        const auto value =
-            keepFills && fill ? std::nullopt : rewrittenValue(match.capturedView(2), match.capturedView(3), counts);
-        out += match.captured(1) + match.captured(2) + QLatin1Char(':') + value.value_or(match.captured(3));
+        if (clip)
+            out += match.captured(1) + QStringLiteral("clip-path:") + *clip;
+        else
+            out += match.captured(1) + match.captured(2) + QLatin1Char(':')
+                   + (keepFills && fill ? std::nullopt
+                                        : rewrittenValue(match.capturedView(2), match.capturedView(3), counts))
+                         .value_or(match.captured(3));
         from = match.capturedEnd();
     }
     out += QStringView(cleaned).mid(from);

@@ -5,6 +5,7 @@
 #include "common/result.h"
 #include "import/svg_prescan.h"
 
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -30,18 +31,25 @@ bool hasDrawnExternalUrl(QStringView style);
 bool isPaintServer(QStringView fill);
 
 // What a presentation attribute or declaration becomes in the drawn copy, or nullopt
-// when it stays: filter, mask and clip-path become none (counted when they had an
-// effect), fill none unless a paint server, overflow visible.
+// when it stays: filter and mask become none (counted when they had an effect), fill
+// none unless a paint server, overflow visible.
 std::optional<QString> rewrittenValue(QStringView property, QStringView value, LeftOut& counts);
 
+// url(#id) when `value` is a mask of `clipMasks` (masks written as clipping paths, see
+// svg_prescan.h), as the clip-path that takes its place.
+std::optional<QString> maskAsClip(QStringView value, const QSet<QString>& clipMasks);
+
 // A style attribute with its declarations rewritten as rewrittenValue says; inside a
-// pattern (`keepFills`) its fills stay, since the tile may paint a stroke.
-QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills = false);
+// pattern (`keepFills`) its fills stay, since the tile may paint a stroke. A mask of
+// `clipMasks` becomes its clip-path, unless the style has a clip-path of its own.
+QString cleanStyleAttribute(QStringView style, LeftOut& counts, bool keepFills = false,
+                            const QSet<QString>& clipMasks = {});
 
 // A <style> sheet without comments, with declarations rewritten as rewrittenValue says and
 // @font-face rules and @import of other sheets left out (counted); refused when a
 // declaration refers to another file.
 // With `keepFills` fills are left as they are.
-Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts, bool keepFills = false);
+Result<QString> cleanStyleSheet(const QString& sheet, LeftOut& counts, const QSet<QString>& clipMasks = {},
+                                bool keepFills = false);
 
 } // namespace orlex

@@ -8,6 +8,9 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace orlex {
@@ -111,45 +114,70 @@ Layout readLayout(const QByteArray& document, qint64 maxElements)
     return layout;
 }
 
-// The document with only the units from `first` up to (not including) `end`; shared
-// elements are drawn in the part that starts at 0 only.
-QByteArray part(const QByteArray& document, const Layout& layout, qint64 first, qint64 end)
+// The parts, in one pass over the document: part k holds the units from parts[k] up to
+// parts[k + 1] (the last up to the end) and everything that is not a unit; shared elements
+// are drawn in the first part only and kept in <defs> in the others. (A pass for each part
+// read the whole document again for each: time grew with the square of its size.)
+std::vector<QByteArray> parts(const QByteArray& document, const Layout& layout, const std::vector<qint64>& firsts)
 {
-    QByteArray out;
-    QXmlStreamWriter writer(&out);
+    const std::size_t count = firsts.size();
+    std::vector<QByteArray> out(count);
+    std::vector<std::unique_ptr<QXmlStreamWriter>> writers;
+    for (QByteArray& bytes : out) {
+        bytes.reserve(document.size() / qsizetype(count) + 4096);
+        writers.push_back(std::make_unique<QXmlStreamWriter>(&bytes));
+    }
     QXmlStreamReader reader(document);
     qint64 index = 0;
-    std::vector<bool> inDefs; // for each open element: it was wrapped in <defs>
+    std::size_t part = 0;     // the part of the unit being read
+    std::vector<bool> inDefs; // for each open element: wrapped in <defs> in the parts after the first
+    std::vector<bool> inUnit; // for each open element: it belongs to a unit (one part only)
+    const auto each = [&](bool unitOnly, const auto& write) {
+        if (unitOnly)
+            write(*writers[part], part);
+        else
+            for (std::size_t k = 0; k < count; ++k)
+                write(*writers[k], k);
+    };
     while (!reader.atEnd()) {
         const auto token = reader.readNext();
         if (token == QXmlStreamReader::StartElement) {
-            const qint64 i = index;
-            if (layout.unit[std::size_t(i)] && (i < first || i >= end)) {
-                reader.skipCurrentElement();
-                index = layout.subtreeEnd[std::size_t(i)];
-                continue;
-            }
-            ++index;
-            const bool wrap = layout.shared[std::size_t(i)] && first > 0;
-            if (wrap)
-                writer.writeStartElement(reader.prefix().isEmpty()
-                                             ? QStringLiteral("defs")
-                                             : reader.prefix().toString() + QStringLiteral(":defs"));
+            const qint64 i = index++;
+            if (layout.unit[std::size_t(i)])
+                part = std::size_t(std::upper_bound(firsts.begin(), firsts.end(), i) - firsts.begin()) - 1;
+            const bool unitOnly = layout.unit[std::size_t(i)] || (!inUnit.empty() && inUnit.back());
+            const bool wrap = layout.shared[std::size_t(i)] && !unitOnly;
             inDefs.push_back(wrap);
-            writer.writeStartElement(reader.qualifiedName().toString());
-            for (const auto& ns : reader.namespaceDeclarations())
-                writer.writeAttribute(ns.prefix().isEmpty() ? QStringLiteral("xmlns")
-                                                            : QStringLiteral("xmlns:") + ns.prefix().toString(),
-                                      ns.namespaceUri().toString());
-            for (const auto& a : reader.attributes())
-                writer.writeAttribute(a.qualifiedName().toString(), a.value().toString());
+            inUnit.push_back(unitOnly);
+            const QString defs = reader.prefix().isEmpty() ? QStringLiteral("defs")
+                                                           : reader.prefix().toString() + QStringLiteral(":defs");
+            const QString name = reader.qualifiedName().toString();
+            const auto declarations = reader.namespaceDeclarations();
+            const auto attributes = reader.attributes();
+            each(unitOnly, [&](QXmlStreamWriter& writer, std::size_t k) {
+                if (wrap && k > 0)
+                    writer.writeStartElement(defs);
+                writer.writeStartElement(name);
+                for (const auto& ns : declarations)
+                    writer.writeAttribute(ns.prefix().isEmpty() ? QStringLiteral("xmlns")
+                                                                : QStringLiteral("xmlns:") + ns.prefix().toString(),
+                                          ns.namespaceUri().toString());
+                for (const auto& a : attributes)
+                    writer.writeAttribute(a.qualifiedName().toString(), a.value().toString());
+            });
         } else if (token == QXmlStreamReader::EndElement) {
-            writer.writeEndElement();
-            if (inDefs.back())
-                writer.writeEndElement();
+            const bool wrapped = inDefs.back(), unitOnly = inUnit.back();
             inDefs.pop_back();
+            inUnit.pop_back();
+            each(unitOnly, [&](QXmlStreamWriter& writer, std::size_t k) {
+                writer.writeEndElement();
+                if (wrapped && k > 0)
+                    writer.writeEndElement();
+            });
         } else if (token == QXmlStreamReader::Characters) {
-            writer.writeCharacters(reader.text().toString());
+            const QString text = reader.text().toString();
+            each(!inUnit.empty() && inUnit.back(),
+                 [&](QXmlStreamWriter& writer, std::size_t) { writer.writeCharacters(text); });
         }
     }
     return out;
@@ -165,20 +193,23 @@ bool forEachChunk(const QByteArray& document, qint64 maxElements, const std::fun
     const qint64 count = qint64(layout.unit.size());
     if (!layout.splittable || count <= maxElements)
         return draw(document);
-    qint64 first = 0, units = 0;
+    std::vector<qint64> firsts{0}; // the first element of each part
+    qint64 units = 0;
     for (qint64 i = 0; i < count; ++i) {
         if (!layout.unit[std::size_t(i)])
             continue;
         const qint64 size = layout.subtreeEnd[std::size_t(i)] - i;
         if (units > 0 && units + size > maxElements) {
-            if (!draw(part(document, layout, first, i)))
-                return false;
-            first = i;
+            firsts.push_back(i);
             units = 0;
         }
         units += size;
     }
-    return draw(part(document, layout, first, count));
+    std::vector<QByteArray> split = parts(document, layout, firsts);
+    for (QByteArray& piece : split)
+        if (!draw(std::exchange(piece, QByteArray())))
+            return false;
+    return true;
 }
 
 } // namespace orlex

@@ -76,11 +76,18 @@ void addNotes(SvgDrawing& drawing, const LeftOut& left, bool dashed)
 {
     auto& notes = drawing.notes;
     addNote(notes, left.text, "text element(s) left out; convert text to paths to plot it");
+    if (left.textDrawn > 0)
+        notes.push_back(std::to_string(left.textDrawn) + " text element(s) drawn in a single-stroke font"
+                        + (left.missingCharacters > 0
+                               ? "; " + std::to_string(left.missingCharacters) + " character(s) not in it left out"
+                               : std::string()));
+    addNote(notes, left.textOnPaths, "text(s) on a path (textPath) left out");
+    addNote(notes, left.textWithoutFaces,
+            "text element(s) left out: the stroke fonts (Debian package hershey-fonts-data) cannot be read");
     addNote(notes, left.images, "image(s) left out; images are not plotted");
     addNote(notes, left.embedded, "foreignObject element(s) left out");
     addNote(notes, left.filters, "filter effect(s) ignored; the shapes are drawn without them");
     addNote(notes, left.masks, "mask(s) ignored; the masked shapes are drawn whole");
-    addNote(notes, left.clips, "clipping path(s) ignored; the clipped shapes are drawn whole");
     addNote(notes, left.fonts, "font definition(s) left out");
     addNote(notes, left.metadata, "metadata element(s) left out");
     addNote(notes, left.links, "link(s) not followed; their content is drawn");
@@ -95,7 +102,13 @@ Result<SvgDrawing> convert(QByteArray bytes, const std::string& name, const SvgI
         return named(name, ok.error());
     if (std::uintmax_t(bytes.size()) > kMaxSvgFileBytes)
         return failure(name + ": larger than " + std::to_string(kMaxSvgFileBytes >> 20) + " MiB; not read");
-    auto prepared = prescanSvg(bytes, options.keepFillOutlines);
+    if (isGzip(bytes)) {
+        auto inflated = inflatedSvg(bytes, kMaxSvgFileBytes);
+        if (!inflated)
+            return named(name, inflated.error());
+        bytes = std::move(*inflated);
+    }
+    auto prepared = prescanSvg(bytes, options.text, options.keepFillOutlines);
     bytes = QByteArray(); // the cleaned copy is all that is drawn
     if (!prepared)
         return named(name, prepared.error());
@@ -188,13 +201,21 @@ Result<SvgDrawing> importSvgData(const QByteArray& bytes, const SvgImportOptions
 bool isSvgFile(const std::filesystem::path& file)
 {
     QString extension = QString::fromStdString(file.extension().string());
-    if (extension.compare(QLatin1String(".svg"), Qt::CaseInsensitive) == 0)
+    if (extension.compare(QLatin1String(".svg"), Qt::CaseInsensitive) == 0
+        || extension.compare(QLatin1String(".svgz"), Qt::CaseInsensitive) == 0)
         return true;
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error))
         return false;
     QFile in(QString::fromStdString(file.string()));
-    return in.open(QIODevice::ReadOnly) && looksLikeSvg(in.read(4096));
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = in.read(4096);
+    if (!isGzip(head))
+        return looksLikeSvg(head);
+    in.seek(0);
+    const auto inflated = inflatedSvg(in.read(1 << 16), 4096, true);
+    return inflated && looksLikeSvg(*inflated);
 }
 
 } // namespace orlex

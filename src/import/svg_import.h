@@ -18,7 +18,12 @@ inline constexpr double kPlotterUnitsPerMm = 40.0;            // 0.025 mm per un
 inline constexpr std::uintmax_t kMaxSvgFileBytes = 32u << 20; // larger files are refused unread
 inline constexpr std::size_t kMaxSvgPoints = 10'000'000;      // points after flattening curves
 
+// How <text> is drawn: in the Hershey single-stroke face nearest its font, or left out
+// with a note (as before text was drawn).
+enum class SvgText { Stroke, Skip };
+
 struct SvgImportOptions {
+    SvgText text = SvgText::Stroke;
     double toleranceMm = 0.05; // largest distance between a curve and its chords, in mm
     int rotateDegrees = 0;     // 0, or 90: the page turns a quarter turn counterclockwise
     // Scale down (never up), keeping proportions, so that the page (not the drawing's own
@@ -49,16 +54,18 @@ struct SvgDrawing {
     std::vector<PlotFill> fills;     // with keepFillOutlines: opaque fills in paint order
     double pageWidthMm = 0;          // the page as placed on the machine (turned, fitted)
     double pageHeightMm = 0;
-    std::vector<std::string> notes; // what was left out, in plain words (text, clipping)
+    std::vector<std::string> notes; // what was done or left out, in plain words (text, images)
 };
 
-// Reads and converts an SVG file. Only regular files up to kMaxSvgFileBytes are read.
+// Reads and converts an SVG file. Only regular files up to kMaxSvgFileBytes are read; a
+// gzip-compressed one (.svgz) is inflated first, to at most kMaxSvgFileBytes.
 Result<SvgDrawing> importSvg(const std::filesystem::path& file, const SvgImportOptions& options = {});
 
 // The same for bytes in memory (tests, fuzzing); messages name the drawing "SVG data".
 Result<SvgDrawing> importSvgData(const QByteArray& bytes, const SvgImportOptions& options = {});
 
-// True for a .svg name (any case) or, for a regular file, content that starts like an SVG.
+// True for a .svg or .svgz name (any case) or, for a regular file, content that starts
+// like an SVG, also once inflated when it is gzip-compressed.
 bool isSvgFile(const std::filesystem::path& file);
 
 } // namespace orlex

@@ -4,6 +4,8 @@
 
 #include "import/cairo_script_reader.h"
 #include "import/style_text.h"
+#include "import/svg_text.h"
+#include "import/text_style.h"
 #include "import/use_expansion.h"
 
 #include <QRegularExpression>
@@ -31,7 +33,7 @@ bool isOneOf(QStringView name, std::initializer_list<const char16_t*> names)
 bool isGraphic(QStringView name)
 {
     return isOneOf(name, {u"g", u"path", u"rect", u"circle", u"ellipse", u"line", u"polyline", u"polygon", u"use", u"a",
-                          u"switch", u"svg"});
+                          u"switch", u"svg", u"text"});
 }
 
 // Where a left-out element is counted; nullptr: not counted (filters are counted where
@@ -70,13 +72,101 @@ QString hrefOf(const QXmlStreamAttributes& attributes)
     return {};
 }
 
+bool isWhite(QStringView paint)
+{
+    const QString p = paint.trimmed().toString().toLower().remove(u' ');
+    return p == u"white" || p == u"#fff" || p == u"#ffffff" || p == u"rgb(255,255,255)" || p == u"rgb(100%,100%,100%)";
+}
+
+// The masks that are the outline of what they paint: shapes right inside them, filled in
+// opaque white (or, for an alpha mask, any opaque fill), with no stroke, opacity, class or
+// region of their own. Such a mask lets through exactly what lies inside the shapes, as a
+// clipping path of them does.
+QSet<QString> opaqueMasks(const QByteArray& bytes)
+{
+    QSet<QString> masks;
+    if (!bytes.contains("mask"))
+        return masks;
+    QXmlStreamReader reader(bytes);
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != u"mask")
+            continue;
+        const QXmlStreamAttributes mask = reader.attributes();
+        const QString id = mask.value(QStringLiteral("id")).toString();
+        const bool alpha = mask.value(QStringLiteral("mask-type")) == u"alpha";
+        bool opaque = !id.isEmpty();
+        for (const char* region : {"x", "y", "width", "height", "style", "class", "opacity"})
+            opaque = opaque && !mask.hasAttribute(QLatin1String(region));
+        int depth = 1;
+        while (depth > 0 && !reader.atEnd()) {
+            const auto token = reader.readNext();
+            if (token == QXmlStreamReader::EndElement) {
+                --depth;
+                continue;
+            }
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            ++depth;
+            const QXmlStreamAttributes a = reader.attributes();
+            QString fill = a.hasAttribute(QStringLiteral("fill")) ? a.value(QStringLiteral("fill")).toString()
+                                                                  : QStringLiteral("black");
+            QString stroke = a.value(QStringLiteral("stroke")).toString();
+            QString fillOpacity = a.value(QStringLiteral("fill-opacity")).toString();
+            QString opacity = a.value(QStringLiteral("opacity")).toString();
+            for (QStringView declaration : a.value(QStringLiteral("style")).split(u';')) {
+                const qsizetype colon = declaration.indexOf(u':');
+                const QStringView name = declaration.left(colon).trimmed();
+                const QString value = declaration.mid(colon + 1).trimmed().toString();
+                if (colon <= 0)
+                    continue;
+                if (name == u"fill")
+                    fill = value;
+                else if (name == u"stroke")
+                    stroke = value;
+                else if (name == u"fill-opacity")
+                    fillOpacity = value;
+                else if (name == u"opacity")
+                    opacity = value;
+            }
+            const bool shape =
+                depth == 2 && isOneOf(reader.name(), {u"rect", u"circle", u"ellipse", u"path", u"polygon"});
+            const bool full = [](const QString& v) { return v.isEmpty() || v.toDouble() >= 1; }(fillOpacity)
+                              && (opacity.isEmpty() || opacity.toDouble() >= 1);
+            opaque = opaque && shape && full && !a.hasAttribute(QStringLiteral("class"))
+                     && (stroke.isEmpty() || stroke.trimmed() == u"none")
+                     && (alpha ? fill.trimmed() != u"none" && !fill.contains(u"url(") : isWhite(fill));
+        }
+        if (opaque)
+            masks.insert(id);
+    }
+    return masks;
+}
+
+// The rules of the document's style sheets, for the styles of its text.
+TextStyleSheet textStyleSheet(const QByteArray& bytes)
+{
+    TextStyleSheet sheet;
+    if (!bytes.contains("style"))
+        return sheet;
+    QXmlStreamReader reader(bytes);
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == u"style")
+            sheet.add(reader.readElementText(QXmlStreamReader::IncludeChildElements));
+    return sheet;
+}
+
 // Writes the cleaned document while the reader walks the original.
 class Rewriter {
 public:
-    Rewriter(const QByteArray& bytes, bool keepFills)
-        : bytes_(bytes), keepFills_(keepFills), reader_(bytes), writer_(&out_.document)
+    Rewriter(const QByteArray& bytes, SvgText text, bool keepFills)
+        : bytes_(bytes), keepFills_(keepFills), reader_(bytes), writer_(&out_.document),
+          // Styles are followed only where a text may need them.
+          strokeText_(text == SvgText::Stroke && bytes.contains("text"))
     {
         out_.document.reserve(bytes.size() + 1024);
+        if (strokeText_)
+            sheet_ = textStyleSheet(bytes);
+        clipMasks_ = opaqueMasks(bytes);
     }
 
     Result<PreparedSvg> run()
@@ -137,7 +227,9 @@ private:
     {
         const QString href = hrefOf(attributes);
         const bool paintServer = isOneOf(name, {u"use", u"pattern", u"linearGradient", u"radialGradient"});
-        if (paintServer && !href.isEmpty() && !href.startsWith(u'#'))
+        // "url(#id)" is no reference at all in an href (librsvg draws nothing for it), not a file.
+        const bool noReference = href.startsWith(u"url(#");
+        if (paintServer && !href.isEmpty() && !href.startsWith(u'#') && !noReference)
             return "it refers to another file (" + quotedText(href) + " in <" + name.toString().toStdString() + ">"
                    + at() + ")";
         for (const QXmlStreamAttribute& a : attributes) {
@@ -158,9 +250,18 @@ private:
             return failure("its elements are nested more than 256 deep" + at());
         const QStringView name = reader_.name();
         const QXmlStreamAttributes attributes = reader_.attributes();
+        if (strokeText_) {
+            path_.push_back({name.toString(), attributes.value(QStringLiteral("id")).toString(),
+                             attributes.value(QStringLiteral("class")).toString().split(u' ', Qt::SkipEmptyParts)});
+            styles_.push_back(sheet_.styleOf(styles_.empty() ? TextStyle{} : styles_.back(), path_, attributes));
+        }
+        if (name == u"clipPath" && !clipFrom_)
+            clipFrom_ = depth_;
         if (depth_ == 1)
             return startRoot(attributes);
-        if (leftOutFrom_ || startLeftOut(name)) {
+        const bool strokeText = strokeText_ && name == u"text" && !clipFrom_ && !leftOutFrom_
+                                && (reader_.namespaceUri().isEmpty() || reader_.namespaceUri() == kSvgNs);
+        if (!strokeText && (leftOutFrom_ || startLeftOut(name))) {
             closes_.push_back(false);
             return {};
         }
@@ -177,10 +278,53 @@ private:
             styleFrom_ = depth_;
         if (name == u"pattern" && !patternFrom_)
             patternFrom_ = depth_;
+        if (strokeText)
+            return replaceText(attributes);
+        if (name == u"mask" && clipMasks_.contains(attributes.value(QStringLiteral("id")).toString()))
+            return maskAsClipPath(attributes);
 
         writer_.writeStartElement(reader_.qualifiedName().toString());
         writeAttributes(attributes);
         closes_.push_back(true);
+        return {};
+    }
+
+    // An opaque mask as the clipping path of its shapes.
+    Result<void> maskAsClipPath(const QXmlStreamAttributes& attributes)
+    {
+        writer_.writeStartElement(prefixed(u"clipPath"));
+        writer_.writeAttribute(QStringLiteral("id"), attributes.value(QStringLiteral("id")).toString());
+        if (attributes.value(QStringLiteral("maskContentUnits")) == u"objectBoundingBox")
+            writer_.writeAttribute(QStringLiteral("clipPathUnits"), QStringLiteral("objectBoundingBox"));
+        closes_.push_back(true);
+        if (!clipFrom_)
+            clipFrom_ = depth_;
+        return {};
+    }
+
+    // A text in a single-stroke face: a group in its place, holding its characters' paths.
+    Result<void> replaceText(const QXmlStreamAttributes& attributes)
+    {
+        writer_.writeStartElement(prefixed(u"g"));
+        writeAttributes(attributes, true);
+        const TextOutcome text = writeStrokeText(reader_, writer_, styles_.back(), {sheet_, path_, prefixed(u"path")});
+        writer_.writeEndElement();
+        // Its end element was read with it: what endElement does for the others.
+        styles_.pop_back();
+        expansion_.elementEnded();
+        --depth_;
+        LeftOut& left = out_.leftOut;
+        left.textDrawn += text.drawn;
+        left.missingCharacters += text.missing;
+        left.textOnPaths += text.onPaths;
+        left.textWithoutFaces += text.facesMissing;
+        // The drawing's limit of points, before the paths of much text fill memory.
+        textPoints_ += text.points;
+        if (textPoints_ > kMaxSvgPoints)
+            return failure("more than " + std::to_string(kMaxSvgPoints / 1'000'000)
+                               + " million points once its text is laid out in the stroke font; leave text out "
+                                 "(--text skip) or simplify the drawing",
+                           Error::Kind::TooBig);
         return {};
     }
 
@@ -189,6 +333,8 @@ private:
     {
         const QStringView ns = reader_.namespaceUri();
         const bool foreign = !ns.isEmpty() && ns != kSvgNs;
+        if (clipFrom_ && name == u"text" && !foreign)
+            return false; // librsvg clips to the letters' outlines
         if (!foreign && !isLeftOut(name, out_.leftOut))
             return false;
         leftOutFrom_ = depth_;
@@ -222,7 +368,7 @@ private:
         if (written) {
             if (depth_ == styleFrom_) {
                 styleFrom_ = 0;
-                auto sheet = cleanStyleSheet(styleText_, out_.leftOut, keepFills_);
+                auto sheet = cleanStyleSheet(styleText_, out_.leftOut, clipMasks_, keepFills_);
                 styleText_.clear();
                 if (!sheet)
                     return failure(sheet.message() + at());
@@ -235,6 +381,12 @@ private:
             leftOutFrom_ = 0;
         if (depth_ == patternFrom_)
             patternFrom_ = 0;
+        if (depth_ == clipFrom_)
+            clipFrom_ = 0;
+        if (strokeText_) {
+            path_.pop_back();
+            styles_.pop_back();
+        }
         --depth_;
         return {};
     }
@@ -282,25 +434,37 @@ private:
 
     // The attributes as the drawn copy has them (see rewrittenValue); the root fills
     // nothing, and viewports do not clip.
-    void writeAttributes(const QXmlStreamAttributes& attributes)
+    void writeAttributes(const QXmlStreamAttributes& attributes, bool textGroup = false)
     {
-        for (const QXmlStreamNamespaceDeclaration& ns : reader_.namespaceDeclarations())
-            writer_.writeAttribute(ns.prefix().isEmpty() ? QStringLiteral("xmlns")
-                                                         : QStringLiteral("xmlns:") + ns.prefix().toString(),
-                                   ns.namespaceUri().toString());
+        QStringList declared;
+        for (const QXmlStreamNamespaceDeclaration& ns : reader_.namespaceDeclarations()) {
+            const QString name =
+                ns.prefix().isEmpty() ? QStringLiteral("xmlns") : QStringLiteral("xmlns:") + ns.prefix().toString();
+            if (declared.contains(name))
+                continue; // declared by the element and defaulted by a DTD's ATTLIST: once is enough
+            declared << name;
+            writer_.writeAttribute(name, ns.namespaceUri().toString());
+        }
         for (const QXmlStreamAttribute& a : attributes) {
             const QString name = a.qualifiedName().toString();
             if (a.value().trimmed().isEmpty())
                 continue; // librsvg takes an empty value for an error, not for absent
+            // A namespace declaration may come as an attribute too.
+            if (declared.contains(name) || (textGroup && a.namespaceUri().isEmpty() && isTextPositioning(a.name())))
+                continue;
             if (!a.namespaceUri().isEmpty()) {
                 writer_.writeAttribute(name, a.value().toString());
             } else if (a.name() == u"style") {
-                writer_.writeAttribute(name,
-                                       cleanStyleAttribute(a.value(), out_.leftOut, keepFills_ || patternFrom_ != 0));
+                writer_.writeAttribute(
+                    name, cleanStyleAttribute(a.value(), out_.leftOut, keepFills_ || patternFrom_ != 0, clipMasks_));
             } else if (a.name() == u"fill") { // a fill that is not kept must not inherit one that is
                 const bool kept = keepFills_ || patternFrom_ != 0 || isPaintServer(a.value());
                 if (depth_ > 1)
                     writer_.writeAttribute(name, kept ? a.value().toString() : QStringLiteral("none"));
+            } else if (const auto clip = a.name() == u"mask" ? maskAsClip(a.value(), clipMasks_) : std::nullopt;
+                       clip && !attributes.hasAttribute(QStringLiteral("clip-path"))
+                       && !attributes.value(QStringLiteral("style")).contains(u"clip-path")) {
+                writer_.writeAttribute(QStringLiteral("clip-path"), *clip); // an opaque mask is its clip
             } else if (a.name() != u"overflow") {
                 const auto value = rewrittenValue(a.name(), a.value(), out_.leftOut);
                 writer_.writeAttribute(name, value ? *value : a.value().toString());
@@ -328,9 +492,16 @@ private:
     QString rootPrefix_;
     QString styleText_; // the text of the <style> element being read
     int depth_ = 0;
-    int leftOutFrom_ = 0; // depth of the left-out element we are inside, or 0
-    int styleFrom_ = 0;   // depth of the <style> element we are inside, or 0
-    int patternFrom_ = 0; // depth of the outermost <pattern> we are inside, or 0
+    int leftOutFrom_ = 0;   // depth of the left-out element we are inside, or 0
+    int styleFrom_ = 0;     // depth of the <style> element we are inside, or 0
+    int patternFrom_ = 0;   // depth of the outermost <pattern> we are inside, or 0
+    int clipFrom_ = 0;      // depth of the <clipPath> we are inside, or 0
+    const bool strokeText_; // text is drawn in a stroke face, and the document may hold some
+    TextStyleSheet sheet_;
+    QSet<QString> clipMasks_;         // opaque masks, written as clipping paths
+    std::size_t textPoints_ = 0;      // of the text's paths so far
+    std::vector<TextStyle> styles_;   // of the open elements, when strokeText_
+    std::vector<StyledElement> path_; // the open elements, when strokeText_
     bool rootSeen_ = false;
     int pen_ = 1; // the pen of the last marker written
 };
@@ -348,13 +519,11 @@ int penFromLayerLabel(const QString& label)
     return pen >= 1 && pen <= 255 ? pen : 0;
 }
 
-Result<PreparedSvg> prescanSvg(const QByteArray& bytes, bool keepFills)
+Result<PreparedSvg> prescanSvg(const QByteArray& bytes, SvgText text, bool keepFills)
 {
-    if (bytes.startsWith("\x1f\x8b"))
-        return failure("it is compressed (.svgz); save it as plain SVG");
     if (bytes.trimmed().isEmpty())
         return failure("it is empty");
-    return Rewriter(bytes, keepFills).run();
+    return Rewriter(bytes, text, keepFills).run();
 }
 
 } // namespace orlex

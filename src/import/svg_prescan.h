@@ -4,6 +4,7 @@
 
 #include "common/result.h"
 #include "import/page_geometry.h"
+#include "import/svg_import.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,16 +13,19 @@ namespace orlex {
 
 // What the cleaned document leaves out or ignores, counted for the notes.
 struct LeftOut {
-    int text = 0;        // text elements (laying text out needs fonts)
-    int images = 0;      // images, embedded or linked: never read, never plotted
-    int filters = 0;     // filter effects: the shapes are drawn without them
-    int masks = 0;       // masks: the masked shapes are drawn whole
-    int clips = 0;       // clipping paths: the clipped shapes are drawn whole
-    int fonts = 0;       // font definitions
-    int metadata = 0;    // <metadata> and elements of other vocabularies
-    int links = 0;       // hyperlinks: their content is drawn, the link not followed
-    int embedded = 0;    // foreignObject content (HTML and the like)
-    int styleSheets = 0; // style sheets of other files (@import, xml-stylesheet): never read
+    int text = 0;                      // text elements left out (SvgText::Skip)
+    int textDrawn = 0;                 // text elements drawn in a stroke face
+    std::size_t missingCharacters = 0; // characters of drawn text the faces lack, left out
+    int textOnPaths = 0;               // <textPath> elements, left out
+    int textWithoutFaces = 0;          // text elements left out: the faces' files cannot be read
+    int images = 0;                    // images, embedded or linked: never read, never plotted
+    int filters = 0;                   // filter effects: the shapes are drawn without them
+    int masks = 0;                     // masks: the masked shapes are drawn whole
+    int fonts = 0;                     // font definitions
+    int metadata = 0;                  // <metadata> and elements of other vocabularies
+    int links = 0;                     // hyperlinks: their content is drawn, the link not followed
+    int embedded = 0;                  // foreignObject content (HTML and the like)
+    int styleSheets = 0;               // style sheets of other files (@import, xml-stylesheet): never read
 };
 
 struct PreparedSvg {
@@ -37,7 +41,10 @@ struct PreparedSvg {
 //   mask or marker); nesting deeper than 256 and <use> chains that loop or expand past
 //   500,000 elements;
 // - expands internal entities (within QXmlStreamReader's bound) and drops the DOCTYPE;
-// - leaves out, and counts, what is never plotted: text, images, filters (and the
+// - replaces each <text> (outside clipping paths, which librsvg fills with its outline)
+//   with a group of paths: its characters in a single-stroke face (svg_text.h), unless
+//   `text` is SvgText::Skip;
+// - leaves out, and counts, what is never plotted: text (SvgText::Skip), images, filters (and the
 //   references to them), fonts, metadata and elements of other vocabularies, foreignObject,
 //   style sheets of other files (CSS @import, a style sheet processing instruction);
 //   scripts and media are left out too;
@@ -47,7 +54,7 @@ struct PreparedSvg {
 // With `keepFills` the fills stay as they are (the root's default black too), so that the
 // drawn copy paints them as a viewer does.
 // Error positions are the original document's. Messages do not name the file.
-Result<PreparedSvg> prescanSvg(const QByteArray& bytes, bool keepFills = false);
+Result<PreparedSvg> prescanSvg(const QByteArray& bytes, SvgText text = SvgText::Stroke, bool keepFills = false);
 
 // The pen of an Inkscape layer label: "2", "2 red", "Pen 3" -> 2, 2, 3; 0 when the label
 // does not start with a pen number 1..255.

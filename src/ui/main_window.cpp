@@ -311,7 +311,7 @@ void MainWindow::onOpen()
     // classic "Plotter file (*.plt)|*.plt| All Fifes(*.*)|*.*" in Qt's form.
     const QString title = QStringLiteral("Open plott file.");
     const QString filter =
-        QStringLiteral("Drawings (*.plt *.hpgl *.hpg *.svg);;Plotter file (*.plt);; All Fifes(*.*) (*)");
+        QStringLiteral("Drawings (*.plt *.hpgl *.hpg *.svg *.svgz);;Plotter file (*.plt);; All Fifes(*.*) (*)");
     QString chosen;
     if (options_.openFileDialog) {
         chosen = options_.openFileDialog(this, title, filter);

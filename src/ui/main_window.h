@@ -204,9 +204,10 @@ private:
         std::string path;
         std::int16_t zoom = 100;
         bool halfStep = true;
-        bool shorterTravel = false;                                      // the strokes in the planner's order
-        unsigned lineWork = 0;                                           // Options > "Line work" ticked, a bit each
-        PlotReading reading = PlotReading::Classic;                      // Options > "Full HP-GL"
+        bool shorterTravel = false;                 // the strokes in the planner's order
+        unsigned lineWork = 0;                      // Options > "Line work" ticked, a bit each
+        PlotReading reading = PlotReading::Classic; // Options > "Full HP-GL"
+        bool strokeText = true;                     // Options > "Text in a single-stroke font": an SVG's text drawn
         double stepLengthX = 0, stepLengthY = 0, limitX = 0, limitY = 0; // Lstepx, Lstepy, Maxx, Maxy
         std::optional<FileStamp> stamp;                                  // the file as it was tested
         bool operator==(const DrawableCheck&) const = default;
@@ -240,7 +241,7 @@ private:
 
     // The chosen file as the runs read it (main_window_inputs.cpp): as it is, an SVG
     // converted, or its strokes in a shorter pen-up order.
-    void buildInputOptions(); // Options > "Shorter pen-up travel", "Full HP-GL"
+    void buildInputOptions(); // Options > "Shorter pen-up travel", "Full HP-GL", "Text in a single-stroke font"
     // Before a test: a file that takes work is prepared on a thread of its own while the
     // status bar shows how far it got and Stop cancels it; the test then goes on in
     // finishTestAndShow. False when the preparation has not finished here.
@@ -265,6 +266,7 @@ private:
     void buildLineWorkOptions();   // Options > "Line work"
     unsigned lineWorkBits() const; // which of them are ticked
     void applyLineWork(PlotPreparation& preparation) const;
+    void onStrokeTextToggled(bool on);
     PlotReading plotReading() const; // the reading every run of the chosen file uses
     void showInputNotes(const QString& notes);
     void addInputNotes(const std::vector<std::string>& notes);

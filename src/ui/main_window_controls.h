@@ -102,6 +102,7 @@ class PreviewWidget;
     X(QAction, dedupeAction)        /* "Drop retraced lines" */                                                        \
     X(QAction, mergeAction)         /* "Join strokes that meet" */                                                     \
     X(QAction, simplifyAction)      /* "Simplify curves" */                                                            \
+    X(QAction, strokeTextAction)    /* "Text in a single-stroke font", checkable, on: SVG text drawn, else left out */ \
     X(QMenu, helpMenu)                                                                                                 \
     X(QAction, aboutAction)                                                                                            \
     /* Status bar, under the client area. */                                                                           \

@@ -1,8 +1,8 @@
 // The chosen file as the window's runs read it: a plot file as it is, an SVG drawing
 // converted to plotter units, and with Options > "Shorter pen-up travel" the strokes in
 // the stroke planner's order; with Options > "Full HP-GL" every run reads it with the
-// full reading. "Test and Show" prepares it; the preview, the fit, the estimate and Draw
-// then all use the prepared plot. The file on disk is never changed.
+// full reading; Options > "Text in a single-stroke font" draws an SVG's text. "Test and Show" prepares it; the preview,
+// the fit, the estimate and Draw then all use the prepared plot. The file on disk is never changed.
 #include "ui/main_window.h"
 
 #include "run/preview_sink.h"
@@ -26,6 +26,7 @@ namespace {
 constexpr const char* kShorterTravelKey = "shorterPenUpTravel";
 constexpr int kPreparationPollMs = 20; // progress and the end of a preparation
 constexpr const char* kFullHpglKey = "fullHpgl";
+constexpr const char* kStrokeTextKey = "strokeText";
 constexpr const char* kRecentFilesKey = "recentFiles";
 constexpr double kWindowLineWorkMm = 0.05; // the window's tolerance for each line-work step
 
@@ -64,6 +65,15 @@ void MainWindow::buildInputOptions()
     fullHpglAction->setCheckable(true);
     fullHpglAction->setChecked(preferences_->value(QLatin1String(kFullHpglKey), false).toBool());
     connect(fullHpglAction, &QAction::toggled, this, &MainWindow::onFullHpglToggled);
+
+    // An SVG drawing's text in the Hershey face nearest its font; off, it is left out
+    // with a note, as before text was drawn.
+    strokeTextAction = optionsMenu->addAction(QStringLiteral("Text in a single-stroke font"));
+    strokeTextAction->setObjectName(QStringLiteral("strokeTextAction"));
+    strokeTextAction->setCheckable(true);
+    strokeTextAction->setChecked(preferences_->value(QLatin1String(kStrokeTextKey), true).toBool());
+    connect(strokeTextAction, &QAction::toggled, this, &MainWindow::onStrokeTextToggled);
+
     buildLineWorkOptions();
     // File > "Recent files", under Open: the files chosen last, newest first.
     recentFilesMenu = new QMenu(QStringLiteral("Recent files"), fileMenu);
@@ -176,6 +186,15 @@ void MainWindow::onFullHpglToggled(bool on)
     forgetCheck();
 }
 
+// Text drawn or left out: another plot again.
+void MainWindow::onStrokeTextToggled(bool on)
+{
+    preferences_->setValue(QLatin1String(kStrokeTextKey), on);
+    preferences_->sync();
+    showInputNotes({});
+    forgetCheck();
+}
+
 PlotReading MainWindow::plotReading() const
 {
     return fullHpglAction->isChecked() ? PlotReading::Full : PlotReading::Classic;
@@ -188,6 +207,7 @@ bool MainWindow::prepareRunFile()
     PlotPreparation preparation;
     preparation.shorterTravel = shorterTravelAction->isChecked();
     applyLineWork(preparation);
+    preparation.svg.text = strokeTextAction->isChecked() ? SvgText::Stroke : SvgText::Skip;
     preparation.reading = plotReading();
     preparation.fullOptions = machinePage(settings_);
     preparation.keepCopy = true; // Draw draws what the test read

@@ -90,6 +90,7 @@ MainWindow::DrawableCheck MainWindow::currentCheckKey() const
     key.halfStep = halfStepOption->isChecked();
     key.shorterTravel = shorterTravelAction->isChecked();
     key.lineWork = lineWorkBits();
+    key.strokeText = strokeTextAction->isChecked();
     key.reading = plotReading();
     key.stepLengthX = settings_.stepLengthX;
     key.stepLengthY = settings_.stepLengthY;

@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                           "BothNamesOfOutput",
                           {"optimize", "a.plt", "-"},
                           "--settings\n--json\n--hpgl\n-o\n--output\n--no-reverse\n--merge\n--dedupe\n--simplify\n"
-                          "--hide-covered\n--clock\n--help\n"},
+                          "--hide-covered\n--text\n--clock\n--help\n"},
                       CompletionCase{"Choices", {"draw", "a.plt", "--port", "d"}, "direct\n"},
                       CompletionCase{"ChoicesAfterEquals", {"draw", "a.plt", "--port", "=", "pp"}, "ppdev\n"},
                       CompletionCase{"NothingForANumber", {"draw", "a.plt", "--zoom", ""}, ""},

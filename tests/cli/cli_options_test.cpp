@@ -113,7 +113,9 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedArguments,
                                                        "--port can be given only once"},
                                            RefusedCase{{"draw", "a.plt", "--simulate", "--port", "ppdev"}, "together"},
                                            RefusedCase{{"draw", "a.plt", "--svg", "p.svg"}, "need --simulate"},
-                                           RefusedCase{{"draw", "a.plt", "--realtime"}, "need --simulate"}));
+                                           RefusedCase{{"draw", "a.plt", "--realtime"}, "need --simulate"},
+                                           RefusedCase{{"convert", "a.svg", "-o", "b", "--text", "outline"},
+                                                       "--text needs stroke or skip"}));
 
 struct UsageErrorCase {
     const char* name;

@@ -319,6 +319,23 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"ToleranceGiven", {"--tolerance", "0.5"}, {{"max_x_mm", "60"}, {"pen_down_mm", "80.000"}}}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// An SVG's text is drawn in a stroke font unless --text skip leaves it out, as before.
+TEST(SvgInput, TextIsDrawnUnlessSkipped)
+{
+    TempFolder folder;
+    writeFile(folder / "text.svg",
+              R"(<svg xmlns="http://www.w3.org/2000/svg" width="100mm" height="50mm" viewBox="0 0 100 50">)"
+              R"(<path d="M10 10 H60" stroke="black"/><text x="10" y="40" font-size="10">Plot</text></svg>)");
+    const CliResult drawn = runCli(folder.path(), {"test", "text.svg", "--json"});
+    const CliResult skipped = runCli(folder.path(), {"test", "text.svg", "--json", "--text", "skip"});
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    ASSERT_EQ(skipped.status, 0) << skipped.err;
+    EXPECT_GT(std::stod(jsonValue(drawn.out, "pen_down_mm").value_or("0")), 60.0);
+    EXPECT_EQ(jsonValue(skipped.out, "pen_down_mm"), "50.000");
+    EXPECT_NE(drawn.err.find("1 text element(s) drawn in a single-stroke font"), std::string::npos) << drawn.err;
+    EXPECT_NE(skipped.err.find("1 text element(s) left out"), std::string::npos) << skipped.err;
+}
+
 // The test of an SVG is the test of its conversion; a simulated draw of it puts the same
 // lines on the virtual paper, and no temporary file stays behind.
 TEST(SvgInput, TestAndDrawUseTheConvertedPlot)

@@ -44,7 +44,9 @@ class FileGeometry : public testing::TestWithParam<FileCase> {};
 
 TEST_P(FileGeometry, MatchesTheShapesDrawn)
 {
-    const auto drawing = importSvg(svgFile(GetParam().file));
+    SvgImportOptions shapesOnly;
+    shapesOnly.text = SvgText::Skip; // text has tests of its own
+    const auto drawing = importSvg(svgFile(GetParam().file), shapesOnly);
     ASSERT_TRUE(drawing.ok()) << drawing.message();
     expectMeasure(measure(*drawing), GetParam().want);
 }

@@ -140,6 +140,7 @@ private slots:
     void svgIsConvertedHoweverItIsChosen_data();
     void svgIsConvertedHoweverItIsChosen();
     void badSvgSaysWhyAndNothingMoves();
+    void svgTextIsDrawnUnlessTheOptionIsOff();
 };
 
 void TestPlotInputs::optionIsOffByDefaultAndRemembered()
@@ -362,8 +363,9 @@ void TestPlotInputs::svgIsConvertedHoweverItIsChosen()
     if (how == QStringLiteral("open")) {
         rig.dialogResult = svg;
         controls(w).openAction->trigger();
-        QCOMPARE(rig.dialogFilter,
-                 QStringLiteral("Drawings (*.plt *.hpgl *.hpg *.svg);;Plotter file (*.plt);; All Fifes(*.*) (*)"));
+        QCOMPARE(
+            rig.dialogFilter,
+            QStringLiteral("Drawings (*.plt *.hpgl *.hpg *.svg *.svgz);;Plotter file (*.plt);; All Fifes(*.*) (*)"));
     } else if (how == QStringLiteral("drop")) {
         QVERIFY(dropFile(w, svg));
     } else {
@@ -401,6 +403,34 @@ void TestPlotInputs::badSvgSaysWhyAndNothingMoves()
     QVERIFY(controls(w).testAndShowButton->isEnabled());
     QCOMPARE(controls(w).maxXLabel->text(), QStringLiteral("10 mm")); // the last good test's extents stay
     QCOMPARE(rig.writesTo(Register::Data).size(), dataWrites);
+}
+
+// Options > "Text in a single-stroke font", on by default and remembered: the text's
+// letters widen the plot; off, the text is left out with the note, as before.
+void TestPlotInputs::svgTextIsDrawnUnlessTheOptionIsOff()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    QVERIFY(controls(w).optionsMenu->actions().contains(controls(w).strokeTextAction));
+    QCOMPARE(controls(w).strokeTextAction->text(), QStringLiteral("Text in a single-stroke font"));
+    QVERIFY(controls(w).strokeTextAction->isCheckable() && controls(w).strokeTextAction->isChecked());
+    w.openPlotFile(rig.writeFile("text.svg", R"(<svg xmlns="http://www.w3.org/2000/svg" width="100mm" height="50mm" )"
+                                             R"(viewBox="0 0 100 50"><path d="M10 10 H60" stroke="black"/>)"
+                                             R"(<text x="10" y="40" font-size="20">Plotter</text></svg>)"));
+    controls(w).testAndShowButton->click();
+    QVERIFY(rig.waitUntilIdle());
+    QCOMPARE(controls(w).maxXLabel->text(), QStringLiteral("68 mm"));
+    QVERIFY(controls(w).inputLabel->text().contains(QStringLiteral("1 text element(s) drawn in a single-stroke font")));
+    QVERIFY(controls(w).drawButton->isEnabled());
+
+    controls(w).strokeTextAction->trigger(); // another plot: Draw waits for a test
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    controls(w).testAndShowButton->click();
+    QVERIFY(rig.waitUntilIdle());
+    QCOMPARE(controls(w).maxXLabel->text(), QStringLiteral("60 mm"));
+    QVERIFY(controls(w).inputLabel->text().contains(QStringLiteral("1 text element(s) left out")));
+    rig.closeWindow();
+    QVERIFY(!controls(rig.openWindow()).strokeTextAction->isChecked());
 }
 
 QTEST_MAIN(TestPlotInputs)

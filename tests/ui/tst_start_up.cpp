@@ -401,7 +401,7 @@ void TestStartUp::openKeepsThePathOnCancel()
     QCOMPARE(rig.dialogCalls, 1);
     QCOMPARE(rig.dialogTitle, QString("Open plott file."));
     QCOMPARE(rig.dialogFilter,
-             QString("Drawings (*.plt *.hpgl *.hpg *.svg);;Plotter file (*.plt);; All Fifes(*.*) (*)"));
+             QString("Drawings (*.plt *.hpgl *.hpg *.svg *.svgz);;Plotter file (*.plt);; All Fifes(*.*) (*)"));
     QVERIFY(w.plotFile().empty());
     QVERIFY(controls(w).fileNameBox->text().isEmpty());
 

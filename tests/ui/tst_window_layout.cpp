@@ -347,7 +347,7 @@ void TestWindowLayout::motorSymbol()
 }
 
 // The menus as the operator reads them, in order; Open Privat is shown but never offered,
-// and the choices are off on a fresh installation.
+// and the choices are off on a fresh installation, but for the text of SVG drawings.
 void TestWindowLayout::menus()
 {
     WindowRig rig;
@@ -381,6 +381,7 @@ void TestWindowLayout::menus()
                                 "  Pause at pen change [ ]",
                                 "  Shorter pen-up travel [ ]",
                                 "  Full HP-GL [ ]",
+                                "  Text in a single-stroke font [x]",
                                 "  Line work",
                                 "    Hide lines under fills [ ]",
                                 "    Drop retraced lines [ ]",

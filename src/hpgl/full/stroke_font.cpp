@@ -1,11 +1,9 @@
-// Loads the Hershey font through libhersheyfont and keeps a plain copy of its glyphs.
+// The labels' face, copied from the stroke faces into the reading's own point type.
 #include "hpgl/full/stroke_font.h"
 
-#include <memory>
+#include "fonts/stroke_faces.h"
 
-extern "C" {
-#include <hersheyfont.h>
-}
+#include <memory>
 
 namespace orlex::fullhpgl {
 
@@ -13,24 +11,21 @@ namespace {
 
 std::unique_ptr<StrokeFont> loadFont()
 {
-    hershey_font* hf = hershey_font_load(kStrokeFontName);
-    if (hf == nullptr)
+    const StrokeFace* face = strokeFace(kStrokeFontName);
+    if (face == nullptr)
         return nullptr;
     auto font = std::make_unique<StrokeFont>();
-    for (int c = 0; c < 256; ++c) {
-        const hershey_glyph* g = hershey_font_glyph(hf, static_cast<unsigned char>(c));
-        Glyph& glyph = font->glyphs[static_cast<std::size_t>(c)];
-        glyph.present = g != nullptr && g->width != 0;
-        if (!glyph.present)
-            continue;
-        glyph.width = g->width;
-        for (const hershey_path* path = g->paths; path != nullptr; path = path->next) {
-            std::vector<Point>& stroke = glyph.strokes.emplace_back();
-            for (unsigned i = 0; i < path->nverts; ++i)
-                stroke.push_back({static_cast<double>(path->verts[i].x), static_cast<double>(path->verts[i].y)});
+    for (std::size_t c = 0; c < face->glyphs.size(); ++c) {
+        const StrokeGlyph& from = face->glyphs[c];
+        Glyph& glyph = font->glyphs[c];
+        glyph.present = from.present;
+        glyph.width = from.advance;
+        for (const auto& stroke : from.strokes) {
+            std::vector<Point>& to = glyph.strokes.emplace_back();
+            for (const StrokePoint& p : stroke)
+                to.push_back({p.x, p.y});
         }
     }
-    hershey_font_free(hf);
     return font;
 }
 

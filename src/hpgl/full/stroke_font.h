@@ -1,5 +1,5 @@
 // The single-stroke font labels are drawn with: the Hershey "futural" (simplex roman) face
-// of hershey-fonts-data, read through libhersheyfont once per process.
+// of hershey-fonts-data (fonts/stroke_faces.h), in the reading's own point type.
 #pragma once
 
 #include "hpgl/full/plot_state.h"
