@@ -15,8 +15,8 @@
 #include <QtTest>
 
 #include <functional>
-#include <thread>
 #include <set>
+#include <thread>
 
 using orlex::test::InkStep;
 using orlex::test::inkSteps;
