@@ -32,8 +32,8 @@ private:
 
 TEST(RecordedPlot, GivesBackEveryEventExactly)
 {
-    const double coordinates[] = {0, -0.0, 1, -1, 12.5, 0.1, 2147483647, -2147483647, -2147483648.0,
-                                  2147483648.0, 1e300, -4e-310};
+    const double coordinates[] = {0,     -0.0,   1, -1, 12.5, 0.1, 2147483647, -2147483647, -2147483648.0, 2147483648.0,
+                                  1e300, -4e-310};
     EventLog direct;
     RecordedPlot plot;
     SinkFan both{&direct, &plot};
