@@ -10,6 +10,7 @@
 #include "cli/pen_prompt.h"
 #include "cli/progress_line.h"
 #include "cli/test_run.h"
+#include "common/number_text.h"
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"
 #include "run/carriage_reach.h"
@@ -20,6 +21,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -158,10 +160,12 @@ int DrawSession::drawWhenReady()
         return kExitNoPlotter;
     }
     const DrawPlan plan{options_.home ? DrawPlan::Origin::PenToZero : DrawPlan::Origin::AsTested, options_.fromPoint};
-    if (options_.home || check_.needsPenToZero())
-        std::cout << "Pen to 0: homing, then " << -check_.extents.minXmm << " mm right and " << -check_.extents.minYmm
-                  << " mm up\n"
+    if (options_.home || check_.needsPenToZero()) {
+        const CarriageMm origin = penToZeroPoint(check_, settings_);
+        std::cout << "Pen to 0: homing, then " << numberText(std::round(origin.x * 100) / 100 + 0.0) << " mm right and "
+                  << numberText(std::round(origin.y * 100) / 100 + 0.0) << " mm up\n"
                   << std::flush;
+    }
 
     double startMicros = 0;
     DrawMonitorHooks hooks;
@@ -177,9 +181,7 @@ int DrawSession::drawWhenReady()
         hooks.penChange = [this](char pen) { askForPen(pen); };
     DrawMonitor monitor(drive_, check_, plan.firstPoint, std::move(hooks));
     monitor_.store(&monitor);
-    const DrawReport report =
-        drawPlot(DrawJob{runFile_, check_.extents, check_.zoom, check_.halfStep, plan, check_.reading}, drive_, nullptr,
-                 &monitor);
+    const DrawReport report = drawPlot(drawJobFor(runFile_, check_, plan), drive_, nullptr, &monitor);
     monitor_.store(nullptr);
     const double micros = nowMicros() - startMicros;
     stoppedAtPoint_ = report.stoppedAtPoint;
@@ -307,15 +309,17 @@ int runDrawCommand(const CliOptions& options)
     }
     // Where the drawing starts: after "Pen to 0" at its point, on the virtual plotter
     // where --start puts the carriage. On a real plotter without homing nobody knows.
-    std::optional<CarriageMm> penAt;
-    if (options.home || check.needsPenToZero())
-        penAt = penToZeroPoint(check, prepared.settings);
-    else if (options.simulate)
-        penAt = CarriageMm{options.startXmm, options.startYmm};
-    if (!penAt) {
+    std::optional<CarriageMm> carriage;
+    if (options.simulate)
+        carriage = CarriageMm{options.startXmm, options.startYmm};
+    const StartFit start = fitFromDrawStart(check, prepared.settings,
+                                            options.home ? DrawPlan::Origin::PenToZero : DrawPlan::Origin::AsTested,
+                                            carriage, kCliRemedies);
+    if (start.positionUnknown)
         std::cerr << kPositionUnknownText << "\n";
-    } else if (const auto refusal = positionFitRefusal(check, prepared.settings, *penAt, kCliOverrunRemedy)) {
-        std::cerr << "orlex-plotter-cli: " << *refusal << "\n";
+    if (start.refusal) {
+        std::cerr << "orlex-plotter-cli: the plot fits the machine, but not from where its drawing starts: "
+                  << *start.refusal << ". Nothing was moved.\n";
         return kExitTooBig;
     }
     std::unique_ptr<PenPrompt> prompt;

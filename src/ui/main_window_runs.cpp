@@ -233,15 +233,9 @@ void MainWindow::onDrawClicked()
 // the carriage stands once a homing made that known): the plot must fit from there.
 std::optional<std::string> MainWindow::positionRefusal(const DrawPlan& plan) const
 {
-    if (plan.origin != DrawPlan::Origin::AsTested || plan.firstPoint != 1)
+    if (plan.firstPoint != 1)
         return std::nullopt; // a resumed draw goes on in the frame of the stopped one
-    const DriveState& state = controller_->drive().state;
-    std::optional<CarriageMm> penAt;
-    if (lastCheck->needsPenToZero())
-        penAt = penToZeroPoint(*lastCheck, settings_);
-    else if (state.carriageKnown)
-        penAt = CarriageMm{state.carriageXmm, state.carriageYmm};
-    return penAt ? positionFitRefusal(*lastCheck, settings_, *penAt) : std::nullopt;
+    return fitFromDrawStart(*lastCheck, settings_, plan.origin, controller_->carriagePlace(), kWindowRemedies).refusal;
 }
 
 // The draw of Draw and Resume, on the motion thread. The window follows it with its
@@ -259,7 +253,7 @@ void MainWindow::runDraw(const DrawPlan& plan)
         return;
     }
     stoppedDraw_.reset();
-    const DrawJob job{runFile(), plotExtents, lastCheck->zoom, lastCheck->halfStep, plan, lastCheck->reading};
+    const DrawJob job = drawJobFor(runFile(), *lastCheck, plan);
     if (!controller_->startDraw(job, *lastCheck, pauseAtPenChangeAction->isChecked()))
         return;
     // The lamp shows the motors steadily on.

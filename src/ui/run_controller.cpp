@@ -112,11 +112,23 @@ bool RunController::startHome()
     });
 }
 
-bool RunController::startPenToZero(const PlotExtents& extents, std::int16_t zoom)
+std::optional<CarriageMm> RunController::carriagePlace() const
 {
-    return startJob(RunState::Homing, [this, extents, zoom] {
+    const DriveState& state = drive_->state;
+    if (!state.carriageKnown)
+        return std::nullopt;
+    return CarriageMm{state.carriageXmm, state.carriageYmm};
+}
+
+bool RunController::startPenToZero(const PlotExtents& extents, const PlotTest* check, std::int16_t zoom)
+{
+    PenToZeroNeed need{extents.minXmm, extents.minYmm};
+    const bool halfStep = halfStep_ ? halfStep_() : true;
+    if (check != nullptr && check->zoom == zoom && check->halfStep == halfStep)
+        need = check->penToZeroNeed();
+    return startJob(RunState::Homing, [this, need, zoom] {
         const MotionEnd end = runGuarded(
-            *drive_, [this, &extents, zoom](MotionEnd& e) { e.origin = moveToPlotOrigin(*drive_, extents, zoom); });
+            *drive_, [this, &need, zoom](MotionEnd& e) { e.origin = moveToPlotOrigin(*drive_, need, zoom); });
         postToWindow([this, end] { finishMotion(end); });
     });
 }

@@ -7,6 +7,7 @@
 
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"
+#include "run/carriage_reach.h"
 #include "run/draw_monitor.h"
 #include "run/ink_ring.h"
 #include "run/motion_thread.h"
@@ -63,9 +64,14 @@ public:
     // The address setting changed: reopen the port there. Only while idle.
     std::string followPortAddress(std::uint16_t address);
 
+    // Where the carriage stands, when that is known: once a homing found it. Only while idle().
+    std::optional<CarriageMm> carriagePlace() const;
+
     // Jobs on the motion thread; false when one already runs (nothing starts then).
     bool startHome();
-    bool startPenToZero(const PlotExtents& extents, std::int16_t zoom);
+    // "Pen to 0" for `extents` at `zoom`; the lowest steps of `check` count when it was
+    // counted at that zoom and in the step mode the job takes.
+    bool startPenToZero(const PlotExtents& extents, const PlotTest* check, std::int16_t zoom);
     bool startSpeed();
     // A draw of what `test` checked. With `pauseAtPenChange`, an SP for another pen holds
     // the draw until continueRun().

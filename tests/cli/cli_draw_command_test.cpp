@@ -239,8 +239,9 @@ INSTANTIATE_TEST_SUITE_P(
                                "PD3600,0;",
                                {"--simulate", "--zoom", "150"},
                                3,
-                               "The plot would reach X 165 mm of 150 mm from where the pen stands: move the pen or "
-                               "use --home"},
+                               "the plot fits the machine, but not from where its drawing starts: The plot would "
+                               "reach X 165 mm of 150 mm from where the pen stands: start the carriage at least 15 mm "
+                               "left of where --start puts it or use --home. Nothing was moved."},
                       GateCase{"PastYFromTheStart",
                                "PD0,5000;",
                                {"--simulate", "--start", "0,40"},

@@ -265,7 +265,9 @@ void TestRuns::drawFitsFromWhereThePenStands()
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     const QString refusal = rig.feedback.messages.front().text;
     QVERIFY2(refusal.startsWith(QStringLiteral("The plot would reach X ")), qPrintable(refusal));
-    QVERIFY(refusal.endsWith(QStringLiteral(" from where the pen stands: move the pen or press Pen home")));
+    QVERIFY2(refusal.endsWith(QStringLiteral(" from where the pen stands: move the pen at least 100 mm left or press "
+                                             "Pen home")),
+             qPrintable(refusal));
     QCOMPARE(w.runState(), RunState::Idle);
     QCOMPARE(rig.writesTo(Register::Data).size(), writes);
 }
