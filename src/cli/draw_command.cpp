@@ -276,7 +276,11 @@ void DrawSession::printSummary(std::uint64_t points, double micros, bool homed)
     if (const VirtualPlotter* plotter = opened_.virtualPlotter) {
         const VirtualPlotterCounters& c = plotter->counters();
         std::cout << "Steps: X " << c.stepsX << ", Y " << c.stepsY << (homed ? " (homing included)" : "") << "\n"
-                  << "Lost steps: X " << c.lostStepsX << ", Y " << c.lostStepsY << "\n";
+                  << "Lost steps: X " << c.lostStepsX << ", Y " << c.lostStepsY
+                  << (c.endStopsX + c.endStopsY > 0
+                          ? " (" + std::to_string(c.endStopsX + c.endStopsY) + " against an end of travel)"
+                          : std::string())
+                  << "\n";
     }
     // Short runs in milliseconds, where whole seconds would say "0 s".
     const double seconds = micros / 1e6;

@@ -138,6 +138,7 @@ void MainWindow::startUp()
     drive().state.coilsX = 1;
     drive().state.coilsY = 16; // the data register is left alone until the first step
     startUpDisplay();
+    showCarriagePosition(); // known from the start on the virtual plotter
 
     // The status poll starts now: nothing ticks into a half-built window, not even while
     // a start-up message box runs its own event loop. No tick can come before this
@@ -168,6 +169,7 @@ void MainWindow::startUpDisplay()
 void MainWindow::settingsSaved()
 {
     followPortAddress();
+    controller_->followMachineSettings();
     settingsMayHaveChangedTheScale();
     resumePositionLost(QStringLiteral("the settings were saved"));
     showSettingsLabels(QStringLiteral(" mm"));

@@ -363,6 +363,10 @@ void MainWindow::showDrawEnd(const DrawReport& report, const DrawMonitor& monito
     }
     if (const std::string skipped = report.run.skippedMessage(); !skipped.empty())
         warn(skipped);
+    if (const std::string& lost = controller_->lostInLastDraw(); !lost.empty()) {
+        progressLabel->setText(progressLabel->text() + QStringLiteral("; steps were lost"));
+        warn(lost);
+    }
 }
 
 // Asks a running draw, homing or speed measurement to end after the current step, or

@@ -15,6 +15,13 @@ RunController::RunController(const MachineSettings& settings, OpenedPort port, s
       motion_(std::make_unique<MotionThread>(true))
 {
     drive_ = std::make_unique<Drive>(port_.port(), settings_, DriveHooks{halfStep_});
+    // The virtual plotter tells where its carriage starts, as the command line's --start
+    // does: its place is known from the first step. A real machine's is not, until a homing.
+    if (const VirtualPlotter* plotter = port_.virtualPlotter) {
+        drive_->state.carriageKnown = true;
+        drive_->state.carriageXmm = plotter->xMillimetres();
+        drive_->state.carriageYmm = plotter->yMillimetres();
+    }
     // A real-time poller must not wait for a page of the ring it writes.
     if (motion_->priority().realTime)
         lockInMemory(ink_.ring.storage(), ink_.ring.storageBytes());
@@ -112,6 +119,14 @@ bool RunController::startHome()
     });
 }
 
+void RunController::followMachineSettings()
+{
+    if (VirtualPlotter* plotter = port_.virtualPlotter) {
+        plotter->setStepLengths(settings_.stepLengthX / 200.0, settings_.stepLengthY / 200.0);
+        plotter->setTravel(settings_.travelXmm, settings_.travelYmm);
+    }
+}
+
 std::optional<CarriageMm> RunController::carriagePlace() const
 {
     const DriveState& state = drive_->state;
@@ -154,6 +169,8 @@ bool RunController::startDraw(const DrawJob& job, const PlotTest& test, bool pau
     if (plotter != nullptr)
         hooks.penSelected = [plotter](char pen) { plotter->selectPen(pen); };
     monitor_ = std::make_unique<DrawMonitor>(*drive_, test, job.plan.firstPoint, std::move(hooks));
+    if (plotter != nullptr)
+        countersAtDrawStart_ = plotter->counters();
     return startJob(RunState::Drawing, [this, job, plotter] {
         if (plotter != nullptr)
             plotter->selectPen('1'); // every draw begins with pen 1
@@ -208,6 +225,9 @@ void RunController::finishDraw(const DrawReport& report)
     drive_->continueAfterPause(); // no pause or stop request outlives its draw
     drive_->clearStop();
     port_.flush();
+    lostInLastDraw_.clear();
+    if (const VirtualPlotter* plotter = port_.virtualPlotter)
+        lostInLastDraw_ = lostStepsText(countersAtDrawStart_, plotter->counters());
     if (state_ == RunState::Ending)
         return;
     state_ = RunState::Idle; // told with the end below, once the window has shown it

@@ -64,8 +64,16 @@ public:
     // The address setting changed: reopen the port there. Only while idle.
     std::string followPortAddress(std::uint16_t address);
 
-    // Where the carriage stands, when that is known: once a homing found it. Only while idle().
+    // Where the carriage stands, when that is known: on the virtual plotter from the start,
+    // on a real one once a homing found it. Only while idle().
     std::optional<CarriageMm> carriagePlace() const;
+
+    // A Save changed the settings: the virtual plotter's step lengths and ends of travel
+    // follow them. Only while idle().
+    void followMachineSettings();
+    // What the machine lost during the last draw, as far as it can tell (the virtual
+    // plotter can); empty when nothing was lost.
+    const std::string& lostInLastDraw() const { return lostInLastDraw_; }
 
     // Jobs on the motion thread; false when one already runs (nothing starts then).
     bool startHome();
@@ -117,6 +125,8 @@ private:
     RunState state_ = RunState::Idle;
     InkRing ink_;
     std::unique_ptr<DrawMonitor> monitor_;
+    VirtualPlotterCounters countersAtDrawStart_;
+    std::string lostInLastDraw_;
     std::mutex postedMutex_;
     std::vector<std::function<void()>> posted_; // calls from the motion thread, not yet run
     std::unique_ptr<MotionThread> motion_;      // last: its jobs use everything above

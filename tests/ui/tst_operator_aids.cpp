@@ -525,8 +525,11 @@ void TestOperatorAids::carriagePosition_data()
 {
     QTest::addColumn<QStringList>("steps"); // buttons clicked, or "draw"
     QTest::addColumn<bool>("known");
-    QTest::newRow("at start") << QStringList{} << false;
-    QTest::newRow("jogged, not homed") << QStringList{"stepRightButton"} << false;
+    // The virtual plotter's carriage is known from its start, as the command line's --start.
+    QTest::newRow("at start") << QStringList{} << true;
+    QTest::newRow("jogged, not homed") << QStringList{"stepRightButton"} << true;
+    // The coils are off at start: the first press of Motor switches them on, the second off.
+    QTest::newRow("motors off, homed again") << QStringList{"motorButton", "motorButton", "penHomeButton"} << true;
     QTest::newRow("homed") << QStringList{"penHomeButton"} << true;
     QTest::newRow("homed, jogged") << QStringList{"penHomeButton", "stepRightButton", "stepUpButton", "stepUpButton"}
                                    << true;
@@ -536,6 +539,7 @@ void TestOperatorAids::carriagePosition_data()
     // The motors' phases do not carry over to the other step type one for one.
     QTest::newRow("homed, step type changed") << QStringList{"penHomeButton", "fullStepOption"} << false;
     QTest::newRow("homed, motors off") << QStringList{"penHomeButton", "motorButton"} << false;
+    QTest::newRow("motors off") << QStringList{"motorButton", "motorButton"} << false;
 }
 
 // The readout says what the virtual plotter's carriage knows, to the hundredth.

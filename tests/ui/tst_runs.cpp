@@ -240,36 +240,38 @@ void TestRuns::fileWithoutAPointIsNotAPlot()
     QVERIFY(!controls(w).drawButton->isEnabled());
 }
 
-// Unknown at first, the position is known once Pen home found it: then a draw that would
-// run past a limit from where the pen stands is refused, and nothing moves.
+// The virtual plotter's carriage is known from its start (30 mm, 30 mm): a draw that
+// would run past a limit from there is refused with a remedy that works there, and
+// nothing moves. Once the motors were off the place is unknown until Pen home finds it.
 void TestRuns::drawFitsFromWhereThePenStands()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;"); // 100 mm to the right
     controls(w).testAndShowButton->click();
-    QVERIFY(controls(w).positionLabel->isVisibleTo(&w));
-    QCOMPARE(controls(w).positionLabel->text(),
-             QStringLiteral("Position unknown: the plot fits only if the pen stands at its origin"));
-
-    controls(w).penHomeButton->click();
-    QVERIFY(rig.waitUntilIdle());
-    controls(w).testAndShowButton->click();
-    QVERIFY(controls(w).positionLabel->text().startsWith(QStringLiteral("Pen at X ")));
-    controls(w).drawButton->click(); // from home: to 100 mm
+    QCOMPARE(controls(w).positionLabel->text(), QStringLiteral("Pen at X 30.00 mm, Y 30.00 mm"));
+    controls(w).drawButton->click(); // from 30 mm: to 130 mm
     QVERIFY(rig.waitUntilIdle());
     QVERIFY(rig.feedback.messages.empty());
 
     const std::size_t writes = rig.writesTo(Register::Data).size();
-    controls(w).drawButton->click(); // from 100 mm: to 200 mm
+    controls(w).drawButton->click(); // from 130 mm: to 230 mm
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
-    const QString refusal = rig.feedback.messages.front().text;
-    QVERIFY2(refusal.startsWith(QStringLiteral("The plot would reach X ")), qPrintable(refusal));
-    QVERIFY2(refusal.endsWith(QStringLiteral(" from where the pen stands: move the pen at least 100 mm left or press "
-                                             "Pen home")),
-             qPrintable(refusal));
+    QCOMPARE(rig.feedback.messages.front().text,
+             QStringLiteral("The plot would reach X 230 mm of 150 mm from where the pen stands: move the pen at "
+                            "least 80 mm left or press Pen home"));
     QCOMPARE(w.runState(), RunState::Idle);
     QCOMPARE(rig.writesTo(Register::Data).size(), writes);
+
+    controls(w).motorButton->click();
+    QCOMPARE(controls(w).positionLabel->text(),
+             QStringLiteral("Position unknown: the plot fits only if the pen stands at its origin"));
+    controls(w).penHomeButton->click();
+    QVERIFY(rig.waitUntilIdle());
+    controls(w).drawButton->click(); // from where homing leaves the pen, 1 mm from the switch
+    QVERIFY(rig.waitUntilIdle());
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    QCOMPARE(rig.plotter().xMillimetres(), 101.0);
 }
 
 // Draw is for the file the test read: choosing another one turns it off; choosing the
@@ -340,6 +342,7 @@ void TestRuns::unopenablePathKeepsLastCheck()
 void TestRuns::zoomTypedDuringADrawDoesNotRescaleIt()
 {
     WindowRig rig;
+    rig.startXmm = 0; // the whole 150 mm of X travel ahead
     rig.writeSettings(1, 50, 150, 150, 80, 80, 5, 5, "&H378");
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD40,0;PD6000,0;PD6000,40;PU;");
@@ -352,7 +355,7 @@ void TestRuns::zoomTypedDuringADrawDoesNotRescaleIt()
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{0});
     QVERIFY(!rig.plotter().penDown());
-    QVERIFY2(sameSegments(rig.plotter().paper(), {{30, 30, 180, 30}, {180, 30, 180, 31}}, 0.005),
+    QVERIFY2(sameSegments(rig.plotter().paper(), {{0, 30, 150, 30}, {150, 30, 150, 31}}, 0.005),
              qPrintable(describe(rig.plotter().paper())));
     QVERIFY(!w.drawRunning());
     QVERIFY(controls(w).plotterControlFrame->isEnabled());
@@ -372,6 +375,7 @@ void TestRuns::stopEndsDraw()
     QFETCH(bool, escape);
 
     WindowRig rig;
+    rig.startXmm = 0; // room for the draw again from where the stopped one left the carriage
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;PD4000,4000;PU0,0;");
     controls(w).testAndShowButton->click();
