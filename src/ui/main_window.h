@@ -145,8 +145,11 @@ private:
     void buildMenus();
     void buildStatusBar();
     void connectHandlers();
-    void startUp();        // load settings, drive state, pen up, then the start-up display
-    void startUpDisplay(); // labels, check, Draw, half-axes
+    void connectJogKeys();
+    static constexpr int kJogRepeatDelayMs = 400;   // a held jog button starts repeating after this
+    static constexpr int kJogRepeatIntervalMs = 25; // then steps 40 times a second
+    void startUp();                                 // load settings, drive state, pen up, then the start-up display
+    void startUpDisplay();                          // labels, check, Draw, half-axes
     // The settings labels: each line's text and its unit ("mm" at start-up, where the
     // text ends with a blank; " mm" after a Save), and the address as "378H".
     void showSettingsLabels(const QString& limitUnit);

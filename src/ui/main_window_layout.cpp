@@ -9,6 +9,7 @@
 #include "ui/widgets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -432,6 +433,31 @@ void MainWindow::buildStatusBar()
     pauseShortcut->setEnabled(false); // Space keeps its usual meaning outside a draw
 }
 
+// Holding a jog button repeats its step, a click being one step; the arrow keys press
+// the jog buttons, except while a text box has the focus. A run disables the buttons, so
+// then neither does anything.
+void MainWindow::connectJogKeys()
+{
+    const std::pair<Qt::Key, QPushButton*> jogs[] = {
+        {Qt::Key_Up, stepUpButton},
+        {Qt::Key_Down, stepDownButton},
+        {Qt::Key_Right, stepRightButton},
+        {Qt::Key_Left, stepLeftButton},
+    };
+    for (const auto& [key, button] : jogs) {
+        button->setAutoRepeat(true);
+        button->setAutoRepeatDelay(kJogRepeatDelayMs);
+        button->setAutoRepeatInterval(kJogRepeatIntervalMs);
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setObjectName(button->objectName() + QStringLiteral("Key"));
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            // Up and Down, which a text box has no use for, reach here too.
+            if (!qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+                button->click();
+        });
+    }
+}
+
 void MainWindow::connectHandlers()
 {
     const std::pair<QPushButton*, void (MainWindow::*)()> buttons[] = {
@@ -456,6 +482,7 @@ void MainWindow::connectHandlers()
     for (const auto& [b, slot] : buttons)
         connect(b, &QPushButton::clicked, this, slot);
 
+    connectJogKeys();
     connect(showPenUpCheck, &QCheckBox::clicked, this, &MainWindow::onShowPenUpClicked);
     // Steps of the other mode are twice or half as long: the last check no longer holds.
     connect(halfStepOption, &QRadioButton::toggled, this, [this] {
