@@ -178,6 +178,7 @@ private:
     void showWholePlot(const PlotBox& box);        // View > "Whole plot in the preview"
     void buildViewMenu();                          // View: the options of the preview and the views
     void showCarriagePosition();                   // the status bar's readout, when the position is known
+    void forgetTestResults();                      // a test that measured nothing: the last file's results go
 
     MainWindowOptions options_;
     QtOperatorFeedback defaultFeedback_;

@@ -177,17 +177,16 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
     if (wholePlot && test.verdict != PlotTest::Verdict::Unreadable && test.verdict != PlotTest::Verdict::Refused)
         showWholePlot(test.box);
     if (test.verdict == PlotTest::Verdict::Unreadable || test.verdict == PlotTest::Verdict::Refused) {
-        // Nothing was measured: the extents of the last good test stay, Draw stays off,
-        // and no part of a refused plot stays in the preview.
+        // Nothing was measured: nothing of the last test stays, and Draw stays off.
+        forgetTestResults();
         const bool refused = test.verdict == PlotTest::Verdict::Refused;
-        if (refused)
-            preview().clear();
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(refused ? test.run.refusalMessage() : test.run.openError));
         return;
     }
     if (test.notAPlot && !plotFile_.empty()) {
         // Nothing to draw: not an empty plot but not a plot at all. Draw stays off.
+        forgetTestResults();
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(test.notAPlotMessage(plotFile_)));
         return;
@@ -220,6 +219,22 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
     for (const std::string& warning : test.warnings())
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(warning));
+}
+
+// What the last good test showed belongs to another file, or to this one as it was: the
+// preview, the extents and the Limit box are cleared, and Draw stays off.
+void MainWindow::forgetTestResults()
+{
+    forgetCheck();
+    lastCheck.reset();
+    plotExtents = PlotExtents{};
+    for (QLabel* label : {minXLabel, minYLabel, maxXLabel, maxYLabel})
+        label->setText(QStringLiteral("000.000"));
+    limitFrame->setPalette(QPalette());
+    limitFrame->setAutoFillBackground(false);
+    preview().clear();
+    progressLabel->setText(QStringLiteral("Test and Show failed: nothing was measured, and Draw stays off"));
+    showCarriagePosition();
 }
 
 // Draws the plot from the carriage position, after "Pen to 0" when the plot has
@@ -274,6 +289,7 @@ void MainWindow::onLiveViewTick()
     const DrawMonitor* monitor = controller_->monitor();
     if (monitor != nullptr && runState() == RunState::Drawing && sinceProgressText_.elapsed() >= kProgressIntervalMs) {
         progressLabel->setText(QString::fromStdString(monitor->progress().text()));
+        showCarriagePosition();
         sinceProgressText_.restart();
     }
 }

@@ -12,7 +12,14 @@
 namespace orlex::ui {
 
 namespace {
+
 constexpr const char* kWholePlotKey = "preview/wholePlot";
+
+QString penAtText(double xMm, double yMm)
+{
+    return QStringLiteral("Pen at X %1 mm, Y %2 mm").arg(xMm, 0, 'f', 2).arg(yMm, 0, 'f', 2);
+}
+
 } // namespace
 
 void MainWindow::buildViewMenu()
@@ -45,6 +52,14 @@ void MainWindow::setVirtualPlotterView(QWidget* view)
 // while no job owns the drive.
 void MainWindow::showCarriagePosition()
 {
+    if (drawRunning()) { // from the draw's own note of it, after each point
+        const DrawMonitor* monitor = controller_->monitor();
+        if (const DrawMonitor::Place at = monitor ? monitor->carriage() : DrawMonitor::Place{}; at.known) {
+            positionLabel->setText(penAtText(at.xMm, at.yMm));
+            positionLabel->show();
+        }
+        return;
+    }
     if (!controller_->idle())
         return;
     const DriveState& state = drive().state;
@@ -53,9 +68,7 @@ void MainWindow::showCarriagePosition()
     const bool startsWherePenStands = lastCheck && lastCheck->fits() && !lastCheck->needsPenToZero();
     positionLabel->setVisible(state.carriageKnown || startsWherePenStands);
     if (state.carriageKnown)
-        positionLabel->setText(QStringLiteral("Pen at X %1 mm, Y %2 mm")
-                                   .arg(state.carriageXmm, 0, 'f', 2)
-                                   .arg(state.carriageYmm, 0, 'f', 2));
+        positionLabel->setText(penAtText(state.carriageXmm, state.carriageYmm));
     else
         positionLabel->setText(QString::fromUtf8(kPositionUnknownText));
 }

@@ -85,9 +85,10 @@ private slots:
     void fileWithoutAPointIsNotAPlot_data();
     void fileWithoutAPointIsNotAPlot();
     void drawFitsFromWhereThePenStands();
+    void positionFollowsTheCarriageDuringADraw();
     void anotherFileNeedsACheck();
-    void unopenablePathKeepsLastCheck_data();
-    void unopenablePathKeepsLastCheck();
+    void unopenablePathClearsLastCheck_data();
+    void unopenablePathClearsLastCheck();
     void zoomTypedDuringADrawDoesNotRescaleIt();
     void stopEndsDraw_data();
     void stopEndsDraw();
@@ -225,19 +226,34 @@ void TestRuns::fileWithoutAPointIsNotAPlot_data()
                                   << QStringLiteral("has no lines to draw (labels are not drawn; see Full HP-GL)");
 }
 
-// A file in which the reading finds no point is refused at Test and Show; Draw stays off.
+// A file in which the reading finds no point is refused at Test and Show, in either
+// reading; Draw stays off, and nothing of the plot drawn before it stays on show.
 void TestRuns::fileWithoutAPointIsNotAPlot()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, says);
-    WindowRig rig;
-    MainWindow& w = rig.openWindow();
-    useFile(rig, w, bytes.toStdString());
-    controls(w).testAndShowButton->click();
-    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
-    QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Test and Show"));
-    QVERIFY2(rig.feedback.messages.front().text.contains(says), qPrintable(rig.feedback.messages.front().text));
-    QVERIFY(!controls(w).drawButton->isEnabled());
+    for (const bool full : {false, true}) {
+        if (full && says.contains(QStringLiteral("labels")))
+            continue; // the full reading draws labels
+        WindowRig rig;
+        MainWindow& w = rig.openWindow();
+        controls(w).fullHpglAction->setChecked(full);
+        useFile(rig, w, "PU0,0;PD400,0;");
+        controls(w).testAndShowButton->click();
+        controls(w).drawButton->click();
+        QVERIFY(rig.waitUntilIdle());
+        QVERIFY(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
+
+        w.openPlotFile(rig.writeFile("other.plt", bytes.toStdString()));
+        controls(w).testAndShowButton->click();
+        QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+        QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Test and Show"));
+        QVERIFY2(rig.feedback.messages.front().text.contains(says), qPrintable(rig.feedback.messages.front().text));
+        QVERIFY(!controls(w).drawButton->isEnabled());
+        QCOMPARE(controls(w).maxXLabel->text(), QStringLiteral("000.000"));
+        QVERIFY2(controls(w).progressLabel->text().startsWith(QStringLiteral("Test and Show failed")),
+                 qPrintable(controls(w).progressLabel->text()));
+    }
 }
 
 // The virtual plotter's carriage is known from its start (30 mm, 30 mm): a draw that
@@ -274,6 +290,24 @@ void TestRuns::drawFitsFromWhereThePenStands()
     QCOMPARE(rig.plotter().xMillimetres(), 101.0);
 }
 
+// During a draw the readout says where the carriage stood after the last point it drew.
+void TestRuns::positionFollowsTheCarriageDuringADraw()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.show();
+    useFile(rig, w, "PU0,0;PD400,0;PD800,0;PD1200,0;PD1600,0;PU;"); // 10 mm lines from 30 mm
+    controls(w).testAndShowButton->click();
+    // A line is a pen write and 40 steps: parked in the fourth line.
+    rig.parkMotionAt(rig.writes->size() + 150);
+    controls(w).drawButton->click();
+    QVERIFY(rig.waitUntilParked());
+    QTRY_COMPARE(controls(w).positionLabel->text(), QStringLiteral("Pen at X 60.00 mm, Y 30.00 mm"));
+    rig.releaseMotion();
+    QVERIFY(rig.waitUntilIdle());
+    QCOMPARE(controls(w).positionLabel->text(), QStringLiteral("Pen at X 70.00 mm, Y 30.00 mm"));
+}
+
 // Draw is for the file the test read: choosing another one turns it off; choosing the
 // same one again does not.
 void TestRuns::anotherFileNeedsACheck()
@@ -298,14 +332,14 @@ void TestRuns::anotherFileNeedsACheck()
     QVERIFY(controls(w).drawButton->isEnabled());
 }
 
-void TestRuns::unopenablePathKeepsLastCheck_data()
+void TestRuns::unopenablePathClearsLastCheck_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::newRow("missing file") << "missing";
     QTest::newRow("folder") << "folder";
 }
 
-void TestRuns::unopenablePathKeepsLastCheck()
+void TestRuns::unopenablePathClearsLastCheck()
 {
     QFETCH(QString, kind);
 
@@ -317,7 +351,7 @@ void TestRuns::unopenablePathKeepsLastCheck()
                              controls(w).maxXLabel->text(), controls(w).maxYLabel->text()};
     QCOMPARE(labels.first(), QStringLiteral("-10 mm"));
     const QColor frame = frameColour(controls(w).limitFrame);
-    const orlex::PlotExtents extents = w.plotExtents;
+    QCOMPARE(w.plotExtents.minXmm, std::int16_t{-10});
 
     const std::string path = kind == "missing" ? rig.dir.file("no-such.plt").string() : rig.dir.path().string();
     w.openPlotFile(QString::fromStdString(path));
@@ -328,12 +362,15 @@ void TestRuns::unopenablePathKeepsLastCheck()
              qPrintable(rig.feedback.messages.front().text));
     QVERIFY(!controls(w).drawButton->isEnabled());
     QVERIFY(controls(w).testAndShowButton->isEnabled());
+    // What the window showed of the other file is gone.
     QCOMPARE((QStringList{controls(w).minXLabel->text(), controls(w).minYLabel->text(), controls(w).maxXLabel->text(),
                           controls(w).maxYLabel->text()}),
-             labels);
-    QCOMPARE(frameColour(controls(w).limitFrame), frame);
-    QCOMPARE(w.plotExtents.minXmm, extents.minXmm);
-    QCOMPARE(w.plotExtents.maxXmm, extents.maxXmm);
+             QStringList(4, QStringLiteral("000.000")));
+    QVERIFY(frameColour(controls(w).limitFrame) != frame);
+    QCOMPARE(w.plotExtents.minXmm, std::int16_t{0});
+    QCOMPARE(w.plotExtents.maxXmm, std::int16_t{0});
+    QVERIFY(!w.lastCheck);
+    QVERIFY(controls(w).progressLabel->text().startsWith(QStringLiteral("Test and Show failed")));
 }
 
 // Lstepx 1 (0.005 mm per half step): 150 mm are 30000 steps and pass the test. A zoom of
