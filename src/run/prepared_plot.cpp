@@ -3,6 +3,7 @@
 #include "run/prepared_plot.h"
 
 #include "common/write_all.h"
+#include "hpgl/binary_data.h"
 #include "hpgl/classic_reader.h"
 #include "hpgl/full/full_reader.h"
 #include "plan/hpgl_writer.h"
@@ -125,8 +126,12 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
         prepared.notes_ = std::move(drawing->notes);
         if (cancelled(preparation.work))
             return failure("cancelled", Error::Kind::Cancelled);
-    } else if (preparation.reading == PlotReading::Classic && !chosen.empty()) {
-        prepared.ignoredByClassic_ = findCommandsClassicIgnores(chosen);
+    } else if (!chosen.empty()) {
+        // Noise is no plot in either reading, and its census would name commands it has not.
+        if (const std::optional<BinaryData> binary = findBinaryData(chosen))
+            return failure(binaryDataMessage(chosen, *binary));
+        if (preparation.reading == PlotReading::Classic)
+            prepared.ignoredByClassic_ = findCommandsClassicIgnores(chosen);
     }
     if (!preparation.shorterTravel || !checkPlotReadable(prepared.path_))
         return prepared;

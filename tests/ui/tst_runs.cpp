@@ -221,7 +221,12 @@ void TestRuns::fileWithoutAPointIsNotAPlot_data()
     const QString noPoint = QStringLiteral("is not a plot file");
     QTest::newRow("empty") << QByteArray() << noPoint;
     QTest::newRow("a letter") << QByteArray("Dear Sir,\nplease find the drawing attached.\n") << noPoint;
-    QTest::newRow("a PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << noPoint;
+    QTest::newRow("a PNG's signature") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << noPoint;
+    // Binary data is no plot in either reading, whatever its bytes look like.
+    QTest::newRow("a PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0 \0\0\0 \x08\x06\0\0\0AT1,2,3,4;PE;", 42)
+                           << QStringLiteral("is not a plot file: it holds binary data (byte 0x08 at offset 24)");
+    QTest::newRow("a compressed SVG") << QByteArray("\x1f\x8b\x08\0\0\0\0\0\x02\x03PD1,2;CI5;", 20)
+                                      << QStringLiteral("is not a plot file: it is compressed (gzip)");
     QTest::newRow("labels alone") << QByteArray("IN;LBHELLO\x03;")
                                   << QStringLiteral("has no lines to draw (labels are not drawn; see Full HP-GL)");
 }
@@ -253,6 +258,8 @@ void TestRuns::fileWithoutAPointIsNotAPlot()
         QCOMPARE(controls(w).maxXLabel->text(), QStringLiteral("000.000"));
         QVERIFY2(controls(w).progressLabel->text().startsWith(QStringLiteral("Test and Show failed")),
                  qPrintable(controls(w).progressLabel->text()));
+        if (says.contains(QStringLiteral("binary")) || says.contains(QStringLiteral("compressed")))
+            QVERIFY(controls(w).inputLabel->isHidden()); // no census of commands found in noise
     }
 }
 
