@@ -230,9 +230,12 @@ bool MainWindow::mayQuit()
 {
     if (!drawRunning())
         return true;
-    return feedback_->confirm(this, QString::fromLatin1(kCaption),
-                              QStringLiteral("A drawing is running. Stop it and quit?"),
-                              QStringLiteral("Stop and quit"), QStringLiteral("Cancel"));
+    askingToQuit_ = true; // a draw that ends meanwhile changes the question
+    const bool quit = feedback_->confirm(this, QString::fromLatin1(kCaption),
+                                         QStringLiteral("A drawing is running. Stop it and quit?"),
+                                         QStringLiteral("Stop and quit"), QStringLiteral("Cancel"));
+    askingToQuit_ = false;
+    return quit;
 }
 
 void MainWindow::onExit()

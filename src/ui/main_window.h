@@ -178,6 +178,7 @@ private:
     void showWholePlot(const PlotBox& box);        // View > "Whole plot in the preview"
     void buildViewMenu();                          // View: the options of the preview and the views
     void showCarriagePosition();                   // the status bar's readout, when the position is known
+    void redrawTestedPlot();                       // the last tested plot in the preview again
     void forgetTestResults();                      // a test that measured nothing: the last file's results go
 
     MainWindowOptions options_;
@@ -269,6 +270,7 @@ private:
     void showRecentFiles();
 
     bool ending_ = false;         // quitSafely has run
+    bool askingToQuit_ = false;   // the question whether to stop a drawing and quit is open
     bool portFaultShown_ = false; // a port fault was reported and no check has passed since
     std::optional<DrawableCheck> drawableCheck_;
     std::optional<int> lastSpeedMs_; // last "Speed" result, ms per step

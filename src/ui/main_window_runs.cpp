@@ -202,7 +202,8 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
 
     paintFrame(limitFrame, test.fits() ? kFrameFits : kFrameTooBig);
     runPresenceCheck();
-    if (test.fits() && drive().state.connected) {
+    // No file chosen: four zeros that fit, but nothing to draw.
+    if (test.fits() && drive().state.connected && !plotFile_.empty()) {
         DrawableCheck key = currentCheckKey();
         key.stamp = stampOf(key.path);
         drawableCheck_ = key;
@@ -315,6 +316,8 @@ void MainWindow::onDrawEnded(const DrawReport& report)
     showPen(Pen::Up); // however the draw ended
     showDrawEnd(report, *controller_->monitor());
     recordStoppedDraw(report);
+    if (askingToQuit_) // nothing is left to stop
+        feedback_->updateQuestion(QStringLiteral("The drawing has ended. Quit?"), QStringLiteral("Quit"));
     statusTimer->start();
     emit plotterMoved();
 }

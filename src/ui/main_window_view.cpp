@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 
 #include "run/carriage_reach.h"
+#include "run/preview_sink.h"
 
 #include <QAction>
 #include <QLabel>
@@ -28,10 +29,26 @@ void MainWindow::buildViewMenu()
     connect(wholePlotAction, &QAction::toggled, this, [this](bool on) {
         preferences_->setValue(QLatin1String(kWholePlotKey), on);
         preferences_->sync();
-        // Off: what is drawn next is placed as always; on: from the next test.
-        if (!on)
+        // At once for the plot last tested; a run going on keeps its placing until it ends.
+        if (controller_->idle() && lastCheck)
+            redrawTestedPlot();
+        else if (!on)
             preview().fit.reset();
     });
+}
+
+// The preview of the last tested plot drawn again, whole or placed as always.
+void MainWindow::redrawTestedPlot()
+{
+    preview().clear();
+    if (wholePlotAction->isChecked()) {
+        showWholePlot(lastCheck->box);
+        return;
+    }
+    preview().fit.reset();
+    startPreviewPen();
+    PreviewSink previewSink(&preview());
+    readPlot(runFile(), previewSink, plotReading(), machinePage(settings_));
 }
 
 void MainWindow::setVirtualPlotterView(QWidget* view)

@@ -42,12 +42,20 @@ public:
     bool confirm(QWidget*, const QString&, const QString& text, const QString&, const QString&) override
     {
         questions.push_back(text);
+        if (whileAsked)
+            whileAsked(); // as the events that run while a real question is open
         return confirmAnswer;
+    }
+    void updateQuestion(const QString& text, const QString& yes) override
+    {
+        questionUpdates.push_back(text + QStringLiteral(" / ") + yes);
     }
     int beeps = 0;
     std::vector<Message> messages;
-    std::vector<QString> questions; // asked with confirm()
-    bool confirmAnswer = true;      // what the operator answers
+    std::vector<QString> questions;       // asked with confirm()
+    bool confirmAnswer = true;            // what the operator answers
+    std::function<void()> whileAsked;     // runs inside confirm()
+    std::vector<QString> questionUpdates; // "text / first button" of each updateQuestion()
 };
 
 // A fresh temporary folder that is the working directory while this object lives.

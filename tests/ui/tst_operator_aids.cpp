@@ -480,6 +480,18 @@ void TestOperatorAids::wholePlotInPreview()
     }
     QCOMPARE(off, reference.image());
     QCOMPARE(extentsOn, extentsOff);
+    {
+        // Switched after a test, it takes effect at once.
+        WindowRig rig;
+        MainWindow& w = rig.openWindow();
+        controls(w).zoomBox->setText(zoom);
+        w.openPlotFile(path);
+        controls(w).testAndShowButton->click();
+        controls(w).wholePlotAction->setChecked(true);
+        QCOMPARE(controls(w).previewCanvas->image(), on);
+        controls(w).wholePlotAction->setChecked(false);
+        QCOMPARE(controls(w).previewCanvas->image(), off);
+    }
     QCOMPARE(paperOn.size(), paperOff.size());
     for (std::size_t i = 0; i < paperOn.size(); ++i)
         QVERIFY(paperOn[i].x1 == paperOff[i].x1 && paperOn[i].y2 == paperOff[i].y2);

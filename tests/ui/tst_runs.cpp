@@ -211,7 +211,9 @@ void TestRuns::emptyPlotFileReportsZeros()
     for (QLabel* label : {controls(w).minXLabel, controls(w).minYLabel, controls(w).maxXLabel, controls(w).maxYLabel})
         QCOMPARE(label->text(), QStringLiteral("0 mm"));
     QCOMPARE(frameColour(controls(w).limitFrame), orlex::ui::paletteColour(7));
-    QVERIFY(controls(w).drawButton->isEnabled());
+    // Four zeros fit, but there is nothing to draw.
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    QCOMPARE(controls(w).progressLabel->text(), QStringLiteral("Choose a plot file first: File > Open"));
 }
 
 void TestRuns::fileWithoutAPointIsNotAPlot_data()
