@@ -7,6 +7,7 @@
 #include "drive/pen_to_zero.h"
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace orlex {
@@ -123,6 +124,22 @@ std::optional<LimitOverrun> limitOverrun(const PlotTest& check, const MachineSet
     if (auto x = axisOverrun('X', originAt.x, s.minStepsX, s.maxStepsX, stepMmX, settings.travelXmm))
         return x;
     return axisOverrun('Y', originAt.y, s.minStepsY, s.maxStepsY, stepMmY, settings.travelYmm);
+}
+
+std::optional<std::string> carriageBeyondTravel(CarriageMm carriage, const MachineSettings& settings)
+{
+    for (const auto& [axis, at, travel] :
+         {std::tuple{'X', carriage.x, settings.travelXmm}, std::tuple{'Y', carriage.y, settings.travelYmm}})
+        if (at > travel + kToleranceMm) {
+            // Homing looks for the switch only as far as the travel and a tenth.
+            const bool homingReaches = at < travel * 1.1;
+            return std::string("The carriage stands at ") + axis + " " + millimetres(at) + ", beyond the " + axis
+                   + " travel of " + millimetres(travel) + ": a drawing from there is refused. "
+                   + (homingReaches ? "Move it back, or press Pen home, before you draw."
+                                    : "Jog it back towards home before you draw: Pen home looks for the switch "
+                                      "only within the travel and a tenth of it.");
+        }
+    return std::nullopt;
 }
 
 StartFit fitFromDrawStart(const PlotTest& check, const MachineSettings& settings, DrawPlan::Origin origin,

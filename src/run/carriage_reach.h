@@ -66,6 +66,11 @@ struct StartFit {
 StartFit fitFromDrawStart(const PlotTest& check, const MachineSettings& settings, DrawPlan::Origin origin,
                           std::optional<CarriageMm> carriage, const FitRemedies& remedies);
 
+// A carriage known to stand beyond a travel limit (after a Save made the machine smaller):
+// "The carriage stands at X 140 mm, beyond the X travel of 100 mm: ..."; nullopt when it
+// stands within both.
+std::optional<std::string> carriageBeyondTravel(CarriageMm carriage, const MachineSettings& settings);
+
 // The operator's line while the carriage position is not known.
 inline constexpr const char* kPositionUnknownText =
     "Position unknown: the plot fits only if the pen stands at its origin";

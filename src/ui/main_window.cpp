@@ -176,6 +176,10 @@ void MainWindow::settingsSaved()
     preview_->clear();
     preview_->drawYHalfAxis();
     preview_->drawXHalfAxis();
+    if (const std::optional<CarriageMm> at = controller_->carriagePlace())
+        if (const std::optional<std::string> beyond = carriageBeyondTravel(*at, settings_))
+            feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Settings"),
+                               QString::fromStdString(*beyond));
 }
 
 // A changed address takes effect at once: the port is reopened (or the virtual plotter
