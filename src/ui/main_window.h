@@ -144,6 +144,7 @@ private:
     void fitPortAddress(); // the address label beside its caption, as wide as the row allows
     void buildMenus();
     void buildStatusBar();
+    QWidget* buildRunButtons(QWidget* parent);
     void connectHandlers();
     void connectJogKeys();
     static constexpr int kJogRepeatDelayMs = 400;   // a held jog button starts repeating after this

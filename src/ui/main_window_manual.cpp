@@ -5,6 +5,7 @@
 #include "ui/widgets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -182,8 +183,19 @@ void MainWindow::applyRunState(RunState state)
     speedButton->setEnabled(idle);
     updateDrawButton();
     stopButton->setVisible(running);
-    pauseButton->setVisible(state == RunState::Drawing);
-    continueButton->setVisible(state == RunState::Paused);
+    // Pause and Continue share a place: the one that comes takes no click for a double
+    // click's time, so the second click of a double click does not undo the first.
+    const bool pauseWasShown = !pauseButton->isHidden(), continueWasShown = !continueButton->isHidden();
+    for (QPushButton* button : {pauseButton, continueButton}) {
+        const bool pause = button == pauseButton;
+        const bool shown = state == (pause ? RunState::Drawing : RunState::Paused);
+        const bool replaces = shown && (pause ? continueWasShown : pauseWasShown);
+        button->setVisible(shown);
+        if (replaces) {
+            button->setEnabled(false);
+            QTimer::singleShot(QApplication::doubleClickInterval(), button, [button] { button->setEnabled(true); });
+        }
+    }
     pauseShortcut->setEnabled(drawing);
     if (idle)
         showCarriagePosition(); // after a job: where it left the carriage

@@ -130,10 +130,13 @@ void TestPauseResume::pauseHoldsAndContinueGoesOn()
     QVERIFY(rig.plotter().motorsEnergised());
     const QString pausedText = controls(w).progressLabel->text();
     QVERIFY(!controls(w).continueButton->isHidden());
-    if (spaceKey)
+    if (spaceKey) {
         QTest::keyClick(&w, Qt::Key_Space);
-    else
+    } else {
+        // It replaced Pause under the pointer: it waits a double click's time first.
+        QTRY_VERIFY(controls(w).continueButton->isEnabled());
         controls(w).continueButton->click();
+    }
     QVERIFY(rig.waitUntilIdle());
 
     QVERIFY(pauseOffered);
@@ -250,7 +253,8 @@ void TestPauseResume::penChangePausesWhenChosen()
         QString question;
         bool penUp = false;
         duringNextDraw(rig, controls(w).drawButton, [&] {
-            if (controls(w).continueButton->isHidden() || !w.drive().holding())
+            if (controls(w).continueButton->isHidden() || !controls(w).continueButton->isEnabled()
+                || !w.drive().holding())
                 return false;
             question = controls(w).progressLabel->text();
             penUp = !rig.plotter().penDown();
