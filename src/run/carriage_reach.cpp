@@ -53,13 +53,13 @@ StartRange startRange(double minSteps, double maxSteps, double stepMm, double li
     return {-minSteps * stepMm, limitMm - maxSteps * stepMm};
 }
 
-// "21.25 mm left", or nothing when the place is within the range.
-std::string shiftText(double at, const StartRange& range, const char* lower, const char* higher)
+// "21.25 mm left" ("21.25 mm further left"), or nothing when the place is within the range.
+std::string shiftText(double at, const StartRange& range, const char* further, const char* lower, const char* higher)
 {
     if (at > range.high + kToleranceMm)
-        return atLeast(at - range.high) + " " + lower;
+        return atLeast(at - range.high) + " " + further + lower;
     if (at < range.low - kToleranceMm)
-        return atLeast(range.low - at) + " " + higher;
+        return atLeast(range.low - at) + " " + further + higher;
     return {};
 }
 
@@ -78,10 +78,10 @@ std::string remedyFrom(const PlotTest& check, const MachineSettings& settings, C
         return std::string("the plot does not fit the travel from any place: ") + remedies.scaleDown;
 
     std::vector<std::string> ways;
-    const std::string shiftX = shiftText(penAt.x, x, "left", "right");
-    const std::string shiftY = shiftText(penAt.y, y, "down", "up");
+    const std::string shiftX = shiftText(penAt.x, x, remedies.further, "left", "right");
+    const std::string shiftY = shiftText(penAt.y, y, remedies.further, "down", "up");
     const std::string shift = shiftX + (!shiftX.empty() && !shiftY.empty() ? " and " : "") + shiftY;
-    ways.push_back(std::string(remedies.moveThePen) + " at least " + shift + remedies.moveSuffix);
+    ways.push_back(std::string(remedies.moveThePen) + " at least " + shift);
 
     const CarriageMm homed = [&] {
         if (remedies.homeFirstDrawsFromPenToZero)

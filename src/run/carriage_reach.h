@@ -41,7 +41,7 @@ std::optional<LimitOverrun> limitOverrun(const PlotTest& check, const MachineSet
 // What the operator can change, in the words of one front end.
 struct FitRemedies {
     const char* moveThePen;           // "move the pen": followed by " at least 21.25 mm left"
-    const char* moveSuffix;           // after the distance: "" or " of where --start puts it"
+    const char* further;              // before each direction: "" or "further "
     const char* homeFirst;            // "press Pen home", "use --home"
     bool homeFirstDrawsFromPenToZero; // --home starts the drawing at the "Pen to 0" point; Pen home where homing leaves
                                       // the pen
@@ -49,7 +49,7 @@ struct FitRemedies {
 };
 inline constexpr FitRemedies kWindowRemedies{"move the pen", "", "press Pen home", false,
                                              "use a smaller zoom or larger travel limits (Options > Settings)"};
-inline constexpr FitRemedies kCliRemedies{"start the carriage", " of where --start puts it", "use --home", true,
+inline constexpr FitRemedies kCliRemedies{"give a --start", "further ", "use --home", true,
                                           "use a smaller --zoom or larger travel limits in the settings file"};
 
 // The fit of a draw from where its drawing starts, before anything moves.

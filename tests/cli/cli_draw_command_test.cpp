@@ -240,8 +240,8 @@ INSTANTIATE_TEST_SUITE_P(
                                {"--simulate", "--zoom", "150"},
                                3,
                                "the plot fits the machine, but not from where its drawing starts: The plot would "
-                               "reach X 165 mm of 150 mm from where the pen stands: start the carriage at least 15 mm "
-                               "left of where --start puts it or use --home. Nothing was moved."},
+                               "reach X 165 mm of 150 mm from where the pen stands: give a --start at least 15 mm "
+                               "further left or use --home. Nothing was moved."},
                       GateCase{"PastYFromTheStart",
                                "PD0,5000;",
                                {"--simulate", "--start", "0,40"},

@@ -79,8 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "not fit the travel from any place: use a smaller zoom or larger travel limits (Options > "
                   "Settings)"},
         ReachCase{"CliFromTheStart", "PD4000,0;", 100, kAsTested, CarriageMm{50.25, 0}, true,
-                  "The plot would reach X 150.25 mm of 150 mm from where the pen stands: start the carriage at "
-                  "least 0.25 mm left of where --start puts it or use --home"},
+                  "The plot would reach X 150.25 mm of 150 mm from where the pen stands: give a --start at least "
+                  "0.25 mm further left or use --home"},
         // -0.5 mm rounds to 0: "Pen to 0" moves the two steps to the lowest one, not 0 mm.
         ReachCase{"HomeMeetsTheLowestStep", "PU20,60;PD-20,-60;PU100,-100;", 100, kPenToZero, std::nullopt, true, ""},
         ReachCase{"AtEightyPercent", "PU20,60;PD-20,-60;PU100,-100;", 80, kAsTested, CarriageMm{0, 0}, false, ""},
