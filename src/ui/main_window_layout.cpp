@@ -512,7 +512,7 @@ void MainWindow::connectHandlers()
     connect(halfStepOption, &QRadioButton::toggled, this, [this] {
         forgetCheck();
         resumePositionLost(QStringLiteral("the step type was changed"));
-        drive().state.carriageKnown = false; // the phases do not carry over one for one
+        controller_->carriagePlaceLost(); // the phases do not carry over one for one
         showCarriagePosition();
     });
     connect(zoomScrollBar, &QScrollBar::valueChanged, this, &MainWindow::onZoomScrolled);

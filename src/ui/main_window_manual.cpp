@@ -80,7 +80,7 @@ void MainWindow::onMotorClicked()
         } else {
             motorButton->setText(QStringLiteral("Motor on"));
             resumePositionLost(QStringLiteral("the motors were switched off")); // nothing holds the carriage
-            drive().state.carriageKnown = false;
+            controller_->carriagePlaceLost();
             drive().switchCoilsOff();
         }
     });
@@ -224,7 +224,7 @@ void MainWindow::portFailed(const std::string& fault, const std::string& safeFau
     speedButton->setVisible(false);
     forgetCheck(); // Draw waits for a test, whose presence check must pass again
     resumePositionLost(QStringLiteral("the port failed"));
-    drive().state.carriageKnown = false; // what the last steps did is not known
+    controller_->carriagePlaceLost(); // what the last steps did is not known
     positionLabel->hide();
     portFaultShown_ = true;
     showPen(Pen::Up); // lifting it was tried

@@ -15,13 +15,7 @@ RunController::RunController(const MachineSettings& settings, OpenedPort port, s
       motion_(std::make_unique<MotionThread>(true))
 {
     drive_ = std::make_unique<Drive>(port_.port(), settings_, DriveHooks{halfStep_});
-    // The virtual plotter tells where its carriage starts, as the command line's --start
-    // does: its place is known from the first step. A real machine's is not, until a homing.
-    if (const VirtualPlotter* plotter = port_.virtualPlotter) {
-        drive_->state.carriageKnown = true;
-        drive_->state.carriageXmm = plotter->xMillimetres();
-        drive_->state.carriageYmm = plotter->yMillimetres();
-    }
+    learnCarriagePlace();
     // A real-time poller must not wait for a page of the ring it writes.
     if (motion_->priority().realTime)
         lockInMemory(ink_.ring.storage(), ink_.ring.storageBytes());
@@ -127,6 +121,24 @@ void RunController::followMachineSettings()
     }
 }
 
+// The virtual plotter tells where its carriage stands, as the command line's --start does:
+// its place is known from the start and after whatever a job did, lost steps included. A
+// real machine's place is counted by the drive from a homing on.
+void RunController::learnCarriagePlace()
+{
+    if (const VirtualPlotter* plotter = port_.virtualPlotter) {
+        drive_->state.carriageKnown = true;
+        drive_->state.carriageXmm = plotter->xMillimetres();
+        drive_->state.carriageYmm = plotter->yMillimetres();
+    }
+}
+
+void RunController::carriagePlaceLost()
+{
+    drive_->state.carriageKnown = false;
+    learnCarriagePlace();
+}
+
 std::optional<CarriageMm> RunController::carriagePlace() const
 {
     const DriveState& state = drive_->state;
@@ -230,6 +242,7 @@ void RunController::finishDraw(const DrawReport& report)
         lostInLastDraw_ = lostStepsText(countersAtDrawStart_, plotter->counters());
     if (state_ == RunState::Ending)
         return;
+    learnCarriagePlace();
     state_ = RunState::Idle; // told with the end below, once the window has shown it
     emit drawEnded(report);
     monitor_.reset();
@@ -243,6 +256,7 @@ void RunController::finishMotion(const MotionEnd& end)
     port_.flush();
     if (state_ == RunState::Ending)
         return;
+    learnCarriagePlace();
     state_ = RunState::Idle;
     emit motionEnded(end);
     emit stateChanged(state_);

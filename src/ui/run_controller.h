@@ -64,9 +64,13 @@ public:
     // The address setting changed: reopen the port there. Only while idle.
     std::string followPortAddress(std::uint16_t address);
 
-    // Where the carriage stands, when that is known: on the virtual plotter from the start,
-    // on a real one once a homing found it. Only while idle().
+    // Where the carriage stands, when that is known: on the virtual plotter always (it
+    // tells, as the command line's --start does), on a real one once a homing found it
+    // and until something loses it. Only while idle().
     std::optional<CarriageMm> carriagePlace() const;
+    // The motors were off, the step type changed or the port failed: a real machine's
+    // carriage may stand anywhere now. Only while idle().
+    void carriagePlaceLost();
 
     // A Save changed the settings: the virtual plotter's step lengths and ends of travel
     // follow them. Only while idle().
@@ -117,6 +121,7 @@ private:
     void finishDraw(const DrawReport& report); // on the window's thread
     void finishMotion(const MotionEnd& end);   // on the window's thread
     void holdForPen(char pen);                 // on the motion thread
+    void learnCarriagePlace();                 // from a machine that tells it; on the window's thread
 
     const MachineSettings& settings_;
     OpenedPort port_;

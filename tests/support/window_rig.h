@@ -137,6 +137,9 @@ public:
     double clockHz = 2000;
     // Adjusts the virtual plotter's configuration further before it is built.
     std::function<void(VirtualPlotterConfig&)> configurePlotter;
+    // The window is not told that a virtual plotter is behind the port, so it treats it as
+    // a real machine (whose carriage's place is known only after a homing).
+    bool likeARealMachine = false;
     // When set, the port is traced to this file as --trace does.
     std::filesystem::path traceFile;
 
@@ -180,12 +183,13 @@ public:
         gate->release();
         window_.reset();
     }
-    VirtualPlotter& plotter() { return *window_->virtualPlotter(); }
+    VirtualPlotter& plotter() { return *plotter_; }
 
     // Writes to one register since the window was built.
     std::vector<std::uint8_t> writesTo(Register reg) const;
 
 private:
+    VirtualPlotter* plotter_ = nullptr; // behind the last window's port
     std::unique_ptr<ui::MainWindow> window_;
 };
 

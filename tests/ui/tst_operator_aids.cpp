@@ -535,31 +535,39 @@ void TestOperatorAids::virtualPlotterShownAgain()
 
 void TestOperatorAids::carriagePosition_data()
 {
+    QTest::addColumn<bool>("real");         // the window is not told of the virtual plotter
     QTest::addColumn<QStringList>("steps"); // buttons clicked, or "draw"
     QTest::addColumn<bool>("known");
-    // The virtual plotter's carriage is known from its start, as the command line's --start.
-    QTest::newRow("at start") << QStringList{} << true;
-    QTest::newRow("jogged, not homed") << QStringList{"stepRightButton"} << true;
-    // The coils are off at start: the first press of Motor switches them on, the second off.
-    QTest::newRow("motors off, homed again") << QStringList{"motorButton", "motorButton", "penHomeButton"} << true;
-    QTest::newRow("homed") << QStringList{"penHomeButton"} << true;
-    QTest::newRow("homed, jogged") << QStringList{"penHomeButton", "stepRightButton", "stepUpButton", "stepUpButton"}
+    // A real machine's place is known once a homing found it, until something loses it.
+    QTest::newRow("at start") << true << QStringList{} << false;
+    QTest::newRow("jogged, not homed") << true << QStringList{"stepRightButton"} << false;
+    QTest::newRow("homed") << true << QStringList{"penHomeButton"} << true;
+    QTest::newRow("homed, jogged") << true
+                                   << QStringList{"penHomeButton", "stepRightButton", "stepUpButton", "stepUpButton"}
                                    << true;
-    QTest::newRow("homed, drawn") << QStringList{"penHomeButton", "draw"} << true;
+    QTest::newRow("homed, drawn") << true << QStringList{"penHomeButton", "draw"} << true;
     QTest::newRow("full steps, homed, jogged")
-        << QStringList{"fullStepOption", "penHomeButton", "stepLeftButton"} << true;
+        << true << QStringList{"fullStepOption", "penHomeButton", "stepLeftButton"} << true;
     // The motors' phases do not carry over to the other step type one for one.
-    QTest::newRow("homed, step type changed") << QStringList{"penHomeButton", "fullStepOption"} << false;
-    QTest::newRow("homed, motors off") << QStringList{"penHomeButton", "motorButton"} << false;
-    QTest::newRow("motors off") << QStringList{"motorButton", "motorButton"} << false;
+    QTest::newRow("homed, step type changed") << true << QStringList{"penHomeButton", "fullStepOption"} << false;
+    // The coils are off at start: the first press of Motor switches them on, the second off.
+    QTest::newRow("homed, motors off") << true << QStringList{"penHomeButton", "motorButton", "motorButton"} << false;
+    // The virtual plotter tells its carriage's place, as the command line's --start does.
+    QTest::newRow("virtual, at start") << false << QStringList{} << true;
+    QTest::newRow("virtual, jogged") << false << QStringList{"stepRightButton"} << true;
+    QTest::newRow("virtual, step type changed") << false << QStringList{"fullStepOption"} << true;
+    QTest::newRow("virtual, motors off") << false << QStringList{"motorButton", "motorButton"} << true;
+    QTest::newRow("virtual, drawn") << false << QStringList{"draw"} << true;
 }
 
 // The readout says what the virtual plotter's carriage knows, to the hundredth.
 void TestOperatorAids::carriagePosition()
 {
+    QFETCH(bool, real);
     QFETCH(QStringList, steps);
     QFETCH(bool, known);
     WindowRig rig;
+    rig.likeARealMachine = real;
     MainWindow& w = rig.openWindow();
     w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,200;PU;"));
     for (const QString& step : steps) {

@@ -86,6 +86,7 @@ private slots:
     void fileWithoutAPointIsNotAPlot();
     void drawFitsFromWhereThePenStands();
     void positionFollowsTheCarriageDuringADraw();
+    void lostStepsAreToldAtTheEndOfADraw();
     void anotherFileNeedsACheck();
     void unopenablePathClearsLastCheck_data();
     void unopenablePathClearsLastCheck();
@@ -267,7 +268,7 @@ void TestRuns::fileWithoutAPointIsNotAPlot()
 
 // The virtual plotter's carriage is known from its start (30 mm, 30 mm): a draw that
 // would run past a limit from there is refused with a remedy that works there, and
-// nothing moves. Once the motors were off the place is unknown until Pen home finds it.
+// nothing moves; after Pen home the plot fits from where homing leaves the pen.
 void TestRuns::drawFitsFromWhereThePenStands()
 {
     WindowRig rig;
@@ -288,9 +289,6 @@ void TestRuns::drawFitsFromWhereThePenStands()
     QCOMPARE(w.runState(), RunState::Idle);
     QCOMPARE(rig.writesTo(Register::Data).size(), writes);
 
-    controls(w).motorButton->click();
-    QCOMPARE(controls(w).positionLabel->text(),
-             QStringLiteral("Position unknown: the plot fits only if the pen stands at its origin"));
     controls(w).penHomeButton->click();
     QVERIFY(rig.waitUntilIdle());
     controls(w).drawButton->click(); // from where homing leaves the pen, 1 mm from the switch
@@ -315,6 +313,27 @@ void TestRuns::positionFollowsTheCarriageDuringADraw()
     rig.releaseMotion();
     QVERIFY(rig.waitUntilIdle());
     QCOMPARE(controls(w).positionLabel->text(), QStringLiteral("Pen at X 70.00 mm, Y 30.00 mm"));
+}
+
+// A machine shorter than its settings say (the virtual one ends 10 mm beyond 50 mm, Maxx
+// says 150 mm): the carriage stops at the end and the draw's end tells the steps it lost.
+void TestRuns::lostStepsAreToldAtTheEndOfADraw()
+{
+    WindowRig rig;
+    rig.configurePlotter = [](orlex::VirtualPlotterConfig& config) { config.travelXmm = 50; };
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD4000,0;PU;"); // from 30 mm to 130 mm
+    controls(w).testAndShowButton->click();
+    controls(w).drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
+    QCOMPARE(rig.plotter().xMillimetres(), 60.0);
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    QCOMPARE(rig.feedback.messages.front().text,
+             QStringLiteral("The virtual plotter lost 280 steps (X 280, Y 0), all of them against an end of travel: "
+                            "the carriage is not where the program counts it."));
+    QVERIFY2(controls(w).progressLabel->text().endsWith(QStringLiteral("; steps were lost")),
+             qPrintable(controls(w).progressLabel->text()));
+    QCOMPARE(controls(w).positionLabel->text(), QStringLiteral("Pen at X 60.00 mm, Y 30.00 mm")); // as it stands
 }
 
 // Draw is for the file the test read: choosing another one turns it off; choosing the
