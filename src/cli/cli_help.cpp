@@ -33,9 +33,9 @@ struct CommandHelp {
 constexpr CommandHelp kCommandHelp[] = {
     {Command::Test, "FILE", "check the plot against the machine's travel limits",
      "Interprets the plot as \"Test and Show\" does and checks it against the travel limits Maxx and Maxy; "
-     "prints the extents, the limits and \"fits\" or \"too big\". The plotter is not needed. A plot "
-     "fits a draw that starts where the pen stands only if the pen stands at its origin; draw --home "
-     "checks it from where the pen stands after homing.",
+     "prints the extents, the limits and \"fits the machine\" or \"too big for the machine\". The plotter is "
+     "not needed. A plot fits a draw that starts where the pen stands only if the pen stands at its "
+     "origin; draw --home checks it from where the pen stands after homing.",
      "min_x_mm, min_y_mm, max_x_mm, max_y_mm, max_x_limit_mm, max_y_limit_mm, fits, beeps, "
      "end_of_file_caption, skipped_pairs, points, out_of_range, steps_out_of_range, estimated_seconds, "
      "pen_down_mm, pen_up_mm, pen_lifts, ignored_commands",

@@ -12,6 +12,7 @@
 #include "cli/test_run.h"
 #include "common/number_text.h"
 #include "common/output_file.h"
+#include "hpgl/binary_data.h"
 #include "hpgl/full/plain_hpgl_writer.h"
 #include "run/prepared_plot.h"
 
@@ -67,6 +68,10 @@ int convertPlot(const CliOptions& options)
     }
     if (!loaded.warning.empty())
         std::cerr << loaded.warning << "\n";
+    if (const std::optional<BinaryData> binary = findBinaryData(options.plotFile)) {
+        std::cerr << "orlex-plotter-cli: " << binaryDataMessage(options.plotFile, *binary) << " Nothing was written.\n";
+        return kExitUsage;
+    }
     std::ostringstream text;
     PlainHpglWriter writer(text);
     CheckedWriter sink(writer);

@@ -11,6 +11,7 @@
 #include "cli/pen_prompt.h"
 #include "cli/progress_line.h"
 #include "cli/test_run.h"
+#include "common/number_text.h"
 #include "common/output_file.h"
 #include "common/termination_signals.h"
 #include "drive/drive.h"
@@ -23,6 +24,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -201,10 +203,12 @@ int DrawSession::drawWhenReady()
         return kExitNoPlotter;
     }
     const DrawPlan plan{options_.home ? DrawPlan::Origin::PenToZero : DrawPlan::Origin::AsTested, options_.fromPoint};
-    if (options_.home || check_.needsPenToZero())
-        std::cout << "Pen to 0: homing, then " << -check_.extents.minXmm << " mm right and " << -check_.extents.minYmm
-                  << " mm up\n"
+    if (options_.home || check_.needsPenToZero()) {
+        const CarriageMm origin = penToZeroPoint(check_, settings_);
+        std::cout << "Pen to 0: homing, then " << numberText(std::round(origin.x * 100) / 100 + 0.0) << " mm right and "
+                  << numberText(std::round(origin.y * 100) / 100 + 0.0) << " mm up\n"
                   << std::flush;
+    }
 
     double startMicros = 0;
     DrawMonitorHooks hooks;
@@ -220,9 +224,7 @@ int DrawSession::drawWhenReady()
         hooks.penChange = [this](char pen) { holdForPen(pen); };
     DrawMonitor monitor(drive_, check_, plan.firstPoint, std::move(hooks));
     monitor_.store(&monitor);
-    const DrawReport report =
-        drawPlot(DrawJob{runFile_, check_.extents, check_.zoom, check_.halfStep, plan, check_.reading}, drive_, nullptr,
-                 &monitor);
+    const DrawReport report = drawPlot(drawJobFor(runFile_, check_, plan), drive_, nullptr, &monitor);
     monitor_.store(nullptr);
     const double micros = nowMicros() - startMicros;
     stoppedAtPoint_ = report.stoppedAtPoint;
@@ -410,7 +412,11 @@ void DrawSession::printSummary(std::uint64_t points, double micros, bool homed)
     if (const VirtualPlotter* plotter = opened_.virtualPlotter) {
         const VirtualPlotterCounters& c = plotter->counters();
         std::cout << "Steps: X " << c.stepsX << ", Y " << c.stepsY << (homed ? " (homing included)" : "") << "\n"
-                  << "Lost steps: X " << c.lostStepsX << ", Y " << c.lostStepsY << "\n";
+                  << "Lost steps: X " << c.lostStepsX << ", Y " << c.lostStepsY
+                  << (c.endStopsX + c.endStopsY > 0
+                          ? " (" + std::to_string(c.endStopsX + c.endStopsY) + " against an end of travel)"
+                          : std::string())
+                  << "\n";
     }
     // Short runs in milliseconds, where whole seconds would say "0 s".
     const double seconds = micros / 1e6;
@@ -455,15 +461,17 @@ int runDrawCommand(const CliOptions& options, const DrawEnvironment& given)
     }
     // Where the drawing starts: after "Pen to 0" at its point, on the virtual plotter
     // where --start puts the carriage. On a real plotter without homing nobody knows.
-    std::optional<CarriageMm> penAt;
-    if (options.home || check.needsPenToZero())
-        penAt = penToZeroPoint(check, prepared.settings);
-    else if (options.simulate)
-        penAt = CarriageMm{options.startXmm, options.startYmm};
-    if (!penAt) {
+    std::optional<CarriageMm> carriage;
+    if (options.simulate)
+        carriage = CarriageMm{options.startXmm, options.startYmm};
+    const StartFit start = fitFromDrawStart(check, prepared.settings,
+                                            options.home ? DrawPlan::Origin::PenToZero : DrawPlan::Origin::AsTested,
+                                            carriage, kCliRemedies);
+    if (start.positionUnknown)
         std::cerr << kPositionUnknownText << "\n";
-    } else if (const auto refusal = positionFitRefusal(check, prepared.settings, *penAt, kCliOverrunRemedy)) {
-        std::cerr << "orlex-plotter-cli: " << *refusal << "\n";
+    if (start.refusal) {
+        std::cerr << "orlex-plotter-cli: the plot fits the machine, but not from where its drawing starts: "
+                  << *start.refusal << ". Nothing was moved.\n";
         return kExitTooBig;
     }
     std::unique_ptr<PenPrompt> prompt;

@@ -31,7 +31,7 @@ void printStatistics(const PlotTest& check, double clockHz, std::ostream& out)
         out << secondsText(*seconds) << (check.needsPenToZero() ? " (the move of \"Pen to 0\" included)" : "");
     else
         out << "unknown, a point of this plot cannot be converted to motor steps";
-    out << "\n" << (check.fits() ? "fits" : "too big") << "\n";
+    out << "\n" << (check.fits() ? "fits the machine" : "too big for the machine") << "\n";
 }
 
 } // namespace

@@ -39,7 +39,7 @@ void printCheckReport(const PlotTest& check, std::ostream& out)
         << "  max Y: " << millimetreLabel(e.maxYmm) << "\n"
         << "Limits: X " << limitText(check.limitX) << ", Y " << limitText(check.limitY) << "\n"
         << "Points: " << check.run.points << "\n"
-        << (check.fits() ? "fits" : "too big") << "\n";
+        << (check.fits() ? "fits the machine" : "too big for the machine") << "\n";
 }
 
 void printRunWarnings(const PlotTest& check, std::ostream& err)

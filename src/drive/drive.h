@@ -4,6 +4,7 @@
 
 #include "drive/drive_state.h"
 #include "drive/line_steps.h"
+#include "drive/pen_to_zero.h"
 #include "drive/port.h"
 #include "settings/machine_settings.h"
 
@@ -137,9 +138,10 @@ public:
     // NotConnected without touching the port when connected is false.
     HomeResult home();
 
-    // "Pen to 0" after a successful homing: positionX = positionY = 0, then a pen-up move to
-    // |plotMinX| mm right and |plotMinY| mm up.
-    MoveResult moveToOrigin(double plotMinX, double plotMinY, std::int16_t zoom);
+    // "Pen to 0" after a successful homing: positionX = positionY = 0, then a pen-up move by
+    // penToZeroSteps (|minXmm| mm right and |minYmm| mm up, or as far as the plot's lowest
+    // steps when those lie further) in the current step mode.
+    MoveResult moveToOrigin(const PenToZeroNeed& need, std::int16_t zoom);
 
     // Commands from another thread, looked at before every status read. A stop ends a
     // running line or homing after the current step, or a wait for a halted clock at once.
@@ -171,6 +173,9 @@ public:
     DriveCounters counters;
 
 private:
+    // The pen command, its four cycles, then a straight line to whole steps (x, y).
+    MoveResult stepTo(std::int16_t x, std::int16_t y, Pen pen);
+
     Port* port_;
     const MachineSettings& settings_;
     DriveHooks hooks_;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace orlex {
@@ -123,7 +124,7 @@ HomeResult Drive::home()
     // Back off four steps on both axes; the switches are not read again.
     state.directionX = 1;
     state.directionY = 1;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kBackOffSteps; ++i) {
         stepY();
         stepX();
         energiseCoils();
@@ -134,15 +135,35 @@ HomeResult Drive::home()
     return HomeResult{};
 }
 
-MoveResult Drive::moveToOrigin(double plotMinX, double plotMinY, std::int16_t zoom)
+MoveResult Drive::moveToOrigin(const PenToZeroNeed& need, std::int16_t zoom)
 {
     state.positionX = 0;
     state.positionY = 0;
-    // Millimetres to plotter units (40 per mm), with the zoom that lineTo applies
-    // taken out again, so the pen moves |plotMin| millimetres on paper.
-    const double y = (std::fabs(plotMinY) * 40) / (zoom / 100.0);
-    const double x = (std::fabs(plotMinX) * 40) / (zoom / 100.0);
-    return lineTo(x, y, Pen::Up, zoom);
+    if (stopRequested()) {
+        MoveResult stopped;
+        stopped.stopped = true;
+        return stopped;
+    }
+    const bool half = halfStep();
+    const StepPair target = penToZeroSteps(need, settings_, half, zoom);
+    for (const auto& [axis, steps, length] :
+         {std::tuple{'X', target.x, settings_.stepLengthX}, std::tuple{'Y', target.y, settings_.stepLengthY}}) {
+        MoveResult refused;
+        // A step length not above 0 is refused in the words of every other move.
+        if (const StepConversion usable = unitsToSteps(0, length, half, zoom, axis);
+            usable.refusal != MoveRefusal::None) {
+            refused.refusal = usable.refusal;
+            refused.reason = usable.reason;
+            return refused;
+        }
+        if (!stepsInRange(steps)) {
+            refused.refusal = MoveRefusal::OutOfRange;
+            refused.reason = std::string("The ") + axis + " move to the origin needs " + numberText(steps)
+                             + " steps; only -32768 to 32767 steps can be reached.";
+            return refused;
+        }
+    }
+    return stepTo(static_cast<std::int16_t>(target.x), static_cast<std::int16_t>(target.y), Pen::Up);
 }
 
 } // namespace orlex

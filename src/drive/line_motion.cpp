@@ -35,7 +35,12 @@ MoveResult Drive::lineTo(double x, double y, Pen pen, std::int16_t zoom)
             return result; // nothing is written
         }
     }
+    return stepTo(targetX.steps, targetY.steps, pen);
+}
 
+MoveResult Drive::stepTo(std::int16_t x, std::int16_t y, Pen pen)
+{
+    MoveResult result;
     // The pen is written and given four cycles on every call, even for an empty move.
     if (pen == Pen::Down)
         penDown();
@@ -50,8 +55,8 @@ MoveResult Drive::lineTo(double x, double y, Pen pen, std::int16_t zoom)
 
     // Up to 65535 steps apart (32767 to -32768): long, not 16 bits. positionX/positionY hold
     // whole numbers, so the differences are exact.
-    long dX = static_cast<long>(targetX.steps - state.positionX);
-    long dY = static_cast<long>(targetY.steps - state.positionY);
+    long dX = static_cast<long>(x - state.positionX);
+    long dY = static_cast<long>(y - state.positionY);
     state.directionX = directionOf(dX);
     state.directionY = static_cast<std::int16_t>(directionOf(dY));
     dX = std::labs(dX);

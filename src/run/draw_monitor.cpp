@@ -10,8 +10,26 @@ DrawMonitor::DrawMonitor(const Drive& drive, const PlotTest& test, std::uint64_t
       totalPeriods_(test.stepPeriods(false))
 {}
 
+void DrawMonitor::noteCarriage()
+{
+    const DriveState& state = drive_.state;
+    carriageXmm_.store(state.carriageXmm, std::memory_order_relaxed);
+    carriageYmm_.store(state.carriageYmm, std::memory_order_relaxed);
+    carriageKnown_.store(state.carriageKnown, std::memory_order_release);
+}
+
+DrawMonitor::Place DrawMonitor::carriage() const
+{
+    Place place;
+    place.known = carriageKnown_.load(std::memory_order_acquire);
+    place.xMm = carriageXmm_.load(std::memory_order_relaxed);
+    place.yMm = carriageYmm_.load(std::memory_order_relaxed);
+    return place;
+}
+
 void DrawMonitor::drawingStarts()
 {
+    noteCarriage();
     start_.store(now());
     periodsAtStart_.store(periodsSent());
     started_.store(true);
@@ -22,6 +40,7 @@ void DrawMonitor::drawingStarts()
 bool DrawMonitor::point(double, double, Pen pen)
 {
     pointsDone_.fetch_add(1, std::memory_order_relaxed);
+    noteCarriage();
     if (pen == Pen::Down)
         drawnSomething_ = true; // points before a resumed draw's first were drawn by the first run
     return !stopRequested();

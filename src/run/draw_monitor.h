@@ -45,6 +45,12 @@ public:
     std::uint64_t totalPoints() const { return totalPoints_; }
     double drawingSeconds() const; // since the drawing began, pauses left out
     DrawProgress progress() const;
+    // Where the carriage stood after the last point, in mm from home, when that is known.
+    struct Place {
+        bool known = false;
+        double xMm = 0, yMm = 0;
+    };
+    Place carriage() const;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -64,6 +70,9 @@ private:
     std::atomic<std::int64_t> start_{0};     // clock ticks
     std::atomic<std::int64_t> paused_{0};    // ticks spent paused
     std::atomic<std::int64_t> pausedAt_{-1}; // -1: the clock runs
+    std::atomic<bool> carriageKnown_{false};
+    std::atomic<double> carriageXmm_{0}, carriageYmm_{0};
+    void noteCarriage(); // on the drawing thread
     // The drawing thread's own.
     char penInUse_ = '1'; // what is in the holder before any SP
     bool drawnSomething_ = false;

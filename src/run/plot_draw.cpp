@@ -18,13 +18,18 @@ std::string OriginReport::message() const
     return "The pen cannot move to the origin: " + move.reason;
 }
 
-OriginReport moveToPlotOrigin(Drive& drive, const PlotExtents& extents, std::int16_t zoom)
+OriginReport moveToPlotOrigin(Drive& drive, const PenToZeroNeed& need, std::int16_t zoom)
 {
     OriginReport report;
     report.home = drive.home();
     if (report.home.ok())
-        report.move = drive.moveToOrigin(extents.minXmm, extents.minYmm, zoom);
+        report.move = drive.moveToOrigin(need, zoom);
     return report;
+}
+
+DrawJob drawJobFor(const std::string& path, const PlotTest& check, DrawPlan plan)
+{
+    return DrawJob{path, check.penToZeroNeed(), check.zoom, check.halfStep, plan, check.reading};
 }
 
 std::string DrawReport::message() const
@@ -59,12 +64,12 @@ DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, DrawPreview* preview
 {
     DrawReport report;
     const DrawPlan& plan = job.plan;
-    const bool negative = job.extents.minXmm < 0 || job.extents.minYmm < 0;
+    const bool negative = job.origin.minXmm < 0 || job.origin.minYmm < 0;
     const bool penToZero =
         plan.origin == DrawPlan::Origin::PenToZero || (plan.origin == DrawPlan::Origin::AsTested && negative);
     if (penToZero) {
         report.movedToOrigin = true;
-        report.origin = moveToPlotOrigin(drive, job.extents, job.zoom);
+        report.origin = moveToPlotOrigin(drive, job.origin, job.zoom);
         if (!report.origin.reached()) {
             // Homing lifted the pen before it moved, or nothing was touched at all.
             report.outcome = report.origin.stopped() ? DrawReport::Outcome::Stopped : DrawReport::Outcome::OriginFailed;

@@ -6,6 +6,7 @@
 #include "drive/drive.h"
 #include "hpgl/plot_extents.h"
 #include "hpgl/plot_reading.h"
+#include "run/plot_test.h"
 
 #include <cstdint>
 #include <string>
@@ -30,8 +31,7 @@ public:
     virtual void pointsSkipped(std::uint64_t stepPeriods) { (void)stepPeriods; }
 };
 
-// "Pen to 0": homing (pen lifted first), then a pen-up move to |minXmm| mm right and
-// |minYmm| mm up from home.
+// "Pen to 0": homing (pen lifted first), then the pen-up move of penToZeroSteps from home.
 struct OriginReport {
     HomeResult home;
     MoveResult move; // the move to the origin; untouched when homing failed
@@ -41,7 +41,7 @@ struct OriginReport {
     std::string message() const;
 };
 
-OriginReport moveToPlotOrigin(Drive& drive, const PlotExtents& extents, std::int16_t zoom);
+OriginReport moveToPlotOrigin(Drive& drive, const PenToZeroNeed& need, std::int16_t zoom);
 
 // Where a draw starts and from which point.
 struct DrawPlan {
@@ -84,12 +84,15 @@ struct DrawReport {
 // later point passes over).
 struct DrawJob {
     std::string path;
-    PlotExtents extents; // as checked, for "Pen to 0"
+    PenToZeroNeed origin; // as checked, for "Pen to 0"
     std::int16_t zoom = 100;
     bool halfStep = true;
     DrawPlan plan;
     PlotReading reading = PlotReading::Classic;
 };
+
+// The draw of `path` as `check` checked it, from `plan`.
+DrawJob drawJobFor(const std::string& path, const PlotTest& check, DrawPlan plan = {});
 
 // Draws the plot from the carriage position, after "Pen to 0" when the checked extents
 // are negative (or the plan asks for it), from the plan's first point on; the preview,

@@ -1,8 +1,6 @@
 // The check shared by "Test and Show" and the command-line tool, with the fit rule.
 #include "run/plot_test.h"
 
-#include "run/carriage_reach.h"
-
 #include "common/number_text.h"
 #include "drive/line_steps.h"
 #include "hpgl/full/full_reader.h"
@@ -42,8 +40,8 @@ std::string stepRangeProblem(const PlotTest& test, const MachineSettings& settin
         if (length.refusal != MoveRefusal::None)
             return length.reason + " The plot cannot be drawn.";
 
-    const double originX = penToZeroSteps(test.extents.minXmm, settings.stepLengthX, test.halfStep, test.zoom);
-    const double originY = penToZeroSteps(test.extents.minYmm, settings.stepLengthY, test.halfStep, test.zoom);
+    const StepPair origin = penToZeroSteps(test.penToZeroNeed(), settings, test.halfStep, test.zoom);
+    const double originX = origin.x, originY = origin.y;
     const DrawCounts& r = test.steps;
     std::string problem =
         axisStepProblem('X', settings.stepLengthX, r.minStepsX, std::max(r.maxStepsX, originX), test.halfStep);
@@ -123,11 +121,10 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
     test.steps = steps.counts();
     test.statistics = statistics.result();
     test.extents = extentsInMillimetres(test.box, test.zoom);
-    const double originX = penToZeroSteps(test.extents.minXmm, settings.stepLengthX, test.halfStep, test.zoom);
-    const double originY = penToZeroSteps(test.extents.minYmm, settings.stepLengthY, test.halfStep, test.zoom);
-    if (stepsInRange(originX) && stepsInRange(originY))
+    const StepPair origin = penToZeroSteps(test.penToZeroNeed(), settings, test.halfStep, test.zoom);
+    if (stepsInRange(origin.x) && stepsInRange(origin.y))
         test.originOutputs = static_cast<std::uint64_t>(
-            countOutputs(static_cast<long>(std::fabs(originX)), static_cast<long>(std::fabs(originY))));
+            countOutputs(static_cast<long>(std::fabs(origin.x)), static_cast<long>(std::fabs(origin.y))));
 
     // Points beyond the 16-bit extents cannot be measured, so such a plot never fits.
     if (test.box.outOfRange)

@@ -3,6 +3,7 @@
 // millimetres and in steps.
 #pragma once
 
+#include "drive/pen_to_zero.h"
 #include "hpgl/plot_extents.h"
 #include "hpgl/plot_reading.h"
 #include "plan/draw_time.h"
@@ -46,6 +47,9 @@ struct PlotTest {
     // "Pen to 0" comes first when the plot has negative coordinates: its pen-up move from
     // the homed position to the origin counts in the drawing time, the homing cannot.
     bool needsPenToZero() const { return extents.minXmm < 0 || extents.minYmm < 0; }
+    // What "Pen to 0" must leave room for in a draw of this check: the minima and the
+    // lowest steps counted.
+    PenToZeroNeed penToZeroNeed() const { return {extents.minXmm, extents.minYmm, steps.minStepsX, steps.minStepsY}; }
     std::uint64_t originOutputs = 0; // step outputs of that move
 
     // What a draw sends in all, the move to the origin included when `withOrigin`: step

@@ -3,6 +3,7 @@
 #include "run/prepared_plot.h"
 
 #include "common/write_all.h"
+#include "hpgl/binary_data.h"
 #include "hpgl/classic_reader.h"
 #include "hpgl/full/full_reader.h"
 #include "plan/hpgl_writer.h"
@@ -200,8 +201,11 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
         prepared.notes_ = std::move(drawing->notes);
         if (cancelled(preparation.work))
             return failure("cancelled", Error::Kind::Cancelled);
-    } else {
-        if (preparation.reading == PlotReading::Classic && !chosen.empty())
+    } else if (!chosen.empty()) {
+        // Noise is no plot in either reading, and its census would name commands it has not.
+        if (const std::optional<BinaryData> binary = findBinaryData(prepared.path_))
+            return failure(binaryDataMessage(chosen, *binary));
+        if (preparation.reading == PlotReading::Classic)
             prepared.ignoredByClassic_ = findCommandsClassicIgnores(prepared.path_);
         if (preparation.hideCovered)
             prepared.notes_.push_back("lines under fills are hidden in SVG drawings only; a plot file has no fills");

@@ -89,8 +89,8 @@ private:
 
 // Prepares `chosen` for a run, an SVG drawing through `svg`. An SVG that cannot be
 // converted fails with the import's message (kind TooBig when it leaves the plotter's
-// coordinate range). A plot file that cannot be read is passed on as it is: the test run
-// reports it as for any plot.
+// coordinate range); a file that holds binary data fails as not a plot file. A plot file that cannot be read is passed
+// on as it is: the test run reports it as for any plot.
 Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& svg, const PlotPreparation& preparation);
 
 // The drawing's strokes as HPGL in whole plotter units, SP n whenever the pen changes:

@@ -205,17 +205,47 @@ void readLines(const std::vector<std::string>& lines, MachineSettings& settings,
             kind = SettingsProblem::Kind::NotAPortAddress;
         } else if (present) {
             const std::optional<double> value = toNumber(text);
-            if (value && (!mustBeAboveZero(line) || *value > 0)) {
+            const bool fits = value && roundToInt16(*value).has_value();
+            if (fits && (!mustBeAboveZero(line) || *value > 0)) {
                 settings.*kNumericSettingTable[static_cast<std::size_t>(line - 1)].value = *value;
                 settings.lines[static_cast<std::size_t>(line - 1)] = text;
                 continue;
             }
-            kind = value ? SettingsProblem::Kind::NotAboveZero : SettingsProblem::Kind::NotANumber;
+            kind = !value  ? SettingsProblem::Kind::NotANumber
+                   : !fits ? SettingsProblem::Kind::NotA16BitNumber
+                           : SettingsProblem::Kind::NotAboveZero;
         }
         SettingsProblem problem = problemAt(line, text, kind);
         problem.used = trimmed(defaultLineText(line));
         report.problems.push_back(problem);
     }
+}
+
+// A step length that cannot drive the machine: a half step longer than the whole travel
+// leaves no move that fits, and one so short that 32767 half steps reach less than a
+// millimetre makes every move too many steps to count. It takes the default.
+void checkStepLengthDrives(SettingLine stepLine, SettingLine travelLine, MachineSettings& settings, LoadReport& report)
+{
+    const auto index = static_cast<std::size_t>(stepLine);
+    double& stepLength = settings.*kNumericSettingTable[index].value;
+    const double travelMm = settings.*kNumericSettingTable[static_cast<std::size_t>(travelLine)].value;
+    const double halfStepMm = stepLength / 200.0;
+    SettingsProblem::Kind kind;
+    if (halfStepMm > travelMm)
+        kind = SettingsProblem::Kind::StepTooLong;
+    else if (reachableTravelMm(stepLength) < 1)
+        kind = SettingsProblem::Kind::StepTooShort;
+    else
+        return;
+    const int line = static_cast<int>(index) + 1;
+    SettingsProblem problem = problemAt(line, settings.lines[index], kind);
+    problem.detail = kind == SettingsProblem::Kind::StepTooLong
+                         ? numberText(halfStepMm) + " mm, longer than the travel of " + numberText(travelMm) + " mm"
+                         : numberText(reachableTravelMm(stepLength)) + " mm";
+    problem.used = trimmed(defaultLineText(line));
+    stepLength = kNumericSettingTable[index].defaultValue;
+    settings.lines[index] = defaultLineText(line);
+    report.problems.push_back(problem);
 }
 
 // A travel limit that 16-bit half steps of its axis cannot reach makes homing and the
@@ -252,6 +282,13 @@ std::string problemText(const SettingsProblem& problem)
     case SettingsProblem::Kind::NotAPortAddress: return text + shown + " is not a port address";
     case SettingsProblem::Kind::NotANumber: return text + shown + " is not a number";
     case SettingsProblem::Kind::NotAboveZero: return text + shown + " is not above 0";
+    case SettingsProblem::Kind::NotA16BitNumber:
+        return text + shown + " does not fit a settings line (-32768 to 32767)";
+    case SettingsProblem::Kind::StepTooLong:
+        return text + shown + " cannot drive the machine: one half step would be " + problem.detail
+               + ", so no move fits";
+    case SettingsProblem::Kind::StepTooShort:
+        return text + shown + " cannot drive the machine: 32767 half steps would reach only " + problem.detail;
     case SettingsProblem::Kind::Unreachable:
         return text + shown + " mm cannot be reached in 32767 half steps of this step length (at most " + problem.detail
                + " mm)";
@@ -341,6 +378,8 @@ LoadReport loadSettings(MachineSettings& settings, const std::filesystem::path& 
         return report;
     }
     readLines(splitLines(bytes, kLineCount), settings, report);
+    checkStepLengthDrives(SettingLine::StepLengthX, SettingLine::TravelX, settings, report);
+    checkStepLengthDrives(SettingLine::StepLengthY, SettingLine::TravelY, settings, report);
     checkTravelReachable(SettingLine::TravelX, settings.stepLengthX, settings, report);
     checkTravelReachable(SettingLine::TravelY, settings.stepLengthY, settings, report);
     return report;

@@ -19,14 +19,24 @@ const char* settingName(int line);
 
 // One line that was missing or not usable; its setting took another value for this run.
 struct SettingsProblem {
-    enum class Kind { Missing, Empty, NotANumber, NotAPortAddress, NotAboveZero, Unreachable };
+    enum class Kind {
+        Missing,
+        Empty,
+        NotANumber,
+        NotAPortAddress,
+        NotAboveZero,
+        Unreachable,
+        NotA16BitNumber, // does not round into -32768..32767, so no settings line can hold it
+        StepTooLong,     // one half step is longer than the axis travel: no move fits the machine
+        StepTooShort,    // 32767 half steps reach less than a millimetre: every move needs more steps
+    };
     int line = 0;        // 1..9
     std::string setting; // "Maxx"
     std::string text;    // the offending text, empty when the line is missing
     Kind kind = Kind::NotANumber;
     std::string used; // the value used instead ("150")
     bool usedDefault = true;
-    std::string detail; // Unreachable: how far the step length reaches
+    std::string detail; // Unreachable: how far the step length reaches; StepTooLong: the half step and the travel
 };
 
 struct LoadReport {
@@ -43,8 +53,11 @@ struct LoadReport {
 
 // Fills all nine settings. Creates the defaults file when the file is absent and reads
 // it back. A file that exists is never rewritten or deleted here: unreadable, short or
-// bad lines, a step length or travel limit not above 0 and a travel limit that 16-bit
-// half steps cannot reach give another value for the affected settings and a report.
+// bad lines, a number no settings line can hold, a step length or travel limit not above
+// 0, a step length that cannot drive the machine (a half step longer than the travel, or
+// so short that 16-bit half steps reach less than a millimetre) and a travel limit that
+// 16-bit half steps cannot reach give another value for the affected settings and a
+// report. A value that only lies outside what the settings dialog offers is kept.
 LoadReport loadSettings(MachineSettings& settings, const std::filesystem::path& file = kSettingsFileName);
 
 // The settings a Save would make of eight integers and the address text, checked as a

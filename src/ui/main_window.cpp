@@ -140,6 +140,7 @@ void MainWindow::startUp()
     drive().state.coilsX = 1;
     drive().state.coilsY = 16; // the data register is left alone until the first step
     startUpDisplay();
+    showCarriagePosition(); // known from the start on the virtual plotter
 
     // The status poll starts now: nothing ticks into a half-built window, not even while
     // a start-up message box runs its own event loop. No tick can come before this
@@ -170,12 +171,17 @@ void MainWindow::startUpDisplay()
 void MainWindow::settingsSaved()
 {
     followPortAddress();
+    controller_->followMachineSettings();
     settingsMayHaveChangedTheScale();
     resumePositionLost(QStringLiteral("the settings were saved"));
     showSettingsLabels(QStringLiteral(" mm"));
     preview_->clear();
     preview_->drawYHalfAxis();
     preview_->drawXHalfAxis();
+    if (const std::optional<CarriageMm> at = controller_->carriagePlace())
+        if (const std::optional<std::string> beyond = carriageBeyondTravel(*at, settings_))
+            feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Settings"),
+                               QString::fromStdString(*beyond));
 }
 
 // A changed address takes effect at once: the port is reopened (or the virtual plotter
@@ -256,9 +262,12 @@ bool MainWindow::mayQuit()
 {
     if (!drawRunning())
         return true;
-    return feedback_->confirm(this, QString::fromLatin1(kCaption),
-                              QStringLiteral("A drawing is running. Stop it and quit?"),
-                              QStringLiteral("Stop and quit"), QStringLiteral("Cancel"));
+    askingToQuit_ = true; // a draw that ends meanwhile changes the question
+    const bool quit = feedback_->confirm(this, QString::fromLatin1(kCaption),
+                                         QStringLiteral("A drawing is running. Stop it and quit?"),
+                                         QStringLiteral("Stop and quit"), QStringLiteral("Cancel"));
+    askingToQuit_ = false;
+    return quit;
 }
 
 void MainWindow::onExit()

@@ -153,9 +153,13 @@ private:
     void fitPortAddress(); // the address label beside its caption, as wide as the row allows
     void buildMenus();
     void buildStatusBar();
+    QWidget* buildRunButtons(QWidget* parent);
     void connectHandlers();
-    void startUp();        // load settings, drive state, pen up, then the start-up display
-    void startUpDisplay(); // labels, check, Draw, half-axes
+    void connectJogKeys();
+    static constexpr int kJogRepeatDelayMs = 400;   // a held jog button starts repeating after this
+    static constexpr int kJogRepeatIntervalMs = 25; // then steps 40 times a second
+    void startUp();                                 // load settings, drive state, pen up, then the start-up display
+    void startUpDisplay();                          // labels, check, Draw, half-axes
     // The settings labels: each line's text and its unit ("mm" at start-up, where the
     // text ends with a blank; " mm" after a Save), and the address as "378H".
     void showSettingsLabels(const QString& limitUnit);
@@ -184,6 +188,8 @@ private:
     void showWholePlot(const PlotBox& box);        // View > "Whole plot in the preview"
     void buildViewMenu();                          // View: the options of the preview and the views
     void showCarriagePosition();                   // the status bar's readout, when the position is known
+    void redrawTestedPlot();                       // the last tested plot in the preview again
+    void forgetTestResults();                      // a test that measured nothing: the last file's results go
 
     MainWindowOptions options_;
     QtOperatorFeedback defaultFeedback_;
@@ -280,6 +286,7 @@ private:
     void showRecentFiles();
 
     bool ending_ = false;         // quitSafely has run
+    bool askingToQuit_ = false;   // the question whether to stop a drawing and quit is open
     bool portFaultShown_ = false; // a port fault was reported and no check has passed since
     std::optional<DrawableCheck> drawableCheck_;
     std::optional<int> lastSpeedMs_; // last "Speed" result, ms per step

@@ -36,7 +36,7 @@ void MainWindow::onPenToZeroClicked()
         showNotConnected();
         return;
     }
-    controller_->startPenToZero(plotExtents, preview().zoom);
+    controller_->startPenToZero(plotExtents, lastCheck ? &*lastCheck : nullptr, preview().zoom);
 }
 
 void MainWindow::onMotionEnded(const MotionEnd& end)

@@ -267,6 +267,7 @@ void MainWindow::pollPreparation()
 bool MainWindow::acceptPrepared(Result<PreparedPlot> prepared)
 {
     if (!prepared) {
+        forgetTestResults();
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(prepared.message()));
         return false;

@@ -9,11 +9,11 @@
 #include "ui/widgets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -24,6 +24,8 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace orlex::ui {
 
@@ -389,9 +391,10 @@ void MainWindow::buildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
     bar->setSizeGripEnabled(false);
-    // Two rows under the client area: the progress or the estimate, with the buttons of a
-    // run beside it; then the notes about the chosen file (what an SVG's conversion left
-    // out, the travel a shorter order saves). Both wrap, so every text is shown whole.
+    // Rows under the client area: the progress or the estimate, with the buttons of a run
+    // beside it; the carriage's position; then the notes about the chosen file (what an
+    // SVG's conversion left out, the travel a shorter order saves). The texts wrap, so
+    // every one is shown whole, and none of them moves the buttons.
     auto* panel = new QWidget(bar);
     panel->setObjectName(QStringLiteral("statusPanel"));
     auto* grid = new QGridLayout(panel);
@@ -400,36 +403,83 @@ void MainWindow::buildStatusBar()
     progressLabel = new QLabel(panel);
     progressLabel->setObjectName(QStringLiteral("progressLabel"));
     progressLabel->setWordWrap(true);
-    grid->addWidget(progressLabel, 0, 0);
-    // Shown only when they apply: Pause or Continue and Stop during a draw, Resume after
-    // one that ended early.
-    auto* buttons = new QHBoxLayout;
-    grid->addLayout(buttons, 0, 1, Qt::AlignTop);
-    auto barButton = [panel, buttons](const QString& caption, const char* name) {
-        auto* button = new QPushButton(caption, panel);
-        button->setObjectName(QString::fromLatin1(name));
-        buttons->addWidget(button);
-        button->hide();
-        return button;
-    };
-    resumeButton = barButton(QStringLiteral("Resume"), "resumeButton");
-    pauseButton = barButton(QStringLiteral("Pause"), "pauseButton");
-    continueButton = barButton(QStringLiteral("Continue"), "continueButton");
-    stopButton = barButton(QStringLiteral("Stop"), "stopButton");
+    grid->addWidget(progressLabel, 0, 0, Qt::AlignTop);
+    grid->addWidget(buildRunButtons(panel), 0, 1, Qt::AlignTop | Qt::AlignRight);
+    positionLabel = new QLabel(panel);
+    positionLabel->setObjectName(QStringLiteral("positionLabel"));
+    positionLabel->setWordWrap(true);
+    positionLabel->hide();
+    grid->addWidget(positionLabel, 1, 0, 1, 2);
     inputLabel = new QLabel(panel);
     inputLabel->setObjectName(QStringLiteral("inputLabel"));
     inputLabel->setWordWrap(true);
     inputLabel->hide();
-    grid->addWidget(inputLabel, 1, 0, 1, 2);
+    grid->addWidget(inputLabel, 2, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     bar->addWidget(panel, 1);
-    positionLabel = new QLabel(bar);
-    positionLabel->setObjectName(QStringLiteral("positionLabel"));
-    positionLabel->hide();
-    bar->addPermanentWidget(positionLabel);
     pauseShortcut = new QShortcut(QKeySequence(Qt::Key_Space), this);
     pauseShortcut->setObjectName(QStringLiteral("pauseShortcut"));
     pauseShortcut->setEnabled(false); // Space keeps its usual meaning outside a draw
+}
+
+// The buttons of a run, each in a place of its own that it keeps while hidden: Resume,
+// then Pause and Continue in one place (one shows while the other cannot apply), then
+// Stop at the right edge. Resume is never where Stop was.
+QWidget* MainWindow::buildRunButtons(QWidget* parent)
+{
+    auto* box = new QWidget(parent);
+    box->setObjectName(QStringLiteral("runButtons"));
+    auto* row = new QGridLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto button = [box](const QString& caption, const char* name) {
+        auto* b = new QPushButton(caption, box);
+        b->setObjectName(QString::fromLatin1(name));
+        QSizePolicy policy = b->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        b->setSizePolicy(policy);
+        b->hide();
+        return b;
+    };
+    resumeButton = button(QStringLiteral("Resume"), "resumeButton");
+    pauseButton = button(QStringLiteral("Pause"), "pauseButton");
+    continueButton = button(QStringLiteral("Continue"), "continueButton");
+    stopButton = button(QStringLiteral("Stop"), "stopButton");
+    // Room for the longer caption of a place, so that neither widens it.
+    const int pauseWidth = std::max(pauseButton->sizeHint().width(), continueButton->sizeHint().width());
+    pauseButton->setMinimumWidth(pauseWidth);
+    continueButton->setMinimumWidth(pauseWidth);
+    resumeButton->setMinimumWidth(
+        resumeButton->fontMetrics().horizontalAdvance(QStringLiteral("Resume from point 9999999")) + 16);
+    row->addWidget(resumeButton, 0, 0, Qt::AlignRight);
+    row->addWidget(pauseButton, 0, 1);
+    row->addWidget(continueButton, 0, 1);
+    row->addWidget(stopButton, 0, 2);
+    return box;
+}
+
+// Holding a jog button repeats its step, a click being one step; the arrow keys press
+// the jog buttons, except while a text box has the focus. A run disables the buttons, so
+// then neither does anything.
+void MainWindow::connectJogKeys()
+{
+    const std::pair<Qt::Key, QPushButton*> jogs[] = {
+        {Qt::Key_Up, stepUpButton},
+        {Qt::Key_Down, stepDownButton},
+        {Qt::Key_Right, stepRightButton},
+        {Qt::Key_Left, stepLeftButton},
+    };
+    for (const auto& [key, button] : jogs) {
+        button->setAutoRepeat(true);
+        button->setAutoRepeatDelay(kJogRepeatDelayMs);
+        button->setAutoRepeatInterval(kJogRepeatIntervalMs);
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setObjectName(button->objectName() + QStringLiteral("Key"));
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            // Up and Down, which a text box has no use for, reach here too.
+            if (!qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+                button->click();
+        });
+    }
 }
 
 void MainWindow::connectHandlers()
@@ -456,12 +506,13 @@ void MainWindow::connectHandlers()
     for (const auto& [b, slot] : buttons)
         connect(b, &QPushButton::clicked, this, slot);
 
+    connectJogKeys();
     connect(showPenUpCheck, &QCheckBox::clicked, this, &MainWindow::onShowPenUpClicked);
     // Steps of the other mode are twice or half as long: the last check no longer holds.
     connect(halfStepOption, &QRadioButton::toggled, this, [this] {
         forgetCheck();
         resumePositionLost(QStringLiteral("the step type was changed"));
-        drive().state.carriageKnown = false; // the phases do not carry over one for one
+        controller_->carriagePlaceLost(); // the phases do not carry over one for one
         showCarriagePosition();
     });
     connect(zoomScrollBar, &QScrollBar::valueChanged, this, &MainWindow::onZoomScrolled);

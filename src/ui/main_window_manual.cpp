@@ -5,6 +5,7 @@
 #include "ui/widgets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -79,7 +80,7 @@ void MainWindow::onMotorClicked()
         } else {
             motorButton->setText(QStringLiteral("Motor on"));
             resumePositionLost(QStringLiteral("the motors were switched off")); // nothing holds the carriage
-            drive().state.carriageKnown = false;
+            controller_->carriagePlaceLost();
             drive().switchCoilsOff();
         }
     });
@@ -182,8 +183,19 @@ void MainWindow::applyRunState(RunState state)
     speedButton->setEnabled(idle);
     updateDrawButton();
     stopButton->setVisible(running);
-    pauseButton->setVisible(state == RunState::Drawing);
-    continueButton->setVisible(state == RunState::Paused);
+    // Pause and Continue share a place: the one that comes takes no click for a double
+    // click's time, so the second click of a double click does not undo the first.
+    const bool pauseWasShown = !pauseButton->isHidden(), continueWasShown = !continueButton->isHidden();
+    for (QPushButton* button : {pauseButton, continueButton}) {
+        const bool pause = button == pauseButton;
+        const bool shown = state == (pause ? RunState::Drawing : RunState::Paused);
+        const bool replaces = shown && (pause ? continueWasShown : pauseWasShown);
+        button->setVisible(shown);
+        if (replaces) {
+            button->setEnabled(false);
+            QTimer::singleShot(QApplication::doubleClickInterval(), button, [button] { button->setEnabled(true); });
+        }
+    }
     pauseShortcut->setEnabled(drawing);
     if (idle)
         showCarriagePosition(); // after a job: where it left the carriage
@@ -212,7 +224,7 @@ void MainWindow::portFailed(const std::string& fault, const std::string& safeFau
     speedButton->setVisible(false);
     forgetCheck(); // Draw waits for a test, whose presence check must pass again
     resumePositionLost(QStringLiteral("the port failed"));
-    drive().state.carriageKnown = false; // what the last steps did is not known
+    controller_->carriagePlaceLost(); // what the last steps did is not known
     positionLabel->hide();
     portFaultShown_ = true;
     showPen(Pen::Up); // lifting it was tried

@@ -179,17 +179,16 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
     if (wholePlot && test.verdict != PlotTest::Verdict::Unreadable && test.verdict != PlotTest::Verdict::Refused)
         showWholePlot(test.box);
     if (test.verdict == PlotTest::Verdict::Unreadable || test.verdict == PlotTest::Verdict::Refused) {
-        // Nothing was measured: the extents of the last good test stay, Draw stays off,
-        // and no part of a refused plot stays in the preview.
+        // Nothing was measured: nothing of the last test stays, and Draw stays off.
+        forgetTestResults();
         const bool refused = test.verdict == PlotTest::Verdict::Refused;
-        if (refused)
-            preview().clear();
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(refused ? test.run.refusalMessage() : test.run.openError));
         return;
     }
     if (test.notAPlot && !plotFile_.empty()) {
         // Nothing to draw: not an empty plot but not a plot at all. Draw stays off.
+        forgetTestResults();
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
                            QString::fromStdString(test.notAPlotMessage(plotFile_)));
         return;
@@ -205,7 +204,8 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
 
     paintFrame(limitFrame, test.fits() ? kFrameFits : kFrameTooBig);
     runPresenceCheck();
-    if (test.fits() && drive().state.connected) {
+    // No file chosen: four zeros that fit, but nothing to draw.
+    if (test.fits() && drive().state.connected && !plotFile_.empty()) {
         DrawableCheck key = currentCheckKey();
         key.stamp = stampOf(key.path);
         drawableCheck_ = key;
@@ -224,6 +224,22 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
                            QString::fromStdString(warning));
 }
 
+// What the last good test showed belongs to another file, or to this one as it was: the
+// preview, the extents and the Limit box are cleared, and Draw stays off.
+void MainWindow::forgetTestResults()
+{
+    forgetCheck();
+    lastCheck.reset();
+    plotExtents = PlotExtents{};
+    for (QLabel* label : {minXLabel, minYLabel, maxXLabel, maxYLabel})
+        label->setText(QStringLiteral("000.000"));
+    limitFrame->setPalette(QPalette());
+    limitFrame->setAutoFillBackground(false);
+    preview().clear();
+    progressLabel->setText(QStringLiteral("Test and Show failed: nothing was measured, and Draw stays off"));
+    showCarriagePosition();
+}
+
 // Draws the plot from the carriage position, after "Pen to 0" when the plot has
 // negative coordinates. Stop (button or Esc) ends it after the current step.
 void MainWindow::onDrawClicked()
@@ -235,15 +251,9 @@ void MainWindow::onDrawClicked()
 // the carriage stands once a homing made that known): the plot must fit from there.
 std::optional<std::string> MainWindow::positionRefusal(const DrawPlan& plan) const
 {
-    if (plan.origin != DrawPlan::Origin::AsTested || plan.firstPoint != 1)
+    if (plan.firstPoint != 1)
         return std::nullopt; // a resumed draw goes on in the frame of the stopped one
-    const DriveState& state = controller_->drive().state;
-    std::optional<CarriageMm> penAt;
-    if (lastCheck->needsPenToZero())
-        penAt = penToZeroPoint(*lastCheck, settings_);
-    else if (state.carriageKnown)
-        penAt = CarriageMm{state.carriageXmm, state.carriageYmm};
-    return penAt ? positionFitRefusal(*lastCheck, settings_, *penAt) : std::nullopt;
+    return fitFromDrawStart(*lastCheck, settings_, plan.origin, controller_->carriagePlace(), kWindowRemedies).refusal;
 }
 
 // The draw of Draw and Resume, on the motion thread. The window follows it with its
@@ -261,7 +271,7 @@ void MainWindow::runDraw(const DrawPlan& plan)
         return;
     }
     stoppedDraw_.reset();
-    const DrawJob job{runFile(), plotExtents, lastCheck->zoom, lastCheck->halfStep, plan, lastCheck->reading};
+    const DrawJob job = drawJobFor(runFile(), *lastCheck, plan);
     if (!controller_->startDraw(job, *lastCheck, pauseAtPenChangeAction->isChecked()))
         return;
     // The lamp shows the motors steadily on.
@@ -282,6 +292,7 @@ void MainWindow::onLiveViewTick()
     const DrawMonitor* monitor = controller_->monitor();
     if (monitor != nullptr && runState() == RunState::Drawing && sinceProgressText_.elapsed() >= kProgressIntervalMs) {
         progressLabel->setText(QString::fromStdString(monitor->progress().text()));
+        showCarriagePosition();
         sinceProgressText_.restart();
     }
 }
@@ -307,6 +318,8 @@ void MainWindow::onDrawEnded(const DrawReport& report)
     showPen(Pen::Up); // however the draw ended
     showDrawEnd(report, *controller_->monitor());
     recordStoppedDraw(report);
+    if (askingToQuit_) // nothing is left to stop
+        feedback_->updateQuestion(QStringLiteral("The drawing has ended. Quit?"), QStringLiteral("Quit"));
     statusTimer->start();
     emit plotterMoved();
 }
@@ -371,6 +384,10 @@ void MainWindow::showDrawEnd(const DrawReport& report, const DrawMonitor& monito
     }
     if (const std::string skipped = report.run.skippedMessage(); !skipped.empty())
         warn(skipped);
+    if (const std::string& lost = controller_->lostInLastDraw(); !lost.empty()) {
+        progressLabel->setText(progressLabel->text() + QStringLiteral("; steps were lost"));
+        warn(lost);
+    }
 }
 
 // Asks a running draw, homing or speed measurement to end after the current step, or

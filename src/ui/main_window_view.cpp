@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 
 #include "run/carriage_reach.h"
+#include "run/preview_sink.h"
 
 #include <QAction>
 #include <QLabel>
@@ -12,7 +13,14 @@
 namespace orlex::ui {
 
 namespace {
+
 constexpr const char* kWholePlotKey = "preview/wholePlot";
+
+QString penAtText(double xMm, double yMm)
+{
+    return QStringLiteral("Pen at X %1 mm, Y %2 mm").arg(xMm, 0, 'f', 2).arg(yMm, 0, 'f', 2);
+}
+
 } // namespace
 
 void MainWindow::buildViewMenu()
@@ -21,10 +29,26 @@ void MainWindow::buildViewMenu()
     connect(wholePlotAction, &QAction::toggled, this, [this](bool on) {
         preferences_->setValue(QLatin1String(kWholePlotKey), on);
         preferences_->sync();
-        // Off: what is drawn next is placed as always; on: from the next test.
-        if (!on)
+        // At once for the plot last tested; a run going on keeps its placing until it ends.
+        if (controller_->idle() && lastCheck)
+            redrawTestedPlot();
+        else if (!on)
             preview().fit.reset();
     });
+}
+
+// The preview of the last tested plot drawn again, whole or placed as always.
+void MainWindow::redrawTestedPlot()
+{
+    preview().clear();
+    if (wholePlotAction->isChecked()) {
+        showWholePlot(lastCheck->box);
+        return;
+    }
+    preview().fit.reset();
+    startPreviewPen();
+    PreviewSink previewSink(&preview());
+    readPlot(runFile(), previewSink, plotReading(), machinePage(settings_));
 }
 
 void MainWindow::setVirtualPlotterView(QWidget* view)
@@ -45,6 +69,14 @@ void MainWindow::setVirtualPlotterView(QWidget* view)
 // while no job owns the drive.
 void MainWindow::showCarriagePosition()
 {
+    if (drawRunning()) { // from the draw's own note of it, after each point
+        const DrawMonitor* monitor = controller_->monitor();
+        if (const DrawMonitor::Place at = monitor ? monitor->carriage() : DrawMonitor::Place{}; at.known) {
+            positionLabel->setText(penAtText(at.xMm, at.yMm));
+            positionLabel->show();
+        }
+        return;
+    }
     if (!controller_->idle())
         return;
     const DriveState& state = drive().state;
@@ -53,9 +85,7 @@ void MainWindow::showCarriagePosition()
     const bool startsWherePenStands = lastCheck && lastCheck->fits() && !lastCheck->needsPenToZero();
     positionLabel->setVisible(state.carriageKnown || startsWherePenStands);
     if (state.carriageKnown)
-        positionLabel->setText(QStringLiteral("Pen at X %1 mm, Y %2 mm")
-                                   .arg(state.carriageXmm, 0, 'f', 2)
-                                   .arg(state.carriageYmm, 0, 'f', 2));
+        positionLabel->setText(penAtText(state.carriageXmm, state.carriageYmm));
     else
         positionLabel->setText(QString::fromUtf8(kPositionUnknownText));
 }

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <utility>
+
 namespace orlex::ui {
 
 void QtOperatorFeedback::beep()
@@ -30,8 +32,20 @@ bool QtOperatorFeedback::confirm(QWidget* parent, const QString& title, const QS
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
     QPushButton* yesButton = box.addButton(yes, QMessageBox::AcceptRole);
     box.addButton(no, QMessageBox::RejectRole);
+    QMessageBox* outer = std::exchange(question_, &box);
+    QPushButton* outerYes = std::exchange(yesButton_, yesButton);
     box.exec();
+    question_ = outer;
+    yesButton_ = outerYes;
     return box.clickedButton() == yesButton;
+}
+
+void QtOperatorFeedback::updateQuestion(const QString& text, const QString& yes)
+{
+    if (question_ == nullptr)
+        return;
+    question_->setText(text);
+    yesButton_->setText(yes);
 }
 
 } // namespace orlex::ui

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class QMessageBox;
+class QPushButton;
 class QWidget;
 
 namespace orlex::ui {
@@ -17,6 +19,12 @@ public:
     // A modal question with two buttons; true when the first (`yes`) was chosen.
     virtual bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& yes,
                          const QString& no) = 0;
+    // While a question of confirm() is open: says something else, with another first button.
+    virtual void updateQuestion(const QString& text, const QString& yes)
+    {
+        (void)text;
+        (void)yes;
+    }
 };
 
 // The real thing: QApplication::beep and QMessageBox.
@@ -26,6 +34,11 @@ public:
     void message(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
     bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& yes,
                  const QString& no) override;
+    void updateQuestion(const QString& text, const QString& yes) override;
+
+private:
+    QMessageBox* question_ = nullptr; // the open question of confirm()
+    QPushButton* yesButton_ = nullptr;
 };
 
 } // namespace orlex::ui

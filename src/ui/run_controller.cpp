@@ -16,6 +16,7 @@ RunController::RunController(const MachineSettings& settings, OpenedPort port, s
       motion_(std::make_unique<MotionThread>(true))
 {
     drive_ = std::make_unique<Drive>(port_.port(), settings_, DriveHooks{halfStep_});
+    learnCarriagePlace();
     // A real-time poller must not wait for a page of the ring it writes.
     if (motion_->priority().realTime)
         lockInMemory(ink_.ring.storage(), ink_.ring.storageBytes());
@@ -118,11 +119,49 @@ bool RunController::startHome()
     });
 }
 
-bool RunController::startPenToZero(const PlotExtents& extents, std::int16_t zoom)
+void RunController::followMachineSettings()
 {
-    return startJob(RunState::Homing, [this, extents, zoom] {
+    if (VirtualPlotter* plotter = port_.virtualPlotter) {
+        plotter->setStepLengths(settings_.stepLengthX / 200.0, settings_.stepLengthY / 200.0);
+        plotter->setTravel(settings_.travelXmm, settings_.travelYmm);
+    }
+}
+
+// The virtual plotter tells where its carriage stands, as the command line's --start does:
+// its place is known from the start and after whatever a job did, lost steps included. A
+// real machine's place is counted by the drive from a homing on.
+void RunController::learnCarriagePlace()
+{
+    if (const VirtualPlotter* plotter = port_.virtualPlotter) {
+        drive_->state.carriageKnown = true;
+        drive_->state.carriageXmm = plotter->xMillimetres();
+        drive_->state.carriageYmm = plotter->yMillimetres();
+    }
+}
+
+void RunController::carriagePlaceLost()
+{
+    drive_->state.carriageKnown = false;
+    learnCarriagePlace();
+}
+
+std::optional<CarriageMm> RunController::carriagePlace() const
+{
+    const DriveState& state = drive_->state;
+    if (!state.carriageKnown)
+        return std::nullopt;
+    return CarriageMm{state.carriageXmm, state.carriageYmm};
+}
+
+bool RunController::startPenToZero(const PlotExtents& extents, const PlotTest* check, std::int16_t zoom)
+{
+    PenToZeroNeed need{extents.minXmm, extents.minYmm};
+    const bool halfStep = halfStep_ ? halfStep_() : true;
+    if (check != nullptr && check->zoom == zoom && check->halfStep == halfStep)
+        need = check->penToZeroNeed();
+    return startJob(RunState::Homing, [this, need, zoom] {
         const MotionEnd end = runGuarded(
-            *drive_, [this, &extents, zoom](MotionEnd& e) { e.origin = moveToPlotOrigin(*drive_, extents, zoom); });
+            *drive_, [this, &need, zoom](MotionEnd& e) { e.origin = moveToPlotOrigin(*drive_, need, zoom); });
         postToWindow([this, end] { finishMotion(end); });
     });
 }
@@ -148,6 +187,8 @@ bool RunController::startDraw(const DrawJob& job, const PlotTest& test, bool pau
     if (plotter != nullptr)
         hooks.penSelected = [plotter](char pen) { plotter->selectPen(pen); };
     monitor_ = std::make_unique<DrawMonitor>(*drive_, test, job.plan.firstPoint, std::move(hooks));
+    if (plotter != nullptr)
+        countersAtDrawStart_ = plotter->counters();
     return startJob(RunState::Drawing, [this, job, plotter] {
         if (plotter != nullptr)
             plotter->selectPen('1'); // every draw begins with pen 1
@@ -214,8 +255,12 @@ void RunController::finishDraw(const DrawReport& report)
     drive_->continueAfterPause(); // no pause or stop request outlives its draw
     drive_->clearStop();
     port_.flush();
+    lostInLastDraw_.clear();
+    if (const VirtualPlotter* plotter = port_.virtualPlotter)
+        lostInLastDraw_ = lostStepsText(countersAtDrawStart_, plotter->counters());
     if (state_ == RunState::Ending)
         return;
+    learnCarriagePlace();
     state_ = RunState::Idle; // told with the end below, once the window has shown it
     emit drawEnded(report);
     monitor_.reset();
@@ -229,6 +274,7 @@ void RunController::finishMotion(const MotionEnd& end)
     port_.flush();
     if (state_ == RunState::Ending)
         return;
+    learnCarriagePlace();
     state_ = RunState::Idle;
     emit motionEnded(end);
     emit stateChanged(state_);

@@ -7,6 +7,7 @@
 
 #include "drive/drive.h"
 #include "drive/ports/open_port.h"
+#include "run/carriage_reach.h"
 #include "run/draw_monitor.h"
 #include "run/ink_ring.h"
 #include "run/motion_thread.h"
@@ -70,9 +71,26 @@ public:
     // The address setting changed: reopen the port there. Only while idle.
     std::string followPortAddress(std::uint16_t address);
 
+    // Where the carriage stands, when that is known: on the virtual plotter always (it
+    // tells, as the command line's --start does), on a real one once a homing found it
+    // and until something loses it. Only while idle().
+    std::optional<CarriageMm> carriagePlace() const;
+    // The motors were off, the step type changed or the port failed: a real machine's
+    // carriage may stand anywhere now. Only while idle().
+    void carriagePlaceLost();
+
+    // A Save changed the settings: the virtual plotter's step lengths and ends of travel
+    // follow them. Only while idle().
+    void followMachineSettings();
+    // What the machine lost during the last draw, as far as it can tell (the virtual
+    // plotter can); empty when nothing was lost.
+    const std::string& lostInLastDraw() const { return lostInLastDraw_; }
+
     // Jobs on the motion thread; false when one already runs (nothing starts then).
     bool startHome();
-    bool startPenToZero(const PlotExtents& extents, std::int16_t zoom);
+    // "Pen to 0" for `extents` at `zoom`; the lowest steps of `check` count when it was
+    // counted at that zoom and in the step mode the job takes.
+    bool startPenToZero(const PlotExtents& extents, const PlotTest* check, std::int16_t zoom);
     bool startSpeed();
     // A draw of what `test` checked. With `pauseAtPenChange`, an SP for another pen holds
     // the draw until continueRun().
@@ -112,6 +130,7 @@ private:
     void finishDraw(const DrawReport& report); // on the window's thread
     void finishMotion(const MotionEnd& end);   // on the window's thread
     void holdForPen(char pen);                 // on the motion thread
+    void learnCarriagePlace();                 // from a machine that tells it; on the window's thread
 
     const MachineSettings& settings_;
     OpenedPort port_;
@@ -120,6 +139,8 @@ private:
     RunState state_ = RunState::Idle;
     InkRing ink_;
     std::unique_ptr<DrawMonitor> monitor_;
+    VirtualPlotterCounters countersAtDrawStart_;
+    std::string lostInLastDraw_;
     std::mutex postedMutex_;
     std::vector<std::function<void()>> posted_; // calls from the motion thread, not yet run
     std::unique_ptr<MotionThread> motion_;      // last: its jobs use everything above

@@ -76,21 +76,26 @@ QString labelText(const SettingRow& row, int position)
     return QLocale().toString(value, 'f', QLocale::FloatingPointShortest) + QLatin1String(row.unit);
 }
 
-// The scroll-bar position for a stored setting. A value outside the range is clamped
-// into it and described in `adjustment`, so the dialog can say what it changed.
+// The scroll-bar position for a stored setting. A value outside the range puts the bar at
+// the nearer end; `kept` then holds the value itself, which a Save keeps, and `note` says so.
 int positionFor(const SettingRow& row, const NumericSetting& setting, double value, const std::string& text,
-                QString& adjustment)
+                std::optional<std::int16_t>& kept, QString& note)
 {
     const double rounded = roundHalfEven(value);
     if (rounded >= row.minimum && rounded <= row.maximum)
         return static_cast<int>(rounded);
-    const int clamped = rounded < row.minimum ? row.minimum : row.maximum;
-    adjustment = QStringLiteral("%1 %2 lies outside %3 to %4; showing %5.")
-                     .arg(QLatin1String(setting.name), QString::fromStdString(text).trimmed())
-                     .arg(row.minimum)
-                     .arg(row.maximum)
-                     .arg(clamped);
-    return clamped;
+    const int end = rounded < row.minimum ? row.minimum : row.maximum;
+    // A value no Save could write (beyond 16 bits, or a step length or travel not above 0)
+    // is not kept: the bar's end is what a Save writes then.
+    const bool usable = value > 0 || row.frame == Speed || row.frame == Origin;
+    kept = usable ? roundToInt16(value) : std::nullopt;
+    const QString outside = QStringLiteral("%1 %2 lies outside %3 to %4")
+                                .arg(QLatin1String(setting.name), QString::fromStdString(text).trimmed())
+                                .arg(row.minimum)
+                                .arg(row.maximum);
+    note = kept ? outside + QStringLiteral("; it is kept unless you move its scroll bar.")
+                : outside + QStringLiteral("; showing %1, which Save writes.").arg(end);
+    return end;
 }
 
 constexpr std::uint16_t kFirstPortAddress = 888;  // 0x378
@@ -165,7 +170,11 @@ void SettingsDialog::buildSettingRows()
         bar->setTracking(false); // a dragged thumb reports only when released
         bar->setFocusPolicy(Qt::StrongFocus);
         bar->setInvertedControls(false); // the Right arrow key moves towards the maximum
-        connect(bar, &QScrollBar::valueChanged, this, [this, i] { setLabel(static_cast<int>(i)); });
+        connect(bar, &QScrollBar::valueChanged, this, [this, i] {
+            if (!loading_)
+                kept_[i].reset(); // the operator chose a value of the range
+            setLabel(static_cast<int>(i));
+        });
         scrollBars_[i] = bar;
         labels_[i] = place(new QLabel(QStringLiteral("Err"), frame), row.label, row.labelTwips);
     }
@@ -191,14 +200,18 @@ void SettingsDialog::buildPortOptions()
 void SettingsDialog::load()
 {
     QStringList adjustments;
+    loading_ = true;
     for (std::size_t i = 0; i < kRows.size(); ++i) {
         QString adjustment;
         const NumericSetting& setting = kNumericSettingTable[i];
-        const int position = positionFor(kRows[i], setting, settings_.*setting.value, settings_.lines[i], adjustment);
+        kept_[i].reset();
+        const int position =
+            positionFor(kRows[i], setting, settings_.*setting.value, settings_.lines[i], kept_[i], adjustment);
         if (!adjustment.isEmpty())
             adjustments << adjustment;
         scrollBars_[i]->setValue(position);
     }
+    loading_ = false;
     setAllLabels();
 
     const std::uint16_t address = settings_.portAddress;
@@ -220,8 +233,7 @@ void SettingsDialog::showNote(const QStringList& adjustments)
     const int left = pixels(120);
     const int top = pixels(kFrames[Origin].twips.bottom() + 1) + 4; // just below the origin frame
     const int width = pixels(kClientWidthTwips) - 2 * left;
-    noteLabel_->setText(QStringLiteral("Some stored settings did not fit this dialog and were adjusted"
-                                       " (nothing is saved until Save):\n")
+    noteLabel_->setText(QStringLiteral("Some stored settings lie outside what this dialog offers:\n")
                         + adjustments.join(QLatin1Char('\n')));
     const int height = noteLabel_->heightForWidth(width);
     noteLabel_->setGeometry(left, top, width, height);
@@ -232,7 +244,7 @@ void SettingsDialog::showNote(const QStringList& adjustments)
 void SettingsDialog::setLabel(int setting)
 {
     const auto i = static_cast<std::size_t>(setting);
-    labels_[i]->setText(labelText(kRows[i], scrollBars_[i]->value()));
+    labels_[i]->setText(labelText(kRows[i], kept_[i] ? *kept_[i] : scrollBars_[i]->value()));
 }
 
 void SettingsDialog::setAllLabels()
@@ -245,12 +257,14 @@ std::array<std::int16_t, 8> SettingsDialog::positions() const
 {
     std::array<std::int16_t, kSettingCount> values{};
     for (std::size_t i = 0; i < values.size(); ++i)
-        values[i] = static_cast<std::int16_t>(scrollBars_[i]->value()); // ranges lie within 16 bits
+        values[i] =
+            kept_[i] ? *kept_[i] : static_cast<std::int16_t>(scrollBars_[i]->value()); // ranges lie within 16 bits
     return values;
 }
 
 void SettingsDialog::onDefaultClicked()
 {
+    kept_.fill(std::nullopt); // the defaults replace every value
     for (std::size_t i = 0; i < kRows.size(); ++i)
         scrollBars_[i]->setValue(kNumericSettingTable[i].defaultValue);
     port378Option_->setChecked(true);

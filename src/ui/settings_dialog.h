@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -60,6 +61,10 @@ private:
     QPushButton* defaultButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QLabel* noteLabel_ = nullptr;
+    // A stored value outside its scroll bar's range (a bigger machine's travel, say): kept
+    // as it is, and saved so, until the operator moves that scroll bar.
+    std::array<std::optional<std::int16_t>, kSettingCount> kept_{};
+    bool loading_ = false; // the scroll bars are being set from the settings
 };
 
 } // namespace orlex::ui

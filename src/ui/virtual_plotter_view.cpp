@@ -239,6 +239,8 @@ void VirtualPlotterView::showTexts()
                            .arg(c.lostStepsX)
                            .arg(c.lostStepsY)
                            .arg(c.penMoves);
+    if (c.endStopsX + c.endStopsY > 0)
+        counters += QStringLiteral("   against an end of travel X %1, Y %2").arg(c.endStopsX).arg(c.endStopsY);
     if (dropped_ > 0)
         counters += QStringLiteral("   %1 ink %2 not shown")
                         .arg(dropped_)

@@ -239,8 +239,9 @@ INSTANTIATE_TEST_SUITE_P(
                                "PD3600,0;",
                                {"--simulate", "--zoom", "150"},
                                3,
-                               "The plot would reach X 165 mm of 150 mm from where the pen stands: move the pen or "
-                               "use --home"},
+                               "the plot fits the machine, but not from where its drawing starts: The plot would "
+                               "reach X 165 mm of 150 mm from where the pen stands: give a --start at least 15 mm "
+                               "further left or use --home. Nothing was moved."},
                       GateCase{"PastYFromTheStart",
                                "PD0,5000;",
                                {"--simulate", "--start", "0,40"},
@@ -272,20 +273,46 @@ TEST(DrawCommand, PortFailingMidDrawEndsWithItsOwnStatus)
     EXPECT_EQ(readTrace(folder / "trace.csv").size(), 499u); // what reached the port, and no more
 }
 
-// Lstep 1 (0.005 mm per half step): 32767 steps reach 163 mm, so Maxx 300 is not a travel
-// this machine can have. A draw refuses such a settings file before the port is opened.
-TEST(DrawCommand, TravelBeyondTheStepRangeRefusesTheSettings)
+struct RefusedSettingsCase {
+    const char* name;
+    const char* settings; // the settings file
+    const char* line;     // "line 3 (Maxx)"
+    const char* why;
+};
+
+class RefusedSettings : public ::testing::TestWithParam<RefusedSettingsCase> {};
+
+// Settings that cannot drive the machine: a draw refuses them, naming the line, before
+// the port is opened.
+TEST_P(RefusedSettings, DrawNamesTheLineAndMovesNothing)
 {
+    const RefusedSettingsCase& c = GetParam();
     TempFolder folder;
-    writeFile(folder / "machine.txt", " 1 \r\n 1 \r\n 300 \r\n 300 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n");
+    writeFile(folder / "machine.txt", c.settings);
     writeFile(folder / "plot.plt", "PU0,0;PD8000,0;PD0,0;");
     const CliResult result =
         runCli(folder.path(), {"draw", "plot.plt", "--settings", "machine.txt", "--simulate", "--trace", "trace.csv"});
     EXPECT_EQ(result.status, 2) << result.err;
-    EXPECT_NE(result.err.find("line 3 (Maxx)"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("163 mm"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(c.line), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(c.why), std::string::npos) << result.err;
     EXPECT_FALSE(fs::exists(folder / "trace.csv")); // the port was never opened
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusedSettings,
+    ::testing::Values(
+        // Lstep 1 (0.005 mm per half step): 32767 steps reach 163 mm, not Maxx 300.
+        RefusedSettingsCase{"TravelBeyondTheSteps",
+                            " 1 \r\n 1 \r\n 300 \r\n 300 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n", "line 3 (Maxx)",
+                            "163 mm"},
+        // With 99999999 hundredths of a millimetre a step, every plot would be no step at all.
+        RefusedSettingsCase{"StepLengthBeyond16Bits",
+                            " 99999999 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n",
+                            "line 1 (Lstepx)", "does not fit a settings line"},
+        RefusedSettingsCase{"HalfStepLongerThanTheTravel",
+                            " 50 \r\n 32000 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n",
+                            "line 2 (Lstepy)", "one half step would be 160 mm, longer than the travel of 150 mm"}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace orlex::cli::testing

@@ -21,6 +21,16 @@ constexpr const char* kPatternPlot = "PU0,0;FT11;RA400,400;";
 
 constexpr const char* kClassicNote =
     "circle.plt: This plot uses 1 circle (CI) that the classic reading ignores: --hpgl full draws it\n";
+// A picture's opening bytes: the PNG signature, then its header chunk, whose bit depth 8
+// is the first byte no plot file holds; after it letters that look like commands.
+constexpr char kPictureBytes[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0 \0\0\0 \x08\x06\0\0\0ATPE1,2;PD3,4;";
+const std::string kPicture(kPictureBytes, sizeof kPictureBytes - 1);
+constexpr const char* kPictureRefusal =
+    "\"picture.plt\" is not a plot file: it holds binary data (byte 0x08 at offset 24), which no plot file holds.";
+// The start of a gzip stream, as of a compressed SVG drawing.
+constexpr char kCompressedBytes[] = "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03PD10,10;CI5;";
+const std::string kCompressed(kCompressedBytes, sizeof kCompressedBytes - 1);
+
 constexpr const char* kRefusal = "The full HP-GL reading refuses this plot: a fill would need more than 200000 lines";
 
 struct ReadingCase {
@@ -57,6 +67,14 @@ const ReadingCase kReadingCases[] = {
     {"ConvertClassic", "convert circle.plt -o out.plt", 0, "(3 points", kClassicNote, ""},
     {"ConvertRefused", "convert fill.plt -o out.plt --hpgl full", 3, "", "Nothing was written.", ""},
     {"ConvertUnknownReading", "convert circle.plt -o out.plt --hpgl Full", 2, "", "--hpgl needs", ""},
+    // Pictures and compressed files are no plot in either reading, and get no census.
+    {"TestPictureClassic", "test picture.plt", 2, "", kPictureRefusal, "classic reading"},
+    {"TestPictureFull", "test picture.plt --hpgl full", 2, "", kPictureRefusal, "250 m"},
+    {"DrawPicture", "draw picture.plt --simulate", 2, "", kPictureRefusal, "Pen to 0"},
+    {"ConvertPicture", "convert picture.plt -o out.plt", 2, "", kPictureRefusal, ""},
+    // Read as the compressed SVG drawing it claims to be, whose data is cut short.
+    {"TestCompressed", "test drawing.svgz", 2, "", "drawing.svgz: its compressed data is damaged", "classic reading"},
+    {"StatCompressedFull", "stat drawing.svgz --hpgl full", 2, "", "its compressed data is damaged", ""},
 };
 
 class HpglOption : public ::testing::TestWithParam<ReadingCase> {};
@@ -68,6 +86,8 @@ TEST_P(HpglOption, OnEveryCommand)
     writeFile(folder / "circle.plt", kCirclePlot);
     writeFile(folder / "fill.plt", kHugeFillPlot);
     writeFile(folder / "pattern.plt", kPatternPlot);
+    writeFile(folder / "picture.plt", kPicture);
+    writeFile(folder / "drawing.svgz", kCompressed);
     std::vector<std::string> arguments;
     std::istringstream words(c.arguments);
     for (std::string word; words >> word;)

@@ -106,7 +106,7 @@ TEST(Stat, TextReportsEveryFigure)
     EXPECT_EQ(result.status, 0) << result.err;
     for (const char* line :
          {"Points: 5\n", "Strokes: 2\n", "Pen-down length: 30 mm\n", "Pen-up length: 10 mm\n", "Pen lifts: 2\n",
-          "X 0 mm to 20 mm, Y 0 mm to 10 mm\n", "Estimated drawing time at 2000 Hz: 0.17 s\n", "\nfits\n"})
+          "X 0 mm to 20 mm, Y 0 mm to 10 mm\n", "Estimated drawing time at 2000 Hz: 0.17 s\n", "\nfits the machine\n"})
         EXPECT_NE(result.out.find(line), std::string::npos) << line << " in\n" << result.out;
 }
 

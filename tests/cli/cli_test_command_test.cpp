@@ -108,7 +108,7 @@ TEST(TestCommand, TextReportShowsTheLabelsAndTheVerdict)
     const CliResult result = runCli(folder.path(), {"test", "plot.plt"});
     EXPECT_EQ(result.status, 0);
     for (const char* line : {"min X: -10 mm\n", "min Y: 0 mm\n", "max X: 3 mm\n", "max Y: 5 mm\n",
-                             "Limits: X 150 mm, Y 150 mm\n", "\nfits\n"})
+                             "Limits: X 150 mm, Y 150 mm\n", "\nfits the machine\n"})
         EXPECT_NE(result.out.find(line), std::string::npos) << line << " in\n" << result.out;
     EXPECT_NE(result.err.find("1 coordinate pair was skipped"), std::string::npos) << result.err;
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -152,7 +154,7 @@ TEST(HomingOnPlotter, PenToZeroMovesAlongXOnlyWithThePenUp)
     PlotterRig p(30, 30);
     ASSERT_TRUE(p.d.home().ok());
     const long homedY = p.plotter.yHalfSteps();
-    const MoveResult result = p.d.moveToOrigin(-12, 0, 100);
+    const MoveResult result = p.d.moveToOrigin({-12, 0}, 100);
     ASSERT_TRUE(result.ok()) << result.reason;
     // Four back-off half steps (1 mm) and then 12 mm.
     EXPECT_DOUBLE_EQ(p.plotter.xMillimetres(), 1 + 12);
@@ -167,7 +169,7 @@ TEST(HomingOnPlotter, PenToZeroCancelsTheZoom)
 {
     PlotterRig p(30, 30);
     ASSERT_TRUE(p.d.home().ok());
-    ASSERT_TRUE(p.d.moveToOrigin(-12, -5, 250).ok());
+    ASSERT_TRUE(p.d.moveToOrigin({-12, -5}, 250).ok());
     EXPECT_DOUBLE_EQ(p.plotter.xMillimetres(), 1 + 12);
     EXPECT_DOUBLE_EQ(p.plotter.yMillimetres(), 1 + 5);
 }
@@ -219,16 +221,25 @@ TEST_P(SwitchNeverCloses, StopsAfterTheTravelPlusTenPercent)
     EXPECT_EQ(result.axis, c.axis);
     EXPECT_EQ(result.steps, c.steps);
     EXPECT_EQ(result.message(), c.message);
-    // It stopped where it was: no back-off after the steps towards the switch.
+    // It stopped where it was: no back-off after the steps towards the switch, which took
+    // the carriage to the end of travel 10 mm behind home; the steps into it were lost.
     const long turns = c.half ? 1 : 2;
     const long other = 120; // the other axis came home from 30 mm
+    const long end = -40;   // 10 mm in 0.25 mm turns
+    const long start = c.axis == 'X' ? x0 : y0;
+    const long at = std::max(start - c.steps * turns, end);
+    const long lost = c.steps - (start - at) / turns;
+    const VirtualPlotterCounters& counters = plotter.counters();
     if (c.axis == 'X') {
-        EXPECT_EQ(plotter.xHalfSteps(), x0 - c.steps * turns);
+        EXPECT_EQ(plotter.xHalfSteps(), at);
         EXPECT_EQ(plotter.yHalfSteps(), y0 - other);
+        EXPECT_EQ(counters.endStopsX, lost);
     } else {
-        EXPECT_EQ(plotter.yHalfSteps(), y0 - c.steps * turns);
+        EXPECT_EQ(plotter.yHalfSteps(), at);
         EXPECT_EQ(plotter.xHalfSteps(), x0 - other);
+        EXPECT_EQ(counters.endStopsY, lost);
     }
+    EXPECT_GT(lost, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -26,11 +26,20 @@ struct LongLine {
 
 class LongLineOnPlotter : public ::testing::TestWithParam<LongLine> {};
 
+// A carriage in the middle of a large machine, whose ends these lines never meet.
+VirtualPlotterConfig roomyPlotter()
+{
+    VirtualPlotterConfig config;
+    config.startXmm = config.startYmm = 150;
+    config.travelXmm = config.travelYmm = 400;
+    return config;
+}
+
 // Lstep 50: 0.25 mm per half step, 0.5 mm per full step; the plotter turns 0.25 mm per 45 degrees.
 TEST_P(LongLineOnPlotter, EndsExactlyAtTheTargetWithoutLosingAStep)
 {
     const LongLine& c = GetParam();
-    VirtualPlotter plotter;
+    VirtualPlotter plotter(roomyPlotter());
     DriveRig rig(plotter);
     rig.half = c.half;
     Drive& d = *rig.drive;
@@ -75,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, LongLineOnPlotter,
 // Out and back along the same line: the carriage is where it started.
 TEST(PlotterMotion, ThereAndBackReturnsToTheStart)
 {
-    VirtualPlotter plotter;
+    VirtualPlotter plotter(roomyPlotter());
     DriveRig rig(plotter);
     Drive& d = *rig.drive;
     energise(d);

@@ -173,7 +173,7 @@ protected:
         Drive drive(**port, settings, DriveHooks{[] { return true; }});
         const std::string plot = std::string(std::getenv("ORLEX_TEST_DATA")) + "/../../examples/star.plt";
         drive.state.connected = drive.checkPresence();
-        const DrawReport report = drawPlot({plot, testPlot(plot, settings, {}).extents, 100, true, {}}, drive);
+        const DrawReport report = drawPlot(drawJobFor(plot, testPlot(plot, settings, {})), drive);
         drive.makeSafe();
         return report;
     }

@@ -262,6 +262,21 @@ INSTANTIATE_TEST_SUITE_P(
         // Lstepy 2 is 0.01 mm per half step: 32767 steps reach 327 mm, not 400.
         BadFileCase{"TravelBeyondTheSteps", " 10 \r\n 2 \r\n 3 \r\n 400 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 4,
                     "Maxy", " 400 ", SettingsProblem::Kind::Unreachable},
+        // Numbers no settings line can hold, such as a step length of 99999999 hundredths of a
+        // millimetre, with which every plot would be no step at all.
+        BadFileCase{"StepLengthBeyond16Bits",
+                    " 99999999 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 1, "Lstepx",
+                    " 99999999 ", SettingsProblem::Kind::NotA16BitNumber},
+        BadFileCase{"SpeedBeyond16Bits", " 10 \r\n 2 \r\n 3 \r\n 4 \r\n 99999 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 5,
+                    "Speedx", " 99999 ", SettingsProblem::Kind::NotA16BitNumber},
+        // Lstepx 700 is 3.5 mm per half step, longer than the 3 mm of X travel.
+        BadFileCase{"HalfStepLongerThanTheTravel",
+                    " 700 \r\n 2 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 1, "Lstepx", " 700 ",
+                    SettingsProblem::Kind::StepTooLong},
+        // Lstepy 0.005: 32767 half steps reach 0.8 mm.
+        BadFileCase{"StepsReachLessThanAMillimetre",
+                    " 10 \r\n 0.005 \r\n 3 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 2, "Lstepy", " 0.005 ",
+                    SettingsProblem::Kind::StepTooShort},
         // Lstepx 0.5 reaches 81 mm: not even the default 150 fits, so 81 is used.
         BadFileCase{"TravelBeyondTheStepsAndTheDefault",
                     " 0.5 \r\n 2 \r\n 300 \r\n 4 \r\n 5 \r\n 6 \r\n 7 \r\n 8 \r\n&H278\r\n", 3, "Maxx", " 300 ",

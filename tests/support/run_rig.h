@@ -91,7 +91,7 @@ struct RunRig {
                     DrawObserver* observer = nullptr)
     {
         PreviewSink sink(&preview);
-        return drawPlot({path, extents, preview.zoom, halfStep, plan}, drive, &sink, observer);
+        return drawPlot({path, {extents.minXmm, extents.minYmm}, preview.zoom, halfStep, plan}, drive, &sink, observer);
     }
 
     std::vector<std::string> files;

@@ -99,11 +99,11 @@ ui::MainWindowOptions WindowRig::options()
         portRequests.push_back(request);
 
         auto plotter = std::make_unique<VirtualPlotter>(sim);
+        VirtualPlotter* simulated = plotter_ = plotter.get();
         OpenedPort opened;
-        opened.virtualPlotter = plotter.get();
+        opened.virtualPlotter = likeARealMachine ? nullptr : simulated;
         opened.backend = std::make_unique<RecordingPort>(std::move(plotter), writes, gate);
         if (!traceFile.empty()) {
-            VirtualPlotter* simulated = opened.virtualPlotter;
             auto tracing =
                 TracingPort::open(*opened.backend, traceFile, [simulated] { return simulated->nowMicros(); });
             if (tracing)

@@ -43,12 +43,20 @@ public:
     bool confirm(QWidget*, const QString&, const QString& text, const QString&, const QString&) override
     {
         questions.push_back(text);
+        if (whileAsked)
+            whileAsked(); // as the events that run while a real question is open
         return confirmAnswer;
+    }
+    void updateQuestion(const QString& text, const QString& yes) override
+    {
+        questionUpdates.push_back(text + QStringLiteral(" / ") + yes);
     }
     int beeps = 0;
     std::vector<Message> messages;
-    std::vector<QString> questions; // asked with confirm()
-    bool confirmAnswer = true;      // what the operator answers
+    std::vector<QString> questions;       // asked with confirm()
+    bool confirmAnswer = true;            // what the operator answers
+    std::function<void()> whileAsked;     // runs inside confirm()
+    std::vector<QString> questionUpdates; // "text / first button" of each updateQuestion()
 };
 
 // A fresh temporary folder that is the working directory while this object lives.
@@ -114,6 +122,9 @@ public:
     double clockHz = 2000;
     // Adjusts the virtual plotter's configuration further before it is built.
     std::function<void(VirtualPlotterConfig&)> configurePlotter;
+    // The window is not told that a virtual plotter is behind the port, so it treats it as
+    // a real machine (whose carriage's place is known only after a homing).
+    bool likeARealMachine = false;
     // When set, the port is traced to this file as --trace does.
     std::filesystem::path traceFile;
 
@@ -158,12 +169,13 @@ public:
         gate->release();
         window_.reset();
     }
-    VirtualPlotter& plotter() { return *window_->virtualPlotter(); }
+    VirtualPlotter& plotter() { return *plotter_; }
 
     // Writes to one register since the window was built.
     std::vector<std::uint8_t> writesTo(Register reg) const;
 
 private:
+    VirtualPlotter* plotter_ = nullptr; // behind the last window's port
     std::unique_ptr<ui::MainWindow> window_;
 };
 

@@ -5,6 +5,7 @@
 #include "ui/main_window.h"
 #include "ui/widgets.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,6 +36,9 @@ class TestManual : public QObject {
 private slots:
     void jogStepsOneStep_data();
     void jogStepsOneStep();
+    void holdingAJogButtonRepeatsItsStep();
+    void arrowKeysJog_data();
+    void arrowKeysJog();
     void motorOffOnRestoresCoilByte();
     void penButtonTogglesPenAndColour();
     void lampBlinksWhileEnergised();
@@ -87,6 +91,89 @@ void TestManual::jogStepsOneStep()
         QCOMPARE(w.drive().state.directionX, dxHalfSteps);
     else
         QCOMPARE(int{w.drive().state.directionY}, dyHalfSteps);
+}
+
+// A click through the mouse is one step and one coil byte; held, the button repeats its
+// step until it is released.
+void TestManual::holdingAJogButtonRepeatsItsStep()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    controls(w).statusTimer->stop();
+    energise(w);
+    QPushButton* right = controls(w).stepRightButton;
+    const long x0 = rig.plotter().xHalfSteps();
+    std::size_t writes = rig.writesTo(Register::Data).size();
+    QTest::mouseClick(right, Qt::LeftButton);
+    QCOMPARE(rig.plotter().xHalfSteps(), x0 + 1);
+    QCOMPARE(rig.writesTo(Register::Data).size(), writes + 1);
+
+    QTest::mousePress(right, Qt::LeftButton);
+    QTRY_VERIFY(rig.plotter().xHalfSteps() >= x0 + 6);
+    QTest::mouseRelease(right, Qt::LeftButton);
+    QVERIFY(!right->isDown());
+    const long held = rig.plotter().xHalfSteps() - x0 - 1;
+    writes += 1 + static_cast<std::size_t>(held);
+    QCOMPARE(rig.writesTo(Register::Data).size(), writes); // one coil byte per step
+    QCOMPARE(rig.plotter().counters().lostStepsX, 0L);
+}
+
+void TestManual::arrowKeysJog_data()
+{
+    QTest::addColumn<QString>("focus"); // the widget that has the keyboard focus
+    QTest::addColumn<bool>("drawing");
+    QTest::addColumn<int>("steps"); // of the four arrow keys that move the carriage
+    QTest::newRow("a button has the focus") << "presenceCheckButton" << false << 4;
+    QTest::newRow("the step type has the focus") << "halfStepOption" << false << 4;
+    QTest::newRow("the zoom text takes them") << "zoomBox" << false << 0;
+    QTest::newRow("during a draw") << "presenceCheckButton" << true << 0;
+}
+
+// Up, down, right, left: one step each, back where the carriage started.
+void TestManual::arrowKeysJog()
+{
+    QFETCH(QString, focus);
+    QFETCH(bool, drawing);
+    QFETCH(int, steps);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.activateWindow();
+    controls(w).statusTimer->stop();
+    energise(w);
+    if (drawing) {
+        w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,0;"));
+        controls(w).testAndShowButton->click();
+        rig.parkMotionAt(rig.writes->size() + 10);
+        controls(w).drawButton->click();
+        QVERIFY(rig.waitUntilParked());
+    }
+    auto* target = w.findChild<QWidget*>(focus);
+    QVERIFY(target);
+    target->setFocus();
+    const long x0 = rig.plotter().xHalfSteps(), y0 = rig.plotter().yHalfSteps();
+    const QString zoom = controls(w).zoomBox->text();
+    const std::size_t writes = rig.writesTo(Register::Data).size();
+    int moved = 0;
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Left}) {
+        const long x = rig.plotter().xHalfSteps(), y = rig.plotter().yHalfSteps();
+        QTest::keyClick(QApplication::focusWidget(), key);
+        moved += (rig.plotter().xHalfSteps() != x || rig.plotter().yHalfSteps() != y) ? 1 : 0;
+    }
+    QCOMPARE(moved, steps);
+    QCOMPARE(rig.plotter().xHalfSteps(), x0);
+    QCOMPARE(rig.plotter().yHalfSteps(), y0);
+    if (!drawing)
+        QCOMPARE(rig.writesTo(Register::Data).size(), writes + static_cast<std::size_t>(steps));
+    QCOMPARE(controls(w).halfStepOption->isChecked(), true); // the keys did not switch the step type
+    QCOMPARE(controls(w).zoomBox->text(), zoom);
+    if (drawing) {
+        rig.releaseMotion();
+        QVERIFY(rig.waitUntilIdle());
+    }
 }
 
 void TestManual::motorOffOnRestoresCoilByte()

@@ -480,6 +480,18 @@ void TestOperatorAids::wholePlotInPreview()
     }
     QCOMPARE(off, reference.image());
     QCOMPARE(extentsOn, extentsOff);
+    {
+        // Switched after a test, it takes effect at once.
+        WindowRig rig;
+        MainWindow& w = rig.openWindow();
+        controls(w).zoomBox->setText(zoom);
+        w.openPlotFile(path);
+        controls(w).testAndShowButton->click();
+        controls(w).wholePlotAction->setChecked(true);
+        QCOMPARE(controls(w).previewCanvas->image(), on);
+        controls(w).wholePlotAction->setChecked(false);
+        QCOMPARE(controls(w).previewCanvas->image(), off);
+    }
     QCOMPARE(paperOn.size(), paperOff.size());
     for (std::size_t i = 0; i < paperOn.size(); ++i)
         QVERIFY(paperOn[i].x1 == paperOff[i].x1 && paperOn[i].y2 == paperOff[i].y2);
@@ -523,27 +535,39 @@ void TestOperatorAids::virtualPlotterShownAgain()
 
 void TestOperatorAids::carriagePosition_data()
 {
+    QTest::addColumn<bool>("real");         // the window is not told of the virtual plotter
     QTest::addColumn<QStringList>("steps"); // buttons clicked, or "draw"
     QTest::addColumn<bool>("known");
-    QTest::newRow("at start") << QStringList{} << false;
-    QTest::newRow("jogged, not homed") << QStringList{"stepRightButton"} << false;
-    QTest::newRow("homed") << QStringList{"penHomeButton"} << true;
-    QTest::newRow("homed, jogged") << QStringList{"penHomeButton", "stepRightButton", "stepUpButton", "stepUpButton"}
+    // A real machine's place is known once a homing found it, until something loses it.
+    QTest::newRow("at start") << true << QStringList{} << false;
+    QTest::newRow("jogged, not homed") << true << QStringList{"stepRightButton"} << false;
+    QTest::newRow("homed") << true << QStringList{"penHomeButton"} << true;
+    QTest::newRow("homed, jogged") << true
+                                   << QStringList{"penHomeButton", "stepRightButton", "stepUpButton", "stepUpButton"}
                                    << true;
-    QTest::newRow("homed, drawn") << QStringList{"penHomeButton", "draw"} << true;
+    QTest::newRow("homed, drawn") << true << QStringList{"penHomeButton", "draw"} << true;
     QTest::newRow("full steps, homed, jogged")
-        << QStringList{"fullStepOption", "penHomeButton", "stepLeftButton"} << true;
+        << true << QStringList{"fullStepOption", "penHomeButton", "stepLeftButton"} << true;
     // The motors' phases do not carry over to the other step type one for one.
-    QTest::newRow("homed, step type changed") << QStringList{"penHomeButton", "fullStepOption"} << false;
-    QTest::newRow("homed, motors off") << QStringList{"penHomeButton", "motorButton"} << false;
+    QTest::newRow("homed, step type changed") << true << QStringList{"penHomeButton", "fullStepOption"} << false;
+    // The coils are off at start: the first press of Motor switches them on, the second off.
+    QTest::newRow("homed, motors off") << true << QStringList{"penHomeButton", "motorButton", "motorButton"} << false;
+    // The virtual plotter tells its carriage's place, as the command line's --start does.
+    QTest::newRow("virtual, at start") << false << QStringList{} << true;
+    QTest::newRow("virtual, jogged") << false << QStringList{"stepRightButton"} << true;
+    QTest::newRow("virtual, step type changed") << false << QStringList{"fullStepOption"} << true;
+    QTest::newRow("virtual, motors off") << false << QStringList{"motorButton", "motorButton"} << true;
+    QTest::newRow("virtual, drawn") << false << QStringList{"draw"} << true;
 }
 
 // The readout says what the virtual plotter's carriage knows, to the hundredth.
 void TestOperatorAids::carriagePosition()
 {
+    QFETCH(bool, real);
     QFETCH(QStringList, steps);
     QFETCH(bool, known);
     WindowRig rig;
+    rig.likeARealMachine = real;
     MainWindow& w = rig.openWindow();
     w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD400,200;PU;"));
     for (const QString& step : steps) {

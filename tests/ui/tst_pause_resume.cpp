@@ -132,10 +132,13 @@ void TestPauseResume::pauseHoldsAndContinueGoesOn()
     QVERIFY(rig.plotter().motorsEnergised());
     const QString pausedText = controls(w).progressLabel->text();
     QVERIFY(!controls(w).continueButton->isHidden());
-    if (spaceKey)
+    if (spaceKey) {
         QTest::keyClick(&w, Qt::Key_Space);
-    else
+    } else {
+        // It replaced Pause under the pointer: it waits a double click's time first.
+        QTRY_VERIFY(controls(w).continueButton->isEnabled());
         controls(w).continueButton->click();
+    }
     QVERIFY(rig.waitUntilIdle());
 
     QVERIFY(pauseOffered);
@@ -252,7 +255,8 @@ void TestPauseResume::penChangePausesWhenChosen()
         QString question;
         bool penUp = false;
         duringNextDraw(rig, controls(w).drawButton, [&] {
-            if (controls(w).continueButton->isHidden() || !w.drive().holding())
+            if (controls(w).continueButton->isHidden() || !controls(w).continueButton->isEnabled()
+                || !w.drive().holding())
                 return false;
             question = controls(w).progressLabel->text();
             penUp = !rig.plotter().penDown();
@@ -303,7 +307,7 @@ void TestPauseResume::terminalStopPausesTheDrawFirst()
     QCOMPARE(rig.penDownWhenStopped, std::vector<bool>{false});
     QCOMPARE(w.runState(), orlex::ui::RunState::Paused);
     QVERIFY(w.drive().holding());
-    controls(w).continueButton->click();
+    w.onContinueClicked(); // as Continue does once it takes clicks
     QVERIFY(rig.waitUntilIdle());
     QVERIFY(inkSteps(rig.plotter()) == wholeDrawInk(kPlot));
 }

@@ -401,7 +401,9 @@ void TestPlotInputs::badSvgSaysWhyAndNothingMoves()
     QVERIFY(rig.feedback.messages.front().text.contains(QStringLiteral("not well-formed XML")));
     QVERIFY(!controls(w).drawButton->isEnabled());
     QVERIFY(controls(w).testAndShowButton->isEnabled());
-    QCOMPARE(controls(w).maxXLabel->text(), QStringLiteral("10 mm")); // the last good test's extents stay
+    QCOMPARE(controls(w).maxXLabel->text(), QStringLiteral("000.000")); // nothing of the last test stays
+    QVERIFY2(controls(w).progressLabel->text().startsWith(QStringLiteral("Test and Show failed")),
+             qPrintable(controls(w).progressLabel->text()));
     QCOMPARE(rig.writesTo(Register::Data).size(), dataWrites);
 }
 

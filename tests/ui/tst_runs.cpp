@@ -85,9 +85,11 @@ private slots:
     void fileWithoutAPointIsNotAPlot_data();
     void fileWithoutAPointIsNotAPlot();
     void drawFitsFromWhereThePenStands();
+    void positionFollowsTheCarriageDuringADraw();
+    void lostStepsAreToldAtTheEndOfADraw();
     void anotherFileNeedsACheck();
-    void unopenablePathKeepsLastCheck_data();
-    void unopenablePathKeepsLastCheck();
+    void unopenablePathClearsLastCheck_data();
+    void unopenablePathClearsLastCheck();
     void zoomTypedDuringADrawDoesNotRescaleIt();
     void stopEndsDraw_data();
     void stopEndsDraw();
@@ -210,7 +212,9 @@ void TestRuns::emptyPlotFileReportsZeros()
     for (QLabel* label : {controls(w).minXLabel, controls(w).minYLabel, controls(w).maxXLabel, controls(w).maxYLabel})
         QCOMPARE(label->text(), QStringLiteral("0 mm"));
     QCOMPARE(frameColour(controls(w).limitFrame), orlex::ui::paletteColour(7));
-    QVERIFY(controls(w).drawButton->isEnabled());
+    // Four zeros fit, but there is nothing to draw.
+    QVERIFY(!controls(w).drawButton->isEnabled());
+    QCOMPARE(controls(w).progressLabel->text(), QStringLiteral("Choose a plot file first: File > Open"));
 }
 
 void TestRuns::fileWithoutAPointIsNotAPlot_data()
@@ -220,54 +224,116 @@ void TestRuns::fileWithoutAPointIsNotAPlot_data()
     const QString noPoint = QStringLiteral("is not a plot file");
     QTest::newRow("empty") << QByteArray() << noPoint;
     QTest::newRow("a letter") << QByteArray("Dear Sir,\nplease find the drawing attached.\n") << noPoint;
-    QTest::newRow("a PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << noPoint;
+    QTest::newRow("a PNG's signature") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << noPoint;
+    // Binary data is no plot in either reading, whatever its bytes look like.
+    QTest::newRow("a PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0 \0\0\0 \x08\x06\0\0\0AT1,2,3,4;PE;", 42)
+                           << QStringLiteral("is not a plot file: it holds binary data (byte 0x08 at offset 24)");
+    QTest::newRow("a compressed SVG") << QByteArray("\x1f\x8b\x08\0\0\0\0\0\x02\x03PD1,2;CI5;", 20)
+                                      << QStringLiteral("is not a plot file: it is compressed (gzip)");
     QTest::newRow("labels alone") << QByteArray("IN;LBHELLO\x03;")
                                   << QStringLiteral("has no lines to draw (labels are not drawn; see Full HP-GL)");
 }
 
-// A file in which the reading finds no point is refused at Test and Show; Draw stays off.
+// A file in which the reading finds no point is refused at Test and Show, in either
+// reading; Draw stays off, and nothing of the plot drawn before it stays on show.
 void TestRuns::fileWithoutAPointIsNotAPlot()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, says);
-    WindowRig rig;
-    MainWindow& w = rig.openWindow();
-    useFile(rig, w, bytes.toStdString());
-    controls(w).testAndShowButton->click();
-    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
-    QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Test and Show"));
-    QVERIFY2(rig.feedback.messages.front().text.contains(says), qPrintable(rig.feedback.messages.front().text));
-    QVERIFY(!controls(w).drawButton->isEnabled());
+    for (const bool full : {false, true}) {
+        if (full && says.contains(QStringLiteral("labels")))
+            continue; // the full reading draws labels
+        WindowRig rig;
+        MainWindow& w = rig.openWindow();
+        controls(w).fullHpglAction->setChecked(full);
+        useFile(rig, w, "PU0,0;PD400,0;");
+        controls(w).testAndShowButton->click();
+        controls(w).drawButton->click();
+        QVERIFY(rig.waitUntilIdle());
+        QVERIFY(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished")));
+
+        w.openPlotFile(rig.writeFile("other.plt", bytes.toStdString()));
+        controls(w).testAndShowButton->click();
+        QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+        QCOMPARE(rig.feedback.messages.front().title, QStringLiteral("Test and Show"));
+        QVERIFY2(rig.feedback.messages.front().text.contains(says), qPrintable(rig.feedback.messages.front().text));
+        QVERIFY(!controls(w).drawButton->isEnabled());
+        QCOMPARE(controls(w).maxXLabel->text(), QStringLiteral("000.000"));
+        QVERIFY2(controls(w).progressLabel->text().startsWith(QStringLiteral("Test and Show failed")),
+                 qPrintable(controls(w).progressLabel->text()));
+        if (says.contains(QStringLiteral("binary")) || says.contains(QStringLiteral("compressed")))
+            QVERIFY(controls(w).inputLabel->isHidden()); // no census of commands found in noise
+    }
 }
 
-// Unknown at first, the position is known once Pen home found it: then a draw that would
-// run past a limit from where the pen stands is refused, and nothing moves.
+// The virtual plotter's carriage is known from its start (30 mm, 30 mm): a draw that
+// would run past a limit from there is refused with a remedy that works there, and
+// nothing moves; after Pen home the plot fits from where homing leaves the pen.
 void TestRuns::drawFitsFromWhereThePenStands()
 {
     WindowRig rig;
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;"); // 100 mm to the right
     controls(w).testAndShowButton->click();
-    QVERIFY(controls(w).positionLabel->isVisibleTo(&w));
-    QCOMPARE(controls(w).positionLabel->text(),
-             QStringLiteral("Position unknown: the plot fits only if the pen stands at its origin"));
-
-    controls(w).penHomeButton->click();
-    QVERIFY(rig.waitUntilIdle());
-    controls(w).testAndShowButton->click();
-    QVERIFY(controls(w).positionLabel->text().startsWith(QStringLiteral("Pen at X ")));
-    controls(w).drawButton->click(); // from home: to 100 mm
+    QCOMPARE(controls(w).positionLabel->text(), QStringLiteral("Pen at X 30.00 mm, Y 30.00 mm"));
+    controls(w).drawButton->click(); // from 30 mm: to 130 mm
     QVERIFY(rig.waitUntilIdle());
     QVERIFY(rig.feedback.messages.empty());
 
     const std::size_t writes = rig.writesTo(Register::Data).size();
-    controls(w).drawButton->click(); // from 100 mm: to 200 mm
+    controls(w).drawButton->click(); // from 130 mm: to 230 mm
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
-    const QString refusal = rig.feedback.messages.front().text;
-    QVERIFY2(refusal.startsWith(QStringLiteral("The plot would reach X ")), qPrintable(refusal));
-    QVERIFY(refusal.endsWith(QStringLiteral(" from where the pen stands: move the pen or press Pen home")));
+    QCOMPARE(rig.feedback.messages.front().text,
+             QStringLiteral("The plot would reach X 230 mm of 150 mm from where the pen stands: move the pen at "
+                            "least 80 mm left or press Pen home"));
     QCOMPARE(w.runState(), RunState::Idle);
     QCOMPARE(rig.writesTo(Register::Data).size(), writes);
+
+    controls(w).penHomeButton->click();
+    QVERIFY(rig.waitUntilIdle());
+    controls(w).drawButton->click(); // from where homing leaves the pen, 1 mm from the switch
+    QVERIFY(rig.waitUntilIdle());
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    QCOMPARE(rig.plotter().xMillimetres(), 101.0);
+}
+
+// During a draw the readout says where the carriage stood after the last point it drew.
+void TestRuns::positionFollowsTheCarriageDuringADraw()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.show();
+    useFile(rig, w, "PU0,0;PD400,0;PD800,0;PD1200,0;PD1600,0;PU;"); // 10 mm lines from 30 mm
+    controls(w).testAndShowButton->click();
+    // A line is a pen write and 40 steps: parked in the fourth line.
+    rig.parkMotionAt(rig.writes->size() + 150);
+    controls(w).drawButton->click();
+    QVERIFY(rig.waitUntilParked());
+    QTRY_COMPARE(controls(w).positionLabel->text(), QStringLiteral("Pen at X 60.00 mm, Y 30.00 mm"));
+    rig.releaseMotion();
+    QVERIFY(rig.waitUntilIdle());
+    QCOMPARE(controls(w).positionLabel->text(), QStringLiteral("Pen at X 70.00 mm, Y 30.00 mm"));
+}
+
+// A machine shorter than its settings say (the virtual one ends 10 mm beyond 50 mm, Maxx
+// says 150 mm): the carriage stops at the end and the draw's end tells the steps it lost.
+void TestRuns::lostStepsAreToldAtTheEndOfADraw()
+{
+    WindowRig rig;
+    rig.configurePlotter = [](orlex::VirtualPlotterConfig& config) { config.travelXmm = 50; };
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD4000,0;PU;"); // from 30 mm to 130 mm
+    controls(w).testAndShowButton->click();
+    controls(w).drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
+    QCOMPARE(rig.plotter().xMillimetres(), 60.0);
+    QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+    QCOMPARE(rig.feedback.messages.front().text,
+             QStringLiteral("The virtual plotter lost 280 steps (X 280, Y 0), all of them against an end of travel: "
+                            "the carriage is not where the program counts it."));
+    QVERIFY2(controls(w).progressLabel->text().endsWith(QStringLiteral("; steps were lost")),
+             qPrintable(controls(w).progressLabel->text()));
+    QCOMPARE(controls(w).positionLabel->text(), QStringLiteral("Pen at X 60.00 mm, Y 30.00 mm")); // as it stands
 }
 
 // Draw is for the file the test read: choosing another one turns it off; choosing the
@@ -294,14 +360,14 @@ void TestRuns::anotherFileNeedsACheck()
     QVERIFY(controls(w).drawButton->isEnabled());
 }
 
-void TestRuns::unopenablePathKeepsLastCheck_data()
+void TestRuns::unopenablePathClearsLastCheck_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::newRow("missing file") << "missing";
     QTest::newRow("folder") << "folder";
 }
 
-void TestRuns::unopenablePathKeepsLastCheck()
+void TestRuns::unopenablePathClearsLastCheck()
 {
     QFETCH(QString, kind);
 
@@ -313,7 +379,7 @@ void TestRuns::unopenablePathKeepsLastCheck()
                              controls(w).maxXLabel->text(), controls(w).maxYLabel->text()};
     QCOMPARE(labels.first(), QStringLiteral("-10 mm"));
     const QColor frame = frameColour(controls(w).limitFrame);
-    const orlex::PlotExtents extents = w.plotExtents;
+    QCOMPARE(w.plotExtents.minXmm, std::int16_t{-10});
 
     const std::string path = kind == "missing" ? rig.dir.file("no-such.plt").string() : rig.dir.path().string();
     w.openPlotFile(QString::fromStdString(path));
@@ -324,12 +390,15 @@ void TestRuns::unopenablePathKeepsLastCheck()
              qPrintable(rig.feedback.messages.front().text));
     QVERIFY(!controls(w).drawButton->isEnabled());
     QVERIFY(controls(w).testAndShowButton->isEnabled());
+    // What the window showed of the other file is gone.
     QCOMPARE((QStringList{controls(w).minXLabel->text(), controls(w).minYLabel->text(), controls(w).maxXLabel->text(),
                           controls(w).maxYLabel->text()}),
-             labels);
-    QCOMPARE(frameColour(controls(w).limitFrame), frame);
-    QCOMPARE(w.plotExtents.minXmm, extents.minXmm);
-    QCOMPARE(w.plotExtents.maxXmm, extents.maxXmm);
+             QStringList(4, QStringLiteral("000.000")));
+    QVERIFY(frameColour(controls(w).limitFrame) != frame);
+    QCOMPARE(w.plotExtents.minXmm, std::int16_t{0});
+    QCOMPARE(w.plotExtents.maxXmm, std::int16_t{0});
+    QVERIFY(!w.lastCheck);
+    QVERIFY(controls(w).progressLabel->text().startsWith(QStringLiteral("Test and Show failed")));
 }
 
 // Lstepx 1 (0.005 mm per half step): 150 mm are 30000 steps and pass the test. A zoom of
@@ -338,6 +407,7 @@ void TestRuns::unopenablePathKeepsLastCheck()
 void TestRuns::zoomTypedDuringADrawDoesNotRescaleIt()
 {
     WindowRig rig;
+    rig.startXmm = 0; // the whole 150 mm of X travel ahead
     rig.writeSettings(1, 50, 150, 150, 80, 80, 5, 5, "&H378");
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD40,0;PD6000,0;PD6000,40;PU;");
@@ -350,7 +420,7 @@ void TestRuns::zoomTypedDuringADrawDoesNotRescaleIt()
 
     QCOMPARE(rig.feedback.messages.size(), std::size_t{0});
     QVERIFY(!rig.plotter().penDown());
-    QVERIFY2(sameSegments(rig.plotter().paper(), {{30, 30, 180, 30}, {180, 30, 180, 31}}, 0.005),
+    QVERIFY2(sameSegments(rig.plotter().paper(), {{0, 30, 150, 30}, {150, 30, 150, 31}}, 0.005),
              qPrintable(describe(rig.plotter().paper())));
     QVERIFY(!w.drawRunning());
     QVERIFY(controls(w).plotterControlFrame->isEnabled());
@@ -370,6 +440,7 @@ void TestRuns::stopEndsDraw()
     QFETCH(bool, escape);
 
     WindowRig rig;
+    rig.startXmm = 0; // room for the draw again from where the stopped one left the carriage
     MainWindow& w = rig.openWindow();
     useFile(rig, w, "PU0,0;PD4000,0;PD4000,4000;PU0,0;");
     controls(w).testAndShowButton->click();

@@ -65,6 +65,7 @@ private slots:
     void settingsDialogCaptionsReadWhole();
     void quittingDuringAJobEndsItSafely_data();
     void quittingDuringAJobEndsItSafely();
+    void questionSaysWhenTheDrawHasEnded();
     void portFailureEndsTheRunAndAsksForACheck_data();
     void portFailureEndsTheRunAndAsksForACheck();
 };
@@ -300,6 +301,30 @@ void TestSafeMachine::settingsDialogCaptionsReadWhole()
     QVERIFY(checked >= 15);
 }
 
+// The draw ends while the operator is still asked whether to stop it: the question says
+// so, and quitting then stops nothing.
+void TestSafeMachine::questionSaysWhenTheDrawHasEnded()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    useFile(rig, w, "PU0,0;PD400,0;PU;");
+    controls(w).testAndShowButton->click();
+    rig.parkMotionAt(rig.writes->size() + 10);
+    controls(w).drawButton->click();
+    QVERIFY(rig.waitUntilParked());
+    bool endedWhileAsked = false;
+    rig.feedback.whileAsked = [&] {
+        rig.releaseMotion();
+        endedWhileAsked = rig.waitUntilIdle();
+    };
+    controls(w).exitAction->trigger();
+    QVERIFY(endedWhileAsked);
+    QCOMPARE(rig.feedback.questionUpdates, std::vector<QString>{QStringLiteral("The drawing has ended. Quit? / Quit")});
+    QVERIFY2(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished")),
+             qPrintable(controls(w).progressLabel->text()));
+    QCOMPARE(rig.exitStatuses, std::vector<int>{0});
+}
+
 QTEST_MAIN(TestSafeMachine)
 #include "tst_safe_machine.moc"
 
@@ -403,8 +428,10 @@ void TestSafeMachine::quittingDuringAJobEndsItSafely()
 
     QCOMPARE(static_cast<int>(rig.feedback.questions.size()), questions);
     if (!answer) { // the draw goes on to its end, as if nothing had been asked
-        if (during == QStringLiteral("pause"))
+        if (during == QStringLiteral("pause")) {
+            QTRY_VERIFY(controls(w).continueButton->isEnabled());
             controls(w).continueButton->click();
+        }
         QVERIFY(rig.waitUntilIdle());
         QVERIFY(rig.exitStatuses.empty());
         QVERIFY2(controls(w).progressLabel->text().startsWith(QStringLiteral("Drawing finished")),

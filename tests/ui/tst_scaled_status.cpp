@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -19,7 +20,43 @@ private slots:
     void statusTextShownWhole_data();
     void statusTextShownWhole();
     void portAddressShownWhole();
+    void runControlsKeepTheirPlaces_data();
+    void runControlsKeepTheirPlaces();
+    void pauseDoesNotTurnIntoContinueUnderAClick();
 };
+
+namespace {
+
+// The status bar's texts and run buttons that are shown, by name.
+QList<QWidget*> statusWidgets(MainWindow& w)
+{
+    QList<QWidget*> shown;
+    for (QWidget* widget :
+         {static_cast<QWidget*>(controls(w).progressLabel), static_cast<QWidget*>(controls(w).positionLabel),
+          static_cast<QWidget*>(controls(w).inputLabel), static_cast<QWidget*>(controls(w).pauseButton),
+          static_cast<QWidget*>(controls(w).continueButton), static_cast<QWidget*>(controls(w).stopButton),
+          static_cast<QWidget*>(controls(w).resumeButton)})
+        if (widget->isVisible())
+            shown << widget;
+    return shown;
+}
+
+QRect inWindow(MainWindow& w, QWidget* widget)
+{
+    return QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size());
+}
+
+// Where each run button lies in the status bar.
+QList<QRect> buttonPlaces(MainWindow& w)
+{
+    QList<QRect> places;
+    for (QPushButton* b :
+         {controls(w).pauseButton, controls(w).continueButton, controls(w).stopButton, controls(w).resumeButton})
+        places << QRect(b->mapTo(w.statusBar(), QPoint(0, 0)), b->size());
+    return places;
+}
+
+} // namespace
 
 void TestScaledStatus::scaled()
 {
@@ -86,6 +123,98 @@ void TestScaledStatus::portAddressShownWhole()
     QVERIFY(controls(w).portCaption->fontMetrics().horizontalAdvance(controls(w).portCaption->text())
             <= controls(w).portCaption->contentsRect().width());
     QVERIFY(!controls(w).portCaption->geometry().intersects(controls(w).portLabel->geometry()));
+}
+
+void TestScaledStatus::runControlsKeepTheirPlaces_data()
+{
+    QTest::addColumn<QString>("progress");
+    QTest::addColumn<QString>("notes");
+    QTest::addColumn<QString>("position");
+    const QString longNote = QStringLiteral(
+        "This plot uses 1 arc through three points (AT) and 1 encoded polyline (PE) that the classic reading "
+        "ignores: Options > Full HP-GL draws them; Shorter pen-up travel saves 1324 mm (58 %): 953 mm instead of "
+        "2277 mm");
+    const QString unknown = QStringLiteral("Position unknown: the plot fits only if the pen stands at its origin");
+    QTest::newRow("short") << QStringLiteral("Paused") << QString() << QStringLiteral("Pen at X 1.00 mm, Y 1.00 mm");
+    QTest::newRow("progress with notes") << QStringLiteral(
+        "Drawing: 18 %, point 9 of 2048, 1 min 05 s elapsed, about 2 min 10 s left")
+                                         << longNote << unknown;
+    QTest::newRow("long everything") << QStringLiteral(
+        "Drawing stopped by the operator after 123456 points, 1 h 02 min; steps were lost. "
+        "Resume needs the file, zoom, step type and settings of the stopped draw.")
+                                     << longNote + QStringLiteral("; ") + longNote
+                                     << QStringLiteral("Pen at X -1234.25 mm, Y -1234.25 mm");
+}
+
+// The run buttons keep their places in the status bar whatever its texts say, and nothing
+// in it overlaps, or reaches over the window above it, at 1.5 times the size.
+void TestScaledStatus::runControlsKeepTheirPlaces()
+{
+    QFETCH(QString, progress);
+    QFETCH(QString, notes);
+    QFETCH(QString, position);
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // All of them at once, as no run shows them, to see that none needs another's room.
+    for (QPushButton* b : {controls(w).pauseButton, controls(w).stopButton, controls(w).resumeButton})
+        b->show();
+    QCoreApplication::processEvents();
+    const QList<QRect> places = buttonPlaces(w);
+
+    controls(w).progressLabel->setText(progress);
+    controls(w).positionLabel->setText(position);
+    controls(w).positionLabel->show();
+    controls(w).inputLabel->setText(notes);
+    controls(w).inputLabel->setVisible(!notes.isEmpty());
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+
+    QCOMPARE(buttonPlaces(w), places);
+    const QRect bar = inWindow(w, w.statusBar());
+    QVERIFY(!bar.intersects(inWindow(w, w.centralWidget())));
+    QVERIFY2(w.rect().contains(bar), qPrintable(QStringLiteral("%1 below %2").arg(bar.bottom()).arg(w.height())));
+    const QList<QWidget*> shown = statusWidgets(w);
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const QRect a = inWindow(w, shown[i]);
+        QVERIFY2(bar.contains(a), qPrintable(shown[i]->objectName()));
+        if (auto* label = qobject_cast<QLabel*>(shown[i]))
+            QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->objectName()));
+        for (qsizetype j = i + 1; j < shown.size(); ++j)
+            QVERIFY2(!a.intersects(inWindow(w, shown[j])),
+                     qPrintable(shown[i]->objectName() + QStringLiteral(" / ") + shown[j]->objectName()));
+    }
+    // Stop and Resume never share a place: a second click on Stop cannot start a draw.
+    QVERIFY(!places[2].intersects(places[3]));
+}
+
+// Pause and Continue share a place: the Continue that replaces a clicked Pause takes no
+// click until a double click's time has passed, so a double click pauses and stays paused.
+void TestScaledStatus::pauseDoesNotTurnIntoContinueUnderAClick()
+{
+    WindowRig rig;
+    MainWindow& w = rig.openWindow();
+    w.openPlotFile(rig.writeFile("plot.plt", "PU0,0;PD4000,0;PU0,0;"));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    controls(w).testAndShowButton->click();
+    QVERIFY(controls(w).drawButton->isEnabled());
+    rig.parkMotionAt(rig.writes->size() + 100);
+    controls(w).drawButton->click();
+    QVERIFY(rig.waitUntilParked());
+
+    QPushButton* pause = controls(w).pauseButton;
+    QPushButton* resume = controls(w).continueButton;
+    QTest::mouseClick(pause, Qt::LeftButton);
+    QVERIFY(resume->isVisible());
+    QVERIFY(!resume->isEnabled());
+    QTest::mouseClick(resume, Qt::LeftButton); // the second click of a double click
+    QCOMPARE(w.runState(), orlex::ui::RunState::Paused);
+    QTRY_VERIFY(resume->isEnabled());
+    rig.releaseMotion();
+    controls(w).stopButton->click();
+    QVERIFY(rig.waitUntilIdle());
 }
 
 int main(int argc, char** argv)

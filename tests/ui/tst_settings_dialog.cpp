@@ -407,16 +407,18 @@ private slots:
         QTest::addColumn<QString>("scrollBar");
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("setting");
+        QTest::addColumn<int>("saved"); // what a Save writes when the bar was not moved
+        // A bigger or smaller machine's values are kept; values no Save could write are not.
         QTest::newRow("Maxx above") << 3 << " 500 "
-                                    << "travelXScrollBar" << 300 << "Maxx";
+                                    << "travelXScrollBar" << 300 << "Maxx" << 500;
         QTest::newRow("Lstepx zero") << 1 << " 0 "
-                                     << "stepLengthXScrollBar" << 1 << "Lstepx";
+                                     << "stepLengthXScrollBar" << 1 << "Lstepx" << 1;
         QTest::newRow("Offsety negative") << 8 << "-3 "
-                                          << "originYScrollBar" << 1 << "Offsety";
+                                          << "originYScrollBar" << 1 << "Offsety" << -3;
         QTest::newRow("Speedx beyond 16 bits") << 5 << " 99999 "
-                                               << "speedXScrollBar" << 5000 << "Speedx";
+                                               << "speedXScrollBar" << 5000 << "Speedx" << 5000;
         QTest::newRow("Maxy below") << 4 << " 9 "
-                                    << "travelYScrollBar" << 10 << "Maxy";
+                                    << "travelYScrollBar" << 10 << "Maxy" << 9;
     }
     void storedValueOutsideRange()
     {
@@ -425,6 +427,7 @@ private slots:
         QFETCH(QString, scrollBar);
         QFETCH(int, position);
         QFETCH(QString, setting);
+        QFETCH(int, saved);
         MachineSettings settings = loadedFrom(file_, kDefaultsFile);
         // As a caller could hand the dialog (a load never keeps such values).
         const auto index = static_cast<std::size_t>(line - 1);
@@ -440,14 +443,30 @@ private slots:
         QVERIFY(note->isVisible());
         QVERIFY2(note->text().contains(setting), qPrintable(note->text()));
         QVERIFY2(note->text().contains(text.trimmed()), qPrintable(note->text()));
-        QVERIFY2(note->text().contains(QString::number(position)), qPrintable(note->text()));
+        QVERIFY2(note->text().contains(saved == position ? QStringLiteral("showing %1").arg(position)
+                                                         : QStringLiteral("it is kept")),
+                 qPrintable(note->text()));
         QCOMPARE(fields(settings), before); // opening alone changes nothing
 
-        dlg.onSaveClicked(); // what is written then lies within the range
+        dlg.onSaveClicked(); // a Save the operator did not make on that setting keeps it
         MachineSettings reloaded;
         QVERIFY(orlex::loadSettings(reloaded, file_).ok());
-        QCOMPARE(settings.lines[index], std::to_string(position));
-        QCOMPARE(reloaded.*orlex::kNumericSettingTable[index].value, double(position));
+        QCOMPARE(settings.lines[index], std::to_string(saved));
+        QCOMPARE(reloaded.*orlex::kNumericSettingTable[index].value, double(saved));
+    }
+
+    // Moved by the operator, the kept value gives way to the bar's.
+    void keptValueGivesWayToTheScrollBar()
+    {
+        MachineSettings settings =
+            loadedFrom(file_, " 50 \r\n 50 \r\n 400 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n");
+        SettingsDialog dlg(settings, file_, feedback_);
+        QCOMPARE(child<QLabel>(dlg, "travelXLabel")->text(), QStringLiteral("40 cm"));
+        QScrollBar* travel = bar(dlg, "travelXScrollBar");
+        travel->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(child<QLabel>(dlg, "travelXLabel")->text(), QStringLiteral("29.9 cm"));
+        dlg.onSaveClicked();
+        QCOMPARE(settings.travelXmm, 299.0);
     }
 
     void failedSave_data()
@@ -563,6 +582,30 @@ private slots:
         QCOMPARE(controls(w).originXLabel->text(), QString("5 mm"));
         QCOMPARE(controls(w).originYLabel->text(), QString("5 mm"));
         QCOMPARE(controls(w).portLabel->text(), QString("378H"));
+    }
+
+    // A Save that makes the machine smaller than where the carriage is known to stand says
+    // so; the virtual plotter's end of travel moves with the new limit.
+    void smallerThanWhereTheCarriageStands()
+    {
+        orlex::test::WindowRig rig;
+        rig.writeSettings(50, 50, 300, 300, 80, 80, 5, 5, "&H378");
+        rig.startXmm = 200;
+        orlex::ui::MainWindow& w = rig.openWindow();
+        orlex::test::onNextModal([](QWidget* dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>("defaultButton"), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
+        });
+        controls(w).settingsAction->trigger();
+        QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
+        QCOMPARE(rig.feedback.messages.front().text,
+                 QStringLiteral("The carriage stands at X 200 mm, beyond the X travel of 150 mm: a drawing from "
+                                "there is refused. Jog it back towards home before you draw: Pen home looks for the "
+                                "switch only within the travel and a tenth of it."));
+        controls(w).motorButton->click(); // the coils on
+        controls(w).stepRightButton->click();
+        QCOMPARE(rig.plotter().xMillimetres(), 200.0); // against the end, 10 mm beyond the new limit
+        QCOMPARE(rig.plotter().counters().endStopsX, 1L);
     }
 };
 

@@ -280,6 +280,11 @@ private slots:
         QTest::newRow("lost step") << "e d u l"
                                    << "X 30.00 mm   Y 30.00 mm   pen up   motors energised"
                                    << "Steps X 0, Y 0   lost steps X 1, Y 0   pen moves 2";
+        // 50 mm to the left from 30 mm: the carriage stops at the end of travel, 10 mm behind home.
+        QTest::newRow("against the end") << "e -200,0"
+                                         << "X -10.00 mm   Y 30.00 mm   pen up   motors energised"
+                                         << "Steps X 160, Y 0   lost steps X 40, Y 0   pen moves 0   against an end "
+                                            "of travel X 40, Y 0";
     }
     void textsFollowTheSnapshot()
     {

@@ -105,6 +105,8 @@ PortRequest withMachineSettings(PortRequest request, const MachineSettings& sett
     request.base = settings.portAddress;
     request.simulation.stepLengthXmm = settings.stepLengthX / 200.0;
     request.simulation.stepLengthYmm = settings.stepLengthY / 200.0;
+    request.simulation.travelXmm = settings.travelXmm;
+    request.simulation.travelYmm = settings.travelYmm;
     return request;
 }
 

@@ -53,7 +53,8 @@ struct OpenedPort {
 OpenedPort openPort(const PortRequest& request);
 
 // Completes a request from the settings: the port address, and the virtual plotter's
-// travel per 45-degree turn (Lstep / 200 mm), so its carriage moves as the machine does.
+// travel per 45-degree turn (Lstep / 200 mm) and its ends of travel (Maxx, Maxy), so its
+// carriage moves as the machine does.
 PortRequest withMachineSettings(PortRequest request, const MachineSettings& settings);
 
 std::optional<PortKind> portKindFromName(const std::string& name); // "ppdev", "direct"

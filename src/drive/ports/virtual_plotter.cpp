@@ -29,6 +29,20 @@ long toTurns(double mm, double stepMm)
 
 } // namespace
 
+std::string lostStepsText(const VirtualPlotterCounters& before, const VirtualPlotterCounters& after)
+{
+    const long x = after.lostStepsX - before.lostStepsX, y = after.lostStepsY - before.lostStepsY;
+    if (x + y <= 0)
+        return {};
+    const long atEnds = after.endStopsX - before.endStopsX + after.endStopsY - before.endStopsY;
+    std::string text = "The virtual plotter lost " + std::to_string(x + y) + (x + y == 1 ? " step" : " steps") + " (X "
+                       + std::to_string(x) + ", Y " + std::to_string(y) + ")";
+    if (atEnds > 0)
+        text += (atEnds == x + y ? std::string(", all") : ", " + std::to_string(atEnds))
+                + " of them against an end of travel";
+    return text + ": the carriage is not where the program counts it.";
+}
+
 VirtualPlotter::VirtualPlotter(VirtualPlotterConfig config) : config_(config), start_(std::chrono::steady_clock::now())
 {
     if (!(config_.virtualReadMicros >= 0) || !std::isfinite(config_.virtualReadMicros))
@@ -42,14 +56,31 @@ VirtualPlotter::VirtualPlotter(VirtualPlotterConfig config) : config_(config), s
     }
     positionX_ = toTurns(config_.startXmm, config_.stepLengthXmm);
     positionY_ = toTurns(config_.startYmm, config_.stepLengthYmm);
+    placeEnds();
+}
+
+void VirtualPlotter::placeEnds()
+{
+    endsX_ = {toTurns(-kEndOfTravelMarginMm, config_.stepLengthXmm),
+              toTurns(config_.travelXmm + kEndOfTravelMarginMm, config_.stepLengthXmm)};
+    endsY_ = {toTurns(-kEndOfTravelMarginMm, config_.stepLengthYmm),
+              toTurns(config_.travelYmm + kEndOfTravelMarginMm, config_.stepLengthYmm)};
 }
 
 void VirtualPlotter::setStepLengths(double xmm, double ymm)
 {
     config_.stepLengthXmm = xmm;
     config_.stepLengthYmm = ymm;
+    placeEnds();
     extendable_ = false; // later segments use the new scale
     ++revision_;
+}
+
+void VirtualPlotter::setTravel(double xmm, double ymm)
+{
+    config_.travelXmm = xmm;
+    config_.travelYmm = ymm;
+    placeEnds();
 }
 
 double VirtualPlotter::xMillimetres() const
@@ -148,10 +179,14 @@ void VirtualPlotter::write(Register reg, std::uint8_t value)
         data_ = value;
         const long oldX = positionX_, oldY = positionY_;
         if ((old ^ value) & 0x0F)
-            positionX_ += stepMotor(value & 0x0F, rotorX_, counters_.stepsX, counters_.lostStepsX);
+            positionX_ += stepMotor(value & 0x0F,
+                                    {rotorX_, counters_.stepsX, counters_.lostStepsX, counters_.endStopsX, endsX_, 1},
+                                    positionX_);
         // The Y motor is wired so that its cycle run backwards moves the carriage up.
         if ((old ^ value) & 0xF0)
-            positionY_ -= stepMotor(value >> 4, rotorY_, counters_.stepsY, counters_.lostStepsY);
+            positionY_ += stepMotor(value >> 4,
+                                    {rotorY_, counters_.stepsY, counters_.lostStepsY, counters_.endStopsY, endsY_, -1},
+                                    positionY_);
         if (positionX_ != oldX || positionY_ != oldY)
             recordMotion(oldX, oldY);
     } else if (reg == Register::Control) {
@@ -194,27 +229,33 @@ void VirtualPlotter::publish()
     feed_->state.store(state);
 }
 
-long VirtualPlotter::stepMotor(std::uint8_t newNibble, int& rotor, long& steps, long& lost)
+long VirtualPlotter::stepMotor(std::uint8_t newNibble, const Motor& motor, long position)
 {
     if (newNibble == 0)
         return 0; // de-energised: the rotor stays where it is
     const int index = kCycleIndex[newNibble];
     if (index < 0) {
-        ++lost;
+        ++motor.lost;
         return 0;
     }
-    int distance = (index - rotor + 8) % 8; // -3..4 in 45-degree turns
+    int distance = (index - motor.rotor + 8) % 8; // -3..4 in 45-degree turns
     if (distance > 4)
         distance -= 8;
     if (distance == 0)
         return 0;
     if (std::abs(distance) > 2) { // 135 or 180 degrees: the rotor cannot follow
-        ++lost;
+        ++motor.lost;
         return 0;
     }
-    rotor = index;
-    ++steps;
-    return distance;
+    const long move = motor.wiring * distance;
+    motor.rotor = index; // the field's detent: against an end the motor slips into it
+    if ((move < 0 && position <= motor.ends.low) || (move > 0 && position >= motor.ends.high)) {
+        ++motor.lost; // the carriage stands against the end and stays there
+        ++motor.endStops;
+        return 0;
+    }
+    ++motor.steps;
+    return move;
 }
 
 void VirtualPlotter::recordMotion(long oldX, long oldY)

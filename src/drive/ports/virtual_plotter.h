@@ -27,6 +27,10 @@ inline constexpr double kVirtualClockMaxHz = 1'000'000;
 // How long a status read takes on the wall clock, at least: a real port's register sits
 // behind ISA-speed I/O, so a read costs about a microsecond there too.
 inline constexpr double kRealTimeReadMicros = 1;
+// How far beyond home and beyond the travel limit the carriage can go before it meets the
+// end of its axis: more than the back-off of homing (4 full steps, 8 mm at the longest step
+// length the settings dialog offers), so a plot that passes the fit never meets an end.
+inline constexpr double kEndOfTravelMarginMm = 10;
 
 struct VirtualPlotterConfig {
     double clockHz = 2000; // plotter clock on status bit 7
@@ -37,6 +41,8 @@ struct VirtualPlotterConfig {
     double startXmm = 30, startYmm = 30; // carriage start, mm from home
     double stepLengthXmm = 0.25;         // travel per 45-degree turn (Lstepx / 200 mm)
     double stepLengthYmm = 0.25;
+    // Maxx, Maxy: the ends of travel lie kEndOfTravelMarginMm behind home and beyond these.
+    double travelXmm = 150, travelYmm = 150;
     std::uint8_t floatingBits = 0x67; // levels of status bits 0..2, 5, 6 (unused inputs)
     bool clockRunning = true;         // false: clock line stuck (plotter on STOP)
     // 0: the port never fails. N: from the Nth write on, every write and read fails, as
@@ -46,10 +52,16 @@ struct VirtualPlotterConfig {
 
 struct VirtualPlotterCounters {
     long stepsX = 0, stepsY = 0;         // rotor moves (45 or 90 degrees), either direction
-    long lostStepsX = 0, lostStepsY = 0; // patterns that did not follow the cycle
+    long lostStepsX = 0, lostStepsY = 0; // patterns that did not follow the cycle, steps into an end
+    long endStopsX = 0, endStopsY = 0;   // of the lost steps, those into an end of travel
     long penMoves = 0;                   // pen lifts and lowerings
     double simulatedMicros = 0;          // virtual clock (virtual time) or wall time
 };
+
+// What the virtual plotter lost between two readings of its counters: "The virtual plotter
+// lost 12 steps (X 12, Y 0), all of them against an end of travel: the carriage is not where
+// the program counts it." Empty when it lost none.
+std::string lostStepsText(const VirtualPlotterCounters& before, const VirtualPlotterCounters& after);
 
 // The machine as a view of it shows it, published after every write for a reader on
 // another thread.
@@ -89,6 +101,7 @@ public:
         return std::atomic_ref(const_cast<bool&>(config_.clockRunning)).load(std::memory_order_relaxed);
     }
     void setStepLengths(double xmm, double ymm);
+    void setTravel(double xmm, double ymm); // moves the ends of travel
 
     // Carriage position in millimetres from home (<= 0: on the switch).
     double xMillimetres() const;
@@ -121,8 +134,24 @@ public:
     Result<void> writeSvg(const std::filesystem::path& file, double widthMm, double heightMm) const;
 
 private:
-    // Turns one motor for a new coil nibble; returns the carriage movement in 45-degree turns.
-    long stepMotor(std::uint8_t newNibble, int& rotor, long& steps, long& lost);
+    // The end of travel of one axis, in 45-degree turns from home.
+    struct AxisEnds {
+        long low = 0, high = 0;
+    };
+    // One motor's rotor, its counters and its ends.
+    struct Motor {
+        int& rotor;
+        long& steps;
+        long& lost;
+        long& endStops;
+        AxisEnds ends;
+        int wiring; // +1: the cycle run forwards moves the carriage away from home; -1: backwards
+    };
+    // Turns one motor for a new coil nibble; returns the carriage movement in 45-degree
+    // turns. A step that begins at or past an end of travel and would go further does not
+    // move the carriage: the step is lost, and the next one back moves it again.
+    long stepMotor(std::uint8_t newNibble, const Motor& motor, long position);
+    void placeEnds();
     std::uint8_t readStatus();
     std::uint8_t statusLines(bool clockHigh) const;
     bool clockHighAt(double micros) const;
@@ -141,6 +170,7 @@ private:
     // Index in the half-step cycle. The rotors start on the detent of pattern 1 (16 for Y),
     // the phase the program assumes at start-up, so the first step moves the carriage.
     int rotorX_ = 0, rotorY_ = 0;
+    AxisEnds endsX_, endsY_;
     bool extendable_ = false;            // the last paper segment may be extended
     long segmentDx_ = 0, segmentDy_ = 0; // its direction in 45-degree turns, reduced
     long segmentEndX_ = 0, segmentEndY_ = 0;
