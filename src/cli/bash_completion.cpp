@@ -46,12 +46,14 @@ std::string bashCompletionScript()
         for (const OptionRule& rule : optionTable())
             if (rule.commands & c.bit)
                 names += std::string(rule.name) + " " + (*rule.alias ? std::string(rule.alias) + " " : "");
-        perCommand += "    " + std::string(c.name) + ") options='" + names + "--help' ;;\n";
+        perCommand += "    " + std::string(c.name) + ") options='" + names + "--help'" + (c.takesFile ? "" : " files=0")
+                      + " ;;\n";
     }
     std::string values;
     std::string files, others; // case patterns
     for (const OptionRule& rule : optionTable()) {
-        if (!rule.takesValue)
+        // A value that may be left out: what follows may as well be the next option.
+        if (!rule.takesValue || rule.valueOptional)
             continue;
         if (const std::string words = choices(rule.value); !words.empty())
             values += "    " + pattern(rule) + ") COMPREPLY=($(compgen -W '" + words + "' -- \"$cur\")); return ;;\n";
@@ -76,7 +78,7 @@ std::string bashCompletionScript()
            + " --help --version' -- \"$cur\"))\n"
              "        return\n"
              "    fi\n"
-             "    local options\n"
+             "    local options files=1\n"
              "    case ${COMP_WORDS[1]} in\n"
            + perCommand
            + "    *) return ;;\n"
@@ -94,7 +96,7 @@ std::string bashCompletionScript()
              "    esac\n"
              "    if [[ $cur == -* ]]; then\n"
              "        COMPREPLY=($(compgen -W \"$options\" -- \"$cur\"))\n"
-             "    else\n"
+             "    elif ((files)); then\n"
              "        compopt -o filenames\n"
              "        COMPREPLY=($(compgen -f -- \"$cur\"))\n"
              "    fi\n"

@@ -10,12 +10,13 @@
 
 namespace orlex::cli {
 
-enum CommandBit : unsigned { kTest = 1, kStat = 2, kDraw = 4, kOptimize = 8, kConvert = 16 };
+enum CommandBit : unsigned { kTest = 1, kStat = 2, kDraw = 4, kOptimize = 8, kConvert = 16, kDoctor = 32 };
 
 struct CommandName {
     Command command;
     CommandBit bit;
     const char* name;
+    bool takesFile = true; // a plot file (or IN) follows the command
 };
 
 using Outcome = std::optional<std::string>; // why a value will not do; nullopt when it will
@@ -28,9 +29,10 @@ struct OptionRule {
     unsigned commands;
     bool takesValue;
     Outcome (*apply)(CliOptions& o, const std::string& value);
-    const char* value = ""; // in the help and the completion; "" for a flag
-    const char* help = "";  // one sentence or more; the help wraps it
-    const char* alias = ""; // another name for the same option ("--output" for "-o")
+    const char* value = "";     // in the help and the completion; "" for a flag
+    const char* help = "";      // one sentence or more; the help wraps it
+    const char* alias = "";     // another name for the same option ("--output" for "-o")
+    bool valueOptional = false; // the value may be left out ("--measure" alone): apply gets ""
 };
 
 std::span<const CommandName> commandTable();
