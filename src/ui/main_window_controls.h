@@ -98,6 +98,7 @@ class PreviewWidget;
     X(QAction, shorterTravelAction) /* "Shorter pen-up travel", checkable */                                           \
     X(QAction, fullHpglAction)      /* "Full HP-GL", checkable: the full HP-GL reading */                              \
     X(QMenu, helpMenu)                                                                                                 \
+    X(QAction, portCheckAction) /* Help > "Port check…": the port check's report */                                  \
     X(QAction, aboutAction)                                                                                            \
     /* Status bar, under the client area. */                                                                           \
     X(QLabel, progressLabel)           /* draw progress, or the estimate after a test */                               \

@@ -365,7 +365,7 @@ void TestWindowLayout::menus()
     QCOMPARE(seen, QStringList({"&File", "  &Open", "  Recent files (off)", "  Open Privat  (off)", "  E&xit", "&Run",
                                 "  Test and Show", "  Draw (off)", "&View", "  Whole plot in the preview [ ]",
                                 "&Options", "  Settings", "  Pause at pen change [ ]", "  Shorter pen-up travel [ ]",
-                                "  Full HP-GL [ ]", "&Help", "  &About"}));
+                                "  Full HP-GL [ ]", "&Help", "  Port check…", "  &About"}));
 }
 
 void TestWindowLayout::statusBar()
