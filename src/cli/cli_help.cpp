@@ -94,6 +94,7 @@ constexpr CommandHelp kCommandHelp[] = {
      "heading, problems, notes, port_opened, plotter_answers, findings (section, level, topic, text, fix), "
      "measurement (seconds, reads, read_median_us, read_p999_us, gap_p999_us, longest_gap_us, clock_hz, "
      "half_periods, half_period_median_us, half_period_p001_us, half_period_p999_us, missed_edges, "
+     "shorter_phase_us, "
      "fastest_clock_hz, follows_the_clock, stopped)",
      "0 nothing is a problem, 1 something is (its line says what to do), 2 wrong arguments or an unreadable "
      "settings file, 6 the port cannot be opened at all or a port call failed, 128 + N for signal N (130 "

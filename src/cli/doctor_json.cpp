@@ -66,8 +66,8 @@ std::string measurementJson(const ClockMeasurement& m)
            + ", \"clock_hz\": " + number(m.clockHz) + ", \"half_periods\": " + std::to_string(m.halfPeriods)
            + ", \"half_period_median_us\": " + number(m.halfPeriodMedianMicros) + ", \"half_period_p001_us\": "
            + number(m.halfPeriodP001Micros) + ", \"half_period_p999_us\": " + number(m.halfPeriodP999Micros)
-           + ", \"missed_edges\": " + std::to_string(m.missedEdges)
-           + ", \"fastest_clock_hz\": " + number(m.fastestClockHz())
+           + ", \"missed_edges\": " + std::to_string(m.missedEdges) + ", \"shorter_phase_us\": "
+           + number(m.shorterPhaseMicros) + ", \"fastest_clock_hz\": " + number(m.fastestClockHz())
            + ", \"follows_the_clock\": " + boolean(m.clockHz ? std::optional(m.followsTheClock()) : std::nullopt)
            + ", \"stopped\": " + boolean(m.stopped) + "}";
 }

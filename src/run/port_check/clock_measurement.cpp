@@ -3,6 +3,7 @@
 
 #include "run/port_check/time_histogram.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -12,8 +13,9 @@ namespace orlex {
 namespace {
 
 constexpr double kMedian = 0.5, kRare = 0.999, kVeryShort = 0.001;
-// A half-period this much longer than the usual one hid edges in a gap between reads.
-constexpr double kMissedEdgeFactor = 1.5;
+// A half-period more than this many usual ones long may hold edges that a gap hid; below
+// it, a gap has only held one edge back, stretching this phase and shortening the next.
+constexpr double kMissedEdgeFactor = 2;
 // Half-periods within this share of the usual one (plus what the reads' spacing blurs)
 // count as regular.
 constexpr double kRegularShare = 0.2;
@@ -26,7 +28,8 @@ std::string threeDigits(double value, const char* unit)
     return text;
 }
 
-// Edges hidden in gaps: a half-period about k times the usual one hid k - 1 of them.
+// Edges hidden in gaps. They go in pairs (a whole phase unseen), so a half-period about
+// 2k + 1 usual ones long hid 2k of them.
 std::uint64_t hiddenEdges(const TimeHistogram& halfPeriods, double usual)
 {
     std::uint64_t missed = 0;
@@ -34,7 +37,7 @@ std::uint64_t hiddenEdges(const TimeHistogram& halfPeriods, double usual)
         return 0;
     halfPeriods.forEachBin([&](double mean, std::uint64_t count) {
         if (mean > kMissedEdgeFactor * usual)
-            missed += count * static_cast<std::uint64_t>(std::llround(mean / usual) - 1);
+            missed += count * 2 * static_cast<std::uint64_t>(std::llround((mean / usual - 1) / 2));
     });
     return missed;
 }
@@ -80,6 +83,7 @@ ClockMeasurement measureClock(Port& port, const std::function<double()>& nowMicr
     port.write(Register::Control, kPenUpControl);
 
     TimeHistogram readTimes, gaps, halfPeriods;
+    TimeHistogram phases[2]; // the half-periods the line was low, and high
     ClockMeasurement m;
     const double start = nowMicros();
     double lastEnd = start;
@@ -102,8 +106,10 @@ ClockMeasurement measureClock(Port& port, const std::function<double()>& nowMicr
         // The level was read somewhere within the call: its middle, the same for every read.
         const double at = (before + after) / 2;
         if (!first && high != level) {
-            if (!std::isnan(lastEdge))
+            if (!std::isnan(lastEdge)) {
                 halfPeriods.add(at - lastEdge);
+                phases[level ? 1 : 0].add(at - lastEdge);
+            }
             lastEdge = at;
             if (high) {
                 if (rises++ == 0)
@@ -128,6 +134,9 @@ ClockMeasurement measureClock(Port& port, const std::function<double()>& nowMicr
     m.halfPeriodP001Micros = halfPeriods.percentile(kVeryShort, seenWhole);
     m.halfPeriodP999Micros = halfPeriods.percentile(kRare, seenWhole);
     m.missedEdges = hiddenEdges(halfPeriods, m.halfPeriodMedianMicros);
+    // Medians, since a gap between reads that holds an edge back stretches one phase and
+    // shortens the next: the clock's duty decides, not the measurement's own stalls.
+    m.shorterPhaseMicros = std::min(phases[0].percentile(kMedian), phases[1].percentile(kMedian));
     // Whole periods between the first and the last rise, the ones whose edges hid counted in.
     if (rises >= 2 && lastRise > firstRise)
         m.clockHz =
@@ -162,14 +171,14 @@ std::vector<Finding> measurementFindings(const ClockMeasurement& m)
                        {}});
     }
 
-    const bool gapHidEdges = m.missedEdges > 0 || (m.clockHz && m.longestGapMicros >= m.halfPeriodP001Micros);
+    const bool gapHidEdges = m.missedEdges > 0 || (m.clockHz && m.longestGapMicros >= m.shorterPhaseMicros);
     std::string gapText = "the longest gap between two status reads: " + microsText(m.longestGapMicros);
     if (gapHidEdges)
         gapText += m.missedEdges > 0 ? ", so about " + std::to_string(m.missedEdges) + " of "
                                            + std::to_string(m.halfPeriods + m.missedEdges) + " clock edges ("
                                            + shareText(m.missedEdges, m.halfPeriods + m.missedEdges)
                                            + ") went unseen and those steps took longer"
-                                     : ", as long as the clock's shortest half-period: an edge may have gone unseen";
+                                     : ", as long as the clock's shorter phase: an edge may have gone unseen";
     out.push_back({gapHidEdges ? FindingLevel::Note : FindingLevel::Ok, "gaps", gapText, {}});
 
     const double fastest = m.fastestClockHz();
@@ -192,12 +201,12 @@ std::vector<Finding> measurementFindings(const ClockMeasurement& m)
     else
         out.push_back({FindingLevel::Problem,
                        "verdict",
-                       "the plotter's clock (" + frequencyText(*m.clockHz) + ", half-periods from "
-                           + microsText(m.halfPeriodP001Micros)
-                           + ") is faster than this PC follows without missing an edge at the 99.9th percentile ("
-                           + fastestText + spacing + "): steps take longer than two clock cycles, unevenly",
+                       "the plotter's clock (" + frequencyText(*m.clockHz) + ", its shorter phase "
+                           + microsText(m.shorterPhaseMicros)
+                           + ") is faster than this PC follows without missing an edge at the 99.9th percentile, "
+                           + fastestText + spacing + ": steps take longer than two clock cycles, unevenly",
                        {"give the motion thread real-time priority (the real-time lines above say how)",
-                        "or set the plotter's clock to " + fastestText}});
+                        "or slow the plotter's clock to " + frequencyText(fastest) + " or less"}});
     return out;
 }
 

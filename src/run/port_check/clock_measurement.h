@@ -27,12 +27,13 @@ struct ClockMeasurement {
     // The shortest and the longest but one in a thousand, of those in which no edge hid.
     double halfPeriodP001Micros = 0, halfPeriodP999Micros = 0;
     std::uint64_t missedEdges = 0; // edges that fell into a gap, as the half-periods tell
+    double shorterPhaseMicros = 0; // the median of the high or of the low phases, the shorter
     bool stopped = false;          // a stop request ended it early
     // The fastest clock whose half-periods are all longer than the gap between reads at the
     // 99.9th percentile, so that this PC sees each of its edges; infinite when no gap was measured.
     double fastestClockHz() const;
-    // That clock is the plotter's or faster: the clock's shortest half-period outlasts the gap.
-    bool followsTheClock() const { return clockHz && halfPeriodP001Micros > gapP999Micros; }
+    // That clock is the plotter's or faster: the clock's shorter phase outlasts the gap.
+    bool followsTheClock() const { return clockHz && shorterPhaseMicros > gapP999Micros; }
 };
 
 // Writes data 0 (every coil off) and then the pen up, and afterwards reads the status

@@ -1,7 +1,6 @@
 // What the PC offers the plotter: the parallel-port driver and its ports, the lp printer
 // driver, the device node and who may open it, the udev rule, direct I/O, PCI parallel
 // cards and USB printer adapters; then the port itself and the plotter behind it.
-#include "drive/ports/direct_port.h"
 #include "drive/ports/parallel_port_ranges.h"
 #include "drive/ports/port_text.h"
 #include "drive/ports/ppdev_port.h"
@@ -273,9 +272,6 @@ void directIoFinding(const Machine& m, std::vector<Finding>& out)
         out.push_back(note("direct-io", "direct port I/O (--port direct) would need root or CAP_SYS_RAWIO; the "
                                         "ppdev port needs neither"));
     }
-    if (direct)
-        if (std::string refused = DirectPort::addressProblem(m.setup.base, m.root); !refused.empty())
-            out.push_back(problem("direct-io", refused, {"put the port's address in line 9 of seting.txt"}));
 }
 
 void pciFindings(const Machine& m, std::vector<Finding>& out)

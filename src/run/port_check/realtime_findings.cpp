@@ -80,7 +80,7 @@ void limitFinding(const fs::path& root, std::vector<Finding>& out)
     if (me.euid == 0 || me.hasCapability(kCapSysNice)) {
         out.push_back({FindingLevel::Ok,
                        "rt-limit",
-                       me.user + " may ask for real-time priority (" + (me.euid == 0 ? "root" : "CAP_SYS_NICE") + ")",
+                       me.user + " may ask for real-time priority" + (me.euid == 0 ? "" : " (CAP_SYS_NICE)"),
                        {}});
     } else if (limit && *limit >= kMotionRealTimeLevel) {
         out.push_back({FindingLevel::Ok,
