@@ -361,7 +361,7 @@ void MainWindow::onPortCheck()
     const OpenedPort& opened = controller_->port();
     PortCheckSetup setup;
     setup.systemRoot = opened.request.systemRoot;
-    setup.kind = opened.request.kind;
+    setup.kind = opened.virtualPlotter != nullptr ? PortKind::Virtual : opened.request.kind;
     setup.base = opened.request.base;
     setup.addressText = settings_.line(SettingLine::PortAddress);
     if (setup.addressText.empty())

@@ -327,8 +327,10 @@ void openFindings(const Machine& m, std::vector<Finding>& out)
     if (s.kind == PortKind::Virtual)
         out.push_back(ok("port", "the virtual plotter stands in for the port"));
     else if (s.portError.empty())
-        out.push_back(ok("port", "the port at " + hexAddress(s.base) + " opens"
-                                     + (m.ppdev() ? ": /dev/" + m.settingsPort + " can be claimed" : "")));
+        out.push_back(
+            ok("port",
+               "the port at " + hexAddress(s.base) + " opens"
+                   + (m.ppdev() && !m.settingsPort.empty() ? ": /dev/" + m.settingsPort + " can be claimed" : "")));
     else
         out.push_back(problem("port", "the port does not open: " + s.portError, {}));
     if (!s.plotterAnswers)
