@@ -1,43 +1,12 @@
-// "orlex-plotter-cli doctor": its arguments, and its exit statuses and output on the
+// "orlex-plotter-cli doctor": its arguments, exit statuses and output on the
 // virtual plotter (in virtual time, so the figures are the same on every PC) and on a port
 // address no PC has.
-#include "cli/cli_options.h"
 #include "cli_runner.h"
 
 #include <gtest/gtest.h>
 
 namespace orlex::cli::testing {
 namespace {
-
-struct MeasureArgumentCase {
-    const char* name;
-    std::vector<std::string> arguments;
-    std::optional<double> seconds; // empty: no measurement
-};
-
-void PrintTo(const MeasureArgumentCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class DoctorArguments : public ::testing::TestWithParam<MeasureArgumentCase> {};
-
-TEST_P(DoctorArguments, MeasureTakesItsSecondsOrTen)
-{
-    const ParsedOptions parsed = parseCliOptions(GetParam().arguments);
-    ASSERT_TRUE(parsed.options) << parsed.error;
-    EXPECT_EQ(parsed.options->command, Command::Doctor);
-    EXPECT_EQ(parsed.options->measureSeconds, GetParam().seconds);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, DoctorArguments,
-    ::testing::Values(MeasureArgumentCase{"NoMeasurement", {"doctor"}, std::nullopt},
-                      MeasureArgumentCase{"Alone", {"doctor", "--measure"}, 10},
-                      MeasureArgumentCase{"BeforeAnotherOption", {"doctor", "--measure", "--json"}, 10},
-                      MeasureArgumentCase{"WithSeconds", {"doctor", "--measure", "2.5"}, 2.5},
-                      MeasureArgumentCase{"WithEquals", {"doctor", "--simulate", "--measure=0.1"}, 0.1}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 struct DoctorRunCase {
     const char* name;
@@ -100,6 +69,13 @@ INSTANTIATE_TEST_SUITE_P(
                        "percentile; the plotter's clock is 20.0 kHz",
                        "\nNo problem"},
                       ""},
+        DoctorRunCase{"TenSecondsUnlessTold",
+                      {"--simulate", "--measure", "--json"},
+                      "",
+                      0,
+                      {R"("measurement": {"seconds": 10.000, "reads": 2000000,)"},
+                      ""},
+        DoctorRunCase{"SecondsAfterEquals", {"--measure=0.1", "--simulate"}, "", 0, {"(20000 reads in 100 ms)"}, ""},
         DoctorRunCase{"PlotterOnStop",
                       {"--simulate-stopped-clock"},
                       "",
@@ -117,8 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ""},
         DoctorRunCase{"APlotFile", {"a.plt"}, "", 2, {}, "doctor takes no file ('a.plt')"},
         DoctorRunCase{"TooShortAMeasurement", {"--measure", "0"}, "", 2, {}, "--measure needs a number of seconds"},
-        DoctorRunCase{"ClockOfARealPlotter", {"--clock", "2000"}, "", 2, {}, "need --simulate"},
-        DoctorRunCase{"OptionOfDraw", {"--home"}, "", 2, {}, "--home belongs to the draw command"}),
+        DoctorRunCase{"ClockOfARealPlotter", {"--clock", "2000"}, "", 2, {}, "need --simulate"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

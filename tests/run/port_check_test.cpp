@@ -66,16 +66,15 @@ public:
         write("etc/group",
               "lp:x:" + std::to_string(nodeGid) + ":" + lpMembers + "\nada:x:" + std::to_string(kUser) + ":\n");
     }
-    // /proc/self/status: ada, in her own group and these.
-    void session(const std::vector<unsigned>& groupIds, const std::string& uid = std::to_string(kUser),
-                 const std::string& capabilities = "0000000000000000") const
+    // /proc/self/status: ada, in her own group and these, with these capabilities.
+    void session(const std::vector<unsigned>& groupIds, const std::string& capabilities = "0") const
     {
         std::string list;
         for (unsigned gid : groupIds)
             list += std::to_string(gid) + " ";
-        write("proc/self/status", "Name:\torlex\nUid:\t" + uid + "\t" + uid + "\t" + uid + "\t" + uid + "\nGid:\t"
-                                      + std::to_string(kUser) + "\t" + std::to_string(kUser) + "\nGroups:\t" + list
-                                      + "\nCapEff:\t" + capabilities + "\n");
+        const std::string ids = std::to_string(kUser) + "\t" + std::to_string(kUser) + "\n";
+        write("proc/self/status",
+              "Uid:\t" + ids + "Gid:\t" + ids + "Groups:\t" + list + "\nCapEff:\t" + capabilities + "\n");
     }
 
     // The port opened as the ppdev backend opens it, then the check.
@@ -133,17 +132,16 @@ const std::string kNoDirectIo = "note     direct port I/O (--port direct) would 
 const std::string kNoDriverFix = "           sudo modprobe parport_pc ppdev\n"
                                  "           printf 'parport_pc\\nppdev\\n' | sudo tee "
                                  "/etc/modules-load.d/orlex-plotter.conf   # at every boot\n";
+const std::string kPermissionDenied = "problem  the port does not open: Permission denied on @ROOT@/dev/parport0: "
+                                      "add your user to group lp (usermod -aG lp USER, then log in again) or install "
+                                      "the udev rule from the README.\n";
+const std::string kAtTheSettings = "ok       /dev/parport0 at 0x378: the port of the settings (line 9: &H378)\n";
 const std::string kNoDriverPort = "problem  the port does not open: No parallel port at 0x378: no parallel-port "
                                   "driver: load it with 'modprobe parport_pc' (or use --port direct as root).\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Table, MachineStates,
     ::testing::Values(
-        MachineCase{"EverythingInPlace", [](FakePc&) {}, Section::Port,
-                    kOkDriver + "ok       /dev/parport0 at 0x378: the port of the settings (line 9: &H378)\n" + kNoLp
-                        + "ok       /dev/parport0 (owner root, group lp, mode 0660): ada may read and write it as a "
-                          "member of lp\n"
-                        + kRule + kNoDirectIo + "ok       the port at 0x378 opens: /dev/parport0 can be claimed\n"},
         MachineCase{"NoDriver",
                     [](FakePc& pc) {
                         pc.remove("proc/modules");
@@ -163,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
                         pc.kernel.failure = {"PPCLAIM", 1, EBUSY};
                     },
                     Section::Port,
-                    kOkDriver + "ok       /dev/parport0 at 0x378: the port of the settings (line 9: &H378)\n"
+                    kOkDriver + kAtTheSettings
                         + "problem  the lp printer driver is loaded and registered on parport0: it keeps the port "
                           "from being claimed\n"
                           "           sudo rmmod lp\n"
@@ -183,28 +181,22 @@ INSTANTIATE_TEST_SUITE_P(
                         pc.kernel.failure = {"open", 1, EACCES};
                     },
                     Section::Port,
-                    kOkDriver + "ok       /dev/parport0 at 0x378: the port of the settings (line 9: &H378)\n" + kNoLp
+                    kOkDriver + kAtTheSettings + kNoLp
                         + "problem  /dev/parport0 (owner root, group lp, mode 0660): ada may not open it: ada is not "
                           "in group lp\n"
                           "           sudo usermod -aG lp ada   # then log out and in again\n"
-                        + kRule + kNoDirectIo
-                        + "problem  the port does not open: Permission denied on @ROOT@/dev/parport0: add your user to "
-                          "group lp (usermod -aG lp USER, then log in again) or install the udev rule from the "
-                          "README.\n"},
+                        + kRule + kNoDirectIo + kPermissionDenied},
         MachineCase{"AddedToLpSinceThisLogin",
                     [](FakePc& pc) {
                         pc.session({});
                         pc.kernel.failure = {"open", 1, EACCES};
                     },
                     Section::Port,
-                    kOkDriver + "ok       /dev/parport0 at 0x378: the port of the settings (line 9: &H378)\n" + kNoLp
+                    kOkDriver + kAtTheSettings + kNoLp
                         + "problem  /dev/parport0 (owner root, group lp, mode 0660): ada may not open it: ada was "
                           "added to group lp after this login began\n"
                           "           log out and in again: the group counts from the next login\n"
-                        + kRule + kNoDirectIo
-                        + "problem  the port does not open: Permission denied on @ROOT@/dev/parport0: add your user to "
-                          "group lp (usermod -aG lp USER, then log in again) or install the udev rule from the "
-                          "README.\n"},
+                        + kRule + kNoDirectIo + kPermissionDenied},
         MachineCase{"NodeOfRootAndNoRule",
                     [](FakePc& pc) {
                         pc.write("etc/group", "root:x:" + std::to_string(pc.nodeGid) + ":\nlp:x:7:\n");
@@ -214,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                         pc.kernel.failure = {"open", 1, EACCES};
                     },
                     Section::Port,
-                    kOkDriver + "ok       /dev/parport0 at 0x378: the port of the settings (line 9: &H378)\n" + kNoLp
+                    kOkDriver + kAtTheSettings + kNoLp
                         + "problem  /dev/parport0 (owner root, group root, mode 0600): ada may not open it: ada is "
                           "not in group lp\n"
                           "           echo 'KERNEL==\"parport[0-9]*\", GROUP=\"lp\", MODE=\"0660\"' | sudo tee "
@@ -225,10 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
                           "system's owner and mode\n"
                           "           echo 'KERNEL==\"parport[0-9]*\", GROUP=\"lp\", MODE=\"0660\"' | sudo tee "
                           "/etc/udev/rules.d/60-orlex-plotter.rules\n"
-                        + kNoDirectIo
-                        + "problem  the port does not open: Permission denied on @ROOT@/dev/parport0: add your user to "
-                          "group lp (usermod -aG lp USER, then log in again) or install the udev rule from the "
-                          "README.\n"},
+                        + kNoDirectIo + kPermissionDenied},
         MachineCase{"TwoPortsAndTheSettingsNameTheSecond",
                     [](FakePc& pc) {
                         pc.write("proc/sys/dev/parport/parport1/base-addr", "632\t1656\n");
@@ -286,7 +275,7 @@ INSTANTIATE_TEST_SUITE_P(
                         pc.setup.kind = PortKind::Direct;
                         pc.setup.base = 0x1230;
                         pc.setup.addressText = "&H1230";
-                        pc.session({}, std::to_string(kUser), "0000000000020000"); // CAP_SYS_RAWIO
+                        pc.session({}, "0000000000020000"); // CAP_SYS_RAWIO
                     },
                     Section::Port,
                     kOkDriver + "note     /dev/parport0 at 0x378: another port (line 9 &H378 would select it)\n" + kNoLp

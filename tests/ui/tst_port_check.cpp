@@ -9,10 +9,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <fstream>
-
-#include <sys/stat.h>
-
 using orlex::ui::controls;
 using orlex::ui::MainWindow;
 
@@ -31,14 +27,13 @@ void TestPortCheck::showsTheReportToCopy_data()
                                      << QStringList{"Port check on the virtual plotter",
                                                     "ok       the virtual plotter stands in for the port",
                                                     "ok       the plotter answers: its clock on status bit 7 changes"};
-    QTest::newRow("ppdev port nobody may open")
+    QTest::newRow("ppdev port without a driver")
         << true
         << QStringList{"Port check of the ppdev port at 0x378 (line 9 of the settings: &H378)",
-                       "ok       /dev/parport0 at 0x378: the port of the settings (line 9: &H378)",
-                       "problem  /dev/parport0 (owner root, group lp, mode 0660): ada may not open it: ada is not in "
-                       "group lp",
-                       "           sudo usermod -aG lp ada   # then log out and in again",
-                       "problem  the port does not open: Permission denied on /dev/parport0.",
+                       "problem  the parallel-port driver is not loaded (parport_pc, ppdev), so there is no "
+                       "/dev/parportN",
+                       "           sudo modprobe parport_pc ppdev",
+                       "problem  the port does not open: No parallel port at 0x378: no parallel-port driver.",
                        "problem  no plotter answers: the clock on status bit 7 did not change"};
 }
 
@@ -49,27 +44,15 @@ void TestPortCheck::showsTheReportToCopy()
     orlex::test::WindowRig rig;
     orlex::ui::MainWindowOptions options = rig.options();
     const std::filesystem::path root = rig.dir.file("pc");
-    if (realPort) {
-        const auto file = [&root](const std::string& name, const std::string& text) {
-            std::filesystem::create_directories((root / name).parent_path());
-            std::ofstream(root / name) << text;
-        };
-        file("proc/modules", "parport_pc 1 0 - Live 0x0\nppdev 1 0 - Live 0x0\nparport 1 2 - Live 0x0\n");
-        file("proc/sys/dev/parport/parport0/base-addr", "888\n");
-        file("dev/parport0", "");
-        std::filesystem::permissions(root / "dev/parport0", std::filesystem::perms(0660));
-        struct stat node {};
-        ::stat((root / "dev/parport0").c_str(), &node);
-        file("etc/passwd", "root:x:" + std::to_string(node.st_uid) + ":0::/:/bin/sh\nada:x:4242:4242::/:/bin/sh\n");
-        file("etc/group", "lp:x:" + std::to_string(node.st_gid) + ":\n");
-        file("proc/self/status", "Uid:\t4242\t4242\t4242\t4242\nGid:\t4242\nGroups:\t\n");
+    if (realPort) { // a PC without the parallel-port driver
+        std::filesystem::create_directories(root);
         options.openPort = [root](const orlex::MachineSettings& settings) {
             orlex::OpenedPort opened;
             opened.backend = std::make_unique<orlex::NullPort>();
             opened.request.kind = orlex::PortKind::Ppdev;
             opened.request.base = settings.portAddress;
             opened.request.systemRoot = root;
-            opened.portError = "Permission denied on /dev/parport0.";
+            opened.portError = "No parallel port at 0x378: no parallel-port driver.";
             return opened;
         };
     }
