@@ -46,7 +46,8 @@ std::string bashCompletionScript()
         for (const OptionRule& rule : optionTable())
             if (rule.commands & c.bit)
                 names += std::string(rule.name) + " " + (*rule.alias ? std::string(rule.alias) + " " : "");
-        perCommand += "    " + std::string(c.name) + ") options='" + names + "--help' ;;\n";
+        perCommand += "    " + std::string(c.name) + ") options='" + names + "--help'" + (c.takesFile ? "" : " files=0")
+                      + " ;;\n";
     }
     std::string values;
     std::string files, others; // case patterns
@@ -76,7 +77,7 @@ std::string bashCompletionScript()
            + " --help --version' -- \"$cur\"))\n"
              "        return\n"
              "    fi\n"
-             "    local options\n"
+             "    local options files=1\n"
              "    case ${COMP_WORDS[1]} in\n"
            + perCommand
            + "    *) return ;;\n"
@@ -94,7 +95,7 @@ std::string bashCompletionScript()
              "    esac\n"
              "    if [[ $cur == -* ]]; then\n"
              "        COMPREPLY=($(compgen -W \"$options\" -- \"$cur\"))\n"
-             "    else\n"
+             "    elif ((files)); then\n"
              "        compopt -o filenames\n"
              "        COMPREPLY=($(compgen -f -- \"$cur\"))\n"
              "    fi\n"

@@ -85,6 +85,24 @@ constexpr CommandHelp kCommandHelp[] = {
      "",
      "0 written, 2 wrong arguments, a drawing that cannot be converted, not a plot file or OUT not writable, "
      "3 a drawing that leaves the plotter's coordinates once placed, or a size limit of --hpgl full."},
+    {Command::Doctor, "", "the port check: what this PC, its port and its cable can do",
+     "Checks what this PC offers the plotter, each finding on a line marked ok, note or problem, with the "
+     "commands that mend each problem: the parallel-port driver (parport, parport_pc, ppdev), every "
+     "/dev/parportN with its base address and the one line 9 of the settings names, the lp printer driver, who "
+     "may open the device, the udev rule, direct port I/O, PCI and PCIe parallel cards, USB printer adapters "
+     "(which cannot drive the coils); then real time: kernel.sched_rt_runtime_us, RLIMIT_RTPRIO, the priority "
+     "the motion thread gets (tried as a draw tries it), PREEMPT_RT and the CPU frequency governor. It opens "
+     "the port and looks for the plotter's clock, reading only. With --measure it also times the status reads "
+     "(on the virtual plotter with --simulate), after writing data 0 (every coil off) and the pen up: nothing "
+     "moves.",
+     "heading, problems, notes, port_opened, plotter_answers, findings (section, level, topic, text, fix), "
+     "measurement (seconds, reads, read_median_us, read_p999_us, gap_p999_us, longest_gap_us, clock_hz, "
+     "half_periods, half_period_median_us, half_period_p001_us, half_period_p999_us, missed_edges, "
+     "shorter_phase_us, "
+     "fastest_clock_hz, follows_the_clock, stopped)",
+     "0 nothing is a problem, 1 something is (its line says what to do), 2 wrong arguments or an unreadable "
+     "settings file, 6 the port cannot be opened at all or a port call failed, 128 + N for signal N (130 "
+     "Ctrl-C)."},
 };
 
 const CommandHelp& helpOf(Command command)
@@ -144,11 +162,17 @@ std::string labelled(const std::string& label, std::string_view text)
                                           : wrapped(label, kTextColumn, words(text));
 }
 
+// "--zoom N" or "--measure [SECONDS]" for one of the option's names.
+std::string nameAndValue(const OptionRule& rule, const char* name)
+{
+    const std::string value = rule.valueOptional ? "[" + std::string(rule.value) + "]" : rule.value;
+    return std::string(name) + (value.empty() ? "" : " ") + value;
+}
+
 // "--zoom N", "-o OUT, --output OUT".
 std::string optionLabel(const OptionRule& rule)
 {
-    const auto one = [&](const char* name) { return std::string(name) + (*rule.value ? " " : "") + rule.value; };
-    return one(rule.name) + (*rule.alias ? ", " + one(rule.alias) : "");
+    return nameAndValue(rule, rule.name) + (*rule.alias ? ", " + nameAndValue(rule, rule.alias) : "");
 }
 
 bool takes(Command command, const OptionRule& rule)
@@ -166,7 +190,7 @@ std::string usageLines(std::string_view lead, Command command)
     std::vector<std::string> tokens = operands;
     for (const OptionRule& rule : optionTable())
         if (takes(command, rule) && std::find(operands.begin(), operands.end(), rule.name) == operands.end())
-            tokens.push_back(std::string("[") + rule.name + (*rule.value ? " " : "") + rule.value + "]");
+            tokens.push_back("[" + nameAndValue(rule, rule.name) + "]");
     return wrapped(start, start.size() + 1, tokens);
 }
 
@@ -189,7 +213,8 @@ std::string helpOverview()
     text += "\n" + std::string(kProgram) + " COMMAND --help shows the command's options.\n\n";
     text +=
         wrapped("Exit status:", 2,
-                words("0 fits, drawn or written, 2 wrong arguments, an unreadable file, not a plot file or an "
+                words("0 fits, drawn or written (doctor: nothing is a problem), 1 doctor found a problem, 2 wrong "
+                      "arguments, an unreadable file, not a plot file or an "
                       "SVG that cannot be converted, 3 too big (for the machine, from where the pen stands "
                       "when that is known, or for the plotter's coordinates once an SVG is placed), 4 no plotter "
                       "answers, 5 a move was refused or Pen to 0 failed, 6 the port did not open or a port "

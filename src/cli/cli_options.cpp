@@ -54,16 +54,17 @@ std::optional<double> lineTolerance(const std::string& text, double fallback, do
     return *mm;
 }
 constexpr double kMaxClockHz = 1e6;
+constexpr double kDefaultMeasureSeconds = 10;
+constexpr double kMinMeasureSeconds = 0.1, kMaxMeasureSeconds = 3600;
 
 } // namespace
 
 namespace {
 
-constexpr CommandName kCommands[] = {{Command::Test, kTest, "test"},
-                                     {Command::Stat, kStat, "stat"},
-                                     {Command::Draw, kDraw, "draw"},
-                                     {Command::Optimize, kOptimize, "optimize"},
-                                     {Command::Convert, kConvert, "convert"}};
+constexpr CommandName kCommands[] = {
+    {Command::Test, kTest, "test"},          {Command::Stat, kStat, "stat"},
+    {Command::Draw, kDraw, "draw"},          {Command::Optimize, kOptimize, "optimize"},
+    {Command::Convert, kConvert, "convert"}, {Command::Doctor, kDoctor, "doctor", false}};
 
 // "the test command", "the test, stat and draw commands".
 std::string commandNames(unsigned commands)
@@ -90,7 +91,7 @@ const OptionRule kOptionRules[] = {
          return kAccepted;
      },
      "N", "scale in percent, 1 to 400 (default 100)"},
-    {"--settings", kTest | kStat | kDraw | kOptimize | kConvert, true,
+    {"--settings", kTest | kStat | kDraw | kOptimize | kConvert | kDoctor, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (v.empty())
              return "--settings needs the path of a settings file";
@@ -100,7 +101,7 @@ const OptionRule kOptionRules[] = {
      "PATH",
      "settings file to read (default ./seting.txt when it exists, else the built-in defaults); it is never "
      "written"},
-    {"--json", kTest | kStat | kOptimize, false,
+    {"--json", kTest | kStat | kOptimize | kDoctor, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.json = true;
          return kAccepted;
@@ -214,19 +215,19 @@ const OptionRule kOptionRules[] = {
          return kAccepted;
      },
      "", "full steps (default: half steps)"},
-    {"--simulate", kDraw, false,
+    {"--simulate", kDraw | kDoctor, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.simulate = true;
          return kAccepted;
      },
-     "", "draw on the built-in virtual plotter, in virtual time"},
-    {"--realtime", kDraw, false,
+     "", "draw on the built-in virtual plotter, in virtual time (doctor: check and measure it)"},
+    {"--realtime", kDraw | kDoctor, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.realTime = true;
          return kAccepted;
      },
      "", "with --simulate: run its clock on the wall clock instead of virtual time"},
-    {"--simulate-stopped-clock", kDraw, false,
+    {"--simulate-stopped-clock", kDraw | kDoctor, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.simulate = true;
          o.stoppedClock = true;
@@ -245,7 +246,7 @@ const OptionRule kOptionRules[] = {
          return kAccepted;
      },
      "", "live progress line on stderr when it is a terminal"},
-    {"--clock", kTest | kStat | kDraw | kOptimize, true,
+    {"--clock", kTest | kStat | kDraw | kOptimize | kDoctor, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto hz = plainNumber(v);
          if (!hz || !(*hz > 0) || *hz > kMaxClockHz)
@@ -255,8 +256,8 @@ const OptionRule kOptionRules[] = {
          return kAccepted;
      },
      "HZ",
-     "the plotter's clock in Hz (default 2000): the estimated drawing time assumes it; for draw, with "
-     "--simulate, it is the clock of the virtual plotter"},
+     "the plotter's clock in Hz (default 2000): the estimated drawing time assumes it; for draw and doctor, "
+     "with --simulate, it is the clock of the virtual plotter"},
     {"--start", kDraw, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          const auto comma = v.find(',');
@@ -292,7 +293,7 @@ const OptionRule kOptionRules[] = {
          return kAccepted;
      },
      "N", "for testing: a virtual plotter whose port fails from its Nth write on, as when the cable is pulled"},
-    {"--port", kDraw, true,
+    {"--port", kDraw | kDoctor, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (o.port)
              return "--port can be given only once";
@@ -305,7 +306,7 @@ const OptionRule kOptionRules[] = {
      "ppdev|direct",
      "how the parallel port is reached: ppdev through /dev/parportN (the default), direct by port I/O "
      "(needs root or CAP_SYS_RAWIO)"},
-    {"--any-io-address", kDraw, false,
+    {"--any-io-address", kDraw | kDoctor, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.anyDirectAddress = true;
          return kAccepted;
@@ -348,6 +349,19 @@ const OptionRule kOptionRules[] = {
          return kAccepted;
      },
      "", "at an SP for another pen, lift the pen and wait on the terminal: Enter goes on, Ctrl-C stops"},
+    {"--measure", kDoctor, true,
+     [](CliOptions& o, const std::string& v) -> Outcome {
+         const auto seconds = v.empty() ? std::optional(kDefaultMeasureSeconds) : plainNumber(v);
+         if (!seconds || *seconds < kMinMeasureSeconds || *seconds > kMaxMeasureSeconds)
+             return "--measure needs a number of seconds from 0.1 to 3600, e.g. 10";
+         o.measureSeconds = *seconds;
+         return kAccepted;
+     },
+     "SECONDS",
+     "time the status reads for SECONDS (default 10) with nothing moving, the coils off and the pen up: the cost "
+     "of a read, the plotter's clock and its regularity, the longest gap between reads, and the fastest clock "
+     "this PC follows",
+     "", true},
 };
 
 const OptionRule* ruleFor(const ArgumentReader& reader)
@@ -423,17 +437,17 @@ std::string unknownCommand(const std::string& word)
         names.push_back(c.name);
     if (const std::optional<std::string> meant = nearest(word, names))
         return "unknown command " + word + "; did you mean " + *meant + "?";
-    return "unknown command " + word + ": use test, stat, draw, optimize or convert";
+    return "unknown command " + word + ": use test, stat, draw, optimize, convert or doctor";
 }
 
 // What the options say together, once all are read.
 Outcome checkCombinations(const CliOptions& o)
 {
-    if (o.plotFile.empty())
+    if (o.plotFile.empty() && o.command != Command::Doctor)
         return "the plot file name is empty";
     if ((o.command == Command::Optimize || o.command == Command::Convert) && o.outputFile.empty())
         return "-o OUT is needed: the file to write";
-    if (o.command != Command::Draw)
+    if (o.command != Command::Draw && o.command != Command::Doctor)
         return kAccepted;
     if (o.simulate && o.port)
         return "--simulate and --port cannot be used together";
@@ -491,7 +505,7 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
     auto fail = [&o](std::string why) { return ParsedOptions{std::nullopt, std::move(why), o.command}; };
     ArgumentReader reader(arguments);
     if (reader.atEnd())
-        return fail("a command is needed: test, stat, draw, optimize or convert");
+        return fail("a command is needed: test, stat, draw, optimize, convert or doctor");
 
     const std::string command = reader.take();
     if (command == "--help" || command == "-h" || command == "help") {
@@ -509,8 +523,8 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
     }
     const CommandName* named = commandNamed(command);
     if (named == nullptr)
-        return fail(command.starts_with("-") ? "a command is needed before the options: test, stat, draw, optimize "
-                                               "or convert"
+        return fail(command.starts_with("-") ? "a command is needed before the options: test, stat, draw, optimize, "
+                                               "convert or doctor"
                                              : unknownCommand(command));
     o.command = named->command;
 
@@ -519,6 +533,8 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
     while (!reader.atEnd()) {
         const std::string& arg = reader.peek();
         if (positionalOnly || arg == "-" || arg.empty() || arg[0] != '-') {
+            if (!named->takesFile)
+                return fail(std::string(named->name) + " takes no file ('" + arg + "')");
             if (haveFile)
                 return fail("only one plot file can be given ('" + o.plotFile + "' and '" + arg + "')");
             o.plotFile = reader.take();
@@ -555,7 +571,7 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
         if (const Outcome refused = rule->apply(o, *value))
             return fail(*refused);
     }
-    if (!haveFile)
+    if (!haveFile && named->takesFile)
         return fail("the plot file is missing");
     if (const Outcome refused = checkCombinations(o))
         return fail(*refused);

@@ -12,7 +12,7 @@
 
 namespace orlex::cli {
 
-enum class Command { Help, Version, Test, Stat, Draw, Optimize, Convert };
+enum class Command { Help, Version, Test, Stat, Draw, Optimize, Convert, Doctor };
 
 struct CliOptions {
     Command command = Command::Help;
@@ -60,6 +60,9 @@ struct CliOptions {
     bool pauseAtPenChange = false; // wait on the terminal at an SP for another pen
     bool clockGiven = false;       // --clock was given (it needs --simulate)
     bool startGiven = false;       // --start was given
+
+    // doctor
+    std::optional<double> measureSeconds; // --measure: how long to time the status reads; empty: no measurement
 };
 
 struct ParsedOptions {

@@ -4,6 +4,7 @@
 namespace orlex::cli {
 
 inline constexpr int kExitOk = 0;            // fits / drawn
+inline constexpr int kExitProblemFound = 1;  // doctor: a finding is a problem
 inline constexpr int kExitUsage = 2;         // wrong arguments, unreadable plot or settings file
 inline constexpr int kExitTooBig = 3;        // the plot does not fit Maxx x Maxy
 inline constexpr int kExitNoPlotter = 4;     // the presence check saw no clock

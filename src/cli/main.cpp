@@ -1,6 +1,7 @@
 // Entry point of orlex-plotter-cli: parses the arguments and runs the sub-command.
 #include "cli/cli_options.h"
 #include "cli/convert_command.h"
+#include "cli/doctor_command.h"
 #include "cli/draw_command.h"
 #include "cli/exit_codes.h"
 #include "cli/optimize_command.h"
@@ -32,6 +33,7 @@ int runCommand(int argc, char** argv)
     case Command::Draw: return runDrawCommand(*parsed.options);
     case Command::Optimize: return runOptimizeCommand(*parsed.options);
     case Command::Convert: return runConvertCommand(*parsed.options);
+    case Command::Doctor: return runDoctorCommand(*parsed.options);
     }
     return kExitUsage;
 }

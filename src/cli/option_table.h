@@ -10,12 +10,13 @@
 
 namespace orlex::cli {
 
-enum CommandBit : unsigned { kTest = 1, kStat = 2, kDraw = 4, kOptimize = 8, kConvert = 16 };
+enum CommandBit : unsigned { kTest = 1, kStat = 2, kDraw = 4, kOptimize = 8, kConvert = 16, kDoctor = 32 };
 
 struct CommandName {
     Command command;
     CommandBit bit;
     const char* name;
+    bool takesFile = true; // a plot file (or IN) follows the command
 };
 
 using Outcome = std::optional<std::string>; // why a value will not do; nullopt when it will

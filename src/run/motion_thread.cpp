@@ -15,8 +15,6 @@ namespace orlex {
 
 namespace {
 
-// Below the kernel's own threads (50) and audio servers, above everything ordinary.
-constexpr int kRealTimeLevel = 20;
 // The part of the stack a job uses, locked once the thread runs in real time.
 constexpr std::size_t kLockedStackBytes = 256 * 1024;
 
@@ -28,19 +26,6 @@ bool lockStack()
     const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     const std::uintptr_t first = (top - kLockedStackBytes + page) & ~(page - 1);
     return ::mlock(reinterpret_cast<const void*>(first), top - first) == 0;
-}
-
-// How long the kernel holds real-time threads back in every period (by default 50 ms of
-// each second), in ms; 0 when it does not. A poller that never sleeps would stand still
-// that long in the middle of a line, which costs more than normal priority ever does.
-long realTimeThrottleMs()
-{
-    std::ifstream runtimeFile("/proc/sys/kernel/sched_rt_runtime_us");
-    std::ifstream periodFile("/proc/sys/kernel/sched_rt_period_us");
-    long runtime = -1, period = 0;
-    if (!(runtimeFile >> runtime) || !(periodFile >> period) || runtime < 0 || runtime >= period)
-        return 0;
-    return (period - runtime + 999) / 1000;
 }
 
 MotionPriority askForRealTime(bool want)
@@ -61,14 +46,14 @@ MotionPriority askForRealTime(bool want)
         return p;
     }
     sched_param param{};
-    param.sched_priority = kRealTimeLevel;
+    param.sched_priority = kMotionRealTimeLevel;
     if (const int error = ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param); error != 0) {
         p.reason = error == EPERM ? "not granted (no RLIMIT_RTPRIO or CAP_SYS_NICE; see the README)"
                                   : std::string("not granted: ") + std::strerror(error);
         return p;
     }
     p.realTime = true;
-    p.level = kRealTimeLevel;
+    p.level = kMotionRealTimeLevel;
     // The last processor: the window and the system usually start on the first.
     cpu_set_t set;
     CPU_ZERO(&set);
@@ -80,6 +65,16 @@ MotionPriority askForRealTime(bool want)
 }
 
 } // namespace
+
+long realTimeThrottleMs(const std::filesystem::path& systemRoot)
+{
+    std::ifstream runtimeFile(systemRoot / "proc/sys/kernel/sched_rt_runtime_us");
+    std::ifstream periodFile(systemRoot / "proc/sys/kernel/sched_rt_period_us");
+    long runtime = -1, period = 0;
+    if (!(runtimeFile >> runtime) || !(periodFile >> period) || runtime < 0 || runtime >= period)
+        return 0;
+    return (period - runtime + 999) / 1000;
+}
 
 std::string MotionPriority::text() const
 {

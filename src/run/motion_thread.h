@@ -7,12 +7,23 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 
 namespace orlex {
+
+// The SCHED_FIFO priority the thread asks for: below the kernel's own threads (50) and
+// audio servers, above everything ordinary.
+inline constexpr int kMotionRealTimeLevel = 20;
+
+// How long the kernel holds real-time threads back in every period (by default 50 ms of
+// each second), in ms, read from <systemRoot>/proc/sys/kernel; 0 when it does not. A
+// poller that never sleeps would stand still that long in the middle of a line, which
+// costs more than normal priority ever does, so the thread does not ask then.
+long realTimeThrottleMs(const std::filesystem::path& systemRoot = "/");
 
 // How the thread runs, as the system granted it when the thread started.
 struct MotionPriority {

@@ -3,9 +3,11 @@
 #include "ui/main_window.h"
 
 #include "common/termination_signals.h"
+#include "run/port_check/port_check.h"
 
 #include "settings/conversions.h"
 #include "ui/about_box.h"
+#include "ui/port_check_dialog.h"
 #include "ui/preview_widget.h"
 #include "ui/settings_dialog.h"
 #include "ui/widgets.h"
@@ -359,6 +361,29 @@ void MainWindow::onAbout()
 {
     AboutBox box(QStringLiteral("Motion thread: ") + QString::fromStdString(controller_->priority().text()), nullptr);
     box.exec();
+}
+
+// The same report as orlex-plotter-cli doctor, without its measurement: this window holds
+// the port. It only reads files, so it may be shown while a job runs, like About.
+void MainWindow::onPortCheck()
+{
+    const OpenedPort& opened = controller_->port();
+    PortCheckSetup setup;
+    setup.systemRoot = opened.request.systemRoot;
+    setup.kind = opened.virtualPlotter != nullptr ? PortKind::Virtual : opened.request.kind;
+    setup.base = opened.request.base;
+    setup.addressText = settings_.line(SettingLine::PortAddress);
+    if (setup.addressText.empty())
+        setup.addressText = settingsAddressText(setup.base);
+    setup.portError = opened.portError;
+    if (controller_->idle()) // the last presence check's answer; a job may be making another
+        setup.plotterAnswers = drive().state.connected;
+    setup.motion = controller_->priority();
+    const std::string report = checkThisPc(setup).text()
+                               + "\nTo time the status reads too, close this window (it holds the port) and run: "
+                                 "orlex-plotter-cli doctor --measure 10\n";
+    PortCheckDialog dialog(QString::fromStdString(report), nullptr);
+    dialog.exec();
 }
 
 } // namespace orlex::ui

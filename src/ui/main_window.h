@@ -131,6 +131,7 @@ public slots:
     void onExit();
     void onSettings();
     void onAbout();
+    void onPortCheck();
 
     // After a Save of the settings dialog: the port follows the address, and the labels
     // and the preview's half-axes follow the settings ("150 mm", "5 mm", "378H").

@@ -104,6 +104,7 @@ class PreviewWidget;
     X(QAction, simplifyAction)      /* "Simplify curves" */                                                            \
     X(QAction, strokeTextAction)    /* "Text in a single-stroke font", checkable, on: SVG text drawn, else left out */ \
     X(QMenu, helpMenu)                                                                                                 \
+    X(QAction, portCheckAction) /* Help > "Port check…": the port check's report */                                  \
     X(QAction, aboutAction)                                                                                            \
     /* Status bar, under the client area. */                                                                           \
     X(QLabel, progressLabel)           /* draw progress, or the estimate after a test */                               \

@@ -382,6 +382,7 @@ void MainWindow::buildMenus()
     pauseAtPenChangeAction = item(optionsMenu, "pauseAtPenChangeAction", "Pause at pen change");
     pauseAtPenChangeAction->setCheckable(true);
     helpMenu = menu("helpMenu", "&Help");
+    portCheckAction = item(helpMenu, "portCheckAction", "Port check…");
     aboutAction = item(helpMenu, "aboutAction", "&About");
     aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
 }
@@ -526,6 +527,7 @@ void MainWindow::connectHandlers()
     connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
     connect(settingsAction, &QAction::triggered, this, &MainWindow::onSettings);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
+    connect(portCheckAction, &QAction::triggered, this, &MainWindow::onPortCheck);
     // The menu items go through the buttons: a disabled button does nothing.
     connect(testAndShowAction, &QAction::triggered, testAndShowButton, &QPushButton::click);
     connect(drawAction, &QAction::triggered, drawButton, &QPushButton::click);

@@ -12,17 +12,23 @@
 namespace orlex::cli::testing {
 namespace {
 
-// True once the process catches `signal` (its handler is installed), from /proc.
-bool catches(pid_t pid, int signal)
+// Whether `signal` is in the mask of a line of /proc/PID/status ("SigCgt:", "ShdPnd:").
+bool inMask(pid_t pid, const std::string& field, int signal)
 {
     std::istringstream status(readFile("/proc/" + std::to_string(pid) + "/status"));
     for (std::string line; std::getline(status, line);) {
-        if (line.rfind("SigCgt:", 0) == 0) {
-            const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+        if (line.rfind(field, 0) == 0) {
+            const unsigned long long mask = std::stoull(line.substr(field.size()), nullptr, 16);
             return (mask >> (signal - 1)) & 1;
         }
     }
     return false;
+}
+
+// True once the process catches `signal` (its handler is installed).
+bool catches(pid_t pid, int signal)
+{
+    return inMask(pid, "SigCgt:", signal);
 }
 
 struct SignalPair {
@@ -46,6 +52,10 @@ TEST_P(WindowSignal, EndsTheProgramSafely)
 
     ASSERT_EQ(::kill(process.pid(), signal), 0);
     if (GetParam().second != 0) {
+        // Two signals pending at once are taken lowest number first, so the second is
+        // sent once the first has been taken.
+        while (inMask(process.pid(), "ShdPnd:", signal))
+            std::this_thread::yield();
         ASSERT_EQ(::kill(process.pid(), GetParam().second), 0);
     }
     const CliResult result = process.wait();

@@ -66,7 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
                       CompletionCase{"ChoicesAfterEquals", {"draw", "a.plt", "--port", "=", "pp"}, "ppdev\n"},
                       CompletionCase{"NothingForANumber", {"draw", "a.plt", "--zoom", ""}, ""},
                       CompletionCase{"FileForSettings", {"stat", "a.plt", "--settings", "run.b"}, "run.bash\n"},
-                      CompletionCase{"PlotFile", {"test", "completion.b"}, "completion.bash\n"}),
+                      CompletionCase{"PlotFile", {"test", "completion.b"}, "completion.bash\n"},
+                      CompletionCase{"OptionOfDoctor", {"doctor", "--me"}, "--measure\n"},
+                      CompletionCase{"NoFileForDoctor", {"doctor", "completion.b"}, ""},
+                      CompletionCase{"OptionsAfterAnOptionalValue", {"doctor", "--measure", "--js"}, "--json\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

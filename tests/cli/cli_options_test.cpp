@@ -98,9 +98,9 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedArguments,
                                            RefusedCase{{"test", "a.plt", "--zoom", "1.5"}, "--zoom"},
                                            RefusedCase{{"test", "a.plt", "--zoom"}, "--zoom"},
                                            RefusedCase{{"test", "a.plt", "--settings="}, "--settings"},
-                                           RefusedCase{{"test", "a.plt", "--simulate"}, "draw command"},
+                                           RefusedCase{{"test", "a.plt", "--simulate"}, "draw and doctor"},
                                            RefusedCase{{"test", "a.plt", "--trace", "t"}, "draw command"},
-                                           RefusedCase{{"draw", "a.plt", "--json"}, "test, stat and optimize commands"},
+                                           RefusedCase{{"draw", "a.plt", "--json"}, "optimize and doctor commands"},
                                            RefusedCase{{"test", "a.plt", "--bogus"}, "unknown option --bogus"},
                                            RefusedCase{{"draw", "a.plt", "--clock", "0"}, "--clock"},
                                            RefusedCase{{"draw", "a.plt", "--simulate", "--clock", "-5"}, "--clock"},
@@ -170,12 +170,12 @@ INSTANTIATE_TEST_SUITE_P(
                        "orlex-plotter-cli: unknown command tset; did you mean test? (see orlex-plotter-cli --help)"},
         UsageErrorCase{"NoCommand",
                        {},
-                       "orlex-plotter-cli: a command is needed: test, stat, draw, optimize or convert (see "
+                       "orlex-plotter-cli: a command is needed: test, stat, draw, optimize, convert or doctor (see "
                        "orlex-plotter-cli --help)"},
         UsageErrorCase{"OptionsBeforeTheCommand",
                        {"--zoom", "50", "test", "a.plt"},
-                       "orlex-plotter-cli: a command is needed before the options: test, stat, draw, optimize or "
-                       "convert (see orlex-plotter-cli --help)"},
+                       "orlex-plotter-cli: a command is needed before the options: test, stat, draw, optimize, "
+                       "convert or doctor (see orlex-plotter-cli --help)"},
         UsageErrorCase{"HelpOfNoSuchCommand",
                        {"--help", "drw"},
                        "orlex-plotter-cli: unknown command drw; did you mean draw? (see orlex-plotter-cli --help)"}),
@@ -304,7 +304,7 @@ TEST_P(ManPage, NamesWhatTheHelpNames)
 
 INSTANTIATE_TEST_SUITE_P(Commands, ManPage,
                          ::testing::Values(Command::Help, Command::Test, Command::Stat, Command::Draw,
-                                           Command::Optimize, Command::Convert),
+                                           Command::Optimize, Command::Convert, Command::Doctor),
                          [](const auto& row) { return std::to_string(static_cast<int>(row.param)); });
 
 TEST(ManPage, NamesEveryOptionOfTheTable)

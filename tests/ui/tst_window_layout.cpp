@@ -388,6 +388,7 @@ void TestWindowLayout::menus()
                                 "    Join strokes that meet [ ]",
                                 "    Simplify curves [ ]",
                                 "&Help",
+                                "  Port check…",
                                 "  &About"}));
 }
 

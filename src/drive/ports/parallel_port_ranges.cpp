@@ -1,6 +1,7 @@
 // Reading /proc/ioports and the PCI devices' class and resource files.
 #include "drive/ports/parallel_port_ranges.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -31,21 +32,11 @@ void addProcIoports(const std::filesystem::path& file, std::vector<IoRange>& ran
     }
 }
 
-void addPciCards(const std::filesystem::path& devices, std::vector<IoRange>& ranges)
+unsigned readHex(const std::filesystem::path& file)
 {
-    std::error_code error;
-    for (const auto& device : std::filesystem::directory_iterator(devices, error)) {
-        std::ifstream classFile(device.path() / "class");
-        unsigned long deviceClass = 0;
-        if (!(classFile >> std::hex >> deviceClass) || (deviceClass >> 8) != kPciParallelClass)
-            continue;
-        std::ifstream resources(device.path() / "resource");
-        // "0x000000000000d010 0x000000000000d017 0x0000000000040101": start, end, flags.
-        for (unsigned long long start = 0, end = 0, flags = 0; resources >> std::hex >> start >> end >> flags;)
-            if ((flags & kIoResourceFlag) != 0 && start <= end && end <= 0xFFFF)
-                ranges.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end),
-                                  "PCI card " + device.path().filename().string()});
-    }
+    std::ifstream in(file);
+    unsigned value = 0;
+    return in >> std::hex >> value ? value : 0;
 }
 
 } // namespace
@@ -56,8 +47,35 @@ std::vector<IoRange> parallelPortRanges(const std::filesystem::path& root)
     for (std::uint32_t base : {0x378u, 0x278u, 0x3BCu})
         ranges.push_back({base, base + 2, "legacy parallel port"});
     addProcIoports(root / "proc/ioports", ranges);
-    addPciCards(root / "sys/bus/pci/devices", ranges);
+    for (const PciParallelCard& card : pciParallelCards(root))
+        ranges.insert(ranges.end(), card.ioRanges.begin(), card.ioRanges.end());
     return ranges;
+}
+
+std::vector<PciParallelCard> pciParallelCards(const std::filesystem::path& root)
+{
+    std::vector<PciParallelCard> cards;
+    std::error_code error;
+    for (const auto& device : std::filesystem::directory_iterator(root / "sys/bus/pci/devices", error)) {
+        std::ifstream classFile(device.path() / "class");
+        unsigned long deviceClass = 0;
+        if (!(classFile >> std::hex >> deviceClass) || (deviceClass >> 8) != kPciParallelClass)
+            continue;
+        PciParallelCard card;
+        card.slot = device.path().filename().string();
+        card.vendor = readHex(device.path() / "vendor");
+        card.device = readHex(device.path() / "device");
+        std::ifstream resources(device.path() / "resource");
+        // "0x000000000000d010 0x000000000000d017 0x0000000000040101": start, end, flags.
+        for (unsigned long long start = 0, end = 0, flags = 0; resources >> std::hex >> start >> end >> flags;)
+            if ((flags & kIoResourceFlag) != 0 && start <= end && end <= 0xFFFF)
+                card.ioRanges.push_back(
+                    {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end), "PCI card " + card.slot});
+        cards.push_back(std::move(card));
+    }
+    std::sort(cards.begin(), cards.end(),
+              [](const PciParallelCard& a, const PciParallelCard& b) { return a.slot < b.slot; });
+    return cards;
 }
 
 const IoRange* rangeHolding(std::uint16_t base, const std::vector<IoRange>& ranges)

@@ -21,11 +21,6 @@ namespace orlex {
 
 namespace {
 
-struct ProcPort {
-    int number;                        // N of parportN
-    std::optional<unsigned long> base; // empty when base-addr is missing or unreadable
-};
-
 // "parport3" -> 3; -1 for other names.
 int parportNumber(const std::string& name)
 {
@@ -53,21 +48,25 @@ std::optional<unsigned long> readBaseAddress(const std::filesystem::path& file)
     return value;
 }
 
-// Every parportN the driver lists, in order of N.
-std::vector<ProcPort> listPorts(const std::filesystem::path& procRoot)
+} // namespace
+
+std::vector<ParportEntry> PpdevPort::listPorts(const std::filesystem::path& procRoot)
 {
-    std::vector<ProcPort> ports;
+    std::vector<ParportEntry> ports;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(procRoot, ec)) {
         const int number = parportNumber(entry.path().filename().string());
         if (number >= 0)
             ports.push_back({number, readBaseAddress(entry.path() / "base-addr")});
     }
-    std::sort(ports.begin(), ports.end(), [](const ProcPort& a, const ProcPort& b) { return a.number < b.number; });
+    std::sort(ports.begin(), ports.end(),
+              [](const ParportEntry& a, const ParportEntry& b) { return a.number < b.number; });
     return ports;
 }
 
-std::string noMatchMessage(std::uint16_t base, const std::vector<ProcPort>& ports, const std::string& advice)
+namespace {
+
+std::string noMatchMessage(std::uint16_t base, const std::vector<ParportEntry>& ports, const std::string& advice)
 {
     std::string message = "No parallel port at " + hexAddress(base) + ": ";
     if (ports.empty())
@@ -137,7 +136,7 @@ PpdevSystem& linuxPpdevSystem()
 
 std::string PpdevPort::findDevice(std::uint16_t base, const std::filesystem::path& procRoot)
 {
-    for (const ProcPort& port : listPorts(procRoot))
+    for (const ParportEntry& port : listPorts(procRoot))
         if (port.base && *port.base == base)
             return "parport" + std::to_string(port.number);
     return {};

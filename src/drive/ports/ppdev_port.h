@@ -7,7 +7,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace orlex {
 
@@ -16,6 +18,12 @@ struct PpdevPlaces {
     std::filesystem::path procRoot = "/proc/sys/dev/parport";
     std::filesystem::path devDir = "/dev";
     PpdevSystem* system = nullptr; // nullptr: the real system calls
+};
+
+// One parportN the driver lists under its proc folder.
+struct ParportEntry {
+    int number = 0;                    // N of parportN
+    std::optional<unsigned long> base; // empty when base-addr is missing or unreadable
 };
 
 class PpdevPort : public Port {
@@ -30,6 +38,8 @@ public:
 
     // The parportN whose base-addr lists `base`; empty when none does.
     static std::string findDevice(std::uint16_t base, const std::filesystem::path& procRoot);
+    // Every parportN under `procRoot`, in order of N.
+    static std::vector<ParportEntry> listPorts(const std::filesystem::path& procRoot);
 
     ~PpdevPort() override; // releases the claim and closes the device
     void write(Register reg, std::uint8_t value) override;
