@@ -66,8 +66,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VirtualPlotterConfig config;
     config.clockHz = 250000; // 4 us period: high on one read, low on the next
     config.virtualReadMicros = 2;
-    config.startXmm = 500; // far from the switches: they do not matter here
-    config.startYmm = 500;
+    // Far from the switches and the ends of travel, farther than the bounded writes can
+    // carry it: neither matters here.
+    config.startXmm = 100000;
+    config.startYmm = 100000;
+    config.travelXmm = 200000;
+    config.travelYmm = 200000;
     VirtualPlotter plotter(config);
     BoundedPort port(plotter);
     Drive drive(port, settings, DriveHooks{[half] { return half; }});
