@@ -2,7 +2,7 @@
 # Runs each fuzz target in turn for SECONDS (default 600) from the seed corpus, keeping
 # what it finds under fuzz/out/<target>/ (not in git). Usage: fuzz/run_fuzzers.sh [SECONDS] [TARGET...]
 # Extra libFuzzer flags can be given in ORLEX_FUZZ_FLAGS (e.g. -len_control=0). Exits 1
-# when a target found a crash, a timeout or a leak (scripts/test.sh runs it for a minute).
+# when a target found a crash, a timeout or a leak (scripts/test.sh runs it for twenty seconds).
 set -uo pipefail
 status=0
 cd "$(dirname "$0")/.."

@@ -2,9 +2,9 @@
 # Checks that every C++ file is laid out as .clang-format says, then builds and runs every
 # test: a normal build, then the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer (skip that with ORLEX_NO_SANITIZE=1), then builds the fuzz
-# targets with clang and runs each for a minute from its seed corpus with a fixed seed, so
+# targets with clang and runs each for twenty seconds from its seed corpus with a fixed seed, so
 # a run repeats what an earlier one tried (ORLEX_NO_FUZZ=1 skips that; ORLEX_FUZZ_SECONDS
-# changes the minute). Between the two, the tests of the threaded parts (drive, run and the
+# changes the twenty seconds). Between the two, the tests of the threaded parts (drive, run and the
 # window's jobs) run under ThreadSanitizer (ORLEX_NO_TSAN=1 skips that).
 # Every build treats compiler warnings as errors.
 set -euo pipefail
@@ -40,5 +40,5 @@ if [ "${ORLEX_NO_FUZZ:-0}" != 1 ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DORLEX_FUZZ=ON -DORLEX_BUILD_UI=OFF -DORLEX_BUILD_TESTS=OFF \
     -DORLEX_WERROR=ON >/dev/null
   cmake --build build-fuzz -j"$(nproc)" --target fuzzers
-  ORLEX_FUZZ_BUILD=build-fuzz ORLEX_FUZZ_FLAGS="-seed=1 ${ORLEX_FUZZ_FLAGS:-}" fuzz/run_fuzzers.sh "${ORLEX_FUZZ_SECONDS:-60}"
+  ORLEX_FUZZ_BUILD=build-fuzz ORLEX_FUZZ_FLAGS="-seed=1 ${ORLEX_FUZZ_FLAGS:-}" fuzz/run_fuzzers.sh "${ORLEX_FUZZ_SECONDS:-20}"
 fi
