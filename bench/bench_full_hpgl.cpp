@@ -1,7 +1,8 @@
 // The full HP-GL reading: converts a plot to plain absolute HPGL (the path `convert
 // --hpgl full` takes), or times it against the classic reading's test run.
 //   bench_full_hpgl convert FILE OUT [--page WxH]   writes OUT (PA, PU, PD, SP), prints notes
-//   bench_full_hpgl speed FILE [RUNS]               best wall and CPU time of each reading
+//   bench_full_hpgl speed FILE [RUNS]               best wall and CPU time of each reading, and of
+//                                                   the classic one with its census
 #include "bench_support.h"
 
 #include "hpgl/classic_reader.h"
@@ -94,6 +95,11 @@ int speed(const std::string& path, int runs)
         observer.box = {};
         readClassicPlot(path, observer);
     });
+    const Timing withCensus = best(runs, [&] {
+        observer.box = {};
+        readClassicPlot(path, observer, Census::Take);
+    });
+    const Timing censusAlone = best(runs, [&] { findCommandsClassicIgnores(path); });
     std::printf("%s\n", bench::machineText().c_str());
     std::printf("classic test run: %.4f s wall, %.4f s CPU, %llu points\n", classic.wall, classic.cpu,
                 static_cast<unsigned long long>(observer.box.points));
@@ -102,6 +108,11 @@ int speed(const std::string& path, int runs)
     std::printf("full / classic:   %.2fx wall, %.2fx CPU (goal <= 1.5x)\n", full.wall / classic.wall,
                 full.cpu / classic.cpu);
     std::printf("peak RSS after the full reading: %ld KiB\n", fullPeakKib);
+    std::printf("classic with its census: %.4f s wall, %.4f s CPU: the census adds %.1f %% of the reading's CPU "
+                "(goal <= 10 %%)\n",
+                withCensus.wall, withCensus.cpu, 100 * (withCensus.cpu - classic.cpu) / classic.cpu);
+    std::printf("census in a pass of its own: %.4f s wall, %.4f s CPU (%.1f %% of the reading's CPU)\n",
+                censusAlone.wall, censusAlone.cpu, 100 * censusAlone.cpu / classic.cpu);
     return 0;
 }
 

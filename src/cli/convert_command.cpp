@@ -75,7 +75,8 @@ int convertPlot(const CliOptions& options)
     std::ostringstream text;
     PlainHpglWriter writer(text);
     CheckedWriter sink(writer);
-    const ReadResult read = readPlot(options.plotFile, sink, options.reading, machinePage(loaded.settings));
+    const ReadResult read =
+        readPlot(options.plotFile, sink, options.reading, machinePage(loaded.settings), Census::Take);
     writer.finish();
     std::string refused;
     int status = kExitUsage;
@@ -99,10 +100,8 @@ int convertPlot(const CliOptions& options)
         std::cerr << skipped << "\n";
     for (const std::string& note : read.notes)
         std::cerr << options.plotFile << ": " << note << "\n";
-    if (options.reading == PlotReading::Classic)
-        if (const std::string sentence = findCommandsClassicIgnores(options.plotFile).sentence("--hpgl full");
-            !sentence.empty())
-            std::cerr << options.plotFile << ": " << sentence << "\n";
+    if (const std::string sentence = read.ignoredByClassic.sentence("--hpgl full"); !sentence.empty())
+        std::cerr << options.plotFile << ": " << sentence << "\n";
     if (const int written = writeOutput(options, text.str()); written != kExitOk)
         return written;
     std::cout << "Written: " << options.outputFile << " (" << read.points << " points, plain absolute HPGL)\n";

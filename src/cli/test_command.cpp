@@ -19,7 +19,7 @@ int runTestCommand(const CliOptions& options)
     if (prepared.failure != 0)
         return prepared.failure;
     const PlotTest& outcome = prepared.check;
-    const ClassicIgnoredCommands& ignored = prepared.plot.ignoredByClassic();
+    const ClassicIgnoredCommands& ignored = prepared.check.run.ignoredByClassic;
     if (const std::string sentence = ignored.sentence("--hpgl full"); !sentence.empty())
         std::cerr << options.plotFile << ": " << sentence << "\n";
 

@@ -15,9 +15,9 @@
 namespace orlex::cli {
 
 PlotTest runCheck(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep,
-                  PlotReading reading)
+                  PlotReading reading, Census census)
 {
-    return testPlot(plotFile, settings, CheckSetup{zoom, halfStep, reading});
+    return testPlot(plotFile, settings, CheckSetup{zoom, halfStep, reading, census});
 }
 
 namespace {
@@ -68,7 +68,8 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     PlotPreparation preparation;
     preparation.reading = options.reading;
     preparation.fullOptions = machinePage(prepared.settings);
-    preparation.keepCopy = draw; // the draw draws what the test read
+    preparation.keepCopy = draw;       // the draw draws what the test read
+    preparation.census = Census::Skip; // the check's reading takes it
     preparation.hideCovered = options.hideCovered;
     if (options.hideCovered)
         preparation.timing = drawTiming(prepared.settings, options.clockHz);
@@ -83,7 +84,8 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     for (const std::string& note : prepared.plot.notes())
         std::cerr << options.plotFile << ": " << note << "\n";
 
-    prepared.check = runCheck(prepared.plot.path(), options.zoom, prepared.settings, halfStep, options.reading);
+    prepared.check = runCheck(prepared.plot.path(), options.zoom, prepared.settings, halfStep, options.reading,
+                              prepared.plot.converted() ? Census::Skip : Census::Take);
     const ReadResult& run = prepared.check.run;
     if (prepared.check.verdict == PlotTest::Verdict::Unreadable) {
         std::cerr << "orlex-plotter-cli: " << run.openError << "\n";

@@ -17,7 +17,7 @@ namespace orlex::cli {
 // Runs the shared check with `reading`; nothing moves. `halfStep` is the step mode the
 // step counts (the fit rule in steps and the drawing-time counts) assume.
 PlotTest runCheck(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep,
-                  PlotReading reading = PlotReading::Classic);
+                  PlotReading reading = PlotReading::Classic, Census census = Census::Skip);
 
 // What the commands that read a plot start with: the settings (--settings, ./seting.txt
 // or the defaults), the chosen file prepared for the run (an SVG converted), and the

@@ -60,8 +60,8 @@ public:
     static constexpr std::size_t kBlockSize = 64 * 1024;
     static constexpr std::size_t kSlack = 16;
 
-    ByteReader(std::FILE* file, std::uint64_t fileSize, PlotSink& progress)
-        : file_(file), fileSize_(fileSize), progress_(progress), buffer_(kBlockSize + kSlack)
+    ByteReader(std::FILE* file, std::uint64_t fileSize, PlotSink& progress, CommandCensus* census)
+        : file_(file), fileSize_(fileSize), progress_(progress), census_(census), buffer_(kBlockSize + kSlack)
     {}
     ~ByteReader() { std::fclose(file_); }
     ByteReader(const ByteReader&) = delete;
@@ -97,6 +97,8 @@ private:
         const std::size_t length = std::fread(buffer_.data(), 1, kBlockSize, file_);
         if (length == 0 && std::ferror(file_))
             error_ = errno != 0 ? errno : EIO;
+        if (census_ != nullptr)
+            census_->feed(buffer_.data(), length);
         pos_ = buffer_.data();
         end_ = pos_ + length;
         return length != 0;
@@ -105,6 +107,7 @@ private:
     std::FILE* file_;
     const std::uint64_t fileSize_; // as the file system gave it when the reading began
     PlotSink& progress_;
+    CommandCensus* census_; // takes every block read, when set
     std::vector<unsigned char> buffer_;
     const unsigned char* pos_ = buffer_.data();
     const unsigned char* end_ = buffer_.data();
@@ -551,7 +554,7 @@ Result<void> checkPlotReadable(const std::string& path)
     return {};
 }
 
-ReadResult readClassicPlot(const std::string& path, PlotSink& sink)
+ReadResult readClassicPlot(const std::string& path, PlotSink& sink, Census census)
 {
     ReadResult result;
     if (path.empty()) { // no file chosen
@@ -574,8 +577,15 @@ ReadResult readClassicPlot(const std::string& path, PlotSink& sink)
 
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    ByteReader reader(file, ec ? 0 : static_cast<std::uint64_t>(size), sink);
+    CommandCensus counting;
+    ByteReader reader(file, ec ? 0 : static_cast<std::uint64_t>(size), sink,
+                      census == Census::Take ? &counting : nullptr);
     ClassicReader(reader, sink, result).run();
+    if (census == Census::Take) {
+        while (!reader.atEnd()) // the rest of a file whose sink stopped
+            reader.skipTo(reader.blockEnd());
+        result.ignoredByClassic = counting.finish(reader.error() != 0);
+    }
     if (reader.error() != 0) {
         // A read that fails part-way must not pass for a complete plot.
         result.opened = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/result.h"
+#include "hpgl/full/command_census.h"
 #include "hpgl/plot_sink.h"
 
 #include <cstddef>
@@ -41,6 +42,8 @@ struct ReadResult {
     std::string refusal;
     bool tooBig = false;
     std::vector<std::string> notes;
+    // The classic reading asked for its census (Census::Take): what it passed over.
+    ClassicIgnoredCommands ignoredByClassic;
 
     // One message about skipped pairs (count, offset and text of the first); empty if none.
     std::string skippedMessage() const;
@@ -53,7 +56,9 @@ struct ReadResult {
 Result<void> checkPlotReadable(const std::string& path);
 
 // Reads the plot file at `path` to its end, or until the sink asks to stop. An empty path
-// (no file chosen) reads nothing and asks for one beep.
-ReadResult readClassicPlot(const std::string& path, PlotSink& sink);
+// (no file chosen) reads nothing and asks for one beep. With Census::Take the blocks read
+// also go to the census of what the reading passes over (the whole file, even when the
+// sink stopped), into the result's ignoredByClassic.
+ReadResult readClassicPlot(const std::string& path, PlotSink& sink, Census census = Census::Skip);
 
 } // namespace orlex

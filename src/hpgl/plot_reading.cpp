@@ -25,10 +25,11 @@ FullHpglOptions machinePage(const MachineSettings& settings)
     return options;
 }
 
-ReadResult readPlot(const std::string& path, PlotSink& sink, PlotReading reading, const FullHpglOptions& fullOptions)
+ReadResult readPlot(const std::string& path, PlotSink& sink, PlotReading reading, const FullHpglOptions& fullOptions,
+                    Census census)
 {
     if (reading == PlotReading::Classic || path.empty())
-        return readClassicPlot(path, sink);
+        return readClassicPlot(path, sink, census);
     FullHpglOptions options = fullOptions;
     if (!options.onBlockRead)
         options.onBlockRead = [&sink](std::uint64_t bytesRead, std::uint64_t fileSize) {

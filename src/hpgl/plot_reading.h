@@ -23,7 +23,8 @@ FullHpglOptions machinePage(const MachineSettings& settings);
 // Reads the plot file at `path` with `reading` into `sink`. The full reading's refusal,
 // size limit and notes go to the result's fields of those names; its progress reaches the
 // sink's readProgress. An empty path reads nothing and asks for one beep, in both readings.
+// The classic reading takes its census when asked (see readClassicPlot).
 ReadResult readPlot(const std::string& path, PlotSink& sink, PlotReading reading,
-                    const FullHpglOptions& fullOptions = {});
+                    const FullHpglOptions& fullOptions = {}, Census census = Census::Skip);
 
 } // namespace orlex

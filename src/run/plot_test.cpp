@@ -105,7 +105,7 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
     StepCountSink steps({settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom);
     StatisticsSink statistics;
     SinkFan sinks{preview, &extents, &steps, &statistics};
-    test.run = readPlot(path, sinks, setup.reading, machinePage(settings));
+    test.run = readPlot(path, sinks, setup.reading, machinePage(settings), setup.census);
     if (!test.run.opened) {
         test.verdict = PlotTest::Verdict::Unreadable;
         return test;

@@ -73,6 +73,7 @@ struct CheckSetup {
     std::int16_t zoom = 100;
     bool halfStep = true;
     PlotReading reading = PlotReading::Classic;
+    Census census = Census::Skip; // the classic reading's census, into run.ignoredByClassic
 };
 
 // Reads `path` once, measures the extents and applies the fit rule; every point also

@@ -205,7 +205,7 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
         // Noise is no plot in either reading, and its census would name commands it has not.
         if (const std::optional<BinaryData> binary = findBinaryData(prepared.path_))
             return failure(binaryDataMessage(chosen, *binary));
-        if (preparation.reading == PlotReading::Classic)
+        if (preparation.reading == PlotReading::Classic && preparation.census == Census::Take)
             prepared.ignoredByClassic_ = findCommandsClassicIgnores(prepared.path_);
         if (preparation.hideCovered)
             prepared.notes_.push_back("lines under fills are hidden in SVG drawings only; a plot file has no fills");

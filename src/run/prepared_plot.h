@@ -30,6 +30,8 @@ struct PlotPreparation {
     // Read a plot file once into a file of the run's own, so that a draw draws what its
     // test read even when the file changes on disk meanwhile (a draw; not test or stat).
     bool keepCopy = false;
+    // The classic reading's census of a plot file here, or (Skip) by the test's reading.
+    Census census = Census::Take;
 };
 
 // Pen-up travel and lifts of the plot in its own order and in the planner's.

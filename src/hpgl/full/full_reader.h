@@ -3,6 +3,7 @@
 // pen-down lines and pen-up moves in plotter units. The classic reading stays the default.
 #pragma once
 
+#include "hpgl/full/command_census.h"
 #include "hpgl/plot_sink.h"
 
 #include <cstdint>
@@ -59,18 +60,5 @@ FullReadResult readFullHpgl(const std::string& path, PlotSink& sink, const FullH
 // nothing else. Only a plain text file that holds the letters LB is read (no control
 // bytes but whitespace, ETX and ESC), so a file of stray bytes is never taken for labels.
 bool drawsOnlyLabels(const std::string& path, const FullHpglOptions& options = {});
-
-// Commands in a file that change the drawing and that the classic reading passes over,
-// counted per mnemonic in the order first met.
-struct ClassicIgnoredCommands {
-    std::vector<std::pair<std::string, std::uint64_t>> counts;
-    // "This plot uses SC scaling, 12 circles (CI) and 8 labels (LB) that the classic
-    // reading ignores: Options > Full HP-GL draws them"; empty when there are none.
-    // `remedy` names the way to the full reading ("--hpgl full" on the command line).
-    std::string sentence(std::string_view remedy = "Options > Full HP-GL") const;
-};
-
-// A tokenizer pass over the file, no geometry. Empty when the file cannot be read.
-ClassicIgnoredCommands findCommandsClassicIgnores(const std::string& path);
 
 } // namespace orlex
