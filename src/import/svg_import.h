@@ -1,6 +1,7 @@
 // SVG import: an SVG drawing turned into plotter strokes.
 #pragma once
 
+#include "common/plotter_units.h"
 #include "common/result.h"
 
 #include <QByteArray>
@@ -14,7 +15,6 @@
 
 namespace orlex {
 
-inline constexpr double kPlotterUnitsPerMm = 40.0;            // 0.025 mm per unit
 inline constexpr std::uintmax_t kMaxSvgFileBytes = 32u << 20; // larger files are refused unread
 inline constexpr std::size_t kMaxSvgPoints = 10'000'000;      // points after flattening curves
 
