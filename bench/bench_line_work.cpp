@@ -8,6 +8,7 @@
 // step per process for that figure: the peak of an earlier step hides a later one).
 #include "bench_support.h"
 
+#include "common/plotter_units.h"
 #include "plan/line_dedupe.h"
 #include "plan/line_merge.h"
 #include "plan/line_simplify.h"
@@ -26,8 +27,6 @@
 using namespace orlex;
 
 namespace {
-
-constexpr double kUnitsPerMm = 40;
 
 double cpuSeconds()
 {
@@ -58,7 +57,7 @@ std::size_t pointCount(const std::vector<StrokeGroup>& groups)
 std::vector<StrokeGroup> brokenChains(std::size_t polylines, unsigned seed)
 {
     std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> place(0, 400 * kUnitsPerMm), turn(-0.6, 0.6), jitter(-0.5, 0.5);
+    std::uniform_real_distribution<double> place(0, 400 * kPlotterUnitsPerMm), turn(-0.6, 0.6), jitter(-0.5, 0.5);
     std::vector<Stroke> strokes;
     while (strokes.size() < polylines) {
         Position at{place(rng), place(rng)};
@@ -86,7 +85,7 @@ std::vector<StrokeGroup> brokenChains(std::size_t polylines, unsigned seed)
 std::vector<StrokeGroup> fineCurves(std::size_t curves, unsigned seed)
 {
     std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> place(0, 400 * kUnitsPerMm), radius(40, 2000);
+    std::uniform_real_distribution<double> place(0, 400 * kPlotterUnitsPerMm), radius(40, 2000);
     std::vector<Stroke> strokes;
     for (std::size_t c = 0; c < curves; ++c) {
         const double r = radius(rng), x = place(rng), y = place(rng);
@@ -150,7 +149,7 @@ int main(int argc, char** argv)
     if (wanted("merge")) {
         std::vector<StrokeGroup> g = chains;
         MergeCount m;
-        const Timed t = timed([&] { m = mergeStrokes(g[0].strokes, 0.05 * kUnitsPerMm, true); });
+        const Timed t = timed([&] { m = mergeStrokes(g[0].strokes, 0.05 * kPlotterUnitsPerMm, true); });
         report("merge 0.05 mm", points, t,
                std::to_string(m.joins) + " joins, " + std::to_string(g[0].strokes.size()) + " strokes left");
     }
@@ -159,25 +158,25 @@ int main(int argc, char** argv)
         OrderedPlot plot;
         const Timed t = timed([&] { plot = reorder(g, order); });
         report("shorter-travel order alone", points, t,
-               "pen-up " + std::to_string(static_cast<long>(penUpTravel(plot.groups) / kUnitsPerMm)) + " mm"
+               "pen-up " + std::to_string(static_cast<long>(penUpTravel(plot.groups) / kPlotterUnitsPerMm)) + " mm"
                    + (plot.stoppedByTimeBudget ? " (budget used up)" : ""));
     }
     if (wanted("merge+order")) {
         std::vector<StrokeGroup> g = chains;
         OrderedPlot plot;
         const Timed t = timed([&] {
-            mergeStrokes(g[0].strokes, 0.05 * kUnitsPerMm, true);
+            mergeStrokes(g[0].strokes, 0.05 * kPlotterUnitsPerMm, true);
             plot = reorder(g, order);
         });
         report("merge + shorter-travel order", points, t,
                std::to_string(plot.groups[0].strokes.size()) + " strokes, pen-up "
-                   + std::to_string(static_cast<long>(penUpTravel(plot.groups) / kUnitsPerMm)) + " mm"
+                   + std::to_string(static_cast<long>(penUpTravel(plot.groups) / kPlotterUnitsPerMm)) + " mm"
                    + (plot.stoppedByTimeBudget ? " (budget used up)" : ""));
     }
     if (wanted("dedupe")) {
         std::vector<StrokeGroup> g = chains;
         DedupeCount d;
-        const Timed t = timed([&] { d = dropRetraces(g, 0.05 * kUnitsPerMm); });
+        const Timed t = timed([&] { d = dropRetraces(g, 0.05 * kPlotterUnitsPerMm); });
         report("dedupe 0.05 mm", points, t,
                std::to_string(d.segments) + " segments dropped, " + std::to_string(static_cast<long>(d.length / 40))
                    + " mm");
@@ -188,7 +187,7 @@ int main(int argc, char** argv)
         std::vector<StrokeGroup> g = curves;
         const Timed t = timed([&] {
             for (Stroke& s : g[0].strokes)
-                simplifyLine(s.points, 0.05 * kUnitsPerMm);
+                simplifyLine(s.points, 0.05 * kPlotterUnitsPerMm);
         });
         report("simplify 0.05 mm", curvePoints, t,
                std::to_string(curvePoints) + " -> " + std::to_string(pointCount(g)) + " points");

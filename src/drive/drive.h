@@ -2,6 +2,7 @@
 // presence test and homing. Owns the drive state; the front end supplies the hooks.
 #pragma once
 
+#include "drive/clock_cycles.h"
 #include "drive/drive_state.h"
 #include "drive/line_steps.h"
 #include "drive/pen_to_zero.h"
@@ -49,11 +50,6 @@ struct MoveResult {
     bool stopped = false; // a stop request ended the move after a step
     bool ok() const { return refusal == MoveRefusal::None && !stopped; }
 };
-
-// Clock cycles waited after each kind of port write.
-inline constexpr std::int16_t kStepCycles = 2;      // after every step of a line or homing
-inline constexpr std::int16_t kBackOffCycles = 3;   // after each back-off step of homing
-inline constexpr std::int16_t kPenSettleCycles = 4; // after a pen command
 
 // What the operator is told when a port call failed during a run: the call and its error,
 // that the run has ended, and whether the machine could be made safe (`safeFault` is

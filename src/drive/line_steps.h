@@ -2,6 +2,7 @@
 // Pure arithmetic: lineTo drives the port with it, the test run counts with it.
 #pragma once
 
+#include "common/plotter_units.h"
 #include "settings/conversions.h"
 
 #include <cmath>
@@ -26,8 +27,6 @@ struct StepConversion {
 // coordinate that is NaN or infinite, a step count outside -32768..32767.
 StepConversion unitsToSteps(double units, double stepLength, bool halfStep, std::int16_t zoom, char axis = 0);
 
-inline constexpr double kMillimetresPerUnit = 0.025; // one plotter unit
-
 // The two quotients of the conversion that depend only on the settings: the length of a
 // step in mm (stepLength / 200 in half-step mode, / 100 in full step) and zoom / 100.
 struct StepScale {
@@ -45,7 +44,7 @@ inline StepScale stepScale(double stepLength, bool halfStep, std::int16_t zoom)
 // the scale once: the operations and their order, so the results, stay the same.
 inline double roundedSteps(double units, StepScale scale)
 {
-    return roundHalfEven(((units * kMillimetresPerUnit) / scale.stepMm) * scale.zoomFactor);
+    return roundHalfEven(((units * kMillimetresPerPlotterUnit) / scale.stepMm) * scale.zoomFactor);
 }
 inline double roundedSteps(double units, double stepLength, bool halfStep, std::int16_t zoom)
 {

@@ -1,6 +1,7 @@
 // The check's bounding box, the extents in millimetres, their labels and the fit rule.
 #include "hpgl/plot_extents.h"
 
+#include "common/plotter_units.h"
 #include "settings/conversions.h"
 
 #include <algorithm>
@@ -16,7 +17,7 @@ namespace {
 // does not fit 16 bits sticks at the nearest end of the range.
 std::int16_t unitsToMillimetres(std::int16_t units, std::int16_t zoom)
 {
-    const double mm = (units * 0.025) * (zoom / 100.0);
+    const double mm = (units * kMillimetresPerPlotterUnit) * (zoom / 100.0);
     if (const std::optional<std::int16_t> rounded = roundToInt16(mm))
         return *rounded;
     return mm < 0 ? INT16_MIN : INT16_MAX;

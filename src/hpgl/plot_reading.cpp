@@ -1,6 +1,8 @@
 // readPlot: the classic reading, or the full HP-GL reading mapped into a ReadResult.
 #include "hpgl/plot_reading.h"
 
+#include "common/plotter_units.h"
+
 #include <cmath>
 
 namespace orlex {
@@ -17,7 +19,7 @@ std::optional<PlotReading> plotReadingFromName(const std::string& name)
 FullHpglOptions machinePage(const MachineSettings& settings)
 {
     FullHpglOptions options;
-    const double width = settings.travelXmm * 40, height = settings.travelYmm * 40; // 40 plotter units a mm
+    const double width = settings.travelXmm * kPlotterUnitsPerMm, height = settings.travelYmm * kPlotterUnitsPerMm;
     if (std::isfinite(width) && std::isfinite(height) && width > 0 && height > 0) {
         options.pageWidth = width;
         options.pageHeight = height;

@@ -2,6 +2,7 @@
 // in whole plotter units with y up.
 #include "import/placement.h"
 
+#include "common/plotter_units.h"
 #include "common/segment_clip.h"
 
 #include <algorithm>

@@ -1,61 +1,14 @@
-// SVG import: an SVG drawing turned into plotter strokes.
+// SVG import: an SVG drawing turned into plotter strokes (Qt Core reads the XML).
 #pragma once
 
 #include "common/result.h"
+#include "import/svg_importer.h"
 
 #include <QByteArray>
 
-#include <cstdint>
 #include <filesystem>
-#include <optional>
-#include <string>
-#include <utility>
-#include <vector>
 
 namespace orlex {
-
-inline constexpr double kPlotterUnitsPerMm = 40.0;            // 0.025 mm per unit
-inline constexpr std::uintmax_t kMaxSvgFileBytes = 32u << 20; // larger files are refused unread
-inline constexpr std::size_t kMaxSvgPoints = 10'000'000;      // points after flattening curves
-
-// How <text> is drawn: in the Hershey single-stroke face nearest its font, or left out
-// with a note (as before text was drawn).
-enum class SvgText { Stroke, Skip };
-
-struct SvgImportOptions {
-    SvgText text = SvgText::Stroke;
-    double toleranceMm = 0.05; // largest distance between a curve and its chords, in mm
-    int rotateDegrees = 0;     // 0, or 90: the page turns a quarter turn counterclockwise
-    // Scale down (never up), keeping proportions, so that the page (not the drawing's own
-    // extents: placement stays predictable) fits W x H mm, after any turn.
-    std::optional<std::pair<double, double>> fitMm;
-    // Also the outlines of the opaque fills, in paint order, for hiding what they cover.
-    // Off, the import is as if fills were none.
-    bool keepFillOutlines = false;
-};
-
-// One pen-down run. Points are whole plotter units (0.025 mm), y up, the page's
-// bottom-left corner at 0,0.
-struct PlotStroke {
-    int pen = 1;
-    std::vector<std::pair<double, double>> points;
-};
-
-// The outline of an opaque fill, placed as the strokes are (not rounded, not cut to the
-// page): each ring closed from its last point back to its first.
-struct PlotFill {
-    std::vector<std::vector<std::pair<double, double>>> rings;
-    bool evenOdd = false;          // the fill rule; else non-zero winding
-    std::size_t strokesBefore = 0; // painted after the first strokesBefore strokes
-};
-
-struct SvgDrawing {
-    std::vector<PlotStroke> strokes; // in document order
-    std::vector<PlotFill> fills;     // with keepFillOutlines: opaque fills in paint order
-    double pageWidthMm = 0;          // the page as placed on the machine (turned, fitted)
-    double pageHeightMm = 0;
-    std::vector<std::string> notes; // what was done or left out, in plain words (text, images)
-};
 
 // Reads and converts an SVG file. Only regular files up to kMaxSvgFileBytes are read; a
 // gzip-compressed one (.svgz) is inflated first, to at most kMaxSvgFileBytes.
@@ -67,5 +20,11 @@ Result<SvgDrawing> importSvgData(const QByteArray& bytes, const SvgImportOptions
 // True for a .svg or .svgz name (any case) or, for a regular file, content that starts
 // like an SVG, also once inflated when it is gzip-compressed.
 bool isSvgFile(const std::filesystem::path& file);
+
+// The import linked into this program (only a program that links orlex_import calls it).
+inline SvgImporter linkedSvgImporter()
+{
+    return {&importSvg, &isSvgFile};
+}
 
 } // namespace orlex

@@ -79,7 +79,7 @@ Result<double> estimatedSeconds(const PlotEvents& events, StepLengths stepLength
     const Result<DrawCounts> counts = countDrawOutputs(events, stepLengths, halfStep, zoom);
     if (!counts)
         return counts.error();
-    if (const std::optional<double> seconds = counts->seconds(2.0 / clockHz))
+    if (const std::optional<double> seconds = counts->seconds(stepPeriodSeconds(clockHz)))
         return *seconds;
     return failure("The drawing time cannot be estimated.");
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/result.h"
+#include "drive/clock_cycles.h"
 #include "drive/line_steps.h"
 #include "hpgl/plot_sink.h"
 #include "plan/plot_events.h"
@@ -29,7 +30,7 @@ struct DrawCounts {
     // range-checked; 0 when not computable).
     double minStepsX = 0, maxStepsX = 0, minStepsY = 0, maxStepsY = 0;
 
-    std::uint64_t stepPeriods() const { return stepOutputs + 2 * penCommands; }
+    std::uint64_t stepPeriods() const { return orlex::stepPeriods(stepOutputs, penCommands); }
     // The time at a step period (two clock cycles) of `stepPeriodSeconds`; nullopt when
     // the counts are not valid or the period is not above 0.
     std::optional<double> seconds(double stepPeriodSeconds) const;

@@ -1,54 +1,17 @@
-// Plain absolute HPGL that the reader reads back to the same points: the one writer
-// for reordered plots and converted SVG drawings.
+// Plot events and ordered plots as HPGL, through the one writer (hpgl/hpgl_writer.h).
 #pragma once
 
-#include "common/pen.h"
 #include "common/result.h"
-#include "hpgl/plot_sink.h"
+#include "hpgl/hpgl_writer.h"
 #include "plan/plot_events.h"
 #include "plan/stroke_order.h"
 
-#include <optional>
 #include <string>
 
 namespace orlex {
 
-// How coordinates are written.
-enum class HpglNumbers {
-    Exact,      // the shortest plain decimal that reads back as the identical double
-    WholeUnits, // the whole part, cut toward zero ("12" for 12.9, "0" for -0.0), as SVG conversions write
-};
-
-// Writes "IN;", then "SP1;" if points come before any SP, "PU x,y;" for each pen-up point,
-// "PD x,y,x,y,...;" for each run of pen-down points, "SPn;" for each pen selection, and
-// "PU;" at the end.
-class HpglWriter : public PlotSink {
-public:
-    explicit HpglWriter(HpglNumbers numbers = HpglNumbers::Exact);
-
-    // False for a coordinate with no such text (not finite, longer than the reader
-    // reads, beyond a whole number's range): the writing has failed and ends there.
-    bool point(double x, double y, Pen pen) override;
-    // SP with the one character the reader took as the pen number.
-    void selectPen(char pen) override;
-    // SP with a pen number of one or more digits, as the SVG import numbers its pens.
-    void selectPenNumber(int pen);
-
-    // The whole text, or why a point could not be written.
-    Result<std::string> finish();
-
-private:
-    void beginSelectPen();
-    bool appendNumber(double v);
-
-    HpglNumbers numbers_;
-    std::string out_ = "IN;\n";
-    bool penChosen_ = false;
-    bool inDownList_ = false; // a "PD" list is open
-    std::optional<std::string> failure_;
-};
-
-// The events as HPGL; fails for a point that cannot be written in `numbers`.
+// The events as HPGL in the Initialised frame; fails for a point that cannot be written
+// in `numbers`.
 Result<std::string> writeHpgl(const PlotEvents& events, HpglNumbers numbers = HpglNumbers::Exact);
 
 // The plot's strokes as strokeEvents draws them.

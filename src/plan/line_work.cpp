@@ -2,6 +2,7 @@
 #include "plan/line_work.h"
 
 #include "common/number_text.h"
+#include "common/plotter_units.h"
 #include "hpgl/plot_extents.h"
 #include "plan/line_dedupe.h"
 #include "plan/line_merge.h"
@@ -14,8 +15,6 @@
 namespace orlex {
 
 namespace {
-
-constexpr double kUnitsPerMm = 1 / kMillimetresPerPlotterUnit;
 
 bool allFinite(const std::vector<StrokeGroup>& groups)
 {
@@ -107,24 +106,24 @@ std::vector<LineStepChange> applyLineWork(std::vector<StrokeGroup>& groups, cons
         figures = c.after = lineFigures(groups, timing);
     };
     if (options.dedupeMm) {
-        const DedupeCount dropped = dropRetraces(groups, *options.dedupeMm * kUnitsPerMm);
-        record(LineStep::Dedupe, *options.dedupeMm, dropped.segments, dropped.length / kUnitsPerMm);
+        const DedupeCount dropped = dropRetraces(groups, *options.dedupeMm * kPlotterUnitsPerMm);
+        record(LineStep::Dedupe, *options.dedupeMm, dropped.segments, dropped.length / kPlotterUnitsPerMm);
     }
     if (options.mergeMm) {
         MergeCount merged;
         for (StrokeGroup& g : groups) {
-            const MergeCount m = mergeStrokes(g.strokes, *options.mergeMm * kUnitsPerMm, options.allowReverse);
+            const MergeCount m = mergeStrokes(g.strokes, *options.mergeMm * kPlotterUnitsPerMm, options.allowReverse);
             merged.joins += m.joins;
             merged.gaps += m.gaps;
         }
-        record(LineStep::Merge, *options.mergeMm, merged.joins, merged.gaps / kUnitsPerMm);
+        record(LineStep::Merge, *options.mergeMm, merged.joins, merged.gaps / kPlotterUnitsPerMm);
     }
     if (options.simplifyMm) {
         std::uint64_t removed = 0;
         for (StrokeGroup& g : groups)
             for (Stroke& s : g.strokes) {
                 const std::size_t before = s.points.size();
-                simplifyLine(s.points, *options.simplifyMm * kUnitsPerMm);
+                simplifyLine(s.points, *options.simplifyMm * kPlotterUnitsPerMm);
                 removed += before - s.points.size();
             }
         record(LineStep::Simplify, *options.simplifyMm, removed, 0);

@@ -2,13 +2,13 @@
 // state, and pen selections.
 #pragma once
 
+#include "common/plotter_units.h"
+
 #include <cmath>
 #include <variant>
 #include <vector>
 
 namespace orlex {
-
-inline constexpr double kMillimetresPerPlotterUnit = 0.025;
 
 // A place on the paper in plotter units, exactly as the reader computed it.
 struct Position {

@@ -1,6 +1,8 @@
 // Counts and lengths of a plot, in one pass over its events.
 #include "plan/plot_statistics.h"
 
+#include "common/plotter_units.h"
+
 #include <algorithm>
 
 namespace orlex {

@@ -1,6 +1,7 @@
 // The drawing's strokes and fills handed to the planner's hiding, and back.
 #include "run/covered_drawing.h"
 
+#include "common/plotter_units.h"
 #include "plan/covered_lines.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "common/result.h"
-#include "import/svg_import.h"
+#include "import/svg_drawing.h"
 #include "plan/line_work.h"
 
 namespace orlex {

@@ -1,6 +1,8 @@
 // How far a draw has come, and the pen changes it asks for.
 #include "run/draw_monitor.h"
 
+#include "drive/clock_cycles.h"
+
 #include <algorithm>
 
 namespace orlex {
@@ -85,7 +87,7 @@ double DrawMonitor::drawingSeconds() const
 
 std::uint64_t DrawMonitor::periodsSent() const
 {
-    return drive_.counters.stepOutputs + 2 * drive_.counters.penCommands;
+    return stepPeriods(drive_.counters.stepOutputs, drive_.counters.penCommands);
 }
 
 DrawProgress DrawMonitor::progress() const

@@ -2,6 +2,7 @@
 #include "run/plot_test.h"
 
 #include "common/number_text.h"
+#include "drive/clock_cycles.h"
 #include "drive/line_steps.h"
 #include "hpgl/full/full_reader.h"
 #include "settings/conversions.h"
@@ -22,7 +23,7 @@ std::string axisStepProblem(char axis, double stepLength, double fewest, double 
     const double worst = std::fabs(fewest) > std::fabs(most) ? fewest : most;
     if (worst >= kFewestSteps && worst <= kMostSteps)
         return {};
-    const double stepMm = stepLength / (halfStep ? 200.0 : 100.0);
+    const double stepMm = stepScale(stepLength, halfStep, 100).stepMm;
     const std::string name(1, axis);
     const std::string setting = std::string("Lstep") + static_cast<char>(axis - 'A' + 'a');
     return "The plot is too big for these step lengths: in " + name + " it needs " + numberText(std::fabs(worst))
@@ -56,7 +57,8 @@ std::string stepRangeProblem(const PlotTest& test, const MachineSettings& settin
 std::uint64_t PlotTest::stepPeriods(bool withOrigin) const
 {
     const bool origin = withOrigin && needsPenToZero();
-    return steps.stepPeriods() + (origin ? originOutputs + 2 : 0);
+    // The move to the origin is one pen-up command and its step outputs.
+    return steps.stepPeriods() + (origin ? orlex::stepPeriods(originOutputs, 1) : 0);
 }
 
 std::optional<double> PlotTest::estimatedSeconds(double stepPeriodSeconds, bool withOrigin) const

@@ -5,6 +5,7 @@
 // the fit, the estimate and Draw then all use the prepared plot. The file on disk is never changed.
 #include "ui/main_window.h"
 
+#include "import/svg_import.h"
 #include "run/preview_sink.h"
 #include "ui/preview_widget.h"
 

@@ -2,6 +2,7 @@
 // the motor-status lamp and the step-period measurement.
 #include "ui/main_window.h"
 
+#include "drive/clock_cycles.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -248,7 +249,7 @@ std::optional<double> MainWindow::stepPeriodSeconds() const
     if (const VirtualPlotter* plotter = controller_->virtualPlotter()) {
         const double hz = plotter->config().clockHz;
         if (hz > 0 && std::isfinite(hz))
-            return 2.0 / hz;
+            return orlex::stepPeriodSeconds(hz);
     }
     return std::nullopt;
 }

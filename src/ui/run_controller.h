@@ -108,7 +108,6 @@ public:
 
     // New preview ink of the running draw, oldest first.
     void takeInk(std::vector<InkItem>& out) { ink_.ring.popInto(out); }
-    std::uint64_t inkDropped() const { return ink_.ring.dropped(); }
 
     // The end of the program: stops a running job and waits up to `wait` for it, then
     // lifts the pen, switches the coils off and closes the trace on the motion thread;

@@ -129,12 +129,12 @@ TEST_P(HpglWriterText, WritesPlainAbsoluteCommands)
     EXPECT_EQ(writeHpgl(events, GetParam().numbers).value(), GetParam().text);
 }
 
-// Exact for reordered plots; whole units, cut toward zero, for converted SVG drawings.
+// Exact for reordered plots; whole units, rounded half to even, for the conversions.
 INSTANTIATE_TEST_SUITE_P(
     Numbers, HpglWriterText,
     ::testing::Values(
         WriterCase{HpglNumbers::Exact, "IN;\nSP1;\nPU10,20;PD30,40,50,60.5;\nSP;;\nPD1.5,-0.9;\nPU-0,7;PU;\n"},
-        WriterCase{HpglNumbers::WholeUnits, "IN;\nSP1;\nPU10,20;PD30,40,50,60;\nSP;;\nPD1,0;\nPU0,7;PU;\n"}),
+        WriterCase{HpglNumbers::WholeUnits, "IN;\nSP1;\nPU10,20;PD30,40,50,60;\nSP;;\nPD2,-1;\nPU0,7;PU;\n"}),
     [](const auto& row) { return std::string(numbersName(row.param.numbers)); });
 
 TEST(HpglWriter, ExtremeCoordinatesReadBackBitForBit)

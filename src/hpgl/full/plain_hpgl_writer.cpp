@@ -1,42 +1,33 @@
-// Plain absolute HPGL out of plot events (see plain_hpgl_writer.h). Coordinates are
-// rounded half to even to whole plotter units; a pen-down run is one PD list.
+// The plain writer's stream: the text goes on to `out` in blocks of some 64 KiB.
 #include "hpgl/full/plain_hpgl_writer.h"
-
-#include <cmath>
 
 namespace orlex {
 
-PlainHpglWriter::PlainHpglWriter(std::ostream& out) : out_(out)
-{
-    out_ << "PA;";
-}
+namespace {
+
+constexpr std::size_t kBlockBytes = 64 * 1024;
+
+} // namespace
+
+PlainHpglWriter::PlainHpglWriter(std::ostream& out) : out_(out) {}
 
 bool PlainHpglWriter::point(double x, double y, Pen pen)
 {
-    const char list = pen == Pen::Down ? 'D' : 'U';
-    if (list != list_) {
-        if (list_ != 0)
-            out_ << ";\n";
-        out_ << 'P' << list;
-        list_ = list;
-    } else {
-        out_ << ',';
-    }
-    out_ << static_cast<long long>(std::nearbyint(x)) << ',' << static_cast<long long>(std::nearbyint(y));
-    return static_cast<bool>(out_);
+    const bool written = writer_.point(x, y, pen);
+    if (writer_.pending() >= kBlockBytes)
+        out_ << writer_.take();
+    return written && static_cast<bool>(out_);
 }
 
 void PlainHpglWriter::selectPen(char pen)
 {
-    finish();
-    out_ << "SP" << pen << ";\n";
+    writer_.selectPen(pen);
 }
 
 void PlainHpglWriter::finish()
 {
-    if (list_ != 0)
-        out_ << ";\n";
-    list_ = 0;
+    const Result<std::string> rest = writer_.finish();
+    out_ << (rest ? *rest : writer_.take());
 }
 
 } // namespace orlex

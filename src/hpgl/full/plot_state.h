@@ -69,7 +69,6 @@ public:
     double p1p2Diagonal() const;
     bool scaled() const { return scale_.kind != ScaleKind::Off; }
     double userUnitsPerFrameUnitX() const { return 1 / scaleX_; }
-    int rotationDegrees() const { return rotation_; }
     const std::optional<Box>& window() const { return window_; } // physical units
 
     // The rotated page's size in frame units.

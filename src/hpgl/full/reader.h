@@ -4,6 +4,7 @@
 // polygons, fills) and label_commands.cpp (labels and their settings).
 #pragma once
 
+#include "common/plotter_units.h"
 #include "hpgl/full/command_scanner.h"
 #include "hpgl/full/full_reader.h"
 #include "hpgl/full/hatch_fill.h"
@@ -19,8 +20,6 @@
 #include <vector>
 
 namespace orlex::fullhpgl {
-
-inline constexpr double kPlotterUnitsPerMm = 40;
 
 // A parameter HP-GL takes as an integer, truncated, held within a range any command's
 // integers fit (so that a huge value cannot overflow the conversion).
