@@ -1,11 +1,13 @@
 // Times the SVG import on a generated drawing of about 10 MB: importSvg, then drawingHpgl.
 // Usage: bench_svg_import [MEGABYTES] [RUNS] [--keep FILE]
+//        bench_svg_import --file FILE [RUNS [--pieces N]]   (N = 0: long paths drawn whole)
 #include "bench_support.h"
 
 #include "import/svg_import.h"
 #include "run/prepared_plot.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -78,12 +80,17 @@ std::string generate(std::size_t bytes, unsigned seed)
 
 int main(int argc, char** argv)
 {
-    const double megabytes = argc > 1 ? std::atof(argv[1]) : 10;
-    const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
-    const std::filesystem::path file = argc > 4 && std::string(argv[3]) == "--keep"
+    const bool given = argc > 2 && std::string(argv[1]) == "--file";
+    const double megabytes = argc > 1 && !given ? std::atof(argv[1]) : 10;
+    const int runs = argc > 2 + given ? std::atoi(argv[2 + given]) : 3;
+    orlex::SvgImportOptions options;
+    if (given && argc > 5 && std::string(argv[4]) == "--pieces")
+        options.pathPieceSegments = std::atoi(argv[5]);
+    const std::filesystem::path file = given ? std::filesystem::path(argv[2])
+                                       : argc > 4 && std::string(argv[3]) == "--keep"
                                            ? std::filesystem::path(argv[4])
                                            : std::filesystem::temp_directory_path() / "orlex_bench_svg_import.svg";
-    {
+    if (!given) {
         const std::string svg = generate(static_cast<std::size_t>(megabytes * 1e6), 1);
         std::FILE* out = std::fopen(file.c_str(), "wb");
         if (!out || std::fwrite(svg.data(), 1, svg.size(), out) != svg.size() || std::fclose(out) != 0) {
@@ -98,7 +105,7 @@ int main(int argc, char** argv)
     for (int run = 0; run < runs; ++run) {
         const auto wall0 = std::chrono::steady_clock::now();
         const double cpu0 = cpuSeconds();
-        auto drawing = orlex::importSvg(file);
+        auto drawing = orlex::importSvg(file, options);
         if (!drawing) {
             std::fprintf(stderr, "%s\n", drawing.message().c_str());
             return 1;
@@ -113,14 +120,18 @@ int main(int argc, char** argv)
         std::size_t points = 0;
         for (const auto& stroke : drawing->strokes)
             points += stroke.points.size();
-        std::printf("run %d: wall %.3f s, CPU %.3f s; %zu strokes, %zu points, HPGL %.1f MB\n", run + 1, wall, cpu,
-                    drawing->strokes.size(), points, double(hpgl->size()) / 1e6);
+        std::uint64_t hash = 14695981039346656037ull; // FNV-1a of the HPGL: the same plot or not
+        for (const char c : *hpgl)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        std::printf("run %d: wall %.3f s, CPU %.3f s; %zu strokes, %zu points, HPGL %.1f MB, hash %016llx\n", run + 1,
+                    wall, cpu, drawing->strokes.size(), points, double(hpgl->size()) / 1e6,
+                    static_cast<unsigned long long>(hash));
         bestWall = std::min(bestWall, wall);
         bestCpu = std::min(bestCpu, cpu);
     }
     std::printf("best: wall %.3f s, CPU %.3f s; peak RSS %.1f MB (goal: under 2 s)\n", bestWall, bestCpu,
                 orlex::bench::peakRssKib() / 1024.0);
-    if (argc <= 4)
+    if (argc <= 4 && !given)
         std::filesystem::remove(file);
     return 0;
 }

@@ -53,10 +53,19 @@ struct Clip {
     std::unique_ptr<ShapeClip> shape;
 };
 
+// How each subpath of a path goes on, for joining the pieces of a long path.
+struct SubpathOps {
+    int segments = 0;       // after its move
+    bool firstLine = false; // its first segment is a line
+    bool lastLine = false;  // its last segment is a line
+    bool closed = false;
+};
+
 struct Context {
     std::shared_ptr<Surface> target;
     std::vector<std::shared_ptr<const Clip>> clips; // what reaches the target lies inside all
     std::vector<std::vector<QPointF>> path;         // device units, curves flattened
+    std::vector<SubpathOps> ops;                    // of each subpath of path
     double pathLargest = 0;                         // largest |coordinate| of the path, control points included
     Paint source;
     bool dashed = false;
@@ -112,6 +121,9 @@ public:
     bool sawDashes_ = false;
     double largest_ = 0;
     std::shared_ptr<Surface> page_; // the first surface: the page itself
+
+    // A piece still held at the end is drawn as it is.
+    bool finish() { return keepHeld(); }
 
 private:
     bool fail(const std::string& why)
@@ -446,19 +458,27 @@ private:
             return false;
         auto& path = c->path;
         if (op == "n") {
-            path.clear();
-            c->pathLargest = 0;
+            clearPath(*c);
         } else if (op == "m") {
             path.push_back({QPointF(n[0], n[1])});
+            c->ops.emplace_back();
         } else if (op == "h") {
             if (!path.empty())
                 path.back().push_back(path.back().front()); // cairo writes a move to go on from there
+            if (!path.empty())
+                c->ops.back().closed = true;
         } else if (op == "rectangle") {
             const double x = n[0], y = n[1], w = n[2], h = n[3];
             path.push_back({{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}, {x, y}});
+            c->ops.push_back({4, true, true, true});
         } else {
-            if (path.empty())
+            if (path.empty()) {
                 path.push_back({QPointF(n[0], n[1])});
+                c->ops.emplace_back();
+            }
+            SubpathOps& ops = c->ops.back();
+            ops.firstLine = ops.segments++ == 0 ? op == "l" : ops.firstLine;
+            ops.lastLine = op == "l";
             if (op == "l") {
                 path.back().push_back(QPointF(n[0], n[1]));
             } else {
@@ -478,21 +498,97 @@ private:
         return true;
     }
 
-    // A zero-length stroke in the marker colour: the pen of what follows.
-    bool isPenMarker(const Context& c)
+    void clearPath(Context& c)
+    {
+        c.path.clear();
+        c.ops.clear();
+        c.pathLargest = 0;
+    }
+
+    // The blue (1..255) of a zero-length stroke in the marker red and `green`, else 0.
+    static int markerBlue(const Context& c, int green)
     {
         const Paint& p = c.source;
         if (p.kind != Paint::Kind::Solid || p.alpha != 1 || std::fabs(p.red * 255 - kPenMarkerRed) > 1e-3
-            || std::fabs(p.green * 255 - kPenMarkerGreen) > 1e-3 || c.path.size() != 1)
-            return false;
+            || std::fabs(p.green * 255 - green) > 1e-3 || c.path.size() != 1)
+            return 0;
         const auto& points = c.path.front();
         if (std::any_of(points.begin(), points.end(), [&](const QPointF& q) { return q != points.front(); }))
+            return 0;
+        const double blue = std::round(p.blue * 255);
+        if (blue < 1 || std::fabs(p.blue * 255 - blue) > 1e-3)
+            return 0;
+        return int(blue);
+    }
+
+    // A piece's subpath held for the next piece to go on from (device units).
+    struct Held {
+        std::vector<QPointF> points;
+        bool lastLine = false;
+        int pen = 1;
+        std::shared_ptr<Context> context; // where it is drawn
+    };
+
+    // cairo's test for a line going straight on from the line before it (whose end point
+    // it then moves instead of adding one): the same slope in its fixed point, not backwards.
+    static bool goesStraightOn(const QPointF& p, const QPointF& q, const QPointF& r)
+    {
+        const auto fixed = [](double v) { return std::llround(v * 256); };
+        const long long dx1 = fixed(q.x()) - fixed(p.x()), dy1 = fixed(q.y()) - fixed(p.y());
+        const long long dx2 = fixed(r.x()) - fixed(q.x()), dy2 = fixed(r.y()) - fixed(q.y());
+        return dy1 * dx2 == dy2 * dx1 && ((dx1 ^ dx2) | (dy1 ^ dy2)) >= 0;
+    }
+
+    // Joins `next`, the first subpath of a piece, to the held subpath as cairo adds its
+    // first segment to the path before it; false when it does not start where that ends.
+    static bool join(Held& held, std::vector<QPointF>& next, const SubpathOps& ops)
+    {
+        auto& a = held.points;
+        if (a.empty() || next.empty() || next.front() != a.back())
             return false;
-        const double pen = std::round(p.blue * 255);
-        if (pen < 1 || std::fabs(p.blue * 255 - pen) > 1e-3)
-            return false;
-        pen_ = int(pen);
+        const QPointF end = a.back();
+        const bool afterLine = held.lastLine && a.size() >= 2;
+        bool lastLine = ops.segments > 0 ? ops.lastLine : held.lastLine;
+        if (next.size() >= 2 && ops.firstLine && next[1] == end && a.size() >= 2) {
+            next.erase(next.begin() + 1); // a line that goes nowhere, not after a move, is left out
+            lastLine = held.lastLine;
+        } else if (next.size() >= 2 && afterLine
+                   && (a[a.size() - 2] == end || (ops.firstLine && goesStraightOn(a[a.size() - 2], end, next[1])))) {
+            a.pop_back(); // the line before went nowhere, or goes straight on
+        }
+        a.insert(a.end(), next.begin() + 1, next.end());
+        held.lastLine = lastLine;
+        next = std::move(a);
         return true;
+    }
+
+    // Closes a subpath back to its first point as cairo's close_path does.
+    static void closeLikeZ(std::vector<QPointF>& points, bool lastLine)
+    {
+        const QPointF start = points.front(), end = points.back();
+        if (points.size() >= 2 && lastLine) {
+            const QPointF before = points[points.size() - 2];
+            if (end == start || before == end || goesStraightOn(before, end, start))
+                points.pop_back();
+        }
+        points.push_back(start);
+    }
+
+    bool keepHeld()
+    {
+        if (!held_)
+            return true;
+        Held held = std::move(*held_);
+        held_.reset();
+        return held.points.size() < 2 || keepStroke(*held.context, std::move(held.points), held.pen);
+    }
+
+    bool joinMarker(JoinMarker marker)
+    {
+        if (options_.maxPoints == 0)
+            return true;
+        joinNext_ = marker == JoinMarker::End ? JoinMarker::None : marker;
+        return marker != JoinMarker::End || keepHeld();
     }
 
     // The upright rectangle a ring of four corners (and its closing point) outlines.
@@ -575,14 +671,37 @@ private:
 
     bool stroke(Context& c)
     {
-        if (!c.source.visible() || isPenMarker(c))
+        if (!c.source.visible())
             return true;
+        if (const int pen = markerBlue(c, kPenMarkerGreen)) {
+            pen_ = pen;
+            return true;
+        }
+        if (const int join = markerBlue(c, kJoinMarkerGreen); join > 0 && join <= int(JoinMarker::End))
+            return joinMarker(JoinMarker(join));
         largest_ = std::max(largest_, c.pathLargest);
         if (options_.maxPoints == 0)
             return true;
-        for (const auto& subpath : c.path)
-            if (subpath.size() >= 2 && !keepStroke(c, std::vector<QPointF>(subpath), pen_))
+        const JoinMarker then = std::exchange(joinNext_, JoinMarker::None);
+        for (std::size_t i = 0; i < c.path.size(); ++i) {
+            std::vector<QPointF> points(c.path[i]);
+            bool lastLine = c.ops[i].lastLine;
+            if (i == 0 && held_) {
+                if (join(*held_, points, c.ops[i]))
+                    lastLine = held_->lastLine, held_.reset();
+                else if (!keepHeld())
+                    return false;
+            }
+            const bool last = i + 1 == c.path.size() && !c.ops[i].closed;
+            if (last && then == JoinMarker::Continues) {
+                held_ = Held{std::move(points), lastLine, pen_, stack_.back().context};
+                continue;
+            }
+            if (last && then == JoinMarker::Closes)
+                closeLikeZ(points, lastLine);
+            if (points.size() >= 2 && !keepStroke(c, std::move(points), pen_))
                 return false;
+        }
         sawDashes_ = sawDashes_ || c.dashed;
         return true;
     }
@@ -684,10 +803,8 @@ private:
             addClip(*c);
         if (name == "reset-clip")
             c->clips.clear();
-        if (!preserve && (name == "stroke" || name == "fill" || name == "clip")) {
-            c->path.clear();
-            c->pathLargest = 0;
-        }
+        if (!preserve && (name == "stroke" || name == "fill" || name == "clip"))
+            clearPath(*c);
         return true;
     }
 
@@ -720,6 +837,8 @@ private:
     std::unordered_map<std::string, Value> definitions_;
     int procedureDepth_ = 0;
     int pen_ = 1;
+    JoinMarker joinNext_ = JoinMarker::None; // what the next stroke's last subpath does
+    std::optional<Held> held_;
     std::size_t points_ = 0;
     double patternTestsLeft_ = kMaxPatternFillTests;
 };
@@ -736,7 +855,7 @@ bool CairoScriptReader::feed(const char* data, std::size_t size)
 
 bool CairoScriptReader::finish()
 {
-    return machine_->tokenizer_.finish() && machine_->error_.empty();
+    return machine_->tokenizer_.finish() && machine_->finish() && machine_->error_.empty();
 }
 
 const std::string& CairoScriptReader::error() const

@@ -25,6 +25,13 @@ struct MmFill {
 
 // A pen marker is a stroke of zero length in this colour, its blue the pen (1..255).
 inline constexpr int kPenMarkerRed = 0x4F, kPenMarkerGreen = 0x52;
+// A join marker is one in the pen marker's red and this green, its blue what joins the
+// pieces of a long path drawn piece by piece (see path_split.h): the next stroke's last
+// subpath goes on in the stroke after it (1), or is closed back to its first point as a
+// z closes it (2); 3 ends the pieces. A stroke after a 1 has its first subpath joined to
+// that last one as cairo would have joined the segments in one path.
+inline constexpr int kJoinMarkerGreen = 0x53;
+enum class JoinMarker { None = 0, Continues = 1, Closes = 2, End = 3 };
 
 struct ScriptReaderOptions {
     double unitsPerMm = 4;     // device units of the script per page millimetre
@@ -43,7 +50,8 @@ struct ScriptReaderOptions {
 // - clips are applied: a stroke drawn, or a group painted, where a clip is in force keeps
 //   only its pieces inside the clip's shape, by the clip's fill rule; masks are not: a
 //   masked stroke is kept whole;
-// - pen markers set the pen of the strokes that follow.
+// - pen markers set the pen of the strokes that follow; join markers join the strokes of
+//   a path drawn in pieces.
 class CairoScriptReader {
 public:
     explicit CairoScriptReader(const ScriptReaderOptions& options);

@@ -31,6 +31,10 @@ struct SvgImportOptions {
     // Also the outlines of the opaque fills, in paint order, for hiding what they cover.
     // Off, the import is as if fills were none.
     bool keepFillOutlines = false;
+    // A long path is drawn in pieces of about this many segments, whose strokes are then
+    // joined again (cairo takes time that grows with the square of a path's crossings);
+    // 0 draws every path whole.
+    int pathPieceSegments = 50;
 };
 
 // One pen-down run. Points are whole plotter units (0.025 mm), y up, the page's

@@ -108,7 +108,7 @@ Result<SvgDrawing> convert(QByteArray bytes, const std::string& name, const SvgI
             return named(name, inflated.error());
         bytes = std::move(*inflated);
     }
-    auto prepared = prescanSvg(bytes, options.text, options.keepFillOutlines);
+    auto prepared = prescanSvg(bytes, options.text, options.keepFillOutlines, options.pathPieceSegments);
     bytes = QByteArray(); // the cleaned copy is all that is drawn
     if (!prepared)
         return named(name, prepared.error());

@@ -3,6 +3,8 @@
 #include "import/svg_prescan.h"
 
 #include "import/cairo_script_reader.h"
+#include "import/path_split.h"
+#include "import/path_split_rules.h"
 #include "import/style_text.h"
 #include "import/svg_text.h"
 #include "import/text_style.h"
@@ -158,8 +160,9 @@ TextStyleSheet textStyleSheet(const QByteArray& bytes)
 // Writes the cleaned document while the reader walks the original.
 class Rewriter {
 public:
-    Rewriter(const QByteArray& bytes, SvgText text, bool keepFills)
+    Rewriter(const QByteArray& bytes, SvgText text, bool keepFills, int pieceSegments)
         : bytes_(bytes), keepFills_(keepFills), reader_(bytes), writer_(&out_.document),
+          pieceSegments_(keepFills || hasStyleSheet(bytes) ? 0 : pieceSegments),
           // Styles are followed only where a text may need them.
           strokeText_(text == SvgText::Stroke && bytes.contains("text"))
     {
@@ -167,6 +170,8 @@ public:
         if (strokeText_)
             sheet_ = textStyleSheet(bytes);
         clipMasks_ = opaqueMasks(bytes);
+        if (pieceSegments_ > 0)
+            referenced_ = referencedIds(bytes);
     }
 
     Result<PreparedSvg> run()
@@ -250,6 +255,9 @@ private:
             return failure("its elements are nested more than 256 deep" + at());
         const QStringView name = reader_.name();
         const QXmlStreamAttributes attributes = reader_.attributes();
+        if (pieceSegments_ > 0)
+            splitStates_.push_back(
+                splitState(splitStates_.empty() ? nullptr : &splitStates_.back(), name, attributes, referenced_));
         if (strokeText_) {
             path_.push_back({name.toString(), attributes.value(QStringLiteral("id")).toString(),
                              attributes.value(QStringLiteral("class")).toString().split(u' ', Qt::SkipEmptyParts)});
@@ -282,6 +290,9 @@ private:
             return replaceText(attributes);
         if (name == u"mask" && clipMasks_.contains(attributes.value(QStringLiteral("id")).toString()))
             return maskAsClipPath(attributes);
+        if (name == u"path" && pieceSegments_ > 0 && maySplitPath(splitStates_.back(), attributes))
+            if (auto pieces = splitPathData(attributes.value(QStringLiteral("d")), pieceSegments_))
+                return writePieces(attributes, *pieces);
 
         writer_.writeStartElement(reader_.qualifiedName().toString());
         writeAttributes(attributes);
@@ -302,15 +313,36 @@ private:
         return {};
     }
 
+    // A long path as a group of its pieces, a join marker before each piece whose stroke
+    // goes on in the next one or closes back into an earlier one, and one at the end.
+    Result<void> writePieces(const QXmlStreamAttributes& attributes, const std::vector<PathPiece>& pieces)
+    {
+        writer_.writeStartElement(prefixed(u"g"));
+        writeAttributes(attributes, Omit::PathData);
+        for (const PathPiece& piece : pieces) {
+            if (piece.end != PieceEnd::Ends)
+                writeMarker(kJoinMarkerGreen,
+                            int(piece.end == PieceEnd::Continues ? JoinMarker::Continues : JoinMarker::Closes));
+            writer_.writeStartElement(prefixed(u"path"));
+            writer_.writeAttribute(QStringLiteral("d"), piece.data);
+            writer_.writeEndElement();
+        }
+        writeMarker(kJoinMarkerGreen, int(JoinMarker::End));
+        closes_.push_back(true);
+        return {};
+    }
+
     // A text in a single-stroke face: a group in its place, holding its characters' paths.
     Result<void> replaceText(const QXmlStreamAttributes& attributes)
     {
         writer_.writeStartElement(prefixed(u"g"));
-        writeAttributes(attributes, true);
+        writeAttributes(attributes, Omit::TextPositioning);
         const TextOutcome text = writeStrokeText(reader_, writer_, styles_.back(), {sheet_, path_, prefixed(u"path")});
         writer_.writeEndElement();
         // Its end element was read with it: what endElement does for the others.
         styles_.pop_back();
+        if (pieceSegments_ > 0)
+            splitStates_.pop_back();
         expansion_.elementEnded();
         --depth_;
         LeftOut& left = out_.leftOut;
@@ -387,6 +419,8 @@ private:
             path_.pop_back();
             styles_.pop_back();
         }
+        if (pieceSegments_ > 0)
+            splitStates_.pop_back();
         --depth_;
         return {};
     }
@@ -416,8 +450,16 @@ private:
         if (pen == pen_)
             return;
         pen_ = pen;
+        writeMarker(kPenMarkerGreen, pen);
+    }
+
+    // A marker: a zero-length stroke in the marker red, `green` and `blue`, drawn whatever
+    // the style around it.
+    void writeMarker(int green, int blue)
+    {
         writer_.writeStartElement(prefixed(u"path"));
-        writer_.writeAttribute(QStringLiteral("data-orlex-pen"), QString::number(pen));
+        if (green == kPenMarkerGreen)
+            writer_.writeAttribute(QStringLiteral("data-orlex-pen"), QString::number(blue));
         writer_.writeAttribute(QStringLiteral("d"), QStringLiteral("M0 0L0 0"));
         writer_.writeAttribute(
             QStringLiteral("style"),
@@ -427,15 +469,18 @@ private:
                            "marker:none!important;clip-path:none!important;mask:none!important;"
                            "filter:none!important")
                 .arg(kPenMarkerRed)
-                .arg(kPenMarkerGreen)
-                .arg(pen));
+                .arg(green)
+                .arg(blue));
         writer_.writeEndElement();
     }
 
     // The attributes as the drawn copy has them (see rewrittenValue); the root fills
     // nothing, and viewports do not clip.
-    void writeAttributes(const QXmlStreamAttributes& attributes, bool textGroup = false)
+    enum class Omit { Nothing, TextPositioning, PathData };
+
+    void writeAttributes(const QXmlStreamAttributes& attributes, Omit omit = Omit::Nothing)
     {
+        const bool textGroup = omit == Omit::TextPositioning;
         QStringList declared;
         for (const QXmlStreamNamespaceDeclaration& ns : reader_.namespaceDeclarations()) {
             const QString name =
@@ -450,7 +495,8 @@ private:
             if (a.value().trimmed().isEmpty())
                 continue; // librsvg takes an empty value for an error, not for absent
             // A namespace declaration may come as an attribute too.
-            if (declared.contains(name) || (textGroup && a.namespaceUri().isEmpty() && isTextPositioning(a.name())))
+            if (declared.contains(name) || (textGroup && a.namespaceUri().isEmpty() && isTextPositioning(a.name()))
+                || (omit == Omit::PathData && name == u"d"))
                 continue;
             if (!a.namespaceUri().isEmpty()) {
                 writer_.writeAttribute(name, a.value().toString());
@@ -487,6 +533,7 @@ private:
     QXmlStreamReader reader_;
     PreparedSvg out_;
     QXmlStreamWriter writer_;
+    int pieceSegments_; // long paths are split into pieces of about this many; 0: never
     UseExpansion expansion_;
     std::vector<bool> closes_; // whether each open element was written
     QString rootPrefix_;
@@ -503,7 +550,9 @@ private:
     std::vector<TextStyle> styles_;   // of the open elements, when strokeText_
     std::vector<StyledElement> path_; // the open elements, when strokeText_
     bool rootSeen_ = false;
-    int pen_ = 1; // the pen of the last marker written
+    int pen_ = 1;                         // the pen of the last marker written
+    QSet<QString> referenced_;            // ids something refers to, when pieceSegments_
+    std::vector<SplitState> splitStates_; // of the open elements, when pieceSegments_
 };
 
 } // namespace
@@ -519,11 +568,11 @@ int penFromLayerLabel(const QString& label)
     return pen >= 1 && pen <= 255 ? pen : 0;
 }
 
-Result<PreparedSvg> prescanSvg(const QByteArray& bytes, SvgText text, bool keepFills)
+Result<PreparedSvg> prescanSvg(const QByteArray& bytes, SvgText text, bool keepFills, int pieceSegments)
 {
     if (bytes.trimmed().isEmpty())
         return failure("it is empty");
-    return Rewriter(bytes, text, keepFills).run();
+    return Rewriter(bytes, text, keepFills, pieceSegments).run();
 }
 
 } // namespace orlex

@@ -51,10 +51,14 @@ struct PreparedSvg {
 // - keeps the fills inside a pattern, whose tile may paint a stroke;
 // - marks where the pen changes: before each top-level element whose pen differs (a
 //   numbered Inkscape layer's, else 1) it writes a pen marker (see kPenMarkerRed).
+// - writes a long path that may be (path_split_rules.h) as a group of pieces of about
+//   `pieceSegments` segments (0: never), with join markers (cairo_script_reader.h)
+//   between them; the group has the path's attributes but its data.
 // With `keepFills` the fills stay as they are (the root's default black too), so that the
-// drawn copy paints them as a viewer does.
+// drawn copy paints them as a viewer does, and no path is split.
 // Error positions are the original document's. Messages do not name the file.
-Result<PreparedSvg> prescanSvg(const QByteArray& bytes, SvgText text = SvgText::Stroke, bool keepFills = false);
+Result<PreparedSvg> prescanSvg(const QByteArray& bytes, SvgText text = SvgText::Stroke, bool keepFills = false,
+                               int pieceSegments = SvgImportOptions{}.pathPieceSegments);
 
 // The pen of an Inkscape layer label: "2", "2 red", "Pen 3" -> 2, 2, 3; 0 when the label
 // does not start with a pen number 1..255.
