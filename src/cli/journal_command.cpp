@@ -126,8 +126,10 @@ std::optional<int> takeResume(CliOptions& options, const MachineSettings& settin
 {
     const std::string port = journalPortName(options, settings);
     const JournalRead read = readPortJournal(port);
-    if (read.state == JournalRead::State::Bad)
+    if (read.state == JournalRead::State::Bad) {
+        std::cerr << "orlex-plotter-cli: there is no draw to resume. Nothing was moved.\n";
         return kExitUsage;
+    }
     if (read.state == JournalRead::State::None) {
         std::cerr << "orlex-plotter-cli: there is no draw to resume: no draw journal of " << port << " in "
                   << journalFolder().string() << ". Nothing was moved.\n";

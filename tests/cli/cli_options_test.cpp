@@ -304,7 +304,7 @@ TEST_P(ManPage, NamesWhatTheHelpNames)
 
 INSTANTIATE_TEST_SUITE_P(Commands, ManPage,
                          ::testing::Values(Command::Help, Command::Test, Command::Stat, Command::Draw,
-                                           Command::Optimize, Command::Convert, Command::Doctor),
+                                           Command::Optimize, Command::Convert, Command::Doctor, Command::Journal),
                          [](const auto& row) { return std::to_string(static_cast<int>(row.param)); });
 
 TEST(ManPage, NamesEveryOptionOfTheTable)
