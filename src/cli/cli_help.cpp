@@ -55,10 +55,14 @@ constexpr CommandHelp kCommandHelp[] = {
      "position of the pen is known, and a plot that would pass a travel limit from there is refused; otherwise the "
      "plot starts where the pen stands, "
      "and it fits only if the pen stands at its origin. Ctrl-C lifts the pen, switches the motors off and "
-     "ends, printing \"Stopped at point N of M\" and the command that draws the rest.",
+     "ends, printing \"Stopped at point N of M\" and the command that draws the rest. While it draws it keeps a "
+     "journal (see the journal command) at every pen lift and at least once a second, so that a draw cut off by a "
+     "crash, a kill or a power cut can go on with --resume; a draw that ends normally removes it. A draw of more "
+     "than 10 minutes that does not start from home says once that it could not be resumed.",
      "",
-     "0 drawn, 2 wrong arguments, an unreadable file, not a plot file, a bad settings file or an SVG that "
-     "cannot be converted, 3 too big (for the machine, for the plotter's coordinates once an SVG is placed, "
+     "0 drawn, 2 wrong arguments, an unreadable file, not a plot file, a bad settings file, an SVG that "
+     "cannot be converted or a --resume refused (the message says what differs), 3 too big (for the machine, for "
+     "the plotter's coordinates once an SVG is placed, "
      "or from where the pen stands when that is known), 4 no plotter answers, 5 a move was refused or Pen to 0 "
      "failed, 6 the port did not open or a port call failed (the message names the call and the error), "
      "7 drawn, but the trace or the paper (--svg) could not be written whole (the message says what is missing), "
@@ -85,6 +89,15 @@ constexpr CommandHelp kCommandHelp[] = {
      "",
      "0 written, 2 wrong arguments, a drawing that cannot be converted, not a plot file or OUT not writable, "
      "3 a drawing that leaves the plotter's coordinates once placed, or a size limit of --hpgl full."},
+    {Command::Journal, "", "show or discard the journal of a draw that did not end",
+     "Shows the draw journal of the port (the parallel port of the settings, or the virtual plotter with "
+     "--simulate): the draw of which file stopped at which point, when, and how much of the drawing was done, and "
+     "the command that draws the rest. Journals live in $XDG_STATE_HOME/orlex (~/.local/state/orlex), one per port. "
+     "A journal that cannot be read is reported and moved aside. --discard drops it.",
+     "file, size, hash, reading, zoom, half_step, port, origin_from_home, points_done, points, resume_point, "
+     "percent_done, started; without a journal: journal (null) and port",
+     "0 shown, discarded or none there, 2 wrong arguments, an unreadable settings file or a journal that cannot be "
+     "read (it is moved aside), 7 the journal could not be removed."},
     {Command::Doctor, "", "the port check: what this PC, its port and its cable can do",
      "Checks what this PC offers the plotter, each finding on a line marked ok, note or problem, with the "
      "commands that mend each problem: the parallel-port driver (parport, parport_pc, ppdev), every "

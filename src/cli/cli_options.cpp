@@ -61,10 +61,13 @@ constexpr double kMinMeasureSeconds = 0.1, kMaxMeasureSeconds = 3600;
 
 namespace {
 
-constexpr CommandName kCommands[] = {
-    {Command::Test, kTest, "test"},          {Command::Stat, kStat, "stat"},
-    {Command::Draw, kDraw, "draw"},          {Command::Optimize, kOptimize, "optimize"},
-    {Command::Convert, kConvert, "convert"}, {Command::Doctor, kDoctor, "doctor", false}};
+constexpr CommandName kCommands[] = {{Command::Test, kTest, "test"},
+                                     {Command::Stat, kStat, "stat"},
+                                     {Command::Draw, kDraw, "draw"},
+                                     {Command::Optimize, kOptimize, "optimize"},
+                                     {Command::Convert, kConvert, "convert"},
+                                     {Command::Doctor, kDoctor, "doctor", false},
+                                     {Command::Journal, kJournal, "journal", false}};
 
 // "the test command", "the test, stat and draw commands".
 std::string commandNames(unsigned commands)
@@ -91,7 +94,7 @@ const OptionRule kOptionRules[] = {
          return kAccepted;
      },
      "N", "scale in percent, 1 to 400 (default 100)"},
-    {"--settings", kTest | kStat | kDraw | kOptimize | kConvert | kDoctor, true,
+    {"--settings", kTest | kStat | kDraw | kOptimize | kConvert | kDoctor | kJournal, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (v.empty())
              return "--settings needs the path of a settings file";
@@ -101,7 +104,7 @@ const OptionRule kOptionRules[] = {
      "PATH",
      "settings file to read (default ./seting.txt when it exists, else the built-in defaults); it is never "
      "written"},
-    {"--json", kTest | kStat | kOptimize | kDoctor, false,
+    {"--json", kTest | kStat | kOptimize | kDoctor | kJournal, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.json = true;
          return kAccepted;
@@ -215,7 +218,7 @@ const OptionRule kOptionRules[] = {
          return kAccepted;
      },
      "", "full steps (default: half steps)"},
-    {"--simulate", kDraw | kDoctor, false,
+    {"--simulate", kDraw | kDoctor | kJournal, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.simulate = true;
          return kAccepted;
@@ -293,7 +296,7 @@ const OptionRule kOptionRules[] = {
          return kAccepted;
      },
      "N", "for testing: a virtual plotter whose port fails from its Nth write on, as when the cable is pulled"},
-    {"--port", kDraw | kDoctor, true,
+    {"--port", kDraw | kDoctor | kJournal, true,
      [](CliOptions& o, const std::string& v) -> Outcome {
          if (o.port)
              return "--port can be given only once";
@@ -343,6 +346,22 @@ const OptionRule kOptionRules[] = {
      "N",
      "draw from point N on, as \"Stopped at point N\" reported it; implies --home (the points before it are "
      "only counted)"},
+    {"--resume", kDraw, false,
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.resume = true;
+         o.home = true; // the origin is found again by homing
+         return kAccepted;
+     },
+     "",
+     "go on with the draw the journal of this port kept (see the journal command): home, Pen to 0, and draw from "
+     "its last complete point; FILE may be left out; refused when the file's bytes, the reading, zoom, step mode "
+     "or settings are not those of the journal"},
+    {"--discard", kJournal, false,
+     [](CliOptions& o, const std::string&) -> Outcome {
+         o.discard = true;
+         return kAccepted;
+     },
+     "", "drop the journal instead of showing it"},
     {"--pause-at-pen-change", kDraw, false,
      [](CliOptions& o, const std::string&) -> Outcome {
          o.pauseAtPenChange = true;
@@ -443,11 +462,13 @@ std::string unknownCommand(const std::string& word)
 // What the options say together, once all are read.
 Outcome checkCombinations(const CliOptions& o)
 {
-    if (o.plotFile.empty() && o.command != Command::Doctor)
+    if (o.plotFile.empty() && o.command != Command::Doctor && o.command != Command::Journal && !o.resume)
         return "the plot file name is empty";
+    if (o.resume && o.fromPoint != 1)
+        return "--resume and --from-point cannot be used together: --resume goes on from the journal's point";
     if ((o.command == Command::Optimize || o.command == Command::Convert) && o.outputFile.empty())
         return "-o OUT is needed: the file to write";
-    if (o.command != Command::Draw && o.command != Command::Doctor)
+    if (o.command != Command::Draw && o.command != Command::Doctor && o.command != Command::Journal)
         return kAccepted;
     if (o.simulate && o.port)
         return "--simulate and --port cannot be used together";
@@ -571,7 +592,7 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
         if (const Outcome refused = rule->apply(o, *value))
             return fail(*refused);
     }
-    if (!haveFile && named->takesFile)
+    if (!haveFile && named->takesFile && !o.resume)
         return fail("the plot file is missing");
     if (const Outcome refused = checkCombinations(o))
         return fail(*refused);

@@ -12,7 +12,7 @@
 
 namespace orlex::cli {
 
-enum class Command { Help, Version, Test, Stat, Draw, Optimize, Convert, Doctor };
+enum class Command { Help, Version, Test, Stat, Draw, Optimize, Convert, Doctor, Journal };
 
 struct CliOptions {
     Command command = Command::Help;
@@ -58,8 +58,12 @@ struct CliOptions {
     bool home = false;             // always "Pen to 0" first, so a stopped draw can go on later
     std::uint64_t fromPoint = 1;   // draw from this point on (1-based, as the check counts points)
     bool pauseAtPenChange = false; // wait on the terminal at an SP for another pen
+    bool resume = false;           // go on with the draw the journal kept (implies --home)
     bool clockGiven = false;       // --clock was given (it needs --simulate)
     bool startGiven = false;       // --start was given
+
+    // journal
+    bool discard = false; // drop the journal instead of showing it
 
     // doctor
     std::optional<double> measureSeconds; // --measure: how long to time the status reads; empty: no measurement

@@ -5,8 +5,10 @@
 // out, and no second signal cuts that short.
 #include "cli/draw_command.h"
 
+#include "cli/cli_settings.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/journal_command.h"
 #include "cli/output_file.h"
 #include "cli/pen_prompt.h"
 #include "cli/progress_line.h"
@@ -17,6 +19,7 @@
 #include "drive/drive.h"
 #include "drive/ports/paper_svg.h"
 #include "run/carriage_reach.h"
+#include "run/draw_journal.h"
 #include "run/draw_monitor.h"
 #include "run/motion_thread.h"
 #include "run/plot_draw.h"
@@ -100,11 +103,15 @@ public:
         int status = kExitPortFailed;
         motion.start([this, &status] { status = drawAndEndSafely(); });
         watchUntilDone(motion);
+        endJournal();
         return finish(status);
     }
+    void keepJournal(JournalKeeper* keeper) { journal_ = keeper; }
 
 private:
     void watchUntilDone(MotionThread& motion);
+    void pollJournal();
+    void endJournal();
     int drawAndEndSafely();
     int drawWhenReady();
     void holdForPen(char pen); // on the motion thread
@@ -137,6 +144,9 @@ private:
     std::atomic<DrawMonitor*> monitor_{nullptr}; // while the draw runs
     std::atomic<char> penDue_{0};                // the pen a held draw waits for; 0: none
     Result<void> traceClosed_;                   // how the motion thread closed the trace
+    JournalKeeper* journal_ = nullptr;           // this thread's; nullptr: no journal is kept
+    bool drawBegan_ = false;                     // the presence check passed and the draw began
+    double percentDone_ = 0;                     // of the drawing, when the draw ended
 };
 
 void DrawSession::watchUntilDone(MotionThread& motion)
@@ -158,7 +168,33 @@ void DrawSession::watchUntilDone(MotionThread& motion)
         std::lock_guard lock(progressMutex_);
         if (const DrawMonitor* monitor = monitor_.load(); monitor != nullptr && !prompting_)
             progress_.update(monitor->progress());
+        pollJournal();
     }
+}
+
+// The journal is written here, on this thread, from the counters the draw publishes.
+void DrawSession::pollJournal()
+{
+    const DrawMonitor* monitor = monitor_.load();
+    if (journal_ == nullptr || monitor == nullptr)
+        return;
+    journal_->poll(monitor->pointsDone(), monitor->penLifts(), monitor->progress().fraction() * 100,
+                   JournalKeeper::Clock::now());
+    if (const std::string problem = journal_->takeProblem(); !problem.empty())
+        std::cerr << "\norlex-plotter-cli: the draw journal cannot be written: " << problem
+                  << " The draw goes on, but cannot be resumed after a crash.\n";
+    if (environment_.journalKept)
+        environment_.journalKept(journal_->record().pointsDone, monitor->pointsDone());
+}
+
+// A draw that ended normally drops its journal; any other keeps where it got to.
+void DrawSession::endJournal()
+{
+    if (journal_ == nullptr || (!finished_ && !drawBegan_))
+        return;
+    journal_->end(finished_, stoppedAtPoint_ != 0 ? stoppedAtPoint_ - 1 : options_.fromPoint - 1, percentDone_);
+    if (const std::string problem = journal_->takeProblem(); !problem.empty())
+        std::cerr << "orlex-plotter-cli: the draw journal cannot be written: " << problem << "\n";
 }
 
 // The session's work on the motion thread: the draw, then however it ended the pen up,
@@ -223,9 +259,11 @@ int DrawSession::drawWhenReady()
     if (prompt_ != nullptr)
         hooks.penChange = [this](char pen) { holdForPen(pen); };
     DrawMonitor monitor(drive_, check_, plan.firstPoint, std::move(hooks));
+    drawBegan_ = true;
     monitor_.store(&monitor);
     const DrawReport report = drawPlot(drawJobFor(runFile_, check_, plan), drive_, nullptr, &monitor);
     monitor_.store(nullptr);
+    percentDone_ = monitor.progress().fraction() * 100;
     const double micros = nowMicros() - startMicros;
     stoppedAtPoint_ = report.stoppedAtPoint;
     startedFromHome_ = report.movedToOrigin;
@@ -429,8 +467,12 @@ void DrawSession::printSummary(std::uint64_t points, double micros, bool homed)
 
 } // namespace
 
-int runDrawCommand(const CliOptions& options, const DrawEnvironment& given)
+int runDrawCommand(const CliOptions& asked, const DrawEnvironment& given)
 {
+    CliOptions options = asked;
+    if (options.resume)
+        if (const std::optional<int> refused = takeResume(options, loadCliSettings(options.settingsFile).settings))
+            return *refused;
     DrawEnvironment environment = given;
     if (!environment.openPort)
         environment.openPort = [](const PortRequest& request) { return openPort(request); };
@@ -480,9 +522,22 @@ int runDrawCommand(const CliOptions& options, const DrawEnvironment& given)
         return kExitUsage;
     }
 
+    const Result<DrawJournal> record = journalForDraw(options, prepared.settings, prepared.plot, check);
+    if (!record)
+        std::cerr << "orlex-plotter-cli: no draw journal is kept: " << record.message() << "\n";
+    else if (options.resume)
+        if (const std::optional<int> refused = refuseChangedResume(options, *record))
+            return *refused;
+    if (const std::optional<std::string> note = unhomedLongDrawNote(options, check))
+        std::cerr << *note << "\n";
+    std::optional<JournalKeeper> journal;
+    if (record)
+        journal.emplace(journalFile(record->port), *record, std::chrono::seconds(1));
+
     // From here on a signal ends the run between steps and leaves the machine safe.
     const InterruptWatch interruptWatch;
     DrawSession session(options, prepared.settings, prepared.plot.path(), check, std::move(prompt), environment);
+    session.keepJournal(journal ? &*journal : nullptr);
     return session.run();
 }
 

@@ -4,6 +4,7 @@
 #include "cli/cli_options.h"
 #include "drive/ports/open_port.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -17,6 +18,8 @@ struct DrawEnvironment {
     std::function<OpenedPort(const PortRequest&)> openPort;
     std::function<std::unique_ptr<PenPrompt>()> openTerminal; // nullptr: there is none
     std::function<void()> stopProcess;                        // Ctrl-Z, once the pen is up
+    // After each look at the draw journal: the point it records and the draw's own.
+    std::function<void(std::uint64_t kept, std::uint64_t done)> journalKept;
 };
 
 int runDrawCommand(const CliOptions& options, const DrawEnvironment& environment = {});

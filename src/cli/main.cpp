@@ -4,6 +4,7 @@
 #include "cli/doctor_command.h"
 #include "cli/draw_command.h"
 #include "cli/exit_codes.h"
+#include "cli/journal_command.h"
 #include "cli/optimize_command.h"
 #include "cli/stat_command.h"
 #include "cli/test_command.h"
@@ -34,6 +35,7 @@ int runCommand(int argc, char** argv)
     case Command::Optimize: return runOptimizeCommand(*parsed.options);
     case Command::Convert: return runConvertCommand(*parsed.options);
     case Command::Doctor: return runDoctorCommand(*parsed.options);
+    case Command::Journal: return runJournalCommand(*parsed.options);
     }
     return kExitUsage;
 }

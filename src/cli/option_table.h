@@ -10,7 +10,15 @@
 
 namespace orlex::cli {
 
-enum CommandBit : unsigned { kTest = 1, kStat = 2, kDraw = 4, kOptimize = 8, kConvert = 16, kDoctor = 32 };
+enum CommandBit : unsigned {
+    kTest = 1,
+    kStat = 2,
+    kDraw = 4,
+    kOptimize = 8,
+    kConvert = 16,
+    kDoctor = 32,
+    kJournal = 64
+};
 
 struct CommandName {
     Command command;

@@ -42,6 +42,9 @@ void DrawMonitor::drawingStarts()
 bool DrawMonitor::point(double, double, Pen pen)
 {
     pointsDone_.fetch_add(1, std::memory_order_relaxed);
+    if (pen == Pen::Up && lastPen_ == Pen::Down)
+        penLifts_.fetch_add(1, std::memory_order_relaxed);
+    lastPen_ = pen;
     noteCarriage();
     if (pen == Pen::Down)
         drawnSomething_ = true; // points before a resumed draw's first were drawn by the first run

@@ -42,6 +42,8 @@ public:
     // From any thread, while the draw runs on another.
     std::uint64_t pointsDone() const { return pointsDone_.load(std::memory_order_relaxed); }
     std::uint64_t currentPoint() const { return pointsDone() + 1; } // 1-based, the one being drawn
+    // Pen-up moves after pen-down ones carried out so far: where the draw journal writes.
+    std::uint64_t penLifts() const { return penLifts_.load(std::memory_order_relaxed); }
     std::uint64_t totalPoints() const { return totalPoints_; }
     double drawingSeconds() const; // since the drawing began, pauses left out
     DrawProgress progress() const;
@@ -65,6 +67,7 @@ private:
     // Written by the drawing thread, read by any: each alone is enough for a progress line.
     std::atomic<std::uint64_t> pointsDone_{0};
     std::atomic<std::uint64_t> skippedPeriods_{0};
+    std::atomic<std::uint64_t> penLifts_{0};
     std::atomic<std::uint64_t> periodsAtStart_{0}; // the drive's count when the drawing began
     std::atomic<bool> started_{false};
     std::atomic<std::int64_t> start_{0};     // clock ticks
@@ -76,6 +79,7 @@ private:
     // The drawing thread's own.
     char penInUse_ = '1'; // what is in the holder before any SP
     bool drawnSomething_ = false;
+    Pen lastPen_ = Pen::Up;
 };
 
 } // namespace orlex

@@ -88,34 +88,32 @@ TEST_P(RefusedArguments, AreExplained)
     EXPECT_NE(parsed.error.find(GetParam().reasonPart), std::string::npos) << parsed.error;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RefusedArguments,
-                         ::testing::Values(RefusedCase{{}, "command"}, RefusedCase{{"plot"}, "unknown command"},
-                                           RefusedCase{{"test"}, "plot file is missing"},
-                                           RefusedCase{{"test", ""}, "empty"},
-                                           RefusedCase{{"test", "a.plt", "b.plt"}, "only one plot file"},
-                                           RefusedCase{{"test", "a.plt", "--zoom", "0"}, "--zoom"},
-                                           RefusedCase{{"test", "a.plt", "--zoom", "401"}, "--zoom"},
-                                           RefusedCase{{"test", "a.plt", "--zoom", "1.5"}, "--zoom"},
-                                           RefusedCase{{"test", "a.plt", "--zoom"}, "--zoom"},
-                                           RefusedCase{{"test", "a.plt", "--settings="}, "--settings"},
-                                           RefusedCase{{"test", "a.plt", "--simulate"}, "draw and doctor"},
-                                           RefusedCase{{"test", "a.plt", "--trace", "t"}, "draw command"},
-                                           RefusedCase{{"draw", "a.plt", "--json"}, "optimize and doctor commands"},
-                                           RefusedCase{{"test", "a.plt", "--bogus"}, "unknown option --bogus"},
-                                           RefusedCase{{"draw", "a.plt", "--clock", "0"}, "--clock"},
-                                           RefusedCase{{"draw", "a.plt", "--simulate", "--clock", "-5"}, "--clock"},
-                                           RefusedCase{{"draw", "a.plt", "--simulate", "--clock", "fast"}, "--clock"},
-                                           RefusedCase{{"draw", "a.plt", "--simulate", "--start", "30"}, "--start"},
-                                           RefusedCase{{"draw", "a.plt", "--simulate", "--start", "-1,5"}, "--start"},
-                                           RefusedCase{{"draw", "a.plt", "--simulate", "--start", "5,x"}, "--start"},
-                                           RefusedCase{{"draw", "a.plt", "--port", "lpt"}, "--port"},
-                                           RefusedCase{{"draw", "a.plt", "--port", "ppdev", "--port", "direct"},
-                                                       "--port can be given only once"},
-                                           RefusedCase{{"draw", "a.plt", "--simulate", "--port", "ppdev"}, "together"},
-                                           RefusedCase{{"draw", "a.plt", "--svg", "p.svg"}, "need --simulate"},
-                                           RefusedCase{{"draw", "a.plt", "--realtime"}, "need --simulate"},
-                                           RefusedCase{{"convert", "a.svg", "-o", "b", "--text", "outline"},
-                                                       "--text needs stroke or skip"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusedArguments,
+    ::testing::Values(
+        RefusedCase{{}, "command"}, RefusedCase{{"plot"}, "unknown command"},
+        RefusedCase{{"test"}, "plot file is missing"}, RefusedCase{{"test", ""}, "empty"},
+        RefusedCase{{"test", "a.plt", "b.plt"}, "only one plot file"},
+        RefusedCase{{"test", "a.plt", "--zoom", "0"}, "--zoom"},
+        RefusedCase{{"test", "a.plt", "--zoom", "401"}, "--zoom"},
+        RefusedCase{{"test", "a.plt", "--zoom", "1.5"}, "--zoom"}, RefusedCase{{"test", "a.plt", "--zoom"}, "--zoom"},
+        RefusedCase{{"test", "a.plt", "--settings="}, "--settings"},
+        RefusedCase{{"test", "a.plt", "--simulate"}, "draw, doctor and journal"},
+        RefusedCase{{"test", "a.plt", "--trace", "t"}, "draw command"},
+        RefusedCase{{"draw", "a.plt", "--json"}, "optimize, doctor and journal commands"},
+        RefusedCase{{"test", "a.plt", "--bogus"}, "unknown option --bogus"},
+        RefusedCase{{"draw", "a.plt", "--clock", "0"}, "--clock"},
+        RefusedCase{{"draw", "a.plt", "--simulate", "--clock", "-5"}, "--clock"},
+        RefusedCase{{"draw", "a.plt", "--simulate", "--clock", "fast"}, "--clock"},
+        RefusedCase{{"draw", "a.plt", "--simulate", "--start", "30"}, "--start"},
+        RefusedCase{{"draw", "a.plt", "--simulate", "--start", "-1,5"}, "--start"},
+        RefusedCase{{"draw", "a.plt", "--simulate", "--start", "5,x"}, "--start"},
+        RefusedCase{{"draw", "a.plt", "--port", "lpt"}, "--port"},
+        RefusedCase{{"draw", "a.plt", "--port", "ppdev", "--port", "direct"}, "--port can be given only once"},
+        RefusedCase{{"draw", "a.plt", "--simulate", "--port", "ppdev"}, "together"},
+        RefusedCase{{"draw", "a.plt", "--svg", "p.svg"}, "need --simulate"},
+        RefusedCase{{"draw", "a.plt", "--realtime"}, "need --simulate"},
+        RefusedCase{{"convert", "a.svg", "-o", "b", "--text", "outline"}, "--text needs stroke or skip"}));
 
 struct UsageErrorCase {
     const char* name;
@@ -304,7 +302,7 @@ TEST_P(ManPage, NamesWhatTheHelpNames)
 
 INSTANTIATE_TEST_SUITE_P(Commands, ManPage,
                          ::testing::Values(Command::Help, Command::Test, Command::Stat, Command::Draw,
-                                           Command::Optimize, Command::Convert, Command::Doctor),
+                                           Command::Optimize, Command::Convert, Command::Doctor, Command::Journal),
                          [](const auto& row) { return std::to_string(static_cast<int>(row.param)); });
 
 TEST(ManPage, NamesEveryOptionOfTheTable)

@@ -1,0 +1,228 @@
+// The draw journal on the command line: what a draw records, the checks of draw --resume,
+// and "journal" that shows the record or drops it.
+#include "cli/journal_command.h"
+
+#include "cli/cli_settings.h"
+#include "cli/exit_codes.h"
+#include "cli/test_run.h"
+#include "common/number_text.h"
+#include "run/carriage_reach.h"
+
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+
+namespace orlex::cli {
+
+namespace {
+
+// Ten minutes: a draw longer than that is worth resuming.
+constexpr double kLongDrawSeconds = 600;
+
+std::string hexAddress(std::uint16_t address)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", address);
+    return text;
+}
+
+std::string jsonText(const std::string& text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else
+            out += c;
+    }
+    return out + "\"";
+}
+
+std::string percentText(double percent)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%.1f", percent);
+    return text;
+}
+
+// "The draw of FILE stopped at point N of M, DATE: K % of the drawing done"
+std::string stoppedText(const DrawJournal& j)
+{
+    return "The draw of " + j.plotPath + " stopped at point " + std::to_string(j.resumePoint()) + " of "
+           + std::to_string(j.points) + ", " + j.started + ": " + percentText(j.percentDone) + " % of the drawing done";
+}
+
+std::string journalJson(const DrawJournal& j)
+{
+    return "{\"file\": " + jsonText(j.plotPath) + ", \"size\": " + std::to_string(j.plotSize)
+           + ", \"hash\": " + jsonText(j.plotHash) + ", \"reading\": " + jsonText(j.reading)
+           + ", \"zoom\": " + std::to_string(j.zoom) + ", \"half_step\": " + (j.halfStep ? "true" : "false")
+           + ", \"port\": " + jsonText(j.port) + ", \"origin_from_home\": " + (j.originFromHome ? "true" : "false")
+           + ", \"points_done\": " + std::to_string(j.pointsDone) + ", \"points\": " + std::to_string(j.points)
+           + ", \"resume_point\": " + std::to_string(j.resumePoint())
+           + ", \"percent_done\": " + percentText(j.percentDone) + ", \"started\": " + jsonText(j.started) + "}\n";
+}
+
+// Reads this port's journal; a bad one is reported (and moved aside) here.
+JournalRead readPortJournal(const std::string& port)
+{
+    const std::filesystem::path file = journalFile(port);
+    JournalRead read = readJournal(file);
+    if (read.state == JournalRead::State::Bad)
+        std::cerr << "orlex-plotter-cli: the draw journal " << file.string() << " cannot be used: " << read.problem
+                  << (read.asideAs.empty() ? " It could not be moved aside."
+                                           : " It was moved aside to " + read.asideAs.string() + ".")
+                  << "\n";
+    return read;
+}
+
+} // namespace
+
+std::string journalPortName(const CliOptions& options, const MachineSettings& settings)
+{
+    if (options.simulate)
+        return "virtual";
+    return (options.port == PortKind::Direct ? "direct-" : "ppdev-") + hexAddress(settings.portAddress);
+}
+
+Result<DrawJournal> journalForDraw(const CliOptions& options, const MachineSettings& settings, const PreparedPlot& plot,
+                                   const PlotTest& check)
+{
+    // The bytes the check read, which the draw draws: the copy the preparation kept.
+    const Result<FileDigest> digest = digestOfFile(plot.path());
+    if (!digest)
+        return digest.error();
+    DrawJournal j;
+    std::error_code error;
+    j.plotPath = std::filesystem::absolute(options.plotFile, error).lexically_normal().string();
+    j.plotSize = digest->size;
+    j.plotHash = digest->hash;
+    j.reading = check.reading == PlotReading::Full ? "full" : "classic";
+    j.zoom = check.zoom;
+    j.halfStep = check.halfStep;
+    j.settings = journalSettings(settings);
+    if (plot.converted())
+        j.conversion = std::string("text=") + (options.skipText ? "skip" : "stroke")
+                       + (options.hideCovered ? ", hide-covered" : "");
+    j.port = journalPortName(options, settings);
+    j.originFromHome = options.home || check.needsPenToZero();
+    if (j.originFromHome) {
+        const CarriageMm origin = penToZeroPoint(check, settings);
+        const double perStep = check.halfStep ? 2 : 1;
+        j.originStepsX = std::llround(origin.x * 100 * perStep / settings.stepLengthX);
+        j.originStepsY = std::llround(origin.y * 100 * perStep / settings.stepLengthY);
+    }
+    j.pointsDone = options.fromPoint - 1;
+    j.points = check.run.points;
+    j.started = journalDateNow();
+    return j;
+}
+
+std::optional<int> takeResume(CliOptions& options, const MachineSettings& settings)
+{
+    const std::string port = journalPortName(options, settings);
+    const JournalRead read = readPortJournal(port);
+    if (read.state == JournalRead::State::Bad) {
+        std::cerr << "orlex-plotter-cli: there is no draw to resume. Nothing was moved.\n";
+        return kExitUsage;
+    }
+    if (read.state == JournalRead::State::None) {
+        std::cerr << "orlex-plotter-cli: there is no draw to resume: no draw journal of " << port << " in "
+                  << journalFolder().string() << ". Nothing was moved.\n";
+        return kExitUsage;
+    }
+    const DrawJournal& j = read.journal;
+    if (!j.originFromHome) {
+        std::cerr << "orlex-plotter-cli: the draw of " << j.plotPath
+                  << " began where the pen stood, not from home, so its origin cannot be found again and the rest "
+                     "cannot be drawn in its place. Draw it again with --home: long plots should always be "
+                     "drawn with --home. Nothing was moved.\n";
+        return kExitUsage;
+    }
+    if (options.plotFile.empty())
+        options.plotFile = j.plotPath;
+    options.fromPoint = j.resumePoint();
+    return std::nullopt;
+}
+
+std::optional<int> refuseChangedResume(const CliOptions& options, const DrawJournal& now)
+{
+    const JournalRead read = readJournal(journalFile(now.port));
+    if (read.state != JournalRead::State::Kept)
+        return kExitUsage; // gone or spoilt since takeResume: nothing to go on from
+    const std::vector<std::string> differences = journalDifferences(read.journal, now);
+    if (differences.empty())
+        return std::nullopt;
+    std::cerr << "orlex-plotter-cli: the draw of " << read.journal.plotPath
+              << " cannot be resumed: it is not the same draw any more:\n";
+    for (const std::string& difference : differences)
+        std::cerr << "  " << difference << "\n";
+    std::cerr << "Give the options the draw was made with, or discard the journal with: orlex-plotter-cli journal "
+                 "--discard"
+              << (options.simulate ? " --simulate" : "") << ". Nothing was moved.\n";
+    return kExitUsage;
+}
+
+std::optional<std::string> unhomedLongDrawNote(const CliOptions& options, const PlotTest& check)
+{
+    if (options.home || check.needsPenToZero())
+        return std::nullopt;
+    const std::optional<double> seconds = estimateAtClock(check, options.clockHz);
+    if (!seconds || *seconds <= kLongDrawSeconds)
+        return std::nullopt;
+    return "Note: this draw of about " + secondsText(*seconds)
+           + " starts where the pen stands, not from home: if it is cut off, it cannot be resumed in its place. "
+             "Draw long plots with --home.";
+}
+
+int runJournalCommand(const CliOptions& options)
+{
+    const CliSettings loaded = loadCliSettings(options.settingsFile);
+    if (!loaded.error.empty()) {
+        std::cerr << "orlex-plotter-cli: " << loaded.error << "\n";
+        return kExitUsage;
+    }
+    const std::string port = journalPortName(options, loaded.settings);
+    const std::filesystem::path file = journalFile(port);
+    const JournalRead read = readPortJournal(port);
+    if (read.state == JournalRead::State::Bad)
+        return kExitUsage;
+    if (read.state == JournalRead::State::None) {
+        if (options.json)
+            std::cout << "{\"journal\": null, \"port\": " << jsonText(port) << "}\n";
+        else
+            std::cout << "No draw journal of " << port << ": every draw on it ended normally or was discarded.\n";
+        return kExitOk;
+    }
+    const DrawJournal& j = read.journal;
+    if (options.discard) {
+        std::error_code error;
+        std::filesystem::remove(file, error);
+        if (error) {
+            std::cerr << "orlex-plotter-cli: cannot remove " << file.string() << " (" << error.message() << ").\n";
+            return kExitOutputFailed;
+        }
+        std::cout << "Discarded the journal of the draw of " << j.plotPath << ".\n";
+        return kExitOk;
+    }
+    if (options.json) {
+        std::cout << journalJson(j);
+        return kExitOk;
+    }
+    std::cout << stoppedText(j) << "\n"
+              << "Journal: " << file.string() << "\n";
+    if (j.originFromHome)
+        std::cout << "To draw the rest: orlex-plotter-cli draw --resume" << (options.simulate ? " --simulate" : "")
+                  << (j.zoom != 100 ? " --zoom " + std::to_string(j.zoom) : "")
+                  << (j.reading != "classic" ? " --hpgl " + j.reading : "") << (j.halfStep ? "" : " --full-step")
+                  << "\n";
+    else
+        std::cout << "It began where the pen stood, not from home: it cannot be resumed in its place.\n";
+    return kExitOk;
+}
+
+} // namespace orlex::cli
