@@ -68,7 +68,6 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     PlotPreparation preparation;
     preparation.reading = options.reading;
     preparation.fullOptions = machinePage(prepared.settings);
-    preparation.keepCopy = draw; // the draw draws what the test read
     preparation.hideCovered = options.hideCovered;
     if (options.hideCovered)
         preparation.timing = drawTiming(prepared.settings, options.clockHz);
@@ -83,7 +82,9 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     for (const std::string& note : prepared.plot.notes())
         std::cerr << options.plotFile << ": " << note << "\n";
 
-    prepared.check = runCheck(prepared.plot.path(), options.zoom, prepared.settings, halfStep, options.reading);
+    // A draw keeps the plot its check read and draws that; test and stat stream the file.
+    prepared.check =
+        testPrepared(prepared.plot, prepared.settings, CheckSetup{options.zoom, halfStep, options.reading, draw});
     const ReadResult& run = prepared.check.run;
     if (prepared.check.verdict == PlotTest::Verdict::Unreadable) {
         std::cerr << "orlex-plotter-cli: " << run.openError << "\n";
