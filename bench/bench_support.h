@@ -73,6 +73,16 @@ inline long peakRssKib()
     return -1;
 }
 
+// Resident memory of this process now, in KiB (VmRSS); -1 when unknown.
+inline long residentKib()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
 // Passes everything to the port behind it and counts the writes per register.
 class CountingPort : public Port {
 public:

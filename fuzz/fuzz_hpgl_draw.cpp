@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int16_t zoom = fuzz::zoomFor(size);
 
     // The check first: its counts must match what the draw sends to the port.
-    const PlotTest test = testPlot(file.path(), settings, {zoom, half});
+    const PlotTest test = testPlot(file.path(), settings, {zoom, half, PlotReading::Classic, true});
     ORLEX_FUZZ_CHECK(test.run.opened);
 
     VirtualPlotterConfig config;
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     BoundedObserver observer(port);
 
     // Where the carriage stands is the plot's origin: no "Pen to 0", whatever the extents.
-    const DrawReport draw = drawPlot({file.path(), {}, zoom, half, {}}, drive, nullptr, &observer);
+    const DrawReport draw = drawPlot({test.plot, {}, zoom, half, {}, test.run}, drive, nullptr, &observer);
 
     ORLEX_FUZZ_CHECK(draw.run.opened);
     // The drive never sends a pattern that makes a motor lose a step.

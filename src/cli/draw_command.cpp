@@ -73,10 +73,10 @@ PortRequest portRequestFor(const CliOptions& o, const MachineSettings& settings)
 
 class DrawSession {
 public:
-    DrawSession(const CliOptions& options, const MachineSettings& settings, const std::string& runFile,
-                const PlotTest& check, std::unique_ptr<PenPrompt> prompt, const DrawEnvironment& environment)
-        : options_(options), settings_(settings), runFile_(runFile), check_(check), prompt_(std::move(prompt)),
-          environment_(environment), opened_(environment.openPort(portRequestFor(options, settings))),
+    DrawSession(const CliOptions& options, const MachineSettings& settings, const PlotTest& check,
+                std::unique_ptr<PenPrompt> prompt, const DrawEnvironment& environment)
+        : options_(options), settings_(settings), check_(check), prompt_(std::move(prompt)), environment_(environment),
+          opened_(environment.openPort(portRequestFor(options, settings))),
           drive_(opened_.port(), settings, DriveHooks{[fullStep = options.fullStep] { return !fullStep; }})
     {
         drive_.alsoStopWhen(&interruptFlag()); // a signal stops the motion at its next status read
@@ -129,7 +129,6 @@ private:
 
     const CliOptions& options_;
     const MachineSettings& settings_;
-    const std::string& runFile_; // the prepared plot: the chosen file, or an SVG converted
     const PlotTest& check_;
     std::unique_ptr<PenPrompt> prompt_; // nullptr unless pens are asked for
     const DrawEnvironment& environment_;
@@ -261,7 +260,7 @@ int DrawSession::drawWhenReady()
     DrawMonitor monitor(drive_, check_, plan.firstPoint, std::move(hooks));
     drawBegan_ = true;
     monitor_.store(&monitor);
-    const DrawReport report = drawPlot(drawJobFor(runFile_, check_, plan), drive_, nullptr, &monitor);
+    const DrawReport report = drawPlot(drawJobFor(check_, plan), drive_, nullptr, &monitor);
     monitor_.store(nullptr);
     percentDone_ = monitor.progress().fraction() * 100;
     const double micros = nowMicros() - startMicros;
@@ -536,7 +535,7 @@ int runDrawCommand(const CliOptions& asked, const DrawEnvironment& given)
 
     // From here on a signal ends the run between steps and leaves the machine safe.
     const InterruptWatch interruptWatch;
-    DrawSession session(options, prepared.settings, prepared.plot.path(), check, std::move(prompt), environment);
+    DrawSession session(options, prepared.settings, check, std::move(prompt), environment);
     session.keepJournal(journal ? &*journal : nullptr);
     return session.run();
 }

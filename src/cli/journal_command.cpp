@@ -92,7 +92,8 @@ std::string journalPortName(const CliOptions& options, const MachineSettings& se
 Result<DrawJournal> journalForDraw(const CliOptions& options, const MachineSettings& settings, const PreparedPlot& plot,
                                    const PlotTest& check)
 {
-    // The bytes the check read, which the draw draws: the copy the preparation kept.
+    // The chosen file's bytes, hashed as the draw starts, moments after the check read
+    // them; the draw itself draws the plot the check kept in memory.
     const Result<FileDigest> digest = digestOfFile(plot.path());
     if (!digest)
         return digest.error();

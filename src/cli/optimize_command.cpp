@@ -12,6 +12,7 @@
 #include "cli/test_run.h"
 #include "common/number_text.h"
 #include "common/output_file.h"
+#include "plan/hpgl_writer.h"
 
 #include <cmath>
 #include <iostream>
@@ -67,13 +68,14 @@ int runOptimizeCommand(const CliOptions& options)
     const DrawTiming timing = drawTiming(prepared.settings, options.clockHz);
     const LineWorkRequest lineWork{
         LineWorkOptions{options.dedupeMm, options.mergeMm, options.simplifyMm, !options.noReverse}, &timing};
-    const Result<ReorderedHpgl> reordered =
-        reorderedHpgl(prepared.plot.path(), order, options.reading, machinePage(prepared.settings), lineWork);
-    if (!reordered) {
-        std::cerr << "orlex-plotter-cli: " << reordered.message() << " Nothing was written.\n";
+    const Result<ReorderedPlot> reordered =
+        reorderedPlot(prepared.plot, order, options.reading, machinePage(prepared.settings), lineWork);
+    const Result<std::string> hpgl = reordered ? writeHpgl(reordered->events) : Result<std::string>(reordered.error());
+    if (!hpgl) {
+        std::cerr << "orlex-plotter-cli: " << hpgl.message() << " Nothing was written.\n";
         return kExitUsage;
     }
-    if (const Result<void> written = writeOutputFile(options.outputFile, reordered->hpgl); !written) {
+    if (const Result<void> written = writeOutputFile(options.outputFile, *hpgl); !written) {
         std::cerr << "orlex-plotter-cli: cannot write " << options.outputFile << ": " << written.message()
                   << " Nothing was written.\n";
         return kExitUsage;

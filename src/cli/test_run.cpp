@@ -68,7 +68,6 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     PlotPreparation preparation;
     preparation.reading = options.reading;
     preparation.fullOptions = machinePage(prepared.settings);
-    preparation.keepCopy = draw;       // the draw draws what the test read
     preparation.census = Census::Skip; // the check's reading takes it
     preparation.hideCovered = options.hideCovered;
     if (options.hideCovered)
@@ -84,8 +83,11 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     for (const std::string& note : prepared.plot.notes())
         std::cerr << options.plotFile << ": " << note << "\n";
 
-    prepared.check = runCheck(prepared.plot.path(), options.zoom, prepared.settings, halfStep, options.reading,
-                              prepared.plot.converted() ? Census::Skip : Census::Take);
+    // A draw keeps the plot its check read and draws that; test and stat stream the file.
+    CheckSetup setup{options.zoom, halfStep, options.reading};
+    setup.census = prepared.plot.converted() ? Census::Skip : Census::Take;
+    setup.keepPlot = draw;
+    prepared.check = testPrepared(prepared.plot, prepared.settings, setup);
     const ReadResult& run = prepared.check.run;
     if (prepared.check.verdict == PlotTest::Verdict::Unreadable) {
         std::cerr << "orlex-plotter-cli: " << run.openError << "\n";

@@ -4,6 +4,7 @@
 
 #include "common/pen.h"
 #include "common/result.h"
+#include "hpgl/plot_reading.h"
 #include "hpgl/plot_sink.h"
 
 #include <optional>
@@ -66,6 +67,27 @@ private:
     std::string out_;
     bool penChosen_ = false;
     char list_ = 0; // 'U' or 'D' while a PU or PD list is open
+    std::optional<std::string> failure_;
+};
+
+// What reading the Initialised writer's text back with `reading` would hand on, without
+// the text: coordinates as `numbers` writes them, "SP1;" before a first point that no SP
+// precedes, pen numbers as that reading takes them. A plot converted or reordered in
+// memory thus draws what its written file would. False for a point the writer cannot write.
+class WrittenPlotSink : public PlotSink {
+public:
+    WrittenPlotSink(PlotSink& out, HpglNumbers numbers, PlotReading reading);
+    bool point(double x, double y, Pen pen) override;
+    void selectPen(char pen) override;
+    void selectPenNumber(int pen);
+    // Nothing, or why a point could not be written (the writer's own message).
+    Result<void> finish() const;
+
+private:
+    PlotSink& out_;
+    HpglNumbers numbers_;
+    PlotReading reading_;
+    bool penChosen_ = false;
     std::optional<std::string> failure_;
 };
 

@@ -2,6 +2,7 @@
 #include "hpgl/recorded_plot.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace orlex {
 
@@ -60,6 +61,24 @@ ReplayEnd RecordedPlot::replay(PlotSink& sink) const
     for (; change < penChanges_.size(); ++change)
         sink.selectPen(penChanges_[change].pen);
     return end;
+}
+
+void RecordedPlot::shrink()
+{
+    xy_.shrink_to_fit();
+    penDown_.shrink_to_fit();
+    exact_.shrink_to_fit();
+    penChanges_.shrink_to_fit();
+}
+
+bool RecordedPlot::ExactPoint::operator==(const ExactPoint& other) const
+{
+    return std::memcmp(this, &other, sizeof other) == 0;
+}
+
+bool RecordedPlot::operator==(const RecordedPlot& other) const
+{
+    return xy_ == other.xy_ && penDown_ == other.penDown_ && exact_ == other.exact_ && penChanges_ == other.penChanges_;
 }
 
 std::size_t RecordedPlot::bytes() const

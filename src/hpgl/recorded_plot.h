@@ -32,6 +32,10 @@ public:
     std::size_t penSelections() const { return penChanges_.size(); }
     // The memory the plot holds, for the benchmarks' figures.
     std::size_t bytes() const;
+    // Gives back what the vectors hold beyond the points, once the recording is done.
+    void shrink();
+    // The same points, pen states and pen selections, in the same order.
+    bool operator==(const RecordedPlot& other) const;
 
 private:
     // Whole coordinates within 32 bits (the usual plot) take 8 bytes a point. Any other
@@ -40,10 +44,13 @@ private:
     static constexpr std::int32_t kExact = INT32_MIN;
     struct ExactPoint {
         double x, y;
+        // Bit for bit, so that -0 and NaN compare as recorded.
+        bool operator==(const ExactPoint& other) const;
     };
     struct PenChange {
         std::uint64_t beforePoint; // the number of points read before the SP
         char pen;
+        bool operator==(const PenChange&) const = default;
     };
     std::vector<std::int32_t> xy_;
     std::vector<bool> penDown_;

@@ -27,9 +27,9 @@ OriginReport moveToPlotOrigin(Drive& drive, const PenToZeroNeed& need, std::int1
     return report;
 }
 
-DrawJob drawJobFor(const std::string& path, const PlotTest& check, DrawPlan plan)
+DrawJob drawJobFor(const PlotTest& check, DrawPlan plan)
 {
-    return DrawJob{path, check.penToZeroNeed(), check.zoom, check.halfStep, plan, check.reading};
+    return DrawJob{check.plot, check.penToZeroNeed(), check.zoom, check.halfStep, plan, check.run};
 }
 
 std::string DrawReport::message() const
@@ -59,6 +59,23 @@ public:
 private:
     const Drive& drive_;
 };
+
+// The recorded plot into the sinks. A replay to the end tells what the check's reading
+// told at the end of the file (beeps, the caption, skipped pairs, notes), as a draw that
+// read the file did; without a plot, the check's reading is the draw's (a file it could
+// not open ends the draw as unreadable).
+ReadResult replayChecked(const DrawJob& job, PlotSink& sinks)
+{
+    if (!job.plot)
+        return job.checked;
+    const ReplayEnd end = job.plot->replay(sinks);
+    ReadResult run;
+    if (!end.stopped)
+        run = job.checked;
+    run.points = end.points;
+    run.stopped = end.stopped;
+    return run;
+}
 
 DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, DrawPreview* preview, DrawObserver* observer)
 {
@@ -96,7 +113,7 @@ DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, DrawPreview* preview
     StopCheck stopCheck(drive);
     SinkFan sinks{preview, &carriage, observer, &stopCheck};
     try {
-        report.run = readPlot(job.path, sinks, job.reading, machinePage(drive.settings()));
+        report.run = replayChecked(job, sinks);
     } catch (const PortFault& fault) {
         // A pen command of an SP (the pen lifted for a pen change) failed: the reading
         // ended there, at the point the carriage had reached.

@@ -1,6 +1,6 @@
 // The draw run that both front ends use: "Pen to 0" when the plot has negative
-// coordinates, one reading into the preview, the carriage and the observer, and the pen
-// lifted however the run ends.
+// coordinates, the plot its check recorded replayed into the preview, the carriage and
+// the observer, and the pen lifted however the run ends.
 #pragma once
 
 #include "drive/drive.h"
@@ -9,6 +9,7 @@
 #include "run/plot_test.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace orlex {
@@ -60,13 +61,13 @@ struct DrawReport {
         Stopped,      // a stop request ended the run after a step
         OriginFailed, // "Pen to 0" did not reach the origin: nothing was drawn
         PointRefused, // a point cannot be reached in 16-bit steps
-        ReadFailed,   // the plot file could not be read (any more), or the full reading refused it
+        ReadFailed,   // the plot could not be read, or the full reading refused it
         PortFailed,   // a port call failed: the pen was lifted and the coils switched off, if the port let us
     };
     Outcome outcome = Outcome::Finished;
     bool movedToOrigin = false; // "Pen to 0" ran first
     OriginReport origin;
-    ReadResult run;               // the reading; empty when it did not start
+    ReadResult run; // the replay of the plot (its check's notes once it ran to the end); empty when it did not start
     std::uint64_t pointsDone = 0; // points the carriage carried out whole, those before the first included
     MoveResult refusal;           // PointRefused: why
     double refusedX = 0, refusedY = 0;
@@ -79,20 +80,20 @@ struct DrawReport {
     std::string message() const;
 };
 
-// What to draw and how: the zoom, step mode and reading are the ones the plot was
-// checked in, fixed for the whole draw (the reading also counts the points a plan from a
-// later point passes over).
+// What to draw and how: the plot as its check read it, and the zoom and step mode it was
+// checked in, fixed for the whole draw. The file is not read again: a file changed or
+// removed since the check does not change what is drawn.
 struct DrawJob {
-    std::string path;
-    PenToZeroNeed origin; // as checked, for "Pen to 0"
+    std::shared_ptr<const RecordedPlot> plot; // null: nothing is drawn, the check's reading is told
+    PenToZeroNeed origin;                     // as checked, for "Pen to 0"
     std::int16_t zoom = 100;
     bool halfStep = true;
     DrawPlan plan;
-    PlotReading reading = PlotReading::Classic;
+    ReadResult checked; // the check's reading: its beeps, caption and skipped pairs, told when the draw ends
 };
 
-// The draw of `path` as `check` checked it, from `plan`.
-DrawJob drawJobFor(const std::string& path, const PlotTest& check, DrawPlan plan = {});
+// The draw of the plot `check` recorded (CheckSetup::keepPlot), from `plan`.
+DrawJob drawJobFor(const PlotTest& check, DrawPlan plan = {});
 
 // Draws the plot from the carriage position, after "Pen to 0" when the checked extents
 // are negative (or the plan asks for it), from the plan's first point on; the preview,

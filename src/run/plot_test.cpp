@@ -94,7 +94,13 @@ std::vector<std::string> PlotTest::warnings() const
     return messages;
 }
 
-PlotTest testPlot(const std::string& path, const MachineSettings& settings, CheckSetup setup, PlotSink* preview)
+namespace {
+
+// The check of what `read` hands to the sinks; `labelsOnly` tells, for a reading that
+// found no point, whether the full reading would draw labels.
+template <typename Read, typename LabelsOnly>
+PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, PlotSink* preview, Read read,
+                      LabelsOnly labelsOnly)
 {
     PlotTest test;
     test.zoom = setup.zoom;
@@ -107,7 +113,7 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
     StepCountSink steps({settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom);
     StatisticsSink statistics;
     SinkFan sinks{preview, &extents, &steps, &statistics};
-    test.run = readPlot(path, sinks, setup.reading, machinePage(settings), setup.census);
+    test.run = read(sinks);
     if (!test.run.opened) {
         test.verdict = PlotTest::Verdict::Unreadable;
         return test;
@@ -118,7 +124,7 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
     }
     test.notAPlot = test.run.points == 0;
     if (test.notAPlot && setup.reading == PlotReading::Classic)
-        test.labelsOnly = drawsOnlyLabels(path, machinePage(settings));
+        test.labelsOnly = labelsOnly();
     test.box = extents.box();
     test.steps = steps.counts();
     test.statistics = statistics.result();
@@ -135,6 +141,41 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
         test.verdict = PlotTest::Verdict::TooBig;
     else if (test.stepRangeMessage = stepRangeProblem(test, settings); !test.stepRangeMessage.empty())
         test.verdict = PlotTest::Verdict::BeyondSteps;
+    return test;
+}
+
+} // namespace
+
+PlotTest testPlot(const std::string& path, const MachineSettings& settings, CheckSetup setup, PlotSink* preview)
+{
+    std::shared_ptr<RecordedPlot> recorded = setup.keepPlot ? std::make_shared<RecordedPlot>() : nullptr;
+    PlotTest test = checkReading(
+        settings, setup, preview,
+        [&](SinkFan& sinks) {
+            SinkFan all{&sinks, recorded.get()};
+            return readPlot(path, all, setup.reading, machinePage(settings), setup.census);
+        },
+        [&] { return drawsOnlyLabels(path, machinePage(settings)); });
+    if (recorded && test.run.opened && test.run.refusal.empty()) {
+        recorded->shrink();
+        test.plot = std::move(recorded);
+    }
+    return test;
+}
+
+PlotTest testPlot(std::shared_ptr<const RecordedPlot> plot, const MachineSettings& settings, CheckSetup setup,
+                  PlotSink* preview)
+{
+    PlotTest test = checkReading(
+        settings, setup, preview,
+        [&](SinkFan& sinks) {
+            ReadResult run;
+            if (plot)
+                run.points = plot->replay(sinks).points;
+            return run;
+        },
+        [] { return false; });
+    test.plot = std::move(plot);
     return test;
 }
 

@@ -6,10 +6,12 @@
 #include "drive/pen_to_zero.h"
 #include "hpgl/plot_extents.h"
 #include "hpgl/plot_reading.h"
+#include "hpgl/recorded_plot.h"
 #include "plan/draw_time.h"
 #include "plan/plot_statistics.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +40,9 @@ struct PlotTest {
     Verdict verdict = Verdict::Fits;
     std::string stepRangeMessage; // BeyondSteps: the axis and its limit in mm
     PlotStatistics statistics;    // points, strokes, lengths and pen lifts
+    // The plot as the check read it, kept when a draw or a preview is to follow
+    // (CheckSetup::keepPlot): what they replay, so that the file is not read again.
+    std::shared_ptr<const RecordedPlot> plot;
     // The reading found no point in the file: it is not a plot file and there is nothing to
     // draw. The verdict and extents stay the classic ones (an empty plot at the origin that
     // fits), so each front end decides what to show; the tool refuses such a file.
@@ -74,12 +79,18 @@ struct CheckSetup {
     bool halfStep = true;
     PlotReading reading = PlotReading::Classic;
     Census census = Census::Skip; // the classic reading's census, into run.ignoredByClassic
+    bool keepPlot = false; // record the plot into PlotTest::plot; test and stat stream without it
 };
 
 // Reads `path` once, measures the extents and applies the fit rule; every point also
 // goes to `preview` when given. A file in which the reading finds no point is marked
 // notAPlot. Nothing moves. The full reading's page is the machine's travel.
 PlotTest testPlot(const std::string& path, const MachineSettings& settings, CheckSetup setup,
+                  PlotSink* preview = nullptr);
+
+// The same check of a plot already in memory (a converted or reordered one): it is
+// replayed, and kept as the check's plot.
+PlotTest testPlot(std::shared_ptr<const RecordedPlot> plot, const MachineSettings& settings, CheckSetup setup,
                   PlotSink* preview = nullptr);
 
 // Why a file in which the reading found no point cannot be drawn: "\"NAME\" is not a plot

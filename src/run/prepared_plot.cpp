@@ -1,8 +1,7 @@
-// Preparing the chosen file for a run: SVG conversion and the shorter pen-up order,
-// written to files that have no name.
+// Preparing the chosen file for a run: SVG conversion and the shorter pen-up order, both
+// handed over in memory.
 #include "run/prepared_plot.h"
 
-#include "common/write_all.h"
 #include "hpgl/binary_data.h"
 #include "hpgl/classic_reader.h"
 #include "hpgl/full/full_reader.h"
@@ -10,135 +9,108 @@
 #include "plan/plot_reader.h"
 #include "plan/strokes.h"
 #include "run/covered_drawing.h"
-#include "run/plot_test.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <utility>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace orlex {
 
-UnnamedFile::UnnamedFile(UnnamedFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-
-UnnamedFile& UnnamedFile::operator=(UnnamedFile&& other) noexcept
-{
-    if (this != &other) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-}
-
-UnnamedFile::~UnnamedFile()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
 namespace {
 
-Result<int> newUnnamedFile()
+// Hands the drawing's strokes to `sink` as drawingHpgl writes them: SP n whenever the
+// pen changes, a pen-up point at the start of each stroke.
+template <typename Sink>
+void strokesInto(const SvgDrawing& drawing, Sink& sink)
 {
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    std::string name = ((error ? std::filesystem::path("/tmp") : folder) / "orlex-plotter-XXXXXX.plt").string();
-    const int fd = ::mkostemps(name.data(), 4, O_CLOEXEC);
-    if (fd < 0)
-        return failure("Cannot create a temporary file for the prepared plot: " + std::string(std::strerror(errno))
-                       + ".");
-    ::unlink(name.c_str()); // from here on nothing is left behind, however the process ends
-    return fd;
-}
-
-} // namespace
-
-Result<UnnamedFile> UnnamedFile::copyOf(const std::string& path)
-{
-    if (const Result<void> readable = checkPlotReadable(path); !readable)
-        return readable.error();
-    const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return failure("Cannot open \"" + path + "\": " + std::strerror(errno) + ".");
-    Result<int> fd = newUnnamedFile();
-    if (!fd) {
-        ::close(in);
-        return fd.error();
-    }
-    UnnamedFile file;
-    file.fd_ = *fd;
-    std::string block(1 << 16, '\0');
-    for (;;) {
-        const ssize_t got = ::read(in, block.data(), block.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            const int error = errno;
-            ::close(in);
-            return failure("Cannot read \"" + path + "\": " + std::strerror(error) + ".");
-        }
-        if (got == 0)
-            break;
-        if (!writeAll(file.fd_, std::string_view(block.data(), static_cast<std::size_t>(got)))) {
-            const int error = errno;
-            ::close(in);
-            return failure("Cannot copy the plot to a temporary file: " + std::string(std::strerror(error)) + ".");
-        }
-    }
-    ::close(in);
-    return file;
-}
-
-Result<UnnamedFile> UnnamedFile::write(const std::string& bytes)
-{
-    Result<int> fd = newUnnamedFile();
-    if (!fd)
-        return fd.error();
-    UnnamedFile file;
-    file.fd_ = *fd;
-    if (!writeAll(file.fd_, bytes))
-        return failure("Cannot write the prepared plot to a temporary file: " + std::string(std::strerror(errno))
-                       + ".");
-    return file;
-}
-
-std::string UnnamedFile::path() const
-{
-    return fd_ < 0 ? std::string() : "/proc/self/fd/" + std::to_string(fd_);
-}
-
-Result<std::string> drawingHpgl(const SvgDrawing& drawing)
-{
-    HpglWriter writer(HpglNumbers::WholeUnits);
     int pen = 0;
     for (const PlotStroke& stroke : drawing.strokes) {
         if (stroke.points.empty())
             continue;
         if (stroke.pen != pen) {
             pen = stroke.pen;
-            writer.selectPenNumber(pen);
+            sink.selectPenNumber(pen);
         }
         for (std::size_t i = 0; i < stroke.points.size(); ++i)
-            if (!writer.point(stroke.points[i].first, stroke.points[i].second, i == 0 ? Pen::Up : Pen::Down))
-                return writer.finish();
+            if (!sink.point(stroke.points[i].first, stroke.points[i].second, i == 0 ? Pen::Up : Pen::Down))
+                return;
     }
+}
+
+// The drawing as its HPGL reads back with `reading`, in memory.
+Result<std::shared_ptr<const RecordedPlot>> recordDrawing(const SvgDrawing& drawing, PlotReading reading)
+{
+    auto recorded = std::make_shared<RecordedPlot>();
+    WrittenPlotSink written(*recorded, HpglNumbers::WholeUnits, reading);
+    strokesInto(drawing, written);
+    if (const Result<void> finished = written.finish(); !finished)
+        return finished.error();
+    recorded->shrink();
+    return std::shared_ptr<const RecordedPlot>(std::move(recorded));
+}
+
+// The events as their HPGL reads back with `reading`, in memory.
+Result<std::shared_ptr<const RecordedPlot>> recordEvents(const PlotEvents& events, PlotReading reading)
+{
+    auto recorded = std::make_shared<RecordedPlot>();
+    WrittenPlotSink written(*recorded, HpglNumbers::Exact, reading);
+    for (const PlotEvent& event : events) {
+        if (const SelectPen* sp = std::get_if<SelectPen>(&event))
+            written.selectPen(sp->pen);
+        else if (const PlotPoint& p = std::get<PlotPoint>(event);
+                 !written.point(p.x, p.y, p.penDown ? Pen::Down : Pen::Up))
+            break;
+    }
+    if (const Result<void> finished = written.finish(); !finished)
+        return finished.error();
+    recorded->shrink();
+    return std::shared_ptr<const RecordedPlot>(std::move(recorded));
+}
+
+// Collects a recorded plot's events, as a reading of its file would.
+class EventsOf : public PlotSink {
+public:
+    explicit EventsOf(PlotEvents& events) : events_(events) {}
+    bool point(double x, double y, Pen pen) override
+    {
+        events_.emplace_back(PlotPoint{x, y, pen == Pen::Down});
+        return true;
+    }
+    void selectPen(char pen) override { events_.emplace_back(SelectPen{pen}); }
+
+private:
+    PlotEvents& events_;
+};
+
+Result<ReadPlot> plotEvents(const PreparedPlot& plot, PlotReading reading, const FullHpglOptions& fullOptions,
+                            const WorkSignals* work)
+{
+    if (!plot.recorded())
+        return readPlotEvents(plot.path(), reading, fullOptions, work);
+    ReadPlot read;
+    EventsOf events(read.events);
+    plot.recorded()->replay(events);
+    return read;
+}
+
+} // namespace
+
+Result<std::string> drawingHpgl(const SvgDrawing& drawing)
+{
+    HpglWriter writer(HpglNumbers::WholeUnits);
+    strokesInto(drawing, writer);
     return writer.finish();
 }
 
-Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order, PlotReading reading,
+Result<ReorderedPlot> reorderedPlot(const PreparedPlot& prepared, const ReorderOptions& order, PlotReading reading,
                                     const FullHpglOptions& fullOptions, const LineWorkRequest& lineWork)
 {
-    Result<ReadPlot> read = readPlotEvents(plotFile, reading, fullOptions, order.work);
+    Result<ReadPlot> read = plotEvents(prepared, reading, fullOptions, order.work);
     if (!read)
         return read.error();
     const TravelChange unchanged{computeStatistics(read->events), {}};
+    const std::string& file = prepared.path();
     if (unchanged.before.points == 0)
-        return failure(
-            notAPlotMessage(plotFile, reading == PlotReading::Classic && drawsOnlyLabels(plotFile, fullOptions)));
+        return failure(notAPlotMessage(file, !prepared.recorded() && reading == PlotReading::Classic
+                                                 && drawsOnlyLabels(file, fullOptions)));
     if (order.work)
         order.work->enter(WorkSignals::Stage::Ordering);
     std::vector<StrokeGroup> groups = splitStrokes(read->events);
@@ -152,29 +124,16 @@ Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOp
         return failure("cancelled", Error::Kind::Cancelled);
     if (order.work)
         order.work->enter(WorkSignals::Stage::Writing);
-    const PlotEvents events = strokeEvents(plot.groups);
-    Result<std::string> hpgl = writeHpgl(events);
-    if (!hpgl)
-        return hpgl.error();
-    return ReorderedHpgl{std::move(*hpgl), TravelChange{unchanged.before, computeStatistics(events)},
-                         std::move(read->notes), std::move(steps)};
+    PlotEvents events = strokeEvents(plot.groups);
+    const TravelChange travel{unchanged.before, computeStatistics(events)};
+    return ReorderedPlot{std::move(events), travel, std::move(read->notes), std::move(steps)};
 }
 
 Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& svg, const PlotPreparation& preparation)
 {
     PreparedPlot prepared;
     prepared.path_ = chosen;
-    const bool svgDrawing = !chosen.empty() && svg.isSvgFile(chosen);
-    if (preparation.keepCopy && !svgDrawing && checkPlotReadable(chosen)) {
-        // One reading of the file's bytes for the whole run: the census, the test, a
-        // reordering and the draw all read this copy.
-        Result<UnnamedFile> copy = UnnamedFile::copyOf(chosen);
-        if (!copy)
-            return copy.error();
-        prepared.file_ = std::move(*copy);
-        prepared.path_ = prepared.file_.path();
-    }
-    if (svgDrawing) {
+    if (!chosen.empty() && svg.isSvgFile(chosen)) {
         if (preparation.work)
             preparation.work->enter(WorkSignals::Stage::Converting);
         SvgImportOptions options = preparation.svg;
@@ -189,28 +148,25 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
                 return failure(chosen + ": " + hidden.message());
             prepared.lineWork_.push_back(*hidden);
         }
-        const Result<std::string> hpgl = drawingHpgl(*drawing);
-        if (!hpgl)
-            return hpgl.error();
-        Result<UnnamedFile> file = UnnamedFile::write(*hpgl);
-        if (!file)
-            return file.error();
-        prepared.file_ = std::move(*file);
-        prepared.path_ = prepared.file_.path();
+        Result<std::shared_ptr<const RecordedPlot>> recorded = recordDrawing(*drawing, preparation.reading);
+        if (!recorded)
+            return recorded.error();
+        prepared.recorded_ = std::move(*recorded);
         prepared.converted_ = true;
         prepared.notes_ = std::move(drawing->notes);
         if (cancelled(preparation.work))
             return failure("cancelled", Error::Kind::Cancelled);
     } else if (!chosen.empty()) {
         // Noise is no plot in either reading, and its census would name commands it has not.
-        if (const std::optional<BinaryData> binary = findBinaryData(prepared.path_))
+        if (const std::optional<BinaryData> binary = findBinaryData(chosen))
             return failure(binaryDataMessage(chosen, *binary));
         if (preparation.reading == PlotReading::Classic && preparation.census == Census::Take)
-            prepared.ignoredByClassic_ = findCommandsClassicIgnores(prepared.path_);
+            prepared.ignoredByClassic_ = findCommandsClassicIgnores(chosen);
         if (preparation.hideCovered)
             prepared.notes_.push_back("lines under fills are hidden in SVG drawings only; a plot file has no fills");
     }
-    if ((!preparation.shorterTravel && !preparation.lineWork.any()) || !checkPlotReadable(prepared.path_))
+    if ((!preparation.shorterTravel && !preparation.lineWork.any())
+        || (!prepared.recorded_ && !checkPlotReadable(chosen)))
         return prepared;
 
     if (preparation.work)
@@ -219,17 +175,16 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
     order.work = preparation.work;
     const LineWorkRequest lineWork{preparation.lineWork, preparation.timing ? &*preparation.timing : nullptr,
                                    preparation.shorterTravel};
-    Result<ReorderedHpgl> reordered =
-        reorderedHpgl(prepared.path_, order, preparation.reading, preparation.fullOptions, lineWork);
+    Result<ReorderedPlot> reordered =
+        reorderedPlot(prepared, order, preparation.reading, preparation.fullOptions, lineWork);
     if (!reordered && reordered.error().kind == Error::Kind::Cancelled)
         return reordered.error();
     if (!reordered)
         return prepared; // the test run reports what is wrong with the file
-    Result<UnnamedFile> file = UnnamedFile::write(reordered->hpgl);
-    if (!file)
-        return file.error();
-    prepared.file_ = std::move(*file);
-    prepared.path_ = prepared.file_.path();
+    Result<std::shared_ptr<const RecordedPlot>> recorded = recordEvents(reordered->events, preparation.reading);
+    if (!recorded)
+        return prepared; // a point without plain decimals: the plot keeps its own order
+    prepared.recorded_ = std::move(*recorded);
     if (preparation.shorterTravel)
         prepared.travel_ = reordered->travel;
     for (LineStepChange& step : reordered->lineWork)
@@ -237,6 +192,13 @@ Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& s
     for (std::string& note : reordered->notes)
         prepared.notes_.push_back(std::move(note));
     return prepared;
+}
+
+PlotTest testPrepared(const PreparedPlot& plot, const MachineSettings& settings, CheckSetup setup, PlotSink* preview)
+{
+    if (plot.recorded())
+        return testPlot(plot.recorded(), settings, setup, preview);
+    return testPlot(plot.path(), settings, setup, preview);
 }
 
 } // namespace orlex

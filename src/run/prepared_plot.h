@@ -1,16 +1,19 @@
-// The HPGL file a run reads, made from the file the operator chose: a plot file as it is,
-// an SVG drawing converted to plotter units, and, when asked, the strokes in a shorter
-// pen-up order. Both front ends prepare the chosen file this way before a test run and
-// hand the prepared path to the test and draw runs.
+// The plot a run checks and draws, made from the file the operator chose: a plot file as
+// it is (its check reads it), or, in memory, an SVG drawing converted to plotter units
+// and, when asked, the strokes in a shorter pen-up order. Both front ends prepare the
+// chosen file this way and check the prepared plot with testPrepared.
 #pragma once
 
 #include "common/result.h"
 #include "hpgl/plot_reading.h"
+#include "hpgl/recorded_plot.h"
 #include "import/svg_importer.h"
 #include "plan/line_work.h"
 #include "plan/plot_statistics.h"
 #include "plan/stroke_order.h"
+#include "run/plot_test.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,9 +30,6 @@ struct PlotPreparation {
     PlotReading reading = PlotReading::Classic;
     FullHpglOptions fullOptions; // the full reading's page (machinePage) and limits
     WorkSignals* work = nullptr; // progress out, cancel in (then the result is kind Cancelled)
-    // Read a plot file once into a file of the run's own, so that a draw draws what its
-    // test read even when the file changes on disk meanwhile (a draw; not test or stat).
-    bool keepCopy = false;
     // The classic reading's census of a plot file here, or (Skip) by the test's reading.
     Census census = Census::Take;
 };
@@ -40,34 +40,12 @@ struct TravelChange {
     PlotStatistics after;
 };
 
-// A file with no name: written, then unlinked at once and kept open, so that it is gone
-// however the process ends. It is read again through /proc/self/fd/N.
-class UnnamedFile {
-public:
-    UnnamedFile() = default;
-    UnnamedFile(UnnamedFile&& other) noexcept;
-    UnnamedFile& operator=(UnnamedFile&& other) noexcept;
-    UnnamedFile(const UnnamedFile&) = delete;
-    UnnamedFile& operator=(const UnnamedFile&) = delete;
-    ~UnnamedFile();
-
-    // A new file in the temporary folder holding `bytes`.
-    static Result<UnnamedFile> write(const std::string& bytes);
-    // A new file in the temporary folder holding what `path` holds now. Fails with the
-    // reason when `path` cannot be read as a plot file.
-    static Result<UnnamedFile> copyOf(const std::string& path);
-    // The path that opens it again while this object lives.
-    std::string path() const;
-
-private:
-    int fd_ = -1;
-};
-
 class PreparedPlot {
 public:
-    // The file to hand to the test and draw runs: the chosen file itself, or the
-    // prepared one while this object lives.
+    // The chosen file.
     const std::string& path() const { return path_; }
+    // The converted or reordered plot; null when the chosen plot file is read as it is.
+    const std::shared_ptr<const RecordedPlot>& recorded() const { return recorded_; }
     bool converted() const { return converted_; }                             // the chosen file was an SVG
     const std::optional<TravelChange>& travel() const { return travel_; }     // set when reordered
     const std::vector<LineStepChange>& lineWork() const { return lineWork_; } // the steps taken, in order
@@ -86,7 +64,7 @@ private:
     std::vector<LineStepChange> lineWork_;
     std::vector<std::string> notes_;
     ClassicIgnoredCommands ignoredByClassic_;
-    UnnamedFile file_;
+    std::shared_ptr<const RecordedPlot> recorded_;
 };
 
 // Prepares `chosen` for a run, an SVG drawing through `svg`. An SVG that cannot be
@@ -95,16 +73,20 @@ private:
 // on as it is: the test run reports it as for any plot.
 Result<PreparedPlot> preparePlot(const std::string& chosen, const SvgImporter& svg, const PlotPreparation& preparation);
 
+// The check of the prepared plot: the chosen file read once, or the plot in memory replayed.
+PlotTest testPrepared(const PreparedPlot& plot, const MachineSettings& settings, CheckSetup setup,
+                      PlotSink* preview = nullptr);
+
 // The drawing's strokes as HPGL in whole plotter units, SP n whenever the pen changes:
 // what "convert" writes and what a run of an SVG drawing reads.
 Result<std::string> drawingHpgl(const SvgDrawing& drawing);
 
-// The plot's strokes in the planner's order as plain absolute HPGL, with the travel
-// before and after and the full reading's notes; the line work of `lineWork` comes
-// first, and with `reorderStrokes` false the strokes keep their order otherwise. Fails
-// when the file cannot be read, holds no point, or the full reading refuses it.
-struct ReorderedHpgl {
-    std::string hpgl;
+// The plot's strokes in the planner's order, with the travel before and after and the
+// full reading's notes; the line work of `lineWork` comes first, and with
+// `reorderStrokes` false the strokes keep their order otherwise. Fails when the plot
+// cannot be read, holds no point, or the full reading refuses it.
+struct ReorderedPlot {
+    PlotEvents events;
     TravelChange travel;
     std::vector<std::string> notes;
     std::vector<LineStepChange> lineWork;
@@ -114,7 +96,7 @@ struct LineWorkRequest {
     const DrawTiming* timing = nullptr;
     bool reorderStrokes = true;
 };
-Result<ReorderedHpgl> reorderedHpgl(const std::string& plotFile, const ReorderOptions& order,
+Result<ReorderedPlot> reorderedPlot(const PreparedPlot& plot, const ReorderOptions& order,
                                     PlotReading reading = PlotReading::Classic, const FullHpglOptions& fullOptions = {},
                                     const LineWorkRequest& lineWork = {});
 

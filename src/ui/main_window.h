@@ -9,7 +9,6 @@
 #include "preview/preview.h"
 #include "run/background_preparation.h"
 #include "run/draw_monitor.h"
-#include "run/file_stamp.h"
 #include "run/plot_draw.h"
 #include "run/plot_test.h"
 #include "run/prepared_plot.h"
@@ -186,7 +185,7 @@ private:
     void onLiveViewTick();                         // during a draw: new preview ink, the progress text
     void drainInk();                               // the draw's new preview ink into the preview
     void startPreviewPen();                        // the preview pen at the plot's origin
-    void showWholePlot(const PlotBox& box);        // View > "Whole plot in the preview"
+    void showWholePlot(const PlotTest& test);      // View > "Whole plot in the preview"
     void buildViewMenu();                          // View: the options of the preview and the views
     void showCarriagePosition();                   // the status bar's readout, when the position is known
     void redrawTestedPlot();                       // the last tested plot in the preview again
@@ -206,6 +205,14 @@ private:
     std::vector<InkItem> ink_; // drained from the draw, drawn into the preview
     QElapsedTimer sinceProgressText_;
 
+    // The plot a test read; two tests read the same plot when they read the same points.
+    struct TestedPlot {
+        std::shared_ptr<const RecordedPlot> plot;
+        bool operator==(const TestedPlot& other) const
+        {
+            return plot == other.plot || (plot && other.plot && *plot == *other.plot);
+        }
+    };
     // What a successful test checked; Draw is enabled only while all of it still holds.
     struct DrawableCheck {
         std::string path;
@@ -216,12 +223,11 @@ private:
         PlotReading reading = PlotReading::Classic; // Options > "Full HP-GL"
         bool strokeText = true;                     // Options > "Text in a single-stroke font": an SVG's text drawn
         double stepLengthX = 0, stepLengthY = 0, limitX = 0, limitY = 0; // Lstepx, Lstepy, Maxx, Maxy
-        std::optional<FileStamp> stamp;                                  // the file as it was tested
+        TestedPlot tested;                                               // what Draw draws
         bool operator==(const DrawableCheck&) const = default;
     };
     DrawableCheck currentCheckKey() const;
     void forgetCheck();                 // Draw off until the next successful test
-    bool plotStillAsChecked();          // the file is as the test read it, or a message says why not
     void runDraw(const DrawPlan& plan); // Draw and Resume
     void showDrawEnd(const DrawReport& report, const DrawMonitor& monitor);
     void updateDrawButton();  // Draw on when a test still holds and nothing runs
@@ -267,7 +273,6 @@ private:
     std::shared_ptr<BackgroundCheck> backgroundCheck_;
     void finishTestAndShow(const std::shared_ptr<BackgroundCheck>& checked = nullptr);
     std::optional<std::string> positionRefusal(const DrawPlan& plan) const; // a plain Draw's fit from where it starts
-    const std::string& runFile() const;                                     // what the last test read and Draw draws
     void onShorterTravelToggled(bool on);
     void onFullHpglToggled(bool on);
     void buildLineWorkOptions();   // Options > "Line work"

@@ -211,14 +211,14 @@ bool MainWindow::prepareRunFile()
     preparation.svg.text = strokeTextAction->isChecked() ? SvgText::Stroke : SvgText::Skip;
     preparation.reading = plotReading();
     preparation.fullOptions = machinePage(settings_);
-    preparation.keepCopy = true; // Draw draws what the test read
     if (!preparationTakesWork(plotFile_, linkedSvgImporter(), preparation))
         return acceptPrepared(preparePlot(plotFile_, linkedSvgImporter(), preparation));
     // The check follows on the same thread, drawing its preview into an image of its own
     // (with the whole plot to be fitted into the preview, that waits for the plot's box).
-    auto check = std::make_shared<BackgroundCheck>(BackgroundCheck{
-        previewCanvas->blankCopy(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading()},
-        preview().penUpColour, std::nullopt, 0, 0});
+    auto check = std::make_shared<BackgroundCheck>(
+        BackgroundCheck{previewCanvas->blankCopy(), settings_,
+                        CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading(), Census::Skip, true},
+                        preview().penUpColour, std::nullopt, 0, 0});
     const bool drawPreview = !wholePlotAction->isChecked();
     backgroundCheck_ = check;
     preparation_.start(plotFile_, linkedSvgImporter(), preparation, [check, drawPreview](const PreparedPlot& plot) {
@@ -226,7 +226,7 @@ bool MainWindow::prepareRunFile()
         preview.zoom = check->setup.zoom;
         preview.penUpColour = check->penUpColour;
         PreviewSink sink(&preview);
-        check->test = testPlot(plot.path(), check->settings, check->setup, drawPreview ? &sink : nullptr);
+        check->test = testPrepared(plot, check->settings, check->setup, drawPreview ? &sink : nullptr);
         check->lastX = preview.lastX;
         check->lastY = preview.lastY;
     });
@@ -304,11 +304,6 @@ void MainWindow::showInputNotes(const QString& notes)
 {
     inputLabel->setText(notes);
     inputLabel->setVisible(!notes.isEmpty());
-}
-
-const std::string& MainWindow::runFile() const
-{
-    return preparedPlot_ ? preparedPlot_->path() : plotFile_;
 }
 
 } // namespace orlex::ui

@@ -69,10 +69,13 @@ void MainWindow::resumePositionLost(const QString& why)
 
 QString MainWindow::resumeProblem() const
 {
-    if (!drawableCheck_ || !(*drawableCheck_ == stoppedDraw_->check))
+    DrawableCheck sameSetup = drawableCheck_.value_or(DrawableCheck{});
+    sameSetup.tested = stoppedDraw_->check.tested;
+    if (!drawableCheck_ || !(sameSetup == stoppedDraw_->check))
         return QStringLiteral("Resume needs the file, zoom, step type and settings of the stopped draw, "
                               "checked with \"Test and Show\".");
-    if (stampOf(stoppedDraw_->check.path) != stoppedDraw_->check.stamp)
+    // A new test of a file that changed since the draw stopped read another plot.
+    if (!(drawableCheck_->tested == stoppedDraw_->check.tested))
         return QStringLiteral("The plot file has changed since the draw stopped.");
     if (!stoppedDraw_->positionLost.isEmpty() && !stoppedDraw_->originIsPenToZero)
         return QStringLiteral("Resume is not possible: since the draw stopped, %1, and this plot's origin is "

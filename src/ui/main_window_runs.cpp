@@ -110,12 +110,14 @@ void MainWindow::startPreviewPen()
 
 // The plot drawn again into the preview, scaled and shifted so that its box (the origin
 // included) shows whole; the draw that follows keeps the same fit.
-void MainWindow::showWholePlot(const PlotBox& box)
+void MainWindow::showWholePlot(const PlotTest& test)
 {
+    const PlotBox& box = test.box;
     preview().fit = preview().fitFor(box.minX, box.minY, box.maxX, box.maxY);
     startPreviewPen();
     PreviewSink previewSink(&preview());
-    readPlot(runFile(), previewSink, plotReading(), machinePage(settings_));
+    if (test.plot)
+        test.plot->replay(previewSink);
 }
 
 // The last test no longer speaks for what Draw would draw: Draw waits for a new one.
@@ -167,17 +169,18 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
     // take (the window changed size meanwhile) is made again here.
     const bool wholePlot = wholePlotAction->isChecked();
     const bool checkedBeside = checked && checked->test && (wholePlot || previewCanvas->takeOver(checked->canvas));
-    const PlotTest test =
-        checkedBeside
-            ? *checked->test
-            : testPlot(runFile(), settings_, CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading()},
-                       wholePlot ? nullptr : &previewSink);
+    // The test keeps the plot it read: the preview redrawn and Draw replay it.
+    const CheckSetup setup{preview().zoom, halfStepOption->isChecked(), plotReading(), true};
+    PlotSink* const sink = wholePlot ? nullptr : &previewSink;
+    const PlotTest test = checkedBeside   ? *checked->test
+                          : preparedPlot_ ? testPrepared(*preparedPlot_, settings_, setup, sink)
+                                          : testPlot(plotFile_, settings_, setup, sink);
     if (checkedBeside) {
         preview().lastX = checked->lastX;
         preview().lastY = checked->lastY;
     }
     if (wholePlot && test.verdict != PlotTest::Verdict::Unreadable && test.verdict != PlotTest::Verdict::Refused)
-        showWholePlot(test.box);
+        showWholePlot(test);
     if (test.verdict == PlotTest::Verdict::Unreadable || test.verdict == PlotTest::Verdict::Refused) {
         // Nothing was measured: nothing of the last test stays, and Draw stays off.
         forgetTestResults();
@@ -207,7 +210,7 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
     // No file chosen: four zeros that fit, but nothing to draw.
     if (test.fits() && drive().state.connected && !plotFile_.empty()) {
         DrawableCheck key = currentCheckKey();
-        key.stamp = stampOf(key.path);
+        key.tested = {test.plot};
         drawableCheck_ = key;
     }
     lastCheck = test;
@@ -263,7 +266,7 @@ void MainWindow::runDraw(const DrawPlan& plan)
 {
     // Only what a test checked is drawn: the buttons are disabled otherwise, and this also
     // guards calls from code.
-    if (!controller_->idle() || !drawableCheck_ || !lastCheck || !plotStillAsChecked())
+    if (!controller_->idle() || !drawableCheck_ || !lastCheck)
         return;
     if (const std::optional<std::string> refusal = positionRefusal(plan)) {
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
@@ -271,7 +274,8 @@ void MainWindow::runDraw(const DrawPlan& plan)
         return;
     }
     stoppedDraw_.reset();
-    const DrawJob job = drawJobFor(runFile(), *lastCheck, plan);
+    // The plot the test read: a file changed or removed since is not read again.
+    const DrawJob job = drawJobFor(*lastCheck, plan);
     if (!controller_->startDraw(job, *lastCheck, pauseAtPenChangeAction->isChecked()))
         return;
     // The lamp shows the motors steadily on.
@@ -322,23 +326,6 @@ void MainWindow::onDrawEnded(const DrawReport& report)
         feedback_->updateQuestion(QStringLiteral("The drawing has ended. Quit?"), QStringLiteral("Quit"));
     statusTimer->start();
     emit plotterMoved();
-}
-
-// A file that is gone or changed since the test must not move the carriage, not even for
-// "Pen to 0": Draw then says why and waits for a new test.
-bool MainWindow::plotStillAsChecked()
-{
-    QString problem;
-    if (const Result<void> readable = checkPlotReadable(plotFile_); !plotFile_.empty() && !readable)
-        problem = QString::fromStdString(readable.message() + " Nothing was moved.");
-    else if (drawableCheck_->stamp != stampOf(drawableCheck_->path))
-        problem = QStringLiteral("The plot file has changed since it was tested. "
-                                 "Press \"Test and Show\" again before drawing.");
-    if (problem.isEmpty())
-        return true;
-    forgetCheck();
-    feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"), problem);
-    return false;
 }
 
 // The status bar and, where the operator must know, a message: how the draw ended.

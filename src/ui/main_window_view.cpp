@@ -42,13 +42,14 @@ void MainWindow::redrawTestedPlot()
 {
     preview().clear();
     if (wholePlotAction->isChecked()) {
-        showWholePlot(lastCheck->box);
+        showWholePlot(*lastCheck);
         return;
     }
     preview().fit.reset();
     startPreviewPen();
     PreviewSink previewSink(&preview());
-    readPlot(runFile(), previewSink, plotReading(), machinePage(settings_));
+    if (lastCheck->plot)
+        lastCheck->plot->replay(previewSink);
 }
 
 void MainWindow::setVirtualPlotterView(QWidget* view)

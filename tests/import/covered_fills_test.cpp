@@ -2,6 +2,7 @@
 // fills over a line), and golden strokes of a drawing with several.
 #include "import/svg_import.h"
 #include "import_test_support.h"
+#include "plan/hpgl_writer.h"
 #include "run/covered_drawing.h"
 #include "run/prepared_plot.h"
 
@@ -88,7 +89,10 @@ TEST(HideCovered, GoldenStrokesOfADrawing)
     ASSERT_TRUE(prepared) << prepared.message();
     ASSERT_EQ(prepared->lineWork().size(), 1u);
     EXPECT_EQ(prepared->lineWork()[0].count, 2u);
-    EXPECT_EQ(readText(prepared->path()),
+    ASSERT_TRUE(prepared->recorded());
+    HpglWriter written(HpglNumbers::WholeUnits); // the conversion in memory, as "convert" writes it
+    prepared->recorded()->replay(written);
+    EXPECT_EQ(written.finish().value(),
               "IN;\nSP1;\nPU0,2000;PD1200,2000;\nPU2800,2000;PD4000,2000;\n"
               "PU1200,2800;PD2800,2800,2800,1200,1200,1200,1200,2800;\n"
               "PU2400,2000;PD2394,1928,2375,1860,2345,1798,2306,1742,2258,1694,2202,1655,2140,1625,2072,1606,2000,"

@@ -173,7 +173,8 @@ protected:
         Drive drive(**port, settings, DriveHooks{[] { return true; }});
         const std::string plot = std::string(std::getenv("ORLEX_TEST_DATA")) + "/../../examples/star.plt";
         drive.state.connected = drive.checkPresence();
-        const DrawReport report = drawPlot(drawJobFor(plot, testPlot(plot, settings, {})), drive);
+        const DrawReport report =
+            drawPlot(drawJobFor(testPlot(plot, settings, {100, true, PlotReading::Classic, true})), drive);
         drive.makeSafe();
         return report;
     }

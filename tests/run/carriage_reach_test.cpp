@@ -167,7 +167,7 @@ TEST_P(NothingBehindHome, AfterPenToZero)
     };
     DrawPlan plan;
     plan.origin = DrawPlan::Origin::PenToZero;
-    const DrawReport report = drawPlot(drawJobFor(plot, check, plan), rig.drive, nullptr, &arm);
+    const DrawReport report = drawPlot(drawJobFor(check, plan), rig.drive, nullptr, &arm);
     ASSERT_EQ(report.outcome, DrawReport::Outcome::Finished) << report.message();
     const StepPair homed = homedCarriageMm(rig.settings, halfStep);
     EXPECT_GE(lowestX, homed.x - 1e-9);

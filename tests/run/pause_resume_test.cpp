@@ -100,7 +100,7 @@ TEST(Pause, HoldsWithThePenUpAndGoesOnWithoutStrayInk)
         if (w.reg == Register::Data && ++coilBytes % 150 == 0 && ++pauses)
             drive.requestPause(); // several times, in strokes and in travel
     };
-    const DrawReport report = drawPlot({rig.file(kPlot), {}, 100, true, {}}, drive);
+    const DrawReport report = drawPlot({rig.check(rig.file(kPlot)).plot, {}, 100, true, {}, {}}, drive);
     ASSERT_EQ(report.outcome, DrawReport::Outcome::Finished);
     operatorThread.request_stop();
     operatorThread.join();
@@ -126,7 +126,7 @@ TEST(Pause, StopWhilePausedEndsTheRunWithThePenUp)
         if (w.reg == Register::Data && ++coilBytes == 60)
             drive.requestPause();
     };
-    const DrawReport report = drawPlot({rig.file(kPlot), {}, 100, true, {}}, drive);
+    const DrawReport report = drawPlot({rig.check(rig.file(kPlot)).plot, {}, 100, true, {}, {}}, drive);
     EXPECT_EQ(report.outcome, DrawReport::Outcome::Stopped);
     EXPECT_GE(report.stoppedAtPoint, 2u);
     EXPECT_FALSE(rig.plotter.penDown());

@@ -86,7 +86,7 @@ TEST_F(Preparation, RunsOnItsThreadAndIsCancelledWhenAsked)
     ASSERT_TRUE(prepared.ok());
     ASSERT_TRUE(prepared->travel());
     EXPECT_LT(prepared->travel()->after.penUpMillimetres, prepared->travel()->before.penUpMillimetres);
-    const PlotExtents ordered = rig.check(prepared->path()).extents, filed = rig.check(plot).extents;
+    const PlotExtents ordered = testPrepared(*prepared, rig.settings, {}).extents, filed = rig.check(plot).extents;
     EXPECT_EQ(std::tie(ordered.minXmm, ordered.minYmm, ordered.maxXmm, ordered.maxYmm),
               std::tie(filed.minXmm, filed.minYmm, filed.maxXmm, filed.maxYmm));
 

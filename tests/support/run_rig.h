@@ -85,13 +85,18 @@ struct RunRig {
         return path;
     }
 
-    // The check and the draw at the preview's zoom and the rig's step mode.
-    PlotTest check(const std::string& path) { return testPlot(path, settings, {preview.zoom, halfStep}); }
+    // The check (keeping the plot) and the draw of it at the preview's zoom and step mode.
+    PlotTest check(const std::string& path)
+    {
+        return testPlot(path, settings, {preview.zoom, halfStep, PlotReading::Classic, true});
+    }
     DrawReport draw(const std::string& path, PlotExtents extents = {}, DrawPlan plan = {},
                     DrawObserver* observer = nullptr)
     {
         PreviewSink sink(&preview);
-        return drawPlot({path, {extents.minXmm, extents.minYmm}, preview.zoom, halfStep, plan}, drive, &sink, observer);
+        const PlotTest checked = check(path);
+        return drawPlot({checked.plot, {extents.minXmm, extents.minYmm}, preview.zoom, halfStep, plan, checked.run},
+                        drive, &sink, observer);
     }
 
     std::vector<std::string> files;

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -132,6 +133,7 @@ private slots:
     void lineWorkOptionIsOffByDefaultAndRemembered();
     void lineWorkIsReportedAndDrawn_data();
     void lineWorkIsReportedAndDrawn();
+    void untickedDrawSendsTheRecordedCoilBytes_data();
     void untickedDrawSendsTheRecordedCoilBytes();
     void tickedDrawsTheSameLinesWithLessTravel_data();
     void tickedDrawsTheSameLinesWithLessTravel();
@@ -256,14 +258,32 @@ void TestPlotInputs::lineWorkIsReportedAndDrawn()
     QVERIFY2(std::fabs(inked - inkedMm) <= 1, qPrintable(QString::number(inked)));
 }
 
+// Draw draws the plot Test and Show read: a file rewritten or removed in between is not
+// read again, and the coil bytes stay those of the tested star.
+void TestPlotInputs::untickedDrawSendsTheRecordedCoilBytes_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("as tested") << "";
+    QTest::newRow("rewritten after the test") << "rewritten";
+    QTest::newRow("removed after the test") << "removed";
+}
+
 void TestPlotInputs::untickedDrawSendsTheRecordedCoilBytes()
 {
+    QFETCH(QString, change);
     WindowRig rig;
     MainWindow& w = rig.openWindow();
-    w.openPlotFile(QString::fromStdString((testData().parent_path().parent_path() / "examples" / "star.plt").string()));
-    const DrawnPlot drawn = testAndDraw(rig, w);
-    QVERIFY(!drawn.paper.empty());
-    QVERIFY(drawn.inputText.isEmpty());
+    const QString plot =
+        rig.writeFile("star.plt", readBytes(testData().parent_path().parent_path() / "examples" / "star.plt"));
+    w.openPlotFile(plot);
+    controls(w).testAndShowButton->click();
+    if (change == QLatin1String("rewritten"))
+        rig.writeFile("star.plt", "PU0,0;PD40000,0;PU;");
+    else if (change == QLatin1String("removed"))
+        QVERIFY(QFile::remove(plot));
+    controls(w).drawButton->click();
+    QVERIFY(rig.waitUntilIdle());
+    QVERIFY(rig.feedback.messages.empty());
     QCOMPARE(rig.writesTo(Register::Data), goldenStarCoils());
 }
 
