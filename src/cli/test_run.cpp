@@ -17,7 +17,7 @@ namespace orlex::cli {
 PlotTest runCheck(const std::string& plotFile, std::int16_t zoom, const MachineSettings& settings, bool halfStep,
                   PlotReading reading, Census census)
 {
-    return testPlot(plotFile, settings, CheckSetup{zoom, halfStep, reading, census});
+    return testPlot(plotFile, settings, CheckSetup{zoom, halfStep, reading, false, census});
 }
 
 namespace {

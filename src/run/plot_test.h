@@ -78,8 +78,8 @@ struct CheckSetup {
     std::int16_t zoom = 100;
     bool halfStep = true;
     PlotReading reading = PlotReading::Classic;
+    bool keepPlot = false;        // record the plot into PlotTest::plot; test and stat stream without it
     Census census = Census::Skip; // the classic reading's census, into run.ignoredByClassic
-    bool keepPlot = false; // record the plot into PlotTest::plot; test and stat stream without it
 };
 
 // Reads `path` once, measures the extents and applies the fit rule; every point also

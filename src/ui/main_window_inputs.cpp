@@ -217,7 +217,7 @@ bool MainWindow::prepareRunFile()
     // (with the whole plot to be fitted into the preview, that waits for the plot's box).
     auto check = std::make_shared<BackgroundCheck>(
         BackgroundCheck{previewCanvas->blankCopy(), settings_,
-                        CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading(), Census::Skip, true},
+                        CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading(), true},
                         preview().penUpColour, std::nullopt, 0, 0});
     const bool drawPreview = !wholePlotAction->isChecked();
     backgroundCheck_ = check;
