@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 
 #include <array>
+#include <atomic>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,9 +17,18 @@ namespace {
 
 std::array<int, 2> g_pipe{-1, -1};
 
+// The first ending signal, taken by whichever thread's handler got there first: only
+// that one goes into the pipe, so the program's exit status is the first signal's even
+// when two arrive on different threads at once.
+std::atomic<int> g_firstEnding{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
 extern "C" void recordSignal(int signal)
 {
     // Only async-signal-safe calls.
+    int none = 0;
+    if (signal != kTerminalStopSignal && !g_firstEnding.compare_exchange_strong(none, signal))
+        return; // the program is ending already and ignores later ones
     const unsigned char number = static_cast<unsigned char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &number, 1);
 }

@@ -12,15 +12,6 @@ namespace {
 constexpr int kClassicEndingSignals[] = {SIGHUP,    SIGINT,  SIGQUIT,   SIGUSR1, SIGUSR2, SIGALRM, SIGTERM,
                                          SIGSTKFLT, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR};
 
-void setAction(int signal, void (*handler)(int), int flags)
-{
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = flags;
-    sigaction(signal, &action, nullptr);
-}
-
 // Every ending signal and SIGTSTP, without allocating (the handler may call this).
 template <class Fn>
 void forEachHandledSignal(Fn fn)
@@ -30,6 +21,19 @@ void forEachHandledSignal(Fn fn)
     for (int s = SIGRTMIN; s <= SIGRTMAX; ++s)
         fn(s);
     fn(SIGTSTP);
+}
+
+// While a handler runs, the other handled signals wait: a second signal must not
+// interrupt the first one's handler on the same thread before it has recorded the first.
+void setAction(int signal, void (*handler)(int), int flags)
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    if (handler != SIG_DFL && handler != SIG_IGN)
+        forEachHandledSignal([&action](int s) { sigaddset(&action.sa_mask, s); });
+    action.sa_flags = flags;
+    sigaction(signal, &action, nullptr);
 }
 
 } // namespace
