@@ -90,7 +90,7 @@ int convertPlot(const CliOptions& options)
                   + "\" lies beyond any plotter's coordinates.";
         status = kExitTooBig;
     } else if (read.points == 0) {
-        refused = "\"" + options.plotFile + "\" has no plot points: it is not an HPGL plot file.";
+        refused = notAPlotMessage(options.plotFile, false);
     }
     if (!refused.empty()) {
         std::cerr << "orlex-plotter-cli: " << refused << " Nothing was written.\n";

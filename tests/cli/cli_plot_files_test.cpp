@@ -163,7 +163,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "cannot write none/out.plt"},
         RefusalCase{"OptimizeOverAFolder", {"optimize", "plot.plt", "-o", "."}, 2, "cannot write ."},
         RefusalCase{"ConvertOverItself", {"convert", "small.svg", "-o", "small.svg"}, 2, "input file itself"},
-        RefusalCase{"ConvertNotAPlot", {"convert", "empty.plt", "-o", "out.plt"}, 2, "no plot points"},
+        RefusalCase{"ConvertNotAPlot",
+                    {"convert", "empty.plt", "-o", "out.plt"},
+                    2,
+                    "is not a plot file: the reading found no point"},
         RefusalCase{"ConvertBadFit", {"convert", "small.svg", "-o", "out.plt", "--fit", "0x10"}, 2, "--fit"},
         RefusalCase{"ConvertBadRotation", {"convert", "small.svg", "-o", "out.plt", "--rotate", "45"}, 2, "--rotate"},
         RefusalCase{
