@@ -324,7 +324,7 @@ Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, dou
     const double cpu0 = cpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
     for (const Point& p : points)
-        drive.lineTo(p.x, p.y, Pen::Down, 100);
+        drive.lineTo(pointSteps(p.x, p.y, drive.scaleAt(100)), Pen::Down);
     const auto t1 = std::chrono::steady_clock::now();
     if (cpu)
         *cpu = cpuSeconds() - cpu0;

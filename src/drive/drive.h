@@ -118,10 +118,16 @@ public:
     // One step of one motor, written to the port at once: no wait (the jog buttons).
     void jog(char axis, int direction);
 
-    // Pen write, four-cycle wait, then a straight line to (x, y) plotter units.
-    // A target that cannot be converted to 16-bit steps is refused before anything is
-    // written to the port.
-    MoveResult lineTo(double x, double y, Pen pen, std::int16_t zoom);
+    // Pen write, four-cycle wait, then a straight line to the target's steps. The drive
+    // sees steps only: the job converts its plot's points once (pointSteps, at the scale it
+    // fixed when it started). A refused target is refused before anything is written to
+    // the port, so a refused pen-down point leaves no dab of ink.
+    MoveResult lineTo(const StepTarget& target, Pen pen);
+    // The scale of a job that starts now at `zoom`: the step lengths and the step mode.
+    PlotScale scaleAt(std::int16_t zoom) const
+    {
+        return {settings_.stepLengthX, settings_.stepLengthY, halfStep(), zoom};
+    }
 
     // Presence test: up to 100000 status reads; sets connected. True when the clock toggled.
     bool checkPresence();
@@ -135,9 +141,9 @@ public:
     HomeResult home();
 
     // "Pen to 0" after a successful homing: positionX = positionY = 0, then a pen-up move by
-    // penToZeroSteps (|minXmm| mm right and |minYmm| mm up, or as far as the plot's lowest
-    // steps when those lie further) in the current step mode.
-    MoveResult moveToOrigin(const PenToZeroNeed& need, std::int16_t zoom);
+    // `target` steps, as penToZeroSteps works them out (|minXmm| mm right and |minYmm| mm
+    // up, or as far as the plot's lowest steps when those lie further).
+    MoveResult moveToOrigin(const StepPair& target);
 
     // Commands from another thread, looked at before every status read. A stop ends a
     // running line or homing after the current step, or a wait for a halted clock at once.

@@ -135,7 +135,7 @@ HomeResult Drive::home()
     return HomeResult{};
 }
 
-MoveResult Drive::moveToOrigin(const PenToZeroNeed& need, std::int16_t zoom)
+MoveResult Drive::moveToOrigin(const StepPair& target)
 {
     state.positionX = 0;
     state.positionY = 0;
@@ -144,13 +144,11 @@ MoveResult Drive::moveToOrigin(const PenToZeroNeed& need, std::int16_t zoom)
         stopped.stopped = true;
         return stopped;
     }
-    const bool half = halfStep();
-    const StepPair target = penToZeroSteps(need, settings_, half, zoom);
     for (const auto& [axis, steps, length] :
          {std::tuple{'X', target.x, settings_.stepLengthX}, std::tuple{'Y', target.y, settings_.stepLengthY}}) {
         MoveResult refused;
         // A step length not above 0 is refused in the words of every other move.
-        if (const StepConversion usable = unitsToSteps(0, length, half, zoom, axis);
+        if (const StepConversion usable = unitsToSteps(0, length, halfStep(), 100, axis);
             usable.refusal != MoveRefusal::None) {
             refused.refusal = usable.refusal;
             refused.reason = usable.reason;

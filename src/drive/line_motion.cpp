@@ -14,28 +14,19 @@ int directionOf(long difference)
 
 } // namespace
 
-MoveResult Drive::lineTo(double x, double y, Pen pen, std::int16_t zoom)
+MoveResult Drive::lineTo(const StepTarget& target, Pen pen)
 {
     MoveResult result;
     if (stopRequested()) { // the run is ending: not even the pen moves
         result.stopped = true;
         return result;
     }
-
-    // The mode is read once for the conversion; stepX/stepY read it again per step.
-    // A target that cannot be reached is refused before the pen is touched, so a refused
-    // pen-down point leaves no dab of ink.
-    const bool half = halfStep();
-    const StepConversion targetX = unitsToSteps(x, settings_.stepLengthX, half, zoom, 'X');
-    const StepConversion targetY = unitsToSteps(y, settings_.stepLengthY, half, zoom, 'Y');
-    for (const StepConversion* target : {&targetX, &targetY}) {
-        if (target->refusal != MoveRefusal::None) {
-            result.refusal = target->refusal;
-            result.reason = target->reason;
-            return result; // nothing is written
-        }
+    if (!target.ok()) {
+        result.refusal = target.refusal;
+        result.reason = target.reason;
+        return result; // nothing is written
     }
-    return stepTo(targetX.steps, targetY.steps, pen);
+    return stepTo(target.x, target.y, pen);
 }
 
 MoveResult Drive::stepTo(std::int16_t x, std::int16_t y, Pen pen)

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace orlex {
 
@@ -48,6 +49,22 @@ StepConversion unitsToSteps(double units, double stepLength, bool halfStep, std:
     StepConversion c;
     c.steps = static_cast<std::int16_t>(rounded);
     return c;
+}
+
+StepTarget pointSteps(double x, double y, const PlotScale& scale)
+{
+    StepTarget target;
+    for (const auto& [axis, units, length, steps] :
+         {std::tuple{'X', x, scale.stepLengthX, &target.x}, std::tuple{'Y', y, scale.stepLengthY, &target.y}}) {
+        StepConversion converted = unitsToSteps(units, length, scale.halfStep, scale.zoom, axis);
+        if (converted.refusal != MoveRefusal::None) {
+            target.refusal = converted.refusal;
+            target.reason = std::move(converted.reason);
+            return target;
+        }
+        *steps = converted.steps;
+    }
+    return target;
 }
 
 } // namespace orlex

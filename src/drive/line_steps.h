@@ -27,6 +27,28 @@ struct StepConversion {
 // coordinate that is NaN or infinite, a step count outside -32768..32767.
 StepConversion unitsToSteps(double units, double stepLength, bool halfStep, std::int16_t zoom, char axis = 0);
 
+// How a job's plot points become motor steps, fixed once when the job starts: the step
+// lengths (Lstepx, Lstepy), the step mode and the zoom the plot was checked at.
+struct PlotScale {
+    double stepLengthX = 1;
+    double stepLengthY = 1;
+    bool halfStep = true;
+    std::int16_t zoom = 100;
+};
+
+// A plot point as the whole steps of both axes, or why it cannot be reached (the X axis
+// is looked at first).
+struct StepTarget {
+    std::int16_t x = 0;
+    std::int16_t y = 0;
+    MoveRefusal refusal = MoveRefusal::None;
+    std::string reason;
+    bool ok() const { return refusal == MoveRefusal::None; }
+};
+
+// unitsToSteps on both axes of (x, y).
+StepTarget pointSteps(double x, double y, const PlotScale& scale);
+
 // The two quotients of the conversion that depend only on the settings: the length of a
 // step in mm (stepLength / 200 in half-step mode, / 100 in full step) and zoom / 100.
 struct StepScale {

@@ -5,10 +5,10 @@
 
 namespace orlex {
 
-DrawSink::DrawSink(Drive& drive, std::int16_t zoom, std::uint64_t firstPoint,
+DrawSink::DrawSink(Drive& drive, const PlotScale& scale, std::uint64_t firstPoint,
                    std::function<void(std::uint64_t)> pointsSkipped)
-    : drive_(drive), zoom_(zoom), firstPoint_(firstPoint), pointsSkipped_(std::move(pointsSkipped)),
-      skipped_({drive.settings().stepLengthX, drive.settings().stepLengthY}, drive.halfStep(), zoom)
+    : drive_(drive), scale_(scale), firstPoint_(firstPoint), pointsSkipped_(std::move(pointsSkipped)),
+      skipped_({scale.stepLengthX, scale.stepLengthY}, scale.halfStep, scale.zoom)
 {}
 
 bool DrawSink::point(double x, double y, Pen pen)
@@ -36,7 +36,7 @@ bool DrawSink::point(double x, double y, Pen pen)
 bool DrawSink::move(double x, double y, Pen pen)
 {
     try {
-        const MoveResult moved = drive_.lineTo(x, y, pen, zoom_);
+        const MoveResult moved = drive_.lineTo(pointSteps(x, y, scale_), pen);
         if (moved.refusal != MoveRefusal::None) {
             refusal = moved;
             refusedX = x;

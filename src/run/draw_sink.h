@@ -1,4 +1,5 @@
-// The draw's sink: points become lines of the carriage, at the zoom the draw was checked at.
+// The draw's sink: points become lines of the carriage, at the scale the draw fixed when it
+// began (the zoom it was checked at, the step mode of the job).
 #pragma once
 
 #include "drive/drive.h"
@@ -15,7 +16,7 @@ class DrawSink : public PlotSink {
 public:
     // Points before `firstPoint` (1-based) are only counted; `pointsSkipped` is then told
     // the step periods they would have sent, once, before the first point drawn.
-    DrawSink(Drive& drive, std::int16_t zoom, std::uint64_t firstPoint,
+    DrawSink(Drive& drive, const PlotScale& scale, std::uint64_t firstPoint,
              std::function<void(std::uint64_t stepPeriods)> pointsSkipped);
 
     // Carries out one point: the pen command, then the line. A draw from a later point
@@ -35,7 +36,7 @@ private:
     bool move(double x, double y, Pen pen);
 
     Drive& drive_;
-    const std::int16_t zoom_;
+    const PlotScale scale_;
     const std::uint64_t firstPoint_;
     std::function<void(std::uint64_t)> pointsSkipped_;
     StepCountSink skipped_; // what the points before the first would have sent

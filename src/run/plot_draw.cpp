@@ -23,7 +23,7 @@ OriginReport moveToPlotOrigin(Drive& drive, const PenToZeroNeed& need, std::int1
     OriginReport report;
     report.home = drive.home();
     if (report.home.ok())
-        report.move = drive.moveToOrigin(need, zoom);
+        report.move = drive.moveToOrigin(penToZeroSteps(need, drive.settings(), drive.halfStep(), zoom));
     return report;
 }
 
@@ -106,7 +106,8 @@ DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, DrawPreview* preview
     if (observer != nullptr)
         observer->drawingStarts();
 
-    DrawSink carriage(drive, job.zoom, plan.firstPoint, [observer](std::uint64_t periods) {
+    // The scale is fixed here, once: the drive sees steps.
+    DrawSink carriage(drive, drive.scaleAt(job.zoom), plan.firstPoint, [observer](std::uint64_t periods) {
         if (observer != nullptr)
             observer->pointsSkipped(periods);
     });

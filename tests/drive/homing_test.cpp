@@ -154,7 +154,7 @@ TEST(HomingOnPlotter, PenToZeroMovesAlongXOnlyWithThePenUp)
     PlotterRig p(30, 30);
     ASSERT_TRUE(p.d.home().ok());
     const long homedY = p.plotter.yHalfSteps();
-    const MoveResult result = p.d.moveToOrigin({-12, 0}, 100);
+    const MoveResult result = p.d.moveToOrigin(penToZeroSteps({-12, 0}, p.d.settings(), p.d.halfStep(), 100));
     ASSERT_TRUE(result.ok()) << result.reason;
     // Four back-off half steps (1 mm) and then 12 mm.
     EXPECT_DOUBLE_EQ(p.plotter.xMillimetres(), 1 + 12);
@@ -169,7 +169,7 @@ TEST(HomingOnPlotter, PenToZeroCancelsTheZoom)
 {
     PlotterRig p(30, 30);
     ASSERT_TRUE(p.d.home().ok());
-    ASSERT_TRUE(p.d.moveToOrigin({-12, -5}, 250).ok());
+    ASSERT_TRUE(p.d.moveToOrigin(penToZeroSteps({-12, -5}, p.d.settings(), p.d.halfStep(), 250)).ok());
     EXPECT_DOUBLE_EQ(p.plotter.xMillimetres(), 1 + 12);
     EXPECT_DOUBLE_EQ(p.plotter.yMillimetres(), 1 + 5);
 }

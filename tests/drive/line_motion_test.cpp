@@ -76,7 +76,7 @@ TEST_P(LineBytes, WritesThePenThenTheExpectedCoilBytes)
 {
     const LineCase& c = GetParam();
     LineRig r;
-    const MoveResult result = r.d.lineTo(c.x, c.y, Pen::Down, 100);
+    const MoveResult result = r.d.lineTo(pointSteps(c.x, c.y, r.d.scaleAt(100)), Pen::Down);
     ASSERT_TRUE(result.ok()) << result.reason;
     EXPECT_EQ(r.port.controlWrites(), (std::vector<std::uint8_t>{0}));
     EXPECT_EQ(r.port.writes.front(), (PortWrite{Register::Control, 0})); // the pen leaves first
@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, LineBytes,
 TEST(LineTo, FourByThreeAsLiteralBytes)
 {
     LineRig r;
-    r.d.lineTo(40, 30, Pen::Up, 100);
+    r.d.lineTo(pointSteps(40, 30, r.d.scaleAt(100)), Pen::Up);
     // X 3, 2, 6, 4 with Y 144, 144, 128, 192.
     EXPECT_EQ(r.port.dataWrites(), (std::vector<std::uint8_t>{147, 146, 134, 196}));
     EXPECT_EQ(r.port.controlWrites(), (std::vector<std::uint8_t>{1}));
@@ -116,7 +116,7 @@ TEST(LineTo, MoveToTheCurrentPositionWritesThePenAndWaitsOnly)
     LineRig r;
     r.d.state.directionX = 1;
     r.d.state.directionY = -1;
-    const MoveResult result = r.d.lineTo(0, 0, Pen::Up, 100);
+    const MoveResult result = r.d.lineTo(pointSteps(0, 0, r.d.scaleAt(100)), Pen::Up);
     EXPECT_TRUE(result.ok());
     EXPECT_EQ(r.port.writes, (std::vector<PortWrite>{{Register::Control, 1}}));
     EXPECT_EQ(r.port.statusReads, 8); // four cycles
@@ -127,10 +127,10 @@ TEST(LineTo, MoveToTheCurrentPositionWritesThePenAndWaitsOnly)
 TEST(LineTo, HalfStepTakesTwiceTheStepsOfFullStep)
 {
     LineRig half;
-    half.d.lineTo(400, 200, Pen::Down, 100);
+    half.d.lineTo(pointSteps(400, 200, half.d.scaleAt(100)), Pen::Down);
     LineRig full;
     full.rig.half = false;
-    full.d.lineTo(400, 200, Pen::Down, 100);
+    full.d.lineTo(pointSteps(400, 200, full.d.scaleAt(100)), Pen::Down);
     EXPECT_EQ(half.port.dataWrites().size(), 40u);
     EXPECT_EQ(full.port.dataWrites().size(), 20u);
     Walker w;
@@ -143,7 +143,7 @@ TEST(LineTo, Zoom200WithStepLength10FullStepGives200XSteps)
     LineRig r;
     r.rig.settings.stepLengthX = 10;
     r.rig.half = false;
-    r.d.lineTo(400, 0, Pen::Up, 200);
+    r.d.lineTo(pointSteps(400, 0, r.d.scaleAt(200)), Pen::Up);
     Walker w;
     w.half = false;
     EXPECT_EQ(r.port.dataWrites(), w.bytes(repeat("X", 200)));
@@ -153,9 +153,9 @@ TEST(LineTo, Zoom200WithStepLength10FullStepGives200XSteps)
 TEST(LineTo, TargetLeftOfThePositionStepsLeft)
 {
     LineRig r;
-    r.d.lineTo(50, 0, Pen::Up, 100);
+    r.d.lineTo(pointSteps(50, 0, r.d.scaleAt(100)), Pen::Up);
     r.port.writes.clear();
-    r.d.lineTo(20, 0, Pen::Up, 100);
+    r.d.lineTo(pointSteps(20, 0, r.d.scaleAt(100)), Pen::Up);
     EXPECT_EQ(r.d.state.directionX, -1);
     EXPECT_EQ(r.d.state.directionY, 0);
     EXPECT_EQ(r.d.state.positionX, 2);
@@ -167,9 +167,9 @@ TEST(LineTo, TheStepModeOfTheMoveConvertsTheTarget)
 {
     LineRig r;
     r.rig.half = false;
-    r.d.lineTo(100, 0, Pen::Up, 100); // 5 full steps
+    r.d.lineTo(pointSteps(100, 0, r.d.scaleAt(100)), Pen::Up); // 5 full steps
     r.rig.half = true;
-    r.d.lineTo(100, 0, Pen::Up, 100); // the same target is 10 half steps: 5 more
+    r.d.lineTo(pointSteps(100, 0, r.d.scaleAt(100)), Pen::Up); // the same target is 10 half steps: 5 more
     EXPECT_EQ(r.d.state.positionX, 10);
     EXPECT_EQ(r.port.dataWrites().size(), 10u);
 }
@@ -178,7 +178,7 @@ TEST(LineTo, TheWidestMoveIs65535Steps)
 {
     LineRig r;
     r.d.state.positionX = 32767;
-    const MoveResult result = r.d.lineTo(-327680, 0, Pen::Up, 100);
+    const MoveResult result = r.d.lineTo(pointSteps(-327680, 0, r.d.scaleAt(100)), Pen::Up);
     EXPECT_TRUE(result.ok()) << result.reason;
     EXPECT_EQ(r.port.dataWrites().size(), 65535u);
     EXPECT_EQ(r.d.state.positionX, -32768);
@@ -202,7 +202,7 @@ TEST_P(RefusedMove, MovesNothingAndSaysWhy)
     r.rig.settings.stepLengthY = c.lstepy;
     r.d.state.positionX = 3;
     r.d.state.directionX = 1;
-    const MoveResult result = r.d.lineTo(c.x, c.y, Pen::Down, 100);
+    const MoveResult result = r.d.lineTo(pointSteps(c.x, c.y, r.d.scaleAt(100)), Pen::Down);
     EXPECT_FALSE(result.ok());
     EXPECT_FALSE(result.stopped);
     EXPECT_EQ(result.refusal, c.refusal);
@@ -235,7 +235,7 @@ TEST(LineTo, StopRequestEndsTheMoveAfterTheCurrentStep)
         if (w.reg == Register::Data && ++dataWrites == 3)
             r.d.requestStop();
     };
-    const MoveResult result = r.d.lineTo(100, 50, Pen::Down, 100);
+    const MoveResult result = r.d.lineTo(pointSteps(100, 50, r.d.scaleAt(100)), Pen::Down);
     EXPECT_TRUE(result.stopped);
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.refusal, MoveRefusal::None);

@@ -46,7 +46,7 @@ TEST_P(LongLineOnPlotter, EndsExactlyAtTheTargetWithoutLosingAStep)
     energise(d);
     const double startX = plotter.xMillimetres(), startY = plotter.yMillimetres();
 
-    const MoveResult result = d.lineTo(c.x, c.y, Pen::Down, 100);
+    const MoveResult result = d.lineTo(pointSteps(c.x, c.y, d.scaleAt(100)), Pen::Down);
     ASSERT_TRUE(result.ok()) << result.reason;
 
     const double dxMm = c.x * 0.025, dyMm = c.y * 0.025;
@@ -89,9 +89,9 @@ TEST(PlotterMotion, ThereAndBackReturnsToTheStart)
     Drive& d = *rig.drive;
     energise(d);
     const long x0 = plotter.xHalfSteps(), y0 = plotter.yHalfSteps();
-    d.lineTo(1234, 567, Pen::Up, 100);
-    d.lineTo(-890, 4321, Pen::Up, 150);
-    d.lineTo(0, 0, Pen::Up, 100);
+    d.lineTo(pointSteps(1234, 567, d.scaleAt(100)), Pen::Up);
+    d.lineTo(pointSteps(-890, 4321, d.scaleAt(150)), Pen::Up);
+    d.lineTo(pointSteps(0, 0, d.scaleAt(100)), Pen::Up);
     EXPECT_EQ(plotter.xHalfSteps(), x0);
     EXPECT_EQ(plotter.yHalfSteps(), y0);
     EXPECT_EQ(plotter.counters().lostStepsX + plotter.counters().lostStepsY, 0);

@@ -67,7 +67,8 @@ TEST_P(StopAndResume, AfterTheCarriageMovedHomesFirst)
 
     rig.port.onWrite = {};
     rig.drive.clearStop();
-    ASSERT_TRUE(rig.drive.lineTo(3000, 2500, Pen::Up, 100).ok()); // the operator jogs away
+    ASSERT_TRUE(
+        rig.drive.lineTo(pointSteps(3000, 2500, rig.drive.scaleAt(100)), Pen::Up).ok()); // the operator jogs away
     const DrawReport rest = rig.draw(path, {}, DrawPlan{DrawPlan::Origin::PenToZero, first.stoppedAtPoint});
     ASSERT_EQ(rest.outcome, DrawReport::Outcome::Finished);
     EXPECT_EQ(inkSteps(rig.plotter), wholeDrawInk(fromHome));

@@ -90,7 +90,7 @@ inline RunResult runPlot(const std::string& path, RunMode mode, Preview& preview
     PreviewSink previewSink(&preview);
     ExtentsSink extents;
     StepCountSink steps({drive.settings().stepLengthX, drive.settings().stepLengthY}, drive.halfStep(), preview.zoom);
-    DrawSink carriage(drive, preview.zoom, 1, {});
+    DrawSink carriage(drive, drive.scaleAt(preview.zoom), 1, {});
     const bool test = mode == RunMode::Test;
     SinkFan sinks{&previewSink, test ? static_cast<PlotSink*>(&extents) : &carriage, test ? &steps : nullptr, observer};
     RunResult r;
