@@ -173,13 +173,13 @@ private:
     bool withPort(const std::function<void()>& action);
     // A port call failed: pen up and coils off as far as the port lets, the message, and
     // the plotter marked disconnected until a presence check passes again.
-    void portFailed(const std::string& fault, const std::string& safeFault);
+    void portFailed(const std::string& message); // portFaultMessage's text
     void endProcess(int status);
     bool mayQuit();           // asks before a running draw is stopped for good
     void followPortAddress(); // reopen the port when the address setting changed
     void showPen(Pen pen);    // the pen button's colour
     // The end of a job on the motion thread, on the window's thread.
-    void onDrawEnded(const DrawReport& report);
+    void onDrawEnded(const DrawOutcome& outcome);
     void onMotionEnded(const MotionEnd& end);
     void showSpeed(std::optional<long> stepWaits); // "Speed"'s result
     void onLiveViewTick();                         // during a draw: new preview ink, the progress text
@@ -229,7 +229,7 @@ private:
     DrawableCheck currentCheckKey() const;
     void forgetCheck();                 // Draw off until the next successful test
     void runDraw(const DrawPlan& plan); // Draw and Resume
-    void showDrawEnd(const DrawReport& report, const DrawMonitor& monitor);
+    void showDrawEnd(const DrawOutcome& outcome, const DrawMonitor& monitor);
     void updateDrawButton();  // Draw on when a test still holds and nothing runs
     void enableDraw(bool on); // the button and its menu item
     void settingsMayHaveChangedTheScale();
@@ -243,7 +243,7 @@ private:
         bool originIsPenToZero = false;
         QString positionLost; // why the carriage no longer stands where the draw left it
     };
-    void recordStoppedDraw(const DrawReport& report);
+    void recordStoppedDraw(const DrawOutcome& outcome);
     void resumePositionLost(const QString& why); // a jog, a homing, the motors off, a scale change
     QString resumeProblem() const;               // empty when Resume can go
     void updateResumeButton();

@@ -47,15 +47,15 @@ void MainWindow::loadPreferences()
     pauseAtPenChangeAction->setChecked(preferences_->value(QLatin1String(kPauseAtPenChangeKey), false).toBool());
 }
 
-void MainWindow::recordStoppedDraw(const DrawReport& report)
+void MainWindow::recordStoppedDraw(const DrawOutcome& outcome)
 {
-    if (report.outcome == DrawReport::Outcome::Finished || report.stoppedAtPoint == 0 || !drawableCheck_) {
+    if (outcome.drew == DrawOutcome::Kind::Finished || outcome.stoppedAtPoint == 0 || !drawableCheck_) {
         stoppedDraw_.reset();
         return;
     }
     StoppedDraw stopped;
     stopped.check = *drawableCheck_;
-    stopped.point = report.stoppedAtPoint;
+    stopped.point = outcome.stoppedAtPoint;
     stopped.originIsPenToZero = lastCheck && lastCheck->needsPenToZero();
     stoppedDraw_ = stopped;
 }
