@@ -82,7 +82,7 @@ QString tooBigText(const PlotExtents& extents, const MachineSettings& settings)
 } // namespace
 
 // What a successful test checked: Draw is allowed only while all of it still holds.
-MainWindow::DrawableCheck MainWindow::currentCheckKey() const
+DrawableCheck MainWindow::currentCheckKey() const
 {
     DrawableCheck key;
     key.path = plotFile_;
@@ -123,14 +123,14 @@ void MainWindow::showWholePlot(const PlotTest& test)
 // The last test no longer speaks for what Draw would draw: Draw waits for a new one.
 void MainWindow::forgetCheck()
 {
-    drawableCheck_.reset();
+    policy_.forgetCheck();
     enableDraw(false);
     updateResumeButton();
 }
 
 void MainWindow::updateDrawButton()
 {
-    enableDraw(controller_->idle() && drawableCheck_.has_value());
+    enableDraw(policy_.drawAllowed(controller_->idle()));
 }
 
 void MainWindow::enableDraw(bool on)
@@ -144,7 +144,7 @@ void MainWindow::onTestAndShowClicked()
 {
     if (!controller_->idle())
         return; // the button is disabled then; this guards calls from code
-    drawableCheck_.reset();
+    policy_.forgetCheck();
     controller_->setTesting(true);
     if (prepareRunFile())
         finishTestAndShow();
@@ -211,7 +211,7 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
     if (test.fits() && drive().state.connected && !plotFile_.empty()) {
         DrawableCheck key = currentCheckKey();
         key.tested = {test.plot};
-        drawableCheck_ = key;
+        policy_.tested(key);
     }
     lastCheck = test;
     if (plotFile_.empty())
@@ -266,14 +266,14 @@ void MainWindow::runDraw(const DrawPlan& plan)
 {
     // Only what a test checked is drawn: the buttons are disabled otherwise, and this also
     // guards calls from code.
-    if (!controller_->idle() || !drawableCheck_ || !lastCheck)
+    if (!policy_.drawAllowed(controller_->idle()) || !lastCheck)
         return;
     if (const std::optional<std::string> refusal = positionRefusal(plan)) {
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
                            QString::fromStdString(*refusal));
         return;
     }
-    stoppedDraw_.reset();
+    policy_.drawStarts();
     // The plot the test read: a file changed or removed since is not read again.
     const DrawJob job = drawJobFor(*lastCheck, plan);
     if (!controller_->startDraw(job, *lastCheck, pauseAtPenChangeAction->isChecked()))
@@ -321,7 +321,7 @@ void MainWindow::onDrawEnded(const DrawOutcome& outcome)
     drainInk();
     showPen(Pen::Up); // however the draw ended
     showDrawEnd(outcome, *controller_->monitor());
-    recordStoppedDraw(outcome);
+    policy_.drawEnded(outcome, lastCheck && lastCheck->needsPenToZero());
     if (askingToQuit_) // nothing is left to stop
         feedback_->updateQuestion(QStringLiteral("The drawing has ended. Quit?"), QStringLiteral("Quit"));
     statusTimer->start();
