@@ -21,6 +21,7 @@
 #include "run/carriage_reach.h"
 #include "run/draw_journal.h"
 #include "run/draw_monitor.h"
+#include "run/draw_session.h"
 #include "run/motion_thread.h"
 #include "run/plot_draw.h"
 #include "settings/conversions.h"
@@ -113,7 +114,7 @@ private:
     void pollJournal();
     void endJournal();
     int drawAndEndSafely();
-    int drawWhenReady();
+    void present(const DrawOutcome& outcome, double micros);
     void holdForPen(char pen); // on the motion thread
     void askForPen(char pen);  // on this thread, while the motion thread holds
     void stopForTerminal();
@@ -196,56 +197,14 @@ void DrawSession::endJournal()
         std::cerr << "orlex-plotter-cli: the draw journal cannot be written: " << problem << "\n";
 }
 
-// The session's work on the motion thread: the draw, then however it ended the pen up,
-// the coils off and the trace closed, by the thread that owns the port.
+// The session's work on the motion thread: the shared draw session (the claim, the draw,
+// the pen up and the coils off however it ended), then the trace closed by the thread
+// that owns the port, then what became of it told.
 int DrawSession::drawAndEndSafely()
 {
-    int status = kExitPortFailed;
-    std::string fault;
-    try {
-        status = drawWhenReady();
-    } catch (const PortFault& failed) {
-        fault = failed.what();
-    }
-    {
-        std::lock_guard lock(progressMutex_);
-        progress_.finish();
-    }
-    const std::string safeFault = drive_.makeSafe();
-    traceClosed_ = opened_.closeTrace();
-    if (!fault.empty())
-        std::cerr << "orlex-plotter-cli: " << portFaultMessage(fault, safeFault) << "\n";
-    else if (!safeFault.empty() && status != kExitPortFailed) {
-        std::cerr << "orlex-plotter-cli: lifting the pen and switching the motors off at the end failed: " << safeFault
-                  << ". Switch the plotter off before you touch it.\n";
-        status = kExitPortFailed;
-    }
-    return status;
-}
-
-int DrawSession::drawWhenReady()
-{
-    // The pen comes up as soon as the port is ours: its line may read "down" until then.
-    drive_.penUp();
-    if (interruptSignal() != 0)
-        return interrupted(); // nothing has moved yet
-
-    if (!drive_.checkPresence()) {
-        if (interruptSignal() != 0)
-            return interrupted();
-        std::cerr << "orlex-plotter-cli: no plotter answers: the clock on status bit 7 did not change. "
-                     "Check that the plotter is connected, switched on and not on STOP. Nothing was moved.\n";
-        return kExitNoPlotter;
-    }
     const DrawPlan plan{options_.home ? DrawPlan::Origin::PenToZero : DrawPlan::Origin::AsTested, options_.fromPoint};
-    if (options_.home || check_.needsPenToZero()) {
-        const CarriageMm origin = penToZeroPoint(check_, settings_);
-        std::cout << "Pen to 0: homing, then " << numberText(std::round(origin.x * 100) / 100 + 0.0) << " mm right and "
-                  << numberText(std::round(origin.y * 100) / 100 + 0.0) << " mm up\n"
-                  << std::flush;
-    }
-
     double startMicros = 0;
+    double micros = 0;
     DrawMonitorHooks hooks;
     hooks.drawingStarts = [&] {
         std::cout << "Drawing " << options_.plotFile;
@@ -258,61 +217,78 @@ int DrawSession::drawWhenReady()
     if (prompt_ != nullptr)
         hooks.penChange = [this](char pen) { holdForPen(pen); };
     DrawMonitor monitor(drive_, check_, plan.firstPoint, std::move(hooks));
-    drawBegan_ = true;
-    monitor_.store(&monitor);
-    const DrawReport report = drawPlot(drawJobFor(check_, plan), drive_, nullptr, &monitor);
+
+    DrawSessionSetup setup;
+    setup.claim = true;
+    setup.coilsOffAtEnd = true;
+    setup.claimed = [&] {
+        if (options_.home || check_.needsPenToZero()) {
+            const CarriageMm origin = penToZeroPoint(check_, settings_);
+            std::cout << "Pen to 0: homing, then " << numberText(std::round(origin.x * 100) / 100 + 0.0)
+                      << " mm right and " << numberText(std::round(origin.y * 100) / 100 + 0.0) << " mm up\n"
+                      << std::flush;
+        }
+        drawBegan_ = true;
+        monitor_.store(&monitor);
+    };
+    setup.drawReturned = [&] {
+        monitor_.store(nullptr);
+        micros = nowMicros() - startMicros;
+        std::lock_guard lock(progressMutex_);
+        progress_.finish();
+    };
+    const DrawOutcome outcome = runDrawSession(drive_, drawJobFor(check_, plan), &monitor, nullptr, setup);
     monitor_.store(nullptr);
-    percentDone_ = monitor.progress().fraction() * 100;
-    const double micros = nowMicros() - startMicros;
-    stoppedAtPoint_ = report.stoppedAtPoint;
-    startedFromHome_ = report.movedToOrigin;
     {
         std::lock_guard lock(progressMutex_);
         progress_.finish();
     }
-
-    // The check has already warned about skipped pairs and the end of the file.
-    switch (report.outcome) {
-    case DrawReport::Outcome::Finished:
-        finished_ = true;
-        printSummary(report.pointsDone, micros, report.movedToOrigin);
-        return kExitOk;
-    case DrawReport::Outcome::Stopped:
-        // What --from-point needs to carry on (with --home, where the origin is found again).
-        std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << check_.run.points << "\n";
-        return interrupted();
-    case DrawReport::Outcome::OriginFailed:
-        std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
-        return kExitDrawFailed;
-    case DrawReport::Outcome::PointRefused:
-        std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
-        printSummary(report.pointsDone, micros, report.movedToOrigin);
-        return kExitDrawFailed;
-    case DrawReport::Outcome::ReadFailed:
-        std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
-        return kExitUsage;
-    case DrawReport::Outcome::PortFailed:
-        std::cerr << "orlex-plotter-cli: " << report.message() << "\n";
-        if (report.stoppedAtPoint != 0) {
-            std::cout << "Stopped at point " << report.stoppedAtPoint << " of " << check_.run.points << "\n";
-            tellHowToGoOn();
-        }
-        return kExitPortFailed;
-    }
-    return kExitOk;
+    traceClosed_ = opened_.closeTrace();
+    if (outcome.drawBegan)
+        percentDone_ = monitor.progress().fraction() * 100;
+    stoppedAtPoint_ = outcome.stoppedAtPoint;
+    startedFromHome_ = outcome.report.movedToOrigin;
+    finished_ = outcome.drew == DrawOutcome::Kind::Finished;
+    present(outcome, micros);
+    return outcome.exitStatus(interruptSignal() != 0 ? interruptSignal() : SIGINT);
 }
 
-// An SP for another pen, on the motion thread: the pen comes up and the carriage holds
-// its place (coils on) until the operator has put the pen in (askForPen) or stopped.
+// What the session came to, on the terminal. The check has already warned about skipped
+// pairs and the end of the file.
+void DrawSession::present(const DrawOutcome& outcome, double micros)
+{
+    using Kind = DrawOutcome::Kind;
+    const DrawReport& report = outcome.report;
+    if (!outcome.message.empty())
+        std::cerr << "orlex-plotter-cli: " << outcome.message << "\n";
+    switch (outcome.drew) {
+    case Kind::Finished:
+    case Kind::PointRefused: printSummary(report.pointsDone, micros, report.movedToOrigin); break;
+    case Kind::Stopped:
+        // What --from-point needs to carry on (with --home, where the origin is found again).
+        if (outcome.stoppedAtPoint != 0)
+            std::cout << "Stopped at point " << outcome.stoppedAtPoint << " of " << check_.run.points << "\n";
+        break;
+    case Kind::PortFailed:
+        if (outcome.stoppedAtPoint != 0) {
+            std::cout << "Stopped at point " << outcome.stoppedAtPoint << " of " << check_.run.points << "\n";
+            tellHowToGoOn();
+        }
+        break;
+    case Kind::NoPlotter:
+    case Kind::OriginFailed:
+    case Kind::ReadFailed:
+    case Kind::SafeEndFailed: break;
+    }
+    if (!outcome.safeEndMessage.empty())
+        std::cerr << "orlex-plotter-cli: " << outcome.safeEndMessage << "\n";
+}
+
+// An SP for another pen, on the motion thread: the draw holds with the pen up until the
+// operator has put the pen in (askForPen) or stopped.
 void DrawSession::holdForPen(char pen)
 {
-    DrawMonitor* monitor = monitor_.load();
-    monitor->pauseClock();
-    penDue_.store(pen);
-    drive_.requestPause();
-    drive_.holdWhilePaused(Pen::Up);
-    penDue_.store(0);
-    monitor->resumeClock();
+    holdForPenChange(drive_, *monitor_.load(), pen, [this](char due) { penDue_.store(due); });
 }
 
 void DrawSession::setPrompting(bool prompting)

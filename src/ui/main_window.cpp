@@ -211,11 +211,7 @@ void MainWindow::endProcess(int status)
 // measured: Draw waits for a new check.
 void MainWindow::settingsMayHaveChangedTheScale()
 {
-    if (!drawableCheck_)
-        return;
-    const DrawableCheck now = currentCheckKey();
-    if (now.stepLengthX != drawableCheck_->stepLengthX || now.stepLengthY != drawableCheck_->stepLengthY
-        || now.limitX != drawableCheck_->limitX || now.limitY != drawableCheck_->limitY)
+    if (policy_.forgetIfScaleChanged(currentCheckKey()))
         forgetCheck();
 }
 

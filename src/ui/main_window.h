@@ -9,6 +9,7 @@
 #include "preview/preview.h"
 #include "run/background_preparation.h"
 #include "run/draw_monitor.h"
+#include "run/draw_policy.h"
 #include "run/plot_draw.h"
 #include "run/plot_test.h"
 #include "run/prepared_plot.h"
@@ -173,13 +174,13 @@ private:
     bool withPort(const std::function<void()>& action);
     // A port call failed: pen up and coils off as far as the port lets, the message, and
     // the plotter marked disconnected until a presence check passes again.
-    void portFailed(const std::string& fault, const std::string& safeFault);
+    void portFailed(const std::string& message); // portFaultMessage's text
     void endProcess(int status);
     bool mayQuit();           // asks before a running draw is stopped for good
     void followPortAddress(); // reopen the port when the address setting changed
     void showPen(Pen pen);    // the pen button's colour
     // The end of a job on the motion thread, on the window's thread.
-    void onDrawEnded(const DrawReport& report);
+    void onDrawEnded(const DrawOutcome& outcome);
     void onMotionEnded(const MotionEnd& end);
     void showSpeed(std::optional<long> stepWaits); // "Speed"'s result
     void onLiveViewTick();                         // during a draw: new preview ink, the progress text
@@ -205,52 +206,21 @@ private:
     std::vector<InkItem> ink_; // drained from the draw, drawn into the preview
     QElapsedTimer sinceProgressText_;
 
-    // The plot a test read; two tests read the same plot when they read the same points.
-    struct TestedPlot {
-        std::shared_ptr<const RecordedPlot> plot;
-        bool operator==(const TestedPlot& other) const
-        {
-            return plot == other.plot || (plot && other.plot && *plot == *other.plot);
-        }
-    };
-    // What a successful test checked; Draw is enabled only while all of it still holds.
-    struct DrawableCheck {
-        std::string path;
-        std::int16_t zoom = 100;
-        bool halfStep = true;
-        bool shorterTravel = false;                 // the strokes in the planner's order
-        unsigned lineWork = 0;                      // Options > "Line work" ticked, a bit each
-        PlotReading reading = PlotReading::Classic; // Options > "Full HP-GL"
-        bool strokeText = true;                     // Options > "Text in a single-stroke font": an SVG's text drawn
-        double stepLengthX = 0, stepLengthY = 0, limitX = 0, limitY = 0; // Lstepx, Lstepy, Maxx, Maxy
-        TestedPlot tested;                                               // what Draw draws
-        bool operator==(const DrawableCheck&) const = default;
-    };
+    // What Draw and Resume are allowed (run/draw_policy.h), from the last test and draw.
+    DrawPolicy policy_;
     DrawableCheck currentCheckKey() const;
     void forgetCheck();                 // Draw off until the next successful test
     void runDraw(const DrawPlan& plan); // Draw and Resume
-    void showDrawEnd(const DrawReport& report, const DrawMonitor& monitor);
+    void showDrawEnd(const DrawOutcome& outcome, const DrawMonitor& monitor);
     void updateDrawButton();  // Draw on when a test still holds and nothing runs
     void enableDraw(bool on); // the button and its menu item
     void settingsMayHaveChangedTheScale();
 
-    // A draw that ended early, for "Resume from point N". Resuming in place needs the
-    // carriage where the draw left it; once something moved it, only a plot whose origin
-    // is its "Pen to 0" point can be found again, by homing.
-    struct StoppedDraw {
-        DrawableCheck check;     // what was drawn, as checked
-        std::uint64_t point = 0; // the point being drawn when it ended
-        bool originIsPenToZero = false;
-        QString positionLost; // why the carriage no longer stands where the draw left it
-    };
-    void recordStoppedDraw(const DrawReport& report);
     void resumePositionLost(const QString& why); // a jog, a homing, the motors off, a scale change
-    QString resumeProblem() const;               // empty when Resume can go
     void updateResumeButton();
     void loadPreferences(); // the Options menu's remembered choices
 
     std::unique_ptr<QSettings> preferences_;
-    std::optional<StoppedDraw> stoppedDraw_;
 
     // The chosen file as the runs read it (main_window_inputs.cpp): as it is, an SVG
     // converted, or its strokes in a shorter pen-up order.
@@ -291,10 +261,9 @@ private:
     void rememberRecentFile(const QString& path);
     void showRecentFiles();
 
-    bool ending_ = false;         // quitSafely has run
-    bool askingToQuit_ = false;   // the question whether to stop a drawing and quit is open
-    bool portFaultShown_ = false; // a port fault was reported and no check has passed since
-    std::optional<DrawableCheck> drawableCheck_;
+    bool ending_ = false;            // quitSafely has run
+    bool askingToQuit_ = false;      // the question whether to stop a drawing and quit is open
+    bool portFaultShown_ = false;    // a port fault was reported and no check has passed since
     std::optional<int> lastSpeedMs_; // last "Speed" result, ms per step
 };
 

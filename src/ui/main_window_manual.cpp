@@ -213,12 +213,12 @@ bool MainWindow::withPort(const std::function<void()>& action)
         action();
         return true;
     } catch (const PortFault& fault) {
-        portFailed(fault.what(), drive().makeSafe());
+        portFailed(portFaultMessage(fault.what(), drive().makeSafe()));
         return false;
     }
 }
 
-void MainWindow::portFailed(const std::string& fault, const std::string& safeFault)
+void MainWindow::portFailed(const std::string& text)
 {
     drive().state.connected = false;
     statusBox->setText(QStringLiteral("Err"));
@@ -229,7 +229,7 @@ void MainWindow::portFailed(const std::string& fault, const std::string& safeFau
     positionLabel->hide();
     portFaultShown_ = true;
     showPen(Pen::Up); // lifting it was tried
-    const QString message = QString::fromStdString(portFaultMessage(fault, safeFault));
+    const QString message = QString::fromStdString(text);
     progressLabel->setText(QStringLiteral("Port failure: the run has ended"));
     feedback_->message(this, OperatorFeedback::Icon::Critical, QStringLiteral("Port failure"), message);
 }

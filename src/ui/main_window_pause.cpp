@@ -47,62 +47,22 @@ void MainWindow::loadPreferences()
     pauseAtPenChangeAction->setChecked(preferences_->value(QLatin1String(kPauseAtPenChangeKey), false).toBool());
 }
 
-void MainWindow::recordStoppedDraw(const DrawReport& report)
-{
-    if (report.outcome == DrawReport::Outcome::Finished || report.stoppedAtPoint == 0 || !drawableCheck_) {
-        stoppedDraw_.reset();
-        return;
-    }
-    StoppedDraw stopped;
-    stopped.check = *drawableCheck_;
-    stopped.point = report.stoppedAtPoint;
-    stopped.originIsPenToZero = lastCheck && lastCheck->needsPenToZero();
-    stoppedDraw_ = stopped;
-}
-
 void MainWindow::resumePositionLost(const QString& why)
 {
-    if (stoppedDraw_ && stoppedDraw_->positionLost.isEmpty())
-        stoppedDraw_->positionLost = why;
+    policy_.positionLost(why.toStdString());
     updateResumeButton();
-}
-
-QString MainWindow::resumeProblem() const
-{
-    DrawableCheck sameSetup = drawableCheck_.value_or(DrawableCheck{});
-    sameSetup.tested = stoppedDraw_->check.tested;
-    if (!drawableCheck_ || !(sameSetup == stoppedDraw_->check))
-        return QStringLiteral("Resume needs the file, zoom, step type and settings of the stopped draw, "
-                              "checked with \"Test and Show\".");
-    // A new test of a file that changed since the draw stopped read another plot.
-    if (!(drawableCheck_->tested == stoppedDraw_->check.tested))
-        return QStringLiteral("The plot file has changed since the draw stopped.");
-    if (!stoppedDraw_->positionLost.isEmpty() && !stoppedDraw_->originIsPenToZero)
-        return QStringLiteral("Resume is not possible: since the draw stopped, %1, and this plot's origin is "
-                              "where the carriage stood, which homing cannot find again.")
-            .arg(stoppedDraw_->positionLost);
-    return {};
 }
 
 void MainWindow::updateResumeButton()
 {
-    if (!stoppedDraw_ || drawRunning()) {
+    const ResumeOffer offer = policy_.resumeOffer(controller_->idle(), drawRunning());
+    if (!offer.shown) {
         resumeButton->hide();
         return;
     }
-    const QString problem = resumeProblem();
-    resumeButton->setText(QStringLiteral("Resume from point %1").arg(stoppedDraw_->point));
-    resumeButton->setEnabled(problem.isEmpty() && controller_->idle());
-    if (!problem.isEmpty())
-        resumeButton->setToolTip(problem);
-    else if (stoppedDraw_->positionLost.isEmpty())
-        resumeButton->setToolTip(
-            QStringLiteral("Draws on from point %1, from where the stopped draw left the carriage.")
-                .arg(stoppedDraw_->point));
-    else
-        resumeButton->setToolTip(QStringLiteral("Homes, moves to the plot's origin (\"Pen to 0\"), then draws on "
-                                                "from point %1.")
-                                     .arg(stoppedDraw_->point));
+    resumeButton->setText(QStringLiteral("Resume from point %1").arg(offer.point));
+    resumeButton->setEnabled(offer.enabled);
+    resumeButton->setToolTip(QString::fromStdString(offer.toolTip));
     resumeButton->show();
 }
 
@@ -110,16 +70,12 @@ void MainWindow::updateResumeButton()
 // travels pen up to where point N-1 ends, and the draw goes on from point N.
 void MainWindow::onResumeClicked()
 {
-    if (!stoppedDraw_ || !controller_->idle())
+    if (!controller_->idle())
         return;
-    if (const QString problem = resumeProblem(); !problem.isEmpty()) {
+    if (const std::optional<DrawPlan> plan = policy_.resumePlan())
+        runDraw(*plan);
+    else
         updateResumeButton();
-        return;
-    }
-    DrawPlan plan;
-    plan.origin = stoppedDraw_->positionLost.isEmpty() ? DrawPlan::Origin::KeepPosition : DrawPlan::Origin::PenToZero;
-    plan.firstPoint = stoppedDraw_->point;
-    runDraw(plan);
 }
 
 } // namespace orlex::ui

@@ -82,7 +82,7 @@ QString tooBigText(const PlotExtents& extents, const MachineSettings& settings)
 } // namespace
 
 // What a successful test checked: Draw is allowed only while all of it still holds.
-MainWindow::DrawableCheck MainWindow::currentCheckKey() const
+DrawableCheck MainWindow::currentCheckKey() const
 {
     DrawableCheck key;
     key.path = plotFile_;
@@ -123,14 +123,14 @@ void MainWindow::showWholePlot(const PlotTest& test)
 // The last test no longer speaks for what Draw would draw: Draw waits for a new one.
 void MainWindow::forgetCheck()
 {
-    drawableCheck_.reset();
+    policy_.forgetCheck();
     enableDraw(false);
     updateResumeButton();
 }
 
 void MainWindow::updateDrawButton()
 {
-    enableDraw(controller_->idle() && drawableCheck_.has_value());
+    enableDraw(policy_.drawAllowed(controller_->idle()));
 }
 
 void MainWindow::enableDraw(bool on)
@@ -144,7 +144,7 @@ void MainWindow::onTestAndShowClicked()
 {
     if (!controller_->idle())
         return; // the button is disabled then; this guards calls from code
-    drawableCheck_.reset();
+    policy_.forgetCheck();
     controller_->setTesting(true);
     if (prepareRunFile())
         finishTestAndShow();
@@ -211,7 +211,7 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
     if (test.fits() && drive().state.connected && !plotFile_.empty()) {
         DrawableCheck key = currentCheckKey();
         key.tested = {test.plot};
-        drawableCheck_ = key;
+        policy_.tested(key);
     }
     lastCheck = test;
     if (plotFile_.empty())
@@ -266,14 +266,14 @@ void MainWindow::runDraw(const DrawPlan& plan)
 {
     // Only what a test checked is drawn: the buttons are disabled otherwise, and this also
     // guards calls from code.
-    if (!controller_->idle() || !drawableCheck_ || !lastCheck)
+    if (!policy_.drawAllowed(controller_->idle()) || !lastCheck)
         return;
     if (const std::optional<std::string> refusal = positionRefusal(plan)) {
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"),
                            QString::fromStdString(*refusal));
         return;
     }
-    stoppedDraw_.reset();
+    policy_.drawStarts();
     // The plot the test read: a file changed or removed since is not read again.
     const DrawJob job = drawJobFor(*lastCheck, plan);
     if (!controller_->startDraw(job, *lastCheck, pauseAtPenChangeAction->isChecked()))
@@ -315,13 +315,13 @@ void MainWindow::drainInk()
     }
 }
 
-void MainWindow::onDrawEnded(const DrawReport& report)
+void MainWindow::onDrawEnded(const DrawOutcome& outcome)
 {
     liveViewTimer->stop();
     drainInk();
     showPen(Pen::Up); // however the draw ended
-    showDrawEnd(report, *controller_->monitor());
-    recordStoppedDraw(report);
+    showDrawEnd(outcome, *controller_->monitor());
+    policy_.drawEnded(outcome, lastCheck && lastCheck->needsPenToZero());
     if (askingToQuit_) // nothing is left to stop
         feedback_->updateQuestion(QStringLiteral("The drawing has ended. Quit?"), QStringLiteral("Quit"));
     statusTimer->start();
@@ -329,15 +329,17 @@ void MainWindow::onDrawEnded(const DrawReport& report)
 }
 
 // The status bar and, where the operator must know, a message: how the draw ended.
-void MainWindow::showDrawEnd(const DrawReport& report, const DrawMonitor& monitor)
+void MainWindow::showDrawEnd(const DrawOutcome& outcome, const DrawMonitor& monitor)
 {
+    using Kind = DrawOutcome::Kind;
+    const DrawReport& report = outcome.report;
     const QString took = duration(monitor.drawingSeconds());
     announceRunEnd(report.run, *feedback_, *this);
     auto warn = [this](const std::string& text) {
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Draw"), QString::fromStdString(text));
     };
-    switch (report.outcome) {
-    case DrawReport::Outcome::Finished: {
+    switch (outcome.kind) {
+    case Kind::Finished: {
         QString text = QStringLiteral("Drawing finished: %1 points in %2").arg(report.run.points).arg(took);
         const std::optional<double> period = stepPeriodSeconds();
         if (const std::optional<double> estimate = period ? lastCheck->estimatedSeconds(*period, false) : std::nullopt)
@@ -345,29 +347,33 @@ void MainWindow::showDrawEnd(const DrawReport& report, const DrawMonitor& monito
         progressLabel->setText(text);
         break;
     }
-    case DrawReport::Outcome::Stopped:
+    case Kind::Stopped:
         // The pen is up; the coils stay energised so the carriage holds its place.
         progressLabel->setText(
             QStringLiteral("Drawing stopped by the operator after %1 points, %2").arg(monitor.pointsDone()).arg(took));
         break;
-    case DrawReport::Outcome::OriginFailed:
+    case Kind::OriginFailed:
         progressLabel->setText(QStringLiteral("Drawing not started: the pen did not reach the origin"));
         if (report.origin.home.outcome == HomeResult::Outcome::NotConnected)
             showNotConnected();
         else
-            warn(report.message());
+            warn(outcome.message);
         break;
-    case DrawReport::Outcome::PointRefused:
+    case Kind::PointRefused:
         progressLabel->setText(QStringLiteral("Drawing stopped at the point (%1, %2)")
                                    .arg(report.refusedX, 0, 'g', 12)
                                    .arg(report.refusedY, 0, 'g', 12));
-        warn(report.message());
+        warn(outcome.message);
         break;
-    case DrawReport::Outcome::ReadFailed:
+    case Kind::ReadFailed:
         progressLabel->setText(QStringLiteral("Drawing stopped: the plot file could not be read"));
-        warn(report.message());
+        warn(outcome.message);
         break;
-    case DrawReport::Outcome::PortFailed: portFailed(report.portFault, report.safeFault); break;
+    case Kind::PortFailed: portFailed(outcome.message); break;
+    case Kind::NoPlotter:     // the window's session claims nothing: its test checked the plotter
+    case Kind::SafeEndFailed: // nor does it switch the motors off at its end
+        warn(outcome.message + outcome.safeEndMessage);
+        break;
     }
     if (const std::string skipped = report.run.skippedMessage(); !skipped.empty())
         warn(skipped);

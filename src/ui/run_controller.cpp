@@ -192,8 +192,10 @@ bool RunController::startDraw(const DrawJob& job, const PlotTest& test, bool pau
     return startJob(RunState::Drawing, [this, job, plotter] {
         if (plotter != nullptr)
             plotter->selectPen('1'); // every draw begins with pen 1
-        const DrawReport report = drawPlot(job, *drive_, &ink_, monitor_.get());
-        postToWindow([this, report] { finishDraw(report); });
+        // The window's port has been its own since it opened, and its test checked the
+        // plotter's presence: no claim. The coils stay on so the carriage holds its place.
+        const DrawOutcome outcome = runDrawSession(*drive_, job, monitor_.get(), &ink_);
+        postToWindow([this, outcome] { finishDraw(outcome); });
     });
 }
 
@@ -201,16 +203,16 @@ bool RunController::startDraw(const DrawJob& job, const PlotTest& test, bool pau
 // pen leaves no mark where the new one starts, until Continue or Stop.
 void RunController::holdForPen(char pen)
 {
-    drive_->requestPause();
-    monitor_->pauseClock();
-    postToWindow([this, pen] {
-        if (state_ == RunState::Drawing) {
-            setState(RunState::Paused);
-            emit penChangeDue(pen);
-        }
+    holdForPenChange(*drive_, *monitor_, pen, [this](char due) {
+        if (due == 0)
+            return;
+        postToWindow([this, due] {
+            if (state_ == RunState::Drawing) {
+                setState(RunState::Paused);
+                emit penChangeDue(due);
+            }
+        });
     });
-    drive_->holdWhilePaused(Pen::Up);
-    monitor_->resumeClock();
 }
 
 void RunController::stop()
@@ -249,7 +251,7 @@ void RunController::continueRun()
     setState(RunState::Drawing);
 }
 
-void RunController::finishDraw(const DrawReport& report)
+void RunController::finishDraw(const DrawOutcome& outcome)
 {
     drive_->fixStepMode(std::nullopt);
     drive_->continueAfterPause(); // no pause or stop request outlives its draw
@@ -262,7 +264,7 @@ void RunController::finishDraw(const DrawReport& report)
         return;
     learnCarriagePlace();
     state_ = RunState::Idle; // told with the end below, once the window has shown it
-    emit drawEnded(report);
+    emit drawEnded(outcome);
     monitor_.reset();
     emit stateChanged(state_);
 }

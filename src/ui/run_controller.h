@@ -9,6 +9,7 @@
 #include "drive/ports/open_port.h"
 #include "run/carriage_reach.h"
 #include "run/draw_monitor.h"
+#include "run/draw_session.h"
 #include "run/ink_ring.h"
 #include "run/motion_thread.h"
 #include "run/plot_draw.h"
@@ -116,7 +117,7 @@ public:
 
 signals:
     void stateChanged(RunState state);
-    void drawEnded(const DrawReport& report);
+    void drawEnded(const DrawOutcome& outcome);
     void motionEnded(const MotionEnd& end);
     void penChangeDue(char pen); // the draw holds until continueRun(): put in `pen`
 
@@ -126,10 +127,10 @@ private:
     Q_INVOKABLE void runPosted();
     bool startJob(RunState state, std::function<void()> job);
     void setState(RunState state);
-    void finishDraw(const DrawReport& report); // on the window's thread
-    void finishMotion(const MotionEnd& end);   // on the window's thread
-    void holdForPen(char pen);                 // on the motion thread
-    void learnCarriagePlace();                 // from a machine that tells it; on the window's thread
+    void finishDraw(const DrawOutcome& outcome); // on the window's thread
+    void finishMotion(const MotionEnd& end);     // on the window's thread
+    void holdForPen(char pen);                   // on the motion thread
+    void learnCarriagePlace();                   // from a machine that tells it; on the window's thread
 
     const MachineSettings& settings_;
     OpenedPort port_;

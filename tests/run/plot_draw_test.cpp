@@ -1,5 +1,5 @@
-// The shared draw run: however it ends, the pen is up; "Pen to 0" lifts the pen before
-// the carriage moves; a failed "Pen to 0" draws nothing.
+// The shared draw run: "Pen to 0" lifts the pen before the carriage moves, and the draw
+// sends the plot its check read. How each draw ends is the session's table.
 #include "run/plot_draw.h"
 #include "run_rig.h"
 
@@ -13,65 +13,6 @@ namespace {
 
 constexpr Register kData = Register::Data;
 constexpr Register kControl = Register::Control;
-
-struct EndCase {
-    const char* name;
-    const char* plot;        // "" for a path that is a folder
-    double startXmm;         // where the carriage stands
-    std::int16_t plotMinXmm; // tested extents: negative means "Pen to 0" first
-    bool stopAtSecondStep;
-    DrawReport::Outcome outcome;
-    const char* messagePart; // "" when no message is due
-};
-
-void PrintTo(const EndCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class DrawEnd : public ::testing::TestWithParam<EndCase> {};
-
-TEST_P(DrawEnd, LeavesThePenUp)
-{
-    const EndCase& c = GetParam();
-    RunRig rig(plotterAt(c.startXmm, 30));
-    ASSERT_TRUE(rig.drive.state.connected);
-    rig.drive.penDown(); // as the operator may have left it
-    int coilBytes = 0;
-    rig.port.onWrite = [&](const Write& w) {
-        if (w.reg == kData && ++coilBytes == 2 && c.stopAtSecondStep)
-            rig.drive.requestStop();
-    };
-    const std::string path = *c.plot ? rig.file(c.plot) : std::filesystem::temp_directory_path().string();
-    PlotExtents extents;
-    extents.minXmm = c.plotMinXmm;
-
-    const DrawReport report = rig.draw(path, extents);
-
-    EXPECT_EQ(report.outcome, c.outcome);
-    EXPECT_FALSE(rig.plotter.penDown());
-    EXPECT_EQ(rig.port.values(kControl).back(), 1);
-    EXPECT_NE(report.message().find(c.messagePart), std::string::npos) << report.message();
-    EXPECT_EQ(report.message().empty(), *c.messagePart == 0) << report.message();
-    // The coils stay energised after a run that moved: the carriage holds its place.
-    if (coilBytes > 0) {
-        EXPECT_TRUE(rig.plotter.motorsEnergised());
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Ends, DrawEnd,
-    ::testing::Values(
-        // Most exporters end with a bare "PU;": it moves nothing, yet the pen comes up.
-        EndCase{"BarePuAtTheEnd", "PU0,0;PD400,0;PU;", 30, 0, false, DrawReport::Outcome::Finished, ""},
-        EndCase{"NoPuAtAll", "PD400,0,400,400;", 30, 0, false, DrawReport::Outcome::Finished, ""},
-        EndCase{"Stopped", "PD4000,0;", 30, 0, true, DrawReport::Outcome::Stopped, ""},
-        EndCase{"PointRefused", "PD400,0;PD2000000,0;", 30, 0, false, DrawReport::Outcome::PointRefused,
-                "(2000000, 0)"},
-        EndCase{"Unreadable", "", 30, 0, false, DrawReport::Outcome::ReadFailed, "folder"},
-        EndCase{"HomingFailed", "PD400,0;", 200, -10, false, DrawReport::Outcome::OriginFailed, "X home switch"},
-        EndCase{"StoppedWhileHoming", "PD400,0;", 30, -10, true, DrawReport::Outcome::Stopped, ""}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 // A plot that ends with a bare "PU;" used to leave the pen down, so the next homing
 // dragged it across the sheet. Now the homing adds no ink.
