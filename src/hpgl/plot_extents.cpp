@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace orlex {
 
@@ -25,23 +26,14 @@ std::int16_t unitsToMillimetres(std::int16_t units, std::int16_t zoom)
 
 } // namespace
 
-std::int16_t ExtentsSink::extentValue(double v)
+PlotBox boxOfExtremes(double minX, double minY, double maxX, double maxY, bool nanX, bool nanY)
 {
-    if (const std::optional<std::int16_t> rounded = roundToInt16(v))
-        return *rounded;
-    box_.outOfRange = true;
-    return v < 0 ? INT16_MIN : INT16_MAX;
-}
-
-bool ExtentsSink::point(double x, double y, Pen)
-{
-    const std::int16_t ix = extentValue(x);
-    const std::int16_t iy = extentValue(y);
-    box_.minX = std::min(box_.minX, ix);
-    box_.minY = std::min(box_.minY, iy);
-    box_.maxX = std::max(box_.maxX, ix);
-    box_.maxY = std::max(box_.maxY, iy);
-    return true;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    ExtentsSink sink;
+    sink.add(minX, minY);
+    sink.add(maxX, maxY);
+    sink.add(nanX ? nan : 0, nanY ? nan : 0);
+    return sink.box();
 }
 
 PlotExtents extentsInMillimetres(const PlotBox& box, std::int16_t zoom)

@@ -1,38 +1,16 @@
-// The in-memory plot: compact points, exact coordinates where they are not whole, pen changes.
+// The in-memory plot: points in fixed blocks, exact coordinates where they are not whole
+// 16-bit numbers, pen changes.
 #include "hpgl/recorded_plot.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstring>
 
 namespace orlex {
 
-namespace {
-
-// True, with the value in `whole`, for a coordinate that 32 bits hold exactly (-0 is not
-// such a one: its sign would be lost).
-bool asWhole(double v, std::int32_t& whole)
+void RecordedPlot::addBlock()
 {
-    if (!(v > -2147483648.0 && v < 2147483648.0) || std::trunc(v) != v || (v == 0 && std::signbit(v)))
-        return false;
-    whole = static_cast<std::int32_t>(v);
-    return true;
-}
-
-} // namespace
-
-bool RecordedPlot::point(double x, double y, Pen pen)
-{
-    std::int32_t wholeX = 0, wholeY = 0;
-    if (asWhole(x, wholeX) && asWhole(y, wholeY) && wholeX != kExact) {
-        xy_.push_back(wholeX);
-        xy_.push_back(wholeY);
-    } else {
-        xy_.push_back(kExact);
-        xy_.push_back(static_cast<std::int32_t>(exact_.size()));
-        exact_.push_back({x, y});
-    }
-    penDown_.push_back(pen == Pen::Down);
-    return true;
+    // Not initialised: the recording writes every entry before it is read.
+    blocks_.push_back(std::make_unique_for_overwrite<Block>());
 }
 
 void RecordedPlot::selectPen(char pen)
@@ -44,18 +22,26 @@ ReplayEnd RecordedPlot::replay(PlotSink& sink) const
 {
     ReplayEnd end;
     std::size_t change = 0;
-    const std::uint64_t count = points();
-    for (std::uint64_t i = 0; i < count; ++i) {
-        for (; change < penChanges_.size() && penChanges_[change].beforePoint == i; ++change)
-            sink.selectPen(penChanges_[change].pen);
-        const std::int32_t x = xy_[2 * i], y = xy_[2 * i + 1];
-        const bool exact = x == kExact;
-        const double px = exact ? exact_[static_cast<std::size_t>(y)].x : x;
-        const double py = exact ? exact_[static_cast<std::size_t>(y)].y : y;
-        ++end.points;
-        if (!sink.point(px, py, penDown_[i] ? Pen::Down : Pen::Up)) {
-            end.stopped = true;
-            return end;
+    const ExactPoint* exact = exact_.data();
+    std::uint64_t index = 0;
+    for (const std::unique_ptr<Block>& block : blocks_) {
+        const std::size_t inBlock = static_cast<std::size_t>(std::min<std::uint64_t>(count_ - index, kBlockPoints));
+        for (std::size_t at = 0; at < inBlock; ++at, ++index) {
+            for (; change < penChanges_.size() && penChanges_[change].beforePoint == index; ++change)
+                sink.selectPen(penChanges_[change].pen);
+            const std::int16_t x = block->xy[2 * at];
+            double px = x, py = block->xy[2 * at + 1];
+            if (x == kExact) {
+                px = exact->x;
+                py = exact->y;
+                ++exact;
+            }
+            const bool down = (block->down[at / 64] >> (at % 64)) & 1;
+            ++end.points;
+            if (!sink.point(px, py, down ? Pen::Down : Pen::Up)) {
+                end.stopped = true;
+                return end;
+            }
         }
     }
     for (; change < penChanges_.size(); ++change)
@@ -65,8 +51,6 @@ ReplayEnd RecordedPlot::replay(PlotSink& sink) const
 
 void RecordedPlot::shrink()
 {
-    xy_.shrink_to_fit();
-    penDown_.shrink_to_fit();
     exact_.shrink_to_fit();
     penChanges_.shrink_to_fit();
 }
@@ -78,12 +62,34 @@ bool RecordedPlot::ExactPoint::operator==(const ExactPoint& other) const
 
 bool RecordedPlot::operator==(const RecordedPlot& other) const
 {
-    return xy_ == other.xy_ && penDown_ == other.penDown_ && exact_ == other.exact_ && penChanges_ == other.penChanges_;
+    if (count_ != other.count_ || exact_ != other.exact_ || penChanges_ != other.penChanges_)
+        return false;
+    std::uint64_t left = count_;
+    for (std::size_t b = 0; left > 0; ++b) {
+        const Block& mine = *blocks_[b];
+        const Block& theirs = *other.blocks_[b];
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockPoints));
+        if (std::memcmp(mine.xy, theirs.xy, 2 * n * sizeof mine.xy[0]) != 0)
+            return false;
+        // Whole words, then the bits of the last one that points reached.
+        if (std::memcmp(mine.down, theirs.down, n / 64 * sizeof mine.down[0]) != 0)
+            return false;
+        if (n % 64 != 0) {
+            const std::uint64_t mask = (std::uint64_t{1} << (n % 64)) - 1;
+            if (((mine.down[n / 64] ^ theirs.down[n / 64]) & mask) != 0)
+                return false;
+        }
+        left -= n;
+    }
+    return true;
 }
 
 std::size_t RecordedPlot::bytes() const
 {
-    return xy_.capacity() * sizeof(std::int32_t) + penDown_.capacity() / 8 + exact_.capacity() * sizeof(ExactPoint)
+    const std::size_t full = blocks_.empty() ? 0 : blocks_.size() - 1;
+    const std::size_t last = static_cast<std::size_t>(count_ - full * kBlockPoints);
+    return full * sizeof(Block) + last * 2 * sizeof(std::int16_t) + (last + 63) / 64 * sizeof(std::uint64_t)
+           + blocks_.capacity() * sizeof(blocks_[0]) + exact_.capacity() * sizeof(ExactPoint)
            + penChanges_.capacity() * sizeof(PenChange);
 }
 

@@ -6,9 +6,10 @@
 
 #include "hpgl/plot_sink.h"
 
-#include <climits>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace orlex {
@@ -19,29 +20,65 @@ struct ReplayEnd {
     bool stopped = false;
 };
 
-class RecordedPlot : public PlotSink {
+class RecordedPlot final : public PlotSink {
 public:
-    bool point(double x, double y, Pen pen) override;
+    bool point(double x, double y, Pen pen) override
+    {
+        record(x, y, pen);
+        return true;
+    }
     void selectPen(char pen) override;
+    // point() without the call through the sink, for a check that feeds several sinks.
+    void record(double x, double y, Pen pen)
+    {
+        const std::size_t at = static_cast<std::size_t>(count_ % kBlockPoints);
+        if (at == 0)
+            addBlock();
+        Block& block = *blocks_.back();
+        std::int16_t wholeX = 0, wholeY = 0;
+        if (asWhole(x, wholeX) && wholeX != kExact && asWhole(y, wholeY)) {
+            block.xy[2 * at] = wholeX;
+            block.xy[2 * at + 1] = wholeY;
+        } else {
+            block.xy[2 * at] = kExact;
+            block.xy[2 * at + 1] = 0;
+            exact_.push_back({x, y});
+        }
+        // A block's words start empty as its points reach them (it is not cleared ahead,
+        // so that the part no point reached is never written, and never resident).
+        std::uint64_t& word = block.down[at / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (at % 64);
+        word = ((at % 64 == 0) ? 0 : word) | (pen == Pen::Down ? bit : 0);
+        ++count_;
+    }
 
     // Hands every point and pen selection to `sink` in the order read, until the sink
     // asks to stop.
     ReplayEnd replay(PlotSink& sink) const;
 
-    std::uint64_t points() const { return penDown_.size(); }
+    std::uint64_t points() const { return count_; }
     std::size_t penSelections() const { return penChanges_.size(); }
-    // The memory the plot holds, for the benchmarks' figures.
+    // The memory the points, exact coordinates and pen selections occupy, for the
+    // benchmarks' figures: the last block counts only as far as its points reach.
     std::size_t bytes() const;
-    // Gives back what the vectors hold beyond the points, once the recording is done.
+    // Gives back what the lists of exact points and pen selections hold beyond their
+    // entries, once the recording is done (the points' blocks never hold more).
     void shrink();
     // The same points, pen states and pen selections, in the same order.
     bool operator==(const RecordedPlot& other) const;
 
 private:
-    // Whole coordinates within 32 bits (the usual plot) take 8 bytes a point. Any other
-    // point marks its x with kExact and keeps its index into exact_ in y, so every
-    // coordinate comes back exactly as read.
-    static constexpr std::int32_t kExact = INT32_MIN;
+    // Whole coordinates within 16 bits (every plot the machine can draw) take 4 bytes a
+    // point and a bit for the pen. Any other point marks its x with kExact and keeps its
+    // coordinates, in order, in exact_, so every coordinate comes back exactly as read.
+    static constexpr std::int16_t kExact = INT16_MIN;
+    // Points are kept in blocks of a fixed size that are never moved: the recording grows
+    // without copying what it holds, and never holds twice the plot while it grows.
+    static constexpr std::size_t kBlockPoints = std::size_t{1} << 16;
+    struct Block {
+        std::int16_t xy[2 * kBlockPoints];
+        std::uint64_t down[kBlockPoints / 64]; // bit i: point i is pen down
+    };
     struct ExactPoint {
         double x, y;
         // Bit for bit, so that -0 and NaN compare as recorded.
@@ -52,8 +89,20 @@ private:
         char pen;
         bool operator==(const PenChange&) const = default;
     };
-    std::vector<std::int32_t> xy_;
-    std::vector<bool> penDown_;
+
+    // True, with the value in `whole`, for a coordinate that 16 bits hold exactly (-0 is
+    // not such a one: its sign would be lost).
+    static bool asWhole(double v, std::int16_t& whole)
+    {
+        if (!(v >= -32768.0 && v <= 32767.0))
+            return false;
+        whole = static_cast<std::int16_t>(v);
+        return whole == v && (whole != 0 || !std::signbit(v));
+    }
+    void addBlock();
+
+    std::vector<std::unique_ptr<Block>> blocks_;
+    std::uint64_t count_ = 0;
     std::vector<ExactPoint> exact_;
     std::vector<PenChange> penChanges_;
 };

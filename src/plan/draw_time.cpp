@@ -32,29 +32,11 @@ StepCountSink::StepCountSink(StepLengths lengths, bool halfStep, std::int16_t zo
     counts_.valid = lengthsUsable_;
 }
 
-bool StepCountSink::point(double x, double y, Pen)
+void StepCountSink::unreachable(double x, double y)
 {
-    ++counts_.penCommands;
-    if (!lengthsUsable_)
-        return true;
-    const double sx = roundedSteps(x, scaleX_);
-    const double sy = roundedSteps(y, scaleY_);
-    counts_.minStepsX = std::min(counts_.minStepsX, sx);
-    counts_.maxStepsX = std::max(counts_.maxStepsX, sx);
-    counts_.minStepsY = std::min(counts_.minStepsY, sy);
-    counts_.maxStepsY = std::max(counts_.maxStepsY, sy);
-    if (!stepsInRange(sx) || !stepsInRange(sy)) {
-        if (counts_.valid)
-            counts_.firstUnreachable = Position{x, y};
-        counts_.valid = false;
-        return true;
-    }
-    const long toX = static_cast<long>(sx);
-    const long toY = static_cast<long>(sy);
-    counts_.stepOutputs += static_cast<std::uint64_t>(countOutputs(std::labs(toX - stepX_), std::labs(toY - stepY_)));
-    stepX_ = toX;
-    stepY_ = toY;
-    return true;
+    if (counts_.valid)
+        counts_.firstUnreachable = Position{x, y};
+    counts_.valid = false;
 }
 
 Result<DrawCounts> countDrawOutputs(const PlotEvents& events, StepLengths stepLengths, bool halfStep, std::int16_t zoom)

@@ -9,7 +9,9 @@
 #include "hpgl/plot_sink.h"
 #include "plan/plot_events.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 
 namespace orlex {
@@ -38,13 +40,41 @@ struct DrawCounts {
 
 // Counts one pen command per point and max(|dx|, |dy|) outputs per line in whole steps
 // from step 0,0, in one step mode at one zoom.
-class StepCountSink : public PlotSink {
+class StepCountSink final : public PlotSink {
 public:
     StepCountSink(StepLengths lengths, bool halfStep, std::int16_t zoom);
-    bool point(double x, double y, Pen pen) override;
+    bool point(double x, double y, Pen) override
+    {
+        add(x, y);
+        return true;
+    }
+    // point() without the call through the sink, for a check that feeds several sinks.
+    void add(double x, double y)
+    {
+        ++counts_.penCommands;
+        if (!lengthsUsable_)
+            return;
+        const double sx = roundedSteps(x, scaleX_);
+        const double sy = roundedSteps(y, scaleY_);
+        counts_.minStepsX = std::min(counts_.minStepsX, sx);
+        counts_.maxStepsX = std::max(counts_.maxStepsX, sx);
+        counts_.minStepsY = std::min(counts_.minStepsY, sy);
+        counts_.maxStepsY = std::max(counts_.maxStepsY, sy);
+        if (!stepsInRange(sx) || !stepsInRange(sy)) {
+            unreachable(x, y);
+            return;
+        }
+        const long toX = static_cast<long>(sx);
+        const long toY = static_cast<long>(sy);
+        counts_.stepOutputs +=
+            static_cast<std::uint64_t>(countOutputs(std::labs(toX - stepX_), std::labs(toY - stepY_)));
+        stepX_ = toX;
+        stepY_ = toY;
+    }
     const DrawCounts& counts() const { return counts_; }
 
 private:
+    void unreachable(double x, double y);
     DrawCounts counts_;
     bool lengthsUsable_;
     StepScale scaleX_, scaleY_;

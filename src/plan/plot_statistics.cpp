@@ -9,32 +9,10 @@ namespace orlex {
 
 void StatisticsCounter::add(const PlotEvent& event)
 {
-    if (std::holds_alternative<SelectPen>(event)) {
-        ++s_.penSelections;
-        inStroke_ = false;
-        return;
-    }
-    const PlotPoint& p = std::get<PlotPoint>(event);
-    const Position to{p.x, p.y};
-    ++s_.points;
-    if (p.penDown) {
-        if (!inStroke_) {
-            ++s_.strokes;
-            inStroke_ = true;
-        }
-        downLength_ += distance(at_, to);
-    } else {
-        if (penDown_)
-            ++s_.penLifts;
-        inStroke_ = false;
-        upLength_ += distance(at_, to);
-    }
-    penDown_ = p.penDown;
-    at_ = to;
-    s_.units.minX = std::min(s_.units.minX, p.x);
-    s_.units.minY = std::min(s_.units.minY, p.y);
-    s_.units.maxX = std::max(s_.units.maxX, p.x);
-    s_.units.maxY = std::max(s_.units.maxY, p.y);
+    if (const PlotPoint* p = std::get_if<PlotPoint>(&event))
+        addPoint(p->x, p->y, p->penDown);
+    else
+        addPenSelection();
 }
 
 PlotStatistics StatisticsCounter::result() const

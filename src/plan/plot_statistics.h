@@ -4,6 +4,7 @@
 #include "hpgl/plot_sink.h"
 #include "plan/plot_events.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace orlex {
@@ -30,6 +31,35 @@ struct PlotStatistics {
 class StatisticsCounter {
 public:
     void add(const PlotEvent& event);
+    // add() of a point and of an SP, without the event around them.
+    void addPoint(double x, double y, bool down)
+    {
+        const Position to{x, y};
+        ++s_.points;
+        if (down) {
+            if (!inStroke_) {
+                ++s_.strokes;
+                inStroke_ = true;
+            }
+            downLength_ += distance(at_, to);
+        } else {
+            if (penDown_)
+                ++s_.penLifts;
+            inStroke_ = false;
+            upLength_ += distance(at_, to);
+        }
+        penDown_ = down;
+        at_ = to;
+        s_.units.minX = std::min(s_.units.minX, x);
+        s_.units.minY = std::min(s_.units.minY, y);
+        s_.units.maxX = std::max(s_.units.maxX, x);
+        s_.units.maxY = std::max(s_.units.maxY, y);
+    }
+    void addPenSelection()
+    {
+        ++s_.penSelections;
+        inStroke_ = false;
+    }
     PlotStatistics result() const;
 
 private:
@@ -42,14 +72,14 @@ private:
 };
 
 // The counter as a sink of a reading.
-class StatisticsSink : public PlotSink {
+class StatisticsSink final : public PlotSink {
 public:
     bool point(double x, double y, Pen pen) override
     {
-        counter_.add(PlotPoint{x, y, pen == Pen::Down});
+        counter_.addPoint(x, y, pen == Pen::Down);
         return true;
     }
-    void selectPen(char pen) override { counter_.add(SelectPen{pen}); }
+    void selectPen(char) override { counter_.addPenSelection(); }
     PlotStatistics result() const { return counter_.result(); }
 
 private:

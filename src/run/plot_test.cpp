@@ -96,11 +96,56 @@ std::vector<std::string> PlotTest::warnings() const
 
 namespace {
 
+// The check's sinks in one: the preview first (only it may stop the reading), then the
+// step count, the statistics and the recording, each called directly instead of through
+// the sink interface (those calls cost as much as the counting itself). The box in whole
+// units follows from the statistics' extremes (boxOfExtremes), so only NaN is noted here.
+class CheckSinks final : public PlotSink {
+public:
+    CheckSinks(PlotSink* preview, RecordedPlot* recorded, const MachineSettings& settings, const CheckSetup& setup)
+        : steps({settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom), preview_(preview),
+          recorded_(recorded)
+    {}
+    bool point(double x, double y, Pen pen) override
+    {
+        if (preview_ != nullptr && !preview_->point(x, y, pen))
+            return false;
+        nanX = nanX || std::isnan(x);
+        nanY = nanY || std::isnan(y);
+        steps.add(x, y);
+        statistics.addPoint(x, y, pen == Pen::Down);
+        if (recorded_ != nullptr)
+            recorded_->record(x, y, pen);
+        return true;
+    }
+    void selectPen(char pen) override
+    {
+        if (preview_ != nullptr)
+            preview_->selectPen(pen);
+        statistics.addPenSelection();
+        if (recorded_ != nullptr)
+            recorded_->selectPen(pen);
+    }
+    void readProgress(std::uint64_t bytesRead, std::uint64_t fileSize) override
+    {
+        if (preview_ != nullptr)
+            preview_->readProgress(bytesRead, fileSize);
+    }
+
+    bool nanX = false, nanY = false;
+    StepCountSink steps;
+    StatisticsCounter statistics;
+
+private:
+    PlotSink* preview_;
+    RecordedPlot* recorded_;
+};
+
 // The check of what `read` hands to the sinks; `labelsOnly` tells, for a reading that
 // found no point, whether the full reading would draw labels.
 template <typename Read, typename LabelsOnly>
-PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, PlotSink* preview, Read read,
-                      LabelsOnly labelsOnly)
+PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, PlotSink* preview, RecordedPlot* recorded,
+                      Read read, LabelsOnly labelsOnly)
 {
     PlotTest test;
     test.zoom = setup.zoom;
@@ -109,10 +154,7 @@ PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, PlotSin
     test.limitX = roundToInt16(settings.travelXmm);
     test.limitY = roundToInt16(settings.travelYmm);
 
-    ExtentsSink extents;
-    StepCountSink steps({settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom);
-    StatisticsSink statistics;
-    SinkFan sinks{preview, &extents, &steps, &statistics};
+    CheckSinks sinks(preview, recorded, settings, setup);
     test.run = read(sinks);
     if (!test.run.opened) {
         test.verdict = PlotTest::Verdict::Unreadable;
@@ -125,9 +167,10 @@ PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, PlotSin
     test.notAPlot = test.run.points == 0;
     if (test.notAPlot && setup.reading == PlotReading::Classic)
         test.labelsOnly = labelsOnly();
-    test.box = extents.box();
-    test.steps = steps.counts();
-    test.statistics = statistics.result();
+    test.steps = sinks.steps.counts();
+    test.statistics = sinks.statistics.result();
+    const Extents& units = test.statistics.units;
+    test.box = boxOfExtremes(units.minX, units.minY, units.maxX, units.maxY, sinks.nanX, sinks.nanY);
     test.extents = extentsInMillimetres(test.box, test.zoom);
     const StepPair origin = penToZeroSteps(test.penToZeroNeed(), settings, test.halfStep, test.zoom);
     if (stepsInRange(origin.x) && stepsInRange(origin.y))
@@ -150,11 +193,8 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
 {
     std::shared_ptr<RecordedPlot> recorded = setup.keepPlot ? std::make_shared<RecordedPlot>() : nullptr;
     PlotTest test = checkReading(
-        settings, setup, preview,
-        [&](SinkFan& sinks) {
-            SinkFan all{&sinks, recorded.get()};
-            return readPlot(path, all, setup.reading, machinePage(settings), setup.census);
-        },
+        settings, setup, preview, recorded.get(),
+        [&](PlotSink& sinks) { return readPlot(path, sinks, setup.reading, machinePage(settings), setup.census); },
         [&] { return drawsOnlyLabels(path, machinePage(settings)); });
     if (recorded && test.run.opened && test.run.refusal.empty()) {
         recorded->shrink();
@@ -167,8 +207,8 @@ PlotTest testPlot(std::shared_ptr<const RecordedPlot> plot, const MachineSetting
                   PlotSink* preview)
 {
     PlotTest test = checkReading(
-        settings, setup, preview,
-        [&](SinkFan& sinks) {
+        settings, setup, preview, nullptr,
+        [&](PlotSink& sinks) {
             ReadResult run;
             if (plot)
                 run.points = plot->replay(sinks).points;

@@ -57,6 +57,60 @@ TEST(RecordedPlot, GivesBackEveryEventExactly)
     EXPECT_LE(plot.bytes(), plot.points() * 8 + plot.points() / 8 + 64 * 24 + plot.penSelections() * 16 + 4096);
 }
 
+// Plots of whole 16-bit coordinates take 4 bytes a point and a bit, over many blocks of
+// points; the 16-bit ends, exact points among whole ones and pen selections on a block's
+// edge come back as they went in, and two recordings compare by their events.
+TEST(RecordedPlot, KeepsLargePlotsCompactAndExact)
+{
+    struct Case {
+        const char* name;
+        std::uint64_t points;
+        int exactEvery;  // every n-th point fractional; 0: none
+        double maxBytes; // per point
+    };
+    const Case cases[] = {
+        {"one point", 1, 0, 0},
+        {"a block less one", 65535, 0, 4.2},
+        {"a block", 65536, 0, 4.2},
+        {"three blocks and some", 3 * 65536 + 77, 0, 4.2},
+        {"every 1000th fractional", 3 * 65536 + 77, 1000, 4.3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EventLog direct;
+        RecordedPlot plot, again;
+        SinkFan both{&direct, &plot};
+        for (std::uint64_t i = 0; i < c.points; ++i) {
+            const double x = (i % 4099 == 0) ? -32768.0
+                             : (i % 13 == 0) ? 32767.0
+                                             : static_cast<double>(static_cast<std::int64_t>(i * 37 % 65536) - 32768);
+            const double y = (i % 11 == 0) ? 32767.0 : -static_cast<double>(i % 32768);
+            const bool fractional = c.exactEvery != 0 && i % static_cast<std::uint64_t>(c.exactEvery) == 0;
+            const Pen pen = (i * 2654435761u >> 7) % 3 == 0 ? Pen::Up : Pen::Down;
+            if (i % 65536 == 0) { // on a block's first point
+                both.selectPen(static_cast<char>('1' + i / 65536 % 9));
+                again.selectPen(static_cast<char>('1' + i / 65536 % 9));
+            }
+            both.point(fractional ? x + 0.25 : x, y, pen);
+            const bool last = i + 1 == c.points; // its pen differs in `again`
+            again.point(fractional ? x + 0.25 : x, y, last ? (pen == Pen::Up ? Pen::Down : Pen::Up) : pen);
+        }
+        EventLog replayed;
+        plot.replay(replayed);
+        EXPECT_EQ(replayed.events, direct.events);
+        EXPECT_EQ(plot.points(), c.points);
+        if (c.maxBytes > 0) {
+            EXPECT_LE(static_cast<double>(plot.bytes()), c.maxBytes * static_cast<double>(c.points));
+        }
+        EXPECT_FALSE(plot == again);
+        RecordedPlot copy;
+        plot.replay(copy);
+        EXPECT_TRUE(copy == plot);
+        copy.point(0, 0, Pen::Up);
+        EXPECT_FALSE(copy == plot);
+    }
+}
+
 TEST(RecordedPlot, StopsWhereTheSinkAsks)
 {
     RecordedPlot plot;

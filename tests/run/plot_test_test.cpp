@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace orlex::test {
 namespace {
@@ -117,6 +120,44 @@ INSTANTIATE_TEST_SUITE_P(
                       NotAPlotCase{"UnendedLabel", "IN;LBHELLO", kNoPoint},
                       NotAPlotCase{"OnePoint", "PU10,10;", nullptr}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The check's box in whole units is the box of every point, as ExtentsSink widens it
+// point by point: halves round to even, the ends of the 16-bit range, beyond them, NaN,
+// infinities, -0.
+TEST(CheckBox, IsTheBoxOfEveryPoint)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::vector<std::vector<std::pair<double, double>>> plots = {
+        {},
+        {{10.5, 11.5}, {-2.5, -3.5}},
+        {{-0.0, -0.0}},
+        {{32767.4, -32768.5}},
+        {{32767.5, -32768.6}},
+        {{-40000, 0}, {12, 40000}},
+        {{nan, 5}, {-7, 3}},
+        {{4, nan}},
+        {{-inf, inf}},
+        {{0.5, -0.5}, {1e300, -1e300}},
+    };
+    for (const auto& points : plots) {
+        auto plot = std::make_shared<RecordedPlot>();
+        ExtentsSink expected;
+        for (const auto& [x, y] : points) {
+            plot->point(x, y, Pen::Down);
+            expected.point(x, y, Pen::Down);
+        }
+        RunRig rig;
+        const PlotBox box = testPlot(plot, rig.settings, {}).box;
+        const PlotBox& want = expected.box();
+        SCOPED_TRACE(points.empty() ? "no point" : std::to_string(points[0].first));
+        EXPECT_EQ(box.minX, want.minX);
+        EXPECT_EQ(box.minY, want.minY);
+        EXPECT_EQ(box.maxX, want.maxX);
+        EXPECT_EQ(box.maxY, want.maxY);
+        EXPECT_EQ(box.outOfRange, want.outOfRange);
+    }
+}
 
 } // namespace
 } // namespace orlex::test
