@@ -275,9 +275,9 @@ std::filesystem::path journalFolder()
     return std::filesystem::path(home != nullptr && home[0] != '\0' ? home : "/tmp") / ".local/state/orlex";
 }
 
-std::filesystem::path journalFile(const std::string& port)
+std::filesystem::path journalFile(const std::string& port, const std::filesystem::path& folder)
 {
-    return journalFolder() / ("draw-" + port + ".journal");
+    return folder / ("draw-" + port + ".journal");
 }
 
 Result<void> JournalDisk::writeNew(const std::filesystem::path& file, const std::string& bytes)
@@ -371,11 +371,13 @@ std::string journalDateNow()
 
 JournalKeeper::JournalKeeper(std::filesystem::path file, DrawJournal start, std::chrono::milliseconds interval,
                              JournalDisk& disk)
-    : file_(std::move(file)), record_(std::move(start)), interval_(interval), disk_(disk)
+    : file_(std::move(file)), record_(std::move(start)), interval_(interval), disk_(disk),
+      firstDone_(record_.pointsDone)
 {}
 
 void JournalKeeper::poll(std::uint64_t pointsDone, std::uint64_t penLifts, double percent, Clock::time_point now)
 {
+    pointsDone = std::max(pointsDone, firstDone_); // the counters may start below a resumed draw's first point
     const bool lifted = penLifts != penLifts_;
     penLifts_ = penLifts;
     const bool first = writes_ == 0; // the draw has begun: its record replaces any earlier one

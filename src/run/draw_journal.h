@@ -66,7 +66,7 @@ std::vector<std::string> journalDifferences(const DrawJournal& kept, const DrawJ
 // Where journals live: $XDG_STATE_HOME/orlex, else ~/.local/state/orlex.
 std::filesystem::path journalFolder();
 // The journal of one port or the virtual plotter in that folder.
-std::filesystem::path journalFile(const std::string& port);
+std::filesystem::path journalFile(const std::string& port, const std::filesystem::path& folder = journalFolder());
 
 // The file steps an atomic replace takes; tests hand in one that fails or stops between.
 class JournalDisk {
@@ -127,6 +127,7 @@ private:
     DrawJournal record_;
     std::chrono::milliseconds interval_;
     JournalDisk& disk_;
+    std::uint64_t firstDone_ = 0; // a resumed draw's points before its first are done already
     std::uint64_t penLifts_ = 0;
     Clock::time_point lastWrite_{};
     std::uint64_t writes_ = 0;
