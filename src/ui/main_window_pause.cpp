@@ -56,7 +56,7 @@ void MainWindow::recordStoppedDraw(const DrawReport& report)
     StoppedDraw stopped;
     stopped.check = *drawableCheck_;
     stopped.point = report.stoppedAtPoint;
-    stopped.originIsPenToZero = lastCheck && lastCheck->needsPenToZero();
+    stopped.originIsPenToZero = lastDrawFromHome_;
     stoppedDraw_ = stopped;
 }
 

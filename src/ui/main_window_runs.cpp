@@ -273,6 +273,7 @@ void MainWindow::runDraw(const DrawPlan& plan)
                            QString::fromStdString(*refusal));
         return;
     }
+    const bool fromHome = drawsFromHome(plan);
     stoppedDraw_.reset();
     // The plot the test read: a file changed or removed since is not read again.
     const DrawJob job = drawJobFor(*lastCheck, plan);
@@ -287,12 +288,14 @@ void MainWindow::runDraw(const DrawPlan& plan)
     progressLabel->setText(QString::fromStdString(controller_->monitor()->progress().text()));
     sinceProgressText_.start();
     liveViewTimer->start(kLiveViewIntervalMs);
+    startJournal(plan, fromHome);
 }
 
 void MainWindow::onLiveViewTick()
 {
     drainInk();
     emit plotterMoved();
+    pollDrawJournal();
     const DrawMonitor* monitor = controller_->monitor();
     if (monitor != nullptr && runState() == RunState::Drawing && sinceProgressText_.elapsed() >= kProgressIntervalMs) {
         progressLabel->setText(QString::fromStdString(monitor->progress().text()));
@@ -320,6 +323,7 @@ void MainWindow::onDrawEnded(const DrawReport& report)
     liveViewTimer->stop();
     drainInk();
     showPen(Pen::Up); // however the draw ended
+    endDrawJournal(report);
     showDrawEnd(report, *controller_->monitor());
     recordStoppedDraw(report);
     if (askingToQuit_) // nothing is left to stop
