@@ -83,7 +83,6 @@ private slots:
     void changedDrawIsRefused_data();
     void changedDrawIsRefused();
     void unreadableJournalIsMovedAside();
-    void finishedDrawLeavesNoJournal();
     void longDrawFromWhereThePenStandsIsNoted_data();
     void longDrawFromWhereThePenStandsIsNoted();
 };
@@ -199,19 +198,6 @@ void TestDrawJournal::unreadableJournalIsMovedAside()
     QCOMPARE(rig.feedback.messages.size(), std::size_t{1});
     QVERIFY2(rig.feedback.messages.front().text.contains(QStringLiteral("It was moved aside to")),
              qPrintable(rig.feedback.messages.front().text));
-    QVERIFY(!std::filesystem::exists(journalOf(rig)));
-}
-
-void TestDrawJournal::finishedDrawLeavesNoJournal()
-{
-    WindowRig rig;
-    wholeDrawInk(kPlainPlot); // in a rig of its own
-    MainWindow& w = rig.openWindow();
-    w.openPlotFile(rig.writeFile("plot.plt", kPlainPlot));
-    controls(w).testAndShowButton->click();
-    controls(w).drawButton->click();
-    QVERIFY(std::filesystem::exists(journalOf(rig))); // written as the draw starts
-    QVERIFY(rig.waitUntilIdle());
     QVERIFY(!std::filesystem::exists(journalOf(rig)));
 }
 
