@@ -378,11 +378,16 @@ JournalKeeper::JournalKeeper(std::filesystem::path file, DrawJournal start, std:
 void JournalKeeper::poll(std::uint64_t pointsDone, std::uint64_t penLifts, double percent, Clock::time_point now)
 {
     pointsDone = std::max(pointsDone, firstDone_); // the counters may start below a resumed draw's first point
-    const bool lifted = penLifts != penLifts_;
+    liftPending_ = liftPending_ || penLifts != penLifts_;
     penLifts_ = penLifts;
     const bool first = writes_ == 0; // the draw has begun: its record replaces any earlier one
-    if (!first && (pointsDone == record_.pointsDone || (!lifted && now - lastWrite_ < interval_)))
+    // A pen lift writes at once, but not within a quarter of the interval of the last
+    // write: each write waits for the disk twice, and a plot of short strokes lifts the pen
+    // many times a second.
+    const auto due = liftPending_ ? interval_ / 4 : interval_;
+    if (!first && (pointsDone == record_.pointsDone || now - lastWrite_ < due))
         return;
+    liftPending_ = false;
     record_.pointsDone = std::min(pointsDone, record_.points);
     record_.percentDone = std::clamp(percent, 0.0, 100.0);
     lastWrite_ = now;

@@ -100,8 +100,8 @@ std::string journalDateNow();
 
 // Keeps the journal of a running draw: the draw publishes its progress in counters that
 // the motion thread only increments; the front end's watch loop calls poll(), which writes
-// at a new pen lift and at least once per `interval` while the draw moves on. No write ever
-// happens on the motion thread.
+// at a new pen lift (at most four times per `interval`) and at least once per `interval`
+// while the draw moves on. No write ever happens on the motion thread.
 class JournalKeeper {
 public:
     using Clock = std::chrono::steady_clock;
@@ -129,6 +129,7 @@ private:
     JournalDisk& disk_;
     std::uint64_t firstDone_ = 0; // a resumed draw's points before its first are done already
     std::uint64_t penLifts_ = 0;
+    bool liftPending_ = false; // a pen lift since the last write
     Clock::time_point lastWrite_{};
     std::uint64_t writes_ = 0;
     std::string problem_;
