@@ -225,8 +225,10 @@ VirtualPlotterConfig plotterConfig(double hz, bool realTime)
     VirtualPlotterConfig config;
     config.clockHz = hz;
     config.realTime = realTime;
-    config.startXmm = 30;
-    config.startYmm = 30;
+    // The zig-zag reaches 125 mm from its start: from here it fits the 150 mm of travel,
+    // which the window's Draw checks first.
+    config.startXmm = 10;
+    config.startYmm = 10;
     return config;
 }
 
