@@ -39,6 +39,7 @@
 #include <ctime>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -224,8 +225,10 @@ VirtualPlotterConfig plotterConfig(double hz, bool realTime)
     VirtualPlotterConfig config;
     config.clockHz = hz;
     config.realTime = realTime;
-    config.startXmm = 30;
-    config.startYmm = 30;
+    // The zig-zag reaches 125 mm from its start: from here it fits the 150 mm of travel,
+    // which the window's Draw checks first.
+    config.startXmm = 10;
+    config.startYmm = 10;
     return config;
 }
 
@@ -363,16 +366,26 @@ struct StopFigures {
 
 // The whole window: Test and Show, then Draw on the motion thread, with the preview and
 // the plotter view live; with `stop`, Stop is clicked partway and its latency measured.
+// The journal's comparison: `journal` keeps it (in the run's own folder) or not, and the
+// pen lifts every `liftEvery` points (0: never), each a journal write.
+struct JournalRun {
+    bool journal = false;
+    int liftEvery = 0;
+};
+
 Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView, bool floorProbe,
-                   StopFigures* stop = nullptr)
+                   StopFigures* stop = nullptr, std::optional<JournalRun> journalRun = std::nullopt)
 {
     QTemporaryDir dir;
     const QString plot = dir.filePath("zigzag.plt");
+    const int liftEvery = journalRun ? journalRun->liftEvery : 0;
     {
         std::ofstream out(plot.toStdString(), std::ios::binary);
         out << "IN;SP1;PU0,0;PD";
-        for (std::size_t i = 0; i < points.size(); ++i)
-            out << (i ? "," : "") << points[i].x << "," << points[i].y;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const bool lift = liftEvery > 0 && i > 0 && i % static_cast<std::size_t>(liftEvery) == 0;
+            out << (lift ? ";PU;PD" : i ? "," : "") << points[i].x << "," << points[i].y;
+        }
         out << ";PU;\r\n";
     }
     bench::SilentFeedback feedback;
@@ -384,6 +397,8 @@ Figures drawWindow(double hz, const std::vector<Point>& points, bool plotterView
     options.settingsFile = (dir.path() + "/seting.txt").toStdString();
     options.feedback = &feedback;
     options.exitProcess = [](int) {};
+    options.journalFolder = (dir.path() + "/state").toStdString();
+    options.keepJournal = !journalRun || journalRun->journal;
     options.openPort = [&](const MachineSettings&) {
         auto owned = std::make_unique<VirtualPlotter>(plotterConfig(hz, true));
         plotter = owned.get();
@@ -474,6 +489,32 @@ void printGaps(const Figures& f)
                 f.gaps, f.preemptedGaps, f.longestGapMicros, f.gapPercentileMicros(0.999) + 1);
 }
 
+// The window's draw without and with the journal, in pairs, the order changing from pair
+// to pair: the journal's cost is the difference of the two ratios.
+int compareJournal(const std::vector<double>& freqs, double seconds, int pairs, int liftEvery, bool plotterView)
+{
+    std::printf("journal: the pen lifts every %d points (0: never); ratio with - ratio without\n", liftEvery);
+    for (double hz : freqs) {
+        const auto points = zigZag(static_cast<std::uint64_t>(hz * seconds / 2));
+        std::vector<double> differences;
+        for (int pair = 0; pair < pairs; ++pair) {
+            double ratio[2] = {0, 0};
+            for (int k = 0; k < 2; ++k) {
+                const bool journal = (k == 1) != (pair % 2 == 1);
+                const Figures f = drawWindow(hz, points, plotterView, false, nullptr, JournalRun{journal, liftEvery});
+                printRow(journal ? "journal" : "none", hz, f);
+                ratio[journal ? 1 : 0] = f.seconds / (static_cast<double>(f.cycles) / hz);
+            }
+            differences.push_back(ratio[1] - ratio[0]);
+            std::printf("        with - without %+.4f\n", differences.back());
+        }
+        std::sort(differences.begin(), differences.end());
+        std::printf("%.0f Hz, %zu pairs: journal ratio - no journal ratio median %+.4f, worst %+.4f, best %+.4f\n", hz,
+                    differences.size(), differences[differences.size() / 2], differences.back(), differences.front());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -484,6 +525,7 @@ int main(int argc, char** argv)
     bool plotterView = true;
     bool detail = false;
     bool floorProbe = false;
+    int journalLiftEvery = -1; // --journal N: window draws with and without the journal, paired
     std::vector<double> freqs{1000, 2000, 5000, 10000, 20000, 40000, 80000, 160000};
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
@@ -498,13 +540,15 @@ int main(int argc, char** argv)
             detail = true;
         } else if (!std::strcmp(argv[i], "--floor")) {
             floorProbe = true;
+        } else if (!std::strcmp(argv[i], "--journal") && i + 1 < argc) {
+            journalLiftEvery = std::max(0, std::atoi(argv[++i]));
         } else if (!std::strcmp(argv[i], "--freqs") && i + 1 < argc) {
             freqs.clear();
             for (char* s = std::strtok(argv[++i], ","); s; s = std::strtok(nullptr, ","))
                 freqs.push_back(std::atof(s));
         } else {
             std::fprintf(stderr, "usage: bench_clock [--seconds S] [--freqs 1000,2000,...] [--pairs N] [--no-window] "
-                                 "[--no-view] [--detail] [--floor]\n");
+                                 "[--no-view] [--detail] [--floor] [--journal LIFT_EVERY]\n");
             return 2;
         }
     }
@@ -522,6 +566,8 @@ int main(int argc, char** argv)
     }
     std::printf("zig-zag of about %.1f s per frequency; ratio = measured / (cycles / frequency)\n", seconds);
     const bench::CpuTicks ticks0 = bench::cpuTicks();
+    if (journalLiftEvery >= 0)
+        return compareJournal(freqs, seconds, pairs, journalLiftEvery, plotterView);
     for (double hz : freqs) {
         // Two cycles per coil byte: hz * seconds / 2 bytes take `seconds`.
         const auto points = zigZag(static_cast<std::uint64_t>(hz * seconds / 2));

@@ -56,7 +56,7 @@ constexpr CommandHelp kCommandHelp[] = {
      "plot starts where the pen stands, "
      "and it fits only if the pen stands at its origin. Ctrl-C lifts the pen, switches the motors off and "
      "ends, printing \"Stopped at point N of M\" and the command that draws the rest. While it draws it keeps a "
-     "journal (see the journal command) at every pen lift and at least once a second, so that a draw cut off by a "
+     "journal (see the journal command) at pen lifts and at least once a second, so that a draw cut off by a "
      "crash, a kill or a power cut can go on with --resume; a draw that ends normally removes it. A draw of more "
      "than 10 minutes that does not start from home says once that it could not be resumed.",
      "",

@@ -22,6 +22,7 @@
 #include "run/draw_journal.h"
 #include "run/draw_monitor.h"
 #include "run/draw_session.h"
+#include "run/journal_of_draw.h"
 #include "run/motion_thread.h"
 #include "run/plot_draw.h"
 #include "settings/conversions.h"
@@ -178,8 +179,7 @@ void DrawSession::pollJournal()
     const DrawMonitor* monitor = monitor_.load();
     if (journal_ == nullptr || monitor == nullptr)
         return;
-    journal_->poll(monitor->pointsDone(), monitor->penLifts(), monitor->progress().fraction() * 100,
-                   JournalKeeper::Clock::now());
+    orlex::pollJournal(*journal_, *monitor);
     if (const std::string problem = journal_->takeProblem(); !problem.empty())
         std::cerr << "\norlex-plotter-cli: the draw journal cannot be written: " << problem
                   << " The draw goes on, but cannot be resumed after a crash.\n";
@@ -192,7 +192,7 @@ void DrawSession::endJournal()
 {
     if (journal_ == nullptr || (!finished_ && !drawBegan_))
         return;
-    journal_->end(finished_, stoppedAtPoint_ != 0 ? stoppedAtPoint_ - 1 : options_.fromPoint - 1, percentDone_);
+    orlex::endJournal(*journal_, finished_, stoppedAtPoint_, options_.fromPoint, percentDone_);
     if (const std::string problem = journal_->takeProblem(); !problem.empty())
         std::cerr << "orlex-plotter-cli: the draw journal cannot be written: " << problem << "\n";
 }

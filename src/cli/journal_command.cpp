@@ -6,25 +6,13 @@
 #include "cli/exit_codes.h"
 #include "cli/test_run.h"
 #include "common/number_text.h"
-#include "run/carriage_reach.h"
 
-#include <cmath>
 #include <cstdio>
 #include <iostream>
 
 namespace orlex::cli {
 
 namespace {
-
-// Ten minutes: a draw longer than that is worth resuming.
-constexpr double kLongDrawSeconds = 600;
-
-std::string hexAddress(std::uint16_t address)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%x", address);
-    return text;
-}
 
 std::string jsonText(const std::string& text)
 {
@@ -47,13 +35,6 @@ std::string percentText(double percent)
     char text[16];
     std::snprintf(text, sizeof text, "%.1f", percent);
     return text;
-}
-
-// "The draw of FILE stopped at point N of M, DATE: K % of the drawing done"
-std::string stoppedText(const DrawJournal& j)
-{
-    return "The draw of " + j.plotPath + " stopped at point " + std::to_string(j.resumePoint()) + " of "
-           + std::to_string(j.points) + ", " + j.started + ": " + percentText(j.percentDone) + " % of the drawing done";
 }
 
 std::string journalJson(const DrawJournal& j)
@@ -84,43 +65,22 @@ JournalRead readPortJournal(const std::string& port)
 
 std::string journalPortName(const CliOptions& options, const MachineSettings& settings)
 {
-    if (options.simulate)
-        return "virtual";
-    return (options.port == PortKind::Direct ? "direct-" : "ppdev-") + hexAddress(settings.portAddress);
+    return journalPortName(options.simulate ? PortKind::Virtual : options.port.value_or(PortKind::Ppdev),
+                           settings.portAddress);
 }
 
 Result<DrawJournal> journalForDraw(const CliOptions& options, const MachineSettings& settings, const PreparedPlot& plot,
                                    const PlotTest& check)
 {
-    // The chosen file's bytes, hashed as the draw starts, moments after the check read
-    // them; the draw itself draws the plot the check kept in memory.
-    const Result<FileDigest> digest = digestOfFile(plot.path());
-    if (!digest)
-        return digest.error();
-    DrawJournal j;
-    std::error_code error;
-    j.plotPath = std::filesystem::absolute(options.plotFile, error).lexically_normal().string();
-    j.plotSize = digest->size;
-    j.plotHash = digest->hash;
-    j.reading = check.reading == PlotReading::Full ? "full" : "classic";
-    j.zoom = check.zoom;
-    j.halfStep = check.halfStep;
-    j.settings = journalSettings(settings);
+    JournalDrawSetup setup;
+    setup.plotFile = options.plotFile;
     if (plot.converted())
-        j.conversion = std::string("text=") + (options.skipText ? "skip" : "stroke")
-                       + (options.hideCovered ? ", hide-covered" : "");
-    j.port = journalPortName(options, settings);
-    j.originFromHome = options.home || check.needsPenToZero();
-    if (j.originFromHome) {
-        const CarriageMm origin = penToZeroPoint(check, settings);
-        const double perStep = check.halfStep ? 2 : 1;
-        j.originStepsX = std::llround(origin.x * 100 * perStep / settings.stepLengthX);
-        j.originStepsY = std::llround(origin.y * 100 * perStep / settings.stepLengthY);
-    }
-    j.pointsDone = options.fromPoint - 1;
-    j.points = check.run.points;
-    j.started = journalDateNow();
-    return j;
+        setup.conversion = std::string("text=") + (options.skipText ? "skip" : "stroke")
+                           + (options.hideCovered ? ", hide-covered" : "");
+    setup.port = journalPortName(options, settings);
+    setup.fromHome = options.home || check.needsPenToZero();
+    setup.firstPoint = options.fromPoint;
+    return orlex::journalForDraw(setup, settings, check);
 }
 
 std::optional<int> takeResume(CliOptions& options, const MachineSettings& settings)
@@ -170,14 +130,11 @@ std::optional<int> refuseChangedResume(const CliOptions& options, const DrawJour
 
 std::optional<std::string> unhomedLongDrawNote(const CliOptions& options, const PlotTest& check)
 {
-    if (options.home || check.needsPenToZero())
+    const std::optional<std::string> note =
+        orlex::unhomedLongDrawNote(estimateAtClock(check, options.clockHz), options.home || check.needsPenToZero());
+    if (!note)
         return std::nullopt;
-    const std::optional<double> seconds = estimateAtClock(check, options.clockHz);
-    if (!seconds || *seconds <= kLongDrawSeconds)
-        return std::nullopt;
-    return "Note: this draw of about " + secondsText(*seconds)
-           + " starts where the pen stands, not from home: if it is cut off, it cannot be resumed in its place. "
-             "Draw long plots with --home.";
+    return *note + " Draw long plots with --home.";
 }
 
 int runJournalCommand(const CliOptions& options)
@@ -214,7 +171,7 @@ int runJournalCommand(const CliOptions& options)
         std::cout << journalJson(j);
         return kExitOk;
     }
-    std::cout << stoppedText(j) << "\n"
+    std::cout << journalStoppedText(j) << "\n"
               << "Journal: " << file.string() << "\n";
     if (j.originFromHome)
         std::cout << "To draw the rest: orlex-plotter-cli draw --resume" << (options.simulate ? " --simulate" : "")

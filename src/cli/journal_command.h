@@ -4,6 +4,7 @@
 
 #include "cli/cli_options.h"
 #include "run/draw_journal.h"
+#include "run/journal_of_draw.h"
 #include "run/plot_test.h"
 #include "run/prepared_plot.h"
 

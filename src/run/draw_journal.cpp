@@ -275,9 +275,9 @@ std::filesystem::path journalFolder()
     return std::filesystem::path(home != nullptr && home[0] != '\0' ? home : "/tmp") / ".local/state/orlex";
 }
 
-std::filesystem::path journalFile(const std::string& port)
+std::filesystem::path journalFile(const std::string& port, const std::filesystem::path& folder)
 {
-    return journalFolder() / ("draw-" + port + ".journal");
+    return folder / ("draw-" + port + ".journal");
 }
 
 Result<void> JournalDisk::writeNew(const std::filesystem::path& file, const std::string& bytes)
@@ -371,16 +371,23 @@ std::string journalDateNow()
 
 JournalKeeper::JournalKeeper(std::filesystem::path file, DrawJournal start, std::chrono::milliseconds interval,
                              JournalDisk& disk)
-    : file_(std::move(file)), record_(std::move(start)), interval_(interval), disk_(disk)
+    : file_(std::move(file)), record_(std::move(start)), interval_(interval), disk_(disk),
+      firstDone_(record_.pointsDone)
 {}
 
 void JournalKeeper::poll(std::uint64_t pointsDone, std::uint64_t penLifts, double percent, Clock::time_point now)
 {
-    const bool lifted = penLifts != penLifts_;
+    pointsDone = std::max(pointsDone, firstDone_); // the counters may start below a resumed draw's first point
+    liftPending_ = liftPending_ || penLifts != penLifts_;
     penLifts_ = penLifts;
     const bool first = writes_ == 0; // the draw has begun: its record replaces any earlier one
-    if (!first && (pointsDone == record_.pointsDone || (!lifted && now - lastWrite_ < interval_)))
+    // A pen lift writes at once, but not within a quarter of the interval of the last
+    // write: each write waits for the disk twice, and a plot of short strokes lifts the pen
+    // many times a second.
+    const auto due = liftPending_ ? interval_ / 4 : interval_;
+    if (!first && (pointsDone == record_.pointsDone || now - lastWrite_ < due))
         return;
+    liftPending_ = false;
     record_.pointsDone = std::min(pointsDone, record_.points);
     record_.percentDone = std::clamp(percent, 0.0, 100.0);
     lastWrite_ = now;

@@ -66,7 +66,7 @@ std::vector<std::string> journalDifferences(const DrawJournal& kept, const DrawJ
 // Where journals live: $XDG_STATE_HOME/orlex, else ~/.local/state/orlex.
 std::filesystem::path journalFolder();
 // The journal of one port or the virtual plotter in that folder.
-std::filesystem::path journalFile(const std::string& port);
+std::filesystem::path journalFile(const std::string& port, const std::filesystem::path& folder = journalFolder());
 
 // The file steps an atomic replace takes; tests hand in one that fails or stops between.
 class JournalDisk {
@@ -100,8 +100,8 @@ std::string journalDateNow();
 
 // Keeps the journal of a running draw: the draw publishes its progress in counters that
 // the motion thread only increments; the front end's watch loop calls poll(), which writes
-// at a new pen lift and at least once per `interval` while the draw moves on. No write ever
-// happens on the motion thread.
+// at a new pen lift (at most four times per `interval`) and at least once per `interval`
+// while the draw moves on. No write ever happens on the motion thread.
 class JournalKeeper {
 public:
     using Clock = std::chrono::steady_clock;
@@ -127,7 +127,9 @@ private:
     DrawJournal record_;
     std::chrono::milliseconds interval_;
     JournalDisk& disk_;
+    std::uint64_t firstDone_ = 0; // a resumed draw's points before its first are done already
     std::uint64_t penLifts_ = 0;
+    bool liftPending_ = false; // a pen lift since the last write
     Clock::time_point lastWrite_{};
     std::uint64_t writes_ = 0;
     std::string problem_;

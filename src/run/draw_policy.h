@@ -63,6 +63,8 @@ public:
     void drawStarts() { stopped_.reset(); }
     void drawEnded(const DrawOutcome& outcome, bool originIsPenToZero);
     void positionLost(const std::string& why); // a jog, a homing, the motors off, a scale change
+    // A draw ended early whose origin is its "Pen to 0" point, so homing finds it again.
+    bool stoppedFromPenToZero() const { return stopped_ && stopped_->originIsPenToZero; }
     // Why Resume cannot go; empty when it can. Only with a stopped draw.
     std::string resumeProblem() const;
     ResumeOffer resumeOffer(bool idle, bool drawRunning) const;

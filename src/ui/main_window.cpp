@@ -143,6 +143,7 @@ void MainWindow::startUp()
     drive().state.coilsY = 16; // the data register is left alone until the first step
     startUpDisplay();
     showCarriagePosition(); // known from the start on the virtual plotter
+    offerKeptJournal();
 
     // The status poll starts now: nothing ticks into a half-built window, not even while
     // a start-up message box runs its own event loop. No tick can come before this

@@ -8,6 +8,7 @@
 #include "hpgl/plot_extents.h"
 #include "preview/preview.h"
 #include "run/background_preparation.h"
+#include "run/draw_journal.h"
 #include "run/draw_monitor.h"
 #include "run/draw_policy.h"
 #include "run/plot_draw.h"
@@ -57,6 +58,9 @@ struct MainWindowOptions {
     // Where the operator's choices of the Options menu are remembered (an INI file); empty:
     // the user's own settings store. Tests give a file of theirs.
     QString preferencesFile;
+    // Where draws keep their journals; empty: $XDG_STATE_HOME/orlex. Tests give a folder of theirs.
+    std::filesystem::path journalFolder;
+    bool keepJournal = true; // false: draws keep no journal (a benchmark's comparison)
 };
 
 class MainWindow : public QMainWindow, private MainWindowControls {
@@ -221,6 +225,26 @@ private:
     void loadPreferences(); // the Options menu's remembered choices
 
     std::unique_ptr<QSettings> preferences_;
+
+    // The draw journal (main_window_journal.cpp): kept by every draw, polled by the live-view
+    // timer on this thread, and offered at start when a draw did not end.
+    QWidget* buildJournalBar(QWidget* parent);
+    std::string journalPort() const;               // "virtual", "ppdev-0x378"
+    std::filesystem::path journalFilePath() const; // this port's journal
+    void offerKeptJournal();                       // at start: a journal present is offered
+    void hideJournalOffer();
+    void onJournalResumeClicked();
+    void onJournalDiscardClicked();
+    void continueJournalResume(); // once "Test and Show" of the journal's file has run
+    bool drawsFromHome(const DrawPlan& plan) const;
+    Result<DrawJournal> journalForWindowDraw(const DrawPlan& plan, bool fromHome) const;
+    void startJournal(const DrawPlan& plan, bool fromHome); // a draw has started
+    void pollDrawJournal();                                 // from the live-view timer
+    void endDrawJournal(const DrawReport& report);
+    std::optional<JournalKeeper> drawJournal_; // the running or last draw's
+    std::optional<DrawJournal> keptJournal_;   // the one offered at start
+    bool journalResumeDue_ = false;            // the offer's Resume waits for its test
+    bool lastDrawFromHome_ = false;            // the last draw began with "Pen to 0"
 
     // The chosen file as the runs read it (main_window_inputs.cpp): as it is, an SVG
     // converted, or its strokes in a shorter pen-up order.

@@ -107,15 +107,19 @@ class PreviewWidget;
     X(QAction, portCheckAction) /* Help > "Port check…": the port check's report */                                  \
     X(QAction, aboutAction)                                                                                            \
     /* Status bar, under the client area. */                                                                           \
-    X(QLabel, progressLabel)           /* draw progress, or the estimate after a test */                               \
-    X(QPushButton, stopButton)         /* "Stop", shown only during a draw */                                          \
-    X(QPushButton, pauseButton)        /* "Pause", during a draw that is not paused */                                 \
-    X(QPushButton, continueButton)     /* "Continue", while a draw is paused */                                        \
-    X(QPushButton, resumeButton)       /* "Resume from point N", after a draw ended early */                           \
-    X(QShortcut, pauseShortcut)        /* Space: Pause or Continue during a draw */                                    \
-    X(QAction, pauseAtPenChangeAction) /* Options > "Pause at pen change" */                                           \
-    X(QLabel, inputLabel)              /* after a test: an SVG's conversion notes, the travel saved */                 \
-    X(QLabel, positionLabel)           /* the carriage's position in mm, once a homing made it known */
+    X(QLabel, progressLabel)             /* draw progress, or the estimate after a test */                             \
+    X(QPushButton, stopButton)           /* "Stop", shown only during a draw */                                        \
+    X(QPushButton, pauseButton)          /* "Pause", during a draw that is not paused */                               \
+    X(QPushButton, continueButton)       /* "Continue", while a draw is paused */                                      \
+    X(QPushButton, resumeButton)         /* "Resume from point N", after a draw ended early */                         \
+    X(QShortcut, pauseShortcut)          /* Space: Pause or Continue during a draw */                                  \
+    X(QAction, pauseAtPenChangeAction)   /* Options > "Pause at pen change" */                                         \
+    X(QLabel, inputLabel)                /* after a test: an SVG's conversion notes, the travel saved */               \
+    X(QLabel, positionLabel)             /* the carriage's position in mm, once a homing made it known */              \
+    X(QFrame, journalBar)                /* at start: the draw a journal kept, to resume or discard */                 \
+    X(QLabel, journalLabel)              /* "The draw of FILE stopped at point N of M, ..." */                         \
+    X(QPushButton, journalResumeButton)  /* "Resume", or "Resume from here" for an unknown origin */                   \
+    X(QPushButton, journalDiscardButton) /* "Discard" */
 
 struct MainWindowControls {
 #define ORLEX_DECLARE_CONTROL(Type, name) Type* name = nullptr;

@@ -253,6 +253,7 @@ void MainWindow::pollPreparation()
     }
     preparationTimer_->stop();
     stopButton->setVisible(false);
+    const bool journalResumeDue = std::exchange(journalResumeDue_, false); // only a test that passed goes on
     if (!prepared->ok() && prepared->error().kind == Error::Kind::Cancelled) {
         progressLabel->setText(QStringLiteral("Test and Show cancelled"));
         controller_->setTesting(false);
@@ -263,6 +264,8 @@ void MainWindow::pollPreparation()
         return;
     }
     finishTestAndShow(std::exchange(backgroundCheck_, nullptr));
+    journalResumeDue_ = journalResumeDue;
+    continueJournalResume();
 }
 
 bool MainWindow::acceptPrepared(Result<PreparedPlot> prepared)

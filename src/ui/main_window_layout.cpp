@@ -416,6 +416,7 @@ void MainWindow::buildStatusBar()
     inputLabel->setWordWrap(true);
     inputLabel->hide();
     grid->addWidget(inputLabel, 2, 0, 1, 2);
+    grid->addWidget(buildJournalBar(panel), 3, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     bar->addWidget(panel, 1);
     pauseShortcut = new QShortcut(QKeySequence(Qt::Key_Space), this);

@@ -273,6 +273,7 @@ void MainWindow::runDraw(const DrawPlan& plan)
                            QString::fromStdString(*refusal));
         return;
     }
+    const bool fromHome = drawsFromHome(plan); // before the policy forgets the stopped draw
     policy_.drawStarts();
     // The plot the test read: a file changed or removed since is not read again.
     const DrawJob job = drawJobFor(*lastCheck, plan);
@@ -287,12 +288,14 @@ void MainWindow::runDraw(const DrawPlan& plan)
     progressLabel->setText(QString::fromStdString(controller_->monitor()->progress().text()));
     sinceProgressText_.start();
     liveViewTimer->start(kLiveViewIntervalMs);
+    startJournal(plan, fromHome);
 }
 
 void MainWindow::onLiveViewTick()
 {
     drainInk();
     emit plotterMoved();
+    pollDrawJournal();
     const DrawMonitor* monitor = controller_->monitor();
     if (monitor != nullptr && runState() == RunState::Drawing && sinceProgressText_.elapsed() >= kProgressIntervalMs) {
         progressLabel->setText(QString::fromStdString(monitor->progress().text()));
@@ -320,8 +323,9 @@ void MainWindow::onDrawEnded(const DrawOutcome& outcome)
     liveViewTimer->stop();
     drainInk();
     showPen(Pen::Up); // however the draw ended
+    endDrawJournal(outcome.report);
     showDrawEnd(outcome, *controller_->monitor());
-    policy_.drawEnded(outcome, lastCheck && lastCheck->needsPenToZero());
+    policy_.drawEnded(outcome, lastDrawFromHome_);
     if (askingToQuit_) // nothing is left to stop
         feedback_->updateQuestion(QStringLiteral("The drawing has ended. Quit?"), QStringLiteral("Quit"));
     statusTimer->start();

@@ -199,11 +199,12 @@ TEST_F(JournalTest, TheKeeperWritesAtPenLiftsAndOnceASecond)
     const Poll polls[] = {
         {0ms, 0, 0, true},     // the first look: the draw has begun
         {20ms, 1, 0, false},   // on within the second, no lift
-        {40ms, 1, 1, true},    // a pen lift, with a new point: at once
-        {999ms, 2, 1, false},  // within the second of the last record
-        {1040ms, 2, 1, true},  // a second since it
-        {1060ms, 2, 1, false}, // nothing new
-        {1080ms, 3, 2, true},  // a pen lift
+        {40ms, 1, 1, false},   // a pen lift within a quarter second of the last record: waits
+        {250ms, 1, 1, true},   // a quarter second on: the lift is written
+        {400ms, 2, 1, false},  // within the second of the last record
+        {1250ms, 2, 1, true},  // a second since it
+        {1260ms, 2, 1, false}, // nothing new
+        {1600ms, 3, 2, true},  // a pen lift, a quarter second on: at once
         {5000ms, 3, 2, false}, // nothing new however long
     };
     CountingDisk disk;

@@ -74,6 +74,7 @@ ui::MainWindowOptions WindowRig::options()
     ui::MainWindowOptions options;
     options.settingsFile = settingsFile();
     options.preferencesFile = QString::fromStdString(preferencesFile().string());
+    options.journalFolder = journalFolder();
     options.feedback = &feedback;
     options.exitProcess = [this](int status) { exitStatuses.push_back(status); };
     options.stopProcess = [this] { penDownWhenStopped.push_back(window_->virtualPlotter()->penDown()); };

@@ -144,6 +144,8 @@ public:
     std::filesystem::path settingsFile() const { return dir.file("seting.txt"); }
     // The window's QSettings, so that no test reads or writes the user's.
     std::filesystem::path preferencesFile() const { return dir.file("preferences.ini"); }
+    // The draws' journals, so that no test reads or writes another's.
+    std::filesystem::path journalFolder() const { return dir.file("state"); }
     // Writes the settings file with these bytes exactly (use "\r\n" line ends).
     void writeSettingsFile(const std::string& bytes) const;
     std::string readSettingsFile() const; // empty when absent
