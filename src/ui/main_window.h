@@ -274,6 +274,10 @@ private:
     void applyLineWork(PlotPreparation& preparation) const;
     void onStrokeTextToggled(bool on);
     PlotReading plotReading() const; // the reading every run of the chosen file uses
+    // The check's setup at the window's zoom, step type and reading, keeping the plot it
+    // reads; the classic reading's census is taken in the check's own pass over the file,
+    // unless the preparation reorders the plot (then it counts the file itself).
+    CheckSetup checkSetup();
     void showInputNotes(const QString& notes);
     void addInputNotes(const std::vector<std::string>& notes);
     std::optional<PreparedPlot> preparedPlot_;

@@ -201,6 +201,17 @@ PlotReading MainWindow::plotReading() const
     return fullHpglAction->isChecked() ? PlotReading::Full : PlotReading::Classic;
 }
 
+CheckSetup MainWindow::checkSetup()
+{
+    CheckSetup setup{preview().zoom, halfStepOption->isChecked(), plotReading(), true};
+    PlotPreparation reordering;
+    reordering.shorterTravel = shorterTravelAction->isChecked();
+    applyLineWork(reordering);
+    const bool reordered = reordering.shorterTravel || reordering.lineWork.any();
+    setup.census = setup.reading == PlotReading::Classic && !reordered ? Census::Take : Census::Skip;
+    return setup;
+}
+
 bool MainWindow::prepareRunFile()
 {
     preparedPlot_.reset();
@@ -211,14 +222,15 @@ bool MainWindow::prepareRunFile()
     preparation.svg.text = strokeTextAction->isChecked() ? SvgText::Stroke : SvgText::Skip;
     preparation.reading = plotReading();
     preparation.fullOptions = machinePage(settings_);
+    const CheckSetup setup = checkSetup();
+    // A census the check takes is not taken twice.
+    preparation.census = setup.census == Census::Take ? Census::Skip : Census::Take;
     if (!preparationTakesWork(plotFile_, linkedSvgImporter(), preparation))
         return acceptPrepared(preparePlot(plotFile_, linkedSvgImporter(), preparation));
     // The check follows on the same thread, drawing its preview into an image of its own
     // (with the whole plot to be fitted into the preview, that waits for the plot's box).
     auto check = std::make_shared<BackgroundCheck>(
-        BackgroundCheck{previewCanvas->blankCopy(), settings_,
-                        CheckSetup{preview().zoom, halfStepOption->isChecked(), plotReading(), true},
-                        preview().penUpColour, std::nullopt, 0, 0});
+        BackgroundCheck{previewCanvas->blankCopy(), settings_, setup, preview().penUpColour, std::nullopt, 0, 0});
     const bool drawPreview = !wholePlotAction->isChecked();
     backgroundCheck_ = check;
     preparation_.start(plotFile_, linkedSvgImporter(), preparation, [check, drawPreview](const PreparedPlot& plot) {

@@ -170,7 +170,7 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
     const bool wholePlot = wholePlotAction->isChecked();
     const bool checkedBeside = checked && checked->test && (wholePlot || previewCanvas->takeOver(checked->canvas));
     // The test keeps the plot it read: the preview redrawn and Draw replay it.
-    const CheckSetup setup{preview().zoom, halfStepOption->isChecked(), plotReading(), true};
+    const CheckSetup setup = checkSetup();
     PlotSink* const sink = wholePlot ? nullptr : &previewSink;
     const PlotTest test = checkedBeside   ? *checked->test
                           : preparedPlot_ ? testPrepared(*preparedPlot_, settings_, setup, sink)
@@ -196,7 +196,10 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
                            QString::fromStdString(test.notAPlotMessage(plotFile_)));
         return;
     }
-    addInputNotes(test.run.notes);
+    std::vector<std::string> notes = test.run.notes;
+    if (std::string ignored = test.run.ignoredByClassic.sentence(); !ignored.empty())
+        notes.push_back(std::move(ignored));
+    addInputNotes(notes);
     announceRunEnd(test.run, *feedback_, *this);
 
     plotExtents = test.extents;
