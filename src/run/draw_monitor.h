@@ -45,7 +45,8 @@ public:
     // Pen-up moves after pen-down ones carried out so far: where the draw journal writes.
     std::uint64_t penLifts() const { return penLifts_.load(std::memory_order_relaxed); }
     std::uint64_t totalPoints() const { return totalPoints_; }
-    double drawingSeconds() const; // since the drawing began, pauses left out
+    std::uint64_t firstPoint() const { return firstPoint_; } // 1 unless the draw was resumed
+    double drawingSeconds() const;                           // since the drawing began, pauses left out
     DrawProgress progress() const;
     // Where the carriage stood after the last point, in mm from home, when that is known.
     struct Place {

@@ -347,9 +347,15 @@ void MainWindow::showDrawEnd(const DrawOutcome& outcome, const DrawMonitor& moni
     };
     switch (outcome.kind) {
     case Kind::Finished: {
-        QString text = QStringLiteral("Drawing finished: %1 points in %2").arg(report.run.points).arg(took);
+        // A resumed draw drew only the rest: its points, and no estimate of the whole.
+        const std::uint64_t first = monitor.firstPoint();
+        QString text =
+            first > 1
+                ? QStringLiteral("Drawing finished: points %1 to %2 in %3").arg(first).arg(report.run.points).arg(took)
+                : QStringLiteral("Drawing finished: %1 points in %2").arg(report.run.points).arg(took);
         const std::optional<double> period = stepPeriodSeconds();
-        if (const std::optional<double> estimate = period ? lastCheck->estimatedSeconds(*period, false) : std::nullopt)
+        if (const std::optional<double> estimate =
+                period && first == 1 ? lastCheck->estimatedSeconds(*period, false) : std::nullopt)
             text += QStringLiteral(" (estimated %1)").arg(duration(*estimate));
         progressLabel->setText(text);
         break;
