@@ -3,6 +3,20 @@
 
 namespace orlex {
 
+bool adoptBesideCheck(const BesideCheck& check, const WindowForCheck& window)
+{
+    if (!check.finished)
+        return false;
+    const CheckSetup& then = check.setup;
+    const CheckSetup& now = window.setup;
+    if (then.zoom != now.zoom || then.halfStep != now.halfStep || then.reading != now.reading)
+        return false;
+    for (const NumericSetting& setting : kNumericSettingTable)
+        if (check.settings.*setting.value != window.settings.*setting.value)
+            return false;
+    return window.wholePlot || window.canvasSizeMatches;
+}
+
 bool DrawPolicy::forgetIfScaleChanged(const DrawableCheck& now)
 {
     if (!check_)

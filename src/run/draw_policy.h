@@ -8,6 +8,8 @@
 #include "hpgl/recorded_plot.h"
 #include "run/draw_session.h"
 #include "run/plot_draw.h"
+#include "run/plot_test.h"
+#include "settings/machine_settings.h"
 
 #include <cstdint>
 #include <memory>
@@ -46,6 +48,25 @@ struct ResumeOffer {
     std::uint64_t point = 0; // "Resume from point N"
     std::string toolTip;
 };
+
+// A check made beside the window, on the preparation's thread, and the window as it is
+// when that check ends.
+struct BesideCheck {
+    bool finished = false; // it ran to its end and has a test
+    CheckSetup setup;      // what it checked with
+    MachineSettings settings;
+};
+struct WindowForCheck {
+    CheckSetup setup; // what a test made now would check with
+    MachineSettings settings;
+    bool wholePlot = false;         // View > "Whole plot in the preview": the preview is drawn afresh
+    bool canvasSizeMatches = false; // the preview is the size the check drew on
+};
+
+// Whether the window takes the check made beside it as its test: when the check finished,
+// was made with the zoom, step type, reading and machine settings the window has now, and
+// its preview can be shown. Otherwise the window tests the prepared plot again.
+bool adoptBesideCheck(const BesideCheck& check, const WindowForCheck& window);
 
 class DrawPolicy {
 public:

@@ -165,12 +165,17 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
     PreviewSink previewSink(&preview());
     // With View > "Whole plot in the preview" the test only measures; the preview is drawn
     // afterwards, fitted to the plot's box.
-    // A check made beside the window brings its preview along; one the preview cannot
-    // take (the window changed size meanwhile) is made again here.
+    // A check made beside the window brings its preview along; one made with another
+    // setup, or one the preview cannot take (the window changed size meanwhile), is made
+    // again here.
     const bool wholePlot = wholePlotAction->isChecked();
-    const bool checkedBeside = checked && checked->test && (wholePlot || previewCanvas->takeOver(checked->canvas));
-    // The test keeps the plot it read: the preview redrawn and Draw replay it.
     const CheckSetup setup = checkSetup();
+    const bool checkedBeside =
+        checked
+        && adoptBesideCheck({checked->test.has_value(), checked->setup, checked->settings},
+                            {setup, settings_, wholePlot, previewCanvas->sameSizeAs(checked->canvas)})
+        && (wholePlot || previewCanvas->takeOver(checked->canvas));
+    // The test keeps the plot it read: the preview redrawn and Draw replay it.
     PlotSink* const sink = wholePlot ? nullptr : &previewSink;
     const PlotTest test = checkedBeside   ? *checked->test
                           : preparedPlot_ ? testPrepared(*preparedPlot_, settings_, setup, sink)

@@ -67,9 +67,14 @@ PreviewImage PreviewWidget::blankCopy() const
     return PreviewImage(std::move(blank), palette_, background_);
 }
 
+bool PreviewWidget::sameSizeAs(const PreviewImage& drawn) const
+{
+    return drawn.image().size() == image_.size();
+}
+
 bool PreviewWidget::takeOver(const PreviewImage& drawn)
 {
-    if (drawn.image().size() != image_.size())
+    if (!sameSizeAs(drawn))
         return false;
     image_ = drawn.image().copy();
     pendingRepaint_ = image_.rect();

@@ -52,6 +52,7 @@ public:
     PreviewImage blankCopy() const;
     // Shows what was drawn on `drawn` instead of what is here; false (and nothing changes)
     // when the preview's size has changed since blankCopy().
+    bool sameSizeAs(const PreviewImage& drawn) const;
     bool takeOver(const PreviewImage& drawn);
     // Colour of the inner pixel at a point in twips; invalid outside the canvas.
     QColor pixelAtTwips(long x, long y) const;

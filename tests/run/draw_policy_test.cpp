@@ -132,5 +132,41 @@ INSTANTIATE_TEST_SUITE_P(
         PolicyCase{"StoppedThenFinished", {Test, StopAtPoint5, Finish}, false, "Draw on"}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// A check made beside the window is taken only while what it checked with still holds.
+struct BesideCase {
+    const char* name;
+    void (*change)(BesideCheck&, WindowForCheck&);
+    bool adopted;
+};
+
+class Beside : public ::testing::TestWithParam<BesideCase> {};
+
+TEST_P(Beside, IsTakenOnlyWhileItsSetupHolds)
+{
+    BesideCheck check{true, CheckSetup{150, true, PlotReading::Classic}, MachineSettings{}};
+    WindowForCheck window{check.setup, check.settings, false, true};
+    GetParam().change(check, window);
+    EXPECT_EQ(adoptBesideCheck(check, window), GetParam().adopted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, Beside,
+    ::testing::Values(
+        BesideCase{"Nothing", [](BesideCheck&, WindowForCheck&) {}, true},
+        BesideCase{"Unfinished", [](BesideCheck& c, WindowForCheck&) { c.finished = false; }, false},
+        BesideCase{"Zoom", [](BesideCheck&, WindowForCheck& w) { w.setup.zoom = 100; }, false},
+        BesideCase{"StepType", [](BesideCheck&, WindowForCheck& w) { w.setup.halfStep = false; }, false},
+        BesideCase{"Reading", [](BesideCheck&, WindowForCheck& w) { w.setup.reading = PlotReading::Full; }, false},
+        BesideCase{"Origin", [](BesideCheck&, WindowForCheck& w) { w.settings.originXmm = 7; }, false},
+        BesideCase{"StepLength", [](BesideCheck&, WindowForCheck& w) { w.settings.stepLengthY = 40; }, false},
+        BesideCase{"CanvasResized", [](BesideCheck&, WindowForCheck& w) { w.canvasSizeMatches = false; }, false},
+        BesideCase{"ResizedButWholePlotRedraws",
+                   [](BesideCheck&, WindowForCheck& w) {
+                       w.canvasSizeMatches = false;
+                       w.wholePlot = true;
+                   },
+                   true}),
+    [](const ::testing::TestParamInfo<BesideCase>& row) { return std::string(row.param.name); });
+
 } // namespace
 } // namespace orlex::test
