@@ -1,6 +1,8 @@
 // The tokenizer of the full HP-GL reading (see command_scanner.h).
 #include "hpgl/full/command_scanner.h"
 
+#include "hpgl/digit_words.h"
+
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -36,26 +38,6 @@ bool isLetter(int c)
 bool isDigit(unsigned char c)
 {
     return static_cast<unsigned>(c - '0') < 10;
-}
-
-// How many of eight bytes (loaded little-endian, first byte lowest) are ASCII digits
-// before the first that is not. A byte's top bit is set after subtracting '0' when it is
-// below '0', and after adding 0x46 when it is above '9'; borrows and carries only reach
-// bytes after such a byte, which are not counted.
-int leadingDigitCount(std::uint64_t bytes)
-{
-    const std::uint64_t outside = ((bytes - 0x3030303030303030u) | (bytes + 0x4646464646464646u)) & 0x8080808080808080u;
-    return outside == 0 ? 8 : std::countr_zero(outside) / 8;
-}
-
-// The value of the first `count` (1 to 7) bytes, all digits: moved to the top of the word
-// (the first digit most significant), then summed in pairs, fours and eights.
-std::uint64_t digitsValue(std::uint64_t bytes, int count)
-{
-    std::uint64_t v = (bytes - 0x3030303030303030u) << (8 * (8 - count));
-    v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
-    v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
-    return (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
 }
 
 constexpr std::array<double, 23> kPowersOfTen = [] {
@@ -155,7 +137,7 @@ CommandScanner::Param CommandScanner::readNumber(double& value)
         if (end_ - p >= 9) {
             std::uint64_t bytes = 0;
             std::memcpy(&bytes, p, 8);
-            const int count = leadingDigitCount(bytes);
+            const int count = leadingDigits(bytes);
             if (count > 0 && count < 8 && p[count] != '.') {
                 pos_ = p + count;
                 const double magnitude = static_cast<double>(digitsValue(bytes, count));
