@@ -4,8 +4,8 @@
 #include "common/number_text.h"
 #include "drive/clock_cycles.h"
 #include "drive/line_steps.h"
-#include "hpgl/classic_reading.h"
 #include "hpgl/full/full_reader.h"
+#include "hpgl/read_ahead.h"
 #include "settings/conversions.h"
 
 #include <cmath>
@@ -196,9 +196,13 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
     PlotTest test = checkReading(
         settings, setup, preview, recorded.get(),
         [&](CheckSinks& sinks) {
-            // The classic reading compiled for these sinks: no call through the interface per point.
+            // The classic reading compiled for these sinks: no call through the interface per
+            // point. A preview costs about what the reading does, so with one the reading of a
+            // large file runs on a thread beside them; without one the counting is cheaper than
+            // the parsing, and a second thread would only add work.
             if (setup.reading == PlotReading::Classic || path.empty())
-                return readClassicPlotInto(path, sinks, setup.census);
+                return preview != nullptr ? readClassicPlotAhead(path, sinks, setup.census)
+                                          : readClassicPlotInto(path, sinks, setup.census);
             return readPlot(path, sinks, setup.reading, machinePage(settings), setup.census);
         },
         [&] { return drawsOnlyLabels(path, machinePage(settings)); });

@@ -1,0 +1,122 @@
+// The reading beside its sink gives the sink, and the result, exactly what the reading on
+// one thread gives: the same calls in the same order, the same counts and notes; a sink that
+// stops or throws part-way ends it as on one thread.
+#include "hpgl/read_ahead.h"
+#include "hpgl_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace orlex {
+namespace {
+
+// Every call the reading makes, in order; it stops (or throws) at a chosen point.
+class CallLog final : public PlotSink {
+public:
+    struct Call {
+        char kind; // 'P' point, 'S' pen selection, 'R' progress
+        double x, y;
+        int pen;
+        bool operator==(const Call&) const = default;
+    };
+    std::uint64_t stopAt = 0, throwAt = 0; // 1-based point; 0: never
+    std::vector<Call> calls;
+    std::uint64_t points = 0;
+
+    bool point(double x, double y, Pen pen) override
+    {
+        calls.push_back({'P', x, y, pen == Pen::Down ? 1 : 0});
+        ++points;
+        if (points == throwAt)
+            throw std::runtime_error("sink failed");
+        return points != stopAt;
+    }
+    void selectPen(char pen) override { calls.push_back({'S', 0, 0, pen}); }
+    void readProgress(std::uint64_t bytesRead, std::uint64_t fileSize) override
+    {
+        calls.push_back({'R', static_cast<double>(bytesRead), static_cast<double>(fileSize), 0});
+    }
+};
+
+// What a reading found, besides its calls, in one comparable line.
+std::string summary(const ReadResult& r)
+{
+    return "opened " + std::to_string(r.opened) + " " + r.openError + " beeps " + std::to_string(r.beeps) + " eof "
+           + std::to_string(r.endOfFileCaption) + " points " + std::to_string(r.points) + " stopped "
+           + std::to_string(r.stopped) + " skipped " + std::to_string(r.skippedPairs) + " " + r.skippedMessage()
+           + " census " + r.ignoredByClassic.sentence();
+}
+
+// A plot of `pairs` relative pairs in lists of 40, with pen selections, labels, a skipped
+// pair and CR LF between lists: many batches and several file blocks.
+std::string generatedPlot(int pairs)
+{
+    std::string plot = "IN;SP1;PU100,100;";
+    for (int i = 0; i < pairs; ++i) {
+        if (i % 40 == 0)
+            plot += i % 400 == 0 ? "\r\nSP" + std::to_string(1 + i / 400 % 8) + ";LBtext\x03PD" : ";\r\nPR";
+        plot += std::to_string(i % 17 - 8) + (i % 3 == 0 ? " " : ",") + std::to_string(i % 13 - 6) + ",";
+        if (i == pairs / 2)
+            plot += "1-2,3,";
+    }
+    return plot + "PU;";
+}
+
+struct Row {
+    const char* name;
+    std::string plot;
+    std::uint64_t stopAt = 0;
+};
+
+class ReadAhead : public ::testing::TestWithParam<Row> {};
+
+TEST_P(ReadAhead, GivesWhatTheReadingOnOneThreadGives)
+{
+    const test::TempDir dir;
+    const std::string path = dir.write("plot.plt", GetParam().plot);
+    CallLog alone, beside;
+    alone.stopAt = beside.stopAt = GetParam().stopAt;
+    const ReadResult one = readClassicPlot(path, alone, Census::Take);
+    const ReadResult two = readClassicPlotAhead(path, beside, Census::Take, 0);
+    if (GetParam().stopAt == 0) {
+        EXPECT_EQ(summary(two), summary(one));
+    } else { // the notes may count what was read ahead of the stop
+        EXPECT_EQ(two.points, one.points);
+        EXPECT_TRUE(two.stopped && one.stopped);
+    }
+    ASSERT_EQ(beside.calls.size(), alone.calls.size());
+    EXPECT_TRUE(beside.calls == alone.calls);
+}
+
+INSTANTIATE_TEST_SUITE_P(Plots, ReadAhead,
+                         ::testing::Values(Row{"Empty", ""}, Row{"OnePoint", "PD10,20;"},
+                                           Row{"EndsInsideX", "PA10,20,3"}, Row{"Generated", generatedPlot(60000)},
+                                           Row{"StopsInTheFirstBatch", generatedPlot(60000), 5},
+                                           Row{"StopsFarIn", generatedPlot(60000), 50001},
+                                           Row{"StopsAtTheLastPoint", generatedPlot(60000), 60001}),
+                         [](const ::testing::TestParamInfo<Row>& row) { return std::string(row.param.name); });
+
+TEST(ReadAheadFailures, ASinkThatThrowsEndsTheReadingAndPassesItsError)
+{
+    const test::TempDir dir;
+    const std::string path = dir.write("plot.plt", generatedPlot(60000));
+    CallLog sink;
+    sink.throwAt = 30000;
+    EXPECT_THROW(readClassicPlotAhead(path, sink, Census::Take, 0), std::runtime_error);
+    EXPECT_EQ(sink.points, 30000u);
+}
+
+TEST(ReadAheadFailures, AFileThatCannotBeOpenedIsReportedAsOnOneThread)
+{
+    CallLog sink;
+    const ReadResult missing = readClassicPlotAhead("/nonexistent/plot.plt", sink, Census::Take, 0);
+    EXPECT_FALSE(missing.opened);
+    EXPECT_EQ(missing.openError, "Cannot open \"/nonexistent/plot.plt\": the file does not exist.");
+    EXPECT_TRUE(sink.calls.empty());
+}
+
+} // namespace
+} // namespace orlex
