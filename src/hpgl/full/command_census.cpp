@@ -223,27 +223,45 @@ const unsigned char* CommandCensus::startAt(const unsigned char* p, const unsign
 
 namespace {
 
+// The chunk scan below passes over these without a look-up.
+static_assert(kMnemonics[pairIndex('P', 'A')].kind == CensusClass::Other
+              && kMnemonics[pairIndex('P', 'D')].kind == CensusClass::Other
+              && kMnemonics[pairIndex('P', 'R')].kind == CensusClass::Other
+              && kMnemonics[pairIndex('P', 'U')].kind == CensusClass::Other);
+
 #if defined(__SSE2__)
 // Where the 64 bytes at `p` hold letters, ';', and ESC or '"' (bit i for byte i).
 struct ChunkBytes {
     std::uint64_t letters = 0, semicolons = 0, stops = 0;
+    // A 'P' followed by A, D, R or U (either case): PA, PD, PR and PU, by far the most
+    // frequent mnemonics, are of the kind Other and need no look-up.
+    std::uint64_t drawing = 0;
 };
 
 ChunkBytes chunkBytes(const unsigned char* p)
 {
     const __m128i caseBit = _mm_set1_epi8(0x20), a = _mm_set1_epi8('a'), z = _mm_set1_epi8(25);
     const __m128i escape = _mm_set1_epi8(kEscape), semicolon = _mm_set1_epi8(';'), quote = _mm_set1_epi8('"');
+    const __m128i lowerP = _mm_set1_epi8('p'), lowerA = _mm_set1_epi8('a'), lowerD = _mm_set1_epi8('d');
+    const __m128i lowerR = _mm_set1_epi8('r'), lowerU = _mm_set1_epi8('u');
     ChunkBytes bytes;
+    std::uint64_t ps = 0, seconds = 0;
     for (int i = 0; i < 4; ++i) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-        const __m128i fromA = _mm_sub_epi8(_mm_or_si128(v, caseBit), a);
+        const __m128i lower = _mm_or_si128(v, caseBit);
+        const __m128i fromA = _mm_sub_epi8(lower, a);
         const auto mask = [](__m128i m) {
             return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m)));
         };
         bytes.letters |= mask(_mm_cmpeq_epi8(_mm_min_epu8(fromA, z), fromA)) << (16 * i);
         bytes.semicolons |= mask(_mm_cmpeq_epi8(v, semicolon)) << (16 * i);
         bytes.stops |= mask(_mm_or_si128(_mm_cmpeq_epi8(v, escape), _mm_cmpeq_epi8(v, quote))) << (16 * i);
+        ps |= mask(_mm_cmpeq_epi8(lower, lowerP)) << (16 * i);
+        seconds |= mask(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(lower, lowerA), _mm_cmpeq_epi8(lower, lowerD)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(lower, lowerR), _mm_cmpeq_epi8(lower, lowerU))))
+                   << (16 * i);
     }
+    bytes.drawing = ps & (seconds >> 1);
     return bytes;
 }
 #endif
@@ -266,7 +284,7 @@ const unsigned char* CommandCensus::plainChunks(const unsigned char* p, const un
             return p;
         }
         const std::uint64_t pairs = letters & (letters >> 1); // the first letters of mnemonics
-        for (std::uint64_t rest = pairs; rest != 0; rest &= rest - 1) {
+        for (std::uint64_t rest = pairs & ~bytes.drawing; rest != 0; rest &= rest - 1) {
             const int i = std::countr_zero(rest);
             if (kMnemonics[pairIndex(p[i], p[i + 1])].kind != CensusClass::Other) {
                 state_ = State::Scan;
