@@ -43,8 +43,8 @@ PortRequest doctorPortRequest(const CliOptions& o, const MachineSettings& settin
 struct PortReading {
     std::optional<bool> plotterAnswers;
     std::optional<ClockMeasurement> measurement;
-    std::string fault;     // a port call failed: the call and its error
-    std::string safeFault; // and making the machine safe failed too
+    std::string fault;    // a port call failed: the call and its error
+    Result<void> safeEnd; // making the machine safe at the end: makeSafe()'s answer
 };
 
 // On the motion thread: the presence check (reads only), then the measurement.
@@ -73,7 +73,7 @@ PortReading readThePort(OpenedPort& opened, const MachineSettings& settings, std
     // Only the measurement writes to the port; whatever happened, it ends with the pen up
     // and every coil off.
     if (seconds)
-        reading.safeFault = drive.makeSafe();
+        reading.safeEnd = drive.makeSafe();
     return reading;
 }
 
@@ -122,13 +122,13 @@ int runDoctorCommand(const CliOptions& options)
     if (!reading.fault.empty())
         outcome.report.port.push_back({FindingLevel::Problem,
                                        "port",
-                                       portFaultMessage(reading.fault, reading.safeFault),
+                                       portFaultMessage(reading.fault, reading.safeEnd),
                                        {"check the cable and the port, then run the check again"}});
-    else if (!reading.safeFault.empty())
+    else if (!reading.safeEnd)
         outcome.report.port.push_back(
             {FindingLevel::Problem,
              "port",
-             "lifting the pen and switching the motors off at the end failed: " + reading.safeFault,
+             "lifting the pen and switching the motors off at the end failed: " + reading.safeEnd.message(),
              {"switch the plotter off before you touch it"}});
 
     if (options.json)
@@ -138,7 +138,7 @@ int runDoctorCommand(const CliOptions& options)
 
     if (interruptSignal() != 0)
         return kExitInterrupted + interruptSignal();
-    if (!opened.portError.empty() || !reading.fault.empty() || !reading.safeFault.empty())
+    if (!opened.portError.empty() || !reading.fault.empty() || !reading.safeEnd)
         return kExitPortFailed;
     return problemCount(outcome.report.all()) > 0 ? kExitProblemFound : kExitOk;
 }

@@ -362,10 +362,10 @@ void DrawSession::stopForTerminal()
 // here, the trace closed as far as it goes, and the tool ends at once.
 void DrawSession::endWithoutMotionThread()
 {
-    const std::string fault = drive_.makeSafe();
+    const Result<void> safeEnd = drive_.makeSafe();
     (void)opened_.closeTrace();
     std::cerr << "\norlex-plotter-cli: the draw did not end in time; the pen was lifted and the motors switched off"
-              << (fault.empty() ? "" : " as far as the port allowed (" + fault + ")") << ".\n";
+              << (safeEnd ? "" : " as far as the port allowed (" + safeEnd.message() + ")") << ".\n";
     std::fflush(nullptr);
     std::_Exit(interrupted());
 }

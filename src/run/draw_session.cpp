@@ -91,13 +91,13 @@ DrawOutcome runDrawSession(Drive& drive, const DrawJob& job, DrawMonitor* monito
     }
     // The safe end: the draw has lifted the pen; the coils go off after a failed call, or
     // when the front end ends with the session.
-    const std::string safeFault = !fault.empty() || setup.coilsOffAtEnd ? drive.makeSafe() : std::string();
+    const Result<void> safeEnd = !fault.empty() || setup.coilsOffAtEnd ? drive.makeSafe() : Result<void>();
     if (!fault.empty()) {
         outcome.kind = outcome.drew = Kind::PortFailed;
-        outcome.message = portFaultMessage(fault, safeFault);
-    } else if (!safeFault.empty() && outcome.kind != Kind::PortFailed) {
+        outcome.message = portFaultMessage(fault, safeEnd);
+    } else if (!safeEnd && outcome.kind != Kind::PortFailed) {
         outcome.kind = Kind::SafeEndFailed;
-        outcome.safeEndMessage = "lifting the pen and switching the motors off at the end failed: " + safeFault
+        outcome.safeEndMessage = "lifting the pen and switching the motors off at the end failed: " + safeEnd.message()
                                  + ". Switch the plotter off before you touch it.";
     }
     return outcome;

@@ -42,7 +42,7 @@ std::string DrawReport::message() const
         return "Drawing stopped at the point (" + numberText(refusedX) + ", " + numberText(refusedY)
                + "): " + refusal.reason + " The pen has been lifted.";
     case Outcome::ReadFailed: return (run.opened ? run.refusalMessage() : run.openError) + " The pen has been lifted.";
-    case Outcome::PortFailed: return portFaultMessage(portFault, safeFault);
+    case Outcome::PortFailed: return portFaultMessage(portFault, safeEnd);
     }
     return {};
 }
@@ -126,7 +126,7 @@ DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, DrawPreview* preview
     if (!carriage.portFault.empty()) {
         report.outcome = DrawReport::Outcome::PortFailed;
         report.portFault = carriage.portFault;
-        report.safeFault = drive.makeSafe();
+        report.safeEnd = drive.makeSafe();
         report.stoppedAtPoint = std::max(reached, plan.firstPoint);
         return report;
     }
@@ -176,7 +176,7 @@ DrawReport drawPlot(const DrawJob& job, Drive& drive, DrawPreview* preview, Draw
         DrawReport report;
         report.outcome = DrawReport::Outcome::PortFailed;
         report.portFault = fault.what();
-        report.safeFault = drive.makeSafe();
+        report.safeEnd = drive.makeSafe();
         return report;
     }
 }

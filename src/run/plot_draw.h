@@ -75,7 +75,7 @@ struct DrawReport {
     // resumed draw starts there. 0 when the draw finished.
     std::uint64_t stoppedAtPoint = 0;
     std::string portFault; // PortFailed: the call that failed and why
-    std::string safeFault; // PortFailed: why the pen or the coils could not be switched too; empty when they were
+    Result<void> safeEnd;  // PortFailed: making the machine safe then, makeSafe()'s answer
     // What to tell the operator; empty when the draw finished or was stopped.
     std::string message() const;
 };

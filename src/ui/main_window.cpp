@@ -226,11 +226,11 @@ void MainWindow::quitSafely(int status)
     statusTimer->stop();
     liveViewTimer->stop();
     const EndProblems problems = controller_->endSafely(std::chrono::seconds(2));
-    if (!problems.machine.empty())
+    if (!problems.machine)
         std::fprintf(stderr, "orlex-plotter: lifting the pen and switching the motors off failed: %s\n",
-                     problems.machine.c_str());
-    if (!problems.trace.empty()) {
-        std::fprintf(stderr, "orlex-plotter: %s\n", problems.trace.c_str());
+                     problems.machine.message().c_str());
+    if (!problems.trace) {
+        std::fprintf(stderr, "orlex-plotter: %s\n", problems.trace.message().c_str());
         if (status == 0)
             status = kExitTraceFailed;
     }

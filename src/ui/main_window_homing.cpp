@@ -42,7 +42,7 @@ void MainWindow::onPenToZeroClicked()
 void MainWindow::onMotionEnded(const MotionEnd& end)
 {
     if (!end.portFault.empty()) {
-        portFailed(portFaultMessage(end.portFault, end.safeFault));
+        portFailed(portFaultMessage(end.portFault, end.safeEnd));
         return;
     }
     const auto warn = [this](const QString& title, const std::string& text) {

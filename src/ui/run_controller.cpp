@@ -89,11 +89,6 @@ bool RunController::startJob(RunState state, std::function<void()> job)
 
 namespace {
 
-EndProblems endingProblems(const std::string& safeFault, const Result<void>& traceClosed)
-{
-    return {safeFault, traceClosed ? std::string() : traceClosed.message()};
-}
-
 // Runs a job that is not a draw; a failed port call ends it, and the machine is then
 // made safe as far as the port lets.
 template <class Work>
@@ -104,7 +99,7 @@ MotionEnd runGuarded(Drive& drive, Work work)
         work(end);
     } catch (const PortFault& fault) {
         end.portFault = fault.what();
-        end.safeFault = drive.makeSafe();
+        end.safeEnd = drive.makeSafe();
     }
     return end;
 }
@@ -289,14 +284,14 @@ EndProblems RunController::endSafely(std::chrono::milliseconds wait)
     drive_->requestStop();
     auto fault = std::make_shared<EndProblems>(); // outlives this call if the thread is late
     const auto safeEnd = [this, fault] {
-        const std::string safeFault = drive_->makeSafe(); // before the trace closes, so it is traced
-        *fault = endingProblems(safeFault, port_.closeTrace());
+        const Result<void> machine = drive_->makeSafe(); // before the trace closes, so it is traced
+        *fault = {machine, port_.closeTrace()};
     };
     if (motion_->waitIdle(wait) && motion_->start(safeEnd) && motion_->waitIdle(wait))
         return *fault;
     // The motion thread does not answer: the machine is made safe from here.
-    const std::string ownFault = drive_->makeSafe();
-    return endingProblems(ownFault, port_.closeTrace());
+    const Result<void> machine = drive_->makeSafe();
+    return {machine, port_.closeTrace()};
 }
 
 } // namespace orlex::ui

@@ -42,14 +42,14 @@ struct MotionEnd {
     std::optional<OriginReport> origin; // "Pen to 0"
     std::optional<long> stepWaits;      // "Speed": waits counted in a second; empty when stopped
     std::string portFault;              // a port call failed: the call and its error
-    std::string safeFault;              // and making the machine safe failed too
+    Result<void> safeEnd;               // and then making the machine safe: makeSafe()'s answer
 };
 
-// What failed as the program ended: making the machine safe (the port's error), writing
-// the trace whole (what is missing). Empty when nothing did.
+// How the program's end went: making the machine safe (the port's error when it failed),
+// writing the trace whole (what is missing when it was not).
 struct EndProblems {
-    std::string machine;
-    std::string trace;
+    Result<void> machine;
+    Result<void> trace;
 };
 
 class RunController : public QObject {
