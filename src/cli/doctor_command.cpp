@@ -43,8 +43,8 @@ PortRequest doctorPortRequest(const CliOptions& o, const MachineSettings& settin
 struct PortReading {
     std::optional<bool> plotterAnswers;
     std::optional<ClockMeasurement> measurement;
-    std::string fault;    // a port call failed: the call and its error
-    Result<void> safeEnd; // making the machine safe at the end: makeSafe()'s answer
+    std::optional<Error> fault; // a port call failed: the call and its error
+    Result<void> safeEnd;       // making the machine safe at the end: makeSafe()'s answer
 };
 
 // On the motion thread: the presence check (reads only), then the measurement.
@@ -68,7 +68,7 @@ PortReading readThePort(OpenedPort& opened, const MachineSettings& settings, std
             reading.measurement = measureClock(opened.port(), now, *seconds * 1e6, &interruptFlag());
         }
     } catch (const PortFault& failed) {
-        reading.fault = failed.what();
+        reading.fault = failure(failed.what());
     }
     // Only the measurement writes to the port; whatever happened, it ends with the pen up
     // and every coil off.
@@ -119,10 +119,10 @@ int runDoctorCommand(const CliOptions& options)
     DoctorOutcome outcome{checkThisPc(setup), opened.portError.empty(), reading.plotterAnswers, reading.measurement};
     if (reading.measurement)
         outcome.report.measurement = measurementFindings(*reading.measurement);
-    if (!reading.fault.empty())
+    if (reading.fault)
         outcome.report.port.push_back({FindingLevel::Problem,
                                        "port",
-                                       portFaultMessage(reading.fault, reading.safeEnd),
+                                       portFaultMessage(*reading.fault, reading.safeEnd),
                                        {"check the cable and the port, then run the check again"}});
     else if (!reading.safeEnd)
         outcome.report.port.push_back(
@@ -138,7 +138,7 @@ int runDoctorCommand(const CliOptions& options)
 
     if (interruptSignal() != 0)
         return kExitInterrupted + interruptSignal();
-    if (!opened.portError.empty() || !reading.fault.empty() || !reading.safeEnd)
+    if (!opened.portError.empty() || reading.fault || !reading.safeEnd)
         return kExitPortFailed;
     return problemCount(outcome.report.all()) > 0 ? kExitProblemFound : kExitOk;
 }

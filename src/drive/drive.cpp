@@ -133,9 +133,9 @@ Result<void> Drive::makeSafe() noexcept
     return answer;
 }
 
-std::string portFaultMessage(const std::string& fault, const Result<void>& safeEnd)
+std::string portFaultMessage(const Error& fault, const Result<void>& safeEnd)
 {
-    const std::string ended = fault + ". The run has ended";
+    const std::string ended = fault.message + ". The run has ended";
     if (safeEnd)
         return ended + ": the pen was lifted and the motors switched off.";
     return ended + ", and lifting the pen and switching the motors off failed too (" + safeEnd.message()

@@ -55,7 +55,7 @@ struct MoveResult {
 // What the operator is told when a port call failed during a run: the call and its error,
 // that the run has ended, and whether the machine could be made safe (`safeEnd` is
 // makeSafe()'s answer).
-std::string portFaultMessage(const std::string& fault, const Result<void>& safeEnd);
+std::string portFaultMessage(const Error& fault, const Result<void>& safeEnd);
 
 inline constexpr const char* kNotConnectedText = " Plotterul nu este conectat sau este pe pozitia -STOP- ";
 inline constexpr const char* kNotConnectedTitle = "Plotter is not connected !";

@@ -83,18 +83,18 @@ DrawOutcome runDrawSession(Drive& drive, const DrawJob& job, DrawMonitor* monito
                            const DrawSessionSetup& setup)
 {
     DrawOutcome outcome;
-    std::string fault;
+    std::optional<Error> fault;
     try {
         outcome = claimAndDraw(drive, job, monitor, preview, setup);
     } catch (const PortFault& failed) {
-        fault = failed.what();
+        fault = failure(failed.what());
     }
     // The safe end: the draw has lifted the pen; the coils go off after a failed call, or
     // when the front end ends with the session.
-    const Result<void> safeEnd = !fault.empty() || setup.coilsOffAtEnd ? drive.makeSafe() : Result<void>();
-    if (!fault.empty()) {
+    const Result<void> safeEnd = fault || setup.coilsOffAtEnd ? drive.makeSafe() : Result<void>();
+    if (fault) {
         outcome.kind = outcome.drew = Kind::PortFailed;
-        outcome.message = portFaultMessage(fault, safeEnd);
+        outcome.message = portFaultMessage(*fault, safeEnd);
     } else if (!safeEnd && outcome.kind != Kind::PortFailed) {
         outcome.kind = Kind::SafeEndFailed;
         outcome.safeEndMessage = "lifting the pen and switching the motors off at the end failed: " + safeEnd.message()

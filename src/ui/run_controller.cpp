@@ -98,7 +98,7 @@ MotionEnd runGuarded(Drive& drive, Work work)
     try {
         work(end);
     } catch (const PortFault& fault) {
-        end.portFault = fault.what();
+        end.portFault = failure(fault.what());
         end.safeEnd = drive.makeSafe();
     }
     return end;

@@ -41,7 +41,7 @@ struct MotionEnd {
     std::optional<HomeResult> home;     // "Pen home"
     std::optional<OriginReport> origin; // "Pen to 0"
     std::optional<long> stepWaits;      // "Speed": waits counted in a second; empty when stopped
-    std::string portFault;              // a port call failed: the call and its error
+    std::optional<Error> portFault;     // a port call failed: the call and its error
     Result<void> safeEnd;               // and then making the machine safe: makeSafe()'s answer
 };
 
