@@ -106,7 +106,7 @@ int runDoctorCommand(const CliOptions& options)
     setup.motion = motion.priority();
 
     PortReading reading;
-    if (opened.portError.empty()) {
+    if (!opened.portError) {
         if (options.measureSeconds && ::isatty(STDERR_FILENO))
             std::cerr << "Measuring for " << *options.measureSeconds
                       << " s; nothing moves, every coil is off and the pen up (Ctrl-C ends it)...\n";
@@ -116,7 +116,7 @@ int runDoctorCommand(const CliOptions& options)
     }
     setup.plotterAnswers = reading.plotterAnswers;
 
-    DoctorOutcome outcome{checkThisPc(setup), opened.portError.empty(), reading.plotterAnswers, reading.measurement};
+    DoctorOutcome outcome{checkThisPc(setup), !opened.portError, reading.plotterAnswers, reading.measurement};
     if (reading.measurement)
         outcome.report.measurement = measurementFindings(*reading.measurement);
     if (reading.fault)
@@ -138,7 +138,7 @@ int runDoctorCommand(const CliOptions& options)
 
     if (interruptSignal() != 0)
         return kExitInterrupted + interruptSignal();
-    if (!opened.portError.empty() || reading.fault || !reading.safeEnd)
+    if (opened.portError || reading.fault || !reading.safeEnd)
         return kExitPortFailed;
     return problemCount(outcome.report.all()) > 0 ? kExitProblemFound : kExitOk;
 }

@@ -88,12 +88,12 @@ public:
     // ends it before anything is written.
     int run()
     {
-        if (!opened_.portError.empty()) {
-            std::cerr << "orlex-plotter-cli: " << opened_.portError << " Nothing was moved.\n";
+        if (opened_.portError) {
+            std::cerr << "orlex-plotter-cli: " << opened_.portError->message << " Nothing was moved.\n";
             return kExitPortFailed;
         }
-        if (!opened_.traceError.empty()) {
-            std::cerr << "orlex-plotter-cli: " << opened_.traceError << " Nothing was moved.\n";
+        if (opened_.traceError) {
+            std::cerr << "orlex-plotter-cli: " << opened_.traceError->message << " Nothing was moved.\n";
             return kExitUsage;
         }
         // The port is the motion thread's from here on. This thread watches: a signal

@@ -44,11 +44,11 @@ void RunController::setTesting(bool testing)
         setState(RunState::Idle);
 }
 
-std::string RunController::followPortAddress(std::uint16_t address)
+Result<void> RunController::followPortAddress(std::uint16_t address)
 {
-    const std::string error = port_.moveTo(address);
+    Result<void> moved = port_.moveTo(address);
     drive_->setPort(port_.port());
-    return error;
+    return moved;
 }
 
 // The call travels in our own mutex-guarded list, and only a bare "run the list" through

@@ -70,7 +70,7 @@ public:
     VirtualPlotter* virtualPlotter() const { return port_.virtualPlotter; }
     const MotionPriority& priority() const { return motion_->priority(); }
     // The address setting changed: reopen the port there. Only while idle.
-    std::string followPortAddress(std::uint16_t address);
+    Result<void> followPortAddress(std::uint16_t address);
 
     // Where the carriage stands, when that is known: on the virtual plotter always (it
     // tells, as the command line's --start does), on a real one once a homing found it
