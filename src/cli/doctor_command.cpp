@@ -82,8 +82,8 @@ PortReading readThePort(OpenedPort& opened, const MachineSettings& settings, std
 int runDoctorCommand(const CliOptions& options)
 {
     const CliSettings loaded = loadCliSettings(options.settingsFile);
-    if (!loaded.error.empty()) {
-        std::cerr << "orlex-plotter-cli: " << loaded.error << "\n";
+    if (loaded.error) {
+        std::cerr << "orlex-plotter-cli: " << loaded.error->message << "\n";
         return kExitUsage;
     }
     if (!loaded.warning.empty())
