@@ -180,8 +180,8 @@ void DrawSession::pollJournal()
     if (journal_ == nullptr || monitor == nullptr)
         return;
     orlex::pollJournal(*journal_, *monitor);
-    if (const std::string problem = journal_->takeProblem(); !problem.empty())
-        std::cerr << "\norlex-plotter-cli: the draw journal cannot be written: " << problem
+    if (const std::optional<Error> problem = journal_->takeProblem())
+        std::cerr << "\norlex-plotter-cli: the draw journal cannot be written: " << problem->message
                   << " The draw goes on, but cannot be resumed after a crash.\n";
     if (environment_.journalKept)
         environment_.journalKept(journal_->record().pointsDone, monitor->pointsDone());
@@ -193,8 +193,8 @@ void DrawSession::endJournal()
     if (journal_ == nullptr || (!finished_ && !drawBegan_))
         return;
     orlex::endJournal(*journal_, finished_, stoppedAtPoint_, options_.fromPoint, percentDone_);
-    if (const std::string problem = journal_->takeProblem(); !problem.empty())
-        std::cerr << "orlex-plotter-cli: the draw journal cannot be written: " << problem << "\n";
+    if (const std::optional<Error> problem = journal_->takeProblem())
+        std::cerr << "orlex-plotter-cli: the draw journal cannot be written: " << problem->message << "\n";
 }
 
 // The session's work on the motion thread: the shared draw session (the claim, the draw,
