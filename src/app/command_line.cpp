@@ -36,12 +36,12 @@ bool isQtFlagOrJoinedOption(std::string_view arg)
 
 } // namespace
 
-ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
+Result<CommandLine> parseCommandLine(const std::vector<std::string>& arguments)
 {
     CommandLine cl;
     bool positionalOnly = false;
     bool havePlotFile = false;
-    auto fail = [](std::string why) { return ParsedCommandLine{std::nullopt, std::move(why)}; };
+    auto fail = [](std::string why) { return Result<CommandLine>(failure(std::move(why))); };
 
     ArgumentReader reader(arguments);
     while (!reader.atEnd()) {
@@ -110,7 +110,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
         if (const auto problem = outputConflict(
                 cl.traceFile, {{cl.plotFile, "the plot file"}, {kSettingsFileName, "the settings file"}}))
             return fail(*problem);
-    return ParsedCommandLine{cl, {}};
+    return cl;
 }
 
 std::string usageText()

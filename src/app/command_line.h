@@ -2,6 +2,7 @@
 // [--trace FILE] [PLOTFILE]
 #pragma once
 
+#include "common/result.h"
 #include "drive/ports/open_port.h"
 #include "settings/machine_settings.h"
 
@@ -22,14 +23,10 @@ struct CommandLine {
     std::string plotFile;          // PLOTFILE, as given
 };
 
-struct ParsedCommandLine {
-    std::optional<CommandLine> commandLine; // empty when the arguments are wrong
-    std::string error;                      // why, in plain words
-};
-
-// Parses the arguments after the program name. Qt's own options (-platform X, -style X,
-// -display X, ...) are passed over: QApplication takes them.
-ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);
+// Parses the arguments after the program name; fails saying why, in plain words, when they
+// are wrong. Qt's own options (-platform X, -style X, -display X, ...) are passed over:
+// QApplication takes them.
+Result<CommandLine> parseCommandLine(const std::vector<std::string>& arguments);
 
 std::string usageText();
 

@@ -22,11 +22,11 @@ int main(int argc, char** argv)
     // Parsed before Qt starts, so --help and mistakes need no display.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = orlex::app::parseCommandLine(arguments);
-    if (!parsed.commandLine) {
-        std::cerr << "orlex-plotter: " << parsed.error << "\n\n" << orlex::app::usageText();
+    if (!parsed) {
+        std::cerr << "orlex-plotter: " << parsed.message() << "\n\n" << orlex::app::usageText();
         return 2;
     }
-    const orlex::app::CommandLine commandLine = *parsed.commandLine;
+    const orlex::app::CommandLine commandLine = *parsed;
     if (commandLine.help) {
         std::cout << orlex::app::usageText();
         return 0;

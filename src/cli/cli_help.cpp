@@ -282,7 +282,7 @@ std::string versionText()
 std::string usageErrorText(const ParsedOptions& parsed)
 {
     const bool named = parsed.command != Command::Help && parsed.command != Command::Version;
-    return std::string(kProgram) + ": " + parsed.error + " (see " + kProgram + (named ? " " : "")
+    return std::string(kProgram) + ": " + parsed.options.message() + " (see " + kProgram + (named ? " " : "")
            + (named ? nameOf(parsed.command) : "") + " --help)\n";
 }
 

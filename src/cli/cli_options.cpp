@@ -523,7 +523,7 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
 {
     CliOptions o;
     o.arguments = arguments;
-    auto fail = [&o](std::string why) { return ParsedOptions{std::nullopt, std::move(why), o.command}; };
+    auto fail = [&o](std::string why) { return ParsedOptions{failure(std::move(why)), o.command}; };
     ArgumentReader reader(arguments);
     if (reader.atEnd())
         return fail("a command is needed: test, stat, draw, optimize, convert or doctor");
@@ -536,11 +536,11 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
                 return fail(unknownCommand(reader.peek()));
             o.helpCommand = named->command;
         }
-        return ParsedOptions{o, {}, Command::Help};
+        return ParsedOptions{o, Command::Help};
     }
     if (command == "--version") {
         o.command = Command::Version;
-        return ParsedOptions{o, {}, Command::Version};
+        return ParsedOptions{o, Command::Version};
     }
     const CommandName* named = commandNamed(command);
     if (named == nullptr)
@@ -570,7 +570,7 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
         if (arg == "--help" || arg == "-h") {
             o.helpCommand = o.command;
             o.command = Command::Help;
-            return ParsedOptions{o, {}, o.helpCommand};
+            return ParsedOptions{o, o.helpCommand};
         }
         const OptionRule* rule = ruleFor(reader);
         if (rule == nullptr)
@@ -596,7 +596,7 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
         return fail("the plot file is missing");
     if (const Outcome refused = checkCombinations(o))
         return fail(*refused);
-    return ParsedOptions{o, {}, o.command};
+    return ParsedOptions{o, o.command};
 }
 
 } // namespace orlex::cli

@@ -1,6 +1,7 @@
 // The command line of orlex-plotter-cli: sub-command, input file and options.
 #pragma once
 
+#include "common/result.h"
 #include "drive/ports/open_port.h"
 #include "hpgl/plot_reading.h"
 
@@ -70,9 +71,8 @@ struct CliOptions {
 };
 
 struct ParsedOptions {
-    std::optional<CliOptions> options; // empty when the arguments are wrong
-    std::string error;                 // why, in plain words
-    Command command = Command::Help;   // the command named before the error; Help when none was
+    Result<CliOptions> options;      // fails saying why, in plain words, when the arguments are wrong
+    Command command = Command::Help; // the command named before the error; Help when none was
 };
 
 // Parses the arguments after the program name.

@@ -29,7 +29,7 @@ CliSettings loadCliSettings(const std::optional<std::string>& settingsFile, Sett
     if (!exists(path)) {
         result.settings = defaultMachineSettings();
         if (settingsFile) {
-            result.error = "The settings file \"" + path + "\" does not exist.";
+            result.error = failure("The settings file \"" + path + "\" does not exist.");
         } else {
             result.source = "built-in defaults (no seting.txt here)";
         }
@@ -42,8 +42,8 @@ CliSettings loadCliSettings(const std::optional<std::string>& settingsFile, Sett
         return result;
     if (problems == SettingsProblems::Refuse)
         result.error =
-            report.refusal(path) + "\nA draw needs every setting as the machine is built. Nothing was moved.";
-    else if (settingsFile && !report.fileError.empty())
+            failure(report.refusal(path) + "\nA draw needs every setting as the machine is built. Nothing was moved.");
+    else if (settingsFile && report.fileError)
         result.error = report.fileError;
     else
         result.warning = report.message(path);

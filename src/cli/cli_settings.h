@@ -1,6 +1,7 @@
 // Machine settings for the command-line tool: read from a file, never written.
 #pragma once
 
+#include "common/result.h"
 #include "settings/machine_settings.h"
 
 #include <optional>
@@ -10,9 +11,9 @@ namespace orlex::cli {
 
 struct CliSettings {
     MachineSettings settings;
-    std::string source;  // where they came from, for messages
-    std::string warning; // problems that fell back to defaults; empty when none
-    std::string error;   // the settings named with --settings cannot be used
+    std::string source;         // where they came from, for messages
+    std::string warning;        // problems that fell back to defaults; empty when none
+    std::optional<Error> error; // the settings named with --settings cannot be used
 };
 
 enum class SettingsProblems { UseDefaults, Refuse };

@@ -62,8 +62,8 @@ int writeOutput(const CliOptions& options, const std::string& text)
 int convertPlot(const CliOptions& options)
 {
     const CliSettings loaded = loadCliSettings(options.settingsFile);
-    if (!loaded.error.empty()) {
-        std::cerr << "orlex-plotter-cli: " << loaded.error << "\n";
+    if (loaded.error) {
+        std::cerr << "orlex-plotter-cli: " << loaded.error->message << "\n";
         return kExitUsage;
     }
     if (!loaded.warning.empty())

@@ -43,8 +43,8 @@ PortRequest doctorPortRequest(const CliOptions& o, const MachineSettings& settin
 struct PortReading {
     std::optional<bool> plotterAnswers;
     std::optional<ClockMeasurement> measurement;
-    std::string fault;     // a port call failed: the call and its error
-    std::string safeFault; // and making the machine safe failed too
+    std::optional<Error> fault; // a port call failed: the call and its error
+    Result<void> safeEnd;       // making the machine safe at the end: makeSafe()'s answer
 };
 
 // On the motion thread: the presence check (reads only), then the measurement.
@@ -68,12 +68,12 @@ PortReading readThePort(OpenedPort& opened, const MachineSettings& settings, std
             reading.measurement = measureClock(opened.port(), now, *seconds * 1e6, &interruptFlag());
         }
     } catch (const PortFault& failed) {
-        reading.fault = failed.what();
+        reading.fault = failure(failed.what());
     }
     // Only the measurement writes to the port; whatever happened, it ends with the pen up
     // and every coil off.
     if (seconds)
-        reading.safeFault = drive.makeSafe();
+        reading.safeEnd = drive.makeSafe();
     return reading;
 }
 
@@ -82,8 +82,8 @@ PortReading readThePort(OpenedPort& opened, const MachineSettings& settings, std
 int runDoctorCommand(const CliOptions& options)
 {
     const CliSettings loaded = loadCliSettings(options.settingsFile);
-    if (!loaded.error.empty()) {
-        std::cerr << "orlex-plotter-cli: " << loaded.error << "\n";
+    if (loaded.error) {
+        std::cerr << "orlex-plotter-cli: " << loaded.error->message << "\n";
         return kExitUsage;
     }
     if (!loaded.warning.empty())
@@ -106,7 +106,7 @@ int runDoctorCommand(const CliOptions& options)
     setup.motion = motion.priority();
 
     PortReading reading;
-    if (opened.portError.empty()) {
+    if (!opened.portError) {
         if (options.measureSeconds && ::isatty(STDERR_FILENO))
             std::cerr << "Measuring for " << *options.measureSeconds
                       << " s; nothing moves, every coil is off and the pen up (Ctrl-C ends it)...\n";
@@ -116,19 +116,19 @@ int runDoctorCommand(const CliOptions& options)
     }
     setup.plotterAnswers = reading.plotterAnswers;
 
-    DoctorOutcome outcome{checkThisPc(setup), opened.portError.empty(), reading.plotterAnswers, reading.measurement};
+    DoctorOutcome outcome{checkThisPc(setup), !opened.portError, reading.plotterAnswers, reading.measurement};
     if (reading.measurement)
         outcome.report.measurement = measurementFindings(*reading.measurement);
-    if (!reading.fault.empty())
+    if (reading.fault)
         outcome.report.port.push_back({FindingLevel::Problem,
                                        "port",
-                                       portFaultMessage(reading.fault, reading.safeFault),
+                                       portFaultMessage(*reading.fault, reading.safeEnd),
                                        {"check the cable and the port, then run the check again"}});
-    else if (!reading.safeFault.empty())
+    else if (!reading.safeEnd)
         outcome.report.port.push_back(
             {FindingLevel::Problem,
              "port",
-             "lifting the pen and switching the motors off at the end failed: " + reading.safeFault,
+             "lifting the pen and switching the motors off at the end failed: " + reading.safeEnd.message(),
              {"switch the plotter off before you touch it"}});
 
     if (options.json)
@@ -138,7 +138,7 @@ int runDoctorCommand(const CliOptions& options)
 
     if (interruptSignal() != 0)
         return kExitInterrupted + interruptSignal();
-    if (!opened.portError.empty() || !reading.fault.empty() || !reading.safeFault.empty())
+    if (opened.portError || reading.fault || !reading.safeEnd)
         return kExitPortFailed;
     return problemCount(outcome.report.all()) > 0 ? kExitProblemFound : kExitOk;
 }

@@ -88,12 +88,12 @@ public:
     // ends it before anything is written.
     int run()
     {
-        if (!opened_.portError.empty()) {
-            std::cerr << "orlex-plotter-cli: " << opened_.portError << " Nothing was moved.\n";
+        if (opened_.portError) {
+            std::cerr << "orlex-plotter-cli: " << opened_.portError->message << " Nothing was moved.\n";
             return kExitPortFailed;
         }
-        if (!opened_.traceError.empty()) {
-            std::cerr << "orlex-plotter-cli: " << opened_.traceError << " Nothing was moved.\n";
+        if (opened_.traceError) {
+            std::cerr << "orlex-plotter-cli: " << opened_.traceError->message << " Nothing was moved.\n";
             return kExitUsage;
         }
         // The port is the motion thread's from here on. This thread watches: a signal
@@ -180,8 +180,8 @@ void DrawSession::pollJournal()
     if (journal_ == nullptr || monitor == nullptr)
         return;
     orlex::pollJournal(*journal_, *monitor);
-    if (const std::string problem = journal_->takeProblem(); !problem.empty())
-        std::cerr << "\norlex-plotter-cli: the draw journal cannot be written: " << problem
+    if (const std::optional<Error> problem = journal_->takeProblem())
+        std::cerr << "\norlex-plotter-cli: the draw journal cannot be written: " << problem->message
                   << " The draw goes on, but cannot be resumed after a crash.\n";
     if (environment_.journalKept)
         environment_.journalKept(journal_->record().pointsDone, monitor->pointsDone());
@@ -193,8 +193,8 @@ void DrawSession::endJournal()
     if (journal_ == nullptr || (!finished_ && !drawBegan_))
         return;
     orlex::endJournal(*journal_, finished_, stoppedAtPoint_, options_.fromPoint, percentDone_);
-    if (const std::string problem = journal_->takeProblem(); !problem.empty())
-        std::cerr << "orlex-plotter-cli: the draw journal cannot be written: " << problem << "\n";
+    if (const std::optional<Error> problem = journal_->takeProblem())
+        std::cerr << "orlex-plotter-cli: the draw journal cannot be written: " << problem->message << "\n";
 }
 
 // The session's work on the motion thread: the shared draw session (the claim, the draw,
@@ -362,10 +362,10 @@ void DrawSession::stopForTerminal()
 // here, the trace closed as far as it goes, and the tool ends at once.
 void DrawSession::endWithoutMotionThread()
 {
-    const std::string fault = drive_.makeSafe();
+    const Result<void> safeEnd = drive_.makeSafe();
     (void)opened_.closeTrace();
     std::cerr << "\norlex-plotter-cli: the draw did not end in time; the pen was lifted and the motors switched off"
-              << (fault.empty() ? "" : " as far as the port allowed (" + fault + ")") << ".\n";
+              << (safeEnd ? "" : " as far as the port allowed (" + safeEnd.message() + ")") << ".\n";
     std::fflush(nullptr);
     std::_Exit(interrupted());
 }

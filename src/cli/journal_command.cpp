@@ -140,8 +140,8 @@ std::optional<std::string> unhomedLongDrawNote(const CliOptions& options, const 
 int runJournalCommand(const CliOptions& options)
 {
     const CliSettings loaded = loadCliSettings(options.settingsFile);
-    if (!loaded.error.empty()) {
-        std::cerr << "orlex-plotter-cli: " << loaded.error << "\n";
+    if (loaded.error) {
+        std::cerr << "orlex-plotter-cli: " << loaded.error->message << "\n";
         return kExitUsage;
     }
     const std::string port = journalPortName(options, loaded.settings);

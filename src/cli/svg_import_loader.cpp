@@ -17,11 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct LoadedModule {
-    const SvgImporter* functions = nullptr;
-    std::string error; // why it could not be loaded
-};
-
 // The folder of the running program.
 fs::path programFolder()
 {
@@ -29,32 +24,34 @@ fs::path programFolder()
     return fs::read_symlink("/proc/self/exe", ec).parent_path();
 }
 
-// The module next to the program (build tree), or where the package installs it.
-LoadedModule loadModule()
+// The module next to the program (build tree), or where the package installs it; fails
+// saying why the last place tried did not give it.
+Result<const SvgImporter*> loadModule()
 {
-    LoadedModule loaded;
+    Error why;
     const fs::path folder = programFolder();
     for (const fs::path& candidate :
          {folder / kSvgModuleFile, folder / ORLEX_SVG_MODULE_DIR_FROM_BIN / kSvgModuleFile}) {
         void* handle = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr) {
-            loaded.error = ::dlerror(); // the last place tried says most
+            why = failure(::dlerror()); // the last place tried says most
             continue;
         }
         using Entry = const SvgImporter* (*)();
         if (auto entry = reinterpret_cast<Entry>(::dlsym(handle, kSvgModuleEntry))) {
-            loaded.functions = entry();
-            return loaded;
+            if (const SvgImporter* functions = entry())
+                return functions;
+            return why; // a module that hands out no import
         }
-        loaded.error = candidate.string() + " is not the SVG import";
+        why = failure(candidate.string() + " is not the SVG import");
         ::dlclose(handle);
     }
-    return loaded;
+    return why;
 }
 
-const LoadedModule& svgModule()
+const Result<const SvgImporter*>& svgModule()
 {
-    static const LoadedModule loaded = loadModule();
+    static const Result<const SvgImporter*> loaded = loadModule();
     return loaded;
 }
 
@@ -86,10 +83,10 @@ bool mayHoldSvg(const fs::path& file)
 
 Result<SvgDrawing> importThroughModule(const std::filesystem::path& file, const SvgImportOptions& options)
 {
-    const LoadedModule& module = svgModule();
-    if (module.functions == nullptr)
-        return failure("cannot read SVG drawings: the SVG import could not be loaded (" + module.error + ")");
-    return module.functions->importSvg(file, options);
+    const Result<const SvgImporter*>& module = svgModule();
+    if (!module)
+        return failure("cannot read SVG drawings: the SVG import could not be loaded (" + module.message() + ")");
+    return (*module)->importSvg(file, options);
 }
 
 bool isSvgFileThroughModule(const std::filesystem::path& file)
@@ -102,9 +99,9 @@ bool isSvgFileThroughModule(const std::filesystem::path& file)
         if (!mayHoldSvg(file))
             return false;
     }
-    const LoadedModule& module = svgModule();
-    if (module.functions != nullptr)
-        return module.functions->isSvgFile(file);
+    const Result<const SvgImporter*>& module = svgModule();
+    if (module)
+        return (*module)->isSvgFile(file);
     return mayHoldSvg(file); // importSvg will say why it cannot read it
 }
 

@@ -56,8 +56,8 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     const bool draw = options.command == Command::Draw;
     const CliSettings loaded =
         loadCliSettings(options.settingsFile, draw ? SettingsProblems::Refuse : SettingsProblems::UseDefaults);
-    if (!loaded.error.empty()) {
-        std::cerr << "orlex-plotter-cli: " << loaded.error << "\n";
+    if (loaded.error) {
+        std::cerr << "orlex-plotter-cli: " << loaded.error->message << "\n";
         prepared.failure = kExitUsage;
         return prepared;
     }

@@ -119,26 +119,26 @@ void Drive::liftPenAndSettle()
     waitClockCycles(kPenSettleCycles);
 }
 
-std::string Drive::makeSafe() noexcept
+Result<void> Drive::makeSafe() noexcept
 {
-    std::string fault;
+    Result<void> answer;
     for (auto write : {&Drive::penUp, &Drive::switchCoilsOff}) {
         try {
             (this->*write)();
         } catch (const PortFault& failed) {
-            if (fault.empty())
-                fault = failed.what();
+            if (answer)
+                answer = failure(failed.what());
         }
     }
-    return fault;
+    return answer;
 }
 
-std::string portFaultMessage(const std::string& fault, const std::string& safeFault)
+std::string portFaultMessage(const Error& fault, const Result<void>& safeEnd)
 {
-    const std::string ended = fault + ". The run has ended";
-    if (safeFault.empty())
+    const std::string ended = fault.message + ". The run has ended";
+    if (safeEnd)
         return ended + ": the pen was lifted and the motors switched off.";
-    return ended + ", and lifting the pen and switching the motors off failed too (" + safeFault
+    return ended + ", and lifting the pen and switching the motors off failed too (" + safeEnd.message()
            + "): switch the plotter off before you touch it.";
 }
 

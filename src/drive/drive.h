@@ -2,6 +2,7 @@
 // presence test and homing. Owns the drive state; the front end supplies the hooks.
 #pragma once
 
+#include "common/result.h"
 #include "drive/clock_cycles.h"
 #include "drive/drive_state.h"
 #include "drive/line_steps.h"
@@ -52,9 +53,9 @@ struct MoveResult {
 };
 
 // What the operator is told when a port call failed during a run: the call and its error,
-// that the run has ended, and whether the machine could be made safe (`safeFault` is
+// that the run has ended, and whether the machine could be made safe (`safeEnd` is
 // makeSafe()'s answer).
-std::string portFaultMessage(const std::string& fault, const std::string& safeFault);
+std::string portFaultMessage(const Error& fault, const Result<void>& safeEnd);
 
 inline constexpr const char* kNotConnectedText = " Plotterul nu este conectat sau este pe pozitia -STOP- ";
 inline constexpr const char* kNotConnectedTitle = "Plotter is not connected !";
@@ -98,9 +99,9 @@ public:
     void penDown();          // control 0, at once
     void liftPenAndSettle(); // penUp, then the four clock cycles a pen command gets
     // How every way out of a run or the program leaves the machine: pen up, then all coils
-    // off, the second tried even when the first failed. Empty when both were written,
-    // else the first failure's text (the port is broken: see PortFault).
-    std::string makeSafe() noexcept;
+    // off, the second tried even when the first failed. Fails with the first failure's
+    // text when either was not written (the port is broken: see PortFault).
+    Result<void> makeSafe() noexcept;
 
     // One step of one motor in the direction directionX / directionY; no port write.
     void stepX();

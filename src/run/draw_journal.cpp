@@ -399,8 +399,8 @@ void JournalKeeper::end(bool finished, std::uint64_t pointsDone, double percent)
     if (finished) {
         std::error_code error;
         std::filesystem::remove(file_, error);
-        if (error && problem_.empty())
-            problem_ = "cannot remove " + file_.string() + " (" + error.message() + ").";
+        if (error && !problem_)
+            problem_ = failure("cannot remove " + file_.string() + " (" + error.message() + ").");
         return;
     }
     record_.pointsDone = std::min(pointsDone, record_.points);
@@ -411,14 +411,14 @@ void JournalKeeper::end(bool finished, std::uint64_t pointsDone, double percent)
 void JournalKeeper::write()
 {
     ++writes_;
-    if (Result<void> written = writeJournal(file_, record_, disk_); !written && problem_.empty())
-        problem_ = written.message();
+    if (Result<void> written = writeJournal(file_, record_, disk_); !written && !problem_)
+        problem_ = written.error();
 }
 
-std::string JournalKeeper::takeProblem()
+std::optional<Error> JournalKeeper::takeProblem()
 {
-    if (problemTold_ || problem_.empty())
-        return {};
+    if (problemTold_ || !problem_)
+        return std::nullopt;
     problemTold_ = true;
     return problem_;
 }

@@ -117,8 +117,8 @@ public:
 
     const DrawJournal& record() const { return record_; }
     std::uint64_t writes() const { return writes_; }
-    // The first write that failed, once (empty: none, or already told).
-    std::string takeProblem();
+    // The first write that failed, once: nullopt when none did, or it was told already.
+    std::optional<Error> takeProblem();
 
 private:
     void write();
@@ -132,7 +132,7 @@ private:
     bool liftPending_ = false; // a pen lift since the last write
     Clock::time_point lastWrite_{};
     std::uint64_t writes_ = 0;
-    std::string problem_;
+    std::optional<Error> problem_;
     bool problemTold_ = false;
 };
 

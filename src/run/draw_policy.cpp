@@ -43,19 +43,19 @@ void DrawPolicy::positionLost(const std::string& why)
         stopped_->positionLost = why;
 }
 
-std::string DrawPolicy::resumeProblem() const
+Result<void> DrawPolicy::resumeAllowed() const
 {
     DrawableCheck sameSetup = check_.value_or(DrawableCheck{});
     sameSetup.tested = stopped_->check.tested;
     if (!check_ || !(sameSetup == stopped_->check))
-        return "Resume needs the file, zoom, step type and settings of the stopped draw, checked with \"Test and "
-               "Show\".";
+        return failure("Resume needs the file, zoom, step type and settings of the stopped draw, checked with "
+                       "\"Test and Show\".");
     // A new test of a file that changed since the draw stopped read another plot.
     if (!(check_->tested == stopped_->check.tested))
-        return "The plot file has changed since the draw stopped.";
+        return failure("The plot file has changed since the draw stopped.");
     if (!stopped_->positionLost.empty() && !stopped_->originIsPenToZero)
-        return "Resume is not possible: since the draw stopped, " + stopped_->positionLost
-               + ", and this plot's origin is where the carriage stood, which homing cannot find again.";
+        return failure("Resume is not possible: since the draw stopped, " + stopped_->positionLost
+                       + ", and this plot's origin is where the carriage stood, which homing cannot find again.");
     return {};
 }
 
@@ -64,13 +64,13 @@ ResumeOffer DrawPolicy::resumeOffer(bool idle, bool drawRunning) const
     ResumeOffer offer;
     if (!stopped_ || drawRunning)
         return offer;
-    const std::string problem = resumeProblem();
+    const Result<void> allowed = resumeAllowed();
     const std::string point = std::to_string(stopped_->point);
     offer.shown = true;
     offer.point = stopped_->point;
-    offer.enabled = problem.empty() && idle;
-    if (!problem.empty())
-        offer.toolTip = problem;
+    offer.enabled = allowed && idle;
+    if (!allowed)
+        offer.toolTip = allowed.message();
     else if (stopped_->positionLost.empty())
         offer.toolTip = "Draws on from point " + point + ", from where the stopped draw left the carriage.";
     else
@@ -80,7 +80,7 @@ ResumeOffer DrawPolicy::resumeOffer(bool idle, bool drawRunning) const
 
 std::optional<DrawPlan> DrawPolicy::resumePlan() const
 {
-    if (!stopped_ || !resumeProblem().empty())
+    if (!stopped_ || !resumeAllowed())
         return std::nullopt;
     DrawPlan plan;
     plan.origin = stopped_->positionLost.empty() ? DrawPlan::Origin::KeepPosition : DrawPlan::Origin::PenToZero;

@@ -4,6 +4,7 @@
 // sets its buttons from the answers.
 #pragma once
 
+#include "common/result.h"
 #include "hpgl/plot_reading.h"
 #include "hpgl/recorded_plot.h"
 #include "run/draw_session.h"
@@ -86,8 +87,8 @@ public:
     void positionLost(const std::string& why); // a jog, a homing, the motors off, a scale change
     // A draw ended early whose origin is its "Pen to 0" point, so homing finds it again.
     bool stoppedFromPenToZero() const { return stopped_ && stopped_->originIsPenToZero; }
-    // Why Resume cannot go; empty when it can. Only with a stopped draw.
-    std::string resumeProblem() const;
+    // Whether Resume can go; fails saying why not. Only with a stopped draw.
+    Result<void> resumeAllowed() const;
     ResumeOffer resumeOffer(bool idle, bool drawRunning) const;
     // The draw that Resume starts; none when it cannot go.
     std::optional<DrawPlan> resumePlan() const;

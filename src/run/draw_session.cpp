@@ -83,21 +83,21 @@ DrawOutcome runDrawSession(Drive& drive, const DrawJob& job, DrawMonitor* monito
                            const DrawSessionSetup& setup)
 {
     DrawOutcome outcome;
-    std::string fault;
+    std::optional<Error> fault;
     try {
         outcome = claimAndDraw(drive, job, monitor, preview, setup);
     } catch (const PortFault& failed) {
-        fault = failed.what();
+        fault = failure(failed.what());
     }
     // The safe end: the draw has lifted the pen; the coils go off after a failed call, or
     // when the front end ends with the session.
-    const std::string safeFault = !fault.empty() || setup.coilsOffAtEnd ? drive.makeSafe() : std::string();
-    if (!fault.empty()) {
+    const Result<void> safeEnd = fault || setup.coilsOffAtEnd ? drive.makeSafe() : Result<void>();
+    if (fault) {
         outcome.kind = outcome.drew = Kind::PortFailed;
-        outcome.message = portFaultMessage(fault, safeFault);
-    } else if (!safeFault.empty() && outcome.kind != Kind::PortFailed) {
+        outcome.message = portFaultMessage(*fault, safeEnd);
+    } else if (!safeEnd && outcome.kind != Kind::PortFailed) {
         outcome.kind = Kind::SafeEndFailed;
-        outcome.safeEndMessage = "lifting the pen and switching the motors off at the end failed: " + safeFault
+        outcome.safeEndMessage = "lifting the pen and switching the motors off at the end failed: " + safeEnd.message()
                                  + ". Switch the plotter off before you touch it.";
     }
     return outcome;

@@ -46,7 +46,7 @@ bool DrawSink::move(double x, double y, Pen pen)
         stopped = moved.stopped;
         return !stopped;
     } catch (const PortFault& fault) {
-        portFault = fault.what();
+        portFault = failure(fault.what());
         return false;
     }
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace orlex {
@@ -28,7 +29,7 @@ public:
     MoveResult refusal; // not ok() when a point could not be converted to steps
     double refusedX = 0, refusedY = 0;
     bool stopped = false;                                // a stop request ended a move
-    std::string portFault;                               // a port call failed during a move
+    std::optional<Error> portFault;                      // a port call failed during a move
     bool lastPointDone = false;                          // the last point handed in was carried out whole
     std::uint64_t pointsSeen() const { return points_; } // points handed in so far
 

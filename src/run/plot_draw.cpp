@@ -42,7 +42,7 @@ std::string DrawReport::message() const
         return "Drawing stopped at the point (" + numberText(refusedX) + ", " + numberText(refusedY)
                + "): " + refusal.reason + " The pen has been lifted.";
     case Outcome::ReadFailed: return (run.opened ? run.refusalMessage() : run.openError) + " The pen has been lifted.";
-    case Outcome::PortFailed: return portFaultMessage(portFault, safeFault);
+    case Outcome::PortFailed: return portFaultMessage(*portFault, safeEnd);
     }
     return {};
 }
@@ -118,15 +118,15 @@ DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, DrawPreview* preview
     } catch (const PortFault& fault) {
         // A pen command of an SP (the pen lifted for a pen change) failed: the reading
         // ended there, at the point the carriage had reached.
-        carriage.portFault = fault.what();
+        carriage.portFault = failure(fault.what());
         report.run.points = carriage.pointsSeen();
     }
     report.pointsDone = report.run.points - (carriage.lastPointDone || report.run.points == 0 ? 0 : 1);
     const std::uint64_t reached = report.pointsDone + 1; // the point the draw would go on with
-    if (!carriage.portFault.empty()) {
+    if (carriage.portFault) {
         report.outcome = DrawReport::Outcome::PortFailed;
         report.portFault = carriage.portFault;
-        report.safeFault = drive.makeSafe();
+        report.safeEnd = drive.makeSafe();
         report.stoppedAtPoint = std::max(reached, plan.firstPoint);
         return report;
     }
@@ -175,8 +175,8 @@ DrawReport drawPlot(const DrawJob& job, Drive& drive, DrawPreview* preview, Draw
         // still lets us. Faults of the drawing's own lines are told in its run above.
         DrawReport report;
         report.outcome = DrawReport::Outcome::PortFailed;
-        report.portFault = fault.what();
-        report.safeFault = drive.makeSafe();
+        report.portFault = failure(fault.what());
+        report.safeEnd = drive.makeSafe();
         return report;
     }
 }

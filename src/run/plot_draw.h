@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace orlex {
@@ -74,8 +75,8 @@ struct DrawReport {
     // The point being drawn when the draw ended early (stopped, refused, unreadable): a
     // resumed draw starts there. 0 when the draw finished.
     std::uint64_t stoppedAtPoint = 0;
-    std::string portFault; // PortFailed: the call that failed and why
-    std::string safeFault; // PortFailed: why the pen or the coils could not be switched too; empty when they were
+    std::optional<Error> portFault; // PortFailed: the call that failed and why
+    Result<void> safeEnd;           // PortFailed: making the machine safe then, makeSafe()'s answer
     // What to tell the operator; empty when the draw finished or was stopped.
     std::string message() const;
 };

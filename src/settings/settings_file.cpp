@@ -331,8 +331,8 @@ std::string LoadReport::message(const std::filesystem::path& file) const
     if (ok())
         return {};
     std::string text;
-    if (!fileError.empty())
-        text += fileError + "\nThe default settings are used for this run.";
+    if (fileError)
+        text += fileError->message + "\nThe default settings are used for this run.";
     if (!problems.empty()) {
         if (!text.empty())
             text += "\n";
@@ -349,8 +349,8 @@ std::string LoadReport::refusal(const std::filesystem::path& file) const
 {
     if (ok())
         return {};
-    if (!fileError.empty())
-        return fileError;
+    if (fileError)
+        return fileError->message;
     std::string text = "The settings file " + quoted(file) + " has problems:";
     for (const SettingsProblem& problem : problems)
         text += "\n  " + problemText(problem);
@@ -365,8 +365,8 @@ LoadReport loadSettings(MachineSettings& settings, const std::filesystem::path& 
     struct stat probe {};
     if (::stat(file.c_str(), &probe) != 0 && errno == ENOENT) {
         if (const Result<void> written = writeOutputFile(file, *settingsFileBytes(settings)); !written) {
-            report.fileError =
-                "Could not create the settings file " + quoted(file) + " with the defaults: " + written.message();
+            report.fileError = failure("Could not create the settings file " + quoted(file)
+                                       + " with the defaults: " + written.message());
             return report;
         }
         report.createdDefaults = true;
@@ -374,7 +374,7 @@ LoadReport loadSettings(MachineSettings& settings, const std::filesystem::path& 
 
     std::string bytes;
     if (const std::optional<std::string> error = readSettingsBytes(file, bytes)) {
-        report.fileError = *error;
+        report.fileError = failure(*error);
         return report;
     }
     readLines(splitLines(bytes, kLineCount), settings, report);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,15 +41,15 @@ struct SettingsProblem {
 };
 
 struct LoadReport {
-    bool createdDefaults = false; // the file was absent and has been written with the defaults
-    std::string fileError;        // the file could not be read or created (reason in plain words)
+    bool createdDefaults = false;   // the file was absent and has been written with the defaults
+    std::optional<Error> fileError; // the file could not be read or created (reason in plain words)
     std::vector<SettingsProblem> problems;
     // One message for the operator naming the file, each bad line, setting and text;
     // empty when everything loaded.
     std::string message(const std::filesystem::path& file) const;
     // The same problems for a caller that refuses to go on with other values.
     std::string refusal(const std::filesystem::path& file) const;
-    bool ok() const { return fileError.empty() && problems.empty(); }
+    bool ok() const { return !fileError && problems.empty(); }
 };
 
 // Fills all nine settings. Creates the defaults file when the file is absent and reads

@@ -113,10 +113,10 @@ void MainWindow::startUp()
     OpenedPort port =
         options_.openPort ? options_.openPort(settings_) : openPort(withMachineSettings(request, settings_));
     std::string portMessages;
-    if (!port.portError.empty())
-        portMessages = port.portError + kCarryOnWithoutPlotter;
-    if (!port.traceError.empty())
-        portMessages += (portMessages.empty() ? "" : "\n") + port.traceError + kCarryOnWithoutTrace;
+    if (port.portError)
+        portMessages = port.portError->message + kCarryOnWithoutPlotter;
+    if (port.traceError)
+        portMessages += (portMessages.empty() ? "" : "\n") + port.traceError->message + kCarryOnWithoutTrace;
     if (!portMessages.empty())
         feedback_->message(nullptr, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
                            QString::fromStdString(portMessages));
@@ -191,10 +191,10 @@ void MainWindow::settingsSaved()
 // rewired) at the new base, and the drive goes on through it.
 void MainWindow::followPortAddress()
 {
-    const std::string error = controller_->followPortAddress(settings_.portAddress);
-    if (!error.empty())
+    const Result<void> moved = controller_->followPortAddress(settings_.portAddress);
+    if (!moved)
         feedback_->message(this, OperatorFeedback::Icon::Warning, QString::fromLatin1(kCaption),
-                           QString::fromStdString(error + kCarryOnWithoutPlotter));
+                           QString::fromStdString(moved.message() + kCarryOnWithoutPlotter));
 }
 
 void MainWindow::endProcess(int status)
@@ -226,11 +226,11 @@ void MainWindow::quitSafely(int status)
     statusTimer->stop();
     liveViewTimer->stop();
     const EndProblems problems = controller_->endSafely(std::chrono::seconds(2));
-    if (!problems.machine.empty())
+    if (!problems.machine)
         std::fprintf(stderr, "orlex-plotter: lifting the pen and switching the motors off failed: %s\n",
-                     problems.machine.c_str());
-    if (!problems.trace.empty()) {
-        std::fprintf(stderr, "orlex-plotter: %s\n", problems.trace.c_str());
+                     problems.machine.message().c_str());
+    if (!problems.trace) {
+        std::fprintf(stderr, "orlex-plotter: %s\n", problems.trace.message().c_str());
         if (status == 0)
             status = kExitTraceFailed;
     }

@@ -41,8 +41,8 @@ void MainWindow::onPenToZeroClicked()
 
 void MainWindow::onMotionEnded(const MotionEnd& end)
 {
-    if (!end.portFault.empty()) {
-        portFailed(portFaultMessage(end.portFault, end.safeFault));
+    if (end.portFault) {
+        portFailed(portFaultMessage(*end.portFault, end.safeEnd));
         return;
     }
     const auto warn = [this](const QString& title, const std::string& text) {

@@ -237,8 +237,8 @@ void MainWindow::pollDrawJournal()
     if (!drawJournal_ || monitor == nullptr)
         return;
     orlex::pollJournal(*drawJournal_, *monitor);
-    if (const std::string problem = drawJournal_->takeProblem(); !problem.empty())
-        addInputNotes({"The draw journal cannot be written: " + problem
+    if (const std::optional<Error> problem = drawJournal_->takeProblem())
+        addInputNotes({"The draw journal cannot be written: " + problem->message
                        + " The draw goes on, but cannot be resumed after a crash."});
 }
 
@@ -254,8 +254,8 @@ void MainWindow::endDrawJournal(const DrawReport& report)
         || (report.outcome == DrawReport::Outcome::OriginFailed && drawJournal_->record().pointsDone == 0);
     orlex::endJournal(*drawJournal_, finished, report.stoppedAtPoint, drawJournal_->record().pointsDone + 1,
                       monitor->progress().fraction() * 100);
-    if (const std::string problem = drawJournal_->takeProblem(); !problem.empty())
-        addInputNotes({"The draw journal cannot be written: " + problem});
+    if (const std::optional<Error> problem = drawJournal_->takeProblem())
+        addInputNotes({"The draw journal cannot be written: " + problem->message});
 }
 
 } // namespace orlex::ui

@@ -213,7 +213,7 @@ bool MainWindow::withPort(const std::function<void()>& action)
         action();
         return true;
     } catch (const PortFault& fault) {
-        portFailed(portFaultMessage(fault.what(), drive().makeSafe()));
+        portFailed(portFaultMessage(failure(fault.what()), drive().makeSafe()));
         return false;
     }
 }

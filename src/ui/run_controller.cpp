@@ -44,11 +44,11 @@ void RunController::setTesting(bool testing)
         setState(RunState::Idle);
 }
 
-std::string RunController::followPortAddress(std::uint16_t address)
+Result<void> RunController::followPortAddress(std::uint16_t address)
 {
-    const std::string error = port_.moveTo(address);
+    Result<void> moved = port_.moveTo(address);
     drive_->setPort(port_.port());
-    return error;
+    return moved;
 }
 
 // The call travels in our own mutex-guarded list, and only a bare "run the list" through
@@ -89,11 +89,6 @@ bool RunController::startJob(RunState state, std::function<void()> job)
 
 namespace {
 
-EndProblems endingProblems(const std::string& safeFault, const Result<void>& traceClosed)
-{
-    return {safeFault, traceClosed ? std::string() : traceClosed.message()};
-}
-
 // Runs a job that is not a draw; a failed port call ends it, and the machine is then
 // made safe as far as the port lets.
 template <class Work>
@@ -103,8 +98,8 @@ MotionEnd runGuarded(Drive& drive, Work work)
     try {
         work(end);
     } catch (const PortFault& fault) {
-        end.portFault = fault.what();
-        end.safeFault = drive.makeSafe();
+        end.portFault = failure(fault.what());
+        end.safeEnd = drive.makeSafe();
     }
     return end;
 }
@@ -289,14 +284,14 @@ EndProblems RunController::endSafely(std::chrono::milliseconds wait)
     drive_->requestStop();
     auto fault = std::make_shared<EndProblems>(); // outlives this call if the thread is late
     const auto safeEnd = [this, fault] {
-        const std::string safeFault = drive_->makeSafe(); // before the trace closes, so it is traced
-        *fault = endingProblems(safeFault, port_.closeTrace());
+        const Result<void> machine = drive_->makeSafe(); // before the trace closes, so it is traced
+        *fault = {machine, port_.closeTrace()};
     };
     if (motion_->waitIdle(wait) && motion_->start(safeEnd) && motion_->waitIdle(wait))
         return *fault;
     // The motion thread does not answer: the machine is made safe from here.
-    const std::string ownFault = drive_->makeSafe();
-    return endingProblems(ownFault, port_.closeTrace());
+    const Result<void> machine = drive_->makeSafe();
+    return {machine, port_.closeTrace()};
 }
 
 } // namespace orlex::ui

@@ -41,15 +41,15 @@ struct MotionEnd {
     std::optional<HomeResult> home;     // "Pen home"
     std::optional<OriginReport> origin; // "Pen to 0"
     std::optional<long> stepWaits;      // "Speed": waits counted in a second; empty when stopped
-    std::string portFault;              // a port call failed: the call and its error
-    std::string safeFault;              // and making the machine safe failed too
+    std::optional<Error> portFault;     // a port call failed: the call and its error
+    Result<void> safeEnd;               // and then making the machine safe: makeSafe()'s answer
 };
 
-// What failed as the program ended: making the machine safe (the port's error), writing
-// the trace whole (what is missing). Empty when nothing did.
+// How the program's end went: making the machine safe (the port's error when it failed),
+// writing the trace whole (what is missing when it was not).
 struct EndProblems {
-    std::string machine;
-    std::string trace;
+    Result<void> machine;
+    Result<void> trace;
 };
 
 class RunController : public QObject {
@@ -70,7 +70,7 @@ public:
     VirtualPlotter* virtualPlotter() const { return port_.virtualPlotter; }
     const MotionPriority& priority() const { return motion_->priority(); }
     // The address setting changed: reopen the port there. Only while idle.
-    std::string followPortAddress(std::uint16_t address);
+    Result<void> followPortAddress(std::uint16_t address);
 
     // Where the carriage stands, when that is known: on the virtual plotter always (it
     // tells, as the command line's --start does), on a real one once a homing found it

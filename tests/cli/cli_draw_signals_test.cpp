@@ -76,7 +76,7 @@ public:
         if (case_.at == At::PenChangeFault)
             args.insert(args.end(), {"--simulate-port-fault", "403"}); // the pen-up write of the pen change
         const ParsedOptions parsed = parseCliOptions(args);
-        EXPECT_TRUE(parsed.options) << parsed.error;
+        EXPECT_TRUE(parsed.options) << parsed.options.message();
         options_ = *parsed.options;
 
         DrawEnvironment environment;

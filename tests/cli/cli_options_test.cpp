@@ -17,7 +17,7 @@ TEST(CliOptions, DrawTakesEveryOptionInBothForms)
     const ParsedOptions parsed = parseCliOptions({"draw", "--zoom=250", "plot.plt", "--settings", "m.txt",
                                                   "--full-step", "--simulate", "--clock", "500.5", "--realtime",
                                                   "--start=12.5,0", "--svg", "p.svg", "--trace=t.csv", "--progress"});
-    ASSERT_TRUE(parsed.options) << parsed.error;
+    ASSERT_TRUE(parsed.options) << parsed.options.message();
     const CliOptions& o = *parsed.options;
     EXPECT_EQ(o.command, Command::Draw);
     EXPECT_EQ(o.plotFile, "plot.plt");
@@ -37,7 +37,7 @@ TEST(CliOptions, DrawTakesEveryOptionInBothForms)
 TEST(CliOptions, DefaultsOfADraw)
 {
     const ParsedOptions parsed = parseCliOptions({"draw", "plot.plt"});
-    ASSERT_TRUE(parsed.options) << parsed.error;
+    ASSERT_TRUE(parsed.options) << parsed.options.message();
     const CliOptions& o = *parsed.options;
     EXPECT_EQ(o.zoom, 100);
     EXPECT_FALSE(o.settingsFile);
@@ -53,7 +53,7 @@ TEST(CliOptions, DefaultsOfADraw)
 TEST(CliOptions, PortKindsAndTheFileAfterDoubleDash)
 {
     const ParsedOptions parsed = parseCliOptions({"draw", "--port", "direct", "--", "--odd-name.plt"});
-    ASSERT_TRUE(parsed.options) << parsed.error;
+    ASSERT_TRUE(parsed.options) << parsed.options.message();
     EXPECT_EQ(parsed.options->port, PortKind::Direct);
     EXPECT_EQ(parsed.options->plotFile, "--odd-name.plt");
 }
@@ -63,7 +63,7 @@ TEST(CliOptions, HelpWherever)
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--help"}, {"-h"}, {"test", "--help"}, {"draw", "x.plt", "-h"}}) {
         const ParsedOptions parsed = parseCliOptions(args);
-        ASSERT_TRUE(parsed.options) << parsed.error;
+        ASSERT_TRUE(parsed.options) << parsed.options.message();
         EXPECT_EQ(parsed.options->command, Command::Help);
     }
 }
@@ -84,8 +84,8 @@ class RefusedArguments : public ::testing::TestWithParam<RefusedCase> {};
 TEST_P(RefusedArguments, AreExplained)
 {
     const ParsedOptions parsed = parseCliOptions(GetParam().arguments);
-    EXPECT_FALSE(parsed.options);
-    EXPECT_NE(parsed.error.find(GetParam().reasonPart), std::string::npos) << parsed.error;
+    ASSERT_FALSE(parsed.options);
+    EXPECT_NE(parsed.options.message().find(GetParam().reasonPart), std::string::npos) << parsed.options.message();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -197,7 +197,7 @@ class CommandHelp : public ::testing::TestWithParam<HelpCase> {};
 TEST_P(CommandHelp, IsTheCommandsOwn)
 {
     const ParsedOptions parsed = parseCliOptions(GetParam().arguments);
-    ASSERT_TRUE(parsed.options) << parsed.error;
+    ASSERT_TRUE(parsed.options) << parsed.options.message();
     EXPECT_EQ(parsed.options->command, Command::Help);
     EXPECT_EQ(parsed.options->helpCommand, GetParam().shown);
     const std::string text = helpText(parsed.options->helpCommand);
@@ -245,7 +245,7 @@ class Resume : public ::testing::TestWithParam<ResumeCase> {};
 TEST_P(Resume, CommandDrawsTheRest)
 {
     const ParsedOptions parsed = parseCliOptions(GetParam().arguments);
-    ASSERT_TRUE(parsed.options) << parsed.error;
+    ASSERT_TRUE(parsed.options) << parsed.options.message();
     EXPECT_EQ(resumeCommand(*parsed.options, GetParam().point), GetParam().command);
 }
 

@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IntentCase{"CoilsOnAtTheirPhases", [](Drive& d) { d.energiseCoils(); }, {{Register::Data, 153}}},
                       IntentCase{"CoilsOff", [](Drive& d) { d.switchCoilsOff(); }, {{Register::Data, 0}}},
                       IntentCase{"SafeIsPenUpThenCoilsOff",
-                                 [](Drive& d) { d.makeSafe(); },
+                                 [](Drive& d) { (void)d.makeSafe(); },
                                  {{Register::Control, 1}, {Register::Data, 0}}}),
     [](const auto& row) { return std::string(row.param.name); });
 

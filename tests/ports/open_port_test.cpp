@@ -17,7 +17,7 @@ TEST(OpenPort, VirtualPlotterIsTheBackend)
     request.simulation.floatingBits = 0;
     request.simulation.startXmm = request.simulation.startYmm = 0;
     OpenedPort opened = openPort(request);
-    EXPECT_TRUE(opened.portError.empty()) << opened.portError;
+    EXPECT_FALSE(opened.portError) << opened.portError->message;
     ASSERT_NE(opened.virtualPlotter, nullptr);
     EXPECT_EQ(opened.virtualPlotter, opened.backend.get());
     EXPECT_EQ(opened.port().read(Register::Status), 128); // clock high, both switches closed
@@ -32,7 +32,8 @@ TEST(OpenPort, RealPortThatFailsFallsBackToNoPlotterWithAMessage)
     OpenedPort opened = openPort(request);
     ASSERT_NE(opened.backend, nullptr);
     EXPECT_EQ(opened.virtualPlotter, nullptr);
-    EXPECT_NE(opened.portError.find("0x1230"), std::string::npos) << opened.portError;
+    ASSERT_TRUE(opened.portError);
+    EXPECT_NE(opened.portError->message.find("0x1230"), std::string::npos) << opened.portError->message;
     Port& port = opened.port();
     port.write(Register::Data, 0x21);
     EXPECT_EQ(port.read(Register::Data), 0x21);
@@ -47,7 +48,7 @@ TEST(OpenPort, TraceOfTheVirtualPlotterUsesSimulatedTime)
     request.simulation.virtualReadMicros = 5;
     request.traceFile = (dir.path() / "trace.csv").string();
     OpenedPort opened = openPort(request);
-    ASSERT_TRUE(opened.portError.empty() && opened.traceError.empty());
+    ASSERT_TRUE(!opened.portError && !opened.traceError);
     ASSERT_NE(opened.tracing, nullptr);
     Port& port = opened.port();
     port.write(Register::Control, 1);
@@ -67,7 +68,8 @@ TEST(OpenPort, UnopenableTraceIsReportedAndThePortStillWorks)
     request.traceFile = (dir.path() / "missing" / "trace.csv").string();
     OpenedPort opened = openPort(request);
     EXPECT_EQ(opened.tracing, nullptr);
-    EXPECT_NE(opened.traceError.find(request.traceFile), std::string::npos) << opened.traceError;
+    ASSERT_TRUE(opened.traceError);
+    EXPECT_NE(opened.traceError->message.find(request.traceFile), std::string::npos) << opened.traceError->message;
     EXPECT_EQ(&opened.port(), opened.backend.get());
     opened.port().write(Register::Data, 3);
     EXPECT_EQ(opened.port().read(Register::Data), 3);
@@ -83,10 +85,10 @@ TEST(OpenPort, MovingTheVirtualPlotterKeepsItAndTheTrace)
     request.kind = PortKind::Virtual;
     request.traceFile = (dir.path() / "trace.csv").string();
     OpenedPort opened = openPort(request);
-    ASSERT_TRUE(opened.portError.empty() && opened.traceError.empty());
+    ASSERT_TRUE(!opened.portError && !opened.traceError);
     VirtualPlotter* plotter = opened.virtualPlotter;
 
-    EXPECT_EQ(opened.moveTo(0x278), "");
+    EXPECT_TRUE(opened.moveTo(0x278));
     EXPECT_EQ(opened.virtualPlotter, plotter);
     Port& port = opened.port();
     port.write(Register::Data, 3);
@@ -106,8 +108,8 @@ TEST(OpenPort, MovingARealPortReopensItAtTheNewAddress)
     request.base = 0x1230;
     request.traceFile = (dir.path() / "trace.csv").string();
     OpenedPort opened = openPort(request);
-    EXPECT_EQ(opened.moveTo(0x1230), ""); // same address: nothing to do
-    const std::string error = opened.moveTo(0x1240);
+    EXPECT_TRUE(opened.moveTo(0x1230)); // same address: nothing to do
+    const std::string error = opened.moveTo(0x1240).message();
     EXPECT_NE(error.find("0x1240"), std::string::npos) << error;
     opened.port().write(Register::Data, 5);
     EXPECT_EQ(opened.port().read(Register::Data), 5); // the new no-plotter port keeps the read-back

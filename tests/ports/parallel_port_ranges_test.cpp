@@ -41,8 +41,9 @@ TEST_P(DirectAddress, OnlyAParallelPortsRegistersAreReached)
 {
     test::TempDir root;
     writeFakeSystem(root.path());
-    const std::string problem = DirectPort::addressProblem(GetParam().base, root.path());
-    EXPECT_EQ(problem.empty(), GetParam().allowed) << problem;
+    const Result<void> allowed = DirectPort::addressAllowed(GetParam().base, root.path());
+    const std::string problem = allowed.message();
+    EXPECT_EQ(allowed.ok(), GetParam().allowed) << problem;
     if (!GetParam().allowed) {
         EXPECT_NE(problem.find("--any-io-address"), std::string::npos) << problem;
         EXPECT_FALSE(DirectPort::open(GetParam().base, false, root.path()));

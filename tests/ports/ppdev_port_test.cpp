@@ -175,7 +175,7 @@ protected:
         drive.state.connected = drive.checkPresence();
         const DrawReport report =
             drawPlot(drawJobFor(testPlot(plot, settings, {100, true, PlotReading::Classic, true})), drive);
-        drive.makeSafe();
+        (void)drive.makeSafe();
         return report;
     }
     std::vector<std::string> logFrom(std::size_t first, std::size_t count) const

@@ -224,7 +224,21 @@ TEST_F(JournalTest, TheKeeperWritesAtPenLiftsAndOnceASecond)
     EXPECT_EQ(readJournal(folder / "k.journal").journal.pointsDone, 4u);
     keeper.end(true, 10, 100);
     EXPECT_FALSE(fs::exists(folder / "k.journal"));
-    EXPECT_TRUE(keeper.takeProblem().empty());
+    EXPECT_FALSE(keeper.takeProblem());
+}
+
+TEST_F(JournalTest, TheKeeperTellsTheFirstFailedWriteOnce)
+{
+    using namespace std::chrono_literals;
+    CutDisk disk(CutDisk::Cut::WhileWriting);
+    JournalKeeper keeper(folder / "k.journal", record, 1s, disk);
+    const auto t0 = JournalKeeper::Clock::time_point{} + 1h;
+    keeper.poll(1, 0, 10, t0);
+    const std::optional<Error> problem = keeper.takeProblem();
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(problem->message, "cut while writing");
+    keeper.poll(2, 0, 20, t0 + 2s); // fails again: already told
+    EXPECT_FALSE(keeper.takeProblem());
 }
 
 TEST_F(JournalTest, LivesUnderTheStateFolder)

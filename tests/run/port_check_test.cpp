@@ -83,9 +83,11 @@ public:
         if (setup.kind == PortKind::Ppdev) {
             auto opened = PpdevPort::open(setup.base, "Set the port address.",
                                           {root() / "proc/sys/dev/parport", root() / "dev", &kernel});
-            setup.portError = opened ? "" : opened.message();
+            if (!opened)
+                setup.portError = opened.error();
         } else {
-            setup.portError = DirectPort::addressProblem(setup.base, root()); // what opening it says first
+            if (const Result<void> allowed = DirectPort::addressAllowed(setup.base, root()); !allowed)
+                setup.portError = allowed.error(); // what opening it says first
         }
         return checkThisPc(setup);
     }

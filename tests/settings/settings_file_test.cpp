@@ -314,7 +314,8 @@ TEST_F(SettingsFileTest, UnreadableFileGivesTheDefaultsAndIsLeftAsItIs)
     const LoadReport report = loadSettings(settings, file);
     EXPECT_FALSE(report.ok());
     EXPECT_FALSE(report.createdDefaults);
-    EXPECT_NE(report.fileError.find(file.string()), std::string::npos) << report.fileError;
+    ASSERT_TRUE(report.fileError);
+    EXPECT_NE(report.fileError->message.find(file.string()), std::string::npos) << report.fileError->message;
     EXPECT_NE(report.message(file).find(file.string()), std::string::npos);
     EXPECT_EQ(allSettings(settings), kDefaultTexts);
     EXPECT_TRUE(fs::is_directory(file));
@@ -327,7 +328,8 @@ TEST_F(SettingsFileTest, PipeNamedLikeTheFileIsRefusedWithoutWaiting)
     ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
     MachineSettings settings;
     const LoadReport report = loadSettings(settings, file);
-    EXPECT_NE(report.fileError.find("not a plain file"), std::string::npos) << report.fileError;
+    ASSERT_TRUE(report.fileError);
+    EXPECT_NE(report.fileError->message.find("not a plain file"), std::string::npos) << report.fileError->message;
     EXPECT_EQ(allSettings(settings), kDefaultTexts);
     EXPECT_TRUE(fs::is_fifo(file));
 }
@@ -339,8 +341,10 @@ TEST_F(SettingsFileTest, DefaultsFileThatCannotBeCreatedLeavesTheDefaultsInMemor
     const LoadReport report = loadSettings(settings, unreachable);
     EXPECT_FALSE(report.ok());
     EXPECT_FALSE(report.createdDefaults);
-    EXPECT_NE(report.fileError.find(unreachable.string()), std::string::npos) << report.fileError;
-    EXPECT_NE(report.fileError.find("No such file or directory"), std::string::npos) << report.fileError;
+    ASSERT_TRUE(report.fileError);
+    EXPECT_NE(report.fileError->message.find(unreachable.string()), std::string::npos) << report.fileError->message;
+    EXPECT_NE(report.fileError->message.find("No such file or directory"), std::string::npos)
+        << report.fileError->message;
     EXPECT_FALSE(report.message(unreachable).empty());
     EXPECT_EQ(allSettings(settings), kDefaultTexts);
     EXPECT_TRUE(folderEntries().empty());

@@ -52,7 +52,7 @@ void TestPortCheck::showsTheReportToCopy()
             opened.request.kind = orlex::PortKind::Ppdev;
             opened.request.base = settings.portAddress;
             opened.request.systemRoot = root;
-            opened.portError = "No parallel port at 0x378: no parallel-port driver.";
+            opened.portError = orlex::failure("No parallel port at 0x378: no parallel-port driver.");
             return opened;
         };
     }

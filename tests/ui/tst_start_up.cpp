@@ -218,7 +218,7 @@ void TestStartUp::portErrorGivesOneMessageAndStartUpGoesOn()
     orlex::ui::MainWindowOptions options = rig.options();
     options.openPort = [open = options.openPort, reason](const orlex::MachineSettings& settings) {
         orlex::OpenedPort opened = open(settings);
-        opened.portError = reason.toStdString();
+        opened.portError = orlex::failure(reason.toStdString());
         return opened;
     };
     MainWindow w(std::move(options));

@@ -18,14 +18,15 @@ namespace {
 constexpr unsigned long kRegisterCount = 3; // data, status, control
 }
 
-std::string DirectPort::addressProblem(std::uint16_t base, const std::filesystem::path& systemRoot)
+Result<void> DirectPort::addressAllowed(std::uint16_t base, const std::filesystem::path& systemRoot)
 {
     if (rangeHolding(base, parallelPortRanges(systemRoot)) != nullptr)
         return {};
-    return "Direct I/O at " + hexAddress(base)
-           + " is refused: no parallel port is known there (the legacy ports are at 0x378, 0x278 and 0x3bc, and "
-             "neither /proc/ioports nor a PCI parallel card lists another), so it would write to another device. "
-             "Put the port's address in line 9 of the settings, or give --any-io-address to use this one anyway.";
+    return failure(
+        "Direct I/O at " + hexAddress(base)
+        + " is refused: no parallel port is known there (the legacy ports are at 0x378, 0x278 and 0x3bc, and "
+          "neither /proc/ioports nor a PCI parallel card lists another), so it would write to another device. "
+          "Put the port's address in line 9 of the settings, or give --any-io-address to use this one anyway.");
 }
 
 #ifdef ORLEX_HAVE_PORT_IO
@@ -34,8 +35,8 @@ Result<std::unique_ptr<DirectPort>> DirectPort::open(std::uint16_t base, bool an
                                                      const std::filesystem::path& systemRoot)
 {
     if (!anyAddress)
-        if (std::string problem = addressProblem(base, systemRoot); !problem.empty())
-            return failure(std::move(problem));
+        if (Result<void> allowed = addressAllowed(base, systemRoot); !allowed)
+            return allowed.error();
     if (base + kRegisterCount > 0x10000)
         return failure("Direct I/O at " + hexAddress(base)
                        + " is not possible: the port's registers would run "

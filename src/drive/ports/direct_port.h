@@ -17,8 +17,9 @@ public:
     // `systemRoot`), unless `anyAddress` says the operator knows better.
     static Result<std::unique_ptr<DirectPort>> open(std::uint16_t base, bool anyAddress = false,
                                                     const std::filesystem::path& systemRoot = "/");
-    // Why direct I/O at `base` is refused; empty when base..base+2 belong to a parallel port.
-    static std::string addressProblem(std::uint16_t base, const std::filesystem::path& systemRoot = "/");
+    // Whether direct I/O at `base` may be tried: base..base+2 belong to a parallel port.
+    // Fails saying why it is refused.
+    static Result<void> addressAllowed(std::uint16_t base, const std::filesystem::path& systemRoot = "/");
     ~DirectPort() override;
     void write(Register reg, std::uint8_t value) override;
     std::uint8_t read(Register reg) override;

@@ -25,12 +25,12 @@ Result<std::unique_ptr<Port>> openHardware(const PortRequest& request)
 }
 
 // The real port, or a port with no plotter behind it and the reason.
-std::unique_ptr<Port> openRealPort(const PortRequest& request, std::string& error)
+std::unique_ptr<Port> openRealPort(const PortRequest& request, std::optional<Error>& error)
 {
     auto port = openHardware(request);
     if (port)
         return std::move(*port);
-    error = port.message();
+    error = port.error();
     return std::make_unique<NullPort>();
 }
 
@@ -59,12 +59,12 @@ OpenedPort openPort(const PortRequest& request)
         if (tracing)
             opened.tracing = std::move(*tracing);
         else
-            opened.traceError = tracing.message();
+            opened.traceError = tracing.error();
     }
     return opened;
 }
 
-std::string OpenedPort::moveTo(std::uint16_t base)
+Result<void> OpenedPort::moveTo(std::uint16_t base)
 {
     if (base == request.base)
         return {};
@@ -73,12 +73,14 @@ std::string OpenedPort::moveTo(std::uint16_t base)
     if (!virtualPlotter) {
         std::unique_ptr<Port> old = std::move(backend);
         old.reset(); // release the old device before claiming another
-        portError.clear();
+        portError.reset();
         backend = openRealPort(request, portError);
     }
     if (auto* trace = dynamic_cast<TracingPort*>(tracing.get()))
         trace->reconnect(*backend);
-    return portError;
+    if (portError)
+        return *portError;
+    return {};
 }
 
 void OpenedPort::flush()

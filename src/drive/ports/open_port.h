@@ -33,8 +33,8 @@ struct OpenedPort {
     std::unique_ptr<Port> backend;            // always set: a NullPort when the real port failed
     std::unique_ptr<Port> tracing;            // set when a trace was asked for
     VirtualPlotter* virtualPlotter = nullptr; // the backend, when simulated
-    std::string portError;                    // why the real port did not open; empty when it did
-    std::string traceError;                   // why the trace file could not be written; empty when it could
+    std::optional<Error> portError;           // why the real port did not open, if it did not
+    std::optional<Error> traceError;          // why the trace file could not be written, if it could not
     PortRequest request;                      // what was opened
     Port& port() { return tracing ? *tracing : *backend; }
     void flush(); // writes out a pending trace
@@ -45,9 +45,9 @@ struct OpenedPort {
 
     // The base address setting changed: the virtual plotter is rewired to the new
     // address, a real port is reopened there (a NullPort when that fails, and portError
-    // says why), and the trace goes on in the same file. Returns the new portError.
+    // says why), and the trace goes on in the same file. Fails as portError does.
     // port() may refer to another object afterwards.
-    std::string moveTo(std::uint16_t base);
+    Result<void> moveTo(std::uint16_t base);
 };
 
 OpenedPort openPort(const PortRequest& request);

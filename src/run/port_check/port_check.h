@@ -23,7 +23,7 @@ struct PortCheckSetup {
     PortKind kind = PortKind::Ppdev;        // how the port is reached
     std::uint16_t base = 0x378;             // the port address of the settings
     std::string addressText = "&H378";      // line 9 of the settings as written
-    std::string portError;                  // why the port did not open; empty when it did
+    std::optional<Error> portError;         // why the port did not open, if it did not
     std::optional<bool> plotterAnswers;     // the presence check; empty when it was not made
     MotionPriority motion;                  // what the motion thread was granted
 };

@@ -326,13 +326,13 @@ void openFindings(const Machine& m, std::vector<Finding>& out)
     const PortCheckSetup& s = m.setup;
     if (s.kind == PortKind::Virtual)
         out.push_back(ok("port", "the virtual plotter stands in for the port"));
-    else if (s.portError.empty())
+    else if (!s.portError)
         out.push_back(
             ok("port",
                "the port at " + hexAddress(s.base) + " opens"
                    + (m.ppdev() && !m.settingsPort.empty() ? ": /dev/" + m.settingsPort + " can be claimed" : "")));
     else
-        out.push_back(problem("port", "the port does not open: " + s.portError, {}));
+        out.push_back(problem("port", "the port does not open: " + s.portError->message, {}));
     if (!s.plotterAnswers)
         return;
     if (*s.plotterAnswers)
