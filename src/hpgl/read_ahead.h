@@ -149,8 +149,9 @@ ReadResult readClassicPlotAhead(const std::string& path, Sink& sink, Census cens
         ~Joined()
         {
             handover.stop();
-            while (!handover.take().empty()) {
-            } // frees a reading that waits to pass a batch
+            // Taking what is left frees a reading that waits to pass a batch.
+            while (!handover.take().empty())
+                continue;
             reading.join();
         }
     } joined{handover, reading};
