@@ -12,13 +12,13 @@ namespace orlex {
 FullReadResult readFullHpgl(const std::string& path, PlotSink& sink, const FullHpglOptions& options)
 {
     FullReadResult result;
-    const OpenedPlotFile opened = openPlotFile(path);
-    if (opened.file == nullptr) {
+    const Result<OpenedPlotFile> opened = openPlotFile(path);
+    if (!opened) {
         result.opened = false;
-        result.openError = opened.error;
+        result.openError = opened.message();
         return result;
     }
-    fullhpgl::CommandScanner scanner(opened.file, opened.size, options.onBlockRead);
+    fullhpgl::CommandScanner scanner(opened->file, opened->size, options.onBlockRead);
     fullhpgl::Reader reader(scanner, sink, options);
     reader.run();
     const fullhpgl::ReadOutcome& outcome = reader.outcome();
