@@ -68,8 +68,8 @@ int convert(const std::string& in, const std::string& out, const FullHpglOptions
     PlainHpglWriter writer(file);
     const FullReadResult result = readFullHpgl(in, writer, options);
     writer.finish();
-    if (!result.opened) {
-        std::fprintf(stderr, "%s\n", result.openError.c_str());
+    if (result.openError) {
+        std::fprintf(stderr, "%s\n", result.openError->message.c_str());
         return 2;
     }
     for (const std::string& note : result.notes)

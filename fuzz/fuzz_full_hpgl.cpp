@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t stopAt = size % 3 == 0 ? size * 13 % 5000 + 1 : SIZE_MAX;
     CheckingSink sink(stopAt);
     const FullReadResult result = readFullHpgl(file.path(), sink, options);
-    ORLEX_FUZZ_CHECK(result.opened);
+    ORLEX_FUZZ_CHECK(!result.openError);
     ORLEX_FUZZ_CHECK(result.points == sink.points.size());
     ORLEX_FUZZ_CHECK(result.points <= options.maxPoints);
     ORLEX_FUZZ_CHECK(!result.stopped || result.points == stopAt);

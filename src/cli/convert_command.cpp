@@ -80,8 +80,8 @@ int convertPlot(const CliOptions& options)
     writer.finish();
     std::string refused;
     int status = kExitUsage;
-    if (!read.opened) {
-        refused = read.openError;
+    if (read.openError) {
+        refused = read.openError->message;
     } else if (!read.refusal.empty()) {
         refused = read.refusalMessage();
         status = read.tooBig ? kExitTooBig : kExitUsage;

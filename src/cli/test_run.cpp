@@ -90,7 +90,7 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     prepared.check = testPrepared(prepared.plot, prepared.settings, setup);
     const ReadResult& run = prepared.check.run;
     if (prepared.check.verdict == PlotTest::Verdict::Unreadable) {
-        std::cerr << "orlex-plotter-cli: " << run.openError << "\n";
+        std::cerr << "orlex-plotter-cli: " << run.openError->message << "\n";
         prepared.failure = kExitUsage;
     } else if (prepared.check.verdict == PlotTest::Verdict::Refused) {
         std::cerr << "orlex-plotter-cli: " << run.refusalMessage() << "\n";

@@ -27,10 +27,9 @@ struct SkippedPair {
 
 // What reading a file found, besides what went to the sink.
 struct ReadResult {
-    bool opened = true;            // false: the file could not be opened or read
-    std::string openError;         // path and reason when not opened
-    int beeps = 0;                 // beeps the reading asks for (the front end sounds them)
-    bool endOfFileCaption = false; // the caption is to become "end of file!!!"
+    std::optional<Error> openError; // the file could not be opened or read: path and reason
+    int beeps = 0;                  // beeps the reading asks for (the front end sounds them)
+    bool endOfFileCaption = false;  // the caption is to become "end of file!!!"
     // Points handed to the sink, the one it stopped at included.
     std::uint64_t points = 0;
     bool stopped = false; // the sink asked to stop

@@ -39,7 +39,6 @@ ReadResult readPlot(const std::string& path, PlotSink& sink, PlotReading reading
         };
     FullReadResult full = readFullHpgl(path, sink, options);
     ReadResult result;
-    result.opened = full.opened;
     result.openError = std::move(full.openError);
     result.points = full.points;
     result.stopped = full.stopped;

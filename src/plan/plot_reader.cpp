@@ -28,8 +28,8 @@ Result<ReadPlot> readPlotEvents(const std::string& path, PlotReading reading, co
     ReadPlot plot;
     EventCollector collector(plot.events, work);
     ReadResult read = readPlot(path, collector, reading, fullOptions);
-    if (!read.opened)
-        return failure(read.openError);
+    if (read.openError)
+        return *read.openError;
     if (cancelled(work))
         return failure("cancelled", Error::Kind::Cancelled);
     if (!read.refusal.empty())

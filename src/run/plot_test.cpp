@@ -157,7 +157,7 @@ PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, PlotSin
 
     CheckSinks sinks(preview, recorded, settings, setup);
     test.run = read(sinks);
-    if (!test.run.opened) {
+    if (test.run.openError) {
         test.verdict = PlotTest::Verdict::Unreadable;
         return test;
     }
@@ -206,7 +206,7 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
             return readPlot(path, sinks, setup.reading, machinePage(settings), setup.census);
         },
         [&] { return drawsOnlyLabels(path, machinePage(settings)); });
-    if (recorded && test.run.opened && test.run.refusal.empty()) {
+    if (recorded && !test.run.openError && test.run.refusal.empty()) {
         recorded->shrink();
         test.plot = std::move(recorded);
     }

@@ -143,8 +143,8 @@ TEST_F(FullReading, StopsWhenTheSinkSaysSo)
 TEST_F(FullReading, SaysWhyAFileCannotBeOpened)
 {
     const FullReadResult result = readFullHpgl((dir.path() / "missing.plt").string(), sink);
-    EXPECT_FALSE(result.opened);
-    EXPECT_EQ(result.openError.rfind("Cannot open \"", 0), 0u) << result.openError;
+    ASSERT_TRUE(result.openError);
+    EXPECT_EQ(result.openError->message.rfind("Cannot open \"", 0), 0u) << result.openError->message;
     EXPECT_EQ(result.points, 0u);
 }
 
@@ -152,8 +152,9 @@ TEST_F(FullReading, ReadsOnlyPlainFiles)
 {
     for (const std::string& path : {std::string("/dev/zero"), dir.path().string()}) {
         const FullReadResult result = readFullHpgl(path, sink);
-        EXPECT_FALSE(result.opened) << path;
-        EXPECT_EQ(result.openError.rfind("Cannot open \"" + path + "\": ", 0), 0u) << result.openError;
+        ASSERT_TRUE(result.openError) << path;
+        EXPECT_EQ(result.openError->message.rfind("Cannot open \"" + path + "\": ", 0), 0u)
+            << result.openError->message;
         EXPECT_TRUE(findCommandsClassicIgnores(path).counts.empty());
     }
 }

@@ -14,8 +14,7 @@ FullReadResult readFullHpgl(const std::string& path, PlotSink& sink, const FullH
     FullReadResult result;
     const Result<OpenedPlotFile> opened = openPlotFile(path);
     if (!opened) {
-        result.opened = false;
-        result.openError = opened.message();
+        result.openError = opened.error();
         return result;
     }
     fullhpgl::CommandScanner scanner(opened->file, opened->size, options.onBlockRead);
@@ -29,9 +28,8 @@ FullReadResult readFullHpgl(const std::string& path, PlotSink& sink, const FullH
     result.notes = outcome.noteSentences();
     if (scanner.error() != 0) {
         // A read that fails part-way must not pass for a complete plot.
-        result.opened = false;
-        result.openError = "Cannot read \"" + path + "\" past byte " + std::to_string(scanner.offset()) + ": "
-                           + std::strerror(scanner.error()) + ".";
+        result.openError = failure("Cannot read \"" + path + "\" past byte " + std::to_string(scanner.offset()) + ": "
+                                   + std::strerror(scanner.error()) + ".");
     }
     return result;
 }
@@ -77,7 +75,7 @@ bool drawsOnlyLabels(const std::string& path, const FullHpglOptions& options)
         return false;
     PenDownCount withLabels;
     const FullReadResult read = readFullHpgl(path, withLabels, options);
-    if (!read.opened || !read.refusal.empty() || withLabels.points == 0)
+    if (read.openError || !read.refusal.empty() || withLabels.points == 0)
         return false;
     FullHpglOptions labelsLeftOut = options;
     labelsLeftOut.drawLabels = false;

@@ -3,11 +3,13 @@
 // pen-down lines and pen-up moves in plotter units. The classic reading stays the default.
 #pragma once
 
+#include "common/result.h"
 #include "hpgl/full/command_census.h"
 #include "hpgl/plot_sink.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -41,8 +43,9 @@ struct FullHpglOptions {
 };
 
 struct FullReadResult {
-    bool opened = true;       // false: the file could not be opened or read
-    std::string openError;    // "Cannot open "x": ..." as the classic reading says it
+    // The file could not be opened or read: "Cannot open "x": ..." as the classic reading
+    // says it.
+    std::optional<Error> openError;
     std::uint64_t points = 0; // points handed to the sink
     bool stopped = false;     // the sink returned false
     // Non-empty: the file cannot be drawn as a whole (a limit, a scale with no size...),
