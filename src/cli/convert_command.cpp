@@ -82,9 +82,9 @@ int convertPlot(const CliOptions& options)
     int status = kExitUsage;
     if (read.openError) {
         refused = read.openError->message;
-    } else if (!read.refusal.empty()) {
-        refused = read.refusalMessage();
-        status = read.tooBig ? kExitTooBig : kExitUsage;
+    } else if (read.refusal) {
+        refused = read.refusal->message;
+        status = read.refusal->kind == Error::Kind::TooBig ? kExitTooBig : kExitUsage;
     } else if (sink.beyond()) {
         refused = "Point " + std::to_string(read.points) + " of \"" + options.plotFile
                   + "\" lies beyond any plotter's coordinates.";

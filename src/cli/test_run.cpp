@@ -93,8 +93,8 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
         std::cerr << "orlex-plotter-cli: " << run.openError->message << "\n";
         prepared.failure = kExitUsage;
     } else if (prepared.check.verdict == PlotTest::Verdict::Refused) {
-        std::cerr << "orlex-plotter-cli: " << run.refusalMessage() << "\n";
-        prepared.failure = run.tooBig ? kExitTooBig : kExitUsage;
+        std::cerr << "orlex-plotter-cli: " << run.refusal->message << "\n";
+        prepared.failure = run.refusal->kind == Error::Kind::TooBig ? kExitTooBig : kExitUsage;
     } else if (prepared.check.notAPlot) {
         std::cerr << "orlex-plotter-cli: " << prepared.check.notAPlotMessage(options.plotFile) << "\n";
         prepared.failure = kExitUsage;

@@ -44,13 +44,6 @@ std::string ReadResult::skippedMessage() const
            + ", was " + text + ".";
 }
 
-std::string ReadResult::refusalMessage() const
-{
-    if (refusal.empty())
-        return {};
-    return "The full HP-GL reading refuses this plot: " + refusal + ".";
-}
-
 Result<void> checkPlotReadable(const std::string& path)
 {
     const std::string cannotOpen = "Cannot open \"" + path + "\": ";

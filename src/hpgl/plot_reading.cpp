@@ -43,7 +43,6 @@ ReadResult readPlot(const std::string& path, PlotSink& sink, PlotReading reading
     result.points = full.points;
     result.stopped = full.stopped;
     result.refusal = std::move(full.refusal);
-    result.tooBig = full.tooBig;
     result.notes = std::move(full.notes);
     return result;
 }

@@ -23,8 +23,9 @@ FullReadResult readFullHpgl(const std::string& path, PlotSink& sink, const FullH
     const fullhpgl::ReadOutcome& outcome = reader.outcome();
     result.points = outcome.points;
     result.stopped = outcome.stopped;
-    result.refusal = outcome.refusal;
-    result.tooBig = outcome.tooBig;
+    if (outcome.refusal)
+        result.refusal = failure("The full HP-GL reading refuses this plot: " + outcome.refusal->message + ".",
+                                 outcome.refusal->kind);
     result.notes = outcome.noteSentences();
     if (scanner.error() != 0) {
         // A read that fails part-way must not pass for a complete plot.
@@ -75,7 +76,7 @@ bool drawsOnlyLabels(const std::string& path, const FullHpglOptions& options)
         return false;
     PenDownCount withLabels;
     const FullReadResult read = readFullHpgl(path, withLabels, options);
-    if (read.openError || !read.refusal.empty() || withLabels.points == 0)
+    if (read.openError || read.refusal || withLabels.points == 0)
         return false;
     FullHpglOptions labelsLeftOut = options;
     labelsLeftOut.drawLabels = false;

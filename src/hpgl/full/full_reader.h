@@ -25,7 +25,7 @@ struct FullHpglOptions {
     double pageHeight = 8400;
 
     // Limits that keep memory and time bounded for any input; past one the reading
-    // is refused (tooBig) and says what would be lost.
+    // is refused (Error::Kind::TooBig) and says what would be lost.
     std::uint64_t maxPoints = 200'000'000;      // points handed to the sink per file
     std::size_t maxPolygonPoints = 200'000;     // vertices in the polygon buffer (PM)
     std::size_t maxLabelCharacters = 10'000;    // characters of one label (LB)
@@ -48,10 +48,10 @@ struct FullReadResult {
     std::optional<Error> openError;
     std::uint64_t points = 0; // points handed to the sink
     bool stopped = false;     // the sink returned false
-    // Non-empty: the file cannot be drawn as a whole (a limit, a scale with no size...),
-    // saying what would be lost. The reading ends there.
-    std::string refusal;
-    bool tooBig = false; // the refusal is a size limit
+    // The file cannot be drawn as a whole (a limit, a scale with no size...), for the
+    // operator: "The full HP-GL reading refuses this plot: <what would be lost>.", of kind
+    // TooBig for a size limit. The reading ends there.
+    std::optional<Error> refusal;
     // Things read and deliberately left without effect, counted, one sentence each.
     std::vector<std::string> notes;
 };
