@@ -68,16 +68,16 @@ int convert(const std::string& in, const std::string& out, const FullHpglOptions
     PlainHpglWriter writer(file);
     const FullReadResult result = readFullHpgl(in, writer, options);
     writer.finish();
-    if (!result.opened) {
-        std::fprintf(stderr, "%s\n", result.openError.c_str());
+    if (result.openError) {
+        std::fprintf(stderr, "%s\n", result.openError->message.c_str());
         return 2;
     }
     for (const std::string& note : result.notes)
         std::fprintf(stderr, "note: %s\n", note.c_str());
     std::fprintf(stderr, "%llu points\n", static_cast<unsigned long long>(result.points));
-    if (!result.refusal.empty()) {
-        std::fprintf(stderr, "refused: %s\n", result.refusal.c_str());
-        return result.tooBig ? 3 : 2;
+    if (result.refusal) {
+        std::fprintf(stderr, "%s\n", result.refusal->message.c_str());
+        return result.refusal->kind == Error::Kind::TooBig ? 3 : 2;
     }
     return 0;
 }

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The check first: its counts must match what the draw sends to the port.
     const PlotTest test = testPlot(file.path(), settings, {zoom, half, PlotReading::Classic, true});
-    ORLEX_FUZZ_CHECK(test.run.opened);
+    ORLEX_FUZZ_CHECK(!test.run.openError);
 
     VirtualPlotterConfig config;
     config.clockHz = 250000; // 4 us period: high on one read, low on the next
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Where the carriage stands is the plot's origin: no "Pen to 0", whatever the extents.
     const DrawReport draw = drawPlot({test.plot, {}, zoom, half, {}, test.run}, drive, nullptr, &observer);
 
-    ORLEX_FUZZ_CHECK(draw.run.opened);
+    ORLEX_FUZZ_CHECK(!draw.run.openError);
     // The drive never sends a pattern that makes a motor lose a step.
     ORLEX_FUZZ_CHECK(plotter.counters().lostStepsX == 0 && plotter.counters().lostStepsY == 0);
     if (draw.outcome == DrawReport::Outcome::Finished) {

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ReadResult& run = test.run;
     const PlotBox& box = test.box;
 
-    ORLEX_FUZZ_CHECK(run.opened);
+    ORLEX_FUZZ_CHECK(!run.openError);
     ORLEX_FUZZ_CHECK(!run.stopped);
     // The box always holds the origin.
     ORLEX_FUZZ_CHECK(box.minX <= 0 && box.minY <= 0 && box.maxX >= 0 && box.maxY >= 0);

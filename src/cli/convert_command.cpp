@@ -80,11 +80,11 @@ int convertPlot(const CliOptions& options)
     writer.finish();
     std::string refused;
     int status = kExitUsage;
-    if (!read.opened) {
-        refused = read.openError;
-    } else if (!read.refusal.empty()) {
-        refused = read.refusalMessage();
-        status = read.tooBig ? kExitTooBig : kExitUsage;
+    if (read.openError) {
+        refused = read.openError->message;
+    } else if (read.refusal) {
+        refused = read.refusal->message;
+        status = read.refusal->kind == Error::Kind::TooBig ? kExitTooBig : kExitUsage;
     } else if (sink.beyond()) {
         refused = "Point " + std::to_string(read.points) + " of \"" + options.plotFile
                   + "\" lies beyond any plotter's coordinates.";

@@ -90,11 +90,11 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     prepared.check = testPrepared(prepared.plot, prepared.settings, setup);
     const ReadResult& run = prepared.check.run;
     if (prepared.check.verdict == PlotTest::Verdict::Unreadable) {
-        std::cerr << "orlex-plotter-cli: " << run.openError << "\n";
+        std::cerr << "orlex-plotter-cli: " << run.openError->message << "\n";
         prepared.failure = kExitUsage;
     } else if (prepared.check.verdict == PlotTest::Verdict::Refused) {
-        std::cerr << "orlex-plotter-cli: " << run.refusalMessage() << "\n";
-        prepared.failure = run.tooBig ? kExitTooBig : kExitUsage;
+        std::cerr << "orlex-plotter-cli: " << run.refusal->message << "\n";
+        prepared.failure = run.refusal->kind == Error::Kind::TooBig ? kExitTooBig : kExitUsage;
     } else if (prepared.check.notAPlot) {
         std::cerr << "orlex-plotter-cli: " << prepared.check.notAPlotMessage(options.plotFile) << "\n";
         prepared.failure = kExitUsage;

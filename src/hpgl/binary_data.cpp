@@ -37,12 +37,12 @@ bool plotFileHolds(unsigned char c)
 
 std::optional<BinaryData> findBinaryData(const std::string& path)
 {
-    const OpenedPlotFile opened = openPlotFile(path);
-    if (opened.file == nullptr)
+    const Result<OpenedPlotFile> opened = openPlotFile(path);
+    if (!opened)
         return std::nullopt;
     std::array<unsigned char, kOpeningBytes> bytes{};
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), opened.file);
-    std::fclose(opened.file);
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), opened->file);
+    std::fclose(opened->file);
     for (std::size_t i = 0; i < got; ++i)
         if (!plotFileHolds(bytes[i]))
             return BinaryData{i, bytes[i], got >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B};

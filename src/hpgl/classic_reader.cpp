@@ -44,13 +44,6 @@ std::string ReadResult::skippedMessage() const
            + ", was " + text + ".";
 }
 
-std::string ReadResult::refusalMessage() const
-{
-    if (refusal.empty())
-        return {};
-    return "The full HP-GL reading refuses this plot: " + refusal + ".";
-}
-
 Result<void> checkPlotReadable(const std::string& path)
 {
     const std::string cannotOpen = "Cannot open \"" + path + "\": ";
@@ -75,16 +68,14 @@ std::FILE* openPlot(const std::string& path, ReadResult& result, std::uint64_t& 
         result.beeps = 1;
         return nullptr;
     }
-    if (const Result<void> readable = checkPlotReadable(path); !readable) {
-        result.opened = false;
-        result.openError = readable.message();
+    if (Result<void> readable = checkPlotReadable(path); !readable) {
+        result.openError = readable.error();
         return nullptr;
     }
     errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-        result.opened = false;
-        result.openError = "Cannot open \"" + path + "\": " + plainReason(errno != 0 ? errno : EIO) + ".";
+        result.openError = failure("Cannot open \"" + path + "\": " + plainReason(errno != 0 ? errno : EIO) + ".");
         return nullptr;
     }
     std::error_code ec;
@@ -102,9 +93,8 @@ void finishReading(const std::string& path, ByteReader& reader, CommandCensus* c
     }
     if (reader.error() != 0) {
         // A read that fails part-way must not pass for a complete plot.
-        result.opened = false;
-        result.openError = "Cannot read \"" + path + "\" past byte " + std::to_string(reader.consumed()) + ": "
-                           + plainReason(reader.error()) + ".";
+        result.openError = failure("Cannot read \"" + path + "\" past byte " + std::to_string(reader.consumed()) + ": "
+                                   + plainReason(reader.error()) + ".");
     }
 }
 

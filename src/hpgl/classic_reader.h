@@ -27,28 +27,24 @@ struct SkippedPair {
 
 // What reading a file found, besides what went to the sink.
 struct ReadResult {
-    bool opened = true;            // false: the file could not be opened or read
-    std::string openError;         // path and reason when not opened
-    int beeps = 0;                 // beeps the reading asks for (the front end sounds them)
-    bool endOfFileCaption = false; // the caption is to become "end of file!!!"
+    std::optional<Error> openError; // the file could not be opened or read: path and reason
+    int beeps = 0;                  // beeps the reading asks for (the front end sounds them)
+    bool endOfFileCaption = false;  // the caption is to become "end of file!!!"
     // Points handed to the sink, the one it stopped at included.
     std::uint64_t points = 0;
     bool stopped = false; // the sink asked to stop
     std::uint64_t skippedPairs = 0;
     std::optional<SkippedPair> firstSkipped;
     // Set by the full HP-GL reading only (see plot_reading.h): why the file cannot be
-    // drawn as a whole, which ended the reading; whether that is a size limit; what it
-    // read and left without effect, counted, one sentence each.
-    std::string refusal;
-    bool tooBig = false;
+    // drawn as a whole, which ended the reading, for the operator, of kind TooBig for a
+    // size limit; what it read and left without effect, counted, one sentence each.
+    std::optional<Error> refusal;
     std::vector<std::string> notes;
     // The classic reading asked for its census (Census::Take): what it passed over.
     ClassicIgnoredCommands ignoredByClassic;
 
     // One message about skipped pairs (count, offset and text of the first); empty if none.
     std::string skippedMessage() const;
-    // The refusal for the operator; empty when there is none.
-    std::string refusalMessage() const;
 };
 
 // Whether `path` can be read as a plot file: a plain file that this process may read.

@@ -9,19 +9,15 @@
 
 namespace orlex {
 
-OpenedPlotFile openPlotFile(const std::string& path)
+Result<OpenedPlotFile> openPlotFile(const std::string& path)
 {
+    if (Result<void> readable = checkPlotReadable(path); !readable)
+        return readable.error();
     OpenedPlotFile opened;
-    if (const Result<void> readable = checkPlotReadable(path); !readable) {
-        opened.error = readable.message();
-        return opened;
-    }
     errno = 0;
     opened.file = std::fopen(path.c_str(), "rb");
-    if (opened.file == nullptr) {
-        opened.error = "Cannot open \"" + path + "\": " + std::strerror(errno != 0 ? errno : EIO) + ".";
-        return opened;
-    }
+    if (opened.file == nullptr)
+        return failure("Cannot open \"" + path + "\": " + std::strerror(errno != 0 ? errno : EIO) + ".");
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     opened.size = ec ? 0 : static_cast<std::uint64_t>(size);

@@ -2,6 +2,8 @@
 // plain words when it cannot be opened.
 #pragma once
 
+#include "common/result.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -9,11 +11,11 @@
 namespace orlex {
 
 struct OpenedPlotFile {
-    std::FILE* file = nullptr; // null when it could not be opened; the caller closes it
+    std::FILE* file = nullptr; // open for reading; the caller closes it
     std::uint64_t size = 0;    // bytes, 0 when unknown
-    std::string error;         // "Cannot open "x": ..." when not opened
 };
 
-OpenedPlotFile openPlotFile(const std::string& path);
+// The file, or why it cannot be opened ("Cannot open "x": ...").
+Result<OpenedPlotFile> openPlotFile(const std::string& path);
 
 } // namespace orlex

@@ -39,12 +39,10 @@ ReadResult readPlot(const std::string& path, PlotSink& sink, PlotReading reading
         };
     FullReadResult full = readFullHpgl(path, sink, options);
     ReadResult result;
-    result.opened = full.opened;
     result.openError = std::move(full.openError);
     result.points = full.points;
     result.stopped = full.stopped;
     result.refusal = std::move(full.refusal);
-    result.tooBig = full.tooBig;
     result.notes = std::move(full.notes);
     return result;
 }

@@ -20,9 +20,10 @@ std::optional<PlotReading> plotReadingFromName(const std::string& name);
 // the page that IN and RO refer to (the default page when the travel is not a size).
 FullHpglOptions machinePage(const MachineSettings& settings);
 
-// Reads the plot file at `path` with `reading` into `sink`. The full reading's refusal,
-// size limit and notes go to the result's fields of those names; its progress reaches the
-// sink's readProgress. An empty path reads nothing and asks for one beep, in both readings.
+// Reads the plot file at `path` with `reading` into `sink`. The full reading's refusal
+// (of kind TooBig for a size limit) and notes go to the result's fields of those names;
+// its progress reaches the sink's readProgress. An empty path reads nothing and asks for
+// one beep, in both readings.
 // The classic reading takes its census when asked (see readClassicPlot).
 ReadResult readPlot(const std::string& path, PlotSink& sink, PlotReading reading,
                     const FullHpglOptions& fullOptions = {}, Census census = Census::Skip);

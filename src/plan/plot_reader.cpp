@@ -28,12 +28,12 @@ Result<ReadPlot> readPlotEvents(const std::string& path, PlotReading reading, co
     ReadPlot plot;
     EventCollector collector(plot.events, work);
     ReadResult read = readPlot(path, collector, reading, fullOptions);
-    if (!read.opened)
-        return failure(read.openError);
+    if (read.openError)
+        return *read.openError;
     if (cancelled(work))
         return failure("cancelled", Error::Kind::Cancelled);
-    if (!read.refusal.empty())
-        return failure(read.refusalMessage(), read.tooBig ? Error::Kind::TooBig : Error::Kind::Failed);
+    if (read.refusal)
+        return *read.refusal;
     plot.skippedPairs = read.skippedPairs;
     plot.notes = std::move(read.notes);
     return plot;

@@ -41,7 +41,8 @@ std::string DrawReport::message() const
     case Outcome::PointRefused:
         return "Drawing stopped at the point (" + numberText(refusedX) + ", " + numberText(refusedY)
                + "): " + refusal.reason + " The pen has been lifted.";
-    case Outcome::ReadFailed: return (run.opened ? run.refusalMessage() : run.openError) + " The pen has been lifted.";
+    case Outcome::ReadFailed:
+        return (run.openError ? run.openError->message : run.refusal->message) + " The pen has been lifted.";
     case Outcome::PortFailed: return portFaultMessage(*portFault, safeEnd);
     }
     return {};
@@ -139,7 +140,7 @@ DrawReport drawFromOrigin(const DrawJob& job, Drive& drive, DrawPreview* preview
     report.refusal = carriage.refusal;
     report.refusedX = carriage.refusedX;
     report.refusedY = carriage.refusedY;
-    if (!report.run.opened || !report.run.refusal.empty())
+    if (report.run.openError || report.run.refusal)
         report.outcome = DrawReport::Outcome::ReadFailed;
     else if (carriage.refusal.refusal != MoveRefusal::None)
         report.outcome = DrawReport::Outcome::PointRefused;

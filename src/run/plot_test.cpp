@@ -87,7 +87,7 @@ std::vector<std::string> PlotTest::warnings() const
     if (std::string skipped = run.skippedMessage(); !skipped.empty())
         messages.push_back(std::move(skipped));
     if (verdict == Verdict::Refused)
-        messages.push_back(run.refusalMessage() + " Draw stays off.");
+        messages.push_back(run.refusal->message + " Draw stays off.");
     if (verdict == Verdict::BeyondCoordinates)
         messages.push_back(kCoordinateRangeMessage);
     if (verdict == Verdict::BeyondSteps)
@@ -157,11 +157,11 @@ PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, PlotSin
 
     CheckSinks sinks(preview, recorded, settings, setup);
     test.run = read(sinks);
-    if (!test.run.opened) {
+    if (test.run.openError) {
         test.verdict = PlotTest::Verdict::Unreadable;
         return test;
     }
-    if (!test.run.refusal.empty()) {
+    if (test.run.refusal) {
         test.verdict = PlotTest::Verdict::Refused;
         return test;
     }
@@ -206,7 +206,7 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
             return readPlot(path, sinks, setup.reading, machinePage(settings), setup.census);
         },
         [&] { return drawsOnlyLabels(path, machinePage(settings)); });
-    if (recorded && test.run.opened && test.run.refusal.empty()) {
+    if (recorded && !test.run.openError && !test.run.refusal) {
         recorded->shrink();
         test.plot = std::move(recorded);
     }

@@ -191,7 +191,7 @@ void MainWindow::finishTestAndShow(const std::shared_ptr<BackgroundCheck>& check
         forgetTestResults();
         const bool refused = test.verdict == PlotTest::Verdict::Refused;
         feedback_->message(this, OperatorFeedback::Icon::Warning, QStringLiteral("Test and Show"),
-                           QString::fromStdString(refused ? test.run.refusalMessage() : test.run.openError));
+                           QString::fromStdString(refused ? test.run.refusal->message : test.run.openError->message));
         return;
     }
     if (test.notAPlot && !plotFile_.empty()) {

@@ -32,6 +32,11 @@ constexpr char kCompressedBytes[] = "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03PD1
 const std::string kCompressed(kCompressedBytes, sizeof kCompressedBytes - 1);
 
 constexpr const char* kRefusal = "The full HP-GL reading refuses this plot: a fill would need more than 200000 lines";
+// A refusal that is no size limit: the usage status, not the too-big one.
+constexpr const char* kScalePlot = "SC0,0,0,10;PD1,1;";
+constexpr const char* kScaleRefusal =
+    "The full HP-GL reading refuses this plot: SC gives a range of zero (minimum equal to maximum), so nothing can be "
+    "placed (SC at byte 0).";
 
 struct ReadingCase {
     const char* name;
@@ -55,6 +60,7 @@ const ReadingCase kReadingCases[] = {
     {"TestJsonFull", "test circle.plt --json --hpgl full", 0, R"("ignored_commands": [])", "", "classic reading"},
     {"TestUnknownReading", "test circle.plt --hpgl hp7475", 2, "", "--hpgl needs classic or full", ""},
     {"TestRefused", "test fill.plt --hpgl full", 3, "", kRefusal, ""},
+    {"TestRefusedScale", "test scale.plt --hpgl full", 2, "", kScaleRefusal, ""},
     {"TestClassicPassesTheFillOver", "test fill.plt", 0, "fits", "1 filled rectangle (RA)", "refuses"},
     {"StatFull", "stat circle.plt --hpgl full", 0, "Strokes: 2", "", ""},
     {"StatFullNotes", "stat pattern.plt --hpgl full", 0, "", "pattern.plt: 1 FT pattern fill is drawn as a solid", ""},
@@ -66,6 +72,7 @@ const ReadingCase kReadingCases[] = {
     {"ConvertFull", "convert circle.plt -o out.plt --hpgl full", 0, "(76 points", "", "classic reading"},
     {"ConvertClassic", "convert circle.plt -o out.plt", 0, "(3 points", kClassicNote, ""},
     {"ConvertRefused", "convert fill.plt -o out.plt --hpgl full", 3, "", "Nothing was written.", ""},
+    {"ConvertRefusedScale", "convert scale.plt -o out.plt --hpgl full", 2, "", kScaleRefusal, ""},
     {"ConvertUnknownReading", "convert circle.plt -o out.plt --hpgl Full", 2, "", "--hpgl needs", ""},
     // Pictures and compressed files are no plot in either reading, and get no census.
     {"TestPictureClassic", "test picture.plt", 2, "", kPictureRefusal, "classic reading"},
@@ -86,6 +93,7 @@ TEST_P(HpglOption, OnEveryCommand)
     writeFile(folder / "circle.plt", kCirclePlot);
     writeFile(folder / "fill.plt", kHugeFillPlot);
     writeFile(folder / "pattern.plt", kPatternPlot);
+    writeFile(folder / "scale.plt", kScalePlot);
     writeFile(folder / "picture.plt", kPicture);
     writeFile(folder / "drawing.svgz", kCompressed);
     std::vector<std::string> arguments;
@@ -128,9 +136,9 @@ TEST_P(ConvertRoundTrip, ClassicReadingOfTheOutputGivesWhatWasRead)
     const CliResult result = runCli(folder.path(), {"convert", "in.plt", "-o", "out.plt", "--hpgl", reading});
     ASSERT_EQ(result.status, 0) << result.err;
     PointList original, written;
-    ASSERT_TRUE(
+    ASSERT_FALSE(
         readPlot((folder / "in.plt").string(), original, *plotReadingFromName(reading), machinePage(MachineSettings{}))
-            .refusal.empty());
+            .refusal);
     readClassicPlot((folder / "out.plt").string(), written);
     EXPECT_GT(original.text.str().size(), 20u);
     EXPECT_EQ(written.text.str(), original.text.str());

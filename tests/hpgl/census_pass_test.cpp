@@ -51,10 +51,10 @@ INSTANTIATE_TEST_SUITE_P(
 std::vector<std::pair<std::string, std::uint64_t>> referenceCensus(const std::string& path)
 {
     std::vector<std::pair<std::string, std::uint64_t>> counts;
-    const OpenedPlotFile opened = openPlotFile(path);
-    if (opened.file == nullptr)
+    const Result<OpenedPlotFile> opened = openPlotFile(path);
+    if (!opened)
         return counts;
-    fullhpgl::CommandScanner scanner(opened.file, opened.size);
+    fullhpgl::CommandScanner scanner(opened->file, opened->size);
     int terminator = 3;
     char first = 0, second = 0;
     const auto skipText = [&](int end) {

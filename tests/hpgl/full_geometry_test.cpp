@@ -29,7 +29,7 @@ class DrawsThesePoints : public FullReading, public ::testing::WithParamInterfac
 TEST_P(DrawsThesePoints, InOrder)
 {
     const FullReadResult result = read(GetParam().file);
-    EXPECT_TRUE(result.refusal.empty()) << result.refusal;
+    EXPECT_FALSE(result.refusal) << result.refusal->message;
     EXPECT_TRUE(samePoints(sink.points, GetParam().points));
 }
 

@@ -38,8 +38,9 @@ protected:
 TEST_P(RefusesAsWhole, SayingWhatWouldBeLost)
 {
     const FullReadResult result = read(GetParam().file);
-    EXPECT_NE(result.refusal.find(GetParam().says), std::string::npos) << result.refusal;
-    EXPECT_EQ(result.tooBig, GetParam().tooBig);
+    ASSERT_TRUE(result.refusal);
+    EXPECT_NE(result.refusal->message.find(GetParam().says), std::string::npos) << result.refusal->message;
+    EXPECT_EQ(result.refusal->kind == Error::Kind::TooBig, GetParam().tooBig);
     EXPECT_FALSE(result.stopped);
     EXPECT_LE(result.points, options.maxPoints);
 }
@@ -64,9 +65,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FullReading, EndsWhereItRefusesDrawingNothingOfTheRefusedCommand)
 {
-    EXPECT_FALSE(read("PU0,0;PD1,1;SC0,0,0,1;PD5,5;").refusal.empty());
+    EXPECT_TRUE(read("PU0,0;PD1,1;SC0,0,0,1;PD5,5;").refusal);
     EXPECT_TRUE(samePoints(sink.points, {{0, 0, false}, {1, 1, true}}));
-    EXPECT_FALSE(read("PU0,0;PD1,1;LBHHH").refusal.empty());
+    EXPECT_TRUE(read("PU0,0;PD1,1;LBHHH").refusal);
     EXPECT_TRUE(samePoints(sink.points, {{0, 0, false}, {1, 1, true}}));
 }
 
@@ -77,14 +78,15 @@ TEST_F(FullReading, FillWorkIsBoundedOverTheWholeFile)
     for (int i = 0; i < 20; ++i)
         file += "RA100,100;";
     const FullReadResult result = read(file);
-    EXPECT_NE(result.refusal.find("edge crossings"), std::string::npos) << result.refusal;
-    EXPECT_TRUE(result.tooBig);
+    ASSERT_TRUE(result.refusal);
+    EXPECT_NE(result.refusal->message.find("edge crossings"), std::string::npos) << result.refusal->message;
+    EXPECT_EQ(result.refusal->kind, Error::Kind::TooBig);
 }
 
 TEST_F(FullReading, ChordAngleOfZeroIsTakenAsHalfADegreeAndNoted)
 {
     const FullReadResult result = read("PU0,0;CI100,0;");
-    EXPECT_TRUE(result.refusal.empty());
+    EXPECT_FALSE(result.refusal);
     EXPECT_EQ(sink.points.size(), 2u + 720u); // the PU, the start, 720 chords
     EXPECT_EQ(result.notes, std::vector<std::string>{
                                 "1 CI chord angle outside 0.5 to 180 degrees was taken as the nearest of these"});
@@ -137,14 +139,14 @@ TEST_F(FullReading, StopsWhenTheSinkSaysSo)
     const FullReadResult result = readFullHpgl(dir.write("plot.plt", "PU0,0;PD1,1,2,2,3,3;"), sink, options);
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.points, 2u);
-    EXPECT_TRUE(result.refusal.empty());
+    EXPECT_FALSE(result.refusal);
 }
 
 TEST_F(FullReading, SaysWhyAFileCannotBeOpened)
 {
     const FullReadResult result = readFullHpgl((dir.path() / "missing.plt").string(), sink);
-    EXPECT_FALSE(result.opened);
-    EXPECT_EQ(result.openError.rfind("Cannot open \"", 0), 0u) << result.openError;
+    ASSERT_TRUE(result.openError);
+    EXPECT_EQ(result.openError->message.rfind("Cannot open \"", 0), 0u) << result.openError->message;
     EXPECT_EQ(result.points, 0u);
 }
 
@@ -152,8 +154,9 @@ TEST_F(FullReading, ReadsOnlyPlainFiles)
 {
     for (const std::string& path : {std::string("/dev/zero"), dir.path().string()}) {
         const FullReadResult result = readFullHpgl(path, sink);
-        EXPECT_FALSE(result.opened) << path;
-        EXPECT_EQ(result.openError.rfind("Cannot open \"" + path + "\": ", 0), 0u) << result.openError;
+        ASSERT_TRUE(result.openError) << path;
+        EXPECT_EQ(result.openError->message.rfind("Cannot open \"" + path + "\": ", 0), 0u)
+            << result.openError->message;
         EXPECT_TRUE(findCommandsClassicIgnores(path).counts.empty());
     }
 }

@@ -135,8 +135,9 @@ TEST(ReadOutcome, KeepsTheFirstRefusalAndNamesAFewMnemonics)
     outcome.commandOffset = 42;
     outcome.refuse("first", true);
     outcome.refuse("second", false);
-    EXPECT_EQ(outcome.refusal, "first (CI at byte 42)");
-    EXPECT_TRUE(outcome.tooBig);
+    ASSERT_TRUE(outcome.refusal);
+    EXPECT_EQ(outcome.refusal->message, "first (CI at byte 42)");
+    EXPECT_EQ(outcome.refusal->kind, Error::Kind::TooBig);
     for (const char* m : {"AB", "CD", "EF", "GH", "IJ", "KL", "MN", "AB"})
         outcome.note(NoteKind::Unknown, m);
     EXPECT_EQ(outcome.noteSentences(), std::vector<std::string>{"8 AB/CD/EF/GH/IJ/KL unknown commands were skipped"});

@@ -43,7 +43,7 @@ TEST_P(Interpreter, TestRun)
     Rig rig;
     const RunResult result = rig.test(c.file);
 
-    EXPECT_TRUE(result.opened);
+    EXPECT_FALSE(result.openError);
     EXPECT_EQ(rig.points(), c.points);
     EXPECT_EQ(result.points, c.points.size());
     EXPECT_EQ(result.beeps, c.beeps);

@@ -44,10 +44,10 @@ public:
 // What a reading found, besides its calls, in one comparable line.
 std::string summary(const ReadResult& r)
 {
-    return "opened " + std::to_string(r.opened) + " " + r.openError + " beeps " + std::to_string(r.beeps) + " eof "
-           + std::to_string(r.endOfFileCaption) + " points " + std::to_string(r.points) + " stopped "
-           + std::to_string(r.stopped) + " skipped " + std::to_string(r.skippedPairs) + " " + r.skippedMessage()
-           + " census " + r.ignoredByClassic.sentence();
+    return "opened " + std::to_string(!r.openError) + " " + (r.openError ? r.openError->message : "") + " beeps "
+           + std::to_string(r.beeps) + " eof " + std::to_string(r.endOfFileCaption) + " points "
+           + std::to_string(r.points) + " stopped " + std::to_string(r.stopped) + " skipped "
+           + std::to_string(r.skippedPairs) + " " + r.skippedMessage() + " census " + r.ignoredByClassic.sentence();
 }
 
 // A plot of `pairs` relative pairs in lists of 40, with pen selections, labels, a skipped
@@ -113,8 +113,8 @@ TEST(ReadAheadFailures, AFileThatCannotBeOpenedIsReportedAsOnOneThread)
 {
     CallLog sink;
     const ReadResult missing = readClassicPlotAhead("/nonexistent/plot.plt", sink, Census::Take, 0);
-    EXPECT_FALSE(missing.opened);
-    EXPECT_EQ(missing.openError, "Cannot open \"/nonexistent/plot.plt\": the file does not exist.");
+    ASSERT_TRUE(missing.openError);
+    EXPECT_EQ(missing.openError->message, "Cannot open \"/nonexistent/plot.plt\": the file does not exist.");
     EXPECT_TRUE(sink.calls.empty());
 }
 

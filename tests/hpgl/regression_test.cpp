@@ -70,9 +70,9 @@ TEST(PlotFileKinds, DevicesAndPipesAreRefused)
     for (const std::string& path : {std::string("/dev/zero"), fifo}) {
         for (RunMode mode : {RunMode::Test, RunMode::Draw}) {
             const RunResult r = rig.run(path, mode);
-            EXPECT_FALSE(r.opened) << path;
-            EXPECT_NE(r.openError.find(path), std::string::npos) << r.openError;
-            EXPECT_NE(r.openError.find("not a plain file"), std::string::npos) << r.openError;
+            ASSERT_TRUE(r.openError) << path;
+            EXPECT_NE(r.openError->message.find(path), std::string::npos) << r.openError->message;
+            EXPECT_NE(r.openError->message.find("not a plain file"), std::string::npos) << r.openError->message;
             EXPECT_EQ(r.points, 0u);
         }
     }

@@ -17,7 +17,7 @@ TEST(RunFailures, NoFileChosenBeepsOnceAndReportsZeros)
     Rig rig;
     for (RunMode mode : {RunMode::Test, RunMode::Draw}) {
         const RunResult result = rig.run("", mode);
-        EXPECT_TRUE(result.opened);
+        EXPECT_FALSE(result.openError);
         EXPECT_EQ(result.beeps, 1);
         EXPECT_FALSE(result.endOfFileCaption);
         EXPECT_EQ(result.points, 0u);
@@ -33,10 +33,10 @@ TEST(RunFailures, MissingFileIsReportedWithPathAndReason)
     Rig rig;
     const std::string path = (rig.dir.path() / "absent.plt").string();
     const RunResult result = rig.run(path, RunMode::Test);
-    EXPECT_FALSE(result.opened);
+    ASSERT_TRUE(result.openError);
     EXPECT_EQ(result.beeps, 0);
-    EXPECT_NE(result.openError.find(path), std::string::npos) << result.openError;
-    EXPECT_NE(result.openError.find("does not exist"), std::string::npos) << result.openError;
+    EXPECT_NE(result.openError->message.find(path), std::string::npos) << result.openError->message;
+    EXPECT_NE(result.openError->message.find("does not exist"), std::string::npos) << result.openError->message;
     EXPECT_TRUE(rig.canvas.lines.empty());
 }
 
@@ -44,10 +44,10 @@ TEST(RunFailures, FolderIsReportedAsNotAFile)
 {
     Rig rig;
     const RunResult result = rig.run(rig.dir.path().string(), RunMode::Draw);
-    EXPECT_FALSE(result.opened);
+    ASSERT_TRUE(result.openError);
     EXPECT_EQ(result.beeps, 0);
-    EXPECT_NE(result.openError.find(rig.dir.path().string()), std::string::npos);
-    EXPECT_NE(result.openError.find("folder"), std::string::npos) << result.openError;
+    EXPECT_NE(result.openError->message.find(rig.dir.path().string()), std::string::npos);
+    EXPECT_NE(result.openError->message.find("folder"), std::string::npos) << result.openError->message;
 }
 
 TEST(RunFailures, UnreadableFileIsReported)
@@ -60,8 +60,8 @@ TEST(RunFailures, UnreadableFileIsReported)
         GTEST_SKIP() << "permissions are not enforced for this user";
     }
     const RunResult result = rig.run(path, RunMode::Test);
-    EXPECT_FALSE(result.opened);
-    EXPECT_NE(result.openError.find("permission"), std::string::npos) << result.openError;
+    ASSERT_TRUE(result.openError);
+    EXPECT_NE(result.openError->message.find("permission"), std::string::npos) << result.openError->message;
     EXPECT_TRUE(rig.canvas.lines.empty());
 }
 

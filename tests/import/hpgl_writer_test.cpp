@@ -38,7 +38,7 @@ TEST_F(HpglFile, TheInterpreterReadsWhatIsWritten)
 
     const MachineSettings settings = defaultMachineSettings();
     const PlotTest test = testPlot(out.string(), settings, {});
-    ASSERT_TRUE(test.run.opened) << test.run.openError;
+    ASSERT_FALSE(test.run.openError) << test.run.openError->message;
     EXPECT_EQ(test.run.skippedPairs, 0u);
     EXPECT_EQ(test.box.maxX, std::lround(want.maxX * 40));
     EXPECT_EQ(test.box.maxY, std::lround(want.maxY * 40));

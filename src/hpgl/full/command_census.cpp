@@ -486,16 +486,16 @@ std::string ClassicIgnoredCommands::sentence(std::string_view remedy) const
 
 ClassicIgnoredCommands findCommandsClassicIgnores(const std::string& path)
 {
-    const OpenedPlotFile opened = openPlotFile(path);
-    if (opened.file == nullptr)
+    const Result<OpenedPlotFile> opened = openPlotFile(path);
+    if (!opened)
         return {};
     CommandCensus census;
     std::vector<unsigned char> block(64 * 1024);
     std::size_t length = 0;
-    while ((length = std::fread(block.data(), 1, block.size(), opened.file)) != 0)
+    while ((length = std::fread(block.data(), 1, block.size(), opened->file)) != 0)
         census.feed(block.data(), length);
-    const bool failed = std::ferror(opened.file) != 0;
-    std::fclose(opened.file);
+    const bool failed = std::ferror(opened->file) != 0;
+    std::fclose(opened->file);
     return census.finish(failed);
 }
 

@@ -12,26 +12,25 @@ namespace orlex {
 FullReadResult readFullHpgl(const std::string& path, PlotSink& sink, const FullHpglOptions& options)
 {
     FullReadResult result;
-    const OpenedPlotFile opened = openPlotFile(path);
-    if (opened.file == nullptr) {
-        result.opened = false;
-        result.openError = opened.error;
+    const Result<OpenedPlotFile> opened = openPlotFile(path);
+    if (!opened) {
+        result.openError = opened.error();
         return result;
     }
-    fullhpgl::CommandScanner scanner(opened.file, opened.size, options.onBlockRead);
+    fullhpgl::CommandScanner scanner(opened->file, opened->size, options.onBlockRead);
     fullhpgl::Reader reader(scanner, sink, options);
     reader.run();
     const fullhpgl::ReadOutcome& outcome = reader.outcome();
     result.points = outcome.points;
     result.stopped = outcome.stopped;
-    result.refusal = outcome.refusal;
-    result.tooBig = outcome.tooBig;
+    if (outcome.refusal)
+        result.refusal = failure("The full HP-GL reading refuses this plot: " + outcome.refusal->message + ".",
+                                 outcome.refusal->kind);
     result.notes = outcome.noteSentences();
     if (scanner.error() != 0) {
         // A read that fails part-way must not pass for a complete plot.
-        result.opened = false;
-        result.openError = "Cannot read \"" + path + "\" past byte " + std::to_string(scanner.offset()) + ": "
-                           + std::strerror(scanner.error()) + ".";
+        result.openError = failure("Cannot read \"" + path + "\" past byte " + std::to_string(scanner.offset()) + ": "
+                                   + std::strerror(scanner.error()) + ".");
     }
     return result;
 }
@@ -77,7 +76,7 @@ bool drawsOnlyLabels(const std::string& path, const FullHpglOptions& options)
         return false;
     PenDownCount withLabels;
     const FullReadResult read = readFullHpgl(path, withLabels, options);
-    if (!read.opened || !read.refusal.empty() || withLabels.points == 0)
+    if (read.openError || read.refusal || withLabels.points == 0)
         return false;
     FullHpglOptions labelsLeftOut = options;
     labelsLeftOut.drawLabels = false;

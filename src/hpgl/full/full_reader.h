@@ -3,11 +3,13 @@
 // pen-down lines and pen-up moves in plotter units. The classic reading stays the default.
 #pragma once
 
+#include "common/result.h"
 #include "hpgl/full/command_census.h"
 #include "hpgl/plot_sink.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,7 +25,7 @@ struct FullHpglOptions {
     double pageHeight = 8400;
 
     // Limits that keep memory and time bounded for any input; past one the reading
-    // is refused (tooBig) and says what would be lost.
+    // is refused (Error::Kind::TooBig) and says what would be lost.
     std::uint64_t maxPoints = 200'000'000;      // points handed to the sink per file
     std::size_t maxPolygonPoints = 200'000;     // vertices in the polygon buffer (PM)
     std::size_t maxLabelCharacters = 10'000;    // characters of one label (LB)
@@ -41,14 +43,15 @@ struct FullHpglOptions {
 };
 
 struct FullReadResult {
-    bool opened = true;       // false: the file could not be opened or read
-    std::string openError;    // "Cannot open "x": ..." as the classic reading says it
+    // The file could not be opened or read: "Cannot open "x": ..." as the classic reading
+    // says it.
+    std::optional<Error> openError;
     std::uint64_t points = 0; // points handed to the sink
     bool stopped = false;     // the sink returned false
-    // Non-empty: the file cannot be drawn as a whole (a limit, a scale with no size...),
-    // saying what would be lost. The reading ends there.
-    std::string refusal;
-    bool tooBig = false; // the refusal is a size limit
+    // The file cannot be drawn as a whole (a limit, a scale with no size...), for the
+    // operator: "The full HP-GL reading refuses this plot: <what would be lost>.", of kind
+    // TooBig for a size limit. The reading ends there.
+    std::optional<Error> refusal;
     // Things read and deliberately left without effect, counted, one sentence each.
     std::vector<std::string> notes;
 };

@@ -45,12 +45,12 @@ constexpr std::size_t kMnemonicsShown = 6;
 
 void ReadOutcome::refuse(const std::string& what, bool sizeLimit)
 {
-    if (!refusal.empty())
+    if (refusal)
         return;
-    refusal = what;
+    std::string text = what;
     if (command[0] != 0)
-        refusal += " (" + std::string(command) + " at byte " + std::to_string(commandOffset) + ")";
-    tooBig = sizeLimit;
+        text += " (" + std::string(command) + " at byte " + std::to_string(commandOffset) + ")";
+    refusal = failure(std::move(text), sizeLimit ? Error::Kind::TooBig : Error::Kind::Failed);
 }
 
 void ReadOutcome::note(NoteKind kind, const std::string& mnemonic, std::uint64_t count)

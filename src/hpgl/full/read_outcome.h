@@ -2,7 +2,10 @@
 // the command being carried out (for messages), and the counted notes.
 #pragma once
 
+#include "common/result.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,13 +41,13 @@ struct Note {
 struct ReadOutcome {
     std::uint64_t points = 0;
     bool stopped = false;
-    std::string refusal;
-    bool tooBig = false;
+    // What ended the reading, "<what> (XY at byte N)"; Error::Kind::TooBig for a size limit.
+    std::optional<Error> refusal;
     char command[3] = {};            // mnemonic being carried out
     std::uint64_t commandOffset = 0; // its byte offset in the file
     Note notes[static_cast<int>(NoteKind::Count)];
 
-    bool ended() const { return stopped || !refusal.empty(); }
+    bool ended() const { return stopped || refusal.has_value(); }
     // Ends the reading with "<what> (XY at byte N)"; the first refusal stands.
     void refuse(const std::string& what, bool sizeLimit);
     void note(NoteKind kind, const std::string& mnemonic = {}, std::uint64_t count = 1);
