@@ -141,7 +141,7 @@ std::string wrapped(std::string_view first, std::size_t indent, const std::vecto
     bool lineEmpty = first.empty();
     for (const std::string& token : tokens) {
         if (!lineEmpty && column + 1 + token.size() > kWidth) {
-            out.append(1, '\n').append(indent, ' ');
+            out += "\n" + std::string(indent, ' ');
             column = indent;
             lineEmpty = true;
         }
@@ -178,14 +178,8 @@ std::string labelled(const std::string& label, std::string_view text)
 // "--zoom N" or "--measure [SECONDS]" for one of the option's names.
 std::string nameAndValue(const OptionRule& rule, const char* name)
 {
-    // Appended piece by piece: GCC 12's -O3 warns falsely (-Wrestrict) about a chain of +.
-    std::string text(name);
-    const std::string_view value(rule.value);
-    if (rule.valueOptional)
-        text.append(" [").append(value).append("]");
-    else if (!value.empty())
-        text.append(" ").append(value);
-    return text;
+    const std::string value = rule.valueOptional ? "[" + std::string(rule.value) + "]" : rule.value;
+    return std::string(name) + (value.empty() ? "" : " ") + value;
 }
 
 // "--zoom N", "-o OUT, --output OUT".
@@ -209,7 +203,7 @@ std::string usageLines(std::string_view lead, Command command)
     std::vector<std::string> tokens = operands;
     for (const OptionRule& rule : optionTable())
         if (takes(command, rule) && std::find(operands.begin(), operands.end(), rule.name) == operands.end())
-            tokens.push_back(std::string(1, '[').append(nameAndValue(rule, rule.name)).append("]"));
+            tokens.push_back("[" + nameAndValue(rule, rule.name) + "]");
     return wrapped(start, start.size() + 1, tokens);
 }
 
@@ -253,8 +247,8 @@ std::string commandHelp(Command command)
         }
     text += wrapped("  --help", kTextColumn, words("show this text"));
     if (*help.jsonKeys)
-        text.append(1, '\n').append(wrapped("JSON keys (--json):", 2, words(help.jsonKeys)));
-    text.append(1, '\n').append(wrapped("Exit status:", 2, words(help.exitStatus)));
+        text += "\n" + wrapped("JSON keys (--json):", 2, words(help.jsonKeys));
+    text += "\n" + wrapped("Exit status:", 2, words(help.exitStatus));
     return text;
 }
 
