@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     MachineSettings loaded;
     const LoadReport report = loadSettings(loaded, input);
-    ORLEX_FUZZ_CHECK(report.fileError.empty());
+    ORLEX_FUZZ_CHECK(!report.fileError);
     ORLEX_FUZZ_CHECK(!report.createdDefaults);
     ORLEX_FUZZ_CHECK(report.ok() == report.message(input).empty());
     for (const SettingsProblem& p : report.problems) {
