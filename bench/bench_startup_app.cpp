@@ -58,11 +58,11 @@ int main(int argc, char** argv)
 
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = orlex::app::parseCommandLine(arguments);
-    if (!parsed.commandLine) {
-        std::fprintf(stderr, "%s\n", parsed.error.c_str());
+    if (!parsed) {
+        std::fprintf(stderr, "%s\n", parsed.message().c_str());
         return 2;
     }
-    const orlex::app::CommandLine commandLine = *parsed.commandLine;
+    const orlex::app::CommandLine commandLine = *parsed;
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orlex-plotter"));
