@@ -5,12 +5,13 @@
 #include "hpgl/classic_reading.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orlex {
@@ -62,25 +63,24 @@ Result<void> checkPlotReadable(const std::string& path)
 
 namespace classic_reading {
 
-std::FILE* openPlot(const std::string& path, ReadResult& result, std::uint64_t& size)
+OpenPlot openPlot(const std::string& path, ReadResult& result, std::uint64_t& size)
 {
     if (path.empty()) { // no file chosen
         result.beeps = 1;
-        return nullptr;
+        return {};
     }
     if (Result<void> readable = checkPlotReadable(path); !readable) {
         result.openError = readable.error();
-        return nullptr;
+        return {};
     }
     errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    OpenPlot file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file) {
         result.openError = failure("Cannot open \"" + path + "\": " + plainReason(errno != 0 ? errno : EIO) + ".");
-        return nullptr;
+        return {};
     }
-    std::error_code ec;
-    const std::uintmax_t fileSize = std::filesystem::file_size(path, ec);
-    size = ec ? 0 : static_cast<std::uint64_t>(fileSize);
+    struct stat status {};
+    size = ::fstat(file.fd(), &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
     return file;
 }
 

@@ -8,18 +8,21 @@
 #include "hpgl/classic_reader.h"
 #include "hpgl/digit_words.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
+
+#include <sys/types.h>
+#include <unistd.h>
 
 namespace orlex::classic_reading {
 
@@ -50,24 +53,37 @@ inline bool isLetter(int c)
     return classOf(c) == kLetter;
 }
 
+inline constexpr std::uint64_t kToTheEnd = UINT64_MAX;
+
+// The bytes a ByteReader reads: from `start` up to `end` at most, where the reading stops
+// at a cut (atCut) instead of the file's end; the census takes those before `censusEnd`.
+struct Span {
+    std::uint64_t start = 0;
+    std::uint64_t end = kToTheEnd;
+    std::uint64_t censusEnd = kToTheEnd;
+};
+
 // Reads a file in 64 KiB blocks and hands it out one byte at a time, or as the run of
 // bytes left in the current block, which the scanning loops walk with a plain pointer.
 // kSlack bytes after the block may be read (never used) by code that loads eight or
-// sixteen bytes at once.
+// sixteen bytes at once. It reads one span of the file (the whole file unless told): the
+// blocks are read at their offsets (pread), so that two readers can share a descriptor.
 class ByteReader {
 public:
     static constexpr std::size_t kBlockSize = 64 * 1024;
     static constexpr std::size_t kSlack = 16;
 
-    ByteReader(std::FILE* file, std::uint64_t fileSize, PlotSink& progress, CommandCensus* census)
-        : file_(file), fileSize_(fileSize), progress_(progress), census_(census), buffer_(kBlockSize + kSlack)
+    ByteReader(int fd, std::uint64_t fileSize, PlotSink& progress, CommandCensus* census, Span span = {})
+        : fd_(fd), fileSize_(fileSize), progress_(progress), census_(census), span_(span), buffer_(kBlockSize + kSlack),
+          blockStart_(span.start)
     {}
-    ~ByteReader() { std::fclose(file_); }
     ByteReader(const ByteReader&) = delete;
     ByteReader& operator=(const ByteReader&) = delete;
 
     // True when no byte is left (or reading failed; see error()).
     bool atEnd() { return pos_ == end_ && !refill(); }
+    // The reading stopped at the span's end, not at the file's.
+    bool atCut() const { return cut_; }
 
     // The next byte; only after atEnd() said false.
     int next() { return *pos_++; }
@@ -81,7 +97,7 @@ public:
     // The byte next() handed out last, when it is still in the block.
     const unsigned char* lastByte() const { return pos_ != buffer_.data() ? pos_ - 1 : nullptr; }
 
-    // Bytes handed out so far.
+    // The file offset after the bytes handed out so far.
     std::uint64_t consumed() const { return blockStart_ + static_cast<std::uint64_t>(pos_ - buffer_.data()); }
     int error() const { return error_; }
 
@@ -93,27 +109,50 @@ private:
             return false; // the end is told once
         blockStart_ += static_cast<std::uint64_t>(end_ - buffer_.data());
         progress_.readProgress(blockStart_, fileSize_);
-        const std::size_t length = std::fread(buffer_.data(), 1, kBlockSize, file_);
-        if (length == 0 && std::ferror(file_))
-            error_ = errno != 0 ? errno : EIO;
-        if (census_ != nullptr)
-            census_->feed(buffer_.data(), length);
+        const std::uint64_t left = span_.end - blockStart_;
+        const std::size_t wanted = left < kBlockSize ? static_cast<std::size_t>(left) : kBlockSize;
+        const std::size_t length = readBlock(wanted);
+        if (census_ != nullptr && blockStart_ < span_.censusEnd)
+            census_->feed(buffer_.data(),
+                          static_cast<std::size_t>(std::min<std::uint64_t>(length, span_.censusEnd - blockStart_)));
         pos_ = buffer_.data();
         end_ = pos_ + length;
         ended_ = length == 0;
+        cut_ = wanted == 0;
         return length != 0;
     }
 
-    std::FILE* file_;
+    // Up to `wanted` bytes from the block's offset into the buffer: fewer only at the end
+    // of the file or on an error, which error() then tells.
+    std::size_t readBlock(std::size_t wanted)
+    {
+        std::size_t got = 0;
+        while (got < wanted) {
+            const ssize_t n = ::pread(fd_, buffer_.data() + got, wanted - got, static_cast<off_t>(blockStart_ + got));
+            if (n > 0)
+                got += static_cast<std::size_t>(n);
+            else if (n == 0)
+                break;
+            else if (errno != EINTR) {
+                error_ = errno != 0 ? errno : EIO;
+                break;
+            }
+        }
+        return got;
+    }
+
+    const int fd_;
     const std::uint64_t fileSize_; // as the file system gave it when the reading began
     PlotSink& progress_;
     CommandCensus* census_; // takes every block read, when set
+    const Span span_;
     std::vector<unsigned char> buffer_;
     const unsigned char* pos_ = buffer_.data();
     const unsigned char* end_ = buffer_.data();
-    std::uint64_t blockStart_ = 0; // file offset of buffer_[0]
+    std::uint64_t blockStart_; // file offset of buffer_[0]
     int error_ = 0;
-    bool ended_ = false; // a read found the end of the file
+    bool ended_ = false; // a read found the end of the file or the span
+    bool cut_ = false;   // that end was the span's
 };
 
 // The text of one coordinate. Bounded: past kMaxLength characters only the fact that it
@@ -225,12 +264,24 @@ private:
     return after;
 }
 
+// What the reading carries from one command to the next: the pen, the PA/PR mode and the
+// current point in plotter units.
+struct ReadingState {
+    Pen pen = Pen::Up;
+    bool relative = false;
+    double x = 0, y = 0;
+};
+
 // One reading of an open file, handing its points to a Sink: PlotSink, or a final class
-// derived from it whose calls the compiler can then make directly.
+// derived from it whose calls the compiler can then make directly. It may read one span
+// of the file (see Span) from a given state, for a reading in spans.
 template <class Sink>
 class ClassicReader {
 public:
-    ClassicReader(ByteReader& in, Sink& sink, ReadResult& result) : in_(in), sink_(sink), result_(result) {}
+    ClassicReader(ByteReader& in, Sink& sink, ReadResult& result, ReadingState start = {})
+        : in_(in), sink_(sink), result_(result), pen_(start.pen), relative_(start.relative), pointX_(start.x),
+          pointY_(start.y), pointsAtStart_(result.points)
+    {}
 
     // The mnemonic scanner: it looks at every overlapping pair of characters and acts on
     // PU, PD, PA, PR and SP. A coordinate list hands back its ending letter as the first
@@ -240,15 +291,14 @@ public:
         bool fromCoordinates = false;
         for (;;) {
             // The file ends where a mnemonic should start: one beep. After a list, the
-            // end is silent.
-            if (!fromCoordinates && in_.atEnd()) {
-                beep();
+            // end is silent. A span's cut is no end: the reading goes on after it.
+            if (in_.atEnd()) {
+                if (!fromCoordinates && !in_.atCut())
+                    beep();
                 return;
             }
             fromCoordinates = false;
             previous_ = current_;
-            if (in_.atEnd())
-                return;
             current_ = in_.next();
 
             if (previous_ == 'P') {
@@ -256,8 +306,8 @@ public:
                 switch (current_) {
                 case 'U': setPen(false); break;
                 case 'D': setPen(true); break;
-                case 'A': relative_ = false; break;
-                case 'R': relative_ = true; break;
+                case 'A': setMode(false); break;
+                case 'R': setMode(true); break;
                 default: coordinates = false; break;
                 }
                 if (coordinates) {
@@ -276,7 +326,30 @@ public:
         }
     }
 
+    // Where the reading stands: what a reading of the next span starts from.
+    ReadingState state() const { return {pen_, relative_, pointX_, pointY_}; }
+    // Whether the points read depend on the state the reading started from beyond its
+    // pen: a pair came before any PA or PR (the mode), or a PR before any pair (the point).
+    bool reliedOnStartMode() const
+    {
+        return (pointsAtFirstMode_ == kNotYet ? result_.points : pointsAtFirstMode_) != pointsAtStart_;
+    }
+    bool reliedOnStartPoint() const { return pointsAtFirstRelative_ == pointsAtStart_; }
+    // Whether a PA or PR came, and so whether state() tells the mode or the start's.
+    bool setMode() const { return pointsAtFirstMode_ != kNotYet; }
+
 private:
+    static constexpr std::uint64_t kNotYet = UINT64_MAX;
+
+    void setMode(bool relative)
+    {
+        relative_ = relative;
+        if (pointsAtFirstMode_ == kNotYet)
+            pointsAtFirstMode_ = result_.points;
+        if (relative && pointsAtFirstRelative_ == kNotYet)
+            pointsAtFirstRelative_ = result_.points;
+    }
+
     // Puts the next byte into the lookahead, noting where it was.
     void takeNext()
     {
@@ -482,14 +555,37 @@ private:
     int lookahead_ = kEmpty;
     std::uint64_t lookaheadOffset_ = 0;
     NumberText xText_, yText_; // the pair being read
-    Pen pen_ = Pen::Up;
-    bool relative_ = false;
-    double pointX_ = 0, pointY_ = 0; // previous point, plotter units
+    Pen pen_;
+    bool relative_;
+    double pointX_, pointY_; // previous point, plotter units
+    // result_.points when the reading started, at its first PA or PR, and at its first PR.
+    const std::uint64_t pointsAtStart_;
+    std::uint64_t pointsAtFirstMode_ = kNotYet;
+    std::uint64_t pointsAtFirstRelative_ = kNotYet;
 };
 
-// The plot file at `path` opened for reading, with its size (0 when unknown); nullptr when
+// A plot file open for reading; closed with it.
+class OpenPlot {
+public:
+    OpenPlot() = default;
+    explicit OpenPlot(int fd) : fd_(fd) {}
+    ~OpenPlot()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    OpenPlot(OpenPlot&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    OpenPlot& operator=(OpenPlot&&) = delete;
+    explicit operator bool() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+
+private:
+    int fd_ = -1;
+};
+
+// The plot file at `path` opened for reading, with its size (0 when unknown); none when
 // there is none to read, with `result` saying why (or asking for a beep: no file chosen).
-std::FILE* openPlot(const std::string& path, ReadResult& result, std::uint64_t& size);
+OpenPlot openPlot(const std::string& path, ReadResult& result, std::uint64_t& size);
 
 // What a reading leaves in `result` once its sink is done: the census of the whole file,
 // and a read error, which makes the reading fail.
@@ -505,12 +601,12 @@ ReadResult readClassicPlotInto(const std::string& path, Sink& sink, Census censu
 {
     ReadResult result;
     std::uint64_t size = 0;
-    std::FILE* const file = classic_reading::openPlot(path, result, size);
-    if (file == nullptr)
+    const classic_reading::OpenPlot file = classic_reading::openPlot(path, result, size);
+    if (!file)
         return result;
     CommandCensus counting;
     CommandCensus* const counted = census == Census::Take ? &counting : nullptr;
-    classic_reading::ByteReader reader(file, size, sink, counted);
+    classic_reading::ByteReader reader(file.fd(), size, sink, counted);
     classic_reading::ClassicReader<Sink>(reader, sink, result).run();
     classic_reading::finishReading(path, reader, counted, result);
     return result;
