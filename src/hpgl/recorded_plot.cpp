@@ -18,35 +18,11 @@ void RecordedPlot::selectPen(char pen)
     penChanges_.push_back({points(), pen});
 }
 
-ReplayEnd RecordedPlot::replay(PlotSink& sink) const
+void RecordedPlot::clear()
 {
-    ReplayEnd end;
-    std::size_t change = 0;
-    const ExactPoint* exact = exact_.data();
-    std::uint64_t index = 0;
-    for (const std::unique_ptr<Block>& block : blocks_) {
-        const std::size_t inBlock = static_cast<std::size_t>(std::min<std::uint64_t>(count_ - index, kBlockPoints));
-        for (std::size_t at = 0; at < inBlock; ++at, ++index) {
-            for (; change < penChanges_.size() && penChanges_[change].beforePoint == index; ++change)
-                sink.selectPen(penChanges_[change].pen);
-            const std::int16_t x = block->xy[2 * at];
-            double px = x, py = block->xy[2 * at + 1];
-            if (x == kExact) {
-                px = exact->x;
-                py = exact->y;
-                ++exact;
-            }
-            const bool down = (block->down[at / 64] >> (at % 64)) & 1;
-            ++end.points;
-            if (!sink.point(px, py, down ? Pen::Down : Pen::Up)) {
-                end.stopped = true;
-                return end;
-            }
-        }
-    }
-    for (; change < penChanges_.size(); ++change)
-        sink.selectPen(penChanges_[change].pen);
-    return end;
+    count_ = 0;
+    exact_.clear();
+    penChanges_.clear();
 }
 
 void RecordedPlot::shrink()
@@ -86,11 +62,12 @@ bool RecordedPlot::operator==(const RecordedPlot& other) const
 
 std::size_t RecordedPlot::bytes() const
 {
-    const std::size_t full = blocks_.empty() ? 0 : blocks_.size() - 1;
+    const std::size_t used = static_cast<std::size_t>((count_ + kBlockPoints - 1) / kBlockPoints);
+    const std::size_t full = used == 0 ? 0 : used - 1;
     const std::size_t last = static_cast<std::size_t>(count_ - full * kBlockPoints);
-    return full * sizeof(Block) + last * 2 * sizeof(std::int16_t) + (last + 63) / 64 * sizeof(std::uint64_t)
-           + blocks_.capacity() * sizeof(blocks_[0]) + exact_.capacity() * sizeof(ExactPoint)
-           + penChanges_.capacity() * sizeof(PenChange);
+    return (blocks_.size() - used + full) * sizeof(Block) + last * 2 * sizeof(std::int16_t)
+           + (last + 63) / 64 * sizeof(std::uint64_t) + blocks_.capacity() * sizeof(blocks_[0])
+           + exact_.capacity() * sizeof(ExactPoint) + penChanges_.capacity() * sizeof(PenChange);
 }
 
 } // namespace orlex

@@ -6,6 +6,7 @@
 
 #include "hpgl/plot_sink.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -32,9 +33,10 @@ public:
     void record(double x, double y, Pen pen)
     {
         const std::size_t at = static_cast<std::size_t>(count_ % kBlockPoints);
-        if (at == 0)
+        const std::size_t blockIndex = static_cast<std::size_t>(count_ / kBlockPoints);
+        if (blockIndex == blocks_.size())
             addBlock();
-        Block& block = *blocks_.back();
+        Block& block = *blocks_[blockIndex];
         std::int16_t wholeX = 0, wholeY = 0;
         if (asWhole(x, wholeX) && wholeX != kExact && asWhole(y, wholeY)) {
             block.xy[2 * at] = wholeX;
@@ -54,7 +56,10 @@ public:
 
     // Hands every point and pen selection to `sink` in the order read, until the sink
     // asks to stop.
-    ReplayEnd replay(PlotSink& sink) const;
+    ReplayEnd replay(PlotSink& sink) const { return replayInto(sink); }
+    // replay for a sink of type Sink: a final one is called without the interface.
+    template <class Sink>
+    ReplayEnd replayInto(Sink& sink) const;
 
     std::uint64_t points() const { return count_; }
     std::size_t penSelections() const { return penChanges_.size(); }
@@ -64,6 +69,9 @@ public:
     // Gives back what the lists of exact points and pen selections hold beyond their
     // entries, once the recording is done (the points' blocks never hold more).
     void shrink();
+    // Forgets every point and pen selection but keeps the memory, for a recording made
+    // again and again (whose pages then need not be found anew).
+    void clear();
     // The same points, pen states and pen selections, in the same order.
     bool operator==(const RecordedPlot& other) const;
 
@@ -106,5 +114,37 @@ private:
     std::vector<ExactPoint> exact_;
     std::vector<PenChange> penChanges_;
 };
+
+template <class Sink>
+ReplayEnd RecordedPlot::replayInto(Sink& sink) const
+{
+    ReplayEnd end;
+    std::size_t change = 0;
+    const ExactPoint* exact = exact_.data();
+    std::uint64_t index = 0;
+    for (const std::unique_ptr<Block>& block : blocks_) {
+        const std::size_t inBlock = static_cast<std::size_t>(std::min<std::uint64_t>(count_ - index, kBlockPoints));
+        for (std::size_t at = 0; at < inBlock; ++at, ++index) {
+            for (; change < penChanges_.size() && penChanges_[change].beforePoint == index; ++change)
+                sink.selectPen(penChanges_[change].pen);
+            const std::int16_t x = block->xy[2 * at];
+            double px = x, py = block->xy[2 * at + 1];
+            if (x == kExact) {
+                px = exact->x;
+                py = exact->y;
+                ++exact;
+            }
+            const bool down = (block->down[at / 64] >> (at % 64)) & 1;
+            ++end.points;
+            if (!sink.point(px, py, down ? Pen::Down : Pen::Up)) {
+                end.stopped = true;
+                return end;
+            }
+        }
+    }
+    for (; change < penChanges_.size(); ++change)
+        sink.selectPen(penChanges_[change].pen);
+    return end;
+}
 
 } // namespace orlex

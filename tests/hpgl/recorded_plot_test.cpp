@@ -111,6 +111,27 @@ TEST(RecordedPlot, KeepsLargePlotsCompactAndExact)
     }
 }
 
+// A recording cleared and made again holds only what came after the clear, though its
+// memory held more points than that.
+TEST(RecordedPlot, ClearedAndMadeAgainHoldsOnlyTheNewPlot)
+{
+    RecordedPlot reused, fresh;
+    for (int i = 0; i < 3 * 65536; ++i)
+        reused.point(i % 1000, 0.5, Pen::Down);
+    reused.selectPen('2');
+    reused.clear();
+    for (RecordedPlot* plot : {&reused, &fresh}) {
+        plot->selectPen('4');
+        for (int i = 0; i < 70000; ++i)
+            plot->point(i % 5000, -(i % 7), i % 3 == 0 ? Pen::Up : Pen::Down);
+    }
+    EXPECT_TRUE(reused == fresh);
+    EventLog fromReused, fromFresh;
+    EXPECT_EQ(reused.replay(fromReused).points, 70000u);
+    fresh.replay(fromFresh);
+    EXPECT_EQ(fromReused.events, fromFresh.events);
+}
+
 TEST(RecordedPlot, StopsWhereTheSinkAsks)
 {
     RecordedPlot plot;
