@@ -462,6 +462,25 @@ ClassicIgnoredCommands CommandCensus::finish(bool readFailed)
     return result;
 }
 
+bool CommandCensus::atCommandStart() const
+{
+    // Before a letter, the parameters end as the scan does: both then start a mnemonic.
+    return (state_ == State::Scan || state_ == State::Parameters) && labelTerminator_ == kFirstLabelTerminator;
+}
+
+void CommandCensus::continueWith(const CommandCensus& next)
+{
+    const std::array<std::uint64_t, 32> counts = counts_;
+    std::vector<std::uint8_t> order = std::move(order_);
+    *this = next;
+    for (std::size_t entry = 0; entry < counts.size(); ++entry)
+        counts_[entry] += counts[entry];
+    for (const std::uint8_t entry : next.order_)
+        if (counts[entry] == 0)
+            order.push_back(entry);
+    order_ = std::move(order);
+}
+
 std::string ClassicIgnoredCommands::sentence(std::string_view remedy) const
 {
     if (counts.empty())

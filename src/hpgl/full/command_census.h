@@ -55,6 +55,14 @@ public:
     // which counts nothing).
     ClassicIgnoredCommands finish(bool readFailed = false);
 
+    // For a census taken in spans. Whether this census, at the byte it has been fed up to,
+    // stands where a new census starts: between commands, with the first label terminator.
+    // The byte there must be a letter after a separator.
+    bool atCommandStart() const;
+    // Takes on the census of the bytes that follow (begun new at a command start): its
+    // counts after this one's and the state it ended in.
+    void continueWith(const CommandCensus& next);
+
 private:
     enum class State : std::uint8_t {
         Scan,             // looking for a mnemonic
@@ -81,7 +89,8 @@ private:
     State state_ = State::Scan;
     char letter_ = 0; // the letter of State::Letter
     unsigned char textEnd_ = 0;
-    unsigned char labelTerminator_ = 3;
+    static constexpr unsigned char kFirstLabelTerminator = 3; // ETX until a DT
+    unsigned char labelTerminator_ = kFirstLabelTerminator;
     bool rotation_ = false;  // the setting is RO
     std::uint8_t entry_ = 0; // the setting's counted command
     // The setting's first number: its length, digits, whether a point and a digit other
