@@ -1,15 +1,55 @@
 // Fuzz target: the check (the classic reader into the preview, extents, step count and
-// statistics) over arbitrary plot files.
+// statistics) over arbitrary plot files; and the classic reading in spans on two threads,
+// cut every few dozen bytes, against the reading on one.
 #include "fuzz_support.h"
 
 #include "hpgl/plot_extents.h"
+#include "hpgl/span_reading.h"
 #include "preview/preview.h"
 #include "run/plot_test.h"
 #include "run/preview_sink.h"
 
 #include <cmath>
+#include <tuple>
+#include <vector>
 
 using namespace orlex;
+
+namespace {
+
+// Points and pen selections as read.
+struct Calls final : PlotSink {
+    std::vector<std::tuple<double, double, Pen, char>> calls;
+    bool point(double x, double y, Pen pen) override
+    {
+        calls.emplace_back(x, y, pen, 0);
+        return true;
+    }
+    void selectPen(char pen) override { calls.emplace_back(0, 0, Pen::Up, pen); }
+};
+
+void checkSpans(const std::string& path, std::size_t size)
+{
+    Calls one, spans;
+    const ReadResult alone = readClassicPlotInto(path, one, Census::Take);
+    const span_reading::Sizes sizes{16 + size % 200, 0, 20 + size % 60};
+    const ReadResult inSpans = readClassicPlotInSpans(path, spans, Census::Take, sizes);
+    ORLEX_FUZZ_CHECK(spans.calls.size() == one.calls.size());
+    // The same calls: coordinates equal, or both NaN (sums of huge relative moves).
+    for (std::size_t i = 0; i < one.calls.size(); ++i)
+        ORLEX_FUZZ_CHECK(std::get<2>(spans.calls[i]) == std::get<2>(one.calls[i])
+                         && std::get<3>(spans.calls[i]) == std::get<3>(one.calls[i])
+                         && (std::get<0>(spans.calls[i]) == std::get<0>(one.calls[i])
+                             || (std::isnan(std::get<0>(spans.calls[i])) && std::isnan(std::get<0>(one.calls[i]))))
+                         && (std::get<1>(spans.calls[i]) == std::get<1>(one.calls[i])
+                             || (std::isnan(std::get<1>(spans.calls[i])) && std::isnan(std::get<1>(one.calls[i])))));
+    ORLEX_FUZZ_CHECK(inSpans.points == alone.points && inSpans.beeps == alone.beeps
+                     && inSpans.endOfFileCaption == alone.endOfFileCaption
+                     && inSpans.skippedMessage() == alone.skippedMessage()
+                     && inSpans.ignoredByClassic.sentence() == alone.ignoredByClassic.sentence());
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -44,6 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (run.points == 0)
         ORLEX_FUZZ_CHECK(test.steps.stepOutputs == 0 && test.steps.penCommands == 0);
     ORLEX_FUZZ_CHECK(test.steps.penCommands <= run.points);
+
+    checkSpans(file.path(), size);
 
     // What the window does with the result.
     const PlotExtents mm = test.extents;

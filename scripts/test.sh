@@ -25,7 +25,7 @@ if [ "${ORLEX_NO_SANITIZE:-0}" != 1 ]; then
   (cd build-asan && ctest --output-on-failure -j"$(nproc)")
 fi
 if [ "${ORLEX_NO_TSAN:-0}" != 1 ]; then
-  core_tests=(drive_test run_test ports_test read_ahead_test)
+  core_tests=(drive_test run_test ports_test threaded_reading_test)
   window_tests=(tst_runs tst_pause_resume tst_homing tst_safe_machine tst_manual tst_virtual_plotter_view tst_operator_aids
     tst_plot_inputs)
   cmake -S . -B build-tsan -DORLEX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLEX_WERROR=ON "${lines_only[@]}" >/dev/null

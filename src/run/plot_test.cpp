@@ -6,6 +6,7 @@
 #include "drive/line_steps.h"
 #include "hpgl/full/full_reader.h"
 #include "hpgl/read_ahead.h"
+#include "hpgl/span_reading.h"
 #include "settings/conversions.h"
 
 #include <cmath>
@@ -199,10 +200,10 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
             // The classic reading compiled for these sinks: no call through the interface per
             // point. A preview costs about what the reading does, so with one the reading of a
             // large file runs on a thread beside them; without one the counting is cheaper than
-            // the parsing, and a second thread would only add work.
+            // the parsing, so a large file is parsed in spans on two threads instead.
             if (setup.reading == PlotReading::Classic || path.empty())
                 return preview != nullptr ? readClassicPlotAhead(path, sinks, setup.census)
-                                          : readClassicPlotInto(path, sinks, setup.census);
+                                          : readClassicPlotInSpans(path, sinks, setup.census);
             return readPlot(path, sinks, setup.reading, machinePage(settings), setup.census);
         },
         [&] { return drawsOnlyLabels(path, machinePage(settings)); });

@@ -3,6 +3,7 @@
 // stops or throws part-way ends it as on one thread.
 #include "hpgl/read_ahead.h"
 #include "hpgl_rig.h"
+#include "reading_log.h"
 
 #include <gtest/gtest.h>
 
@@ -13,42 +14,8 @@
 namespace orlex {
 namespace {
 
-// Every call the reading makes, in order; it stops (or throws) at a chosen point.
-class CallLog final : public PlotSink {
-public:
-    struct Call {
-        char kind; // 'P' point, 'S' pen selection, 'R' progress
-        double x, y;
-        int pen;
-        bool operator==(const Call&) const = default;
-    };
-    std::uint64_t stopAt = 0, throwAt = 0; // 1-based point; 0: never
-    std::vector<Call> calls;
-    std::uint64_t points = 0;
-
-    bool point(double x, double y, Pen pen) override
-    {
-        calls.push_back({'P', x, y, pen == Pen::Down ? 1 : 0});
-        ++points;
-        if (points == throwAt)
-            throw std::runtime_error("sink failed");
-        return points != stopAt;
-    }
-    void selectPen(char pen) override { calls.push_back({'S', 0, 0, pen}); }
-    void readProgress(std::uint64_t bytesRead, std::uint64_t fileSize) override
-    {
-        calls.push_back({'R', static_cast<double>(bytesRead), static_cast<double>(fileSize), 0});
-    }
-};
-
-// What a reading found, besides its calls, in one comparable line.
-std::string summary(const ReadResult& r)
-{
-    return "opened " + std::to_string(!r.openError) + " " + (r.openError ? r.openError->message : "") + " beeps "
-           + std::to_string(r.beeps) + " eof " + std::to_string(r.endOfFileCaption) + " points "
-           + std::to_string(r.points) + " stopped " + std::to_string(r.stopped) + " skipped "
-           + std::to_string(r.skippedPairs) + " " + r.skippedMessage() + " census " + r.ignoredByClassic.sentence();
-}
+using test::CallLog;
+using test::summary;
 
 // A plot of `pairs` relative pairs in lists of 40, with pen selections, labels, a skipped
 // pair and CR LF between lists: many batches and several file blocks.

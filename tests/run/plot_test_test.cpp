@@ -162,7 +162,10 @@ TEST(CheckBox, IsTheBoxOfEveryPoint)
 
 // The window's check of a large file reads it on a thread beside the preview: the preview,
 // the counts and the kept plot are those of the check on one thread.
-TEST(CheckBesideThePreview, GivesWhatTheCheckOnOneThreadGives)
+// Both checks of a large file run on two threads: with a preview the reading beside it,
+// without one the reading in spans. They must agree on every call, the kept plot and the
+// counts, for a relative plot (whose spans are read again) and an absolute one.
+TEST(CheckOnTwoThreads, GivesTheSameWithAndWithoutAPreview)
 {
     struct Log final : PlotSink {
         std::vector<std::tuple<double, double, Pen, char>> calls;
@@ -173,29 +176,32 @@ TEST(CheckBesideThePreview, GivesWhatTheCheckOnOneThreadGives)
         }
         void selectPen(char pen) override { calls.emplace_back(0, 0, Pen::Up, pen); }
     };
-    std::string plot = "IN;SP1;PU100,100;";
-    for (int i = 0; plot.size() < (std::size_t{3} << 19); ++i) // 1.5 MiB
-        plot += (i % 500 == 0 ? ";SP" + std::to_string(1 + i / 500 % 8) + ";LBtext\x03PD"
-                              : std::string(i % 40 ? "" : ";PR"))
-                + std::to_string(i % 17 - 8) + "," + std::to_string(i % 13 - 6) + (i == 90000 ? ",1-2,3," : ",");
-    RunRig rig;
-    const std::string path = rig.file(plot);
-    const CheckSetup setup{100, true, PlotReading::Classic, true, Census::Take};
-    Log beside, alone;
-    const PlotTest withPreview = testPlot(path, rig.settings, setup, &beside);
-    const PlotTest withoutPreview = testPlot(path, rig.settings, setup);
-    ASSERT_TRUE(withPreview.plot && withoutPreview.plot);
-    (void)withoutPreview.plot->replay(alone);
-    EXPECT_GT(alone.calls.size(), 100000u);
-    EXPECT_TRUE(beside.calls == alone.calls);
-    EXPECT_TRUE(*withPreview.plot == *withoutPreview.plot);
-    const auto summary = [](const PlotTest& t) {
-        return std::to_string(t.run.points) + " " + t.run.skippedMessage() + " " + t.run.ignoredByClassic.sentence()
-               + " " + std::to_string(t.steps.stepOutputs) + " " + std::to_string(t.statistics.strokes) + " "
-               + std::to_string(t.statistics.penDownMillimetres) + " " + std::to_string(t.extents.maxXmm);
-    };
-    EXPECT_EQ(summary(withPreview), summary(withoutPreview));
-    EXPECT_FALSE(withPreview.run.skippedMessage().empty());
+    for (const char* list : {";PR", ";PA"}) {
+        SCOPED_TRACE(list);
+        std::string plot = "IN;SP1;PU100,100;";
+        for (int i = 0; plot.size() < (std::size_t{3} << 19); ++i) // 1.5 MiB
+            plot += (i % 500 == 0 ? ";SP" + std::to_string(1 + i / 500 % 8) + ";LBtext\x03PD"
+                                  : std::string(i % 40 ? "" : list))
+                    + std::to_string(i % 17 - 8) + "," + std::to_string(i % 13 - 6) + (i == 90000 ? ",1-2,3," : ",");
+        RunRig rig;
+        const std::string path = rig.file(plot);
+        const CheckSetup setup{100, true, PlotReading::Classic, true, Census::Take};
+        Log beside, alone;
+        const PlotTest withPreview = testPlot(path, rig.settings, setup, &beside);
+        const PlotTest withoutPreview = testPlot(path, rig.settings, setup);
+        ASSERT_TRUE(withPreview.plot && withoutPreview.plot);
+        (void)withoutPreview.plot->replay(alone);
+        EXPECT_GT(alone.calls.size(), 100000u);
+        EXPECT_TRUE(beside.calls == alone.calls);
+        EXPECT_TRUE(*withPreview.plot == *withoutPreview.plot);
+        const auto summary = [](const PlotTest& t) {
+            return std::to_string(t.run.points) + " " + t.run.skippedMessage() + " " + t.run.ignoredByClassic.sentence()
+                   + " " + std::to_string(t.steps.stepOutputs) + " " + std::to_string(t.statistics.strokes) + " "
+                   + std::to_string(t.statistics.penDownMillimetres) + " " + std::to_string(t.extents.maxXmm);
+        };
+        EXPECT_EQ(summary(withPreview), summary(withoutPreview));
+        EXPECT_FALSE(withPreview.run.skippedMessage().empty());
+    }
 }
 
 } // namespace
