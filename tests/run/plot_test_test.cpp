@@ -1,5 +1,6 @@
 // The shared test run's fit rule: millimetres against Maxx/Maxy, and steps against the
 // 16-bit range the drive counts in, in the step mode of the test.
+#include "reading_log.h"
 #include "run/plot_test.h"
 #include "run_rig.h"
 
@@ -8,7 +9,6 @@
 #include <limits>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace orlex::test {
@@ -167,15 +167,6 @@ TEST(CheckBox, IsTheBoxOfEveryPoint)
 // counts, for a relative plot (whose spans are read again) and an absolute one.
 TEST(CheckOnTwoThreads, GivesTheSameWithAndWithoutAPreview)
 {
-    struct Log final : PlotSink {
-        std::vector<std::tuple<double, double, Pen, char>> calls;
-        bool point(double x, double y, Pen pen) override
-        {
-            calls.emplace_back(x, y, pen, 0);
-            return true;
-        }
-        void selectPen(char pen) override { calls.emplace_back(0, 0, Pen::Up, pen); }
-    };
     for (const char* list : {";PR", ";PA"}) {
         SCOPED_TRACE(list);
         std::string plot = "IN;SP1;PU100,100;";
@@ -186,7 +177,8 @@ TEST(CheckOnTwoThreads, GivesTheSameWithAndWithoutAPreview)
         RunRig rig;
         const std::string path = rig.file(plot);
         const CheckSetup setup{100, true, PlotReading::Classic, true, Census::Take};
-        Log beside, alone;
+        CallLog beside, alone;
+        beside.logProgress = alone.logProgress = false;
         const PlotTest withPreview = testPlot(path, rig.settings, setup, &beside);
         const PlotTest withoutPreview = testPlot(path, rig.settings, setup);
         ASSERT_TRUE(withPreview.plot && withoutPreview.plot);
