@@ -147,11 +147,17 @@ void waitFor(const std::atomic<std::size_t>& value, std::chrono::microseconds sp
 
 } // namespace
 
-SecondSpans::SecondSpans(int fd, std::vector<Round> rounds, std::uint64_t fileSize, bool census)
-    : fd_(fd), rounds_(std::move(rounds)), fileSize_(fileSize), census_(census), thread_([this] { readAll(); })
+SecondSpans::SecondSpans(int fd, std::vector<Round> rounds, std::uint64_t fileSize, bool census, bool takeOver)
+    : fd_(fd), rounds_(std::move(rounds)), fileSize_(fileSize), census_(census), takeOver_(takeOver),
+      thread_([this] { readAll(); })
 {}
 
 SecondSpans::~SecondSpans()
+{
+    stopThread();
+}
+
+void SecondSpans::stopThread()
 {
     stop_.store(true, std::memory_order_relaxed);
     released_.store(rounds_.size(), std::memory_order_release); // wakes a thread waiting for a place
@@ -166,16 +172,35 @@ void SecondSpans::readAll()
                 [&] { return index < released_.load(std::memory_order_acquire) + kPlaces; });
         if (stop_.load(std::memory_order_relaxed))
             return;
+        if (std::size_t unclaimed = index; !claimed_.compare_exchange_strong(unclaimed, index + 1))
+            continue; // the calling thread reads this one itself
         readSecondSpan(fd_, rounds_[index], fileSize_, census_, places_[index % kPlaces]);
         read_.store(index + 1, std::memory_order_release);
         read_.notify_one();
     }
 }
 
-const SecondSpan& SecondSpans::take(std::size_t index)
+const SecondSpan* SecondSpans::take(std::size_t index, std::chrono::nanoseconds ownSpan)
 {
+    const bool judged = index >= kRoundsBeforeJudging; // the thread's start is not counted
+    if (judged)
+        worked_ += ownSpan;
+    if (read_.load(std::memory_order_acquire) > index)
+        return &places_[index % kPlaces];
+    if (takeOver_) {
+        if (std::size_t unclaimed = index; claimed_.compare_exchange_strong(unclaimed, index + 1))
+            return nullptr; // not begun: read here
+    }
+    const auto began = std::chrono::steady_clock::now();
     waitFor(read_, std::chrono::microseconds(200), [&] { return read_.load(std::memory_order_acquire) > index; });
-    return places_[index % kPlaces];
+    // Over the rounds since the first few (the thread's start), waited for more than half
+    // the time the calling thread's own spans took: the other core is busy, and the rest
+    // is read here, after the span the thread has begun. A single wait says little.
+    if (judged)
+        waited_ += std::chrono::steady_clock::now() - began;
+    if (takeOver_ && index >= 2 * kRoundsBeforeJudging && waited_ > worked_ / 2)
+        stopThread();
+    return &places_[index % kPlaces];
 }
 
 void SecondSpans::release()

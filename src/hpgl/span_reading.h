@@ -15,6 +15,7 @@
 #include "hpgl/recorded_plot.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -36,6 +37,9 @@ struct Sizes {
     // The first span's share of a round, in per cent: its thread also feeds the sink
     // and replays the second span, so it takes less than half.
     std::uint64_t firstShare = 42;
+    // When the other core is busy, the calling thread reads the rest alone rather than
+    // wait (see SecondSpans::take); tests turn it off to see every round in two spans.
+    bool takeOver = true;
 
     // The default sizes; on a machine of one processor, every file in one span.
     static Sizes forThisMachine();
@@ -79,30 +83,40 @@ struct SecondSpan {
 // places that the calling thread takes in turn.
 class SecondSpans {
 public:
-    // Starts the thread; std::system_error when there is none to be had.
-    SecondSpans(int fd, std::vector<Round> rounds, std::uint64_t fileSize, bool census);
+    // Starts the thread; std::system_error when there is none to be had. `takeOver`: see
+    // take().
+    SecondSpans(int fd, std::vector<Round> rounds, std::uint64_t fileSize, bool census, bool takeOver);
     // Stops the thread, wherever it is, and waits for it.
     ~SecondSpans();
     SecondSpans(const SecondSpans&) = delete;
     SecondSpans& operator=(const SecondSpans&) = delete;
 
-    // Round `index`'s second span, once read; rounds are taken in order, each once.
-    const SecondSpan& take(std::size_t index);
+    // Round `index`'s second span, once read; rounds are taken in order, each once. With
+    // `takeOver`, the calling thread does not wait for a thread that is late: nullptr (read
+    // it here) when the thread had not begun the span; and once the waits add up to more
+    // than half of what the calling thread's own spans took (`ownSpan` each), the other
+    // core is busy: the thread stops after this span, and the calling thread reads on alone.
+    const SecondSpan* take(std::size_t index, std::chrono::nanoseconds ownSpan);
     // Done with the round taken last: its place is free for the round after the next.
     void release();
 
 private:
     static constexpr std::size_t kPlaces = 2;
+    static constexpr std::size_t kRoundsBeforeJudging = 3;
     void readAll();
+    void stopThread();
 
     const int fd_;
     const std::vector<Round> rounds_;
     const std::uint64_t fileSize_;
     const bool census_;
+    const bool takeOver_;
     SecondSpan places_[kPlaces];
     std::atomic<std::size_t> read_{0};     // rounds read, by the thread
     std::atomic<std::size_t> released_{0}; // rounds released, by the calling thread
+    std::atomic<std::size_t> claimed_{0};  // rounds begun, by either thread
     std::atomic<bool> stop_{false};
+    std::chrono::nanoseconds worked_{0}, waited_{0}; // the calling thread's, in take()
     std::jthread thread_;
 };
 
@@ -124,7 +138,7 @@ private:
 // How a reading in spans went, for its tests and benchmarks.
 struct SpanCounts {
     int rounds = 0;
-    int readAgain = 0; // second spans read again on the calling thread
+    int readAgain = 0; // second spans read (again) on the calling thread
 };
 
 // readClassicPlotInto, in spans on two threads for a file of at least sizes.smallest.
@@ -176,20 +190,21 @@ ReadResult readClassicPlotInSpans(const std::string& path, Sink& sink, Census ce
     std::optional<span_reading::SecondSpans> seconds;
     try {
         if (!rounds.empty())
-            seconds.emplace(fd, rounds, size, counted != nullptr);
+            seconds.emplace(fd, rounds, size, counted != nullptr, sizes.takeOver);
     } catch (const std::system_error&) { // no thread to be had: all on this one
         rounds.clear();
     }
     std::uint64_t start = 0;
     for (std::size_t index = 0; index < rounds.size(); ++index) {
         const span_reading::Round& round = rounds[index];
+        const auto began = std::chrono::steady_clock::now();
         if (!readHere(spanOf(start, round.split, size)))
             return result;
-        const span_reading::SecondSpan& second = seconds->take(index);
+        const span_reading::SecondSpan* second = seconds->take(index, std::chrono::steady_clock::now() - began);
         if (counts != nullptr)
             ++counts->rounds;
-        if (second.follows(state, counted)) {
-            if (const ReplayEnd replayed = second.plot.replayInto(sink); replayed.stopped) {
+        if (second != nullptr && second->follows(state, counted)) {
+            if (const ReplayEnd replayed = second->plot.replayInto(sink); replayed.stopped) {
                 // Stopped at a point of the replay: the span is read again up to that
                 // point, for what the reading found before it.
                 span_reading::StopAt stopAt(replayed.points);
@@ -198,10 +213,10 @@ ReadResult readClassicPlotInSpans(const std::string& path, Sink& sink, Census ce
                 finishFrom(round.split);
                 return result;
             }
-            span_reading::addSpan(result, second.result);
+            span_reading::addSpan(result, second->result);
             if (counted != nullptr)
-                counted->continueWith(second.census);
-            state = second.endAfter(state);
+                counted->continueWith(second->census);
+            state = second->endAfter(state);
         } else {
             if (counts != nullptr)
                 ++counts->readAgain;
