@@ -3,7 +3,8 @@
 // thread feeds them to the sink. On two cores the parsing and the sink's work overlap,
 // which pays when the sink's work is at least the parsing's (a preview drawn point by
 // point); the handover itself costs about a tenth of a reading. The sink sees the same
-// calls in the same order as from readClassicPlotInto, on the calling thread.
+// calls in the same order as from readClassicPlotInto, on the calling thread. A second
+// sink, fed on the reading thread itself, can take work off the calling thread.
 #pragma once
 
 #include "hpgl/classic_reading.h"
@@ -103,6 +104,40 @@ private:
     std::vector<Event> batch_;
 };
 
+// A sink that takes nothing: the reading thread's own sink when there is none.
+class NoSink final : public PlotSink {
+public:
+    bool point(double, double, Pen) override { return true; }
+};
+
+// Two sinks as one: `sink` first, and `beside` gets only the points `sink` took, and the
+// pen selections, but no progress. On the reading thread `sink` is the batching one.
+template <class Beside, class Sink>
+class SinkThenBeside final : public PlotSink {
+public:
+    SinkThenBeside(Beside& beside, Sink& sink) : beside_(beside), sink_(sink) {}
+    bool point(double x, double y, Pen pen) override
+    {
+        if (!sink_.point(x, y, pen))
+            return false;
+        beside_.point(x, y, pen);
+        return true;
+    }
+    void selectPen(char pen) override
+    {
+        sink_.selectPen(pen);
+        beside_.selectPen(pen);
+    }
+    void readProgress(std::uint64_t bytesRead, std::uint64_t fileSize) override
+    {
+        sink_.readProgress(bytesRead, fileSize);
+    }
+
+private:
+    Beside& beside_;
+    Sink& sink_;
+};
+
 } // namespace read_ahead
 
 // Plot files from this size on are read beside their sink; smaller ones are read on the
@@ -115,14 +150,21 @@ inline constexpr std::uint64_t kReadAheadFromBytes = std::uint64_t{1} << 20;
 // when the sink stops: `points` counts the points it took and `stopped` is set, but the
 // beeps and skipped pairs may include some of what the reading had read ahead (a few
 // batches); the census covers the whole file either way.
-template <class Sink>
-ReadResult readClassicPlotAhead(const std::string& path, Sink& sink, Census census = Census::Skip,
+//
+// `beside`, when given, gets every point and pen selection that the sink gets, in the same
+// order but on the reading thread, as they are batched (no progress): work that need not
+// be done on the calling thread. When the sink stops, `beside` has had up to a few batches
+// more. On one thread it gets each call right after the sink.
+template <class Beside, class Sink>
+ReadResult readClassicPlotAhead(const std::string& path, Beside& beside, Sink& sink, Census census = Census::Skip,
                                 std::uint64_t fromBytes = kReadAheadFromBytes)
 {
     std::error_code ec;
     const std::uintmax_t size = path.empty() ? 0 : std::filesystem::file_size(path, ec);
-    if (path.empty() || ec || size < fromBytes || std::thread::hardware_concurrency() < 2)
-        return readClassicPlotInto(path, sink, census);
+    if (path.empty() || ec || size < fromBytes || std::thread::hardware_concurrency() < 2) {
+        read_ahead::SinkThenBeside<Beside, Sink> both(beside, sink);
+        return readClassicPlotInto(path, both, census);
+    }
 
     read_ahead::Handover handover;
     ReadResult result;
@@ -132,7 +174,8 @@ ReadResult readClassicPlotAhead(const std::string& path, Sink& sink, Census cens
             std::exception_ptr failure;
             try {
                 read_ahead::BatchingSink batching(handover);
-                result = readClassicPlotInto(path, batching, census);
+                read_ahead::SinkThenBeside<Beside, read_ahead::BatchingSink> fed(beside, batching);
+                result = readClassicPlotInto(path, fed, census);
                 batching.flush();
             } catch (...) {
                 failure = std::current_exception();
@@ -140,7 +183,8 @@ ReadResult readClassicPlotAhead(const std::string& path, Sink& sink, Census cens
             handover.finish(failure);
         });
     } catch (const std::system_error&) { // no thread to be had: the reading on this one
-        return readClassicPlotInto(path, sink, census);
+        read_ahead::SinkThenBeside<Beside, Sink> both(beside, sink);
+        return readClassicPlotInto(path, both, census);
     }
     // However the sink's side ends (a sink may throw), the reading is stopped and waited for.
     const struct Joined {
@@ -188,6 +232,15 @@ ReadResult readClassicPlotAhead(const std::string& path, Sink& sink, Census cens
         result.stopped = true;
     }
     return result;
+}
+
+// readClassicPlotAhead with nothing fed on the reading thread.
+template <class Sink>
+ReadResult readClassicPlotAhead(const std::string& path, Sink& sink, Census census = Census::Skip,
+                                std::uint64_t fromBytes = kReadAheadFromBytes)
+{
+    read_ahead::NoSink nothing;
+    return readClassicPlotAhead(path, nothing, sink, census, fromBytes);
 }
 
 } // namespace orlex

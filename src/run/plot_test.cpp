@@ -98,20 +98,18 @@ std::vector<std::string> PlotTest::warnings() const
 
 namespace {
 
-// The check's sinks in one: the preview first (only it may stop the reading), then the
-// step count, the statistics and the recording, each called directly instead of through
-// the sink interface (those calls cost as much as the counting itself). The box in whole
-// units follows from the statistics' extremes (boxOfExtremes), so only NaN is noted here.
+// The check's counts in one sink: the step count, the statistics and the recording, each
+// called directly instead of through the sink interface (those calls cost as much as the
+// counting itself). The box in whole units follows from the statistics' extremes
+// (boxOfExtremes), so only NaN is noted here. A preview is fed before them (see
+// withPreview).
 class CheckSinks final : public PlotSink {
 public:
-    CheckSinks(PlotSink* preview, RecordedPlot* recorded, const MachineSettings& settings, const CheckSetup& setup)
-        : steps({settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom), preview_(preview),
-          recorded_(recorded)
+    CheckSinks(RecordedPlot* recorded, const MachineSettings& settings, const CheckSetup& setup)
+        : steps({settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom), recorded_(recorded)
     {}
     [[gnu::always_inline]] bool point(double x, double y, Pen pen) override
     {
-        if (preview_ != nullptr && !preview_->point(x, y, pen))
-            return false;
         nanX = nanX || std::isnan(x);
         nanY = nanY || std::isnan(y);
         steps.add(x, y);
@@ -122,16 +120,9 @@ public:
     }
     void selectPen(char pen) override
     {
-        if (preview_ != nullptr)
-            preview_->selectPen(pen);
         statistics.addPenSelection();
         if (recorded_ != nullptr)
             recorded_->selectPen(pen);
-    }
-    void readProgress(std::uint64_t bytesRead, std::uint64_t fileSize) override
-    {
-        if (preview_ != nullptr)
-            preview_->readProgress(bytesRead, fileSize);
     }
 
     bool nanX = false, nanY = false;
@@ -139,15 +130,37 @@ public:
     StatisticsCounter statistics;
 
 private:
-    PlotSink* preview_;
     RecordedPlot* recorded_;
 };
 
-// The check of what `read` hands to the sinks; `labelsOnly` tells, for a reading that
-// found no point, whether the full reading would draw labels.
+// Calls read(sink) with the counts alone, or with the preview first (only it may stop the
+// reading) and then the counts.
+template <typename Read>
+ReadResult withPreview(PlotSink* preview, CheckSinks& counts, Read read)
+{
+    if (preview == nullptr)
+        return read(counts);
+    read_ahead::SinkThenBeside<CheckSinks, PlotSink> both(counts, *preview);
+    return read(both);
+}
+
+// The counts of the points before the one a preview stopped at, and the stop.
+class CountsUpTo final : public PlotSink {
+public:
+    CountsUpTo(CheckSinks& counts, std::uint64_t stopAt) : counts_(counts), left_(stopAt) {}
+    bool point(double x, double y, Pen pen) override { return --left_ != 0 && counts_.point(x, y, pen); }
+    void selectPen(char pen) override { counts_.selectPen(pen); }
+
+private:
+    CheckSinks& counts_;
+    std::uint64_t left_;
+};
+
+// The check of what `read` hands to the counts (and the preview); `labelsOnly` tells, for
+// a reading that found no point, whether the full reading would draw labels.
 template <typename Read, typename LabelsOnly>
-PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, PlotSink* preview, RecordedPlot* recorded,
-                      Read read, LabelsOnly labelsOnly)
+PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, RecordedPlot* recorded, Read read,
+                      LabelsOnly labelsOnly)
 {
     PlotTest test;
     test.zoom = setup.zoom;
@@ -156,7 +169,7 @@ PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, PlotSin
     test.limitX = roundToInt16(settings.travelXmm);
     test.limitY = roundToInt16(settings.travelYmm);
 
-    CheckSinks sinks(preview, recorded, settings, setup);
+    CheckSinks sinks(recorded, settings, setup);
     test.run = read(sinks);
     if (test.run.openError) {
         test.verdict = PlotTest::Verdict::Unreadable;
@@ -195,16 +208,28 @@ PlotTest testPlot(const std::string& path, const MachineSettings& settings, Chec
 {
     std::shared_ptr<RecordedPlot> recorded = setup.keepPlot ? std::make_shared<RecordedPlot>() : nullptr;
     PlotTest test = checkReading(
-        settings, setup, preview, recorded.get(),
-        [&](CheckSinks& sinks) {
+        settings, setup, recorded.get(),
+        [&](CheckSinks& counts) {
             // The classic reading compiled for these sinks: no call through the interface per
             // point. A preview costs about what the reading does, so with one the reading of a
-            // large file runs on a thread beside them; without one the counting is cheaper than
-            // the parsing, so a large file is parsed in spans on two threads instead.
-            if (setup.reading == PlotReading::Classic || path.empty())
-                return preview != nullptr ? readClassicPlotAhead(path, sinks, setup.census)
-                                          : readClassicPlotInSpans(path, sinks, setup.census);
-            return readPlot(path, sinks, setup.reading, machinePage(settings), setup.census);
+            // large file runs on a thread beside it, and the counts too; without one the
+            // counting is cheaper than the parsing, so a large file is parsed in spans on two
+            // threads instead.
+            if (setup.reading != PlotReading::Classic && !path.empty())
+                return withPreview(preview, counts, [&](auto& sink) {
+                    return readPlot(path, sink, setup.reading, machinePage(settings), setup.census);
+                });
+            if (preview == nullptr)
+                return readClassicPlotInSpans(path, counts, setup.census);
+            ReadResult run = readClassicPlotAhead(path, counts, *preview, setup.census);
+            if (run.stopped) { // the counts took some of what was read ahead: counted again
+                if (recorded)
+                    recorded->clear();
+                counts = CheckSinks(recorded.get(), settings, setup);
+                CountsUpTo upToTheStop(counts, run.points);
+                run = readClassicPlotInto(path, upToTheStop, setup.census);
+            }
+            return run;
         },
         [&] { return drawsOnlyLabels(path, machinePage(settings)); });
     if (recorded && !test.run.openError && !test.run.refusal) {
@@ -218,11 +243,15 @@ PlotTest testPlot(std::shared_ptr<const RecordedPlot> plot, const MachineSetting
                   PlotSink* preview)
 {
     PlotTest test = checkReading(
-        settings, setup, preview, nullptr,
-        [&](PlotSink& sinks) {
+        settings, setup, nullptr,
+        [&](CheckSinks& counts) {
             ReadResult run;
             if (plot)
-                run.points = plot->replay(sinks).points;
+                run = withPreview(preview, counts, [&](auto& sink) {
+                    ReadResult replayed;
+                    replayed.points = plot->replayInto(sink).points;
+                    return replayed;
+                });
             return run;
         },
         [] { return false; });

@@ -1,12 +1,15 @@
 // The reading beside its sink gives the sink, and the result, exactly what the reading on
 // one thread gives: the same calls in the same order, the same counts and notes; a sink that
-// stops or throws part-way ends it as on one thread.
+// stops or throws part-way ends it as on one thread. The sink fed on the reading thread gets
+// the same points and pen selections.
 #include "hpgl/read_ahead.h"
 #include "hpgl_rig.h"
 #include "reading_log.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -44,10 +47,11 @@ TEST_P(ReadAhead, GivesWhatTheReadingOnOneThreadGives)
 {
     const test::TempDir dir;
     const std::string path = dir.write("plot.plt", GetParam().plot);
-    CallLog alone, beside;
+    CallLog alone, beside, onTheReadingThread;
     alone.stopAt = beside.stopAt = GetParam().stopAt;
+    onTheReadingThread.logProgress = false;
     const ReadResult one = readClassicPlot(path, alone, Census::Take);
-    const ReadResult two = readClassicPlotAhead(path, beside, Census::Take, 0);
+    const ReadResult two = readClassicPlotAhead(path, onTheReadingThread, beside, Census::Take, 0);
     if (GetParam().stopAt == 0) {
         EXPECT_EQ(summary(two), summary(one));
     } else { // the notes may count what was read ahead of the stop
@@ -56,6 +60,16 @@ TEST_P(ReadAhead, GivesWhatTheReadingOnOneThreadGives)
     }
     ASSERT_EQ(beside.calls.size(), alone.calls.size());
     EXPECT_TRUE(beside.calls == alone.calls);
+
+    // Up to a stop, what the sink took; past it, what was read ahead.
+    std::vector<CallLog::Call> taken;
+    std::copy_if(alone.calls.begin(), alone.calls.end(), std::back_inserter(taken),
+                 [](const CallLog::Call& call) { return call.kind != 'R'; });
+    ASSERT_GE(onTheReadingThread.calls.size(), taken.size());
+    EXPECT_TRUE(std::equal(taken.begin(), taken.end(), onTheReadingThread.calls.begin()));
+    if (GetParam().stopAt == 0) {
+        EXPECT_EQ(onTheReadingThread.calls.size(), taken.size());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Plots, ReadAhead,
@@ -74,6 +88,17 @@ TEST(ReadAheadFailures, ASinkThatThrowsEndsTheReadingAndPassesItsError)
     sink.throwAt = 30000;
     EXPECT_THROW(readClassicPlotAhead(path, sink, Census::Take, 0), std::runtime_error);
     EXPECT_EQ(sink.points, 30000u);
+}
+
+TEST(ReadAheadFailures, ASinkOnTheReadingThreadThatThrowsPassesItsError)
+{
+    const test::TempDir dir;
+    const std::string path = dir.write("plot.plt", generatedPlot(60000));
+    CallLog onTheReadingThread, sink;
+    onTheReadingThread.throwAt = 30000;
+    EXPECT_THROW(readClassicPlotAhead(path, onTheReadingThread, sink, Census::Take, 0), std::runtime_error);
+    EXPECT_EQ(onTheReadingThread.points, 30000u);
+    EXPECT_LE(sink.points, 30000u); // only batches passed before the throw
 }
 
 TEST(ReadAheadFailures, AFileThatCannotBeOpenedIsReportedAsOnOneThread)

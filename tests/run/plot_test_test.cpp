@@ -160,22 +160,36 @@ TEST(CheckBox, IsTheBoxOfEveryPoint)
     }
 }
 
-// The window's check of a large file reads it on a thread beside the preview: the preview,
-// the counts and the kept plot are those of the check on one thread.
-// Both checks of a large file run on two threads: with a preview the reading beside it,
-// without one the reading in spans. They must agree on every call, the kept plot and the
-// counts, for a relative plot (whose spans are read again) and an absolute one.
+// A plot of 1.5 MiB, large enough to be read on two threads, in lists of `list` (";PA"
+// or ";PR"), with pen selections, labels and a skipped pair.
+std::string largePlot(const char* list)
+{
+    std::string plot = "IN;SP1;PU100,100;";
+    for (int i = 0; plot.size() < (std::size_t{3} << 19); ++i)
+        plot +=
+            (i % 500 == 0 ? ";SP" + std::to_string(1 + i / 500 % 8) + ";LBtext\x03PD" : std::string(i % 40 ? "" : list))
+            + std::to_string(i % 17 - 8) + "," + std::to_string(i % 13 - 6) + (i == 90000 ? ",1-2,3," : ",");
+    return plot;
+}
+
+// What a check counted of the points it took, in one comparable line.
+std::string countsOf(const PlotTest& t)
+{
+    return std::to_string(t.steps.stepOutputs) + " " + std::to_string(t.steps.minStepsY) + " "
+           + std::to_string(t.statistics.points) + " " + std::to_string(t.statistics.strokes) + " "
+           + std::to_string(t.statistics.penDownMillimetres) + " " + std::to_string(t.extents.maxXmm);
+}
+
+// Both checks of a large file run on two threads: with a preview the reading and the
+// counts beside it, without one the reading in spans. They must agree on every call, the
+// kept plot and the counts, for a relative plot (whose spans are read again) and an
+// absolute one.
 TEST(CheckOnTwoThreads, GivesTheSameWithAndWithoutAPreview)
 {
     for (const char* list : {";PR", ";PA"}) {
         SCOPED_TRACE(list);
-        std::string plot = "IN;SP1;PU100,100;";
-        for (int i = 0; plot.size() < (std::size_t{3} << 19); ++i) // 1.5 MiB
-            plot += (i % 500 == 0 ? ";SP" + std::to_string(1 + i / 500 % 8) + ";LBtext\x03PD"
-                                  : std::string(i % 40 ? "" : list))
-                    + std::to_string(i % 17 - 8) + "," + std::to_string(i % 13 - 6) + (i == 90000 ? ",1-2,3," : ",");
         RunRig rig;
-        const std::string path = rig.file(plot);
+        const std::string path = rig.file(largePlot(list));
         const CheckSetup setup{100, true, PlotReading::Classic, true, Census::Take};
         CallLog beside, alone;
         beside.logProgress = alone.logProgress = false;
@@ -186,14 +200,37 @@ TEST(CheckOnTwoThreads, GivesTheSameWithAndWithoutAPreview)
         EXPECT_GT(alone.calls.size(), 100000u);
         EXPECT_TRUE(beside.calls == alone.calls);
         EXPECT_TRUE(*withPreview.plot == *withoutPreview.plot);
-        const auto summary = [](const PlotTest& t) {
-            return std::to_string(t.run.points) + " " + t.run.skippedMessage() + " " + t.run.ignoredByClassic.sentence()
-                   + " " + std::to_string(t.steps.stepOutputs) + " " + std::to_string(t.statistics.strokes) + " "
-                   + std::to_string(t.statistics.penDownMillimetres) + " " + std::to_string(t.extents.maxXmm);
-        };
-        EXPECT_EQ(summary(withPreview), summary(withoutPreview));
+        EXPECT_EQ(withPreview.run.points, withoutPreview.run.points);
+        EXPECT_EQ(countsOf(withPreview), countsOf(withoutPreview));
+        EXPECT_EQ(withPreview.run.ignoredByClassic.sentence(), withoutPreview.run.ignoredByClassic.sentence());
+        EXPECT_EQ(withPreview.run.skippedMessage(), withoutPreview.run.skippedMessage());
         EXPECT_FALSE(withPreview.run.skippedMessage().empty());
     }
+}
+
+// A preview that stops ends the check there, though the counts beside it had gone on:
+// the counts and the kept plot are those of the points the preview took before the stop.
+TEST(CheckOnTwoThreads, APreviewThatStopsEndsTheCountsThere)
+{
+    RunRig rig;
+    const std::string path = rig.file(largePlot(";PA"));
+    const CheckSetup setup{100, true, PlotReading::Classic, true, Census::Take};
+    CallLog preview;
+    preview.logProgress = false;
+    preview.stopAt = 70001;
+    const PlotTest stopped = testPlot(path, rig.settings, setup, &preview);
+    EXPECT_TRUE(stopped.run.stopped);
+    EXPECT_EQ(stopped.run.points, 70001u);
+
+    auto taken = std::make_shared<RecordedPlot>(); // what the preview took before the stop
+    preview.calls.pop_back();
+    for (const CallLog::Call& call : preview.calls)
+        call.kind == 'P' ? taken->record(call.x, call.y, call.pen ? Pen::Down : Pen::Up)
+                         : taken->selectPen(static_cast<char>(call.pen));
+    const PlotTest ofTheTaken = testPlot(taken, rig.settings, setup);
+    ASSERT_TRUE(stopped.plot);
+    EXPECT_TRUE(*stopped.plot == *taken);
+    EXPECT_EQ(countsOf(stopped), countsOf(ofTheTaken));
 }
 
 } // namespace
