@@ -80,25 +80,19 @@ INSTANTIATE_TEST_SUITE_P(Plots, ReadAhead,
                                            Row{"StopsAtTheLastPoint", generatedPlot(60000), 60001}),
                          [](const ::testing::TestParamInfo<Row>& row) { return std::string(row.param.name); });
 
+// A sink that throws, on the calling thread or on the reading thread, ends the reading there.
 TEST(ReadAheadFailures, ASinkThatThrowsEndsTheReadingAndPassesItsError)
 {
     const test::TempDir dir;
     const std::string path = dir.write("plot.plt", generatedPlot(60000));
-    CallLog sink;
-    sink.throwAt = 30000;
-    EXPECT_THROW(readClassicPlotAhead(path, sink, Census::Take, 0), std::runtime_error);
-    EXPECT_EQ(sink.points, 30000u);
-}
-
-TEST(ReadAheadFailures, ASinkOnTheReadingThreadThatThrowsPassesItsError)
-{
-    const test::TempDir dir;
-    const std::string path = dir.write("plot.plt", generatedPlot(60000));
-    CallLog onTheReadingThread, sink;
-    onTheReadingThread.throwAt = 30000;
-    EXPECT_THROW(readClassicPlotAhead(path, onTheReadingThread, sink, Census::Take, 0), std::runtime_error);
-    EXPECT_EQ(onTheReadingThread.points, 30000u);
-    EXPECT_LE(sink.points, 30000u); // only batches passed before the throw
+    for (const bool onTheReadingThread : {false, true}) {
+        CallLog beside, sink;
+        CallLog& throwing = onTheReadingThread ? beside : sink;
+        throwing.throwAt = 30000;
+        EXPECT_THROW(readClassicPlotAhead(path, beside, sink, Census::Take, 0), std::runtime_error);
+        EXPECT_EQ(throwing.points, 30000u);
+        EXPECT_LE(sink.points, 30000u);
+    }
 }
 
 TEST(ReadAheadFailures, AFileThatCannotBeOpenedIsReportedAsOnOneThread)
