@@ -39,6 +39,34 @@ void StepCountSink::unreachable(double x, double y)
     counts_.valid = false;
 }
 
+void StepCountSink::join(const StepCountSink& later)
+{
+    const DrawCounts& l = later.counts_;
+    if (counts_.valid)
+        counts_.firstUnreachable = l.firstUnreachable;
+    counts_.valid = counts_.valid && l.valid;
+    counts_.penCommands += l.penCommands;
+    counts_.minStepsX = std::min(counts_.minStepsX, l.minStepsX);
+    counts_.maxStepsX = std::max(counts_.maxStepsX, l.maxStepsX);
+    counts_.minStepsY = std::min(counts_.minStepsY, l.minStepsY);
+    counts_.maxStepsY = std::max(counts_.maxStepsY, l.maxStepsY);
+    if (!later.reached_)
+        return;
+    // Its first line ran from step 0,0; it runs from where this sink stands.
+    const auto outputsTo = [&](long fromX, long fromY) {
+        return static_cast<std::uint64_t>(
+            countOutputs(std::labs(later.firstX_ - fromX), std::labs(later.firstY_ - fromY)));
+    };
+    counts_.stepOutputs += l.stepOutputs - outputsTo(0, 0) + outputsTo(stepX_, stepY_);
+    if (!reached_) {
+        reached_ = true;
+        firstX_ = later.firstX_;
+        firstY_ = later.firstY_;
+    }
+    stepX_ = later.stepX_;
+    stepY_ = later.stepY_;
+}
+
 Result<DrawCounts> countDrawOutputs(const PlotEvents& events, StepLengths stepLengths, bool halfStep, std::int16_t zoom)
 {
     if (!usable(stepLengths.x) || !usable(stepLengths.y))

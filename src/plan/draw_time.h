@@ -49,7 +49,7 @@ public:
         return true;
     }
     // point() without the call through the sink, for a check that feeds several sinks.
-    void add(double x, double y)
+    [[gnu::always_inline]] void add(double x, double y)
     {
         ++counts_.penCommands;
         if (!lengthsUsable_)
@@ -66,12 +66,21 @@ public:
         }
         const long toX = static_cast<long>(sx);
         const long toY = static_cast<long>(sy);
+        if (!reached_) [[unlikely]] {
+            reached_ = true;
+            firstX_ = toX;
+            firstY_ = toY;
+        }
         counts_.stepOutputs +=
             static_cast<std::uint64_t>(countOutputs(std::labs(toX - stepX_), std::labs(toY - stepY_)));
         stepX_ = toX;
         stepY_ = toY;
     }
     const DrawCounts& counts() const { return counts_; }
+    // Adds what `later` counted: the points that follow this sink's, counted by a new sink
+    // of the same scale that took its start for step 0,0. The counts are those of the
+    // points counted in one go.
+    void join(const StepCountSink& later);
 
 private:
     void unreachable(double x, double y);
@@ -79,6 +88,8 @@ private:
     bool lengthsUsable_;
     StepScale scaleX_, scaleY_;
     long stepX_ = 0, stepY_ = 0; // the step position the draw would reach
+    bool reached_ = false;       // a point was in range; the first one was at:
+    long firstX_ = 0, firstY_ = 0;
 };
 
 // The counts of an event sequence. Fails when a step length is not above 0 or a point

@@ -1,6 +1,7 @@
 // Counts and lengths of a plot: what "stat" reports and what the stroke order improves.
 #pragma once
 
+#include "common/exact_sum.h"
 #include "hpgl/plot_sink.h"
 #include "plan/plot_events.h"
 
@@ -27,26 +28,29 @@ struct PlotStatistics {
 };
 
 // Gathers the statistics one event at a time, so a run can count a plot of any size
-// without keeping its events.
+// without keeping its events. A plot may be counted in parts, each by a counter of its
+// own, and the parts joined in order: the figures are the same, bit for bit.
 class StatisticsCounter {
 public:
     void add(const PlotEvent& event);
     // add() of a point and of an SP, without the event around them.
-    void addPoint(double x, double y, bool down)
+    [[gnu::always_inline]] void addPoint(double x, double y, bool down)
     {
         const Position to{x, y};
+        if (s_.points == 0) [[unlikely]]
+            first_ = {to, down, s_.penSelections != 0};
         ++s_.points;
         if (down) {
             if (!inStroke_) {
                 ++s_.strokes;
                 inStroke_ = true;
             }
-            downLength_ += distance(at_, to);
+            downLength_.add(distance(at_, to));
         } else {
             if (penDown_)
                 ++s_.penLifts;
             inStroke_ = false;
-            upLength_ += distance(at_, to);
+            upLength_.add(distance(at_, to));
         }
         penDown_ = down;
         at_ = to;
@@ -60,15 +64,25 @@ public:
         ++s_.penSelections;
         inStroke_ = false;
     }
+    // Adds what `later` counted: the events that follow this counter's, counted by a new
+    // counter that took its start for the origin, pen up.
+    void join(const StatisticsCounter& later);
     PlotStatistics result() const;
 
 private:
+    struct FirstPoint {
+        Position at;
+        bool down = false;
+        bool afterPenSelection = false; // an SP came before it
+    };
+
     PlotStatistics s_;
     Position at_; // the pen starts up at the origin
     bool penDown_ = false;
     bool inStroke_ = false; // a pen-down run is open (an SP closes it, the pen stays down)
-    double downLength_ = 0;
-    double upLength_ = 0; // travel of the pen-up moves
+    ExactSum downLength_;
+    ExactSum upLength_; // travel of the pen-up moves
+    FirstPoint first_;  // what a join needs to know of the start
 };
 
 // The counter as a sink of a reading.
