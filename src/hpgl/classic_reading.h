@@ -429,7 +429,7 @@ private:
     // character after it lie in the current block and both values are short whole
     // numbers: the same values, the same lookahead after Y, and the same discarded
     // character after X as the general reading. False, having read nothing, otherwise.
-    bool readShortWholePair(double& x, double& y)
+    [[gnu::always_inline]] bool readShortWholePair(double& x, double& y)
     {
         const unsigned char* const first = in_.lastByte();
         const unsigned char* const end = in_.blockEnd();
@@ -514,7 +514,7 @@ private:
     }
 
     // Carries out the pair's point, relative or absolute. False ends the run.
-    bool executePair(double x, double y)
+    [[gnu::always_inline]] bool executePair(double x, double y)
     {
         if (relative_) {
             pointX_ += x;
@@ -529,7 +529,7 @@ private:
     void setPen(bool down) { pen_ = down ? Pen::Down : Pen::Up; }
 
     // Hands one point to the sink. False ends the reading: the sink asked to stop.
-    bool execute(double x, double y)
+    [[gnu::always_inline]] bool execute(double x, double y)
     {
         ++result_.points;
         if (sink_.point(x, y, pen_))

@@ -1,9 +1,10 @@
-// Where a plot file is cut into spans, and the second span's reading.
+// Where a plot file is cut into spans, and who reads which.
 #include "hpgl/span_reading.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -12,21 +13,23 @@ namespace orlex::span_reading {
 
 namespace {
 
-// How far past the place a cut is wanted it is looked for.
+// How far past the place a cut is wanted it is looked for: first in a short window, which
+// almost always holds one, then in a long one.
+constexpr std::size_t kShortCutWindow = 1024;
 constexpr std::size_t kCutWindow = 64 * 1024;
 
-// The first cut at or after `from` (at least 1) within kCutWindow bytes: the 'P' of a PU
-// or PD that follows a separator, with the U or D inside the file. Whatever the reading
-// was doing before the separator, it starts a mnemonic at that 'P'.
-std::optional<std::uint64_t> findCut(int fd, std::uint64_t from, std::uint64_t fileSize)
+// The first cut at or after `from` (at least 1) within `window` bytes: the 'P' of a PU or
+// PD that follows a separator, with the U or D inside the file. Whatever the reading was
+// doing before the separator, it starts a mnemonic at that 'P'.
+std::optional<std::uint64_t> findCut(int fd, std::uint64_t from, std::uint64_t fileSize, std::size_t window)
 {
     if (from >= fileSize)
         return std::nullopt;
     const std::uint64_t first = from - 1; // the byte before, which must be a separator
-    std::vector<unsigned char> window(static_cast<std::size_t>(std::min<std::uint64_t>(kCutWindow, fileSize - first)));
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(window, fileSize - first)));
     std::size_t got = 0;
-    while (got < window.size()) {
-        const ssize_t n = ::pread(fd, window.data() + got, window.size() - got, static_cast<off_t>(first + got));
+    while (got < bytes.size()) {
+        const ssize_t n = ::pread(fd, bytes.data() + got, bytes.size() - got, static_cast<off_t>(first + got));
         if (n > 0)
             got += static_cast<std::size_t>(n);
         else if (n == 0 || errno != EINTR)
@@ -34,102 +37,24 @@ std::optional<std::uint64_t> findCut(int fd, std::uint64_t from, std::uint64_t f
     }
     using classic_reading::kCharClasses;
     for (std::size_t i = 1; i + 1 < got; ++i)
-        if (window[i] == 'P' && (window[i + 1] == 'U' || window[i + 1] == 'D')
-            && kCharClasses[window[i - 1]] == classic_reading::kSeparator)
+        if (bytes[i] == 'P' && (bytes[i + 1] == 'U' || bytes[i + 1] == 'D')
+            && kCharClasses[bytes[i - 1]] == classic_reading::kSeparator)
             return first + i;
     return std::nullopt;
 }
 
-} // namespace
-
-Sizes Sizes::forThisMachine()
+std::optional<std::uint64_t> findCut(int fd, std::uint64_t from, std::uint64_t fileSize)
 {
-    Sizes sizes;
-    if (std::thread::hardware_concurrency() < 2)
-        sizes.smallest = UINT64_MAX;
-    return sizes;
-}
-
-std::vector<Round> planRounds(int fd, std::uint64_t fileSize, const Sizes& sizes)
-{
-    std::vector<Round> rounds;
-    if (fileSize < sizes.smallest)
-        return rounds;
-    for (std::uint64_t start = 0; start < fileSize;) {
-        // The last round takes the rest when it is not much more than a round.
-        const std::uint64_t rest = fileSize - start;
-        const bool last = rest <= sizes.round + sizes.round / 2;
-        const std::uint64_t length = last ? rest : sizes.round;
-        const std::optional<std::uint64_t> split =
-            findCut(fd, start + std::max<std::uint64_t>(1, length * sizes.firstShare / 100), fileSize);
-        if (!split)
-            break;
-        const std::optional<std::uint64_t> end =
-            last ? fileSize : findCut(fd, std::max(start + length, *split + 1), fileSize);
-        if (!end)
-            break;
-        rounds.push_back({*split, *end});
-        start = *end;
-    }
-    return rounds;
-}
-
-classic_reading::Span spanOf(std::uint64_t from, std::uint64_t to, std::uint64_t fileSize)
-{
-    if (to == fileSize)
-        return {from};
-    return {from, to + 1, to};
-}
-
-bool SecondSpan::follows(const classic_reading::ReadingState& before, const CommandCensus* censusBefore) const
-{
-    // Its first pairs were read as absolute; its first PR added to an unknown point.
-    if (failed || (reliedOnMode && before.relative) || reliedOnPoint)
-        return false;
-    return censusBefore == nullptr || censusBefore->atCommandStart();
-}
-
-classic_reading::ReadingState SecondSpan::endAfter(const classic_reading::ReadingState& before) const
-{
-    classic_reading::ReadingState after = end;
-    if (!setMode)
-        after.relative = before.relative;
-    if (result.points == 0) { // with no pair, no point of its own
-        after.x = before.x;
-        after.y = before.y;
-    }
-    return after;
-}
-
-namespace {
-
-// Reads round `round`'s second span into `span`, which it empties first.
-void readSecondSpan(int fd, Round round, std::uint64_t fileSize, bool census, SecondSpan& span)
-{
-    span.result = {};
-    span.plot.clear();
-    span.census = {};
-    span.failed = false;
-    try {
-        classic_reading::ByteReader reader(fd, fileSize, span.plot, census ? &span.census : nullptr,
-                                           spanOf(round.split, round.end, fileSize));
-        classic_reading::ClassicReader<RecordedPlot> reading(reader, span.plot, span.result);
-        reading.run();
-        span.end = reading.state();
-        span.reliedOnMode = reading.reliedOnStartMode();
-        span.reliedOnPoint = reading.reliedOnStartPoint();
-        span.setMode = reading.setMode();
-        span.failed = reader.error() != 0;
-    } catch (...) { // out of memory, say: the calling thread reads the span itself
-        span.failed = true;
-    }
+    if (const std::optional<std::uint64_t> near = findCut(fd, from, fileSize, kShortCutWindow))
+        return near;
+    return findCut(fd, from, fileSize, kCutWindow);
 }
 
 // Waits until `ready` says yes, asleep on `value`; after a spin of up to `spin` first,
 // when waking would take longer than the wait (on a virtual machine, a sleeping thread
-// takes longer to wake than a round's span takes to read).
+// takes longer to wake than a span takes to read).
 template <typename Ready>
-void waitFor(const std::atomic<std::size_t>& value, std::chrono::microseconds spin, Ready ready)
+void waitUntil(const std::atomic<std::size_t>& value, std::chrono::microseconds spin, Ready ready)
 {
     const auto spinUntil = std::chrono::steady_clock::now() + spin;
     for (int spins = 0; !ready(); ++spins) {
@@ -147,66 +72,126 @@ void waitFor(const std::atomic<std::size_t>& value, std::chrono::microseconds sp
 
 } // namespace
 
-SecondSpans::SecondSpans(int fd, std::vector<Round> rounds, std::uint64_t fileSize, bool census, bool takeOver)
-    : fd_(fd), rounds_(std::move(rounds)), fileSize_(fileSize), census_(census), takeOver_(takeOver),
-      thread_([this] { readAll(); })
+Sizes Sizes::forThisMachine()
+{
+    Sizes sizes;
+    if (std::thread::hardware_concurrency() < 2)
+        sizes.smallest = UINT64_MAX;
+    return sizes;
+}
+
+std::vector<std::uint64_t> planSpans(int fd, std::uint64_t fileSize, const Sizes& sizes)
+{
+    std::vector<std::uint64_t> starts{0};
+    if (fileSize < sizes.smallest)
+        return starts;
+    // The last span takes the rest when that is not much more than a span.
+    for (std::uint64_t wanted = sizes.span; wanted + sizes.span / 2 < fileSize;) {
+        const std::optional<std::uint64_t> cut = findCut(fd, std::max(wanted, starts.back() + 1), fileSize);
+        if (!cut) // none where one was looked for: the rest is one span
+            break;
+        starts.push_back(*cut);
+        wanted = *cut + sizes.span;
+    }
+    return starts;
+}
+
+classic_reading::Span spanOf(std::uint64_t from, std::uint64_t to, std::uint64_t fileSize)
+{
+    if (to == fileSize)
+        return {from};
+    return {from, to + 1, to};
+}
+
+bool SpanOutcome::follows(const classic_reading::ReadingState& before, const CommandCensus* censusBefore) const
+{
+    // Its first pairs were read as absolute; its first PR added to an unknown point.
+    if (failed || (reliedOnMode && before.relative) || reliedOnPoint)
+        return false;
+    return censusBefore == nullptr || censusBefore->atCommandStart();
+}
+
+classic_reading::ReadingState SpanOutcome::endAfter(const classic_reading::ReadingState& before) const
+{
+    classic_reading::ReadingState after = end;
+    if (!setMode)
+        after.relative = before.relative;
+    if (result.points == 0) { // with no pair, no point of its own
+        after.x = before.x;
+        after.y = before.y;
+    }
+    return after;
+}
+
+SpanClaims::SpanClaims(std::size_t spans, std::size_t places, std::function<void(std::size_t)> readApart)
+    : spans_(spans), places_(places), readApart_(std::move(readApart)),
+      done_(std::make_unique<std::atomic<std::size_t>[]>(places)), thread_([this] { readAll(); })
 {}
 
-SecondSpans::~SecondSpans()
-{
-    stopThread();
-}
-
-void SecondSpans::stopThread()
+SpanClaims::~SpanClaims()
 {
     stop_.store(true, std::memory_order_relaxed);
-    released_.store(rounds_.size(), std::memory_order_release); // wakes a thread waiting for a place
-    released_.notify_one();
+    reached_.fetch_add(1, std::memory_order_release); // wakes the thread if it waits for a place
+    reached_.notify_one();
 }
 
-void SecondSpans::readAll()
+bool SpanClaims::mayClaim(std::size_t index) const
 {
-    for (std::size_t index = 0; index < rounds_.size(); ++index) {
-        // Ahead of the calling thread: this one sleeps at once.
-        waitFor(released_, std::chrono::microseconds(0),
-                [&] { return index < released_.load(std::memory_order_acquire) + kPlaces; });
-        if (stop_.load(std::memory_order_relaxed))
+    return index < spans_ && index < reached_.load(std::memory_order_acquire) + places_;
+}
+
+void SpanClaims::readAll()
+{
+    while (!stop_.load(std::memory_order_relaxed)) {
+        std::size_t next = claimed_.load(std::memory_order_relaxed);
+        if (next >= spans_)
             return;
-        if (std::size_t unclaimed = index; !claimed_.compare_exchange_strong(unclaimed, index + 1))
-            continue; // the calling thread reads this one itself
-        readSecondSpan(fd_, rounds_[index], fileSize_, census_, places_[index % kPlaces]);
-        read_.store(index + 1, std::memory_order_release);
-        read_.notify_one();
+        if (const std::size_t reached = reached_.load(std::memory_order_acquire); !mayClaim(next)) {
+            reached_.wait(reached, std::memory_order_acquire); // no place free: until the sink moves on
+            continue;
+        }
+        if (!claimed_.compare_exchange_weak(next, next + 1, std::memory_order_relaxed))
+            continue;
+        readApart_(next);
+        done(next);
     }
 }
 
-const SecondSpan* SecondSpans::take(std::size_t index, std::chrono::nanoseconds ownSpan)
+bool SpanClaims::claimNext(std::size_t index)
 {
-    const bool judged = index >= kRoundsBeforeJudging; // the thread's start is not counted
-    if (judged)
-        worked_ += ownSpan;
-    if (read_.load(std::memory_order_acquire) > index)
-        return &places_[index % kPlaces];
-    if (takeOver_) {
-        if (std::size_t unclaimed = index; claimed_.compare_exchange_strong(unclaimed, index + 1))
-            return nullptr; // not begun: read here
-    }
-    const auto began = std::chrono::steady_clock::now();
-    waitFor(read_, std::chrono::microseconds(200), [&] { return read_.load(std::memory_order_acquire) > index; });
-    // Over the rounds since the first few (the thread's start), waited for more than half
-    // the time the calling thread's own spans took: the other core is busy, and the rest
-    // is read here, after the span the thread has begun. A single wait says little.
-    if (judged)
-        waited_ += std::chrono::steady_clock::now() - began;
-    if (takeOver_ && index >= 2 * kRoundsBeforeJudging && waited_ > worked_ / 2)
-        stopThread();
-    return &places_[index % kPlaces];
+    return claimed_.compare_exchange_strong(index, index + 1, std::memory_order_relaxed);
 }
 
-void SecondSpans::release()
+std::optional<std::size_t> SpanClaims::claimAhead()
 {
-    released_.fetch_add(1, std::memory_order_release);
-    released_.notify_one();
+    std::size_t next = claimed_.load(std::memory_order_relaxed);
+    while (mayClaim(next))
+        if (claimed_.compare_exchange_weak(next, next + 1, std::memory_order_relaxed))
+            return next;
+    return std::nullopt;
+}
+
+void SpanClaims::done(std::size_t index)
+{
+    std::atomic<std::size_t>& place = done_[index % places_];
+    place.store(index + 1, std::memory_order_release);
+    place.notify_one();
+}
+
+bool SpanClaims::isDone(std::size_t index) const
+{
+    return done_[index % places_].load(std::memory_order_acquire) == index + 1;
+}
+
+void SpanClaims::waitFor(std::size_t index) const
+{
+    waitUntil(done_[index % places_], std::chrono::microseconds(200), [&] { return isDone(index); });
+}
+
+void SpanClaims::reached(std::size_t index)
+{
+    reached_.store(index, std::memory_order_release);
+    reached_.notify_one();
 }
 
 void addSpan(ReadResult& into, const ReadResult& span)

@@ -98,38 +98,101 @@ std::vector<std::string> PlotTest::warnings() const
 
 namespace {
 
-// The check's counts in one sink: the step count, the statistics and the recording, each
-// called directly instead of through the sink interface (those calls cost as much as the
-// counting itself). The box in whole units follows from the statistics' extremes
-// (boxOfExtremes), so only NaN is noted here. A preview is fed before them (see
-// withPreview).
-class CheckSinks final : public PlotSink {
-public:
-    CheckSinks(RecordedPlot* recorded, const MachineSettings& settings, const CheckSetup& setup)
-        : steps({settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom), recorded_(recorded)
-    {}
-    [[gnu::always_inline]] bool point(double x, double y, Pen pen) override
+// The check's counts: the step count and the statistics, and whether a coordinate was
+// NaN. The box in whole units follows from the statistics' extremes (boxOfExtremes).
+struct CheckCounts {
+    [[gnu::always_inline]] void add(double x, double y, Pen pen)
     {
         nanX = nanX || std::isnan(x);
         nanY = nanY || std::isnan(y);
         steps.add(x, y);
         statistics.addPoint(x, y, pen == Pen::Down);
+    }
+    void addPenSelection() { statistics.addPenSelection(); }
+    // Adds the counts of the points that came next, counted apart (see StepCountSink::join).
+    void join(const CheckCounts& later)
+    {
+        nanX = nanX || later.nanX;
+        nanY = nanY || later.nanY;
+        steps.join(later.steps);
+        statistics.join(later.statistics);
+    }
+
+    bool nanX = false, nanY = false;
+    StepCountSink steps;
+    StatisticsCounter statistics;
+};
+
+// The check's counts and its recording in one sink, each called directly instead of
+// through the sink interface (those calls cost as much as the counting itself). A
+// preview is fed before them (see withPreview). A span of a large file is counted apart
+// on the reading's second thread, in a Part, and joined (see readClassicPlotInSpans).
+class CheckSinks final : public PlotSink {
+public:
+    CheckSinks(RecordedPlot* recorded, const MachineSettings& settings, const CheckSetup& setup)
+        : counts{false,
+                 false,
+                 StepCountSink({settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom),
+                 {}},
+          fresh_(counts), recorded_(recorded)
+    {}
+    [[gnu::always_inline]] bool point(double x, double y, Pen pen) override
+    {
+        counts.add(x, y, pen);
         if (recorded_ != nullptr)
             recorded_->record(x, y, pen);
         return true;
     }
     void selectPen(char pen) override
     {
-        statistics.addPenSelection();
+        counts.addPenSelection();
         if (recorded_ != nullptr)
             recorded_->selectPen(pen);
     }
 
-    bool nanX = false, nanY = false;
-    StepCountSink steps;
-    StatisticsCounter statistics;
+    // The counts and recording of one span, from a start it does not know.
+    class Part final : public PlotSink {
+    public:
+        Part(const CheckCounts& fresh, bool recording) : fresh_(fresh), counts_(fresh), recording_(recording) {}
+        [[gnu::always_inline]] bool point(double x, double y, Pen pen) override
+        {
+            counts_.add(x, y, pen);
+            if (recording_)
+                recorded_.record(x, y, pen);
+            return true;
+        }
+        void selectPen(char pen) override
+        {
+            counts_.addPenSelection();
+            if (recording_)
+                recorded_.selectPen(pen);
+        }
+        void restart()
+        {
+            counts_ = fresh_;
+            recorded_.clear();
+        }
+
+    private:
+        friend CheckSinks;
+        CheckCounts fresh_, counts_;
+        bool recording_;
+        RecordedPlot recorded_;
+    };
+    Part part() const { return Part(fresh_, recorded_ != nullptr); }
+    // Counts are small: any number may wait; recordings only two at once.
+    std::size_t partsAhead() const { return recorded_ != nullptr ? 2 : SIZE_MAX; }
+    void join(const Part& part)
+    {
+        counts.join(part.counts_);
+        if (recorded_ != nullptr)
+            (void)part.recorded_.replayInto(*recorded_);
+    }
+
+    CheckCounts counts;
 
 private:
+    CheckCounts fresh_; // as counts began
     RecordedPlot* recorded_;
 };
 
@@ -182,10 +245,10 @@ PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, Recorde
     test.notAPlot = test.run.points == 0;
     if (test.notAPlot && setup.reading == PlotReading::Classic)
         test.labelsOnly = labelsOnly();
-    test.steps = sinks.steps.counts();
-    test.statistics = sinks.statistics.result();
+    test.steps = sinks.counts.steps.counts();
+    test.statistics = sinks.counts.statistics.result();
     const Extents& units = test.statistics.units;
-    test.box = boxOfExtremes(units.minX, units.minY, units.maxX, units.maxY, sinks.nanX, sinks.nanY);
+    test.box = boxOfExtremes(units.minX, units.minY, units.maxX, units.maxY, sinks.counts.nanX, sinks.counts.nanY);
     test.extents = extentsInMillimetres(test.box, test.zoom);
     const StepPair origin = penToZeroSteps(test.penToZeroNeed(), settings, test.halfStep, test.zoom);
     if (stepsInRange(origin.x) && stepsInRange(origin.y))

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <limits>
 #include <memory>
 #include <string>
@@ -172,12 +174,19 @@ std::string largePlot(const char* list)
     return plot;
 }
 
-// What a check counted of the points it took, in one comparable line.
+// What a check counted of the points it took, in one comparable line, lengths to the bit.
 std::string countsOf(const PlotTest& t)
 {
-    return std::to_string(t.steps.stepOutputs) + " " + std::to_string(t.steps.minStepsY) + " "
-           + std::to_string(t.statistics.points) + " " + std::to_string(t.statistics.strokes) + " "
-           + std::to_string(t.statistics.penDownMillimetres) + " " + std::to_string(t.extents.maxXmm);
+    const auto exactly = [](double v) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%a ", v);
+        return std::string(text);
+    };
+    const PlotStatistics& s = t.statistics;
+    return std::to_string(t.steps.stepOutputs) + " " + std::to_string(t.steps.penCommands) + " "
+           + exactly(t.steps.minStepsX) + exactly(t.steps.maxStepsY) + std::to_string(s.points) + " "
+           + std::to_string(s.strokes) + " " + std::to_string(s.penLifts) + " " + std::to_string(s.penSelections) + " "
+           + exactly(s.penDownMillimetres) + exactly(s.penUpMillimetres) + exactly(t.extents.maxXmm);
 }
 
 // Both checks of a large file run on two threads: with a preview the reading and the
