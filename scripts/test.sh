@@ -15,11 +15,13 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 export QT_QPA_PLATFORM=offscreen
 # Line tables only (-g1): a failure's stack still names files and lines, and the builds
 # take about a quarter less time than with full debug information.
-lines_only=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_DEBUG="-g1")
-scripts/build.sh build -DORLEX_WERROR=ON "${lines_only[@]}"
+build_options=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_DEBUG="-g1")
+# Each test binary runs as one CTest test: a process per case cost more than the cases.
+build_options+=(-DORLEX_TEST_PER_CASE=OFF)
+scripts/build.sh build -DORLEX_WERROR=ON "${build_options[@]}"
 (cd build && ctest --output-on-failure -j"$(nproc)")
 if [ "${ORLEX_NO_SANITIZE:-0}" != 1 ]; then
-  scripts/build.sh build-asan -DORLEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DORLEX_WERROR=ON "${lines_only[@]}"
+  scripts/build.sh build-asan -DORLEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DORLEX_WERROR=ON "${build_options[@]}"
   export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   (cd build-asan && ctest --output-on-failure -j"$(nproc)")
@@ -28,7 +30,7 @@ if [ "${ORLEX_NO_TSAN:-0}" != 1 ]; then
   core_tests=(drive_test run_test ports_test threaded_reading_test)
   window_tests=(tst_runs tst_pause_resume tst_homing tst_safe_machine tst_manual tst_virtual_plotter_view tst_operator_aids
     tst_plot_inputs)
-  cmake -S . -B build-tsan -DORLEX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLEX_WERROR=ON "${lines_only[@]}" >/dev/null
+  cmake -S . -B build-tsan -DORLEX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLEX_WERROR=ON "${build_options[@]}" >/dev/null
   cmake --build build-tsan -j"$(nproc)" --target "${core_tests[@]}" "${window_tests[@]}"
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp"
   for t in "${core_tests[@]}" "${window_tests[@]}"; do
