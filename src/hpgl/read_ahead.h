@@ -116,7 +116,7 @@ template <class Beside, class Sink>
 class SinkThenBeside final : public PlotSink {
 public:
     SinkThenBeside(Beside& beside, Sink& sink) : beside_(beside), sink_(sink) {}
-    bool point(double x, double y, Pen pen) override
+    [[gnu::always_inline]] bool point(double x, double y, Pen pen) override
     {
         if (!sink_.point(x, y, pen))
             return false;
