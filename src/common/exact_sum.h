@@ -1,9 +1,9 @@
 // A sum of lengths that comes out the same, bit for bit, however its terms are grouped,
 // so that a plot counted in parts and joined has the figures of the plot counted in one
 // go. Each term is kept exactly, to 2^-70, in 128-bit integers; the value is that sum
-// rounded once. A term outside 0 to 2^24 (no machine's plot comes near: 419 km in plotter
-// units), or NaN, is added as a double beside them, so only such terms' grouping can show
-// in the last bits.
+// rounded once. A term outside 0 to 2^24 plotter units (419 m: no plotter comes near),
+// or NaN, is added as a double beside them, so only such terms' grouping can show in the
+// last bits.
 #pragma once
 
 #include <cstdint>
