@@ -126,10 +126,11 @@ std::vector<std::string> shuffledFiles()
     return files;
 }
 
-// The census of `path` fed in blocks of `block` bytes.
-std::vector<std::pair<std::string, std::uint64_t>> fedInBlocks(const std::string& bytes, std::size_t block)
+// The census of `bytes` fed in blocks of `block` bytes, passing over plain runs `scan`'s way.
+std::vector<std::pair<std::string, std::uint64_t>> fedInBlocks(const std::string& bytes, std::size_t block,
+                                                               CommandCensus::ChunkScan scan)
 {
-    CommandCensus census;
+    CommandCensus census(scan);
     for (std::size_t at = 0; at < bytes.size(); at += block) {
         const std::string part = bytes.substr(at, block); // its own allocation, so nothing past it is read
         census.feed(reinterpret_cast<const unsigned char*>(part.data()), part.size());
@@ -167,6 +168,11 @@ TEST(CensusInOnePass, EqualsTheReferenceOnTestDataAndOddFiles)
     for (std::size_t i = 0; i < shuffled.size(); ++i)
         paths.push_back(dir.write("shuffled" + std::to_string(i) + ".plt", shuffled[i]));
 
+    // Each way this processor has of passing over plain runs.
+    using Scan = CommandCensus::ChunkScan;
+    std::vector<Scan> scans{Scan::Bytewise, Scan::Sse2};
+    if (CommandCensus::bestChunkScan() == Scan::Avx2)
+        scans.push_back(Scan::Avx2);
     std::size_t counted = 0;
     for (const std::string& path : paths) {
         const auto expected = referenceCensus(path);
@@ -177,8 +183,10 @@ TEST(CensusInOnePass, EqualsTheReferenceOnTestDataAndOddFiles)
         EXPECT_EQ(readClassicPlot(path, sink, Census::Take).ignoredByClassic.counts, expected) << path;
         std::ifstream in(path, std::ios::binary);
         const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-        for (const std::size_t block : {1, 2, 3, 63, 64, 65, 200})
-            EXPECT_EQ(fedInBlocks(bytes, block), expected) << path << " in blocks of " << block;
+        for (const CommandCensus::ChunkScan scan : scans)
+            for (const std::size_t block : {1, 2, 3, 63, 64, 65, 200})
+                EXPECT_EQ(fedInBlocks(bytes, block, scan), expected)
+                    << path << " in blocks of " << block << ", chunk scan " << static_cast<int>(scan);
     }
     EXPECT_GT(counted, 40u); // most of the files have something to count
 }

@@ -14,6 +14,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define ORLEX_CENSUS_AVX2 1
+#endif
 
 namespace orlex {
 
@@ -229,22 +233,26 @@ static_assert(kMnemonics[pairIndex('P', 'A')].kind == CensusClass::Other
               && kMnemonics[pairIndex('P', 'R')].kind == CensusClass::Other
               && kMnemonics[pairIndex('P', 'U')].kind == CensusClass::Other);
 
-#if defined(__SSE2__)
-// Where the 64 bytes at `p` hold letters, ';', and ESC or '"' (bit i for byte i).
-struct ChunkBytes {
+} // namespace
+
+// Where the 64 bytes at a chunk hold letters, ';', and ESC or '"' (bit i for byte i).
+struct CensusChunkBytes {
     std::uint64_t letters = 0, semicolons = 0, stops = 0;
     // A 'P' followed by A, D, R or U (either case): PA, PD, PR and PU, by far the most
     // frequent mnemonics, are of the kind Other and need no look-up.
     std::uint64_t drawing = 0;
 };
 
-ChunkBytes chunkBytes(const unsigned char* p)
+namespace {
+
+#if defined(__SSE2__)
+CensusChunkBytes chunkBytesSse2(const unsigned char* p)
 {
     const __m128i caseBit = _mm_set1_epi8(0x20), a = _mm_set1_epi8('a'), z = _mm_set1_epi8(25);
     const __m128i escape = _mm_set1_epi8(kEscape), semicolon = _mm_set1_epi8(';'), quote = _mm_set1_epi8('"');
     const __m128i lowerP = _mm_set1_epi8('p'), lowerA = _mm_set1_epi8('a'), lowerD = _mm_set1_epi8('d');
     const __m128i lowerR = _mm_set1_epi8('r'), lowerU = _mm_set1_epi8('u');
-    ChunkBytes bytes;
+    CensusChunkBytes bytes;
     std::uint64_t ps = 0, seconds = 0;
     for (int i = 0; i < 4; ++i) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
@@ -266,7 +274,58 @@ ChunkBytes chunkBytes(const unsigned char* p)
 }
 #endif
 
+#if defined(ORLEX_CENSUS_AVX2)
+// The same masks as chunkBytesSse2, for 32 bytes.
+struct HalfChunkBytes {
+    std::uint32_t letters, semicolons, stops, ps, seconds;
+};
+
+[[gnu::target("avx2")]] inline std::uint32_t bitsOf(__m256i m)
+{
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(m));
+}
+
+[[gnu::target("avx2")]] inline __m256i equalTo(__m256i bytes, char c)
+{
+    return _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(c));
+}
+
+[[gnu::target("avx2")]] inline HalfChunkBytes halfChunkBytesAvx2(const unsigned char* p)
+{
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i lower = _mm256_or_si256(v, _mm256_set1_epi8(0x20));
+    const __m256i fromA = _mm256_sub_epi8(lower, _mm256_set1_epi8('a'));
+    return {bitsOf(_mm256_cmpeq_epi8(_mm256_min_epu8(fromA, _mm256_set1_epi8(25)), fromA)), bitsOf(equalTo(v, ';')),
+            bitsOf(_mm256_or_si256(equalTo(v, kEscape), equalTo(v, '"'))), bitsOf(equalTo(lower, 'p')),
+            bitsOf(_mm256_or_si256(_mm256_or_si256(equalTo(lower, 'a'), equalTo(lower, 'd')),
+                                   _mm256_or_si256(equalTo(lower, 'r'), equalTo(lower, 'u'))))};
+}
+
+[[gnu::target("avx2")]] inline CensusChunkBytes chunkBytesAvx2(const unsigned char* p)
+{
+    const HalfChunkBytes low = halfChunkBytesAvx2(p), high = halfChunkBytesAvx2(p + 32);
+    const auto join = [](std::uint32_t first, std::uint32_t second) {
+        return first | (static_cast<std::uint64_t>(second) << 32);
+    };
+    const std::uint64_t ps = join(low.ps, high.ps), seconds = join(low.seconds, high.seconds);
+    return {join(low.letters, high.letters), join(low.semicolons, high.semicolons), join(low.stops, high.stops),
+            ps & (seconds >> 1)};
+}
+#endif
+
 } // namespace
+
+CommandCensus::ChunkScan CommandCensus::bestChunkScan()
+{
+#if defined(ORLEX_CENSUS_AVX2)
+    static const ChunkScan best = __builtin_cpu_supports("avx2") ? ChunkScan::Avx2 : ChunkScan::Sse2;
+    return best;
+#elif defined(__SSE2__)
+    return ChunkScan::Sse2;
+#else
+    return ChunkScan::Bytewise;
+#endif
+}
 
 // The usual run of commands that the census does not count, 64 bytes at a time: while a
 // chunk holds no ESC and no '"', no three letters in a row, and only mnemonics of the
@@ -275,40 +334,74 @@ ChunkBytes chunkBytes(const unsigned char* p)
 // first chunk that is not so, or at a counted mnemonic, for the byte by byte reading.
 const unsigned char* CommandCensus::plainChunks(const unsigned char* p, const unsigned char* end, bool& notPlain)
 {
-#if defined(__SSE2__)
-    for (; end - p >= 64;) {
-        const ChunkBytes bytes = chunkBytes(p);
-        const std::uint64_t letters = bytes.letters;
-        if (bytes.stops != 0 || (letters & (letters >> 1) & (letters >> 2)) != 0) {
-            notPlain = true;
-            return p;
-        }
-        const std::uint64_t pairs = letters & (letters >> 1); // the first letters of mnemonics
-        for (std::uint64_t rest = pairs & ~bytes.drawing; rest != 0; rest &= rest - 1) {
-            const int i = std::countr_zero(rest);
-            if (kMnemonics[pairIndex(p[i], p[i + 1])].kind != CensusClass::Other) {
-                state_ = State::Scan;
-                return p + i;
-            }
-        }
-        // A letter in the last byte that may start a mnemonic waits for the next chunk.
-        const bool lastWaits = (letters >> 63) != 0 && ((letters >> 62) & 1) == 0;
-        const std::uint64_t taken = lastWaits ? ~(std::uint64_t{1} << 63) : ~std::uint64_t{0};
-        const std::uint64_t lone = letters & ~pairs & ~(pairs << 1) & taken;
-        const std::uint64_t toScan = (bytes.semicolons | lone) & taken;
-        const int lastPair = pairs != 0 ? 64 - std::countl_zero(pairs) : -1; // its second letter
-        const int lastScan = toScan != 0 ? 63 - std::countl_zero(toScan) : -1;
-        if (lastPair > lastScan)
-            state_ = State::Parameters;
-        else if (lastScan > lastPair)
+    switch (scan_) {
+    case ChunkScan::Avx2: return plainChunksAvx2(p, end, notPlain);
+    case ChunkScan::Sse2: return plainChunksSse2(p, end, notPlain);
+    case ChunkScan::Bytewise: break;
+    }
+    notPlain = true;
+    return p;
+}
+
+// One chunk of plainChunks: true, with `p` after it, when it was plain; false, with `p`
+// where the byte by byte reading takes over, when not.
+[[gnu::always_inline]] inline bool CommandCensus::passPlainChunk(const CensusChunkBytes& bytes, const unsigned char*& p,
+                                                                 bool& notPlain)
+{
+    const std::uint64_t letters = bytes.letters;
+    if (bytes.stops != 0 || (letters & (letters >> 1) & (letters >> 2)) != 0) {
+        notPlain = true;
+        return false;
+    }
+    const std::uint64_t pairs = letters & (letters >> 1); // the first letters of mnemonics
+    for (std::uint64_t rest = pairs & ~bytes.drawing; rest != 0; rest &= rest - 1) {
+        const int i = std::countr_zero(rest);
+        if (kMnemonics[pairIndex(p[i], p[i + 1])].kind != CensusClass::Other) {
             state_ = State::Scan;
-        p += lastWaits ? 63 : 64;
+            p += i;
+            return false;
+        }
+    }
+    // A letter in the last byte that may start a mnemonic waits for the next chunk.
+    const bool lastWaits = (letters >> 63) != 0 && ((letters >> 62) & 1) == 0;
+    const std::uint64_t taken = lastWaits ? ~(std::uint64_t{1} << 63) : ~std::uint64_t{0};
+    const std::uint64_t lone = letters & ~pairs & ~(pairs << 1) & taken;
+    const std::uint64_t toScan = (bytes.semicolons | lone) & taken;
+    const int lastPair = pairs != 0 ? 64 - std::countl_zero(pairs) : -1; // its second letter
+    const int lastScan = toScan != 0 ? 63 - std::countl_zero(toScan) : -1;
+    if (lastPair > lastScan)
+        state_ = State::Parameters;
+    else if (lastScan > lastPair)
+        state_ = State::Scan;
+    p += lastWaits ? 63 : 64;
+    return true;
+}
+
+const unsigned char* CommandCensus::plainChunksSse2(const unsigned char* p, const unsigned char* end, bool& notPlain)
+{
+#if defined(__SSE2__)
+    while (end - p >= 64 && passPlainChunk(chunkBytesSse2(p), p, notPlain)) {
     }
 #else
     (void)end;
     notPlain = true;
 #endif
     return p;
+}
+
+#if defined(ORLEX_CENSUS_AVX2)
+[[gnu::target("avx2")]]
+#endif
+const unsigned char*
+CommandCensus::plainChunksAvx2(const unsigned char* p, const unsigned char* end, bool& notPlain)
+{
+#if defined(ORLEX_CENSUS_AVX2)
+    while (end - p >= 64 && passPlainChunk(chunkBytesAvx2(p), p, notPlain)) {
+    }
+    return p;
+#else
+    return plainChunksSse2(p, end, notPlain);
+#endif
 }
 
 void CommandCensus::feed(const unsigned char* p, std::size_t length)
