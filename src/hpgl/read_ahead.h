@@ -38,7 +38,7 @@ struct Event {
 // Batches from the reading thread to the sink's, at most kBatches on the way, so that a
 // reading far ahead of its sink holds a bounded amount of memory. A handover may wake a
 // sleeping thread, which on a virtual machine costs more than filling a batch of a few
-// thousand events: 16,384 (384 KiB) took the window's Test and Show of 27 MB from 0.22 to
+// thousand events: 16,384 (512 KiB) took the window's Test and Show of 27 MB from 0.22 to
 // 0.19 s against 8,192; 1,024 made it 0.27 s, 32,768 and more no faster.
 class Handover {
 public:
