@@ -26,8 +26,9 @@ namespace orlex {
 
 namespace read_ahead {
 
-// One call of the reading on its sink. The pen (an int) before the two bytes: 24 bytes
-// an event, not 32, for a quarter less memory traffic between the threads.
+// One call of the reading on its sink. The pen, an int, comes before the two one-byte
+// fields, so an event takes 24 bytes rather than 32: a quarter less memory passes
+// between the threads.
 struct Event {
     enum class Kind : std::uint8_t { Point, PenSelection, Progress };
     double x = 0, y = 0; // a point; or bytes read and the file's size, for progress
