@@ -35,6 +35,10 @@ std::string generatedPlot(int pairs)
     return plot + "PU;";
 }
 
+// Enough pairs for more batches than may be on the way at once, so that the reading
+// also waits for the sink.
+constexpr int kPairs = static_cast<int>((read_ahead::Handover::kBatches + 2) * read_ahead::Handover::kBatchEvents);
+
 struct Row {
     const char* name;
     std::string plot;
@@ -74,10 +78,10 @@ TEST_P(ReadAhead, GivesWhatTheReadingOnOneThreadGives)
 
 INSTANTIATE_TEST_SUITE_P(Plots, ReadAhead,
                          ::testing::Values(Row{"Empty", ""}, Row{"OnePoint", "PD10,20;"},
-                                           Row{"EndsInsideX", "PA10,20,3"}, Row{"Generated", generatedPlot(60000)},
-                                           Row{"StopsInTheFirstBatch", generatedPlot(60000), 5},
-                                           Row{"StopsFarIn", generatedPlot(60000), 50001},
-                                           Row{"StopsAtTheLastPoint", generatedPlot(60000), 60001}),
+                                           Row{"EndsInsideX", "PA10,20,3"}, Row{"Generated", generatedPlot(kPairs)},
+                                           Row{"StopsInTheFirstBatch", generatedPlot(kPairs), 5},
+                                           Row{"StopsFarIn", generatedPlot(kPairs), kPairs - 10000},
+                                           Row{"StopsAtTheLastPoint", generatedPlot(kPairs), kPairs + 1}),
                          [](const ::testing::TestParamInfo<Row>& row) { return std::string(row.param.name); });
 
 // A sink that throws, on the calling thread or on the reading thread, ends the reading there.
