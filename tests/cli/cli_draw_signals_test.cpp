@@ -23,7 +23,7 @@ namespace {
 using test::WriteGate;
 
 // Two lines of 100 mm each (400 half steps), a pen change between them.
-constexpr const char* kPlot = "PD4000,0;SP2;PD4000,4000;";
+constexpr const char* kTwoLinesAndPenChange = "PD4000,0;SP2;PD4000,4000;";
 
 enum class At {
     MidLine,        // the 100th write, inside the first line
@@ -56,7 +56,7 @@ class SignalledDraw {
 public:
     explicit SignalledDraw(const SignalCase& c) : case_(c)
     {
-        writeFile(folder_ / "plot.plt", kPlot);
+        writeFile(folder_ / "plot.plt", kTwoLinesAndPenChange);
         writeFile(folder_ / "seting.txt", " 50 \r\n 50 \r\n 150 \r\n 150 \r\n 80 \r\n 80 \r\n 5 \r\n 5 \r\n&H378\r\n");
         ::socketpair(AF_UNIX, SOCK_STREAM, 0, terminal_);
     }
@@ -182,7 +182,7 @@ private:
         case At::PenChangeFault: break;
         case At::FileChanged:
             ASSERT_TRUE(gate_->waitUntilParked());
-            writeFile(folder_ / "plot.plt", std::string(kPlot) + "PU0,0;PD30000,30000;");
+            writeFile(folder_ / "plot.plt", std::string(kTwoLinesAndPenChange) + "PU0,0;PD30000,30000;");
             gate_->release();
             EXPECT_NE(question().find("Put in pen 2"), std::string::npos);
             ASSERT_EQ(::write(operator_, "\n", 1), 1);

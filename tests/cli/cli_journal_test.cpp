@@ -7,6 +7,7 @@
 #include "cli_runner.h"
 #include "drive/ports/paper_svg.h"
 #include "run/ink.h"
+#include "svg_ink.h"
 #include "write_gate.h"
 
 #include <gtest/gtest.h>
@@ -19,21 +20,8 @@ namespace {
 
 using orlex::test::InkStep;
 
-// Three long strokes with travel between them; 2780 port writes with --home from 30,30.
-constexpr const char* kPlot = "IN;SP1;PU400,400;PD4400,400,4400,4400,400,4400,400,400;"
-                              "PU800,800;PD4000,4000;PU4000,800;PD800,4000;PU;";
 // Ink steps a second at the default clock of 2000 Hz: a step is two clock cycles.
 constexpr std::size_t kStepsASecond = 1000;
-
-std::set<InkStep> inkOf(const fs::path& svg)
-{
-    const std::string text = readFile(svg);
-    const std::regex line(R"re(<line x1="([^"]+)" y1="([^"]+)" x2="([^"]+)" y2="([^"]+)")re");
-    std::vector<PaperSegment> paper;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), line); it != std::sregex_iterator(); ++it)
-        paper.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4])});
-    return test::inkSteps(paper, 0.25, 0.25);
-}
 
 // The tests' journals live in their own folder.
 class JournalCli : public ::testing::Test {
@@ -41,7 +29,7 @@ protected:
     void SetUp() override
     {
         ::setenv("XDG_STATE_HOME", (folder / "state").c_str(), 1);
-        writeFile(folder / "plot.plt", kPlot);
+        writeFile(folder / "plot.plt", kThreeStrokes);
     }
     void TearDown() override { ::unsetenv("XDG_STATE_HOME"); }
     fs::path journal() const { return folder / "state/orlex/draw-virtual.journal"; }
@@ -132,7 +120,7 @@ void nothing(const fs::path&) {}
 const Refusal kRefusals[] = {
     {"AByte",
      {"--home"},
-     [](const fs::path& f) { writeFile(f / "plot.plt", std::string(kPlot) + "\n"); },
+     [](const fs::path& f) { writeFile(f / "plot.plt", std::string(kThreeStrokes) + "\n"); },
      {},
      "the plot file's bytes have changed since the draw began"},
     {"Zoom", {"--home"}, nothing, {"--zoom", "50"}, "the zoom was 100 %, now 50 %"},
@@ -156,7 +144,7 @@ TEST_F(JournalCli, AResumeOfAnotherDrawIsRefused)
     for (const Refusal& refusal : kRefusals) {
         SCOPED_TRACE(refusal.name);
         fs::remove(folder / "seting.txt");
-        writeFile(folder / "plot.plt", kPlot);
+        writeFile(folder / "plot.plt", kThreeStrokes);
         std::vector<std::string> first{"draw", "plot.plt", "--simulate", "--simulate-port-fault", "1500"};
         first.insert(first.end(), refusal.firstDraw.begin(), refusal.firstDraw.end());
         ASSERT_EQ(runCli(folder.path(), first).status, 6); // the cable is lost in the second stroke

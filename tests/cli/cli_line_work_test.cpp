@@ -56,12 +56,12 @@ void PrintTo(const OptionCase& c, std::ostream* os)
 class LineWorkOptions : public ::testing::TestWithParam<OptionCase> {};
 
 // Two strokes that meet, a retrace and a point on a straight line, in a plot file.
-constexpr const char* kPlot = "IN;SP1;PU0,0;PD400,0;PU400,0;PD400,200,400,400;PU0,0;PD400,0;";
+constexpr const char* kMeetingStrokes = "IN;SP1;PU0,0;PD400,0;PU400,0;PD400,200,400,400;PU0,0;PD400,0;";
 
 TEST_P(LineWorkOptions, TakeTheirValuesAndReport)
 {
     TempFolder folder;
-    writeFile(folder / "in.plt", kPlot);
+    writeFile(folder / "in.plt", kMeetingStrokes);
     writeFile(folder / "in.svg",
               R"(<svg xmlns="http://www.w3.org/2000/svg" width="10mm" height="10mm" viewBox="0 0 10 10">)"
               R"(<line x1="0" y1="5" x2="10" y2="5" stroke="black"/><rect x="4" y="4" width="2")"

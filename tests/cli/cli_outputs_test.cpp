@@ -17,7 +17,8 @@
 namespace orlex::cli::testing {
 namespace {
 
-constexpr const char* kPlot = "IN;PU0,0;PD400,0,400,400,0,400,0,0;PU800,800;PD1200,1200;";
+// A square and a diagonal line apart from it.
+constexpr const char* kSquareAndDiagonal = "IN;PU0,0;PD400,0,400,400,0,400,0,0;PU800,800;PD1200,1200;";
 
 bool isCharacterDevice(const fs::path& path)
 {
@@ -56,7 +57,7 @@ TEST_P(Outputs, AreWrittenWholeOrRefused)
 {
     const OutputCase& c = GetParam();
     TempFolder folder;
-    writeFile(folder / "plot.plt", kPlot);
+    writeFile(folder / "plot.plt", kSquareAndDiagonal);
     if (c.setUp)
         c.setUp(folder);
     std::vector<std::string> arguments = c.arguments;
@@ -69,7 +70,7 @@ TEST_P(Outputs, AreWrittenWholeOrRefused)
     const CliResult result = process.wait();
     EXPECT_EQ(result.status, c.status) << result.err;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
-    EXPECT_EQ(readFile(folder / "plot.plt"), kPlot) << "the input was written over";
+    EXPECT_EQ(readFile(folder / "plot.plt"), kSquareAndDiagonal) << "the input was written over";
     for (const std::string& name : namesIn(folder.path()))
         EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "a temporary file was left: " << name;
     if (c.check)
@@ -200,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Outputs, APipeWithAReaderGetsTheWholeOutput)
 {
     TempFolder folder;
-    writeFile(folder / "plot.plt", kPlot);
+    writeFile(folder / "plot.plt", kSquareAndDiagonal);
     ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0644), 0);
     const int reader = ::open((folder / "pipe").c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);

@@ -4,6 +4,7 @@
 // terminal.
 #include "cli_runner.h"
 #include "run/ink.h"
+#include "svg_ink.h"
 #include "trace_file.h"
 
 #include <gtest/gtest.h>
@@ -19,25 +20,10 @@ namespace {
 
 using orlex::test::InkStep;
 
-// Three long strokes with travel between them: about 3 s at 1 kHz in real time.
-constexpr const char* kPlot = "IN;SP1;PU400,400;PD4400,400,4400,4400,400,4400,400,400;"
-                              "PU800,800;PD4000,4000;PU4000,800;PD800,4000;PU;";
-
-// The ink of an SVG the tool wrote with --svg, in half steps of 0.25 mm (the defaults).
-std::set<InkStep> inkOf(const fs::path& svg)
-{
-    const std::string text = readFile(svg);
-    const std::regex line(R"re(<line x1="([^"]+)" y1="([^"]+)" x2="([^"]+)" y2="([^"]+)")re");
-    std::vector<PaperSegment> paper;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), line); it != std::sregex_iterator(); ++it)
-        paper.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4])});
-    return test::inkSteps(paper, 0.25, 0.25);
-}
-
 TEST(Resume, StoppedDrawAndTheRestGiveOneWholeDraw)
 {
     TempFolder folder;
-    writeFile(folder / "plot.plt", kPlot);
+    writeFile(folder / "plot.plt", kThreeStrokes);
     CliProcess first(folder.path(), {"draw", "plot.plt", "--home", "--simulate", "--realtime", "--clock", "1000",
                                      "--svg", "first.svg"});
     ASSERT_TRUE(first.waitForOutput("Drawing plot.plt")) << readFile(first.errFile());
@@ -76,7 +62,7 @@ class BadFromPoint : public ::testing::TestWithParam<const char*> {};
 TEST_P(BadFromPoint, IsRefusedBeforeAnythingMoves)
 {
     TempFolder folder;
-    writeFile(folder / "plot.plt", kPlot);
+    writeFile(folder / "plot.plt", kThreeStrokes);
     const CliResult r =
         runCli(folder.path(), {"draw", "plot.plt", "--from-point", GetParam(), "--simulate", "--trace", "t.csv"});
     EXPECT_EQ(r.status, 2);

@@ -13,19 +13,19 @@
 namespace orlex::test {
 namespace {
 
-struct Census {
+struct CensusCase {
     const char* name;
     std::string file;
     std::vector<std::pair<std::string, std::uint64_t>> counts;
     std::string sentence;
 };
 
-std::ostream& operator<<(std::ostream& os, const Census& c)
+std::ostream& operator<<(std::ostream& os, const CensusCase& c)
 {
     return os << c.name;
 }
 
-class ClassicCensus : public ::testing::TestWithParam<Census> {};
+class ClassicCensus : public ::testing::TestWithParam<CensusCase> {};
 
 TEST_P(ClassicCensus, CountsAndSays)
 {
@@ -38,31 +38,31 @@ TEST_P(ClassicCensus, CountsAndSays)
 INSTANTIATE_TEST_SUITE_P(
     Files, ClassicCensus,
     ::testing::Values(
-        Census{"scaling circles and labels",
-               "IN;SC0,1,0,1;PU0,0;CI10;CI10;LBa CI in a label\x03PD1,1;",
-               {{"SC", 1}, {"CI", 2}, {"LB", 1}},
-               "This plot uses SC scaling, 2 circles (CI) and 1 label (LB) that the classic reading ignores: "
-               "Options > Full HP-GL draws them"},
-        Census{"one circle",
-               "CI5;",
-               {{"CI", 1}},
-               "This plot uses 1 circle (CI) that the classic reading ignores: Options > Full HP-GL draws it"},
-        Census{"scaling alone",
-               "SC0,1,0,1;PD1,1;",
-               {{"SC", 1}},
-               "This plot uses SC scaling that the classic reading ignores: Options > Full HP-GL draws it"},
-        Census{"settings that change nothing", "IN;SC;LT;RO0;IW;IP;SP1;PU0,0;PD1,1;VS5;", {}, ""},
-        Census{"a new label terminator",
-               "DT#;LBtext with EA in it#EA5,5;",
-               {{"LB", 1}, {"EA", 1}},
-               "This plot uses 1 label (LB) and 1 rectangle (EA) that the classic reading ignores: "
-               "Options > Full HP-GL draws them"},
-        Census{"polygons and dashes",
-               "LT2;PM0;PD1,1;PM2;FP;EP;PM0;PD2,2;PM2;EP;",
-               {{"LT", 1}, {"FP", 1}, {"EP", 2}},
-               "This plot uses LT line types, 1 filled polygon (FP) and 2 polygon outlines (EP) that the classic "
-               "reading ignores: Options > Full HP-GL draws them"}),
-    rowName<Census>);
+        CensusCase{"scaling circles and labels",
+                   "IN;SC0,1,0,1;PU0,0;CI10;CI10;LBa CI in a label\x03PD1,1;",
+                   {{"SC", 1}, {"CI", 2}, {"LB", 1}},
+                   "This plot uses SC scaling, 2 circles (CI) and 1 label (LB) that the classic reading ignores: "
+                   "Options > Full HP-GL draws them"},
+        CensusCase{"one circle",
+                   "CI5;",
+                   {{"CI", 1}},
+                   "This plot uses 1 circle (CI) that the classic reading ignores: Options > Full HP-GL draws it"},
+        CensusCase{"scaling alone",
+                   "SC0,1,0,1;PD1,1;",
+                   {{"SC", 1}},
+                   "This plot uses SC scaling that the classic reading ignores: Options > Full HP-GL draws it"},
+        CensusCase{"settings that change nothing", "IN;SC;LT;RO0;IW;IP;SP1;PU0,0;PD1,1;VS5;", {}, ""},
+        CensusCase{"a new label terminator",
+                   "DT#;LBtext with EA in it#EA5,5;",
+                   {{"LB", 1}, {"EA", 1}},
+                   "This plot uses 1 label (LB) and 1 rectangle (EA) that the classic reading ignores: "
+                   "Options > Full HP-GL draws them"},
+        CensusCase{"polygons and dashes",
+                   "LT2;PM0;PD1,1;PM2;FP;EP;PM0;PD2,2;PM2;EP;",
+                   {{"LT", 1}, {"FP", 1}, {"EP", 2}},
+                   "This plot uses LT line types, 1 filled polygon (FP) and 2 polygon outlines (EP) that the classic "
+                   "reading ignores: Options > Full HP-GL draws them"}),
+    rowName<CensusCase>);
 
 // The points of the classic reading, as a sink sees them.
 struct ClassicPoints : PlotSink {

@@ -35,23 +35,23 @@ struct PointRecorder : PlotSink {
     std::vector<Executed> points;
 };
 
-struct Case {
+struct NumberCase {
     const char* name;
     std::string file;
     std::vector<Executed> points;
     std::uint64_t skipped = 0;
 };
 
-std::ostream& operator<<(std::ostream& os, const Case& c)
+std::ostream& operator<<(std::ostream& os, const NumberCase& c)
 {
     return os << c.name;
 }
 
-class NumberReading : public ::testing::TestWithParam<Case> {};
+class NumberReading : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(NumberReading, GivesTheseValues)
 {
-    const Case& c = GetParam();
+    const NumberCase& c = GetParam();
     Rig rig;
     PointRecorder recorder;
     const RunResult result = rig.run(rig.dir.write("plot.plt", c.file), RunMode::Test, &recorder);
@@ -69,25 +69,26 @@ std::string afterDigitFilledBlock(const std::string& tail)
 INSTANTIATE_TEST_SUITE_P(
     Files, NumberReading,
     ::testing::Values(
-        Case{"OneToSevenDigits",
-             "PA1,-22;PD333,4444,-55555,666666,1234567,-7654321;",
-             {{1, -22}, {333, 4444}, {-55555, 666666}, {1234567, -7654321}}},
-        Case{"EightDigitsAndMore",
-             "PA12345678,-87654321,123456789012345,-9;",
-             {{12345678, -87654321}, {123456789012345.0, -9}}},
-        Case{"LeadingZeros", "PA0000007,-0000000,000000000000000000000042,8;", {{7, 0}, {42, 8}}},
-        Case{"Decimals", "PA1.5,-2.25,.5,7.,0.125,-.75;", {{1.5, -2.25}, {0.5, 7}, {0.125, -0.75}}},
-        Case{"PlusSignsSeparate", "PA+7,+8,9+10;", {{7, 8}, {9, 10}}},
-        Case{"MisplacedSignsAndPoints", "PA7-,8,--1,2,1.2.3,4,5,-;PA9,10;", {{9, 10}}, 4},
-        Case{"SeparatorsOfAnyKind", "PA1 ,\t2\r\n3\r\n,4;PD5 6 ,7,\r\n8;", {{1, 2}, {3, 4}, {5, 6}, {7, 8}}},
-        Case{"CrLfBetweenPairsAndCommands", "PD10,20\r\n30,40\r\nPU;\r\nPR-5,5\r\n;", {{10, 20}, {30, 40}, {25, 45}}},
-        Case{"RelativeShortNumbers", "PA100,100;PR-1,2,30,-40;", {{100, 100}, {99, 102}, {129, 62}}},
-        Case{"LetterEndsY", "PD10,20PU30,40;", {{10, 20}, {30, 40}}},
-        Case{"FileEndsRightAfterY", "PA12,34", {{12, 34}}},
-        Case{"FileEndsAfterSevenDigits", "PA1234567,-1234567", {{1234567, -1234567}}},
-        Case{"StaleDigitsAfterTheLastBlock", afterDigitFilledBlock("PA5,6"), {{5, 6}}},
-        Case{"StaleDigitsAfterNegativeY", afterDigitFilledBlock("PA5,-6"), {{5, -6}}}),
-    [](const ::testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
+        NumberCase{"OneToSevenDigits",
+                   "PA1,-22;PD333,4444,-55555,666666,1234567,-7654321;",
+                   {{1, -22}, {333, 4444}, {-55555, 666666}, {1234567, -7654321}}},
+        NumberCase{"EightDigitsAndMore",
+                   "PA12345678,-87654321,123456789012345,-9;",
+                   {{12345678, -87654321}, {123456789012345.0, -9}}},
+        NumberCase{"LeadingZeros", "PA0000007,-0000000,000000000000000000000042,8;", {{7, 0}, {42, 8}}},
+        NumberCase{"Decimals", "PA1.5,-2.25,.5,7.,0.125,-.75;", {{1.5, -2.25}, {0.5, 7}, {0.125, -0.75}}},
+        NumberCase{"PlusSignsSeparate", "PA+7,+8,9+10;", {{7, 8}, {9, 10}}},
+        NumberCase{"MisplacedSignsAndPoints", "PA7-,8,--1,2,1.2.3,4,5,-;PA9,10;", {{9, 10}}, 4},
+        NumberCase{"SeparatorsOfAnyKind", "PA1 ,\t2\r\n3\r\n,4;PD5 6 ,7,\r\n8;", {{1, 2}, {3, 4}, {5, 6}, {7, 8}}},
+        NumberCase{
+            "CrLfBetweenPairsAndCommands", "PD10,20\r\n30,40\r\nPU;\r\nPR-5,5\r\n;", {{10, 20}, {30, 40}, {25, 45}}},
+        NumberCase{"RelativeShortNumbers", "PA100,100;PR-1,2,30,-40;", {{100, 100}, {99, 102}, {129, 62}}},
+        NumberCase{"LetterEndsY", "PD10,20PU30,40;", {{10, 20}, {30, 40}}},
+        NumberCase{"FileEndsRightAfterY", "PA12,34", {{12, 34}}},
+        NumberCase{"FileEndsAfterSevenDigits", "PA1234567,-1234567", {{1234567, -1234567}}},
+        NumberCase{"StaleDigitsAfterTheLastBlock", afterDigitFilledBlock("PA5,6"), {{5, 6}}},
+        NumberCase{"StaleDigitsAfterNegativeY", afterDigitFilledBlock("PA5,-6"), {{5, -6}}}),
+    [](const ::testing::TestParamInfo<NumberCase>& row) { return std::string(row.param.name); });
 
 // A pair and a relative pair placed so that the block boundary falls at every character
 // of them in turn: inside X, on the separator, inside Y, on the characters after it.

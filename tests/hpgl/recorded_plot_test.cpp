@@ -62,20 +62,20 @@ TEST(RecordedPlot, GivesBackEveryEventExactly)
 // edge come back as they went in, and two recordings compare by their events.
 TEST(RecordedPlot, KeepsLargePlotsCompactAndExact)
 {
-    struct Case {
+    struct PlotSize {
         const char* name;
         std::uint64_t points;
         int exactEvery;  // every n-th point fractional; 0: none
         double maxBytes; // per point
     };
-    const Case cases[] = {
+    const PlotSize cases[] = {
         {"one point", 1, 0, 0},
         {"a block less one", 65535, 0, 4.2},
         {"a block", 65536, 0, 4.2},
         {"three blocks and some", 3 * 65536 + 77, 0, 4.2},
         {"every 1000th fractional", 3 * 65536 + 77, 1000, 4.3},
     };
-    for (const Case& c : cases) {
+    for (const PlotSize& c : cases) {
         SCOPED_TRACE(c.name);
         EventLog direct;
         RecordedPlot plot, again;

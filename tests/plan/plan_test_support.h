@@ -122,6 +122,16 @@ inline void expectSameDrawing(const PlotEvents& in, const PlotEvents& out)
     EXPECT_LE(after.units.maxY, before.units.maxY);
 }
 
+// A point with the pen up, and one with the pen down.
+inline PlotEvent up(double x, double y)
+{
+    return PlotPoint{x, y, false};
+}
+inline PlotEvent down(double x, double y)
+{
+    return PlotPoint{x, y, true};
+}
+
 // Exact equality of events, telling 0 from -0.
 inline bool identical(const PlotEvents& a, const PlotEvents& b)
 {

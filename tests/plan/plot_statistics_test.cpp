@@ -2,6 +2,7 @@
 // parts, joined, counts the same as in one go.
 #include "plan/draw_time.h"
 #include "plan/plot_statistics.h"
+#include "plan_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +14,8 @@
 namespace orlex {
 namespace {
 
-PlotEvent up(double x, double y)
-{
-    return PlotPoint{x, y, false};
-}
-PlotEvent down(double x, double y)
-{
-    return PlotPoint{x, y, true};
-}
+using test::down;
+using test::up;
 
 struct StatisticsCase {
     const char* name;

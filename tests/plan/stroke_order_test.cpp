@@ -12,6 +12,9 @@
 namespace orlex {
 namespace {
 
+using test::down;
+using test::up;
+
 using test::Shape;
 
 PlotEvents reordered(const PlotEvents& in, const ReorderOptions& options = {})
@@ -191,15 +194,6 @@ TEST_P(Parking, KeepsTheLastPenUpMove)
     const PlotEvents out = reordered(c.in);
     EXPECT_TRUE(test::identical(out, c.out));
     EXPECT_DOUBLE_EQ(penUpTravel(reorder(splitStrokes(c.in)).groups) * 0.025, computeStatistics(out).penUpMillimetres);
-}
-
-PlotEvent up(double x, double y)
-{
-    return PlotPoint{x, y, false};
-}
-PlotEvent down(double x, double y)
-{
-    return PlotPoint{x, y, true};
 }
 
 INSTANTIATE_TEST_SUITE_P(
