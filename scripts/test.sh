@@ -17,7 +17,8 @@ export QT_QPA_PLATFORM=offscreen
 # take about a quarter less time than with full debug information.
 build_options=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_DEBUG="-g1")
 # Each test binary runs as one CTest test: a process per case cost more than the cases.
-build_options+=(-DORLEX_TEST_PER_CASE=OFF)
+# Its files are compiled in batches: the test framework's headers are parsed once a batch.
+build_options+=(-DORLEX_TEST_PER_CASE=OFF -DORLEX_UNITY_TESTS=ON)
 scripts/build.sh build -DORLEX_WERROR=ON "${build_options[@]}"
 (cd build && ctest --output-on-failure -j"$(nproc)")
 if [ "${ORLEX_NO_SANITIZE:-0}" != 1 ]; then
