@@ -10,9 +10,10 @@ set -euo pipefail
 # libhersheyfont-dev and hershey-fonts-data: the stroke faces of the full HP-GL reading's labels and SVG text.
 # zlib1g-dev: the SVG import inflates gzip-compressed drawings (.svgz).
 # appstream: appstreamcli, which checks the package's AppStream metainfo.
+# ninja-build and lld: a faster build tool and linker; the build uses them when present.
 packages=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgl-dev fonts-liberation clang
           libclang-rt-14-dev librsvg2-dev libcairo2-dev librsvg2-bin clang-format libhersheyfont-dev
-          hershey-fonts-data zlib1g-dev appstream "$@")
+          hershey-fonts-data zlib1g-dev appstream ninja-build lld "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

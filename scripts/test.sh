@@ -10,6 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 # Before the builds, so a layout slip fails in seconds; `clang-format -i FILE` mends it.
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 export QT_QPA_PLATFORM=offscreen
