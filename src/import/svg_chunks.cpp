@@ -1,6 +1,7 @@
 // A large cleaned document split into smaller ones that draw the same strokes in the same
 // order, so that librsvg never holds more than a bounded number of elements at once.
 #include "import/svg_chunks.h"
+#include "import/name_lists.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -16,14 +17,6 @@
 namespace orlex {
 
 namespace {
-
-bool isOneOf(QStringView name, std::initializer_list<const char16_t*> names)
-{
-    for (const char16_t* n : names)
-        if (name == QStringView(n))
-            return true;
-    return false;
-}
 
 // The ids an attribute value or style text refers to: "#id" and url(#id).
 void collectReferences(QStringView text, QSet<QString>& ids)

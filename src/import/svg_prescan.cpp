@@ -3,6 +3,7 @@
 #include "import/svg_prescan.h"
 
 #include "import/cairo_script_reader.h"
+#include "import/name_lists.h"
 #include "import/path_split.h"
 #include "import/path_split_rules.h"
 #include "import/style_text.h"
@@ -22,14 +23,6 @@ namespace {
 
 const QString kSvgNs = QStringLiteral("http://www.w3.org/2000/svg");
 const QString kInkscapeNs = QStringLiteral("http://www.inkscape.org/namespaces/inkscape");
-
-bool isOneOf(QStringView name, std::initializer_list<const char16_t*> names)
-{
-    for (const char16_t* n : names)
-        if (name == QStringView(n))
-            return true;
-    return false;
-}
 
 // Top-level elements that draw; the others (defs, style, metadata ...) need no pen.
 bool isGraphic(QStringView name)

@@ -1,5 +1,6 @@
 // The properties that say how a text is drawn (see text_style.h).
 #include "import/text_style.h"
+#include "import/name_lists.h"
 
 #include <QRegularExpression>
 #include <QXmlStreamAttributes>
@@ -10,14 +11,6 @@
 namespace orlex {
 
 namespace {
-
-bool isOneOf(QStringView name, std::initializer_list<const char16_t*> names)
-{
-    for (const char16_t* n : names)
-        if (name == QStringView(n))
-            return true;
-    return false;
-}
 
 // The properties read here, as presentation attributes or declarations.
 bool isTextProperty(QStringView name)

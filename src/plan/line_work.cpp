@@ -16,7 +16,7 @@ namespace orlex {
 
 namespace {
 
-bool allFinite(const std::vector<StrokeGroup>& groups)
+bool allStrokePointsFinite(const std::vector<StrokeGroup>& groups)
 {
     for (const StrokeGroup& g : groups)
         for (const Stroke& s : g.strokes)
@@ -98,7 +98,7 @@ std::vector<LineStepChange> applyLineWork(std::vector<StrokeGroup>& groups, cons
                                           const DrawTiming* timing)
 {
     std::vector<LineStepChange> changes;
-    if (!options.any() || !allFinite(groups))
+    if (!options.any() || !allStrokePointsFinite(groups))
         return changes;
     LineFigures figures = lineFigures(groups, timing);
     const auto record = [&](LineStep step, double toleranceMm, std::uint64_t count, double lengthMm) {
