@@ -22,8 +22,12 @@ build_options=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_F
 build_options+=(-DORLEX_TEST_PER_CASE=OFF -DORLEX_UNITY_TESTS=ON)
 scripts/build.sh build -DORLEX_WERROR=ON "${build_options[@]}"
 (cd build && ctest --output-on-failure -j"$(nproc)")
+# The normal build compiles every library file on its own, which shows that each file
+# includes what it uses; the other builds compile the libraries in batches too.
+unity_libraries=-DORLEX_UNITY_LIBRARIES=ON
 if [ "${ORLEX_NO_SANITIZE:-0}" != 1 ]; then
-  scripts/build.sh build-asan -DORLEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DORLEX_WERROR=ON "${build_options[@]}"
+  scripts/build.sh build-asan -DORLEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DORLEX_WERROR=ON "${build_options[@]}" \
+    $unity_libraries
   export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   (cd build-asan && ctest --output-on-failure -j"$(nproc)")
@@ -32,7 +36,8 @@ if [ "${ORLEX_NO_TSAN:-0}" != 1 ]; then
   core_tests=(drive_test run_test ports_test threaded_reading_test)
   window_tests=(tst_runs tst_pause_resume tst_homing tst_safe_machine tst_manual tst_virtual_plotter_view tst_operator_aids
     tst_plot_inputs)
-  cmake -S . -B build-tsan -DORLEX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLEX_WERROR=ON "${build_options[@]}" >/dev/null
+  cmake -S . -B build-tsan -DORLEX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLEX_WERROR=ON "${build_options[@]}" \
+    $unity_libraries >/dev/null
   cmake --build build-tsan -j"$(nproc)" --target "${core_tests[@]}" "${window_tests[@]}"
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp"
   for t in "${core_tests[@]}" "${window_tests[@]}"; do
@@ -45,7 +50,7 @@ if [ "${ORLEX_NO_TSAN:-0}" != 1 ]; then
 fi
 if [ "${ORLEX_NO_FUZZ:-0}" != 1 ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DORLEX_FUZZ=ON -DORLEX_BUILD_UI=OFF -DORLEX_BUILD_TESTS=OFF \
-    -DORLEX_WERROR=ON >/dev/null
+    -DORLEX_WERROR=ON $unity_libraries >/dev/null
   cmake --build build-fuzz -j"$(nproc)" --target fuzzers
   ORLEX_FUZZ_BUILD=build-fuzz ORLEX_FUZZ_FLAGS="-seed=1 ${ORLEX_FUZZ_FLAGS:-}" fuzz/run_fuzzers.sh "${ORLEX_FUZZ_SECONDS:-20}"
 fi
