@@ -33,20 +33,25 @@ if [ "${ORLEX_NO_SANITIZE:-0}" != 1 ]; then
   (cd build-asan && ctest --output-on-failure -j"$(nproc)")
 fi
 if [ "${ORLEX_NO_TSAN:-0}" != 1 ]; then
-  core_tests=(drive_test run_test ports_test threaded_reading_test)
+  core_tests=(threaded_reading_test run_test drive_test ports_test) # the longest first
   window_tests=(tst_runs tst_pause_resume tst_homing tst_safe_machine tst_manual tst_virtual_plotter_view tst_operator_aids
     tst_plot_inputs)
   cmake -S . -B build-tsan -DORLEX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLEX_WERROR=ON "${build_options[@]}" \
     $unity_libraries >/dev/null
   cmake --build build-tsan -j"$(nproc)" --target "${core_tests[@]}" "${window_tests[@]}"
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp"
-  for t in "${core_tests[@]}" "${window_tests[@]}"; do
-    echo "== $t under ThreadSanitizer"
-    ORLEX_TEST_DATA=$PWD/tests/data "build-tsan/tests/$t" >"build-tsan/$t.log" 2>&1 || {
-      tail -80 "build-tsan/$t.log"
-      exit 1
+  export ORLEX_TEST_DATA=$PWD/tests/data
+  # As many binaries at once as there are cores; xargs fails when any of them fails.
+  run_under_tsan() {
+    echo "== $1 under ThreadSanitizer"
+    "build-tsan/tests/$1" >"build-tsan/$1.log" 2>&1 || {
+      echo "== $1 failed under ThreadSanitizer:"
+      tail -80 "build-tsan/$1.log"
+      return 1
     }
-  done
+  }
+  export -f run_under_tsan
+  printf '%s\n' "${core_tests[@]}" "${window_tests[@]}" | xargs -P "$(nproc)" -I{} bash -c 'run_under_tsan {}'
 fi
 if [ "${ORLEX_NO_FUZZ:-0}" != 1 ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DORLEX_FUZZ=ON -DORLEX_BUILD_UI=OFF -DORLEX_BUILD_TESTS=OFF \
