@@ -20,14 +20,14 @@ build_options=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_F
 # Each test binary runs as one CTest test: a process per case cost more than the cases.
 # Its files are compiled in batches: the test framework's headers are parsed once a batch.
 build_options+=(-DORLEX_TEST_PER_CASE=OFF -DORLEX_UNITY_TESTS=ON)
-scripts/build.sh build -DORLEX_WERROR=ON "${build_options[@]}"
-(cd build && ctest --output-on-failure -j"$(nproc)")
-# The normal build compiles every library file on its own, which shows that each file
-# includes what it uses; the other builds compile the libraries in batches too.
+# The libraries' files are compiled in batches too (half the compile time at -O2, a quarter
+# at -O0), except in the sanitizer build: it compiles each file on its own, which shows
+# that each includes what it uses.
 unity_libraries=-DORLEX_UNITY_LIBRARIES=ON
+scripts/build.sh build -DORLEX_WERROR=ON "${build_options[@]}" $unity_libraries
+(cd build && ctest --output-on-failure -j"$(nproc)")
 if [ "${ORLEX_NO_SANITIZE:-0}" != 1 ]; then
-  scripts/build.sh build-asan -DORLEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DORLEX_WERROR=ON "${build_options[@]}" \
-    $unity_libraries
+  scripts/build.sh build-asan -DORLEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DORLEX_WERROR=ON "${build_options[@]}"
   export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   (cd build-asan && ctest --output-on-failure -j"$(nproc)")
