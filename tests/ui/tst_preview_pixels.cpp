@@ -5,6 +5,7 @@
 // same pixels. Lines with an end outside may differ by one pixel across, no more: the
 // old way cut them (at the margin, then Qt at the image's edge) and rounded the cut
 // ends, which tilted them a little; the canvas keeps their true ends.
+#include "common/segment_clip.h"
 #include "hpgl/classic_reader.h"
 #include "preview/preview.h"
 #include "run/preview_sink.h"
@@ -47,10 +48,13 @@ public:
     int heightUnits() const override { return image.height() * static_cast<int>(kPx); }
     void line(long x1, long y1, long x2, long y2, std::int16_t colour) override
     {
-        double ax = toPixel(x1), ay = toPixel(y1), bx = toPixel(x2), by = toPixel(y2);
-        const double ends[4] = {ax, ay, bx, by};
-        if (!clip(ax, ay, bx, by, -4, -4, image.width() + 3, image.height() + 3))
+        const double ends[4] = {toPixel(x1), toPixel(y1), toPixel(x2), toPixel(y2)};
+        double t0 = 0, t1 = 1;
+        if (!clipSegment(ends[0], ends[1], ends[2], ends[3], -4, -4, image.width() + 3, image.height() + 3, t0, t1))
             return;
+        const double dx = ends[2] - ends[0], dy = ends[3] - ends[1];
+        const double ax = ends[0] + t0 * dx, ay = ends[1] + t0 * dy;
+        const double bx = ends[0] + t1 * dx, by = ends[1] + t1 * dy;
         painter_.setPen(QPen(ui::paletteColour(colour), 0));
         const QPoint from(static_cast<int>(std::nearbyint(ax)), static_cast<int>(std::nearbyint(ay)));
         const QPoint to(static_cast<int>(std::nearbyint(bx)), static_cast<int>(std::nearbyint(by)));
@@ -85,34 +89,6 @@ public:
 
 private:
     static double toPixel(long twips) { return std::nearbyint(static_cast<double>(twips) / kPx); }
-    // Liang-Barsky; false when nothing is left.
-    static bool clip(double& x1, double& y1, double& x2, double& y2, double xmin, double ymin, double xmax, double ymax)
-    {
-        const double dx = x2 - x1, dy = y2 - y1;
-        double t0 = 0, t1 = 1;
-        const double p[4] = {-dx, dx, -dy, dy};
-        const double q[4] = {x1 - xmin, xmax - x1, y1 - ymin, ymax - y1};
-        for (int i = 0; i < 4; ++i) {
-            if (p[i] == 0) {
-                if (q[i] < 0)
-                    return false;
-                continue;
-            }
-            const double t = q[i] / p[i];
-            if (p[i] < 0)
-                t0 = std::max(t0, t);
-            else
-                t1 = std::min(t1, t);
-            if (t0 > t1)
-                return false;
-        }
-        const double sx = x1, sy = y1;
-        x1 = sx + t0 * dx;
-        y1 = sy + t0 * dy;
-        x2 = sx + t1 * dx;
-        y2 = sy + t1 * dy;
-        return true;
-    }
 
     QImage leavingLines_; // the lines with an end outside, black on white
     QPainter painter_;
