@@ -208,13 +208,6 @@ std::vector<Point> zigZag(std::uint64_t outputs)
     return points;
 }
 
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 MachineSettings defaultSettings()
 {
     return defaultMachineSettings();
@@ -324,13 +317,13 @@ Figures drawCore(double hz, const std::vector<Point>& points, bool realTime, dou
     bench::CountingPort port(realTime ? static_cast<Port&>(watch) : plotter);
     Drive drive(port, settings, DriveHooks{[] { return true; }});
     watch.restart();
-    const double cpu0 = cpuSeconds();
+    const double cpu0 = bench::cpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
     for (const Point& p : points)
         drive.lineTo(pointSteps(p.x, p.y, drive.scaleAt(100)), Pen::Down);
     const auto t1 = std::chrono::steady_clock::now();
     if (cpu)
-        *cpu = cpuSeconds() - cpu0;
+        *cpu = bench::cpuSeconds() - cpu0;
     f.seconds = std::chrono::duration<double>(t1 - t0).count();
     f.cycles = port.cycles();
     f.outputs = port.dataWrites;
@@ -580,9 +573,9 @@ int main(int argc, char** argv)
             std::printf("        CPU %.3f s for %.3f s of wall time\n", coreCpu, core.seconds);
             if (!window)
                 continue;
-            const double cpu0 = cpuSeconds();
+            const double cpu0 = bench::cpuSeconds();
             const Figures windowRun = drawWindow(hz, points, plotterView, floorProbe);
-            const double windowCpu = cpuSeconds() - cpu0;
+            const double windowCpu = bench::cpuSeconds() - cpu0;
             printRow(plotterView ? "window" : "no-view", hz, windowRun);
             printGaps(windowRun);
             const double ideal = static_cast<double>(windowRun.cycles) / hz;

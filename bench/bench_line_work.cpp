@@ -28,13 +28,6 @@ using namespace orlex;
 
 namespace {
 
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
 long rssKib()
 {
     std::ifstream status("/proc/self/status");
@@ -108,10 +101,10 @@ Timed timed(const std::function<void()>& work)
 {
     const long before = rssKib();
     const auto start = std::chrono::steady_clock::now();
-    const double cpu = cpuSeconds();
+    const double cpu = bench::cpuSeconds();
     work();
     Timed t;
-    t.cpu = cpuSeconds() - cpu;
+    t.cpu = bench::cpuSeconds() - cpu;
     t.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     t.extraKib = bench::peakRssKib() - before;
     return t;

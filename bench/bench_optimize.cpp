@@ -30,13 +30,6 @@ using namespace orlex;
 
 namespace {
 
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
 // Random polylines of 1..12 segments and closed loops of 3..40 points in a 200 mm square.
 std::string generatedPlot(std::size_t points, unsigned seed)
 {
@@ -93,10 +86,10 @@ Row measure(const PlotEvents& input, const ReorderOptions* options)
     PlotEvents events = input;
     if (options != nullptr) {
         const auto start = std::chrono::steady_clock::now();
-        const double cpuStart = cpuSeconds();
+        const double cpuStart = bench::cpuSeconds();
         const OrderedPlot plot = reorder(splitStrokes(input), *options);
         events = strokeEvents(plot.groups);
-        row.cpu = cpuSeconds() - cpuStart;
+        row.cpu = bench::cpuSeconds() - cpuStart;
         row.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         row.same = segments(events) == segments(input);
     }

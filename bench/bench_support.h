@@ -5,6 +5,7 @@
 #include "drive/port.h"
 
 #include <cstdint>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -26,6 +27,14 @@ inline std::string machineText()
         }
     }
     return std::to_string(std::thread::hardware_concurrency()) + " cores, " + model;
+}
+
+// The process's CPU time so far, all its threads, in seconds.
+inline double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 // The 1-, 5- and 15-minute load averages, as /proc/loadavg gives them.

@@ -17,13 +17,6 @@
 
 namespace {
 
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + t.tv_nsec / 1e9;
-}
-
 // An A3 page in three numbered Inkscape layers of groups with transforms, each holding
 // hand-drawn-like paths: relative cubic and smooth curves a few millimetres long, arcs,
 // lines, and now and then a circle or rectangle.
@@ -104,7 +97,7 @@ int main(int argc, char** argv)
     double bestWall = 1e9, bestCpu = 1e9;
     for (int run = 0; run < runs; ++run) {
         const auto wall0 = std::chrono::steady_clock::now();
-        const double cpu0 = cpuSeconds();
+        const double cpu0 = orlex::bench::cpuSeconds();
         auto drawing = orlex::importSvg(file, options);
         if (!drawing) {
             std::fprintf(stderr, "%s\n", drawing.message().c_str());
@@ -116,7 +109,7 @@ int main(int argc, char** argv)
             return 1;
         }
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
-        const double cpu = cpuSeconds() - cpu0;
+        const double cpu = orlex::bench::cpuSeconds() - cpu0;
         std::size_t points = 0;
         for (const auto& stroke : drawing->strokes)
             points += stroke.points.size();

@@ -64,13 +64,6 @@ double loadAverage()
     return load;
 }
 
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -109,13 +102,13 @@ int main(int argc, char** argv)
     const double loadBefore = loadAverage();
     double best = 1e300, bestCpu = 1e300;
     for (int run = 0; run < runs; ++run) {
-        const double cpu0 = cpuSeconds();
+        const double cpu0 = bench::cpuSeconds();
         const auto t0 = std::chrono::steady_clock::now();
         window.onTestAndShowClicked();
         bench::control<ui::PreviewWidget>(window, "previewCanvas").repaint(); // the preview reaches the screen
         QApplication::processEvents();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        const double cpu = cpuSeconds() - cpu0;
+        const double cpu = bench::cpuSeconds() - cpu0;
         best = std::min(best, seconds);
         bestCpu = std::min(bestCpu, cpu);
         std::printf("run %d: %.3f s (CPU %.3f s)\n", run + 1, seconds, cpu);
