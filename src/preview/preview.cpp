@@ -6,24 +6,33 @@
 #include <cstdint>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace orlex {
 
 namespace {
 
 // Rounds halves to even into 32 bits. Values beyond the range stick at its ends (the
-// canvas clips them anyway) and NaN becomes 0, so no input is undefined behaviour.
-// std::rint rounds halves to even in the default rounding mode, which the program never
-// changes, and is inlined: this runs several times for every point of a plot.
+// canvas clips them anyway) and NaN becomes 0, so no input is undefined behaviour. Held
+// at the ends first, a value rounds as std::rint would in the default rounding mode
+// (halves to even), which the program never changes: on x86-64 in one instruction that
+// rounds and converts at once, as this runs several times for every point of a plot.
 std::int32_t toInt32(double value)
 {
-    if (std::isnan(value))
-        return 0;
-    const double rounded = std::rint(value);
-    if (rounded <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
-        return std::numeric_limits<std::int32_t>::min();
-    if (rounded >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
-        return std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(rounded);
+    constexpr double kLowest = std::numeric_limits<std::int32_t>::min();
+    constexpr double kHighest = std::numeric_limits<std::int32_t>::max();
+    if (!(value > kLowest && value < kHighest)) {
+        if (std::isnan(value))
+            return 0;
+        return value <= kLowest ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max();
+    }
+#if defined(__SSE2__)
+    return _mm_cvtsd_si32(_mm_set_sd(value));
+#else
+    return static_cast<std::int32_t>(std::rint(value));
+#endif
 }
 
 // An origin setting (Offsetx, Offsety) on the canvas: 20 canvas units per unit of the

@@ -143,5 +143,41 @@ TEST_F(PreviewTest, HugeCoordinatesStickAtTheEndsOfThe32BitRange)
     EXPECT_EQ(preview.lastX, 0);
 }
 
+// The preview pen rounds halves to even and holds at the ends of the 32-bit range, also
+// just inside and just outside them.
+TEST_F(PreviewTest, PenRoundsHalvesToEvenAndHoldsAtTheEnds)
+{
+    constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr auto kMin = std::numeric_limits<std::int32_t>::min();
+    const double infinity = std::numeric_limits<double>::infinity();
+    const struct {
+        double x;
+        std::int32_t pen;
+    } cases[] = {
+        {0.5, 0},
+        {1.5, 2},
+        {2.5, 2},
+        {-0.5, 0},
+        {-1.5, -2},
+        {-2.5, -2},
+        {0.49999999999999994, 0},
+        {2147483646.5, 2147483646},
+        {2147483646.6, kMax},
+        {2147483647.4, kMax},
+        {2147483647.5, kMax},
+        {4e9, kMax},
+        {infinity, kMax},
+        {-2147483647.5, kMin},
+        {-2147483648.4, kMin},
+        {-2147483648.5, kMin},
+        {-4e9, kMin},
+        {-infinity, kMin},
+    };
+    for (const auto& c : cases) {
+        preview.drawLine(c.x, 0, kHidden);
+        EXPECT_EQ(preview.lastX, c.pen) << c.x;
+    }
+}
+
 } // namespace
 } // namespace orlex
