@@ -4,13 +4,25 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace orlex {
 
 void RecordedPlot::addBlock()
 {
     // Not initialised: the recording writes every entry before it is read.
-    blocks_.push_back(std::make_unique_for_overwrite<Block>());
+    if (blocks_.empty()) {
+        firstBlock_ = std::make_unique_for_overwrite<Block>();
+        blocks_.push_back(firstBlock_.get());
+        return;
+    }
+    constexpr std::size_t kBlocksPerRegion = HugeRegion::kBytes / sizeof(Block);
+    static_assert(kBlocksPerRegion > 0 && alignof(Block) <= sizeof(Block));
+    const std::size_t inRegions = blocks_.size() - 1;
+    if (inRegions % kBlocksPerRegion == 0)
+        regions_.emplace_back();
+    std::byte* const at = regions_.back().data() + inRegions % kBlocksPerRegion * sizeof(Block);
+    blocks_.push_back(new (at) Block);
 }
 
 void RecordedPlot::selectPen(char pen)

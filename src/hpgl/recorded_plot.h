@@ -4,6 +4,7 @@
 // and a draw draws exactly what its check read.
 #pragma once
 
+#include "common/huge_region.h"
 #include "hpgl/plot_sink.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ public:
             exact_.push_back({x, y});
         }
         // A block's words start empty as its points reach them (it is not cleared ahead,
-        // so that the part no point reached is never written, and never resident).
+        // so that the part of the first block that no point reached is never written).
         std::uint64_t& word = block.down[at / 64];
         const std::uint64_t bit = std::uint64_t{1} << (at % 64);
         word = ((at % 64 == 0) ? 0 : word) | (pen == Pen::Down ? bit : 0);
@@ -109,7 +110,11 @@ private:
     }
     void addBlock();
 
-    std::vector<std::unique_ptr<Block>> blocks_;
+    // The first block on the heap (most plots fit in it); later ones in huge regions,
+    // several to a region, which a long recording fills without a fault per page.
+    std::vector<Block*> blocks_;
+    std::unique_ptr<Block> firstBlock_;
+    std::vector<HugeRegion> regions_;
     std::uint64_t count_ = 0;
     std::vector<ExactPoint> exact_;
     std::vector<PenChange> penChanges_;
@@ -122,7 +127,7 @@ ReplayEnd RecordedPlot::replayInto(Sink& sink) const
     std::size_t change = 0;
     const ExactPoint* exact = exact_.data();
     std::uint64_t index = 0;
-    for (const std::unique_ptr<Block>& block : blocks_) {
+    for (const Block* block : blocks_) {
         const std::size_t inBlock = static_cast<std::size_t>(std::min<std::uint64_t>(count_ - index, kBlockPoints));
         for (std::size_t at = 0; at < inBlock; ++at, ++index) {
             for (; change < penChanges_.size() && penChanges_[change].beforePoint == index; ++change)

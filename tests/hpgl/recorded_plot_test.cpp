@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orlex {
@@ -130,6 +131,49 @@ TEST(RecordedPlot, ClearedAndMadeAgainHoldsOnlyTheNewPlot)
     EXPECT_EQ(reused.replay(fromReused).points, 70000u);
     fresh.replay(fromFresh);
     EXPECT_EQ(fromReused.events, fromFresh.events);
+}
+
+// Past its first block a recording lives in huge regions, several blocks to a region;
+// points on every side of a region's edge come back, also after the recording was moved.
+TEST(RecordedPlot, SpansSeveralHugeRegions)
+{
+    struct Expected final : PlotSink {
+        bool point(double x, double y, Pen pen) override
+        {
+            const bool same = x == static_cast<double>(at % 30011) && y == -static_cast<double>(at / 3 % 32768)
+                              && pen == (at % 5 == 0 ? Pen::Up : Pen::Down);
+            mismatches += same ? 0 : 1;
+            ++at;
+            return true;
+        }
+        std::uint64_t at = 0, mismatches = 0;
+    };
+    constexpr std::uint64_t kPoints = 17 * 65536 + 9; // the first block and three regions
+    RecordedPlot recorded;
+    for (std::uint64_t i = 0; i < kPoints; ++i)
+        recorded.record(static_cast<double>(i % 30011), -static_cast<double>(i / 3 % 32768),
+                        i % 5 == 0 ? Pen::Up : Pen::Down);
+    const RecordedPlot moved = std::move(recorded);
+    Expected expected;
+    EXPECT_EQ(moved.replay(expected).points, kPoints);
+    EXPECT_EQ(expected.mismatches, 0u);
+}
+
+TEST(HugeRegion, AlignedToItsSizeWritableThroughoutAndHandedOnByAMove)
+{
+    HugeRegion region;
+    std::byte* const data = region.data();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(data) % HugeRegion::kBytes, 0u);
+    data[0] = std::byte{1};
+    data[HugeRegion::kBytes - 1] = std::byte{2};
+    HugeRegion taken(std::move(region));
+    EXPECT_EQ(region.data(), nullptr);
+    EXPECT_EQ(taken.data(), data);
+    EXPECT_EQ(taken.data()[HugeRegion::kBytes - 1], std::byte{2});
+    HugeRegion other;
+    other = std::move(taken); // the region `other` held is given back
+    EXPECT_EQ(other.data(), data);
 }
 
 TEST(RecordedPlot, StopsWhereTheSinkAsks)
