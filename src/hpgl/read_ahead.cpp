@@ -21,14 +21,14 @@ void spinBriefly(Ready ready)
 
 } // namespace
 
-std::vector<Event> Handover::pass(std::vector<Event> batch)
+std::vector<Slot> Handover::pass(std::vector<Slot> batch)
 {
     // No spinning here: a reading that is ahead can wait, its sink is busy.
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return full_.size() < kBatches; });
     full_.push_back(std::move(batch));
     onTheWay_.store(full_.size(), std::memory_order_release);
-    std::vector<Event> next;
+    std::vector<Slot> next;
     if (!empty_.empty()) {
         next = std::move(empty_.back());
         empty_.pop_back();
@@ -36,7 +36,7 @@ std::vector<Event> Handover::pass(std::vector<Event> batch)
     lock.unlock();
     changed_.notify_all();
     next.clear();
-    next.reserve(kBatchEvents);
+    next.reserve(kBatchSlots);
     return next;
 }
 
@@ -51,7 +51,7 @@ void Handover::finish(std::exception_ptr failure)
     changed_.notify_all();
 }
 
-std::vector<Event> Handover::take()
+std::vector<Slot> Handover::take()
 {
     spinBriefly([this] {
         return onTheWay_.load(std::memory_order_acquire) > 0 || finishedSeen_.load(std::memory_order_acquire);
@@ -60,7 +60,7 @@ std::vector<Event> Handover::take()
     changed_.wait(lock, [this] { return !full_.empty() || finished_; });
     if (full_.empty())
         return {};
-    std::vector<Event> batch = std::move(full_.front());
+    std::vector<Slot> batch = std::move(full_.front());
     full_.pop_front();
     onTheWay_.store(full_.size(), std::memory_order_release);
     lock.unlock();
@@ -68,7 +68,7 @@ std::vector<Event> Handover::take()
     return batch;
 }
 
-void Handover::giveBack(std::vector<Event> batch)
+void Handover::giveBack(std::vector<Slot> batch)
 {
     const std::lock_guard lock(mutex_);
     empty_.push_back(std::move(batch));

@@ -37,7 +37,7 @@ std::string generatedPlot(int pairs)
 
 // Enough pairs for more batches than may be on the way at once, so that the reading
 // also waits for the sink.
-constexpr int kPairs = static_cast<int>((read_ahead::Handover::kBatches + 2) * read_ahead::Handover::kBatchEvents);
+constexpr int kPairs = static_cast<int>((read_ahead::Handover::kBatches + 2) * read_ahead::Handover::kBatchSlots);
 
 struct Row {
     const char* name;
@@ -76,13 +76,17 @@ TEST_P(ReadAhead, GivesWhatTheReadingOnOneThreadGives)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Plots, ReadAhead,
-                         ::testing::Values(Row{"Empty", ""}, Row{"OnePoint", "PD10,20;"},
-                                           Row{"EndsInsideX", "PA10,20,3"}, Row{"Generated", generatedPlot(kPairs)},
-                                           Row{"StopsInTheFirstBatch", generatedPlot(kPairs), 5},
-                                           Row{"StopsFarIn", generatedPlot(kPairs), kPairs - 10000},
-                                           Row{"StopsAtTheLastPoint", generatedPlot(kPairs), kPairs + 1}),
-                         [](const ::testing::TestParamInfo<Row>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Plots, ReadAhead,
+    ::testing::Values(Row{"Empty", ""}, Row{"OnePoint", "PD10,20;"}, Row{"EndsInsideX", "PA10,20,3"},
+                      // Points that a batch keeps whole and ones it keeps by their bits.
+                      Row{"WholeAndOtherNumbers", "PD-0,-0,0.5,-2.25,2147483647,1073741823,-2147483647,-1073741824,"
+                                                  "-2147483648,0,0,1073741824,0,-1073741825,2147483648,0,"
+                                                  "123456789012345,-0.000001;SP7;PR-0,5;"},
+                      Row{"Generated", generatedPlot(kPairs)}, Row{"StopsInTheFirstBatch", generatedPlot(kPairs), 5},
+                      Row{"StopsFarIn", generatedPlot(kPairs), kPairs - 10000},
+                      Row{"StopsAtTheLastPoint", generatedPlot(kPairs), kPairs + 1}),
+    [](const ::testing::TestParamInfo<Row>& row) { return std::string(row.param.name); });
 
 // A sink that throws, on the calling thread or on the reading thread, ends the reading there.
 TEST(ReadAheadFailures, ASinkThatThrowsEndsTheReadingAndPassesItsError)

@@ -4,6 +4,7 @@
 
 #include "hpgl/classic_reader.h"
 
+#include <bit>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -18,7 +19,12 @@ public:
         char kind; // 'P' point, 'S' pen selection, 'R' progress
         double x, y;
         int pen;
-        bool operator==(const Call&) const = default;
+        // Coordinates by their bits: -0 is not 0.
+        bool operator==(const Call& other) const
+        {
+            return kind == other.kind && std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(other.x)
+                   && std::bit_cast<std::uint64_t>(y) == std::bit_cast<std::uint64_t>(other.y) && pen == other.pen;
+        }
     };
     std::uint64_t stopAt = 0, throwAt = 0; // 1-based point; 0: never
     bool logProgress = true;
