@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <new>
-#include <utility>
 
 namespace orlex {
 
@@ -32,15 +31,6 @@ HugeRegion::~HugeRegion()
 {
     if (data_ != nullptr)
         ::munmap(data_, kBytes);
-}
-
-HugeRegion& HugeRegion::operator=(HugeRegion&& other) noexcept
-{
-    if (this != &other) {
-        HugeRegion gone(std::move(*this));
-        data_ = std::exchange(other.data_, nullptr);
-    }
-    return *this;
 }
 
 } // namespace orlex

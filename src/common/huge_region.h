@@ -15,10 +15,9 @@ public:
     // Throws std::bad_alloc when there is no memory to be had.
     HugeRegion();
     ~HugeRegion();
+    // Movable, so that a vector can hold regions; the memory stays where it is.
     HugeRegion(HugeRegion&& other) noexcept : data_(other.data_) { other.data_ = nullptr; }
-    HugeRegion& operator=(HugeRegion&& other) noexcept;
-    HugeRegion(const HugeRegion&) = delete;
-    HugeRegion& operator=(const HugeRegion&) = delete;
+    HugeRegion& operator=(HugeRegion&&) = delete;
 
     std::byte* data() const { return data_; }
 
