@@ -120,14 +120,14 @@ public:
 private:
     static constexpr std::int32_t kLowestY = -(1 << 30), kHighestY = (1 << 30) - 1;
 
-    // True, with the value in `whole`, for a number that 32 bits hold exactly (not -0,
+    // True, with the value in `result`, for a number that 32 bits hold exactly (not -0,
     // whose sign would be lost).
-    static bool whole(double v, std::int32_t& whole)
+    static bool whole(double v, std::int32_t& result)
     {
         if (!(v >= -2147483648.0 && v <= 2147483647.0))
             return false;
-        whole = static_cast<std::int32_t>(v);
-        return whole == v && (whole != 0 || !std::signbit(v));
+        result = static_cast<std::int32_t>(v);
+        return result == v && (result != 0 || !std::signbit(v));
     }
     void addMarked(Mark mark, Slot first, Slot second)
     {
