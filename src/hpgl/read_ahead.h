@@ -7,12 +7,12 @@
 // sink, fed on the reading thread itself, can take work off the calling thread.
 #pragma once
 
+#include "common/whole_number.h"
 #include "hpgl/classic_reading.h"
 
 #include <atomic>
 #include <bit>
 #include <climits>
-#include <cmath>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -92,7 +92,8 @@ public:
             return false;
         const bool down = pen == Pen::Down;
         std::int32_t wholeX = 0, wholeY = 0;
-        if (whole(x, wholeX) && wholeX != kMarked && whole(y, wholeY) && wholeY >= kLowestY && wholeY <= kHighestY)
+        if (exactWhole(x, wholeX) && wholeX != kMarked && exactWhole(y, wholeY) && wholeY >= kLowestY
+            && wholeY <= kHighestY)
             batch_.push_back({wholeX, wholeY * 2 + (down ? 1 : 0)});
         else
             addMarked(down ? Mark::PointDown : Mark::PointUp, std::bit_cast<Slot>(x), std::bit_cast<Slot>(y));
@@ -120,15 +121,6 @@ public:
 private:
     static constexpr std::int32_t kLowestY = -(1 << 30), kHighestY = (1 << 30) - 1;
 
-    // True, with the value in `result`, for a number that 32 bits hold exactly (not -0,
-    // whose sign would be lost).
-    static bool whole(double v, std::int32_t& result)
-    {
-        if (!(v >= -2147483648.0 && v <= 2147483647.0))
-            return false;
-        result = static_cast<std::int32_t>(v);
-        return result == v && (result != 0 || !std::signbit(v));
-    }
     void addMarked(Mark mark, Slot first, Slot second)
     {
         batch_.push_back({kMarked, static_cast<std::int32_t>(mark)});

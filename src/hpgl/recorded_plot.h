@@ -5,10 +5,10 @@
 #pragma once
 
 #include "common/huge_region.h"
+#include "common/whole_number.h"
 #include "hpgl/plot_sink.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,7 +39,7 @@ public:
             addBlock();
         Block& block = *blocks_[blockIndex];
         std::int16_t wholeX = 0, wholeY = 0;
-        if (asWhole(x, wholeX) && wholeX != kExact && asWhole(y, wholeY)) {
+        if (exactWhole(x, wholeX) && wholeX != kExact && exactWhole(y, wholeY)) {
             block.xy[2 * at] = wholeX;
             block.xy[2 * at + 1] = wholeY;
         } else {
@@ -99,15 +99,6 @@ private:
         bool operator==(const PenChange&) const = default;
     };
 
-    // True, with the value in `whole`, for a coordinate that 16 bits hold exactly (-0 is
-    // not such a one: its sign would be lost).
-    static bool asWhole(double v, std::int16_t& whole)
-    {
-        if (!(v >= -32768.0 && v <= 32767.0))
-            return false;
-        whole = static_cast<std::int16_t>(v);
-        return whole == v && (whole != 0 || !std::signbit(v));
-    }
     void addBlock();
 
     // The first block on the heap (most plots fit in it); later ones in huge regions,
