@@ -36,13 +36,14 @@ constexpr long kPx = PreviewWidget::kTwipsPerPixel;
 class PainterCanvas : public Canvas {
 public:
     PainterCanvas(QSize size, const QColor& background)
-        : image(size, QImage::Format_RGB32), leavingLines_(size, QImage::Format_RGB32)
+        : image(size, QImage::Format_RGB32), leavingLines_(size + QSize(2, 2), QImage::Format_RGB32)
     {
         image.fill(background);
         leavingLines_.fill(Qt::white);
         painter_.begin(&image);
         leavingPainter_.begin(&leavingLines_);
         leavingPainter_.setPen(QPen(Qt::black, 0));
+        leavingPainter_.translate(1, 1);
     }
     int widthUnits() const override { return image.width() * static_cast<int>(kPx); }
     int heightUnits() const override { return image.height() * static_cast<int>(kPx); }
@@ -74,12 +75,13 @@ public:
         painter_.end();
         leavingPainter_.end();
     }
-    // Whether a line with an end outside has a pixel at (x, y) or next to it.
+    // Whether a line with an end outside has a pixel at (x, y) or next to it, also just
+    // outside the image: one there may be drawn a pixel across, on the image's edge.
     bool nearLeavingLine(int x, int y) const
     {
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx)
-                if (leavingLines_.valid(x + dx, y + dy) && leavingLines_.pixel(x + dx, y + dy) != qRgb(255, 255, 255))
+                if (leavingLines_.pixel(x + 1 + dx, y + 1 + dy) != qRgb(255, 255, 255))
                     return true;
         return false;
     }
@@ -90,7 +92,7 @@ public:
 private:
     static double toPixel(long twips) { return std::nearbyint(static_cast<double>(twips) / kPx); }
 
-    QImage leavingLines_; // the lines with an end outside, black on white
+    QImage leavingLines_; // the lines with an end outside, black on white, with a pixel's frame
     QPainter painter_;
     QPainter leavingPainter_;
 };
@@ -160,8 +162,11 @@ void partlyOutside(Canvas& canvas)
     const long w = canvas.widthUnits(), h = canvas.heightUnits();
     auto around = [&random](long size) { return static_cast<long>(random() % (size + 60 * kPx)) - 30 * kPx; };
     for (int i = 0; i < 3000; ++i) {
+        // One draw a statement: the order of a call's arguments is the compiler's choice.
         const long x1 = around(w), y1 = around(h);
-        canvas.line(x1, y1, x1 + around(60 * kPx), y1 + around(60 * kPx), i % 2 == 0 ? kBlack : kWhite);
+        const long dy = around(60 * kPx);
+        const long dx = around(60 * kPx);
+        canvas.line(x1, y1, x1 + dx, y1 + dy, i % 2 == 0 ? kBlack : kWhite);
     }
 }
 
