@@ -476,10 +476,11 @@ void MainWindow::connectJogKeys()
         button->setAutoRepeatInterval(kJogRepeatIntervalMs);
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         shortcut->setObjectName(button->objectName() + QStringLiteral("Key"));
-        connect(shortcut, &QShortcut::activated, button, [button] {
+        // Captured by name: clang before 16 cannot capture a structured binding.
+        connect(shortcut, &QShortcut::activated, button, [jogButton = button] {
             // Up and Down, which a text box has no use for, reach here too.
             if (!qobject_cast<QLineEdit*>(QApplication::focusWidget()))
-                button->click();
+                jogButton->click();
         });
     }
 }

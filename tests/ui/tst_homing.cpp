@@ -17,8 +17,6 @@ using orlex::ui::OperatorFeedback;
 
 namespace {
 
-constexpr std::uint16_t kControl = 0x37A;
-
 void useFile(WindowRig& rig, MainWindow& w, const std::string& hpgl)
 {
     w.openPlotFile(rig.writeFile("plot.plt", hpgl));

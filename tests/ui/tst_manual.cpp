@@ -18,9 +18,6 @@ using orlex::ui::MainWindow;
 
 namespace {
 
-constexpr std::uint16_t kData = 0x378;
-constexpr std::uint16_t kControl = 0x37A;
-
 // Energises the coils through the Motor button, so the next step turns a rotor that
 // already holds a position.
 void energise(MainWindow& w)
