@@ -25,7 +25,8 @@ build_options=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_F
 # uses.)
 unity_libraries=-DORLEX_UNITY_LIBRARIES=ON
 build_options+=(-DORLEX_TEST_PER_CASE=OFF -DORLEX_UNITY_TESTS=ON $unity_libraries)
-scripts/build.sh build -DORLEX_WERROR=ON "${build_options[@]}"
+# The tests' own code there at -O0 without debug information (see tests/CMakeLists.txt).
+scripts/build.sh build -DORLEX_WERROR=ON "${build_options[@]}" -DORLEX_TEST_CODE_OPTIONS="-O0;-g0"
 (cd build && ctest --output-on-failure -j"$(nproc)")
 if [ "${ORLEX_NO_SANITIZE:-0}" != 1 ]; then
   # With clang, which compiles the instrumented code at -O0 in half the time GCC takes (the
