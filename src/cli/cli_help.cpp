@@ -216,8 +216,8 @@ std::string helpOverview()
     text += "       " + std::string(kProgram) + " --version\n\n";
     text += wrapped("", 0,
                     words("Checks and draws HPGL plot files on a home-built pen plotter, without the window. FILE "
-                          "and IN may also be SVG drawings: they are converted to plotter units first (into a "
-                          "temporary file that is gone when the tool ends), as convert does."));
+                          "and IN may also be SVG drawings: they are converted to plotter units first, in memory, "
+                          "as convert does."));
     text += "\nCommands:\n";
     for (const CommandName& c : commandTable()) {
         const CommandHelp& help = helpOf(c.command);
