@@ -87,6 +87,7 @@ PreparedCheck loadAndCheck(const CliOptions& options, bool halfStep)
     CheckSetup setup{options.zoom, halfStep, options.reading};
     setup.census = prepared.plot.converted() ? Census::Skip : Census::Take;
     setup.keepPlot = draw;
+    setup.countFigures = options.command != Command::Test || options.json; // test's text shows none
     prepared.check = testPrepared(prepared.plot, prepared.settings, setup);
     const ReadResult& run = prepared.check.run;
     if (prepared.check.verdict == PlotTest::Verdict::Unreadable) {

@@ -67,6 +67,25 @@ void StepCountSink::join(const StepCountSink& later)
     stepY_ = later.stepY_;
 }
 
+DrawCounts stepExtremes(const Extents& units, StepLengths lengths, bool halfStep, std::int16_t zoom)
+{
+    DrawCounts counts;
+    counts.valid = false;
+    if (!usable(lengths.x) || !usable(lengths.y))
+        return counts;
+    const StepScale x = stepScale(lengths.x, halfStep, zoom);
+    const StepScale y = stepScale(lengths.y, halfStep, zoom);
+    // 0 first, as the sink starts from it: a -0 rounded from a small negative minimum
+    // leaves it at 0.
+    const double x0 = roundedSteps(units.minX, x), x1 = roundedSteps(units.maxX, x);
+    const double y0 = roundedSteps(units.minY, y), y1 = roundedSteps(units.maxY, y);
+    counts.minStepsX = std::min({0.0, x0, x1});
+    counts.maxStepsX = std::max({0.0, x0, x1});
+    counts.minStepsY = std::min({0.0, y0, y1});
+    counts.maxStepsY = std::max({0.0, y0, y1});
+    return counts;
+}
+
 Result<DrawCounts> countDrawOutputs(const PlotEvents& events, StepLengths stepLengths, bool halfStep, std::int16_t zoom)
 {
     if (!usable(stepLengths.x) || !usable(stepLengths.y))

@@ -8,6 +8,7 @@
 #include "drive/line_steps.h"
 #include "hpgl/plot_sink.h"
 #include "plan/plot_events.h"
+#include "plan/plot_statistics.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -91,6 +92,13 @@ private:
     bool reached_ = false;       // a point was in range; the first one was at:
     long firstX_ = 0, firstY_ = 0;
 };
+
+// The step extremes of points whose extremes in plotter units are `units` (the origin
+// included), without converting every point: the conversion only grows (or, for a
+// negative scale, only falls) with the units, so the extremes' steps are the extremes of
+// the points' steps, to the bit as StepCountSink finds them. Nothing else is counted, so
+// the counts are not valid for a time.
+DrawCounts stepExtremes(const Extents& units, StepLengths lengths, bool halfStep, std::int16_t zoom);
 
 // The counts of an event sequence. Fails when a step length is not above 0 or a point
 // lies beyond the 16-bit step range.

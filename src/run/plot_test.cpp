@@ -98,29 +98,55 @@ std::vector<std::string> PlotTest::warnings() const
 
 namespace {
 
+// Widens `box` to take in x, y; NaN passes, as in the statistics' box.
+[[gnu::always_inline]] inline void widen(Extents& box, double x, double y)
+{
+    box.minX = std::min(box.minX, x);
+    box.minY = std::min(box.minY, y);
+    box.maxX = std::max(box.maxX, x);
+    box.maxY = std::max(box.maxY, y);
+}
+
 // The check's counts: the step count and the statistics, and whether a coordinate was
 // NaN. The box in whole units follows from the statistics' extremes (boxOfExtremes).
+// Without the figures (CheckSetup::countFigures), only the extremes and NaN are counted;
+// the step extremes then follow from them (stepExtremes).
 struct CheckCounts {
     [[gnu::always_inline]] void add(double x, double y, Pen pen)
     {
         nanX = nanX || std::isnan(x);
         nanY = nanY || std::isnan(y);
+        if (!figures) {
+            widen(box, x, y);
+            return;
+        }
         steps.add(x, y);
         statistics.addPoint(x, y, pen == Pen::Down);
     }
-    void addPenSelection() { statistics.addPenSelection(); }
+    void addPenSelection()
+    {
+        if (figures)
+            statistics.addPenSelection();
+    }
     // Adds the counts of the points that came next, counted apart (see StepCountSink::join).
     void join(const CheckCounts& later)
     {
         nanX = nanX || later.nanX;
         nanY = nanY || later.nanY;
+        if (!figures) {
+            widen(box, later.box.minX, later.box.minY);
+            widen(box, later.box.maxX, later.box.maxY);
+            return;
+        }
         steps.join(later.steps);
         statistics.join(later.statistics);
     }
 
+    bool figures = true;
     bool nanX = false, nanY = false;
     StepCountSink steps;
     StatisticsCounter statistics;
+    Extents box; // without the figures: the points' extremes, the origin included
 };
 
 // The check's counts and its recording in one sink, each called directly instead of
@@ -130,9 +156,11 @@ struct CheckCounts {
 class CheckSinks final : public PlotSink {
 public:
     CheckSinks(RecordedPlot* recorded, const MachineSettings& settings, const CheckSetup& setup)
-        : counts{false,
+        : counts{setup.countFigures,
+                 false,
                  false,
                  StepCountSink({settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom),
+                 {},
                  {}},
           fresh_(counts), recorded_(recorded)
     {}
@@ -245,8 +273,15 @@ PlotTest checkReading(const MachineSettings& settings, CheckSetup setup, Recorde
     test.notAPlot = test.run.points == 0;
     if (test.notAPlot && setup.reading == PlotReading::Classic)
         test.labelsOnly = labelsOnly();
-    test.steps = sinks.counts.steps.counts();
-    test.statistics = sinks.counts.statistics.result();
+    if (setup.countFigures) {
+        test.steps = sinks.counts.steps.counts();
+        test.statistics = sinks.counts.statistics.result();
+    } else {
+        test.statistics.points = test.run.points;
+        test.statistics.units = sinks.counts.box;
+        test.steps =
+            stepExtremes(sinks.counts.box, {settings.stepLengthX, settings.stepLengthY}, setup.halfStep, setup.zoom);
+    }
     const Extents& units = test.statistics.units;
     test.box = boxOfExtremes(units.minX, units.minY, units.maxX, units.maxY, sinks.counts.nanX, sinks.counts.nanY);
     test.extents = extentsInMillimetres(test.box, test.zoom);
