@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include <limits>
@@ -220,69 +221,50 @@ TEST(CheckOnTwoThreads, GivesTheSameWithAndWithoutAPreview)
 // What a check measures for the fit, in one comparable line, the step extremes to the bit.
 std::string fitOf(const PlotTest& t)
 {
-    std::string text;
-    for (const double v : {t.steps.minStepsX, t.steps.maxStepsX, t.steps.minStepsY, t.steps.maxStepsY,
-                           t.statistics.units.minX, t.statistics.units.maxY}) {
-        char exact[40];
-        std::snprintf(exact, sizeof exact, "%a ", v);
-        text += exact;
-    }
     const PlotExtents& e = t.extents;
-    for (const long v :
-         {long{t.box.minX}, long{t.box.maxY}, long{t.box.outOfRange}, long{e.minXmm}, long{e.minYmm}, long{e.maxXmm},
-          long{e.maxYmm}, static_cast<long>(t.verdict), static_cast<long>(t.originOutputs),
-          static_cast<long>(t.run.points), static_cast<long>(t.statistics.points)})
-        text += std::to_string(v) + " ";
+    char line[400];
+    std::snprintf(line, sizeof line, "%a %a %a %a %a %a %d %d %d %d %d %d %d %d %llu %llu ", t.steps.minStepsX,
+                  t.steps.maxStepsX, t.steps.minStepsY, t.steps.maxStepsY, t.statistics.units.minX,
+                  t.statistics.units.maxY, t.box.minX, t.box.maxY, t.box.outOfRange, e.minXmm, e.minYmm, e.maxXmm,
+                  e.maxYmm, static_cast<int>(t.verdict), static_cast<unsigned long long>(t.originOutputs),
+                  static_cast<unsigned long long>(t.statistics.points));
+    std::string fit = line;
     for (const std::string& warning : t.warnings())
-        text += warning + " | ";
-    return text;
+        fit += warning + " | ";
+    return fit;
 }
 
 // The check without the figures measures the fit as the full count does, whatever the
 // step lengths, step mode and zoom: box, extents, step extremes, "Pen to 0", verdict and
-// messages; only the drawing time is left unknown. Large plots are read in spans on two
-// threads and joined, a recorded plot is replayed (NaN, infinities, -0), and the full
-// reading gives fractions.
+// messages; only the drawing time is left unknown. A large plot is read in spans on two
+// threads and joined, a recorded plot replayed (""), and the full reading gives fractions.
 TEST(CheckWithoutFigures, MeasuresTheFitOfTheFullCount)
 {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    auto odd = std::make_shared<RecordedPlot>();
-    for (const auto& [x, y] : std::vector<std::pair<double, double>>{{nan, 5}, {-0.0, -0.4}, {-7, inf}, {3, 4}})
+    auto odd = std::make_shared<RecordedPlot>(); // NaN, -0, an infinity
+    for (const auto& [x, y] : {std::pair{NAN, 5.0}, {-0.0, -0.4}, {-7.0, INFINITY}, {3.0, 4.0}})
         odd->record(x, y, Pen::Down);
-    struct Plot {
-        std::string text; // or `odd` when empty
-        PlotReading reading;
-    };
-    const std::vector<Plot> plots = {
-        {"PD6000,0;", PlotReading::Classic},
-        {"PD-7000,0;PD0,-20000;", PlotReading::Classic},
-        {"PD6553.4,0;", PlotReading::Classic},
-        {"PD40000,0;", PlotReading::Classic},
-        {"PU-0.4,-120.5;PD300,200;PR-5000,7000;", PlotReading::Classic},
-        {largePlot(";PR"), PlotReading::Classic},
-        {largePlot(";PA") + ";PU-900,-700;PD900,700;", PlotReading::Classic}, // the extremes in the last span
-        {"IN;PU-30.3,40;PD;CI1000.7;", PlotReading::Full},
-        {"", PlotReading::Classic},
-    };
     RunRig rig;
-    for (const Plot& plot : plots) {
-        const std::string path = plot.text.empty() ? "" : rig.file(plot.text);
+    for (const auto& [text, reading] : std::vector<std::pair<std::string, PlotReading>>{
+             {"PD40000,0;", PlotReading::Classic},
+             {"PU-0.4,-120.5;PD6553.4,200;PR-5000,-20000;", PlotReading::Classic},
+             {largePlot(";PA") + ";PU-900,-700;PD900,700;", PlotReading::Classic}, // the extremes in the last span
+             {"IN;PU-30.3,40;PD;CI1000.7;", PlotReading::Full},
+             {"", PlotReading::Classic}}) {
+        const std::string path = text.empty() ? "" : rig.file(text);
         for (const double lstep : {1.0, 3.7, 50.0})
             for (const bool halfStep : {true, false})
                 for (const std::int16_t zoom : {1, 37, 100, 400}) {
-                    SCOPED_TRACE(plot.text.substr(0, 40) + " Lstep " + std::to_string(lstep) + " zoom "
-                                 + std::to_string(zoom) + (halfStep ? " half" : " full"));
                     rig.settings.stepLengthX = lstep;
                     rig.settings.stepLengthY = lstep * 1.5;
-                    CheckSetup setup{zoom, halfStep, plot.reading};
+                    CheckSetup setup{zoom, halfStep, reading};
                     const auto check = [&] {
                         return path.empty() ? testPlot(odd, rig.settings, setup) : testPlot(path, rig.settings, setup);
                     };
                     const PlotTest full = check();
                     setup.countFigures = false;
                     const PlotTest fitAlone = check();
-                    EXPECT_EQ(fitOf(fitAlone), fitOf(full));
+                    EXPECT_EQ(fitOf(fitAlone), fitOf(full)) << text.substr(0, 40) << " Lstep " << lstep << " zoom "
+                                                            << zoom << (halfStep ? " half" : " full");
                     EXPECT_FALSE(fitAlone.estimatedSeconds(0.001, true));
                 }
     }
