@@ -37,7 +37,7 @@ if [ "${ORLEX_NO_SANITIZE:-0}" != 1 ]; then
   (cd build-asan && ctest --output-on-failure -j"$(nproc)")
 fi
 if [ "${ORLEX_NO_TSAN:-0}" != 1 ]; then
-  core_tests=(threaded_reading_test run_test drive_test ports_test) # the longest first
+  core_tests=(run_test threaded_reading_test drive_test ports_test) # the longest first
   window_tests=(tst_runs tst_pause_resume tst_homing tst_safe_machine tst_manual tst_virtual_plotter_view tst_operator_aids
     tst_plot_inputs)
   # At -O1, which ThreadSanitizer finds races at as well as at -O2: a fifth less compile time.

@@ -107,11 +107,20 @@ void expectSameReading(const std::string& path, span_reading::Sizes sizes, std::
     EXPECT_TRUE(joined.log.calls == one.calls);
 }
 
+// Under ThreadSanitizer, which looks for races that any plot shows, every fifth plot (of
+// every size, odd and even): each reading there takes some twenty times as long, and the
+// other builds read them all.
+#if defined(__SANITIZE_THREAD__)
+constexpr unsigned kEveryNthPlot = 5;
+#else
+constexpr unsigned kEveryNthPlot = 1;
+#endif
+
 TEST(SpanReading, GivesWhatTheReadingOnOneThreadGivesWhereverTheCutsFall)
 {
     const test::TempDir dir;
     SpanCounts counts;
-    for (unsigned seed = 1; seed <= 150; ++seed) {
+    for (unsigned seed = 1; seed <= 150; seed += kEveryNthPlot) {
         const std::string path = dir.write("plot.plt", randomPlot(seed, 60 + static_cast<int>(seed) * 3));
         for (const std::uint64_t span : {24, 61, 200}) {
             SCOPED_TRACE("seed " + std::to_string(seed) + ", spans of " + std::to_string(span) + " bytes");
@@ -123,8 +132,8 @@ TEST(SpanReading, GivesWhatTheReadingOnOneThreadGivesWhereverTheCutsFall)
     }
     // Every span after the first was read apart, and both ways on were taken many times.
     EXPECT_EQ(counts.readApart + counts.readAgain, counts.spans);
-    EXPECT_GT(counts.readApart, 1000) << counts.readAgain << " of " << counts.spans << " read again";
-    EXPECT_GT(counts.readAgain, 2000) << counts.readAgain << " of " << counts.spans << " read again";
+    EXPECT_GT(counts.readApart, 1000 / kEveryNthPlot) << counts.readAgain << " of " << counts.spans << " read again";
+    EXPECT_GT(counts.readAgain, 2000 / kEveryNthPlot) << counts.readAgain << " of " << counts.spans << " read again";
 }
 
 // A sink that stops: in a span read on the calling thread, in a replayed one, at the last
