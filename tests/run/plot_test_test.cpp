@@ -244,14 +244,21 @@ TEST(CheckWithoutFigures, MeasuresTheFitOfTheFullCount)
     for (const auto& [x, y] : {std::pair{NAN, 5.0}, {-0.0, -0.4}, {-7.0, INFINITY}, {3.0, 4.0}})
         odd->record(x, y, Pen::Down);
     RunRig rig;
-    for (const auto& [text, reading] : std::vector<std::pair<std::string, PlotReading>>{
-             {"PD40000,0;", PlotReading::Classic},
-             {"PU-0.4,-120.5;PD6553.4,200;PR-5000,-20000;", PlotReading::Classic},
-             {largePlot(";PA") + ";PU-900,-700;PD900,700;", PlotReading::Classic}, // the extremes in the last span
-             {"IN;PU-30.3,40;PD;CI1000.7;", PlotReading::Full},
-             {"", PlotReading::Classic}}) {
+    const std::vector<double> everyStepLength = {1.0, 3.7, 50.0};
+    struct Case {
+        std::string text;
+        PlotReading reading;
+        std::vector<double> stepLengths;
+    };
+    for (const auto& [text, reading, stepLengths] :
+         std::vector<Case>{{"PD40000,0;", PlotReading::Classic, everyStepLength},
+                           {"PU-0.4,-120.5;PD6553.4,200;PR-5000,-20000;", PlotReading::Classic, everyStepLength},
+                           // The extremes in the last span; the joining of spans does not depend on the step.
+                           {largePlot(";PA") + ";PU-900,-700;PD900,700;", PlotReading::Classic, {3.7}},
+                           {"IN;PU-30.3,40;PD;CI1000.7;", PlotReading::Full, everyStepLength},
+                           {"", PlotReading::Classic, everyStepLength}}) {
         const std::string path = text.empty() ? "" : rig.file(text);
-        for (const double lstep : {1.0, 3.7, 50.0})
+        for (const double lstep : stepLengths)
             for (const bool halfStep : {true, false})
                 for (const std::int16_t zoom : {1, 37, 100, 400}) {
                     rig.settings.stepLengthX = lstep;
