@@ -12,8 +12,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 using orlex::hostile::HostileCase;
 using orlex::test::WindowRig;

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
-#include <QtTest>
+#include <QTest>
 
 class TestCommandLine : public QObject {
     Q_OBJECT

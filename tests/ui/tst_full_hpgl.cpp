@@ -11,7 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
-#include <QtTest>
+#include <QTest>
 
 #include <cmath>
 

@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 using orlex::Register;
 using orlex::test::RecordingFeedback;

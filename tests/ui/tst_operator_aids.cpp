@@ -21,7 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QtTest>
+#include <QTest>
 
 #include <algorithm>
 #include <cmath>

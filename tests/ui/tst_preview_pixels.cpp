@@ -13,7 +13,7 @@
 #include "ui/widgets.h"
 
 #include <QPainter>
-#include <QtTest>
+#include <QTest>
 
 #include <algorithm>
 #include <cmath>

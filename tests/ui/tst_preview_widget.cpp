@@ -5,7 +5,7 @@
 
 #include <QPaintEvent>
 #include <QScreen>
-#include <QtTest>
+#include <QTest>
 
 #include <vector>
 

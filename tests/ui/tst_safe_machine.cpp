@@ -17,8 +17,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStyleOptionButton>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #include <csignal>
 #include <fstream>

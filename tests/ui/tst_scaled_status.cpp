@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QtTest>
+#include <QTest>
 
 using orlex::test::WindowRig;
 using orlex::ui::MainWindow;

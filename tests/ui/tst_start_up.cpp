@@ -16,9 +16,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
-#include <QtTest>
 
 using orlex::Register;
 using orlex::test::PortWrite;
