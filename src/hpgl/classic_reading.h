@@ -350,12 +350,9 @@ private:
             pointsAtFirstRelative_ = result_.points;
     }
 
-    // Puts the next byte into the lookahead, noting where it was.
-    void takeNext()
-    {
-        lookaheadOffset_ = in_.consumed();
-        lookahead_ = in_.next();
-    }
+    // Puts the next byte into the lookahead. A lookahead that is not empty is always the
+    // last byte taken: readPair finds its offset from that.
+    void takeNext() { lookahead_ = in_.next(); }
 
     // Passes over separators (an empty lookahead counts as one). False at the end of file.
     bool skip()
@@ -481,8 +478,9 @@ private:
     {
         // X value.
         xText_.clear();
-        const std::uint64_t pairOffset = lookaheadOffset_;
-        if (!readNumber(xText_)) { // the file ends inside an X value: the pair is dropped
+        const std::uint64_t pairOffset = in_.consumed() - 1; // the lookahead, the last byte taken
+        // The file ends inside an X value: the pair is dropped.
+        if (!readNumber(xText_)) {
             beep();
             result_.endOfFileCaption = true;
             beep();
@@ -553,7 +551,6 @@ private:
     int current_ = kEmpty;
     int previous_ = kEmpty;
     int lookahead_ = kEmpty;
-    std::uint64_t lookaheadOffset_ = 0;
     NumberText xText_, yText_; // the pair being read
     Pen pen_;
     bool relative_;
