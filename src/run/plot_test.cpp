@@ -114,8 +114,8 @@ namespace {
 struct CheckCounts {
     [[gnu::always_inline]] void add(double x, double y, Pen pen)
     {
-        nanX = nanX || std::isnan(x);
-        nanY = nanY || std::isnan(y);
+        nanX |= std::isnan(x); // without a branch on every point
+        nanY |= std::isnan(y);
         if (!figures) {
             widen(box, x, y);
             return;
