@@ -7,25 +7,42 @@
 
 #include <bit>
 #include <cstdint>
-#include <string>
+#include <iomanip>
+#include <ostream>
 #include <utility>
 #include <vector>
 
 namespace orlex {
 namespace {
 
-// Each event as text, coordinates by their bits, so -0 and 0 differ.
+// One call as it came: a point, coordinates by their bits so that -0 and 0 differ, or a
+// pen selection. Plain data, so that a log of a million points is quick to make and compare.
+struct Event {
+    std::uint64_t x = 0, y = 0;
+    char kind = 0; // 'D' or 'U': a point and its pen; 'S': a selection of pen `pen`
+    char pen = 0;
+    bool operator==(const Event&) const = default;
+};
+
+void PrintTo(const Event& e, std::ostream* out)
+{
+    if (e.kind == 'S')
+        *out << "SP" << e.pen;
+    else
+        *out << std::setprecision(17) << std::bit_cast<double>(e.x) << "," << std::bit_cast<double>(e.y) << e.kind;
+}
+
 class EventLog : public PlotSink {
 public:
     explicit EventLog(std::uint64_t stopAt = 0) : stopAt_(stopAt) {}
     bool point(double x, double y, Pen pen) override
     {
-        events.push_back(std::to_string(std::bit_cast<std::uint64_t>(x)) + ","
-                         + std::to_string(std::bit_cast<std::uint64_t>(y)) + (pen == Pen::Down ? "D" : "U"));
+        events.push_back(
+            {std::bit_cast<std::uint64_t>(x), std::bit_cast<std::uint64_t>(y), pen == Pen::Down ? 'D' : 'U'});
         return ++points_ != stopAt_;
     }
-    void selectPen(char pen) override { events.push_back(std::string("SP") + pen); }
-    std::vector<std::string> events;
+    void selectPen(char pen) override { events.push_back({0, 0, 'S', pen}); }
+    std::vector<Event> events;
 
 private:
     std::uint64_t stopAt_, points_ = 0;
