@@ -108,13 +108,14 @@ MotionThread::~MotionThread()
     changed_.notify_all();
 }
 
-bool MotionThread::start(std::function<void()> job)
+bool MotionThread::start(std::function<void()> job, std::function<void()> afterwards)
 {
     {
         std::lock_guard lock(mutex_);
         if (running_)
             return false;
         job_ = std::move(job);
+        afterwards_ = std::move(afterwards);
         running_ = true;
     }
     changed_.notify_all();
@@ -142,12 +143,13 @@ void MotionThread::loop(std::stop_token stop)
     }
     changed_.notify_all();
     for (;;) {
-        std::function<void()> job;
+        std::function<void()> job, afterwards;
         {
             std::unique_lock lock(mutex_);
             if (!changed_.wait(lock, stop, [this] { return running_; }))
                 return; // asked to end, with no job
             job = std::move(job_);
+            afterwards = std::move(afterwards_);
         }
         job();
         {
@@ -155,6 +157,8 @@ void MotionThread::loop(std::stop_token stop)
             running_ = false;
         }
         changed_.notify_all();
+        if (afterwards)
+            afterwards();
     }
 }
 

@@ -46,8 +46,10 @@ public:
     MotionThread(const MotionThread&) = delete;
     MotionThread& operator=(const MotionThread&) = delete;
 
-    // Runs `job` on the thread. False, and nothing runs, when a job still runs.
-    bool start(std::function<void()> job);
+    // Runs `job` on the thread. False, and nothing runs, when a job still runs. Then, once
+    // the thread is free for the next job, `afterwards` runs on it: where a job's end is
+    // told from, so that whoever hears it can start the next job at once.
+    bool start(std::function<void()> job, std::function<void()> afterwards = {});
     bool busy() const;
     // Waits up to `timeout` for the running job to end; true when none runs any more.
     bool waitIdle(std::chrono::milliseconds timeout);
@@ -61,6 +63,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable_any changed_;
     std::function<void()> job_; // the job to run or running; empty when idle
+    std::function<void()> afterwards_;
     bool running_ = false;
     bool started_ = false;
     MotionPriority priority_;

@@ -73,7 +73,7 @@ void RunController::runPosted()
         call();
 }
 
-bool RunController::startJob(RunState state, std::function<void()> job)
+bool RunController::startJob(RunState state, std::function<std::function<void()>()> job)
 {
     if (!idle())
         return false;
@@ -83,8 +83,16 @@ bool RunController::startJob(RunState state, std::function<void()> job)
     // the window.
     drive_->fixStepMode(halfStep_ ? halfStep_() : true);
     setState(state);
-    motion_->start(std::move(job));
-    return true;
+    // The job's end reaches the window only once the thread is free again: a Draw clicked
+    // the moment the window shows the machine idle then always starts.
+    auto end = std::make_shared<std::function<void()>>();
+    const bool started =
+        motion_->start([job = std::move(job), end] { *end = job(); }, [this, end] { postToWindow(std::move(*end)); });
+    if (!started) { // never left showing a job that does not run
+        drive_->fixStepMode(std::nullopt);
+        setState(RunState::Idle);
+    }
+    return started;
 }
 
 namespace {
@@ -110,7 +118,7 @@ bool RunController::startHome()
 {
     return startJob(RunState::Homing, [this] {
         const MotionEnd end = runGuarded(*drive_, [this](MotionEnd& e) { e.home = drive_->home(); });
-        postToWindow([this, end] { finishMotion(end); });
+        return [this, end] { finishMotion(end); };
     });
 }
 
@@ -157,7 +165,7 @@ bool RunController::startPenToZero(const PlotExtents& extents, const PlotTest* c
     return startJob(RunState::Homing, [this, need, zoom] {
         const MotionEnd end = runGuarded(
             *drive_, [this, &need, zoom](MotionEnd& e) { e.origin = moveToPlotOrigin(*drive_, need, zoom); });
-        postToWindow([this, end] { finishMotion(end); });
+        return [this, end] { finishMotion(end); };
     });
 }
 
@@ -166,7 +174,7 @@ bool RunController::startSpeed()
     return startJob(RunState::Measuring, [this] {
         const MotionEnd end = runGuarded(
             *drive_, [this](MotionEnd& e) { e.stepWaits = drive_->countStepWaits(std::chrono::seconds(1)); });
-        postToWindow([this, end] { finishMotion(end); });
+        return [this, end] { finishMotion(end); };
     });
 }
 
@@ -190,7 +198,7 @@ bool RunController::startDraw(const DrawJob& job, const PlotTest& test, bool pau
         // The window's port has been its own since it opened, and its test checked the
         // plotter's presence: no claim. The coils stay on so the carriage holds its place.
         const DrawOutcome outcome = runDrawSession(*drive_, job, monitor_.get(), &ink_);
-        postToWindow([this, outcome] { finishDraw(outcome); });
+        return [this, outcome] { finishDraw(outcome); };
     });
 }
 

@@ -125,7 +125,8 @@ private:
     // From the motion thread: runs `call` on the window's thread, in the order posted.
     void postToWindow(std::function<void()> call);
     Q_INVOKABLE void runPosted();
-    bool startJob(RunState state, std::function<void()> job);
+    // `job` runs on the motion thread and gives back what the window runs at its end.
+    bool startJob(RunState state, std::function<std::function<void()>()> job);
     void setState(RunState state);
     void finishDraw(const DrawOutcome& outcome); // on the window's thread
     void finishMotion(const MotionEnd& end);     // on the window's thread
