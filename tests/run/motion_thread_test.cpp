@@ -12,7 +12,7 @@
 namespace orlex {
 namespace {
 
-TEST(MotionThread, AJobStartedWhereTheLastOneEndsIsTold)
+TEST(MotionThread, AJobStartedAsTheLastOnesEndIsToldRuns)
 {
     MotionThread thread(false);
     std::atomic<int> jobsRun = 0;
